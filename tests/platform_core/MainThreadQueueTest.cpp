@@ -1,0 +1,60 @@
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
+
+#include "platform/core/MainThreadQueue.h"
+
+TEST(MainThreadQueue, RunsPostedCallsInOrderOnNextTurn) {
+    ManualClock clock;
+    MainThreadQueue q(clock);
+    std::vector<int> seen;
+    q.post([&] { seen.push_back(1); });
+    q.post([&] {
+        seen.push_back(2);
+        q.post([&] { seen.push_back(3); }); // queued while running: next turn
+    });
+    EXPECT_EQ(q.runPending(), 2);
+    EXPECT_EQ(seen, (std::vector<int>{1, 2}));
+    EXPECT_EQ(q.runPending(), 1);
+    EXPECT_EQ(seen, (std::vector<int>{1, 2, 3}));
+}
+
+TEST(MainThreadQueue, DelayedCallsWaitForTheClockAndCanBeCancelled) {
+    ManualClock clock(100.0);
+    MainThreadQueue q(clock);
+    int a = 0, b = 0;
+    q.postDelayed(0.2, [&] { ++a; });
+    auto tb = q.postDelayed(0.1, [&] { ++b; });
+    EXPECT_EQ(q.runPending(), 0);
+    EXPECT_NEAR(q.secondsUntilNextDue(), 0.1, 1e-9);
+    q.cancel(tb);
+    clock.advance(0.15);
+    EXPECT_EQ(q.runPending(), 0);
+    clock.advance(0.05);
+    EXPECT_EQ(q.runPending(), 1);
+    EXPECT_EQ(a, 1);
+    EXPECT_EQ(b, 0);
+}
+
+namespace {
+void bump(void* p) { ++*static_cast<int*>(p); }
+} // namespace
+
+TEST(MainThreadQueue, RealtimeRingIsBoundedAndDeliversFromAnotherThread) {
+    ManualClock clock;
+    MainThreadQueue q(clock);
+    int count = 0;
+    int accepted = 0;
+    std::thread producer([&] {
+        for (int i = 0; i < 100; ++i)
+            accepted += q.postFromRealtime(&bump, &count) ? 1 : 0;
+    });
+    producer.join();
+    EXPECT_EQ(accepted, 64); // capacity; the rest were dropped, not blocked on
+    EXPECT_EQ(q.runPending(), 64);
+    EXPECT_EQ(count, 64);
+    EXPECT_TRUE(q.postFromRealtime(&bump, &count));
+    q.runPending();
+    EXPECT_EQ(count, 65);
+}
