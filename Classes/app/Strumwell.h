@@ -1,0 +1,127 @@
+#pragma once
+#include <array>
+#include <memory>
+#include <string>
+
+#include "audio/SoundEngineParent.h"
+#include "platform/Application.h"
+#include "platform/Geometry.h"
+
+class View;
+class TransitionView;
+class SoundEngine;
+class Recorder;
+class Tab;
+class FileManager;
+class MainThreadQueue;
+
+// The application delegate: owns the model objects (engine, recorder, tab,
+// file manager) and every screen, keeps the current guitar, the back stack and
+// the crash flag, and moves between screens with animated transitions.
+//
+// Threads: UI thread only, except currentGuitar() and mainThreadQueue(),
+// which any thread may call.
+class Strumwell : public ApplicationDelegate, public SoundEngineParent {
+public:
+    // Screen numbers.
+    enum ScreenNo : int {
+        kNoScreen = -1,
+        kTabGuitar = 1,
+        kTabGuitarSetup = 2,
+        kDelayEffectSetup = 4,
+        kManualFretGuitar = 5,
+        kHammerOnGuitar = 6,
+        kMainMenu = 7,
+        kChooseGuitar = 8,
+        kSetupMenu = 9,
+        kEffectsSetupMenu = 10,
+        kGuitarPatchMenu = 11,
+        kFuzzEffectSetup = 12,
+        kScaleGuitar = 13,
+        kTabGuitarLoadSave = 14,
+        kRecorder = 15,
+        kManual = 16,
+        kAppSetup = 17,
+        kWahEffectSetup = 18,
+    };
+    static constexpr int kMaxBackScreens = 5;
+
+    struct Options {
+        std::string documentsFolder; // empty: the default
+        std::string cachesFolder;    // empty: the default
+        std::string bundleFolder;    // empty: found beside the executable
+        int startScreen = 0;         // 0: stay on the main menu
+        std::string screenshotFile;  // non-empty: save a screenshot after start-up and quit
+    };
+
+    explicit Strumwell(Options options = {});
+    ~Strumwell() override;
+
+    // ApplicationDelegate
+    void applicationDidFinishLaunching(Application& application) override;
+    void applicationWillTerminate(Application& application) override;
+    void applicationDidReceiveMemoryWarning(Application& application) override;
+
+    // SoundEngineParent
+    int currentGuitar() const override;
+    MainThreadQueue& mainThreadQueue() override;
+    void showAlert(const std::string& title, const std::string& message, bool okButton) override;
+    void playbackEnded() override;
+
+    void setCurrentGuitar(int guitar);
+    void incCurrentGuitar();
+    Rect frame() const { return frame_; }
+
+    void resetState();
+    void loadState(const std::string& fileName);
+    // False when the file could not be written (the old file is then whole).
+    bool saveState(const std::string& fileName);
+    void visitWebsite();
+
+    bool previouslyCrashed();
+    void writeCrashTestFlag();
+    void removeCrashTestFlag();
+    void testDisplayFirstTimeMessage();
+
+    // Navigation.
+    int getScreenNoFromObj(const View* screen) const;
+    View* convertScreenNumberToViewId(int screenNo, int previousScreen);
+    void pushBackScreen(int screenNo);
+    int popBackScreen();
+    void transitionToView(int screenNo, View* from, bool rememberBack);
+    void transitionBack(View* from);
+
+    // Model objects (owned here; null until launch).
+    SoundEngine* soundEngine() const { return soundEngine_.get(); }
+    Recorder* recorder() const { return recorder_.get(); }
+    Tab* tab() const { return tab_.get(); }
+    FileManager* fileManager() const { return fileManager_.get(); }
+    TransitionView* transitionView() const { return transitionView_; }
+    Application* application() const { return application_; }
+    const std::string& documentsFolder() const { return documentsFolder_; }
+    const std::string& libraryCachesFolder() const { return libraryCachesFolder_; }
+    const std::string& bundleFolder() const { return options_.bundleFolder; }
+    int noBackScreens() const { return noBackScreens_; }
+    const std::array<int, kMaxBackScreens>& backScreens() const { return backScreens_; }
+
+    // The maker's web site, opened by visitWebsite().
+    static constexpr const char* kWebsite = "https://strumwell.example.org";
+
+private:
+    struct Screens;
+
+    Options options_;
+    Application* application_ = nullptr;
+    Rect frame_{0, 0, 320, 480};
+    TransitionView* transitionView_ = nullptr;
+    std::unique_ptr<SoundEngine> soundEngine_;
+    std::unique_ptr<Recorder> recorder_;
+    std::unique_ptr<FileManager> fileManager_;
+    std::unique_ptr<Tab> tab_;
+    std::unique_ptr<Screens> screens_;
+    int currentGuitar_ = 0;
+    std::array<int, kMaxBackScreens> backScreens_{};
+    int noBackScreens_ = 0;
+    std::string documentsFolder_;
+    std::string libraryCachesFolder_;
+};

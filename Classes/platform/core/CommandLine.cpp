@@ -1,0 +1,89 @@
+#include "platform/core/CommandLine.h"
+
+#include <charconv>
+
+namespace {
+bool isValidScreen(int n) { return n >= 1 && n <= 18 && n != 3; }
+} // namespace
+
+bool CommandLine::parse(const std::vector<std::string>& args, std::string& error) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&](const char* what) -> const std::string* {
+            if (i + 1 >= args.size() || args[i + 1].empty()) {
+                error = a + " needs " + what;
+                return nullptr;
+            }
+            return &args[++i];
+        };
+        if (a == "--help" || a == "-h") {
+            showHelp = true;
+        } else if (a == "--version") {
+            showVersion = true;
+        } else if (a == "--headless") {
+            headless = true;
+        } else if (a == "--documents") {
+            const std::string* v = value("a folder");
+            if (!v)
+                return false;
+            documentsFolder = *v;
+        } else if (a == "--caches") {
+            const std::string* v = value("a folder");
+            if (!v)
+                return false;
+            cachesFolder = *v;
+        } else if (a == "--bundle") {
+            const std::string* v = value("a folder");
+            if (!v)
+                return false;
+            bundleFolder = *v;
+        } else if (a == "--screenshot") {
+            const std::string* v = value("a file name");
+            if (!v)
+                return false;
+            screenshotFile = *v;
+        } else if (a == "--screen") {
+            const std::string* v = value("a screen number");
+            if (!v)
+                return false;
+            int n = 0;
+            auto [end, ec] = std::from_chars(v->data(), v->data() + v->size(), n);
+            if (ec != std::errc() || end != v->data() + v->size() || !isValidScreen(n)) {
+                error = "--screen takes a screen number from 1 to 18 (not 3), not '" + *v + "'";
+                return false;
+            }
+            screen = n;
+        } else {
+            error = "unknown option '" + a + "'";
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string CommandLine::usage(const std::string& programName) {
+    return "Usage: " + programName + " [OPTIONS]\n"
+           "       " + programName + " render SONG -o OUT.wav [--bundle DIR] [--buffer-frames N] [--frames N]\n"
+           "       " + programName + " dump FILE\n"
+           "\n"
+           "Strumwell, a guitar simulator. With no tool named, starts the guitar.\n"
+           "\n"
+           "Options:\n"
+           "  --documents DIR    keep songs, tabs and the working state in DIR\n"
+           "                     (default $XDG_DATA_HOME/strumwell or ~/.local/share/strumwell)\n"
+           "  --caches DIR       keep the crash flag in DIR\n"
+           "                     (default $XDG_CACHE_HOME/strumwell or ~/.cache/strumwell)\n"
+           "  --bundle DIR       read samples and pictures from DIR\n"
+           "  --headless         run without showing a window (software rendering)\n"
+           "  --screen N         after start-up, go to screen N as if chosen from the main menu\n"
+           "  --screenshot FILE  after start-up (and --screen), save a PNG of the window and quit\n"
+           "  --version          print the version and quit\n"
+           "  --help             print this help and quit\n"
+           "\n"
+           "Tools:\n"
+           "  render SONG -o OUT.wav   play a song or state file offline into a 44100 Hz stereo WAV file\n"
+           "      --bundle DIR           the folder holding the sample WAVs\n"
+           "      --buffer-frames N      frames per rendered buffer (default 256)\n"
+           "      --frames N             render exactly N frames\n"
+           "  dump FILE                print a song, state or tab file as JSON\n";
+}
