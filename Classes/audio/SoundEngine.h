@@ -1,0 +1,263 @@
+#pragma once
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "audio/CallbackUserData.h"
+#include "audio/NullEngineRecorder.h"
+#include "platform/core/Accelerometer.h"
+#include "platform/core/AudioOutput.h"
+#include "platform/core/Clock.h"
+
+class EngineRecorder;
+class PatchChangeListener;
+class SoundEngineParent;
+
+// A voice as seen from outside the render thread (tests, diagnostics).
+struct PlaylistVoiceState {
+    int32_t noteID = -1;
+    bool playing = false;
+    int32_t sampleNo = 0;
+    float playPosition = 0.0f;
+    double requiredVolume = 0.0;
+    double ADSRVolume = 1.0;
+    double ADSRVolumeDelta = 1.0;
+    double releaseDelta = 0.0;
+    int32_t phase = 0;
+    bool atLeastOneBufferFilled = false;
+    bool wantToStop = false;
+    double created = 0.0;
+    float pitch = 1.0f;
+    float requiredPitch = 1.0f;
+};
+
+// The sound engine: a 200-slot sample bank, five guitar patches, 40 voices
+// mixed in 16.16 fixed point into 44100 Hz stereo, string bends and the
+// whammy bar, a wah / fuzz / delay chain per guitar, the settings with their
+// saved section, and the accelerometer's tilt controls.
+//
+// Threads. "UI" is the user-interface thread, "playback" the recorder's
+// playback thread, "render" the audio output's thread. The render thread takes
+// no lock, allocates nothing and never waits. Voices are started under a
+// mutex the render thread never takes; sample data is swapped while the audio
+// output excludes the callback. The engine never holds a lock while it calls
+// the recorder.
+class SoundEngine : public AccelerometerDelegate {
+public:
+    static constexpr int kNumVoices = ::kNumVoices;
+    static constexpr int kNumSlots = kNumSampleSlots;
+    static constexpr int kFirstFretNoiseSlot = 100;
+    static constexpr int kFirstTapNoiseSlot = 110;
+    static constexpr float kFullBendPitch = 1.1233333f;
+    static constexpr float kHalfBendPitch = 1.0616666f;
+
+    // UI thread. Any of parent, output and accelerometer may be null (tests,
+    // offline rendering). bundleFolder holds the sample files ("A1-1.wav",
+    // "fret1.wav", ...). Sets up the accelerometer, starts the output and
+    // loads the fret and tap noises; no guitar patch is loaded yet.
+    SoundEngine(SoundEngineParent* parent, AudioOutput* output, Accelerometer* accelerometer,
+                std::string bundleFolder, const Clock& clock = SystemClock::shared());
+    // UI thread. Stops the output first.
+    ~SoundEngine() override;
+    SoundEngine(const SoundEngine&) = delete;
+    SoundEngine& operator=(const SoundEngine&) = delete;
+
+    // UI thread, before the recorder's playback thread runs. Null goes back
+    // to the null recorder.
+    void setRecorder(EngineRecorder* recorder);
+
+    // Render thread (or whoever pulls an offline output): the output's render
+    // callback. userData is callbackUserData(). Returns 0, or -1 (nothing
+    // written) while stopped.
+    static int callbackProcStereo(void* userData, int16_t* interleaved, int numFrames);
+    // Any thread. The record to hand to the callback.
+    CallbackUserData* callbackUserData() { return &cb_; }
+
+    // Any thread. The engine's own non-negative pseudo-random numbers.
+    long random();
+    // Any thread (tests).
+    void seedRandom(uint32_t seed);
+
+    // ---- Sample bank and patches ----
+    // UI thread. Loads one file of the bundle into a slot; a missing file
+    // leaves the slot as it was, a damaged one is refused with one line.
+    void loadSampleAtSlot(int slot, const std::string& fileName);
+    // UI thread. Loads the 48 samples of the guitar's patch; sets its name and
+    // acoustic flag. Does not stop the voices.
+    void reloadGuitarSamples(int guitar);
+    // UI thread. The 22 fret and tap noises into slots 100 to 121.
+    void loadGenericSamples();
+    // UI thread. Step the guitar's patch; caller (may be null) is told
+    // turnTouchscreenBackOn() once the next buffer has been rendered.
+    void nextPatch(PatchChangeListener* caller, int guitar);
+    void prevPatch(PatchChangeListener* caller, int guitar);
+    // UI thread.
+    std::string patchName(int guitar) const;
+    // Any thread.
+    bool isAcoustic(int guitar) const;
+    // Any thread. -1 before a patch is loaded.
+    int patchNo(int guitar) const;
+    // UI thread. A four-second test tone into the slot.
+    void addSineWaveAtSlot(int slot);
+    // Not while a reload runs (tests). The slot's values and their count.
+    const int16_t* sampleData(int slot) const;
+    int32_t sampleSize(int slot) const;
+
+    // ---- Voices ----
+    // UI and playback threads. Start a voice without recording; returns the
+    // voice number or -1.
+    int playSampleWithSampleNo(int sampleNo, double volume, double releaseDelta, int noteID);
+    // UI and playback threads. As above, after asking the recorder for a note
+    // identifier.
+    int playAndRecordSampleWithSampleNo(int sampleNo, double volume, double releaseDelta);
+    // UI and playback threads. sampleNo relative to the guitar; recorded.
+    int playSampleWithGuitar(int guitar, int sampleNo);
+    int playSampleWithGuitar(int guitar, int sampleNo, float volume);
+    int playSampleWithHumanizedVolumeAndGuitar(int guitar, int sampleNo);
+    // UI and playback threads. A fret or tap noise, recorded, and at once
+    // recorded as stopped (it plays to its end).
+    void playNoiseFretWithGuitar(int guitar);
+    void playNoiseTapWithGuitar(int guitar);
+    // UI and playback threads. Release the voice (from the next buffer on).
+    void stopSample(int voice);
+    void stopAndRecordSample(int voice);
+    // Any thread but render.
+    void stopAllSounds();
+    void stopAllSoundsImmediately();
+    // UI thread. Start and stop the audio output.
+    void start();
+    void stop();
+    // Any thread.
+    bool voicePlaying(int voice) const;
+    int voiceNoteID(int voice) const;
+    // Not while the render thread runs (tests): every field of a voice.
+    PlaylistVoiceState voiceState(int voice) const;
+    // Any thread.
+    int numSamplesPlaying() const;
+
+    // ---- Pitch bend and whammy ----
+    // UI and playback threads; recorded.
+    void startFullBend(int voice);
+    void startHalfBend(int voice);
+    void unbend(int voice);
+    void stopBend(int voice);
+    // UI and playback threads; not recorded.
+    void setPitch(float pitch, int noteID);
+    void setWhammyForGuitar(int guitar, float pitch);
+    // Any thread.
+    float whammy(int guitar) const;
+    bool whammyBarAttached(int guitar) const;
+    // UI thread.
+    void setWhammyBarAttached(int guitar, bool attached);
+    // Any thread.
+    bool pitchBendOn(int guitar) const;
+    // UI thread.
+    void setPitchBendOn(int guitar, bool on);
+
+    // ---- Effects ---- (getters: any thread; setters: UI thread, the wah
+    // coefficient also the playback thread)
+    bool delayOn(int guitar) const;
+    void setDelayOn(int guitar, bool delayOn);
+    bool pingPong(int guitar) const;
+    void setPingPong(int guitar, bool pingPong);
+    int delayTime(int guitar) const;
+    void setDelayTime(int guitar, int delayTime);
+    float delayFeedback(int guitar) const;
+    void setDelayFeedback(int guitar, float delayFeedback);
+    float delayMix(int guitar) const;
+    void setDelayMix(int guitar, float delayMix);
+    bool fuzzOn(int guitar) const;
+    void setFuzzOn(int guitar, bool fuzzOn);
+    // threshold 0 ... 1 (1 clips hardest).
+    void setFuzzThreshold(int guitar, float threshold);
+    float fuzzThreshold(int guitar) const;
+    bool wahOn(int guitar) const;
+    void setWahOn(int guitar, bool wahOn);
+    // UI and playback threads. The wah coefficient f (0.05 closed ... 0.5 open).
+    void setWahForGuitar(int guitar, float pitch);
+    // Any thread.
+    float wahForGuitar(int guitar) const;
+
+    // ---- Settings and saved state ----
+    // Getters any thread, setters UI thread.
+    float guitarVolume(int guitar) const;
+    void setGuitarVolume(int guitar, float volume);
+    float guitarSustain(int guitar) const;
+    void setGuitarSustain(int guitar, float sustain);
+    double guitarReleaseDelta(int guitar) const;
+    int numFretsToShow() const;
+    void setNumFretsToShow(int numFrets);
+    // UI thread. Every setting to its default; reloads both patches.
+    void resetState();
+    // UI thread. The 72-byte engine section (versions 1 and 2).
+    std::vector<uint8_t> createSaveBuffer() const;
+    // UI thread. The 60-byte version 0 section.
+    std::vector<uint8_t> createSaveBufferOLDVersion0() const;
+    // UI thread. Versions 0, 1 and 2; others are ignored. Throws
+    // StrumwellFailure("SoundEngineFailure-1") before changing anything when
+    // the section is too short.
+    void restoreFromSaveBuffer(const uint8_t* data, size_t size, int version);
+    void restoreFromSaveBufferVersion0(const uint8_t* data, size_t size);
+    void restoreFromSaveBufferVersion1(const uint8_t* data, size_t size);
+    void restoreFromSaveBufferVersion2(const uint8_t* data, size_t size);
+    // UI thread. Forwarded to the recorder.
+    void recorderRecord();
+    void recorderStop();
+    void recorderPlay();
+    int getRecorderState();
+
+    // ---- Accelerometer and chord strum ----
+    // UI thread. (Re)connects to the accelerometer; checks after 1 s.
+    void setupAccelerometer();
+    // UI thread.
+    void checkAccelerometer();
+    // UI thread: one reading, in g.
+    void accelerometerDidAccelerate(double x, double y, double z) override;
+    // Any thread.
+    bool accelerometerWorking() const;
+    int numAccelerometerStartTries() const;
+    float currentAccelerometerReadingWhammy() const;
+    float currentAccelerometerReadingWah() const;
+    // UI thread. Forwarded to the recorder.
+    void setChordStrum(const int* samples, int guitar, bool muteWhenStrumOver);
+    float chordStrumSpeed();
+    void setChordStrumSpeed(float speed);
+    void stopChordStrum();
+
+    // The message shown when the accelerometer never delivers.
+    static const char* const kAccelerometerFailureMessage;
+
+private:
+    EngineRecorder* recorder() const;
+    int startVoice(int sampleNo, double volume, double releaseDelta, int noteID);
+    void stepPatch(PatchChangeListener* caller, int guitar, int step);
+    void requestRingClear(int guitar);
+    void swapSlots(const int* slots, std::vector<int16_t>* data, int count);
+    bool readSampleFile(const std::string& fileName, std::vector<int16_t>& out) const;
+    void restoreSection(const uint8_t* data, size_t size, size_t minimum, bool newerFields);
+
+    SoundEngineParent* parent_;
+    AudioOutput* output_;
+    Accelerometer* accelerometer_;
+    std::string bundleFolder_;
+    const Clock& clock_;
+
+    CallbackUserData cb_;
+    NullEngineRecorder nullRecorder_;
+    std::atomic<EngineRecorder*> recorder_;
+
+    std::mutex voiceMutex_;            // voice allocation; never taken by render
+    mutable std::mutex loadMutex_;     // sample loading and patch names
+    std::mutex randomMutex_;
+    std::minstd_rand random_;
+
+    std::atomic<int> numFretsToShow_{5};
+    std::atomic<float> currentAccelerometerReadingWhammy_{0.0f};
+    std::atomic<float> currentAccelerometerReadingWah_{0.0f};
+    std::atomic<bool> accelerometerWorking_{false};
+    std::atomic<int> numAccelerometerStartTries_{0};
+};
