@@ -1,0 +1,148 @@
+#include "platform/SdlAudioOutput.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "platform/core/NullAudioOutput.h"
+
+SdlAudioOutput::SdlAudioOutput() = default;
+
+SdlAudioOutput::~SdlAudioOutput() {
+    stop();
+    if (driverInitialisedHere_)
+        SDL_AudioQuit();
+}
+
+void SdlAudioOutput::setRenderCallback(RenderCallback callback, void* userData) {
+    std::lock_guard<std::mutex> guard(controlMutex_);
+    callback_ = callback;
+    userData_ = userData;
+}
+
+bool SdlAudioOutput::start() {
+    {
+        std::lock_guard<std::mutex> guard(controlMutex_);
+        if (opener_.joinable() || device_ != 0 || fallback_)
+            return true;
+    }
+    stopRequested_ = false;
+    const bool needDriver = !SDL_WasInit(SDL_INIT_AUDIO) && !SDL_GetCurrentAudioDriver() && !driverInitialisedHere_;
+    opener_ = std::thread([this, needDriver] { openDevice(needDriver); });
+    return true;
+}
+
+void SdlAudioOutput::openDevice(bool needDriver) {
+    std::string failure;
+    SDL_AudioDeviceID device = 0;
+    SDL_AudioSpec obtained;
+    std::memset(&obtained, 0, sizeof obtained);
+
+    if (needDriver) {
+        if (SDL_AudioInit(nullptr) == 0)
+            driverInitialisedHere_ = true;
+        else
+            failure = SDL_GetError();
+    }
+    // SDL's dummy and disk drivers sleep whole milliseconds and call back at
+    // about 1.12 x real time; the null output keeps true real-time pace.
+    const char* driver = SDL_GetCurrentAudioDriver();
+    if (failure.empty() && driver && (std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "disk") == 0))
+        failure = std::string("audio driver \"") + driver + "\" has no device";
+    if (failure.empty()) {
+        SDL_AudioSpec want;
+        std::memset(&want, 0, sizeof want);
+        want.freq = kSampleRate;
+        want.format = AUDIO_S16SYS;
+        want.channels = kChannels;
+        want.samples = kRequestedFrames;
+        want.callback = &SdlAudioOutput::trampoline;
+        want.userdata = this;
+        // No changes allowed: SDL converts if the hardware differs, and the
+        // callback always gets the format and buffer size asked for.
+        device = SDL_OpenAudioDevice(nullptr, 0, &want, &obtained, 0);
+        if (device == 0)
+            failure = SDL_GetError();
+    }
+
+    std::lock_guard<std::mutex> guard(controlMutex_);
+    if (stopRequested_.load()) {
+        if (device != 0)
+            SDL_CloseAudioDevice(device);
+        return;
+    }
+    if (device != 0) {
+        device_ = device;
+        maxFrames_.store(obtained.samples > 0 ? obtained.samples : kRequestedFrames, std::memory_order_release);
+        SDL_PauseAudioDevice(device_, 0);
+        return;
+    }
+    if (!fallbackReported_) {
+        fallbackReported_ = true;
+        std::printf("Audio: no sound device (%s); running without sound output\n",
+                    failure.empty() ? "unknown error" : failure.c_str());
+        std::fflush(stdout);
+    }
+    fallback_ = std::make_unique<NullAudioOutput>();
+    fallback_->setRenderCallback(callback_, userData_);
+    maxFrames_.store(fallback_->maxFramesPerBuffer(), std::memory_order_release);
+    usingFallback_.store(true, std::memory_order_release);
+    fallback_->start();
+}
+
+void SdlAudioOutput::stop() {
+    stopRequested_ = true;
+    if (opener_.joinable())
+        opener_.join();
+    std::unique_ptr<NullAudioOutput> fallback;
+    SDL_AudioDeviceID device = 0;
+    {
+        std::lock_guard<std::mutex> guard(controlMutex_);
+        device = device_;
+        device_ = 0;
+        fallback = std::move(fallback_);
+    }
+    // SDL_CloseAudioDevice waits for a callback in progress to return.
+    if (device != 0)
+        SDL_CloseAudioDevice(device);
+    if (fallback)
+        fallback->stop();
+}
+
+void SdlAudioOutput::lock() {
+    controlMutex_.lock();
+    if (device_ != 0) {
+        SDL_LockAudioDevice(device_);
+        locked_ = Locked::Device;
+    } else if (fallback_) {
+        fallback_->lock();
+        locked_ = Locked::Fallback;
+    } else {
+        // Nothing runs yet, and nothing can start while controlMutex_ is held.
+        locked_ = Locked::Nothing;
+    }
+}
+
+void SdlAudioOutput::unlock() {
+    if (locked_ == Locked::Device)
+        SDL_UnlockAudioDevice(device_);
+    else if (locked_ == Locked::Fallback)
+        fallback_->unlock();
+    locked_ = Locked::Nothing;
+    controlMutex_.unlock();
+}
+
+int SdlAudioOutput::maxFramesPerBuffer() const { return maxFrames_.load(std::memory_order_acquire); }
+
+bool SdlAudioOutput::usingFallback() const { return usingFallback_.load(std::memory_order_acquire); }
+
+void SDLCALL SdlAudioOutput::trampoline(void* userData, Uint8* stream, int len) {
+    auto* self = static_cast<SdlAudioOutput*>(userData);
+    const int frames = len / static_cast<int>(kChannels * sizeof(int16_t));
+    int result = -1;
+    // callback_ is set before start() and not changed while the device runs.
+    if (self->callback_ && frames > 0)
+        result = self->callback_(self->userData_, reinterpret_cast<int16_t*>(stream), frames);
+    if (result != 0)
+        std::memset(stream, 0, static_cast<size_t>(len));
+}
