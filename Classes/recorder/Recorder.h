@@ -1,0 +1,246 @@
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <mutex>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "audio/EngineRecorder.h"
+#include "platform/core/Clock.h"
+#include "recorder/Note.h"
+#include "recorder/PitchChange.h"
+#include "recorder/WahChange.h"
+#include "recorder/WhammyBarChange.h"
+
+class SoundEngine;
+class SoundEngineParent;
+
+// The current song as time-sorted event lists, recording in overdubs, the
+// playback thread (which also times chord strums), the song edits and the
+// song's save buffer.
+//
+// Threads and locking. The recorder is used by the UI thread (touches through
+// the engine, tilt readings, record/stop/play, the edits, files) and by its
+// own playback thread (the merge, playback and chord strums). One recursive
+// mutex guards all of its state; every public operation and every playback
+// pass holds it for its whole length. The pass calls the engine while holding
+// it, and the engine calls back into the recorder (recording a strummed note)
+// on the same thread, hence recursive. Lock order: recorder, then engine. The
+// engine never calls the recorder while it holds a lock of its own, so no
+// other nesting exists. The render thread never calls the recorder.
+class Recorder : public EngineRecorder {
+public:
+    // Most events `notes` and the pass being recorded may hold together.
+    static constexpr int kMaxEvents = 3000;
+
+    // UI thread. `parent` (may be null: then nobody is told of a song's end
+    // and merged whammy/wah changes go to guitar 0) and `engine` (may be null
+    // for tests of the song model alone) are not owned and must outlive the
+    // recorder. With startPlaybackThread the playback thread starts at once and
+    // runs a pass every millisecond until the recorder is destroyed; without
+    // it, the owner drives the passes with runPlaybackPass().
+    Recorder(SoundEngineParent* parent, SoundEngine* engine, const Clock& clock = SystemClock::shared(),
+             bool startPlaybackThread = true);
+    // UI thread. Stops and joins the playback thread.
+    ~Recorder() override;
+
+    Recorder(const Recorder&) = delete;
+    Recorder& operator=(const Recorder&) = delete;
+
+    // ---- State ----
+
+    // Any thread. 2 recording (the song also plays), 1 playing, 0 idle.
+    int getState() override;
+    // Any thread. Number of events in the song (a complete note counts twice).
+    int getNumNotes() const;
+
+    // UI thread. Starts a recording pass (a new overdub) over the song, which
+    // plays back meanwhile. Called by the screens only when the state is 0.
+    void record() override;
+    // UI thread (and the playback thread at a song's end). Ends playing and
+    // recording; the playback thread merges the pass within a pass or so, and
+    // any operation that reads or changes the song merges it first.
+    void stop() override;
+    // UI thread. Plays the song from its start; nothing when it is empty.
+    void play() override;
+    // UI thread. currentNoteID 0 and the whole song erased.
+    void resetState();
+
+    // ---- Recording (called by the engine) ----
+
+    // UI or playback thread (through the engine). The new note's identifier,
+    // or -1 when nothing is recorded (not recording, or the event limit).
+    int addPlayNote(int sampleNo, float volume, double releaseDelta) override;
+    // UI or playback thread (through the engine). Records a note-up.
+    void addStopNote(int noteID) override;
+    // UI or playback thread (through the engine). Records a bend target.
+    void addPitchChange(int noteID, float pitch) override;
+    // UI thread (tilt readings, through the engine). Records a changed value
+    // and answers whether the live value may act on the sound.
+    bool addWhammyBarChangeForGuitar(int guitar, float pitch) override;
+    bool addWahChangeForGuitar(int guitar, float pitch) override;
+
+    // Playback thread (or whoever drives the passes). Merges the finished pass
+    // into the song, sorts every list and runs the sanity check.
+    void addOverdubNotes();
+
+    // ---- Playback and chord strums ----
+
+    // Playback thread, or any one thread driving passes when the recorder was
+    // made without a thread (tests, the offline renderer). One pass: chord
+    // strum, merge after a stop, then every song event that has fallen due.
+    void runPlaybackPass();
+
+    // UI thread (through the engine). Six note numbers within the guitar's
+    // patch, string 0 first, -1 for a string not played; strummed by the
+    // playback thread from its next pass.
+    void setChordStrum(const int* chord, int guitar, bool muteWhenStrumOver) override;
+    // UI thread. Releases the chord's voices at the next pass.
+    void stopChordStrum() override;
+    // UI thread. Speed 0 to 1: the gap between strings goes from 7 to 70 ms.
+    void setChordStrumSpeed(float speed) override;
+    // Any thread.
+    float chordStrumSpeed() override;
+    // UI thread (tests). Seeds the spread of the strum gaps.
+    void setRandomSeed(unsigned seed);
+
+    // ---- Editing (the recorder screen) ----
+
+    // UI thread. Erases the most recently played note(s), with their bends.
+    void eraseLastXNotes(int count);
+    // UI thread. Erases the last pass; lowers the overdub number.
+    void eraseLastOverdub();
+    // UI thread. Empties one guitar's wah / whammy list.
+    void eraseAllWahChanges(int guitar);
+    void eraseAllWhammyBarChanges(int guitar);
+    // UI thread. Empties the song (not a pass being recorded).
+    void eraseWholeSong();
+    // Playback thread (inside the merge); UI thread in tests. Removes notes
+    // with sample number -1 and note-downs without a later event of theirs.
+    void sanityCheck();
+    // Any thread. Sample number of the first note-down with that identifier,
+    // in the pass being recorded and then the song; -1 when none.
+    int getSampleNoForNoteID(int noteID) const;
+
+    // Any thread. Diagnostic listings of the song, one line per event.
+    void dumpNotesToLog(std::FILE* out = stdout) const;
+    void dumpPitchBendsToLog(std::FILE* out = stdout) const;
+    void dumpWhammyBarToLog(std::FILE* out = stdout) const;
+    void dumpWahToLog(std::FILE* out = stdout) const;
+
+    // Any thread. "0", "1" or the value in "%g" form.
+    static std::string squeezeFloat(float value);
+
+    // ---- Save buffer ----
+
+    // The version written by createSaveBuffer.
+    static constexpr int kSaveBufferVersion = 2;
+
+    // UI thread. The song in the version-2 layout.
+    std::vector<std::uint8_t> createSaveBuffer();
+    // UI thread. The notes only, in the version-0 layout.
+    std::vector<std::uint8_t> createSaveBufferOldVersion0();
+    // UI thread. Replaces the song by the buffer's (versions 0, 1 and 2; any
+    // other version changes nothing). Throws StrumwellFailure
+    // "RecorderFailure-1" (fewer than 8 bytes) or "RecorderFailure-2" (the
+    // sizes disagree with the counts); the song is then left erased. Reads
+    // nothing outside [data, data + size).
+    void restoreFromSaveBuffer(const std::uint8_t* data, std::size_t size, int version);
+
+    // ---- Read access (the dump tool, the tests) ----
+    // Any thread. Copies taken under the lock.
+
+    std::vector<Note> notes() const;
+    std::vector<PitchChange> pitchBends() const;
+    std::vector<WhammyBarChange> whammyBarChanges(int guitar) const;
+    std::vector<WahChange> wahChanges(int guitar) const;
+    std::vector<Note> currentOverdubNotesToAdd() const;
+    std::vector<PitchChange> currentPitchBendsToAdd() const;
+    std::vector<WhammyBarChange> whammyBarChangesToAdd() const;
+    std::vector<WahChange> wahChangesToAdd() const;
+    int currentNoteID() const;
+    int currentOverdubNo() const;
+    float mostRecentWhammyBarValue() const;
+    float mostRecentWahValue() const;
+    bool allowingLiveWhammyChanges(int guitar) const;
+    bool allowingLiveWahChanges(int guitar) const;
+    // -1 when no strum runs, else the next string to consider.
+    int currentStrumString() const;
+    int strumPlaylistNo(int string) const;
+    // The gap before the next string of the strum, seconds.
+    double currentTimeBetweenStrumStrings() const;
+
+private:
+    void playbackThread();
+    void stopLocked();
+    void eraseWholeSongLocked();
+    void addOverdubNotesLocked();
+    void sanityCheckLocked();
+    // Merges a pass that stop() ended and the playback thread has not merged yet.
+    void mergeFinishedPassLocked();
+    void strumStep(double now);
+    void playSongEvents(double now);
+    void restoreLocked(const std::uint8_t* data, std::size_t size, int version);
+    int pendingAndSongEvents() const;
+
+    SoundEngineParent* parent_;
+    SoundEngine* soundEngine_;
+    const Clock& clock_;
+
+    mutable std::recursive_mutex mutex_;
+
+    // The song.
+    std::vector<Note> notes_;
+    std::vector<PitchChange> pitchBends_;
+    std::vector<WhammyBarChange> whammyBarChanges_[2];
+    std::vector<WahChange> wahChanges_[2];
+    float mostRecentWhammyBarValue_ = 0.0f;
+    float mostRecentWahValue_ = 0.0f;
+
+    // The pass being recorded.
+    std::vector<Note> currentOverdubNotesToAdd_;
+    std::vector<PitchChange> currentPitchBendsToAdd_;
+    std::vector<WhammyBarChange> whammyBarChangesToAdd_;
+    std::vector<WahChange> wahChangesToAdd_;
+
+    // Playback positions.
+    int numNotes_ = 0;
+    int currentNoteNo_ = 0;
+    int currentPitchBendNo_ = 0;
+    int currentWhammyBarChangeNo_[2] = {0, 0};
+    int currentWahChangeNo_[2] = {0, 0};
+    bool allowingLiveWhammyChanges_[2] = {false, false};
+    bool allowingLiveWahChanges_[2] = {false, false};
+
+    bool recording_ = false;
+    bool playing_ = false;
+    double recordStartTimeStamp_ = 0.0;
+    double playbackStartTimeStamp_ = 0.0;
+    int currentNoteID_ = 0;
+    int currentOverdubNo_ = 0;
+    bool wasRecording_ = false;
+    bool wasPlaying_ = false;
+
+    // Chord strum.
+    int currentChordStrum_[6] = {-1, -1, -1, -1, -1, -1};
+    int strumPlaylistNo_[6] = {-1, -1, -1, -1, -1, -1};
+    int requestedChordStrum_[6] = {-1, -1, -1, -1, -1, -1};
+    bool wantANewStrum_ = false;
+    bool stopStrumNotes_ = false;
+    bool muteWhenStrumOver_ = false;
+    double averageTimeBetweenStrumStrings_ = 0.0;
+    double currentTimeBetweenStrumStrings_ = 0.0;
+    int humanizeTimingAmount_ = 0;
+    double lastStrumStringTime_ = 0.0;
+    int currentStrumString_ = -1;
+    int strumGuitar_ = 0;
+    std::minstd_rand random_{1};
+
+    std::atomic<bool> quit_{false};
+    std::thread thread_;
+};
