@@ -1,0 +1,30 @@
+#pragma once
+#include <string>
+#include <vector>
+
+// The fixed texts of the instruction manual's 45 pages. Page 0 is the title
+// page (its text is empty: the manual shows a title label instead), pages 1
+// and 2 are the table of contents, and every other page covers one screen or
+// topic. A page whose topic runs on from the page before begins with a newline
+// instead of a title. Each text ends with a run of newlines so that, in a
+// label that centres its text vertically, the words start at the top.
+//
+// Threads: any (pure functions of constant data).
+class ManualPages {
+public:
+    static constexpr int kNumPages = 45;
+
+    // The keys that steer the desktop's virtual tilt, which drives the whammy
+    // bar and the wah pedal there. A sentence fragment, read as
+    // "hold <kDesktopTiltKeys> to tilt".
+    static const char* const kDesktopTiltKeys;
+
+    // Where the keys that act as extra fingers are described.
+    static const char* const kDesktopFingerKeys;
+
+    // All 45 page texts, page 0 first.
+    static std::vector<std::string> create();
+
+    // The line of dashes that underlines every title.
+    static const char* const kDashes;
+};
