@@ -1,0 +1,71 @@
+#pragma once
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/ImageView.h"
+
+class Label;
+class Strumwell;
+
+// The built-in instruction manual (screen 16): 45 pages of fixed text, a
+// title page, two contents pages, and one or more pages per screen. It opens
+// at the page of the screen the user came from; buttons along the side turn
+// the pages, jump to the contents, go back and open the maker's web site.
+//
+// Threads: UI thread only.
+class ManualView : public ImageView {
+public:
+    // The manual's buttons, as a finger coming down finds them.
+    enum class Button { None, Back, Website, Contents, NextPage, PreviousPage };
+
+    static constexpr const char* kTitleText = "'Strumwell'\n\nInstruction Manual\n\n\n\n";
+
+    // The button under p: first match of back, web site, contents, next and
+    // previous page.
+    static Button buttonForPoint(Point p);
+    // The page that describes a screen, or currentPage for a number that
+    // names no such screen.
+    static int startPageForScreen(int screenNo, int currentPage);
+
+    // parent may be null (the view then has the default 320 x 480 frame and
+    // the back and web site buttons do nothing), which tests use.
+    explicit ManualView(Strumwell* parent);
+    ~ManualView() override;
+
+    // Opens the manual at the page of the screen being left, then redraws.
+    void setStartPageForScreen(int screenNo);
+    // Shows currentPage.
+    void redraw();
+
+    // Acts on one touch of the set, only when it has just begun. Moves and
+    // lifts are not handled.
+    void touchesBegan(const TouchSet& touches) override;
+    void touchesMoved(const TouchSet& touches) override;
+    void touchesEnded(const TouchSet& touches) override;
+    void touchesCancelled(const TouchSet& touches) override;
+    // Carries out the button under p.
+    void pressAt(Point p);
+
+    int currentPage() const { return currentPage_; }
+    int numberOfPages() const { return static_cast<int>(pages_.size()); }
+    const std::vector<std::string>& pages() const { return pages_; }
+
+    const Label& manualTextLabel() const { return *manualTextLabel_; }
+    const Label& pageNumberLabel() const { return *pageNumberLabel_; }
+    const Label& titlePageLabel() const { return *titlePageLabel_; }
+    const ImageView& leftArrow() const { return *leftArrow_; }
+    const ImageView& rightArrow() const { return *rightArrow_; }
+
+private:
+    void createPageTexts();
+
+    Strumwell* parent_;
+    int currentPage_ = 0;
+    std::vector<std::string> pages_;
+    std::unique_ptr<Label> manualTextLabel_;
+    std::unique_ptr<Label> pageNumberLabel_;
+    std::unique_ptr<ImageView> leftArrow_;
+    std::unique_ptr<ImageView> rightArrow_;
+    std::unique_ptr<Label> titlePageLabel_;
+};
