@@ -42,6 +42,7 @@ struct RenderVoice {
     float pitch = 1.0f;
 
     // Per-buffer mixing state, carried from chunk to chunk within one buffer.
+    bool prepared = false;    // taken into the buffer being rendered
     bool mixing = false;      // still adding to this buffer
     int32_t framesLeft = 0;   // the buffer's frame limit n, less what was mixed
     int32_t vol = 0;          // 16.16
@@ -121,6 +122,9 @@ struct CallbackUserData {
     // Longer requests are rendered in pieces of this size.
     int16_t* secondAudioQueueBuffer = nullptr;
     int32_t secondAudioQueueBufferSize = 0;
+    // One guitar's mix before it is spread to stereo (left equals right
+    // until the effects); as many frames as the scratch buffer.
+    int16_t* monoBuffer = nullptr;
 
     // Patch of each guitar. patchNames is guarded by the engine's settings mutex.
     std::string patchNames[2];

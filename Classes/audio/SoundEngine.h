@@ -237,7 +237,7 @@ private:
     void stepPatch(PatchChangeListener* caller, int guitar, int step);
     void requestRingClear(int guitar);
     void swapSlots(const int* slots, std::vector<int16_t>* data, int count);
-    bool readSampleFile(const std::string& fileName, std::vector<int16_t>& out) const;
+    bool readSampleFile(const std::string& fileName, std::vector<int16_t>& out, bool& missing) const;
     void restoreSection(const uint8_t* data, size_t size, size_t minimum, bool newerFields);
 
     SoundEngineParent* parent_;
@@ -260,4 +260,6 @@ private:
     std::atomic<float> currentAccelerometerReadingWah_{0.0f};
     std::atomic<bool> accelerometerWorking_{false};
     std::atomic<int> numAccelerometerStartTries_{0};
+    uint64_t checkToken_ = 0; // the pending accelerometer check (UI thread)
+    int16_t* monoBuffer_ = nullptr;
 };

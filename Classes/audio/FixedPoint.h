@@ -1,0 +1,36 @@
+#pragma once
+#include <cmath>
+#include <cstdint>
+
+// The conversions and clamps of the real-time mix. Every conversion saturates
+// instead of overflowing, so values that cannot occur in normal use (they may
+// come from damaged files) never cause undefined behaviour; in range the
+// results are the plain truncations.
+struct FixedPoint {
+    // Truncation toward zero of a float, saturated to int32 (NaN gives 0).
+    static inline int32_t truncToInt32(float x) {
+        if (!(x == x))
+            return 0;
+        if (x >= 2147483520.0f)
+            return INT32_MAX;
+        if (x <= -2147483648.0f)
+            return INT32_MIN;
+        return static_cast<int32_t>(x);
+    }
+    static inline int32_t truncToInt32(double x) {
+        if (!(x == x))
+            return 0;
+        if (x >= 2147483647.0)
+            return INT32_MAX;
+        if (x <= -2147483648.0)
+            return INT32_MIN;
+        return static_cast<int32_t>(x);
+    }
+    // A volume or gain in 16.16: the value as float, times 65536, truncated.
+    static inline int32_t toFixed(double x) { return truncToInt32(static_cast<float>(x) * 65536.0f); }
+    static inline int32_t clampMix(int64_t v) { return v > 32767 ? 32767 : (v < -32767 ? -32767 : int32_t(v)); }
+    static inline int32_t clampEffect(int64_t v) { return v > 32766 ? 32766 : (v < -32767 ? -32767 : int32_t(v)); }
+    // Product of a 16-bit value and a 16.16 gain, shifted right arithmetically
+    // by 16; taken in 64 bits so large gains cannot overflow.
+    static inline int64_t scale(int64_t sample, int32_t gain) { return (sample * gain) >> 16; }
+};
