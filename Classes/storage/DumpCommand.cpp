@@ -1,0 +1,245 @@
+#include "storage/DumpCommand.h"
+
+#include <cctype>
+#include <charconv>
+#include <cstdio>
+#include <cmath>
+#include <exception>
+#include <iterator>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <sstream>
+
+#include "audio/StrumwellFailure.h"
+#include "platform/core/Clock.h"
+#include "recorder/Recorder.h"
+#include "storage/EngineSectionContents.h"
+#include "storage/SongSections.h"
+#include "storage/Tab.h"
+#include "storage/VersionHeader.h"
+
+namespace {
+
+// Shortest text that reads back as the same value is not needed; a fixed
+// number of significant digits (9 for float, 17 for double) always reads
+// back exactly. JSON has no NaN or infinity: those are printed as strings.
+template <typename T>
+std::string number(T value, int digits) {
+    if (std::isnan(value))
+        return "\"NaN\"";
+    if (std::isinf(value))
+        return value > 0 ? "\"Infinity\"" : "\"-Infinity\"";
+    char text[64];
+    const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::general, digits);
+    return std::string(text, result.ptr);
+}
+
+std::string f32(float v) { return number(v, 9); }
+std::string f64(double v) { return number(v, 17); }
+const char* boolean(bool v) { return v ? "true" : "false"; }
+
+template <typename T, typename F>
+std::string pair(const T& values, F format) {
+    return "[" + std::string(format(values[0])) + ", " + std::string(format(values[1])) + "]";
+}
+
+std::string intText(int32_t v) { return std::to_string(v); }
+
+void printTab(std::ostream& out, const Tab& tab) {
+    out << "  \"tab\": {\"currentTabIndex\": " << tab.currentTabIndex() << ", \"columns\": [";
+    bool first = true;
+    for (const TablatureEntry& e : tab.tab()) {
+        out << (first ? "" : ", ") << "[";
+        for (int s = 0; s < TablatureEntry::kNumStrings; ++s)
+            out << (s ? ", " : "") << e.fret(s);
+        out << "]";
+        first = false;
+    }
+    out << "]}";
+}
+
+template <typename Change>
+void printChanges(std::ostream& out, const std::vector<Change>& list) {
+    out << "[";
+    for (size_t i = 0; i < list.size(); ++i)
+        out << (i ? ",\n      " : "\n      ") << "{\"time\": " << f64(list[i].time())
+            << ", \"pitch\": " << f32(list[i].pitch()) << ", \"overdubNo\": " << list[i].overdubNo() << "}";
+    out << (list.empty() ? "]" : "\n    ]");
+}
+
+void printRecorder(std::ostream& out, const Recorder* recorder) {
+    out << "  \"recorder\": ";
+    if (recorder == nullptr) {
+        out << "null";
+        return;
+    }
+    out << "{\n    \"currentNoteID\": " << recorder->currentNoteID() << ",\n    \"notes\": [";
+    const std::vector<Note> notes = recorder->notes();
+    for (size_t i = 0; i < notes.size(); ++i) {
+        const Note& n = notes[i];
+        out << (i ? ",\n      " : "\n      ") << "{\"time\": " << f64(n.time())
+            << ", \"keyDown\": " << boolean(n.keyDown()) << ", \"sampleNo\": " << n.sampleNo()
+            << ", \"noteID\": " << n.noteID() << ", \"volume\": " << f32(n.volume())
+            << ", \"releaseDelta\": " << f64(n.releaseDelta()) << "}";
+    }
+    out << (notes.empty() ? "]" : "\n    ]") << ",\n    \"pitchChanges\": [";
+    const std::vector<PitchChange> bends = recorder->pitchBends();
+    for (size_t i = 0; i < bends.size(); ++i)
+        out << (i ? ",\n      " : "\n      ") << "{\"time\": " << f64(bends[i].time())
+            << ", \"noteID\": " << bends[i].noteID() << ", \"pitch\": " << f32(bends[i].pitch())
+            << ", \"overdubNo\": " << bends[i].overdubNo() << "}";
+    out << (bends.empty() ? "]" : "\n    ]") << ",\n    \"whammy\": [";
+    printChanges(out, recorder->whammyBarChanges(0));
+    out << ", ";
+    printChanges(out, recorder->whammyBarChanges(1));
+    out << "],\n    \"wah\": [";
+    printChanges(out, recorder->wahChanges(0));
+    out << ", ";
+    printChanges(out, recorder->wahChanges(1));
+    out << "]\n  }";
+}
+
+void printEngine(std::ostream& out, const std::optional<EngineSectionContents>& engine) {
+    out << "  \"engine\": ";
+    if (!engine) {
+        out << "null";
+        return;
+    }
+    const EngineSectionContents& e = *engine;
+    out << "{\n    \"guitarVolume\": " << pair(e.guitarVolume, f32)
+        << ",\n    \"guitarReleaseDelta\": " << pair(e.guitarReleaseDelta, f64)
+        << ",\n    \"patchNo\": " << pair(e.patchNo, intText)
+        << ",\n    \"delayOn\": " << pair(e.delayOn, boolean)
+        << ",\n    \"pingPong\": " << pair(e.pingPong, boolean)
+        << ",\n    \"delayTime\": " << pair(e.delayTime, intText)
+        << ",\n    \"delayFeedback\": " << pair(e.delayFeedback, f32)
+        << ",\n    \"delayMix\": " << pair(e.delayMix, f32)
+        << ",\n    \"fuzzOn\": " << pair(e.fuzzOn, boolean)
+        << ",\n    \"fuzzThreshold\": " << pair(e.fuzzThreshold, intText)
+        << ",\n    \"wahOn\": " << pair(e.wahOn, boolean)
+        << ",\n    \"numFretsToShow\": " << e.numFretsToShow
+        << ",\n    \"whammyBarAttached\": " << pair(e.whammyBarAttached, boolean)
+        << ",\n    \"pitchBendOn\": " << pair(e.pitchBendOn, boolean) << "\n  }";
+}
+
+bool endsWithTab(const std::string& path) {
+    if (path.size() < 4)
+        return false;
+    std::string tail = path.substr(path.size() - 4);
+    for (char& c : tail)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return tail == ".TAB";
+}
+
+}  // namespace
+
+std::string DumpCommand::usage() {
+    return "usage: strumwell dump [--song|--tab] FILE\n"
+           "  Prints a song, state or tab file as JSON. Files named *.TAB are read as tab\n"
+           "  files, all others as song or state files; --tab or --song says which.\n";
+}
+
+int DumpCommand::dumpBuffer(const uint8_t* bytes, size_t size, bool tabFile, std::ostream& out,
+                            std::ostream& err) {
+    if (size == 0) {
+        err << "Empty file\n";
+        return 1;
+    }
+    const VersionHeader header = VersionHeader::read(bytes, size);
+    Tab tab;
+    ManualClock clock;
+    std::unique_ptr<Recorder> recorder;
+    std::optional<EngineSectionContents> engine;
+    try {
+        if (tabFile) {
+            tab.restoreFromSaveTabBuffer(bytes + header.dataOffset, size - header.dataOffset, header.version);
+        } else {
+            SongSections sections(bytes, size, header.dataOffset);
+            const uint8_t* section = nullptr;
+            size_t sectionSize = 0;
+            if (!sections.next(section, sectionSize))
+                throw StrumwellFailure("Error loading file");
+            tab.restoreFromSaveTabBuffer(section, sectionSize, header.version);
+            if (!sections.next(section, sectionSize))
+                throw StrumwellFailure("Error loading file");
+            // A version the recorder does not know leaves its song as it was:
+            // there is nothing in this file to show for it.
+            if (header.version >= 0 && header.version <= 2) {
+                recorder = std::make_unique<Recorder>(nullptr, nullptr, clock, false);
+                recorder->restoreFromSaveBuffer(section, sectionSize, header.version);
+            }
+            if (!sections.next(section, sectionSize))
+                throw StrumwellFailure("Error loading file");
+            if (EngineSectionContents::knowsVersion(header.version))
+                engine = EngineSectionContents::parse(section, sectionSize, header.version);
+        }
+    } catch (const StrumwellFailure& failure) {
+        err << failure.name() << "\n";
+        return 1;
+    } catch (const std::exception& e) {
+        err << e.what() << "\n";
+        return 1;
+    }
+
+    // Built whole before printing, so a failure never leaves half a document.
+    std::ostringstream json;
+    json << "{\n  \"kind\": \"" << (tabFile ? "tab" : "song") << "\",\n  \"version\": " << header.version
+         << ",\n";
+    printTab(json, tab);
+    if (!tabFile) {
+        json << ",\n";
+        printRecorder(json, recorder.get());
+        json << ",\n";
+        printEngine(json, engine);
+    }
+    json << "\n}\n";
+    out << json.str();
+    return 0;
+}
+
+int DumpCommand::run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::optional<bool> forceTab;
+    std::string path;
+    for (const std::string& a : args) {
+        if (a == "-h" || a == "--help") {
+            out << usage();
+            return 0;
+        } else if (a == "--tab") {
+            forceTab = true;
+        } else if (a == "--song") {
+            forceTab = false;
+        } else if (path.empty() && (a.empty() || a[0] != '-' || a == "-")) {
+            path = a;
+        } else {
+            err << "strumwell dump: unexpected argument '" << a << "'\n" << usage();
+            return 2;
+        }
+    }
+    if (path.empty()) {
+        err << usage();
+        return 2;
+    }
+    const bool tabFile = forceTab.value_or(endsWithTab(path));
+    std::vector<uint8_t> bytes;
+    if (path == "-") {
+        bytes.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+    } else {
+        FILE* f = std::fopen(path.c_str(), "rb");
+        if (f == nullptr) {
+            err << "FileNotFound\n";
+            return 1;
+        }
+        uint8_t chunk[65536];
+        size_t n;
+        while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0)
+            bytes.insert(bytes.end(), chunk, chunk + n);
+        const bool failed = std::ferror(f) != 0;
+        std::fclose(f);
+        if (failed) {
+            err << "Error loading file\n";
+            return 1;
+        }
+    }
+    return dumpBuffer(bytes.data(), bytes.size(), tabFile, out, err);
+}

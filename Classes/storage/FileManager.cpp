@@ -1,0 +1,294 @@
+#include "storage/FileManager.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <fcntl.h>
+#include <iostream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <exception>
+#include <utility>
+
+#include "audio/SoundEngine.h"
+#include "audio/StrumwellFailure.h"
+#include "recorder/Recorder.h"
+#include "storage/ByteWriter.h"
+#include "storage/SongSections.h"
+#include "storage/Tab.h"
+#include "storage/VersionHeader.h"
+
+namespace {
+
+// Larger files are not Strumwell files (every length in them is 32-bit);
+// they are treated like files that cannot be read.
+constexpr int64_t kLargestReadableFile = INT32_MAX;
+
+std::atomic<unsigned> temporaryCounter{0};
+
+void splitPath(const std::string& path, std::string& folder, std::string& name) {
+    const size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) {
+        folder = ".";
+        name = path;
+    } else {
+        folder = slash == 0 ? "/" : path.substr(0, slash);
+        name = path.substr(slash + 1);
+    }
+}
+
+bool writeAll(int fd, const uint8_t* bytes, size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, bytes, size);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        bytes += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// Makes the rename itself durable. A folder that cannot be synced is not an
+// error: the data are safe, only the new name might not survive a power cut.
+void syncFolder(const std::string& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+}  // namespace
+
+FileManager::FileManager(Tab* tab, Recorder* recorder, SoundEngine* soundEngine, std::string documentsFolder)
+    : tab_(tab),
+      recorder_(recorder),
+      soundEngine_(soundEngine),
+      documentsFolder_(std::move(documentsFolder)),
+      diagnostics_(&std::cout) {}
+
+std::string FileManager::getPathFromFilename(const std::string& filename) const {
+    return documentsFolder_ + "/" + filename;
+}
+
+void FileManager::printException(const std::string& name) {
+    *diagnostics_ << "EXCEPTION: " << name << "\n" << std::flush;
+}
+
+bool FileManager::saveDataFile(const std::string& path, const uint8_t* bytes, size_t size) {
+    std::string folder, name;
+    splitPath(path, folder, name);
+    const std::string temporary = folder + "/." + name + kTemporaryInfix + std::to_string(::getpid()) + "-" +
+                                  std::to_string(temporaryCounter.fetch_add(1));
+
+    auto fail = [&](int fd, bool removeTemporary) {
+        if (fd >= 0)
+            ::close(fd);
+        if (removeTemporary)
+            ::unlink(temporary.c_str());
+        *diagnostics_ << "[saveDataFile] Could not save file\n" << std::flush;
+        return false;
+    };
+
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return fail(-1, false);
+
+    if (interruption_ == SaveInterruption::FailWhileWriting) {
+        writeAll(fd, bytes, size / 2);
+        return fail(fd, true);
+    }
+    if (!writeAll(fd, bytes, size) || ::fsync(fd) != 0)
+        return fail(fd, true);
+    if (::close(fd) != 0)
+        return fail(-1, true);
+    if (interruption_ == SaveInterruption::CrashBeforeRename)
+        return false;  // nothing after this point runs in a crashed program
+    if (::rename(temporary.c_str(), path.c_str()) != 0)
+        return fail(-1, true);
+    syncFolder(folder);
+    return true;
+}
+
+std::vector<uint8_t> FileManager::loadDataFile(const std::string& path) const {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        throw StrumwellFailure("FileNotFound");
+    std::vector<uint8_t> bytes;
+    if (!S_ISREG(st.st_mode) || st.st_size > kLargestReadableFile)
+        return bytes;
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (f == nullptr)
+        return bytes;
+    // The size may change under us: read in chunks up to the limit rather
+    // than trusting the size seen by stat.
+    uint8_t chunk[65536];
+    for (;;) {
+        const size_t n = std::fread(chunk, 1, sizeof chunk, f);
+        if (n == 0)
+            break;
+        if (static_cast<int64_t>(bytes.size() + n) > kLargestReadableFile) {
+            bytes.clear();
+            break;
+        }
+        bytes.insert(bytes.end(), chunk, chunk + n);
+    }
+    if (std::ferror(f))
+        bytes.clear();
+    std::fclose(f);
+    return bytes;
+}
+
+std::vector<uint8_t> FileManager::createSongSaveBuffer() const {
+    const std::vector<uint8_t> tabSection = tab_->createSaveTabBuffer();
+    const std::vector<uint8_t> recorderSection = recorder_->createSaveBuffer();
+    const std::vector<uint8_t> engineSection = soundEngine_->createSaveBuffer();
+    ByteWriter w(VersionHeader::kSize + 12 + tabSection.size() + recorderSection.size() + engineSection.size());
+    VersionHeader::write(w);
+    for (const std::vector<uint8_t>* section : {&tabSection, &recorderSection, &engineSection}) {
+        w.i32(static_cast<int32_t>(section->size()));
+        w.bytes(section->data(), section->size());
+    }
+    return w.take();
+}
+
+bool FileManager::restoreSongFromSaveBuffer(const uint8_t* bytes, size_t size) {
+    const VersionHeader header = VersionHeader::read(bytes, size);
+    SongSections sections(bytes, size, header.dataOffset);
+    const uint8_t* section = nullptr;
+    size_t sectionSize = 0;
+    auto badLength = [this] {
+        *diagnostics_ << "Error loading file\n" << std::flush;
+        lastFailure_ = "Error loading file";
+        resetState();
+        return false;
+    };
+
+    if (!sections.next(section, sectionSize))
+        return badLength();
+    tab_->restoreFromSaveTabBuffer(section, sectionSize, header.version);
+    if (!sections.next(section, sectionSize))
+        return badLength();
+    recorder_->restoreFromSaveBuffer(section, sectionSize, header.version);
+    if (!sections.next(section, sectionSize))
+        return badLength();
+    soundEngine_->restoreFromSaveBuffer(section, sectionSize, header.version);
+    return true;
+}
+
+std::vector<uint8_t> FileManager::createTabSaveBuffer() const {
+    const std::vector<uint8_t> tabSection = tab_->createSaveTabBuffer();
+    ByteWriter w(VersionHeader::kSize + tabSection.size());
+    VersionHeader::write(w);
+    w.bytes(tabSection.data(), tabSection.size());
+    return w.take();
+}
+
+bool FileManager::saveState(const std::string& filename) {
+    try {
+        const std::vector<uint8_t> buffer = createSongSaveBuffer();
+        return saveDataFile(getPathFromFilename(filename), buffer.data(), buffer.size());
+    } catch (const std::exception&) {
+        // Building the buffer ran out of memory: nothing was written.
+        *diagnostics_ << "[saveDataFile] Could not save file\n" << std::flush;
+        return false;
+    }
+}
+
+bool FileManager::loadState(const std::string& filename) {
+    std::vector<uint8_t> bytes;
+    try {
+        bytes = loadDataFile(getPathFromFilename(filename));
+    } catch (const StrumwellFailure& failure) {
+        lastFailure_ = failure.name();
+        printException(failure.name());
+        resetState();
+        return false;
+    } catch (const std::exception& e) {
+        lastFailure_ = e.what();
+        printException(lastFailure_);
+        resetState();
+        return false;
+    }
+    return loadStateFromBuffer(bytes.data(), bytes.size());
+}
+
+bool FileManager::loadStateFromBuffer(const uint8_t* bytes, size_t size) {
+    lastFailure_.clear();
+    if (size == 0) {
+        lastFailure_ = "Empty file";
+        resetState();
+        return false;
+    }
+    try {
+        return restoreSongFromSaveBuffer(bytes, size);
+    } catch (const StrumwellFailure& failure) {
+        lastFailure_ = failure.name();
+    } catch (const std::exception& e) {
+        lastFailure_ = e.what();
+    }
+    printException(lastFailure_);
+    resetState();
+    return false;
+}
+
+bool FileManager::saveTab(const std::string& filename) {
+    try {
+        const std::vector<uint8_t> buffer = createTabSaveBuffer();
+        return saveDataFile(getPathFromFilename(filename), buffer.data(), buffer.size());
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+bool FileManager::loadTab(const std::string& filename) {
+    std::vector<uint8_t> bytes;
+    try {
+        bytes = loadDataFile(getPathFromFilename(filename));
+    } catch (const StrumwellFailure& failure) {
+        lastFailure_ = failure.name();
+        printException(failure.name());
+        tab_->resetState();
+        return false;
+    } catch (const std::exception& e) {
+        lastFailure_ = e.what();
+        printException(lastFailure_);
+        tab_->resetState();
+        return false;
+    }
+    return loadTabFromBuffer(bytes.data(), bytes.size());
+}
+
+bool FileManager::loadTabFromBuffer(const uint8_t* bytes, size_t size) {
+    lastFailure_.clear();
+    if (size == 0) {
+        lastFailure_ = "Empty file";
+        tab_->resetState();
+        return false;
+    }
+    try {
+        const VersionHeader header = VersionHeader::read(bytes, size);
+        tab_->restoreFromSaveTabBuffer(bytes + header.dataOffset, size - header.dataOffset, header.version);
+        return true;
+    } catch (const StrumwellFailure& failure) {
+        lastFailure_ = failure.name();
+    } catch (const std::exception& e) {
+        lastFailure_ = e.what();
+    }
+    printException(lastFailure_);
+    tab_->resetState();
+    return false;
+}
+
+void FileManager::resetState() {
+    tab_->resetState();
+    recorder_->resetState();
+    soundEngine_->resetState();
+}
+
+int32_t FileManager::numNotesToSave() const { return recorder_->getNumNotes() / 2; }

@@ -1,0 +1,117 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+class Tab;
+class Recorder;
+class SoundEngine;
+
+// Turns the three long-lived model objects into files and back:
+//   "system.state" and "<name>.SAV": "VERSION2", then the tab, recorder and
+//     engine sections, each behind a 32-bit little-endian length;
+//   "<name>.TAB": "VERSION2", then the bare tab section.
+// Files without the header are version 0 and start at offset 0.
+//
+// Saving never destroys what was there: the bytes go to a temporary file in
+// the same folder, which is flushed to disk and then renamed over the old
+// file, so a crash or a failed write leaves the old file whole.
+//
+// Loading treats files as untrusted: every length is checked against the
+// bytes held before it is used. A missing or damaged file prints one line
+// ("EXCEPTION: <code>" or "Error loading file") and resets what was being
+// loaded; the load then answers false and lastFailure() names the failure.
+//
+// Threads: UI thread only (launch, termination, the library screens) — or
+// any one thread for a tool that owns its own model objects.
+class FileManager {
+public:
+    // The model objects are not owned and must outlive the file manager;
+    // documentsFolder holds the files (no trailing slash needed).
+    FileManager(Tab* tab, Recorder* recorder, SoundEngine* soundEngine, std::string documentsFolder);
+
+    // UI thread. documentsFolder + "/" + filename (the name is taken as it is).
+    std::string getPathFromFilename(const std::string& filename) const;
+    // UI thread. The documents folder given at construction.
+    const std::string& documentsFolder() const { return documentsFolder_; }
+
+    // UI thread. Replaces the file at `path` with `bytes` atomically (temporary
+    // file, fsync, rename, fsync of the folder). On failure prints
+    // "[saveDataFile] Could not save file", leaves any old file whole, removes
+    // the temporary file and returns false.
+    bool saveDataFile(const std::string& path, const uint8_t* bytes, size_t size);
+    // UI thread. The whole file. Throws StrumwellFailure("FileNotFound") when
+    // nothing exists at the path; a path that exists but cannot be read (a
+    // folder, no permission, larger than 2 GiB) gives no bytes.
+    std::vector<uint8_t> loadDataFile(const std::string& path) const;
+
+    // UI thread. The whole state as a song buffer (header + three sections).
+    std::vector<uint8_t> createSongSaveBuffer() const;
+    // UI thread. Reads a song buffer into the tab, the recorder and the
+    // engine, in that order. A section length that does not fit prints "Error
+    // loading file", resets all three and returns false. A section reader's
+    // StrumwellFailure is passed on to the caller (loadStateFromBuffer catches it).
+    bool restoreSongFromSaveBuffer(const uint8_t* bytes, size_t size);
+    // UI thread. "VERSION2" followed by the tab section.
+    std::vector<uint8_t> createTabSaveBuffer() const;
+
+    // UI thread. Writes the song buffer to the named file; false when the
+    // file could not be written (the old one is then unchanged).
+    bool saveState(const std::string& filename);
+    // UI thread. Restores tab, recorder and engine from the named file; on a
+    // missing, empty or damaged file resets all three and returns false.
+    bool loadState(const std::string& filename);
+    // UI thread. As loadState, from bytes already in memory (never throws;
+    // the entry point for tools and fuzzing).
+    bool loadStateFromBuffer(const uint8_t* bytes, size_t size);
+    // UI thread. Writes the tab file; false when it could not be written.
+    bool saveTab(const std::string& filename);
+    // UI thread. Restores the tab from the named tab file; on a missing, empty
+    // or damaged file clears the tab and returns false. Never touches the
+    // recorder or the engine.
+    bool loadTab(const std::string& filename);
+    // UI thread. As loadTab, from bytes in memory (never throws).
+    bool loadTabFromBuffer(const uint8_t* bytes, size_t size);
+
+    // UI thread. Resets the tab, the recorder and the engine, in that order.
+    void resetState();
+    // UI thread. Half the recorder's event count.
+    int32_t numNotesToSave() const;
+
+    // UI thread. Why the last load answered false: "FileNotFound", "Empty
+    // file", "Error loading file" or a section reader's code such as
+    // "TabFailure-2"; empty after a load that succeeded.
+    const std::string& lastFailure() const { return lastFailure_; }
+
+    // UI thread. Where the diagnostic lines go (standard output by default).
+    void setDiagnosticStream(std::ostream& out) { diagnostics_ = &out; }
+
+    // Tests only: makes the next saves stop part-way, to prove that an
+    // interrupted save leaves the old file whole.
+    enum class SaveInterruption {
+        None,
+        // A write error after half the bytes: the save cleans up and fails.
+        FailWhileWriting,
+        // As if the program died after the temporary file was written and
+        // flushed but before the rename: the temporary file stays behind.
+        CrashBeforeRename,
+    };
+    void setSaveInterruptionForTesting(SaveInterruption interruption) { interruption_ = interruption; }
+
+    // The temporary files of a save are named "." + file name + this + a
+    // unique suffix, so that they never look like songs or tabs.
+    static constexpr const char* kTemporaryInfix = ".saving-";
+
+private:
+    void printException(const std::string& name);
+
+    Tab* tab_;
+    Recorder* recorder_;
+    SoundEngine* soundEngine_;
+    std::string documentsFolder_;
+    std::ostream* diagnostics_;
+    std::string lastFailure_;
+    SaveInterruption interruption_ = SaveInterruption::None;
+};

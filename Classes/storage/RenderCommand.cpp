@@ -1,0 +1,249 @@
+#include "storage/RenderCommand.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <iostream>
+#include <memory>
+#include <optional>
+
+#include "audio/CallbackUserData.h"
+#include "audio/SoundEngine.h"
+#include "audio/StrumwellFailure.h"
+#include "platform/core/Clock.h"
+#include "platform/core/Folders.h"
+#include "platform/core/OfflineAudioOutput.h"
+#include "recorder/Recorder.h"
+#include "storage/FileManager.h"
+#include "storage/Tab.h"
+#include "storage/WavWriter.h"
+
+namespace {
+
+struct Options {
+    std::string song;
+    std::string output;
+    std::string bundle;
+    int bufferFrames = RenderCommand::kDefaultBufferFrames;
+    std::optional<uint64_t> frames;
+};
+
+bool parseCount(const std::string& text, uint64_t& value) {
+    if (text.empty() || text[0] == '-' || text[0] == '+')
+        return false;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    return result.ec == std::errc() && result.ptr == text.data() + text.size();
+}
+
+// Returns an error message, empty when the options are good.
+std::string parseOptions(const std::vector<std::string>& args, Options& o, bool& help) {
+    help = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&](std::string& into) -> bool {
+            if (i + 1 >= args.size())
+                return false;
+            into = args[++i];
+            return true;
+        };
+        std::string v;
+        if (a == "-h" || a == "--help") {
+            help = true;
+            return {};
+        } else if (a == "-o" || a == "--output") {
+            if (!value(o.output) || o.output.empty())
+                return "-o needs a file name";
+        } else if (a == "--bundle") {
+            if (!value(o.bundle) || o.bundle.empty())
+                return "--bundle needs a folder";
+        } else if (a == "--buffer-frames") {
+            uint64_t n = 0;
+            if (!value(v) || !parseCount(v, n) || n < 1 || n > static_cast<uint64_t>(RenderCommand::kMaxBufferFrames))
+                return "--buffer-frames needs a number from 1 to " + std::to_string(RenderCommand::kMaxBufferFrames);
+            o.bufferFrames = static_cast<int>(n);
+        } else if (a == "--frames") {
+            uint64_t n = 0;
+            if (!value(v) || !parseCount(v, n))
+                return "--frames needs a number of frames (0 or more)";
+            if (n * 4 > WavWriter::kMaxDataBytes)
+                return "--frames is too large for a WAV file";
+            o.frames = n;
+        } else if (!a.empty() && a[0] == '-') {
+            return "unknown option '" + a + "'";
+        } else if (o.song.empty()) {
+            o.song = a;
+        } else {
+            return "unexpected argument '" + a + "'";
+        }
+    }
+    if (o.song.empty())
+        return "no song file given";
+    if (o.output.empty())
+        return "no output file given (-o OUT.wav)";
+    return {};
+}
+
+// A one-line bar on a terminal, redrawn when the percentage moves.
+class ProgressBar {
+public:
+    ProgressBar(std::ostream& err, bool enabled, uint64_t total) : err_(err), enabled_(enabled), total_(total) {}
+    void update(uint64_t done) {
+        if (!enabled_ || total_ == 0)
+            return;
+        const int percent = static_cast<int>(std::min<uint64_t>(100, done * 100 / total_));
+        if (percent == last_)
+            return;
+        last_ = percent;
+        const int filled = percent * 40 / 100;
+        err_ << "\rrendering [" << std::string(static_cast<size_t>(filled), '#')
+             << std::string(static_cast<size_t>(40 - filled), ' ') << "] " << percent << "%" << std::flush;
+    }
+    void finish() {
+        if (enabled_ && last_ >= 0)
+            err_ << "\n" << std::flush;
+    }
+
+private:
+    std::ostream& err_;
+    bool enabled_;
+    uint64_t total_;
+    int last_ = -1;
+};
+
+bool allSilent(const int16_t* values, size_t count) {
+    return std::all_of(values, values + count, [](int16_t v) { return v == 0; });
+}
+
+}  // namespace
+
+std::string RenderCommand::usage() {
+    return "usage: strumwell render SONG -o OUT.wav [--bundle DIR] [--buffer-frames N] [--frames N]\n"
+           "  Plays a song or state file offline into a 44100 Hz 16-bit stereo WAV file.\n"
+           "  --bundle DIR        folder holding the sample WAV files (default: the bundle\n"
+           "                      beside the program)\n"
+           "  --buffer-frames N   frames per rendered buffer, 1 to 65536 (default 256); one\n"
+           "                      playback pass runs before each buffer\n"
+           "  --frames N          render exactly N frames (default: until the song has\n"
+           "                      ended and its sound has died away, at most 10 s after\n"
+           "                      its last note)\n";
+}
+
+int RenderCommand::run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    Options o;
+    bool help = false;
+    const std::string problem = parseOptions(args, o, help);
+    if (help) {
+        out << usage();
+        return 0;
+    }
+    if (!problem.empty()) {
+        err << "strumwell render: " << problem << "\n" << usage();
+        return 2;
+    }
+    if (o.bundle.empty())
+        o.bundle = Folders::findBundleFolder();
+    if (o.bundle.empty()) {
+        err << "strumwell render: no bundle found; give the sample folder with --bundle DIR\n";
+        return 1;
+    }
+
+    ManualClock clock(0.0);
+    OfflineAudioOutput output(o.bufferFrames);
+    SoundEngine engine(nullptr, &output, nullptr, o.bundle, clock);
+    engine.seedRandom(1);
+    Recorder recorder(nullptr, &engine, clock, false);
+    recorder.setRandomSeed(1);
+    engine.setRecorder(&recorder);
+    Tab tab;
+    // No documents folder: this file manager only reads the song given.
+    FileManager files(&tab, &recorder, &engine, std::string());
+    files.setDiagnosticStream(err);
+
+    std::vector<uint8_t> bytes;
+    try {
+        bytes = files.loadDataFile(o.song);
+    } catch (const StrumwellFailure& failure) {
+        err << "strumwell render: " << o.song << ": " << failure.name() << "\n";
+        engine.setRecorder(nullptr);
+        return 1;
+    }
+    if (!files.loadStateFromBuffer(bytes.data(), bytes.size())) {
+        err << "strumwell render: " << o.song << ": " << files.lastFailure() << "\n";
+        engine.setRecorder(nullptr);
+        return 1;
+    }
+    // A file whose engine section is of a version the engine does not read
+    // leaves the fresh engine without patches: play it with the defaults.
+    if (engine.patchNo(0) < 0 || engine.patchNo(1) < 0)
+        engine.resetState();
+
+    WavWriter wav;
+    if (!wav.open(o.output, kSampleRate, 2)) {
+        err << "strumwell render: cannot write " << o.output << "\n";
+        engine.setRecorder(nullptr);
+        return 1;
+    }
+
+    // When to give up waiting for silence: 10 s after the last note event.
+    const std::vector<Note> notes = recorder.notes();
+    double lastEvent = notes.empty() ? 0.0 : notes.back().time();
+    if (!std::isfinite(lastEvent) || lastEvent > kMaxSongSeconds)
+        lastEvent = kMaxSongSeconds;
+    lastEvent = std::max(lastEvent, 0.0);
+    const uint64_t tailLimit = static_cast<uint64_t>(std::ceil((lastEvent + kMaxTailSeconds) * kSampleRate));
+    // The delay ring holds at most this many frames: after that much digital
+    // silence with no voice sounding, nothing is left to be heard.
+    const uint64_t silenceNeeded = kDelayRingValues / 2;
+
+    const uint64_t expected = o.frames ? *o.frames
+                                       : static_cast<uint64_t>(std::ceil(lastEvent * kSampleRate)) + silenceNeeded;
+    const bool showProgress = &err == &std::cerr && ::isatty(STDERR_FILENO) && expected > 10u * kSampleRate;
+    ProgressBar progress(err, showProgress, expected);
+
+    std::vector<int16_t> buffer(static_cast<size_t>(o.bufferFrames) * 2);
+    uint64_t frames = 0;
+    uint64_t silentFrames = 0;
+    bool ok = true;
+    recorder.play();
+    for (;;) {
+        uint64_t n = static_cast<uint64_t>(o.bufferFrames);
+        if (o.frames) {
+            if (frames >= *o.frames)
+                break;
+            n = std::min(n, *o.frames - frames);
+        } else {
+            if (frames >= tailLimit)
+                break;
+            n = std::min(n, tailLimit - frames);
+        }
+        clock.set(static_cast<double>(frames) / kSampleRate);
+        recorder.runPlaybackPass();
+        output.pull(buffer.data(), static_cast<int>(n));
+        if (!wav.write(buffer.data(), static_cast<size_t>(n))) {
+            ok = false;
+            break;
+        }
+        frames += n;
+        progress.update(frames);
+        if (o.frames)
+            continue;
+        silentFrames = allSilent(buffer.data(), static_cast<size_t>(n) * 2) ? silentFrames + n : 0;
+        const bool songOver = recorder.getState() == 0;
+        if (songOver && engine.numSamplesPlaying() == 0 && silentFrames >= silenceNeeded)
+            break;
+    }
+    progress.finish();
+    recorder.stop();
+    engine.setRecorder(nullptr);
+
+    if (!wav.finish() || !ok) {
+        err << "strumwell render: could not write " << o.output << "\n";
+        return 1;
+    }
+    out << "Wrote " << o.output << ": " << frames << " frames (" << static_cast<double>(frames) / kSampleRate
+        << " s)\n";
+    return 0;
+}

@@ -1,0 +1,43 @@
+#pragma once
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+// `strumwell render SONG -o OUT.wav [--bundle DIR] [--buffer-frames N] [--frames N]`:
+// plays a song or state file offline into a 44100 Hz 16-bit stereo WAV file.
+//
+// A fresh engine (no sound device, no window, no accelerometer) and a fresh
+// recorder (no playback thread) share a clock that reads (frames rendered so
+// far) / 44100 s. Before each buffer of N frames (default 256) one playback
+// pass runs at that time, then the buffer is pulled from the engine's render
+// callback through an offline output. The user's own state and documents
+// are never read or written; the bundle is only read for its WAV samples
+// (default: the bundle found beside the program).
+//
+// Without --frames it renders until the song has ended, no voice sounds and
+// the output has been digital silence for a whole delay ring (about one
+// second, so the echoes have died away), but never more than 10 s after the
+// song's last note event (nor more than an hour when the song's times are
+// absurd). With --frames it renders exactly that many frames.
+//
+// Threads: any one thread (it is the render thread of its own engine).
+class RenderCommand {
+public:
+    // args: the words after "render". Returns 0 when the WAV was written;
+    // 1 when the song is missing or damaged (the failure's code, such as
+    // "TabFailure-2" or "Error loading file", is printed on `err`), no
+    // bundle was found, or the WAV could not be written; 2 on a bad command
+    // line. A progress bar is drawn on `err` for long songs when `err` is
+    // std::cerr and standard error is a terminal.
+    static int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+    static std::string usage();
+
+    static constexpr int kSampleRate = 44100;
+    static constexpr int kDefaultBufferFrames = 256;
+    static constexpr int kMaxBufferFrames = 65536;
+    // How long the sound may go on after the last note event.
+    static constexpr double kMaxTailSeconds = 10.0;
+    // A song whose events lie further out than this is cut here.
+    static constexpr double kMaxSongSeconds = 3600.0;
+};
