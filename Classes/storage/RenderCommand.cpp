@@ -1,5 +1,6 @@
 #include "storage/RenderCommand.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -149,6 +150,13 @@ int RenderCommand::run(const std::vector<std::string>& args, std::ostream& out, 
         err << "strumwell render: no bundle found; give the sample folder with --bundle DIR\n";
         return 1;
     }
+    {
+        struct stat st {};
+        if (::stat(o.bundle.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+            err << "strumwell render: " << o.bundle << " is not a folder\n";
+            return 1;
+        }
+    }
 
     ManualClock clock(0.0);
     OfflineAudioOutput output(o.bufferFrames);
@@ -170,15 +178,15 @@ int RenderCommand::run(const std::vector<std::string>& args, std::ostream& out, 
         engine.setRecorder(nullptr);
         return 1;
     }
+    // Start from the defaults, as the program does at launch: a file whose
+    // engine section is of a version the engine does not read then plays
+    // with the default settings and patches.
+    engine.resetState();
     if (!files.loadStateFromBuffer(bytes.data(), bytes.size())) {
         err << "strumwell render: " << o.song << ": " << files.lastFailure() << "\n";
         engine.setRecorder(nullptr);
         return 1;
     }
-    // A file whose engine section is of a version the engine does not read
-    // leaves the fresh engine without patches: play it with the defaults.
-    if (engine.patchNo(0) < 0 || engine.patchNo(1) < 0)
-        engine.resetState();
 
     WavWriter wav;
     if (!wav.open(o.output, kSampleRate, 2)) {
