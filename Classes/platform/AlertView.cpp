@@ -1,0 +1,117 @@
+#include "platform/AlertView.h"
+
+#include <algorithm>
+
+#include "platform/Graphics.h"
+#include "platform/core/TextLineBreaker.h"
+
+namespace {
+
+// The box as the user sees it, landscape, before it is turned.
+constexpr float kWidth = 300;
+constexpr float kPadding = 14;
+const Font kTitleFont{"Helvetica", 18, true};
+const Font kMessageFont{"Helvetica", 15, false};
+const Font kButtonFont{"Helvetica", 17, true};
+constexpr float kButtonHeight = 40;
+
+std::vector<std::string> wrap(const std::string& text, const Font& font, float width) {
+    return TextLineBreaker::breakLines(
+        text, width, [&font](std::string_view s) { return Graphics::measureText(std::string(s), font).width; });
+}
+
+} // namespace
+
+AlertView::AlertView(const std::string& title, const std::string& message, const std::string& buttonTitle,
+                     std::function<void()> onDismiss)
+    : title_(title), message_(message), buttonTitle_(buttonTitle), onDismiss_(std::move(onDismiss)) {
+    layout();
+}
+
+void AlertView::layout() {
+    float inner = kWidth - 2 * kPadding;
+    titleHeight_ = title_.empty() ? 0 : Graphics::lineHeight(kTitleFont) * wrap(title_, kTitleFont, inner).size();
+    messageHeight_ =
+        message_.empty() ? 0 : Graphics::lineHeight(kMessageFont) * wrap(message_, kMessageFont, inner).size();
+    float h = kPadding + titleHeight_ + (titleHeight_ > 0 && messageHeight_ > 0 ? 8 : 0) + messageHeight_ + kPadding;
+    if (hasButton())
+        h += kButtonHeight + 4;
+    h = std::min(h, 300.0f);
+    // Centred in the 320 x 480 view and turned so the user reads it.
+    setBounds({0, 0, kWidth, h});
+    setCenter({160, 240});
+    setRotation(kQuarterTurn);
+}
+
+Rect AlertView::buttonRect() const {
+    Rect b = bounds();
+    return {0, b.height - kButtonHeight, b.width, kButtonHeight};
+}
+
+void AlertView::pressButton() {
+    if (!hasButton() || dismissed_)
+        return;
+    dismissed_ = true;
+    setHidden(true);
+    if (onDismiss_) {
+        auto cb = std::move(onDismiss_);
+        onDismiss_ = nullptr;
+        cb();
+    }
+}
+
+void AlertView::draw(Graphics& g) {
+    Rect b = bounds();
+    g.fillRect({b.x + 3, b.y + 4, b.width, b.height}, Color{0, 0, 0, 90});
+    g.fillRect(b, Color{28, 36, 58, 238});
+    g.strokeRect(b, Color{200, 205, 220, 255}, 2.0f);
+    float inner = b.width - 2 * kPadding;
+    float y = kPadding;
+    float lh = Graphics::lineHeight(kTitleFont);
+    for (const auto& line : wrap(title_, kTitleFont, inner)) {
+        float w = Graphics::measureText(line, kTitleFont).width;
+        g.drawText(line, kTitleFont, Color::white(), {(b.width - w) / 2, y});
+        y += lh;
+    }
+    if (titleHeight_ > 0 && messageHeight_ > 0)
+        y += 8;
+    lh = Graphics::lineHeight(kMessageFont);
+    for (const auto& line : wrap(message_, kMessageFont, inner)) {
+        float w = Graphics::measureText(line, kMessageFont).width;
+        if (y + lh > b.height - (hasButton() ? kButtonHeight : 0))
+            break;
+        g.drawText(line, kMessageFont, Color{230, 232, 240, 255}, {(b.width - w) / 2, y});
+        y += lh;
+    }
+    if (hasButton()) {
+        Rect r = buttonRect();
+        g.fillRect({r.x + 1, r.y, r.width - 2, 1}, Color{200, 205, 220, 160});
+        if (buttonHeld_)
+            g.fillRect({r.x + 2, r.y + 1, r.width - 4, r.height - 3}, Color{255, 255, 255, 50});
+        Size s = Graphics::measureText(buttonTitle_, kButtonFont);
+        g.drawText(buttonTitle_, kButtonFont, Color{140, 190, 255, 255},
+                   {(r.width - s.width) / 2, r.y + (r.height - Graphics::lineHeight(kButtonFont)) / 2});
+    }
+}
+
+void AlertView::touchesBegan(const TouchSet& touches) {
+    for (const Touch& t : touches)
+        if (hasButton() && buttonRect().contains(t.location))
+            buttonHeld_ = true;
+}
+
+void AlertView::touchesMoved(const TouchSet& touches) {
+    for (const Touch& t : touches)
+        buttonHeld_ = hasButton() && buttonRect().contains(t.location);
+}
+
+void AlertView::touchesEnded(const TouchSet& touches) {
+    bool press = false;
+    for (const Touch& t : touches)
+        press = buttonHeld_ && buttonRect().contains(t.location);
+    buttonHeld_ = false;
+    if (press)
+        pressButton();
+}
+
+void AlertView::touchesCancelled(const TouchSet&) { buttonHeld_ = false; }

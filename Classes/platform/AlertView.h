@@ -1,0 +1,48 @@
+#pragma once
+#include <functional>
+#include <string>
+
+#include "platform/View.h"
+
+// A message box drawn inside the window above everything else, turned to
+// read for a user holding the phone sideways. While one shows, nothing under
+// it gets touches. With a button ("OK") a touch on the button, Return or
+// Escape dismisses it; with no button it stays for the rest of the run.
+//
+// Show one with Application::showAlert, which owns it.
+//
+// Threads: UI thread only.
+class AlertView : public View {
+public:
+    AlertView(const std::string& title, const std::string& message, const std::string& buttonTitle,
+              std::function<void()> onDismiss = {});
+
+    const std::string& title() const { return title_; }
+    const std::string& message() const { return message_; }
+    const std::string& buttonTitle() const { return buttonTitle_; }
+    bool hasButton() const { return !buttonTitle_.empty(); }
+    bool isDismissed() const { return dismissed_; }
+
+    // Dismisses it as if its button was pressed (nothing when it has none).
+    void pressButton();
+    // The button's rectangle in the alert's coordinates.
+    Rect buttonRect() const;
+
+    void draw(Graphics& g) override;
+    void touchesBegan(const TouchSet& touches) override;
+    void touchesMoved(const TouchSet& touches) override;
+    void touchesEnded(const TouchSet& touches) override;
+    void touchesCancelled(const TouchSet& touches) override;
+
+private:
+    void layout();
+
+    std::string title_;
+    std::string message_;
+    std::string buttonTitle_;
+    std::function<void()> onDismiss_;
+    bool dismissed_ = false;
+    bool buttonHeld_ = false;
+    float titleHeight_ = 0;
+    float messageHeight_ = 0;
+};

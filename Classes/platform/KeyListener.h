@@ -1,0 +1,17 @@
+#pragma once
+#include "platform/Key.h"
+
+// Receives the keyboard while no text field is editing and no alert shows.
+// Listeners are asked newest first; the first to return true consumes the
+// key.
+//
+// Threads: UI thread.
+class KeyListener {
+public:
+    virtual ~KeyListener() = default;
+    virtual bool keyDown(const KeyEvent& event) = 0;
+    virtual bool keyUp(const KeyEvent& event) {
+        (void)event;
+        return false;
+    }
+};

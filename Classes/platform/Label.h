@@ -1,0 +1,48 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "platform/Font.h"
+#include "platform/View.h"
+
+// A view showing text: one line by default, or word-wrapped over
+// numberOfLines (0 = as many as fit). The block of lines is centred
+// vertically in the bounds, each line aligned horizontally. The background is
+// clear unless set. Turn it with setRotation(kQuarterTurn) so that a user
+// holding the phone sideways reads it left to right. Does not take touches
+// unless enabled.
+//
+// Threads: UI thread only.
+class Label : public View {
+public:
+    Label();
+    explicit Label(const Rect& frame);
+
+    const std::string& text() const { return text_; }
+    void setText(const std::string& utf8);
+    const Font& font() const { return font_; }
+    void setFont(const Font& font) { font_ = font; }
+    void setFont(const std::string& family, float size) { font_ = Font{family, size, false}; }
+    Color textColor() const { return textColor_; }
+    void setTextColor(Color color) { textColor_ = color; }
+    TextAlignment textAlignment() const { return alignment_; }
+    void setTextAlignment(TextAlignment alignment) { alignment_ = alignment; }
+    int numberOfLines() const { return numberOfLines_; }
+    void setNumberOfLines(int lines) { numberOfLines_ = lines; }
+
+    // The lines as they are drawn in the current bounds (wrapped, and only
+    // those that fit).
+    std::vector<std::string> layoutLines() const;
+    // Makes the view just big enough for its text on one line, keeping its
+    // centre.
+    void sizeToFit();
+
+    void draw(Graphics& g) override;
+
+private:
+    std::string text_;
+    Font font_;
+    Color textColor_ = Color::black();
+    TextAlignment alignment_ = TextAlignment::Left;
+    int numberOfLines_ = 1;
+};

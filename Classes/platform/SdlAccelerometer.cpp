@@ -1,0 +1,254 @@
+#include "platform/SdlAccelerometer.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <map>
+
+#include "platform/Key.h"
+#include "platform/core/Clock.h"
+#include "platform/core/VirtualTilt.h"
+
+namespace {
+
+// A controller's readings count while they keep coming.
+constexpr double kControllerStale = 0.5;
+
+} // namespace
+
+struct SdlAccelerometer::Impl {
+    Impl(const Clock& c, bool virtualTilt) : clock(c), allowVirtualTilt(virtualTilt) {}
+
+    const Clock& clock;
+    bool allowVirtualTilt;
+    AccelerometerDelegate* delegate = nullptr;
+    double interval = 0.02;
+    double nextDue = 0;
+    double lastAdvance = -1;
+    bool opened = false;
+
+    SDL_Sensor* sensor = nullptr;
+    bool sensorHasData = false;
+    double sensorReading[3] = {0, 0, -1};
+
+    std::map<SDL_JoystickID, SDL_GameController*> controllers;
+    double controllerReading[3] = {0, 0, -1};
+    double controllerTime = -1e9;
+
+    VirtualTilt tilt;
+    // The keys holding each direction, so either of two keys can hold it.
+    std::map<Key, VirtualTilt::Direction> heldKeys;
+
+    void openController(int deviceIndex);
+    void refreshHeld();
+};
+
+SdlAccelerometer::SdlAccelerometer(const Clock& clock, bool allowVirtualTilt)
+    : impl_(std::make_unique<Impl>(clock, allowVirtualTilt)) {}
+
+SdlAccelerometer::~SdlAccelerometer() { close(); }
+
+void SdlAccelerometer::setDelegate(AccelerometerDelegate* delegate) {
+    impl_->delegate = delegate;
+    impl_->nextDue = impl_->clock.now() + impl_->interval;
+}
+
+void SdlAccelerometer::setUpdateInterval(double seconds) {
+    impl_->interval = std::clamp(seconds, 0.001, 10.0);
+    impl_->nextDue = impl_->clock.now() + impl_->interval;
+}
+
+void SdlAccelerometer::Impl::openController(int deviceIndex) {
+    if (!SDL_IsGameController(deviceIndex))
+        return;
+    SDL_GameController* gc = SDL_GameControllerOpen(deviceIndex);
+    if (!gc)
+        return;
+    if (!SDL_GameControllerHasSensor(gc, SDL_SENSOR_ACCEL)) {
+        SDL_GameControllerClose(gc);
+        return;
+    }
+    SDL_GameControllerSetSensorEnabled(gc, SDL_SENSOR_ACCEL, SDL_TRUE);
+    SDL_JoystickID id = SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(gc));
+    controllers[id] = gc;
+}
+
+void SdlAccelerometer::open() {
+    Impl& m = *impl_;
+    if (m.opened)
+        return;
+    m.opened = true;
+    if (SDL_WasInit(SDL_INIT_SENSOR)) {
+        for (int i = 0; i < SDL_NumSensors(); ++i) {
+            if (SDL_SensorGetDeviceType(i) == SDL_SENSOR_ACCEL) {
+                m.sensor = SDL_SensorOpen(i);
+                if (m.sensor)
+                    break;
+            }
+        }
+    }
+    if (SDL_WasInit(SDL_INIT_GAMECONTROLLER))
+        for (int i = 0; i < SDL_NumJoysticks(); ++i)
+            m.openController(i);
+}
+
+void SdlAccelerometer::close() {
+    Impl& m = *impl_;
+    if (m.sensor && SDL_WasInit(SDL_INIT_SENSOR))
+        SDL_SensorClose(m.sensor);
+    m.sensor = nullptr;
+    if (SDL_WasInit(SDL_INIT_GAMECONTROLLER))
+        for (auto& [id, gc] : m.controllers)
+            SDL_GameControllerClose(gc);
+    m.controllers.clear();
+    m.opened = false;
+}
+
+bool SdlAccelerometer::handleEvent(const SDL_Event& e) {
+    Impl& m = *impl_;
+    switch (e.type) {
+    case SDL_SENSORUPDATE:
+        if (m.sensor && e.sensor.which == SDL_SensorGetInstanceID(m.sensor)) {
+            // SDL reports the reaction to gravity in m/s^2; the readings are
+            // gravity itself in g.
+            for (int i = 0; i < 3; ++i)
+                m.sensorReading[i] = -static_cast<double>(e.sensor.data[i]) / SDL_STANDARD_GRAVITY;
+            m.sensorHasData = true;
+            return true;
+        }
+        return false;
+    case SDL_CONTROLLERDEVICEADDED:
+        if (m.opened)
+            m.openController(e.cdevice.which);
+        return true;
+    case SDL_CONTROLLERDEVICEREMOVED: {
+        auto it = m.controllers.find(e.cdevice.which);
+        if (it != m.controllers.end()) {
+            SDL_GameControllerClose(it->second);
+            m.controllers.erase(it);
+            m.controllerTime = -1e9;
+        }
+        return true;
+    }
+    case SDL_CONTROLLERSENSORUPDATE:
+        if (e.csensor.sensor == SDL_SENSOR_ACCEL && m.controllers.count(e.csensor.which)) {
+            // Held like the phone sideways: the controller's right is the
+            // phone's -y, its up the phone's +x, toward the player +z.
+            double cx = e.csensor.data[0], cy = e.csensor.data[1], cz = e.csensor.data[2];
+            m.controllerReading[0] = -cy / SDL_STANDARD_GRAVITY;
+            m.controllerReading[1] = cx / SDL_STANDARD_GRAVITY;
+            m.controllerReading[2] = -cz / SDL_STANDARD_GRAVITY;
+            m.controllerTime = m.clock.now();
+            return true;
+        }
+        return false;
+    default: return false;
+    }
+}
+
+void SdlAccelerometer::Impl::refreshHeld() {
+    bool held[VirtualTilt::kDirections] = {};
+    for (const auto& [key, dir] : heldKeys)
+        held[dir] = true;
+    for (int d = 0; d < VirtualTilt::kDirections; ++d)
+        tilt.setHeld(static_cast<VirtualTilt::Direction>(d), held[d]);
+}
+
+bool SdlAccelerometer::handleKey(const KeyEvent& e, bool down) {
+    Impl& m = *impl_;
+    if (!down) {
+        if (e.key == Key::Unknown) {
+            // Focus lost: every key counts as let go.
+            m.heldKeys.clear();
+            m.refreshHeld();
+            return false;
+        }
+        bool used = m.heldKeys.erase(e.key) > 0;
+        m.refreshHeld();
+        return used;
+    }
+    if (!m.allowVirtualTilt)
+        return false;
+    VirtualTilt::Direction dir = VirtualTilt::kDirections;
+    switch (e.key) {
+    case Key::Keypad4: dir = VirtualTilt::TiltLeft; break;
+    case Key::Keypad6: dir = VirtualTilt::TiltRight; break;
+    case Key::Keypad8: dir = VirtualTilt::TiltAway; break;
+    case Key::Keypad2: dir = VirtualTilt::TiltToward; break;
+    case Key::Keypad5:
+        m.heldKeys.clear();
+        m.tilt.level();
+        return true;
+    case Key::Left:
+        if (e.shift)
+            dir = VirtualTilt::TiltLeft;
+        break;
+    case Key::Right:
+        if (e.shift)
+            dir = VirtualTilt::TiltRight;
+        break;
+    case Key::Up:
+        if (e.shift)
+            dir = VirtualTilt::TiltAway;
+        break;
+    case Key::Down:
+        if (e.shift)
+            dir = VirtualTilt::TiltToward;
+        break;
+    default: break;
+    }
+    if (dir == VirtualTilt::kDirections)
+        return false;
+    m.heldKeys[e.key] = dir;
+    m.refreshHeld();
+    return true;
+}
+
+SdlAccelerometer::Source SdlAccelerometer::source() const {
+    const Impl& m = *impl_;
+    if (m.sensor && m.sensorHasData)
+        return Source::Sensor;
+    if (!m.controllers.empty() && m.clock.now() - m.controllerTime < kControllerStale)
+        return Source::Controller;
+    if (m.allowVirtualTilt)
+        return Source::VirtualTilt;
+    return Source::None;
+}
+
+void SdlAccelerometer::currentReading(double* x, double* y, double* z) const {
+    const Impl& m = *impl_;
+    switch (source()) {
+    case Source::Sensor:
+        *x = m.sensorReading[0];
+        *y = m.sensorReading[1];
+        *z = m.sensorReading[2];
+        return;
+    case Source::Controller:
+        *x = m.controllerReading[0];
+        *y = m.controllerReading[1];
+        *z = m.controllerReading[2];
+        return;
+    case Source::VirtualTilt: m.tilt.reading(x, y, z); return;
+    case Source::None: *x = *y = *z = 0; return;
+    }
+}
+
+void SdlAccelerometer::poll() {
+    Impl& m = *impl_;
+    double now = m.clock.now();
+    if (m.lastAdvance >= 0)
+        m.tilt.advance(std::min(now - m.lastAdvance, 0.25));
+    m.lastAdvance = now;
+    if (!m.delegate || now < m.nextDue)
+        return;
+    // One reading per due time; after a stall, start afresh rather than
+    // firing a burst of stale readings.
+    m.nextDue += m.interval;
+    if (m.nextDue < now)
+        m.nextDue = now + m.interval;
+    if (source() == Source::None)
+        return;
+    double x = 0, y = 0, z = 0;
+    currentReading(&x, &y, &z);
+    m.delegate->accelerometerDidAccelerate(x, y, z);
+}

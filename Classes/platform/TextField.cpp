@@ -1,0 +1,195 @@
+#include "platform/TextField.h"
+
+#include <algorithm>
+
+#include "platform/Graphics.h"
+#include "platform/core/TextLineBreaker.h"
+
+namespace {
+
+TextField*& editing() {
+    static TextField* field = nullptr;
+    return field;
+}
+
+TextField::TextInputHook& hook() {
+    static TextField::TextInputHook h = nullptr;
+    return h;
+}
+
+constexpr float kInset = 5.0f;
+
+} // namespace
+
+TextField::TextField() = default;
+
+TextField::TextField(const Rect& frame) : View(frame) {}
+
+TextField::~TextField() {
+    if (editing() == this) {
+        editing() = nullptr;
+        if (hook())
+            hook()(this, false);
+    }
+}
+
+void TextField::setTextInputHook(TextInputHook h) { hook() = h; }
+
+TextField* TextField::editingField() { return editing(); }
+
+bool TextField::isEditing() const { return editing() == this; }
+
+void TextField::setText(const std::string& utf8) {
+    text_ = utf8;
+    // Never keep a partial character at the limit.
+    while (text_.size() > maxLength_)
+        text_ = TextLineBreaker::dropLastCharacter(text_);
+}
+
+bool TextField::becomeFirstResponder() {
+    if (editing() == this)
+        return true;
+    if (isHidden() || !superview())
+        return false;
+    if (editing() && !editing()->resignFirstResponder())
+        return false;
+    editing() = this;
+    if (hook())
+        hook()(this, true);
+    if (delegate_)
+        delegate_->textFieldDidBeginEditing(*this);
+    return true;
+}
+
+bool TextField::resignFirstResponder() {
+    if (editing() != this || ending_)
+        return true;
+    ending_ = true;
+    editing() = nullptr;
+    if (hook())
+        hook()(this, false);
+    if (delegate_)
+        delegate_->textFieldDidEndEditing(*this);
+    ending_ = false;
+    return true;
+}
+
+void TextField::insertText(const std::string& utf8) {
+    if (!isEditing())
+        return;
+    std::string add;
+    // Line breaks and other control characters have no place in one line.
+    for (std::size_t i = 0; i < utf8.size();) {
+        std::size_t n = TextLineBreaker::utf8Length(utf8, i);
+        auto c = static_cast<unsigned char>(utf8[i]);
+        if (n > 1 || c >= 0x20)
+            if (c != 0x7F)
+                add.append(utf8, i, n);
+        i += n;
+    }
+    // Only whole characters that fit are taken.
+    std::size_t i = 0;
+    while (i < add.size()) {
+        std::size_t n = TextLineBreaker::utf8Length(add, i);
+        if (text_.size() + n > maxLength_)
+            break;
+        text_.append(add, i, n);
+        i += n;
+    }
+}
+
+void TextField::deleteBackward() {
+    if (isEditing())
+        text_ = TextLineBreaker::dropLastCharacter(text_);
+}
+
+void TextField::returnPressed() {
+    if (!isEditing())
+        return;
+    if (delegate_)
+        delegate_->textFieldShouldReturn(*this);
+    else
+        resignFirstResponder();
+}
+
+void TextField::clear() { text_.clear(); }
+
+Rect TextField::clearButtonRect() const {
+    Rect b = bounds();
+    float s = std::min(b.height, 30.0f);
+    return {b.width - s, (b.height - s) / 2, s, s};
+}
+
+bool TextField::isClearButtonShown() const {
+    if (text_.empty())
+        return false;
+    switch (clearButtonMode_) {
+    case ClearButtonMode::Never: return false;
+    case ClearButtonMode::WhileEditing: return isEditing();
+    case ClearButtonMode::Always: return true;
+    }
+    return false;
+}
+
+void TextField::draw(Graphics& g) {
+    Rect b = bounds();
+    if (!backgroundColor().isClear())
+        g.fillRect(b, backgroundColor());
+    else if (borderStyle_ == BorderStyle::RoundedRect)
+        g.fillRect(b, Color::white());
+    if (borderStyle_ == BorderStyle::Line)
+        g.strokeRect(b, Color::black(), 1.0f);
+    else if (borderStyle_ == BorderStyle::RoundedRect)
+        g.strokeRect(b, Color{160, 160, 160, 255}, 1.0f);
+
+    float right = isClearButtonShown() ? clearButtonRect().x : b.width - kInset;
+    Rect textRect{kInset, 0, std::max(0.0f, right - kInset), b.height};
+    g.save();
+    g.clipToRect(textRect);
+    bool showPlaceholder = text_.empty();
+    const std::string& shown = showPlaceholder ? placeholder_ : text_;
+    Size size = Graphics::measureText(shown, font_);
+    float lh = Graphics::lineHeight(font_);
+    float x = textRect.x;
+    if (alignment_ == TextAlignment::Center)
+        x = textRect.x + (textRect.width - size.width) / 2;
+    else if (alignment_ == TextAlignment::Right)
+        x = textRect.maxX() - size.width;
+    // While typing, the end of a long text stays in sight.
+    if (isEditing() && !showPlaceholder && size.width > textRect.width - 2)
+        x = textRect.maxX() - 2 - size.width;
+    float y = (b.height - lh) / 2;
+    if (!shown.empty())
+        g.drawText(shown, font_, showPlaceholder ? Color{178, 178, 178, 255} : textColor_, {x, y});
+    if (isEditing()) {
+        float cx = showPlaceholder ? textRect.x : x + size.width + 1;
+        if (alignment_ == TextAlignment::Center && showPlaceholder)
+            cx = textRect.x + textRect.width / 2;
+        g.fillRect({cx, y + 2, 2, lh - 4}, Color{40, 90, 220, 255});
+    }
+    g.restore();
+
+    if (isClearButtonShown()) {
+        Rect c = clearButtonRect();
+        Point m = c.center();
+        float r = c.width * 0.32f;
+        g.fillCircle(m, r, Color{150, 150, 150, 255});
+        float k = r * 0.45f;
+        g.drawLine({m.x - k, m.y - k}, {m.x + k, m.y + k}, Color::white(), 2.0f);
+        g.drawLine({m.x - k, m.y + k}, {m.x + k, m.y - k}, Color::white(), 2.0f);
+    }
+}
+
+void TextField::touchesBegan(const TouchSet& touches) {
+    if (touches.empty())
+        return;
+    if (isEditing() && isClearButtonShown() && clearButtonRect().contains(touches.front().location)) {
+        clear();
+        return;
+    }
+    becomeFirstResponder();
+}
+
+void TextField::touchesMoved(const TouchSet&) {}
+void TextField::touchesEnded(const TouchSet&) {}
+void TextField::touchesCancelled(const TouchSet&) {}
