@@ -1,0 +1,278 @@
+// The files the sample tool reads and writes: WAV, MIDI, raw synthesiser
+// output, and the cutting of one sound out of a rendering.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "FluidRenderer.h"
+#include "MidiFile.h"
+#include "NoteShaper.h"
+#include "WavFile.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+class TempDir {
+public:
+    TempDir() {
+        std::string pattern = (fs::temp_directory_path() / "strumwell-samples-test-XXXXXX").string();
+        path_ = mkdtemp(pattern.data()) ? pattern : "";
+    }
+    ~TempDir() {
+        std::error_code ec;
+        if (!path_.empty())
+            fs::remove_all(path_, ec);
+    }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+std::vector<uint8_t> readAll(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    return std::vector<uint8_t>((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+}
+
+std::vector<uint8_t> varLen(uint32_t v) {
+    std::vector<uint8_t> out;
+    MidiFile::appendVarLen(out, v);
+    return out;
+}
+} // namespace
+
+// ---- WAV -------------------------------------------------------------------
+
+TEST(WavFile, HeaderIsCanonicalPcmWithSixteenByteFormatChunk) {
+    const std::vector<uint8_t> b = WavFile::encodeMono16({1, -2, 32767});
+    const std::vector<uint8_t> expected = {
+        'R', 'I', 'F', 'F', 42, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0,
+        1, 0, 1, 0, 0x44, 0xAC, 0, 0, 0x88, 0x58, 0x01, 0, 2, 0, 16, 0, 'd', 'a', 't', 'a', 6, 0, 0, 0,
+        1, 0, 0xFE, 0xFF, 0xFF, 0x7F};
+    EXPECT_EQ(b, expected);
+}
+
+TEST(WavFile, WritesAtomicallyAndReadsBack) {
+    TempDir dir;
+    ASSERT_FALSE(dir.path().empty());
+    const std::string path = dir.path() + "/A1-1.wav";
+    std::vector<int16_t> samples = {0, 100, -100, 32767, -32767, -32768};
+    std::string error;
+    ASSERT_TRUE(WavFile::writeMono16(path, samples, &error)) << error;
+    EXPECT_FALSE(fs::exists(path + ".part"));
+    EXPECT_EQ(fs::file_size(path), 44u + 2 * samples.size());
+    std::vector<int16_t> back;
+    ASSERT_TRUE(WavFile::readMono16(path, back, &error)) << error;
+    EXPECT_EQ(back, samples);
+    EXPECT_FALSE(WavFile::writeMono16(dir.path() + "/no/such/folder/x.wav", samples, &error));
+    EXPECT_FALSE(WavFile::readMono16(dir.path() + "/missing.wav", back, &error));
+}
+
+TEST(WavFile, RefusesWhatIsNotMono16Bit44100) {
+    const std::vector<uint8_t> good = WavFile::encodeMono16({5, 6, 7});
+    std::vector<int16_t> out;
+    std::string error;
+    ASSERT_TRUE(WavFile::decodeMono16(good, out, &error));
+
+    auto patched = [&](size_t at, uint8_t v) {
+        std::vector<uint8_t> b = good;
+        b[at] = v;
+        return b;
+    };
+    EXPECT_FALSE(WavFile::decodeMono16(patched(22, 2), out, &error)) << "stereo";
+    EXPECT_FALSE(WavFile::decodeMono16(patched(34, 8), out, &error)) << "8-bit";
+    EXPECT_FALSE(WavFile::decodeMono16(patched(20, 3), out, &error)) << "float";
+    EXPECT_FALSE(WavFile::decodeMono16(patched(24, 0x22), out, &error)) << "other rate";
+    EXPECT_FALSE(WavFile::decodeMono16(patched(0, 'X'), out, &error)) << "not RIFF";
+    EXPECT_FALSE(WavFile::decodeMono16(patched(40, 200), out, &error)) << "data past the end";
+    EXPECT_FALSE(WavFile::decodeMono16(std::vector<uint8_t>(good.begin(), good.begin() + 30), out, &error));
+    EXPECT_FALSE(WavFile::decodeMono16({}, out, &error));
+}
+
+TEST(WavFile, SkipsUnknownChunks) {
+    std::vector<uint8_t> b = WavFile::encodeMono16({9, -9});
+    // Insert an odd-sized "LIST" chunk (padded) between fmt and data.
+    const std::vector<uint8_t> extra = {'L', 'I', 'S', 'T', 3, 0, 0, 0, 'a', 'b', 'c', 0};
+    b.insert(b.begin() + 36, extra.begin(), extra.end());
+    std::vector<int16_t> out;
+    std::string error;
+    ASSERT_TRUE(WavFile::decodeMono16(b, out, &error)) << error;
+    EXPECT_EQ(out, (std::vector<int16_t>{9, -9}));
+}
+
+TEST(WavFile, FloatToInt16RoundsAndNeverReachesMinus32768) {
+    const std::vector<int16_t> v =
+        WavFile::toInt16({0.0f, 1.0f, -1.0f, 1.5f, -1.5f, 2.6f / 32767.0f, -0.4f / 32767.0f, -0.6f / 32767.0f});
+    EXPECT_EQ(v, (std::vector<int16_t>{0, 32767, -32767, 32767, -32767, 3, 0, -1}));
+}
+
+// ---- MIDI ------------------------------------------------------------------
+
+TEST(MidiFile, VariableLengthQuantities) {
+    EXPECT_EQ(varLen(0), (std::vector<uint8_t>{0x00}));
+    EXPECT_EQ(varLen(0x40), (std::vector<uint8_t>{0x40}));
+    EXPECT_EQ(varLen(0x7F), (std::vector<uint8_t>{0x7F}));
+    EXPECT_EQ(varLen(0x80), (std::vector<uint8_t>{0x81, 0x00}));
+    EXPECT_EQ(varLen(0x2000), (std::vector<uint8_t>{0xC0, 0x00}));
+    EXPECT_EQ(varLen(0x3FFF), (std::vector<uint8_t>{0xFF, 0x7F}));
+    EXPECT_EQ(varLen(0x4000), (std::vector<uint8_t>{0x81, 0x80, 0x00}));
+    EXPECT_EQ(varLen(0x0FFFFFFF), (std::vector<uint8_t>{0xFF, 0xFF, 0xFF, 0x7F}));
+}
+
+TEST(MidiFile, WholeFileWithMillisecondTicksInTimeOrder) {
+    MidiFile m;
+    m.noteOn(0.5, 0, 40, 100);
+    m.programChange(0, 0, 24);
+    m.noteOff(0.5, 0, 40);   // same time as the note-on: stays after it
+    m.allSoundOff(0.6, 9);
+    m.noteOn(0.6, 20, 200, 0); // channel and data clamped, velocity at least 1
+    const std::vector<uint8_t> expected = {
+        'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0x01, 0xF4, // format 0, 1 track, 500 ticks/quarter
+        'M', 'T', 'r', 'k', 0, 0, 0, 24,
+        0x00, 0xC0, 24,                // program change at 0
+        0x83, 0x74, 0x90, 40, 100,     // 500 ms later
+        0x00, 0x80, 40, 0,
+        0x64, 0xB9, 120, 0,            // 100 ms later, all sound off on channel 10
+        0x00, 0x9F, 127, 1,
+        0x00, 0xFF, 0x2F, 0x00};
+    EXPECT_EQ(m.bytes(), expected);
+
+    TempDir dir;
+    ASSERT_TRUE(m.write(dir.path() + "/x.mid"));
+    EXPECT_EQ(readAll(dir.path() + "/x.mid"), expected);
+}
+
+// ---- Raw synthesiser output and the renderer -------------------------------
+
+TEST(FluidRenderer, StereoFloatIsMixedToMono) {
+    TempDir dir;
+    const std::string path = dir.path() + "/r.f32";
+    const float frames[] = {1.0f, 0.0f, -0.5f, -0.25f, 0.2f, 0.2f};
+    {
+        std::ofstream f(path, std::ios::binary);
+        f.write(reinterpret_cast<const char*>(frames), sizeof frames);
+        f.write("\x01\x02", 2); // a torn last frame is ignored
+    }
+    std::vector<float> mono;
+    std::string error;
+    ASSERT_TRUE(FluidRenderer::readStereoFloat(path, mono, &error)) << error;
+    ASSERT_EQ(mono.size(), 3u);
+    EXPECT_FLOAT_EQ(mono[0], 0.5f);
+    EXPECT_FLOAT_EQ(mono[1], -0.375f);
+    EXPECT_FLOAT_EQ(mono[2], 0.2f);
+    EXPECT_FALSE(FluidRenderer::readStereoFloat(dir.path() + "/none.f32", mono, &error));
+    { std::ofstream f(dir.path() + "/empty.f32"); }
+    EXPECT_FALSE(FluidRenderer::readStereoFloat(dir.path() + "/empty.f32", mono, &error));
+}
+
+TEST(FluidRenderer, RunsTheProgramWithEffectsOffAndReportsFailure) {
+    TempDir dir;
+    // A stand-in for the synthesiser: records its arguments and writes one
+    // stereo frame (1.0, 0.0) to the -F file.
+    const std::string fake = dir.path() + "/fake-synth";
+    {
+        std::ofstream f(fake);
+        f << "#!/bin/sh\n"
+             "echo \"$@\" > \"" << dir.path() << "/args\"\n"
+             "while [ $# -gt 0 ]; do\n"
+             "  if [ \"$1\" = -F ]; then shift; printf '\\000\\000\\200\\077\\000\\000\\000\\000' > \"$1\"; fi\n"
+             "  shift\n"
+             "done\n";
+    }
+    fs::permissions(fake, fs::perms::owner_all);
+    FluidRenderer renderer(fake, "font.sf2");
+    std::vector<float> mono;
+    std::string error;
+    ASSERT_TRUE(renderer.render("in.mid", dir.path() + "/out.f32", mono, &error)) << error;
+    ASSERT_EQ(mono.size(), 1u);
+    EXPECT_FLOAT_EQ(mono[0], 0.5f);
+    EXPECT_FALSE(fs::exists(dir.path() + "/out.f32")) << "the raw rendering is removed";
+    const std::vector<uint8_t> args = readAll(dir.path() + "/args");
+    const std::string a(args.begin(), args.end());
+    EXPECT_NE(a.find("-R 0 -C 0"), std::string::npos) << a;
+    EXPECT_NE(a.find("-r 44100 -O float -T raw"), std::string::npos) << a;
+    EXPECT_NE(a.find("font.sf2 in.mid"), std::string::npos) << a;
+
+    FluidRenderer failing("/bin/false", "font.sf2");
+    EXPECT_FALSE(failing.render("in.mid", dir.path() + "/out.f32", mono, &error));
+    FluidRenderer missing(dir.path() + "/no-such-program", "font.sf2");
+    EXPECT_FALSE(missing.render("in.mid", dir.path() + "/out.f32", mono, &error));
+}
+
+// ---- Cutting one sound out ---------------------------------------------------
+
+namespace {
+// 1000 samples of near-silence (quiet noise at -70 dB), then a decaying
+// 440 Hz tone with peak 0.5 that falls 60 dB per second.
+std::vector<float> fakeNote(size_t total) {
+    std::vector<float> x(total, 0.0f);
+    for (size_t i = 0; i < 1000; ++i)
+        x[i] = (i % 2 ? 1.0f : -1.0f) * 0.5f * 3e-4f;
+    for (size_t i = 1000; i < total; ++i) {
+        const double t = static_cast<double>(i - 1000) / 44100.0;
+        x[i] = static_cast<float>(0.5 * std::pow(10.0, -3.0 * t) * std::sin(2 * M_PI * 440 * t + 0.5));
+    }
+    return x;
+}
+} // namespace
+
+TEST(NoteShaper, TrimsToOneMillisecondBeforeTheAttackWithAFadeIn) {
+    const std::vector<float> x = fakeNote(44100 * 3);
+    EXPECT_EQ(NoteShaper::attackIndex(x.data(), x.size(), 40.0), 1000u);
+    NoteShaper::Options o;
+    o.minSeconds = 0.5;
+    o.maxSeconds = 2.0;
+    o.tailFloorDb = -50.0;
+    o.fadeOutSeconds = 0.2;
+    const std::vector<float> y = NoteShaper::shape(x.data(), x.size(), o);
+    ASSERT_FALSE(y.empty());
+    EXPECT_EQ(y[0], 0.0f) << "fade-in starts from silence";
+    // 44 samples of faded pre-attack, then the attack sample itself, unchanged.
+    EXPECT_EQ(y[44], x[1000]);
+    EXPECT_EQ(y[100], x[1056]);
+    for (size_t i = 1; i < 44; ++i)
+        ASSERT_LE(std::fabs(y[i]), std::fabs(x[956 + i]));
+    // The 10 ms RMS (3 dB under the sine's peak) stays above peak - 50 dB
+    // for 47/60 s; then comes the fade. The tail reaches exactly zero.
+    const double seconds = static_cast<double>(y.size()) / 44100.0;
+    EXPECT_NEAR(seconds, (50.0 - 3.01) / 60.0 + 0.2, 0.015);
+    EXPECT_EQ(y.back(), 0.0f);
+    EXPECT_LT(std::fabs(y[y.size() - 10]), std::fabs(x[1000 - 44 + y.size() - 10]));
+}
+
+TEST(NoteShaper, LengthStaysWithinBoundsAndInsideTheSegment) {
+    const std::vector<float> x = fakeNote(44100 * 3);
+    NoteShaper::Options o;
+    o.minSeconds = 2.5;
+    o.maxSeconds = 6.0;
+    o.fadeOutSeconds = 1.0;
+    const std::vector<float> longest = NoteShaper::shape(x.data(), x.size(), o);
+    // Asked for at least 2.5 s; the segment after the trimmed start has
+    // 3 s - 956 samples, which is enough.
+    EXPECT_EQ(longest.size(), static_cast<size_t>(2.5 * 44100));
+    o.minSeconds = 0.1;
+    o.maxSeconds = 0.3;
+    const std::vector<float> shortest = NoteShaper::shape(x.data(), x.size(), o);
+    EXPECT_EQ(shortest.size(), static_cast<size_t>(0.3 * 44100));
+    EXPECT_EQ(shortest.back(), 0.0f);
+    // A segment shorter than the minimum: cut at its end.
+    const std::vector<float> tiny = fakeNote(3000);
+    o.minSeconds = 1.0;
+    o.maxSeconds = 2.0;
+    const std::vector<float> cut = NoteShaper::shape(tiny.data(), tiny.size(), o);
+    EXPECT_EQ(cut.size(), 3000u - 956u);
+}
+
+TEST(NoteShaper, SilenceGivesNothing) {
+    const std::vector<float> zeros(5000, 0.0f);
+    NoteShaper::Options o;
+    EXPECT_TRUE(NoteShaper::shape(zeros.data(), zeros.size(), o).empty());
+    EXPECT_EQ(NoteShaper::attackIndex(zeros.data(), zeros.size(), 40.0), zeros.size());
+    EXPECT_TRUE(NoteShaper::shape(nullptr, 0, o).empty());
+    EXPECT_EQ(NoteShaper::audibleSeconds(zeros.data(), zeros.size(), 0, -50.0, 44100.0), 0.0);
+}
