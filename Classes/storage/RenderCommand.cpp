@@ -114,8 +114,11 @@ private:
     int last_ = -1;
 };
 
+// Silence is at most one step from zero: the delay's fixed-point feedback
+// rounds towards minus infinity, so a ring that has died away can keep
+// circulating -1 for ever, which no one can hear.
 bool allSilent(const int16_t* values, size_t count) {
-    return std::all_of(values, values + count, [](int16_t v) { return v == 0; });
+    return std::all_of(values, values + count, [](int16_t v) { return v >= -1 && v <= 1; });
 }
 
 }  // namespace
@@ -202,8 +205,8 @@ int RenderCommand::run(const std::vector<std::string>& args, std::ostream& out, 
         lastEvent = kMaxSongSeconds;
     lastEvent = std::max(lastEvent, 0.0);
     const uint64_t tailLimit = static_cast<uint64_t>(std::ceil((lastEvent + kMaxTailSeconds) * kSampleRate));
-    // The delay ring holds at most this many frames: after that much digital
-    // silence with no voice sounding, nothing is left to be heard.
+    // The delay ring holds at most this many frames: after that much silence
+    // with no voice sounding, nothing is left to be heard.
     const uint64_t silenceNeeded = kDelayRingValues / 2;
 
     const uint64_t expected = o.frames ? *o.frames

@@ -15,10 +15,10 @@
 // (default: the bundle found beside the program).
 //
 // Without --frames it renders until the song has ended, no voice sounds and
-// the output has been digital silence for a whole delay ring (about one
-// second, so the echoes have died away), but never more than 10 s after the
-// song's last note event (nor more than an hour when the song's times are
-// absurd). With --frames it renders exactly that many frames.
+// the output has stayed within one step of zero for a whole delay ring (about
+// one second, so the echoes have died away), but never more than 10 s after
+// the song's last note event (nor more than an hour when the song's times
+// are absurd). With --frames it renders exactly that many frames.
 //
 // Threads: any one thread (it is the render thread of its own engine).
 class RenderCommand {
