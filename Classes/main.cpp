@@ -1,6 +1,59 @@
 #include <cstdio>
+#include <iostream>
+#include <string>
+#include <vector>
 
-int main() {
-    std::puts("Strumwell");
-    return 0;
+#include "app/Strumwell.h"
+#include "platform/Application.h"
+#include "platform/core/CommandLine.h"
+#include "platform/core/Folders.h"
+#include "storage/DumpCommand.h"
+#include "storage/RenderCommand.h"
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+
+    // The command-line tools open no window and no sound device.
+    if (!args.empty() && args[0] == "dump")
+        return DumpCommand::run({args.begin() + 1, args.end()}, std::cout, std::cerr);
+    if (!args.empty() && args[0] == "render")
+        return RenderCommand::run({args.begin() + 1, args.end()}, std::cout, std::cerr);
+
+    CommandLine options;
+    std::string error;
+    if (!options.parse(args, error)) {
+        std::fprintf(stderr, "strumwell: %s\nTry 'strumwell --help'.\n", error.c_str());
+        return 2;
+    }
+    if (options.showHelp) {
+        std::fputs(CommandLine::usage("strumwell").c_str(), stdout);
+        return 0;
+    }
+    if (options.showVersion) {
+        std::printf("strumwell %s\n", STRUMWELL_VERSION);
+        return 0;
+    }
+
+    const std::string bundle = options.bundleFolder.empty() ? Folders::findBundleFolder() : options.bundleFolder;
+    if (bundle.empty())
+        std::fprintf(stderr, "strumwell: no bundle folder found beside the program; samples and pictures "
+                             "are missing (build it, or give --bundle DIR)\n");
+
+    ApplicationOptions appOptions;
+    appOptions.headless = options.headless;
+    appOptions.bundleFolder = bundle;
+    Application application(appOptions);
+    if (!application.initialize(&error)) {
+        std::fprintf(stderr, "strumwell: %s\n", error.c_str());
+        return 1;
+    }
+
+    Strumwell::Options shell;
+    shell.documentsFolder = options.documentsFolder;
+    shell.cachesFolder = options.cachesFolder;
+    shell.bundleFolder = bundle;
+    shell.startScreen = options.screen;
+    shell.screenshotFile = options.screenshotFile;
+    Strumwell delegate(shell);
+    return application.run(delegate);
 }

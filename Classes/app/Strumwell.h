@@ -1,10 +1,11 @@
 #pragma once
 #include <array>
+#include <atomic>
 #include <memory>
 #include <string>
 
 #include "audio/SoundEngineParent.h"
-#include "platform/Application.h"
+#include "platform/ApplicationDelegate.h"
 #include "platform/Geometry.h"
 
 class View;
@@ -14,6 +15,8 @@ class Recorder;
 class Tab;
 class FileManager;
 class MainThreadQueue;
+class Application;
+class AudioOutput;
 
 // The application delegate: owns the model objects (engine, recorder, tab,
 // file manager) and every screen, keeps the current guitar, the back stack and
@@ -54,7 +57,8 @@ public:
         std::string screenshotFile;  // non-empty: save a screenshot after start-up and quit
     };
 
-    explicit Strumwell(Options options = {});
+    Strumwell();
+    explicit Strumwell(Options options);
     ~Strumwell() override;
 
     // ApplicationDelegate
@@ -78,6 +82,9 @@ public:
     bool saveState(const std::string& fileName);
     void visitWebsite();
 
+    // Where the crash flag and the first-run marker live.
+    std::string crashFlagPath() const;
+    std::string firstRunMarkerPath() const;
     bool previouslyCrashed();
     void writeCrashTestFlag();
     void removeCrashTestFlag();
@@ -107,19 +114,25 @@ public:
     // The maker's web site, opened by visitWebsite().
     static constexpr const char* kWebsite = "https://strumwell.example.org";
 
+    // The screen object for a number if it has been created, else null.
+    View* existingScreen(int screenNo) const;
+
 private:
     struct Screens;
+    void finishStartupRequests();
+    void takeScreenshotWhenSettled(int triesLeft);
 
     Options options_;
     Application* application_ = nullptr;
     Rect frame_{0, 0, 320, 480};
     TransitionView* transitionView_ = nullptr;
+    std::unique_ptr<AudioOutput> audioOutput_;
     std::unique_ptr<SoundEngine> soundEngine_;
     std::unique_ptr<Recorder> recorder_;
     std::unique_ptr<FileManager> fileManager_;
     std::unique_ptr<Tab> tab_;
     std::unique_ptr<Screens> screens_;
-    int currentGuitar_ = 0;
+    std::atomic<int> currentGuitar_{0};
     std::array<int, kMaxBackScreens> backScreens_{};
     int noBackScreens_ = 0;
     std::string documentsFolder_;
