@@ -63,7 +63,7 @@ void AlertView::pressButton() {
 void AlertView::draw(Graphics& g) {
     Rect b = bounds();
     g.fillRect({b.x + 3, b.y + 4, b.width, b.height}, Color{0, 0, 0, 90});
-    g.fillRect(b, Color{28, 36, 58, 238});
+    g.fillRect(b, Color{28, 36, 58, 255});
     g.strokeRect(b, Color{200, 205, 220, 255}, 2.0f);
     float inner = b.width - 2 * kPadding;
     float y = kPadding;
