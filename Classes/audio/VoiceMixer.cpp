@@ -187,7 +187,7 @@ void plainMono(CallbackUserData& cb, PlaylistVoice& voice, int16_t* mono, int fr
             }
             const int left = frames - j;
             const int32_t index = static_cast<int32_t>(position);
-            if (r.delta == 0) {
+            if (r.delta == 0 && !(r.phase == 2 && r.vol <= 0)) {
                 // Sustain, or a release that never falls: a constant volume.
                 if (r.vol == 65536) {
                     mixUnityAvx2(mono + j, r.data + index, left);
