@@ -1,0 +1,188 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "platform/FontCache.h"
+#include "platform/Graphics.h"
+#include "platform/ImageView.h"
+#include "platform/Label.h"
+#include "platform/View.h"
+
+namespace {
+
+void expectNear(Point a, Point b) {
+    EXPECT_NEAR(a.x, b.x, 1e-3);
+    EXPECT_NEAR(a.y, b.y, 1e-3);
+}
+
+} // namespace
+
+TEST(View, FrameCentreAndBounds) {
+    View v(Rect{10, 20, 100, 50});
+    EXPECT_EQ(v.center(), (Point{60, 45}));
+    EXPECT_EQ(v.bounds(), (Rect{0, 0, 100, 50}));
+    EXPECT_EQ(v.frame(), (Rect{10, 20, 100, 50}));
+    v.setCenter({0, 0});
+    EXPECT_EQ(v.frame(), (Rect{-50, -25, 100, 50}));
+}
+
+TEST(View, AQuarterTurnKeepsTheCentreAndSwapsTheExtent) {
+    // The manual's text label: frame (-71, 110, 428, 285) before the turn.
+    Label l(Rect{-71, 110, 428, 285});
+    l.setRotation(kQuarterTurn);
+    EXPECT_EQ(l.center(), (Point{143, 252.5f}));
+    EXPECT_EQ(l.bounds(), (Rect{0, 0, 428, 285}));
+    Rect f = l.frame();
+    EXPECT_NEAR(f.x, 0.5f, 1e-3);
+    EXPECT_NEAR(f.y, 38.5f, 1e-3);
+    EXPECT_NEAR(f.width, 285, 1e-3);
+    EXPECT_NEAR(f.height, 428, 1e-3);
+    // The label's own top-left (where its first line starts) is at the
+    // user's top-left: large x (up), small y (left).
+    expectNear(l.pointToSuperview({0, 0}), {285.5f, 38.5f});
+    // Reading direction: the label's +x runs along the view's +y.
+    expectNear(l.pointToSuperview({10, 0}), {285.5f, 48.5f});
+    expectNear(l.pointFromSuperview({285.5f, 48.5f}), {10, 0});
+}
+
+TEST(View, HierarchyOrderAndMoves) {
+    View root(Rect{0, 0, 320, 480}), a, b, c;
+    root.addSubview(&a);
+    root.addSubview(&b);
+    root.insertSubview(&c, 0);
+    ASSERT_EQ(root.subviews().size(), 3u);
+    EXPECT_EQ(root.subviews()[0], &c);
+    EXPECT_EQ(root.subviews()[2], &b);
+    root.bringSubviewToFront(&c);
+    EXPECT_EQ(root.subviews()[2], &c);
+    root.insertSubviewBelow(&b, &a);
+    EXPECT_EQ(root.subviews()[0], &b);
+    root.insertSubviewAbove(&b, &c);
+    EXPECT_EQ(root.subviews().back(), &b);
+    root.sendSubviewToBack(&c);
+    EXPECT_EQ(root.subviews().front(), &c);
+    // Adding to another parent moves it.
+    a.addSubview(&b);
+    EXPECT_EQ(root.subviews().size(), 2u);
+    EXPECT_EQ(b.superview(), &a);
+    EXPECT_TRUE(b.isDescendantOf(&root));
+    EXPECT_EQ(b.rootView(), &root);
+    // No cycles.
+    b.addSubview(&root);
+    EXPECT_EQ(root.superview(), nullptr);
+    b.setTag(42);
+    EXPECT_EQ(root.viewWithTag(42), &b);
+    EXPECT_EQ(root.viewWithTag(43), nullptr);
+    b.removeFromSuperview();
+    EXPECT_EQ(b.superview(), nullptr);
+    EXPECT_TRUE(a.subviews().empty());
+}
+
+TEST(View, DestroyingAViewDetachesBothWays) {
+    View root(Rect{0, 0, 320, 480});
+    View child;
+    {
+        auto middle = std::make_unique<View>(Rect{0, 0, 10, 10});
+        root.addSubview(middle.get());
+        middle->addSubview(&child);
+    }
+    EXPECT_TRUE(root.subviews().empty());
+    EXPECT_EQ(child.superview(), nullptr);
+}
+
+TEST(View, ConvertsPointsThroughTranslatedAndTurnedAncestors) {
+    View root(Rect{0, 0, 320, 480});
+    View bar(Rect{0, 0, 1, 480}); // a thin container, as the plectrum menu's top bar
+    bar.setCenter({150, 240});
+    View button(Rect{0, 0, 40, 100});
+    button.setCenter({220, 184});
+    root.addSubview(&bar);
+    bar.addSubview(&button);
+    // bar's origin is at (149.5, 0) in the root.
+    expectNear(button.convertPointTo({0, 0}, nullptr), {149.5f + 200, 134});
+    expectNear(button.convertPointFrom({349.5f, 134}, nullptr), {0, 0});
+    expectNear(bar.convertPointTo({0, 0}, &button), {-200, -134});
+    View turned(Rect{100, 100, 40, 20});
+    turned.setRotation(kQuarterTurn);
+    root.addSubview(&turned);
+    Point p = turned.convertPointTo({5, 5}, &button);
+    expectNear(button.convertPointTo(p, &turned), {5, 5});
+}
+
+TEST(View, HitTestingPicksTheTopMostInteractiveView) {
+    View root(Rect{0, 0, 320, 480});
+    View screen(Rect{0, 0, 320, 480});
+    View lower(Rect{0, 0, 100, 100});
+    View upper(Rect{50, 50, 100, 100});
+    ImageView picture; // image views take no touches
+    picture.setFrame({0, 0, 320, 480});
+    root.addSubview(&screen);
+    screen.addSubview(&lower);
+    screen.addSubview(&upper);
+    screen.addSubview(&picture);
+    EXPECT_EQ(root.hitTest({60, 60}), &upper);
+    EXPECT_EQ(root.hitTest({10, 10}), &lower);
+    EXPECT_EQ(root.hitTest({300, 400}), &screen);
+    upper.setHidden(true);
+    EXPECT_EQ(root.hitTest({60, 60}), &lower);
+    upper.setHidden(false);
+    upper.setAlpha(0.0f);
+    EXPECT_EQ(root.hitTest({60, 60}), &lower);
+    upper.setAlpha(1.0f);
+    upper.setUserInteractionEnabled(false);
+    EXPECT_EQ(root.hitTest({60, 60}), &lower);
+    // A view taking no touches hides its subviews from touches too.
+    screen.setUserInteractionEnabled(false);
+    EXPECT_EQ(root.hitTest({10, 10}), &root);
+    EXPECT_FALSE(lower.canReceiveTouches());
+    // Outside the root: nothing.
+    EXPECT_EQ(root.hitTest({-1, 10}), nullptr);
+    EXPECT_EQ(root.hitTest({320, 10}), nullptr); // right edge excluded
+}
+
+TEST(View, HitTestingFollowsTheTurn) {
+    View root(Rect{0, 0, 320, 480});
+    View turned(Rect{100, 200, 100, 20}); // turned: covers x 140..160, y 160..260
+    turned.setRotation(kQuarterTurn);
+    root.addSubview(&turned);
+    EXPECT_EQ(root.hitTest({150, 170}), &turned);
+    EXPECT_EQ(root.hitTest({150, 255}), &turned);
+    EXPECT_EQ(root.hitTest({110, 210}), &root); // inside the unturned frame only
+}
+
+TEST(View, LabelWrapsWordsOverTheLinesThatFit) {
+    Label l(Rect{0, 0, 120, 200});
+    l.setFont("Arial", 13);
+    l.setNumberOfLines(0);
+    l.setText("Strum the strings over the pickup with one finger.");
+    auto lines = l.layoutLines();
+    ASSERT_GE(lines.size(), 3u);
+    std::string joined;
+    for (const auto& s : lines) {
+        EXPECT_LE(Graphics::measureText(s, l.font()).width, 120.0f) << s;
+        joined += (joined.empty() ? "" : " ") + s;
+    }
+    EXPECT_EQ(joined, l.text());
+    // One line only: never wrapped.
+    l.setNumberOfLines(1);
+    EXPECT_EQ(l.layoutLines().size(), 1u);
+    // Only the lines that fit the height are kept.
+    l.setNumberOfLines(0);
+    l.setBounds({0, 0, 120, Graphics::lineHeight(l.font()) * 2});
+    EXPECT_EQ(l.layoutLines().size(), 2u);
+    // Empty text: nothing.
+    l.setText("");
+    EXPECT_TRUE(l.layoutLines().empty());
+    EXPECT_FALSE(l.isUserInteractionEnabled());
+}
+
+TEST(View, FontsResolveToLiberation) {
+    EXPECT_NE(FontCache::fontPath("Arial", false).find("LiberationSans-Regular"), std::string::npos);
+    EXPECT_NE(FontCache::fontPath("Helvetica-Bold", false).find("LiberationSans-Bold"), std::string::npos);
+    EXPECT_NE(FontCache::fontPath("Courier", false).find("LiberationMono-Regular"), std::string::npos);
+    EXPECT_NE(FontCache::fontPath("Courier", true).find("LiberationMono-Bold"), std::string::npos);
+    // Wider text measures wider; bigger fonts stand taller.
+    Font f{"Arial", 13};
+    EXPECT_GT(Graphics::measureText("WWWW", f).width, Graphics::measureText("iiii", f).width);
+    EXPECT_GT(Graphics::lineHeight(Font{"Arial", 24}), Graphics::lineHeight(f));
+}
