@@ -154,6 +154,18 @@ void ManualView::touchesBegan(const TouchSet& touches) {
     pressAt(touch.location);
 }
 
+void ManualView::goBack() {
+    if (parent_) {
+        parent_->transitionBack(this);
+    }
+}
+
+void ManualView::openWebsite() {
+    if (parent_) {
+        parent_->visitWebsite();
+    }
+}
+
 void ManualView::touchesMoved(const TouchSet&) {}
 void ManualView::touchesEnded(const TouchSet&) {}
 void ManualView::touchesCancelled(const TouchSet&) {}
@@ -161,14 +173,10 @@ void ManualView::touchesCancelled(const TouchSet&) {}
 void ManualView::pressAt(Point p) {
     switch (buttonForPoint(p)) {
     case Button::Back:
-        if (parent_) {
-            parent_->transitionBack(this);
-        }
+        goBack();
         break;
     case Button::Website:
-        if (parent_) {
-            parent_->visitWebsite();
-        }
+        openWebsite();
         break;
     case Button::Contents:
         currentPage_ = 1;

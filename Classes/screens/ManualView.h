@@ -57,6 +57,12 @@ public:
     const ImageView& leftArrow() const { return *leftArrow_; }
     const ImageView& rightArrow() const { return *rightArrow_; }
 
+protected:
+    // The back and web site buttons: the application delegate's
+    // transitionBack and visitWebsite (nothing without a parent).
+    virtual void goBack();
+    virtual void openWebsite();
+
 private:
     void createPageTexts();
 

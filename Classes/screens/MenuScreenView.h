@@ -61,8 +61,9 @@ public:
     virtual Choice choiceAt(Point p) const = 0;
 
 protected:
-    // Asks the application delegate for what the choice names.
-    void perform(const Choice& choice);
+    // Asks the application delegate for what the choice names (nothing
+    // without a parent).
+    virtual void perform(const Choice& choice);
 
 private:
     Strumwell* parent_;
