@@ -11,6 +11,9 @@
 
 namespace {
 
+// Clock steps that add up to a duration may fall short of it by rounding.
+constexpr double kTimeSlack = 1e-9;
+
 // The animations of one beginAnimations/commitAnimations block that are
 // still running; its callback runs when the last one ends.
 struct AnimationBlock {
@@ -612,14 +615,14 @@ void View::advanceAnimations() {
     for (View* v : views) {
         AnimationState& s = *v->animation_;
         for (AnimationState::Property* prop : {&s.center, &s.alpha}) {
-            if (prop->running && now >= prop->start + prop->duration) {
+            if (prop->running && now >= prop->start + prop->duration - kTimeSlack) {
                 prop->running = false;
                 finishBlockMember(prop->block, calls);
                 prop->block.reset();
             }
         }
         auto& t = s.transition;
-        if (t.running && now >= t.start + t.duration) {
+        if (t.running && now >= t.start + t.duration - kTimeSlack) {
             t.running = false;
             t.snapshot.reset();
             TransitionAnimationDelegate* delegate = t.delegate;
