@@ -6,6 +6,7 @@
 #include <SDL_image.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <fstream>
@@ -25,7 +26,8 @@ using Surface = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
 // Loads a bundle picture as 32-bit RGBA so pixels can be read directly.
 Surface load(const std::string& name) {
     SDL_Surface* raw = IMG_Load((kBundle + "/" + name).c_str());
-    if (!raw) return nullptr;
+    if (!raw)
+        return nullptr;
     SDL_Surface* rgba = SDL_ConvertSurfaceFormat(raw, SDL_PIXELFORMAT_RGBA32, 0);
     SDL_FreeSurface(raw);
     return Surface(rgba);
@@ -52,7 +54,7 @@ std::vector<unsigned char> head(const std::string& name, std::size_t n) {
 struct Expected {
     const char* name;
     int w, h;
-    bool opaque;  // a background: every pixel fully covered
+    bool opaque; // a background: every pixel fully covered
 };
 
 // Sizes are in view points (one pixel per point); backgrounds fill the
@@ -96,6 +98,34 @@ const Expected kPictures[] = {
     {"MessageBox.png", 220, 340, false},
     {"MessageBoxOKButton.png", 54, 96, false},
     {"MessageBoxCancelButton.png", 54, 96, false},
+    {"TabGuitarBack.png", 320, 480, true},
+    {"TabGuitarSetupBack.png", 320, 480, true},
+    {"RecorderBack.png", 320, 480, true},
+    {"AcousticNoises.png", 54, 120, false},
+    {"TabGuitarLEDLit.png", 28, 28, false},
+    {"TabGuitarStrumSpeedDial.png", 84, 84, false},
+    {"MenuRestartTab.png", 92, 108, false},
+    {"MenuEnterTab.png", 92, 108, false},
+    {"MenuLoadSave.png", 92, 108, false},
+    {"MenuEditorModeFret.png", 92, 108, false},
+    {"MenuEditorModeTab.png", 92, 108, false},
+    {"MenuEditorModeChord.png", 92, 108, false},
+    {"MenuEraseTab.png", 92, 108, false},
+    {"MenuPlayTab.png", 92, 108, false},
+    {"TabGuitarClearButton.png", 72, 101, false},
+    {"TabGuitarInsertButton.png", 69, 64, false},
+    {"TabGuitarDeleteButton.png", 69, 68, false},
+    {"TabGuitarListenButton.png", 64, 78, false},
+    {"StepGuitarSetupEntryStepRightButton.png", 32, 56, false},
+    {"StepGuitarSetupEntryFretMarker.png", 26, 26, false},
+    {"StepGuitarSetupEntryFretShine.png", 239, 432, false},
+    {"StepGuitarSetupEntryTabShine.png", 232, 201, false},
+    {"RecorderLED.png", 24, 24, false},
+    {"RecorderShine.png", 214, 282, false},
+    {"SaveIcon.png", 52, 52, false},
+    {"LoadIcon.png", 52, 52, false},
+    {"EraseIcon.png", 52, 52, false},
+    {"LoadUpArrow.png", 40, 40, false},
 };
 
 class PicturesTest : public ::testing::Test {
@@ -135,7 +165,8 @@ TEST_F(PicturesTest, BackgroundsCoverTheWholeViewAndOverlaysLeaveTheirCornersCle
             int clear = 0;
             for (int y = 0; y < s->h; ++y)
                 for (int x = 0; x < s->w; ++x)
-                    if (pixel(s.get(), x, y).a != 255) ++clear;
+                    if (pixel(s.get(), x, y).a != 255)
+                        ++clear;
             EXPECT_EQ(clear, 0);
         }
     }
@@ -165,26 +196,27 @@ Point visibleCentroid(const SDL_Surface* s, double cx, double cy) {
                 sy += y;
                 ++n;
             }
-    if (n == 0) return {-1e9, -1e9};
+    if (n == 0)
+        return {-1e9, -1e9};
     return {cx - s->w / 2.0 + sx / n + 0.5, cy - s->h / 2.0 + sy / n + 0.5};
 }
 
 TEST_F(PicturesTest, ControlPicturesSitOnTheirTouchAreas) {
-    {  // next page: x > 270 and y > 424, picture centred on (282, 445.5)
+    { // next page: x > 270 and y > 424, picture centred on (282, 445.5)
         Surface s = load("ManualRightArrow.png");
         ASSERT_TRUE(s);
         Point p = visibleCentroid(s.get(), 282, 445.5);
         EXPECT_GT(p.x, 270);
         EXPECT_GT(p.y, 424);
     }
-    {  // plectrum: x < 52 and y < 45, centred on (31, 29)
+    { // plectrum: x < 52 and y < 45, centred on (31, 29)
         Surface s = load("PlectrumMenu.png");
         ASSERT_TRUE(s);
         Point p = visibleCentroid(s.get(), 31, 29);
         EXPECT_LT(p.x, 52);
         EXPECT_LT(p.y, 45);
     }
-    {  // lit buttons over Play (294 < y < 364) and Record (364 <= y < 435), x < 64
+    { // lit buttons over Play (294 < y < 364) and Record (364 <= y < 435), x < 64
         Surface play = load("PlayLit.png");
         Surface rec = load("RecLit.png");
         ASSERT_TRUE(play && rec);
@@ -197,7 +229,7 @@ TEST_F(PicturesTest, ControlPicturesSitOnTheirTouchAreas) {
         EXPECT_GE(r.y, 364);
         EXPECT_LT(r.y, 435);
     }
-    {  // fewer / more frets: x > 113, y < 241 and 241 <= y < 361 (top bar shown at x - 0.5)
+    { // fewer / more frets: x > 113, y < 241 and 241 <= y < 361 (top bar shown at x - 0.5)
         Surface less = load("MenuLessFrets.png");
         Surface more = load("MenuMoreFrets.png");
         ASSERT_TRUE(less && more);
@@ -208,6 +240,51 @@ TEST_F(PicturesTest, ControlPicturesSitOnTheirTouchAreas) {
         EXPECT_GT(m.x, 113);
         EXPECT_GE(m.y, 241);
         EXPECT_LT(m.y, 361);
+    }
+}
+
+TEST_F(PicturesTest, LibraryAndEditorButtonsSitOnTheirTouchAreas) {
+    struct Placed {
+        const char* name;
+        double cx, cy;         // where the screen centres the picture
+        double x0, x1, y0, y1; // its touch area
+    };
+    const Placed placed[] = {
+        {"SaveIcon.png", 259.5, 411.5, 230, 289, 386, 437},
+        {"LoadIcon.png", 203.5, 411.5, 177, 230, 386, 437},
+        {"EraseIcon.png", 100.5, 411.5, 68, 133, 386, 437},
+        {"TabGuitarClearButton.png", 284, 50.5, 248, 320, 0, 101},
+        {"TabGuitarInsertButton.png", 117.5, 431, 83, 152, 399, 463},
+        {"TabGuitarDeleteButton.png", 117.5, 71, 83, 152, 37, 105},
+        {"TabGuitarListenButton.png", 288, 441, 256, 320, 402, 480},
+        {"AcousticNoises.png", 291, 62, 265, 320, 0, 123},
+        {"MessageBoxOKButton.png", 119.5, 181.5, 91, 148, 132, 231},
+        {"MessageBoxCancelButton.png", 119.5, 288.5, 91, 148, 231, 346},
+    };
+    for (const Placed& p : placed) {
+        SCOPED_TRACE(p.name);
+        Surface s = load(p.name);
+        ASSERT_TRUE(s);
+        Point c = visibleCentroid(s.get(), p.cx, p.cy);
+        EXPECT_GT(c.x, p.x0);
+        EXPECT_LT(c.x, p.x1);
+        EXPECT_GT(c.y, p.y0);
+        EXPECT_LT(c.y, p.y1);
+        // The visible button stays inside its area, give or take its shadow.
+        int left = s->w, right = -1, top = s->h, bottom = -1;
+        for (int y = 0; y < s->h; ++y)
+            for (int x = 0; x < s->w; ++x)
+                if (pixel(s.get(), x, y).a > 230) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                    top = std::min(top, y);
+                    bottom = std::max(bottom, y);
+                }
+        double ox = p.cx - s->w / 2.0, oy = p.cy - s->h / 2.0;
+        EXPECT_GE(ox + left, p.x0 - 3);
+        EXPECT_LE(ox + right + 1, p.x1 + 3);
+        EXPECT_GE(oy + top, p.y0 - 3);
+        EXPECT_LE(oy + bottom + 1, p.y1 + 3);
     }
 }
 
@@ -262,8 +339,7 @@ TEST_F(PicturesTest, StringsAreCentredOnTheirPictures) {
 
 // Direction, in view degrees (clockwise from +x, y down), of the mean of the
 // pixels selected by `pick` around the picture's centre.
-template <typename Pick>
-double directionOf(const SDL_Surface* s, Pick pick) {
+template <typename Pick> double directionOf(const SDL_Surface* s, Pick pick) {
     double sx = 0, sy = 0;
     double c = s->w / 2.0;
     for (int y = 0; y < s->h; ++y)
@@ -291,6 +367,16 @@ TEST_F(PicturesTest, KnobPointersMatchTheTurningRule) {
         EXPECT_NEAR(dir, expected, 4.0);
     }
     {
+        Surface s = load("TabGuitarStrumSpeedDial.png");
+        ASSERT_TRUE(s);
+        double r0 = s->w * 0.30, r1 = s->w * 0.42;
+        double dir = directionOf(s.get(), [&](Rgba p, double dx, double dy) {
+            double r = std::hypot(dx, dy);
+            return r > r0 && r < r1 && p.r > 200 && p.g > 200 && p.b > 200 && p.a > 200;
+        });
+        EXPECT_NEAR(dir, expected, 4.0);
+    }
+    {
         Surface s = load("ShinyDialPointer.png");
         ASSERT_TRUE(s);
         double dir = directionOf(
@@ -301,9 +387,8 @@ TEST_F(PicturesTest, KnobPointersMatchTheTurningRule) {
         Surface s = load("FuzzDialPointer.png");
         ASSERT_TRUE(s);
         double far = s->w * 0.32;
-        double dir = directionOf(s.get(), [&](Rgba p, double dx, double dy) {
-            return std::hypot(dx, dy) > far && p.a > 230;
-        });
+        double dir = directionOf(
+            s.get(), [&](Rgba p, double dx, double dy) { return std::hypot(dx, dy) > far && p.a > 230; });
         EXPECT_NEAR(dir, expected, 4.0);
     }
 }
@@ -325,4 +410,4 @@ TEST_F(PicturesTest, ManualPageEdgeMatchesTheBackgroundWhereTheyMeet) {
     EXPECT_LT(diff / n, 12.0);
 }
 
-}  // namespace
+} // namespace

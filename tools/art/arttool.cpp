@@ -22,7 +22,8 @@ namespace {
 
 bool readFile(const std::string& path, std::string& out) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
+    if (!in)
+        return false;
     std::ostringstream ss;
     ss << in.rdbuf();
     out = ss.str();
@@ -52,7 +53,8 @@ bool expand(const std::string& text, const std::string& incDir, int depth, std::
         }
         out.append(text, pos, at - pos);
         std::string name = text.substr(at + open.size(), end - at - open.size());
-        while (!name.empty() && name.back() == ' ') name.pop_back();
+        while (!name.empty() && name.back() == ' ')
+            name.pop_back();
         if (name.empty() || name.find("..") != std::string::npos || name.find('/') != std::string::npos) {
             std::cerr << "arttool: bad include name '" << name << "'\n";
             return false;
@@ -62,7 +64,8 @@ bool expand(const std::string& text, const std::string& incDir, int depth, std::
             std::cerr << "arttool: cannot read include " << incDir << "/" << name << "\n";
             return false;
         }
-        if (!expand(body, incDir, depth + 1, out)) return false;
+        if (!expand(body, incDir, depth + 1, out))
+            return false;
         pos = end + close.size();
     }
 }
@@ -74,7 +77,8 @@ int cmdExpand(const char* src, const char* incDir, const char* dst) {
         return 1;
     }
     std::string out;
-    if (!expand(text, incDir, 0, out)) return 1;
+    if (!expand(text, incDir, 0, out))
+        return 1;
     // Write beside the target and rename, so an interrupted build never
     // leaves a half-written file that looks up to date.
     std::string tmp = std::string(dst) + ".tmp";
@@ -126,10 +130,11 @@ void usage() {
                  "       arttool jpeg IN.png OUT.jpg [QUALITY]\n";
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
-    if (argc >= 2 && std::string(argv[1]) == "expand" && argc == 5) return cmdExpand(argv[2], argv[3], argv[4]);
+    if (argc >= 2 && std::string(argv[1]) == "expand" && argc == 5)
+        return cmdExpand(argv[2], argv[3], argv[4]);
     if (argc >= 2 && std::string(argv[1]) == "jpeg" && (argc == 4 || argc == 5)) {
         int quality = 92;
         if (argc == 5) {
