@@ -126,6 +126,11 @@ struct Application::Impl {
     SDL_Renderer* renderer = nullptr;
     SDL_Texture* viewTarget = nullptr;      // 320 x 480 times scale
     SDL_Texture* landscapeTarget = nullptr; // 480 x 320 times scale
+    // Software rendering turns the picture itself: the renderer's own
+    // rotation is slow there. The landscape texture is then a streaming one
+    // fed from these pixels (ARGB8888).
+    std::vector<Uint32> portraitPixels;
+    std::vector<Uint32> landscapePixels;
     int scale = 0;
     bool headless = false;
     bool software = false;
@@ -146,6 +151,7 @@ struct Application::Impl {
     bool createTargets();
     void destroyTargets();
     void drawFrame();
+    void turnInSoftware();
     void handleEvent(const SDL_Event& e);
     void handleKey(const SDL_KeyboardEvent& k, bool down);
     void handleFinger(SDL_TouchID touchId, SDL_FingerID fingerId, TouchPhase phase, float tx, float ty);
@@ -295,8 +301,9 @@ bool Application::Impl::createTargets() {
     destroyTargets();
     scale = s;
     viewTarget = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, 320 * s, 480 * s);
-    landscapeTarget =
-        SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, 480 * s, 320 * s);
+    landscapeTarget = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888,
+                                        software ? SDL_TEXTUREACCESS_STREAMING : SDL_TEXTUREACCESS_TARGET, 480 * s,
+                                        320 * s);
     if (!viewTarget || !landscapeTarget)
         return false;
     // Blended text would otherwise leave the targets' alpha below opaque.
@@ -369,17 +376,37 @@ void Application::Impl::drawFrame() {
     }
     // Turn the portrait picture a quarter turn into the landscape one, one
     // pixel to one pixel, then show that scaled into the window.
-    SDL_SetRenderTarget(renderer, landscapeTarget);
-    SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
-    SDL_RenderClear(renderer);
-    SDL_Rect dst{80 * scale, -80 * scale, 320 * scale, 480 * scale};
-    SDL_RenderCopyEx(renderer, viewTarget, nullptr, &dst, -90.0, nullptr, SDL_FLIP_NONE);
+    if (software) {
+        turnInSoftware();
+    } else {
+        SDL_SetRenderTarget(renderer, landscapeTarget);
+        SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+        SDL_RenderClear(renderer);
+        SDL_Rect dst{80 * scale, -80 * scale, 320 * scale, 480 * scale};
+        SDL_RenderCopyEx(renderer, viewTarget, nullptr, &dst, -90.0, nullptr, SDL_FLIP_NONE);
+    }
     SDL_SetRenderTarget(renderer, nullptr);
     SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
     SDL_RenderClear(renderer);
     SDL_RenderCopy(renderer, landscapeTarget, nullptr, nullptr);
     SDL_RenderPresent(renderer);
     drewFrame = true;
+}
+
+void Application::Impl::turnInSoftware() {
+    int pw = 320 * scale, ph = 480 * scale; // portrait
+    int lw = ph, lh = pw;                   // landscape
+    portraitPixels.resize(static_cast<std::size_t>(pw) * static_cast<std::size_t>(ph));
+    landscapePixels.resize(portraitPixels.size());
+    SDL_RenderReadPixels(renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, portraitPixels.data(), pw * 4);
+    // View pixel (px, py) is landscape pixel (py, lh - 1 - px).
+    for (int py = 0; py < ph; ++py) {
+        const Uint32* row = portraitPixels.data() + static_cast<std::size_t>(py) * static_cast<std::size_t>(pw);
+        Uint32* column = landscapePixels.data() + py;
+        for (int px = 0; px < pw; ++px)
+            column[static_cast<std::size_t>(lh - 1 - px) * static_cast<std::size_t>(lw)] = row[px] | 0xFF000000u;
+    }
+    SDL_UpdateTexture(landscapeTarget, nullptr, landscapePixels.data(), lw * 4);
 }
 
 void Application::Impl::updateTextInput(TextField* field, bool active) {
@@ -692,12 +719,25 @@ std::vector<std::uint8_t> Application::captureLandscape(int* width, int* height)
         m.drawFrame();
     int w = 480 * m.scale, h = 320 * m.scale;
     std::vector<std::uint8_t> pixels(static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 4);
-    SDL_Texture* previous = SDL_GetRenderTarget(m.renderer);
-    SDL_SetRenderTarget(m.renderer, m.landscapeTarget);
-    int rc = SDL_RenderReadPixels(m.renderer, nullptr, SDL_PIXELFORMAT_RGBA32, pixels.data(), w * 4);
-    SDL_SetRenderTarget(m.renderer, previous);
-    if (rc != 0)
-        return {};
+    if (m.software) {
+        if (m.landscapePixels.size() != static_cast<std::size_t>(w) * static_cast<std::size_t>(h))
+            return {};
+        // ARGB words to RGBA bytes.
+        for (std::size_t i = 0; i < m.landscapePixels.size(); ++i) {
+            Uint32 p = m.landscapePixels[i];
+            pixels[i * 4] = static_cast<std::uint8_t>(p >> 16);
+            pixels[i * 4 + 1] = static_cast<std::uint8_t>(p >> 8);
+            pixels[i * 4 + 2] = static_cast<std::uint8_t>(p);
+            pixels[i * 4 + 3] = 255;
+        }
+    } else {
+        SDL_Texture* previous = SDL_GetRenderTarget(m.renderer);
+        SDL_SetRenderTarget(m.renderer, m.landscapeTarget);
+        int rc = SDL_RenderReadPixels(m.renderer, nullptr, SDL_PIXELFORMAT_RGBA32, pixels.data(), w * 4);
+        SDL_SetRenderTarget(m.renderer, previous);
+        if (rc != 0)
+            return {};
+    }
     // The picture is opaque whatever the blending left in the alpha channel.
     for (std::size_t i = 3; i < pixels.size(); i += 4)
         pixels[i] = 255;

@@ -1,0 +1,170 @@
+#include <gtest/gtest.h>
+
+#include "PlatformTestSupport.h"
+#include "platform/Key.h"
+#include "platform/KeyListener.h"
+#include "platform/TextField.h"
+#include "platform/View.h"
+
+namespace {
+
+// Behaves as the library screens' delegate: Return ends editing, the end of
+// editing makes the name safe for a file.
+struct SafeNameDelegate : TextFieldDelegate {
+    int began = 0, returned = 0, ended = 0;
+    void textFieldDidBeginEditing(TextField&) override { ++began; }
+    bool textFieldShouldReturn(TextField& f) override {
+        ++returned;
+        f.resignFirstResponder();
+        return true;
+    }
+    void textFieldDidEndEditing(TextField& f) override {
+        ++ended;
+        f.resignFirstResponder(); // ending again from inside must be harmless
+        std::string s = f.text();
+        for (char& c : s)
+            if (c == '.' || c == '/' || c == '\\')
+                c = '_';
+        f.setText(s);
+    }
+};
+
+KeyEvent key(Key k) { return KeyEvent{k, ""}; }
+
+} // namespace
+
+TEST(TextField, TypingBackspaceAndReturnThroughTheApplication) {
+    HeadlessApp h;
+    ASSERT_TRUE(h.app.initialize());
+    TextField field(Rect{0, 0, 200, 30});
+    field.setCenter({60, 240});
+    field.setRotation(kQuarterTurn);
+    field.setPlaceholder("Enter Save Filename Here");
+    field.setClearButtonMode(TextField::ClearButtonMode::WhileEditing);
+    SafeNameDelegate d;
+    field.setDelegate(&d);
+    h.app.rootView().addSubview(&field);
+
+    // Typed text before the field has focus goes nowhere.
+    h.app.injectText("x");
+    h.app.runFrames(1);
+    EXPECT_EQ(field.text(), "");
+
+    // A touch on the field starts editing.
+    h.app.injectTouch(1, TouchPhase::Began, {60, 200});
+    h.app.injectTouch(1, TouchPhase::Ended, {60, 200});
+    ASSERT_TRUE(field.isEditing());
+    EXPECT_EQ(TextField::editingField(), &field);
+    EXPECT_EQ(d.began, 1);
+
+    h.app.injectText("my.song");
+    h.app.injectText("é€");
+    h.app.runFrames(1);
+    EXPECT_EQ(field.text(), "my.songé€");
+    h.app.injectKey(key(Key::Backspace), true);
+    h.app.injectKey(key(Key::Backspace), false);
+    h.app.runFrames(1);
+    EXPECT_EQ(field.text(), "my.songé"); // the whole three-byte character went
+    EXPECT_TRUE(field.isClearButtonShown());
+
+    h.app.injectKey(key(Key::Return), true);
+    h.app.runFrames(1);
+    EXPECT_EQ(d.returned, 1);
+    EXPECT_EQ(d.ended, 1);
+    EXPECT_FALSE(field.isEditing());
+    EXPECT_EQ(field.text(), "my_songé");
+    EXPECT_FALSE(field.isClearButtonShown()); // only while editing
+}
+
+TEST(TextField, KeysGoToTheFieldNotTheListenersWhileEditing) {
+    HeadlessApp h;
+    ASSERT_TRUE(h.app.initialize());
+    TextField field(Rect{0, 0, 200, 30});
+    h.app.rootView().addSubview(&field);
+    struct Listener : KeyListener {
+        int downs = 0;
+        bool keyDown(const KeyEvent&) override {
+            ++downs;
+            return true;
+        }
+    } listener;
+    h.app.addKeyListener(&listener);
+    ASSERT_TRUE(field.becomeFirstResponder());
+    h.app.injectKey(key(Key::A), true);
+    h.app.runFrames(1);
+    EXPECT_EQ(listener.downs, 0);
+    // Escape ends editing; keys reach the listeners again.
+    h.app.injectKey(key(Key::Escape), true);
+    h.app.injectKey(key(Key::A), true);
+    h.app.runFrames(1);
+    EXPECT_FALSE(field.isEditing());
+    EXPECT_EQ(listener.downs, 1);
+    h.app.removeKeyListener(&listener);
+}
+
+TEST(TextField, ClearButtonEmptiesTheField) {
+    HeadlessApp h;
+    ASSERT_TRUE(h.app.initialize());
+    TextField field(Rect{10, 100, 200, 30});
+    field.setClearButtonMode(TextField::ClearButtonMode::WhileEditing);
+    h.app.rootView().addSubview(&field);
+    field.setText("Riff");
+    EXPECT_FALSE(field.isClearButtonShown());
+    ASSERT_TRUE(field.becomeFirstResponder());
+    EXPECT_TRUE(field.isClearButtonShown());
+    Point c = field.convertPointTo(field.clearButtonRect().center(), nullptr);
+    h.app.injectTouch(4, TouchPhase::Began, c);
+    h.app.injectTouch(4, TouchPhase::Ended, c);
+    EXPECT_EQ(field.text(), "");
+    EXPECT_TRUE(field.isEditing());
+    field.resignFirstResponder();
+}
+
+TEST(TextField, InputIsFilteredAndLimited) {
+    View root(Rect{0, 0, 320, 480});
+    TextField field(Rect{0, 0, 100, 30});
+    root.addSubview(&field);
+    field.insertText("ignored"); // not editing
+    EXPECT_EQ(field.text(), "");
+    ASSERT_TRUE(field.becomeFirstResponder());
+    field.insertText("a\nb\tc\x7f");
+    EXPECT_EQ(field.text(), "abc"); // control characters never enter one line
+    field.setMaxLength(5);
+    field.insertText("d€"); // "€" (3 bytes) would pass the limit: not taken, nor cut
+    EXPECT_EQ(field.text(), "abcd");
+    field.deleteBackward();
+    field.deleteBackward();
+    field.deleteBackward();
+    field.deleteBackward();
+    field.deleteBackward();
+    EXPECT_EQ(field.text(), "");
+    field.setText("abcdefgh");
+    EXPECT_EQ(field.text(), "abcde");
+    // Without a delegate Return ends editing.
+    field.returnPressed();
+    EXPECT_FALSE(field.isEditing());
+}
+
+TEST(TextField, OnlyOneFieldEditsAndHiddenOnesCannot) {
+    View root(Rect{0, 0, 320, 480});
+    TextField a(Rect{0, 0, 100, 30}), b(Rect{0, 40, 100, 30});
+    root.addSubview(&a);
+    root.addSubview(&b);
+    SafeNameDelegate da;
+    a.setDelegate(&da);
+    ASSERT_TRUE(a.becomeFirstResponder());
+    ASSERT_TRUE(b.becomeFirstResponder());
+    EXPECT_FALSE(a.isEditing());
+    EXPECT_EQ(da.ended, 1);
+    b.setHidden(true);
+    b.resignFirstResponder();
+    EXPECT_FALSE(b.becomeFirstResponder());
+    TextField detached(Rect{0, 0, 10, 10});
+    EXPECT_FALSE(detached.becomeFirstResponder());
+    {
+        TextField temporary(Rect{0, 0, 10, 10});
+        root.addSubview(&temporary);
+        temporary.becomeFirstResponder();
+    }
+    EXPECT_EQ(TextField::editingField(), nullptr); // a destroyed field lets go
+}
