@@ -156,6 +156,18 @@ TEST_F(PicturesTest, EveryPictureDecodesWithItsNamedFormatAndSize) {
     }
 }
 
+TEST_F(PicturesTest, EveryPictureHasADoubleDensityTwin) {
+    for (const Expected& e : kPictures) {
+        std::string name = e.name;
+        std::string twin = name.substr(0, name.rfind('.')) + "@2x" + name.substr(name.rfind('.'));
+        SCOPED_TRACE(twin);
+        Surface s = load(twin);
+        ASSERT_TRUE(s) << IMG_GetError();
+        EXPECT_EQ(s->w, 2 * e.w);
+        EXPECT_EQ(s->h, 2 * e.h);
+    }
+}
+
 TEST_F(PicturesTest, BackgroundsCoverTheWholeViewAndOverlaysLeaveTheirCornersClear) {
     for (const Expected& e : kPictures) {
         SCOPED_TRACE(e.name);
