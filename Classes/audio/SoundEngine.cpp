@@ -382,11 +382,12 @@ int SoundEngine::startVoice(int sampleNo, double volume, double releaseDelta, in
     // Mark the voice as being rewritten (not playing, new generation) before
     // touching its fields, so the render thread never mixes a half-filled
     // voice nor mistakes it for the old one.
+    // The fields the render thread copies are stored with release ordering,
+    // so reading any of them shows it this mark.
     voice.state.store(generation << 1, std::memory_order_relaxed);
-    std::atomic_thread_fence(std::memory_order_release);
-    voice.sampleNo.store(sampleNo, std::memory_order_relaxed);
-    voice.requiredVolume.store(volume, std::memory_order_relaxed);
-    voice.releaseDelta.store(releaseDelta, std::memory_order_relaxed);
+    voice.sampleNo.store(sampleNo, std::memory_order_release);
+    voice.requiredVolume.store(volume, std::memory_order_release);
+    voice.releaseDelta.store(releaseDelta, std::memory_order_release);
     voice.noteID.store(noteID, std::memory_order_relaxed);
     voice.created.store(clock_.now(), std::memory_order_relaxed);
     voice.requiredPitch.store(1.0f, std::memory_order_relaxed);

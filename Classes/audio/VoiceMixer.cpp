@@ -254,10 +254,11 @@ void VoiceMixer::beginBuffer(CallbackUserData& cb, int numFrames, const bool ben
             continue;
         const uint32_t generation = word >> 1;
         if (generation != r.generation) {
-            const int32_t sampleNo = voice.sampleNo.load(std::memory_order_relaxed);
-            const double requiredVolume = voice.requiredVolume.load(std::memory_order_relaxed);
-            const double releaseDelta = voice.releaseDelta.load(std::memory_order_relaxed);
-            std::atomic_thread_fence(std::memory_order_acquire);
+            // Acquire loads: if one of them sees a field of a start being
+            // written now, the check below sees that start's "busy" mark.
+            const int32_t sampleNo = voice.sampleNo.load(std::memory_order_acquire);
+            const double requiredVolume = voice.requiredVolume.load(std::memory_order_acquire);
+            const double releaseDelta = voice.releaseDelta.load(std::memory_order_acquire);
             if (voice.state.load(std::memory_order_relaxed) != word)
                 continue; // a newer start is being written: take it next buffer
             r.generation = generation;
