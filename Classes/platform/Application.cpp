@@ -272,6 +272,12 @@ bool Application::initialize(std::string* error) {
     }
     if (!m.renderer)
         return fail("Cannot draw in the window");
+    // What was actually made (a hint can swap the driver).
+    SDL_RendererInfo info;
+    if (SDL_GetRendererInfo(m.renderer, &info) == 0) {
+        m.software = (info.flags & SDL_RENDERER_SOFTWARE) != 0 || std::strcmp(info.name, "software") == 0;
+        m.vsync = (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
+    }
     ++rendererGeneration();
     SDL_RenderSetLogicalSize(m.renderer, static_cast<int>(ViewGeometry::kWindowWidth),
                              static_cast<int>(ViewGeometry::kWindowHeight));
@@ -567,11 +573,22 @@ int Application::run(ApplicationDelegate& delegate) {
         }
     }
     launch(delegate);
+    // About 60 turns a second. With vertical sync the presentation waits;
+    // otherwise (software drawing, a hidden or minimised window) the loop
+    // sleeps out the rest of the turn, waking early for input.
+    const double period = 1.0 / 60.0;
+    double next = SystemClock::shared().now();
     while (runFrames(1)) {
-        if (impl_->options.paced && !impl_->vsync)
-            SDL_Delay(15); // the software renderer has no vertical sync to wait for
-        else if (impl_->options.paced && !(SDL_GetWindowFlags(impl_->window) & SDL_WINDOW_SHOWN))
-            SDL_Delay(15);
+        if (!impl_->options.paced)
+            continue;
+        double now = SystemClock::shared().now();
+        next += period;
+        if (next < now - period)
+            next = now; // fell behind: do not try to catch up
+        Uint32 flags = SDL_GetWindowFlags(impl_->window);
+        bool waitsForDisplay = impl_->vsync && (flags & SDL_WINDOW_SHOWN) && !(flags & SDL_WINDOW_MINIMIZED);
+        if (!waitsForDisplay && next > now)
+            SDL_WaitEventTimeout(nullptr, static_cast<int>((next - now) * 1000.0) + 1);
     }
     finish();
     return 0;

@@ -241,14 +241,22 @@ void SdlAccelerometer::poll() {
     m.lastAdvance = now;
     if (!m.delegate || now < m.nextDue)
         return;
-    // One reading per due time; after a stall, start afresh rather than
-    // firing a burst of stale readings.
-    m.nextDue += m.interval;
-    if (m.nextDue < now)
+    // Readings keep their rate when a turn of the main loop comes late (a
+    // slow frame): the few that fell due are delivered together. After a
+    // real stall, start afresh rather than firing a burst of stale readings.
+    int due = 0;
+    while (m.nextDue <= now && due < 4) {
+        m.nextDue += m.interval;
+        ++due;
+    }
+    if (m.nextDue <= now) {
+        due = 1;
         m.nextDue = now + m.interval;
+    }
     if (source() == Source::None)
         return;
     double x = 0, y = 0, z = 0;
     currentReading(&x, &y, &z);
-    m.delegate->accelerometerDidAccelerate(x, y, z);
+    for (int i = 0; i < due && m.delegate; ++i)
+        m.delegate->accelerometerDidAccelerate(x, y, z);
 }

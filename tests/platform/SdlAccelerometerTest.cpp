@@ -56,7 +56,7 @@ TEST(SdlAccelerometer, VirtualTiltDeliversFiftyLevelReadingsASecond) {
     EXPECT_EQ(r.got.size(), n);
 }
 
-TEST(SdlAccelerometer, AStallGivesOneReadingNotABurst) {
+TEST(SdlAccelerometer, AStallGivesOneReadingNotABurstButLateTurnsCatchUp) {
     ManualClock clock(0.0);
     SdlAccelerometer acc(clock);
     Readings r;
@@ -66,6 +66,24 @@ TEST(SdlAccelerometer, AStallGivesOneReadingNotABurst) {
     acc.poll();
     acc.poll();
     EXPECT_EQ(r.got.size(), 1u);
+    // A late turn (three readings due) delivers the three.
+    clock.advance(0.061);
+    acc.poll();
+    EXPECT_EQ(r.got.size(), 4u);
+}
+
+TEST(SdlAccelerometer, SlowFramesStillGiveFiftyReadingsASecond) {
+    ManualClock clock(0.0);
+    SdlAccelerometer acc(clock);
+    Readings r;
+    acc.setUpdateInterval(0.02);
+    acc.setDelegate(&r);
+    for (int i = 0; i < 30; ++i) { // 30 frames a second
+        clock.advance(1.0 / 30);
+        acc.poll();
+    }
+    EXPECT_GE(r.got.size(), 49u);
+    EXPECT_LE(r.got.size(), 50u);
 }
 
 TEST(SdlAccelerometer, TiltKeysLeanAndLetGo) {
