@@ -1,0 +1,343 @@
+#include "guitars/FretboardGuitarView.h"
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "audio/SoundEngine.h"
+
+namespace {
+
+constexpr std::array<float, 6> kStringUpX = {22, 77, 133, 189, 243, 295};
+constexpr std::array<float, 6> kStringDownX = {22, 79, 134, 191, 243, 297};
+constexpr float kStringY = 240;
+constexpr float kParkedY = -50;
+
+bool isMarkedFret(int fretNumber) {
+    switch (fretNumber) {
+    case 3:
+    case 5:
+    case 7:
+    case 9:
+    case 15:
+    case 17:
+    case 19:
+    case 21: return true;
+    default: return false;
+    }
+}
+
+std::string numberText(int n) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%d", n);
+    return text;
+}
+
+} // namespace
+
+FretboardGuitarView::FretboardGuitarView(Strumwell* parent, SoundEngine* soundEngine, int boardLength,
+                                         int lowestLeftmostFret)
+    : GuitarScreenView(parent, soundEngine, "HammerOnFretboard.jpg", true, {150, 240}),
+      leftmostFret_(lowestLeftmostFret), manualDoubleSpotTop_("ManualSpot.png"),
+      manualDoubleSpotBottom_("ManualSpot.png"), scrollButtons_("FretboardScrollButtons.png"),
+      boardLength_(boardLength), lowestLeftmostFret_(lowestLeftmostFret) {
+    fret_.fill(-1);
+    playlistNoForString_.fill(-1);
+    for (int i = 0; i < kMaxRows; ++i) {
+        frets_[i].setImageNamed("Fret.png");
+        frets_[i].setBounds({0, 0, 312, 8});
+        frets_[i].setCenter({160, kParkedY});
+        manualSpot_[i].setImageNamed("ManualSpot.png");
+        manualSpot_[i].setBounds({0, 0, 16, 16});
+        manualSpot_[i].setCenter({163, kParkedY});
+        Label& label = fretNumbers_[i];
+        label.setFrame({288 - 15, kParkedY - 10, 30, 20});
+        label.setRotation(kQuarterTurn);
+        label.setFont("Arial", 15);
+        label.setTextColor(Color{0, 0, 0, 128});
+        label.setTextAlignment(TextAlignment::Center);
+    }
+    manualDoubleSpotTop_.setBounds({0, 0, 16, 16});
+    manualDoubleSpotBottom_.setBounds({0, 0, 16, 16});
+    for (int s = 0; s < kNumStrings; ++s) {
+        const std::string n = std::to_string(s + 1);
+        stringsUp_[s].setImageNamed("String" + n + "Up.png");
+        stringsUp_[s].setBounds({0, 0, 12, 480});
+        stringsUp_[s].setCenter({kStringUpX[s], kStringY});
+        stringsDown_[s].setImageNamed("String" + n + "Down.png");
+        stringsDown_[s].setBounds({0, 0, 12, 480});
+        stringsDown_[s].setCenter({kStringDownX[s], kStringY});
+    }
+    scrollButtons_.setBounds({0, 0, 320, 74});
+    scrollButtons_.setCenter({160, 37});
+}
+
+void FretboardGuitarView::addFretImages() {
+    for (ImageView& f : frets_)
+        addSubview(&f);
+}
+
+void FretboardGuitarView::addFretNumbers() {
+    for (Label& l : fretNumbers_)
+        addSubview(&l);
+}
+
+void FretboardGuitarView::addMarkers() {
+    for (ImageView& spot : manualSpot_)
+        addSubview(&spot);
+    addSubview(&manualDoubleSpotTop_);
+    addSubview(&manualDoubleSpotBottom_);
+}
+
+void FretboardGuitarView::addStrings() {
+    for (ImageView& s : stringsUp_)
+        addSubview(&s);
+    for (ImageView& s : stringsDown_)
+        addSubview(&s);
+}
+
+void FretboardGuitarView::addScrollButtons() { addSubview(&scrollButtons_); }
+
+int FretboardGuitarView::getStringForCoord(Point p) {
+    const float x = p.x;
+    if (x < 55)
+        return 0;
+    if (x < 112)
+        return 1;
+    if (x < 166)
+        return 2;
+    if (x < 222)
+        return 3;
+    if (x < 274)
+        return 4;
+    return 5;
+}
+
+int FretboardGuitarView::getFretForCoord(Point p) const {
+    // Before the first redraw there is no board to touch.
+    if (fretSpacing_ <= 0)
+        return -1;
+    // Truncated toward zero; a point left of the view (negative y) is above
+    // every line.
+    const double truncated = std::trunc(static_cast<double>(p.y));
+    if (truncated < kFirstFretLine)
+        return -1;
+    const double rows = (truncated - kFirstFretLine) / fretSpacing_;
+    return rows >= kMaxRows - 1 ? kMaxRows - 1 : static_cast<int>(rows);
+}
+
+void FretboardGuitarView::processTouches(const TouchSet& touches) {
+    for (const Touch& touch : touches) {
+        const Point location = touch.location;
+        switch (touch.phase) {
+        case TouchPhase::Began: {
+            int touchNo = kNoSlot;
+            for (int i = 0; i < kNumStrings; ++i) {
+                if (touchSlots_[i].isFree()) {
+                    touchNo = i;
+                    touchSlots_[i].take(touch.id, location);
+                    break;
+                }
+            }
+            if (menuShowing_)
+                fingerDownMenu(location, touchNo);
+            else
+                fingerDown(location, touchNo);
+            break;
+        }
+        case TouchPhase::Moved:
+            for (int i = 0; i < kNumStrings; ++i) {
+                if (!touchSlots_[i].holds(touch.id))
+                    continue;
+                if (menuShowing_)
+                    fingerMoveMenu(location, touch.previousLocation, i);
+                else
+                    fingerMove(location, touch.previousLocation, i);
+                touchSlots_[i].mostRecentTouch = location;
+                break;
+            }
+            break;
+        case TouchPhase::Ended:
+        case TouchPhase::Cancelled:
+            for (int i = 0; i < kNumStrings; ++i) {
+                if (!touchSlots_[i].holds(touch.id))
+                    continue;
+                if (menuShowing_)
+                    fingerUpMenu(touchSlots_[i].mostRecentTouch, i);
+                else
+                    fingerUp(touchSlots_[i].mostRecentTouch, i);
+                touchSlots_[i].free();
+            }
+            break;
+        case TouchPhase::Stationary: break;
+        }
+    }
+}
+
+void FretboardGuitarView::fingerDownMenu(Point p, int) { menuFingerDown(p); }
+void FretboardGuitarView::fingerMoveMenu(Point, Point, int) {}
+void FretboardGuitarView::fingerUpMenu(Point, int) {}
+
+bool FretboardGuitarView::controlStripFingerDown(Point p) {
+    if (p.x < 52 && p.y < 45) {
+        openMenu();
+        return true;
+    }
+    if (p.y < 55 && p.x > 239) {
+        scrollTowardNut();
+        return true;
+    }
+    if (p.y < 55 && p.x > 70 && p.x < 154) {
+        scrollTowardBody();
+        return true;
+    }
+    return false;
+}
+
+void FretboardGuitarView::scrollTowardNut() {
+    if (leftmostFret_ - 1 >= lowestLeftmostFret_)
+        --leftmostFret_;
+    redrawOnFretboardScrolling();
+}
+
+void FretboardGuitarView::scrollTowardBody() {
+    if (leftmostFret_ + 1 <= 22 - numFretsToShow_)
+        ++leftmostFret_;
+    redrawOnFretboardScrolling();
+}
+
+void FretboardGuitarView::bendStep(int string, Point now, Point reference) {
+    const int dx = static_cast<int>(now.x - reference.x); // truncated toward zero
+    int target = 0;
+    if (dx > 40)
+        target = 4;
+    else if (dx < -40)
+        target = 2;
+    else if (dx > 20)
+        target = 3;
+    else if (dx < -20)
+        target = 1;
+    if (target == currentBendPosition_[string])
+        return;
+    const int voice = playlistNoForString_[string];
+    if (voice != -1 && soundEngine_) {
+        if (target == 2 || target == 4)
+            soundEngine_->startFullBend(voice);
+        else if (target == 1 || target == 3)
+            soundEngine_->startHalfBend(voice);
+        else
+            soundEngine_->unbend(voice);
+    }
+    currentBendPosition_[string] = target;
+    redrawStringsForBending();
+}
+
+void FretboardGuitarView::lessFrets() {
+    if (numFretsToShow_ - 1 >= kMinFrets)
+        --numFretsToShow_;
+    else
+        numFretsToShow_ = kMinFrets;
+    fretSpacing_ = boardLength_ / numFretsToShow_;
+    redrawOnNumFretsChange();
+    redrawOnFretboardScrolling();
+    if (soundEngine_)
+        soundEngine_->setNumFretsToShow(numFretsToShow_);
+}
+
+void FretboardGuitarView::moreFrets() {
+    if (numFretsToShow_ + 1 <= kMaxFrets)
+        ++numFretsToShow_;
+    else
+        numFretsToShow_ = kMaxFrets;
+    if (numFretsToShow_ < kMinFrets)
+        numFretsToShow_ = kMinFrets;
+    fretSpacing_ = boardLength_ / numFretsToShow_;
+    redrawOnNumFretsChange();
+    if (leftmostFret_ > 22 - numFretsToShow_)
+        leftmostFret_ = 22 - numFretsToShow_;
+    redrawOnFretboardScrolling();
+    if (soundEngine_)
+        soundEngine_->setNumFretsToShow(numFretsToShow_);
+}
+
+void FretboardGuitarView::setNumberFrets(int count) {
+    // The count comes from saved settings: keep it to what the board can
+    // show rather than dividing by zero or running past the ten rows.
+    if (count < kMinFrets)
+        count = kMinFrets;
+    if (count > kMaxFrets)
+        count = kMaxFrets;
+    numFretsToShow_ = count;
+    fretSpacing_ = boardLength_ / count;
+    redrawOnNumFretsChange();
+    if (leftmostFret_ > 22 - count)
+        leftmostFret_ = 22 - count;
+    redrawOnFretboardScrolling();
+    if (soundEngine_)
+        soundEngine_->setNumFretsToShow(count);
+}
+
+void FretboardGuitarView::fretCountMenuPress(Point p) {
+    if (p.y < 241)
+        lessFrets();
+    else if (p.y < 361)
+        moreFrets();
+}
+
+void FretboardGuitarView::willMoveMenu() {
+    // The screen's notes were stopped when the menu opened; the strings are
+    // only drawn straight again.
+    currentBendPosition_.fill(0);
+    redrawStringsForBending();
+}
+
+void FretboardGuitarView::redraw() {
+    if (soundEngine_ && soundEngine_->numFretsToShow() != numFretsToShow_)
+        setNumberFrets(soundEngine_->numFretsToShow());
+    else if (numFretsToShow_ == 0)
+        setNumberFrets(5);
+    GuitarScreenView::redraw();
+}
+
+void FretboardGuitarView::redrawOnNumFretsChange() {
+    for (int i = 0; i < kMaxRows; ++i) {
+        if (i < numFretsToShow_) {
+            const int line = kFirstFretLine + i * fretSpacing_;
+            const int middle = line + fretSpacing_ / 2;
+            frets_[i].setCenter({160, static_cast<float>(line)});
+            fretNumbers_[i].setCenter({307, static_cast<float>(middle)});
+            manualSpot_[i].setCenter({163, static_cast<float>(middle)});
+        } else {
+            frets_[i].setCenter({160, kParkedY});
+            fretNumbers_[i].setCenter({288, kParkedY});
+            manualSpot_[i].setCenter({163, kParkedY});
+        }
+    }
+}
+
+void FretboardGuitarView::redrawOnFretboardScrolling() {
+    for (int i = 0; i < kMaxRows; ++i) {
+        if (i < numFretsToShow_)
+            fretNumbers_[i].setText(numberText(leftmostFret_ + i));
+        manualSpot_[i].setAlpha(isMarkedFret(leftmostFret_ + i) ? 1.0f : 0.0f);
+    }
+    // The middle of the 12th fret's row, off the board when it is not shown.
+    const int m = kFirstFretLine + fretSpacing_ * (12 - leftmostFret_) + fretSpacing_ / 2;
+    manualDoubleSpotTop_.setCenter({252, static_cast<float>(m)});
+    manualDoubleSpotBottom_.setCenter({77, static_cast<float>(m)});
+}
+
+void FretboardGuitarView::redrawStringsForBending() {
+    const bool nearNut = leftmostFret_ == lowestLeftmostFret_;
+    for (int s = 0; s < kNumStrings; ++s) {
+        float dx = 0;
+        switch (currentBendPosition_[s]) {
+        case 1: dx = nearNut ? -1.0f : -2.0f; break;
+        case 2: dx = nearNut ? -1.0f : -3.0f; break;
+        case 3: dx = nearNut ? 1.0f : 2.0f; break;
+        case 4: dx = nearNut ? 1.0f : 3.0f; break;
+        default: break;
+        }
+        stringsDown_[s].setCenter({kStringDownX[s] + dx, kStringY});
+    }
+}

@@ -1,0 +1,129 @@
+#pragma once
+#include <array>
+
+#include "guitars/GuitarScreenView.h"
+#include "guitars/TouchSlot.h"
+
+// What the Manual Fret and Hammer-On guitars share: six strings over a
+// fretboard of 3 to 10 visible rows that scrolls along the neck, six touch
+// slots with the down / move / up split (and its menu variants), the mapping
+// of points to strings and rows, bending by sideways drags, the number of
+// visible frets (kept in the engine, shared by both screens) and the drawing
+// of frets, markers and strings.
+//
+// The view is 320 x 480 points, held sideways: strings lie along y (string 0,
+// the low E, at small x), the nut end of the board at small y.
+//
+// Threads: UI thread only.
+class FretboardGuitarView : public GuitarScreenView {
+public:
+    static constexpr int kNumStrings = 6;
+    static constexpr int kMaxRows = 10;
+    static constexpr int kMinFrets = 3;
+    static constexpr int kMaxFrets = 10;
+    static constexpr int kHighestFret = 21;
+    // Sample number (relative to the guitar) of each open string.
+    static constexpr std::array<int, kNumStrings> standardTuningOffsets = {2, 7, 12, 17, 21, 26};
+    // The first fret line.
+    static constexpr int kFirstFretLine = 57;
+    // Touch number of a touch that found no free slot.
+    static constexpr int kNoSlot = kNumStrings;
+
+    // The string under a point (its x only): always 0..5.
+    static int getStringForCoord(Point p);
+    // The visible row under a point (its y only): -1 above the first fret
+    // line, at most 9.
+    int getFretForCoord(Point p) const;
+
+    // Slot bookkeeping and dispatch of every touch.
+    void processTouches(const TouchSet& touches) override;
+
+    // Each time the screen is shown: adopts the engine's fret count.
+    void redraw() override;
+
+    void lessFrets();
+    void moreFrets();
+    void setNumberFrets(int count);
+
+    // Scroll arrows (not past the ends of the neck).
+    void scrollTowardNut();
+    void scrollTowardBody();
+
+    // State, for tests and drawing.
+    int numFretsToShow() const { return numFretsToShow_; }
+    int fretSpacing() const { return fretSpacing_; }
+    int leftmostFret() const { return leftmostFret_; }
+    int fret(int string) const { return fret_[string]; }
+    int playlistNoForString(int string) const { return playlistNoForString_[string]; }
+    int currentBendPosition(int string) const { return currentBendPosition_[string]; }
+    bool stringPressedAtFret(int string, int row) const { return stringPressedAtFret_[string][row]; }
+    const TouchSlot& touchSlot(int touchNo) const { return touchSlots_[touchNo]; }
+    const ImageView& stringUp(int string) const { return stringsUp_[string]; }
+    const ImageView& stringDown(int string) const { return stringsDown_[string]; }
+    const ImageView& fretImage(int row) const { return frets_[row]; }
+    const Label& fretNumber(int row) const { return fretNumbers_[row]; }
+    const ImageView& manualSpot(int row) const { return manualSpot_[row]; }
+    const ImageView& manualDoubleSpotTop() const { return manualDoubleSpotTop_; }
+    const ImageView& manualDoubleSpotBottom() const { return manualDoubleSpotBottom_; }
+
+protected:
+    // boardLength: the length the visible rows share (fretSpacing =
+    // boardLength / numFretsToShow); lowestLeftmostFret: 1, or 0 when the
+    // board can show the open strings.
+    FretboardGuitarView(Strumwell* parent, SoundEngine* soundEngine, int boardLength, int lowestLeftmostFret);
+
+    virtual void fingerDown(Point p, int touchNo) = 0;
+    virtual void fingerMove(Point p, Point oldPoint, int touchNo) = 0;
+    virtual void fingerUp(Point p, int touchNo) = 0;
+    void fingerDownMenu(Point p, int touchNo);
+    void fingerMoveMenu(Point p, Point oldPoint, int touchNo);
+    void fingerUpMenu(Point p, int touchNo);
+
+    // The first three tests of a finger down on the board: the plectrum and
+    // the two scroll arrows. true when one of them took the touch.
+    bool controlStripFingerDown(Point p);
+
+    // The bend step of a drag on the board: I the finger's reference point,
+    // N where it is now, S0 the string of I.
+    void bendStep(int string, Point now, Point reference);
+
+    void fretCountMenuPress(Point p) override;
+    void willMoveMenu() override;
+
+    virtual void redrawOnNumFretsChange();
+    virtual void redrawOnFretboardScrolling();
+    virtual void redrawOnFretPresses() = 0;
+    void redrawStringsForBending();
+
+    // Adds the views every fretboard has; each screen stacks them in its
+    // own order.
+    void addFretImages();
+    void addFretNumbers();
+    void addMarkers();
+    void addStrings();
+    void addScrollButtons();
+
+    int sampleFor(int string, int fretNumber) const { return standardTuningOffsets[string] + fretNumber; }
+
+    std::array<TouchSlot, kNumStrings> touchSlots_;
+    std::array<int, kNumStrings> currentBendPosition_{};
+    int numFretsToShow_ = 0;
+    int fretSpacing_ = 0;
+    int leftmostFret_;
+    std::array<int, kNumStrings> fret_;
+    std::array<int, kNumStrings> playlistNoForString_;
+    std::array<std::array<bool, kMaxRows>, kNumStrings> stringPressedAtFret_{};
+
+    std::array<ImageView, kMaxRows> frets_;
+    std::array<Label, kMaxRows> fretNumbers_;
+    std::array<ImageView, kMaxRows> manualSpot_;
+    ImageView manualDoubleSpotTop_;
+    ImageView manualDoubleSpotBottom_;
+    std::array<ImageView, kNumStrings> stringsUp_;
+    std::array<ImageView, kNumStrings> stringsDown_;
+    ImageView scrollButtons_;
+
+private:
+    int boardLength_;
+    int lowestLeftmostFret_;
+};

@@ -1,0 +1,274 @@
+#include "guitars/GuitarScreenView.h"
+
+#include <cstdio>
+
+#include "app/Strumwell.h"
+#include "audio/SoundEngine.h"
+#include "platform/Application.h"
+
+namespace {
+
+constexpr Point kRecordMenuBarShown = {29, 240};
+constexpr Point kRecordMenuBarHidden = {-33, 240};
+constexpr Point kTopBarShown = {0, 240};
+constexpr float kGreyoutShownAlpha = 0.8f;
+constexpr double kMenuSlideSeconds = 0.2;
+
+std::string guitarText(int guitar) {
+    char text[32];
+    std::snprintf(text, sizeof text, "Guitar %d", guitar + 1);
+    return text;
+}
+
+} // namespace
+
+int GuitarScreenView::topMenuScreenForY(float y) {
+    if (y < 60)
+        return kMainMenuScreen;
+    if (y < 154)
+        return kChooseGuitarScreen;
+    if (y < 240)
+        return kEffectsSetupScreen;
+    if (y < 328)
+        return kGuitarPatchScreen;
+    if (y < 419)
+        return kRecorderScreen;
+    return kManualScreen;
+}
+
+GuitarScreenView::GuitarScreenView(Strumwell* parent, SoundEngine* soundEngine, const std::string& background,
+                                   bool fretCountButtons, Point topBarHiddenCentre)
+    : ImageView(background), parent_(parent), soundEngine_(soundEngine), topMenuBar_("TopMenu.png"),
+      recordMenuBar_("RecordMenuBar.png"), recPressed_("RecLit.png"), playPressed_("PlayLit.png"),
+      plectrum_("PlectrumMenu.png"), topBarHiddenCentre_(topBarHiddenCentre) {
+    // A missing picture leaves the screen its full size all the same.
+    setFrame(parent_ ? parent_->frame() : Rect{0, 0, 320, 480});
+    setUserInteractionEnabled(true);
+    setMultipleTouchEnabled(true);
+
+    greyout_.setFrame({0, 0, 320, 480});
+    greyout_.setBackgroundColor(Color::black());
+    greyout_.setAlpha(0);
+    greyout_.setUserInteractionEnabled(false);
+
+    // The Recorder Bar slides in along the user's bottom edge; its lit buttons
+    // and the guitar label ride on it.
+    recordMenuBar_.setBounds({0, 0, 64, 480});
+    recordMenuBar_.setCenter(kRecordMenuBarHidden);
+    recPressed_.setBounds({0, 0, 50, 60});
+    recPressed_.setCenter({36, 398});
+    recPressed_.setAlpha(0);
+    playPressed_.setBounds({0, 0, 50, 60});
+    playPressed_.setCenter({35, 331});
+    playPressed_.setAlpha(0);
+    guitarInputLabel_.setFrame({30 - 25.5f, 248.5f - 11, 51, 22});
+    guitarInputLabel_.setRotation(kQuarterTurn);
+    guitarInputLabel_.setFont("Arial", 12);
+    guitarInputLabel_.setTextColor(Color{150, 240, 160, 255});
+    guitarInputLabel_.setTextAlignment(TextAlignment::Center);
+    guitarInputLabel_.setText(guitarText(0));
+
+    // The Top Menu Bar's container is a line one point wide: its children
+    // stand to its right and come in with it.
+    topBar_.setFrame({0, 0, 1, 480});
+    topBar_.setCenter(topBarHiddenCentre_);
+    topMenuBar_.setBounds({0, 0, 46, 480});
+    topMenuBar_.setCenter({298, 240});
+    if (fretCountButtons) {
+        lessFretsMenu_ = std::make_unique<ImageView>("MenuLessFrets.png");
+        moreFretsMenu_ = std::make_unique<ImageView>("MenuMoreFrets.png");
+        lessFretsMenu_->setBounds({0, 0, 100, 110});
+        lessFretsMenu_->setCenter({220, 184});
+        moreFretsMenu_->setBounds({0, 0, 100, 110});
+        moreFretsMenu_->setCenter({220, 306});
+    }
+
+    plectrum_.setBounds({0, 0, 48, 44});
+    plectrum_.setCenter({31, 29});
+
+    if (Application* app = Application::shared()) {
+        app->addKeyListener(this);
+        listening_ = true;
+    }
+}
+
+GuitarScreenView::~GuitarScreenView() {
+    if (listening_) {
+        if (Application* app = Application::shared())
+            app->removeKeyListener(this);
+    }
+}
+
+void GuitarScreenView::addMenuViews() {
+    addSubview(&greyout_);
+    addSubview(&recordMenuBar_);
+    recordMenuBar_.addSubview(&recPressed_);
+    recordMenuBar_.addSubview(&playPressed_);
+    recordMenuBar_.addSubview(&guitarInputLabel_);
+    addSubview(&topBar_);
+    topBar_.addSubview(&topMenuBar_);
+    if (lessFretsMenu_)
+        topBar_.addSubview(lessFretsMenu_.get());
+    if (moreFretsMenu_)
+        topBar_.addSubview(moreFretsMenu_.get());
+    addSubview(&plectrum_);
+}
+
+void GuitarScreenView::touchesBegan(const TouchSet& touches) { processTouches(touches); }
+void GuitarScreenView::touchesMoved(const TouchSet& touches) { processTouches(touches); }
+void GuitarScreenView::touchesEnded(const TouchSet& touches) { processTouches(touches); }
+void GuitarScreenView::touchesCancelled(const TouchSet& touches) { processTouches(touches); }
+
+int GuitarScreenView::currentGuitar() const { return parent_ ? parent_->currentGuitar() : ownGuitar_; }
+
+void GuitarScreenView::incCurrentGuitar() {
+    if (parent_)
+        parent_->incCurrentGuitar();
+    else
+        ownGuitar_ = ownGuitar_ == 0 ? 1 : 0;
+}
+
+void GuitarScreenView::redraw() {
+    guitarInputLabel_.setText(guitarText(currentGuitar()));
+    redrawOnRecPlayPresses();
+}
+
+void GuitarScreenView::playbackEnded() { redrawOnRecPlayPresses(); }
+
+void GuitarScreenView::recordButtonPressed() {
+    if (!soundEngine_)
+        return;
+    const int state = soundEngine_->getRecorderState();
+    if (state != 1 && state != 2) {
+        soundEngine_->recorderRecord();
+        // The menu closes so that the user can play at once.
+        menuShowing_ = false;
+        redrawOnPlectrumPress(true);
+    } else {
+        soundEngine_->recorderStop();
+    }
+    redrawOnRecPlayPresses();
+}
+
+void GuitarScreenView::playButtonPressed() {
+    if (!soundEngine_)
+        return;
+    const int state = soundEngine_->getRecorderState();
+    if (state == 1 || state == 2)
+        soundEngine_->recorderStop();
+    else
+        soundEngine_->recorderPlay();
+    redrawOnRecPlayPresses();
+}
+
+void GuitarScreenView::stopRecording() {
+    if (!soundEngine_)
+        return;
+    const int state = soundEngine_->getRecorderState();
+    if (state == 1 || state == 2) {
+        soundEngine_->recorderStop();
+        redrawOnRecPlayPresses();
+    }
+}
+
+void GuitarScreenView::redrawOnRecPlayPresses() {
+    const int state = soundEngine_ ? soundEngine_->getRecorderState() : 0;
+    recPressed_.setAlpha(state == 2 ? 1.0f : 0.0f);
+    playPressed_.setAlpha(state == 1 ? 1.0f : 0.0f);
+}
+
+void GuitarScreenView::redrawOnPlectrumPress(bool animated) {
+    willMoveMenu();
+    if (animated) {
+        View::beginAnimations("MENU");
+        View::setAnimationDuration(kMenuSlideSeconds);
+    }
+    if (menuShowing_) {
+        recordMenuBar_.setCenter(kRecordMenuBarShown);
+        topBar_.setCenter(kTopBarShown);
+        greyout_.setAlpha(kGreyoutShownAlpha);
+    } else {
+        recordMenuBar_.setCenter(kRecordMenuBarHidden);
+        topBar_.setCenter(topBarHiddenCentre_);
+        greyout_.setAlpha(0);
+    }
+    if (animated)
+        View::commitAnimations();
+}
+
+void GuitarScreenView::openMenu() {
+    liftAllFingerPresses();
+    menuShowing_ = true;
+    redrawOnPlectrumPress(true);
+}
+
+void GuitarScreenView::menuFingerDown(Point p) {
+    const float x = p.x;
+    const float y = p.y;
+    if (x < 52 && y < 45) {
+        menuShowing_ = false;
+        redrawOnPlectrumPress(true);
+        return;
+    }
+    if (x > 271) {
+        stopRecording();
+        menuShowing_ = false;
+        redrawOnPlectrumPress(false);
+        goToScreen(topMenuScreenForY(y));
+        return;
+    }
+    if (x > 113) {
+        fretCountMenuPress(p);
+        return;
+    }
+    if (x < 64) {
+        if (y > 215 && y < 282) {
+            incCurrentGuitar();
+            guitarInputLabel_.setText(guitarText(currentGuitar()));
+        } else if (y > 294 && y < 364) {
+            playButtonPressed();
+        } else if (y >= 364 && y < 435) {
+            recordButtonPressed();
+        }
+    }
+}
+
+void GuitarScreenView::fretCountMenuPress(Point) {}
+
+void GuitarScreenView::goToScreen(int screenNo) {
+    if (parent_)
+        parent_->transitionToView(screenNo, this, true);
+}
+
+bool GuitarScreenView::isShownAndTakingTouches() const { return superview() != nullptr && canReceiveTouches(); }
+
+bool GuitarScreenView::keyDown(const KeyEvent& event) {
+    // A held key's auto-repeat is the same finger still down.
+    if (keyFingers_.isHeld(event.key))
+        return true;
+    if (event.repeat || event.ctrl || event.alt)
+        return false;
+    if (KeyFingers::isReservedByPlatform(event.key, event.shift))
+        return false;
+    if (menuShowing_ || !isShownAndTakingTouches())
+        return false;
+    const std::optional<Point> point = keyFingerPoint(event);
+    if (!point)
+        return false;
+    processTouches({keyFingers_.press(event.key, *point)});
+    return true;
+}
+
+bool GuitarScreenView::keyUp(const KeyEvent& event) {
+    const std::optional<Touch> lift = keyFingers_.release(event.key);
+    if (!lift)
+        return false;
+    processTouches({*lift});
+    return true;
+}
+
+void GuitarScreenView::releaseKeyFingers() {
+    const std::vector<Touch> lifts = keyFingers_.releaseAll();
+    if (!lifts.empty())
+        processTouches(lifts);
+}

@@ -1,0 +1,131 @@
+#pragma once
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "guitars/KeyFingers.h"
+#include "platform/ImageView.h"
+#include "platform/KeyListener.h"
+#include "platform/Label.h"
+
+class Strumwell;
+class SoundEngine;
+
+// What the three playing screens share: the full-screen picture, the Plectrum
+// menu (the grey veil, the Recorder Bar with the guitar INPUT, Play and Record
+// buttons, the Top Menu Bar with its shortcuts and, on the fretboards, the
+// fewer/more frets buttons) with its 0.2 s "MENU" slide, the recorder
+// buttons, and the keyboard fingers.
+//
+// The parent may be null (tests): the screen then keeps the current guitar
+// itself and goToScreen() does nothing.
+//
+// Threads: UI thread only.
+class GuitarScreenView : public ImageView, public KeyListener {
+public:
+    // Screen numbers of the Top Menu Bar's shortcuts.
+    static constexpr int kMainMenuScreen = 7;
+    static constexpr int kChooseGuitarScreen = 8;
+    static constexpr int kEffectsSetupScreen = 10;
+    static constexpr int kGuitarPatchScreen = 11;
+    static constexpr int kRecorderScreen = 15;
+    static constexpr int kManualScreen = 16;
+
+    // The shortcut of the Top Menu Bar at height y.
+    static int topMenuScreenForY(float y);
+
+    ~GuitarScreenView() override;
+
+    void touchesBegan(const TouchSet& touches) override;
+    void touchesMoved(const TouchSet& touches) override;
+    void touchesEnded(const TouchSet& touches) override;
+    void touchesCancelled(const TouchSet& touches) override;
+
+    // Every touch that begins, moves, ends or is cancelled comes here.
+    virtual void processTouches(const TouchSet& touches) = 0;
+
+    // Each time the screen is shown.
+    virtual void redraw();
+    // Recorder playback has ended.
+    void playbackEnded();
+
+    void recordButtonPressed();
+    void playButtonPressed();
+    // Before leaving the screen: stops playing or recording.
+    void stopRecording();
+    void redrawOnRecPlayPresses();
+    virtual void redrawOnPlectrumPress(bool animated);
+    // Forget every finger and stop the screen's notes (the menu opens).
+    virtual void liftAllFingerPresses() = 0;
+
+    bool menuShowing() const { return menuShowing_; }
+    int currentGuitar() const;
+    Strumwell* parent() const { return parent_; }
+    SoundEngine* soundEngine() const { return soundEngine_; }
+
+    // Views, for drawing checks.
+    const View& greyout() const { return greyout_; }
+    const View& topBar() const { return topBar_; }
+    const ImageView& recordMenuBar() const { return recordMenuBar_; }
+    const ImageView& recPressed() const { return recPressed_; }
+    const ImageView& playPressed() const { return playPressed_; }
+    const Label& guitarInputLabel() const { return guitarInputLabel_; }
+
+    // Keyboard fingers (KeyListener). A key acts only while the screen is
+    // shown, takes touches and its menu is closed; its release always
+    // reaches the screen so that no finger stays down.
+    bool keyDown(const KeyEvent& event) override;
+    bool keyUp(const KeyEvent& event) override;
+    // Lifts every key finger (the screen is left, the window lost focus).
+    void releaseKeyFingers();
+    const KeyFingers& keyFingers() const { return keyFingers_; }
+    // The screen is in a window and takes touches.
+    bool isShownAndTakingTouches() const;
+
+protected:
+    // topBarHiddenCentre: where the Top Menu Bar's container waits while the
+    // menu is closed; fretCountButtons adds the fewer/more frets buttons.
+    GuitarScreenView(Strumwell* parent, SoundEngine* soundEngine, const std::string& background,
+                     bool fretCountButtons, Point topBarHiddenCentre);
+
+    // Adds the veil, the Recorder Bar, the Top Menu Bar and the plectrum on
+    // top of the views added so far.
+    void addMenuViews();
+
+    // The plectrum icon on the playing surface: forget the fingers, open the
+    // menu.
+    void openMenu();
+    // A finger coming down while the menu shows.
+    void menuFingerDown(Point p);
+    // The fewer/more frets zone of the menu (x > 113); nothing by default.
+    virtual void fretCountMenuPress(Point p);
+    // Called by redrawOnPlectrumPress before the slide (bends reset).
+    virtual void willMoveMenu() {}
+    // Moves to another screen, remembering the way back.
+    virtual void goToScreen(int screenNo);
+    // Where a key's finger goes on this screen, or nothing.
+    virtual std::optional<Point> keyFingerPoint(const KeyEvent& event) const = 0;
+
+    void incCurrentGuitar();
+
+    Strumwell* parent_;
+    SoundEngine* soundEngine_;
+    bool menuShowing_ = false;
+
+    View greyout_;
+    View topBar_;
+    ImageView topMenuBar_;
+    std::unique_ptr<ImageView> lessFretsMenu_;
+    std::unique_ptr<ImageView> moreFretsMenu_;
+    ImageView recordMenuBar_;
+    ImageView recPressed_;
+    ImageView playPressed_;
+    Label guitarInputLabel_;
+    ImageView plectrum_;
+
+private:
+    Point topBarHiddenCentre_;
+    int ownGuitar_ = 0; // the current guitar when there is no parent
+    KeyFingers keyFingers_;
+    bool listening_ = false;
+};

@@ -1,0 +1,165 @@
+#include "guitars/HammerOnGuitarView.h"
+
+#include "audio/SoundEngine.h"
+
+namespace {
+
+bool onBoard(Point p) { return p.y > 55; }
+
+} // namespace
+
+HammerOnGuitarView::HammerOnGuitarView(Strumwell* parent, SoundEngine* soundEngine)
+    : FretboardGuitarView(parent, soundEngine, kBoardLength, 0), nut_("Nut.png") {
+    nut_.setBounds({0, 0, 320, 144});
+    nut_.setCenter({160, 100});
+
+    addFretImages();
+    addMarkers();
+    addStrings();
+    addSubview(&nut_);
+    addScrollButtons();
+    addFretNumbers();
+    addMenuViews();
+
+    redrawOnFretPresses();
+}
+
+HammerOnGuitarView::~HammerOnGuitarView() = default;
+
+void HammerOnGuitarView::fingerDown(Point p, int) {
+    if (controlStripFingerDown(p))
+        return;
+    if (onBoard(p)) {
+        pressString(getStringForCoord(p), getFretForCoord(p));
+        redrawOnFretPresses();
+    }
+}
+
+void HammerOnGuitarView::fingerMove(Point n, Point p, int touchNo) {
+    if (touchNo < 0 || touchNo >= kNumStrings)
+        return;
+    Point& initial = touchSlots_[touchNo].initialTouch;
+    if (onBoard(n) && onBoard(p)) {
+        const int s0 = getStringForCoord(initial);
+        const int f0 = getFretForCoord(initial);
+        // The zeroth fret is the open string, which cannot be bent.
+        if (soundEngine_ && soundEngine_->pitchBendOn(currentGuitar()) && leftmostFret_ + f0 > 0)
+            bendStep(s0, n, initial);
+        const int row = getFretForCoord(n);
+        if (row != f0 && getStringForCoord(n) == s0) {
+            // Lift before pressing: the new row normally starts afresh.
+            liftString(s0, f0);
+            pressString(s0, row);
+            initial = n;
+            redrawOnFretPresses();
+        }
+    } else if (onBoard(n)) {
+        pressString(getStringForCoord(n), getFretForCoord(n));
+        initial = n;
+        redrawOnFretPresses();
+    } else if (onBoard(p)) {
+        liftString(getStringForCoord(initial), getFretForCoord(initial));
+        initial = n;
+        redrawOnFretPresses();
+    }
+}
+
+void HammerOnGuitarView::fingerUp(Point, int touchNo) {
+    if (touchNo < 0 || touchNo >= kNumStrings)
+        return;
+    const Point initial = touchSlots_[touchNo].initialTouch;
+    if (onBoard(initial)) {
+        liftString(getStringForCoord(initial), getFretForCoord(initial));
+        redrawOnFretPresses();
+    }
+}
+
+void HammerOnGuitarView::pressString(int string, int row) {
+    if (string < 0 || row < 0 || string >= kNumStrings || row >= kMaxRows)
+        return;
+    currentBendPosition_[string] = 0;
+    stringPressedAtFret_[string][row] = true;
+    if (fret_[string] == -1) {
+        fret_[string] = row;
+        if (soundEngine_)
+            playlistNoForString_[string] =
+                soundEngine_->playSampleWithGuitar(currentGuitar(), sampleFor(string, leftmostFret_ + row));
+    } else if (row > fret_[string]) {
+        if (playlistNoForString_[string] != -1 && soundEngine_)
+            soundEngine_->stopAndRecordSample(playlistNoForString_[string]);
+        fret_[string] = row;
+        playlistNoForString_[string] = soundEngine_ ? soundEngine_->playSampleWithGuitar(
+                                                          currentGuitar(), sampleFor(string, leftmostFret_ + row))
+                                                    : -1;
+    }
+    // At or below the sounding row the press is only remembered.
+}
+
+void HammerOnGuitarView::liftString(int string, int row) {
+    if (string < 0 || row < 0 || string >= kNumStrings || row >= kMaxRows)
+        return;
+    stringPressedAtFret_[string][row] = false;
+    if (fret_[string] != row)
+        return;
+    if (playlistNoForString_[string] != -1 && soundEngine_)
+        soundEngine_->stopAndRecordSample(playlistNoForString_[string]);
+    playlistNoForString_[string] = -1;
+    fret_[string] = -1;
+    // Pull off to the highest lower row still held (a held zeroth fret
+    // sounds the open string).
+    for (int g = row - 1; g >= 0; --g) {
+        if (!stringPressedAtFret_[string][g])
+            continue;
+        fret_[string] = g;
+        if (soundEngine_)
+            playlistNoForString_[string] = soundEngine_->playSampleWithGuitar(
+                currentGuitar(), sampleFor(string, leftmostFret_ + g), kPullOffVolume);
+        break;
+    }
+}
+
+void HammerOnGuitarView::liftAllFingerPresses() {
+    for (int s = 0; s < kNumStrings; ++s) {
+        if (playlistNoForString_[s] != -1 && soundEngine_)
+            soundEngine_->stopAndRecordSample(playlistNoForString_[s]);
+        playlistNoForString_[s] = -1;
+        fret_[s] = -1;
+        // Every row, also those beyond the visible count: the lifts of these
+        // fingers will not be seen while the menu shows.
+        stringPressedAtFret_[s].fill(false);
+    }
+    redrawOnFretPresses();
+}
+
+void HammerOnGuitarView::redrawOnFretPresses() {
+    if (soundEngine_ && soundEngine_->pitchBendOn(currentGuitar()))
+        redrawStringsForBending();
+    for (int s = 0; s < kNumStrings; ++s) {
+        bool pressed = false;
+        for (int r = 0; r < numFretsToShow_ && r < kMaxRows; ++r) {
+            // A finger on the zeroth fret leaves the string drawn open.
+            if (r == 0 && leftmostFret_ == 0)
+                continue;
+            if (stringPressedAtFret_[s][r]) {
+                pressed = true;
+                break;
+            }
+        }
+        stringsUp_[s].setAlpha(pressed ? 0.0f : 1.0f);
+        stringsDown_[s].setAlpha(pressed ? 1.0f : 0.0f);
+    }
+}
+
+void HammerOnGuitarView::redrawOnNumFretsChange() {
+    FretboardGuitarView::redrawOnNumFretsChange();
+    nut_.setCenter({160, static_cast<float>(fretSpacing_ - 15)});
+}
+
+void HammerOnGuitarView::redrawOnFretboardScrolling() {
+    FretboardGuitarView::redrawOnFretboardScrolling();
+    nut_.setAlpha(leftmostFret_ == 0 ? 1.0f : 0.0f);
+}
+
+std::optional<Point> HammerOnGuitarView::keyFingerPoint(const KeyEvent& event) const {
+    return KeyFingers::hammerOnPoint(event.key, event.shift, numFretsToShow_, fretSpacing_);
+}

@@ -1,0 +1,263 @@
+#include "guitars/ManualFretAndPluckGuitarView.h"
+
+#include <cstdio>
+#include <string>
+
+#include "audio/SoundEngine.h"
+
+namespace {
+
+enum class Area { Pickup, Board, Outside };
+
+Area areaOf(Point p) {
+    if (p.y > 394)
+        return Area::Pickup;
+    if (p.y > 54 && p.y < 394)
+        return Area::Board;
+    return Area::Outside;
+}
+
+std::string numberText(int n) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%d", n);
+    return text;
+}
+
+} // namespace
+
+ManualFretAndPluckGuitarView::ManualFretAndPluckGuitarView(Strumwell* parent, SoundEngine* soundEngine)
+    : FretboardGuitarView(parent, soundEngine, kBoardLength, 1), pickupIV_("Pickup.png") {
+    fretBeingPlayed_.fill(-1);
+    for (int s = 0; s < kNumStrings; ++s) {
+        Label& label = stringFrettedNumbers_[s];
+        label.setFrame({7.0f + 55.0f * s, 395, 35, 25});
+        label.setRotation(kQuarterTurn);
+        label.setFont("Arial", 24);
+        label.setTextColor(Color::white());
+        label.setTextAlignment(TextAlignment::Center);
+        label.setText("0");
+    }
+    muteLabel_.setFrame({163, 12, 55, 25});
+    muteLabel_.setRotation(kQuarterTurn);
+    muteLabel_.setFont("Arial", 17);
+    muteLabel_.setTextColor(Color::white());
+    muteLabel_.setTextAlignment(TextAlignment::Center);
+    muteLabel_.setText("MUTE");
+    pickupIV_.setBounds({0, 0, 320, 84});
+    pickupIV_.setCenter({160, 440});
+
+    addFretNumbers();
+    addFretImages();
+    addMarkers();
+    addSubview(&pickupIV_);
+    addStrings();
+    addScrollButtons();
+    for (Label& label : stringFrettedNumbers_)
+        addSubview(&label);
+    addSubview(&muteLabel_);
+    addMenuViews();
+
+    refretStrings();
+    redrawOnFretboardScrolling();
+}
+
+ManualFretAndPluckGuitarView::~ManualFretAndPluckGuitarView() = default;
+
+void ManualFretAndPluckGuitarView::fingerDown(Point p, int) {
+    if (controlStripFingerDown(p))
+        return;
+    if (p.y > 54 && p.y < 394) {
+        pressFret(getFretForCoord(p), getStringForCoord(p));
+        return;
+    }
+    if (p.y > 394) {
+        pressString(getStringForCoord(p));
+        return;
+    }
+    if (p.y < 58 && p.x > 156 && p.x < 231)
+        dampenStrings();
+}
+
+void ManualFretAndPluckGuitarView::fingerMove(Point n, Point p, int touchNo) {
+    if (touchNo < 0 || touchNo >= kNumStrings)
+        return;
+    Point& initial = touchSlots_[touchNo].initialTouch;
+    const Area newArea = areaOf(n);
+    const Area oldArea = areaOf(p);
+    if (newArea == Area::Pickup) {
+        if (oldArea == Area::Pickup) {
+            // Strumming: each move plucks at most the string under the finger.
+            if (getStringForCoord(n) != getStringForCoord(p)) {
+                liftString(getStringForCoord(p));
+                pressString(getStringForCoord(n));
+            }
+        } else {
+            if (areaOf(initial) == Area::Board)
+                liftFret(getFretForCoord(initial), getStringForCoord(initial));
+            pressString(getStringForCoord(n));
+        }
+        return;
+    }
+    if (newArea == Area::Board) {
+        if (oldArea == Area::Pickup) {
+            liftString(getStringForCoord(p));
+            pressFret(getFretForCoord(n), getStringForCoord(n));
+            initial = n;
+        } else if (oldArea == Area::Outside) {
+            pressFret(getFretForCoord(n), getStringForCoord(n));
+            initial = n;
+        } else {
+            const int s0 = getStringForCoord(initial);
+            const int f0 = getFretForCoord(initial);
+            if (soundEngine_ && soundEngine_->pitchBendOn(currentGuitar()))
+                bendStep(s0, n, initial);
+            const int row = getFretForCoord(n);
+            if (row != f0 && getStringForCoord(n) == s0) {
+                // Press the new fret before lifting the old one, so that a
+                // slide up hammers on and a slide down pulls off.
+                pressFret(row, s0);
+                liftFret(f0, s0);
+                initial = n;
+            }
+        }
+        return;
+    }
+    // Leaving the playing surface.
+    if (areaOf(initial) == Area::Pickup)
+        liftString(getStringForCoord(p));
+    else if (areaOf(initial) == Area::Board)
+        liftFret(getFretForCoord(initial), getStringForCoord(initial));
+}
+
+void ManualFretAndPluckGuitarView::fingerUp(Point u, int touchNo) {
+    if (u.y > 394) {
+        liftString(getStringForCoord(u));
+    } else if (u.y > 54 && u.y < 394) {
+        if (touchNo < 0 || touchNo >= kNumStrings)
+            return;
+        const Point initial = touchSlots_[touchNo].initialTouch;
+        liftFret(getFretForCoord(initial), getStringForCoord(initial));
+    }
+}
+
+void ManualFretAndPluckGuitarView::pressFret(int row, int string) {
+    if (row >= 0 && string >= 0 && row < kMaxRows && string < kNumStrings) {
+        stringPressedAtFret_[string][row] = true;
+        const int voice = playlistNoForString_[string];
+        if (voice != -1 && leftmostFret_ + row > fretBeingPlayed_[string]) {
+            if (soundEngine_)
+                soundEngine_->stopAndRecordSample(voice);
+            playlistNoForString_[string] = -1;
+            if (fretBeingPlayed_[string] != -1)
+                hammerOn(string, row);
+        }
+    }
+    refretStrings();
+}
+
+void ManualFretAndPluckGuitarView::liftFret(int row, int string) {
+    if (row >= 0 && string >= 0 && row < kMaxRows && string < kNumStrings) {
+        stringPressedAtFret_[string][row] = false;
+        if (fretBeingPlayed_[string] == leftmostFret_ + row) {
+            fretBeingPlayed_[string] = -1;
+            const int voice = playlistNoForString_[string];
+            if (voice != -1 && soundEngine_)
+                soundEngine_->stopAndRecordSample(voice);
+            playlistNoForString_[string] = -1;
+            // Pull off to the highest lower fret still held; an open string is
+            // never sounded this way.
+            for (int g = row - 1; g >= 0; --g) {
+                if (!stringPressedAtFret_[string][g])
+                    continue;
+                fret_[string] = g;
+                fretBeingPlayed_[string] = leftmostFret_ + g;
+                if (soundEngine_)
+                    playlistNoForString_[string] = soundEngine_->playSampleWithGuitar(
+                        currentGuitar(), sampleFor(string, leftmostFret_ + g), kPullOffVolume);
+                break;
+            }
+        }
+    }
+    refretStrings();
+}
+
+void ManualFretAndPluckGuitarView::refretStrings() {
+    for (int s = 0; s < kNumStrings; ++s) {
+        fret_[s] = -1;
+        for (int r = numFretsToShow_ - 1; r >= 0; --r) {
+            if (stringPressedAtFret_[s][r]) {
+                fret_[s] = r;
+                break;
+            }
+        }
+    }
+    redrawOnFretPresses();
+}
+
+void ManualFretAndPluckGuitarView::hammerOn(int string, int row) {
+    if (string < 0 || row < 0 || string >= kNumStrings)
+        return;
+    fretBeingPlayed_[string] = leftmostFret_ + row;
+    if (soundEngine_)
+        playlistNoForString_[string] = soundEngine_->playSampleWithGuitar(
+            currentGuitar(), sampleFor(string, leftmostFret_ + row), kHammerOnVolume);
+}
+
+void ManualFretAndPluckGuitarView::pressString(int string) {
+    if (string < 0 || string >= kNumStrings)
+        return;
+    currentBendPosition_[string] = 0;
+    int fretNumber = 0;
+    if (fret_[string] != -1) {
+        fretNumber = leftmostFret_ + fret_[string];
+        fretBeingPlayed_[string] = fretNumber;
+    } else {
+        fretBeingPlayed_[string] = -1;
+    }
+    if (playlistNoForString_[string] != -1 && soundEngine_)
+        soundEngine_->stopAndRecordSample(playlistNoForString_[string]);
+    playlistNoForString_[string] = -1;
+    if (soundEngine_)
+        playlistNoForString_[string] = soundEngine_->playSampleWithGuitar(currentGuitar(), sampleFor(string, fretNumber));
+}
+
+void ManualFretAndPluckGuitarView::liftString(int) {
+    // A plucked string rings on until it dies away, is plucked again, muted,
+    // or its sounding fret is lifted.
+}
+
+void ManualFretAndPluckGuitarView::dampenStrings() {
+    for (int s = 0; s < kNumStrings; ++s) {
+        if (playlistNoForString_[s] == -1)
+            continue;
+        if (soundEngine_)
+            soundEngine_->stopAndRecordSample(playlistNoForString_[s]);
+        playlistNoForString_[s] = -1;
+    }
+}
+
+void ManualFretAndPluckGuitarView::liftAllFingerPresses() {
+    for (int s = 0; s < kNumStrings; ++s) {
+        if (playlistNoForString_[s] != -1 && soundEngine_)
+            soundEngine_->stopAndRecordSample(playlistNoForString_[s]);
+        playlistNoForString_[s] = -1;
+        fret_[s] = -1;
+        stringPressedAtFret_[s].fill(false);
+    }
+    redrawOnFretPresses();
+}
+
+void ManualFretAndPluckGuitarView::redrawOnFretPresses() {
+    if (soundEngine_ && soundEngine_->pitchBendOn(currentGuitar()))
+        redrawStringsForBending();
+    for (int s = 0; s < kNumStrings; ++s) {
+        const bool open = fret_[s] == -1;
+        stringsUp_[s].setAlpha(open ? 1.0f : 0.0f);
+        stringsDown_[s].setAlpha(open ? 0.0f : 1.0f);
+        stringFrettedNumbers_[s].setText(numberText(open ? 0 : leftmostFret_ + fret_[s]));
+    }
+}
+
+std::optional<Point> ManualFretAndPluckGuitarView::keyFingerPoint(const KeyEvent& event) const {
+    return KeyFingers::manualFretPoint(event.key);
+}

@@ -1,0 +1,286 @@
+#include "guitars/ScaleGuitarView.h"
+
+#include <cstring>
+#include <string>
+
+#include "audio/SoundEngine.h"
+
+const std::array<ScaleGuitarView::ScaleData, ScaleGuitarView::kNumScales> ScaleGuitarView::SCALE_DATA = {{
+    {"321132", "1 - Blues"},
+    {"2212221", "2 - Major (Ionian)"},
+    {"2122131", "3 - Harmonic Minor"},
+    {"2122221", "4 - Melodic Minor (asc)"},
+    {"2122212", "5 - Dorian"},
+    {"1222122", "6 - Phrygian"},
+    {"2221221", "7 - Lydian"},
+    {"2212212", "8 - Mixolydian"},
+    {"2122122", "9 - Aeolian"},
+    {"1221222", "10 - Locrian"},
+    {"111111111111", "11 - Chromatic"},
+    {"22323", "12 - Pentatonic Major"},
+    {"32232", "13 - Pentatonic Minor"},
+    {"23232", "14 - Pentatonic Neutral"},
+    {"21211131", "15 - Algerian"},
+    {"21212121", "16 - Arabian A"},
+    {"2211222", "17 - Arabian B"},
+    {"312231", "18 - Augmented"},
+    {"1312131", "19 - Byzanthine"},
+    {"42141", "20 - Chinese"},
+    {"22323", "21 - Chinese Mongolian"},
+    {"23232", "22 - Egyptian"},
+    {"12111222", "23 - Eight Tone Spanish"},
+    {"2212122", "24 - Hindu"},
+    {"3121212", "25 - Hungarian Major"},
+    {"2131131", "26 - Hungarian Gypsy"},
+    {"1312131", "27 - Hungarian Persian"},
+    {"2131131", "28 - Hungarian Minor"},
+    {"14214", "29 - Japanese A"},
+    {"23214", "30 - Japanese B"},
+    {"1311231", "31 - Persian"},
+    {"1312122", "32 - Spanish Gypsy"},
+}};
+
+const std::array<const char*, ScaleGuitarView::kNumKeys> ScaleGuitarView::KEYNAMES = {
+    "Key: C",  "Key: C#", "Key: D",  "Key: D#", "Key: E",  "Key: F",
+    "Key: F#", "Key: G",  "Key: G#", "Key: A",  "Key: A#", "Key: B",
+};
+
+const std::array<const char*, 12> ScaleGuitarView::INTERVALS = {
+    "1  ", "b2  ", "2  ", "b3  ", "3  ", "4  ", "b5  ", "5  ", "b6  ", "6  ", "b7  ", "7  ",
+};
+
+const std::array<const char*, 48> ScaleGuitarView::NOTENAMES = {
+    "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B", "C", "C#", //
+    "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B", "C", "C#", //
+    "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B", "C", "C#", //
+    "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B", "C", "C#", //
+};
+
+namespace {
+
+// A label turned a quarter turn, centred on `centre` of the portrait view,
+// `width` x `height` as the user reads it.
+void setUpLabel(Label& label, Point centre, float width, float height, float fontSize) {
+    label.setFrame({centre.x - width / 2, centre.y - height / 2, width, height});
+    label.setRotation(kQuarterTurn);
+    label.setFont("Arial", fontSize);
+    label.setTextColor(Color{40, 26, 8, 255});
+    label.setTextAlignment(TextAlignment::Center);
+}
+
+} // namespace
+
+ScaleGuitarView::ScaleGuitarView(Strumwell* parent, SoundEngine* soundEngine)
+    : GuitarScreenView(parent, soundEngine, "ScaleGuitarBack.png", false, {60, 240}) {
+    // Label windows of the background picture: the note to the user's left,
+    // the scale name with its intervals beneath between the arrows, the key
+    // by the keyboard.
+    setUpLabel(currentNoteLabel_, {235, 144}, 168, 50, 22);
+    setUpLabel(scaleNameLabel_, {249, 354}, 150, 22, 13);
+    setUpLabel(scaleIntervalLabel_, {222, 354}, 150, 28, 10);
+    scaleIntervalLabel_.setNumberOfLines(0);
+    setUpLabel(currentKeyLabel_, {98.5f, 121.5f}, 125, 55, 18);
+    addSubview(&currentNoteLabel_);
+    addSubview(&scaleNameLabel_);
+    addSubview(&scaleIntervalLabel_);
+    addSubview(&currentKeyLabel_);
+    addMenuViews();
+
+    calculateScale();
+    redrawOnKeyChange();
+}
+
+ScaleGuitarView::~ScaleGuitarView() = default;
+
+int ScaleGuitarView::getKeyForCoord(Point p) {
+    const float y = p.y;
+    if (p.x > 100) {
+        if (y > 214 && y < 257)
+            return 1;
+        if (y > 257 && y < 300)
+            return 3;
+        if (y > 335 && y < 377)
+            return 6;
+        if (y > 377 && y < 417)
+            return 8;
+        if (y > 417 && y < 461)
+            return 10;
+        return -1;
+    }
+    if (y < 238)
+        return 0;
+    if (y < 278)
+        return 2;
+    if (y < 318)
+        return 4;
+    if (y < 358)
+        return 5;
+    if (y < 398)
+        return 7;
+    if (y < 438)
+        return 9;
+    return 11;
+}
+
+int ScaleGuitarView::getScalePress(Point p) const {
+    if (scaleNumNotes_ <= 0)
+        return -1;
+    // Whole percent of the screen's length, then the band.
+    double percent = static_cast<double>(static_cast<float>(p.y) * 100.0f / 480.0f);
+    if (percent < 0)
+        percent = 0;
+    const int pc = static_cast<int>(percent);
+    int index = static_cast<int>(static_cast<double>(scaleNumNotes_) * pc / 100.0);
+    // A y of 480 or more counts as the last note.
+    if (index >= scaleNumNotes_)
+        index = scaleNumNotes_ - 1;
+    return scaleNoteOffset_[index];
+}
+
+void ScaleGuitarView::calculateScale() {
+    const char* digits = SCALE_DATA[currentScale_].intervals;
+    const int length = static_cast<int>(std::strlen(digits));
+
+    std::string intervals = INTERVALS[0];
+    int c = 0;
+    for (int i = 0; i < length - 1; ++i) {
+        c += digits[i] - '0';
+        intervals += INTERVALS[c % 12];
+    }
+    scaleIntervalLabel_.setText(intervals);
+    scaleNameLabel_.setText(SCALE_DATA[currentScale_].name);
+
+    int r = currentKey_ - 2;
+    if (r <= 1)
+        r = currentKey_ + 10;
+    int j = 0;
+    scaleNumNotes_ = 0;
+    while (r <= kHighestSample && scaleNumNotes_ < kMaxScaleNotes) {
+        scaleNoteOffset_[scaleNumNotes_++] = r;
+        r += digits[j] - '0';
+        if (++j == length)
+            j = 0;
+    }
+}
+
+void ScaleGuitarView::setCurrentKey(int key) {
+    if (key < 0 || key >= kNumKeys || key == currentKey_)
+        return;
+    currentKey_ = key;
+    calculateScale();
+    redrawOnKeyChange();
+}
+
+void ScaleGuitarView::setCurrentScale(int scale) {
+    currentScale_ = ((scale % kNumScales) + kNumScales) % kNumScales;
+    calculateScale();
+}
+
+void ScaleGuitarView::redrawOnKeyChange() { currentKeyLabel_.setText(KEYNAMES[currentKey_]); }
+
+void ScaleGuitarView::redraw() {
+    GuitarScreenView::redraw();
+    redrawOnKeyChange();
+}
+
+void ScaleGuitarView::processTouches(const TouchSet& touches) {
+    for (const Touch& touch : touches) {
+        switch (touch.phase) {
+        case TouchPhase::Began:
+            if (menuShowing_)
+                fingerDownMenu(touch.location);
+            else
+                fingerDown(touch.location);
+            break;
+        case TouchPhase::Moved:
+            if (menuShowing_)
+                fingerMoveMenu(touch.location, touch.previousLocation);
+            else
+                fingerMove(touch.location, touch.previousLocation);
+            break;
+        case TouchPhase::Ended:
+        case TouchPhase::Cancelled:
+            if (menuShowing_)
+                fingerUpMenu(touch.location);
+            else
+                fingerUp(touch.location);
+            break;
+        case TouchPhase::Stationary: break;
+        }
+    }
+}
+
+void ScaleGuitarView::stopCurrentNote() {
+    if (currentPlayingPlaylistNo_ != -1 && soundEngine_)
+        soundEngine_->stopAndRecordSample(currentPlayingPlaylistNo_);
+    currentPlayingPlaylistNo_ = -1;
+}
+
+void ScaleGuitarView::playStripNote(int sampleNo) {
+    stopCurrentNote();
+    if (sampleNo < 0)
+        return;
+    if (soundEngine_)
+        currentPlayingPlaylistNo_ = soundEngine_->playSampleWithGuitar(currentGuitar(), sampleNo);
+    currentPlayingSampleNo_ = sampleNo;
+    currentNoteLabel_.setText(NOTENAMES[sampleNo]);
+}
+
+void ScaleGuitarView::selectKeyAt(Point p) {
+    const int key = getKeyForCoord(p);
+    if (key == -1 || key == currentKey_)
+        return;
+    setCurrentKey(key);
+}
+
+void ScaleGuitarView::fingerDown(Point p) {
+    if (p.x < 52 && p.y < 45) {
+        openMenu();
+    } else if (inKeySelector(p)) {
+        selectKeyAt(p);
+    } else if (inPlayStrip(p)) {
+        playStripNote(getScalePress(p));
+    } else if (p.x > 207 && p.x < 263 && p.y > 238 && p.y < 274) {
+        setCurrentScale(currentScale_ - 1);
+    } else if (p.x > 207 && p.x < 263 && p.y > 433) {
+        setCurrentScale(currentScale_ + 1);
+    }
+}
+
+void ScaleGuitarView::fingerMove(Point n, Point p) {
+    if (inPlayStrip(p) && !inPlayStrip(n)) {
+        stopCurrentNote();
+        currentPlayingSampleNo_ = -1;
+        currentNoteLabel_.setText("");
+    }
+    if (inKeySelector(n)) {
+        selectKeyAt(n);
+        return;
+    }
+    if (inPlayStrip(n)) {
+        const int s = getScalePress(n);
+        if (s != currentPlayingSampleNo_)
+            playStripNote(s);
+    }
+}
+
+void ScaleGuitarView::fingerUp(Point p) {
+    if (!inPlayStrip(p))
+        return;
+    stopCurrentNote();
+    currentPlayingSampleNo_ = -1;
+    currentNoteLabel_.setText("");
+}
+
+void ScaleGuitarView::fingerDownMenu(Point p) { menuFingerDown(p); }
+void ScaleGuitarView::fingerMoveMenu(Point, Point) {}
+void ScaleGuitarView::fingerUpMenu(Point) {}
+
+void ScaleGuitarView::liftAllFingerPresses() {
+    stopCurrentNote();
+    currentPlayingSampleNo_ = -1;
+}
+
+std::optional<Point> ScaleGuitarView::keyFingerPoint(const KeyEvent& event) const {
+    return KeyFingers::scalePoint(event.key, scaleNumNotes_);
+}
