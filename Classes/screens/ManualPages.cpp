@@ -119,9 +119,9 @@ std::vector<std::string> ManualPages::create() {
     pages.push_back(titled(
         "EFFECTS SETUP",
         "Strumwell has two guitars, Guitar 1 and Guitar 2, and each has its own chain of "
-        "effects: first the wah-wah, then the fuzz, then the delay. On the effects menu, one "
-        "half of the screen holds Guitar 1's three pedals and the other half Guitar 2's; "
-        "touch a pedal to set it up for that guitar.\n\n"
+        "effects: first the wah-wah, then the fuzz, then the delay. On the effects menu, the "
+        "top row holds Guitar 1's three pedals and the bottom row Guitar 2's; touch a pedal "
+        "to set it up for that guitar.\n\n"
         "A recording keeps the notes you played, not the sound. The patch, volume, sustain "
         "and the pedal settings are applied when the song plays back, so you can change them "
         "afterwards and hear the whole song with the new sound.\n\n"
@@ -153,7 +153,7 @@ std::vector<std::string> ManualPages::create() {
         "on.\n\n"
         "Drag a finger around the dial to set how hard the fuzz bites. Turn it down for a "
         "gentle crunch that only the loudest notes reach; turn it up for heavy clipping on "
-        "everything you play. Full fuzz is also a little quieter, so raise the guitar's "
+        "everything you play. Heavy fuzz is also quieter, so raise the guitar's "
         "volume on the patch setup screen if you need to.\n\n"
         "Hold the test button to hear a note through the pedal. The arrows step to the delay "
         "and wah-wah pedals of the same guitar, and the top left corner returns to the "
@@ -165,8 +165,8 @@ std::vector<std::string> ManualPages::create() {
         "The wah-wah pedal sweeps the tone from bright to dark, like a voice saying 'wah'.\n\n"
         "Stamp on the foot switch to turn it on or off; the LED lights while it is on.\n\n"
         "There is no pedal to press: you play the wah by tilting the phone. Hold it flat, "
-        "and the wah is fully open and bright. Tip the far edge up towards you, or down away "
-        "from you, and the tone closes down, until at about thirty degrees it is dark and "
+        "and the wah is fully open and bright. Tilt its top edge up or down, like rocking a "
+        "pedal, and the tone closes down, until at about thirty degrees it is dark and "
         "muffled. Rock the phone in time with the music for the classic sound.\n\n"
         "It works on the guitar you are playing (INPUT on the guitar screens).\n\n"
         "On a desktop computer there is no tilt sensor: hold " + tiltKeys + " to tilt a "
@@ -188,8 +188,8 @@ std::vector<std::string> ManualPages::create() {
     // 12: Patch Setup.
     pages.push_back(titled(
         "PATCH SETUP",
-        "This screen sets up the sound of each guitar. Guitar 1's controls are on one side of "
-        "the screen and Guitar 2's on the other.\n\n"
+        "This screen sets up the sound of each guitar. Guitar 1's controls are above Guitar "
+        "2's.\n\n"
         "The name shows the guitar's patch: the recorded guitar it plays.\n\n"
         "VOLUME sets how loud the guitar is, so that you can balance the two guitars.\n\n"
         "SUSTAIN sets how long a note rings on after you let go: turn it down for short, "
@@ -341,8 +341,8 @@ std::vector<std::string> ManualPages::create() {
     pages.push_back(titled(
         "THE 'TAB GUITAR'",
         "The Tab Guitar plays tablature that you have written beforehand. The frets come "
-        "from the tab, so you only pluck: every touch on the pickup plays the next column of "
-        "the tab.\n\n"
+        "from the tab, so you only pluck: each touch on the pickup plays one column of the "
+        "tab, and the next touch plays the next column.\n\n"
         "It lets you play whole songs, chord changes and fingerpicking patterns with one "
         "hand, keeping your mind on the rhythm, just as if someone else were fretting for "
         "you.\n\n"
@@ -355,7 +355,7 @@ std::vector<std::string> ManualPages::create() {
     pages.push_back(
         "\nWHERE DOES THE TAB COME FROM?\n\n"
         "You write it yourself in the tab editor: open the Plectrum menu and touch ENTER TAB. "
-        "There you build each column fret by fret, by stepping string numbers, or from a "
+        "There you build each column fret by fret, by stepping fret numbers, or from a "
         "library of 216 chord shapes (pages 30 to 32).\n\n"
         "Tabs can be saved and loaded by name: open the Plectrum menu and touch LOAD/SAVE "
         "(page 33). Strumwell comes with some demo tabs to get you going.\n\n"
@@ -470,7 +470,7 @@ std::vector<std::string> ManualPages::create() {
         "Beneath the name, the intervals show how the scale is built, counted from its root "
         "note: for example 1, b3, 4, b5, 5 and b7 for the blues scale.\n\n"
         "To the right, the current key is shown, such as 'Key: C'. Choose the key by "
-        "touching the piano keys below it.\n\n"
+        "touching a key of the small piano keyboard.\n\n"
         "To the left, the name of the note you are playing is shown.\n\n"
         "The Plectrum menu, with the Recorder Bar and the Top Menu Bar, works as on the "
         "Manual Fret guitar (pages 20 and 21).\n\n\n\n\n\n");
@@ -494,11 +494,11 @@ std::vector<std::string> ManualPages::create() {
         "note glides back down to its normal pitch.\n\n"
         "Move your finger quickly back and forth for vibrato.\n\n"
         "Plucking the string again starts a new, unbent note.\n\n"
-        "When you record, your bends are recorded too, and each bend belongs to its note: "
-        "erase the note on the recorder screen and its bends go with it. They play back "
-        "exactly as you played them, whichever guitar sound you later choose.\n\n"
+        "When you record, your bends are recorded too. Each bend belongs to its note: it "
+        "plays back with that note, exactly as you played it, whichever guitar sound you "
+        "later choose.\n\n"
         "Bending takes extra processing. If you do not need it, switch it off for that "
-        "guitar (see Latency, page 40).\n\n\n\n\n");
+        "guitar (see Latency, page 40).\n\n\n\n\n\n");
 
     // 38: Whammy Bar.
     pages.push_back(titled(
@@ -566,13 +566,13 @@ std::vector<std::string> ManualPages::create() {
     // 43: the maker's other applications.
     pages.push_back(
         "\nOUR OTHER APPLICATIONS\n\n"
-        "Strumwell has a few smaller siblings, made by the same people for musicians:\n\n"
+        "Strumwell has a few siblings, made by the same people for musicians:\n\n"
+        "BEATWELL is Strumwell's companion drum kit: tap out beats on real recorded drums, "
+        "record them in layers and jam along on your guitar.\n\n"
         "STRUMWELL TUNER listens through the microphone and shows how far each string is "
         "from its note, in standard tuning and a handful of open tunings.\n\n"
-        "STRUMWELL METRONOME keeps time with a clear click, accents on the first beat, and a "
-        "tap button to find the tempo of a song you hear.\n\n"
         "STRUMWELL CHORD BOOK shows the chord shapes of this manual's chord library as "
-        "fretboard diagrams, with the notes of each chord spelled out.\n\n\n\n");
+        "fretboard diagrams, with the notes of each chord spelled out.\n\n\n\n\n");
 
     // 44: the maker's other applications, continued.
     pages.push_back(
