@@ -210,6 +210,7 @@ Application::~Application() {
     if (impl_->options.handleSignals) {
         std::signal(SIGINT, SIG_DFL);
         std::signal(SIGTERM, SIG_DFL);
+        gSignalled.store(false);
     }
     if (gShared == this) {
         gShared = nullptr;
@@ -607,7 +608,7 @@ void Application::launch(ApplicationDelegate& delegate) {
 bool Application::runFrames(int frames) {
     Impl& m = *impl_;
     for (int i = 0; i < frames; ++i) {
-        if (gSignalled.load())
+        if (m.options.handleSignals && gSignalled.load())
             m.terminating.store(true);
         if (m.terminating.load())
             return false;
@@ -621,7 +622,7 @@ bool Application::runFrames(int frames) {
         View::advanceAnimations();
         m.pruneAlerts();
         m.drawFrame();
-        if (gSignalled.load())
+        if (m.options.handleSignals && gSignalled.load())
             m.terminating.store(true);
     }
     return !m.terminating.load();
@@ -641,7 +642,9 @@ void Application::finish() {
 
 void Application::terminate() { impl_->terminating.store(true); }
 
-bool Application::isTerminating() const { return impl_->terminating.load() || gSignalled.load(); }
+bool Application::isTerminating() const {
+    return impl_->terminating.load() || (impl_->options.handleSignals && gSignalled.load());
+}
 
 View& Application::rootView() { return impl_->root; }
 MainThreadQueue& Application::mainQueue() { return impl_->queue; }
