@@ -7,6 +7,8 @@
 #include "platform/ImageView.h"
 #include "platform/Label.h"
 #include "platform/View.h"
+#include "platform/VolumeSlider.h"
+#include "platform/core/OutputVolume.h"
 
 namespace {
 
@@ -142,4 +144,33 @@ TEST(Drawing, SignalsEndTheRunInOrder) {
     EXPECT_FALSE(app.runFrames(1));
     app.finish();
     EXPECT_EQ(d.terminated, 1);
+}
+
+TEST(Drawing, VolumeSliderFollowsTheFingerAlongItsLength) {
+    HeadlessApp h;
+    ASSERT_TRUE(h.app.initialize());
+    VolumeSlider slider(Rect{0, 0, 215, 50});
+    slider.setCenter({221, 250});
+    slider.setRotation(kQuarterTurn);
+    h.app.rootView().addSubview(&slider);
+    float reported = -1;
+    slider.setOnChange([&](float v) { reported = v; });
+    slider.setValue(1);
+    // The turned slider runs along the view's y: its start (value 0) at
+    // small y.
+    Point start = slider.convertPointTo({12, 25}, nullptr);
+    Point end = slider.convertPointTo({203, 25}, nullptr);
+    EXPECT_LT(start.y, end.y);
+    h.app.injectTouch(1, TouchPhase::Began, start);
+    EXPECT_FLOAT_EQ(slider.value(), 0);
+    EXPECT_FLOAT_EQ(reported, 0);
+    Point half = slider.convertPointTo({107.5f, 25}, nullptr);
+    h.app.injectTouch(1, TouchPhase::Moved, half);
+    EXPECT_NEAR(slider.value(), 0.5f, 0.01f);
+    EXPECT_NEAR(OutputVolume::get(), 0.5f, 0.01f);
+    h.app.injectTouch(1, TouchPhase::Moved, {half.x, 1000}); // beyond the end: clamped
+    EXPECT_FLOAT_EQ(slider.value(), 1);
+    h.app.injectTouch(1, TouchPhase::Ended, {half.x, 1000});
+    h.app.runFrames(1);
+    OutputVolume::set(1);
 }

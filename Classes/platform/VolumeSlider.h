@@ -1,0 +1,35 @@
+#pragma once
+#include <functional>
+
+#include "platform/View.h"
+
+// The system output volume slider: a track with a round thumb, dragged
+// along its length (its own x axis; turn it a quarter turn for a user
+// holding the phone sideways). It sets OutputVolume, so the volume is the
+// same wherever a slider shows it.
+//
+// Threads: UI thread only.
+class VolumeSlider : public View {
+public:
+    VolumeSlider();
+    explicit VolumeSlider(const Rect& frame);
+
+    // 0 to 1, read from OutputVolume.
+    float value() const;
+    void setValue(float value);
+    // Called after a drag or tap changed the value.
+    void setOnChange(std::function<void(float)> onChange) { onChange_ = std::move(onChange); }
+
+    // The value a touch at x (in the slider's coordinates) gives.
+    float valueForX(float x) const;
+
+    void draw(Graphics& g) override;
+    void touchesBegan(const TouchSet& touches) override;
+    void touchesMoved(const TouchSet& touches) override;
+    void touchesEnded(const TouchSet& touches) override;
+    void touchesCancelled(const TouchSet& touches) override;
+
+private:
+    void follow(const TouchSet& touches);
+    std::function<void(float)> onChange_;
+};
