@@ -472,8 +472,10 @@ std::vector<std::string> ManualPages::create() {
         "To the right, the current key is shown, such as 'Key: C'. Choose the key by "
         "touching a key of the small piano keyboard.\n\n"
         "To the left, the name of the note you are playing is shown.\n\n"
+        "On a desktop computer, the mouse plays the strip, and the letter and number keys "
+        "play its notes too (" + fingerKeys + ").\n\n"
         "The Plectrum menu, with the Recorder Bar and the Top Menu Bar, works as on the "
-        "Manual Fret guitar (pages 20 and 21).\n\n\n\n\n\n");
+        "Manual Fret guitar (pages 20 and 21).\n\n\n");
 
     // 36: String Bending.
     pages.push_back(titled(

@@ -146,6 +146,7 @@ TEST(ManualPages, DesktopDifferencesAreMentioned) {
     EXPECT_TRUE(contains(pages[4], fingerKeys));
     EXPECT_TRUE(contains(pages[19], fingerKeys));
     EXPECT_TRUE(contains(pages[23], fingerKeys));
+    EXPECT_TRUE(contains(pages[35], fingerKeys));
     EXPECT_TRUE(contains(pages[10], tiltKeys)); // wah
     EXPECT_TRUE(contains(pages[14], tiltKeys)); // application setup
     EXPECT_TRUE(contains(pages[38], tiltKeys)); // whammy bar
