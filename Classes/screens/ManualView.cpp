@@ -116,7 +116,9 @@ ManualView::ManualView(Strumwell* parent) : ImageView("InstructionManualBack.jpg
 
 ManualView::~ManualView() = default;
 
-void ManualView::createPageTexts() { pages_ = ManualPages::create(); }
+void ManualView::createPageTexts() {
+    pages_ = ManualPages::create();
+}
 
 void ManualView::setStartPageForScreen(int screenNo) {
     currentPage_ = startPageForScreen(screenNo, currentPage_);

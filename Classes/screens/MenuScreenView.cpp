@@ -23,10 +23,18 @@ MenuScreenView::MenuScreenView(Strumwell* parent, const std::string& backgroundI
 
 MenuScreenView::~MenuScreenView() = default;
 
-void MenuScreenView::touchesBegan(const TouchSet& touches) { processTouches(touches); }
-void MenuScreenView::touchesMoved(const TouchSet& touches) { processTouches(touches); }
-void MenuScreenView::touchesEnded(const TouchSet& touches) { processTouches(touches); }
-void MenuScreenView::touchesCancelled(const TouchSet& touches) { processTouches(touches); }
+void MenuScreenView::touchesBegan(const TouchSet& touches) {
+    processTouches(touches);
+}
+void MenuScreenView::touchesMoved(const TouchSet& touches) {
+    processTouches(touches);
+}
+void MenuScreenView::touchesEnded(const TouchSet& touches) {
+    processTouches(touches);
+}
+void MenuScreenView::touchesCancelled(const TouchSet& touches) {
+    processTouches(touches);
+}
 
 void MenuScreenView::processTouches(const TouchSet& touches) {
     for (const Touch& touch : touches) {
@@ -47,7 +55,9 @@ void MenuScreenView::processTouches(const TouchSet& touches) {
     }
 }
 
-void MenuScreenView::fingerDown(Point p) { perform(choiceAt(p)); }
+void MenuScreenView::fingerDown(Point p) {
+    perform(choiceAt(p));
+}
 
 void MenuScreenView::fingerMove(Point, Point) {}
 

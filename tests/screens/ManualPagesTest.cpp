@@ -37,7 +37,9 @@ const std::map<int, std::string> kTitles = {
     {42, "CREDITS"},
 };
 
-bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
 
 } // namespace
 
@@ -147,9 +149,9 @@ TEST(ManualPages, DesktopDifferencesAreMentioned) {
     EXPECT_TRUE(contains(pages[19], fingerKeys));
     EXPECT_TRUE(contains(pages[23], fingerKeys));
     EXPECT_TRUE(contains(pages[35], fingerKeys));
-    EXPECT_TRUE(contains(pages[10], tiltKeys)); // wah
-    EXPECT_TRUE(contains(pages[14], tiltKeys)); // application setup
-    EXPECT_TRUE(contains(pages[38], tiltKeys)); // whammy bar
+    EXPECT_TRUE(contains(pages[10], tiltKeys));  // wah
+    EXPECT_TRUE(contains(pages[14], tiltKeys));  // application setup
+    EXPECT_TRUE(contains(pages[38], tiltKeys));  // whammy bar
     EXPECT_TRUE(contains(pages[12], "desktop")); // no system volume slider there
 }
 
@@ -192,12 +194,23 @@ TEST(ManualButtons, FirstMatchInOrder) {
 
 TEST(ManualStartPages, EveryScreen) {
     const std::map<int, int> expected = {
-        {Strumwell::kTabGuitar, 25},      {Strumwell::kTabGuitarSetup, 30},   {Strumwell::kDelayEffectSetup, 8},
-        {Strumwell::kManualFretGuitar, 19}, {Strumwell::kHammerOnGuitar, 23}, {Strumwell::kMainMenu, 0},
-        {Strumwell::kChooseGuitar, 17},   {Strumwell::kSetupMenu, 6},         {Strumwell::kEffectsSetupMenu, 7},
-        {Strumwell::kGuitarPatchMenu, 12}, {Strumwell::kFuzzEffectSetup, 9}, {Strumwell::kScaleGuitar, 34},
-        {Strumwell::kTabGuitarLoadSave, 33}, {Strumwell::kRecorder, 15},     {Strumwell::kManual, 0},
-        {Strumwell::kAppSetup, 14},       {Strumwell::kWahEffectSetup, 10},
+        {Strumwell::kTabGuitar, 25},
+        {Strumwell::kTabGuitarSetup, 30},
+        {Strumwell::kDelayEffectSetup, 8},
+        {Strumwell::kManualFretGuitar, 19},
+        {Strumwell::kHammerOnGuitar, 23},
+        {Strumwell::kMainMenu, 0},
+        {Strumwell::kChooseGuitar, 17},
+        {Strumwell::kSetupMenu, 6},
+        {Strumwell::kEffectsSetupMenu, 7},
+        {Strumwell::kGuitarPatchMenu, 12},
+        {Strumwell::kFuzzEffectSetup, 9},
+        {Strumwell::kScaleGuitar, 34},
+        {Strumwell::kTabGuitarLoadSave, 33},
+        {Strumwell::kRecorder, 15},
+        {Strumwell::kManual, 0},
+        {Strumwell::kAppSetup, 14},
+        {Strumwell::kWahEffectSetup, 10},
     };
     EXPECT_EQ(expected.size(), 17u);
     for (const auto& [screen, page] : expected) {

@@ -25,7 +25,8 @@ class ScratchFolders {
 public:
     ScratchFolders() {
         std::random_device rd;
-        root_ = fs::temp_directory_path() / ("strumwell-screens-" + std::to_string(rd()) + std::to_string(rd()));
+        root_ =
+            fs::temp_directory_path() / ("strumwell-screens-" + std::to_string(rd()) + std::to_string(rd()));
         fs::create_directories(root_ / "docs");
         fs::create_directories(root_ / "caches");
         fs::create_directories(root_ / "bundle");

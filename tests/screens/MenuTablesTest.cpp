@@ -17,17 +17,24 @@ const Choice kNone = Choice::none();
 const Choice kBack = Choice::back();
 const Choice kHelp = Choice::go(Strumwell::kManual);
 
-Choice mainAt(float x, float y) { return MenuMainView::choiceForPoint({x, y}); }
-Choice chooserAt(float x, float y) { return ChooseGuitarView::choiceForPoint({x, y}); }
-Choice setupAt(float x, float y) { return MenuSetupView::choiceForPoint({x, y}); }
-Choice effectsAt(float x, float y) { return MenuEffectsSetupView::choiceForPoint({x, y}); }
+Choice mainAt(float x, float y) {
+    return MenuMainView::choiceForPoint({x, y});
+}
+Choice chooserAt(float x, float y) {
+    return ChooseGuitarView::choiceForPoint({x, y});
+}
+Choice setupAt(float x, float y) {
+    return MenuSetupView::choiceForPoint({x, y});
+}
+Choice effectsAt(float x, float y) {
+    return MenuEffectsSetupView::choiceForPoint({x, y});
+}
 
 // Checks that the open rectangle a < x < b, c < y < d gives `inside` just
 // inside each edge and at its centre, and `outside` exactly on each edge.
 // `outside` is what the point on the edge gives (often nothing, sometimes the
 // next row).
-template <typename F>
-void expectOpenRect(F at, float a, float b, float c, float d, const Choice& inside) {
+template <typename F> void expectOpenRect(F at, float a, float b, float c, float d, const Choice& inside) {
     const float e = 0.01f;
     const float mx = (a + b) / 2;
     const float my = (c + d) / 2;

@@ -21,8 +21,7 @@ namespace {
 using Choice = MenuScreenView::Choice;
 
 // A menu that records what it was asked to do instead of asking a delegate.
-template <typename Menu>
-class RecordingMenu : public Menu {
+template <typename Menu> class RecordingMenu : public Menu {
 public:
     RecordingMenu() : Menu(nullptr) {}
     std::vector<Choice> performed;
@@ -290,7 +289,8 @@ TEST(ManualViewPages, EveryPageFitsItsLabelFromTheTop) {
         shown.setFont(arial);
         shown.setNumberOfLines(0);
         shown.setText(pages[i]);
-        EXPECT_EQ(static_cast<int>(shown.layoutLines().size()), fit) << "page " << i << " does not fill the label";
+        EXPECT_EQ(static_cast<int>(shown.layoutLines().size()), fit)
+            << "page " << i << " does not fill the label";
     }
 }
 
