@@ -119,6 +119,8 @@ struct Application::Impl {
     View overlay{Rect{0, 0, ViewGeometry::kViewWidth, ViewGeometry::kViewHeight}};
     std::vector<std::unique_ptr<AlertView>> alerts;
     std::vector<KeyListener*> keyListeners;
+    // Keys whose down went to the listeners and whose up has not come yet.
+    std::map<Key, KeyEvent> heldKeys;
     std::map<std::pair<SDL_TouchID, SDL_FingerID>, long> fingerIds;
     long nextTouchId = 1;
 
@@ -154,6 +156,7 @@ struct Application::Impl {
     void turnInSoftware();
     void handleEvent(const SDL_Event& e);
     void handleKey(const SDL_KeyboardEvent& k, bool down);
+    void releaseHeldKeys();
     void handleFinger(SDL_TouchID touchId, SDL_FingerID fingerId, TouchPhase phase, float tx, float ty);
     void routeTouch(long id, TouchPhase phase, Point p);
     void pruneAlerts();
@@ -473,6 +476,21 @@ void Application::Impl::handleFinger(SDL_TouchID touchId, SDL_FingerID fingerId,
     routeTouch(id, phase, ViewGeometry::normalizedTouchToView(tx, ty));
 }
 
+void Application::Impl::releaseHeldKeys() {
+    // Keys let go while the window is not in focus are never reported: let
+    // them go now, so no note or tilt stays held.
+    accelerometer.handleKey(KeyEvent{}, false);
+    std::map<Key, KeyEvent> held;
+    held.swap(heldKeys);
+    for (auto& [key, e] : held) {
+        e.repeat = false;
+        std::vector<KeyListener*> listeners = keyListeners;
+        for (auto it = listeners.rbegin(); it != listeners.rend(); ++it)
+            if ((*it)->keyUp(e))
+                break;
+    }
+}
+
 void Application::Impl::handleKey(const SDL_KeyboardEvent& k, bool down) {
     KeyEvent e;
     e.key = keyFromScancode(k.keysym.scancode);
@@ -484,7 +502,9 @@ void Application::Impl::handleKey(const SDL_KeyboardEvent& k, bool down) {
     if (!down) {
         // Releases always reach the tilt and the listeners, so nothing sticks.
         accelerometer.handleKey(e, false);
-        for (auto it = keyListeners.rbegin(); it != keyListeners.rend(); ++it)
+        heldKeys.erase(e.key);
+        std::vector<KeyListener*> listeners = keyListeners;
+        for (auto it = listeners.rbegin(); it != listeners.rend(); ++it)
             if ((*it)->keyUp(e))
                 break;
         return;
@@ -517,6 +537,8 @@ void Application::Impl::handleKey(const SDL_KeyboardEvent& k, bool down) {
     }
     if (accelerometer.handleKey(e, true))
         return;
+    if (!e.repeat)
+        heldKeys[e.key] = e;
     // A copy: listeners may come and go while handling a key.
     std::vector<KeyListener*> listeners = keyListeners;
     for (auto it = listeners.rbegin(); it != listeners.rend(); ++it)
@@ -531,7 +553,7 @@ void Application::Impl::handleEvent(const SDL_Event& e) {
         if (e.window.event == SDL_WINDOWEVENT_CLOSE)
             terminating.store(true);
         else if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST)
-            accelerometer.handleKey(KeyEvent{}, false); // keys let go while away are never seen
+            releaseHeldKeys();
         break;
     case SDL_APP_LOWMEMORY:
         Image::clearCache();
@@ -828,6 +850,16 @@ void Application::injectText(const std::string& utf8) {
 void Application::injectMemoryWarning() {
     SDL_Event e{};
     e.type = SDL_APP_LOWMEMORY;
+    if (impl_->initialized)
+        SDL_PushEvent(&e);
+    else
+        impl_->handleEvent(e);
+}
+
+void Application::injectFocusLost() {
+    SDL_Event e{};
+    e.type = SDL_WINDOWEVENT;
+    e.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
     if (impl_->initialized)
         SDL_PushEvent(&e);
     else

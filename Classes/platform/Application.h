@@ -121,10 +121,11 @@ public:
     void injectTouch(long id, TouchPhase phase, Point viewPoint);
     void injectFinger(long id, TouchPhase phase, float normalizedX, float normalizedY);
     // Pushes platform events, handled at the next turn: a key, typed text, a
-    // low-memory event, a window close.
+    // low-memory event, the window losing the keyboard, a window close.
     void injectKey(const KeyEvent& event, bool down);
     void injectText(const std::string& utf8);
     void injectMemoryWarning();
+    void injectFocusLost();
     void injectQuit();
 
     struct Impl;

@@ -11,23 +11,38 @@ Label::Label(const Rect& frame) : View(frame) { setUserInteractionEnabled(false)
 
 void Label::setText(const std::string& utf8) { text_ = utf8; }
 
-std::vector<std::string> Label::layoutLines() const {
-    if (text_.empty())
-        return {};
+const Label::Layout& Label::layout() const {
     Rect b = bounds();
+    Layout& l = layout_;
+    if (l.valid && l.text == text_ && l.font == font_ && l.size == b.size() && l.numberOfLines == numberOfLines_)
+        return l;
+    l.text = text_;
+    l.font = font_;
+    l.size = b.size();
+    l.numberOfLines = numberOfLines_;
+    l.lines.clear();
+    l.widths.clear();
+    l.valid = true;
+    if (text_.empty())
+        return l;
     float lh = Graphics::lineHeight(font_);
     int fit = lh > 0 ? std::max(1, static_cast<int>((b.height + 0.5f) / lh)) : 1;
     int maxLines = numberOfLines_ > 0 ? std::min(numberOfLines_, fit) : fit;
     if (numberOfLines_ == 1) {
         // One line: the text up to its first line break, never wrapped.
-        std::string first = text_.substr(0, text_.find('\n'));
-        return {first};
+        l.lines.push_back(text_.substr(0, text_.find('\n')));
+    } else {
+        Font f = font_;
+        l.lines = TextLineBreaker::breakLines(
+            text_, b.width, [&f](std::string_view s) { return Graphics::measureText(std::string(s), f).width; },
+            maxLines);
     }
-    Font f = font_;
-    return TextLineBreaker::breakLines(
-        text_, b.width, [&f](std::string_view s) { return Graphics::measureText(std::string(s), f).width; },
-        maxLines);
+    for (const auto& line : l.lines)
+        l.widths.push_back(Graphics::measureText(line, font_).width);
+    return l;
 }
+
+std::vector<std::string> Label::layoutLines() const { return layout().lines; }
 
 void Label::sizeToFit() {
     Size s = Graphics::measureText(text_.substr(0, text_.find('\n')), font_);
@@ -36,14 +51,15 @@ void Label::sizeToFit() {
 
 void Label::draw(Graphics& g) {
     View::draw(g);
-    auto lines = layoutLines();
-    if (lines.empty())
+    const Layout& l = layout();
+    if (l.lines.empty())
         return;
     Rect b = bounds();
     float lh = Graphics::lineHeight(font_);
-    float y = (b.height - lh * static_cast<float>(lines.size())) / 2;
-    for (const auto& line : lines) {
-        float w = Graphics::measureText(line, font_).width;
+    float y = (b.height - lh * static_cast<float>(l.lines.size())) / 2;
+    for (std::size_t i = 0; i < l.lines.size(); ++i) {
+        const std::string& line = l.lines[i];
+        float w = l.widths[i];
         float x = 0;
         if (alignment_ == TextAlignment::Center)
             x = (b.width - w) / 2;

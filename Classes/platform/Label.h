@@ -40,6 +40,19 @@ public:
     void draw(Graphics& g) override;
 
 private:
+    // The last layout, kept while text, font, size and line count stay the same.
+    struct Layout {
+        std::string text;
+        Font font;
+        Size size;
+        int numberOfLines = -1;
+        std::vector<std::string> lines;
+        std::vector<float> widths;
+        bool valid = false;
+    };
+    const Layout& layout() const;
+
+    mutable Layout layout_;
     std::string text_;
     Font font_;
     Color textColor_ = Color::black();

@@ -231,3 +231,33 @@ TEST(Application, ImageViewsTakeThePictureSize) {
     EXPECT_EQ(Image::named("no-such-picture.png"), nullptr);
     EXPECT_EQ(Image::fromPixels(4, 6, std::vector<std::uint8_t>(10), 1.0f), nullptr); // too few bytes
 }
+
+TEST(Application, KeysHeldWhenTheWindowLosesFocusAreLetGo) {
+    HeadlessApp h;
+    ASSERT_TRUE(h.app.initialize());
+    struct Keys : KeyListener {
+        int downs = 0, ups = 0;
+        bool keyDown(const KeyEvent&) override {
+            ++downs;
+            return true;
+        }
+        bool keyUp(const KeyEvent&) override {
+            ++ups;
+            return true;
+        }
+    } keys;
+    h.app.addKeyListener(&keys);
+    h.app.injectKey(KeyEvent{Key::J, "J"}, true);
+    h.app.injectKey(KeyEvent{Key::K, "K"}, true);
+    h.app.injectKey(KeyEvent{Key::K, "K"}, false);
+    h.app.runFrames(1);
+    EXPECT_EQ(keys.downs, 2);
+    EXPECT_EQ(keys.ups, 1);
+    h.app.injectFocusLost();
+    h.app.runFrames(1);
+    EXPECT_EQ(keys.ups, 2); // J let go
+    h.app.injectFocusLost();
+    h.app.runFrames(1);
+    EXPECT_EQ(keys.ups, 2); // only once
+    h.app.removeKeyListener(&keys);
+}
