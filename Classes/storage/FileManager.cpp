@@ -83,6 +83,9 @@ void FileManager::printException(const std::string& name) {
 bool FileManager::saveDataFile(const std::string& path, const uint8_t* bytes, size_t size) {
     std::string folder, name;
     splitPath(path, folder, name);
+    // A name near the length limit would leave no room for the suffix.
+    if (name.size() > 180)
+        name = "strumwell";
     const std::string temporary = folder + "/." + name + kTemporaryInfix + std::to_string(::getpid()) + "-" +
                                   std::to_string(temporaryCounter.fetch_add(1));
 

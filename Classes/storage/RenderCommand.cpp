@@ -10,6 +10,7 @@
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <sstream>
 
 #include "audio/CallbackUserData.h"
 #include "audio/SoundEngine.h"
@@ -69,7 +70,7 @@ std::string parseOptions(const std::vector<std::string>& args, Options& o, bool&
             uint64_t n = 0;
             if (!value(v) || !parseCount(v, n))
                 return "--frames needs a number of frames (0 or more)";
-            if (n * 4 > WavWriter::kMaxDataBytes)
+            if (n > WavWriter::kMaxDataBytes / 4)
                 return "--frames is too large for a WAV file";
             o.frames = n;
         } else if (!a.empty() && a[0] == '-') {
@@ -169,9 +170,11 @@ int RenderCommand::run(const std::vector<std::string>& args, std::ostream& out, 
     recorder.setRandomSeed(1);
     engine.setRecorder(&recorder);
     Tab tab;
-    // No documents folder: this file manager only reads the song given.
+    // No documents folder: this file manager only reads the song given. Its
+    // own diagnostic lines are dropped; the failure is reported once below.
     FileManager files(&tab, &recorder, &engine, std::string());
-    files.setDiagnosticStream(err);
+    std::ostringstream diagnostics;
+    files.setDiagnosticStream(diagnostics);
 
     std::vector<uint8_t> bytes;
     try {
@@ -199,11 +202,14 @@ int RenderCommand::run(const std::vector<std::string>& args, std::ostream& out, 
     }
 
     // When to give up waiting for silence: 10 s after the last note event.
-    const std::vector<Note> notes = recorder.notes();
-    double lastEvent = notes.empty() ? 0.0 : notes.back().time();
-    if (!std::isfinite(lastEvent) || lastEvent > kMaxSongSeconds)
-        lastEvent = kMaxSongSeconds;
-    lastEvent = std::max(lastEvent, 0.0);
+    // Playback walks the list in its order and ends once every event is due,
+    // so the song lasts until its latest time, wherever that lies in the list;
+    // an event that is never due (not a number) does not count.
+    double lastEvent = 0.0;
+    for (const Note& note : recorder.notes())
+        if (note.time() > lastEvent)
+            lastEvent = note.time();
+    lastEvent = std::min(lastEvent, kMaxSongSeconds);
     const uint64_t tailLimit = static_cast<uint64_t>(std::ceil((lastEvent + kMaxTailSeconds) * kSampleRate));
     // The delay ring holds at most this many frames: after that much silence
     // with no voice sounding, nothing is left to be heard.

@@ -382,6 +382,14 @@ TEST_F(FileManagerTest, CrashBeforeRenameLeavesTheOldFileWhole) {
     EXPECT_EQ(readFile(folder.file("keep.SAV")), model.files.createSongSaveBuffer());
 }
 
+TEST_F(FileManagerTest, LongNamesStillSave) {
+    const std::string name = std::string(240, 'n') + ".SAV";
+    fillModel(model);
+    ASSERT_TRUE(model.files.saveState(name)) << log.str();
+    EXPECT_EQ(readFile(folder.file(name)), model.files.createSongSaveBuffer());
+    EXPECT_TRUE(temporaryFiles().empty());
+}
+
 TEST_F(FileManagerTest, UnwritableFolderReportsFailure) {
     FileManager nowhere(&model.tab, &model.recorder, &model.engine, folder.file("no/such/folder"));
     nowhere.setDiagnosticStream(log);
