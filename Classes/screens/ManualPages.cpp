@@ -108,7 +108,7 @@ std::vector<std::string> ManualPages::create() {
     pages.push_back(
         titled("SETUP MENU",
                "The setup menu leads to the settings of both guitars:\n\n"
-               "EFFECTS SETUP opens the effects menu: choose a guitar and one of its three pedals, "
+               "EFFECTS opens the effects menu: choose a guitar and one of its three pedals, "
                "the delay, the fuzz or the wah-wah.\n\n"
                "PATCH SETUP chooses the sound (patch) of each guitar and sets its volume and "
                "sustain.\n\n"
