@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstdint>
 #include <iostream>
 #include <memory>
@@ -257,6 +258,7 @@ int RenderCommand::run(const std::vector<std::string>& args, std::ostream& out, 
     engine.setRecorder(nullptr);
 
     if (!wav.finish() || !ok) {
+        std::remove(o.output.c_str());  // no half-written WAV left behind
         err << "strumwell render: could not write " << o.output << "\n";
         return 1;
     }
