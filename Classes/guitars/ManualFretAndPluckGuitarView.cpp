@@ -258,6 +258,14 @@ void ManualFretAndPluckGuitarView::redrawOnFretPresses() {
     }
 }
 
+void ManualFretAndPluckGuitarView::redrawOnFretboardScrolling() {
+    FretboardGuitarView::redrawOnFretboardScrolling();
+    // A held row stands for another fret once the board has scrolled: the
+    // labels show what a pluck would play now.
+    for (int s = 0; s < kNumStrings; ++s)
+        stringFrettedNumbers_[s].setText(numberText(fret_[s] == -1 ? 0 : leftmostFret_ + fret_[s]));
+}
+
 std::optional<Point> ManualFretAndPluckGuitarView::keyFingerPoint(const KeyEvent& event) const {
     return KeyFingers::manualFretPoint(event.key);
 }

@@ -38,6 +38,7 @@ protected:
     void fingerMove(Point p, Point oldPoint, int touchNo) override;
     void fingerUp(Point p, int touchNo) override;
     void redrawOnFretPresses() override;
+    void redrawOnFretboardScrolling() override;
     std::optional<Point> keyFingerPoint(const KeyEvent& event) const override;
 
 private:
