@@ -148,6 +148,7 @@ struct Application::Impl {
     bool finished = false;
     std::atomic<bool> terminating{false};
     std::string lastURL;
+    std::vector<pid_t> browsers; // started by openURL, reaped once they exit
     bool idleTimerDisabled = true;
 
     bool createTargets();
@@ -640,6 +641,9 @@ bool Application::runFrames(int frames) {
                 m.handleEvent(e);
         }
         m.queue.runPending();
+        // Browsers started by openURL are reaped without waiting for them.
+        for (auto it = m.browsers.begin(); it != m.browsers.end();)
+            it = waitpid(*it, nullptr, WNOHANG) != 0 ? m.browsers.erase(it) : std::next(it);
         m.accelerometer.poll();
         View::advanceAnimations();
         m.pruneAlerts();
@@ -726,8 +730,7 @@ bool Application::openURL(const std::string& url) {
     posix_spawn_file_actions_destroy(&actions);
     if (rc != 0)
         return false;
-    // Reap it later without waiting now.
-    impl_->queue.postDelayed(30.0, [pid] { waitpid(pid, nullptr, WNOHANG); });
+    impl_->browsers.push_back(pid);
     return true;
 }
 
