@@ -269,8 +269,11 @@ int Recorder::addPlayNote(int sampleNo, float volume, double releaseDelta) {
         whammyBarChangesToAdd_.emplace_back(0.0, mostRecentWhammyBarValue_, currentOverdubNo_);
     }
     const double time = now - recordStartTimeStamp_;
-    const int noteID = currentNoteID_;
-    currentNoteID_ += 1;
+    // Identifiers go up from 0. A damaged file may have left the counter
+    // negative (where -1 would read as "not recorded") or at the top of the
+    // range (where adding 1 would overflow); both start again at 0.
+    const int noteID = currentNoteID_ < 0 ? 0 : currentNoteID_;
+    currentNoteID_ = noteID == std::numeric_limits<int>::max() ? 0 : noteID + 1;
     currentOverdubNotesToAdd_.emplace_back(sampleNo, volume, time, currentOverdubNo_, noteID, releaseDelta, now);
     return noteID;
 }

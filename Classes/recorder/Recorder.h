@@ -149,7 +149,9 @@ public:
     // other version changes nothing). Throws StrumwellFailure
     // "RecorderFailure-1" (fewer than 8 bytes) or "RecorderFailure-2" (the
     // sizes disagree with the counts); the song is then left erased. Reads
-    // nothing outside [data, data + size).
+    // nothing outside [data, data + size). A version-1 buffer is 8 bytes
+    // shorter than its records: the missing end of its last record reads as
+    // zero. Notes come back with overdub 0 and the restore time as `created`.
     void restoreFromSaveBuffer(const std::uint8_t* data, std::size_t size, int version);
 
     // ---- Read access (the dump tool, the tests) ----

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdint>
+#include <vector>
+
 #include "RecorderTestSupport.h"
 #include "recorder/Recorder.h"
 
@@ -246,4 +250,25 @@ TEST(Recording, SaveRightAfterStopHoldsThePass) {
     const auto bytes = r.rec.createSaveBuffer();
     // Header, two notes, one whammy and one wah change.
     EXPECT_EQ(bytes.size(), 28u + 2 * 26u + 2 * 16u);
+}
+
+TEST(Recording, NoteIdentifiersFromADamagedFileStayUsable) {
+    Rig r;
+    for (const auto& [stored, first, next] :
+         {std::array<int, 3>{2147483647, 2147483647, 0}, std::array<int, 3>{-1, 0, 1},
+          std::array<int, 3>{-50, 0, 1}}) {
+        std::vector<std::uint8_t> header(28, 0);
+        for (int i = 0; i < 4; ++i) {
+            header[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(stored) >> (8 * i));
+        }
+        r.rec.restoreFromSaveBuffer(header.data(), header.size(), 2);
+        EXPECT_EQ(r.rec.currentNoteID(), stored);
+        r.rec.record();
+        EXPECT_EQ(r.rec.addPlayNote(1, 1.0f, 0.0), first);
+        EXPECT_EQ(r.rec.addPlayNote(1, 1.0f, 0.0), next);
+        r.rec.stop();
+        testing::internal::CaptureStdout();
+        r.mergeNow();
+        testing::internal::GetCapturedStdout();
+    }
 }
