@@ -39,7 +39,7 @@ ManualFretAndPluckGuitarView::ManualFretAndPluckGuitarView(Strumwell* parent, So
     }
     muteLabel_.setFrame({163, 12, 55, 25});
     muteLabel_.setRotation(kQuarterTurn);
-    muteLabel_.setFont("Arial", 17);
+    muteLabel_.setFont("Arial", 15);
     muteLabel_.setTextColor(Color::white());
     muteLabel_.setTextAlignment(TextAlignment::Center);
     muteLabel_.setText("MUTE");
