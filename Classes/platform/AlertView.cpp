@@ -62,9 +62,9 @@ void AlertView::pressButton() {
 
 void AlertView::draw(Graphics& g) {
     Rect b = bounds();
-    g.fillRect({b.x + 3, b.y + 4, b.width, b.height}, Color{0, 0, 0, 90});
-    g.fillRect(b, Color{28, 36, 58, 255});
-    g.strokeRect(b, Color{200, 205, 220, 255}, 2.0f);
+    g.fillRoundedRect({b.x + 3, b.y + 4, b.width, b.height}, 12, Color{0, 0, 0, 90});
+    g.fillRoundedRect(b, 12, Color{200, 205, 220, 255});
+    g.fillRoundedRect({b.x + 2, b.y + 2, b.width - 4, b.height - 4}, 10, Color{28, 36, 58, 255});
     float inner = b.width - 2 * kPadding;
     float y = kPadding;
     float lh = Graphics::lineHeight(kTitleFont);
@@ -87,7 +87,7 @@ void AlertView::draw(Graphics& g) {
         Rect r = buttonRect();
         g.fillRect({r.x + 1, r.y, r.width - 2, 1}, Color{200, 205, 220, 160});
         if (buttonHeld_)
-            g.fillRect({r.x + 2, r.y + 1, r.width - 4, r.height - 3}, Color{255, 255, 255, 50});
+            g.fillRoundedRect({r.x + 2, r.y + 1, r.width - 4, r.height - 3}, 9, Color{255, 255, 255, 50});
         Size s = Graphics::measureText(buttonTitle_, kButtonFont);
         g.drawText(buttonTitle_, kButtonFont, Color{140, 190, 255, 255},
                    {(r.width - s.width) / 2, r.y + (r.height - Graphics::lineHeight(kButtonFont)) / 2});

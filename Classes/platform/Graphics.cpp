@@ -210,6 +210,44 @@ void Graphics::strokeRect(const Rect& rect, Color color, float w) {
     fillRect({rect.maxX() - w, rect.y + w, w, rect.height - 2 * w}, color);
 }
 
+void Graphics::fillRoundedRect(const Rect& rect, float radius, Color color) {
+    if (rect.isEmpty() || color.a == 0 || impl_.state.alpha <= 0)
+        return;
+    radius = std::clamp(radius, 0.0f, std::min(rect.width, rect.height) / 2);
+    if (radius <= 0) {
+        fillRect(rect, color);
+        return;
+    }
+    SDL_Color c = toSdl(color, impl_.state.alpha);
+    int steps = std::clamp(static_cast<int>(radius * impl_.pixelsPerPoint / 2), 3, 24);
+    // The outline, corner by corner, as a fan around the centre (the shape is convex).
+    const Point centres[4] = {{rect.maxX() - radius, rect.y + radius},
+                              {rect.maxX() - radius, rect.maxY() - radius},
+                              {rect.x + radius, rect.maxY() - radius},
+                              {rect.x + radius, rect.y + radius}};
+    std::vector<SDL_Vertex> v;
+    std::vector<int> idx;
+    v.push_back({impl_.map(rect.center()), c, {0, 0}});
+    for (int corner = 0; corner < 4; ++corner) {
+        double start = -kPi / 2 + corner * kPi / 2;
+        for (int i = 0; i <= steps; ++i) {
+            double t = start + (kPi / 2) * i / steps;
+            v.push_back({impl_.map({centres[corner].x + radius * static_cast<float>(std::cos(t)),
+                                    centres[corner].y + radius * static_cast<float>(std::sin(t))}),
+                         c,
+                         {0, 0}});
+        }
+    }
+    int n = static_cast<int>(v.size()) - 1;
+    for (int i = 1; i <= n; ++i) {
+        idx.push_back(0);
+        idx.push_back(i);
+        idx.push_back(i == n ? 1 : i + 1);
+    }
+    SDL_RenderGeometry(impl_.renderer, nullptr, v.data(), static_cast<int>(v.size()), idx.data(),
+                       static_cast<int>(idx.size()));
+}
+
 void Graphics::drawLine(Point from, Point to, Color color, float lineWidth) {
     float dx = to.x - from.x, dy = to.y - from.y;
     float len = std::sqrt(dx * dx + dy * dy);

@@ -35,6 +35,9 @@ public:
 
     void fillRect(const Rect& rect, Color color);
     void strokeRect(const Rect& rect, Color color, float lineWidth = 1.0f);
+    // A rectangle with its corners rounded to radius (one shape: a
+    // translucent colour is laid on evenly).
+    void fillRoundedRect(const Rect& rect, float radius, Color color);
     void drawLine(Point from, Point to, Color color, float lineWidth = 1.0f);
     void fillCircle(Point center, float radius, Color color);
     void strokeCircle(Point center, float radius, Color color, float lineWidth = 1.0f);

@@ -133,14 +133,15 @@ bool TextField::isClearButtonShown() const {
 
 void TextField::draw(Graphics& g) {
     Rect b = bounds();
-    if (!backgroundColor().isClear())
+    if (borderStyle_ == BorderStyle::RoundedRect) {
+        g.fillRoundedRect(b, 6, Color{160, 160, 160, 255});
+        Color fill = backgroundColor().isClear() ? Color::white() : backgroundColor();
+        g.fillRoundedRect({1, 1, b.width - 2, b.height - 2}, 5, fill);
+    } else if (!backgroundColor().isClear()) {
         g.fillRect(b, backgroundColor());
-    else if (borderStyle_ == BorderStyle::RoundedRect)
-        g.fillRect(b, Color::white());
+    }
     if (borderStyle_ == BorderStyle::Line)
         g.strokeRect(b, Color::black(), 1.0f);
-    else if (borderStyle_ == BorderStyle::RoundedRect)
-        g.strokeRect(b, Color{160, 160, 160, 255}, 1.0f);
 
     float right = isClearButtonShown() ? clearButtonRect().x : b.width - kInset;
     Rect textRect{kInset, 0, std::max(0.0f, right - kInset), b.height};

@@ -113,9 +113,13 @@ void TouchRouter::dispatch(View& root, long id, TouchPhase phase, Point rootPoin
 }
 
 void TouchRouter::cancelAll() {
-    std::map<long, Live> live;
-    live.swap(touches_);
-    for (auto& [id, l] : live) {
+    // One at a time: a handler may destroy views whose touches are still
+    // listed, and viewDestroyed then forgets them.
+    while (!touches_.empty()) {
+        auto it = touches_.begin();
+        long id = it->first;
+        Live l = it->second;
+        touches_.erase(it);
         Touch t;
         t.id = id;
         t.phase = TouchPhase::Cancelled;

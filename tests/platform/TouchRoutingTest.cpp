@@ -149,3 +149,26 @@ TEST(TouchRouting, QuickSecondTapsCountAsDoubleTaps) {
     EXPECT_EQ(r.events[2].tapCount, 2);
     EXPECT_EQ(r.events[4].tapCount, 1);
 }
+
+TEST(TouchRouting, CancellingMayDestroyOtherTouchedViews) {
+    View root(Rect{0, 0, 320, 480});
+    auto second = std::make_unique<Recorder>(Rect{160, 0, 160, 480});
+    struct Destroyer : Recorder {
+        using Recorder::Recorder;
+        std::unique_ptr<Recorder>* victim = nullptr;
+        void touchesCancelled(const TouchSet& t) override {
+            Recorder::touchesCancelled(t);
+            victim->reset();
+        }
+    } first(Rect{0, 0, 160, 480});
+    first.victim = &second;
+    root.addSubview(&first);
+    root.addSubview(second.get());
+    TouchRouter router;
+    router.dispatch(root, 1, TouchPhase::Began, {10, 10}, 0);
+    router.dispatch(root, 2, TouchPhase::Began, {200, 10}, 0);
+    router.cancelAll(); // the first handler frees the second view
+    EXPECT_EQ(second, nullptr);
+    EXPECT_EQ(router.liveTouchCount(), 0u);
+    EXPECT_EQ(first.events.back().phase, TouchPhase::Cancelled);
+}
