@@ -839,6 +839,18 @@ void Recorder::restoreFromSaveBuffer(const std::uint8_t* data, std::size_t size,
     restoreLocked(data, size, version);
 }
 
+void Recorder::restoreFromSaveBufferVersion0(const std::uint8_t* data, std::size_t size) {
+    restoreFromSaveBuffer(data, size, 0);
+}
+
+void Recorder::restoreFromSaveBufferVersion1(const std::uint8_t* data, std::size_t size) {
+    restoreFromSaveBuffer(data, size, 1);
+}
+
+void Recorder::restoreFromSaveBufferVersion2(const std::uint8_t* data, std::size_t size) {
+    restoreFromSaveBuffer(data, size, 2);
+}
+
 void Recorder::restoreLocked(const std::uint8_t* data, std::size_t size, int version) {
     eraseWholeSongLocked();
     if (data == nullptr || size < 8) {

@@ -153,6 +153,10 @@ public:
     // shorter than its records: the missing end of its last record reads as
     // zero. Notes come back with overdub 0 and the restore time as `created`.
     void restoreFromSaveBuffer(const std::uint8_t* data, std::size_t size, int version);
+    // UI thread. One version each, as above.
+    void restoreFromSaveBufferVersion0(const std::uint8_t* data, std::size_t size);
+    void restoreFromSaveBufferVersion1(const std::uint8_t* data, std::size_t size);
+    void restoreFromSaveBufferVersion2(const std::uint8_t* data, std::size_t size);
 
     // ---- Read access (the dump tool, the tests) ----
     // Any thread. Copies taken under the lock.

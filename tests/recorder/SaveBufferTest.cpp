@@ -168,6 +168,11 @@ TEST(SaveBuffer, Version0ChecksAndExtraBytes) {
     EXPECT_EQ(r.rec.getNumNotes(), 0);
     EXPECT_EQ(r.rec.currentNoteID(), 9);
 
+    EXPECT_THROW(r.rec.restoreFromSaveBufferVersion0(v0.data(), 8), StrumwellFailure); // claims two notes
+    EXPECT_EQ(r.rec.currentNoteID(), 9);
+    EXPECT_THROW(r.rec.restoreFromSaveBufferVersion2(v0.data(), 8), StrumwellFailure); // no room for the header
+    EXPECT_EQ(r.rec.getNumNotes(), 0);
+
     Recorder writer(nullptr, nullptr, r.clock, false);
     const auto full = song.version2();
     writer.restoreFromSaveBuffer(full.data(), full.size(), 2);
