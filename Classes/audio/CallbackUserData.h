@@ -145,6 +145,14 @@ struct CallbackUserData {
     FuzzSetup fuzzSetup[2];
     WahSetup wahSetup[2];
 
+    // Render-thread scratch for the vectorised bend mixer: read positions of
+    // up to eight voices for one piece of at most 256 frames, and one voice's
+    // interpolated values.
+    static constexpr int kBendPiece = 256;
+    static constexpr int kBendRow = kBendPiece + 8;
+    float bendPositions[8][kBendRow] = {};
+    int16_t bendValues[kBendPiece] = {};
+
     // Mix with the vectorised inner loops where the processor has them.
     // Tests switch it off to compare with the plain per-frame path.
     std::atomic<bool> fastPath{true};

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "audio/CallbackUserData.h"
 #include "audio/FixedPoint.h"
@@ -159,6 +160,173 @@ __attribute__((target("avx2"))) void mixUnityAvx2(int16_t* mono, const int16_t* 
     }
     for (; t < count; ++t)
         mono[t] = int16_t(FixedPoint::clampMix(mono[t] + data[t]));
+}
+
+// out[t] = trunc(phi * data[i + 1] + (1 - phi) * data[i]) for the positions
+// P[t], i = trunc(P[t]), phi = P[t] - i (in double), t < count. Every
+// data[i + 1] must exist. One 32-bit gather at data + i fetches both values.
+__attribute__((target("avx2"))) void interpolateAvx2(const float* P, int count, const int16_t* data,
+                                                     int16_t* out) {
+    int t = 0;
+    const __m256d one = _mm256_set1_pd(1.0);
+    for (; t + 8 <= count; t += 8) {
+        __m128i half[2];
+        for (int h = 0; h < 2; ++h) {
+            const __m128 pf = _mm_loadu_ps(P + t + 4 * h);
+            const __m128i i = _mm_cvttps_epi32(pf);
+            const __m256d phi = _mm256_sub_pd(_mm256_cvtps_pd(pf), _mm256_cvtepi32_pd(i));
+            // Four plain loads beat a gather on the processors we run on.
+            const int i0 = _mm_cvtsi128_si32(i), i1 = _mm_extract_epi32(i, 1), i2 = _mm_extract_epi32(i, 2),
+                      i3 = _mm_extract_epi32(i, 3);
+            int32_t w0, w1, w2, w3;
+            std::memcpy(&w0, data + i0, 4);
+            std::memcpy(&w1, data + i1, 4);
+            std::memcpy(&w2, data + i2, 4);
+            std::memcpy(&w3, data + i3, 4);
+            const __m128i pair = _mm_setr_epi32(w0, w1, w2, w3);
+            const __m128i d0 = _mm_srai_epi32(_mm_slli_epi32(pair, 16), 16);
+            const __m128i d1 = _mm_srai_epi32(pair, 16);
+            const __m256d a = _mm256_mul_pd(phi, _mm256_cvtepi32_pd(d1));
+            const __m256d b = _mm256_mul_pd(_mm256_sub_pd(one, phi), _mm256_cvtepi32_pd(d0));
+            half[h] = _mm256_cvttpd_epi32(_mm256_add_pd(a, b));
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + t), _mm_packs_epi32(half[0], half[1]));
+    }
+    for (; t < count; ++t) {
+        const double position = static_cast<double>(P[t]);
+        const int32_t i = static_cast<int32_t>(position);
+        const double phi = position - i;
+        out[t] = int16_t(static_cast<int32_t>(phi * data[i + 1] + (1.0 - phi) * data[i]));
+    }
+}
+
+// P[L][j] for j < count: lane L's position after j additions of speed[L],
+// each a float addition of the one before (as the per-frame loop does it).
+// The eight chains run side by side; each block of eight frames is
+// transposed so that every voice's positions lie in one row.
+__attribute__((target("avx2"))) void positionsAvx2(const float* pos, const float* speed, int count,
+                                                   float (*P)[CallbackUserData::kBendRow]) {
+    __m256 current = _mm256_loadu_ps(pos);
+    const __m256 step = _mm256_loadu_ps(speed);
+    for (int b = 0; b < count; b += 8) {
+        __m256 r[8];
+        r[0] = current;
+        for (int k = 1; k < 8; ++k)
+            r[k] = _mm256_add_ps(r[k - 1], step);
+        current = _mm256_add_ps(r[7], step);
+        const __m256 t0 = _mm256_unpacklo_ps(r[0], r[1]), t1 = _mm256_unpackhi_ps(r[0], r[1]);
+        const __m256 t2 = _mm256_unpacklo_ps(r[2], r[3]), t3 = _mm256_unpackhi_ps(r[2], r[3]);
+        const __m256 t4 = _mm256_unpacklo_ps(r[4], r[5]), t5 = _mm256_unpackhi_ps(r[4], r[5]);
+        const __m256 t6 = _mm256_unpacklo_ps(r[6], r[7]), t7 = _mm256_unpackhi_ps(r[6], r[7]);
+        const __m256 u0 = _mm256_shuffle_ps(t0, t2, _MM_SHUFFLE(1, 0, 1, 0));
+        const __m256 u1 = _mm256_shuffle_ps(t0, t2, _MM_SHUFFLE(3, 2, 3, 2));
+        const __m256 u2 = _mm256_shuffle_ps(t1, t3, _MM_SHUFFLE(1, 0, 1, 0));
+        const __m256 u3 = _mm256_shuffle_ps(t1, t3, _MM_SHUFFLE(3, 2, 3, 2));
+        const __m256 u4 = _mm256_shuffle_ps(t4, t6, _MM_SHUFFLE(1, 0, 1, 0));
+        const __m256 u5 = _mm256_shuffle_ps(t4, t6, _MM_SHUFFLE(3, 2, 3, 2));
+        const __m256 u6 = _mm256_shuffle_ps(t5, t7, _MM_SHUFFLE(1, 0, 1, 0));
+        const __m256 u7 = _mm256_shuffle_ps(t5, t7, _MM_SHUFFLE(3, 2, 3, 2));
+        _mm256_storeu_ps(&P[0][b], _mm256_permute2f128_ps(u0, u4, 0x20));
+        _mm256_storeu_ps(&P[1][b], _mm256_permute2f128_ps(u1, u5, 0x20));
+        _mm256_storeu_ps(&P[2][b], _mm256_permute2f128_ps(u2, u6, 0x20));
+        _mm256_storeu_ps(&P[3][b], _mm256_permute2f128_ps(u3, u7, 0x20));
+        _mm256_storeu_ps(&P[4][b], _mm256_permute2f128_ps(u0, u4, 0x31));
+        _mm256_storeu_ps(&P[5][b], _mm256_permute2f128_ps(u1, u5, 0x31));
+        _mm256_storeu_ps(&P[6][b], _mm256_permute2f128_ps(u2, u6, 0x31));
+        _mm256_storeu_ps(&P[7][b], _mm256_permute2f128_ps(u3, u7, 0x31));
+    }
+}
+
+// One voice of the bend mixer over k frames whose read positions P[0..k]
+// are known (P[0] is the voice's position).
+void bendMonoFast(CallbackUserData& cb, PlaylistVoice& voice, int16_t* mono, int k, const float* P) {
+    RenderVoice& r = voice.render;
+    // Frames whose next value exists: P[j] < size - 1 (positions never fall).
+    const float last = static_cast<float>(r.size - 1);
+    const int limit = static_cast<int>(std::lower_bound(P, P + k, last, [](float a, float b) { return a < b; }) - P);
+    int16_t* values = cb.bendValues;
+    int j = 0;
+    while (j < k && r.mixing) {
+        r.playPosition = P[j];
+        if (j >= limit || r.phase == 0) {
+            bendMonoReference(cb, voice, mono + j, 1);
+            ++j;
+            continue;
+        }
+        const int avail = limit - j;
+        if (r.delta == 0 && !(r.phase == 2 && r.vol <= 0)) {
+            if (r.vol == 65536) {
+                interpolateAvx2(P + j, avail, r.data, values);
+                mixUnityAvx2(mono + j, values, avail);
+            } else if (r.vol >= 0 && r.vol < 65536) {
+                interpolateAvx2(P + j, avail, r.data, values);
+                mixRampAvx2(mono + j, values, avail, r.vol, 0);
+            } else {
+                bendMonoReference(cb, voice, mono + j, k - j);
+                return;
+            }
+            j += avail;
+            r.framesLeft -= avail;
+            r.playPosition = P[j];
+            continue;
+        }
+        if (r.phase == 2 && r.delta < 0 && r.vol + int64_t(r.delta) <= 65535) {
+            const int64_t vol = r.vol;
+            const int64_t step = r.delta;
+            const int64_t sounding = vol > 0 ? (vol - 1) / -step : 0;
+            const int count = static_cast<int>(std::min<int64_t>(sounding, avail));
+            if (count > 0) {
+                interpolateAvx2(P + j, count, r.data, values);
+                mixRampAvx2(mono + j, values, count, r.vol, r.delta);
+                r.vol = static_cast<int32_t>(vol + count * step);
+                j += count;
+                r.framesLeft -= count;
+                r.playPosition = P[j];
+            }
+            if (j < k && r.mixing) {
+                bendMonoReference(cb, voice, mono + j, 1);
+                ++j;
+            }
+            continue;
+        }
+        bendMonoReference(cb, voice, mono + j, k - j);
+        return;
+    }
+    if (r.mixing)
+        r.playPosition = P[j];
+}
+
+// The bend mixer for one guitar, eight voices at a time: their read positions
+// are independent chains of float additions, computed side by side.
+void bendGroupFast(CallbackUserData& cb, int16_t* mono, int frames, int guitar) {
+    PlaylistVoice* list[kNumVoices];
+    int listed = 0;
+    for (PlaylistVoice& voice : cb.playlist) {
+        const RenderVoice& r = voice.render;
+        if (r.mixing && r.framesLeft > 0 && VoiceMixer::groupOfSample(r.sampleNo) == guitar)
+            list[listed++] = &voice;
+    }
+    for (int offset = 0; offset < frames; offset += CallbackUserData::kBendPiece) {
+        const int len = std::min(CallbackUserData::kBendPiece, frames - offset);
+        for (int first = 0; first < listed; first += 8) {
+            const int lanes = std::min(8, listed - first);
+            int k[8] = {};
+            float pos[8] = {}, speed[8] = {};
+            int longest = 0;
+            for (int L = 0; L < lanes; ++L) {
+                const RenderVoice& r = list[first + L]->render;
+                k[L] = r.mixing ? std::min(len, r.framesLeft) : 0;
+                pos[L] = r.playPosition;
+                speed[L] = r.speed;
+                longest = std::max(longest, k[L]);
+            }
+            float (*P)[CallbackUserData::kBendRow] = cb.bendPositions;
+            positionsAvx2(pos, speed, longest + 1, P);
+            for (int L = 0; L < lanes; ++L)
+                if (k[L] > 0)
+                    bendMonoFast(cb, *list[first + L], mono + offset, k[L], P[L]);
+        }
+    }
 }
 #endif
 
@@ -332,6 +500,12 @@ void VoiceMixer::beginBuffer(CallbackUserData& cb, int numFrames, const bool ben
 
 void VoiceMixer::mixGuitarMono(CallbackUserData& cb, int16_t* mono, int frames, int guitar, bool bend) {
     const bool fast = fastEnabled(cb);
+#ifdef STRUMWELL_HAVE_AVX2_PATH
+    if (bend && fast) {
+        bendGroupFast(cb, mono, frames, guitar);
+        return;
+    }
+#endif
     for (PlaylistVoice& voice : cb.playlist) {
         RenderVoice& r = voice.render;
         if (!r.mixing || r.framesLeft <= 0 || groupOfSample(r.sampleNo) != guitar)

@@ -165,12 +165,15 @@ TEST_P(ReferenceComparisonTest, MatchesTheReferenceModel) {
 INSTANTIATE_TEST_SUITE_P(Seeds, ReferenceComparisonTest,
                          ::testing::Combine(::testing::Range(1, 13), ::testing::Bool()));
 
-// The vectorised plain mixer against the per-frame loop on many random
-// sustained and releasing voices (both through the engine).
-TEST_F(EngineTest, FastPlainMixerMatchesPerFrameLoop) {
+// The vectorised mixers against the per-frame loops on many random
+// sustained, releasing and bent voices (both through the engine).
+class FastPathTest : public EngineTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(FastPathTest, MatchesPerFrameLoop) {
     if (!VoiceMixer::fastPathAvailable())
         GTEST_SKIP() << "no vector unit";
-    std::mt19937 rng(77);
+    const bool bend = GetParam();
+    std::mt19937 rng(bend ? 78 : 77);
     std::vector<int16_t> data(50000);
     for (auto& x : data)
         x = int16_t(rng());
@@ -181,8 +184,20 @@ TEST_F(EngineTest, FastPlainMixerMatchesPerFrameLoop) {
     for (SoundEngine* e : {&fast, &plain})
         for (int slot = 0; slot < 48; ++slot)
             e->loadSampleAtSlot(slot, "d.wav");
+    for (SoundEngine* e : {&fast, &plain}) {
+        e->setPitchBendOn(0, bend);
+        e->setWhammyBarAttached(0, bend);
+    }
     for (int round = 0; round < 300; ++round) {
         const int slot = int(rng() % 48);
+        if (bend && round % 5 == 0) {
+            const float w = float(int(rng() % 1000) - 500) / 1000.0f;
+            fast.setWhammyForGuitar(0, w);
+            plain.setWhammyForGuitar(0, w);
+            const int v = int(rng() % 40);
+            fast.startFullBend(v);
+            plain.startFullBend(v);
+        }
         const double vol = double(rng() % 140000) / 65536.0;
         const double release = -double(rng() % 3000) / 65536.0 / double(1 + rng() % 50);
         fast.playSampleWithSampleNo(slot, vol, release, round);
@@ -197,5 +212,7 @@ TEST_F(EngineTest, FastPlainMixerMatchesPerFrameLoop) {
         clock.advance(0.001);
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Mixers, FastPathTest, ::testing::Bool());
 
 } // namespace
