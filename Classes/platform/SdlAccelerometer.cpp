@@ -7,6 +7,7 @@
 
 #include "platform/Key.h"
 #include "platform/core/Clock.h"
+#include "platform/core/TiltReading.h"
 #include "platform/core/VirtualTilt.h"
 
 namespace {
@@ -109,10 +110,8 @@ bool SdlAccelerometer::handleEvent(const SDL_Event& e) {
     switch (e.type) {
     case SDL_SENSORUPDATE:
         if (m.sensor && e.sensor.which == SDL_SensorGetInstanceID(m.sensor)) {
-            // SDL reports the reaction to gravity in m/s^2; the readings are
-            // gravity itself in g.
-            for (int i = 0; i < 3; ++i)
-                m.sensorReading[i] = -static_cast<double>(e.sensor.data[i]) / SDL_STANDARD_GRAVITY;
+            TiltReading::fromPhoneSensor(e.sensor.data, &m.sensorReading[0], &m.sensorReading[1],
+                                         &m.sensorReading[2]);
             m.sensorHasData = true;
             return true;
         }
@@ -132,12 +131,8 @@ bool SdlAccelerometer::handleEvent(const SDL_Event& e) {
     }
     case SDL_CONTROLLERSENSORUPDATE:
         if (e.csensor.sensor == SDL_SENSOR_ACCEL && m.controllers.count(e.csensor.which)) {
-            // Held like the phone sideways: the controller's right is the
-            // phone's -y, its up the phone's +x, toward the player +z.
-            double cx = e.csensor.data[0], cy = e.csensor.data[1], cz = e.csensor.data[2];
-            m.controllerReading[0] = -cy / SDL_STANDARD_GRAVITY;
-            m.controllerReading[1] = cx / SDL_STANDARD_GRAVITY;
-            m.controllerReading[2] = -cz / SDL_STANDARD_GRAVITY;
+            TiltReading::fromController(e.csensor.data, &m.controllerReading[0], &m.controllerReading[1],
+                                        &m.controllerReading[2]);
             m.controllerTime = m.clock.now();
             return true;
         }
