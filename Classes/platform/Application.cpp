@@ -235,8 +235,10 @@ bool Application::initialize(std::string* error) {
         return false;
     };
     m.headless = m.options.headless || envIs("SDL_VIDEODRIVER", "dummy") || envIs("SDL_VIDEODRIVER", "offscreen");
-    if (m.options.headless && !std::getenv("SDL_VIDEODRIVER"))
-        SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
+    // Asked for headless, it is headless whatever the environment says
+    // (an offscreen driver named there is kept).
+    if (m.options.headless && !envIs("SDL_VIDEODRIVER", "offscreen"))
+        SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "dummy", SDL_HINT_OVERRIDE);
     // The mouse acts as one finger; real fingers are never turned into a mouse.
     SDL_SetHint(SDL_HINT_MOUSE_TOUCH_EVENTS, "1");
     SDL_SetHint(SDL_HINT_TOUCH_MOUSE_EVENTS, "0");
