@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <thread>
 
 #include "PlatformTestSupport.h"
 #include "platform/AlertView.h"
@@ -260,4 +261,23 @@ TEST(Application, KeysHeldWhenTheWindowLosesFocusAreLetGo) {
     h.app.runFrames(1);
     EXPECT_EQ(keys.ups, 2); // only once
     h.app.removeKeyListener(&keys);
+}
+
+TEST(Application, RunEndsInOrderWhenAnotherThreadAsks) {
+    HeadlessApp h;
+    std::thread stopper;
+    RecordingDelegate d;
+    int turns = 0;
+    d.onLaunch = [&](Application& app) {
+        // A queued call from another thread, then the end of the run.
+        stopper = std::thread([&app, &turns] {
+            app.mainQueue().post([&turns] { ++turns; });
+            app.terminate();
+        });
+    };
+    EXPECT_EQ(h.app.run(d), 0);
+    stopper.join();
+    EXPECT_EQ(d.launched, 1);
+    EXPECT_EQ(d.terminated, 1);
+    EXPECT_LE(turns, 1);
 }
