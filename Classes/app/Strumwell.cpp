@@ -13,6 +13,9 @@
 #include "platform/core/Folders.h"
 #include "platform/core/MainThreadQueue.h"
 #include "recorder/Recorder.h"
+#include "guitars/HammerOnGuitarView.h"
+#include "guitars/ManualFretAndPluckGuitarView.h"
+#include "guitars/ScaleGuitarView.h"
 #include "screens/ChooseGuitarView.h"
 #include "screens/ManualView.h"
 #include "screens/MenuEffectsSetupView.h"
@@ -172,8 +175,13 @@ void Strumwell::showAlert(const std::string& title, const std::string& message, 
 
 void Strumwell::playbackEnded() {
     // The playing screens that exist are told, in this order: Hammer-On,
-    // Manual Fret, Tab Guitar, Scale Guitar. None of them needs telling
-    // until it has been created.
+    // Manual Fret, Tab Guitar, Scale Guitar.
+    if (auto* v = static_cast<HammerOnGuitarView*>(existingScreen(kHammerOnGuitar)))
+        v->playbackEnded();
+    if (auto* v = static_cast<ManualFretAndPluckGuitarView*>(existingScreen(kManualFretGuitar)))
+        v->playbackEnded();
+    if (auto* v = static_cast<ScaleGuitarView*>(existingScreen(kScaleGuitar)))
+        v->playbackEnded();
 }
 
 void Strumwell::resetState() {
@@ -282,14 +290,37 @@ View* Strumwell::convertScreenNumberToViewId(int screenNo, int previousScreen) {
         case kManual:
             slot = std::make_unique<ManualView>(this);
             break;
+        case kManualFretGuitar:
+            slot = std::make_unique<ManualFretAndPluckGuitarView>(this, soundEngine_.get());
+            break;
+        case kHammerOnGuitar:
+            slot = std::make_unique<HammerOnGuitarView>(this, soundEngine_.get());
+            break;
+        case kScaleGuitar:
+            slot = std::make_unique<ScaleGuitarView>(this, soundEngine_.get());
+            break;
         default:
             // Screen 3 names no screen; the others are not part of this build yet.
             return nullptr;
         }
     }
     // What each screen does on arrival (also right after creation).
-    if (screenNo == kManual)
+    switch (screenNo) {
+    case kManual:
         static_cast<ManualView*>(slot.get())->setStartPageForScreen(previousScreen);
+        break;
+    case kManualFretGuitar:
+        static_cast<ManualFretAndPluckGuitarView*>(slot.get())->redraw();
+        break;
+    case kHammerOnGuitar:
+        static_cast<HammerOnGuitarView*>(slot.get())->redraw();
+        break;
+    case kScaleGuitar:
+        static_cast<ScaleGuitarView*>(slot.get())->redraw();
+        break;
+    default:
+        break;
+    }
     return slot.get();
 }
 
