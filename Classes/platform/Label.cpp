@@ -29,8 +29,15 @@ const Label::Layout& Label::layout() const {
     int fit = lh > 0 ? std::max(1, static_cast<int>((b.height + 0.5f) / lh)) : 1;
     int maxLines = numberOfLines_ > 0 ? std::min(numberOfLines_, fit) : fit;
     if (numberOfLines_ == 1) {
-        // One line: the text up to its first line break, never wrapped.
-        l.lines.push_back(text_.substr(0, text_.find('\n')));
+        // One line: the text up to its first line break, never wrapped; cut
+        // short with "..." when too long for the label.
+        std::string line = text_.substr(0, text_.find('\n'));
+        if (b.width > 0 && Graphics::measureText(line, font_).width > b.width) {
+            while (!line.empty() && Graphics::measureText(line + "...", font_).width > b.width)
+                line = TextLineBreaker::dropLastCharacter(line);
+            line += "...";
+        }
+        l.lines.push_back(line);
     } else {
         Font f = font_;
         l.lines = TextLineBreaker::breakLines(

@@ -5,8 +5,8 @@
 #include "platform/Font.h"
 #include "platform/View.h"
 
-// A view showing text: one line by default, or word-wrapped over
-// numberOfLines (0 = as many as fit). The block of lines is centred
+// A view showing text: one line by default (cut short with "..." when too
+// long), or word-wrapped over numberOfLines (0 = as many as fit). The block of lines is centred
 // vertically in the bounds, each line aligned horizontally. The background is
 // clear unless set. Turn it with setRotation(kQuarterTurn) so that a user
 // holding the phone sideways reads it left to right. Does not take touches

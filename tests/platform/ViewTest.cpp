@@ -163,9 +163,16 @@ TEST(View, LabelWrapsWordsOverTheLinesThatFit) {
         joined += (joined.empty() ? "" : " ") + s;
     }
     EXPECT_EQ(joined, l.text());
-    // One line only: never wrapped.
+    // One line only: never wrapped, cut short with "...".
     l.setNumberOfLines(1);
-    EXPECT_EQ(l.layoutLines().size(), 1u);
+    ASSERT_EQ(l.layoutLines().size(), 1u);
+    std::string cut = l.layoutLines()[0];
+    EXPECT_EQ(cut.substr(0, 6), "Strum ");
+    EXPECT_EQ(cut.substr(cut.size() - 3), "...");
+    EXPECT_LE(Graphics::measureText(cut, l.font()).width, 120.0f);
+    l.setText("Fits");
+    EXPECT_EQ(l.layoutLines()[0], "Fits");
+    l.setText("Strum the strings over the pickup with one finger.");
     // Only the lines that fit the height are kept.
     l.setNumberOfLines(0);
     l.setBounds({0, 0, 120, Graphics::lineHeight(l.font()) * 2});
