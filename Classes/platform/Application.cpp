@@ -308,6 +308,8 @@ bool Application::initialize(std::string* error) {
 bool Application::Impl::createTargets() {
     int ow = 0, oh = 0;
     SDL_GetRendererOutputSize(renderer, &ow, &oh);
+    if ((ow <= 0 || oh <= 0) && viewTarget && landscapeTarget)
+        return true; // minimised: keep what there is
     int s = ViewGeometry::renderScale(ow, oh);
     if (s == scale && viewTarget && landscapeTarget)
         return true;
