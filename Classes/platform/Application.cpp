@@ -602,8 +602,9 @@ int Application::run(ApplicationDelegate& delegate) {
     }
     launch(delegate);
     // About 60 turns a second. With vertical sync the presentation waits;
-    // otherwise (software drawing, a hidden or minimised window) the loop
-    // sleeps out the rest of the turn, waking early for input.
+    // otherwise (software drawing, a hidden or minimised window, a driver
+    // that ignores vsync) the loop sleeps out the rest of the turn, waking
+    // early for input.
     const double period = 1.0 / 60.0;
     double next = SystemClock::shared().now();
     while (runFrames(1)) {
@@ -613,10 +614,8 @@ int Application::run(ApplicationDelegate& delegate) {
         next += period;
         if (next < now - period)
             next = now; // fell behind: do not try to catch up
-        Uint32 flags = SDL_GetWindowFlags(impl_->window);
-        bool waitsForDisplay = impl_->vsync && (flags & SDL_WINDOW_SHOWN) && !(flags & SDL_WINDOW_MINIMIZED);
-        if (!waitsForDisplay && next > now)
-            SDL_WaitEventTimeout(nullptr, static_cast<int>((next - now) * 1000.0) + 1);
+        if (next > now + 0.002)
+            SDL_WaitEventTimeout(nullptr, static_cast<int>((next - now) * 1000.0));
     }
     finish();
     return 0;
