@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <functional>
 
 #include "PlatformTestSupport.h"
+#include "platform/Graphics.h"
 #include "platform/Image.h"
+#include "platform/Key.h"
 #include "platform/ImageView.h"
 #include "platform/Label.h"
 #include "platform/View.h"
@@ -173,4 +176,72 @@ TEST(Drawing, VolumeSliderFollowsTheFingerAlongItsLength) {
     h.app.injectTouch(1, TouchPhase::Ended, {half.x, 1000});
     h.app.runFrames(1);
     OutputVolume::set(1);
+}
+
+namespace {
+
+// Draws whatever the test asks in its draw().
+class Canvas : public View {
+public:
+    using View::View;
+    std::function<void(Graphics&)> paint;
+    void draw(Graphics& g) override {
+        if (paint)
+            paint(g);
+    }
+};
+
+} // namespace
+
+TEST(Drawing, PrimitivesLandWhereAsked) {
+    HeadlessApp h;
+    ASSERT_TRUE(h.app.initialize());
+    Canvas c(Rect{0, 0, 320, 480});
+    c.paint = [](Graphics& g) {
+        g.strokeRect({10, 10, 100, 100}, Color{255, 0, 0, 255}, 4);
+        g.drawLine({200, 20}, {200, 220}, Color{0, 255, 0, 255}, 6);
+        g.fillCircle({250, 400}, 30, Color{0, 0, 255, 255});
+        g.fillRoundedRect({20, 300, 100, 100}, 20, Color{255, 255, 0, 255});
+        g.save();
+        g.translate(150, 250);
+        g.rotate(kQuarterTurn);
+        g.fillRect({0, 0, 40, 10}, Color{255, 0, 255, 255}); // turned: x 140..150, y 250..290
+        g.restore();
+    };
+    h.app.rootView().addSubview(&c);
+    h.app.runFrames(1);
+    int w = 0, ht = 0;
+    auto px = h.app.captureLandscape(&w, &ht);
+    auto at = [&](float x, float y) { return viewPixel(h, px, w, x, y); };
+    EXPECT_EQ(at(12, 50).r, 255);  // left edge of the frame
+    EXPECT_EQ(at(50, 12).r, 255);  // top edge
+    EXPECT_EQ(at(60, 60).r, 0);    // hollow inside
+    EXPECT_EQ(at(200, 120).g, 255); // on the line
+    EXPECT_EQ(at(210, 120).g, 0);   // beside it
+    EXPECT_EQ(at(250, 400).b, 255);
+    EXPECT_EQ(at(250, 425).b, 255);
+    EXPECT_EQ(at(250, 436).b, 0);
+    EXPECT_EQ(at(70, 350).g, 255);  // rounded box middle
+    EXPECT_EQ(at(21, 301).g, 0);    // its cut corner
+    EXPECT_EQ(at(145, 270).b, 255); // the turned bar (magenta)
+    EXPECT_EQ(at(145, 270).r, 255);
+    EXPECT_EQ(at(160, 255).b, 0);   // where the unturned bar would have been
+}
+
+TEST(Drawing, FullscreenTogglesOnF11) {
+    HeadlessApp h;
+    ASSERT_TRUE(h.app.initialize());
+    bool before = h.app.isFullscreen();
+    h.app.injectKey(KeyEvent{Key::F11, "F11"}, true);
+    h.app.runFrames(1);
+    EXPECT_NE(h.app.isFullscreen(), before);
+    KeyEvent altEnter{Key::Return, "Return"};
+    altEnter.alt = true;
+    h.app.injectKey(altEnter, true);
+    h.app.runFrames(1);
+    EXPECT_EQ(h.app.isFullscreen(), before);
+    // The picture keeps its size through the changes.
+    int w = 0, ht = 0;
+    h.app.captureLandscape(&w, &ht);
+    EXPECT_EQ(w * 2, ht * 3);
 }
