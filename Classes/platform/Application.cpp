@@ -536,6 +536,11 @@ void Application::Impl::handleKey(const SDL_KeyboardEvent& k, bool down) {
                 field->returnPressed();
             break;
         case Key::Escape: field->resignFirstResponder(); break;
+        case Key::Delete: field->deleteForward(); break;
+        case Key::Left: field->moveCaret(-1); break;
+        case Key::Right: field->moveCaret(1); break;
+        case Key::Home: field->moveCaretToStart(); break;
+        case Key::End: field->moveCaretToEnd(); break;
         default: break;
         }
         return;

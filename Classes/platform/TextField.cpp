@@ -44,6 +44,7 @@ void TextField::setText(const std::string& utf8) {
     // Never keep a partial character at the limit.
     while (text_.size() > maxLength_)
         text_ = TextLineBreaker::dropLastCharacter(text_);
+    caret_ = text_.size();
 }
 
 bool TextField::becomeFirstResponder() {
@@ -54,6 +55,7 @@ bool TextField::becomeFirstResponder() {
     if (editing() && !editing()->resignFirstResponder())
         return false;
     editing() = this;
+    caret_ = text_.size();
     if (hook())
         hook()(this, true);
     if (delegate_)
@@ -91,16 +93,48 @@ void TextField::insertText(const std::string& utf8) {
     std::size_t i = 0;
     while (i < add.size()) {
         std::size_t n = TextLineBreaker::utf8Length(add, i);
-        if (text_.size() + n > maxLength_)
+        if (text_.size() + i + n > maxLength_)
             break;
-        text_.append(add, i, n);
         i += n;
     }
+    caret_ = std::min(caret_, text_.size());
+    text_.insert(caret_, add, 0, i);
+    caret_ += i;
 }
 
+namespace {
+
+// The start of the character before byte offset i.
+std::size_t previousBoundary(const std::string& s, std::size_t i) {
+    if (i == 0)
+        return 0;
+    std::string head = TextLineBreaker::dropLastCharacter(s.substr(0, i));
+    return head.size();
+}
+
+} // namespace
+
 void TextField::deleteBackward() {
-    if (isEditing())
-        text_ = TextLineBreaker::dropLastCharacter(text_);
+    if (!isEditing() || caret_ == 0)
+        return;
+    caret_ = std::min(caret_, text_.size());
+    std::size_t start = previousBoundary(text_, caret_);
+    text_.erase(start, caret_ - start);
+    caret_ = start;
+}
+
+void TextField::deleteForward() {
+    if (!isEditing() || caret_ >= text_.size())
+        return;
+    text_.erase(caret_, TextLineBreaker::utf8Length(text_, caret_));
+}
+
+void TextField::moveCaret(int characters) {
+    caret_ = std::min(caret_, text_.size());
+    for (; characters > 0 && caret_ < text_.size(); --characters)
+        caret_ += TextLineBreaker::utf8Length(text_, caret_);
+    for (; characters < 0 && caret_ > 0; ++characters)
+        caret_ = previousBoundary(text_, caret_);
 }
 
 void TextField::returnPressed() {
@@ -112,7 +146,10 @@ void TextField::returnPressed() {
         resignFirstResponder();
 }
 
-void TextField::clear() { text_.clear(); }
+void TextField::clear() {
+    text_.clear();
+    caret_ = 0;
+}
 
 Rect TextField::clearButtonRect() const {
     Rect b = bounds();
@@ -156,14 +193,17 @@ void TextField::draw(Graphics& g) {
         x = textRect.x + (textRect.width - size.width) / 2;
     else if (alignment_ == TextAlignment::Right)
         x = textRect.maxX() - size.width;
-    // While typing, the end of a long text stays in sight.
-    if (isEditing() && !showPlaceholder && size.width > textRect.width - 2)
-        x = textRect.maxX() - 2 - size.width;
+    // While typing, the caret stays in sight: a long text scrolls.
+    float caretOffset = showPlaceholder ? 0 : Graphics::measureText(text_.substr(0, std::min(caret_, text_.size())), font_).width;
+    if (isEditing() && !showPlaceholder && size.width > textRect.width - 2) {
+        x = std::min(textRect.x, textRect.maxX() - 2 - caretOffset);
+        x = std::max(x, textRect.maxX() - 2 - size.width);
+    }
     float y = (b.height - lh) / 2;
     if (!shown.empty())
         g.drawText(shown, font_, showPlaceholder ? Color{178, 178, 178, 255} : textColor_, {x, y});
     if (isEditing()) {
-        float cx = showPlaceholder ? textRect.x : x + size.width + 1;
+        float cx = showPlaceholder ? textRect.x : x + caretOffset;
         if (alignment_ == TextAlignment::Center && showPlaceholder)
             cx = textRect.x + textRect.width / 2;
         g.fillRect({cx, y + 2, 2, lh - 4}, Color{40, 90, 220, 255});

@@ -23,7 +23,8 @@ public:
 };
 
 // A one-line text entry box. Touching it starts editing: the keyboard's text
-// goes into it (typed UTF-8 appended, Backspace removes the last character,
+// goes into it at the caret (typed UTF-8 inserted, Backspace and Delete remove
+// the character before or after the caret, Left/Right/Home/End move it,
 // Return calls textFieldShouldReturn, Escape ends editing) and the platform's
 // text input runs only while one field is editing. While editing and not
 // empty it shows a clear button at its right end that empties it.
@@ -69,6 +70,13 @@ public:
     // Keyboard input while editing (the application calls these; tests may).
     void insertText(const std::string& utf8);
     void deleteBackward();
+    void deleteForward();
+    // Moves the caret by whole characters (negative: toward the start).
+    void moveCaret(int characters);
+    void moveCaretToStart() { caret_ = 0; }
+    void moveCaretToEnd() { caret_ = text_.size(); }
+    // The caret as a byte offset into text(), always between characters.
+    std::size_t caret() const { return caret_; }
     void returnPressed();
     void clear();
 
@@ -89,6 +97,7 @@ public:
 
 private:
     std::string text_;
+    std::size_t caret_ = 0;
     std::string placeholder_;
     Font font_;
     Color textColor_ = Color::black();

@@ -168,3 +168,42 @@ TEST(TextField, OnlyOneFieldEditsAndHiddenOnesCannot) {
     }
     EXPECT_EQ(TextField::editingField(), nullptr); // a destroyed field lets go
 }
+
+TEST(TextField, CaretMovesAndEditsInTheMiddle) {
+    HeadlessApp h;
+    ASSERT_TRUE(h.app.initialize());
+    TextField field(Rect{0, 0, 200, 30});
+    h.app.rootView().addSubview(&field);
+    field.setText("Riff€");
+    ASSERT_TRUE(field.becomeFirstResponder());
+    EXPECT_EQ(field.caret(), field.text().size());
+    auto press = [&](Key k) {
+        h.app.injectKey(KeyEvent{k, ""}, true);
+        h.app.injectKey(KeyEvent{k, ""}, false);
+    };
+    press(Key::Left); // before "€" (three bytes)
+    h.app.runFrames(1);
+    EXPECT_EQ(field.caret(), 4u);
+    h.app.injectText("s ");
+    h.app.runFrames(1);
+    EXPECT_EQ(field.text(), "Riffs €");
+    press(Key::Home);
+    press(Key::Delete);
+    h.app.runFrames(1);
+    EXPECT_EQ(field.text(), "iffs €");
+    EXPECT_EQ(field.caret(), 0u);
+    press(Key::Backspace); // nothing before the caret
+    press(Key::End);
+    press(Key::Backspace);
+    h.app.runFrames(1);
+    EXPECT_EQ(field.text(), "iffs ");
+    field.moveCaret(-100);
+    EXPECT_EQ(field.caret(), 0u);
+    field.moveCaret(100);
+    EXPECT_EQ(field.caret(), field.text().size());
+    // Inserting respects the byte limit across several characters.
+    field.setMaxLength(8);
+    field.insertText("abcdef");
+    EXPECT_EQ(field.text(), "iffs abc");
+    field.resignFirstResponder();
+}
