@@ -170,24 +170,27 @@ __attribute__((target("avx2"))) void interpolateAvx2(const float* P, int count, 
     int t = 0;
     const __m256d one = _mm256_set1_pd(1.0);
     for (; t + 8 <= count; t += 8) {
+        const __m256 pf = _mm256_loadu_ps(P + t);
+        const __m256i iv = _mm256_cvttps_epi32(pf);
+        // pos - trunc(pos) is exact in single precision (both lie within a
+        // factor of two of each other, or the whole part is 0).
+        const __m256 phiF = _mm256_sub_ps(pf, _mm256_cvtepi32_ps(iv));
+        alignas(32) int32_t idx[8];
+        _mm256_store_si256(reinterpret_cast<__m256i*>(idx), iv);
+        // Plain loads beat a gather on the processors we run on.
+        int32_t w[8];
+        for (int k = 0; k < 8; ++k)
+            std::memcpy(&w[k], data + idx[k], 4);
+        const __m256i pair = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(w));
+        const __m256i d0 = _mm256_srai_epi32(_mm256_slli_epi32(pair, 16), 16);
+        const __m256i d1 = _mm256_srai_epi32(pair, 16);
         __m128i half[2];
         for (int h = 0; h < 2; ++h) {
-            const __m128 pf = _mm_loadu_ps(P + t + 4 * h);
-            const __m128i i = _mm_cvttps_epi32(pf);
-            const __m256d phi = _mm256_sub_pd(_mm256_cvtps_pd(pf), _mm256_cvtepi32_pd(i));
-            // Four plain loads beat a gather on the processors we run on.
-            const int i0 = _mm_cvtsi128_si32(i), i1 = _mm_extract_epi32(i, 1), i2 = _mm_extract_epi32(i, 2),
-                      i3 = _mm_extract_epi32(i, 3);
-            int32_t w0, w1, w2, w3;
-            std::memcpy(&w0, data + i0, 4);
-            std::memcpy(&w1, data + i1, 4);
-            std::memcpy(&w2, data + i2, 4);
-            std::memcpy(&w3, data + i3, 4);
-            const __m128i pair = _mm_setr_epi32(w0, w1, w2, w3);
-            const __m128i d0 = _mm_srai_epi32(_mm_slli_epi32(pair, 16), 16);
-            const __m128i d1 = _mm_srai_epi32(pair, 16);
-            const __m256d a = _mm256_mul_pd(phi, _mm256_cvtepi32_pd(d1));
-            const __m256d b = _mm256_mul_pd(_mm256_sub_pd(one, phi), _mm256_cvtepi32_pd(d0));
+            const __m256d phi = _mm256_cvtps_pd(h == 0 ? _mm256_castps256_ps128(phiF) : _mm256_extractf128_ps(phiF, 1));
+            const __m128i a0 = h == 0 ? _mm256_castsi256_si128(d0) : _mm256_extracti128_si256(d0, 1);
+            const __m128i a1 = h == 0 ? _mm256_castsi256_si128(d1) : _mm256_extracti128_si256(d1, 1);
+            const __m256d a = _mm256_mul_pd(phi, _mm256_cvtepi32_pd(a1));
+            const __m256d b = _mm256_mul_pd(_mm256_sub_pd(one, phi), _mm256_cvtepi32_pd(a0));
             half[h] = _mm256_cvttpd_epi32(_mm256_add_pd(a, b));
         }
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + t), _mm_packs_epi32(half[0], half[1]));
