@@ -93,6 +93,7 @@ protected:
     virtual void redrawOnNumFretsChange();
     virtual void redrawOnFretboardScrolling();
     virtual void redrawOnFretPresses() = 0;
+    void liftAllFingerPresses() override;
     void redrawStringsForBending();
 
     // Adds the views every fretboard has; each screen stacks them in its

@@ -118,19 +118,6 @@ void HammerOnGuitarView::liftString(int string, int row) {
     }
 }
 
-void HammerOnGuitarView::liftAllFingerPresses() {
-    for (int s = 0; s < kNumStrings; ++s) {
-        if (playlistNoForString_[s] != -1 && soundEngine_)
-            soundEngine_->stopAndRecordSample(playlistNoForString_[s]);
-        playlistNoForString_[s] = -1;
-        fret_[s] = -1;
-        // Every row, also those beyond the visible count: the lifts of these
-        // fingers will not be seen while the menu shows.
-        stringPressedAtFret_[s].fill(false);
-    }
-    redrawOnFretPresses();
-}
-
 void HammerOnGuitarView::redrawOnFretPresses() {
     if (soundEngine_ && soundEngine_->pitchBendOn(currentGuitar()))
         redrawStringsForBending();

@@ -20,7 +20,6 @@ public:
 
     void pressString(int string, int row);
     void liftString(int string, int row);
-    void liftAllFingerPresses() override;
 
     const ImageView& nut() const { return nut_; }
 

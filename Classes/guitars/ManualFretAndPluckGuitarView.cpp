@@ -236,17 +236,6 @@ void ManualFretAndPluckGuitarView::dampenStrings() {
     }
 }
 
-void ManualFretAndPluckGuitarView::liftAllFingerPresses() {
-    for (int s = 0; s < kNumStrings; ++s) {
-        if (playlistNoForString_[s] != -1 && soundEngine_)
-            soundEngine_->stopAndRecordSample(playlistNoForString_[s]);
-        playlistNoForString_[s] = -1;
-        fret_[s] = -1;
-        stringPressedAtFret_[s].fill(false);
-    }
-    redrawOnFretPresses();
-}
-
 void ManualFretAndPluckGuitarView::redrawOnFretPresses() {
     if (soundEngine_ && soundEngine_->pitchBendOn(currentGuitar()))
         redrawStringsForBending();

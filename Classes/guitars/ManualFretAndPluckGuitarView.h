@@ -27,7 +27,6 @@ public:
     void pressString(int string);
     void liftString(int string);
     void dampenStrings();
-    void liftAllFingerPresses() override;
 
     int fretBeingPlayed(int string) const { return fretBeingPlayed_[string]; }
     const Label& stringFrettedNumber(int string) const { return stringFrettedNumbers_[string]; }

@@ -185,6 +185,12 @@ void Recorder::record() {
     playbackStartTimeStamp_ = now;
     recording_ = true;
     playing_ = true;
+    rewindPlaybackLocked();
+}
+
+void Recorder::rewindPlaybackLocked() {
+    // Back to the start of every list. A guitar whose song has recorded
+    // whammy or wah movements follows them; live movements wait until then.
     currentNoteNo_ = 0;
     currentPitchBendNo_ = 0;
     for (int g = 0; g < 2; ++g) {
@@ -227,18 +233,7 @@ void Recorder::play() {
     playbackStartTimeStamp_ = clock_.now();
     recording_ = false;
     playing_ = true;
-    currentNoteNo_ = 0;
-    currentPitchBendNo_ = 0;
-    for (int g = 0; g < 2; ++g) {
-        currentWhammyBarChangeNo_[g] = 0;
-        currentWahChangeNo_[g] = 0;
-        allowingLiveWhammyChanges_[g] = whammyBarChanges_[g].empty();
-        allowingLiveWahChanges_[g] = wahChanges_[g].empty();
-    }
-    if (soundEngine_ != nullptr) {
-        soundEngine_->setWhammyForGuitar(0, 0.0f);
-        soundEngine_->setWhammyForGuitar(1, 0.0f);
-    }
+    rewindPlaybackLocked();
 }
 
 void Recorder::resetState() {

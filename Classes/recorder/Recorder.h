@@ -184,6 +184,7 @@ public:
 private:
     void playbackThread();
     void stopLocked();
+    void rewindPlaybackLocked();
     void eraseWholeSongLocked();
     void addOverdubNotesLocked();
     void sanityCheckLocked();
