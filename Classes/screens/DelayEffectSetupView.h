@@ -1,0 +1,64 @@
+#pragma once
+#include <array>
+#include <memory>
+#include <optional>
+
+#include "platform/core/Clock.h"
+#include "screens/EffectSetupView.h"
+
+class Knob;
+class Label;
+
+// The delay pedal (screen 4): foot switch, ping-pong switch and light, three
+// knobs (mix, feedback, time) with their readouts, and a tap tempo button
+// that sets the delay time to the average interval of a run of taps less than
+// a second apart.
+//
+// Threads: UI thread only.
+class DelayEffectSetupView : public EffectSetupView {
+public:
+    // The delay ring's length in values; the time knob spans all of it.
+    static constexpr int kRingLength = 88400;
+    // The time knob shows the delay time against this length.
+    static constexpr float kKnobTimeScale = 88200.0f;
+    // Taps further apart than this (seconds) start a new run.
+    static constexpr double kLongestTapInterval = 1.0;
+
+    // What a finger coming down at p means, in the order tested.
+    static Control controlForPoint(Point p);
+    // The delay time (ring values) for a run of taps: the average interval
+    // times the ring length, in float, truncated and limited to 0 ... 88400.
+    static int delayTimeForTaps(float totalTapDuration, int numberOfTaps);
+
+    // clock times the taps (tests pass their own).
+    DelayEffectSetupView(Strumwell* parent, SoundEngine* soundEngine, const Clock& clock = SystemClock::shared());
+    ~DelayEffectSetupView() override;
+
+    void redraw() override;
+    Control controlAt(Point p) const override { return controlForPoint(p); }
+
+    // A tap on the tap button at time now (seconds on the clock).
+    void tap(double now);
+
+    // For tests and the screen's owner.
+    Knob& knob(int index) const { return *knob_[static_cast<std::size_t>(index)]; }
+    Label& label(int index) const { return *label_[static_cast<std::size_t>(index)]; }
+    ImageView* option1Light() const { return option1Light_.get(); }
+    std::optional<double> tapTime() const { return tapTime_; }
+    float totalTapDuration() const { return totalTapDuration_; }
+    int numberOfTaps() const { return numberOfTaps_; }
+
+protected:
+    void act(Control control) override;
+    void turnKnob(int index, Point p, Point oldPoint) override;
+    int knobCount() const override { return 3; }
+
+private:
+    const Clock& clock_;
+    std::array<std::unique_ptr<Knob>, 3> knob_;
+    std::array<std::unique_ptr<Label>, 3> label_;
+    std::unique_ptr<ImageView> option1Light_;
+    std::optional<double> tapTime_;
+    float totalTapDuration_ = 0;
+    int numberOfTaps_ = 0;
+};

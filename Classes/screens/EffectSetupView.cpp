@@ -1,0 +1,171 @@
+#include "screens/EffectSetupView.h"
+
+#include "app/Strumwell.h"
+#include "audio/SoundEngine.h"
+
+EffectSetupView::Control EffectSetupView::cornerControl(Point p) {
+    if (p.x > 276 && p.y < 41) {
+        return Control::Back;
+    }
+    if (p.x > 276 && p.y > 438) {
+        return Control::Help;
+    }
+    return Control::None;
+}
+
+bool EffectSetupView::inTestButton(Point p) {
+    return p.x < 64 && p.y > 425;
+}
+
+EffectSetupView::EffectSetupView(Strumwell* parent, SoundEngine* soundEngine, const std::string& backgroundImage,
+                                 Point powerLightCenter)
+    : ImageView(backgroundImage), parent_(parent), soundEngine_(soundEngine),
+      powerOnLight_(std::make_unique<ImageView>("EffectPowerLightOn.png")) {
+    // The picture may be missing from the bundle: the screen still covers the
+    // whole view and takes its touches.
+    setFrame(parent_ ? parent_->frame() : Rect{0, 0, 320, 480});
+    setUserInteractionEnabled(true);
+    setMultipleTouchEnabled(true);
+    powerOnLight_->setCenter(powerLightCenter);
+    powerOnLight_->setAlpha(0);
+    addSubview(powerOnLight_.get());
+}
+
+// The engine may already be gone: a test note left sounding plays to its end.
+EffectSetupView::~EffectSetupView() = default;
+
+void EffectSetupView::setCurrentGuitar(int guitar) {
+    if (guitar == 0 || guitar == 1) {
+        currentGuitar_ = guitar;
+    }
+    redraw();
+}
+
+void EffectSetupView::touchesBegan(const TouchSet& touches) {
+    processTouches(touches);
+}
+void EffectSetupView::touchesMoved(const TouchSet& touches) {
+    processTouches(touches);
+}
+void EffectSetupView::touchesEnded(const TouchSet& touches) {
+    processTouches(touches);
+}
+void EffectSetupView::touchesCancelled(const TouchSet& touches) {
+    processTouches(touches);
+}
+
+void EffectSetupView::processTouches(const TouchSet& touches) {
+    for (const Touch& touch : touches) {
+        switch (touch.phase) {
+        case TouchPhase::Began:
+            fingerDown(touch.location);
+            break;
+        case TouchPhase::Moved:
+            fingerMove(touch.location, touch.previousLocation);
+            break;
+        case TouchPhase::Ended:
+        case TouchPhase::Cancelled:
+            fingerUp(touch.location);
+            break;
+        case TouchPhase::Stationary:
+            break;
+        }
+    }
+}
+
+void EffectSetupView::fingerDown(Point p) {
+    const Control control = controlAt(p);
+    switch (control) {
+    case Control::None:
+        break;
+    case Control::Back:
+        goBack();
+        break;
+    case Control::Help:
+        goToScreen(Strumwell::kManual, true);
+        break;
+    case Control::TestNote:
+        startTestNote();
+        break;
+    // The arrows step between the pedals without remembering the way back, so
+    // back always returns to the effects menu.
+    case Control::ToDelay:
+        stopTestNote();
+        goToScreen(Strumwell::kDelayEffectSetup, false);
+        break;
+    case Control::ToFuzz:
+        stopTestNote();
+        goToScreen(Strumwell::kFuzzEffectSetup, false);
+        break;
+    case Control::ToWah:
+        stopTestNote();
+        goToScreen(Strumwell::kWahEffectSetup, false);
+        break;
+    case Control::Knob0:
+    case Control::Knob1:
+    case Control::Knob2: {
+        const int index = static_cast<int>(control) - static_cast<int>(Control::Knob0);
+        if (index < knobCount()) {
+            draggingKnob_ = index;
+        }
+        break;
+    }
+    case Control::FootSwitch:
+    case Control::PingPong:
+    case Control::Tap:
+        act(control);
+        break;
+    }
+}
+
+void EffectSetupView::fingerMove(Point p, Point oldPoint) {
+    if (draggingKnob_ >= 0) {
+        turnKnob(draggingKnob_, p, oldPoint);
+        return;
+    }
+    if (inTestButton(oldPoint) && !inTestButton(p)) {
+        stopTestNote();
+    }
+}
+
+void EffectSetupView::fingerUp(Point p) {
+    if (inTestButton(p)) {
+        stopTestNote();
+    }
+    draggingKnob_ = -1;
+}
+
+void EffectSetupView::turnKnob(int, Point, Point) {}
+
+void EffectSetupView::goBack() {
+    if (parent_) {
+        parent_->transitionBack(this);
+    }
+}
+
+void EffectSetupView::goToScreen(int screenNo, bool rememberBack) {
+    if (parent_) {
+        parent_->transitionToView(screenNo, this, rememberBack);
+    }
+}
+
+void EffectSetupView::startTestNote() {
+    if (!soundEngine_) {
+        return;
+    }
+    // A second finger on the button replaces the note rather than leaving the
+    // first one sounding with nothing left to stop it.
+    stopTestNote();
+    testTonePlaylistNo_ = soundEngine_->playSampleWithGuitar(currentGuitar_, kTestSampleNo);
+}
+
+void EffectSetupView::stopTestNote() {
+    if (testTonePlaylistNo_ >= 0 && soundEngine_) {
+        soundEngine_->stopSample(testTonePlaylistNo_);
+    }
+    testTonePlaylistNo_ = -1;
+}
+
+void EffectSetupView::setPowerLight(bool on) {
+    powerOnLight_->setAlpha(on ? 1.0f : 0.0f);
+}

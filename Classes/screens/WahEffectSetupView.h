@@ -1,0 +1,21 @@
+#pragma once
+#include "screens/EffectSetupView.h"
+
+// The wah pedal (screen 18): the whole treadle switches the wah on and off;
+// the wah itself follows the tilt of the phone.
+//
+// Threads: UI thread only.
+class WahEffectSetupView : public EffectSetupView {
+public:
+    // What a finger coming down at p means, in the order tested.
+    static Control controlForPoint(Point p);
+
+    WahEffectSetupView(Strumwell* parent, SoundEngine* soundEngine);
+    ~WahEffectSetupView() override;
+
+    void redraw() override;
+    Control controlAt(Point p) const override { return controlForPoint(p); }
+
+protected:
+    void act(Control control) override;
+};
