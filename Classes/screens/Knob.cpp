@@ -1,6 +1,7 @@
 #include "screens/Knob.h"
 
 #include <cmath>
+#include <limits>
 
 #include "platform/ImageView.h"
 
@@ -62,7 +63,11 @@ double Knob::angleAround(double cx, double cy, double px, double py) {
     if (dx < 0) {
         return 270.0 - std::atan(dy / dx) * kDegreesPerRadian;
     }
-    return dy < 0 ? 180.0 : 0.0;
+    if (dx == 0) {
+        return dy < 0 ? 180.0 : 0.0;
+    }
+    // A point that is not a number has no angle; the turn is then ignored.
+    return std::numeric_limits<double>::quiet_NaN();
 }
 
 float Knob::turnedValue(float value, double cx, double cy, Point from, Point to) {
