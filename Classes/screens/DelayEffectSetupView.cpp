@@ -34,10 +34,16 @@ int limitedDelayTime(float time) {
     return static_cast<int>(time);
 }
 
-std::string integerText(double v) {
+std::string integerText(int v) {
     char text[16];
-    std::snprintf(text, sizeof text, "%i", static_cast<int>(v));
+    std::snprintf(text, sizeof text, "%i", v);
     return text;
+}
+
+// A share 0 ... 1 as a percentage, truncated (in float: 0.9 reads 90).
+int percent(float share) {
+    const float v = share * 100.0f;
+    return v >= -1e9f && v <= 1e9f ? static_cast<int>(v) : 0;
 }
 
 } // namespace
@@ -121,9 +127,9 @@ void DelayEffectSetupView::redraw() {
     const int time = engine->delayTime(g);
     setPowerLight(engine->delayOn(g));
     option1Light()->setAlpha(engine->pingPong(g) ? 1.0f : 0.0f);
-    label_[0]->setText(integerText(static_cast<double>(mix) * 100.0));
-    label_[1]->setText(integerText(static_cast<double>(feedback) * 100.0));
-    label_[2]->setText(integerText(static_cast<double>(time) * 1000.0 / kRingLength));
+    label_[0]->setText(integerText(percent(mix)));
+    label_[1]->setText(integerText(percent(feedback)));
+    label_[2]->setText(integerText(static_cast<int>(static_cast<long long>(time) * 1000 / kRingLength)));
     // The knob under the finger keeps its own value: the time knob's scale
     // differs from the ring's length, and setting it back from the engine on
     // every move would make it run ahead of the finger.
