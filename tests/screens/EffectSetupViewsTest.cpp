@@ -328,7 +328,7 @@ TEST_F(Pedals, DelaySwitchesAndReadouts) {
 
     delay.fingerDown({50, 200}); // foot switch
     EXPECT_TRUE(engine.delayOn(0));
-    EXPECT_FALSE(engine.delayOn(1) == false); // guitar 2 untouched (on by default)
+    EXPECT_TRUE(engine.delayOn(1)); // guitar 2 untouched (on by default)
     EXPECT_EQ(delay.powerOnLight()->alpha(), 1.0f);
     delay.fingerDown({50, 200});
     EXPECT_FALSE(engine.delayOn(0));
