@@ -1,0 +1,126 @@
+#include "screens/MenuAppSetupView.h"
+
+#include "app/Strumwell.h"
+#include "audio/SoundEngine.h"
+#include "platform/Label.h"
+
+namespace {
+
+bool inside(Point p, float left, float right, float top, float bottom) {
+    return p.x > left && p.x < right && p.y > top && p.y < bottom;
+}
+
+// A label read by a user holding the phone sideways: `along` is its length
+// along the view's y axis, `across` its height along x.
+std::unique_ptr<Label> sidewaysLabel(Point center, float along, float across, float fontSize, TextAlignment alignment,
+                                     const std::string& text = "") {
+    auto label = std::make_unique<Label>(Rect{center.x - along / 2, center.y - across / 2, along, across});
+    label->setFont("Arial", fontSize);
+    label->setTextColor(Color::black());
+    label->setBackgroundColor(Color::clear());
+    label->setTextAlignment(alignment);
+    label->setRotation(kQuarterTurn);
+    label->setText(text);
+    return label;
+}
+
+} // namespace
+
+MenuAppSetupView::Action MenuAppSetupView::actionForPoint(Point p) {
+    const Choice corner = cornerChoice(p);
+    if (corner.kind == Choice::Back) {
+        return Action::Back;
+    }
+    if (corner.kind == Choice::Go) {
+        return Action::Help;
+    }
+    if (inside(p, 105, 146, 87, 403)) {
+        return Action::StepStringBends;
+    }
+    if (inside(p, 146, 187, 87, 403)) {
+        return Action::StepWhammyBar;
+    }
+    return Action::None;
+}
+
+MenuAppSetupView::GuitarPair MenuAppSetupView::nextSetting(GuitarPair setting) {
+    // Off -> guitar 1 only -> guitar 2 only -> both -> off.
+    if (!setting.guitar1 && !setting.guitar2) {
+        return {true, false};
+    }
+    if (setting.guitar1 && !setting.guitar2) {
+        return {false, true};
+    }
+    if (!setting.guitar1 && setting.guitar2) {
+        return {true, true};
+    }
+    return {false, false};
+}
+
+std::string MenuAppSetupView::settingText(GuitarPair setting) {
+    if (setting.guitar1 && setting.guitar2) {
+        return "Guitar 1 + 2";
+    }
+    if (setting.guitar1) {
+        return "Guitar 1";
+    }
+    if (setting.guitar2) {
+        return "Guitar 2";
+    }
+    return "Off";
+}
+
+MenuAppSetupView::MenuAppSetupView(Strumwell* parent, SoundEngine* engine)
+    : MenuScreenView(parent, "MenuApplicationBack.jpg"), soundEngine_(engine) {
+    // The title above the card's two bars; each bar carries its caption on
+    // the left and its setting on the right.
+    titleLabel_ = sidewaysLabel({232, 240}, 340, 36, 24, TextAlignment::Center, "Application Setup");
+    addSubview(titleLabel_.get());
+    whammyBarCaption_ = sidewaysLabel({166.5f, 175}, 150, 30, 17, TextAlignment::Left, "Whammy Bar");
+    addSubview(whammyBarCaption_.get());
+    whammyBarSettingLabel_ = sidewaysLabel({166.5f, 300}, 110, 30, 17, TextAlignment::Right);
+    addSubview(whammyBarSettingLabel_.get());
+    stringBendsCaption_ = sidewaysLabel({125.5f, 175}, 150, 30, 17, TextAlignment::Left, "String Bends");
+    addSubview(stringBendsCaption_.get());
+    stringBendsSettingLabel_ = sidewaysLabel({125.5f, 300}, 110, 30, 17, TextAlignment::Right);
+    addSubview(stringBendsSettingLabel_.get());
+    redraw();
+}
+
+MenuAppSetupView::~MenuAppSetupView() = default;
+
+void MenuAppSetupView::redraw() {
+    if (!soundEngine_) {
+        return;
+    }
+    stringBendsSettingLabel_->setText(settingText({soundEngine_->pitchBendOn(0), soundEngine_->pitchBendOn(1)}));
+    whammyBarSettingLabel_->setText(
+        settingText({soundEngine_->whammyBarAttached(0), soundEngine_->whammyBarAttached(1)}));
+}
+
+void MenuAppSetupView::fingerDown(Point p) {
+    switch (actionForPoint(p)) {
+    case Action::None:
+        return;
+    case Action::Back:
+    case Action::Help:
+        perform(cornerChoice(p));
+        return;
+    case Action::StepStringBends:
+        if (soundEngine_) {
+            const GuitarPair next = nextSetting({soundEngine_->pitchBendOn(0), soundEngine_->pitchBendOn(1)});
+            soundEngine_->setPitchBendOn(0, next.guitar1);
+            soundEngine_->setPitchBendOn(1, next.guitar2);
+        }
+        break;
+    case Action::StepWhammyBar:
+        if (soundEngine_) {
+            const GuitarPair next =
+                nextSetting({soundEngine_->whammyBarAttached(0), soundEngine_->whammyBarAttached(1)});
+            soundEngine_->setWhammyBarAttached(0, next.guitar1);
+            soundEngine_->setWhammyBarAttached(1, next.guitar2);
+        }
+        break;
+    }
+    redraw();
+}

@@ -1,0 +1,328 @@
+#include "screens/MenuSetupGuitarPatchView.h"
+
+#include <algorithm>
+
+#include "app/Strumwell.h"
+#include "audio/SoundEngine.h"
+#include "platform/ImageView.h"
+#include "platform/Label.h"
+#include "platform/VolumeSlider.h"
+#include "screens/Knob.h"
+
+namespace {
+
+bool inside(Point p, float left, float right, float top, float bottom) {
+    return p.x > left && p.x < right && p.y > top && p.y < bottom;
+}
+
+// A label read by a user holding the phone sideways: `along` is its length
+// along the view's y axis, `across` its height along x.
+std::unique_ptr<Label> sidewaysLabel(Point center, float along, float across, float fontSize) {
+    auto label = std::make_unique<Label>(Rect{center.x - along / 2, center.y - across / 2, along, across});
+    label->setFont("Arial", fontSize);
+    label->setTextColor(Color::black());
+    label->setBackgroundColor(Color::clear());
+    label->setTextAlignment(TextAlignment::Center);
+    label->setRotation(kQuarterTurn);
+    return label;
+}
+
+} // namespace
+
+MenuSetupGuitarPatchView::Action MenuSetupGuitarPatchView::actionForPoint(Point p) {
+    const Choice corner = cornerChoice(p);
+    if (corner.kind == Choice::Back) {
+        return Action::Back;
+    }
+    if (corner.kind == Choice::Go) {
+        return Action::Help;
+    }
+    if (inside(p, 127, 186, 189, 246)) {
+        return Action::TestNoteGuitar1;
+    }
+    if (inside(p, 29, 127, 189, 246)) {
+        return Action::TestNoteGuitar2;
+    }
+    if (inside(p, 108, 210, 0, 104)) {
+        return Action::TurnGuitar1Volume;
+    }
+    if (inside(p, 108, 210, 104, 189)) {
+        return Action::TurnGuitar1Sustain;
+    }
+    if (inside(p, 0, 108, 0, 104)) {
+        return Action::TurnGuitar2Volume;
+    }
+    if (inside(p, 0, 108, 104, 189)) {
+        return Action::TurnGuitar2Sustain;
+    }
+    if (inside(p, 127, 193, 246, 305)) {
+        return Action::PrevPatchGuitar1;
+    }
+    if (inside(p, 127, 193, 386, 454)) {
+        return Action::NextPatchGuitar1;
+    }
+    if (inside(p, 0, 89, 246, 305)) {
+        return Action::PrevPatchGuitar2;
+    }
+    if (inside(p, 0, 89, 386, 454)) {
+        return Action::NextPatchGuitar2;
+    }
+    return Action::None;
+}
+
+bool MenuSetupGuitarPatchView::insideTestButton(int guitar, Point p) {
+    return guitar == 0 ? inside(p, 127, 186, 189, 246) : inside(p, 29, 127, 189, 246);
+}
+
+MenuSetupGuitarPatchView::MenuSetupGuitarPatchView(Strumwell* parent, SoundEngine* engine, MainThreadQueue* queue)
+    : MenuScreenView(parent, "MenuSetupGuitarPatch.jpg"), soundEngine_(engine), queue_(queue) {
+    // The system volume slider, along the long edge for a user holding the
+    // phone sideways.
+    volumeControl_ = std::make_unique<VolumeSlider>(Rect{221 - 107.5f, 250 - 25, 215, 50});
+    volumeControl_->setRotation(kQuarterTurn);
+    volumeControl_->setAlpha(0.8f);
+    addSubview(volumeControl_.get());
+
+    knobs_[kGuitar1Volume] = std::make_unique<Knob>(this, 155, 63, "ShinyDialPointer.png");
+    knobs_[kGuitar1Sustain] = std::make_unique<Knob>(this, 155, 144, "ShinyDialPointer.png");
+    knobs_[kGuitar2Volume] = std::make_unique<Knob>(this, 53, 63, "ShinyDialPointer.png");
+    knobs_[kGuitar2Sustain] = std::make_unique<Knob>(this, 53, 144, "ShinyDialPointer.png");
+
+    // The patch names sit on the displays between each guitar's arrows.
+    guitar1PatchName_ = sidewaysLabel({160, 345.5f}, 70, 50, 14);
+    guitar1PatchName_->setNumberOfLines(2);
+    addSubview(guitar1PatchName_.get());
+    guitar2PatchName_ = sidewaysLabel({46, 345.5f}, 70, 70, 14);
+    guitar2PatchName_->setNumberOfLines(2);
+    addSubview(guitar2PatchName_.get());
+
+    // The cover and the box go on top of everything. The cover takes the
+    // touches meant for the controls under it (the volume slider among them)
+    // while it shows; the screen then ignores them.
+    messageBoxGreyout_ = std::make_unique<View>(Rect{0, 0, 320, 480});
+    messageBoxGreyout_->setBackgroundColor(Color::black());
+    messageBoxGreyout_->setUserInteractionEnabled(true);
+    messageBoxGreyout_->setAlpha(0);
+    addSubview(messageBoxGreyout_.get());
+
+    messageBox_ = std::make_unique<ImageView>("MessageBox.png");
+    messageBox_->setBounds({0, 0, 220, 340});
+    messageBox_->setCenter({160, 240});
+    messageBox_->setAlpha(0);
+    addSubview(messageBox_.get());
+    messageBoxLabel_ = sidewaysLabel({110, 170}, 280, 170, 20);
+    messageBoxLabel_->setNumberOfLines(0);
+    messageBoxLabel_->setText(kMessageBoxText);
+    messageBox_->addSubview(messageBoxLabel_.get());
+
+    redraw();
+}
+
+MenuSetupGuitarPatchView::~MenuSetupGuitarPatchView() {
+    if (pendingQueue_) {
+        for (MainThreadQueue::Token token : pendingTokens_) {
+            pendingQueue_->cancel(token);
+        }
+    }
+}
+
+MainThreadQueue* MenuSetupGuitarPatchView::queue() const {
+    if (queue_) {
+        return queue_;
+    }
+    return parent() ? &parent()->mainThreadQueue() : nullptr;
+}
+
+void MenuSetupGuitarPatchView::later(double delay, std::function<void()> fn) {
+    MainThreadQueue* q = queue();
+    if (!q) {
+        fn();
+        return;
+    }
+    pendingQueue_ = q;
+    auto token = std::make_shared<MainThreadQueue::Token>(0);
+    *token = q->postDelayed(delay, [this, token, fn = std::move(fn)] {
+        std::erase(pendingTokens_, *token);
+        fn();
+    });
+    pendingTokens_.push_back(*token);
+}
+
+void MenuSetupGuitarPatchView::redraw() {
+    messageBoxGreyout_->setAlpha(messageBoxShowing_ ? kGreyoutAlpha : 0.0f);
+    messageBox_->setAlpha(messageBoxShowing_ ? 1.0f : 0.0f);
+    if (!soundEngine_) {
+        return;
+    }
+    knobs_[kGuitar1Volume]->setValue(soundEngine_->guitarVolume(0));
+    knobs_[kGuitar1Sustain]->setValue(soundEngine_->guitarSustain(0));
+    knobs_[kGuitar2Volume]->setValue(soundEngine_->guitarVolume(1));
+    knobs_[kGuitar2Sustain]->setValue(soundEngine_->guitarSustain(1));
+    guitar1PatchName_->setText(soundEngine_->patchName(0));
+    guitar2PatchName_->setText(soundEngine_->patchName(1));
+}
+
+void MenuSetupGuitarPatchView::touchesBegan(const TouchSet& touches) {
+    if (!messageBoxShowing_) {
+        MenuScreenView::touchesBegan(touches);
+    }
+}
+void MenuSetupGuitarPatchView::touchesMoved(const TouchSet& touches) {
+    if (!messageBoxShowing_) {
+        MenuScreenView::touchesMoved(touches);
+    }
+}
+void MenuSetupGuitarPatchView::touchesEnded(const TouchSet& touches) {
+    if (!messageBoxShowing_) {
+        MenuScreenView::touchesEnded(touches);
+    }
+}
+void MenuSetupGuitarPatchView::touchesCancelled(const TouchSet& touches) {
+    if (!messageBoxShowing_) {
+        MenuScreenView::touchesCancelled(touches);
+    }
+}
+
+void MenuSetupGuitarPatchView::fingerDown(Point p) {
+    switch (actionForPoint(p)) {
+    case Action::None:
+        break;
+    case Action::Back:
+    case Action::Help:
+        perform(cornerChoice(p));
+        break;
+    case Action::TestNoteGuitar1:
+        if (soundEngine_) {
+            testPatch1PlaylistNo_ = soundEngine_->playSampleWithGuitar(0, kTestSampleNo);
+        }
+        break;
+    case Action::TestNoteGuitar2:
+        if (soundEngine_) {
+            testPatch2PlaylistNo_ = soundEngine_->playSampleWithGuitar(1, kTestSampleNo);
+        }
+        break;
+    case Action::TurnGuitar1Volume:
+        draggingKnob_ = kGuitar1Volume;
+        break;
+    case Action::TurnGuitar1Sustain:
+        draggingKnob_ = kGuitar1Sustain;
+        break;
+    case Action::TurnGuitar2Volume:
+        draggingKnob_ = kGuitar2Volume;
+        break;
+    case Action::TurnGuitar2Sustain:
+        draggingKnob_ = kGuitar2Sustain;
+        break;
+    case Action::PrevPatchGuitar1:
+        startPatchStep(0, false);
+        break;
+    case Action::NextPatchGuitar1:
+        startPatchStep(0, true);
+        break;
+    case Action::PrevPatchGuitar2:
+        startPatchStep(1, false);
+        break;
+    case Action::NextPatchGuitar2:
+        startPatchStep(1, true);
+        break;
+    }
+}
+
+void MenuSetupGuitarPatchView::startPatchStep(int guitar, bool forward) {
+    messageBoxShowing_ = true;
+    redraw();
+    // The short delay lets the box be drawn before the loading holds up the
+    // UI thread.
+    later(kDrawBoxDelay, [this, guitar, forward] {
+        if (forward) {
+            nextPatch(guitar);
+        } else {
+            prevPatch(guitar);
+        }
+    });
+}
+
+void MenuSetupGuitarPatchView::nextPatch(int guitar) {
+    if (!soundEngine_) {
+        // Nothing will render a buffer: take touches again at once.
+        turnTouchscreenBackOn();
+        return;
+    }
+    soundEngine_->nextPatch(this, guitar);
+}
+
+void MenuSetupGuitarPatchView::prevPatch(int guitar) {
+    if (!soundEngine_) {
+        turnTouchscreenBackOn();
+        return;
+    }
+    soundEngine_->prevPatch(this, guitar);
+}
+
+void MenuSetupGuitarPatchView::turnTouchscreenBackOn() {
+    later(kRemoveBoxDelay, [this] { stopShowingMessageBox(); });
+}
+
+void MenuSetupGuitarPatchView::stopShowingMessageBox() {
+    messageBoxShowing_ = false;
+    redraw();
+}
+
+void MenuSetupGuitarPatchView::fingerMove(Point p, Point oldPoint) {
+    if (draggingKnob_ != kNoKnob) {
+        turnKnob(p, oldPoint);
+    }
+    if (insideTestButton(0, oldPoint) && !insideTestButton(0, p)) {
+        stopTestNote(0);
+    }
+    if (insideTestButton(1, oldPoint) && !insideTestButton(1, p)) {
+        stopTestNote(1);
+    }
+}
+
+void MenuSetupGuitarPatchView::turnKnob(Point p, Point oldPoint) {
+    const float value = knobs_[static_cast<size_t>(draggingKnob_)]->turnKnobFromCoord(oldPoint, p);
+    if (!soundEngine_) {
+        return;
+    }
+    switch (draggingKnob_) {
+    case kGuitar1Volume:
+        soundEngine_->setGuitarVolume(0, value);
+        break;
+    case kGuitar1Sustain:
+        soundEngine_->setGuitarSustain(0, value);
+        redraw();
+        break;
+    case kGuitar2Volume:
+        soundEngine_->setGuitarVolume(1, value);
+        break;
+    case kGuitar2Sustain:
+        soundEngine_->setGuitarSustain(1, value);
+        break;
+    default:
+        break;
+    }
+}
+
+void MenuSetupGuitarPatchView::fingerUp(Point p) {
+    draggingKnob_ = kNoKnob;
+    if (insideTestButton(0, p)) {
+        stopTestNote(0);
+    }
+    if (insideTestButton(1, p)) {
+        stopTestNote(1);
+    }
+}
+
+void MenuSetupGuitarPatchView::stopTestNote(int guitar) {
+    int& voice = guitar == 0 ? testPatch1PlaylistNo_ : testPatch2PlaylistNo_;
+    if (voice == -1) {
+        return;
+    }
+    // The note's start went to the recorder, so its stop goes there too: a
+    // recording that caught a test note would otherwise hold it forever.
+    if (soundEngine_) {
+        soundEngine_->stopAndRecordSample(voice);
+    }
+    voice = -1;
+}

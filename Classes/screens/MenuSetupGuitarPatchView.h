@@ -1,0 +1,139 @@
+#pragma once
+#include <array>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "audio/PatchChangeListener.h"
+#include "platform/core/MainThreadQueue.h"
+#include "screens/MenuScreenView.h"
+
+class ImageView;
+class Knob;
+class Label;
+class SoundEngine;
+class VolumeSlider;
+class View;
+
+// The patch setup screen (screen 11): each guitar's volume and sustain on
+// four knobs, the patch of each guitar stepped forwards or backwards, a test
+// note of either guitar, and the system output volume slider.
+//
+// Changing a patch reads 48 sample files on the UI thread. The screen first
+// puts up a "please wait" box (drawn before the loading starts, hence the
+// short delay), then asks the engine for the new patch with itself as the
+// caller. The engine tells it turnTouchscreenBackOn() once a buffer has been
+// rendered with the new samples; a tenth of a second later the box goes and
+// the screen takes touches again. Until then every touch is ignored.
+//
+// Threads: UI thread only (the engine's message arrives through the UI
+// thread's queue).
+class MenuSetupGuitarPatchView : public MenuScreenView, public PatchChangeListener {
+public:
+    // What a finger coming down asks for, first match in this order.
+    enum class Action {
+        None,
+        Back,
+        Help,
+        TestNoteGuitar1,
+        TestNoteGuitar2,
+        TurnGuitar1Volume,
+        TurnGuitar1Sustain,
+        TurnGuitar2Volume,
+        TurnGuitar2Sustain,
+        PrevPatchGuitar1,
+        NextPatchGuitar1,
+        PrevPatchGuitar2,
+        NextPatchGuitar2,
+    };
+
+    // Knob indices, as kept in draggingKnob.
+    enum KnobIndex { kNoKnob = -1, kGuitar1Volume = 0, kGuitar1Sustain = 1, kGuitar2Volume = 2, kGuitar2Sustain = 3 };
+
+    // The open sample, relative to the guitar, that the test buttons play:
+    // the open low E string.
+    static constexpr int kTestSampleNo = 2;
+    static constexpr const char* kMessageBoxText = "Please wait.\n\nLoading new\nguitar samples...";
+    static constexpr double kDrawBoxDelay = 0.001;
+    static constexpr double kRemoveBoxDelay = 0.1;
+    static constexpr float kGreyoutAlpha = 0.7f;
+
+    // The corner buttons, then the screen's own rectangles (open, strict
+    // comparisons).
+    static Action actionForPoint(Point p);
+    // Whether p lies inside the test-note button of the guitar (0 or 1).
+    static bool insideTestButton(int guitar, Point p);
+
+    // parent may be null (tests): the view then has the default frame and the
+    // corner buttons do nothing. engine may be null too (nothing sounds or
+    // changes). queue is where the delayed steps of a patch change run; null
+    // takes the parent's, and with neither they run at once.
+    MenuSetupGuitarPatchView(Strumwell* parent, SoundEngine* engine, MainThreadQueue* queue = nullptr);
+    ~MenuSetupGuitarPatchView() override;
+
+    // Shows the box and cover as messageBoxShowing says, the knobs at the
+    // engine's volumes and sustains, and both patch names.
+    void redraw();
+
+    // Touches are ignored entirely while the box is up.
+    void touchesBegan(const TouchSet& touches) override;
+    void touchesMoved(const TouchSet& touches) override;
+    void touchesEnded(const TouchSet& touches) override;
+    void touchesCancelled(const TouchSet& touches) override;
+
+    void fingerDown(Point p) override;
+    // Turns the knob being dragged and sets its value in the engine; a finger
+    // sliding out of a test button stops its note.
+    void fingerMove(Point p, Point oldPoint) override;
+    // No knob is turned any more; a finger lifted inside a sounding test
+    // button stops its note.
+    void fingerUp(Point p) override;
+    Choice choiceAt(Point p) const override { return cornerChoice(p); }
+
+    // The engine's patch step for the guitar, with this screen as the caller.
+    void nextPatch(int guitar);
+    void prevPatch(int guitar);
+    // PatchChangeListener: the first buffer with the new patch has been
+    // rendered; the box goes a tenth of a second later.
+    void turnTouchscreenBackOn() override;
+    void stopShowingMessageBox();
+
+    bool messageBoxShowing() const { return messageBoxShowing_; }
+    int draggingKnob() const { return draggingKnob_; }
+    int testPatch1PlaylistNo() const { return testPatch1PlaylistNo_; }
+    int testPatch2PlaylistNo() const { return testPatch2PlaylistNo_; }
+    SoundEngine* soundEngine() const { return soundEngine_; }
+
+    const Knob& knob(int index) const { return *knobs_[static_cast<size_t>(index)]; }
+    const Label& guitar1PatchName() const { return *guitar1PatchName_; }
+    const Label& guitar2PatchName() const { return *guitar2PatchName_; }
+    const ImageView& messageBox() const { return *messageBox_; }
+    const Label& messageBoxLabel() const { return *messageBoxLabel_; }
+    const View& messageBoxGreyout() const { return *messageBoxGreyout_; }
+    const VolumeSlider& volumeControl() const { return *volumeControl_; }
+
+private:
+    void startPatchStep(int guitar, bool forward);
+    void turnKnob(Point p, Point oldPoint);
+    void stopTestNote(int guitar);
+    // Runs fn after the delay on the queue, or at once without one.
+    void later(double delay, std::function<void()> fn);
+    MainThreadQueue* queue() const;
+
+    SoundEngine* soundEngine_;
+    MainThreadQueue* queue_;
+    std::unique_ptr<VolumeSlider> volumeControl_;
+    std::array<std::unique_ptr<Knob>, 4> knobs_;
+    std::unique_ptr<Label> guitar1PatchName_;
+    std::unique_ptr<Label> guitar2PatchName_;
+    std::unique_ptr<View> messageBoxGreyout_;
+    std::unique_ptr<ImageView> messageBox_;
+    std::unique_ptr<Label> messageBoxLabel_;
+    int draggingKnob_ = kNoKnob;
+    int testPatch1PlaylistNo_ = -1;
+    int testPatch2PlaylistNo_ = -1;
+    bool messageBoxShowing_ = false;
+    // Delayed calls not yet run, forgotten when the screen goes.
+    MainThreadQueue* pendingQueue_ = nullptr;
+    std::vector<MainThreadQueue::Token> pendingTokens_;
+};
