@@ -450,6 +450,25 @@ TEST_F(Pedals, TapTempo) {
     EXPECT_EQ(engine.delayTime(1), static_cast<int>(1.5f / 2.0f * 88400.0f));
 }
 
+TEST_F(Pedals, TouchesTurnTheKnobThroughTheDispatcher) {
+    FuzzEffectSetupView fuzz(nullptr, &engine);
+    const float before = fuzz.knob().getValue();
+    // Down on the dial, then a move from straight right of the centre 10
+    // degrees clockwise, as the view's touch handlers deliver it.
+    const Point right{221, 239};
+    const Point lower{static_cast<float>(181 + 40 * std::cos(10 * 3.14159265 / 180)),
+                      static_cast<float>(239 + 40 * std::sin(10 * 3.14159265 / 180))};
+    fuzz.touchesBegan({touch(7, TouchPhase::Began, right, right)});
+    EXPECT_EQ(fuzz.draggingKnob(), 0);
+    fuzz.touchesMoved({touch(7, TouchPhase::Moved, lower, right)});
+    EXPECT_NEAR(fuzz.knob().getValue(), before + 10 * 1.22 / 360, 1e-4);
+    EXPECT_NEAR(engine.fuzzThreshold(0), fuzz.knob().getValue(), 1e-4);
+    fuzz.touchesEnded({touch(7, TouchPhase::Ended, lower, lower)});
+    EXPECT_EQ(fuzz.draggingKnob(), -1);
+    // Let go, the knob shows the engine's threshold.
+    EXPECT_FLOAT_EQ(fuzz.knob().getValue(), engine.fuzzThreshold(0));
+}
+
 TEST(PedalTapTempo, AverageIntervalTimesTheRing) {
     EXPECT_EQ(DelayEffectSetupView::delayTimeForTaps(0.5f, 1), 44200);
     EXPECT_EQ(DelayEffectSetupView::delayTimeForTaps(0.75f, 2), 33150);
