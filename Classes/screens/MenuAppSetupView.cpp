@@ -12,8 +12,8 @@ bool inside(Point p, float left, float right, float top, float bottom) {
 
 // A label read by a user holding the phone sideways: `along` is its length
 // along the view's y axis, `across` its height along x.
-std::unique_ptr<Label> sidewaysLabel(Point center, float along, float across, float fontSize, TextAlignment alignment,
-                                     const std::string& text = "") {
+std::unique_ptr<Label> sidewaysLabel(Point center, float along, float across, float fontSize,
+                                     TextAlignment alignment, const std::string& text = "") {
     auto label = std::make_unique<Label>(Rect{center.x - along / 2, center.y - across / 2, along, across});
     label->setFont("Arial", fontSize);
     label->setTextColor(Color::black());
@@ -93,7 +93,8 @@ void MenuAppSetupView::redraw() {
     if (!soundEngine_) {
         return;
     }
-    stringBendsSettingLabel_->setText(settingText({soundEngine_->pitchBendOn(0), soundEngine_->pitchBendOn(1)}));
+    stringBendsSettingLabel_->setText(
+        settingText({soundEngine_->pitchBendOn(0), soundEngine_->pitchBendOn(1)}));
     whammyBarSettingLabel_->setText(
         settingText({soundEngine_->whammyBarAttached(0), soundEngine_->whammyBarAttached(1)}));
 }

@@ -74,7 +74,8 @@ bool MenuSetupGuitarPatchView::insideTestButton(int guitar, Point p) {
     return guitar == 0 ? inside(p, 127, 186, 189, 246) : inside(p, 29, 127, 189, 246);
 }
 
-MenuSetupGuitarPatchView::MenuSetupGuitarPatchView(Strumwell* parent, SoundEngine* engine, MainThreadQueue* queue)
+MenuSetupGuitarPatchView::MenuSetupGuitarPatchView(Strumwell* parent, SoundEngine* engine,
+                                                   MainThreadQueue* queue)
     : MenuScreenView(parent, "MenuSetupGuitarPatch.jpg"), soundEngine_(engine), queue_(queue) {
     // The system volume slider, along the long edge for a user holding the
     // phone sideways.

@@ -48,7 +48,13 @@ public:
     };
 
     // Knob indices, as kept in draggingKnob.
-    enum KnobIndex { kNoKnob = -1, kGuitar1Volume = 0, kGuitar1Sustain = 1, kGuitar2Volume = 2, kGuitar2Sustain = 3 };
+    enum KnobIndex {
+        kNoKnob = -1,
+        kGuitar1Volume = 0,
+        kGuitar1Sustain = 1,
+        kGuitar2Volume = 2,
+        kGuitar2Sustain = 3
+    };
 
     // The open sample, relative to the guitar, that the test buttons play:
     // the open low E string.

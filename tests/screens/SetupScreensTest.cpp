@@ -84,9 +84,10 @@ void writeWav(const std::string& path, int count, int16_t value) {
 class SetupScreens : public ::testing::Test {
 protected:
     SetupScreens() {
-        folder = std::filesystem::temp_directory_path() /
-                 ("strumwell-setup-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                  "-" + std::to_string(reinterpret_cast<uintptr_t>(this)));
+        folder =
+            std::filesystem::temp_directory_path() /
+            ("strumwell-setup-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+             "-" + std::to_string(reinterpret_cast<uintptr_t>(this)));
         std::filesystem::create_directories(folder);
         writeWav((folder / "A2-3.wav").string(), 44100 * 4, 10000);
         writeWav((folder / "E2-3.wav").string(), 44100 * 4, 10000);
@@ -181,7 +182,8 @@ TEST(PatchSetupRectangles, EachControlAndItsBorders) {
     EXPECT_EQ(MenuSetupGuitarPatchView::actionForPoint({160, 420}), Action::NextPatchGuitar1);
     EXPECT_EQ(MenuSetupGuitarPatchView::actionForPoint({50, 280}), Action::PrevPatchGuitar2);
     EXPECT_EQ(MenuSetupGuitarPatchView::actionForPoint({50, 420}), Action::NextPatchGuitar2);
-    EXPECT_EQ(MenuSetupGuitarPatchView::actionForPoint({190, 280}), Action::PrevPatchGuitar1); // 186 < x < 193
+    EXPECT_EQ(MenuSetupGuitarPatchView::actionForPoint({190, 280}),
+              Action::PrevPatchGuitar1); // 186 < x < 193
     EXPECT_EQ(MenuSetupGuitarPatchView::actionForPoint({193, 280}), Action::None);
     EXPECT_EQ(MenuSetupGuitarPatchView::actionForPoint({127, 280}), Action::None);
     EXPECT_EQ(MenuSetupGuitarPatchView::actionForPoint({160, 305}), Action::None);
@@ -239,8 +241,10 @@ TEST_F(SetupScreens, AppSetupStepsBothGuitarsSwitches) {
     EXPECT_EQ(app.stringBendsSettingLabel().font().family, "Arial");
 
     // Four touches on the string-bend bar go round to where they started.
-    const std::vector<std::pair<Pair, std::string>> bends = {
-        {{true, true}, "Guitar 1 + 2"}, {{false, false}, "Off"}, {{true, false}, "Guitar 1"}, {{false, true}, "Guitar 2"}};
+    const std::vector<std::pair<Pair, std::string>> bends = {{{true, true}, "Guitar 1 + 2"},
+                                                             {{false, false}, "Off"},
+                                                             {{true, false}, "Guitar 1"},
+                                                             {{false, true}, "Guitar 2"}};
     for (const auto& [pair, text] : bends) {
         app.touchesBegan({touch(1, TouchPhase::Began, {120, 200})});
         EXPECT_EQ(engine->pitchBendOn(0), pair.guitar1);
@@ -511,4 +515,74 @@ TEST_F(SetupScreens, PatchStepSilencesAHeldTestNote) {
     advance(0);
     advance(0.2);
     EXPECT_FALSE(s.messageBoxShowing());
+}
+
+namespace {
+
+// The screens with their corner buttons recorded instead of sent to a
+// delegate.
+class RecordingPatchScreen : public MenuSetupGuitarPatchView {
+public:
+    RecordingPatchScreen(SoundEngine* engine, MainThreadQueue* queue)
+        : MenuSetupGuitarPatchView(nullptr, engine, queue) {}
+    std::vector<MenuScreenView::Choice> performed;
+
+protected:
+    void perform(const Choice& choice) override { performed.push_back(choice); }
+};
+
+class RecordingAppScreen : public MenuAppSetupView {
+public:
+    explicit RecordingAppScreen(SoundEngine* engine) : MenuAppSetupView(nullptr, engine) {}
+    std::vector<MenuScreenView::Choice> performed;
+
+protected:
+    void perform(const Choice& choice) override { performed.push_back(choice); }
+};
+
+} // namespace
+
+TEST_F(SetupScreens, CornerButtonsGoBackAndOpenTheManual) {
+    using Choice = MenuScreenView::Choice;
+    RecordingPatchScreen patch(engine.get(), &parent.queue);
+    patch.touchesBegan({touch(1, TouchPhase::Began, {300, 20})});
+    patch.touchesBegan({touch(2, TouchPhase::Began, {300, 460})});
+    // Lifting or moving over them does nothing; stationary touches are ignored.
+    patch.touchesMoved({touch(1, TouchPhase::Moved, {301, 20}, {300, 20})});
+    patch.touchesEnded({touch(1, TouchPhase::Ended, {301, 20})});
+    patch.touchesBegan({touch(3, TouchPhase::Stationary, {300, 20})});
+    ASSERT_EQ(patch.performed.size(), 2u);
+    EXPECT_EQ(patch.performed[0], Choice::back());
+    EXPECT_EQ(patch.performed[1], Choice::go(16));
+
+    // While the patch box is up, not even the corner buttons answer.
+    patch.touchesBegan({touch(4, TouchPhase::Began, {50, 420})});
+    ASSERT_TRUE(patch.messageBoxShowing());
+    patch.touchesBegan({touch(5, TouchPhase::Began, {300, 20})});
+    EXPECT_EQ(patch.performed.size(), 2u);
+    advance(0.002);
+    renderBuffer();
+    advance(0);
+    advance(0.2);
+    EXPECT_FALSE(patch.messageBoxShowing());
+    patch.touchesBegan({touch(6, TouchPhase::Began, {300, 20})});
+    EXPECT_EQ(patch.performed.size(), 3u);
+
+    RecordingAppScreen app(engine.get());
+    app.touchesBegan({touch(1, TouchPhase::Began, {300, 20}), touch(2, TouchPhase::Began, {300, 460})});
+    ASSERT_EQ(app.performed.size(), 2u);
+    EXPECT_EQ(app.performed[0], Choice::back());
+    EXPECT_EQ(app.performed[1], Choice::go(16));
+    // A corner touch leaves the settings alone.
+    EXPECT_EQ(app.stringBendsSettingLabel().text(), "Guitar 2");
+}
+
+TEST_F(SetupScreens, SustainKnobOfGuitar1RedrawsTheScreen) {
+    MenuSetupGuitarPatchView& s = patchScreen();
+    // Changes made behind the screen's back show when guitar 1's sustain knob
+    // turns (and on every arrival).
+    engine->setGuitarVolume(1, 0.1f);
+    drag({155, 144}, M_PI / 2, M_PI / 2 + M_PI / 18); // 10 degrees clockwise
+    EXPECT_NEAR(engine->guitarSustain(0), 0.95f + 10 * 1.22f / 360, 1e-4);
+    EXPECT_FLOAT_EQ(s.knob(2).getValue(), 0.1f);
 }
