@@ -17,6 +17,9 @@
 #include "guitars/ManualFretAndPluckGuitarView.h"
 #include "guitars/ScaleGuitarView.h"
 #include "screens/ChooseGuitarView.h"
+#include "screens/DelayEffectSetupView.h"
+#include "screens/FuzzEffectSetupView.h"
+#include "screens/WahEffectSetupView.h"
 #include "screens/ManualView.h"
 #include "screens/MenuEffectsSetupView.h"
 #include "screens/MenuMainView.h"
@@ -299,6 +302,15 @@ View* Strumwell::convertScreenNumberToViewId(int screenNo, int previousScreen) {
         case kScaleGuitar:
             slot = std::make_unique<ScaleGuitarView>(this, soundEngine_.get());
             break;
+        case kDelayEffectSetup:
+            slot = std::make_unique<DelayEffectSetupView>(this, soundEngine_.get());
+            break;
+        case kFuzzEffectSetup:
+            slot = std::make_unique<FuzzEffectSetupView>(this, soundEngine_.get());
+            break;
+        case kWahEffectSetup:
+            slot = std::make_unique<WahEffectSetupView>(this, soundEngine_.get());
+            break;
         default:
             // Screen 3 names no screen; the others are not part of this build yet.
             return nullptr;
@@ -317,6 +329,15 @@ View* Strumwell::convertScreenNumberToViewId(int screenNo, int previousScreen) {
         break;
     case kScaleGuitar:
         static_cast<ScaleGuitarView*>(slot.get())->redraw();
+        break;
+    case kDelayEffectSetup:
+        static_cast<DelayEffectSetupView*>(slot.get())->setCurrentGuitar(currentGuitar());
+        break;
+    case kFuzzEffectSetup:
+        static_cast<FuzzEffectSetupView*>(slot.get())->setCurrentGuitar(currentGuitar());
+        break;
+    case kWahEffectSetup:
+        static_cast<WahEffectSetupView*>(slot.get())->setCurrentGuitar(currentGuitar());
         break;
     default:
         break;

@@ -12,6 +12,7 @@
 #include "platform/Application.h"
 #include "platform/View.h"
 #include "platform/core/Clock.h"
+#include "screens/EffectSetupView.h"
 #include "screens/ManualView.h"
 
 namespace fs = std::filesystem;
@@ -317,4 +318,26 @@ TEST(Headless, TheMainMenuIsDrawn) {
             ++differing;
     EXPECT_GT(differing, px.size() / 40);
 #endif
+}
+
+TEST(Navigation, ThePedalsTakeTheGuitarChosenOnTheEffectsMenu) {
+    TempFolders f;
+    ManualClock clock;
+    AppRun run(f, clock);
+    Strumwell& s = run.shell();
+    s.transitionToView(Strumwell::kEffectsSetupMenu, run.shownScreen(), true);
+    run.settle(0.3);
+    for (int screen : {Strumwell::kDelayEffectSetup, Strumwell::kFuzzEffectSetup, Strumwell::kWahEffectSetup}) {
+        s.setCurrentGuitar(1);
+        s.transitionToView(screen, run.shownScreen(), true);
+        EXPECT_EQ(run.shownScreenNo(), screen);
+        auto* pedal = dynamic_cast<EffectSetupView*>(run.shownScreen());
+        ASSERT_NE(pedal, nullptr);
+        EXPECT_EQ(pedal->currentGuitar(), 1) << screen;
+        run.settle(0.3);
+        s.transitionBack(run.shownScreen());
+        EXPECT_EQ(run.shownScreenNo(), Strumwell::kEffectsSetupMenu);
+        run.settle(0.3);
+    }
+    EXPECT_EQ(s.noBackScreens(), 1);
 }
