@@ -144,8 +144,6 @@ RecorderView::RecorderView(Strumwell* parent, SoundEngine* engine, FileManager* 
       recorder_(recorder),
       library_(documentsFolderOf(parent, fileManager), bundleFolder) {
     (void)soundEngine_; // the file manager reloads the guitars' samples through it
-    if (parent_)
-        queue_ = &parent_->mainThreadQueue();
     setFrame(parent_ ? parent_->frame() : Rect{0, 0, 320, 480});
     setUserInteractionEnabled(true);
     setMultipleTouchEnabled(true);
@@ -157,10 +155,8 @@ RecorderView::RecorderView(Strumwell* parent, SoundEngine* engine, FileManager* 
 }
 
 RecorderView::~RecorderView() {
-    if (queue_) {
-        for (std::uint64_t token : pendingCalls_)
-            queue_->cancel(token);
-    }
+    // Delayed steps still queued find the screen gone and do nothing.
+    alive_.reset();
     if (saveTextField_ && saveTextField_->isEditing()) {
         saveTextField_->setDelegate(nullptr);
         saveTextField_->resignFirstResponder();
@@ -640,11 +636,16 @@ void RecorderView::openHelp() {
 }
 
 void RecorderView::after(double seconds, std::function<void()> fn) {
-    if (!queue_) {
+    MainThreadQueue* queue = queue_ ? queue_ : (parent_ ? &parent_->mainThreadQueue() : nullptr);
+    if (!queue) {
         fn();
         return;
     }
-    pendingCalls_.push_back(queue_->postDelayed(seconds, std::move(fn)));
+    std::weak_ptr<bool> alive = alive_;
+    queue->postDelayed(seconds, [alive, fn = std::move(fn)] {
+        if (!alive.expired())
+            fn();
+    });
 }
 
 void RecorderView::stopRecorder() {

@@ -149,7 +149,8 @@ public:
     void textFieldDidEndEditing(TextField& field) override;
 
     // The queue that runs the delayed steps of a load (the application's by
-    // default; tests give one on a manual clock). Null: they run at once.
+    // default; tests give one on a manual clock). Without either they run at
+    // once.
     void setCallQueue(MainThreadQueue* queue) { queue_ = queue; }
 
     // State, for the drawing and the tests.
@@ -200,7 +201,7 @@ private:
     Recorder* recorder_;
     SongLibrary library_;
     MainThreadQueue* queue_ = nullptr;
-    std::vector<std::uint64_t> pendingCalls_;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 
     int32_t displayListStartIndex_ = 0;
     int32_t currentlySelected_ = -1;

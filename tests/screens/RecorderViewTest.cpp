@@ -412,6 +412,38 @@ TEST_F(RecorderScreen, RowsWithoutNamesCannotBeSelected) {
     EXPECT_EQ(screen().loadLabel(2).text(), "");
 }
 
+// A screen that records its corner buttons instead of asking a delegate.
+class CornerRecordingView : public RecorderView {
+public:
+    using RecorderView::RecorderView;
+    int backs = 0;
+    int helps = 0;
+
+protected:
+    void goBack() override { ++backs; }
+    void openHelp() override { ++helps; }
+};
+
+TEST_F(RecorderScreen, CornerButtonsOutsideAMessageBoxOnly) {
+    CornerRecordingView s(nullptr, &engine, &files, &recorder, folders.bundle());
+    s.fingerDown({300, 30});
+    s.fingerDown({300, 450});
+    EXPECT_EQ(s.backs, 1);
+    EXPECT_EQ(s.helps, 1);
+    s.fingerDown(kEraseSongButton);
+    ASSERT_TRUE(s.showingMessageBox());
+    s.fingerDown({300, 30});
+    s.fingerDown({300, 450});
+    EXPECT_EQ(s.backs, 1);
+    EXPECT_EQ(s.helps, 1);
+    // Moves and lifts do nothing.
+    Touch t;
+    t.phase = TouchPhase::Ended;
+    t.location = kOK;
+    s.processTouches({t});
+    EXPECT_TRUE(s.showingMessageBox());
+}
+
 // ------------------------------------------------------------------ save ----
 
 TEST_F(RecorderScreen, TypedNameIsMadeSafeAndSaved) {
@@ -517,6 +549,15 @@ TEST_F(RecorderScreen, SaveIntoAMissingFolderIsReported) {
     EXPECT_EQ(s.currentlySelected(), -1);
 }
 
+TEST_F(RecorderScreen, VeryLongNamesStillSave) {
+    openLoadSave();
+    saveAs(std::string(400, 'n'));
+    EXPECT_LE(screen().saveTextField().text().size(), 200u);
+    EXPECT_EQ(boxText(), "Song saved.");
+    ASSERT_EQ(screen().songNames().size(), 1u);
+    EXPECT_EQ(screen().songNames()[0], screen().saveTextField().text());
+}
+
 TEST_F(RecorderScreen, FieldEditingMakesTheNameSafe) {
     TextField& field = screen().saveTextField();
     field.setText("a.b\\c/d");
@@ -605,6 +646,22 @@ TEST_F(RecorderScreen, TouchesAreIgnoredDuringTheLoadNotice) {
     t.location = kOK;
     screen().processTouches({t});
     EXPECT_FALSE(screen().showingMessageBox());
+}
+
+TEST_F(RecorderScreen, QueuedLoadStepsOutlivingTheScreenDoNothing) {
+    recordNotes(1);
+    ASSERT_TRUE(files.saveState("song.SAV"));
+    recorder.eraseWholeSong();
+    MainThreadQueue queue(clock);
+    screen().setCallQueue(&queue);
+    openLoadSave();
+    tap(kLoadButton);
+    tap(kOK);
+    ASSERT_TRUE(screen().showingPleaseWaitMessage());
+    view.reset();
+    clock.advance(1.0);
+    EXPECT_EQ(queue.runPending(), 1);
+    EXPECT_EQ(recorder.getNumNotes(), 0);
 }
 
 TEST_F(RecorderScreen, DamagedSongFileIsReportedNotLoaded) {
