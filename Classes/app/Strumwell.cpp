@@ -21,6 +21,8 @@
 #include "screens/FuzzEffectSetupView.h"
 #include "screens/WahEffectSetupView.h"
 #include "screens/ManualView.h"
+#include "screens/MenuAppSetupView.h"
+#include "screens/MenuSetupGuitarPatchView.h"
 #include "screens/MenuEffectsSetupView.h"
 #include "screens/MenuMainView.h"
 #include "screens/MenuSetupView.h"
@@ -311,6 +313,12 @@ View* Strumwell::convertScreenNumberToViewId(int screenNo, int previousScreen) {
         case kWahEffectSetup:
             slot = std::make_unique<WahEffectSetupView>(this, soundEngine_.get());
             break;
+        case kGuitarPatchMenu:
+            slot = std::make_unique<MenuSetupGuitarPatchView>(this, soundEngine_.get());
+            break;
+        case kAppSetup:
+            slot = std::make_unique<MenuAppSetupView>(this, soundEngine_.get());
+            break;
         default:
             // Screen 3 names no screen; the others are not part of this build yet.
             return nullptr;
@@ -338,6 +346,12 @@ View* Strumwell::convertScreenNumberToViewId(int screenNo, int previousScreen) {
         break;
     case kWahEffectSetup:
         static_cast<WahEffectSetupView*>(slot.get())->setCurrentGuitar(currentGuitar());
+        break;
+    case kGuitarPatchMenu:
+        static_cast<MenuSetupGuitarPatchView*>(slot.get())->redraw();
+        break;
+    case kAppSetup:
+        static_cast<MenuAppSetupView*>(slot.get())->redraw();
         break;
     default:
         break;

@@ -341,3 +341,20 @@ TEST(Navigation, ThePedalsTakeTheGuitarChosenOnTheEffectsMenu) {
     }
     EXPECT_EQ(s.noBackScreens(), 1);
 }
+
+TEST(Navigation, PatchAndApplicationSetupAreReachedFromTheSetupMenu) {
+    TempFolders f;
+    ManualClock clock;
+    AppRun run(f, clock);
+    Strumwell& s = run.shell();
+    s.transitionToView(Strumwell::kSetupMenu, run.shownScreen(), true);
+    run.settle(0.3);
+    for (int screen : {Strumwell::kGuitarPatchMenu, Strumwell::kAppSetup}) {
+        s.transitionToView(screen, run.shownScreen(), true);
+        EXPECT_EQ(run.shownScreenNo(), screen);
+        run.settle(0.3);
+        s.transitionBack(run.shownScreen());
+        EXPECT_EQ(run.shownScreenNo(), Strumwell::kSetupMenu);
+        run.settle(0.3);
+    }
+}
