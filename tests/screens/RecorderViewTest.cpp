@@ -13,7 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "app/Strumwell.h"
 #include "audio/SoundEngine.h"
+#include "platform/AlertView.h"
+#include "platform/Application.h"
 #include "platform/Label.h"
 #include "platform/core/Clock.h"
 #include "platform/core/MainThreadQueue.h"
@@ -839,6 +842,106 @@ TEST_F(RecorderScreen, EditStopsARecordingPassFirst) {
     // The pass in progress was merged and then erased as the last track.
     EXPECT_EQ(recorder.getNumNotes(), 2);
     EXPECT_TRUE(recorder.currentOverdubNotesToAdd().empty());
+}
+
+// ------------------------------------------- inside a running application ----
+
+// The screen made by hand inside a headless run of the application (as the
+// delegate makes it), shown on top of everything, touched through the
+// platform's input.
+class RecorderInApplication : public ::testing::Test {
+protected:
+    void SetUp() override {
+        writeText(folders.bundle() + "/Demo Song.SAV", "demo");
+        ApplicationOptions o;
+        o.headless = true;
+        o.clock = &clock;
+        o.paced = false;
+        o.handleSignals = false;
+        o.bundleFolder = folders.bundle();
+        app = std::make_unique<Application>(o);
+        std::string error;
+        ASSERT_TRUE(app->initialize(&error)) << error;
+        Strumwell::Options options;
+        options.documentsFolder = folders.docs();
+        options.cachesFolder = folders.docs() + "/caches";
+        options.bundleFolder = folders.bundle();
+        shell = std::make_unique<Strumwell>(options);
+        app->launch(*shell);
+        app->runFrames(1);
+        if (AlertView* alert = app->currentAlert())
+            alert->pressButton();
+        app->runFrames(1);
+        view = std::make_unique<RecorderView>(shell.get(), shell->soundEngine(), shell->fileManager(),
+                                              shell->recorder());
+        app->rootView().addSubview(view.get());
+    }
+    void TearDown() override {
+        view.reset();
+        app->finish();
+    }
+    void tap(Point p) {
+        app->injectTouch(7, TouchPhase::Began, p);
+        app->runFrames(1);
+        app->injectTouch(7, TouchPhase::Ended, p);
+        app->runFrames(1);
+    }
+    void frames(int n, double step) {
+        for (int i = 0; i < n; ++i) {
+            clock.advance(step);
+            app->runFrames(1);
+        }
+    }
+
+    Folders folders;
+    ManualClock clock{10.0};
+    std::unique_ptr<Application> app;
+    std::unique_ptr<Strumwell> shell;
+    std::unique_ptr<RecorderView> view;
+};
+
+TEST_F(RecorderInApplication, DemoSongsCopiedAndSongsSavedAndLoadedThroughTheRun) {
+    EXPECT_EQ(view->documentsDirectory(), folders.docs());
+    EXPECT_EQ(readText(folders.doc("Demo Song.SAV")), "demo");
+    EXPECT_EQ(view->songNames(), (std::vector<std::string>{"Demo Song"}));
+    EXPECT_EQ(view->frame(), shell->frame());
+
+    tap(kLoadSaveModeButton);
+    ASSERT_TRUE(view->loadSaveMode());
+    // Typing into the field through the platform's keyboard input.
+    tap({245, 230});
+    ASSERT_TRUE(view->saveTextField().isEditing());
+    app->injectText("take.2");
+    app->runFrames(1);
+    view->saveTextField().returnPressed();
+    EXPECT_FALSE(view->saveTextField().isEditing());
+    EXPECT_EQ(view->saveTextField().text(), "take_2");
+    tap(kSaveButton);
+    EXPECT_EQ(view->messageBoxText().text(), "Song saved.");
+    EXPECT_TRUE(fs::exists(folders.doc("take_2.SAV")));
+    tap(kOK);
+
+    // Loading goes through the application's queue: the notice first, then
+    // the load, then the result.
+    tap(kRow[1]);
+    tap(kLoadButton);
+    EXPECT_EQ(view->messageBoxText().text(), "Really load 'take_2'?");
+    tap(kOK);
+    EXPECT_TRUE(view->showingPleaseWaitMessage());
+    tap(kCancel); // ignored while the notice is up
+    EXPECT_TRUE(view->showingPleaseWaitMessage());
+    frames(5, 0.05);
+    EXPECT_FALSE(view->showingPleaseWaitMessage());
+    EXPECT_EQ(view->messageBoxText().text(), "Song loaded.");
+    EXPECT_EQ(view->saveTextField().text(), "take_2");
+
+    // The demo's content is no song file: it is reported, not loaded.
+    tap(kOK);
+    tap(kRow[0]);
+    tap(kLoadButton);
+    tap(kOK);
+    frames(5, 0.05);
+    EXPECT_EQ(view->messageBoxText().text(), RecorderView::kLoadDamagedText);
 }
 
 } // namespace
