@@ -26,6 +26,7 @@
 #include "screens/MenuEffectsSetupView.h"
 #include "screens/MenuMainView.h"
 #include "screens/MenuSetupView.h"
+#include "screens/RecorderView.h"
 #include "storage/FileManager.h"
 #include "storage/Tab.h"
 
@@ -318,6 +319,9 @@ View* Strumwell::convertScreenNumberToViewId(int screenNo, int previousScreen) {
             break;
         case kAppSetup:
             slot = std::make_unique<MenuAppSetupView>(this, soundEngine_.get());
+            break;
+        case kRecorder:
+            slot = std::make_unique<RecorderView>(this, soundEngine_.get(), fileManager_.get(), recorder_.get());
             break;
         default:
             // Screen 3 names no screen; the others are not part of this build yet.

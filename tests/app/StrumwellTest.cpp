@@ -358,3 +358,22 @@ TEST(Navigation, PatchAndApplicationSetupAreReachedFromTheSetupMenu) {
         run.settle(0.3);
     }
 }
+
+TEST(Navigation, TheRecorderScreenCopiesTheDemoSongsWhenFirstShown) {
+    TempFolders f;
+    // A demo song in the bundle, and a song of the user's under the same name
+    // as a second demo: the user's file must stay as it is.
+    std::ofstream(f.bundle() + "/Demo.SAV", std::ios::binary) << "demo";
+    std::ofstream(f.bundle() + "/Mine.SAV", std::ios::binary) << "bundle";
+    std::ofstream(f.docs() + "/Mine.SAV", std::ios::binary) << "user";
+    ManualClock clock;
+    AppRun run(f, clock);
+    Strumwell& s = run.shell();
+    EXPECT_FALSE(fs::exists(f.docs() + "/Demo.SAV"));
+    s.transitionToView(Strumwell::kRecorder, run.shownScreen(), true);
+    EXPECT_EQ(run.shownScreenNo(), Strumwell::kRecorder);
+    EXPECT_TRUE(fs::exists(f.docs() + "/Demo.SAV"));
+    std::ifstream mine(f.docs() + "/Mine.SAV");
+    std::string content((std::istreambuf_iterator<char>(mine)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(content, "user");
+}
