@@ -1,0 +1,385 @@
+#include "guitars/TabGuitarView.h"
+
+#include <cstdio>
+
+#include "audio/SoundEngine.h"
+#include "guitars/TabGuitarKeys.h"
+#include "screens/Knob.h"
+#include "storage/Tab.h"
+
+namespace {
+
+constexpr int kTabEditorScreen = 2;
+constexpr int kTabLoadSaveScreen = 14;
+
+// The tab card: rows of Courier 12, high E on top (row s centred on
+// x = 118 + 20 s), the cells starting at y = 78, three characters of 7.2
+// points each.
+constexpr float kRowCentreX0 = 118;
+constexpr float kRowSpacing = 20;
+constexpr float kCellsTop = 78;
+constexpr float kCellLength = 3 * 7.2f;
+constexpr float kRowLength = TabGuitarView::kTabDisplayCells * kCellLength;
+
+std::string guitarText(int guitar) {
+    char text[32];
+    std::snprintf(text, sizeof text, "Guitar %d", guitar + 1);
+    return text;
+}
+
+// One cell of a tab row: blank for a string not played, the fret right
+// aligned in three characters otherwise.
+std::string tabCell(int fret) {
+    if (fret == -1)
+        return "   ";
+    char text[16];
+    std::snprintf(text, sizeof text, fret <= 9 ? "  %d" : " %d", fret);
+    return text;
+}
+
+} // namespace
+
+TabGuitarView::TabGuitarView(Strumwell* parent, SoundEngine* soundEngine, Tab* tab)
+    : GuitarScreenView(parent, soundEngine, "TabGuitarBack.png", false, {150, 240}), tab_(tab),
+      acousticNoises_("AcousticNoises.png"), restartTabMenu_("MenuRestartTab.png"),
+      enterTabMenu_("MenuEnterTab.png"), loadSaveTabMenu_("MenuLoadSave.png") {
+    for (int s = 0; s < kNumStrings; ++s) {
+        Label& row = tabDisplay_[static_cast<std::size_t>(s)];
+        const float cx = kRowCentreX0 + kRowSpacing * static_cast<float>(s);
+        const float cy = kCellsTop + kRowLength / 2;
+        row.setFrame({cx - kRowLength / 2, cy - kRowSpacing / 2, kRowLength, kRowSpacing});
+        row.setRotation(kQuarterTurn);
+        row.setFont("Courier", 12);
+        row.setTextColor(Color{20, 20, 20, 255});
+        row.setTextAlignment(TextAlignment::Left);
+        row.setUserInteractionEnabled(false);
+        addSubview(&row);
+    }
+
+    // A translucent bar over the second cell of every row: the current column.
+    positionMarker_.setFrame({kRowCentreX0 - kRowSpacing / 2, kCellsTop + kCellLength,
+                              kRowSpacing * kNumStrings, kCellLength});
+    positionMarker_.setBackgroundColor(Color{0, 0, 0, 255});
+    positionMarker_.setAlpha(0.15f);
+    positionMarker_.setUserInteractionEnabled(false);
+    addSubview(&positionMarker_);
+
+    for (int s = 0; s < kNumStrings; ++s) {
+        ImageView& led = LEDLit_[static_cast<std::size_t>(s)];
+        led.setImageNamed("TabGuitarLEDLit.png");
+        led.setBounds({0, 0, 28, 28});
+        led.setCenter({75.0f + 37.0f * static_cast<float>(s), 439});
+        led.setAlpha(0);
+        led.setUserInteractionEnabled(false);
+        addSubview(&led);
+    }
+
+    strumSpeed_ = std::make_unique<Knob>(this, 45, 311, "TabGuitarStrumSpeedDial.png");
+
+    acousticNoises_.setBounds({0, 0, 54, 120});
+    acousticNoises_.setCenter({291, 62});
+    acousticNoises_.setUserInteractionEnabled(false);
+    addSubview(&acousticNoises_);
+
+    addMenuViews();
+    // The three Tab Guitar items ride in the Top Menu Bar's container.
+    restartTabMenu_.setBounds({0, 0, 92, 108});
+    restartTabMenu_.setCenter({223, 122});
+    enterTabMenu_.setBounds({0, 0, 92, 108});
+    enterTabMenu_.setCenter({223, 238});
+    loadSaveTabMenu_.setBounds({0, 0, 92, 108});
+    loadSaveTabMenu_.setCenter({223, 352});
+    topBar_.addSubview(&restartTabMenu_);
+    topBar_.addSubview(&enterTabMenu_);
+    topBar_.addSubview(&loadSaveTabMenu_);
+
+    redrawTabDisplay();
+    if (soundEngine_)
+        strumSpeed_->setValue(soundEngine_->chordStrumSpeed());
+    redrawAcousticNoises();
+}
+
+TabGuitarView::~TabGuitarView() = default;
+
+int TabGuitarView::getStringForCoord(Point p) {
+    const float x = p.x;
+    if (x < 93)
+        return 0;
+    if (x < 130)
+        return 1;
+    if (x < 167)
+        return 2;
+    if (x < 204)
+        return 3;
+    if (x < 242)
+        return 4;
+    return 5;
+}
+
+void TabGuitarView::redraw() {
+    GuitarScreenView::redraw();
+    redrawTabDisplay();
+    if (soundEngine_)
+        strumSpeed_->setValue(soundEngine_->chordStrumSpeed());
+    redrawAcousticNoises();
+}
+
+void TabGuitarView::redrawAcousticNoises() {
+    const bool acoustic = soundEngine_ && soundEngine_->isAcoustic(currentGuitar());
+    acousticNoises_.setAlpha(acoustic ? 1.0f : 0.0f);
+}
+
+void TabGuitarView::processTouches(const TouchSet& touches) {
+    for (const Touch& touch : touches) {
+        switch (touch.phase) {
+        case TouchPhase::Began:
+            if (menuShowing_)
+                fingerDownMenu(touch.location);
+            else
+                fingerDown(touch.location);
+            break;
+        case TouchPhase::Moved:
+            if (menuShowing_)
+                fingerMoveMenu(touch.location, touch.previousLocation);
+            else
+                fingerMove(touch.location, touch.previousLocation);
+            break;
+        case TouchPhase::Ended:
+        case TouchPhase::Cancelled:
+            if (menuShowing_)
+                fingerUpMenu(touch.location);
+            else
+                fingerUp(touch.location);
+            break;
+        case TouchPhase::Stationary: break;
+        }
+    }
+}
+
+void TabGuitarView::fingerDown(Point p) {
+    const float x = p.x;
+    const float y = p.y;
+    if (x < 52 && y < 45) {
+        openMenu();
+        // The lifts of the fingers down now go to the menu and are never
+        // seen here: a held hold button or knob would otherwise stay held.
+        holdPosition_ = false;
+        draggingKnob_ = -1;
+    } else if (onPickup(p)) {
+        ++numFingersPressingPickup_;
+        pressString(getStringForCoord(p));
+    } else if (x > 105 && x < 231 && y < 55) {
+        if (tab_)
+            tab_->decrementTabPosition();
+        redrawTabDisplay();
+    } else if (x > 105 && x < 231 && y > 308 && y < 375) {
+        if (tab_)
+            tab_->incrementTabPosition();
+        redrawTabDisplay();
+    } else if (onHoldButton(p)) {
+        holdPosition_ = true;
+    } else if (x < 99 && y > 261 && y < 363) {
+        draggingKnob_ = 0;
+    } else if (x > 265 && y < 123) {
+        const int guitar = currentGuitar();
+        if (soundEngine_ && soundEngine_->isAcoustic(guitar)) {
+            if (y < 61)
+                soundEngine_->playNoiseFretWithGuitar(guitar);
+            else
+                soundEngine_->playNoiseTapWithGuitar(guitar);
+        }
+    }
+}
+
+void TabGuitarView::fingerUp(Point p) {
+    draggingKnob_ = -1;
+    if (onPickup(p)) {
+        if (numFingersPressingPickup_ > 0)
+            --numFingersPressingPickup_;
+        liftString(getStringForCoord(p));
+    } else if (onHoldButton(p)) {
+        holdPosition_ = false;
+        liftAllFingerPresses(numFingersPressingPickup_ == 0);
+    }
+}
+
+void TabGuitarView::fingerMove(Point p, Point oldPoint) {
+    if (draggingKnob_ == 0) {
+        const float value = strumSpeed_->turnKnobFromCoord(oldPoint, p);
+        if (soundEngine_)
+            soundEngine_->setChordStrumSpeed(value);
+    }
+    if (onHoldButton(oldPoint) && !onHoldButton(p)) {
+        holdPosition_ = false;
+        if (tab_)
+            tab_->incrementTabPosition();
+        redrawTabDisplay();
+        return;
+    }
+    if (onPickup(p)) {
+        if (onPickup(oldPoint)) {
+            const int newString = getStringForCoord(p);
+            const int oldString = getStringForCoord(oldPoint);
+            if (holdPosition_ && newString != oldString) {
+                pressString(newString);
+                liftString(oldString);
+            }
+        } else {
+            ++numFingersPressingPickup_;
+            pressString(getStringForCoord(p));
+        }
+    } else if (onPickup(oldPoint)) {
+        if (numFingersPressingPickup_ > 0)
+            --numFingersPressingPickup_;
+        liftString(getStringForCoord(oldPoint));
+    }
+}
+
+void TabGuitarView::fingerDownMenu(Point p) {
+    const float x = p.x;
+    const float y = p.y;
+    if (x < 52 && y < 45) {
+        menuShowing_ = false;
+        redrawOnPlectrumPress(true);
+    } else if (x > 271) {
+        stopRecording();
+        menuShowing_ = false;
+        redrawOnPlectrumPress(false);
+        goToScreen(topMenuScreenForY(y));
+    } else if (x > 174 && y > 64 && y < 180) {
+        if (tab_)
+            tab_->moveToStartOfTab();
+        redrawTabDisplay();
+    } else if (x > 174 && y > 180 && y < 296) {
+        stopRecording();
+        menuShowing_ = false;
+        redrawOnPlectrumPress(false);
+        goToScreen(kTabEditorScreen);
+    } else if (x > 174 && y > 296 && y < 409) {
+        stopRecording();
+        menuShowing_ = false;
+        redrawOnPlectrumPress(false);
+        goToScreen(kTabLoadSaveScreen);
+    } else if (x < 64 && y > 215 && y < 282) {
+        incCurrentGuitar();
+        guitarInputLabel_.setText(guitarText(currentGuitar()));
+        redrawAcousticNoises();
+    } else if (x < 64 && y > 294 && y < 364) {
+        playButtonPressed();
+    } else if (x < 64 && y >= 364 && y < 435) {
+        recordButtonPressed();
+    }
+}
+
+void TabGuitarView::fingerMoveMenu(Point, Point) {}
+
+void TabGuitarView::fingerUpMenu(Point) {}
+
+void TabGuitarView::pressString(int string) {
+    if (!tab_ || !tab_->notAtEndOfTab() || string < 0 || string >= kNumStrings)
+        return;
+    const TablatureEntry& column = tab_->tabEntryAtCurrentIndex();
+    const int guitar = currentGuitar();
+    if (holdPosition_) {
+        const int fret = column.fret(string);
+        if (fret == -1)
+            return;
+        int& voice = playlistNoForString_[static_cast<std::size_t>(string)];
+        // A second finger on the same string: the first note is stopped, or
+        // nothing would ever stop it (and a recording would keep it open).
+        if (voice != -1 && soundEngine_)
+            soundEngine_->stopAndRecordSample(voice);
+        voice = soundEngine_ ? soundEngine_->playSampleWithHumanizedVolumeAndGuitar(
+                                   guitar, fret + kStandardTuningOffsets[static_cast<std::size_t>(string)])
+                             : -1;
+        return;
+    }
+    int samples[kNumStrings];
+    for (int s = 0; s < kNumStrings; ++s) {
+        const int fret = column.fret(s);
+        samples[s] = fret == -1 ? -1 : fret + kStandardTuningOffsets[static_cast<std::size_t>(s)];
+    }
+    if (soundEngine_)
+        soundEngine_->setChordStrum(samples, guitar, false);
+}
+
+void TabGuitarView::liftString(int string) {
+    if (soundEngine_)
+        soundEngine_->stopChordStrum();
+    if (string >= 0 && string < kNumStrings) {
+        int& voice = playlistNoForString_[static_cast<std::size_t>(string)];
+        if (voice != -1) {
+            if (soundEngine_)
+                soundEngine_->stopAndRecordSample(voice);
+            voice = -1;
+        }
+    }
+    if (!holdPosition_) {
+        if (tab_)
+            tab_->incrementTabPosition();
+        redrawTabDisplay();
+    }
+}
+
+void TabGuitarView::liftAllFingerPresses(bool advance) {
+    if (soundEngine_)
+        soundEngine_->stopChordStrum();
+    numFingersPressingPickup_ = 0;
+    for (int& voice : playlistNoForString_) {
+        if (voice != -1) {
+            if (soundEngine_)
+                soundEngine_->stopAndRecordSample(voice);
+            voice = -1;
+        }
+    }
+    if (advance && !holdPosition_) {
+        if (tab_)
+            tab_->incrementTabPosition();
+        redrawTabDisplay();
+    }
+}
+
+void TabGuitarView::liftAllFingerPresses() { liftAllFingerPresses(false); }
+
+void TabGuitarView::redrawTabDisplay() {
+    const bool empty = !tab_ || tab_->tabSize() == 0;
+    for (int s = 0; s < kNumStrings; ++s) {
+        std::string row;
+        if (!empty) {
+            int i = tab_->currentTabIndex() - 1;
+            int count = 0;
+            // Blank cells before the first column (and for any position left
+            // below it), so that the current column stays the second cell.
+            while (i < 0 && count < kTabDisplayCells) {
+                row += "   ";
+                ++count;
+                ++i;
+            }
+            while (i < tab_->tabSize() && count <= 9) {
+                row += tabCell(tab_->tabEntryAtIndex(i).fret(s));
+                ++count;
+                ++i;
+            }
+        }
+        tabDisplay_[static_cast<std::size_t>(s)].setText(row);
+    }
+    redrawLEDs();
+}
+
+void TabGuitarView::redrawLEDs() {
+    if (!tab_ || tab_->tabSize() == 0) {
+        for (ImageView& led : LEDLit_)
+            led.setAlpha(0);
+        return;
+    }
+    // Past the last column the lights keep what they showed.
+    if (!tab_->notAtEndOfTab())
+        return;
+    const TablatureEntry& column = tab_->tabEntryAtCurrentIndex();
+    for (int s = 0; s < kNumStrings; ++s)
+        LEDLit_[static_cast<std::size_t>(s)].setAlpha(column.fret(s) != -1 ? 1.0f : 0.0f);
+}
+
+std::optional<Point> TabGuitarView::keyFingerPoint(const KeyEvent& event) const {
+    return TabGuitarKeys::pointForKey(event.key);
+}

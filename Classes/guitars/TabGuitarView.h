@@ -1,0 +1,101 @@
+#pragma once
+#include <array>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "guitars/GuitarScreenView.h"
+#include "platform/ImageView.h"
+#include "platform/Label.h"
+#include "platform/View.h"
+
+class Knob;
+class Tab;
+
+// The Tab Guitar (screen 1): the frets come from the shared tab and the user
+// only plucks. A touch on the pickup area strums the current column at the
+// strum speed knob's pace; lifting the finger moves on to the next column.
+// While the hold button is held the position stays put and each string of
+// the column can be plucked on its own. The screen shows ten cells of the tab
+// around the position and one light per string played by the current column.
+// The Plectrum menu adds restart, the tab editor and the tab library to the
+// shared Recorder Bar and Top Menu Bar.
+//
+// Threads: UI thread only.
+class TabGuitarView : public GuitarScreenView {
+public:
+    static constexpr int kNumStrings = 6;
+    static constexpr int kTabDisplayCells = 10;
+    // Sample number of each open string within a guitar's patch.
+    static constexpr std::array<int, kNumStrings> kStandardTuningOffsets = {2, 7, 12, 17, 21, 26};
+
+    // parent may be null (tests); soundEngine and tab must outlive the screen.
+    TabGuitarView(Strumwell* parent, SoundEngine* soundEngine, Tab* tab);
+    ~TabGuitarView() override;
+
+    void processTouches(const TouchSet& touches) override;
+    // Each time the screen is shown.
+    void redraw() override;
+
+    // The string under a point of the pickup area (its x only): 0 to 5.
+    static int getStringForCoord(Point p);
+
+    // Plays the current column: a strum, or the single string while held.
+    void pressString(int string);
+    // Stops what the string started and, unless held, moves on a column.
+    void liftString(int string);
+    // Stops everything the screen started; advance: then move on a column
+    // (unless held).
+    void liftAllFingerPresses(bool advance);
+    // The menu opens: stop everything without moving on.
+    void liftAllFingerPresses() override;
+
+    void redrawTabDisplay();
+    void redrawLEDs();
+
+    // State, for checks.
+    Tab* tab() const { return tab_; }
+    bool holdPosition() const { return holdPosition_; }
+    int draggingKnob() const { return draggingKnob_; }
+    int numFingersPressingPickup() const { return numFingersPressingPickup_; }
+    int playlistNoForString(int string) const { return playlistNoForString_[static_cast<std::size_t>(string)]; }
+    const Label& tabDisplay(int string) const { return tabDisplay_[static_cast<std::size_t>(string)]; }
+    const ImageView& LEDLit(int string) const { return LEDLit_[static_cast<std::size_t>(string)]; }
+    const Knob& strumSpeed() const { return *strumSpeed_; }
+    const ImageView& acousticNoises() const { return acousticNoises_; }
+    const View& positionMarker() const { return positionMarker_; }
+    const ImageView& restartTabMenu() const { return restartTabMenu_; }
+    const ImageView& enterTabMenu() const { return enterTabMenu_; }
+    const ImageView& loadSaveTabMenu() const { return loadSaveTabMenu_; }
+
+    // Areas of the playing surface (strict comparisons).
+    static bool onPickup(Point p) { return p.x > 42 && p.x < 289 && p.y > 394; }
+    static bool onHoldButton(Point p) { return p.x > 254 && p.y > 295 && p.y < 375; }
+
+protected:
+    void fingerDown(Point p);
+    void fingerMove(Point p, Point oldPoint);
+    void fingerUp(Point p);
+    void fingerDownMenu(Point p);
+    void fingerMoveMenu(Point p, Point oldPoint);
+    void fingerUpMenu(Point p);
+    std::optional<Point> keyFingerPoint(const KeyEvent& event) const override;
+
+private:
+    void redrawAcousticNoises();
+
+    Tab* tab_;
+    std::array<Label, kNumStrings> tabDisplay_;
+    View positionMarker_;
+    std::array<ImageView, kNumStrings> LEDLit_;
+    std::unique_ptr<Knob> strumSpeed_;
+    ImageView acousticNoises_;
+    ImageView restartTabMenu_;
+    ImageView enterTabMenu_;
+    ImageView loadSaveTabMenu_;
+
+    int draggingKnob_ = -1;
+    std::array<int, kNumStrings> playlistNoForString_ = {-1, -1, -1, -1, -1, -1};
+    bool holdPosition_ = false;
+    int numFingersPressingPickup_ = 0;
+};
