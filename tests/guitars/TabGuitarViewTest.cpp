@@ -4,6 +4,8 @@
 // menu and the keyboard fingers.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,6 +13,7 @@
 #include "guitars/KeyFingers.h"
 #include "guitars/TabGuitarKeys.h"
 #include "guitars/TabGuitarView.h"
+#include "platform/Application.h"
 #include "screens/Knob.h"
 #include "storage/Tab.h"
 
@@ -503,4 +506,88 @@ TEST_F(TabGuitar, KeysPlayThroughTheTouchPath) {
     KeyEvent event;
     event.key = Key::A;
     EXPECT_FALSE(screen.keyDown(event));
+}
+
+// In a headless window: the platform's keys and touches reach the screen
+// through the application's routing, and it draws at rest, playing and with
+// its menu open. With STRUMWELL_GUITAR_SHOTS set to a folder (and
+// STRUMWELL_GUITAR_BUNDLE to a built bundle) the frames are saved.
+TEST(TabGuitarInAWindow, KeysAndTouchesThroughTheApplication) {
+    ManualClock clock{100.0};
+    ApplicationOptions o;
+    o.headless = true;
+    o.windowScale = 1;
+    o.clock = &clock;
+    o.paced = false;
+    o.handleSignals = false;
+    if (const char* bundle = std::getenv("STRUMWELL_GUITAR_BUNDLE"))
+        o.bundleFolder = bundle;
+    auto app = std::make_unique<Application>(o);
+    std::string error;
+    ASSERT_TRUE(app->initialize(&error)) << error;
+    auto turn = [&](int frames) {
+        for (int i = 0; i < frames; ++i) {
+            clock.advance(1.0 / 60);
+            app->runFrames(1);
+        }
+    };
+    auto key = [&](Key k, bool isDown) {
+        KeyEvent e;
+        e.key = k;
+        app->injectKey(e, isDown);
+        turn(1);
+    };
+    auto shot = [&](const std::string& name) {
+        if (const char* folder = std::getenv("STRUMWELL_GUITAR_SHOTS"))
+            app->saveScreenshot(std::string(folder) + "/" + name + ".png");
+    };
+
+    Rig rig;
+    rig.engine.setChordStrumSpeed(0);
+    Tab tab;
+    tab.addNotesToTab(0, "x32010");
+    tab.addNotesToTab(1, "022100");
+    tab.addChordToTab(2, 3, 2, 0, 0, 0, 12);
+    TabGuitarView screen(nullptr, &rig.engine, &tab);
+    screen.redraw();
+    app->rootView().addSubview(&screen);
+    turn(2);
+    shot("tab-rest");
+
+    // J holds, D plucks the D string... of column 0 alone.
+    key(Key::J, true);
+    key(Key::D, true);
+    EXPECT_EQ(rig.fresh().size(), 1u);
+    turn(2);
+    shot("tab-holding");
+    key(Key::D, false);
+    key(Key::J, false);
+    EXPECT_EQ(tab.currentTabIndex(), 1);
+    EXPECT_EQ(screen.keyFingers().heldCount(), 0u);
+
+    // A finger on the pickup strums column 1; its lift moves on. (The
+    // playback thread first takes the stop of the lifts above.)
+    rig.recorder.runPlaybackPass();
+    rig.fresh();
+    app->injectTouch(1, TouchPhase::Began, {150, 440});
+    turn(1);
+    for (int k = 0; k < 8; ++k) {
+        rig.clock.advance(0.01);
+        rig.recorder.runPlaybackPass();
+    }
+    EXPECT_EQ(rig.fresh().size(), 6u);
+    app->injectTouch(1, TouchPhase::Ended, {150, 440});
+    turn(1);
+    EXPECT_EQ(tab.currentTabIndex(), 2);
+
+    // The menu, drawn once its slide is over; keys are not taken meanwhile.
+    app->injectTouch(2, TouchPhase::Began, {20, 20});
+    app->injectTouch(2, TouchPhase::Ended, {20, 20});
+    turn(30);
+    EXPECT_TRUE(screen.menuShowing());
+    key(Key::Right, true);
+    EXPECT_EQ(tab.currentTabIndex(), 2);
+    key(Key::Right, false);
+    shot("tab-menu");
+    screen.removeFromSuperview();
 }
