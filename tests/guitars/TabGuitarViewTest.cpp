@@ -148,9 +148,10 @@ TEST_F(TabGuitar, APluckStrumsTheColumnAndTheLiftMovesOn) {
 
     tab.setCurrentTabIndex(2);
     screen.redraw();
-    // A quick tap: only the first string has sounded when the lift stops the strum.
-    tap(2, pickup(5));
-    EXPECT_EQ(events(), (Log{"+2", "-2"}));
+    screen.processTouches({down(2, pickup(5))});
+    EXPECT_EQ(events(), (Log{"+2", "+38"}));
+    screen.processTouches({up(2, pickup(5))});
+    EXPECT_EQ(events(), (Log{"-2", "-38"}));
     EXPECT_EQ(tab.currentTabIndex(), 0) << "lifting on the last column wraps to the first";
 }
 
@@ -301,6 +302,23 @@ TEST_F(TabGuitar, TabDisplayCells) {
     tab.setCurrentTabIndex(tab.tabSize());
     screen.redrawTabDisplay();
     EXPECT_EQ(screen.tabDisplay(0).text(), " 11");
+    // A position left far below the start shows blank cells only, ten at most.
+    tab.setCurrentTabIndex(-100);
+    screen.redrawTabDisplay();
+    EXPECT_EQ(screen.tabDisplay(0).text(), std::string(30, ' '));
+    tab.setCurrentTabIndex(-1);
+    screen.redrawTabDisplay();
+    EXPECT_EQ(screen.tabDisplay(0).text().substr(0, 9), "         ");
+}
+
+TEST_F(TabGuitar, APositionBeforeTheStartPlaysNothingAndTheLiftGoesToTheStart) {
+    threeColumns();
+    tab.setCurrentTabIndex(-1);
+    screen.redraw();
+    screen.processTouches({down(1, pickup(2))});
+    EXPECT_EQ(events(), Log{});
+    screen.processTouches({up(1, pickup(2))});
+    EXPECT_EQ(tab.currentTabIndex(), 0);
 }
 
 TEST_F(TabGuitar, LightsFollowTheColumn) {
