@@ -18,13 +18,20 @@ constexpr Point kTapNoisePoint = {292, 92};
 
 int TabGuitarKeys::stringForKey(Key key) {
     switch (key) {
-    case Key::A: return 0;
-    case Key::S: return 1;
-    case Key::D: return 2;
-    case Key::F: return 3;
-    case Key::G: return 4;
-    case Key::H: return 5;
-    default: return -1;
+    case Key::A:
+        return 0;
+    case Key::S:
+        return 1;
+    case Key::D:
+        return 2;
+    case Key::F:
+        return 3;
+    case Key::G:
+        return 4;
+    case Key::H:
+        return 5;
+    default:
+        return -1;
     }
 }
 
@@ -33,18 +40,25 @@ std::optional<Point> TabGuitarKeys::pointForKey(Key key) {
     if (s >= 0)
         return Point{kStringX[static_cast<std::size_t>(s)], kPickupY};
     switch (key) {
-    case Key::J: return kHoldPoint;
-    case Key::Left: return kBackArrowPoint;
-    case Key::Right: return kForwardArrowPoint;
-    case Key::N: return kFretNoisePoint;
-    case Key::M: return kTapNoisePoint;
-    default: return std::nullopt;
+    case Key::J:
+        return kHoldPoint;
+    case Key::Left:
+        return kBackArrowPoint;
+    case Key::Right:
+        return kForwardArrowPoint;
+    case Key::N:
+        return kFretNoisePoint;
+    case Key::M:
+        return kTapNoisePoint;
+    default:
+        return std::nullopt;
     }
 }
 
 std::vector<TabGuitarKeys::Binding> TabGuitarKeys::bindings() {
     return {
-        {"A S D F G H", "touch the pickup over strings 1 to 6: strum the column (one string while hold is down)"},
+        {"A S D F G H",
+         "touch the pickup over strings 1 to 6: strum the column (one string while hold is down)"},
         {"J", "hold the position"},
         {"Left / Right", "step back / forward through the tab"},
         {"N / M", "fret / tap noise (acoustic guitars)"},

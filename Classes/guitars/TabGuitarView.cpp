@@ -57,8 +57,8 @@ TabGuitarView::TabGuitarView(Strumwell* parent, SoundEngine* soundEngine, Tab* t
     }
 
     // A translucent bar over the second cell of every row: the current column.
-    positionMarker_.setFrame({kRowCentreX0 - kRowSpacing / 2, kCellsTop + kCellLength,
-                              kRowSpacing * kNumStrings, kCellLength});
+    positionMarker_.setFrame(
+        {kRowCentreX0 - kRowSpacing / 2, kCellsTop + kCellLength, kRowSpacing * kNumStrings, kCellLength});
     positionMarker_.setBackgroundColor(Color{0, 0, 0, 255});
     positionMarker_.setAlpha(0.15f);
     positionMarker_.setUserInteractionEnabled(false);
@@ -151,7 +151,8 @@ void TabGuitarView::processTouches(const TouchSet& touches) {
             else
                 fingerUp(touch.location);
             break;
-        case TouchPhase::Stationary: break;
+        case TouchPhase::Stationary:
+            break;
         }
     }
 }
@@ -339,7 +340,9 @@ void TabGuitarView::liftAllFingerPresses(bool advance) {
     }
 }
 
-void TabGuitarView::liftAllFingerPresses() { liftAllFingerPresses(false); }
+void TabGuitarView::liftAllFingerPresses() {
+    liftAllFingerPresses(false);
+}
 
 void TabGuitarView::redrawTabDisplay() {
     const bool empty = !tab_ || tab_->tabSize() == 0;

@@ -58,7 +58,9 @@ public:
     bool holdPosition() const { return holdPosition_; }
     int draggingKnob() const { return draggingKnob_; }
     int numFingersPressingPickup() const { return numFingersPressingPickup_; }
-    int playlistNoForString(int string) const { return playlistNoForString_[static_cast<std::size_t>(string)]; }
+    int playlistNoForString(int string) const {
+        return playlistNoForString_[static_cast<std::size_t>(string)];
+    }
     const Label& tabDisplay(int string) const { return tabDisplay_[static_cast<std::size_t>(string)]; }
     const ImageView& LEDLit(int string) const { return LEDLit_[static_cast<std::size_t>(string)]; }
     const Knob& strumSpeed() const { return *strumSpeed_; }

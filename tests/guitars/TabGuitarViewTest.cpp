@@ -30,7 +30,9 @@ constexpr Point kForwardArrow = {168, 341};
 constexpr Point kKnob = {45, 311};
 constexpr Point kPlectrum = {20, 20};
 
-Point pickup(int string) { return {kStringX[string], kPickupY}; }
+Point pickup(int string) {
+    return {kStringX[string], kPickupY};
+}
 
 class TabGuitar : public ::testing::Test {
 protected:
@@ -143,7 +145,8 @@ TEST_F(TabGuitar, APluckStrumsTheColumnAndTheLiftMovesOn) {
     EXPECT_EQ(events(), (Log{"+10", "+14", "+17", "+22", "+26"}));
     EXPECT_EQ(tab.currentTabIndex(), 0) << "the position moves on the lift";
     screen.processTouches({up(1, pickup(0))});
-    EXPECT_EQ(events(), (Log{"-10", "-14", "-17", "-22", "-26"})) << "the strum sounds while the finger stays";
+    EXPECT_EQ(events(), (Log{"-10", "-14", "-17", "-22", "-26"}))
+        << "the strum sounds while the finger stays";
     EXPECT_EQ(tab.currentTabIndex(), 1);
 
     tab.setCurrentTabIndex(2);
@@ -389,10 +392,13 @@ TEST_F(TabGuitar, KnobTurnsOnlyWhileTouched) {
     const float turned = screen.strumSpeed().getValue();
     EXPECT_NE(turned, before);
     EXPECT_NEAR(rig.engine.chordStrumSpeed(), turned, 1e-5f);
-    EXPECT_FLOAT_EQ(turned, Knob::turnedValue(Knob::turnedValue(Knob::turnedValue(
-                                Knob::turnedValue(before, kKnob.x, kKnob.y, {45, 280}, path[0]),
-                                kKnob.x, kKnob.y, path[0], path[1]), kKnob.x, kKnob.y, path[1], path[2]),
-                                kKnob.x, kKnob.y, path[2], path[3]));
+    EXPECT_FLOAT_EQ(turned,
+                    Knob::turnedValue(
+                        Knob::turnedValue(
+                            Knob::turnedValue(Knob::turnedValue(before, kKnob.x, kKnob.y, {45, 280}, path[0]),
+                                              kKnob.x, kKnob.y, path[0], path[1]),
+                            kKnob.x, kKnob.y, path[1], path[2]),
+                        kKnob.x, kKnob.y, path[2], path[3]));
     // A lift anywhere ends the turning.
     screen.processTouches({up(2, at)});
     EXPECT_EQ(screen.draggingKnob(), -1);
@@ -487,7 +493,8 @@ TEST_F(TabGuitar, TheStrummedGuitarIsTheCurrentOne) {
 
 TEST(TabGuitarKeyMap, KeysLandOnTheirControls) {
     for (int s = 0; s < 6; ++s) {
-        const Key key = std::vector<Key>{Key::A, Key::S, Key::D, Key::F, Key::G, Key::H}[static_cast<std::size_t>(s)];
+        const Key key =
+            std::vector<Key>{Key::A, Key::S, Key::D, Key::F, Key::G, Key::H}[static_cast<std::size_t>(s)];
         const auto p = TabGuitarKeys::pointForKey(key);
         ASSERT_TRUE(p.has_value());
         EXPECT_TRUE(TabGuitarView::onPickup(*p));
@@ -501,7 +508,8 @@ TEST(TabGuitarKeyMap, KeysLandOnTheirControls) {
     EXPECT_FALSE(TabGuitarKeys::pointForKey(Key::F11).has_value());
     for (Key key : {Key::Keypad2, Key::Keypad4, Key::Keypad5, Key::Keypad6, Key::Keypad8})
         EXPECT_FALSE(TabGuitarKeys::pointForKey(key).has_value());
-    for (Key key : {Key::A, Key::S, Key::D, Key::F, Key::G, Key::H, Key::J, Key::Left, Key::Right, Key::N, Key::M})
+    for (Key key :
+         {Key::A, Key::S, Key::D, Key::F, Key::G, Key::H, Key::J, Key::Left, Key::Right, Key::N, Key::M})
         EXPECT_FALSE(KeyFingers::isReservedByPlatform(key, false));
     EXPECT_EQ(TabGuitarKeys::bindings().size(), 4u);
 }
