@@ -522,7 +522,10 @@ TEST_F(TabScreen, SaveEraseLoadRoundTripNeverTouchesTheSong) {
 }
 
 TEST_F(TabScreen, DamagedOrVanishedFilesLeaveTheTabInMemory) {
-    writeText(folders.doc("broken.TAB"), "VERSION2\x05\x00\x00\x00\x01");
+    // One column announced, but a fret of 50: the file manager refuses it.
+    const char damaged[] = {'V', 'E', 'R', 'S', 'I', 'O', 'N', '2', 1, 0, 0, 0, 0, 2, 2, 50, 0, 0};
+    writeText(folders.doc("broken.TAB"), std::string(damaged, sizeof damaged));
+    writeText(folders.doc("cut.TAB"), tabFileBytes({"x02220", "x32010"}).substr(0, 15));
     writeText(folders.doc("gone.TAB"), tabFileBytes({"x02220"}));
     tab.addNotesToTab(0, "022000");
     const auto before = columnsOf(tab);
@@ -536,14 +539,26 @@ TEST_F(TabScreen, DamagedOrVanishedFilesLeaveTheTabInMemory) {
     EXPECT_EQ(screen().saveTextField().text(), "");
     tap(kOK);
 
-    fs::remove(folders.doc("gone.TAB"));
     tap(kRow[1]);
+    tap(kLoadButton);
+    EXPECT_EQ(boxText(), "Really load 'cut'?");
+    tap(kOK);
+    EXPECT_EQ(boxText(), TabGuitarLoadSaveView::kLoadDamagedText);
+    EXPECT_EQ(columnsOf(tab), before);
+    tap(kOK);
+
+    fs::remove(folders.doc("gone.TAB"));
+    tap(kRow[2]);
     tap(kLoadButton);
     tap(kOK);
     EXPECT_EQ(boxText(), TabGuitarLoadSaveView::kLoadMissingText);
     EXPECT_EQ(columnsOf(tab), before);
-    EXPECT_EQ(screen().songNames(), (Names{"broken"}));
-    EXPECT_EQ(screen().currentlySelected(), 0);
+    EXPECT_EQ(screen().songNames(), (Names{"broken", "cut"}));
+    EXPECT_EQ(screen().currentlySelected(), 1);
+    // Loaded directly, the file manager would have emptied the tab.
+    EXPECT_FALSE(files.loadTab("broken.TAB"));
+    EXPECT_EQ(files.lastFailure(), "TabFailure-3");
+    EXPECT_EQ(tab.tabSize(), 0);
 }
 
 // ---------------------------------------------------- list and erasing ----
