@@ -531,6 +531,10 @@ void Recorder::setChordStrum(const int* chord, int guitar, bool muteWhenStrumOve
     strumGuitar_ = clampGuitar(guitar);
     muteWhenStrumOver_ = muteWhenStrumOver;
     wantANewStrum_ = true;
+    // A stop still waiting for the playback pass was meant for the old chord,
+    // which the new chord stops anyway; left pending, it would cut the new
+    // strum off after its first string.
+    stopStrumNotes_ = false;
 }
 
 void Recorder::stopChordStrum() {

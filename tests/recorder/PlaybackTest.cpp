@@ -379,3 +379,29 @@ TEST(ChordStrum, ANewChordStopsTheOldOneAndIsRecorded) {
     EXPECT_EQ(r.rec.currentStrumString(), -1);
     EXPECT_EQ(r.rec.currentOverdubNotesToAdd().size(), 6u);
 }
+
+// A lift (stop) and a new pluck (chord) that reach the playback thread in the
+// same pass: the old chord stops, the new one strums on to its last string.
+TEST(ChordStrum, AStopStillPendingDoesNotCutOffTheNextChord) {
+    Rig r;
+    const int first[6] = {2, 7, 12, 17, 21, 26};
+    r.rec.setChordStrum(first, 0, false);
+    r.clock.advance(0.1);
+    r.rec.runPlaybackPass();
+    const int a = r.rec.strumPlaylistNo(0);
+    ASSERT_NE(a, -1);
+
+    r.rec.stopChordStrum();
+    const int second[6] = {2, 7, 12, 17, 21, 26};
+    r.rec.setChordStrum(second, 0, false);
+    r.clock.advance(0.001);
+    r.rec.runPlaybackPass();
+    EXPECT_TRUE(r.engine.voiceState(a).wantToStop);
+    EXPECT_EQ(r.rec.currentStrumString(), 1) << "the new chord's first string sounded and the strum goes on";
+    for (int i = 0; i < 10; ++i) {
+        r.clock.advance(0.1);
+        r.rec.runPlaybackPass();
+    }
+    for (int s = 0; s < 6; ++s)
+        EXPECT_NE(r.rec.strumPlaylistNo(s), -1) << s;
+}
