@@ -118,9 +118,13 @@ public:
     const Label& messageBoxText() const { return messageBoxText_; }
     const View& positionMarker() const { return positionMarker_; }
 
+protected:
+    // Moves to another screen, remembering the way back (nothing without a
+    // parent).
+    virtual void goToScreen(int screenNo);
+
 private:
     int currentGuitar() const;
-    void goToScreen(int screenNo);
     void strum(const std::array<int32_t, kNumStrings>& frets);
     void loadChordShape();
     void setChordLabelLook(Label& label, bool selected);

@@ -602,6 +602,56 @@ TEST_F(TabEditor, ItemsThatLeaveTheScreenCloseTheMenu) {
     EXPECT_TRUE(screen->menuShowing());
 }
 
+// Notes the screens the menu asks for.
+class NavigatingEditor : public TabGuitarSetupView {
+public:
+    using TabGuitarSetupView::TabGuitarSetupView;
+    std::vector<int> screens;
+
+protected:
+    void goToScreen(int screenNo) override { screens.push_back(screenNo); }
+};
+
+TEST_F(TabEditor, MenuItemsLeadToTheirScreens) {
+    NavigatingEditor nav(nullptr, &engine, &tab);
+    const Point items[] = {{300, 30},  {300, 100}, {300, 200},   {300, 300},  {300, 400},
+                           {300, 450}, kMenuLoadSave, kMenuPlayTab, {272, 10}, {271.5f, 10}};
+    for (Point item : items) {
+        nav.processTouches({down(1, kPlectrum), up(1, kPlectrum)});
+        ASSERT_TRUE(nav.menuShowing());
+        nav.processTouches({down(1, item), up(1, item)});
+        EXPECT_FALSE(nav.menuShowing());
+    }
+    EXPECT_EQ(nav.screens, (std::vector<int>{7, 8, 10, 11, 15, 16, 14, 1, 7, 7}));
+    // x = 271 is the panel's, not the Top Menu Bar's; x = 113 neither.
+    nav.screens.clear();
+    nav.processTouches({down(1, kPlectrum), up(1, kPlectrum), down(1, {271, 60}), up(1, {271, 60})});
+    nav.processTouches({down(1, {113, 420}), up(1, {113, 420})});
+    EXPECT_EQ(nav.screens, (std::vector<int>{14}));
+}
+
+TEST_F(TabEditor, AfterACommonButtonTheModeAreasAreTestedToo) {
+    // INSERT's lower corner lies on the chord type panel: the column goes in,
+    // then the type under the finger is chosen.
+    chooseMode(2);
+    tap({120, 403});
+    ASSERT_EQ(tab.tabSize(), 1);
+    EXPECT_EQ(tab.tabEntryAtIndex(0).frets(), kAMaj);
+    EXPECT_EQ(screen->chordTypeIndex(), 17);
+    EXPECT_EQ(screen->fret(), ChordLibrary::fretsForChord(0, 17));
+    // INSERT with an empty chord ends the touch there.
+    openMenu();
+    tap(kMenuMode);
+    tap(kPlectrum);
+    tap(kClear);
+    ASSERT_EQ(screen->fret(), kEmpty);
+    chooseMode(2);
+    screen->clearFrets();
+    tap({120, 403});
+    EXPECT_EQ(tab.tabSize(), 1);
+    EXPECT_EQ(screen->fret(), kEmpty);
+}
+
 TEST_F(TabEditor, ModeButtonShowsTheModePanel) {
     openMenu();
     tap(kMenuMode);
