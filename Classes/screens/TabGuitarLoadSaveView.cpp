@@ -219,6 +219,12 @@ void TabGuitarLoadSaveView::build() {
     loadBox_->setUserInteractionEnabled(false);
     addSubview(loadBox_.get());
 
+    // A strip of fretboard behind the name field.
+    shineTop_ = picture("StepGuitarSetupEntryFretShine.png", {0, 0});
+    shineTop_->setFrame(saveBox_->frame());
+    shineTop_->setAlpha(0.6f);
+    addSubview(shineTop_.get());
+
     saveTextField_ = std::make_unique<TextField>(Rect{257 - 120, 218 - 14, 240, 28});
     saveTextField_->setRotation(kQuarterTurn);
     saveTextField_->setFont(Font{"Helvetica", 15, false});
@@ -254,9 +260,9 @@ void TabGuitarLoadSaveView::build() {
     addSubview(loadButton_.get());
     addSubview(deleteButton_.get());
 
-    shineTop_ = picture("StepGuitarSetupEntryFretShine.png", {160, 240}, {0, 0, 239, 432});
-    shineBottom_ = picture("StepGuitarSetupEntryTabShine.png", {160, 130}, {0, 0, 232, 201});
-    addSubview(shineTop_.get());
+    // Glass over the list, drawn above the rows.
+    shineBottom_ = picture("StepGuitarSetupEntryTabShine.png", {0, 0});
+    shineBottom_->setFrame(loadBox_->frame());
     addSubview(shineBottom_.get());
 
     // The message box, above the controls.
