@@ -16,6 +16,7 @@
 #include "guitars/HammerOnGuitarView.h"
 #include "guitars/ManualFretAndPluckGuitarView.h"
 #include "guitars/ScaleGuitarView.h"
+#include "guitars/TabGuitarView.h"
 #include "screens/ChooseGuitarView.h"
 #include "screens/DelayEffectSetupView.h"
 #include "screens/FuzzEffectSetupView.h"
@@ -186,6 +187,8 @@ void Strumwell::playbackEnded() {
         v->playbackEnded();
     if (auto* v = static_cast<ManualFretAndPluckGuitarView*>(existingScreen(kManualFretGuitar)))
         v->playbackEnded();
+    if (auto* v = static_cast<TabGuitarView*>(existingScreen(kTabGuitar)))
+        v->playbackEnded();
     if (auto* v = static_cast<ScaleGuitarView*>(existingScreen(kScaleGuitar)))
         v->playbackEnded();
 }
@@ -320,6 +323,9 @@ View* Strumwell::convertScreenNumberToViewId(int screenNo, int previousScreen) {
         case kAppSetup:
             slot = std::make_unique<MenuAppSetupView>(this, soundEngine_.get());
             break;
+        case kTabGuitar:
+            slot = std::make_unique<TabGuitarView>(this, soundEngine_.get(), tab_.get());
+            break;
         case kRecorder:
             slot = std::make_unique<RecorderView>(this, soundEngine_.get(), fileManager_.get(), recorder_.get());
             break;
@@ -341,6 +347,9 @@ View* Strumwell::convertScreenNumberToViewId(int screenNo, int previousScreen) {
         break;
     case kScaleGuitar:
         static_cast<ScaleGuitarView*>(slot.get())->redraw();
+        break;
+    case kTabGuitar:
+        static_cast<TabGuitarView*>(slot.get())->redraw();
         break;
     case kDelayEffectSetup:
         static_cast<DelayEffectSetupView*>(slot.get())->setCurrentGuitar(currentGuitar());

@@ -377,3 +377,22 @@ TEST(Navigation, TheRecorderScreenCopiesTheDemoSongsWhenFirstShown) {
     std::string content((std::istreambuf_iterator<char>(mine)), std::istreambuf_iterator<char>());
     EXPECT_EQ(content, "user");
 }
+
+TEST(Navigation, EveryGuitarOfTheChooserIsReached) {
+    TempFolders f;
+    ManualClock clock;
+    AppRun run(f, clock);
+    Strumwell& s = run.shell();
+    s.transitionToView(Strumwell::kChooseGuitar, run.shownScreen(), true);
+    run.settle(0.3);
+    for (int screen : {Strumwell::kManualFretGuitar, Strumwell::kHammerOnGuitar, Strumwell::kTabGuitar,
+                       Strumwell::kScaleGuitar}) {
+        s.transitionToView(screen, run.shownScreen(), true);
+        EXPECT_EQ(run.shownScreenNo(), screen);
+        run.settle(0.3);
+        s.transitionBack(run.shownScreen());
+        run.settle(0.3);
+        EXPECT_EQ(run.shownScreenNo(), Strumwell::kChooseGuitar);
+    }
+    s.playbackEnded(); // every playing screen now exists and is told
+}
