@@ -6,6 +6,7 @@
 
 #include "app/Strumwell.h"
 #include "audio/SoundEngine.h"
+#include "platform/Graphics.h"
 #include "storage/ChordLibrary.h"
 #include "storage/Tab.h"
 
@@ -17,6 +18,7 @@ constexpr double kMenuSlideSeconds = 0.2;
 // The menu panel slides 150 points in from beyond the far edge.
 constexpr Point kMenuPanelShown = {160, 240};
 constexpr Point kMenuPanelHidden = {310, 240};
+constexpr float kMenuItemX = 222;
 constexpr int kSamplesPerGuitar = 48;
 
 // Where things lie on the view.
@@ -24,7 +26,7 @@ constexpr float kFirstFretColumnY = 143;
 constexpr float kFretColumnSpacing = 56;
 constexpr float kFirstStringX = 110;
 constexpr float kStringSpacing = 36;
-constexpr float kCellHeight = 21.6f; // three Courier characters at 12 points
+constexpr float kCellHeightGuess = 21.6f; // three Courier characters at 12 points
 constexpr float kTabDisplayTop = 118;
 constexpr float kChordBandCentreX[6] = {108.5f, 144.5f, 182, 219.5f, 256, 292};
 constexpr float kChordKeyRowY[2] = {139, 197};
@@ -35,6 +37,13 @@ constexpr const char* kTabStringNames[6] = {"E", "A", "D", "G", "B", "E"};
 const Color kChordPlainText = Color::fromFloats(0, 0, 0, 0.7f);
 const Color kChordSelectedBack = Color::fromFloats(0, 0, 0, 0.7f);
 const Color kChordSelectedText = {87, 121, 84, 255};
+
+// The height of one three-character cell of the tab display as the font
+// draws it, so that the position marker covers the seventh cell exactly.
+float tabCellHeight() {
+    const float width = Graphics::measureText("000000000000", Font{"Courier", 12, false}).width;
+    return width > 0 ? width / 4 : kCellHeightGuess;
+}
 
 bool onListen(Point p) { return p.x > 256 && p.y > 402; }
 bool onTabDisplay(Point p) { return p.x > 0 && p.x < 75 && p.y > 116 && p.y < 402; }
@@ -180,13 +189,14 @@ TabGuitarSetupView::TabGuitarSetupView(Strumwell* parent, SoundEngine* engine, T
     setMultipleTouchEnabled(true);
 
     // Tab display: one row per string, string 0 nearest x = 0.
+    const float cellHeight = tabCellHeight();
     for (int s = 0; s < kNumStrings; ++s) {
         Label& row = tabDisplay_[static_cast<std::size_t>(s)];
-        placeTurnedLabel(row, {10 + 11.0f * s, kTabDisplayTop + kCellHeight * kTabDisplayCells / 2},
-                         kCellHeight * kTabDisplayCells, 12, "Courier", 12);
+        placeTurnedLabel(row, {10 + 11.0f * s, kTabDisplayTop + (cellHeight * kTabDisplayCells + 4) / 2},
+                         cellHeight * kTabDisplayCells + 4, 12, "Courier", 12);
         addSubview(&row);
     }
-    positionMarker_.setFrame({2, kTabDisplayTop + kCellHeight * kCellsBeforePosition, 70, kCellHeight});
+    positionMarker_.setFrame({2, kTabDisplayTop + cellHeight * kCellsBeforePosition, 70, cellHeight});
     positionMarker_.setBackgroundColor(Color::fromFloats(0, 0, 0, 0.15f));
     positionMarker_.setUserInteractionEnabled(false);
     addSubview(&positionMarker_);
@@ -288,10 +298,10 @@ TabGuitarSetupView::TabGuitarSetupView(Strumwell* parent, SoundEngine* engine, T
     makeContainer(menuPanel_);
     menuPanel_.setCenter(kMenuPanelHidden);
     placeImage(topMenuBar_, "TopMenu.png", {298, 240}, {46, 480});
-    placeImage(loadSaveMenu_, "MenuLoadSave.png", {196, 62}, {92, 108});
-    placeImage(modeButton_, "MenuEditorModeFret.png", {196, 182}, {92, 108});
-    placeImage(eraseTabMenu_, "MenuEraseTab.png", {196, 301}, {92, 108});
-    placeImage(playTabMenu_, "MenuPlayTab.png", {196, 420}, {92, 108});
+    placeImage(loadSaveMenu_, "MenuLoadSave.png", {kMenuItemX, 62}, {92, 108});
+    placeImage(modeButton_, "MenuEditorModeFret.png", {kMenuItemX, 182}, {92, 108});
+    placeImage(eraseTabMenu_, "MenuEraseTab.png", {kMenuItemX, 301}, {92, 108});
+    placeImage(playTabMenu_, "MenuPlayTab.png", {kMenuItemX, 420}, {92, 108});
     for (ImageView* item : {&topMenuBar_, &loadSaveMenu_, &modeButton_, &eraseTabMenu_, &playTabMenu_})
         menuPanel_.addSubview(item);
     addSubview(&menuPanel_);

@@ -707,3 +707,95 @@ TEST_F(TabEditor, WithoutAnEngineNothingSoundsAndNothingBreaks) {
 }
 
 } // namespace
+
+// --- In a headless window ---------------------------------------------------------
+// With STRUMWELL_TABEDITOR_SHOTS set to a folder (and STRUMWELL_GUITAR_BUNDLE to
+// a built bundle) each mode's frame is saved as a picture to look at.
+
+#include <cstdlib>
+
+#include "platform/Application.h"
+
+namespace {
+
+TEST(TabEditorInAWindow, TouchesArriveThroughTheWindowAndEveryModeDraws) {
+    ManualClock clock{100.0};
+    ApplicationOptions o;
+    o.headless = true;
+    o.windowScale = 1;
+    o.clock = &clock;
+    o.paced = false;
+    o.handleSignals = false;
+    if (const char* bundle = std::getenv("STRUMWELL_GUITAR_BUNDLE"))
+        o.bundleFolder = bundle;
+    Application app(o);
+    std::string error;
+    ASSERT_TRUE(app.initialize(&error)) << error;
+    auto turn = [&](int frames) {
+        for (int i = 0; i < frames; ++i) {
+            clock.advance(1.0 / 60);
+            app.runFrames(1);
+        }
+    };
+    auto shot = [&](const std::string& name) {
+        if (const char* folder = std::getenv("STRUMWELL_TABEDITOR_SHOTS"))
+            app.saveScreenshot(std::string(folder) + "/" + name + ".png");
+    };
+    auto tapAt = [&](Point p) {
+        app.injectTouch(1, TouchPhase::Began, p);
+        turn(1);
+        app.injectTouch(1, TouchPhase::Ended, p);
+        turn(1);
+    };
+
+    TempFolder bundle;
+    SoundEngine engine{nullptr, nullptr, nullptr, bundle.path(), clock};
+    StrumSpy spy;
+    engine.setRecorder(&spy);
+    Tab tab;
+    {
+        TabGuitarSetupView screen(nullptr, &engine, &tab);
+        app.rootView().addSubview(&screen);
+        turn(2);
+
+        tapAt({100, 199}); // string 0 at fret 1
+        tapAt({217, 255}); // string 3 at fret 2
+        tapAt(kInsert);
+        EXPECT_EQ(tab.tabSize(), 1);
+        EXPECT_EQ(screen.currentPositionLabel().text(), "1/1");
+        shot("tabeditor-fret");
+
+        tapAt(kPlectrum);
+        turn(30);
+        EXPECT_TRUE(screen.menuShowing());
+        shot("tabeditor-menu");
+        tapAt(kMenuMode);
+        tapAt(kPlectrum);
+        turn(30);
+        EXPECT_EQ(screen.entryMode(), 1);
+        shot("tabeditor-tab");
+
+        tapAt(kPlectrum);
+        turn(30);
+        tapAt(kMenuMode);
+        tapAt(kPlectrum);
+        turn(30);
+        tapAt({256, 316}); // m7
+        tapAt({182, 139}); // C
+        EXPECT_EQ(screen.fret(), (Frets{-1, 3, 1, 3, 1, 3}));
+        tapAt(kInsert);
+        shot("tabeditor-chord");
+
+        tapAt(kPlectrum);
+        turn(30);
+        tapAt(kMenuErase);
+        EXPECT_TRUE(screen.messageBoxShowing());
+        shot("tabeditor-erase");
+        tapAt(kBoxOK);
+        EXPECT_EQ(tab.tabSize(), 0);
+        screen.removeFromSuperview();
+    }
+    engine.setRecorder(nullptr);
+}
+
+} // namespace
