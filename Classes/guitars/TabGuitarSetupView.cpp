@@ -256,8 +256,10 @@ TabGuitarSetupView::TabGuitarSetupView(Strumwell* parent, SoundEngine* engine, T
         placeTurnedLabel(tabEntryStringNames_[i], {x, 238}, 24, 20, "Arial", 12);
         tabEntryStringNames_[i].setText(kTabStringNames[s]);
         tabEntryStringNames_[i].setTextAlignment(TextAlignment::Center);
+        tabEntryStringNames_[i].setTextColor(Color{200, 200, 190, 255});
         placeTurnedLabel(tabEntryFretNumbers_[i], {x, 270}, 30, 24, "Arial", 16);
         tabEntryFretNumbers_[i].setTextAlignment(TextAlignment::Center);
+        tabEntryFretNumbers_[i].setTextColor(Color{240, 240, 230, 255});
         tabEntryView_.addSubview(&stepDownButtons_[i]);
         tabEntryView_.addSubview(&stepUpButtons_[i]);
         tabEntryView_.addSubview(&tabEntryStringNames_[i]);
@@ -317,7 +319,7 @@ TabGuitarSetupView::TabGuitarSetupView(Strumwell* parent, SoundEngine* engine, T
     messageBox_.setHidden(true);
     placeTurnedLabel(messageBoxText_, {200, 240}, 280, 40, "Arial", 16);
     messageBoxText_.setText("Really erase all tab?");
-    messageBoxText_.setTextColor(Color::white());
+    messageBoxText_.setTextColor(Color{60, 50, 40, 255});
     messageBoxText_.setTextAlignment(TextAlignment::Center);
     messageBoxText_.setHidden(true);
     placeImage(messageBoxOKButton_, "MessageBoxOKButton.png", {119.5f, 181.5f}, {54, 96});
