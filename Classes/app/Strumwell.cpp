@@ -28,6 +28,7 @@
 #include "screens/MenuMainView.h"
 #include "screens/MenuSetupView.h"
 #include "screens/RecorderView.h"
+#include "screens/TabGuitarLoadSaveView.h"
 #include "storage/FileManager.h"
 #include "storage/Tab.h"
 
@@ -325,6 +326,9 @@ View* Strumwell::convertScreenNumberToViewId(int screenNo, int previousScreen) {
             break;
         case kTabGuitar:
             slot = std::make_unique<TabGuitarView>(this, soundEngine_.get(), tab_.get());
+            break;
+        case kTabGuitarLoadSave:
+            slot = std::make_unique<TabGuitarLoadSaveView>(this, soundEngine_.get(), fileManager_.get());
             break;
         case kRecorder:
             slot = std::make_unique<RecorderView>(this, soundEngine_.get(), fileManager_.get(), recorder_.get());

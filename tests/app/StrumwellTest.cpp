@@ -378,6 +378,17 @@ TEST(Navigation, TheRecorderScreenCopiesTheDemoSongsWhenFirstShown) {
     EXPECT_EQ(content, "user");
 }
 
+TEST(Navigation, TheTabLibraryIsReachedAndCopiesTheDemoTabs) {
+    TempFolders f;
+    std::ofstream(f.bundle() + "/Demo.TAB", std::ios::binary) << "demo";
+    ManualClock clock;
+    AppRun run(f, clock);
+    Strumwell& s = run.shell();
+    s.transitionToView(Strumwell::kTabGuitarLoadSave, run.shownScreen(), true);
+    EXPECT_EQ(run.shownScreenNo(), Strumwell::kTabGuitarLoadSave);
+    EXPECT_TRUE(fs::exists(f.docs() + "/Demo.TAB"));
+}
+
 TEST(Navigation, EveryGuitarOfTheChooserIsReached) {
     TempFolders f;
     ManualClock clock;
