@@ -16,6 +16,7 @@
 #include "guitars/HammerOnGuitarView.h"
 #include "guitars/ManualFretAndPluckGuitarView.h"
 #include "guitars/ScaleGuitarView.h"
+#include "guitars/TabGuitarSetupView.h"
 #include "guitars/TabGuitarView.h"
 #include "screens/ChooseGuitarView.h"
 #include "screens/DelayEffectSetupView.h"
@@ -327,6 +328,12 @@ View* Strumwell::convertScreenNumberToViewId(int screenNo, int previousScreen) {
         case kTabGuitar:
             slot = std::make_unique<TabGuitarView>(this, soundEngine_.get(), tab_.get());
             break;
+        case kTabGuitarSetup:
+            // The editor strums through the Tab Guitar's settings: that
+            // screen exists first.
+            convertScreenNumberToViewId(kTabGuitar, previousScreen);
+            slot = std::make_unique<TabGuitarSetupView>(this, soundEngine_.get(), tab_.get());
+            break;
         case kTabGuitarLoadSave:
             slot = std::make_unique<TabGuitarLoadSaveView>(this, soundEngine_.get(), fileManager_.get());
             break;
@@ -354,6 +361,9 @@ View* Strumwell::convertScreenNumberToViewId(int screenNo, int previousScreen) {
         break;
     case kTabGuitar:
         static_cast<TabGuitarView*>(slot.get())->redraw();
+        break;
+    case kTabGuitarSetup:
+        static_cast<TabGuitarSetupView*>(slot.get())->redraw();
         break;
     case kDelayEffectSetup:
         static_cast<DelayEffectSetupView*>(slot.get())->setCurrentGuitar(currentGuitar());

@@ -389,6 +389,17 @@ TEST(Navigation, TheTabLibraryIsReachedAndCopiesTheDemoTabs) {
     EXPECT_TRUE(fs::exists(f.docs() + "/Demo.TAB"));
 }
 
+TEST(Navigation, TheTabEditorCreatesTheTabGuitarFirst) {
+    TempFolders f;
+    ManualClock clock;
+    AppRun run(f, clock);
+    Strumwell& s = run.shell();
+    EXPECT_EQ(s.existingScreen(Strumwell::kTabGuitar), nullptr);
+    s.transitionToView(Strumwell::kTabGuitarSetup, run.shownScreen(), true);
+    EXPECT_EQ(run.shownScreenNo(), Strumwell::kTabGuitarSetup);
+    EXPECT_NE(s.existingScreen(Strumwell::kTabGuitar), nullptr);
+}
+
 TEST(Navigation, EveryGuitarOfTheChooserIsReached) {
     TempFolders f;
     ManualClock clock;
