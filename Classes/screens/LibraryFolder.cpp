@@ -1,0 +1,100 @@
+#include "screens/LibraryFolder.h"
+
+#include <algorithm>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool isPlainName(const std::string& name) {
+    return !name.empty() && name.find('/') == std::string::npos && name.find('\\') == std::string::npos &&
+           name.find('\0') == std::string::npos && name != "." && name != "..";
+}
+
+} // namespace
+
+LibraryFolder::LibraryFolder(std::string documentsFolder, std::string bundleFolder, std::string extension)
+    : documentsFolder_(std::move(documentsFolder)), bundleFolder_(std::move(bundleFolder)),
+      extension_(std::move(extension)) {}
+
+std::string LibraryFolder::makeFileSafe(const std::string& text) {
+    std::string safe = text;
+    std::replace(safe.begin(), safe.end(), '.', '_');
+    std::replace(safe.begin(), safe.end(), '/', '_');
+    std::replace(safe.begin(), safe.end(), '\\', '_');
+    return safe;
+}
+
+std::string LibraryFolder::fileName(const std::string& name) const { return name + extension_; }
+
+std::string LibraryFolder::nameOfFile(const std::string& fileName) const {
+    if (fileName.size() <= extension_.size())
+        return {};
+    if (fileName.compare(fileName.size() - extension_.size(), extension_.size(), extension_) != 0)
+        return {};
+    return fileName.substr(0, fileName.size() - extension_.size());
+}
+
+std::vector<std::string> LibraryFolder::names() const {
+    std::vector<std::string> found;
+    std::error_code ec;
+    fs::directory_iterator it(documentsFolder_, ec);
+    if (ec)
+        return found;
+    for (; it != fs::directory_iterator(); it.increment(ec)) {
+        if (ec)
+            break;
+        std::error_code typeError;
+        if (!it->is_regular_file(typeError))
+            continue;
+        std::string name = nameOfFile(it->path().filename().string());
+        if (!name.empty())
+            found.push_back(std::move(name));
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+std::string LibraryFolder::path(const std::string& name) const { return documentsFolder_ + "/" + fileName(name); }
+
+bool LibraryFolder::exists(const std::string& name) const {
+    if (!isPlainName(name))
+        return false;
+    std::error_code ec;
+    return fs::is_regular_file(path(name), ec);
+}
+
+bool LibraryFolder::erase(const std::string& name) const {
+    if (!exists(name))
+        return false;
+    std::error_code ec;
+    return fs::remove(path(name), ec) && !ec;
+}
+
+int LibraryFolder::copyDemos() const {
+    if (bundleFolder_.empty())
+        return 0;
+    int copied = 0;
+    std::error_code ec;
+    fs::directory_iterator it(bundleFolder_, ec);
+    if (ec)
+        return 0;
+    for (; it != fs::directory_iterator(); it.increment(ec)) {
+        if (ec)
+            break;
+        std::error_code typeError;
+        if (!it->is_regular_file(typeError))
+            continue;
+        const std::string file = it->path().filename().string();
+        if (nameOfFile(file).empty())
+            continue;
+        const fs::path target = fs::path(documentsFolder_) / file;
+        std::error_code copyError;
+        if (fs::exists(target, copyError) || copyError)
+            continue;
+        if (fs::copy_file(it->path(), target, fs::copy_options::skip_existing, copyError) && !copyError)
+            ++copied;
+    }
+    return copied;
+}
