@@ -34,7 +34,8 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    const std::string bundle = options.bundleFolder.empty() ? Folders::findBundleFolder() : options.bundleFolder;
+    const std::string bundle =
+        options.bundleFolder.empty() ? Folders::findBundleFolder() : options.bundleFolder;
     if (bundle.empty())
         std::fprintf(stderr, "strumwell: no bundle folder found beside the program; samples and pictures "
                              "are missing (build it, or give --bundle DIR)\n");

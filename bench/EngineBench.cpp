@@ -54,7 +54,8 @@ void writeWav(const std::string& path, const std::vector<int16_t>& values) {
 // Forty ten-second samples, twenty per guitar, written once.
 const std::string& benchFolder() {
     static const std::string folder = [] {
-        const std::string path = (std::filesystem::temp_directory_path() / "strumwell-bench-samples").string();
+        const std::string path =
+            (std::filesystem::temp_directory_path() / "strumwell-bench-samples").string();
         std::filesystem::create_directories(path);
         std::mt19937 rng(5);
         for (int k = 0; k < kVoices; ++k) {
@@ -71,7 +72,9 @@ const std::string& benchFolder() {
     return folder;
 }
 
-int slotOf(int k) { return k < 20 ? k : 48 + (k - 20); }
+int slotOf(int k) {
+    return k < 20 ? k : 48 + (k - 20);
+}
 
 struct Rig {
     ManualClock clock;
@@ -117,9 +120,10 @@ void report(benchmark::State& state) {
     const double voiceFrames = buffers * kVoices * kFrames;
     state.counters["ns_per_voice_frame"] =
         benchmark::Counter(voiceFrames * 1e-9, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-    state.counters["voice_s_per_cpu_s"] = benchmark::Counter(voiceFrames / 44100.0, benchmark::Counter::kIsRate);
-    state.counters["core_share_pct"] = benchmark::Counter(buffers * kFrames / 44100.0 / 100.0,
-                                                          benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["voice_s_per_cpu_s"] =
+        benchmark::Counter(voiceFrames / 44100.0, benchmark::Counter::kIsRate);
+    state.counters["core_share_pct"] = benchmark::Counter(
+        buffers * kFrames / 44100.0 / 100.0, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 void run(benchmark::State& state, bool bend, bool effects) {
@@ -139,9 +143,15 @@ void run(benchmark::State& state, bool bend, bool effects) {
     report(state);
 }
 
-void BM_PlainMixer40Voices(benchmark::State& state) { run(state, false, false); }
-void BM_BendMixer40VoicesWhammy(benchmark::State& state) { run(state, true, false); }
-void BM_BendMixerWithEffects(benchmark::State& state) { run(state, true, true); }
+void BM_PlainMixer40Voices(benchmark::State& state) {
+    run(state, false, false);
+}
+void BM_BendMixer40VoicesWhammy(benchmark::State& state) {
+    run(state, true, false);
+}
+void BM_BendMixerWithEffects(benchmark::State& state) {
+    run(state, true, true);
+}
 
 BENCHMARK(BM_PlainMixer40Voices);
 BENCHMARK(BM_BendMixer40VoicesWhammy);

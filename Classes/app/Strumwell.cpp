@@ -7,29 +7,29 @@
 
 #include "app/TransitionView.h"
 #include "audio/SoundEngine.h"
+#include "guitars/HammerOnGuitarView.h"
+#include "guitars/ManualFretAndPluckGuitarView.h"
+#include "guitars/ScaleGuitarView.h"
+#include "guitars/TabGuitarSetupView.h"
+#include "guitars/TabGuitarView.h"
 #include "platform/AlertView.h"
 #include "platform/Application.h"
 #include "platform/SdlAudioOutput.h"
 #include "platform/core/Folders.h"
 #include "platform/core/MainThreadQueue.h"
 #include "recorder/Recorder.h"
-#include "guitars/HammerOnGuitarView.h"
-#include "guitars/ManualFretAndPluckGuitarView.h"
-#include "guitars/ScaleGuitarView.h"
-#include "guitars/TabGuitarSetupView.h"
-#include "guitars/TabGuitarView.h"
 #include "screens/ChooseGuitarView.h"
 #include "screens/DelayEffectSetupView.h"
 #include "screens/FuzzEffectSetupView.h"
-#include "screens/WahEffectSetupView.h"
 #include "screens/ManualView.h"
 #include "screens/MenuAppSetupView.h"
-#include "screens/MenuSetupGuitarPatchView.h"
 #include "screens/MenuEffectsSetupView.h"
 #include "screens/MenuMainView.h"
+#include "screens/MenuSetupGuitarPatchView.h"
 #include "screens/MenuSetupView.h"
 #include "screens/RecorderView.h"
 #include "screens/TabGuitarLoadSaveView.h"
+#include "screens/WahEffectSetupView.h"
 #include "storage/FileManager.h"
 #include "storage/Tab.h"
 
@@ -85,14 +85,15 @@ void Strumwell::applicationDidFinishLaunching(Application& application) {
 
     documentsFolder_ =
         options_.documentsFolder.empty() ? Folders::defaultDocumentsFolder() : options_.documentsFolder;
-    libraryCachesFolder_ = options_.cachesFolder.empty() ? Folders::defaultCachesFolder() : options_.cachesFolder;
+    libraryCachesFolder_ =
+        options_.cachesFolder.empty() ? Folders::defaultCachesFolder() : options_.cachesFolder;
     if (!Folders::ensureFolder(documentsFolder_))
         std::printf("Cannot create the documents folder %s\n", documentsFolder_.c_str());
     if (!Folders::ensureFolder(libraryCachesFolder_))
         std::printf("Cannot create the caches folder %s\n", libraryCachesFolder_.c_str());
     if (options_.bundleFolder.empty())
-        options_.bundleFolder = application.bundleFolder().empty() ? Folders::findBundleFolder()
-                                                                   : application.bundleFolder();
+        options_.bundleFolder =
+            application.bundleFolder().empty() ? Folders::findBundleFolder() : application.bundleFolder();
 
     // The engine loads the noises and starts the output; the recorder's
     // playback thread starts with it.
@@ -109,7 +110,8 @@ void Strumwell::applicationDidFinishLaunching(Application& application) {
     application.rootView().addSubview(transitionView_);
 
     tab_ = std::make_unique<Tab>();
-    fileManager_ = std::make_unique<FileManager>(tab_.get(), recorder_.get(), soundEngine_.get(), documentsFolder_);
+    fileManager_ =
+        std::make_unique<FileManager>(tab_.get(), recorder_.get(), soundEngine_.get(), documentsFolder_);
 
     auto mainMenu = std::make_unique<MenuMainView>(this);
     screens_->mainMenu = mainMenu.get();
@@ -159,14 +161,20 @@ void Strumwell::applicationWillTerminate(Application&) {
         soundEngine_->stop();
 }
 
-void Strumwell::applicationDidReceiveMemoryWarning(Application&) { std::printf("\nMEMORY WARNING!!!!\n"); }
+void Strumwell::applicationDidReceiveMemoryWarning(Application&) {
+    std::printf("\nMEMORY WARNING!!!!\n");
+}
 
 // ---------------------------------------------------------------------------
 // Model parent
 
-int Strumwell::currentGuitar() const { return currentGuitar_.load(std::memory_order_relaxed); }
+int Strumwell::currentGuitar() const {
+    return currentGuitar_.load(std::memory_order_relaxed);
+}
 
-void Strumwell::setCurrentGuitar(int guitar) { currentGuitar_.store(guitar, std::memory_order_relaxed); }
+void Strumwell::setCurrentGuitar(int guitar) {
+    currentGuitar_.store(guitar, std::memory_order_relaxed);
+}
 
 void Strumwell::incCurrentGuitar() {
     int g = currentGuitar() + 1;
@@ -175,7 +183,9 @@ void Strumwell::incCurrentGuitar() {
     setCurrentGuitar(g);
 }
 
-MainThreadQueue& Strumwell::mainThreadQueue() { return application_->mainQueue(); }
+MainThreadQueue& Strumwell::mainThreadQueue() {
+    return application_->mainQueue();
+}
 
 void Strumwell::showAlert(const std::string& title, const std::string& message, bool okButton) {
     if (application_)
@@ -217,9 +227,13 @@ void Strumwell::visitWebsite() {
 // ---------------------------------------------------------------------------
 // Crash flag and first-run message
 
-std::string Strumwell::crashFlagPath() const { return libraryCachesFolder_ + "/System.Running"; }
+std::string Strumwell::crashFlagPath() const {
+    return libraryCachesFolder_ + "/System.Running";
+}
 
-std::string Strumwell::firstRunMarkerPath() const { return documentsFolder_ + "/SystemMessage.DAT"; }
+std::string Strumwell::firstRunMarkerPath() const {
+    return documentsFolder_ + "/SystemMessage.DAT";
+}
 
 bool Strumwell::previouslyCrashed() {
     std::error_code ec;
@@ -249,9 +263,9 @@ void Strumwell::testDisplayFirstTimeMessage() {
         if (in && fs::file_size(firstRunMarkerPath(), ec) == 4 && !ec) {
             unsigned char b[4] = {};
             in.read(reinterpret_cast<char*>(b), 4);
-            const int32_t value = static_cast<int32_t>(static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
-                                                       static_cast<uint32_t>(b[2]) << 16 |
-                                                       static_cast<uint32_t>(b[3]) << 24);
+            const int32_t value =
+                static_cast<int32_t>(static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
+                                     static_cast<uint32_t>(b[2]) << 16 | static_cast<uint32_t>(b[3]) << 24);
             seen = in.gcount() == 4 && value > 0;
         }
     }
@@ -338,7 +352,8 @@ View* Strumwell::convertScreenNumberToViewId(int screenNo, int previousScreen) {
             slot = std::make_unique<TabGuitarLoadSaveView>(this, soundEngine_.get(), fileManager_.get());
             break;
         case kRecorder:
-            slot = std::make_unique<RecorderView>(this, soundEngine_.get(), fileManager_.get(), recorder_.get());
+            slot =
+                std::make_unique<RecorderView>(this, soundEngine_.get(), fileManager_.get(), recorder_.get());
             break;
         default:
             // Screen 3 names no screen; the others are not part of this build yet.

@@ -23,7 +23,9 @@ void TransitionView::newSubview(View* view, TransitionType transition, Transitio
     addTransition(transition, direction, duration, kAnimationKey, this);
 }
 
-void TransitionView::cancelTransition() { removeAnimation(kAnimationKey); }
+void TransitionView::cancelTransition() {
+    removeAnimation(kAnimationKey);
+}
 
 void TransitionView::animationDidStart() {
     transitioning_ = true;

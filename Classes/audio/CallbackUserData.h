@@ -42,13 +42,13 @@ struct RenderVoice {
     float pitch = 1.0f;
 
     // Per-buffer mixing state, carried from chunk to chunk within one buffer.
-    bool prepared = false;    // taken into the buffer being rendered
-    bool mixing = false;      // still adding to this buffer
-    int32_t framesLeft = 0;   // the buffer's frame limit n, less what was mixed
-    int32_t vol = 0;          // 16.16
-    int32_t delta = 0;        // 16.16
-    int32_t target = 0;       // 16.16
-    float speed = 1.0f;       // whammy + pitch (bend mixer)
+    bool prepared = false;  // taken into the buffer being rendered
+    bool mixing = false;    // still adding to this buffer
+    int32_t framesLeft = 0; // the buffer's frame limit n, less what was mixed
+    int32_t vol = 0;        // 16.16
+    int32_t delta = 0;      // 16.16
+    int32_t target = 0;     // 16.16
+    float speed = 1.0f;     // whammy + pitch (bend mixer)
     const int16_t* data = nullptr;
     int32_t size = 0;
 };

@@ -124,7 +124,8 @@ EffectsChain::BufferState EffectsChain::begin(CallbackUserData& cb, int g) {
     st.pingPong = delay.pingPong.load(std::memory_order_relaxed);
     st.feedback = FixedPoint::truncToInt32(delay.delayFeedback.load(std::memory_order_relaxed) * 65536.0f);
     st.mix = FixedPoint::truncToInt32(delay.delayMix.load(std::memory_order_relaxed) * 65536.0f);
-    const int32_t time = std::clamp<int32_t>(delay.delayTime.load(std::memory_order_relaxed), 0, kDelayRingValues);
+    const int32_t time =
+        std::clamp<int32_t>(delay.delayTime.load(std::memory_order_relaxed), 0, kDelayRingValues);
     st.w = delay.currentDelayBufferIndex;
     st.r = st.w - time;
     if (st.r < 0)

@@ -28,8 +28,12 @@ struct FixedPoint {
     }
     // A volume or gain in 16.16: the value as float, times 65536, truncated.
     static inline int32_t toFixed(double x) { return truncToInt32(static_cast<float>(x) * 65536.0f); }
-    static inline int32_t clampMix(int64_t v) { return v > 32767 ? 32767 : (v < -32767 ? -32767 : int32_t(v)); }
-    static inline int32_t clampEffect(int64_t v) { return v > 32766 ? 32766 : (v < -32767 ? -32767 : int32_t(v)); }
+    static inline int32_t clampMix(int64_t v) {
+        return v > 32767 ? 32767 : (v < -32767 ? -32767 : int32_t(v));
+    }
+    static inline int32_t clampEffect(int64_t v) {
+        return v > 32766 ? 32766 : (v < -32767 ? -32767 : int32_t(v));
+    }
     // Product of a 16-bit value and a 16.16 gain, shifted right arithmetically
     // by 16; taken in 64 bits so large gains cannot overflow.
     static inline int64_t scale(int64_t sample, int32_t gain) { return (sample * gain) >> 16; }

@@ -7,8 +7,8 @@
 #include <cstring>
 
 #include "audio/EffectsChain.h"
-#include "audio/SoundEngineParent.h"
 #include "audio/PatchChangeListener.h"
+#include "audio/SoundEngineParent.h"
 #include "audio/StrumwellFailure.h"
 #include "audio/VoiceMixer.h"
 #include "audio/WavReader.h"
@@ -32,17 +32,27 @@ struct PatchInfo {
 
 PatchInfo patchInfo(int patchNo) {
     switch (patchNo) {
-    case 0: return {"Acoustic 1", "A1-", true};
-    case 1: return {"Acoustic 2", "A2-", true};
-    case 2: return {"Electric 1", "E3-", false};
-    case 3: return {"Electric 2", "E2-", false};
-    case 4: return {"Clean Electric", "CE-", false};
-    default: return {"Acoustic Fingerpick", "A1-", true};
+    case 0:
+        return {"Acoustic 1", "A1-", true};
+    case 1:
+        return {"Acoustic 2", "A2-", true};
+    case 2:
+        return {"Electric 1", "E3-", false};
+    case 3:
+        return {"Electric 2", "E2-", false};
+    case 4:
+        return {"Clean Electric", "CE-", false};
+    default:
+        return {"Acoustic Fingerpick", "A1-", true};
     }
 }
 
-bool validGuitar(int g) { return g == 0 || g == 1; }
-bool validVoice(int v) { return v >= 0 && v < kNumVoices; }
+bool validGuitar(int g) {
+    return g == 0 || g == 1;
+}
+bool validVoice(int v) {
+    return v >= 0 && v < kNumVoices;
+}
 
 template <typename T> void putLE(std::vector<uint8_t>& out, T value) {
     uint8_t bytes[sizeof(T)];
@@ -119,7 +129,9 @@ void SoundEngine::setRecorder(EngineRecorder* recorder) {
     recorder_.store(recorder ? recorder : &nullRecorder_, std::memory_order_release);
 }
 
-EngineRecorder* SoundEngine::recorder() const { return recorder_.load(std::memory_order_acquire); }
+EngineRecorder* SoundEngine::recorder() const {
+    return recorder_.load(std::memory_order_acquire);
+}
 
 long SoundEngine::random() {
     std::lock_guard<std::mutex> lock(randomMutex_);
@@ -193,7 +205,8 @@ int SoundEngine::callbackProcStereo(void* userData, int16_t* out, int numFrames)
 
 // ---------------------------------------------------------------- samples
 
-bool SoundEngine::readSampleFile(const std::string& fileName, std::vector<int16_t>& out, bool& missing) const {
+bool SoundEngine::readSampleFile(const std::string& fileName, std::vector<int16_t>& out,
+                                 bool& missing) const {
     std::string error;
     const std::string path = bundleFolder_.empty() ? fileName : bundleFolder_ + "/" + fileName;
     if (WavReader::readFile(path, out, error, missing))
@@ -304,9 +317,13 @@ void SoundEngine::stepPatch(PatchChangeListener* caller, int guitar, int step) {
     cb_.callerWhoChangedPatch.store(caller, std::memory_order_release);
 }
 
-void SoundEngine::nextPatch(PatchChangeListener* caller, int guitar) { stepPatch(caller, guitar, +1); }
+void SoundEngine::nextPatch(PatchChangeListener* caller, int guitar) {
+    stepPatch(caller, guitar, +1);
+}
 
-void SoundEngine::prevPatch(PatchChangeListener* caller, int guitar) { stepPatch(caller, guitar, -1); }
+void SoundEngine::prevPatch(PatchChangeListener* caller, int guitar) {
+    stepPatch(caller, guitar, -1);
+}
 
 std::string SoundEngine::patchName(int guitar) const {
     if (!validGuitar(guitar))
@@ -319,7 +336,9 @@ bool SoundEngine::isAcoustic(int guitar) const {
     return validGuitar(guitar) && cb_.isAcoustic[guitar].load(std::memory_order_relaxed);
 }
 
-int SoundEngine::patchNo(int guitar) const { return validGuitar(guitar) ? cb_.patchNo[guitar].load() : -1; }
+int SoundEngine::patchNo(int guitar) const {
+    return validGuitar(guitar) ? cb_.patchNo[guitar].load() : -1;
+}
 
 void SoundEngine::addSineWaveAtSlot(int slot) {
     if (slot < 0 || slot >= kNumSampleSlots)
@@ -536,7 +555,9 @@ PlaylistVoiceState SoundEngine::voiceState(int voice) const {
     return s;
 }
 
-int SoundEngine::numSamplesPlaying() const { return cb_.numSamplesPlaying.load(std::memory_order_relaxed); }
+int SoundEngine::numSamplesPlaying() const {
+    return cb_.numSamplesPlaying.load(std::memory_order_relaxed);
+}
 
 // ---------------------------------------------------------------- bends
 
@@ -682,7 +703,8 @@ void SoundEngine::setFuzzThreshold(int guitar, float threshold) {
     if (threshold > 1.0f)
         threshold = 1.0f;
     const float value = 1000.0f + (1.0f - threshold) * 18000.0f;
-    cb_.fuzzSetup[guitar].fuzzThreshold.store(int16_t(static_cast<int32_t>(value)), std::memory_order_relaxed);
+    cb_.fuzzSetup[guitar].fuzzThreshold.store(int16_t(static_cast<int32_t>(value)),
+                                              std::memory_order_relaxed);
 }
 
 float SoundEngine::fuzzThreshold(int guitar) const {
@@ -737,9 +759,13 @@ double SoundEngine::guitarReleaseDelta(int guitar) const {
     return validGuitar(guitar) ? cb_.guitarReleaseDelta[guitar].load(std::memory_order_relaxed) : 0.0;
 }
 
-int SoundEngine::numFretsToShow() const { return numFretsToShow_.load(std::memory_order_relaxed); }
+int SoundEngine::numFretsToShow() const {
+    return numFretsToShow_.load(std::memory_order_relaxed);
+}
 
-void SoundEngine::setNumFretsToShow(int numFrets) { numFretsToShow_.store(numFrets, std::memory_order_relaxed); }
+void SoundEngine::setNumFretsToShow(int numFrets) {
+    numFretsToShow_.store(numFrets, std::memory_order_relaxed);
+}
 
 void SoundEngine::resetState() {
     numFretsToShow_ = 5;
@@ -861,10 +887,17 @@ void SoundEngine::restoreSection(const uint8_t* data, size_t size, size_t minimu
 
 void SoundEngine::restoreFromSaveBuffer(const uint8_t* data, size_t size, int version) {
     switch (version) {
-    case 0: restoreFromSaveBufferVersion0(data, size); break;
-    case 1: restoreFromSaveBufferVersion1(data, size); break;
-    case 2: restoreFromSaveBufferVersion2(data, size); break;
-    default: break; // unknown versions change nothing
+    case 0:
+        restoreFromSaveBufferVersion0(data, size);
+        break;
+    case 1:
+        restoreFromSaveBufferVersion1(data, size);
+        break;
+    case 2:
+        restoreFromSaveBufferVersion2(data, size);
+        break;
+    default:
+        break; // unknown versions change nothing
     }
 }
 
@@ -880,10 +913,18 @@ void SoundEngine::restoreFromSaveBufferVersion2(const uint8_t* data, size_t size
     restoreSection(data, size, kSectionSize, true);
 }
 
-void SoundEngine::recorderRecord() { recorder()->record(); }
-void SoundEngine::recorderStop() { recorder()->stop(); }
-void SoundEngine::recorderPlay() { recorder()->play(); }
-int SoundEngine::getRecorderState() { return recorder()->getState(); }
+void SoundEngine::recorderRecord() {
+    recorder()->record();
+}
+void SoundEngine::recorderStop() {
+    recorder()->stop();
+}
+void SoundEngine::recorderPlay() {
+    recorder()->play();
+}
+int SoundEngine::getRecorderState() {
+    return recorder()->getState();
+}
 
 // ---------------------------------------------------------------- accelerometer
 
@@ -934,8 +975,8 @@ void SoundEngine::accelerometerDidAccelerate(double x, double y, double /*z*/) {
             setWahForGuitar(g, c);
     }
     if (whammyBarAttached(g)) {
-        const float reading =
-            static_cast<float>(static_cast<double>(currentAccelerometerReadingWhammy_.load()) * 0.9 + y * 0.1);
+        const float reading = static_cast<float>(
+            static_cast<double>(currentAccelerometerReadingWhammy_.load()) * 0.9 + y * 0.1);
         currentAccelerometerReadingWhammy_ = reading;
         const double r = reading;
         float w;
@@ -954,10 +995,18 @@ void SoundEngine::accelerometerDidAccelerate(double x, double y, double /*z*/) {
     }
 }
 
-bool SoundEngine::accelerometerWorking() const { return accelerometerWorking_.load(); }
-int SoundEngine::numAccelerometerStartTries() const { return numAccelerometerStartTries_.load(); }
-float SoundEngine::currentAccelerometerReadingWhammy() const { return currentAccelerometerReadingWhammy_.load(); }
-float SoundEngine::currentAccelerometerReadingWah() const { return currentAccelerometerReadingWah_.load(); }
+bool SoundEngine::accelerometerWorking() const {
+    return accelerometerWorking_.load();
+}
+int SoundEngine::numAccelerometerStartTries() const {
+    return numAccelerometerStartTries_.load();
+}
+float SoundEngine::currentAccelerometerReadingWhammy() const {
+    return currentAccelerometerReadingWhammy_.load();
+}
+float SoundEngine::currentAccelerometerReadingWah() const {
+    return currentAccelerometerReadingWah_.load();
+}
 
 void SoundEngine::setChordStrum(const int* samples, int guitar, bool muteWhenStrumOver) {
     if (samples == nullptr)
@@ -965,6 +1014,12 @@ void SoundEngine::setChordStrum(const int* samples, int guitar, bool muteWhenStr
     recorder()->setChordStrum(samples, guitar, muteWhenStrumOver);
 }
 
-float SoundEngine::chordStrumSpeed() { return recorder()->chordStrumSpeed(); }
-void SoundEngine::setChordStrumSpeed(float speed) { recorder()->setChordStrumSpeed(speed); }
-void SoundEngine::stopChordStrum() { recorder()->stopChordStrum(); }
+float SoundEngine::chordStrumSpeed() {
+    return recorder()->chordStrumSpeed();
+}
+void SoundEngine::setChordStrumSpeed(float speed) {
+    recorder()->setChordStrumSpeed(speed);
+}
+void SoundEngine::stopChordStrum() {
+    recorder()->stopChordStrum();
+}

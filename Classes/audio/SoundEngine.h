@@ -250,8 +250,8 @@ private:
     NullEngineRecorder nullRecorder_;
     std::atomic<EngineRecorder*> recorder_;
 
-    std::mutex voiceMutex_;            // voice allocation; never taken by render
-    mutable std::mutex loadMutex_;     // sample loading and patch names
+    std::mutex voiceMutex_;        // voice allocation; never taken by render
+    mutable std::mutex loadMutex_; // sample loading and patch names
     std::mutex randomMutex_;
     std::minstd_rand random_;
 

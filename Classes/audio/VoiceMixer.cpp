@@ -186,7 +186,8 @@ __attribute__((target("avx2"))) void interpolateAvx2(const float* P, int count, 
         const __m256i d1 = _mm256_srai_epi32(pair, 16);
         __m128i half[2];
         for (int h = 0; h < 2; ++h) {
-            const __m256d phi = _mm256_cvtps_pd(h == 0 ? _mm256_castps256_ps128(phiF) : _mm256_extractf128_ps(phiF, 1));
+            const __m256d phi =
+                _mm256_cvtps_pd(h == 0 ? _mm256_castps256_ps128(phiF) : _mm256_extractf128_ps(phiF, 1));
             const __m128i a0 = h == 0 ? _mm256_castsi256_si128(d0) : _mm256_extracti128_si256(d0, 1);
             const __m128i a1 = h == 0 ? _mm256_castsi256_si128(d1) : _mm256_extracti128_si256(d1, 1);
             const __m256d a = _mm256_mul_pd(phi, _mm256_cvtepi32_pd(a1));
@@ -246,7 +247,8 @@ void bendMonoFast(CallbackUserData& cb, PlaylistVoice& voice, int16_t* mono, int
     RenderVoice& r = voice.render;
     // Frames whose next value exists: P[j] < size - 1 (positions never fall).
     const float last = static_cast<float>(r.size - 1);
-    const int limit = static_cast<int>(std::lower_bound(P, P + k, last, [](float a, float b) { return a < b; }) - P);
+    const int limit =
+        static_cast<int>(std::lower_bound(P, P + k, last, [](float a, float b) { return a < b; }) - P);
     int16_t* values = cb.bendValues;
     int j = 0;
     while (j < k && r.mixing) {
@@ -323,7 +325,7 @@ void bendGroupFast(CallbackUserData& cb, int16_t* mono, int frames, int guitar) 
                 speed[L] = r.speed;
                 longest = std::max(longest, k[L]);
             }
-            float (*P)[CallbackUserData::kBendRow] = cb.bendPositions;
+            float(*P)[CallbackUserData::kBendRow] = cb.bendPositions;
             positionsAvx2(pos, speed, longest + 1, P);
             for (int L = 0; L < lanes; ++L)
                 if (k[L] > 0)
@@ -349,8 +351,8 @@ void plainMono(CallbackUserData& cb, PlaylistVoice& voice, int16_t* mono, int fr
         int j = 0;
         while (j < frames && r.mixing) {
             const float position = r.playPosition;
-            const bool wholePosition = position >= 0.0f && position < 16000000.0f &&
-                                       position == std::floor(position);
+            const bool wholePosition =
+                position >= 0.0f && position < 16000000.0f && position == std::floor(position);
             if (r.phase == 0 || !wholePosition) {
                 plainMonoReference(cb, voice, mono + j, 1);
                 ++j;

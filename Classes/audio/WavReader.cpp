@@ -10,9 +10,13 @@ uint32_t le32(const uint8_t* p) {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
 
-uint16_t le16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
+uint16_t le16(const uint8_t* p) {
+    return uint16_t(p[0] | p[1] << 8);
+}
 
-bool tagIs(const uint8_t* p, const char* tag) { return std::memcmp(p, tag, 4) == 0; }
+bool tagIs(const uint8_t* p, const char* tag) {
+    return std::memcmp(p, tag, 4) == 0;
+}
 
 constexpr uint16_t kFormatPcm = 1;
 constexpr uint16_t kFormatExtensible = 0xFFFE;

@@ -22,8 +22,10 @@ bool isMarkedFret(int fretNumber) {
     case 15:
     case 17:
     case 19:
-    case 21: return true;
-    default: return false;
+    case 21:
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -96,7 +98,9 @@ void FretboardGuitarView::addStrings() {
         addSubview(&s);
 }
 
-void FretboardGuitarView::addScrollButtons() { addSubview(&scrollButtons_); }
+void FretboardGuitarView::addScrollButtons() {
+    addSubview(&scrollButtons_);
+}
 
 int FretboardGuitarView::getStringForCoord(Point p) {
     const float x = p.x;
@@ -169,12 +173,15 @@ void FretboardGuitarView::processTouches(const TouchSet& touches) {
                 touchSlots_[i].free();
             }
             break;
-        case TouchPhase::Stationary: break;
+        case TouchPhase::Stationary:
+            break;
         }
     }
 }
 
-void FretboardGuitarView::fingerDownMenu(Point p, int) { menuFingerDown(p); }
+void FretboardGuitarView::fingerDownMenu(Point p, int) {
+    menuFingerDown(p);
+}
 void FretboardGuitarView::fingerMoveMenu(Point, Point, int) {}
 void FretboardGuitarView::fingerUpMenu(Point, int) {}
 
@@ -332,11 +339,20 @@ void FretboardGuitarView::redrawStringsForBending() {
     for (int s = 0; s < kNumStrings; ++s) {
         float dx = 0;
         switch (currentBendPosition_[s]) {
-        case 1: dx = nearNut ? -1.0f : -2.0f; break;
-        case 2: dx = nearNut ? -1.0f : -3.0f; break;
-        case 3: dx = nearNut ? 1.0f : 2.0f; break;
-        case 4: dx = nearNut ? 1.0f : 3.0f; break;
-        default: break;
+        case 1:
+            dx = nearNut ? -1.0f : -2.0f;
+            break;
+        case 2:
+            dx = nearNut ? -1.0f : -3.0f;
+            break;
+        case 3:
+            dx = nearNut ? 1.0f : 2.0f;
+            break;
+        case 4:
+            dx = nearNut ? 1.0f : 3.0f;
+            break;
+        default:
+            break;
         }
         stringsDown_[s].setCenter({kStringDownX[s] + dx, kStringY});
     }

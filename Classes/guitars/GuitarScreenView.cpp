@@ -114,12 +114,22 @@ void GuitarScreenView::addMenuViews() {
     addSubview(&plectrum_);
 }
 
-void GuitarScreenView::touchesBegan(const TouchSet& touches) { processTouches(touches); }
-void GuitarScreenView::touchesMoved(const TouchSet& touches) { processTouches(touches); }
-void GuitarScreenView::touchesEnded(const TouchSet& touches) { processTouches(touches); }
-void GuitarScreenView::touchesCancelled(const TouchSet& touches) { processTouches(touches); }
+void GuitarScreenView::touchesBegan(const TouchSet& touches) {
+    processTouches(touches);
+}
+void GuitarScreenView::touchesMoved(const TouchSet& touches) {
+    processTouches(touches);
+}
+void GuitarScreenView::touchesEnded(const TouchSet& touches) {
+    processTouches(touches);
+}
+void GuitarScreenView::touchesCancelled(const TouchSet& touches) {
+    processTouches(touches);
+}
 
-int GuitarScreenView::currentGuitar() const { return parent_ ? parent_->currentGuitar() : ownGuitar_; }
+int GuitarScreenView::currentGuitar() const {
+    return parent_ ? parent_->currentGuitar() : ownGuitar_;
+}
 
 void GuitarScreenView::incCurrentGuitar() {
     if (parent_)
@@ -133,7 +143,9 @@ void GuitarScreenView::redraw() {
     redrawOnRecPlayPresses();
 }
 
-void GuitarScreenView::playbackEnded() { redrawOnRecPlayPresses(); }
+void GuitarScreenView::playbackEnded() {
+    redrawOnRecPlayPresses();
+}
 
 void GuitarScreenView::recordButtonPressed() {
     if (!soundEngine_)
@@ -240,7 +252,9 @@ void GuitarScreenView::goToScreen(int screenNo) {
         parent_->transitionToView(screenNo, this, true);
 }
 
-bool GuitarScreenView::isShownAndTakingTouches() const { return superview() != nullptr && canReceiveTouches(); }
+bool GuitarScreenView::isShownAndTakingTouches() const {
+    return superview() != nullptr && canReceiveTouches();
+}
 
 bool GuitarScreenView::keyDown(const KeyEvent& event) {
     // A held key's auto-repeat is the same finger still down.

@@ -4,7 +4,9 @@
 
 namespace {
 
-bool onBoard(Point p) { return p.y > 55; }
+bool onBoard(Point p) {
+    return p.y > 55;
+}
 
 } // namespace
 
@@ -88,9 +90,10 @@ void HammerOnGuitarView::pressString(int string, int row) {
         if (playlistNoForString_[string] != -1 && soundEngine_)
             soundEngine_->stopAndRecordSample(playlistNoForString_[string]);
         fret_[string] = row;
-        playlistNoForString_[string] = soundEngine_ ? soundEngine_->playSampleWithGuitar(
-                                                          currentGuitar(), sampleFor(string, leftmostFret_ + row))
-                                                    : -1;
+        playlistNoForString_[string] =
+            soundEngine_
+                ? soundEngine_->playSampleWithGuitar(currentGuitar(), sampleFor(string, leftmostFret_ + row))
+                : -1;
     }
     // At or below the sounding row the press is only remembered.
 }

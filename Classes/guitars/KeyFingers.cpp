@@ -22,12 +22,12 @@ const std::array<std::vector<Key>, 4>& keyboardRows() {
     static const std::array<std::vector<Key>, 4> rows = {
         std::vector<Key>{Key::Z, Key::X, Key::C, Key::V, Key::B, Key::N, Key::M, Key::Comma, Key::Period,
                          Key::Slash},
-        std::vector<Key>{Key::A, Key::S, Key::D, Key::F, Key::G, Key::H, Key::J, Key::K, Key::L, Key::Semicolon,
-                         Key::Apostrophe},
+        std::vector<Key>{Key::A, Key::S, Key::D, Key::F, Key::G, Key::H, Key::J, Key::K, Key::L,
+                         Key::Semicolon, Key::Apostrophe},
         std::vector<Key>{Key::Q, Key::W, Key::E, Key::R, Key::T, Key::Y, Key::U, Key::I, Key::O, Key::P,
                          Key::LeftBracket, Key::RightBracket},
-        std::vector<Key>{Key::Num1, Key::Num2, Key::Num3, Key::Num4, Key::Num5, Key::Num6, Key::Num7, Key::Num8,
-                         Key::Num9, Key::Num0, Key::Minus, Key::Equals},
+        std::vector<Key>{Key::Num1, Key::Num2, Key::Num3, Key::Num4, Key::Num5, Key::Num6, Key::Num7,
+                         Key::Num8, Key::Num9, Key::Num0, Key::Minus, Key::Equals},
     };
     return rows;
 }
@@ -153,7 +153,9 @@ bool KeyFingers::isReservedByPlatform(Key key, bool shift) {
     }
 }
 
-long KeyFingers::touchIdForKey(Key key) { return -1000 - static_cast<long>(key); }
+long KeyFingers::touchIdForKey(Key key) {
+    return -1000 - static_cast<long>(key);
+}
 
 Touch KeyFingers::press(Key key, Point point) {
     held_[key] = point;

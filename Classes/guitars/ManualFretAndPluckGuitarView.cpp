@@ -218,7 +218,8 @@ void ManualFretAndPluckGuitarView::pressString(int string) {
         soundEngine_->stopAndRecordSample(playlistNoForString_[string]);
     playlistNoForString_[string] = -1;
     if (soundEngine_)
-        playlistNoForString_[string] = soundEngine_->playSampleWithGuitar(currentGuitar(), sampleFor(string, fretNumber));
+        playlistNoForString_[string] =
+            soundEngine_->playSampleWithGuitar(currentGuitar(), sampleFor(string, fretNumber));
 }
 
 void ManualFretAndPluckGuitarView::liftString(int) {

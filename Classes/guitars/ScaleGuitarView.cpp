@@ -176,7 +176,9 @@ void ScaleGuitarView::setCurrentScale(int scale) {
     calculateScale();
 }
 
-void ScaleGuitarView::redrawOnKeyChange() { currentKeyLabel_.setText(KEYNAMES[currentKey_]); }
+void ScaleGuitarView::redrawOnKeyChange() {
+    currentKeyLabel_.setText(KEYNAMES[currentKey_]);
+}
 
 void ScaleGuitarView::redraw() {
     GuitarScreenView::redraw();
@@ -205,7 +207,8 @@ void ScaleGuitarView::processTouches(const TouchSet& touches) {
             else
                 fingerUp(touch.location);
             break;
-        case TouchPhase::Stationary: break;
+        case TouchPhase::Stationary:
+            break;
         }
     }
 }
@@ -272,7 +275,9 @@ void ScaleGuitarView::fingerUp(Point p) {
     currentNoteLabel_.setText("");
 }
 
-void ScaleGuitarView::fingerDownMenu(Point p) { menuFingerDown(p); }
+void ScaleGuitarView::fingerDownMenu(Point p) {
+    menuFingerDown(p);
+}
 void ScaleGuitarView::fingerMoveMenu(Point, Point) {}
 void ScaleGuitarView::fingerUpMenu(Point) {}
 

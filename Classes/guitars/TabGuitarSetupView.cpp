@@ -45,12 +45,22 @@ float tabCellHeight() {
     return width > 0 ? width / 4 : kCellHeightGuess;
 }
 
-bool onListen(Point p) { return p.x > 256 && p.y > 402; }
-bool onTabDisplay(Point p) { return p.x > 0 && p.x < 75 && p.y > 116 && p.y < 402; }
-bool onKeyPanel(Point p) { return p.x > 91 && p.x < 310 && p.y > 108 && p.y < 226; }
-bool onTypePanel(Point p) { return p.x > 91 && p.x < 310 && p.y > 226 && p.y < 407; }
+bool onListen(Point p) {
+    return p.x > 256 && p.y > 402;
+}
+bool onTabDisplay(Point p) {
+    return p.x > 0 && p.x < 75 && p.y > 116 && p.y < 402;
+}
+bool onKeyPanel(Point p) {
+    return p.x > 91 && p.x < 310 && p.y > 108 && p.y < 226;
+}
+bool onTypePanel(Point p) {
+    return p.x > 91 && p.x < 310 && p.y > 226 && p.y < 407;
+}
 
-std::string number(int value) { return std::to_string(value); }
+std::string number(int value) {
+    return std::to_string(value);
+}
 
 // A quarter-turned label centred at c whose text runs along y.
 void placeTurnedLabel(Label& label, Point c, float length, float height, const char* font, float size) {
@@ -237,8 +247,8 @@ TabGuitarSetupView::TabGuitarSetupView(Strumwell* parent, SoundEngine* engine, T
     }
     for (int s = 0; s < kNumStrings; ++s) {
         ImageView& mark = fretEntryFingerPrints_[static_cast<std::size_t>(s)];
-        placeImage(mark, "StepGuitarSetupEntryFretMarker.png", {kFirstStringX + kStringSpacing * s, kFirstFretColumnY},
-                   {26, 26});
+        placeImage(mark, "StepGuitarSetupEntryFretMarker.png",
+                   {kFirstStringX + kStringSpacing * s, kFirstFretColumnY}, {26, 26});
         mark.setAlpha(0);
         fretEntryView_.addSubview(&mark);
     }
@@ -251,7 +261,8 @@ TabGuitarSetupView::TabGuitarSetupView(Strumwell* parent, SoundEngine* engine, T
     for (int s = 0; s < kNumStrings; ++s) {
         const auto i = static_cast<std::size_t>(s);
         const float x = kTabStringCentreX[s];
-        placeImage(stepDownButtons_[i], "StepGuitarSetupEntryStepRightButton.png", {x, 191}, {32, 56}, kHalfTurn);
+        placeImage(stepDownButtons_[i], "StepGuitarSetupEntryStepRightButton.png", {x, 191}, {32, 56},
+                   kHalfTurn);
         placeImage(stepUpButtons_[i], "StepGuitarSetupEntryStepRightButton.png", {x, 330}, {32, 56});
         placeTurnedLabel(tabEntryStringNames_[i], {x, 238}, 24, 20, "Arial", 12);
         tabEntryStringNames_[i].setText(kTabStringNames[s]);
@@ -340,10 +351,18 @@ TabGuitarSetupView::~TabGuitarSetupView() = default;
 
 // --- Touches -------------------------------------------------------------------
 
-void TabGuitarSetupView::touchesBegan(const TouchSet& touches) { processTouches(touches); }
-void TabGuitarSetupView::touchesMoved(const TouchSet& touches) { processTouches(touches); }
-void TabGuitarSetupView::touchesEnded(const TouchSet& touches) { processTouches(touches); }
-void TabGuitarSetupView::touchesCancelled(const TouchSet& touches) { processTouches(touches); }
+void TabGuitarSetupView::touchesBegan(const TouchSet& touches) {
+    processTouches(touches);
+}
+void TabGuitarSetupView::touchesMoved(const TouchSet& touches) {
+    processTouches(touches);
+}
+void TabGuitarSetupView::touchesEnded(const TouchSet& touches) {
+    processTouches(touches);
+}
+void TabGuitarSetupView::touchesCancelled(const TouchSet& touches) {
+    processTouches(touches);
+}
 
 void TabGuitarSetupView::processTouches(const TouchSet& touches) {
     for (const Touch& touch : touches) {
@@ -639,7 +658,9 @@ void TabGuitarSetupView::redrawOnPlectrumPress(bool animated) {
 
 // --- Sound and chords -------------------------------------------------------------
 
-int TabGuitarSetupView::currentGuitar() const { return parent_ ? parent_->currentGuitar() : 0; }
+int TabGuitarSetupView::currentGuitar() const {
+    return parent_ ? parent_->currentGuitar() : 0;
+}
 
 void TabGuitarSetupView::goToScreen(int screenNo) {
     if (parent_)
@@ -653,7 +674,9 @@ void TabGuitarSetupView::strum(const std::array<int32_t, kNumStrings>& frets) {
     soundEngine_->setChordStrum(samples.data(), currentGuitar(), false);
 }
 
-void TabGuitarSetupView::clearFrets() { fret_.fill(-1); }
+void TabGuitarSetupView::clearFrets() {
+    fret_.fill(-1);
+}
 
 void TabGuitarSetupView::playTabPosition() {
     if (!tab_ || tab_->tabSize() == 0 || !tab_->notAtEndOfTab())

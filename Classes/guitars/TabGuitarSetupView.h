@@ -97,11 +97,15 @@ public:
 
     const Label& tabDisplay(int string) const { return tabDisplay_[static_cast<std::size_t>(string)]; }
     const Label& currentPositionLabel() const { return currentPositionLabel_; }
-    const Label& tabEntryFretNumber(int string) const { return tabEntryFretNumbers_[static_cast<std::size_t>(string)]; }
+    const Label& tabEntryFretNumber(int string) const {
+        return tabEntryFretNumbers_[static_cast<std::size_t>(string)];
+    }
     const ImageView& fretEntryFingerPrint(int string) const {
         return fretEntryFingerPrints_[static_cast<std::size_t>(string)];
     }
-    const Label& fretEntryFretLabel(int column) const { return fretEntryFretLabel_[static_cast<std::size_t>(column)]; }
+    const Label& fretEntryFretLabel(int column) const {
+        return fretEntryFretLabel_[static_cast<std::size_t>(column)];
+    }
     const View& fretEntrySpot(int column) const { return fretEntrySpot_[static_cast<std::size_t>(column)]; }
     const View& fretEntryDoubleSpotTop() const { return fretEntryDoubleSpotTop_; }
     const View& fretEntryDoubleSpotBottom() const { return fretEntryDoubleSpotBottom_; }

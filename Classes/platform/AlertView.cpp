@@ -16,8 +16,9 @@ const Font kButtonFont{"Helvetica", 17, true};
 constexpr float kButtonHeight = 40;
 
 std::vector<std::string> wrap(const std::string& text, const Font& font, float width) {
-    return TextLineBreaker::breakLines(
-        text, width, [&font](std::string_view s) { return Graphics::measureText(std::string(s), font).width; });
+    return TextLineBreaker::breakLines(text, width, [&font](std::string_view s) {
+        return Graphics::measureText(std::string(s), font).width;
+    });
 }
 
 } // namespace
@@ -30,10 +31,13 @@ AlertView::AlertView(const std::string& title, const std::string& message, const
 
 void AlertView::layout() {
     float inner = kWidth - 2 * kPadding;
-    titleHeight_ = title_.empty() ? 0 : Graphics::lineHeight(kTitleFont) * wrap(title_, kTitleFont, inner).size();
-    messageHeight_ =
-        message_.empty() ? 0 : Graphics::lineHeight(kMessageFont) * wrap(message_, kMessageFont, inner).size();
-    float h = kPadding + titleHeight_ + (titleHeight_ > 0 && messageHeight_ > 0 ? 8 : 0) + messageHeight_ + kPadding;
+    titleHeight_ =
+        title_.empty() ? 0 : Graphics::lineHeight(kTitleFont) * wrap(title_, kTitleFont, inner).size();
+    messageHeight_ = message_.empty()
+                         ? 0
+                         : Graphics::lineHeight(kMessageFont) * wrap(message_, kMessageFont, inner).size();
+    float h = kPadding + titleHeight_ + (titleHeight_ > 0 && messageHeight_ > 0 ? 8 : 0) + messageHeight_ +
+              kPadding;
     if (hasButton())
         h += kButtonHeight + 4;
     h = std::min(h, 300.0f);
@@ -114,4 +118,6 @@ void AlertView::touchesEnded(const TouchSet& touches) {
         pressButton();
 }
 
-void AlertView::touchesCancelled(const TouchSet&) { buttonHeld_ = false; }
+void AlertView::touchesCancelled(const TouchSet&) {
+    buttonHeld_ = false;
+}

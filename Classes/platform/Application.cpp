@@ -6,11 +6,11 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <cmath>
 #include <fcntl.h>
 #include <map>
 #include <spawn.h>
@@ -38,7 +38,9 @@ namespace {
 Application* gShared = nullptr;
 std::atomic<bool> gSignalled{false};
 
-extern "C" void onSignal(int) { gSignalled.store(true); }
+extern "C" void onSignal(int) {
+    gSignalled.store(true);
+}
 
 struct KeyMapping {
     Key key;
@@ -46,41 +48,101 @@ struct KeyMapping {
 };
 
 const KeyMapping kKeys[] = {
-    {Key::A, SDL_SCANCODE_A}, {Key::B, SDL_SCANCODE_B}, {Key::C, SDL_SCANCODE_C}, {Key::D, SDL_SCANCODE_D},
-    {Key::E, SDL_SCANCODE_E}, {Key::F, SDL_SCANCODE_F}, {Key::G, SDL_SCANCODE_G}, {Key::H, SDL_SCANCODE_H},
-    {Key::I, SDL_SCANCODE_I}, {Key::J, SDL_SCANCODE_J}, {Key::K, SDL_SCANCODE_K}, {Key::L, SDL_SCANCODE_L},
-    {Key::M, SDL_SCANCODE_M}, {Key::N, SDL_SCANCODE_N}, {Key::O, SDL_SCANCODE_O}, {Key::P, SDL_SCANCODE_P},
-    {Key::Q, SDL_SCANCODE_Q}, {Key::R, SDL_SCANCODE_R}, {Key::S, SDL_SCANCODE_S}, {Key::T, SDL_SCANCODE_T},
-    {Key::U, SDL_SCANCODE_U}, {Key::V, SDL_SCANCODE_V}, {Key::W, SDL_SCANCODE_W}, {Key::X, SDL_SCANCODE_X},
-    {Key::Y, SDL_SCANCODE_Y}, {Key::Z, SDL_SCANCODE_Z},
-    {Key::Num0, SDL_SCANCODE_0}, {Key::Num1, SDL_SCANCODE_1}, {Key::Num2, SDL_SCANCODE_2},
-    {Key::Num3, SDL_SCANCODE_3}, {Key::Num4, SDL_SCANCODE_4}, {Key::Num5, SDL_SCANCODE_5},
-    {Key::Num6, SDL_SCANCODE_6}, {Key::Num7, SDL_SCANCODE_7}, {Key::Num8, SDL_SCANCODE_8},
+    {Key::A, SDL_SCANCODE_A},
+    {Key::B, SDL_SCANCODE_B},
+    {Key::C, SDL_SCANCODE_C},
+    {Key::D, SDL_SCANCODE_D},
+    {Key::E, SDL_SCANCODE_E},
+    {Key::F, SDL_SCANCODE_F},
+    {Key::G, SDL_SCANCODE_G},
+    {Key::H, SDL_SCANCODE_H},
+    {Key::I, SDL_SCANCODE_I},
+    {Key::J, SDL_SCANCODE_J},
+    {Key::K, SDL_SCANCODE_K},
+    {Key::L, SDL_SCANCODE_L},
+    {Key::M, SDL_SCANCODE_M},
+    {Key::N, SDL_SCANCODE_N},
+    {Key::O, SDL_SCANCODE_O},
+    {Key::P, SDL_SCANCODE_P},
+    {Key::Q, SDL_SCANCODE_Q},
+    {Key::R, SDL_SCANCODE_R},
+    {Key::S, SDL_SCANCODE_S},
+    {Key::T, SDL_SCANCODE_T},
+    {Key::U, SDL_SCANCODE_U},
+    {Key::V, SDL_SCANCODE_V},
+    {Key::W, SDL_SCANCODE_W},
+    {Key::X, SDL_SCANCODE_X},
+    {Key::Y, SDL_SCANCODE_Y},
+    {Key::Z, SDL_SCANCODE_Z},
+    {Key::Num0, SDL_SCANCODE_0},
+    {Key::Num1, SDL_SCANCODE_1},
+    {Key::Num2, SDL_SCANCODE_2},
+    {Key::Num3, SDL_SCANCODE_3},
+    {Key::Num4, SDL_SCANCODE_4},
+    {Key::Num5, SDL_SCANCODE_5},
+    {Key::Num6, SDL_SCANCODE_6},
+    {Key::Num7, SDL_SCANCODE_7},
+    {Key::Num8, SDL_SCANCODE_8},
     {Key::Num9, SDL_SCANCODE_9},
-    {Key::Keypad0, SDL_SCANCODE_KP_0}, {Key::Keypad1, SDL_SCANCODE_KP_1}, {Key::Keypad2, SDL_SCANCODE_KP_2},
-    {Key::Keypad3, SDL_SCANCODE_KP_3}, {Key::Keypad4, SDL_SCANCODE_KP_4}, {Key::Keypad5, SDL_SCANCODE_KP_5},
-    {Key::Keypad6, SDL_SCANCODE_KP_6}, {Key::Keypad7, SDL_SCANCODE_KP_7}, {Key::Keypad8, SDL_SCANCODE_KP_8},
+    {Key::Keypad0, SDL_SCANCODE_KP_0},
+    {Key::Keypad1, SDL_SCANCODE_KP_1},
+    {Key::Keypad2, SDL_SCANCODE_KP_2},
+    {Key::Keypad3, SDL_SCANCODE_KP_3},
+    {Key::Keypad4, SDL_SCANCODE_KP_4},
+    {Key::Keypad5, SDL_SCANCODE_KP_5},
+    {Key::Keypad6, SDL_SCANCODE_KP_6},
+    {Key::Keypad7, SDL_SCANCODE_KP_7},
+    {Key::Keypad8, SDL_SCANCODE_KP_8},
     {Key::Keypad9, SDL_SCANCODE_KP_9},
-    {Key::KeypadPlus, SDL_SCANCODE_KP_PLUS}, {Key::KeypadMinus, SDL_SCANCODE_KP_MINUS},
-    {Key::KeypadMultiply, SDL_SCANCODE_KP_MULTIPLY}, {Key::KeypadDivide, SDL_SCANCODE_KP_DIVIDE},
-    {Key::KeypadEnter, SDL_SCANCODE_KP_ENTER}, {Key::KeypadPeriod, SDL_SCANCODE_KP_PERIOD},
-    {Key::Left, SDL_SCANCODE_LEFT}, {Key::Right, SDL_SCANCODE_RIGHT}, {Key::Up, SDL_SCANCODE_UP},
+    {Key::KeypadPlus, SDL_SCANCODE_KP_PLUS},
+    {Key::KeypadMinus, SDL_SCANCODE_KP_MINUS},
+    {Key::KeypadMultiply, SDL_SCANCODE_KP_MULTIPLY},
+    {Key::KeypadDivide, SDL_SCANCODE_KP_DIVIDE},
+    {Key::KeypadEnter, SDL_SCANCODE_KP_ENTER},
+    {Key::KeypadPeriod, SDL_SCANCODE_KP_PERIOD},
+    {Key::Left, SDL_SCANCODE_LEFT},
+    {Key::Right, SDL_SCANCODE_RIGHT},
+    {Key::Up, SDL_SCANCODE_UP},
     {Key::Down, SDL_SCANCODE_DOWN},
-    {Key::Space, SDL_SCANCODE_SPACE}, {Key::Return, SDL_SCANCODE_RETURN}, {Key::Escape, SDL_SCANCODE_ESCAPE},
-    {Key::Backspace, SDL_SCANCODE_BACKSPACE}, {Key::Tab, SDL_SCANCODE_TAB}, {Key::Delete, SDL_SCANCODE_DELETE},
-    {Key::Insert, SDL_SCANCODE_INSERT}, {Key::Home, SDL_SCANCODE_HOME}, {Key::End, SDL_SCANCODE_END},
-    {Key::PageUp, SDL_SCANCODE_PAGEUP}, {Key::PageDown, SDL_SCANCODE_PAGEDOWN},
-    {Key::Minus, SDL_SCANCODE_MINUS}, {Key::Equals, SDL_SCANCODE_EQUALS},
-    {Key::LeftBracket, SDL_SCANCODE_LEFTBRACKET}, {Key::RightBracket, SDL_SCANCODE_RIGHTBRACKET},
-    {Key::Backslash, SDL_SCANCODE_BACKSLASH}, {Key::Semicolon, SDL_SCANCODE_SEMICOLON},
-    {Key::Apostrophe, SDL_SCANCODE_APOSTROPHE}, {Key::Grave, SDL_SCANCODE_GRAVE}, {Key::Comma, SDL_SCANCODE_COMMA},
-    {Key::Period, SDL_SCANCODE_PERIOD}, {Key::Slash, SDL_SCANCODE_SLASH},
-    {Key::F1, SDL_SCANCODE_F1}, {Key::F2, SDL_SCANCODE_F2}, {Key::F3, SDL_SCANCODE_F3}, {Key::F4, SDL_SCANCODE_F4},
-    {Key::F5, SDL_SCANCODE_F5}, {Key::F6, SDL_SCANCODE_F6}, {Key::F7, SDL_SCANCODE_F7}, {Key::F8, SDL_SCANCODE_F8},
-    {Key::F9, SDL_SCANCODE_F9}, {Key::F10, SDL_SCANCODE_F10}, {Key::F11, SDL_SCANCODE_F11},
+    {Key::Space, SDL_SCANCODE_SPACE},
+    {Key::Return, SDL_SCANCODE_RETURN},
+    {Key::Escape, SDL_SCANCODE_ESCAPE},
+    {Key::Backspace, SDL_SCANCODE_BACKSPACE},
+    {Key::Tab, SDL_SCANCODE_TAB},
+    {Key::Delete, SDL_SCANCODE_DELETE},
+    {Key::Insert, SDL_SCANCODE_INSERT},
+    {Key::Home, SDL_SCANCODE_HOME},
+    {Key::End, SDL_SCANCODE_END},
+    {Key::PageUp, SDL_SCANCODE_PAGEUP},
+    {Key::PageDown, SDL_SCANCODE_PAGEDOWN},
+    {Key::Minus, SDL_SCANCODE_MINUS},
+    {Key::Equals, SDL_SCANCODE_EQUALS},
+    {Key::LeftBracket, SDL_SCANCODE_LEFTBRACKET},
+    {Key::RightBracket, SDL_SCANCODE_RIGHTBRACKET},
+    {Key::Backslash, SDL_SCANCODE_BACKSLASH},
+    {Key::Semicolon, SDL_SCANCODE_SEMICOLON},
+    {Key::Apostrophe, SDL_SCANCODE_APOSTROPHE},
+    {Key::Grave, SDL_SCANCODE_GRAVE},
+    {Key::Comma, SDL_SCANCODE_COMMA},
+    {Key::Period, SDL_SCANCODE_PERIOD},
+    {Key::Slash, SDL_SCANCODE_SLASH},
+    {Key::F1, SDL_SCANCODE_F1},
+    {Key::F2, SDL_SCANCODE_F2},
+    {Key::F3, SDL_SCANCODE_F3},
+    {Key::F4, SDL_SCANCODE_F4},
+    {Key::F5, SDL_SCANCODE_F5},
+    {Key::F6, SDL_SCANCODE_F6},
+    {Key::F7, SDL_SCANCODE_F7},
+    {Key::F8, SDL_SCANCODE_F8},
+    {Key::F9, SDL_SCANCODE_F9},
+    {Key::F10, SDL_SCANCODE_F10},
+    {Key::F11, SDL_SCANCODE_F11},
     {Key::F12, SDL_SCANCODE_F12},
-    {Key::LeftShift, SDL_SCANCODE_LSHIFT}, {Key::RightShift, SDL_SCANCODE_RSHIFT},
-    {Key::LeftCtrl, SDL_SCANCODE_LCTRL}, {Key::RightCtrl, SDL_SCANCODE_RCTRL}, {Key::LeftAlt, SDL_SCANCODE_LALT},
+    {Key::LeftShift, SDL_SCANCODE_LSHIFT},
+    {Key::RightShift, SDL_SCANCODE_RSHIFT},
+    {Key::LeftCtrl, SDL_SCANCODE_LCTRL},
+    {Key::RightCtrl, SDL_SCANCODE_RCTRL},
+    {Key::LeftAlt, SDL_SCANCODE_LALT},
     {Key::RightAlt, SDL_SCANCODE_RALT},
 };
 
@@ -222,8 +284,9 @@ Application::~Application() {
     }
 }
 
-Application* Application::shared() { return gShared; }
-
+Application* Application::shared() {
+    return gShared;
+}
 
 bool Application::initialize(std::string* error) {
     Impl& m = *impl_;
@@ -234,7 +297,8 @@ bool Application::initialize(std::string* error) {
             *error = what + ": " + SDL_GetError();
         return false;
     };
-    m.headless = m.options.headless || envIs("SDL_VIDEODRIVER", "dummy") || envIs("SDL_VIDEODRIVER", "offscreen");
+    m.headless =
+        m.options.headless || envIs("SDL_VIDEODRIVER", "dummy") || envIs("SDL_VIDEODRIVER", "offscreen");
     // Asked for headless, it is headless whatever the environment says
     // (an offscreen driver named there is kept).
     if (m.options.headless && !envIs("SDL_VIDEODRIVER", "offscreen"))
@@ -269,8 +333,8 @@ bool Application::initialize(std::string* error) {
         return fail("Cannot open the window");
     SDL_SetWindowMinimumSize(m.window, 240, 160);
     if (!m.headless) {
-        m.renderer = SDL_CreateRenderer(m.window, -1,
-                                        SDL_RENDERER_ACCELERATED | SDL_RENDERER_TARGETTEXTURE | SDL_RENDERER_PRESENTVSYNC);
+        m.renderer = SDL_CreateRenderer(
+            m.window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_TARGETTEXTURE | SDL_RENDERER_PRESENTVSYNC);
         m.vsync = m.renderer != nullptr;
     }
     if (!m.renderer) {
@@ -315,10 +379,11 @@ bool Application::Impl::createTargets() {
         return true;
     destroyTargets();
     scale = s;
-    viewTarget = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, 320 * s, 480 * s);
+    viewTarget =
+        SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, 320 * s, 480 * s);
     landscapeTarget = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888,
-                                        software ? SDL_TEXTUREACCESS_STREAMING : SDL_TEXTUREACCESS_TARGET, 480 * s,
-                                        320 * s);
+                                        software ? SDL_TEXTUREACCESS_STREAMING : SDL_TEXTUREACCESS_TARGET,
+                                        480 * s, 320 * s);
     if (!viewTarget || !landscapeTarget)
         return false;
     // Blended text would otherwise leave the targets' alpha below opaque.
@@ -349,7 +414,8 @@ std::shared_ptr<Image> Application::Impl::snapshot(const View& view) {
                  static_cast<int>(std::lround(std::fabs(b.y - a.y) * scale))};
     if (src.w <= 0 || src.h <= 0)
         return nullptr;
-    SDL_Texture* t = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, src.w, src.h);
+    SDL_Texture* t =
+        SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, src.w, src.h);
     if (!t)
         return nullptr;
     SDL_Texture* previous = SDL_GetRenderTarget(renderer);
@@ -416,10 +482,12 @@ void Application::Impl::turnInSoftware() {
     SDL_RenderReadPixels(renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, portraitPixels.data(), pw * 4);
     // View pixel (px, py) is landscape pixel (py, lh - 1 - px).
     for (int py = 0; py < ph; ++py) {
-        const Uint32* row = portraitPixels.data() + static_cast<std::size_t>(py) * static_cast<std::size_t>(pw);
+        const Uint32* row =
+            portraitPixels.data() + static_cast<std::size_t>(py) * static_cast<std::size_t>(pw);
         Uint32* column = landscapePixels.data() + py;
         for (int px = 0; px < pw; ++px)
-            column[static_cast<std::size_t>(lh - 1 - px) * static_cast<std::size_t>(lw)] = row[px] | 0xFF000000u;
+            column[static_cast<std::size_t>(lh - 1 - px) * static_cast<std::size_t>(lw)] =
+                row[px] | 0xFF000000u;
     }
     SDL_UpdateTexture(landscapeTarget, nullptr, landscapePixels.data(), lw * 4);
 }
@@ -441,8 +509,8 @@ void Application::Impl::updateTextInput(TextField* field, bool active) {
     SDL_GetWindowSize(window, &ww, &wh);
     Rect box = ViewGeometry::letterbox(ww, wh);
     float k = box.width / ViewGeometry::kWindowWidth;
-    SDL_Rect r{static_cast<int>(box.x + w.x * k), static_cast<int>(box.y + w.y * k), static_cast<int>(w.width * k),
-               static_cast<int>(w.height * k)};
+    SDL_Rect r{static_cast<int>(box.x + w.x * k), static_cast<int>(box.y + w.y * k),
+               static_cast<int>(w.width * k), static_cast<int>(w.height * k)};
     SDL_SetTextInputRect(&r);
     SDL_StartTextInput();
 }
@@ -521,7 +589,8 @@ void Application::Impl::handleKey(const SDL_KeyboardEvent& k, bool down) {
     }
     if (!alerts.empty()) {
         AlertView* top = alerts.back().get();
-        if ((e.key == Key::Return || e.key == Key::KeypadEnter || e.key == Key::Escape || e.key == Key::Space) &&
+        if ((e.key == Key::Return || e.key == Key::KeypadEnter || e.key == Key::Escape ||
+             e.key == Key::Space) &&
             !e.repeat)
             top->pressButton();
         pruneAlerts();
@@ -529,19 +598,34 @@ void Application::Impl::handleKey(const SDL_KeyboardEvent& k, bool down) {
     }
     if (TextField* field = TextField::editingField()) {
         switch (e.key) {
-        case Key::Backspace: field->deleteBackward(); break;
+        case Key::Backspace:
+            field->deleteBackward();
+            break;
         case Key::Return:
         case Key::KeypadEnter:
             if (!e.repeat)
                 field->returnPressed();
             break;
-        case Key::Escape: field->resignFirstResponder(); break;
-        case Key::Delete: field->deleteForward(); break;
-        case Key::Left: field->moveCaret(-1); break;
-        case Key::Right: field->moveCaret(1); break;
-        case Key::Home: field->moveCaretToStart(); break;
-        case Key::End: field->moveCaretToEnd(); break;
-        default: break;
+        case Key::Escape:
+            field->resignFirstResponder();
+            break;
+        case Key::Delete:
+            field->deleteForward();
+            break;
+        case Key::Left:
+            field->moveCaret(-1);
+            break;
+        case Key::Right:
+            field->moveCaret(1);
+            break;
+        case Key::Home:
+            field->moveCaretToStart();
+            break;
+        case Key::End:
+            field->moveCaretToEnd();
+            break;
+        default:
+            break;
         }
         return;
     }
@@ -558,7 +642,9 @@ void Application::Impl::handleKey(const SDL_KeyboardEvent& k, bool down) {
 
 void Application::Impl::handleEvent(const SDL_Event& e) {
     switch (e.type) {
-    case SDL_QUIT: terminating.store(true); break;
+    case SDL_QUIT:
+        terminating.store(true);
+        break;
     case SDL_WINDOWEVENT:
         if (e.window.event == SDL_WINDOWEVENT_CLOSE)
             terminating.store(true);
@@ -570,7 +656,9 @@ void Application::Impl::handleEvent(const SDL_Event& e) {
         if (delegate)
             delegate->applicationDidReceiveMemoryWarning(*gShared);
         break;
-    case SDL_APP_TERMINATING: terminating.store(true); break;
+    case SDL_APP_TERMINATING:
+        terminating.store(true);
+        break;
     case SDL_RENDER_DEVICE_RESET:
         ++rendererGeneration();
         viewTarget = landscapeTarget = nullptr; // gone with the device
@@ -586,13 +674,19 @@ void Application::Impl::handleEvent(const SDL_Event& e) {
     case SDL_FINGERUP:
         handleFinger(e.tfinger.touchId, e.tfinger.fingerId, TouchPhase::Ended, e.tfinger.x, e.tfinger.y);
         break;
-    case SDL_KEYDOWN: handleKey(e.key, true); break;
-    case SDL_KEYUP: handleKey(e.key, false); break;
+    case SDL_KEYDOWN:
+        handleKey(e.key, true);
+        break;
+    case SDL_KEYUP:
+        handleKey(e.key, false);
+        break;
     case SDL_TEXTINPUT:
         if (TextField* field = TextField::editingField())
             field->insertText(e.text.text);
         break;
-    default: accelerometer.handleEvent(e); break;
+    default:
+        accelerometer.handleEvent(e);
+        break;
     }
     pruneAlerts();
 }
@@ -674,20 +768,38 @@ void Application::finish() {
         SDL_EnableScreenSaver();
 }
 
-void Application::terminate() { impl_->terminating.store(true); }
+void Application::terminate() {
+    impl_->terminating.store(true);
+}
 
 bool Application::isTerminating() const {
     return impl_->terminating.load() || (impl_->options.handleSignals && gSignalled.load());
 }
 
-View& Application::rootView() { return impl_->root; }
-MainThreadQueue& Application::mainQueue() { return impl_->queue; }
-const Clock& Application::clock() const { return impl_->clock; }
-Accelerometer& Application::accelerometer() { return impl_->accelerometer; }
-const std::string& Application::bundleFolder() const { return impl_->options.bundleFolder; }
-bool Application::isHeadless() const { return impl_->headless; }
-int Application::renderScale() const { return impl_->scale; }
-long Application::frameCount() const { return impl_->frames; }
+View& Application::rootView() {
+    return impl_->root;
+}
+MainThreadQueue& Application::mainQueue() {
+    return impl_->queue;
+}
+const Clock& Application::clock() const {
+    return impl_->clock;
+}
+Accelerometer& Application::accelerometer() {
+    return impl_->accelerometer;
+}
+const std::string& Application::bundleFolder() const {
+    return impl_->options.bundleFolder;
+}
+bool Application::isHeadless() const {
+    return impl_->headless;
+}
+int Application::renderScale() const {
+    return impl_->scale;
+}
+long Application::frameCount() const {
+    return impl_->frames;
+}
 
 AlertView* Application::showAlert(const std::string& title, const std::string& message,
                                   const std::string& buttonTitle, std::function<void()> onDismiss) {
@@ -742,7 +854,9 @@ bool Application::openURL(const std::string& url) {
     return true;
 }
 
-const std::string& Application::lastOpenedURL() const { return impl_->lastURL; }
+const std::string& Application::lastOpenedURL() const {
+    return impl_->lastURL;
+}
 
 void Application::setIdleTimerDisabled(bool disabled) {
     impl_->idleTimerDisabled = disabled;
@@ -804,7 +918,8 @@ bool Application::saveScreenshot(const std::string& path) {
     std::vector<std::uint8_t> pixels = captureLandscape(&w, &h);
     if (pixels.empty())
         return false;
-    SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), w, h, 32, w * 4, SDL_PIXELFORMAT_RGBA32);
+    SDL_Surface* s =
+        SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), w, h, 32, w * 4, SDL_PIXELFORMAT_RGBA32);
     if (!s)
         return false;
     int rc = IMG_SavePNG(s, path.c_str());

@@ -22,7 +22,8 @@ bool fileExists(const std::string& path) {
 }
 
 std::string lower(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::transform(s.begin(), s.end(), s.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return s;
 }
 
@@ -33,7 +34,9 @@ FontCache& FontCache::shared() {
     return cache;
 }
 
-FontCache::~FontCache() { clear(); }
+FontCache::~FontCache() {
+    clear();
+}
 
 void FontCache::clear() {
     if (TTF_WasInit())
@@ -88,7 +91,8 @@ TTF_Font* FontCache::font(const Font& font, float pixelsPerPoint) {
         return it->second;
     TTF_Font* f = path.empty() ? nullptr : TTF_OpenFont(path.c_str(), pixels);
     if (!f && !warned_) {
-        std::fprintf(stderr, "Cannot open the font for \"%s\" (install fonts-liberation)\n", font.family.c_str());
+        std::fprintf(stderr, "Cannot open the font for \"%s\" (install fonts-liberation)\n",
+                     font.family.c_str());
         warned_ = true;
     }
     if (f)

@@ -27,7 +27,8 @@ bool isQuarterTurn(double radians) {
 
 // ---- Impl
 
-std::map<std::tuple<std::string, std::string, int, int>, Graphics::Impl::CachedText>& Graphics::Impl::textCache() {
+std::map<std::tuple<std::string, std::string, int, int>, Graphics::Impl::CachedText>&
+Graphics::Impl::textCache() {
     static std::map<std::tuple<std::string, std::string, int, int>, CachedText> cache;
     return cache;
 }
@@ -45,7 +46,9 @@ Graphics::Impl::Impl(SDL_Renderer* r, float ppp, int f) : renderer(r), pixelsPer
     SDL_RenderSetClipRect(renderer, nullptr);
 }
 
-Graphics::Impl::~Impl() { SDL_RenderSetClipRect(renderer, nullptr); }
+Graphics::Impl::~Impl() {
+    SDL_RenderSetClipRect(renderer, nullptr);
+}
 
 SDL_FPoint Graphics::Impl::map(Point p) const {
     return {static_cast<float>(state.a * p.x + state.c * p.y + state.tx),
@@ -113,7 +116,9 @@ void Graphics::Impl::endFrame() {
 
 Graphics::Graphics(Impl& impl) : impl_(impl) {}
 
-void Graphics::save() { impl_.stack.push_back(impl_.state); }
+void Graphics::save() {
+    impl_.stack.push_back(impl_.state);
+}
 
 void Graphics::restore() {
     if (impl_.stack.empty())
@@ -150,9 +155,13 @@ void Graphics::rotate(float radians) {
     s.angle += radians;
 }
 
-void Graphics::multiplyAlpha(float alpha) { impl_.state.alpha *= std::clamp(alpha, 0.0f, 1.0f); }
+void Graphics::multiplyAlpha(float alpha) {
+    impl_.state.alpha *= std::clamp(alpha, 0.0f, 1.0f);
+}
 
-float Graphics::alpha() const { return impl_.state.alpha; }
+float Graphics::alpha() const {
+    return impl_.state.alpha;
+}
 
 void Graphics::clipToRect(const Rect& rect) {
     SDL_FPoint p[4] = {impl_.map({rect.x, rect.y}), impl_.map({rect.maxX(), rect.y}),
@@ -330,9 +339,11 @@ void Graphics::drawImage(const Image& image, const Rect& rect, float alpha) {
         flip |= SDL_FLIP_VERTICAL;
     double degrees = impl_.state.angle * 180.0 / kPi;
     if (std::fabs(degrees) < 1e-6)
-        SDL_RenderCopyExF(impl_.renderer, t, nullptr, &dst, 0.0, nullptr, static_cast<SDL_RendererFlip>(flip));
+        SDL_RenderCopyExF(impl_.renderer, t, nullptr, &dst, 0.0, nullptr,
+                          static_cast<SDL_RendererFlip>(flip));
     else
-        SDL_RenderCopyExF(impl_.renderer, t, nullptr, &dst, degrees, nullptr, static_cast<SDL_RendererFlip>(flip));
+        SDL_RenderCopyExF(impl_.renderer, t, nullptr, &dst, degrees, nullptr,
+                          static_cast<SDL_RendererFlip>(flip));
 }
 
 void Graphics::drawText(const std::string& utf8, const Font& font, Color color, Point origin) {
@@ -366,7 +377,8 @@ void Graphics::drawTextInRect(const std::string& utf8, const Font& font, Color c
     int fit = lh > 0 ? std::max(1, static_cast<int>((rect.height + 0.5f) / lh)) : 1;
     int maxLines = numberOfLines > 0 ? std::min(numberOfLines, fit) : fit;
     auto lines = TextLineBreaker::breakLines(
-        utf8, rect.width, [&](std::string_view s) { return measureText(std::string(s), font).width; }, maxLines);
+        utf8, rect.width, [&](std::string_view s) { return measureText(std::string(s), font).width; },
+        maxLines);
     float total = lh * static_cast<float>(lines.size());
     float y = rect.y + (rect.height - total) / 2;
     for (const auto& line : lines) {

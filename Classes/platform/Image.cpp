@@ -86,9 +86,13 @@ void Image::setBundleFolder(const std::string& folder) {
     bundle() = folder;
 }
 
-const std::string& Image::bundleFolder() { return bundle(); }
+const std::string& Image::bundleFolder() {
+    return bundle();
+}
 
-void Image::clearCache() { cache().clear(); }
+void Image::clearCache() {
+    cache().clear();
+}
 
 std::shared_ptr<Image> Image::named(const std::string& fileName) {
     auto it = cache().find(fileName);
@@ -121,8 +125,10 @@ std::shared_ptr<Image> Image::fromFile(const std::string& path, float scale) {
     return fromSurface(IMG_Load(path.c_str()), scale);
 }
 
-std::shared_ptr<Image> Image::fromPixels(int width, int height, const std::vector<std::uint8_t>& rgba, float scale) {
-    if (width <= 0 || height <= 0 || rgba.size() < static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4)
+std::shared_ptr<Image> Image::fromPixels(int width, int height, const std::vector<std::uint8_t>& rgba,
+                                         float scale) {
+    if (width <= 0 || height <= 0 ||
+        rgba.size() < static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4)
         return nullptr;
     SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_RGBA32);
     if (!s)
@@ -136,15 +142,24 @@ std::shared_ptr<Image> Image::fromPixels(int width, int height, const std::vecto
     return fromSurface(s, scale);
 }
 
-Size Image::size() const { return {impl_->width / impl_->scale, impl_->height / impl_->scale}; }
-int Image::pixelWidth() const { return impl_->width; }
-int Image::pixelHeight() const { return impl_->height; }
-float Image::scale() const { return impl_->scale; }
+Size Image::size() const {
+    return {impl_->width / impl_->scale, impl_->height / impl_->scale};
+}
+int Image::pixelWidth() const {
+    return impl_->width;
+}
+int Image::pixelHeight() const {
+    return impl_->height;
+}
+float Image::scale() const {
+    return impl_->scale;
+}
 
 Color Image::pixel(int x, int y) const {
     SDL_Surface* s = impl_->surface;
     if (!s || x < 0 || y < 0 || x >= s->w || y >= s->h)
         return {};
-    const auto* p = static_cast<const std::uint8_t*>(s->pixels) + static_cast<std::ptrdiff_t>(y) * s->pitch + x * 4;
+    const auto* p =
+        static_cast<const std::uint8_t*>(s->pixels) + static_cast<std::ptrdiff_t>(y) * s->pitch + x * 4;
     return {p[0], p[1], p[2], p[3]};
 }

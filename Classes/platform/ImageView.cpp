@@ -3,7 +3,9 @@
 #include "platform/Graphics.h"
 #include "platform/Image.h"
 
-ImageView::ImageView() { setUserInteractionEnabled(false); }
+ImageView::ImageView() {
+    setUserInteractionEnabled(false);
+}
 
 ImageView::ImageView(const std::string& imageName) : ImageView(Image::named(imageName)) {}
 
@@ -20,9 +22,13 @@ ImageView::ImageView(const Rect& frame, const std::string& imageName) : image_(I
     setFrame(frame);
 }
 
-void ImageView::setImage(std::shared_ptr<Image> image) { image_ = std::move(image); }
+void ImageView::setImage(std::shared_ptr<Image> image) {
+    image_ = std::move(image);
+}
 
-void ImageView::setImageNamed(const std::string& imageName) { image_ = Image::named(imageName); }
+void ImageView::setImageNamed(const std::string& imageName) {
+    image_ = Image::named(imageName);
+}
 
 void ImageView::sizeToFit() {
     if (!image_)

@@ -5,16 +5,23 @@
 #include "platform/Graphics.h"
 #include "platform/core/TextLineBreaker.h"
 
-Label::Label() { setUserInteractionEnabled(false); }
+Label::Label() {
+    setUserInteractionEnabled(false);
+}
 
-Label::Label(const Rect& frame) : View(frame) { setUserInteractionEnabled(false); }
+Label::Label(const Rect& frame) : View(frame) {
+    setUserInteractionEnabled(false);
+}
 
-void Label::setText(const std::string& utf8) { text_ = utf8; }
+void Label::setText(const std::string& utf8) {
+    text_ = utf8;
+}
 
 const Label::Layout& Label::layout() const {
     Rect b = bounds();
     Layout& l = layout_;
-    if (l.valid && l.text == text_ && l.font == font_ && l.size == b.size() && l.numberOfLines == numberOfLines_)
+    if (l.valid && l.text == text_ && l.font == font_ && l.size == b.size() &&
+        l.numberOfLines == numberOfLines_)
         return l;
     l.text = text_;
     l.font = font_;
@@ -41,15 +48,17 @@ const Label::Layout& Label::layout() const {
     } else {
         Font f = font_;
         l.lines = TextLineBreaker::breakLines(
-            text_, b.width, [&f](std::string_view s) { return Graphics::measureText(std::string(s), f).width; },
-            maxLines);
+            text_, b.width,
+            [&f](std::string_view s) { return Graphics::measureText(std::string(s), f).width; }, maxLines);
     }
     for (const auto& line : l.lines)
         l.widths.push_back(Graphics::measureText(line, font_).width);
     return l;
 }
 
-std::vector<std::string> Label::layoutLines() const { return layout().lines; }
+std::vector<std::string> Label::layoutLines() const {
+    return layout().lines;
+}
 
 void Label::sizeToFit() {
     Size s = Graphics::measureText(text_.substr(0, text_.find('\n')), font_);

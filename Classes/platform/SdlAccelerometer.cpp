@@ -47,7 +47,9 @@ struct SdlAccelerometer::Impl {
 SdlAccelerometer::SdlAccelerometer(const Clock& clock, bool allowVirtualTilt)
     : impl_(std::make_unique<Impl>(clock, allowVirtualTilt)) {}
 
-SdlAccelerometer::~SdlAccelerometer() { close(); }
+SdlAccelerometer::~SdlAccelerometer() {
+    close();
+}
 
 void SdlAccelerometer::setDelegate(AccelerometerDelegate* delegate) {
     impl_->delegate = delegate;
@@ -137,7 +139,8 @@ bool SdlAccelerometer::handleEvent(const SDL_Event& e) {
             return true;
         }
         return false;
-    default: return false;
+    default:
+        return false;
     }
 }
 
@@ -166,10 +169,18 @@ bool SdlAccelerometer::handleKey(const KeyEvent& e, bool down) {
         return false;
     VirtualTilt::Direction dir = VirtualTilt::kDirections;
     switch (e.key) {
-    case Key::Keypad4: dir = VirtualTilt::TiltLeft; break;
-    case Key::Keypad6: dir = VirtualTilt::TiltRight; break;
-    case Key::Keypad8: dir = VirtualTilt::TiltAway; break;
-    case Key::Keypad2: dir = VirtualTilt::TiltToward; break;
+    case Key::Keypad4:
+        dir = VirtualTilt::TiltLeft;
+        break;
+    case Key::Keypad6:
+        dir = VirtualTilt::TiltRight;
+        break;
+    case Key::Keypad8:
+        dir = VirtualTilt::TiltAway;
+        break;
+    case Key::Keypad2:
+        dir = VirtualTilt::TiltToward;
+        break;
     case Key::Keypad5:
         m.heldKeys.clear();
         m.tilt.level();
@@ -190,7 +201,8 @@ bool SdlAccelerometer::handleKey(const KeyEvent& e, bool down) {
         if (e.shift)
             dir = VirtualTilt::TiltToward;
         break;
-    default: break;
+    default:
+        break;
     }
     if (dir == VirtualTilt::kDirections)
         return false;
@@ -223,8 +235,12 @@ void SdlAccelerometer::currentReading(double* x, double* y, double* z) const {
         *y = m.controllerReading[1];
         *z = m.controllerReading[2];
         return;
-    case Source::VirtualTilt: m.tilt.reading(x, y, z); return;
-    case Source::None: *x = *y = *z = 0; return;
+    case Source::VirtualTilt:
+        m.tilt.reading(x, y, z);
+        return;
+    case Source::None:
+        *x = *y = *z = 0;
+        return;
     }
 }
 

@@ -27,7 +27,8 @@ bool SdlAudioOutput::start() {
             return true;
     }
     stopRequested_ = false;
-    const bool needDriver = !SDL_WasInit(SDL_INIT_AUDIO) && !SDL_GetCurrentAudioDriver() && !driverInitialisedHere_;
+    const bool needDriver =
+        !SDL_WasInit(SDL_INIT_AUDIO) && !SDL_GetCurrentAudioDriver() && !driverInitialisedHere_;
     opener_ = std::thread([this, needDriver] { openDevice(needDriver); });
     return true;
 }
@@ -73,7 +74,8 @@ void SdlAudioOutput::openDevice(bool needDriver) {
     }
     if (device != 0) {
         device_ = device;
-        maxFrames_.store(obtained.samples > 0 ? obtained.samples : kRequestedFrames, std::memory_order_release);
+        maxFrames_.store(obtained.samples > 0 ? obtained.samples : kRequestedFrames,
+                         std::memory_order_release);
         SDL_PauseAudioDevice(device_, 0);
         return;
     }
@@ -132,9 +134,13 @@ void SdlAudioOutput::unlock() {
     controlMutex_.unlock();
 }
 
-int SdlAudioOutput::maxFramesPerBuffer() const { return maxFrames_.load(std::memory_order_acquire); }
+int SdlAudioOutput::maxFramesPerBuffer() const {
+    return maxFrames_.load(std::memory_order_acquire);
+}
 
-bool SdlAudioOutput::usingFallback() const { return usingFallback_.load(std::memory_order_acquire); }
+bool SdlAudioOutput::usingFallback() const {
+    return usingFallback_.load(std::memory_order_acquire);
+}
 
 void SDLCALL SdlAudioOutput::trampoline(void* userData, Uint8* stream, int len) {
     auto* self = static_cast<SdlAudioOutput*>(userData);

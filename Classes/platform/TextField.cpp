@@ -33,11 +33,17 @@ TextField::~TextField() {
     }
 }
 
-void TextField::setTextInputHook(TextInputHook h) { hook() = h; }
+void TextField::setTextInputHook(TextInputHook h) {
+    hook() = h;
+}
 
-TextField* TextField::editingField() { return editing(); }
+TextField* TextField::editingField() {
+    return editing();
+}
 
-bool TextField::isEditing() const { return editing() == this; }
+bool TextField::isEditing() const {
+    return editing() == this;
+}
 
 void TextField::setText(const std::string& utf8) {
     text_ = utf8;
@@ -161,9 +167,12 @@ bool TextField::isClearButtonShown() const {
     if (text_.empty())
         return false;
     switch (clearButtonMode_) {
-    case ClearButtonMode::Never: return false;
-    case ClearButtonMode::WhileEditing: return isEditing();
-    case ClearButtonMode::Always: return true;
+    case ClearButtonMode::Never:
+        return false;
+    case ClearButtonMode::WhileEditing:
+        return isEditing();
+    case ClearButtonMode::Always:
+        return true;
     }
     return false;
 }
@@ -194,7 +203,9 @@ void TextField::draw(Graphics& g) {
     else if (alignment_ == TextAlignment::Right)
         x = textRect.maxX() - size.width;
     // While typing, the caret stays in sight: a long text scrolls.
-    float caretOffset = showPlaceholder ? 0 : Graphics::measureText(text_.substr(0, std::min(caret_, text_.size())), font_).width;
+    float caretOffset =
+        showPlaceholder ? 0
+                        : Graphics::measureText(text_.substr(0, std::min(caret_, text_.size())), font_).width;
     if (isEditing() && !showPlaceholder && size.width > textRect.width - 2) {
         x = std::min(textRect.x, textRect.maxX() - 2 - caretOffset);
         x = std::max(x, textRect.maxX() - 2 - size.width);

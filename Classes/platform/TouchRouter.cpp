@@ -18,7 +18,9 @@ std::vector<TouchRouter*>& TouchRouter::routers() {
     return all;
 }
 
-TouchRouter::TouchRouter() { routers().push_back(this); }
+TouchRouter::TouchRouter() {
+    routers().push_back(this);
+}
 
 TouchRouter::~TouchRouter() {
     auto& all = routers();
@@ -48,11 +50,20 @@ void TouchRouter::dispatch(View& root, long id, TouchPhase phase, Point rootPoin
         t.timestamp = timestamp;
         TouchSet set{t};
         switch (ph) {
-        case TouchPhase::Began: view->touchesBegan(set); break;
-        case TouchPhase::Moved: view->touchesMoved(set); break;
-        case TouchPhase::Ended: view->touchesEnded(set); break;
-        case TouchPhase::Cancelled: view->touchesCancelled(set); break;
-        case TouchPhase::Stationary: break;
+        case TouchPhase::Began:
+            view->touchesBegan(set);
+            break;
+        case TouchPhase::Moved:
+            view->touchesMoved(set);
+            break;
+        case TouchPhase::Ended:
+            view->touchesEnded(set);
+            break;
+        case TouchPhase::Cancelled:
+            view->touchesCancelled(set);
+            break;
+        case TouchPhase::Stationary:
+            break;
         }
     };
 

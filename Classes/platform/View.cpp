@@ -114,12 +114,15 @@ struct View::AnimationState {
 
 View::View() : animation_(std::make_unique<AnimationState>()) {}
 
-View::View(const Rect& frame) : View() { setFrame(frame); }
+View::View(const Rect& frame) : View() {
+    setFrame(frame);
+}
 
 View::~View() {
     removeAnimating(this);
     auto& pending = block().pending;
-    pending.erase(std::remove_if(pending.begin(), pending.end(), [this](const PendingChange& c) { return c.view == this; }),
+    pending.erase(std::remove_if(pending.begin(), pending.end(),
+                                 [this](const PendingChange& c) { return c.view == this; }),
                   pending.end());
     TouchRouter::viewDestroyed(this);
     for (View* sub : subviews_)
@@ -152,9 +155,13 @@ void View::setFrame(const Rect& frame) {
     setCenter(frame.center());
 }
 
-void View::setBounds(const Rect& bounds) { size_ = {std::max(bounds.width, 0.0f), std::max(bounds.height, 0.0f)}; }
+void View::setBounds(const Rect& bounds) {
+    size_ = {std::max(bounds.width, 0.0f), std::max(bounds.height, 0.0f)};
+}
 
-void View::setRotation(float radians) { rotation_ = radians; }
+void View::setRotation(float radians) {
+    rotation_ = radians;
+}
 
 void View::setCenter(Point center) {
     if (block().depth > 0) {
@@ -195,7 +202,9 @@ void View::detachSubview(View* view) {
     subviews_.erase(std::remove(subviews_.begin(), subviews_.end(), view), subviews_.end());
 }
 
-void View::addSubview(View* view) { insertSubview(view, static_cast<std::size_t>(-1)); }
+void View::addSubview(View* view) {
+    insertSubview(view, static_cast<std::size_t>(-1));
+}
 
 void View::insertSubview(View* view, std::size_t index) {
     if (!view || view == this || isDescendantOf(view))
@@ -316,7 +325,9 @@ Point View::convertPointFrom(Point point, const View* other) const {
     return const_cast<View*>(this)->rootView()->convertPointTo(inRoot, this);
 }
 
-bool View::pointInside(Point p) const { return p.x >= 0 && p.y >= 0 && p.x < size_.width && p.y < size_.height; }
+bool View::pointInside(Point p) const {
+    return p.x >= 0 && p.y >= 0 && p.x < size_.width && p.y < size_.height;
+}
 
 View* View::hitTest(Point p) {
     if (hidden_ || !userInteractionEnabled_ || alpha_ <= 0.01f)
@@ -433,10 +444,18 @@ void View::drawTransitionFrame(Graphics& g) {
         float r = 1.0f - q;
         float dx = 0, dy = 0;
         switch (t.direction) {
-        case TransitionDirection::FromLeft: dx = -w * r; break;
-        case TransitionDirection::FromRight: dx = w * r; break;
-        case TransitionDirection::FromTop: dy = -h * r; break;
-        case TransitionDirection::FromBottom: dy = h * r; break;
+        case TransitionDirection::FromLeft:
+            dx = -w * r;
+            break;
+        case TransitionDirection::FromRight:
+            dx = w * r;
+            break;
+        case TransitionDirection::FromTop:
+            dy = -h * r;
+            break;
+        case TransitionDirection::FromBottom:
+            dy = h * r;
+            break;
         }
         drawOld(0, 0);
         drawNew(dx, dy, 1.0f);
@@ -446,10 +465,18 @@ void View::drawTransitionFrame(Graphics& g) {
         // The old look slides away toward the named side, uncovering the new.
         float dx = 0, dy = 0;
         switch (t.direction) {
-        case TransitionDirection::FromLeft: dx = -w * q; break;
-        case TransitionDirection::FromRight: dx = w * q; break;
-        case TransitionDirection::FromTop: dy = -h * q; break;
-        case TransitionDirection::FromBottom: dy = h * q; break;
+        case TransitionDirection::FromLeft:
+            dx = -w * q;
+            break;
+        case TransitionDirection::FromRight:
+            dx = w * q;
+            break;
+        case TransitionDirection::FromTop:
+            dy = -h * q;
+            break;
+        case TransitionDirection::FromBottom:
+            dy = h * q;
+            break;
         }
         drawNew(0, 0, 1.0f);
         drawOld(dx, dy);
@@ -498,7 +525,9 @@ void View::setAnimationDidStop(std::function<void()> callback) {
         block().didStop = std::move(callback);
 }
 
-bool View::isInAnimationBlock() { return block().depth > 0; }
+bool View::isInAnimationBlock() {
+    return block().depth > 0;
+}
 
 void View::commitAnimations() {
     BlockState& b = block();
@@ -553,8 +582,8 @@ void View::commitAnimations() {
 
 // ---- transitions
 
-void View::addTransition(TransitionType type, TransitionDirection direction, double duration, const std::string& key,
-                         TransitionAnimationDelegate* delegate) {
+void View::addTransition(TransitionType type, TransitionDirection direction, double duration,
+                         const std::string& key, TransitionAnimationDelegate* delegate) {
     if (animation_->transition.running) {
         // The running transition is replaced and told it did not finish.
         auto old = animation_->transition;
@@ -594,18 +623,26 @@ bool View::hasAnimation(const std::string& key) const {
     return animation_->transition.running && animation_->transition.key == key;
 }
 
-bool View::isAnimating() const { return !animation_->idle(); }
+bool View::isAnimating() const {
+    return !animation_->idle();
+}
 
-void View::setAnimationClock(const Clock* clock) { clockPointer() = clock; }
+void View::setAnimationClock(const Clock* clock) {
+    clockPointer() = clock;
+}
 
 const Clock& View::animationClock() {
     const Clock* c = clockPointer();
     return c ? *c : SystemClock::shared();
 }
 
-void View::setSnapshotProvider(SnapshotProvider provider) { snapshotProvider() = std::move(provider); }
+void View::setSnapshotProvider(SnapshotProvider provider) {
+    snapshotProvider() = std::move(provider);
+}
 
-int View::runningAnimationCount() { return static_cast<int>(animatingViews().size()); }
+int View::runningAnimationCount() {
+    return static_cast<int>(animatingViews().size());
+}
 
 void View::advanceAnimations() {
     double now = animationClock().now();

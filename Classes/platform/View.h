@@ -141,8 +141,8 @@ public:
     // null) is told animationDidStart() before this returns and
     // animationDidStop(true) when it ends. A transition under the same key
     // replaces the running one (which reports finished = false).
-    void addTransition(TransitionType type, TransitionDirection direction, double duration, const std::string& key,
-                       TransitionAnimationDelegate* delegate);
+    void addTransition(TransitionType type, TransitionDirection direction, double duration,
+                       const std::string& key, TransitionAnimationDelegate* delegate);
     // Cancels the transition under key: the delegate gets animationDidStop(false).
     void removeAnimation(const std::string& key);
     bool hasAnimation(const std::string& key) const;

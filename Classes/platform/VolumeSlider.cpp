@@ -8,7 +8,9 @@
 namespace {
 
 // The thumb's radius; the track runs between the thumb's two end positions.
-float thumbRadius(const Rect& b) { return std::min(b.height / 2, 12.0f); }
+float thumbRadius(const Rect& b) {
+    return std::min(b.height / 2, 12.0f);
+}
 
 } // namespace
 
@@ -16,9 +18,13 @@ VolumeSlider::VolumeSlider() = default;
 
 VolumeSlider::VolumeSlider(const Rect& frame) : View(frame) {}
 
-float VolumeSlider::value() const { return OutputVolume::get(); }
+float VolumeSlider::value() const {
+    return OutputVolume::get();
+}
 
-void VolumeSlider::setValue(float value) { OutputVolume::set(value); }
+void VolumeSlider::setValue(float value) {
+    OutputVolume::set(value);
+}
 
 float VolumeSlider::valueForX(float x) const {
     Rect b = bounds();
@@ -53,7 +59,13 @@ void VolumeSlider::follow(const TouchSet& touches) {
         onChange_(v);
 }
 
-void VolumeSlider::touchesBegan(const TouchSet& touches) { follow(touches); }
-void VolumeSlider::touchesMoved(const TouchSet& touches) { follow(touches); }
-void VolumeSlider::touchesEnded(const TouchSet& touches) { follow(touches); }
+void VolumeSlider::touchesBegan(const TouchSet& touches) {
+    follow(touches);
+}
+void VolumeSlider::touchesMoved(const TouchSet& touches) {
+    follow(touches);
+}
+void VolumeSlider::touchesEnded(const TouchSet& touches) {
+    follow(touches);
+}
 void VolumeSlider::touchesCancelled(const TouchSet&) {}

@@ -28,8 +28,12 @@ constexpr std::int64_t kChangeRecordSize = 16;
 // A version-1 buffer is this much shorter than its records.
 constexpr std::int64_t kVersion1Shortfall = 8;
 
-int clampGuitar(int guitar) { return guitar == 1 ? 1 : 0; }
-bool validGuitar(int guitar) { return guitar == 0 || guitar == 1; }
+int clampGuitar(int guitar) {
+    return guitar == 1 ? 1 : 0;
+}
+bool validGuitar(int guitar) {
+    return guitar == 0 || guitar == 1;
+}
 
 // Little-endian writer into a byte vector.
 class ByteWriter {
@@ -105,8 +109,7 @@ void writeNote(ByteWriter& w, const Note& n) {
     w.f64(n.releaseDelta());
 }
 
-template <class Change>
-void writeChange(ByteWriter& w, const Change& c) {
+template <class Change> void writeChange(ByteWriter& w, const Change& c) {
     w.f64(c.time());
     w.f32(c.pitch());
     w.i32(c.overdubNo());
@@ -122,7 +125,8 @@ void printChanges(std::FILE* out, const char* format, const std::vector<Change>&
 
 } // namespace
 
-Recorder::Recorder(SoundEngineParent* parent, SoundEngine* engine, const Clock& clock, bool startPlaybackThread)
+Recorder::Recorder(SoundEngineParent* parent, SoundEngine* engine, const Clock& clock,
+                   bool startPlaybackThread)
     : parent_(parent), soundEngine_(engine), clock_(clock) {
     notes_.reserve(kInitialListCapacity);
     pitchBends_.reserve(kInitialListCapacity);
@@ -269,7 +273,8 @@ int Recorder::addPlayNote(int sampleNo, float volume, double releaseDelta) {
     // range (where adding 1 would overflow); both start again at 0.
     const int noteID = currentNoteID_ < 0 ? 0 : currentNoteID_;
     currentNoteID_ = noteID == std::numeric_limits<int>::max() ? 0 : noteID + 1;
-    currentOverdubNotesToAdd_.emplace_back(sampleNo, volume, time, currentOverdubNo_, noteID, releaseDelta, now);
+    currentOverdubNotesToAdd_.emplace_back(sampleNo, volume, time, currentOverdubNo_, noteID, releaseDelta,
+                                           now);
     return noteID;
 }
 
@@ -287,7 +292,8 @@ void Recorder::addPitchChange(int noteID, float pitch) {
     if (!recording_) {
         return;
     }
-    currentPitchBendsToAdd_.emplace_back(clock_.now() - recordStartTimeStamp_, noteID, pitch, currentOverdubNo_);
+    currentPitchBendsToAdd_.emplace_back(clock_.now() - recordStartTimeStamp_, noteID, pitch,
+                                         currentOverdubNo_);
 }
 
 bool Recorder::addWhammyBarChangeForGuitar(int guitar, float pitch) {
@@ -298,7 +304,8 @@ bool Recorder::addWhammyBarChangeForGuitar(int guitar, float pitch) {
     if (recording_ && pitch != mostRecentWhammyBarValue_) {
         mostRecentWhammyBarValue_ = pitch;
         if (allowingLiveWhammyChanges_[guitar]) {
-            whammyBarChangesToAdd_.emplace_back(clock_.now() - recordStartTimeStamp_, pitch, currentOverdubNo_);
+            whammyBarChangesToAdd_.emplace_back(clock_.now() - recordStartTimeStamp_, pitch,
+                                                currentOverdubNo_);
         }
     }
     return !playing_ || allowingLiveWhammyChanges_[guitar];
@@ -383,7 +390,8 @@ void Recorder::strumStep(double now) {
                 strumPlaylistNo_[s] = -1;
             }
         }
-        std::copy(std::begin(requestedChordStrum_), std::end(requestedChordStrum_), std::begin(currentChordStrum_));
+        std::copy(std::begin(requestedChordStrum_), std::end(requestedChordStrum_),
+                  std::begin(currentChordStrum_));
         currentStrumString_ = 0;
         currentTimeBetweenStrumStrings_ = 0.0;
         wantANewStrum_ = false;
@@ -400,9 +408,9 @@ void Recorder::strumStep(double now) {
             ++s;
         }
         if (s < 6) {
-            const int voice = soundEngine_ != nullptr
-                                  ? soundEngine_->playSampleWithHumanizedVolumeAndGuitar(strumGuitar_, currentChordStrum_[s])
-                                  : -1;
+            const int voice = soundEngine_ != nullptr ? soundEngine_->playSampleWithHumanizedVolumeAndGuitar(
+                                                            strumGuitar_, currentChordStrum_[s])
+                                                      : -1;
             strumPlaylistNo_[s] = voice;
             currentStrumString_ = s + 1;
         } else {
@@ -496,9 +504,11 @@ void Recorder::playSongEvents(double now) {
     while (pos < numNotes_ && notes_[static_cast<std::size_t>(pos)].time() <= el) {
         const Note& note = notes_[static_cast<std::size_t>(pos)];
         if (note.keyDown()) {
-            const int voice = engine != nullptr ? engine->playSampleWithSampleNo(note.sampleNo(), static_cast<double>(note.volume()),
-                                                                                 note.releaseDelta(), note.noteID())
-                                                : -1;
+            const int voice =
+                engine != nullptr
+                    ? engine->playSampleWithSampleNo(note.sampleNo(), static_cast<double>(note.volume()),
+                                                     note.releaseDelta(), note.noteID())
+                    : -1;
             // The note's stop takes this voice; a note that got none leaves
             // its stop with no voice, so that it releases nothing.
             for (int later = pos + 1; later < numNotes_; ++later) {
@@ -597,7 +607,8 @@ void Recorder::eraseLastOverdub() {
     const int overdub = currentOverdubNo_;
     std::erase_if(pitchBends_, [overdub](const PitchChange& c) { return c.overdubNo() == overdub; });
     for (int g = 0; g < 2; ++g) {
-        std::erase_if(whammyBarChanges_[g], [overdub](const WhammyBarChange& c) { return c.overdubNo() == overdub; });
+        std::erase_if(whammyBarChanges_[g],
+                      [overdub](const WhammyBarChange& c) { return c.overdubNo() == overdub; });
         std::erase_if(wahChanges_[g], [overdub](const WahChange& c) { return c.overdubNo() == overdub; });
     }
     std::size_t i = 0;
@@ -696,7 +707,8 @@ void Recorder::sanityCheckLocked() {
     kept = 0;
     for (std::size_t k = 0; k < notes_.size(); ++k) {
         if (orphan[k]) {
-            std::printf("SANITY CHECK FAILED:  Orphaned note for noteID=%d. Deleting it.\n", notes_[k].noteID());
+            std::printf("SANITY CHECK FAILED:  Orphaned note for noteID=%d. Deleting it.\n",
+                        notes_[k].noteID());
             continue;
         }
         if (kept != k) {
@@ -741,16 +753,19 @@ void Recorder::dumpPitchBendsToLog(std::FILE* out) const {
     Lock lock(mutex_);
     for (std::size_t i = 0; i < pitchBends_.size(); ++i) {
         const PitchChange& c = pitchBends_[i];
-        std::fprintf(out, "Pitch Change(%d):  Time=%f, noteID=%d, pitch=%f, overdubNo=%d\n", static_cast<int>(i),
-                     c.time(), c.noteID(), static_cast<double>(c.pitch()), c.overdubNo());
+        std::fprintf(out, "Pitch Change(%d):  Time=%f, noteID=%d, pitch=%f, overdubNo=%d\n",
+                     static_cast<int>(i), c.time(), c.noteID(), static_cast<double>(c.pitch()),
+                     c.overdubNo());
     }
     std::fflush(out);
 }
 
 void Recorder::dumpWhammyBarToLog(std::FILE* out) const {
     Lock lock(mutex_);
-    printChanges(out, "Whammy Bar Change Guitar 1 (%d):  Time=%f, pitch=%f, overdubNo=%d\n", whammyBarChanges_[0]);
-    printChanges(out, "Whammy Bar Change Guitar 2 (%d):  Time=%f, pitch=%f, overdubNo=%d\n", whammyBarChanges_[1]);
+    printChanges(out, "Whammy Bar Change Guitar 1 (%d):  Time=%f, pitch=%f, overdubNo=%d\n",
+                 whammyBarChanges_[0]);
+    printChanges(out, "Whammy Bar Change Guitar 2 (%d):  Time=%f, pitch=%f, overdubNo=%d\n",
+                 whammyBarChanges_[1]);
     std::fflush(out);
 }
 
@@ -780,7 +795,8 @@ std::vector<std::uint8_t> Recorder::createSaveBuffer() {
     mergeFinishedPassLocked();
     const auto n = static_cast<std::size_t>(std::min(numNotes_, static_cast<int>(notes_.size())));
     std::vector<std::uint8_t> out;
-    out.reserve(static_cast<std::size_t>(kHeaderSize) + n * kNoteRecordSize + pitchBends_.size() * kPitchRecordSize +
+    out.reserve(static_cast<std::size_t>(kHeaderSize) + n * kNoteRecordSize +
+                pitchBends_.size() * kPitchRecordSize +
                 (whammyBarChanges_[0].size() + whammyBarChanges_[1].size() + wahChanges_[0].size() +
                  wahChanges_[1].size()) *
                     kChangeRecordSize);
@@ -880,7 +896,8 @@ void Recorder::restoreLocked(const std::uint8_t* data, std::size_t size, int ver
             expected -= kVersion1Shortfall;
         }
     }
-    const auto actual = static_cast<std::int64_t>(std::min<std::size_t>(size, std::numeric_limits<std::int64_t>::max()));
+    const auto actual =
+        static_cast<std::int64_t>(std::min<std::size_t>(size, std::numeric_limits<std::int64_t>::max()));
     const bool sizeOk = version == 0 ? actual >= expected : actual == expected;
     if (!countsValid || !sizeOk) {
         throw StrumwellFailure("RecorderFailure-2");

@@ -88,14 +88,16 @@ int DelayEffectSetupView::delayTimeForTaps(float totalTapDuration, int numberOfT
     if (numberOfTaps <= 0) {
         return 0;
     }
-    return limitedDelayTime(totalTapDuration / static_cast<float>(numberOfTaps) * static_cast<float>(kRingLength));
+    return limitedDelayTime(totalTapDuration / static_cast<float>(numberOfTaps) *
+                            static_cast<float>(kRingLength));
 }
 
 DelayEffectSetupView::DelayEffectSetupView(Strumwell* parent, SoundEngine* soundEngine, const Clock& clock)
     : EffectSetupView(parent, soundEngine, "EffectDelaySetupBack.jpg", kPowerLight), clock_(clock),
       option1Light_(std::make_unique<ImageView>("EffectOptionOn.png")) {
     for (std::size_t i = 0; i < knob_.size(); ++i) {
-        knob_[i] = std::make_unique<Knob>(this, static_cast<int>(kKnobX), static_cast<int>(kKnobY[i]), "Knob.png");
+        knob_[i] =
+            std::make_unique<Knob>(this, static_cast<int>(kKnobX), static_cast<int>(kKnobY[i]), "Knob.png");
         auto label = std::make_unique<Label>(
             Rect{kLabelX - kLabelAlong / 2, kKnobY[i] - kLabelAcross / 2, kLabelAlong, kLabelAcross});
         label->setFont("Helvetica-Bold", 12);

@@ -31,7 +31,8 @@ public:
     static int delayTimeForTaps(float totalTapDuration, int numberOfTaps);
 
     // clock times the taps (tests pass their own).
-    DelayEffectSetupView(Strumwell* parent, SoundEngine* soundEngine, const Clock& clock = SystemClock::shared());
+    DelayEffectSetupView(Strumwell* parent, SoundEngine* soundEngine,
+                         const Clock& clock = SystemClock::shared());
     ~DelayEffectSetupView() override;
 
     void redraw() override;

@@ -17,8 +17,8 @@ bool EffectSetupView::inTestButton(Point p) {
     return p.x < 64 && p.y > 425;
 }
 
-EffectSetupView::EffectSetupView(Strumwell* parent, SoundEngine* soundEngine, const std::string& backgroundImage,
-                                 Point powerLightCenter)
+EffectSetupView::EffectSetupView(Strumwell* parent, SoundEngine* soundEngine,
+                                 const std::string& backgroundImage, Point powerLightCenter)
     : ImageView(backgroundImage), parent_(parent), soundEngine_(soundEngine),
       powerOnLight_(std::make_unique<ImageView>("EffectPowerLightOn.png")) {
     // The picture may be missing from the bundle: the screen still covers the

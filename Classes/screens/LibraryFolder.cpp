@@ -26,7 +26,9 @@ std::string LibraryFolder::makeFileSafe(const std::string& text) {
     return safe;
 }
 
-std::string LibraryFolder::fileName(const std::string& name) const { return name + extension_; }
+std::string LibraryFolder::fileName(const std::string& name) const {
+    return name + extension_;
+}
 
 std::string LibraryFolder::nameOfFile(const std::string& fileName) const {
     if (fileName.size() <= extension_.size())
@@ -56,7 +58,9 @@ std::vector<std::string> LibraryFolder::names() const {
     return found;
 }
 
-std::string LibraryFolder::path(const std::string& name) const { return documentsFolder_ + "/" + fileName(name); }
+std::string LibraryFolder::path(const std::string& name) const {
+    return documentsFolder_ + "/" + fileName(name);
+}
 
 bool LibraryFolder::exists(const std::string& name) const {
     if (!isPlainName(name))

@@ -21,14 +21,21 @@ constexpr float kRowCentreX[RecorderView::kVisibleRows] = {209, 178.5f, 152.5f, 
 constexpr float kListTop = 109;
 constexpr float kListBottom = 351;
 
-Color selectedRowBackground() { return Color::fromFloats(0.157f, 0.173f, 0.169f); }
-Color selectedRowText() { return Color::fromFloats(0.435f, 0.478f, 0.478f); }
-Color rowText() { return Color::fromFloats(0, 0, 0, 0.9f); }
+Color selectedRowBackground() {
+    return Color::fromFloats(0.157f, 0.173f, 0.169f);
+}
+Color selectedRowText() {
+    return Color::fromFloats(0.435f, 0.478f, 0.478f);
+}
+Color rowText() {
+    return Color::fromFloats(0, 0, 0, 0.9f);
+}
 
 // A label turned a quarter turn, so that it reads along y, centred on
 // `centre`, `length` long (along y) and `thickness` wide (along x).
 std::unique_ptr<Label> sidewaysLabel(Point centre, float length, float thickness, float fontSize) {
-    auto label = std::make_unique<Label>(Rect{centre.x - length / 2, centre.y - thickness / 2, length, thickness});
+    auto label =
+        std::make_unique<Label>(Rect{centre.x - length / 2, centre.y - thickness / 2, length, thickness});
     label->setFont("Helvetica", fontSize);
     label->setTextAlignment(TextAlignment::Center);
     label->setBackgroundColor(Color::clear());
@@ -132,17 +139,14 @@ int RecorderView::listRowForPoint(Point p) {
     return -1;
 }
 
-RecorderView::RecorderView(Strumwell* parent, SoundEngine* engine, FileManager* fileManager, Recorder* recorder)
+RecorderView::RecorderView(Strumwell* parent, SoundEngine* engine, FileManager* fileManager,
+                           Recorder* recorder)
     : RecorderView(parent, engine, fileManager, recorder, bundleFolderOf(parent)) {}
 
-RecorderView::RecorderView(Strumwell* parent, SoundEngine* engine, FileManager* fileManager, Recorder* recorder,
-                           const std::string& bundleFolder)
-    : ImageView("RecorderBack.png"),
-      parent_(parent),
-      soundEngine_(engine),
-      fileManager_(fileManager),
-      recorder_(recorder),
-      library_(documentsFolderOf(parent, fileManager), bundleFolder) {
+RecorderView::RecorderView(Strumwell* parent, SoundEngine* engine, FileManager* fileManager,
+                           Recorder* recorder, const std::string& bundleFolder)
+    : ImageView("RecorderBack.png"), parent_(parent), soundEngine_(engine), fileManager_(fileManager),
+      recorder_(recorder), library_(documentsFolderOf(parent, fileManager), bundleFolder) {
     (void)soundEngine_; // the file manager reloads the guitars' samples through it
     setFrame(parent_ ? parent_->frame() : Rect{0, 0, 320, 480});
     setUserInteractionEnabled(true);
@@ -190,8 +194,8 @@ void RecorderView::build() {
     loadSaveView_->addSubview(saveTextField_.get());
 
     for (int row = 0; row < kVisibleRows; ++row) {
-        loadLabel_[row] = sidewaysLabel({kRowCentreX[row], (kListTop + kListBottom) / 2}, kListBottom - kListTop - 2,
-                                        row == kVisibleRows - 1 ? 28 : 26, 15);
+        loadLabel_[row] = sidewaysLabel({kRowCentreX[row], (kListTop + kListBottom) / 2},
+                                        kListBottom - kListTop - 2, row == kVisibleRows - 1 ? 28 : 26, 15);
         loadLabel_[row]->setTextAlignment(TextAlignment::Left);
         loadSaveView_->addSubview(loadLabel_[row].get());
     }
@@ -301,10 +305,18 @@ void RecorderView::redraw() {
     }
 }
 
-void RecorderView::touchesBegan(const TouchSet& touches) { processTouches(touches); }
-void RecorderView::touchesMoved(const TouchSet& touches) { processTouches(touches); }
-void RecorderView::touchesEnded(const TouchSet& touches) { processTouches(touches); }
-void RecorderView::touchesCancelled(const TouchSet& touches) { processTouches(touches); }
+void RecorderView::touchesBegan(const TouchSet& touches) {
+    processTouches(touches);
+}
+void RecorderView::touchesMoved(const TouchSet& touches) {
+    processTouches(touches);
+}
+void RecorderView::touchesEnded(const TouchSet& touches) {
+    processTouches(touches);
+}
+void RecorderView::touchesCancelled(const TouchSet& touches) {
+    processTouches(touches);
+}
 
 void RecorderView::processTouches(const TouchSet& touches) {
     for (const Touch& touch : touches) {
@@ -612,9 +624,13 @@ void RecorderView::clampSelection() {
         currentlySelected_ = count - 1 - displayListStartIndex_;
 }
 
-int RecorderView::copyDemoSongs() { return library_.copyDemoSongs(); }
+int RecorderView::copyDemoSongs() {
+    return library_.copyDemoSongs();
+}
 
-void RecorderView::loadSongNames() { songNames_ = library_.songNames(); }
+void RecorderView::loadSongNames() {
+    songNames_ = library_.songNames();
+}
 
 bool RecorderView::textFieldShouldReturn(TextField& field) {
     field.resignFirstResponder();

@@ -76,7 +76,8 @@ public:
     static constexpr const char* kPlaceholder = "Enter Save Filename Here";
 
     static constexpr const char* kSaveUnnamedText = "You have not named your song. Save it as 'My Song'?";
-    static constexpr const char* kOverwriteText = "A saved file already exists with this name.\nOverwrite it?";
+    static constexpr const char* kOverwriteText =
+        "A saved file already exists with this name.\nOverwrite it?";
     static constexpr const char* kEraseWholeSongText = "Really erase the current song?";
     static constexpr const char* kEraseLastTrackText = "Really erase the last recorded track?";
     static constexpr const char* kEraseLastNoteText = "Really erase the last recorded note?";

@@ -30,14 +30,21 @@ constexpr Point kOKCentre{153, 192.5f};
 constexpr Point kOKAloneCentre{153, 260.5f};
 constexpr Point kCancelCentre{153, 316};
 
-Color selectedRowBackground() { return Color::fromFloats(0.133f, 0.149f, 0.129f); }
-Color selectedRowText() { return Color::fromFloats(0.404f, 0.608f, 0.4f); }
-Color rowText() { return Color::fromFloats(0, 0, 0, 0.9f); }
+Color selectedRowBackground() {
+    return Color::fromFloats(0.133f, 0.149f, 0.129f);
+}
+Color selectedRowText() {
+    return Color::fromFloats(0.404f, 0.608f, 0.4f);
+}
+Color rowText() {
+    return Color::fromFloats(0, 0, 0, 0.9f);
+}
 
 // A label turned a quarter turn, so that it reads along y, centred on
 // `centre`, `length` long (along y) and `thickness` wide (along x).
 std::unique_ptr<Label> sidewaysLabel(Point centre, float length, float thickness, float fontSize) {
-    auto label = std::make_unique<Label>(Rect{centre.x - length / 2, centre.y - thickness / 2, length, thickness});
+    auto label =
+        std::make_unique<Label>(Rect{centre.x - length / 2, centre.y - thickness / 2, length, thickness});
     label->setFont("Helvetica", fontSize);
     label->setTextAlignment(TextAlignment::Center);
     label->setBackgroundColor(Color::clear());
@@ -54,7 +61,9 @@ std::unique_ptr<ImageView> picture(const char* name, Point centre, Rect fallback
     return view;
 }
 
-std::string bundleFolderOf(Strumwell* parent) { return parent ? parent->bundleFolder() : std::string(); }
+std::string bundleFolderOf(Strumwell* parent) {
+    return parent ? parent->bundleFolder() : std::string();
+}
 
 std::string documentsFolderOf(Strumwell* parent, FileManager* fileManager) {
     if (fileManager)
@@ -75,7 +84,9 @@ bool tabFileReadable(const std::string& folder, const std::string& fileName) {
 
 } // namespace
 
-std::string TabGuitarLoadSaveView::reallyLoadText(const std::string& name) { return "Really load '" + name + "'?"; }
+std::string TabGuitarLoadSaveView::reallyLoadText(const std::string& name) {
+    return "Really load '" + name + "'?";
+}
 
 std::string TabGuitarLoadSaveView::reallyEraseText(const std::string& name) {
     return "Really erase '" + name + "'?";
@@ -184,10 +195,7 @@ TabGuitarLoadSaveView::TabGuitarLoadSaveView(Strumwell* parent, SoundEngine* eng
 
 TabGuitarLoadSaveView::TabGuitarLoadSaveView(Strumwell* parent, SoundEngine* engine, FileManager* fileManager,
                                              const std::string& bundleFolder)
-    : ImageView("TabGuitarSetupBack.png"),
-      parent_(parent),
-      soundEngine_(engine),
-      fileManager_(fileManager),
+    : ImageView("TabGuitarSetupBack.png"), parent_(parent), soundEngine_(engine), fileManager_(fileManager),
       library_(documentsFolderOf(parent, fileManager), bundleFolder) {
     (void)soundEngine_; // kept for the screen's owner; a tab needs no sound
     setFrame(parent_ ? parent_->frame() : Rect{0, 0, 320, 480});
@@ -239,8 +247,8 @@ void TabGuitarLoadSaveView::build() {
     addSubview(saveTextField_.get());
 
     for (int row = 0; row < kVisibleRows; ++row) {
-        loadLabel_[row] = sidewaysLabel({kRowCentreX[row], (kListTop + kListBottom) / 2}, kListBottom - kListTop - 2,
-                                        kRowThickness[row], 15);
+        loadLabel_[row] = sidewaysLabel({kRowCentreX[row], (kListTop + kListBottom) / 2},
+                                        kListBottom - kListTop - 2, kRowThickness[row], 15);
         loadLabel_[row]->setTextAlignment(TextAlignment::Left);
         addSubview(loadLabel_[row].get());
     }
@@ -366,10 +374,18 @@ void TabGuitarLoadSaveView::redrawOnPlectrumPress(bool animated) {
         View::commitAnimations();
 }
 
-void TabGuitarLoadSaveView::touchesBegan(const TouchSet& touches) { processTouches(touches); }
-void TabGuitarLoadSaveView::touchesMoved(const TouchSet& touches) { processTouches(touches); }
-void TabGuitarLoadSaveView::touchesEnded(const TouchSet& touches) { processTouches(touches); }
-void TabGuitarLoadSaveView::touchesCancelled(const TouchSet& touches) { processTouches(touches); }
+void TabGuitarLoadSaveView::touchesBegan(const TouchSet& touches) {
+    processTouches(touches);
+}
+void TabGuitarLoadSaveView::touchesMoved(const TouchSet& touches) {
+    processTouches(touches);
+}
+void TabGuitarLoadSaveView::touchesEnded(const TouchSet& touches) {
+    processTouches(touches);
+}
+void TabGuitarLoadSaveView::touchesCancelled(const TouchSet& touches) {
+    processTouches(touches);
+}
 
 void TabGuitarLoadSaveView::processTouches(const TouchSet& touches) {
     for (const Touch& touch : touches) {
@@ -633,13 +649,19 @@ void TabGuitarLoadSaveView::clampSelection() {
         currentlySelected_ = count - 1 - displayListStartIndex_;
 }
 
-int TabGuitarLoadSaveView::copyDemoSongs() { return library_.copyDemoTabs(); }
+int TabGuitarLoadSaveView::copyDemoSongs() {
+    return library_.copyDemoTabs();
+}
 
-void TabGuitarLoadSaveView::loadSongNames() { songNames_ = library_.tabNames(); }
+void TabGuitarLoadSaveView::loadSongNames() {
+    songNames_ = library_.tabNames();
+}
 
 bool TabGuitarLoadSaveView::textFieldShouldReturn(TextField& field) {
     field.resignFirstResponder();
     return true;
 }
 
-void TabGuitarLoadSaveView::textFieldDidEndEditing(TextField& field) { field.setText(makeFileSafe(field.text())); }
+void TabGuitarLoadSaveView::textFieldDidEndEditing(TextField& field) {
+    field.setText(makeFileSafe(field.text()));
+}

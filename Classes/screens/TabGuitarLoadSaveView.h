@@ -74,7 +74,8 @@ public:
     static constexpr const char* kPlaceholder = "Enter Save Filename Here";
 
     static constexpr const char* kSaveUnnamedText = "You have not named your tab. Save it as 'My Tab'?";
-    static constexpr const char* kOverwriteText = "A saved file already exists with this name.\nOverwrite it?";
+    static constexpr const char* kOverwriteText =
+        "A saved file already exists with this name.\nOverwrite it?";
     static constexpr const char* kTabSavedText = "Tab file saved.";
     static constexpr const char* kTabErasedText = "Tab file erased.";
     static constexpr const char* kTabLoadedText = "Tab file loaded.";

@@ -40,7 +40,9 @@ uint32_t ByteReader::u32() {
     return v;
 }
 
-int32_t ByteReader::i32() { return static_cast<int32_t>(u32()); }
+int32_t ByteReader::i32() {
+    return static_cast<int32_t>(u32());
+}
 
 uint64_t ByteReader::u64() {
     require(8);
@@ -51,6 +53,10 @@ uint64_t ByteReader::u64() {
     return v;
 }
 
-float ByteReader::f32() { return std::bit_cast<float>(u32()); }
+float ByteReader::f32() {
+    return std::bit_cast<float>(u32());
+}
 
-double ByteReader::f64() { return std::bit_cast<double>(u64()); }
+double ByteReader::f64() {
+    return std::bit_cast<double>(u64());
+}

@@ -18,9 +18,13 @@ void ByteWriter::u64(uint64_t v) {
         u8(static_cast<uint8_t>((v >> (8 * i)) & 0xFF));
 }
 
-void ByteWriter::f32(float v) { u32(std::bit_cast<uint32_t>(v)); }
+void ByteWriter::f32(float v) {
+    u32(std::bit_cast<uint32_t>(v));
+}
 
-void ByteWriter::f64(double v) { u64(std::bit_cast<uint64_t>(v)); }
+void ByteWriter::f64(double v) {
+    u64(std::bit_cast<uint64_t>(v));
+}
 
 void ByteWriter::bytes(const uint8_t* data, size_t size) {
     if (size > 0)

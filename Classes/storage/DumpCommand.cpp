@@ -2,11 +2,11 @@
 
 #include <cctype>
 #include <charconv>
-#include <cstdio>
 #include <cmath>
+#include <cstdio>
 #include <exception>
-#include <iterator>
 #include <iostream>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <sstream>
@@ -24,8 +24,7 @@ namespace {
 // Shortest text that reads back as the same value is not needed; a fixed
 // number of significant digits (9 for float, 17 for double) always reads
 // back exactly. JSON has no NaN or infinity: those are printed as strings.
-template <typename T>
-std::string number(T value, int digits) {
+template <typename T> std::string number(T value, int digits) {
     if (std::isnan(value))
         return "\"NaN\"";
     if (std::isinf(value))
@@ -35,16 +34,23 @@ std::string number(T value, int digits) {
     return std::string(text, result.ptr);
 }
 
-std::string f32(float v) { return number(v, 9); }
-std::string f64(double v) { return number(v, 17); }
-const char* boolean(bool v) { return v ? "true" : "false"; }
+std::string f32(float v) {
+    return number(v, 9);
+}
+std::string f64(double v) {
+    return number(v, 17);
+}
+const char* boolean(bool v) {
+    return v ? "true" : "false";
+}
 
-template <typename T, typename F>
-std::string pair(const T& values, F format) {
+template <typename T, typename F> std::string pair(const T& values, F format) {
     return "[" + std::string(format(values[0])) + ", " + std::string(format(values[1])) + "]";
 }
 
-std::string intText(int32_t v) { return std::to_string(v); }
+std::string intText(int32_t v) {
+    return std::to_string(v);
+}
 
 void printTab(std::ostream& out, const Tab& tab) {
     out << "  \"tab\": {\"currentTabIndex\": " << tab.currentTabIndex() << ", \"columns\": [";
@@ -59,8 +65,7 @@ void printTab(std::ostream& out, const Tab& tab) {
     out << "]}";
 }
 
-template <typename Change>
-void printChanges(std::ostream& out, const std::vector<Change>& list) {
+template <typename Change> void printChanges(std::ostream& out, const std::vector<Change>& list) {
     out << "[";
     for (size_t i = 0; i < list.size(); ++i)
         out << (i ? ",\n      " : "\n      ") << "{\"time\": " << f64(list[i].time())
@@ -117,8 +122,7 @@ void printEngine(std::ostream& out, const std::optional<EngineSectionContents>& 
         << ",\n    \"delayMix\": " << pair(e.delayMix, f32)
         << ",\n    \"fuzzOn\": " << pair(e.fuzzOn, boolean)
         << ",\n    \"fuzzThreshold\": " << pair(e.fuzzThreshold, intText)
-        << ",\n    \"wahOn\": " << pair(e.wahOn, boolean)
-        << ",\n    \"numFretsToShow\": " << e.numFretsToShow
+        << ",\n    \"wahOn\": " << pair(e.wahOn, boolean) << ",\n    \"numFretsToShow\": " << e.numFretsToShow
         << ",\n    \"whammyBarAttached\": " << pair(e.whammyBarAttached, boolean)
         << ",\n    \"pitchBendOn\": " << pair(e.pitchBendOn, boolean) << "\n  }";
 }
@@ -132,7 +136,7 @@ bool endsWithTab(const std::string& path) {
     return tail == ".TAB";
 }
 
-}  // namespace
+} // namespace
 
 std::string DumpCommand::usage() {
     return "usage: strumwell dump [--song|--tab] FILE\n"

@@ -27,7 +27,8 @@ public:
 
     // The same from bytes in memory (tests, fuzzing). tabFile selects the
     // tab file layout.
-    static int dumpBuffer(const uint8_t* bytes, size_t size, bool tabFile, std::ostream& out, std::ostream& err);
+    static int dumpBuffer(const uint8_t* bytes, size_t size, bool tabFile, std::ostream& out,
+                          std::ostream& err);
 
     static std::string usage();
 };

@@ -6,7 +6,7 @@
 namespace {
 constexpr size_t kSectionSize = 72;
 constexpr size_t kSectionSizeVersion0 = 60;
-}  // namespace
+} // namespace
 
 EngineSectionContents EngineSectionContents::parse(const uint8_t* data, size_t size, int32_t version) {
     const size_t minimum = version == 0 ? kSectionSizeVersion0 : kSectionSize;
@@ -31,7 +31,7 @@ EngineSectionContents EngineSectionContents::parse(const uint8_t* data, size_t s
         e.fuzzThreshold[static_cast<size_t>(g)] = r.i16();
     }
     if (version == 0)
-        return e;  // the later switches stay off, five frets shown
+        return e; // the later switches stay off, five frets shown
     e.wahOn[0] = r.u8() != 0;
     e.wahOn[1] = r.u8() != 0;
     e.numFretsToShow = r.i8();

@@ -63,13 +63,10 @@ void syncFolder(const std::string& folder) {
     ::close(fd);
 }
 
-}  // namespace
+} // namespace
 
 FileManager::FileManager(Tab* tab, Recorder* recorder, SoundEngine* soundEngine, std::string documentsFolder)
-    : tab_(tab),
-      recorder_(recorder),
-      soundEngine_(soundEngine),
-      documentsFolder_(std::move(documentsFolder)),
+    : tab_(tab), recorder_(recorder), soundEngine_(soundEngine), documentsFolder_(std::move(documentsFolder)),
       diagnostics_(&std::cout) {}
 
 std::string FileManager::getPathFromFilename(const std::string& filename) const {
@@ -111,7 +108,7 @@ bool FileManager::saveDataFile(const std::string& path, const uint8_t* bytes, si
     if (::close(fd) != 0)
         return fail(-1, true);
     if (interruption_ == SaveInterruption::CrashBeforeRename)
-        return false;  // nothing after this point runs in a crashed program
+        return false; // nothing after this point runs in a crashed program
     if (::rename(temporary.c_str(), path.c_str()) != 0)
         return fail(-1, true);
     syncFolder(folder);
@@ -151,7 +148,8 @@ std::vector<uint8_t> FileManager::createSongSaveBuffer() const {
     const std::vector<uint8_t> tabSection = tab_->createSaveTabBuffer();
     const std::vector<uint8_t> recorderSection = recorder_->createSaveBuffer();
     const std::vector<uint8_t> engineSection = soundEngine_->createSaveBuffer();
-    ByteWriter w(VersionHeader::kSize + 12 + tabSection.size() + recorderSection.size() + engineSection.size());
+    ByteWriter w(VersionHeader::kSize + 12 + tabSection.size() + recorderSection.size() +
+                 engineSection.size());
     VersionHeader::write(w);
     for (const std::vector<uint8_t>* section : {&tabSection, &recorderSection, &engineSection}) {
         w.i32(static_cast<int32_t>(section->size()));
@@ -294,4 +292,6 @@ void FileManager::resetState() {
     soundEngine_->resetState();
 }
 
-int32_t FileManager::numNotesToSave() const { return recorder_->getNumNotes() / 2; }
+int32_t FileManager::numNotesToSave() const {
+    return recorder_->getNumNotes() / 2;
+}

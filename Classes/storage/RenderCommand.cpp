@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -64,8 +64,10 @@ std::string parseOptions(const std::vector<std::string>& args, Options& o, bool&
                 return "--bundle needs a folder";
         } else if (a == "--buffer-frames") {
             uint64_t n = 0;
-            if (!value(v) || !parseCount(v, n) || n < 1 || n > static_cast<uint64_t>(RenderCommand::kMaxBufferFrames))
-                return "--buffer-frames needs a number from 1 to " + std::to_string(RenderCommand::kMaxBufferFrames);
+            if (!value(v) || !parseCount(v, n) || n < 1 ||
+                n > static_cast<uint64_t>(RenderCommand::kMaxBufferFrames))
+                return "--buffer-frames needs a number from 1 to " +
+                       std::to_string(RenderCommand::kMaxBufferFrames);
             o.bufferFrames = static_cast<int>(n);
         } else if (a == "--frames") {
             uint64_t n = 0;
@@ -92,7 +94,8 @@ std::string parseOptions(const std::vector<std::string>& args, Options& o, bool&
 // A one-line bar on a terminal, redrawn when the percentage moves.
 class ProgressBar {
 public:
-    ProgressBar(std::ostream& err, bool enabled, uint64_t total) : err_(err), enabled_(enabled), total_(total) {}
+    ProgressBar(std::ostream& err, bool enabled, uint64_t total)
+        : err_(err), enabled_(enabled), total_(total) {}
     void update(uint64_t done) {
         if (!enabled_ || total_ == 0)
             return;
@@ -123,7 +126,7 @@ bool allSilent(const int16_t* values, size_t count) {
     return std::all_of(values, values + count, [](int16_t v) { return v >= -1 && v <= 1; });
 }
 
-}  // namespace
+} // namespace
 
 std::string RenderCommand::usage() {
     return "usage: strumwell render SONG -o OUT.wav [--bundle DIR] [--buffer-frames N] [--frames N]\n"
@@ -216,8 +219,8 @@ int RenderCommand::run(const std::vector<std::string>& args, std::ostream& out, 
     // with no voice sounding, nothing is left to be heard.
     const uint64_t silenceNeeded = kDelayRingValues / 2;
 
-    const uint64_t expected = o.frames ? *o.frames
-                                       : static_cast<uint64_t>(std::ceil(lastEvent * kSampleRate)) + silenceNeeded;
+    const uint64_t expected =
+        o.frames ? *o.frames : static_cast<uint64_t>(std::ceil(lastEvent * kSampleRate)) + silenceNeeded;
     const bool showProgress = &err == &std::cerr && ::isatty(STDERR_FILENO) && expected > 10u * kSampleRate;
     ProgressBar progress(err, showProgress, expected);
 
@@ -258,7 +261,7 @@ int RenderCommand::run(const std::vector<std::string>& args, std::ostream& out, 
     engine.setRecorder(nullptr);
 
     if (!wav.finish() || !ok) {
-        std::remove(o.output.c_str());  // no half-written WAV left behind
+        std::remove(o.output.c_str()); // no half-written WAV left behind
         err << "strumwell render: could not write " << o.output << "\n";
         return 1;
     }

@@ -8,13 +8,17 @@ namespace {
 constexpr int kNumStrings = TablatureEntry::kNumStrings;
 }
 
-Tab::Tab() { tab_.reserve(10); }
+Tab::Tab() {
+    tab_.reserve(10);
+}
 
 bool Tab::notAtEndOfTab() const {
     return static_cast<uint32_t>(currentTabIndex_) < static_cast<uint32_t>(tab_.size());
 }
 
-const TablatureEntry& Tab::tabEntryAtCurrentIndex() const { return tabEntryAtIndex(currentTabIndex_); }
+const TablatureEntry& Tab::tabEntryAtCurrentIndex() const {
+    return tabEntryAtIndex(currentTabIndex_);
+}
 
 const TablatureEntry& Tab::tabEntryAtIndex(int32_t index) const {
     // Callers guarantee a valid index; at() turns a broken promise into an

@@ -5,7 +5,7 @@
 namespace {
 constexpr char kMagic[] = "VERSION";
 constexpr size_t kMagicLength = 7;
-}  // namespace
+} // namespace
 
 VersionHeader VersionHeader::read(const uint8_t* data, size_t size) {
     VersionHeader h;

@@ -31,7 +31,7 @@ bool WavWriter::writeHeader(uint64_t dataBytes) {
     w.text("WAVE");
     w.text("fmt ");
     w.u32(16);
-    w.i16(1);  // PCM
+    w.i16(1); // PCM
     w.i16(static_cast<int16_t>(channels_));
     w.u32(static_cast<uint32_t>(sampleRate_));
     w.u32(static_cast<uint32_t>(sampleRate_) * blockAlign);

@@ -327,7 +327,8 @@ TEST(Navigation, ThePedalsTakeTheGuitarChosenOnTheEffectsMenu) {
     Strumwell& s = run.shell();
     s.transitionToView(Strumwell::kEffectsSetupMenu, run.shownScreen(), true);
     run.settle(0.3);
-    for (int screen : {Strumwell::kDelayEffectSetup, Strumwell::kFuzzEffectSetup, Strumwell::kWahEffectSetup}) {
+    for (int screen :
+         {Strumwell::kDelayEffectSetup, Strumwell::kFuzzEffectSetup, Strumwell::kWahEffectSetup}) {
         s.setCurrentGuitar(1);
         s.transitionToView(screen, run.shownScreen(), true);
         EXPECT_EQ(run.shownScreenNo(), screen);

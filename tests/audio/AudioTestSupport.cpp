@@ -54,9 +54,13 @@ void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
     file.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
-void writeWav(const std::string& path, const std::vector<int16_t>& values) { writeFile(path, wavBytes(values)); }
+void writeWav(const std::string& path, const std::vector<int16_t>& values) {
+    writeFile(path, wavBytes(values));
+}
 
-std::vector<int16_t> constantSample(int count, int16_t value) { return std::vector<int16_t>(size_t(count), value); }
+std::vector<int16_t> constantSample(int count, int16_t value) {
+    return std::vector<int16_t>(size_t(count), value);
+}
 
 void writePatch(const TempFolder& folder, const std::string& prefix, int base, int length) {
     for (int k = 1; k <= 48; ++k)

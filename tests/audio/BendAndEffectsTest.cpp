@@ -231,7 +231,8 @@ TEST_F(EffectsTest, FuzzThresholdMapping) {
 }
 
 // An impulse of 10000 on both sides of guitar 2, then silence.
-std::vector<int16_t> impulseRun(SoundEngine& e, int delayTime, bool pingPong, const std::vector<int>& buffers) {
+std::vector<int16_t> impulseRun(SoundEngine& e, int delayTime, bool pingPong,
+                                const std::vector<int>& buffers) {
     e.setDelayOn(1, true);
     e.setPingPong(1, pingPong);
     e.setDelayTime(1, delayTime);

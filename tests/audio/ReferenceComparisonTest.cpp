@@ -11,7 +11,8 @@
 
 namespace {
 
-class ReferenceComparisonTest : public EngineTest, public ::testing::WithParamInterface<std::tuple<int, bool>> {};
+class ReferenceComparisonTest : public EngineTest,
+                                public ::testing::WithParamInterface<std::tuple<int, bool>> {};
 
 struct Scenario {
     std::mt19937 rng;
@@ -33,7 +34,7 @@ void runScenario(EngineTest& test, SoundEngine& e, ReferenceModel& m, ManualCloc
         std::vector<int16_t> data(static_cast<size_t>(length), 0);
         const int kind = s.uniform(0, 2);
         for (int i = 0; i < length; ++i)
-            data[size_t(i)] = kind == 0 ? int16_t(s.uniform(-32768, 32767))
+            data[size_t(i)] = kind == 0   ? int16_t(s.uniform(-32768, 32767))
                               : kind == 1 ? int16_t((i * 37) % 65536 - 32768)
                                           : int16_t(s.chance(0.5) ? 32767 : -32768);
         loadSlot(slot, data);
@@ -159,7 +160,8 @@ TEST_P(ReferenceComparisonTest, MatchesTheReferenceModel) {
     SoundEngine& e = makeEngine();
     e.callbackUserData()->fastPath = fast;
     ReferenceModel m;
-    runScenario(*this, e, m, clock, seed, [this](int slot, const std::vector<int16_t>& d) { loadSlot(slot, d); });
+    runScenario(*this, e, m, clock, seed,
+                [this](int slot, const std::vector<int16_t>& d) { loadSlot(slot, d); });
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, ReferenceComparisonTest,

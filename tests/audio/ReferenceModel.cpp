@@ -4,8 +4,12 @@
 #include <cstring>
 
 namespace {
-int64_t clip(int64_t v) { return v > 32767 ? 32767 : (v < -32767 ? -32767 : v); }
-int64_t clipFx(int64_t v) { return v > 32766 ? 32766 : (v < -32767 ? -32767 : v); }
+int64_t clip(int64_t v) {
+    return v > 32767 ? 32767 : (v < -32767 ? -32767 : v);
+}
+int64_t clipFx(int64_t v) {
+    return v > 32766 ? 32766 : (v < -32767 ? -32767 : v);
+}
 bool selected(int sampleNo, int selector) {
     if (selector == 0)
         return sampleNo >= 0 && sampleNo <= 47;

@@ -146,7 +146,7 @@ TEST_F(SampleBankTest, DamagedFilesAreRefusedWithOneLineAndKeepTheSlot) {
     damaged.push_back(std::vector<uint8_t>(good.begin(), good.begin() + 30)); // truncated header
     damaged.push_back(wavBytes(constantSample(100, 5), 2));                   // stereo
     damaged.push_back(wavBytes(constantSample(100, 5), 1, 8));                // 8-bit
-    damaged.push_back(wavBytes(constantSample(100, 5), 1, 16, 22050));       // other rate
+    damaged.push_back(wavBytes(constantSample(100, 5), 1, 16, 22050));        // other rate
     damaged.push_back({'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'});  // no chunks
     damaged.push_back(std::vector<uint8_t>(1000, 0xAB));                      // noise
     auto oversized = good;

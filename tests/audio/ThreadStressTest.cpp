@@ -85,16 +85,36 @@ TEST(ThreadStressTest, RenderWhilePlayingBendingAndReloading) {
             switch (rng() % 12) {
             case 0:
             case 1:
-            case 2: engine.playSampleWithGuitar(int(rng() % 2), int(rng() % 48)); break;
-            case 3: engine.playSampleWithSampleNo(int(rng() % 200), 0.7, -0.001, int(rng() % 100)); break;
-            case 4: engine.stopSample(v); break;
-            case 5: engine.startFullBend(v); break;
-            case 6: engine.stopBend(v); break;
-            case 7: engine.setPitch(1.05f, int(rng() % 100)); break;
-            case 8: engine.setWhammyForGuitar(int(rng() % 2), float(int(rng() % 100) - 50) / 100.0f); break;
-            case 9: engine.playNoiseFretWithGuitar(int(rng() % 2)); break;
-            case 10: engine.stopAllSounds(); break;
-            default: engine.playSampleWithHumanizedVolumeAndGuitar(int(rng() % 2), int(rng() % 48)); break;
+            case 2:
+                engine.playSampleWithGuitar(int(rng() % 2), int(rng() % 48));
+                break;
+            case 3:
+                engine.playSampleWithSampleNo(int(rng() % 200), 0.7, -0.001, int(rng() % 100));
+                break;
+            case 4:
+                engine.stopSample(v);
+                break;
+            case 5:
+                engine.startFullBend(v);
+                break;
+            case 6:
+                engine.stopBend(v);
+                break;
+            case 7:
+                engine.setPitch(1.05f, int(rng() % 100));
+                break;
+            case 8:
+                engine.setWhammyForGuitar(int(rng() % 2), float(int(rng() % 100) - 50) / 100.0f);
+                break;
+            case 9:
+                engine.playNoiseFretWithGuitar(int(rng() % 2));
+                break;
+            case 10:
+                engine.stopAllSounds();
+                break;
+            default:
+                engine.playSampleWithHumanizedVolumeAndGuitar(int(rng() % 2), int(rng() % 48));
+                break;
             }
             clock.advance(0.0001);
         }
@@ -108,9 +128,15 @@ TEST(ThreadStressTest, RenderWhilePlayingBendingAndReloading) {
     for (int round = 0; round < 60; ++round) {
         const int g = int(rng() % 2);
         switch (round % 6) {
-        case 0: engine.nextPatch(&listener, g); break;
-        case 1: engine.prevPatch(&listener, g); break;
-        case 2: engine.resetState(); break;
+        case 0:
+            engine.nextPatch(&listener, g);
+            break;
+        case 1:
+            engine.prevPatch(&listener, g);
+            break;
+        case 2:
+            engine.resetState();
+            break;
         case 3: {
             auto section = engine.createSaveBuffer();
             section[12] = int8_t(rng() % 5);

@@ -15,8 +15,8 @@
 #include <unistd.h>
 
 #include "audio/SoundEngine.h"
-#include "platform/core/Clock.h"
 #include "platform/Touch.h"
+#include "platform/core/Clock.h"
 #include "recorder/Recorder.h"
 
 namespace guitartest {
@@ -29,9 +29,15 @@ inline Touch touch(long id, TouchPhase phase, Point at, Point previous) {
     t.previousLocation = previous;
     return t;
 }
-inline Touch down(long id, Point at) { return touch(id, TouchPhase::Began, at, at); }
-inline Touch move(long id, Point at, Point previous) { return touch(id, TouchPhase::Moved, at, previous); }
-inline Touch up(long id, Point at) { return touch(id, TouchPhase::Ended, at, at); }
+inline Touch down(long id, Point at) {
+    return touch(id, TouchPhase::Began, at, at);
+}
+inline Touch move(long id, Point at, Point previous) {
+    return touch(id, TouchPhase::Moved, at, previous);
+}
+inline Touch up(long id, Point at) {
+    return touch(id, TouchPhase::Ended, at, at);
+}
 
 // An empty bundle folder of its own (no samples: voices start all the same).
 class TempFolder {
@@ -83,7 +89,8 @@ struct Rig {
                 out.push_back(s);
             } else {
                 auto it = sampleOfNote.find(n.noteID());
-                out.push_back("-" + (it == sampleOfNote.end() ? std::string("?") : std::to_string(it->second)));
+                out.push_back("-" +
+                              (it == sampleOfNote.end() ? std::string("?") : std::to_string(it->second)));
             }
         }
         return out;

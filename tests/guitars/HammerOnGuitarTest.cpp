@@ -20,7 +20,8 @@ protected:
     HammerOn() : screen(nullptr, &rig.engine) { screen.redraw(); }
 
     Point board(int string, int row) const {
-        return {kStringX[string], static_cast<float>(57 + row * screen.fretSpacing() + screen.fretSpacing() / 2)};
+        return {kStringX[string],
+                static_cast<float>(57 + row * screen.fretSpacing() + screen.fretSpacing() / 2)};
     }
     void hold(long id, Point p) { screen.processTouches({down(id, p)}); }
     void lift(long id, Point p) { screen.processTouches({up(id, p)}); }

@@ -30,8 +30,7 @@ KeyEvent repeated(Key k) {
 }
 
 // A screen that notes where its shortcuts lead instead of asking a delegate.
-template <typename Screen>
-class Navigating : public Screen {
+template <typename Screen> class Navigating : public Screen {
 public:
     using Screen::Screen;
     std::vector<int> visited;
@@ -65,7 +64,8 @@ TEST(KeyFingerMaps, LeaveThePlatformKeysFree) {
     EXPECT_TRUE(KeyFingers::isReservedByPlatform(Key::F11, false));
     EXPECT_TRUE(KeyFingers::isReservedByPlatform(Key::Escape, false));
     EXPECT_TRUE(KeyFingers::isReservedByPlatform(Key::Return, false));
-    for (auto screen : {KeyFingers::Screen::ManualFret, KeyFingers::Screen::HammerOn, KeyFingers::Screen::Scale})
+    for (auto screen :
+         {KeyFingers::Screen::ManualFret, KeyFingers::Screen::HammerOn, KeyFingers::Screen::Scale})
         EXPECT_FALSE(KeyFingers::bindings(screen).empty());
 }
 
@@ -232,7 +232,7 @@ TEST(PlectrumMenu, GuitarChoicePlayAndRecordButtons) {
     EXPECT_EQ(screen.currentGuitar(), 0);
     tap({30, 215}); // just outside the button
     EXPECT_EQ(screen.currentGuitar(), 0);
-    tap({20, 20});  // close; record a note on guitar 2
+    tap({20, 20}); // close; record a note on guitar 2
     tap({20, 20});
     tap({30, 250});
     tap({30, 400}); // record

@@ -19,7 +19,9 @@ protected:
     ManualFret() : screen(nullptr, &rig.engine) { screen.redraw(); }
 
     // The middle of a row with the current spacing.
-    float rowY(int row) const { return static_cast<float>(57 + row * screen.fretSpacing() + screen.fretSpacing() / 2); }
+    float rowY(int row) const {
+        return static_cast<float>(57 + row * screen.fretSpacing() + screen.fretSpacing() / 2);
+    }
     Point board(int string, int row) const { return {kStringX[string], rowY(row)}; }
     static Point pickup(int string) { return {kStringX[string], kPickupY}; }
 
@@ -416,13 +418,13 @@ TEST_F(ManualFret, RecordsAPhraseIntoTheSong) {
         manual.processTouches({down(id, p)});
         manual.processTouches({up(id, p)});
     };
-    tapOn(1, {20, 20});          // plectrum
-    tapOn(2, {30, 400});         // Record: the menu closes
+    tapOn(1, {20, 20});  // plectrum
+    tapOn(2, {30, 400}); // Record: the menu closes
     EXPECT_FALSE(manual.menuShowing());
     EXPECT_EQ(fresh.engine.getRecorderState(), 2);
     EXPECT_EQ(manual.recPressed().alpha(), 1.0f);
-    manual.processTouches({down(3, {27, 162})}); // fret 2 of the low E
-    tapOn(4, {27, 440});                         // pluck: sample 4
+    manual.processTouches({down(3, {27, 162})});            // fret 2 of the low E
+    tapOn(4, {27, 440});                                    // pluck: sample 4
     manual.processTouches({move(3, {57, 162}, {27, 162})}); // bend half a tone
     fresh.clock.advance(0.5);
     tapOn(5, {83, 440}); // open A: sample 7

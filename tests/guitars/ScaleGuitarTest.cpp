@@ -89,8 +89,8 @@ TEST_F(Scale, StartsInCWithTheBlues) {
 TEST_F(Scale, NotesForKeysAndScales) {
     screen.setCurrentScale(1);
     EXPECT_EQ(screen.scaleIntervalLabel().text(), "1  2  3  4  5  6  7  ");
-    EXPECT_EQ(notes(), (std::vector<int>{10, 12, 14, 15, 17, 19, 21, 22, 24, 26, 27, 29, 31, 33, 34, 36, 38, 39, 41, 43,
-                                         45, 46}));
+    EXPECT_EQ(notes(), (std::vector<int>{10, 12, 14, 15, 17, 19, 21, 22, 24, 26, 27,
+                                         29, 31, 33, 34, 36, 38, 39, 41, 43, 45, 46}));
     screen.setCurrentKey(3);
     EXPECT_EQ(screen.scaleNumNotes(), 20);
     EXPECT_EQ(notes().front(), 13) << "D# starts an octave up, not at sample 1";

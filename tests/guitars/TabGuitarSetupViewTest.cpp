@@ -104,7 +104,9 @@ protected:
     Point fretPoint(int string, int column) const { return {kFretStringX[string], kFretColumnY[column]}; }
     Point stepUp(int string) const { return {kTabStringX[string], 300}; }
     Point stepDown(int string) const { return {kTabStringX[string], 190}; }
-    Point keyPoint(int key) const { return key < 6 ? Point{kBandX[5 - key], 139} : Point{kBandX[key - 6], 197}; }
+    Point keyPoint(int key) const {
+        return key < 6 ? Point{kBandX[5 - key], 139} : Point{kBandX[key - 6], 197};
+    }
     Point typePoint(int type) const {
         const float rowY[3] = {258, 316, 374};
         return {kBandX[5 - type % 6], rowY[type / 6]};
@@ -171,12 +173,15 @@ TEST(TabEditorHitTests, FretboardAndTabBands) {
 }
 
 TEST(TabEditorHitTests, SamplesForFrets) {
-    EXPECT_EQ(TabGuitarSetupView::samplesForFrets({-1, 3, 1, 3, 1, 3}), (std::array<int, 6>{-1, 10, 13, 20, 22, 29}));
-    EXPECT_EQ(TabGuitarSetupView::samplesForFrets({0, 0, 0, 0, 0, 0}), (std::array<int, 6>{2, 7, 12, 17, 21, 26}));
+    EXPECT_EQ(TabGuitarSetupView::samplesForFrets({-1, 3, 1, 3, 1, 3}),
+              (std::array<int, 6>{-1, 10, 13, 20, 22, 29}));
+    EXPECT_EQ(TabGuitarSetupView::samplesForFrets({0, 0, 0, 0, 0, 0}),
+              (std::array<int, 6>{2, 7, 12, 17, 21, 26}));
     // Fret 21 on the high string is the last sample; 22 (allowed in tab
     // files) would be the other guitar's first slot and stays silent.
     EXPECT_EQ(TabGuitarSetupView::samplesForFrets({-1, -1, -1, -1, -1, 21})[5], 47);
-    EXPECT_EQ(TabGuitarSetupView::samplesForFrets({22, -1, -1, -1, -1, 22}), (std::array<int, 6>{24, -1, -1, -1, -1, -1}));
+    EXPECT_EQ(TabGuitarSetupView::samplesForFrets({22, -1, -1, -1, -1, 22}),
+              (std::array<int, 6>{24, -1, -1, -1, -1, -1}));
 }
 
 // --- INSERT, DELETE, position, read-out -------------------------------------------
@@ -614,8 +619,8 @@ protected:
 
 TEST_F(TabEditor, MenuItemsLeadToTheirScreens) {
     NavigatingEditor nav(nullptr, &engine, &tab);
-    const Point items[] = {{300, 30},  {300, 100}, {300, 200},   {300, 300},  {300, 400},
-                           {300, 450}, kMenuLoadSave, kMenuPlayTab, {272, 10}, {271.5f, 10}};
+    const Point items[] = {{300, 30},  {300, 100},    {300, 200},   {300, 300}, {300, 400},
+                           {300, 450}, kMenuLoadSave, kMenuPlayTab, {272, 10},  {271.5f, 10}};
     for (Point item : items) {
         nav.processTouches({down(1, kPlectrum), up(1, kPlectrum)});
         ASSERT_TRUE(nav.menuShowing());

@@ -125,7 +125,8 @@ TEST_F(Animations, DestroyingAnAnimatingViewIsSafe) {
 TEST_F(Transitions, FadeRunsForItsDurationAndReportsFinished) {
     View host(Rect{0, 0, 320, 480});
     CountingDelegate d;
-    host.addTransition(TransitionType::Fade, TransitionDirection::FromTop, 0.25, "transitionViewAnimation", &d);
+    host.addTransition(TransitionType::Fade, TransitionDirection::FromTop, 0.25, "transitionViewAnimation",
+                       &d);
     EXPECT_EQ(d.started, 1); // before addTransition returns
     EXPECT_TRUE(host.hasAnimation("transitionViewAnimation"));
     clock.advance(0.2);
@@ -143,7 +144,8 @@ TEST_F(Transitions, FadeRunsForItsDurationAndReportsFinished) {
 TEST_F(Transitions, RemovingReportsNotFinishedOnce) {
     View host(Rect{0, 0, 320, 480});
     CountingDelegate d;
-    host.addTransition(TransitionType::MoveIn, TransitionDirection::FromLeft, 0.5, "transitionViewAnimation", &d);
+    host.addTransition(TransitionType::MoveIn, TransitionDirection::FromLeft, 0.5, "transitionViewAnimation",
+                       &d);
     host.removeAnimation("other key");
     EXPECT_TRUE(host.hasAnimation("transitionViewAnimation"));
     host.removeAnimation("transitionViewAnimation");

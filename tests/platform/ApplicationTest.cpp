@@ -176,7 +176,8 @@ TEST(Application, AlertsBlockTouchesUntilDismissed) {
     Marker m(Rect{0, 0, 320, 480});
     h.app.rootView().addSubview(&m);
     int dismissed = 0;
-    AlertView* alert = h.app.showAlert("Welcome to Strumwell", "Read the manual.", "OK", [&] { ++dismissed; });
+    AlertView* alert =
+        h.app.showAlert("Welcome to Strumwell", "Read the manual.", "OK", [&] { ++dismissed; });
     ASSERT_EQ(h.app.currentAlert(), alert);
     h.app.runFrames(1);
     h.app.injectTouch(1, TouchPhase::Began, {20, 20});

@@ -6,8 +6,8 @@
 #include "PlatformTestSupport.h"
 #include "platform/Graphics.h"
 #include "platform/Image.h"
-#include "platform/Key.h"
 #include "platform/ImageView.h"
+#include "platform/Key.h"
 #include "platform/Label.h"
 #include "platform/View.h"
 #include "platform/VolumeSlider.h"
@@ -213,9 +213,9 @@ TEST(Drawing, PrimitivesLandWhereAsked) {
     int w = 0, ht = 0;
     auto px = h.app.captureLandscape(&w, &ht);
     auto at = [&](float x, float y) { return viewPixel(h, px, w, x, y); };
-    EXPECT_EQ(at(12, 50).r, 255);  // left edge of the frame
-    EXPECT_EQ(at(50, 12).r, 255);  // top edge
-    EXPECT_EQ(at(60, 60).r, 0);    // hollow inside
+    EXPECT_EQ(at(12, 50).r, 255);   // left edge of the frame
+    EXPECT_EQ(at(50, 12).r, 255);   // top edge
+    EXPECT_EQ(at(60, 60).r, 0);     // hollow inside
     EXPECT_EQ(at(200, 120).g, 255); // on the line
     EXPECT_EQ(at(210, 120).g, 0);   // beside it
     EXPECT_EQ(at(250, 400).b, 255);
@@ -225,7 +225,7 @@ TEST(Drawing, PrimitivesLandWhereAsked) {
     EXPECT_EQ(at(21, 301).g, 0);    // its cut corner
     EXPECT_EQ(at(145, 270).b, 255); // the turned bar (magenta)
     EXPECT_EQ(at(145, 270).r, 255);
-    EXPECT_EQ(at(160, 255).b, 0);   // where the unturned bar would have been
+    EXPECT_EQ(at(160, 255).b, 0); // where the unturned bar would have been
 }
 
 TEST(Drawing, FullscreenTogglesOnF11) {

@@ -28,7 +28,8 @@ struct HeadlessApp {
         std::uint8_t r, g, b;
     };
     Rgb pixelAt(const std::vector<std::uint8_t>& pixels, int width, int x, int y) const {
-        std::size_t i = (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) * 4;
+        std::size_t i =
+            (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) * 4;
         return {pixels[i], pixels[i + 1], pixels[i + 2]};
     }
 };

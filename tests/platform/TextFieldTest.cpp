@@ -29,7 +29,9 @@ struct SafeNameDelegate : TextFieldDelegate {
     }
 };
 
-KeyEvent key(Key k) { return KeyEvent{k, ""}; }
+KeyEvent key(Key k) {
+    return KeyEvent{k, ""};
+}
 
 } // namespace
 

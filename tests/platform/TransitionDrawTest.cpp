@@ -26,15 +26,16 @@ TEST(TransitionDraw, MoveInSlidesTheNewScreenOverTheSnapshot) {
     red.removeFromSuperview();
     host.addSubview(&blue);
     Delegate d;
-    host.addTransition(TransitionType::MoveIn, TransitionDirection::FromLeft, 0.5, "transitionViewAnimation", &d);
+    host.addTransition(TransitionType::MoveIn, TransitionDirection::FromLeft, 0.5, "transitionViewAnimation",
+                       &d);
     h.clock.advance(0.25); // half way (the curve is symmetric)
     h.app.runFrames(1);
     int w = 0, ht = 0;
     auto px = h.app.captureLandscape(&w, &ht);
     // The new screen has come in from view x = 0 (the window's bottom) half way:
     // view x < 160 is blue, x > 160 still the red snapshot.
-    auto low = h.pixelAt(px, w, 480, 600);  // view x = 20
-    auto high = h.pixelAt(px, w, 480, 40);  // view x = 300
+    auto low = h.pixelAt(px, w, 480, 600); // view x = 20
+    auto high = h.pixelAt(px, w, 480, 40); // view x = 300
     EXPECT_GT(low.b, 200);
     EXPECT_LT(low.r, 50);
     EXPECT_GT(high.r, 200);

@@ -5,8 +5,8 @@
 TEST(CommandLine, ReadsEveryOption) {
     CommandLine c;
     std::string error;
-    ASSERT_TRUE(c.parse({"--documents", "/d", "--caches", "/c", "--bundle", "/b", "--headless", "--screen", "5",
-                         "--screenshot", "s.png"},
+    ASSERT_TRUE(c.parse({"--documents", "/d", "--caches", "/c", "--bundle", "/b", "--headless", "--screen",
+                         "5", "--screenshot", "s.png"},
                         error))
         << error;
     EXPECT_EQ(c.documentsFolder, "/d");
@@ -22,7 +22,7 @@ TEST(CommandLine, RefusesUnknownOptionsAndBadValuesWithAMessage) {
         std::vector<std::string> args;
         const char* mentions;
     } cases[] = {
-        {{"--frobnicate"}, "--frobnicate"}, {{"--screen", "3"}, "'3'"},  {{"--screen", "19"}, "'19'"},
+        {{"--frobnicate"}, "--frobnicate"}, {{"--screen", "3"}, "'3'"}, {{"--screen", "19"}, "'19'"},
         {{"--screen", "5x"}, "'5x'"},       {{"--screen"}, "--screen"}, {{"--documents"}, "--documents"},
         {{"--screen", "-1"}, "'-1'"},
     };

@@ -38,7 +38,9 @@ TEST(MainThreadQueue, DelayedCallsWaitForTheClockAndCanBeCancelled) {
 }
 
 namespace {
-void bump(void* p) { ++*static_cast<int*>(p); }
+void bump(void* p) {
+    ++*static_cast<int*>(p);
+}
 } // namespace
 
 TEST(MainThreadQueue, RealtimeRingIsBoundedAndDeliversFromAnotherThread) {

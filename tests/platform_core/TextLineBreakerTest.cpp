@@ -5,7 +5,9 @@
 namespace {
 
 // Every byte is 10 points wide.
-float tenPerByte(std::string_view s) { return 10.0f * static_cast<float>(s.size()); }
+float tenPerByte(std::string_view s) {
+    return 10.0f * static_cast<float>(s.size());
+}
 
 // Every character (not byte) is 10 points wide.
 float tenPerChar(std::string_view s) {

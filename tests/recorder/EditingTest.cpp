@@ -17,8 +17,7 @@ struct Rig {
 
     // Records one pass: each note is (sample, start, length) relative to the
     // start of the pass; bends and pedal moves are added by `extra`.
-    template <class Extra>
-    void pass(std::initializer_list<std::array<double, 3>> notes, Extra extra) {
+    template <class Extra> void pass(std::initializer_list<std::array<double, 3>> notes, Extra extra) {
         clock.advance(100.0);
         const double start = clock.now();
         rec.record();

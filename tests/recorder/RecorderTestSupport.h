@@ -77,7 +77,8 @@ public:
     std::vector<ChangeRec> whammy[2];
     std::vector<ChangeRec> wah[2];
 
-    SongBytes& down(double time, int noteID, int sampleNo = 10, float volume = 0.9f, double releaseDelta = -2e-5) {
+    SongBytes& down(double time, int noteID, int sampleNo = 10, float volume = 0.9f,
+                    double releaseDelta = -2e-5) {
         notes.push_back({true, sampleNo, time, noteID, volume, releaseDelta});
         return *this;
     }
@@ -164,8 +165,7 @@ private:
 };
 
 // Everything written to a FILE* by fn, as text.
-template <class Fn>
-std::string captureFile(Fn fn) {
+template <class Fn> std::string captureFile(Fn fn) {
     std::FILE* f = std::tmpfile();
     fn(f);
     std::fflush(f);

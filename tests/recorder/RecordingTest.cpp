@@ -254,12 +254,12 @@ TEST(Recording, SaveRightAfterStopHoldsThePass) {
 
 TEST(Recording, NoteIdentifiersFromADamagedFileStayUsable) {
     Rig r;
-    for (const auto& [stored, first, next] :
-         {std::array<int, 3>{2147483647, 2147483647, 0}, std::array<int, 3>{-1, 0, 1},
-          std::array<int, 3>{-50, 0, 1}}) {
+    for (const auto& [stored, first, next] : {std::array<int, 3>{2147483647, 2147483647, 0},
+                                              std::array<int, 3>{-1, 0, 1}, std::array<int, 3>{-50, 0, 1}}) {
         std::vector<std::uint8_t> header(28, 0);
         for (int i = 0; i < 4; ++i) {
-            header[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(stored) >> (8 * i));
+            header[static_cast<std::size_t>(i)] =
+                static_cast<std::uint8_t>(static_cast<std::uint32_t>(stored) >> (8 * i));
         }
         r.rec.restoreFromSaveBuffer(header.data(), header.size(), 2);
         EXPECT_EQ(r.rec.currentNoteID(), stored);

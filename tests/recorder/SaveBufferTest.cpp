@@ -170,7 +170,8 @@ TEST(SaveBuffer, Version0ChecksAndExtraBytes) {
 
     EXPECT_THROW(r.rec.restoreFromSaveBufferVersion0(v0.data(), 8), StrumwellFailure); // claims two notes
     EXPECT_EQ(r.rec.currentNoteID(), 9);
-    EXPECT_THROW(r.rec.restoreFromSaveBufferVersion2(v0.data(), 8), StrumwellFailure); // no room for the header
+    EXPECT_THROW(r.rec.restoreFromSaveBufferVersion2(v0.data(), 8),
+                 StrumwellFailure); // no room for the header
     EXPECT_EQ(r.rec.getNumNotes(), 0);
 
     Recorder writer(nullptr, nullptr, r.clock, false);
@@ -213,7 +214,8 @@ TEST(SaveBuffer, SizesAndCountsMustAgree) {
         if (size == good.size()) {
             continue;
         }
-        std::vector<std::uint8_t> b(good.begin(), good.begin() + static_cast<long>(std::min(size, good.size())));
+        std::vector<std::uint8_t> b(good.begin(),
+                                    good.begin() + static_cast<long>(std::min(size, good.size())));
         b.resize(size, 0);
         EXPECT_EQ(r.failureOf(b, 2), "RecorderFailure-2") << size;
     }

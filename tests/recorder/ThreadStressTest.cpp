@@ -33,8 +33,7 @@ struct ThreadRig {
 };
 
 // Waits for cond, up to a generous limit; false if it never came.
-template <class Cond>
-bool waitFor(Cond cond) {
+template <class Cond> bool waitFor(Cond cond) {
     const auto limit = std::chrono::steady_clock::now() + 10s;
     while (!cond()) {
         if (std::chrono::steady_clock::now() > limit) {

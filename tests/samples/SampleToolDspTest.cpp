@@ -14,7 +14,8 @@ namespace {
 std::vector<float> sine(double freq, double amplitude, double seconds, double rate = 44100.0) {
     std::vector<float> x(static_cast<size_t>(seconds * rate));
     for (size_t i = 0; i < x.size(); ++i)
-        x[i] = static_cast<float>(amplitude * std::sin(2 * std::numbers::pi * freq * static_cast<double>(i) / rate));
+        x[i] = static_cast<float>(amplitude *
+                                  std::sin(2 * std::numbers::pi * freq * static_cast<double>(i) / rate));
     return x;
 }
 } // namespace
@@ -39,10 +40,10 @@ TEST(KWeighting, FrequencyResponseAt44100) {
     const Biquad s1 = KWeighting::shelfStage(rate);
     const Biquad s2 = KWeighting::highPassStage(rate);
     auto db = [&](double f) { return 20 * std::log10(s1.gainAt(f, rate) * s2.gainAt(f, rate)); };
-    EXPECT_NEAR(db(1000.0), 0.69, 0.05);  // why the -0.691 offset exists
-    EXPECT_NEAR(db(10000.0), 4.0, 0.3);   // the head shelf
-    EXPECT_LT(db(20.0), -4.0);            // the low cut
-    EXPECT_NEAR(db(38.0), -6.0, 0.2);     // Q 0.5: -6 dB at the corner
+    EXPECT_NEAR(db(1000.0), 0.69, 0.05); // why the -0.691 offset exists
+    EXPECT_NEAR(db(10000.0), 4.0, 0.3);  // the head shelf
+    EXPECT_LT(db(20.0), -4.0);           // the low cut
+    EXPECT_NEAR(db(38.0), -6.0, 0.2);    // Q 0.5: -6 dB at the corner
 }
 
 TEST(KWeighting, LoudnessOfReferenceSignals) {

@@ -51,9 +51,9 @@ std::vector<uint8_t> varLen(uint32_t v) {
 TEST(WavFile, HeaderIsCanonicalPcmWithSixteenByteFormatChunk) {
     const std::vector<uint8_t> b = WavFile::encodeMono16({1, -2, 32767});
     const std::vector<uint8_t> expected = {
-        'R', 'I', 'F', 'F', 42, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0,
-        1, 0, 1, 0, 0x44, 0xAC, 0, 0, 0x88, 0x58, 0x01, 0, 2, 0, 16, 0, 'd', 'a', 't', 'a', 6, 0, 0, 0,
-        1, 0, 0xFE, 0xFF, 0xFF, 0x7F};
+        'R', 'I', 'F', 'F', 42,  0,   0, 0,    'W',  'A', 'V', 'E',  'f',  'm',  't',  ' ', 16,
+        0,   0,   0,   1,   0,   1,   0, 0x44, 0xAC, 0,   0,   0x88, 0x58, 0x01, 0,    2,   0,
+        16,  0,   'd', 'a', 't', 'a', 6, 0,    0,    0,   1,   0,    0xFE, 0xFF, 0xFF, 0x7F};
     EXPECT_EQ(b, expected);
 }
 
@@ -106,8 +106,8 @@ TEST(WavFile, SkipsUnknownChunks) {
 }
 
 TEST(WavFile, FloatToInt16RoundsAndNeverReachesMinus32768) {
-    const std::vector<int16_t> v =
-        WavFile::toInt16({0.0f, 1.0f, -1.0f, 1.5f, -1.5f, 2.6f / 32767.0f, -0.4f / 32767.0f, -0.6f / 32767.0f});
+    const std::vector<int16_t> v = WavFile::toInt16(
+        {0.0f, 1.0f, -1.0f, 1.5f, -1.5f, 2.6f / 32767.0f, -0.4f / 32767.0f, -0.6f / 32767.0f});
     EXPECT_EQ(v, (std::vector<int16_t>{0, 32767, -32767, 32767, -32767, 3, 0, -1}));
 }
 
@@ -128,18 +128,16 @@ TEST(MidiFile, WholeFileWithMillisecondTicksInTimeOrder) {
     MidiFile m;
     m.noteOn(0.5, 0, 40, 100);
     m.programChange(0, 0, 24);
-    m.noteOff(0.5, 0, 40);   // same time as the note-on: stays after it
+    m.noteOff(0.5, 0, 40); // same time as the note-on: stays after it
     m.allSoundOff(0.6, 9);
     m.noteOn(0.6, 20, 200, 0); // channel and data clamped, velocity at least 1
     const std::vector<uint8_t> expected = {
-        'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0x01, 0xF4, // format 0, 1 track, 500 ticks/quarter
-        'M', 'T', 'r', 'k', 0, 0, 0, 24,
-        0x00, 0xC0, 24,                // program change at 0
-        0x83, 0x74, 0x90, 40, 100,     // 500 ms later
-        0x00, 0x80, 40, 0,
-        0x64, 0xB9, 120, 0,            // 100 ms later, all sound off on channel 10
-        0x00, 0x9F, 127, 1,
-        0x00, 0xFF, 0x2F, 0x00};
+        'M',  'T',  'h',  'd', 0,    0,    0,    6,   0,    0,    0,
+        1,    0x01, 0xF4,                                             // format 0, 1 track, 500 ticks/quarter
+        'M',  'T',  'r',  'k', 0,    0,    0,    24,  0x00, 0xC0, 24, // program change at 0
+        0x83, 0x74, 0x90, 40,  100,                                   // 500 ms later
+        0x00, 0x80, 40,   0,   0x64, 0xB9, 120,  0, // 100 ms later, all sound off on channel 10
+        0x00, 0x9F, 127,  1,   0x00, 0xFF, 0x2F, 0x00};
     EXPECT_EQ(m.bytes(), expected);
 
     TempDir dir;
@@ -178,9 +176,12 @@ TEST(FluidRenderer, RunsTheProgramWithEffectsOffAndReportsFailure) {
     {
         std::ofstream f(fake);
         f << "#!/bin/sh\n"
-             "echo \"$@\" > \"" << dir.path() << "/args\"\n"
+             "echo \"$@\" > \""
+          << dir.path()
+          << "/args\"\n"
              "while [ $# -gt 0 ]; do\n"
-             "  if [ \"$1\" = -F ]; then shift; printf '\\000\\000\\200\\077\\000\\000\\000\\000' > \"$1\"; fi\n"
+             "  if [ \"$1\" = -F ]; then shift; printf '\\000\\000\\200\\077\\000\\000\\000\\000' > \"$1\"; "
+             "fi\n"
              "  shift\n"
              "done\n";
     }

@@ -56,7 +56,8 @@ private:
 // A pedal that records where it was asked to go instead of asking a delegate.
 template <typename Pedal> class RecordingPedal : public Pedal {
 public:
-    template <typename... Args> explicit RecordingPedal(Args&&... args) : Pedal(std::forward<Args>(args)...) {}
+    template <typename... Args>
+    explicit RecordingPedal(Args&&... args) : Pedal(std::forward<Args>(args)...) {}
     int backs = 0;
     std::vector<std::pair<int, bool>> goes;
 
@@ -74,7 +75,8 @@ protected:
     static void turn(EffectSetupView& pedal, Point c, double fromDegrees, double degrees) {
         auto at = [&](double d) {
             const double a = d * 3.14159265358979 / 180.0;
-            return Point{static_cast<float>(c.x - 40 * std::sin(a)), static_cast<float>(c.y - 40 * std::cos(a))};
+            return Point{static_cast<float>(c.x - 40 * std::sin(a)),
+                         static_cast<float>(c.y - 40 * std::cos(a))};
         };
         const int steps = static_cast<int>(std::lround(std::fabs(degrees)));
         const double dir = degrees > 0 ? -1 : 1;

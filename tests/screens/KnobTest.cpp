@@ -100,8 +100,7 @@ TEST(KnobTurning, QuarterTurnClockwiseInSmallStepsRaisesBy0305) {
 
 TEST(KnobTurning, OneDegreeStepIsExact) {
     // From the left (90) to 89 degrees: the value grows by 1.22 / 360.
-    const float v =
-        Knob::turnedValue(0.5f, 0, 0, pointAt(0, 0, 10, 90), pointAt(0, 0, 10, 89));
+    const float v = Knob::turnedValue(0.5f, 0, 0, pointAt(0, 0, 10, 90), pointAt(0, 0, 10, 89));
     EXPECT_NEAR(v, 0.5 + 1.22 / 360.0, 1e-6);
 }
 
@@ -115,8 +114,10 @@ TEST(KnobTurning, QuarterTurnInOneStepChangesNothing) {
 TEST(KnobTurning, StepsOfFiftyDegreesOrMoreAreJumps) {
     const Point from = pointAt(0, 0, 100, 200);
     // 49.5 degrees either way is a turn, 50.5 a jump.
-    EXPECT_NEAR(Knob::turnedValue(0.5f, 0, 0, from, pointAt(0, 0, 100, 150.5)), 0.5 + 49.5 * 1.22 / 360, 1e-5);
-    EXPECT_NEAR(Knob::turnedValue(0.5f, 0, 0, from, pointAt(0, 0, 100, 249.5)), 0.5 - 49.5 * 1.22 / 360, 1e-5);
+    EXPECT_NEAR(Knob::turnedValue(0.5f, 0, 0, from, pointAt(0, 0, 100, 150.5)), 0.5 + 49.5 * 1.22 / 360,
+                1e-5);
+    EXPECT_NEAR(Knob::turnedValue(0.5f, 0, 0, from, pointAt(0, 0, 100, 249.5)), 0.5 - 49.5 * 1.22 / 360,
+                1e-5);
     EXPECT_EQ(Knob::turnedValue(0.5f, 0, 0, from, pointAt(0, 0, 100, 149.5)), 0.5f);
     EXPECT_EQ(Knob::turnedValue(0.5f, 0, 0, from, pointAt(0, 0, 100, 250.5)), 0.5f);
 }

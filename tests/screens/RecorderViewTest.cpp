@@ -37,7 +37,8 @@ class Folders {
 public:
     Folders() {
         std::random_device rd;
-        root_ = fs::temp_directory_path() / ("strumwell-recorder-" + std::to_string(rd()) + std::to_string(rd()));
+        root_ =
+            fs::temp_directory_path() / ("strumwell-recorder-" + std::to_string(rd()) + std::to_string(rd()));
         fs::create_directories(root_ / "docs");
         fs::create_directories(root_ / "bundle");
     }
@@ -86,8 +87,7 @@ class RecorderScreen : public ::testing::Test {
 protected:
     RecorderScreen()
         : engine(nullptr, nullptr, nullptr, folders.bundle(), clock),
-          recorder(nullptr, &engine, clock, false),
-          files(&tab, &recorder, &engine, folders.docs()) {
+          recorder(nullptr, &engine, clock, false), files(&tab, &recorder, &engine, folders.docs()) {
         engine.setRecorder(&recorder);
         files.setDiagnosticStream(diagnostics);
         files.resetState();
@@ -247,7 +247,7 @@ TEST(RecorderViewRectangles, LoadSaveControls) {
     EXPECT_EQ(at(133, 400), Action::None);
     EXPECT_EQ(at(186, 340), Action::ScrollToStart);
     EXPECT_EQ(at(227, 382), Action::ScrollToStart);
-    EXPECT_EQ(at(185, 345), Action::List); // the arrow's border falls to the list
+    EXPECT_EQ(at(185, 345), Action::List);          // the arrow's border falls to the list
     EXPECT_EQ(at(224, 350), Action::ScrollToStart); // the arrow comes before the list
     EXPECT_EQ(at(72, 340), Action::ScrollToEnd);
     EXPECT_EQ(at(116, 360), Action::None);
@@ -286,7 +286,9 @@ TEST(RecorderViewRectangles, ModifyButtons) {
 
 TEST(RecorderViewRectangles, MessageBoxOnlyHasOKAndCancel) {
     for (bool loadSave : {false, true}) {
-        auto at = [loadSave](float x, float y) { return RecorderView::actionForPoint({x, y}, loadSave, true); };
+        auto at = [loadSave](float x, float y) {
+            return RecorderView::actionForPoint({x, y}, loadSave, true);
+        };
         EXPECT_EQ(at(104, 200), Action::None);
         EXPECT_EQ(at(105, 142), Action::OK);
         EXPECT_EQ(at(154, 273), Action::OK);

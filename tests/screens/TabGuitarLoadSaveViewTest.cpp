@@ -37,7 +37,8 @@ class Folders {
 public:
     Folders() {
         std::random_device rd;
-        root_ = fs::temp_directory_path() / ("strumwell-tablib-" + std::to_string(rd()) + std::to_string(rd()));
+        root_ =
+            fs::temp_directory_path() / ("strumwell-tablib-" + std::to_string(rd()) + std::to_string(rd()));
         fs::create_directories(root_ / "docs");
         fs::create_directories(root_ / "bundle");
     }
@@ -106,8 +107,7 @@ class TabScreen : public ::testing::Test {
 protected:
     TabScreen()
         : engine(nullptr, nullptr, nullptr, folders.bundle(), clock),
-          recorder(nullptr, &engine, clock, false),
-          files(&tab, &recorder, &engine, folders.docs()) {
+          recorder(nullptr, &engine, clock, false), files(&tab, &recorder, &engine, folders.docs()) {
         engine.setRecorder(&recorder);
         files.setDiagnosticStream(diagnostics);
         files.resetState();
@@ -683,8 +683,8 @@ TEST_F(TabScreen, OKUnderTheOpenMenuIsThePlayTabButton) {
 
 TEST_F(TabScreen, MenuButtonsCloseTheMenuAndChangeScreen) {
     const std::vector<std::pair<Point, int>> buttons = {
-        {{300, 30}, 7},  {{300, 100}, 8}, {{300, 200}, 10}, {{300, 300}, 11},
-        {{300, 400}, 15}, {{300, 450}, 16}, {{200, 176}, 1}, {{200, 305}, 2},
+        {{300, 30}, 7},   {{300, 100}, 8},  {{300, 200}, 10}, {{300, 300}, 11},
+        {{300, 400}, 15}, {{300, 450}, 16}, {{200, 176}, 1},  {{200, 305}, 2},
     };
     for (const auto& [point, screenNo] : buttons) {
         tap(kPlectrum);
@@ -700,8 +700,8 @@ TEST_F(TabScreen, MenuButtonsCloseTheMenuAndChangeScreen) {
     screen().processTouches({touchAt(TouchPhase::Began, {80, 420})});
     EXPECT_TRUE(screen().menuShowing());
     // Moves and lifts do nothing while it is open.
-    screen().processTouches({touchAt(TouchPhase::Moved, {300, 30}, {290, 30}),
-                             touchAt(TouchPhase::Ended, {300, 30})});
+    screen().processTouches(
+        {touchAt(TouchPhase::Moved, {300, 30}, {290, 30}), touchAt(TouchPhase::Ended, {300, 30})});
     EXPECT_TRUE(screen().menuShowing());
     EXPECT_EQ(screen().screens.size(), buttons.size());
 }

@@ -82,7 +82,8 @@ TEST(ChordLibraryTable, EntryIsKeyPlusTwelveTimesType) {
     EXPECT_EQ(ChordLibrary::chordData()[87], "x31313");
     for (int t = 0; t < 18; ++t)
         for (int k = 0; k < 12; ++k)
-            EXPECT_EQ(ChordLibrary::fretString(k, t), ChordLibrary::chordData()[static_cast<std::size_t>(k + 12 * t)]);
+            EXPECT_EQ(ChordLibrary::fretString(k, t),
+                      ChordLibrary::chordData()[static_cast<std::size_t>(k + 12 * t)]);
 }
 
 TEST(ChordLibraryTable, OutOfRangeKeysAndTypesGiveNothing) {
@@ -98,8 +99,8 @@ TEST(ChordLibraryTable, OutOfRangeKeysAndTypesGiveNothing) {
 
 TEST(ChordLibraryNames, KeysAndTypesInIndexOrder) {
     const char* keys[] = {"A", "A#", "B", "C", "C#", "D", "D#", "E", "F", "F#", "G", "G#"};
-    const char* types[] = {"maj", "7",   "9",    "11",   "13",   "5",     "m", "m7", "m9",
-                           "m11", "m13", "aug", "maj9", "sus2", "sus4", "7sus4", "6", "6/9"};
+    const char* types[] = {"maj", "7",   "9",   "11",   "13",   "5",    "m",     "m7", "m9",
+                           "m11", "m13", "aug", "maj9", "sus2", "sus4", "7sus4", "6",  "6/9"};
     for (int k = 0; k < 12; ++k)
         EXPECT_EQ(ChordLibrary::keyName(k), keys[k]);
     for (int t = 0; t < 18; ++t)

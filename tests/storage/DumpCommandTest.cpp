@@ -6,8 +6,8 @@
 #include <random>
 #include <sstream>
 
-#include "storage/DumpCommand.h"
 #include "StorageTestSupport.h"
+#include "storage/DumpCommand.h"
 
 namespace {
 
@@ -19,26 +19,26 @@ Bytes handMadeEngineSection() {
     w.f32(0.3f);
     w.f64(-2.5e-5);
     w.i8(3);
-    w.u8(1);  // guitar 0: delay on, ping-pong off, 26460, 0.4, 0.9
+    w.u8(1); // guitar 0: delay on, ping-pong off, 26460, 0.4, 0.9
     w.u8(0);
     w.i32(26460);
     w.f32(0.4f);
     w.f32(0.9f);
-    w.u8(0);  // guitar 1: delay off, ping-pong on (any non-zero), 1000, 0.25, 0.5
+    w.u8(0); // guitar 1: delay off, ping-pong on (any non-zero), 1000, 0.25, 0.5
     w.u8(7);
     w.i32(1000);
     w.f32(0.25f);
     w.f32(0.5f);
-    w.u8(1);  // fuzz on 5000
+    w.u8(1); // fuzz on 5000
     w.i16(5000);
-    w.u8(0);  // fuzz off -7
+    w.u8(0); // fuzz off -7
     w.i16(-7);
-    w.u8(1);  // wah on, off
+    w.u8(1); // wah on, off
     w.u8(0);
-    w.i8(12);  // frets shown
-    w.u8(0);   // whammy bar off, on
+    w.i8(12); // frets shown
+    w.u8(0);  // whammy bar off, on
     w.u8(1);
-    w.u8(1);  // bends on, off
+    w.u8(1); // bends on, off
     w.u8(0);
     for (int i = 0; i < 5; ++i)
         w.u8(0xEE);
@@ -105,10 +105,11 @@ const char* const kSongJson = R"({
 }
 )";
 
-}  // namespace
+} // namespace
 
 TEST(DumpCommand, SongFileExactly) {
-    const Bytes file = songBuffer("VERSION2", handMadeTab(), oneNoteRecorderSection(5), handMadeEngineSection());
+    const Bytes file =
+        songBuffer("VERSION2", handMadeTab(), oneNoteRecorderSection(5), handMadeEngineSection());
     const Result r = dump(file, false);
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.err, "");
@@ -117,7 +118,8 @@ TEST(DumpCommand, SongFileExactly) {
 
 TEST(DumpCommand, StateAndSongFilesFromDiskAndTabFile) {
     TempFolder folder;
-    const Bytes file = songBuffer("VERSION2", handMadeTab(), oneNoteRecorderSection(5), handMadeEngineSection());
+    const Bytes file =
+        songBuffer("VERSION2", handMadeTab(), oneNoteRecorderSection(5), handMadeEngineSection());
     writeFile(folder.file("system.state"), file);
     writeFile(folder.file("Song.SAV"), file);
     EXPECT_EQ(dumpFile({folder.file("system.state")}).out, kSongJson);
@@ -258,7 +260,8 @@ TEST(DumpCommand, NumbersReadBackExactly) {
         rec.f32(v);
         rec.f64(-t);
     }
-    const Result r = dump(songBuffer("VERSION2", Bytes{0, 0, 0, 0}, rec.take(), handMadeEngineSection()), false);
+    const Result r =
+        dump(songBuffer("VERSION2", Bytes{0, 0, 0, 0}, rec.take(), handMadeEngineSection()), false);
     ASSERT_EQ(r.code, 0) << r.err;
     size_t pos = 0;
     for (int i = 0; i < n; ++i) {
@@ -278,21 +281,24 @@ TEST(DumpCommand, NonFiniteValuesStayValidJson) {
     rec.i32(0);
     rec.i32(0);
     rec.i32(0);
-    rec.i32(1);  // one whammy change of guitar 1
+    rec.i32(1); // one whammy change of guitar 1
     rec.i32(0);
     rec.i32(0);
     rec.i32(0);
     rec.f64(std::nan(""));
     rec.f32(-INFINITY);
     rec.i32(2);
-    const Result r = dump(songBuffer("VERSION2", Bytes{0, 0, 0, 0}, rec.take(), handMadeEngineSection()), false);
+    const Result r =
+        dump(songBuffer("VERSION2", Bytes{0, 0, 0, 0}, rec.take(), handMadeEngineSection()), false);
     ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_NE(r.out.find("{\"time\": \"NaN\", \"pitch\": \"-Infinity\", \"overdubNo\": 2}"), std::string::npos)
+    EXPECT_NE(r.out.find("{\"time\": \"NaN\", \"pitch\": \"-Infinity\", \"overdubNo\": 2}"),
+              std::string::npos)
         << r.out;
 }
 
 TEST(DumpCommand, RandomDamageNeverCrashes) {
-    const Bytes song = songBuffer("VERSION2", handMadeTab(), oneNoteRecorderSection(), handMadeEngineSection());
+    const Bytes song =
+        songBuffer("VERSION2", handMadeTab(), oneNoteRecorderSection(), handMadeEngineSection());
     std::mt19937 random(4321);
     for (int i = 0; i < 300; ++i) {
         Bytes b = song;

@@ -6,9 +6,9 @@
 #include <random>
 #include <sstream>
 
+#include "StorageTestSupport.h"
 #include "audio/StrumwellFailure.h"
 #include "storage/VersionHeader.h"
-#include "StorageTestSupport.h"
 
 namespace {
 
@@ -46,7 +46,7 @@ protected:
     Model model;
 };
 
-}  // namespace
+} // namespace
 
 // ---- Version header ----
 
@@ -57,10 +57,10 @@ TEST(VersionHeader, Rules) {
     EXPECT_EQ(read("VERSION2xyz").version, 2);
     EXPECT_EQ(read("VERSION2xyz").dataOffset, 8u);
     EXPECT_EQ(read("VERSION7").version, 7);
-    EXPECT_EQ(read("VERSIONA").version, 'A' - '0');  // any byte is taken
+    EXPECT_EQ(read("VERSIONA").version, 'A' - '0'); // any byte is taken
     EXPECT_EQ(read("VERSION0abc").dataOffset, 0u);
     EXPECT_EQ(read("VERSION0abc").version, 0);
-    EXPECT_EQ(read("VERSION").version, 0);  // no eighth byte
+    EXPECT_EQ(read("VERSION").version, 0); // no eighth byte
     EXPECT_EQ(read("VERSION").dataOffset, 0u);
     EXPECT_EQ(read("VERSIOn2").version, 0);
     EXPECT_EQ(read("VER").dataOffset, 0u);
@@ -74,7 +74,7 @@ TEST_F(FileManagerTest, StateFileLayout) {
     const Bytes b = readFile(folder.file("system.state"));
     ASSERT_EQ(b.size(), 20u + 4u + 28u + 72u);
     EXPECT_EQ(std::string(b.begin(), b.begin() + 8), "VERSION2");
-    EXPECT_EQ(Bytes(b.begin() + 8, b.begin() + 16), (Bytes{4, 0, 0, 0, 0, 0, 0, 0}));  // T, empty tab
+    EXPECT_EQ(Bytes(b.begin() + 8, b.begin() + 16), (Bytes{4, 0, 0, 0, 0, 0, 0, 0})); // T, empty tab
     EXPECT_EQ(Bytes(b.begin() + 16, b.begin() + 20), (Bytes{28, 0, 0, 0}));
     EXPECT_EQ(Bytes(b.begin() + 48, b.begin() + 52), (Bytes{72, 0, 0, 0}));
     EXPECT_EQ(Bytes(b.begin() + 52, b.end()), model.engine.createSaveBuffer());
@@ -107,7 +107,7 @@ TEST_F(FileManagerTest, BareTabSectionLoadsAsVersionZero) {
 TEST_F(FileManagerTest, VersionZeroSongWithoutHeader) {
     Tab t;
     t.addNotesToTab(-1, "x02220");
-    ByteWriter rec;  // version 0: currentNoteID, n, then n notes
+    ByteWriter rec; // version 0: currentNoteID, n, then n notes
     rec.i32(9);
     rec.i32(1);
     rec.u8(1);
@@ -116,7 +116,7 @@ TEST_F(FileManagerTest, VersionZeroSongWithoutHeader) {
     rec.i32(3);
     rec.f32(0.75f);
     rec.f64(-2e-5);
-    rec.u8(0xEE);  // tail of a version 0 section is ignored
+    rec.u8(0xEE); // tail of a version 0 section is ignored
     Model writer(folder.path());
     writer.files.resetState();
     Bytes engine = writer.engine.createSaveBufferOLDVersion0();
@@ -159,7 +159,7 @@ TEST_F(FileManagerTest, SongCutInsideRecorderSection) {
     EXPECT_FALSE(other.files.loadState("cut.SAV"));
     EXPECT_EQ(log.str(), "Error loading file\n");
     EXPECT_EQ(other.files.lastFailure(), "Error loading file");
-    EXPECT_TRUE(modelIsReset(other));  // the whole tab section before it is dropped too
+    EXPECT_TRUE(modelIsReset(other)); // the whole tab section before it is dropped too
 }
 
 TEST_F(FileManagerTest, BadLengthsNeverReadPastTheEnd) {
@@ -167,12 +167,12 @@ TEST_F(FileManagerTest, BadLengthsNeverReadPastTheEnd) {
     const Bytes rec = oneNoteRecorderSection();
     const Bytes eng(72, 0);
     Bytes negative = songBuffer("VERSION2", tab, rec, eng);
-    negative[8 + 4 + 4] = 0xFF;  // R = -1
+    negative[8 + 4 + 4] = 0xFF; // R = -1
     negative[8 + 4 + 5] = 0xFF;
     negative[8 + 4 + 6] = 0xFF;
     negative[8 + 4 + 7] = 0xFF;
     Bytes huge = songBuffer("VERSION2", tab, rec, eng);
-    huge[8] = 0xFF;  // T = 0x7FFFFFFF
+    huge[8] = 0xFF; // T = 0x7FFFFFFF
     huge[9] = 0xFF;
     huge[10] = 0xFF;
     huge[11] = 0x7F;
@@ -189,7 +189,7 @@ TEST_F(FileManagerTest, EveryPrefixOfASongFailsCleanly) {
     const Bytes full = model.files.createSongSaveBuffer();
     for (size_t n = 0; n < full.size(); ++n) {
         Bytes prefix(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(n));
-        prefix.shrink_to_fit();  // so a sanitizer sees any read past the end
+        prefix.shrink_to_fit(); // so a sanitizer sees any read past the end
         EXPECT_FALSE(model.files.loadStateFromBuffer(prefix.data(), prefix.size())) << n;
         EXPECT_EQ(model.files.lastFailure(), n == 0 ? "Empty file" : "Error loading file") << n;
     }
@@ -246,7 +246,7 @@ TEST_F(FileManagerTest, LoadDataFile) {
             }
         },
         StrumwellFailure);
-    EXPECT_TRUE(model.files.loadDataFile(folder.path()).empty());  // exists, cannot be read as a file
+    EXPECT_TRUE(model.files.loadDataFile(folder.path()).empty()); // exists, cannot be read as a file
     writeFile(folder.file("x"), Bytes{1, 2, 3});
     EXPECT_EQ(model.files.loadDataFile(folder.file("x")), (Bytes{1, 2, 3}));
 }
@@ -276,7 +276,7 @@ TEST_F(FileManagerTest, TabLoadNeverTouchesSongOrEngine) {
     tabFile.insert(tabFile.end(), s.begin(), s.end());
     writeFile(folder.file("good.TAB"), tabFile);
     Bytes cut = tabFile;
-    cut.resize(cut.size() - 3);  // inside the last column
+    cut.resize(cut.size() - 3); // inside the last column
     writeFile(folder.file("cut.TAB"), cut);
     writeFile(folder.file("empty.TAB"), Bytes{});
 

@@ -4,12 +4,12 @@
 #include <filesystem>
 #include <sstream>
 
+#include "StorageTestSupport.h"
 #include "platform/core/OfflineAudioOutput.h"
+#include "storage/RenderCommand.h"
 #include "storage/SongSections.h"
 #include "storage/VersionHeader.h"
-#include "storage/RenderCommand.h"
 #include "storage/WavWriter.h"
-#include "StorageTestSupport.h"
 
 namespace {
 
@@ -23,16 +23,20 @@ struct Wav {
 };
 
 uint32_t le32(const Bytes& b, size_t at) {
-    return static_cast<uint32_t>(b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24));
+    return static_cast<uint32_t>(b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) |
+                                 (static_cast<uint32_t>(b[at + 3]) << 24));
 }
-uint16_t le16(const Bytes& b, size_t at) { return static_cast<uint16_t>(b[at] | (b[at + 1] << 8)); }
+uint16_t le16(const Bytes& b, size_t at) {
+    return static_cast<uint16_t>(b[at] | (b[at + 1] << 8));
+}
 
 // Reads the 44-byte header this system writes and checks every size in it.
 Wav readWav(const std::string& path) {
     Wav w;
     const Bytes b = readFile(path);
     if (b.size() < 44 || std::string(b.begin(), b.begin() + 4) != "RIFF" ||
-        std::string(b.begin() + 8, b.begin() + 16) != "WAVEfmt " || std::string(b.begin() + 36, b.begin() + 40) != "data")
+        std::string(b.begin() + 8, b.begin() + 16) != "WAVEfmt " ||
+        std::string(b.begin() + 36, b.begin() + 40) != "data")
         return w;
     const uint32_t dataBytes = le32(b, 40);
     if (le32(b, 4) != 36 + dataBytes || b.size() != 44 + dataBytes || le32(b, 16) != 16 || le16(b, 20) != 1)
@@ -175,7 +179,7 @@ protected:
     std::string lastOut, lastErr;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(RenderCommandTest, ExactFramesAndKnownTiming) {
     const Bytes song = oneNoteSong(0.5, 0.6, false);
@@ -228,7 +232,7 @@ TEST_F(RenderCommandTest, RendersUntilTheSoundHasDiedAway) {
         EXPECT_TRUE(silent(w->values, w->frames() - 44200, w->frames(), 1));
         EXPECT_FALSE(silent(w->values, 4410, 4410 + 256));
     }
-    EXPECT_GT(wet.frames(), dry.frames());  // the echoes take longer to die away
+    EXPECT_GT(wet.frames(), dry.frames()); // the echoes take longer to die away
     EXPECT_EQ(dry.values, reference(oneNoteSong(0.1, 0.2, false), 256, dry.frames()));
 }
 
@@ -237,7 +241,7 @@ TEST_F(RenderCommandTest, EndlessEchoStopsTenSecondsAfterTheLastNote) {
     ASSERT_EQ(render({folder.file("loop.SAV"), "-o", folder.file("loop.wav")}), 0) << lastErr;
     const Wav w = readWav(folder.file("loop.wav"));
     ASSERT_TRUE(w.valid);
-    EXPECT_EQ(w.frames(), 449820u);  // (0.2 + 10) * 44100, the last buffer cut short
+    EXPECT_EQ(w.frames(), 449820u); // (0.2 + 10) * 44100, the last buffer cut short
     EXPECT_FALSE(silent(w.values, w.frames() - 44200, w.frames(), 1));
 }
 
@@ -247,7 +251,7 @@ TEST_F(RenderCommandTest, EmptySongIsOneRingOfSilence) {
     ASSERT_EQ(render({folder.file("empty.SAV"), "-o", folder.file("e.wav")}), 0) << lastErr;
     const Wav w = readWav(folder.file("e.wav"));
     ASSERT_TRUE(w.valid);
-    EXPECT_EQ(w.frames(), 173u * 256u);  // the first whole buffer past 44200 silent frames
+    EXPECT_EQ(w.frames(), 173u * 256u); // the first whole buffer past 44200 silent frames
     EXPECT_TRUE(silent(w.values, 0, w.frames()));
 }
 
@@ -282,8 +286,8 @@ TEST_F(RenderCommandTest, DamagedOrMissingSongs) {
 
 TEST_F(RenderCommandTest, CommandLineErrors) {
     writeFile(folder.file("s.SAV"), oneNoteSong(0.1, 0.2, false));
-    EXPECT_EQ(render({folder.file("s.SAV")}), 2);  // no -o
-    EXPECT_EQ(render({"-o", folder.file("x.wav")}), 2);  // no song
+    EXPECT_EQ(render({folder.file("s.SAV")}), 2);       // no -o
+    EXPECT_EQ(render({"-o", folder.file("x.wav")}), 2); // no song
     EXPECT_EQ(render({folder.file("s.SAV"), "-o", folder.file("x.wav"), "--buffer-frames", "0"}), 2);
     EXPECT_EQ(render({folder.file("s.SAV"), "-o", folder.file("x.wav"), "--buffer-frames", "abc"}), 2);
     EXPECT_EQ(render({folder.file("s.SAV"), "-o", folder.file("x.wav"), "--frames", "-5"}), 2);

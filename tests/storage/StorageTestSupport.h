@@ -53,8 +53,7 @@ inline void writeFile(const std::string& path, const Bytes& bytes) {
 struct Model {
     explicit Model(const std::string& documents, const std::string& bundle = std::string())
         : engine(nullptr, nullptr, nullptr, bundle.empty() ? documents : bundle, clock),
-          recorder(nullptr, &engine, clock, false),
-          files(&tab, &recorder, &engine, documents) {
+          recorder(nullptr, &engine, clock, false), files(&tab, &recorder, &engine, documents) {
         engine.setRecorder(&recorder);
         files.resetState();
     }
@@ -71,8 +70,8 @@ struct Model {
 inline Bytes oneNoteRecorderSection(int32_t currentNoteID = 1) {
     ByteWriter w;
     w.i32(currentNoteID);
-    w.i32(2);  // notes
-    w.i32(1);  // pitch changes
+    w.i32(2); // notes
+    w.i32(1); // pitch changes
     for (int i = 0; i < 4; ++i)
         w.i32(0);
     // note-down: sample 10 at 0.1 s, id 0, volume 0.5, release -1.5e-5
@@ -98,7 +97,8 @@ inline Bytes oneNoteRecorderSection(int32_t currentNoteID = 1) {
 }
 
 // Joins a header (or none) and sections into a song buffer.
-inline Bytes songBuffer(const std::string& header, const Bytes& tab, const Bytes& recorder, const Bytes& engine) {
+inline Bytes songBuffer(const std::string& header, const Bytes& tab, const Bytes& recorder,
+                        const Bytes& engine) {
     ByteWriter w;
     w.text(header);
     for (const Bytes* s : {&tab, &recorder, &engine}) {

@@ -20,7 +20,9 @@ std::string failureCode(Tab& tab, const Bytes& b) {
     return "";
 }
 
-std::vector<int32_t> fretsOf(const TablatureEntry& e) { return {e.frets().begin(), e.frets().end()}; }
+std::vector<int32_t> fretsOf(const TablatureEntry& e) {
+    return {e.frets().begin(), e.frets().end()};
+}
 
 Tab threeColumns() {
     Tab t;
@@ -30,7 +32,7 @@ Tab threeColumns() {
     return t;
 }
 
-}  // namespace
+} // namespace
 
 TEST(TablatureEntry, FretsAndChord) {
     const int32_t one[6] = {-1, -1, 3, -1, -1, -1};
@@ -132,13 +134,13 @@ TEST(TabEditing, InsertAtFrontAppendAtEndOrMinusOne) {
     u.addNotesToTab(1, f6);
     EXPECT_EQ(u.tabEntryAtIndex(1).fret(0), 6);
     EXPECT_EQ(u.tabEntryAtIndex(2).fret(0), 1);
-    EXPECT_EQ(u.currentTabIndex(), 0);  // editing never moves the position
+    EXPECT_EQ(u.currentTabIndex(), 0); // editing never moves the position
 }
 
 TEST(TabEditing, OneTwoThreeAndSixStringForms) {
     Tab t;
     t.addNoteToTab(-1, 4, 7);
-    t.addTwoNoteChordToTab(-1, 1, 3, 1, 5);  // same string: second wins
+    t.addTwoNoteChordToTab(-1, 1, 3, 1, 5); // same string: second wins
     t.addThreeNoteChordToTab(-1, 0, 1, 2, 2, 0, 9);
     t.addChordToTab(-1, 0, 1, 2, 3, 4, 5);
     ASSERT_EQ(t.tabSize(), 4);
@@ -153,7 +155,7 @@ TEST(TabEditing, FretStringAlwaysAppends) {
     t.addNotesToTab(0, "xx0232");
     ASSERT_EQ(t.tabSize(), 4);
     EXPECT_EQ(fretsOf(t.tabEntryAtIndex(3)), (std::vector<int32_t>{-1, -1, 0, 2, 3, 2}));
-    t.addNotesToTab(0, "xx02");  // malformed: ignored rather than read past its end
+    t.addNotesToTab(0, "xx02"); // malformed: ignored rather than read past its end
     EXPECT_EQ(t.tabSize(), 4);
 }
 
@@ -183,7 +185,7 @@ TEST(TabSection, OneColumnKnownBytesAndRoundTrip) {
     EXPECT_EQ(b, (Bytes{0x01, 0, 0, 0, 0xFF, 0x00, 0x02, 0x02, 0x02, 0x00}));
     Tab u;
     u.setCurrentTabIndex(4);
-    u.restoreFromSaveTabBuffer(b.data(), b.size(), 7);  // any version reads the same
+    u.restoreFromSaveTabBuffer(b.data(), b.size(), 7); // any version reads the same
     ASSERT_EQ(u.tabSize(), 1);
     EXPECT_EQ(u.currentTabIndex(), 0);
     EXPECT_EQ(fretsOf(u.tabEntryAtIndex(0)), (std::vector<int32_t>{-1, 0, 2, 2, 2, 0}));
@@ -204,12 +206,12 @@ TEST(TabSection, ManyColumnsRoundTripByteForByte) {
 TEST(TabSection, Failures) {
     Tab t = threeColumns();
     EXPECT_EQ(failureCode(t, Bytes{1, 0, 0}), "TabFailure-1");
-    EXPECT_EQ(t.tabSize(), 0);  // cleared before any check
+    EXPECT_EQ(t.tabSize(), 0); // cleared before any check
     EXPECT_EQ(failureCode(t, Bytes{}), "TabFailure-1");
     Bytes two(10, 0);
     two[0] = 2;
     EXPECT_EQ(failureCode(t, two), "TabFailure-2");
-    Bytes huge{0xFF, 0xFF, 0xFF, 0x7F, 0, 0, 0, 0, 0, 0};  // 4 + 6 * INT32_MAX must not wrap
+    Bytes huge{0xFF, 0xFF, 0xFF, 0x7F, 0, 0, 0, 0, 0, 0}; // 4 + 6 * INT32_MAX must not wrap
     EXPECT_EQ(failureCode(t, huge), "TabFailure-2");
     EXPECT_EQ(failureCode(t, Bytes{1, 0, 0, 0, 0, 0, 0x17, 0, 0, 0}), "TabFailure-3");
     EXPECT_EQ(failureCode(t, Bytes{1, 0, 0, 0, 0, 0, 0, 0, 0, 0xFE}), "TabFailure-3");

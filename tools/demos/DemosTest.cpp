@@ -38,8 +38,8 @@ protected:
 
     // Exit status of make_demos on `source`, writing into `out`.
     int run(const std::string& source, const fs::path& out) {
-        const std::string cmd = std::string("\"") + MAKE_DEMOS_EXE + "\" \"" + source + "\" \"" + out.string() +
-                                "\" >/dev/null 2>&1";
+        const std::string cmd = std::string("\"") + MAKE_DEMOS_EXE + "\" \"" + source + "\" \"" +
+                                out.string() + "\" >/dev/null 2>&1";
         const int status = std::system(cmd.c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
@@ -66,8 +66,7 @@ protected:
 struct Model {
     explicit Model(const fs::path& folder)
         : engine(nullptr, nullptr, nullptr, (folder / ".none").string(), clock),
-          recorder(nullptr, &engine, clock, false),
-          files(&tab, &recorder, &engine, folder.string()) {
+          recorder(nullptr, &engine, clock, false), files(&tab, &recorder, &engine, folder.string()) {
         engine.setRecorder(&recorder);
         files.setDiagnosticStream(quiet);
     }
@@ -121,17 +120,16 @@ TEST_F(DemosTest, ShippedDemosAllLoadBack) {
 }
 
 TEST_F(DemosTest, KnownSourceGivesKnownFiles) {
-    const std::string source = writeSource(
-        "# comment\n"
-        "[tab T]\n"
-        "x02220 3xxxxx  # trailing comment\n"
-        "2x 0xxxx9\n"
-        "00000x\n"
-        "[song S]\n"
-        "guitar 2\n"
-        "tempo 60\n"
-        "unit 1\n"
-        "0xxxxx/2 -/1 x3xxxx\n");
+    const std::string source = writeSource("# comment\n"
+                                           "[tab T]\n"
+                                           "x02220 3xxxxx  # trailing comment\n"
+                                           "2x 0xxxx9\n"
+                                           "00000x\n"
+                                           "[song S]\n"
+                                           "guitar 2\n"
+                                           "tempo 60\n"
+                                           "unit 1\n"
+                                           "0xxxxx/2 -/1 x3xxxx\n");
     const fs::path out = dir_ / "out";
     fs::create_directory(out);
     ASSERT_EQ(run(source, out), 0);
@@ -162,22 +160,22 @@ TEST_F(DemosTest, KnownSourceGivesKnownFiles) {
 
 TEST_F(DemosTest, DamagedSourcesWriteNothing) {
     const std::vector<std::string> bad = {
-        "x02220\n",                        // before any section
-        "[tab T]\nx0222\n",                // five strings
-        "[tab T]\nx022a0\n",               // not a fret
-        "[tab T]\nxxxxxx\n",               // nothing played
-        "[tab T]\nx02220/2\n",             // lengths are for songs
-        "[tab T]\n-\n",                    // rests are for songs
-        "[tab T]\n",                       // empty
-        "[song S]\n-/4\n",                 // only a rest
-        "[song S]\nguitar 3\n0xxxxx\n",    // no third guitar
-        "[song S]\ntempo 0\n0xxxxx\n",     // no tempo
-        "[song S]\n0xxxxx/0\n",            // zero length
-        "[tab a.b]\nx02220\n",             // a dot in the name
-        "[tab T]\nx02220\n[tab T]\nx02220\n",  // twice
-        "[chord T]\nx02220\n",             // unknown section
-        "[tab T\nx02220\n",                // unclosed header
-        "[tab T]\n3x\n",                   // nothing to repeat
+        "x02220\n",                           // before any section
+        "[tab T]\nx0222\n",                   // five strings
+        "[tab T]\nx022a0\n",                  // not a fret
+        "[tab T]\nxxxxxx\n",                  // nothing played
+        "[tab T]\nx02220/2\n",                // lengths are for songs
+        "[tab T]\n-\n",                       // rests are for songs
+        "[tab T]\n",                          // empty
+        "[song S]\n-/4\n",                    // only a rest
+        "[song S]\nguitar 3\n0xxxxx\n",       // no third guitar
+        "[song S]\ntempo 0\n0xxxxx\n",        // no tempo
+        "[song S]\n0xxxxx/0\n",               // zero length
+        "[tab a.b]\nx02220\n",                // a dot in the name
+        "[tab T]\nx02220\n[tab T]\nx02220\n", // twice
+        "[chord T]\nx02220\n",                // unknown section
+        "[tab T\nx02220\n",                   // unclosed header
+        "[tab T]\n3x\n",                      // nothing to repeat
     };
     for (size_t i = 0; i < bad.size(); ++i) {
         const fs::path out = dir_ / ("bad" + std::to_string(i));
@@ -188,4 +186,4 @@ TEST_F(DemosTest, DamagedSourcesWriteNothing) {
     EXPECT_EQ(run((dir_ / "missing.txt").string(), dir_), 1);
 }
 
-}  // namespace
+} // namespace

@@ -39,7 +39,7 @@ constexpr double kLeadIn = 0.25;
 constexpr double kTail = 0.5;
 
 struct Column {
-    std::array<int, 6> frets{};  // -1 = string not played
+    std::array<int, 6> frets{}; // -1 = string not played
     int units = 1;
     bool rest = false;
 };
@@ -183,7 +183,8 @@ std::vector<Demo> parseDemos(std::istream& in) {
 
         int repeat = 1;
         // Columns are six characters long, so a short "Kx" is never one.
-        if (word.size() >= 2 && word.size() <= 3 && word.back() == 'x' && word.find_first_not_of("0123456789") == word.size() - 1) {
+        if (word.size() >= 2 && word.size() <= 3 && word.back() == 'x' &&
+            word.find_first_not_of("0123456789") == word.size() - 1) {
             repeat = parsePositive(word.substr(0, word.size() - 1), line, "repeat count");
             if (repeat > 64)
                 fail(line, "repeat count above 64");
@@ -198,8 +199,8 @@ std::vector<Demo> parseDemos(std::istream& in) {
             demo.columns.insert(demo.columns.end(), columns.begin(), columns.end());
     }
     for (const Demo& demo : demos) {
-        const bool anyNote = std::any_of(demo.columns.begin(), demo.columns.end(),
-                                         [](const Column& c) { return !c.rest; });
+        const bool anyNote =
+            std::any_of(demo.columns.begin(), demo.columns.end(), [](const Column& c) { return !c.rest; });
         if (!anyNote)
             fail(demo.line, "\"" + demo.name + "\" has no notes");
     }
@@ -228,7 +229,8 @@ std::vector<TimedNote> scheduleSong(const Demo& demo) {
                 TimedNote note;
                 note.start = t + kStrumGap * strummed++;
                 note.end = t + sounding * unitSeconds * kArticulation;
-                note.sampleNo = kStandardTuningOffsets[static_cast<size_t>(s)] + column.frets[static_cast<size_t>(s)];
+                note.sampleNo =
+                    kStandardTuningOffsets[static_cast<size_t>(s)] + column.frets[static_cast<size_t>(s)];
                 notes.push_back(note);
             }
         }
@@ -318,7 +320,7 @@ void makeDemo(const Demo& demo, FileManager& files, Tab& tab, SoundEngine& engin
     }
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     if (argc != 3) {

@@ -37,7 +37,9 @@ void Biquad::processInPlace(float* data, size_t n) {
         data[i] = static_cast<float>(process(data[i]));
 }
 
-void Biquad::reset() { x1_ = x2_ = y1_ = y2_ = 0; }
+void Biquad::reset() {
+    x1_ = x2_ = y1_ = y2_ = 0;
+}
 
 double Biquad::gainAt(double f, double sampleRate) const {
     const std::complex<double> z = std::polar(1.0, -2 * std::numbers::pi * f / sampleRate); // z^-1

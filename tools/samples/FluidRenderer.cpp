@@ -18,9 +18,11 @@ bool FluidRenderer::render(const std::string& midiPath, const std::string& rawPa
     // off; -g 0.5 leaves headroom (float output cannot clip anyway); dynamic
     // sample loading only loads the samples that are played, which starts
     // several times faster and gives the same audio.
-    std::vector<std::string> args = {fluidsynth_, "-n", "-i", "-q", "-R", "0", "-C", "0", "-g", "0.5",
-                                     "-r", "44100", "-O", "float", "-T", "raw",
-                                     "-o", "synth.dynamic-sample-loading=1", "-F", rawPath, soundFont_, midiPath};
+    std::vector<std::string> args = {
+        fluidsynth_, "-n",    "-i",       "-q",    "-R", "0",
+        "-C",        "0",     "-g",       "0.5",   "-r", "44100",
+        "-O",        "float", "-T",       "raw",   "-o", "synth.dynamic-sample-loading=1",
+        "-F",        rawPath, soundFont_, midiPath};
     std::vector<char*> argv;
     for (std::string& a : args)
         argv.push_back(a.data());
@@ -55,7 +57,8 @@ bool FluidRenderer::readStereoFloat(const std::string& path, std::vector<float>&
     mono.clear();
     std::vector<float> chunk(2 * 65536);
     for (;;) {
-        f.read(reinterpret_cast<char*>(chunk.data()), static_cast<std::streamsize>(chunk.size() * sizeof(float)));
+        f.read(reinterpret_cast<char*>(chunk.data()),
+               static_cast<std::streamsize>(chunk.size() * sizeof(float)));
         const size_t frames = static_cast<size_t>(f.gcount()) / (2 * sizeof(float));
         for (size_t i = 0; i < frames; ++i)
             mono.push_back(0.5f * (chunk[2 * i] + chunk[2 * i + 1]));

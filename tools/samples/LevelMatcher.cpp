@@ -4,8 +4,9 @@
 #include <cmath>
 #include <limits>
 
-LevelMatcher::Result LevelMatcher::match(const std::vector<double>& loudness, const std::vector<double>& peaks,
-                                         double targetLufs, double ceiling, double spreadBudget, double stepLimit) {
+LevelMatcher::Result LevelMatcher::match(const std::vector<double>& loudness,
+                                         const std::vector<double>& peaks, double targetLufs, double ceiling,
+                                         double spreadBudget, double stepLimit) {
     const size_t n = std::min(loudness.size(), peaks.size());
     Result r;
     r.gains.assign(loudness.size(), 0.0);

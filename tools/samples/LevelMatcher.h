@@ -23,8 +23,8 @@ public:
     // unity gain; targetLufs: the loudness wanted; ceiling: the largest peak
     // allowed (linear). Notes with no sound (peak 0) get gain 0 and are left
     // out of the spread.
-    static Result match(const std::vector<double>& loudness, const std::vector<double>& peaks, double targetLufs,
-                        double ceiling, double spreadBudget = 3.5, double stepLimit = 1.0);
+    static Result match(const std::vector<double>& loudness, const std::vector<double>& peaks,
+                        double targetLufs, double ceiling, double spreadBudget = 3.5, double stepLimit = 1.0);
 
     // Spread (largest - smallest) and largest step between neighbours, in LU.
     static double spread(const std::vector<double>& loudness);

@@ -15,8 +15,12 @@ void appendBe16(std::vector<uint8_t>& out, uint16_t v) {
     out.push_back(static_cast<uint8_t>(v >> 8));
     out.push_back(static_cast<uint8_t>(v));
 }
-uint8_t data7(int v) { return static_cast<uint8_t>(std::clamp(v, 0, 127)); }
-uint8_t channel4(int c) { return static_cast<uint8_t>(std::clamp(c, 0, 15)); }
+uint8_t data7(int v) {
+    return static_cast<uint8_t>(std::clamp(v, 0, 127));
+}
+uint8_t channel4(int c) {
+    return static_cast<uint8_t>(std::clamp(c, 0, 15));
+}
 } // namespace
 
 void MidiFile::add(double seconds, uint8_t status, uint8_t d1, int d2) {
@@ -49,7 +53,9 @@ void MidiFile::noteOff(double seconds, int channel, int note) {
     add(seconds, static_cast<uint8_t>(0x80 | channel4(channel)), data7(note), 0);
 }
 
-void MidiFile::allSoundOff(double seconds, int channel) { controlChange(seconds, channel, 120, 0); }
+void MidiFile::allSoundOff(double seconds, int channel) {
+    controlChange(seconds, channel, 120, 0);
+}
 
 void MidiFile::appendVarLen(std::vector<uint8_t>& out, uint32_t value) {
     uint8_t groups[5];

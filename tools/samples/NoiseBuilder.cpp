@@ -16,7 +16,9 @@ constexpr double kSpacing = 1.5;
 constexpr double kSilence = 1.2; // all sound off after each noise
 constexpr int kFretProgram = 120;
 
-double noiseStart(size_t i) { return kLead + static_cast<double>(i) * kSpacing; }
+double noiseStart(size_t i) {
+    return kLead + static_cast<double>(i) * kSpacing;
+}
 } // namespace
 
 const std::vector<NoiseBuilder::Noise>& NoiseBuilder::noises() {
@@ -84,7 +86,8 @@ bool NoiseBuilder::build(const std::string& outDir, std::vector<Report>& reports
     for (size_t i = 0; i < table.size(); ++i) {
         const Noise& n = table[i];
         const size_t from = static_cast<size_t>(std::lround(noiseStart(i) * kRate));
-        const size_t to = std::min(rendered.size(), static_cast<size_t>(std::lround((noiseStart(i) + kSpacing) * kRate)));
+        const size_t to =
+            std::min(rendered.size(), static_cast<size_t>(std::lround((noiseStart(i) + kSpacing) * kRate)));
         if (from >= to) {
             if (error)
                 *error = "the rendering ends before " + n.file;

@@ -12,7 +12,7 @@ class NoiseBuilder {
 public:
     struct Noise {
         std::string file;
-        int channel;   // 0: fret noise program; 9: drum kit
+        int channel; // 0: fret noise program; 9: drum kit
         int note;
         int velocity;
         double holdSeconds;

@@ -67,7 +67,8 @@ std::vector<float> NoteShaper::shape(const float* segment, size_t n, const Optio
     const size_t fadeOut = std::min(length, static_cast<size_t>(std::lround(fade * o.sampleRate)));
     for (size_t i = 0; i < fadeOut; ++i) {
         const double t = static_cast<double>(i + 1) / static_cast<double>(fadeOut); // 1/fadeOut ... 1
-        out[length - fadeOut + i] = static_cast<float>(out[length - fadeOut + i] * 0.5 * (1.0 + std::cos(std::numbers::pi * t)));
+        out[length - fadeOut + i] =
+            static_cast<float>(out[length - fadeOut + i] * 0.5 * (1.0 + std::cos(std::numbers::pi * t)));
     }
     return out;
 }

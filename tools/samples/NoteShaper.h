@@ -15,8 +15,8 @@ public:
         double preAttackSeconds = 0.001; // kept before the attack, faded in
         double minSeconds = 4.0;
         double maxSeconds = 6.0;
-        double tailFloorDb = -50.0;      // relative to the peak: below it the sound is over
-        double fadeOutSeconds = 1.0;     // shortened for short sounds (at most a third of the length)
+        double tailFloorDb = -50.0;  // relative to the peak: below it the sound is over
+        double fadeOutSeconds = 1.0; // shortened for short sounds (at most a third of the length)
     };
 
     // Index of the first sample reaching peak - attackBelowPeakDb; n when the

@@ -13,16 +13,20 @@
 
 namespace {
 constexpr double kRate = 44100.0;
-constexpr double kLead = 0.2;      // before the first note
-constexpr double kSpacing = 6.5;   // from one note-on to the next
-constexpr double kNoteOff = 6.2;   // after the note-on; past the longest cut
-constexpr double kSilence = 6.3;   // all sound off: nothing leaks into the next note
+constexpr double kLead = 0.2;    // before the first note
+constexpr double kSpacing = 6.5; // from one note-on to the next
+constexpr double kNoteOff = 6.2; // after the note-on; past the longest cut
+constexpr double kSilence = 6.3; // all sound off: nothing leaks into the next note
 constexpr int kVelocity = 100;
 constexpr double kMeasureSeconds = 0.4;
 
-double noteStart(int k) { return kLead + (k - 1) * kSpacing; }
+double noteStart(int k) {
+    return kLead + (k - 1) * kSpacing;
+}
 
-double dbfs(double linear) { return linear > 0 ? 20.0 * std::log10(linear) : -200.0; }
+double dbfs(double linear) {
+    return linear > 0 ? 20.0 * std::log10(linear) : -200.0;
+}
 
 double loudnessOf(const std::vector<float>& x) {
     const size_t n = std::min(x.size(), static_cast<size_t>(kMeasureSeconds * kRate));
@@ -39,11 +43,8 @@ double peakOf(const std::vector<float>& x) {
 
 const std::vector<PatchBuilder::Patch>& PatchBuilder::patches() {
     static const std::vector<Patch> table = {
-        {"A1-", 24, "nylon acoustic"},
-        {"A2-", 25, "steel acoustic"},
-        {"E3-", 29, "overdriven electric"},
-        {"E2-", 30, "distortion electric"},
-        {"CE-", 27, "clean electric"},
+        {"A1-", 24, "nylon acoustic"},      {"A2-", 25, "steel acoustic"}, {"E3-", 29, "overdriven electric"},
+        {"E2-", 30, "distortion electric"}, {"CE-", 27, "clean electric"},
     };
     return table;
 }
@@ -58,7 +59,8 @@ const PatchBuilder::Patch* PatchBuilder::find(const std::string& prefix) {
 PatchBuilder::PatchBuilder(const FluidRenderer& renderer, std::string workDir)
     : renderer_(renderer), workDir_(std::move(workDir)) {}
 
-bool PatchBuilder::build(const Patch& patch, const std::string& outDir, Report& report, std::string* error) const {
+bool PatchBuilder::build(const Patch& patch, const std::string& outDir, Report& report,
+                         std::string* error) const {
     const std::string stem = workDir_ + "/" + patch.prefix.substr(0, patch.prefix.size() - 1);
     MidiFile midi;
     midi.programChange(0, 0, patch.program);
@@ -90,7 +92,8 @@ bool PatchBuilder::build(const Patch& patch, const std::string& outDir, Report& 
     std::vector<double> loudness(kNotes), peaks(kNotes);
     for (int k = 1; k <= kNotes; ++k) {
         const size_t from = static_cast<size_t>(std::lround(noteStart(k) * kRate));
-        const size_t to = std::min(rendered.size(), static_cast<size_t>(std::lround((noteStart(k) + kSpacing) * kRate)));
+        const size_t to =
+            std::min(rendered.size(), static_cast<size_t>(std::lround((noteStart(k) + kSpacing) * kRate)));
         if (from >= to) {
             if (error)
                 *error = "the rendering ends before note " + std::to_string(k);

@@ -21,18 +21,18 @@ public:
 
     struct Report {
         std::string prefix;
-        double spreadLu = 0;     // loudness spread over the 48 notes
-        double maxStepLu = 0;    // largest step between neighbouring notes
-        double rawSpreadLu = 0;  // the same two before the loudness matching
+        double spreadLu = 0;    // loudness spread over the 48 notes
+        double maxStepLu = 0;   // largest step between neighbouring notes
+        double rawSpreadLu = 0; // the same two before the loudness matching
         double rawMaxStepLu = 0;
         double loudnessLufs = 0; // mean loudness of the notes
         double peakDbfs = 0;     // loudest peak of the patch
         double minSeconds = 0, maxSeconds = 0;
-        double patchLufs = 0;    // loudness of the notes the peak ceiling does not hold back
-        int heldBack = 0;        // notes held below it by the ceiling
+        double patchLufs = 0;             // loudness of the notes the peak ceiling does not hold back
+        int heldBack = 0;                 // notes held below it by the ceiling
         std::vector<double> noteLoudness; // per note, as written
         std::vector<double> notePeakDbfs;
-        std::vector<double> rawLoudness;  // per note, before matching (unity gain)
+        std::vector<double> rawLoudness; // per note, before matching (unity gain)
     };
 
     // The five patches, in the order the engine numbers them.

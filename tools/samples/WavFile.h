@@ -19,7 +19,8 @@ public:
     // Reads a file written as above (or any canonical mono 16-bit 44100 Hz
     // PCM file, other chunks skipped). False, with a reason, on anything else.
     static bool readMono16(const std::string& path, std::vector<int16_t>& samples, std::string* error);
-    static bool decodeMono16(const std::vector<uint8_t>& bytes, std::vector<int16_t>& samples, std::string* error);
+    static bool decodeMono16(const std::vector<uint8_t>& bytes, std::vector<int16_t>& samples,
+                             std::string* error);
 
     // Float (full scale 1.0) to 16-bit: rounded to nearest, clamped to
     // -32767 ... 32767 so that the waveform stays symmetric.

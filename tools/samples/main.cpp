@@ -66,7 +66,8 @@ void removeOutputs(const Job& job, const std::string& outDir) {
     }
 }
 
-bool runJob(const Job& job, const FluidRenderer& renderer, const std::string& workDir, const std::string& outDir) {
+bool runJob(const Job& job, const FluidRenderer& renderer, const std::string& workDir,
+            const std::string& outDir) {
     const auto t0 = std::chrono::steady_clock::now();
     auto elapsed = [&] {
         return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
@@ -83,16 +84,18 @@ bool runJob(const Job& job, const FluidRenderer& renderer, const std::string& wo
             removeOutputs(job, outDir);
             return false;
         }
-        say(p.prefix + " done in " + fmt("%.1f s", elapsed()) + ": loudness spread " + fmt("%.2f LU", r.spreadLu) +
-            ", max neighbour step " + fmt("%.2f LU", r.maxStepLu) + ", peak " + fmt("%.2f dBFS", r.peakDbfs) +
-            ", loudness " + fmt("%.1f LUFS", r.patchLufs) + " (mean " + fmt("%.1f", r.loudnessLufs) + ", " +
-            std::to_string(r.heldBack) + " notes held back by the peak ceiling)" +
-            ", unmatched spread " + fmt("%.1f LU", r.rawSpreadLu) + " / step " + fmt("%.1f LU", r.rawMaxStepLu) +
-            ", lengths " + fmt("%.2f", r.minSeconds) + fmt("-%.2f s", r.maxSeconds));
+        say(p.prefix + " done in " + fmt("%.1f s", elapsed()) + ": loudness spread " +
+            fmt("%.2f LU", r.spreadLu) + ", max neighbour step " + fmt("%.2f LU", r.maxStepLu) + ", peak " +
+            fmt("%.2f dBFS", r.peakDbfs) + ", loudness " + fmt("%.1f LUFS", r.patchLufs) + " (mean " +
+            fmt("%.1f", r.loudnessLufs) + ", " + std::to_string(r.heldBack) +
+            " notes held back by the peak ceiling)" + ", unmatched spread " + fmt("%.1f LU", r.rawSpreadLu) +
+            " / step " + fmt("%.1f LU", r.rawMaxStepLu) + ", lengths " + fmt("%.2f", r.minSeconds) +
+            fmt("-%.2f s", r.maxSeconds));
         if (verbose)
             for (size_t k = 0; k < r.noteLoudness.size(); ++k)
                 say(p.prefix + std::to_string(k + 1) + ": unmatched " + fmt("%.1f LUFS", r.rawLoudness[k]) +
-                    ", written " + fmt("%.2f LUFS", r.noteLoudness[k]) + ", peak " + fmt("%.1f dBFS", r.notePeakDbfs[k]));
+                    ", written " + fmt("%.2f LUFS", r.noteLoudness[k]) + ", peak " +
+                    fmt("%.1f dBFS", r.notePeakDbfs[k]));
         return true;
     }
     say("noises: rendering " + std::to_string(NoiseBuilder::noises().size()) + " fret and tap noises");
@@ -210,6 +213,7 @@ int main(int argc, char** argv) {
         t.join();
     fs::remove_all(workDir, ec);
     say(std::string(ok ? "finished" : "FAILED") + " in " +
-        fmt("%.1f s", std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count()) + " -> " + outDir);
+        fmt("%.1f s", std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count()) + " -> " +
+        outDir);
     return ok ? 0 : 1;
 }

@@ -3,7 +3,9 @@
 #include <charconv>
 
 namespace {
-bool isValidScreen(int n) { return n >= 1 && n <= 18 && n != 3; }
+bool isValidScreen(int n) {
+    return n >= 1 && n <= 18 && n != 3;
+}
 } // namespace
 
 bool CommandLine::parse(const std::vector<std::string>& args, std::string& error) {
@@ -62,9 +64,14 @@ bool CommandLine::parse(const std::vector<std::string>& args, std::string& error
 }
 
 std::string CommandLine::usage(const std::string& programName) {
-    return "Usage: " + programName + " [OPTIONS]\n"
-           "       " + programName + " render SONG -o OUT.wav [--bundle DIR] [--buffer-frames N] [--frames N]\n"
-           "       " + programName + " dump FILE\n"
+    return "Usage: " + programName +
+           " [OPTIONS]\n"
+           "       " +
+           programName +
+           " render SONG -o OUT.wav [--bundle DIR] [--buffer-frames N] [--frames N]\n"
+           "       " +
+           programName +
+           " dump FILE\n"
            "\n"
            "Strumwell, a guitar simulator. With no tool named, starts the guitar.\n"
            "\n"

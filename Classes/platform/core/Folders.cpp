@@ -22,9 +22,13 @@ bool isBundle(const fs::path& p) {
 }
 } // namespace
 
-std::string Folders::defaultDocumentsFolder() { return fromXdg("XDG_DATA_HOME", ".local/share"); }
+std::string Folders::defaultDocumentsFolder() {
+    return fromXdg("XDG_DATA_HOME", ".local/share");
+}
 
-std::string Folders::defaultCachesFolder() { return fromXdg("XDG_CACHE_HOME", ".cache"); }
+std::string Folders::defaultCachesFolder() {
+    return fromXdg("XDG_CACHE_HOME", ".cache");
+}
 
 std::string Folders::executableFolder() {
     std::error_code ec;

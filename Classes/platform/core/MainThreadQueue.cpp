@@ -65,7 +65,8 @@ int MainThreadQueue::runPending() {
         fn();
         ++count;
     }
-    std::stable_sort(due.begin(), due.end(), [](const Delayed& a, const Delayed& b) { return a.due < b.due; });
+    std::stable_sort(due.begin(), due.end(),
+                     [](const Delayed& a, const Delayed& b) { return a.due < b.due; });
     for (auto& d : due) {
         d.fn();
         ++count;

@@ -9,10 +9,11 @@ namespace {
 constexpr std::chrono::milliseconds kMaxLag{100};
 } // namespace
 
-NullAudioOutput::NullAudioOutput()
-    : buffer_(static_cast<size_t>(kFramesPerBuffer) * kChannels, 0) {}
+NullAudioOutput::NullAudioOutput() : buffer_(static_cast<size_t>(kFramesPerBuffer) * kChannels, 0) {}
 
-NullAudioOutput::~NullAudioOutput() { stop(); }
+NullAudioOutput::~NullAudioOutput() {
+    stop();
+}
 
 void NullAudioOutput::setRenderCallback(RenderCallback callback, void* userData) {
     std::lock_guard<std::mutex> guard(callbackMutex_);
@@ -42,11 +43,17 @@ void NullAudioOutput::stop() {
     thread_.join();
 }
 
-void NullAudioOutput::lock() { callbackMutex_.lock(); }
+void NullAudioOutput::lock() {
+    callbackMutex_.lock();
+}
 
-void NullAudioOutput::unlock() { callbackMutex_.unlock(); }
+void NullAudioOutput::unlock() {
+    callbackMutex_.unlock();
+}
 
-int NullAudioOutput::maxFramesPerBuffer() const { return kFramesPerBuffer; }
+int NullAudioOutput::maxFramesPerBuffer() const {
+    return kFramesPerBuffer;
+}
 
 std::uint64_t NullAudioOutput::buffersDelivered() const {
     return buffersDelivered_.load(std::memory_order_acquire);

@@ -51,9 +51,9 @@ private:
     RenderCallback callback_ = nullptr;
     void* userData_ = nullptr;
     std::vector<int16_t> buffer_;
-    std::mutex callbackMutex_;      // held around every callback call
-    std::mutex stateMutex_;         // guards stopRequested_ for the wait
-    std::condition_variable wake_;  // cuts the wait short on stop()
+    std::mutex callbackMutex_;     // held around every callback call
+    std::mutex stateMutex_;        // guards stopRequested_ for the wait
+    std::condition_variable wake_; // cuts the wait short on stop()
     bool stopRequested_ = false;
     std::thread thread_;
     std::atomic<std::uint64_t> buffersDelivered_{0};

@@ -21,11 +21,17 @@ void OfflineAudioOutput::stop() {
     started_ = false;
 }
 
-void OfflineAudioOutput::lock() { mutex_.lock(); }
+void OfflineAudioOutput::lock() {
+    mutex_.lock();
+}
 
-void OfflineAudioOutput::unlock() { mutex_.unlock(); }
+void OfflineAudioOutput::unlock() {
+    mutex_.unlock();
+}
 
-int OfflineAudioOutput::maxFramesPerBuffer() const { return maxFrames_; }
+int OfflineAudioOutput::maxFramesPerBuffer() const {
+    return maxFrames_;
+}
 
 int OfflineAudioOutput::pull(int16_t* out, int numFrames) {
     if (numFrames <= 0 || !out)

@@ -92,14 +92,15 @@ void breakParagraph(std::string_view para, float width, const TextLineBreaker::M
 
 } // namespace
 
-std::vector<std::string> TextLineBreaker::breakLines(const std::string& utf8, float width, const Measure& measure,
-                                                     int maxLines) {
+std::vector<std::string> TextLineBreaker::breakLines(const std::string& utf8, float width,
+                                                     const Measure& measure, int maxLines) {
     std::vector<std::string> lines;
     std::string_view text(utf8);
     std::size_t start = 0;
     while (true) {
         std::size_t nl = text.find('\n', start);
-        std::string_view para = text.substr(start, nl == std::string_view::npos ? std::string_view::npos : nl - start);
+        std::string_view para =
+            text.substr(start, nl == std::string_view::npos ? std::string_view::npos : nl - start);
         breakParagraph(para, width, measure, lines);
         if (maxLines > 0 && static_cast<int>(lines.size()) >= maxLines)
             break;
