@@ -49,6 +49,7 @@ struct RenderVoice {
     int32_t delta = 0;      // 16.16
     int32_t target = 0;     // 16.16
     float speed = 1.0f;     // whammy + pitch (bend mixer)
+    bool bent = false;      // mixed by the bend mixer this buffer
     const int16_t* data = nullptr;
     int32_t size = 0;
 };
@@ -76,6 +77,11 @@ struct PlaylistVoice {
     std::atomic<uint32_t> stopRequest{0};
     // The state word of the start whose pitch must jump back to 1.0 (0: none).
     std::atomic<uint32_t> pitchResetRequest{0};
+    // Written by the render thread after each buffer: the state word of this
+    // start when it can add nothing more (its sample has run out, or it is
+    // held at a speed of 0 or less), else 0. Such a voice stays playing, as
+    // the mixer keeps it until it is stolen or cleared, but it does not sound.
+    std::atomic<uint32_t> silentState{0};
 
     RenderVoice render; // render thread only
 };
@@ -114,7 +120,6 @@ struct CallbackUserData {
     SampleSlot sampleList[kNumSampleSlots];
     PlaylistVoice playlist[kNumVoices];
     std::atomic<int32_t> numSampleListEntries{0};
-    std::atomic<int32_t> numSamplesPlaying{0};
     std::atomic<bool> audioQueueStarted{false};
     AudioOutput* output = nullptr;
 

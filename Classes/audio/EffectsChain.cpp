@@ -8,10 +8,6 @@
 
 namespace {
 
-// A coefficient of 1 or more would divide by zero; the accelerometer never
-// leaves 0.05 ... 0.5, so anything outside 0 ... 0.99 can only come from
-// damaged data and is held at the nearest end.
-constexpr float kMaxWahCoefficient = 0.99f;
 // The filter state cannot grow this large with a stable coefficient; the
 // bound only keeps damaged settings from overflowing.
 constexpr int64_t kStateLimit = int64_t(1) << 30;
@@ -111,10 +107,7 @@ EffectsChain::BufferState EffectsChain::begin(CallbackUserData& cb, int g) {
 
     WahSetup& wahSetup = cb.wahSetup[g];
     st.wahOn = wahSetup.wahOn.load(std::memory_order_relaxed);
-    float f = wahSetup.f.load(std::memory_order_relaxed);
-    if (!(f == f))
-        f = 0.5f;
-    st.f = std::clamp(f, 0.0f, kMaxWahCoefficient);
+    st.f = usableWahCoefficient(wahSetup.f.load(std::memory_order_relaxed));
     st.q = static_cast<float>(0.47 / (1.0 - static_cast<double>(st.f)) + 0.47);
 
     st.fuzzOn = cb.fuzzSetup[g].fuzzOn.load(std::memory_order_relaxed);
@@ -122,8 +115,9 @@ EffectsChain::BufferState EffectsChain::begin(CallbackUserData& cb, int g) {
 
     st.delayOn = delay.delayOn.load(std::memory_order_relaxed);
     st.pingPong = delay.pingPong.load(std::memory_order_relaxed);
-    st.feedback = FixedPoint::truncToInt32(delay.delayFeedback.load(std::memory_order_relaxed) * 65536.0f);
-    st.mix = FixedPoint::truncToInt32(delay.delayMix.load(std::memory_order_relaxed) * 65536.0f);
+    // Gains above 1 would make every echo louder than the last.
+    st.feedback = FixedPoint::unitGain(delay.delayFeedback.load(std::memory_order_relaxed));
+    st.mix = FixedPoint::unitGain(delay.delayMix.load(std::memory_order_relaxed));
     const int32_t time =
         std::clamp<int32_t>(delay.delayTime.load(std::memory_order_relaxed), 0, kDelayRingValues);
     st.w = delay.currentDelayBufferIndex;

@@ -10,6 +10,19 @@ struct CallbackUserData;
 // Threads: render thread only.
 class EffectsChain {
 public:
+    // The wah coefficients the pedal makes, 0.05 (closed) ... 0.5 (open). The
+    // filter is stable only within them: above it rings on its own, and 1
+    // would divide by zero. Anything else can only come from damaged data and
+    // is held at the nearest end (NaN at the open end).
+    static constexpr float kMinWahCoefficient = 0.05f;
+    static constexpr float kMaxWahCoefficient = 0.5f;
+    static float usableWahCoefficient(float f) {
+        if (!(f == f))
+            return kMaxWahCoefficient;
+        return f < kMinWahCoefficient ? kMinWahCoefficient
+                                      : (f > kMaxWahCoefficient ? kMaxWahCoefficient : f);
+    }
+
     // The settings of one buffer and the delay's read positions.
     struct BufferState {
         bool wahOn = false;

@@ -28,6 +28,11 @@ struct FixedPoint {
     }
     // A volume or gain in 16.16: the value as float, times 65536, truncated.
     static inline int32_t toFixed(double x) { return truncToInt32(static_cast<float>(x) * 65536.0f); }
+    // A share held to 0 ... 1 (NaN gives 0).
+    static inline float unitRange(float x) { return x > 0.0f ? (x < 1.0f ? x : 1.0f) : 0.0f; }
+    // A share of 0 ... 1 as a 16.16 gain (0 ... 65536), truncated; values
+    // outside are held at the ends.
+    static inline int32_t unitGain(float x) { return static_cast<int32_t>(unitRange(x) * 65536.0f); }
     static inline int32_t clampMix(int64_t v) {
         return v > 32767 ? 32767 : (v < -32767 ? -32767 : int32_t(v));
     }

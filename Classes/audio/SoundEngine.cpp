@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "audio/EffectsChain.h"
+#include "audio/FixedPoint.h"
 #include "audio/PatchChangeListener.h"
 #include "audio/SoundEngineParent.h"
 #include "audio/StrumwellFailure.h"
@@ -205,50 +206,53 @@ int SoundEngine::callbackProcStereo(void* userData, int16_t* out, int numFrames)
 
 // ---------------------------------------------------------------- samples
 
-bool SoundEngine::readSampleFile(const std::string& fileName, std::vector<int16_t>& out,
-                                 bool& missing) const {
+bool SoundEngine::readSampleFile(const std::string& fileName, WavReader::Sample& sample) {
     std::string error;
+    bool missing = false;
     const std::string path = bundleFolder_.empty() ? fileName : bundleFolder_ + "/" + fileName;
-    if (WavReader::readFile(path, out, error, missing))
-        return true;
-    if (!missing)
-        std::printf("Error loading file %s: %s\n", fileName.c_str(), error.c_str());
-    return false;
+    const bool read = WavReader::readFile(path, sample, error, missing);
+    // Each damaged or missing file is reported once, however often it is
+    // asked for again (every patch change reloads the same files).
+    std::string line;
+    if (missing)
+        line = "Sample file missing: " + fileName;
+    else if (!read)
+        line = "Error loading file " + fileName + ": " + error;
+    else if (sample.cutShort)
+        line = "Sample file cut short: " + fileName + " (playing the " + std::to_string(sample.count) +
+               " values it holds)";
+    if (!line.empty() && reportedFiles_.insert(fileName).second)
+        std::printf("%s\n", line.c_str());
+    return read;
 }
 
-void SoundEngine::swapSlots(const int* slots, std::vector<int16_t>* data, int count) {
-    // Copy into the blocks the slots will own before anything is locked.
-    std::vector<int16_t*> fresh(size_t(count), nullptr);
-    for (int k = 0; k < count; ++k) {
-        fresh[size_t(k)] = new int16_t[std::max<size_t>(data[k].size(), 1)];
-        std::copy(data[k].begin(), data[k].end(), fresh[size_t(k)]);
-    }
-    std::vector<int16_t*> old(size_t(count), nullptr);
+void SoundEngine::swapSlots(std::vector<LoadedSample>& loaded) {
+    std::vector<int16_t*> old(loaded.size(), nullptr);
     {
-        // The callback is not running while the output is locked.
+        // The callback is not running while the output is locked, so it never
+        // reads a block after it has been freed below.
         AudioOutputLock lock(output_);
-        for (int k = 0; k < count; ++k) {
-            SampleSlot& slot = cb_.sampleList[slots[k]];
-            old[size_t(k)] = slot.rawData.load(std::memory_order_relaxed);
-            slot.rawData.store(fresh[size_t(k)], std::memory_order_relaxed);
-            slot.rawDataSize.store(int32_t(data[k].size()), std::memory_order_relaxed);
+        for (size_t k = 0; k < loaded.size(); ++k) {
+            SampleSlot& slot = cb_.sampleList[loaded[k].slot];
+            old[k] = slot.rawData.load(std::memory_order_relaxed);
+            slot.rawData.store(loaded[k].sample.values.release(), std::memory_order_relaxed);
+            slot.rawDataSize.store(int32_t(loaded[k].sample.count), std::memory_order_relaxed);
             slot.cannotBeCulledOnTooManyNotes.store(false, std::memory_order_relaxed);
         }
     }
     for (int16_t* block : old)
         delete[] block;
-    cb_.numSampleListEntries.fetch_add(count, std::memory_order_relaxed);
+    cb_.numSampleListEntries.fetch_add(int32_t(loaded.size()), std::memory_order_relaxed);
 }
 
 void SoundEngine::loadSampleAtSlot(int slot, const std::string& fileName) {
     if (slot < 0 || slot >= kNumSampleSlots)
         return;
     std::lock_guard<std::mutex> lock(loadMutex_);
-    std::vector<int16_t> data;
-    bool missing = false;
-    if (!readSampleFile(fileName, data, missing))
-        return;
-    swapSlots(&slot, &data, 1);
+    std::vector<LoadedSample> loaded(1);
+    loaded[0].slot = slot;
+    if (readSampleFile(fileName, loaded[0].sample))
+        swapSlots(loaded);
 }
 
 void SoundEngine::reloadGuitarSamples(int guitar) {
@@ -260,45 +264,37 @@ void SoundEngine::reloadGuitarSamples(int guitar) {
     cb_.isAcoustic[guitar].store(info.acoustic, std::memory_order_relaxed);
     // Every file is read before the render thread is held off, and only then
     // are the new blocks swapped in.
-    int slots[kPatchSize];
-    int count = 0;
-    std::vector<std::vector<int16_t>> loaded;
+    std::vector<LoadedSample> loaded;
     loaded.reserve(kPatchSize);
     for (int k = 0; k < kPatchSize; ++k) {
         char name[64];
         std::snprintf(name, sizeof(name), "%s%d%s", info.prefix, k + 1, ".wav");
-        std::vector<int16_t> values;
-        bool missing = false;
-        if (!readSampleFile(name, values, missing))
-            continue;
-        slots[count++] = cb_.guitarSampleStartNo[guitar] + k;
-        loaded.push_back(std::move(values));
+        LoadedSample entry;
+        entry.slot = cb_.guitarSampleStartNo[guitar] + k;
+        if (readSampleFile(name, entry.sample))
+            loaded.push_back(std::move(entry));
     }
-    if (count > 0)
-        swapSlots(slots, loaded.data(), count);
+    if (!loaded.empty())
+        swapSlots(loaded);
 }
 
 void SoundEngine::loadGenericSamples() {
     std::lock_guard<std::mutex> lock(loadMutex_);
-    int slots[22];
-    std::vector<std::vector<int16_t>> loaded;
+    std::vector<LoadedSample> loaded;
     loaded.reserve(22);
-    int count = 0;
     for (int n = 1; n <= 22; ++n) {
         char name[32];
         if (n <= 10)
             std::snprintf(name, sizeof(name), "fret%d.wav", n);
         else
             std::snprintf(name, sizeof(name), "tap%d.wav", n - 10);
-        std::vector<int16_t> values;
-        bool missing = false;
-        if (!readSampleFile(name, values, missing))
-            continue;
-        slots[count++] = (n <= 10) ? kFirstFretNoiseSlot + n - 1 : kFirstTapNoiseSlot + n - 11;
-        loaded.push_back(std::move(values));
+        LoadedSample entry;
+        entry.slot = (n <= 10) ? kFirstFretNoiseSlot + n - 1 : kFirstTapNoiseSlot + n - 11;
+        if (readSampleFile(name, entry.sample))
+            loaded.push_back(std::move(entry));
     }
-    if (count > 0)
-        swapSlots(slots, loaded.data(), count);
+    if (!loaded.empty())
+        swapSlots(loaded);
 }
 
 void SoundEngine::stepPatch(PatchChangeListener* caller, int guitar, int step) {
@@ -344,15 +340,19 @@ void SoundEngine::addSineWaveAtSlot(int slot) {
     if (slot < 0 || slot >= kNumSampleSlots)
         return;
     std::lock_guard<std::mutex> lock(loadMutex_);
-    std::vector<int16_t> tone(176400);
-    tone[0] = 0;
+    std::vector<LoadedSample> loaded(1);
+    loaded[0].slot = slot;
+    WavReader::Sample& tone = loaded[0].sample;
+    tone.count = 176400;
+    tone.values.reset(new int16_t[tone.count]);
+    tone.values[0] = 0;
     double angle = 0.0;
-    for (size_t i = 1; i < tone.size(); ++i) {
+    for (size_t i = 1; i < tone.count; ++i) {
         angle += 0.07;
-        tone[i] = int16_t(std::sin(angle) * 32767.0);
+        tone.values[i] = int16_t(std::sin(angle) * 32767.0);
     }
     // Unlike the first version of this tone, the old data is freed.
-    swapSlots(&slot, &tone, 1);
+    swapSlots(loaded);
 }
 
 const int16_t* SoundEngine::sampleData(int slot) const {
@@ -413,7 +413,6 @@ int SoundEngine::startVoice(int sampleNo, double volume, double releaseDelta, in
     voice.stopRequest.store(0, std::memory_order_relaxed);
     voice.pitchResetRequest.store(0, std::memory_order_relaxed);
     voice.state.store((generation << 1) | 1u, std::memory_order_release);
-    cb_.numSamplesPlaying.fetch_add(1, std::memory_order_relaxed);
     return chosen;
 }
 
@@ -492,14 +491,12 @@ void SoundEngine::stopAllSounds() {
     // it), so only playing voices are marked.
     for (int v = 0; v < kNumVoices; ++v)
         stopSample(v);
-    cb_.numSamplesPlaying.store(0, std::memory_order_relaxed);
 }
 
 void SoundEngine::stopAllSoundsImmediately() {
     std::lock_guard<std::mutex> lock(voiceMutex_);
     for (PlaylistVoice& voice : cb_.playlist)
         voice.state.fetch_and(~1u, std::memory_order_acq_rel);
-    cb_.numSamplesPlaying.store(0, std::memory_order_relaxed);
 }
 
 void SoundEngine::start() {
@@ -556,7 +553,16 @@ PlaylistVoiceState SoundEngine::voiceState(int voice) const {
 }
 
 int SoundEngine::numSamplesPlaying() const {
-    return cb_.numSamplesPlaying.load(std::memory_order_relaxed);
+    // Counted from the voices themselves, so it can never drift: a voice
+    // sounds from its start until its release ends, it is cleared or stolen,
+    // or the render thread finds that it can add nothing more.
+    int count = 0;
+    for (const PlaylistVoice& voice : cb_.playlist) {
+        const uint32_t word = voice.state.load(std::memory_order_acquire);
+        if ((word & 1u) != 0 && voice.silentState.load(std::memory_order_acquire) != word)
+            ++count;
+    }
+    return count;
 }
 
 // ---------------------------------------------------------------- bends
@@ -672,7 +678,8 @@ float SoundEngine::delayFeedback(int guitar) const {
 
 void SoundEngine::setDelayFeedback(int guitar, float delayFeedback) {
     if (validGuitar(guitar))
-        cb_.delaySetup[guitar].delayFeedback.store(delayFeedback, std::memory_order_relaxed);
+        cb_.delaySetup[guitar].delayFeedback.store(FixedPoint::unitRange(delayFeedback),
+                                                   std::memory_order_relaxed);
 }
 
 float SoundEngine::delayMix(int guitar) const {
@@ -681,7 +688,7 @@ float SoundEngine::delayMix(int guitar) const {
 
 void SoundEngine::setDelayMix(int guitar, float delayMix) {
     if (validGuitar(guitar))
-        cb_.delaySetup[guitar].delayMix.store(delayMix, std::memory_order_relaxed);
+        cb_.delaySetup[guitar].delayMix.store(FixedPoint::unitRange(delayMix), std::memory_order_relaxed);
 }
 
 bool SoundEngine::fuzzOn(int guitar) const {
@@ -724,8 +731,10 @@ void SoundEngine::setWahOn(int guitar, bool wahOn) {
 }
 
 void SoundEngine::setWahForGuitar(int guitar, float pitch) {
+    // Songs from elsewhere may hold any value; the pedal's range keeps the
+    // filter from ringing.
     if (validGuitar(guitar))
-        cb_.wahSetup[guitar].f.store(pitch, std::memory_order_relaxed);
+        cb_.wahSetup[guitar].f.store(EffectsChain::usableWahCoefficient(pitch), std::memory_order_relaxed);
 }
 
 float SoundEngine::wahForGuitar(int guitar) const {
@@ -857,8 +866,9 @@ void SoundEngine::restoreSection(const uint8_t* data, size_t size, size_t minimu
         d.delayOn = p[0] != 0;
         d.pingPong = p[1] != 0;
         d.delayTime = getLE<int32_t>(p + 2);
-        d.delayFeedback = getLE<float>(p + 6);
-        d.delayMix = getLE<float>(p + 10);
+        // Held to the knobs' range: a file from elsewhere may hold anything.
+        d.delayFeedback = FixedPoint::unitRange(getLE<float>(p + 6));
+        d.delayMix = FixedPoint::unitRange(getLE<float>(p + 10));
         p += 14;
     }
     for (int g = 0; g < 2; ++g) {

@@ -4,11 +4,13 @@
 #include <cstdint>
 #include <mutex>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "audio/CallbackUserData.h"
 #include "audio/NullEngineRecorder.h"
+#include "audio/WavReader.h"
 #include "platform/core/Accelerometer.h"
 #include "platform/core/AudioOutput.h"
 #include "platform/core/Clock.h"
@@ -83,8 +85,11 @@ public:
     void seedRandom(uint32_t seed);
 
     // ---- Sample bank and patches ----
-    // UI thread. Loads one file of the bundle into a slot; a missing file
-    // leaves the slot as it was, a damaged one is refused with one line.
+    // UI thread. Loads one file of the bundle into a slot, reading it once,
+    // straight into the block the slot keeps. A missing file leaves the slot
+    // as it was, as does a damaged one; a file cut short inside its data
+    // gives the values it holds. Each missing, damaged or cut file is
+    // reported once per engine, in one line naming it.
     void loadSampleAtSlot(int slot, const std::string& fileName);
     // UI thread. Loads the 48 samples of the guitar's patch; sets its name and
     // acoustic flag. Does not stop the voices.
@@ -136,7 +141,9 @@ public:
     int voiceNoteID(int voice) const;
     // Not while the render thread runs (tests): every field of a voice.
     PlaylistVoiceState voiceState(int voice) const;
-    // Any thread.
+    // Any thread. The voices sounding now: started (also those not yet
+    // mixed) and neither ended, cleared, stolen away nor run out of sample.
+    // A steal replaces one sounding voice by another.
     int numSamplesPlaying() const;
 
     // ---- Pitch bend and whammy ----
@@ -166,6 +173,8 @@ public:
     void setPingPong(int guitar, bool pingPong);
     int delayTime(int guitar) const;
     void setDelayTime(int guitar, int delayTime);
+    // Feedback and mix are shares of 0 ... 1; other values are held to that
+    // range, NaN at 0.
     float delayFeedback(int guitar) const;
     void setDelayFeedback(int guitar, float delayFeedback);
     float delayMix(int guitar) const;
@@ -177,7 +186,8 @@ public:
     float fuzzThreshold(int guitar) const;
     bool wahOn(int guitar) const;
     void setWahOn(int guitar, bool wahOn);
-    // UI and playback threads. The wah coefficient f (0.05 closed ... 0.5 open).
+    // UI and playback threads. The wah coefficient f (0.05 closed ... 0.5
+    // open); other values are held to that range, NaN at 0.5.
     void setWahForGuitar(int guitar, float pitch);
     // Any thread.
     float wahForGuitar(int guitar) const;
@@ -199,7 +209,7 @@ public:
     std::vector<uint8_t> createSaveBufferOLDVersion0() const;
     // UI thread. Versions 0, 1 and 2; others are ignored. Throws
     // StrumwellFailure("SoundEngineFailure-1") before changing anything when
-    // the section is too short.
+    // the section is too short. Delay feedback and mix are held to 0 ... 1.
     void restoreFromSaveBuffer(const uint8_t* data, size_t size, int version);
     void restoreFromSaveBufferVersion0(const uint8_t* data, size_t size);
     void restoreFromSaveBufferVersion1(const uint8_t* data, size_t size);
@@ -236,8 +246,15 @@ private:
     int startVoice(int sampleNo, double volume, double releaseDelta, int noteID);
     void stepPatch(PatchChangeListener* caller, int guitar, int step);
     void requestRingClear(int guitar);
-    void swapSlots(const int* slots, std::vector<int16_t>* data, int count);
-    bool readSampleFile(const std::string& fileName, std::vector<int16_t>& out, bool& missing) const;
+    struct LoadedSample {
+        int slot = 0;
+        WavReader::Sample sample;
+    };
+    // Hands the blocks to their slots and frees the ones they replace.
+    void swapSlots(std::vector<LoadedSample>& loaded);
+    // Under loadMutex_. False (the slot is left as it was) for a missing or
+    // refused file; either is reported once, as is a file cut short.
+    bool readSampleFile(const std::string& fileName, WavReader::Sample& sample);
     void restoreSection(const uint8_t* data, size_t size, size_t minimum, bool newerFields);
 
     SoundEngineParent* parent_;
@@ -250,8 +267,9 @@ private:
     NullEngineRecorder nullRecorder_;
     std::atomic<EngineRecorder*> recorder_;
 
-    std::mutex voiceMutex_;        // voice allocation; never taken by render
-    mutable std::mutex loadMutex_; // sample loading and patch names
+    std::mutex voiceMutex_;               // voice allocation; never taken by render
+    mutable std::mutex loadMutex_;        // sample loading and patch names
+    std::set<std::string> reportedFiles_; // under loadMutex_
     std::mutex randomMutex_;
     std::minstd_rand random_;
 

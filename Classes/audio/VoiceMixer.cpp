@@ -34,19 +34,35 @@ double usableRelease(double d) {
     return d < kMostNegativeRelease ? kMostNegativeRelease : d;
 }
 
-void endVoice(CallbackUserData& cb, PlaylistVoice& voice) {
+void endVoice(PlaylistVoice& voice) {
     RenderVoice& r = voice.render;
     uint32_t expected = (r.generation << 1) | 1u;
     // A newer start published meanwhile keeps its playing flag.
-    if (voice.state.compare_exchange_strong(expected, r.generation << 1, std::memory_order_acq_rel))
-        cb.numSamplesPlaying.fetch_sub(1, std::memory_order_relaxed);
+    voice.state.compare_exchange_strong(expected, r.generation << 1, std::memory_order_acq_rel);
     r.vol = 0;
     r.mixing = false;
 }
 
+// The number of values the voice may still mix from its position, as the
+// frame limit of a buffer counts them (float difference, truncated, and never
+// past the last value).
+int32_t valuesLeft(const RenderVoice& r) {
+    const int32_t n = FixedPoint::truncToInt32(static_cast<float>(r.size) - r.playPosition);
+    return std::min<int32_t>(n, r.size - static_cast<int32_t>(r.playPosition));
+}
+
+// True when the voice cannot add anything to the next buffer either: its
+// sample has run out (for the bend mixer, the value after its position is
+// missing), or it is held at a speed of 0 or less.
+bool cannotSound(const RenderVoice& r) {
+    if (valuesLeft(r) <= 0)
+        return true;
+    return r.bent && (!(r.speed > 0.0f) || static_cast<int32_t>(r.playPosition) + 1 >= r.size);
+}
+
 // One frame of the envelope. Returns false when the release has ended (the
 // frame then gets nothing from the voice).
-inline bool envelopeStep(CallbackUserData& cb, PlaylistVoice& voice) {
+inline bool envelopeStep(PlaylistVoice& voice) {
     RenderVoice& r = voice.render;
     r.vol += r.delta;
     if (r.vol >= r.target && r.phase == 0) {
@@ -55,7 +71,7 @@ inline bool envelopeStep(CallbackUserData& cb, PlaylistVoice& voice) {
         r.delta = 0;
         r.vol = r.target;
     } else if (r.vol <= 0 && r.phase == 2) {
-        endVoice(cb, voice);
+        endVoice(voice);
         return false;
     }
     return true;
@@ -63,10 +79,10 @@ inline bool envelopeStep(CallbackUserData& cb, PlaylistVoice& voice) {
 
 // ---- The plain per-frame loops: the reference for every faster path ----
 
-void plainMonoReference(CallbackUserData& cb, PlaylistVoice& voice, int16_t* mono, int frames) {
+void plainMonoReference(PlaylistVoice& voice, int16_t* mono, int frames) {
     RenderVoice& r = voice.render;
     for (int j = 0; j < frames; ++j) {
-        if (!envelopeStep(cb, voice))
+        if (!envelopeStep(voice))
             return;
         const int32_t s = r.data[static_cast<int32_t>(r.playPosition)];
         mono[j] = int16_t(FixedPoint::clampMix(mono[j] + FixedPoint::scale(s, r.vol)));
@@ -75,10 +91,10 @@ void plainMonoReference(CallbackUserData& cb, PlaylistVoice& voice, int16_t* mon
     }
 }
 
-void plainStereoReference(CallbackUserData& cb, PlaylistVoice& voice, int16_t* stereo, int frames) {
+void plainStereoReference(PlaylistVoice& voice, int16_t* stereo, int frames) {
     RenderVoice& r = voice.render;
     for (int j = 0; j < frames; ++j) {
-        if (!envelopeStep(cb, voice))
+        if (!envelopeStep(voice))
             return;
         const int32_t s = r.data[static_cast<int32_t>(r.playPosition)];
         const int64_t v = FixedPoint::scale(s, r.vol);
@@ -89,7 +105,7 @@ void plainStereoReference(CallbackUserData& cb, PlaylistVoice& voice, int16_t* s
     }
 }
 
-void bendMonoReference(CallbackUserData& cb, PlaylistVoice& voice, int16_t* mono, int frames) {
+void bendMonoReference(PlaylistVoice& voice, int16_t* mono, int frames) {
     RenderVoice& r = voice.render;
     for (int j = 0; j < frames; ++j) {
         const double position = static_cast<double>(r.playPosition);
@@ -99,7 +115,7 @@ void bendMonoReference(CallbackUserData& cb, PlaylistVoice& voice, int16_t* mono
             r.mixing = false;
             return;
         }
-        if (!envelopeStep(cb, voice))
+        if (!envelopeStep(voice))
             return;
         const double phi = position - i;
         const int32_t s = static_cast<int32_t>(phi * r.data[i + 1] + (1.0 - phi) * r.data[i]);
@@ -254,7 +270,7 @@ void bendMonoFast(CallbackUserData& cb, PlaylistVoice& voice, int16_t* mono, int
     while (j < k && r.mixing) {
         r.playPosition = P[j];
         if (j >= limit || r.phase == 0) {
-            bendMonoReference(cb, voice, mono + j, 1);
+            bendMonoReference(voice, mono + j, 1);
             ++j;
             continue;
         }
@@ -267,7 +283,7 @@ void bendMonoFast(CallbackUserData& cb, PlaylistVoice& voice, int16_t* mono, int
                 interpolateAvx2(P + j, avail, r.data, values);
                 mixRampAvx2(mono + j, values, avail, r.vol, 0);
             } else {
-                bendMonoReference(cb, voice, mono + j, k - j);
+                bendMonoReference(voice, mono + j, k - j);
                 return;
             }
             j += avail;
@@ -289,12 +305,12 @@ void bendMonoFast(CallbackUserData& cb, PlaylistVoice& voice, int16_t* mono, int
                 r.playPosition = P[j];
             }
             if (j < k && r.mixing) {
-                bendMonoReference(cb, voice, mono + j, 1);
+                bendMonoReference(voice, mono + j, 1);
                 ++j;
             }
             continue;
         }
-        bendMonoReference(cb, voice, mono + j, k - j);
+        bendMonoReference(voice, mono + j, k - j);
         return;
     }
     if (r.mixing)
@@ -344,7 +360,7 @@ bool fastEnabled(CallbackUserData& cb) {
 #endif
 }
 
-void plainMono(CallbackUserData& cb, PlaylistVoice& voice, int16_t* mono, int frames, bool fast) {
+void plainMono(PlaylistVoice& voice, int16_t* mono, int frames, bool fast) {
     RenderVoice& r = voice.render;
 #ifdef STRUMWELL_HAVE_AVX2_PATH
     if (fast) {
@@ -354,7 +370,7 @@ void plainMono(CallbackUserData& cb, PlaylistVoice& voice, int16_t* mono, int fr
             const bool wholePosition =
                 position >= 0.0f && position < 16000000.0f && position == std::floor(position);
             if (r.phase == 0 || !wholePosition) {
-                plainMonoReference(cb, voice, mono + j, 1);
+                plainMonoReference(voice, mono + j, 1);
                 ++j;
                 continue;
             }
@@ -367,7 +383,7 @@ void plainMono(CallbackUserData& cb, PlaylistVoice& voice, int16_t* mono, int fr
                 } else if (r.vol >= 0 && r.vol < 65536) {
                     mixRampAvx2(mono + j, r.data + index, left, r.vol, 0);
                 } else {
-                    plainMonoReference(cb, voice, mono + j, left);
+                    plainMonoReference(voice, mono + j, left);
                     return;
                 }
                 r.playPosition = static_cast<float>(index + left);
@@ -389,12 +405,12 @@ void plainMono(CallbackUserData& cb, PlaylistVoice& voice, int16_t* mono, int fr
                 }
                 if (j < frames) {
                     // The frame on which the release ends (or a further one).
-                    plainMonoReference(cb, voice, mono + j, 1);
+                    plainMonoReference(voice, mono + j, 1);
                     ++j;
                 }
                 continue;
             }
-            plainMonoReference(cb, voice, mono + j, left);
+            plainMonoReference(voice, mono + j, left);
             return;
         }
         return;
@@ -402,7 +418,7 @@ void plainMono(CallbackUserData& cb, PlaylistVoice& voice, int16_t* mono, int fr
 #else
     (void)fast;
 #endif
-    plainMonoReference(cb, voice, mono, frames);
+    plainMonoReference(voice, mono, frames);
 }
 
 } // namespace
@@ -485,13 +501,12 @@ void VoiceMixer::beginBuffer(CallbackUserData& cb, int numFrames, const bool ben
         r.size = r.data ? slot.rawDataSize.load(std::memory_order_relaxed) : 0;
         if (r.size < 0)
             r.size = 0;
-        int32_t n = FixedPoint::truncToInt32(static_cast<float>(r.size) - r.playPosition);
         // Never let a rounded float position reach past the last value.
         // Positions only grow from 0 and stay below 2^24 + 64, so the
         // conversion is safe.
-        n = std::min<int32_t>(n, r.size - static_cast<int32_t>(r.playPosition));
-        r.framesLeft = std::min<int32_t>(numFrames, n);
+        r.framesLeft = std::min<int32_t>(numFrames, valuesLeft(r));
         r.speed = 1.0f;
+        r.bent = bent;
         if (bent) {
             float speed = whammy[group] + r.pitch;
             if (!(speed > 0.0f))
@@ -517,9 +532,9 @@ void VoiceMixer::mixGuitarMono(CallbackUserData& cb, int16_t* mono, int frames, 
             continue;
         const int count = std::min(frames, r.framesLeft);
         if (bend)
-            bendMonoReference(cb, voice, mono, count);
+            bendMonoReference(voice, mono, count);
         else
-            plainMono(cb, voice, mono, count, fast);
+            plainMono(voice, mono, count, fast);
     }
 }
 
@@ -528,7 +543,7 @@ void VoiceMixer::mixGenericStereo(CallbackUserData& cb, int16_t* stereo, int fra
         RenderVoice& r = voice.render;
         if (!r.mixing || r.framesLeft <= 0 || groupOfSample(r.sampleNo) != 2)
             continue;
-        plainStereoReference(cb, voice, stereo, std::min(frames, r.framesLeft));
+        plainStereoReference(voice, stereo, std::min(frames, r.framesLeft));
     }
 }
 
@@ -540,5 +555,10 @@ void VoiceMixer::endBuffer(CallbackUserData& cb) {
         r.prepared = false;
         r.ADSRVolume = static_cast<double>(static_cast<float>(r.vol) * (1.0f / 65536.0f));
         r.mixing = false;
+        // Tell the other threads whether this start can still be heard. A
+        // start published since (another state word) is never marked.
+        const uint32_t word = (r.generation << 1) | 1u;
+        if (voice.state.load(std::memory_order_acquire) == word)
+            voice.silentState.store(cannotSound(r) ? word : 0u, std::memory_order_release);
     }
 }

@@ -1,8 +1,13 @@
 #include "audio/WavReader.h"
 
-#include <cstdio>
-#include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <bit>
+#include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -20,30 +25,44 @@ bool tagIs(const uint8_t* p, const char* tag) {
 
 constexpr uint16_t kFormatPcm = 1;
 constexpr uint16_t kFormatExtensible = 0xFFFE;
+// The part of a format chunk that is looked at (up to the extensible form's
+// sub-format tag).
+constexpr size_t kFormatBytesRead = 26;
 
-} // namespace
+// Where a file's values lie.
+struct DataLayout {
+    size_t offset = 0; // byte offset of the first value
+    size_t count = 0;  // values present
+    bool cutShort = false;
+};
 
-bool WavReader::parse(const uint8_t* data, size_t size, std::vector<int16_t>& values, std::string& error) {
-    values.clear();
-    if (data == nullptr || size < 12) {
+// Walks the chunks of a file of `size` bytes, reading its header through
+// `readAt(offset, destination, bytes)`, which must deliver exactly those
+// bytes (the walker never asks for any beyond `size`).
+template <typename ReadAt>
+bool locateData(size_t size, ReadAt&& readAt, DataLayout& layout, std::string& error) {
+    uint8_t header[12];
+    if (size < 12 || !readAt(0, header, 12)) {
         error = "too short for a RIFF header";
         return false;
     }
-    if (!tagIs(data, "RIFF") || !tagIs(data + 8, "WAVE")) {
+    if (!tagIs(header, "RIFF") || !tagIs(header + 8, "WAVE")) {
         error = "not a RIFF/WAVE file";
         return false;
     }
-    // The RIFF size may understate or overstate the file; only the bytes we
-    // actually hold count.
+    // The RIFF size may understate or overstate the file; only the bytes
+    // actually there count.
     size_t end = size;
-    const uint64_t riffEnd = uint64_t(le32(data + 4)) + 8;
+    const uint64_t riffEnd = uint64_t(le32(header + 4)) + 8;
     if (riffEnd < end)
         end = size_t(riffEnd);
 
     bool haveFormat = false;
     size_t pos = 12;
     while (pos + 8 <= end) {
-        const uint8_t* chunk = data + pos;
+        uint8_t chunk[8];
+        if (!readAt(pos, chunk, 8))
+            break;
         const uint32_t chunkSize = le32(chunk + 4);
         const size_t body = pos + 8;
         const size_t available = end - body;
@@ -52,7 +71,11 @@ bool WavReader::parse(const uint8_t* data, size_t size, std::vector<int16_t>& va
                 error = "damaged format chunk";
                 return false;
             }
-            const uint8_t* f = data + body;
+            uint8_t f[kFormatBytesRead] = {};
+            if (!readAt(body, f, std::min<size_t>(chunkSize, kFormatBytesRead))) {
+                error = "damaged format chunk";
+                return false;
+            }
             uint16_t format = le16(f);
             const uint16_t channels = le16(f + 2);
             const uint32_t rate = le32(f + 4);
@@ -92,23 +115,19 @@ bool WavReader::parse(const uint8_t* data, size_t size, std::vector<int16_t>& va
                 error = "data before format";
                 return false;
             }
-            if (chunkSize > available) {
-                error = "truncated data";
-                return false;
-            }
             if (chunkSize % 2 != 0) {
                 error = "odd data size";
                 return false;
             }
-            const size_t count = chunkSize / 2;
-            if (count > kMaxValues) {
+            // A file cut short keeps the whole values it still holds.
+            const size_t bytes = std::min<size_t>(chunkSize, available);
+            if (bytes / 2 > WavReader::kMaxValues) {
                 error = "too long";
                 return false;
             }
-            values.resize(count);
-            const uint8_t* p = data + body;
-            for (size_t i = 0; i < count; ++i)
-                values[i] = int16_t(le16(p + 2 * i));
+            layout.offset = body;
+            layout.count = bytes / 2;
+            layout.cutShort = bytes < chunkSize;
             return true;
         }
         // Chunks are padded to an even length.
@@ -121,9 +140,75 @@ bool WavReader::parse(const uint8_t* data, size_t size, std::vector<int16_t>& va
     return false;
 }
 
-bool WavReader::readFile(const std::string& path, std::vector<int16_t>& values, std::string& error,
-                         bool& missing) {
+// The values as stored (little-endian) into native order, in place.
+void toNativeOrder(int16_t* values, size_t count) {
+    if constexpr (std::endian::native == std::endian::big) {
+        for (size_t i = 0; i < count; ++i)
+            values[i] = int16_t(uint16_t(uint16_t(values[i]) >> 8 | uint16_t(values[i]) << 8));
+    } else {
+        (void)values;
+        (void)count;
+    }
+}
+
+// Reads exactly `bytes` bytes at `offset` unless the file ends or fails
+// first; returns how many were read.
+size_t readFully(int fd, size_t offset, void* destination, size_t bytes) {
+    size_t done = 0;
+    auto* out = static_cast<uint8_t*>(destination);
+    while (done < bytes) {
+        const ssize_t got = ::pread(fd, out + done, bytes - done, off_t(offset + done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        done += size_t(got);
+    }
+    return done;
+}
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+} // namespace
+
+bool WavReader::parse(const uint8_t* data, size_t size, std::vector<int16_t>& values, std::string& error,
+                      bool* cutShort) {
     values.clear();
+    if (data == nullptr)
+        size = 0;
+    DataLayout layout;
+    auto readAt = [&](size_t offset, uint8_t* out, size_t bytes) {
+        if (offset > size || bytes > size - offset)
+            return false;
+        std::memcpy(out, data + offset, bytes);
+        return true;
+    };
+    if (!locateData(size, readAt, layout, error))
+        return false;
+    values.resize(layout.count);
+    if (layout.count > 0)
+        std::memcpy(values.data(), data + layout.offset, layout.count * 2);
+    toNativeOrder(values.data(), values.size());
+    if (cutShort)
+        *cutShort = layout.cutShort;
+    return true;
+}
+
+bool WavReader::readFile(const std::string& path, Sample& sample, std::string& error, bool& missing) {
+    sample = Sample();
     missing = false;
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
@@ -134,18 +219,31 @@ bool WavReader::readFile(const std::string& path, std::vector<int16_t>& values, 
         error = "not a file";
         return false;
     }
-    if (size_t(st.st_size) > kMaxFileBytes) {
-        error = "too large";
-        return false;
-    }
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (file.get() < 0) {
         error = "cannot be opened";
         return false;
     }
-    std::vector<uint8_t> bytes(size_t(st.st_size));
-    const size_t got = bytes.empty() ? 0 : std::fread(bytes.data(), 1, bytes.size(), file);
-    std::fclose(file);
-    bytes.resize(got);
-    return parse(bytes.data(), bytes.size(), values, error);
+    if (::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        error = "cannot be read";
+        return false;
+    }
+    const size_t size = size_t(st.st_size);
+    if (size > kMaxFileBytes) {
+        error = "too large";
+        return false;
+    }
+    DataLayout layout;
+    auto readAt = [&](size_t offset, uint8_t* out, size_t bytes) {
+        return readFully(file.get(), offset, out, bytes) == bytes;
+    };
+    if (!locateData(size, readAt, layout, error))
+        return false;
+    sample.values.reset(new int16_t[std::max<size_t>(layout.count, 1)]);
+    const size_t got = readFully(file.get(), layout.offset, sample.values.get(), layout.count * 2);
+    // A file that shrank since it was measured keeps what could be read.
+    sample.count = got / 2;
+    sample.cutShort = layout.cutShort || sample.count < layout.count;
+    toNativeOrder(sample.values.get(), sample.count);
+    return true;
 }

@@ -1,13 +1,15 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 // Reads the bundle's sample files: RIFF/WAVE, 16-bit linear PCM, mono,
 // 44100 Hz. Everything is bounds-checked against the bytes given; a file that
-// is truncated, malformed, too large or in another format is refused with a
-// short reason, never read past its end.
+// is malformed, too large or in another format is refused with a short
+// reason, never read past its end. A file cut short inside its data gives the
+// values that are there and says so.
 //
 // Threads: any (no shared state).
 class WavReader {
@@ -18,13 +20,23 @@ public:
     // Larger files are not even read.
     static constexpr size_t kMaxFileBytes = kMaxValues * 2 + (size_t{1} << 20);
 
-    // Parses a whole file held in memory. On success fills `values` and
-    // returns true; otherwise returns false, leaves `values` empty and puts
-    // the reason in `error`.
-    static bool parse(const uint8_t* data, size_t size, std::vector<int16_t>& values, std::string& error);
+    // The values of one file, in the block a sample slot will own (allocated
+    // with new[], at least one value long even when `count` is 0).
+    struct Sample {
+        std::unique_ptr<int16_t[]> values;
+        size_t count = 0;
+        // The data chunk claims more values than the file holds.
+        bool cutShort = false;
+    };
 
-    // Reads and parses a file. A file that does not exist gives false with
-    // `missing` set (and no error text).
-    static bool readFile(const std::string& path, std::vector<int16_t>& values, std::string& error,
-                         bool& missing);
+    // Parses a whole file held in memory. On success fills `values`, sets
+    // `cutShort` (when given) and returns true; otherwise returns false,
+    // leaves `values` empty and puts the reason in `error`.
+    static bool parse(const uint8_t* data, size_t size, std::vector<int16_t>& values, std::string& error,
+                      bool* cutShort = nullptr);
+
+    // Reads a file's values straight into the block they will stay in: the
+    // header is read in small pieces and the data once, with no copy. A file
+    // that does not exist gives false with `missing` set (and no error text).
+    static bool readFile(const std::string& path, Sample& sample, std::string& error, bool& missing);
 };

@@ -126,6 +126,27 @@ bool allSilent(const int16_t* values, size_t count) {
     return std::all_of(values, values + count, [](int16_t v) { return v >= -1 && v <= 1; });
 }
 
+// How long the output must stay silent, with the song over and no voice
+// sounding, before nothing more can be heard. A delay line only remembers
+// its own length: every value it will still play was written within that
+// many frames, from what it played then, and its feedback (at most 1) never
+// makes an echo louder than the one it comes from. So once a whole delay
+// length has passed in silence, every later echo is silent too. Without a
+// delay, a short stretch is enough for the wah filter to have settled.
+uint64_t quietFramesNeeded(const SoundEngine& engine) {
+    uint64_t frames = RenderCommand::kMinQuietFrames;
+    for (int g = 0; g < 2; ++g) {
+        if (!engine.delayOn(g))
+            continue;
+        int64_t values = std::clamp<int64_t>(engine.delayTime(g), 0, kDelayRingValues);
+        if (values == 0)
+            values = kDelayRingValues; // reads the value about to be overwritten: a whole ring
+        // Two values a frame; one frame more for an odd length.
+        frames = std::max<uint64_t>(frames, static_cast<uint64_t>(values / 2 + 1));
+    }
+    return frames;
+}
+
 } // namespace
 
 std::string RenderCommand::usage() {
@@ -215,9 +236,7 @@ int RenderCommand::run(const std::vector<std::string>& args, std::ostream& out, 
             lastEvent = note.time();
     lastEvent = std::min(lastEvent, kMaxSongSeconds);
     const uint64_t tailLimit = static_cast<uint64_t>(std::ceil((lastEvent + kMaxTailSeconds) * kSampleRate));
-    // The delay ring holds at most this many frames: after that much silence
-    // with no voice sounding, nothing is left to be heard.
-    const uint64_t silenceNeeded = kDelayRingValues / 2;
+    const uint64_t silenceNeeded = quietFramesNeeded(engine);
 
     const uint64_t expected =
         o.frames ? *o.frames : static_cast<uint64_t>(std::ceil(lastEvent * kSampleRate)) + silenceNeeded;
@@ -226,7 +245,7 @@ int RenderCommand::run(const std::vector<std::string>& args, std::ostream& out, 
 
     std::vector<int16_t> buffer(static_cast<size_t>(o.bufferFrames) * 2);
     uint64_t frames = 0;
-    uint64_t silentFrames = 0;
+    uint64_t quietFrames = 0;
     bool ok = true;
     recorder.play();
     for (;;) {
@@ -242,6 +261,9 @@ int RenderCommand::run(const std::vector<std::string>& args, std::ostream& out, 
         }
         clock.set(static_cast<double>(frames) / kSampleRate);
         recorder.runPlaybackPass();
+        // Nothing can start any more and nothing sounds: only echoes and the
+        // wah's last swing can still reach the output.
+        const bool quiet = !o.frames && recorder.getState() == 0 && engine.numSamplesPlaying() == 0;
         output.pull(buffer.data(), static_cast<int>(n));
         if (!wav.write(buffer.data(), static_cast<size_t>(n))) {
             ok = false;
@@ -251,9 +273,8 @@ int RenderCommand::run(const std::vector<std::string>& args, std::ostream& out, 
         progress.update(frames);
         if (o.frames)
             continue;
-        silentFrames = allSilent(buffer.data(), static_cast<size_t>(n) * 2) ? silentFrames + n : 0;
-        const bool songOver = recorder.getState() == 0;
-        if (songOver && engine.numSamplesPlaying() == 0 && silentFrames >= silenceNeeded)
+        quietFrames = quiet && allSilent(buffer.data(), static_cast<size_t>(n) * 2) ? quietFrames + n : 0;
+        if (quietFrames >= silenceNeeded)
             break;
     }
     progress.finish();

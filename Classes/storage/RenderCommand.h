@@ -15,10 +15,13 @@
 // (default: the bundle found beside the program).
 //
 // Without --frames it renders until the song has ended, no voice sounds and
-// the output has stayed within one step of zero for a whole delay ring (about
-// one second, so the echoes have died away), but never more than 10 s after
-// the song's last note event (nor more than an hour when the song's times
-// are absurd). With --frames it renders exactly that many frames.
+// the output has stayed within one step of zero for as long as the longest
+// delay that is on (0.3 s by default; kMinQuietFrames without a delay), so
+// the echoes have died away; but never more than 10 s after the song's last
+// note event, for echoes that never die (nor more than an hour when the
+// song's times are absurd). With --frames it renders exactly that many
+// frames. Either way the output is the same, frame for frame, as far as it
+// goes.
 //
 // Threads: any one thread (it is the render thread of its own engine).
 class RenderCommand {
@@ -40,4 +43,6 @@ public:
     static constexpr double kMaxTailSeconds = 10.0;
     // A song whose events lie further out than this is cut here.
     static constexpr double kMaxSongSeconds = 3600.0;
+    // The shortest silence that ends a render (about 46 ms).
+    static constexpr int kMinQuietFrames = 2048;
 };

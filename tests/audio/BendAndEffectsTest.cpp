@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <random>
 
 #include "AudioTestSupport.h"
 
@@ -187,17 +190,74 @@ TEST_F(EffectsTest, WahOnConstantSettlesAt9995) {
     }
 }
 
-TEST_F(EffectsTest, WahCoefficientOfOneIsHeldBelowOne) {
+TEST_F(EffectsTest, WahValuesAreHeldToThePedalsRange) {
     SoundEngine& e = makeEngine();
-    loadSlot(0, constantSample(1000, 20000));
-    e.setWahOn(0, true);
-    e.setWahForGuitar(0, 1.0f);
-    e.playSampleWithSampleNo(0, 0.5, 0, -1);
-    for (int b = 0; b < 20; ++b)
-        for (int16_t x : render(e, 256))
-            ASSERT_TRUE(x >= -32767 && x <= 32766);
-    e.setWahForGuitar(0, std::nanf(""));
-    render(e, 256);
+    const struct {
+        float given, held;
+    } cases[] = {{0.05f, 0.05f}, {0.3f, 0.3f},  {0.5f, 0.5f},   {0.6f, 0.5f},       {1.0f, 0.5f},
+                 {1e30f, 0.5f},  {0.0f, 0.05f}, {-1.0f, 0.05f}, {-INFINITY, 0.05f}, {NAN, 0.5f}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.given);
+        e.setWahForGuitar(1, c.given);
+        EXPECT_EQ(e.wahForGuitar(1), c.held);
+    }
+}
+
+// Whatever sequence of coefficients the pedal makes, the filter dies away
+// once the notes have stopped; values beyond its range are held to it, also
+// when they reach the render thread's record without the setter.
+TEST_F(EffectsTest, WahNeverRingsAfterTheNotesStop) {
+    std::vector<int16_t> square(8820);
+    for (size_t i = 0; i < square.size(); ++i)
+        square[i] = int16_t((i / 40) % 2 ? 30000 : -30000);
+    const struct {
+        const char* name;
+        int pattern; // 0: constant `value`; 1: the two ends in turn; 2: random within the range
+        float value;
+        bool direct;
+    } cases[] = {{"open", 0, 0.5f, false},      {"closed", 0, 0.05f, false},  {"ends in turn", 1, 0, false},
+                 {"random", 2, 0, false},       {"too open", 0, 0.6f, false}, {"one", 0, 1.0f, false},
+                 {"direct 0.6", 0, 0.6f, true}, {"direct 0.9", 0, 0.9f, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SoundEngine& e = makeEngine();
+        loadSlot(0, square);
+        e.setWahOn(0, true);
+        std::mt19937 rng(7);
+        int buffer = 0;
+        auto setWah = [&] {
+            float f = c.value;
+            if (c.pattern == 1)
+                f = buffer % 2 ? 0.05f : 0.5f;
+            else if (c.pattern == 2)
+                f = std::uniform_real_distribution<float>(0.05f, 0.5f)(rng);
+            if (c.direct)
+                e.callbackUserData()->wahSetup[0].f.store(f);
+            else
+                e.setWahForGuitar(0, f);
+            ++buffer;
+        };
+        for (int k = 0; k < 3; ++k)
+            e.playSampleWithSampleNo(0, 0.6, -0.001, -1);
+        for (int b = 0; b < 80; ++b) {
+            setWah();
+            render(e, 32);
+        }
+        e.stopAllSounds();
+        // A quarter of a second for the release and the filter to settle...
+        for (int b = 0; b < 345; ++b) {
+            setWah();
+            render(e, 32);
+        }
+        EXPECT_EQ(e.numSamplesPlaying(), 0);
+        // ...after which it stays silent.
+        for (int b = 0; b < 100; ++b) {
+            setWah();
+            for (int16_t x : render(e, 32))
+                ASSERT_TRUE(x >= -1 && x <= 1) << x << " in buffer " << b;
+        }
+        engine.reset();
+    }
 }
 
 TEST_F(EffectsTest, FuzzClipsSineToSquare) {
@@ -334,6 +394,57 @@ TEST_F(EffectsTest, UntrustedDelaySettingsStayInsideTheRing) {
             for (int16_t x : render(e, 300))
                 ASSERT_TRUE(x >= -32767 && x <= 32767);
         }
+    }
+}
+
+// Feedback and mix restored from a file are held to 0 ... 1: the result is
+// exactly that of the nearest knob setting.
+TEST_F(EffectsTest, RestoredDelayGainsAreHeldToTheKnobsRange) {
+    const struct {
+        float feedback, mix, heldFeedback, heldMix;
+    } cases[] = {{1e30f, INFINITY, 1.0f, 1.0f},
+                 {-INFINITY, -1e30f, 0.0f, 0.0f},
+                 {NAN, NAN, 0.0f, 0.0f},
+                 {1.5f, 0.25f, 1.0f, 0.25f},
+                 {0.4f, 0.9f, 0.4f, 0.9f}};
+    auto play = [&](SoundEngine& e) {
+        std::vector<int16_t> all;
+        e.playSampleWithSampleNo(48, 1.0, 0, -1);
+        for (int b = 0; b < 40; ++b) {
+            const auto out = render(e, 256);
+            all.insert(all.end(), out.begin(), out.end());
+        }
+        return all;
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.feedback);
+        SoundEngine& e = makeEngine();
+        loadSlot(48, constantSample(3000, 20000));
+        auto section = e.createSaveBuffer();
+        section[40] = 1; // guitar 2's delay on, plain, 1000 values
+        section[41] = 0;
+        const int32_t time = 1000;
+        std::memcpy(&section[42], &time, 4);
+        std::memcpy(&section[46], &c.feedback, 4);
+        std::memcpy(&section[50], &c.mix, 4);
+        e.restoreFromSaveBuffer(section.data(), section.size(), 2);
+        EXPECT_EQ(e.delayFeedback(1), c.heldFeedback);
+        EXPECT_EQ(e.delayMix(1), c.heldMix);
+        const auto restored = play(e);
+
+        SoundEngine& knobs = makeEngine();
+        loadSlot(48, constantSample(3000, 20000));
+        knobs.setDelayOn(1, true);
+        knobs.setPingPong(1, false);
+        knobs.setDelayTime(1, 1000);
+        knobs.setDelayFeedback(1, c.heldFeedback);
+        knobs.setDelayMix(1, c.heldMix);
+        EXPECT_EQ(play(knobs), restored);
+        // The setters hold the same way.
+        knobs.setDelayFeedback(1, c.feedback);
+        knobs.setDelayMix(1, c.mix);
+        EXPECT_EQ(knobs.delayFeedback(1), c.heldFeedback);
+        EXPECT_EQ(knobs.delayMix(1), c.heldMix);
     }
 }
 

@@ -1,6 +1,7 @@
 // The sample bank, patches and WAV reading.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "AudioTestSupport.h"
@@ -142,7 +143,6 @@ TEST_F(SampleBankTest, DamagedFilesAreRefusedWithOneLineAndKeepTheSlot) {
     loadSlot(20, constantSample(16, 1234));
     std::vector<std::vector<uint8_t>> damaged;
     auto good = wavBytes(constantSample(100, 5));
-    damaged.push_back(std::vector<uint8_t>(good.begin(), good.begin() + 60)); // truncated data
     damaged.push_back(std::vector<uint8_t>(good.begin(), good.begin() + 30)); // truncated header
     damaged.push_back(wavBytes(constantSample(100, 5), 2));                   // stereo
     damaged.push_back(wavBytes(constantSample(100, 5), 1, 8));                // 8-bit
@@ -169,6 +169,59 @@ TEST_F(SampleBankTest, DamagedFilesAreRefusedWithOneLineAndKeepTheSlot) {
         EXPECT_EQ(e.sampleSize(20), 16) << k;
         EXPECT_EQ(firstValue(20), 1234) << k;
     }
+}
+
+TEST_F(SampleBankTest, DamagedBundleIsReportedOnceAndPlaysWhatIsThere) {
+    writeAllPatches();
+    // Guitar 1's patch (A2-) loses file 5, file 6 is cut inside its data and
+    // file 7 inside its header; one noise is cut short, the others are there.
+    std::filesystem::remove(folder.file("A2-5.wav"));
+    const auto six = wavBytes(constantSample(64, 206));
+    writeFile(folder.file("A2-6.wav"), std::vector<uint8_t>(six.begin(), six.begin() + 44 + 2 * 20 + 1));
+    writeFile(folder.file("A2-7.wav"), std::vector<uint8_t>(six.begin(), six.begin() + 20));
+    for (int n = 1; n <= 10; ++n)
+        writeWav(folder.file("fret" + std::to_string(n) + ".wav"), constantSample(10, int16_t(n)));
+    for (int n = 1; n <= 11; ++n)
+        writeWav(folder.file("tap" + std::to_string(n) + ".wav"), constantSample(10, 7));
+    const auto tap = wavBytes(constantSample(10, 7));
+    writeFile(folder.file("tap12.wav"), std::vector<uint8_t>(tap.begin(), tap.begin() + 44 + 6));
+
+    testing::internal::CaptureStdout();
+    SoundEngine& e = makeEngine();
+    e.resetState();
+    EXPECT_EQ(e.sampleSize(4), 0); // missing: silence
+    EXPECT_EQ(e.sampleSize(6), 0); // nothing usable in it: silence
+    EXPECT_EQ(e.sampleSize(5), 20);
+    EXPECT_EQ(firstValue(5), 206);
+    EXPECT_EQ(firstValue(7), 208);
+    EXPECT_EQ(e.sampleSize(121), 3);
+    // The program plays on: silence for the missing sample, the cut sample as
+    // far as it goes.
+    e.playSampleWithSampleNo(4, 1.0, 0, -1);
+    EXPECT_EQ(render(e, 32), std::vector<int16_t>(64, 0));
+    e.stopAllSoundsImmediately();
+    e.playSampleWithSampleNo(5, 1.0, 0, -1);
+    const auto cut = leftOf(render(e, 32));
+    EXPECT_EQ(std::count(cut.begin(), cut.end(), int16_t(206)), 20);
+    EXPECT_EQ(std::count(cut.begin(), cut.end(), int16_t(0)), 12);
+    // Patch changes load the same files again: nothing is reported twice.
+    // (A file that cannot be read leaves the previous patch's sample.)
+    for (int k = 0; k < 5; ++k)
+        e.nextPatch(nullptr, 0);
+    e.resetState();
+    EXPECT_EQ(firstValue(6), 107);
+    const std::string printed = testing::internal::GetCapturedStdout();
+
+    const std::vector<std::string> lines = {
+        "Sample file cut short: tap12.wav (playing the 3 values it holds)",
+        "Sample file missing: A2-5.wav",
+        "Sample file cut short: A2-6.wav (playing the 20 values it holds)",
+        "Error loading file A2-7.wav: damaged format chunk",
+    };
+    std::string expected;
+    for (const std::string& line : lines)
+        expected += line + "\n";
+    EXPECT_EQ(printed, expected);
 }
 
 TEST_F(SampleBankTest, SineWaveSlotAndReplacement) {
@@ -201,17 +254,40 @@ TEST(WavReaderTest, ReadsMonoSixteenBitWithOtherChunksAndPadding) {
     EXPECT_EQ(values, std::vector<int16_t>({1, -2, 32767, -32768}));
 }
 
-TEST(WavReaderTest, NeverReadsPastItsInput) {
-    const auto good = wavBytes(std::vector<int16_t>(50, 3));
+TEST(WavReaderTest, CutShortFilesGiveTheValuesTheyHoldAndNeverMore) {
+    std::vector<int16_t> full(50);
+    for (size_t i = 0; i < full.size(); ++i)
+        full[i] = int16_t(1000 - 37 * int(i));
+    const auto good = wavBytes(full);
+    TempFolder folder;
     std::vector<int16_t> values;
     std::string error;
-    // Every prefix either parses to fewer values or is refused; none crashes.
-    for (size_t n = 0; n < good.size(); ++n) {
+    // Every prefix is refused (cut before the data) or gives the whole
+    // values it holds, flagged as cut short; a file gives what its bytes do.
+    for (size_t n = 0; n <= good.size(); ++n) {
+        SCOPED_TRACE(n);
         std::vector<uint8_t> cut(good.begin(), good.begin() + long(n));
-        EXPECT_FALSE(WavReader::parse(cut.data(), cut.size(), values, error)) << n;
-        EXPECT_TRUE(values.empty());
+        bool cutShort = false;
+        const bool parsed = WavReader::parse(cut.data(), cut.size(), values, error, &cutShort);
+        EXPECT_EQ(parsed, n >= 44);
+        if (parsed) {
+            EXPECT_EQ(values, std::vector<int16_t>(full.begin(), full.begin() + long((n - 44) / 2)));
+            EXPECT_EQ(cutShort, n < good.size());
+        } else {
+            EXPECT_TRUE(values.empty());
+        }
+        writeFile(folder.file("cut.wav"), cut);
+        WavReader::Sample sample;
+        bool missing = true;
+        EXPECT_EQ(WavReader::readFile(folder.file("cut.wav"), sample, error, missing), parsed);
+        EXPECT_FALSE(missing);
+        if (parsed) {
+            ASSERT_EQ(sample.count, values.size());
+            EXPECT_TRUE(std::equal(values.begin(), values.end(), sample.values.get()));
+            EXPECT_EQ(sample.cutShort, cutShort);
+        }
     }
-    // Random damage to the header.
+    // Random damage to the header never reads past the input.
     uint32_t x = 99;
     for (int trial = 0; trial < 2000; ++trial) {
         auto bytes = good;
@@ -226,10 +302,10 @@ TEST(WavReaderTest, NeverReadsPastItsInput) {
 }
 
 TEST(WavReaderTest, MissingFileIsReportedAsMissing) {
-    std::vector<int16_t> values;
+    WavReader::Sample sample;
     std::string error;
     bool missing = false;
-    EXPECT_FALSE(WavReader::readFile("/nonexistent/strumwell.wav", values, error, missing));
+    EXPECT_FALSE(WavReader::readFile("/nonexistent/strumwell.wav", sample, error, missing));
     EXPECT_TRUE(missing);
 }
 

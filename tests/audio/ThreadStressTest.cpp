@@ -160,6 +160,9 @@ TEST(ThreadStressTest, RenderWhilePlayingBendingAndReloading) {
             break;
         }
         parent.mainThreadQueue().runPending();
+        // Read while every thread is busy: never out of bounds.
+        const int sounding = engine.numSamplesPlaying();
+        EXPECT_TRUE(sounding >= 0 && sounding <= 40) << sounding;
     }
     go = false;
     ui.join();
@@ -169,8 +172,12 @@ TEST(ThreadStressTest, RenderWhilePlayingBendingAndReloading) {
     parent.mainThreadQueue().runPending();
     EXPECT_GT(rendered, 0);
     EXPECT_GE(listener.calls, 1);
-    for (int v = 0; v < 40; ++v)
+    int playing = 0;
+    for (int v = 0; v < 40; ++v) {
         EXPECT_TRUE(engine.voiceState(v).sampleNo >= 0);
+        playing += engine.voicePlaying(v) ? 1 : 0;
+    }
+    EXPECT_LE(engine.numSamplesPlaying(), playing);
 }
 
 } // namespace

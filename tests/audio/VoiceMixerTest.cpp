@@ -316,3 +316,71 @@ TEST_F(VoicesTest, LongRequestsRenderInPiecesWithTheSameResult) {
 }
 
 } // namespace
+
+namespace {
+
+// The count of sounding voices, buffer by buffer, through releases, steals,
+// stops of every kind and samples that run out.
+TEST_F(VoicesTest, PlayingCountFollowsTheVoicesThemselves) {
+    SoundEngine& e = makeEngine();
+    loadSlot(0, constantSample(5000, 10000));
+    loadSlot(1, constantSample(20, 10000));
+    // Three notes with a release of 50 frames.
+    for (int k = 0; k < 3; ++k)
+        e.playSampleWithSampleNo(0, 0.5, -0.01, -1);
+    EXPECT_EQ(e.numSamplesPlaying(), 3); // before the render thread took them
+    render(e, 64);
+    EXPECT_EQ(e.numSamplesPlaying(), 3);
+    // Released voices sound until their release ends, then count no more.
+    e.stopAllSounds();
+    EXPECT_EQ(e.numSamplesPlaying(), 3);
+    render(e, 32);
+    EXPECT_EQ(e.numSamplesPlaying(), 3);
+    render(e, 32);
+    EXPECT_EQ(e.numSamplesPlaying(), 0);
+    render(e, 64);
+    EXPECT_EQ(e.numSamplesPlaying(), 0);
+
+    // Forty voices, then five steals: still forty.
+    for (int k = 0; k < 45; ++k) {
+        clock.advance(0.01);
+        ASSERT_GE(e.playSampleWithSampleNo(0, 0.5, -0.01, -1), 0);
+    }
+    EXPECT_EQ(e.numSamplesPlaying(), 40);
+    render(e, 16);
+    e.stopAllSounds();
+    e.playSampleWithSampleNo(0, 0.5, -0.01, -1); // steals a releasing voice
+    EXPECT_EQ(e.numSamplesPlaying(), 40);
+    for (int b = 0; b < 4; ++b)
+        render(e, 32);
+    EXPECT_EQ(e.numSamplesPlaying(), 1); // only the last start still sounds
+    e.stopAllSoundsImmediately();
+    EXPECT_EQ(e.numSamplesPlaying(), 0);
+
+    // A sample that runs out leaves its voice playing but silent; so does an
+    // empty slot.
+    const int shortVoice = e.playSampleWithSampleNo(1, 0.5, 0, -1);
+    const int emptyVoice = e.playSampleWithSampleNo(7, 0.5, 0, -1);
+    EXPECT_EQ(e.numSamplesPlaying(), 2);
+    render(e, 16);
+    EXPECT_EQ(e.numSamplesPlaying(), 1);
+    render(e, 16);
+    EXPECT_TRUE(e.voicePlaying(shortVoice));
+    EXPECT_TRUE(e.voicePlaying(emptyVoice));
+    EXPECT_EQ(e.numSamplesPlaying(), 0);
+    e.stopAllSoundsImmediately();
+    e.playSampleWithSampleNo(0, 0.5, 0, -1);
+    EXPECT_EQ(e.numSamplesPlaying(), 1);
+
+    // A bent note held at a speed of 0 or less is silent until the whammy
+    // lets it go on.
+    e.setWhammyBarAttached(0, true);
+    e.setWhammyForGuitar(0, -1.0f);
+    render(e, 16);
+    EXPECT_EQ(e.numSamplesPlaying(), 0);
+    e.setWhammyForGuitar(0, 0.0f);
+    render(e, 16);
+    EXPECT_EQ(e.numSamplesPlaying(), 1);
+}
+
+} // namespace

@@ -1,6 +1,7 @@
 // `strumwell render` on small songs with a tiny bundle of sample files.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <sstream>
 
@@ -53,23 +54,30 @@ Wav readWav(const std::string& path) {
 }
 
 // Every patch's 48 samples: a short, loud square wave, so that a note is
-// plainly audible and dies out on its own.
+// plainly audible and dies out on its own. The one the test songs play
+// (guitar 1's patch, file 11) lasts two seconds, so its notes end by their
+// release.
 void writeBundle(const std::string& folder) {
     std::vector<int16_t> samples(4410);
     for (size_t i = 0; i < samples.size(); ++i)
         samples[i] = static_cast<int16_t>((i / 50) % 2 ? 12000 : -12000);
+    std::vector<int16_t> longSample(88200);
+    for (size_t i = 0; i < longSample.size(); ++i)
+        longSample[i] = samples[i % samples.size()];
     for (const char* prefix : {"A1-", "A2-", "E3-", "E2-", "CE-"})
         for (int k = 1; k <= 48; ++k) {
+            const std::string name = prefix + std::to_string(k) + ".wav";
+            const std::vector<int16_t>& values = name == "A2-11.wav" ? longSample : samples;
             WavWriter w;
-            ASSERT_TRUE(w.open(folder + "/" + prefix + std::to_string(k) + ".wav", 44100, 1));
-            ASSERT_TRUE(w.write(samples.data(), samples.size()));
+            ASSERT_TRUE(w.open(folder + "/" + name, 44100, 1));
+            ASSERT_TRUE(w.write(values.data(), values.size()));
             ASSERT_TRUE(w.finish());
         }
 }
 
 // Settings with no effect at all, so a note sounds plainly; delayOn turns on
 // guitar 0's (plain) delay.
-Bytes engineSection(bool delayOn, float feedback = 0.5f) {
+Bytes engineSection(bool delayOn, float feedback = 0.5f, float mix = 0.5f) {
     ByteWriter w;
     for (int g = 0; g < 2; ++g) {
         w.f32(1.0f);
@@ -81,7 +89,7 @@ Bytes engineSection(bool delayOn, float feedback = 0.5f) {
         w.u8(0);
         w.i32(8820);
         w.f32(feedback);
-        w.f32(0.5f);
+        w.f32(mix);
     }
     for (int g = 0; g < 2; ++g) {
         w.u8(0);
@@ -95,7 +103,7 @@ Bytes engineSection(bool delayOn, float feedback = 0.5f) {
 }
 
 // One note of guitar 0: down at `down` s, up at `up` s.
-Bytes oneNoteSong(double down, double up, bool delayOn, float feedback = 0.5f) {
+Bytes oneNoteSong(double down, double up, bool delayOn, float feedback = 0.5f, float mix = 0.5f) {
     ByteWriter rec;
     rec.i32(1);
     rec.i32(2);
@@ -113,7 +121,7 @@ Bytes oneNoteSong(double down, double up, bool delayOn, float feedback = 0.5f) {
     rec.i32(0);
     rec.f32(0.0f);
     rec.f64(0.0);
-    return songBuffer("VERSION2", Bytes{0, 0, 0, 0}, rec.take(), engineSection(delayOn, feedback));
+    return songBuffer("VERSION2", Bytes{0, 0, 0, 0}, rec.take(), engineSection(delayOn, feedback, mix));
 }
 
 class RenderCommandTest : public ::testing::Test {
@@ -215,25 +223,44 @@ TEST_F(RenderCommandTest, FramesNotAMultipleOfTheBuffer) {
     EXPECT_TRUE(readWav(out).valid);
 }
 
-TEST_F(RenderCommandTest, RendersUntilTheSoundHasDiedAway) {
-    writeFile(folder.file("dry.SAV"), oneNoteSong(0.1, 0.2, false));
-    writeFile(folder.file("wet.SAV"), oneNoteSong(0.1, 0.2, true));
-    ASSERT_EQ(render({folder.file("dry.SAV"), "-o", folder.file("dry.wav")}), 0) << lastErr;
-    ASSERT_EQ(render({folder.file("wet.SAV"), "-o", folder.file("wet.wav")}), 0) << lastErr;
-    const Wav dry = readWav(folder.file("dry.wav"));
-    const Wav wet = readWav(folder.file("wet.wav"));
-    ASSERT_TRUE(dry.valid);
-    ASSERT_TRUE(wet.valid);
-    // Ends with a whole delay ring of silence (the delay may leave a -1
-    // circulating), well before the limit of 10 s after the last note.
-    for (const Wav* w : {&dry, &wet}) {
-        EXPECT_GE(w->frames(), 8820u + 44200u);
-        EXPECT_LT(w->frames(), 5u * 44100u);
-        EXPECT_TRUE(silent(w->values, w->frames() - 44200, w->frames(), 1));
-        EXPECT_FALSE(silent(w->values, 4410, 4410 + 256));
+// The last frame holding a value beyond one step from zero, or -1.
+long lastAudibleFrame(const std::vector<int16_t>& v) {
+    for (size_t i = v.size(); i-- > 0;)
+        if (v[i] < -1 || v[i] > 1)
+            return static_cast<long>(i / 2);
+    return -1;
+}
+
+// A note released at 0.2 s: the render ends once its release, and with the
+// delay on its echoes, have died away, and the sound would have stayed
+// silent after that.
+TEST_F(RenderCommandTest, EndsOnceTheNoteAndItsEchoesHaveDiedAway) {
+    const struct {
+        const char* name;
+        bool delayOn;
+        size_t quietFrames; // the silence that ends it: the 0.1 s delay, or the shortest
+        size_t atMost;
+    } cases[] = {{"dry", false, RenderCommand::kMinQuietFrames, 22050}, {"wet", true, 4411, 2 * 44100}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Bytes song = oneNoteSong(0.1, 0.2, c.delayOn);
+        writeFile(folder.file("s.SAV"), song);
+        ASSERT_EQ(render({folder.file("s.SAV"), "-o", folder.file("s.wav")}), 0) << lastErr;
+        const Wav w = readWav(folder.file("s.wav"));
+        ASSERT_TRUE(w.valid);
+        const long last = lastAudibleFrame(w.values);
+        // The release alone (1639 frames at -5e-4) ends the dry note.
+        EXPECT_GT(last, 0.2 * 44100 + 1000);
+        // Whole buffers of 256 frames: the quiet stretch starts with the
+        // buffer after the last sound and ends with the buffer that fills it.
+        EXPECT_GE(w.frames(), static_cast<size_t>(last) + c.quietFrames);
+        EXPECT_LT(w.frames(), static_cast<size_t>(last) + c.quietFrames + 2 * 256);
+        EXPECT_LT(w.frames(), c.atMost);
+        // Frame for frame what the engine plays, and silent for a second more.
+        const auto longer = reference(song, 256, w.frames() + 44100);
+        EXPECT_EQ(w.values, std::vector<int16_t>(longer.begin(), longer.begin() + long(w.values.size())));
+        EXPECT_TRUE(silent(longer, w.frames(), w.frames() + 44100, 1));
     }
-    EXPECT_GT(wet.frames(), dry.frames()); // the echoes take longer to die away
-    EXPECT_EQ(dry.values, reference(oneNoteSong(0.1, 0.2, false), 256, dry.frames()));
 }
 
 TEST_F(RenderCommandTest, EndlessEchoStopsTenSecondsAfterTheLastNote) {
@@ -245,13 +272,27 @@ TEST_F(RenderCommandTest, EndlessEchoStopsTenSecondsAfterTheLastNote) {
     EXPECT_FALSE(silent(w.values, w.frames() - 44200, w.frames(), 1));
 }
 
-TEST_F(RenderCommandTest, EmptySongIsOneRingOfSilence) {
+// A damaged feedback or mix plays as the nearest knob setting, not as noise.
+TEST_F(RenderCommandTest, DelayGainsFromTheFileAreHeldToTheKnobsRange) {
+    writeFile(folder.file("wild.SAV"), oneNoteSong(0.01, 0.2, true, 1e30f, INFINITY));
+    writeFile(folder.file("knobs.SAV"), oneNoteSong(0.01, 0.2, true, 1.0f, 1.0f));
+    ASSERT_EQ(render({folder.file("wild.SAV"), "-o", folder.file("wild.wav"), "--frames", "30000"}), 0);
+    ASSERT_EQ(render({folder.file("knobs.SAV"), "-o", folder.file("knobs.wav"), "--frames", "30000"}), 0);
+    EXPECT_EQ(readFile(folder.file("wild.wav")), readFile(folder.file("knobs.wav")));
+    writeFile(folder.file("nan.SAV"), oneNoteSong(0.01, 0.2, true, NAN, NAN));
+    writeFile(folder.file("off.SAV"), oneNoteSong(0.01, 0.2, true, 0.0f, 0.0f));
+    ASSERT_EQ(render({folder.file("nan.SAV"), "-o", folder.file("nan.wav")}), 0);
+    ASSERT_EQ(render({folder.file("off.SAV"), "-o", folder.file("off.wav")}), 0);
+    EXPECT_EQ(readFile(folder.file("nan.wav")), readFile(folder.file("off.wav")));
+}
+
+TEST_F(RenderCommandTest, EmptySongIsAMomentOfSilence) {
     writeFile(folder.file("empty.SAV"),
               songBuffer("VERSION2", Bytes{0, 0, 0, 0}, Bytes(28, 0), engineSection(false)));
     ASSERT_EQ(render({folder.file("empty.SAV"), "-o", folder.file("e.wav")}), 0) << lastErr;
     const Wav w = readWav(folder.file("e.wav"));
     ASSERT_TRUE(w.valid);
-    EXPECT_EQ(w.frames(), 173u * 256u); // the first whole buffer past 44200 silent frames
+    EXPECT_EQ(w.frames(), static_cast<size_t>(RenderCommand::kMinQuietFrames));
     EXPECT_TRUE(silent(w.values, 0, w.frames()));
 }
 
