@@ -4,9 +4,15 @@
 //
 // Counters: ns_per_voice_frame, voice_s_per_cpu_s (voice-seconds rendered per
 // CPU-second) and core_share (share of one core's real-time budget).
+//
+// Loading the bundle's samples: an engine's creation (the 22 noises) and all
+// five patches, 262 files, from the bundle in STRUMWELL_BUNDLE or the one
+// found beside the program (files in the page cache: the cost of reading and
+// placing them, not of the disk). Counters: MB_per_s and files.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -16,6 +22,7 @@
 
 #include "audio/SoundEngine.h"
 #include "platform/core/Clock.h"
+#include "platform/core/Folders.h"
 
 namespace {
 
@@ -153,9 +160,40 @@ void BM_BendMixerWithEffects(benchmark::State& state) {
     run(state, true, true);
 }
 
+void BM_LoadBundleSamples(benchmark::State& state) {
+    const char* given = std::getenv("STRUMWELL_BUNDLE");
+    const std::string bundle = given ? given : Folders::findBundleFolder();
+    if (bundle.empty() || !std::filesystem::exists(bundle + "/A1-1.wav")) {
+        state.SkipWithError("no bundle with samples (set STRUMWELL_BUNDLE)");
+        return;
+    }
+    // The bytes of the 262 files, read once each per iteration.
+    double fileBytes = 0;
+    for (const char* prefix : {"A1-", "A2-", "E3-", "E2-", "CE-"})
+        for (int k = 1; k <= 48; ++k)
+            fileBytes +=
+                double(std::filesystem::file_size(bundle + "/" + prefix + std::to_string(k) + ".wav"));
+    for (int n = 1; n <= 10; ++n)
+        fileBytes += double(std::filesystem::file_size(bundle + "/fret" + std::to_string(n) + ".wav"));
+    for (int n = 1; n <= 12; ++n)
+        fileBytes += double(std::filesystem::file_size(bundle + "/tap" + std::to_string(n) + ".wav"));
+    ManualClock clock;
+    double bytes = 0;
+    for (auto _ : state) {
+        SoundEngine engine(nullptr, nullptr, nullptr, bundle, clock);
+        // From no patch through all five: 0, 1, 2, 3, 4.
+        for (int k = 0; k < 5; ++k)
+            engine.nextPatch(nullptr, 0);
+        bytes += fileBytes;
+    }
+    state.counters["MB_per_s"] = benchmark::Counter(bytes / 1e6, benchmark::Counter::kIsRate);
+    state.counters["files"] = 22 + 5 * 48;
+}
+
 BENCHMARK(BM_PlainMixer40Voices);
 BENCHMARK(BM_BendMixer40VoicesWhammy);
 BENCHMARK(BM_BendMixerWithEffects);
+BENCHMARK(BM_LoadBundleSamples)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
