@@ -7,13 +7,13 @@ struct CallbackUserData;
 // the guitar's voices are mixed. Settings are read once per buffer (begin);
 // the buffer may then be processed in pieces with the same result as whole.
 //
-// Threads: render thread only.
+// Threads: render thread only, except usableWahCoefficient.
 class EffectsChain {
 public:
     // The wah coefficients the pedal makes, 0.05 (closed) ... 0.5 (open). The
     // filter is stable only within them: above it rings on its own, and 1
     // would divide by zero. Anything else can only come from damaged data and
-    // is held at the nearest end (NaN at the open end).
+    // is held at the nearest end (NaN at the open end). Any thread.
     static constexpr float kMinWahCoefficient = 0.05f;
     static constexpr float kMaxWahCoefficient = 0.5f;
     static float usableWahCoefficient(float f) {

@@ -6,6 +6,8 @@
 // instead of overflowing, so values that cannot occur in normal use (they may
 // come from damaged files) never cause undefined behaviour; in range the
 // results are the plain truncations.
+//
+// Threads: any (pure functions).
 struct FixedPoint {
     // Truncation toward zero of a float, saturated to int32 (NaN gives 0).
     static inline int32_t truncToInt32(float x) {
