@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cmath>
 #include <limits>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "audio/SoundEngine.h"
@@ -18,6 +19,26 @@ namespace {
 using Lock = std::lock_guard<std::recursive_mutex>;
 
 constexpr std::size_t kInitialListCapacity = 1000;
+
+constexpr double kNever = std::numeric_limits<double>::infinity();
+constexpr double kAtOnce = -std::numeric_limits<double>::infinity();
+// A pass that found nothing it was woken for (an event whose time rounds to
+// just after the wake) tries again this much later.
+constexpr double kRetryWait = 0.001;
+// A list whose effect is switched off holds its due changes until the effect
+// is on again; the thread looks again this often while that lasts.
+constexpr double kSwitchedOffRecheck = 0.05;
+// The longest single wait with a timeout (for an event far ahead).
+constexpr double kLongestWait = 60.0;
+
+// The wah value a played-back or restored change hands to the engine: the
+// tilt's range; a value that is not a number leaves the pedal open.
+float heldWah(float value) {
+    if (std::isnan(value)) {
+        return Recorder::kMaxWah;
+    }
+    return std::clamp(value, Recorder::kMinWah, Recorder::kMaxWah);
+}
 
 // Sizes of the saved records, in bytes.
 constexpr std::int64_t kHeaderSize = 28;
@@ -148,17 +169,87 @@ Recorder::Recorder(SoundEngineParent* parent, SoundEngine* engine, const Clock& 
 }
 
 Recorder::~Recorder() {
-    quit_.store(true, std::memory_order_release);
+    {
+        Lock lock(mutex_);
+        quit_ = true;
+        wake_.notify_all();
+    }
     if (thread_.joinable()) {
         thread_.join();
     }
 }
 
 void Recorder::playbackThread() {
-    while (!quit_.load(std::memory_order_acquire)) {
-        runPlaybackPass();
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    std::unique_lock<std::recursive_mutex> lock(mutex_);
+    const auto woken = [this] { return wakeRequested_ || quit_; };
+    while (!quit_) {
+        wakeRequested_ = false;
+        runPlaybackPassLocked();
+        ++threadPasses_;
+        const double now = clock_.now();
+        const double next = nextPassTimeLocked(now);
+        if (next == kAtOnce) {
+            continue;
+        }
+        if (next == kNever) {
+            threadParked_ = true;
+            wake_.wait(lock, woken);
+            threadParked_ = false;
+            continue;
+        }
+        const double wait = next > now ? std::min(next - now, kLongestWait) : kRetryWait;
+        wake_.wait_for(lock, std::chrono::duration<double>(wait), woken);
     }
+}
+
+void Recorder::wakePlaybackThreadLocked() {
+    // The thread cannot look before the caller lets the lock go, so waking it
+    // at the start of an operation is as good as at its end.
+    wakeRequested_ = true;
+    wake_.notify_all();
+}
+
+double Recorder::nextPassTime() const {
+    Lock lock(mutex_);
+    return nextPassTimeLocked(clock_.now());
+}
+
+double Recorder::nextPassTimeLocked(double now) const {
+    if (wantANewStrum_ || stopStrumNotes_ || (!playing_ && wasPlaying_)) {
+        return kAtOnce;
+    }
+    double next = kNever;
+    // std::min keeps `next` when a time is not a number: such an event is
+    // never due, so it never needs a pass.
+    if (currentStrumString_ != -1) {
+        next = std::min(next, lastStrumStringTime_ + currentTimeBetweenStrumStrings_);
+    }
+    if (!playing_) {
+        return next;
+    }
+    const double start = playbackStartTimeStamp_;
+    const auto nextIn = [&](const auto& list, int position, bool switchedOn) {
+        const auto pos = static_cast<std::size_t>(std::max(position, 0));
+        if (pos >= list.size()) {
+            return;
+        }
+        const double due = start + list[pos].time();
+        next = std::min(next, switchedOn ? due : std::max(due, now + kSwitchedOffRecheck));
+    };
+    if (currentNoteNo_ < numNotes_) {
+        nextIn(notes_, currentNoteNo_, true);
+    }
+    SoundEngine* engine = soundEngine_;
+    if (engine != nullptr) {
+        nextIn(pitchBends_, currentPitchBendNo_, engine->pitchBendOn(0) || engine->pitchBendOn(1));
+        const bool whammy = engine->whammyBarAttached(0) || engine->whammyBarAttached(1);
+        const bool wah = engine->wahOn(0) || engine->wahOn(1);
+        for (int g = 0; g < 2; ++g) {
+            nextIn(whammyBarChanges_[g], currentWhammyBarChangeNo_[g], whammy);
+            nextIn(wahChanges_[g], currentWahChangeNo_[g], wah);
+        }
+    }
+    return next;
 }
 
 // ---------------------------------------------------------------- state
@@ -182,6 +273,7 @@ int Recorder::pendingAndSongEvents() const {
 
 void Recorder::record() {
     Lock lock(mutex_);
+    wakePlaybackThreadLocked();
     mergeFinishedPassLocked();
     currentOverdubNo_ += 1;
     const double now = clock_.now();
@@ -211,6 +303,7 @@ void Recorder::rewindPlaybackLocked() {
 
 void Recorder::stop() {
     Lock lock(mutex_);
+    wakePlaybackThreadLocked();
     stopLocked();
 }
 
@@ -230,6 +323,7 @@ void Recorder::stopLocked() {
 
 void Recorder::play() {
     Lock lock(mutex_);
+    wakePlaybackThreadLocked();
     mergeFinishedPassLocked();
     if (numNotes_ <= 0) {
         return;
@@ -242,6 +336,7 @@ void Recorder::play() {
 
 void Recorder::resetState() {
     Lock lock(mutex_);
+    wakePlaybackThreadLocked();
     mergeFinishedPassLocked();
     currentNoteID_ = 0;
     eraseWholeSongLocked();
@@ -327,6 +422,7 @@ bool Recorder::addWahChangeForGuitar(int guitar, float pitch) {
 
 void Recorder::addOverdubNotes() {
     Lock lock(mutex_);
+    wakePlaybackThreadLocked();
     addOverdubNotesLocked();
 }
 
@@ -347,7 +443,7 @@ void Recorder::addOverdubNotesLocked() {
     notes_.insert(notes_.end(), currentOverdubNotesToAdd_.begin(), currentOverdubNotesToAdd_.end());
     currentOverdubNotesToAdd_.clear();
     sortByTime(notes_);
-    numNotes_ = static_cast<int>(notes_.size());
+    notesChangedLocked();
 
     pitchBends_.insert(pitchBends_.end(), currentPitchBendsToAdd_.begin(), currentPitchBendsToAdd_.end());
     currentPitchBendsToAdd_.clear();
@@ -369,6 +465,10 @@ void Recorder::addOverdubNotesLocked() {
 
 void Recorder::runPlaybackPass() {
     Lock lock(mutex_);
+    runPlaybackPassLocked();
+}
+
+void Recorder::runPlaybackPassLocked() {
     const double now = clock_.now();
     strumStep(now);
     if (!playing_) {
@@ -448,12 +548,16 @@ void Recorder::strumStep(double now) {
 void Recorder::playSongEvents(double now) {
     const double el = now - playbackStartTimeStamp_;
     SoundEngine* engine = soundEngine_;
+    const auto due = [this, el](const auto& event) {
+        ++comparisons_;
+        return event.time() <= el;
+    };
 
     // Bends: while both guitars have them off, the position waits, and the
     // changes that fell due meanwhile go out together once they are on.
     if (engine != nullptr && (engine->pitchBendOn(0) || engine->pitchBendOn(1))) {
         auto pos = static_cast<std::size_t>(std::max(currentPitchBendNo_, 0));
-        while (pos < pitchBends_.size() && pitchBends_[pos].time() <= el) {
+        while (pos < pitchBends_.size() && due(pitchBends_[pos])) {
             int noteID = 0;
             const float pitch = pitchBends_[pos].getPitchAndNoteID(&noteID);
             engine->setPitch(pitch, noteID);
@@ -469,7 +573,7 @@ void Recorder::playSongEvents(double now) {
             if (pos >= list.size()) {
                 continue;
             }
-            while (pos < list.size() && list[pos].time() <= el) {
+            while (pos < list.size() && due(list[pos])) {
                 engine->setWhammyForGuitar(g, list[pos].pitch());
                 ++pos;
             }
@@ -485,8 +589,8 @@ void Recorder::playSongEvents(double now) {
             if (pos >= list.size()) {
                 continue;
             }
-            while (pos < list.size() && list[pos].time() <= el) {
-                engine->setWahForGuitar(g, list[pos].pitch());
+            while (pos < list.size() && due(list[pos])) {
+                engine->setWahForGuitar(g, heldWah(list[pos].pitch()));
                 ++pos;
             }
             currentWahChangeNo_[g] = static_cast<int>(pos);
@@ -501,7 +605,7 @@ void Recorder::playSongEvents(double now) {
         return;
     }
     int pos = currentNoteNo_;
-    while (pos < numNotes_ && notes_[static_cast<std::size_t>(pos)].time() <= el) {
+    while (pos < numNotes_ && due(notes_[static_cast<std::size_t>(pos)])) {
         const Note& note = notes_[static_cast<std::size_t>(pos)];
         if (note.keyDown()) {
             const int voice =
@@ -509,14 +613,13 @@ void Recorder::playSongEvents(double now) {
                     ? engine->playSampleWithSampleNo(note.sampleNo(), static_cast<double>(note.volume()),
                                                      note.releaseDelta(), note.noteID())
                     : -1;
-            // The note's stop takes this voice; a note that got none leaves
-            // its stop with no voice, so that it releases nothing.
-            for (int later = pos + 1; later < numNotes_; ++later) {
-                Note& other = notes_[static_cast<std::size_t>(later)];
-                if (other.noteID() == note.noteID()) {
-                    other.setPlaylistNo(voice);
-                    break;
-                }
+            // The note's stop (the first later event with its identifier)
+            // takes this voice; a note that got none leaves its stop with no
+            // voice, so that it releases nothing.
+            const auto at = static_cast<std::size_t>(pos);
+            const int stopAt = at < noteUpIndex_.size() ? noteUpIndex_[at] : -1;
+            if (stopAt > pos && stopAt < numNotes_) {
+                notes_[static_cast<std::size_t>(stopAt)].setPlaylistNo(voice);
             }
         } else if (note.playlistNo() != Note::kNoVoice && engine != nullptr) {
             engine->stopSample(note.playlistNo());
@@ -535,6 +638,7 @@ void Recorder::playSongEvents(double now) {
 
 void Recorder::setChordStrum(const int* chord, int guitar, bool muteWhenStrumOver) {
     Lock lock(mutex_);
+    wakePlaybackThreadLocked();
     for (int s = 0; s < 6; ++s) {
         requestedChordStrum_[s] = chord != nullptr ? chord[s] : -1;
     }
@@ -549,6 +653,7 @@ void Recorder::setChordStrum(const int* chord, int guitar, bool muteWhenStrumOve
 
 void Recorder::stopChordStrum() {
     Lock lock(mutex_);
+    wakePlaybackThreadLocked();
     stopStrumNotes_ = true;
 }
 
@@ -577,6 +682,7 @@ void Recorder::setRandomSeed(unsigned seed) {
 
 void Recorder::eraseLastXNotes(int count) {
     Lock lock(mutex_);
+    wakePlaybackThreadLocked();
     mergeFinishedPassLocked();
     for (int k = 0; k < count && numNotes_ > 0; ++k) {
         // The last note played in real time, not the last in song time; among
@@ -599,10 +705,12 @@ void Recorder::eraseLastXNotes(int count) {
                      notes_.end());
         numNotes_ = static_cast<int>(notes_.size());
     }
+    notesChangedLocked();
 }
 
 void Recorder::eraseLastOverdub() {
     Lock lock(mutex_);
+    wakePlaybackThreadLocked();
     mergeFinishedPassLocked();
     const int overdub = currentOverdubNo_;
     std::erase_if(pitchBends_, [overdub](const PitchChange& c) { return c.overdubNo() == overdub; });
@@ -627,13 +735,14 @@ void Recorder::eraseLastOverdub() {
             ++i;
         }
     }
-    numNotes_ = static_cast<int>(notes_.size());
+    notesChangedLocked();
     currentOverdubNo_ -= 1;
 }
 
 void Recorder::eraseAllWahChanges(int guitar) {
     Lock lock(mutex_);
     if (validGuitar(guitar)) {
+        wakePlaybackThreadLocked();
         mergeFinishedPassLocked();
         wahChanges_[guitar].clear();
     }
@@ -642,6 +751,7 @@ void Recorder::eraseAllWahChanges(int guitar) {
 void Recorder::eraseAllWhammyBarChanges(int guitar) {
     Lock lock(mutex_);
     if (validGuitar(guitar)) {
+        wakePlaybackThreadLocked();
         mergeFinishedPassLocked();
         whammyBarChanges_[guitar].clear();
     }
@@ -649,6 +759,7 @@ void Recorder::eraseAllWhammyBarChanges(int guitar) {
 
 void Recorder::eraseWholeSong() {
     Lock lock(mutex_);
+    wakePlaybackThreadLocked();
     mergeFinishedPassLocked();
     eraseWholeSongLocked();
 }
@@ -662,7 +773,7 @@ void Recorder::eraseWholeSongLocked() {
         currentWhammyBarChangeNo_[g] = 0;
         currentWahChangeNo_[g] = 0;
     }
-    numNotes_ = 0;
+    notesChangedLocked();
     currentOverdubNo_ = 0;
     currentNoteNo_ = 0;
     currentNoteID_ = 0;
@@ -671,6 +782,7 @@ void Recorder::eraseWholeSongLocked() {
 
 void Recorder::sanityCheck() {
     Lock lock(mutex_);
+    wakePlaybackThreadLocked();
     sanityCheckLocked();
 }
 
@@ -718,7 +830,7 @@ void Recorder::sanityCheckLocked() {
     }
     notes_.erase(notes_.begin() + static_cast<std::ptrdiff_t>(kept), notes_.end());
     std::fflush(stdout);
-    numNotes_ = static_cast<int>(notes_.size());
+    notesChangedLocked();
 }
 
 int Recorder::getSampleNoForNoteID(int noteID) const {
@@ -850,6 +962,7 @@ void Recorder::restoreFromSaveBuffer(const std::uint8_t* data, std::size_t size,
         return;
     }
     Lock lock(mutex_);
+    wakePlaybackThreadLocked();
     mergeFinishedPassLocked();
     restoreLocked(data, size, version);
 }
@@ -907,7 +1020,12 @@ void Recorder::restoreLocked(const std::uint8_t* data, std::size_t size, int ver
     // last 8 bytes of the last record, which read as zero.
     const double now = clock_.now();
     r.seek(version == 0 ? kHeaderSizeVersion0 : kHeaderSize);
-    notes_.reserve(static_cast<std::size_t>(n));
+    // The song and the pass being recorded stay within the limit together.
+    const auto room = static_cast<std::int64_t>(
+        std::max(0, restoredEventLimit_ - static_cast<int>(currentOverdubNotesToAdd_.size())));
+    const std::int64_t keep = std::min(n, room);
+    notes_.reserve(static_cast<std::size_t>(keep));
+    std::unordered_set<int> cutOffIDs;
     for (std::int64_t i = 0; i < n; ++i) {
         const bool keyDown = r.u8() != 0;
         const int sampleNo = static_cast<std::int8_t>(r.u8());
@@ -915,13 +1033,18 @@ void Recorder::restoreLocked(const std::uint8_t* data, std::size_t size, int ver
         const int noteID = r.i32();
         const float volume = r.f32();
         const double releaseDelta = r.f64();
-        if (keyDown) {
+        if (i >= keep) {
+            cutOffIDs.insert(noteID);
+        } else if (keyDown) {
             notes_.emplace_back(sampleNo, volume, time, currentOverdubNo_, noteID, releaseDelta, now);
         } else {
             notes_.emplace_back(time, noteID, now);
         }
     }
-    numNotes_ = static_cast<int>(notes_.size());
+    notesChangedLocked();
+    if (!cutOffIDs.empty()) {
+        dropNotesCutOffLocked(cutOffIDs);
+    }
     if (version == 0) {
         return;
     }
@@ -948,9 +1071,66 @@ void Recorder::restoreLocked(const std::uint8_t* data, std::size_t size, int ver
             const double time = r.f64();
             const float pitch = r.f32();
             const int overdubNo = r.i32();
-            wahChanges_[g].emplace_back(time, pitch, overdubNo);
+            wahChanges_[g].emplace_back(time, heldWah(pitch), overdubNo);
         }
     }
+}
+
+void Recorder::dropNotesCutOffLocked(const std::unordered_set<int>& cutOffIDs) {
+    // A note-down with no later kept event of its own whose identifier comes
+    // again in the part cut off lost its note-up to the limit. Note-downs
+    // that had no note-up in the file stay, as every restored song keeps them.
+    std::size_t kept = 0;
+    for (std::size_t k = 0; k < notes_.size(); ++k) {
+        const Note& n = notes_[k];
+        if (n.keyDown() && noteUpIndex_[k] < 0 && cutOffIDs.count(n.noteID()) != 0) {
+            continue;
+        }
+        if (kept != k) {
+            notes_[kept] = notes_[k];
+        }
+        ++kept;
+    }
+    notes_.erase(notes_.begin() + static_cast<std::ptrdiff_t>(kept), notes_.end());
+    notesChangedLocked();
+}
+
+void Recorder::notesChangedLocked() {
+    numNotes_ = static_cast<int>(notes_.size());
+    // One backward scan: the position last seen for an identifier is the
+    // first later event that carries it.
+    noteUpIndex_.assign(notes_.size(), -1);
+    std::unordered_map<int, int> nextWithID;
+    nextWithID.reserve(notes_.size());
+    for (std::size_t k = notes_.size(); k-- > 0;) {
+        const auto [it, first] = nextWithID.try_emplace(notes_[k].noteID(), static_cast<int>(k));
+        if (!first) {
+            noteUpIndex_[k] = it->second;
+            it->second = static_cast<int>(k);
+        }
+    }
+}
+
+// ------------------------------------------------------------ test hooks
+
+std::uint64_t Recorder::playbackComparisons() const {
+    Lock lock(mutex_);
+    return comparisons_;
+}
+
+std::uint64_t Recorder::playbackThreadPasses() const {
+    Lock lock(mutex_);
+    return threadPasses_;
+}
+
+bool Recorder::playbackThreadParked() const {
+    Lock lock(mutex_);
+    return threadParked_;
+}
+
+void Recorder::setRestoredEventLimit(int limit) {
+    Lock lock(mutex_);
+    restoredEventLimit_ = std::max(limit, 0);
 }
 
 // ------------------------------------------------------------ read access

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -8,6 +8,7 @@
 #include <random>
 #include <string>
 #include <thread>
+#include <unordered_set>
 #include <vector>
 
 #include "audio/EngineRecorder.h"
@@ -33,10 +34,20 @@ class SoundEngineParent;
 // on the same thread, hence recursive. Lock order: recorder, then engine. The
 // engine never calls the recorder while it holds a lock of its own, so no
 // other nesting exists. The render thread never calls the recorder.
+//
+// The playback thread sleeps on a condition variable. It runs a pass when an
+// operation changes what it has to do (record, stop, play, a strum, a restore,
+// an edit) and, while playing or strumming, at the time the next event or
+// string falls due; with nothing to play or strum it waits without a timeout.
 class Recorder : public EngineRecorder {
 public:
     // Most events `notes` and the pass being recorded may hold together.
     static constexpr int kMaxEvents = 3000;
+    // The range of wah coefficients the tilt produces (pedal closed ... open).
+    // Played-back and restored wah values are held to it: beyond it the
+    // filter can ring on long after the notes have ended.
+    static constexpr float kMinWah = 0.05f;
+    static constexpr float kMaxWah = 0.5f;
 
     // UI thread. `parent` (may be null: then nobody is told of a song's end
     // and merged whammy/wah changes go to guitar 0) and `engine` (may be null
@@ -94,7 +105,14 @@ public:
     // Playback thread, or any one thread driving passes when the recorder was
     // made without a thread (tests, the offline renderer). One pass: chord
     // strum, merge after a stop, then every song event that has fallen due.
+    // A pass looks only at the events that fall due (and the one after them
+    // in each list); a note-down finds its note-up through an index kept with
+    // the song.
     void runPlaybackPass();
+    // Any thread. The recorder clock's time at which a pass has something to
+    // do next without being asked: -infinity for at once, +infinity for never
+    // (idle, or recording with nothing left to play and no strum running).
+    double nextPassTime() const;
 
     // UI thread (through the engine). Six note numbers within the guitar's
     // patch, string 0 first, -1 for a string not played; strummed by the
@@ -146,7 +164,11 @@ public:
     // UI thread. The notes only, in the version-0 layout.
     std::vector<std::uint8_t> createSaveBufferOldVersion0();
     // UI thread. Replaces the song by the buffer's (versions 0, 1 and 2; any
-    // other version changes nothing). Throws StrumwellFailure
+    // other version changes nothing). Only a song other software made can hold
+    // more note events than a recording can: it keeps the first kMaxEvents
+    // (fewer while a pass is being recorded) and, as a recording stopped at
+    // the limit would, drops the note-downs whose note-up was cut off. Wah
+    // values are held to kMinWah ... kMaxWah. Throws StrumwellFailure
     // "RecorderFailure-1" (fewer than 8 bytes) or "RecorderFailure-2" (the
     // sizes disagree with the counts); the song is then left erased. Reads
     // nothing outside [data, data + size). A version-1 buffer is 8 bytes
@@ -181,6 +203,20 @@ public:
     // The gap before the next string of the strum, seconds.
     double currentTimeBetweenStrumStrings() const;
 
+    // ---- Test and benchmark hooks ----
+
+    // Any thread. Comparisons of a song event with the elapsed time that the
+    // playback passes have made since the recorder was made, every list
+    // counted. A note's stop is reached through the index, not compared.
+    std::uint64_t playbackComparisons() const;
+    // Any thread. Passes the playback thread has run, and whether it is now
+    // waiting with no timeout (only an operation can wake it).
+    std::uint64_t playbackThreadPasses() const;
+    bool playbackThreadParked() const;
+    // UI thread, benchmarks only. How many note events a restore keeps
+    // (kMaxEvents unless changed), to time passes over larger songs.
+    void setRestoredEventLimit(int limit);
+
 private:
     void playbackThread();
     void stopLocked();
@@ -192,7 +228,14 @@ private:
     void mergeFinishedPassLocked();
     void strumStep(double now);
     void playSongEvents(double now);
+    void runPlaybackPassLocked();
+    double nextPassTimeLocked(double now) const;
+    // Wakes the playback thread for a pass (once the caller lets the lock go).
+    void wakePlaybackThreadLocked();
+    // After any change to `notes`: numNotes and the note-up index follow it.
+    void notesChangedLocked();
     void restoreLocked(const std::uint8_t* data, std::size_t size, int version);
+    void dropNotesCutOffLocked(const std::unordered_set<int>& cutOffIDs);
     int pendingAndSongEvents() const;
 
     SoundEngineParent* parent_;
@@ -214,6 +257,10 @@ private:
     std::vector<PitchChange> currentPitchBendsToAdd_;
     std::vector<WhammyBarChange> whammyBarChangesToAdd_;
     std::vector<WahChange> wahChangesToAdd_;
+
+    // For each event of `notes`, the position of the first later event with
+    // the same identifier (a note-down's note-up), -1 when none.
+    std::vector<int> noteUpIndex_;
 
     // Playback positions.
     int numNotes_ = 0;
@@ -248,6 +295,14 @@ private:
     int strumGuitar_ = 0;
     std::minstd_rand random_{1};
 
-    std::atomic<bool> quit_{false};
+    int restoredEventLimit_ = kMaxEvents;
+
+    // The playback thread's sleep; all guarded by mutex_.
+    std::condition_variable_any wake_;
+    bool wakeRequested_ = false;
+    bool quit_ = false;
+    bool threadParked_ = false;
+    std::uint64_t threadPasses_ = 0;
+    std::uint64_t comparisons_ = 0;
     std::thread thread_;
 };

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+#include <map>
 #include <set>
 
 #include "RecorderTestSupport.h"
@@ -238,6 +241,207 @@ TEST(Playback, StopReleasesEveryVoiceAndAllowsLiveValues) {
     EXPECT_TRUE(r.engine.voiceState(b).wantToStop);
     EXPECT_TRUE(r.rec.allowingLiveWhammyChanges(0));
     EXPECT_TRUE(r.rec.addWhammyBarChangeForGuitar(0, 0.2f));
+}
+
+// A pass compares only the events that fall due and the first one that does
+// not; a note-down reaches its note-up without searching for it.
+TEST(Playback, APassLooksOnlyAtTheEventsThatFallDue) {
+    constexpr int kNotes = 1400; // with their stops, within the event limit
+    struct Case {
+        const char* name;
+        bool withStops;
+    };
+    for (const Case& c : {Case{"note-downs only", false}, Case{"note-downs and their stops", true}}) {
+        SCOPED_TRACE(c.name);
+        Rig r;
+        SongBytes song;
+        for (int id = 0; id < kNotes; ++id) {
+            song.down(0.0, id);
+        }
+        for (int id = 0; c.withStops && id < kNotes; ++id) {
+            song.up(1.0, id);
+        }
+        song.down(5.0, kNotes).up(6.0, kNotes);
+        r.load(song);
+        const double t0 = r.clock.now();
+        r.rec.play();
+        std::uint64_t before = r.rec.playbackComparisons();
+        const auto looked = [&r, &before] {
+            const std::uint64_t now = r.rec.playbackComparisons();
+            const std::uint64_t n = now - before;
+            before = now;
+            return n;
+        };
+        r.passAt(t0, 0.5);
+        EXPECT_EQ(looked(), kNotes + 1u);
+        r.passAt(t0, 0.6);
+        EXPECT_EQ(looked(), 1u);
+        r.passAt(t0, 1.0);
+        EXPECT_EQ(looked(), c.withStops ? kNotes + 1u : 1u);
+        r.passAt(t0, 6.0);
+        EXPECT_EQ(looked(), 2u);
+        EXPECT_EQ(r.rec.getState(), 0);
+    }
+}
+
+namespace {
+
+// Plays the whole song in one pass and checks that the first later event with
+// a note-down's identifier (its note-up) took the voice the note-down got.
+// Voices are handed out in order while none is freed, so the k-th note-down
+// played gets voice k.
+void expectStopsTakeTheirNotesVoices(Rig& r) {
+    r.engine.stopAllSoundsImmediately();
+    const std::vector<Note> song = r.rec.notes();
+    ASSERT_LT(song.size(), 2u * SoundEngine::kNumVoices);
+    std::map<std::size_t, int> expected;
+    int voice = 0;
+    for (std::size_t i = 0; i < song.size(); ++i) {
+        if (!song[i].keyDown()) {
+            continue;
+        }
+        for (std::size_t j = i + 1; j < song.size(); ++j) {
+            if (song[j].noteID() == song[i].noteID()) {
+                expected[j] = voice;
+                break;
+            }
+        }
+        ++voice;
+    }
+    const double t0 = r.clock.now();
+    r.rec.play();
+    r.passAt(t0, 100.0);
+    const std::vector<Note> played = r.rec.notes();
+    ASSERT_EQ(played.size(), song.size());
+    for (const auto& [at, v] : expected) {
+        EXPECT_EQ(played[at].playlistNo(), v) << "event " << at << ", note " << played[at].noteID();
+    }
+}
+
+} // namespace
+
+// The note-up index follows the song through every change to its notes.
+TEST(Playback, StopsFindTheirNotesAfterEveryChangeToTheSong) {
+    Rig r;
+    SongBytes song;
+    song.currentNoteID = 10;
+    // An identifier used twice, a stop of a voice from before the recording,
+    // and a note without a stop.
+    song.down(0.0, 1).down(0.1, 2).up(0.2, 1).up(0.25, 7).down(0.3, 1).up(0.4, 2).up(0.5, 1).down(0.6, 3);
+    r.load(song);
+    {
+        SCOPED_TRACE("restored");
+        expectStopsTakeTheirNotesVoices(r);
+    }
+    // Two passes recorded over it: merged between the restored events (and
+    // the first merge's sanity check takes the note without a stop).
+    testing::internal::CaptureStdout();
+    for (int pass = 0; pass < 2; ++pass) {
+        const double start = r.clock.now();
+        r.rec.record();
+        r.clock.set(start + 0.15 + 0.1 * pass);
+        const int id = r.rec.addPlayNote(12, 1.0f, 0.0);
+        r.clock.set(start + 0.45 + 0.1 * pass);
+        r.rec.addStopNote(id);
+        r.clock.set(start + 0.7);
+        r.rec.stop();
+        r.rec.runPlaybackPass();
+    }
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "SANITY CHECK FAILED:  Orphaned note for noteID=3. Deleting it.\n");
+    ASSERT_EQ(r.rec.getNumNotes(), 11);
+    {
+        SCOPED_TRACE("merged");
+        expectStopsTakeTheirNotesVoices(r);
+    }
+    r.rec.eraseLastXNotes(1);
+    ASSERT_EQ(r.rec.getNumNotes(), 9);
+    {
+        SCOPED_TRACE("last note erased");
+        expectStopsTakeTheirNotesVoices(r);
+    }
+    r.rec.eraseLastOverdub(); // overdub 2, already empty of notes
+    r.rec.eraseLastOverdub(); // overdub 1
+    ASSERT_EQ(r.rec.getNumNotes(), 7);
+    {
+        SCOPED_TRACE("last overdub erased");
+        expectStopsTakeTheirNotesVoices(r);
+    }
+}
+
+// When the playback thread has to run a pass next, in the recorder's clock.
+TEST(Playback, NextPassTimeFollowsWhatFallsDue) {
+    constexpr double kNever = std::numeric_limits<double>::infinity();
+    constexpr double kAtOnce = -kNever;
+    Rig r;
+    EXPECT_EQ(r.rec.nextPassTime(), kNever) << "idle";
+    r.rec.record();
+    EXPECT_EQ(r.rec.nextPassTime(), kNever) << "recording into an empty song";
+    r.rec.addStopNote(r.rec.addPlayNote(10, 1.0f, 0.0));
+    EXPECT_EQ(r.rec.nextPassTime(), kNever) << "a recorded note is not played";
+    r.rec.stop();
+    EXPECT_EQ(r.rec.nextPassTime(), kAtOnce) << "the pass must be merged";
+    r.rec.runPlaybackPass();
+    EXPECT_EQ(r.rec.nextPassTime(), kNever);
+
+    SongBytes song;
+    song.down(1.0, 0).up(2.0, 0);
+    song.wah[0].push_back({0.5, 0.3f, 1});
+    r.load(song);
+    const double t0 = r.clock.now();
+    r.rec.play();
+    // The wah is off: its change waits, looked at again now and then.
+    EXPECT_DOUBLE_EQ(r.rec.nextPassTime(), t0 + 0.5);
+    r.passAt(t0, 0.5);
+    EXPECT_DOUBLE_EQ(r.rec.nextPassTime(), t0 + 0.55);
+    r.engine.setWahOn(0, true);
+    EXPECT_DOUBLE_EQ(r.rec.nextPassTime(), t0 + 0.5) << "due now";
+    r.passAt(t0, 0.51);
+    EXPECT_FLOAT_EQ(r.engine.wahForGuitar(0), 0.3f);
+    EXPECT_DOUBLE_EQ(r.rec.nextPassTime(), t0 + 1.0);
+    r.passAt(t0, 1.0);
+    EXPECT_DOUBLE_EQ(r.rec.nextPassTime(), t0 + 2.0);
+    r.passAt(t0, 2.0);
+    EXPECT_EQ(r.rec.getState(), 0);
+    EXPECT_EQ(r.rec.nextPassTime(), kAtOnce);
+    r.rec.runPlaybackPass();
+    EXPECT_EQ(r.rec.nextPassTime(), kNever);
+
+    // A strum: at once, then one gap after each string, then never.
+    const int chord[6] = {2, 7, -1, -1, -1, -1};
+    r.rec.setChordStrum(chord, 0, false);
+    EXPECT_EQ(r.rec.nextPassTime(), kAtOnce);
+    r.rec.runPlaybackPass();
+    const double first = r.clock.now();
+    EXPECT_DOUBLE_EQ(r.rec.nextPassTime(), first + r.rec.currentTimeBetweenStrumStrings());
+    r.clock.set(r.rec.nextPassTime() + 1e-6);
+    r.rec.runPlaybackPass();
+    r.clock.set(r.rec.nextPassTime() + 1e-6);
+    r.rec.runPlaybackPass();
+    EXPECT_EQ(r.rec.currentStrumString(), -1);
+    EXPECT_EQ(r.rec.nextPassTime(), kNever);
+    r.rec.stopChordStrum();
+    EXPECT_EQ(r.rec.nextPassTime(), kAtOnce);
+}
+
+// Wah values beyond the tilt's range (a song's first change carries the value
+// of before any tilt, 0) reach the engine held to that range.
+TEST(Playback, PlayedBackWahValuesStayInTheTiltsRange) {
+    Rig r;
+    r.rec.record();
+    const int id = r.rec.addPlayNote(10, 1.0f, 0.0);
+    r.clock.advance(0.5);
+    r.rec.addStopNote(id);
+    r.rec.stop();
+    r.rec.runPlaybackPass();
+    ASSERT_EQ(r.rec.wahChanges(0).size(), 1u);
+    EXPECT_EQ(r.rec.wahChanges(0)[0].pitch(), 0.0f) << "recorded as it came";
+    r.engine.setWahOn(0, true);
+    r.engine.setWahForGuitar(0, 0.3f);
+    const double t0 = r.clock.now();
+    r.rec.play();
+    r.passAt(t0, 0.0);
+    EXPECT_EQ(r.engine.wahForGuitar(0), Recorder::kMinWah);
 }
 
 // ---- Chord strums ----

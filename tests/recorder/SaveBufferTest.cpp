@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <random>
+#include <utility>
 
 #include "RecorderTestSupport.h"
 #include "audio/StrumwellFailure.h"
@@ -136,14 +138,14 @@ TEST(SaveBuffer, Version1ReadsTheMissingBytesAsZero) {
     empty.push_back(0);
     EXPECT_EQ(r.failureOf(empty, 1), "RecorderFailure-2");
     // A wah change of guitar 2 as the last record: its value and overdub are
-    // lost, its time survives.
+    // lost (the value reads as 0, held to the closed pedal), its time survives.
     SongBytes wah;
     wah.down(0.0, 0).up(1.0, 0);
     wah.wah[1].push_back({0.75, 0.3f, 2});
     EXPECT_EQ(r.failureOf(wah.version1(), 1), "");
     ASSERT_EQ(r.rec.wahChanges(1).size(), 1u);
     EXPECT_EQ(r.rec.wahChanges(1)[0].time(), 0.75);
-    EXPECT_EQ(r.rec.wahChanges(1)[0].pitch(), 0.0f);
+    EXPECT_EQ(r.rec.wahChanges(1)[0].pitch(), Recorder::kMinWah);
 }
 
 TEST(SaveBuffer, Version0ChecksAndExtraBytes) {
@@ -298,4 +300,111 @@ TEST(SaveBuffer, RandomBytesNeverReadOutside) {
         }
     }
     EXPECT_GT(accepted, 0);
+}
+
+// A song from elsewhere may hold more note events than a recording can; it is
+// kept to the limit as a recording that reached it would be.
+TEST(SaveBuffer, ARestoreKeepsToTheEventLimit) {
+    constexpr int kMax = Recorder::kMaxEvents;
+    struct Case {
+        const char* name;
+        SongBytes song;
+        int pending; // notes of a pass being recorded meanwhile
+        int kept;
+        int lastKeptID; // identifier of the last event kept
+    };
+    std::vector<Case> cases;
+    {
+        // 1501 complete notes, one after the other: the last one goes whole.
+        SongBytes s;
+        for (int id = 0; id <= kMax / 2; ++id) {
+            s.down(id * 0.01, id).up(id * 0.01 + 0.005, id);
+        }
+        cases.push_back({"one note too many", s, 0, kMax, kMax / 2 - 1});
+        cases.push_back({"while a pass is being recorded", s, 1, kMax - 2, kMax / 2 - 2});
+    }
+    {
+        // 2000 note-downs, then their stops: only the first 1000 keep theirs.
+        SongBytes s;
+        for (int id = 0; id < 2000; ++id) {
+            s.down(id * 0.001, id);
+        }
+        for (int id = 0; id < 2000; ++id) {
+            s.up(10.0 + id * 0.001, id);
+        }
+        cases.push_back({"stops cut off", s, 0, 2000, 999});
+    }
+    {
+        // A note-down that never had a stop stays, as in any restored song.
+        SongBytes s;
+        s.down(0.0, 77);
+        for (int id = 0; id < kMax / 2; ++id) {
+            s.down(1.0 + id * 0.01, id).up(1.0 + id * 0.01 + 0.005, id);
+        }
+        cases.push_back({"an orphan of the file", s, 0, kMax - 1, kMax / 2 - 2});
+    }
+    {
+        SongBytes s;
+        for (int id = 0; id < 50000; ++id) {
+            s.down(0.0, id).up(1.0, id);
+        }
+        cases.push_back({"a hundred thousand events", s, 0, kMax, kMax / 2 - 1});
+    }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig r;
+        if (c.pending > 0) {
+            r.rec.record();
+            for (int i = 0; i < c.pending; ++i) {
+                r.rec.addPlayNote(3, 1.0f, 0.0);
+            }
+        }
+        r.restore(c.song.version2(), 2);
+        const auto notes = r.rec.notes();
+        ASSERT_EQ(static_cast<int>(notes.size()), c.kept);
+        EXPECT_EQ(r.rec.getNumNotes(), c.kept);
+        EXPECT_EQ(notes.back().noteID(), c.lastKeptID);
+        int downs = 0;
+        for (const Note& n : notes) {
+            downs += n.keyDown() ? 1 : 0;
+        }
+        EXPECT_EQ(c.kept - downs, downs - (c.song.notes.front().noteID == 77 ? 1 : 0)) << "every note whole";
+        // What is kept is what is saved.
+        const auto saved = r.rec.createSaveBuffer();
+        EXPECT_EQ(saved[4] | saved[5] << 8, c.kept);
+    }
+    // A song within the limit comes back event for event.
+    Rig r;
+    SongBytes s;
+    for (int id = 0; id < kMax / 2; ++id) {
+        s.down(id * 0.01, id).up(5000.0, id);
+    }
+    const auto bytes = s.version2();
+    r.restore(bytes, 2);
+    EXPECT_EQ(r.rec.createSaveBuffer(), bytes);
+}
+
+TEST(SaveBuffer, RestoredWahValuesStayInTheTiltsRange) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    const std::vector<std::pair<float, float>> cases = {
+        {0.05f, 0.05f}, {0.3f, 0.3f}, {0.5f, 0.5f},  {0.049f, 0.05f}, {0.0f, 0.05f},
+        {-inf, 0.05f},  {0.6f, 0.5f}, {1e30f, 0.5f}, {inf, 0.5f},     {nan, 0.5f},
+    };
+    SongBytes song;
+    song.down(0.0, 0).up(1.0, 0);
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        song.wah[i % 2].push_back({0.1 * static_cast<double>(i), cases[i].first, 1});
+    }
+    Rig r;
+    r.restore(song.version2(), 2);
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(cases[i].first);
+        const auto list = r.rec.wahChanges(static_cast<int>(i % 2));
+        EXPECT_EQ(list[i / 2].pitch(), cases[i].second);
+    }
+    // Whammy values are kept as stored.
+    song.whammy[0].push_back({0.0, 3.0f, 1});
+    r.restore(song.version2(), 2);
+    EXPECT_EQ(r.rec.whammyBarChanges(0)[0].pitch(), 3.0f);
 }

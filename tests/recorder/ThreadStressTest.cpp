@@ -72,6 +72,36 @@ TEST(RecorderThreads, ThePlaybackThreadMergesAfterStop) {
     EXPECT_TRUE(r.rec.currentOverdubNotesToAdd().empty());
 }
 
+// The thread sleeps with no timeout while idle or only recording: over a
+// stretch of real time it runs no pass at all, and it runs one for each
+// operation that gives it something to do.
+TEST(RecorderThreads, ThePlaybackThreadSleepsWhileIdleOrOnlyRecording) {
+    ThreadRig r;
+    const auto restsAfter = [&r](std::uint64_t passes) {
+        return waitFor(
+            [&] { return r.rec.playbackThreadParked() && r.rec.playbackThreadPasses() >= passes; });
+    };
+    ASSERT_TRUE(restsAfter(1));
+    const std::uint64_t start = r.rec.playbackThreadPasses();
+    std::this_thread::sleep_for(30ms);
+    EXPECT_EQ(r.rec.playbackThreadPasses(), start) << "idle";
+
+    r.rec.record();
+    ASSERT_TRUE(restsAfter(start + 1));
+    const int voice = r.engine.playSampleWithGuitar(0, 10);
+    r.engine.accelerometerDidAccelerate(0.3, 0.4, -1.0);
+    std::this_thread::sleep_for(30ms);
+    r.engine.stopAndRecordSample(voice);
+    EXPECT_EQ(r.rec.playbackThreadPasses(), start + 1) << "recording into an empty song";
+    EXPECT_TRUE(r.rec.playbackThreadParked());
+
+    r.rec.stop();
+    ASSERT_TRUE(restsAfter(start + 2));
+    EXPECT_EQ(r.rec.getNumNotes(), 2) << "merged";
+    std::this_thread::sleep_for(30ms);
+    EXPECT_EQ(r.rec.playbackThreadPasses(), start + 2) << "idle again";
+}
+
 TEST(RecorderThreads, StressUiPlaybackAndRenderThreads) {
     ThreadRig r;
     r.engine.setWhammyBarAttached(0, true);
