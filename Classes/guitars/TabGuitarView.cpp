@@ -49,8 +49,11 @@ TabGuitarView::TabGuitarView(Strumwell* parent, SoundEngine* soundEngine, Tab* t
     for (int s = 0; s < kNumStrings; ++s) {
         TabRow& row = tabDisplay_[static_cast<std::size_t>(s)];
         const float cx = kRowCentreX0 + kRowSpacing * static_cast<float>(s);
-        const float cy = kCellsTop + kRowLength / 2;
-        row.setFrame({cx - kRowLength / 2, cy - kRowSpacing / 2, kRowLength, kRowSpacing});
+        // A little longer than ten cells, so that a full row is never cut
+        // short with "..." by a rounding of the font's widths.
+        const float length = kRowLength + 8;
+        const float cy = kCellsTop + length / 2;
+        row.setFrame({cx - length / 2, cy - kRowSpacing / 2, length, kRowSpacing});
         row.setRotation(kQuarterTurn);
         row.setFont("Courier", 12);
         row.setTextColor(Color{20, 20, 20, 255});

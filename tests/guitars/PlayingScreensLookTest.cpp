@@ -109,6 +109,7 @@ std::unique_ptr<Screen> makeScreen(const std::string& name) {
         };
     } else {
         auto* v = new ScaleGuitarView(nullptr, engine);
+        v->setCurrentScale(3); // one of the longest names: "4 - Melodic Minor (asc)"
         s->view.reset(v);
         s->state = [v] { return std::to_string(v->currentKey()) + "/" + std::to_string(v->currentScale()); };
     }
