@@ -2,9 +2,12 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <exception>
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
+#include "app/AppSettings.h"
 #include "app/TransitionView.h"
 #include "audio/SoundEngine.h"
 #include "guitars/HammerOnGuitarView.h"
@@ -39,6 +42,9 @@ namespace {
 constexpr int kFirstScreen = 1;
 constexpr int kLastScreen = 18;
 constexpr const char* kStateFile = "system.state";
+// Put into the working tab on the first run, so that the Tab Guitar plays at
+// the first touch.
+constexpr const char* kFirstRunTab = "Demo - Open Chords.TAB";
 constexpr const char* kWelcomeTitle = "Welcome to Strumwell";
 constexpr const char* kWelcomeMessage =
     "Enjoy playing! For drums to jam along with, look out for Strumwell's companion, the Beatwell drum kit.";
@@ -94,6 +100,11 @@ void Strumwell::applicationDidFinishLaunching(Application& application) {
     if (options_.bundleFolder.empty())
         options_.bundleFolder =
             application.bundleFolder().empty() ? Folders::findBundleFolder() : application.bundleFolder();
+    // Before the sound starts, so that the first note plays at the user's
+    // output volume.
+    if (!AppSettings::load(documentsFolder_))
+        std::printf("Could not read %s/%s; using the default settings\n", documentsFolder_.c_str(),
+                    AppSettings::kFileName);
 
     // The engine loads the noises and starts the output; the recorder's
     // playback thread starts with it.
@@ -121,7 +132,7 @@ void Strumwell::applicationDidFinishLaunching(Application& application) {
     if (previouslyCrashed())
         resetState();
     else
-        loadState(kStateFile);
+        loadStartupState();
 
     testDisplayFirstTimeMessage();
     application.setIdleTimerDisabled(true);
@@ -153,9 +164,25 @@ void Strumwell::takeScreenshotWhenSettled(int triesLeft) {
     });
 }
 
+void Strumwell::loadStartupState() {
+    if (!fileManager_)
+        return;
+    // No state yet is the normal first start, not a failure: the defaults.
+    const std::string path = fileManager_->getPathFromFilename(kStateFile);
+    std::error_code ec;
+    if (!fs::exists(path, ec) && !ec) {
+        resetState();
+        return;
+    }
+    if (!fileManager_->loadState(kStateFile))
+        std::printf("Could not load %s (%s); starting from the defaults\n", path.c_str(),
+                    fileManager_->lastFailure().c_str());
+}
+
 void Strumwell::applicationWillTerminate(Application&) {
     if (fileManager_ && !saveState(kStateFile))
         std::printf("Could not save %s\n", kStateFile);
+    saveAppSettings();
     removeCrashTestFlag();
     if (soundEngine_)
         soundEngine_->stop();
@@ -219,6 +246,11 @@ bool Strumwell::saveState(const std::string& fileName) {
     return fileManager_ && fileManager_->saveState(fileName);
 }
 
+void Strumwell::saveAppSettings() {
+    if (!documentsFolder_.empty() && !AppSettings::save(documentsFolder_))
+        std::printf("Could not save %s/%s\n", documentsFolder_.c_str(), AppSettings::kFileName);
+}
+
 void Strumwell::visitWebsite() {
     if (application_)
         application_->openURL(kWebsite);
@@ -269,11 +301,30 @@ void Strumwell::testDisplayFirstTimeMessage() {
             seen = in.gcount() == 4 && value > 0;
         }
     }
-    if (!seen)
+    if (!seen) {
         showAlert(kWelcomeTitle, kWelcomeMessage, true);
+        putFirstRunTab();
+    }
     std::ofstream out(firstRunMarkerPath(), std::ios::binary | std::ios::trunc);
     const unsigned char one[4] = {1, 0, 0, 0};
     out.write(reinterpret_cast<const char*>(one), 4);
+}
+
+void Strumwell::putFirstRunTab() {
+    // A tab the user already has (the marker was lost) is never replaced.
+    if (!fileManager_ || !tab_ || tab_->tabSize() != 0)
+        return;
+    const std::string path = options_.bundleFolder + "/" + kFirstRunTab;
+    std::vector<uint8_t> bytes;
+    try {
+        bytes = fileManager_->loadDataFile(path);
+    } catch (const std::exception&) {
+        std::printf("The first tab %s is missing\n", path.c_str());
+        return;
+    }
+    if (!fileManager_->loadTabFromBuffer(bytes.data(), bytes.size()))
+        std::printf("Could not load the first tab %s (%s)\n", path.c_str(),
+                    fileManager_->lastFailure().c_str());
 }
 
 // ---------------------------------------------------------------------------

@@ -80,6 +80,9 @@ public:
     void loadState(const std::string& fileName);
     // False when the file could not be written (the old file is then whole).
     bool saveState(const std::string& fileName);
+    // Writes the app's own settings (the output volume) to the documents
+    // folder; they are read back at the next launch.
+    void saveAppSettings();
     void visitWebsite();
 
     // Where the crash flag and the first-run marker live.
@@ -88,6 +91,8 @@ public:
     bool previouslyCrashed();
     void writeCrashTestFlag();
     void removeCrashTestFlag();
+    // Shows the welcome message on the first run, and then puts the demo tab
+    // "Demo - Open Chords" into an empty working tab.
     void testDisplayFirstTimeMessage();
 
     // Navigation.
@@ -120,6 +125,10 @@ public:
 private:
     struct Screens;
     void finishStartupRequests();
+    // The working state at launch: "system.state", or silently the defaults
+    // when there is none yet; a file that fails to load is named.
+    void loadStartupState();
+    void putFirstRunTab();
     void takeScreenshotWhenSettled(int triesLeft);
 
     Options options_;

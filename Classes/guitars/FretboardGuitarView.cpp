@@ -1,10 +1,12 @@
 #include "guitars/FretboardGuitarView.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
 
 #include "audio/SoundEngine.h"
+#include "platform/Graphics.h"
 
 namespace {
 
@@ -12,6 +14,11 @@ constexpr std::array<float, 6> kStringUpX = {22, 77, 133, 189, 243, 295};
 constexpr std::array<float, 6> kStringDownX = {22, 79, 134, 191, 243, 297};
 constexpr float kStringY = 240;
 constexpr float kParkedY = -50;
+// The 12th fret's two markers, between strings 1 and 2 and between strings 3
+// and 4 as on a real neck (the single markers stand between strings 2 and 3):
+// never on a string.
+constexpr float kDoubleSpotTopX = 216;
+constexpr float kDoubleSpotBottomX = 105;
 
 bool isMarkedFret(int fretNumber) {
     switch (fretNumber) {
@@ -38,11 +45,11 @@ std::string numberText(int n) {
 } // namespace
 
 FretboardGuitarView::FretboardGuitarView(Strumwell* parent, SoundEngine* soundEngine, int boardLength,
-                                         int lowestLeftmostFret)
+                                         int lowestLeftmostFret, bool evenRows)
     : GuitarScreenView(parent, soundEngine, "HammerOnFretboard.jpg", true, {150, 240}),
       leftmostFret_(lowestLeftmostFret), manualDoubleSpotTop_("ManualSpot.png"),
       manualDoubleSpotBottom_("ManualSpot.png"), scrollButtons_("FretboardScrollButtons.png"),
-      boardLength_(boardLength), lowestLeftmostFret_(lowestLeftmostFret) {
+      boardLength_(boardLength), lowestLeftmostFret_(lowestLeftmostFret), evenRows_(evenRows) {
     fret_.fill(-1);
     playlistNoForString_.fill(-1);
     for (int i = 0; i < kMaxRows; ++i) {
@@ -56,7 +63,10 @@ FretboardGuitarView::FretboardGuitarView(Strumwell* parent, SoundEngine* soundEn
         label.setFrame({288 - 15, kParkedY - 10, 30, 20});
         label.setRotation(kQuarterTurn);
         label.setFont("Arial", 15);
-        label.setTextColor(Color{0, 0, 0, 128});
+        label.setTextColor(kNumberColor);
+        // Around one or two digits, as the user reads them: 24 wide, 18 high.
+        fretNumberPlates_[i].setBounds({0, 0, 18, 24});
+        fretNumberPlates_[i].setCenter({288, kParkedY});
         label.setTextAlignment(TextAlignment::Center);
     }
     manualDoubleSpotTop_.setBounds({0, 0, 16, 16});
@@ -80,6 +90,8 @@ void FretboardGuitarView::addFretImages() {
 }
 
 void FretboardGuitarView::addFretNumbers() {
+    for (NumberPlate& p : fretNumberPlates_)
+        addSubview(&p);
     for (Label& l : fretNumbers_)
         addSubview(&l);
 }
@@ -102,6 +114,15 @@ void FretboardGuitarView::addScrollButtons() {
     addSubview(&scrollButtons_);
 }
 
+FretboardGuitarView::NumberPlate::NumberPlate() {
+    setUserInteractionEnabled(false);
+}
+
+void FretboardGuitarView::NumberPlate::draw(Graphics& g) {
+    const Rect b = bounds();
+    g.fillRoundedRect(b, std::min(b.width, b.height) / 4, Color{22, 16, 12, 225});
+}
+
 int FretboardGuitarView::getStringForCoord(Point p) {
     const float x = p.x;
     if (x < 55)
@@ -117,6 +138,12 @@ int FretboardGuitarView::getStringForCoord(Point p) {
     return 5;
 }
 
+int FretboardGuitarView::rowLine(int row) const {
+    if (evenRows_ && numFretsToShow_ > 0)
+        return kFirstFretLine + row * boardLength_ / numFretsToShow_;
+    return kFirstFretLine + row * fretSpacing_;
+}
+
 int FretboardGuitarView::getFretForCoord(Point p) const {
     // Before the first redraw there is no board to touch.
     if (fretSpacing_ <= 0)
@@ -126,8 +153,11 @@ int FretboardGuitarView::getFretForCoord(Point p) const {
     const double truncated = std::trunc(static_cast<double>(p.y));
     if (truncated < kFirstFretLine)
         return -1;
-    const double rows = (truncated - kFirstFretLine) / fretSpacing_;
-    return rows >= kMaxRows - 1 ? kMaxRows - 1 : static_cast<int>(rows);
+    // The number of lines at or before the point, less one.
+    for (int row = kMaxRows - 1; row > 0; --row)
+        if (truncated >= rowLine(row))
+            return row;
+    return 0;
 }
 
 void FretboardGuitarView::processTouches(const TouchSet& touches) {
@@ -309,14 +339,16 @@ void FretboardGuitarView::redraw() {
 void FretboardGuitarView::redrawOnNumFretsChange() {
     for (int i = 0; i < kMaxRows; ++i) {
         if (i < numFretsToShow_) {
-            const int line = kFirstFretLine + i * fretSpacing_;
-            const int middle = line + fretSpacing_ / 2;
+            const int line = rowLine(i);
+            const int middle = evenRows_ ? rowMiddle(i) : line + fretSpacing_ / 2;
             frets_[i].setCenter({160, static_cast<float>(line)});
             fretNumbers_[i].setCenter({307, static_cast<float>(middle)});
+            fretNumberPlates_[i].setCenter({307, static_cast<float>(middle)});
             manualSpot_[i].setCenter({163, static_cast<float>(middle)});
         } else {
             frets_[i].setCenter({160, kParkedY});
             fretNumbers_[i].setCenter({288, kParkedY});
+            fretNumberPlates_[i].setCenter({288, kParkedY});
             manualSpot_[i].setCenter({163, kParkedY});
         }
     }
@@ -329,9 +361,10 @@ void FretboardGuitarView::redrawOnFretboardScrolling() {
         manualSpot_[i].setAlpha(isMarkedFret(leftmostFret_ + i) ? 1.0f : 0.0f);
     }
     // The middle of the 12th fret's row, off the board when it is not shown.
-    const int m = kFirstFretLine + fretSpacing_ * (12 - leftmostFret_) + fretSpacing_ / 2;
-    manualDoubleSpotTop_.setCenter({252, static_cast<float>(m)});
-    manualDoubleSpotBottom_.setCenter({77, static_cast<float>(m)});
+    const int row12 = 12 - leftmostFret_;
+    const int m = evenRows_ ? rowMiddle(row12) : rowLine(row12) + fretSpacing_ / 2;
+    manualDoubleSpotTop_.setCenter({kDoubleSpotTopX, static_cast<float>(m)});
+    manualDoubleSpotBottom_.setCenter({kDoubleSpotBottomX, static_cast<float>(m)});
 }
 
 void FretboardGuitarView::redrawStringsForBending() {

@@ -28,12 +28,25 @@ public:
     static constexpr int kFirstFretLine = 57;
     // Touch number of a touch that found no free slot.
     static constexpr int kNoSlot = kNumStrings;
+    // Numbers drawn over the board stand on small dark plates, light on dark:
+    // the maple and the strings behind them vary too much for any one text
+    // colour to read everywhere.
+    static constexpr Color kNumberColor{240, 230, 210, 255};
+    class NumberPlate : public View {
+    public:
+        NumberPlate();
+        void draw(Graphics& g) override;
+    };
 
     // The string under a point (its x only): always 0..5.
     static int getStringForCoord(Point p);
     // The visible row under a point (its y only): -1 above the first fret
     // line, at most 9.
     int getFretForCoord(Point p) const;
+    // Where the line before row r lies (r may be past the visible rows: the
+    // lines go on at the same pitch), and the middle of row r.
+    int rowLine(int row) const;
+    int rowMiddle(int row) const { return (rowLine(row) + rowLine(row + 1)) / 2; }
 
     // Slot bookkeeping and dispatch of every touch.
     void processTouches(const TouchSet& touches) override;
@@ -69,8 +82,13 @@ public:
 protected:
     // boardLength: the length the visible rows share (fretSpacing =
     // boardLength / numFretsToShow); lowestLeftmostFret: 1, or 0 when the
-    // board can show the open strings.
-    FretboardGuitarView(Strumwell* parent, SoundEngine* soundEngine, int boardLength, int lowestLeftmostFret);
+    // board can show the open strings. evenRows: the rows share the length
+    // exactly (row r starts at 57 + r * boardLength / numFretsToShow, rounded
+    // down), so that the last row ends at the end of the board and is as
+    // wide as the others; otherwise every row is fretSpacing long and what
+    // is left over goes to the last one.
+    FretboardGuitarView(Strumwell* parent, SoundEngine* soundEngine, int boardLength, int lowestLeftmostFret,
+                        bool evenRows = false);
 
     virtual void fingerDown(Point p, int touchNo) = 0;
     virtual void fingerMove(Point p, Point oldPoint, int touchNo) = 0;
@@ -116,6 +134,7 @@ protected:
     std::array<std::array<bool, kMaxRows>, kNumStrings> stringPressedAtFret_{};
 
     std::array<ImageView, kMaxRows> frets_;
+    std::array<NumberPlate, kMaxRows> fretNumberPlates_;
     std::array<Label, kMaxRows> fretNumbers_;
     std::array<ImageView, kMaxRows> manualSpot_;
     ImageView manualDoubleSpotTop_;
@@ -127,4 +146,5 @@ protected:
 private:
     int boardLength_;
     int lowestLeftmostFret_;
+    bool evenRows_;
 };

@@ -40,7 +40,8 @@ GuitarScreenView::GuitarScreenView(Strumwell* parent, SoundEngine* soundEngine, 
                                    bool fretCountButtons, Point topBarHiddenCentre)
     : ImageView(background), parent_(parent), soundEngine_(soundEngine), topMenuBar_("TopMenu.png"),
       recordMenuBar_("RecordMenuBar.png"), recPressed_("RecLit.png"), playPressed_("PlayLit.png"),
-      plectrum_("PlectrumMenu.png"), topBarHiddenCentre_(topBarHiddenCentre) {
+      plectrum_("PlectrumMenu.png"), recordingLight_("RecordingLight.png"), playingLight_("PlayingLight.png"),
+      topBarHiddenCentre_(topBarHiddenCentre) {
     // A missing picture leaves the screen its full size all the same.
     setFrame(parent_ ? parent_->frame() : Rect{0, 0, 320, 480});
     setUserInteractionEnabled(true);
@@ -86,6 +87,13 @@ GuitarScreenView::GuitarScreenView(Strumwell* parent, SoundEngine* soundEngine, 
     plectrum_.setBounds({0, 0, 48, 44});
     plectrum_.setCenter({31, 29});
 
+    for (ImageView* light : {&recordingLight_, &playingLight_}) {
+        light->setBounds({0, 0, 18, 52});
+        light->setCenter({61, 27});
+        light->setAlpha(0);
+        light->setUserInteractionEnabled(false);
+    }
+
     if (Application* app = Application::shared()) {
         app->addKeyListener(this);
         listening_ = true;
@@ -99,7 +107,16 @@ GuitarScreenView::~GuitarScreenView() {
     }
 }
 
+void GuitarScreenView::placeStatusLights(Point centre) {
+    recordingLight_.setCenter(centre);
+    playingLight_.setCenter(centre);
+}
+
 void GuitarScreenView::addMenuViews() {
+    // Under the veil: with the menu open the Recorder Bar's own lit buttons
+    // tell the state.
+    addSubview(&recordingLight_);
+    addSubview(&playingLight_);
     addSubview(&greyout_);
     addSubview(&recordMenuBar_);
     recordMenuBar_.addSubview(&recPressed_);
@@ -187,6 +204,8 @@ void GuitarScreenView::redrawOnRecPlayPresses() {
     const int state = soundEngine_ ? soundEngine_->getRecorderState() : 0;
     recPressed_.setAlpha(state == 2 ? 1.0f : 0.0f);
     playPressed_.setAlpha(state == 1 ? 1.0f : 0.0f);
+    recordingLight_.setAlpha(state == 2 ? 1.0f : 0.0f);
+    playingLight_.setAlpha(state == 1 ? 1.0f : 0.0f);
 }
 
 void GuitarScreenView::redrawOnPlectrumPress(bool animated) {

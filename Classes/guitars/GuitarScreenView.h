@@ -11,11 +11,13 @@
 class Strumwell;
 class SoundEngine;
 
-// What the three playing screens share: the full-screen picture, the Plectrum
+// What the playing screens share: the full-screen picture, the Plectrum
 // menu (the grey veil, the Recorder Bar with the guitar INPUT, Play and Record
 // buttons, the Top Menu Bar with its shortcuts and, on the fretboards, the
 // fewer/more frets buttons) with its 0.2 s "MENU" slide, the recorder
-// buttons, and the keyboard fingers.
+// buttons, the recording and play lights on the playing surface (so that a
+// running recording or playback shows with the menu closed), and the
+// keyboard fingers.
 //
 // The parent may be null (tests): the screen then keeps the current guitar
 // itself and goToScreen() does nothing.
@@ -70,6 +72,9 @@ public:
     const ImageView& recPressed() const { return recPressed_; }
     const ImageView& playPressed() const { return playPressed_; }
     const Label& guitarInputLabel() const { return guitarInputLabel_; }
+    // On the playing surface: lit while recording / while playing back.
+    const ImageView& recordingLight() const { return recordingLight_; }
+    const ImageView& playingLight() const { return playingLight_; }
 
     // Keyboard fingers (KeyListener). A key acts only while the screen is
     // shown, takes touches and its menu is closed; its release always
@@ -88,9 +93,12 @@ protected:
     GuitarScreenView(Strumwell* parent, SoundEngine* soundEngine, const std::string& background,
                      bool fretCountButtons, Point topBarHiddenCentre);
 
-    // Adds the veil, the Recorder Bar, the Top Menu Bar and the plectrum on
-    // top of the views added so far.
+    // Adds the recording and play lights, the veil, the Recorder Bar, the Top
+    // Menu Bar and the plectrum on top of the views added so far.
     void addMenuViews();
+    // Where the recording and play lights stand: a spot of the playing
+    // surface that no control uses (18 x 52 points, read sideways).
+    void placeStatusLights(Point centre);
 
     // The plectrum icon on the playing surface: forget the fingers, open the
     // menu.
@@ -122,6 +130,8 @@ protected:
     ImageView playPressed_;
     Label guitarInputLabel_;
     ImageView plectrum_;
+    ImageView recordingLight_;
+    ImageView playingLight_;
 
 private:
     Point topBarHiddenCentre_;

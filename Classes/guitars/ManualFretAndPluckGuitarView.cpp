@@ -4,6 +4,7 @@
 #include <string>
 
 #include "audio/SoundEngine.h"
+#include "platform/Graphics.h"
 
 namespace {
 
@@ -26,23 +27,27 @@ std::string numberText(int n) {
 } // namespace
 
 ManualFretAndPluckGuitarView::ManualFretAndPluckGuitarView(Strumwell* parent, SoundEngine* soundEngine)
-    : FretboardGuitarView(parent, soundEngine, kBoardLength, 1), pickupIV_("Pickup.png") {
+    : FretboardGuitarView(parent, soundEngine, kBoardLength, 1, true), muteButton_("MuteButton.png"),
+      muteButtonPressed_("MuteButtonLit.png"), pickupIV_("Pickup.png") {
     fretBeingPlayed_.fill(-1);
     for (int s = 0; s < kNumStrings; ++s) {
         Label& label = stringFrettedNumbers_[s];
         label.setFrame({7.0f + 55.0f * s, 395, 35, 25});
         label.setRotation(kQuarterTurn);
-        label.setFont("Arial", 24);
-        label.setTextColor(Color::white());
+        label.setFont("Arial", 20);
+        label.setTextColor(kNumberColor);
         label.setTextAlignment(TextAlignment::Center);
         label.setText("0");
+        // Just around the number, as the user reads it: 28 wide, 26 high.
+        NumberPlate& plate = stringFrettedPlates_[s];
+        plate.setBounds({0, 0, 26, 28});
+        plate.setCenter(label.center());
     }
-    muteLabel_.setFrame({163, 12, 55, 25});
-    muteLabel_.setRotation(kQuarterTurn);
-    muteLabel_.setFont("Arial", 15);
-    muteLabel_.setTextColor(Color::white());
-    muteLabel_.setTextAlignment(TextAlignment::Center);
-    muteLabel_.setText("MUTE");
+    muteButton_.setBounds({0, 0, 74, 54});
+    muteButton_.setCenter({194, 27});
+    muteButtonPressed_.setBounds({0, 0, 74, 54});
+    muteButtonPressed_.setCenter({194, 27});
+    muteButtonPressed_.setAlpha(0);
     pickupIV_.setBounds({0, 0, 320, 84});
     pickupIV_.setCenter({160, 440});
 
@@ -52,9 +57,12 @@ ManualFretAndPluckGuitarView::ManualFretAndPluckGuitarView(Strumwell* parent, So
     addSubview(&pickupIV_);
     addStrings();
     addScrollButtons();
+    for (NumberPlate& plate : stringFrettedPlates_)
+        addSubview(&plate);
     for (Label& label : stringFrettedNumbers_)
         addSubview(&label);
-    addSubview(&muteLabel_);
+    addSubview(&muteButton_);
+    addSubview(&muteButtonPressed_);
     addMenuViews();
 
     refretStrings();
@@ -63,7 +71,20 @@ ManualFretAndPluckGuitarView::ManualFretAndPluckGuitarView(Strumwell* parent, So
 
 ManualFretAndPluckGuitarView::~ManualFretAndPluckGuitarView() = default;
 
-void ManualFretAndPluckGuitarView::fingerDown(Point p, int) {
+bool ManualFretAndPluckGuitarView::muteButtonHeld() const {
+    for (bool held : muteHeldBy_)
+        if (held)
+            return true;
+    return false;
+}
+
+void ManualFretAndPluckGuitarView::redrawMuteButton() {
+    const bool held = muteButtonHeld();
+    muteButtonPressed_.setAlpha(held ? 1.0f : 0.0f);
+    muteButton_.setAlpha(held ? 0.0f : 1.0f);
+}
+
+void ManualFretAndPluckGuitarView::fingerDown(Point p, int touchNo) {
     if (controlStripFingerDown(p))
         return;
     if (p.y > 54 && p.y < 394) {
@@ -74,14 +95,23 @@ void ManualFretAndPluckGuitarView::fingerDown(Point p, int) {
         pressString(getStringForCoord(p));
         return;
     }
-    if (p.y < 58 && p.x > 156 && p.x < 231)
+    if (p.y < 58 && p.x > 156 && p.x < 231) {
         dampenStrings();
+        if (touchNo >= 0 && touchNo < kNumStrings) {
+            muteHeldBy_[touchNo] = true;
+            redrawMuteButton();
+        }
+    }
 }
 
 void ManualFretAndPluckGuitarView::fingerMove(Point n, Point p, int touchNo) {
     if (touchNo < 0 || touchNo >= kNumStrings)
         return;
     Point& initial = touchSlots_[touchNo].initialTouch;
+    if (muteHeldBy_[touchNo] && !onMuteButton(n)) {
+        muteHeldBy_[touchNo] = false;
+        redrawMuteButton();
+    }
     const Area newArea = areaOf(n);
     const Area oldArea = areaOf(p);
     if (newArea == Area::Pickup) {
@@ -130,6 +160,10 @@ void ManualFretAndPluckGuitarView::fingerMove(Point n, Point p, int touchNo) {
 }
 
 void ManualFretAndPluckGuitarView::fingerUp(Point u, int touchNo) {
+    if (touchNo >= 0 && touchNo < kNumStrings && muteHeldBy_[touchNo]) {
+        muteHeldBy_[touchNo] = false;
+        redrawMuteButton();
+    }
     if (u.y > 394) {
         liftString(getStringForCoord(u));
     } else if (u.y > 54 && u.y < 394) {
@@ -254,6 +288,13 @@ void ManualFretAndPluckGuitarView::redrawOnFretboardScrolling() {
     // labels show what a pluck would play now.
     for (int s = 0; s < kNumStrings; ++s)
         stringFrettedNumbers_[s].setText(numberText(fret_[s] == -1 ? 0 : leftmostFret_ + fret_[s]));
+}
+
+void ManualFretAndPluckGuitarView::liftAllFingerPresses() {
+    FretboardGuitarView::liftAllFingerPresses();
+    // The lifts of these fingers go to the menu and are never seen here.
+    muteHeldBy_.fill(false);
+    redrawMuteButton();
 }
 
 std::optional<Point> ManualFretAndPluckGuitarView::keyFingerPoint(const KeyEvent& event) const {

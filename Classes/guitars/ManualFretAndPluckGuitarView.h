@@ -9,12 +9,17 @@
 // lifting the sounding fret pulls off to a lower held one (volume 0.65),
 // sideways drags bend, MUTE silences every string.
 //
+// The rows share the board between the first fret line (57) and the pickup
+// (394) evenly, so the last row is as wide as the others.
+//
 // Threads: UI thread only.
 class ManualFretAndPluckGuitarView : public FretboardGuitarView {
 public:
     static constexpr float kHammerOnVolume = 0.65f;
     static constexpr float kPullOffVolume = 0.65f;
-    static constexpr int kBoardLength = 350;
+    static constexpr int kBoardLength = 394 - kFirstFretLine;
+    // The MUTE button's touch area: 156 < x < 231 in the control strip.
+    static bool onMuteButton(Point p) { return p.y < 55 && p.x > 156 && p.x < 231; }
 
     // parent may be null (tests); soundEngine must outlive the screen.
     ManualFretAndPluckGuitarView(Strumwell* parent, SoundEngine* soundEngine);
@@ -30,7 +35,10 @@ public:
 
     int fretBeingPlayed(int string) const { return fretBeingPlayed_[string]; }
     const Label& stringFrettedNumber(int string) const { return stringFrettedNumbers_[string]; }
-    const Label& muteLabel() const { return muteLabel_; }
+    // The MUTE button, drawn pressed while a finger holds it.
+    const ImageView& muteButton() const { return muteButton_; }
+    const ImageView& muteButtonPressed() const { return muteButtonPressed_; }
+    bool muteButtonHeld() const;
 
 protected:
     void fingerDown(Point p, int touchNo) override;
@@ -39,10 +47,19 @@ protected:
     void redrawOnFretPresses() override;
     void redrawOnFretboardScrolling() override;
     std::optional<Point> keyFingerPoint(const KeyEvent& event) const override;
+    void liftAllFingerPresses() override;
 
 private:
+    void redrawMuteButton();
+
     std::array<int, kNumStrings> fretBeingPlayed_;
+    // Under each fretted number, so that the string running under it does
+    // not strike the number through.
+    std::array<NumberPlate, kNumStrings> stringFrettedPlates_;
     std::array<Label, kNumStrings> stringFrettedNumbers_;
-    Label muteLabel_;
+    ImageView muteButton_;
+    ImageView muteButtonPressed_;
+    // Per touch slot: that finger came down on MUTE and is still on it.
+    std::array<bool, kNumStrings> muteHeldBy_{};
     ImageView pickupIV_;
 };

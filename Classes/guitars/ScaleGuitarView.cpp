@@ -4,6 +4,7 @@
 #include <string>
 
 #include "audio/SoundEngine.h"
+#include "platform/Graphics.h"
 
 const std::array<ScaleGuitarView::ScaleData, ScaleGuitarView::kNumScales> ScaleGuitarView::SCALE_DATA = {{
     {"321132", "1 - Blues"},
@@ -68,16 +69,24 @@ void setUpLabel(Label& label, Point centre, float width, float height, float fon
     label.setTextAlignment(TextAlignment::Center);
 }
 
+// The scale window's name line: the largest size up to this that fits.
+constexpr float kScaleNameFontSize = 13;
+constexpr float kSmallestScaleNameFontSize = 9;
+
 } // namespace
 
 ScaleGuitarView::ScaleGuitarView(Strumwell* parent, SoundEngine* soundEngine)
     : GuitarScreenView(parent, soundEngine, "ScaleGuitarBack.png", false, {60, 240}) {
+    // On the wood under the keyboard, beside the plectrum.
+    placeStatusLights({38, 104});
     // Label windows of the background picture: the note to the user's left,
     // the scale name with its intervals beneath between the arrows, the key
     // by the keyboard.
     setUpLabel(currentNoteLabel_, {235, 144}, 168, 50, 22);
-    setUpLabel(scaleNameLabel_, {249, 354}, 150, 22, 13);
-    setUpLabel(scaleIntervalLabel_, {222, 354}, 150, 28, 10);
+    // The name stands under the window's "SCALE" caption (view x 253 to
+    // 260), the intervals beneath it.
+    setUpLabel(scaleNameLabel_, {242, 354}, 146, 20, kScaleNameFontSize);
+    setUpLabel(scaleIntervalLabel_, {220, 354}, 146, 24, 10);
     scaleIntervalLabel_.setNumberOfLines(0);
     setUpLabel(currentKeyLabel_, {98.5f, 121.5f}, 125, 55, 18);
     addSubview(&currentNoteLabel_);
@@ -149,6 +158,13 @@ void ScaleGuitarView::calculateScale() {
     }
     scaleIntervalLabel_.setText(intervals);
     scaleNameLabel_.setText(SCALE_DATA[currentScale_].name);
+    // Long names get a smaller size rather than running out of the window.
+    float size = kScaleNameFontSize;
+    while (size > kSmallestScaleNameFontSize &&
+           Graphics::measureText(SCALE_DATA[currentScale_].name, Font{"Arial", size, false}).width >
+               scaleNameLabel_.bounds().width)
+        size -= 0.5f;
+    scaleNameLabel_.setFont("Arial", size);
 
     int r = currentKey_ - 2;
     if (r <= 1)

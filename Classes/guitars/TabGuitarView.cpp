@@ -4,6 +4,7 @@
 
 #include "audio/SoundEngine.h"
 #include "guitars/TabGuitarKeys.h"
+#include "platform/Graphics.h"
 #include "screens/Knob.h"
 #include "storage/Tab.h"
 
@@ -20,6 +21,8 @@ constexpr float kRowSpacing = 20;
 constexpr float kCellsTop = 78;
 constexpr float kCellLength = 3 * 7.2f;
 constexpr float kRowLength = TabGuitarView::kTabDisplayCells * kCellLength;
+// The card's paper, drawn behind each digit.
+constexpr Color kCardColor{246, 238, 219, 255};
 
 std::string guitarText(int guitar) {
     char text[32];
@@ -44,10 +47,13 @@ TabGuitarView::TabGuitarView(Strumwell* parent, SoundEngine* soundEngine, Tab* t
       acousticNoises_("AcousticNoises.png"), restartTabMenu_("MenuRestartTab.png"),
       enterTabMenu_("MenuEnterTab.png"), loadSaveTabMenu_("MenuLoadSave.png") {
     for (int s = 0; s < kNumStrings; ++s) {
-        Label& row = tabDisplay_[static_cast<std::size_t>(s)];
+        TabRow& row = tabDisplay_[static_cast<std::size_t>(s)];
         const float cx = kRowCentreX0 + kRowSpacing * static_cast<float>(s);
-        const float cy = kCellsTop + kRowLength / 2;
-        row.setFrame({cx - kRowLength / 2, cy - kRowSpacing / 2, kRowLength, kRowSpacing});
+        // A little longer than ten cells, so that a full row is never cut
+        // short with "..." by a rounding of the font's widths.
+        const float length = kRowLength + 8;
+        const float cy = kCellsTop + length / 2;
+        row.setFrame({cx - length / 2, cy - kRowSpacing / 2, length, kRowSpacing});
         row.setRotation(kQuarterTurn);
         row.setFont("Courier", 12);
         row.setTextColor(Color{20, 20, 20, 255});
@@ -57,12 +63,29 @@ TabGuitarView::TabGuitarView(Strumwell* parent, SoundEngine* soundEngine, Tab* t
     }
 
     // A translucent bar over the second cell of every row: the current column.
-    positionMarker_.setFrame(
-        {kRowCentreX0 - kRowSpacing / 2, kCellsTop + kCellLength, kRowSpacing * kNumStrings, kCellLength});
+    // Cells hold their frets right-aligned in three characters: the bar
+    // stands one character further on than the cell, centred on a single
+    // digit and still covering both digits of a two-digit fret.
+    positionMarker_.setFrame({kRowCentreX0 - kRowSpacing / 2, kCellsTop + kCellLength + kCellLength / 3,
+                              kRowSpacing * kNumStrings, kCellLength});
     positionMarker_.setBackgroundColor(Color{0, 0, 0, 255});
     positionMarker_.setAlpha(0.15f);
     positionMarker_.setUserInteractionEnabled(false);
     addSubview(&positionMarker_);
+
+    // A blank sheet over the card's staff, under its "TAB" heading: the
+    // card's inside runs over view 99 < x < 220 and 64 < y < 300.
+    emptyTabLabel_.setBounds({0, 0, 236, 121});
+    emptyTabLabel_.setCenter({159.5f, 182});
+    emptyTabLabel_.setRotation(kQuarterTurn);
+    emptyTabLabel_.setFont("Arial", 13);
+    emptyTabLabel_.setTextColor(Color{45, 32, 18, 255});
+    emptyTabLabel_.setBackgroundColor(kCardColor);
+    emptyTabLabel_.setTextAlignment(TextAlignment::Center);
+    emptyTabLabel_.setNumberOfLines(0);
+    emptyTabLabel_.setText(kEmptyTabText);
+    emptyTabLabel_.setUserInteractionEnabled(false);
+    addSubview(&emptyTabLabel_);
 
     for (int s = 0; s < kNumStrings; ++s) {
         ImageView& led = LEDLit_[static_cast<std::size_t>(s)];
@@ -81,6 +104,8 @@ TabGuitarView::TabGuitarView(Strumwell* parent, SoundEngine* soundEngine, Tab* t
     acousticNoises_.setUserInteractionEnabled(false);
     addSubview(&acousticNoises_);
 
+    // Beside the plectrum, under the title: no control there.
+    placeStatusLights({24, 104});
     addMenuViews();
     // The three Tab Guitar items ride in the Top Menu Bar's container.
     restartTabMenu_.setBounds({0, 0, 92, 108});
@@ -100,6 +125,17 @@ TabGuitarView::TabGuitarView(Strumwell* parent, SoundEngine* soundEngine, Tab* t
 }
 
 TabGuitarView::~TabGuitarView() = default;
+
+void TabGuitarView::TabRow::draw(Graphics& g) {
+    const std::string& row = text();
+    const float cell = Graphics::measureText("0", font()).width;
+    const float height = Graphics::lineHeight(font()) * 0.8f;
+    const float top = (bounds().height - height) / 2;
+    for (size_t i = 0; i < row.size(); ++i)
+        if (row[i] != ' ')
+            g.fillRect({cell * static_cast<float>(i) - 1, top, cell + 2, height}, kCardColor);
+    Label::draw(g);
+}
 
 int TabGuitarView::getStringForCoord(Point p) {
     const float x = p.x;
@@ -366,6 +402,8 @@ void TabGuitarView::redrawTabDisplay() {
         }
         tabDisplay_[static_cast<std::size_t>(s)].setText(row);
     }
+    emptyTabLabel_.setAlpha(empty ? 1.0f : 0.0f);
+    positionMarker_.setAlpha(empty ? 0.0f : 0.15f);
     redrawLEDs();
 }
 

@@ -19,13 +19,19 @@ class Tab;
 // the column can be plucked on its own. The screen shows ten cells of the tab
 // around the position and one light per string played by the current column.
 // The Plectrum menu adds restart, the tab editor and the tab library to the
-// shared Recorder Bar and Top Menu Bar.
+// shared Recorder Bar and Top Menu Bar. An empty tab plays nothing: the tab
+// card then says so and where a tab comes from.
 //
 // Threads: UI thread only.
 class TabGuitarView : public GuitarScreenView {
 public:
     static constexpr int kNumStrings = 6;
     static constexpr int kTabDisplayCells = 10;
+    // What the tab card says while the tab is empty.
+    static constexpr const char* kEmptyTabText = "The tab is empty: nothing to play yet.\n"
+                                                 "Write one with MENU \u203a ENTER TAB,\n"
+                                                 "or open one from the tab library\n"
+                                                 "with MENU \u203a LOAD / SAVE.";
     // Sample number of each open string within a guitar's patch.
     static constexpr std::array<int, kNumStrings> kStandardTuningOffsets = {2, 7, 12, 17, 21, 26};
 
@@ -66,6 +72,7 @@ public:
     const Knob& strumSpeed() const { return *strumSpeed_; }
     const ImageView& acousticNoises() const { return acousticNoises_; }
     const View& positionMarker() const { return positionMarker_; }
+    const Label& emptyTabLabel() const { return emptyTabLabel_; }
     const ImageView& restartTabMenu() const { return restartTabMenu_; }
     const ImageView& enterTabMenu() const { return enterTabMenu_; }
     const ImageView& loadSaveTabMenu() const { return loadSaveTabMenu_; }
@@ -84,11 +91,19 @@ protected:
     std::optional<Point> keyFingerPoint(const KeyEvent& event) const override;
 
 private:
+    // One row of the tab card: the digits stand on the row's staff line, which
+    // is left out behind each of them as in printed tablature, so that the
+    // line never strikes a digit through.
+    class TabRow : public Label {
+    public:
+        void draw(Graphics& g) override;
+    };
     void redrawAcousticNoises();
 
     Tab* tab_;
-    std::array<Label, kNumStrings> tabDisplay_;
+    std::array<TabRow, kNumStrings> tabDisplay_;
     View positionMarker_;
+    Label emptyTabLabel_;
     std::array<ImageView, kNumStrings> LEDLit_;
     std::unique_ptr<Knob> strumSpeed_;
     ImageView acousticNoises_;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/core/NullAudioOutput.h"
+#include "platform/core/OutputVolume.h"
 
 SdlAudioOutput::SdlAudioOutput() = default;
 
@@ -149,6 +150,10 @@ void SDLCALL SdlAudioOutput::trampoline(void* userData, Uint8* stream, int len) 
     // callback_ is set before start() and not changed while the device runs.
     if (self->callback_ && frames > 0)
         result = self->callback_(self->userData_, reinterpret_cast<int16_t*>(stream), frames);
+    // The app's own output volume goes on after the mix (an atomic read, no
+    // allocation).
     if (result != 0)
         std::memset(stream, 0, static_cast<size_t>(len));
+    else
+        OutputVolume::apply(reinterpret_cast<int16_t*>(stream), frames * kChannels);
 }

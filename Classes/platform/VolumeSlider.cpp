@@ -67,5 +67,7 @@ void VolumeSlider::touchesMoved(const TouchSet& touches) {
 }
 void VolumeSlider::touchesEnded(const TouchSet& touches) {
     follow(touches);
+    if (onRelease_)
+        onRelease_(value());
 }
 void VolumeSlider::touchesCancelled(const TouchSet&) {}

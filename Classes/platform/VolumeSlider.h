@@ -3,10 +3,10 @@
 
 #include "platform/View.h"
 
-// The system output volume slider: a track with a round thumb, dragged
-// along its length (its own x axis; turn it a quarter turn for a user
-// holding the phone sideways). It sets OutputVolume, so the volume is the
-// same wherever a slider shows it.
+// The output volume slider: a track with a round thumb, dragged along its
+// length (its own x axis; turn it a quarter turn for a user holding the
+// phone sideways). It sets OutputVolume, the gain the sound output applies
+// after the mix, so the volume is the same wherever a slider shows it.
 //
 // Threads: UI thread only.
 class VolumeSlider : public View {
@@ -19,6 +19,9 @@ public:
     void setValue(float value);
     // Called after a drag or tap changed the value.
     void setOnChange(std::function<void(float)> onChange) { onChange_ = std::move(onChange); }
+    // Called when the finger that moved the slider lets go (a good moment
+    // to keep the new value).
+    void setOnRelease(std::function<void(float)> onRelease) { onRelease_ = std::move(onRelease); }
 
     // The value a touch at x (in the slider's coordinates) gives.
     float valueForX(float x) const;
@@ -32,4 +35,5 @@ public:
 private:
     void follow(const TouchSet& touches);
     std::function<void(float)> onChange_;
+    std::function<void(float)> onRelease_;
 };

@@ -82,7 +82,17 @@ MenuSetupGuitarPatchView::MenuSetupGuitarPatchView(Strumwell* parent, SoundEngin
     volumeControl_ = std::make_unique<VolumeSlider>(Rect{221 - 107.5f, 250 - 25, 215, 50});
     volumeControl_->setRotation(kQuarterTurn);
     volumeControl_->setAlpha(0.8f);
+    // The app's own settings keep the value, not the songs.
+    volumeControl_->setOnRelease([this](float) {
+        if (this->parent())
+            this->parent()->saveAppSettings();
+    });
     addSubview(volumeControl_.get());
+    // Named like the knobs, on the wood to the user's left of the slider.
+    volumeLabel_ = sidewaysLabel({221, 92}, 96, 16, 9.5f);
+    volumeLabel_->setTextColor(Color{236, 224, 200, 255});
+    volumeLabel_->setText(kVolumeLabelText);
+    addSubview(volumeLabel_.get());
 
     knobs_[kGuitar1Volume] = std::make_unique<Knob>(this, 155, 63, "ShinyDialPointer.png");
     knobs_[kGuitar1Sustain] = std::make_unique<Knob>(this, 155, 144, "ShinyDialPointer.png");

@@ -17,7 +17,8 @@ class View;
 
 // The patch setup screen (screen 11): each guitar's volume and sustain on
 // four knobs, the patch of each guitar stepped forwards or backwards, a test
-// note of either guitar, and the system output volume slider.
+// note of either guitar, and the app's output volume slider (a gain on what
+// goes to the sound device, kept with the app's own settings).
 //
 // Changing a patch reads 48 sample files on the UI thread. The screen first
 // puts up a "please wait" box (drawn before the loading starts, hence the
@@ -63,6 +64,7 @@ public:
     static constexpr double kDrawBoxDelay = 0.001;
     static constexpr double kRemoveBoxDelay = 0.1;
     static constexpr float kGreyoutAlpha = 0.7f;
+    static constexpr const char* kVolumeLabelText = "OUTPUT VOLUME";
 
     // The corner buttons, then the screen's own rectangles (open, strict
     // comparisons).
@@ -117,6 +119,7 @@ public:
     const Label& messageBoxLabel() const { return *messageBoxLabel_; }
     const View& messageBoxGreyout() const { return *messageBoxGreyout_; }
     const VolumeSlider& volumeControl() const { return *volumeControl_; }
+    const Label& volumeLabel() const { return *volumeLabel_; }
 
 private:
     void startPatchStep(int guitar, bool forward);
@@ -129,6 +132,7 @@ private:
     SoundEngine* soundEngine_;
     MainThreadQueue* queue_;
     std::unique_ptr<VolumeSlider> volumeControl_;
+    std::unique_ptr<Label> volumeLabel_;
     std::array<std::unique_ptr<Knob>, 4> knobs_;
     std::unique_ptr<Label> guitar1PatchName_;
     std::unique_ptr<Label> guitar2PatchName_;

@@ -231,7 +231,7 @@ int DumpCommand::run(const std::vector<std::string>& args, std::ostream& out, st
     } else {
         FILE* f = std::fopen(path.c_str(), "rb");
         if (f == nullptr) {
-            err << "FileNotFound\n";
+            err << "FileNotFound: " << path << "\n";
             return 1;
         }
         uint8_t chunk[65536];

@@ -4,6 +4,9 @@
 // touch, checked against the engine calls the recorder sees.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+
 #include "GuitarTestRig.h"
 #include "guitars/ManualFretAndPluckGuitarView.h"
 
@@ -19,9 +22,7 @@ protected:
     ManualFret() : screen(nullptr, &rig.engine) { screen.redraw(); }
 
     // The middle of a row with the current spacing.
-    float rowY(int row) const {
-        return static_cast<float>(57 + row * screen.fretSpacing() + screen.fretSpacing() / 2);
-    }
+    float rowY(int row) const { return static_cast<float>(screen.rowMiddle(row)); }
     Point board(int string, int row) const { return {kStringX[string], rowY(row)}; }
     static Point pickup(int string) { return {kStringX[string], kPickupY}; }
 
@@ -47,18 +48,41 @@ TEST_F(ManualFret, MapsPointsToStringsAndRows) {
     EXPECT_EQ(ManualFretAndPluckGuitarView::getStringForCoord({274, 0}), 5);
     EXPECT_EQ(ManualFretAndPluckGuitarView::getStringForCoord({900, 0}), 5);
     EXPECT_EQ(ManualFretAndPluckGuitarView::getStringForCoord({-10, 0}), 0);
+    // Five rows share the board from 57 to the pickup at 394: lines at 57,
+    // 124, 191, 259 and 326.
     ASSERT_EQ(screen.numFretsToShow(), 5);
-    ASSERT_EQ(screen.fretSpacing(), 70);
     EXPECT_EQ(screen.getFretForCoord({0, 56.9f}), -1);
     EXPECT_EQ(screen.getFretForCoord({0, 57}), 0);
-    EXPECT_EQ(screen.getFretForCoord({0, 126.9f}), 0);
-    EXPECT_EQ(screen.getFretForCoord({0, 127}), 1);
+    EXPECT_EQ(screen.getFretForCoord({0, 123.9f}), 0);
+    EXPECT_EQ(screen.getFretForCoord({0, 124}), 1);
     EXPECT_EQ(screen.getFretForCoord({0, 200}), 2);
+    EXPECT_EQ(screen.getFretForCoord({0, 393.9f}), 4);
     EXPECT_EQ(screen.getFretForCoord({0, 5000}), 9);
 }
 
+TEST_F(ManualFret, EveryFretCountFillsTheBoardWithRowsOfOneWidth) {
+    for (int count = 3; count <= 10; ++count) {
+        SCOPED_TRACE(count);
+        rig.engine.setNumFretsToShow(count);
+        screen.redraw();
+        EXPECT_EQ(screen.rowLine(0), 57);
+        EXPECT_EQ(screen.rowLine(count), 394) << "the last row ends at the pickup";
+        int narrowest = 1000, widest = 0;
+        for (int r = 0; r < count; ++r) {
+            const int width = screen.rowLine(r + 1) - screen.rowLine(r);
+            narrowest = std::min(narrowest, width);
+            widest = std::max(widest, width);
+            // The drawn fret line is where the touches change rows.
+            EXPECT_EQ(screen.fretImage(r).center().y, static_cast<float>(screen.rowLine(r)));
+            EXPECT_EQ(screen.getFretForCoord({0, static_cast<float>(screen.rowLine(r))}), r);
+            EXPECT_EQ(screen.getFretForCoord({0, static_cast<float>(screen.rowLine(r + 1)) - 0.5f}), r);
+        }
+        EXPECT_LE(widest - narrowest, 1);
+    }
+}
+
 TEST_F(ManualFret, PluckPlaysTheHighestHeldRow) {
-    // Fret 3 of string 2 (rows at 57, 127, 197, 267).
+    // Fret 3 of string 2 (rows at 57, 124, 191, 259).
     hold(1, {130, 200});
     EXPECT_EQ(screen.fret(2), 2);
     EXPECT_EQ(screen.stringFrettedNumber(2).text(), "3");
@@ -279,12 +303,13 @@ TEST_F(ManualFret, ControlStripZones) {
     EXPECT_EQ(screen.leftmostFret(), 17);
 }
 
-TEST_F(ManualFret, ThreeFretsLeaveTheLastRowPartlyUnderThePickup) {
+TEST_F(ManualFret, ThreeFretsEndAtThePickup) {
     rig.engine.setNumFretsToShow(3);
     screen.redraw();
-    EXPECT_EQ(screen.fretSpacing(), 116);
+    EXPECT_EQ(screen.fretSpacing(), 112);
+    EXPECT_EQ(screen.getFretForCoord({0, 280}), 1);
     EXPECT_EQ(screen.getFretForCoord({0, 300}), 2);
-    EXPECT_EQ(screen.getFretForCoord({0, 400}), 2);
+    EXPECT_EQ(screen.getFretForCoord({0, 393}), 2);
     tap(1, {27, 400});
     EXPECT_EQ(rig.fresh(), (Log{"+2"})) << "beyond 394 is the pickup";
     EXPECT_FALSE(screen.stringPressedAtFret(0, 2));
@@ -293,7 +318,7 @@ TEST_F(ManualFret, ThreeFretsLeaveTheLastRowPartlyUnderThePickup) {
 TEST_F(ManualFret, FretCountLimitsAndLeftmostFret) {
     rig.engine.setNumFretsToShow(10);
     screen.redraw();
-    EXPECT_EQ(screen.fretSpacing(), 35);
+    EXPECT_EQ(screen.fretSpacing(), 33);
     for (int i = 0; i < 30; ++i)
         screen.scrollTowardBody();
     EXPECT_EQ(screen.leftmostFret(), 12);
@@ -360,29 +385,68 @@ TEST_F(ManualFret, RowAboveTheFirstFretLinePressesNothing) {
 }
 
 TEST_F(ManualFret, FretboardDrawing) {
-    // Five rows: lines at 57 + 70 i, labels and markers in the middle.
+    // Five rows: lines at 57 + 337 i / 5, labels and markers in the middle.
     EXPECT_EQ(screen.fretImage(0).center(), (Point{160, 57}));
-    EXPECT_EQ(screen.fretImage(4).center(), (Point{160, 337}));
+    EXPECT_EQ(screen.fretImage(4).center(), (Point{160, 326}));
     EXPECT_EQ(screen.fretImage(5).center(), (Point{160, -50}));
-    EXPECT_EQ(screen.fretNumber(2).center(), (Point{307, 232}));
+    EXPECT_EQ(screen.fretNumber(2).center(), (Point{307, 225}));
     EXPECT_EQ(screen.fretNumber(7).center(), (Point{288, -50}));
-    EXPECT_EQ(screen.manualSpot(2).center(), (Point{163, 232}));
+    EXPECT_EQ(screen.manualSpot(2).center(), (Point{163, 225}));
     EXPECT_EQ(screen.fretNumber(0).text(), "1");
     EXPECT_EQ(screen.fretNumber(4).text(), "5");
     EXPECT_EQ(screen.manualSpot(2).alpha(), 1.0f); // fret 3
     EXPECT_EQ(screen.manualSpot(3).alpha(), 0.0f);
-    EXPECT_EQ(screen.manualDoubleSpotTop().center(), (Point{252, 57 + 70 * 11 + 35}));
+    EXPECT_GT(screen.manualDoubleSpotTop().center().y, 394) << "fret 12 is not shown";
     for (int i = 0; i < 8; ++i)
         screen.scrollTowardBody();
     EXPECT_EQ(screen.leftmostFret(), 9);
-    EXPECT_EQ(screen.manualDoubleSpotTop().center(), (Point{252, 57 + 70 * 3 + 35}));
-    EXPECT_EQ(screen.manualDoubleSpotBottom().center(), (Point{77, 57 + 70 * 3 + 35}));
+    const float middle12 = static_cast<float>(screen.rowMiddle(3));
+    EXPECT_EQ(screen.manualDoubleSpotTop().center().y, middle12);
+    EXPECT_EQ(screen.manualDoubleSpotBottom().center().y, middle12);
     EXPECT_EQ(screen.manualSpot(3).alpha(), 0.0f); // fret 12 has the pair instead
-    EXPECT_EQ(screen.muteLabel().text(), "MUTE");
+    // The pair stands between strings, clear of every string drawn (open or
+    // fretted), one on each side of the single markers' line.
+    for (const ImageView* spot : {&screen.manualDoubleSpotTop(), &screen.manualDoubleSpotBottom()}) {
+        for (int s = 0; s < 6; ++s) {
+            for (const ImageView* string : {&screen.stringUp(s), &screen.stringDown(s)})
+                EXPECT_GT(std::abs(spot->center().x - string->center().x), spot->bounds().width / 2 + 2)
+                    << "string " << s;
+        }
+    }
+    EXPECT_GT(screen.manualDoubleSpotTop().center().x, 163);
+    EXPECT_LT(screen.manualDoubleSpotBottom().center().x, 163);
     for (int s = 0; s < 6; ++s) {
         EXPECT_EQ(screen.stringUp(s).alpha(), 1.0f);
         EXPECT_EQ(screen.stringDown(s).alpha(), 0.0f);
     }
+}
+
+TEST_F(ManualFret, MuteLooksPressedWhileHeld) {
+    const Point mute{193, 27};
+    auto pressed = [&] {
+        EXPECT_EQ(screen.muteButton().alpha() + screen.muteButtonPressed().alpha(), 1.0f);
+        return screen.muteButtonPressed().alpha() == 1.0f;
+    };
+    EXPECT_FALSE(pressed());
+    tap(1, pickup(3));
+    hold(2, mute);
+    EXPECT_TRUE(pressed());
+    EXPECT_EQ(rig.fresh(), (Log{"+17", "-17"}));
+    // A second finger on it and off again: still held by the first.
+    tap(3, {200, 20});
+    EXPECT_TRUE(pressed());
+    lift(2, mute);
+    EXPECT_FALSE(pressed());
+
+    // Sliding off the button lets it up; so does the menu opening.
+    hold(4, mute);
+    screen.processTouches({move(4, {120, 27}, mute)});
+    EXPECT_FALSE(pressed());
+    lift(4, {120, 27});
+    hold(5, mute);
+    tap(6, {20, 20});
+    EXPECT_TRUE(screen.menuShowing());
+    EXPECT_FALSE(pressed());
 }
 
 TEST_F(ManualFret, MenuOpeningStopsEverythingAndStraightensStrings) {

@@ -156,6 +156,21 @@ TEST_F(Scale, ScaleArrowsWrap) {
     EXPECT_EQ(screen.scaleNameLabel().text(), "1 - Blues");
 }
 
+TEST_F(Scale, EveryScaleNameFitsItsWindowBelowTheCaption) {
+    // The window's "SCALE" caption stands at view 252 < x < 261, 277 < y < 306.
+    for (int n = 0; n < ScaleGuitarView::kNumScales; ++n) {
+        screen.setCurrentScale(n);
+        const Label& name = screen.scaleNameLabel();
+        SCOPED_TRACE(name.text());
+        EXPECT_EQ(name.text(), ScaleGuitarView::SCALE_DATA[n].name) << "shown exactly as named";
+        EXPECT_EQ(name.layoutLines(), std::vector<std::string>{name.text()}) << "not cut short";
+        EXPECT_GE(name.font().size, 9.0f);
+        EXPECT_LE(name.frame().x + name.frame().width, 252.0f);
+        EXPECT_GE(name.frame().y, 277.0f);
+        EXPECT_LE(name.frame().y + name.frame().height, 431.0f);
+    }
+}
+
 TEST_F(Scale, SlidingPlaysOneNotePerBand) {
     // 19 blues notes: bands of about 25 points.
     screen.processTouches({down(1, {kStripX, 10})});

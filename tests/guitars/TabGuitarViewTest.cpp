@@ -138,6 +138,39 @@ TEST_F(TabGuitar, EmptyTabPlaysNothingAndStaysAtZero) {
         EXPECT_EQ(screen.tabDisplay(s).text(), "");
 }
 
+TEST_F(TabGuitar, TenCellsWithTwoDigitFretsFitTheirRow) {
+    for (int c = 0; c < 12; ++c)
+        tab.addNotesToTab(c, c % 2 ? "x32010" : "022100");
+    tab.addChordToTab(3, 12, 12, 12, 12, 12, 12);
+    tab.moveToStartOfTab();
+    tab.incrementTabPosition();
+    screen.redraw();
+    for (int s = 0; s < 6; ++s) {
+        const Label& row = screen.tabDisplay(s);
+        ASSERT_EQ(row.text().size(), 30u);
+        EXPECT_EQ(row.layoutLines(), std::vector<std::string>{row.text()}) << "string " << s;
+    }
+}
+
+TEST_F(TabGuitar, AnEmptyTabSaysSoAndWhereATabComesFrom) {
+    const std::string text = screen.emptyTabLabel().text();
+    EXPECT_EQ(screen.emptyTabLabel().alpha(), 1.0f);
+    // The menu items by the names they carry.
+    EXPECT_NE(text.find("empty"), std::string::npos);
+    EXPECT_NE(text.find("MENU \u203a ENTER TAB"), std::string::npos);
+    EXPECT_NE(text.find("tab library"), std::string::npos);
+    EXPECT_NE(text.find("LOAD / SAVE"), std::string::npos);
+    EXPECT_EQ(screen.positionMarker().alpha(), 0.0f) << "no column to mark";
+
+    tab.addNotesToTab(0, "x32010");
+    screen.redraw();
+    EXPECT_EQ(screen.emptyTabLabel().alpha(), 0.0f);
+    EXPECT_GT(screen.positionMarker().alpha(), 0.0f);
+    tab.clearTab();
+    screen.redrawTabDisplay();
+    EXPECT_EQ(screen.emptyTabLabel().alpha(), 1.0f);
+}
+
 TEST_F(TabGuitar, APluckStrumsTheColumnAndTheLiftMovesOn) {
     threeColumns();
     screen.processTouches({down(1, pickup(0))});

@@ -229,7 +229,7 @@ TEST(DumpCommand, CommandLine) {
     TempFolder folder;
     const Result missing = dumpFile({folder.file("none.SAV")});
     EXPECT_EQ(missing.code, 1);
-    EXPECT_EQ(missing.err, "FileNotFound\n");
+    EXPECT_EQ(missing.err, "FileNotFound: " + folder.file("none.SAV") + "\n");
     EXPECT_EQ(dumpFile({}).code, 2);
     EXPECT_EQ(dumpFile({"a", "b"}).code, 2);
     EXPECT_EQ(dumpFile({"--bogus", "a"}).code, 2);

@@ -18,6 +18,7 @@
 #include "platform/core/Clock.h"
 #include "recorder/Recorder.h"
 #include "storage/FileManager.h"
+#include "storage/RenderCommand.h"
 #include "storage/Tab.h"
 
 namespace fs = std::filesystem;
@@ -119,6 +120,50 @@ TEST_F(DemosTest, ShippedDemosAllLoadBack) {
     EXPECT_NE(std::find(names.begin(), names.end(), "Demo - Blues Riff.SAV"), names.end());
 }
 
+// The 16-bit samples of a WAV file written by the renderer (a plain 44-byte
+// header, then the data).
+std::vector<int16_t> wavSamples(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<int16_t> samples;
+    for (size_t i = 44; i + 1 < bytes.size(); i += 2)
+        samples.push_back(
+            static_cast<int16_t>(static_cast<uint8_t>(bytes[i]) | static_cast<uint8_t>(bytes[i + 1]) << 8));
+    return samples;
+}
+
+TEST_F(DemosTest, NoShippedSongClipsWhenPlayed) {
+    // Rendered with the samples the bundle ships; a build without them
+    // cannot hear the songs.
+    const fs::path bundle = DEMOS_BUNDLE;
+    if (!fs::exists(bundle / "A1-1.wav"))
+        GTEST_SKIP() << "no samples in " << bundle;
+    const fs::path out = dir_ / "songs";
+    fs::create_directory(out);
+    ASSERT_EQ(run(DEMOS_SOURCE, out), 0);
+    int songs = 0;
+    for (const std::string& name : filesIn(out)) {
+        if (!name.ends_with(".SAV"))
+            continue;
+        ++songs;
+        SCOPED_TRACE(name);
+        const fs::path wav = dir_ / "song.wav";
+        std::ostringstream quiet;
+        ASSERT_EQ(RenderCommand::run({(out / name).string(), "-o", wav.string(), "--bundle", bundle.string()},
+                                     quiet, quiet),
+                  0)
+            << quiet.str();
+        const std::vector<int16_t> samples = wavSamples(wav);
+        ASSERT_GT(samples.size(), 44100u);
+        int peak = 0;
+        for (int16_t v : samples)
+            peak = std::max(peak, std::abs(static_cast<int>(v)));
+        // Full scale is where the mix clips: keep clear of it.
+        EXPECT_LT(peak, 32767);
+    }
+    EXPECT_GE(songs, 2);
+}
+
 TEST_F(DemosTest, KnownSourceGivesKnownFiles) {
     const std::string source = writeSource("# comment\n"
                                            "[tab T]\n"
@@ -129,6 +174,7 @@ TEST_F(DemosTest, KnownSourceGivesKnownFiles) {
                                            "guitar 2\n"
                                            "tempo 60\n"
                                            "unit 1\n"
+                                           "volume 50\n"
                                            "0xxxxx/2 -/1 x3xxxx\n");
     const fs::path out = dir_ / "out";
     fs::create_directory(out);
@@ -155,6 +201,12 @@ TEST_F(DemosTest, KnownSourceGivesKnownFiles) {
     std::sort(downs.begin(), downs.end(), [](auto& a, auto& b) { return a.second < b.second; });
     EXPECT_EQ(downs[0].first, 50);
     EXPECT_EQ(downs[1].first, 58);
+    // Half of guitar 2's default volume of 0.5.
+    for (const Note& note : model.recorder.notes()) {
+        if (note.keyDown()) {
+            EXPECT_FLOAT_EQ(note.volume(), 0.25f);
+        }
+    }
     EXPECT_NEAR(downs[1].second - downs[0].second, 3.0, 1e-6);
 }
 
@@ -171,6 +223,7 @@ TEST_F(DemosTest, DamagedSourcesWriteNothing) {
         "[song S]\nguitar 3\n0xxxxx\n",       // no third guitar
         "[song S]\ntempo 0\n0xxxxx\n",        // no tempo
         "[song S]\n0xxxxx/0\n",               // zero length
+        "[song S]\nvolume 101\n0xxxxx\n",     // louder than the guitar
         "[tab a.b]\nx02220\n",                // a dot in the name
         "[tab T]\nx02220\n[tab T]\nx02220\n", // twice
         "[chord T]\nx02220\n",                // unknown section

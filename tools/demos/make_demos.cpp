@@ -52,6 +52,7 @@ struct Demo {
     double tempo = 120.0;
     int unitsPerBeat = 2;
     int ring = 0;
+    int volumePercent = 100;
     std::vector<Column> columns;
 };
 
@@ -155,7 +156,7 @@ std::vector<Demo> parseDemos(std::istream& in) {
         std::istringstream words(text);
         std::string word;
         words >> word;
-        if (word == "guitar" || word == "tempo" || word == "unit" || word == "ring") {
+        if (word == "guitar" || word == "tempo" || word == "unit" || word == "ring" || word == "volume") {
             if (!demo.isSong)
                 fail(line, "\"" + word + "\" is a song setting");
             std::string value, extra;
@@ -175,6 +176,10 @@ std::vector<Demo> parseDemos(std::istream& in) {
                 if (v > 16)
                     fail(line, "unit outside 1 ... 16");
                 demo.unitsPerBeat = v;
+            } else if (word == "volume") {
+                if (v > 100)
+                    fail(line, "volume outside 1 ... 100");
+                demo.volumePercent = v;
             } else {
                 demo.ring = v;
             }
@@ -268,7 +273,8 @@ void recordSong(const Demo& demo, SoundEngine& engine, Recorder& recorder, Manua
     for (const Action& action : actions) {
         clock.set(base + action.time);
         if (action.start) {
-            voices[action.note] = engine.playSampleWithGuitar(demo.guitar, notes[action.note].sampleNo);
+            voices[action.note] = engine.playSampleWithGuitar(
+                demo.guitar, notes[action.note].sampleNo, static_cast<float>(demo.volumePercent) / 100.0f);
             startedAt[action.note] = starts++;
             if (voices[action.note] < 0)
                 throw std::runtime_error("\"" + demo.name + "\": no voice for a note");
