@@ -49,6 +49,27 @@ bool splitTitle(const std::string& page, std::string* title, std::string* rest) 
     return true;
 }
 
+// A running-on page's heading: "\nHEADING IN CAPITALS\n\n" at its start.
+bool splitSubtitle(const std::string& page, std::string* title, std::string* rest) {
+    if (page.empty() || page[0] != '\n')
+        return false;
+    const size_t end = page.find("\n\n", 1);
+    if (end == std::string::npos || end == 1)
+        return false;
+    const std::string line = page.substr(1, end - 1);
+    bool letters = false;
+    for (char c : line) {
+        if (c == '\n' || (c >= 'a' && c <= 'z'))
+            return false;
+        letters = letters || (c >= 'A' && c <= 'Z');
+    }
+    if (!letters)
+        return false;
+    *title = line;
+    *rest = page.substr(end + 2);
+    return true;
+}
+
 // The text without the newlines that pad it to the foot of a page.
 std::string withoutTrailingNewlines(std::string text) {
     while (!text.empty() && text.back() == '\n')
@@ -226,9 +247,12 @@ void ManualView::layOutPage() {
     std::string title;
     std::string rest;
     const bool titled = splitTitle(page, &title, &rest);
+    // A page running on from the one before may open with a heading of its
+    // own: shown like a title, without the rule.
+    const bool subtitled = !titled && splitSubtitle(page, &title, &rest);
     const bool contents = currentPage_ == 1 || currentPage_ == 2;
-    headingLabel_->setText(titled ? title : std::string());
-    headingLabel_->setHidden(!titled);
+    headingLabel_->setText(titled || subtitled ? title : std::string());
+    headingLabel_->setHidden(!titled && !subtitled);
     headingRule_->setHidden(!titled);
 
     // The contents: one tappable entry per topic.
@@ -261,9 +285,10 @@ void ManualView::layOutPage() {
 
     // The text from the top of its area: the label centres its lines, so it
     // is made just as tall as they need.
-    const std::string text = contents ? std::string() : withoutTrailingNewlines(titled ? rest : page);
+    std::string text = contents ? std::string() : withoutTrailingNewlines(titled || subtitled ? rest : page);
+    text.erase(0, text.find_first_not_of('\n')); // the blank line that marks a page running on
     manualTextLabel_->setText(text);
-    const float top = titled ? kTitledTextTop : kTextTop;
+    const float top = titled || subtitled ? kTitledTextTop : kTextTop;
     placeOnPage(*manualTextLabel_, kTextLeft, kTextRight, top, kTextBottom);
     const float lines = static_cast<float>(manualTextLabel_->layoutLines().size());
     const float height =

@@ -8,6 +8,8 @@
 // so the pixels that change are the text's and the second picture is what
 // lies behind them. With STRUMWELL_SCREEN_SHOTS set to a folder, every
 // screen and mode is saved there as a picture to look at.
+//
+// The same runs check the keyboard of the screens' own message boxes.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -25,12 +27,16 @@
 #include "app/Strumwell.h"
 #include "app/TransitionView.h"
 #include "audio/SoundEngine.h"
+#include "guitars/TabGuitarSetupView.h"
 #include "platform/AlertView.h"
 #include "platform/Application.h"
+#include "platform/Key.h"
 #include "platform/Label.h"
 #include "platform/View.h"
 #include "platform/core/Clock.h"
 #include "screens/ManualPages.h"
+#include "screens/RecorderView.h"
+#include "screens/TabGuitarLoadSaveView.h"
 
 namespace fs = std::filesystem;
 
@@ -40,9 +46,9 @@ namespace {
 
 constexpr double kMinimumContrast = 4.5;
 
-class Run {
+class AppRun {
 public:
-    Run() {
+    AppRun() {
         std::random_device rd;
         root_ = fs::temp_directory_path() / ("strumwell-look-" + std::to_string(rd()) + std::to_string(rd()));
         fs::create_directories(root_ / "docs");
@@ -68,7 +74,7 @@ public:
             alert->pressButton(); // the welcome message
         settle(0.3);
     }
-    ~Run() {
+    ~AppRun() {
         app_->finish();
         shell_.reset();
         app_.reset();
@@ -91,6 +97,14 @@ public:
         app_->injectTouch(1, TouchPhase::Ended, p);
         settle(0.4);
     }
+    void key(Key k) {
+        KeyEvent e;
+        e.key = k;
+        app_->injectKey(e, true);
+        app_->runFrames(1);
+        app_->injectKey(e, false);
+        settle(0.1);
+    }
     View* shown() const {
         const auto& v = shell_->transitionView()->subviews();
         return v.empty() ? nullptr : v.back();
@@ -109,11 +123,11 @@ private:
 struct Case {
     const char* name;
     int screen;
-    std::function<void(Run&)> prepare; // may be empty
+    std::function<void(AppRun&)> prepare; // may be empty
     // Further states measured in the same run, each reached from the one
     // before by `next`.
     int moreStates = 0;
-    std::function<void(Run&)> next = {};
+    std::function<void(AppRun&)> next = {};
     // Songs and tabs enough to fill the lists, saved before the screen opens.
     bool fullLists = false;
 };
@@ -126,7 +140,7 @@ const Case kCases[] = {
      Strumwell::kEffectsSetupMenu,
      {},
      1,
-     [](Run& r) {
+     [](AppRun& r) {
          r.shell().soundEngine()->setFuzzOn(0, true);
          r.shell().soundEngine()->setWahOn(1, true);
          r.settle(0.1);
@@ -137,35 +151,35 @@ const Case kCases[] = {
      Strumwell::kDelayEffectSetup,
      {},
      1,
-     [](Run& r) {
+     [](AppRun& r) {
          r.tap({40, 240});
      }},
     {"fuzz",
      Strumwell::kFuzzEffectSetup,
      {},
      1,
-     [](Run& r) {
+     [](AppRun& r) {
          r.tap({40, 240});
      }},
     {"wah",
      Strumwell::kWahEffectSetup,
      {},
      1,
-     [](Run& r) {
+     [](AppRun& r) {
          r.tap({150, 240});
      }},
     {"recorder-modify", Strumwell::kRecorder, {}},
     {"recorder-box", Strumwell::kRecorder,
-     [](Run& r) {
+     [](AppRun& r) {
          r.tap({256, 250});
      }},
     {"recorder-songs", Strumwell::kRecorder,
-     [](Run& r) {
+     [](AppRun& r) {
          r.tap({180, 50});
      }},
     {"recorder-songs-full",
      Strumwell::kRecorder,
-     [](Run& r) {
+     [](AppRun& r) {
          r.tap({180, 50});
      },
      0,
@@ -173,7 +187,7 @@ const Case kCases[] = {
      true},
     {"recorder-songs-box",
      Strumwell::kRecorder,
-     [](Run& r) {
+     [](AppRun& r) {
          r.tap({180, 50});
          r.tap({200, 410});
      },
@@ -184,25 +198,25 @@ const Case kCases[] = {
     {"tab-library-full", Strumwell::kTabGuitarLoadSave, {}, 0, {}, true},
     {"tab-library-box",
      Strumwell::kTabGuitarLoadSave,
-     [](Run& r) {
+     [](AppRun& r) {
          r.tap({220, 418});
      },
      0,
      {},
      true},
     {"tab-library-menu", Strumwell::kTabGuitarLoadSave,
-     [](Run& r) {
+     [](AppRun& r) {
          r.tap({20, 20});
      }},
     {"tab-editor-fret", Strumwell::kTabGuitarSetup, {}},
     {"tab-editor-tab", Strumwell::kTabGuitarSetup,
-     [](Run& r) {
+     [](AppRun& r) {
          r.tap({20, 20});
          r.tap({220, 182});
          r.tap({20, 20});
      }},
     {"tab-editor-chord", Strumwell::kTabGuitarSetup,
-     [](Run& r) {
+     [](AppRun& r) {
          r.tap({20, 20});
          r.tap({220, 182});
          r.tap({220, 182});
@@ -210,11 +224,11 @@ const Case kCases[] = {
          r.tap({197, 144}); // another key
      }},
     {"tab-editor-menu", Strumwell::kTabGuitarSetup,
-     [](Run& r) {
+     [](AppRun& r) {
          r.tap({20, 20});
      }},
     {"tab-editor-erase-box", Strumwell::kTabGuitarSetup,
-     [](Run& r) {
+     [](AppRun& r) {
          r.tap({20, 20});
          r.tap({220, 300});
      }},
@@ -222,7 +236,7 @@ const Case kCases[] = {
      Strumwell::kManual,
      {},
      ManualPages::kNumPages - 1,
-     [](Run& r) {
+     [](AppRun& r) {
          r.tap({300, 450});
      }},
 };
@@ -323,12 +337,12 @@ std::vector<Label*> readableLabels(View& root) {
     return out;
 }
 
-std::vector<std::uint8_t> capture(Run& r, int* w, int* h) {
+std::vector<std::uint8_t> capture(AppRun& r, int* w, int* h) {
     r.app().runFrames(1);
     return r.app().captureLandscape(w, h);
 }
 
-void measureState(Run& r, const std::string& name, std::vector<Look>& looks) {
+void measureState(AppRun& r, const std::string& name, std::vector<Look>& looks) {
     if (const char* folder = std::getenv("STRUMWELL_SCREEN_SHOTS"))
         r.app().saveScreenshot(std::string(folder) + "/" + name + ".png");
 
@@ -379,7 +393,7 @@ void measureState(Run& r, const std::string& name, std::vector<Look>& looks) {
 
 // Each state of a case is a screen of its own for the checks.
 std::vector<std::vector<Look>> measure(const Case& c) {
-    Run r;
+    AppRun r;
     if (c.fullLists) {
         // The lists read only the names; the files are not opened.
         for (const char* name : {"Blues In A", "Campfire Song With A Rather Long Name", "Cello Suite",
@@ -431,6 +445,54 @@ TEST(ScreenLook, NoTwoTextsRunIntoEachOther) {
                              "\"");
                 EXPECT_FALSE(screen[a].ink.overlaps(screen[b].ink));
             }
+}
+
+TEST(MessageBoxKeys, ReturnAnswersOKAndEscapeCancels) {
+    struct Box {
+        const char* name;
+        int screen;
+        std::function<void(AppRun&)> open;
+        std::function<bool(View*)> showing;
+    };
+    const Box boxes[] = {
+        {"recorder", Strumwell::kRecorder,
+         [](AppRun& r) {
+             r.tap({96, 250});
+         },
+         [](View* v) { return dynamic_cast<RecorderView&>(*v).showingMessageBox(); }},
+        {"tab library", Strumwell::kTabGuitarLoadSave,
+         [](AppRun& r) {
+             r.tap({220, 418});
+         },
+         [](View* v) { return dynamic_cast<TabGuitarLoadSaveView&>(*v).showingMessageBox(); }},
+        {"tab editor", Strumwell::kTabGuitarSetup,
+         [](AppRun& r) {
+             if (!dynamic_cast<TabGuitarSetupView&>(*r.shown()).menuShowing())
+                 r.tap({20, 20}); // the menu stays open after the box
+             r.tap({220, 300});
+         },
+         [](View* v) { return dynamic_cast<TabGuitarSetupView&>(*v).messageBoxShowing(); }},
+    };
+    for (const Box& box : boxes) {
+        SCOPED_TRACE(box.name);
+        AppRun r;
+        std::ofstream(fs::path(r.docs()) / "Riff.TAB"); // something to load
+        r.go(box.screen);
+        box.open(r);
+        ASSERT_TRUE(box.showing(r.shown()));
+        r.key(Key::Escape);
+        EXPECT_FALSE(box.showing(r.shown()));
+        box.open(r);
+        ASSERT_TRUE(box.showing(r.shown()));
+        r.key(Key::Return);
+        // OK may bring a notice of the outcome, which Return closes too.
+        if (box.showing(r.shown()))
+            r.key(Key::Return);
+        EXPECT_FALSE(box.showing(r.shown()));
+        // With no box up the keys pass on.
+        r.key(Key::Return);
+        EXPECT_FALSE(box.showing(r.shown()));
+    }
 }
 
 #endif

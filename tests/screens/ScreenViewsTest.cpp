@@ -3,6 +3,7 @@
 // every page fits its label.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -317,8 +318,15 @@ TEST(ManualViewPages, ShownBelowATitleAndRuleWithEveryWord) {
         ASSERT_EQ(manual.currentPage(), i);
         const std::string& page = pages[static_cast<size_t>(i)];
         const bool titled = page.find(ManualPages::kDashes) != std::string::npos;
-        EXPECT_EQ(manual.headingLabel().isHidden(), !titled);
         EXPECT_EQ(manual.headingRule().isHidden(), !titled);
+        // A page running on shows its own capitalised heading, if any, as a title.
+        const std::string firstLine = page.substr(1, page.find("\n\n", 1) - 1);
+        const bool subtitled =
+            !titled && page.rfind("\nTHE ", 0) == 0 &&
+            std::none_of(firstLine.begin(), firstLine.end(), [](char c) { return c >= 'a' && c <= 'z'; });
+        if (titled || subtitled) {
+            EXPECT_FALSE(manual.headingLabel().isHidden());
+        }
         if (titled) {
             EXPECT_EQ(
                 manual.headingLabel().text() + "\n" + ManualPages::kDashes,
