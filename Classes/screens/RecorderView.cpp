@@ -18,7 +18,8 @@ constexpr Point kModifyLight{239, 18};
 constexpr Point kLoadSaveLight{181, 18};
 
 // Row centres of the song list (x) and its extent along y.
-constexpr float kRowCentreX[RecorderView::kVisibleRows] = {209, 178.5f, 152.5f, 125, 95};
+// The rows are evenly spaced, each inside the band a touch finds it in.
+constexpr float kRowCentreX[RecorderView::kVisibleRows] = {208.5f, 180.125f, 151.75f, 123.375f, 95};
 constexpr float kListTop = 109;
 // A file button where it does nothing (Modify mode, under a message box).
 constexpr float kDisabledButtonAlpha = 0.3f;
@@ -209,7 +210,7 @@ void RecorderView::build() {
 
     for (int row = 0; row < kVisibleRows; ++row) {
         loadLabel_[row] = sidewaysLabel({kRowCentreX[row], (kListTop + kListBottom) / 2},
-                                        kListBottom - kListTop - 2, row == kVisibleRows - 1 ? 28 : 26, 15);
+                                        kListBottom - kListTop - 2, 26, 15);
         loadLabel_[row]->setTextAlignment(TextAlignment::Left);
         loadSaveView_->addSubview(loadLabel_[row].get());
     }

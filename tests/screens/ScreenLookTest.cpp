@@ -37,6 +37,7 @@
 #include "screens/ManualPages.h"
 #include "screens/RecorderView.h"
 #include "screens/TabGuitarLoadSaveView.h"
+#include "storage/Tab.h"
 
 namespace fs = std::filesystem;
 
@@ -209,6 +210,7 @@ const Case kCases[] = {
          r.tap({20, 20});
      }},
     {"tab-editor-fret", Strumwell::kTabGuitarSetup, {}},
+    {"tab-editor-full", Strumwell::kTabGuitarSetup, {}, 0, {}, true},
     {"tab-editor-tab", Strumwell::kTabGuitarSetup,
      [](AppRun& r) {
          r.tap({20, 20});
@@ -401,6 +403,11 @@ std::vector<std::vector<Look>> measure(const Case& c) {
             std::ofstream(fs::path(r.docs()) / (std::string(name) + ".SAV"));
             std::ofstream(fs::path(r.docs()) / (std::string(name) + ".TAB"));
         }
+        // And a working tab long enough to fill the tab strip.
+        const int32_t columns[3][6] = {{0, 2, 2, 1, 0, 0}, {-1, 0, 2, 2, 2, 0}, {3, 2, 0, 0, 0, 12}};
+        for (int i = 0; i < 14; ++i)
+            r.shell().tab()->addNotesToTab(i, columns[i % 3]);
+        r.shell().tab()->setCurrentTabIndex(4);
     }
     r.go(c.screen);
     if (c.prepare)
