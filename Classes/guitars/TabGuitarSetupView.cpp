@@ -7,6 +7,7 @@
 #include "app/Strumwell.h"
 #include "audio/SoundEngine.h"
 #include "platform/Graphics.h"
+#include "screens/MessageBoxKeys.h"
 #include "storage/ChordLibrary.h"
 #include "storage/Tab.h"
 
@@ -34,9 +35,15 @@ constexpr float kChordTypeRowY[3] = {258, 316, 374};
 constexpr float kTabStringCentreX[6] = {106, 142, 179.5f, 218, 256.5f, 298};
 constexpr const char* kTabStringNames[6] = {"E", "A", "D", "G", "B", "E"};
 
-const Color kChordPlainText = Color::fromFloats(0, 0, 0, 0.7f);
-const Color kChordSelectedBack = Color::fromFloats(0, 0, 0, 0.7f);
-const Color kChordSelectedText = {87, 121, 84, 255};
+// Light text on the dark chord panel; the chosen key and type are lit in
+// gold with dark text, so that they stand out at a glance.
+const Color kChordPlainText = {236, 226, 204, 255};
+const Color kChordSelectedBack = {226, 184, 92, 255};
+const Color kChordSelectedText = {28, 22, 14, 255};
+// The six lines of the tab paper in the background picture, string 0 (low E)
+// nearest x = 0: each row of digits is centred on its line.
+constexpr float kTabLineX0 = 10.5f;
+constexpr float kTabLineSpacing = 11.5f;
 
 // The height of one three-character cell of the tab display as the font
 // draws it, so that the position marker covers the seventh cell exactly.
@@ -202,7 +209,9 @@ TabGuitarSetupView::TabGuitarSetupView(Strumwell* parent, SoundEngine* engine, T
     const float cellHeight = tabCellHeight();
     for (int s = 0; s < kNumStrings; ++s) {
         Label& row = tabDisplay_[static_cast<std::size_t>(s)];
-        placeTurnedLabel(row, {10 + 11.0f * s, kTabDisplayTop + (cellHeight * kTabDisplayCells + 4) / 2},
+        placeTurnedLabel(row,
+                         {kTabLineX0 + kTabLineSpacing * static_cast<float>(s),
+                          kTabDisplayTop + (cellHeight * kTabDisplayCells + 4) / 2},
                          cellHeight * kTabDisplayCells + 4, 12, "Courier", 12);
         addSubview(&row);
     }
@@ -212,6 +221,7 @@ TabGuitarSetupView::TabGuitarSetupView(Strumwell* parent, SoundEngine* engine, T
     addSubview(&positionMarker_);
     placeTurnedLabel(currentPositionLabel_, {70, 28}, 60, 16, "Arial", 12);
     currentPositionLabel_.setTextAlignment(TextAlignment::Center);
+    currentPositionLabel_.setTextColor(Color{240, 228, 200, 255}); // on the dark walnut
     addSubview(&currentPositionLabel_);
 
     placeImage(clearButton_, "TabGuitarClearButton.png", {284, 50.5f}, {72, 101});
@@ -229,20 +239,16 @@ TabGuitarSetupView::TabGuitarSetupView(Strumwell* parent, SoundEngine* engine, T
     fretEntryView_.addSubview(&fretEntryShine_);
     for (int c = 0; c < kNumFretColumns; ++c) {
         const float y = kFirstFretColumnY + kFretColumnSpacing * c;
-        View& spot = fretEntrySpot_[static_cast<std::size_t>(c)];
-        spot.setFrame({200 - 6, y - 6, 12, 12});
-        spot.setBackgroundColor(Color{230, 230, 210, 200});
-        spot.setUserInteractionEnabled(false);
+        ImageView& spot = fretEntrySpot_[static_cast<std::size_t>(c)];
+        placeImage(spot, "ManualSpot.png", {200, y}, {14, 14});
         fretEntryView_.addSubview(&spot);
         Label& label = fretEntryFretLabel_[static_cast<std::size_t>(c)];
         placeTurnedLabel(label, {90, y}, 26, 14, "Arial", 11);
         label.setTextAlignment(TextAlignment::Center);
         fretEntryView_.addSubview(&label);
     }
-    for (View* dot : {&fretEntryDoubleSpotTop_, &fretEntryDoubleSpotBottom_}) {
-        dot->setBounds({0, 0, 12, 12});
-        dot->setBackgroundColor(Color{230, 230, 210, 200});
-        dot->setUserInteractionEnabled(false);
+    for (ImageView* dot : {&fretEntryDoubleSpotTop_, &fretEntryDoubleSpotBottom_}) {
+        placeImage(*dot, "ManualSpot.png", {0, 0}, {14, 14});
         fretEntryView_.addSubview(dot);
     }
     for (int s = 0; s < kNumStrings; ++s) {
@@ -341,6 +347,10 @@ TabGuitarSetupView::TabGuitarSetupView(Strumwell* parent, SoundEngine* engine, T
     addSubview(&messageBoxText_);
     addSubview(&messageBoxOKButton_);
     addSubview(&messageBoxCancelButton_);
+
+    boxKeys_ = std::make_unique<MessageBoxKeys>(
+        *this, MessageBoxKeys::Box{[this] { return messageBoxShowing_; }, [] { return true; },
+                                   [this] { answerEraseBox(true); }, [this] { answerEraseBox(false); }});
 
     entryMode_ = kFretMode;
     clearFrets();
@@ -565,16 +575,20 @@ void TabGuitarSetupView::fingerMoveMenu(Point, Point) {}
 void TabGuitarSetupView::fingerUpMenu(Point) {}
 
 void TabGuitarSetupView::fingerDownMessageBox(Point p) {
-    if (p.x > 91 && p.x < 148 && p.y > 132 && p.y < 231) {
+    if (p.x > 91 && p.x < 148 && p.y > 132 && p.y < 231)
+        answerEraseBox(true);
+    else if (p.x > 91 && p.x < 148 && p.y > 231 && p.y < 346)
+        answerEraseBox(false);
+}
+
+void TabGuitarSetupView::answerEraseBox(bool erase) {
+    if (erase) {
         if (tab_)
             tab_->clearTab();
         redrawTabDisplay();
-        messageBoxShowing_ = false;
-        redrawUIForMode();
-    } else if (p.x > 91 && p.x < 148 && p.y > 231 && p.y < 346) {
-        messageBoxShowing_ = false;
-        redrawUIForMode();
     }
+    messageBoxShowing_ = false;
+    redrawUIForMode();
 }
 
 // --- Drawing ------------------------------------------------------------------------

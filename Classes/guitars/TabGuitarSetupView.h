@@ -9,6 +9,7 @@
 class Strumwell;
 class SoundEngine;
 class Tab;
+class MessageBoxKeys;
 
 // The tab editor: the user builds one column at a time in a working chord of
 // six frets, by fret (a small fretboard), by tab (a step up / step down pair
@@ -71,6 +72,8 @@ public:
     void fingerMoveMenu(Point p, Point oldPoint);
     void fingerUpMenu(Point p);
     void fingerDownMessageBox(Point p);
+    // The erase box's OK (erase the whole tab) or Cancel, by touch or key.
+    void answerEraseBox(bool erase);
 
     // Each time the screen is shown, and after every edit.
     void redraw();
@@ -163,9 +166,9 @@ private:
     View fretEntryView_;
     ImageView fretEntryShine_;
     std::array<Label, kNumFretColumns> fretEntryFretLabel_;
-    std::array<View, kNumFretColumns> fretEntrySpot_;
-    View fretEntryDoubleSpotTop_;
-    View fretEntryDoubleSpotBottom_;
+    std::array<ImageView, kNumFretColumns> fretEntrySpot_;
+    ImageView fretEntryDoubleSpotTop_;
+    ImageView fretEntryDoubleSpotBottom_;
     std::array<ImageView, kNumStrings> fretEntryFingerPrints_;
 
     // Tab mode.
@@ -195,4 +198,5 @@ private:
     Label messageBoxText_;
     ImageView messageBoxOKButton_;
     ImageView messageBoxCancelButton_;
+    std::unique_ptr<MessageBoxKeys> boxKeys_;
 };

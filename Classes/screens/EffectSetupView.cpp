@@ -2,6 +2,19 @@
 
 #include "app/Strumwell.h"
 #include "audio/SoundEngine.h"
+#include "platform/Label.h"
+
+namespace {
+
+// On the stage beside the pedal, between the help button and the arrow to
+// the next pedal: the same place on all three pedals.
+constexpr Point kGuitarLabelCentre{240, 446.5f};
+
+std::string guitarText(int guitar) {
+    return "GUITAR " + std::to_string(guitar + 1);
+}
+
+} // namespace
 
 EffectSetupView::Control EffectSetupView::cornerControl(Point p) {
     if (p.x > 276 && p.y < 41) {
@@ -29,6 +42,15 @@ EffectSetupView::EffectSetupView(Strumwell* parent, SoundEngine* soundEngine,
     powerOnLight_->setCenter(powerLightCenter);
     powerOnLight_->setAlpha(0);
     addSubview(powerOnLight_.get());
+    guitarLabel_ =
+        std::make_unique<Label>(Rect{kGuitarLabelCentre.x - 31, kGuitarLabelCentre.y - 10, 62, 20});
+    guitarLabel_->setFont("Helvetica-Bold", 11);
+    guitarLabel_->setTextColor(Color{255, 210, 122, 255});
+    guitarLabel_->setBackgroundColor(Color{20, 14, 10, 220});
+    guitarLabel_->setTextAlignment(TextAlignment::Center);
+    guitarLabel_->setRotation(kQuarterTurn);
+    guitarLabel_->setText(guitarText(currentGuitar_));
+    addSubview(guitarLabel_.get());
 }
 
 // The engine may already be gone: a test note left sounding plays to its end.
@@ -38,6 +60,7 @@ void EffectSetupView::setCurrentGuitar(int guitar) {
     if (guitar == 0 || guitar == 1) {
         currentGuitar_ = guitar;
     }
+    guitarLabel_->setText(guitarText(currentGuitar_));
     redraw();
 }
 

@@ -4,6 +4,7 @@
 
 #include "platform/ImageView.h"
 
+class Label;
 class SoundEngine;
 class Strumwell;
 
@@ -65,6 +66,8 @@ public:
     // The knob being turned, -1 when none.
     int draggingKnob() const { return draggingKnob_; }
     ImageView* powerOnLight() const { return powerOnLight_.get(); }
+    // "GUITAR 1" or "GUITAR 2": whose effect the pedal sets.
+    const Label& guitarLabel() const { return *guitarLabel_; }
 
     // Sets the knobs, lights and labels from the engine's settings for the
     // current guitar.
@@ -113,4 +116,5 @@ private:
     int testTonePlaylistNo_ = -1;
     int draggingKnob_ = -1;
     std::unique_ptr<ImageView> powerOnLight_;
+    std::unique_ptr<Label> guitarLabel_;
 };

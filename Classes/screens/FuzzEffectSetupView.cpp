@@ -1,6 +1,9 @@
 #include "screens/FuzzEffectSetupView.h"
 
+#include <cstdio>
+
 #include "audio/SoundEngine.h"
+#include "platform/Label.h"
 #include "screens/Knob.h"
 
 namespace {
@@ -8,6 +11,8 @@ namespace {
 constexpr int kKnobX = 181;
 constexpr int kKnobY = 239;
 constexpr Point kPowerLight{297, 237};
+// The readout window under the THRESHOLD caption.
+constexpr Point kValueCentre{241.5f, 350};
 
 float limitedToUnit(float v) {
     if (!(v >= 0.0f)) {
@@ -45,7 +50,13 @@ EffectSetupView::Control FuzzEffectSetupView::controlForPoint(Point p) {
 
 FuzzEffectSetupView::FuzzEffectSetupView(Strumwell* parent, SoundEngine* soundEngine)
     : EffectSetupView(parent, soundEngine, "EffectFuzzSetupBack.jpg", kPowerLight),
-      knob_(std::make_unique<Knob>(this, kKnobX, kKnobY, "FuzzDialPointer.png")) {
+      knob_(std::make_unique<Knob>(this, kKnobX, kKnobY, "FuzzDialPointer.png")),
+      valueLabel_(std::make_unique<Label>(Rect{kValueCentre.x - 24, kValueCentre.y - 8.5f, 48, 17})) {
+    valueLabel_->setFont("Helvetica-Bold", 12);
+    valueLabel_->setTextColor(Color{244, 230, 200, 255});
+    valueLabel_->setTextAlignment(TextAlignment::Center);
+    valueLabel_->setRotation(kQuarterTurn);
+    addSubview(valueLabel_.get());
     // The light sits on top of the dial.
     bringSubviewToFront(powerOnLight());
     redraw();
@@ -65,6 +76,9 @@ void FuzzEffectSetupView::redraw() {
     if (draggingKnob() != 0) {
         knob_->setValue(limitedToUnit(engine->fuzzThreshold(g)));
     }
+    char text[16];
+    std::snprintf(text, sizeof text, "%.1f", static_cast<double>(knob_->getValue()) * 10.0);
+    valueLabel_->setText(text);
 }
 
 void FuzzEffectSetupView::act(Control control) {

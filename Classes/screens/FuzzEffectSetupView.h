@@ -4,6 +4,7 @@
 #include "screens/EffectSetupView.h"
 
 class Knob;
+class Label;
 
 // The fuzz pedal (screen 12): foot switch and the threshold knob (turning it
 // up lowers the clipping level).
@@ -21,6 +22,8 @@ public:
     Control controlAt(Point p) const override { return controlForPoint(p); }
 
     Knob& knob() const { return *knob_; }
+    // The threshold as the dial's scale reads it, 0.0 to 10.0.
+    const Label& valueLabel() const { return *valueLabel_; }
 
 protected:
     void act(Control control) override;
@@ -29,4 +32,5 @@ protected:
 
 private:
     std::unique_ptr<Knob> knob_;
+    std::unique_ptr<Label> valueLabel_;
 };

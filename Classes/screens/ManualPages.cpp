@@ -6,7 +6,22 @@ const char* const ManualPages::kDashes = "--------------------------------\n";
 // stand-in): the phone leans while they are held and levels when let go.
 const char* const ManualPages::kDesktopTiltKeys = "Shift and the arrow keys (or the keypad's 8, 2, 4 and 6)";
 
-const char* const ManualPages::kDesktopFingerKeys = "see the README for the keys";
+const char* const ManualPages::kManualFretKeys =
+    "A, S, D, F, G and H pluck the strings from the low E to the high E over the pickup, press them in "
+    "turn to strum, and Space is MUTE";
+
+const char* const ManualPages::kHammerOnKeys =
+    "each row of keys holds one string's frets, one key per fret from the nut: Z, X, C, V... the low E, "
+    "A, S, D, F... the A, Q, W, E, R... the D and 1, 2, 3, 4... the G string; with Shift held the same "
+    "rows hold the D, G, B and high E strings";
+
+const char* const ManualPages::kTabGuitarKeys =
+    "A, S, D, F, G and H touch the pickup over the six strings, low E to high E; J holds HOLD down; the "
+    "left and right arrow keys step through the tab; N and M play the fret and tap noises";
+
+const char* const ManualPages::kScaleGuitarKeys =
+    "the strip's bands in order: Z to / the first ten, A to ' the next eleven, Q to ] the next twelve "
+    "and 1 to = the last twelve";
 
 namespace {
 
@@ -54,7 +69,6 @@ std::string fretCountPage() {
 
 std::vector<std::string> ManualPages::create() {
     const std::string tiltKeys = kDesktopTiltKeys;
-    const std::string fingerKeys = kDesktopFingerKeys;
 
     std::vector<std::string> pages;
     pages.reserve(kNumPages);
@@ -89,8 +103,8 @@ std::vector<std::string> ManualPages::create() {
                     "The buttons along the top show the contents, return you to your screen, or visit "
                     "our web site.\n\n"
                     "On a desktop computer the mouse is one finger, and on the guitars some keys act as "
-                    "extra fingers (" +
-                    fingerKeys + "). F11 switches full screen on and off.\n\n\n");
+                    "extra fingers: each guitar's page says which. Return, Escape or Space answer a "
+                    "message. F11 switches full screen on and off.\n\n\n");
 
     // 5: Main Menu.
     pages.push_back(
@@ -287,8 +301,8 @@ std::vector<std::string> ManualPages::create() {
                "The arrows at the left-hand end move along the neck; the numbers by the pickup show "
                "the fret each string would play; MUTE stops every ringing string.\n\n"
                "Up to five fingers are followed at once. On a desktop computer the mouse is one "
-               "finger and some keys are extra fingers (" +
-                   fingerKeys + ").\n\n\n"));
+               "finger and keys are extra fingers: " +
+                   std::string(kManualFretKeys) + ".\n\n\n"));
 
     // 20: Manual Fret Guitar, continued: the Plectrum menu.
     pages.push_back("\nTHE PLECTRUM MENU\n\n"
@@ -329,9 +343,8 @@ std::vector<std::string> ManualPages::create() {
                "Scroll all the way towards the nut with the arrows at the left-hand end and a "
                "zeroth fret appears above the drawn nut: touch it to play the open string.\n\n"
                "The Plectrum menu, the Recorder Bar, the Top Menu Bar and string bending work as on "
-               "the Manual Fret guitar (pages 20 and 21). On a desktop computer, some keys act as "
-               "extra fingers (" +
-                   fingerKeys + ").\n\n\n"));
+               "the Manual Fret guitar (pages 20 and 21). On a desktop computer, " +
+                   std::string(kHammerOnKeys) + ".\n\n\n"));
 
     // 24: the same text as page 22.
     pages.push_back(fretCountPage());
@@ -393,7 +406,9 @@ std::vector<std::string> ManualPages::create() {
                     "Mix them into your strumming to make the Tab Guitar sound like a real acoustic "
                     "guitar in the hands of a player. The sound effects are not affected by the effect "
                     "pedals.\n\n"
-                    "On an electric patch the buttons are hidden and do nothing.\n\n\n\n\n");
+                    "On an electric patch the buttons are hidden and do nothing.\n\n"
+                    "On a desktop computer, " +
+                    std::string(kTabGuitarKeys) + ".\n\n\n");
 
     // 30: Programming the Tab Guitar.
     pages.push_back(
@@ -465,9 +480,9 @@ std::vector<std::string> ManualPages::create() {
                     "touching a key of the small piano keyboard.\n\n"
                     "To the left, the name of the note you are playing is shown.\n\n"
                     "On a desktop computer, the mouse plays the strip, and the letter and number keys "
-                    "play its notes too (" +
-                    fingerKeys +
-                    ").\n\n"
+                    "play its notes too: " +
+                    std::string(kScaleGuitarKeys) +
+                    ".\n\n"
                     "The Plectrum menu, with the Recorder Bar and the Top Menu Bar, works as on the "
                     "Manual Fret guitar (pages 20 and 21).\n\n\n");
 

@@ -19,8 +19,13 @@ public:
     // "hold <kDesktopTiltKeys> to tilt".
     static const char* const kDesktopTiltKeys;
 
-    // Where the keys that act as extra fingers are described.
-    static const char* const kDesktopFingerKeys;
+    // What the keys do on each guitar, where a desktop's keys act as extra
+    // fingers (sentence fragments, each following a colon or "On a desktop
+    // computer, ").
+    static const char* const kManualFretKeys;
+    static const char* const kHammerOnKeys;
+    static const char* const kTabGuitarKeys;
+    static const char* const kScaleGuitarKeys;
 
     // All 45 page texts, page 0 first.
     static std::vector<std::string> create();

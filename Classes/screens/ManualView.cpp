@@ -1,10 +1,95 @@
 #include "screens/ManualView.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 #include "app/Strumwell.h"
+#include "platform/Graphics.h"
 #include "platform/Label.h"
 #include "screens/ManualPages.h"
+
+namespace {
+
+// The page's writing area as the user sees it (landscape X along the
+// page, Y down it): below the bar of buttons and the page tabs, which reach
+// down to Y 50 at both ends.
+constexpr float kTextLeft = 28;
+constexpr float kTextRight = 470;
+constexpr float kHeadingTop = 50;
+constexpr float kHeadingHeight = 22;
+constexpr float kRuleY = 72.5f;
+constexpr float kTitledTextTop = 77;
+constexpr float kTextTop = 50;
+constexpr float kTextBottom = 319;
+// Contents entries: the page number right-aligned in a column of its own.
+constexpr float kEntryNumberLeft = 50;
+constexpr float kEntryNumberRight = 90;
+constexpr float kEntryTitleLeft = 104;
+constexpr float kEntryHeight = 19.5f;
+
+const Color kInk{30, 24, 18, 255};
+
+// Places a turned label over landscape X x0..x1, Y y0..y1.
+void placeOnPage(View& view, float x0, float x1, float y0, float y1) {
+    view.setRotation(0);
+    view.setBounds({0, 0, x1 - x0, y1 - y0});
+    view.setCenter({320 - (y0 + y1) / 2, (x0 + x1) / 2});
+    view.setRotation(kQuarterTurn);
+}
+
+// A page's title: its first line when the line of dashes follows it.
+bool splitTitle(const std::string& page, std::string* title, std::string* rest) {
+    const size_t end = page.find('\n');
+    const size_t dashes = std::char_traits<char>::length(ManualPages::kDashes);
+    if (end == std::string::npos || page.compare(end + 1, dashes, ManualPages::kDashes) != 0)
+        return false;
+    *title = page.substr(0, end);
+    *rest = page.substr(end + 1 + std::char_traits<char>::length(ManualPages::kDashes));
+    return true;
+}
+
+// A running-on page's heading: "\nHEADING IN CAPITALS\n\n" at its start.
+bool splitSubtitle(const std::string& page, std::string* title, std::string* rest) {
+    if (page.empty() || page[0] != '\n')
+        return false;
+    const size_t end = page.find("\n\n", 1);
+    if (end == std::string::npos || end == 1)
+        return false;
+    const std::string line = page.substr(1, end - 1);
+    bool letters = false;
+    for (char c : line) {
+        if (c == '\n' || (c >= 'a' && c <= 'z'))
+            return false;
+        letters = letters || (c >= 'A' && c <= 'Z');
+    }
+    if (!letters)
+        return false;
+    *title = line;
+    *rest = page.substr(end + 2);
+    return true;
+}
+
+// The text without the newlines that pad it to the foot of a page.
+std::string withoutTrailingNewlines(std::string text) {
+    while (!text.empty() && text.back() == '\n')
+        text.pop_back();
+    return text;
+}
+
+// "Page  12 - Patch Setup": the page number and the topic, or page -1.
+int parseContentsLine(const std::string& line, std::string* topic) {
+    if (line.rfind("Page", 0) != 0)
+        return -1;
+    const size_t dash = line.find(" - ");
+    if (dash == std::string::npos)
+        return -1;
+    const int page = std::atoi(line.substr(4, dash - 4).c_str());
+    *topic = line.substr(dash + 3);
+    return page > 0 ? page : -1;
+}
+
+} // namespace
 
 ManualView::Button ManualView::buttonForPoint(Point p) {
     const float x = p.x;
@@ -110,8 +195,105 @@ ManualView::ManualView(Strumwell* parent) : ImageView("InstructionManualBack.jpg
     manualTextLabel_->setRotation(kQuarterTurn);
     addSubview(manualTextLabel_.get());
 
+    headingLabel_ = std::make_unique<Label>();
+    headingLabel_->setFont("Helvetica-Bold", 16);
+    headingLabel_->setTextColor(kInk);
+    placeOnPage(*headingLabel_, kTextLeft, kTextRight, kHeadingTop, kHeadingTop + kHeadingHeight);
+    addSubview(headingLabel_.get());
+    headingRule_ = std::make_unique<View>();
+    headingRule_->setBackgroundColor(Color{120, 92, 56, 255});
+    headingRule_->setUserInteractionEnabled(false);
+    placeOnPage(*headingRule_, kTextLeft, kTextRight, kRuleY, kRuleY + 1.5f);
+    addSubview(headingRule_.get());
+    manualTextLabel_->setFont("Arial", 12);
+    manualTextLabel_->setTextColor(kInk);
+
+    for (int row = 0; row < kMaxContentsEntries; ++row) {
+        ContentsEntry& entry = contentsEntries_[row];
+        const float top = kTitledTextTop + kEntryHeight * static_cast<float>(row);
+        entry.number = std::make_unique<Label>();
+        entry.number->setFont("Arial", 14);
+        entry.number->setTextColor(kInk);
+        entry.number->setTextAlignment(TextAlignment::Right);
+        placeOnPage(*entry.number, kEntryNumberLeft, kEntryNumberRight, top, top + kEntryHeight);
+        entry.title = std::make_unique<Label>();
+        entry.title->setFont("Arial", 14);
+        entry.title->setTextColor(kInk);
+        placeOnPage(*entry.title, kEntryTitleLeft, kTextRight, top, top + kEntryHeight);
+        addSubview(entry.number.get());
+        addSubview(entry.title.get());
+    }
+
     manualTextLabel_->setText(pages_[0]);
     redraw();
+}
+
+int ManualView::contentsEntryAt(Point p) const {
+    if (currentPage_ != 1 && currentPage_ != 2)
+        return -1;
+    // Landscape position of the view point.
+    const float across = p.y;
+    const float down = 320 - p.x;
+    if (across < kEntryNumberLeft - 10 || across > kTextRight)
+        return -1;
+    const float row = (down - kTitledTextTop) / kEntryHeight;
+    if (row < 0 || row >= kMaxContentsEntries)
+        return -1;
+    return contentsEntries_[static_cast<size_t>(row)].page;
+}
+
+void ManualView::layOutPage() {
+    const std::string& page = pages_[static_cast<size_t>(currentPage_)];
+    std::string title;
+    std::string rest;
+    const bool titled = splitTitle(page, &title, &rest);
+    // A page running on from the one before may open with a heading of its
+    // own: shown like a title, without the rule.
+    const bool subtitled = !titled && splitSubtitle(page, &title, &rest);
+    const bool contents = currentPage_ == 1 || currentPage_ == 2;
+    headingLabel_->setText(titled || subtitled ? title : std::string());
+    headingLabel_->setHidden(!titled && !subtitled);
+    headingRule_->setHidden(!titled);
+
+    // The contents: one tappable entry per topic.
+    int row = 0;
+    if (contents) {
+        size_t start = 0;
+        while (start < rest.size() && row < kMaxContentsEntries) {
+            const size_t end = rest.find('\n', start);
+            const std::string line =
+                rest.substr(start, end == std::string::npos ? std::string::npos : end - start);
+            start = end == std::string::npos ? rest.size() : end + 1;
+            std::string topic;
+            const int target = parseContentsLine(line, &topic);
+            if (target < 0)
+                continue;
+            ContentsEntry& entry = contentsEntries_[static_cast<size_t>(row++)];
+            entry.page = target;
+            entry.number->setText(std::to_string(target));
+            entry.title->setText(topic);
+        }
+    }
+    for (int r = 0; r < kMaxContentsEntries; ++r) {
+        ContentsEntry& entry = contentsEntries_[static_cast<size_t>(r)];
+        const bool used = contents && r < row;
+        if (!used)
+            entry.page = -1;
+        entry.number->setHidden(!used || currentPage_ == 0);
+        entry.title->setHidden(!used || currentPage_ == 0);
+    }
+
+    // The text from the top of its area: the label centres its lines, so it
+    // is made just as tall as they need.
+    std::string text = contents ? std::string() : withoutTrailingNewlines(titled || subtitled ? rest : page);
+    text.erase(0, text.find_first_not_of('\n')); // the blank line that marks a page running on
+    manualTextLabel_->setText(text);
+    const float top = titled || subtitled ? kTitledTextTop : kTextTop;
+    placeOnPage(*manualTextLabel_, kTextLeft, kTextRight, top, kTextBottom);
+    const float lines = static_cast<float>(manualTextLabel_->layoutLines().size());
+    const float height =
+        std::min(kTextBottom - top, lines * Graphics::lineHeight(manualTextLabel_->font()) + 2);
+    placeOnPage(*manualTextLabel_, kTextLeft, kTextRight, top, top + std::max(height, 1.0f));
 }
 
 ManualView::~ManualView() = default;
@@ -130,12 +312,14 @@ void ManualView::redraw() {
     char number[32];
     std::snprintf(number, sizeof number, "%d / %d", currentPage_, lastPage);
     pageNumberLabel_->setText(number);
-    manualTextLabel_->setText(pages_[static_cast<size_t>(currentPage_)]);
+    layOutPage();
     if (currentPage_ == 0) {
         pageNumberLabel_->setAlpha(0);
         leftArrow_->setAlpha(0);
         titlePageLabel_->setAlpha(0.8f);
         manualTextLabel_->setAlpha(0);
+        headingLabel_->setHidden(true);
+        headingRule_->setHidden(true);
     } else {
         pageNumberLabel_->setAlpha(0.8f);
         leftArrow_->setAlpha(1);
@@ -197,6 +381,10 @@ void ManualView::pressAt(Point p) {
         }
         break;
     case Button::None:
+        if (const int target = contentsEntryAt(p); target >= 0 && target < numberOfPages()) {
+            currentPage_ = target;
+            redraw();
+        }
         break;
     }
 }

@@ -47,11 +47,26 @@ public:
     // Carries out the button under p.
     void pressAt(Point p);
 
+    // The contents entry (its page number) under p on a contents page, else
+    // -1.
+    int contentsEntryAt(Point p) const;
+
     int currentPage() const { return currentPage_; }
     int numberOfPages() const { return static_cast<int>(pages_.size()); }
     const std::vector<std::string>& pages() const { return pages_; }
 
+    // The page as shown: its title (above a drawn rule), its text, and on
+    // the contents pages one entry per topic instead of the text.
+    const Label& headingLabel() const { return *headingLabel_; }
+    const View& headingRule() const { return *headingRule_; }
     const Label& manualTextLabel() const { return *manualTextLabel_; }
+    struct ContentsEntry {
+        int page = -1; // -1: unused row
+        std::unique_ptr<Label> number;
+        std::unique_ptr<Label> title;
+    };
+    static constexpr int kMaxContentsEntries = 12;
+    const ContentsEntry& contentsEntry(int row) const { return contentsEntries_[static_cast<size_t>(row)]; }
     const Label& pageNumberLabel() const { return *pageNumberLabel_; }
     const Label& titlePageLabel() const { return *titlePageLabel_; }
     const ImageView& leftArrow() const { return *leftArrow_; }
@@ -65,6 +80,7 @@ protected:
 
 private:
     void createPageTexts();
+    void layOutPage();
 
     Strumwell* parent_;
     int currentPage_ = 0;
@@ -74,4 +90,7 @@ private:
     std::unique_ptr<ImageView> leftArrow_;
     std::unique_ptr<ImageView> rightArrow_;
     std::unique_ptr<Label> titlePageLabel_;
+    std::unique_ptr<Label> headingLabel_;
+    std::unique_ptr<View> headingRule_;
+    ContentsEntry contentsEntries_[kMaxContentsEntries];
 };

@@ -1,4 +1,7 @@
 #pragma once
+#include <array>
+#include <memory>
+
 #include "screens/MenuScreenView.h"
 
 // The effects menu (screen 10): one column of pedals per guitar. A pedal
@@ -9,9 +12,21 @@
 class MenuEffectsSetupView : public MenuScreenView {
 public:
     explicit MenuEffectsSetupView(Strumwell* parent);
+    ~MenuEffectsSetupView() override;
 
     // What a finger coming down at p asks for: the corner buttons first, then
     // the menu's own buttons (every transition remembers the way back).
     static Choice choiceForPoint(Point p);
     Choice choiceAt(Point p) const override { return choiceForPoint(p); }
+
+    // Each pedal's light: lit while that guitar's effect is on. The lights
+    // are read from the engine every time the menu is drawn, so they follow
+    // changes made anywhere (a pedal screen, a loaded song).
+    static constexpr int kLights = 6; // delay, fuzz, wah of guitar 1, then of guitar 2
+    const ImageView& light(int index) const { return *lights_[static_cast<std::size_t>(index)]; }
+    void updateLights();
+    void draw(Graphics& g) override;
+
+private:
+    std::array<std::unique_ptr<ImageView>, kLights> lights_;
 };

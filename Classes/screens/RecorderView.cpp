@@ -6,6 +6,7 @@
 #include "platform/Label.h"
 #include "platform/core/MainThreadQueue.h"
 #include "recorder/Recorder.h"
+#include "screens/MessageBoxKeys.h"
 #include "storage/FileManager.h"
 
 namespace {
@@ -17,15 +18,18 @@ constexpr Point kModifyLight{239, 18};
 constexpr Point kLoadSaveLight{181, 18};
 
 // Row centres of the song list (x) and its extent along y.
-constexpr float kRowCentreX[RecorderView::kVisibleRows] = {209, 178.5f, 152.5f, 125, 95};
+// The rows are evenly spaced, each inside the band a touch finds it in.
+constexpr float kRowCentreX[RecorderView::kVisibleRows] = {208.5f, 180.125f, 151.75f, 123.375f, 95};
 constexpr float kListTop = 109;
+// A file button where it does nothing (Modify mode, under a message box).
+constexpr float kDisabledButtonAlpha = 0.3f;
 constexpr float kListBottom = 351;
 
 Color selectedRowBackground() {
-    return Color::fromFloats(0.157f, 0.173f, 0.169f);
+    return Color{40, 44, 42, 255};
 }
 Color selectedRowText() {
-    return Color::fromFloats(0.435f, 0.478f, 0.478f);
+    return Color{206, 238, 196, 255}; // reads clearly on the dark selection, under the glass too
 }
 Color rowText() {
     return Color::fromFloats(0, 0, 0, 0.9f);
@@ -152,6 +156,17 @@ RecorderView::RecorderView(Strumwell* parent, SoundEngine* engine, FileManager* 
     setUserInteractionEnabled(true);
     setMultipleTouchEnabled(true);
     build();
+    boxKeys_ = std::make_unique<MessageBoxKeys>(
+        *this, MessageBoxKeys::Box{[this] { return !showingPleaseWaitMessage_ && showingMessageBox_; },
+                                   [this] { return optionChosen_ != kNotice; },
+                                   [this] {
+                                       pressOK();
+                                       redraw();
+                                   },
+                                   [this] {
+                                       closeBox();
+                                       redraw();
+                                   }});
     copyDemoSongs();
     loadSongNames();
     currentlySelected_ = songNames_.empty() ? -1 : 0;
@@ -195,7 +210,7 @@ void RecorderView::build() {
 
     for (int row = 0; row < kVisibleRows; ++row) {
         loadLabel_[row] = sidewaysLabel({kRowCentreX[row], (kListTop + kListBottom) / 2},
-                                        kListBottom - kListTop - 2, row == kVisibleRows - 1 ? 28 : 26, 15);
+                                        kListBottom - kListTop - 2, 26, 15);
         loadLabel_[row]->setTextAlignment(TextAlignment::Left);
         loadSaveView_->addSubview(loadLabel_[row].get());
     }
@@ -208,16 +223,19 @@ void RecorderView::build() {
     downArrow_->setAlpha(0.9f);
     loadSaveView_->addSubview(downArrow_.get());
 
+    // The file buttons stay in their sockets in every mode, dimmed where
+    // they do nothing, so that the sockets never stand empty.
     saveButton_ = picture("SaveIcon.png", {259.5f, 411.5f});
     loadButton_ = picture("LoadIcon.png", {203.5f, 411.5f});
     deleteButton_ = picture("EraseIcon.png", {100.5f, 411.5f});
-    loadSaveView_->addSubview(saveButton_.get());
-    loadSaveView_->addSubview(loadButton_.get());
-    loadSaveView_->addSubview(deleteButton_.get());
+    addSubview(saveButton_.get());
+    addSubview(loadButton_.get());
+    addSubview(deleteButton_.get());
 
-    // Modify panel: five buttons written across the display.
-    const float middle = (147.0f + 389.0f) / 2;
-    const float length = 389.0f - 147.0f - 4;
+    // Modify panel: five buttons written across the display, centred in its
+    // window (landscape 100..382).
+    const float middle = (100.0f + 382.0f) / 2;
+    const float length = 382.0f - 100.0f - 12;
     eraseLastTrackLabel_ = sidewaysLabel({257, middle}, length, 40, 16);
     eraseLastTrackLabel_->setText("Erase Last Track");
     eraseLastNoteLabel_ = sidewaysLabel({216, middle}, length, 38, 16);
@@ -252,6 +270,17 @@ void RecorderView::build() {
     addSubview(cancelLabel_.get());
 }
 
+void RecorderView::setFileButtonsEnabled(bool enabled) {
+    // Load and erase also need a song chosen in the list.
+    const int selected = displayListStartIndex_ + currentlySelected_;
+    const bool chosen =
+        currentlySelected_ >= 0 && selected >= 0 && selected < static_cast<int>(songNames_.size());
+    for (ImageView* button : {saveButton_.get(), loadButton_.get(), deleteButton_.get()}) {
+        const bool acts = enabled && (button == saveButton_.get() || chosen);
+        button->setAlpha(acts ? 1.0f : kDisabledButtonAlpha);
+    }
+}
+
 void RecorderView::redraw() {
     if (showingPleaseWaitMessage_) {
         messageBoxBackground_->setHidden(false);
@@ -260,6 +289,7 @@ void RecorderView::redraw() {
         cancelLabel_->setHidden(true);
         loadSaveView_->setHidden(true);
         modifyView_->setHidden(true);
+        setFileButtonsEnabled(false);
         return;
     }
     if (showingMessageBox_) {
@@ -275,6 +305,7 @@ void RecorderView::redraw() {
         }
         loadSaveView_->setHidden(true);
         modifyView_->setHidden(true);
+        setFileButtonsEnabled(false);
         return;
     }
 
@@ -282,6 +313,7 @@ void RecorderView::redraw() {
     messageBoxText_->setHidden(true);
     OKLabel_->setHidden(true);
     cancelLabel_->setHidden(true);
+    setFileButtonsEnabled(loadSaveMode_);
     loadSaveView_->setHidden(!loadSaveMode_);
     modifyView_->setHidden(loadSaveMode_);
     LEDLit_->setCenter(loadSaveMode_ ? kLoadSaveLight : kModifyLight);

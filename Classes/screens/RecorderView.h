@@ -11,6 +11,7 @@
 
 class FileManager;
 class Label;
+class MessageBoxKeys;
 class MainThreadQueue;
 class Recorder;
 class SoundEngine;
@@ -187,6 +188,7 @@ protected:
 private:
     void build();
     void showBox(int32_t option, const std::string& text);
+    void setFileButtonsEnabled(bool enabled);
     void closeBox();
     void pressSave();
     void pressOK();
@@ -234,4 +236,5 @@ private:
     std::unique_ptr<Label> eraseSongLabel_;
     std::unique_ptr<Label> eraseWahLabel_;
     std::unique_ptr<Label> eraseWhammyBarLabel_;
+    std::unique_ptr<MessageBoxKeys> boxKeys_;
 };

@@ -5,6 +5,7 @@
 
 #include "app/Strumwell.h"
 #include "platform/Label.h"
+#include "screens/MessageBoxKeys.h"
 #include "storage/FileManager.h"
 #include "storage/Tab.h"
 
@@ -23,6 +24,7 @@ constexpr float kListBottom = 343;
 constexpr Point kTopBarShown{0, 240};
 constexpr Point kTopBarHidden{150, 240};
 constexpr float kGreyoutShownAlpha = 0.8f;
+constexpr float kDisabledButtonAlpha = 0.3f;
 constexpr double kMenuSlideSeconds = 0.2;
 
 // The box's OK button, beside Cancel or alone for a notice.
@@ -31,10 +33,10 @@ constexpr Point kOKAloneCentre{153, 260.5f};
 constexpr Point kCancelCentre{153, 316};
 
 Color selectedRowBackground() {
-    return Color::fromFloats(0.133f, 0.149f, 0.129f);
+    return Color{40, 44, 42, 255};
 }
 Color selectedRowText() {
-    return Color::fromFloats(0.404f, 0.608f, 0.4f);
+    return Color{206, 238, 196, 255}; // reads clearly on the dark selection, under the glass too
 }
 Color rowText() {
     return Color::fromFloats(0, 0, 0, 0.9f);
@@ -195,13 +197,24 @@ TabGuitarLoadSaveView::TabGuitarLoadSaveView(Strumwell* parent, SoundEngine* eng
 
 TabGuitarLoadSaveView::TabGuitarLoadSaveView(Strumwell* parent, SoundEngine* engine, FileManager* fileManager,
                                              const std::string& bundleFolder)
-    : ImageView("TabGuitarSetupBack.png"), parent_(parent), soundEngine_(engine), fileManager_(fileManager),
+    : ImageView("TabLibraryBack.png"), parent_(parent), soundEngine_(engine), fileManager_(fileManager),
       library_(documentsFolderOf(parent, fileManager), bundleFolder) {
     (void)soundEngine_; // kept for the screen's owner; a tab needs no sound
     setFrame(parent_ ? parent_->frame() : Rect{0, 0, 320, 480});
     setUserInteractionEnabled(true);
     setMultipleTouchEnabled(true);
     build();
+    boxKeys_ = std::make_unique<MessageBoxKeys>(
+        *this, MessageBoxKeys::Box{[this] { return !menuShowing_ && showingMessageBox_; },
+                                   [this] { return optionChosen_ != kNotice; },
+                                   [this] {
+                                       pressOK();
+                                       redraw();
+                                   },
+                                   [this] {
+                                       closeBox();
+                                       redraw();
+                                   }});
     copyDemoSongs();
     loadSongNames();
     currentlySelected_ = songNames_.empty() ? -1 : 0;
@@ -223,15 +236,10 @@ void TabGuitarLoadSaveView::build() {
     saveBox_->setUserInteractionEnabled(false);
     addSubview(saveBox_.get());
     loadBox_ = std::make_unique<View>(Rect{104, kListTop - 2, 136, kListBottom - kListTop + 4});
-    loadBox_->setBackgroundColor(Color::fromFloats(1, 1, 1, 0.25f));
+    // Pale paper under the list, as on the recorder, for dark writing.
+    loadBox_->setBackgroundColor(Color{238, 230, 210, 255});
     loadBox_->setUserInteractionEnabled(false);
     addSubview(loadBox_.get());
-
-    // A strip of fretboard behind the name field.
-    shineTop_ = picture("StepGuitarSetupEntryFretShine.png", {0, 0});
-    shineTop_->setFrame(saveBox_->frame());
-    shineTop_->setAlpha(0.6f);
-    addSubview(shineTop_.get());
 
     saveTextField_ = std::make_unique<TextField>(Rect{257 - 120, 218 - 14, 240, 28});
     saveTextField_->setRotation(kQuarterTurn);
@@ -338,9 +346,14 @@ void TabGuitarLoadSaveView::redrawMessageBox() {
     cancelLabel_->setHidden(!box || optionChosen_ == kNotice);
     OKLabel_->setCenter(optionChosen_ == kNotice ? kOKAloneCentre : kOKCentre);
 
+    // Load and erase need a tab chosen in the list; without one they are
+    // dimmed, as they do nothing.
+    const int selected = displayListStartIndex_ + currentlySelected_;
+    const bool chosen =
+        currentlySelected_ >= 0 && selected >= 0 && selected < static_cast<int>(songNames_.size());
     for (ImageView* button : {saveButton_.get(), loadButton_.get(), deleteButton_.get()}) {
         button->setHidden(box);
-        button->setAlpha(0.75f);
+        button->setAlpha(button == saveButton_.get() || chosen ? 1.0f : kDisabledButtonAlpha);
     }
     for (View* view : {static_cast<View*>(saveBox_.get()), static_cast<View*>(loadBox_.get()),
                        static_cast<View*>(saveTextField_.get())}) {

@@ -10,6 +10,7 @@
 
 class FileManager;
 class Label;
+class MessageBoxKeys;
 class SoundEngine;
 class Strumwell;
 
@@ -204,7 +205,6 @@ private:
     int32_t optionChosen_ = kNoOption;
     int32_t songNumberToLoad_ = -1;
 
-    std::unique_ptr<ImageView> shineTop_;
     std::unique_ptr<ImageView> shineBottom_;
     std::unique_ptr<View> saveBox_;
     std::unique_ptr<View> loadBox_;
@@ -225,4 +225,5 @@ private:
     std::unique_ptr<ImageView> playTabMenu_;
     std::unique_ptr<ImageView> enterTabMenu_;
     std::unique_ptr<ImageView> plectrum_;
+    std::unique_ptr<MessageBoxKeys> boxKeys_;
 };

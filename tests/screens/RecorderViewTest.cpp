@@ -387,8 +387,8 @@ TEST_F(RecorderScreen, SevenNamesScrollAndKeepTheSelection) {
     EXPECT_EQ(s.currentlySelected(), 0);
 
     // Selected row drawn dark with grey text, the others clear and black.
-    EXPECT_EQ(s.loadLabel(0).backgroundColor(), Color::fromFloats(0.157f, 0.173f, 0.169f));
-    EXPECT_EQ(s.loadLabel(0).textColor(), Color::fromFloats(0.435f, 0.478f, 0.478f));
+    EXPECT_EQ(s.loadLabel(0).backgroundColor(), (Color{40, 44, 42, 255}));
+    EXPECT_EQ(s.loadLabel(0).textColor(), (Color{206, 238, 196, 255}));
     EXPECT_TRUE(s.loadLabel(1).backgroundColor().isClear());
 
     tap(kScrollToStart);

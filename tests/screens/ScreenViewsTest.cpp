@@ -3,7 +3,10 @@
 // every page fits its label.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <string>
 #include <vector>
 
 #include "app/Strumwell.h"
@@ -114,13 +117,22 @@ TEST(ManualViewLayout, LabelsArrowsAndFrames) {
     EXPECT_FALSE(manual.isMultipleTouchEnabled());
     EXPECT_EQ(manual.numberOfPages(), 45);
 
+    // The page's title, rule and text keep below the page tabs at both ends
+    // of the bar of buttons (view x > 270).
+    manual.pressAt({300, 450});
+    manual.pressAt({300, 450});
+    manual.pressAt({300, 450});
+    ASSERT_EQ(manual.currentPage(), 3);
     const Label& text = manual.manualTextLabel();
-    EXPECT_EQ(text.font(), (Font{"Arial", 13, false}));
-    EXPECT_EQ(text.textColor(), Color::black());
     EXPECT_EQ(text.numberOfLines(), 0);
     EXPECT_FLOAT_EQ(text.rotation(), kQuarterTurn);
-    EXPECT_EQ(text.bounds().size(), (Size{428, 285}));
-    expectNear(text.center(), {-71 + 214, 110 + 142.5f});
+    for (const View* v : {static_cast<const View*>(&text), static_cast<const View*>(&manual.headingLabel()),
+                          &manual.headingRule()}) {
+        const Rect f = v->frame();
+        EXPECT_LE(f.maxX(), 270);
+        EXPECT_GT(f.y, 0);
+        EXPECT_LT(f.maxY(), 480);
+    }
 
     const Label& number = manual.pageNumberLabel();
     EXPECT_EQ(number.font(), (Font{"Arial", 13, false}));
@@ -140,9 +152,10 @@ TEST(ManualViewLayout, LabelsArrowsAndFrames) {
     expectNear(manual.leftArrow().center(), {160, 53});
     expectNear(manual.rightArrow().center(), {282, 445.5f});
 
-    // Drawn bottom to top: arrows, title, page number, text.
+    // Drawn bottom to top: arrows, title, page number, text, then the
+    // page's title and the contents entries.
     const auto& subviews = manual.subviews();
-    ASSERT_EQ(subviews.size(), 5u);
+    ASSERT_GE(subviews.size(), 5u);
     EXPECT_EQ(subviews[0], &manual.leftArrow());
     EXPECT_EQ(subviews[1], &manual.rightArrow());
     EXPECT_EQ(subviews[2], &manual.titlePageLabel());
@@ -167,7 +180,8 @@ TEST(ManualViewPages, OpensAtTheScreensPage) {
     manual.setStartPageForScreen(Strumwell::kManualFretGuitar);
     EXPECT_EQ(manual.currentPage(), 19);
     EXPECT_EQ(manual.pageNumberLabel().text(), "19 / 44");
-    EXPECT_EQ(manual.manualTextLabel().text(), manual.pages()[19]);
+    EXPECT_EQ(manual.headingLabel().text(), "THE 'MANUAL FRET' GUITAR");
+    EXPECT_EQ(manual.pages()[19].find(manual.manualTextLabel().text()), manual.pages()[19].find("The low E"));
     EXPECT_FLOAT_EQ(manual.pageNumberLabel().alpha(), 0.8f);
     EXPECT_FLOAT_EQ(manual.leftArrow().alpha(), 1);
     EXPECT_FLOAT_EQ(manual.titlePageLabel().alpha(), 0);
@@ -219,7 +233,8 @@ TEST(ManualViewPages, TurningPages) {
     // Contents from any page, the title page included.
     manual.pressAt(contents);
     EXPECT_EQ(manual.currentPage(), 1);
-    EXPECT_EQ(manual.manualTextLabel().text(), manual.pages()[1]);
+    EXPECT_EQ(manual.contentsEntry(0).page, 3);
+    EXPECT_EQ(manual.contentsEntry(0).title->text(), "Introduction");
     manual.setStartPageForScreen(Strumwell::kMainMenu);
     manual.pressAt(contents);
     EXPECT_EQ(manual.currentPage(), 1);
@@ -244,7 +259,7 @@ TEST(ManualViewPages, OnlyABeganTouchActs) {
     EXPECT_EQ(manual.currentPage(), 1);
     manual.touchesBegan({});
     EXPECT_EQ(manual.currentPage(), 1);
-    manual.touchesBegan({touch(3, TouchPhase::Began, {160, 240})});
+    manual.touchesBegan({touch(3, TouchPhase::Began, {160, 20})});
     EXPECT_EQ(manual.currentPage(), 1);
 }
 
@@ -291,6 +306,66 @@ TEST(ManualViewPages, EveryPageFitsItsLabelFromTheTop) {
         shown.setText(pages[i]);
         EXPECT_EQ(static_cast<int>(shown.layoutLines().size()), fit)
             << "page " << i << " does not fill the label";
+    }
+}
+
+TEST(ManualViewPages, ShownBelowATitleAndRuleWithEveryWord) {
+    ManualView manual(nullptr);
+    const auto pages = ManualPages::create();
+    for (int i = 1; i < manual.numberOfPages(); ++i) {
+        SCOPED_TRACE("page " + std::to_string(i));
+        manual.pressAt({300, 450});
+        ASSERT_EQ(manual.currentPage(), i);
+        const std::string& page = pages[static_cast<size_t>(i)];
+        const bool titled = page.find(ManualPages::kDashes) != std::string::npos;
+        EXPECT_EQ(manual.headingRule().isHidden(), !titled);
+        // A page running on shows its own capitalised heading, if any, as a title.
+        const std::string firstLine = page.substr(1, page.find("\n\n", 1) - 1);
+        const bool subtitled =
+            !titled && page.rfind("\nTHE ", 0) == 0 &&
+            std::none_of(firstLine.begin(), firstLine.end(), [](char c) { return c >= 'a' && c <= 'z'; });
+        if (titled || subtitled) {
+            EXPECT_FALSE(manual.headingLabel().isHidden());
+        }
+        if (titled) {
+            EXPECT_EQ(
+                manual.headingLabel().text() + "\n" + ManualPages::kDashes,
+                page.substr(0, manual.headingLabel().text().size() + 1 + std::strlen(ManualPages::kDashes)));
+        }
+        // No dashes on show, and no line of the text dropped.
+        const Label& text = manual.manualTextLabel();
+        EXPECT_EQ(text.text().find("---"), std::string::npos);
+        Label unbounded(Rect{0, 0, text.bounds().width, 100000});
+        unbounded.setFont(text.font());
+        unbounded.setNumberOfLines(0);
+        unbounded.setText(text.text());
+        EXPECT_EQ(text.layoutLines().size(), text.text().empty() ? 0u : unbounded.layoutLines().size());
+    }
+}
+
+TEST(ManualViewPages, ContentsEntriesOpenTheirPages) {
+    RecordingManual manual;
+    for (int contentsPage : {1, 2}) {
+        int entries = 0;
+        for (int row = 0; row < ManualView::kMaxContentsEntries; ++row) {
+            manual.pressAt({300, 150}); // contents
+            if (contentsPage == 2)
+                manual.pressAt({300, 450});
+            ASSERT_EQ(manual.currentPage(), contentsPage);
+            const ManualView::ContentsEntry& entry = manual.contentsEntry(row);
+            if (entry.page < 0)
+                continue;
+            ++entries;
+            SCOPED_TRACE(entry.title->text());
+            EXPECT_FALSE(entry.title->isHidden());
+            // The middle of the entry's title, where a finger would touch it.
+            const Point middle = entry.title->convertPointTo(
+                {entry.title->bounds().width / 2, entry.title->bounds().height / 2}, &manual);
+            const int target = entry.page;
+            manual.pressAt(middle);
+            EXPECT_EQ(manual.currentPage(), target);
+        }
+        EXPECT_EQ(entries, contentsPage == 1 ? 12 : 9);
     }
 }
 

@@ -600,8 +600,8 @@ TEST_F(TabScreen, RowsWithoutANameCannotBeSelected) {
     writeText(folders.doc("only.TAB"), "x");
     tap(kRow[2]);
     EXPECT_EQ(screen().currentlySelected(), 0);
-    EXPECT_EQ(screen().loadLabel(0).backgroundColor(), Color::fromFloats(0.133f, 0.149f, 0.129f));
-    EXPECT_EQ(screen().loadLabel(0).textColor(), Color::fromFloats(0.404f, 0.608f, 0.4f));
+    EXPECT_EQ(screen().loadLabel(0).backgroundColor(), (Color{40, 44, 42, 255}));
+    EXPECT_EQ(screen().loadLabel(0).textColor(), (Color{206, 238, 196, 255}));
     EXPECT_EQ(screen().loadLabel(1).backgroundColor(), Color::clear());
 }
 
@@ -621,7 +621,8 @@ TEST_F(TabScreen, EraseThatFailsSaysSo) {
 TEST_F(TabScreen, MessageBoxHidesTheControlsAndShowsThemBack) {
     writeText(folders.doc("riff.TAB"), "x");
     EXPECT_TRUE(screen().messageBoxBackground().isHidden());
-    EXPECT_FLOAT_EQ(screen().saveButton().alpha(), 0.75f);
+    EXPECT_FLOAT_EQ(screen().saveButton().alpha(), 1);
+    EXPECT_FLOAT_EQ(screen().loadButton().alpha(), 1); // a tab is chosen
     EXPECT_FALSE(screen().loadLabel(0).isHidden());
     tap(kLoadButton);
     EXPECT_FALSE(screen().messageBoxBackground().isHidden());

@@ -1,0 +1,36 @@
+#include "screens/MessageBoxKeys.h"
+
+#include "platform/Application.h"
+#include "platform/Key.h"
+#include "platform/View.h"
+
+MessageBoxKeys::MessageBoxKeys(const View& screen, Box box) : screen_(screen), box_(std::move(box)) {
+    if (Application* app = Application::shared()) {
+        app->addKeyListener(this);
+        listening_ = true;
+    }
+}
+
+MessageBoxKeys::~MessageBoxKeys() {
+    if (listening_) {
+        if (Application* app = Application::shared())
+            app->removeKeyListener(this);
+    }
+}
+
+bool MessageBoxKeys::keyDown(const KeyEvent& event) {
+    if (event.repeat || event.ctrl || event.alt)
+        return false;
+    if (event.key != Key::Return && event.key != Key::Escape && event.key != Key::Space)
+        return false;
+    // Only the screen on show answers, and only while its box waits.
+    if (!screen_.superview() || !screen_.canReceiveTouches() || !box_.showing())
+        return false;
+    const bool question = box_.hasCancel();
+    const bool ok = event.key == Key::Return || !question;
+    if (ok)
+        box_.ok();
+    else
+        box_.cancel();
+    return true;
+}

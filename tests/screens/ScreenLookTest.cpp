@@ -1,0 +1,505 @@
+// Every screen of the menus, setups, recorder, tab library, tab editor and
+// manual as the user sees it, drawn headless with the real pictures: each
+// text reads clearly against what is drawn behind it, and no two texts run
+// into each other. One table of screens and modes drives both checks.
+//
+// Each text is measured from the pixels: the screen is drawn once as it is
+// and once with that label's text made invisible (its background stays),
+// so the pixels that change are the text's and the second picture is what
+// lies behind them. With STRUMWELL_SCREEN_SHOTS set to a folder, every
+// screen and mode is saved there as a picture to look at.
+//
+// The same runs check the keyboard of the screens' own message boxes.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/Strumwell.h"
+#include "app/TransitionView.h"
+#include "audio/SoundEngine.h"
+#include "guitars/TabGuitarSetupView.h"
+#include "platform/AlertView.h"
+#include "platform/Application.h"
+#include "platform/Key.h"
+#include "platform/Label.h"
+#include "platform/View.h"
+#include "platform/core/Clock.h"
+#include "screens/ManualPages.h"
+#include "screens/RecorderView.h"
+#include "screens/TabGuitarLoadSaveView.h"
+#include "storage/Tab.h"
+
+namespace fs = std::filesystem;
+
+#ifdef STRUMWELL_TEST_BUNDLE_DIR
+
+namespace {
+
+constexpr double kMinimumContrast = 4.5;
+
+class AppRun {
+public:
+    AppRun() {
+        std::random_device rd;
+        root_ = fs::temp_directory_path() / ("strumwell-look-" + std::to_string(rd()) + std::to_string(rd()));
+        fs::create_directories(root_ / "docs");
+        fs::create_directories(root_ / "caches");
+        ApplicationOptions o;
+        o.headless = true;
+        o.windowScale = 2;
+        o.clock = &clock_;
+        o.paced = false;
+        o.handleSignals = false;
+        o.bundleFolder = STRUMWELL_TEST_BUNDLE_DIR;
+        app_ = std::make_unique<Application>(o);
+        std::string error;
+        EXPECT_TRUE(app_->initialize(&error)) << error;
+        Strumwell::Options s;
+        s.documentsFolder = (root_ / "docs").string();
+        s.cachesFolder = (root_ / "caches").string();
+        s.bundleFolder = STRUMWELL_TEST_BUNDLE_DIR;
+        shell_ = std::make_unique<Strumwell>(s);
+        app_->launch(*shell_);
+        app_->runFrames(1);
+        if (AlertView* alert = app_->currentAlert())
+            alert->pressButton(); // the welcome message
+        settle(0.3);
+    }
+    ~AppRun() {
+        app_->finish();
+        shell_.reset();
+        app_.reset();
+        std::error_code ec;
+        fs::remove_all(root_, ec);
+    }
+    void settle(double seconds) {
+        for (double t = 0; t < seconds; t += 1.0 / 60) {
+            clock_.advance(1.0 / 60);
+            app_->runFrames(1);
+        }
+    }
+    void go(int screen) {
+        shell_->transitionToView(screen, shown(), true);
+        settle(0.8);
+    }
+    void tap(Point p) {
+        app_->injectTouch(1, TouchPhase::Began, p);
+        app_->runFrames(1);
+        app_->injectTouch(1, TouchPhase::Ended, p);
+        settle(0.4);
+    }
+    void key(Key k) {
+        KeyEvent e;
+        e.key = k;
+        app_->injectKey(e, true);
+        app_->runFrames(1);
+        app_->injectKey(e, false);
+        settle(0.1);
+    }
+    View* shown() const {
+        const auto& v = shell_->transitionView()->subviews();
+        return v.empty() ? nullptr : v.back();
+    }
+    Application& app() { return *app_; }
+    Strumwell& shell() { return *shell_; }
+    std::string docs() const { return (root_ / "docs").string(); }
+
+private:
+    fs::path root_;
+    ManualClock clock_{100.0};
+    std::unique_ptr<Application> app_;
+    std::unique_ptr<Strumwell> shell_;
+};
+
+struct Case {
+    const char* name;
+    int screen;
+    std::function<void(AppRun&)> prepare; // may be empty
+    // Further states measured in the same run, each reached from the one
+    // before by `next`.
+    int moreStates = 0;
+    std::function<void(AppRun&)> next = {};
+    // Songs and tabs enough to fill the lists, saved before the screen opens.
+    bool fullLists = false;
+};
+
+const Case kCases[] = {
+    {"main-menu", Strumwell::kMainMenu, {}},
+    {"choose-guitar", Strumwell::kChooseGuitar, {}},
+    {"setup-menu", Strumwell::kSetupMenu, {}},
+    {"effects-menu",
+     Strumwell::kEffectsSetupMenu,
+     {},
+     1,
+     [](AppRun& r) {
+         r.shell().soundEngine()->setFuzzOn(0, true);
+         r.shell().soundEngine()->setWahOn(1, true);
+         r.settle(0.1);
+     }},
+    {"patch-setup", Strumwell::kGuitarPatchMenu, {}},
+    {"app-setup", Strumwell::kAppSetup, {}},
+    {"delay",
+     Strumwell::kDelayEffectSetup,
+     {},
+     1,
+     [](AppRun& r) {
+         r.tap({40, 240});
+     }},
+    {"fuzz",
+     Strumwell::kFuzzEffectSetup,
+     {},
+     1,
+     [](AppRun& r) {
+         r.tap({40, 240});
+     }},
+    {"wah",
+     Strumwell::kWahEffectSetup,
+     {},
+     1,
+     [](AppRun& r) {
+         r.tap({150, 240});
+     }},
+    {"recorder-modify", Strumwell::kRecorder, {}},
+    {"recorder-box", Strumwell::kRecorder,
+     [](AppRun& r) {
+         r.tap({256, 250});
+     }},
+    {"recorder-songs", Strumwell::kRecorder,
+     [](AppRun& r) {
+         r.tap({180, 50});
+     }},
+    {"recorder-songs-full",
+     Strumwell::kRecorder,
+     [](AppRun& r) {
+         r.tap({180, 50});
+     },
+     0,
+     {},
+     true},
+    {"recorder-songs-box",
+     Strumwell::kRecorder,
+     [](AppRun& r) {
+         r.tap({180, 50});
+         r.tap({200, 410});
+     },
+     0,
+     {},
+     true},
+    {"tab-library", Strumwell::kTabGuitarLoadSave, {}},
+    {"tab-library-full", Strumwell::kTabGuitarLoadSave, {}, 0, {}, true},
+    {"tab-library-box",
+     Strumwell::kTabGuitarLoadSave,
+     [](AppRun& r) {
+         r.tap({220, 418});
+     },
+     0,
+     {},
+     true},
+    {"tab-library-menu", Strumwell::kTabGuitarLoadSave,
+     [](AppRun& r) {
+         r.tap({20, 20});
+     }},
+    {"tab-editor-fret", Strumwell::kTabGuitarSetup, {}},
+    {"tab-editor-full", Strumwell::kTabGuitarSetup, {}, 0, {}, true},
+    {"tab-editor-tab", Strumwell::kTabGuitarSetup,
+     [](AppRun& r) {
+         r.tap({20, 20});
+         r.tap({220, 182});
+         r.tap({20, 20});
+     }},
+    {"tab-editor-chord", Strumwell::kTabGuitarSetup,
+     [](AppRun& r) {
+         r.tap({20, 20});
+         r.tap({220, 182});
+         r.tap({220, 182});
+         r.tap({20, 20});
+         r.tap({197, 144}); // another key
+     }},
+    {"tab-editor-menu", Strumwell::kTabGuitarSetup,
+     [](AppRun& r) {
+         r.tap({20, 20});
+     }},
+    {"tab-editor-erase-box", Strumwell::kTabGuitarSetup,
+     [](AppRun& r) {
+         r.tap({20, 20});
+         r.tap({220, 300});
+     }},
+    {"manual",
+     Strumwell::kManual,
+     {},
+     ManualPages::kNumPages - 1,
+     [](AppRun& r) {
+         r.tap({300, 450});
+     }},
+};
+
+// Relative luminance of an sRGB pixel.
+double luminance(const std::uint8_t* p) {
+    auto channel = [](std::uint8_t v) {
+        const double c = v / 255.0;
+        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(p[0]) + 0.7152 * channel(p[1]) + 0.0722 * channel(p[2]);
+}
+
+double contrast(const std::uint8_t* a, const std::uint8_t* b) {
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+struct Box {
+    int x0 = 1 << 30, y0 = 1 << 30, x1 = -1, y1 = -1; // inclusive, landscape pixels
+    bool empty() const { return x1 < x0; }
+    void add(int x, int y) {
+        x0 = std::min(x0, x);
+        y0 = std::min(y0, y);
+        x1 = std::max(x1, x);
+        y1 = std::max(y1, y);
+    }
+    bool overlaps(const Box& o) const { return x0 <= o.x1 && o.x0 <= x1 && y0 <= o.y1 && o.y0 <= y1; }
+};
+
+// One text as drawn.
+struct Look {
+    std::string screen;
+    std::string text;
+    double contrast = 0; // of the text's strongest pixels against what is behind them
+    Box ink;             // where its pixels changed
+};
+
+bool shownOnScreen(const View& v) {
+    for (const View* a = &v; a; a = a->superview())
+        if (a->isHidden() || a->presentationAlpha() <= 0.01f)
+            return false;
+    return true;
+}
+
+// A view's box in the root view's coordinates.
+Rect rootBox(const View& v) {
+    const Rect b = v.bounds();
+    float x0 = 1e9f, y0 = 1e9f, x1 = -1e9f, y1 = -1e9f;
+    for (Point corner : {Point{0, 0}, Point{b.width, 0}, Point{0, b.height}, Point{b.width, b.height}}) {
+        const Point p = v.convertPointTo(corner, nullptr);
+        x0 = std::min(x0, p.x);
+        y0 = std::min(y0, p.y);
+        x1 = std::max(x1, p.x);
+        y1 = std::max(y1, p.y);
+    }
+    return {x0, y0, x1 - x0, y1 - y0};
+}
+
+float shownAlpha(const View& v) {
+    float alpha = 1;
+    for (const View* a = &v; a; a = a->superview())
+        alpha *= a->presentationAlpha();
+    return alpha;
+}
+
+// Every view in drawing order.
+void flatten(View& v, std::vector<View*>& out) {
+    out.push_back(&v);
+    for (View* child : v.subviews())
+        flatten(*child, out);
+}
+
+// The labels on show with text, leaving out those under a veil (a view
+// drawn later that darkens them on purpose, such as a menu's or a message
+// box's): those are not meant to be read.
+std::vector<Label*> readableLabels(View& root) {
+    std::vector<View*> order;
+    flatten(root, order);
+    std::vector<Label*> out;
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        auto* label = dynamic_cast<Label*>(order[i]);
+        if (!label || label->text().empty() || !shownOnScreen(*label))
+            continue;
+        const Point c = rootBox(*label).center();
+        bool veiled = false;
+        for (std::size_t j = i + 1; j < order.size() && !veiled; ++j) {
+            const View& v = *order[j];
+            const Rect box = rootBox(v);
+            veiled = shownOnScreen(v) && v.backgroundColor().a / 255.0f * shownAlpha(v) >= 0.5f &&
+                     c.x > box.x && c.x < box.maxX() && c.y > box.y && c.y < box.maxY() &&
+                     !label->isDescendantOf(&v);
+        }
+        if (!veiled)
+            out.push_back(label);
+    }
+    return out;
+}
+
+std::vector<std::uint8_t> capture(AppRun& r, int* w, int* h) {
+    r.app().runFrames(1);
+    return r.app().captureLandscape(w, h);
+}
+
+void measureState(AppRun& r, const std::string& name, std::vector<Look>& looks) {
+    if (const char* folder = std::getenv("STRUMWELL_SCREEN_SHOTS"))
+        r.app().saveScreenshot(std::string(folder) + "/" + name + ".png");
+
+    const std::vector<Label*> labels = readableLabels(r.app().rootView());
+    int w = 0, h = 0;
+    const std::vector<std::uint8_t> with = capture(r, &w, &h);
+    for (Label* label : labels) {
+        const Color color = label->textColor();
+        label->setTextColor(Color{color.r, color.g, color.b, 0});
+        const std::vector<std::uint8_t> without = capture(r, &w, &h);
+        label->setTextColor(color);
+
+        Look look{name, label->text(), 0, {}};
+        // The pixels the text changed, and how much.
+        std::vector<std::pair<int, std::size_t>> changed;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const std::size_t i = (static_cast<std::size_t>(y) * w + x) * 4;
+                const int d = std::abs(with[i] - without[i]) + std::abs(with[i + 1] - without[i + 1]) +
+                              std::abs(with[i + 2] - without[i + 2]);
+                if (d > 0) {
+                    changed.emplace_back(d, i);
+                    if (d > 24)
+                        look.ink.add(x, y);
+                }
+            }
+        if (changed.empty())
+            continue; // wholly covered: nothing of it can be seen
+        if (look.ink.empty())
+            for (const auto& [d, i] : changed)
+                look.ink.add(static_cast<int>(i / 4 % w), static_cast<int>(i / 4 / w));
+        // The glyphs' cores: the most changed pixels, which the edges'
+        // smoothing does not dilute.
+        std::sort(changed.begin(), changed.end(),
+                  [](const auto& a, const auto& b) { return a.first > b.first; });
+        const int strongest = changed.front().first;
+        std::vector<double> ratios;
+        for (const auto& [d, i] : changed) {
+            if (d * 10 < strongest * 8)
+                break;
+            ratios.push_back(contrast(&with[i], &without[i]));
+        }
+        std::nth_element(ratios.begin(), ratios.begin() + ratios.size() / 2, ratios.end());
+        look.contrast = ratios[ratios.size() / 2];
+        looks.push_back(look);
+    }
+}
+
+// Each state of a case is a screen of its own for the checks.
+std::vector<std::vector<Look>> measure(const Case& c) {
+    AppRun r;
+    if (c.fullLists) {
+        // The lists read only the names; the files are not opened.
+        for (const char* name : {"Blues In A", "Campfire Song With A Rather Long Name", "Cello Suite",
+                                 "Drop D", "Etude", "Folk Tune", "Gypsy Jazz"}) {
+            std::ofstream(fs::path(r.docs()) / (std::string(name) + ".SAV"));
+            std::ofstream(fs::path(r.docs()) / (std::string(name) + ".TAB"));
+        }
+        // And a working tab long enough to fill the tab strip.
+        const int32_t columns[3][6] = {{0, 2, 2, 1, 0, 0}, {-1, 0, 2, 2, 2, 0}, {3, 2, 0, 0, 0, 12}};
+        for (int i = 0; i < 14; ++i)
+            r.shell().tab()->addNotesToTab(i, columns[i % 3]);
+        r.shell().tab()->setCurrentTabIndex(4);
+    }
+    r.go(c.screen);
+    if (c.prepare)
+        c.prepare(r);
+    std::vector<std::vector<Look>> states(1);
+    measureState(r, c.name, states.back());
+    for (int i = 1; i <= c.moreStates; ++i) {
+        c.next(r);
+        states.emplace_back();
+        measureState(r, std::string(c.name) + "-" + std::to_string(i), states.back());
+    }
+    return states;
+}
+
+// Measured once for both tests.
+const std::vector<std::vector<Look>>& allLooks() {
+    static const std::vector<std::vector<Look>> looks = [] {
+        std::vector<std::vector<Look>> v;
+        for (const Case& c : kCases)
+            for (auto& state : measure(c))
+                v.push_back(std::move(state));
+        return v;
+    }();
+    return looks;
+}
+
+} // namespace
+
+TEST(ScreenLook, EveryTextStandsOutFromWhatIsBehindIt) {
+    for (const auto& screen : allLooks())
+        for (const Look& look : screen) {
+            SCOPED_TRACE(look.screen + ": \"" + look.text + "\"");
+            EXPECT_GE(look.contrast, kMinimumContrast);
+        }
+}
+
+TEST(ScreenLook, NoTwoTextsRunIntoEachOther) {
+    for (const auto& screen : allLooks())
+        for (std::size_t a = 0; a < screen.size(); ++a)
+            for (std::size_t b = a + 1; b < screen.size(); ++b) {
+                SCOPED_TRACE(screen[a].screen + ": \"" + screen[a].text + "\" and \"" + screen[b].text +
+                             "\"");
+                EXPECT_FALSE(screen[a].ink.overlaps(screen[b].ink));
+            }
+}
+
+TEST(MessageBoxKeys, ReturnAnswersOKAndEscapeCancels) {
+    struct Box {
+        const char* name;
+        int screen;
+        std::function<void(AppRun&)> open;
+        std::function<bool(View*)> showing;
+    };
+    const Box boxes[] = {
+        {"recorder", Strumwell::kRecorder,
+         [](AppRun& r) {
+             r.tap({96, 250});
+         },
+         [](View* v) { return dynamic_cast<RecorderView&>(*v).showingMessageBox(); }},
+        {"tab library", Strumwell::kTabGuitarLoadSave,
+         [](AppRun& r) {
+             r.tap({220, 418});
+         },
+         [](View* v) { return dynamic_cast<TabGuitarLoadSaveView&>(*v).showingMessageBox(); }},
+        {"tab editor", Strumwell::kTabGuitarSetup,
+         [](AppRun& r) {
+             if (!dynamic_cast<TabGuitarSetupView&>(*r.shown()).menuShowing())
+                 r.tap({20, 20}); // the menu stays open after the box
+             r.tap({220, 300});
+         },
+         [](View* v) { return dynamic_cast<TabGuitarSetupView&>(*v).messageBoxShowing(); }},
+    };
+    for (const Box& box : boxes) {
+        SCOPED_TRACE(box.name);
+        AppRun r;
+        std::ofstream(fs::path(r.docs()) / "Riff.TAB"); // something to load
+        r.go(box.screen);
+        box.open(r);
+        ASSERT_TRUE(box.showing(r.shown()));
+        r.key(Key::Escape);
+        EXPECT_FALSE(box.showing(r.shown()));
+        box.open(r);
+        ASSERT_TRUE(box.showing(r.shown()));
+        r.key(Key::Return);
+        // OK may bring a notice of the outcome, which Return closes too.
+        if (box.showing(r.shown()))
+            r.key(Key::Return);
+        EXPECT_FALSE(box.showing(r.shown()));
+        // With no box up the keys pass on.
+        r.key(Key::Return);
+        EXPECT_FALSE(box.showing(r.shown()));
+    }
+}
+
+#endif
