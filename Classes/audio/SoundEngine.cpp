@@ -12,6 +12,7 @@
 #include "audio/StrumwellFailure.h"
 #include "audio/VoiceMixer.h"
 #include "audio/WavReader.h"
+#include "platform/core/LatencyProbe.h"
 #include "platform/core/MainThreadQueue.h"
 
 namespace {
@@ -414,6 +415,7 @@ int SoundEngine::startVoice(int sampleNo, double volume, double releaseDelta, in
     voice.pitchResetRequest.store(0, std::memory_order_relaxed);
     voice.state.store((generation << 1) | 1u, std::memory_order_release);
     cb_.numSamplesPlaying.fetch_add(1, std::memory_order_relaxed);
+    LatencyProbe::voiceStartRequested();
     return chosen;
 }
 
