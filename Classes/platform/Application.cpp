@@ -248,6 +248,8 @@ struct Application::Impl {
     // The window's place before fullscreen, to go back to.
     SDL_Rect windowed{0, 0, 0, 0};
     bool haveWindowed = false;
+    // Fullscreen made by sizing the window to the screen (no window manager).
+    bool handFullscreen = false;
 
     ApplicationDelegate* delegate = nullptr;
     bool launched = false;
@@ -272,6 +274,7 @@ struct Application::Impl {
     double eventTime(const SDL_Event& e);
     void noteLatency(const char* kind, double event, double handled, std::uint64_t before);
     void writeLatency(bool all);
+    bool isFullscreen() const;
     void setFullscreen(bool fullscreen);
     void handleEvent(const SDL_Event& e);
     void dispatchEvent(const SDL_Event& e);
@@ -388,8 +391,6 @@ bool Application::initialize(std::string* error) {
 
     int s = std::clamp(m.options.windowScale, 1, 8);
     Uint32 flags = SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
-    if (m.options.fullscreen)
-        flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     if (m.headless)
         flags |= SDL_WINDOW_HIDDEN;
     m.window = SDL_CreateWindow("Strumwell", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
@@ -398,6 +399,8 @@ bool Application::initialize(std::string* error) {
     if (!m.window)
         return fail("Cannot open the window");
     SDL_SetWindowMinimumSize(m.window, 240, 160);
+    if (m.options.fullscreen && !m.headless)
+        m.setFullscreen(true);
     // No vertical sync: a present that waits for the display would hold up
     // the input behind it; the loop paces the frames itself.
     SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
@@ -732,11 +735,12 @@ void Application::Impl::writeLatency(bool all) {
     std::fflush(latencyLog);
 }
 
+bool Application::Impl::isFullscreen() const {
+    return window && (handFullscreen || (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) != 0);
+}
+
 void Application::Impl::setFullscreen(bool fullscreen) {
-    if (!window)
-        return;
-    const bool full = (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) != 0;
-    if (full == fullscreen)
+    if (!window || isFullscreen() == fullscreen)
         return;
     if (fullscreen) {
         // Where the window was, to go back there: without a window manager
@@ -744,9 +748,26 @@ void Application::Impl::setFullscreen(bool fullscreen) {
         SDL_GetWindowPosition(window, &windowed.x, &windowed.y);
         SDL_GetWindowSize(window, &windowed.w, &windowed.h);
         haveWindowed = windowed.w > 0 && windowed.h > 0;
-        SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+        SDL_Rect screen;
+        if (!WindowSystemEvent::hasWindowManager(window) &&
+            SDL_GetDisplayBounds(std::max(0, SDL_GetWindowDisplayIndex(window)), &screen) == 0) {
+            // No one to ask for fullscreen: cover the screen by hand. (Asking
+            // SDL would leave the window as it was while SDL draws for the
+            // whole screen, showing a corner of the picture, for good.)
+            handFullscreen = true;
+            SDL_SetWindowBordered(window, SDL_FALSE);
+            SDL_SetWindowPosition(window, screen.x, screen.y);
+            SDL_SetWindowSize(window, screen.w, screen.h);
+        } else {
+            SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+        }
     } else {
-        SDL_SetWindowFullscreen(window, 0);
+        if (handFullscreen) {
+            handFullscreen = false;
+            SDL_SetWindowBordered(window, SDL_TRUE);
+        } else {
+            SDL_SetWindowFullscreen(window, 0);
+        }
         if (haveWindowed) {
             SDL_SetWindowSize(window, windowed.w, windowed.h);
             SDL_SetWindowPosition(window, windowed.x, windowed.y);
@@ -864,7 +885,7 @@ void Application::Impl::handleKey(const SDL_KeyboardEvent& k, bool down) {
         return;
     }
     if ((e.key == Key::F11 || (e.alt && (e.key == Key::Return || e.key == Key::KeypadEnter))) && !e.repeat) {
-        setFullscreen((SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) == 0);
+        setFullscreen(!isFullscreen());
         return;
     }
     if (!alerts.empty()) {
@@ -1183,7 +1204,7 @@ void Application::setIdleTimerDisabled(bool disabled) {
 }
 
 bool Application::isFullscreen() const {
-    return impl_->window && (SDL_GetWindowFlags(impl_->window) & SDL_WINDOW_FULLSCREEN) != 0;
+    return impl_->isFullscreen();
 }
 
 void Application::setFullscreen(bool fullscreen) {

@@ -14,3 +14,15 @@ namespace WindowSystemEvent {
 bool inputPressTime(const SDL_Event& event, std::uint32_t* milliseconds);
 
 } // namespace WindowSystemEvent
+
+struct SDL_Window;
+
+namespace WindowSystemEvent {
+
+// False only when the window is on an X server that no window manager runs
+// on (the root window names no _NET_SUPPORTING_WM_CHECK). Fullscreen through
+// SDL asks the window manager, so without one the window is then sized to the
+// screen by hand.
+bool hasWindowManager(SDL_Window* window);
+
+} // namespace WindowSystemEvent
