@@ -232,6 +232,8 @@ struct Application::Impl {
     std::atomic<bool> wakerStop{false};
     std::atomic<bool> wakePending{false};
     Uint32 wakeEventType = 0;
+    // Fingers posted from other threads (postFinger).
+    Uint32 fingerEventType = 0;
 
     // The latency log.
     std::FILE* latencyLog = nullptr;
@@ -577,11 +579,17 @@ void Application::Impl::serviceInput() {
     // changes that would remake the drawing surfaces) wait for the turn.
     if (!initialized)
         return;
+    // SDL's renderer turns finger positions into the letterboxed picture's
+    // as it reads them, from the viewport in force: the window's, not a
+    // drawing target's.
+    SDL_SetRenderTarget(renderer, nullptr);
     SDL_PumpEvents();
     SDL_Event e;
-    while (SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_SYSWMEVENT, SDL_SYSWMEVENT) > 0 ||
-           SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_KEYDOWN, SDL_TEXTINPUT) > 0 ||
-           SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FINGERDOWN, SDL_FINGERMOTION) > 0)
+    while (
+        SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_SYSWMEVENT, SDL_SYSWMEVENT) > 0 ||
+        SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_KEYDOWN, SDL_TEXTINPUT) > 0 ||
+        SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FINGERDOWN, SDL_FINGERMOTION) > 0 ||
+        (fingerEventType != 0 && SDL_PeepEvents(&e, 1, SDL_GETEVENT, fingerEventType, fingerEventType) > 0))
         handleEvent(e);
 }
 
@@ -649,9 +657,10 @@ int Application::Impl::millisecondsToWait() const {
 void Application::Impl::startWaker() {
     if (waker.joinable())
         return;
-    wakeEventType = SDL_RegisterEvents(1);
+    wakeEventType = SDL_RegisterEvents(2);
     if (wakeEventType == static_cast<Uint32>(-1) || sem_init(&wakeSemaphore, 0, 0) != 0)
         return;
+    fingerEventType = wakeEventType + 1;
     wakeSemaphoreMade = true;
     wakerStop.store(false);
     waker = std::thread([this] {
@@ -782,14 +791,26 @@ void Application::Impl::turnInSoftware() {
     portraitPixels.resize(static_cast<std::size_t>(pw) * static_cast<std::size_t>(ph));
     landscapePixels.resize(portraitPixels.size());
     SDL_RenderReadPixels(renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, portraitPixels.data(), pw * 4);
-    // View pixel (px, py) is landscape pixel (py, lh - 1 - px).
-    for (int py = 0; py < ph; ++py) {
-        const Uint32* row =
-            portraitPixels.data() + static_cast<std::size_t>(py) * static_cast<std::size_t>(pw);
-        Uint32* column = landscapePixels.data() + py;
-        for (int px = 0; px < pw; ++px)
-            column[static_cast<std::size_t>(lh - 1 - px) * static_cast<std::size_t>(lw)] =
-                row[px] | 0xFF000000u;
+    // View pixel (px, py) is landscape pixel (py, lh - 1 - px). Turned in
+    // square tiles, which keeps both pictures' rows in the cache, and in
+    // bands with input handled between them.
+    constexpr int kTile = 32;
+    constexpr int kBand = 128;
+    for (int band = 0; band < ph; band += kBand) {
+        for (int ty = band; ty < std::min(band + kBand, ph); ty += kTile) {
+            for (int tx = 0; tx < pw; tx += kTile) {
+                const int yEnd = std::min(ty + kTile, ph), xEnd = std::min(tx + kTile, pw);
+                for (int py = ty; py < yEnd; ++py) {
+                    const Uint32* row =
+                        portraitPixels.data() + static_cast<std::size_t>(py) * static_cast<std::size_t>(pw);
+                    Uint32* column = landscapePixels.data() + py;
+                    for (int px = tx; px < xEnd; ++px)
+                        column[static_cast<std::size_t>(lh - 1 - px) * static_cast<std::size_t>(lw)] =
+                            row[px] | 0xFF000000u;
+                }
+            }
+        }
+        serviceInput();
     }
     SDL_UpdateTexture(landscapeTarget, nullptr, landscapePixels.data(), lw * 4);
 }
@@ -989,6 +1010,10 @@ void Application::Impl::handleEvent(const SDL_Event& e) {
         dispatchEvent(e);
         return;
     default:
+        if (fingerEventType != 0 && e.type == fingerEventType) {
+            kind = e.user.code == static_cast<Sint32>(TouchPhase::Began) ? "touch" : nullptr;
+            break;
+        }
         // The wake-up from other threads needs no handling: the turn runs
         // the queue. Sensors and controllers feed the sound, not the views.
         dispatchEvent(e);
@@ -1006,6 +1031,15 @@ void Application::Impl::handleEvent(const SDL_Event& e) {
 }
 
 void Application::Impl::dispatchEvent(const SDL_Event& e) {
+    if (fingerEventType != 0 && e.type == fingerEventType) {
+        float x = 0, y = 0;
+        std::memcpy(&x, &e.user.data1, sizeof x);
+        std::memcpy(&y, &e.user.data2, sizeof y);
+        constexpr SDL_TouchID kPosted = 0x5358;
+        handleFinger(kPosted, static_cast<SDL_FingerID>(e.user.windowID),
+                     static_cast<TouchPhase>(e.user.code), x, y);
+        return;
+    }
     switch (e.type) {
     case SDL_QUIT:
         terminating.store(true);
@@ -1272,6 +1306,19 @@ void Application::injectFinger(long id, TouchPhase phase, float normalizedX, flo
     constexpr SDL_TouchID kInjected = 0x5357;
     impl_->handleFinger(kInjected, static_cast<SDL_FingerID>(id), phase, std::clamp(normalizedX, 0.0f, 1.0f),
                         std::clamp(normalizedY, 0.0f, 1.0f));
+}
+
+bool Application::postFinger(long id, TouchPhase phase, float normalizedX, float normalizedY) {
+    if (!impl_->initialized || impl_->fingerEventType == 0)
+        return false;
+    SDL_Event e{};
+    e.type = impl_->fingerEventType;
+    e.user.code = static_cast<Sint32>(phase);
+    e.user.windowID = static_cast<Uint32>(id);
+    float x = std::clamp(normalizedX, 0.0f, 1.0f), y = std::clamp(normalizedY, 0.0f, 1.0f);
+    std::memcpy(&e.user.data1, &x, sizeof x);
+    std::memcpy(&e.user.data2, &y, sizeof y);
+    return SDL_PushEvent(&e) == 1;
 }
 
 void Application::injectKey(const KeyEvent& event, bool down) {

@@ -135,6 +135,10 @@ public:
     // landscape window) as the platform reports fingers.
     void injectTouch(long id, TouchPhase phase, Point viewPoint);
     void injectFinger(long id, TouchPhase phase, float normalizedX, float normalizedY);
+    // Any thread: a finger as injectFinger describes it, queued as an event
+    // and handled by the loop like a real one (also between the passes of a
+    // frame). false before initialize().
+    bool postFinger(long id, TouchPhase phase, float normalizedX, float normalizedY);
     // Pushes platform events, handled at the next turn: a key, typed text, a
     // low-memory event, the window losing the keyboard, a window close.
     void injectKey(const KeyEvent& event, bool down);
