@@ -790,6 +790,7 @@ void Application::Impl::turnInSoftware() {
     int lw = ph, lh = pw;                   // landscape
     portraitPixels.resize(static_cast<std::size_t>(pw) * static_cast<std::size_t>(ph));
     landscapePixels.resize(portraitPixels.size());
+    SDL_SetRenderTarget(renderer, viewTarget);
     SDL_RenderReadPixels(renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, portraitPixels.data(), pw * 4);
     // View pixel (px, py) is landscape pixel (py, lh - 1 - px). Turned in
     // square tiles, which keeps both pictures' rows in the cache, and in
@@ -852,6 +853,9 @@ void Application::Impl::pruneAlerts() {
 void Application::Impl::routeTouch(long id, TouchPhase phase, Point p) {
     View* modal = alerts.empty() ? nullptr : &overlay;
     router.dispatch(root, id, phase, p, clock.now(), modal);
+    // Whatever the touch changed is drawn next (views that call their own
+    // setters would ask anyway; this is the safe default).
+    root.setNeedsDisplay();
 }
 
 void Application::Impl::handleFinger(SDL_TouchID touchId, SDL_FingerID fingerId, TouchPhase phase, float tx,
@@ -888,6 +892,7 @@ void Application::Impl::releaseHeldKeys() {
 }
 
 void Application::Impl::handleKey(const SDL_KeyboardEvent& k, bool down) {
+    root.setNeedsDisplay();
     KeyEvent e;
     e.key = keyFromScancode(k.keysym.scancode);
     e.name = SDL_GetKeyName(k.keysym.sym);
