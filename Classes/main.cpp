@@ -5,6 +5,7 @@
 
 #include "app/Strumwell.h"
 #include "platform/Application.h"
+#include "platform/SdlAudioOutput.h"
 #include "platform/core/CommandLine.h"
 #include "platform/core/Folders.h"
 #include "storage/DumpCommand.h"
@@ -43,6 +44,9 @@ int main(int argc, char** argv) {
     ApplicationOptions appOptions;
     appOptions.headless = options.headless;
     appOptions.bundleFolder = bundle;
+    appOptions.latencyLogFile = options.latencyLogFile;
+    if (options.audioBufferFrames > 0)
+        SdlAudioOutput::setDefaultBufferFrames(options.audioBufferFrames);
     Application application(appOptions);
     if (!application.initialize(&error)) {
         std::fprintf(stderr, "strumwell: %s\n", error.c_str());

@@ -13,6 +13,7 @@
 #include "audio/StrumwellFailure.h"
 #include "audio/VoiceMixer.h"
 #include "audio/WavReader.h"
+#include "platform/core/LatencyProbe.h"
 #include "platform/core/MainThreadQueue.h"
 
 namespace {
@@ -413,6 +414,7 @@ int SoundEngine::startVoice(int sampleNo, double volume, double releaseDelta, in
     voice.stopRequest.store(0, std::memory_order_relaxed);
     voice.pitchResetRequest.store(0, std::memory_order_relaxed);
     voice.state.store((generation << 1) | 1u, std::memory_order_release);
+    LatencyProbe::voiceStartRequested();
     return chosen;
 }
 

@@ -6,15 +6,19 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <fcntl.h>
 #include <map>
+#include <semaphore.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <thread>
 #include <utility>
 
 #include "platform/AlertView.h"
@@ -27,7 +31,9 @@
 #include "platform/TextField.h"
 #include "platform/TouchRouter.h"
 #include "platform/View.h"
+#include "platform/WindowSystemEvent.h"
 #include "platform/core/Clock.h"
+#include "platform/core/LatencyProbe.h"
 #include "platform/core/MainThreadQueue.h"
 #include "platform/core/ViewGeometry.h"
 
@@ -37,10 +43,18 @@ namespace {
 
 Application* gShared = nullptr;
 std::atomic<bool> gSignalled{false};
+// The semaphore that wakes the sleeping main loop (see Impl::waker).
+std::atomic<sem_t*> gWakeSemaphore{nullptr};
 
 extern "C" void onSignal(int) {
     gSignalled.store(true);
+    // sem_post may be called from a signal handler.
+    if (sem_t* s = gWakeSemaphore.load())
+        sem_post(s);
 }
+
+// Frames are drawn at most this often.
+constexpr double kFramePeriod = 1.0 / 60.0;
 
 struct KeyMapping {
     Key key;
@@ -198,12 +212,46 @@ struct Application::Impl {
     int scale = 0;
     bool headless = false;
     bool software = false;
-    bool vsync = false;
     bool initialized = false;
     bool sdlStarted = false;
     bool drewFrame = false;
     long frames = 0;
-    double lastTurn = 0;
+    // View::displayGeneration() when the last frame began.
+    std::uint64_t drawnGeneration = 0;
+    // The window must be shown again from the last picture (exposed).
+    bool presentPending = false;
+    // No frame before this time (SystemClock), when pacing.
+    double nextFrameDue = 0;
+
+    // Wakes the main loop from other threads and from signal handlers: they
+    // post the semaphore (which never blocks or allocates, so the render
+    // thread may too), and this thread turns that into an SDL event.
+    sem_t wakeSemaphore;
+    bool wakeSemaphoreMade = false;
+    std::thread waker;
+    std::atomic<bool> wakerStop{false};
+    std::atomic<bool> wakePending{false};
+    Uint32 wakeEventType = 0;
+    // Fingers posted from other threads (postFinger).
+    Uint32 fingerEventType = 0;
+
+    // The latency log.
+    std::FILE* latencyLog = nullptr;
+    struct PendingLatency {
+        const char* kind;
+        double event;
+        double handled;
+        std::uint64_t request; // the first voice start it caused
+    };
+    std::vector<PendingLatency> pendingLatency;
+    // Window-system times (ms) of presses not yet matched to their event.
+    std::deque<std::uint32_t> pressTimes;
+
+    // The window's place before fullscreen, to go back to.
+    SDL_Rect windowed{0, 0, 0, 0};
+    bool haveWindowed = false;
+    // Fullscreen made by sizing the window to the screen (no window manager).
+    bool handFullscreen = false;
 
     ApplicationDelegate* delegate = nullptr;
     bool launched = false;
@@ -215,9 +263,23 @@ struct Application::Impl {
 
     bool createTargets();
     void destroyTargets();
+    bool needsFrame() const;
+    bool turn(bool wait);
+    int millisecondsToWait() const;
     void drawFrame();
+    void presentLastFrame();
+    void serviceInput();
     void turnInSoftware();
+    void startWaker();
+    void stopWaker();
+    static void wakeFromAnyThread(void* context) noexcept;
+    double eventTime(const SDL_Event& e);
+    void noteLatency(const char* kind, double event, double handled, std::uint64_t before);
+    void writeLatency(bool all);
+    bool isFullscreen() const;
+    void setFullscreen(bool fullscreen);
     void handleEvent(const SDL_Event& e);
+    void dispatchEvent(const SDL_Event& e);
     void handleKey(const SDL_KeyboardEvent& k, bool down);
     void releaseHeldKeys();
     void handleFinger(SDL_TouchID touchId, SDL_FingerID fingerId, TouchPhase phase, float tx, float ty);
@@ -257,6 +319,15 @@ Application::~Application() {
     TextField::setTextInputHook(nullptr);
     View::setSnapshotProvider(nullptr);
     View::setAnimationClock(nullptr);
+    impl_->stopWaker();
+    if (impl_->latencyLog) {
+        impl_->writeLatency(true);
+        std::fprintf(impl_->latencyLog, "# end: underruns %llu, callbacks %llu\n",
+                     static_cast<unsigned long long>(LatencyProbe::underruns()),
+                     static_cast<unsigned long long>(LatencyProbe::callbacks()));
+        std::fclose(impl_->latencyLog);
+        impl_->latencyLog = nullptr;
+    }
     impl_->accelerometer.close();
     Graphics::Impl::clearTextCache();
     impl_->destroyTargets();
@@ -322,8 +393,6 @@ bool Application::initialize(std::string* error) {
 
     int s = std::clamp(m.options.windowScale, 1, 8);
     Uint32 flags = SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
-    if (m.options.fullscreen)
-        flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     if (m.headless)
         flags |= SDL_WINDOW_HIDDEN;
     m.window = SDL_CreateWindow("Strumwell", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
@@ -332,11 +401,13 @@ bool Application::initialize(std::string* error) {
     if (!m.window)
         return fail("Cannot open the window");
     SDL_SetWindowMinimumSize(m.window, 240, 160);
-    if (!m.headless) {
-        m.renderer = SDL_CreateRenderer(
-            m.window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_TARGETTEXTURE | SDL_RENDERER_PRESENTVSYNC);
-        m.vsync = m.renderer != nullptr;
-    }
+    if (m.options.fullscreen && !m.headless)
+        m.setFullscreen(true);
+    // No vertical sync: a present that waits for the display would hold up
+    // the input behind it; the loop paces the frames itself.
+    SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
+    if (!m.headless)
+        m.renderer = SDL_CreateRenderer(m.window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_TARGETTEXTURE);
     if (!m.renderer) {
         m.renderer = SDL_CreateRenderer(m.window, -1, SDL_RENDERER_SOFTWARE | SDL_RENDERER_TARGETTEXTURE);
         m.software = true;
@@ -345,10 +416,8 @@ bool Application::initialize(std::string* error) {
         return fail("Cannot draw in the window");
     // What was actually made (a hint can swap the driver).
     SDL_RendererInfo info;
-    if (SDL_GetRendererInfo(m.renderer, &info) == 0) {
+    if (SDL_GetRendererInfo(m.renderer, &info) == 0)
         m.software = (info.flags & SDL_RENDERER_SOFTWARE) != 0 || std::strcmp(info.name, "software") == 0;
-        m.vsync = (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
-    }
     ++rendererGeneration();
     SDL_RenderSetLogicalSize(m.renderer, static_cast<int>(ViewGeometry::kWindowWidth),
                              static_cast<int>(ViewGeometry::kWindowHeight));
@@ -364,8 +433,21 @@ bool Application::initialize(std::string* error) {
         std::signal(SIGTERM, onSignal);
     }
     m.accelerometer.open();
+    if (!m.options.latencyLogFile.empty()) {
+        m.latencyLog = std::fopen(m.options.latencyLogFile.c_str(), "w");
+        if (!m.latencyLog)
+            return fail("Cannot write the latency log " + m.options.latencyLogFile);
+        LatencyProbe::setEnabled(true);
+        // The window system's own events carry the time of each press.
+        SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+        std::fprintf(m.latencyLog,
+                     "# One line per touch or key that started a sound. Times in seconds of the monotonic "
+                     "clock:\n# kind event handled voice_request first_buffer device_latency_ms "
+                     "event_to_request_ms event_to_buffer_ms underruns\n");
+        std::fflush(m.latencyLog);
+    }
+    m.startWaker();
     m.initialized = true;
-    m.lastTurn = m.clock.now();
     return true;
 }
 
@@ -436,12 +518,19 @@ std::shared_ptr<Image> Application::Impl::snapshot(const View& view) {
     return std::make_shared<Image>(std::move(impl));
 }
 
+bool Application::Impl::needsFrame() const {
+    return !drewFrame || View::displayGeneration() != drawnGeneration || View::runningAnimationCount() > 0;
+}
+
 void Application::Impl::drawFrame() {
     if (!renderer)
         return;
     if (!createTargets())
         return;
     ++frames;
+    // Changes made from here on (input handled between the passes) ask for
+    // the next frame.
+    drawnGeneration = View::displayGeneration();
     SDL_SetRenderTarget(renderer, viewTarget);
     SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
     SDL_RenderClear(renderer);
@@ -455,6 +544,7 @@ void Application::Impl::drawFrame() {
         }
         gi.endFrame();
     }
+    serviceInput();
     // Turn the portrait picture a quarter turn into the landscape one, one
     // pixel to one pixel, then show that scaled into the window.
     if (software) {
@@ -466,12 +556,233 @@ void Application::Impl::drawFrame() {
         SDL_Rect dst{80 * scale, -80 * scale, 320 * scale, 480 * scale};
         SDL_RenderCopyEx(renderer, viewTarget, nullptr, &dst, -90.0, nullptr, SDL_FLIP_NONE);
     }
+    serviceInput();
+    drewFrame = true;
+    presentLastFrame();
+    serviceInput();
+}
+
+void Application::Impl::presentLastFrame() {
+    presentPending = false;
+    if (!renderer || !landscapeTarget || !drewFrame)
+        return;
     SDL_SetRenderTarget(renderer, nullptr);
     SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
     SDL_RenderClear(renderer);
     SDL_RenderCopy(renderer, landscapeTarget, nullptr, nullptr);
     SDL_RenderPresent(renderer);
-    drewFrame = true;
+}
+
+void Application::Impl::serviceInput() {
+    // Between the passes of a frame: touches, keys and typed text are handled
+    // at once, so a note never waits for the drawing. Other events (window
+    // changes that would remake the drawing surfaces) wait for the turn.
+    if (!initialized)
+        return;
+    // SDL's renderer turns finger positions into the letterboxed picture's
+    // as it reads them, from the viewport in force: the window's, not a
+    // drawing target's.
+    SDL_SetRenderTarget(renderer, nullptr);
+    SDL_PumpEvents();
+    SDL_Event e;
+    while (
+        SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_SYSWMEVENT, SDL_SYSWMEVENT) > 0 ||
+        SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_KEYDOWN, SDL_TEXTINPUT) > 0 ||
+        SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FINGERDOWN, SDL_FINGERMOTION) > 0 ||
+        (fingerEventType != 0 && SDL_PeepEvents(&e, 1, SDL_GETEVENT, fingerEventType, fingerEventType) > 0))
+        handleEvent(e);
+}
+
+bool Application::Impl::turn(bool wait) {
+    if (options.handleSignals && gSignalled.load())
+        terminating.store(true);
+    if (terminating.load())
+        return false;
+    if (initialized) {
+        SDL_Event e;
+        int ms = wait ? millisecondsToWait() : 0;
+        int got = 0;
+        if (ms < 0)
+            got = SDL_WaitEvent(&e);
+        else if (ms > 0)
+            got = SDL_WaitEventTimeout(&e, ms);
+        else
+            got = SDL_PollEvent(&e);
+        if (got)
+            handleEvent(e);
+        while (SDL_PollEvent(&e))
+            handleEvent(e);
+    }
+    // Whatever a queued call did may show: draw once more.
+    if (queue.runPending() > 0)
+        root.setNeedsDisplay();
+    // Browsers started by openURL are reaped without waiting for them.
+    for (auto it = browsers.begin(); it != browsers.end();)
+        it = waitpid(*it, nullptr, WNOHANG) != 0 ? browsers.erase(it) : std::next(it);
+    accelerometer.poll();
+    View::advanceAnimations();
+    pruneAlerts();
+    if (latencyLog)
+        writeLatency(false);
+    const double now = SystemClock::shared().now();
+    if (needsFrame() && (!wait || now >= nextFrameDue - 0.0005)) {
+        // Paced from when this frame began; a late frame does not bring the
+        // next one forward.
+        nextFrameDue = now + kFramePeriod;
+        drawFrame();
+    } else if (presentPending) {
+        presentLastFrame();
+    }
+    if (options.handleSignals && gSignalled.load())
+        terminating.store(true);
+    return !terminating.load();
+}
+
+int Application::Impl::millisecondsToWait() const {
+    const double now = SystemClock::shared().now();
+    double t = 1e9;
+    if (needsFrame() || presentPending)
+        t = presentPending ? 0.0 : nextFrameDue - now;
+    t = std::min(t, queue.secondsUntilNextDue());
+    t = std::min(t, accelerometer.secondsUntilNextReading());
+    if (!browsers.empty())
+        t = std::min(t, 0.5);
+    if (!pendingLatency.empty())
+        t = std::min(t, 0.005);
+    if (t >= 1e8)
+        return -1; // nothing falls due: sleep until an event comes
+    return std::max(0, static_cast<int>(std::ceil(t * 1000.0)));
+}
+
+void Application::Impl::startWaker() {
+    if (waker.joinable())
+        return;
+    wakeEventType = SDL_RegisterEvents(2);
+    if (wakeEventType == static_cast<Uint32>(-1) || sem_init(&wakeSemaphore, 0, 0) != 0)
+        return;
+    fingerEventType = wakeEventType + 1;
+    wakeSemaphoreMade = true;
+    wakerStop.store(false);
+    waker = std::thread([this] {
+        for (;;) {
+            while (sem_wait(&wakeSemaphore) != 0 && errno == EINTR) {
+            }
+            if (wakerStop.load())
+                return;
+            wakePending.store(false);
+            SDL_Event e{};
+            e.type = wakeEventType;
+            SDL_PushEvent(&e);
+        }
+    });
+    gWakeSemaphore.store(&wakeSemaphore);
+    queue.setWakeHook(&Impl::wakeFromAnyThread, this);
+}
+
+void Application::Impl::stopWaker() {
+    queue.setWakeHook(nullptr, nullptr);
+    if (gWakeSemaphore.load() == &wakeSemaphore)
+        gWakeSemaphore.store(nullptr);
+    if (waker.joinable()) {
+        wakerStop.store(true);
+        sem_post(&wakeSemaphore);
+        waker.join();
+    }
+    if (wakeSemaphoreMade) {
+        sem_destroy(&wakeSemaphore);
+        wakeSemaphoreMade = false;
+    }
+}
+
+void Application::Impl::wakeFromAnyThread(void* context) noexcept {
+    auto* m = static_cast<Impl*>(context);
+    // One wake-up at a time is enough: the loop runs everything queued.
+    if (!m->wakePending.exchange(true))
+        sem_post(&m->wakeSemaphore);
+}
+
+double Application::Impl::eventTime(const SDL_Event& e) {
+    const double now = LatencyProbe::now();
+    // The window system's time of the press, when it told us (it includes
+    // the time the press waited before the loop read it).
+    while (!pressTimes.empty()) {
+        const std::uint32_t pressed = pressTimes.front();
+        pressTimes.pop_front();
+        const std::uint32_t nowMs = static_cast<std::uint32_t>(static_cast<std::uint64_t>(now * 1000.0));
+        const std::uint32_t age = nowMs - pressed;
+        if (age < 10000)
+            return now - age / 1000.0;
+    }
+    // Otherwise SDL's own stamp, in whole milliseconds of SDL_GetTicks.
+    const Uint32 age = SDL_GetTicks() - e.common.timestamp;
+    return age < 10000 ? now - age / 1000.0 : now;
+}
+
+void Application::Impl::noteLatency(const char* kind, double event, double handled, std::uint64_t before) {
+    if (LatencyProbe::requestCount() > before)
+        pendingLatency.push_back({kind, event, handled, before + 1});
+}
+
+void Application::Impl::writeLatency(bool all) {
+    const double now = LatencyProbe::now();
+    for (auto it = pendingLatency.begin(); it != pendingLatency.end();) {
+        const double mixed = LatencyProbe::firstMixedTime(it->request);
+        // A voice no callback mixed within a second (no sound output) is
+        // written without a buffer time.
+        if (mixed == 0 && !all && now < it->handled + 1.0) {
+            ++it;
+            continue;
+        }
+        const double request = LatencyProbe::requestTime(it->request);
+        std::fprintf(latencyLog, "%s %.6f %.6f %.6f %.6f %.3f %.3f %.3f %llu\n", it->kind, it->event,
+                     it->handled, request, mixed, LatencyProbe::deviceLatency() * 1000.0,
+                     request > 0 ? (request - it->event) * 1000.0 : -1.0,
+                     mixed > 0 ? (mixed - it->event) * 1000.0 : -1.0,
+                     static_cast<unsigned long long>(LatencyProbe::underruns()));
+        it = pendingLatency.erase(it);
+    }
+    std::fflush(latencyLog);
+}
+
+bool Application::Impl::isFullscreen() const {
+    return window && (handFullscreen || (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) != 0);
+}
+
+void Application::Impl::setFullscreen(bool fullscreen) {
+    if (!window || isFullscreen() == fullscreen)
+        return;
+    if (fullscreen) {
+        // Where the window was, to go back there: without a window manager
+        // nothing else remembers it.
+        SDL_GetWindowPosition(window, &windowed.x, &windowed.y);
+        SDL_GetWindowSize(window, &windowed.w, &windowed.h);
+        haveWindowed = windowed.w > 0 && windowed.h > 0;
+        SDL_Rect screen;
+        if (!WindowSystemEvent::hasWindowManager(window) &&
+            SDL_GetDisplayBounds(std::max(0, SDL_GetWindowDisplayIndex(window)), &screen) == 0) {
+            // No one to ask for fullscreen: cover the screen by hand. (Asking
+            // SDL would leave the window as it was while SDL draws for the
+            // whole screen, showing a corner of the picture, for good.)
+            handFullscreen = true;
+            SDL_SetWindowBordered(window, SDL_FALSE);
+            SDL_SetWindowPosition(window, screen.x, screen.y);
+            SDL_SetWindowSize(window, screen.w, screen.h);
+        } else {
+            SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+        }
+    } else {
+        if (handFullscreen) {
+            handFullscreen = false;
+            SDL_SetWindowBordered(window, SDL_TRUE);
+        } else {
+            SDL_SetWindowFullscreen(window, 0);
+        }
+        if (haveWindowed) {
+            SDL_SetWindowSize(window, windowed.w, windowed.h);
+            SDL_SetWindowPosition(window, windowed.x, windowed.y);
+        }
+    }
+    root.setNeedsDisplay();
 }
 
 void Application::Impl::turnInSoftware() {
@@ -479,15 +790,28 @@ void Application::Impl::turnInSoftware() {
     int lw = ph, lh = pw;                   // landscape
     portraitPixels.resize(static_cast<std::size_t>(pw) * static_cast<std::size_t>(ph));
     landscapePixels.resize(portraitPixels.size());
+    SDL_SetRenderTarget(renderer, viewTarget);
     SDL_RenderReadPixels(renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, portraitPixels.data(), pw * 4);
-    // View pixel (px, py) is landscape pixel (py, lh - 1 - px).
-    for (int py = 0; py < ph; ++py) {
-        const Uint32* row =
-            portraitPixels.data() + static_cast<std::size_t>(py) * static_cast<std::size_t>(pw);
-        Uint32* column = landscapePixels.data() + py;
-        for (int px = 0; px < pw; ++px)
-            column[static_cast<std::size_t>(lh - 1 - px) * static_cast<std::size_t>(lw)] =
-                row[px] | 0xFF000000u;
+    // View pixel (px, py) is landscape pixel (py, lh - 1 - px). Turned in
+    // square tiles, which keeps both pictures' rows in the cache, and in
+    // bands with input handled between them.
+    constexpr int kTile = 32;
+    constexpr int kBand = 128;
+    for (int band = 0; band < ph; band += kBand) {
+        for (int ty = band; ty < std::min(band + kBand, ph); ty += kTile) {
+            for (int tx = 0; tx < pw; tx += kTile) {
+                const int yEnd = std::min(ty + kTile, ph), xEnd = std::min(tx + kTile, pw);
+                for (int py = ty; py < yEnd; ++py) {
+                    const Uint32* row =
+                        portraitPixels.data() + static_cast<std::size_t>(py) * static_cast<std::size_t>(pw);
+                    Uint32* column = landscapePixels.data() + py;
+                    for (int px = tx; px < xEnd; ++px)
+                        column[static_cast<std::size_t>(lh - 1 - px) * static_cast<std::size_t>(lw)] =
+                            row[px] | 0xFF000000u;
+                }
+            }
+        }
+        serviceInput();
     }
     SDL_UpdateTexture(landscapeTarget, nullptr, landscapePixels.data(), lw * 4);
 }
@@ -529,6 +853,9 @@ void Application::Impl::pruneAlerts() {
 void Application::Impl::routeTouch(long id, TouchPhase phase, Point p) {
     View* modal = alerts.empty() ? nullptr : &overlay;
     router.dispatch(root, id, phase, p, clock.now(), modal);
+    // Whatever the touch changed is drawn next (views that call their own
+    // setters would ask anyway; this is the safe default).
+    root.setNeedsDisplay();
 }
 
 void Application::Impl::handleFinger(SDL_TouchID touchId, SDL_FingerID fingerId, TouchPhase phase, float tx,
@@ -565,6 +892,7 @@ void Application::Impl::releaseHeldKeys() {
 }
 
 void Application::Impl::handleKey(const SDL_KeyboardEvent& k, bool down) {
+    root.setNeedsDisplay();
     KeyEvent e;
     e.key = keyFromScancode(k.keysym.scancode);
     e.name = SDL_GetKeyName(k.keysym.sym);
@@ -583,8 +911,7 @@ void Application::Impl::handleKey(const SDL_KeyboardEvent& k, bool down) {
         return;
     }
     if ((e.key == Key::F11 || (e.alt && (e.key == Key::Return || e.key == Key::KeypadEnter))) && !e.repeat) {
-        bool full = (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) != 0;
-        SDL_SetWindowFullscreen(window, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+        setFullscreen(!isFullscreen());
         return;
     }
     if (!alerts.empty()) {
@@ -641,6 +968,83 @@ void Application::Impl::handleKey(const SDL_KeyboardEvent& k, bool down) {
 }
 
 void Application::Impl::handleEvent(const SDL_Event& e) {
+    const char* kind = nullptr;
+    switch (e.type) {
+    case SDL_SYSWMEVENT: {
+        std::uint32_t ms = 0;
+        if (WindowSystemEvent::inputPressTime(e, &ms)) {
+            pressTimes.push_back(ms);
+            if (pressTimes.size() > 16)
+                pressTimes.pop_front();
+        }
+        return;
+    }
+    case SDL_FINGERDOWN:
+        kind = "touch";
+        break;
+    case SDL_FINGERMOTION:
+        kind = "move";
+        break;
+    case SDL_KEYDOWN:
+        kind = e.key.repeat ? nullptr : "key";
+        break;
+    case SDL_FINGERUP:
+    case SDL_KEYUP:
+    case SDL_TEXTINPUT:
+        break;
+    case SDL_WINDOWEVENT:
+        switch (e.window.event) {
+        case SDL_WINDOWEVENT_EXPOSED:
+            presentPending = true;
+            break;
+        case SDL_WINDOWEVENT_SHOWN:
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+        case SDL_WINDOWEVENT_RESIZED:
+        case SDL_WINDOWEVENT_MAXIMIZED:
+        case SDL_WINDOWEVENT_RESTORED:
+            root.setNeedsDisplay();
+            break;
+        default:
+            break;
+        }
+        dispatchEvent(e);
+        return;
+    case SDL_RENDER_TARGETS_RESET:
+    case SDL_RENDER_DEVICE_RESET:
+        root.setNeedsDisplay();
+        dispatchEvent(e);
+        return;
+    default:
+        if (fingerEventType != 0 && e.type == fingerEventType) {
+            kind = e.user.code == static_cast<Sint32>(TouchPhase::Began) ? "touch" : nullptr;
+            break;
+        }
+        // The wake-up from other threads needs no handling: the turn runs
+        // the queue. Sensors and controllers feed the sound, not the views.
+        dispatchEvent(e);
+        return;
+    }
+    // Input: handled now, timed for the latency log, and drawn afterwards.
+    const bool timed = kind && latencyLog;
+    const double event = timed ? eventTime(e) : 0;
+    const double handled = timed ? LatencyProbe::now() : 0;
+    const std::uint64_t before = timed ? LatencyProbe::requestCount() : 0;
+    dispatchEvent(e);
+    root.setNeedsDisplay();
+    if (timed)
+        noteLatency(kind, event, handled, before);
+}
+
+void Application::Impl::dispatchEvent(const SDL_Event& e) {
+    if (fingerEventType != 0 && e.type == fingerEventType) {
+        float x = 0, y = 0;
+        std::memcpy(&x, &e.user.data1, sizeof x);
+        std::memcpy(&y, &e.user.data2, sizeof y);
+        constexpr SDL_TouchID kPosted = 0x5358;
+        handleFinger(kPosted, static_cast<SDL_FingerID>(e.user.windowID),
+                     static_cast<TouchPhase>(e.user.code), x, y);
+        return;
+    }
     switch (e.type) {
     case SDL_QUIT:
         terminating.store(true);
@@ -700,21 +1104,7 @@ int Application::run(ApplicationDelegate& delegate) {
         }
     }
     launch(delegate);
-    // About 60 turns a second. With vertical sync the presentation waits;
-    // otherwise (software drawing, a hidden or minimised window, a driver
-    // that ignores vsync) the loop sleeps out the rest of the turn, waking
-    // early for input.
-    const double period = 1.0 / 60.0;
-    double next = SystemClock::shared().now();
-    while (runFrames(1)) {
-        if (!impl_->options.paced)
-            continue;
-        double now = SystemClock::shared().now();
-        next += period;
-        if (next < now - period)
-            next = now; // fell behind: do not try to catch up
-        if (next > now + 0.002)
-            SDL_WaitEventTimeout(nullptr, static_cast<int>((next - now) * 1000.0));
+    while (impl_->turn(impl_->options.paced)) {
     }
     finish();
     return 0;
@@ -731,29 +1121,10 @@ void Application::launch(ApplicationDelegate& delegate) {
 }
 
 bool Application::runFrames(int frames) {
-    Impl& m = *impl_;
-    for (int i = 0; i < frames; ++i) {
-        if (m.options.handleSignals && gSignalled.load())
-            m.terminating.store(true);
-        if (m.terminating.load())
+    for (int i = 0; i < frames; ++i)
+        if (!impl_->turn(false))
             return false;
-        if (m.initialized) {
-            SDL_Event e;
-            while (SDL_PollEvent(&e))
-                m.handleEvent(e);
-        }
-        m.queue.runPending();
-        // Browsers started by openURL are reaped without waiting for them.
-        for (auto it = m.browsers.begin(); it != m.browsers.end();)
-            it = waitpid(*it, nullptr, WNOHANG) != 0 ? m.browsers.erase(it) : std::next(it);
-        m.accelerometer.poll();
-        View::advanceAnimations();
-        m.pruneAlerts();
-        m.drawFrame();
-        if (m.options.handleSignals && gSignalled.load())
-            m.terminating.store(true);
-    }
-    return !m.terminating.load();
+    return !impl_->terminating.load();
 }
 
 void Application::finish() {
@@ -799,6 +1170,9 @@ int Application::renderScale() const {
 }
 long Application::frameCount() const {
     return impl_->frames;
+}
+bool Application::needsFrame() const {
+    return impl_->needsFrame();
 }
 
 AlertView* Application::showAlert(const std::string& title, const std::string& message,
@@ -869,12 +1243,11 @@ void Application::setIdleTimerDisabled(bool disabled) {
 }
 
 bool Application::isFullscreen() const {
-    return impl_->window && (SDL_GetWindowFlags(impl_->window) & SDL_WINDOW_FULLSCREEN) != 0;
+    return impl_->isFullscreen();
 }
 
 void Application::setFullscreen(bool fullscreen) {
-    if (impl_->window)
-        SDL_SetWindowFullscreen(impl_->window, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    impl_->setFullscreen(fullscreen);
 }
 
 std::vector<std::uint8_t> Application::captureLandscape(int* width, int* height) {
@@ -882,7 +1255,7 @@ std::vector<std::uint8_t> Application::captureLandscape(int* width, int* height)
     *width = *height = 0;
     if (!m.renderer || !m.landscapeTarget)
         return {};
-    if (!m.drewFrame)
+    if (m.needsFrame())
         m.drawFrame();
     int w = 480 * m.scale, h = 320 * m.scale;
     std::vector<std::uint8_t> pixels(static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 4);
@@ -938,6 +1311,19 @@ void Application::injectFinger(long id, TouchPhase phase, float normalizedX, flo
     constexpr SDL_TouchID kInjected = 0x5357;
     impl_->handleFinger(kInjected, static_cast<SDL_FingerID>(id), phase, std::clamp(normalizedX, 0.0f, 1.0f),
                         std::clamp(normalizedY, 0.0f, 1.0f));
+}
+
+bool Application::postFinger(long id, TouchPhase phase, float normalizedX, float normalizedY) {
+    if (!impl_->initialized || impl_->fingerEventType == 0)
+        return false;
+    SDL_Event e{};
+    e.type = impl_->fingerEventType;
+    e.user.code = static_cast<Sint32>(phase);
+    e.user.windowID = static_cast<Uint32>(id);
+    float x = std::clamp(normalizedX, 0.0f, 1.0f), y = std::clamp(normalizedY, 0.0f, 1.0f);
+    std::memcpy(&e.user.data1, &x, sizeof x);
+    std::memcpy(&e.user.data2, &y, sizeof y);
+    return SDL_PushEvent(&e) == 1;
 }
 
 void Application::injectKey(const KeyEvent& event, bool down) {

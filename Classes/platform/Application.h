@@ -34,13 +34,26 @@ struct ApplicationOptions {
     bool paced = true;
     // Signal handlers for SIGINT and SIGTERM that end the run in order.
     bool handleSignals = true;
+    // Non-empty: one line per touch or key that started a sound is written
+    // here (see LatencyProbe), with the underrun count.
+    std::string latencyLogFile;
 };
 
 // The platform: the window "Strumwell" (a 320 x 480 portrait view shown
 // sideways in a 480 x 320 landscape window, scaled, letterboxed, fullscreen
 // on F11 or Alt+Enter), the main loop (touches, keyboard, the main-thread
-// queue, the accelerometer, animations, drawing every frame) and the life
-// cycle. One per process.
+// queue, the accelerometer, animations, drawing) and the life cycle. One per
+// process.
+//
+// The main loop sleeps in SDL_WaitEventTimeout until an event comes or
+// something falls due (a frame while views changed or animate, a delayed
+// call of the queue, a tilt reading), and handles input the moment it
+// arrives: also between the passes of a frame being drawn. A frame is drawn
+// only when a view asked for it (View::setNeedsDisplay), an animation runs,
+// input or a queued call was handled, or the window was resized; at most 60
+// a second, with no vertical sync, so presenting never holds input up. An
+// exposed window is shown again from the last picture. A screen at rest
+// wakes nothing at all.
 //
 // Threads: UI thread only, except mainQueue().post and terminate(), which any
 // thread may call.
@@ -64,9 +77,9 @@ public:
 
     // Stepping for tests and tools: launch() calls
     // applicationDidFinishLaunching; runFrames(n) runs n turns of the loop
-    // (events, queue, accelerometer, animations, one drawn frame each) without
-    // waiting; finish() calls applicationWillTerminate once. runFrames returns
-    // false once the run has been asked to end.
+    // (events, queue, accelerometer, animations, and a frame when one is
+    // needed) without waiting; finish() calls applicationWillTerminate once.
+    // runFrames returns false once the run has been asked to end.
     void launch(ApplicationDelegate& delegate);
     bool runFrames(int frames = 1);
     void finish();
@@ -113,6 +126,8 @@ public:
     int renderScale() const;
     // How many frames have been drawn.
     long frameCount() const;
+    // Whether the next turn of the loop would draw a frame.
+    bool needsFrame() const;
 
     // Synthetic input, going through the same translation as the platform's
     // events. A point in the root view's coordinates, or a position
@@ -120,6 +135,10 @@ public:
     // landscape window) as the platform reports fingers.
     void injectTouch(long id, TouchPhase phase, Point viewPoint);
     void injectFinger(long id, TouchPhase phase, float normalizedX, float normalizedY);
+    // Any thread: a finger as injectFinger describes it, queued as an event
+    // and handled by the loop like a real one (also between the passes of a
+    // frame). false before initialize().
+    bool postFinger(long id, TouchPhase phase, float normalizedX, float normalizedY);
     // Pushes platform events, handled at the next turn: a key, typed text, a
     // low-memory event, the window losing the keyboard, a window close.
     void injectKey(const KeyEvent& event, bool down);

@@ -23,11 +23,14 @@ ImageView::ImageView(const Rect& frame, const std::string& imageName) : image_(I
 }
 
 void ImageView::setImage(std::shared_ptr<Image> image) {
-    image_ = std::move(image);
+    if (image != image_) {
+        image_ = std::move(image);
+        setNeedsDisplay();
+    }
 }
 
 void ImageView::setImageNamed(const std::string& imageName) {
-    image_ = Image::named(imageName);
+    setImage(Image::named(imageName));
 }
 
 void ImageView::sizeToFit() {

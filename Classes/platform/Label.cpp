@@ -14,7 +14,10 @@ Label::Label(const Rect& frame) : View(frame) {
 }
 
 void Label::setText(const std::string& utf8) {
-    text_ = utf8;
+    if (utf8 != text_) {
+        text_ = utf8;
+        setNeedsDisplay();
+    }
 }
 
 const Label::Layout& Label::layout() const {

@@ -21,14 +21,26 @@ public:
     const std::string& text() const { return text_; }
     void setText(const std::string& utf8);
     const Font& font() const { return font_; }
-    void setFont(const Font& font) { font_ = font; }
-    void setFont(const std::string& family, float size) { font_ = Font{family, size, false}; }
+    void setFont(const Font& font) {
+        font_ = font;
+        setNeedsDisplay();
+    }
+    void setFont(const std::string& family, float size) { setFont(Font{family, size, false}); }
     Color textColor() const { return textColor_; }
-    void setTextColor(Color color) { textColor_ = color; }
+    void setTextColor(Color color) {
+        textColor_ = color;
+        setNeedsDisplay();
+    }
     TextAlignment textAlignment() const { return alignment_; }
-    void setTextAlignment(TextAlignment alignment) { alignment_ = alignment; }
+    void setTextAlignment(TextAlignment alignment) {
+        alignment_ = alignment;
+        setNeedsDisplay();
+    }
     int numberOfLines() const { return numberOfLines_; }
-    void setNumberOfLines(int lines) { numberOfLines_ = lines; }
+    void setNumberOfLines(int lines) {
+        numberOfLines_ = lines;
+        setNeedsDisplay();
+    }
 
     // The lines as they are drawn in the current bounds (wrapped, and only
     // those that fit).

@@ -15,6 +15,12 @@ namespace {
 // A controller's readings count while they keep coming.
 constexpr double kControllerStale = 0.5;
 
+// The virtual tilt's readings keep coming this long after it last moved (or
+// a delegate was set), so that smoothing filters reach the resting value;
+// after that a resting tilt has nothing new to tell and the main loop may
+// sleep.
+constexpr double kSettleSeconds = 3.0;
+
 } // namespace
 
 struct SdlAccelerometer::Impl {
@@ -26,6 +32,8 @@ struct SdlAccelerometer::Impl {
     double interval = 0.02;
     double nextDue = 0;
     double lastAdvance = -1;
+    double activeUntil = 0;
+    double lastReading[3] = {0, 0, 0};
     bool opened = false;
 
     SDL_Sensor* sensor = nullptr;
@@ -41,6 +49,7 @@ struct SdlAccelerometer::Impl {
     std::map<Key, VirtualTilt::Direction> heldKeys;
 
     void openController(int deviceIndex);
+    bool resting(double now) const;
     void refreshHeld();
 };
 
@@ -54,11 +63,29 @@ SdlAccelerometer::~SdlAccelerometer() {
 void SdlAccelerometer::setDelegate(AccelerometerDelegate* delegate) {
     impl_->delegate = delegate;
     impl_->nextDue = impl_->clock.now() + impl_->interval;
+    impl_->activeUntil = impl_->clock.now() + kSettleSeconds;
 }
 
 void SdlAccelerometer::setUpdateInterval(double seconds) {
     impl_->interval = std::clamp(seconds, 0.001, 10.0);
     impl_->nextDue = impl_->clock.now() + impl_->interval;
+    impl_->activeUntil = impl_->clock.now() + kSettleSeconds;
+}
+
+bool SdlAccelerometer::Impl::resting(double now) const {
+    for (int d = 0; d < VirtualTilt::kDirections; ++d)
+        if (tilt.isHeld(static_cast<VirtualTilt::Direction>(d)))
+            return false;
+    return now > activeUntil;
+}
+
+double SdlAccelerometer::secondsUntilNextReading() const {
+    const Impl& m = *impl_;
+    const double now = m.clock.now();
+    const Source s = source();
+    if (!m.delegate || s == Source::None || (s == Source::VirtualTilt && m.resting(now)))
+        return 1e9;
+    return std::max(0.0, m.nextDue - now);
 }
 
 void SdlAccelerometer::Impl::openController(int deviceIndex) {
@@ -250,8 +277,22 @@ void SdlAccelerometer::poll() {
     if (m.lastAdvance >= 0)
         m.tilt.advance(std::min(now - m.lastAdvance, 0.25));
     m.lastAdvance = now;
-    if (!m.delegate || now < m.nextDue)
+    if (!m.delegate)
         return;
+    {
+        double r[3] = {0, 0, 0};
+        currentReading(&r[0], &r[1], &r[2]);
+        if (r[0] != m.lastReading[0] || r[1] != m.lastReading[1] || r[2] != m.lastReading[2]) {
+            std::copy(r, r + 3, m.lastReading);
+            m.activeUntil = now + kSettleSeconds;
+        }
+    }
+    if (now < m.nextDue)
+        return;
+    if (source() == Source::VirtualTilt && m.resting(now)) {
+        m.nextDue = now + m.interval;
+        return;
+    }
     // Readings keep their rate when a turn of the main loop comes late (a
     // slow frame): the few that fell due are delivered together. After a
     // real stall, start afresh rather than firing a burst of stale readings.

@@ -35,8 +35,13 @@ public:
     bool handleEvent(const SDL_Event& event);
     // Tilt keys; true when the key was used.
     bool handleKey(const KeyEvent& event, bool down);
-    // Once per main-loop turn: delivers the readings that are due.
+    // Once per main-loop turn: delivers the readings that are due. A virtual
+    // tilt that has rested for a few seconds delivers nothing more until it
+    // moves again (its readings would all be the same).
     void poll();
+    // Seconds until poll() has a reading to deliver (a very large number when
+    // none will come until an event arrives).
+    double secondsUntilNextReading() const;
 
     Source source() const;
     // The reading that the next delivery would give.

@@ -4,10 +4,30 @@
 #include <cstring>
 #include <string>
 
+#include "platform/core/LatencyProbe.h"
 #include "platform/core/NullAudioOutput.h"
 #include "platform/core/OutputVolume.h"
 
-SdlAudioOutput::SdlAudioOutput() = default;
+namespace {
+std::atomic<int> gDefaultFrames{SdlAudioOutput::kRequestedFrames};
+} // namespace
+
+bool SdlAudioOutput::isValidBufferFrames(int frames) {
+    return frames == 64 || frames == 128 || frames == 256 || frames == 512;
+}
+
+void SdlAudioOutput::setDefaultBufferFrames(int frames) {
+    int f = 64;
+    while (f < frames && f < 512)
+        f *= 2;
+    gDefaultFrames.store(f);
+}
+
+int SdlAudioOutput::defaultBufferFrames() {
+    return gDefaultFrames.load();
+}
+
+SdlAudioOutput::SdlAudioOutput() : bufferFrames_(defaultBufferFrames()) {}
 
 SdlAudioOutput::~SdlAudioOutput() {
     stop();
@@ -57,7 +77,7 @@ void SdlAudioOutput::openDevice(bool needDriver) {
         want.freq = kSampleRate;
         want.format = AUDIO_S16SYS;
         want.channels = kChannels;
-        want.samples = kRequestedFrames;
+        want.samples = static_cast<Uint16>(bufferFrames_);
         want.callback = &SdlAudioOutput::trampoline;
         want.userdata = this;
         // No changes allowed: SDL converts if the hardware differs, and the
@@ -75,8 +95,12 @@ void SdlAudioOutput::openDevice(bool needDriver) {
     }
     if (device != 0) {
         device_ = device;
-        maxFrames_.store(obtained.samples > 0 ? obtained.samples : kRequestedFrames,
-                         std::memory_order_release);
+        maxFrames_.store(obtained.samples > 0 ? obtained.samples : bufferFrames_, std::memory_order_release);
+        // SDL reports no latency of its own beyond the buffer it granted.
+        LatencyProbe::setDeviceLatency(
+            static_cast<double>(obtained.samples > 0 ? obtained.samples : bufferFrames_) /
+            (obtained.freq > 0 ? obtained.freq : kSampleRate));
+        LatencyProbe::resetSchedule();
         SDL_PauseAudioDevice(device_, 0);
         return;
     }
@@ -86,7 +110,7 @@ void SdlAudioOutput::openDevice(bool needDriver) {
                     failure.empty() ? "unknown error" : failure.c_str());
         std::fflush(stdout);
     }
-    fallback_ = std::make_unique<NullAudioOutput>();
+    fallback_ = std::make_unique<NullAudioOutput>(bufferFrames_);
     fallback_->setRenderCallback(callback_, userData_);
     maxFrames_.store(fallback_->maxFramesPerBuffer(), std::memory_order_release);
     usingFallback_.store(true, std::memory_order_release);
@@ -146,6 +170,7 @@ bool SdlAudioOutput::usingFallback() const {
 void SDLCALL SdlAudioOutput::trampoline(void* userData, Uint8* stream, int len) {
     auto* self = static_cast<SdlAudioOutput*>(userData);
     const int frames = len / static_cast<int>(kChannels * sizeof(int16_t));
+    LatencyProbe::bufferBegan(LatencyProbe::now(), frames, kSampleRate);
     int result = -1;
     // callback_ is set before start() and not changed while the device runs.
     if (self->callback_ && frames > 0)

@@ -11,7 +11,8 @@
 class NullAudioOutput;
 
 // The speakers through SDL audio: 44100 Hz, signed 16-bit native order,
-// stereo, 256-frame buffers asked for (about 5.8 ms).
+// stereo, buffers of defaultBufferFrames() frames asked for (128 unless the
+// program chose otherwise: about 2.9 ms).
 //
 // Opening the device can stall for seconds (PulseAudio start-up, a missing
 // server), so start() returns at once and a short-lived opener thread brings
@@ -26,9 +27,15 @@ class NullAudioOutput;
 // SDL's subsystem counts are not thread-safe.
 class SdlAudioOutput : public AudioOutput {
 public:
-    static constexpr int kRequestedFrames = 256;
+    static constexpr int kRequestedFrames = 128;
     // What maxFramesPerBuffer() reports until the device says what it granted.
     static constexpr int kUnknownMaxFrames = 4096;
+
+    // Control thread, before outputs are made: the buffer size asked of the
+    // device (64, 128, 256 or 512 frames; other values are rounded to one).
+    static void setDefaultBufferFrames(int frames);
+    static int defaultBufferFrames();
+    static bool isValidBufferFrames(int frames);
 
     SdlAudioOutput();
     // Stops the output and shuts the audio driver down if it brought it up.
@@ -64,6 +71,7 @@ private:
 
     RenderCallback callback_ = nullptr;
     void* userData_ = nullptr;
+    const int bufferFrames_;
 
     // Guards device_, fallback_ and the published state; never taken by the
     // render thread. lock() holds it until unlock(), so the opener cannot

@@ -46,6 +46,7 @@ bool TextField::isEditing() const {
 }
 
 void TextField::setText(const std::string& utf8) {
+    setNeedsDisplay();
     text_ = utf8;
     // Never keep a partial character at the limit.
     while (text_.size() > maxLength_)
@@ -54,6 +55,7 @@ void TextField::setText(const std::string& utf8) {
 }
 
 bool TextField::becomeFirstResponder() {
+    setNeedsDisplay();
     if (editing() == this)
         return true;
     if (isHidden() || !superview())
@@ -70,6 +72,7 @@ bool TextField::becomeFirstResponder() {
 }
 
 bool TextField::resignFirstResponder() {
+    setNeedsDisplay();
     if (editing() != this || ending_)
         return true;
     ending_ = true;
@@ -83,6 +86,7 @@ bool TextField::resignFirstResponder() {
 }
 
 void TextField::insertText(const std::string& utf8) {
+    setNeedsDisplay();
     if (!isEditing())
         return;
     std::string add;
@@ -121,6 +125,7 @@ std::size_t previousBoundary(const std::string& s, std::size_t i) {
 } // namespace
 
 void TextField::deleteBackward() {
+    setNeedsDisplay();
     if (!isEditing() || caret_ == 0)
         return;
     caret_ = std::min(caret_, text_.size());
@@ -130,12 +135,14 @@ void TextField::deleteBackward() {
 }
 
 void TextField::deleteForward() {
+    setNeedsDisplay();
     if (!isEditing() || caret_ >= text_.size())
         return;
     text_.erase(caret_, TextLineBreaker::utf8Length(text_, caret_));
 }
 
 void TextField::moveCaret(int characters) {
+    setNeedsDisplay();
     caret_ = std::min(caret_, text_.size());
     for (; characters > 0 && caret_ < text_.size(); --characters)
         caret_ += TextLineBreaker::utf8Length(text_, caret_);
@@ -153,6 +160,7 @@ void TextField::returnPressed() {
 }
 
 void TextField::clear() {
+    setNeedsDisplay();
     text_.clear();
     caret_ = 0;
 }

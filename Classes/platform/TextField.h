@@ -42,17 +42,35 @@ public:
     const std::string& text() const { return text_; }
     void setText(const std::string& utf8);
     const std::string& placeholder() const { return placeholder_; }
-    void setPlaceholder(const std::string& utf8) { placeholder_ = utf8; }
+    void setPlaceholder(const std::string& utf8) {
+        placeholder_ = utf8;
+        setNeedsDisplay();
+    }
     const Font& font() const { return font_; }
-    void setFont(const Font& font) { font_ = font; }
+    void setFont(const Font& font) {
+        font_ = font;
+        setNeedsDisplay();
+    }
     Color textColor() const { return textColor_; }
-    void setTextColor(Color color) { textColor_ = color; }
+    void setTextColor(Color color) {
+        textColor_ = color;
+        setNeedsDisplay();
+    }
     TextAlignment textAlignment() const { return alignment_; }
-    void setTextAlignment(TextAlignment alignment) { alignment_ = alignment; }
+    void setTextAlignment(TextAlignment alignment) {
+        alignment_ = alignment;
+        setNeedsDisplay();
+    }
     BorderStyle borderStyle() const { return borderStyle_; }
-    void setBorderStyle(BorderStyle style) { borderStyle_ = style; }
+    void setBorderStyle(BorderStyle style) {
+        borderStyle_ = style;
+        setNeedsDisplay();
+    }
     ClearButtonMode clearButtonMode() const { return clearButtonMode_; }
-    void setClearButtonMode(ClearButtonMode mode) { clearButtonMode_ = mode; }
+    void setClearButtonMode(ClearButtonMode mode) {
+        clearButtonMode_ = mode;
+        setNeedsDisplay();
+    }
     // The longest text in bytes the field accepts (UTF-8 is never cut inside a character).
     void setMaxLength(std::size_t bytes) { maxLength_ = bytes; }
     TextFieldDelegate* delegate() const { return delegate_; }
@@ -73,8 +91,14 @@ public:
     void deleteForward();
     // Moves the caret by whole characters (negative: toward the start).
     void moveCaret(int characters);
-    void moveCaretToStart() { caret_ = 0; }
-    void moveCaretToEnd() { caret_ = text_.size(); }
+    void moveCaretToStart() {
+        caret_ = 0;
+        setNeedsDisplay();
+    }
+    void moveCaretToEnd() {
+        caret_ = text_.size();
+        setNeedsDisplay();
+    }
     // The caret as a byte offset into text(), always between characters.
     std::size_t caret() const { return caret_; }
     void returnPressed();

@@ -40,6 +40,8 @@ BlockState& block() {
     return state;
 }
 
+std::uint64_t gDisplayGeneration = 1;
+
 const Clock*& clockPointer() {
     static const Clock* clock = nullptr;
     return clock;
@@ -151,19 +153,57 @@ Rect View::frame() const {
 }
 
 void View::setFrame(const Rect& frame) {
-    size_ = {std::max(frame.width, 0.0f), std::max(frame.height, 0.0f)};
+    setBounds(frame);
     setCenter(frame.center());
 }
 
 void View::setBounds(const Rect& bounds) {
-    size_ = {std::max(bounds.width, 0.0f), std::max(bounds.height, 0.0f)};
+    Size size{std::max(bounds.width, 0.0f), std::max(bounds.height, 0.0f)};
+    if (size.width != size_.width || size.height != size_.height) {
+        size_ = size;
+        setNeedsDisplay();
+    }
 }
 
 void View::setRotation(float radians) {
-    rotation_ = radians;
+    if (radians != rotation_) {
+        rotation_ = radians;
+        setNeedsDisplay();
+    }
+}
+
+void View::setHidden(bool hidden) {
+    if (hidden != hidden_) {
+        hidden_ = hidden;
+        setNeedsDisplay();
+    }
+}
+
+void View::setBackgroundColor(Color color) {
+    if (!(color == backgroundColor_)) {
+        backgroundColor_ = color;
+        setNeedsDisplay();
+    }
+}
+
+void View::setClipsToBounds(bool clips) {
+    if (clips != clipsToBounds_) {
+        clipsToBounds_ = clips;
+        setNeedsDisplay();
+    }
+}
+
+void View::setNeedsDisplay() {
+    ++gDisplayGeneration;
+}
+
+std::uint64_t View::displayGeneration() {
+    return gDisplayGeneration;
 }
 
 void View::setCenter(Point center) {
+    if (center.x != center_.x || center.y != center_.y || animation_->center.running)
+        setNeedsDisplay();
     if (block().depth > 0) {
         block().pending.push_back({this, true, presentationCenter(), 0});
     } else if (animation_->center.running) {
@@ -181,6 +221,8 @@ void View::setCenter(Point center) {
 
 void View::setAlpha(float alpha) {
     alpha = std::clamp(alpha, 0.0f, 1.0f);
+    if (alpha != alpha_ || animation_->alpha.running)
+        setNeedsDisplay();
     if (block().depth > 0) {
         block().pending.push_back({this, false, {}, presentationAlpha()});
     } else if (animation_->alpha.running) {
@@ -212,6 +254,7 @@ void View::insertSubview(View* view, std::size_t index) {
     if (view->superview_)
         view->superview_->detachSubview(view);
     view->superview_ = this;
+    view->setNeedsDisplay();
     index = std::min(index, subviews_.size());
     subviews_.insert(subviews_.begin() + static_cast<std::ptrdiff_t>(index), view);
 }
@@ -256,6 +299,7 @@ void View::removeFromSuperview() {
     if (superview_) {
         superview_->detachSubview(this);
         superview_ = nullptr;
+        setNeedsDisplay();
     }
 }
 
@@ -601,6 +645,7 @@ void View::addTransition(TransitionType type, TransitionDirection direction, dou
     t.delegate = delegate;
     t.snapshot = snapshotProvider() ? snapshotProvider()(*this) : nullptr;
     addAnimating(this);
+    setNeedsDisplay();
     if (delegate)
         delegate->animationDidStart();
 }
@@ -615,6 +660,7 @@ void View::removeAnimation(const std::string& key) {
     t.delegate = nullptr;
     if (animation_->idle())
         removeAnimating(this);
+    setNeedsDisplay();
     if (delegate)
         delegate->animationDidStop(false);
 }
@@ -667,8 +713,11 @@ void View::advanceAnimations() {
             if (delegate)
                 calls.push_back([delegate] { delegate->animationDidStop(true); });
         }
-        if (s.idle())
+        if (s.idle()) {
             removeAnimating(v);
+            // The resting look still has to be drawn once.
+            v->setNeedsDisplay();
+        }
     }
     for (auto& call : calls)
         call();

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -61,11 +62,11 @@ public:
     float alpha() const { return alpha_; }
     void setAlpha(float alpha); // animatable
     bool isHidden() const { return hidden_; }
-    void setHidden(bool hidden) { hidden_ = hidden; }
+    void setHidden(bool hidden);
     Color backgroundColor() const { return backgroundColor_; }
-    void setBackgroundColor(Color color) { backgroundColor_ = color; }
+    void setBackgroundColor(Color color);
     bool clipsToBounds() const { return clipsToBounds_; }
-    void setClipsToBounds(bool clips) { clipsToBounds_ = clips; }
+    void setClipsToBounds(bool clips);
     int tag() const { return tag_; }
     void setTag(int tag) { tag_ = tag; }
 
@@ -118,8 +119,18 @@ public:
     // Paints the view's own content into its bounds. The default fills the
     // background colour.
     virtual void draw(Graphics& g);
-    // Draws this view and its subviews, as the window does every frame.
+    // Draws this view and its subviews, as the window does for each frame.
     void drawHierarchy(Graphics& g);
+
+    // The window draws a frame only when something visible changed. The
+    // setters of View, Label, ImageView and TextField call this themselves
+    // when a value changes; a view whose draw() depends on other state calls
+    // it when that state changes. While an animation or transition runs the
+    // window draws every frame anyway.
+    void setNeedsDisplay();
+    // Counts setNeedsDisplay() calls, of every view: the window compares it
+    // with the count it last drew.
+    static std::uint64_t displayGeneration();
 
     // Property animations, toolkit style: between beginAnimations and
     // commitAnimations, setCenter and setAlpha record the change; the new

@@ -162,3 +162,33 @@ TEST(SdlAccelerometer, TheApplicationRoutesTiltKeysAndDelivers) {
     h.app.injectKey(shifted(Key::Right), false);
     h.app.accelerometer().setDelegate(nullptr);
 }
+
+TEST(SdlAccelerometer, ARestingVirtualTiltFallsSilentUntilItMoves) {
+    ManualClock clock(0.0);
+    SdlAccelerometer acc(clock);
+    Readings r;
+    acc.setUpdateInterval(0.02);
+    acc.setDelegate(&r);
+    auto run = [&](double seconds) {
+        for (int i = 0; i < static_cast<int>(seconds * 60); ++i) {
+            clock.advance(1.0 / 60);
+            acc.poll();
+        }
+    };
+    // Readings while a smoothing filter could still be settling...
+    run(2.0);
+    EXPECT_GT(r.got.size(), 90u);
+    EXPECT_LT(acc.secondsUntilNextReading(), 0.03);
+    // ...then none, and nothing to wake the main loop for.
+    run(2.0);
+    std::size_t settled = r.got.size();
+    run(5.0);
+    EXPECT_EQ(r.got.size(), settled);
+    EXPECT_GT(acc.secondsUntilNextReading(), 1e6);
+    // A held tilt key brings them back at once, and they follow the lean.
+    acc.handleKey(shifted(Key::Left), true);
+    EXPECT_LT(acc.secondsUntilNextReading(), 0.03);
+    run(0.5);
+    ASSERT_GT(r.got.size(), settled + 20);
+    EXPECT_GT(r.got.back().y, 0.0);
+}

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 #include <vector>
 
@@ -59,4 +60,25 @@ TEST(MainThreadQueue, RealtimeRingIsBoundedAndDeliversFromAnotherThread) {
     EXPECT_TRUE(q.postFromRealtime(&bump, &count));
     q.runPending();
     EXPECT_EQ(count, 65);
+}
+
+TEST(MainThreadQueue, EveryPostFromAnotherThreadWakesTheLoop) {
+    ManualClock clock(0.0);
+    MainThreadQueue q(clock);
+    std::atomic<int> wakes{0};
+    q.setWakeHook([](void* c) { static_cast<std::atomic<int>*>(c)->fetch_add(1); }, &wakes);
+    std::thread other([&] {
+        q.post([] {});
+        q.postFromRealtime([](void*) {}, nullptr);
+    });
+    other.join();
+    EXPECT_EQ(wakes.load(), 2);
+    // A delayed call is the UI thread's own: its loop asks when it falls due.
+    q.postDelayed(0.5, [] {});
+    EXPECT_EQ(wakes.load(), 2);
+    EXPECT_EQ(q.runPending(), 2);
+    EXPECT_DOUBLE_EQ(q.secondsUntilNextDue(), 0.5);
+    q.setWakeHook(nullptr, nullptr);
+    q.post([] {});
+    EXPECT_EQ(wakes.load(), 2);
 }

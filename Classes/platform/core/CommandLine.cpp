@@ -44,6 +44,23 @@ bool CommandLine::parse(const std::vector<std::string>& args, std::string& error
             if (!v)
                 return false;
             screenshotFile = *v;
+        } else if (a == "--latency-log") {
+            const std::string* v = value("a file name");
+            if (!v)
+                return false;
+            latencyLogFile = *v;
+        } else if (a == "--audio-buffer") {
+            const std::string* v = value("a frame count");
+            if (!v)
+                return false;
+            int n = 0;
+            auto [end, ec] = std::from_chars(v->data(), v->data() + v->size(), n);
+            if (ec != std::errc() || end != v->data() + v->size() ||
+                (n != 64 && n != 128 && n != 256 && n != 512)) {
+                error = "--audio-buffer takes 64, 128, 256 or 512 frames, not '" + *v + "'";
+                return false;
+            }
+            audioBufferFrames = n;
         } else if (a == "--screen") {
             const std::string* v = value("a screen number");
             if (!v)
@@ -84,6 +101,10 @@ std::string CommandLine::usage(const std::string& programName) {
            "  --headless         run without showing a window (software rendering)\n"
            "  --screen N         after start-up, go to screen N as if chosen from the main menu\n"
            "  --screenshot FILE  after start-up (and --screen), save a PNG of the window and quit\n"
+           "  --audio-buffer N   frames per sound device buffer: 64, 128, 256 or 512 (default 128)\n"
+           "  --latency-log FILE for every touch or key that starts a sound, write when it happened,\n"
+           "                     was handled, started its voice and was first mixed, with the\n"
+           "                     device's latency and the count of late buffers (underruns)\n"
            "  --version          print the version and quit\n"
            "  --help             print this help and quit\n"
            "\n"

@@ -14,6 +14,8 @@ public:
     bool headless = false;
     int screen = 0; // 0: none asked for
     std::string screenshotFile;
+    std::string latencyLogFile;
+    int audioBufferFrames = 0; // 0: the default
     bool showHelp = false;
     bool showVersion = false;
 

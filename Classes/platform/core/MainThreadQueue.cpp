@@ -5,9 +5,22 @@
 
 MainThreadQueue::MainThreadQueue(const Clock& clock) : clock_(clock) {}
 
+void MainThreadQueue::setWakeHook(WakeFn fn, void* context) {
+    wakeContext_.store(context, std::memory_order_release);
+    wakeFn_.store(fn, std::memory_order_release);
+}
+
+void MainThreadQueue::wake() noexcept {
+    if (WakeFn fn = wakeFn_.load(std::memory_order_acquire))
+        fn(wakeContext_.load(std::memory_order_acquire));
+}
+
 void MainThreadQueue::post(std::function<void()> fn) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    posted_.push_back(std::move(fn));
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        posted_.push_back(std::move(fn));
+    }
+    wake();
 }
 
 bool MainThreadQueue::postFromRealtime(RealtimeFn fn, void* context) noexcept {
@@ -17,6 +30,7 @@ bool MainThreadQueue::postFromRealtime(RealtimeFn fn, void* context) noexcept {
         return false;
     ring_[tail % kRealtimeCapacity] = RealtimeItem{fn, context};
     ringTail_.store(tail + 1, std::memory_order_release);
+    wake();
     return true;
 }
 

@@ -14,8 +14,16 @@ class MainThreadQueue {
 public:
     using RealtimeFn = void (*)(void* context);
     using Token = std::uint64_t;
+    // Told that something was queued, so a sleeping main loop wakes up. It is
+    // called from the posting thread, the render thread included: it must
+    // not lock, allocate or wait.
+    using WakeFn = void (*)(void* context);
 
     explicit MainThreadQueue(const Clock& clock = SystemClock::shared());
+
+    // UI thread, while no other thread posts: installs (or, with null,
+    // removes) the wake-up.
+    void setWakeHook(WakeFn fn, void* context);
 
     // Any thread except the render thread: queue fn to run on the UI thread
     // at its next turn. Never waits for fn to run.
@@ -63,4 +71,8 @@ private:
     RealtimeItem ring_[kRealtimeCapacity] = {};
     std::atomic<unsigned> ringHead_{0}; // written by the consumer (UI thread)
     std::atomic<unsigned> ringTail_{0}; // written by the producer (render thread)
+
+    std::atomic<WakeFn> wakeFn_{nullptr};
+    std::atomic<void*> wakeContext_{nullptr};
+    void wake() noexcept;
 };

@@ -3,13 +3,16 @@
 #include <algorithm>
 #include <chrono>
 
+#include "platform/core/LatencyProbe.h"
+
 namespace {
 // If the thread falls this far behind (a suspended process, a debugger), it
 // does not try to catch up with a burst of buffers: it starts a new schedule.
 constexpr std::chrono::milliseconds kMaxLag{100};
 } // namespace
 
-NullAudioOutput::NullAudioOutput() : buffer_(static_cast<size_t>(kFramesPerBuffer) * kChannels, 0) {}
+NullAudioOutput::NullAudioOutput(int framesPerBuffer)
+    : frames_(std::clamp(framesPerBuffer, 16, 8192)), buffer_(static_cast<size_t>(frames_) * kChannels, 0) {}
 
 NullAudioOutput::~NullAudioOutput() {
     stop();
@@ -52,7 +55,7 @@ void NullAudioOutput::unlock() {
 }
 
 int NullAudioOutput::maxFramesPerBuffer() const {
-    return kFramesPerBuffer;
+    return frames_;
 }
 
 std::uint64_t NullAudioOutput::buffersDelivered() const {
@@ -63,15 +66,18 @@ void NullAudioOutput::run() {
     using Clock = std::chrono::steady_clock;
     // Deadlines are computed from the start time and the buffer count, so
     // rounding in one period never accumulates into drift.
-    const auto period = std::chrono::duration<double>(static_cast<double>(kFramesPerBuffer) / kSampleRate);
+    const auto period = std::chrono::duration<double>(static_cast<double>(frames_) / kSampleRate);
     auto origin = Clock::now();
+    LatencyProbe::setDeviceLatency(static_cast<double>(frames_) / kSampleRate);
+    LatencyProbe::resetSchedule();
     std::uint64_t n = 0;
     for (;;) {
         {
             std::lock_guard<std::mutex> guard(callbackMutex_);
+            LatencyProbe::bufferBegan(LatencyProbe::now(), frames_, kSampleRate);
             int result = -1;
             if (callback_)
-                result = callback_(userData_, buffer_.data(), kFramesPerBuffer);
+                result = callback_(userData_, buffer_.data(), frames_);
             if (result != 0)
                 std::fill(buffer_.begin(), buffer_.end(), int16_t{0});
         }

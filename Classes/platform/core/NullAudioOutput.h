@@ -9,7 +9,7 @@
 #include "platform/core/AudioOutput.h"
 
 // An output with no sound device: a thread of its own pulls one buffer of
-// kFramesPerBuffer frames every kFramesPerBuffer / 44100 s against
+// framesPerBuffer frames every framesPerBuffer / 44100 s against
 // steady_clock deadlines, so the engine runs at real-time pace and the
 // rendered audio is thrown away. Used when no device can be opened, under
 // SDL_AUDIODRIVER=dummy, and on machines without sound.
@@ -21,7 +21,7 @@ class NullAudioOutput : public AudioOutput {
 public:
     static constexpr int kFramesPerBuffer = 256;
 
-    NullAudioOutput();
+    explicit NullAudioOutput(int framesPerBuffer = kFramesPerBuffer);
     // Stops the thread if it still runs.
     ~NullAudioOutput() override;
     NullAudioOutput(const NullAudioOutput&) = delete;
@@ -38,7 +38,7 @@ public:
     // Any thread but the pulling one (the callback must not call them).
     void lock() override;
     void unlock() override;
-    // Any thread: kFramesPerBuffer.
+    // Any thread: the frames per buffer it was made with.
     int maxFramesPerBuffer() const override;
 
     // Any thread: buffers delivered since construction (for diagnostics and
@@ -48,6 +48,7 @@ public:
 private:
     void run();
 
+    const int frames_;
     RenderCallback callback_ = nullptr;
     void* userData_ = nullptr;
     std::vector<int16_t> buffer_;
