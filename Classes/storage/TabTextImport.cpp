@@ -132,6 +132,10 @@ std::optional<StringLine> stringLine(const Line& line) {
             return std::nullopt;
         }
         s.name = t[p];
+    } else if (t[p] >= '1' && t[p] <= '6' && p + 1 < t.size() && (t[p + 1] == '|' || t[p + 1] == ':')) {
+        // Strings numbered 1 (high e) to 6 instead of named.
+        s.name = t[p];
+        body = p + 2;
     } else if (t[p] == '|') {
         body = p + 1;
     }
@@ -320,7 +324,7 @@ private:
         bool allNamed = true;
         std::string names;
         for (int i = 0; i < kStrings; ++i) {
-            allNamed = allNamed && lines[i].name;
+            allNamed = allNamed && std::isalpha(static_cast<unsigned char>(lines[i].name));
             names += static_cast<char>(std::toupper(static_cast<unsigned char>(lines[i].name)));
         }
         bool lowFirst = false;

@@ -11,7 +11,8 @@ class Tab;
 // of six frets:
 //
 // - A system is six string lines, high e on top; the string names ("e|",
-//   "B|", upper or lower case, "Eb|", "e:", or none at all) are optional.
+//   "B|", upper or lower case, "Eb|", "e:", numbers "1|" to "6|", or none at
+//   all) are optional.
 //   A system written low E first (names E A D G B E) is turned over. Any
 //   number of systems may follow one another.
 // - Lines between systems (lyrics, chord names, titles, counts, palm-mute

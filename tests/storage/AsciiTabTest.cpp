@@ -113,6 +113,10 @@ TEST(AsciiTabImport, ReadsTheCorpusOfPastedStyles) {
         {"13-lowercase-rules.txt",
          cols({"x x 2 x x x", "x x x 2 x x", "x x x x 1 x", "x x x x x 0", "x x x x 1 x"}),
          {"line 2: a dashed line on its own"}},
+        {"14-numbered-strings.txt",
+         cols({"x x 2 x x x", "x x x 0 x x", "x x x x 1 x", "x x x x x 0", "x x x x 1 x", "x x x 0 x x",
+               "x x 2 x x x"}),
+         {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
