@@ -1,19 +1,11 @@
 #include "storage/ExportCommand.h"
 
 #include <cstdio>
-#include <exception>
 #include <iostream>
-#include <optional>
 #include <sstream>
 
 #include "audio/StrumwellFailure.h"
-#include "platform/core/Clock.h"
-#include "recorder/Recorder.h"
-#include "storage/EngineSectionContents.h"
 #include "storage/FileManager.h"
-#include "storage/SongSections.h"
-#include "storage/Tab.h"
-#include "storage/VersionHeader.h"
 
 namespace {
 
@@ -71,53 +63,6 @@ std::string ExportCommand::usage() {
            "  --no-glide      jump to each bend target instead of gliding as the engine does\n";
 }
 
-bool ExportCommand::readSong(const uint8_t* bytes, size_t size, MidiExport::Song& song, std::string& error) {
-    if (size == 0) {
-        error = "Empty file";
-        return false;
-    }
-    const VersionHeader header = VersionHeader::read(bytes, size);
-    Tab tab;
-    ManualClock clock;
-    Recorder recorder(nullptr, nullptr, clock, false);
-    std::optional<EngineSectionContents> engine;
-    try {
-        SongSections sections(bytes, size, header.dataOffset);
-        const uint8_t* section = nullptr;
-        size_t sectionSize = 0;
-        if (!sections.next(section, sectionSize))
-            throw StrumwellFailure("Error loading file");
-        // The tab is not exported, but a damaged one fails the load.
-        tab.restoreFromSaveTabBuffer(section, sectionSize, header.version);
-        if (!sections.next(section, sectionSize))
-            throw StrumwellFailure("Error loading file");
-        recorder.restoreFromSaveBuffer(section, sectionSize, header.version);
-        if (!sections.next(section, sectionSize))
-            throw StrumwellFailure("Error loading file");
-        if (EngineSectionContents::knowsVersion(header.version))
-            engine = EngineSectionContents::parse(section, sectionSize, header.version);
-    } catch (const StrumwellFailure& failure) {
-        error = failure.name();
-        return false;
-    } catch (const std::exception& e) {
-        error = e.what();
-        return false;
-    }
-    if (engine) {
-        song = MidiExport::songFrom(recorder, *engine);
-    } else {
-        // An engine section the program does not read leaves its defaults.
-        song = MidiExport::Song();
-        song.notes = recorder.notes();
-        song.pitchBends = recorder.pitchBends();
-        for (int g = 0; g < 2; ++g) {
-            song.whammyBarChanges[static_cast<size_t>(g)] = recorder.whammyBarChanges(g);
-            song.wahChanges[static_cast<size_t>(g)] = recorder.wahChanges(g);
-        }
-    }
-    return true;
-}
-
 int ExportCommand::run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     Options o;
     bool help = false;
@@ -145,7 +90,7 @@ int ExportCommand::run(const std::vector<std::string>& args, std::ostream& out, 
     }
     MidiExport::Song song;
     std::string error;
-    if (!readSong(bytes.data(), bytes.size(), song, error)) {
+    if (!MidiExport::readSongFile(bytes.data(), bytes.size(), song, error)) {
         err << "strumwell export: " << o.song << ": " << error
             << " (the song file is damaged or not a song; nothing written)\n";
         return 1;

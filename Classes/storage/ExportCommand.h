@@ -1,6 +1,4 @@
 #pragma once
-#include <cstddef>
-#include <cstdint>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -24,11 +22,6 @@ public:
     // when the song is missing or damaged (the reason on `err`) or OUT could
     // not be written; 2 on a bad command line.
     static int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
-
-    // Reads a song or state file's bytes into what MidiExport needs. False
-    // with the failure's code ("Error loading file", "RecorderFailure-2",
-    // ...) in `error` when a load in the program would fail.
-    static bool readSong(const uint8_t* bytes, size_t size, MidiExport::Song& song, std::string& error);
 
     static std::string usage();
 };

@@ -3,13 +3,20 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <exception>
 #include <map>
+#include <optional>
 #include <tuple>
 
 #include "audio/SoundEngine.h"
+#include "audio/StrumwellFailure.h"
+#include "platform/core/Clock.h"
 #include "recorder/Recorder.h"
 #include "storage/EngineSectionContents.h"
 #include "storage/MidiFileWriter.h"
+#include "storage/SongSections.h"
+#include "storage/Tab.h"
+#include "storage/VersionHeader.h"
 
 namespace {
 
@@ -251,6 +258,53 @@ MidiExport::Song MidiExport::songFrom(const Recorder& recorder, const EngineSect
         s.wahOn[i] = engine.wahOn[i];
     }
     return s;
+}
+
+bool MidiExport::readSongFile(const uint8_t* bytes, size_t size, MidiExport::Song& song, std::string& error) {
+    if (size == 0) {
+        error = "Empty file";
+        return false;
+    }
+    const VersionHeader header = VersionHeader::read(bytes, size);
+    Tab tab;
+    ManualClock clock;
+    Recorder recorder(nullptr, nullptr, clock, false);
+    std::optional<EngineSectionContents> engine;
+    try {
+        SongSections sections(bytes, size, header.dataOffset);
+        const uint8_t* section = nullptr;
+        size_t sectionSize = 0;
+        if (!sections.next(section, sectionSize))
+            throw StrumwellFailure("Error loading file");
+        // The tab is not exported, but a damaged one fails the load.
+        tab.restoreFromSaveTabBuffer(section, sectionSize, header.version);
+        if (!sections.next(section, sectionSize))
+            throw StrumwellFailure("Error loading file");
+        recorder.restoreFromSaveBuffer(section, sectionSize, header.version);
+        if (!sections.next(section, sectionSize))
+            throw StrumwellFailure("Error loading file");
+        if (EngineSectionContents::knowsVersion(header.version))
+            engine = EngineSectionContents::parse(section, sectionSize, header.version);
+    } catch (const StrumwellFailure& failure) {
+        error = failure.name();
+        return false;
+    } catch (const std::exception& e) {
+        error = e.what();
+        return false;
+    }
+    if (engine) {
+        song = songFrom(recorder, *engine);
+    } else {
+        // An engine section the program does not read leaves its defaults.
+        song = Song();
+        song.notes = recorder.notes();
+        song.pitchBends = recorder.pitchBends();
+        for (int g = 0; g < 2; ++g) {
+            song.whammyBarChanges[static_cast<size_t>(g)] = recorder.whammyBarChanges(g);
+            song.wahChanges[static_cast<size_t>(g)] = recorder.wahChanges(g);
+        }
+    }
+    return true;
 }
 
 MidiExport::Result MidiExport::build(const Song& song, const Options& options) {

@@ -1,5 +1,6 @@
 #pragma once
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -107,6 +108,12 @@ public:
     static Song songFrom(const Recorder& recorder, const SoundEngine& engine);
     // The song of a file: its recorder and its engine section.
     static Song songFrom(const Recorder& recorder, const EngineSectionContents& engine);
+    // Reads a song or state file's bytes exactly as a load in the program
+    // reads them (a damaged tab or engine section fails the whole song, as
+    // it would there), without an engine. False with the failure's code
+    // ("Error loading file", "RecorderFailure-2", ...) in `error`.
+    // Any thread (it builds its own model objects).
+    static bool readSongFile(const uint8_t* bytes, size_t size, Song& song, std::string& error);
 
     // General MIDI program (0-based) of an engine patch: nylon 24, steel 25,
     // overdriven 29, distortion 30, clean electric 27; the fallback patch
