@@ -305,6 +305,16 @@ private:
                     kept.push_back(s);
             group.swap(kept);
         }
+        // Dashed rules stuck to an unnamed system: lines of nothing but dashes
+        // at either end of a group that is not whole systems.
+        auto bareRule = [](const StringLine& s) {
+            const std::string& t = s.line->text;
+            return !s.name && t.find_first_not_of("- ", 0) == std::string::npos;
+        };
+        while (group.size() % kStrings != 0 && group.size() > kStrings && bareRule(group.front()))
+            group.erase(group.begin());
+        while (group.size() % kStrings != 0 && group.size() > kStrings && bareRule(group.back()))
+            group.pop_back();
         const int first = group.front().line->number;
         if (named == 0 && group.size() <= 2) {
             notes_.push_back("line " + std::to_string(first) + ": a dashed line on its own, ignored");
