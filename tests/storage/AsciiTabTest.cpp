@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 #include <random>
 #include <sstream>
 
@@ -182,6 +183,31 @@ TEST(AsciiTabImport, ReadsOnlyItsByteSpan) {
         TabTextImport::read(reinterpret_cast<const uint8_t*>(larger.data()), text.size());
     ASSERT_TRUE(r.ok) << r.error;
     EXPECT_EQ(r.columns, cols({"x 3 2 0 1 0"}));
+
+    // Mangled tabs, each in a buffer of exactly its size (so that a memory
+    // checker sees any read past it), are read or refused, never more.
+    const Bytes seed = readFile(std::string(STRUMWELL_TAB_CORPUS) + "/07-two-digit.txt");
+    const char alphabet[] = "-|0123456789xhpb/\\~eEBGDA \n\r\t(";
+    std::mt19937 random(7);
+    for (int trial = 0; trial < 500; ++trial) {
+        Bytes mangled = seed;
+        const int edits = 1 + static_cast<int>(random() % 20);
+        for (int e = 0; e < edits && !mangled.empty(); ++e) {
+            const size_t at = random() % mangled.size();
+            if (random() % 3 == 0)
+                mangled.erase(mangled.begin() + static_cast<long>(at));
+            else
+                mangled[at] = static_cast<uint8_t>(alphabet[random() % (sizeof alphabet - 1)]);
+        }
+        mangled.resize(random() % (mangled.size() + 1));
+        std::unique_ptr<uint8_t[]> exact(new uint8_t[mangled.size() + 1]);
+        std::copy(mangled.begin(), mangled.end(), exact.get());
+        const TabTextImport::Result m = TabTextImport::read(exact.get(), mangled.size());
+        EXPECT_TRUE(m.ok || !m.error.empty());
+        for (const auto& c : m.columns)
+            for (int32_t f : c)
+                EXPECT_TRUE(f >= -1 && f <= Tab::kHighestFret);
+    }
 }
 
 TEST(AsciiTabExport, WritesSixAlignedLinesWithBars) {
