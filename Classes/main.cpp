@@ -9,7 +9,9 @@
 #include "platform/core/CommandLine.h"
 #include "platform/core/Folders.h"
 #include "storage/DumpCommand.h"
+#include "storage/ExportCommand.h"
 #include "storage/RenderCommand.h"
+#include "storage/TabCommand.h"
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
@@ -19,6 +21,10 @@ int main(int argc, char** argv) {
         return DumpCommand::run({args.begin() + 1, args.end()}, std::cout, std::cerr);
     if (!args.empty() && args[0] == "render")
         return RenderCommand::run({args.begin() + 1, args.end()}, std::cout, std::cerr);
+    if (!args.empty() && args[0] == "export")
+        return ExportCommand::run({args.begin() + 1, args.end()}, std::cout, std::cerr);
+    if (!args.empty() && args[0] == "tab")
+        return TabCommand::run({args.begin() + 1, args.end()}, std::cout, std::cerr);
 
     CommandLine options;
     std::string error;

@@ -89,6 +89,12 @@ std::string CommandLine::usage(const std::string& programName) {
            "       " +
            programName +
            " dump FILE\n"
+           "       " +
+           programName +
+           " export SONG -o OUT.mid [--all-effects] [--no-glide]\n"
+           "       " +
+           programName +
+           " tab export TAB -o OUT.txt [--bar N] | tab import IN.txt -o OUT.TAB\n"
            "\n"
            "Strumwell, a guitar simulator. With no tool named, starts the guitar.\n"
            "\n"
@@ -121,5 +127,12 @@ std::string CommandLine::usage(const std::string& programName) {
            "      --bundle DIR           the folder holding the sample WAVs\n"
            "      --buffer-frames N      frames per rendered buffer (default 256)\n"
            "      --frames N             render exactly N frames\n"
-           "  dump FILE                print a song, state or tab file as JSON\n";
+           "  dump FILE                print a song, state or tab file as JSON\n"
+           "  export SONG -o OUT.mid   write a song or state file as a Standard MIDI File: a track\n"
+           "                           per guitar, bends and whammy as pitch bend, wah as CC 74\n"
+           "      --all-effects          also effects the song's settings keep silent\n"
+           "      --no-glide             bends jump to their targets\n"
+           "  tab export TAB -o OUT.txt  write a tab file as ASCII tablature (-o - prints it)\n"
+           "      --bar N                a bar line every N columns (default 8, 0 none)\n"
+           "  tab import IN.txt -o OUT.TAB  read pasted ASCII tablature into a tab file\n";
 }

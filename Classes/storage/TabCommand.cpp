@@ -1,0 +1,160 @@
+#include "storage/TabCommand.h"
+
+#include <charconv>
+#include <iostream>
+#include <iterator>
+#include <sstream>
+
+#include "audio/StrumwellFailure.h"
+#include "storage/AsciiTabWriter.h"
+#include "storage/FileManager.h"
+#include "storage/Tab.h"
+#include "storage/TabTextImport.h"
+
+namespace {
+
+struct Options {
+    std::string verb;
+    std::string input;
+    std::string output;
+    int barColumns = AsciiTabWriter::kDefaultBarColumns;
+};
+
+std::string parseOptions(const std::vector<std::string>& args, Options& o, bool& help) {
+    help = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "-h" || a == "--help") {
+            help = true;
+            return {};
+        } else if (a == "-o" || a == "--output") {
+            if (i + 1 >= args.size() || args[i + 1].empty())
+                return "-o needs a file name";
+            o.output = args[++i];
+        } else if (a == "--bar") {
+            const std::string v = i + 1 < args.size() ? args[++i] : std::string();
+            int n = -1;
+            const auto r = std::from_chars(v.data(), v.data() + v.size(), n);
+            if (v.empty() || r.ec != std::errc() || r.ptr != v.data() + v.size() || n < 0 || n > 1000)
+                return "--bar needs a number of columns from 0 (no bar lines) to 1000";
+            o.barColumns = n;
+        } else if (o.verb.empty() && (a == "export" || a == "import")) {
+            o.verb = a;
+        } else if (!a.empty() && a[0] == '-' && a != "-") {
+            return "unknown option '" + a + "'";
+        } else if (o.verb.empty()) {
+            return "unknown tab command '" + a + "' (export or import)";
+        } else if (o.input.empty()) {
+            o.input = a;
+        } else {
+            return "unexpected argument '" + a + "'";
+        }
+    }
+    if (o.verb.empty())
+        return "say export or import";
+    if (o.input.empty())
+        return o.verb == "export" ? "no tab file given" : "no text file given";
+    if (o.output.empty())
+        return o.verb == "export" ? "no output file given (-o OUT.txt, or -o - to print)"
+                                  : "no output file given (-o OUT.TAB)";
+    return {};
+}
+
+bool readInput(const std::string& path, const FileManager& files, std::vector<uint8_t>& bytes,
+               std::ostream& err, const char* verb) {
+    if (path == "-") {
+        bytes.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+        return true;
+    }
+    try {
+        bytes = files.loadDataFile(path);
+    } catch (const StrumwellFailure& failure) {
+        err << "strumwell tab " << verb << ": " << path << ": " << failure.name() << " (no such file)\n";
+        return false;
+    }
+    return true;
+}
+
+int exportTab(const Options& o, std::ostream& out, std::ostream& err) {
+    Tab tab;
+    FileManager files(&tab, nullptr, nullptr, std::string());
+    std::ostringstream diagnostics;
+    files.setDiagnosticStream(diagnostics);
+    std::vector<uint8_t> bytes;
+    if (!readInput(o.input, files, bytes, err, "export"))
+        return 1;
+    if (!files.loadTabFromBuffer(bytes.data(), bytes.size())) {
+        err << "strumwell tab export: " << o.input << ": " << files.lastFailure()
+            << " (not a readable tab file; nothing written)\n";
+        return 1;
+    }
+    AsciiTabWriter writer(o.barColumns);
+    const std::string text = writer.write(tab);
+    if (writer.emptyColumns() > 0)
+        err << "strumwell tab export: warning: " << writer.emptyColumns()
+            << " column(s) with no string played are written as rests and do not come back on import\n";
+    if (o.output == "-") {
+        out << text;
+        return 0;
+    }
+    if (!files.saveDataFile(o.output, reinterpret_cast<const uint8_t*>(text.data()), text.size())) {
+        err << "strumwell tab export: cannot write " << o.output << "\n";
+        return 1;
+    }
+    out << "Wrote " << o.output << ": " << tab.tabSize() << " columns\n";
+    return 0;
+}
+
+int importTab(const Options& o, std::ostream& out, std::ostream& err) {
+    Tab tab;
+    FileManager files(&tab, nullptr, nullptr, std::string());
+    std::ostringstream diagnostics;
+    files.setDiagnosticStream(diagnostics);
+    std::vector<uint8_t> bytes;
+    if (!readInput(o.input, files, bytes, err, "import"))
+        return 1;
+    const TabTextImport::Result result = TabTextImport::read(bytes.data(), bytes.size());
+    if (!result.ok) {
+        err << "strumwell tab import: " << o.input << ": " << result.error << "; nothing written\n";
+        return 1;
+    }
+    for (const std::string& w : result.warnings)
+        err << "strumwell tab import: warning: " << w << "\n";
+    TabTextImport::apply(result, tab);
+    const std::vector<uint8_t> buffer = files.createTabSaveBuffer();
+    if (!files.saveDataFile(o.output, buffer.data(), buffer.size())) {
+        err << "strumwell tab import: cannot write " << o.output << "\n";
+        return 1;
+    }
+    out << "Wrote " << o.output << ": " << tab.tabSize() << " columns from " << result.systems << " system"
+        << (result.systems == 1 ? "" : "s") << "\n";
+    return 0;
+}
+
+} // namespace
+
+std::string TabCommand::usage() {
+    return "usage: strumwell tab export TAB -o OUT.txt [--bar N]\n"
+           "       strumwell tab import IN.txt -o OUT.TAB\n"
+           "  export  writes a tab file as ASCII tablature: six lines from high e to low E,\n"
+           "          a bar line every N columns (default 8, 0 for none), lines of at most\n"
+           "          80 characters; -o - prints it\n"
+           "  import  reads ASCII tablature as pasted from the web (several systems, string\n"
+           "          names or none, x for muted strings, technique marks skipped with a\n"
+           "          warning, lyrics and chord lines ignored); - reads standard input\n";
+}
+
+int TabCommand::run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    Options o;
+    bool help = false;
+    const std::string problem = parseOptions(args, o, help);
+    if (help) {
+        out << usage();
+        return 0;
+    }
+    if (!problem.empty()) {
+        err << "strumwell tab: " << problem << "\n" << usage();
+        return 2;
+    }
+    return o.verb == "export" ? exportTab(o, out, err) : importTab(o, out, err);
+}
