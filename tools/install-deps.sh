@@ -9,9 +9,13 @@ PACKAGES=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fluidsynth fluid-soundfont-gm librsvg2-bin
 )
-# Only the tests need these: a real X server for the end-to-end checks.
+# Only the tests need these: a real X server for the end-to-end checks, and
+# the validators of what is installed and packaged (tools/check-install.sh):
+# desktop entry, AppStream metadata, manual page, bash completion, the .deb
+# (dpkg-shlibdeps for its dependencies, lintian) and the file types.
 if [[ "${1:-}" == "--tests" ]]; then
-  PACKAGES+=(xvfb xdotool)
+  PACKAGES+=(xvfb xdotool
+    desktop-file-utils appstream man-db bash-completion dpkg-dev lintian file)
 fi
 
 missing=()
