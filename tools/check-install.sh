@@ -54,6 +54,8 @@ desktop-file-validate "$prefix/share/applications/$app_id.desktop" || fail "desk
 
 step "appstreamcli validate --no-net"
 appstreamcli validate --no-net "$prefix/share/metainfo/$app_id.metainfo.xml" || fail "appstreamcli validate"
+# The installed tree as a whole: the metadata's desktop entry and icon are there.
+appstreamcli validate-tree --no-net "$prefix" || fail "appstreamcli validate-tree"
 
 step "man --warnings -l"
 if ! MANWIDTH=80 man --warnings -l "$prefix/share/man/man1/strumwell.1" >"$work/man.txt" 2>"$work/man.err"; then
@@ -154,6 +156,7 @@ if ! (cd "$build" && cpack -G DEB >"$work/cpack.log" 2>&1); then
   cat "$work/cpack.log"
   fail "cpack -G DEB"
 else
+  rm -rf "$build/_CPack_Packages" # the staging copy of every installed file
   deb=$(ls "$build"/strumwell_*.deb)
   echo "$deb"
   depends=$(dpkg-deb -f "$deb" Depends)
