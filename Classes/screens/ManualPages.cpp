@@ -560,10 +560,11 @@ std::vector<std::string> ManualPages::create() {
     // 42: Credits.
     pages.push_back(titled(
         "CREDITS", "Strumwell - a guitar simulator for your fingertips.\n\n"
-                   "Programming, design and artwork by the Strumwell team.\n\n"
+                   "Programming, design and artwork by the Strumwell team. Strumwell is free "
+                   "software under the MIT licence.\n\n"
                    "With thanks to:\n"
-                   "FluidSynth and the FluidR3 GM SoundFont, from which the guitar samples and sound "
-                   "effects were made;\n"
+                   "FluidSynth and the FluidR3 GM SoundFont (by Frank Wen and others, under the MIT "
+                   "licence), from which the guitar samples and sound effects were made;\n"
                    "SDL, the Simple DirectMedia Layer, for the window, touch and sound;\n"
                    "the Liberation fonts, for the lettering;\n"
                    "and every guitarist who sent us ideas, tabs and bug reports.\n\n"
