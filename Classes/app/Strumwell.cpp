@@ -8,33 +8,18 @@
 #include <vector>
 
 #include "app/AppSettings.h"
+#include "app/ScreenRegistry.h"
 #include "app/TransitionView.h"
 #include "audio/SoundEngine.h"
-#include "guitars/HammerOnGuitarView.h"
-#include "guitars/ManualFretAndPluckGuitarView.h"
-#include "guitars/ScaleGuitarView.h"
-#include "guitars/TabGuitarSetupView.h"
-#include "guitars/TabGuitarView.h"
 #include "platform/AlertView.h"
 #include "platform/Application.h"
 #include "platform/SdlAudioOutput.h"
 #include "platform/core/Folders.h"
 #include "platform/core/MainThreadQueue.h"
 #include "recorder/Recorder.h"
-#include "screens/ChooseGuitarView.h"
-#include "screens/DelayEffectSetupView.h"
-#include "screens/FuzzEffectSetupView.h"
-#include "screens/ManualView.h"
-#include "screens/MenuAppSetupView.h"
-#include "screens/MenuEffectsSetupView.h"
-#include "screens/MenuMainView.h"
-#include "screens/MenuSetupGuitarPatchView.h"
-#include "screens/MenuSetupView.h"
-#include "screens/RecorderView.h"
-#include "screens/TabGuitarLoadSaveView.h"
-#include "screens/WahEffectSetupView.h"
 #include "storage/FileManager.h"
 #include "storage/Tab.h"
+#include "ui/HostedScreen.h"
 
 namespace fs = std::filesystem;
 
@@ -54,7 +39,8 @@ constexpr const char* kWelcomeMessage =
 // and kept for the rest of the run.
 struct Strumwell::Screens {
     std::unique_ptr<View> byNumber[kLastScreen + 1];
-    MenuMainView* mainMenu = nullptr;
+    HostedScreen* hosted[kLastScreen + 1] = {};
+    View* mainMenu = nullptr;
 };
 
 Strumwell::Strumwell() : Strumwell(Options{}) {}
@@ -124,10 +110,11 @@ void Strumwell::applicationDidFinishLaunching(Application& application) {
     fileManager_ =
         std::make_unique<FileManager>(tab_.get(), recorder_.get(), soundEngine_.get(), documentsFolder_);
 
-    auto mainMenu = std::make_unique<MenuMainView>(this);
-    screens_->mainMenu = mainMenu.get();
-    transitionView_->addSubview(mainMenu.get());
-    screens_->byNumber[kMainMenu] = std::move(mainMenu);
+    ScreenEntry::Made mainMenu = findScreenEntry(kMainMenu)->create(*this);
+    screens_->mainMenu = mainMenu.view.get();
+    transitionView_->addSubview(mainMenu.view.get());
+    screens_->byNumber[kMainMenu] = std::move(mainMenu.view);
+    screens_->hosted[kMainMenu] = mainMenu.screen;
 
     if (previouslyCrashed())
         resetState();
@@ -222,14 +209,9 @@ void Strumwell::showAlert(const std::string& title, const std::string& message, 
 void Strumwell::playbackEnded() {
     // The playing screens that exist are told, in this order: Hammer-On,
     // Manual Fret, Tab Guitar, Scale Guitar.
-    if (auto* v = static_cast<HammerOnGuitarView*>(existingScreen(kHammerOnGuitar)))
-        v->playbackEnded();
-    if (auto* v = static_cast<ManualFretAndPluckGuitarView*>(existingScreen(kManualFretGuitar)))
-        v->playbackEnded();
-    if (auto* v = static_cast<TabGuitarView*>(existingScreen(kTabGuitar)))
-        v->playbackEnded();
-    if (auto* v = static_cast<ScaleGuitarView*>(existingScreen(kScaleGuitar)))
-        v->playbackEnded();
+    for (int screenNo : {kHammerOnGuitar, kManualFretGuitar, kTabGuitar, kScaleGuitar})
+        if (HostedScreen* screen = screens_->hosted[screenNo])
+            screen->playbackEnded();
 }
 
 void Strumwell::resetState() {
@@ -348,107 +330,19 @@ int Strumwell::getScreenNoFromObj(const View* screen) const {
 View* Strumwell::convertScreenNumberToViewId(int screenNo, int previousScreen) {
     if (screenNo < kFirstScreen || screenNo > kLastScreen)
         return nullptr;
+    const ScreenEntry* entry = findScreenEntry(screenNo);
+    if (!entry)
+        return nullptr;
     std::unique_ptr<View>& slot = screens_->byNumber[screenNo];
     if (!slot) {
-        switch (screenNo) {
-        case kMainMenu:
-            slot = std::make_unique<MenuMainView>(this);
-            break;
-        case kChooseGuitar:
-            slot = std::make_unique<ChooseGuitarView>(this);
-            break;
-        case kSetupMenu:
-            slot = std::make_unique<MenuSetupView>(this);
-            break;
-        case kEffectsSetupMenu:
-            slot = std::make_unique<MenuEffectsSetupView>(this);
-            break;
-        case kManual:
-            slot = std::make_unique<ManualView>(this);
-            break;
-        case kManualFretGuitar:
-            slot = std::make_unique<ManualFretAndPluckGuitarView>(this, soundEngine_.get());
-            break;
-        case kHammerOnGuitar:
-            slot = std::make_unique<HammerOnGuitarView>(this, soundEngine_.get());
-            break;
-        case kScaleGuitar:
-            slot = std::make_unique<ScaleGuitarView>(this, soundEngine_.get());
-            break;
-        case kDelayEffectSetup:
-            slot = std::make_unique<DelayEffectSetupView>(this, soundEngine_.get());
-            break;
-        case kFuzzEffectSetup:
-            slot = std::make_unique<FuzzEffectSetupView>(this, soundEngine_.get());
-            break;
-        case kWahEffectSetup:
-            slot = std::make_unique<WahEffectSetupView>(this, soundEngine_.get());
-            break;
-        case kGuitarPatchMenu:
-            slot = std::make_unique<MenuSetupGuitarPatchView>(this, soundEngine_.get());
-            break;
-        case kAppSetup:
-            slot = std::make_unique<MenuAppSetupView>(this, soundEngine_.get());
-            break;
-        case kTabGuitar:
-            slot = std::make_unique<TabGuitarView>(this, soundEngine_.get(), tab_.get());
-            break;
-        case kTabGuitarSetup:
-            // The editor strums through the Tab Guitar's settings: that
-            // screen exists first.
-            convertScreenNumberToViewId(kTabGuitar, previousScreen);
-            slot = std::make_unique<TabGuitarSetupView>(this, soundEngine_.get(), tab_.get());
-            break;
-        case kTabGuitarLoadSave:
-            slot = std::make_unique<TabGuitarLoadSaveView>(this, soundEngine_.get(), fileManager_.get());
-            break;
-        case kRecorder:
-            slot =
-                std::make_unique<RecorderView>(this, soundEngine_.get(), fileManager_.get(), recorder_.get());
-            break;
-        default:
-            // Screen 3 names no screen; the others are not part of this build yet.
-            return nullptr;
-        }
+        if (entry->createFirst != kNoScreen)
+            convertScreenNumberToViewId(entry->createFirst, previousScreen);
+        ScreenEntry::Made made = entry->create(*this);
+        slot = std::move(made.view);
+        screens_->hosted[screenNo] = made.screen;
     }
-    // What each screen does on arrival (also right after creation).
-    switch (screenNo) {
-    case kManual:
-        static_cast<ManualView*>(slot.get())->setStartPageForScreen(previousScreen);
-        break;
-    case kManualFretGuitar:
-        static_cast<ManualFretAndPluckGuitarView*>(slot.get())->redraw();
-        break;
-    case kHammerOnGuitar:
-        static_cast<HammerOnGuitarView*>(slot.get())->redraw();
-        break;
-    case kScaleGuitar:
-        static_cast<ScaleGuitarView*>(slot.get())->redraw();
-        break;
-    case kTabGuitar:
-        static_cast<TabGuitarView*>(slot.get())->redraw();
-        break;
-    case kTabGuitarSetup:
-        static_cast<TabGuitarSetupView*>(slot.get())->redraw();
-        break;
-    case kDelayEffectSetup:
-        static_cast<DelayEffectSetupView*>(slot.get())->setCurrentGuitar(currentGuitar());
-        break;
-    case kFuzzEffectSetup:
-        static_cast<FuzzEffectSetupView*>(slot.get())->setCurrentGuitar(currentGuitar());
-        break;
-    case kWahEffectSetup:
-        static_cast<WahEffectSetupView*>(slot.get())->setCurrentGuitar(currentGuitar());
-        break;
-    case kGuitarPatchMenu:
-        static_cast<MenuSetupGuitarPatchView*>(slot.get())->redraw();
-        break;
-    case kAppSetup:
-        static_cast<MenuAppSetupView*>(slot.get())->redraw();
-        break;
-    default:
-        break;
-    }
+    // Also right after creation.
+    screens_->hosted[screenNo]->willAppear(previousScreen, currentGuitar());
     return slot.get();
 }
 
@@ -475,7 +369,7 @@ void Strumwell::transitionToView(int screenNo, View* from, bool rememberBack) {
         return; // names no screen: nothing changes, the back stack included
     if (rememberBack)
         pushBackScreen(previous);
-    if (screenNo == kManual)
+    if (findScreenEntry(screenNo)->slides)
         transitionView_->newSubview(target, TransitionType::MoveIn, TransitionDirection::FromLeft, 0.5);
     else
         transitionView_->newSubview(target, TransitionType::Fade, TransitionDirection::FromTop, 0.25);
@@ -487,7 +381,8 @@ void Strumwell::transitionBack(View* from) {
     View* view = convertScreenNumberToViewId(target, previous);
     if (!view)
         view = convertScreenNumberToViewId(kMainMenu, previous);
-    if (previous == kManual)
+    const ScreenEntry* left = findScreenEntry(previous);
+    if (left && left->slides)
         transitionView_->newSubview(view, TransitionType::Reveal, TransitionDirection::FromRight, 0.5);
     else
         transitionView_->newSubview(view, TransitionType::Fade, TransitionDirection::FromTop, 0.25);

@@ -7,6 +7,7 @@
 #include "audio/SoundEngineParent.h"
 #include "platform/ApplicationDelegate.h"
 #include "platform/Geometry.h"
+#include "ui/ScreenHost.h"
 
 class View;
 class TransitionView;
@@ -24,29 +25,8 @@ class AudioOutput;
 //
 // Threads: UI thread only, except currentGuitar() and mainThreadQueue(),
 // which any thread may call.
-class Strumwell : public ApplicationDelegate, public SoundEngineParent {
+class Strumwell : public ApplicationDelegate, public SoundEngineParent, public ScreenHost {
 public:
-    // Screen numbers.
-    enum ScreenNo : int {
-        kNoScreen = -1,
-        kTabGuitar = 1,
-        kTabGuitarSetup = 2,
-        kDelayEffectSetup = 4,
-        kManualFretGuitar = 5,
-        kHammerOnGuitar = 6,
-        kMainMenu = 7,
-        kChooseGuitar = 8,
-        kSetupMenu = 9,
-        kEffectsSetupMenu = 10,
-        kGuitarPatchMenu = 11,
-        kFuzzEffectSetup = 12,
-        kScaleGuitar = 13,
-        kTabGuitarLoadSave = 14,
-        kRecorder = 15,
-        kManual = 16,
-        kAppSetup = 17,
-        kWahEffectSetup = 18,
-    };
     static constexpr int kMaxBackScreens = 5;
 
     struct Options {
@@ -66,15 +46,16 @@ public:
     void applicationWillTerminate(Application& application) override;
     void applicationDidReceiveMemoryWarning(Application& application) override;
 
-    // SoundEngineParent
+    // SoundEngineParent and ScreenHost
     int currentGuitar() const override;
     MainThreadQueue& mainThreadQueue() override;
     void showAlert(const std::string& title, const std::string& message, bool okButton) override;
     void playbackEnded() override;
 
-    void setCurrentGuitar(int guitar);
-    void incCurrentGuitar();
-    Rect frame() const { return frame_; }
+    // ScreenHost
+    void setCurrentGuitar(int guitar) override;
+    void incCurrentGuitar() override;
+    Rect frame() const override { return frame_; }
 
     void resetState();
     void loadState(const std::string& fileName);
@@ -82,8 +63,8 @@ public:
     bool saveState(const std::string& fileName);
     // Writes the app's own settings (the output volume) to the documents
     // folder; they are read back at the next launch.
-    void saveAppSettings();
-    void visitWebsite();
+    void saveAppSettings() override;
+    void visitWebsite() override;
 
     // Where the crash flag and the first-run marker live.
     std::string crashFlagPath() const;
@@ -100,19 +81,19 @@ public:
     View* convertScreenNumberToViewId(int screenNo, int previousScreen);
     void pushBackScreen(int screenNo);
     int popBackScreen();
-    void transitionToView(int screenNo, View* from, bool rememberBack);
-    void transitionBack(View* from);
+    void transitionToView(int screenNo, View* from, bool rememberBack) override;
+    void transitionBack(View* from) override;
 
     // Model objects (owned here; null until launch).
-    SoundEngine* soundEngine() const { return soundEngine_.get(); }
+    SoundEngine* soundEngine() const override { return soundEngine_.get(); }
     Recorder* recorder() const { return recorder_.get(); }
     Tab* tab() const { return tab_.get(); }
     FileManager* fileManager() const { return fileManager_.get(); }
     TransitionView* transitionView() const { return transitionView_; }
     Application* application() const { return application_; }
-    const std::string& documentsFolder() const { return documentsFolder_; }
+    const std::string& documentsFolder() const override { return documentsFolder_; }
     const std::string& libraryCachesFolder() const { return libraryCachesFolder_; }
-    const std::string& bundleFolder() const { return options_.bundleFolder; }
+    const std::string& bundleFolder() const override { return options_.bundleFolder; }
     int noBackScreens() const { return noBackScreens_; }
     const std::array<int, kMaxBackScreens>& backScreens() const { return backScreens_; }
 

@@ -44,7 +44,7 @@ std::string numberText(int n) {
 
 } // namespace
 
-FretboardGuitarView::FretboardGuitarView(Strumwell* parent, SoundEngine* soundEngine, int boardLength,
+FretboardGuitarView::FretboardGuitarView(ScreenHost* parent, SoundEngine* soundEngine, int boardLength,
                                          int lowestLeftmostFret, bool evenRows)
     : GuitarScreenView(parent, soundEngine, "HammerOnFretboard.jpg", true, {150, 240}),
       leftmostFret_(lowestLeftmostFret), manualDoubleSpotTop_("ManualSpot.png"),

@@ -87,7 +87,7 @@ protected:
     // down), so that the last row ends at the end of the board and is as
     // wide as the others; otherwise every row is fretSpacing long and what
     // is left over goes to the last one.
-    FretboardGuitarView(Strumwell* parent, SoundEngine* soundEngine, int boardLength, int lowestLeftmostFret,
+    FretboardGuitarView(ScreenHost* parent, SoundEngine* soundEngine, int boardLength, int lowestLeftmostFret,
                         bool evenRows = false);
 
     virtual void fingerDown(Point p, int touchNo) = 0;

@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "app/Strumwell.h"
 #include "audio/SoundEngine.h"
 #include "platform/Application.h"
+#include "ui/ScreenHost.h"
 
 namespace {
 
@@ -36,8 +36,9 @@ int GuitarScreenView::topMenuScreenForY(float y) {
     return kManualScreen;
 }
 
-GuitarScreenView::GuitarScreenView(Strumwell* parent, SoundEngine* soundEngine, const std::string& background,
-                                   bool fretCountButtons, Point topBarHiddenCentre)
+GuitarScreenView::GuitarScreenView(ScreenHost* parent, SoundEngine* soundEngine,
+                                   const std::string& background, bool fretCountButtons,
+                                   Point topBarHiddenCentre)
     : ImageView(background), parent_(parent), soundEngine_(soundEngine), topMenuBar_("TopMenu.png"),
       recordMenuBar_("RecordMenuBar.png"), recPressed_("RecLit.png"), playPressed_("PlayLit.png"),
       plectrum_("PlectrumMenu.png"), recordingLight_("RecordingLight.png"), playingLight_("PlayingLight.png"),
@@ -304,4 +305,8 @@ void GuitarScreenView::releaseKeyFingers() {
     const std::vector<Touch> lifts = keyFingers_.releaseAll();
     if (!lifts.empty())
         processTouches(lifts);
+}
+
+void GuitarScreenView::willAppear(int, int) {
+    redraw();
 }

@@ -7,8 +7,9 @@
 #include "platform/ImageView.h"
 #include "platform/KeyListener.h"
 #include "platform/Label.h"
+#include "ui/HostedScreen.h"
 
-class Strumwell;
+class ScreenHost;
 class SoundEngine;
 
 // What the playing screens share: the full-screen picture, the Plectrum
@@ -23,7 +24,7 @@ class SoundEngine;
 // itself and goToScreen() does nothing.
 //
 // Threads: UI thread only.
-class GuitarScreenView : public ImageView, public KeyListener {
+class GuitarScreenView : public ImageView, public KeyListener, public HostedScreen {
 public:
     // Screen numbers of the Top Menu Bar's shortcuts.
     static constexpr int kMainMenuScreen = 7;
@@ -49,7 +50,9 @@ public:
     // Each time the screen is shown.
     virtual void redraw();
     // Recorder playback has ended.
-    void playbackEnded();
+    void playbackEnded() override;
+    // Redraws.
+    void willAppear(int previousScreen, int currentGuitar) override;
 
     void recordButtonPressed();
     void playButtonPressed();
@@ -62,7 +65,7 @@ public:
 
     bool menuShowing() const { return menuShowing_; }
     int currentGuitar() const;
-    Strumwell* parent() const { return parent_; }
+    ScreenHost* parent() const { return parent_; }
     SoundEngine* soundEngine() const { return soundEngine_; }
 
     // Views, for drawing checks.
@@ -90,7 +93,7 @@ public:
 protected:
     // topBarHiddenCentre: where the Top Menu Bar's container waits while the
     // menu is closed; fretCountButtons adds the fewer/more frets buttons.
-    GuitarScreenView(Strumwell* parent, SoundEngine* soundEngine, const std::string& background,
+    GuitarScreenView(ScreenHost* parent, SoundEngine* soundEngine, const std::string& background,
                      bool fretCountButtons, Point topBarHiddenCentre);
 
     // Adds the recording and play lights, the veil, the Recorder Bar, the Top
@@ -116,7 +119,7 @@ protected:
 
     void incCurrentGuitar();
 
-    Strumwell* parent_;
+    ScreenHost* parent_;
     SoundEngine* soundEngine_;
     bool menuShowing_ = false;
 

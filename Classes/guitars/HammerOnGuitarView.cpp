@@ -10,7 +10,7 @@ bool onBoard(Point p) {
 
 } // namespace
 
-HammerOnGuitarView::HammerOnGuitarView(Strumwell* parent, SoundEngine* soundEngine)
+HammerOnGuitarView::HammerOnGuitarView(ScreenHost* parent, SoundEngine* soundEngine)
     : FretboardGuitarView(parent, soundEngine, kBoardLength, 0), nut_("Nut.png") {
     nut_.setBounds({0, 0, 320, 144});
     nut_.setCenter({160, 100});

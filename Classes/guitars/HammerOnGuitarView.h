@@ -15,7 +15,7 @@ public:
     static constexpr int kBoardLength = 428;
 
     // parent may be null (tests); soundEngine must outlive the screen.
-    HammerOnGuitarView(Strumwell* parent, SoundEngine* soundEngine);
+    HammerOnGuitarView(ScreenHost* parent, SoundEngine* soundEngine);
     ~HammerOnGuitarView() override;
 
     void pressString(int string, int row);

@@ -26,7 +26,7 @@ std::string numberText(int n) {
 
 } // namespace
 
-ManualFretAndPluckGuitarView::ManualFretAndPluckGuitarView(Strumwell* parent, SoundEngine* soundEngine)
+ManualFretAndPluckGuitarView::ManualFretAndPluckGuitarView(ScreenHost* parent, SoundEngine* soundEngine)
     : FretboardGuitarView(parent, soundEngine, kBoardLength, 1, true), muteButton_("MuteButton.png"),
       muteButtonPressed_("MuteButtonLit.png"), pickupIV_("Pickup.png") {
     fretBeingPlayed_.fill(-1);

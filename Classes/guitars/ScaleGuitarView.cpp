@@ -75,7 +75,7 @@ constexpr float kSmallestScaleNameFontSize = 9;
 
 } // namespace
 
-ScaleGuitarView::ScaleGuitarView(Strumwell* parent, SoundEngine* soundEngine)
+ScaleGuitarView::ScaleGuitarView(ScreenHost* parent, SoundEngine* soundEngine)
     : GuitarScreenView(parent, soundEngine, "ScaleGuitarBack.png", false, {60, 240}) {
     // On the wood under the keyboard, beside the plectrum.
     placeStatusLights({38, 104});

@@ -26,7 +26,7 @@ public:
     static const std::array<const char*, 48> NOTENAMES;
 
     // parent may be null (tests); soundEngine must outlive the screen.
-    ScaleGuitarView(Strumwell* parent, SoundEngine* soundEngine);
+    ScaleGuitarView(ScreenHost* parent, SoundEngine* soundEngine);
     ~ScaleGuitarView() override;
 
     void processTouches(const TouchSet& touches) override;

@@ -4,12 +4,12 @@
 #include <cstdio>
 #include <string>
 
-#include "app/Strumwell.h"
 #include "audio/SoundEngine.h"
 #include "platform/Graphics.h"
-#include "screens/MessageBoxKeys.h"
+#include "platform/MessageBoxKeys.h"
 #include "storage/ChordLibrary.h"
 #include "storage/Tab.h"
+#include "ui/ScreenHost.h"
 
 namespace {
 
@@ -143,16 +143,16 @@ int TabGuitarSetupView::tabStringAtX(float x) {
 
 int TabGuitarSetupView::topMenuScreenForY(float y) {
     if (y < 60)
-        return Strumwell::kMainMenu;
+        return ScreenHost::kMainMenu;
     if (y < 154)
-        return Strumwell::kChooseGuitar;
+        return ScreenHost::kChooseGuitar;
     if (y < 240)
-        return Strumwell::kEffectsSetupMenu;
+        return ScreenHost::kEffectsSetupMenu;
     if (y < 328)
-        return Strumwell::kGuitarPatchMenu;
+        return ScreenHost::kGuitarPatchMenu;
     if (y < 419)
-        return Strumwell::kRecorder;
-    return Strumwell::kManual;
+        return ScreenHost::kRecorder;
+    return ScreenHost::kManual;
 }
 
 std::array<int, TabGuitarSetupView::kNumStrings>
@@ -199,7 +199,7 @@ std::string TabGuitarSetupView::tabDisplayRow(const Tab& tab, int string) {
 
 // --- Construction -------------------------------------------------------------
 
-TabGuitarSetupView::TabGuitarSetupView(Strumwell* parent, SoundEngine* engine, Tab* tab)
+TabGuitarSetupView::TabGuitarSetupView(ScreenHost* parent, SoundEngine* engine, Tab* tab)
     : ImageView("TabGuitarSetupBack.png"), parent_(parent), soundEngine_(engine), tab_(tab) {
     setFrame(parent_ ? parent_->frame() : Rect{0, 0, 320, 480});
     setUserInteractionEnabled(true);
@@ -552,7 +552,7 @@ void TabGuitarSetupView::fingerDownMenu(Point p) {
     } else if (x > 113 && y < 123) {
         menuShowing_ = false;
         redrawOnPlectrumPress(false);
-        goToScreen(Strumwell::kTabGuitarLoadSave);
+        goToScreen(ScreenHost::kTabGuitarLoadSave);
     } else if (x > 113 && y >= 123 && y < 241) {
         entryMode_ = entryMode_ >= kChordMode ? kFretMode : entryMode_ + 1;
         if (entryMode_ == kChordMode) {
@@ -567,7 +567,7 @@ void TabGuitarSetupView::fingerDownMenu(Point p) {
     } else if (x > 113 && y >= 361) {
         menuShowing_ = false;
         redrawOnPlectrumPress(false);
-        goToScreen(Strumwell::kTabGuitar);
+        goToScreen(ScreenHost::kTabGuitar);
     }
 }
 
@@ -752,4 +752,8 @@ void TabGuitarSetupView::liftAllFingerPresses() {
 void TabGuitarSetupView::liftUpNotes() {
     if (soundEngine_)
         soundEngine_->stopChordStrum();
+}
+
+void TabGuitarSetupView::willAppear(int, int) {
+    redraw();
 }

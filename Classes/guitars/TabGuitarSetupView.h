@@ -5,8 +5,9 @@
 
 #include "platform/ImageView.h"
 #include "platform/Label.h"
+#include "ui/HostedScreen.h"
 
-class Strumwell;
+class ScreenHost;
 class SoundEngine;
 class Tab;
 class MessageBoxKeys;
@@ -27,7 +28,7 @@ class MessageBoxKeys;
 // screen changes lead nowhere. The engine may be null too (nothing sounds).
 //
 // Threads: UI thread only.
-class TabGuitarSetupView : public ImageView {
+class TabGuitarSetupView : public ImageView, public HostedScreen {
 public:
     static constexpr int kNumStrings = 6;
     static constexpr int kFretMode = 0;
@@ -55,7 +56,7 @@ public:
     // The text of one row of the tab display.
     static std::string tabDisplayRow(const Tab& tab, int string);
 
-    TabGuitarSetupView(Strumwell* parent, SoundEngine* engine, Tab* tab);
+    TabGuitarSetupView(ScreenHost* parent, SoundEngine* engine, Tab* tab);
     ~TabGuitarSetupView() override;
 
     void touchesBegan(const TouchSet& touches) override;
@@ -77,6 +78,8 @@ public:
 
     // Each time the screen is shown, and after every edit.
     void redraw();
+    // Redraws.
+    void willAppear(int previousScreen, int currentGuitar) override;
     void redrawUIForMode();
     void redrawTabDisplay();
     void redrawOnPlectrumPress(bool animated);
@@ -141,7 +144,7 @@ private:
     void tabModeDown(Point p);
     void chordModeDown(Point p);
 
-    Strumwell* parent_;
+    ScreenHost* parent_;
     SoundEngine* soundEngine_;
     Tab* tab_;
 

@@ -5,7 +5,7 @@
 #include "audio/SoundEngine.h"
 #include "guitars/TabGuitarKeys.h"
 #include "platform/Graphics.h"
-#include "screens/Knob.h"
+#include "platform/Knob.h"
 #include "storage/Tab.h"
 
 namespace {
@@ -42,7 +42,7 @@ std::string tabCell(int fret) {
 
 } // namespace
 
-TabGuitarView::TabGuitarView(Strumwell* parent, SoundEngine* soundEngine, Tab* tab)
+TabGuitarView::TabGuitarView(ScreenHost* parent, SoundEngine* soundEngine, Tab* tab)
     : GuitarScreenView(parent, soundEngine, "TabGuitarBack.png", false, {150, 240}), tab_(tab),
       acousticNoises_("AcousticNoises.png"), restartTabMenu_("MenuRestartTab.png"),
       enterTabMenu_("MenuEnterTab.png"), loadSaveTabMenu_("MenuLoadSave.png") {

@@ -36,7 +36,7 @@ public:
     static constexpr std::array<int, kNumStrings> kStandardTuningOffsets = {2, 7, 12, 17, 21, 26};
 
     // parent may be null (tests); soundEngine and tab must outlive the screen.
-    TabGuitarView(Strumwell* parent, SoundEngine* soundEngine, Tab* tab);
+    TabGuitarView(ScreenHost* parent, SoundEngine* soundEngine, Tab* tab);
     ~TabGuitarView() override;
 
     void processTouches(const TouchSet& touches) override;

@@ -6,7 +6,7 @@
 // Threads: UI thread only.
 class ChooseGuitarView : public MenuScreenView {
 public:
-    explicit ChooseGuitarView(Strumwell* parent);
+    explicit ChooseGuitarView(ScreenHost* parent);
 
     // What a finger coming down at p asks for: the corner buttons first, then
     // the menu's own buttons (every transition remembers the way back).

@@ -3,8 +3,8 @@
 #include <cstdio>
 
 #include "audio/SoundEngine.h"
+#include "platform/Knob.h"
 #include "platform/Label.h"
-#include "screens/Knob.h"
 
 namespace {
 
@@ -92,7 +92,7 @@ int DelayEffectSetupView::delayTimeForTaps(float totalTapDuration, int numberOfT
                             static_cast<float>(kRingLength));
 }
 
-DelayEffectSetupView::DelayEffectSetupView(Strumwell* parent, SoundEngine* soundEngine, const Clock& clock)
+DelayEffectSetupView::DelayEffectSetupView(ScreenHost* parent, SoundEngine* soundEngine, const Clock& clock)
     : EffectSetupView(parent, soundEngine, "EffectDelaySetupBack.jpg", kPowerLight), clock_(clock),
       option1Light_(std::make_unique<ImageView>("EffectOptionOn.png")) {
     for (std::size_t i = 0; i < knob_.size(); ++i) {

@@ -31,7 +31,7 @@ public:
     static int delayTimeForTaps(float totalTapDuration, int numberOfTaps);
 
     // clock times the taps (tests pass their own).
-    DelayEffectSetupView(Strumwell* parent, SoundEngine* soundEngine,
+    DelayEffectSetupView(ScreenHost* parent, SoundEngine* soundEngine,
                          const Clock& clock = SystemClock::shared());
     ~DelayEffectSetupView() override;
 

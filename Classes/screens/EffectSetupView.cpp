@@ -1,8 +1,8 @@
 #include "screens/EffectSetupView.h"
 
-#include "app/Strumwell.h"
 #include "audio/SoundEngine.h"
 #include "platform/Label.h"
+#include "ui/ScreenHost.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ bool EffectSetupView::inTestButton(Point p) {
     return p.x < 64 && p.y > 425;
 }
 
-EffectSetupView::EffectSetupView(Strumwell* parent, SoundEngine* soundEngine,
+EffectSetupView::EffectSetupView(ScreenHost* parent, SoundEngine* soundEngine,
                                  const std::string& backgroundImage, Point powerLightCenter)
     : ImageView(backgroundImage), parent_(parent), soundEngine_(soundEngine),
       powerOnLight_(std::make_unique<ImageView>("EffectPowerLightOn.png")) {
@@ -105,7 +105,7 @@ void EffectSetupView::fingerDown(Point p) {
         goBack();
         break;
     case Control::Help:
-        goToScreen(Strumwell::kManual, true);
+        goToScreen(ScreenHost::kManual, true);
         break;
     case Control::TestNote:
         startTestNote();
@@ -114,15 +114,15 @@ void EffectSetupView::fingerDown(Point p) {
     // back always returns to the effects menu.
     case Control::ToDelay:
         stopTestNote();
-        goToScreen(Strumwell::kDelayEffectSetup, false);
+        goToScreen(ScreenHost::kDelayEffectSetup, false);
         break;
     case Control::ToFuzz:
         stopTestNote();
-        goToScreen(Strumwell::kFuzzEffectSetup, false);
+        goToScreen(ScreenHost::kFuzzEffectSetup, false);
         break;
     case Control::ToWah:
         stopTestNote();
-        goToScreen(Strumwell::kWahEffectSetup, false);
+        goToScreen(ScreenHost::kWahEffectSetup, false);
         break;
     case Control::Knob0:
     case Control::Knob1:
@@ -191,4 +191,8 @@ void EffectSetupView::stopTestNote() {
 
 void EffectSetupView::setPowerLight(bool on) {
     powerOnLight_->setAlpha(on ? 1.0f : 0.0f);
+}
+
+void EffectSetupView::willAppear(int, int currentGuitar) {
+    setCurrentGuitar(currentGuitar);
 }

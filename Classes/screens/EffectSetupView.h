@@ -3,10 +3,11 @@
 #include <string>
 
 #include "platform/ImageView.h"
+#include "ui/HostedScreen.h"
 
 class Label;
 class SoundEngine;
-class Strumwell;
+class ScreenHost;
 
 // What the three effect pedal screens share: a full-screen pedal picture
 // whose controls are fixed open rectangles (strict comparisons, tested in a
@@ -17,11 +18,11 @@ class Strumwell;
 // Each pedal works out what a touch means with a pure function of the point
 // (its `controlForPoint`), so the rectangles can be checked without a window.
 // Every pedal sets the effect of its current guitar, handed over by the
-// application delegate with setCurrentGuitar on every arrival.
+// application with willAppear on every arrival.
 //
 // Threads: UI thread only (the engine settings written here are read by the
 // render thread).
-class EffectSetupView : public ImageView {
+class EffectSetupView : public ImageView, public HostedScreen {
 public:
     // What a point of a pedal screen stands for.
     enum class Control {
@@ -51,16 +52,18 @@ public:
 
     // parent may be null (tests): the view is then 320 x 480 and the corner
     // buttons and arrows go nowhere. soundEngine is not owned.
-    EffectSetupView(Strumwell* parent, SoundEngine* soundEngine, const std::string& backgroundImage,
+    EffectSetupView(ScreenHost* parent, SoundEngine* soundEngine, const std::string& backgroundImage,
                     Point powerLightCenter);
     ~EffectSetupView() override;
 
-    Strumwell* parent() const { return parent_; }
+    ScreenHost* parent() const { return parent_; }
     SoundEngine* soundEngine() const { return soundEngine_; }
     int currentGuitar() const { return currentGuitar_; }
     // Stores the guitar whose effect the pedal sets (0 or 1; anything else is
     // ignored) and redraws.
     void setCurrentGuitar(int guitar);
+    // Shows the current guitar's settings.
+    void willAppear(int previousScreen, int currentGuitar) override;
     // The test note's voice, -1 when none plays.
     int testTonePlaylistNo() const { return testTonePlaylistNo_; }
     // The knob being turned, -1 when none.
@@ -110,7 +113,7 @@ protected:
     void setPowerLight(bool on);
 
 private:
-    Strumwell* parent_;
+    ScreenHost* parent_;
     SoundEngine* soundEngine_;
     int currentGuitar_ = 0;
     int testTonePlaylistNo_ = -1;

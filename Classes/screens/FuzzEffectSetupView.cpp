@@ -3,8 +3,8 @@
 #include <cstdio>
 
 #include "audio/SoundEngine.h"
+#include "platform/Knob.h"
 #include "platform/Label.h"
-#include "screens/Knob.h"
 
 namespace {
 
@@ -48,7 +48,7 @@ EffectSetupView::Control FuzzEffectSetupView::controlForPoint(Point p) {
     return Control::None;
 }
 
-FuzzEffectSetupView::FuzzEffectSetupView(Strumwell* parent, SoundEngine* soundEngine)
+FuzzEffectSetupView::FuzzEffectSetupView(ScreenHost* parent, SoundEngine* soundEngine)
     : EffectSetupView(parent, soundEngine, "EffectFuzzSetupBack.jpg", kPowerLight),
       knob_(std::make_unique<Knob>(this, kKnobX, kKnobY, "FuzzDialPointer.png")),
       valueLabel_(std::make_unique<Label>(Rect{kValueCentre.x - 24, kValueCentre.y - 8.5f, 48, 17})) {

@@ -15,7 +15,7 @@ public:
     // What a finger coming down at p means, in the order tested.
     static Control controlForPoint(Point p);
 
-    FuzzEffectSetupView(Strumwell* parent, SoundEngine* soundEngine);
+    FuzzEffectSetupView(ScreenHost* parent, SoundEngine* soundEngine);
     ~FuzzEffectSetupView() override;
 
     void redraw() override;

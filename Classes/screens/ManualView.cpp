@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/Strumwell.h"
 #include "platform/Graphics.h"
 #include "platform/Label.h"
 #include "screens/ManualPages.h"
+#include "ui/ScreenHost.h"
 
 namespace {
 
@@ -114,46 +114,46 @@ ManualView::Button ManualView::buttonForPoint(Point p) {
 
 int ManualView::startPageForScreen(int screenNo, int currentPage) {
     switch (screenNo) {
-    case Strumwell::kTabGuitar:
+    case ScreenHost::kTabGuitar:
         return 25;
-    case Strumwell::kTabGuitarSetup:
+    case ScreenHost::kTabGuitarSetup:
         return 30;
-    case Strumwell::kDelayEffectSetup:
+    case ScreenHost::kDelayEffectSetup:
         return 8;
-    case Strumwell::kManualFretGuitar:
+    case ScreenHost::kManualFretGuitar:
         return 19;
-    case Strumwell::kHammerOnGuitar:
+    case ScreenHost::kHammerOnGuitar:
         return 23;
-    case Strumwell::kMainMenu:
+    case ScreenHost::kMainMenu:
         return 0;
-    case Strumwell::kChooseGuitar:
+    case ScreenHost::kChooseGuitar:
         return 17;
-    case Strumwell::kSetupMenu:
+    case ScreenHost::kSetupMenu:
         return 6;
-    case Strumwell::kEffectsSetupMenu:
+    case ScreenHost::kEffectsSetupMenu:
         return 7;
-    case Strumwell::kGuitarPatchMenu:
+    case ScreenHost::kGuitarPatchMenu:
         return 12;
-    case Strumwell::kFuzzEffectSetup:
+    case ScreenHost::kFuzzEffectSetup:
         return 9;
-    case Strumwell::kScaleGuitar:
+    case ScreenHost::kScaleGuitar:
         return 34;
-    case Strumwell::kTabGuitarLoadSave:
+    case ScreenHost::kTabGuitarLoadSave:
         return 33;
-    case Strumwell::kRecorder:
+    case ScreenHost::kRecorder:
         return 15;
-    case Strumwell::kManual:
+    case ScreenHost::kManual:
         return 0;
-    case Strumwell::kAppSetup:
+    case ScreenHost::kAppSetup:
         return 14;
-    case Strumwell::kWahEffectSetup:
+    case ScreenHost::kWahEffectSetup:
         return 10;
     default:
         return currentPage;
     }
 }
 
-ManualView::ManualView(Strumwell* parent) : ImageView("InstructionManualBack.jpg"), parent_(parent) {
+ManualView::ManualView(ScreenHost* parent) : ImageView("InstructionManualBack.jpg"), parent_(parent) {
     setFrame(parent_ ? parent_->frame() : Rect{0, 0, 320, 480});
     setUserInteractionEnabled(true);
     setMultipleTouchEnabled(false);
@@ -387,4 +387,8 @@ void ManualView::pressAt(Point p) {
         }
         break;
     }
+}
+
+void ManualView::willAppear(int previousScreen, int) {
+    setStartPageForScreen(previousScreen);
 }

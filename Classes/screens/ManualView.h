@@ -4,9 +4,10 @@
 #include <vector>
 
 #include "platform/ImageView.h"
+#include "ui/HostedScreen.h"
 
 class Label;
-class Strumwell;
+class ScreenHost;
 
 // The built-in instruction manual (screen 16): 45 pages of fixed text, a
 // title page, two contents pages, and one or more pages per screen. It opens
@@ -14,7 +15,7 @@ class Strumwell;
 // the pages, jump to the contents, go back and open the maker's web site.
 //
 // Threads: UI thread only.
-class ManualView : public ImageView {
+class ManualView : public ImageView, public HostedScreen {
 public:
     // The manual's buttons, as a finger coming down finds them.
     enum class Button { None, Back, Website, Contents, NextPage, PreviousPage };
@@ -30,11 +31,13 @@ public:
 
     // parent may be null (the view then has the default 320 x 480 frame and
     // the back and web site buttons do nothing), which tests use.
-    explicit ManualView(Strumwell* parent);
+    explicit ManualView(ScreenHost* parent);
     ~ManualView() override;
 
     // Opens the manual at the page of the screen being left, then redraws.
     void setStartPageForScreen(int screenNo);
+    // Opens at the page about the screen it was called from.
+    void willAppear(int previousScreen, int currentGuitar) override;
     // Shows currentPage.
     void redraw();
 
@@ -82,7 +85,7 @@ private:
     void createPageTexts();
     void layOutPage();
 
-    Strumwell* parent_;
+    ScreenHost* parent_;
     int currentPage_ = 0;
     std::vector<std::string> pages_;
     std::unique_ptr<Label> manualTextLabel_;

@@ -1,8 +1,8 @@
 #include "screens/MenuAppSetupView.h"
 
-#include "app/Strumwell.h"
 #include "audio/SoundEngine.h"
 #include "platform/Label.h"
+#include "ui/ScreenHost.h"
 
 namespace {
 
@@ -70,7 +70,7 @@ std::string MenuAppSetupView::settingText(GuitarPair setting) {
     return "Off";
 }
 
-MenuAppSetupView::MenuAppSetupView(Strumwell* parent, SoundEngine* engine)
+MenuAppSetupView::MenuAppSetupView(ScreenHost* parent, SoundEngine* engine)
     : MenuScreenView(parent, "MenuApplicationBack.jpg"), soundEngine_(engine) {
     // The title above the card's two bars; each bar carries its caption on
     // the left and its setting on the right.
@@ -123,5 +123,9 @@ void MenuAppSetupView::fingerDown(Point p) {
         }
         break;
     }
+    redraw();
+}
+
+void MenuAppSetupView::willAppear(int, int) {
     redraw();
 }

@@ -35,11 +35,13 @@ public:
     // parent may be null (tests): the view then has the default frame and the
     // corner buttons do nothing. engine may be null (the bars then do
     // nothing).
-    MenuAppSetupView(Strumwell* parent, SoundEngine* engine);
+    MenuAppSetupView(ScreenHost* parent, SoundEngine* engine);
     ~MenuAppSetupView() override;
 
     // Sets both labels from the engine's switches.
     void redraw();
+    // Redraws.
+    void willAppear(int previousScreen, int currentGuitar) override;
 
     void fingerDown(Point p) override;
     Choice choiceAt(Point p) const override { return cornerChoice(p); }

@@ -1,7 +1,7 @@
 #include "screens/MenuEffectsSetupView.h"
 
-#include "app/Strumwell.h"
 #include "audio/SoundEngine.h"
+#include "ui/ScreenHost.h"
 
 namespace {
 
@@ -12,7 +12,7 @@ constexpr float kLightSize = 14;
 
 } // namespace
 
-MenuEffectsSetupView::MenuEffectsSetupView(Strumwell* parent)
+MenuEffectsSetupView::MenuEffectsSetupView(ScreenHost* parent)
     : MenuScreenView(parent, "MenuSetupEffectsBack.jpg") {
     for (int i = 0; i < kLights; ++i) {
         auto light = std::make_unique<ImageView>("EffectPowerLightOn.png");
@@ -54,25 +54,25 @@ MenuScreenView::Choice MenuEffectsSetupView::choiceForPoint(Point p) {
     // fuzz leave, including the border at y = 111 and y = 211.
     if (x > 165 && x < 320) {
         if (y > 111 && y < 211) {
-            return Choice::go(Strumwell::kDelayEffectSetup, 0);
+            return Choice::go(ScreenHost::kDelayEffectSetup, 0);
         }
         if (y > 211 && y < 305) {
-            return Choice::go(Strumwell::kFuzzEffectSetup, 0);
+            return Choice::go(ScreenHost::kFuzzEffectSetup, 0);
         }
         if (y > 30 && y < 382) {
-            return Choice::go(Strumwell::kWahEffectSetup, 0);
+            return Choice::go(ScreenHost::kWahEffectSetup, 0);
         }
     }
     // Guitar 2's pedals.
     if (x > 0 && x < 165) {
         if (y > 128 && y < 228) {
-            return Choice::go(Strumwell::kDelayEffectSetup, 1);
+            return Choice::go(ScreenHost::kDelayEffectSetup, 1);
         }
         if (y > 228 && y < 325) {
-            return Choice::go(Strumwell::kFuzzEffectSetup, 1);
+            return Choice::go(ScreenHost::kFuzzEffectSetup, 1);
         }
         if (y > 325 && y < 408) {
-            return Choice::go(Strumwell::kWahEffectSetup, 1);
+            return Choice::go(ScreenHost::kWahEffectSetup, 1);
         }
     }
     return Choice::none();

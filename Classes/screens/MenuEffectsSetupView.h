@@ -11,7 +11,7 @@
 // Threads: UI thread only.
 class MenuEffectsSetupView : public MenuScreenView {
 public:
-    explicit MenuEffectsSetupView(Strumwell* parent);
+    explicit MenuEffectsSetupView(ScreenHost* parent);
     ~MenuEffectsSetupView() override;
 
     // What a finger coming down at p asks for: the corner buttons first, then

@@ -7,7 +7,7 @@
 // Threads: UI thread only.
 class MenuMainView : public MenuScreenView {
 public:
-    explicit MenuMainView(Strumwell* parent);
+    explicit MenuMainView(ScreenHost* parent);
 
     // What a finger coming down at p asks for (every
     // transition remembers the way back).

@@ -1,18 +1,18 @@
 #include "screens/MenuScreenView.h"
 
-#include "app/Strumwell.h"
+#include "ui/ScreenHost.h"
 
 MenuScreenView::Choice MenuScreenView::cornerChoice(Point p) {
     if (p.x > 276 && p.y < 41) {
         return Choice::back();
     }
     if (p.x > 276 && p.y > 438) {
-        return Choice::go(Strumwell::kManual);
+        return Choice::go(ScreenHost::kManual);
     }
     return Choice::none();
 }
 
-MenuScreenView::MenuScreenView(Strumwell* parent, const std::string& backgroundImage)
+MenuScreenView::MenuScreenView(ScreenHost* parent, const std::string& backgroundImage)
     : ImageView(backgroundImage), parent_(parent) {
     // The picture may be missing from the bundle: the screen still covers the
     // whole view and takes its touches.

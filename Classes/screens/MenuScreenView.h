@@ -2,8 +2,9 @@
 #include <string>
 
 #include "platform/ImageView.h"
+#include "ui/HostedScreen.h"
 
-class Strumwell;
+class ScreenHost;
 
 // What the menu screens share: a full-screen background picture whose buttons
 // are fixed rectangles, the touch dispatch (only a finger coming down acts),
@@ -15,7 +16,7 @@ class Strumwell;
 // without a window; fingerDown then carries the choice out.
 //
 // Threads: UI thread only.
-class MenuScreenView : public ImageView {
+class MenuScreenView : public ImageView, public HostedScreen {
 public:
     // What a touch on a menu asks for.
     struct Choice {
@@ -36,10 +37,10 @@ public:
 
     // parent may be null (the view then has the default 320 x 480 frame and
     // its touches change nothing), which tests use.
-    MenuScreenView(Strumwell* parent, const std::string& backgroundImage);
+    MenuScreenView(ScreenHost* parent, const std::string& backgroundImage);
     ~MenuScreenView() override;
 
-    Strumwell* parent() const { return parent_; }
+    ScreenHost* parent() const { return parent_; }
 
     void touchesBegan(const TouchSet& touches) override;
     void touchesMoved(const TouchSet& touches) override;
@@ -66,5 +67,5 @@ protected:
     virtual void perform(const Choice& choice);
 
 private:
-    Strumwell* parent_;
+    ScreenHost* parent_;
 };

@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
-#include "app/Strumwell.h"
 #include "audio/SoundEngine.h"
 #include "platform/ImageView.h"
+#include "platform/Knob.h"
 #include "platform/Label.h"
 #include "platform/VolumeSlider.h"
-#include "screens/Knob.h"
+#include "ui/ScreenHost.h"
 
 namespace {
 
@@ -74,7 +74,7 @@ bool MenuSetupGuitarPatchView::insideTestButton(int guitar, Point p) {
     return guitar == 0 ? inside(p, 127, 186, 189, 246) : inside(p, 29, 127, 189, 246);
 }
 
-MenuSetupGuitarPatchView::MenuSetupGuitarPatchView(Strumwell* parent, SoundEngine* engine,
+MenuSetupGuitarPatchView::MenuSetupGuitarPatchView(ScreenHost* parent, SoundEngine* engine,
                                                    MainThreadQueue* queue)
     : MenuScreenView(parent, "MenuSetupGuitarPatch.jpg"), soundEngine_(engine), queue_(queue) {
     // The system volume slider, along the long edge for a user holding the
@@ -336,4 +336,8 @@ void MenuSetupGuitarPatchView::stopTestNote(int guitar) {
         soundEngine_->stopAndRecordSample(voice);
     }
     voice = -1;
+}
+
+void MenuSetupGuitarPatchView::willAppear(int, int) {
+    redraw();
 }

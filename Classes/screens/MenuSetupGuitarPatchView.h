@@ -76,12 +76,14 @@ public:
     // corner buttons do nothing. engine may be null too (nothing sounds or
     // changes). queue is where the delayed steps of a patch change run; null
     // takes the parent's, and with neither they run at once.
-    MenuSetupGuitarPatchView(Strumwell* parent, SoundEngine* engine, MainThreadQueue* queue = nullptr);
+    MenuSetupGuitarPatchView(ScreenHost* parent, SoundEngine* engine, MainThreadQueue* queue = nullptr);
     ~MenuSetupGuitarPatchView() override;
 
     // Shows the box and cover as messageBoxShowing says, the knobs at the
     // engine's volumes and sustains, and both patch names.
     void redraw();
+    // Redraws.
+    void willAppear(int previousScreen, int currentGuitar) override;
 
     // Touches are ignored entirely while the box is up.
     void touchesBegan(const TouchSet& touches) override;

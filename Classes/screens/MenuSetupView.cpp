@@ -1,8 +1,8 @@
 #include "screens/MenuSetupView.h"
 
-#include "app/Strumwell.h"
+#include "ui/ScreenHost.h"
 
-MenuSetupView::MenuSetupView(Strumwell* parent) : MenuScreenView(parent, "MenuSetupBack.jpg") {}
+MenuSetupView::MenuSetupView(ScreenHost* parent) : MenuScreenView(parent, "MenuSetupBack.jpg") {}
 
 MenuScreenView::Choice MenuSetupView::choiceForPoint(Point p) {
     const Choice corner = cornerChoice(p);
@@ -12,13 +12,13 @@ MenuScreenView::Choice MenuSetupView::choiceForPoint(Point p) {
     const float x = p.x;
     const float y = p.y;
     if (x > 144 && x < 289 && y > 55 && y < 236) {
-        return Choice::go(Strumwell::kEffectsSetupMenu);
+        return Choice::go(ScreenHost::kEffectsSetupMenu);
     }
     if (x > 144 && x < 289 && y > 236 && y < 413) {
-        return Choice::go(Strumwell::kGuitarPatchMenu);
+        return Choice::go(ScreenHost::kGuitarPatchMenu);
     }
     if (x > 26 && x < 144 && y > 176 && y < 334) {
-        return Choice::go(Strumwell::kAppSetup);
+        return Choice::go(ScreenHost::kAppSetup);
     }
     return Choice::none();
 }

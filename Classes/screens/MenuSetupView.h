@@ -7,7 +7,7 @@
 // Threads: UI thread only.
 class MenuSetupView : public MenuScreenView {
 public:
-    explicit MenuSetupView(Strumwell* parent);
+    explicit MenuSetupView(ScreenHost* parent);
 
     // What a finger coming down at p asks for: the corner buttons first, then
     // the menu's own buttons (every transition remembers the way back).

@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
-#include "app/Strumwell.h"
 #include "platform/Label.h"
+#include "platform/MessageBoxKeys.h"
 #include "platform/core/MainThreadQueue.h"
 #include "recorder/Recorder.h"
-#include "screens/MessageBoxKeys.h"
 #include "storage/FileManager.h"
+#include "ui/ScreenHost.h"
 
 namespace {
 
@@ -56,11 +56,11 @@ std::unique_ptr<ImageView> picture(const char* name, Point centre) {
     return view;
 }
 
-std::string bundleFolderOf(Strumwell* parent) {
+std::string bundleFolderOf(ScreenHost* parent) {
     return parent ? parent->bundleFolder() : std::string();
 }
 
-std::string documentsFolderOf(Strumwell* parent, FileManager* fileManager) {
+std::string documentsFolderOf(ScreenHost* parent, FileManager* fileManager) {
     if (fileManager)
         return fileManager->documentsFolder();
     return parent ? parent->documentsFolder() : std::string();
@@ -143,11 +143,11 @@ int RecorderView::listRowForPoint(Point p) {
     return -1;
 }
 
-RecorderView::RecorderView(Strumwell* parent, SoundEngine* engine, FileManager* fileManager,
+RecorderView::RecorderView(ScreenHost* parent, SoundEngine* engine, FileManager* fileManager,
                            Recorder* recorder)
     : RecorderView(parent, engine, fileManager, recorder, bundleFolderOf(parent)) {}
 
-RecorderView::RecorderView(Strumwell* parent, SoundEngine* engine, FileManager* fileManager,
+RecorderView::RecorderView(ScreenHost* parent, SoundEngine* engine, FileManager* fileManager,
                            Recorder* recorder, const std::string& bundleFolder)
     : ImageView("RecorderBack.png"), parent_(parent), soundEngine_(engine), fileManager_(fileManager),
       recorder_(recorder), library_(documentsFolderOf(parent, fileManager), bundleFolder) {
@@ -680,7 +680,7 @@ void RecorderView::goBack() {
 
 void RecorderView::openHelp() {
     if (parent_)
-        parent_->transitionToView(Strumwell::kManual, this, true);
+        parent_->transitionToView(ScreenHost::kManual, this, true);
 }
 
 void RecorderView::after(double seconds, std::function<void()> fn) {

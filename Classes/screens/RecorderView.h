@@ -8,6 +8,7 @@
 #include "platform/ImageView.h"
 #include "platform/TextField.h"
 #include "screens/SongLibrary.h"
+#include "ui/HostedScreen.h"
 
 class FileManager;
 class Label;
@@ -15,7 +16,7 @@ class MessageBoxKeys;
 class MainThreadQueue;
 class Recorder;
 class SoundEngine;
-class Strumwell;
+class ScreenHost;
 
 // The recorder screen (screen 15). Two modes, picked with two buttons on the
 // left of the sideways screen: Modify offers five song edits (erase the last
@@ -34,7 +35,7 @@ class Strumwell;
 // file nor merges into a song loaded or edited under it.
 //
 // Threads: UI thread only.
-class RecorderView : public ImageView, public TextFieldDelegate {
+class RecorderView : public ImageView, public TextFieldDelegate, public HostedScreen {
 public:
     enum class Action {
         None,
@@ -111,8 +112,8 @@ public:
     // default 320 x 480, back and help do nothing, the delayed steps of a
     // load run at once unless setCallQueue gives a queue, and the demo songs
     // come from `bundleFolder` of the second constructor.
-    RecorderView(Strumwell* parent, SoundEngine* engine, FileManager* fileManager, Recorder* recorder);
-    RecorderView(Strumwell* parent, SoundEngine* engine, FileManager* fileManager, Recorder* recorder,
+    RecorderView(ScreenHost* parent, SoundEngine* engine, FileManager* fileManager, Recorder* recorder);
+    RecorderView(ScreenHost* parent, SoundEngine* engine, FileManager* fileManager, Recorder* recorder,
                  const std::string& bundleFolder);
     ~RecorderView() override;
 
@@ -198,7 +199,7 @@ private:
     void after(double seconds, std::function<void()> fn);
     void stopRecorder();
 
-    Strumwell* parent_;
+    ScreenHost* parent_;
     SoundEngine* soundEngine_;
     FileManager* fileManager_;
     Recorder* recorder_;

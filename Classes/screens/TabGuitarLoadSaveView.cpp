@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <sstream>
 
-#include "app/Strumwell.h"
 #include "platform/Label.h"
-#include "screens/MessageBoxKeys.h"
+#include "platform/MessageBoxKeys.h"
 #include "storage/FileManager.h"
 #include "storage/Tab.h"
+#include "ui/ScreenHost.h"
 
 namespace {
 
@@ -63,11 +63,11 @@ std::unique_ptr<ImageView> picture(const char* name, Point centre, Rect fallback
     return view;
 }
 
-std::string bundleFolderOf(Strumwell* parent) {
+std::string bundleFolderOf(ScreenHost* parent) {
     return parent ? parent->bundleFolder() : std::string();
 }
 
-std::string documentsFolderOf(Strumwell* parent, FileManager* fileManager) {
+std::string documentsFolderOf(ScreenHost* parent, FileManager* fileManager) {
     if (fileManager)
         return fileManager->documentsFolder();
     return parent ? parent->documentsFolder() : std::string();
@@ -153,21 +153,21 @@ TabGuitarLoadSaveView::MenuAction TabGuitarLoadSaveView::menuActionForPoint(Poin
 int TabGuitarLoadSaveView::screenForMenuAction(MenuAction action) {
     switch (action) {
     case MenuAction::MainMenu:
-        return Strumwell::kMainMenu;
+        return ScreenHost::kMainMenu;
     case MenuAction::ChooseGuitar:
-        return Strumwell::kChooseGuitar;
+        return ScreenHost::kChooseGuitar;
     case MenuAction::EffectsSetup:
-        return Strumwell::kEffectsSetupMenu;
+        return ScreenHost::kEffectsSetupMenu;
     case MenuAction::GuitarPatchSetup:
-        return Strumwell::kGuitarPatchMenu;
+        return ScreenHost::kGuitarPatchMenu;
     case MenuAction::Recorder:
-        return Strumwell::kRecorder;
+        return ScreenHost::kRecorder;
     case MenuAction::Manual:
-        return Strumwell::kManual;
+        return ScreenHost::kManual;
     case MenuAction::PlayTab:
-        return Strumwell::kTabGuitar;
+        return ScreenHost::kTabGuitar;
     case MenuAction::EnterTab:
-        return Strumwell::kTabGuitarSetup;
+        return ScreenHost::kTabGuitarSetup;
     case MenuAction::None:
     case MenuAction::ClosePlectrum:
         break;
@@ -192,11 +192,12 @@ int TabGuitarLoadSaveView::listRowForPoint(Point p) {
     return -1;
 }
 
-TabGuitarLoadSaveView::TabGuitarLoadSaveView(Strumwell* parent, SoundEngine* engine, FileManager* fileManager)
+TabGuitarLoadSaveView::TabGuitarLoadSaveView(ScreenHost* parent, SoundEngine* engine,
+                                             FileManager* fileManager)
     : TabGuitarLoadSaveView(parent, engine, fileManager, bundleFolderOf(parent)) {}
 
-TabGuitarLoadSaveView::TabGuitarLoadSaveView(Strumwell* parent, SoundEngine* engine, FileManager* fileManager,
-                                             const std::string& bundleFolder)
+TabGuitarLoadSaveView::TabGuitarLoadSaveView(ScreenHost* parent, SoundEngine* engine,
+                                             FileManager* fileManager, const std::string& bundleFolder)
     : ImageView("TabLibraryBack.png"), parent_(parent), soundEngine_(engine), fileManager_(fileManager),
       library_(documentsFolderOf(parent, fileManager), bundleFolder) {
     (void)soundEngine_; // kept for the screen's owner; a tab needs no sound

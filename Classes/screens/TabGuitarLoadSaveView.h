@@ -7,12 +7,13 @@
 #include "platform/ImageView.h"
 #include "platform/TextField.h"
 #include "screens/TabLibrary.h"
+#include "ui/HostedScreen.h"
 
 class FileManager;
 class Label;
 class MessageBoxKeys;
 class SoundEngine;
-class Strumwell;
+class ScreenHost;
 
 // The tab load/save screen (screen 14), the third face of the Tab Guitar
 // beside playing and entering tab. It lists the tab files of the documents
@@ -31,7 +32,7 @@ class Strumwell;
 // settings stay as they are.
 //
 // Threads: UI thread only.
-class TabGuitarLoadSaveView : public ImageView, public TextFieldDelegate {
+class TabGuitarLoadSaveView : public ImageView, public TextFieldDelegate, public HostedScreen {
 public:
     enum class Action {
         None,
@@ -106,8 +107,8 @@ public:
     // screen. parent may be null (tests): the frame is then the default
     // 320 x 480, the menu's buttons only close the menu, and the demo tabs
     // come from `bundleFolder` of the second constructor.
-    TabGuitarLoadSaveView(Strumwell* parent, SoundEngine* engine, FileManager* fileManager);
-    TabGuitarLoadSaveView(Strumwell* parent, SoundEngine* engine, FileManager* fileManager,
+    TabGuitarLoadSaveView(ScreenHost* parent, SoundEngine* engine, FileManager* fileManager);
+    TabGuitarLoadSaveView(ScreenHost* parent, SoundEngine* engine, FileManager* fileManager,
                           const std::string& bundleFolder);
     ~TabGuitarLoadSaveView() override;
 
@@ -192,7 +193,7 @@ private:
     // Selects `name` in the list, scrolled so that it shows.
     void selectName(const std::string& name);
 
-    Strumwell* parent_;
+    ScreenHost* parent_;
     SoundEngine* soundEngine_;
     FileManager* fileManager_;
     TabLibrary library_;

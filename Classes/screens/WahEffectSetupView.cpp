@@ -27,7 +27,7 @@ EffectSetupView::Control WahEffectSetupView::controlForPoint(Point p) {
     return Control::None;
 }
 
-WahEffectSetupView::WahEffectSetupView(Strumwell* parent, SoundEngine* soundEngine)
+WahEffectSetupView::WahEffectSetupView(ScreenHost* parent, SoundEngine* soundEngine)
     : EffectSetupView(parent, soundEngine, "EffectWahSetupBack.jpg", kPowerLight) {
     redraw();
 }

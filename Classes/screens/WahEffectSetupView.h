@@ -10,7 +10,7 @@ public:
     // What a finger coming down at p means, in the order tested.
     static Control controlForPoint(Point p);
 
-    WahEffectSetupView(Strumwell* parent, SoundEngine* soundEngine);
+    WahEffectSetupView(ScreenHost* parent, SoundEngine* soundEngine);
     ~WahEffectSetupView() override;
 
     void redraw() override;

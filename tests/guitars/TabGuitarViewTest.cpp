@@ -14,7 +14,7 @@
 #include "guitars/TabGuitarKeys.h"
 #include "guitars/TabGuitarView.h"
 #include "platform/Application.h"
-#include "screens/Knob.h"
+#include "platform/Knob.h"
 #include "storage/Tab.h"
 
 using namespace guitartest;

@@ -14,11 +14,11 @@
 
 #include "app/Strumwell.h"
 #include "audio/SoundEngine.h"
+#include "platform/Knob.h"
 #include "platform/Label.h"
 #include "platform/core/Clock.h"
 #include "screens/DelayEffectSetupView.h"
 #include "screens/FuzzEffectSetupView.h"
-#include "screens/Knob.h"
 #include "screens/WahEffectSetupView.h"
 
 namespace {

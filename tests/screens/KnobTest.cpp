@@ -7,7 +7,7 @@
 #include <limits>
 
 #include "platform/ImageView.h"
-#include "screens/Knob.h"
+#include "platform/Knob.h"
 
 namespace {
 

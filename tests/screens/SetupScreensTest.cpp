@@ -16,11 +16,11 @@
 #include "audio/SoundEngine.h"
 #include "audio/SoundEngineParent.h"
 #include "platform/ImageView.h"
+#include "platform/Knob.h"
 #include "platform/Label.h"
 #include "platform/VolumeSlider.h"
 #include "platform/core/Clock.h"
 #include "platform/core/MainThreadQueue.h"
-#include "screens/Knob.h"
 #include "screens/MenuAppSetupView.h"
 #include "screens/MenuSetupGuitarPatchView.h"
 

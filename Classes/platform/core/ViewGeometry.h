@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/Geometry.h"
+#include "platform/core/Geometry.h"
 
 // The mapping between the 320 x 480 portrait view and the 480 x 320
 // landscape window a user holding the phone sideways sees: the view's top

@@ -1,4 +1,4 @@
-#include "screens/Knob.h"
+#include "platform/Knob.h"
 
 #include <cmath>
 #include <limits>

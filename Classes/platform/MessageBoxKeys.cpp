@@ -1,4 +1,4 @@
-#include "screens/MessageBoxKeys.h"
+#include "platform/MessageBoxKeys.h"
 
 #include "platform/Application.h"
 #include "platform/Key.h"

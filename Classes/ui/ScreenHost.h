@@ -1,0 +1,65 @@
+#pragma once
+#include <string>
+
+#include "platform/Geometry.h"
+
+class View;
+class SoundEngine;
+class MainThreadQueue;
+
+// What a screen or a guitar may ask of the application that shows it: the
+// frame it fills, the current guitar, moving to another screen, the main
+// thread's queue and a few application-wide actions. Screens know the
+// application only through this, so they never include app/.
+//
+// Threads: UI thread only, except currentGuitar() and mainThreadQueue(),
+// which any thread may call.
+class ScreenHost {
+public:
+    // Screen numbers.
+    enum ScreenNo : int {
+        kNoScreen = -1,
+        kTabGuitar = 1,
+        kTabGuitarSetup = 2,
+        kDelayEffectSetup = 4,
+        kManualFretGuitar = 5,
+        kHammerOnGuitar = 6,
+        kMainMenu = 7,
+        kChooseGuitar = 8,
+        kSetupMenu = 9,
+        kEffectsSetupMenu = 10,
+        kGuitarPatchMenu = 11,
+        kFuzzEffectSetup = 12,
+        kScaleGuitar = 13,
+        kTabGuitarLoadSave = 14,
+        kRecorder = 15,
+        kManual = 16,
+        kAppSetup = 17,
+        kWahEffectSetup = 18,
+    };
+
+    virtual Rect frame() const = 0;
+
+    virtual int currentGuitar() const = 0;
+    virtual void setCurrentGuitar(int guitar) = 0;
+    virtual void incCurrentGuitar() = 0;
+
+    // Shows screen screenNo in place of from; rememberBack puts from on the
+    // back stack first.
+    virtual void transitionToView(int screenNo, View* from, bool rememberBack) = 0;
+    // Returns from `from` to the screen on top of the back stack.
+    virtual void transitionBack(View* from) = 0;
+
+    virtual MainThreadQueue& mainThreadQueue() = 0;
+    // Null until launch.
+    virtual SoundEngine* soundEngine() const = 0;
+    virtual const std::string& documentsFolder() const = 0;
+    virtual const std::string& bundleFolder() const = 0;
+
+    // Writes the app's own settings so they are read back at the next launch.
+    virtual void saveAppSettings() = 0;
+    virtual void visitWebsite() = 0;
+
+protected:
+    ~ScreenHost() = default;
+};
