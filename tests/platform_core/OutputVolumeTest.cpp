@@ -45,8 +45,9 @@ TEST(OutputVolume, InBetweenScalesBothSignsAlikeAndNeverGrows) {
             // Within one step of the exact product, rounded toward zero.
             ASSERT_LE(std::abs(out[i]), std::abs(in));
             ASSERT_NEAR(out[i], in * c.gain, 1.0 + std::abs(in) * 1e-5) << in;
-            if (in > -32768)
+            if (in > -32768) {
                 ASSERT_EQ(out[i], -out[static_cast<size_t>(-in + 32768)]) << in;
+            }
         }
         // The smallest steps of a fading tail go to zero, not to -1.
         EXPECT_EQ(out[32768 - 1], 0);
