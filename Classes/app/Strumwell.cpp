@@ -118,9 +118,13 @@ void Strumwell::applicationDidFinishLaunching(Application& application) {
     transitionView_->addSubview(mainMenu.get());
     screens_->byNumber[kMainMenu] = std::move(mainMenu);
 
-    if (previouslyCrashed())
-        resetState();
-    else
+    fileManager_->removeStaleTemporaryFiles();
+    // Defaults first, as `render` does: a state file whose sections this
+    // build cannot read (a newer version) then leaves the defaults in place
+    // rather than a fresh engine with no patch loaded.
+    const bool crashed = previouslyCrashed();
+    resetState();
+    if (!crashed)
         loadState(kStateFile);
 
     testDisplayFirstTimeMessage();
