@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <map>
 #include <random>
 #include <set>
@@ -57,6 +59,7 @@ TEST(RandomInput, HundredThousandEventsOverEveryScreenKeepTheInvariants) {
     Folders f;
     ManualClock clock;
     std::set<int> screensSeen;
+    int mostEvents = 0;
     {
         AppRun run(f, clock);
         Strumwell& shell = run.shell();
@@ -113,6 +116,7 @@ TEST(RandomInput, HundredThousandEventsOverEveryScreenKeepTheInvariants) {
                 Recorder& r = *shell.recorder();
                 const int events = r.getNumNotes() + static_cast<int>(r.currentOverdubNotesToAdd().size());
                 ASSERT_LE(events, Recorder::kMaxEvents) << "at event " << i;
+                mostEvents = std::max(mostEvents, events);
                 const int state = r.getState();
                 ASSERT_TRUE(state >= 0 && state <= 2) << state;
                 ASSERT_TRUE(shell.currentGuitar() == 0 || shell.currentGuitar() == 1);
@@ -145,6 +149,8 @@ TEST(RandomInput, HundredThousandEventsOverEveryScreenKeepTheInvariants) {
         ++files;
     }
     EXPECT_GE(files, 1);
+    std::cout << events << " events: " << screensSeen.size() << " screens shown, at most " << mostEvents
+              << " song events held, " << files << " saved files read back\n";
     ManualClock modelClock;
     Tab tab;
     SoundEngine engine(nullptr, nullptr, nullptr, f.bundle(), modelClock);
