@@ -12,6 +12,8 @@ PACKAGES=(
 # Only the tests need these: a real X server for the end-to-end checks.
 if [[ "${1:-}" == "--tests" ]]; then
   PACKAGES+=(xvfb xdotool)
+  # The fuzz targets: clang with libFuzzer and the sanitizer runtimes.
+  PACKAGES+=(clang-14 libclang-rt-14-dev)
 fi
 
 missing=()
