@@ -16,6 +16,8 @@ PACKAGES=(
 if [[ "${1:-}" == "--tests" ]]; then
   PACKAGES+=(xvfb xdotool
     desktop-file-utils appstream man-db bash-completion dpkg-dev lintian file)
+  # The fuzz targets: clang with libFuzzer and the sanitizer runtimes.
+  PACKAGES+=(clang-14 libclang-rt-14-dev)
 fi
 
 # One dpkg-query for all of them: ./play runs this every time, and a process

@@ -116,9 +116,13 @@ void Strumwell::applicationDidFinishLaunching(Application& application) {
     screens_->byNumber[kMainMenu] = std::move(mainMenu.view);
     screens_->hosted[kMainMenu] = mainMenu.screen;
 
-    if (previouslyCrashed())
-        resetState();
-    else
+    fileManager_->removeStaleTemporaryFiles();
+    // Defaults first, as `render` does: a state file whose sections this
+    // build cannot read (a newer version) then leaves the defaults in place
+    // rather than a fresh engine with no patch loaded.
+    const bool crashed = previouslyCrashed();
+    resetState();
+    if (!crashed)
         loadStartupState();
 
     testDisplayFirstTimeMessage();
@@ -157,10 +161,8 @@ void Strumwell::loadStartupState() {
     // No state yet is the normal first start, not a failure: the defaults.
     const std::string path = fileManager_->getPathFromFilename(kStateFile);
     std::error_code ec;
-    if (!fs::exists(path, ec) && !ec) {
-        resetState();
+    if (!fs::exists(path, ec) && !ec)
         return;
-    }
     if (!fileManager_->loadState(kStateFile))
         std::printf("Could not load %s (%s); starting from the defaults\n", path.c_str(),
                     fileManager_->lastFailure().c_str());

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <map>
 #include <set>
+#include <vector>
 
 #include "platform/GraphicsImpl.h"
 
@@ -51,6 +52,90 @@ std::shared_ptr<Image> fromSurface(SDL_Surface* loaded, float scale) {
 
 } // namespace
 
+namespace {
+
+// Names already reported (missing or damaged): each is told once, and a
+// missing picture is not looked for again on every frame.
+std::set<std::string>& reported() {
+    static std::set<std::string> names;
+    return names;
+}
+
+bool readWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return false;
+    std::uint8_t chunk[65536];
+    std::size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0)
+        bytes.insert(bytes.end(), chunk, chunk + n);
+    const bool ok = std::ferror(f) == 0;
+    std::fclose(f);
+    return ok;
+}
+
+// Whether a PNG or JPEG file ends as a whole one does. A file cut short may
+// still decode (a JPEG decoder fills the missing rows with grey), so the
+// decoder's word alone does not tell.
+bool looksWhole(const std::vector<std::uint8_t>& b) {
+    static const std::uint8_t pngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+    static const std::uint8_t pngEnd[8] = {'I', 'E', 'N', 'D', 0xae, 0x42, 0x60, 0x82};
+    if (b.size() >= 8 && std::memcmp(b.data(), pngSignature, 8) == 0)
+        return b.size() >= 20 && std::memcmp(b.data() + b.size() - 8, pngEnd, 8) == 0;
+    if (b.size() >= 2 && b[0] == 0xff && b[1] == 0xd8) {
+        // The end-of-image marker, allowing for a little padding after it.
+        const std::size_t from = b.size() > 32 ? b.size() - 32 : 2;
+        for (std::size_t i = b.size() - 1; i > from; --i)
+            if (b[i - 1] == 0xff && b[i] == 0xd9)
+                return true;
+        return false;
+    }
+    return true; // another format: the decoder decides
+}
+
+struct Attempt {
+    std::shared_ptr<Image> image;
+    bool exists = false;
+    bool whole = false;
+    std::string problem;
+};
+
+Attempt tryBundleFile(const std::string& path, float scale) {
+    Attempt a;
+    std::vector<std::uint8_t> bytes;
+    if (!fileExists(path))
+        return a;
+    a.exists = true;
+    if (!readWholeFile(path, bytes) || bytes.empty()) {
+        a.problem = "cannot be read or is empty";
+        return a;
+    }
+    a.whole = looksWhole(bytes);
+    // A PNG cut short cannot be shown at all, and its decoder would add lines
+    // of its own to the report.
+    if (!a.whole && bytes[0] == 0x89) {
+        a.problem = "is cut short";
+        return a;
+    }
+    SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
+    a.image = rw ? fromSurface(IMG_Load_RW(rw, 1), scale) : nullptr;
+    if (!a.image) {
+        a.whole = false;
+        a.problem = std::string("cannot be decoded (") + IMG_GetError() + ")";
+        return a;
+    }
+    if (!a.whole)
+        a.problem = "is cut short";
+    return a;
+}
+
+void reportOnce(const std::string& fileName, const std::string& text) {
+    if (reported().insert(fileName).second)
+        std::fprintf(stderr, "%s\n", text.c_str());
+}
+
+} // namespace
+
 Image::Impl::~Impl() {
     if (texture && textureGeneration == rendererGeneration())
         SDL_DestroyTexture(texture);
@@ -81,8 +166,10 @@ Image::Image(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 Image::~Image() = default;
 
 void Image::setBundleFolder(const std::string& folder) {
-    if (folder != bundle())
+    if (folder != bundle()) {
         cache().clear();
+        reported().clear();
+    }
     bundle() = folder;
 }
 
@@ -98,24 +185,34 @@ std::shared_ptr<Image> Image::named(const std::string& fileName) {
     auto it = cache().find(fileName);
     if (it != cache().end())
         return it->second;
-    static std::set<std::string> reported;
-    std::string base = bundle().empty() ? std::string(".") : bundle();
-    std::shared_ptr<Image> image;
-    // A double-density version beside the picture wins.
-    auto dot = fileName.rfind('.');
-    if (dot != std::string::npos) {
-        std::string hi = base + "/" + fileName.substr(0, dot) + "@2x" + fileName.substr(dot);
-        if (fileExists(hi))
-            image = fromFile(hi, 2.0f);
+    const std::string base = bundle().empty() ? std::string(".") : bundle();
+    // A double-density version beside the picture wins; a damaged one is
+    // reported and the plain one used instead. A damaged picture that still
+    // decodes shows what it has, if nothing better is there.
+    Attempt hi;
+    const auto dot = fileName.rfind('.');
+    const std::string hiName =
+        dot == std::string::npos ? std::string() : fileName.substr(0, dot) + "@2x" + fileName.substr(dot);
+    if (!hiName.empty() && reported().count(hiName) == 0) {
+        hi = tryBundleFile(base + "/" + hiName, 2.0f);
+        if (!hi.problem.empty())
+            reportOnce(hiName, "Damaged picture \"" + hiName + "\" in " + base + ": " + hi.problem);
     }
-    if (!image)
-        image = fromFile(base + "/" + fileName, 1.0f);
-    if (!image) {
-        if (reported.insert(fileName).second)
-            std::fprintf(stderr, "Missing picture \"%s\" in %s\n", fileName.c_str(), base.c_str());
-        return nullptr;
+    std::shared_ptr<Image> image = hi.whole ? hi.image : nullptr;
+    if (!image && reported().count(fileName) == 0) {
+        Attempt plain = tryBundleFile(base + "/" + fileName, 1.0f);
+        if (!plain.problem.empty())
+            reportOnce(fileName, "Damaged picture \"" + fileName + "\" in " + base + ": " + plain.problem);
+        else if (!plain.exists && !hi.exists)
+            reportOnce(fileName, "Missing picture \"" + fileName + "\" in " + base);
+        image = plain.whole ? plain.image : (hi.image ? hi.image : plain.image);
+    } else if (!image) {
+        image = hi.image;
     }
-    cache()[fileName] = image;
+    if (image)
+        cache()[fileName] = image;
+    else
+        reported().insert(fileName); // told already, or told through its @2x
     return image;
 }
 

@@ -2,7 +2,11 @@
 
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <iostream>
 #include <sys/stat.h>
@@ -61,6 +65,33 @@ void syncFolder(const std::string& folder) {
         return;
     ::fsync(fd);
     ::close(fd);
+}
+
+// The process id and counter of a temporary file name "." NAME ".saving-"
+// PID "-" N; a process id of 0 when the name is not one of ours.
+pid_t temporaryFileOwner(const char* fileName, unsigned long& counterValue) {
+    if (fileName[0] != '.')
+        return 0;
+    // The last infix: a file name may itself contain the text.
+    const char* infix = nullptr;
+    for (const char* p = std::strstr(fileName, FileManager::kTemporaryInfix); p != nullptr;
+         p = std::strstr(p + 1, FileManager::kTemporaryInfix))
+        infix = p;
+    if (infix == nullptr || infix == fileName + 1)
+        return 0;
+    const char* digits = infix + std::strlen(FileManager::kTemporaryInfix);
+    char* end = nullptr;
+    errno = 0;
+    const long pid = std::strtol(digits, &end, 10);
+    if (end == digits || *end != '-' || errno != 0 || pid <= 0 || pid > INT32_MAX)
+        return 0;
+    const char* counter = end + 1;
+    if (*counter < '0' || *counter > '9')
+        return 0;
+    counterValue = std::strtoul(counter, &end, 10);
+    if (*end != '\0' || errno != 0)
+        return 0;
+    return static_cast<pid_t>(pid);
 }
 
 } // namespace
@@ -284,6 +315,36 @@ bool FileManager::loadTabFromBuffer(const uint8_t* bytes, size_t size) {
     printException(lastFailure_);
     tab_->resetState();
     return false;
+}
+
+int FileManager::removeStaleTemporaryFiles() {
+    DIR* folder = ::opendir(documentsFolder_.c_str());
+    if (folder == nullptr)
+        return 0;
+    std::vector<std::string> staleNames;
+    while (const dirent* entry = ::readdir(folder)) {
+        unsigned long counter = 0;
+        const pid_t owner = temporaryFileOwner(entry->d_name, counter);
+        if (owner == 0)
+            continue;
+        // Only a process that is certainly gone gives its files away; one we
+        // may not signal (EPERM) is alive. Our own process id may be an old
+        // one reused (containers start every run with the same ids): a file
+        // with a counter this process has not reached yet is not ours.
+        const bool stale = owner == ::getpid() ? counter >= temporaryCounter.load()
+                                               : ::kill(owner, 0) != 0 && errno == ESRCH;
+        if (stale)
+            staleNames.push_back(entry->d_name);
+    }
+    ::closedir(folder);
+    int removed = 0;
+    for (const std::string& name : staleNames) {
+        const std::string path = getPathFromFilename(name);
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::unlink(path.c_str()) == 0)
+            ++removed;
+    }
+    return removed;
 }
 
 void FileManager::resetState() {

@@ -75,6 +75,12 @@ public:
     // UI thread. As loadTab, from bytes in memory (never throws).
     bool loadTabFromBuffer(const uint8_t* bytes, size_t size);
 
+    // UI thread. Removes the temporary files that saves of processes no longer
+    // running left in the documents folder (a save cut short by a crash or a
+    // kill). A file of a process still alive is left alone: it may be saving
+    // right now. Returns how many files were removed.
+    int removeStaleTemporaryFiles();
+
     // UI thread. Resets the tab, the recorder and the engine, in that order.
     void resetState();
     // UI thread. Half the recorder's event count.

@@ -19,6 +19,9 @@ public:
 
 class AccelerometerTest : public EngineTest {
 protected:
+    // The engine lets go of the accelerometer when it ends, so it must end
+    // before this class's accelerometer does.
+    ~AccelerometerTest() override { engine.reset(); }
     SoundEngine& makeWithAccelerometer() {
         engine = std::make_unique<SoundEngine>(&parent, nullptr, &accelerometer, folder.path(), clock);
         engine->setRecorder(&recorder);

@@ -1,0 +1,148 @@
+#pragma once
+// Shared by the fuzz targets: a model with no device, a tiny synthetic bundle,
+// and the rules every target checks besides "no crash". A broken rule aborts,
+// so libFuzzer keeps the input that broke it.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "audio/SoundEngine.h"
+#include "platform/core/Clock.h"
+#include "recorder/Recorder.h"
+#include "storage/DumpCommand.h"
+#include "storage/FileManager.h"
+#include "storage/Tab.h"
+
+namespace fuzz {
+
+using Bytes = std::vector<uint8_t>;
+
+[[noreturn]] inline void broken(const char* rule, const std::string& detail = std::string()) {
+    std::fprintf(stderr, "RULE BROKEN: %s\n%s\n", rule, detail.c_str());
+    std::abort();
+}
+
+inline void require(bool ok, const char* rule, const std::string& detail = std::string()) {
+    if (!ok)
+        broken(rule, detail);
+}
+
+// A copy in a block of exactly its own size, so that reading one byte past
+// the end is an address-sanitizer report.
+inline Bytes exact(const uint8_t* data, size_t size) {
+    return Bytes(data, data + size);
+}
+
+// A folder holding every sample file the engine asks for, each a few dozen
+// values long: enough for voices to sound, cheap to load for every input.
+inline const std::string& tinyBundle() {
+    // Never destroyed: the clean-up at exit still needs the name.
+    static const std::string& folder = *new std::string([] {
+        namespace fs = std::filesystem;
+        const std::string dir =
+            (fs::temp_directory_path() / ("strumwell-fuzz-bundle-" + std::to_string(::getpid()))).string();
+        fs::create_directories(dir);
+        auto wav = [&](const std::string& name, int values, int step) {
+            std::vector<int16_t> v(static_cast<size_t>(values));
+            for (int i = 0; i < values; ++i)
+                v[static_cast<size_t>(i)] = static_cast<int16_t>(((i * step) % 2000 - 1000) * 20);
+            const uint32_t dataBytes = static_cast<uint32_t>(values) * 2;
+            Bytes b;
+            auto text = [&](const char* t) { b.insert(b.end(), t, t + 4); };
+            auto u32 = [&](uint32_t x) {
+                for (int i = 0; i < 4; ++i)
+                    b.push_back(static_cast<uint8_t>(x >> (8 * i)));
+            };
+            auto u16 = [&](uint16_t x) {
+                b.push_back(static_cast<uint8_t>(x));
+                b.push_back(static_cast<uint8_t>(x >> 8));
+            };
+            text("RIFF");
+            u32(36 + dataBytes);
+            text("WAVE");
+            text("fmt ");
+            u32(16);
+            u16(1);
+            u16(1);
+            u32(44100);
+            u32(88200);
+            u16(2);
+            u16(16);
+            text("data");
+            u32(dataBytes);
+            for (int16_t s : v)
+                u16(static_cast<uint16_t>(s));
+            if (FILE* f = std::fopen((dir + "/" + name).c_str(), "wb")) {
+                std::fwrite(b.data(), 1, b.size(), f);
+                std::fclose(f);
+            }
+        };
+        for (const char* prefix : {"A1-", "A2-", "E3-", "E2-", "CE-"})
+            for (int k = 1; k <= 48; ++k)
+                wav(prefix + std::to_string(k) + ".wav", 64 + k, 37 + k);
+        for (int n = 1; n <= 10; ++n)
+            wav("fret" + std::to_string(n) + ".wav", 32, 11 * n);
+        for (int n = 1; n <= 12; ++n)
+            wav("tap" + std::to_string(n) + ".wav", 32, 13 * n);
+        std::atexit([] {
+            std::error_code ec;
+            std::filesystem::remove_all(tinyBundle(), ec);
+        });
+        return dir;
+    }());
+    return folder;
+}
+
+// A folder with no samples: the engine then loads nothing, which keeps the
+// targets that only read files fast.
+inline const std::string& emptyBundle() {
+    static const std::string& folder = *new std::string("/nonexistent-strumwell-bundle");
+    return folder;
+}
+
+// Tab, recorder (no thread) and engine (no device) behind a file manager.
+struct Model {
+    explicit Model(AudioOutput* output = nullptr, const std::string& bundle = emptyBundle())
+        : engine(nullptr, output, nullptr, bundle, clock), recorder(nullptr, &engine, clock, false),
+          files(&tab, &recorder, &engine, std::string()) {
+        engine.seedRandom(1);
+        recorder.setRandomSeed(1);
+        engine.setRecorder(&recorder);
+        files.setDiagnosticStream(diagnostics);
+    }
+    ~Model() { engine.setRecorder(nullptr); }
+
+    ManualClock clock;
+    Tab tab;
+    SoundEngine engine;
+    Recorder recorder;
+    FileManager files;
+    std::ostringstream diagnostics;
+};
+
+// What `strumwell dump` makes of the bytes: its exit code, and the rule that
+// a failure prints one line with a code and no JSON at all, while a success
+// prints one whole JSON document and nothing else.
+inline int dumpAndCheck(const Bytes& bytes, bool tabFile) {
+    std::ostringstream out, err;
+    const int rc = DumpCommand::dumpBuffer(bytes.data(), bytes.size(), tabFile, out, err);
+    const std::string o = out.str(), e = err.str();
+    if (rc == 0) {
+        require(e.empty(), "a successful dump writes no error", e);
+        require(o.size() > 4 && o.front() == '{' && o.compare(o.size() - 2, 2, "}\n") == 0,
+                "a successful dump is one whole JSON document", o.substr(0, 200));
+    } else {
+        require(rc == 1, "a damaged file gives exit code 1");
+        require(o.empty(), "a failed dump prints no JSON, not even half", o.substr(0, 200));
+        require(!e.empty() && e.back() == '\n' && e.find('\n') == e.size() - 1 &&
+                    e.find('{') == std::string::npos,
+                "a failed dump prints its code on one line", e);
+    }
+    return rc;
+}
+
+} // namespace fuzz

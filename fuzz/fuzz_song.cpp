@@ -1,0 +1,37 @@
+// Song and state files: the container (header, three length-prefixed
+// sections) and every section reader behind it, as the file manager loads
+// them. Rules: the loader and `dump` agree on what is valid; a failure prints
+// one line with a code; save -> load -> save gives the same bytes.
+#include "FuzzSupport.h"
+
+using namespace fuzz;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const Bytes input = exact(data, size);
+    static Model model;
+    static Model again;
+    model.files.resetState();
+    model.diagnostics.str("");
+    const bool loaded = model.files.loadStateFromBuffer(input.data(), input.size());
+    const int dumped = dumpAndCheck(input, false);
+    require(loaded == (dumped == 0), "the loader and dump agree on what is valid",
+            "loader: " + model.files.lastFailure());
+    const std::string said = model.diagnostics.str();
+    if (loaded) {
+        require(model.files.lastFailure().empty() && said.empty(), "a load that succeeds says nothing", said);
+    } else {
+        require(!model.files.lastFailure().empty(), "a failed load names its failure");
+        require(said.empty() || (said.back() == '\n' && said.find('\n') == said.size() - 1),
+                "a failed load prints at most one line", said);
+        return 0;
+    }
+
+    const Bytes first = model.files.createSongSaveBuffer();
+    again.files.resetState();
+    require(again.files.loadStateFromBuffer(first.data(), first.size()), "what was saved loads",
+            again.files.lastFailure());
+    const Bytes second = again.files.createSongSaveBuffer();
+    require(first == second, "save -> load -> save gives the same bytes");
+    require(dumpAndCheck(first, false) == 0, "dump reads what was saved");
+    return 0;
+}
