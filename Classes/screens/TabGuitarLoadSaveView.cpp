@@ -4,6 +4,7 @@
 #include <exception>
 #include <sstream>
 
+#include "app/AppSettings.h"
 #include "app/Strumwell.h"
 #include "platform/Label.h"
 #include "screens/MessageBoxKeys.h"
@@ -694,8 +695,11 @@ void TabGuitarLoadSaveView::loadSongNames() {
     std::vector<std::pair<std::string, bool>> entries;
     for (std::string& name : library_.tabNames())
         entries.emplace_back(std::move(name), false);
+    // The application keeps its own settings beside the user's files, in
+    // text too: that one is not a tab.
     for (const std::string& name : textLibrary_.names())
-        entries.emplace_back(name + kTextTabExtension, true);
+        if (name + kTextTabExtension != AppSettings::kFileName)
+            entries.emplace_back(name + kTextTabExtension, true);
     std::sort(entries.begin(), entries.end());
     songNames_.clear();
     textTab_.clear();

@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/AppSettings.h"
 #include "audio/SoundEngine.h"
 #include "platform/ImageView.h"
 #include "platform/Label.h"
@@ -235,6 +236,7 @@ TEST_F(ExportScreens, TextTabsAreListedAndImportedWithTheirWarnings) {
                                        "E|--------|\n");
     writeText(folders.doc("wide.txt"), "e|--0--|\nB|--0--|\nG|--0--|\nD|--0--|\nA|--0--|\nE|--30-|\n");
     writeText(folders.doc("notes.txt.bak"), "not a tab");
+    writeText(folders.doc(AppSettings::kFileName), "volume=1\n");
     TabGuitarLoadSaveView screen(nullptr, &engine, &files, folders.bundle());
     ASSERT_EQ(screen.songNames(), (std::vector<std::string>{"Mine", "riff.txt", "wide.txt"}));
     EXPECT_FALSE(screen.isTextTab(0));
