@@ -9,6 +9,7 @@
 #include "platform/Label.h"
 #include "platform/core/MainThreadQueue.h"
 #include "recorder/Recorder.h"
+#include "screens/BoxText.h"
 #include "screens/MessageBoxKeys.h"
 #include "storage/FileManager.h"
 #include "storage/MidiExport.h"
@@ -554,7 +555,7 @@ void RecorderView::showBox(int32_t option, const std::string& text) {
     saveTextField_->resignFirstResponder();
     showingMessageBox_ = true;
     optionChosen_ = option;
-    messageBoxText_->setText(text);
+    setBoxText(*messageBoxText_, text);
 }
 
 void RecorderView::closeBox() {
@@ -604,7 +605,7 @@ void RecorderView::pressOK() {
     case kLoadSong: {
         songNumberToLoad_ = displayListStartIndex_ + currentlySelected_;
         showingPleaseWaitMessage_ = true;
-        messageBoxText_->setText(kPleaseWaitText);
+        setBoxText(*messageBoxText_, kPleaseWaitText);
         redraw();
         after(0.001, [this] { load(); });
         return;
@@ -864,7 +865,7 @@ void RecorderView::pollExport() {
     const int percent = static_cast<int>(renderJob_->progress() * 100.0f);
     if (percent != exportPercent_) {
         exportPercent_ = percent;
-        messageBoxText_->setText(exportingText(exportFileName_, percent));
+        setBoxText(*messageBoxText_, exportingText(exportFileName_, percent));
     }
     after(kExportPollSeconds, [this] { pollExport(); });
 }

@@ -7,6 +7,7 @@
 #include "app/AppSettings.h"
 #include "app/Strumwell.h"
 #include "platform/Label.h"
+#include "screens/BoxText.h"
 #include "screens/MessageBoxKeys.h"
 #include "storage/FileManager.h"
 #include "storage/Tab.h"
@@ -103,7 +104,8 @@ std::string TabGuitarLoadSaveView::importedText(const std::string& fileName,
     for (size_t i = 0; i < warnings.size() && i < kShownWarnings; ++i)
         text += "\n" + warnings[i];
     if (warnings.size() > kShownWarnings)
-        text += "\n(" + std::to_string(warnings.size() - kShownWarnings) + " more warnings)";
+        text += "\n(" + std::to_string(warnings.size() - kShownWarnings) +
+                (warnings.size() - kShownWarnings == 1 ? " more warning)" : " more warnings)");
     return text;
 }
 
@@ -534,7 +536,7 @@ void TabGuitarLoadSaveView::showBox(int32_t option, const std::string& text) {
     saveTextField_->resignFirstResponder();
     showingMessageBox_ = true;
     optionChosen_ = option;
-    messageBoxText_->setText(text);
+    setBoxText(*messageBoxText_, text);
 }
 
 void TabGuitarLoadSaveView::closeBox() {
