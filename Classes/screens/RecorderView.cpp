@@ -851,11 +851,13 @@ void RecorderView::startWavExport(const std::string& name) {
         finishExport();
         return;
     }
-    after(kExportPollSeconds, [this] { pollExport(); });
+    const int generation = ++exportGeneration_;
+    after(kExportPollSeconds, [this, generation] { pollExport(generation); });
 }
 
-void RecorderView::pollExport() {
-    if (!renderJob_)
+void RecorderView::pollExport(int generation) {
+    // A poll left over from an export already ended does nothing.
+    if (!renderJob_ || generation != exportGeneration_)
         return;
     if (renderJob_->state() != SongRenderJob::State::Running) {
         finishExport();
@@ -867,7 +869,7 @@ void RecorderView::pollExport() {
         exportPercent_ = percent;
         setBoxText(*messageBoxText_, exportingText(exportFileName_, percent));
     }
-    after(kExportPollSeconds, [this] { pollExport(); });
+    after(kExportPollSeconds, [this, generation] { pollExport(generation); });
 }
 
 void RecorderView::cancelExport() {

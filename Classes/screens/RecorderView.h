@@ -228,7 +228,7 @@ private:
     void startWavExport(const std::string& name);
     void writeMidi(const std::string& name);
     // Follows the running render: the percentage, then its outcome.
-    void pollExport();
+    void pollExport(int generation);
     void finishExport();
     std::string exportPath(const std::string& name, const char* extension) const;
     void selectRowAt(Point p);
@@ -257,6 +257,7 @@ private:
     std::string exportName_;     // the song being exported, or asked about
     std::string exportFileName_; // "<name>.wav" while rendering
     int exportPercent_ = 0;
+    int exportGeneration_ = 0; // counts the renders started
     std::unique_ptr<SongRenderJob> renderJob_;
 
     std::unique_ptr<View> loadSaveView_;
