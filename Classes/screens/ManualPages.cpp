@@ -252,7 +252,9 @@ std::vector<std::string> ManualPages::create() {
                     "menu. The recorder screen is where you look after the result. Its two buttons on the "
                     "left choose between two modes:\n\n"
                     "MODIFY offers ways to erase parts of the song.\n\n"
-                    "LOAD/SAVE lists your saved songs and saves, loads and erases them by name.\n\n\n\n\n"));
+                    "LOAD/SAVE lists your saved songs and saves, loads and erases them by name. Its "
+                    "small WAV and MIDI buttons export the selected song into your documents folder, "
+                    "as a sound file or as a MIDI file of the same name.\n\n\n\n"));
 
     // 16: Recorder, continued.
     pages.push_back("\nIn MODIFY mode, each button asks you to confirm first:\n"
@@ -265,7 +267,9 @@ std::vector<std::string> ManualPages::create() {
                     "exists, you are asked before it is replaced. Touch a name in the list to select it "
                     "(the arrows scroll the list), then LOAD or ERASE it. A saved song also keeps the "
                     "guitars' settings and your tab. The demo songs come back each time Strumwell "
-                    "starts, even if you erased them.\n\n\n\n\n");
+                    "starts, even if you erased them.\n\n"
+                    "Touch WAV or MIDI to export the selected song. A WAV export shows its progress; "
+                    "CANCEL stops it and leaves no file.\n\n\n");
 
     // 17: Guitar Menu.
     pages.push_back(
@@ -456,6 +460,8 @@ std::vector<std::string> ManualPages::create() {
                "To load, touch a name in the list to select it (use the arrows to scroll the list) "
                "and touch LOAD. Loading replaces the tab you are working on.\n\n"
                "To erase a saved tab, select it and touch ERASE.\n\n"
+               "Text tabs (.txt files copied from the web) in your documents folder are listed too, "
+               "ending in '.txt': LOAD imports one, telling you what it skipped.\n\n"
                "The demo tabs come back each time Strumwell starts, even if you erased them. Open "
                "the Plectrum menu to go to the Tab Guitar or the tab editor.\n\n\n"));
 

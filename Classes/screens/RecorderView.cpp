@@ -1,12 +1,18 @@
 #include "screens/RecorderView.h"
 
 #include <algorithm>
+#include <cctype>
+#include <exception>
+#include <filesystem>
 
 #include "platform/Label.h"
 #include "platform/MessageBoxKeys.h"
 #include "platform/core/MainThreadQueue.h"
 #include "recorder/Recorder.h"
+#include "screens/BoxText.h"
 #include "storage/FileManager.h"
+#include "storage/MidiExport.h"
+#include "storage/SongRenderJob.h"
 #include "ui/ScreenHost.h"
 
 namespace {
@@ -25,6 +31,15 @@ constexpr float kListTop = 109;
 constexpr float kDisabledButtonAlpha = 0.3f;
 constexpr float kListBottom = 351;
 
+// The two export buttons share the free socket between load and erase:
+// WAV above, MIDI below, split at kExportSplitX.
+constexpr float kExportSplitX = 155;
+// How often the box follows a running render.
+constexpr double kExportPollSeconds = 0.1;
+// The box's OK for a notice, and Cancel alone while a render runs.
+constexpr Point kLoneButtonCentre{129.5f, 273};
+constexpr Point kCancelCentre{129.5f, 339.5f};
+
 Color selectedRowBackground() {
     return Color{40, 44, 42, 255};
 }
@@ -33,6 +48,13 @@ Color selectedRowText() {
 }
 Color rowText() {
     return Color::fromFloats(0, 0, 0, 0.9f);
+}
+// The small export buttons, in the colours of the mode buttons.
+Color exportButtonBackground() {
+    return Color{34, 34, 36, 255};
+}
+Color exportButtonText() {
+    return Color{196, 160, 92, 255};
 }
 
 // A label turned a quarter turn, so that it reads along y, centred on
@@ -76,6 +98,26 @@ std::string RecorderView::reallyEraseText(const std::string& name) {
     return "Really erase '" + name + "'?";
 }
 
+std::string RecorderView::exportOverwriteText(const std::string& fileName) {
+    return "'" + fileName + "' already exists.\nOverwrite it?";
+}
+
+std::string RecorderView::exportingText(const std::string& fileName, int percent) {
+    return "Exporting '" + fileName + "'...\n" + std::to_string(percent) + "%";
+}
+
+std::string RecorderView::exportedText(const std::string& fileName) {
+    return "Song exported as '" + fileName + "'.";
+}
+
+std::string RecorderView::exportFailedText(const std::string& reason) {
+    std::string text = reason.empty() ? std::string("Unknown failure") : reason;
+    text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+    if (text.back() != '.')
+        text += '.';
+    return "Song not exported.\n" + text;
+}
+
 RecorderView::Action RecorderView::actionForPoint(Point p, bool loadSaveMode, bool showingMessageBox) {
     const float x = p.x;
     const float y = p.y;
@@ -103,6 +145,10 @@ RecorderView::Action RecorderView::actionForPoint(Point p, bool loadSaveMode, bo
             return Action::Erase;
         if (x > 230 && x < 289 && y > 386 && y < 437)
             return Action::Save;
+        if (x > kExportSplitX && x < 177 && y > 386 && y < 437)
+            return Action::ExportWav;
+        if (x > 133 && x < kExportSplitX && y > 386 && y < 437)
+            return Action::ExportMidi;
         if (x > 185 && x < 228 && y > 339 && y < 383)
             return Action::ScrollToStart;
         if (x > 71 && x < 116 && y > 339 && y < 383)
@@ -164,7 +210,7 @@ RecorderView::RecorderView(ScreenHost* parent, SoundEngine* engine, FileManager*
                                        redraw();
                                    },
                                    [this] {
-                                       closeBox();
+                                       pressCancel();
                                        redraw();
                                    }});
     copyDemoSongs();
@@ -174,8 +220,10 @@ RecorderView::RecorderView(ScreenHost* parent, SoundEngine* engine, FileManager*
 }
 
 RecorderView::~RecorderView() {
-    // Delayed steps still queued find the screen gone and do nothing.
+    // Delayed steps still queued find the screen gone and do nothing; a
+    // render still running is stopped (its job leaves no file behind).
     alive_.reset();
+    renderJob_.reset();
     if (saveTextField_ && saveTextField_->isEditing()) {
         saveTextField_->setDelegate(nullptr);
         saveTextField_->resignFirstResponder();
@@ -232,6 +280,19 @@ void RecorderView::build() {
     addSubview(loadButton_.get());
     addSubview(deleteButton_.get());
 
+    // The export buttons, small, in the free socket between load and erase.
+    exportWavLabel_ = sidewaysLabel({166, 411.5f}, 48, 19, 13);
+    exportWavLabel_->setText("WAV");
+    exportMidiLabel_ = sidewaysLabel({144, 411.5f}, 48, 19, 13);
+    exportMidiLabel_->setText("MIDI");
+    for (Label* label : {exportWavLabel_.get(), exportMidiLabel_.get()}) {
+        label->setFont(Font{"Helvetica", 13, true});
+        label->setBackgroundColor(exportButtonBackground());
+        label->setTextColor(exportButtonText());
+        label->setUserInteractionEnabled(false);
+        loadSaveView_->addSubview(label);
+    }
+
     // Modify panel: five buttons written across the display, centred in its
     // window (landscape 100..382).
     const float middle = (100.0f + 382.0f) / 2;
@@ -279,6 +340,8 @@ void RecorderView::setFileButtonsEnabled(bool enabled) {
         const bool acts = enabled && (button == saveButton_.get() || chosen);
         button->setAlpha(acts ? 1.0f : kDisabledButtonAlpha);
     }
+    for (Label* label : {exportWavLabel_.get(), exportMidiLabel_.get()})
+        label->setAlpha(enabled && chosen ? 1.0f : kDisabledButtonAlpha);
 }
 
 void RecorderView::redraw() {
@@ -295,10 +358,14 @@ void RecorderView::redraw() {
     if (showingMessageBox_) {
         messageBoxBackground_->setHidden(false);
         messageBoxText_->setHidden(false);
-        OKLabel_->setHidden(false);
+        OKLabel_->setHidden(optionChosen_ == kExporting);
+        cancelLabel_->setCenter(kCancelCentre);
         if (optionChosen_ == kNotice) {
-            OKLabel_->setCenter({129.5f, 273});
+            OKLabel_->setCenter(kLoneButtonCentre);
             cancelLabel_->setHidden(true);
+        } else if (optionChosen_ == kExporting) {
+            cancelLabel_->setCenter(kLoneButtonCentre);
+            cancelLabel_->setHidden(false);
         } else {
             OKLabel_->setCenter({129.5f, 207.5f});
             cancelLabel_->setHidden(false);
@@ -413,6 +480,14 @@ void RecorderView::fingerDown(Point p) {
     case Action::Save:
         pressSave();
         break;
+    case Action::ExportWav:
+        if (currentlySelected_ >= 0 && selected >= 0 && selected < count)
+            exportWav(selected);
+        break;
+    case Action::ExportMidi:
+        if (currentlySelected_ >= 0 && selected >= 0 && selected < count)
+            exportMidi(selected);
+        break;
     case Action::ScrollToStart:
         if (displayListStartIndex_ >= 1) {
             --displayListStartIndex_;
@@ -444,10 +519,14 @@ void RecorderView::fingerDown(Point p) {
         showBox(kEraseWholeSong, kEraseWholeSongText);
         break;
     case Action::OK:
-        pressOK();
+        // While a render runs, its lone Cancel stands over both halves.
+        if (optionChosen_ == kExporting)
+            pressCancel();
+        else
+            pressOK();
         break;
     case Action::Cancel:
-        closeBox();
+        pressCancel();
         break;
     }
     redraw();
@@ -476,12 +555,19 @@ void RecorderView::showBox(int32_t option, const std::string& text) {
     saveTextField_->resignFirstResponder();
     showingMessageBox_ = true;
     optionChosen_ = option;
-    messageBoxText_->setText(text);
+    setBoxText(*messageBoxText_, text);
 }
 
 void RecorderView::closeBox() {
     showingMessageBox_ = false;
     optionChosen_ = kNoOption;
+}
+
+void RecorderView::pressCancel() {
+    if (optionChosen_ == kExporting)
+        cancelExport();
+    else
+        closeBox();
 }
 
 void RecorderView::pressSave() {
@@ -519,7 +605,7 @@ void RecorderView::pressOK() {
     case kLoadSong: {
         songNumberToLoad_ = displayListStartIndex_ + currentlySelected_;
         showingPleaseWaitMessage_ = true;
-        messageBoxText_->setText(kPleaseWaitText);
+        setBoxText(*messageBoxText_, kPleaseWaitText);
         redraw();
         after(0.001, [this] { load(); });
         return;
@@ -528,6 +614,16 @@ void RecorderView::pressOK() {
         closeBox();
         erase(displayListStartIndex_ + currentlySelected_);
         return;
+    case kExportOverwriteWav:
+        closeBox();
+        startWavExport(exportName_);
+        return;
+    case kExportOverwriteMidi:
+        closeBox();
+        writeMidi(exportName_);
+        return;
+    case kExporting:
+        return; // only Cancel answers a running render
     case kEraseWholeSong:
         stopRecorder();
         if (recorder_)
@@ -654,6 +750,159 @@ void RecorderView::clampSelection() {
     displayListStartIndex_ = std::clamp(displayListStartIndex_, 0, std::max(0, count - 1));
     if (currentlySelected_ >= 0 && displayListStartIndex_ + currentlySelected_ >= count)
         currentlySelected_ = count - 1 - displayListStartIndex_;
+}
+
+std::string RecorderView::exportPath(const std::string& name, const char* extension) const {
+    return library_.documentsFolder() + "/" + name + extension;
+}
+
+void RecorderView::exportWav(int index) {
+    if (index < 0 || index >= static_cast<int>(songNames_.size()) || renderJob_)
+        return;
+    exportName_ = songNames_[static_cast<size_t>(index)];
+    std::error_code ec;
+    if (std::filesystem::exists(exportPath(exportName_, kWavExtension), ec)) {
+        showBox(kExportOverwriteWav, exportOverwriteText(exportName_ + kWavExtension));
+        return;
+    }
+    startWavExport(exportName_);
+}
+
+void RecorderView::exportMidi(int index) {
+    if (index < 0 || index >= static_cast<int>(songNames_.size()) || renderJob_)
+        return;
+    exportName_ = songNames_[static_cast<size_t>(index)];
+    std::error_code ec;
+    if (std::filesystem::exists(exportPath(exportName_, kMidiExtension), ec)) {
+        showBox(kExportOverwriteMidi, exportOverwriteText(exportName_ + kMidiExtension));
+        return;
+    }
+    writeMidi(exportName_);
+}
+
+namespace {
+
+// The bytes of a song file; false with the reason when it cannot be read.
+bool readSongFile(FileManager* fileManager, const SongLibrary& library, const std::string& name,
+                  std::vector<uint8_t>& bytes, std::string& reason) {
+    if (!fileManager || !library.songExists(name)) {
+        reason = "the song file is missing";
+        return false;
+    }
+    try {
+        bytes = fileManager->loadDataFile(library.songPath(name));
+    } catch (const std::exception&) {
+        reason = "the song file is missing";
+        return false;
+    }
+    if (bytes.empty()) {
+        reason = "the song file cannot be read";
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+void RecorderView::writeMidi(const std::string& name) {
+    std::vector<uint8_t> bytes;
+    std::string reason;
+    const std::string fileName = name + kMidiExtension;
+    if (!readSongFile(fileManager_, library_, name, bytes, reason)) {
+        showBox(kNotice, exportFailedText(reason));
+        return;
+    }
+    MidiExport::Song song;
+    if (!MidiExport::readSongFile(bytes.data(), bytes.size(), song, reason)) {
+        showBox(kNotice, exportFailedText("the song file is damaged (" + reason + ")"));
+        return;
+    }
+    const MidiExport::Result result = MidiExport::build(song, {});
+    if (!result.ok) {
+        showBox(kNotice, exportFailedText(result.error));
+        return;
+    }
+    if (!fileManager_->saveDataFile(exportPath(name, kMidiExtension), result.bytes.data(),
+                                    result.bytes.size())) {
+        showBox(kNotice, exportFailedText("cannot write " + fileName));
+        return;
+    }
+    showBox(kNotice, exportedText(fileName));
+}
+
+void RecorderView::startWavExport(const std::string& name) {
+    std::vector<uint8_t> bytes;
+    std::string reason;
+    if (!readSongFile(fileManager_, library_, name, bytes, reason)) {
+        showBox(kNotice, exportFailedText(reason));
+        return;
+    }
+    exportFileName_ = name + kWavExtension;
+    exportPercent_ = 0;
+    renderJob_ = std::make_unique<SongRenderJob>(std::move(bytes), library_.bundleFolder(),
+                                                 exportPath(name, kWavExtension));
+    renderJob_->start();
+    showBox(kExporting, exportingText(exportFileName_, 0));
+    redraw();
+    MainThreadQueue* queue = queue_ ? queue_ : (parent_ ? &parent_->mainThreadQueue() : nullptr);
+    if (!queue) {
+        // No main loop to follow it with: wait for the outcome.
+        renderJob_->wait();
+        finishExport();
+        return;
+    }
+    const int generation = ++exportGeneration_;
+    after(kExportPollSeconds, [this, generation] { pollExport(generation); });
+}
+
+void RecorderView::pollExport(int generation) {
+    // A poll left over from an export already ended does nothing.
+    if (!renderJob_ || generation != exportGeneration_)
+        return;
+    if (renderJob_->state() != SongRenderJob::State::Running) {
+        finishExport();
+        redraw();
+        return;
+    }
+    const int percent = static_cast<int>(renderJob_->progress() * 100.0f);
+    if (percent != exportPercent_) {
+        exportPercent_ = percent;
+        setBoxText(*messageBoxText_, exportingText(exportFileName_, percent));
+    }
+    after(kExportPollSeconds, [this, generation] { pollExport(generation); });
+}
+
+void RecorderView::cancelExport() {
+    if (!renderJob_)
+        return;
+    renderJob_->cancel();
+    // The worker stops at its next buffer and removes its temporary file.
+    renderJob_->wait();
+    finishExport();
+}
+
+void RecorderView::finishExport() {
+    if (!renderJob_)
+        return;
+    renderJob_->wait();
+    const SongRenderJob::State state = renderJob_->state();
+    const std::string message = renderJob_->message();
+    renderJob_.reset();
+    switch (state) {
+    case SongRenderJob::State::Done:
+        // Also when Cancel came after the last buffer: the file is there.
+        showBox(kNotice, exportedText(message.empty() ? exportFileName_ : message));
+        break;
+    case SongRenderJob::State::Cancelled:
+        showBox(kNotice, kExportCancelledText);
+        break;
+    default:
+        // Anything but a write failure comes from reading the song.
+        showBox(kNotice, exportFailedText(message.rfind("cannot write", 0) == 0
+                                              ? message
+                                              : "the song file is damaged (" + message + ")"));
+        break;
+    }
 }
 
 int RecorderView::copyDemoSongs() {

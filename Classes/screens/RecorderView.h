@@ -15,6 +15,7 @@ class Label;
 class MessageBoxKeys;
 class MainThreadQueue;
 class Recorder;
+class SongRenderJob;
 class SoundEngine;
 class ScreenHost;
 
@@ -22,8 +23,10 @@ class ScreenHost;
 // left of the sideways screen: Modify offers five song edits (erase the last
 // track, the last note, the wah or whammy changes, the whole song); Load/Save
 // lists the song files of the documents folder and saves, loads and erases
-// them by name. Every change asks first in a message box and reports its
-// result in the same box.
+// them by name, and exports the selected song into the documents folder as
+// sound (WAV, rendered on a worker thread, its progress in the message box,
+// cancellable) or as MIDI. Every change asks first in a message box and
+// reports its result in the same box.
 //
 // What a touch means is worked out by a pure function of the point and the
 // screen's state (actionForPoint), so the rectangles can be checked without a
@@ -54,6 +57,8 @@ public:
         EraseWahChanges,
         EraseWhammyChanges,
         EraseSong,
+        ExportWav,
+        ExportMidi,
         OK,
         Cancel,
     };
@@ -71,6 +76,10 @@ public:
         kEraseLastNote = 8,
         kEraseWah = 9,
         kEraseWhammy = 10,
+        kExportOverwriteWav = 11,
+        kExportOverwriteMidi = 12,
+        // A WAV render is running: the box shows its progress and Cancel only.
+        kExporting = 13,
     };
 
     static constexpr int kVisibleRows = 5;
@@ -94,10 +103,22 @@ public:
     static constexpr const char* kLoadDamagedText = "Song not loaded.\nThe file is damaged.";
     static constexpr const char* kLoadMissingText = "Song not loaded.\nThe file is missing.";
     static constexpr const char* kEraseFailedText = "Song not erased.\nThe file could not be removed.";
+    static constexpr const char* kExportCancelledText = "Export cancelled.\nNo file was written.";
+    // The extensions of the exported files, with their dots.
+    static constexpr const char* kWavExtension = ".wav";
+    static constexpr const char* kMidiExtension = ".mid";
 
     // "Really load '<name>'?" and "Really erase '<name>'?".
     static std::string reallyLoadText(const std::string& name);
     static std::string reallyEraseText(const std::string& name);
+    // "'<file>' already exists.\nOverwrite it?"
+    static std::string exportOverwriteText(const std::string& fileName);
+    // "Exporting '<file>'...\n<percent>%"
+    static std::string exportingText(const std::string& fileName, int percent);
+    // "Song exported as '<file>'."
+    static std::string exportedText(const std::string& fileName);
+    // "Song not exported.\n<reason>."
+    static std::string exportFailedText(const std::string& reason);
 
     // The action for a finger coming down at p: the box's OK and Cancel while
     // a message box is up, else back, help, the mode buttons and then the
@@ -144,6 +165,14 @@ public:
     int copyDemoSongs();
     // Re-reads the names of the song files.
     void loadSongNames();
+    // Exports songNames()[index] as "<name>.wav" (rendered on a worker
+    // thread; the box follows it until it ends) or "<name>.mid" (at once)
+    // into the documents folder, asking first when that file exists.
+    void exportWav(int index);
+    void exportMidi(int index);
+    // Stops a running WAV export and shows what became of it.
+    void cancelExport();
+    bool exporting() const { return renderJob_ != nullptr; }
     static std::string makeFileSafe(const std::string& text) { return SongLibrary::makeFileSafe(text); }
     void onExit() {}
 
@@ -179,6 +208,8 @@ public:
     const ImageView& upArrow() const { return *upArrow_; }
     const ImageView& downArrow() const { return *downArrow_; }
     const ImageView& LEDLit() const { return *LEDLit_; }
+    const Label& exportWavLabel() const { return *exportWavLabel_; }
+    const Label& exportMidiLabel() const { return *exportMidiLabel_; }
 
 protected:
     // The corner buttons: the delegate's transitionBack and the manual
@@ -193,6 +224,14 @@ private:
     void closeBox();
     void pressSave();
     void pressOK();
+    // Cancel: closes the box, or stops a running export.
+    void pressCancel();
+    void startWavExport(const std::string& name);
+    void writeMidi(const std::string& name);
+    // Follows the running render: the percentage, then its outcome.
+    void pollExport(int generation);
+    void finishExport();
+    std::string exportPath(const std::string& name, const char* extension) const;
     void selectRowAt(Point p);
     // Keeps the start and the selection inside the list.
     void clampSelection();
@@ -216,6 +255,11 @@ private:
     int32_t optionChosen_ = kNoOption;
     int32_t songNumberToLoad_ = -1;
     std::string loadOutcomeText_;
+    std::string exportName_;     // the song being exported, or asked about
+    std::string exportFileName_; // "<name>.wav" while rendering
+    int exportPercent_ = 0;
+    int exportGeneration_ = 0; // counts the renders started
+    std::unique_ptr<SongRenderJob> renderJob_;
 
     std::unique_ptr<View> loadSaveView_;
     std::unique_ptr<View> modifyView_;
@@ -237,5 +281,7 @@ private:
     std::unique_ptr<Label> eraseSongLabel_;
     std::unique_ptr<Label> eraseWahLabel_;
     std::unique_ptr<Label> eraseWhammyBarLabel_;
+    std::unique_ptr<Label> exportWavLabel_;
+    std::unique_ptr<Label> exportMidiLabel_;
     std::unique_ptr<MessageBoxKeys> boxKeys_;
 };

@@ -1,12 +1,15 @@
 #include "screens/TabGuitarLoadSaveView.h"
 
 #include <algorithm>
+#include <exception>
 #include <sstream>
 
 #include "platform/Label.h"
 #include "platform/MessageBoxKeys.h"
+#include "screens/BoxText.h"
 #include "storage/FileManager.h"
 #include "storage/Tab.h"
+#include "storage/TabTextImport.h"
 #include "ui/ScreenHost.h"
 
 namespace {
@@ -92,6 +95,21 @@ std::string TabGuitarLoadSaveView::reallyLoadText(const std::string& name) {
 
 std::string TabGuitarLoadSaveView::reallyEraseText(const std::string& name) {
     return "Really erase '" + name + "'?";
+}
+
+std::string TabGuitarLoadSaveView::importedText(const std::string& fileName,
+                                                const std::vector<std::string>& warnings) {
+    std::string text = "Tab imported from '" + fileName + "'.";
+    for (size_t i = 0; i < warnings.size() && i < kShownWarnings; ++i)
+        text += "\n" + warnings[i];
+    if (warnings.size() > kShownWarnings)
+        text += "\n(" + std::to_string(warnings.size() - kShownWarnings) +
+                (warnings.size() - kShownWarnings == 1 ? " more warning)" : " more warnings)");
+    return text;
+}
+
+std::string TabGuitarLoadSaveView::importFailedText(const std::string& error) {
+    return "Tab not imported.\n" + error;
 }
 
 TabGuitarLoadSaveView::Action TabGuitarLoadSaveView::actionForPoint(Point p, bool showingMessageBox) {
@@ -199,7 +217,8 @@ TabGuitarLoadSaveView::TabGuitarLoadSaveView(ScreenHost* parent, SoundEngine* en
 TabGuitarLoadSaveView::TabGuitarLoadSaveView(ScreenHost* parent, SoundEngine* engine,
                                              FileManager* fileManager, const std::string& bundleFolder)
     : ImageView("TabLibraryBack.png"), parent_(parent), soundEngine_(engine), fileManager_(fileManager),
-      library_(documentsFolderOf(parent, fileManager), bundleFolder) {
+      library_(documentsFolderOf(parent, fileManager), bundleFolder),
+      textLibrary_(documentsFolderOf(parent, fileManager), std::string(), kTextTabExtension) {
     (void)soundEngine_; // kept for the screen's owner; a tab needs no sound
     setFrame(parent_ ? parent_->frame() : Rect{0, 0, 320, 480});
     setUserInteractionEnabled(true);
@@ -517,7 +536,7 @@ void TabGuitarLoadSaveView::showBox(int32_t option, const std::string& text) {
     saveTextField_->resignFirstResponder();
     showingMessageBox_ = true;
     optionChosen_ = option;
-    messageBoxText_->setText(text);
+    setBoxText(*messageBoxText_, text);
 }
 
 void TabGuitarLoadSaveView::closeBox() {
@@ -607,7 +626,10 @@ void TabGuitarLoadSaveView::selectName(const std::string& name) {
 void TabGuitarLoadSaveView::load() {
     const int count = static_cast<int>(songNames_.size());
     std::string outcome = kLoadMissingText;
-    if (songNumberToLoad_ >= 0 && songNumberToLoad_ < count) {
+    if (isTextTab(songNumberToLoad_)) {
+        const std::string& listed = songNames_[static_cast<size_t>(songNumberToLoad_)];
+        outcome = importTextTab(listed.substr(0, listed.size() - std::string(kTextTabExtension).size()));
+    } else if (songNumberToLoad_ >= 0 && songNumberToLoad_ < count) {
         const std::string name = songNames_[static_cast<size_t>(songNumberToLoad_)];
         const std::string fileName = TabLibrary::tabFileName(name);
         if (!library_.tabExists(name) || !fileManager_) {
@@ -632,7 +654,11 @@ void TabGuitarLoadSaveView::erase(int index) {
     const int count = static_cast<int>(songNames_.size());
     if (index < 0 || index >= count)
         return;
-    const bool erased = library_.eraseTab(songNames_[static_cast<size_t>(index)]);
+    const std::string& listed = songNames_[static_cast<size_t>(index)];
+    const bool erased =
+        isTextTab(index)
+            ? textLibrary_.erase(listed.substr(0, listed.size() - std::string(kTextTabExtension).size()))
+            : library_.eraseTab(listed);
     showBox(kNotice, erased ? kTabErasedText : kEraseFailedText);
     loadSongNames();
     if (erased) {
@@ -668,7 +694,57 @@ int TabGuitarLoadSaveView::copyDemoSongs() {
 }
 
 void TabGuitarLoadSaveView::loadSongNames() {
-    songNames_ = library_.tabNames();
+    std::vector<std::pair<std::string, bool>> entries;
+    for (std::string& name : library_.tabNames())
+        entries.emplace_back(std::move(name), false);
+    // The application keeps its own settings beside the user's files, in
+    // text too (the app's AppSettings file): that one is not a tab.
+    static constexpr const char* kAppSettingsFile = "AppSettings.txt";
+    for (const std::string& name : textLibrary_.names())
+        if (name + kTextTabExtension != kAppSettingsFile)
+            entries.emplace_back(name + kTextTabExtension, true);
+    std::sort(entries.begin(), entries.end());
+    songNames_.clear();
+    textTab_.clear();
+    for (auto& [name, text] : entries) {
+        songNames_.push_back(std::move(name));
+        textTab_.push_back(text);
+    }
+}
+
+bool TabGuitarLoadSaveView::isTextTab(int index) const {
+    return index >= 0 && index < static_cast<int>(textTab_.size()) && textTab_[static_cast<size_t>(index)];
+}
+
+std::string TabGuitarLoadSaveView::importTextTab(const std::string& name) {
+    const std::string fileName = name + kTextTabExtension;
+    std::vector<uint8_t> bytes;
+    bool readable = fileManager_ && textLibrary_.exists(name);
+    if (readable) {
+        try {
+            bytes = fileManager_->loadDataFile(textLibrary_.path(name));
+        } catch (const std::exception&) {
+            readable = false;
+        }
+    }
+    if (!readable) {
+        // Gone since the list was read: the tab in memory stays.
+        loadSongNames();
+        clampSelection();
+        return kLoadMissingText;
+    }
+    const TabTextImport::Result result = TabTextImport::read(bytes.data(), bytes.size());
+    if (!result.ok)
+        return importFailedText(result.error);
+    // Built aside and handed over as a tab file's bytes, so the application's
+    // tab changes only through the file manager, as for any tab loaded.
+    Tab imported;
+    TabTextImport::apply(result, imported);
+    const std::vector<uint8_t> tabBytes = FileManager(&imported, nullptr, nullptr, {}).createTabSaveBuffer();
+    if (!fileManager_->loadTabFromBuffer(tabBytes.data(), tabBytes.size()))
+        return importFailedText("the tab could not be taken in");
+    saveTextField_->setText(makeFileSafe(name));
+    return importedText(fileName, result.warnings);
 }
 
 bool TabGuitarLoadSaveView::textFieldShouldReturn(TextField& field) {

@@ -18,7 +18,10 @@ class ScreenHost;
 // The tab load/save screen (screen 14), the third face of the Tab Guitar
 // beside playing and entering tab. It lists the tab files of the documents
 // folder and saves, loads and erases them by name; every change asks first
-// in a message box and reports its result in the same box. Instead of corner
+// in a message box and reports its result in the same box. Plain-text tabs
+// ("X.txt", as pasted from the web) are listed beside them under their file
+// name, and loading one imports it into the tab, with what the import had to
+// skip shown in the box. Instead of corner
 // buttons it carries the Tab Guitar's plectrum, which opens a menu bar of
 // screen buttons over a darkened screen.
 //
@@ -86,10 +89,19 @@ public:
     static constexpr const char* kLoadDamagedText = "Tab not loaded.\nThe file is damaged.";
     static constexpr const char* kLoadMissingText = "Tab not loaded.\nThe file is missing.";
     static constexpr const char* kEraseFailedText = "Tab not erased.\nThe file could not be removed.";
+    // The extension of text tabs, with its dot; shown in the list.
+    static constexpr const char* kTextTabExtension = ".txt";
+    // How many of an import's warnings the box shows; the rest are counted.
+    static constexpr size_t kShownWarnings = 2;
 
     // "Really load '<name>'?" and "Really erase '<name>'?".
     static std::string reallyLoadText(const std::string& name);
     static std::string reallyEraseText(const std::string& name);
+    // "Tab imported from '<file>'." and the first warnings, one a line, then
+    // how many more there are.
+    static std::string importedText(const std::string& fileName, const std::vector<std::string>& warnings);
+    // "Tab not imported.\n<error>".
+    static std::string importFailedText(const std::string& error);
 
     // The action for a finger coming down at p with the menu closed: the
     // plectrum first (also while a box is up), then the box's OK and Cancel
@@ -144,8 +156,11 @@ public:
     void erase(int index);
     // Copies the bundle's demo tabs in without overwriting; how many.
     int copyDemoSongs();
-    // Re-reads the names of the tab files.
+    // Re-reads the names of the tab files and the text tabs (the latter
+    // listed as "X.txt"), in byte order together.
     void loadSongNames();
+    // Whether songNames()[index] is a text tab.
+    bool isTextTab(int index) const;
     static std::string makeFileSafe(const std::string& text) { return TabLibrary::makeFileSafe(text); }
 
     // TextFieldDelegate
@@ -192,16 +207,20 @@ private:
     void clampSelection();
     // Selects `name` in the list, scrolled so that it shows.
     void selectName(const std::string& name);
+    // Imports the text tab `name` (without ".txt"); the notice's text.
+    std::string importTextTab(const std::string& name);
 
     ScreenHost* parent_;
     SoundEngine* soundEngine_;
     FileManager* fileManager_;
     TabLibrary library_;
+    LibraryFolder textLibrary_;
 
     bool menuShowing_ = false;
     int32_t displayListStartIndex_ = 0;
     int32_t currentlySelected_ = -1;
     std::vector<std::string> songNames_;
+    std::vector<bool> textTab_; // per entry of songNames_
     bool showingMessageBox_ = false;
     int32_t optionChosen_ = kNoOption;
     int32_t songNumberToLoad_ = -1;
