@@ -226,6 +226,38 @@ int RenderCommand::run(const std::vector<std::string>& args, std::ostream& out, 
         return 1;
     }
 
+    const bool showProgress = &err == &std::cerr && ::isatty(STDERR_FILENO);
+    std::unique_ptr<ProgressBar> progress;
+    const Rendered rendered =
+        renderLoop(engine, recorder, clock, output, o.bufferFrames, o.frames,
+                   [&](const int16_t* buffer, uint64_t n, uint64_t done, uint64_t expected) {
+                       if (!progress)
+                           progress = std::make_unique<ProgressBar>(
+                               err, showProgress && expected > 10u * kSampleRate, expected);
+                       if (!wav.write(buffer, static_cast<size_t>(n)))
+                           return false;
+                       progress->update(done);
+                       return true;
+                   });
+    const uint64_t frames = rendered.frames;
+    const bool ok = !rendered.stoppedBySink;
+    if (progress)
+        progress->finish();
+    engine.setRecorder(nullptr);
+
+    if (!wav.finish() || !ok) {
+        std::remove(o.output.c_str()); // no half-written WAV left behind
+        err << "strumwell render: could not write " << o.output << "\n";
+        return 1;
+    }
+    out << "Wrote " << o.output << ": " << frames << " frames (" << static_cast<double>(frames) / kSampleRate
+        << " s)\n";
+    return 0;
+}
+
+RenderCommand::Rendered RenderCommand::renderLoop(SoundEngine& engine, Recorder& recorder, ManualClock& clock,
+                                                  OfflineAudioOutput& output, int bufferFrames,
+                                                  std::optional<uint64_t> exactFrames, const Sink& sink) {
     // When to give up waiting for silence: 10 s after the last note event.
     // Playback walks the list in its order and ends once every event is due,
     // so the song lasts until its latest time, wherever that lies in the list;
@@ -237,23 +269,21 @@ int RenderCommand::run(const std::vector<std::string>& args, std::ostream& out, 
     lastEvent = std::min(lastEvent, kMaxSongSeconds);
     const uint64_t tailLimit = static_cast<uint64_t>(std::ceil((lastEvent + kMaxTailSeconds) * kSampleRate));
     const uint64_t silenceNeeded = quietFramesNeeded(engine);
+    const uint64_t expected = exactFrames
+                                  ? *exactFrames
+                                  : static_cast<uint64_t>(std::ceil(lastEvent * kSampleRate)) + silenceNeeded;
 
-    const uint64_t expected =
-        o.frames ? *o.frames : static_cast<uint64_t>(std::ceil(lastEvent * kSampleRate)) + silenceNeeded;
-    const bool showProgress = &err == &std::cerr && ::isatty(STDERR_FILENO) && expected > 10u * kSampleRate;
-    ProgressBar progress(err, showProgress, expected);
-
-    std::vector<int16_t> buffer(static_cast<size_t>(o.bufferFrames) * 2);
-    uint64_t frames = 0;
+    std::vector<int16_t> buffer(static_cast<size_t>(bufferFrames) * 2);
+    Rendered rendered;
+    uint64_t& frames = rendered.frames;
     uint64_t quietFrames = 0;
-    bool ok = true;
     recorder.play();
     for (;;) {
-        uint64_t n = static_cast<uint64_t>(o.bufferFrames);
-        if (o.frames) {
-            if (frames >= *o.frames)
+        uint64_t n = static_cast<uint64_t>(bufferFrames);
+        if (exactFrames) {
+            if (frames >= *exactFrames)
                 break;
-            n = std::min(n, *o.frames - frames);
+            n = std::min(n, *exactFrames - frames);
         } else {
             if (frames >= tailLimit)
                 break;
@@ -263,30 +293,19 @@ int RenderCommand::run(const std::vector<std::string>& args, std::ostream& out, 
         recorder.runPlaybackPass();
         // Nothing can start any more and nothing sounds: only echoes and the
         // wah's last swing can still reach the output.
-        const bool quiet = !o.frames && recorder.getState() == 0 && engine.numSamplesPlaying() == 0;
+        const bool quiet = !exactFrames && recorder.getState() == 0 && engine.numSamplesPlaying() == 0;
         output.pull(buffer.data(), static_cast<int>(n));
-        if (!wav.write(buffer.data(), static_cast<size_t>(n))) {
-            ok = false;
+        if (!sink(buffer.data(), n, frames + n, expected)) {
+            rendered.stoppedBySink = true;
             break;
         }
         frames += n;
-        progress.update(frames);
-        if (o.frames)
+        if (exactFrames)
             continue;
         quietFrames = quiet && allSilent(buffer.data(), static_cast<size_t>(n) * 2) ? quietFrames + n : 0;
         if (quietFrames >= silenceNeeded)
             break;
     }
-    progress.finish();
     recorder.stop();
-    engine.setRecorder(nullptr);
-
-    if (!wav.finish() || !ok) {
-        std::remove(o.output.c_str()); // no half-written WAV left behind
-        err << "strumwell render: could not write " << o.output << "\n";
-        return 1;
-    }
-    out << "Wrote " << o.output << ": " << frames << " frames (" << static_cast<double>(frames) / kSampleRate
-        << " s)\n";
-    return 0;
+    return rendered;
 }

@@ -1,7 +1,15 @@
 #pragma once
+#include <cstdint>
+#include <functional>
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <vector>
+
+class ManualClock;
+class OfflineAudioOutput;
+class Recorder;
+class SoundEngine;
 
 // `strumwell render SONG -o OUT.wav [--bundle DIR] [--buffer-frames N] [--frames N]`:
 // plays a song or state file offline into a 44100 Hz 16-bit stereo WAV file.
@@ -35,6 +43,24 @@ public:
     static int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
     static std::string usage();
+
+    // The render loop itself, shared with the recorder screen's export so
+    // that both write the same file: plays the song already restored into
+    // `recorder` through `engine` (whose output is `output` and whose clock
+    // is `clock`), buffer by buffer, ending as described above (or after
+    // exactly `exactFrames`). `sink` gets each buffer (interleaved stereo,
+    // `n` frames), the frames done so far and the frames expected in all; when
+    // it returns false the loop stops there (a failed write, a cancel).
+    // Returns the frames rendered and whether the sink stopped the loop.
+    // Threads: the render thread of `engine` (any one thread, offline).
+    struct Rendered {
+        uint64_t frames = 0;
+        bool stoppedBySink = false;
+    };
+    using Sink = std::function<bool(const int16_t* buffer, uint64_t n, uint64_t done, uint64_t expected)>;
+    static Rendered renderLoop(SoundEngine& engine, Recorder& recorder, ManualClock& clock,
+                               OfflineAudioOutput& output, int bufferFrames,
+                               std::optional<uint64_t> exactFrames, const Sink& sink);
 
     static constexpr int kSampleRate = 44100;
     static constexpr int kDefaultBufferFrames = 256;

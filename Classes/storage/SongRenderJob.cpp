@@ -13,23 +13,16 @@
 #include "platform/core/OfflineAudioOutput.h"
 #include "recorder/Recorder.h"
 #include "storage/FileManager.h"
+#include "storage/RenderCommand.h"
 #include "storage/Tab.h"
 #include "storage/WavWriter.h"
 
 namespace {
 
-constexpr int kSampleRate = 44100;
-constexpr int kBufferFrames = 256;
-constexpr double kMaxTailSeconds = 10.0;
-constexpr double kMaxSongSeconds = 3600.0;
+constexpr int kSampleRate = RenderCommand::kSampleRate;
+constexpr int kBufferFrames = RenderCommand::kDefaultBufferFrames;
 
 std::atomic<unsigned> temporaryCounter{0};
-
-// Silence is at most one step from zero (the delay's feedback can keep a
-// -1 circulating for ever, which no one hears).
-bool allSilent(const int16_t* values, size_t count) {
-    return std::all_of(values, values + count, [](int16_t v) { return v >= -1 && v <= 1; });
-}
 
 std::string fileName(const std::string& path) {
     const size_t slash = path.find_last_of('/');
@@ -121,41 +114,25 @@ SongRenderJob::State SongRenderJob::render(const std::vector<uint8_t>& songBuffe
         return State::Failed;
     }
 
-    double lastEvent = 0.0;
-    for (const Note& note : recorder.notes())
-        if (note.time() > lastEvent)
-            lastEvent = note.time();
-    lastEvent = std::min(lastEvent, kMaxSongSeconds);
-    const uint64_t tailLimit = static_cast<uint64_t>(std::ceil((lastEvent + kMaxTailSeconds) * kSampleRate));
-    const uint64_t silenceNeeded = kDelayRingValues / 2;
-    const double expected = std::ceil(lastEvent * kSampleRate) + static_cast<double>(silenceNeeded);
-
-    std::vector<int16_t> buffer(static_cast<size_t>(kBufferFrames) * 2);
-    uint64_t frames = 0, silentFrames = 0;
-    bool ok = true, cancelled = false;
-    recorder.play();
-    while (frames < tailLimit) {
-        if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) {
-            cancelled = true;
-            break;
-        }
-        const uint64_t n = std::min<uint64_t>(kBufferFrames, tailLimit - frames);
-        clock.set(static_cast<double>(frames) / kSampleRate);
-        recorder.runPlaybackPass();
-        output.pull(buffer.data(), static_cast<int>(n));
-        if (!wav.write(buffer.data(), static_cast<size_t>(n))) {
-            ok = false;
-            break;
-        }
-        frames += n;
-        if (progress != nullptr)
-            progress->store(static_cast<float>(std::min(0.99, static_cast<double>(frames) / expected)),
-                            std::memory_order_relaxed);
-        silentFrames = allSilent(buffer.data(), static_cast<size_t>(n) * 2) ? silentFrames + n : 0;
-        if (recorder.getState() == 0 && engine.numSamplesPlaying() == 0 && silentFrames >= silenceNeeded)
-            break;
-    }
-    recorder.stop();
+    bool cancelled = false, writeFailed = false;
+    RenderCommand::renderLoop(
+        engine, recorder, clock, output, kBufferFrames, std::nullopt,
+        [&](const int16_t* buffer, uint64_t n, uint64_t done, uint64_t expected) {
+            if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) {
+                cancelled = true;
+                return false;
+            }
+            if (!wav.write(buffer, static_cast<size_t>(n))) {
+                writeFailed = true;
+                return false;
+            }
+            if (progress != nullptr && expected > 0)
+                progress->store(static_cast<float>(std::min(0.99, static_cast<double>(done) /
+                                                                      static_cast<double>(expected))),
+                                std::memory_order_relaxed);
+            return true;
+        });
+    bool ok = !writeFailed;
 
     ok = wav.finish() && ok;
     if (cancelled || !ok || std::rename(temporary.c_str(), outputPath.c_str()) != 0) {
