@@ -14,6 +14,8 @@
 
 namespace {
 
+constexpr const char* kNoTabsText = "No saved tabs yet";
+
 constexpr float kHalfTurn = 3.14159265359f;
 
 // Row centres of the tab list (x) and its extent along y.
@@ -347,7 +349,11 @@ void TabGuitarLoadSaveView::redraw() {
     for (int row = 0; row < kVisibleRows; ++row) {
         Label& label = *loadLabel_[row];
         const int index = displayListStartIndex_ + row;
-        label.setText(index >= 0 && index < count ? songNames_[static_cast<size_t>(index)] : std::string());
+        if (count == 0 && row == 0)
+            label.setText(kNoTabsText); // an empty list says so rather than showing a blank box
+        else
+            label.setText(index >= 0 && index < count ? songNames_[static_cast<size_t>(index)]
+                                                      : std::string());
         if (row == currentlySelected_) {
             label.setBackgroundColor(selectedRowBackground());
             label.setTextColor(selectedRowText());
