@@ -369,12 +369,21 @@ void Strumwell::transitionToView(int screenNo, View* from, bool rememberBack) {
     View* target = convertScreenNumberToViewId(screenNo, previous);
     if (!target)
         return; // names no screen: nothing changes, the back stack included
-    if (rememberBack)
+    const ScreenEntry* left = findScreenEntry(previous);
+    const ScreenEntry* entered = findScreenEntry(screenNo);
+    const bool siblings =
+        left && left->backGroup != ScreenEntry::kNoBackGroup && left->backGroup == entered->backGroup;
+    if (rememberBack && !siblings)
         pushBackScreen(previous);
-    if (findScreenEntry(screenNo)->slides)
+    if (entered->slides)
         transitionView_->newSubview(target, TransitionType::MoveIn, TransitionDirection::FromLeft, 0.5);
     else
         transitionView_->newSubview(target, TransitionType::Fade, TransitionDirection::FromTop, 0.25);
+}
+
+int Strumwell::manualStartPage(int screenNo) const {
+    const ScreenEntry* entry = findScreenEntry(screenNo);
+    return entry ? entry->manualPage : ScreenEntry::kKeepManualPage;
 }
 
 void Strumwell::transitionBack(View* from) {

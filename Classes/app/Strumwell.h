@@ -83,6 +83,7 @@ public:
     int popBackScreen();
     void transitionToView(int screenNo, View* from, bool rememberBack) override;
     void transitionBack(View* from) override;
+    int manualStartPage(int screenNo) const override;
 
     // Model objects (owned here; null until launch).
     SoundEngine* soundEngine() const override { return soundEngine_.get(); }
