@@ -121,13 +121,26 @@ void Strumwell::applicationDidFinishLaunching(Application& application) {
     // build cannot read (a newer version) then leaves the defaults in place
     // rather than a fresh engine with no patch loaded.
     const bool crashed = previouslyCrashed();
+    application.setIdleTimerDisabled(true);
+    if (options_.loadStateAfterFirstFrame)
+        mainThreadQueue().post([this, crashed] { loadStartupStateAndFinish(crashed); });
+    else
+        loadStartupStateAndFinish(crashed);
+}
+
+void Strumwell::loadStartupStateAndFinish(bool crashed) {
+    // Queued calls run before the turn's frame is drawn: wait one more turn
+    // until the main menu has been drawn.
+    if (options_.loadStateAfterFirstFrame && application_ && application_->frameCount() == 0) {
+        mainThreadQueue().post([this, crashed] { loadStartupStateAndFinish(crashed); });
+        return;
+    }
     resetState();
     if (!crashed)
         loadStartupState();
-
+    startupStateLoaded_ = true;
+    // After the state: the welcome puts the demo tab into an empty tab.
     testDisplayFirstTimeMessage();
-    application.setIdleTimerDisabled(true);
-
     finishStartupRequests();
 }
 
@@ -169,7 +182,9 @@ void Strumwell::loadStartupState() {
 }
 
 void Strumwell::applicationWillTerminate(Application&) {
-    if (fileManager_ && !saveState(kStateFile))
+    // Quit before the saved state was read: writing now would replace the
+    // user's state with an empty engine's.
+    if (fileManager_ && startupStateLoaded_ && !saveState(kStateFile))
         std::printf("Could not save %s\n", kStateFile);
     saveAppSettings();
     removeCrashTestFlag();

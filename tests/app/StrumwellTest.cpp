@@ -45,7 +45,8 @@ private:
 // One headless run of the application, stepped by hand on a manual clock.
 class AppRun {
 public:
-    AppRun(const TempFolders& folders, ManualClock& clock) : clock_(clock) {
+    AppRun(const TempFolders& folders, ManualClock& clock, bool stateAfterFirstFrame = false)
+        : clock_(clock) {
         ApplicationOptions o;
         o.headless = true;
         o.clock = &clock;
@@ -59,6 +60,7 @@ public:
         s.documentsFolder = folders.docs();
         s.cachesFolder = folders.caches();
         s.bundleFolder = folders.bundle();
+        s.loadStateAfterFirstFrame = stateAfterFirstFrame;
         shell_ = std::make_unique<Strumwell>(s);
         app_->launch(*shell_);
         app_->runFrames(1);
@@ -188,6 +190,24 @@ TEST(Lifecycle, StateSurvivesAnOrderlyEndButIsResetAfterACrash) {
         EXPECT_FALSE(run.shell().soundEngine()->delayOn(0)) << "defaults after a crash";
         EXPECT_TRUE(fs::exists(f.caches() + "/System.Running")) << "a new flag for this run";
     }
+}
+
+TEST(Lifecycle, TheMenuIsDrawnBeforeTheStateIsReadAndAnEarlyQuitKeepsTheSavedState) {
+    TempFolders f;
+    ManualClock clock;
+    {
+        AppRun run(f, clock);
+        run.shell().soundEngine()->setDelayOn(0, true);
+    }
+    {
+        AppRun run(f, clock, true); // has drawn one frame
+        EXPECT_GE(run.app().frameCount(), 1);
+        EXPECT_FALSE(run.shell().startupStateLoaded());
+    } // quits before the state was read: must not save an empty engine over it
+    AppRun run(f, clock, true);
+    run.app().runFrames(1);
+    ASSERT_TRUE(run.shell().startupStateLoaded());
+    EXPECT_TRUE(run.shell().soundEngine()->delayOn(0)) << "the saved state survived the early quit";
 }
 
 // ---------------------------------------------------------------------------
