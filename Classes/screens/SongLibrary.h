@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "screens/LibraryFolder.h"
+#include "storage/LibraryFolder.h"
 
 // The song files of the documents folder: a song named "X" is the file
 // "X.SAV" (the extension in upper case; "x.sav" is not a song).

@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "screens/LibraryFolder.h"
+#include "storage/LibraryFolder.h"
 
 // The tab files of the documents folder: a tab named "X" is the file "X.TAB"
 // (the extension in upper case; "x.tab" is not a tab, nor is a song "X.SAV").

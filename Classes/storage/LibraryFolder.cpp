@@ -1,4 +1,4 @@
-#include "screens/LibraryFolder.h"
+#include "storage/LibraryFolder.h"
 
 #include <algorithm>
 #include <filesystem>
