@@ -14,6 +14,23 @@ namespace {
 constexpr float kDisabledButtonAlpha = 0.3f;
 constexpr float kArrowAlpha = 0.9f;
 
+struct PartLook {
+    const char* name;
+    Rect fallbackBounds; // the size kept when the picture is missing
+};
+constexpr Rect kButtonSize{0, 0, 40, 40};
+constexpr Rect kBoxButtonSize{0, 0, 54, 96};
+constexpr PartLook kPartLooks[LibraryBrowser::kParts] = {
+    {"LoadUpArrow.png", kButtonSize},
+    {"LoadUpArrow.png", kButtonSize},
+    {"SaveIcon.png", kButtonSize},
+    {"LoadIcon.png", kButtonSize},
+    {"EraseIcon.png", kButtonSize},
+    {"MessageBox.png", {0, 0, 220, 340}},
+    {"MessageBoxOKButton.png", kBoxButtonSize},
+    {"MessageBoxCancelButton.png", kBoxButtonSize},
+};
+
 Color selectedRowBackground() {
     return Color{40, 44, 42, 255};
 }
@@ -78,69 +95,59 @@ void LibraryBrowser::build() {
     nameField_->setDelegate(this);
     panel_->addSubview(nameField_.get());
 
-    const float listMiddle = (layout_.listTop + layout_.listBottom) / 2;
+    const Layout::List& list = layout_.list;
     for (int r = 0; r < kVisibleRows; ++r) {
-        rows_[r] = sidewaysLabel({layout_.rowCentreX[r], listMiddle},
-                                 layout_.listBottom - layout_.listTop - 2, layout_.rowThickness[r], 15);
+        rows_[r] = sidewaysLabel({list.centreX[r], (list.top + list.bottom) / 2}, list.bottom - list.top - 2,
+                                 list.thickness[r], 15);
         rows_[r]->setTextAlignment(TextAlignment::Left);
         panel_->addSubview(rows_[r].get());
     }
 
-    upArrow_ = picture("LoadUpArrow.png", layout_.upArrow);
-    downArrow_ = picture("LoadUpArrow.png", layout_.downArrow);
-    downArrow_->setRotation(kHalfTurn);
-    for (ImageView* arrow : {upArrow_.get(), downArrow_.get()}) {
-        arrow->setAlpha(kArrowAlpha);
-        panel_->addSubview(arrow);
+    // The arrows in the panel; the buttons and the box on the screen, the
+    // box's text between its picture and its buttons.
+    for (int p = 0; p < kParts; ++p) {
+        const PartLook& look = kPartLooks[p];
+        parts_[p] = picture(look.name, layout_.parts[p], look.fallbackBounds);
+        (p <= kDownArrow ? *panel_ : screen_).addSubview(parts_[p].get());
     }
-
-    saveButton_ = picture("SaveIcon.png", layout_.saveButton);
-    loadButton_ = picture("LoadIcon.png", layout_.loadButton);
-    eraseButton_ = picture("EraseIcon.png", layout_.eraseButton);
-    for (ImageView* button : {saveButton_.get(), loadButton_.get(), eraseButton_.get()})
-        screen_.addSubview(button);
-
-    boxBackground_ = picture("MessageBox.png", layout_.box, {0, 0, 220, 340});
-    screen_.addSubview(boxBackground_.get());
+    for (Part arrow : {kUpArrow, kDownArrow})
+        parts_[arrow]->setAlpha(kArrowAlpha);
+    parts_[kDownArrow]->setRotation(kHalfTurn);
     boxText_ = sidewaysLabel(layout_.boxText, 310, 100, 20);
     boxText_->setNumberOfLines(0);
     boxText_->setTextColor(Color::black());
-    screen_.addSubview(boxText_.get());
-    okButton_ = picture("MessageBoxOKButton.png", layout_.ok, {0, 0, 54, 96});
-    screen_.addSubview(okButton_.get());
-    cancelButton_ = picture("MessageBoxCancelButton.png", layout_.cancel, {0, 0, 54, 96});
-    screen_.addSubview(cancelButton_.get());
+    screen_.insertSubviewAbove(boxText_.get(), parts_[kBox].get());
 }
 
 void LibraryBrowser::buildAreas() {
-    const Layout& l = layout_;
-    listAreas_ = {{l.loadArea, Control::Load},
-                  {l.eraseArea, Control::Erase},
-                  {l.scrollToStartArea, Control::ScrollToStart},
-                  {l.scrollToEndArea, Control::ScrollToEnd}};
-    // The save area without the part another control of the screen takes.
-    const Rect& s = l.saveArea;
-    const Rect& cut = l.saveAreaCut;
-    if (cut.isEmpty()) {
-        listAreas_.push_back({s, Control::Save});
+    const Layout::Areas& a = layout_.areas;
+    const Layout::List& list = layout_.list;
+    listAreas_ = {{a.load, Control::Load},
+                  {a.erase, Control::Erase},
+                  {a.scrollToStart, Control::ScrollToStart},
+                  {a.scrollToEnd, Control::ScrollToEnd}};
+    // The save area without the corner another control of the screen takes.
+    if (a.saveCut.isEmpty()) {
+        listAreas_.push_back({a.save, Control::Save});
     } else {
-        listAreas_.push_back({{s.x, s.y, s.width, cut.y - s.y}, Control::Save});
-        listAreas_.push_back({{s.x, cut.y, cut.x - s.x, s.maxY() - cut.y}, Control::Save});
+        listAreas_.push_back({{a.save.x, a.save.y, a.save.width, a.saveCut.y - a.save.y}, Control::Save});
+        listAreas_.push_back(
+            {{a.save.x, a.saveCut.y, a.saveCut.x - a.save.x, a.save.maxY() - a.saveCut.y}, Control::Save});
     }
     // Each row's band, and where the arrows reach into the list, the part of
     // it between them.
-    const float arrowsTop = std::min(l.scrollToStartArea.y, l.scrollToEndArea.y);
+    const float arrowsTop = std::min(a.scrollToStart.y, a.scrollToEnd.y);
     for (int r = 0; r < kVisibleRows; ++r) {
         const auto row = static_cast<Control>(static_cast<int>(Control::Row0) + r);
-        const float left = l.rowEdges[r + 1];
-        const float right = l.rowEdges[r];
-        listAreas_.push_back({{left, l.listTop, right - left, arrowsTop - l.listTop}, row});
-        const float lowLeft = std::max(left, l.scrollToEndArea.maxX());
-        const float lowRight = std::min(right, l.scrollToStartArea.x);
+        const float left = list.edges[r + 1];
+        const float right = list.edges[r];
+        listAreas_.push_back({{left, list.top, right - left, arrowsTop - list.top}, row});
+        const float lowLeft = std::max(left, a.scrollToEnd.maxX());
+        const float lowRight = std::min(right, a.scrollToStart.x);
         if (lowLeft < lowRight)
-            listAreas_.push_back({{lowLeft, arrowsTop, lowRight - lowLeft, l.listBottom - arrowsTop}, row});
+            listAreas_.push_back({{lowLeft, arrowsTop, lowRight - lowLeft, list.bottom - arrowsTop}, row});
     }
-    boxAreas_ = {{l.okArea, Control::OK}, {l.cancelArea, Control::Cancel}};
+    boxAreas_ = {{a.ok, Control::OK}, {a.cancel, Control::Cancel}};
 }
 
 int LibraryBrowser::selectedIndex() const {
@@ -159,7 +166,7 @@ bool LibraryBrowser::fingerDown(Point p) {
     const auto control = hitAction<Control>(listAreas_, p);
     if (!control)
         return false;
-    perform(*control, p);
+    perform(*control);
     owner_.redraw();
     return true;
 }
@@ -167,26 +174,26 @@ bool LibraryBrowser::fingerDown(Point p) {
 void LibraryBrowser::fingerMove(Point p) {
     const auto control = hitAction<Control>(listAreas_, p);
     if (control && *control >= Control::Row0 && *control < Control::OK) {
-        perform(*control, p);
+        perform(*control);
         owner_.redraw();
     }
 }
 
-void LibraryBrowser::BoxLayer::fingerDown(const Touch& touch) {
-    const auto control = hitAction<Control>(browser_.boxAreas_, touch.location);
+void LibraryBrowser::boxFingerDown(Point p) {
+    const auto control = hitAction<Control>(boxAreas_, p);
     if (!control) {
-        browser_.owner_.fingerDownBesideBox(touch.location);
+        owner_.fingerDownBesideBox(p);
         return;
     }
     // A lone Cancel stands over both halves.
-    if (*control == Control::OK && !browser_.cancelOnly_)
-        browser_.pressOK();
+    if (*control == Control::OK && !cancelOnly_)
+        pressOK();
     else
-        browser_.pressCancel();
-    browser_.owner_.redraw();
+        pressCancel();
+    owner_.redraw();
 }
 
-void LibraryBrowser::perform(Control control, Point) {
+void LibraryBrowser::perform(Control control) {
     const int count = static_cast<int>(names_.size());
     const int selected = selectedIndex();
     switch (control) {
@@ -373,27 +380,27 @@ void LibraryBrowser::clampSelection() {
 
 void LibraryBrowser::redraw(bool listShown) {
     const bool box = showingMessageBox_ || waiting_;
-    boxBackground_->setHidden(!box);
+    parts_[kBox]->setHidden(!box);
     boxText_->setHidden(!box);
     const bool notice = optionChosen_ == kNotice;
-    okButton_->setHidden(!box || waiting_ || cancelOnly_);
-    okButton_->setCenter(notice ? layout_.loneButton : layout_.ok);
-    cancelButton_->setHidden(!box || waiting_ || notice);
-    cancelButton_->setCenter(cancelOnly_ ? layout_.loneButton : layout_.cancel);
+    parts_[kOK]->setHidden(!box || waiting_ || cancelOnly_);
+    parts_[kOK]->setCenter(notice ? layout_.loneButton : layout_.parts[kOK]);
+    parts_[kCancel]->setHidden(!box || waiting_ || notice);
+    parts_[kCancel]->setCenter(cancelOnly_ ? layout_.loneButton : layout_.parts[kCancel]);
 
     // Load and erase also need an item chosen in the list.
     const bool enabled = listShown && !box;
     const bool chosen = selectedIndex() >= 0;
-    for (ImageView* button : {saveButton_.get(), loadButton_.get(), eraseButton_.get()}) {
-        button->setHidden(box && layout_.hideButtonsUnderBox);
-        const bool acts = enabled && (button == saveButton_.get() || chosen);
-        button->setAlpha(acts ? 1.0f : kDisabledButtonAlpha);
+    for (Part button : {kSaveButton, kLoadButton, kEraseButton}) {
+        parts_[button]->setHidden(box && layout_.hideButtonsUnderBox);
+        const bool acts = enabled && (button == kSaveButton || chosen);
+        parts_[button]->setAlpha(acts ? 1.0f : kDisabledButtonAlpha);
     }
     panel_->setHidden(!enabled);
 
     const int count = static_cast<int>(names_.size());
-    upArrow_->setHidden(displayListStartIndex_ < 1);
-    downArrow_->setHidden(displayListStartIndex_ + kVisibleRows >= count);
+    parts_[kUpArrow]->setHidden(displayListStartIndex_ < 1);
+    parts_[kDownArrow]->setHidden(displayListStartIndex_ + kVisibleRows >= count);
     for (int r = 0; r < kVisibleRows; ++r) {
         Label& label = *rows_[r];
         const int index = displayListStartIndex_ + r;

@@ -58,21 +58,29 @@ public:
         Cancel
     };
 
+    // The pictures, by where they stand in Layout::parts.
+    enum Part { kUpArrow, kDownArrow, kSaveButton, kLoadButton, kEraseButton, kBox, kOK, kCancel, kParts };
+
     // Where everything stands, in the screen's coordinates.
     struct Layout {
         Rect field; // the name field's frame before its quarter turn
-        float listTop;
-        float listBottom;
-        // The rows' touch bands along x, from the list's top edge down to its
-        // bottom edge: row r takes rowEdges[r + 1] <= x < rowEdges[r].
-        float rowEdges[kVisibleRows + 1];
-        float rowCentreX[kVisibleRows];
-        float rowThickness[kVisibleRows];
-        Point upArrow, downArrow, saveButton, loadButton, eraseButton;
-        Rect loadArea, eraseArea, saveArea, scrollToStartArea, scrollToEndArea;
-        Rect saveAreaCut; // a part of the save button's area that belongs to another control
-        Point box, boxText, ok, cancel, loneButton;
-        Rect okArea, cancelArea;
+        // The list: its extent along y, the rows' touch bands along x from the
+        // top row down (row r takes edges[r + 1] <= x < edges[r]), and where
+        // each row's label stands.
+        struct List {
+            float top, bottom;
+            float edges[kVisibleRows + 1];
+            float centreX[kVisibleRows];
+            float thickness[kVisibleRows];
+        } list;
+        Point parts[kParts]; // the pictures' centres
+        Point boxText;
+        Point loneButton; // OK alone for a notice, or Cancel alone
+        // The touch areas; `saveCut` is a corner of the save area that
+        // another control of the screen takes.
+        struct Areas {
+            Rect load, erase, save, scrollToStart, scrollToEnd, saveCut, ok, cancel;
+        } areas;
         // Under the box the buttons are hidden (else only dimmed).
         bool hideButtonsUnderBox;
     };
@@ -172,30 +180,14 @@ public:
     TextField& nameField() { return *nameField_; }
     const Label& row(int r) const { return *rows_[r]; }
     const Label& boxText() const { return *boxText_; }
-    ImageView& boxBackground() { return *boxBackground_; }
-    const ImageView& boxBackground() const { return *boxBackground_; }
-    const ImageView& okButton() const { return *okButton_; }
-    const ImageView& cancelButton() const { return *cancelButton_; }
-    const ImageView& upArrow() const { return *upArrow_; }
-    const ImageView& downArrow() const { return *downArrow_; }
-    const ImageView& saveButton() const { return *saveButton_; }
-    const ImageView& loadButton() const { return *loadButton_; }
-    const ImageView& eraseButton() const { return *eraseButton_; }
+    ImageView& part(Part p) { return *parts_[p]; }
+    const ImageView& part(Part p) const { return *parts_[p]; }
 
 private:
-    // The box's layer: OK, Cancel, and the rest to the owner.
-    class BoxLayer : public FingerView::FingerTarget {
-    public:
-        explicit BoxLayer(LibraryBrowser& browser) : browser_(browser) {}
-        void fingerDown(const Touch& touch) override;
-
-    private:
-        LibraryBrowser& browser_;
-    };
-
     void build();
     void buildAreas();
-    void perform(Control control, Point p);
+    void perform(Control control);
+    void boxFingerDown(Point p);
     void pressSave();
     void selectName(const std::string& name);
 
@@ -206,7 +198,8 @@ private:
     LibraryFolder folder_;
     std::vector<HitArea<Control>> listAreas_;
     std::vector<HitArea<Control>> boxAreas_;
-    BoxLayer boxLayer_{*this};
+    // The box's layer: OK, Cancel, and the rest to the owner.
+    FingerView::FingerDownLayer boxLayer_{[this](const Touch& touch) { boxFingerDown(touch.location); }};
     FingerView::FingerTarget waitLayer_; // takes every finger and does nothing
 
     std::vector<std::string> names_;
@@ -221,14 +214,7 @@ private:
     std::unique_ptr<View> panel_;
     std::unique_ptr<TextField> nameField_;
     std::unique_ptr<Label> rows_[kVisibleRows];
-    std::unique_ptr<ImageView> upArrow_;
-    std::unique_ptr<ImageView> downArrow_;
-    std::unique_ptr<ImageView> saveButton_;
-    std::unique_ptr<ImageView> loadButton_;
-    std::unique_ptr<ImageView> eraseButton_;
-    std::unique_ptr<ImageView> boxBackground_;
+    std::unique_ptr<ImageView> parts_[kParts];
     std::unique_ptr<Label> boxText_;
-    std::unique_ptr<ImageView> okButton_;
-    std::unique_ptr<ImageView> cancelButton_;
     std::unique_ptr<MessageBoxKeys> boxKeys_;
 };

@@ -31,8 +31,8 @@ public:
     int32_t optionChosen() const { return browser_->optionChosen(); }
     bool showingMessageBox() const { return browser_->showingMessageBox(); }
     const Label& messageBoxText() const { return browser_->boxText(); }
-    const ImageView& OKLabel() const { return browser_->okButton(); }
-    const ImageView& cancelLabel() const { return browser_->cancelButton(); }
+    const ImageView& OKLabel() const { return browser_->part(LibraryBrowser::kOK); }
+    const ImageView& cancelLabel() const { return browser_->part(LibraryBrowser::kCancel); }
     const Label& loadLabel(int row) const { return browser_->row(row); }
     TextField& saveTextField() { return browser_->nameField(); }
     const std::string& documentsDirectory() const { return browser_->folder().documentsFolder(); }

@@ -32,34 +32,36 @@ constexpr float kDisabledAlpha = 0.3f;
 constexpr double kExportPollSeconds = 0.1;
 
 // The song list: five evenly spaced rows, each inside the band a touch finds
-// it in. The scroll arrows reach into its bottom end.
+// it in, with the scroll arrows reaching into its bottom end. The file
+// buttons stay in their sockets in every mode, dimmed where they do nothing,
+// so that the sockets never stand empty.
 const LibraryBrowser::Layout kLayout{
     .field = {245 - 120, 230 - 14, 240, 28},
-    .listTop = 109,
-    .listBottom = 351,
-    .rowEdges = {225, 192, 165, 140, 110, 80},
-    .rowCentreX = {208.5f, 180.125f, 151.75f, 123.375f, 95},
-    .rowThickness = {26, 26, 26, 26, 26},
-    .upArrow = {206.5f, 361},
-    .downArrow = {93.5f, 361},
-    // The file buttons stay in their sockets in every mode, dimmed where they
-    // do nothing, so that the sockets never stand empty.
-    .saveButton = {259.5f, 411.5f},
-    .loadButton = {203.5f, 411.5f},
-    .eraseButton = {100.5f, 411.5f},
-    .loadArea = {177, 386, 53, 51},
-    .eraseArea = {68, 386, 65, 51},
-    .saveArea = {230, 386, 59, 51},
-    .scrollToStartArea = {185, 339, 43, 44},
-    .scrollToEndArea = {71, 339, 45, 44},
-    .saveAreaCut = {271, 420, 18, 17}, // the help button's corner
-    .box = {160, 240},
+    .list = {109,
+             351,
+             {225, 192, 165, 140, 110, 80},
+             {208.5f, 180.125f, 151.75f, 123.375f, 95},
+             {26, 26, 26, 26, 26}},
+    // The arrows; save, load and erase; the box with OK and Cancel.
+    .parts = {{206.5f, 361},
+              {93.5f, 361},
+              {259.5f, 411.5f},
+              {203.5f, 411.5f},
+              {100.5f, 411.5f},
+              {160, 240},
+              {129.5f, 207.5f},
+              {129.5f, 339.5f}},
     .boxText = {212, 240},
-    .ok = {129.5f, 207.5f},
-    .cancel = {129.5f, 339.5f},
     .loneButton = {129.5f, 273},
-    .okArea = {104, 141, 51, 133},
-    .cancelArea = {104, 274, 51, 131},
+    // Load, erase and save (less the help button's corner), the arrows, OK and Cancel.
+    .areas = {{177, 386, 53, 51},
+              {68, 386, 65, 51},
+              {230, 386, 59, 51},
+              {185, 339, 43, 44},
+              {71, 339, 45, 44},
+              {271, 420, 18, 17},
+              {104, 141, 51, 133},
+              {104, 274, 51, 131}},
     .hideButtonsUnderBox = false,
 };
 
@@ -207,8 +209,8 @@ void RecorderView::build() {
     shine_ = picture("RecorderShine.png", {175, 241});
     shine_->setAlpha(0.8f);
     LEDLit_ = picture("RecorderLED.png", kModifyLight);
-    insertSubviewBelow(shine_.get(), &b.boxBackground());
-    insertSubviewBelow(LEDLit_.get(), &b.boxBackground());
+    insertSubviewBelow(shine_.get(), &b.part(LibraryBrowser::kBox));
+    insertSubviewBelow(LEDLit_.get(), &b.part(LibraryBrowser::kBox));
 }
 
 void RecorderView::redraw() {

@@ -19,33 +19,35 @@ using MenuAction = TabGuitarLoadSaveView::MenuAction;
 constexpr float kListTop = 93;
 constexpr float kListBottom = 343;
 
-// The tab list: its frames, the arrows reaching into its bottom end, and the
+// The tab list, with the scroll arrows reaching into its bottom end, and the
 // buttons under it. Under a box the controls are hidden.
 const LibraryBrowser::Layout kLayout{
     .field = {257 - 120, 218 - 14, 240, 28},
-    .listTop = kListTop,
-    .listBottom = kListBottom,
-    .rowEdges = {239, 212, 185, 158, 132, 105},
-    .rowCentreX = {225.5f, 198.5f, 171.5f, 145, 118.5f},
-    .rowThickness = {26, 26, 26, 25, 26},
-    .upArrow = {230, 361},
-    .downArrow = {119, 361},
-    .saveButton = {285, 418.5f},
-    .loadButton = {220, 418.5f},
-    .eraseButton = {119, 418.5f},
-    .loadArea = {191, 387, 58, 63},
-    .eraseArea = {85, 387, 68, 63},
-    .saveArea = {250, 387, 70, 63},
-    .scrollToStartArea = {210, 339, 40, 44},
-    .scrollToEndArea = {87, 339, 64, 44},
-    .saveAreaCut = {},
-    .box = {180, 240},
+    .list = {kListTop,
+             kListBottom,
+             {239, 212, 185, 158, 132, 105},
+             {225.5f, 198.5f, 171.5f, 145, 118.5f},
+             {26, 26, 26, 25, 26}},
+    // The arrows; save, load and erase; the box with OK and Cancel.
+    .parts = {{230, 361},
+              {119, 361},
+              {285, 418.5f},
+              {220, 418.5f},
+              {119, 418.5f},
+              {180, 240},
+              {153, 192.5f},
+              {153, 316}},
     .boxText = {235, 240},
-    .ok = {153, 192.5f},
-    .cancel = {153, 316},
     .loneButton = {153, 260.5f},
-    .okArea = {126, 137, 54, 111},
-    .cancelArea = {126, 248, 54, 136},
+    // Load, erase, save, the arrows, (nothing cut from save), OK and Cancel.
+    .areas = {{191, 387, 58, 63},
+              {85, 387, 68, 63},
+              {250, 387, 70, 63},
+              {210, 339, 40, 44},
+              {87, 339, 64, 44},
+              {},
+              {126, 137, 54, 111},
+              {126, 248, 54, 136}},
     .hideButtonsUnderBox = true,
 };
 
@@ -110,27 +112,17 @@ std::span<const HitArea<MenuAction>> TabGuitarLoadSaveView::menuAreas() {
 }
 
 int TabGuitarLoadSaveView::screenForMenuAction(MenuAction action) {
-    switch (action) {
-    case MenuAction::MainMenu:
-        return ScreenHost::kMainMenu;
-    case MenuAction::ChooseGuitar:
-        return ScreenHost::kChooseGuitar;
-    case MenuAction::EffectsSetup:
-        return ScreenHost::kEffectsSetupMenu;
-    case MenuAction::GuitarPatchSetup:
-        return ScreenHost::kGuitarPatchMenu;
-    case MenuAction::Recorder:
-        return ScreenHost::kRecorder;
-    case MenuAction::Manual:
-        return ScreenHost::kManual;
-    case MenuAction::PlayTab:
-        return ScreenHost::kTabGuitar;
-    case MenuAction::EnterTab:
-        return ScreenHost::kTabGuitarSetup;
-    case MenuAction::ClosePlectrum:
-        break;
-    }
-    return -1;
+    // In the order of MenuAction; closing the menu leads nowhere.
+    static constexpr int kScreens[] = {-1,
+                                       ScreenHost::kMainMenu,
+                                       ScreenHost::kChooseGuitar,
+                                       ScreenHost::kEffectsSetupMenu,
+                                       ScreenHost::kGuitarPatchMenu,
+                                       ScreenHost::kRecorder,
+                                       ScreenHost::kManual,
+                                       ScreenHost::kTabGuitar,
+                                       ScreenHost::kTabGuitarSetup};
+    return kScreens[static_cast<int>(action)];
 }
 
 TabGuitarLoadSaveView::TabGuitarLoadSaveView(ScreenHost* parent, SoundEngine* engine,
@@ -169,7 +161,7 @@ void TabGuitarLoadSaveView::build() {
     // Glass over the list, drawn above the rows and under the box.
     shineBottom_ = picture("StepGuitarSetupEntryTabShine.png", {0, 0});
     shineBottom_->setFrame(loadBox_->frame());
-    insertSubviewBelow(shineBottom_.get(), &browser().boxBackground());
+    insertSubviewBelow(shineBottom_.get(), &browser().part(LibraryBrowser::kBox));
 
     // The plectrum menu, above everything.
     greyout_ = std::make_unique<View>(Rect{0, 0, 320, 480});
@@ -226,16 +218,16 @@ bool TabGuitarLoadSaveView::ownFingerDown(Point p) {
     return true;
 }
 
-void TabGuitarLoadSaveView::MenuLayer::fingerDown(const Touch& touch) {
-    const auto action = hitAction<MenuAction>(kMenuAreas, touch.location);
+void TabGuitarLoadSaveView::menuFingerDown(Point p) {
+    const auto action = hitAction<MenuAction>(kMenuAreas, p);
     if (!action)
         return;
     if (*action == MenuAction::ClosePlectrum) {
-        screen_.showMenu(false, true);
+        showMenu(false, true);
         return;
     }
-    screen_.showMenu(false, false);
-    screen_.goToScreen(screenForMenuAction(*action));
+    showMenu(false, false);
+    goToScreen(screenForMenuAction(*action));
 }
 
 void TabGuitarLoadSaveView::goToScreen(int screenNo) {

@@ -87,19 +87,10 @@ protected:
     bool eraseEntry(int index) override;
 
 private:
-    // The menu's layer: takes every finger while the menu is open.
-    class MenuLayer : public FingerView::FingerTarget {
-    public:
-        explicit MenuLayer(TabGuitarLoadSaveView& screen) : screen_(screen) {}
-        void fingerDown(const Touch& touch) override;
-
-    private:
-        TabGuitarLoadSaveView& screen_;
-    };
-
     void build();
     // Opens or closes the menu: the bar slides in or out, over 0.2 s when animated.
     void showMenu(bool show, bool animated);
+    void menuFingerDown(Point p);
     // The text tab's name without ".txt".
     std::string textTabName(int index) const;
     // Loads the tab file or imports the text tab; the notice's text.
@@ -110,7 +101,8 @@ private:
     FileManager* fileManager_;
     LibraryFolder textLibrary_;
     std::vector<bool> textTab_; // per listed name
-    MenuLayer menu_{*this};
+    // The menu's layer: takes every finger while the menu is open.
+    FingerView::FingerDownLayer menu_{[this](const Touch& touch) { menuFingerDown(touch.location); }};
 
     std::unique_ptr<View> saveBox_;
     std::unique_ptr<View> loadBox_;

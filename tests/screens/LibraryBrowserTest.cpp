@@ -38,7 +38,7 @@ TEST_P(LibraryBrowserTest, CopiesTheDemosInAndListsOnlyItsOwnKind) {
     EXPECT_EQ(browser().nameField().placeholder(), "Enter Save Filename Here");
     EXPECT_EQ(screen().documentsDirectory(), folders.docs());
     EXPECT_FALSE(browser().showingMessageBox());
-    EXPECT_FLOAT_EQ(browser().loadButton().alpha(), 1); // a name is chosen
+    EXPECT_FLOAT_EQ(browser().part(LibraryBrowser::kLoadButton).alpha(), 1); // a name is chosen
 }
 
 TEST_P(LibraryBrowserTest, AnEmptyListSelectsNothingAndLoadAndEraseDoNothing) {
@@ -48,17 +48,17 @@ TEST_P(LibraryBrowserTest, AnEmptyListSelectsNothingAndLoadAndEraseDoNothing) {
     EXPECT_FALSE(browser().showingMessageBox());
     EXPECT_EQ(browser().currentlySelected(), -1);
     EXPECT_EQ(shownRows()[0], kind().emptyListText);
-    EXPECT_TRUE(browser().upArrow().isHidden());
-    EXPECT_TRUE(browser().downArrow().isHidden());
-    EXPECT_FLOAT_EQ(browser().loadButton().alpha(), 0.3f);
-    EXPECT_FLOAT_EQ(browser().saveButton().alpha(), 1);
+    EXPECT_TRUE(browser().part(LibraryBrowser::kUpArrow).isHidden());
+    EXPECT_TRUE(browser().part(LibraryBrowser::kDownArrow).isHidden());
+    EXPECT_FLOAT_EQ(browser().part(LibraryBrowser::kLoadButton).alpha(), 0.3f);
+    EXPECT_FLOAT_EQ(browser().part(LibraryBrowser::kSaveButton).alpha(), 1);
 }
 
 TEST_P(LibraryBrowserTest, ScrollingAndDraggingKeepTheChosenName) {
     writeItems({"a", "b", "c", "d", "e", "f", "g"});
     EXPECT_EQ(shownRows(), (Names{"a", "b", "c", "d", "e"}));
-    EXPECT_TRUE(browser().upArrow().isHidden());
-    EXPECT_FALSE(browser().downArrow().isHidden());
+    EXPECT_TRUE(browser().part(LibraryBrowser::kUpArrow).isHidden());
+    EXPECT_FALSE(browser().part(LibraryBrowser::kDownArrow).isHidden());
     tapRow(2);                   // c
     tap(Control::ScrollToStart); // already at the start
     EXPECT_EQ(browser().displayListStartIndex(), 0);
@@ -67,8 +67,8 @@ TEST_P(LibraryBrowserTest, ScrollingAndDraggingKeepTheChosenName) {
     EXPECT_EQ(browser().displayListStartIndex(), 2);
     EXPECT_EQ(shownRows(), (Names{"c", "d", "e", "f", "g"}));
     EXPECT_EQ(browser().currentlySelected(), 0); // still c
-    EXPECT_FALSE(browser().upArrow().isHidden());
-    EXPECT_TRUE(browser().downArrow().isHidden());
+    EXPECT_FALSE(browser().part(LibraryBrowser::kUpArrow).isHidden());
+    EXPECT_TRUE(browser().part(LibraryBrowser::kDownArrow).isHidden());
     // The chosen row dark with light text, the others clear.
     EXPECT_EQ(browser().row(0).backgroundColor(), (Color{40, 44, 42, 255}));
     EXPECT_EQ(browser().row(0).textColor(), (Color{206, 238, 196, 255}));
@@ -105,8 +105,8 @@ TEST_P(LibraryBrowserTest, TypedNameIsMadeSafeAndSavedInTheDocumentsFolder) {
     EXPECT_EQ(browser().nameField().text(), "___my_item_1");
     EXPECT_EQ(boxText(), kind().savedText);
     EXPECT_EQ(browser().optionChosen(), LibraryBrowser::kNotice);
-    EXPECT_TRUE(browser().cancelButton().isHidden());
-    EXPECT_FALSE(browser().okButton().isHidden());
+    EXPECT_TRUE(browser().part(LibraryBrowser::kCancel).isHidden());
+    EXPECT_FALSE(browser().part(LibraryBrowser::kOK).isHidden());
     EXPECT_EQ(readText(item("___my_item_1")).substr(0, 8), "VERSION2");
     EXPECT_EQ(browser().names(), (Names{"___my_item_1"}));
     EXPECT_EQ(browser().currentlySelected(), 0);
@@ -141,7 +141,7 @@ TEST_P(LibraryBrowserTest, ANamelessSaveOffersTheDefaultNameAndAsksBeforeOverwri
     saveAs("");
     EXPECT_EQ(browser().optionChosen(), LibraryBrowser::kSaveUnnamed);
     EXPECT_EQ(boxText(), kind().saveUnnamedText);
-    EXPECT_FALSE(browser().cancelButton().isHidden());
+    EXPECT_FALSE(browser().part(LibraryBrowser::kCancel).isHidden());
     EXPECT_TRUE(browser().panel().isHidden());
     tap(Control::OK);
     EXPECT_EQ(boxText(), kind().savedText);

@@ -52,8 +52,8 @@ TEST_F(RecorderScreen, ModeButtonsSwitchPanelsAndLight) {
     EXPECT_FALSE(s.loadSaveMode());
     EXPECT_FALSE(s.modifyView().isHidden());
     EXPECT_TRUE(browser().panel().isHidden());
-    EXPECT_TRUE(browser().boxBackground().isHidden());
-    EXPECT_FLOAT_EQ(browser().saveButton().alpha(), 0.3f); // dimmed, never gone
+    EXPECT_TRUE(browser().part(LibraryBrowser::kBox).isHidden());
+    EXPECT_FLOAT_EQ(browser().part(LibraryBrowser::kSaveButton).alpha(), 0.3f); // dimmed, never gone
     EXPECT_EQ(s.LEDLit().center(), (Point{239, 18}));
     tap(Control::Save); // the Load/Save controls do nothing in this mode
     EXPECT_FALSE(browser().showingMessageBox());
@@ -62,7 +62,7 @@ TEST_F(RecorderScreen, ModeButtonsSwitchPanelsAndLight) {
     EXPECT_TRUE(s.loadSaveMode());
     EXPECT_TRUE(s.modifyView().isHidden());
     EXPECT_FALSE(browser().panel().isHidden());
-    EXPECT_FLOAT_EQ(browser().saveButton().alpha(), 1);
+    EXPECT_FLOAT_EQ(browser().part(LibraryBrowser::kSaveButton).alpha(), 1);
     EXPECT_EQ(s.LEDLit().center(), (Point{181, 18}));
     press(Action::EraseSong); // the edits do nothing in this mode
     EXPECT_FALSE(browser().showingMessageBox());
@@ -194,8 +194,8 @@ TEST_F(RecorderScreen, FingersDoNothingWhileTheLoadNoticeIsUp) {
     tap(Control::OK);
     EXPECT_TRUE(browser().waiting());
     EXPECT_EQ(boxText(), "Please wait.\nLoading Guitar samples.");
-    EXPECT_TRUE(browser().okButton().isHidden());
-    EXPECT_TRUE(browser().cancelButton().isHidden());
+    EXPECT_TRUE(browser().part(LibraryBrowser::kOK).isHidden());
+    EXPECT_TRUE(browser().part(LibraryBrowser::kCancel).isHidden());
     EXPECT_TRUE(browser().panel().isHidden());
     for (Point p :
          {inside(browser().boxAreas(), Control::Cancel), inside(browser().listAreas(), Control::Save)})

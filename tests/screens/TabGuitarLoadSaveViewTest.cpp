@@ -48,13 +48,14 @@ protected:
 TEST_F(TabScreen, TheBoxHidesTheControlsBehindIt) {
     writeItems({"riff"});
     tap(Control::Load);
-    EXPECT_FALSE(browser().boxBackground().isHidden());
-    for (const View* v : std::initializer_list<const View*>{&browser().saveButton(), &browser().loadButton(),
-                                                            &browser().eraseButton(), &browser().panel()})
+    EXPECT_FALSE(browser().part(LibraryBrowser::kBox).isHidden());
+    for (const View* v : std::initializer_list<const View*>{
+             &browser().part(LibraryBrowser::kSaveButton), &browser().part(LibraryBrowser::kLoadButton),
+             &browser().part(LibraryBrowser::kEraseButton), &browser().panel()})
         EXPECT_TRUE(v->isHidden());
     tap(Control::Cancel);
-    EXPECT_TRUE(browser().boxBackground().isHidden());
-    EXPECT_FALSE(browser().saveButton().isHidden());
+    EXPECT_TRUE(browser().part(LibraryBrowser::kBox).isHidden());
+    EXPECT_FALSE(browser().part(LibraryBrowser::kSaveButton).isHidden());
     EXPECT_FALSE(browser().panel().isHidden());
 }
 
