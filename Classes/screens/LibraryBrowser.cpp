@@ -269,7 +269,7 @@ void LibraryBrowser::pressSave() {
     const std::string name = LibraryFolder::makeFileSafe(nameField_->text());
     nameField_->setText(name);
     if (name.empty())
-        showBox(kSaveUnnamed, kind_.saveUnnamedText);
+        showBox(kSaveUnnamed, kind_.saveUnnamedText());
     else if (folder_.exists(name))
         showBox(kOverwrite, kOverwriteText);
     else
@@ -278,7 +278,7 @@ void LibraryBrowser::pressSave() {
 
 void LibraryBrowser::pressOK() {
     const std::string typed = LibraryFolder::makeFileSafe(nameField_->text());
-    const std::string name = typed.empty() ? std::string(kind_.defaultName) : typed;
+    const std::string name = typed.empty() ? kind_.defaultName() : typed;
     switch (optionChosen_) {
     case kSaveUnnamed:
         if (folder_.exists(name)) {
@@ -320,7 +320,7 @@ void LibraryBrowser::pressCancel() {
 void LibraryBrowser::save(const std::string& name) {
     const bool saved = owner_.saveFile(folder_.fileName(name));
     loadNames();
-    showNotice(saved ? kind_.savedText : kind_.saveFailedText);
+    showNotice(saved ? kind_.savedText() : kind_.saveFailedText());
     if (saved) {
         // Show the list's end, then select the item just saved (the list is
         // in name order, so it is not always the last).
@@ -346,7 +346,7 @@ void LibraryBrowser::erase(int index) {
     if (index < 0 || index >= static_cast<int>(names_.size()))
         return;
     const bool erased = owner_.eraseEntry(index);
-    showNotice(erased ? kind_.erasedText : kind_.eraseFailedText);
+    showNotice(erased ? kind_.erasedText() : kind_.eraseFailedText());
     names_ = owner_.listNames();
     if (erased) {
         if (names_.empty()) {

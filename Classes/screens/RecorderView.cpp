@@ -288,7 +288,7 @@ void RecorderView::startLoad(int index) {
 void RecorderView::load(int index) {
     LibraryBrowser& b = browser();
     const LibraryKind& kind = b.kind();
-    std::string outcome = kind.loadMissingText;
+    std::string outcome = kind.loadMissingText();
     if (index >= 0 && index < static_cast<int>(b.names().size())) {
         const std::string name = b.names()[static_cast<size_t>(index)];
         // A file that went away since the list was read must not cost the
@@ -296,10 +296,10 @@ void RecorderView::load(int index) {
         if (b.folder().exists(name) && fileManager_) {
             stopRecorder();
             if (fileManager_->loadState(b.folder().fileName(name))) {
-                outcome = kind.loadedText;
+                outcome = kind.loadedText();
                 b.nameField().setText(name);
             } else {
-                outcome = kind.loadDamagedText;
+                outcome = kind.loadDamagedText();
             }
         } else {
             b.loadNames();

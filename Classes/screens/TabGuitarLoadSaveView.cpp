@@ -146,21 +146,21 @@ TabGuitarLoadSaveView::~TabGuitarLoadSaveView() {
 }
 
 void TabGuitarLoadSaveView::build() {
-    // The frames around the name field and the list, under them.
+    // The frames around the name field and the list, under them: pale
+    // paper under the list, as on the recorder, for dark writing.
     View& panel = browser().panel();
-    saveBox_ = std::make_unique<View>(Rect{242, 90, 30, 256});
-    saveBox_->setBackgroundColor(Color::fromFloats(1, 1, 1, 0.15f));
-    loadBox_ = std::make_unique<View>(Rect{104, kListTop - 2, 136, kListBottom - kListTop + 4});
-    // Pale paper under the list, as on the recorder, for dark writing.
-    loadBox_->setBackgroundColor(Color{238, 230, 210, 255});
-    saveBox_->setUserInteractionEnabled(false);
-    loadBox_->setUserInteractionEnabled(false);
-    panel.insertSubview(saveBox_.get(), 0);
-    panel.insertSubview(loadBox_.get(), 1);
+    const Rect frames[] = {{242, 90, 30, 256}, {104, kListTop - 2, 136, kListBottom - kListTop + 4}};
+    const Color paper[] = {Color::fromFloats(1, 1, 1, 0.15f), Color{238, 230, 210, 255}};
+    for (size_t i = 0; i < std::size(frames_); ++i) {
+        frames_[i] = std::make_unique<View>(frames[i]);
+        frames_[i]->setBackgroundColor(paper[i]);
+        frames_[i]->setUserInteractionEnabled(false);
+        panel.insertSubview(frames_[i].get(), i);
+    }
 
     // Glass over the list, drawn above the rows and under the box.
     shineBottom_ = picture("StepGuitarSetupEntryTabShine.png", {0, 0});
-    shineBottom_->setFrame(loadBox_->frame());
+    shineBottom_->setFrame(frames_[1]->frame());
     insertSubviewBelow(shineBottom_.get(), &browser().part(LibraryBrowser::kBox));
 
     // The plectrum menu, above everything.
@@ -173,15 +173,14 @@ void TabGuitarLoadSaveView::build() {
     topBar_ = std::make_unique<View>(Rect{0, 0, 1, 480});
     topBar_->setUserInteractionEnabled(false);
     topBar_->setCenter(kTopBarHidden);
-    topMenuBar_ = picture("TopMenu.png", {298, 240}, {0, 0, 46, 480});
-    topMenuBar_->setBounds({0, 0, 46, 480});
-    topMenuBar_->setCenter({298, 240});
-    playTabMenu_ = picture("MenuPlayTab.png", {220, 176.5f}, {0, 0, 92, 108});
-    enterTabMenu_ = picture("MenuEnterTab.png", {220, 305.5f}, {0, 0, 92, 108});
+    menuPictures_[0] = picture("TopMenu.png", {298, 240}, {0, 0, 46, 480});
+    menuPictures_[0]->setBounds({0, 0, 46, 480});
+    menuPictures_[0]->setCenter({298, 240});
+    menuPictures_[1] = picture("MenuPlayTab.png", {220, 176.5f}, {0, 0, 92, 108});
+    menuPictures_[2] = picture("MenuEnterTab.png", {220, 305.5f}, {0, 0, 92, 108});
     addSubview(topBar_.get());
-    topBar_->addSubview(topMenuBar_.get());
-    topBar_->addSubview(playTabMenu_.get());
-    topBar_->addSubview(enterTabMenu_.get());
+    for (auto& menuPicture : menuPictures_)
+        topBar_->addSubview(menuPicture.get());
 
     plectrum_ = picture("PlectrumMenu.png", {26, 22.5f}, {0, 0, 48, 44});
     addSubview(plectrum_.get());
@@ -277,7 +276,7 @@ bool TabGuitarLoadSaveView::eraseEntry(int index) {
 void TabGuitarLoadSaveView::startLoad(int index) {
     LibraryBrowser& b = browser();
     b.closeBox();
-    std::string outcome = b.kind().loadMissingText;
+    std::string outcome = b.kind().loadMissingText();
     if (isTextTab(index))
         outcome = importTextTab(textTabName(index));
     else if (index >= 0 && index < static_cast<int>(b.names().size()))
@@ -292,13 +291,13 @@ std::string TabGuitarLoadSaveView::loadTabFile(const std::string& name) {
     if (!b.folder().exists(name) || !fileManager_) {
         // Gone since the list was read: the tab in memory stays.
         b.loadNames();
-        return b.kind().loadMissingText;
+        return b.kind().loadMissingText();
     }
     // Damaged: the tab in memory stays too.
     if (!tabFileReadable(b.folder().documentsFolder(), fileName) || !fileManager_->loadTab(fileName))
-        return b.kind().loadDamagedText;
+        return b.kind().loadDamagedText();
     b.nameField().setText(name);
-    return b.kind().loadedText;
+    return b.kind().loadedText();
 }
 
 std::string TabGuitarLoadSaveView::importTextTab(const std::string& name) {
@@ -315,7 +314,7 @@ std::string TabGuitarLoadSaveView::importTextTab(const std::string& name) {
     if (!readable) {
         // Gone since the list was read: the tab in memory stays.
         browser().loadNames();
-        return browser().kind().loadMissingText;
+        return browser().kind().loadMissingText();
     }
     const TabTextImport::Result result = TabTextImport::read(bytes.data(), bytes.size());
     if (!result.ok)

@@ -104,13 +104,10 @@ private:
     // The menu's layer: takes every finger while the menu is open.
     FingerView::FingerDownLayer menu_{[this](const Touch& touch) { menuFingerDown(touch.location); }};
 
-    std::unique_ptr<View> saveBox_;
-    std::unique_ptr<View> loadBox_;
+    std::unique_ptr<View> frames_[2]; // around the name field and the list
     std::unique_ptr<ImageView> shineBottom_;
     std::unique_ptr<View> greyout_;
-    std::unique_ptr<View> topBar_;
-    std::unique_ptr<ImageView> topMenuBar_;
-    std::unique_ptr<ImageView> playTabMenu_;
-    std::unique_ptr<ImageView> enterTabMenu_;
+    std::unique_ptr<View> topBar_;               // the menu, sliding in and out
+    std::unique_ptr<ImageView> menuPictures_[3]; // the bar, Play Tab, Enter Tab
     std::unique_ptr<ImageView> plectrum_;
 };

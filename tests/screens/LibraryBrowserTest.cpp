@@ -15,6 +15,7 @@ class LibraryBrowserTest : public ::testing::TestWithParam<LibraryCase>, public 
 protected:
     LibraryBrowserTest() : LibraryFixture(GetParam()) {}
     const LibraryKind& kind() const { return *case_.kind; }
+    const Texts& says() const { return case_.says; }
 };
 
 INSTANTIATE_TEST_SUITE_P(Kinds, LibraryBrowserTest, ::testing::Values(kSongCase, kTabCase),
@@ -47,7 +48,7 @@ TEST_P(LibraryBrowserTest, AnEmptyListSelectsNothingAndLoadAndEraseDoNothing) {
         tap(c);
     EXPECT_FALSE(browser().showingMessageBox());
     EXPECT_EQ(browser().currentlySelected(), -1);
-    EXPECT_EQ(shownRows()[0], kind().emptyListText);
+    EXPECT_EQ(shownRows()[0], says().emptyList);
     EXPECT_TRUE(browser().part(LibraryBrowser::kUpArrow).isHidden());
     EXPECT_TRUE(browser().part(LibraryBrowser::kDownArrow).isHidden());
     EXPECT_FLOAT_EQ(browser().part(LibraryBrowser::kLoadButton).alpha(), 0.3f);
@@ -103,7 +104,7 @@ TEST_P(LibraryBrowserTest, RowsWithoutANameCannotBeChosen) {
 TEST_P(LibraryBrowserTest, TypedNameIsMadeSafeAndSavedInTheDocumentsFolder) {
     saveAs("../my.item/1");
     EXPECT_EQ(browser().nameField().text(), "___my_item_1");
-    EXPECT_EQ(boxText(), kind().savedText);
+    EXPECT_EQ(boxText(), says().saved);
     EXPECT_EQ(browser().optionChosen(), LibraryBrowser::kNotice);
     EXPECT_TRUE(browser().part(LibraryBrowser::kCancel).isHidden());
     EXPECT_FALSE(browser().part(LibraryBrowser::kOK).isHidden());
@@ -121,7 +122,7 @@ TEST_P(LibraryBrowserTest, TypedNameIsMadeSafeAndSavedInTheDocumentsFolder) {
     EXPECT_EQ(field.text(), "a_b_c_d");
     saveAs(std::string(400, 'n'));
     EXPECT_LE(field.text().size(), 200u);
-    EXPECT_EQ(boxText(), kind().savedText);
+    EXPECT_EQ(boxText(), says().saved);
     EXPECT_TRUE(fs::exists(item(field.text())));
 }
 
@@ -140,30 +141,30 @@ TEST_P(LibraryBrowserTest, TheSavedNameIsChosenWhereverItSorts) {
 TEST_P(LibraryBrowserTest, ANamelessSaveOffersTheDefaultNameAndAsksBeforeOverwriting) {
     saveAs("");
     EXPECT_EQ(browser().optionChosen(), LibraryBrowser::kSaveUnnamed);
-    EXPECT_EQ(boxText(), kind().saveUnnamedText);
+    EXPECT_EQ(boxText(), says().saveUnnamed);
     EXPECT_FALSE(browser().part(LibraryBrowser::kCancel).isHidden());
     EXPECT_TRUE(browser().panel().isHidden());
     tap(Control::OK);
-    EXPECT_EQ(boxText(), kind().savedText);
-    EXPECT_TRUE(fs::exists(item(kind().defaultName)));
+    EXPECT_EQ(boxText(), says().saved);
+    EXPECT_TRUE(fs::exists(item(says().defaultName)));
     tap(Control::OK);
 
-    writeText(item(kind().defaultName), "older");
+    writeText(item(says().defaultName), "older");
     saveAs("");
     tap(Control::OK); // the default name is taken: the box turns into the overwrite question
     EXPECT_EQ(browser().optionChosen(), LibraryBrowser::kOverwrite);
     EXPECT_EQ(boxText(), "A saved file already exists with this name.\nOverwrite it?");
     tap(Control::Cancel);
     EXPECT_FALSE(browser().showingMessageBox());
-    EXPECT_EQ(readText(item(kind().defaultName)), "older");
+    EXPECT_EQ(readText(item(says().defaultName)), "older");
 
-    saveAs(kind().defaultName);
+    saveAs(says().defaultName);
     EXPECT_EQ(browser().optionChosen(), LibraryBrowser::kOverwrite);
     tap({60, 200}); // beside the box: nothing
     EXPECT_EQ(browser().optionChosen(), LibraryBrowser::kOverwrite);
     tap(Control::OK);
-    EXPECT_EQ(boxText(), kind().savedText);
-    EXPECT_EQ(readText(item(kind().defaultName)).substr(0, 8), "VERSION2");
+    EXPECT_EQ(boxText(), says().saved);
+    EXPECT_EQ(readText(item(says().defaultName)).substr(0, 8), "VERSION2");
 }
 
 TEST_P(LibraryBrowserTest, AFailedSaveIsReportedAndKeepsTheOldFile) {
@@ -171,11 +172,11 @@ TEST_P(LibraryBrowserTest, AFailedSaveIsReportedAndKeepsTheOldFile) {
     files.setSaveInterruptionForTesting(FileManager::SaveInterruption::FailWhileWriting);
     saveAs("kept");
     tap(Control::OK);
-    EXPECT_EQ(boxText(), kind().saveFailedText);
+    EXPECT_EQ(boxText(), says().saveFailed);
     EXPECT_EQ(readText(item("kept")), "older");
     tap(Control::OK);
     saveAs("fresh");
-    EXPECT_EQ(boxText(), kind().saveFailedText);
+    EXPECT_EQ(boxText(), says().saveFailed);
     EXPECT_FALSE(fs::exists(item("fresh")));
     EXPECT_EQ(browser().names(), (Names{"kept"}));
     EXPECT_EQ(browser().currentlySelected(), 0);
@@ -184,7 +185,7 @@ TEST_P(LibraryBrowserTest, AFailedSaveIsReportedAndKeepsTheOldFile) {
     files.setSaveInterruptionForTesting(FileManager::SaveInterruption::None);
     fs::remove_all(folders.docs());
     saveAs("nowhere");
-    EXPECT_EQ(boxText(), kind().saveFailedText);
+    EXPECT_EQ(boxText(), says().saveFailed);
     EXPECT_TRUE(browser().names().empty());
     EXPECT_EQ(browser().currentlySelected(), -1);
 }
@@ -200,7 +201,7 @@ TEST_P(LibraryBrowserTest, DamagedAndVanishedFilesAreReportedNotLoaded) {
         tap(Control::Load);
         EXPECT_EQ(boxText(), "Really load '" + browser().names()[static_cast<size_t>(row)] + "'?");
         tap(Control::OK);
-        EXPECT_EQ(boxText(), kind().loadDamagedText);
+        EXPECT_EQ(boxText(), says().loadDamaged);
         EXPECT_EQ(browser().nameField().text(), "");
         tap(Control::OK);
     }
@@ -211,7 +212,7 @@ TEST_P(LibraryBrowserTest, DamagedAndVanishedFilesAreReportedNotLoaded) {
     tapRow(2);
     tap(Control::Load);
     tap(Control::OK);
-    EXPECT_EQ(boxText(), kind().loadMissingText);
+    EXPECT_EQ(boxText(), says().loadMissing);
     EXPECT_EQ(case_.work(*this), before);
     EXPECT_EQ(browser().names(), (Names{"broken", "empty"}));
     EXPECT_EQ(browser().currentlySelected(), 1);
@@ -227,7 +228,7 @@ TEST_P(LibraryBrowserTest, ErasingAsksFirstAndMovesTheChoiceUp) {
     EXPECT_TRUE(fs::exists(item("c")));
     tap(Control::Erase);
     tap(Control::OK);
-    EXPECT_EQ(boxText(), kind().erasedText);
+    EXPECT_EQ(boxText(), says().erased);
     EXPECT_FALSE(fs::exists(item("c")));
     EXPECT_EQ(browser().currentlySelected(), 1); // b
     tap(Control::OK);
@@ -258,7 +259,7 @@ TEST_P(LibraryBrowserTest, AFailedEraseIsReported) {
     fs::create_directory(item("held")); // no longer a file of this kind
     tap(Control::Erase);
     tap(Control::OK);
-    EXPECT_EQ(boxText(), kind().eraseFailedText);
+    EXPECT_EQ(boxText(), says().eraseFailed);
     EXPECT_TRUE(fs::exists(item("held")));
     EXPECT_TRUE(browser().names().empty());
 }
@@ -315,7 +316,7 @@ TEST_P(LibraryBrowserTest, SavesAndLoadsThroughARunningApplication) {
     b.nameField().returnPressed();
     EXPECT_EQ(b.nameField().text(), "take_2");
     tapAt(inside(b.listAreas(), Control::Save));
-    EXPECT_EQ(b.boxText().text(), kind().savedText);
+    EXPECT_EQ(b.boxText().text(), says().saved);
     tapAt(inside(b.boxAreas(), Control::OK));
     b.nameField().setText("");
     tapAt(inside(b.listAreas(), Control::Load));
@@ -330,7 +331,7 @@ TEST_P(LibraryBrowserTest, SavesAndLoadsThroughARunningApplication) {
         }
     }
     EXPECT_FALSE(b.waiting());
-    EXPECT_EQ(b.boxText().text(), kind().loadedText);
+    EXPECT_EQ(b.boxText().text(), says().loaded);
     EXPECT_EQ(b.nameField().text(), "take_2");
     view.reset();
     app.finish();

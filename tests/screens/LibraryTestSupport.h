@@ -110,10 +110,25 @@ struct Model {
     FileManager files;
 };
 
+// What each kind of library says, word for word.
+struct Texts {
+    const char* defaultName;
+    const char* saveUnnamed;
+    const char* saved;
+    const char* loaded;
+    const char* erased;
+    const char* saveFailed;
+    const char* loadDamaged;
+    const char* loadMissing;
+    const char* eraseFailed;
+    const char* emptyList; // the first row of an empty list
+};
+
 // One kind of library and the screen that shows it.
 struct LibraryCase {
     const char* name;
     const LibraryKind* kind;
+    Texts says;
     // Makes the screen over the model, showing its list.
     std::function<std::unique_ptr<LibraryScreen>(Model&)> make;
     // A file of this kind that the file manager refuses.
@@ -139,9 +154,32 @@ inline std::string damagedTab() {
     return std::string(bytes, sizeof bytes);
 }
 
+inline const Texts kSongTexts{"My Song",
+                              "You have not named your song. Save it as 'My Song'?",
+                              "Song saved.",
+                              "Song loaded.",
+                              "Song erased.",
+                              "Song not saved.\nThe file could not be written.",
+                              "Song not loaded.\nThe file is damaged.",
+                              "Song not loaded.\nThe file is missing.",
+                              "Song not erased.\nThe file could not be removed.",
+                              ""};
+
+inline const Texts kTabTexts{"My Tab",
+                             "You have not named your tab. Save it as 'My Tab'?",
+                             "Tab file saved.",
+                             "Tab file loaded.",
+                             "Tab file erased.",
+                             "Tab not saved.\nThe file could not be written.",
+                             "Tab not loaded.\nThe file is damaged.",
+                             "Tab not loaded.\nThe file is missing.",
+                             "Tab not erased.\nThe file could not be removed.",
+                             "No saved tabs yet"};
+
 inline const LibraryCase kSongCase{
     "songs",
     &LibraryKind::kSongs,
+    kSongTexts,
     [](Model& m) -> std::unique_ptr<LibraryScreen> {
         auto s =
             std::make_unique<RecorderView>(nullptr, &m.engine, &m.files, &m.recorder, m.folders.bundle());
@@ -154,6 +192,7 @@ inline const LibraryCase kSongCase{
 
 inline const LibraryCase kTabCase{"tabs",
                                   &LibraryKind::kTabs,
+                                  kTabTexts,
                                   [](Model& m) -> std::unique_ptr<LibraryScreen> {
                                       return std::make_unique<TabGuitarLoadSaveView>(
                                           nullptr, &m.engine, &m.files, m.folders.bundle());

@@ -25,6 +25,7 @@ protected:
 // The recorder as the application makes it (null delegate), in Modify mode.
 const LibraryCase kRecorderCase{"recorder",
                                 &LibraryKind::kSongs,
+                                kSongTexts,
                                 [](Model& m) -> std::unique_ptr<LibraryScreen> {
                                     return std::make_unique<CornerRecordingView>(
                                         nullptr, &m.engine, &m.files, &m.recorder, m.folders.bundle());

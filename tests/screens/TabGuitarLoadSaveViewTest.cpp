@@ -22,6 +22,7 @@ protected:
 
 const LibraryCase kRecordingCase{"tab library",
                                  &LibraryKind::kTabs,
+                                 kTabTexts,
                                  [](Model& m) -> std::unique_ptr<LibraryScreen> {
                                      return std::make_unique<RecordingScreen>(nullptr, &m.engine, &m.files,
                                                                               m.folders.bundle());
