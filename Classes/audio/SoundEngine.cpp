@@ -10,7 +10,7 @@
 #include "audio/FixedPoint.h"
 #include "audio/PatchChangeListener.h"
 #include "audio/SoundEngineParent.h"
-#include "audio/StrumwellFailure.h"
+#include "core/StrumwellFailure.h"
 #include "audio/VoiceMixer.h"
 #include "audio/WavReader.h"
 #include "platform/core/LatencyProbe.h"

@@ -10,7 +10,7 @@
 
 #include "audio/SoundEngine.h"
 #include "audio/SoundEngineParent.h"
-#include "audio/StrumwellFailure.h"
+#include "core/StrumwellFailure.h"
 #include "platform/core/MainThreadQueue.h"
 #include "recorder/TimeCompare.h"
 

@@ -4,7 +4,7 @@
 #include <iostream>
 #include <sstream>
 
-#include "audio/StrumwellFailure.h"
+#include "core/StrumwellFailure.h"
 #include "storage/FileManager.h"
 
 namespace {

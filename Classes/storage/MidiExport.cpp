@@ -9,7 +9,7 @@
 #include <tuple>
 
 #include "audio/SoundEngine.h"
-#include "audio/StrumwellFailure.h"
+#include "core/StrumwellFailure.h"
 #include "platform/core/Clock.h"
 #include "recorder/Recorder.h"
 #include "storage/EngineSectionContents.h"

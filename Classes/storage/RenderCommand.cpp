@@ -15,7 +15,7 @@
 
 #include "audio/CallbackUserData.h"
 #include "audio/SoundEngine.h"
-#include "audio/StrumwellFailure.h"
+#include "core/StrumwellFailure.h"
 #include "platform/core/Clock.h"
 #include "platform/core/Folders.h"
 #include "platform/core/OfflineAudioOutput.h"

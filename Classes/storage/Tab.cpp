@@ -1,8 +1,8 @@
 #include "storage/Tab.h"
 
-#include "audio/StrumwellFailure.h"
-#include "storage/ByteReader.h"
-#include "storage/ByteWriter.h"
+#include "core/StrumwellFailure.h"
+#include "core/ByteReader.h"
+#include "core/ByteWriter.h"
 
 namespace {
 constexpr int kNumStrings = TablatureEntry::kNumStrings;

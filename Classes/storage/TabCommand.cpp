@@ -5,7 +5,7 @@
 #include <iterator>
 #include <sstream>
 
-#include "audio/StrumwellFailure.h"
+#include "core/StrumwellFailure.h"
 #include "storage/AsciiTabWriter.h"
 #include "storage/FileManager.h"
 #include "storage/Tab.h"

@@ -13,7 +13,7 @@
 #include "audio/SoundEngine.h"
 #include "platform/core/Clock.h"
 #include "recorder/Recorder.h"
-#include "storage/ByteWriter.h"
+#include "core/ByteWriter.h"
 #include "storage/FileManager.h"
 #include "storage/Tab.h"
 

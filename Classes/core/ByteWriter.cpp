@@ -1,4 +1,4 @@
-#include "storage/ByteWriter.h"
+#include "core/ByteWriter.h"
 
 #include <bit>
 

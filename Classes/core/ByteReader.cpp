@@ -1,4 +1,4 @@
-#include "storage/ByteReader.h"
+#include "core/ByteReader.h"
 
 #include <bit>
 #include <stdexcept>
