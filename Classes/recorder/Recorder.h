@@ -243,6 +243,9 @@ private:
     int pendingAndSongEvents() const;
     // Records a whammy or wah movement; see addWahChangeForGuitar.
     template <class Change> bool addControlChangeLocked(ChangeList<Change>& list, int guitar, float value);
+    // Runs edit() under the lock once a finished pass is merged, and wakes the
+    // playback thread to look at the result.
+    template <class Edit> void editSong(const Edit& edit);
     // A copy of one member, taken under the lock.
     template <class T> T copyLocked(const T& value) const;
     // Stops every voice the strum started.

@@ -69,29 +69,27 @@ void Recorder::eraseLastOverdub() {
     currentOverdubNo_ -= 1;
 }
 
-void Recorder::eraseAllWahChanges(int guitar) {
+template <class Edit> void Recorder::editSong(const Edit& edit) {
     Lock lock(mutex_);
+    wakePlaybackThreadLocked();
+    mergeFinishedPassLocked();
+    edit();
+}
+
+void Recorder::eraseAllWahChanges(int guitar) {
     if (validGuitar(guitar)) {
-        wakePlaybackThreadLocked();
-        mergeFinishedPassLocked();
-        wah_.clear(guitar);
+        editSong([this, guitar] { wah_.clear(guitar); });
     }
 }
 
 void Recorder::eraseAllWhammyBarChanges(int guitar) {
-    Lock lock(mutex_);
     if (validGuitar(guitar)) {
-        wakePlaybackThreadLocked();
-        mergeFinishedPassLocked();
-        whammy_.clear(guitar);
+        editSong([this, guitar] { whammy_.clear(guitar); });
     }
 }
 
 void Recorder::eraseWholeSong() {
-    Lock lock(mutex_);
-    wakePlaybackThreadLocked();
-    mergeFinishedPassLocked();
-    eraseWholeSongLocked();
+    editSong([this] { eraseWholeSongLocked(); });
 }
 
 void Recorder::eraseWholeSongLocked() {

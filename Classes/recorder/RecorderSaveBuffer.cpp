@@ -37,7 +37,7 @@ constexpr std::int64_t kVersion1Shortfall = 8;
 void Recorder::writeNotesLocked(ByteWriter& w, std::size_t count) const {
     for (std::size_t i = 0; i < count; ++i) {
         const Note& n = notes_[i];
-        w.u8(n.keyDown() ? 1 : 0);
+        w.boolean(n.keyDown());
         // Only the low 8 bits of the sample number are kept; every sample a
         // note can play lies below 128, and -1 survives as 0xFF.
         w.u8(static_cast<std::uint8_t>(n.sampleNo() & 0xFF));
@@ -163,7 +163,7 @@ void Recorder::restoreLocked(const std::uint8_t* data, std::size_t size, int ver
     notes_.reserve(static_cast<std::size_t>(keep));
     std::unordered_set<int> cutOffIDs;
     for (std::int64_t i = 0; i < n; ++i) {
-        const bool keyDown = r.u8() != 0;
+        const bool keyDown = r.boolean();
         const int sampleNo = r.i8();
         const double time = r.f64();
         const int noteID = r.i32();
