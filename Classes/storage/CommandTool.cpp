@@ -25,6 +25,28 @@ bool CommandTool::commonOption(const std::vector<std::string>& args, std::size_t
     return true;
 }
 
+bool CommandTool::isOption(const std::string& word, bool dashIsWord) {
+    return !word.empty() && word[0] == '-' && !(dashIsWord && word == "-");
+}
+
+std::string CommandTool::inputWord(const std::string& word, std::string& input, bool dashIsWord) {
+    if (isOption(word, dashIsWord))
+        return "unknown option '" + word + "'";
+    if (!input.empty())
+        return "unexpected argument '" + word + "'";
+    input = word;
+    return {};
+}
+
+std::string CommandTool::missing(const std::string& input, const char* noInput, const std::string& output,
+                                 const char* noOutput) {
+    if (input.empty())
+        return noInput;
+    if (output.empty())
+        return noOutput;
+    return {};
+}
+
 int CommandTool::answerCommandLine(bool help, const std::string& problem, const std::string& usage) {
     if (help) {
         out_ << usage;

@@ -25,9 +25,26 @@ public:
     static bool commonOption(const std::vector<std::string>& args, std::size_t& i, std::string& output,
                              bool& help, std::string& problem);
 
-    // After the parse: 0 once the usage is printed for a help request; 2 once
-    // a bad command line is reported, with the usage; -1 to go on.
-    int answerCommandLine(bool help, const std::string& problem, const std::string& usage);
+    // A word that is no option (an option starts with '-'; so does "-" when
+    // it is not a word): the tool's input, the first time; a problem after,
+    // or when it is an option nobody took.
+    static std::string inputWord(const std::string& word, std::string& input, bool dashIsWord = false);
+    static bool isOption(const std::string& word, bool dashIsWord = false);
+    // The first message whose value is still empty, or nothing.
+    static std::string missing(const std::string& input, const char* noInput, const std::string& output,
+                               const char* noOutput);
+
+    // Parses the words with parse(args, options, help), which answers a
+    // problem (empty when the words are good). Then 0 once the usage is
+    // printed for a help request; 2 once a bad command line is reported,
+    // with the usage; -1 to go on.
+    template <class Options, class Parse>
+    int parseCommandLine(const std::vector<std::string>& args, Options& options, const Parse& parse,
+                         const std::string& usage) {
+        bool help = false;
+        const std::string problem = parse(args, options, help);
+        return answerCommandLine(help, problem, usage);
+    }
 
     // Keeps the file manager's own diagnostic lines off the output: the tool
     // reports a failure once, itself.
@@ -42,6 +59,8 @@ public:
     bool writeFile(FileManager& files, const std::string& path, const std::uint8_t* data, std::size_t size);
 
 private:
+    int answerCommandLine(bool help, const std::string& problem, const std::string& usage);
+
     std::string name_;
     std::ostream& out_;
     std::ostream& err_;

@@ -26,19 +26,11 @@ std::string parseOptions(const std::vector<std::string>& args, Options& o, bool&
             o.midi.allEffects = true;
         } else if (a == "--no-glide") {
             o.midi.glide = false;
-        } else if (!a.empty() && a[0] == '-') {
-            return "unknown option '" + a + "'";
-        } else if (o.song.empty()) {
-            o.song = a;
-        } else {
-            return "unexpected argument '" + a + "'";
+        } else if (problem = CommandTool::inputWord(a, o.song); !problem.empty()) {
+            return problem;
         }
     }
-    if (o.song.empty())
-        return "no song file given";
-    if (o.output.empty())
-        return "no output file given (-o OUT.mid)";
-    return {};
+    return CommandTool::missing(o.song, "no song file given", o.output, "no output file given (-o OUT.mid)");
 }
 
 std::string semitoneText(double s) {
@@ -62,9 +54,7 @@ std::string ExportCommand::usage() {
 int ExportCommand::run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     CommandTool tool("strumwell export", out, err);
     Options o;
-    bool help = false;
-    const std::string problem = parseOptions(args, o, help);
-    if (const int code = tool.answerCommandLine(help, problem, usage()); code >= 0)
+    if (const int code = tool.parseCommandLine(args, o, parseOptions, usage()); code >= 0)
         return code;
 
     // A file manager with no model objects: only its file reading and its

@@ -72,19 +72,11 @@ std::string parseOptions(const std::vector<std::string>& args, Options& o, bool&
             if (n > WavWriter::kMaxDataBytes / 4)
                 return "--frames is too large for a WAV file";
             o.frames = n;
-        } else if (!a.empty() && a[0] == '-') {
-            return "unknown option '" + a + "'";
-        } else if (o.song.empty()) {
-            o.song = a;
-        } else {
-            return "unexpected argument '" + a + "'";
+        } else if (problem = CommandTool::inputWord(a, o.song); !problem.empty()) {
+            return problem;
         }
     }
-    if (o.song.empty())
-        return "no song file given";
-    if (o.output.empty())
-        return "no output file given (-o OUT.wav)";
-    return {};
+    return CommandTool::missing(o.song, "no song file given", o.output, "no output file given (-o OUT.wav)");
 }
 
 // A one-line bar on a terminal, redrawn when the percentage moves.
@@ -160,9 +152,7 @@ std::string RenderCommand::usage() {
 int RenderCommand::run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     CommandTool tool("strumwell render", out, err);
     Options o;
-    bool help = false;
-    const std::string problem = parseOptions(args, o, help);
-    if (const int code = tool.answerCommandLine(help, problem, usage()); code >= 0)
+    if (const int code = tool.parseCommandLine(args, o, parseOptions, usage()); code >= 0)
         return code;
     if (o.bundle.empty())
         o.bundle = Folders::findBundleFolder();

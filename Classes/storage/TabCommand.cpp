@@ -35,34 +35,22 @@ std::string parseOptions(const std::vector<std::string>& args, Options& o, bool&
             o.barColumns = n;
         } else if (o.verb.empty() && (a == "export" || a == "import")) {
             o.verb = a;
-        } else if (!a.empty() && a[0] == '-' && a != "-") {
-            return "unknown option '" + a + "'";
-        } else if (o.verb.empty()) {
+        } else if (o.verb.empty() && !CommandTool::isOption(a, true)) {
             return "unknown tab command '" + a + "' (export or import)";
-        } else if (o.input.empty()) {
-            o.input = a;
-        } else {
-            return "unexpected argument '" + a + "'";
+        } else if (problem = CommandTool::inputWord(a, o.input, true); !problem.empty()) {
+            return problem;
         }
     }
     if (o.verb.empty())
         return "say export or import";
-    if (o.input.empty())
-        return o.verb == "export" ? "no tab file given" : "no text file given";
-    if (o.output.empty())
-        return o.verb == "export" ? "no output file given (-o OUT.txt, or -o - to print)"
-                                  : "no output file given (-o OUT.TAB)";
-    return {};
+    if (o.verb == "export")
+        return CommandTool::missing(o.input, "no tab file given", o.output,
+                                    "no output file given (-o OUT.txt, or -o - to print)");
+    return CommandTool::missing(o.input, "no text file given", o.output, "no output file given (-o OUT.TAB)");
 }
 
-int exportTab(const Options& o, std::ostream& out, std::ostream& err) {
-    CommandTool tool("strumwell tab export", out, err);
-    Tab tab;
-    FileManager files(&tab, nullptr, nullptr, std::string());
-    tool.quiet(files);
-    std::vector<uint8_t> bytes;
-    if (!tool.readFile(files, o.input, bytes, " (no such file)", true))
-        return 1;
+int exportTab(const Options& o, CommandTool& tool, Tab& tab, FileManager& files,
+              const std::vector<uint8_t>& bytes, std::ostream& out, std::ostream& err) {
     if (!files.loadTabFromBuffer(bytes.data(), bytes.size())) {
         err << "strumwell tab export: " << o.input << ": " << files.lastFailure()
             << " (not a readable tab file; nothing written)\n";
@@ -83,14 +71,8 @@ int exportTab(const Options& o, std::ostream& out, std::ostream& err) {
     return 0;
 }
 
-int importTab(const Options& o, std::ostream& out, std::ostream& err) {
-    CommandTool tool("strumwell tab import", out, err);
-    Tab tab;
-    FileManager files(&tab, nullptr, nullptr, std::string());
-    tool.quiet(files);
-    std::vector<uint8_t> bytes;
-    if (!tool.readFile(files, o.input, bytes, " (no such file)", true))
-        return 1;
+int importTab(const Options& o, CommandTool& tool, Tab& tab, FileManager& files,
+              const std::vector<uint8_t>& bytes, std::ostream& out, std::ostream& err) {
     const TabTextImport::Result result = TabTextImport::read(bytes.data(), bytes.size());
     if (!result.ok) {
         err << "strumwell tab import: " << o.input << ": " << result.error << "; nothing written\n";
@@ -123,9 +105,17 @@ std::string TabCommand::usage() {
 int TabCommand::run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     CommandTool tool("strumwell tab", out, err);
     Options o;
-    bool help = false;
-    const std::string problem = parseOptions(args, o, help);
-    if (const int code = tool.answerCommandLine(help, problem, usage()); code >= 0)
+    if (const int code = tool.parseCommandLine(args, o, parseOptions, usage()); code >= 0)
         return code;
-    return o.verb == "export" ? exportTab(o, out, err) : importTab(o, out, err);
+
+    // Both read their input the same way, through a file manager of their own.
+    CommandTool verbTool("strumwell tab " + o.verb, out, err);
+    Tab tab;
+    FileManager files(&tab, nullptr, nullptr, std::string());
+    verbTool.quiet(files);
+    std::vector<uint8_t> bytes;
+    if (!verbTool.readFile(files, o.input, bytes, " (no such file)", true))
+        return 1;
+    return o.verb == "export" ? exportTab(o, verbTool, tab, files, bytes, out, err)
+                              : importTab(o, verbTool, tab, files, bytes, out, err);
 }
