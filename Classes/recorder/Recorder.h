@@ -260,7 +260,8 @@ private:
     // The song.
     std::vector<Note> notes_;
     std::vector<PitchChange> pitchBends_;
-    // Each with its pass being recorded and its playback positions.
+    // The whammy bar and wah pedal movements of both guitars, each with the
+    // changes of the pass being recorded and its playback positions.
     ChangeList<WhammyBarChange> whammy_;
     ChangeList<WahChange> wah_;
 
