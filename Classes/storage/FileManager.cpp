@@ -17,9 +17,9 @@
 #include <utility>
 
 #include "audio/SoundEngine.h"
+#include "core/ByteWriter.h"
 #include "core/StrumwellFailure.h"
 #include "recorder/Recorder.h"
-#include "core/ByteWriter.h"
 #include "storage/SongSections.h"
 #include "storage/Tab.h"
 #include "storage/VersionHeader.h"
