@@ -497,15 +497,15 @@ TEST_F(Pedals, FuzzSwitchAndThresholdKnob) {
     ASSERT_EQ(fuzz.draggingKnob(), 0);
     turn(fuzz, {181, 239}, 300, 200);
     EXPECT_EQ(fuzz.knob().getValue(), 1.0f);
-    EXPECT_EQ(engine.callbackUserData()->fuzzSetup[1].fuzzThreshold, 1000);
+    EXPECT_EQ(engine.effect<FuzzEffect>(1).thresholdLevel(), 1000);
     EXPECT_FLOAT_EQ(engine.fuzzThreshold(1), 1.0f);
     // Fully down: 19000.
     turn(fuzz, {181, 239}, 100, -300);
     EXPECT_EQ(fuzz.knob().getValue(), 0.0f);
-    EXPECT_EQ(engine.callbackUserData()->fuzzSetup[1].fuzzThreshold, 19000);
+    EXPECT_EQ(engine.effect<FuzzEffect>(1).thresholdLevel(), 19000);
     fuzz.fingerUp({181, 239});
     EXPECT_EQ(fuzz.draggingKnob(), -1);
-    EXPECT_EQ(engine.callbackUserData()->fuzzSetup[0].fuzzThreshold, 5000);
+    EXPECT_EQ(engine.effect<FuzzEffect>(0).thresholdLevel(), 5000);
 }
 
 TEST_F(Pedals, WahSwitch) {
