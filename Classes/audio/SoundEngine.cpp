@@ -2,58 +2,27 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
 
-#include "audio/EffectsChain.h"
+#include "audio/EngineRenderer.h"
 #include "audio/FixedPoint.h"
 #include "audio/PatchChangeListener.h"
 #include "audio/SoundEngineParent.h"
-#include "audio/VoiceMixer.h"
-#include "audio/WavReader.h"
+#include "audio/TiltMapping.h"
 #include "platform/core/LatencyProbe.h"
 #include "platform/core/MainThreadQueue.h"
 
 namespace {
 
-constexpr int kPatchSize = 48;
 constexpr int kNumPatches = 5;
 // Guitar 2's mix is rendered in pieces of at most this many frames.
 constexpr int kMinChunkFrames = 1024;
 constexpr int kMaxChunkFrames = 8192;
-
-struct PatchInfo {
-    const char* name;
-    const char* prefix;
-    bool acoustic;
-};
-
-PatchInfo patchInfo(int patchNo) {
-    switch (patchNo) {
-    case 0:
-        return {"Acoustic 1", "A1-", true};
-    case 1:
-        return {"Acoustic 2", "A2-", true};
-    case 2:
-        return {"Electric 1", "E3-", false};
-    case 3:
-        return {"Electric 2", "E2-", false};
-    case 4:
-        return {"Clean Electric", "CE-", false};
-    default:
-        return {"Acoustic Fingerpick", "A1-", true};
-    }
-}
 
 bool validGuitar(int g) {
     return g == 0 || g == 1;
 }
 bool validVoice(int v) {
     return v >= 0 && v < kNumVoices;
-}
-
-void sendTurnTouchscreenBackOn(void* context) {
-    static_cast<PatchChangeListener*>(context)->turnTouchscreenBackOn();
 }
 
 } // namespace
@@ -64,8 +33,9 @@ const char* const SoundEngine::kAccelerometerFailureMessage =
 
 SoundEngine::SoundEngine(SoundEngineParent* parent, AudioOutput* output, Accelerometer* accelerometer,
                          std::string bundleFolder, const Clock& clock)
-    : parent_(parent), output_(output), accelerometer_(accelerometer), bundleFolder_(std::move(bundleFolder)),
-      clock_(clock), recorder_(&nullRecorder_), random_(std::random_device{}()) {
+    : parent_(parent), output_(output), accelerometer_(accelerometer), clock_(clock),
+      bank_(cb_, output, std::move(bundleFolder)), recorder_(&nullRecorder_),
+      random_(std::random_device{}()) {
     numAccelerometerStartTries_ = 0;
     setupAccelerometer();
     cb_.mainThreadQueue = parent_ ? &parent_->mainThreadQueue() : nullptr;
@@ -92,8 +62,6 @@ SoundEngine::~SoundEngine() {
         accelerometer_->setDelegate(nullptr);
     if (parent_ && checkToken_ != 0)
         parent_->mainThreadQueue().cancel(checkToken_);
-    for (SampleSlot& slot : cb_.sampleList)
-        delete[] slot.rawData.load();
     delete[] cb_.secondAudioQueueBuffer;
     delete[] monoBuffer_;
 }
@@ -116,158 +84,39 @@ void SoundEngine::seedRandom(uint32_t seed) {
     random_.seed(seed == 0 ? 1u : seed);
 }
 
-// ---------------------------------------------------------------- render
-
-int SoundEngine::callbackProcStereo(void* userData, int16_t* out, int numFrames) {
-    CallbackUserData& cb = *static_cast<CallbackUserData*>(userData);
-    if (cb.done.load(std::memory_order_acquire))
-        return -1;
-    if (numFrames < 0 || (out == nullptr && numFrames > 0))
-        return -1;
-    cb.numFramesPerBuffer.store(numFrames, std::memory_order_relaxed);
-
-    const bool bend[2] = {cb.pitchBendOn[0].load(std::memory_order_relaxed) ||
-                              cb.whammyBarAttached[0].load(std::memory_order_relaxed),
-                          cb.pitchBendOn[1].load(std::memory_order_relaxed) ||
-                              cb.whammyBarAttached[1].load(std::memory_order_relaxed)};
-    VoiceMixer::beginBuffer(cb, numFrames, bend);
-    cb.effects[0].beginBuffer();
-    cb.effects[1].beginBuffer();
-
-    const int chunk = cb.secondAudioQueueBufferSize / 4;
-    int16_t* scratch = cb.secondAudioQueueBuffer;
-    int16_t* mono = cb.monoBuffer;
-    for (int offset = 0; offset < numFrames; offset += chunk) {
-        const int frames = std::min(chunk, numFrames - offset);
-        int16_t* output = out + 2 * offset;
-        // Guitar 1 into the output, guitar 2 into the scratch buffer. Each is
-        // mixed in mono (left and right are equal until the effects) and
-        // then spread to both sides.
-        for (int g = 0; g < 2; ++g) {
-            int16_t* stereo = g == 0 ? output : scratch;
-            std::memset(mono, 0, sizeof(int16_t) * size_t(frames));
-            VoiceMixer::mixGuitarMono(cb, mono, frames, g, bend[g]);
-            for (int k = 0; k < frames; ++k) {
-                stereo[2 * k] = mono[k];
-                stereo[2 * k + 1] = mono[k];
-            }
-        }
-        cb.effects[0].process(output, frames);
-        cb.effects[1].process(scratch, frames);
-        // The noises bypass the effects.
-        VoiceMixer::mixGenericStereo(cb, scratch, frames);
-        for (int k = 0; k < 2 * frames; ++k)
-            output[k] = int16_t(std::clamp(int32_t(scratch[k]) + int32_t(output[k]), -32767, 32767));
-    }
-    VoiceMixer::endBuffer(cb);
-    cb.effects[0].endBuffer();
-    cb.effects[1].endBuffer();
-
-    if (PatchChangeListener* caller = cb.callerWhoChangedPatch.exchange(nullptr, std::memory_order_acq_rel)) {
-        // The queue never blocks or allocates here; if it is full the message
-        // goes with the next buffer.
-        if (cb.mainThreadQueue == nullptr ||
-            !cb.mainThreadQueue->postFromRealtime(&sendTurnTouchscreenBackOn, caller)) {
-            if (cb.mainThreadQueue != nullptr) {
-                PatchChangeListener* expected = nullptr;
-                cb.callerWhoChangedPatch.compare_exchange_strong(expected, caller, std::memory_order_acq_rel);
-            }
-        }
-    }
-    return 0;
-}
-
 // ---------------------------------------------------------------- samples
 
-bool SoundEngine::readSampleFile(const std::string& fileName, WavReader::Sample& sample) {
-    std::string error;
-    bool missing = false;
-    const std::string path = bundleFolder_.empty() ? fileName : bundleFolder_ + "/" + fileName;
-    const bool read = WavReader::readFile(path, sample, error, missing);
-    // Each damaged or missing file is reported once, however often it is
-    // asked for again (every patch change reloads the same files).
-    std::string line;
-    if (missing)
-        line = "Sample file missing: " + fileName;
-    else if (!read)
-        line = "Error loading file " + fileName + ": " + error;
-    else if (sample.cutShort)
-        line = "Sample file cut short: " + fileName + " (playing the " + std::to_string(sample.count) +
-               " values it holds)";
-    if (!line.empty() && reportedFiles_.insert(fileName).second)
-        std::printf("%s\n", line.c_str());
-    return read;
-}
-
-void SoundEngine::swapSlots(std::vector<LoadedSample>& loaded) {
-    std::vector<int16_t*> old(loaded.size(), nullptr);
-    {
-        // The callback is not running while the output is locked, so it never
-        // reads a block after it has been freed below.
-        AudioOutputLock lock(output_);
-        for (size_t k = 0; k < loaded.size(); ++k) {
-            SampleSlot& slot = cb_.sampleList[loaded[k].slot];
-            old[k] = slot.rawData.load(std::memory_order_relaxed);
-            slot.rawData.store(loaded[k].sample.values.release(), std::memory_order_relaxed);
-            slot.rawDataSize.store(int32_t(loaded[k].sample.count), std::memory_order_relaxed);
-            slot.cannotBeCulledOnTooManyNotes.store(false, std::memory_order_relaxed);
-        }
-    }
-    for (int16_t* block : old)
-        delete[] block;
-    cb_.numSampleListEntries.fetch_add(int32_t(loaded.size()), std::memory_order_relaxed);
+int SoundEngine::callbackProcStereo(void* userData, int16_t* out, int numFrames) {
+    return EngineRenderer::render(*static_cast<CallbackUserData*>(userData), out, numFrames);
 }
 
 void SoundEngine::loadSampleAtSlot(int slot, const std::string& fileName) {
-    if (slot < 0 || slot >= kNumSampleSlots)
-        return;
-    std::lock_guard<std::mutex> lock(loadMutex_);
-    std::vector<LoadedSample> loaded(1);
-    loaded[0].slot = slot;
-    if (readSampleFile(fileName, loaded[0].sample))
-        swapSlots(loaded);
+    bank_.loadSampleAtSlot(slot, fileName);
 }
 
 void SoundEngine::reloadGuitarSamples(int guitar) {
-    if (!validGuitar(guitar))
-        return;
-    std::lock_guard<std::mutex> lock(loadMutex_);
-    const PatchInfo info = patchInfo(cb_.patchNo[guitar].load());
-    cb_.patchNames[guitar] = info.name;
-    cb_.isAcoustic[guitar].store(info.acoustic, std::memory_order_relaxed);
-    // Every file is read before the render thread is held off, and only then
-    // are the new blocks swapped in.
-    std::vector<LoadedSample> loaded;
-    loaded.reserve(kPatchSize);
-    for (int k = 0; k < kPatchSize; ++k) {
-        char name[64];
-        std::snprintf(name, sizeof(name), "%s%d%s", info.prefix, k + 1, ".wav");
-        LoadedSample entry;
-        entry.slot = cb_.guitarSampleStartNo[guitar] + k;
-        if (readSampleFile(name, entry.sample))
-            loaded.push_back(std::move(entry));
-    }
-    if (!loaded.empty())
-        swapSlots(loaded);
+    if (validGuitar(guitar))
+        bank_.reloadGuitarSamples(guitar);
 }
 
 void SoundEngine::loadGenericSamples() {
-    std::lock_guard<std::mutex> lock(loadMutex_);
-    std::vector<LoadedSample> loaded;
-    loaded.reserve(22);
-    for (int n = 1; n <= 22; ++n) {
-        char name[32];
-        if (n <= 10)
-            std::snprintf(name, sizeof(name), "fret%d.wav", n);
-        else
-            std::snprintf(name, sizeof(name), "tap%d.wav", n - 10);
-        LoadedSample entry;
-        entry.slot = (n <= 10) ? kFirstFretNoiseSlot + n - 1 : kFirstTapNoiseSlot + n - 11;
-        if (readSampleFile(name, entry.sample))
-            loaded.push_back(std::move(entry));
-    }
-    if (!loaded.empty())
-        swapSlots(loaded);
+    bank_.loadGenericSamples();
+}
+
+std::string SoundEngine::patchName(int guitar) const {
+    return validGuitar(guitar) ? bank_.patchName(guitar) : std::string();
+}
+
+void SoundEngine::addSineWaveAtSlot(int slot) {
+    bank_.addSineWaveAtSlot(slot);
+}
+
+const int16_t* SoundEngine::sampleData(int slot) const {
+    return bank_.sampleData(slot);
+}
+
+int32_t SoundEngine::sampleSize(int slot) const {
+    return bank_.sampleSize(slot);
 }
 
 void SoundEngine::stepPatch(PatchChangeListener* caller, int guitar, int step) {
@@ -294,50 +143,12 @@ void SoundEngine::prevPatch(PatchChangeListener* caller, int guitar) {
     stepPatch(caller, guitar, -1);
 }
 
-std::string SoundEngine::patchName(int guitar) const {
-    if (!validGuitar(guitar))
-        return std::string();
-    std::lock_guard<std::mutex> lock(loadMutex_);
-    return cb_.patchNames[guitar];
-}
-
 bool SoundEngine::isAcoustic(int guitar) const {
     return validGuitar(guitar) && cb_.isAcoustic[guitar].load(std::memory_order_relaxed);
 }
 
 int SoundEngine::patchNo(int guitar) const {
     return validGuitar(guitar) ? cb_.patchNo[guitar].load() : -1;
-}
-
-void SoundEngine::addSineWaveAtSlot(int slot) {
-    if (slot < 0 || slot >= kNumSampleSlots)
-        return;
-    std::lock_guard<std::mutex> lock(loadMutex_);
-    std::vector<LoadedSample> loaded(1);
-    loaded[0].slot = slot;
-    WavReader::Sample& tone = loaded[0].sample;
-    tone.count = 176400;
-    tone.values.reset(new int16_t[tone.count]);
-    tone.values[0] = 0;
-    double angle = 0.0;
-    for (size_t i = 1; i < tone.count; ++i) {
-        angle += 0.07;
-        tone.values[i] = int16_t(std::sin(angle) * 32767.0);
-    }
-    // Unlike the first version of this tone, the old data is freed.
-    swapSlots(loaded);
-}
-
-const int16_t* SoundEngine::sampleData(int slot) const {
-    if (slot < 0 || slot >= kNumSampleSlots)
-        return nullptr;
-    return cb_.sampleList[slot].rawDataSize.load() > 0 ? cb_.sampleList[slot].rawData.load() : nullptr;
-}
-
-int32_t SoundEngine::sampleSize(int slot) const {
-    if (slot < 0 || slot >= kNumSampleSlots)
-        return 0;
-    return cb_.sampleList[slot].rawDataSize.load();
 }
 
 // ---------------------------------------------------------------- voices
@@ -838,16 +649,7 @@ void SoundEngine::accelerometerDidAccelerate(double x, double y, double /*z*/) {
         const float reading =
             static_cast<float>(static_cast<double>(currentAccelerometerReadingWah_.load()) * 0.5 + x * 0.5);
         currentAccelerometerReadingWah_ = reading;
-        const double r = reading;
-        float c;
-        if (r < -0.5)
-            c = 0.05f;
-        else if (r > -0.1 && r < 0.1)
-            c = 0.5f;
-        else if (r > 0.5)
-            c = 0.05f;
-        else
-            c = static_cast<float>(0.5 - 0.45 * (std::fabs(r) - 0.1) / 0.4);
+        const float c = TiltMapping::wahCoefficient(reading);
         if (recorder()->addWahChangeForGuitar(g, c))
             setWahForGuitar(g, c);
     }
@@ -855,18 +657,7 @@ void SoundEngine::accelerometerDidAccelerate(double x, double y, double /*z*/) {
         const float reading = static_cast<float>(
             static_cast<double>(currentAccelerometerReadingWhammy_.load()) * 0.9 + y * 0.1);
         currentAccelerometerReadingWhammy_ = reading;
-        const double r = reading;
-        float w;
-        if (r < -0.5)
-            w = 0.5f;
-        else if (r > -0.2 && r < 0.2)
-            w = 0.0f;
-        else if (r > 0.5)
-            w = -0.5f;
-        else if (r > 0)
-            w = static_cast<float>(-0.5 * (r - 0.2) / 0.3);
-        else
-            w = static_cast<float>(0.5 * (-r - 0.2) / 0.3);
+        const float w = TiltMapping::whammy(reading);
         if (recorder()->addWhammyBarChangeForGuitar(g, w))
             setWhammyForGuitar(g, w);
     }

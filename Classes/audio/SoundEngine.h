@@ -4,13 +4,13 @@
 #include <cstdint>
 #include <mutex>
 #include <random>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "audio/CallbackUserData.h"
 #include "audio/EngineSettings.h"
 #include "audio/NullEngineRecorder.h"
+#include "audio/SampleBank.h"
 #include "audio/WavReader.h"
 #include "platform/core/Accelerometer.h"
 #include "platform/core/AudioOutput.h"
@@ -53,8 +53,8 @@ class SoundEngine : public AccelerometerDelegate {
 public:
     static constexpr int kNumVoices = ::kNumVoices;
     static constexpr int kNumSlots = kNumSampleSlots;
-    static constexpr int kFirstFretNoiseSlot = 100;
-    static constexpr int kFirstTapNoiseSlot = 110;
+    static constexpr int kFirstFretNoiseSlot = SampleBank::kFirstFretNoiseSlot;
+    static constexpr int kFirstTapNoiseSlot = SampleBank::kFirstTapNoiseSlot;
     static constexpr float kFullBendPitch = 1.1233333f;
     static constexpr float kHalfBendPitch = 1.0616666f;
 
@@ -257,29 +257,18 @@ private:
     EngineRecorder* recorder() const;
     int startVoice(int sampleNo, double volume, double releaseDelta, int noteID);
     void stepPatch(PatchChangeListener* caller, int guitar, int step);
-    struct LoadedSample {
-        int slot = 0;
-        WavReader::Sample sample;
-    };
-    // Hands the blocks to their slots and frees the ones they replace.
-    void swapSlots(std::vector<LoadedSample>& loaded);
-    // Under loadMutex_. False (the slot is left as it was) for a missing or
-    // refused file; either is reported once, as is a file cut short.
-    bool readSampleFile(const std::string& fileName, WavReader::Sample& sample);
 
     SoundEngineParent* parent_;
     AudioOutput* output_;
     Accelerometer* accelerometer_;
-    std::string bundleFolder_;
     const Clock& clock_;
 
     CallbackUserData cb_;
+    SampleBank bank_; // after cb_: frees the sample blocks before cb_ goes
     NullEngineRecorder nullRecorder_;
     std::atomic<EngineRecorder*> recorder_;
 
-    std::mutex voiceMutex_;               // voice allocation; never taken by render
-    mutable std::mutex loadMutex_;        // sample loading and patch names
-    std::set<std::string> reportedFiles_; // under loadMutex_
+    std::mutex voiceMutex_; // voice allocation; never taken by render
     std::mutex randomMutex_;
     std::minstd_rand random_;
 
