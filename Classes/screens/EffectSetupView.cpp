@@ -1,6 +1,7 @@
 #include "screens/EffectSetupView.h"
 
 #include "audio/SoundEngine.h"
+#include "platform/Knob.h"
 #include "platform/Label.h"
 #include "ui/ScreenHost.h"
 
@@ -28,6 +29,29 @@ EffectSetupView::Control EffectSetupView::cornerControl(Point p) {
 
 bool EffectSetupView::inTestButton(Point p) {
     return p.x < 64 && p.y > 425;
+}
+
+EffectSetupView::Control EffectSetupView::controlIn(std::span<const Area> areas, Point p) {
+    const Control corner = cornerControl(p);
+    if (corner != Control::None) {
+        return corner;
+    }
+    if (inTestButton(p)) {
+        return Control::TestNote;
+    }
+    for (const Area& area : areas) {
+        if (area.contains(p)) {
+            return area.control;
+        }
+    }
+    return Control::None;
+}
+
+float EffectSetupView::limitedToUnit(float v) {
+    if (!(v >= 0.0f)) {
+        return 0.0f;
+    }
+    return v > 1.0f ? 1.0f : v;
 }
 
 EffectSetupView::EffectSetupView(ScreenHost* parent, SoundEngine* soundEngine,
@@ -136,6 +160,16 @@ void EffectSetupView::fingerDown(Point p) {
     case Control::FootSwitch:
     case Control::PingPong:
     case Control::Tap:
+        if (!soundEngine_) {
+            break;
+        }
+        for (const Switch& s : switches_) {
+            if (s.control == control) {
+                (soundEngine_->*s.set)(currentGuitar_, !(soundEngine_->*s.get)(currentGuitar_));
+                redraw();
+                return;
+            }
+        }
         act(control);
         break;
     }
@@ -158,7 +192,34 @@ void EffectSetupView::fingerUp(Point p) {
     draggingKnob_ = -1;
 }
 
-void EffectSetupView::turnKnob(int, Point, Point) {}
+void EffectSetupView::addKnob(int x, int y, const std::string& picture, KnobBinding binding) {
+    knobs_.push_back(std::make_unique<Knob>(this, x, y, picture));
+    knobBindings_.push_back(binding);
+}
+
+void EffectSetupView::turnKnob(int index, Point p, Point oldPoint) {
+    if (!soundEngine_ || index < 0 || index >= knobCount()) {
+        return;
+    }
+    const std::size_t i = static_cast<std::size_t>(index);
+    knobBindings_[i].write(*soundEngine_, currentGuitar_, knobs_[i]->turnKnobFromCoord(oldPoint, p));
+    redraw();
+}
+
+void EffectSetupView::redraw() {
+    if (!soundEngine_) {
+        return;
+    }
+    for (const Switch& s : switches_) {
+        s.light->setAlpha((soundEngine_->*s.get)(currentGuitar_) ? 1.0f : 0.0f);
+    }
+    for (std::size_t i = 0; i < knobs_.size(); ++i) {
+        if (draggingKnob_ != static_cast<int>(i)) {
+            knobs_[i]->setValue(limitedToUnit(knobBindings_[i].read(*soundEngine_, currentGuitar_)));
+        }
+    }
+    showReadouts(*soundEngine_, currentGuitar_);
+}
 
 void EffectSetupView::goBack() {
     if (parent_) {
@@ -187,10 +248,6 @@ void EffectSetupView::stopTestNote() {
         soundEngine_->stopSample(testTonePlaylistNo_);
     }
     testTonePlaylistNo_ = -1;
-}
-
-void EffectSetupView::setPowerLight(bool on) {
-    powerOnLight_->setAlpha(on ? 1.0f : 0.0f);
 }
 
 void EffectSetupView::willAppear(int, int currentGuitar) {

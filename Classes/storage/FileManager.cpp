@@ -232,22 +232,26 @@ bool FileManager::saveState(const std::string& filename) {
     }
 }
 
-bool FileManager::loadState(const std::string& filename) {
-    std::vector<uint8_t> bytes;
+bool FileManager::readNamedFile(const std::string& filename, std::vector<uint8_t>& bytes, bool wholeSong) {
     try {
         bytes = loadDataFile(getPathFromFilename(filename));
+        return true;
     } catch (const StrumwellFailure& failure) {
         lastFailure_ = failure.name();
-        printException(failure.name());
-        resetState();
-        return false;
     } catch (const std::exception& e) {
         lastFailure_ = e.what();
-        printException(lastFailure_);
-        resetState();
-        return false;
     }
-    return loadStateFromBuffer(bytes.data(), bytes.size());
+    printException(lastFailure_);
+    if (wholeSong)
+        resetState();
+    else
+        tab_->resetState();
+    return false;
+}
+
+bool FileManager::loadState(const std::string& filename) {
+    std::vector<uint8_t> bytes;
+    return readNamedFile(filename, bytes, true) && loadStateFromBuffer(bytes.data(), bytes.size());
 }
 
 bool FileManager::loadStateFromBuffer(const uint8_t* bytes, size_t size) {
@@ -280,20 +284,7 @@ bool FileManager::saveTab(const std::string& filename) {
 
 bool FileManager::loadTab(const std::string& filename) {
     std::vector<uint8_t> bytes;
-    try {
-        bytes = loadDataFile(getPathFromFilename(filename));
-    } catch (const StrumwellFailure& failure) {
-        lastFailure_ = failure.name();
-        printException(failure.name());
-        tab_->resetState();
-        return false;
-    } catch (const std::exception& e) {
-        lastFailure_ = e.what();
-        printException(lastFailure_);
-        tab_->resetState();
-        return false;
-    }
-    return loadTabFromBuffer(bytes.data(), bytes.size());
+    return readNamedFile(filename, bytes, false) && loadTabFromBuffer(bytes.data(), bytes.size());
 }
 
 bool FileManager::loadTabFromBuffer(const uint8_t* bytes, size_t size) {

@@ -112,6 +112,9 @@ public:
 
 private:
     void printException(const std::string& name);
+    // Reads the named file into bytes. On a failure records and prints it,
+    // resets the whole song (or only the tab) and returns false.
+    bool readNamedFile(const std::string& filename, std::vector<uint8_t>& bytes, bool wholeSong);
 
     Tab* tab_;
     Recorder* recorder_;

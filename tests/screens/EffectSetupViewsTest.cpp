@@ -4,8 +4,10 @@
 // and corner buttons, and the tap tempo on a hand-driven clock.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -111,85 +113,44 @@ TEST(PedalRectangles, CornersAndTestButtonOnEveryPedal) {
     EXPECT_FALSE(EffectSetupView::inTestButton({63, 425}));
 }
 
-TEST(PedalRectangles, Delay) {
-    auto c = &DelayEffectSetupView::controlForPoint;
-    EXPECT_EQ(c({87, 414}), Control::ToFuzz);
-    EXPECT_EQ(c({219, 479}), Control::ToFuzz);
-    EXPECT_EQ(c({86, 414}), Control::FootSwitch);
-    EXPECT_EQ(c({220, 414}), Control::None);
-    EXPECT_EQ(c({150, 413}), Control::None);
-    EXPECT_EQ(c({150, 20}), Control::None); // no arrow up on the delay pedal
-    // Foot switch, open on every side.
-    EXPECT_EQ(c({1, 63}), Control::FootSwitch);
-    EXPECT_EQ(c({50, 419}), Control::FootSwitch);
-    EXPECT_EQ(c({0, 200}), Control::None);
-    EXPECT_EQ(c({93, 200}), Control::None);
-    EXPECT_EQ(c({50, 62}), Control::None);
-    EXPECT_EQ(c({50, 420}), Control::None);
-    // Where the arrow and the foot switch overlap the arrow, tested first, wins.
-    EXPECT_EQ(c({90, 415}), Control::ToFuzz);
-    EXPECT_EQ(c({92, 419}), Control::ToFuzz);
-    // Ping-pong and tap share the border y = 243, which is neither.
-    EXPECT_EQ(c({110, 146}), Control::PingPong);
-    EXPECT_EQ(c({169, 242}), Control::PingPong);
-    EXPECT_EQ(c({140, 243}), Control::None);
-    EXPECT_EQ(c({140, 244}), Control::Tap);
-    EXPECT_EQ(c({169, 341}), Control::Tap);
-    EXPECT_EQ(c({140, 342}), Control::None);
-    EXPECT_EQ(c({109, 200}), Control::None);
-    EXPECT_EQ(c({170, 300}), Control::None);
-    EXPECT_EQ(c({140, 145}), Control::None);
-    // Knobs, with the borders 187 and 296 between them.
-    EXPECT_EQ(c({186, 75}), Control::Knob0);
-    EXPECT_EQ(c({295, 186}), Control::Knob0);
-    EXPECT_EQ(c({240, 74}), Control::None);
-    EXPECT_EQ(c({240, 187}), Control::None);
-    EXPECT_EQ(c({240, 188}), Control::Knob1);
-    EXPECT_EQ(c({240, 295}), Control::Knob1);
-    EXPECT_EQ(c({240, 296}), Control::None);
-    EXPECT_EQ(c({240, 297}), Control::Knob2);
-    EXPECT_EQ(c({240, 405}), Control::Knob2);
-    EXPECT_EQ(c({240, 406}), Control::None);
-    EXPECT_EQ(c({185, 240}), Control::None);
-    EXPECT_EQ(c({296, 240}), Control::None);
-}
-
-TEST(PedalRectangles, Fuzz) {
-    auto c = &FuzzEffectSetupView::controlForPoint;
-    EXPECT_EQ(c({87, 63}), Control::ToDelay);
-    EXPECT_EQ(c({219, 0}), Control::ToDelay);
-    EXPECT_EQ(c({150, 64}), Control::None);
-    EXPECT_EQ(c({86, 30}), Control::None);
-    EXPECT_EQ(c({220, 30}), Control::None);
-    EXPECT_EQ(c({87, 414}), Control::ToWah);
-    EXPECT_EQ(c({150, 413}), Control::None);
-    // The arrow up is tested before the foot switch where they overlap.
-    EXPECT_EQ(c({90, 63}), Control::ToDelay);
-    EXPECT_EQ(c({50, 63}), Control::FootSwitch);
-    EXPECT_EQ(c({50, 419}), Control::FootSwitch);
-    EXPECT_EQ(c({92, 419}), Control::ToWah);
-    EXPECT_EQ(c({93, 200}), Control::None);
-    EXPECT_EQ(c({107, 135}), Control::Knob0);
-    EXPECT_EQ(c({259, 341}), Control::Knob0);
-    EXPECT_EQ(c({106, 200}), Control::None);
-    EXPECT_EQ(c({260, 200}), Control::None);
-    EXPECT_EQ(c({200, 134}), Control::None);
-    EXPECT_EQ(c({200, 342}), Control::None);
-}
-
-TEST(PedalRectangles, Wah) {
-    auto c = &WahEffectSetupView::controlForPoint;
-    EXPECT_EQ(c({87, 63}), Control::ToFuzz);
-    EXPECT_EQ(c({150, 64}), Control::FootSwitch);
-    EXPECT_EQ(c({1, 63}), Control::FootSwitch);
-    EXPECT_EQ(c({292, 419}), Control::FootSwitch);
-    EXPECT_EQ(c({293, 200}), Control::None);
-    EXPECT_EQ(c({0, 200}), Control::None);
-    EXPECT_EQ(c({150, 62}), Control::ToFuzz);
-    EXPECT_EQ(c({250, 62}), Control::None);
-    EXPECT_EQ(c({150, 420}), Control::None);
-    EXPECT_EQ(c({150, 450}), Control::None); // no arrow down on the wah pedal
-    EXPECT_EQ(c({280, 30}), Control::Back);
+// Every pedal's areas reach into the 320 x 480 screen and do not overlap,
+// except the arrows, which are tested before the foot switch they cut into.
+TEST(PedalRectangles, InsideTheScreenAndApart) {
+    using Area = EffectSetupView::Area;
+    auto isArrow = [](const Area& a) {
+        return a.control == Control::ToDelay || a.control == Control::ToFuzz || a.control == Control::ToWah;
+    };
+    const std::vector<std::pair<std::span<const Area>, Control (*)(Point)>> pedals = {
+        {DelayEffectSetupView::areas(), &DelayEffectSetupView::controlForPoint},
+        {FuzzEffectSetupView::areas(), &FuzzEffectSetupView::controlForPoint},
+        {WahEffectSetupView::areas(), &WahEffectSetupView::controlForPoint}};
+    for (const auto& [areas, controlFor] : pedals) {
+        for (size_t i = 0; i < areas.size(); ++i) {
+            const Area& a = areas[i];
+            SCOPED_TRACE(static_cast<int>(a.control));
+            const float left = std::max(a.left, 0.0f), right = std::min(a.right, 320.0f);
+            const float top = std::max(a.top, 0.0f), bottom = std::min(a.bottom, 480.0f);
+            ASSERT_LT(left, right);
+            ASSERT_LT(top, bottom);
+            if (!isArrow(a)) { // a finger in the middle finds it
+                EXPECT_EQ(controlFor({(left + right) / 2, (top + bottom) / 2}), a.control);
+            }
+            for (size_t j = i + 1; j < areas.size(); ++j) {
+                const Area& b = areas[j];
+                const bool overlap = std::max(a.left, b.left) < std::min(a.right, b.right) &&
+                                     std::max(a.top, b.top) < std::min(a.bottom, b.bottom);
+                EXPECT_TRUE(!overlap || (isArrow(a) && b.control == Control::FootSwitch))
+                    << static_cast<int>(b.control);
+            }
+        }
+    }
+    // Where an arrow and a foot switch overlap, the arrow wins; shared
+    // borders belong to neither side.
+    EXPECT_EQ(DelayEffectSetupView::controlForPoint({90, 415}), Control::ToFuzz);
+    EXPECT_EQ(FuzzEffectSetupView::controlForPoint({90, 63}), Control::ToDelay);
+    EXPECT_EQ(WahEffectSetupView::controlForPoint({150, 62}), Control::ToFuzz);
+    EXPECT_EQ(DelayEffectSetupView::controlForPoint({140, 243}), Control::None);
+    EXPECT_EQ(DelayEffectSetupView::controlForPoint({240, 187}), Control::None);
 }
 
 // ---- Views ----
