@@ -33,7 +33,9 @@ public:
     // Any thread. Unit `index` in the order of the sound.
     EffectUnit& at(int index) { return *order_[index]; }
 
-    // Calls f(unit) for every unit, in the order of the sound.
+    // Calls f(unit) for every unit, in the order of the sound. The thread is
+    // whichever the unit functions that f calls allow (control thread to
+    // apply settings, any thread to read them).
     template <class F> void forEach(F&& f) {
         std::apply([&](auto&... u) { (f(u), ...); }, units_);
     }

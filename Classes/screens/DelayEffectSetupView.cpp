@@ -75,10 +75,6 @@ std::span<const EffectSetupView::Area> DelayEffectSetupView::areas() {
     return kAreas;
 }
 
-EffectSetupView::Control DelayEffectSetupView::controlForPoint(Point p) {
-    return controlIn(kAreas, p);
-}
-
 int DelayEffectSetupView::delayTimeForTaps(float totalTapDuration, int numberOfTaps) {
     if (numberOfTaps <= 0) {
         return 0;
@@ -88,7 +84,7 @@ int DelayEffectSetupView::delayTimeForTaps(float totalTapDuration, int numberOfT
 }
 
 DelayEffectSetupView::DelayEffectSetupView(ScreenHost* parent, SoundEngine* soundEngine, const Clock& clock)
-    : EffectSetupView(parent, soundEngine, "EffectDelaySetupBack.jpg", kPowerLight), clock_(clock),
+    : EffectSetupView(parent, soundEngine, "EffectDelaySetupBack.jpg", kPowerLight, kAreas), clock_(clock),
       option1Light_(std::make_unique<ImageView>("EffectOptionOn.png")) {
     addSwitch({Control::FootSwitch, &SoundEngine::delayOn, &SoundEngine::setDelayOn, powerOnLight()});
     addSwitch({Control::PingPong, &SoundEngine::pingPong, &SoundEngine::setPingPong, option1Light_.get()});

@@ -23,8 +23,6 @@ public:
     // Taps further apart than this (seconds) start a new run.
     static constexpr double kLongestTapInterval = 1.0;
 
-    // What a finger coming down at p means, in the order tested.
-    static Control controlForPoint(Point p);
     // The pedal's own areas, in the order tested (after the corners and the
     // test button).
     static std::span<const Area> areas();
@@ -36,8 +34,6 @@ public:
     DelayEffectSetupView(ScreenHost* parent, SoundEngine* soundEngine,
                          const Clock& clock = SystemClock::shared());
     ~DelayEffectSetupView() override;
-
-    Control controlAt(Point p) const override { return controlForPoint(p); }
 
     // A tap on the tap button at time now (seconds on the clock).
     void tap(double now);

@@ -55,8 +55,9 @@ float EffectSetupView::limitedToUnit(float v) {
 }
 
 EffectSetupView::EffectSetupView(ScreenHost* parent, SoundEngine* soundEngine,
-                                 const std::string& backgroundImage, Point powerLightCenter)
-    : ImageView(backgroundImage), parent_(parent), soundEngine_(soundEngine),
+                                 const std::string& backgroundImage, Point powerLightCenter,
+                                 std::span<const Area> areas)
+    : ImageView(backgroundImage), parent_(parent), areas_(areas), soundEngine_(soundEngine),
       powerOnLight_(std::make_unique<ImageView>("EffectPowerLightOn.png")) {
     // The picture may be missing from the bundle: the screen still covers the
     // whole view and takes its touches.

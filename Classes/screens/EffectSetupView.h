@@ -19,7 +19,7 @@ class ScreenHost;
 // the power light and the index of the knob being turned.
 //
 // A pedal is described by tables: its hit areas (a pure function of the
-// point, `controlForPoint`, so they can be checked without a window), its
+// point, `controlIn`, so they can be checked without a window), its
 // switches and its knobs, each bound to the engine's setting of the current
 // guitar. Switching, turning and showing the settings are done here from
 // those tables; a pedal adds only its readouts and anything of its own (the
@@ -88,7 +88,7 @@ public:
     // parent may be null (tests): the view is then 320 x 480 and the corner
     // buttons and arrows go nowhere. soundEngine is not owned.
     EffectSetupView(ScreenHost* parent, SoundEngine* soundEngine, const std::string& backgroundImage,
-                    Point powerLightCenter);
+                    Point powerLightCenter, std::span<const Area> areas);
     ~EffectSetupView() override;
 
     ScreenHost* parent() const { return parent_; }
@@ -112,7 +112,7 @@ public:
     // than the engine's setting read back (which may be rounded or scaled).
     void redraw();
     // What a finger coming down at p means on this pedal.
-    virtual Control controlAt(Point p) const = 0;
+    Control controlAt(Point p) const { return controlIn(areas_, p); }
 
     void touchesBegan(const TouchSet& touches) override;
     void touchesMoved(const TouchSet& touches) override;
@@ -156,6 +156,7 @@ protected:
 
 private:
     ScreenHost* parent_;
+    std::span<const Area> areas_;
     SoundEngine* soundEngine_;
     int currentGuitar_ = 0;
     int testTonePlaylistNo_ = -1;

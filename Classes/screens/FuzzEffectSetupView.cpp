@@ -34,12 +34,8 @@ std::span<const EffectSetupView::Area> FuzzEffectSetupView::areas() {
     return kAreas;
 }
 
-EffectSetupView::Control FuzzEffectSetupView::controlForPoint(Point p) {
-    return controlIn(kAreas, p);
-}
-
 FuzzEffectSetupView::FuzzEffectSetupView(ScreenHost* parent, SoundEngine* soundEngine)
-    : EffectSetupView(parent, soundEngine, "EffectFuzzSetupBack.jpg", kPowerLight) {
+    : EffectSetupView(parent, soundEngine, "EffectFuzzSetupBack.jpg", kPowerLight, kAreas) {
     addSwitch({Control::FootSwitch, &SoundEngine::fuzzOn, &SoundEngine::setFuzzOn, powerOnLight()});
     addKnob(kKnobX, kKnobY, "FuzzDialPointer.png", kThreshold);
     valueLabel_ = std::make_unique<Label>(Rect{kValueCentre.x - 24, kValueCentre.y - 8.5f, 48, 17});

@@ -11,16 +11,12 @@ class Label;
 // Threads: UI thread only.
 class FuzzEffectSetupView : public EffectSetupView {
 public:
-    // What a finger coming down at p means, in the order tested.
-    static Control controlForPoint(Point p);
     // The pedal's own areas, in the order tested (after the corners and the
     // test button).
     static std::span<const Area> areas();
 
     FuzzEffectSetupView(ScreenHost* parent, SoundEngine* soundEngine);
     ~FuzzEffectSetupView() override;
-
-    Control controlAt(Point p) const override { return controlForPoint(p); }
 
     Knob& knob() const { return EffectSetupView::knob(0); }
     // The threshold as the dial's scale reads it, 0.0 to 10.0.

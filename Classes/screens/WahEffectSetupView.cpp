@@ -18,12 +18,8 @@ std::span<const EffectSetupView::Area> WahEffectSetupView::areas() {
     return kAreas;
 }
 
-EffectSetupView::Control WahEffectSetupView::controlForPoint(Point p) {
-    return controlIn(kAreas, p);
-}
-
 WahEffectSetupView::WahEffectSetupView(ScreenHost* parent, SoundEngine* soundEngine)
-    : EffectSetupView(parent, soundEngine, "EffectWahSetupBack.jpg", kPowerLight) {
+    : EffectSetupView(parent, soundEngine, "EffectWahSetupBack.jpg", kPowerLight, kAreas) {
     addSwitch({Control::FootSwitch, &SoundEngine::wahOn, &SoundEngine::setWahOn, powerOnLight()});
     redraw();
 }

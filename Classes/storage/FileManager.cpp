@@ -232,16 +232,20 @@ bool FileManager::saveState(const std::string& filename) {
     }
 }
 
-bool FileManager::readNamedFile(const std::string& filename, std::vector<uint8_t>& bytes, bool wholeSong) {
-    try {
-        bytes = loadDataFile(getPathFromFilename(filename));
-        return true;
-    } catch (const StrumwellFailure& failure) {
-        lastFailure_ = failure.name();
-    } catch (const std::exception& e) {
-        lastFailure_ = e.what();
+template <class Load> bool FileManager::guardedLoad(bool wholeSong, bool empty, Load&& load) {
+    lastFailure_.clear();
+    if (empty) {
+        lastFailure_ = "Empty file";
+    } else {
+        try {
+            return load();
+        } catch (const StrumwellFailure& failure) {
+            lastFailure_ = failure.name();
+        } catch (const std::exception& e) {
+            lastFailure_ = e.what();
+        }
+        printException(lastFailure_);
     }
-    printException(lastFailure_);
     if (wholeSong)
         resetState();
     else
@@ -251,26 +255,16 @@ bool FileManager::readNamedFile(const std::string& filename, std::vector<uint8_t
 
 bool FileManager::loadState(const std::string& filename) {
     std::vector<uint8_t> bytes;
-    return readNamedFile(filename, bytes, true) && loadStateFromBuffer(bytes.data(), bytes.size());
+    return guardedLoad(true, false,
+                       [&] {
+                           bytes = loadDataFile(getPathFromFilename(filename));
+                           return true;
+                       }) &&
+           loadStateFromBuffer(bytes.data(), bytes.size());
 }
 
 bool FileManager::loadStateFromBuffer(const uint8_t* bytes, size_t size) {
-    lastFailure_.clear();
-    if (size == 0) {
-        lastFailure_ = "Empty file";
-        resetState();
-        return false;
-    }
-    try {
-        return restoreSongFromSaveBuffer(bytes, size);
-    } catch (const StrumwellFailure& failure) {
-        lastFailure_ = failure.name();
-    } catch (const std::exception& e) {
-        lastFailure_ = e.what();
-    }
-    printException(lastFailure_);
-    resetState();
-    return false;
+    return guardedLoad(true, size == 0, [&] { return restoreSongFromSaveBuffer(bytes, size); });
 }
 
 bool FileManager::saveTab(const std::string& filename) {
@@ -284,28 +278,20 @@ bool FileManager::saveTab(const std::string& filename) {
 
 bool FileManager::loadTab(const std::string& filename) {
     std::vector<uint8_t> bytes;
-    return readNamedFile(filename, bytes, false) && loadTabFromBuffer(bytes.data(), bytes.size());
+    return guardedLoad(false, false,
+                       [&] {
+                           bytes = loadDataFile(getPathFromFilename(filename));
+                           return true;
+                       }) &&
+           loadTabFromBuffer(bytes.data(), bytes.size());
 }
 
 bool FileManager::loadTabFromBuffer(const uint8_t* bytes, size_t size) {
-    lastFailure_.clear();
-    if (size == 0) {
-        lastFailure_ = "Empty file";
-        tab_->resetState();
-        return false;
-    }
-    try {
+    return guardedLoad(false, size == 0, [&] {
         const VersionHeader header = VersionHeader::read(bytes, size);
         tab_->restoreFromSaveTabBuffer(bytes + header.dataOffset, size - header.dataOffset, header.version);
         return true;
-    } catch (const StrumwellFailure& failure) {
-        lastFailure_ = failure.name();
-    } catch (const std::exception& e) {
-        lastFailure_ = e.what();
-    }
-    printException(lastFailure_);
-    tab_->resetState();
-    return false;
+    });
 }
 
 int FileManager::removeStaleTemporaryFiles() {

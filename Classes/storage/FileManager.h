@@ -112,9 +112,10 @@ public:
 
 private:
     void printException(const std::string& name);
-    // Reads the named file into bytes. On a failure records and prints it,
-    // resets the whole song (or only the tab) and returns false.
-    bool readNamedFile(const std::string& filename, std::vector<uint8_t>& bytes, bool wholeSong);
+    // Runs load (which returns true or throws) unless the file is empty. A
+    // failure is recorded (and printed, if thrown), the whole song (or only
+    // the tab) is reset, and the answer is false.
+    template <class Load> bool guardedLoad(bool wholeSong, bool empty, Load&& load);
 
     Tab* tab_;
     Recorder* recorder_;

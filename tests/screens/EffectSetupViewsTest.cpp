@@ -94,8 +94,9 @@ protected:
 // ---- Rectangles ----
 
 TEST(PedalRectangles, CornersAndTestButtonOnEveryPedal) {
-    for (auto controlFor : {&DelayEffectSetupView::controlForPoint, &FuzzEffectSetupView::controlForPoint,
-                            &WahEffectSetupView::controlForPoint}) {
+    for (const auto areas :
+         {DelayEffectSetupView::areas(), FuzzEffectSetupView::areas(), WahEffectSetupView::areas()}) {
+        auto controlFor = [&](Point p) { return EffectSetupView::controlIn(areas, p); };
         EXPECT_EQ(controlFor({277, 40}), Control::Back);
         EXPECT_EQ(controlFor({319, 0}), Control::Back);
         EXPECT_NE(controlFor({276, 40}), Control::Back);
@@ -120,11 +121,9 @@ TEST(PedalRectangles, InsideTheScreenAndApart) {
     auto isArrow = [](const Area& a) {
         return a.control == Control::ToDelay || a.control == Control::ToFuzz || a.control == Control::ToWah;
     };
-    const std::vector<std::pair<std::span<const Area>, Control (*)(Point)>> pedals = {
-        {DelayEffectSetupView::areas(), &DelayEffectSetupView::controlForPoint},
-        {FuzzEffectSetupView::areas(), &FuzzEffectSetupView::controlForPoint},
-        {WahEffectSetupView::areas(), &WahEffectSetupView::controlForPoint}};
-    for (const auto& [areas, controlFor] : pedals) {
+    for (const auto areas :
+         {DelayEffectSetupView::areas(), FuzzEffectSetupView::areas(), WahEffectSetupView::areas()}) {
+        auto controlFor = [&](Point p) { return EffectSetupView::controlIn(areas, p); };
         for (size_t i = 0; i < areas.size(); ++i) {
             const Area& a = areas[i];
             SCOPED_TRACE(static_cast<int>(a.control));
@@ -146,11 +145,11 @@ TEST(PedalRectangles, InsideTheScreenAndApart) {
     }
     // Where an arrow and a foot switch overlap, the arrow wins; shared
     // borders belong to neither side.
-    EXPECT_EQ(DelayEffectSetupView::controlForPoint({90, 415}), Control::ToFuzz);
-    EXPECT_EQ(FuzzEffectSetupView::controlForPoint({90, 63}), Control::ToDelay);
-    EXPECT_EQ(WahEffectSetupView::controlForPoint({150, 62}), Control::ToFuzz);
-    EXPECT_EQ(DelayEffectSetupView::controlForPoint({140, 243}), Control::None);
-    EXPECT_EQ(DelayEffectSetupView::controlForPoint({240, 187}), Control::None);
+    EXPECT_EQ(EffectSetupView::controlIn(DelayEffectSetupView::areas(), {90, 415}), Control::ToFuzz);
+    EXPECT_EQ(EffectSetupView::controlIn(FuzzEffectSetupView::areas(), {90, 63}), Control::ToDelay);
+    EXPECT_EQ(EffectSetupView::controlIn(WahEffectSetupView::areas(), {150, 62}), Control::ToFuzz);
+    EXPECT_EQ(EffectSetupView::controlIn(DelayEffectSetupView::areas(), {140, 243}), Control::None);
+    EXPECT_EQ(EffectSetupView::controlIn(DelayEffectSetupView::areas(), {240, 187}), Control::None);
 }
 
 // ---- Views ----
