@@ -138,16 +138,13 @@ void EffectSetupView::fingerDown(Point p) {
     // The arrows step between the pedals without remembering the way back, so
     // back always returns to the effects menu.
     case Control::ToDelay:
-        stopTestNote();
-        goToScreen(ScreenHost::kDelayEffectSetup, false);
-        break;
     case Control::ToFuzz:
-        stopTestNote();
-        goToScreen(ScreenHost::kFuzzEffectSetup, false);
-        break;
     case Control::ToWah:
         stopTestNote();
-        goToScreen(ScreenHost::kWahEffectSetup, false);
+        goToScreen(control == Control::ToDelay  ? ScreenHost::kDelayEffectSetup
+                   : control == Control::ToFuzz ? ScreenHost::kFuzzEffectSetup
+                                                : ScreenHost::kWahEffectSetup,
+                   false);
         break;
     case Control::Knob0:
     case Control::Knob1:

@@ -254,13 +254,18 @@ template <class Load> bool FileManager::guardedLoad(bool wholeSong, bool empty, 
 }
 
 bool FileManager::loadState(const std::string& filename) {
+    return loadNamedFile(filename, true);
+}
+
+bool FileManager::loadNamedFile(const std::string& filename, bool wholeSong) {
     std::vector<uint8_t> bytes;
-    return guardedLoad(true, false,
-                       [&] {
-                           bytes = loadDataFile(getPathFromFilename(filename));
-                           return true;
-                       }) &&
-           loadStateFromBuffer(bytes.data(), bytes.size());
+    if (!guardedLoad(wholeSong, false, [&] {
+            bytes = loadDataFile(getPathFromFilename(filename));
+            return true;
+        }))
+        return false;
+    return wholeSong ? loadStateFromBuffer(bytes.data(), bytes.size())
+                     : loadTabFromBuffer(bytes.data(), bytes.size());
 }
 
 bool FileManager::loadStateFromBuffer(const uint8_t* bytes, size_t size) {
@@ -277,13 +282,7 @@ bool FileManager::saveTab(const std::string& filename) {
 }
 
 bool FileManager::loadTab(const std::string& filename) {
-    std::vector<uint8_t> bytes;
-    return guardedLoad(false, false,
-                       [&] {
-                           bytes = loadDataFile(getPathFromFilename(filename));
-                           return true;
-                       }) &&
-           loadTabFromBuffer(bytes.data(), bytes.size());
+    return loadNamedFile(filename, false);
 }
 
 bool FileManager::loadTabFromBuffer(const uint8_t* bytes, size_t size) {
