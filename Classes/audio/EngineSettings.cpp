@@ -8,9 +8,10 @@
 
 namespace {
 
-// The engine's own little-endian reading and writing, kept to this file. The
-// names follow the storage byte codec so that either can stand in for the
-// other.
+// The engine's own little-endian reading and writing, kept to this file until
+// a byte codec sits below the engine. Constructors and names follow that
+// codec's ByteReader and ByteWriter, so moving to them is an include and two
+// aliases in place of these classes.
 class SectionWriter {
 public:
     explicit SectionWriter(size_t reserve) { bytes_.reserve(reserve); }
@@ -36,7 +37,7 @@ private:
 // Reads from a span whose length the caller has checked.
 class SectionReader {
 public:
-    explicit SectionReader(const uint8_t* data) : p_(data) {}
+    SectionReader(const uint8_t* data, size_t /*size*/) : p_(data) {}
     uint8_t u8() { return get<uint8_t>(); }
     int8_t i8() { return get<int8_t>(); }
     int16_t i16() { return get<int16_t>(); }
@@ -142,7 +143,7 @@ EngineSettings EngineSettings::read(const uint8_t* data, size_t size, int32_t ve
     if (data == nullptr || size < minimum)
         throw StrumwellFailure("SoundEngineFailure-1");
     EngineSettings s;
-    SectionReader r(data);
+    SectionReader r(data, size);
     readAll(static_cast<EngineSectionLayout*>(nullptr), s, r, version);
     return s;
 }

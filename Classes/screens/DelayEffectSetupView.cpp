@@ -69,6 +69,9 @@ constexpr EffectSetupView::KnobBinding kKnobs[3] = {
      }},
 };
 
+constexpr EffectSetupView::Pedal kPedal{"EffectDelaySetupBack.jpg", kPowerLight, kAreas,
+                                        &SoundEngine::delayOn, &SoundEngine::setDelayOn};
+
 } // namespace
 
 std::span<const EffectSetupView::Area> DelayEffectSetupView::areas() {
@@ -84,9 +87,8 @@ int DelayEffectSetupView::delayTimeForTaps(float totalTapDuration, int numberOfT
 }
 
 DelayEffectSetupView::DelayEffectSetupView(ScreenHost* parent, SoundEngine* soundEngine, const Clock& clock)
-    : EffectSetupView(parent, soundEngine, "EffectDelaySetupBack.jpg", kPowerLight, kAreas), clock_(clock),
+    : EffectSetupView(parent, soundEngine, kPedal), clock_(clock),
       option1Light_(std::make_unique<ImageView>("EffectOptionOn.png")) {
-    addSwitch({Control::FootSwitch, &SoundEngine::delayOn, &SoundEngine::setDelayOn, powerOnLight()});
     addSwitch({Control::PingPong, &SoundEngine::pingPong, &SoundEngine::setPingPong, option1Light_.get()});
     for (std::size_t i = 0; i < label_.size(); ++i) {
         addKnob(static_cast<int>(kKnobX), static_cast<int>(kKnobY[i]), "Knob.png", kKnobs[i]);

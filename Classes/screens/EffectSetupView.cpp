@@ -54,17 +54,15 @@ float EffectSetupView::limitedToUnit(float v) {
     return v > 1.0f ? 1.0f : v;
 }
 
-EffectSetupView::EffectSetupView(ScreenHost* parent, SoundEngine* soundEngine,
-                                 const std::string& backgroundImage, Point powerLightCenter,
-                                 std::span<const Area> areas)
-    : ImageView(backgroundImage), parent_(parent), areas_(areas), soundEngine_(soundEngine),
+EffectSetupView::EffectSetupView(ScreenHost* parent, SoundEngine* soundEngine, const Pedal& pedal)
+    : ImageView(pedal.picture), parent_(parent), areas_(pedal.areas), soundEngine_(soundEngine),
       powerOnLight_(std::make_unique<ImageView>("EffectPowerLightOn.png")) {
     // The picture may be missing from the bundle: the screen still covers the
     // whole view and takes its touches.
     setFrame(parent_ ? parent_->frame() : Rect{0, 0, 320, 480});
     setUserInteractionEnabled(true);
     setMultipleTouchEnabled(true);
-    powerOnLight_->setCenter(powerLightCenter);
+    powerOnLight_->setCenter(pedal.powerLight);
     powerOnLight_->setAlpha(0);
     addSubview(powerOnLight_.get());
     guitarLabel_ =
@@ -76,6 +74,7 @@ EffectSetupView::EffectSetupView(ScreenHost* parent, SoundEngine* soundEngine,
     guitarLabel_->setRotation(kQuarterTurn);
     guitarLabel_->setText(guitarText(currentGuitar_));
     addSubview(guitarLabel_.get());
+    addSwitch({Control::FootSwitch, pedal.on, pedal.setOn, powerOnLight_.get()});
 }
 
 // The engine may already be gone: a test note left sounding plays to its end.

@@ -85,10 +85,18 @@ public:
     // x < 64 and y > 425.
     static bool inTestButton(Point p);
 
+    // What makes one pedal: its picture, where its power light sits, its
+    // areas and the engine's switch for its effect (the foot switch).
+    struct Pedal {
+        const char* picture;
+        Point powerLight;
+        std::span<const Area> areas;
+        bool (SoundEngine::*on)(int) const;
+        void (SoundEngine::*setOn)(int, bool);
+    };
     // parent may be null (tests): the view is then 320 x 480 and the corner
     // buttons and arrows go nowhere. soundEngine is not owned.
-    EffectSetupView(ScreenHost* parent, SoundEngine* soundEngine, const std::string& backgroundImage,
-                    Point powerLightCenter, std::span<const Area> areas);
+    EffectSetupView(ScreenHost* parent, SoundEngine* soundEngine, const Pedal& pedal);
     ~EffectSetupView() override;
 
     ScreenHost* parent() const { return parent_; }

@@ -28,6 +28,9 @@ constexpr EffectSetupView::KnobBinding kThreshold = {
     [](const SoundEngine& e, int g) { return e.fuzzThreshold(g); },
     [](SoundEngine& e, int g, float v) { e.setFuzzThreshold(g, EffectSetupView::limitedToUnit(v)); }};
 
+constexpr EffectSetupView::Pedal kPedal{"EffectFuzzSetupBack.jpg", kPowerLight, kAreas, &SoundEngine::fuzzOn,
+                                        &SoundEngine::setFuzzOn};
+
 } // namespace
 
 std::span<const EffectSetupView::Area> FuzzEffectSetupView::areas() {
@@ -35,8 +38,7 @@ std::span<const EffectSetupView::Area> FuzzEffectSetupView::areas() {
 }
 
 FuzzEffectSetupView::FuzzEffectSetupView(ScreenHost* parent, SoundEngine* soundEngine)
-    : EffectSetupView(parent, soundEngine, "EffectFuzzSetupBack.jpg", kPowerLight, kAreas) {
-    addSwitch({Control::FootSwitch, &SoundEngine::fuzzOn, &SoundEngine::setFuzzOn, powerOnLight()});
+    : EffectSetupView(parent, soundEngine, kPedal) {
     addKnob(kKnobX, kKnobY, "FuzzDialPointer.png", kThreshold);
     valueLabel_ = std::make_unique<Label>(Rect{kValueCentre.x - 24, kValueCentre.y - 8.5f, 48, 17});
     valueLabel_->setFont("Helvetica-Bold", 12);

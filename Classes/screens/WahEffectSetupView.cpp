@@ -12,6 +12,9 @@ constexpr EffectSetupView::Area kAreas[] = {
     {EffectSetupView::Control::FootSwitch, 0, 62, 293, 420},
 };
 
+constexpr EffectSetupView::Pedal kPedal{"EffectWahSetupBack.jpg", kPowerLight, kAreas, &SoundEngine::wahOn,
+                                        &SoundEngine::setWahOn};
+
 } // namespace
 
 std::span<const EffectSetupView::Area> WahEffectSetupView::areas() {
@@ -19,8 +22,7 @@ std::span<const EffectSetupView::Area> WahEffectSetupView::areas() {
 }
 
 WahEffectSetupView::WahEffectSetupView(ScreenHost* parent, SoundEngine* soundEngine)
-    : EffectSetupView(parent, soundEngine, "EffectWahSetupBack.jpg", kPowerLight, kAreas) {
-    addSwitch({Control::FootSwitch, &SoundEngine::wahOn, &SoundEngine::setWahOn, powerOnLight()});
+    : EffectSetupView(parent, soundEngine, kPedal) {
     redraw();
 }
 
