@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "audio/EffectsChain.h"
+
 class PatchChangeListener;
 class MainThreadQueue;
 class AudioOutput;
@@ -14,7 +16,7 @@ class AudioOutput;
 
 constexpr int kNumSampleSlots = 200;
 constexpr int kNumVoices = 40;
-constexpr int kDelayRingValues = 88400;
+constexpr int kDelayRingValues = DelayEffect::kRingValues;
 
 // One entry of the sample bank.
 struct SampleSlot {
@@ -86,32 +88,6 @@ struct PlaylistVoice {
     RenderVoice render; // render thread only
 };
 
-struct DelaySetup {
-    std::atomic<bool> delayOn{false};
-    std::atomic<bool> pingPong{false};
-    int16_t* delayBuffer = nullptr;      // the ring; render thread only after creation
-    int32_t currentDelayBufferIndex = 0; // render thread only
-    std::atomic<int32_t> delayTime{0};
-    std::atomic<float> delayFeedback{0.0f};
-    std::atomic<float> delayMix{0.0f};
-    // Setters that empty the ring count up here; the render thread empties it
-    // before its next buffer (so no other thread writes the ring).
-    std::atomic<uint32_t> clearRequests{0};
-    uint32_t clearsDone = 0; // render thread only
-};
-
-struct FuzzSetup {
-    std::atomic<bool> fuzzOn{false};
-    std::atomic<int16_t> fuzzThreshold{5000};
-};
-
-struct WahSetup {
-    std::atomic<bool> wahOn{false};
-    std::atomic<float> f{0.5f};
-    int32_t filterBuffer0 = 0; // render thread only
-    int32_t filterBuffer1 = 0; // render thread only
-};
-
 // The record handed to the render callback as its user data.
 struct CallbackUserData {
     std::atomic<int32_t> numFramesPerBuffer{0};
@@ -146,9 +122,8 @@ struct CallbackUserData {
     std::atomic<float> whammy[2] = {0.0f, 0.0f};
     std::atomic<bool> whammyBarAttached[2] = {false, false};
     std::atomic<bool> pitchBendOn[2] = {false, false};
-    DelaySetup delaySetup[2];
-    FuzzSetup fuzzSetup[2];
-    WahSetup wahSetup[2];
+    // Each guitar's pedals, in the order of the sound.
+    EffectsChain effects[2];
 
     // Render-thread scratch for the vectorised bend mixer: read positions of
     // up to eight voices for one piece of at most 256 frames, and one voice's

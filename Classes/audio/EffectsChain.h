@@ -1,49 +1,55 @@
 #pragma once
 #include <cstdint>
+#include <tuple>
 
-struct CallbackUserData;
+#include "audio/DelayEffect.h"
+#include "audio/EffectUnit.h"
+#include "audio/FuzzEffect.h"
+#include "audio/WahEffect.h"
 
-// One guitar's wah, fuzz and delay, run on an interleaved stereo buffer after
-// the guitar's voices are mixed. Settings are read once per buffer (begin);
-// the buffer may then be processed in pieces with the same result as whole.
+// The effects of one guitar, in the order the sound passes through them.
+// A new pedal is one more unit in this list (and, if it is saved in songs,
+// one more part in the engine section's layout, EngineSettings.h).
+using EffectUnits = std::tuple<WahEffect, FuzzEffect, DelayEffect>;
+
+// One guitar's chain, run on an interleaved stereo buffer after the guitar's
+// voices are mixed. The units are made with the chain and never change, so
+// the render thread walks a fixed list and allocates nothing.
 //
-// Threads: render thread only, except usableWahCoefficient.
+// Threads: beginBuffer, process and endBuffer on the render thread only; the
+// units' own functions as each unit says.
 class EffectsChain {
 public:
-    // The wah coefficients the pedal makes, 0.05 (closed) ... 0.5 (open). The
-    // filter is stable only within them: above it rings on its own, and 1
-    // would divide by zero. Anything else can only come from damaged data and
-    // is held at the nearest end (NaN at the open end). Any thread.
-    static constexpr float kMinWahCoefficient = 0.05f;
-    static constexpr float kMaxWahCoefficient = 0.5f;
-    static float usableWahCoefficient(float f) {
-        if (!(f == f))
-            return kMaxWahCoefficient;
-        return f < kMinWahCoefficient ? kMinWahCoefficient
-                                      : (f > kMaxWahCoefficient ? kMaxWahCoefficient : f);
+    static constexpr int kNumUnits = static_cast<int>(std::tuple_size_v<EffectUnits>);
+
+    // Control thread.
+    EffectsChain();
+    EffectsChain(const EffectsChain&) = delete;
+    EffectsChain& operator=(const EffectsChain&) = delete;
+
+    // Any thread. The unit of type U.
+    template <class U> U& unit() { return std::get<U>(units_); }
+    template <class U> const U& unit() const { return std::get<U>(units_); }
+    // Any thread. Unit `index` in the order of the sound.
+    EffectUnit& at(int index) { return *order_[index]; }
+
+    // Calls f(unit) for every unit, in the order of the sound. The thread is
+    // whichever the unit functions that f calls allow (control thread to
+    // apply settings, any thread to read them).
+    template <class F> void forEach(F&& f) {
+        std::apply([&](auto&... u) { (f(u), ...); }, units_);
+    }
+    template <class F> void forEach(F&& f) const {
+        std::apply([&](const auto&... u) { (f(u), ...); }, units_);
     }
 
-    // The settings of one buffer and the delay's read positions.
-    struct BufferState {
-        bool wahOn = false;
-        float f = 0.5f;
-        float q = 0.0f;
-        bool fuzzOn = false;
-        int32_t threshold = 0;
-        bool delayOn = false;
-        bool pingPong = false;
-        int32_t feedback = 0; // 16.16
-        int32_t mix = 0;      // 16.16
-        int32_t r = 0;        // first read position
-        int32_t s = 0;        // second read position (ping-pong)
-        int32_t w = 0;        // write position
-    };
+    // Render thread. Reads every unit's parameters for the buffer about to be
+    // rendered; the buffer may then be processed in pieces.
+    void beginBuffer();
+    void process(int16_t* stereo, int frames);
+    void endBuffer();
 
-    // Reads guitar g's settings for the buffer about to be rendered; empties
-    // the delay ring first if a setter asked for it.
-    static BufferState begin(CallbackUserData& cb, int guitar);
-    // Runs the chain over `frames` frames.
-    static void process(CallbackUserData& cb, int guitar, BufferState& state, int16_t* stereo, int frames);
-    // Stores the delay's write position.
-    static void end(CallbackUserData& cb, int guitar, const BufferState& state);
+private:
+    EffectUnits units_;
+    EffectUnit* order_[kNumUnits];
 };

@@ -4,12 +4,13 @@
 #include <cstdint>
 #include <mutex>
 #include <random>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "audio/CallbackUserData.h"
+#include "audio/EngineSettings.h"
 #include "audio/NullEngineRecorder.h"
+#include "audio/SampleBank.h"
 #include "audio/WavReader.h"
 #include "platform/core/Accelerometer.h"
 #include "platform/core/AudioOutput.h"
@@ -52,8 +53,8 @@ class SoundEngine : public AccelerometerDelegate {
 public:
     static constexpr int kNumVoices = ::kNumVoices;
     static constexpr int kNumSlots = kNumSampleSlots;
-    static constexpr int kFirstFretNoiseSlot = 100;
-    static constexpr int kFirstTapNoiseSlot = 110;
+    static constexpr int kFirstFretNoiseSlot = SampleBank::kFirstFretNoiseSlot;
+    static constexpr int kFirstTapNoiseSlot = SampleBank::kFirstTapNoiseSlot;
     static constexpr float kFullBendPitch = 1.1233333f;
     static constexpr float kHalfBendPitch = 1.0616666f;
 
@@ -165,8 +166,16 @@ public:
     // UI thread.
     void setPitchBendOn(int guitar, bool on);
 
-    // ---- Effects ---- (getters: any thread; setters: UI thread, the wah
-    // coefficient also the playback thread)
+    // ---- Effects ----
+    // Any thread. Guitar g's pedal of type U (WahEffect, FuzzEffect,
+    // DelayEffect, ...); its own functions say which thread may call them.
+    // g must be 0 or 1.
+    template <class U> U& effect(int guitar) { return cb_.effects[guitar].unit<U>(); }
+    template <class U> const U& effect(int guitar) const { return cb_.effects[guitar].unit<U>(); }
+    // The named operations below pass on to the pedals; guitars other than 0
+    // and 1 are ignored (getters give off / 0). Getters: any thread; setters:
+    // UI thread, the wah coefficient also the playback thread. Switching the
+    // delay and setting its time empty its ring.
     bool delayOn(int guitar) const;
     void setDelayOn(int guitar, bool delayOn);
     bool pingPong(int guitar) const;
@@ -203,17 +212,20 @@ public:
     void setNumFretsToShow(int numFrets);
     // UI thread. Every setting to its default; reloads both patches.
     void resetState();
+    // UI thread. Every saved setting as it is now.
+    EngineSettings settings() const;
+    // UI thread. Sets every saved setting as a load does: a guitar whose
+    // patch changes reloads it; delay feedback and mix are held to 0 ... 1;
+    // the delay rings and the wah and whammy positions are left as they are.
+    void applySettings(const EngineSettings& settings);
     // UI thread. The 72-byte engine section (versions 1 and 2).
     std::vector<uint8_t> createSaveBuffer() const;
     // UI thread. The 60-byte version 0 section.
     std::vector<uint8_t> createSaveBufferOLDVersion0() const;
     // UI thread. Versions 0, 1 and 2; others are ignored. Throws
     // StrumwellFailure("SoundEngineFailure-1") before changing anything when
-    // the section is too short. Delay feedback and mix are held to 0 ... 1.
+    // the section is too short.
     void restoreFromSaveBuffer(const uint8_t* data, size_t size, int version);
-    void restoreFromSaveBufferVersion0(const uint8_t* data, size_t size);
-    void restoreFromSaveBufferVersion1(const uint8_t* data, size_t size);
-    void restoreFromSaveBufferVersion2(const uint8_t* data, size_t size);
     // UI thread. Forwarded to the recorder.
     void recorderRecord();
     void recorderStop();
@@ -245,31 +257,18 @@ private:
     EngineRecorder* recorder() const;
     int startVoice(int sampleNo, double volume, double releaseDelta, int noteID);
     void stepPatch(PatchChangeListener* caller, int guitar, int step);
-    void requestRingClear(int guitar);
-    struct LoadedSample {
-        int slot = 0;
-        WavReader::Sample sample;
-    };
-    // Hands the blocks to their slots and frees the ones they replace.
-    void swapSlots(std::vector<LoadedSample>& loaded);
-    // Under loadMutex_. False (the slot is left as it was) for a missing or
-    // refused file; either is reported once, as is a file cut short.
-    bool readSampleFile(const std::string& fileName, WavReader::Sample& sample);
-    void restoreSection(const uint8_t* data, size_t size, size_t minimum, bool newerFields);
 
     SoundEngineParent* parent_;
     AudioOutput* output_;
     Accelerometer* accelerometer_;
-    std::string bundleFolder_;
     const Clock& clock_;
 
     CallbackUserData cb_;
+    SampleBank bank_; // after cb_: frees the sample blocks before cb_ goes
     NullEngineRecorder nullRecorder_;
     std::atomic<EngineRecorder*> recorder_;
 
-    std::mutex voiceMutex_;               // voice allocation; never taken by render
-    mutable std::mutex loadMutex_;        // sample loading and patch names
-    std::set<std::string> reportedFiles_; // under loadMutex_
+    std::mutex voiceMutex_; // voice allocation; never taken by render
     std::mutex randomMutex_;
     std::minstd_rand random_;
 

@@ -17,13 +17,6 @@ constexpr float kLabelAcross = 17;
 constexpr Point kPowerLight{292, 74};
 constexpr Point kPingPongLight{140, 163};
 
-float limitedToUnit(float v) {
-    if (!(v >= 0.0f)) {
-        return 0.0f;
-    }
-    return v > 1.0f ? 1.0f : v;
-}
-
 int limitedDelayTime(float time) {
     if (!(time >= 0.0f)) {
         return 0;
@@ -46,42 +39,43 @@ int percent(float share) {
     return v >= -1e9f && v <= 1e9f ? static_cast<int>(v) : 0;
 }
 
+using Control = EffectSetupView::Control;
+
+// The arrow is tested before the foot switch it overlaps. Ping-pong and tap
+// share the border y = 243, the knobs the borders y = 187 and 296.
+constexpr EffectSetupView::Area kAreas[] = {
+    {Control::ToFuzz, 86, 413, 220, EffectSetupView::kOpen},
+    {Control::FootSwitch, 0, 62, 93, 420},
+    {Control::PingPong, 109, 145, 170, 243},
+    {Control::Tap, 109, 243, 170, 342},
+    {Control::Knob0, 185, 74, 296, 187},
+    {Control::Knob1, 185, 187, 296, 296},
+    {Control::Knob2, 185, 296, 296, 406},
+};
+
+// Mix, feedback and time. The time knob's scale differs from the ring's
+// length.
+constexpr EffectSetupView::KnobBinding kKnobs[3] = {
+    {[](const SoundEngine& e, int g) { return e.delayMix(g); },
+     [](SoundEngine& e, int g, float v) { e.setDelayMix(g, EffectSetupView::limitedToUnit(v)); }},
+    {[](const SoundEngine& e, int g) { return e.delayFeedback(g); },
+     [](SoundEngine& e, int g, float v) { e.setDelayFeedback(g, EffectSetupView::limitedToUnit(v)); }},
+    {[](const SoundEngine& e, int g) {
+         return static_cast<float>(e.delayTime(g)) / DelayEffectSetupView::kKnobTimeScale;
+     },
+     [](SoundEngine& e, int g, float v) {
+         e.setDelayTime(g, limitedDelayTime(EffectSetupView::limitedToUnit(v) *
+                                            static_cast<float>(DelayEffectSetupView::kRingLength)));
+     }},
+};
+
+constexpr EffectSetupView::Pedal kPedal{"EffectDelaySetupBack.jpg", kPowerLight, kAreas,
+                                        &SoundEngine::delayOn, &SoundEngine::setDelayOn};
+
 } // namespace
 
-EffectSetupView::Control DelayEffectSetupView::controlForPoint(Point p) {
-    const Control corner = cornerControl(p);
-    if (corner != Control::None) {
-        return corner;
-    }
-    const float x = p.x;
-    const float y = p.y;
-    if (inTestButton(p)) {
-        return Control::TestNote;
-    }
-    if (x > 86 && x < 220 && y > 413) {
-        return Control::ToFuzz;
-    }
-    if (x > 0 && x < 93 && y > 62 && y < 420) {
-        return Control::FootSwitch;
-    }
-    if (x > 109 && x < 170 && y > 145 && y < 243) {
-        return Control::PingPong;
-    }
-    if (x > 109 && x < 170 && y > 243 && y < 342) {
-        return Control::Tap;
-    }
-    if (x > 185 && x < 296) {
-        if (y > 74 && y < 187) {
-            return Control::Knob0;
-        }
-        if (y > 187 && y < 296) {
-            return Control::Knob1;
-        }
-        if (y > 296 && y < 406) {
-            return Control::Knob2;
-        }
-    }
-    return Control::None;
+std::span<const EffectSetupView::Area> DelayEffectSetupView::areas() {
+    return kAreas;
 }
 
 int DelayEffectSetupView::delayTimeForTaps(float totalTapDuration, int numberOfTaps) {
@@ -93,11 +87,11 @@ int DelayEffectSetupView::delayTimeForTaps(float totalTapDuration, int numberOfT
 }
 
 DelayEffectSetupView::DelayEffectSetupView(ScreenHost* parent, SoundEngine* soundEngine, const Clock& clock)
-    : EffectSetupView(parent, soundEngine, "EffectDelaySetupBack.jpg", kPowerLight), clock_(clock),
+    : EffectSetupView(parent, soundEngine, kPedal), clock_(clock),
       option1Light_(std::make_unique<ImageView>("EffectOptionOn.png")) {
-    for (std::size_t i = 0; i < knob_.size(); ++i) {
-        knob_[i] =
-            std::make_unique<Knob>(this, static_cast<int>(kKnobX), static_cast<int>(kKnobY[i]), "Knob.png");
+    addSwitch({Control::PingPong, &SoundEngine::pingPong, &SoundEngine::setPingPong, option1Light_.get()});
+    for (std::size_t i = 0; i < label_.size(); ++i) {
+        addKnob(static_cast<int>(kKnobX), static_cast<int>(kKnobY[i]), "Knob.png", kKnobs[i]);
         auto label = std::make_unique<Label>(
             Rect{kLabelX - kLabelAlong / 2, kKnobY[i] - kLabelAcross / 2, kLabelAlong, kLabelAcross});
         label->setFont("Helvetica-Bold", 12);
@@ -118,73 +112,17 @@ DelayEffectSetupView::DelayEffectSetupView(ScreenHost* parent, SoundEngine* soun
 
 DelayEffectSetupView::~DelayEffectSetupView() = default;
 
-void DelayEffectSetupView::redraw() {
-    SoundEngine* engine = soundEngine();
-    if (!engine) {
-        return;
-    }
-    const int g = currentGuitar();
-    const float mix = engine->delayMix(g);
-    const float feedback = engine->delayFeedback(g);
-    const int time = engine->delayTime(g);
-    setPowerLight(engine->delayOn(g));
-    option1Light()->setAlpha(engine->pingPong(g) ? 1.0f : 0.0f);
-    label_[0]->setText(integerText(percent(mix)));
-    label_[1]->setText(integerText(percent(feedback)));
-    label_[2]->setText(integerText(static_cast<int>(static_cast<long long>(time) * 1000 / kRingLength)));
-    // The knob under the finger keeps its own value: the time knob's scale
-    // differs from the ring's length, and setting it back from the engine on
-    // every move would make it run ahead of the finger.
-    const float values[3] = {mix, feedback, static_cast<float>(time) / kKnobTimeScale};
-    for (std::size_t i = 0; i < knob_.size(); ++i) {
-        if (draggingKnob() != static_cast<int>(i)) {
-            knob_[i]->setValue(limitedToUnit(values[i]));
-        }
-    }
+void DelayEffectSetupView::showReadouts(const SoundEngine& engine, int g) {
+    label_[0]->setText(integerText(percent(engine.delayMix(g))));
+    label_[1]->setText(integerText(percent(engine.delayFeedback(g))));
+    const long long time = engine.delayTime(g);
+    label_[2]->setText(integerText(static_cast<int>(time * 1000 / kRingLength)));
 }
 
 void DelayEffectSetupView::act(Control control) {
-    SoundEngine* engine = soundEngine();
-    if (!engine) {
-        return;
-    }
-    const int g = currentGuitar();
-    switch (control) {
-    case Control::FootSwitch:
-        engine->setDelayOn(g, !engine->delayOn(g));
-        redraw();
-        break;
-    case Control::PingPong:
-        engine->setPingPong(g, !engine->pingPong(g));
-        redraw();
-        break;
-    case Control::Tap:
+    if (control == Control::Tap) {
         tap(clock_.now());
-        break;
-    default:
-        break;
     }
-}
-
-void DelayEffectSetupView::turnKnob(int index, Point p, Point oldPoint) {
-    SoundEngine* engine = soundEngine();
-    if (!engine || index < 0 || index >= 3) {
-        return;
-    }
-    const int g = currentGuitar();
-    const float value = knob_[static_cast<std::size_t>(index)]->turnKnobFromCoord(oldPoint, p);
-    switch (index) {
-    case 0:
-        engine->setDelayMix(g, limitedToUnit(value));
-        break;
-    case 1:
-        engine->setDelayFeedback(g, limitedToUnit(value));
-        break;
-    default:
-        engine->setDelayTime(g, limitedDelayTime(limitedToUnit(value) * static_cast<float>(kRingLength)));
-        break;
-    }
-    redraw();
 }
 
 void DelayEffectSetupView::tap(double now) {
@@ -201,7 +139,7 @@ void DelayEffectSetupView::tap(double now) {
             if (engine) {
                 engine->setDelayTime(currentGuitar(), time);
             }
-            knob_[2]->setValue(limitedToUnit(static_cast<float>(time) / kKnobTimeScale));
+            knob(2).setValue(limitedToUnit(static_cast<float>(time) / kKnobTimeScale));
             redraw();
         }
     }

@@ -6,7 +6,6 @@
 #include "platform/core/Clock.h"
 #include "screens/EffectSetupView.h"
 
-class Knob;
 class Label;
 
 // The delay pedal (screen 4): foot switch, ping-pong switch and light, three
@@ -24,8 +23,9 @@ public:
     // Taps further apart than this (seconds) start a new run.
     static constexpr double kLongestTapInterval = 1.0;
 
-    // What a finger coming down at p means, in the order tested.
-    static Control controlForPoint(Point p);
+    // The pedal's own areas, in the order tested (after the corners and the
+    // test button).
+    static std::span<const Area> areas();
     // The delay time (ring values) for a run of taps: the average interval
     // times the ring length, in float, truncated and limited to 0 ... 88400.
     static int delayTimeForTaps(float totalTapDuration, int numberOfTaps);
@@ -35,14 +35,10 @@ public:
                          const Clock& clock = SystemClock::shared());
     ~DelayEffectSetupView() override;
 
-    void redraw() override;
-    Control controlAt(Point p) const override { return controlForPoint(p); }
-
     // A tap on the tap button at time now (seconds on the clock).
     void tap(double now);
 
     // For tests and the screen's owner.
-    Knob& knob(int index) const { return *knob_[static_cast<std::size_t>(index)]; }
     Label& label(int index) const { return *label_[static_cast<std::size_t>(index)]; }
     ImageView* option1Light() const { return option1Light_.get(); }
     std::optional<double> tapTime() const { return tapTime_; }
@@ -50,13 +46,11 @@ public:
     int numberOfTaps() const { return numberOfTaps_; }
 
 protected:
+    void showReadouts(const SoundEngine& engine, int guitar) override;
     void act(Control control) override;
-    void turnKnob(int index, Point p, Point oldPoint) override;
-    int knobCount() const override { return 3; }
 
 private:
     const Clock& clock_;
-    std::array<std::unique_ptr<Knob>, 3> knob_;
     std::array<std::unique_ptr<Label>, 3> label_;
     std::unique_ptr<ImageView> option1Light_;
     std::optional<double> tapTime_;

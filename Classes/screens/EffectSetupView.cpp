@@ -1,6 +1,7 @@
 #include "screens/EffectSetupView.h"
 
 #include "audio/SoundEngine.h"
+#include "platform/Knob.h"
 #include "platform/Label.h"
 #include "ui/ScreenHost.h"
 
@@ -30,16 +31,38 @@ bool EffectSetupView::inTestButton(Point p) {
     return p.x < 64 && p.y > 425;
 }
 
-EffectSetupView::EffectSetupView(ScreenHost* parent, SoundEngine* soundEngine,
-                                 const std::string& backgroundImage, Point powerLightCenter)
-    : ImageView(backgroundImage), parent_(parent), soundEngine_(soundEngine),
+EffectSetupView::Control EffectSetupView::controlIn(std::span<const Area> areas, Point p) {
+    const Control corner = cornerControl(p);
+    if (corner != Control::None) {
+        return corner;
+    }
+    if (inTestButton(p)) {
+        return Control::TestNote;
+    }
+    for (const Area& area : areas) {
+        if (area.contains(p)) {
+            return area.control;
+        }
+    }
+    return Control::None;
+}
+
+float EffectSetupView::limitedToUnit(float v) {
+    if (!(v >= 0.0f)) {
+        return 0.0f;
+    }
+    return v > 1.0f ? 1.0f : v;
+}
+
+EffectSetupView::EffectSetupView(ScreenHost* parent, SoundEngine* soundEngine, const Pedal& pedal)
+    : ImageView(pedal.picture), parent_(parent), areas_(pedal.areas), soundEngine_(soundEngine),
       powerOnLight_(std::make_unique<ImageView>("EffectPowerLightOn.png")) {
     // The picture may be missing from the bundle: the screen still covers the
     // whole view and takes its touches.
     setFrame(parent_ ? parent_->frame() : Rect{0, 0, 320, 480});
     setUserInteractionEnabled(true);
     setMultipleTouchEnabled(true);
-    powerOnLight_->setCenter(powerLightCenter);
+    powerOnLight_->setCenter(pedal.powerLight);
     powerOnLight_->setAlpha(0);
     addSubview(powerOnLight_.get());
     guitarLabel_ =
@@ -51,6 +74,7 @@ EffectSetupView::EffectSetupView(ScreenHost* parent, SoundEngine* soundEngine,
     guitarLabel_->setRotation(kQuarterTurn);
     guitarLabel_->setText(guitarText(currentGuitar_));
     addSubview(guitarLabel_.get());
+    addSwitch({Control::FootSwitch, pedal.on, pedal.setOn, powerOnLight_.get()});
 }
 
 // The engine may already be gone: a test note left sounding plays to its end.
@@ -113,16 +137,13 @@ void EffectSetupView::fingerDown(Point p) {
     // The arrows step between the pedals without remembering the way back, so
     // back always returns to the effects menu.
     case Control::ToDelay:
-        stopTestNote();
-        goToScreen(ScreenHost::kDelayEffectSetup, false);
-        break;
     case Control::ToFuzz:
-        stopTestNote();
-        goToScreen(ScreenHost::kFuzzEffectSetup, false);
-        break;
     case Control::ToWah:
         stopTestNote();
-        goToScreen(ScreenHost::kWahEffectSetup, false);
+        goToScreen(control == Control::ToDelay  ? ScreenHost::kDelayEffectSetup
+                   : control == Control::ToFuzz ? ScreenHost::kFuzzEffectSetup
+                                                : ScreenHost::kWahEffectSetup,
+                   false);
         break;
     case Control::Knob0:
     case Control::Knob1:
@@ -136,6 +157,16 @@ void EffectSetupView::fingerDown(Point p) {
     case Control::FootSwitch:
     case Control::PingPong:
     case Control::Tap:
+        if (!soundEngine_) {
+            break;
+        }
+        for (const Switch& s : switches_) {
+            if (s.control == control) {
+                (soundEngine_->*s.set)(currentGuitar_, !(soundEngine_->*s.get)(currentGuitar_));
+                redraw();
+                return;
+            }
+        }
         act(control);
         break;
     }
@@ -158,7 +189,34 @@ void EffectSetupView::fingerUp(Point p) {
     draggingKnob_ = -1;
 }
 
-void EffectSetupView::turnKnob(int, Point, Point) {}
+void EffectSetupView::addKnob(int x, int y, const std::string& picture, KnobBinding binding) {
+    knobs_.push_back(std::make_unique<Knob>(this, x, y, picture));
+    knobBindings_.push_back(binding);
+}
+
+void EffectSetupView::turnKnob(int index, Point p, Point oldPoint) {
+    if (!soundEngine_ || index < 0 || index >= knobCount()) {
+        return;
+    }
+    const std::size_t i = static_cast<std::size_t>(index);
+    knobBindings_[i].write(*soundEngine_, currentGuitar_, knobs_[i]->turnKnobFromCoord(oldPoint, p));
+    redraw();
+}
+
+void EffectSetupView::redraw() {
+    if (!soundEngine_) {
+        return;
+    }
+    for (const Switch& s : switches_) {
+        s.light->setAlpha((soundEngine_->*s.get)(currentGuitar_) ? 1.0f : 0.0f);
+    }
+    for (std::size_t i = 0; i < knobs_.size(); ++i) {
+        if (draggingKnob_ != static_cast<int>(i)) {
+            knobs_[i]->setValue(limitedToUnit(knobBindings_[i].read(*soundEngine_, currentGuitar_)));
+        }
+    }
+    showReadouts(*soundEngine_, currentGuitar_);
+}
 
 void EffectSetupView::goBack() {
     if (parent_) {
@@ -187,10 +245,6 @@ void EffectSetupView::stopTestNote() {
         soundEngine_->stopSample(testTonePlaylistNo_);
     }
     testTonePlaylistNo_ = -1;
-}
-
-void EffectSetupView::setPowerLight(bool on) {
-    powerOnLight_->setAlpha(on ? 1.0f : 0.0f);
 }
 
 void EffectSetupView::willAppear(int, int currentGuitar) {

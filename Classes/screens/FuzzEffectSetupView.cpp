@@ -8,50 +8,39 @@
 
 namespace {
 
+using Control = EffectSetupView::Control;
+
 constexpr int kKnobX = 181;
 constexpr int kKnobY = 239;
 constexpr Point kPowerLight{297, 237};
 // The readout window under the THRESHOLD caption.
 constexpr Point kValueCentre{241.5f, 350};
 
-float limitedToUnit(float v) {
-    if (!(v >= 0.0f)) {
-        return 0.0f;
-    }
-    return v > 1.0f ? 1.0f : v;
-}
+// The arrows are tested before the foot switch they overlap.
+constexpr EffectSetupView::Area kAreas[] = {
+    {Control::ToDelay, 86, -EffectSetupView::kOpen, 220, 64},
+    {Control::ToWah, 86, 413, 220, EffectSetupView::kOpen},
+    {Control::FootSwitch, 0, 62, 93, 420},
+    {Control::Knob0, 106, 134, 260, 342},
+};
+
+constexpr EffectSetupView::KnobBinding kThreshold = {
+    [](const SoundEngine& e, int g) { return e.fuzzThreshold(g); },
+    [](SoundEngine& e, int g, float v) { e.setFuzzThreshold(g, EffectSetupView::limitedToUnit(v)); }};
+
+constexpr EffectSetupView::Pedal kPedal{"EffectFuzzSetupBack.jpg", kPowerLight, kAreas, &SoundEngine::fuzzOn,
+                                        &SoundEngine::setFuzzOn};
 
 } // namespace
 
-EffectSetupView::Control FuzzEffectSetupView::controlForPoint(Point p) {
-    const Control corner = cornerControl(p);
-    if (corner != Control::None) {
-        return corner;
-    }
-    const float x = p.x;
-    const float y = p.y;
-    if (inTestButton(p)) {
-        return Control::TestNote;
-    }
-    if (x > 86 && x < 220 && y < 64) {
-        return Control::ToDelay;
-    }
-    if (x > 86 && x < 220 && y > 413) {
-        return Control::ToWah;
-    }
-    if (x > 0 && x < 93 && y > 62 && y < 420) {
-        return Control::FootSwitch;
-    }
-    if (x > 106 && x < 260 && y > 134 && y < 342) {
-        return Control::Knob0;
-    }
-    return Control::None;
+std::span<const EffectSetupView::Area> FuzzEffectSetupView::areas() {
+    return kAreas;
 }
 
 FuzzEffectSetupView::FuzzEffectSetupView(ScreenHost* parent, SoundEngine* soundEngine)
-    : EffectSetupView(parent, soundEngine, "EffectFuzzSetupBack.jpg", kPowerLight),
-      knob_(std::make_unique<Knob>(this, kKnobX, kKnobY, "FuzzDialPointer.png")),
-      valueLabel_(std::make_unique<Label>(Rect{kValueCentre.x - 24, kValueCentre.y - 8.5f, 48, 17})) {
+    : EffectSetupView(parent, soundEngine, kPedal) {
+    addKnob(kKnobX, kKnobY, "FuzzDialPointer.png", kThreshold);
+    valueLabel_ = std::make_unique<Label>(Rect{kValueCentre.x - 24, kValueCentre.y - 8.5f, 48, 17});
     valueLabel_->setFont("Helvetica-Bold", 12);
     valueLabel_->setTextColor(Color{244, 230, 200, 255});
     valueLabel_->setTextAlignment(TextAlignment::Center);
@@ -64,38 +53,8 @@ FuzzEffectSetupView::FuzzEffectSetupView(ScreenHost* parent, SoundEngine* soundE
 
 FuzzEffectSetupView::~FuzzEffectSetupView() = default;
 
-void FuzzEffectSetupView::redraw() {
-    SoundEngine* engine = soundEngine();
-    if (!engine) {
-        return;
-    }
-    const int g = currentGuitar();
-    setPowerLight(engine->fuzzOn(g));
-    // The knob under the finger keeps its own value rather than the engine's
-    // whole-number threshold read back.
-    if (draggingKnob() != 0) {
-        knob_->setValue(limitedToUnit(engine->fuzzThreshold(g)));
-    }
+void FuzzEffectSetupView::showReadouts(const SoundEngine&, int) {
     char text[16];
-    std::snprintf(text, sizeof text, "%.1f", static_cast<double>(knob_->getValue()) * 10.0);
+    std::snprintf(text, sizeof text, "%.1f", static_cast<double>(knob().getValue()) * 10.0);
     valueLabel_->setText(text);
-}
-
-void FuzzEffectSetupView::act(Control control) {
-    SoundEngine* engine = soundEngine();
-    if (!engine || control != Control::FootSwitch) {
-        return;
-    }
-    const int g = currentGuitar();
-    engine->setFuzzOn(g, !engine->fuzzOn(g));
-    redraw();
-}
-
-void FuzzEffectSetupView::turnKnob(int index, Point p, Point oldPoint) {
-    SoundEngine* engine = soundEngine();
-    if (!engine || index != 0) {
-        return;
-    }
-    engine->setFuzzThreshold(currentGuitar(), limitedToUnit(knob_->turnKnobFromCoord(oldPoint, p)));
-    redraw();
 }

@@ -3,7 +3,6 @@
 
 #include "screens/EffectSetupView.h"
 
-class Knob;
 class Label;
 
 // The fuzz pedal (screen 12): foot switch and the threshold knob (turning it
@@ -12,25 +11,20 @@ class Label;
 // Threads: UI thread only.
 class FuzzEffectSetupView : public EffectSetupView {
 public:
-    // What a finger coming down at p means, in the order tested.
-    static Control controlForPoint(Point p);
+    // The pedal's own areas, in the order tested (after the corners and the
+    // test button).
+    static std::span<const Area> areas();
 
     FuzzEffectSetupView(ScreenHost* parent, SoundEngine* soundEngine);
     ~FuzzEffectSetupView() override;
 
-    void redraw() override;
-    Control controlAt(Point p) const override { return controlForPoint(p); }
-
-    Knob& knob() const { return *knob_; }
+    Knob& knob() const { return EffectSetupView::knob(0); }
     // The threshold as the dial's scale reads it, 0.0 to 10.0.
     const Label& valueLabel() const { return *valueLabel_; }
 
 protected:
-    void act(Control control) override;
-    void turnKnob(int index, Point p, Point oldPoint) override;
-    int knobCount() const override { return 1; }
+    void showReadouts(const SoundEngine& engine, int guitar) override;
 
 private:
-    std::unique_ptr<Knob> knob_;
     std::unique_ptr<Label> valueLabel_;
 };

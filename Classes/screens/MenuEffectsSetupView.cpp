@@ -10,6 +10,23 @@ constexpr Point kLightCentres[MenuEffectsSetupView::kLights] = {{258, 161}, {258
                                                                 {104, 178}, {104, 276.5f}, {39, 366.5f}};
 constexpr float kLightSize = 14;
 
+// Each pedal's open rectangle, tested in order. Guitar 1's column first: its
+// wah takes whatever of the column the delay and fuzz leave, including the
+// borders at y = 111 and y = 211.
+struct PedalArea {
+    float left, top, right, bottom;
+    int screen;
+    int guitar;
+};
+constexpr PedalArea kPedals[] = {
+    {165, 111, 320, 211, ScreenHost::kDelayEffectSetup, 0},
+    {165, 211, 320, 305, ScreenHost::kFuzzEffectSetup, 0},
+    {165, 30, 320, 382, ScreenHost::kWahEffectSetup, 0},
+    {0, 128, 165, 228, ScreenHost::kDelayEffectSetup, 1},
+    {0, 228, 165, 325, ScreenHost::kFuzzEffectSetup, 1},
+    {0, 325, 165, 408, ScreenHost::kWahEffectSetup, 1},
+};
+
 } // namespace
 
 MenuEffectsSetupView::MenuEffectsSetupView(ScreenHost* parent)
@@ -48,31 +65,9 @@ MenuScreenView::Choice MenuEffectsSetupView::choiceForPoint(Point p) {
     if (corner.kind != Choice::None) {
         return corner;
     }
-    const float x = p.x;
-    const float y = p.y;
-    // Guitar 1's pedals. The wah takes whatever of its column the delay and
-    // fuzz leave, including the border at y = 111 and y = 211.
-    if (x > 165 && x < 320) {
-        if (y > 111 && y < 211) {
-            return Choice::go(ScreenHost::kDelayEffectSetup, 0);
-        }
-        if (y > 211 && y < 305) {
-            return Choice::go(ScreenHost::kFuzzEffectSetup, 0);
-        }
-        if (y > 30 && y < 382) {
-            return Choice::go(ScreenHost::kWahEffectSetup, 0);
-        }
-    }
-    // Guitar 2's pedals.
-    if (x > 0 && x < 165) {
-        if (y > 128 && y < 228) {
-            return Choice::go(ScreenHost::kDelayEffectSetup, 1);
-        }
-        if (y > 228 && y < 325) {
-            return Choice::go(ScreenHost::kFuzzEffectSetup, 1);
-        }
-        if (y > 325 && y < 408) {
-            return Choice::go(ScreenHost::kWahEffectSetup, 1);
+    for (const PedalArea& pedal : kPedals) {
+        if (p.x > pedal.left && p.x < pedal.right && p.y > pedal.top && p.y < pedal.bottom) {
+            return Choice::go(pedal.screen, pedal.guitar);
         }
     }
     return Choice::none();

@@ -6,48 +6,24 @@ namespace {
 
 constexpr Point kPowerLight{308.5f, 389.5f};
 
+// The arrow up to the fuzz pedal is tested before the treadle it overlaps.
+constexpr EffectSetupView::Area kAreas[] = {
+    {EffectSetupView::Control::ToFuzz, 86, -EffectSetupView::kOpen, 220, 64},
+    {EffectSetupView::Control::FootSwitch, 0, 62, 293, 420},
+};
+
+constexpr EffectSetupView::Pedal kPedal{"EffectWahSetupBack.jpg", kPowerLight, kAreas, &SoundEngine::wahOn,
+                                        &SoundEngine::setWahOn};
+
 } // namespace
 
-EffectSetupView::Control WahEffectSetupView::controlForPoint(Point p) {
-    const Control corner = cornerControl(p);
-    if (corner != Control::None) {
-        return corner;
-    }
-    const float x = p.x;
-    const float y = p.y;
-    if (inTestButton(p)) {
-        return Control::TestNote;
-    }
-    if (x > 86 && x < 220 && y < 64) {
-        return Control::ToFuzz;
-    }
-    if (x > 0 && x < 293 && y > 62 && y < 420) {
-        return Control::FootSwitch;
-    }
-    return Control::None;
+std::span<const EffectSetupView::Area> WahEffectSetupView::areas() {
+    return kAreas;
 }
 
 WahEffectSetupView::WahEffectSetupView(ScreenHost* parent, SoundEngine* soundEngine)
-    : EffectSetupView(parent, soundEngine, "EffectWahSetupBack.jpg", kPowerLight) {
+    : EffectSetupView(parent, soundEngine, kPedal) {
     redraw();
 }
 
 WahEffectSetupView::~WahEffectSetupView() = default;
-
-void WahEffectSetupView::redraw() {
-    SoundEngine* engine = soundEngine();
-    if (!engine) {
-        return;
-    }
-    setPowerLight(engine->wahOn(currentGuitar()));
-}
-
-void WahEffectSetupView::act(Control control) {
-    SoundEngine* engine = soundEngine();
-    if (!engine || control != Control::FootSwitch) {
-        return;
-    }
-    const int g = currentGuitar();
-    engine->setWahOn(g, !engine->wahOn(g));
-    redraw();
-}

@@ -7,15 +7,10 @@
 // Threads: UI thread only.
 class WahEffectSetupView : public EffectSetupView {
 public:
-    // What a finger coming down at p means, in the order tested.
-    static Control controlForPoint(Point p);
+    // The pedal's own areas, in the order tested (after the corners and the
+    // test button).
+    static std::span<const Area> areas();
 
     WahEffectSetupView(ScreenHost* parent, SoundEngine* soundEngine);
     ~WahEffectSetupView() override;
-
-    void redraw() override;
-    Control controlAt(Point p) const override { return controlForPoint(p); }
-
-protected:
-    void act(Control control) override;
 };

@@ -1,8 +1,6 @@
 #include "storage/DumpCommand.h"
 
 #include <cctype>
-#include <charconv>
-#include <cmath>
 #include <cstdio>
 #include <exception>
 #include <iostream>
@@ -15,41 +13,21 @@
 #include "platform/core/Clock.h"
 #include "recorder/Recorder.h"
 #include "storage/EngineSectionContents.h"
+#include "storage/JsonNumber.h"
 #include "storage/SongSections.h"
 #include "storage/Tab.h"
 #include "storage/VersionHeader.h"
 
 namespace {
 
-// Shortest text that reads back as the same value is not needed; a fixed
-// number of significant digits (9 for float, 17 for double) always reads
-// back exactly. JSON has no NaN or infinity: those are printed as strings.
-template <typename T> std::string number(T value, int digits) {
-    if (std::isnan(value))
-        return "\"NaN\"";
-    if (std::isinf(value))
-        return value > 0 ? "\"Infinity\"" : "\"-Infinity\"";
-    char text[64];
-    const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::general, digits);
-    return std::string(text, result.ptr);
-}
-
 std::string f32(float v) {
-    return number(v, 9);
+    return JsonNumber::f32(v);
 }
 std::string f64(double v) {
-    return number(v, 17);
+    return JsonNumber::f64(v);
 }
 const char* boolean(bool v) {
     return v ? "true" : "false";
-}
-
-template <typename T, typename F> std::string pair(const T& values, F format) {
-    return "[" + std::string(format(values[0])) + ", " + std::string(format(values[1])) + "]";
-}
-
-std::string intText(int32_t v) {
-    return std::to_string(v);
 }
 
 void printTab(std::ostream& out, const Tab& tab) {
@@ -105,26 +83,12 @@ void printRecorder(std::ostream& out, const Recorder* recorder) {
     out << "]\n  }";
 }
 
-void printEngine(std::ostream& out, const std::optional<EngineSectionContents>& engine) {
+void printEngine(std::ostream& out, const std::optional<EngineSettings>& engine) {
     out << "  \"engine\": ";
-    if (!engine) {
+    if (engine)
+        EngineSectionContents::printJson(out, *engine);
+    else
         out << "null";
-        return;
-    }
-    const EngineSectionContents& e = *engine;
-    out << "{\n    \"guitarVolume\": " << pair(e.guitarVolume, f32)
-        << ",\n    \"guitarReleaseDelta\": " << pair(e.guitarReleaseDelta, f64)
-        << ",\n    \"patchNo\": " << pair(e.patchNo, intText)
-        << ",\n    \"delayOn\": " << pair(e.delayOn, boolean)
-        << ",\n    \"pingPong\": " << pair(e.pingPong, boolean)
-        << ",\n    \"delayTime\": " << pair(e.delayTime, intText)
-        << ",\n    \"delayFeedback\": " << pair(e.delayFeedback, f32)
-        << ",\n    \"delayMix\": " << pair(e.delayMix, f32)
-        << ",\n    \"fuzzOn\": " << pair(e.fuzzOn, boolean)
-        << ",\n    \"fuzzThreshold\": " << pair(e.fuzzThreshold, intText)
-        << ",\n    \"wahOn\": " << pair(e.wahOn, boolean) << ",\n    \"numFretsToShow\": " << e.numFretsToShow
-        << ",\n    \"whammyBarAttached\": " << pair(e.whammyBarAttached, boolean)
-        << ",\n    \"pitchBendOn\": " << pair(e.pitchBendOn, boolean) << "\n  }";
 }
 
 bool endsWithTab(const std::string& path) {
@@ -154,7 +118,7 @@ int DumpCommand::dumpBuffer(const uint8_t* bytes, size_t size, bool tabFile, std
     Tab tab;
     ManualClock clock;
     std::unique_ptr<Recorder> recorder;
-    std::optional<EngineSectionContents> engine;
+    std::optional<EngineSettings> engine;
     try {
         if (tabFile) {
             tab.restoreFromSaveTabBuffer(bytes + header.dataOffset, size - header.dataOffset, header.version);

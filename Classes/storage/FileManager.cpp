@@ -232,41 +232,44 @@ bool FileManager::saveState(const std::string& filename) {
     }
 }
 
-bool FileManager::loadState(const std::string& filename) {
-    std::vector<uint8_t> bytes;
-    try {
-        bytes = loadDataFile(getPathFromFilename(filename));
-    } catch (const StrumwellFailure& failure) {
-        lastFailure_ = failure.name();
-        printException(failure.name());
-        resetState();
-        return false;
-    } catch (const std::exception& e) {
-        lastFailure_ = e.what();
+template <class Load> bool FileManager::guardedLoad(bool wholeSong, bool empty, Load&& load) {
+    lastFailure_.clear();
+    if (empty) {
+        lastFailure_ = "Empty file";
+    } else {
+        try {
+            return load();
+        } catch (const StrumwellFailure& failure) {
+            lastFailure_ = failure.name();
+        } catch (const std::exception& e) {
+            lastFailure_ = e.what();
+        }
         printException(lastFailure_);
-        resetState();
-        return false;
     }
-    return loadStateFromBuffer(bytes.data(), bytes.size());
+    if (wholeSong)
+        resetState();
+    else
+        tab_->resetState();
+    return false;
+}
+
+bool FileManager::loadState(const std::string& filename) {
+    return loadNamedFile(filename, true);
+}
+
+bool FileManager::loadNamedFile(const std::string& filename, bool wholeSong) {
+    std::vector<uint8_t> bytes;
+    if (!guardedLoad(wholeSong, false, [&] {
+            bytes = loadDataFile(getPathFromFilename(filename));
+            return true;
+        }))
+        return false;
+    return wholeSong ? loadStateFromBuffer(bytes.data(), bytes.size())
+                     : loadTabFromBuffer(bytes.data(), bytes.size());
 }
 
 bool FileManager::loadStateFromBuffer(const uint8_t* bytes, size_t size) {
-    lastFailure_.clear();
-    if (size == 0) {
-        lastFailure_ = "Empty file";
-        resetState();
-        return false;
-    }
-    try {
-        return restoreSongFromSaveBuffer(bytes, size);
-    } catch (const StrumwellFailure& failure) {
-        lastFailure_ = failure.name();
-    } catch (const std::exception& e) {
-        lastFailure_ = e.what();
-    }
-    printException(lastFailure_);
-    resetState();
-    return false;
+    return guardedLoad(true, size == 0, [&] { return restoreSongFromSaveBuffer(bytes, size); });
 }
 
 bool FileManager::saveTab(const std::string& filename) {
@@ -279,42 +282,15 @@ bool FileManager::saveTab(const std::string& filename) {
 }
 
 bool FileManager::loadTab(const std::string& filename) {
-    std::vector<uint8_t> bytes;
-    try {
-        bytes = loadDataFile(getPathFromFilename(filename));
-    } catch (const StrumwellFailure& failure) {
-        lastFailure_ = failure.name();
-        printException(failure.name());
-        tab_->resetState();
-        return false;
-    } catch (const std::exception& e) {
-        lastFailure_ = e.what();
-        printException(lastFailure_);
-        tab_->resetState();
-        return false;
-    }
-    return loadTabFromBuffer(bytes.data(), bytes.size());
+    return loadNamedFile(filename, false);
 }
 
 bool FileManager::loadTabFromBuffer(const uint8_t* bytes, size_t size) {
-    lastFailure_.clear();
-    if (size == 0) {
-        lastFailure_ = "Empty file";
-        tab_->resetState();
-        return false;
-    }
-    try {
+    return guardedLoad(false, size == 0, [&] {
         const VersionHeader header = VersionHeader::read(bytes, size);
         tab_->restoreFromSaveTabBuffer(bytes + header.dataOffset, size - header.dataOffset, header.version);
         return true;
-    } catch (const StrumwellFailure& failure) {
-        lastFailure_ = failure.name();
-    } catch (const std::exception& e) {
-        lastFailure_ = e.what();
-    }
-    printException(lastFailure_);
-    tab_->resetState();
-    return false;
+    });
 }
 
 int FileManager::removeStaleTemporaryFiles() {

@@ -112,6 +112,13 @@ public:
 
 private:
     void printException(const std::string& name);
+    // Runs load (which returns true or throws) unless the file is empty. A
+    // failure is recorded (and printed, if thrown), the whole song (or only
+    // the tab) is reset, and the answer is false.
+    template <class Load> bool guardedLoad(bool wholeSong, bool empty, Load&& load);
+    // Reads the named file and loads it as a song or state file (wholeSong)
+    // or as a tab file.
+    bool loadNamedFile(const std::string& filename, bool wholeSong);
 
     Tab* tab_;
     Recorder* recorder_;

@@ -257,13 +257,13 @@ MidiExport::Song MidiExport::songFrom(const Recorder& recorder, const SoundEngin
     });
 }
 
-MidiExport::Song MidiExport::songFrom(const Recorder& recorder, const EngineSectionContents& engine) {
+MidiExport::Song MidiExport::songFrom(const Recorder& recorder, const EngineSettings& engine) {
     return songOf(recorder, [&engine](int g, Song& s) {
         const size_t i = static_cast<size_t>(g);
-        s.patchNo[i] = engine.patchNo[i];
-        s.pitchBendOn[i] = engine.pitchBendOn[i];
-        s.whammyBarAttached[i] = engine.whammyBarAttached[i];
-        s.wahOn[i] = engine.wahOn[i];
+        s.patchNo[i] = engine.of<GuitarPatch>(g).patchNo;
+        s.pitchBendOn[i] = engine.of<PitchBend>(g).on;
+        s.whammyBarAttached[i] = engine.of<WhammyBar>(g).attached;
+        s.wahOn[i] = engine.of<WahEffect>(g).on;
     });
 }
 
@@ -276,7 +276,7 @@ bool MidiExport::readSongFile(const uint8_t* bytes, size_t size, MidiExport::Son
     Tab tab;
     ManualClock clock;
     Recorder recorder(nullptr, nullptr, clock, false);
-    std::optional<EngineSectionContents> engine;
+    std::optional<EngineSettings> engine;
     try {
         SongSections sections(bytes, size, header.dataOffset);
         const uint8_t* section = nullptr;

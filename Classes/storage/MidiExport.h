@@ -12,7 +12,7 @@
 
 class Recorder;
 class SoundEngine;
-class EngineSectionContents;
+struct EngineSettings;
 
 // Turns a song (its event lists and the guitar settings saved with it) into
 // a Standard MIDI File of type 1, as the song sounds when played back:
@@ -107,7 +107,7 @@ public:
     // recorder screen's export). UI thread, like the recorder's own copies.
     static Song songFrom(const Recorder& recorder, const SoundEngine& engine);
     // The song of a file: its recorder and its engine section.
-    static Song songFrom(const Recorder& recorder, const EngineSectionContents& engine);
+    static Song songFrom(const Recorder& recorder, const EngineSettings& engine);
     // Reads a song or state file's bytes exactly as a load in the program
     // reads them (a damaged tab or engine section fails the whole song, as
     // it would there), without an engine. False with the failure's code

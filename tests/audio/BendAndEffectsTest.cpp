@@ -232,7 +232,7 @@ TEST_F(EffectsTest, WahNeverRingsAfterTheNotesStop) {
             else if (c.pattern == 2)
                 f = std::uniform_real_distribution<float>(0.05f, 0.5f)(rng);
             if (c.direct)
-                e.callbackUserData()->wahSetup[0].f.store(f);
+                e.effect<WahEffect>(0).storeUncheckedCoefficient(f);
             else
                 e.setWahForGuitar(0, f);
             ++buffer;
@@ -281,13 +281,13 @@ TEST_F(EffectsTest, FuzzClipsSineToSquare) {
 TEST_F(EffectsTest, FuzzThresholdMapping) {
     SoundEngine& e = makeEngine();
     e.setFuzzThreshold(0, 1.0f);
-    EXPECT_EQ(e.callbackUserData()->fuzzSetup[0].fuzzThreshold.load(), 1000);
+    EXPECT_EQ(e.effect<FuzzEffect>(0).thresholdLevel(), 1000);
     EXPECT_FLOAT_EQ(e.fuzzThreshold(0), 1.0f);
     e.setFuzzThreshold(0, 0.0f);
-    EXPECT_EQ(e.callbackUserData()->fuzzSetup[0].fuzzThreshold.load(), 19000);
+    EXPECT_EQ(e.effect<FuzzEffect>(0).thresholdLevel(), 19000);
     EXPECT_FLOAT_EQ(e.fuzzThreshold(0), 0.0f);
     e.setFuzzThreshold(0, 0.5f);
-    EXPECT_EQ(e.callbackUserData()->fuzzSetup[0].fuzzThreshold.load(), 10000);
+    EXPECT_EQ(e.effect<FuzzEffect>(0).thresholdLevel(), 10000);
 }
 
 // An impulse of 10000 on both sides of guitar 2, then silence.

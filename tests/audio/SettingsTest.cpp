@@ -24,44 +24,31 @@ protected:
     }
 };
 
+// The section after a reset, little-endian: per guitar volume 0.5, release
+// slope, patch (1, 3); per guitar delay (off / on, ping-pong, 26460, 0.4,
+// 0.9); per guitar fuzz (off, 5000); wah off / on; 5 frets; whammy bar off /
+// on; bends off / on; five reserved bytes.
+const std::vector<uint8_t> kDefaultSection = {
+    0x00, 0x00, 0x00, 0x3F, 0x10, 0x9E, 0x09, 0x4D, 0x52, 0x8E, 0xF3, 0xBE, 0x01, 0x00, 0x00,
+    0x00, 0x3F, 0x82, 0x90, 0x2C, 0x60, 0xA2, 0x58, 0x03, 0xBF, 0x03, 0x00, 0x01, 0x5C, 0x67,
+    0x00, 0x00, 0xCD, 0xCC, 0xCC, 0x3E, 0x66, 0x66, 0x66, 0x3F, 0x01, 0x01, 0x5C, 0x67, 0x00,
+    0x00, 0xCD, 0xCC, 0xCC, 0x3E, 0x66, 0x66, 0x66, 0x3F, 0x00, 0x88, 0x13, 0x00, 0x88, 0x13,
+    0x00, 0x01, 0x05, 0x00, 0x01, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00};
+
 TEST_F(SettingsTest, SectionAfterResetHasTheDefaults) {
     writeTwoPatches();
     SoundEngine& e = makeEngine();
     e.resetState();
-    const auto b = e.createSaveBuffer();
-    ASSERT_EQ(b.size(), 72u);
-    EXPECT_EQ(read<float>(b, 0), 0.5f);
-    EXPECT_EQ(read<double>(b, 4), -8.8e-5 + 0.95f * 7.3e-5);
-    EXPECT_EQ(b[12], 1);
-    EXPECT_EQ(read<float>(b, 13), 0.5f);
-    EXPECT_EQ(read<double>(b, 17), -8.8e-5 + 0.7f * 7.3e-5);
-    EXPECT_EQ(b[25], 3);
-    EXPECT_EQ(b[26], 0); // guitar 1 delay off
-    EXPECT_EQ(b[27], 1);
-    EXPECT_EQ(b[28], 26460 & 0xFF);
-    EXPECT_EQ(b[29], 26460 >> 8);
-    EXPECT_EQ(b[30], 0);
-    EXPECT_EQ(b[31], 0);
-    EXPECT_EQ(read<float>(b, 32), 0.4f);
-    EXPECT_EQ(read<float>(b, 36), 0.9f);
-    EXPECT_EQ(b[40], 1); // guitar 2 delay on
-    EXPECT_EQ(b[41], 1);
-    EXPECT_EQ(read<int32_t>(b, 42), 26460);
-    EXPECT_EQ(b[54], 0);
-    EXPECT_EQ(b[55], 5000 & 0xFF);
-    EXPECT_EQ(b[56], 5000 >> 8);
-    EXPECT_EQ(b[57], 0);
-    EXPECT_EQ(read<int16_t>(b, 58), 5000);
-    EXPECT_EQ(b[60], 0);
-    EXPECT_EQ(b[61], 1);
-    EXPECT_EQ(b[62], 5);
-    EXPECT_EQ(b[63], 0);
-    EXPECT_EQ(b[64], 1);
-    EXPECT_EQ(b[65], 0);
-    EXPECT_EQ(b[66], 1);
-    const auto old = e.createSaveBufferOLDVersion0();
-    ASSERT_EQ(old.size(), 60u);
-    EXPECT_TRUE(std::equal(old.begin(), old.end(), b.begin()));
+    EXPECT_EQ(e.createSaveBuffer(), kDefaultSection);
+    const std::vector<uint8_t> v0(kDefaultSection.begin(), kDefaultSection.begin() + 60);
+    EXPECT_EQ(e.createSaveBufferOLDVersion0(), v0);
+    // The codec alone reads and writes the same bytes; version 0 lacks the
+    // newer switches.
+    EXPECT_EQ(EngineSettings::read(kDefaultSection.data(), 72, 2).write(), kDefaultSection);
+    const EngineSettings old = EngineSettings::read(v0.data(), v0.size(), 0);
+    EXPECT_TRUE(std::equal(v0.begin(), v0.end(), old.write().begin()));
+    EXPECT_FALSE(old.of<WahEffect>(1).on);
+    EXPECT_EQ(old.of<FretsShown>().count, 5);
 }
 
 TEST_F(SettingsTest, ResetLeavesWhammyWahAndRingsAlone) {
@@ -72,7 +59,7 @@ TEST_F(SettingsTest, ResetLeavesWhammyWahAndRingsAlone) {
     e.resetState();
     EXPECT_EQ(e.whammy(0), 0.3f);
     EXPECT_EQ(e.wahForGuitar(1), 0.1f);
-    EXPECT_EQ(e.callbackUserData()->delaySetup[0].clearRequests.load(), 0u);
+    EXPECT_EQ(e.effect<DelayEffect>(0).clearRequests(), 0u);
 }
 
 TEST_F(SettingsTest, VersionsOneAndTwoRoundTrip) {

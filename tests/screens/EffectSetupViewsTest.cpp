@@ -4,8 +4,10 @@
 // and corner buttons, and the tap tempo on a hand-driven clock.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -92,8 +94,9 @@ protected:
 // ---- Rectangles ----
 
 TEST(PedalRectangles, CornersAndTestButtonOnEveryPedal) {
-    for (auto controlFor : {&DelayEffectSetupView::controlForPoint, &FuzzEffectSetupView::controlForPoint,
-                            &WahEffectSetupView::controlForPoint}) {
+    for (const auto areas :
+         {DelayEffectSetupView::areas(), FuzzEffectSetupView::areas(), WahEffectSetupView::areas()}) {
+        auto controlFor = [&](Point p) { return EffectSetupView::controlIn(areas, p); };
         EXPECT_EQ(controlFor({277, 40}), Control::Back);
         EXPECT_EQ(controlFor({319, 0}), Control::Back);
         EXPECT_NE(controlFor({276, 40}), Control::Back);
@@ -111,85 +114,42 @@ TEST(PedalRectangles, CornersAndTestButtonOnEveryPedal) {
     EXPECT_FALSE(EffectSetupView::inTestButton({63, 425}));
 }
 
-TEST(PedalRectangles, Delay) {
-    auto c = &DelayEffectSetupView::controlForPoint;
-    EXPECT_EQ(c({87, 414}), Control::ToFuzz);
-    EXPECT_EQ(c({219, 479}), Control::ToFuzz);
-    EXPECT_EQ(c({86, 414}), Control::FootSwitch);
-    EXPECT_EQ(c({220, 414}), Control::None);
-    EXPECT_EQ(c({150, 413}), Control::None);
-    EXPECT_EQ(c({150, 20}), Control::None); // no arrow up on the delay pedal
-    // Foot switch, open on every side.
-    EXPECT_EQ(c({1, 63}), Control::FootSwitch);
-    EXPECT_EQ(c({50, 419}), Control::FootSwitch);
-    EXPECT_EQ(c({0, 200}), Control::None);
-    EXPECT_EQ(c({93, 200}), Control::None);
-    EXPECT_EQ(c({50, 62}), Control::None);
-    EXPECT_EQ(c({50, 420}), Control::None);
-    // Where the arrow and the foot switch overlap the arrow, tested first, wins.
-    EXPECT_EQ(c({90, 415}), Control::ToFuzz);
-    EXPECT_EQ(c({92, 419}), Control::ToFuzz);
-    // Ping-pong and tap share the border y = 243, which is neither.
-    EXPECT_EQ(c({110, 146}), Control::PingPong);
-    EXPECT_EQ(c({169, 242}), Control::PingPong);
-    EXPECT_EQ(c({140, 243}), Control::None);
-    EXPECT_EQ(c({140, 244}), Control::Tap);
-    EXPECT_EQ(c({169, 341}), Control::Tap);
-    EXPECT_EQ(c({140, 342}), Control::None);
-    EXPECT_EQ(c({109, 200}), Control::None);
-    EXPECT_EQ(c({170, 300}), Control::None);
-    EXPECT_EQ(c({140, 145}), Control::None);
-    // Knobs, with the borders 187 and 296 between them.
-    EXPECT_EQ(c({186, 75}), Control::Knob0);
-    EXPECT_EQ(c({295, 186}), Control::Knob0);
-    EXPECT_EQ(c({240, 74}), Control::None);
-    EXPECT_EQ(c({240, 187}), Control::None);
-    EXPECT_EQ(c({240, 188}), Control::Knob1);
-    EXPECT_EQ(c({240, 295}), Control::Knob1);
-    EXPECT_EQ(c({240, 296}), Control::None);
-    EXPECT_EQ(c({240, 297}), Control::Knob2);
-    EXPECT_EQ(c({240, 405}), Control::Knob2);
-    EXPECT_EQ(c({240, 406}), Control::None);
-    EXPECT_EQ(c({185, 240}), Control::None);
-    EXPECT_EQ(c({296, 240}), Control::None);
-}
-
-TEST(PedalRectangles, Fuzz) {
-    auto c = &FuzzEffectSetupView::controlForPoint;
-    EXPECT_EQ(c({87, 63}), Control::ToDelay);
-    EXPECT_EQ(c({219, 0}), Control::ToDelay);
-    EXPECT_EQ(c({150, 64}), Control::None);
-    EXPECT_EQ(c({86, 30}), Control::None);
-    EXPECT_EQ(c({220, 30}), Control::None);
-    EXPECT_EQ(c({87, 414}), Control::ToWah);
-    EXPECT_EQ(c({150, 413}), Control::None);
-    // The arrow up is tested before the foot switch where they overlap.
-    EXPECT_EQ(c({90, 63}), Control::ToDelay);
-    EXPECT_EQ(c({50, 63}), Control::FootSwitch);
-    EXPECT_EQ(c({50, 419}), Control::FootSwitch);
-    EXPECT_EQ(c({92, 419}), Control::ToWah);
-    EXPECT_EQ(c({93, 200}), Control::None);
-    EXPECT_EQ(c({107, 135}), Control::Knob0);
-    EXPECT_EQ(c({259, 341}), Control::Knob0);
-    EXPECT_EQ(c({106, 200}), Control::None);
-    EXPECT_EQ(c({260, 200}), Control::None);
-    EXPECT_EQ(c({200, 134}), Control::None);
-    EXPECT_EQ(c({200, 342}), Control::None);
-}
-
-TEST(PedalRectangles, Wah) {
-    auto c = &WahEffectSetupView::controlForPoint;
-    EXPECT_EQ(c({87, 63}), Control::ToFuzz);
-    EXPECT_EQ(c({150, 64}), Control::FootSwitch);
-    EXPECT_EQ(c({1, 63}), Control::FootSwitch);
-    EXPECT_EQ(c({292, 419}), Control::FootSwitch);
-    EXPECT_EQ(c({293, 200}), Control::None);
-    EXPECT_EQ(c({0, 200}), Control::None);
-    EXPECT_EQ(c({150, 62}), Control::ToFuzz);
-    EXPECT_EQ(c({250, 62}), Control::None);
-    EXPECT_EQ(c({150, 420}), Control::None);
-    EXPECT_EQ(c({150, 450}), Control::None); // no arrow down on the wah pedal
-    EXPECT_EQ(c({280, 30}), Control::Back);
+// Every pedal's areas reach into the 320 x 480 screen and do not overlap,
+// except the arrows, which are tested before the foot switch they cut into.
+TEST(PedalRectangles, InsideTheScreenAndApart) {
+    using Area = EffectSetupView::Area;
+    auto isArrow = [](const Area& a) {
+        return a.control == Control::ToDelay || a.control == Control::ToFuzz || a.control == Control::ToWah;
+    };
+    for (const auto areas :
+         {DelayEffectSetupView::areas(), FuzzEffectSetupView::areas(), WahEffectSetupView::areas()}) {
+        auto controlFor = [&](Point p) { return EffectSetupView::controlIn(areas, p); };
+        for (size_t i = 0; i < areas.size(); ++i) {
+            const Area& a = areas[i];
+            SCOPED_TRACE(static_cast<int>(a.control));
+            const float left = std::max(a.left, 0.0f), right = std::min(a.right, 320.0f);
+            const float top = std::max(a.top, 0.0f), bottom = std::min(a.bottom, 480.0f);
+            ASSERT_LT(left, right);
+            ASSERT_LT(top, bottom);
+            if (!isArrow(a)) { // a finger in the middle finds it
+                EXPECT_EQ(controlFor({(left + right) / 2, (top + bottom) / 2}), a.control);
+            }
+            for (size_t j = i + 1; j < areas.size(); ++j) {
+                const Area& b = areas[j];
+                const bool overlap = std::max(a.left, b.left) < std::min(a.right, b.right) &&
+                                     std::max(a.top, b.top) < std::min(a.bottom, b.bottom);
+                EXPECT_TRUE(!overlap || (isArrow(a) && b.control == Control::FootSwitch))
+                    << static_cast<int>(b.control);
+            }
+        }
+    }
+    // Where an arrow and a foot switch overlap, the arrow wins; shared
+    // borders belong to neither side.
+    EXPECT_EQ(EffectSetupView::controlIn(DelayEffectSetupView::areas(), {90, 415}), Control::ToFuzz);
+    EXPECT_EQ(EffectSetupView::controlIn(FuzzEffectSetupView::areas(), {90, 63}), Control::ToDelay);
+    EXPECT_EQ(EffectSetupView::controlIn(WahEffectSetupView::areas(), {150, 62}), Control::ToFuzz);
+    EXPECT_EQ(EffectSetupView::controlIn(DelayEffectSetupView::areas(), {140, 243}), Control::None);
+    EXPECT_EQ(EffectSetupView::controlIn(DelayEffectSetupView::areas(), {240, 187}), Control::None);
 }
 
 // ---- Views ----
@@ -497,15 +457,15 @@ TEST_F(Pedals, FuzzSwitchAndThresholdKnob) {
     ASSERT_EQ(fuzz.draggingKnob(), 0);
     turn(fuzz, {181, 239}, 300, 200);
     EXPECT_EQ(fuzz.knob().getValue(), 1.0f);
-    EXPECT_EQ(engine.callbackUserData()->fuzzSetup[1].fuzzThreshold, 1000);
+    EXPECT_EQ(engine.effect<FuzzEffect>(1).thresholdLevel(), 1000);
     EXPECT_FLOAT_EQ(engine.fuzzThreshold(1), 1.0f);
     // Fully down: 19000.
     turn(fuzz, {181, 239}, 100, -300);
     EXPECT_EQ(fuzz.knob().getValue(), 0.0f);
-    EXPECT_EQ(engine.callbackUserData()->fuzzSetup[1].fuzzThreshold, 19000);
+    EXPECT_EQ(engine.effect<FuzzEffect>(1).thresholdLevel(), 19000);
     fuzz.fingerUp({181, 239});
     EXPECT_EQ(fuzz.draggingKnob(), -1);
-    EXPECT_EQ(engine.callbackUserData()->fuzzSetup[0].fuzzThreshold, 5000);
+    EXPECT_EQ(engine.effect<FuzzEffect>(0).thresholdLevel(), 5000);
 }
 
 TEST_F(Pedals, WahSwitch) {

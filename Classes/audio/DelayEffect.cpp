@@ -1,0 +1,134 @@
+#include "audio/DelayEffect.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "audio/FixedPoint.h"
+
+namespace {
+
+inline int32_t echo(int32_t x, int32_t gain, int16_t delayed) {
+    return FixedPoint::clampEffect(int64_t(x) + FixedPoint::scale(delayed, gain));
+}
+
+} // namespace
+
+DelayEffect::DelayEffect() : ring_(new int16_t[kRingValues]()) {}
+
+DelayEffect::~DelayEffect() {
+    delete[] ring_;
+}
+
+DelayEffect::Params DelayEffect::params() const {
+    return {on(), pingPong(), time(), feedback(), mix()};
+}
+
+void DelayEffect::apply(const Params& p) {
+    on_.store(p.on, std::memory_order_relaxed);
+    pingPong_.store(p.pingPong, std::memory_order_relaxed);
+    time_.store(p.time, std::memory_order_relaxed);
+    // Held to the knobs' range: a file from elsewhere may hold anything.
+    setFeedback(p.feedback);
+    setMix(p.mix);
+}
+
+void DelayEffect::setOn(bool on) {
+    requestClear();
+    on_.store(on, std::memory_order_relaxed);
+}
+
+void DelayEffect::setTime(int time) {
+    requestClear();
+    time_.store(time, std::memory_order_relaxed);
+}
+
+void DelayEffect::setFeedback(float feedback) {
+    feedback_.store(FixedPoint::unitRange(feedback), std::memory_order_relaxed);
+}
+
+void DelayEffect::setMix(float mix) {
+    mix_.store(FixedPoint::unitRange(mix), std::memory_order_relaxed);
+}
+
+void DelayEffect::beginBuffer() {
+    const uint32_t clears = clearRequests_.load(std::memory_order_acquire);
+    if (clears != clearsDone_) {
+        std::memset(ring_, 0, sizeof(int16_t) * kRingValues);
+        clearsDone_ = clears;
+    }
+    active_ = on();
+    bufferPingPong_ = pingPong();
+    // Gains above 1 would make every echo louder than the last.
+    feedbackGain_ = FixedPoint::unitGain(feedback());
+    mixGain_ = FixedPoint::unitGain(mix());
+    const int32_t delay = std::clamp<int32_t>(time(), 0, kRingValues);
+    w_ = writeIndex_;
+    r_ = w_ - delay;
+    if (r_ < 0)
+        r_ += kRingValues;
+    s_ = r_ + delay / 2;
+    if (s_ >= kRingValues)
+        s_ -= kRingValues;
+}
+
+void DelayEffect::process(int16_t* stereo, int frames) {
+    if (!active_)
+        return;
+    if (bufferPingPong_)
+        processPingPong(stereo, frames);
+    else
+        processPlain(stereo, 2 * frames);
+}
+
+void DelayEffect::endBuffer() {
+    if (active_)
+        writeIndex_ = w_;
+}
+
+void DelayEffect::processPlain(int16_t* values, int count) {
+    int32_t r = r_;
+    int32_t w = w_;
+    for (int k = 0; k < count; ++k) {
+        const int32_t x = values[k];
+        const int16_t d = ring_[r];
+        ring_[w] = int16_t(echo(x, feedbackGain_, d));
+        values[k] = int16_t(echo(x, mixGain_, d));
+        if (++r >= kRingValues)
+            r = 0;
+        if (++w >= kRingValues)
+            w = 0;
+    }
+    r_ = r;
+    w_ = w;
+}
+
+void DelayEffect::processPingPong(int16_t* values, int frames) {
+    int32_t r = r_;
+    int32_t s = s_;
+    int32_t w = w_;
+    for (int k = 0; k < frames; ++k) {
+        const int32_t xL = values[2 * k];
+        const int32_t xR = values[2 * k + 1];
+        const int16_t a = ring_[r];
+        const int16_t b = ring_[s];
+        ring_[w] = int16_t(echo(xL, feedbackGain_, a));
+        values[2 * k] = int16_t(echo(xL, mixGain_, a));
+        int32_t w1 = w + 1;
+        if (w1 >= kRingValues)
+            w1 = 0;
+        ring_[w1] = int16_t(echo(xR, feedbackGain_, b));
+        values[2 * k + 1] = int16_t(echo(xR, mixGain_, b));
+        r += 2;
+        if (r >= kRingValues)
+            r -= kRingValues;
+        s += 2;
+        if (s >= kRingValues)
+            s -= kRingValues;
+        w += 2;
+        if (w >= kRingValues)
+            w -= kRingValues;
+    }
+    r_ = r;
+    s_ = s;
+    w_ = w;
+}

@@ -1,0 +1,92 @@
+#pragma once
+#include <array>
+#include <atomic>
+
+#include "audio/EffectUnit.h"
+#include "audio/SettingsField.h"
+
+// The delay: a ring of 88400 values (about one second of stereo) with a
+// feedback and a mix gain, either plain (each side echoes itself) or
+// ping-pong (the right side is read half the delay time later).
+class DelayEffect final : public EffectUnit {
+public:
+    static constexpr int kRingValues = 88400;
+
+    // time in ring values (0 ... kRingValues); feedback and mix are shares of
+    // 0 ... 1.
+    struct Params {
+        bool on = false;
+        bool pingPong = false;
+        int32_t time = 0;
+        float feedback = 0.0f;
+        float mix = 0.0f;
+    };
+    static constexpr std::array<SettingsField<Params>, 5> kSavedFields{
+        {{"delayOn", FieldType::Bool8, &Params::on},
+         {"pingPong", FieldType::Bool8, &Params::pingPong},
+         {"delayTime", FieldType::Int32, &Params::time},
+         {"delayFeedback", FieldType::Float32, &Params::feedback},
+         {"delayMix", FieldType::Float32, &Params::mix}}};
+    static constexpr int kSavedSince = 0;
+    static constexpr Params kDefaults[2] = {{false, true, 26460, 0.4f, 0.9f},
+                                            {true, true, 26460, 0.4f, 0.9f}};
+
+    // Control thread. Allocates the ring.
+    DelayEffect();
+    ~DelayEffect() override;
+    DelayEffect(const DelayEffect&) = delete;
+    DelayEffect& operator=(const DelayEffect&) = delete;
+
+    // Any thread.
+    Params params() const;
+    bool on() const override { return on_.load(std::memory_order_relaxed); }
+    bool pingPong() const { return pingPong_.load(std::memory_order_relaxed); }
+    int time() const { return time_.load(std::memory_order_relaxed); }
+    float feedback() const { return feedback_.load(std::memory_order_relaxed); }
+    float mix() const { return mix_.load(std::memory_order_relaxed); }
+
+    // Control thread. As a load sets them: feedback and mix held to 0 ... 1
+    // (NaN at 0), the ring left as it is.
+    void apply(const Params& p);
+    // Control thread. Switching and a new time empty the ring first, so no
+    // old echo sounds at the new time.
+    void setOn(bool on) override;
+    void setTime(int time);
+    void setPingPong(bool pingPong) { pingPong_.store(pingPong, std::memory_order_relaxed); }
+    // Held to 0 ... 1, NaN at 0.
+    void setFeedback(float feedback);
+    void setMix(float mix);
+    // Any thread (tests): how often emptying the ring was asked for.
+    uint32_t clearRequests() const { return clearRequests_.load(std::memory_order_relaxed); }
+
+    // Render thread.
+    void beginBuffer() override;
+    void process(int16_t* stereo, int frames) override;
+    void endBuffer() override;
+
+private:
+    void requestClear() { clearRequests_.fetch_add(1, std::memory_order_release); }
+    void processPlain(int16_t* values, int count);
+    void processPingPong(int16_t* values, int frames);
+
+    std::atomic<bool> on_{false};
+    std::atomic<bool> pingPong_{false};
+    std::atomic<int32_t> time_{0};
+    std::atomic<float> feedback_{0.0f};
+    std::atomic<float> mix_{0.0f};
+    // Setters that empty the ring count up here; the render thread empties it
+    // before its next buffer (so no other thread writes the ring).
+    std::atomic<uint32_t> clearRequests_{0};
+
+    // Render thread only, after construction.
+    int16_t* ring_ = nullptr;
+    uint32_t clearsDone_ = 0;
+    int32_t writeIndex_ = 0; // kept from buffer to buffer
+    bool active_ = false;
+    bool bufferPingPong_ = false;
+    int32_t feedbackGain_ = 0; // 16.16
+    int32_t mixGain_ = 0;      // 16.16
+    int32_t r_ = 0;            // first read position
+    int32_t s_ = 0;            // second read position (ping-pong)
+    int32_t w_ = 0;            // write position
+};

@@ -1,0 +1,129 @@
+#pragma once
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <tuple>
+#include <variant>
+#include <vector>
+
+#include "audio/DelayEffect.h"
+#include "audio/FuzzEffect.h"
+#include "audio/SettingsField.h"
+#include "audio/WahEffect.h"
+
+// The parts of the engine section that are not effects. Each part is laid
+// out as an effect unit lays out its saved parameters: Params, kSavedFields,
+// kSavedSince; a part saved once for the whole engine says kOncePerEngine.
+struct GuitarPatch {
+    struct Params {
+        float volume = 0.0f;
+        double releaseDelta = 0.0;
+        int32_t patchNo = 0;
+    };
+    static constexpr std::array<SettingsField<Params>, 3> kSavedFields{
+        {{"guitarVolume", FieldType::Float32, &Params::volume},
+         {"guitarReleaseDelta", FieldType::Float64, &Params::releaseDelta},
+         {"patchNo", FieldType::Int8, &Params::patchNo}}};
+    static constexpr int kSavedSince = 0;
+};
+
+struct FretsShown {
+    struct Params {
+        int32_t count = 5;
+    };
+    static constexpr std::array<SettingsField<Params>, 1> kSavedFields{
+        {{"numFretsToShow", FieldType::Int8, &Params::count}}};
+    static constexpr int kSavedSince = 1;
+    static constexpr bool kOncePerEngine = true;
+};
+
+struct WhammyBar {
+    struct Params {
+        bool attached = false;
+    };
+    static constexpr std::array<SettingsField<Params>, 1> kSavedFields{
+        {{"whammyBarAttached", FieldType::Bool8, &Params::attached}}};
+    static constexpr int kSavedSince = 1;
+};
+
+struct PitchBend {
+    struct Params {
+        bool on = false;
+    };
+    static constexpr std::array<SettingsField<Params>, 1> kSavedFields{
+        {{"pitchBendOn", FieldType::Bool8, &Params::on}}};
+    static constexpr int kSavedSince = 1;
+};
+
+template <class... Parts> struct SectionLayout { using Values = std::tuple<typename Parts::Params...>; };
+
+// The engine section, part by part in the order of the file. Parts newer than
+// a file's version are not in it and keep their Params' initial values. A
+// new part goes at the end, with the version that first saves it.
+using EngineSectionLayout =
+    SectionLayout<GuitarPatch, DelayEffect, FuzzEffect, WahEffect, FretsShown, WhammyBar, PitchBend>;
+
+// The engine's saved settings as plain values: every guitar's patch, volume,
+// sustain, effect parameters and tilt switches, and the frets shown. This is
+// the one reader and writer of the engine section.
+//
+// Threads: any (a plain value).
+struct EngineSettings {
+    // Versions 1 and 2 have 72 bytes (the last five reserved, written as 0),
+    // version 0 the first 60.
+    static constexpr size_t kSectionSize = 72;
+    static constexpr size_t kSectionSizeVersion0 = 60;
+
+    // The versions whose engine section is read; any other is ignored.
+    static bool knowsVersion(int32_t version) { return version >= 0 && version <= 2; }
+
+    // A known version's section. Longer sections are accepted, their tail
+    // ignored. Throws StrumwellFailure("SoundEngineFailure-1") when the
+    // section is missing or shorter than its version's size.
+    static EngineSettings read(const uint8_t* data, size_t size, int32_t version);
+    // The newest layout, kSectionSize bytes.
+    std::vector<uint8_t> write() const;
+
+    // The values of one part for a guitar (0 or 1); a part saved once per
+    // engine is read and written with guitar 0.
+    template <class Part> typename Part::Params& of(int guitar = 0) {
+        return std::get<typename Part::Params>(parts[static_cast<size_t>(guitar)]);
+    }
+    template <class Part> const typename Part::Params& of(int guitar = 0) const {
+        return std::get<typename Part::Params>(parts[static_cast<size_t>(guitar)]);
+    }
+
+    // Every saved field in the order of the file: f(name, values, count),
+    // count being 2 (one value per guitar) or 1 (once per engine).
+    using Value = std::variant<bool, int32_t, float, double>;
+    template <class F> void forEachField(F&& f) const;
+
+    std::array<EngineSectionLayout::Values, 2> parts;
+
+private:
+    template <class Part, class F> void visitPart(F& f) const;
+    template <class... Parts, class F> void visitAll(SectionLayout<Parts...>*, F& f) const {
+        (visitPart<Parts>(f), ...);
+    }
+};
+
+template <class Part> constexpr bool oncePerEngine() {
+    if constexpr (requires { Part::kOncePerEngine; })
+        return Part::kOncePerEngine;
+    else
+        return false;
+}
+
+template <class Part, class F> void EngineSettings::visitPart(F& f) const {
+    const int guitars = oncePerEngine<Part>() ? 1 : 2;
+    for (const auto& field : Part::kSavedFields) {
+        Value values[2];
+        for (int g = 0; g < guitars; ++g)
+            std::visit([&](auto member) { values[g] = of<Part>(g).*member; }, field.member);
+        f(field.name, values, guitars);
+    }
+}
+
+template <class F> void EngineSettings::forEachField(F&& f) const {
+    visitAll(static_cast<EngineSectionLayout*>(nullptr), f);
+}

@@ -1,0 +1,43 @@
+#pragma once
+#include <array>
+#include <atomic>
+
+#include "audio/EffectUnit.h"
+#include "audio/SettingsField.h"
+
+// The fuzz: clips both sides at a level set by the threshold knob.
+class FuzzEffect final : public EffectUnit {
+public:
+    // threshold is the clipping level, 1000 (hardest) ... 19000, as saved.
+    struct Params {
+        bool on = false;
+        int32_t threshold = 0;
+    };
+    static constexpr std::array<SettingsField<Params>, 2> kSavedFields{
+        {{"fuzzOn", FieldType::Bool8, &Params::on}, {"fuzzThreshold", FieldType::Int16, &Params::threshold}}};
+    static constexpr int kSavedSince = 0;
+    static constexpr Params kDefaults[2] = {{false, 5000}, {false, 5000}};
+
+    // Any thread.
+    Params params() const { return {on(), thresholdLevel()}; }
+    bool on() const override { return on_.load(std::memory_order_relaxed); }
+    int16_t thresholdLevel() const { return threshold_.load(std::memory_order_relaxed); }
+    // The knob's reading of the level, 0 ... 1 (1 clips hardest).
+    float threshold() const;
+    // Control thread. The level is kept as loaded (as a 16-bit value).
+    void apply(const Params& p);
+    void setOn(bool on) override { on_.store(on, std::memory_order_relaxed); }
+    // Control thread. threshold 0 ... 1; values outside are held at the ends.
+    void setThreshold(float threshold);
+
+    // Render thread.
+    void beginBuffer() override;
+    void process(int16_t* stereo, int frames) override;
+
+private:
+    std::atomic<bool> on_{false};
+    std::atomic<int16_t> threshold_{5000};
+    // Render thread only.
+    bool active_ = false;
+    int32_t level_ = 0;
+};
