@@ -201,34 +201,6 @@ void ScaleGuitarView::redraw() {
     redrawOnKeyChange();
 }
 
-void ScaleGuitarView::processTouches(const TouchSet& touches) {
-    for (const Touch& touch : touches) {
-        switch (touch.phase) {
-        case TouchPhase::Began:
-            if (menuShowing_)
-                fingerDownMenu(touch.location);
-            else
-                fingerDown(touch.location);
-            break;
-        case TouchPhase::Moved:
-            if (menuShowing_)
-                fingerMoveMenu(touch.location, touch.previousLocation);
-            else
-                fingerMove(touch.location, touch.previousLocation);
-            break;
-        case TouchPhase::Ended:
-        case TouchPhase::Cancelled:
-            if (menuShowing_)
-                fingerUpMenu(touch.location);
-            else
-                fingerUp(touch.location);
-            break;
-        case TouchPhase::Stationary:
-            break;
-        }
-    }
-}
-
 void ScaleGuitarView::stopCurrentNote() {
     if (currentPlayingPlaylistNo_ != -1 && soundEngine_)
         soundEngine_->stopAndRecordSample(currentPlayingPlaylistNo_);
@@ -252,7 +224,8 @@ void ScaleGuitarView::selectKeyAt(Point p) {
     setCurrentKey(key);
 }
 
-void ScaleGuitarView::fingerDown(Point p) {
+void ScaleGuitarView::fingerDown(const Touch& touch) {
+    const Point p = touch.location;
     if (p.x < 52 && p.y < 45) {
         openMenu();
     } else if (inKeySelector(p)) {
@@ -266,7 +239,9 @@ void ScaleGuitarView::fingerDown(Point p) {
     }
 }
 
-void ScaleGuitarView::fingerMove(Point n, Point p) {
+void ScaleGuitarView::fingerMove(const Touch& touch) {
+    const Point n = touch.location;
+    const Point p = touch.previousLocation;
     if (inPlayStrip(p) && !inPlayStrip(n)) {
         stopCurrentNote();
         currentPlayingSampleNo_ = -1;
@@ -283,19 +258,14 @@ void ScaleGuitarView::fingerMove(Point n, Point p) {
     }
 }
 
-void ScaleGuitarView::fingerUp(Point p) {
+void ScaleGuitarView::fingerUp(const Touch& touch) {
+    const Point p = touch.location;
     if (!inPlayStrip(p))
         return;
     stopCurrentNote();
     currentPlayingSampleNo_ = -1;
     currentNoteLabel_.setText("");
 }
-
-void ScaleGuitarView::fingerDownMenu(Point p) {
-    menuFingerDown(p);
-}
-void ScaleGuitarView::fingerMoveMenu(Point, Point) {}
-void ScaleGuitarView::fingerUpMenu(Point) {}
 
 void ScaleGuitarView::liftAllFingerPresses() {
     stopCurrentNote();
