@@ -2,26 +2,26 @@
 
 #include "ui/ScreenHost.h"
 
+namespace {
+
+using Choice = MenuScreenView::Choice;
+
+constexpr HitArea<Choice> kAreas[] = {
+    {{169, 54, 151, 175}, Choice{Choice::Go, ScreenHost::kManualFretGuitar, -1}},
+    {{160, 246, 160, 179}, Choice{Choice::Go, ScreenHost::kHammerOnGuitar, -1}},
+    {{44, 76, 124, 160}, Choice{Choice::Go, ScreenHost::kTabGuitar, -1}},
+    {{26, 250, 128, 187}, Choice{Choice::Go, ScreenHost::kScaleGuitar, -1}},
+};
+
+} // namespace
+
 ChooseGuitarView::ChooseGuitarView(ScreenHost* parent) : MenuScreenView(parent, "MenuChooseGuitarBack.jpg") {}
 
-MenuScreenView::Choice ChooseGuitarView::choiceForPoint(Point p) {
+std::span<const HitArea<Choice>> ChooseGuitarView::areas() {
+    return kAreas;
+}
+
+Choice ChooseGuitarView::choiceForPoint(Point p) {
     const Choice corner = cornerChoice(p);
-    if (corner.kind != Choice::None) {
-        return corner;
-    }
-    const float x = p.x;
-    const float y = p.y;
-    if (x > 169 && x < 320 && y > 54 && y < 229) {
-        return Choice::go(ScreenHost::kManualFretGuitar);
-    }
-    if (x > 160 && x < 320 && y > 246 && y < 425) {
-        return Choice::go(ScreenHost::kHammerOnGuitar);
-    }
-    if (x > 44 && x < 168 && y > 76 && y < 236) {
-        return Choice::go(ScreenHost::kTabGuitar);
-    }
-    if (x > 26 && x < 154 && y > 250 && y < 437) {
-        return Choice::go(ScreenHost::kScaleGuitar);
-    }
-    return Choice::none();
+    return corner.kind != Choice::None ? corner : choiceIn(areas(), p);
 }

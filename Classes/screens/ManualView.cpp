@@ -91,25 +91,22 @@ int parseContentsLine(const std::string& line, std::string* topic) {
 
 } // namespace
 
+namespace {
+
+constexpr HitArea<ManualView::Button> kButtonAreas[] = {
+    {{284, 175, 37, 125}, ManualView::Button::Back},       {{284, 300, 37, 76}, ManualView::Button::Website},
+    {{284, 100, 37, 75}, ManualView::Button::Contents},    {{270, 424, 51, 57}, ManualView::Button::NextPage},
+    {{270, -1, 51, 57}, ManualView::Button::PreviousPage},
+};
+
+} // namespace
+
+std::span<const HitArea<ManualView::Button>> ManualView::buttonAreas() {
+    return kButtonAreas;
+}
+
 ManualView::Button ManualView::buttonForPoint(Point p) {
-    const float x = p.x;
-    const float y = p.y;
-    if (x > 284 && y > 175 && y < 300) {
-        return Button::Back;
-    }
-    if (x > 284 && y > 300 && y < 376) {
-        return Button::Website;
-    }
-    if (x > 284 && y > 100 && y < 175) {
-        return Button::Contents;
-    }
-    if (x > 270 && y > 424) {
-        return Button::NextPage;
-    }
-    if (x > 270 && y < 56) {
-        return Button::PreviousPage;
-    }
-    return Button::None;
+    return hitActionInside(buttonAreas(), p).value_or(Button::None);
 }
 
 int ManualView::startPageForScreen(int screenNo, int currentPage) {
@@ -153,7 +150,8 @@ int ManualView::startPageForScreen(int screenNo, int currentPage) {
     }
 }
 
-ManualView::ManualView(ScreenHost* parent) : ImageView("InstructionManualBack.jpg"), parent_(parent) {
+ManualView::ManualView(ScreenHost* parent) : parent_(parent) {
+    setBackgroundImage("InstructionManualBack.jpg");
     setFrame(parent_ ? parent_->frame() : Rect{0, 0, 320, 480});
     setUserInteractionEnabled(true);
     setMultipleTouchEnabled(false);
@@ -330,13 +328,11 @@ void ManualView::redraw() {
 }
 
 void ManualView::touchesBegan(const TouchSet& touches) {
-    if (touches.empty()) {
-        return;
-    }
-    const Touch& touch = touches.front();
-    if (touch.phase != TouchPhase::Began) {
-        return;
-    }
+    if (!touches.empty())
+        processTouches({touches.front()});
+}
+
+void ManualView::fingerDown(const Touch& touch) {
     pressAt(touch.location);
 }
 
@@ -351,10 +347,6 @@ void ManualView::openWebsite() {
         parent_->visitWebsite();
     }
 }
-
-void ManualView::touchesMoved(const TouchSet&) {}
-void ManualView::touchesEnded(const TouchSet&) {}
-void ManualView::touchesCancelled(const TouchSet&) {}
 
 void ManualView::pressAt(Point p) {
     switch (buttonForPoint(p)) {

@@ -6,9 +6,12 @@
 
 namespace {
 
-bool inside(Point p, float left, float right, float top, float bottom) {
-    return p.x > left && p.x < right && p.y > top && p.y < bottom;
-}
+using Action = MenuAppSetupView::Action;
+
+constexpr HitArea<Action> kAreas[] = {
+    {{105, 87, 41, 316}, Action::StepStringBends},
+    {{146, 87, 41, 316}, Action::StepWhammyBar},
+};
 
 // A label read by a user holding the phone sideways: `along` is its length
 // along the view's y axis, `across` its height along x.
@@ -34,13 +37,11 @@ MenuAppSetupView::Action MenuAppSetupView::actionForPoint(Point p) {
     if (corner.kind == Choice::Go) {
         return Action::Help;
     }
-    if (inside(p, 105, 146, 87, 403)) {
-        return Action::StepStringBends;
-    }
-    if (inside(p, 146, 187, 87, 403)) {
-        return Action::StepWhammyBar;
-    }
-    return Action::None;
+    return hitActionInside(areas(), p).value_or(Action::None);
+}
+
+std::span<const HitArea<Action>> MenuAppSetupView::areas() {
+    return kAreas;
 }
 
 MenuAppSetupView::GuitarPair MenuAppSetupView::nextSetting(GuitarPair setting) {
@@ -99,7 +100,8 @@ void MenuAppSetupView::redraw() {
         settingText({soundEngine_->whammyBarAttached(0), soundEngine_->whammyBarAttached(1)}));
 }
 
-void MenuAppSetupView::fingerDown(Point p) {
+void MenuAppSetupView::fingerDown(const Touch& touch) {
+    const Point p = touch.location;
     switch (actionForPoint(p)) {
     case Action::None:
         return;

@@ -2,22 +2,27 @@
 
 #include "ui/ScreenHost.h"
 
+namespace {
+
+using Choice = MenuScreenView::Choice;
+
+// The guitar chooser's button lies over a corner of the recorder's: the
+// chooser, first, wins there.
+constexpr HitArea<Choice> kAreas[] = {
+    {{166, 151, 151, 196}, Choice{Choice::Go, ScreenHost::kChooseGuitar, -1}},
+    {{40, 53, 125, 178}, Choice{Choice::Go, ScreenHost::kSetupMenu, -1}},
+    {{29, 260, 146, 179}, Choice{Choice::Go, ScreenHost::kRecorder, -1}},
+    {{276, 438, 45, 43}, Choice{Choice::Go, ScreenHost::kManual, -1}},
+};
+
+} // namespace
+
 MenuMainView::MenuMainView(ScreenHost* parent) : MenuScreenView(parent, "MenuMainBack.jpg") {}
 
-MenuScreenView::Choice MenuMainView::choiceForPoint(Point p) {
-    const float x = p.x;
-    const float y = p.y;
-    if (x > 166 && x < 317 && y > 151 && y < 347) {
-        return Choice::go(ScreenHost::kChooseGuitar);
-    }
-    if (x > 40 && x < 165 && y > 53 && y < 231) {
-        return Choice::go(ScreenHost::kSetupMenu);
-    }
-    if (x > 29 && x < 175 && y > 260 && y < 439) {
-        return Choice::go(ScreenHost::kRecorder);
-    }
-    if (x > 276 && y > 438) {
-        return Choice::go(ScreenHost::kManual);
-    }
-    return Choice::none();
+std::span<const HitArea<Choice>> MenuMainView::areas() {
+    return kAreas;
+}
+
+Choice MenuMainView::choiceForPoint(Point p) {
+    return choiceIn(areas(), p);
 }

@@ -11,6 +11,8 @@ public:
 
     // What a finger coming down at p asks for (every
     // transition remembers the way back).
+    // Its buttons, the manual's among them (no corner buttons).
+    static std::span<const HitArea<Choice>> areas();
     static Choice choiceForPoint(Point p);
     Choice choiceAt(Point p) const override { return choiceForPoint(p); }
 };

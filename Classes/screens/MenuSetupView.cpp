@@ -2,23 +2,25 @@
 
 #include "ui/ScreenHost.h"
 
+namespace {
+
+using Choice = MenuScreenView::Choice;
+
+constexpr HitArea<Choice> kAreas[] = {
+    {{144, 55, 145, 181}, Choice{Choice::Go, ScreenHost::kEffectsSetupMenu, -1}},
+    {{144, 236, 145, 177}, Choice{Choice::Go, ScreenHost::kGuitarPatchMenu, -1}},
+    {{26, 176, 118, 158}, Choice{Choice::Go, ScreenHost::kAppSetup, -1}},
+};
+
+} // namespace
+
 MenuSetupView::MenuSetupView(ScreenHost* parent) : MenuScreenView(parent, "MenuSetupBack.jpg") {}
 
-MenuScreenView::Choice MenuSetupView::choiceForPoint(Point p) {
+std::span<const HitArea<Choice>> MenuSetupView::areas() {
+    return kAreas;
+}
+
+Choice MenuSetupView::choiceForPoint(Point p) {
     const Choice corner = cornerChoice(p);
-    if (corner.kind != Choice::None) {
-        return corner;
-    }
-    const float x = p.x;
-    const float y = p.y;
-    if (x > 144 && x < 289 && y > 55 && y < 236) {
-        return Choice::go(ScreenHost::kEffectsSetupMenu);
-    }
-    if (x > 144 && x < 289 && y > 236 && y < 413) {
-        return Choice::go(ScreenHost::kGuitarPatchMenu);
-    }
-    if (x > 26 && x < 144 && y > 176 && y < 334) {
-        return Choice::go(ScreenHost::kAppSetup);
-    }
-    return Choice::none();
+    return corner.kind != Choice::None ? corner : choiceIn(areas(), p);
 }

@@ -11,6 +11,8 @@ public:
 
     // What a finger coming down at p asks for: the corner buttons first, then
     // the menu's own buttons (every transition remembers the way back).
+    // Its own buttons, under the corner buttons.
+    static std::span<const HitArea<Choice>> areas();
     static Choice choiceForPoint(Point p);
     Choice choiceAt(Point p) const override { return choiceForPoint(p); }
 };

@@ -4,7 +4,6 @@
 
 namespace {
 
-constexpr float kVeilAlpha = 0.8f;
 constexpr Point kBoxCentre = {160, 240};
 constexpr Size kBoxSize = {220, 340};
 
@@ -51,6 +50,11 @@ MessageBoxLayer::~MessageBoxLayer() {
     screen_.popModal(*this);
 }
 
+void MessageBoxLayer::setVeilAlpha(float alpha) {
+    veilAlpha_ = alpha;
+    redraw();
+}
+
 void MessageBoxLayer::addViews() {
     screen_.addSubview(&veil_);
     screen_.addSubview(&box_);
@@ -69,7 +73,7 @@ void MessageBoxLayer::hide() {
 }
 
 void MessageBoxLayer::redraw() {
-    veil_.setAlpha(shown_ ? kVeilAlpha : 0.0f);
+    veil_.setAlpha(shown_ ? veilAlpha_ : 0.0f);
     box_.setAlpha(shown_ ? 1.0f : 0.0f);
 }
 

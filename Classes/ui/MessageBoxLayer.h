@@ -34,6 +34,8 @@ public:
     // Whether the veil itself takes touches while shown (passing them on to
     // the screen), so that no control under it sees them.
     void setVeilTakesTouches(bool takes) { veil_.setUserInteractionEnabled(takes); }
+    // How dark the veil is while shown (0.8 unless set).
+    void setVeilAlpha(float alpha);
     // Adds the veil and the box on top of the views added so far.
     void addViews();
 
@@ -56,6 +58,7 @@ private:
     FingerView& screen_;
     std::optional<Answers> answers_;
     bool shown_ = false;
+    float veilAlpha_ = 0.8f;
     View veil_;
     ImageView box_;
     Label text_;
