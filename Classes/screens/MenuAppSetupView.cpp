@@ -13,16 +13,9 @@ constexpr HitArea<Action> kAreas[] = {
     {{146, 87, 41, 316}, Action::StepWhammyBar},
 };
 
-// A label read by a user holding the phone sideways: `along` is its length
-// along the view's y axis, `across` its height along x.
-std::unique_ptr<Label> sidewaysLabel(Point center, float along, float across, float fontSize,
+std::unique_ptr<Label> labelWithText(Point centre, float along, float across, float fontSize,
                                      TextAlignment alignment, const std::string& text = "") {
-    auto label = std::make_unique<Label>(Rect{center.x - along / 2, center.y - across / 2, along, across});
-    label->setFont("Arial", fontSize);
-    label->setTextColor(Color::black());
-    label->setBackgroundColor(Color::clear());
-    label->setTextAlignment(alignment);
-    label->setRotation(kQuarterTurn);
+    auto label = MenuScreenView::sidewaysLabel(centre, along, across, fontSize, alignment);
     label->setText(text);
     return label;
 }
@@ -30,14 +23,7 @@ std::unique_ptr<Label> sidewaysLabel(Point center, float along, float across, fl
 } // namespace
 
 MenuAppSetupView::Action MenuAppSetupView::actionForPoint(Point p) {
-    const Choice corner = cornerChoice(p);
-    if (corner.kind == Choice::Back) {
-        return Action::Back;
-    }
-    if (corner.kind == Choice::Go) {
-        return Action::Help;
-    }
-    return hitActionInside(areas(), p).value_or(Action::None);
+    return actionIn(areas(), p, Action::Back, Action::Help, Action::None);
 }
 
 std::span<const HitArea<Action>> MenuAppSetupView::areas() {
@@ -75,15 +61,15 @@ MenuAppSetupView::MenuAppSetupView(ScreenHost* parent, SoundEngine* engine)
     : MenuScreenView(parent, "MenuApplicationBack.jpg"), soundEngine_(engine) {
     // The title above the card's two bars; each bar carries its caption on
     // the left and its setting on the right.
-    titleLabel_ = sidewaysLabel({232, 240}, 340, 36, 24, TextAlignment::Center, "Application Setup");
+    titleLabel_ = labelWithText({232, 240}, 340, 36, 24, TextAlignment::Center, "Application Setup");
     addSubview(titleLabel_.get());
-    whammyBarCaption_ = sidewaysLabel({166.5f, 175}, 150, 30, 17, TextAlignment::Left, "Whammy Bar");
+    whammyBarCaption_ = labelWithText({166.5f, 175}, 150, 30, 17, TextAlignment::Left, "Whammy Bar");
     addSubview(whammyBarCaption_.get());
-    whammyBarSettingLabel_ = sidewaysLabel({166.5f, 300}, 110, 30, 17, TextAlignment::Right);
+    whammyBarSettingLabel_ = labelWithText({166.5f, 300}, 110, 30, 17, TextAlignment::Right);
     addSubview(whammyBarSettingLabel_.get());
-    stringBendsCaption_ = sidewaysLabel({125.5f, 175}, 150, 30, 17, TextAlignment::Left, "String Bends");
+    stringBendsCaption_ = labelWithText({125.5f, 175}, 150, 30, 17, TextAlignment::Left, "String Bends");
     addSubview(stringBendsCaption_.get());
-    stringBendsSettingLabel_ = sidewaysLabel({125.5f, 300}, 110, 30, 17, TextAlignment::Right);
+    stringBendsSettingLabel_ = labelWithText({125.5f, 300}, 110, 30, 17, TextAlignment::Right);
     addSubview(stringBendsSettingLabel_.get());
     redraw();
 }

@@ -25,6 +25,17 @@ Choice MenuScreenView::cornerChoice(Point p) {
     return choiceIn(cornerAreas(), p);
 }
 
+std::unique_ptr<Label> MenuScreenView::sidewaysLabel(Point centre, float along, float across, float fontSize,
+                                                     TextAlignment alignment) {
+    auto label = std::make_unique<Label>(Rect{centre.x - along / 2, centre.y - across / 2, along, across});
+    label->setFont("Arial", fontSize);
+    label->setTextColor(Color::black());
+    label->setBackgroundColor(Color::clear());
+    label->setTextAlignment(alignment);
+    label->setRotation(kQuarterTurn);
+    return label;
+}
+
 MenuScreenView::MenuScreenView(ScreenHost* parent, const std::string& backgroundImage) : parent_(parent) {
     setBackgroundImage(backgroundImage);
     // The picture may be missing from the bundle: the screen still covers the

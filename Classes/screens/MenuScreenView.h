@@ -1,10 +1,12 @@
 #pragma once
+#include <memory>
 #include <span>
 #include <string>
 
 #include "platform/FingerView.h"
 #include "platform/HitTable.h"
 #include "platform/ImageView.h" // for the menus that add pictures
+#include "platform/Label.h"
 #include "ui/HostedScreen.h"
 
 class ScreenHost;
@@ -50,7 +52,24 @@ public:
     // The choice for a point on this particular menu.
     virtual Choice choiceAt(Point p) const = 0;
 
+    // A label read by a user holding the phone sideways, black on clear:
+    // `along` is its length along the view's y axis, `across` its height
+    // along x.
+    static std::unique_ptr<Label> sidewaysLabel(Point centre, float along, float across, float fontSize,
+                                                TextAlignment alignment = TextAlignment::Center);
+
 protected:
+    // For the screens whose buttons do more than lead elsewhere: the corner
+    // buttons' back and help, else the action of the first area under p.
+    template <typename Action>
+    static Action actionIn(std::span<const HitArea<Action>> areas, Point p, Action back, Action help,
+                           Action none) {
+        const Choice corner = cornerChoice(p);
+        if (corner.kind != Choice::None)
+            return corner.kind == Choice::Back ? back : help;
+        return hitActionInside(areas, p).value_or(none);
+    }
+
     // Carries out the menu's choice for the point; menus only react to a
     // finger coming down.
     void fingerDown(const Touch& touch) override;

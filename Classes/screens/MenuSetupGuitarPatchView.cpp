@@ -21,34 +21,10 @@ constexpr HitArea<Action> kAreas[] = {
     {{0, 246, 89, 59}, Action::PrevPatchGuitar2},    {{0, 386, 89, 68}, Action::NextPatchGuitar2},
 };
 
-// A label read by a user holding the phone sideways: `along` is its length
-// along the view's y axis, `across` its height along x.
-void placeSideways(Label& label, Point center, float along, float across, float fontSize) {
-    label.setFrame(Rect{center.x - along / 2, center.y - across / 2, along, across});
-    label.setFont("Arial", fontSize);
-    label.setTextColor(Color::black());
-    label.setBackgroundColor(Color::clear());
-    label.setTextAlignment(TextAlignment::Center);
-    label.setRotation(kQuarterTurn);
-}
-
-std::unique_ptr<Label> sidewaysLabel(Point center, float along, float across, float fontSize) {
-    auto label = std::make_unique<Label>();
-    placeSideways(*label, center, along, across, fontSize);
-    return label;
-}
-
 } // namespace
 
 MenuSetupGuitarPatchView::Action MenuSetupGuitarPatchView::actionForPoint(Point p) {
-    const Choice corner = cornerChoice(p);
-    if (corner.kind == Choice::Back) {
-        return Action::Back;
-    }
-    if (corner.kind == Choice::Go) {
-        return Action::Help;
-    }
-    return hitActionInside(areas(), p).value_or(Action::None);
+    return actionIn(areas(), p, Action::Back, Action::Help, Action::None);
 }
 
 std::span<const HitArea<Action>> MenuSetupGuitarPatchView::areas() {
@@ -98,7 +74,12 @@ MenuSetupGuitarPatchView::MenuSetupGuitarPatchView(ScreenHost* parent, SoundEngi
     box_.setVeilTakesTouches(true);
     box_.setVeilAlpha(kGreyoutAlpha);
     Label& text = box_.text();
-    placeSideways(text, {110, 170}, 280, 170, 20);
+    text.setFrame({110 - 140, 170 - 85, 280, 170});
+    text.setFont("Arial", 20);
+    text.setTextColor(Color::black());
+    text.setBackgroundColor(Color::clear());
+    text.setTextAlignment(TextAlignment::Center);
+    text.setRotation(kQuarterTurn);
     text.setNumberOfLines(0);
     text.setText(kMessageBoxText);
     box_.addViews();
