@@ -6,6 +6,7 @@
 #include <string>
 
 #include "audio/SoundEngine.h"
+#include "guitars/Bands.h"
 #include "platform/Graphics.h"
 
 namespace {
@@ -124,18 +125,8 @@ void FretboardGuitarView::NumberPlate::draw(Graphics& g) {
 }
 
 int FretboardGuitarView::getStringForCoord(Point p) {
-    const float x = p.x;
-    if (x < 55)
-        return 0;
-    if (x < 112)
-        return 1;
-    if (x < 166)
-        return 2;
-    if (x < 222)
-        return 3;
-    if (x < 274)
-        return 4;
-    return 5;
+    static constexpr float kStringEnds[] = {55, 112, 166, 222, 274};
+    return Bands::below(kStringEnds, p.x);
 }
 
 int FretboardGuitarView::rowLine(int row) const {

@@ -1,5 +1,6 @@
 #include "guitars/PlectrumMenu.h"
 
+#include "guitars/Bands.h"
 #include "ui/ScreenHost.h"
 
 namespace {
@@ -10,17 +11,11 @@ constexpr double kSlideSeconds = 0.2;
 } // namespace
 
 int PlectrumMenu::topMenuScreenForY(float y) {
-    if (y < 60)
-        return ScreenHost::kMainMenu;
-    if (y < 154)
-        return ScreenHost::kChooseGuitar;
-    if (y < 240)
-        return ScreenHost::kEffectsSetupMenu;
-    if (y < 328)
-        return ScreenHost::kGuitarPatchMenu;
-    if (y < 419)
-        return ScreenHost::kRecorder;
-    return ScreenHost::kManual;
+    static constexpr float kShortcutEnds[] = {60, 154, 240, 328, 419};
+    static constexpr int kShortcuts[] = {ScreenHost::kMainMenu,         ScreenHost::kChooseGuitar,
+                                         ScreenHost::kEffectsSetupMenu, ScreenHost::kGuitarPatchMenu,
+                                         ScreenHost::kRecorder,         ScreenHost::kManual};
+    return kShortcuts[Bands::below(kShortcutEnds, y)];
 }
 
 PlectrumMenu::PlectrumMenu(FingerView& screen, Owner& owner, Slide slide)

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "audio/SoundEngine.h"
+#include "guitars/Bands.h"
 #include "platform/Graphics.h"
 
 const std::array<ScaleGuitarView::ScaleData, ScaleGuitarView::kNumScales> ScaleGuitarView::SCALE_DATA = {{
@@ -102,33 +103,20 @@ ScaleGuitarView::ScaleGuitarView(ScreenHost* parent, SoundEngine* soundEngine)
 ScaleGuitarView::~ScaleGuitarView() = default;
 
 int ScaleGuitarView::getKeyForCoord(Point p) {
-    const float y = p.y;
+    // The black keys stand in two groups, with no key between them.
+    static constexpr float kLowBlackEdges[] = {214, 257, 300};
+    static constexpr int kLowBlackKeys[] = {1, 3};
+    static constexpr float kHighBlackEdges[] = {335, 377, 417, 461};
+    static constexpr int kHighBlackKeys[] = {6, 8, 10};
+    static constexpr float kWhiteEnds[] = {238, 278, 318, 358, 398, 438};
+    static constexpr int kWhiteKeys[] = {0, 2, 4, 5, 7, 9, 11};
     if (p.x > 100) {
-        if (y > 214 && y < 257)
-            return 1;
-        if (y > 257 && y < 300)
-            return 3;
-        if (y > 335 && y < 377)
-            return 6;
-        if (y > 377 && y < 417)
-            return 8;
-        if (y > 417 && y < 461)
-            return 10;
-        return -1;
+        if (const int low = Bands::between(kLowBlackEdges, p.y); low >= 0)
+            return kLowBlackKeys[low];
+        const int high = Bands::between(kHighBlackEdges, p.y);
+        return high >= 0 ? kHighBlackKeys[high] : -1;
     }
-    if (y < 238)
-        return 0;
-    if (y < 278)
-        return 2;
-    if (y < 318)
-        return 4;
-    if (y < 358)
-        return 5;
-    if (y < 398)
-        return 7;
-    if (y < 438)
-        return 9;
-    return 11;
+    return kWhiteKeys[Bands::below(kWhiteEnds, p.y)];
 }
 
 int ScaleGuitarView::getScalePress(Point p) const {

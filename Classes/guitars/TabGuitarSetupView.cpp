@@ -4,6 +4,7 @@
 #include <string>
 
 #include "audio/SoundEngine.h"
+#include "guitars/Bands.h"
 #include "guitars/Tuning.h"
 #include "storage/ChordLibrary.h"
 #include "storage/Tab.h"
@@ -57,49 +58,18 @@ std::span<const HitArea<Scroll>> TabGuitarSetupView::scrollAreas() {
 }
 
 int TabGuitarSetupView::fretColumnAtY(float y) {
-    if (y > 114 && y < 171)
-        return 0;
-    if (y > 171 && y < 227)
-        return 1;
-    if (y > 227 && y < 283)
-        return 2;
-    if (y > 283 && y < 339)
-        return 3;
-    if (y > 339 && y < 395)
-        return 4;
-    return -1;
+    static constexpr float kColumnEdges[] = {114, 171, 227, 283, 339, 395};
+    return Bands::between(kColumnEdges, y);
 }
 
 int TabGuitarSetupView::fretStringAtX(float x) {
-    if (x > 81 && x < 127)
-        return 0;
-    if (x > 127 && x < 162)
-        return 1;
-    if (x > 162 && x < 199)
-        return 2;
-    if (x > 199 && x < 235)
-        return 3;
-    if (x > 235 && x < 274)
-        return 4;
-    if (x > 274 && x < 320)
-        return 5;
-    return -1;
+    static constexpr float kStringEdges[] = {81, 127, 162, 199, 235, 274, 320};
+    return Bands::between(kStringEdges, x);
 }
 
 int TabGuitarSetupView::tabStringAtX(float x) {
-    if (x > 88 && x < 124)
-        return 0;
-    if (x > 124 && x < 160)
-        return 1;
-    if (x > 160 && x < 199)
-        return 2;
-    if (x > 199 && x < 237)
-        return 3;
-    if (x > 237 && x < 276)
-        return 4;
-    if (x > 276 && x < 320)
-        return 5;
-    return -1;
+    static constexpr float kStringEdges[] = {88, 124, 160, 199, 237, 276, 320};
+    return Bands::between(kStringEdges, x);
 }
 
 std::array<int, TabGuitarSetupView::kNumStrings>

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "audio/SoundEngine.h"
+#include "guitars/Bands.h"
 #include "guitars/TabGuitarKeys.h"
 #include "guitars/Tuning.h"
 #include "platform/Graphics.h"
@@ -157,18 +158,8 @@ void TabGuitarView::TabRow::draw(Graphics& g) {
 }
 
 int TabGuitarView::getStringForCoord(Point p) {
-    const float x = p.x;
-    if (x < 93)
-        return 0;
-    if (x < 130)
-        return 1;
-    if (x < 167)
-        return 2;
-    if (x < 204)
-        return 3;
-    if (x < 242)
-        return 4;
-    return 5;
+    static constexpr float kStringEnds[] = {93, 130, 167, 204, 242};
+    return Bands::below(kStringEnds, p.x);
 }
 
 void TabGuitarView::redraw() {

@@ -180,30 +180,28 @@ void MenuSetupGuitarPatchView::startPatchStep(int guitar, bool forward) {
     redraw();
     // The short delay lets the box be drawn before the loading holds up the
     // UI thread.
-    later(kDrawBoxDelay, [this, guitar, forward] {
-        if (forward) {
-            nextPatch(guitar);
-        } else {
-            prevPatch(guitar);
-        }
-    });
+    later(kDrawBoxDelay, [this, guitar, forward] { stepPatch(guitar, forward); });
 }
 
 void MenuSetupGuitarPatchView::nextPatch(int guitar) {
+    stepPatch(guitar, true);
+}
+
+void MenuSetupGuitarPatchView::prevPatch(int guitar) {
+    stepPatch(guitar, false);
+}
+
+void MenuSetupGuitarPatchView::stepPatch(int guitar, bool forward) {
     if (!soundEngine_) {
         // Nothing will render a buffer: take touches again at once.
         turnTouchscreenBackOn();
         return;
     }
-    soundEngine_->nextPatch(this, guitar);
-}
-
-void MenuSetupGuitarPatchView::prevPatch(int guitar) {
-    if (!soundEngine_) {
-        turnTouchscreenBackOn();
-        return;
+    if (forward) {
+        soundEngine_->nextPatch(this, guitar);
+    } else {
+        soundEngine_->prevPatch(this, guitar);
     }
-    soundEngine_->prevPatch(this, guitar);
 }
 
 void MenuSetupGuitarPatchView::turnTouchscreenBackOn() {

@@ -123,6 +123,7 @@ protected:
 
 private:
     void startPatchStep(int guitar, bool forward);
+    void stepPatch(int guitar, bool forward);
     void turnKnob(Point p, Point oldPoint);
     void stopTestNote(int guitar);
     // Runs fn after the delay on the queue, or at once without one.
