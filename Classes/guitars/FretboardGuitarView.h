@@ -18,15 +18,11 @@
 // Threads: UI thread only.
 class FretboardGuitarView : public GuitarScreenView {
 public:
-    static constexpr int kNumStrings = 6;
-    static constexpr int kMaxRows = 10;
-    static constexpr int kMinFrets = 3;
-    static constexpr int kMaxFrets = 10;
-    static constexpr int kHighestFret = 21;
+    static constexpr int kNumStrings = Tuning::kNumStrings;
+    // Rows on the board, and how many of them may be shown.
+    static constexpr int kMaxRows = 10, kMinFrets = 3, kMaxFrets = 10;
     // The first fret line.
     static constexpr int kFirstFretLine = 57;
-    // Touch number of a touch that found no free slot.
-    static constexpr int kNoSlot = kNumStrings;
     // Numbers drawn over the board stand on small dark plates, light on dark:
     // the maple and the strings behind them vary too much for any one text
     // colour to read everywhere.

@@ -5,6 +5,7 @@
 #include <span>
 
 #include "guitars/PlectrumMenu.h"
+#include "guitars/Tuning.h"
 #include "platform/FingerView.h"
 #include "platform/HitTable.h"
 #include "platform/ImageView.h"
@@ -33,15 +34,13 @@ class Tab;
 // Threads: UI thread only.
 class TabGuitarSetupView : public FingerView, public HostedScreen, protected PlectrumMenu::Owner {
 public:
-    static constexpr int kNumStrings = 6;
-    static constexpr int kFretMode = 0;
-    static constexpr int kTabMode = 1;
-    static constexpr int kChordMode = 2;
-    static constexpr int kNumFretColumns = 5;
-    static constexpr int kHighestLeftmostFret = 17;
+    static constexpr int kNumStrings = Tuning::kNumStrings;
+    enum EntryMode : int { kFretMode, kTabMode, kChordMode };
+    // The fret mode's board: five columns from a leftmost fret of 0 to 17.
+    static constexpr int kNumFretColumns = 5, kHighestLeftmostFret = 17;
     static constexpr int kHighestFret = 21;
-    static constexpr int kTabDisplayCells = 12;
-    static constexpr int kCellsBeforePosition = 6;
+    // The tab display: twelve cells, the position in the seventh.
+    static constexpr int kTabDisplayCells = 12, kCellsBeforePosition = 6;
 
     // The buttons of the editor in every mode, and the fret mode's scroll
     // arrows (a finger on a button also reaches the mode's own controls).
