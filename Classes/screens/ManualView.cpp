@@ -322,11 +322,6 @@ void ManualView::redraw() {
     rightArrow_->setAlpha(currentPage_ == lastPage ? 0 : 1);
 }
 
-void ManualView::touchesBegan(const TouchSet& touches) {
-    if (!touches.empty())
-        processTouches({touches.front()});
-}
-
 void ManualView::fingerDown(const Touch& touch) {
     pressAt(touch.location);
 }

@@ -45,9 +45,6 @@ public:
     // Shows currentPage.
     void redraw();
 
-    // Acts on the first touch of a set that begins: a page turns once
-    // however many fingers come down together.
-    void touchesBegan(const TouchSet& touches) override;
     // Carries out the button under p.
     void pressAt(Point p);
 
@@ -77,6 +74,8 @@ public:
     const ImageView& rightArrow() const { return *rightArrow_; }
 
 protected:
+    // One finger at a time (the view takes no second finger while one is
+    // down): a page turns once per finger coming down.
     void fingerDown(const Touch& touch) override;
     // The back and web site buttons: the application delegate's
     // transitionBack and visitWebsite (nothing without a parent).
