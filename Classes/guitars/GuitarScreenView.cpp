@@ -120,16 +120,20 @@ void GuitarScreenView::playbackEnded() {
     redrawOnRecPlayPresses();
 }
 
+bool GuitarScreenView::recorderRunning() const {
+    const int state = soundEngine_ ? soundEngine_->getRecorderState() : 0;
+    return state == 1 || state == 2; // playing or recording
+}
+
 void GuitarScreenView::recordButtonPressed() {
     if (!soundEngine_)
         return;
-    const int state = soundEngine_->getRecorderState();
-    if (state != 1 && state != 2) {
+    if (recorderRunning()) {
+        soundEngine_->recorderStop();
+    } else {
         soundEngine_->recorderRecord();
         // The menu closes so that the user can play at once.
         menu_.close(true);
-    } else {
-        soundEngine_->recorderStop();
     }
     redrawOnRecPlayPresses();
 }
@@ -137,8 +141,7 @@ void GuitarScreenView::recordButtonPressed() {
 void GuitarScreenView::playButtonPressed() {
     if (!soundEngine_)
         return;
-    const int state = soundEngine_->getRecorderState();
-    if (state == 1 || state == 2)
+    if (recorderRunning())
         soundEngine_->recorderStop();
     else
         soundEngine_->recorderPlay();
@@ -146,13 +149,10 @@ void GuitarScreenView::playButtonPressed() {
 }
 
 void GuitarScreenView::stopRecording() {
-    if (!soundEngine_)
+    if (!recorderRunning())
         return;
-    const int state = soundEngine_->getRecorderState();
-    if (state == 1 || state == 2) {
-        soundEngine_->recorderStop();
-        redrawOnRecPlayPresses();
-    }
+    soundEngine_->recorderStop();
+    redrawOnRecPlayPresses();
 }
 
 void GuitarScreenView::redrawOnRecPlayPresses() {

@@ -120,6 +120,8 @@ protected:
     ImageView playingLight_;
 
 private:
+    bool recorderRunning() const;
+
     int ownGuitar_ = 0; // the current guitar when there is no parent
     KeyFingers keyFingers_;
     bool listening_ = false;
