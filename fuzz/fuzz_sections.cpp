@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "FuzzSupport.h"
-#include "audio/StrumwellFailure.h"
+#include "core/StrumwellFailure.h"
 #include "storage/EngineSectionContents.h"
 
 using namespace fuzz;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "storage/ByteWriter.h"
+#include "core/ByteWriter.h"
 
 using namespace fuzz;
 namespace fs = std::filesystem;

@@ -25,6 +25,18 @@ struct ScreenEntry {
     // Slides in from the left when shown and is revealed away to the right
     // when left by going back (the manual); otherwise screens fade.
     bool slides;
+    // The manual page that opens when the manual is called from this screen,
+    // or kKeepManualPage to open it where the reader left it.
+    int manualPage;
+    // How the screen joins the back stack: screens that share a group other
+    // than kNoBackGroup are siblings (the three pedals), and moving between
+    // siblings replaces the screen instead of stacking it, so going back
+    // leaves the group at once.
+    int backGroup;
+
+    static constexpr int kKeepManualPage = -1;
+    static constexpr int kNoBackGroup = 0;
+    static constexpr int kPedals = 1;
 };
 
 // The entry for a screen number, or null when the number names no screen.

@@ -121,13 +121,26 @@ void Strumwell::applicationDidFinishLaunching(Application& application) {
     // build cannot read (a newer version) then leaves the defaults in place
     // rather than a fresh engine with no patch loaded.
     const bool crashed = previouslyCrashed();
+    application.setIdleTimerDisabled(true);
+    if (options_.loadStateAfterFirstFrame)
+        mainThreadQueue().post([this, crashed] { loadStartupStateAndFinish(crashed); });
+    else
+        loadStartupStateAndFinish(crashed);
+}
+
+void Strumwell::loadStartupStateAndFinish(bool crashed) {
+    // Queued calls run before the turn's frame is drawn: wait one more turn
+    // until the main menu has been drawn.
+    if (options_.loadStateAfterFirstFrame && application_ && application_->frameCount() == 0) {
+        mainThreadQueue().post([this, crashed] { loadStartupStateAndFinish(crashed); });
+        return;
+    }
     resetState();
     if (!crashed)
         loadStartupState();
-
+    startupStateLoaded_ = true;
+    // After the state: the welcome puts the demo tab into an empty tab.
     testDisplayFirstTimeMessage();
-    application.setIdleTimerDisabled(true);
-
     finishStartupRequests();
 }
 
@@ -169,7 +182,9 @@ void Strumwell::loadStartupState() {
 }
 
 void Strumwell::applicationWillTerminate(Application&) {
-    if (fileManager_ && !saveState(kStateFile))
+    // Quit before the saved state was read: writing now would replace the
+    // user's state with an empty engine's.
+    if (fileManager_ && startupStateLoaded_ && !saveState(kStateFile))
         std::printf("Could not save %s\n", kStateFile);
     saveAppSettings();
     removeCrashTestFlag();
@@ -369,12 +384,21 @@ void Strumwell::transitionToView(int screenNo, View* from, bool rememberBack) {
     View* target = convertScreenNumberToViewId(screenNo, previous);
     if (!target)
         return; // names no screen: nothing changes, the back stack included
-    if (rememberBack)
+    const ScreenEntry* left = findScreenEntry(previous);
+    const ScreenEntry* entered = findScreenEntry(screenNo);
+    const bool siblings =
+        left && left->backGroup != ScreenEntry::kNoBackGroup && left->backGroup == entered->backGroup;
+    if (rememberBack && !siblings)
         pushBackScreen(previous);
-    if (findScreenEntry(screenNo)->slides)
+    if (entered->slides)
         transitionView_->newSubview(target, TransitionType::MoveIn, TransitionDirection::FromLeft, 0.5);
     else
         transitionView_->newSubview(target, TransitionType::Fade, TransitionDirection::FromTop, 0.25);
+}
+
+int Strumwell::manualStartPage(int screenNo) const {
+    const ScreenEntry* entry = findScreenEntry(screenNo);
+    return entry ? entry->manualPage : ScreenEntry::kKeepManualPage;
 }
 
 void Strumwell::transitionBack(View* from) {

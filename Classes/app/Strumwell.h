@@ -35,6 +35,10 @@ public:
         std::string bundleFolder;    // empty: found beside the executable
         int startScreen = 0;         // 0: stay on the main menu
         std::string screenshotFile;  // non-empty: save a screenshot after start-up and quit
+        // Draw the main menu before reading the saved state and its samples
+        // (tens of megabytes), so the window shows at once. The state, the
+        // start screen and the screenshot follow on the next turn.
+        bool loadStateAfterFirstFrame = false;
     };
 
     Strumwell();
@@ -59,6 +63,9 @@ public:
 
     void resetState();
     void loadState(const std::string& fileName);
+    // Whether the start-up state has been read (at once, or after the first
+    // frame); until then nothing is saved over the user's state.
+    bool startupStateLoaded() const { return startupStateLoaded_; }
     // False when the file could not be written (the old file is then whole).
     bool saveState(const std::string& fileName);
     // Writes the app's own settings (the output volume) to the documents
@@ -83,6 +90,7 @@ public:
     int popBackScreen();
     void transitionToView(int screenNo, View* from, bool rememberBack) override;
     void transitionBack(View* from) override;
+    int manualStartPage(int screenNo) const override;
 
     // Model objects (owned here; null until launch).
     SoundEngine* soundEngine() const override { return soundEngine_.get(); }
@@ -104,6 +112,8 @@ public:
     View* existingScreen(int screenNo) const;
 
 private:
+    void loadStartupStateAndFinish(bool crashed);
+    bool startupStateLoaded_ = false;
     struct Screens;
     void finishStartupRequests();
     // The working state at launch: "system.state", or silently the defaults

@@ -10,9 +10,9 @@
 #include "audio/FixedPoint.h"
 #include "audio/PatchChangeListener.h"
 #include "audio/SoundEngineParent.h"
-#include "audio/StrumwellFailure.h"
 #include "audio/VoiceMixer.h"
 #include "audio/WavReader.h"
+#include "core/StrumwellFailure.h"
 #include "platform/core/LatencyProbe.h"
 #include "platform/core/MainThreadQueue.h"
 

@@ -1,6 +1,8 @@
 #pragma once
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/View.h"
@@ -28,6 +30,17 @@ public:
         virtual void fingerMove(const Touch& touch) { (void)touch; }
         // The finger lifted (`Ended`) or the system took it away (`Cancelled`).
         virtual void fingerUp(const Touch& touch) { (void)touch; }
+    };
+
+    // A layer that acts only on a finger coming down, as most menus and
+    // message boxes do; moves and lifts on it do nothing.
+    class FingerDownLayer : public FingerTarget {
+    public:
+        explicit FingerDownLayer(std::function<void(const Touch&)> down) : down_(std::move(down)) {}
+        void fingerDown(const Touch& touch) override { down_(touch); }
+
+    private:
+        std::function<void(const Touch&)> down_;
     };
 
     using View::View;

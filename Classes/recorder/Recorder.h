@@ -13,11 +13,13 @@
 
 #include "audio/EngineRecorder.h"
 #include "platform/core/Clock.h"
+#include "recorder/ChangeList.h"
 #include "recorder/Note.h"
 #include "recorder/PitchChange.h"
 #include "recorder/WahChange.h"
 #include "recorder/WhammyBarChange.h"
 
+class ByteWriter;
 class SoundEngine;
 class SoundEngineParent;
 
@@ -236,7 +238,18 @@ private:
     void notesChangedLocked();
     void restoreLocked(const std::uint8_t* data, std::size_t size, int version);
     void dropNotesCutOffLocked(const std::unordered_set<int>& cutOffIDs);
+    // The first `count` notes, in the saved layout.
+    void writeNotesLocked(ByteWriter& w, std::size_t count) const;
     int pendingAndSongEvents() const;
+    // Records a whammy or wah movement; see addWahChangeForGuitar.
+    template <class Change> bool addControlChangeLocked(ChangeList<Change>& list, int guitar, float value);
+    // Runs edit() under the lock once a finished pass is merged, and wakes the
+    // playback thread to look at the result.
+    template <class Edit> void editSong(const Edit& edit);
+    // A copy of one member, taken under the lock.
+    template <class T> T copyLocked(const T& value) const;
+    // Stops every voice the strum started.
+    void releaseStrumVoicesLocked();
 
     SoundEngineParent* parent_;
     SoundEngine* soundEngine_;
@@ -247,16 +260,14 @@ private:
     // The song.
     std::vector<Note> notes_;
     std::vector<PitchChange> pitchBends_;
-    std::vector<WhammyBarChange> whammyBarChanges_[2];
-    std::vector<WahChange> wahChanges_[2];
-    float mostRecentWhammyBarValue_ = 0.0f;
-    float mostRecentWahValue_ = 0.0f;
+    // The whammy bar and wah pedal movements of both guitars, each with the
+    // changes of the pass being recorded and its playback positions.
+    ChangeList<WhammyBarChange> whammy_;
+    ChangeList<WahChange> wah_;
 
     // The pass being recorded.
     std::vector<Note> currentOverdubNotesToAdd_;
     std::vector<PitchChange> currentPitchBendsToAdd_;
-    std::vector<WhammyBarChange> whammyBarChangesToAdd_;
-    std::vector<WahChange> wahChangesToAdd_;
 
     // For each event of `notes`, the position of the first later event with
     // the same identifier (a note-down's note-up), -1 when none.
@@ -266,10 +277,6 @@ private:
     int numNotes_ = 0;
     int currentNoteNo_ = 0;
     int currentPitchBendNo_ = 0;
-    int currentWhammyBarChangeNo_[2] = {0, 0};
-    int currentWahChangeNo_[2] = {0, 0};
-    bool allowingLiveWhammyChanges_[2] = {false, false};
-    bool allowingLiveWahChanges_[2] = {false, false};
 
     bool recording_ = false;
     bool playing_ = false;

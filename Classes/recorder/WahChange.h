@@ -1,20 +1,11 @@
 #pragma once
 
-// A movement of the wah pedal of one guitar: the coefficient handed to setWahForGuitar.
-// The guitar is given by which of the recorder's two lists holds the change.
-// Plain data owned by one of the recorder's lists.
-//
-// Threads: only touched under the recorder's lock (or as a copy).
-class WahChange {
+#include "recorder/ControlChange.h"
+
+// A movement of the wah pedal of one guitar: the coefficient handed to
+// setWahForGuitar. A type of its own so that a wah list and a whammy list
+// cannot be mixed up.
+class WahChange : public ControlChange {
 public:
-    WahChange(double time, float pitch, int overdubNo);
-
-    double time() const { return time_; }
-    float pitch() const { return pitch_; }
-    int overdubNo() const { return overdubNo_; }
-
-private:
-    double time_;
-    float pitch_;
-    int overdubNo_;
+    using ControlChange::ControlChange;
 };

@@ -1,20 +1,11 @@
 #pragma once
 
-// A movement of the whammy bar of one guitar: the offset handed to setWhammyForGuitar (0 at rest).
-// The guitar is given by which of the recorder's two lists holds the change.
-// Plain data owned by one of the recorder's lists.
-//
-// Threads: only touched under the recorder's lock (or as a copy).
-class WhammyBarChange {
+#include "recorder/ControlChange.h"
+
+// A movement of the whammy bar of one guitar: the offset handed to
+// setWhammyForGuitar (0 at rest). A type of its own so that a whammy list and
+// a wah list cannot be mixed up.
+class WhammyBarChange : public ControlChange {
 public:
-    WhammyBarChange(double time, float pitch, int overdubNo);
-
-    double time() const { return time_; }
-    float pitch() const { return pitch_; }
-    int overdubNo() const { return overdubNo_; }
-
-private:
-    double time_;
-    float pitch_;
-    int overdubNo_;
+    using ControlChange::ControlChange;
 };

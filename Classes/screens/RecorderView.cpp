@@ -1,15 +1,13 @@
 #include "screens/RecorderView.h"
 
-#include <algorithm>
 #include <cctype>
 #include <exception>
 #include <filesystem>
 
 #include "platform/Label.h"
-#include "platform/MessageBoxKeys.h"
 #include "platform/core/MainThreadQueue.h"
 #include "recorder/Recorder.h"
-#include "screens/BoxText.h"
+#include "screens/ScreenParts.h"
 #include "storage/FileManager.h"
 #include "storage/MidiExport.h"
 #include "storage/SongRenderJob.h"
@@ -17,69 +15,117 @@
 
 namespace {
 
-constexpr float kHalfTurn = 3.14159265359f;
+using Action = RecorderView::Action;
+
+constexpr const char* kPleaseWaitText = "Please wait.\nLoading Guitar samples.";
+constexpr const char* kExportCancelledText = "Export cancelled.\nNo file was written.";
+// The extensions of the exported files, with their dots.
+constexpr const char* kWavExtension = ".wav";
+constexpr const char* kMidiExtension = ".mid";
 
 // The light sockets beside the two mode buttons.
 constexpr Point kModifyLight{239, 18};
 constexpr Point kLoadSaveLight{181, 18};
-
-// Row centres of the song list (x) and its extent along y.
-// The rows are evenly spaced, each inside the band a touch finds it in.
-constexpr float kRowCentreX[RecorderView::kVisibleRows] = {208.5f, 180.125f, 151.75f, 123.375f, 95};
-constexpr float kListTop = 109;
-// A file button where it does nothing (Modify mode, under a message box).
-constexpr float kDisabledButtonAlpha = 0.3f;
-constexpr float kListBottom = 351;
-
-// The two export buttons share the free socket between load and erase:
-// WAV above, MIDI below, split at kExportSplitX.
-constexpr float kExportSplitX = 155;
+// A control where it does nothing (nothing chosen, Modify mode).
+constexpr float kDisabledAlpha = 0.3f;
 // How often the box follows a running render.
 constexpr double kExportPollSeconds = 0.1;
-// The box's OK for a notice, and Cancel alone while a render runs.
-constexpr Point kLoneButtonCentre{129.5f, 273};
-constexpr Point kCancelCentre{129.5f, 339.5f};
 
-Color selectedRowBackground() {
-    return Color{40, 44, 42, 255};
-}
-Color selectedRowText() {
-    return Color{206, 238, 196, 255}; // reads clearly on the dark selection, under the glass too
-}
-Color rowText() {
-    return Color::fromFloats(0, 0, 0, 0.9f);
-}
-// The small export buttons, in the colours of the mode buttons.
-Color exportButtonBackground() {
-    return Color{34, 34, 36, 255};
-}
-Color exportButtonText() {
-    return Color{196, 160, 92, 255};
+// The song list: five evenly spaced rows, each inside the band a touch finds
+// it in, with the scroll arrows reaching into its bottom end. The file
+// buttons stay in their sockets in every mode, dimmed where they do nothing,
+// so that the sockets never stand empty.
+const LibraryBrowser::Layout kLayout{
+    .field = {245 - 120, 230 - 14, 240, 28},
+    .list = {109,
+             351,
+             {225, 192, 165, 140, 110, 80},
+             {208.5f, 180.125f, 151.75f, 123.375f, 95},
+             {26, 26, 26, 26, 26}},
+    // The arrows; save, load and erase; the box with OK and Cancel.
+    .parts = {{206.5f, 361},
+              {93.5f, 361},
+              {259.5f, 411.5f},
+              {203.5f, 411.5f},
+              {100.5f, 411.5f},
+              {160, 240},
+              {129.5f, 207.5f},
+              {129.5f, 339.5f}},
+    .boxText = {212, 240},
+    .loneButton = {129.5f, 273},
+    // Load, erase and save (less the help button's corner), the arrows, OK and Cancel.
+    .areas = {{177, 386, 53, 51},
+              {68, 386, 65, 51},
+              {230, 386, 59, 51},
+              {185, 339, 43, 44},
+              {71, 339, 45, 44},
+              {271, 420, 18, 17},
+              {104, 141, 51, 133},
+              {104, 274, 51, 131}},
+    .hideButtonsUnderBox = false,
+};
+
+constexpr HitArea<Action> kCornerAreas[] = {
+    {{271, 0, 49, 60}, Action::Back},
+    {{271, 420, 49, 60}, Action::Help},
+    {{150, 11, 62, 78}, Action::LoadSaveMode},
+    {{212, 11, 53, 78}, Action::ModifyMode},
+};
+
+// Five buttons written across the display, centred in its window
+// (landscape 100..382).
+constexpr HitArea<Action> kModifyAreas[] = {
+    {{236, 147, 42, 242}, Action::EraseLastTrack},  {{196, 147, 40, 242}, Action::EraseLastNote},
+    {{157, 147, 39, 242}, Action::EraseWahChanges}, {{116, 147, 41, 242}, Action::EraseWhammyChanges},
+    {{77, 147, 39, 242}, Action::EraseSong},
+};
+constexpr float kEditCentreX[] = {257, 216, 176.5f, 136.5f, 96.5f};
+constexpr float kEditThickness[] = {40, 38, 37, 39, 37};
+constexpr const char* kEditTitles[] = {"Erase Last Track", "Erase Last Note", "Erase Wah-Wah Changes",
+                                       "Erase Whammy Changes", "Erase Song"};
+struct Edit {
+    int32_t option;
+    const char* question;
+};
+constexpr Edit kEdits[] = {
+    {RecorderView::kEraseLastTrack, "Really erase the last recorded track?"},
+    {RecorderView::kEraseLastNote, "Really erase the last recorded note?"},
+    {RecorderView::kEraseWah, "Really erase all Wah Wah changes?"},
+    {RecorderView::kEraseWhammy, "Really erase all Whammy Bar changes?"},
+    {RecorderView::kEraseWholeSong, "Really erase the current song?"},
+};
+
+// The two export buttons share the free socket between load and erase: WAV
+// above, MIDI below.
+constexpr HitArea<Action> kExportAreas[] = {
+    {{155, 386, 22, 51}, Action::ExportWav},
+    {{133, 386, 22, 51}, Action::ExportMidi},
+};
+constexpr Point kExportCentre[] = {{166, 411.5f}, {144, 411.5f}};
+constexpr const char* kExportTitles[] = {"WAV", "MIDI"};
+// In the colours of the mode buttons.
+constexpr Color kExportBackground{34, 34, 36, 255};
+constexpr Color kExportText{196, 160, 92, 255};
+
+std::string exportOverwriteText(const std::string& fileName) {
+    return "'" + fileName + "' already exists.\nOverwrite it?";
 }
 
-// A label turned a quarter turn, so that it reads along y, centred on
-// `centre`, `length` long (along y) and `thickness` wide (along x).
-std::unique_ptr<Label> sidewaysLabel(Point centre, float length, float thickness, float fontSize) {
-    auto label =
-        std::make_unique<Label>(Rect{centre.x - length / 2, centre.y - thickness / 2, length, thickness});
-    label->setFont("Helvetica", fontSize);
-    label->setTextAlignment(TextAlignment::Center);
-    label->setBackgroundColor(Color::clear());
-    label->setRotation(kQuarterTurn);
-    return label;
+std::string exportingText(const std::string& fileName, int percent) {
+    return "Exporting '" + fileName + "'...\n" + std::to_string(percent) + "%";
 }
 
-std::unique_ptr<ImageView> picture(const char* name, Point centre) {
-    auto view = std::make_unique<ImageView>(name);
-    if (view->bounds().isEmpty())
-        view->setBounds({0, 0, 40, 40}); // picture missing: keep a sensible size
-    view->setCenter(centre);
-    view->setUserInteractionEnabled(false);
-    return view;
+std::string exportedText(const std::string& fileName) {
+    return "Song exported as '" + fileName + "'.";
 }
 
-std::string bundleFolderOf(ScreenHost* parent) {
-    return parent ? parent->bundleFolder() : std::string();
+// "Song not exported.\n<Reason>."
+std::string exportFailedText(const std::string& reason) {
+    std::string text = reason.empty() ? std::string("Unknown failure") : reason;
+    text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+    if (text.back() != '.')
+        text += '.';
+    return "Song not exported.\n" + text;
 }
 
 std::string documentsFolderOf(ScreenHost* parent, FileManager* fileManager) {
@@ -88,135 +134,45 @@ std::string documentsFolderOf(ScreenHost* parent, FileManager* fileManager) {
     return parent ? parent->documentsFolder() : std::string();
 }
 
+// The bytes of a song file; false with the reason when it cannot be read.
+bool readSongFile(FileManager* fileManager, const LibraryFolder& library, const std::string& name,
+                  std::vector<uint8_t>& bytes, std::string& reason) {
+    reason = "the song file is missing";
+    if (!fileManager || !library.exists(name))
+        return false;
+    try {
+        bytes = fileManager->loadDataFile(library.path(name));
+    } catch (const std::exception&) {
+        return false;
+    }
+    reason = "the song file cannot be read";
+    return !bytes.empty();
+}
+
 } // namespace
 
-std::string RecorderView::reallyLoadText(const std::string& name) {
-    return "Really load '" + name + "'?";
+std::span<const HitArea<Action>> RecorderView::cornerAreas() {
+    return kCornerAreas;
 }
-
-std::string RecorderView::reallyEraseText(const std::string& name) {
-    return "Really erase '" + name + "'?";
+std::span<const HitArea<Action>> RecorderView::modifyAreas() {
+    return kModifyAreas;
 }
-
-std::string RecorderView::exportOverwriteText(const std::string& fileName) {
-    return "'" + fileName + "' already exists.\nOverwrite it?";
-}
-
-std::string RecorderView::exportingText(const std::string& fileName, int percent) {
-    return "Exporting '" + fileName + "'...\n" + std::to_string(percent) + "%";
-}
-
-std::string RecorderView::exportedText(const std::string& fileName) {
-    return "Song exported as '" + fileName + "'.";
-}
-
-std::string RecorderView::exportFailedText(const std::string& reason) {
-    std::string text = reason.empty() ? std::string("Unknown failure") : reason;
-    text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
-    if (text.back() != '.')
-        text += '.';
-    return "Song not exported.\n" + text;
-}
-
-RecorderView::Action RecorderView::actionForPoint(Point p, bool loadSaveMode, bool showingMessageBox) {
-    const float x = p.x;
-    const float y = p.y;
-    if (showingMessageBox) {
-        if (x <= 104)
-            return Action::None;
-        if (x > 104 && x < 155 && y > 141 && y < 274)
-            return Action::OK;
-        if (x > 104 && x < 155 && y > 274 && y < 405)
-            return Action::Cancel;
-        return Action::None;
-    }
-    if (x > 271 && y < 60)
-        return Action::Back;
-    if (x > 271 && y > 420)
-        return Action::Help;
-    if (x > 150 && x < 212 && y > 11 && y < 89)
-        return Action::LoadSaveMode;
-    if (x > 212 && x < 265 && y > 11 && y < 89)
-        return Action::ModifyMode;
-    if (loadSaveMode) {
-        if (x > 177 && x < 230 && y > 386 && y < 437)
-            return Action::Load;
-        if (x > 68 && x < 133 && y > 386 && y < 437)
-            return Action::Erase;
-        if (x > 230 && x < 289 && y > 386 && y < 437)
-            return Action::Save;
-        if (x > kExportSplitX && x < 177 && y > 386 && y < 437)
-            return Action::ExportWav;
-        if (x > 133 && x < kExportSplitX && y > 386 && y < 437)
-            return Action::ExportMidi;
-        if (x > 185 && x < 228 && y > 339 && y < 383)
-            return Action::ScrollToStart;
-        if (x > 71 && x < 116 && y > 339 && y < 383)
-            return Action::ScrollToEnd;
-        if (x > 80 && x < 225 && y > kListTop && y < kListBottom)
-            return Action::List;
-        return Action::None;
-    }
-    if (y > 147 && y < 389) {
-        if (x > 236 && x < 278)
-            return Action::EraseLastTrack;
-        if (x > 196 && x < 236)
-            return Action::EraseLastNote;
-        if (x > 157 && x < 196)
-            return Action::EraseWahChanges;
-        if (x > 116 && x < 157)
-            return Action::EraseWhammyChanges;
-        if (x > 77 && x < 116)
-            return Action::EraseSong;
-    }
-    return Action::None;
-}
-
-int RecorderView::listRowForPoint(Point p) {
-    const float x = p.x;
-    if (!(x > 80 && x < 225 && p.y > kListTop && p.y < kListBottom))
-        return -1;
-    if (x > 192)
-        return 0;
-    if (x > 165 && x < 192)
-        return 1;
-    if (x > 140 && x < 165)
-        return 2;
-    if (x > 110 && x < 140)
-        return 3;
-    if (x < 110)
-        return 4;
-    return -1;
+std::span<const HitArea<Action>> RecorderView::exportAreas() {
+    return kExportAreas;
 }
 
 RecorderView::RecorderView(ScreenHost* parent, SoundEngine* engine, FileManager* fileManager,
                            Recorder* recorder)
-    : RecorderView(parent, engine, fileManager, recorder, bundleFolderOf(parent)) {}
+    : RecorderView(parent, engine, fileManager, recorder, parent ? parent->bundleFolder() : std::string()) {}
 
 RecorderView::RecorderView(ScreenHost* parent, SoundEngine* engine, FileManager* fileManager,
                            Recorder* recorder, const std::string& bundleFolder)
-    : ImageView("RecorderBack.png"), parent_(parent), soundEngine_(engine), fileManager_(fileManager),
-      recorder_(recorder), library_(documentsFolderOf(parent, fileManager), bundleFolder) {
+    : LibraryScreen(parent, "RecorderBack.png", LibraryKind::kSongs, kLayout,
+                    documentsFolderOf(parent, fileManager), bundleFolder),
+      soundEngine_(engine), fileManager_(fileManager), recorder_(recorder) {
     (void)soundEngine_; // the file manager reloads the guitars' samples through it
-    setFrame(parent_ ? parent_->frame() : Rect{0, 0, 320, 480});
-    setUserInteractionEnabled(true);
-    setMultipleTouchEnabled(true);
     build();
-    boxKeys_ = std::make_unique<MessageBoxKeys>(
-        *this, MessageBoxKeys::Box{[this] { return !showingPleaseWaitMessage_ && showingMessageBox_; },
-                                   [this] { return optionChosen_ != kNotice; },
-                                   [this] {
-                                       pressOK();
-                                       redraw();
-                                   },
-                                   [this] {
-                                       pressCancel();
-                                       redraw();
-                                   }});
-    copyDemoSongs();
-    loadSongNames();
-    currentlySelected_ = songNames_.empty() ? -1 : 0;
-    redraw();
+    start();
 }
 
 RecorderView::~RecorderView() {
@@ -224,628 +180,243 @@ RecorderView::~RecorderView() {
     // render still running is stopped (its job leaves no file behind).
     alive_.reset();
     renderJob_.reset();
-    if (saveTextField_ && saveTextField_->isEditing()) {
-        saveTextField_->setDelegate(nullptr);
-        saveTextField_->resignFirstResponder();
-    }
 }
 
 void RecorderView::build() {
-    const Rect whole{0, 0, 320, 480};
+    LibraryBrowser& b = browser();
+    for (int i = 0; i < 2; ++i) {
+        exportLabels_[i] = sidewaysLabel(kExportCentre[i], 48, 19, 13);
+        exportLabels_[i]->setText(kExportTitles[i]);
+        exportLabels_[i]->setFont(Font{"Helvetica", 13, true});
+        exportLabels_[i]->setBackgroundColor(kExportBackground);
+        exportLabels_[i]->setTextColor(kExportText);
+        exportLabels_[i]->setUserInteractionEnabled(false);
+        b.panel().addSubview(exportLabels_[i].get());
+    }
 
-    loadSaveView_ = std::make_unique<View>(whole);
-    loadSaveView_->setBackgroundColor(Color::clear());
-    addSubview(loadSaveView_.get());
-
-    modifyView_ = std::make_unique<View>(whole);
+    modifyView_ = std::make_unique<View>(Rect{0, 0, 320, 480});
     modifyView_->setBackgroundColor(Color::clear());
-    addSubview(modifyView_.get());
-
-    // Load/Save panel: the name field above the list, five rows, the scroll
-    // arrows and the three buttons.
-    saveTextField_ = std::make_unique<TextField>(Rect{245 - 120, 230 - 14, 240, 28});
-    saveTextField_->setRotation(kQuarterTurn);
-    saveTextField_->setFont(Font{"Helvetica", 15, false});
-    saveTextField_->setPlaceholder(kPlaceholder);
-    saveTextField_->setBorderStyle(TextField::BorderStyle::Line);
-    saveTextField_->setClearButtonMode(TextField::ClearButtonMode::WhileEditing);
-    saveTextField_->setBackgroundColor(Color::white());
-    // Leaves room for ".SAV" and the save's temporary suffix within the
-    // file system's 255-byte names.
-    saveTextField_->setMaxLength(200);
-    saveTextField_->setDelegate(this);
-    loadSaveView_->addSubview(saveTextField_.get());
-
-    for (int row = 0; row < kVisibleRows; ++row) {
-        loadLabel_[row] = sidewaysLabel({kRowCentreX[row], (kListTop + kListBottom) / 2},
-                                        kListBottom - kListTop - 2, 26, 15);
-        loadLabel_[row]->setTextAlignment(TextAlignment::Left);
-        loadSaveView_->addSubview(loadLabel_[row].get());
-    }
-
-    upArrow_ = picture("LoadUpArrow.png", {206.5f, 361});
-    upArrow_->setAlpha(0.9f);
-    loadSaveView_->addSubview(upArrow_.get());
-    downArrow_ = picture("LoadUpArrow.png", {93.5f, 361});
-    downArrow_->setRotation(kHalfTurn);
-    downArrow_->setAlpha(0.9f);
-    loadSaveView_->addSubview(downArrow_.get());
-
-    // The file buttons stay in their sockets in every mode, dimmed where
-    // they do nothing, so that the sockets never stand empty.
-    saveButton_ = picture("SaveIcon.png", {259.5f, 411.5f});
-    loadButton_ = picture("LoadIcon.png", {203.5f, 411.5f});
-    deleteButton_ = picture("EraseIcon.png", {100.5f, 411.5f});
-    addSubview(saveButton_.get());
-    addSubview(loadButton_.get());
-    addSubview(deleteButton_.get());
-
-    // The export buttons, small, in the free socket between load and erase.
-    exportWavLabel_ = sidewaysLabel({166, 411.5f}, 48, 19, 13);
-    exportWavLabel_->setText("WAV");
-    exportMidiLabel_ = sidewaysLabel({144, 411.5f}, 48, 19, 13);
-    exportMidiLabel_->setText("MIDI");
-    for (Label* label : {exportWavLabel_.get(), exportMidiLabel_.get()}) {
-        label->setFont(Font{"Helvetica", 13, true});
-        label->setBackgroundColor(exportButtonBackground());
-        label->setTextColor(exportButtonText());
-        label->setUserInteractionEnabled(false);
-        loadSaveView_->addSubview(label);
-    }
-
-    // Modify panel: five buttons written across the display, centred in its
-    // window (landscape 100..382).
+    insertSubviewAbove(modifyView_.get(), &b.panel());
     const float middle = (100.0f + 382.0f) / 2;
     const float length = 382.0f - 100.0f - 12;
-    eraseLastTrackLabel_ = sidewaysLabel({257, middle}, length, 40, 16);
-    eraseLastTrackLabel_->setText("Erase Last Track");
-    eraseLastNoteLabel_ = sidewaysLabel({216, middle}, length, 38, 16);
-    eraseLastNoteLabel_->setText("Erase Last Note");
-    eraseWahLabel_ = sidewaysLabel({176.5f, middle}, length, 37, 16);
-    eraseWahLabel_->setText("Erase Wah-Wah Changes");
-    eraseWhammyBarLabel_ = sidewaysLabel({136.5f, middle}, length, 39, 16);
-    eraseWhammyBarLabel_->setText("Erase Whammy Changes");
-    eraseSongLabel_ = sidewaysLabel({96.5f, middle}, length, 37, 16);
-    eraseSongLabel_->setText("Erase Song");
-    for (Label* label : {eraseLastTrackLabel_.get(), eraseLastNoteLabel_.get(), eraseWahLabel_.get(),
-                         eraseWhammyBarLabel_.get(), eraseSongLabel_.get()})
-        modifyView_->addSubview(label);
+    for (int i = 0; i < 5; ++i) {
+        editLabels_[i] = sidewaysLabel({kEditCentreX[i], middle}, length, kEditThickness[i], 16);
+        editLabels_[i]->setText(kEditTitles[i]);
+        modifyView_->addSubview(editLabels_[i].get());
+    }
 
+    // The glass and the mode light, under the message box.
     shine_ = picture("RecorderShine.png", {175, 241});
     shine_->setAlpha(0.8f);
-    addSubview(shine_.get());
-
     LEDLit_ = picture("RecorderLED.png", kModifyLight);
-    addSubview(LEDLit_.get());
-
-    // The message box, on top of everything.
-    messageBoxBackground_ = picture("MessageBox.png", {160, 240});
-    addSubview(messageBoxBackground_.get());
-    messageBoxText_ = sidewaysLabel({212, 240}, 310, 100, 20);
-    messageBoxText_->setNumberOfLines(0);
-    messageBoxText_->setTextColor(Color::black());
-    addSubview(messageBoxText_.get());
-    OKLabel_ = picture("MessageBoxOKButton.png", {129.5f, 207.5f});
-    addSubview(OKLabel_.get());
-    cancelLabel_ = picture("MessageBoxCancelButton.png", {129.5f, 339.5f});
-    addSubview(cancelLabel_.get());
-}
-
-void RecorderView::setFileButtonsEnabled(bool enabled) {
-    // Load and erase also need a song chosen in the list.
-    const int selected = displayListStartIndex_ + currentlySelected_;
-    const bool chosen =
-        currentlySelected_ >= 0 && selected >= 0 && selected < static_cast<int>(songNames_.size());
-    for (ImageView* button : {saveButton_.get(), loadButton_.get(), deleteButton_.get()}) {
-        const bool acts = enabled && (button == saveButton_.get() || chosen);
-        button->setAlpha(acts ? 1.0f : kDisabledButtonAlpha);
-    }
-    for (Label* label : {exportWavLabel_.get(), exportMidiLabel_.get()})
-        label->setAlpha(enabled && chosen ? 1.0f : kDisabledButtonAlpha);
+    insertSubviewBelow(shine_.get(), &b.part(LibraryBrowser::kBox));
+    insertSubviewBelow(LEDLit_.get(), &b.part(LibraryBrowser::kBox));
 }
 
 void RecorderView::redraw() {
-    if (showingPleaseWaitMessage_) {
-        messageBoxBackground_->setHidden(false);
-        messageBoxText_->setHidden(false);
-        OKLabel_->setHidden(true);
-        cancelLabel_->setHidden(true);
-        loadSaveView_->setHidden(true);
-        modifyView_->setHidden(true);
-        setFileButtonsEnabled(false);
-        return;
-    }
-    if (showingMessageBox_) {
-        messageBoxBackground_->setHidden(false);
-        messageBoxText_->setHidden(false);
-        OKLabel_->setHidden(optionChosen_ == kExporting);
-        cancelLabel_->setCenter(kCancelCentre);
-        if (optionChosen_ == kNotice) {
-            OKLabel_->setCenter(kLoneButtonCentre);
-            cancelLabel_->setHidden(true);
-        } else if (optionChosen_ == kExporting) {
-            cancelLabel_->setCenter(kLoneButtonCentre);
-            cancelLabel_->setHidden(false);
-        } else {
-            OKLabel_->setCenter({129.5f, 207.5f});
-            cancelLabel_->setHidden(false);
-        }
-        loadSaveView_->setHidden(true);
-        modifyView_->setHidden(true);
-        setFileButtonsEnabled(false);
-        return;
-    }
-
-    messageBoxBackground_->setHidden(true);
-    messageBoxText_->setHidden(true);
-    OKLabel_->setHidden(true);
-    cancelLabel_->setHidden(true);
-    setFileButtonsEnabled(loadSaveMode_);
-    loadSaveView_->setHidden(!loadSaveMode_);
-    modifyView_->setHidden(loadSaveMode_);
-    LEDLit_->setCenter(loadSaveMode_ ? kLoadSaveLight : kModifyLight);
-    if (!loadSaveMode_)
-        return;
-
-    const int count = static_cast<int>(songNames_.size());
-    upArrow_->setHidden(displayListStartIndex_ < 1);
-    downArrow_->setHidden(!(displayListStartIndex_ + kVisibleRows < count));
-    for (int row = 0; row < kVisibleRows; ++row) {
-        Label& label = *loadLabel_[row];
-        const int index = displayListStartIndex_ + row;
-        label.setText(index >= 0 && index < count ? songNames_[static_cast<size_t>(index)] : std::string());
-        if (row == currentlySelected_) {
-            label.setBackgroundColor(selectedRowBackground());
-            label.setTextColor(selectedRowText());
-        } else {
-            label.setBackgroundColor(Color::clear());
-            label.setTextColor(rowText());
-        }
-    }
+    LibraryBrowser& b = browser();
+    b.redraw(loadSaveMode_);
+    const bool box = b.showingMessageBox() || b.waiting();
+    modifyView_->setHidden(box || loadSaveMode_);
+    if (!box)
+        LEDLit_->setCenter(loadSaveMode_ ? kLoadSaveLight : kModifyLight);
+    for (auto& label : exportLabels_)
+        label->setAlpha(!box && loadSaveMode_ && b.selectedIndex() >= 0 ? 1.0f : kDisabledAlpha);
 }
 
-void RecorderView::touchesBegan(const TouchSet& touches) {
-    processTouches(touches);
-}
-void RecorderView::touchesMoved(const TouchSet& touches) {
-    processTouches(touches);
-}
-void RecorderView::touchesEnded(const TouchSet& touches) {
-    processTouches(touches);
-}
-void RecorderView::touchesCancelled(const TouchSet& touches) {
-    processTouches(touches);
-}
-
-void RecorderView::processTouches(const TouchSet& touches) {
-    for (const Touch& touch : touches) {
-        // Checked per touch: a touch may start the load notice.
-        if (showingPleaseWaitMessage_)
-            return;
-        switch (touch.phase) {
-        case TouchPhase::Began:
-            fingerDown(touch.location);
-            break;
-        case TouchPhase::Moved:
-            fingerMove(touch.location, touch.previousLocation);
-            break;
-        case TouchPhase::Ended:
-        case TouchPhase::Cancelled:
-            fingerUp(touch.location);
-            break;
-        case TouchPhase::Stationary:
-            break;
-        }
-    }
-}
-
-void RecorderView::fingerDown(Point p) {
-    if (showingPleaseWaitMessage_)
-        return;
-    const int count = static_cast<int>(songNames_.size());
-    const int selected = displayListStartIndex_ + currentlySelected_;
-    switch (actionForPoint(p, loadSaveMode_, showingMessageBox_)) {
-    case Action::None:
-        return;
+bool RecorderView::ownFingerDown(Point p) {
+    auto action = hitAction<Action>(kCornerAreas, p);
+    if (!action)
+        action = hitAction<Action>(loadSaveMode_ ? exportAreas() : modifyAreas(), p);
+    if (!action)
+        return false;
+    const int selected = browser().selectedIndex();
+    switch (*action) {
     case Action::Back:
         goBack();
-        return;
+        return true;
     case Action::Help:
         openHelp();
-        return;
+        return true;
     case Action::LoadSaveMode:
-        if (!loadSaveMode_) {
-            loadSaveMode_ = true;
-            showingMessageBox_ = false;
-            optionChosen_ = kNoOption;
-        }
-        break;
     case Action::ModifyMode:
-        if (loadSaveMode_) {
-            saveTextField_->resignFirstResponder();
-            loadSaveMode_ = false;
-            showingMessageBox_ = false;
-            optionChosen_ = kNoOption;
-        }
-        break;
-    case Action::Load:
-        // A selection past the list's end (never expected) must not be read.
-        if (currentlySelected_ >= 0 && selected >= 0 && selected < count)
-            showBox(kLoadSong, reallyLoadText(songNames_[static_cast<size_t>(selected)]));
-        break;
-    case Action::Erase:
-        if (currentlySelected_ >= 0 && selected >= 0 && selected < count)
-            showBox(kEraseSongFile, reallyEraseText(songNames_[static_cast<size_t>(selected)]));
-        break;
-    case Action::Save:
-        pressSave();
+        setMode(*action == Action::LoadSaveMode);
         break;
     case Action::ExportWav:
-        if (currentlySelected_ >= 0 && selected >= 0 && selected < count)
-            exportWav(selected);
-        break;
     case Action::ExportMidi:
-        if (currentlySelected_ >= 0 && selected >= 0 && selected < count)
-            exportMidi(selected);
+        if (selected >= 0)
+            exportAs(selected, *action == Action::ExportWav ? kWavExtension : kMidiExtension);
         break;
-    case Action::ScrollToStart:
-        if (displayListStartIndex_ >= 1) {
-            --displayListStartIndex_;
-            currentlySelected_ = std::min(currentlySelected_ + 1, kVisibleRows - 1);
-        }
+    default: {
+        const Edit& edit = kEdits[static_cast<int>(*action) - static_cast<int>(Action::EraseLastTrack)];
+        browser().showBox(edit.option, edit.question);
         break;
-    case Action::ScrollToEnd:
-        if (displayListStartIndex_ + kVisibleRows < count) {
-            ++displayListStartIndex_;
-            currentlySelected_ = std::max(currentlySelected_ - 1, 0);
-        }
-        break;
-    case Action::List:
-        selectRowAt(p);
-        break;
-    case Action::EraseLastTrack:
-        showBox(kEraseLastTrack, kEraseLastTrackText);
-        break;
-    case Action::EraseLastNote:
-        showBox(kEraseLastNote, kEraseLastNoteText);
-        break;
-    case Action::EraseWahChanges:
-        showBox(kEraseWah, kEraseWahText);
-        break;
-    case Action::EraseWhammyChanges:
-        showBox(kEraseWhammy, kEraseWhammyText);
-        break;
-    case Action::EraseSong:
-        showBox(kEraseWholeSong, kEraseWholeSongText);
-        break;
-    case Action::OK:
-        // While a render runs, its lone Cancel stands over both halves.
-        if (optionChosen_ == kExporting)
-            pressCancel();
-        else
-            pressOK();
-        break;
-    case Action::Cancel:
-        pressCancel();
-        break;
+    }
     }
     redraw();
+    return true;
 }
 
-void RecorderView::fingerMove(Point p, Point) {
-    if (showingPleaseWaitMessage_ || showingMessageBox_ || !loadSaveMode_)
+void RecorderView::setMode(bool loadSave) {
+    if (loadSave == loadSaveMode_)
         return;
-    if (actionForPoint(p, loadSaveMode_, showingMessageBox_) == Action::List) {
-        selectRowAt(p);
-        redraw();
-    }
+    if (!loadSave)
+        browser().nameField().resignFirstResponder();
+    loadSaveMode_ = loadSave;
+    browser().closeBox();
 }
 
-void RecorderView::fingerUp(Point) {}
-
-void RecorderView::selectRowAt(Point p) {
-    const int row = listRowForPoint(p);
-    if (row < 0)
-        return;
-    if (displayListStartIndex_ + row < static_cast<int>(songNames_.size()))
-        currentlySelected_ = row;
+std::vector<std::string> RecorderView::listNames() {
+    return browser().folder().names();
 }
 
-void RecorderView::showBox(int32_t option, const std::string& text) {
-    saveTextField_->resignFirstResponder();
-    showingMessageBox_ = true;
-    optionChosen_ = option;
-    setBoxText(*messageBoxText_, text);
+bool RecorderView::saveFile(const std::string& fileName) {
+    stopRecorder();
+    return fileManager_ && fileManager_->saveState(fileName);
 }
 
-void RecorderView::closeBox() {
-    showingMessageBox_ = false;
-    optionChosen_ = kNoOption;
+bool RecorderView::eraseEntry(int index) {
+    return browser().folder().erase(browser().names()[static_cast<size_t>(index)]);
 }
 
-void RecorderView::pressCancel() {
-    if (optionChosen_ == kExporting)
-        cancelExport();
-    else
-        closeBox();
+void RecorderView::startLoad(int index) {
+    browser().showWait(kPleaseWaitText);
+    redraw();
+    after(0.001, [this, index] { load(index); });
 }
 
-void RecorderView::pressSave() {
-    // Ending the editing makes the field's text safe as well.
-    saveTextField_->resignFirstResponder();
-    const std::string name = makeFileSafe(saveTextField_->text());
-    saveTextField_->setText(name);
-    if (name.empty()) {
-        showBox(kSaveUnnamed, kSaveUnnamedText);
-        return;
-    }
-    if (library_.songExists(name)) {
-        showBox(kOverwrite, kOverwriteText);
-        return;
-    }
-    save(SongLibrary::songFileName(name));
-}
-
-void RecorderView::pressOK() {
-    const std::string typed = saveTextField_->text();
-    const std::string name = typed.empty() ? std::string(kDefaultSongName) : typed;
-    switch (optionChosen_) {
-    case kSaveUnnamed:
-        if (library_.songExists(name)) {
-            showBox(kOverwrite, kOverwriteText);
-            return;
+void RecorderView::load(int index) {
+    LibraryBrowser& b = browser();
+    const LibraryKind& kind = b.kind();
+    std::string outcome = kind.loadMissingText();
+    if (index >= 0 && index < static_cast<int>(b.names().size())) {
+        const std::string name = b.names()[static_cast<size_t>(index)];
+        // A file that went away since the list was read must not cost the
+        // user the song in memory: the file manager would reset everything.
+        if (b.folder().exists(name) && fileManager_) {
+            stopRecorder();
+            if (fileManager_->loadState(b.folder().fileName(name))) {
+                outcome = kind.loadedText();
+                b.nameField().setText(name);
+            } else {
+                outcome = kind.loadDamagedText();
+            }
+        } else {
+            b.loadNames();
         }
-        closeBox();
-        save(SongLibrary::songFileName(name));
-        return;
-    case kOverwrite:
-        closeBox();
-        save(SongLibrary::songFileName(name));
-        return;
-    case kLoadSong: {
-        songNumberToLoad_ = displayListStartIndex_ + currentlySelected_;
-        showingPleaseWaitMessage_ = true;
-        setBoxText(*messageBoxText_, kPleaseWaitText);
-        redraw();
-        after(0.001, [this] { load(); });
-        return;
     }
-    case kEraseSongFile:
-        closeBox();
-        erase(displayListStartIndex_ + currentlySelected_);
-        return;
+    after(0.1, [this, outcome] {
+        browser().endWait();
+        browser().showNotice(outcome);
+        redraw();
+    });
+}
+
+void RecorderView::ownerOK(int32_t option) {
+    LibraryBrowser& b = browser();
+    switch (option) {
     case kExportOverwriteWav:
-        closeBox();
+        b.closeBox();
         startWavExport(exportName_);
         return;
     case kExportOverwriteMidi:
-        closeBox();
+        b.closeBox();
         writeMidi(exportName_);
         return;
     case kExporting:
         return; // only Cancel answers a running render
-    case kEraseWholeSong:
-        stopRecorder();
-        if (recorder_)
-            recorder_->eraseWholeSong();
-        break;
-    case kEraseLastTrack:
-        stopRecorder();
-        if (recorder_)
-            recorder_->eraseLastOverdub();
-        break;
-    case kEraseLastNote:
-        stopRecorder();
-        if (recorder_)
-            recorder_->eraseLastXNotes(1);
-        break;
-    case kEraseWah:
-        stopRecorder();
-        if (recorder_) {
-            recorder_->eraseAllWahChanges(0);
-            recorder_->eraseAllWahChanges(1);
-        }
-        break;
-    case kEraseWhammy:
-        stopRecorder();
-        if (recorder_) {
-            recorder_->eraseAllWhammyBarChanges(0);
-            recorder_->eraseAllWhammyBarChanges(1);
-        }
-        break;
     default:
         break;
     }
-    closeBox();
-}
-
-void RecorderView::save(const std::string& fileName) {
     stopRecorder();
-    const bool saved = fileManager_ && fileManager_->saveState(fileName);
-    loadSongNames();
-    showBox(kNotice, saved ? kSongSavedText : kSaveFailedText);
-    const int count = static_cast<int>(songNames_.size());
-    if (!saved) {
-        clampSelection();
-        redraw();
-        return;
-    }
-    // Show the list's end, and select the song just saved there (the list is
-    // in name order, so it is not always the last one).
-    displayListStartIndex_ = std::max(0, count - kVisibleRows);
-    currentlySelected_ = count - displayListStartIndex_ - 1;
-    const std::string ext = SongLibrary::kSongExtension;
-    if (fileName.size() > ext.size()) {
-        const std::string name = fileName.substr(0, fileName.size() - ext.size());
-        const auto found = std::find(songNames_.begin(), songNames_.end(), name);
-        if (found != songNames_.end()) {
-            const int index = static_cast<int>(found - songNames_.begin());
-            if (index < displayListStartIndex_)
-                displayListStartIndex_ = index;
-            currentlySelected_ = index - displayListStartIndex_;
-        }
-    }
-    redraw();
-}
-
-void RecorderView::load() {
-    const int count = static_cast<int>(songNames_.size());
-    loadOutcomeText_ = kLoadMissingText;
-    if (songNumberToLoad_ >= 0 && songNumberToLoad_ < count) {
-        const std::string name = songNames_[static_cast<size_t>(songNumberToLoad_)];
-        // A file that went away since the list was read must not cost the
-        // user the song in memory: the file manager would reset everything.
-        if (library_.songExists(name) && fileManager_) {
-            stopRecorder();
-            if (fileManager_->loadState(SongLibrary::songFileName(name))) {
-                loadOutcomeText_ = kSongLoadedText;
-                saveTextField_->setText(name);
-            } else {
-                loadOutcomeText_ = kLoadDamagedText;
+    if (recorder_) {
+        switch (option) {
+        case kEraseWholeSong:
+            recorder_->eraseWholeSong();
+            break;
+        case kEraseLastTrack:
+            recorder_->eraseLastOverdub();
+            break;
+        case kEraseLastNote:
+            recorder_->eraseLastXNotes(1);
+            break;
+        case kEraseWah:
+        case kEraseWhammy:
+            for (int guitar : {0, 1}) {
+                if (option == kEraseWah)
+                    recorder_->eraseAllWahChanges(guitar);
+                else
+                    recorder_->eraseAllWhammyBarChanges(guitar);
             }
-        } else {
-            loadSongNames();
-            clampSelection();
+            break;
+        default:
+            break;
         }
     }
-    after(0.1, [this] { stopShowingPleaseWait(); });
+    b.closeBox();
 }
 
-void RecorderView::stopShowingPleaseWait() {
-    showingPleaseWaitMessage_ = false;
-    showBox(kNotice, loadOutcomeText_.empty() ? kSongLoadedText : loadOutcomeText_);
-    redraw();
-}
-
-void RecorderView::erase(int index) {
-    const int count = static_cast<int>(songNames_.size());
-    if (index < 0 || index >= count)
-        return;
-    const bool erased = library_.eraseSong(songNames_[static_cast<size_t>(index)]);
-    showBox(kNotice, erased ? kSongErasedText : kEraseFailedText);
-    loadSongNames();
-    if (erased) {
-        if (!songNames_.empty()) {
-            --currentlySelected_;
-            if (currentlySelected_ < 0) {
-                currentlySelected_ = 0;
-                displayListStartIndex_ = std::max(0, displayListStartIndex_ - 1);
-            }
-        } else {
-            currentlySelected_ = -1;
-            displayListStartIndex_ = 0;
-        }
-    }
-    clampSelection();
-    redraw();
-}
-
-void RecorderView::clampSelection() {
-    const int count = static_cast<int>(songNames_.size());
-    if (count == 0) {
-        currentlySelected_ = -1;
-        displayListStartIndex_ = 0;
-        return;
-    }
-    displayListStartIndex_ = std::clamp(displayListStartIndex_, 0, std::max(0, count - 1));
-    if (currentlySelected_ >= 0 && displayListStartIndex_ + currentlySelected_ >= count)
-        currentlySelected_ = count - 1 - displayListStartIndex_;
+void RecorderView::ownerCancel(int32_t option) {
+    if (option == kExporting)
+        cancelExport();
+    else
+        browser().closeBox();
 }
 
 std::string RecorderView::exportPath(const std::string& name, const char* extension) const {
-    return library_.documentsFolder() + "/" + name + extension;
+    return browser().folder().documentsFolder() + "/" + name + extension;
 }
 
-void RecorderView::exportWav(int index) {
-    if (index < 0 || index >= static_cast<int>(songNames_.size()) || renderJob_)
+void RecorderView::exportAs(int index, const char* extension) {
+    if (renderJob_)
         return;
-    exportName_ = songNames_[static_cast<size_t>(index)];
+    exportName_ = browser().names()[static_cast<size_t>(index)];
+    const bool wav = std::string(extension) == kWavExtension;
     std::error_code ec;
-    if (std::filesystem::exists(exportPath(exportName_, kWavExtension), ec)) {
-        showBox(kExportOverwriteWav, exportOverwriteText(exportName_ + kWavExtension));
-        return;
-    }
-    startWavExport(exportName_);
+    if (std::filesystem::exists(exportPath(exportName_, extension), ec))
+        browser().showBox(wav ? kExportOverwriteWav : kExportOverwriteMidi,
+                          exportOverwriteText(exportName_ + extension));
+    else if (wav)
+        startWavExport(exportName_);
+    else
+        writeMidi(exportName_);
 }
-
-void RecorderView::exportMidi(int index) {
-    if (index < 0 || index >= static_cast<int>(songNames_.size()) || renderJob_)
-        return;
-    exportName_ = songNames_[static_cast<size_t>(index)];
-    std::error_code ec;
-    if (std::filesystem::exists(exportPath(exportName_, kMidiExtension), ec)) {
-        showBox(kExportOverwriteMidi, exportOverwriteText(exportName_ + kMidiExtension));
-        return;
-    }
-    writeMidi(exportName_);
-}
-
-namespace {
-
-// The bytes of a song file; false with the reason when it cannot be read.
-bool readSongFile(FileManager* fileManager, const SongLibrary& library, const std::string& name,
-                  std::vector<uint8_t>& bytes, std::string& reason) {
-    if (!fileManager || !library.songExists(name)) {
-        reason = "the song file is missing";
-        return false;
-    }
-    try {
-        bytes = fileManager->loadDataFile(library.songPath(name));
-    } catch (const std::exception&) {
-        reason = "the song file is missing";
-        return false;
-    }
-    if (bytes.empty()) {
-        reason = "the song file cannot be read";
-        return false;
-    }
-    return true;
-}
-
-} // namespace
 
 void RecorderView::writeMidi(const std::string& name) {
+    LibraryBrowser& b = browser();
     std::vector<uint8_t> bytes;
     std::string reason;
     const std::string fileName = name + kMidiExtension;
-    if (!readSongFile(fileManager_, library_, name, bytes, reason)) {
-        showBox(kNotice, exportFailedText(reason));
-        return;
-    }
     MidiExport::Song song;
-    if (!MidiExport::readSongFile(bytes.data(), bytes.size(), song, reason)) {
-        showBox(kNotice, exportFailedText("the song file is damaged (" + reason + ")"));
-        return;
+    if (!readSongFile(fileManager_, b.folder(), name, bytes, reason)) {
+        b.showNotice(exportFailedText(reason));
+    } else if (!MidiExport::readSongFile(bytes.data(), bytes.size(), song, reason)) {
+        b.showNotice(exportFailedText("the song file is damaged (" + reason + ")"));
+    } else if (const MidiExport::Result result = MidiExport::build(song, {}); !result.ok) {
+        b.showNotice(exportFailedText(result.error));
+    } else if (!fileManager_->saveDataFile(exportPath(name, kMidiExtension), result.bytes.data(),
+                                           result.bytes.size())) {
+        b.showNotice(exportFailedText("cannot write " + fileName));
+    } else {
+        b.showNotice(exportedText(fileName));
     }
-    const MidiExport::Result result = MidiExport::build(song, {});
-    if (!result.ok) {
-        showBox(kNotice, exportFailedText(result.error));
-        return;
-    }
-    if (!fileManager_->saveDataFile(exportPath(name, kMidiExtension), result.bytes.data(),
-                                    result.bytes.size())) {
-        showBox(kNotice, exportFailedText("cannot write " + fileName));
-        return;
-    }
-    showBox(kNotice, exportedText(fileName));
 }
 
 void RecorderView::startWavExport(const std::string& name) {
     std::vector<uint8_t> bytes;
     std::string reason;
-    if (!readSongFile(fileManager_, library_, name, bytes, reason)) {
-        showBox(kNotice, exportFailedText(reason));
+    if (!readSongFile(fileManager_, browser().folder(), name, bytes, reason)) {
+        browser().showNotice(exportFailedText(reason));
         return;
     }
     exportFileName_ = name + kWavExtension;
     exportPercent_ = 0;
-    renderJob_ = std::make_unique<SongRenderJob>(std::move(bytes), library_.bundleFolder(),
+    renderJob_ = std::make_unique<SongRenderJob>(std::move(bytes), browser().folder().bundleFolder(),
                                                  exportPath(name, kWavExtension));
     renderJob_->start();
-    showBox(kExporting, exportingText(exportFileName_, 0));
+    browser().showBox(kExporting, exportingText(exportFileName_, 0), true);
     redraw();
-    MainThreadQueue* queue = queue_ ? queue_ : (parent_ ? &parent_->mainThreadQueue() : nullptr);
-    if (!queue) {
+    if (!callQueue()) {
         // No main loop to follow it with: wait for the outcome.
         renderJob_->wait();
         finishExport();
@@ -867,7 +438,7 @@ void RecorderView::pollExport(int generation) {
     const int percent = static_cast<int>(renderJob_->progress() * 100.0f);
     if (percent != exportPercent_) {
         exportPercent_ = percent;
-        setBoxText(*messageBoxText_, exportingText(exportFileName_, percent));
+        browser().setBoxText(exportingText(exportFileName_, percent));
     }
     after(kExportPollSeconds, [this, generation] { pollExport(generation); });
 }
@@ -891,49 +462,35 @@ void RecorderView::finishExport() {
     switch (state) {
     case SongRenderJob::State::Done:
         // Also when Cancel came after the last buffer: the file is there.
-        showBox(kNotice, exportedText(message.empty() ? exportFileName_ : message));
+        browser().showNotice(exportedText(message.empty() ? exportFileName_ : message));
         break;
     case SongRenderJob::State::Cancelled:
-        showBox(kNotice, kExportCancelledText);
+        browser().showNotice(kExportCancelledText);
         break;
     default:
         // Anything but a write failure comes from reading the song.
-        showBox(kNotice, exportFailedText(message.rfind("cannot write", 0) == 0
-                                              ? message
-                                              : "the song file is damaged (" + message + ")"));
+        browser().showNotice(exportFailedText(
+            message.rfind("cannot write", 0) == 0 ? message : "the song file is damaged (" + message + ")"));
         break;
     }
 }
 
-int RecorderView::copyDemoSongs() {
-    return library_.copyDemoSongs();
-}
-
-void RecorderView::loadSongNames() {
-    songNames_ = library_.songNames();
-}
-
-bool RecorderView::textFieldShouldReturn(TextField& field) {
-    field.resignFirstResponder();
-    return true;
-}
-
-void RecorderView::textFieldDidEndEditing(TextField& field) {
-    field.setText(makeFileSafe(field.text()));
-}
-
 void RecorderView::goBack() {
-    if (parent_)
-        parent_->transitionBack(this);
+    if (parent())
+        parent()->transitionBack(this);
 }
 
 void RecorderView::openHelp() {
-    if (parent_)
-        parent_->transitionToView(ScreenHost::kManual, this, true);
+    if (parent())
+        parent()->transitionToView(ScreenHost::kManual, this, true);
+}
+
+MainThreadQueue* RecorderView::callQueue() const {
+    return queue_ ? queue_ : (parent() ? &parent()->mainThreadQueue() : nullptr);
 }
 
 void RecorderView::after(double seconds, std::function<void()> fn) {
-    MainThreadQueue* queue = queue_ ? queue_ : (parent_ ? &parent_->mainThreadQueue() : nullptr);
+    MainThreadQueue* queue = callQueue();
     if (!queue) {
         fn();
         return;

@@ -11,7 +11,7 @@
 #include <optional>
 #include <sstream>
 
-#include "audio/StrumwellFailure.h"
+#include "core/StrumwellFailure.h"
 #include "platform/core/Clock.h"
 #include "recorder/Recorder.h"
 #include "storage/EngineSectionContents.h"

@@ -1,7 +1,7 @@
 #include "storage/EngineSectionContents.h"
 
-#include "audio/StrumwellFailure.h"
-#include "storage/ByteReader.h"
+#include "core/ByteReader.h"
+#include "core/StrumwellFailure.h"
 
 namespace {
 constexpr size_t kSectionSize = 72;

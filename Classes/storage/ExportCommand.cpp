@@ -2,9 +2,8 @@
 
 #include <cstdio>
 #include <iostream>
-#include <sstream>
 
-#include "audio/StrumwellFailure.h"
+#include "storage/CommandTool.h"
 #include "storage/FileManager.h"
 
 namespace {
@@ -19,30 +18,19 @@ std::string parseOptions(const std::vector<std::string>& args, Options& o, bool&
     help = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a == "-h" || a == "--help") {
-            help = true;
-            return {};
-        } else if (a == "-o" || a == "--output") {
-            if (i + 1 >= args.size() || args[i + 1].empty())
-                return "-o needs a file name";
-            o.output = args[++i];
+        std::string problem;
+        if (CommandTool::commonOption(args, i, o.output, help, problem)) {
+            if (help || !problem.empty())
+                return problem;
         } else if (a == "--all-effects") {
             o.midi.allEffects = true;
         } else if (a == "--no-glide") {
             o.midi.glide = false;
-        } else if (!a.empty() && a[0] == '-') {
-            return "unknown option '" + a + "'";
-        } else if (o.song.empty()) {
-            o.song = a;
-        } else {
-            return "unexpected argument '" + a + "'";
+        } else if (problem = CommandTool::inputWord(a, o.song); !problem.empty()) {
+            return problem;
         }
     }
-    if (o.song.empty())
-        return "no song file given";
-    if (o.output.empty())
-        return "no output file given (-o OUT.mid)";
-    return {};
+    return CommandTool::missing(o.song, "no song file given", o.output, "no output file given (-o OUT.mid)");
 }
 
 std::string semitoneText(double s) {
@@ -64,30 +52,18 @@ std::string ExportCommand::usage() {
 }
 
 int ExportCommand::run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    CommandTool tool("strumwell export", out, err);
     Options o;
-    bool help = false;
-    const std::string problem = parseOptions(args, o, help);
-    if (help) {
-        out << usage();
-        return 0;
-    }
-    if (!problem.empty()) {
-        err << "strumwell export: " << problem << "\n" << usage();
-        return 2;
-    }
+    if (const int code = tool.parseCommandLine(args, o, parseOptions, usage()); code >= 0)
+        return code;
 
     // A file manager with no model objects: only its file reading and its
     // atomic save are used.
     FileManager files(nullptr, nullptr, nullptr, std::string());
-    std::ostringstream diagnostics;
-    files.setDiagnosticStream(diagnostics);
+    tool.quiet(files);
     std::vector<uint8_t> bytes;
-    try {
-        bytes = files.loadDataFile(o.song);
-    } catch (const StrumwellFailure& failure) {
-        err << "strumwell export: " << o.song << ": " << failure.name() << " (no such file)\n";
+    if (!tool.readFile(files, o.song, bytes, " (no such file)"))
         return 1;
-    }
     MidiExport::Song song;
     std::string error;
     if (!MidiExport::readSongFile(bytes.data(), bytes.size(), song, error)) {
@@ -100,10 +76,8 @@ int ExportCommand::run(const std::vector<std::string>& args, std::ostream& out, 
         err << "strumwell export: " << o.song << ": damaged song: " << midi.error << "; nothing written\n";
         return 1;
     }
-    if (!files.saveDataFile(o.output, midi.bytes.data(), midi.bytes.size())) {
-        err << "strumwell export: cannot write " << o.output << "\n";
+    if (!tool.writeFile(files, o.output, midi.bytes.data(), midi.bytes.size()))
         return 1;
-    }
 
     out << "Wrote " << o.output << ": " << midi.guitars.size() + 1 << " tracks, " << midi.songSeconds
         << " s\n";

@@ -17,9 +17,9 @@
 #include <utility>
 
 #include "audio/SoundEngine.h"
-#include "audio/StrumwellFailure.h"
+#include "core/ByteWriter.h"
+#include "core/StrumwellFailure.h"
 #include "recorder/Recorder.h"
-#include "storage/ByteWriter.h"
 #include "storage/SongSections.h"
 #include "storage/Tab.h"
 #include "storage/VersionHeader.h"

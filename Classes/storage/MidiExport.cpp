@@ -9,7 +9,7 @@
 #include <tuple>
 
 #include "audio/SoundEngine.h"
-#include "audio/StrumwellFailure.h"
+#include "core/StrumwellFailure.h"
 #include "platform/core/Clock.h"
 #include "recorder/Recorder.h"
 #include "storage/EngineSectionContents.h"
@@ -228,36 +228,43 @@ int MidiExport::pitchBendValue(double semitones, int rangeSemitones) {
     return static_cast<int>(std::clamp(std::lround(v), 0L, 16383L));
 }
 
-MidiExport::Song MidiExport::songFrom(const Recorder& recorder, const SoundEngine& engine) {
-    Song s;
+namespace {
+
+// The recorder's lists, with each guitar's settings filled in by
+// settings(guitar, song).
+template <class Settings> MidiExport::Song songOf(const Recorder& recorder, const Settings& settings) {
+    MidiExport::Song s;
     s.notes = recorder.notes();
     s.pitchBends = recorder.pitchBends();
     for (int g = 0; g < 2; ++g) {
         const size_t i = static_cast<size_t>(g);
         s.whammyBarChanges[i] = recorder.whammyBarChanges(g);
         s.wahChanges[i] = recorder.wahChanges(g);
-        s.patchNo[i] = engine.patchNo(g);
-        s.pitchBendOn[i] = engine.pitchBendOn(g);
-        s.whammyBarAttached[i] = engine.whammyBarAttached(g);
-        s.wahOn[i] = engine.wahOn(g);
+        settings(g, s);
     }
     return s;
 }
 
-MidiExport::Song MidiExport::songFrom(const Recorder& recorder, const EngineSectionContents& engine) {
-    Song s;
-    s.notes = recorder.notes();
-    s.pitchBends = recorder.pitchBends();
-    for (int g = 0; g < 2; ++g) {
+} // namespace
+
+MidiExport::Song MidiExport::songFrom(const Recorder& recorder, const SoundEngine& engine) {
+    return songOf(recorder, [&engine](int g, Song& s) {
         const size_t i = static_cast<size_t>(g);
-        s.whammyBarChanges[i] = recorder.whammyBarChanges(g);
-        s.wahChanges[i] = recorder.wahChanges(g);
+        s.patchNo[i] = engine.patchNo(g);
+        s.pitchBendOn[i] = engine.pitchBendOn(g);
+        s.whammyBarAttached[i] = engine.whammyBarAttached(g);
+        s.wahOn[i] = engine.wahOn(g);
+    });
+}
+
+MidiExport::Song MidiExport::songFrom(const Recorder& recorder, const EngineSectionContents& engine) {
+    return songOf(recorder, [&engine](int g, Song& s) {
+        const size_t i = static_cast<size_t>(g);
         s.patchNo[i] = engine.patchNo[i];
         s.pitchBendOn[i] = engine.pitchBendOn[i];
         s.whammyBarAttached[i] = engine.whammyBarAttached[i];
         s.wahOn[i] = engine.wahOn[i];
-    }
-    return s;
+    });
 }
 
 bool MidiExport::readSongFile(const uint8_t* bytes, size_t size, MidiExport::Song& song, std::string& error) {

@@ -11,17 +11,15 @@
 #include <iostream>
 #include <memory>
 #include <optional>
-#include <sstream>
 
 #include "audio/CallbackUserData.h"
 #include "audio/SoundEngine.h"
-#include "audio/StrumwellFailure.h"
 #include "platform/core/Clock.h"
 #include "platform/core/Folders.h"
 #include "platform/core/OfflineAudioOutput.h"
 #include "recorder/Recorder.h"
-#include "storage/FileManager.h"
-#include "storage/Tab.h"
+#include "storage/CommandTool.h"
+#include "storage/OfflineSong.h"
 #include "storage/WavWriter.h"
 
 namespace {
@@ -53,12 +51,10 @@ std::string parseOptions(const std::vector<std::string>& args, Options& o, bool&
             return true;
         };
         std::string v;
-        if (a == "-h" || a == "--help") {
-            help = true;
-            return {};
-        } else if (a == "-o" || a == "--output") {
-            if (!value(o.output) || o.output.empty())
-                return "-o needs a file name";
+        std::string problem;
+        if (CommandTool::commonOption(args, i, o.output, help, problem)) {
+            if (help || !problem.empty())
+                return problem;
         } else if (a == "--bundle") {
             if (!value(o.bundle) || o.bundle.empty())
                 return "--bundle needs a folder";
@@ -76,19 +72,11 @@ std::string parseOptions(const std::vector<std::string>& args, Options& o, bool&
             if (n > WavWriter::kMaxDataBytes / 4)
                 return "--frames is too large for a WAV file";
             o.frames = n;
-        } else if (!a.empty() && a[0] == '-') {
-            return "unknown option '" + a + "'";
-        } else if (o.song.empty()) {
-            o.song = a;
-        } else {
-            return "unexpected argument '" + a + "'";
+        } else if (problem = CommandTool::inputWord(a, o.song); !problem.empty()) {
+            return problem;
         }
     }
-    if (o.song.empty())
-        return "no song file given";
-    if (o.output.empty())
-        return "no output file given (-o OUT.wav)";
-    return {};
+    return CommandTool::missing(o.song, "no song file given", o.output, "no output file given (-o OUT.wav)");
 }
 
 // A one-line bar on a terminal, redrawn when the percentage moves.
@@ -162,17 +150,10 @@ std::string RenderCommand::usage() {
 }
 
 int RenderCommand::run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    CommandTool tool("strumwell render", out, err);
     Options o;
-    bool help = false;
-    const std::string problem = parseOptions(args, o, help);
-    if (help) {
-        out << usage();
-        return 0;
-    }
-    if (!problem.empty()) {
-        err << "strumwell render: " << problem << "\n" << usage();
-        return 2;
-    }
+    if (const int code = tool.parseCommandLine(args, o, parseOptions, usage()); code >= 0)
+        return code;
     if (o.bundle.empty())
         o.bundle = Folders::findBundleFolder();
     if (o.bundle.empty()) {
@@ -187,63 +168,37 @@ int RenderCommand::run(const std::vector<std::string>& args, std::ostream& out, 
         }
     }
 
-    ManualClock clock(0.0);
-    OfflineAudioOutput output(o.bufferFrames);
-    SoundEngine engine(nullptr, &output, nullptr, o.bundle, clock);
-    engine.seedRandom(1);
-    Recorder recorder(nullptr, &engine, clock, false);
-    recorder.setRandomSeed(1);
-    engine.setRecorder(&recorder);
-    Tab tab;
-    // No documents folder: this file manager only reads the song given. Its
-    // own diagnostic lines are dropped; the failure is reported once below.
-    FileManager files(&tab, &recorder, &engine, std::string());
-    std::ostringstream diagnostics;
-    files.setDiagnosticStream(diagnostics);
-
+    OfflineSong song(o.bundle, o.bufferFrames);
     std::vector<uint8_t> bytes;
-    try {
-        bytes = files.loadDataFile(o.song);
-    } catch (const StrumwellFailure& failure) {
-        err << "strumwell render: " << o.song << ": " << failure.name() << "\n";
-        engine.setRecorder(nullptr);
+    if (!tool.readFile(song.files(), o.song, bytes, ""))
         return 1;
-    }
-    // Start from the defaults, as the program does at launch: a file whose
-    // engine section is of a version the engine does not read then plays
-    // with the default settings and patches.
-    engine.resetState();
-    if (!files.loadStateFromBuffer(bytes.data(), bytes.size())) {
-        err << "strumwell render: " << o.song << ": " << files.lastFailure() << "\n";
-        engine.setRecorder(nullptr);
+    if (!song.load(bytes)) {
+        err << "strumwell render: " << o.song << ": " << song.files().lastFailure() << "\n";
         return 1;
     }
 
     WavWriter wav;
     if (!wav.open(o.output, kSampleRate, 2)) {
         err << "strumwell render: cannot write " << o.output << "\n";
-        engine.setRecorder(nullptr);
         return 1;
     }
 
     const bool showProgress = &err == &std::cerr && ::isatty(STDERR_FILENO);
     std::unique_ptr<ProgressBar> progress;
     const Rendered rendered =
-        renderLoop(engine, recorder, clock, output, o.bufferFrames, o.frames,
-                   [&](const int16_t* buffer, uint64_t n, uint64_t done, uint64_t expected) {
-                       if (!progress)
-                           progress = std::make_unique<ProgressBar>(
-                               err, showProgress && expected > 10u * kSampleRate, expected);
-                       if (!wav.write(buffer, static_cast<size_t>(n)))
-                           return false;
-                       progress->update(done);
-                       return true;
-                   });
+        song.render(o.frames, [&](const int16_t* buffer, uint64_t n, uint64_t done, uint64_t expected) {
+            if (!progress)
+                progress = std::make_unique<ProgressBar>(err, showProgress && expected > 10u * kSampleRate,
+                                                         expected);
+            if (!wav.write(buffer, static_cast<size_t>(n)))
+                return false;
+            progress->update(done);
+            return true;
+        });
     const uint64_t frames = rendered.frames;
     const bool ok = !rendered.stoppedBySink;
     if (progress)
         progress->finish();
-    engine.setRecorder(nullptr);
 
     if (!wav.finish() || !ok) {
         std::remove(o.output.c_str()); // no half-written WAV left behind

@@ -5,16 +5,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <sstream>
 
-#include "audio/CallbackUserData.h"
-#include "audio/SoundEngine.h"
-#include "platform/core/Clock.h"
-#include "platform/core/OfflineAudioOutput.h"
-#include "recorder/Recorder.h"
-#include "storage/FileManager.h"
+#include "storage/OfflineSong.h"
 #include "storage/RenderCommand.h"
-#include "storage/Tab.h"
 #include "storage/WavWriter.h"
 
 namespace {
@@ -79,27 +72,9 @@ SongRenderJob::State SongRenderJob::render(const std::vector<uint8_t>& songBuffe
                                            std::atomic<float>* progress, const std::atomic<bool>* cancel,
                                            std::string& message) {
     message.clear();
-    ManualClock clock(0.0);
-    OfflineAudioOutput output(kBufferFrames);
-    SoundEngine engine(nullptr, &output, nullptr, bundleFolder, clock);
-    engine.seedRandom(1);
-    Recorder recorder(nullptr, &engine, clock, false);
-    recorder.setRandomSeed(1);
-    engine.setRecorder(&recorder);
-    Tab tab;
-    FileManager files(&tab, &recorder, &engine, std::string());
-    std::ostringstream diagnostics;
-    files.setDiagnosticStream(diagnostics);
-    struct Detach {
-        SoundEngine& engine;
-        ~Detach() { engine.setRecorder(nullptr); }
-    } detach{engine};
-
-    // From the defaults, as the program starts: an engine section of a
-    // version the engine does not read plays with the default settings.
-    engine.resetState();
-    if (!files.loadStateFromBuffer(songBuffer.data(), songBuffer.size())) {
-        message = files.lastFailure();
+    OfflineSong song(bundleFolder, kBufferFrames);
+    if (!song.load(songBuffer)) {
+        message = song.files().lastFailure();
         return State::Failed;
     }
 
@@ -115,23 +90,21 @@ SongRenderJob::State SongRenderJob::render(const std::vector<uint8_t>& songBuffe
     }
 
     bool cancelled = false, writeFailed = false;
-    RenderCommand::renderLoop(
-        engine, recorder, clock, output, kBufferFrames, std::nullopt,
-        [&](const int16_t* buffer, uint64_t n, uint64_t done, uint64_t expected) {
-            if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) {
-                cancelled = true;
-                return false;
-            }
-            if (!wav.write(buffer, static_cast<size_t>(n))) {
-                writeFailed = true;
-                return false;
-            }
-            if (progress != nullptr && expected > 0)
-                progress->store(static_cast<float>(std::min(0.99, static_cast<double>(done) /
-                                                                      static_cast<double>(expected))),
-                                std::memory_order_relaxed);
-            return true;
-        });
+    song.render(std::nullopt, [&](const int16_t* buffer, uint64_t n, uint64_t done, uint64_t expected) {
+        if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) {
+            cancelled = true;
+            return false;
+        }
+        if (!wav.write(buffer, static_cast<size_t>(n))) {
+            writeFailed = true;
+            return false;
+        }
+        if (progress != nullptr && expected > 0)
+            progress->store(
+                static_cast<float>(std::min(0.99, static_cast<double>(done) / static_cast<double>(expected))),
+                std::memory_order_relaxed);
+        return true;
+    });
     bool ok = !writeFailed;
 
     ok = wav.finish() && ok;

@@ -1,6 +1,6 @@
 #include "storage/SongSections.h"
 
-#include "storage/ByteReader.h"
+#include "core/ByteReader.h"
 
 SongSections::SongSections(const uint8_t* data, size_t size, size_t offset)
     : data_(data), size_(size), pos_(offset > size ? size : offset) {}

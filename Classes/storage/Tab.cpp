@@ -1,12 +1,20 @@
 #include "storage/Tab.h"
 
-#include "audio/StrumwellFailure.h"
-#include "storage/ByteReader.h"
-#include "storage/ByteWriter.h"
+#include "core/ByteReader.h"
+#include "core/ByteWriter.h"
+#include "core/StrumwellFailure.h"
 
 namespace {
+
 constexpr int kNumStrings = TablatureEntry::kNumStrings;
+
+// A string outside the six is ignored.
+void setFret(int32_t* frets, int string, int32_t fret) {
+    if (string >= 0 && string < kNumStrings)
+        frets[string] = fret;
 }
+
+} // namespace
 
 Tab::Tab() {
     tab_.reserve(10);
@@ -50,29 +58,23 @@ void Tab::addNotesToTab(int32_t index, const int32_t* frets) {
 
 void Tab::addNoteToTab(int32_t index, int string, int32_t fret) {
     int32_t frets[kNumStrings] = {-1, -1, -1, -1, -1, -1};
-    if (string >= 0 && string < kNumStrings)
-        frets[string] = fret;
+    setFret(frets, string, fret);
     addNotesToTab(index, frets);
 }
 
 void Tab::addTwoNoteChordToTab(int32_t index, int string1, int32_t fret1, int string2, int32_t fret2) {
     int32_t frets[kNumStrings] = {-1, -1, -1, -1, -1, -1};
-    if (string1 >= 0 && string1 < kNumStrings)
-        frets[string1] = fret1;
-    if (string2 >= 0 && string2 < kNumStrings)
-        frets[string2] = fret2;
+    setFret(frets, string1, fret1);
+    setFret(frets, string2, fret2);
     addNotesToTab(index, frets);
 }
 
 void Tab::addThreeNoteChordToTab(int32_t index, int string1, int32_t fret1, int string2, int32_t fret2,
                                  int string3, int32_t fret3) {
     int32_t frets[kNumStrings] = {-1, -1, -1, -1, -1, -1};
-    if (string1 >= 0 && string1 < kNumStrings)
-        frets[string1] = fret1;
-    if (string2 >= 0 && string2 < kNumStrings)
-        frets[string2] = fret2;
-    if (string3 >= 0 && string3 < kNumStrings)
-        frets[string3] = fret3;
+    setFret(frets, string1, fret1);
+    setFret(frets, string2, fret2);
+    setFret(frets, string3, fret3);
     addNotesToTab(index, frets);
 }
 

@@ -2,11 +2,9 @@
 
 #include <charconv>
 #include <iostream>
-#include <iterator>
-#include <sstream>
 
-#include "audio/StrumwellFailure.h"
 #include "storage/AsciiTabWriter.h"
+#include "storage/CommandTool.h"
 #include "storage/FileManager.h"
 #include "storage/Tab.h"
 #include "storage/TabTextImport.h"
@@ -24,13 +22,10 @@ std::string parseOptions(const std::vector<std::string>& args, Options& o, bool&
     help = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a == "-h" || a == "--help") {
-            help = true;
-            return {};
-        } else if (a == "-o" || a == "--output") {
-            if (i + 1 >= args.size() || args[i + 1].empty())
-                return "-o needs a file name";
-            o.output = args[++i];
+        std::string problem;
+        if (CommandTool::commonOption(args, i, o.output, help, problem)) {
+            if (help || !problem.empty())
+                return problem;
         } else if (a == "--bar") {
             const std::string v = i + 1 < args.size() ? args[++i] : std::string();
             int n = -1;
@@ -40,49 +35,22 @@ std::string parseOptions(const std::vector<std::string>& args, Options& o, bool&
             o.barColumns = n;
         } else if (o.verb.empty() && (a == "export" || a == "import")) {
             o.verb = a;
-        } else if (!a.empty() && a[0] == '-' && a != "-") {
-            return "unknown option '" + a + "'";
-        } else if (o.verb.empty()) {
+        } else if (o.verb.empty() && !CommandTool::isOption(a, true)) {
             return "unknown tab command '" + a + "' (export or import)";
-        } else if (o.input.empty()) {
-            o.input = a;
-        } else {
-            return "unexpected argument '" + a + "'";
+        } else if (problem = CommandTool::inputWord(a, o.input, true); !problem.empty()) {
+            return problem;
         }
     }
     if (o.verb.empty())
         return "say export or import";
-    if (o.input.empty())
-        return o.verb == "export" ? "no tab file given" : "no text file given";
-    if (o.output.empty())
-        return o.verb == "export" ? "no output file given (-o OUT.txt, or -o - to print)"
-                                  : "no output file given (-o OUT.TAB)";
-    return {};
+    if (o.verb == "export")
+        return CommandTool::missing(o.input, "no tab file given", o.output,
+                                    "no output file given (-o OUT.txt, or -o - to print)");
+    return CommandTool::missing(o.input, "no text file given", o.output, "no output file given (-o OUT.TAB)");
 }
 
-bool readInput(const std::string& path, const FileManager& files, std::vector<uint8_t>& bytes,
-               std::ostream& err, const char* verb) {
-    if (path == "-") {
-        bytes.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-        return true;
-    }
-    try {
-        bytes = files.loadDataFile(path);
-    } catch (const StrumwellFailure& failure) {
-        err << "strumwell tab " << verb << ": " << path << ": " << failure.name() << " (no such file)\n";
-        return false;
-    }
-    return true;
-}
-
-int exportTab(const Options& o, std::ostream& out, std::ostream& err) {
-    Tab tab;
-    FileManager files(&tab, nullptr, nullptr, std::string());
-    std::ostringstream diagnostics;
-    files.setDiagnosticStream(diagnostics);
-    std::vector<uint8_t> bytes;
-    if (!readInput(o.input, files, bytes, err, "export"))
-        return 1;
+int exportTab(const Options& o, CommandTool& tool, Tab& tab, FileManager& files,
+              const std::vector<uint8_t>& bytes, std::ostream& out, std::ostream& err) {
     if (!files.loadTabFromBuffer(bytes.data(), bytes.size())) {
         err << "strumwell tab export: " << o.input << ": " << files.lastFailure()
             << " (not a readable tab file; nothing written)\n";
@@ -97,22 +65,14 @@ int exportTab(const Options& o, std::ostream& out, std::ostream& err) {
         out << text;
         return 0;
     }
-    if (!files.saveDataFile(o.output, reinterpret_cast<const uint8_t*>(text.data()), text.size())) {
-        err << "strumwell tab export: cannot write " << o.output << "\n";
+    if (!tool.writeFile(files, o.output, reinterpret_cast<const uint8_t*>(text.data()), text.size()))
         return 1;
-    }
     out << "Wrote " << o.output << ": " << tab.tabSize() << " columns\n";
     return 0;
 }
 
-int importTab(const Options& o, std::ostream& out, std::ostream& err) {
-    Tab tab;
-    FileManager files(&tab, nullptr, nullptr, std::string());
-    std::ostringstream diagnostics;
-    files.setDiagnosticStream(diagnostics);
-    std::vector<uint8_t> bytes;
-    if (!readInput(o.input, files, bytes, err, "import"))
-        return 1;
+int importTab(const Options& o, CommandTool& tool, Tab& tab, FileManager& files,
+              const std::vector<uint8_t>& bytes, std::ostream& out, std::ostream& err) {
     const TabTextImport::Result result = TabTextImport::read(bytes.data(), bytes.size());
     if (!result.ok) {
         err << "strumwell tab import: " << o.input << ": " << result.error << "; nothing written\n";
@@ -122,10 +82,8 @@ int importTab(const Options& o, std::ostream& out, std::ostream& err) {
         err << "strumwell tab import: warning: " << w << "\n";
     TabTextImport::apply(result, tab);
     const std::vector<uint8_t> buffer = files.createTabSaveBuffer();
-    if (!files.saveDataFile(o.output, buffer.data(), buffer.size())) {
-        err << "strumwell tab import: cannot write " << o.output << "\n";
+    if (!tool.writeFile(files, o.output, buffer.data(), buffer.size()))
         return 1;
-    }
     out << "Wrote " << o.output << ": " << tab.tabSize() << " columns from " << result.systems << " system"
         << (result.systems == 1 ? "" : "s") << "\n";
     return 0;
@@ -145,16 +103,19 @@ std::string TabCommand::usage() {
 }
 
 int TabCommand::run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    CommandTool tool("strumwell tab", out, err);
     Options o;
-    bool help = false;
-    const std::string problem = parseOptions(args, o, help);
-    if (help) {
-        out << usage();
-        return 0;
-    }
-    if (!problem.empty()) {
-        err << "strumwell tab: " << problem << "\n" << usage();
-        return 2;
-    }
-    return o.verb == "export" ? exportTab(o, out, err) : importTab(o, out, err);
+    if (const int code = tool.parseCommandLine(args, o, parseOptions, usage()); code >= 0)
+        return code;
+
+    // Both read their input the same way, through a file manager of their own.
+    CommandTool verbTool("strumwell tab " + o.verb, out, err);
+    Tab tab;
+    FileManager files(&tab, nullptr, nullptr, std::string());
+    verbTool.quiet(files);
+    std::vector<uint8_t> bytes;
+    if (!verbTool.readFile(files, o.input, bytes, " (no such file)", true))
+        return 1;
+    return o.verb == "export" ? exportTab(o, verbTool, tab, files, bytes, out, err)
+                              : importTab(o, verbTool, tab, files, bytes, out, err);
 }

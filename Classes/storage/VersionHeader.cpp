@@ -1,6 +1,6 @@
 #include "storage/VersionHeader.h"
 
-#include "storage/ByteWriter.h"
+#include "core/ByteWriter.h"
 
 namespace {
 constexpr char kMagic[] = "VERSION";

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "storage/ByteWriter.h"
+#include "core/ByteWriter.h"
 
 WavWriter::~WavWriter() {
     if (file_ != nullptr)

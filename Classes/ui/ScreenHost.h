@@ -49,6 +49,9 @@ public:
     virtual void transitionToView(int screenNo, View* from, bool rememberBack) = 0;
     // Returns from `from` to the screen on top of the back stack.
     virtual void transitionBack(View* from) = 0;
+    // The manual page to open when the manual is called from screen screenNo,
+    // or -1 when that screen has none (the manual then stays where it was).
+    virtual int manualStartPage(int screenNo) const = 0;
 
     virtual MainThreadQueue& mainThreadQueue() = 0;
     // Null until launch.

@@ -13,6 +13,7 @@
 #include "platform/View.h"
 #include "platform/core/Clock.h"
 #include "screens/EffectSetupView.h"
+#include "screens/ManualPages.h"
 #include "screens/ManualView.h"
 
 namespace fs = std::filesystem;
@@ -44,7 +45,8 @@ private:
 // One headless run of the application, stepped by hand on a manual clock.
 class AppRun {
 public:
-    AppRun(const TempFolders& folders, ManualClock& clock) : clock_(clock) {
+    AppRun(const TempFolders& folders, ManualClock& clock, bool stateAfterFirstFrame = false)
+        : clock_(clock) {
         ApplicationOptions o;
         o.headless = true;
         o.clock = &clock;
@@ -58,6 +60,7 @@ public:
         s.documentsFolder = folders.docs();
         s.cachesFolder = folders.caches();
         s.bundleFolder = folders.bundle();
+        s.loadStateAfterFirstFrame = stateAfterFirstFrame;
         shell_ = std::make_unique<Strumwell>(s);
         app_->launch(*shell_);
         app_->runFrames(1);
@@ -187,6 +190,24 @@ TEST(Lifecycle, StateSurvivesAnOrderlyEndButIsResetAfterACrash) {
         EXPECT_FALSE(run.shell().soundEngine()->delayOn(0)) << "defaults after a crash";
         EXPECT_TRUE(fs::exists(f.caches() + "/System.Running")) << "a new flag for this run";
     }
+}
+
+TEST(Lifecycle, TheMenuIsDrawnBeforeTheStateIsReadAndAnEarlyQuitKeepsTheSavedState) {
+    TempFolders f;
+    ManualClock clock;
+    {
+        AppRun run(f, clock);
+        run.shell().soundEngine()->setDelayOn(0, true);
+    }
+    {
+        AppRun run(f, clock, true); // has drawn one frame
+        EXPECT_GE(run.app().frameCount(), 1);
+        EXPECT_FALSE(run.shell().startupStateLoaded());
+    } // quits before the state was read: must not save an empty engine over it
+    AppRun run(f, clock, true);
+    run.app().runFrames(1);
+    ASSERT_TRUE(run.shell().startupStateLoaded());
+    EXPECT_TRUE(run.shell().soundEngine()->delayOn(0)) << "the saved state survived the early quit";
 }
 
 // ---------------------------------------------------------------------------
@@ -341,6 +362,67 @@ TEST(Navigation, ThePedalsTakeTheGuitarChosenOnTheEffectsMenu) {
         run.settle(0.3);
     }
     EXPECT_EQ(s.noBackScreens(), 1);
+}
+
+TEST(Navigation, MovingBetweenPedalsReplacesInsteadOfStackingSoBackLeavesThemAtOnce) {
+    TempFolders f;
+    ManualClock clock;
+    AppRun run(f, clock);
+    Strumwell& s = run.shell();
+    s.transitionToView(Strumwell::kEffectsSetupMenu, run.shownScreen(), true);
+    run.settle(0.3);
+    for (int screen :
+         {Strumwell::kWahEffectSetup, Strumwell::kFuzzEffectSetup, Strumwell::kDelayEffectSetup}) {
+        s.transitionToView(screen, run.shownScreen(), true);
+        run.settle(0.3);
+    }
+    // The manual is no sibling: it stacks, and back returns to the pedal.
+    s.transitionToView(Strumwell::kManual, run.shownScreen(), true);
+    run.settle(0.6);
+    s.transitionBack(run.shownScreen());
+    run.settle(0.6);
+    EXPECT_EQ(run.shownScreenNo(), Strumwell::kDelayEffectSetup);
+    s.transitionBack(run.shownScreen());
+    EXPECT_EQ(run.shownScreenNo(), Strumwell::kEffectsSetupMenu);
+}
+
+TEST(Registry, EveryScreenOpensAManualPageThatExistsAndIsTitledForIt) {
+    // A word the title of each screen's page must hold; the menu and the
+    // manual itself open the title page.
+    const std::pair<int, const char*> screens[] = {
+        {Strumwell::kTabGuitar, "TAB GUITAR"},
+        {Strumwell::kTabGuitarSetup, "PROGRAMMING"},
+        {Strumwell::kDelayEffectSetup, "DELAY"},
+        {Strumwell::kManualFretGuitar, "MANUAL FRET"},
+        {Strumwell::kHammerOnGuitar, "HAMMER-ON"},
+        {Strumwell::kMainMenu, nullptr},
+        {Strumwell::kChooseGuitar, "GUITAR MENU"},
+        {Strumwell::kSetupMenu, "SETUP MENU"},
+        {Strumwell::kEffectsSetupMenu, "EFFECTS"},
+        {Strumwell::kGuitarPatchMenu, "PATCH"},
+        {Strumwell::kFuzzEffectSetup, "FUZZ"},
+        {Strumwell::kScaleGuitar, "SCALE GUITAR"},
+        {Strumwell::kTabGuitarLoadSave, "TAB"},
+        {Strumwell::kRecorder, "RECORDER"},
+        {Strumwell::kManual, nullptr},
+        {Strumwell::kAppSetup, "APPLICATION"},
+        {Strumwell::kWahEffectSetup, "WAH"},
+    };
+    const std::vector<std::string> pages = ManualPages::create();
+    Strumwell s;
+    for (const auto& [screen, word] : screens) {
+        SCOPED_TRACE(screen);
+        const int page = s.manualStartPage(screen);
+        ASSERT_GE(page, 0);
+        ASSERT_LT(page, static_cast<int>(pages.size()));
+        if (!word) {
+            EXPECT_EQ(page, 0);
+            continue;
+        }
+        const std::string& text = pages[static_cast<size_t>(page)];
+        EXPECT_NE(text.substr(0, text.find('\n')).find(word), std::string::npos) << text.substr(0, 40);
+    }
+    EXPECT_EQ(s.manualStartPage(3), -1) << "number three names no screen";
 }
 
 TEST(Navigation, PatchAndApplicationSetupAreReachedFromTheSetupMenu) {

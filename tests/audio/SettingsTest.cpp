@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "AudioTestSupport.h"
-#include "audio/StrumwellFailure.h"
+#include "core/StrumwellFailure.h"
 
 namespace {
 

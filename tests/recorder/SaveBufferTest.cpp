@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "RecorderTestSupport.h"
-#include "audio/StrumwellFailure.h"
+#include "core/StrumwellFailure.h"
 #include "recorder/Recorder.h"
 
 namespace {

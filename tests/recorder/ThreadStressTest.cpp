@@ -7,7 +7,7 @@
 
 #include "RecorderTestSupport.h"
 #include "audio/SoundEngine.h"
-#include "audio/StrumwellFailure.h"
+#include "core/StrumwellFailure.h"
 #include "recorder/Recorder.h"
 
 // These tests run the real playback thread on the system clock; they wait,

@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "StorageTestSupport.h"
-#include "audio/StrumwellFailure.h"
+#include "core/StrumwellFailure.h"
 #include "storage/VersionHeader.h"
 
 namespace {

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "audio/SoundEngine.h"
+#include "core/ByteWriter.h"
 #include "platform/core/Clock.h"
 #include "recorder/Recorder.h"
-#include "storage/ByteWriter.h"
 #include "storage/FileManager.h"
 #include "storage/Tab.h"
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "audio/StrumwellFailure.h"
+#include "core/StrumwellFailure.h"
 #include "storage/Tab.h"
 
 namespace {

@@ -22,6 +22,8 @@ public:
     void seek(size_t position);
 
     uint8_t u8();
+    // One byte; any value but 0 is true.
+    bool boolean() { return u8() != 0; }
     int8_t i8() { return static_cast<int8_t>(u8()); }
     int16_t i16();
     int32_t i32();
@@ -32,6 +34,8 @@ public:
 
 private:
     void require(uint64_t count) const;
+    // The next `count` bytes (at most 8) as a little-endian number.
+    uint64_t little(int count);
 
     const uint8_t* data_;
     size_t size_;

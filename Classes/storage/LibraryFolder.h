@@ -5,13 +5,13 @@
 // The files of one kind (one upper-case extension, such as ".SAV" or ".TAB")
 // in the documents folder, without any drawing: their names, making a typed
 // name safe to use as a file name, removing one and copying the demos of that
-// kind shipped in the bundle. The song and tab libraries are this with their
-// own extension.
+// kind shipped in the bundle. The song and tab browsers each use one with
+// their own extension.
 //
 // A file "X<extension>" holds the item named "X"; the extension must match
 // exactly, so "x.sav" is not a song.
 //
-// Threads: UI thread only.
+// Threads: any one thread at a time (the UI thread, in the app).
 class LibraryFolder {
 public:
     // Folders are taken as given (no trailing slash needed). The bundle folder

@@ -1,4 +1,4 @@
-#include "storage/ByteReader.h"
+#include "core/ByteReader.h"
 
 #include <bit>
 #include <stdexcept>
@@ -24,20 +24,21 @@ uint8_t ByteReader::u8() {
     return data_[pos_++];
 }
 
+uint64_t ByteReader::little(int count) {
+    require(static_cast<uint64_t>(count));
+    uint64_t v = 0;
+    for (int i = count - 1; i >= 0; --i)
+        v = (v << 8) | data_[pos_ + static_cast<size_t>(i)];
+    pos_ += static_cast<size_t>(count);
+    return v;
+}
+
 int16_t ByteReader::i16() {
-    require(2);
-    uint16_t v = static_cast<uint16_t>(data_[pos_] | (data_[pos_ + 1] << 8));
-    pos_ += 2;
-    return static_cast<int16_t>(v);
+    return static_cast<int16_t>(static_cast<uint16_t>(little(2)));
 }
 
 uint32_t ByteReader::u32() {
-    require(4);
-    uint32_t v = 0;
-    for (int i = 3; i >= 0; --i)
-        v = (v << 8) | data_[pos_ + static_cast<size_t>(i)];
-    pos_ += 4;
-    return v;
+    return static_cast<uint32_t>(little(4));
 }
 
 int32_t ByteReader::i32() {
@@ -45,12 +46,7 @@ int32_t ByteReader::i32() {
 }
 
 uint64_t ByteReader::u64() {
-    require(8);
-    uint64_t v = 0;
-    for (int i = 7; i >= 0; --i)
-        v = (v << 8) | data_[pos_ + static_cast<size_t>(i)];
-    pos_ += 8;
-    return v;
+    return little(8);
 }
 
 float ByteReader::f32() {

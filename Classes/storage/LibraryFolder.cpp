@@ -1,4 +1,4 @@
-#include "screens/LibraryFolder.h"
+#include "storage/LibraryFolder.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -10,6 +10,22 @@ namespace {
 bool isPlainName(const std::string& name) {
     return !name.empty() && name.find('/') == std::string::npos && name.find('\\') == std::string::npos &&
            name.find('\0') == std::string::npos && name != "." && name != "..";
+}
+
+// Calls fn with the path of each regular file in `folder` (none when it
+// cannot be read).
+template <typename Fn> void forEachRegularFile(const std::string& folder, Fn fn) {
+    std::error_code ec;
+    fs::directory_iterator it(folder, ec);
+    if (ec)
+        return;
+    for (; it != fs::directory_iterator(); it.increment(ec)) {
+        if (ec)
+            break;
+        std::error_code typeError;
+        if (it->is_regular_file(typeError))
+            fn(it->path());
+    }
 }
 
 } // namespace
@@ -40,20 +56,11 @@ std::string LibraryFolder::nameOfFile(const std::string& fileName) const {
 
 std::vector<std::string> LibraryFolder::names() const {
     std::vector<std::string> found;
-    std::error_code ec;
-    fs::directory_iterator it(documentsFolder_, ec);
-    if (ec)
-        return found;
-    for (; it != fs::directory_iterator(); it.increment(ec)) {
-        if (ec)
-            break;
-        std::error_code typeError;
-        if (!it->is_regular_file(typeError))
-            continue;
-        std::string name = nameOfFile(it->path().filename().string());
+    forEachRegularFile(documentsFolder_, [&](const fs::path& file) {
+        std::string name = nameOfFile(file.filename().string());
         if (!name.empty())
             found.push_back(std::move(name));
-    }
+    });
     std::sort(found.begin(), found.end());
     return found;
 }
@@ -80,25 +87,16 @@ int LibraryFolder::copyDemos() const {
     if (bundleFolder_.empty())
         return 0;
     int copied = 0;
-    std::error_code ec;
-    fs::directory_iterator it(bundleFolder_, ec);
-    if (ec)
-        return 0;
-    for (; it != fs::directory_iterator(); it.increment(ec)) {
-        if (ec)
-            break;
-        std::error_code typeError;
-        if (!it->is_regular_file(typeError))
-            continue;
-        const std::string file = it->path().filename().string();
+    forEachRegularFile(bundleFolder_, [&](const fs::path& demo) {
+        const std::string file = demo.filename().string();
         if (nameOfFile(file).empty())
-            continue;
+            return;
         const fs::path target = fs::path(documentsFolder_) / file;
         std::error_code copyError;
         if (fs::exists(target, copyError) || copyError)
-            continue;
-        if (fs::copy_file(it->path(), target, fs::copy_options::skip_existing, copyError) && !copyError)
+            return;
+        if (fs::copy_file(demo, target, fs::copy_options::skip_existing, copyError) && !copyError)
             ++copied;
-    }
+    });
     return copied;
 }

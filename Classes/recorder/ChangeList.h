@@ -1,0 +1,163 @@
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+#include "core/ByteReader.h"
+#include "core/ByteWriter.h"
+#include "recorder/TimeCompare.h"
+
+// The recorded movements of one control (the whammy bar or the wah pedal):
+// a time-sorted list per guitar in the song, the changes of the pass being
+// recorded, the playback position in each guitar's list and whether a
+// guitar's live movements may act on the sound (only once its recorded ones
+// have all played). The recorder keeps one for each control.
+//
+// Threads: only touched under the recorder's lock.
+template <class Change> class ChangeList {
+public:
+    static constexpr int kGuitars = 2;
+    // Bytes of one saved change: time (f64), value (f32), overdub (i32).
+    static constexpr std::int64_t kRecordSize = 16;
+
+    void reserve(std::size_t capacity) {
+        pass_.reserve(capacity);
+        for (auto& list : song_) {
+            list.reserve(capacity);
+        }
+    }
+
+    // ---- Reading ----
+
+    const std::vector<Change>& song(int guitar) const { return song_[guitar]; }
+    const std::vector<Change>& pass() const { return pass_; }
+    int position(int guitar) const { return position_[guitar]; }
+    bool allowingLive(int guitar) const { return allowingLive_[guitar]; }
+    float mostRecentValue() const { return mostRecent_; }
+    // Changes in the song, both guitars.
+    std::size_t size() const { return song_[0].size() + song_[1].size(); }
+
+    // ---- Recording ----
+
+    // True when `value` differs from the most recent one, which it becomes.
+    bool takeNewValue(float value) {
+        if (value == mostRecent_) {
+            return false;
+        }
+        mostRecent_ = value;
+        return true;
+    }
+    void addToPass(double time, float value, int overdubNo) { pass_.emplace_back(time, value, overdubNo); }
+    // The first note of a new song: its pass starts with the control where it
+    // is now, whatever was moved before.
+    void startSong(int overdubNo) {
+        pass_.clear();
+        pass_.emplace_back(0.0, mostRecent_, overdubNo);
+    }
+    // Adds the finished pass to one guitar's list.
+    void mergePass(int guitar) {
+        auto& list = song_[guitar];
+        list.insert(list.end(), pass_.begin(), pass_.end());
+        pass_.clear();
+        sortByTime(list);
+    }
+
+    // ---- Playback ----
+
+    // Back to the start; a guitar with recorded movements follows them, and
+    // its live movements wait until they have played.
+    void rewind() {
+        for (int g = 0; g < kGuitars; ++g) {
+            position_[g] = 0;
+            allowingLive_[g] = song_[g].empty();
+        }
+    }
+    void allowLiveChanges() { std::fill(std::begin(allowingLive_), std::end(allowingLive_), true); }
+    // Hands every change that `due` says has fallen due to apply(guitar, value),
+    // guitar 0 first. A guitar whose list has played out allows live movements.
+    template <class Due, class Apply> void play(const Due& due, const Apply& apply) {
+        for (int g = 0; g < kGuitars; ++g) {
+            const auto& list = song_[g];
+            auto pos = static_cast<std::size_t>(std::max(position_[g], 0));
+            if (pos >= list.size()) {
+                continue;
+            }
+            while (pos < list.size() && due(list[pos])) {
+                apply(g, list[pos].pitch());
+                ++pos;
+            }
+            position_[g] = static_cast<int>(pos);
+            allowingLive_[g] = pos >= list.size();
+        }
+    }
+
+    // ---- Editing ----
+
+    void clear(int guitar) { song_[guitar].clear(); }
+    // Empties both guitars' lists and rewinds.
+    void eraseSong() {
+        for (int g = 0; g < kGuitars; ++g) {
+            song_[g].clear();
+            position_[g] = 0;
+        }
+    }
+    void eraseOverdub(int overdubNo) {
+        for (auto& list : song_) {
+            std::erase_if(list, [overdubNo](const Change& c) { return c.overdubNo() == overdubNo; });
+        }
+    }
+
+    // ---- Saved form ----
+
+    // The count of each guitar's list, guitar 0 first.
+    void writeCounts(ByteWriter& w) const {
+        for (const auto& list : song_) {
+            w.i32(static_cast<std::int32_t>(list.size()));
+        }
+    }
+    // Each guitar's records, guitar 0 first.
+    void write(ByteWriter& w) const {
+        for (const auto& list : song_) {
+            for (const Change& c : list) {
+                w.f64(c.time());
+                w.f32(c.pitch());
+                w.i32(c.overdubNo());
+            }
+        }
+    }
+    // Reads counts[g] records into each guitar's list, guitar 0 first, each
+    // value passed through hold(value).
+    template <class Hold> void read(ByteReader& r, const std::int64_t* counts, const Hold& hold) {
+        for (int g = 0; g < kGuitars; ++g) {
+            song_[g].reserve(static_cast<std::size_t>(counts[g]));
+            for (std::int64_t i = 0; i < counts[g]; ++i) {
+                const double time = r.f64();
+                const float value = r.f32();
+                const int overdubNo = r.i32();
+                song_[g].emplace_back(time, hold(value), overdubNo);
+            }
+        }
+    }
+
+    // One line per change: "<name> Change Guitar <1 or 2> (<index>): ...".
+    void print(std::FILE* out, const char* name) const {
+        for (int g = 0; g < kGuitars; ++g) {
+            const auto& list = song_[g];
+            for (std::size_t i = 0; i < list.size(); ++i) {
+                std::fprintf(out, "%s Change Guitar %d (%d):  Time=%f, pitch=%f, overdubNo=%d\n", name, g + 1,
+                             static_cast<int>(i), list[i].time(), static_cast<double>(list[i].pitch()),
+                             list[i].overdubNo());
+            }
+        }
+    }
+
+private:
+    std::vector<Change> song_[kGuitars];
+    std::vector<Change> pass_;
+    int position_[kGuitars] = {0, 0};
+    bool allowingLive_[kGuitars] = {false, false};
+    float mostRecent_ = 0.0f;
+};

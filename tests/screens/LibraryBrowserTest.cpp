@@ -1,0 +1,378 @@
+// What the song library (the recorder's Load/Save mode) and the tab library
+// do alike, tested once for both: the list, the name field, saving with its
+// questions, loading and erasing with their notices, and the touch tables.
+#include "screens/LibraryTestSupport.h"
+
+#include "app/Strumwell.h"
+#include "platform/AlertView.h"
+#include "platform/Application.h"
+
+using namespace library_test;
+
+namespace {
+
+class LibraryBrowserTest : public ::testing::TestWithParam<LibraryCase>, public LibraryFixture {
+protected:
+    LibraryBrowserTest() : LibraryFixture(GetParam()) {}
+    const LibraryKind& kind() const { return *case_.kind; }
+    const Texts& says() const { return case_.says; }
+};
+
+INSTANTIATE_TEST_SUITE_P(Kinds, LibraryBrowserTest, ::testing::Values(kSongCase, kTabCase),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ------------------------------------------------------------- the list ----
+
+TEST_P(LibraryBrowserTest, CopiesTheDemosInAndListsOnlyItsOwnKind) {
+    const std::string ext = kind().extension;
+    writeText(folders.bundle() + "/Demo" + ext, "demo");
+    writeText(folders.bundle() + "/Mine" + ext, "demo mine");
+    writeText(item("Mine"), "the user's own");
+    for (const char* other : {"song.SAV", "riff.TAB", "lower.sav", "lower.tab"})
+        if (std::string(other).find(ext) == std::string::npos)
+            writeText(folders.doc(other), "x");
+    EXPECT_EQ(browser().names(), (Names{"Demo", "Mine"}));
+    EXPECT_EQ(readText(item("Mine")), "the user's own");
+    EXPECT_EQ(readText(item("Demo")), "demo");
+    EXPECT_EQ(browser().currentlySelected(), 0);
+    EXPECT_EQ(shownRows(), (Names{"Demo", "Mine", "", "", ""}));
+    EXPECT_EQ(browser().nameField().placeholder(), "Enter Save Filename Here");
+    EXPECT_EQ(screen().documentsDirectory(), folders.docs());
+    EXPECT_FALSE(browser().showingMessageBox());
+    EXPECT_FLOAT_EQ(browser().part(LibraryBrowser::kLoadButton).alpha(), 1); // a name is chosen
+}
+
+TEST_P(LibraryBrowserTest, AnEmptyListSelectsNothingAndLoadAndEraseDoNothing) {
+    EXPECT_EQ(browser().currentlySelected(), -1);
+    for (Control c : {Control::Load, Control::Erase, Control::Row0})
+        tap(c);
+    EXPECT_FALSE(browser().showingMessageBox());
+    EXPECT_EQ(browser().currentlySelected(), -1);
+    EXPECT_EQ(shownRows()[0], says().emptyList);
+    EXPECT_TRUE(browser().part(LibraryBrowser::kUpArrow).isHidden());
+    EXPECT_TRUE(browser().part(LibraryBrowser::kDownArrow).isHidden());
+    EXPECT_FLOAT_EQ(browser().part(LibraryBrowser::kLoadButton).alpha(), 0.3f);
+    EXPECT_FLOAT_EQ(browser().part(LibraryBrowser::kSaveButton).alpha(), 1);
+}
+
+TEST_P(LibraryBrowserTest, ScrollingAndDraggingKeepTheChosenName) {
+    writeItems({"a", "b", "c", "d", "e", "f", "g"});
+    EXPECT_EQ(shownRows(), (Names{"a", "b", "c", "d", "e"}));
+    EXPECT_TRUE(browser().part(LibraryBrowser::kUpArrow).isHidden());
+    EXPECT_FALSE(browser().part(LibraryBrowser::kDownArrow).isHidden());
+    tapRow(2);                   // c
+    tap(Control::ScrollToStart); // already at the start
+    EXPECT_EQ(browser().displayListStartIndex(), 0);
+    for (int i = 0; i < 3; ++i)
+        tap(Control::ScrollToEnd); // the third finds nothing more below
+    EXPECT_EQ(browser().displayListStartIndex(), 2);
+    EXPECT_EQ(shownRows(), (Names{"c", "d", "e", "f", "g"}));
+    EXPECT_EQ(browser().currentlySelected(), 0); // still c
+    EXPECT_FALSE(browser().part(LibraryBrowser::kUpArrow).isHidden());
+    EXPECT_TRUE(browser().part(LibraryBrowser::kDownArrow).isHidden());
+    // The chosen row dark with light text, the others clear.
+    EXPECT_EQ(browser().row(0).backgroundColor(), (Color{40, 44, 42, 255}));
+    EXPECT_EQ(browser().row(0).textColor(), (Color{206, 238, 196, 255}));
+    EXPECT_TRUE(browser().row(1).backgroundColor().isClear());
+    tap(Control::ScrollToStart);
+    EXPECT_EQ(browser().currentlySelected(), 1); // still c
+    tapRow(4);
+    tap(Control::ScrollToStart);
+    EXPECT_EQ(browser().currentlySelected(), 4); // at most the last row
+
+    // Dragging selects by the same rows; off the list it changes nothing.
+    Touch drag;
+    drag.phase = TouchPhase::Moved;
+    drag.location = rowPoint(browser(), 1);
+    screen().touchesMoved({drag});
+    EXPECT_EQ(browser().currentlySelected(), 1);
+    drag.location = {300, 200};
+    screen().touchesMoved({drag});
+    EXPECT_EQ(browser().currentlySelected(), 1);
+}
+
+TEST_P(LibraryBrowserTest, RowsWithoutANameCannotBeChosen) {
+    writeItems({"one", "two"});
+    tapRow(3);
+    EXPECT_EQ(browser().currentlySelected(), 0);
+    tapRow(1);
+    EXPECT_EQ(browser().currentlySelected(), 1);
+}
+
+// --------------------------------------------------------------- saving ----
+
+TEST_P(LibraryBrowserTest, TypedNameIsMadeSafeAndSavedInTheDocumentsFolder) {
+    saveAs("../my.item/1");
+    EXPECT_EQ(browser().nameField().text(), "___my_item_1");
+    EXPECT_EQ(boxText(), says().saved);
+    EXPECT_EQ(browser().optionChosen(), LibraryBrowser::kNotice);
+    EXPECT_TRUE(browser().part(LibraryBrowser::kCancel).isHidden());
+    EXPECT_FALSE(browser().part(LibraryBrowser::kOK).isHidden());
+    EXPECT_EQ(readText(item("___my_item_1")).substr(0, 8), "VERSION2");
+    EXPECT_EQ(browser().names(), (Names{"___my_item_1"}));
+    EXPECT_EQ(browser().currentlySelected(), 0);
+    tap(Control::OK);
+    EXPECT_FALSE(browser().showingMessageBox());
+
+    // Ending the editing makes the field safe as well; very long names fit.
+    TextField& field = browser().nameField();
+    field.setText("a.b\\c/d");
+    EXPECT_TRUE(browser().textFieldShouldReturn(field));
+    browser().textFieldDidEndEditing(field);
+    EXPECT_EQ(field.text(), "a_b_c_d");
+    saveAs(std::string(400, 'n'));
+    EXPECT_LE(field.text().size(), 200u);
+    EXPECT_EQ(boxText(), says().saved);
+    EXPECT_TRUE(fs::exists(item(field.text())));
+}
+
+TEST_P(LibraryBrowserTest, TheSavedNameIsChosenWhereverItSorts) {
+    writeItems({"a", "b", "c", "d", "e", "f", "h"});
+    saveAs("g");
+    EXPECT_EQ(browser().displayListStartIndex(), 3);
+    EXPECT_EQ(shownRows(), (Names{"d", "e", "f", "g", "h"}));
+    EXPECT_EQ(browser().currentlySelected(), 3); // g, not the last name
+    tap(Control::OK);
+    saveAs("b2"); // before the rows shown: scrolled back to show it
+    EXPECT_EQ(browser().displayListStartIndex(), 2);
+    EXPECT_EQ(browser().currentlySelected(), 0);
+}
+
+TEST_P(LibraryBrowserTest, ANamelessSaveOffersTheDefaultNameAndAsksBeforeOverwriting) {
+    saveAs("");
+    EXPECT_EQ(browser().optionChosen(), LibraryBrowser::kSaveUnnamed);
+    EXPECT_EQ(boxText(), says().saveUnnamed);
+    EXPECT_FALSE(browser().part(LibraryBrowser::kCancel).isHidden());
+    EXPECT_TRUE(browser().panel().isHidden());
+    tap(Control::OK);
+    EXPECT_EQ(boxText(), says().saved);
+    EXPECT_TRUE(fs::exists(item(says().defaultName)));
+    tap(Control::OK);
+
+    writeText(item(says().defaultName), "older");
+    saveAs("");
+    tap(Control::OK); // the default name is taken: the box turns into the overwrite question
+    EXPECT_EQ(browser().optionChosen(), LibraryBrowser::kOverwrite);
+    EXPECT_EQ(boxText(), "A saved file already exists with this name.\nOverwrite it?");
+    tap(Control::Cancel);
+    EXPECT_FALSE(browser().showingMessageBox());
+    EXPECT_EQ(readText(item(says().defaultName)), "older");
+
+    saveAs(says().defaultName);
+    EXPECT_EQ(browser().optionChosen(), LibraryBrowser::kOverwrite);
+    tap({60, 200}); // beside the box: nothing
+    EXPECT_EQ(browser().optionChosen(), LibraryBrowser::kOverwrite);
+    tap(Control::OK);
+    EXPECT_EQ(boxText(), says().saved);
+    EXPECT_EQ(readText(item(says().defaultName)).substr(0, 8), "VERSION2");
+}
+
+TEST_P(LibraryBrowserTest, AFailedSaveIsReportedAndKeepsTheOldFile) {
+    writeText(item("kept"), "older");
+    files.setSaveInterruptionForTesting(FileManager::SaveInterruption::FailWhileWriting);
+    saveAs("kept");
+    tap(Control::OK);
+    EXPECT_EQ(boxText(), says().saveFailed);
+    EXPECT_EQ(readText(item("kept")), "older");
+    tap(Control::OK);
+    saveAs("fresh");
+    EXPECT_EQ(boxText(), says().saveFailed);
+    EXPECT_FALSE(fs::exists(item("fresh")));
+    EXPECT_EQ(browser().names(), (Names{"kept"}));
+    EXPECT_EQ(browser().currentlySelected(), 0);
+
+    tap(Control::OK);
+    files.setSaveInterruptionForTesting(FileManager::SaveInterruption::None);
+    fs::remove_all(folders.docs());
+    saveAs("nowhere");
+    EXPECT_EQ(boxText(), says().saveFailed);
+    EXPECT_TRUE(browser().names().empty());
+    EXPECT_EQ(browser().currentlySelected(), -1);
+}
+
+// -------------------------------------------------- loading and erasing ----
+
+TEST_P(LibraryBrowserTest, DamagedAndVanishedFilesAreReportedNotLoaded) {
+    writeText(item("broken"), case_.damaged);
+    writeText(item("empty"), "");
+    writeText(item("gone"), "x");
+    for (int row : {0, 1}) {
+        tapRow(row);
+        tap(Control::Load);
+        EXPECT_EQ(boxText(), "Really load '" + browser().names()[static_cast<size_t>(row)] + "'?");
+        tap(Control::OK);
+        EXPECT_EQ(boxText(), says().loadDamaged);
+        EXPECT_EQ(browser().nameField().text(), "");
+        tap(Control::OK);
+    }
+    // A file gone since the list was read costs nothing in memory.
+    case_.makeWork(*this);
+    const std::string before = case_.work(*this);
+    fs::remove(item("gone"));
+    tapRow(2);
+    tap(Control::Load);
+    tap(Control::OK);
+    EXPECT_EQ(boxText(), says().loadMissing);
+    EXPECT_EQ(case_.work(*this), before);
+    EXPECT_EQ(browser().names(), (Names{"broken", "empty"}));
+    EXPECT_EQ(browser().currentlySelected(), 1);
+}
+
+TEST_P(LibraryBrowserTest, ErasingAsksFirstAndMovesTheChoiceUp) {
+    writeItems({"a", "b", "c", "d", "e", "f", "g"});
+    tapRow(2);
+    tap(Control::Erase);
+    EXPECT_EQ(browser().optionChosen(), LibraryBrowser::kErase);
+    EXPECT_EQ(boxText(), "Really erase 'c'?");
+    tap(Control::Cancel);
+    EXPECT_TRUE(fs::exists(item("c")));
+    tap(Control::Erase);
+    tap(Control::OK);
+    EXPECT_EQ(boxText(), says().erased);
+    EXPECT_FALSE(fs::exists(item("c")));
+    EXPECT_EQ(browser().currentlySelected(), 1); // b
+    tap(Control::OK);
+    tap(Control::ScrollToEnd);
+    tap(Control::ScrollToEnd); // six names: one step only, b on the first row
+    EXPECT_EQ(browser().displayListStartIndex(), 1);
+    EXPECT_EQ(browser().currentlySelected(), 0);
+    tap(Control::Erase);
+    tap(Control::OK);
+    EXPECT_EQ(browser().displayListStartIndex(), 0);
+    EXPECT_EQ(browser().currentlySelected(), 0); // a
+    EXPECT_EQ(browser().names(), (Names{"a", "d", "e", "f", "g"}));
+
+    for (int i = 0; i < 5; ++i) {
+        tap(Control::OK);
+        tap(Control::Erase);
+        tap(Control::OK);
+    }
+    EXPECT_TRUE(browser().names().empty());
+    EXPECT_EQ(browser().currentlySelected(), -1);
+    EXPECT_EQ(browser().displayListStartIndex(), 0);
+}
+
+TEST_P(LibraryBrowserTest, AFailedEraseIsReported) {
+    writeItems({"held"});
+    screen();
+    fs::remove(item("held"));
+    fs::create_directory(item("held")); // no longer a file of this kind
+    tap(Control::Erase);
+    tap(Control::OK);
+    EXPECT_EQ(boxText(), says().eraseFailed);
+    EXPECT_TRUE(fs::exists(item("held")));
+    EXPECT_TRUE(browser().names().empty());
+}
+
+// ------------------------------------------------ inside an application ----
+
+// The screen made as the application makes it, inside a headless run,
+// touched and typed into through the platform's input; loading goes
+// through the application's queue.
+TEST_P(LibraryBrowserTest, SavesAndLoadsThroughARunningApplication) {
+    ManualClock appClock{10.0};
+    ApplicationOptions o;
+    o.headless = true;
+    o.clock = &appClock;
+    o.paced = false;
+    o.handleSignals = false;
+    o.bundleFolder = folders.bundle();
+    Application app(o);
+    std::string error;
+    ASSERT_TRUE(app.initialize(&error)) << error;
+    Strumwell::Options options;
+    options.documentsFolder = folders.docs();
+    options.cachesFolder = folders.docs() + "/caches";
+    options.bundleFolder = folders.bundle();
+    Strumwell shell(options);
+    app.launch(shell);
+    app.runFrames(1);
+    if (AlertView* alert = app.currentAlert())
+        alert->pressButton();
+    app.runFrames(1);
+    const bool songs = case_.kind == &LibraryKind::kSongs;
+    std::unique_ptr<LibraryScreen> view;
+    if (songs)
+        view = std::make_unique<RecorderView>(&shell, shell.soundEngine(), shell.fileManager(),
+                                              shell.recorder());
+    else
+        view = std::make_unique<TabGuitarLoadSaveView>(&shell, shell.soundEngine(), shell.fileManager());
+    app.rootView().addSubview(view.get());
+    EXPECT_EQ(view->frame(), shell.frame());
+    const auto tapAt = [&](Point p) {
+        for (TouchPhase phase : {TouchPhase::Began, TouchPhase::Ended}) {
+            app.injectTouch(7, phase, p);
+            app.runFrames(1);
+        }
+    };
+    LibraryBrowser& b = view->browser();
+    if (songs)
+        tapAt(inside(RecorderView::cornerAreas(), RecorderView::Action::LoadSaveMode));
+
+    tapAt(b.nameField().frame().center());
+    ASSERT_TRUE(b.nameField().isEditing());
+    app.injectText("take.2");
+    app.runFrames(1);
+    b.nameField().returnPressed();
+    EXPECT_EQ(b.nameField().text(), "take_2");
+    tapAt(inside(b.listAreas(), Control::Save));
+    EXPECT_EQ(b.boxText().text(), says().saved);
+    tapAt(inside(b.boxAreas(), Control::OK));
+    b.nameField().setText("");
+    tapAt(inside(b.listAreas(), Control::Load));
+    EXPECT_EQ(b.boxText().text(), "Really load 'take_2'?");
+    tapAt(inside(b.boxAreas(), Control::OK));
+    if (b.waiting()) { // songs: the notice first, then the load, then the result
+        tapAt(inside(b.boxAreas(), Control::Cancel));
+        EXPECT_TRUE(b.waiting()); // ignored while the notice is up
+        for (int i = 0; i < 5; ++i) {
+            appClock.advance(0.05);
+            app.runFrames(1);
+        }
+    }
+    EXPECT_FALSE(b.waiting());
+    EXPECT_EQ(b.boxText().text(), says().loaded);
+    EXPECT_EQ(b.nameField().text(), "take_2");
+    view.reset();
+    app.finish();
+}
+
+// ------------------------------------------------------------- touching ----
+
+// Every state's touch areas lie on the screen and never overlap, so that
+// no control hides another and no order of tests decides a touch.
+TEST(LibraryHitAreas, EveryStateIsDisjointAndOnTheScreen) {
+    Model m;
+    auto songs = kSongCase.make(m);
+    auto tabs = kTabCase.make(m);
+    using R = RecorderView;
+    using T = TabGuitarLoadSaveView;
+    const auto rects = [](auto... tables) {
+        std::vector<HitArea<int>> all;
+        (
+            [&](auto table) {
+                for (const auto& area : table)
+                    all.push_back({area.rect, static_cast<int>(all.size())});
+            }(tables),
+            ...);
+        return all;
+    };
+    const struct {
+        const char* state;
+        std::vector<HitArea<int>> areas;
+    } states[] = {
+        {"recorder, modify", rects(R::cornerAreas(), R::modifyAreas())},
+        {"recorder, songs", rects(R::cornerAreas(), R::exportAreas(), songs->browser().listAreas())},
+        {"recorder, box", rects(songs->browser().boxAreas())},
+        {"tab library", rects(T::plectrumAreas(), tabs->browser().listAreas())},
+        {"tab library, box", rects(T::plectrumAreas(), tabs->browser().boxAreas())},
+        {"tab library, menu", rects(T::menuAreas())},
+    };
+    for (const auto& s : states) {
+        SCOPED_TRACE(s.state);
+        EXPECT_TRUE(hitAreasAreDisjointWithin<int>(s.areas, Rect{0, 0, 320, 480}));
+        EXPECT_GE(s.areas.size(), 2u);
+    }
+}
+
+} // namespace

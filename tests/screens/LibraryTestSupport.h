@@ -1,0 +1,245 @@
+#pragma once
+// What the library screen tests share: private documents and bundle folders,
+// the model over them (file manager, tab, engine without output, recorder
+// without a playback thread, on a manual clock), taps found from the screens'
+// own hit tables, and the two kinds of library as table rows.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <memory>
+#include <random>
+#include <span>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "audio/SoundEngine.h"
+#include "platform/ImageView.h"
+#include "platform/Label.h"
+#include "platform/core/Clock.h"
+#include "recorder/Recorder.h"
+#include "screens/RecorderView.h"
+#include "screens/TabGuitarLoadSaveView.h"
+#include "storage/FileManager.h"
+#include "storage/Tab.h"
+
+namespace library_test {
+
+namespace fs = std::filesystem;
+using Names = std::vector<std::string>;
+using Control = LibraryBrowser::Control;
+
+// Private documents and bundle folders, removed afterwards.
+class Folders {
+public:
+    Folders() {
+        std::random_device rd;
+        root_ =
+            fs::temp_directory_path() / ("strumwell-library-" + std::to_string(rd()) + std::to_string(rd()));
+        fs::create_directories(root_ / "docs");
+        fs::create_directories(root_ / "bundle");
+    }
+    ~Folders() {
+        std::error_code ec;
+        fs::remove_all(root_, ec);
+    }
+    std::string root() const { return root_.string(); }
+    std::string docs() const { return (root_ / "docs").string(); }
+    std::string bundle() const { return (root_ / "bundle").string(); }
+    std::string doc(const std::string& name) const { return docs() + "/" + name; }
+
+private:
+    fs::path root_;
+};
+
+inline void writeText(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+}
+
+inline std::string readText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The centre of the first area doing `action`: where a test taps for it.
+template <typename Action> Point inside(std::span<const HitArea<Action>> areas, Action action) {
+    for (const HitArea<Action>& area : areas)
+        if (area.action == action)
+            return area.rect.center();
+    ADD_FAILURE() << "no area for the action";
+    return {};
+}
+
+inline Point rowPoint(const LibraryBrowser& b, int row) {
+    return inside(b.listAreas(), static_cast<Control>(static_cast<int>(Control::Row0) + row));
+}
+
+// The model the application gives the library screens.
+struct Model {
+    Model()
+        : engine(nullptr, nullptr, nullptr, folders.bundle(), clock),
+          recorder(nullptr, &engine, clock, false), files(&tab, &recorder, &engine, folders.docs()) {
+        engine.setRecorder(&recorder);
+        files.setDiagnosticStream(diagnostics);
+        files.resetState();
+    }
+    ~Model() { engine.setRecorder(nullptr); }
+
+    // Records `count` notes in one pass and merges it into the song.
+    void recordNotes(int count, int firstSample = 10) {
+        recorder.record();
+        for (int i = 0; i < count; ++i) {
+            clock.advance(0.1);
+            const int id = recorder.addPlayNote(firstSample + i, 1.0f, 0.1);
+            clock.advance(0.1);
+            recorder.addStopNote(id);
+        }
+        recorder.stop();
+        recorder.runPlaybackPass();
+    }
+
+    Folders folders;
+    ManualClock clock{100.0};
+    std::ostringstream diagnostics;
+    Tab tab;
+    SoundEngine engine;
+    Recorder recorder;
+    FileManager files;
+};
+
+// What each kind of library says, word for word.
+struct Texts {
+    const char* defaultName;
+    const char* saveUnnamed;
+    const char* saved;
+    const char* loaded;
+    const char* erased;
+    const char* saveFailed;
+    const char* loadDamaged;
+    const char* loadMissing;
+    const char* eraseFailed;
+    const char* emptyList; // the first row of an empty list
+};
+
+// One kind of library and the screen that shows it.
+struct LibraryCase {
+    const char* name;
+    const LibraryKind* kind;
+    Texts says;
+    // Makes the screen over the model, showing its list.
+    std::function<std::unique_ptr<LibraryScreen>(Model&)> make;
+    // A file of this kind that the file manager refuses.
+    std::string damaged;
+    // Puts something into the song or tab in memory; what is there.
+    std::function<void(Model&)> makeWork;
+    std::function<std::string(Model&)> work;
+};
+
+// Test names and messages show the kind's name.
+inline void PrintTo(const LibraryCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+inline std::string damagedSong() {
+    // A tab section of 10000 bytes that is not there.
+    return std::string("VERSION2") + std::string("\x10\x27\x00\x00", 4) + "junk";
+}
+
+inline std::string damagedTab() {
+    // One column announced, but a fret of 50.
+    const char bytes[] = {'V', 'E', 'R', 'S', 'I', 'O', 'N', '2', 1, 0, 0, 0, 0, 2, 2, 50, 0, 0};
+    return std::string(bytes, sizeof bytes);
+}
+
+inline const Texts kSongTexts{"My Song",
+                              "You have not named your song. Save it as 'My Song'?",
+                              "Song saved.",
+                              "Song loaded.",
+                              "Song erased.",
+                              "Song not saved.\nThe file could not be written.",
+                              "Song not loaded.\nThe file is damaged.",
+                              "Song not loaded.\nThe file is missing.",
+                              "Song not erased.\nThe file could not be removed.",
+                              ""};
+
+inline const Texts kTabTexts{"My Tab",
+                             "You have not named your tab. Save it as 'My Tab'?",
+                             "Tab file saved.",
+                             "Tab file loaded.",
+                             "Tab file erased.",
+                             "Tab not saved.\nThe file could not be written.",
+                             "Tab not loaded.\nThe file is damaged.",
+                             "Tab not loaded.\nThe file is missing.",
+                             "Tab not erased.\nThe file could not be removed.",
+                             "No saved tabs yet"};
+
+inline const LibraryCase kSongCase{
+    "songs",
+    &LibraryKind::kSongs,
+    kSongTexts,
+    [](Model& m) -> std::unique_ptr<LibraryScreen> {
+        auto s =
+            std::make_unique<RecorderView>(nullptr, &m.engine, &m.files, &m.recorder, m.folders.bundle());
+        s->fingerDown(inside(RecorderView::cornerAreas(), RecorderView::Action::LoadSaveMode));
+        return s;
+    },
+    damagedSong(),
+    [](Model& m) { m.recordNotes(2); },
+    [](Model& m) { return std::to_string(m.recorder.getNumNotes()) + " notes"; }};
+
+inline const LibraryCase kTabCase{"tabs",
+                                  &LibraryKind::kTabs,
+                                  kTabTexts,
+                                  [](Model& m) -> std::unique_ptr<LibraryScreen> {
+                                      return std::make_unique<TabGuitarLoadSaveView>(
+                                          nullptr, &m.engine, &m.files, m.folders.bundle());
+                                  },
+                                  damagedTab(),
+                                  [](Model& m) { m.tab.addNotesToTab(0, "022000"); },
+                                  [](Model& m) { return std::to_string(m.tab.tabSize()) + " columns"; }};
+
+// A library screen over a private model, made on first use, and taps on its
+// controls by name.
+class LibraryFixture : public Model {
+public:
+    explicit LibraryFixture(const LibraryCase& c) : case_(c) {}
+
+    LibraryScreen& screen() {
+        if (!view)
+            view = case_.make(*this);
+        return *view;
+    }
+    LibraryBrowser& browser() { return screen().browser(); }
+    void tap(Point p) { screen().fingerDown(p); }
+    void tap(Control c) {
+        const bool box = c == Control::OK || c == Control::Cancel;
+        tap(inside(box ? browser().boxAreas() : browser().listAreas(), c));
+    }
+    void tapRow(int row) { tap(rowPoint(browser(), row)); }
+    // Types a name into the field and presses Save.
+    void saveAs(const std::string& typed) {
+        browser().nameField().setText(typed);
+        tap(Control::Save);
+    }
+    std::string boxText() { return browser().boxText().text(); }
+    Names shownRows() {
+        Names rows;
+        for (int r = 0; r < LibraryBrowser::kVisibleRows; ++r)
+            rows.push_back(browser().row(r).text());
+        return rows;
+    }
+    // A file of this kind in the documents folder.
+    std::string item(const std::string& name) const { return folders.doc(name + case_.kind->extension); }
+    void writeItems(const Names& names, const std::string& content = "x") {
+        for (const std::string& n : names)
+            writeText(item(n), content);
+    }
+
+    const LibraryCase& case_;
+    std::unique_ptr<LibraryScreen> view;
+};
+
+} // namespace library_test

@@ -1,0 +1,89 @@
+// The files of one kind in a documents folder: which are listed, making names
+// safe, refusing paths, and the demos copied in from the bundle.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "storage/LibraryFolder.h"
+#include "storage/StorageTestSupport.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+void writeText(const std::string& path, const std::string& text) {
+    writeFile(path, Bytes(text.begin(), text.end()));
+}
+
+std::string readText(const std::string& path) {
+    const Bytes bytes = readFile(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+TEST(LibraryFolder, NamesAreMadeSafeAndTakeTheExtension) {
+    EXPECT_EQ(LibraryFolder::makeFileSafe("my.song/1"), "my_song_1");
+    EXPECT_EQ(LibraryFolder::makeFileSafe("..\\..\\x"), "______x");
+    EXPECT_EQ(LibraryFolder::makeFileSafe(""), "");
+    EXPECT_EQ(LibraryFolder::makeFileSafe("caf\xC3\xA9 #2!"), "caf\xC3\xA9 #2!");
+    const LibraryFolder tabs("", "", ".TAB");
+    EXPECT_EQ(tabs.fileName("riff"), "riff.TAB");
+    EXPECT_EQ(tabs.nameOfFile("riff.TAB"), "riff");
+    for (const char* other : {"riff.tab", ".TAB", "riff.SAV"})
+        EXPECT_EQ(tabs.nameOfFile(other), "") << other;
+}
+
+TEST(LibraryFolder, ListsOnlyRegularFilesWithTheExactExtension) {
+    TempFolder docs;
+    for (const std::string& name :
+         Names{"b tune.SAV", "a tune.SAV", "lower.sav", "riff.TAB", "old.SAV.bak", ".SAV",
+               std::string(".c.SAV") + FileManager::kTemporaryInfix + "12345"})
+        writeText(docs.file(name), "x");
+    fs::create_directory(docs.file("folder.SAV"));
+    const LibraryFolder songs(docs.path(), "", ".SAV");
+    EXPECT_EQ(songs.names(), (Names{"a tune", "b tune"}));
+    EXPECT_EQ(LibraryFolder(docs.path(), "", ".TAB").names(), (Names{"riff"}));
+    EXPECT_TRUE(songs.exists("a tune"));
+    for (const char* absent : {"lower", "folder", "riff", "../docs/a tune", ""})
+        EXPECT_FALSE(songs.exists(absent)) << absent;
+    EXPECT_EQ(songs.path("x"), docs.path() + "/x.SAV");
+    EXPECT_TRUE(LibraryFolder("/nonexistent/strumwell", "", ".SAV").names().empty());
+}
+
+TEST(LibraryFolder, EraseRefusesPathsAndMissingFiles) {
+    TempFolder root;
+    fs::create_directory(root.file("docs"));
+    writeText(root.file("docs/keep.TAB"), "x");
+    writeText(root.file("outside.TAB"), "x");
+    const LibraryFolder tabs(root.file("docs"), "", ".TAB");
+    for (const char* refused : {"../outside", "../docs/keep", "", "gone"})
+        EXPECT_FALSE(tabs.erase(refused)) << refused;
+    EXPECT_TRUE(fs::exists(root.file("outside.TAB")));
+    EXPECT_TRUE(tabs.erase("keep"));
+    EXPECT_FALSE(fs::exists(root.file("docs/keep.TAB")));
+}
+
+TEST(LibraryFolder, DemosAreCopiedWithoutOverwriting) {
+    TempFolder docs;
+    TempFolder bundle;
+    writeText(bundle.file("Demo One.SAV"), "demo one");
+    writeText(bundle.file("Demo Two.SAV"), "demo two");
+    writeText(bundle.file("Demo.TAB"), "tab");
+    writeText(bundle.file("lower.sav"), "lower");
+    writeText(docs.file("Demo One.SAV"), "the user's own");
+    const LibraryFolder songs(docs.path(), bundle.path(), ".SAV");
+    EXPECT_EQ(songs.copyDemos(), 1);
+    EXPECT_EQ(readText(docs.file("Demo One.SAV")), "the user's own");
+    EXPECT_EQ(readText(docs.file("Demo Two.SAV")), "demo two");
+    EXPECT_FALSE(fs::exists(docs.file("Demo.TAB")));
+    EXPECT_FALSE(fs::exists(docs.file("lower.sav")));
+    EXPECT_EQ(songs.copyDemos(), 0);
+    // An erased demo comes back the next time.
+    ASSERT_TRUE(songs.erase("Demo Two"));
+    EXPECT_EQ(songs.copyDemos(), 1);
+    EXPECT_EQ(LibraryFolder(docs.path(), "", ".SAV").copyDemos(), 0);
+    EXPECT_EQ(LibraryFolder(docs.path(), "/nonexistent/bundle", ".SAV").copyDemos(), 0);
+}
+
+} // namespace
