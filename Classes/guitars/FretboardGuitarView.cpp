@@ -6,6 +6,7 @@
 #include <string>
 
 #include "audio/SoundEngine.h"
+#include "guitars/Bands.h"
 #include "platform/Graphics.h"
 
 namespace {
@@ -124,18 +125,8 @@ void FretboardGuitarView::NumberPlate::draw(Graphics& g) {
 }
 
 int FretboardGuitarView::getStringForCoord(Point p) {
-    const float x = p.x;
-    if (x < 55)
-        return 0;
-    if (x < 112)
-        return 1;
-    if (x < 166)
-        return 2;
-    if (x < 222)
-        return 3;
-    if (x < 274)
-        return 4;
-    return 5;
+    static constexpr float kStringEnds[] = {55, 112, 166, 222, 274};
+    return Bands::below(kStringEnds, p.x);
 }
 
 int FretboardGuitarView::rowLine(int row) const {
@@ -160,60 +151,26 @@ int FretboardGuitarView::getFretForCoord(Point p) const {
     return 0;
 }
 
-void FretboardGuitarView::processTouches(const TouchSet& touches) {
-    for (const Touch& touch : touches) {
-        const Point location = touch.location;
-        switch (touch.phase) {
-        case TouchPhase::Began: {
-            int touchNo = kNoSlot;
-            for (int i = 0; i < kNumStrings; ++i) {
-                if (touchSlots_[i].isFree()) {
-                    touchNo = i;
-                    touchSlots_[i].take(touch.id, location);
-                    break;
-                }
-            }
-            if (menuShowing_)
-                fingerDownMenu(location, touchNo);
-            else
-                fingerDown(location, touchNo);
-            break;
-        }
-        case TouchPhase::Moved:
-            for (int i = 0; i < kNumStrings; ++i) {
-                if (!touchSlots_[i].holds(touch.id))
-                    continue;
-                if (menuShowing_)
-                    fingerMoveMenu(location, touch.previousLocation, i);
-                else
-                    fingerMove(location, touch.previousLocation, i);
-                touchSlots_[i].mostRecentTouch = location;
-                break;
-            }
-            break;
-        case TouchPhase::Ended:
-        case TouchPhase::Cancelled:
-            for (int i = 0; i < kNumStrings; ++i) {
-                if (!touchSlots_[i].holds(touch.id))
-                    continue;
-                if (menuShowing_)
-                    fingerUpMenu(touchSlots_[i].mostRecentTouch, i);
-                else
-                    fingerUp(touchSlots_[i].mostRecentTouch, i);
-                touchSlots_[i].free();
-            }
-            break;
-        case TouchPhase::Stationary:
-            break;
-        }
-    }
+void FretboardGuitarView::fingerDown(const Touch& touch) {
+    slotDown(touch.location, touchSlots_.take(touch));
 }
 
-void FretboardGuitarView::fingerDownMenu(Point p, int) {
-    menuFingerDown(p);
+void FretboardGuitarView::fingerMove(const Touch& touch) {
+    const int i = touchSlots_.find(touch.id);
+    if (i == TouchSlots::kNone)
+        return;
+    slotMove(touch.location, touch.previousLocation, i);
+    touchSlots_[i].mostRecentTouch = touch.location;
 }
-void FretboardGuitarView::fingerMoveMenu(Point, Point, int) {}
-void FretboardGuitarView::fingerUpMenu(Point, int) {}
+
+void FretboardGuitarView::fingerUp(const Touch& touch) {
+    for (int i = 0; i < kNumStrings; ++i) {
+        if (!touchSlots_[i].holds(touch.id))
+            continue;
+        slotUp(touchSlots_[i].mostRecentTouch, i);
+        touchSlots_[i].free();
+    }
+}
 
 bool FretboardGuitarView::controlStripFingerDown(Point p) {
     if (p.x < 52 && p.y < 45) {
@@ -321,7 +278,7 @@ void FretboardGuitarView::fretCountMenuPress(Point p) {
         moreFrets();
 }
 
-void FretboardGuitarView::willMoveMenu() {
+void FretboardGuitarView::menuWillMove() {
     // The screen's notes were stopped when the menu opened; the strings are
     // only drawn straight again.
     currentBendPosition_.fill(0);

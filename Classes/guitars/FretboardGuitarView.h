@@ -3,6 +3,7 @@
 
 #include "guitars/GuitarScreenView.h"
 #include "guitars/TouchSlot.h"
+#include "guitars/Tuning.h"
 
 // What the Manual Fret and Hammer-On guitars share: six strings over a
 // fretboard of 3 to 10 visible rows that scrolls along the neck, six touch
@@ -17,17 +18,11 @@
 // Threads: UI thread only.
 class FretboardGuitarView : public GuitarScreenView {
 public:
-    static constexpr int kNumStrings = 6;
-    static constexpr int kMaxRows = 10;
-    static constexpr int kMinFrets = 3;
-    static constexpr int kMaxFrets = 10;
-    static constexpr int kHighestFret = 21;
-    // Sample number (relative to the guitar) of each open string.
-    static constexpr std::array<int, kNumStrings> standardTuningOffsets = {2, 7, 12, 17, 21, 26};
+    static constexpr int kNumStrings = Tuning::kNumStrings;
+    // Rows on the board, and how many of them may be shown.
+    static constexpr int kMaxRows = 10, kMinFrets = 3, kMaxFrets = 10;
     // The first fret line.
     static constexpr int kFirstFretLine = 57;
-    // Touch number of a touch that found no free slot.
-    static constexpr int kNoSlot = kNumStrings;
     // Numbers drawn over the board stand on small dark plates, light on dark:
     // the maple and the strings behind them vary too much for any one text
     // colour to read everywhere.
@@ -47,9 +42,6 @@ public:
     // lines go on at the same pitch), and the middle of row r.
     int rowLine(int row) const;
     int rowMiddle(int row) const { return (rowLine(row) + rowLine(row + 1)) / 2; }
-
-    // Slot bookkeeping and dispatch of every touch.
-    void processTouches(const TouchSet& touches) override;
 
     // Each time the screen is shown: adopts the engine's fret count.
     void redraw() override;
@@ -90,12 +82,14 @@ protected:
     FretboardGuitarView(ScreenHost* parent, SoundEngine* soundEngine, int boardLength, int lowestLeftmostFret,
                         bool evenRows = false);
 
-    virtual void fingerDown(Point p, int touchNo) = 0;
-    virtual void fingerMove(Point p, Point oldPoint, int touchNo) = 0;
-    virtual void fingerUp(Point p, int touchNo) = 0;
-    void fingerDownMenu(Point p, int touchNo);
-    void fingerMoveMenu(Point p, Point oldPoint, int touchNo);
-    void fingerUpMenu(Point p, int touchNo);
+    // Each finger takes a slot; the screen sees it by its slot number.
+    void fingerDown(const Touch& touch) override;
+    void fingerMove(const Touch& touch) override;
+    void fingerUp(const Touch& touch) override;
+    FingerTarget* menuFingerWatcher() override { return &touchSlots_; }
+    virtual void slotDown(Point p, int touchNo) = 0;
+    virtual void slotMove(Point p, Point oldPoint, int touchNo) = 0;
+    virtual void slotUp(Point p, int touchNo) = 0;
 
     // The first three tests of a finger down on the board: the plectrum and
     // the two scroll arrows. true when one of them took the touch.
@@ -106,7 +100,7 @@ protected:
     void bendStep(int string, Point now, Point reference);
 
     void fretCountMenuPress(Point p) override;
-    void willMoveMenu() override;
+    void menuWillMove() override;
 
     virtual void redrawOnNumFretsChange();
     virtual void redrawOnFretboardScrolling();
@@ -122,9 +116,9 @@ protected:
     void addStrings();
     void addScrollButtons();
 
-    int sampleFor(int string, int fretNumber) const { return standardTuningOffsets[string] + fretNumber; }
+    static int sampleFor(int string, int fretNumber) { return Tuning::sampleFor(string, fretNumber); }
 
-    std::array<TouchSlot, kNumStrings> touchSlots_;
+    TouchSlots touchSlots_;
     std::array<int, kNumStrings> currentBendPosition_{};
     int numFretsToShow_ = 0;
     int fretSpacing_ = 0;

@@ -11,8 +11,6 @@ namespace {
 constexpr Point kRecordMenuBarShown = {29, 240};
 constexpr Point kRecordMenuBarHidden = {-33, 240};
 constexpr Point kTopBarShown = {0, 240};
-constexpr float kGreyoutShownAlpha = 0.8f;
-constexpr double kMenuSlideSeconds = 0.2;
 
 std::string guitarText(int guitar) {
     char text[32];
@@ -22,36 +20,19 @@ std::string guitarText(int guitar) {
 
 } // namespace
 
-int GuitarScreenView::topMenuScreenForY(float y) {
-    if (y < 60)
-        return kMainMenuScreen;
-    if (y < 154)
-        return kChooseGuitarScreen;
-    if (y < 240)
-        return kEffectsSetupScreen;
-    if (y < 328)
-        return kGuitarPatchScreen;
-    if (y < 419)
-        return kRecorderScreen;
-    return kManualScreen;
-}
-
 GuitarScreenView::GuitarScreenView(ScreenHost* parent, SoundEngine* soundEngine,
                                    const std::string& background, bool fretCountButtons,
                                    Point topBarHiddenCentre)
-    : ImageView(background), parent_(parent), soundEngine_(soundEngine), topMenuBar_("TopMenu.png"),
+    : parent_(parent), soundEngine_(soundEngine),
+      // The Top Menu Bar's container is a line one point wide: its children
+      // stand to its right and come in with it.
+      menu_(*this, *this, {{0, 0, 1, 480}, topBarHiddenCentre, kTopBarShown}),
       recordMenuBar_("RecordMenuBar.png"), recPressed_("RecLit.png"), playPressed_("PlayLit.png"),
-      plectrum_("PlectrumMenu.png"), recordingLight_("RecordingLight.png"), playingLight_("PlayingLight.png"),
-      topBarHiddenCentre_(topBarHiddenCentre) {
-    // A missing picture leaves the screen its full size all the same.
+      recordingLight_("RecordingLight.png"), playingLight_("PlayingLight.png") {
+    setBackgroundImage(background);
     setFrame(parent_ ? parent_->frame() : Rect{0, 0, 320, 480});
     setUserInteractionEnabled(true);
     setMultipleTouchEnabled(true);
-
-    greyout_.setFrame({0, 0, 320, 480});
-    greyout_.setBackgroundColor(Color::black());
-    greyout_.setAlpha(0);
-    greyout_.setUserInteractionEnabled(false);
 
     // The Recorder Bar slides in along the user's bottom edge; its lit buttons
     // and the guitar label ride on it.
@@ -70,12 +51,6 @@ GuitarScreenView::GuitarScreenView(ScreenHost* parent, SoundEngine* soundEngine,
     guitarInputLabel_.setTextAlignment(TextAlignment::Center);
     guitarInputLabel_.setText(guitarText(0));
 
-    // The Top Menu Bar's container is a line one point wide: its children
-    // stand to its right and come in with it.
-    topBar_.setFrame({0, 0, 1, 480});
-    topBar_.setCenter(topBarHiddenCentre_);
-    topMenuBar_.setBounds({0, 0, 46, 480});
-    topMenuBar_.setCenter({298, 240});
     if (fretCountButtons) {
         lessFretsMenu_ = std::make_unique<ImageView>("MenuLessFrets.png");
         moreFretsMenu_ = std::make_unique<ImageView>("MenuMoreFrets.png");
@@ -83,10 +58,9 @@ GuitarScreenView::GuitarScreenView(ScreenHost* parent, SoundEngine* soundEngine,
         lessFretsMenu_->setCenter({220, 184});
         moreFretsMenu_->setBounds({0, 0, 100, 110});
         moreFretsMenu_->setCenter({220, 306});
+        menu_.panel().addSubview(lessFretsMenu_.get());
+        menu_.panel().addSubview(moreFretsMenu_.get());
     }
-
-    plectrum_.setBounds({0, 0, 48, 44});
-    plectrum_.setCenter({31, 29});
 
     for (ImageView* light : {&recordingLight_, &playingLight_}) {
         light->setBounds({0, 0, 18, 52});
@@ -118,31 +92,12 @@ void GuitarScreenView::addMenuViews() {
     // tell the state.
     addSubview(&recordingLight_);
     addSubview(&playingLight_);
-    addSubview(&greyout_);
+    menu_.addVeil();
     addSubview(&recordMenuBar_);
     recordMenuBar_.addSubview(&recPressed_);
     recordMenuBar_.addSubview(&playPressed_);
     recordMenuBar_.addSubview(&guitarInputLabel_);
-    addSubview(&topBar_);
-    topBar_.addSubview(&topMenuBar_);
-    if (lessFretsMenu_)
-        topBar_.addSubview(lessFretsMenu_.get());
-    if (moreFretsMenu_)
-        topBar_.addSubview(moreFretsMenu_.get());
-    addSubview(&plectrum_);
-}
-
-void GuitarScreenView::touchesBegan(const TouchSet& touches) {
-    processTouches(touches);
-}
-void GuitarScreenView::touchesMoved(const TouchSet& touches) {
-    processTouches(touches);
-}
-void GuitarScreenView::touchesEnded(const TouchSet& touches) {
-    processTouches(touches);
-}
-void GuitarScreenView::touchesCancelled(const TouchSet& touches) {
-    processTouches(touches);
+    menu_.addPanelAndPlectrum();
 }
 
 int GuitarScreenView::currentGuitar() const {
@@ -165,17 +120,20 @@ void GuitarScreenView::playbackEnded() {
     redrawOnRecPlayPresses();
 }
 
+bool GuitarScreenView::recorderRunning() const {
+    const int state = soundEngine_ ? soundEngine_->getRecorderState() : 0;
+    return state == 1 || state == 2; // playing or recording
+}
+
 void GuitarScreenView::recordButtonPressed() {
     if (!soundEngine_)
         return;
-    const int state = soundEngine_->getRecorderState();
-    if (state != 1 && state != 2) {
+    if (recorderRunning()) {
+        soundEngine_->recorderStop();
+    } else {
         soundEngine_->recorderRecord();
         // The menu closes so that the user can play at once.
-        menuShowing_ = false;
-        redrawOnPlectrumPress(true);
-    } else {
-        soundEngine_->recorderStop();
+        menu_.close(true);
     }
     redrawOnRecPlayPresses();
 }
@@ -183,8 +141,7 @@ void GuitarScreenView::recordButtonPressed() {
 void GuitarScreenView::playButtonPressed() {
     if (!soundEngine_)
         return;
-    const int state = soundEngine_->getRecorderState();
-    if (state == 1 || state == 2)
+    if (recorderRunning())
         soundEngine_->recorderStop();
     else
         soundEngine_->recorderPlay();
@@ -192,13 +149,10 @@ void GuitarScreenView::playButtonPressed() {
 }
 
 void GuitarScreenView::stopRecording() {
-    if (!soundEngine_)
+    if (!recorderRunning())
         return;
-    const int state = soundEngine_->getRecorderState();
-    if (state == 1 || state == 2) {
-        soundEngine_->recorderStop();
-        redrawOnRecPlayPresses();
-    }
+    soundEngine_->recorderStop();
+    redrawOnRecPlayPresses();
 }
 
 void GuitarScreenView::redrawOnRecPlayPresses() {
@@ -209,59 +163,34 @@ void GuitarScreenView::redrawOnRecPlayPresses() {
     playingLight_.setAlpha(state == 1 ? 1.0f : 0.0f);
 }
 
-void GuitarScreenView::redrawOnPlectrumPress(bool animated) {
-    willMoveMenu();
-    if (animated) {
-        View::beginAnimations("MENU");
-        View::setAnimationDuration(kMenuSlideSeconds);
-    }
-    if (menuShowing_) {
-        recordMenuBar_.setCenter(kRecordMenuBarShown);
-        topBar_.setCenter(kTopBarShown);
-        greyout_.setAlpha(kGreyoutShownAlpha);
-    } else {
-        recordMenuBar_.setCenter(kRecordMenuBarHidden);
-        topBar_.setCenter(topBarHiddenCentre_);
-        greyout_.setAlpha(0);
-    }
-    if (animated)
-        View::commitAnimations();
+void GuitarScreenView::menuMoving(bool shown) {
+    recordMenuBar_.setCenter(shown ? kRecordMenuBarShown : kRecordMenuBarHidden);
 }
 
 void GuitarScreenView::openMenu() {
     liftAllFingerPresses();
-    menuShowing_ = true;
-    redrawOnPlectrumPress(true);
+    menu_.open(true);
 }
 
-void GuitarScreenView::menuFingerDown(Point p) {
-    const float x = p.x;
-    const float y = p.y;
-    if (x < 52 && y < 45) {
-        menuShowing_ = false;
-        redrawOnPlectrumPress(true);
-        return;
-    }
-    if (x > 271) {
-        stopRecording();
-        menuShowing_ = false;
-        redrawOnPlectrumPress(false);
-        goToScreen(topMenuScreenForY(y));
-        return;
-    }
-    if (x > 113) {
+void GuitarScreenView::menuWillLeave() {
+    stopRecording();
+}
+
+void GuitarScreenView::menuItemDown(Point p) {
+    if (p.x > 113) {
         fretCountMenuPress(p);
         return;
     }
-    if (x < 64) {
-        if (y > 215 && y < 282) {
-            incCurrentGuitar();
-            guitarInputLabel_.setText(guitarText(currentGuitar()));
-        } else if (y > 294 && y < 364) {
-            playButtonPressed();
-        } else if (y >= 364 && y < 435) {
-            recordButtonPressed();
-        }
+    if (p.x >= 64)
+        return;
+    if (p.y > 215 && p.y < 282) {
+        incCurrentGuitar();
+        guitarInputLabel_.setText(guitarText(currentGuitar()));
+        guitarChanged();
+    } else if (p.y > 294 && p.y < 364) {
+        playButtonPressed();
+    } else if (p.y >= 364 && p.y < 435) {
+        recordButtonPressed();
     }
 }
 
@@ -284,7 +213,7 @@ bool GuitarScreenView::keyDown(const KeyEvent& event) {
         return false;
     if (KeyFingers::isReservedByPlatform(event.key, event.shift))
         return false;
-    if (menuShowing_ || !isShownAndTakingTouches())
+    if (menu_.isOpen() || !isShownAndTakingTouches())
         return false;
     const std::optional<Point> point = keyFingerPoint(event);
     if (!point)

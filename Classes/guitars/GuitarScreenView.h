@@ -4,7 +4,8 @@
 #include <string>
 
 #include "guitars/KeyFingers.h"
-#include "platform/ImageView.h"
+#include "guitars/PlectrumMenu.h"
+#include "platform/FingerView.h"
 #include "platform/KeyListener.h"
 #include "platform/Label.h"
 #include "ui/HostedScreen.h"
@@ -13,9 +14,9 @@ class ScreenHost;
 class SoundEngine;
 
 // What the playing screens share: the full-screen picture, the Plectrum
-// menu (the grey veil, the Recorder Bar with the guitar INPUT, Play and Record
-// buttons, the Top Menu Bar with its shortcuts and, on the fretboards, the
-// fewer/more frets buttons) with its 0.2 s "MENU" slide, the recorder
+// menu (a modal layer: the grey veil, the Recorder Bar with the guitar INPUT,
+// Play and Record buttons, the Top Menu Bar with its shortcuts and, on the
+// fretboards, the fewer/more frets buttons) with its 0.2 s slide, the recorder
 // buttons, the recording and play lights on the playing surface (so that a
 // running recording or playback shows with the menu closed), and the
 // keyboard fingers.
@@ -24,28 +25,12 @@ class SoundEngine;
 // itself and goToScreen() does nothing.
 //
 // Threads: UI thread only.
-class GuitarScreenView : public ImageView, public KeyListener, public HostedScreen {
+class GuitarScreenView : public FingerView,
+                         public KeyListener,
+                         public HostedScreen,
+                         protected PlectrumMenu::Owner {
 public:
-    // Screen numbers of the Top Menu Bar's shortcuts.
-    static constexpr int kMainMenuScreen = 7;
-    static constexpr int kChooseGuitarScreen = 8;
-    static constexpr int kEffectsSetupScreen = 10;
-    static constexpr int kGuitarPatchScreen = 11;
-    static constexpr int kRecorderScreen = 15;
-    static constexpr int kManualScreen = 16;
-
-    // The shortcut of the Top Menu Bar at height y.
-    static int topMenuScreenForY(float y);
-
     ~GuitarScreenView() override;
-
-    void touchesBegan(const TouchSet& touches) override;
-    void touchesMoved(const TouchSet& touches) override;
-    void touchesEnded(const TouchSet& touches) override;
-    void touchesCancelled(const TouchSet& touches) override;
-
-    // Every touch that begins, moves, ends or is cancelled comes here.
-    virtual void processTouches(const TouchSet& touches) = 0;
 
     // Each time the screen is shown.
     virtual void redraw();
@@ -59,18 +44,17 @@ public:
     // Before leaving the screen: stops playing or recording.
     void stopRecording();
     void redrawOnRecPlayPresses();
-    virtual void redrawOnPlectrumPress(bool animated);
     // Forget every finger and stop the screen's notes (the menu opens).
     virtual void liftAllFingerPresses() = 0;
 
-    bool menuShowing() const { return menuShowing_; }
+    bool menuShowing() const { return menu_.isOpen(); }
     int currentGuitar() const;
     ScreenHost* parent() const { return parent_; }
     SoundEngine* soundEngine() const { return soundEngine_; }
 
     // Views, for drawing checks.
-    const View& greyout() const { return greyout_; }
-    const View& topBar() const { return topBar_; }
+    const View& greyout() const { return menu_.veil(); }
+    const View& topBar() const { return menu_.panel(); }
     const ImageView& recordMenuBar() const { return recordMenuBar_; }
     const ImageView& recPressed() const { return recPressed_; }
     const ImageView& playPressed() const { return playPressed_; }
@@ -106,14 +90,17 @@ protected:
     // The plectrum icon on the playing surface: forget the fingers, open the
     // menu.
     void openMenu();
-    // A finger coming down while the menu shows.
-    void menuFingerDown(Point p);
-    // The fewer/more frets zone of the menu (x > 113); nothing by default.
+    // The menu's own items: the Recorder Bar, and the fewer/more frets zone
+    // (x > 113) on the screens that have it.
+    void menuItemDown(Point p) override;
+    // The fewer/more frets zone of the menu; nothing by default.
     virtual void fretCountMenuPress(Point p);
-    // Called by redrawOnPlectrumPress before the slide (bends reset).
-    virtual void willMoveMenu() {}
+    // The Recorder Bar's INPUT button changed the current guitar.
+    virtual void guitarChanged() {}
+    void menuMoving(bool shown) override;
+    void menuWillLeave() override;
     // Moves to another screen, remembering the way back.
-    virtual void goToScreen(int screenNo);
+    void goToScreen(int screenNo) override;
     // Where a key's finger goes on this screen, or nothing.
     virtual std::optional<Point> keyFingerPoint(const KeyEvent& event) const = 0;
 
@@ -121,23 +108,20 @@ protected:
 
     ScreenHost* parent_;
     SoundEngine* soundEngine_;
-    bool menuShowing_ = false;
+    PlectrumMenu menu_;
 
-    View greyout_;
-    View topBar_;
-    ImageView topMenuBar_;
     std::unique_ptr<ImageView> lessFretsMenu_;
     std::unique_ptr<ImageView> moreFretsMenu_;
     ImageView recordMenuBar_;
     ImageView recPressed_;
     ImageView playPressed_;
     Label guitarInputLabel_;
-    ImageView plectrum_;
     ImageView recordingLight_;
     ImageView playingLight_;
 
 private:
-    Point topBarHiddenCentre_;
+    bool recorderRunning() const;
+
     int ownGuitar_ = 0; // the current guitar when there is no parent
     KeyFingers keyFingers_;
     bool listening_ = false;

@@ -28,7 +28,7 @@ HammerOnGuitarView::HammerOnGuitarView(ScreenHost* parent, SoundEngine* soundEng
 
 HammerOnGuitarView::~HammerOnGuitarView() = default;
 
-void HammerOnGuitarView::fingerDown(Point p, int) {
+void HammerOnGuitarView::slotDown(Point p, int) {
     if (controlStripFingerDown(p))
         return;
     if (onBoard(p)) {
@@ -37,7 +37,7 @@ void HammerOnGuitarView::fingerDown(Point p, int) {
     }
 }
 
-void HammerOnGuitarView::fingerMove(Point n, Point p, int touchNo) {
+void HammerOnGuitarView::slotMove(Point n, Point p, int touchNo) {
     if (touchNo < 0 || touchNo >= kNumStrings)
         return;
     Point& initial = touchSlots_[touchNo].initialTouch;
@@ -66,7 +66,7 @@ void HammerOnGuitarView::fingerMove(Point n, Point p, int touchNo) {
     }
 }
 
-void HammerOnGuitarView::fingerUp(Point, int touchNo) {
+void HammerOnGuitarView::slotUp(Point, int touchNo) {
     if (touchNo < 0 || touchNo >= kNumStrings)
         return;
     const Point initial = touchSlots_[touchNo].initialTouch;

@@ -24,9 +24,9 @@ public:
     const ImageView& nut() const { return nut_; }
 
 protected:
-    void fingerDown(Point p, int touchNo) override;
-    void fingerMove(Point p, Point oldPoint, int touchNo) override;
-    void fingerUp(Point p, int touchNo) override;
+    void slotDown(Point p, int touchNo) override;
+    void slotMove(Point p, Point oldPoint, int touchNo) override;
+    void slotUp(Point p, int touchNo) override;
     void redrawOnFretPresses() override;
     void redrawOnNumFretsChange() override;
     void redrawOnFretboardScrolling() override;

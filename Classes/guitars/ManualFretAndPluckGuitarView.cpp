@@ -84,7 +84,7 @@ void ManualFretAndPluckGuitarView::redrawMuteButton() {
     muteButton_.setAlpha(held ? 0.0f : 1.0f);
 }
 
-void ManualFretAndPluckGuitarView::fingerDown(Point p, int touchNo) {
+void ManualFretAndPluckGuitarView::slotDown(Point p, int touchNo) {
     if (controlStripFingerDown(p))
         return;
     if (p.y > 54 && p.y < 394) {
@@ -104,7 +104,7 @@ void ManualFretAndPluckGuitarView::fingerDown(Point p, int touchNo) {
     }
 }
 
-void ManualFretAndPluckGuitarView::fingerMove(Point n, Point p, int touchNo) {
+void ManualFretAndPluckGuitarView::slotMove(Point n, Point p, int touchNo) {
     if (touchNo < 0 || touchNo >= kNumStrings)
         return;
     Point& initial = touchSlots_[touchNo].initialTouch;
@@ -159,7 +159,7 @@ void ManualFretAndPluckGuitarView::fingerMove(Point n, Point p, int touchNo) {
         liftFret(getFretForCoord(initial), getStringForCoord(initial));
 }
 
-void ManualFretAndPluckGuitarView::fingerUp(Point u, int touchNo) {
+void ManualFretAndPluckGuitarView::slotUp(Point u, int touchNo) {
     if (touchNo >= 0 && touchNo < kNumStrings && muteHeldBy_[touchNo]) {
         muteHeldBy_[touchNo] = false;
         redrawMuteButton();

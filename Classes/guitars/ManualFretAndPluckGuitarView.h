@@ -41,9 +41,9 @@ public:
     bool muteButtonHeld() const;
 
 protected:
-    void fingerDown(Point p, int touchNo) override;
-    void fingerMove(Point p, Point oldPoint, int touchNo) override;
-    void fingerUp(Point p, int touchNo) override;
+    void slotDown(Point p, int touchNo) override;
+    void slotMove(Point p, Point oldPoint, int touchNo) override;
+    void slotUp(Point p, int touchNo) override;
     void redrawOnFretPresses() override;
     void redrawOnFretboardScrolling() override;
     std::optional<Point> keyFingerPoint(const KeyEvent& event) const override;

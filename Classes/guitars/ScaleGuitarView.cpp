@@ -4,6 +4,7 @@
 #include <string>
 
 #include "audio/SoundEngine.h"
+#include "guitars/Bands.h"
 #include "platform/Graphics.h"
 
 const std::array<ScaleGuitarView::ScaleData, ScaleGuitarView::kNumScales> ScaleGuitarView::SCALE_DATA = {{
@@ -102,33 +103,20 @@ ScaleGuitarView::ScaleGuitarView(ScreenHost* parent, SoundEngine* soundEngine)
 ScaleGuitarView::~ScaleGuitarView() = default;
 
 int ScaleGuitarView::getKeyForCoord(Point p) {
-    const float y = p.y;
+    // The black keys stand in two groups, with no key between them.
+    static constexpr float kLowBlackEdges[] = {214, 257, 300};
+    static constexpr int kLowBlackKeys[] = {1, 3};
+    static constexpr float kHighBlackEdges[] = {335, 377, 417, 461};
+    static constexpr int kHighBlackKeys[] = {6, 8, 10};
+    static constexpr float kWhiteEnds[] = {238, 278, 318, 358, 398, 438};
+    static constexpr int kWhiteKeys[] = {0, 2, 4, 5, 7, 9, 11};
     if (p.x > 100) {
-        if (y > 214 && y < 257)
-            return 1;
-        if (y > 257 && y < 300)
-            return 3;
-        if (y > 335 && y < 377)
-            return 6;
-        if (y > 377 && y < 417)
-            return 8;
-        if (y > 417 && y < 461)
-            return 10;
-        return -1;
+        if (const int low = Bands::between(kLowBlackEdges, p.y); low >= 0)
+            return kLowBlackKeys[low];
+        const int high = Bands::between(kHighBlackEdges, p.y);
+        return high >= 0 ? kHighBlackKeys[high] : -1;
     }
-    if (y < 238)
-        return 0;
-    if (y < 278)
-        return 2;
-    if (y < 318)
-        return 4;
-    if (y < 358)
-        return 5;
-    if (y < 398)
-        return 7;
-    if (y < 438)
-        return 9;
-    return 11;
+    return kWhiteKeys[Bands::below(kWhiteEnds, p.y)];
 }
 
 int ScaleGuitarView::getScalePress(Point p) const {
@@ -201,34 +189,6 @@ void ScaleGuitarView::redraw() {
     redrawOnKeyChange();
 }
 
-void ScaleGuitarView::processTouches(const TouchSet& touches) {
-    for (const Touch& touch : touches) {
-        switch (touch.phase) {
-        case TouchPhase::Began:
-            if (menuShowing_)
-                fingerDownMenu(touch.location);
-            else
-                fingerDown(touch.location);
-            break;
-        case TouchPhase::Moved:
-            if (menuShowing_)
-                fingerMoveMenu(touch.location, touch.previousLocation);
-            else
-                fingerMove(touch.location, touch.previousLocation);
-            break;
-        case TouchPhase::Ended:
-        case TouchPhase::Cancelled:
-            if (menuShowing_)
-                fingerUpMenu(touch.location);
-            else
-                fingerUp(touch.location);
-            break;
-        case TouchPhase::Stationary:
-            break;
-        }
-    }
-}
-
 void ScaleGuitarView::stopCurrentNote() {
     if (currentPlayingPlaylistNo_ != -1 && soundEngine_)
         soundEngine_->stopAndRecordSample(currentPlayingPlaylistNo_);
@@ -252,7 +212,8 @@ void ScaleGuitarView::selectKeyAt(Point p) {
     setCurrentKey(key);
 }
 
-void ScaleGuitarView::fingerDown(Point p) {
+void ScaleGuitarView::fingerDown(const Touch& touch) {
+    const Point p = touch.location;
     if (p.x < 52 && p.y < 45) {
         openMenu();
     } else if (inKeySelector(p)) {
@@ -266,7 +227,9 @@ void ScaleGuitarView::fingerDown(Point p) {
     }
 }
 
-void ScaleGuitarView::fingerMove(Point n, Point p) {
+void ScaleGuitarView::fingerMove(const Touch& touch) {
+    const Point n = touch.location;
+    const Point p = touch.previousLocation;
     if (inPlayStrip(p) && !inPlayStrip(n)) {
         stopCurrentNote();
         currentPlayingSampleNo_ = -1;
@@ -283,19 +246,14 @@ void ScaleGuitarView::fingerMove(Point n, Point p) {
     }
 }
 
-void ScaleGuitarView::fingerUp(Point p) {
+void ScaleGuitarView::fingerUp(const Touch& touch) {
+    const Point p = touch.location;
     if (!inPlayStrip(p))
         return;
     stopCurrentNote();
     currentPlayingSampleNo_ = -1;
     currentNoteLabel_.setText("");
 }
-
-void ScaleGuitarView::fingerDownMenu(Point p) {
-    menuFingerDown(p);
-}
-void ScaleGuitarView::fingerMoveMenu(Point, Point) {}
-void ScaleGuitarView::fingerUpMenu(Point) {}
 
 void ScaleGuitarView::liftAllFingerPresses() {
     stopCurrentNote();

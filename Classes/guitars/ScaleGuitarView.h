@@ -29,7 +29,6 @@ public:
     ScaleGuitarView(ScreenHost* parent, SoundEngine* soundEngine);
     ~ScaleGuitarView() override;
 
-    void processTouches(const TouchSet& touches) override;
     void redraw() override;
 
     // The key under a point of the keyboard: 0 (C) .. 11 (B), -1 between
@@ -56,12 +55,9 @@ public:
     const Label& currentKeyLabel() const { return currentKeyLabel_; }
 
 protected:
-    void fingerDown(Point p);
-    void fingerMove(Point p, Point oldPoint);
-    void fingerUp(Point p);
-    void fingerDownMenu(Point p);
-    void fingerMoveMenu(Point p, Point oldPoint);
-    void fingerUpMenu(Point p);
+    void fingerDown(const Touch& touch) override;
+    void fingerMove(const Touch& touch) override;
+    void fingerUp(const Touch& touch) override;
     std::optional<Point> keyFingerPoint(const KeyEvent& event) const override;
 
 private:

@@ -2,15 +2,20 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <span>
 
+#include "guitars/PlectrumMenu.h"
+#include "guitars/Tuning.h"
+#include "platform/FingerView.h"
+#include "platform/HitTable.h"
 #include "platform/ImageView.h"
 #include "platform/Label.h"
 #include "ui/HostedScreen.h"
+#include "ui/MessageBoxLayer.h"
 
 class ScreenHost;
 class SoundEngine;
 class Tab;
-class MessageBoxKeys;
 
 // The tab editor: the user builds one column at a time in a working chord of
 // six frets, by fret (a small fretboard), by tab (a step up / step down pair
@@ -20,26 +25,29 @@ class MessageBoxKeys;
 // a confirmation box). The Plectrum menu changes the mode and leads to the
 // other screens.
 //
-// Every control is a fixed rectangle of the 320 x 480 view tested with strict
-// comparisons in a fixed order. Sounds go to the engine as a chord strum and
-// last until the finger is lifted.
+// Every control is a fixed open rectangle of the 320 x 480 view. Sounds go to
+// the engine as a chord strum and last until the finger is lifted.
 //
 // The parent may be null (tests): the current guitar is then 0 and the
 // screen changes lead nowhere. The engine may be null too (nothing sounds).
 //
 // Threads: UI thread only.
-class TabGuitarSetupView : public ImageView, public HostedScreen {
+class TabGuitarSetupView : public FingerView, public HostedScreen, protected PlectrumMenu::Owner {
 public:
-    static constexpr int kNumStrings = 6;
-    static constexpr int kFretMode = 0;
-    static constexpr int kTabMode = 1;
-    static constexpr int kChordMode = 2;
-    static constexpr int kNumFretColumns = 5;
-    static constexpr int kHighestLeftmostFret = 17;
+    static constexpr int kNumStrings = Tuning::kNumStrings;
+    enum EntryMode : int { kFretMode, kTabMode, kChordMode };
+    // The fret mode's board: five columns from a leftmost fret of 0 to 17.
+    static constexpr int kNumFretColumns = 5, kHighestLeftmostFret = 17;
     static constexpr int kHighestFret = 21;
-    static constexpr int kTabDisplayCells = 12;
-    static constexpr int kCellsBeforePosition = 6;
-    static constexpr std::array<int, kNumStrings> kStandardTuningOffsets = {2, 7, 12, 17, 21, 26};
+    // The tab display: twelve cells, the position in the seventh.
+    static constexpr int kTabDisplayCells = 12, kCellsBeforePosition = 6;
+
+    // The buttons of the editor in every mode, and the fret mode's scroll
+    // arrows (a finger on a button also reaches the mode's own controls).
+    enum class Button { Plectrum, Back, Forward, Clear, Insert, Delete, Listen, TabDisplay };
+    enum class Scroll { TowardNut, TowardBody };
+    static std::span<const HitArea<Button>> buttonAreas();
+    static std::span<const HitArea<Scroll>> scrollAreas();
 
     // --- Pure hit tests (view points), -1 where a point names nothing ---
     // Fret mode: the fretboard column (0 to 4) of a y, the string of an x.
@@ -47,8 +55,6 @@ public:
     static int fretStringAtX(float x);
     // Tab mode: the string of an x.
     static int tabStringAtX(float x);
-    // The screen of the Top Menu Bar at height y.
-    static int topMenuScreenForY(float y);
     // The six sample numbers (relative to a guitar) for six frets: -1 for a
     // string not played, fret + the open string's offset otherwise; a note
     // beyond the guitar's 48 samples is silent rather than another slot's.
@@ -59,20 +65,6 @@ public:
     TabGuitarSetupView(ScreenHost* parent, SoundEngine* engine, Tab* tab);
     ~TabGuitarSetupView() override;
 
-    void touchesBegan(const TouchSet& touches) override;
-    void touchesMoved(const TouchSet& touches) override;
-    void touchesEnded(const TouchSet& touches) override;
-    void touchesCancelled(const TouchSet& touches) override;
-
-    // Sends each touch to the message box, the menu or the editor by phase.
-    void processTouches(const TouchSet& touches);
-    void fingerDown(Point p);
-    void fingerMove(Point p, Point oldPoint);
-    void fingerUp(Point p);
-    void fingerDownMenu(Point p);
-    void fingerMoveMenu(Point p, Point oldPoint);
-    void fingerUpMenu(Point p);
-    void fingerDownMessageBox(Point p);
     // The erase box's OK (erase the whole tab) or Cancel, by touch or key.
     void answerEraseBox(bool erase);
 
@@ -82,7 +74,6 @@ public:
     void willAppear(int previousScreen, int currentGuitar) override;
     void redrawUIForMode();
     void redrawTabDisplay();
-    void redrawOnPlectrumPress(bool animated);
 
     void clearFrets();
     void playTabPosition();
@@ -98,8 +89,8 @@ public:
     int leftmostFret() const { return leftmostFret_; }
     int chordKeyIndex() const { return chordKeyIndex_; }
     int chordTypeIndex() const { return chordTypeIndex_; }
-    bool menuShowing() const { return menuShowing_; }
-    bool messageBoxShowing() const { return messageBoxShowing_; }
+    bool menuShowing() const { return menu_.isOpen(); }
+    bool messageBoxShowing() const { return eraseBox_.isShown(); }
 
     const Label& tabDisplay(int string) const { return tabDisplay_[static_cast<std::size_t>(string)]; }
     const Label& currentPositionLabel() const { return currentPositionLabel_; }
@@ -120,20 +111,29 @@ public:
     const View& fretEntryView() const { return fretEntryView_; }
     const View& tabEntryView() const { return tabEntryView_; }
     const View& chordEntryView() const { return chordEntryView_; }
-    const View& greyout() const { return greyout_; }
-    const View& menuPanel() const { return menuPanel_; }
+    const View& greyout() const { return menu_.veil(); }
+    const View& menuPanel() const { return menu_.panel(); }
     const ImageView& modeButton() const { return modeButton_; }
-    const View& messageBoxVeil() const { return messageBoxVeil_; }
-    const ImageView& messageBox() const { return messageBox_; }
-    const Label& messageBoxText() const { return messageBoxText_; }
+    const MessageBoxLayer& eraseBox() const { return eraseBox_; }
     const View& positionMarker() const { return positionMarker_; }
 
 protected:
+    void fingerDown(const Touch& touch) override;
+    void fingerMove(const Touch& touch) override;
+    void fingerUp(const Touch& touch) override;
+    void menuItemDown(Point p) override;
     // Moves to another screen, remembering the way back (nothing without a
     // parent).
-    virtual void goToScreen(int screenNo);
+    void goToScreen(int screenNo) override;
 
 private:
+    void buildTabDisplay();
+    void buildFretPanel();
+    void buildTabPanel();
+    void buildChordPanel();
+    void buildMenuAndBox();
+    // false: the finger goes no further (to the mode's controls).
+    bool pressButton(Button button);
     int currentGuitar() const;
     void strum(const std::array<int32_t, kNumStrings>& frets);
     void loadChordShape();
@@ -153,8 +153,6 @@ private:
     int leftmostFret_ = 0;
     int chordKeyIndex_ = 0;
     int chordTypeIndex_ = 0;
-    bool menuShowing_ = false;
-    bool messageBoxShowing_ = false;
 
     // Tab display and common buttons.
     std::array<Label, kNumStrings> tabDisplay_;
@@ -188,18 +186,10 @@ private:
     std::array<Label, 18> chordTypeLabel_;
 
     // Plectrum menu and the erase box.
-    View greyout_;
-    View menuPanel_;
-    ImageView topMenuBar_;
+    PlectrumMenu menu_;
     ImageView loadSaveMenu_;
     ImageView modeButton_;
     ImageView eraseTabMenu_;
     ImageView playTabMenu_;
-    ImageView plectrum_;
-    View messageBoxVeil_;
-    ImageView messageBox_;
-    Label messageBoxText_;
-    ImageView messageBoxOKButton_;
-    ImageView messageBoxCancelButton_;
-    std::unique_ptr<MessageBoxKeys> boxKeys_;
+    MessageBoxLayer eraseBox_;
 };

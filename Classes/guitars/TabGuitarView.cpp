@@ -3,7 +3,9 @@
 #include <cstdio>
 
 #include "audio/SoundEngine.h"
+#include "guitars/Bands.h"
 #include "guitars/TabGuitarKeys.h"
+#include "guitars/Tuning.h"
 #include "platform/Graphics.h"
 #include "platform/Knob.h"
 #include "storage/Tab.h"
@@ -12,6 +14,30 @@ namespace {
 
 constexpr int kTabEditorScreen = 2;
 constexpr int kTabLoadSaveScreen = 14;
+
+using Area = TabGuitarView::Area;
+using MenuItem = TabGuitarView::MenuItem;
+
+// Disjoint, so their order does not matter.
+constexpr HitArea<Area> kTouchAreas[] = {
+    {{-1, -1, 53, 46}, Area::Plectrum},  {{42, 394, 247, 87}, Area::Pickup},
+    {{105, -1, 126, 56}, Area::TabBack}, {{105, 308, 126, 67}, Area::TabForward},
+    {{254, 295, 67, 80}, Area::Hold},    {{-1, 261, 100, 102}, Area::StrumKnob},
+    {{265, -1, 56, 124}, Area::Noises},
+};
+// Over the Top Menu Bar's items, which the menu tests first.
+constexpr HitArea<MenuItem> kMenuItemAreas[] = {
+    {{174, 64, 147, 116}, MenuItem::Restart},
+    {{174, 180, 147, 116}, MenuItem::Editor},
+    {{174, 296, 147, 113}, MenuItem::Library},
+};
+
+constexpr Rect areaRect(Area area) {
+    for (const HitArea<Area>& a : kTouchAreas)
+        if (a.action == area)
+            return a.rect;
+    return {};
+}
 
 // The tab card: rows of Courier 12, high E on top (row s centred on
 // x = 118 + 20 s), the cells starting at y = 78, three characters of 7.2
@@ -23,12 +49,6 @@ constexpr float kCellLength = 3 * 7.2f;
 constexpr float kRowLength = TabGuitarView::kTabDisplayCells * kCellLength;
 // The card's paper, drawn behind each digit.
 constexpr Color kCardColor{246, 238, 219, 255};
-
-std::string guitarText(int guitar) {
-    char text[32];
-    std::snprintf(text, sizeof text, "Guitar %d", guitar + 1);
-    return text;
-}
 
 // One cell of a tab row: blank for a string not played, the fret right
 // aligned in three characters otherwise.
@@ -114,9 +134,9 @@ TabGuitarView::TabGuitarView(ScreenHost* parent, SoundEngine* soundEngine, Tab* 
     enterTabMenu_.setCenter({223, 238});
     loadSaveTabMenu_.setBounds({0, 0, 92, 108});
     loadSaveTabMenu_.setCenter({223, 352});
-    topBar_.addSubview(&restartTabMenu_);
-    topBar_.addSubview(&enterTabMenu_);
-    topBar_.addSubview(&loadSaveTabMenu_);
+    menu_.panel().addSubview(&restartTabMenu_);
+    menu_.panel().addSubview(&enterTabMenu_);
+    menu_.panel().addSubview(&loadSaveTabMenu_);
 
     redrawTabDisplay();
     if (soundEngine_)
@@ -138,18 +158,8 @@ void TabGuitarView::TabRow::draw(Graphics& g) {
 }
 
 int TabGuitarView::getStringForCoord(Point p) {
-    const float x = p.x;
-    if (x < 93)
-        return 0;
-    if (x < 130)
-        return 1;
-    if (x < 167)
-        return 2;
-    if (x < 204)
-        return 3;
-    if (x < 242)
-        return 4;
-    return 5;
+    static constexpr float kStringEnds[] = {93, 130, 167, 204, 242};
+    return Bands::below(kStringEnds, p.x);
 }
 
 void TabGuitarView::redraw() {
@@ -165,70 +175,70 @@ void TabGuitarView::redrawAcousticNoises() {
     acousticNoises_.setAlpha(acoustic ? 1.0f : 0.0f);
 }
 
-void TabGuitarView::processTouches(const TouchSet& touches) {
-    for (const Touch& touch : touches) {
-        switch (touch.phase) {
-        case TouchPhase::Began:
-            if (menuShowing_)
-                fingerDownMenu(touch.location);
-            else
-                fingerDown(touch.location);
-            break;
-        case TouchPhase::Moved:
-            if (menuShowing_)
-                fingerMoveMenu(touch.location, touch.previousLocation);
-            else
-                fingerMove(touch.location, touch.previousLocation);
-            break;
-        case TouchPhase::Ended:
-        case TouchPhase::Cancelled:
-            if (menuShowing_)
-                fingerUpMenu(touch.location);
-            else
-                fingerUp(touch.location);
-            break;
-        case TouchPhase::Stationary:
-            break;
-        }
-    }
+std::span<const HitArea<Area>> TabGuitarView::touchAreas() {
+    return kTouchAreas;
 }
 
-void TabGuitarView::fingerDown(Point p) {
-    const float x = p.x;
-    const float y = p.y;
-    if (x < 52 && y < 45) {
+std::span<const HitArea<MenuItem>> TabGuitarView::menuItemAreas() {
+    return kMenuItemAreas;
+}
+
+bool TabGuitarView::onPickup(Point p) {
+    return isInsideOpen(areaRect(Area::Pickup), p);
+}
+
+bool TabGuitarView::onHoldButton(Point p) {
+    return isInsideOpen(areaRect(Area::Hold), p);
+}
+
+void TabGuitarView::fingerDown(const Touch& touch) {
+    const Point p = touch.location;
+    const std::optional<Area> area = hitActionInside(touchAreas(), p);
+    if (!area)
+        return;
+    switch (*area) {
+    case Area::Plectrum:
         openMenu();
         // The lifts of the fingers down now go to the menu and are never
         // seen here: a held hold button or knob would otherwise stay held.
         holdPosition_ = false;
         draggingKnob_ = -1;
-    } else if (onPickup(p)) {
+        break;
+    case Area::Pickup:
         ++numFingersPressingPickup_;
         pressString(getStringForCoord(p));
-    } else if (x > 105 && x < 231 && y < 55) {
+        break;
+    case Area::TabBack:
         if (tab_)
             tab_->decrementTabPosition();
         redrawTabDisplay();
-    } else if (x > 105 && x < 231 && y > 308 && y < 375) {
+        break;
+    case Area::TabForward:
         if (tab_)
             tab_->incrementTabPosition();
         redrawTabDisplay();
-    } else if (onHoldButton(p)) {
+        break;
+    case Area::Hold:
         holdPosition_ = true;
-    } else if (x < 99 && y > 261 && y < 363) {
+        break;
+    case Area::StrumKnob:
         draggingKnob_ = 0;
-    } else if (x > 265 && y < 123) {
+        break;
+    case Area::Noises: {
         const int guitar = currentGuitar();
         if (soundEngine_ && soundEngine_->isAcoustic(guitar)) {
-            if (y < 61)
+            if (p.y < 61)
                 soundEngine_->playNoiseFretWithGuitar(guitar);
             else
                 soundEngine_->playNoiseTapWithGuitar(guitar);
         }
+        break;
+    }
     }
 }
 
-void TabGuitarView::fingerUp(Point p) {
+void TabGuitarView::fingerUp(const Touch& touch) {
+    const Point p = touch.location;
     draggingKnob_ = -1;
     if (onPickup(p)) {
         if (numFingersPressingPickup_ > 0)
@@ -240,7 +250,9 @@ void TabGuitarView::fingerUp(Point p) {
     }
 }
 
-void TabGuitarView::fingerMove(Point p, Point oldPoint) {
+void TabGuitarView::fingerMove(const Touch& touch) {
+    const Point p = touch.location;
+    const Point oldPoint = touch.previousLocation;
     if (draggingKnob_ == 0) {
         const float value = strumSpeed_->turnKnobFromCoord(oldPoint, p);
         if (soundEngine_)
@@ -272,45 +284,30 @@ void TabGuitarView::fingerMove(Point p, Point oldPoint) {
     }
 }
 
-void TabGuitarView::fingerDownMenu(Point p) {
-    const float x = p.x;
-    const float y = p.y;
-    if (x < 52 && y < 45) {
-        menuShowing_ = false;
-        redrawOnPlectrumPress(true);
-    } else if (x > 271) {
-        stopRecording();
-        menuShowing_ = false;
-        redrawOnPlectrumPress(false);
-        goToScreen(topMenuScreenForY(y));
-    } else if (x > 174 && y > 64 && y < 180) {
+void TabGuitarView::menuItemDown(Point p) {
+    const std::optional<MenuItem> item = hitActionInside(menuItemAreas(), p);
+    if (!item) {
+        GuitarScreenView::menuItemDown(p);
+        return;
+    }
+    switch (*item) {
+    case MenuItem::Restart:
         if (tab_)
             tab_->moveToStartOfTab();
         redrawTabDisplay();
-    } else if (x > 174 && y > 180 && y < 296) {
-        stopRecording();
-        menuShowing_ = false;
-        redrawOnPlectrumPress(false);
-        goToScreen(kTabEditorScreen);
-    } else if (x > 174 && y > 296 && y < 409) {
-        stopRecording();
-        menuShowing_ = false;
-        redrawOnPlectrumPress(false);
-        goToScreen(kTabLoadSaveScreen);
-    } else if (x < 64 && y > 215 && y < 282) {
-        incCurrentGuitar();
-        guitarInputLabel_.setText(guitarText(currentGuitar()));
-        redrawAcousticNoises();
-    } else if (x < 64 && y > 294 && y < 364) {
-        playButtonPressed();
-    } else if (x < 64 && y >= 364 && y < 435) {
-        recordButtonPressed();
+        break;
+    case MenuItem::Editor:
+        menu_.leaveFor(kTabEditorScreen);
+        break;
+    case MenuItem::Library:
+        menu_.leaveFor(kTabLoadSaveScreen);
+        break;
     }
 }
 
-void TabGuitarView::fingerMoveMenu(Point, Point) {}
-
-void TabGuitarView::fingerUpMenu(Point) {}
+void TabGuitarView::guitarChanged() {
+    redrawAcousticNoises();
+}
 
 void TabGuitarView::pressString(int string) {
     if (!tab_ || !tab_->notAtEndOfTab() || string < 0 || string >= kNumStrings)
@@ -327,14 +324,14 @@ void TabGuitarView::pressString(int string) {
         if (voice != -1 && soundEngine_)
             soundEngine_->stopAndRecordSample(voice);
         voice = soundEngine_ ? soundEngine_->playSampleWithHumanizedVolumeAndGuitar(
-                                   guitar, fret + kStandardTuningOffsets[static_cast<std::size_t>(string)])
+                                   guitar, Tuning::sampleFor(string, fret))
                              : -1;
         return;
     }
     int samples[kNumStrings];
     for (int s = 0; s < kNumStrings; ++s) {
         const int fret = column.fret(s);
-        samples[s] = fret == -1 ? -1 : fret + kStandardTuningOffsets[static_cast<std::size_t>(s)];
+        samples[s] = fret == -1 ? -1 : Tuning::sampleFor(s, fret);
     }
     if (soundEngine_)
         soundEngine_->setChordStrum(samples, guitar, false);

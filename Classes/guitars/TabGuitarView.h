@@ -2,9 +2,11 @@
 #include <array>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "guitars/GuitarScreenView.h"
+#include "platform/HitTable.h"
 #include "platform/ImageView.h"
 #include "platform/Label.h"
 #include "platform/View.h"
@@ -32,14 +34,17 @@ public:
                                                  "Write one with MENU \u203a ENTER TAB,\n"
                                                  "or open one from the tab library\n"
                                                  "with MENU \u203a LOAD / SAVE.";
-    // Sample number of each open string within a guitar's patch.
-    static constexpr std::array<int, kNumStrings> kStandardTuningOffsets = {2, 7, 12, 17, 21, 26};
+    // What a finger coming down on the playing surface touches, and the
+    // items the screen adds to the open menu.
+    enum class Area { Plectrum, Pickup, TabBack, TabForward, Hold, StrumKnob, Noises };
+    enum class MenuItem { Restart, Editor, Library };
+    static std::span<const HitArea<Area>> touchAreas();
+    static std::span<const HitArea<MenuItem>> menuItemAreas();
 
     // parent may be null (tests); soundEngine and tab must outlive the screen.
     TabGuitarView(ScreenHost* parent, SoundEngine* soundEngine, Tab* tab);
     ~TabGuitarView() override;
 
-    void processTouches(const TouchSet& touches) override;
     // Each time the screen is shown.
     void redraw() override;
 
@@ -77,17 +82,16 @@ public:
     const ImageView& enterTabMenu() const { return enterTabMenu_; }
     const ImageView& loadSaveTabMenu() const { return loadSaveTabMenu_; }
 
-    // Areas of the playing surface (strict comparisons).
-    static bool onPickup(Point p) { return p.x > 42 && p.x < 289 && p.y > 394; }
-    static bool onHoldButton(Point p) { return p.x > 254 && p.y > 295 && p.y < 375; }
+    // Areas of the playing surface (open: an edge is outside).
+    static bool onPickup(Point p);
+    static bool onHoldButton(Point p);
 
 protected:
-    void fingerDown(Point p);
-    void fingerMove(Point p, Point oldPoint);
-    void fingerUp(Point p);
-    void fingerDownMenu(Point p);
-    void fingerMoveMenu(Point p, Point oldPoint);
-    void fingerUpMenu(Point p);
+    void fingerDown(const Touch& touch) override;
+    void fingerMove(const Touch& touch) override;
+    void fingerUp(const Touch& touch) override;
+    void menuItemDown(Point p) override;
+    void guitarChanged() override;
     std::optional<Point> keyFingerPoint(const KeyEvent& event) const override;
 
 private:

@@ -2,17 +2,31 @@
 
 #include <algorithm>
 
+#include "platform/Graphics.h"
+#include "platform/Image.h"
+
+void FingerView::setBackgroundImage(const std::string& imageName) {
+    background_ = Image::named(imageName);
+    setNeedsDisplay();
+}
+
+void FingerView::draw(Graphics& g) {
+    View::draw(g);
+    if (background_)
+        g.drawImage(*background_, bounds(), 1.0f);
+}
+
 void FingerView::touchesBegan(const TouchSet& touches) {
-    dispatch(touches);
+    processTouches(touches);
 }
 void FingerView::touchesMoved(const TouchSet& touches) {
-    dispatch(touches);
+    processTouches(touches);
 }
 void FingerView::touchesEnded(const TouchSet& touches) {
-    dispatch(touches);
+    processTouches(touches);
 }
 void FingerView::touchesCancelled(const TouchSet& touches) {
-    dispatch(touches);
+    processTouches(touches);
 }
 
 void FingerView::pushModal(FingerTarget& layer) {
@@ -24,7 +38,7 @@ void FingerView::popModal(const FingerTarget& layer) {
     modals_.erase(std::remove(modals_.begin(), modals_.end(), &layer), modals_.end());
 }
 
-void FingerView::dispatch(const TouchSet& touches) {
+void FingerView::processTouches(const TouchSet& touches) {
     for (const Touch& touch : touches)
         dispatchOne(touch);
 }

@@ -1,5 +1,7 @@
 #pragma once
 #include <functional>
+#include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -43,10 +45,18 @@ public:
 
     using View::View;
 
+    // A screen's picture, drawn stretched over the bounds under the subviews
+    // as an image view draws it. A missing picture draws nothing.
+    void setBackgroundImage(const std::string& imageName);
+    void draw(Graphics& g) override;
+
     void touchesBegan(const TouchSet& touches) override;
     void touchesMoved(const TouchSet& touches) override;
     void touchesEnded(const TouchSet& touches) override;
     void touchesCancelled(const TouchSet& touches) override;
+    // Touches of any phases, one finger at a time: what the four handlers do,
+    // and what a key finger or a test hands in directly.
+    void processTouches(const TouchSet& touches);
 
     // Layers are not owned; a layer must be popped before it is destroyed.
     // Pushing a layer already on the stack moves it to the top.
@@ -65,8 +75,8 @@ protected:
     virtual void fingerUp(const Touch& touch) { (void)touch; }
 
 private:
-    void dispatch(const TouchSet& touches);
     void dispatchOne(const Touch& touch);
 
     std::vector<FingerTarget*> modals_;
+    std::shared_ptr<Image> background_;
 };

@@ -37,3 +37,23 @@ bool hitAreasAreDisjointWithin(std::span<const HitArea<Action>> areas, Rect boun
     }
     return true;
 }
+
+// The same for open areas, as the screens' pictured buttons are measured: a
+// point on an edge shared by two areas belongs to neither. An area that runs
+// to the screen's edge is written to run one point past it, so that the edge
+// row itself still counts; check such a table within `hitBoundsOf(screen)`.
+inline bool isInsideOpen(const Rect& r, Point p) {
+    return p.x > r.x && p.x < r.maxX() && p.y > r.y && p.y < r.maxY();
+}
+template <typename Action>
+std::optional<Action> hitActionInside(std::span<const HitArea<Action>> areas, Point p) {
+    for (const HitArea<Action>& area : areas)
+        if (isInsideOpen(area.rect, p))
+            return area.action;
+    return std::nullopt;
+}
+
+// A screen's bounds with the one-point margin open areas may use.
+inline Rect hitBoundsOf(Rect screen) {
+    return {screen.x - 1, screen.y - 1, screen.width + 2, screen.height + 2};
+}

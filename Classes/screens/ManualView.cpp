@@ -13,20 +13,13 @@ namespace {
 
 // The page's writing area as the user sees it (landscape X along the
 // page, Y down it): below the bar of buttons and the page tabs, which reach
-// down to Y 50 at both ends.
-constexpr float kTextLeft = 28;
-constexpr float kTextRight = 470;
-constexpr float kHeadingTop = 50;
-constexpr float kHeadingHeight = 22;
-constexpr float kRuleY = 72.5f;
-constexpr float kTitledTextTop = 77;
-constexpr float kTextTop = 50;
-constexpr float kTextBottom = 319;
-// Contents entries: the page number right-aligned in a column of its own.
-constexpr float kEntryNumberLeft = 50;
-constexpr float kEntryNumberRight = 90;
-constexpr float kEntryTitleLeft = 104;
-constexpr float kEntryHeight = 19.5f;
+// down to Y 50 at both ends. Contents entries have the page number
+// right-aligned in a column of its own.
+struct PageLayout {
+    float textLeft, textRight, headingTop, headingHeight, ruleY, titledTextTop, textTop, textBottom;
+    float entryNumberLeft, entryNumberRight, entryTitleLeft, entryHeight;
+};
+constexpr PageLayout kPage{28, 470, 50, 22, 72.5f, 77, 50, 319, 50, 90, 104, 19.5f};
 
 const Color kInk{30, 24, 18, 255};
 
@@ -91,25 +84,22 @@ int parseContentsLine(const std::string& line, std::string* topic) {
 
 } // namespace
 
+namespace {
+
+constexpr HitArea<ManualView::Button> kButtonAreas[] = {
+    {{284, 175, 37, 125}, ManualView::Button::Back},       {{284, 300, 37, 76}, ManualView::Button::Website},
+    {{284, 100, 37, 75}, ManualView::Button::Contents},    {{270, 424, 51, 57}, ManualView::Button::NextPage},
+    {{270, -1, 51, 57}, ManualView::Button::PreviousPage},
+};
+
+} // namespace
+
+std::span<const HitArea<ManualView::Button>> ManualView::buttonAreas() {
+    return kButtonAreas;
+}
+
 ManualView::Button ManualView::buttonForPoint(Point p) {
-    const float x = p.x;
-    const float y = p.y;
-    if (x > 284 && y > 175 && y < 300) {
-        return Button::Back;
-    }
-    if (x > 284 && y > 300 && y < 376) {
-        return Button::Website;
-    }
-    if (x > 284 && y > 100 && y < 175) {
-        return Button::Contents;
-    }
-    if (x > 270 && y > 424) {
-        return Button::NextPage;
-    }
-    if (x > 270 && y < 56) {
-        return Button::PreviousPage;
-    }
-    return Button::None;
+    return hitActionInside(buttonAreas(), p).value_or(Button::None);
 }
 
 int ManualView::startPageForScreen(int screenNo, int currentPage) {
@@ -153,7 +143,8 @@ int ManualView::startPageForScreen(int screenNo, int currentPage) {
     }
 }
 
-ManualView::ManualView(ScreenHost* parent) : ImageView("InstructionManualBack.jpg"), parent_(parent) {
+ManualView::ManualView(ScreenHost* parent) : parent_(parent) {
+    setBackgroundImage("InstructionManualBack.jpg");
     setFrame(parent_ ? parent_->frame() : Rect{0, 0, 320, 480});
     setUserInteractionEnabled(true);
     setMultipleTouchEnabled(false);
@@ -198,28 +189,30 @@ ManualView::ManualView(ScreenHost* parent) : ImageView("InstructionManualBack.jp
     headingLabel_ = std::make_unique<Label>();
     headingLabel_->setFont("Helvetica-Bold", 16);
     headingLabel_->setTextColor(kInk);
-    placeOnPage(*headingLabel_, kTextLeft, kTextRight, kHeadingTop, kHeadingTop + kHeadingHeight);
+    placeOnPage(*headingLabel_, kPage.textLeft, kPage.textRight, kPage.headingTop,
+                kPage.headingTop + kPage.headingHeight);
     addSubview(headingLabel_.get());
     headingRule_ = std::make_unique<View>();
     headingRule_->setBackgroundColor(Color{120, 92, 56, 255});
     headingRule_->setUserInteractionEnabled(false);
-    placeOnPage(*headingRule_, kTextLeft, kTextRight, kRuleY, kRuleY + 1.5f);
+    placeOnPage(*headingRule_, kPage.textLeft, kPage.textRight, kPage.ruleY, kPage.ruleY + 1.5f);
     addSubview(headingRule_.get());
     manualTextLabel_->setFont("Arial", 12);
     manualTextLabel_->setTextColor(kInk);
 
     for (int row = 0; row < kMaxContentsEntries; ++row) {
         ContentsEntry& entry = contentsEntries_[row];
-        const float top = kTitledTextTop + kEntryHeight * static_cast<float>(row);
+        const float top = kPage.titledTextTop + kPage.entryHeight * static_cast<float>(row);
         entry.number = std::make_unique<Label>();
         entry.number->setFont("Arial", 14);
         entry.number->setTextColor(kInk);
         entry.number->setTextAlignment(TextAlignment::Right);
-        placeOnPage(*entry.number, kEntryNumberLeft, kEntryNumberRight, top, top + kEntryHeight);
+        placeOnPage(*entry.number, kPage.entryNumberLeft, kPage.entryNumberRight, top,
+                    top + kPage.entryHeight);
         entry.title = std::make_unique<Label>();
         entry.title->setFont("Arial", 14);
         entry.title->setTextColor(kInk);
-        placeOnPage(*entry.title, kEntryTitleLeft, kTextRight, top, top + kEntryHeight);
+        placeOnPage(*entry.title, kPage.entryTitleLeft, kPage.textRight, top, top + kPage.entryHeight);
         addSubview(entry.number.get());
         addSubview(entry.title.get());
     }
@@ -234,9 +227,9 @@ int ManualView::contentsEntryAt(Point p) const {
     // Landscape position of the view point.
     const float across = p.y;
     const float down = 320 - p.x;
-    if (across < kEntryNumberLeft - 10 || across > kTextRight)
+    if (across < kPage.entryNumberLeft - 10 || across > kPage.textRight)
         return -1;
-    const float row = (down - kTitledTextTop) / kEntryHeight;
+    const float row = (down - kPage.titledTextTop) / kPage.entryHeight;
     if (row < 0 || row >= kMaxContentsEntries)
         return -1;
     return contentsEntries_[static_cast<size_t>(row)].page;
@@ -288,12 +281,12 @@ void ManualView::layOutPage() {
     std::string text = contents ? std::string() : withoutTrailingNewlines(titled || subtitled ? rest : page);
     text.erase(0, text.find_first_not_of('\n')); // the blank line that marks a page running on
     manualTextLabel_->setText(text);
-    const float top = titled || subtitled ? kTitledTextTop : kTextTop;
-    placeOnPage(*manualTextLabel_, kTextLeft, kTextRight, top, kTextBottom);
+    const float top = titled || subtitled ? kPage.titledTextTop : kPage.textTop;
+    placeOnPage(*manualTextLabel_, kPage.textLeft, kPage.textRight, top, kPage.textBottom);
     const float lines = static_cast<float>(manualTextLabel_->layoutLines().size());
     const float height =
-        std::min(kTextBottom - top, lines * Graphics::lineHeight(manualTextLabel_->font()) + 2);
-    placeOnPage(*manualTextLabel_, kTextLeft, kTextRight, top, top + std::max(height, 1.0f));
+        std::min(kPage.textBottom - top, lines * Graphics::lineHeight(manualTextLabel_->font()) + 2);
+    placeOnPage(*manualTextLabel_, kPage.textLeft, kPage.textRight, top, top + std::max(height, 1.0f));
 }
 
 ManualView::~ManualView() = default;
@@ -329,14 +322,7 @@ void ManualView::redraw() {
     rightArrow_->setAlpha(currentPage_ == lastPage ? 0 : 1);
 }
 
-void ManualView::touchesBegan(const TouchSet& touches) {
-    if (touches.empty()) {
-        return;
-    }
-    const Touch& touch = touches.front();
-    if (touch.phase != TouchPhase::Began) {
-        return;
-    }
+void ManualView::fingerDown(const Touch& touch) {
     pressAt(touch.location);
 }
 
@@ -351,10 +337,6 @@ void ManualView::openWebsite() {
         parent_->visitWebsite();
     }
 }
-
-void ManualView::touchesMoved(const TouchSet&) {}
-void ManualView::touchesEnded(const TouchSet&) {}
-void ManualView::touchesCancelled(const TouchSet&) {}
 
 void ManualView::pressAt(Point p) {
     switch (buttonForPoint(p)) {

@@ -3,6 +3,10 @@
 #include <string>
 #include <vector>
 
+#include <span>
+
+#include "platform/FingerView.h"
+#include "platform/HitTable.h"
 #include "platform/ImageView.h"
 #include "ui/HostedScreen.h"
 
@@ -15,15 +19,15 @@ class ScreenHost;
 // the pages, jump to the contents, go back and open the maker's web site.
 //
 // Threads: UI thread only.
-class ManualView : public ImageView, public HostedScreen {
+class ManualView : public FingerView, public HostedScreen {
 public:
     // The manual's buttons, as a finger coming down finds them.
     enum class Button { None, Back, Website, Contents, NextPage, PreviousPage };
 
     static constexpr const char* kTitleText = "'Strumwell'\n\nInstruction Manual\n\n\n\n";
 
-    // The button under p: first match of back, web site, contents, next and
-    // previous page.
+    // The buttons' areas, and the button under p.
+    static std::span<const HitArea<Button>> buttonAreas();
     static Button buttonForPoint(Point p);
     // The page that describes a screen, or currentPage for a number that
     // names no such screen.
@@ -41,12 +45,6 @@ public:
     // Shows currentPage.
     void redraw();
 
-    // Acts on one touch of the set, only when it has just begun. Moves and
-    // lifts are not handled.
-    void touchesBegan(const TouchSet& touches) override;
-    void touchesMoved(const TouchSet& touches) override;
-    void touchesEnded(const TouchSet& touches) override;
-    void touchesCancelled(const TouchSet& touches) override;
     // Carries out the button under p.
     void pressAt(Point p);
 
@@ -76,6 +74,9 @@ public:
     const ImageView& rightArrow() const { return *rightArrow_; }
 
 protected:
+    // One finger at a time (the view takes no second finger while one is
+    // down): a page turns once per finger coming down.
+    void fingerDown(const Touch& touch) override;
     // The back and web site buttons: the application delegate's
     // transitionBack and visitWebsite (nothing without a parent).
     virtual void goBack();

@@ -6,20 +6,16 @@
 
 namespace {
 
-bool inside(Point p, float left, float right, float top, float bottom) {
-    return p.x > left && p.x < right && p.y > top && p.y < bottom;
-}
+using Action = MenuAppSetupView::Action;
 
-// A label read by a user holding the phone sideways: `along` is its length
-// along the view's y axis, `across` its height along x.
-std::unique_ptr<Label> sidewaysLabel(Point center, float along, float across, float fontSize,
+constexpr HitArea<Action> kAreas[] = {
+    {{105, 87, 41, 316}, Action::StepStringBends},
+    {{146, 87, 41, 316}, Action::StepWhammyBar},
+};
+
+std::unique_ptr<Label> labelWithText(Point centre, float along, float across, float fontSize,
                                      TextAlignment alignment, const std::string& text = "") {
-    auto label = std::make_unique<Label>(Rect{center.x - along / 2, center.y - across / 2, along, across});
-    label->setFont("Arial", fontSize);
-    label->setTextColor(Color::black());
-    label->setBackgroundColor(Color::clear());
-    label->setTextAlignment(alignment);
-    label->setRotation(kQuarterTurn);
+    auto label = MenuScreenView::sidewaysLabel(centre, along, across, fontSize, alignment);
     label->setText(text);
     return label;
 }
@@ -27,20 +23,11 @@ std::unique_ptr<Label> sidewaysLabel(Point center, float along, float across, fl
 } // namespace
 
 MenuAppSetupView::Action MenuAppSetupView::actionForPoint(Point p) {
-    const Choice corner = cornerChoice(p);
-    if (corner.kind == Choice::Back) {
-        return Action::Back;
-    }
-    if (corner.kind == Choice::Go) {
-        return Action::Help;
-    }
-    if (inside(p, 105, 146, 87, 403)) {
-        return Action::StepStringBends;
-    }
-    if (inside(p, 146, 187, 87, 403)) {
-        return Action::StepWhammyBar;
-    }
-    return Action::None;
+    return actionIn(areas(), p, Action::Back, Action::Help, Action::None);
+}
+
+std::span<const HitArea<Action>> MenuAppSetupView::areas() {
+    return kAreas;
 }
 
 MenuAppSetupView::GuitarPair MenuAppSetupView::nextSetting(GuitarPair setting) {
@@ -74,15 +61,15 @@ MenuAppSetupView::MenuAppSetupView(ScreenHost* parent, SoundEngine* engine)
     : MenuScreenView(parent, "MenuApplicationBack.jpg"), soundEngine_(engine) {
     // The title above the card's two bars; each bar carries its caption on
     // the left and its setting on the right.
-    titleLabel_ = sidewaysLabel({232, 240}, 340, 36, 24, TextAlignment::Center, "Application Setup");
+    titleLabel_ = labelWithText({232, 240}, 340, 36, 24, TextAlignment::Center, "Application Setup");
     addSubview(titleLabel_.get());
-    whammyBarCaption_ = sidewaysLabel({166.5f, 175}, 150, 30, 17, TextAlignment::Left, "Whammy Bar");
+    whammyBarCaption_ = labelWithText({166.5f, 175}, 150, 30, 17, TextAlignment::Left, "Whammy Bar");
     addSubview(whammyBarCaption_.get());
-    whammyBarSettingLabel_ = sidewaysLabel({166.5f, 300}, 110, 30, 17, TextAlignment::Right);
+    whammyBarSettingLabel_ = labelWithText({166.5f, 300}, 110, 30, 17, TextAlignment::Right);
     addSubview(whammyBarSettingLabel_.get());
-    stringBendsCaption_ = sidewaysLabel({125.5f, 175}, 150, 30, 17, TextAlignment::Left, "String Bends");
+    stringBendsCaption_ = labelWithText({125.5f, 175}, 150, 30, 17, TextAlignment::Left, "String Bends");
     addSubview(stringBendsCaption_.get());
-    stringBendsSettingLabel_ = sidewaysLabel({125.5f, 300}, 110, 30, 17, TextAlignment::Right);
+    stringBendsSettingLabel_ = labelWithText({125.5f, 300}, 110, 30, 17, TextAlignment::Right);
     addSubview(stringBendsSettingLabel_.get());
     redraw();
 }
@@ -99,7 +86,8 @@ void MenuAppSetupView::redraw() {
         settingText({soundEngine_->whammyBarAttached(0), soundEngine_->whammyBarAttached(1)}));
 }
 
-void MenuAppSetupView::fingerDown(Point p) {
+void MenuAppSetupView::fingerDown(const Touch& touch) {
+    const Point p = touch.location;
     switch (actionForPoint(p)) {
     case Action::None:
         return;

@@ -25,8 +25,9 @@ public:
         friend bool operator==(const GuitarPair&, const GuitarPair&) = default;
     };
 
-    // The corner buttons, then the two bars (open rectangles).
+    // The corner buttons, then the two bars.
     static Action actionForPoint(Point p);
+    static std::span<const HitArea<Action>> areas();
     // The next setting around the cycle.
     static GuitarPair nextSetting(GuitarPair setting);
     // "Off", "Guitar 1", "Guitar 2" or "Guitar 1 + 2".
@@ -43,7 +44,6 @@ public:
     // Redraws.
     void willAppear(int previousScreen, int currentGuitar) override;
 
-    void fingerDown(Point p) override;
     Choice choiceAt(Point p) const override { return cornerChoice(p); }
 
     SoundEngine* soundEngine() const { return soundEngine_; }
@@ -52,6 +52,9 @@ public:
     const Label& titleLabel() const { return *titleLabel_; }
     const Label& stringBendsCaption() const { return *stringBendsCaption_; }
     const Label& whammyBarCaption() const { return *whammyBarCaption_; }
+
+protected:
+    void fingerDown(const Touch& touch) override;
 
 private:
     SoundEngine* soundEngine_;

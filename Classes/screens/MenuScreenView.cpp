@@ -2,18 +2,42 @@
 
 #include "ui/ScreenHost.h"
 
-MenuScreenView::Choice MenuScreenView::cornerChoice(Point p) {
-    if (p.x > 276 && p.y < 41) {
-        return Choice::back();
-    }
-    if (p.x > 276 && p.y > 438) {
-        return Choice::go(ScreenHost::kManual);
-    }
-    return Choice::none();
+namespace {
+
+using Choice = MenuScreenView::Choice;
+
+constexpr HitArea<Choice> kCornerAreas[] = {
+    {{276, -1, 45, 42}, Choice{Choice::Back, -1, -1}},
+    {{276, 438, 45, 43}, Choice{Choice::Go, ScreenHost::kManual, -1}},
+};
+
+} // namespace
+
+std::span<const HitArea<Choice>> MenuScreenView::cornerAreas() {
+    return kCornerAreas;
 }
 
-MenuScreenView::MenuScreenView(ScreenHost* parent, const std::string& backgroundImage)
-    : ImageView(backgroundImage), parent_(parent) {
+Choice MenuScreenView::choiceIn(std::span<const HitArea<Choice>> areas, Point p) {
+    return hitActionInside(areas, p).value_or(Choice::none());
+}
+
+Choice MenuScreenView::cornerChoice(Point p) {
+    return choiceIn(cornerAreas(), p);
+}
+
+std::unique_ptr<Label> MenuScreenView::sidewaysLabel(Point centre, float along, float across, float fontSize,
+                                                     TextAlignment alignment) {
+    auto label = std::make_unique<Label>(Rect{centre.x - along / 2, centre.y - across / 2, along, across});
+    label->setFont("Arial", fontSize);
+    label->setTextColor(Color::black());
+    label->setBackgroundColor(Color::clear());
+    label->setTextAlignment(alignment);
+    label->setRotation(kQuarterTurn);
+    return label;
+}
+
+MenuScreenView::MenuScreenView(ScreenHost* parent, const std::string& backgroundImage) : parent_(parent) {
+    setBackgroundImage(backgroundImage);
     // The picture may be missing from the bundle: the screen still covers the
     // whole view and takes its touches.
     setFrame(parent_ ? parent_->frame() : Rect{0, 0, 320, 480});
@@ -23,45 +47,9 @@ MenuScreenView::MenuScreenView(ScreenHost* parent, const std::string& background
 
 MenuScreenView::~MenuScreenView() = default;
 
-void MenuScreenView::touchesBegan(const TouchSet& touches) {
-    processTouches(touches);
+void MenuScreenView::fingerDown(const Touch& touch) {
+    perform(choiceAt(touch.location));
 }
-void MenuScreenView::touchesMoved(const TouchSet& touches) {
-    processTouches(touches);
-}
-void MenuScreenView::touchesEnded(const TouchSet& touches) {
-    processTouches(touches);
-}
-void MenuScreenView::touchesCancelled(const TouchSet& touches) {
-    processTouches(touches);
-}
-
-void MenuScreenView::processTouches(const TouchSet& touches) {
-    for (const Touch& touch : touches) {
-        switch (touch.phase) {
-        case TouchPhase::Began:
-            fingerDown(touch.location);
-            break;
-        case TouchPhase::Moved:
-            fingerMove(touch.location, touch.previousLocation);
-            break;
-        case TouchPhase::Ended:
-        case TouchPhase::Cancelled:
-            fingerUp(touch.location);
-            break;
-        case TouchPhase::Stationary:
-            break;
-        }
-    }
-}
-
-void MenuScreenView::fingerDown(Point p) {
-    perform(choiceAt(p));
-}
-
-void MenuScreenView::fingerMove(Point, Point) {}
-
-void MenuScreenView::fingerUp(Point) {}
 
 void MenuScreenView::perform(const Choice& choice) {
     if (!parent_) {

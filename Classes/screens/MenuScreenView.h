@@ -1,22 +1,26 @@
 #pragma once
+#include <memory>
+#include <span>
 #include <string>
 
-#include "platform/ImageView.h"
+#include "platform/FingerView.h"
+#include "platform/HitTable.h"
+#include "platform/ImageView.h" // for the menus that add pictures
+#include "platform/Label.h"
 #include "ui/HostedScreen.h"
 
 class ScreenHost;
 
 // What the menu screens share: a full-screen background picture whose buttons
-// are fixed rectangles, the touch dispatch (only a finger coming down acts),
-// and the two corner buttons, back and help, of every menu but the main one.
+// are fixed rectangles (only a finger coming down acts), and the two corner
+// buttons, back and help, of every menu but the main one.
 //
-// Rectangles are open (strict comparisons) and tested in a fixed order, the
-// first match winning. Each menu works out what a touch means with a pure
-// function of the point (its `choiceForPoint`), so the tables can be checked
-// without a window; fingerDown then carries the choice out.
+// Each menu's buttons are a table of open areas (an edge belongs to neither
+// side), so the tables can be checked without a window; fingerDown carries
+// out the choice of the area under the finger.
 //
 // Threads: UI thread only.
-class MenuScreenView : public ImageView, public HostedScreen {
+class MenuScreenView : public FingerView, public HostedScreen {
 public:
     // What a touch on a menu asks for.
     struct Choice {
@@ -31,9 +35,12 @@ public:
         friend bool operator==(const Choice&, const Choice&) = default;
     };
 
-    // The corner buttons: x > 276 and y < 41 is back, x > 276 and y > 438
-    // opens the manual (remembering the way back); None elsewhere.
+    // The corner buttons: back at the top, the manual (remembering the way
+    // back) at the bottom; None elsewhere.
+    static std::span<const HitArea<Choice>> cornerAreas();
     static Choice cornerChoice(Point p);
+    // The choice of the first area under p, or None.
+    static Choice choiceIn(std::span<const HitArea<Choice>> areas, Point p);
 
     // parent may be null (the view then has the default 320 x 480 frame and
     // its touches change nothing), which tests use.
@@ -42,26 +49,30 @@ public:
 
     ScreenHost* parent() const { return parent_; }
 
-    void touchesBegan(const TouchSet& touches) override;
-    void touchesMoved(const TouchSet& touches) override;
-    void touchesEnded(const TouchSet& touches) override;
-    void touchesCancelled(const TouchSet& touches) override;
-
-    // Sends each touch by its phase: began to fingerDown, moved to fingerMove
-    // (new and previous location), ended or cancelled to fingerUp; stationary
-    // touches are ignored.
-    void processTouches(const TouchSet& touches);
-
-    // Carries out the menu's choice for the point.
-    virtual void fingerDown(Point p);
-    // Menus only react to a finger coming down.
-    virtual void fingerMove(Point p, Point oldPoint);
-    virtual void fingerUp(Point p);
-
     // The choice for a point on this particular menu.
     virtual Choice choiceAt(Point p) const = 0;
 
+    // A label read by a user holding the phone sideways, black on clear:
+    // `along` is its length along the view's y axis, `across` its height
+    // along x.
+    static std::unique_ptr<Label> sidewaysLabel(Point centre, float along, float across, float fontSize,
+                                                TextAlignment alignment = TextAlignment::Center);
+
 protected:
+    // For the screens whose buttons do more than lead elsewhere: the corner
+    // buttons' back and help, else the action of the first area under p.
+    template <typename Action>
+    static Action actionIn(std::span<const HitArea<Action>> areas, Point p, Action back, Action help,
+                           Action none) {
+        const Choice corner = cornerChoice(p);
+        if (corner.kind != Choice::None)
+            return corner.kind == Choice::Back ? back : help;
+        return hitActionInside(areas, p).value_or(none);
+    }
+
+    // Carries out the menu's choice for the point; menus only react to a
+    // finger coming down.
+    void fingerDown(const Touch& touch) override;
     // Asks the application delegate for what the choice names (nothing
     // without a parent).
     virtual void perform(const Choice& choice);

@@ -11,72 +11,33 @@
 
 namespace {
 
-bool inside(Point p, float left, float right, float top, float bottom) {
-    return p.x > left && p.x < right && p.y > top && p.y < bottom;
-}
+using Action = MenuSetupGuitarPatchView::Action;
 
-// A label read by a user holding the phone sideways: `along` is its length
-// along the view's y axis, `across` its height along x.
-std::unique_ptr<Label> sidewaysLabel(Point center, float along, float across, float fontSize) {
-    auto label = std::make_unique<Label>(Rect{center.x - along / 2, center.y - across / 2, along, across});
-    label->setFont("Arial", fontSize);
-    label->setTextColor(Color::black());
-    label->setBackgroundColor(Color::clear());
-    label->setTextAlignment(TextAlignment::Center);
-    label->setRotation(kQuarterTurn);
-    return label;
-}
+constexpr HitArea<Action> kAreas[] = {
+    {{127, 189, 59, 57}, Action::TestNoteGuitar1},   {{29, 189, 98, 57}, Action::TestNoteGuitar2},
+    {{108, 0, 102, 104}, Action::TurnGuitar1Volume}, {{108, 104, 102, 85}, Action::TurnGuitar1Sustain},
+    {{0, 0, 108, 104}, Action::TurnGuitar2Volume},   {{0, 104, 108, 85}, Action::TurnGuitar2Sustain},
+    {{127, 246, 66, 59}, Action::PrevPatchGuitar1},  {{127, 386, 66, 68}, Action::NextPatchGuitar1},
+    {{0, 246, 89, 59}, Action::PrevPatchGuitar2},    {{0, 386, 89, 68}, Action::NextPatchGuitar2},
+};
 
 } // namespace
 
 MenuSetupGuitarPatchView::Action MenuSetupGuitarPatchView::actionForPoint(Point p) {
-    const Choice corner = cornerChoice(p);
-    if (corner.kind == Choice::Back) {
-        return Action::Back;
-    }
-    if (corner.kind == Choice::Go) {
-        return Action::Help;
-    }
-    if (inside(p, 127, 186, 189, 246)) {
-        return Action::TestNoteGuitar1;
-    }
-    if (inside(p, 29, 127, 189, 246)) {
-        return Action::TestNoteGuitar2;
-    }
-    if (inside(p, 108, 210, 0, 104)) {
-        return Action::TurnGuitar1Volume;
-    }
-    if (inside(p, 108, 210, 104, 189)) {
-        return Action::TurnGuitar1Sustain;
-    }
-    if (inside(p, 0, 108, 0, 104)) {
-        return Action::TurnGuitar2Volume;
-    }
-    if (inside(p, 0, 108, 104, 189)) {
-        return Action::TurnGuitar2Sustain;
-    }
-    if (inside(p, 127, 193, 246, 305)) {
-        return Action::PrevPatchGuitar1;
-    }
-    if (inside(p, 127, 193, 386, 454)) {
-        return Action::NextPatchGuitar1;
-    }
-    if (inside(p, 0, 89, 246, 305)) {
-        return Action::PrevPatchGuitar2;
-    }
-    if (inside(p, 0, 89, 386, 454)) {
-        return Action::NextPatchGuitar2;
-    }
-    return Action::None;
+    return actionIn(areas(), p, Action::Back, Action::Help, Action::None);
+}
+
+std::span<const HitArea<Action>> MenuSetupGuitarPatchView::areas() {
+    return kAreas;
 }
 
 bool MenuSetupGuitarPatchView::insideTestButton(int guitar, Point p) {
-    return guitar == 0 ? inside(p, 127, 186, 189, 246) : inside(p, 29, 127, 189, 246);
+    return isInsideOpen(kAreas[guitar == 0 ? 0 : 1].rect, p);
 }
 
 MenuSetupGuitarPatchView::MenuSetupGuitarPatchView(ScreenHost* parent, SoundEngine* engine,
                                                    MainThreadQueue* queue)
-    : MenuScreenView(parent, "MenuSetupGuitarPatch.jpg"), soundEngine_(engine), queue_(queue) {
+    : MenuScreenView(parent, "MenuSetupGuitarPatch.jpg"), soundEngine_(engine), queue_(queue), box_(*this) {
     // The system volume slider, along the long edge for a user holding the
     // phone sideways.
     volumeControl_ = std::make_unique<VolumeSlider>(Rect{221 - 107.5f, 250 - 25, 215, 50});
@@ -110,21 +71,18 @@ MenuSetupGuitarPatchView::MenuSetupGuitarPatchView(ScreenHost* parent, SoundEngi
     // The cover and the box go on top of everything. The cover takes the
     // touches meant for the controls under it (the volume slider among them)
     // while it shows; the screen then ignores them.
-    messageBoxGreyout_ = std::make_unique<View>(Rect{0, 0, 320, 480});
-    messageBoxGreyout_->setBackgroundColor(Color::black());
-    messageBoxGreyout_->setUserInteractionEnabled(true);
-    messageBoxGreyout_->setAlpha(0);
-    addSubview(messageBoxGreyout_.get());
-
-    messageBox_ = std::make_unique<ImageView>("MessageBox.png");
-    messageBox_->setBounds({0, 0, 220, 340});
-    messageBox_->setCenter({160, 240});
-    messageBox_->setAlpha(0);
-    addSubview(messageBox_.get());
-    messageBoxLabel_ = sidewaysLabel({110, 170}, 280, 170, 20);
-    messageBoxLabel_->setNumberOfLines(0);
-    messageBoxLabel_->setText(kMessageBoxText);
-    messageBox_->addSubview(messageBoxLabel_.get());
+    box_.setVeilTakesTouches(true);
+    box_.setVeilAlpha(kGreyoutAlpha);
+    Label& text = box_.text();
+    text.setFrame({110 - 140, 170 - 85, 280, 170});
+    text.setFont("Arial", 20);
+    text.setTextColor(Color::black());
+    text.setBackgroundColor(Color::clear());
+    text.setTextAlignment(TextAlignment::Center);
+    text.setRotation(kQuarterTurn);
+    text.setNumberOfLines(0);
+    text.setText(kMessageBoxText);
+    box_.addViews();
 
     redraw();
 }
@@ -160,8 +118,6 @@ void MenuSetupGuitarPatchView::later(double delay, std::function<void()> fn) {
 }
 
 void MenuSetupGuitarPatchView::redraw() {
-    messageBoxGreyout_->setAlpha(messageBoxShowing_ ? kGreyoutAlpha : 0.0f);
-    messageBox_->setAlpha(messageBoxShowing_ ? 1.0f : 0.0f);
     if (!soundEngine_) {
         return;
     }
@@ -173,28 +129,8 @@ void MenuSetupGuitarPatchView::redraw() {
     guitar2PatchName_->setText(soundEngine_->patchName(1));
 }
 
-void MenuSetupGuitarPatchView::touchesBegan(const TouchSet& touches) {
-    if (!messageBoxShowing_) {
-        MenuScreenView::touchesBegan(touches);
-    }
-}
-void MenuSetupGuitarPatchView::touchesMoved(const TouchSet& touches) {
-    if (!messageBoxShowing_) {
-        MenuScreenView::touchesMoved(touches);
-    }
-}
-void MenuSetupGuitarPatchView::touchesEnded(const TouchSet& touches) {
-    if (!messageBoxShowing_) {
-        MenuScreenView::touchesEnded(touches);
-    }
-}
-void MenuSetupGuitarPatchView::touchesCancelled(const TouchSet& touches) {
-    if (!messageBoxShowing_) {
-        MenuScreenView::touchesCancelled(touches);
-    }
-}
-
-void MenuSetupGuitarPatchView::fingerDown(Point p) {
+void MenuSetupGuitarPatchView::fingerDown(const Touch& touch) {
+    const Point p = touch.location;
     switch (actionForPoint(p)) {
     case Action::None:
         break;
@@ -240,34 +176,32 @@ void MenuSetupGuitarPatchView::fingerDown(Point p) {
 }
 
 void MenuSetupGuitarPatchView::startPatchStep(int guitar, bool forward) {
-    messageBoxShowing_ = true;
+    box_.show();
     redraw();
     // The short delay lets the box be drawn before the loading holds up the
     // UI thread.
-    later(kDrawBoxDelay, [this, guitar, forward] {
-        if (forward) {
-            nextPatch(guitar);
-        } else {
-            prevPatch(guitar);
-        }
-    });
+    later(kDrawBoxDelay, [this, guitar, forward] { stepPatch(guitar, forward); });
 }
 
 void MenuSetupGuitarPatchView::nextPatch(int guitar) {
+    stepPatch(guitar, true);
+}
+
+void MenuSetupGuitarPatchView::prevPatch(int guitar) {
+    stepPatch(guitar, false);
+}
+
+void MenuSetupGuitarPatchView::stepPatch(int guitar, bool forward) {
     if (!soundEngine_) {
         // Nothing will render a buffer: take touches again at once.
         turnTouchscreenBackOn();
         return;
     }
-    soundEngine_->nextPatch(this, guitar);
-}
-
-void MenuSetupGuitarPatchView::prevPatch(int guitar) {
-    if (!soundEngine_) {
-        turnTouchscreenBackOn();
-        return;
+    if (forward) {
+        soundEngine_->nextPatch(this, guitar);
+    } else {
+        soundEngine_->prevPatch(this, guitar);
     }
-    soundEngine_->prevPatch(this, guitar);
 }
 
 void MenuSetupGuitarPatchView::turnTouchscreenBackOn() {
@@ -275,11 +209,13 @@ void MenuSetupGuitarPatchView::turnTouchscreenBackOn() {
 }
 
 void MenuSetupGuitarPatchView::stopShowingMessageBox() {
-    messageBoxShowing_ = false;
+    box_.hide();
     redraw();
 }
 
-void MenuSetupGuitarPatchView::fingerMove(Point p, Point oldPoint) {
+void MenuSetupGuitarPatchView::fingerMove(const Touch& touch) {
+    const Point p = touch.location;
+    const Point oldPoint = touch.previousLocation;
     if (draggingKnob_ != kNoKnob) {
         turnKnob(p, oldPoint);
     }
@@ -315,7 +251,8 @@ void MenuSetupGuitarPatchView::turnKnob(Point p, Point oldPoint) {
     }
 }
 
-void MenuSetupGuitarPatchView::fingerUp(Point p) {
+void MenuSetupGuitarPatchView::fingerUp(const Touch& touch) {
+    const Point p = touch.location;
     draggingKnob_ = kNoKnob;
     if (insideTestButton(0, p)) {
         stopTestNote(0);

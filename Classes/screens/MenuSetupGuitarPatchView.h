@@ -7,6 +7,7 @@
 #include "audio/PatchChangeListener.h"
 #include "platform/core/MainThreadQueue.h"
 #include "screens/MenuScreenView.h"
+#include "ui/MessageBoxLayer.h"
 
 class ImageView;
 class Knob;
@@ -66,9 +67,9 @@ public:
     static constexpr float kGreyoutAlpha = 0.7f;
     static constexpr const char* kVolumeLabelText = "OUTPUT VOLUME";
 
-    // The corner buttons, then the screen's own rectangles (open, strict
-    // comparisons).
+    // The corner buttons, then the screen's own areas.
     static Action actionForPoint(Point p);
+    static std::span<const HitArea<Action>> areas();
     // Whether p lies inside the test-note button of the guitar (0 or 1).
     static bool insideTestButton(int guitar, Point p);
 
@@ -79,25 +80,12 @@ public:
     MenuSetupGuitarPatchView(ScreenHost* parent, SoundEngine* engine, MainThreadQueue* queue = nullptr);
     ~MenuSetupGuitarPatchView() override;
 
-    // Shows the box and cover as messageBoxShowing says, the knobs at the
-    // engine's volumes and sustains, and both patch names.
+    // Shows the knobs at the engine's volumes and sustains, and both patch
+    // names.
     void redraw();
     // Redraws.
     void willAppear(int previousScreen, int currentGuitar) override;
 
-    // Touches are ignored entirely while the box is up.
-    void touchesBegan(const TouchSet& touches) override;
-    void touchesMoved(const TouchSet& touches) override;
-    void touchesEnded(const TouchSet& touches) override;
-    void touchesCancelled(const TouchSet& touches) override;
-
-    void fingerDown(Point p) override;
-    // Turns the knob being dragged and sets its value in the engine; a finger
-    // sliding out of a test button stops its note.
-    void fingerMove(Point p, Point oldPoint) override;
-    // No knob is turned any more; a finger lifted inside a sounding test
-    // button stops its note.
-    void fingerUp(Point p) override;
     Choice choiceAt(Point p) const override { return cornerChoice(p); }
 
     // The engine's patch step for the guitar, with this screen as the caller.
@@ -108,7 +96,8 @@ public:
     void turnTouchscreenBackOn() override;
     void stopShowingMessageBox();
 
-    bool messageBoxShowing() const { return messageBoxShowing_; }
+    // Fingers are ignored entirely while the box is up.
+    bool messageBoxShowing() const { return box_.isShown(); }
     int draggingKnob() const { return draggingKnob_; }
     int testPatch1PlaylistNo() const { return testPatch1PlaylistNo_; }
     int testPatch2PlaylistNo() const { return testPatch2PlaylistNo_; }
@@ -117,14 +106,24 @@ public:
     const Knob& knob(int index) const { return *knobs_[static_cast<size_t>(index)]; }
     const Label& guitar1PatchName() const { return *guitar1PatchName_; }
     const Label& guitar2PatchName() const { return *guitar2PatchName_; }
-    const ImageView& messageBox() const { return *messageBox_; }
-    const Label& messageBoxLabel() const { return *messageBoxLabel_; }
-    const View& messageBoxGreyout() const { return *messageBoxGreyout_; }
+    const ImageView& messageBox() const { return box_.box(); }
+    const Label& messageBoxLabel() const { return box_.text(); }
+    const View& messageBoxGreyout() const { return box_.veil(); }
     const VolumeSlider& volumeControl() const { return *volumeControl_; }
     const Label& volumeLabel() const { return *volumeLabel_; }
 
+protected:
+    void fingerDown(const Touch& touch) override;
+    // Turns the knob being dragged and sets its value in the engine; a finger
+    // sliding out of a test button stops its note.
+    void fingerMove(const Touch& touch) override;
+    // No knob is turned any more; a finger lifted inside a sounding test
+    // button stops its note.
+    void fingerUp(const Touch& touch) override;
+
 private:
     void startPatchStep(int guitar, bool forward);
+    void stepPatch(int guitar, bool forward);
     void turnKnob(Point p, Point oldPoint);
     void stopTestNote(int guitar);
     // Runs fn after the delay on the queue, or at once without one.
@@ -138,13 +137,10 @@ private:
     std::array<std::unique_ptr<Knob>, 4> knobs_;
     std::unique_ptr<Label> guitar1PatchName_;
     std::unique_ptr<Label> guitar2PatchName_;
-    std::unique_ptr<View> messageBoxGreyout_;
-    std::unique_ptr<ImageView> messageBox_;
-    std::unique_ptr<Label> messageBoxLabel_;
+    MessageBoxLayer box_;
     int draggingKnob_ = kNoKnob;
     int testPatch1PlaylistNo_ = -1;
     int testPatch2PlaylistNo_ = -1;
-    bool messageBoxShowing_ = false;
     // Delayed calls not yet run, forgotten when the screen goes.
     MainThreadQueue* pendingQueue_ = nullptr;
     std::vector<MainThreadQueue::Token> pendingTokens_;

@@ -3,7 +3,10 @@
 // Plectrum menu's shortcuts, guitar choice and recorder buttons.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
 #include <set>
+#include <string>
 #include <vector>
 
 #include "GuitarTestRig.h"
@@ -11,6 +14,9 @@
 #include "guitars/KeyFingers.h"
 #include "guitars/ManualFretAndPluckGuitarView.h"
 #include "guitars/ScaleGuitarView.h"
+#include "guitars/TabGuitarSetupView.h"
+#include "guitars/TabGuitarView.h"
+#include "storage/Tab.h"
 
 using namespace guitartest;
 
@@ -194,26 +200,60 @@ TEST(KeyFingerScreens, ScaleRowsPlayBands) {
     EXPECT_EQ(screen.currentNoteLabel().text(), "");
 }
 
-TEST(PlectrumMenu, ShortcutsStopRecordingAndLeave) {
+// One screen with the Plectrum menu, seen the same way whichever it is.
+struct MenuScreen {
+    std::string name;
+    std::unique_ptr<FingerView> view;
+    std::function<bool()> menuShowing;
+    std::function<std::vector<int>()> visited;
+    std::function<float()> veilAlpha;
+    bool stopsRecordingToLeave;
+};
+
+template <typename Screen, typename... Args>
+MenuScreen menuScreen(std::string name, bool playing, Args... args) {
+    auto screen = std::make_unique<Navigating<Screen>>(args...);
+    Navigating<Screen>* s = screen.get();
+    return {std::move(name),
+            std::move(screen),
+            [s] { return s->menuShowing(); },
+            [s] { return s->visited; },
+            [s] { return s->greyout().alpha(); },
+            playing};
+}
+
+TEST(PlectrumMenu, EveryScreenOpensClosesAndLeavesByTheTopMenuBar) {
     Rig rig(false);
-    Navigating<HammerOnGuitarView> screen(nullptr, &rig.engine);
-    screen.redraw();
-    auto tap = [&](Point p) { screen.processTouches({down(9, p), up(9, p)}); };
+    Tab tab;
+    std::vector<MenuScreen> screens;
+    screens.push_back(menuScreen<ManualFretAndPluckGuitarView>("manual fret", true, nullptr, &rig.engine));
+    screens.push_back(menuScreen<HammerOnGuitarView>("hammer-on", true, nullptr, &rig.engine));
+    screens.push_back(menuScreen<ScaleGuitarView>("scale", true, nullptr, &rig.engine));
+    screens.push_back(menuScreen<TabGuitarView>("tab guitar", true, nullptr, &rig.engine, &tab));
+    screens.push_back(menuScreen<TabGuitarSetupView>("tab editor", false, nullptr, &rig.engine, &tab));
     const std::vector<std::pair<float, int>> shortcuts = {{10, 7},   {59.9f, 7}, {60, 8},   {153, 8},
                                                           {154, 10}, {239, 10},  {240, 11}, {327, 11},
                                                           {328, 15}, {418, 15},  {419, 16}, {479, 16}};
-    for (const auto& [y, screenNo] : shortcuts) {
+    for (MenuScreen& screen : screens) {
+        SCOPED_TRACE(screen.name);
+        auto tap = [&](Point p) { screen.view->processTouches({down(9, p), up(9, p)}); };
         tap({20, 20});
-        ASSERT_TRUE(screen.menuShowing());
-        tap({20, 400}); // Record closes the menu
-        ASSERT_EQ(rig.engine.getRecorderState(), 2);
+        EXPECT_TRUE(screen.menuShowing());
+        EXPECT_FLOAT_EQ(screen.veilAlpha(), 0.8f);
         tap({20, 20});
-        tap({300, y});
         EXPECT_FALSE(screen.menuShowing());
-        EXPECT_EQ(rig.engine.getRecorderState(), 0) << "recording stops before leaving";
-        ASSERT_FALSE(screen.visited.empty());
-        EXPECT_EQ(screen.visited.back(), screenNo) << y;
-        EXPECT_EQ(screen.recordMenuBar().center(), (Point{-33, 240}));
+        EXPECT_FLOAT_EQ(screen.veilAlpha(), 0);
+        for (const auto& [y, screenNo] : shortcuts) {
+            rig.recorder.record();
+            tap({20, 20});
+            tap({300, y});
+            EXPECT_FALSE(screen.menuShowing()) << y;
+            ASSERT_FALSE(screen.visited().empty());
+            EXPECT_EQ(screen.visited().back(), screenNo) << y;
+            EXPECT_EQ(rig.engine.getRecorderState(), screen.stopsRecordingToLeave ? 0 : 2)
+                << "a playing screen stops the recording before it leaves";
+            rig.recorder.stop();
+        }
     }
 }
 

@@ -102,13 +102,6 @@ TEST(TabGuitarBands, StringsAcrossThePickup) {
     EXPECT_EQ(TabGuitarView::getStringForCoord({241.9f, 400}), 4);
     EXPECT_EQ(TabGuitarView::getStringForCoord({242, 400}), 5);
     EXPECT_EQ(TabGuitarView::getStringForCoord({288, 400}), 5);
-    EXPECT_TRUE(TabGuitarView::onPickup({43, 395}));
-    EXPECT_FALSE(TabGuitarView::onPickup({42, 440})) << "strict edges";
-    EXPECT_FALSE(TabGuitarView::onPickup({289, 440}));
-    EXPECT_FALSE(TabGuitarView::onPickup({100, 394}));
-    EXPECT_TRUE(TabGuitarView::onHoldButton({255, 296}));
-    EXPECT_FALSE(TabGuitarView::onHoldButton({254, 330}));
-    EXPECT_FALSE(TabGuitarView::onHoldButton({300, 375}));
 }
 
 TEST_F(TabGuitar, StartsQuietWithTheKnobAtTheEngineSpeed) {
@@ -471,10 +464,9 @@ TEST_F(TabGuitar, PlectrumMenuStopsEverythingAndRestartKeepsItOpen) {
     EXPECT_FLOAT_EQ(screen.greyout().alpha(), 0);
 }
 
-TEST_F(TabGuitar, MenuItemsThatLeaveCloseTheMenu) {
-    for (Point item : {Point{220, 238}, Point{220, 350}, Point{300, 100}}) {
+TEST_F(TabGuitar, TabItemsLeadToTheEditorAndTheLibrary) {
+    for (Point item : {Point{220, 238}, Point{220, 350}}) {
         tap(1, kPlectrum);
-        ASSERT_TRUE(screen.menuShowing());
         tap(2, item);
         EXPECT_FALSE(screen.menuShowing());
         EXPECT_EQ(rig.engine.getRecorderState(), 0) << "leaving stops the recording";

@@ -167,34 +167,6 @@ TEST(ManualPages, CreditsNameTheSoftwareUsed) {
     EXPECT_TRUE(contains(pages[42], "Liberation"));
 }
 
-TEST(ManualButtons, FirstMatchInOrder) {
-    using B = ManualView::Button;
-    EXPECT_EQ(ManualView::buttonForPoint({300, 200}), B::Back);
-    EXPECT_EQ(ManualView::buttonForPoint({284.01f, 175.01f}), B::Back);
-    EXPECT_EQ(ManualView::buttonForPoint({300, 299.99f}), B::Back);
-    EXPECT_EQ(ManualView::buttonForPoint({300, 340}), B::Website);
-    EXPECT_EQ(ManualView::buttonForPoint({300, 375.99f}), B::Website);
-    EXPECT_EQ(ManualView::buttonForPoint({300, 150}), B::Contents);
-    EXPECT_EQ(ManualView::buttonForPoint({300, 100.01f}), B::Contents);
-    // The borders between the top buttons belong to none of them.
-    EXPECT_EQ(ManualView::buttonForPoint({300, 175}), B::None);
-    EXPECT_EQ(ManualView::buttonForPoint({300, 300}), B::None);
-    EXPECT_EQ(ManualView::buttonForPoint({300, 100}), B::None);
-    EXPECT_EQ(ManualView::buttonForPoint({300, 376}), B::None);
-    EXPECT_EQ(ManualView::buttonForPoint({284, 200}), B::None);
-    // Page turning at the corners, also below the top buttons' strip.
-    EXPECT_EQ(ManualView::buttonForPoint({275, 450}), B::NextPage);
-    EXPECT_EQ(ManualView::buttonForPoint({300, 450}), B::NextPage);
-    EXPECT_EQ(ManualView::buttonForPoint({270, 450}), B::None);
-    EXPECT_EQ(ManualView::buttonForPoint({275, 424}), B::None);
-    EXPECT_EQ(ManualView::buttonForPoint({275, 30}), B::PreviousPage);
-    EXPECT_EQ(ManualView::buttonForPoint({300, 30}), B::PreviousPage);
-    EXPECT_EQ(ManualView::buttonForPoint({275, 56}), B::None);
-    EXPECT_EQ(ManualView::buttonForPoint({270, 30}), B::None);
-    EXPECT_EQ(ManualView::buttonForPoint({160, 240}), B::None);
-    EXPECT_EQ(ManualView::buttonForPoint({100, 450}), B::None);
-}
-
 TEST(ManualStartPages, EveryScreen) {
     const std::map<int, int> expected = {
         {Strumwell::kTabGuitar, 25},

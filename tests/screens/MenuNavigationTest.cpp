@@ -113,15 +113,6 @@ private:
 
 } // namespace
 
-TEST(MenuNavigation, MainMenuTopCornerDoesNothing) {
-    MenuRun run;
-    ASSERT_EQ(run.shownNo(), Strumwell::kMainMenu);
-    run.tap({300, 20});
-    EXPECT_EQ(run.shownNo(), Strumwell::kMainMenu);
-    EXPECT_EQ(run.shell().noBackScreens(), 0);
-    EXPECT_FALSE(run.shell().transitionView()->isTransitioning());
-}
-
 TEST(MenuNavigation, MovesAndLiftsDoNothing) {
     MenuRun run;
     // A finger put down on nothing, dragged over the chooser's button and

@@ -75,41 +75,6 @@ TEST(MenuViews, FullScreenTakingSeveralTouches) {
     }
 }
 
-TEST(MenuViews, OnlyTheTouchDownActs) {
-    RecordingMenu<MenuMainView> menu;
-    const Point chooser{200, 250};
-    menu.touchesMoved({touch(1, TouchPhase::Moved, chooser, {190, 240})});
-    menu.touchesEnded({touch(1, TouchPhase::Ended, chooser, chooser)});
-    menu.touchesCancelled({touch(2, TouchPhase::Cancelled, chooser, chooser)});
-    menu.processTouches({touch(3, TouchPhase::Stationary, chooser, chooser)});
-    EXPECT_TRUE(menu.performed.empty());
-
-    menu.touchesBegan({touch(4, TouchPhase::Began, chooser)});
-    ASSERT_EQ(menu.performed.size(), 1u);
-    EXPECT_EQ(menu.performed[0], Choice::go(Strumwell::kChooseGuitar));
-}
-
-TEST(MenuViews, EveryBeganTouchOfASetActs) {
-    RecordingMenu<MenuEffectsSetupView> menu;
-    menu.processTouches({touch(1, TouchPhase::Began, {200, 150}), touch(2, TouchPhase::Moved, {100, 150}),
-                         touch(3, TouchPhase::Began, {100, 350}), touch(4, TouchPhase::Ended, {100, 250})});
-    ASSERT_EQ(menu.performed.size(), 2u);
-    EXPECT_EQ(menu.performed[0], Choice::go(Strumwell::kDelayEffectSetup, 0));
-    EXPECT_EQ(menu.performed[1], Choice::go(Strumwell::kWahEffectSetup, 1));
-}
-
-TEST(MenuViews, TouchDownOnNothingStillAsksNothing) {
-    RecordingMenu<MenuMainView> main;
-    main.touchesBegan({touch(1, TouchPhase::Began, {300, 20})}); // no back button here
-    ASSERT_EQ(main.performed.size(), 1u);
-    EXPECT_EQ(main.performed[0], Choice::none());
-
-    RecordingMenu<MenuSetupView> setup;
-    setup.touchesBegan({touch(1, TouchPhase::Began, {300, 20})});
-    ASSERT_EQ(setup.performed.size(), 1u);
-    EXPECT_EQ(setup.performed[0], Choice::back());
-}
-
 TEST(ManualViewLayout, LabelsArrowsAndFrames) {
     ManualView manual(nullptr);
     EXPECT_EQ(manual.frame(), (Rect{0, 0, 320, 480}));

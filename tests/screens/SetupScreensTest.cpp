@@ -1,5 +1,5 @@
 // The patch setup and application setup screens, without an application
-// delegate: their touch rectangles, the patch change with its wait box against
+// delegate (their touch areas are checked with every screen's): the patch change with its wait box against
 // a real engine (no audio output; the tests render buffers themselves and run
 // the UI thread's queue), the knobs, the test notes and the bend and whammy
 // settings.
@@ -26,8 +26,6 @@
 
 namespace {
 
-using Action = MenuSetupGuitarPatchView::Action;
-using AppAction = MenuAppSetupView::Action;
 using Pair = MenuAppSetupView::GuitarPair;
 
 Touch touch(long id, TouchPhase phase, Point at, Point previous = {}) {
@@ -147,76 +145,7 @@ protected:
 
 } // namespace
 
-// ---------------------------------------------------------------- rectangles
-
-TEST(PatchSetupRectangles, EachControlAndItsBorders) {
-    // Corner buttons first.
-    EXPECT_EQ(MenuSetupGuitarPatchView::actionForPoint({300, 20}), Action::Back);
-    EXPECT_EQ(MenuSetupGuitarPatchView::actionForPoint({300, 460}), Action::Help);
-    EXPECT_EQ(MenuSetupGuitarPatchView::actionForPoint({276, 20}), Action::None);
-    EXPECT_EQ(MenuSetupGuitarPatchView::actionForPoint({300, 41}), Action::None);
-    // Test notes.
-    EXPECT_EQ(MenuSetupGuitarPatchView::actionForPoint({150, 200}), Action::TestNoteGuitar1);
-    EXPECT_EQ(MenuSetupGuitarPatchView::actionForPoint({80, 200}), Action::TestNoteGuitar2);
-    EXPECT_EQ(MenuSetupGuitarPatchView::actionForPoint({127, 200}), Action::None); // between the two buttons
-    EXPECT_EQ(MenuSetupGuitarPatchView::actionForPoint({186, 200}), Action::None);
-    EXPECT_EQ(MenuSetupGuitarPatchView::actionForPoint({29, 200}), Action::None);
-    EXPECT_EQ(MenuSetupGuitarPatchView::actionForPoint({150, 246}), Action::None);
-    // Knobs.
-    EXPECT_EQ(MenuSetupGuitarPatchView::actionForPoint({150, 50}), Action::TurnGuitar1Volume);
-    EXPECT_EQ(MenuSetupGuitarPatchView::actionForPoint({150, 150}), Action::TurnGuitar1Sustain);
-    EXPECT_EQ(MenuSetupGuitarPatchView::actionForPoint({50, 50}), Action::TurnGuitar2Volume);
-    EXPECT_EQ(MenuSetupGuitarPatchView::actionForPoint({50, 150}), Action::TurnGuitar2Sustain);
-    EXPECT_EQ(MenuSetupGuitarPatchView::actionForPoint({150, 104}), Action::None);
-    EXPECT_EQ(MenuSetupGuitarPatchView::actionForPoint({108, 50}), Action::None);
-    EXPECT_EQ(MenuSetupGuitarPatchView::actionForPoint({150, 189}), Action::None);
-    EXPECT_EQ(MenuSetupGuitarPatchView::actionForPoint({210, 50}), Action::None);
-    EXPECT_EQ(MenuSetupGuitarPatchView::actionForPoint({0, 50}), Action::None);
-    EXPECT_EQ(MenuSetupGuitarPatchView::actionForPoint({150, 0}), Action::None);
-    // The test buttons come before the knobs where they overlap: none do in
-    // y, but the knob rows end where the test row begins.
-    EXPECT_EQ(MenuSetupGuitarPatchView::actionForPoint({150, 188.5f}), Action::TurnGuitar1Sustain);
-    EXPECT_EQ(MenuSetupGuitarPatchView::actionForPoint({150, 189.5f}), Action::TestNoteGuitar1);
-    // Patch arrows.
-    EXPECT_EQ(MenuSetupGuitarPatchView::actionForPoint({160, 280}), Action::PrevPatchGuitar1);
-    EXPECT_EQ(MenuSetupGuitarPatchView::actionForPoint({160, 420}), Action::NextPatchGuitar1);
-    EXPECT_EQ(MenuSetupGuitarPatchView::actionForPoint({50, 280}), Action::PrevPatchGuitar2);
-    EXPECT_EQ(MenuSetupGuitarPatchView::actionForPoint({50, 420}), Action::NextPatchGuitar2);
-    EXPECT_EQ(MenuSetupGuitarPatchView::actionForPoint({190, 280}),
-              Action::PrevPatchGuitar1); // 186 < x < 193
-    EXPECT_EQ(MenuSetupGuitarPatchView::actionForPoint({193, 280}), Action::None);
-    EXPECT_EQ(MenuSetupGuitarPatchView::actionForPoint({127, 280}), Action::None);
-    EXPECT_EQ(MenuSetupGuitarPatchView::actionForPoint({160, 305}), Action::None);
-    EXPECT_EQ(MenuSetupGuitarPatchView::actionForPoint({160, 350}), Action::None); // the patch name
-    EXPECT_EQ(MenuSetupGuitarPatchView::actionForPoint({160, 386}), Action::None);
-    EXPECT_EQ(MenuSetupGuitarPatchView::actionForPoint({160, 454}), Action::None);
-    EXPECT_EQ(MenuSetupGuitarPatchView::actionForPoint({89, 420}), Action::None);
-    EXPECT_EQ(MenuSetupGuitarPatchView::actionForPoint({100, 280}), Action::None);
-}
-
-TEST(PatchSetupRectangles, TestButtonsAreOpen) {
-    EXPECT_TRUE(MenuSetupGuitarPatchView::insideTestButton(0, {130, 200}));
-    EXPECT_FALSE(MenuSetupGuitarPatchView::insideTestButton(0, {127, 200}));
-    EXPECT_FALSE(MenuSetupGuitarPatchView::insideTestButton(0, {130, 189}));
-    EXPECT_TRUE(MenuSetupGuitarPatchView::insideTestButton(1, {126, 200}));
-    EXPECT_FALSE(MenuSetupGuitarPatchView::insideTestButton(1, {127, 200}));
-    EXPECT_FALSE(MenuSetupGuitarPatchView::insideTestButton(1, {29, 200}));
-    EXPECT_FALSE(MenuSetupGuitarPatchView::insideTestButton(1, {80, 246}));
-}
-
-TEST(AppSetupRectangles, BarsAndBorders) {
-    EXPECT_EQ(MenuAppSetupView::actionForPoint({300, 20}), AppAction::Back);
-    EXPECT_EQ(MenuAppSetupView::actionForPoint({300, 460}), AppAction::Help);
-    EXPECT_EQ(MenuAppSetupView::actionForPoint({120, 200}), AppAction::StepStringBends);
-    EXPECT_EQ(MenuAppSetupView::actionForPoint({160, 200}), AppAction::StepWhammyBar);
-    EXPECT_EQ(MenuAppSetupView::actionForPoint({146, 200}), AppAction::None);
-    EXPECT_EQ(MenuAppSetupView::actionForPoint({105, 200}), AppAction::None);
-    EXPECT_EQ(MenuAppSetupView::actionForPoint({187, 200}), AppAction::None);
-    EXPECT_EQ(MenuAppSetupView::actionForPoint({120, 87}), AppAction::None);
-    EXPECT_EQ(MenuAppSetupView::actionForPoint({120, 403}), AppAction::None);
-    EXPECT_EQ(MenuAppSetupView::actionForPoint({160, 402.5f}), AppAction::StepWhammyBar);
-    EXPECT_EQ(MenuAppSetupView::actionForPoint({50, 200}), AppAction::None);
-}
+// ---------------------------------------------------------------- settings
 
 TEST(AppSetupSettings, CycleAndTexts) {
     EXPECT_EQ(MenuAppSetupView::nextSetting({false, false}), (Pair{true, false}));
@@ -273,15 +202,6 @@ TEST_F(SetupScreens, AppSetupStepsBothGuitarsSwitches) {
     engine->setWhammyBarAttached(1, false);
     app.redraw();
     EXPECT_EQ(app.whammyBarSettingLabel().text(), "Off");
-}
-
-TEST(AppSetupWithoutEngine, TouchesChangeNothing) {
-    MenuAppSetupView app(nullptr, nullptr);
-    app.touchesBegan({touch(1, TouchPhase::Began, {120, 200})});
-    app.touchesBegan({touch(1, TouchPhase::Began, {300, 20})});
-    EXPECT_EQ(app.stringBendsSettingLabel().text(), "");
-    EXPECT_FLOAT_EQ(app.frame().width, 320);
-    EXPECT_FLOAT_EQ(app.frame().height, 480);
 }
 
 // ---------------------------------------------------------------- patch setup
@@ -419,14 +339,23 @@ TEST_F(SetupScreens, ScreenGoneBeforeItsDelayedCallsRunIsSafe) {
     EXPECT_EQ(engine->patchNo(0), 1);
 }
 
-TEST(PatchSetupWithoutEngine, PatchStepDoesNotLockTheScreen) {
-    MenuSetupGuitarPatchView s(nullptr, nullptr);
-    s.touchesBegan({touch(1, TouchPhase::Began, {160, 420})});
-    EXPECT_FALSE(s.messageBoxShowing());
-    s.touchesBegan({touch(1, TouchPhase::Began, {150, 50})});
-    EXPECT_EQ(s.draggingKnob(), 0);
-    s.touchesBegan({touch(1, TouchPhase::Began, {150, 200})});
-    EXPECT_EQ(s.testPatch1PlaylistNo(), -1);
+TEST(SetupScreensWithoutEngine, TouchesChangeNothingAndLockNothing) {
+    MenuAppSetupView app(nullptr, nullptr);
+    MenuSetupGuitarPatchView patch(nullptr, nullptr);
+    for (MenuScreenView* screen :
+         {static_cast<MenuScreenView*>(&app), static_cast<MenuScreenView*>(&patch)}) {
+        SCOPED_TRACE(typeid(*screen).name());
+        EXPECT_EQ(screen->frame(), (Rect{0, 0, 320, 480}));
+        // The corners and every control: nothing sounds, nothing breaks.
+        for (Point p : {Point{300, 20}, Point{300, 460}, Point{120, 200}, Point{160, 420}, Point{150, 200}})
+            screen->processTouches({touch(1, TouchPhase::Began, p), touch(1, TouchPhase::Ended, p)});
+    }
+    EXPECT_EQ(app.stringBendsSettingLabel().text(), "");
+    // A patch step with no engine does not leave the screen locked.
+    EXPECT_FALSE(patch.messageBoxShowing());
+    patch.processTouches({touch(1, TouchPhase::Began, {150, 50})});
+    EXPECT_EQ(patch.draggingKnob(), 0);
+    EXPECT_EQ(patch.testPatch1PlaylistNo(), -1);
 }
 
 TEST_F(SetupScreens, KnobsSetTheEngineForTheirGuitar) {
