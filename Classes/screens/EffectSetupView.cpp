@@ -55,10 +55,11 @@ float EffectSetupView::limitedToUnit(float v) {
 }
 
 EffectSetupView::EffectSetupView(ScreenHost* parent, SoundEngine* soundEngine, const Pedal& pedal)
-    : ImageView(pedal.picture), parent_(parent), areas_(pedal.areas), soundEngine_(soundEngine),
+    : FingerView(Rect{0, 0, 320, 480}), parent_(parent), areas_(pedal.areas), soundEngine_(soundEngine),
       powerOnLight_(std::make_unique<ImageView>("EffectPowerLightOn.png")) {
     // The picture may be missing from the bundle: the screen still covers the
     // whole view and takes its touches.
+    setBackgroundImage(pedal.picture);
     setFrame(parent_ ? parent_->frame() : Rect{0, 0, 320, 480});
     setUserInteractionEnabled(true);
     setMultipleTouchEnabled(true);
@@ -88,36 +89,14 @@ void EffectSetupView::setCurrentGuitar(int guitar) {
     redraw();
 }
 
-void EffectSetupView::touchesBegan(const TouchSet& touches) {
-    processTouches(touches);
+void EffectSetupView::fingerDown(const Touch& touch) {
+    fingerDown(touch.location);
 }
-void EffectSetupView::touchesMoved(const TouchSet& touches) {
-    processTouches(touches);
+void EffectSetupView::fingerMove(const Touch& touch) {
+    fingerMove(touch.location, touch.previousLocation);
 }
-void EffectSetupView::touchesEnded(const TouchSet& touches) {
-    processTouches(touches);
-}
-void EffectSetupView::touchesCancelled(const TouchSet& touches) {
-    processTouches(touches);
-}
-
-void EffectSetupView::processTouches(const TouchSet& touches) {
-    for (const Touch& touch : touches) {
-        switch (touch.phase) {
-        case TouchPhase::Began:
-            fingerDown(touch.location);
-            break;
-        case TouchPhase::Moved:
-            fingerMove(touch.location, touch.previousLocation);
-            break;
-        case TouchPhase::Ended:
-        case TouchPhase::Cancelled:
-            fingerUp(touch.location);
-            break;
-        case TouchPhase::Stationary:
-            break;
-        }
-    }
+void EffectSetupView::fingerUp(const Touch& touch) {
+    fingerUp(touch.location);
 }
 
 void EffectSetupView::fingerDown(Point p) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/FingerView.h"
 #include "platform/ImageView.h"
 #include "ui/HostedScreen.h"
 
@@ -28,7 +29,7 @@ class ScreenHost;
 //
 // Threads: UI thread only (the engine settings written here are read by the
 // render thread).
-class EffectSetupView : public ImageView, public HostedScreen {
+class EffectSetupView : public FingerView, public HostedScreen {
 public:
     // What a point of a pedal screen stands for.
     enum class Control {
@@ -122,14 +123,6 @@ public:
     // What a finger coming down at p means on this pedal.
     Control controlAt(Point p) const { return controlIn(areas_, p); }
 
-    void touchesBegan(const TouchSet& touches) override;
-    void touchesMoved(const TouchSet& touches) override;
-    void touchesEnded(const TouchSet& touches) override;
-    void touchesCancelled(const TouchSet& touches) override;
-    // Began goes to fingerDown, moved to fingerMove (new and previous point),
-    // ended and cancelled to fingerUp; stationary touches are ignored.
-    void processTouches(const TouchSet& touches);
-
     // Carries out the control under p.
     void fingerDown(Point p);
     // Turns the knob being turned; with none, sliding out of the test button
@@ -143,6 +136,10 @@ public:
     Knob& knob(int index) const { return *knobs_[static_cast<std::size_t>(index)]; }
 
 protected:
+    // The finger view's fingers, handed to the point-based handlers above.
+    void fingerDown(const Touch& touch) override;
+    void fingerMove(const Touch& touch) override;
+    void fingerUp(const Touch& touch) override;
     // Adds a switch (its light is shown by redraw).
     void addSwitch(const Switch& s) { switches_.push_back(s); }
     // Adds the next knob, centred at (x, y), drawn on top of the views so far.

@@ -102,47 +102,6 @@ ManualView::Button ManualView::buttonForPoint(Point p) {
     return hitActionInside(buttonAreas(), p).value_or(Button::None);
 }
 
-int ManualView::startPageForScreen(int screenNo, int currentPage) {
-    switch (screenNo) {
-    case ScreenHost::kTabGuitar:
-        return 25;
-    case ScreenHost::kTabGuitarSetup:
-        return 30;
-    case ScreenHost::kDelayEffectSetup:
-        return 8;
-    case ScreenHost::kManualFretGuitar:
-        return 19;
-    case ScreenHost::kHammerOnGuitar:
-        return 23;
-    case ScreenHost::kMainMenu:
-        return 0;
-    case ScreenHost::kChooseGuitar:
-        return 17;
-    case ScreenHost::kSetupMenu:
-        return 6;
-    case ScreenHost::kEffectsSetupMenu:
-        return 7;
-    case ScreenHost::kGuitarPatchMenu:
-        return 12;
-    case ScreenHost::kFuzzEffectSetup:
-        return 9;
-    case ScreenHost::kScaleGuitar:
-        return 34;
-    case ScreenHost::kTabGuitarLoadSave:
-        return 33;
-    case ScreenHost::kRecorder:
-        return 15;
-    case ScreenHost::kManual:
-        return 0;
-    case ScreenHost::kAppSetup:
-        return 14;
-    case ScreenHost::kWahEffectSetup:
-        return 10;
-    default:
-        return currentPage;
-    }
-}
-
 ManualView::ManualView(ScreenHost* parent) : parent_(parent) {
     setBackgroundImage("InstructionManualBack.jpg");
     setFrame(parent_ ? parent_->frame() : Rect{0, 0, 320, 480});
@@ -295,8 +254,9 @@ void ManualView::createPageTexts() {
     pages_ = ManualPages::create();
 }
 
-void ManualView::setStartPageForScreen(int screenNo) {
-    currentPage_ = startPageForScreen(screenNo, currentPage_);
+void ManualView::setStartPage(int page) {
+    if (page >= 0 && page < numberOfPages())
+        currentPage_ = page;
     redraw();
 }
 
@@ -372,5 +332,5 @@ void ManualView::pressAt(Point p) {
 }
 
 void ManualView::willAppear(int previousScreen, int) {
-    setStartPageForScreen(previousScreen);
+    setStartPage(parent_ ? parent_->manualStartPage(previousScreen) : -1);
 }

@@ -29,18 +29,17 @@ public:
     // The buttons' areas, and the button under p.
     static std::span<const HitArea<Button>> buttonAreas();
     static Button buttonForPoint(Point p);
-    // The page that describes a screen, or currentPage for a number that
-    // names no such screen.
-    static int startPageForScreen(int screenNo, int currentPage);
 
     // parent may be null (the view then has the default 320 x 480 frame and
     // the back and web site buttons do nothing), which tests use.
     explicit ManualView(ScreenHost* parent);
     ~ManualView() override;
 
-    // Opens the manual at the page of the screen being left, then redraws.
-    void setStartPageForScreen(int screenNo);
-    // Opens at the page about the screen it was called from.
+    // Opens the manual at `page`, then redraws; a page the manual does not
+    // have (-1: the screen has none) keeps the page where the reader left it.
+    void setStartPage(int page);
+    // Opens at the page the application names for the screen it was called
+    // from.
     void willAppear(int previousScreen, int currentGuitar) override;
     // Shows currentPage.
     void redraw();

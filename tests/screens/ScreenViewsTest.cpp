@@ -140,9 +140,9 @@ TEST(ManualViewPages, TitlePageAtCreation) {
     EXPECT_EQ(manual.manualTextLabel().text(), "");
 }
 
-TEST(ManualViewPages, OpensAtTheScreensPage) {
+TEST(ManualViewPages, OpensAtTheGivenPageAndKeepsItsPlaceForNone) {
     ManualView manual(nullptr);
-    manual.setStartPageForScreen(Strumwell::kManualFretGuitar);
+    manual.setStartPage(19);
     EXPECT_EQ(manual.currentPage(), 19);
     EXPECT_EQ(manual.pageNumberLabel().text(), "19 / 44");
     EXPECT_EQ(manual.headingLabel().text(), "THE 'MANUAL FRET' GUITAR");
@@ -153,20 +153,13 @@ TEST(ManualViewPages, OpensAtTheScreensPage) {
     EXPECT_FLOAT_EQ(manual.manualTextLabel().alpha(), 1);
     EXPECT_FLOAT_EQ(manual.rightArrow().alpha(), 1);
 
-    // A number that names no screen keeps the page where the user left it.
-    manual.setStartPageForScreen(3);
+    // A page the manual does not have keeps the page where the user left it.
+    manual.setStartPage(-1);
     EXPECT_EQ(manual.currentPage(), 19);
-    manual.setStartPageForScreen(-1);
+    manual.setStartPage(manual.numberOfPages());
     EXPECT_EQ(manual.currentPage(), 19);
-
-    // The main menu and the manual itself open the title page.
-    manual.setStartPageForScreen(Strumwell::kMainMenu);
-    EXPECT_EQ(manual.currentPage(), 0);
+    manual.setStartPage(0);
     EXPECT_FLOAT_EQ(manual.titlePageLabel().alpha(), 0.8f);
-    manual.setStartPageForScreen(Strumwell::kWahEffectSetup);
-    EXPECT_EQ(manual.currentPage(), 10);
-    manual.setStartPageForScreen(Strumwell::kManual);
-    EXPECT_EQ(manual.currentPage(), 0);
 }
 
 TEST(ManualViewPages, TurningPages) {
@@ -200,7 +193,7 @@ TEST(ManualViewPages, TurningPages) {
     EXPECT_EQ(manual.currentPage(), 1);
     EXPECT_EQ(manual.contentsEntry(0).page, 3);
     EXPECT_EQ(manual.contentsEntry(0).title->text(), "Introduction");
-    manual.setStartPageForScreen(Strumwell::kMainMenu);
+    manual.setStartPage(0);
     manual.pressAt(contents);
     EXPECT_EQ(manual.currentPage(), 1);
 
@@ -230,7 +223,7 @@ TEST(ManualViewPages, OnlyABeganTouchActs) {
 
 TEST(ManualViewPages, PagesTwentyTwoAndTwentyFourShowTheSameText) {
     ManualView manual(nullptr);
-    manual.setStartPageForScreen(Strumwell::kManualFretGuitar);
+    manual.setStartPage(19);
     for (int i = 0; i < 3; ++i) {
         manual.pressAt({300, 450});
     }
