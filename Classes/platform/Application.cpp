@@ -11,14 +11,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <map>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <utility>
 
-#include "platform/AlertView.h"
+#include "platform/AlertStack.h"
 #include "platform/ApplicationDelegate.h"
+#include "platform/BrowserLauncher.h"
 #include "platform/FontCache.h"
 #include "platform/FramePresenter.h"
 #include "platform/GraphicsImpl.h"
@@ -26,6 +23,7 @@
 #include "platform/KeyRouter.h"
 #include "platform/LatencyLog.h"
 #include "platform/SdlAccelerometer.h"
+#include "platform/SdlFingerTranslator.h"
 #include "platform/SdlKeyTranslator.h"
 #include "platform/SdlWindow.h"
 #include "platform/TextField.h"
@@ -34,11 +32,8 @@
 #include "platform/WakeUpThread.h"
 #include "platform/WindowSystemEvent.h"
 #include "platform/core/Clock.h"
-#include "platform/core/LatencyProbe.h"
 #include "platform/core/MainThreadQueue.h"
 #include "platform/core/ViewGeometry.h"
-
-extern char** environ;
 
 namespace {
 
@@ -52,6 +47,12 @@ extern "C" void onSignal(int) {
 
 // Frames are drawn at most this often.
 constexpr double kFramePeriod = 1.0 / 60.0;
+
+SDL_Event sdlEvent(Uint32 type) {
+    SDL_Event e{};
+    e.type = type;
+    return e;
+}
 
 bool envIs(const char* name, const char* value) {
     const char* v = std::getenv(name);
@@ -71,10 +72,8 @@ struct Application::Impl {
     SdlAccelerometer accelerometer;
     TouchRouter router;
     View root{Rect{0, 0, ViewGeometry::kViewWidth, ViewGeometry::kViewHeight}};
-    View overlay{Rect{0, 0, ViewGeometry::kViewWidth, ViewGeometry::kViewHeight}};
-    std::vector<std::unique_ptr<AlertView>> alerts;
-    std::map<std::pair<SDL_TouchID, SDL_FingerID>, long> fingerIds;
-    long nextTouchId = 1;
+    AlertStack alerts;
+    SdlFingerTranslator fingers;
 
     SdlWindow window;
     FramePresenter presenter;
@@ -92,7 +91,7 @@ struct Application::Impl {
     bool finished = false;
     std::atomic<bool> terminating{false};
     std::string lastURL;
-    std::vector<pid_t> browsers; // started by openURL, reaped once they exit
+    BrowserLauncher browsers;
     bool idleTimerDisabled = true;
 
     KeyRouter::Hooks keyHooks();
@@ -106,7 +105,6 @@ struct Application::Impl {
     void handleKey(const SDL_KeyboardEvent& k, bool down);
     void handleFinger(SDL_TouchID touchId, SDL_FingerID fingerId, TouchPhase phase, float tx, float ty);
     void routeTouch(long id, TouchPhase phase, Point p);
-    void pruneAlerts();
     void updateTextInput(TextField* field, bool active);
     // Handles a pushed event now when the loop is not running.
     void push(SDL_Event e);
@@ -127,7 +125,6 @@ Application::Application(const ApplicationOptions& options) : impl_(std::make_un
     gShared = this;
     gImpl = impl_.get();
     impl_->root.setBackgroundColor(Color::black());
-    impl_->overlay.setBackgroundColor(Color::clear());
     View::setAnimationClock(&impl_->clock);
     if (!options.bundleFolder.empty())
         Image::setBundleFolder(options.bundleFolder);
@@ -238,8 +235,8 @@ bool Application::initialize(std::string* error) {
 KeyRouter::Hooks Application::Impl::keyHooks() {
     KeyRouter::Hooks h;
     h.toggleFullscreen = [this] { setFullscreen(!window.isFullscreen()); };
-    h.alertShown = [this] { return !alerts.empty(); };
-    h.answerAlert = [this] { alerts.back()->pressButton(); };
+    h.alertShown = [this] { return alerts.isShowing(); };
+    h.answerAlert = [this] { alerts.answer(); };
     h.tilt = [this](const KeyEvent& e, bool down) { return accelerometer.handleKey(e, down); };
     return h;
 }
@@ -252,10 +249,7 @@ void Application::Impl::setFullscreen(bool fullscreen) {
 void Application::Impl::drawFrame() {
     presenter.draw([this](Graphics& g) {
         root.drawHierarchy(g);
-        if (!alerts.empty()) {
-            g.fillRect({0, 0, ViewGeometry::kViewWidth, ViewGeometry::kViewHeight}, Color{0, 0, 0, 110});
-            overlay.drawHierarchy(g);
-        }
+        alerts.draw(g);
     });
 }
 
@@ -302,12 +296,10 @@ bool Application::Impl::turn(bool wait) {
     // Whatever a queued call did may show: draw once more.
     if (queue.runPending() > 0)
         root.setNeedsDisplay();
-    // Browsers started by openURL are reaped without waiting for them.
-    for (auto it = browsers.begin(); it != browsers.end();)
-        it = waitpid(*it, nullptr, WNOHANG) != 0 ? browsers.erase(it) : std::next(it);
+    browsers.reap();
     accelerometer.poll();
     View::advanceAnimations();
-    pruneAlerts();
+    alerts.prune();
     if (latencyLog.isOpen())
         latencyLog.write(false);
     const double now = SystemClock::shared().now();
@@ -331,7 +323,7 @@ int Application::Impl::millisecondsToWait() const {
         t = presenter.isPresentPending() ? 0.0 : nextFrameDue - now;
     t = std::min(t, queue.secondsUntilNextDue());
     t = std::min(t, accelerometer.secondsUntilNextReading());
-    if (!browsers.empty())
+    if (browsers.hasRunning())
         t = std::min(t, 0.5);
     if (latencyLog.hasPending())
         t = std::min(t, 0.005);
@@ -355,20 +347,8 @@ void Application::Impl::updateTextInput(TextField* field, bool active) {
         {std::min(a.x, b.x), std::min(a.y, b.y), std::fabs(b.x - a.x), std::fabs(b.y - a.y)});
 }
 
-void Application::Impl::pruneAlerts() {
-    for (auto it = alerts.begin(); it != alerts.end();) {
-        if ((*it)->isDismissed()) {
-            (*it)->removeFromSuperview();
-            it = alerts.erase(it);
-        } else {
-            ++it;
-        }
-    }
-}
-
 void Application::Impl::routeTouch(long id, TouchPhase phase, Point p) {
-    View* modal = alerts.empty() ? nullptr : &overlay;
-    router.dispatch(root, id, phase, p, clock.now(), modal);
+    router.dispatch(root, id, phase, p, clock.now(), alerts.modalView());
     // Whatever the touch changed is drawn next (views that call their own
     // setters would ask anyway; this is the safe default).
     root.setNeedsDisplay();
@@ -376,20 +356,8 @@ void Application::Impl::routeTouch(long id, TouchPhase phase, Point p) {
 
 void Application::Impl::handleFinger(SDL_TouchID touchId, SDL_FingerID fingerId, TouchPhase phase, float tx,
                                      float ty) {
-    auto key = std::make_pair(touchId, fingerId);
-    long id = 0;
-    auto it = fingerIds.find(key);
-    if (phase == TouchPhase::Began || it == fingerIds.end()) {
-        if (phase != TouchPhase::Began)
-            return; // a finger we never saw go down
-        id = nextTouchId++;
-        fingerIds[key] = id;
-    } else {
-        id = it->second;
-    }
-    if (phase == TouchPhase::Ended || phase == TouchPhase::Cancelled)
-        fingerIds.erase(key);
-    routeTouch(id, phase, ViewGeometry::normalizedTouchToView(tx, ty));
+    if (const long id = fingers.touchId(touchId, fingerId, phase))
+        routeTouch(id, phase, ViewGeometry::normalizedTouchToView(tx, ty));
 }
 
 void Application::Impl::handleKey(const SDL_KeyboardEvent& k, bool down) {
@@ -399,7 +367,7 @@ void Application::Impl::handleKey(const SDL_KeyboardEvent& k, bool down) {
         keys.keyDown(e);
     else
         keys.keyUp(e);
-    pruneAlerts();
+    alerts.prune();
 }
 
 void Application::Impl::handleEvent(const SDL_Event& e) {
@@ -468,12 +436,8 @@ void Application::Impl::handleEvent(const SDL_Event& e) {
 
 void Application::Impl::dispatchEvent(const SDL_Event& e) {
     if (waker.fingerEventType() != 0 && e.type == waker.fingerEventType()) {
-        float x = 0, y = 0;
-        std::memcpy(&x, &e.user.data1, sizeof x);
-        std::memcpy(&y, &e.user.data2, sizeof y);
-        constexpr SDL_TouchID kPosted = 0x5358;
-        handleFinger(kPosted, static_cast<SDL_FingerID>(e.user.windowID),
-                     static_cast<TouchPhase>(e.user.code), x, y);
+        const SdlFingerTranslator::Posted p = SdlFingerTranslator::readPosted(e);
+        handleFinger(SdlFingerTranslator::kPostedDevice, p.finger, p.phase, p.x, p.y);
         return;
     }
     switch (e.type) {
@@ -521,7 +485,7 @@ void Application::Impl::dispatchEvent(const SDL_Event& e) {
         accelerometer.handleEvent(e);
         break;
     }
-    pruneAlerts();
+    alerts.prune();
 }
 
 int Application::run(ApplicationDelegate& delegate) {
@@ -606,20 +570,14 @@ bool Application::needsFrame() const {
 
 AlertView* Application::showAlert(const std::string& title, const std::string& message,
                                   const std::string& buttonTitle, std::function<void()> onDismiss) {
-    auto alert = std::make_unique<AlertView>(title, message, buttonTitle, std::move(onDismiss));
-    AlertView* a = alert.get();
-    impl_->overlay.addSubview(a);
-    impl_->alerts.push_back(std::move(alert));
+    AlertView* a = impl_->alerts.show(title, message, buttonTitle, std::move(onDismiss));
     // Fingers on the screen below lose their touches to the alert.
     impl_->router.cancelAll();
     return a;
 }
 
 AlertView* Application::currentAlert() const {
-    for (auto it = impl_->alerts.rbegin(); it != impl_->alerts.rend(); ++it)
-        if (!(*it)->isDismissed())
-            return it->get();
-    return nullptr;
+    return impl_->alerts.current();
 }
 
 void Application::addKeyListener(KeyListener* listener) {
@@ -634,24 +592,7 @@ bool Application::openURL(const std::string& url) {
     impl_->lastURL = url;
     if (impl_->headless || std::getenv("STRUMWELL_NO_BROWSER"))
         return true;
-    // Only web addresses, handed over as one argument, never through a shell.
-    if (url.rfind("http://", 0) != 0 && url.rfind("https://", 0) != 0)
-        return false;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    std::string arg = url;
-    char prog[] = "xdg-open";
-    char* argv[] = {prog, arg.data(), nullptr};
-    int rc = posix_spawnp(&pid, "xdg-open", &actions, nullptr, argv, environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0)
-        return false;
-    impl_->browsers.push_back(pid);
-    return true;
+    return impl_->browsers.open(url);
 }
 
 const std::string& Application::lastOpenedURL() const {
@@ -703,22 +644,15 @@ void Application::injectTouch(long id, TouchPhase phase, Point viewPoint) {
 }
 
 void Application::injectFinger(long id, TouchPhase phase, float normalizedX, float normalizedY) {
-    // Synthetic fingers get a touch device of their own.
-    constexpr SDL_TouchID kInjected = 0x5357;
-    impl_->handleFinger(kInjected, static_cast<SDL_FingerID>(id), phase, std::clamp(normalizedX, 0.0f, 1.0f),
-                        std::clamp(normalizedY, 0.0f, 1.0f));
+    impl_->handleFinger(SdlFingerTranslator::kInjectedDevice, static_cast<SDL_FingerID>(id), phase,
+                        std::clamp(normalizedX, 0.0f, 1.0f), std::clamp(normalizedY, 0.0f, 1.0f));
 }
 
 bool Application::postFinger(long id, TouchPhase phase, float normalizedX, float normalizedY) {
     if (!impl_->initialized || impl_->waker.fingerEventType() == 0)
         return false;
-    SDL_Event e{};
-    e.type = impl_->waker.fingerEventType();
-    e.user.code = static_cast<Sint32>(phase);
-    e.user.windowID = static_cast<Uint32>(id);
-    float x = std::clamp(normalizedX, 0.0f, 1.0f), y = std::clamp(normalizedY, 0.0f, 1.0f);
-    std::memcpy(&e.user.data1, &x, sizeof x);
-    std::memcpy(&e.user.data2, &y, sizeof y);
+    SDL_Event e =
+        SdlFingerTranslator::postedEvent(impl_->waker.fingerEventType(), id, phase, normalizedX, normalizedY);
     return SDL_PushEvent(&e) == 1;
 }
 
@@ -727,8 +661,7 @@ void Application::injectKey(const KeyEvent& event, bool down) {
 }
 
 void Application::injectText(const std::string& utf8) {
-    SDL_Event e{};
-    e.type = SDL_TEXTINPUT;
+    SDL_Event e = sdlEvent(SDL_TEXTINPUT);
     std::size_t n = std::min(utf8.size(), sizeof(e.text.text) - 1);
     std::memcpy(e.text.text, utf8.data(), n);
     e.text.text[n] = '\0';
@@ -736,22 +669,17 @@ void Application::injectText(const std::string& utf8) {
 }
 
 void Application::injectMemoryWarning() {
-    SDL_Event e{};
-    e.type = SDL_APP_LOWMEMORY;
-    impl_->push(e);
+    impl_->push(sdlEvent(SDL_APP_LOWMEMORY));
 }
 
 void Application::injectFocusLost() {
-    SDL_Event e{};
-    e.type = SDL_WINDOWEVENT;
+    SDL_Event e = sdlEvent(SDL_WINDOWEVENT);
     e.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
     impl_->push(e);
 }
 
 void Application::injectQuit() {
-    SDL_Event e{};
-    e.type = SDL_QUIT;
-    impl_->push(e);
+    impl_->push(sdlEvent(SDL_QUIT));
 }
 
 void Application::Impl::push(SDL_Event e) {
