@@ -6,6 +6,7 @@
 #include "platform/Graphics.h"
 #include "platform/Image.h"
 #include "platform/TouchRouter.h"
+#include "platform/TransitionPainter.h"
 #include "platform/core/AnimationCurve.h"
 #include "platform/core/Clock.h"
 
@@ -448,86 +449,24 @@ void View::drawHierarchy(Graphics& g) {
     g.multiplyAlpha(a);
     if (clipsToBounds_)
         g.clipToRect(bounds());
-    if (animation_->transition.running) {
+    if (animation_->transition.running)
         drawTransitionFrame(g);
-    } else {
-        draw(g);
-        for (View* sub : subviews_)
-            sub->drawHierarchy(g);
-    }
+    else
+        drawContent(g);
     g.restore();
+}
+
+void View::drawContent(Graphics& g) {
+    draw(g);
+    for (View* sub : subviews_)
+        sub->drawHierarchy(g);
 }
 
 void View::drawTransitionFrame(Graphics& g) {
     const auto& t = animation_->transition;
     double p = AnimationCurve::progress(t.start, t.duration, animationClock().now());
-    float w = size_.width, h = size_.height;
-    auto drawNew = [&](float dx, float dy, float alpha) {
-        g.save();
-        g.translate(dx, dy);
-        g.multiplyAlpha(alpha);
-        draw(g);
-        for (View* sub : subviews_)
-            sub->drawHierarchy(g);
-        g.restore();
-    };
-    auto drawOld = [&](float dx, float dy) {
-        if (t.snapshot)
-            g.drawImage(*t.snapshot, {dx, dy, w, h}, 1.0f);
-    };
-    float q = static_cast<float>(p);
-    g.save();
-    g.clipToRect(bounds());
-    switch (t.type) {
-    case TransitionType::Fade:
-        drawOld(0, 0);
-        drawNew(0, 0, q);
-        break;
-    case TransitionType::MoveIn: {
-        // The new look slides in from the named side over the old one.
-        float r = 1.0f - q;
-        float dx = 0, dy = 0;
-        switch (t.direction) {
-        case TransitionDirection::FromLeft:
-            dx = -w * r;
-            break;
-        case TransitionDirection::FromRight:
-            dx = w * r;
-            break;
-        case TransitionDirection::FromTop:
-            dy = -h * r;
-            break;
-        case TransitionDirection::FromBottom:
-            dy = h * r;
-            break;
-        }
-        drawOld(0, 0);
-        drawNew(dx, dy, 1.0f);
-        break;
-    }
-    case TransitionType::Reveal: {
-        // The old look slides away toward the named side, uncovering the new.
-        float dx = 0, dy = 0;
-        switch (t.direction) {
-        case TransitionDirection::FromLeft:
-            dx = -w * q;
-            break;
-        case TransitionDirection::FromRight:
-            dx = w * q;
-            break;
-        case TransitionDirection::FromTop:
-            dy = -h * q;
-            break;
-        case TransitionDirection::FromBottom:
-            dy = h * q;
-            break;
-        }
-        drawNew(0, 0, 1.0f);
-        drawOld(dx, dy);
-        break;
-    }
-    }
-    g.restore();
+    TransitionPainter::paint(g, size_, t.type, t.direction, static_cast<float>(p), t.snapshot.get(),
+                             [this](Graphics& gg) { drawContent(gg); });
 }
 
 Point View::presentationCenter() const {

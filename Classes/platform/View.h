@@ -183,6 +183,8 @@ public:
 
 private:
     void detachSubview(View* view);
+    // draw() and the subviews.
+    void drawContent(Graphics& g);
     void drawTransitionFrame(Graphics& g);
 
     View* superview_ = nullptr;
