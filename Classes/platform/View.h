@@ -181,6 +181,13 @@ public:
 
     struct AnimationState; // private bookkeeping, defined in View.cpp
 
+protected:
+    // Sets a member that draw() shows and asks for a frame.
+    template <typename T, typename U> void redrawWith(T& member, const U& value) {
+        member = value;
+        setNeedsDisplay();
+    }
+
 private:
     void detachSubview(View* view);
     // draw() and the subviews.
