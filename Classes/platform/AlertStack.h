@@ -18,8 +18,6 @@ class AlertStack {
 public:
     AlertStack();
     ~AlertStack();
-    AlertStack(const AlertStack&) = delete;
-    AlertStack& operator=(const AlertStack&) = delete;
 
     AlertView* show(const std::string& title, const std::string& message, const std::string& buttonTitle,
                     std::function<void()> onDismiss);

@@ -1,6 +1,7 @@
 #include "platform/KeyRouter.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/KeyListener.h"
 #include "platform/TextField.h"
@@ -46,36 +47,25 @@ bool KeyRouter::editText(const KeyEvent& e) {
     TextField* field = TextField::editingField();
     if (!field)
         return false;
-    switch (e.key) {
-    case Key::Backspace:
-        field->deleteBackward();
-        break;
-    case Key::Return:
-    case Key::KeypadEnter:
+    if (e.key == Key::Return || e.key == Key::KeypadEnter) {
         if (!e.repeat)
             field->returnPressed();
-        break;
-    case Key::Escape:
-        field->resignFirstResponder();
-        break;
-    case Key::Delete:
-        field->deleteForward();
-        break;
-    case Key::Left:
-        field->moveCaret(-1);
-        break;
-    case Key::Right:
-        field->moveCaret(1);
-        break;
-    case Key::Home:
-        field->moveCaretToStart();
-        break;
-    case Key::End:
-        field->moveCaretToEnd();
-        break;
-    default:
-        break;
+        return true;
     }
+    using Edit = void (*)(TextField&);
+    static const std::pair<Key, Edit> kEdits[] = {
+        {Key::Backspace, [](TextField& f) { f.deleteBackward(); }},
+        {Key::Delete, [](TextField& f) { f.deleteForward(); }},
+        {Key::Left, [](TextField& f) { f.moveCaret(-1); }},
+        {Key::Right, [](TextField& f) { f.moveCaret(1); }},
+        {Key::Home, [](TextField& f) { f.moveCaretToStart(); }},
+        {Key::End, [](TextField& f) { f.moveCaretToEnd(); }},
+        {Key::Escape, [](TextField& f) { f.resignFirstResponder(); }},
+    };
+    for (const auto& [key, edit] : kEdits)
+        if (key == e.key)
+            edit(*field);
+    // Any other key is the field's too: typed text arrives on its own.
     return true;
 }
 

@@ -7,14 +7,15 @@ LatencyLog::~LatencyLog() {
 }
 
 bool LatencyLog::open(const std::string& path) {
-    file_ = std::fopen(path.c_str(), "w");
+    file_.reset(std::fopen(path.c_str(), "w"));
     if (!file_)
         return false;
     LatencyProbe::setEnabled(true);
-    std::fprintf(file_, "# One line per touch or key that started a sound. Times in seconds of the monotonic "
-                        "clock:\n# kind event handled voice_request first_buffer device_latency_ms "
-                        "event_to_request_ms event_to_buffer_ms underruns\n");
-    std::fflush(file_);
+    std::fprintf(file_.get(),
+                 "# One line per touch or key that started a sound. Times in seconds of the monotonic "
+                 "clock:\n# kind event handled voice_request first_buffer device_latency_ms "
+                 "event_to_request_ms event_to_buffer_ms underruns\n");
+    std::fflush(file_.get());
     return true;
 }
 
@@ -22,11 +23,10 @@ void LatencyLog::close() {
     if (!file_)
         return;
     write(true);
-    std::fprintf(file_, "# end: underruns %llu, callbacks %llu\n",
+    std::fprintf(file_.get(), "# end: underruns %llu, callbacks %llu\n",
                  static_cast<unsigned long long>(LatencyProbe::underruns()),
                  static_cast<unsigned long long>(LatencyProbe::callbacks()));
-    std::fclose(file_);
-    file_ = nullptr;
+    file_.reset();
 }
 
 void LatencyLog::notePressTime(std::uint32_t milliseconds) {
@@ -73,12 +73,12 @@ void LatencyLog::write(bool all) {
             continue;
         }
         const double request = LatencyProbe::requestTime(it->request);
-        std::fprintf(file_, "%s %.6f %.6f %.6f %.6f %.3f %.3f %.3f %llu\n", it->kind, it->event, it->handled,
-                     request, mixed, LatencyProbe::deviceLatency() * 1000.0,
+        std::fprintf(file_.get(), "%s %.6f %.6f %.6f %.6f %.3f %.3f %.3f %llu\n", it->kind, it->event,
+                     it->handled, request, mixed, LatencyProbe::deviceLatency() * 1000.0,
                      request > 0 ? (request - it->event) * 1000.0 : -1.0,
                      mixed > 0 ? (mixed - it->event) * 1000.0 : -1.0,
                      static_cast<unsigned long long>(LatencyProbe::underruns()));
         it = pending_.erase(it);
     }
-    std::fflush(file_);
+    std::fflush(file_.get());
 }

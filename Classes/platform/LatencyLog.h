@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,10 +14,7 @@
 // Threads: UI thread only.
 class LatencyLog {
 public:
-    LatencyLog() = default;
     ~LatencyLog();
-    LatencyLog(const LatencyLog&) = delete;
-    LatencyLog& operator=(const LatencyLog&) = delete;
 
     // Starts the log in a new file and turns the probe on. false when the
     // file cannot be written.
@@ -46,7 +44,10 @@ public:
 private:
     double eventTime(std::uint32_t sdlTimestamp, std::uint32_t sdlTicks);
 
-    std::FILE* file_ = nullptr;
+    struct Closer {
+        void operator()(std::FILE* f) const { std::fclose(f); }
+    };
+    std::unique_ptr<std::FILE, Closer> file_;
     struct Pending {
         const char* kind;
         double event;

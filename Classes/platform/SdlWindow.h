@@ -1,6 +1,8 @@
 #pragma once
 #include <SDL.h>
 
+#include <memory>
+
 #include "platform/Geometry.h"
 
 // The window "Strumwell" and its renderer: opening them, fullscreen and
@@ -9,11 +11,6 @@
 // Threads: UI thread only.
 class SdlWindow {
 public:
-    SdlWindow() = default;
-    ~SdlWindow();
-    SdlWindow(const SdlWindow&) = delete;
-    SdlWindow& operator=(const SdlWindow&) = delete;
-
     // A resizable window of scale times 480 x 320 points, hidden when asked.
     bool openWindow(int scale, bool hidden);
     // A renderer drawing into it: the hardware's when asked and to be had,
@@ -21,8 +18,8 @@ public:
     bool openRenderer(bool accelerated);
     void close();
 
-    SDL_Window* window() const { return window_; }
-    SDL_Renderer* renderer() const { return renderer_; }
+    SDL_Window* window() const { return window_.get(); }
+    SDL_Renderer* renderer() const { return renderer_.get(); }
     // The renderer draws in software (also when a hint swapped the driver).
     bool isSoftware() const { return software_; }
 
@@ -35,8 +32,16 @@ public:
     void startTextInput(Rect viewRect);
 
 private:
-    SDL_Window* window_ = nullptr;
-    SDL_Renderer* renderer_ = nullptr;
+    struct WindowCloser {
+        void operator()(SDL_Window* w) const;
+    };
+    // Textures made for a renderer are gone with it.
+    struct RendererCloser {
+        void operator()(SDL_Renderer* r) const;
+    };
+    // Declared in this order, so the renderer goes first.
+    std::unique_ptr<SDL_Window, WindowCloser> window_;
+    std::unique_ptr<SDL_Renderer, RendererCloser> renderer_;
     bool software_ = false;
     // The window's place before fullscreen, to go back to.
     SDL_Rect windowed_{0, 0, 0, 0};

@@ -159,39 +159,23 @@ void View::setFrame(const Rect& frame) {
 }
 
 void View::setBounds(const Rect& bounds) {
-    Size size{std::max(bounds.width, 0.0f), std::max(bounds.height, 0.0f)};
-    if (size.width != size_.width || size.height != size_.height) {
-        size_ = size;
-        setNeedsDisplay();
-    }
+    redrawIfChanged(size_, Size{std::max(bounds.width, 0.0f), std::max(bounds.height, 0.0f)});
 }
 
 void View::setRotation(float radians) {
-    if (radians != rotation_) {
-        rotation_ = radians;
-        setNeedsDisplay();
-    }
+    redrawIfChanged(rotation_, radians);
 }
 
 void View::setHidden(bool hidden) {
-    if (hidden != hidden_) {
-        hidden_ = hidden;
-        setNeedsDisplay();
-    }
+    redrawIfChanged(hidden_, hidden);
 }
 
 void View::setBackgroundColor(Color color) {
-    if (!(color == backgroundColor_)) {
-        backgroundColor_ = color;
-        setNeedsDisplay();
-    }
+    redrawIfChanged(backgroundColor_, color);
 }
 
 void View::setClipsToBounds(bool clips) {
-    if (clips != clipsToBounds_) {
-        clipsToBounds_ = clips;
-        setNeedsDisplay();
-    }
+    redrawIfChanged(clipsToBounds_, clips);
 }
 
 void View::setNeedsDisplay() {
@@ -202,41 +186,47 @@ std::uint64_t View::displayGeneration() {
     return gDisplayGeneration;
 }
 
-void View::setCenter(Point center) {
-    if (center.x != center_.x || center.y != center_.y || animation_->center.running)
-        setNeedsDisplay();
+namespace {
+
+// Sets an animatable property. Inside an animation block the change is
+// recorded, starting from where the property is drawn now; outside, a running
+// animation of it ends at once, and its block's callback (if this was the
+// block's last animation) runs once the new value is in place.
+template <typename T>
+void setAnimatable(T& value, const T& newValue, View::AnimationState::Property& animation,
+                   const std::function<PendingChange()>& change) {
     if (block().depth > 0) {
-        block().pending.push_back({this, true, presentationCenter(), 0});
-    } else if (animation_->center.running) {
+        block().pending.push_back(change());
+    } else if (animation.running) {
         std::vector<std::function<void()>> calls;
-        animation_->center.running = false;
-        finishBlockMember(animation_->center.block, calls);
-        animation_->center.block.reset();
-        center_ = center;
+        animation.running = false;
+        finishBlockMember(animation.block, calls);
+        animation.block.reset();
+        value = newValue;
         for (auto& c : calls)
             c();
         return;
     }
-    center_ = center;
+    value = newValue;
+}
+
+} // namespace
+
+void View::setCenter(Point center) {
+    if (center.x != center_.x || center.y != center_.y || animation_->center.running)
+        setNeedsDisplay();
+    setAnimatable(center_, center, animation_->center, [&] {
+        return PendingChange{this, true, presentationCenter(), 0};
+    });
 }
 
 void View::setAlpha(float alpha) {
     alpha = std::clamp(alpha, 0.0f, 1.0f);
     if (alpha != alpha_ || animation_->alpha.running)
         setNeedsDisplay();
-    if (block().depth > 0) {
-        block().pending.push_back({this, false, {}, presentationAlpha()});
-    } else if (animation_->alpha.running) {
-        std::vector<std::function<void()>> calls;
-        animation_->alpha.running = false;
-        finishBlockMember(animation_->alpha.block, calls);
-        animation_->alpha.block.reset();
-        alpha_ = alpha;
-        for (auto& c : calls)
-            c();
-        return;
-    }
-    alpha_ = alpha;
+    setAnimatable(alpha_, alpha, animation_->alpha, [&] {
+        return PendingChange{this, false, {}, presentationAlpha()};
+    });
 }
 
 // ---- hierarchy

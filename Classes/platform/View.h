@@ -187,6 +187,11 @@ protected:
         member = value;
         setNeedsDisplay();
     }
+    // The same, only when the value differs.
+    template <typename T> void redrawIfChanged(T& member, const T& value) {
+        if (!(member == value))
+            redrawWith(member, value);
+    }
 
 private:
     void detachSubview(View* view);

@@ -14,10 +14,7 @@
 // on any thread.
 class WakeUpThread {
 public:
-    WakeUpThread() = default;
     ~WakeUpThread();
-    WakeUpThread(const WakeUpThread&) = delete;
-    WakeUpThread& operator=(const WakeUpThread&) = delete;
 
     // After SDL is up: registers the wake-up and finger event types and
     // starts the thread. false when either cannot be had.
