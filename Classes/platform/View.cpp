@@ -251,19 +251,14 @@ void View::insertSubview(View* view, std::size_t index) {
 }
 
 void View::insertSubviewBelow(View* view, View* sibling) {
-    auto it = std::find(subviews_.begin(), subviews_.end(), sibling);
-    if (it == subviews_.end()) {
-        addSubview(view);
-        return;
-    }
-    if (view && view->superview_ == this) {
-        detachSubview(view);
-        it = std::find(subviews_.begin(), subviews_.end(), sibling);
-    }
-    insertSubview(view, static_cast<std::size_t>(it - subviews_.begin()));
+    insertSubviewBeside(view, sibling, 0);
 }
 
 void View::insertSubviewAbove(View* view, View* sibling) {
+    insertSubviewBeside(view, sibling, 1);
+}
+
+void View::insertSubviewBeside(View* view, View* sibling, std::size_t above) {
     auto it = std::find(subviews_.begin(), subviews_.end(), sibling);
     if (it == subviews_.end()) {
         addSubview(view);
@@ -273,7 +268,7 @@ void View::insertSubviewAbove(View* view, View* sibling) {
         detachSubview(view);
         it = std::find(subviews_.begin(), subviews_.end(), sibling);
     }
-    insertSubview(view, static_cast<std::size_t>(it - subviews_.begin()) + 1);
+    insertSubview(view, static_cast<std::size_t>(it - subviews_.begin()) + above);
 }
 
 void View::bringSubviewToFront(View* view) {
@@ -397,26 +392,27 @@ TouchSet toSuperview(const View& view, const TouchSet& touches) {
     return out;
 }
 
+void passToSuperview(const View& view, void (View::*handler)(const TouchSet&), const TouchSet& touches) {
+    if (View* superview = view.superview())
+        (superview->*handler)(toSuperview(view, touches));
+}
+
 } // namespace
 
 void View::touchesBegan(const TouchSet& touches) {
-    if (superview_)
-        superview_->touchesBegan(toSuperview(*this, touches));
+    passToSuperview(*this, &View::touchesBegan, touches);
 }
 
 void View::touchesMoved(const TouchSet& touches) {
-    if (superview_)
-        superview_->touchesMoved(toSuperview(*this, touches));
+    passToSuperview(*this, &View::touchesMoved, touches);
 }
 
 void View::touchesEnded(const TouchSet& touches) {
-    if (superview_)
-        superview_->touchesEnded(toSuperview(*this, touches));
+    passToSuperview(*this, &View::touchesEnded, touches);
 }
 
 void View::touchesCancelled(const TouchSet& touches) {
-    if (superview_)
-        superview_->touchesCancelled(toSuperview(*this, touches));
+    passToSuperview(*this, &View::touchesCancelled, touches);
 }
 
 // ---- drawing

@@ -195,6 +195,8 @@ protected:
 
 private:
     void detachSubview(View* view);
+    // Just below the sibling (above = 0) or just above it (1).
+    void insertSubviewBeside(View* view, View* sibling, std::size_t above);
     // draw() and the subviews.
     void drawContent(Graphics& g);
     void drawTransitionFrame(Graphics& g);

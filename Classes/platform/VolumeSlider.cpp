@@ -48,7 +48,7 @@ void VolumeSlider::draw(Graphics& g) {
     g.strokeCircle({x, mid}, r, Color{120, 120, 120, 255}, 1.0f);
 }
 
-void VolumeSlider::follow(const Touch& touch) {
+void VolumeSlider::fingerMove(const Touch& touch) {
     float v = valueForX(touch.location.x);
     if (v == value())
         return;
@@ -57,19 +57,11 @@ void VolumeSlider::follow(const Touch& touch) {
         onChange_(v);
 }
 
-void VolumeSlider::fingerDown(const Touch& touch) {
-    follow(touch);
-}
-
-void VolumeSlider::fingerMove(const Touch& touch) {
-    follow(touch);
-}
-
 void VolumeSlider::fingerUp(const Touch& touch) {
     // A finger the system took away leaves the value where it was.
     if (touch.phase != TouchPhase::Ended)
         return;
-    follow(touch);
+    fingerMove(touch);
     if (onRelease_)
         onRelease_(value());
 }

@@ -29,12 +29,12 @@ public:
     void draw(Graphics& g) override;
 
 protected:
-    void fingerDown(const Touch& touch) override;
+    // The thumb jumps to a finger that comes down and follows it.
+    void fingerDown(const Touch& touch) override { fingerMove(touch); }
     void fingerMove(const Touch& touch) override;
     void fingerUp(const Touch& touch) override;
 
 private:
-    void follow(const Touch& touch);
     std::function<void(float)> onChange_;
     std::function<void(float)> onRelease_;
 };
