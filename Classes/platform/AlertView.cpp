@@ -98,26 +98,19 @@ void AlertView::draw(Graphics& g) {
     }
 }
 
-void AlertView::touchesBegan(const TouchSet& touches) {
-    for (const Touch& t : touches)
-        if (hasButton() && buttonRect().contains(t.location))
-            buttonHeld_ = true;
+void AlertView::fingerDown(const Touch& t) {
+    if (hasButton() && buttonRect().contains(t.location))
+        buttonHeld_ = true;
 }
 
-void AlertView::touchesMoved(const TouchSet& touches) {
-    for (const Touch& t : touches)
-        buttonHeld_ = hasButton() && buttonRect().contains(t.location);
+void AlertView::fingerMove(const Touch& t) {
+    buttonHeld_ = hasButton() && buttonRect().contains(t.location);
 }
 
-void AlertView::touchesEnded(const TouchSet& touches) {
-    bool press = false;
-    for (const Touch& t : touches)
-        press = buttonHeld_ && buttonRect().contains(t.location);
+void AlertView::fingerUp(const Touch& t) {
+    // A finger the system took away presses nothing.
+    const bool press = t.phase == TouchPhase::Ended && buttonHeld_ && buttonRect().contains(t.location);
     buttonHeld_ = false;
     if (press)
         pressButton();
-}
-
-void AlertView::touchesCancelled(const TouchSet&) {
-    buttonHeld_ = false;
 }

@@ -2,7 +2,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/View.h"
+#include "platform/FingerView.h"
 
 // A message box drawn inside the window above everything else, turned to
 // read for a user holding the phone sideways. While one shows, nothing under
@@ -12,7 +12,7 @@
 // Show one with Application::showAlert, which owns it.
 //
 // Threads: UI thread only.
-class AlertView : public View {
+class AlertView : public FingerView {
 public:
     AlertView(const std::string& title, const std::string& message, const std::string& buttonTitle,
               std::function<void()> onDismiss = {});
@@ -29,10 +29,11 @@ public:
     Rect buttonRect() const;
 
     void draw(Graphics& g) override;
-    void touchesBegan(const TouchSet& touches) override;
-    void touchesMoved(const TouchSet& touches) override;
-    void touchesEnded(const TouchSet& touches) override;
-    void touchesCancelled(const TouchSet& touches) override;
+
+protected:
+    void fingerDown(const Touch& touch) override;
+    void fingerMove(const Touch& touch) override;
+    void fingerUp(const Touch& touch) override;
 
 private:
     void layout();

@@ -2,8 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Font.h"
-#include "platform/View.h"
+#include "platform/TextStyleView.h"
 
 // A view showing text: one line by default (cut short with "..." when too
 // long), or word-wrapped over numberOfLines (0 = as many as fit). The block of lines is centred
@@ -13,34 +12,17 @@
 // unless enabled.
 //
 // Threads: UI thread only.
-class Label : public View {
+class Label : public TextStyleView {
 public:
     Label();
     explicit Label(const Rect& frame);
 
     const std::string& text() const { return text_; }
     void setText(const std::string& utf8);
-    const Font& font() const { return font_; }
-    void setFont(const Font& font) {
-        font_ = font;
-        setNeedsDisplay();
-    }
+    using TextStyleView::setFont;
     void setFont(const std::string& family, float size) { setFont(Font{family, size, false}); }
-    Color textColor() const { return textColor_; }
-    void setTextColor(Color color) {
-        textColor_ = color;
-        setNeedsDisplay();
-    }
-    TextAlignment textAlignment() const { return alignment_; }
-    void setTextAlignment(TextAlignment alignment) {
-        alignment_ = alignment;
-        setNeedsDisplay();
-    }
     int numberOfLines() const { return numberOfLines_; }
-    void setNumberOfLines(int lines) {
-        numberOfLines_ = lines;
-        setNeedsDisplay();
-    }
+    void setNumberOfLines(int lines) { redrawWith(numberOfLines_, lines); }
 
     // The lines as they are drawn in the current bounds (wrapped, and only
     // those that fit).
@@ -66,8 +48,5 @@ private:
 
     mutable Layout layout_;
     std::string text_;
-    Font font_;
-    Color textColor_ = Color::black();
-    TextAlignment alignment_ = TextAlignment::Left;
     int numberOfLines_ = 1;
 };

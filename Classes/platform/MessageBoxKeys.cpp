@@ -1,22 +1,9 @@
 #include "platform/MessageBoxKeys.h"
 
-#include "platform/Application.h"
 #include "platform/Key.h"
 #include "platform/View.h"
 
-MessageBoxKeys::MessageBoxKeys(const View& screen, Box box) : screen_(screen), box_(std::move(box)) {
-    if (Application* app = Application::shared()) {
-        app->addKeyListener(this);
-        listening_ = true;
-    }
-}
-
-MessageBoxKeys::~MessageBoxKeys() {
-    if (listening_) {
-        if (Application* app = Application::shared())
-            app->removeKeyListener(this);
-    }
-}
+MessageBoxKeys::MessageBoxKeys(const View& screen, Box box) : screen_(screen), box_(std::move(box)) {}
 
 bool MessageBoxKeys::keyDown(const KeyEvent& event) {
     if (event.repeat || event.ctrl || event.alt)

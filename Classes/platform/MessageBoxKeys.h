@@ -2,6 +2,7 @@
 #include <functional>
 
 #include "platform/KeyListener.h"
+#include "platform/KeyListenerRegistration.h"
 
 class View;
 
@@ -23,14 +24,11 @@ public:
 
     // Listens on the shared application, if there is one, until destroyed.
     MessageBoxKeys(const View& screen, Box box);
-    ~MessageBoxKeys() override;
-    MessageBoxKeys(const MessageBoxKeys&) = delete;
-    MessageBoxKeys& operator=(const MessageBoxKeys&) = delete;
 
     bool keyDown(const KeyEvent& event) override;
 
 private:
     const View& screen_;
     Box box_;
-    bool listening_ = false;
+    KeyListenerRegistration registration_{this};
 };

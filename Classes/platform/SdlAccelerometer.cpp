@@ -194,43 +194,28 @@ bool SdlAccelerometer::handleKey(const KeyEvent& e, bool down) {
     }
     if (!m.allowVirtualTilt)
         return false;
-    VirtualTilt::Direction dir = VirtualTilt::kDirections;
-    switch (e.key) {
-    case Key::Keypad4:
-        dir = VirtualTilt::TiltLeft;
-        break;
-    case Key::Keypad6:
-        dir = VirtualTilt::TiltRight;
-        break;
-    case Key::Keypad8:
-        dir = VirtualTilt::TiltAway;
-        break;
-    case Key::Keypad2:
-        dir = VirtualTilt::TiltToward;
-        break;
-    case Key::Keypad5:
+    if (e.key == Key::Keypad5) {
         m.heldKeys.clear();
         m.tilt.level();
         return true;
-    case Key::Left:
-        if (e.shift)
-            dir = VirtualTilt::TiltLeft;
-        break;
-    case Key::Right:
-        if (e.shift)
-            dir = VirtualTilt::TiltRight;
-        break;
-    case Key::Up:
-        if (e.shift)
-            dir = VirtualTilt::TiltAway;
-        break;
-    case Key::Down:
-        if (e.shift)
-            dir = VirtualTilt::TiltToward;
-        break;
-    default:
-        break;
     }
+    // The keypad steers alone; the arrows only with Shift (alone they are
+    // the screens').
+    struct TiltKey {
+        Key key;
+        bool needsShift;
+        VirtualTilt::Direction direction;
+    };
+    static const TiltKey kTiltKeys[] = {
+        {Key::Keypad4, false, VirtualTilt::TiltLeft}, {Key::Keypad6, false, VirtualTilt::TiltRight},
+        {Key::Keypad8, false, VirtualTilt::TiltAway}, {Key::Keypad2, false, VirtualTilt::TiltToward},
+        {Key::Left, true, VirtualTilt::TiltLeft},     {Key::Right, true, VirtualTilt::TiltRight},
+        {Key::Up, true, VirtualTilt::TiltAway},       {Key::Down, true, VirtualTilt::TiltToward},
+    };
+    VirtualTilt::Direction dir = VirtualTilt::kDirections;
+    for (const TiltKey& t : kTiltKeys)
+        if (t.key == e.key && (e.shift || !t.needsShift))
+            dir = t.direction;
     if (dir == VirtualTilt::kDirections)
         return false;
     m.heldKeys[e.key] = dir;

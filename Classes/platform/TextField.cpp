@@ -23,7 +23,7 @@ constexpr float kInset = 5.0f;
 
 TextField::TextField() = default;
 
-TextField::TextField(const Rect& frame) : View(frame) {}
+TextField::TextField(const Rect& frame) : TextStyleView(frame) {}
 
 TextField::~TextField() {
     if (editing() == this) {
@@ -203,27 +203,24 @@ void TextField::draw(Graphics& g) {
     g.clipToRect(textRect);
     bool showPlaceholder = text_.empty();
     const std::string& shown = showPlaceholder ? placeholder_ : text_;
-    Size size = Graphics::measureText(shown, font_);
-    float lh = Graphics::lineHeight(font_);
-    float x = textRect.x;
-    if (alignment_ == TextAlignment::Center)
-        x = textRect.x + (textRect.width - size.width) / 2;
-    else if (alignment_ == TextAlignment::Right)
-        x = textRect.maxX() - size.width;
+    Size size = Graphics::measureText(shown, font());
+    float lh = Graphics::lineHeight(font());
+    float x = alignedX(textRect.x, textRect.width, size.width);
     // While typing, the caret stays in sight: a long text scrolls.
     float caretOffset =
-        showPlaceholder ? 0
-                        : Graphics::measureText(text_.substr(0, std::min(caret_, text_.size())), font_).width;
+        showPlaceholder
+            ? 0
+            : Graphics::measureText(text_.substr(0, std::min(caret_, text_.size())), font()).width;
     if (isEditing() && !showPlaceholder && size.width > textRect.width - 2) {
         x = std::min(textRect.x, textRect.maxX() - 2 - caretOffset);
         x = std::max(x, textRect.maxX() - 2 - size.width);
     }
     float y = (b.height - lh) / 2;
     if (!shown.empty())
-        g.drawText(shown, font_, showPlaceholder ? Color{178, 178, 178, 255} : textColor_, {x, y});
+        g.drawText(shown, font(), showPlaceholder ? Color{178, 178, 178, 255} : textColor(), {x, y});
     if (isEditing()) {
         float cx = showPlaceholder ? textRect.x : x + caretOffset;
-        if (alignment_ == TextAlignment::Center && showPlaceholder)
+        if (textAlignment() == TextAlignment::Center && showPlaceholder)
             cx = textRect.x + textRect.width / 2;
         g.fillRect({cx, y + 2, 2, lh - 4}, Color{40, 90, 220, 255});
     }

@@ -1,8 +1,7 @@
 #pragma once
 #include <string>
 
-#include "platform/Font.h"
-#include "platform/View.h"
+#include "platform/TextStyleView.h"
 
 class TextField;
 
@@ -30,7 +29,7 @@ public:
 // empty it shows a clear button at its right end that empties it.
 //
 // Threads: UI thread only.
-class TextField : public View {
+class TextField : public TextStyleView {
 public:
     enum class BorderStyle { None, Line, RoundedRect };
     enum class ClearButtonMode { Never, WhileEditing, Always };
@@ -42,35 +41,11 @@ public:
     const std::string& text() const { return text_; }
     void setText(const std::string& utf8);
     const std::string& placeholder() const { return placeholder_; }
-    void setPlaceholder(const std::string& utf8) {
-        placeholder_ = utf8;
-        setNeedsDisplay();
-    }
-    const Font& font() const { return font_; }
-    void setFont(const Font& font) {
-        font_ = font;
-        setNeedsDisplay();
-    }
-    Color textColor() const { return textColor_; }
-    void setTextColor(Color color) {
-        textColor_ = color;
-        setNeedsDisplay();
-    }
-    TextAlignment textAlignment() const { return alignment_; }
-    void setTextAlignment(TextAlignment alignment) {
-        alignment_ = alignment;
-        setNeedsDisplay();
-    }
+    void setPlaceholder(const std::string& utf8) { redrawWith(placeholder_, utf8); }
     BorderStyle borderStyle() const { return borderStyle_; }
-    void setBorderStyle(BorderStyle style) {
-        borderStyle_ = style;
-        setNeedsDisplay();
-    }
+    void setBorderStyle(BorderStyle style) { redrawWith(borderStyle_, style); }
     ClearButtonMode clearButtonMode() const { return clearButtonMode_; }
-    void setClearButtonMode(ClearButtonMode mode) {
-        clearButtonMode_ = mode;
-        setNeedsDisplay();
-    }
+    void setClearButtonMode(ClearButtonMode mode) { redrawWith(clearButtonMode_, mode); }
     // The longest text in bytes the field accepts (UTF-8 is never cut inside a character).
     void setMaxLength(std::size_t bytes) { maxLength_ = bytes; }
     TextFieldDelegate* delegate() const { return delegate_; }
@@ -123,9 +98,6 @@ private:
     std::string text_;
     std::size_t caret_ = 0;
     std::string placeholder_;
-    Font font_;
-    Color textColor_ = Color::black();
-    TextAlignment alignment_ = TextAlignment::Left;
     BorderStyle borderStyle_ = BorderStyle::None;
     ClearButtonMode clearButtonMode_ = ClearButtonMode::Never;
     std::size_t maxLength_ = 255;

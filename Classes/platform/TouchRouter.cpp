@@ -48,23 +48,14 @@ void TouchRouter::dispatch(View& root, long id, TouchPhase phase, Point rootPoin
         t.previousLocation = view->convertPointFrom(live.previousRootPoint, nullptr);
         t.tapCount = live.tapCount;
         t.timestamp = timestamp;
-        TouchSet set{t};
-        switch (ph) {
-        case TouchPhase::Began:
-            view->touchesBegan(set);
-            break;
-        case TouchPhase::Moved:
-            view->touchesMoved(set);
-            break;
-        case TouchPhase::Ended:
-            view->touchesEnded(set);
-            break;
-        case TouchPhase::Cancelled:
-            view->touchesCancelled(set);
-            break;
-        case TouchPhase::Stationary:
-            break;
-        }
+        // The handler of each phase, in TouchPhase's order; a resting finger
+        // is not reported.
+        using Handler = void (View::*)(const TouchSet&);
+        static constexpr Handler kHandlers[] = {&View::touchesBegan, &View::touchesMoved, nullptr,
+                                                &View::touchesEnded, &View::touchesCancelled};
+        static_assert(static_cast<int>(TouchPhase::Began) == 0 && static_cast<int>(TouchPhase::Ended) == 3);
+        if (Handler handler = kHandlers[static_cast<int>(ph)])
+            (view->*handler)(TouchSet{t});
     };
 
     if (phase == TouchPhase::Began) {

@@ -6,6 +6,7 @@
 #include "platform/Graphics.h"
 #include "platform/Image.h"
 #include "platform/TouchRouter.h"
+#include "platform/TransitionPainter.h"
 #include "platform/core/AnimationCurve.h"
 #include "platform/core/Clock.h"
 
@@ -158,39 +159,23 @@ void View::setFrame(const Rect& frame) {
 }
 
 void View::setBounds(const Rect& bounds) {
-    Size size{std::max(bounds.width, 0.0f), std::max(bounds.height, 0.0f)};
-    if (size.width != size_.width || size.height != size_.height) {
-        size_ = size;
-        setNeedsDisplay();
-    }
+    redrawIfChanged(size_, Size{std::max(bounds.width, 0.0f), std::max(bounds.height, 0.0f)});
 }
 
 void View::setRotation(float radians) {
-    if (radians != rotation_) {
-        rotation_ = radians;
-        setNeedsDisplay();
-    }
+    redrawIfChanged(rotation_, radians);
 }
 
 void View::setHidden(bool hidden) {
-    if (hidden != hidden_) {
-        hidden_ = hidden;
-        setNeedsDisplay();
-    }
+    redrawIfChanged(hidden_, hidden);
 }
 
 void View::setBackgroundColor(Color color) {
-    if (!(color == backgroundColor_)) {
-        backgroundColor_ = color;
-        setNeedsDisplay();
-    }
+    redrawIfChanged(backgroundColor_, color);
 }
 
 void View::setClipsToBounds(bool clips) {
-    if (clips != clipsToBounds_) {
-        clipsToBounds_ = clips;
-        setNeedsDisplay();
-    }
+    redrawIfChanged(clipsToBounds_, clips);
 }
 
 void View::setNeedsDisplay() {
@@ -201,41 +186,47 @@ std::uint64_t View::displayGeneration() {
     return gDisplayGeneration;
 }
 
-void View::setCenter(Point center) {
-    if (center.x != center_.x || center.y != center_.y || animation_->center.running)
-        setNeedsDisplay();
+namespace {
+
+// Sets an animatable property. Inside an animation block the change is
+// recorded, starting from where the property is drawn now; outside, a running
+// animation of it ends at once, and its block's callback (if this was the
+// block's last animation) runs once the new value is in place.
+template <typename T>
+void setAnimatable(T& value, const T& newValue, View::AnimationState::Property& animation,
+                   const std::function<PendingChange()>& change) {
     if (block().depth > 0) {
-        block().pending.push_back({this, true, presentationCenter(), 0});
-    } else if (animation_->center.running) {
+        block().pending.push_back(change());
+    } else if (animation.running) {
         std::vector<std::function<void()>> calls;
-        animation_->center.running = false;
-        finishBlockMember(animation_->center.block, calls);
-        animation_->center.block.reset();
-        center_ = center;
+        animation.running = false;
+        finishBlockMember(animation.block, calls);
+        animation.block.reset();
+        value = newValue;
         for (auto& c : calls)
             c();
         return;
     }
-    center_ = center;
+    value = newValue;
+}
+
+} // namespace
+
+void View::setCenter(Point center) {
+    if (center.x != center_.x || center.y != center_.y || animation_->center.running)
+        setNeedsDisplay();
+    setAnimatable(center_, center, animation_->center, [&] {
+        return PendingChange{this, true, presentationCenter(), 0};
+    });
 }
 
 void View::setAlpha(float alpha) {
     alpha = std::clamp(alpha, 0.0f, 1.0f);
     if (alpha != alpha_ || animation_->alpha.running)
         setNeedsDisplay();
-    if (block().depth > 0) {
-        block().pending.push_back({this, false, {}, presentationAlpha()});
-    } else if (animation_->alpha.running) {
-        std::vector<std::function<void()>> calls;
-        animation_->alpha.running = false;
-        finishBlockMember(animation_->alpha.block, calls);
-        animation_->alpha.block.reset();
-        alpha_ = alpha;
-        for (auto& c : calls)
-            c();
-        return;
-    }
-    alpha_ = alpha;
+    setAnimatable(alpha_, alpha, animation_->alpha, [&] {
+        return PendingChange{this, false, {}, presentationAlpha()};
+    });
 }
 
 // ---- hierarchy
@@ -260,19 +251,14 @@ void View::insertSubview(View* view, std::size_t index) {
 }
 
 void View::insertSubviewBelow(View* view, View* sibling) {
-    auto it = std::find(subviews_.begin(), subviews_.end(), sibling);
-    if (it == subviews_.end()) {
-        addSubview(view);
-        return;
-    }
-    if (view && view->superview_ == this) {
-        detachSubview(view);
-        it = std::find(subviews_.begin(), subviews_.end(), sibling);
-    }
-    insertSubview(view, static_cast<std::size_t>(it - subviews_.begin()));
+    insertSubviewBeside(view, sibling, 0);
 }
 
 void View::insertSubviewAbove(View* view, View* sibling) {
+    insertSubviewBeside(view, sibling, 1);
+}
+
+void View::insertSubviewBeside(View* view, View* sibling, std::size_t above) {
     auto it = std::find(subviews_.begin(), subviews_.end(), sibling);
     if (it == subviews_.end()) {
         addSubview(view);
@@ -282,7 +268,7 @@ void View::insertSubviewAbove(View* view, View* sibling) {
         detachSubview(view);
         it = std::find(subviews_.begin(), subviews_.end(), sibling);
     }
-    insertSubview(view, static_cast<std::size_t>(it - subviews_.begin()) + 1);
+    insertSubview(view, static_cast<std::size_t>(it - subviews_.begin()) + above);
 }
 
 void View::bringSubviewToFront(View* view) {
@@ -406,26 +392,27 @@ TouchSet toSuperview(const View& view, const TouchSet& touches) {
     return out;
 }
 
+void passToSuperview(const View& view, void (View::*handler)(const TouchSet&), const TouchSet& touches) {
+    if (View* superview = view.superview())
+        (superview->*handler)(toSuperview(view, touches));
+}
+
 } // namespace
 
 void View::touchesBegan(const TouchSet& touches) {
-    if (superview_)
-        superview_->touchesBegan(toSuperview(*this, touches));
+    passToSuperview(*this, &View::touchesBegan, touches);
 }
 
 void View::touchesMoved(const TouchSet& touches) {
-    if (superview_)
-        superview_->touchesMoved(toSuperview(*this, touches));
+    passToSuperview(*this, &View::touchesMoved, touches);
 }
 
 void View::touchesEnded(const TouchSet& touches) {
-    if (superview_)
-        superview_->touchesEnded(toSuperview(*this, touches));
+    passToSuperview(*this, &View::touchesEnded, touches);
 }
 
 void View::touchesCancelled(const TouchSet& touches) {
-    if (superview_)
-        superview_->touchesCancelled(toSuperview(*this, touches));
+    passToSuperview(*this, &View::touchesCancelled, touches);
 }
 
 // ---- drawing
@@ -448,86 +435,24 @@ void View::drawHierarchy(Graphics& g) {
     g.multiplyAlpha(a);
     if (clipsToBounds_)
         g.clipToRect(bounds());
-    if (animation_->transition.running) {
+    if (animation_->transition.running)
         drawTransitionFrame(g);
-    } else {
-        draw(g);
-        for (View* sub : subviews_)
-            sub->drawHierarchy(g);
-    }
+    else
+        drawContent(g);
     g.restore();
+}
+
+void View::drawContent(Graphics& g) {
+    draw(g);
+    for (View* sub : subviews_)
+        sub->drawHierarchy(g);
 }
 
 void View::drawTransitionFrame(Graphics& g) {
     const auto& t = animation_->transition;
     double p = AnimationCurve::progress(t.start, t.duration, animationClock().now());
-    float w = size_.width, h = size_.height;
-    auto drawNew = [&](float dx, float dy, float alpha) {
-        g.save();
-        g.translate(dx, dy);
-        g.multiplyAlpha(alpha);
-        draw(g);
-        for (View* sub : subviews_)
-            sub->drawHierarchy(g);
-        g.restore();
-    };
-    auto drawOld = [&](float dx, float dy) {
-        if (t.snapshot)
-            g.drawImage(*t.snapshot, {dx, dy, w, h}, 1.0f);
-    };
-    float q = static_cast<float>(p);
-    g.save();
-    g.clipToRect(bounds());
-    switch (t.type) {
-    case TransitionType::Fade:
-        drawOld(0, 0);
-        drawNew(0, 0, q);
-        break;
-    case TransitionType::MoveIn: {
-        // The new look slides in from the named side over the old one.
-        float r = 1.0f - q;
-        float dx = 0, dy = 0;
-        switch (t.direction) {
-        case TransitionDirection::FromLeft:
-            dx = -w * r;
-            break;
-        case TransitionDirection::FromRight:
-            dx = w * r;
-            break;
-        case TransitionDirection::FromTop:
-            dy = -h * r;
-            break;
-        case TransitionDirection::FromBottom:
-            dy = h * r;
-            break;
-        }
-        drawOld(0, 0);
-        drawNew(dx, dy, 1.0f);
-        break;
-    }
-    case TransitionType::Reveal: {
-        // The old look slides away toward the named side, uncovering the new.
-        float dx = 0, dy = 0;
-        switch (t.direction) {
-        case TransitionDirection::FromLeft:
-            dx = -w * q;
-            break;
-        case TransitionDirection::FromRight:
-            dx = w * q;
-            break;
-        case TransitionDirection::FromTop:
-            dy = -h * q;
-            break;
-        case TransitionDirection::FromBottom:
-            dy = h * q;
-            break;
-        }
-        drawNew(0, 0, 1.0f);
-        drawOld(dx, dy);
-        break;
-    }
-    }
-    g.restore();
+    TransitionPainter::paint(g, size_, t.type, t.direction, static_cast<float>(p), t.snapshot.get(),
+                             [this](Graphics& gg) { drawContent(gg); });
 }
 
 Point View::presentationCenter() const {

@@ -181,8 +181,24 @@ public:
 
     struct AnimationState; // private bookkeeping, defined in View.cpp
 
+protected:
+    // Sets a member that draw() shows and asks for a frame.
+    template <typename T, typename U> void redrawWith(T& member, const U& value) {
+        member = value;
+        setNeedsDisplay();
+    }
+    // The same, only when the value differs.
+    template <typename T> void redrawIfChanged(T& member, const T& value) {
+        if (!(member == value))
+            redrawWith(member, value);
+    }
+
 private:
     void detachSubview(View* view);
+    // Just below the sibling (above = 0) or just above it (1).
+    void insertSubviewBeside(View* view, View* sibling, std::size_t above);
+    // draw() and the subviews.
+    void drawContent(Graphics& g);
     void drawTransitionFrame(Graphics& g);
 
     View* superview_ = nullptr;

@@ -16,7 +16,7 @@ float thumbRadius(const Rect& b) {
 
 VolumeSlider::VolumeSlider() = default;
 
-VolumeSlider::VolumeSlider(const Rect& frame) : View(frame) {}
+VolumeSlider::VolumeSlider(const Rect& frame) : FingerView(frame) {}
 
 float VolumeSlider::value() const {
     return OutputVolume::get();
@@ -48,10 +48,8 @@ void VolumeSlider::draw(Graphics& g) {
     g.strokeCircle({x, mid}, r, Color{120, 120, 120, 255}, 1.0f);
 }
 
-void VolumeSlider::follow(const TouchSet& touches) {
-    if (touches.empty())
-        return;
-    float v = valueForX(touches.back().location.x);
+void VolumeSlider::fingerMove(const Touch& touch) {
+    float v = valueForX(touch.location.x);
     if (v == value())
         return;
     setValue(v);
@@ -59,15 +57,11 @@ void VolumeSlider::follow(const TouchSet& touches) {
         onChange_(v);
 }
 
-void VolumeSlider::touchesBegan(const TouchSet& touches) {
-    follow(touches);
-}
-void VolumeSlider::touchesMoved(const TouchSet& touches) {
-    follow(touches);
-}
-void VolumeSlider::touchesEnded(const TouchSet& touches) {
-    follow(touches);
+void VolumeSlider::fingerUp(const Touch& touch) {
+    // A finger the system took away leaves the value where it was.
+    if (touch.phase != TouchPhase::Ended)
+        return;
+    fingerMove(touch);
     if (onRelease_)
         onRelease_(value());
 }
-void VolumeSlider::touchesCancelled(const TouchSet&) {}

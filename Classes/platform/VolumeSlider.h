@@ -1,7 +1,7 @@
 #pragma once
 #include <functional>
 
-#include "platform/View.h"
+#include "platform/FingerView.h"
 
 // The output volume slider: a track with a round thumb, dragged along its
 // length (its own x axis; turn it a quarter turn for a user holding the
@@ -9,7 +9,7 @@
 // after the mix, so the volume is the same wherever a slider shows it.
 //
 // Threads: UI thread only.
-class VolumeSlider : public View {
+class VolumeSlider : public FingerView {
 public:
     VolumeSlider();
     explicit VolumeSlider(const Rect& frame);
@@ -27,13 +27,14 @@ public:
     float valueForX(float x) const;
 
     void draw(Graphics& g) override;
-    void touchesBegan(const TouchSet& touches) override;
-    void touchesMoved(const TouchSet& touches) override;
-    void touchesEnded(const TouchSet& touches) override;
-    void touchesCancelled(const TouchSet& touches) override;
+
+protected:
+    // The thumb jumps to a finger that comes down and follows it.
+    void fingerDown(const Touch& touch) override { fingerMove(touch); }
+    void fingerMove(const Touch& touch) override;
+    void fingerUp(const Touch& touch) override;
 
 private:
-    void follow(const TouchSet& touches);
     std::function<void(float)> onChange_;
     std::function<void(float)> onRelease_;
 };

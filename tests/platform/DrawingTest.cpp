@@ -7,7 +7,6 @@
 #include "platform/Graphics.h"
 #include "platform/Image.h"
 #include "platform/ImageView.h"
-#include "platform/Key.h"
 #include "platform/Label.h"
 #include "platform/View.h"
 #include "platform/VolumeSlider.h"
@@ -228,16 +227,14 @@ TEST(Drawing, PrimitivesLandWhereAsked) {
     EXPECT_EQ(at(160, 255).b, 0); // where the unturned bar would have been
 }
 
-TEST(Drawing, FullscreenTogglesOnF11) {
+TEST(Drawing, FullscreenAndBackKeepThePictureSize) {
     HeadlessApp h;
     ASSERT_TRUE(h.app.initialize());
     bool before = h.app.isFullscreen();
-    h.app.injectKey(KeyEvent{Key::F11, "F11"}, true);
+    h.app.setFullscreen(!before);
     h.app.runFrames(1);
     EXPECT_NE(h.app.isFullscreen(), before);
-    KeyEvent altEnter{Key::Return, "Return"};
-    altEnter.alt = true;
-    h.app.injectKey(altEnter, true);
+    h.app.setFullscreen(before);
     h.app.runFrames(1);
     EXPECT_EQ(h.app.isFullscreen(), before);
     // The picture keeps its size through the changes.

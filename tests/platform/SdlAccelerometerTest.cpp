@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "PlatformTestSupport.h"
 #include "platform/Key.h"
 #include "platform/SdlAccelerometer.h"
 #include "platform/core/Clock.h"
@@ -144,23 +143,6 @@ TEST(SdlAccelerometer, WithoutVirtualTiltOrSensorsNothingIsDelivered) {
     }
     EXPECT_TRUE(r.got.empty());
     EXPECT_FALSE(acc.handleKey(shifted(Key::Left), true));
-}
-
-TEST(SdlAccelerometer, TheApplicationRoutesTiltKeysAndDelivers) {
-    HeadlessApp h;
-    ASSERT_TRUE(h.app.initialize());
-    Readings r;
-    h.app.accelerometer().setUpdateInterval(0.02);
-    h.app.accelerometer().setDelegate(&r);
-    h.app.injectKey(shifted(Key::Right), true);
-    for (int i = 0; i < 60; ++i) {
-        h.clock.advance(1.0 / 60);
-        h.app.runFrames(1);
-    }
-    ASSERT_GE(r.got.size(), 49u);
-    EXPECT_LT(r.got.back().y, -0.5); // right edge down: whammy up
-    h.app.injectKey(shifted(Key::Right), false);
-    h.app.accelerometer().setDelegate(nullptr);
 }
 
 TEST(SdlAccelerometer, ARestingVirtualTiltFallsSilentUntilItMoves) {

@@ -1,11 +1,48 @@
 #include "platform/core/CommandLine.h"
 
+#include <algorithm>
 #include <charconv>
+#include <iterator>
 
 namespace {
+
 bool isValidScreen(int n) {
     return n >= 1 && n <= 18 && n != 3;
 }
+
+bool isValidBufferFrames(int n) {
+    return n == 64 || n == 128 || n == 256 || n == 512;
+}
+
+// The options that name a folder or a file.
+struct TextOption {
+    const char* name;
+    const char* what;
+    std::string CommandLine::*field;
+};
+const TextOption kTextOptions[] = {
+    {"--documents", "a folder", &CommandLine::documentsFolder},
+    {"--caches", "a folder", &CommandLine::cachesFolder},
+    {"--bundle", "a folder", &CommandLine::bundleFolder},
+    {"--screenshot", "a file name", &CommandLine::screenshotFile},
+    {"--latency-log", "a file name", &CommandLine::latencyLogFile},
+};
+
+// The options that take a whole number, and what they accept.
+struct NumberOption {
+    const char* name;
+    const char* what;
+    const char* accepted;
+    bool (*valid)(int);
+    int CommandLine::*field;
+};
+const NumberOption kNumberOptions[] = {
+    {"--audio-buffer", "a frame count", "64, 128, 256 or 512 frames", isValidBufferFrames,
+     &CommandLine::audioBufferFrames},
+    {"--screen", "a screen number", "a screen number from 1 to 18 (not 3)", isValidScreen,
+     &CommandLine::screen},
+};
+
 } // namespace
 
 bool CommandLine::parse(const std::vector<std::string>& args, std::string& error) {
@@ -18,60 +55,32 @@ bool CommandLine::parse(const std::vector<std::string>& args, std::string& error
             }
             return &args[++i];
         };
+        auto text = std::find_if(std::begin(kTextOptions), std::end(kTextOptions),
+                                 [&](const TextOption& o) { return a == o.name; });
+        auto number = std::find_if(std::begin(kNumberOptions), std::end(kNumberOptions),
+                                   [&](const NumberOption& o) { return a == o.name; });
         if (a == "--help" || a == "-h") {
             showHelp = true;
         } else if (a == "--version") {
             showVersion = true;
         } else if (a == "--headless") {
             headless = true;
-        } else if (a == "--documents") {
-            const std::string* v = value("a folder");
+        } else if (text != std::end(kTextOptions)) {
+            const std::string* v = value(text->what);
             if (!v)
                 return false;
-            documentsFolder = *v;
-        } else if (a == "--caches") {
-            const std::string* v = value("a folder");
-            if (!v)
-                return false;
-            cachesFolder = *v;
-        } else if (a == "--bundle") {
-            const std::string* v = value("a folder");
-            if (!v)
-                return false;
-            bundleFolder = *v;
-        } else if (a == "--screenshot") {
-            const std::string* v = value("a file name");
-            if (!v)
-                return false;
-            screenshotFile = *v;
-        } else if (a == "--latency-log") {
-            const std::string* v = value("a file name");
-            if (!v)
-                return false;
-            latencyLogFile = *v;
-        } else if (a == "--audio-buffer") {
-            const std::string* v = value("a frame count");
+            this->*text->field = *v;
+        } else if (number != std::end(kNumberOptions)) {
+            const std::string* v = value(number->what);
             if (!v)
                 return false;
             int n = 0;
             auto [end, ec] = std::from_chars(v->data(), v->data() + v->size(), n);
-            if (ec != std::errc() || end != v->data() + v->size() ||
-                (n != 64 && n != 128 && n != 256 && n != 512)) {
-                error = "--audio-buffer takes 64, 128, 256 or 512 frames, not '" + *v + "'";
+            if (ec != std::errc() || end != v->data() + v->size() || !number->valid(n)) {
+                error = a + " takes " + number->accepted + ", not '" + *v + "'";
                 return false;
             }
-            audioBufferFrames = n;
-        } else if (a == "--screen") {
-            const std::string* v = value("a screen number");
-            if (!v)
-                return false;
-            int n = 0;
-            auto [end, ec] = std::from_chars(v->data(), v->data() + v->size(), n);
-            if (ec != std::errc() || end != v->data() + v->size() || !isValidScreen(n)) {
-                error = "--screen takes a screen number from 1 to 18 (not 3), not '" + *v + "'";
-                return false;
-            }
-            screen = n;
+            this->*number->field = n;
         } else {
             error = "unknown option '" + a + "'";
             return false;

@@ -12,16 +12,12 @@ constexpr std::chrono::milliseconds kMaxLag{100};
 } // namespace
 
 NullAudioOutput::NullAudioOutput(int framesPerBuffer)
-    : frames_(std::clamp(framesPerBuffer, 16, 8192)), buffer_(static_cast<size_t>(frames_) * kChannels, 0) {}
+    : DevicelessAudioOutput(std::clamp(framesPerBuffer, 16, 8192)),
+      frames_(DevicelessAudioOutput::maxFramesPerBuffer()),
+      buffer_(static_cast<size_t>(frames_) * kChannels, 0) {}
 
 NullAudioOutput::~NullAudioOutput() {
     stop();
-}
-
-void NullAudioOutput::setRenderCallback(RenderCallback callback, void* userData) {
-    std::lock_guard<std::mutex> guard(callbackMutex_);
-    callback_ = callback;
-    userData_ = userData;
 }
 
 bool NullAudioOutput::start() {
@@ -46,18 +42,6 @@ void NullAudioOutput::stop() {
     thread_.join();
 }
 
-void NullAudioOutput::lock() {
-    callbackMutex_.lock();
-}
-
-void NullAudioOutput::unlock() {
-    callbackMutex_.unlock();
-}
-
-int NullAudioOutput::maxFramesPerBuffer() const {
-    return frames_;
-}
-
 std::uint64_t NullAudioOutput::buffersDelivered() const {
     return buffersDelivered_.load(std::memory_order_acquire);
 }
@@ -73,13 +57,9 @@ void NullAudioOutput::run() {
     std::uint64_t n = 0;
     for (;;) {
         {
-            std::lock_guard<std::mutex> guard(callbackMutex_);
+            std::lock_guard<std::mutex> guard(renderMutex_);
             LatencyProbe::bufferBegan(LatencyProbe::now(), frames_, kSampleRate);
-            int result = -1;
-            if (callback_)
-                result = callback_(userData_, buffer_.data(), frames_);
-            if (result != 0)
-                std::fill(buffer_.begin(), buffer_.end(), int16_t{0});
+            renderLocked(buffer_.data(), frames_);
         }
         buffersDelivered_.fetch_add(1, std::memory_order_release);
         ++n;

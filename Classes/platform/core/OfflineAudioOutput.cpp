@@ -2,45 +2,25 @@
 
 #include <algorithm>
 
-OfflineAudioOutput::OfflineAudioOutput(int maxFrames) : maxFrames_(std::max(1, maxFrames)) {}
-
-void OfflineAudioOutput::setRenderCallback(RenderCallback callback, void* userData) {
-    std::lock_guard<std::mutex> guard(mutex_);
-    callback_ = callback;
-    userData_ = userData;
-}
+OfflineAudioOutput::OfflineAudioOutput(int maxFrames) : DevicelessAudioOutput(std::max(1, maxFrames)) {}
 
 bool OfflineAudioOutput::start() {
-    std::lock_guard<std::mutex> guard(mutex_);
+    std::lock_guard<std::mutex> guard(renderMutex_);
     started_ = true;
     return true;
 }
 
 void OfflineAudioOutput::stop() {
-    std::lock_guard<std::mutex> guard(mutex_);
+    std::lock_guard<std::mutex> guard(renderMutex_);
     started_ = false;
-}
-
-void OfflineAudioOutput::lock() {
-    mutex_.lock();
-}
-
-void OfflineAudioOutput::unlock() {
-    mutex_.unlock();
-}
-
-int OfflineAudioOutput::maxFramesPerBuffer() const {
-    return maxFrames_;
 }
 
 int OfflineAudioOutput::pull(int16_t* out, int numFrames) {
     if (numFrames <= 0 || !out)
         return -1;
-    std::lock_guard<std::mutex> guard(mutex_);
-    int result = -1;
-    if (started_ && callback_)
-        result = callback_(userData_, out, numFrames);
-    if (result != 0)
-        std::fill(out, out + static_cast<size_t>(numFrames) * kChannels, int16_t{0});
-    return result;
+    std::lock_guard<std::mutex> guard(renderMutex_);
+    if (started_)
+        return renderLocked(out, numFrames);
+    std::fill(out, out + static_cast<size_t>(numFrames) * kChannels, int16_t{0});
+    return -1;
 }

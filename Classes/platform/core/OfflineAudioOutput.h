@@ -2,29 +2,22 @@
 #include <cstdint>
 #include <mutex>
 
-#include "platform/core/AudioOutput.h"
+#include "platform/core/DevicelessAudioOutput.h"
 
 // An output with no device and no thread: whoever owns it (a test, the
 // offline renderer) pulls buffers one at a time with pull(), on the thread it
 // chooses; that thread is then the render thread.
-class OfflineAudioOutput : public AudioOutput {
+class OfflineAudioOutput : public DevicelessAudioOutput {
 public:
     // maxFrames: what maxFramesPerBuffer() reports (the largest buffer the
     // puller promises to ask for).
     explicit OfflineAudioOutput(int maxFrames = 4096);
 
-    // Control thread, before start().
-    void setRenderCallback(RenderCallback callback, void* userData) override;
     // Control thread. Pulls are answered by the callback from now on. True.
     bool start() override;
     // Control thread. Pulls get silence until the next start(); waits for a
     // pull in progress on another thread to end.
     void stop() override;
-    // Any thread but the one inside pull(). Excludes pull().
-    void lock() override;
-    void unlock() override;
-    // Any thread.
-    int maxFramesPerBuffer() const override;
 
     // The render thread (the puller's thread). Calls the callback once for
     // numFrames interleaved stereo frames into out and returns its result.
@@ -36,9 +29,5 @@ public:
     int pull(int16_t* out, int numFrames);
 
 private:
-    const int maxFrames_;
-    std::mutex mutex_; // held around each pull, taken by lock()
-    RenderCallback callback_ = nullptr;
-    void* userData_ = nullptr;
-    bool started_ = false;
+    bool started_ = false; // guarded by renderMutex_
 };
