@@ -126,19 +126,16 @@ int DumpCommand::dumpBuffer(const uint8_t* bytes, size_t size, bool tabFile, std
             SongSections sections(bytes, size, header.dataOffset);
             const uint8_t* section = nullptr;
             size_t sectionSize = 0;
-            if (!sections.next(section, sectionSize))
-                throw StrumwellFailure("Error loading file");
+            sections.nextOrFail(section, sectionSize);
             tab.restoreFromSaveTabBuffer(section, sectionSize, header.version);
-            if (!sections.next(section, sectionSize))
-                throw StrumwellFailure("Error loading file");
+            sections.nextOrFail(section, sectionSize);
             // A version the recorder does not know leaves its song as it was:
             // there is nothing in this file to show for it.
             if (header.version >= 0 && header.version <= 2) {
                 recorder = std::make_unique<Recorder>(nullptr, nullptr, clock, false);
                 recorder->restoreFromSaveBuffer(section, sectionSize, header.version);
             }
-            if (!sections.next(section, sectionSize))
-                throw StrumwellFailure("Error loading file");
+            sections.nextOrFail(section, sectionSize);
             if (EngineSectionContents::knowsVersion(header.version))
                 engine = EngineSectionContents::parse(section, sectionSize, header.version);
         }

@@ -281,15 +281,12 @@ bool MidiExport::readSongFile(const uint8_t* bytes, size_t size, MidiExport::Son
         SongSections sections(bytes, size, header.dataOffset);
         const uint8_t* section = nullptr;
         size_t sectionSize = 0;
-        if (!sections.next(section, sectionSize))
-            throw StrumwellFailure("Error loading file");
+        sections.nextOrFail(section, sectionSize);
         // The tab is not exported, but a damaged one fails the load.
         tab.restoreFromSaveTabBuffer(section, sectionSize, header.version);
-        if (!sections.next(section, sectionSize))
-            throw StrumwellFailure("Error loading file");
+        sections.nextOrFail(section, sectionSize);
         recorder.restoreFromSaveBuffer(section, sectionSize, header.version);
-        if (!sections.next(section, sectionSize))
-            throw StrumwellFailure("Error loading file");
+        sections.nextOrFail(section, sectionSize);
         if (EngineSectionContents::knowsVersion(header.version))
             engine = EngineSectionContents::parse(section, sectionSize, header.version);
     } catch (const StrumwellFailure& failure) {

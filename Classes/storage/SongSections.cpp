@@ -1,6 +1,7 @@
 #include "storage/SongSections.h"
 
 #include "core/ByteReader.h"
+#include "core/StrumwellFailure.h"
 
 SongSections::SongSections(const uint8_t* data, size_t size, size_t offset)
     : data_(data), size_(size), pos_(offset > size ? size : offset) {}
@@ -17,4 +18,9 @@ bool SongSections::next(const uint8_t*& section, size_t& sectionSize) {
     sectionSize = static_cast<size_t>(length);
     pos_ = r.position() + sectionSize;
     return true;
+}
+
+void SongSections::nextOrFail(const uint8_t*& section, size_t& sectionSize) {
+    if (!next(section, sectionSize))
+        throw StrumwellFailure("Error loading file");
 }

@@ -18,6 +18,9 @@ public:
     // announces do not lie wholly inside the buffer, or the length is
     // negative; the walk cannot go on after that.
     bool next(const uint8_t*& section, size_t& sectionSize);
+    // The same, for readers that give up on the whole file: a section that is
+    // not there throws StrumwellFailure("Error loading file").
+    void nextOrFail(const uint8_t*& section, size_t& sectionSize);
 
 private:
     const uint8_t* data_;
