@@ -239,19 +239,7 @@ void FretboardGuitarView::lessFrets() {
 }
 
 void FretboardGuitarView::moreFrets() {
-    if (numFretsToShow_ + 1 <= kMaxFrets)
-        ++numFretsToShow_;
-    else
-        numFretsToShow_ = kMaxFrets;
-    if (numFretsToShow_ < kMinFrets)
-        numFretsToShow_ = kMinFrets;
-    fretSpacing_ = boardLength_ / numFretsToShow_;
-    redrawOnNumFretsChange();
-    if (leftmostFret_ > 22 - numFretsToShow_)
-        leftmostFret_ = 22 - numFretsToShow_;
-    redrawOnFretboardScrolling();
-    if (soundEngine_)
-        soundEngine_->setNumFretsToShow(numFretsToShow_);
+    setNumberFrets(numFretsToShow_ + 1);
 }
 
 void FretboardGuitarView::setNumberFrets(int count) {
