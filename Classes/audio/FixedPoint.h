@@ -10,24 +10,9 @@
 // Threads: any (pure functions).
 struct FixedPoint {
     // Truncation toward zero of a float, saturated to int32 (NaN gives 0).
-    static inline int32_t truncToInt32(float x) {
-        if (!(x == x))
-            return 0;
-        if (x >= 2147483520.0f)
-            return INT32_MAX;
-        if (x <= -2147483648.0f)
-            return INT32_MIN;
-        return static_cast<int32_t>(x);
-    }
-    static inline int32_t truncToInt32(double x) {
-        if (!(x == x))
-            return 0;
-        if (x >= 2147483647.0)
-            return INT32_MAX;
-        if (x <= -2147483648.0)
-            return INT32_MIN;
-        return static_cast<int32_t>(x);
-    }
+    // The float bound is the largest float below 2^31.
+    static inline int32_t truncToInt32(float x) { return truncSaturated(x, 2147483520.0f); }
+    static inline int32_t truncToInt32(double x) { return truncSaturated(x, 2147483647.0); }
     // A volume or gain in 16.16: the value as float, times 65536, truncated.
     static inline int32_t toFixed(double x) { return truncToInt32(static_cast<float>(x) * 65536.0f); }
     // A share held to 0 ... 1 (NaN gives 0).
@@ -44,4 +29,16 @@ struct FixedPoint {
     // Product of a 16-bit value and a 16.16 gain, shifted right arithmetically
     // by 16; taken in 64 bits so large gains cannot overflow.
     static inline int64_t scale(int64_t sample, int32_t gain) { return (sample * gain) >> 16; }
+
+private:
+    // Values at or above `highest` give INT32_MAX; -2^31 and below INT32_MIN.
+    template <class F> static inline int32_t truncSaturated(F x, F highest) {
+        if (!(x == x))
+            return 0;
+        if (x >= highest)
+            return INT32_MAX;
+        if (x <= F(-2147483648.0))
+            return INT32_MIN;
+        return static_cast<int32_t>(x);
+    }
 };

@@ -79,30 +79,27 @@ inline bool envelopeStep(PlaylistVoice& voice) {
 
 // ---- The plain per-frame loops: the reference for every faster path ----
 
-void plainMonoReference(PlaylistVoice& voice, int16_t* mono, int frames) {
-    RenderVoice& r = voice.render;
-    for (int j = 0; j < frames; ++j) {
-        if (!envelopeStep(voice))
-            return;
-        const int32_t s = r.data[static_cast<int32_t>(r.playPosition)];
-        mono[j] = int16_t(FixedPoint::clampMix(mono[j] + FixedPoint::scale(s, r.vol)));
-        r.playPosition += 1.0f;
-        --r.framesLeft;
-    }
-}
-
-void plainStereoReference(PlaylistVoice& voice, int16_t* stereo, int frames) {
+// Mono (one channel) or interleaved stereo (two, each given the same value).
+template <int Channels> void plainReference(PlaylistVoice& voice, int16_t* out, int frames) {
     RenderVoice& r = voice.render;
     for (int j = 0; j < frames; ++j) {
         if (!envelopeStep(voice))
             return;
         const int32_t s = r.data[static_cast<int32_t>(r.playPosition)];
         const int64_t v = FixedPoint::scale(s, r.vol);
-        stereo[2 * j] = int16_t(FixedPoint::clampMix(stereo[2 * j] + v));
-        stereo[2 * j + 1] = int16_t(FixedPoint::clampMix(stereo[2 * j + 1] + v));
+        for (int c = 0; c < Channels; ++c)
+            out[Channels * j + c] = int16_t(FixedPoint::clampMix(out[Channels * j + c] + v));
         r.playPosition += 1.0f;
         --r.framesLeft;
     }
+}
+
+void plainMonoReference(PlaylistVoice& voice, int16_t* mono, int frames) {
+    plainReference<1>(voice, mono, frames);
+}
+
+void plainStereoReference(PlaylistVoice& voice, int16_t* stereo, int frames) {
+    plainReference<2>(voice, stereo, frames);
 }
 
 void bendMonoReference(PlaylistVoice& voice, int16_t* mono, int frames) {

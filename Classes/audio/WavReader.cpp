@@ -89,25 +89,20 @@ bool locateData(size_t size, ReadAt&& readAt, DataLayout& layout, std::string& e
                 }
                 format = le16(f + 24);
             }
-            if (format != kFormatPcm) {
-                error = "not linear PCM";
-                return false;
-            }
-            if (bits != 16) {
-                error = "not 16-bit";
-                return false;
-            }
-            if (channels != 1) {
-                error = "not mono";
-                return false;
-            }
-            if (rate != 44100) {
-                error = "not 44100 Hz";
-                return false;
-            }
-            if (blockAlign != 2) {
-                error = "damaged format chunk";
-                return false;
+            // Checked in this order: the first that fails names the fault.
+            const struct {
+                bool bad;
+                const char* fault;
+            } checks[] = {{format != kFormatPcm, "not linear PCM"},
+                          {bits != 16, "not 16-bit"},
+                          {channels != 1, "not mono"},
+                          {rate != 44100, "not 44100 Hz"},
+                          {blockAlign != 2, "damaged format chunk"}};
+            for (const auto& check : checks) {
+                if (check.bad) {
+                    error = check.fault;
+                    return false;
+                }
             }
             haveFormat = true;
         } else if (tagIs(chunk, "data")) {

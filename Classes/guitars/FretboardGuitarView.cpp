@@ -11,6 +11,12 @@
 
 namespace {
 
+// Adds every view of `views` to `parent`, in order.
+template <class Views> void addEach(View& parent, Views& views) {
+    for (auto& view : views)
+        parent.addSubview(&view);
+}
+
 constexpr std::array<float, 6> kStringUpX = {22, 77, 133, 189, 243, 295};
 constexpr std::array<float, 6> kStringDownX = {22, 79, 134, 191, 243, 297};
 constexpr float kStringY = 240;
@@ -86,29 +92,23 @@ FretboardGuitarView::FretboardGuitarView(ScreenHost* parent, SoundEngine* soundE
 }
 
 void FretboardGuitarView::addFretImages() {
-    for (ImageView& f : frets_)
-        addSubview(&f);
+    addEach(*this, frets_);
 }
 
 void FretboardGuitarView::addFretNumbers() {
-    for (NumberPlate& p : fretNumberPlates_)
-        addSubview(&p);
-    for (Label& l : fretNumbers_)
-        addSubview(&l);
+    addEach(*this, fretNumberPlates_);
+    addEach(*this, fretNumbers_);
 }
 
 void FretboardGuitarView::addMarkers() {
-    for (ImageView& spot : manualSpot_)
-        addSubview(&spot);
+    addEach(*this, manualSpot_);
     addSubview(&manualDoubleSpotTop_);
     addSubview(&manualDoubleSpotBottom_);
 }
 
 void FretboardGuitarView::addStrings() {
-    for (ImageView& s : stringsUp_)
-        addSubview(&s);
-    for (ImageView& s : stringsDown_)
-        addSubview(&s);
+    addEach(*this, stringsUp_);
+    addEach(*this, stringsDown_);
 }
 
 void FretboardGuitarView::addScrollButtons() {
@@ -239,19 +239,7 @@ void FretboardGuitarView::lessFrets() {
 }
 
 void FretboardGuitarView::moreFrets() {
-    if (numFretsToShow_ + 1 <= kMaxFrets)
-        ++numFretsToShow_;
-    else
-        numFretsToShow_ = kMaxFrets;
-    if (numFretsToShow_ < kMinFrets)
-        numFretsToShow_ = kMinFrets;
-    fretSpacing_ = boardLength_ / numFretsToShow_;
-    redrawOnNumFretsChange();
-    if (leftmostFret_ > 22 - numFretsToShow_)
-        leftmostFret_ = 22 - numFretsToShow_;
-    redrawOnFretboardScrolling();
-    if (soundEngine_)
-        soundEngine_->setNumFretsToShow(numFretsToShow_);
+    setNumberFrets(numFretsToShow_ + 1);
 }
 
 void FretboardGuitarView::setNumberFrets(int count) {

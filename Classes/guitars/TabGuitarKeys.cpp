@@ -8,51 +8,38 @@ namespace {
 constexpr std::array<float, 6> kStringX = {67, 111, 148, 185, 223, 265};
 constexpr float kPickupY = 440;
 
-constexpr Point kHoldPoint = {287, 335};
-constexpr Point kBackArrowPoint = {168, 27};
-constexpr Point kForwardArrowPoint = {168, 341};
-constexpr Point kFretNoisePoint = {292, 30};
-constexpr Point kTapNoisePoint = {292, 92};
+// The keys over strings 1 to 6, in order.
+constexpr std::array<Key, 6> kStringKeys = {Key::A, Key::S, Key::D, Key::F, Key::G, Key::H};
+
+struct KeyPoint {
+    Key key;
+    Point point;
+};
+constexpr std::array<KeyPoint, 5> kKeyPoints = {{
+    {Key::J, {287, 335}},     // hold
+    {Key::Left, {168, 27}},   // back arrow
+    {Key::Right, {168, 341}}, // forward arrow
+    {Key::N, {292, 30}},      // fret noise
+    {Key::M, {292, 92}},      // tap noise
+}};
 
 } // namespace
 
 int TabGuitarKeys::stringForKey(Key key) {
-    switch (key) {
-    case Key::A:
-        return 0;
-    case Key::S:
-        return 1;
-    case Key::D:
-        return 2;
-    case Key::F:
-        return 3;
-    case Key::G:
-        return 4;
-    case Key::H:
-        return 5;
-    default:
-        return -1;
-    }
+    for (std::size_t s = 0; s < kStringKeys.size(); ++s)
+        if (kStringKeys[s] == key)
+            return static_cast<int>(s);
+    return -1;
 }
 
 std::optional<Point> TabGuitarKeys::pointForKey(Key key) {
     const int s = stringForKey(key);
     if (s >= 0)
         return Point{kStringX[static_cast<std::size_t>(s)], kPickupY};
-    switch (key) {
-    case Key::J:
-        return kHoldPoint;
-    case Key::Left:
-        return kBackArrowPoint;
-    case Key::Right:
-        return kForwardArrowPoint;
-    case Key::N:
-        return kFretNoisePoint;
-    case Key::M:
-        return kTapNoisePoint;
-    default:
-        return std::nullopt;
-    }
+    for (const KeyPoint& k : kKeyPoints)
+        if (k.key == key)
+            return k.point;
+    return std::nullopt;
 }
 
 std::vector<TabGuitarKeys::Binding> TabGuitarKeys::bindings() {

@@ -209,14 +209,10 @@ void TabGuitarView::fingerDown(const Touch& touch) {
         pressString(getStringForCoord(p));
         break;
     case Area::TabBack:
-        if (tab_)
-            tab_->decrementTabPosition();
-        redrawTabDisplay();
+        moveInTab(&Tab::decrementTabPosition);
         break;
     case Area::TabForward:
-        if (tab_)
-            tab_->incrementTabPosition();
-        redrawTabDisplay();
+        moveInTab(&Tab::incrementTabPosition);
         break;
     case Area::Hold:
         holdPosition_ = true;
@@ -260,9 +256,7 @@ void TabGuitarView::fingerMove(const Touch& touch) {
     }
     if (onHoldButton(oldPoint) && !onHoldButton(p)) {
         holdPosition_ = false;
-        if (tab_)
-            tab_->incrementTabPosition();
-        redrawTabDisplay();
+        moveInTab(&Tab::incrementTabPosition);
         return;
     }
     if (onPickup(p)) {
@@ -292,9 +286,7 @@ void TabGuitarView::menuItemDown(Point p) {
     }
     switch (*item) {
     case MenuItem::Restart:
-        if (tab_)
-            tab_->moveToStartOfTab();
-        redrawTabDisplay();
+        moveInTab(&Tab::moveToStartOfTab);
         break;
     case MenuItem::Editor:
         menu_.leaveFor(kTabEditorScreen);
@@ -349,9 +341,7 @@ void TabGuitarView::liftString(int string) {
         }
     }
     if (!holdPosition_) {
-        if (tab_)
-            tab_->incrementTabPosition();
-        redrawTabDisplay();
+        moveInTab(&Tab::incrementTabPosition);
     }
 }
 
@@ -367,14 +357,18 @@ void TabGuitarView::liftAllFingerPresses(bool advance) {
         }
     }
     if (advance && !holdPosition_) {
-        if (tab_)
-            tab_->incrementTabPosition();
-        redrawTabDisplay();
+        moveInTab(&Tab::incrementTabPosition);
     }
 }
 
 void TabGuitarView::liftAllFingerPresses() {
     liftAllFingerPresses(false);
+}
+
+void TabGuitarView::moveInTab(void (Tab::*move)()) {
+    if (tab_)
+        (tab_->*move)();
+    redrawTabDisplay();
 }
 
 void TabGuitarView::redrawTabDisplay() {

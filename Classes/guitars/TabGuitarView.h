@@ -103,6 +103,8 @@ private:
         void draw(Graphics& g) override;
     };
     void redrawAcousticNoises();
+    // Moves through the tab (when there is one), then shows where it now is.
+    void moveInTab(void (Tab::*move)());
 
     Tab* tab_;
     std::array<TabRow, kNumStrings> tabDisplay_;

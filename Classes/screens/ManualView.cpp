@@ -23,6 +23,20 @@ constexpr PageLayout kPage{28, 470, 50, 22, 72.5f, 77, 50, 319, 50, 90, 104, 19.
 
 const Color kInk{30, 24, 18, 255};
 
+// A label in black on clear, turned a quarter, in `frame`; `lines` 0 lets
+// the text wrap onto as many lines as it needs.
+std::unique_ptr<Label> turnedLabel(const Rect& frame, const char* family, float size, TextAlignment alignment,
+                                   int lines) {
+    auto label = std::make_unique<Label>(frame);
+    label->setFont(family, size);
+    label->setTextColor(Color::black());
+    label->setBackgroundColor(Color::clear());
+    label->setTextAlignment(alignment);
+    label->setNumberOfLines(lines);
+    label->setRotation(kQuarterTurn);
+    return label;
+}
+
 // Places a turned label over landscape X x0..x1, Y y0..y1.
 void placeOnPage(View& view, float x0, float x1, float y0, float y1) {
     view.setRotation(0);
@@ -118,31 +132,14 @@ ManualView::ManualView(ScreenHost* parent) : parent_(parent) {
     rightArrow_->setCenter({282, 445.5f});
     addSubview(rightArrow_.get());
 
-    titlePageLabel_ = std::make_unique<Label>(Rect{-40, 130, 395, 260});
+    titlePageLabel_ = turnedLabel(Rect{-40, 130, 395, 260}, "Helvetica", 25, TextAlignment::Center, 0);
     titlePageLabel_->setText(kTitleText);
-    titlePageLabel_->setFont("Helvetica", 25);
-    titlePageLabel_->setTextColor(Color::black());
-    titlePageLabel_->setBackgroundColor(Color::clear());
-    titlePageLabel_->setTextAlignment(TextAlignment::Center);
-    titlePageLabel_->setNumberOfLines(0);
-    titlePageLabel_->setRotation(kQuarterTurn);
     addSubview(titlePageLabel_.get());
 
-    pageNumberLabel_ = std::make_unique<Label>(Rect{276, 70, 50, 20});
-    pageNumberLabel_->setFont("Arial", 13);
-    pageNumberLabel_->setTextColor(Color::black());
-    pageNumberLabel_->setBackgroundColor(Color::clear());
-    pageNumberLabel_->setTextAlignment(TextAlignment::Center);
-    pageNumberLabel_->setRotation(kQuarterTurn);
+    pageNumberLabel_ = turnedLabel(Rect{276, 70, 50, 20}, "Arial", 13, TextAlignment::Center, 1);
     addSubview(pageNumberLabel_.get());
 
-    manualTextLabel_ = std::make_unique<Label>(Rect{-71, 110, 428, 285});
-    manualTextLabel_->setFont("Arial", 13);
-    manualTextLabel_->setTextColor(Color::black());
-    manualTextLabel_->setBackgroundColor(Color::clear());
-    manualTextLabel_->setTextAlignment(TextAlignment::Left);
-    manualTextLabel_->setNumberOfLines(0);
-    manualTextLabel_->setRotation(kQuarterTurn);
+    manualTextLabel_ = turnedLabel(Rect{-71, 110, 428, 285}, "Arial", 13, TextAlignment::Left, 0);
     addSubview(manualTextLabel_.get());
 
     headingLabel_ = std::make_unique<Label>();

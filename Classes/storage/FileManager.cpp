@@ -221,15 +221,20 @@ std::vector<uint8_t> FileManager::createTabSaveBuffer() const {
     return w.take();
 }
 
-bool FileManager::saveState(const std::string& filename) {
+template <class Build>
+bool FileManager::buildAndSave(const std::string& filename, bool noteFailure, Build&& build) {
     try {
-        const std::vector<uint8_t> buffer = createSongSaveBuffer();
+        const std::vector<uint8_t> buffer = build();
         return saveDataFile(getPathFromFilename(filename), buffer.data(), buffer.size());
     } catch (const std::exception&) {
-        // Building the buffer ran out of memory: nothing was written.
-        *diagnostics_ << "[saveDataFile] Could not save file\n" << std::flush;
+        if (noteFailure)
+            *diagnostics_ << "[saveDataFile] Could not save file\n" << std::flush;
         return false;
     }
+}
+
+bool FileManager::saveState(const std::string& filename) {
+    return buildAndSave(filename, true, [this] { return createSongSaveBuffer(); });
 }
 
 template <class Load> bool FileManager::guardedLoad(bool wholeSong, bool empty, Load&& load) {
@@ -273,12 +278,7 @@ bool FileManager::loadStateFromBuffer(const uint8_t* bytes, size_t size) {
 }
 
 bool FileManager::saveTab(const std::string& filename) {
-    try {
-        const std::vector<uint8_t> buffer = createTabSaveBuffer();
-        return saveDataFile(getPathFromFilename(filename), buffer.data(), buffer.size());
-    } catch (const std::exception&) {
-        return false;
-    }
+    return buildAndSave(filename, false, [this] { return createTabSaveBuffer(); });
 }
 
 bool FileManager::loadTab(const std::string& filename) {

@@ -116,6 +116,10 @@ private:
     // failure is recorded (and printed, if thrown), the whole song (or only
     // the tab) is reset, and the answer is false.
     template <class Load> bool guardedLoad(bool wholeSong, bool empty, Load&& load);
+    // Saves the bytes `build` makes to the named file. Building can run out
+    // of memory: nothing is then written, the answer is false, and (when
+    // `noteFailure`) a diagnostic line says so.
+    template <class Build> bool buildAndSave(const std::string& filename, bool noteFailure, Build&& build);
     // Reads the named file and loads it as a song or state file (wholeSong)
     // or as a tab file.
     bool loadNamedFile(const std::string& filename, bool wholeSong);

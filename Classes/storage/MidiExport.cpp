@@ -278,20 +278,8 @@ bool MidiExport::readSongFile(const uint8_t* bytes, size_t size, MidiExport::Son
     Recorder recorder(nullptr, nullptr, clock, false);
     std::optional<EngineSettings> engine;
     try {
-        SongSections sections(bytes, size, header.dataOffset);
-        const uint8_t* section = nullptr;
-        size_t sectionSize = 0;
-        if (!sections.next(section, sectionSize))
-            throw StrumwellFailure("Error loading file");
         // The tab is not exported, but a damaged one fails the load.
-        tab.restoreFromSaveTabBuffer(section, sectionSize, header.version);
-        if (!sections.next(section, sectionSize))
-            throw StrumwellFailure("Error loading file");
-        recorder.restoreFromSaveBuffer(section, sectionSize, header.version);
-        if (!sections.next(section, sectionSize))
-            throw StrumwellFailure("Error loading file");
-        if (EngineSectionContents::knowsVersion(header.version))
-            engine = EngineSectionContents::parse(section, sectionSize, header.version);
+        readSongSections(bytes, size, header.dataOffset, header.version, tab, recorder, engine);
     } catch (const StrumwellFailure& failure) {
         error = failure.name();
         return false;

@@ -1,6 +1,11 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+
+class Recorder;
+class Tab;
+struct EngineSettings;
 
 // Walks the three length-prefixed sections of a song buffer (tab, recorder,
 // engine), one at a time, so that each can be handed to its reader before
@@ -18,9 +23,19 @@ public:
     // announces do not lie wholly inside the buffer, or the length is
     // negative; the walk cannot go on after that.
     bool next(const uint8_t*& section, size_t& sectionSize);
+    // The same, for readers that give up on the whole file: a section that is
+    // not there throws StrumwellFailure("Error loading file").
+    void nextOrFail(const uint8_t*& section, size_t& sectionSize);
 
 private:
     const uint8_t* data_;
     size_t size_;
     size_t pos_;
 };
+
+// Reads a song buffer's three sections, in order, into `tab`, `recorder` and
+// `engine` (left empty when no reader knows the section's version), for tools
+// that take a song apart without playing it. Throws StrumwellFailure("Error
+// loading file") when a section is missing; the readers throw for damage.
+void readSongSections(const uint8_t* data, size_t size, size_t offset, int32_t version, Tab& tab,
+                      Recorder& recorder, std::optional<EngineSettings>& engine);
