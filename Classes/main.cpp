@@ -65,6 +65,7 @@ int main(int argc, char** argv) {
     shell.bundleFolder = bundle;
     shell.startScreen = options.screen;
     shell.screenshotFile = options.screenshotFile;
+    shell.loadStateAfterFirstFrame = true;
     Strumwell delegate(shell);
     return application.run(delegate);
 }
