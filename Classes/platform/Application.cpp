@@ -205,7 +205,7 @@ bool Application::initialize(std::string* error) {
         return fail("Cannot open the window");
     if (m.options.fullscreen && !m.headless)
         m.setFullscreen(true);
-    if (!m.window.openRenderer(!m.headless))
+    if (!m.window.openRenderer(!m.headless && SdlWindow::hasGraphicsCard()))
         return fail("Cannot draw in the window");
     m.presenter.attach(m.window.renderer(), m.window.isSoftware());
     if (!m.presenter.createTargets())

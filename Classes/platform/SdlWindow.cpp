@@ -1,7 +1,10 @@
 #include "platform/SdlWindow.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include "platform/GraphicsImpl.h"
 #include "platform/WindowSystemEvent.h"
@@ -29,7 +32,21 @@ bool SdlWindow::openWindow(int scale, bool hidden) {
     return true;
 }
 
+bool SdlWindow::hasGraphicsCard() {
+    if (std::getenv("SDL_RENDER_DRIVER"))
+        return true;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator("/dev/dri", ec))
+        if (entry.path().filename().string().rfind("renderD", 0) == 0)
+            return true;
+    return false;
+}
+
 bool SdlWindow::openRenderer(bool accelerated) {
+    // The window's surface would otherwise be backed by an OpenGL renderer
+    // too, loading the software rasteriser after all.
+    if (!accelerated)
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     // No vertical sync: a present that waits for the display would hold up
     // the input behind it; the loop paces the frames itself.
     SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");

@@ -16,6 +16,12 @@ public:
     // A renderer drawing into it: the hardware's when asked and to be had,
     // else the software one. false when none can be made.
     bool openRenderer(bool accelerated);
+    // Whether a graphics card can draw for us: a render node under /dev/dri.
+    // Without one, OpenGL is a software rasteriser that maps some 60 MB of
+    // compiler into the process for no gain over SDL's own software renderer,
+    // so the window is drawn in software instead. SDL_RENDER_DRIVER, when
+    // set, still chooses.
+    static bool hasGraphicsCard();
     void close();
 
     SDL_Window* window() const { return window_.get(); }
