@@ -24,6 +24,7 @@
 #include "platform/core/Clock.h"
 #include "platform/core/MainThreadQueue.h"
 #include "recorder/Recorder.h"
+#include "screens/LibraryTestSupport.h"
 #include "screens/RecorderView.h"
 #include "screens/TabGuitarLoadSaveView.h"
 #include "storage/FileManager.h"
@@ -33,22 +34,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class Folders {
+// The library tests' folders, and a listing of the documents folder.
+class Folders : public library_test::Folders {
 public:
-    Folders() {
-        std::random_device rd;
-        root_ =
-            fs::temp_directory_path() / ("strumwell-export-" + std::to_string(rd()) + std::to_string(rd()));
-        fs::create_directories(root_ / "docs");
-        fs::create_directories(root_ / "bundle");
-    }
-    ~Folders() {
-        std::error_code ec;
-        fs::remove_all(root_, ec);
-    }
-    std::string docs() const { return (root_ / "docs").string(); }
-    std::string bundle() const { return (root_ / "bundle").string(); }
-    std::string doc(const std::string& name) const { return docs() + "/" + name; }
     // Every file of the documents folder, temporary ones included.
     std::vector<std::string> files() const {
         std::vector<std::string> names;
@@ -57,9 +45,6 @@ public:
         std::sort(names.begin(), names.end());
         return names;
     }
-
-private:
-    fs::path root_;
 };
 
 void writeText(const std::string& path, const std::string& text) {

@@ -166,4 +166,3 @@ TEST(ManualPages, CreditsNameTheSoftwareUsed) {
     EXPECT_TRUE(contains(pages[42], "SDL"));
     EXPECT_TRUE(contains(pages[42], "Liberation"));
 }
-
