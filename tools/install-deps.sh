@@ -18,6 +18,8 @@ if [[ "${1:-}" == "--tests" ]]; then
     desktop-file-utils appstream man-db bash-completion dpkg-dev lintian file)
   # The fuzz targets: clang with libFuzzer and the sanitizer runtimes.
   PACKAGES+=(clang-14 libclang-rt-14-dev)
+  # Line coverage for ./check --coverage.
+  PACKAGES+=(gcovr)
 fi
 
 # One dpkg-query for all of them: ./play runs this every time, and a process
