@@ -153,6 +153,9 @@ TEST(Drawing, VolumeSliderFollowsTheFingerAlongItsLength) {
     h.app.injectTouch(1, TouchPhase::Moved, {half.x, 1000}); // beyond the end: clamped
     EXPECT_FLOAT_EQ(slider.value(), 1);
     h.app.injectTouch(1, TouchPhase::Ended, {half.x, 1000});
+    h.app.runFrames(1);
+    const Point thumb = slider.convertPointTo({203, 25}, nullptr); // drawn at the end
+    EXPECT_EQ(h.shot().at(thumb.x, thumb.y).g, 235);
     OutputVolume::set(1);
 }
 

@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <memory>
+#include <string>
 
+#include "platform/FingerView.h"
 #include "platform/FontCache.h"
 #include "platform/Graphics.h"
+#include "platform/HitTable.h"
 #include "platform/ImageView.h"
 #include "platform/Label.h"
 #include "platform/View.h"
@@ -17,26 +21,18 @@ void expectNear(Point a, Point b) {
 
 } // namespace
 
-TEST(View, FrameCentreAndBounds) {
+TEST(View, FramesCentresAndAQuarterTurnThatKeepsTheCentreAndSwapsTheExtent) {
     View v(Rect{10, 20, 100, 50});
-    EXPECT_EQ(v.center(), (Point{60, 45}));
-    EXPECT_EQ(v.bounds(), (Rect{0, 0, 100, 50}));
-    EXPECT_EQ(v.frame(), (Rect{10, 20, 100, 50}));
+    EXPECT_EQ(std::tuple(v.center(), v.bounds()), std::tuple(Point{60, 45}, Rect{0, 0, 100, 50}));
     v.setCenter({0, 0});
     EXPECT_EQ(v.frame(), (Rect{-50, -25, 100, 50}));
-}
-
-TEST(View, AQuarterTurnKeepsTheCentreAndSwapsTheExtent) {
     // The manual's text label: frame (-71, 110, 428, 285) before the turn.
     Label l(Rect{-71, 110, 428, 285});
     l.setRotation(kQuarterTurn);
-    EXPECT_EQ(l.center(), (Point{143, 252.5f}));
-    EXPECT_EQ(l.bounds(), (Rect{0, 0, 428, 285}));
-    Rect f = l.frame();
-    EXPECT_NEAR(f.x, 0.5f, 1e-3);
-    EXPECT_NEAR(f.y, 38.5f, 1e-3);
-    EXPECT_NEAR(f.width, 285, 1e-3);
-    EXPECT_NEAR(f.height, 428, 1e-3);
+    EXPECT_EQ(std::tuple(l.center(), l.bounds()), std::tuple(Point{143, 252.5f}, Rect{0, 0, 428, 285}));
+    const Rect f = l.frame();
+    expectNear({f.x, f.y}, {0.5f, 38.5f});
+    expectNear({f.width, f.height}, {285, 428});
     // The label's own top-left (where its first line starts) is at the
     // user's top-left: large x (up), small y (left).
     expectNear(l.pointToSuperview({0, 0}), {285.5f, 38.5f});
@@ -138,11 +134,7 @@ TEST(View, HitTestingPicksTheTopMostInteractiveView) {
     // Outside the root: nothing.
     EXPECT_EQ(root.hitTest({-1, 10}), nullptr);
     EXPECT_EQ(root.hitTest({320, 10}), nullptr); // right edge excluded
-}
-
-TEST(View, HitTestingFollowsTheTurn) {
-    View root(Rect{0, 0, 320, 480});
-    View turned(Rect{100, 200, 100, 20}); // turned: covers x 140..160, y 160..260
+    View turned(Rect{100, 200, 100, 20});        // turned: covers x 140..160, y 160..260
     turned.setRotation(kQuarterTurn);
     root.addSubview(&turned);
     EXPECT_EQ(root.hitTest({150, 170}), &turned);
@@ -184,12 +176,100 @@ TEST(View, LabelWrapsWordsOverTheLinesThatFit) {
 }
 
 TEST(View, FontsResolveToLiberation) {
-    EXPECT_NE(FontCache::fontPath("Arial", false).find("LiberationSans-Regular"), std::string::npos);
-    EXPECT_NE(FontCache::fontPath("Helvetica-Bold", false).find("LiberationSans-Bold"), std::string::npos);
-    EXPECT_NE(FontCache::fontPath("Courier", false).find("LiberationMono-Regular"), std::string::npos);
-    EXPECT_NE(FontCache::fontPath("Courier", true).find("LiberationMono-Bold"), std::string::npos);
+    for (auto [name, bold, file] : {std::tuple{"Arial", false, "LiberationSans-Regular"},
+                                    {"Helvetica-Bold", false, "LiberationSans-Bold"},
+                                    {"Courier", false, "LiberationMono-Regular"},
+                                    {"Courier", true, "LiberationMono-Bold"}})
+        EXPECT_NE(FontCache::fontPath(name, bold).find(file), std::string::npos) << name;
     // Wider text measures wider; bigger fonts stand taller.
     Font f{"Arial", 13};
     EXPECT_GT(Graphics::measureText("WWWW", f).width, Graphics::measureText("iiii", f).width);
     EXPECT_GT(Graphics::lineHeight(Font{"Arial", 24}), Graphics::lineHeight(f));
+}
+
+namespace {
+
+// Writes one letter per finger call: d(own), m(ove), u(p), then the x.
+struct Log {
+    std::string text;
+    void add(char what, const Touch& t) { text += what + std::to_string(static_cast<int>(t.location.x)); }
+};
+
+struct Layer : FingerView::FingerTarget {
+    Log& log;
+    explicit Layer(Log& l) : log(l) {}
+    void fingerDown(const Touch& t) override { log.add('D', t); }
+    void fingerMove(const Touch& t) override { log.add('M', t); }
+    void fingerUp(const Touch& t) override { log.add('U', t); }
+};
+
+struct Screen : FingerView {
+    Log log;
+    Layer menu{log};
+    bool pushMenuOnDown = false;
+    Screen() : FingerView(Rect{0, 0, 480, 320}) {}
+    void fingerDown(const Touch& t) override {
+        log.add('d', t);
+        if (pushMenuOnDown)
+            pushModal(menu);
+    }
+    void fingerMove(const Touch& t) override { log.add('m', t); }
+    void fingerUp(const Touch& t) override { log.add('u', t); }
+};
+
+Touch touch(TouchPhase phase, float x) {
+    Touch t;
+    t.phase = phase;
+    t.location = {x, 0};
+    return t;
+}
+
+} // namespace
+
+TEST(FingerView, PhasesBecomeFingersAndAModalLayerTakesThemUntilPopped) {
+    Screen s;
+    s.touchesBegan({touch(TouchPhase::Began, 1)});
+    s.touchesMoved({touch(TouchPhase::Moved, 2), touch(TouchPhase::Stationary, 9)});
+    s.touchesEnded({touch(TouchPhase::Ended, 3)});
+    s.touchesCancelled({touch(TouchPhase::Cancelled, 4)});
+    EXPECT_EQ(s.log.text, "d1m2u3u4");
+
+    s.log.text.clear();
+    s.pushMenuOnDown = true;
+    // The first finger opens the menu; the second finger of the same set already goes to it.
+    s.touchesBegan({touch(TouchPhase::Began, 5), touch(TouchPhase::Began, 6)});
+    s.touchesEnded({touch(TouchPhase::Ended, 7)});
+    EXPECT_TRUE(s.isModalOnTop(s.menu));
+    s.popModal(s.menu);
+    s.popModal(s.menu); // popping twice is harmless
+    EXPECT_FALSE(s.hasModal());
+    s.touchesEnded({touch(TouchPhase::Ended, 8)});
+    EXPECT_EQ(s.log.text, "d5D6U7u8");
+}
+
+TEST(FingerView, OnlyTheTopLayerTakesFingersAndRepushingMovesALayerUp) {
+    Screen s;
+    Layer a(s.log), b(s.log);
+    s.pushModal(a);
+    s.pushModal(b);
+    s.pushModal(a); // now a is on top, b below it, and a is there once
+    s.touchesBegan({touch(TouchPhase::Began, 1)});
+    s.popModal(a);
+    s.touchesBegan({touch(TouchPhase::Began, 2)});
+    s.popModal(b);
+    s.touchesBegan({touch(TouchPhase::Began, 3)});
+    EXPECT_EQ(s.log.text, "D1D2d3");
+    EXPECT_FALSE(s.hasModal());
+}
+
+TEST(HitTable, FirstAreaHoldingThePointWinsAndTheDisjointCheckCatchesOverlapsAndStrays) {
+    enum class A { Back, Play };
+    const std::array<HitArea<A>, 2> table{{{Rect{0, 0, 10, 10}, A::Back}, {Rect{10, 0, 10, 10}, A::Play}}};
+    EXPECT_EQ(hitAction<A>(table, {9.9f, 5}), A::Back);
+    EXPECT_EQ(hitAction<A>(table, {10, 5}), A::Play); // half-open edges: no point is in both
+    EXPECT_FALSE(hitAction<A>(table, {20, 5}).has_value());
+    EXPECT_TRUE(hitAreasAreDisjointWithin<A>(table, Rect{0, 0, 20, 10}));
+    EXPECT_FALSE(hitAreasAreDisjointWithin<A>(table, Rect{0, 0, 19, 10}));
+    const std::array<HitArea<A>, 2> overlapping{{{Rect{0, 0, 10, 10}, A::Back}, {Rect{9, 9, 5, 5}, A::Play}}};
+    EXPECT_FALSE(hitAreasAreDisjointWithin<A>(overlapping, Rect{0, 0, 20, 20}));
 }
