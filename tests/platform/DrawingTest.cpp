@@ -81,7 +81,7 @@ TEST(Drawing, AQuarterTurnedLabelDrawsWhereTheUserReadsIt) {
     label.setRotation(kQuarterTurn);
     h.app.rootView().addSubview(&label);
     h.app.runFrames(1);
-    const Picture p = h.shot();
+    Picture p = h.shot();
     for (Point in : {Point{160, 145}, Point{160, 335}})
         EXPECT_EQ(p.at(in.x, in.y).b, 255);
     for (Point out : {Point{160, 130}, Point{130, 240}, Point{190, 240}})
@@ -97,6 +97,11 @@ TEST(Drawing, AQuarterTurnedLabelDrawsWhereTheUserReadsIt) {
     };
     EXPECT_GT(whiteIn(141, 200), 50);
     EXPECT_EQ(whiteIn(280, 339), 0);
+    label.setTextAlignment(TextAlignment::Center); // now in the middle, clear of both ends
+    h.app.runFrames(1);
+    p = h.shot();
+    EXPECT_EQ(whiteIn(141, 180) + whiteIn(300, 339), 0);
+    EXPECT_GT(whiteIn(200, 280), 50);
 }
 
 TEST(Drawing, PrimitivesLandWhereAsked) {
@@ -167,8 +172,7 @@ TEST(Drawing, TransitionsBringTheNewScreenInOverASnapshotOfTheOld) {
         int lowRed, lowBlue, highRed, highBlue;
     } cases[] = {
         {TransitionType::MoveIn, TransitionDirection::FromLeft, 0, 255, 255, 0}, // from view x = 0 up
-        {TransitionType::Fade, TransitionDirection::FromTop, 128, 128, 128, 128},
-    };
+        {TransitionType::Fade, TransitionDirection::FromTop, 128, 128, 128, 128}};
     for (const Case& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.type));
         HeadlessApp h;
@@ -218,33 +222,31 @@ TEST(DrawOnDemand, AChangedViewIsDrawnOnceAndARestingScreenNotAtAll) {
         const char* what;
         std::function<void()> apply;
         int draws;
-    } changes[] = {
-        {"hidden", [&] { label.setHidden(true); }, 1},
-        {"hidden again, the same", [&] { label.setHidden(true); }, 0},
-        {"shown", [&] { label.setHidden(false); }, 1},
-        {"text", [&] { label.setText("E A D G B E"); }, 1},
-        {"the same text", [&] { label.setText("E A D G B E"); }, 0},
-        {"text colour", [&] { label.setTextColor(Color::white()); }, 1},
-        {"moved", [&] { image.setCenter(moved); }, 1},
-        {"moved to where it is", [&] { image.setCenter(moved); }, 0},
-        {"frame", [&] { image.setFrame(frame); }, 1},
-        {"alpha", [&] { counted.setAlpha(0.5f); }, 1},
-        {"background", [&] { counted.setBackgroundColor(Color::white()); }, 1},
-        {"picture", [&] { image.setImage(quadrants()); }, 1},
-        {"removed", [&] { image.removeFromSuperview(); }, 1},
-        {"added", [&] { counted.addSubview(&image); }, 1},
-        {"a queued call", [&] { h.app.mainQueue().post([] {}); }, 1},
-        {"a key",
-         [&] {
-             h.app.injectKey(KeyEvent{Key::A, "A"}, true);
-         },
-         1},
-        {"a touch",
-         [&] {
-             h.app.injectTouch(1, TouchPhase::Began, Point{300, 400});
-         },
-         1},
-    };
+    } changes[] = {{"hidden", [&] { label.setHidden(true); }, 1},
+                   {"hidden again, the same", [&] { label.setHidden(true); }, 0},
+                   {"shown", [&] { label.setHidden(false); }, 1},
+                   {"text", [&] { label.setText("E A D G B E"); }, 1},
+                   {"the same text", [&] { label.setText("E A D G B E"); }, 0},
+                   {"text colour", [&] { label.setTextColor(Color::white()); }, 1},
+                   {"moved", [&] { image.setCenter(moved); }, 1},
+                   {"moved to where it is", [&] { image.setCenter(moved); }, 0},
+                   {"frame", [&] { image.setFrame(frame); }, 1},
+                   {"alpha", [&] { counted.setAlpha(0.5f); }, 1},
+                   {"background", [&] { counted.setBackgroundColor(Color::white()); }, 1},
+                   {"picture", [&] { image.setImage(quadrants()); }, 1},
+                   {"removed", [&] { image.removeFromSuperview(); }, 1},
+                   {"added", [&] { counted.addSubview(&image); }, 1},
+                   {"a queued call", [&] { h.app.mainQueue().post([] {}); }, 1},
+                   {"a key",
+                    [&] {
+                        h.app.injectKey(KeyEvent{Key::A, "A"}, true);
+                    },
+                    1},
+                   {"a touch",
+                    [&] {
+                        h.app.injectTouch(1, TouchPhase::Began, Point{300, 400});
+                    },
+                    1}};
     for (const Change& c : changes) {
         SCOPED_TRACE(c.what);
         c.apply();

@@ -95,8 +95,7 @@ TEST(KeyRouter, EachKeyGoesWhereThePolicySays) {
         {"Shift+Left tilts", Playing, key(Key::Left, shift), Tilt, 0, 0, 0},
         {"keypad 8 tilts", Playing, key(Key::Keypad8), Tilt, 0, 0, 0},
         {"a plain arrow is the screen's", Playing, key(Key::Left), Listener, 0, 0, 1},
-        {"a key no listener takes", Unheard, key(Key::G), Unclaimed, 0, 0, 1},
-    };
+        {"a key no listener takes", Unheard, key(Key::G), Unclaimed, 0, 0, 1}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Desk d;
