@@ -8,7 +8,6 @@
 #include "platform/Image.h"
 #include "platform/ImageView.h"
 #include "platform/Key.h"
-#include "platform/KeyListener.h"
 #include "platform/core/MainThreadQueue.h"
 #include "support/TempFolder.h"
 
@@ -102,27 +101,17 @@ TEST(Application, QueueKeysUrlsAndLifeCycleRunThroughTheLoop) {
     h.app.runFrames(1);
     EXPECT_EQ(ran, 11);
 
-    struct Keys : KeyListener {
-        std::vector<Key> down, up;
-        bool keyDown(const KeyEvent& e) override {
-            down.push_back(e.key);
-            return true;
-        }
-        bool keyUp(const KeyEvent& e) override {
-            up.push_back(e.key);
-            return true;
-        }
-    } keys;
+    KeyLog keys;
     h.app.addKeyListener(&keys);
     h.app.injectKey(KeyEvent{Key::G, "G"}, true);
     h.app.injectKey(KeyEvent{Key::H, "H"}, true);
     h.app.injectKey(KeyEvent{Key::H, "H"}, false);
     h.app.runFrames(1);
-    EXPECT_EQ(keys.down, (std::vector<Key>{Key::G, Key::H}));
-    EXPECT_EQ(keys.up, (std::vector<Key>{Key::H}));
+    EXPECT_EQ(keys.downs, (std::vector<Key>{Key::G, Key::H}));
+    EXPECT_EQ(keys.ups, (std::vector<Key>{Key::H}));
     h.app.injectFocusLost(); // lets go of what is still held
     h.app.runFrames(1);
-    EXPECT_EQ(keys.up, (std::vector<Key>{Key::H, Key::G}));
+    EXPECT_EQ(keys.ups, (std::vector<Key>{Key::H, Key::G}));
     h.app.removeKeyListener(&keys);
 
     EXPECT_TRUE(h.app.openURL("https://example.org/strumwell")); // headless: only recorded

@@ -4,7 +4,7 @@
 #include <tuple>
 #include <vector>
 
-#include "platform/KeyListener.h"
+#include "PlatformTestSupport.h"
 #include "platform/KeyRouter.h"
 #include "platform/SdlAccelerometer.h"
 #include "platform/TextField.h"
@@ -17,17 +17,7 @@ using Outcome = KeyRouter::Outcome;
 
 // A router wired to counters, a real text field, the real virtual tilt and
 // itself as the screen listening to keys; no window system at all.
-struct Desk : KeyListener {
-    bool takes = true;
-    std::vector<Key> downs, ups;
-    bool keyDown(const KeyEvent& e) override {
-        downs.push_back(e.key);
-        return takes;
-    }
-    bool keyUp(const KeyEvent& e) override {
-        ups.push_back(e.key);
-        return takes;
-    }
+struct Desk : KeyLog {
     ManualClock clock{0.0};
     SdlAccelerometer tilt{clock};
     int toggles = 0, answers = 0;

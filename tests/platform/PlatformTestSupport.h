@@ -10,6 +10,7 @@
 
 #include "platform/Application.h"
 #include "platform/ApplicationDelegate.h"
+#include "platform/KeyListener.h"
 #include "platform/View.h"
 #include "platform/core/Clock.h"
 
@@ -94,4 +95,18 @@ struct CountingTransitionDelegate : TransitionAnimationDelegate {
     int started = 0, finished = 0, cancelled = 0;
     void animationDidStart() override { ++started; }
     void animationDidStop(bool done) override { done ? ++finished : ++cancelled; }
+};
+
+// A key listener keeping the keys pressed and released, taking them or not.
+struct KeyLog : KeyListener {
+    bool takes = true;
+    std::vector<Key> downs, ups;
+    bool keyDown(const KeyEvent& e) override {
+        downs.push_back(e.key);
+        return takes;
+    }
+    bool keyUp(const KeyEvent& e) override {
+        ups.push_back(e.key);
+        return takes;
+    }
 };

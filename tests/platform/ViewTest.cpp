@@ -41,30 +41,25 @@ TEST(View, FramesCentresAndAQuarterTurnThatKeepsTheCentreAndSwapsTheExtent) {
     expectNear(l.pointFromSuperview({285.5f, 48.5f}), {10, 0});
 }
 
-TEST(View, HierarchyOrderAndMoves) {
+TEST(View, HierarchyOrderMovesAndDetaching) {
+    using Views = std::vector<View*>;
     View root(Rect{0, 0, 320, 480}), a, b, c;
     root.addSubview(&a);
     root.addSubview(&b);
     root.insertSubview(&c, 0);
-    ASSERT_EQ(root.subviews().size(), 3u);
-    EXPECT_EQ(root.subviews()[0], &c);
-    EXPECT_EQ(root.subviews()[2], &b);
+    EXPECT_EQ(root.subviews(), (Views{&c, &a, &b}));
     root.bringSubviewToFront(&c);
-    EXPECT_EQ(root.subviews()[2], &c);
+    EXPECT_EQ(root.subviews(), (Views{&a, &b, &c}));
     root.insertSubviewBelow(&b, &a);
-    EXPECT_EQ(root.subviews()[0], &b);
+    EXPECT_EQ(root.subviews(), (Views{&b, &a, &c}));
     root.insertSubviewAbove(&b, &c);
-    EXPECT_EQ(root.subviews().back(), &b);
+    EXPECT_EQ(root.subviews(), (Views{&a, &c, &b}));
     root.sendSubviewToBack(&c);
-    EXPECT_EQ(root.subviews().front(), &c);
-    // Adding to another parent moves it.
-    a.addSubview(&b);
-    EXPECT_EQ(root.subviews().size(), 2u);
-    EXPECT_EQ(b.superview(), &a);
-    EXPECT_TRUE(b.isDescendantOf(&root));
-    EXPECT_EQ(b.rootView(), &root);
-    // No cycles.
-    b.addSubview(&root);
+    EXPECT_EQ(root.subviews(), (Views{&c, &a, &b}));
+    a.addSubview(&b); // adding to another parent moves it
+    EXPECT_EQ(root.subviews(), (Views{&c, &a}));
+    EXPECT_TRUE(b.superview() == &a && b.isDescendantOf(&root) && b.rootView() == &root);
+    b.addSubview(&root); // no cycles
     EXPECT_EQ(root.superview(), nullptr);
     b.setTag(42);
     EXPECT_EQ(root.viewWithTag(42), &b);
@@ -72,18 +67,14 @@ TEST(View, HierarchyOrderAndMoves) {
     b.removeFromSuperview();
     EXPECT_EQ(b.superview(), nullptr);
     EXPECT_TRUE(a.subviews().empty());
-}
-
-TEST(View, DestroyingAViewDetachesBothWays) {
-    View root(Rect{0, 0, 320, 480});
-    View child;
+    // Destroying a view detaches it from its parent and its children from it.
     {
-        auto middle = std::make_unique<View>(Rect{0, 0, 10, 10});
-        root.addSubview(middle.get());
-        middle->addSubview(&child);
+        View middle(Rect{0, 0, 10, 10});
+        root.addSubview(&middle);
+        middle.addSubview(&b);
     }
-    EXPECT_TRUE(root.subviews().empty());
-    EXPECT_EQ(child.superview(), nullptr);
+    EXPECT_EQ(root.subviews(), (Views{&c, &a}));
+    EXPECT_EQ(b.superview(), nullptr);
 }
 
 TEST(View, ConvertsPointsThroughTranslatedAndTurnedAncestors) {
@@ -226,7 +217,7 @@ Touch touch(TouchPhase phase, float x) {
 
 } // namespace
 
-TEST(FingerView, PhasesBecomeFingersAndAModalLayerTakesThemUntilPopped) {
+TEST(FingerView, PhasesBecomeFingersAndTheTopModalLayerTakesThemUntilPopped) {
     Screen s;
     s.touchesBegan({touch(TouchPhase::Began, 1)});
     s.touchesMoved({touch(TouchPhase::Moved, 2), touch(TouchPhase::Stationary, 9)});
@@ -245,10 +236,9 @@ TEST(FingerView, PhasesBecomeFingersAndAModalLayerTakesThemUntilPopped) {
     EXPECT_FALSE(s.hasModal());
     s.touchesEnded({touch(TouchPhase::Ended, 8)});
     EXPECT_EQ(s.log.text, "d5D6U7u8");
-}
-
-TEST(FingerView, OnlyTheTopLayerTakesFingersAndRepushingMovesALayerUp) {
-    Screen s;
+    // Only the top layer takes fingers; pushing a layer again moves it up.
+    s.log.text.clear();
+    s.pushMenuOnDown = false;
     Layer a(s.log), b(s.log);
     s.pushModal(a);
     s.pushModal(b);
