@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "PlatformTestSupport.h"
 #include "platform/Key.h"
 #include "platform/TextField.h"
@@ -53,8 +55,7 @@ TEST(TextField, TypingBackspaceAndReturnThroughTheApplication) {
     // A touch on the field starts editing.
     h.touch(1, {60, 200});
     ASSERT_TRUE(field.isEditing());
-    EXPECT_EQ(TextField::editingField(), &field);
-    EXPECT_EQ(d.began, 1);
+    EXPECT_EQ(std::tuple(TextField::editingField(), d.began), std::tuple(&field, 1));
 
     h.app.injectText("my.song");
     h.app.injectText("é€");
@@ -68,15 +69,12 @@ TEST(TextField, TypingBackspaceAndReturnThroughTheApplication) {
 
     h.app.injectKey(key(Key::Return), true);
     h.app.runFrames(1);
-    EXPECT_EQ(d.returned, 1);
-    EXPECT_EQ(d.ended, 1);
-    EXPECT_FALSE(field.isEditing());
+    EXPECT_EQ(std::tuple(d.returned, d.ended, field.isEditing()), std::tuple(1, 1, false));
     EXPECT_EQ(field.text(), "my_songé");
     EXPECT_FALSE(field.isClearButtonShown()); // only while editing
     ASSERT_TRUE(field.becomeFirstResponder());
     h.touch(4, field.convertPointTo(field.clearButtonRect().center(), nullptr));
-    EXPECT_EQ(field.text(), "");
-    EXPECT_TRUE(field.isEditing());
+    EXPECT_EQ(std::tuple(field.text(), field.isEditing()), std::tuple("", true));
     field.resignFirstResponder();
 }
 
