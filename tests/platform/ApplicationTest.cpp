@@ -6,7 +6,6 @@
 #include "PlatformTestSupport.h"
 #include "platform/AlertView.h"
 #include "platform/Image.h"
-#include "platform/ImageView.h"
 #include "platform/Key.h"
 #include "platform/core/MainThreadQueue.h"
 #include "support/TempFolder.h"
@@ -149,16 +148,6 @@ TEST(Application, AlertsBlockTouchesUntilDismissed) {
     h.app.runFrames(3);
     EXPECT_EQ(h.app.currentAlert(), stuck);
     EXPECT_FALSE(stuck->hasButton());
-}
-
-TEST(Application, ImageViewsTakeThePictureSize) {
-    auto img = Image::fromPixels(4, 6, std::vector<std::uint8_t>(4 * 6 * 4, 255), 2.0f);
-    ASSERT_NE(img, nullptr);
-    ImageView v(img);
-    EXPECT_EQ(v.frame(), (Rect{0, 0, 2, 3}));
-    EXPECT_FALSE(v.isUserInteractionEnabled());
-    EXPECT_EQ(Image::named("no-such-picture.png"), nullptr);
-    EXPECT_EQ(Image::fromPixels(4, 6, std::vector<std::uint8_t>(10), 1.0f), nullptr); // too few bytes
 }
 
 TEST(Application, RunEndsInOrderWhenAnotherThreadAsks) {

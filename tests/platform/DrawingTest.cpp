@@ -40,6 +40,12 @@ struct Solid : View {
 
 TEST(Drawing, ImagesStretchAndTurnAndAlphaHidingAndClippingReachSubviews) {
     HeadlessApp h;
+    // An image view takes its picture's size in points, and no touches.
+    ImageView sharp(Image::fromPixels(4, 6, std::vector<std::uint8_t>(4 * 6 * 4, 255), 2.0f));
+    EXPECT_EQ(sharp.frame(), (Rect{0, 0, 2, 3}));
+    EXPECT_FALSE(sharp.isUserInteractionEnabled());
+    EXPECT_EQ(Image::named("no-such-picture.png"), nullptr);
+    EXPECT_EQ(Image::fromPixels(4, 6, std::vector<std::uint8_t>(10), 1.0f), nullptr); // too few bytes
     ImageView plain(quadrants()), turned(quadrants());
     plain.setFrame({0, 0, 100, 100});
     turned.setFrame({200, 0, 100, 100});

@@ -23,11 +23,17 @@ struct Recorder {
     std::atomic<bool> overlapSeen{false};
     int result = 0;
     int16_t next = 0;
+    // A pair the callback must only ever see whole: the data and its size.
+    const std::vector<int>* data = nullptr;
+    std::size_t size = 0;
+    std::atomic<bool> torn{false};
 
     static int render(void* user, int16_t* out, int numFrames) {
         auto* self = static_cast<Recorder*>(user);
         if (self->inside.exchange(true))
             self->overlapSeen = true;
+        if (self->data && self->data->size() != self->size)
+            self->torn = true;
         for (int i = 0; i < numFrames; ++i) {
             out[2 * i] = self->next;
             out[2 * i + 1] = static_cast<int16_t>(-self->next);
@@ -160,29 +166,14 @@ TEST(NullAudioOutput, RunsWithoutCallbackAndStopsPromptlyInDestructor) {
 TEST(NullAudioOutput, LockKeepsTheCallbackOutSoASwapUnderItIsSeenWhole) {
     // The pattern the engine uses for sample reloads: replace two related
     // values under the lock; the callback must never see a mixed pair.
-    struct Pair {
-        std::vector<int>* data = nullptr;
-        int size = 0;
-        std::atomic<bool> torn{false};
-        std::atomic<int> calls{0};
-        static int render(void* u, int16_t* out, int n) {
-            auto* p = static_cast<Pair*>(u);
-            if (static_cast<int>(p->data->size()) != p->size)
-                p->torn = true;
-            std::fill(out, out + 2 * n, int16_t{0});
-            p->calls.fetch_add(1);
-            return 0;
-        }
-    };
-    std::vector<int> a(10), b(20);
-    Pair p;
+    const std::vector<int> a(10), b(20);
+    Recorder p;
     p.data = &a;
     p.size = 10;
     NullAudioOutput out;
-    out.setRenderCallback(&Pair::render, &p);
+    out.setRenderCallback(&Recorder::render, &p);
     out.start();
-    while (p.calls.load() < 1)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    p.waitFor(1);
     for (int i = 0; i < 200; ++i) {
         AudioOutputLock guard(&out);
         const int before = p.calls.load();
@@ -192,9 +183,7 @@ TEST(NullAudioOutput, LockKeepsTheCallbackOutSoASwapUnderItIsSeenWhole) {
         p.size = (i % 2) ? 10 : 20;
         EXPECT_EQ(p.calls.load(), before) << "no buffer is pulled while locked";
     }
-    const int after = p.calls.load();
-    while (p.calls.load() < after + 1) // and pulling resumes afterwards
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    p.waitFor(p.calls.load() + 1); // and pulling resumes afterwards
     out.stop();
     EXPECT_FALSE(p.torn.load());
 }
