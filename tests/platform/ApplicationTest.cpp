@@ -1,133 +1,85 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <filesystem>
+#include <csignal>
 #include <thread>
 
 #include "PlatformTestSupport.h"
 #include "platform/AlertView.h"
 #include "platform/Image.h"
-#include "platform/ImageView.h"
 #include "platform/Key.h"
-#include "platform/KeyListener.h"
-#include "platform/Label.h"
-#include "platform/View.h"
 #include "platform/core/MainThreadQueue.h"
+#include "support/TempFolder.h"
 
-namespace {
-
-class Marker : public View {
-public:
-    using View::View;
-    TouchSet began, moved, ended;
-    void touchesBegan(const TouchSet& t) override { began.insert(began.end(), t.begin(), t.end()); }
-    void touchesMoved(const TouchSet& t) override { moved.insert(moved.end(), t.begin(), t.end()); }
-    void touchesEnded(const TouchSet& t) override { ended.insert(ended.end(), t.begin(), t.end()); }
-};
-
-} // namespace
-
-TEST(Application, HeadlessWindowDrawsTheViewSideways) {
+TEST(Application, HeadlessWindowDrawsTheViewSidewaysAndSavesThatPictureThroughFullscreenAndBack) {
     HeadlessApp h;
-    std::string error;
-    ASSERT_TRUE(h.app.initialize(&error)) << error;
     EXPECT_TRUE(h.app.isHeadless());
-    View red(Rect{0, 0, 20, 10});
+    View red(Rect{0, 0, 20, 10}), green(Rect{300, 470, 20, 10});
     red.setBackgroundColor({255, 0, 0, 255});
-    View green(Rect{300, 470, 20, 10});
     green.setBackgroundColor({0, 255, 0, 255});
     h.app.rootView().addSubview(&red);
     h.app.rootView().addSubview(&green);
     RecordingDelegate d;
     h.app.launch(d);
     EXPECT_EQ(d.launched, 1);
+    const bool before = h.app.isFullscreen();
+    h.app.setFullscreen(!before);
     ASSERT_TRUE(h.app.runFrames(1));
-    int w = 0, ht = 0;
-    auto px = h.app.captureLandscape(&w, &ht);
-    ASSERT_EQ(w, 960);
-    ASSERT_EQ(ht, 640);
-    EXPECT_EQ(h.app.renderScale(), 2);
-    // View (x, y) shows at landscape pixel (2y, 2(320 - x)): the view's
-    // top-left corner is the window's bottom-left.
-    auto in = h.pixelAt(px, w, 5, 635);
-    EXPECT_EQ(in.r, 255);
-    EXPECT_EQ(in.g, 0);
-    // Just beyond the red box: view y = 10 is window x = 20.
-    EXPECT_EQ(h.pixelAt(px, w, 21, 635).r, 0);
-    // View x = 20 is window y = 600.
-    EXPECT_EQ(h.pixelAt(px, w, 5, 598).r, 0);
+    EXPECT_NE(h.app.isFullscreen(), before);
+    h.app.setFullscreen(before);
+    h.app.runFrames(1);
+    EXPECT_EQ(h.app.isFullscreen(), before);
+    const Picture p = h.shot();
+    ASSERT_EQ(std::tuple(p.width, p.height, h.app.renderScale()), std::tuple(960, 640, 2));
+    // The red box's corner at the window's bottom-left; view y = 10 is window
+    // x = 20, view x = 20 is window y = 600.
+    EXPECT_EQ(std::tuple(p.pixel(5, 635).r, p.pixel(5, 635).g), std::tuple(255, 0));
+    EXPECT_EQ(p.pixel(21, 635).r, 0);
+    EXPECT_EQ(p.pixel(5, 598).r, 0);
     // The opposite corner: view (300..320, 470..480) is window (940..960, 0..40).
-    EXPECT_EQ(h.pixelAt(px, w, 955, 5).g, 255);
-    EXPECT_EQ(h.pixelAt(px, w, 955, 45).g, 0);
+    EXPECT_EQ(p.pixel(955, 5).g, 255);
+    EXPECT_EQ(p.pixel(955, 45).g, 0);
+    // The screenshot is a PNG of exactly that picture.
+    testsupport::TempFolder folder;
+    ASSERT_TRUE(h.app.saveScreenshot(folder.file("shot.png")));
+    auto shot = Image::fromFile(folder.file("shot.png"));
+    ASSERT_NE(shot, nullptr);
+    ASSERT_EQ(std::tuple(shot->pixelWidth(), shot->pixelHeight()), std::tuple(960, 640));
+    for (int i = 0; i < 960 * 640; ++i) {
+        const Color c = shot->pixel(i % 960, i / 960);
+        const Rgb want = p.pixel(i % 960, i / 960);
+        ASSERT_EQ(std::tuple(c.r, c.g, c.b), std::tuple(want.r, want.g, want.b)) << i;
+    }
+    h.app.finish();
     h.app.finish();
     EXPECT_EQ(d.terminated, 1);
-    h.app.finish();
-    EXPECT_EQ(d.terminated, 1); // only once
 }
 
-TEST(Application, ScreenshotIsAPngOfTheLandscapePicture) {
+TEST(Application, InjectedTouchesAndFingersArriveInViewCoordinates) {
     HeadlessApp h;
-    ASSERT_TRUE(h.app.initialize());
-    Label label(Rect{-40, 130, 395, 260});
-    label.setText("Strumwell\nInstruction Manual");
-    label.setNumberOfLines(0);
-    label.setFont("Helvetica", 25);
-    label.setTextColor(Color::white());
-    label.setTextAlignment(TextAlignment::Center);
-    label.setRotation(kQuarterTurn);
-    h.app.rootView().addSubview(&label);
-    h.app.runFrames(1);
-    auto path = std::filesystem::temp_directory_path() / "strumwell-platform-shot.png";
-    std::filesystem::remove(path);
-    ASSERT_TRUE(h.app.saveScreenshot(path.string()));
-    auto shot = Image::fromFile(path.string());
-    ASSERT_NE(shot, nullptr);
-    EXPECT_EQ(shot->pixelWidth(), 960);
-    EXPECT_EQ(shot->pixelHeight(), 640);
-    // Not blank: the white text left bright pixels, and not everywhere.
-    int bright = 0;
-    for (int y = 0; y < 640; y += 2)
-        for (int x = 0; x < 960; x += 2)
-            if (shot->pixel(x, y).r > 200)
-                ++bright;
-    EXPECT_GT(bright, 100);
-    EXPECT_LT(bright, 960 * 640 / 8);
-    std::filesystem::remove(path);
-}
-
-TEST(Application, InjectedTouchesArriveInViewCoordinates) {
-    HeadlessApp h;
-    ASSERT_TRUE(h.app.initialize());
-    Marker m(Rect{100, 200, 50, 60});
+    TouchRecorder m(Rect{100, 200, 50, 60});
     h.app.rootView().addSubview(&m);
     h.app.injectTouch(7, TouchPhase::Began, {110, 230});
     h.app.injectTouch(7, TouchPhase::Moved, {120, 240});
     h.app.injectTouch(7, TouchPhase::Ended, {120, 240});
-    ASSERT_EQ(m.began.size(), 1u);
-    EXPECT_NEAR(m.began[0].location.x, 10, 1e-3);
-    EXPECT_NEAR(m.began[0].location.y, 30, 1e-3);
-    ASSERT_EQ(m.moved.size(), 1u);
-    EXPECT_NEAR(m.moved[0].location.x, 20, 1e-3);
-    EXPECT_NEAR(m.moved[0].previousLocation.x, 10, 1e-3);
-    ASSERT_EQ(m.ended.size(), 1u);
-    EXPECT_EQ(m.ended[0].id, m.began[0].id);
-
-    // A finger as the platform reports it: normalised across the landscape
-    // picture. (0.25, 0.875) is view (40, 120): outside the marker.
+    ASSERT_EQ(m.events.size(), 3u);
+    EXPECT_EQ(m.events[0].location, (Point{10, 30}));
+    EXPECT_EQ(m.events[1].location, (Point{20, 40}));
+    EXPECT_EQ(m.events[1].previousLocation, (Point{10, 30}));
+    EXPECT_EQ(m.events[2].id, m.events[0].id);
+    // A finger as the platform reports it: normalised across the landscape picture.
     h.app.injectFinger(8, TouchPhase::Began, 0.5f, 0.5f); // view centre (160, 240): outside
-    EXPECT_EQ(m.began.size(), 1u);
     h.app.injectFinger(8, TouchPhase::Ended, 0.5f, 0.5f);
+    EXPECT_EQ(m.events.size(), 3u);
     // View (120, 220): tx = 220 / 480, ty = 1 - 120 / 320.
     h.app.injectFinger(9, TouchPhase::Began, 220.0f / 480.0f, 1.0f - 120.0f / 320.0f);
-    ASSERT_EQ(m.began.size(), 2u);
-    EXPECT_NEAR(m.began[1].location.x, 20, 1e-3);
-    EXPECT_NEAR(m.began[1].location.y, 20, 1e-3);
-    EXPECT_NE(m.began[1].id, m.began[0].id);
+    ASSERT_EQ(m.events.size(), 4u);
+    EXPECT_NEAR(m.events[3].location.x, 20, 1e-3);
+    EXPECT_NEAR(m.events[3].location.y, 20, 1e-3);
+    EXPECT_NE(m.events[3].id, m.events[0].id);
 }
 
-TEST(Application, QueueKeysTextAndLifeCycleRunThroughTheLoop) {
+TEST(Application, QueueKeysUrlsAndLifeCycleRunThroughTheLoop) {
     HeadlessApp h;
-    ASSERT_TRUE(h.app.initialize());
     RecordingDelegate d;
     h.app.launch(d);
     int ran = 0;
@@ -139,34 +91,24 @@ TEST(Application, QueueKeysTextAndLifeCycleRunThroughTheLoop) {
     h.app.runFrames(1);
     EXPECT_EQ(ran, 11);
 
-    struct Keys : KeyListener {
-        std::vector<Key> down, up;
-        bool keyDown(const KeyEvent& e) override {
-            down.push_back(e.key);
-            return true;
-        }
-        bool keyUp(const KeyEvent& e) override {
-            up.push_back(e.key);
-            return true;
-        }
-    } keys;
+    KeyLog keys;
     h.app.addKeyListener(&keys);
     h.app.injectKey(KeyEvent{Key::G, "G"}, true);
     h.app.injectKey(KeyEvent{Key::H, "H"}, true);
     h.app.injectKey(KeyEvent{Key::H, "H"}, false);
     h.app.runFrames(1);
-    EXPECT_EQ(keys.down, (std::vector<Key>{Key::G, Key::H}));
-    EXPECT_EQ(keys.up, (std::vector<Key>{Key::H}));
-    // The window losing the keyboard lets go of what is still held.
-    h.app.injectFocusLost();
+    EXPECT_EQ(keys.downs, (std::vector<Key>{Key::G, Key::H}));
+    EXPECT_EQ(keys.ups, (std::vector<Key>{Key::H}));
+    h.app.injectFocusLost(); // lets go of what is still held
     h.app.runFrames(1);
-    EXPECT_EQ(keys.up, (std::vector<Key>{Key::H, Key::G}));
+    EXPECT_EQ(keys.ups, (std::vector<Key>{Key::H, Key::G}));
     h.app.removeKeyListener(&keys);
 
+    EXPECT_TRUE(h.app.openURL("https://example.org/strumwell")); // headless: only recorded
+    EXPECT_EQ(h.app.lastOpenedURL(), "https://example.org/strumwell");
     h.app.injectMemoryWarning();
     h.app.runFrames(1);
     EXPECT_EQ(d.memoryWarnings, 1);
-
     h.app.injectQuit();
     EXPECT_FALSE(h.app.runFrames(1));
     EXPECT_TRUE(h.app.isTerminating());
@@ -176,30 +118,21 @@ TEST(Application, QueueKeysTextAndLifeCycleRunThroughTheLoop) {
 
 TEST(Application, AlertsBlockTouchesUntilDismissed) {
     HeadlessApp h;
-    ASSERT_TRUE(h.app.initialize());
-    Marker m(Rect{0, 0, 320, 480});
+    TouchRecorder m(Rect{0, 0, 320, 480});
     h.app.rootView().addSubview(&m);
     int dismissed = 0;
     AlertView* alert =
         h.app.showAlert("Welcome to Strumwell", "Read the manual.", "OK", [&] { ++dismissed; });
     ASSERT_EQ(h.app.currentAlert(), alert);
     h.app.runFrames(1);
-    h.app.injectTouch(1, TouchPhase::Began, {20, 20});
-    h.app.injectTouch(1, TouchPhase::Ended, {20, 20});
-    EXPECT_TRUE(m.began.empty());
-    // The button: the bottom strip of the turned box, that is the view's
-    // left side of the alert. Find its centre through the alert itself.
-    Rect b = alert->buttonRect();
-    Point centre = alert->convertPointTo(b.center(), nullptr);
-    h.app.injectTouch(2, TouchPhase::Began, centre);
-    h.app.injectTouch(2, TouchPhase::Ended, centre);
+    h.touch(1, {20, 20});
+    EXPECT_TRUE(m.events.empty());
+    h.touch(2, alert->convertPointTo(alert->buttonRect().center(), nullptr));
     EXPECT_EQ(dismissed, 1);
     h.app.runFrames(1);
     EXPECT_EQ(h.app.currentAlert(), nullptr);
-    h.app.injectTouch(3, TouchPhase::Began, {20, 20});
-    EXPECT_EQ(m.began.size(), 1u);
-    h.app.injectTouch(3, TouchPhase::Ended, {20, 20});
-
+    h.touch(3, {20, 20});
+    EXPECT_EQ(m.events.size(), 2u);
     // No button: it stays, whatever is pressed.
     AlertView* stuck = h.app.showAlert("Accelerometer Failure", "No readings.", "");
     stuck->pressButton();
@@ -208,27 +141,8 @@ TEST(Application, AlertsBlockTouchesUntilDismissed) {
     EXPECT_FALSE(stuck->hasButton());
 }
 
-TEST(Application, OpenUrlHeadlessOnlyRecords) {
-    HeadlessApp h;
-    ASSERT_TRUE(h.app.initialize());
-    EXPECT_TRUE(h.app.openURL("https://example.org/strumwell"));
-    EXPECT_EQ(h.app.lastOpenedURL(), "https://example.org/strumwell");
-}
-
-TEST(Application, ImageViewsTakeThePictureSize) {
-    std::vector<std::uint8_t> rgba(4 * 6 * 4, 255);
-    auto img = Image::fromPixels(4, 6, rgba, 2.0f);
-    ASSERT_NE(img, nullptr);
-    EXPECT_EQ(img->size(), (Size{2, 3}));
-    ImageView v(img);
-    EXPECT_EQ(v.frame(), (Rect{0, 0, 2, 3}));
-    EXPECT_FALSE(v.isUserInteractionEnabled());
-    EXPECT_EQ(Image::named("no-such-picture.png"), nullptr);
-    EXPECT_EQ(Image::fromPixels(4, 6, std::vector<std::uint8_t>(10), 1.0f), nullptr); // too few bytes
-}
-
 TEST(Application, RunEndsInOrderWhenAnotherThreadAsks) {
-    HeadlessApp h;
+    HeadlessApp h(false);
     std::thread stopper;
     RecordingDelegate d;
     int turns = 0;
@@ -241,7 +155,21 @@ TEST(Application, RunEndsInOrderWhenAnotherThreadAsks) {
     };
     EXPECT_EQ(h.app.run(d), 0);
     stopper.join();
-    EXPECT_EQ(d.launched, 1);
-    EXPECT_EQ(d.terminated, 1);
+    EXPECT_EQ(std::tuple(d.launched, d.terminated), std::tuple(1, 1));
     EXPECT_LE(turns, 1);
+}
+
+TEST(Application, ASignalEndsTheRunInOrder) {
+    ManualClock clock(0);
+    ApplicationOptions o = HeadlessApp::options(clock);
+    o.handleSignals = true;
+    Application app(o);
+    ASSERT_TRUE(app.initialize());
+    RecordingDelegate s;
+    app.launch(s);
+    EXPECT_TRUE(app.runFrames(1));
+    std::raise(SIGTERM);
+    EXPECT_FALSE(app.runFrames(1));
+    app.finish();
+    EXPECT_EQ(s.terminated, 1);
 }

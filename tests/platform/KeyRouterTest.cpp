@@ -4,7 +4,7 @@
 #include <tuple>
 #include <vector>
 
-#include "platform/KeyListener.h"
+#include "PlatformTestSupport.h"
 #include "platform/KeyRouter.h"
 #include "platform/SdlAccelerometer.h"
 #include "platform/TextField.h"
@@ -17,17 +17,7 @@ using Outcome = KeyRouter::Outcome;
 
 // A router wired to counters, a real text field, the real virtual tilt and
 // itself as the screen listening to keys; no window system at all.
-struct Desk : KeyListener {
-    bool takes = true;
-    std::vector<Key> downs, ups;
-    bool keyDown(const KeyEvent& e) override {
-        downs.push_back(e.key);
-        return takes;
-    }
-    bool keyUp(const KeyEvent& e) override {
-        ups.push_back(e.key);
-        return takes;
-    }
+struct Desk : KeyLog {
     ManualClock clock{0.0};
     SdlAccelerometer tilt{clock};
     int toggles = 0, answers = 0;
@@ -95,8 +85,7 @@ TEST(KeyRouter, EachKeyGoesWhereThePolicySays) {
         {"Shift+Left tilts", Playing, key(Key::Left, shift), Tilt, 0, 0, 0},
         {"keypad 8 tilts", Playing, key(Key::Keypad8), Tilt, 0, 0, 0},
         {"a plain arrow is the screen's", Playing, key(Key::Left), Listener, 0, 0, 1},
-        {"a key no listener takes", Unheard, key(Key::G), Unclaimed, 0, 0, 1},
-    };
+        {"a key no listener takes", Unheard, key(Key::G), Unclaimed, 0, 0, 1}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Desk d;

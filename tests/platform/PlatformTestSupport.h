@@ -1,18 +1,45 @@
 #pragma once
+// The platform tests' one fixture: a headless window on a manual clock, its
+// picture read back in view coordinates, and views and delegates that record
+// what reaches them.
+#include <gtest/gtest.h>
+
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "platform/Application.h"
 #include "platform/ApplicationDelegate.h"
+#include "platform/KeyListener.h"
+#include "platform/View.h"
 #include "platform/core/Clock.h"
 
-// A headless application on a manual clock, for tests that need a window.
+struct Rgb {
+    std::uint8_t r, g, b;
+};
+
+// The drawn landscape picture (twice the window's size), read at view points.
+struct Picture {
+    std::vector<std::uint8_t> pixels;
+    int width = 0, height = 0;
+    Rgb pixel(int x, int y) const {
+        std::size_t i =
+            (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) * 4;
+        return {pixels[i], pixels[i + 1], pixels[i + 2]};
+    }
+    // View (x, y) shows at landscape pixel (2y, 2(320 - x)): the view's
+    // top-left corner is the window's bottom-left.
+    Rgb at(float x, float y) const { return pixel(static_cast<int>(y * 2), static_cast<int>((320 - x) * 2)); }
+};
+
 struct HeadlessApp {
     ManualClock clock{100.0};
     Application app;
 
-    HeadlessApp() : app(options(clock)) {}
-
+    explicit HeadlessApp(bool initialize = true) : app(options(clock)) {
+        std::string error;
+        EXPECT_TRUE(!initialize || app.initialize(&error)) << error;
+    }
     static ApplicationOptions options(const Clock& clock) {
         ApplicationOptions o;
         o.headless = true;
@@ -22,23 +49,20 @@ struct HeadlessApp {
         o.handleSignals = false;
         return o;
     }
-
-    // The landscape picture's pixel at (x, y).
-    struct Rgb {
-        std::uint8_t r, g, b;
-    };
-    Rgb pixelAt(const std::vector<std::uint8_t>& pixels, int width, int x, int y) const {
-        std::size_t i =
-            (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) * 4;
-        return {pixels[i], pixels[i + 1], pixels[i + 2]};
+    Picture shot() {
+        Picture p;
+        p.pixels = app.captureLandscape(&p.width, &p.height);
+        return p;
+    }
+    void touch(long id, Point at) {
+        app.injectTouch(id, TouchPhase::Began, at);
+        app.injectTouch(id, TouchPhase::Ended, at);
     }
 };
 
 // Records the life-cycle calls.
 struct RecordingDelegate : ApplicationDelegate {
-    int launched = 0;
-    int terminated = 0;
-    int memoryWarnings = 0;
+    int launched = 0, terminated = 0, memoryWarnings = 0;
     std::function<void(Application&)> onLaunch;
     void applicationDidFinishLaunching(Application& a) override {
         ++launched;
@@ -47,4 +71,42 @@ struct RecordingDelegate : ApplicationDelegate {
     }
     void applicationWillTerminate(Application&) override { ++terminated; }
     void applicationDidReceiveMemoryWarning(Application&) override { ++memoryWarnings; }
+};
+
+// A view that keeps every touch it is given, in order.
+class TouchRecorder : public View {
+public:
+    using View::View;
+    std::vector<Touch> events;
+    std::size_t count(TouchPhase phase) const {
+        std::size_t n = 0;
+        for (const Touch& t : events)
+            n += t.phase == phase ? 1 : 0;
+        return n;
+    }
+    void touchesBegan(const TouchSet& t) override { events.insert(events.end(), t.begin(), t.end()); }
+    void touchesMoved(const TouchSet& t) override { events.insert(events.end(), t.begin(), t.end()); }
+    void touchesEnded(const TouchSet& t) override { events.insert(events.end(), t.begin(), t.end()); }
+    void touchesCancelled(const TouchSet& t) override { events.insert(events.end(), t.begin(), t.end()); }
+};
+
+// A delegate counting a transition's start and its two kinds of stop.
+struct CountingTransitionDelegate : TransitionAnimationDelegate {
+    int started = 0, finished = 0, cancelled = 0;
+    void animationDidStart() override { ++started; }
+    void animationDidStop(bool done) override { done ? ++finished : ++cancelled; }
+};
+
+// A key listener keeping the keys pressed and released, taking them or not.
+struct KeyLog : KeyListener {
+    bool takes = true;
+    std::vector<Key> downs, ups;
+    bool keyDown(const KeyEvent& e) override {
+        downs.push_back(e.key);
+        return takes;
+    }
+    bool keyUp(const KeyEvent& e) override {
+        ups.push_back(e.key);
+        return takes;
+    }
 };

@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <memory>
+#include <string>
 
+#include "platform/FingerView.h"
 #include "platform/FontCache.h"
 #include "platform/Graphics.h"
+#include "platform/HitTable.h"
 #include "platform/ImageView.h"
 #include "platform/Label.h"
 #include "platform/View.h"
@@ -17,26 +21,18 @@ void expectNear(Point a, Point b) {
 
 } // namespace
 
-TEST(View, FrameCentreAndBounds) {
+TEST(View, FramesCentresAndAQuarterTurnThatKeepsTheCentreAndSwapsTheExtent) {
     View v(Rect{10, 20, 100, 50});
-    EXPECT_EQ(v.center(), (Point{60, 45}));
-    EXPECT_EQ(v.bounds(), (Rect{0, 0, 100, 50}));
-    EXPECT_EQ(v.frame(), (Rect{10, 20, 100, 50}));
+    EXPECT_EQ(std::tuple(v.center(), v.bounds()), std::tuple(Point{60, 45}, Rect{0, 0, 100, 50}));
     v.setCenter({0, 0});
     EXPECT_EQ(v.frame(), (Rect{-50, -25, 100, 50}));
-}
-
-TEST(View, AQuarterTurnKeepsTheCentreAndSwapsTheExtent) {
     // The manual's text label: frame (-71, 110, 428, 285) before the turn.
     Label l(Rect{-71, 110, 428, 285});
     l.setRotation(kQuarterTurn);
-    EXPECT_EQ(l.center(), (Point{143, 252.5f}));
-    EXPECT_EQ(l.bounds(), (Rect{0, 0, 428, 285}));
-    Rect f = l.frame();
-    EXPECT_NEAR(f.x, 0.5f, 1e-3);
-    EXPECT_NEAR(f.y, 38.5f, 1e-3);
-    EXPECT_NEAR(f.width, 285, 1e-3);
-    EXPECT_NEAR(f.height, 428, 1e-3);
+    EXPECT_EQ(std::tuple(l.center(), l.bounds()), std::tuple(Point{143, 252.5f}, Rect{0, 0, 428, 285}));
+    const Rect f = l.frame();
+    expectNear({f.x, f.y}, {0.5f, 38.5f});
+    expectNear({f.width, f.height}, {285, 428});
     // The label's own top-left (where its first line starts) is at the
     // user's top-left: large x (up), small y (left).
     expectNear(l.pointToSuperview({0, 0}), {285.5f, 38.5f});
@@ -45,30 +41,25 @@ TEST(View, AQuarterTurnKeepsTheCentreAndSwapsTheExtent) {
     expectNear(l.pointFromSuperview({285.5f, 48.5f}), {10, 0});
 }
 
-TEST(View, HierarchyOrderAndMoves) {
+TEST(View, HierarchyOrderMovesAndDetaching) {
+    using Views = std::vector<View*>;
     View root(Rect{0, 0, 320, 480}), a, b, c;
     root.addSubview(&a);
     root.addSubview(&b);
     root.insertSubview(&c, 0);
-    ASSERT_EQ(root.subviews().size(), 3u);
-    EXPECT_EQ(root.subviews()[0], &c);
-    EXPECT_EQ(root.subviews()[2], &b);
+    EXPECT_EQ(root.subviews(), (Views{&c, &a, &b}));
     root.bringSubviewToFront(&c);
-    EXPECT_EQ(root.subviews()[2], &c);
+    EXPECT_EQ(root.subviews(), (Views{&a, &b, &c}));
     root.insertSubviewBelow(&b, &a);
-    EXPECT_EQ(root.subviews()[0], &b);
+    EXPECT_EQ(root.subviews(), (Views{&b, &a, &c}));
     root.insertSubviewAbove(&b, &c);
-    EXPECT_EQ(root.subviews().back(), &b);
+    EXPECT_EQ(root.subviews(), (Views{&a, &c, &b}));
     root.sendSubviewToBack(&c);
-    EXPECT_EQ(root.subviews().front(), &c);
-    // Adding to another parent moves it.
-    a.addSubview(&b);
-    EXPECT_EQ(root.subviews().size(), 2u);
-    EXPECT_EQ(b.superview(), &a);
-    EXPECT_TRUE(b.isDescendantOf(&root));
-    EXPECT_EQ(b.rootView(), &root);
-    // No cycles.
-    b.addSubview(&root);
+    EXPECT_EQ(root.subviews(), (Views{&c, &a, &b}));
+    a.addSubview(&b); // adding to another parent moves it
+    EXPECT_EQ(root.subviews(), (Views{&c, &a}));
+    EXPECT_TRUE(b.superview() == &a && b.isDescendantOf(&root) && b.rootView() == &root);
+    b.addSubview(&root); // no cycles
     EXPECT_EQ(root.superview(), nullptr);
     b.setTag(42);
     EXPECT_EQ(root.viewWithTag(42), &b);
@@ -76,18 +67,14 @@ TEST(View, HierarchyOrderAndMoves) {
     b.removeFromSuperview();
     EXPECT_EQ(b.superview(), nullptr);
     EXPECT_TRUE(a.subviews().empty());
-}
-
-TEST(View, DestroyingAViewDetachesBothWays) {
-    View root(Rect{0, 0, 320, 480});
-    View child;
+    // Destroying a view detaches it from its parent and its children from it.
     {
-        auto middle = std::make_unique<View>(Rect{0, 0, 10, 10});
-        root.addSubview(middle.get());
-        middle->addSubview(&child);
+        View middle(Rect{0, 0, 10, 10});
+        root.addSubview(&middle);
+        middle.addSubview(&b);
     }
-    EXPECT_TRUE(root.subviews().empty());
-    EXPECT_EQ(child.superview(), nullptr);
+    EXPECT_EQ(root.subviews(), (Views{&c, &a}));
+    EXPECT_EQ(b.superview(), nullptr);
 }
 
 TEST(View, ConvertsPointsThroughTranslatedAndTurnedAncestors) {
@@ -138,11 +125,7 @@ TEST(View, HitTestingPicksTheTopMostInteractiveView) {
     // Outside the root: nothing.
     EXPECT_EQ(root.hitTest({-1, 10}), nullptr);
     EXPECT_EQ(root.hitTest({320, 10}), nullptr); // right edge excluded
-}
-
-TEST(View, HitTestingFollowsTheTurn) {
-    View root(Rect{0, 0, 320, 480});
-    View turned(Rect{100, 200, 100, 20}); // turned: covers x 140..160, y 160..260
+    View turned(Rect{100, 200, 100, 20});        // turned: covers x 140..160, y 160..260
     turned.setRotation(kQuarterTurn);
     root.addSubview(&turned);
     EXPECT_EQ(root.hitTest({150, 170}), &turned);
@@ -184,12 +167,99 @@ TEST(View, LabelWrapsWordsOverTheLinesThatFit) {
 }
 
 TEST(View, FontsResolveToLiberation) {
-    EXPECT_NE(FontCache::fontPath("Arial", false).find("LiberationSans-Regular"), std::string::npos);
-    EXPECT_NE(FontCache::fontPath("Helvetica-Bold", false).find("LiberationSans-Bold"), std::string::npos);
-    EXPECT_NE(FontCache::fontPath("Courier", false).find("LiberationMono-Regular"), std::string::npos);
-    EXPECT_NE(FontCache::fontPath("Courier", true).find("LiberationMono-Bold"), std::string::npos);
+    for (auto [name, bold, file] : {std::tuple{"Arial", false, "LiberationSans-Regular"},
+                                    {"Helvetica-Bold", false, "LiberationSans-Bold"},
+                                    {"Courier", false, "LiberationMono-Regular"},
+                                    {"Courier", true, "LiberationMono-Bold"}})
+        EXPECT_NE(FontCache::fontPath(name, bold).find(file), std::string::npos) << name;
     // Wider text measures wider; bigger fonts stand taller.
     Font f{"Arial", 13};
     EXPECT_GT(Graphics::measureText("WWWW", f).width, Graphics::measureText("iiii", f).width);
     EXPECT_GT(Graphics::lineHeight(Font{"Arial", 24}), Graphics::lineHeight(f));
+}
+
+namespace {
+
+// Writes one letter per finger call: d(own), m(ove), u(p), then the x.
+struct Log {
+    std::string text;
+    void add(char what, const Touch& t) { text += what + std::to_string(static_cast<int>(t.location.x)); }
+};
+
+struct Layer : FingerView::FingerTarget {
+    Log& log;
+    explicit Layer(Log& l) : log(l) {}
+    void fingerDown(const Touch& t) override { log.add('D', t); }
+    void fingerMove(const Touch& t) override { log.add('M', t); }
+    void fingerUp(const Touch& t) override { log.add('U', t); }
+};
+
+struct Screen : FingerView {
+    Log log;
+    Layer menu{log};
+    bool pushMenuOnDown = false;
+    Screen() : FingerView(Rect{0, 0, 480, 320}) {}
+    void fingerDown(const Touch& t) override {
+        log.add('d', t);
+        if (pushMenuOnDown)
+            pushModal(menu);
+    }
+    void fingerMove(const Touch& t) override { log.add('m', t); }
+    void fingerUp(const Touch& t) override { log.add('u', t); }
+};
+
+Touch touch(TouchPhase phase, float x) {
+    Touch t;
+    t.phase = phase;
+    t.location = {x, 0};
+    return t;
+}
+
+} // namespace
+
+TEST(FingerView, PhasesBecomeFingersAndTheTopModalLayerTakesThemUntilPopped) {
+    Screen s;
+    s.touchesBegan({touch(TouchPhase::Began, 1)});
+    s.touchesMoved({touch(TouchPhase::Moved, 2), touch(TouchPhase::Stationary, 9)});
+    s.touchesEnded({touch(TouchPhase::Ended, 3)});
+    s.touchesCancelled({touch(TouchPhase::Cancelled, 4)});
+    EXPECT_EQ(s.log.text, "d1m2u3u4");
+
+    s.log.text.clear();
+    s.pushMenuOnDown = true;
+    // The first finger opens the menu; the second finger of the same set already goes to it.
+    s.touchesBegan({touch(TouchPhase::Began, 5), touch(TouchPhase::Began, 6)});
+    s.touchesEnded({touch(TouchPhase::Ended, 7)});
+    EXPECT_TRUE(s.isModalOnTop(s.menu));
+    s.popModal(s.menu);
+    s.popModal(s.menu); // popping twice is harmless
+    EXPECT_FALSE(s.hasModal());
+    s.touchesEnded({touch(TouchPhase::Ended, 8)});
+    EXPECT_EQ(s.log.text, "d5D6U7u8");
+    // Only the top layer takes fingers; pushing a layer again moves it up.
+    s.log.text.clear();
+    s.pushMenuOnDown = false;
+    Layer a(s.log), b(s.log);
+    s.pushModal(a);
+    s.pushModal(b);
+    s.pushModal(a); // now a is on top, b below it, and a is there once
+    s.touchesBegan({touch(TouchPhase::Began, 1)});
+    s.popModal(a);
+    s.touchesBegan({touch(TouchPhase::Began, 2)});
+    s.popModal(b);
+    s.touchesBegan({touch(TouchPhase::Began, 3)});
+    EXPECT_EQ(s.log.text, "D1D2d3");
+    EXPECT_FALSE(s.hasModal());
+}
+
+TEST(HitTable, FirstAreaHoldingThePointWinsAndTheDisjointCheckCatchesOverlapsAndStrays) {
+    enum class A { Back, Play };
+    const std::array<HitArea<A>, 2> table{{{Rect{0, 0, 10, 10}, A::Back}, {Rect{10, 0, 10, 10}, A::Play}}};
+    EXPECT_EQ(hitAction<A>(table, {9.9f, 5}), A::Back);
+    EXPECT_EQ(hitAction<A>(table, {10, 5}), A::Play); // half-open edges: no point is in both
+    EXPECT_FALSE(hitAction<A>(table, {20, 5}).has_value());
+    EXPECT_TRUE(hitAreasAreDisjointWithin<A>(table, Rect{0, 0, 20, 10}));
+    EXPECT_FALSE(hitAreasAreDisjointWithin<A>(table, Rect{0, 0, 19, 10}));
+    const std::array<HitArea<A>, 2> overlapping{{{Rect{0, 0, 10, 10}, A::Back}, {Rect{9, 9, 5, 5}, A::Play}}};
+    EXPECT_FALSE(hitAreasAreDisjointWithin<A>(overlapping, Rect{0, 0, 20, 20}));
 }

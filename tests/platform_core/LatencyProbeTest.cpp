@@ -36,12 +36,10 @@ TEST(LatencyProbe, OnlyCallbacksMoreThanABufferBehindTheirScheduleAreUnderruns) 
         const char* what;
         double lateness; // of the fifth callback, in buffers
         bool underrun;
-    } cases[] = {
-        {"on time", 0.0, false},
-        {"half a buffer late", 0.5, false},
-        {"early", -0.5, false},
-        {"a buffer and a half late", 1.5, true},
-    };
+    } cases[] = {{"on time", 0.0, false},
+                 {"half a buffer late", 0.5, false},
+                 {"early", -0.5, false},
+                 {"a buffer and a half late", 1.5, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         LatencyProbe::resetSchedule();

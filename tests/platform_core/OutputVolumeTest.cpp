@@ -7,70 +7,46 @@
 
 #include "platform/core/OutputVolume.h"
 
-namespace {
-
-// Every 16-bit value once, interleaved as a device buffer would be.
-std::vector<int16_t> everySample() {
+// Every 16-bit value once, through the volume; out[i] is the result for i - 32768.
+static std::vector<int16_t> everySampleAt(float volume) {
     std::vector<int16_t> samples;
     for (int v = -32768; v <= 32767; ++v)
         samples.push_back(static_cast<int16_t>(v));
+    OutputVolume::applyVolume(samples.data(), static_cast<int>(samples.size()), volume);
     return samples;
 }
 
-TEST(OutputVolume, FullVolumeLeavesEverySampleAsMixed) {
-    const std::vector<int16_t> mixed = everySample();
-    std::vector<int16_t> out = mixed;
-    OutputVolume::applyVolume(out.data(), static_cast<int>(out.size()), 1.0f);
-    EXPECT_EQ(out, mixed);
-}
-
-TEST(OutputVolume, ZeroVolumeIsSilence) {
-    std::vector<int16_t> out = everySample();
-    OutputVolume::applyVolume(out.data(), static_cast<int>(out.size()), 0.0f);
-    for (int16_t v : out)
-        ASSERT_EQ(v, 0);
-}
-
-TEST(OutputVolume, InBetweenScalesBothSignsAlikeAndNeverGrows) {
-    struct Case {
-        float volume;
-        double gain;
-    };
-    for (const Case c : {Case{0.5f, 0.25}, Case{0.1f, 0.01}, Case{0.9f, 0.81}, Case{0.004f, 0.000016}}) {
-        SCOPED_TRACE(c.volume);
-        std::vector<int16_t> out = everySample();
-        OutputVolume::applyVolume(out.data(), static_cast<int>(out.size()), c.volume);
+TEST(OutputVolume, ScalesEverySampleByTheSquareOfTheVolumeTowardZero) {
+    EXPECT_EQ(everySampleAt(1.0f), everySampleAt(2.0f)) << "full volume leaves the mix as it is";
+    EXPECT_EQ(everySampleAt(1.0f).front(), -32768);
+    EXPECT_EQ(everySampleAt(1.0f).back(), 32767);
+    EXPECT_EQ(everySampleAt(0.0f), std::vector<int16_t>(65536, 0));
+    for (const auto& [volume, gain] :
+         {std::pair{0.5f, 0.25}, {0.1f, 0.01}, {0.9f, 0.81}, {0.004f, 0.000016}}) {
+        SCOPED_TRACE(volume);
+        const std::vector<int16_t> out = everySampleAt(volume);
         for (size_t i = 0; i < out.size(); ++i) {
             const int in = static_cast<int>(i) - 32768;
             // Within one step of the exact product, rounded toward zero.
             ASSERT_LE(std::abs(out[i]), std::abs(in));
-            ASSERT_NEAR(out[i], in * c.gain, 1.0 + std::abs(in) * 1e-5) << in;
-            if (in > -32768) {
-                ASSERT_EQ(out[i], -out[static_cast<size_t>(-in + 32768)]) << in;
-            }
+            ASSERT_NEAR(out[i], in * gain, 1.0 + std::abs(in) * 1e-5) << in;
+            ASSERT_TRUE(in == -32768 || out[i] == -out[static_cast<size_t>(-in + 32768)]) << in;
         }
-        // The smallest steps of a fading tail go to zero, not to -1.
-        EXPECT_EQ(out[32768 - 1], 0);
+        EXPECT_EQ(out[32768 - 1], 0) << "the smallest steps of a fading tail go to zero, not to -1";
     }
 }
 
 TEST(OutputVolume, SetKeepsToTheRangeAndApplyUsesIt) {
-    OutputVolume::set(2.0f);
-    EXPECT_EQ(OutputVolume::get(), 1.0f);
-    OutputVolume::set(-1.0f);
-    EXPECT_EQ(OutputVolume::get(), 0.0f);
-    OutputVolume::set(std::numeric_limits<float>::quiet_NaN());
-    EXPECT_EQ(OutputVolume::get(), 1.0f);
-
-    OutputVolume::set(0.0f);
-    int16_t buffer[4] = {1000, -1000, 32767, -32768};
-    OutputVolume::apply(buffer, 4);
-    EXPECT_EQ(buffer[2], 0);
-    OutputVolume::set(1.0f);
-    int16_t same[2] = {32767, -32768};
-    OutputVolume::apply(same, 2);
-    EXPECT_EQ(same[0], 32767);
-    EXPECT_EQ(same[1], -32768);
+    for (const auto& [asked, kept] :
+         {std::pair{2.0f, 1.0f}, {-1.0f, 0.0f}, {std::nanf(""), 1.0f}, {0.5f, 0.5f}}) {
+        OutputVolume::set(asked);
+        EXPECT_EQ(OutputVolume::get(), kept) << asked;
+    }
+    for (const float volume : {0.0f, 0.5f, 1.0f}) {
+        OutputVolume::set(volume);
+        int16_t buffer[2] = {32767, -32768};
+        OutputVolume::apply(buffer, 2);
+        EXPECT_EQ(buffer[0], everySampleAt(volume).back());
+        EXPECT_EQ(buffer[1], everySampleAt(volume).front());
+    }
 }
-
-} // namespace

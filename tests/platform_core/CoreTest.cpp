@@ -1,0 +1,219 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "platform/core/AnimationCurve.h"
+#include "platform/core/CommandLine.h"
+#include "platform/core/TextLineBreaker.h"
+#include "platform/core/TiltReading.h"
+#include "platform/core/ViewGeometry.h"
+#include "platform/core/VirtualTilt.h"
+
+TEST(AnimationCurve, EaseInEaseOutIsAMonotonicSymmetricSCurveClampedToItsEnds) {
+    const auto ease = &AnimationCurve::easeInEaseOut;
+    EXPECT_EQ(ease(-3.0), 0.0);
+    EXPECT_EQ(ease(0.0), 0.0);
+    EXPECT_EQ(ease(1.0), 1.0);
+    EXPECT_EQ(ease(7.0), 1.0);
+    EXPECT_NEAR(ease(0.25), 0.129, 0.002); // the (0.42, 0, 0.58, 1) Bezier, not some other S
+    double last = 0;
+    for (int i = 1; i < 1000; ++i) {
+        const double t = i / 1000.0, v = ease(t);
+        SCOPED_TRACE(t);
+        ASSERT_GE(v, last);
+        ASSERT_NEAR(v + ease(1 - t), 1.0, 1e-6);
+        ASSERT_TRUE(i >= 500 || v < t); // slow start, so (by symmetry) slow end
+        last = v;
+    }
+    EXPECT_DOUBLE_EQ(AnimationCurve::progress(10.0, 0.25, 10.0), 0.0);
+    EXPECT_NEAR(AnimationCurve::progress(10.0, 0.25, 10.125), 0.5, 1e-9);
+    EXPECT_DOUBLE_EQ(AnimationCurve::progress(10.0, 0.25, 10.25), 1.0);
+    EXPECT_DOUBLE_EQ(AnimationCurve::progress(10.0, 0.0, 9.0), 1.0); // no duration: at the end at once
+    EXPECT_FLOAT_EQ(AnimationCurve::lerp(-33, 29, 0.5), -2);
+}
+
+TEST(CommandLine, ReadsEveryOptionAndRefusesBadOnesWithAMessage) {
+    CommandLine c;
+    std::string error;
+    ASSERT_TRUE(c.parse({"--documents", "/d", "--caches", "/c", "--bundle", "/b", "--headless", "--screen",
+                         "5", "--screenshot", "s.png", "--audio-buffer", "256", "--latency-log", "l.txt"},
+                        error))
+        << error;
+    EXPECT_EQ(
+        std::tuple(c.documentsFolder, c.cachesFolder, c.bundleFolder, c.screenshotFile, c.latencyLogFile),
+        std::tuple("/d", "/c", "/b", "s.png", "l.txt"));
+    EXPECT_EQ(std::tuple(c.headless, c.screen, c.audioBufferFrames), std::tuple(true, 5, 256));
+    // A missing value names its option; a bad one is quoted.
+    const std::vector<std::vector<std::string>> refused = {{"--frobnicate"},
+                                                           {"--screen", "3"},
+                                                           {"--screen", "19"},
+                                                           {"--screen", "5x"},
+                                                           {"--screen"},
+                                                           {"--documents"},
+                                                           {"--screen", "-1"},
+                                                           {"--audio-buffer", "100"},
+                                                           {"--audio-buffer", "1024"},
+                                                           {"--latency-log"}};
+    for (const auto& args : refused) {
+        SCOPED_TRACE(args[0]);
+        CommandLine bad;
+        EXPECT_FALSE(bad.parse(args, error));
+        EXPECT_NE(error.find(args.size() == 1 ? args[0] : "'" + args[1] + "'"), std::string::npos) << error;
+    }
+    const std::string u = CommandLine::usage("strumwell");
+    for (const char* s : {"render", "dump", "--documents", "--caches", "--bundle", "--headless", "--screen",
+                          "--screenshot", "--buffer-frames", "--frames", "--audio-buffer", "--latency-log"})
+        EXPECT_NE(u.find(s), std::string::npos) << s;
+}
+
+TEST(TextLineBreaker, BreaksAtSpacesNewlinesAndWholeCharacters) {
+    // Every character (not byte) is 10 points wide.
+    const auto tenPerChar = [](std::string_view s) {
+        float w = 0;
+        for (std::size_t i = 0; i < s.size(); i += TextLineBreaker::utf8Length(s, i))
+            w += 10;
+        return w;
+    };
+    struct Case {
+        const char* text;
+        float width;
+        int maxLines;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {"the quick brown fox", 100, 0, {"the quick", "brown fox"}}, // the breaking space goes
+        {"Page 3\n\nIntro\n\n", 1000, 0, {"Page 3", "", "Intro", "", ""}},
+        {"Page   3 - Intro", 1000, 0, {"Page   3 - Intro"}},
+        {"abcdefghij xy", 40, 0, {"abcd", "efgh", "ij", "xy"}}, // a word too long for a line
+        {"éé€€éé", 40, 0, {"éé€€", "éé"}},
+        {"a b c d e f", 10, 3, {"a", "b", "c"}},
+        {"", 100, 0, {""}},
+        {"abc", 1, 0, {"a", "b", "c"}}, // too narrow for anything still makes progress
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(TextLineBreaker::breakLines(c.text, c.width, tenPerChar, c.maxLines), c.lines);
+    }
+    for (auto [text, left] : {std::pair{"ab€", "ab"}, {"é", ""}, {"x", ""}, {"", ""}, {"a\x80", "a"}})
+        EXPECT_EQ(TextLineBreaker::dropLastCharacter(text), left) << text;
+    EXPECT_EQ(TextLineBreaker::utf8Length("\xE2\x82", 0), 1u); // truncated sequence
+    EXPECT_EQ(TextLineBreaker::utf8Length("\xF0\x9F\x8E\xB8", 0), 4u);
+}
+
+TEST(TiltReading, SensorsAndControllersReadAsThePhoneDid) {
+    constexpr float g = 9.80665f;
+    struct Case {
+        const char* what;
+        bool controller;
+        float data[3];
+        double x, y, z;
+    } cases[] = {{"phone upright", false, {0, g, 0}, 0, -1, 0},
+                 {"phone face up", false, {0, 0, g}, 0, 0, -1},
+                 {"phone left edge down", false, {-g, -g, 0}, 1, 1, 0},
+                 {"controller flat", true, {0, g, 0}, 0, 0, -1},
+                 {"controller right side down", true, {-0.5f * g, 0.866f * g, 0}, 0, -0.5, -0.866},
+                 {"controller far edge down", true, {0, 0.866f * g, 0.5f * g}, 0.5, 0, -0.866}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        double x = 9, y = 9, z = 9;
+        (c.controller ? TiltReading::fromController : TiltReading::fromPhoneSensor)(c.data, &x, &y, &z);
+        EXPECT_NEAR(x, c.x, 1e-6);
+        EXPECT_NEAR(y, c.y, 1e-6);
+        EXPECT_NEAR(z, c.z, 1e-6);
+    }
+}
+
+TEST(VirtualTilt, HeldKeysLeanAtTheRateToTheLimitAndBack) {
+    VirtualTilt tilt(150.0);
+    double x, y, z;
+    tilt.advance(5.0);
+    tilt.reading(&x, &y, &z);
+    EXPECT_EQ(std::tuple(x, y, z), std::tuple(0.0, 0.0, -1.0));
+    tilt.setHeld(VirtualTilt::TiltLeft, true);
+    tilt.advance(0.1);
+    EXPECT_NEAR(tilt.rollDegrees(), 15.0, 1e-9);
+    tilt.advance(10.0);
+    EXPECT_EQ(tilt.rollDegrees(), VirtualTilt::kMaxDegrees);
+    tilt.setHeld(VirtualTilt::TiltLeft, false);
+    tilt.advance(0.2);
+    EXPECT_NEAR(tilt.rollDegrees(), 30.0, 1e-9);
+    tilt.advance(1.0);
+    EXPECT_DOUBLE_EQ(tilt.rollDegrees(), 0.0);
+    // Opposite keys cancel; level() lets go of everything; time going back changes nothing.
+    tilt.setHeld(VirtualTilt::TiltAway, true);
+    tilt.setHeld(VirtualTilt::TiltToward, true);
+    tilt.advance(1.0);
+    EXPECT_DOUBLE_EQ(tilt.pitchDegrees(), 0.0);
+    tilt.setHeld(VirtualTilt::TiltToward, false);
+    tilt.advance(1.0);
+    EXPECT_DOUBLE_EQ(tilt.pitchDegrees(), 60.0);
+    tilt.level();
+    EXPECT_FALSE(tilt.isHeld(VirtualTilt::TiltAway));
+    tilt.advance(-1.0);
+    EXPECT_DOUBLE_EQ(tilt.pitchDegrees(), 0.0);
+}
+
+TEST(VirtualTilt, EachDirectionLeansOnItsOwnAxisToSixtyDegrees) {
+    // Sixty degrees is past half a g: enough to reach the ends of the whammy and wah ranges.
+    const double s = std::sin(60.0 * 3.14159265358979 / 180);
+    struct Case {
+        VirtualTilt::Direction dir;
+        double roll, pitch, x, y;
+    } cases[] = {{VirtualTilt::TiltLeft, 60, 0, 0, s},
+                 {VirtualTilt::TiltRight, -60, 0, 0, -s},
+                 {VirtualTilt::TiltAway, 0, 60, s, 0},
+                 {VirtualTilt::TiltToward, 0, -60, -s, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.dir);
+        VirtualTilt tilt;
+        tilt.setHeld(c.dir, true);
+        tilt.advance(1.0);
+        double x, y, z;
+        tilt.reading(&x, &y, &z);
+        EXPECT_EQ(std::tuple(tilt.rollDegrees(), tilt.pitchDegrees()), std::tuple(c.roll, c.pitch));
+        EXPECT_NEAR(x, c.x, 1e-9);
+        EXPECT_NEAR(y, c.y, 1e-9);
+        EXPECT_NEAR(z, -0.5, 1e-9);
+    }
+}
+
+TEST(ViewGeometry, TheViewStandsUprightInTheLandscapeWindow) {
+    // The view's top-left is the window's bottom-left; its x runs up the window.
+    struct Case {
+        Point view, window;
+    } corners[] = {{{0, 0}, {0, 320}}, {{320, 0}, {0, 0}}, {{0, 480}, {480, 320}}, {{320, 480}, {480, 0}}};
+    for (const Case& c : corners) {
+        EXPECT_EQ(ViewGeometry::viewToWindow(c.view), c.window);
+        EXPECT_EQ(ViewGeometry::windowToView(c.window), c.view);
+    }
+    // The plectrum corner (x < 52, y < 45) sits at the window's bottom-left.
+    EXPECT_EQ(ViewGeometry::viewRectToWindow({0, 0, 52, 45}), (Rect{0, 268, 45, 52}));
+    EXPECT_EQ(ViewGeometry::normalizedTouchToView(0, 0), (Point{320, 0}));
+    EXPECT_EQ(ViewGeometry::normalizedTouchToView(1, 1), (Point{0, 480}));
+    float tx = 0, ty = 0;
+    ViewGeometry::viewToNormalizedTouch({40, 120}, &tx, &ty);
+    EXPECT_FLOAT_EQ(tx, 0.25f);
+    EXPECT_FLOAT_EQ(ty, 0.875f);
+}
+
+TEST(ViewGeometry, OutputsAreLetterboxedToThreeByTwoAndScaled) {
+    struct Case {
+        int w, h;
+        Rect box;
+        int scale;
+    } cases[] = {{960, 640, {0, 0, 960, 640}, 2},   {1000, 500, {125, 0, 750, 500}, 2}, // bars left and right
+                 {480, 800, {0, 240, 480, 320}, 1}, {1440, 960, {0, 0, 1440, 960}, 3}, // bars above and below
+                 {1000, 640, {20, 0, 960, 640}, 2}, {200, 100, {25, 0, 150, 100}, 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.w);
+        EXPECT_EQ(ViewGeometry::letterbox(c.w, c.h), c.box);
+        EXPECT_EQ(ViewGeometry::renderScale(c.w, c.h), c.scale);
+    }
+    EXPECT_TRUE(ViewGeometry::letterbox(0, 100).isEmpty());
+    EXPECT_EQ(ViewGeometry::renderScale(100000, 100000), 4);
+    // Output pixels go through the letterbox; those in a bar clamp to its edge.
+    EXPECT_EQ(ViewGeometry::outputPixelToView(500, 250, 1000, 500), (Point{160, 240}));
+    EXPECT_EQ(ViewGeometry::outputPixelToView(10, 250, 1000, 500).y, 0);
+}
