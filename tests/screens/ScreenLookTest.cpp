@@ -114,7 +114,7 @@ private:
 struct Case {
     const char* name;
     int screen;
-    std::vector<Point> taps; // from the screen as it opens
+    std::vector<Point> taps = {}; // from the screen as it opens
     // Songs and tabs enough to fill the lists, saved before the screen opens.
     bool fullLists = false;
     // Further states measured in the same run, each one more tap at `next` away.
