@@ -1,6 +1,6 @@
-// The rotary knob: its picture's rotation for a value, the angle of a finger
-// around its centre, turning by small steps, jumps that are ignored, and the
-// limits of the value.
+// The rotary knob: turned by small steps of a finger around its centre,
+// jumps and moves across the seam above ignored, its value kept within
+// 0 ... 1, and its picture turning with the value.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -11,147 +11,78 @@
 
 namespace {
 
-constexpr double kPi = 3.14159265358979;
-
 // The point at `degrees` (0 straight above the centre, growing anticlockwise
-// on the screen, y downwards) at radius r around (cx, cy).
-Point pointAt(double cx, double cy, double r, double degrees) {
-    const double a = degrees * kPi / 180.0;
-    return {static_cast<float>(cx - r * std::sin(a)), static_cast<float>(cy - r * std::cos(a))};
+// on the screen, y downwards) at radius 50 around the knob's centre.
+Point around(const Knob& knob, double degrees) {
+    const double a = degrees * M_PI / 180.0;
+    return {static_cast<float>(knob.x() - 50 * std::sin(a)), static_cast<float>(knob.y() - 50 * std::cos(a))};
 }
 
 // Turns the knob from angle `from` to angle `to` in steps of `step` degrees.
 float turnInSteps(Knob& knob, double from, double to, double step) {
     const int steps = static_cast<int>(std::lround(std::fabs(to - from) / step));
     const double dir = to > from ? 1 : -1;
-    float value = knob.getValue();
-    for (int i = 0; i < steps; ++i) {
-        value = knob.turnKnobFromCoord(pointAt(knob.x(), knob.y(), 60, from + dir * step * i),
-                                       pointAt(knob.x(), knob.y(), 60, from + dir * step * (i + 1)));
-    }
-    return value;
+    for (int i = 0; i < steps; ++i)
+        knob.turnKnobFromCoord(around(knob, from + dir * step * i),
+                               around(knob, from + dir * step * (i + 1)));
+    return knob.getValue();
 }
 
 } // namespace
 
-TEST(KnobAngle, QuartersAroundTheCentre) {
-    EXPECT_DOUBLE_EQ(Knob::angleAround(100, 100, 100, 40), 0.0);    // above
-    EXPECT_DOUBLE_EQ(Knob::angleAround(100, 100, 40, 100), 90.0);   // left
-    EXPECT_DOUBLE_EQ(Knob::angleAround(100, 100, 100, 160), 180.0); // below
-    EXPECT_DOUBLE_EQ(Knob::angleAround(100, 100, 160, 100), 270.0); // right
-    // Diagonals: atan(1) = 45 degrees.
-    EXPECT_NEAR(Knob::angleAround(100, 100, 50, 50), 45.0, 1e-4);
-    EXPECT_NEAR(Knob::angleAround(100, 100, 50, 150), 135.0, 1e-4);
-    EXPECT_NEAR(Knob::angleAround(100, 100, 150, 150), 225.0, 1e-4);
-    EXPECT_NEAR(Knob::angleAround(100, 100, 150, 50), 315.0, 1e-4);
-}
-
-TEST(KnobAngle, StraightAboveOrBelowDoesNotDivideByZero) {
-    EXPECT_EQ(Knob::angleAround(10, 10, 10, 9), 0.0);
-    EXPECT_EQ(Knob::angleAround(10, 10, 10, 11), 180.0);
-    // The centre itself counts as above.
-    EXPECT_EQ(Knob::angleAround(10, 10, 10, 10), 0.0);
-    // Either side of straight above: the seam between 360 and 0.
-    EXPECT_NEAR(Knob::angleAround(100, 100, 99, 0), 0.57, 0.01);
-    EXPECT_NEAR(Knob::angleAround(100, 100, 101, 0), 359.43, 0.01);
-}
-
-TEST(KnobDrawing, RotationSweepsFromMinus53To227Degrees) {
-    EXPECT_DOUBLE_EQ(Knob::rotationForValue(0.0f), 2.0 * 3.14159265 * 0.78 * -0.19);
-    EXPECT_NEAR(Knob::rotationForValue(0.0f) * 180.0 / kPi, -53.35, 0.01);
-    EXPECT_NEAR(Knob::rotationForValue(1.0f) * 180.0 / kPi, 227.45, 0.01);
-    EXPECT_NEAR(Knob::rotationForValue(0.19f), 0.0, 1e-7);
-
-    Knob knob(nullptr, 50, 60, "");
-    knob.setValue(0.5f);
-    EXPECT_FLOAT_EQ(knob.getValue(), 0.5f);
-    EXPECT_FLOAT_EQ(knob.knobIV()->rotation(), static_cast<float>(Knob::rotationForValue(0.5f)));
-}
-
-TEST(KnobView, PictureCentredOnTheParentAndRemovedWithTheKnob) {
+TEST(Knob, TurnsByStepsAndIgnoresJumps) {
     View parent(Rect{0, 0, 320, 480});
-    {
-        Knob knob(&parent, 238, 136, "");
-        EXPECT_EQ(knob.parent(), &parent);
-        ASSERT_EQ(parent.subviews().size(), 1u);
-        EXPECT_EQ(parent.subviews()[0], knob.knobIV());
-        EXPECT_EQ(knob.knobIV()->center(), (Point{238, 136}));
-        EXPECT_FALSE(knob.knobIV()->isUserInteractionEnabled());
-        EXPECT_EQ(knob.getValue(), 0.0f);
-        EXPECT_FLOAT_EQ(knob.knobIV()->rotation(), static_cast<float>(Knob::rotationForValue(0.0f)));
-        EXPECT_EQ(knob.knobIV()->image(), nullptr);
-    }
-    EXPECT_TRUE(parent.subviews().empty());
-    // A knob without a parent is shown nowhere.
-    Knob lone(nullptr, 1, 2, "");
-    EXPECT_EQ(lone.knobIV()->superview(), nullptr);
-}
-
-TEST(KnobTurning, QuarterTurnClockwiseInSmallStepsRaisesBy0305) {
-    Knob knob(nullptr, 160, 240, "");
-    // Clockwise on the screen: from the right (270) down to below (180).
-    const float value = turnInSteps(knob, 270, 180, 1);
-    EXPECT_NEAR(value, 0.305f, 1e-4);
-    EXPECT_EQ(knob.getValue(), value);
-    EXPECT_FLOAT_EQ(knob.knobIV()->rotation(), static_cast<float>(Knob::rotationForValue(value)));
-    // And back anticlockwise to where it started.
+    Knob knob(&parent, 160, 240, "");
+    EXPECT_EQ(parent.subviews().back(), knob.knobIV());
+    EXPECT_EQ(knob.knobIV()->center(), (Point{160, 240}));
+    // A quarter turn clockwise in small steps, and back.
+    EXPECT_NEAR(turnInSteps(knob, 270, 180, 1), 0.305f, 1e-4);
+    EXPECT_FLOAT_EQ(knob.knobIV()->rotation(), static_cast<float>(Knob::rotationForValue(knob.getValue())));
     EXPECT_NEAR(turnInSteps(knob, 180, 270, 1), 0.0f, 1e-4);
+    struct Step {
+        double from, to;
+        float expected; // from 0.5
+    } steps[] = {
+        {200, 150.5, static_cast<float>(0.5 + 49.5 * 1.22 / 360)}, // the largest turn
+        {200, 249.5, static_cast<float>(0.5 - 49.5 * 1.22 / 360)},
+        {200, 149.5, 0.5f}, // a jump
+        {200, 250.5, 0.5f},
+        {1, 359, 0.5f}, // across the seam above
+        {359, 1, 0.5f},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.from);
+        knob.setValue(0.5f);
+        EXPECT_NEAR(knob.turnKnobFromCoord(around(knob, s.from), around(knob, s.to)), s.expected, 1e-5);
+    }
+    // Straight above, straight below and the centre itself have angles too.
+    EXPECT_EQ(Knob::angleAround(10, 10, 10, 11), 180.0);
+    EXPECT_EQ(Knob::angleAround(10, 10, 10, 10), 0.0);
 }
 
-TEST(KnobTurning, OneDegreeStepIsExact) {
-    // From the left (90) to 89 degrees: the value grows by 1.22 / 360.
-    const float v = Knob::turnedValue(0.5f, 0, 0, pointAt(0, 0, 10, 90), pointAt(0, 0, 10, 89));
-    EXPECT_NEAR(v, 0.5 + 1.22 / 360.0, 1e-6);
-}
-
-TEST(KnobTurning, QuarterTurnInOneStepChangesNothing) {
-    Knob knob(nullptr, 160, 240, "");
-    knob.setValue(0.4f);
-    EXPECT_EQ(knob.turnKnobFromCoord({220, 240}, {160, 300}), 0.4f);
-    EXPECT_EQ(knob.getValue(), 0.4f);
-}
-
-TEST(KnobTurning, StepsOfFiftyDegreesOrMoreAreJumps) {
-    const Point from = pointAt(0, 0, 100, 200);
-    // 49.5 degrees either way is a turn, 50.5 a jump.
-    EXPECT_NEAR(Knob::turnedValue(0.5f, 0, 0, from, pointAt(0, 0, 100, 150.5)), 0.5 + 49.5 * 1.22 / 360,
-                1e-5);
-    EXPECT_NEAR(Knob::turnedValue(0.5f, 0, 0, from, pointAt(0, 0, 100, 249.5)), 0.5 - 49.5 * 1.22 / 360,
-                1e-5);
-    EXPECT_EQ(Knob::turnedValue(0.5f, 0, 0, from, pointAt(0, 0, 100, 149.5)), 0.5f);
-    EXPECT_EQ(Knob::turnedValue(0.5f, 0, 0, from, pointAt(0, 0, 100, 250.5)), 0.5f);
-}
-
-TEST(KnobTurning, CrossingTheSeamAboveChangesNothing) {
-    // 1 degree to 359 degrees is a small clockwise move, but the angle jumps.
+TEST(Knob, StaysWithinZeroAndOne) {
     Knob knob(nullptr, 100, 100, "");
-    knob.setValue(0.5f);
-    EXPECT_EQ(knob.turnKnobFromCoord(pointAt(100, 100, 50, 1), pointAt(100, 100, 50, 359)), 0.5f);
-    EXPECT_EQ(knob.turnKnobFromCoord(pointAt(100, 100, 50, 359), pointAt(100, 100, 50, 1)), 0.5f);
-}
-
-TEST(KnobLimits, StaysWithinZeroAndOne) {
-    Knob knob(nullptr, 100, 100, "");
+    EXPECT_EQ(knob.knobIV()->superview(), nullptr);
     knob.setValue(1.0f);
-    // Further clockwise stays at 1 ...
     EXPECT_EQ(turnInSteps(knob, 270, 240, 2), 1.0f);
-    // ... and turned back it moves down at once.
-    const float back = knob.turnKnobFromCoord(pointAt(100, 100, 50, 240), pointAt(100, 100, 50, 241));
-    EXPECT_NEAR(back, 1.0 - 1.22 / 360, 1e-6);
-
+    // Turned back it moves down at once.
+    EXPECT_NEAR(turnInSteps(knob, 240, 241, 1), 1.0 - 1.22 / 360, 1e-6);
     knob.setValue(0.0f);
     EXPECT_EQ(turnInSteps(knob, 180, 270, 5), 0.0f);
-    EXPECT_GT(knob.turnKnobFromCoord(pointAt(100, 100, 50, 270), pointAt(100, 100, 50, 269)), 0.0f);
-
-    // A whole circle in small steps from 0 reaches the top and stops there.
+    EXPECT_GT(turnInSteps(knob, 270, 269, 1), 0.0f);
     knob.setValue(0.0f);
     EXPECT_EQ(turnInSteps(knob, 359, 1, 2), 1.0f);
-}
-
-TEST(KnobLimits, ValuesOutsideTheRangeComeBackOnTheFirstTurn) {
-    EXPECT_EQ(Knob::turnedValue(1.5f, 0, 0, pointAt(0, 0, 10, 90), pointAt(0, 0, 10, 89)), 1.0f);
-    EXPECT_EQ(Knob::turnedValue(-0.5f, 0, 0, pointAt(0, 0, 10, 89), pointAt(0, 0, 10, 90)), 0.0f);
-    // A point that is not a number changes nothing.
+    // Values outside the range come back on the first turn; a point that is
+    // not a number changes nothing.
+    const Point a = around(knob, 90), b = around(knob, 89);
+    EXPECT_EQ(Knob::turnedValue(1.5f, knob.x(), knob.y(), a, b), 1.0f);
+    EXPECT_EQ(Knob::turnedValue(-0.5f, knob.x(), knob.y(), b, a), 0.0f);
     const float nan = std::numeric_limits<float>::quiet_NaN();
     EXPECT_EQ(Knob::turnedValue(0.3f, 0, 0, {nan, 1}, {1, 1}), 0.3f);
+}
+
+TEST(Knob, PictureSweepsMostOfATurnUprightNearTheBottomOfTheRange) {
+    const double sweep = Knob::rotationForValue(1.0f) - Knob::rotationForValue(0.0f);
+    EXPECT_NEAR(sweep / (2 * M_PI), 0.78, 1e-6);
+    EXPECT_NEAR(Knob::rotationForValue(0.19f), 0.0, 1e-7);
 }

@@ -5,12 +5,12 @@
 // own hit tables, and the two kinds of library as table rows.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
 #include <memory>
-#include <random>
 #include <span>
 #include <sstream>
 #include <string>
@@ -25,6 +25,7 @@
 #include "screens/TabGuitarLoadSaveView.h"
 #include "storage/FileManager.h"
 #include "storage/Tab.h"
+#include "support/TempFolder.h"
 
 namespace library_test {
 
@@ -36,23 +37,23 @@ using Control = LibraryBrowser::Control;
 class Folders {
 public:
     Folders() {
-        std::random_device rd;
-        root_ =
-            fs::temp_directory_path() / ("strumwell-library-" + std::to_string(rd()) + std::to_string(rd()));
-        fs::create_directories(root_ / "docs");
-        fs::create_directories(root_ / "bundle");
+        root_.sub("docs");
+        root_.sub("bundle");
     }
-    ~Folders() {
-        std::error_code ec;
-        fs::remove_all(root_, ec);
-    }
-    std::string root() const { return root_.string(); }
-    std::string docs() const { return (root_ / "docs").string(); }
-    std::string bundle() const { return (root_ / "bundle").string(); }
+    std::string docs() const { return root_.file("docs"); }
+    std::string bundle() const { return root_.file("bundle"); }
     std::string doc(const std::string& name) const { return docs() + "/" + name; }
+    // Every file of the documents folder, temporary ones included.
+    Names files() const {
+        Names names;
+        for (const auto& entry : fs::directory_iterator(docs()))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
 
 private:
-    fs::path root_;
+    testsupport::TempFolder root_{"strumwell-library"};
 };
 
 inline void writeText(const std::string& path, const std::string& text) {

@@ -20,7 +20,6 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -38,6 +37,7 @@
 #include "screens/RecorderView.h"
 #include "screens/TabGuitarLoadSaveView.h"
 #include "storage/Tab.h"
+#include "support/TempFolder.h"
 
 namespace fs = std::filesystem;
 
@@ -50,10 +50,6 @@ constexpr double kMinimumContrast = 4.5;
 class AppRun {
 public:
     AppRun() {
-        std::random_device rd;
-        root_ = fs::temp_directory_path() / ("strumwell-look-" + std::to_string(rd()) + std::to_string(rd()));
-        fs::create_directories(root_ / "docs");
-        fs::create_directories(root_ / "caches");
         ApplicationOptions o;
         o.headless = true;
         o.windowScale = 2;
@@ -65,8 +61,8 @@ public:
         std::string error;
         EXPECT_TRUE(app_->initialize(&error)) << error;
         Strumwell::Options s;
-        s.documentsFolder = (root_ / "docs").string();
-        s.cachesFolder = (root_ / "caches").string();
+        s.documentsFolder = root_.sub("docs");
+        s.cachesFolder = root_.sub("caches");
         s.bundleFolder = STRUMWELL_TEST_BUNDLE_DIR;
         shell_ = std::make_unique<Strumwell>(s);
         app_->launch(*shell_);
@@ -75,13 +71,7 @@ public:
             alert->pressButton(); // the welcome message
         settle(0.3);
     }
-    ~AppRun() {
-        app_->finish();
-        shell_.reset();
-        app_.reset();
-        std::error_code ec;
-        fs::remove_all(root_, ec);
-    }
+    ~AppRun() { app_->finish(); }
     void settle(double seconds) {
         for (double t = 0; t < seconds; t += 1.0 / 60) {
             clock_.advance(1.0 / 60);
@@ -112,10 +102,10 @@ public:
     }
     Application& app() { return *app_; }
     Strumwell& shell() { return *shell_; }
-    std::string docs() const { return (root_ / "docs").string(); }
+    std::string docs() const { return root_.file("docs"); }
 
 private:
-    fs::path root_;
+    testsupport::TempFolder root_{"strumwell-look"};
     ManualClock clock_{100.0};
     std::unique_ptr<Application> app_;
     std::unique_ptr<Strumwell> shell_;
@@ -124,123 +114,45 @@ private:
 struct Case {
     const char* name;
     int screen;
-    std::function<void(AppRun&)> prepare; // may be empty
-    // Further states measured in the same run, each reached from the one
-    // before by `next`.
-    int moreStates = 0;
-    std::function<void(AppRun&)> next = {};
+    std::vector<Point> taps = {}; // from the screen as it opens
     // Songs and tabs enough to fill the lists, saved before the screen opens.
     bool fullLists = false;
+    // Further states measured in the same run, each one more tap at `next` away.
+    int moreStates = 0;
+    Point next = {};
+    bool pedalsOn = false; // the effects menu's lights lit
 };
 
 const Case kCases[] = {
-    {"main-menu", Strumwell::kMainMenu, {}},
-    {"choose-guitar", Strumwell::kChooseGuitar, {}},
-    {"setup-menu", Strumwell::kSetupMenu, {}},
-    {"effects-menu",
-     Strumwell::kEffectsSetupMenu,
-     {},
-     1,
-     [](AppRun& r) {
-         r.shell().soundEngine()->setFuzzOn(0, true);
-         r.shell().soundEngine()->setWahOn(1, true);
-         r.settle(0.1);
-     }},
-    {"patch-setup", Strumwell::kGuitarPatchMenu, {}},
-    {"app-setup", Strumwell::kAppSetup, {}},
-    {"delay",
-     Strumwell::kDelayEffectSetup,
-     {},
-     1,
-     [](AppRun& r) {
-         r.tap({40, 240});
-     }},
-    {"fuzz",
-     Strumwell::kFuzzEffectSetup,
-     {},
-     1,
-     [](AppRun& r) {
-         r.tap({40, 240});
-     }},
-    {"wah",
-     Strumwell::kWahEffectSetup,
-     {},
-     1,
-     [](AppRun& r) {
-         r.tap({150, 240});
-     }},
-    {"recorder-modify", Strumwell::kRecorder, {}},
-    {"recorder-box", Strumwell::kRecorder,
-     [](AppRun& r) {
-         r.tap({256, 250});
-     }},
-    {"recorder-songs", Strumwell::kRecorder,
-     [](AppRun& r) {
-         r.tap({180, 50});
-     }},
-    {"recorder-songs-full",
-     Strumwell::kRecorder,
-     [](AppRun& r) {
-         r.tap({180, 50});
-     },
-     0,
-     {},
-     true},
-    {"recorder-songs-box",
-     Strumwell::kRecorder,
-     [](AppRun& r) {
-         r.tap({180, 50});
-         r.tap({200, 410});
-     },
-     0,
-     {},
-     true},
-    {"tab-library", Strumwell::kTabGuitarLoadSave, {}},
-    {"tab-library-full", Strumwell::kTabGuitarLoadSave, {}, 0, {}, true},
-    {"tab-library-box",
-     Strumwell::kTabGuitarLoadSave,
-     [](AppRun& r) {
-         r.tap({220, 418});
-     },
-     0,
-     {},
-     true},
-    {"tab-library-menu", Strumwell::kTabGuitarLoadSave,
-     [](AppRun& r) {
-         r.tap({20, 20});
-     }},
-    {"tab-editor-fret", Strumwell::kTabGuitarSetup, {}},
-    {"tab-editor-full", Strumwell::kTabGuitarSetup, {}, 0, {}, true},
-    {"tab-editor-tab", Strumwell::kTabGuitarSetup,
-     [](AppRun& r) {
-         r.tap({20, 20});
-         r.tap({220, 182});
-         r.tap({20, 20});
-     }},
-    {"tab-editor-chord", Strumwell::kTabGuitarSetup,
-     [](AppRun& r) {
-         r.tap({20, 20});
-         r.tap({220, 182});
-         r.tap({220, 182});
-         r.tap({20, 20});
-         r.tap({197, 144}); // another key
-     }},
-    {"tab-editor-menu", Strumwell::kTabGuitarSetup,
-     [](AppRun& r) {
-         r.tap({20, 20});
-     }},
-    {"tab-editor-erase-box", Strumwell::kTabGuitarSetup,
-     [](AppRun& r) {
-         r.tap({20, 20});
-         r.tap({220, 300});
-     }},
-    {"manual",
-     Strumwell::kManual,
-     {},
-     ManualPages::kNumPages - 1,
-     [](AppRun& r) {
-         r.tap({300, 450});
-     }},
+    {"main-menu", Strumwell::kMainMenu},
+    {"choose-guitar", Strumwell::kChooseGuitar},
+    {"setup-menu", Strumwell::kSetupMenu},
+    {"effects-menu", Strumwell::kEffectsSetupMenu},
+    {"effects-menu-lit", Strumwell::kEffectsSetupMenu, {}, false, 0, {}, true},
+    {"patch-setup", Strumwell::kGuitarPatchMenu},
+    {"app-setup", Strumwell::kAppSetup},
+    {"delay", Strumwell::kDelayEffectSetup, {}, false, 1, {40, 240}},
+    {"fuzz", Strumwell::kFuzzEffectSetup, {}, false, 1, {40, 240}},
+    {"wah", Strumwell::kWahEffectSetup, {}, false, 1, {150, 240}},
+    {"recorder-modify", Strumwell::kRecorder},
+    {"recorder-box", Strumwell::kRecorder, {{256, 250}}},
+    {"recorder-songs", Strumwell::kRecorder, {{180, 50}}},
+    {"recorder-songs-full", Strumwell::kRecorder, {{180, 50}}, true},
+    {"recorder-songs-box", Strumwell::kRecorder, {{180, 50}, {200, 410}}, true},
+    {"tab-library", Strumwell::kTabGuitarLoadSave},
+    {"tab-library-full", Strumwell::kTabGuitarLoadSave, {}, true},
+    {"tab-library-box", Strumwell::kTabGuitarLoadSave, {{220, 418}}, true},
+    {"tab-library-menu", Strumwell::kTabGuitarLoadSave, {{20, 20}}},
+    {"tab-editor-fret", Strumwell::kTabGuitarSetup},
+    {"tab-editor-full", Strumwell::kTabGuitarSetup, {}, true},
+    {"tab-editor-tab", Strumwell::kTabGuitarSetup, {{20, 20}, {220, 182}, {20, 20}}},
+    // Another key of the chord.
+    {"tab-editor-chord",
+     Strumwell::kTabGuitarSetup,
+     {{20, 20}, {220, 182}, {220, 182}, {20, 20}, {197, 144}}},
+    {"tab-editor-menu", Strumwell::kTabGuitarSetup, {{20, 20}}},
+    {"tab-editor-erase-box", Strumwell::kTabGuitarSetup, {{20, 20}, {220, 300}}},
+    {"manual", Strumwell::kManual, {}, false, ManualPages::kNumPages - 1, {300, 450}},
 };
 
 // Relative luminance of an sRGB pixel.
@@ -409,13 +321,17 @@ std::vector<std::vector<Look>> measure(const Case& c) {
             r.shell().tab()->addNotesToTab(i, columns[i % 3]);
         r.shell().tab()->setCurrentTabIndex(4);
     }
+    if (c.pedalsOn) {
+        r.shell().soundEngine()->setFuzzOn(0, true);
+        r.shell().soundEngine()->setWahOn(1, true);
+    }
     r.go(c.screen);
-    if (c.prepare)
-        c.prepare(r);
+    for (Point p : c.taps)
+        r.tap(p);
     std::vector<std::vector<Look>> states(1);
     measureState(r, c.name, states.back());
     for (int i = 1; i <= c.moreStates; ++i) {
-        c.next(r);
+        r.tap(c.next);
         states.emplace_back();
         measureState(r, std::string(c.name) + "-" + std::to_string(i), states.back());
     }
@@ -458,26 +374,22 @@ TEST(MessageBoxKeys, ReturnAnswersOKAndEscapeCancels) {
     struct Box {
         const char* name;
         int screen;
-        std::function<void(AppRun&)> open;
+        std::vector<Point> open;
         std::function<bool(View*)> showing;
     };
     const Box boxes[] = {
-        {"recorder", Strumwell::kRecorder,
-         [](AppRun& r) {
-             r.tap({96, 250});
-         },
+        {"recorder",
+         Strumwell::kRecorder,
+         {{96, 250}},
          [](View* v) { return dynamic_cast<RecorderView&>(*v).showingMessageBox(); }},
-        {"tab library", Strumwell::kTabGuitarLoadSave,
-         [](AppRun& r) {
-             r.tap({220, 418});
-         },
+        {"tab library",
+         Strumwell::kTabGuitarLoadSave,
+         {{220, 418}},
          [](View* v) { return dynamic_cast<TabGuitarLoadSaveView&>(*v).showingMessageBox(); }},
-        {"tab editor", Strumwell::kTabGuitarSetup,
-         [](AppRun& r) {
-             if (!dynamic_cast<TabGuitarSetupView&>(*r.shown()).menuShowing())
-                 r.tap({20, 20}); // the menu stays open after the box
-             r.tap({220, 300});
-         },
+        // The menu stays open after the box.
+        {"tab editor",
+         Strumwell::kTabGuitarSetup,
+         {{20, 20}, {220, 300}},
          [](View* v) { return dynamic_cast<TabGuitarSetupView&>(*v).messageBoxShowing(); }},
     };
     for (const Box& box : boxes) {
@@ -485,11 +397,12 @@ TEST(MessageBoxKeys, ReturnAnswersOKAndEscapeCancels) {
         AppRun r;
         std::ofstream(fs::path(r.docs()) / "Riff.TAB"); // something to load
         r.go(box.screen);
-        box.open(r);
+        for (Point p : box.open)
+            r.tap(p);
         ASSERT_TRUE(box.showing(r.shown()));
         r.key(Key::Escape);
         EXPECT_FALSE(box.showing(r.shown()));
-        box.open(r);
+        r.tap(box.open.back());
         ASSERT_TRUE(box.showing(r.shown()));
         r.key(Key::Return);
         // OK may bring a notice of the outcome, which Return closes too.

@@ -142,17 +142,4 @@ TEST_F(TabScreen, LoadingTakesTheTabAndNeverTouchesTheSong) {
     EXPECT_EQ(recorder.getNumNotes(), 4);
 }
 
-TEST_F(TabScreen, ADamagedFileLeavesTheTabInMemory) {
-    writeText(item("broken"), damagedTab());
-    tab.addNotesToTab(0, "022000");
-    const auto before = columnsOf(tab);
-    tap(Control::Load);
-    tap(Control::OK);
-    EXPECT_EQ(boxText(), "Tab not loaded.\nThe file is damaged.");
-    EXPECT_EQ(columnsOf(tab), before);
-    // Loaded directly, the file manager would have emptied the tab.
-    EXPECT_FALSE(files.loadTab("broken.TAB"));
-    EXPECT_EQ(tab.tabSize(), 0);
-}
-
 } // namespace

@@ -1,0 +1,195 @@
+// Every screen's touch tables as properties instead of copied rectangles:
+// each area lies on the screen, no two overlap (but where a screen layers one
+// over another on purpose), a finger in the middle of each area gets that
+// area's action through the screen's own dispatch, and the open tables leave
+// their edges to neither side.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "guitars/TabGuitarSetupView.h"
+#include "guitars/TabGuitarView.h"
+#include "screens/DelayEffectSetupView.h"
+#include "screens/FuzzEffectSetupView.h"
+#include "screens/LibraryTestSupport.h"
+#include "screens/ManualView.h"
+#include "screens/MenuAppSetupView.h"
+#include "screens/MenuEffectsSetupView.h"
+#include "screens/MenuSetupGuitarPatchView.h"
+#include "screens/PlainMenuViews.h"
+#include "screens/WahEffectSetupView.h"
+#include "ui/MessageBoxLayer.h"
+#include "ui/ScreenHost.h"
+
+namespace {
+
+using Choice = MenuScreenView::Choice;
+using Pairs = std::vector<std::pair<std::size_t, std::size_t>>;
+const Rect kScreen{0, 0, 320, 480};
+
+template <typename A>
+std::vector<HitArea<A>> joined(std::span<const HitArea<A>> a, std::span<const HitArea<A>> b) {
+    std::vector<HitArea<A>> out(a.begin(), a.end());
+    out.insert(out.end(), b.begin(), b.end());
+    return out;
+}
+
+// `own` are the areas whose actions `dispatch` must find; `all` are every
+// area live at once (own among them), of which only `layered` may overlap.
+template <typename A>
+void checkTable(const char* name, std::span<const HitArea<A>> all, std::span<const HitArea<A>> own,
+                std::function<std::optional<A>(Point)> dispatch, bool open, const Pairs& layered = {}) {
+    SCOPED_TRACE(name);
+    ASSERT_FALSE(own.empty());
+    Pairs overlaps;
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        EXPECT_TRUE(hitAreasAreDisjointWithin(all.subspan(i, 1), hitBoundsOf(kScreen))) << "area " << i;
+        for (std::size_t j = i + 1; j < all.size(); ++j)
+            if (!hitAreasAreDisjointWithin(std::span<const HitArea<A>>(std::vector{all[i], all[j]}),
+                                           hitBoundsOf(kScreen)))
+                overlaps.emplace_back(i, j);
+    }
+    EXPECT_EQ(overlaps, layered);
+    for (const HitArea<A>& area : own) {
+        const Rect r = area.rect;
+        EXPECT_TRUE(dispatch(r.center()) == area.action) << "the middle of " << r.x << "," << r.y;
+        if (!open)
+            continue;
+        // An edge shared by two areas belongs to neither.
+        for (Point edge : {Point{r.x, r.center().y}, Point{r.maxX(), r.center().y}, Point{r.center().x, r.y},
+                           Point{r.center().x, r.maxY()}}) {
+            if (edge.x < 0 || edge.y < 0 || edge.x > kScreen.maxX() || edge.y > kScreen.maxY())
+                continue; // beyond the screen, where an area runs on
+            const bool elsewhere = std::any_of(own.begin(), own.end(), [&](const HitArea<A>& o) {
+                return o.action == area.action && isInsideOpen(o.rect, edge);
+            });
+            EXPECT_TRUE(elsewhere || !(dispatch(edge) == area.action)) << edge.x << "," << edge.y;
+        }
+    }
+}
+
+template <typename A>
+void checkOpen(const char* name, std::span<const HitArea<A>> areas,
+               std::function<std::optional<A>(Point)> dispatch = {}) {
+    if (!dispatch)
+        dispatch = [areas](Point p) { return hitActionInside(areas, p); };
+    checkTable<A>(name, areas, areas, dispatch, true);
+}
+
+template <typename A>
+void checkClosed(const char* name, std::span<const HitArea<A>> all, std::span<const HitArea<A>> own) {
+    checkTable<A>(
+        name, all, own, [own](Point p) { return hitAction(own, p); }, false);
+}
+
+// A menu's own areas under its corner buttons, which take a touch first.
+void checkMenu(const char* name, const MenuScreenView& menu, std::span<const HitArea<Choice>> areas,
+               Pairs layered = {}) {
+    const auto all = joined(MenuScreenView::cornerAreas(), areas);
+    checkTable<Choice>(
+        name, all, areas, [&](Point p) { return menu.choiceAt(p); }, true, layered);
+}
+
+// The pedals' areas run open beyond the screen on some sides.
+std::vector<HitArea<EffectSetupView::Control>> pedalAreas(std::span<const EffectSetupView::Area> areas) {
+    const Rect b = hitBoundsOf(kScreen);
+    std::vector<HitArea<EffectSetupView::Control>> out;
+    for (const auto& a : areas) {
+        const float l = std::max(a.left, b.x), t = std::max(a.top, b.y);
+        out.push_back(
+            {Rect{l, t, std::min(a.right, b.maxX()) - l, std::min(a.bottom, b.maxY()) - t}, a.control});
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(HitTables, EveryAreaIsOnTheScreenApartAndReachable) {
+    const MenuMainView main(nullptr);
+    const ChooseGuitarView chooser(nullptr);
+    const MenuSetupView setup(nullptr);
+    // The main menu's guitar chooser lies over the recorder's corner and wins there.
+    checkTable<Choice>("main menu", main.areas(), main.areas(), [&](Point p) { return main.choiceAt(p); },
+                       true, {{0, 2}});
+    checkMenu("guitar chooser", chooser, chooser.areas());
+    checkMenu("setup menu", setup, setup.areas());
+    checkOpen<MenuAppSetupView::Action>("application setup", MenuAppSetupView::areas(),
+                                        MenuAppSetupView::actionForPoint);
+    checkOpen<MenuSetupGuitarPatchView::Action>("patch setup", MenuSetupGuitarPatchView::areas(),
+                                                MenuSetupGuitarPatchView::actionForPoint);
+    checkOpen<ManualView::Button>("manual", ManualView::buttonAreas(), ManualView::buttonForPoint);
+    for (const auto& [name, table] :
+         {std::pair{"delay", DelayEffectSetupView::areas()}, std::pair{"fuzz", FuzzEffectSetupView::areas()},
+          std::pair{"wah", WahEffectSetupView::areas()}}) {
+        // The arrows are tested before the foot switch they cut into.
+        const auto areas = pedalAreas(table);
+        Pairs layered;
+        for (std::size_t i = 0; i < areas.size(); ++i)
+            for (std::size_t j = i + 1; j < areas.size(); ++j)
+                if (areas[j].action == EffectSetupView::Control::FootSwitch &&
+                    !hitAreasAreDisjointWithin<EffectSetupView::Control>(std::vector{areas[i], areas[j]},
+                                                                         hitBoundsOf(kScreen)))
+                    layered.emplace_back(i, j);
+        EXPECT_LE(layered.size(), 2u) << name;
+        checkTable<EffectSetupView::Control>(
+            name, areas, areas, [&](Point p) { return EffectSetupView::controlIn(table, p); }, true, layered);
+    }
+    using R = RecorderView;
+    using T = TabGuitarLoadSaveView;
+    checkClosed<R::Action>("recorder, modify", joined(R::cornerAreas(), R::modifyAreas()), R::modifyAreas());
+    checkClosed<R::Action>("recorder, songs", joined(R::cornerAreas(), R::exportAreas()), R::cornerAreas());
+    checkClosed<T::MenuAction>("tab library menu", T::menuAreas(), T::menuAreas());
+    library_test::Model m;
+    auto songs = library_test::kSongCase.make(m);
+    auto tabs = library_test::kTabCase.make(m);
+    checkClosed<library_test::Control>("song list", songs->browser().listAreas(),
+                                       songs->browser().listAreas());
+    checkClosed<library_test::Control>("tab list", tabs->browser().listAreas(), tabs->browser().listAreas());
+    checkClosed<library_test::Control>("box", songs->browser().boxAreas(), songs->browser().boxAreas());
+    // The library screens' own areas beside the browser's, as live together.
+    const auto numbered = [](auto... tables) {
+        std::vector<HitArea<int>> all;
+        (
+            [&](auto table) {
+                for (const auto& area : table)
+                    all.push_back({area.rect, static_cast<int>(all.size())});
+            }(tables),
+            ...);
+        return all;
+    };
+    for (const auto& state : {numbered(R::cornerAreas(), R::exportAreas(), songs->browser().listAreas()),
+                              numbered(T::plectrumAreas(), tabs->browser().listAreas()),
+                              numbered(T::plectrumAreas(), tabs->browser().boxAreas())})
+        EXPECT_TRUE(hitAreasAreDisjointWithin<int>(state, kScreen));
+    // The guitars' tables are checked here with the screens'.
+    checkOpen<MessageBoxLayer::Button>("message box", MessageBoxLayer::buttonAreas());
+    checkOpen<TabGuitarView::Area>("tab guitar", TabGuitarView::touchAreas());
+    checkOpen<TabGuitarView::MenuItem>("tab guitar menu", TabGuitarView::menuItemAreas());
+    checkOpen<TabGuitarSetupView::Button>("tab editor", TabGuitarSetupView::buttonAreas());
+    checkOpen<TabGuitarSetupView::Scroll>("tab editor scroll arrows", TabGuitarSetupView::scrollAreas());
+}
+
+// The menus with no table of their own, and the corners every menu shares.
+TEST(HitTables, CornerButtonsComeFirstAndTheEffectsMenuSharesItsColumns) {
+    const ChooseGuitarView chooser(nullptr);
+    const MenuEffectsSetupView effects(nullptr);
+    const MenuMainView main(nullptr);
+    for (const MenuScreenView* menu :
+         {static_cast<const MenuScreenView*>(&chooser), static_cast<const MenuScreenView*>(&effects)}) {
+        EXPECT_EQ(menu->choiceAt({320, 0}), Choice::back()) << "the screen's own edge counts";
+        EXPECT_EQ(menu->choiceAt({300, 460}), Choice::go(ScreenHost::kManual));
+    }
+    EXPECT_EQ(main.choiceAt({300, 20}), Choice::none()) << "no back button on the main menu";
+    // The wah runs under the back button and takes what the delay and fuzz
+    // leave of its column.
+    EXPECT_EQ(effects.choiceAt({300, 35}), Choice::back());
+    EXPECT_EQ(effects.choiceAt({300, 41}), Choice::go(ScreenHost::kWahEffectSetup, 0));
+    EXPECT_EQ(effects.choiceAt({200, 211}), Choice::go(ScreenHost::kWahEffectSetup, 0));
+    EXPECT_EQ(effects.choiceAt({100, 228}), Choice::none());
+    EXPECT_EQ(effects.choiceAt({100, 300}), Choice::go(ScreenHost::kFuzzEffectSetup, 1));
+    EXPECT_EQ(effects.choiceAt({100, 350}), Choice::go(ScreenHost::kWahEffectSetup, 1));
+}
