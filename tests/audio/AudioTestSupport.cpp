@@ -1,70 +1,47 @@
 #include "AudioTestSupport.h"
 
-#include <cstdlib>
 #include <fstream>
-#include <unistd.h>
-
-TempFolder::TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "strumwell-audio-XXXXXX").string();
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    char* made = ::mkdtemp(buffer.data());
-    path_ = made ? made : "";
-}
-
-TempFolder::~TempFolder() {
-    std::error_code ec;
-    if (!path_.empty())
-        std::filesystem::remove_all(path_, ec);
-}
 
 namespace {
-void put16(std::vector<uint8_t>& out, uint16_t v) {
-    out.push_back(uint8_t(v));
-    out.push_back(uint8_t(v >> 8));
-}
-void put32(std::vector<uint8_t>& out, uint32_t v) {
-    put16(out, uint16_t(v));
-    put16(out, uint16_t(v >> 16));
+void put(std::vector<uint8_t>& out, uint32_t v, int bytes) {
+    for (int k = 0; k < bytes; ++k)
+        out.push_back(uint8_t(v >> (8 * k)));
 }
 } // namespace
 
 std::vector<uint8_t> wavBytes(const std::vector<int16_t>& values, int channels, int bits, int rate) {
-    std::vector<uint8_t> out;
+    std::vector<uint8_t> out = {'R', 'I', 'F', 'F'};
     const uint32_t dataBytes = uint32_t(values.size() * 2);
-    out.insert(out.end(), {'R', 'I', 'F', 'F'});
-    put32(out, 36 + dataBytes);
-    out.insert(out.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
-    put32(out, 16);
-    put16(out, 1);
-    put16(out, uint16_t(channels));
-    put32(out, uint32_t(rate));
-    put32(out, uint32_t(rate * channels * bits / 8));
-    put16(out, uint16_t(channels * bits / 8));
-    put16(out, uint16_t(bits));
+    put(out, 36 + dataBytes, 4);
+    out.insert(out.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0, 1, 0});
+    put(out, uint32_t(channels), 2);
+    put(out, uint32_t(rate), 4);
+    put(out, uint32_t(rate * channels * bits / 8), 4);
+    put(out, uint32_t(channels * bits / 8), 2);
+    put(out, uint32_t(bits), 2);
     out.insert(out.end(), {'d', 'a', 't', 'a'});
-    put32(out, dataBytes);
+    put(out, dataBytes, 4);
     for (int16_t v : values)
-        put16(out, uint16_t(v));
+        put(out, uint16_t(v), 2);
     return out;
 }
 
 void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream file(path, std::ios::binary);
-    file.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
-void writeWav(const std::string& path, const std::vector<int16_t>& values) {
-    writeFile(path, wavBytes(values));
-}
-
-std::vector<int16_t> constantSample(int count, int16_t value) {
-    return std::vector<int16_t>(size_t(count), value);
-}
-
-void writePatch(const TempFolder& folder, const std::string& prefix, int base, int length) {
-    for (int k = 1; k <= 48; ++k)
-        writeWav(folder.file(prefix + std::to_string(k) + ".wav"), constantSample(length, int16_t(base + k)));
+void writeBundle(const testsupport::TempFolder& folder, int length) {
+    const char* prefixes[] = {"A1-", "A2-", "E3-", "E2-", "CE-"};
+    for (int p = 0; p < 5; ++p)
+        for (int k = 1; k <= 48; ++k)
+            writeWav(folder.file(prefixes[p] + std::to_string(k) + ".wav"),
+                     constantSample(length, int16_t(100 * (p + 1) + k)));
+    for (int n = 1; n <= 12; ++n) {
+        if (n <= 10)
+            writeWav(folder.file("fret" + std::to_string(n) + ".wav"), constantSample(length, int16_t(n)));
+        writeWav(folder.file("tap" + std::to_string(n) + ".wav"), constantSample(length, int16_t(20 + n)));
+    }
 }
 
 std::vector<int16_t> render(SoundEngine& engine, int frames) {
@@ -73,16 +50,9 @@ std::vector<int16_t> render(SoundEngine& engine, int frames) {
     return out;
 }
 
-std::vector<int16_t> leftOf(const std::vector<int16_t>& stereo) {
+std::vector<int16_t> sideOf(const std::vector<int16_t>& stereo, int side) {
     std::vector<int16_t> out;
-    for (size_t k = 0; k < stereo.size(); k += 2)
-        out.push_back(stereo[k]);
-    return out;
-}
-
-std::vector<int16_t> rightOf(const std::vector<int16_t>& stereo) {
-    std::vector<int16_t> out;
-    for (size_t k = 1; k < stereo.size(); k += 2)
+    for (size_t k = size_t(side); k < stereo.size(); k += 2)
         out.push_back(stereo[k]);
     return out;
 }
