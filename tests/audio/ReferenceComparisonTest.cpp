@@ -113,6 +113,7 @@ TEST_P(ReferenceComparisonTest, MatchesTheReferenceModel) {
                     it->requiredPitch = p;
             }
         }
+        ASSERT_EQ(e.numSamplesPlaying(), m.sounding()) << "seed " << seed << " buffer " << buffer;
         const int frames = sizes[uniform(0, 8)];
         std::vector<int16_t> expected(size_t(frames) * 2);
         m.render(expected.data(), frames);
@@ -121,6 +122,7 @@ TEST_P(ReferenceComparisonTest, MatchesTheReferenceModel) {
             ASSERT_EQ(got[i], expected[i]) << "seed " << seed << " buffer " << buffer << " value " << i;
         for (int v = 0; v < 40; ++v)
             ASSERT_EQ(e.voicePlaying(v), m.voices[v].playing) << "seed " << seed << " buffer " << buffer;
+        ASSERT_EQ(e.numSamplesPlaying(), m.sounding()) << "seed " << seed << " buffer " << buffer;
         clock.advance(double(frames) / 44100.0);
     }
 }

@@ -17,11 +17,14 @@ const std::vector<uint8_t> kDefaultSection = {
 
 class SettingsTest : public EngineTest {
 protected:
-    void SetUp() override { writeBundle(folder); }
+    void SetUp() override {
+        writeBundle(folder);
+        makeEngine().resetState();
+    }
 };
 
 TEST_F(SettingsTest, ResetRestoresTheDefaultsButLeavesWhammyWahAndRingsAlone) {
-    SoundEngine& e = makeEngine();
+    SoundEngine& e = *engine;
     e.setWhammyForGuitar(0, 0.3f);
     e.setWahForGuitar(1, 0.1f);
     e.resetState();
@@ -41,41 +44,34 @@ TEST_F(SettingsTest, ResetRestoresTheDefaultsButLeavesWhammyWahAndRingsAlone) {
 }
 
 TEST_F(SettingsTest, VersionsOneAndTwoRoundTripEverySetting) {
+    SoundEngine& a = *engine;
+    a.setGuitarVolume(0, 0.8f);
+    a.setGuitarSustain(1, 0.25f);
+    a.setDelayTime(0, 1234);
+    a.setPingPong(1, false);
+    a.setDelayFeedback(1, 0.125f);
+    a.setDelayMix(0, 0.3f);
+    a.setFuzzOn(1, true);
+    a.setFuzzThreshold(1, 0.75f);
+    a.setWahOn(0, true);
+    a.setWahOn(1, false);
+    a.setNumFretsToShow(-3);
+    a.setWhammyBarAttached(0, true);
+    a.setPitchBendOn(1, false);
+    a.nextPatch(nullptr, 1);
+    const auto saved = a.createSaveBuffer();
     for (int version : {1, 2}) {
-        SoundEngine& a = makeEngine();
-        a.resetState();
-        a.setGuitarVolume(0, 0.8f);
-        a.setGuitarSustain(1, 0.25f);
-        a.setDelayTime(0, 1234);
-        a.setPingPong(1, false);
-        a.setDelayFeedback(1, 0.125f);
-        a.setDelayMix(0, 0.3f);
-        a.setFuzzOn(1, true);
-        a.setFuzzThreshold(1, 0.75f);
-        a.setWahOn(0, true);
-        a.setWahOn(1, false);
-        a.setNumFretsToShow(-3);
-        a.setWhammyBarAttached(0, true);
-        a.setPitchBendOn(1, false);
-        a.nextPatch(nullptr, 1);
-        const auto saved = a.createSaveBuffer();
         SoundEngine b(nullptr, nullptr, nullptr, folder.str(), clock);
         b.resetState();
         b.restoreFromSaveBuffer(saved.data(), saved.size(), version);
         EXPECT_EQ(b.createSaveBuffer(), saved) << version;
         EXPECT_EQ(b.patchName(1), "Clean Electric");
-        const double got[] = {b.guitarVolume(0),
-                              b.guitarSustain(1),
-                              double(b.delayTime(0)),
-                              double(b.pingPong(1)),
-                              b.delayFeedback(1),
-                              b.delayMix(0),
-                              double(b.fuzzOn(1)),
-                              b.fuzzThreshold(1),
-                              b.wahOn(0) + 2.0 * b.wahOn(1),
-                              double(b.numFretsToShow()),
-                              double(b.whammyBarAttached(0)),
-                              double(b.pitchBendOn(1))};
+        EXPECT_EQ(b.guitarReleaseDelta(1), a.guitarReleaseDelta(1));
+        const double got[] = {
+            b.guitarVolume(0),        b.guitarSustain(1),           double(b.delayTime(0)),
+            1.0 * b.pingPong(1),      b.delayFeedback(1),           b.delayMix(0),
+            1.0 * b.fuzzOn(1),        b.fuzzThreshold(1),           b.wahOn(0) + 2.0 * b.wahOn(1),
+            1.0 * b.numFretsToShow(), 1.0 * b.whammyBarAttached(0), 1.0 * b.pitchBendOn(1)};
         const double want[] = {0.8, 0.25, 1234, 0, 0.125, 0.3, 1, 0.75, 1, -3, 1, 0};
         for (size_t k = 0; k < std::size(want); ++k)
             EXPECT_NEAR(got[k], want[k], 1e-4) << "setting " << k << " version " << version;
@@ -83,8 +79,7 @@ TEST_F(SettingsTest, VersionsOneAndTwoRoundTripEverySetting) {
 }
 
 TEST_F(SettingsTest, VersionZeroTurnsTheNewerSwitchesOff) {
-    SoundEngine& e = makeEngine();
-    e.resetState();
+    SoundEngine& e = *engine;
     e.setNumFretsToShow(9);
     e.setWahOn(0, true);
     e.setWhammyBarAttached(0, true);
@@ -97,8 +92,7 @@ TEST_F(SettingsTest, VersionZeroTurnsTheNewerSwitchesOff) {
 }
 
 TEST_F(SettingsTest, ShortSectionsAreRefusedBeforeAnythingChanges) {
-    SoundEngine& e = makeEngine();
-    e.resetState();
+    SoundEngine& e = *engine;
     auto section = kDefaultSection;
     section[0] = 0x11; // would change guitar 1's volume
     section[12] = 4;
@@ -124,8 +118,7 @@ TEST_F(SettingsTest, ShortSectionsAreRefusedBeforeAnythingChanges) {
 }
 
 TEST_F(SettingsTest, EqualPatchesAreNotReloaded) {
-    SoundEngine& e = makeEngine();
-    e.resetState();
+    SoundEngine& e = *engine;
     // Change the files on disk: a reload would be visible.
     for (int k = 1; k <= 48; ++k)
         writeWav(folder.file("A2-" + std::to_string(k) + ".wav"), constantSample(8, int16_t(900 + k)));
@@ -139,7 +132,7 @@ TEST_F(SettingsTest, EqualPatchesAreNotReloaded) {
 }
 
 TEST_F(SettingsTest, RecorderControlsReachTheRecorderOrTheNullOne) {
-    SoundEngine& e = makeEngine();
+    SoundEngine& e = *engine;
     e.recorderRecord();
     e.recorderPlay();
     e.recorderStop();
