@@ -5,6 +5,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "audio/EngineRecorder.h"
@@ -109,33 +110,23 @@ public:
 // Records what the engine tells it; answers note identifiers 100, 101, ...
 class RecordingRecorder : public EngineRecorder {
 public:
-    struct Play {
-        int sampleNo;
-        float volume;
-        double releaseDelta;
-    };
-    struct Change {
-        int id;
-        float value;
-    };
     int addPlayNote(int sampleNo, float volume, double releaseDelta) override {
-        plays.push_back({sampleNo, volume, releaseDelta});
+        plays.emplace_back(sampleNo, volume, releaseDelta);
         return nextID++;
     }
     void addStopNote(int noteID) override { stops.push_back(noteID); }
-    void addPitchChange(int noteID, float pitch) override { pitches.push_back({noteID, pitch}); }
+    void addPitchChange(int noteID, float pitch) override { pitches.emplace_back(noteID, pitch); }
     bool addWhammyBarChangeForGuitar(int guitar, float pitch) override {
-        whammies.push_back({guitar, pitch});
+        whammies.emplace_back(guitar, pitch);
         return accept;
     }
     bool addWahChangeForGuitar(int guitar, float pitch) override {
-        wahs.push_back({guitar, pitch});
+        wahs.emplace_back(guitar, pitch);
         return accept;
     }
     void setChordStrum(const int* samples, int guitar, bool mute) override {
         strum.assign(samples, samples + 6);
-        strum.push_back(guitar);
-        strum.push_back(mute);
+        strum.insert(strum.end(), {guitar, mute});
     }
     float chordStrumSpeed() override { return speed; }
     void setChordStrumSpeed(float s) override { speed = s; }
@@ -145,9 +136,9 @@ public:
     void play() override { calls += "P"; }
     int getState() override { return 2; }
 
-    std::vector<Play> plays;
+    std::vector<std::tuple<int, float, double>> plays; // sample, volume, release slope
+    std::vector<std::pair<int, float>> pitches, whammies, wahs;
     std::vector<int> stops, strum;
-    std::vector<Change> pitches, whammies, wahs;
     std::string calls;
     bool accept = true;
     float speed = 0.5f;

@@ -7,9 +7,10 @@
 
 namespace {
 
-TEST_F(EngineTest, CreationLoadsTheNoisesAndResetLoadsThePatches) {
+TEST_F(EngineTest, PatchesLoadStepRoundTheTableAndTellTheScreenAfterOneBuffer) {
     writeBundle(folder);
     SoundEngine& e = makeEngine();
+    // Creation loads only the noises.
     for (int n = 1; n <= 12; ++n)
         EXPECT_EQ(firstValue(110 + n - 1), 20 + n);
     for (int slot : {0, 47, 48, 95, 96, 97, 98, 99, 122, 199})
@@ -26,12 +27,6 @@ TEST_F(EngineTest, CreationLoadsTheNoisesAndResetLoadsThePatches) {
     EXPECT_EQ(e.patchName(1), "Electric 2");
     EXPECT_TRUE(e.isAcoustic(0));
     EXPECT_FALSE(e.isAcoustic(1));
-}
-
-TEST_F(EngineTest, PatchesStepRoundTheTableAndTellTheScreenAfterOneBuffer) {
-    writeBundle(folder);
-    SoundEngine& e = makeEngine();
-    e.resetState();
     e.playSampleWithSampleNo(3, 0.5, 0, -1);
     TestListener listener;
     // Guitar 0 starts on patch 1: 2, 3, 4, 0; guitar 1 on patch 3: back to 2,

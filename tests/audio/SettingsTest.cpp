@@ -150,19 +150,14 @@ TEST_F(SettingsTest, RecorderControlsReachTheRecorderOrTheNullOne) {
     EXPECT_EQ(e.voiceNoteID(e.playSampleWithGuitar(0, 1)), -1);
 }
 
-class FakeAccelerometer : public Accelerometer {
-public:
-    void setDelegate(AccelerometerDelegate* d) override { delegate = d; }
-    void setUpdateInterval(double seconds) override { interval = seconds; }
-    AccelerometerDelegate* delegate = nullptr;
-    double interval = 0;
-};
-
-class TiltTest : public EngineTest {
+// The engine with a fake accelerometer: the fixture itself.
+class TiltTest : public EngineTest, public Accelerometer {
 protected:
     // The engine lets go of the accelerometer when it ends, so it must end
-    // before this class's accelerometer does.
+    // before this class does.
     ~TiltTest() override { engine.reset(); }
+    void setDelegate(AccelerometerDelegate* d) override { delegate = d; }
+    void setUpdateInterval(double seconds) override { interval = seconds; }
     void feed(double x, double y, int times) {
         for (int k = 0; k < times; ++k)
             engine->accelerometerDidAccelerate(x, y, -1.0);
@@ -174,13 +169,14 @@ protected:
             parent.mainThreadQueue().runPending();
         }
     }
-    FakeAccelerometer accelerometer;
+    AccelerometerDelegate* delegate = nullptr;
+    double interval = 0;
 };
 
 TEST_F(TiltTest, WithoutReadingsTheTwelfthCheckAlertsOnce) {
-    SoundEngine& e = makeEngine(&accelerometer);
-    EXPECT_EQ(accelerometer.delegate, &e);
-    EXPECT_DOUBLE_EQ(accelerometer.interval, 0.02);
+    SoundEngine& e = makeEngine(this);
+    EXPECT_EQ(delegate, &e);
+    EXPECT_DOUBLE_EQ(interval, 0.02);
     runFor(11.5);
     EXPECT_TRUE(parent.alerts.empty());
     runFor(6.0);
@@ -191,22 +187,12 @@ TEST_F(TiltTest, WithoutReadingsTheTwelfthCheckAlertsOnce) {
     EXPECT_EQ(e.numAccelerometerStartTries(), 12);
     EXPECT_FALSE(e.accelerometerWorking());
     engine.reset();
-    EXPECT_EQ(accelerometer.delegate, nullptr);
+    EXPECT_EQ(delegate, nullptr);
 }
 
-TEST_F(TiltTest, AReadingStopsTheChecks) {
-    SoundEngine& e = makeEngine(&accelerometer);
+TEST_F(TiltTest, SteadyTiltsPlayThePedalsOfTheCurrentGuitarAndStopTheChecks) {
+    SoundEngine& e = makeEngine(this);
     runFor(2.5);
-    e.accelerometerDidAccelerate(0, 0, -1);
-    runFor(20.0);
-    EXPECT_TRUE(parent.alerts.empty());
-    EXPECT_TRUE(e.accelerometerWorking());
-    e.checkAccelerometer();
-    EXPECT_EQ(e.numAccelerometerStartTries(), 2);
-}
-
-TEST_F(TiltTest, SteadyTiltsPlayThePedalsOfTheCurrentGuitar) {
-    SoundEngine& e = makeEngine(&accelerometer);
     feed(-0.3, 0.35, 50); // effects off: the readings stay put
     EXPECT_EQ(e.currentAccelerometerReadingWah() + e.currentAccelerometerReadingWhammy(), 0.0f);
     const struct {
@@ -222,8 +208,8 @@ TEST_F(TiltTest, SteadyTiltsPlayThePedalsOfTheCurrentGuitar) {
             feed(c.x, c.y, 400);
             EXPECT_NEAR(e.wahForGuitar(g), c.wah, 1e-5) << c.x;
             EXPECT_NEAR(e.whammy(g), c.whammy, 1e-5) << c.y;
-            EXPECT_EQ(recorder.wahs.back().id, g);
-            EXPECT_EQ(recorder.whammies.back().id, g);
+            EXPECT_EQ(recorder.wahs.back().first, g);
+            EXPECT_EQ(recorder.whammies.back().first, g);
         }
         EXPECT_EQ(e.whammy(1 - g), 0.0f);
         e.setWhammyBarAttached(g, false);
@@ -237,6 +223,11 @@ TEST_F(TiltTest, SteadyTiltsPlayThePedalsOfTheCurrentGuitar) {
     EXPECT_EQ(e.whammy(0), 0.0f);
     EXPECT_NEAR(e.currentAccelerometerReadingWah(), -0.3f, 1e-5);
     EXPECT_NEAR(e.currentAccelerometerReadingWhammy(), 0.35f, 1e-5);
+    runFor(20.0);
+    EXPECT_TRUE(parent.alerts.empty());
+    EXPECT_TRUE(e.accelerometerWorking());
+    e.checkAccelerometer();
+    EXPECT_EQ(e.numAccelerometerStartTries(), 2);
 }
 
 TEST_F(TiltTest, WorksWithoutParentOrAccelerometer) {

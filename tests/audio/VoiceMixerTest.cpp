@@ -42,30 +42,23 @@ TEST_F(EngineTest, PlaysBendsAndNoisesAreRecordedWithTheGuitarsVolumeAndSlope) {
     e.playSampleWithGuitar(0, 3);
     e.playNoiseFretWithGuitar(0);
     e.playNoiseTapWithGuitar(1);
-    const struct {
-        int first, last;
-        float volume;
-        double releaseDelta;
-    } expected[] = {{58, 58, 0.125f, -8.8e-5 + 7.3e-5},
-                    {3, 3, 0.5f, -8.8e-5},
-                    {100, 109, 0.35f, 0.0},
-                    {110, 121, 0.125f, 0.0}};
+    const std::tuple<int, int, float, double> expected[] = {{58, 58, 0.125f, -8.8e-5 + 7.3e-5},
+                                                            {3, 3, 0.5f, -8.8e-5},
+                                                            {100, 109, 0.35f, 0.0},
+                                                            {110, 121, 0.125f, 0.0}};
     ASSERT_EQ(recorder.plays.size(), 4u);
-    for (int k = 0; k < 4; ++k) {
-        SCOPED_TRACE(k);
-        EXPECT_GE(recorder.plays[size_t(k)].sampleNo, expected[k].first);
-        EXPECT_LE(recorder.plays[size_t(k)].sampleNo, expected[k].last);
-        EXPECT_FLOAT_EQ(recorder.plays[size_t(k)].volume, expected[k].volume);
-        EXPECT_FLOAT_EQ(float(recorder.plays[size_t(k)].releaseDelta), float(expected[k].releaseDelta));
+    for (size_t k = 0; k < 4; ++k) {
+        const auto [first, last, volume, release] = expected[k];
+        EXPECT_TRUE(std::get<0>(recorder.plays[k]) >= first && std::get<0>(recorder.plays[k]) <= last) << k;
+        EXPECT_FLOAT_EQ(std::get<1>(recorder.plays[k]), volume) << k;
+        EXPECT_FLOAT_EQ(float(std::get<2>(recorder.plays[k])), float(release)) << k;
     }
     // Noises are stopped at once: with no release they play to their end.
     EXPECT_EQ(recorder.stops, std::vector<int>({100, 102, 103}));
-    const float bends[] = {SoundEngine::kFullBendPitch, SoundEngine::kHalfBendPitch, 1.0f, 1.0f};
-    ASSERT_EQ(recorder.pitches.size(), 4u);
-    for (int k = 0; k < 4; ++k) {
-        EXPECT_EQ(recorder.pitches[size_t(k)].id, 100);
-        EXPECT_EQ(recorder.pitches[size_t(k)].value, bends[k]) << k;
-    }
+    EXPECT_EQ(recorder.pitches, (std::vector<std::pair<int, float>>{{100, SoundEngine::kFullBendPitch},
+                                                                    {100, SoundEngine::kHalfBendPitch},
+                                                                    {100, 1.0f},
+                                                                    {100, 1.0f}}));
     // Unrecorded plays keep the identifier they were given.
     EXPECT_EQ(e.voiceNoteID(e.playSampleWithSampleNo(3, 0.5, 0, 42)), 42);
     // A humanized volume is one of four steps of a tenth below the guitar's.
@@ -73,7 +66,7 @@ TEST_F(EngineTest, PlaysBendsAndNoisesAreRecordedWithTheGuitarsVolumeAndSlope) {
     for (int k = 0; k < 40; ++k)
         e.playSampleWithHumanizedVolumeAndGuitar(0, 3);
     for (size_t k = 4; k < recorder.plays.size(); ++k)
-        steps.insert(std::lround(recorder.plays[k].volume * 20.0f));
+        steps.insert(std::lround(std::get<1>(recorder.plays[k]) * 20.0f));
     EXPECT_EQ(steps, std::set<long>({7, 8, 9, 10}));
 }
 
