@@ -38,31 +38,19 @@ TEST_F(EngineTest, WahValuesAreHeldToThePedalsRange) {
 // (58982 in 16.16) and feedback 0.4 (26214): every value is silent but the
 // impulse and the echoes listed.
 TEST_F(EngineTest, DelayEchoesTheImpulseWhereItShould) {
-    struct Echo {
-        int side, frame, value;
-    };
     const struct {
         const char* name;
-        int time;
-        bool pingPong;
-        int firstBuffer, frames;
-        bool thenNoise, thenSwitchOn; // after the first buffer
-        std::vector<Echo> echoes;
+        int time, pingPong, firstBuffer, frames;
+        int then; // after the first buffer: 1 plays a noise, 2 switches the delay on again
+        std::vector<std::pair<size_t, int16_t>> echoes; // (value index = 2 frame + side, value)
     } cases[] = {
         // The second buffer starts where the second read position is exactly
         // at the ring's end: it wraps to 0. The noise played then bypasses
         // the delay and leaves the right echo in place.
-        {"ping-pong",
-         26460,
-         true,
-         6615,
-         20480,
-         true,
-         false,
-         {{0, 6615, 1000}, {1, 6615, 9999}, {0, 13230, 8999}, {1, 19845, 3599}}},
-        {"time 0 is a full ring", 0, false, 256, 44800, false, false, {{0, 44200, 8999}, {1, 44200, 8999}}},
-        {"odd time echoes left into right", 3, false, 3, 3, false, false, {{1, 1, 8999}, {0, 2, 8999}}},
-        {"switching on again empties the ring", 200, false, 50, 306, false, true, {}},
+        {"ping-pong", 26460, 1, 6615, 20480, 1, {{13230, 1000}, {13231, 9999}, {26460, 8999}, {39691, 3599}}},
+        {"time 0 is a full ring", 0, 0, 256, 44800, 0, {{88400, 8999}, {88401, 8999}}},
+        {"odd time echoes left into right", 3, 0, 3, 3, 0, {{3, 8999}, {4, 8999}}},
+        {"switching on again empties the ring", 200, 0, 50, 306, 2, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -70,23 +58,23 @@ TEST_F(EngineTest, DelayEchoesTheImpulseWhereItShould) {
         loadSlot(48, {10000});
         loadSlot(100, {1000});
         e.setDelayOn(1, true);
-        e.setPingPong(1, c.pingPong);
+        e.setPingPong(1, c.pingPong == 1);
         e.setDelayTime(1, c.time);
         e.setDelayFeedback(1, 0.4f);
         e.setDelayMix(1, 0.9f);
         e.playSampleWithSampleNo(48, 1.0, 0, -1);
         std::vector<int16_t> out = render(e, c.firstBuffer), expected(size_t(c.frames) * 2, 0);
-        if (c.thenNoise)
+        if (c.then == 1)
             e.playSampleWithSampleNo(100, 1.0, 0, -1);
-        if (c.thenSwitchOn)
+        if (c.then == 2)
             e.setDelayOn(1, true);
         for (int done = c.firstBuffer; done < c.frames; done += 256) {
             const auto more = render(e, std::min(256, c.frames - done));
             out.insert(out.end(), more.begin(), more.end());
         }
         expected[0] = expected[1] = 10000;
-        for (const Echo& echo : c.echoes)
-            expected[size_t(2 * echo.frame + echo.side)] = int16_t(echo.value);
+        for (const auto& [index, value] : c.echoes)
+            expected[index] = value;
         ASSERT_EQ(out.size(), expected.size());
         for (size_t k = 0; k < out.size(); ++k)
             ASSERT_EQ(out[k], expected[k]) << "frame " << k / 2 << " side " << k % 2;

@@ -43,7 +43,7 @@ TEST_F(SettingsTest, ResetRestoresTheDefaultsButLeavesWhammyWahAndRingsAlone) {
     EXPECT_EQ(old.of<FretsShown>().count, 5);
 }
 
-TEST_F(SettingsTest, VersionsOneAndTwoRoundTripEverySetting) {
+TEST_F(SettingsTest, VersionsOneAndTwoRoundTripEverySettingAndVersionZeroLacksTheNewerSwitches) {
     SoundEngine& a = *engine;
     a.setGuitarVolume(0, 0.8f);
     a.setGuitarSustain(1, 0.25f);
@@ -76,19 +76,12 @@ TEST_F(SettingsTest, VersionsOneAndTwoRoundTripEverySetting) {
         for (size_t k = 0; k < std::size(want); ++k)
             EXPECT_NEAR(got[k], want[k], 1e-4) << "setting " << k << " version " << version;
     }
-}
-
-TEST_F(SettingsTest, VersionZeroTurnsTheNewerSwitchesOff) {
-    SoundEngine& e = *engine;
-    e.setNumFretsToShow(9);
-    e.setWahOn(0, true);
-    e.setWhammyBarAttached(0, true);
-    e.setPitchBendOn(0, true);
-    e.restoreFromSaveBuffer(kDefaultSection.data(), 60, 0);
+    // Version 0 turns the newer switches off.
+    a.restoreFromSaveBuffer(kDefaultSection.data(), 60, 0);
     for (int g = 0; g < 2; ++g)
-        EXPECT_FALSE(e.wahOn(g) || e.whammyBarAttached(g) || e.pitchBendOn(g)) << g;
-    EXPECT_EQ(e.numFretsToShow(), 5);
-    EXPECT_TRUE(e.delayOn(1));
+        EXPECT_FALSE(a.wahOn(g) || a.whammyBarAttached(g) || a.pitchBendOn(g)) << g;
+    EXPECT_EQ(a.numFretsToShow(), 5);
+    EXPECT_TRUE(a.delayOn(1));
 }
 
 TEST_F(SettingsTest, ShortSectionsAreRefusedBeforeAnythingChanges) {
@@ -188,6 +181,12 @@ TEST_F(TiltTest, WithoutReadingsTheTwelfthCheckAlertsOnce) {
     EXPECT_FALSE(e.accelerometerWorking());
     engine.reset();
     EXPECT_EQ(delegate, nullptr);
+    // Without parent or accelerometer nothing is checked nor alerted.
+    SoundEngine alone(nullptr, nullptr, nullptr, folder.str(), clock);
+    alone.setWahOn(0, true);
+    alone.accelerometerDidAccelerate(0.8, 0, 0);
+    alone.checkAccelerometer();
+    EXPECT_TRUE(alone.accelerometerWorking());
 }
 
 TEST_F(TiltTest, SteadyTiltsPlayThePedalsOfTheCurrentGuitarAndStopTheChecks) {
@@ -228,14 +227,6 @@ TEST_F(TiltTest, SteadyTiltsPlayThePedalsOfTheCurrentGuitarAndStopTheChecks) {
     EXPECT_TRUE(e.accelerometerWorking());
     e.checkAccelerometer();
     EXPECT_EQ(e.numAccelerometerStartTries(), 2);
-}
-
-TEST_F(TiltTest, WorksWithoutParentOrAccelerometer) {
-    SoundEngine e(nullptr, nullptr, nullptr, folder.str(), clock);
-    e.setWahOn(0, true);
-    e.accelerometerDidAccelerate(0.8, 0, 0);
-    e.checkAccelerometer();
-    EXPECT_TRUE(e.accelerometerWorking());
 }
 
 } // namespace
