@@ -1,5 +1,6 @@
-// Voices: stealing, counting, recording and untrusted numbers. The mix itself
-// is checked value by value against the reference model.
+// Voices: stealing, recording and untrusted numbers. The mix itself and the
+// count of sounding voices are checked value by value against the reference
+// model.
 #include <set>
 
 #include "AudioTestSupport.h"
