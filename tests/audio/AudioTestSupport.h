@@ -1,9 +1,11 @@
 #pragma once
+#include <gtest/gtest.h>
+
 #include <cstdint>
-#include <cstdio>
-#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "audio/EngineRecorder.h"
@@ -12,31 +14,76 @@
 #include "audio/SoundEngineParent.h"
 #include "platform/core/Clock.h"
 #include "platform/core/MainThreadQueue.h"
+#include "support/TempFolder.h"
 
-// Helpers shared by the engine tests: a temporary bundle folder with small
+// The one fixture of the engine tests: a temporary bundle folder with small
 // WAV files, a parent that records alerts, a recorder that records calls.
 
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    const std::string& path() const { return path_; }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
+inline void putLittleEndian(std::vector<uint8_t>& out, uint32_t v, int bytes) {
+    for (int k = 0; k < bytes; ++k)
+        out.push_back(uint8_t(v >> (8 * k)));
+}
 
 // The bytes of a RIFF/WAVE file.
-std::vector<uint8_t> wavBytes(const std::vector<int16_t>& values, int channels = 1, int bits = 16,
-                              int rate = 44100);
-void writeFile(const std::string& path, const std::vector<uint8_t>& bytes);
-void writeWav(const std::string& path, const std::vector<int16_t>& values);
-// A sample of `count` values all equal to `value`.
-std::vector<int16_t> constantSample(int count, int16_t value);
-// Writes the 48 files of a patch prefix; file k holds `length` values equal to
-// base + k.
-void writePatch(const TempFolder& folder, const std::string& prefix, int base, int length = 64);
+inline std::vector<uint8_t> wavBytes(const std::vector<int16_t>& values, int channels = 1, int bits = 16,
+                                     int rate = 44100) {
+    std::vector<uint8_t> out = {'R', 'I', 'F', 'F'};
+    const uint32_t dataBytes = uint32_t(values.size() * 2);
+    putLittleEndian(out, 36 + dataBytes, 4);
+    out.insert(out.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0, 1, 0});
+    putLittleEndian(out, uint32_t(channels), 2);
+    putLittleEndian(out, uint32_t(rate), 4);
+    putLittleEndian(out, uint32_t(rate * channels * bits / 8), 4);
+    putLittleEndian(out, uint32_t(channels * bits / 8), 2);
+    putLittleEndian(out, uint32_t(bits), 2);
+    out.insert(out.end(), {'d', 'a', 't', 'a'});
+    putLittleEndian(out, dataBytes, 4);
+    for (int16_t v : values)
+        putLittleEndian(out, uint16_t(v), 2);
+    return out;
+}
+
+inline void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+inline void writeWav(const std::string& path, const std::vector<int16_t>& values) {
+    writeFile(path, wavBytes(values));
+}
+inline std::vector<int16_t> constantSample(int count, int16_t value) {
+    return std::vector<int16_t>(size_t(count), value);
+}
+
+// The five patches (file k of patch p holds `length` values 100 (p + 1) + k)
+// and the noises (fret n holds n, tap n holds 20 + n).
+inline void writeBundle(const testsupport::TempFolder& folder, int length = 64) {
+    const char* prefixes[] = {"A1-", "A2-", "E3-", "E2-", "CE-"};
+    for (int p = 0; p < 5; ++p)
+        for (int k = 1; k <= 48; ++k)
+            writeWav(folder.file(prefixes[p] + std::to_string(k) + ".wav"),
+                     constantSample(length, int16_t(100 * (p + 1) + k)));
+    for (int n = 1; n <= 12; ++n) {
+        if (n <= 10)
+            writeWav(folder.file("fret" + std::to_string(n) + ".wav"), constantSample(length, int16_t(n)));
+        writeWav(folder.file("tap" + std::to_string(n) + ".wav"), constantSample(length, int16_t(20 + n)));
+    }
+}
+
+// Renders one buffer; returns the interleaved frames.
+inline std::vector<int16_t> render(SoundEngine& engine, int frames) {
+    std::vector<int16_t> out(size_t(frames) * 2, int16_t(0x5555));
+    SoundEngine::callbackProcStereo(engine.callbackUserData(), out.data(), frames);
+    return out;
+}
+
+// One side of interleaved frames.
+inline std::vector<int16_t> sideOf(const std::vector<int16_t>& stereo, int side) {
+    std::vector<int16_t> out;
+    for (size_t k = size_t(side); k < stereo.size(); k += 2)
+        out.push_back(stereo[k]);
+    return out;
+}
 
 class TestParent : public SoundEngineParent {
 public:
@@ -44,16 +91,11 @@ public:
     int currentGuitar() const override { return guitar; }
     MainThreadQueue& mainThreadQueue() override { return queue_; }
     void showAlert(const std::string& title, const std::string& message, bool okButton) override {
-        alerts.push_back({title, message, okButton});
+        alerts.push_back(title + ": " + message + (okButton ? " [OK]" : ""));
     }
     void playbackEnded() override {}
-
-    struct Alert {
-        std::string title, message;
-        bool okButton;
-    };
     int guitar = 0;
-    std::vector<Alert> alerts;
+    std::vector<std::string> alerts;
 
 private:
     MainThreadQueue queue_;
@@ -69,66 +111,46 @@ public:
 class RecordingRecorder : public EngineRecorder {
 public:
     int addPlayNote(int sampleNo, float volume, double releaseDelta) override {
-        plays.push_back({sampleNo, volume, releaseDelta});
+        plays.emplace_back(sampleNo, volume, releaseDelta);
         return nextID++;
     }
     void addStopNote(int noteID) override { stops.push_back(noteID); }
-    void addPitchChange(int noteID, float pitch) override { pitches.push_back({noteID, pitch}); }
+    void addPitchChange(int noteID, float pitch) override { pitches.emplace_back(noteID, pitch); }
     bool addWhammyBarChangeForGuitar(int guitar, float pitch) override {
-        whammies.push_back({guitar, pitch});
+        whammies.emplace_back(guitar, pitch);
         return accept;
     }
     bool addWahChangeForGuitar(int guitar, float pitch) override {
-        wahs.push_back({guitar, pitch});
+        wahs.emplace_back(guitar, pitch);
         return accept;
     }
     void setChordStrum(const int* samples, int guitar, bool mute) override {
         strum.assign(samples, samples + 6);
-        strumGuitar = guitar;
-        strumMute = mute;
+        strum.insert(strum.end(), {guitar, mute});
     }
     float chordStrumSpeed() override { return speed; }
     void setChordStrumSpeed(float s) override { speed = s; }
-    void stopChordStrum() override { ++strumStops; }
-    void record() override { ++records; }
-    void stop() override { ++stopsCalled; }
-    void play() override { ++playsCalled; }
-    int getState() override { return state; }
+    void stopChordStrum() override { calls += "s"; }
+    void record() override { calls += "R"; }
+    void stop() override { calls += "S"; }
+    void play() override { calls += "P"; }
+    int getState() override { return 2; }
 
-    struct Play {
-        int sampleNo;
-        float volume;
-        double releaseDelta;
-    };
-    struct Change {
-        int id;
-        float value;
-    };
-    std::vector<Play> plays;
-    std::vector<int> stops;
-    std::vector<Change> pitches, whammies, wahs;
-    std::vector<int> strum;
-    int strumGuitar = -1, strumStops = 0, records = 0, stopsCalled = 0, playsCalled = 0, state = 0;
-    bool strumMute = false, accept = true;
+    std::vector<std::tuple<int, float, double>> plays; // sample, volume, release slope
+    std::vector<std::pair<int, float>> pitches, whammies, wahs;
+    std::vector<int> stops, strum;
+    std::string calls;
+    bool accept = true;
     float speed = 0.5f;
     int nextID = 100;
 };
-
-// Renders one buffer; returns the interleaved frames.
-std::vector<int16_t> render(SoundEngine& engine, int frames);
-// Left values only.
-std::vector<int16_t> leftOf(const std::vector<int16_t>& stereo);
-std::vector<int16_t> rightOf(const std::vector<int16_t>& stereo);
-
-#include <gtest/gtest.h>
 
 // An engine on a temporary bundle, a manual clock and a test parent, with no
 // audio output: the tests pull the render callback themselves.
 class EngineTest : public ::testing::Test {
 protected:
-    void SetUp() override {}
-    SoundEngine& makeEngine() {
-        engine = std::make_unique<SoundEngine>(&parent, nullptr, nullptr, folder.path(), clock);
+    SoundEngine& makeEngine(Accelerometer* accelerometer = nullptr) {
+        engine = std::make_unique<SoundEngine>(&parent, nullptr, accelerometer, folder.str(), clock);
         engine->seedRandom(1234);
         engine->setRecorder(&recorder);
         return *engine;
@@ -139,8 +161,12 @@ protected:
         writeWav(folder.file(name), values);
         engine->loadSampleAtSlot(slot, name);
     }
+    int16_t firstValue(int slot) const {
+        const int16_t* d = engine->sampleData(slot);
+        return d ? d[0] : int16_t(-1);
+    }
 
-    TempFolder folder;
+    testsupport::TempFolder folder{"strumwell-audio"};
     ManualClock clock{1000.0};
     TestParent parent{clock};
     RecordingRecorder recorder;

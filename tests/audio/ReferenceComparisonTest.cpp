@@ -1,8 +1,5 @@
 // The engine against the plain reference model on random scenarios: every
 // output value must be identical, with the vectorised loops on and off.
-#include <gtest/gtest.h>
-
-#include <functional>
 #include <random>
 
 #include "AudioTestSupport.h"
@@ -12,137 +9,112 @@
 namespace {
 
 class ReferenceComparisonTest : public EngineTest,
-                                public ::testing::WithParamInterface<std::tuple<int, bool>> {};
-
-struct Scenario {
+                                public ::testing::WithParamInterface<std::tuple<int, bool>> {
+protected:
     std::mt19937 rng;
-    explicit Scenario(int seed) : rng(uint32_t(seed)) {}
     int uniform(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); }
     double real(double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(rng); }
     bool chance(double p) { return real(0, 1) < p; }
 };
 
-void runScenario(EngineTest& test, SoundEngine& e, ReferenceModel& m, ManualClock& clock, int seed,
-                 std::function<void(int, const std::vector<int16_t>&)> loadSlot) {
-    Scenario s(seed);
+TEST_P(ReferenceComparisonTest, MatchesTheReferenceModel) {
+    const auto [seed, fast] = GetParam();
+    rng.seed(uint32_t(seed));
+    SoundEngine& e = makeEngine();
+    e.callbackUserData()->fastPath = fast;
+    ReferenceModel m;
     // Sample bank: noise, ramps, loud constants, a few empty slots.
-    std::vector<int> slots;
+    std::vector<int> slots = {99, 150}; // never loaded
     for (int k = 0; k < 30; ++k) {
-        const int group = s.uniform(0, 2);
-        const int slot = group == 0 ? s.uniform(0, 47) : group == 1 ? s.uniform(48, 96) : s.uniform(97, 130);
-        const int length = s.chance(0.1) ? s.uniform(0, 3) : s.uniform(10, 6000);
+        const int group = uniform(0, 2);
+        const int slot = group == 0 ? uniform(0, 47) : group == 1 ? uniform(48, 96) : uniform(97, 130);
+        const int length = chance(0.1) ? uniform(0, 3) : uniform(10, 6000);
+        const int kind = uniform(0, 2);
         std::vector<int16_t> data(static_cast<size_t>(length), 0);
-        const int kind = s.uniform(0, 2);
         for (int i = 0; i < length; ++i)
-            data[size_t(i)] = kind == 0   ? int16_t(s.uniform(-32768, 32767))
+            data[size_t(i)] = kind == 0   ? int16_t(uniform(-32768, 32767))
                               : kind == 1 ? int16_t((i * 37) % 65536 - 32768)
-                                          : int16_t(s.chance(0.5) ? 32767 : -32768);
+                                          : int16_t(chance(0.5) ? 32767 : -32768);
         loadSlot(slot, data);
         m.slots[slot] = data;
         slots.push_back(slot);
     }
-    slots.push_back(99);  // never loaded
-    slots.push_back(150); // never loaded
     const double volumes[] = {0.0, 0.35, 0.5, 0.7, 0.9, 1.0, 1.5, 2.0};
     const double releases[] = {0.0, -1.5e-5, -1.865e-5, -3.69e-5, -1e-3, -0.01, -0.3, -2.0};
     const int sizes[] = {1, 7, 64, 220, 256, 256, 256, 1000, 2500};
     int noteID = 0;
     for (int buffer = 0; buffer < 150; ++buffer) {
-        const int ops = s.uniform(0, 6);
-        for (int k = 0; k < ops; ++k) {
-            const int op = s.uniform(0, 19);
-            const int v = s.uniform(0, 39);
-            const int g = s.uniform(0, 1);
+        for (int k = uniform(0, 6); k > 0; --k) {
+            const int op = uniform(0, 19), v = uniform(0, 39), g = uniform(0, 1);
+            ReferenceModel::Voice& x = m.voices[v];
+            const bool on = chance(0.5);
             if (op <= 6) {
-                const int slot = slots[size_t(s.uniform(0, int(slots.size()) - 1))];
-                const double vol = s.chance(0.8) ? volumes[s.uniform(0, 7)] : s.real(0, 2);
-                const double rd = s.chance(0.8) ? releases[s.uniform(0, 7)] : s.real(-0.01, 0);
-                if (s.chance(0.3))
+                const int slot = slots[size_t(uniform(0, int(slots.size()) - 1))];
+                const double vol = chance(0.8) ? volumes[uniform(0, 7)] : real(0, 2);
+                const double rd = chance(0.8) ? releases[uniform(0, 7)] : real(-0.01, 0);
+                if (chance(0.3))
                     clock.advance(0.001);
-                const int a = e.playSampleWithSampleNo(slot, vol, rd, noteID);
-                const int b = m.play(slot, vol, rd, noteID, clock.now());
+                ASSERT_EQ(e.playSampleWithSampleNo(slot, vol, rd, noteID),
+                          m.play(slot, vol, rd, noteID, clock.now()));
                 ++noteID;
-                ASSERT_EQ(a, b);
             } else if (op <= 9) {
                 e.stopSample(v);
-                m.stop(v);
-            } else if (op == 10) {
-                e.startFullBend(v);
-                m.voices[v].requiredPitch = SoundEngine::kFullBendPitch;
-            } else if (op == 11) {
-                e.startHalfBend(v);
-                m.voices[v].requiredPitch = SoundEngine::kHalfBendPitch;
+                x.wantToStop = x.wantToStop || x.playing;
+            } else if (op == 10 || op == 11) {
+                op == 10 ? e.startFullBend(v) : e.startHalfBend(v);
+                x.requiredPitch = op == 10 ? SoundEngine::kFullBendPitch : SoundEngine::kHalfBendPitch;
             } else if (op == 12) {
-                if (s.chance(0.5)) {
-                    e.unbend(v);
-                    m.voices[v].requiredPitch = 1.0f;
-                } else {
-                    e.stopBend(v);
-                    m.voices[v].requiredPitch = 1.0f;
-                    m.voices[v].pitch = 1.0f;
-                }
+                on ? e.unbend(v) : e.stopBend(v);
+                x.requiredPitch = 1.0f;
+                x.pitch = on ? x.pitch : 1.0f;
             } else if (op == 13) {
-                const float w = float(s.real(-0.5, 0.5));
-                e.setWhammyForGuitar(g, w);
-                m.whammy[g] = w;
+                m.whammy[g] = float(real(-0.5, 0.5));
+                e.setWhammyForGuitar(g, m.whammy[g]);
+            } else if (op == 14 && chance(0.5)) {
+                e.setWhammyBarAttached(g, m.whammyBarAttached[g] = on);
             } else if (op == 14) {
-                const bool on = s.chance(0.5);
-                if (s.chance(0.5)) {
-                    e.setWhammyBarAttached(g, on);
-                    m.whammyBarAttached[g] = on;
-                } else {
-                    e.setPitchBendOn(g, on);
-                    m.pitchBendOn[g] = on;
-                }
+                e.setPitchBendOn(g, m.pitchBendOn[g] = on);
             } else if (op == 15) {
-                const bool on = s.chance(0.5);
-                const float f = float(s.real(0.05, 0.5));
-                e.setWahOn(g, on);
-                e.setWahForGuitar(g, f);
-                m.wahOn[g] = on;
-                m.wahF[g] = f;
+                m.wahF[g] = float(real(0.05, 0.5));
+                e.setWahOn(g, m.wahOn[g] = on);
+                e.setWahForGuitar(g, m.wahF[g]);
             } else if (op == 16) {
-                const bool on = s.chance(0.5);
-                const float t = float(s.real(0, 1));
-                e.setFuzzOn(g, on);
+                const float t = float(real(0, 1));
+                e.setFuzzOn(g, m.fuzzOn[g] = on);
                 e.setFuzzThreshold(g, t);
-                m.fuzzOn[g] = on;
                 m.fuzzThreshold[g] = int16_t(int(1000.0f + (1.0f - t) * 18000.0f));
             } else if (op == 17) {
-                const bool on = s.chance(0.6);
-                const int time = s.chance(0.2) ? s.uniform(0, 3) : s.uniform(0, 88400);
-                const bool pp = s.chance(0.5);
-                const float fb = float(s.real(0, 1)), mix = float(s.real(0, 1));
-                e.setDelayOn(g, on);
-                m.setDelayOn(g, on);
-                if (s.chance(0.5)) {
+                const bool delayOn = chance(0.6);
+                const int time = chance(0.2) ? uniform(0, 3) : uniform(0, 88400);
+                ReferenceModel::Delay& d = m.delay[g];
+                d.pingPong = chance(0.5);
+                d.feedback = float(real(0, 1));
+                d.mix = float(real(0, 1));
+                e.setDelayOn(g, delayOn);
+                m.setDelayOn(g, delayOn);
+                if (chance(0.5)) {
                     e.setDelayTime(g, time);
                     m.setDelayTime(g, time);
                 }
-                e.setPingPong(g, pp);
-                e.setDelayFeedback(g, fb);
-                e.setDelayMix(g, mix);
-                m.delay[g].pingPong = pp;
-                m.delay[g].feedback = fb;
-                m.delay[g].mix = mix;
-            } else if (op == 18) {
-                if (s.chance(0.3)) {
-                    e.stopAllSounds();
-                    for (auto& x : m.voices)
-                        x.wantToStop = true;
-                }
-            } else {
-                const float p = float(s.real(0.9, 1.2));
-                const int id = s.uniform(0, noteID);
+                e.setPingPong(g, d.pingPong);
+                e.setDelayFeedback(g, d.feedback);
+                e.setDelayMix(g, d.mix);
+            } else if (op == 18 && chance(0.3)) {
+                e.stopAllSounds();
+                for (auto& y : m.voices)
+                    y.wantToStop = true;
+            } else if (op == 19) {
+                const float p = float(real(0.9, 1.2));
+                const int id = uniform(0, noteID);
                 e.setPitch(p, id);
-                for (auto& x : m.voices)
-                    if (x.noteID == id) {
-                        x.requiredPitch = p;
-                        break;
-                    }
+                auto it =
+                    std::find_if(m.voices, m.voices + 40, [&](const auto& y) { return y.noteID == id; });
+                if (it != m.voices + 40)
+                    it->requiredPitch = p;
             }
         }
-        const int frames = sizes[s.uniform(0, 8)];
+        ASSERT_EQ(e.numSamplesPlaying(), m.sounding()) << "seed " << seed << " buffer " << buffer;
+        const int frames = sizes[uniform(0, 8)];
         std::vector<int16_t> expected(size_t(frames) * 2);
         m.render(expected.data(), frames);
         const auto got = render(e, frames);
@@ -150,18 +122,9 @@ void runScenario(EngineTest& test, SoundEngine& e, ReferenceModel& m, ManualCloc
             ASSERT_EQ(got[i], expected[i]) << "seed " << seed << " buffer " << buffer << " value " << i;
         for (int v = 0; v < 40; ++v)
             ASSERT_EQ(e.voicePlaying(v), m.voices[v].playing) << "seed " << seed << " buffer " << buffer;
+        ASSERT_EQ(e.numSamplesPlaying(), m.sounding()) << "seed " << seed << " buffer " << buffer;
         clock.advance(double(frames) / 44100.0);
     }
-    (void)test;
-}
-
-TEST_P(ReferenceComparisonTest, MatchesTheReferenceModel) {
-    const auto [seed, fast] = GetParam();
-    SoundEngine& e = makeEngine();
-    e.callbackUserData()->fastPath = fast;
-    ReferenceModel m;
-    runScenario(*this, e, m, clock, seed,
-                [this](int slot, const std::vector<int16_t>& d) { loadSlot(slot, d); });
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, ReferenceComparisonTest,
@@ -179,37 +142,32 @@ TEST_P(FastPathTest, MatchesPerFrameLoop) {
     std::vector<int16_t> data(50000);
     for (auto& x : data)
         x = int16_t(rng());
-    SoundEngine fast(nullptr, nullptr, nullptr, folder.path(), clock);
-    SoundEngine plain(nullptr, nullptr, nullptr, folder.path(), clock);
-    plain.callbackUserData()->fastPath = false;
     writeWav(folder.file("d.wav"), data);
-    for (SoundEngine* e : {&fast, &plain})
+    SoundEngine fast(nullptr, nullptr, nullptr, folder.str(), clock);
+    SoundEngine plain(nullptr, nullptr, nullptr, folder.str(), clock);
+    plain.callbackUserData()->fastPath = false;
+    for (SoundEngine* e : {&fast, &plain}) {
         for (int slot = 0; slot < 48; ++slot)
             e->loadSampleAtSlot(slot, "d.wav");
-    for (SoundEngine* e : {&fast, &plain}) {
         e->setPitchBendOn(0, bend);
         e->setWhammyBarAttached(0, bend);
     }
     for (int round = 0; round < 300; ++round) {
-        const int slot = int(rng() % 48);
-        if (bend && round % 5 == 0) {
-            const float w = float(int(rng() % 1000) - 500) / 1000.0f;
-            fast.setWhammyForGuitar(0, w);
-            plain.setWhammyForGuitar(0, w);
-            const int v = int(rng() % 40);
-            fast.startFullBend(v);
-            plain.startFullBend(v);
-        }
+        const int slot = int(rng() % 48), v = int(rng() % 40);
+        const float w = float(int(rng() % 1000) - 500) / 1000.0f;
         const double vol = double(rng() % 140000) / 65536.0;
         const double release = -double(rng() % 3000) / 65536.0 / double(1 + rng() % 50);
-        fast.playSampleWithSampleNo(slot, vol, release, round);
-        plain.playSampleWithSampleNo(slot, vol, release, round);
-        if (rng() % 3 == 0) {
-            const int v = int(rng() % 40);
-            fast.stopSample(v);
-            plain.stopSample(v);
+        const bool stop = rng() % 3 == 0;
+        const int stopped = int(rng() % 40), frames = 1 + int(rng() % 700);
+        for (SoundEngine* e : {&fast, &plain}) {
+            if (bend && round % 5 == 0) {
+                e->setWhammyForGuitar(0, w);
+                e->startFullBend(v);
+            }
+            e->playSampleWithSampleNo(slot, vol, release, round);
+            if (stop)
+                e->stopSample(stopped);
         }
-        const int frames = 1 + int(rng() % 700);
         ASSERT_EQ(render(fast, frames), render(plain, frames)) << round;
         clock.advance(0.001);
     }

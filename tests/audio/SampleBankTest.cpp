@@ -1,6 +1,4 @@
-// The sample bank, patches and WAV reading.
-#include <gtest/gtest.h>
-
+// The sample bank, patches and WAV reading, including damaged files.
 #include <algorithm>
 #include <cmath>
 
@@ -9,101 +7,50 @@
 
 namespace {
 
-class SampleBankTest : public EngineTest {
-protected:
-    void writeAllPatches() {
-        writePatch(folder, "A1-", 100);
-        writePatch(folder, "A2-", 200);
-        writePatch(folder, "E3-", 300);
-        writePatch(folder, "E2-", 400);
-        writePatch(folder, "CE-", 500);
-    }
-    int16_t firstValue(int slot) {
-        const int16_t* d = engine->sampleData(slot);
-        return d ? d[0] : int16_t(-1);
-    }
-};
-
-TEST_F(SampleBankTest, CreationLoadsOnlyTheNoisesIntoTheirSlots) {
-    writeAllPatches();
-    for (int n = 1; n <= 10; ++n)
-        writeWav(folder.file("fret" + std::to_string(n) + ".wav"), constantSample(10, int16_t(n)));
-    for (int n = 1; n <= 12; ++n)
-        writeWav(folder.file("tap" + std::to_string(n) + ".wav"), constantSample(10, int16_t(20 + n)));
+TEST_F(EngineTest, PatchesLoadStepRoundTheTableAndTellTheScreenAfterOneBuffer) {
+    writeBundle(folder);
     SoundEngine& e = makeEngine();
-    for (int n = 1; n <= 10; ++n)
-        EXPECT_EQ(firstValue(100 + n - 1), n);
+    // Creation loads only the noises.
     for (int n = 1; n <= 12; ++n)
         EXPECT_EQ(firstValue(110 + n - 1), 20 + n);
     for (int slot : {0, 47, 48, 95, 96, 97, 98, 99, 122, 199})
         EXPECT_EQ(e.sampleSize(slot), 0) << slot;
     EXPECT_EQ(e.patchNo(0), -1);
-    EXPECT_EQ(e.patchNo(1), -1);
-}
-
-TEST_F(SampleBankTest, ResetLoadsPatchesIntoBothBlocks) {
-    writeAllPatches();
-    SoundEngine& e = makeEngine();
     e.resetState();
-    EXPECT_EQ(e.patchName(0), "Acoustic 2");
-    EXPECT_TRUE(e.isAcoustic(0));
-    EXPECT_EQ(e.patchName(1), "Electric 2");
-    EXPECT_FALSE(e.isAcoustic(1));
     for (int k = 0; k < 48; ++k) {
         EXPECT_EQ(firstValue(k), 200 + k + 1);
         EXPECT_EQ(firstValue(48 + k), 400 + k + 1);
     }
+    EXPECT_EQ(firstValue(100 + 9), 10);
     EXPECT_EQ(e.sampleSize(96), 0);
-}
-
-TEST_F(SampleBankTest, PatchSteppingWrapsAndUsesTheTable) {
-    writeAllPatches();
-    SoundEngine& e = makeEngine();
-    e.resetState();
-    TestListener listener;
-    const char* names[] = {"Acoustic 1", "Acoustic 2", "Electric 1", "Electric 2", "Clean Electric"};
-    const int bases[] = {100, 200, 300, 400, 500};
-    // Guitar 0 starts on patch 1: 2, 3, 4, 0, 1.
-    for (int step = 0; step < 5; ++step) {
-        e.nextPatch(&listener, 0);
-        const int p = (2 + step) % 5;
-        EXPECT_EQ(e.patchNo(0), p);
-        EXPECT_EQ(e.patchName(0), names[p]);
-        EXPECT_EQ(firstValue(0), bases[p] + 1);
-        EXPECT_EQ(firstValue(47), bases[p] + 48);
-    }
-    EXPECT_EQ(recorder.stopsCalled, 5);
-    // Guitar 1 starts on patch 3: back to 2, 1, 0, 4.
-    for (int expected : {2, 1, 0, 4}) {
-        e.prevPatch(&listener, 1);
-        EXPECT_EQ(e.patchNo(1), expected);
-        EXPECT_EQ(firstValue(48), bases[expected] + 1);
-    }
-    EXPECT_EQ(e.patchName(1), "Clean Electric");
-}
-
-TEST_F(SampleBankTest, PatchChangeSilencesVoicesAndTellsTheScreenAfterOneBuffer) {
-    writeAllPatches();
-    SoundEngine& e = makeEngine();
-    e.resetState();
+    EXPECT_EQ(e.patchName(0), "Acoustic 2");
+    EXPECT_EQ(e.patchName(1), "Electric 2");
+    EXPECT_TRUE(e.isAcoustic(0));
+    EXPECT_FALSE(e.isAcoustic(1));
     e.playSampleWithSampleNo(3, 0.5, 0, -1);
     TestListener listener;
-    e.nextPatch(&listener, 0);
-    EXPECT_FALSE(e.voicePlaying(0));
+    // Guitar 0 starts on patch 1: 2, 3, 4, 0; guitar 1 on patch 3: back to 2,
+    // 1, 0, 4.
+    for (int step = 0; step < 4; ++step) {
+        e.prevPatch(nullptr, 1);
+        e.nextPatch(&listener, 0);
+        EXPECT_EQ(e.patchNo(0), (2 + step) % 5);
+        EXPECT_EQ(e.patchNo(1), (7 - step) % 5);
+        EXPECT_EQ(firstValue(47), 100 * ((2 + step) % 5 + 1) + 48);
+        EXPECT_EQ(firstValue(48), 100 * ((7 - step) % 5 + 1) + 1);
+    }
+    EXPECT_EQ(e.patchName(1), "Clean Electric");
+    EXPECT_EQ(recorder.calls, "SSSSSSSS");
+    EXPECT_FALSE(e.voicePlaying(0)); // silenced
     parent.mainThreadQueue().runPending();
     EXPECT_EQ(listener.calls, 0);
-    render(e, 256);
-    parent.mainThreadQueue().runPending();
-    EXPECT_EQ(listener.calls, 1);
-    render(e, 256);
-    parent.mainThreadQueue().runPending();
-    EXPECT_EQ(listener.calls, 1);
-}
-
-TEST_F(SampleBankTest, OutOfRangePatchLoadsTheFallback) {
-    writeAllPatches();
-    SoundEngine& e = makeEngine();
-    e.resetState();
+    for (int expected : {1, 1}) {
+        render(e, 256);
+        parent.mainThreadQueue().runPending();
+        EXPECT_EQ(listener.calls, expected);
+    }
+    // A patch number from a damaged file loads the fallback; the next step
+    // goes back to the table.
     auto section = e.createSaveBuffer();
     section[12] = 7;
     e.restoreFromSaveBuffer(section.data(), section.size(), 2);
@@ -111,53 +58,28 @@ TEST_F(SampleBankTest, OutOfRangePatchLoadsTheFallback) {
     EXPECT_EQ(e.patchName(0), "Acoustic Fingerpick");
     EXPECT_TRUE(e.isAcoustic(0));
     EXPECT_EQ(firstValue(0), 101);
-    e.nextPatch(nullptr, 0); // 8 is past 4: back to 0
+    e.nextPatch(nullptr, 0);
     EXPECT_EQ(e.patchNo(0), 0);
 }
 
-TEST_F(SampleBankTest, BothGuitarsMayShareAPatch) {
-    writeAllPatches();
+TEST_F(EngineTest, DamagedFilesAreRefusedWithOneLineAndKeepTheSlot) {
+    writeBundle(folder);
     SoundEngine& e = makeEngine();
     e.resetState();
-    e.nextPatch(nullptr, 1); // 3 -> 4
-    e.prevPatch(nullptr, 1);
-    e.prevPatch(nullptr, 1);
-    e.prevPatch(nullptr, 1); // 1, like guitar 0
-    EXPECT_EQ(firstValue(5), firstValue(53));
-}
-
-TEST_F(SampleBankTest, MissingFileLeavesTheSlotAsItWas) {
-    writeAllPatches();
-    SoundEngine& e = makeEngine();
-    e.resetState();
-    std::filesystem::remove(folder.file("E3-7.wav"));
     e.nextPatch(nullptr, 0); // to patch 2
-    EXPECT_EQ(firstValue(5), 306);
-    EXPECT_EQ(firstValue(6), 207); // still patch 1's sample
-    e.loadSampleAtSlot(10, "nothing-here.wav");
-    EXPECT_EQ(firstValue(10), 311);
-}
-
-TEST_F(SampleBankTest, DamagedFilesAreRefusedWithOneLineAndKeepTheSlot) {
-    SoundEngine& e = makeEngine();
-    loadSlot(20, constantSample(16, 1234));
-    std::vector<std::vector<uint8_t>> damaged;
-    auto good = wavBytes(constantSample(100, 5));
-    damaged.push_back(std::vector<uint8_t>(good.begin(), good.begin() + 30)); // truncated header
-    damaged.push_back(wavBytes(constantSample(100, 5), 2));                   // stereo
-    damaged.push_back(wavBytes(constantSample(100, 5), 1, 8));                // 8-bit
-    damaged.push_back(wavBytes(constantSample(100, 5), 1, 16, 22050));        // other rate
-    damaged.push_back({'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'});  // no chunks
-    damaged.push_back(std::vector<uint8_t>(1000, 0xAB));                      // noise
-    auto oversized = good;
-    oversized[40] = 0xFF; // data size far beyond the file
-    oversized[41] = 0xFF;
-    oversized[42] = 0xFF;
+    auto good = wavBytes(constantSample(100, 5)), oversized = good, odd = good;
+    oversized[40] = oversized[41] = oversized[42] = 0xFF; // data size far beyond the file
     oversized[43] = 0x7F;
-    damaged.push_back(oversized);
-    auto odd = good;
     odd[40] = 199; // an odd byte count
-    damaged.push_back(odd);
+    const std::vector<std::vector<uint8_t>> damaged = {
+        std::vector<uint8_t>(good.begin(), good.begin() + 30), // truncated header
+        wavBytes(constantSample(100, 5), 2),                   // stereo
+        wavBytes(constantSample(100, 5), 1, 8),                // 8-bit
+        wavBytes(constantSample(100, 5), 1, 16, 22050),        // other rate
+        {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'},  // no chunks
+        std::vector<uint8_t>(1000, 0xAB),                      // noise
+        oversized,
+        odd};
     for (size_t k = 0; k < damaged.size(); ++k) {
         const std::string name = "bad" + std::to_string(k) + ".wav";
         writeFile(folder.file(name), damaged[k]);
@@ -166,26 +88,20 @@ TEST_F(SampleBankTest, DamagedFilesAreRefusedWithOneLineAndKeepTheSlot) {
         const std::string printed = testing::internal::GetCapturedStdout();
         EXPECT_NE(printed.find(name), std::string::npos) << k;
         EXPECT_EQ(std::count(printed.begin(), printed.end(), '\n'), 1) << k;
-        EXPECT_EQ(e.sampleSize(20), 16) << k;
-        EXPECT_EQ(firstValue(20), 1234) << k;
+        EXPECT_EQ(e.sampleSize(20), 64) << k;
+        EXPECT_EQ(firstValue(20), 321) << k;
     }
 }
 
-TEST_F(SampleBankTest, DamagedBundleIsReportedOnceAndPlaysWhatIsThere) {
-    writeAllPatches();
+TEST_F(EngineTest, DamagedBundleIsReportedOnceAndPlaysWhatIsThere) {
+    writeBundle(folder);
     // Guitar 1's patch (A2-) loses file 5, file 6 is cut inside its data and
-    // file 7 inside its header; one noise is cut short, the others are there.
+    // file 7 inside its header; one noise is cut short.
     std::filesystem::remove(folder.file("A2-5.wav"));
     const auto six = wavBytes(constantSample(64, 206));
     writeFile(folder.file("A2-6.wav"), std::vector<uint8_t>(six.begin(), six.begin() + 44 + 2 * 20 + 1));
     writeFile(folder.file("A2-7.wav"), std::vector<uint8_t>(six.begin(), six.begin() + 20));
-    for (int n = 1; n <= 10; ++n)
-        writeWav(folder.file("fret" + std::to_string(n) + ".wav"), constantSample(10, int16_t(n)));
-    for (int n = 1; n <= 11; ++n)
-        writeWav(folder.file("tap" + std::to_string(n) + ".wav"), constantSample(10, 7));
-    const auto tap = wavBytes(constantSample(10, 7));
-    writeFile(folder.file("tap12.wav"), std::vector<uint8_t>(tap.begin(), tap.begin() + 44 + 6));
-
+    writeFile(folder.file("tap12.wav"), std::vector<uint8_t>(six.begin(), six.begin() + 44 + 6));
     testing::internal::CaptureStdout();
     SoundEngine& e = makeEngine();
     e.resetState();
@@ -201,7 +117,7 @@ TEST_F(SampleBankTest, DamagedBundleIsReportedOnceAndPlaysWhatIsThere) {
     EXPECT_EQ(render(e, 32), std::vector<int16_t>(64, 0));
     e.stopAllSoundsImmediately();
     e.playSampleWithSampleNo(5, 1.0, 0, -1);
-    const auto cut = leftOf(render(e, 32));
+    const auto cut = sideOf(render(e, 32), 0);
     EXPECT_EQ(std::count(cut.begin(), cut.end(), int16_t(206)), 20);
     EXPECT_EQ(std::count(cut.begin(), cut.end(), int16_t(0)), 12);
     // Patch changes load the same files again: nothing is reported twice.
@@ -210,48 +126,43 @@ TEST_F(SampleBankTest, DamagedBundleIsReportedOnceAndPlaysWhatIsThere) {
         e.nextPatch(nullptr, 0);
     e.resetState();
     EXPECT_EQ(firstValue(6), 107);
-    const std::string printed = testing::internal::GetCapturedStdout();
-
-    const std::vector<std::string> lines = {
-        "Sample file cut short: tap12.wav (playing the 3 values it holds)",
-        "Sample file missing: A2-5.wav",
-        "Sample file cut short: A2-6.wav (playing the 20 values it holds)",
-        "Error loading file A2-7.wav: damaged format chunk",
-    };
-    std::string expected;
-    for (const std::string& line : lines)
-        expected += line + "\n";
-    EXPECT_EQ(printed, expected);
+    EXPECT_EQ(firstValue(4), 105);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Sample file cut short: tap12.wav (playing the 3 values it holds)\n"
+              "Sample file missing: A2-5.wav\n"
+              "Sample file cut short: A2-6.wav (playing the 20 values it holds)\n"
+              "Error loading file A2-7.wav: damaged format chunk\n");
 }
 
-TEST_F(SampleBankTest, SineWaveSlotAndReplacement) {
+TEST_F(EngineTest, SineWaveSlotReplacesWhatWasThere) {
     SoundEngine& e = makeEngine();
     e.addSineWaveAtSlot(150);
     e.addSineWaveAtSlot(150); // the first block is freed, not leaked
     ASSERT_EQ(e.sampleSize(150), 176400);
     const int16_t* d = e.sampleData(150);
-    EXPECT_EQ(d[0], 0);
     double angle = 0.0;
     for (int i = 1; i < 176400; ++i) {
         angle += 0.07;
         ASSERT_EQ(d[i], int16_t(std::sin(angle) * 32767.0)) << i;
     }
-    EXPECT_EQ(d[1], 2291); // sin(0.07) * 32767 = 2291.8
+    EXPECT_EQ(d[0], 0);
+    EXPECT_EQ(d[1], 2291);
 }
 
 TEST(WavReaderTest, ReadsMonoSixteenBitWithOtherChunksAndPadding) {
-    std::vector<uint8_t> bytes = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
-    const std::vector<uint8_t> list = {'L', 'I', 'S', 'T', 3, 0, 0, 0, 'a', 'b', 'c', 0};
-    bytes.insert(bytes.end(), list.begin(), list.end());
-    auto rest = wavBytes({1, -2, 32767, -32768});
+    std::vector<uint8_t> bytes = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E',
+                                  'L', 'I', 'S', 'T', 3, 0, 0, 0, 'a', 'b', 'c', 0};
+    const auto rest = wavBytes({1, -2, 32767, -32768});
     bytes.insert(bytes.end(), rest.begin() + 12, rest.end());
-    const uint32_t riff = uint32_t(bytes.size() - 8);
-    bytes[4] = uint8_t(riff);
-    bytes[5] = uint8_t(riff >> 8);
+    bytes[4] = uint8_t(bytes.size() - 8);
     std::vector<int16_t> values;
     std::string error;
     ASSERT_TRUE(WavReader::parse(bytes.data(), bytes.size(), values, error)) << error;
     EXPECT_EQ(values, std::vector<int16_t>({1, -2, 32767, -32768}));
+    WavReader::Sample sample;
+    bool missing = false;
+    EXPECT_FALSE(WavReader::readFile("/nonexistent/strumwell.wav", sample, error, missing));
+    EXPECT_TRUE(missing);
 }
 
 TEST(WavReaderTest, CutShortFilesGiveTheValuesTheyHoldAndNeverMore) {
@@ -259,7 +170,7 @@ TEST(WavReaderTest, CutShortFilesGiveTheValuesTheyHoldAndNeverMore) {
     for (size_t i = 0; i < full.size(); ++i)
         full[i] = int16_t(1000 - 37 * int(i));
     const auto good = wavBytes(full);
-    TempFolder folder;
+    testsupport::TempFolder folder;
     std::vector<int16_t> values;
     std::string error;
     // Every prefix is refused (cut before the data) or gives the whole
@@ -267,18 +178,13 @@ TEST(WavReaderTest, CutShortFilesGiveTheValuesTheyHoldAndNeverMore) {
     for (size_t n = 0; n <= good.size(); ++n) {
         SCOPED_TRACE(n);
         std::vector<uint8_t> cut(good.begin(), good.begin() + long(n));
-        bool cutShort = false;
+        bool cutShort = false, missing = true;
         const bool parsed = WavReader::parse(cut.data(), cut.size(), values, error, &cutShort);
         EXPECT_EQ(parsed, n >= 44);
-        if (parsed) {
-            EXPECT_EQ(values, std::vector<int16_t>(full.begin(), full.begin() + long((n - 44) / 2)));
-            EXPECT_EQ(cutShort, n < good.size());
-        } else {
-            EXPECT_TRUE(values.empty());
-        }
+        EXPECT_EQ(values, std::vector<int16_t>(full.begin(), full.begin() + (parsed ? long(n - 44) / 2 : 0)));
+        EXPECT_EQ(cutShort, parsed && n < good.size());
         writeFile(folder.file("cut.wav"), cut);
         WavReader::Sample sample;
-        bool missing = true;
         EXPECT_EQ(WavReader::readFile(folder.file("cut.wav"), sample, error, missing), parsed);
         EXPECT_FALSE(missing);
         if (parsed) {
@@ -295,18 +201,10 @@ TEST(WavReaderTest, CutShortFilesGiveTheValuesTheyHoldAndNeverMore) {
             x = x * 1664525u + 1013904223u;
             bytes[(x >> 8) % 44] = uint8_t(x >> 24);
         }
-        if (WavReader::parse(bytes.data(), bytes.size(), values, error)) {
-            EXPECT_LE(values.size() * 2, bytes.size());
-        }
+        values.clear();
+        WavReader::parse(bytes.data(), bytes.size(), values, error);
+        EXPECT_LE(values.size() * 2, bytes.size());
     }
-}
-
-TEST(WavReaderTest, MissingFileIsReportedAsMissing) {
-    WavReader::Sample sample;
-    std::string error;
-    bool missing = false;
-    EXPECT_FALSE(WavReader::readFile("/nonexistent/strumwell.wav", sample, error, missing));
-    EXPECT_TRUE(missing);
 }
 
 } // namespace

@@ -1,28 +1,8 @@
-// Settings, defaults and the engine's saved section.
-#include <gtest/gtest.h>
-
-#include <cstring>
-
+// The engine's saved section, the recorder's controls and the tilt pedals.
 #include "AudioTestSupport.h"
 #include "core/StrumwellFailure.h"
 
 namespace {
-
-class SettingsTest : public EngineTest {
-protected:
-    void writeTwoPatches() {
-        writePatch(folder, "A1-", 100);
-        writePatch(folder, "A2-", 200);
-        writePatch(folder, "E3-", 300);
-        writePatch(folder, "E2-", 400);
-        writePatch(folder, "CE-", 500);
-    }
-    template <typename T> static T read(const std::vector<uint8_t>& b, size_t at) {
-        T v;
-        std::memcpy(&v, b.data() + at, sizeof(T));
-        return v;
-    }
-};
 
 // The section after a reset, little-endian: per guitar volume 0.5, release
 // slope, patch (1, 3); per guitar delay (off / on, ping-pong, 26460, 0.4,
@@ -35,11 +15,23 @@ const std::vector<uint8_t> kDefaultSection = {
     0x00, 0xCD, 0xCC, 0xCC, 0x3E, 0x66, 0x66, 0x66, 0x3F, 0x00, 0x88, 0x13, 0x00, 0x88, 0x13,
     0x00, 0x01, 0x05, 0x00, 0x01, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00};
 
-TEST_F(SettingsTest, SectionAfterResetHasTheDefaults) {
-    writeTwoPatches();
-    SoundEngine& e = makeEngine();
+class SettingsTest : public EngineTest {
+protected:
+    void SetUp() override {
+        writeBundle(folder);
+        makeEngine().resetState();
+    }
+};
+
+TEST_F(SettingsTest, ResetRestoresTheDefaultsButLeavesWhammyWahAndRingsAlone) {
+    SoundEngine& e = *engine;
+    e.setWhammyForGuitar(0, 0.3f);
+    e.setWahForGuitar(1, 0.1f);
     e.resetState();
     EXPECT_EQ(e.createSaveBuffer(), kDefaultSection);
+    EXPECT_EQ(e.whammy(0), 0.3f);
+    EXPECT_EQ(e.wahForGuitar(1), 0.1f);
+    EXPECT_EQ(e.effect<DelayEffect>(0).clearRequests(), 0u);
     const std::vector<uint8_t> v0(kDefaultSection.begin(), kDefaultSection.begin() + 60);
     EXPECT_EQ(e.createSaveBufferOLDVersion0(), v0);
     // The codec alone reads and writes the same bytes; version 0 lacks the
@@ -51,74 +43,52 @@ TEST_F(SettingsTest, SectionAfterResetHasTheDefaults) {
     EXPECT_EQ(old.of<FretsShown>().count, 5);
 }
 
-TEST_F(SettingsTest, ResetLeavesWhammyWahAndRingsAlone) {
-    writeTwoPatches();
-    SoundEngine& e = makeEngine();
-    e.setWhammyForGuitar(0, 0.3f);
-    e.setWahForGuitar(1, 0.1f);
-    e.resetState();
-    EXPECT_EQ(e.whammy(0), 0.3f);
-    EXPECT_EQ(e.wahForGuitar(1), 0.1f);
-    EXPECT_EQ(e.effect<DelayEffect>(0).clearRequests(), 0u);
-}
-
-TEST_F(SettingsTest, VersionsOneAndTwoRoundTrip) {
-    writeTwoPatches();
+TEST_F(SettingsTest, VersionsOneAndTwoRoundTripEverySettingAndVersionZeroLacksTheNewerSwitches) {
+    SoundEngine& a = *engine;
+    a.setGuitarVolume(0, 0.8f);
+    a.setGuitarSustain(1, 0.25f);
+    a.setDelayTime(0, 1234);
+    a.setPingPong(1, false);
+    a.setDelayFeedback(1, 0.125f);
+    a.setDelayMix(0, 0.3f);
+    a.setFuzzOn(1, true);
+    a.setFuzzThreshold(1, 0.75f);
+    a.setWahOn(0, true);
+    a.setWahOn(1, false);
+    a.setNumFretsToShow(-3);
+    a.setWhammyBarAttached(0, true);
+    a.setPitchBendOn(1, false);
+    a.nextPatch(nullptr, 1);
+    const auto saved = a.createSaveBuffer();
     for (int version : {1, 2}) {
-        SoundEngine& a = makeEngine();
-        a.resetState();
-        a.setGuitarVolume(0, 0.8f);
-        a.setGuitarSustain(1, 0.25f);
-        a.setDelayTime(0, 1234);
-        a.setDelayFeedback(1, 0.125f);
-        a.setDelayMix(0, 0.3f);
-        a.setFuzzOn(1, true);
-        a.setFuzzThreshold(1, 0.75f);
-        a.setWahOn(0, true);
-        a.setWahOn(1, false);
-        a.setNumFretsToShow(-3);
-        a.setWhammyBarAttached(0, true);
-        a.setPitchBendOn(1, false);
-        a.nextPatch(nullptr, 1);
-        const auto saved = a.createSaveBuffer();
-        SoundEngine b(nullptr, nullptr, nullptr, folder.path(), clock);
+        SoundEngine b(nullptr, nullptr, nullptr, folder.str(), clock);
         b.resetState();
         b.restoreFromSaveBuffer(saved.data(), saved.size(), version);
         EXPECT_EQ(b.createSaveBuffer(), saved) << version;
         EXPECT_EQ(b.patchName(1), "Clean Electric");
-        EXPECT_EQ(b.numFretsToShow(), -3);
-        engine.reset();
+        EXPECT_EQ(b.guitarReleaseDelta(1), a.guitarReleaseDelta(1));
+        const double got[] = {
+            b.guitarVolume(0),        b.guitarSustain(1),           double(b.delayTime(0)),
+            1.0 * b.pingPong(1),      b.delayFeedback(1),           b.delayMix(0),
+            1.0 * b.fuzzOn(1),        b.fuzzThreshold(1),           b.wahOn(0) + 2.0 * b.wahOn(1),
+            1.0 * b.numFretsToShow(), 1.0 * b.whammyBarAttached(0), 1.0 * b.pitchBendOn(1)};
+        const double want[] = {0.8, 0.25, 1234, 0, 0.125, 0.3, 1, 0.75, 1, -3, 1, 0};
+        for (size_t k = 0; k < std::size(want); ++k)
+            EXPECT_NEAR(got[k], want[k], 1e-4) << "setting " << k << " version " << version;
     }
-}
-
-TEST_F(SettingsTest, VersionZeroTurnsTheNewerSwitchesOff) {
-    writeTwoPatches();
-    SoundEngine& e = makeEngine();
-    e.resetState();
-    const auto section = e.createSaveBuffer();
-    e.setNumFretsToShow(9);
-    e.setWahOn(0, true);
-    e.setWhammyBarAttached(0, true);
-    e.setPitchBendOn(0, true);
-    std::vector<uint8_t> old(section.begin(), section.begin() + 60);
-    e.restoreFromSaveBuffer(old.data(), old.size(), 0);
-    for (int g = 0; g < 2; ++g) {
-        EXPECT_FALSE(e.wahOn(g));
-        EXPECT_FALSE(e.whammyBarAttached(g));
-        EXPECT_FALSE(e.pitchBendOn(g));
-    }
-    EXPECT_EQ(e.numFretsToShow(), 5);
-    EXPECT_TRUE(e.delayOn(1));
+    // Version 0 turns the newer switches off.
+    a.restoreFromSaveBuffer(kDefaultSection.data(), 60, 0);
+    for (int g = 0; g < 2; ++g)
+        EXPECT_FALSE(a.wahOn(g) || a.whammyBarAttached(g) || a.pitchBendOn(g)) << g;
+    EXPECT_EQ(a.numFretsToShow(), 5);
+    EXPECT_TRUE(a.delayOn(1));
 }
 
 TEST_F(SettingsTest, ShortSectionsAreRefusedBeforeAnythingChanges) {
-    writeTwoPatches();
-    SoundEngine& e = makeEngine();
-    e.resetState();
-    auto section = e.createSaveBuffer();
+    SoundEngine& e = *engine;
+    auto section = kDefaultSection;
     section[0] = 0x11; // would change guitar 1's volume
     section[12] = 4;
-    const auto before = e.createSaveBuffer();
     for (int version : {1, 2}) {
         try {
             e.restoreFromSaveBuffer(section.data(), 71, version);
@@ -130,92 +100,133 @@ TEST_F(SettingsTest, ShortSectionsAreRefusedBeforeAnythingChanges) {
     }
     EXPECT_THROW(e.restoreFromSaveBuffer(section.data(), 59, 0), StrumwellFailure);
     EXPECT_THROW(e.restoreFromSaveBuffer(nullptr, 0, 1), StrumwellFailure);
-    EXPECT_EQ(e.createSaveBuffer(), before);
-    EXPECT_EQ(e.patchNo(0), 1);
     // Unknown versions are ignored.
     e.restoreFromSaveBuffer(section.data(), section.size(), 3);
     e.restoreFromSaveBuffer(section.data(), 10, -1);
-    EXPECT_EQ(e.createSaveBuffer(), before);
+    EXPECT_EQ(e.createSaveBuffer(), kDefaultSection);
     // Longer sections are fine; the extra bytes are ignored.
-    std::vector<uint8_t> longer = section;
-    longer.resize(80, 0xEE);
-    e.restoreFromSaveBuffer(longer.data(), longer.size(), 1);
+    section.resize(80, 0xEE);
+    e.restoreFromSaveBuffer(section.data(), section.size(), 1);
     EXPECT_EQ(e.patchNo(0), 4);
 }
 
 TEST_F(SettingsTest, EqualPatchesAreNotReloaded) {
-    writeTwoPatches();
-    SoundEngine& e = makeEngine();
-    e.resetState();
-    const auto section = e.createSaveBuffer();
+    SoundEngine& e = *engine;
     // Change the files on disk: a reload would be visible.
-    writePatch(folder, "A2-", 900);
-    e.restoreFromSaveBuffer(section.data(), section.size(), 2);
-    EXPECT_EQ(e.sampleData(0)[0], 201);
-    auto other = section;
+    for (int k = 1; k <= 48; ++k)
+        writeWav(folder.file("A2-" + std::to_string(k) + ".wav"), constantSample(8, int16_t(900 + k)));
+    e.restoreFromSaveBuffer(kDefaultSection.data(), kDefaultSection.size(), 2);
+    EXPECT_EQ(firstValue(0), 201);
+    auto other = kDefaultSection;
     other[12] = 0;
     e.restoreFromSaveBuffer(other.data(), other.size(), 2);
-    e.restoreFromSaveBuffer(section.data(), section.size(), 2);
-    EXPECT_EQ(e.sampleData(0)[0], 901);
+    e.restoreFromSaveBuffer(kDefaultSection.data(), kDefaultSection.size(), 2);
+    EXPECT_EQ(firstValue(0), 901);
 }
 
-TEST_F(SettingsTest, SustainAndVolumeAccessors) {
-    SoundEngine& e = makeEngine();
-    e.setGuitarSustain(0, 0.7f);
-    EXPECT_NEAR(e.guitarSustain(0), 0.7f, 1e-6);
-    e.setGuitarSustain(1, 0.0f);
-    EXPECT_DOUBLE_EQ(e.guitarReleaseDelta(1), -8.8e-5);
-    e.setGuitarSustain(1, 1.0f);
-    EXPECT_DOUBLE_EQ(e.guitarReleaseDelta(1), -8.8e-5 + 7.3e-5);
-    e.setGuitarVolume(1, 0.3f);
-    EXPECT_EQ(e.guitarVolume(1), 0.3f);
-    // Invalid guitar numbers are ignored.
-    e.setGuitarVolume(2, 0.9f);
-    e.setDelayOn(-1, true);
-    EXPECT_EQ(e.guitarVolume(2), 0.0f);
-    EXPECT_FALSE(e.delayOn(-1));
-}
-
-TEST_F(SettingsTest, ReleaseSlopesOfTheDefaultSustains) {
-    SoundEngine& e = makeEngine();
-    loadSlot(0, constantSample(100000, 10000));
-    e.setGuitarVolume(0, 0.5f);
-    e.setGuitarSustain(0, 0.95f);
-    const int v = e.playSampleWithGuitar(0, 0);
-    e.stopSample(v);
-    render(e, 256);
-    // -1 per frame from 32768: 32768 frames of release.
-    int frames = 0;
-    while (e.voicePlaying(v) && frames < 100000) {
-        render(e, 256);
-        frames += 256;
-    }
-    EXPECT_EQ(frames, 32768);
-}
-
-TEST_F(SettingsTest, RecorderForwarding) {
-    SoundEngine& e = makeEngine();
+TEST_F(SettingsTest, RecorderControlsReachTheRecorderOrTheNullOne) {
+    SoundEngine& e = *engine;
     e.recorderRecord();
     e.recorderPlay();
     e.recorderStop();
-    recorder.state = 2;
+    e.stopChordStrum();
+    EXPECT_EQ(recorder.calls, "RPSs");
     EXPECT_EQ(e.getRecorderState(), 2);
-    EXPECT_EQ(recorder.records, 1);
-    EXPECT_EQ(recorder.playsCalled, 1);
-    EXPECT_EQ(recorder.stopsCalled, 1);
     const int chord[6] = {2, -1, 14, 19, -1, -1};
     e.setChordStrum(chord, 1, true);
-    EXPECT_EQ(recorder.strum, std::vector<int>({2, -1, 14, 19, -1, -1}));
-    EXPECT_EQ(recorder.strumGuitar, 1);
-    EXPECT_TRUE(recorder.strumMute);
+    e.setChordStrum(nullptr, 0, false);
+    EXPECT_EQ(recorder.strum, std::vector<int>({2, -1, 14, 19, -1, -1, 1, 1}));
     e.setChordStrumSpeed(0.25f);
     EXPECT_EQ(e.chordStrumSpeed(), 0.25f);
-    e.stopChordStrum();
-    EXPECT_EQ(recorder.strumStops, 1);
-    // Without a recorder the null one answers.
     e.setRecorder(nullptr);
     EXPECT_EQ(e.getRecorderState(), 0);
     EXPECT_EQ(e.voiceNoteID(e.playSampleWithGuitar(0, 1)), -1);
+}
+
+// The engine with a fake accelerometer: the fixture itself.
+class TiltTest : public EngineTest, public Accelerometer {
+protected:
+    // The engine lets go of the accelerometer when it ends, so it must end
+    // before this class does.
+    ~TiltTest() override { engine.reset(); }
+    void setDelegate(AccelerometerDelegate* d) override { delegate = d; }
+    void setUpdateInterval(double seconds) override { interval = seconds; }
+    void feed(double x, double y, int times) {
+        for (int k = 0; k < times; ++k)
+            engine->accelerometerDidAccelerate(x, y, -1.0);
+    }
+    // Runs the UI queue for `seconds` of manual time, in 0.1 s steps.
+    void runFor(double seconds) {
+        for (double t = 0; t < seconds; t += 0.1) {
+            clock.advance(0.1);
+            parent.mainThreadQueue().runPending();
+        }
+    }
+    AccelerometerDelegate* delegate = nullptr;
+    double interval = 0;
+};
+
+TEST_F(TiltTest, WithoutReadingsTheTwelfthCheckAlertsOnce) {
+    SoundEngine& e = makeEngine(this);
+    EXPECT_EQ(delegate, &e);
+    EXPECT_DOUBLE_EQ(interval, 0.02);
+    runFor(11.5);
+    EXPECT_TRUE(parent.alerts.empty());
+    runFor(6.0);
+    EXPECT_EQ(parent.alerts,
+              std::vector<std::string>({"Accelerometer Failure: The accelerometer did not "
+                                        "initialise.  Please close Strumwell by holding down the "
+                                        "Home button for 10 seconds, and then relaunch it."}));
+    EXPECT_EQ(e.numAccelerometerStartTries(), 12);
+    EXPECT_FALSE(e.accelerometerWorking());
+    engine.reset();
+    EXPECT_EQ(delegate, nullptr);
+    // Without parent or accelerometer nothing is checked nor alerted.
+    SoundEngine alone(nullptr, nullptr, nullptr, folder.str(), clock);
+    alone.setWahOn(0, true);
+    alone.accelerometerDidAccelerate(0.8, 0, 0);
+    alone.checkAccelerometer();
+    EXPECT_TRUE(alone.accelerometerWorking());
+}
+
+TEST_F(TiltTest, SteadyTiltsPlayThePedalsOfTheCurrentGuitarAndStopTheChecks) {
+    SoundEngine& e = makeEngine(this);
+    runFor(2.5);
+    feed(-0.3, 0.35, 50); // effects off: the readings stay put
+    EXPECT_EQ(e.currentAccelerometerReadingWah() + e.currentAccelerometerReadingWhammy(), 0.0f);
+    const struct {
+        double x, y;
+        float wah, whammy;
+    } cases[] = {{0.0, 0.0, 0.5f, 0.0f},   {-0.3, 0.35, 0.275f, -0.25f}, {0.3, -0.35, 0.275f, 0.25f},
+                 {0.9, -0.9, 0.05f, 0.5f}, {-0.9, 0.9, 0.05f, -0.5f},    {0.05, 0.15, 0.5f, 0.0f}};
+    for (int g : {1, 0}) {
+        parent.guitar = g;
+        e.setWahOn(g, true);
+        e.setWhammyBarAttached(g, true);
+        for (const auto& c : cases) {
+            feed(c.x, c.y, 400);
+            EXPECT_NEAR(e.wahForGuitar(g), c.wah, 1e-5) << c.x;
+            EXPECT_NEAR(e.whammy(g), c.whammy, 1e-5) << c.y;
+            EXPECT_EQ(recorder.wahs.back().first, g);
+            EXPECT_EQ(recorder.whammies.back().first, g);
+        }
+        EXPECT_EQ(e.whammy(1 - g), 0.0f);
+        e.setWhammyBarAttached(g, false);
+    }
+    EXPECT_EQ(recorder.wahs.size(), 2 * 6 * 400u);
+    // Changes the recorder refuses keep the sound, but the reading follows.
+    e.setWhammyBarAttached(0, true);
+    recorder.accept = false;
+    feed(-0.3, 0.35, 400);
+    EXPECT_EQ(e.wahForGuitar(0), 0.5f);
+    EXPECT_EQ(e.whammy(0), 0.0f);
+    EXPECT_NEAR(e.currentAccelerometerReadingWah(), -0.3f, 1e-5);
+    EXPECT_NEAR(e.currentAccelerometerReadingWhammy(), 0.35f, 1e-5);
+    runFor(20.0);
+    EXPECT_TRUE(parent.alerts.empty());
+    EXPECT_TRUE(e.accelerometerWorking());
+    e.checkAccelerometer();
+    EXPECT_EQ(e.numAccelerometerStartTries(), 2);
 }
 
 } // namespace
