@@ -13,6 +13,7 @@
 #include <functional>
 #include <initializer_list>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -43,25 +44,12 @@ private:
 // (in the host's byte order: the machines we build on are little-endian).
 struct SongBytes {
     using Bytes = std::vector<std::uint8_t>;
-    struct NoteRec {
-        bool down;
-        int sampleNo;
-        double time;
-        int noteID;
-        float volume;
-        double releaseDelta;
-    };
-    struct PitchRec {
-        double time;
-        int noteID;
-        float pitch;
-        int overdubNo;
-    };
-    struct ChangeRec {
-        double time;
-        float pitch;
-        int overdubNo;
-    };
+    // Records in their saved order of fields: a note is (down, sample, time,
+    // id, volume, release rate), a bend (time, note id, pitch, overdub), a
+    // whammy or wah change (time, value, overdub).
+    using NoteRec = std::tuple<std::uint8_t, std::uint8_t, double, int, float, double>;
+    using PitchRec = std::tuple<double, int, float, int>;
+    using ChangeRec = std::tuple<double, float, int>;
 
     int currentNoteID = 0;
     std::vector<NoteRec> notes;
@@ -71,11 +59,11 @@ struct SongBytes {
 
     SongBytes& down(double time, int noteID, int sampleNo = 10, float volume = 0.9f,
                     double releaseDelta = -2e-5) {
-        notes.push_back({true, sampleNo, time, noteID, volume, releaseDelta});
+        notes.emplace_back(1, std::uint8_t(sampleNo), time, noteID, volume, releaseDelta);
         return *this;
     }
     SongBytes& up(double time, int noteID) {
-        notes.push_back({false, 0, time, noteID, 0.0f, 0.0});
+        notes.emplace_back(0, 0, time, noteID, 0.0f, 0.0);
         return *this;
     }
 
@@ -87,12 +75,14 @@ struct SongBytes {
         };
         (one(values), ...);
     }
+    template <class Rec> static void putAll(Bytes& b, const std::vector<Rec>& records) {
+        for (const Rec& r : records)
+            std::apply([&b](auto... fields) { put(b, fields...); }, r);
+    }
     Bytes version0() const {
         Bytes b;
         put(b, currentNoteID, std::int32_t(notes.size()));
-        for (const NoteRec& n : notes)
-            put(b, std::uint8_t(n.down), std::uint8_t(n.sampleNo), n.time, n.noteID, n.volume,
-                n.releaseDelta);
+        putAll(b, notes);
         return b;
     }
     Bytes version2() const {
@@ -100,14 +90,10 @@ struct SongBytes {
         Bytes b;
         put(b, currentNoteID, count(notes), count(pitches), count(whammy[0]), count(whammy[1]), count(wah[0]),
             count(wah[1]));
-        const Bytes v0 = version0();
-        b.insert(b.end(), v0.begin() + 8, v0.end());
-        for (const PitchRec& p : pitches)
-            put(b, p.time, p.noteID, p.pitch, p.overdubNo);
-        for (const auto* lists : {whammy, wah})
-            for (int g = 0; g < 2; ++g)
-                for (const ChangeRec& c : lists[g])
-                    put(b, c.time, c.pitch, c.overdubNo);
+        putAll(b, notes);
+        putAll(b, pitches);
+        for (const auto* list : {&whammy[0], &whammy[1], &wah[0], &wah[1]})
+            putAll(b, *list);
         return b;
     }
     // The version-1 layout is version 2 with its last 8 bytes missing.
@@ -125,6 +111,7 @@ struct Rig {
     FakeParent parent{time};
     SoundEngine engine;
     Recorder rec;
+    double t0 = clock.now(); // the start of the song being played or recorded
 
     // With `thread`, the recorder runs its own playback thread; with
     // `systemClock`, everything runs on real time.
@@ -160,22 +147,54 @@ struct Rig {
         }
         return "";
     }
-    // Loads the song and plays it; the start time.
-    double play(const SongBytes& song) {
+    void play(const SongBytes& song) {
         load(song);
-        const double t0 = clock.now();
+        t0 = clock.now();
         rec.play();
-        return t0;
     }
-    // One pass `dt` seconds after the last.
-    void after(double dt) {
-        clock.advance(dt);
-        rec.runPlaybackPass();
+    void record() {
+        t0 = clock.now();
+        rec.record();
     }
-    // One pass at `seconds` after `start`.
-    void passAt(double start, double seconds) {
-        clock.set(start + seconds);
+    // What a pass `seconds` after the start leaves to be heard and seen.
+    std::string at(double seconds) {
+        clock.set(t0 + seconds);
         rec.runPlaybackPass();
+        return snapshot();
+    }
+    // The same `dt` seconds after the last pass.
+    std::string after(double dt) { return at(clock.now() - t0 + dt); }
+    // "<state> e<song ends told>", " w<whammy 1>,<2> h<wah 1>,<2>" unless
+    // both rest (bars at 0, pedals at 0.5), " s<string>" while a strum runs,
+    // then each sounding voice as " <voice>:<note id>/<sample>", with "x" once
+    // released and "^<pitch>" when bent. The parent's queue runs after it is
+    // read.
+    std::string snapshot() {
+        char text[64];
+        std::string out =
+            std::to_string(rec.getState()) + " e" + std::to_string(parent.playbackEndedCalls.load());
+        const double pedals[] = {engine.whammy(0), engine.whammy(1), engine.wahForGuitar(0),
+                                 engine.wahForGuitar(1)};
+        if (pedals[0] != 0.0 || pedals[1] != 0.0 || pedals[2] != 0.5 || pedals[3] != 0.5) {
+            std::snprintf(text, sizeof text, " w%g,%g h%g,%g", pedals[0], pedals[1], pedals[2], pedals[3]);
+            out += text;
+        }
+        if (rec.currentStrumString() != -1)
+            out += " s" + std::to_string(rec.currentStrumString());
+        for (int v = 0; v < SoundEngine::kNumVoices; ++v) {
+            const PlaylistVoiceState voice = engine.voiceState(v);
+            if (!engine.voicePlaying(v))
+                continue;
+            std::snprintf(text, sizeof text, " %d:%d/%d%s", v, voice.noteID, voice.sampleNo,
+                          voice.wantToStop ? "x" : "");
+            out += text;
+            if (voice.requiredPitch != 1.0f) {
+                std::snprintf(text, sizeof text, "^%g", double(voice.requiredPitch));
+                out += text;
+            }
+        }
+        parent.mainThreadQueue().runPending();
+        return out;
     }
     // One pass; what the sanity check printed.
     std::string mergeLog() {

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <limits>
 #include <memory>
 #include <random>
@@ -18,14 +19,13 @@ SongBytes oneBentNote() {
 
 TEST(SaveBuffer, RecordedSongsSaveAndComeBack) {
     Rig r;
-    // An empty song is its header; version 0 has no counts beyond the notes'.
-    const std::vector<std::uint8_t> empty = {7, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                             0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    // An empty song is its header: the note identifier and six counts.
+    std::vector<std::uint8_t> empty(28, 0);
+    empty[0] = 7;
     r.load(empty);
-    EXPECT_EQ(r.rec.currentNoteID(), 7);
     EXPECT_EQ(r.rec.createSaveBuffer(), empty);
-    EXPECT_EQ(r.rec.createSaveBufferOldVersion0(), std::vector<std::uint8_t>({7, 0, 0, 0, 0, 0, 0, 0}));
-
+    EXPECT_EQ(r.rec.createSaveBufferOldVersion0(),
+              std::vector<std::uint8_t>(empty.begin(), empty.begin() + 8));
     // One bent note recorded the ordinary way, stripped of its pedal positions.
     r.rec.resetState();
     r.pass({{14, 1.0, 0.5}}, [&] {
@@ -36,48 +36,34 @@ TEST(SaveBuffer, RecordedSongsSaveAndComeBack) {
     r.rec.eraseAllWhammyBarChanges(0);
     SongBytes expected;
     expected.currentNoteID = 1;
-    expected.down(0.0, 0, 14, 1.0f, 0.0).up(0.5, 0);
-    expected.pitches = {{0.25, 0, 1.1233333f, 1}};
+    expected.down(0.0, 0, 14, 1.0f, 0.0).up(0.5, 0).pitches = {{0.25, 0, 1.1233333f, 1}};
     const auto bytes = r.rec.createSaveBuffer();
-    ASSERT_EQ(bytes.size(), 100u);
     EXPECT_EQ(bytes, expected.version2());
-
-    Rig back;
-    back.load(oneBentNote());
-    EXPECT_EQ(back.rec.currentNoteID(), 1);
-    const auto notes = back.rec.notes();
-    ASSERT_EQ(notes.size(), 2u);
-    EXPECT_TRUE(notes[0].keyDown() && !notes[1].keyDown());
-    EXPECT_EQ(notes[0].sampleNo(), 14);
-    EXPECT_EQ(notes[0].volume(), 0.95f);
-    EXPECT_EQ(notes[0].releaseDelta(), -2.1e-5);
-    EXPECT_EQ(notes[0].overdubNo(), 0);
-    EXPECT_EQ(notes[0].created(), 500.0);
-    EXPECT_EQ(notes[1].time(), 0.75);
-    ASSERT_EQ(back.rec.pitchBends().size(), 1u);
-    EXPECT_EQ(back.rec.pitchBends()[0].pitch(), 1.1233333f);
-    EXPECT_EQ(back.rec.pitchBends()[0].overdubNo(), 1);
-    EXPECT_EQ(back.rec.createSaveBuffer(), oneBentNote().version2());
+    // Restored notes come back with overdub 0, made at the restore.
+    r.load(oneBentNote());
+    EXPECT_EQ(r.rec.createSaveBuffer(), oneBentNote().version2());
+    EXPECT_EQ(r.rec.notes()[0].overdubNo(), 0);
+    EXPECT_EQ(r.rec.notes()[0].created(), r.clock.now());
     // Read as version 1 those counts need 92 bytes: the song is then erased.
-    EXPECT_EQ(back.failureOf(bytes, 1), "RecorderFailure-2");
-    EXPECT_EQ(back.rec.getNumNotes(), 0);
-    EXPECT_EQ(back.rec.currentNoteID(), 1);
+    EXPECT_EQ(r.failureOf(bytes, 1), "RecorderFailure-2");
+    EXPECT_EQ(r.rec.getNumNotes(), 0);
+    EXPECT_EQ(r.rec.currentNoteID(), 1);
 }
 
 // A version-1 buffer is 8 bytes short: the end of its last record reads as 0.
 TEST(SaveBuffer, Version1ReadsTheMissingBytesAsZero) {
     Rig r;
-    const auto v1 = oneBentNote().version1();
-    ASSERT_EQ(v1.size(), 92u);
-    EXPECT_EQ(r.failureOf(v1, 1), "");
-    EXPECT_EQ(r.rec.getNumNotes(), 2);
-    ASSERT_EQ(r.rec.pitchBends().size(), 1u);
-    const PitchChange bend = r.rec.pitchBends()[0];
-    int id = -5;
-    EXPECT_EQ(bend.getPitchAndNoteID(&id), 0.0f) << "pitch and overdub were never stored";
-    EXPECT_EQ(id, 0);
-    EXPECT_EQ(bend.time(), 0.5);
-    EXPECT_EQ(bend.overdubNo(), 0);
+    EXPECT_EQ(r.failureOf(oneBentNote().version1(), 1), "");
+    SongBytes lost = oneBentNote(); // the bend's pitch and overdub
+    lost.pitches = {{0.5, 0, 0.0f, 0}};
+    EXPECT_EQ(r.rec.createSaveBuffer(), lost.version2());
+    // The last record a wah change of guitar 2: its value reads as 0, held to
+    // the closed pedal.
+    lost.pitches.clear();
+    lost.wah[1] = {{0.75, 0.3f, 2}};
+    EXPECT_EQ(r.failureOf(lost.version1(), 1), "");
+    lost.wah[1] = {{0.75, Recorder::kMinWah, 0}};
+    EXPECT_EQ(r.rec.createSaveBuffer(), lost.version2());
     // An empty version-1 song is 20 bytes.
     std::vector<std::uint8_t> empty(20, 0);
     empty[0] = 3;
@@ -85,15 +71,6 @@ TEST(SaveBuffer, Version1ReadsTheMissingBytesAsZero) {
     EXPECT_EQ(r.rec.currentNoteID(), 3);
     empty.push_back(0);
     EXPECT_EQ(r.failureOf(empty, 1), "RecorderFailure-2");
-    // A wah change of guitar 2 last: its value reads as 0, held to the closed
-    // pedal; its time survives.
-    SongBytes wah;
-    wah.down(0.0, 0).up(1.0, 0);
-    wah.wah[1] = {{0.75, 0.3f, 2}};
-    EXPECT_EQ(r.failureOf(wah.version1(), 1), "");
-    ASSERT_EQ(r.rec.wahChanges(1).size(), 1u);
-    EXPECT_EQ(r.rec.wahChanges(1)[0].time(), 0.75);
-    EXPECT_EQ(r.rec.wahChanges(1)[0].pitch(), Recorder::kMinWah);
 }
 
 TEST(SaveBuffer, Version0HasNotesOnlyAndMayHaveExtraBytes) {
@@ -199,8 +176,10 @@ TEST(SaveBuffer, ARestoreKeepsToTheEventLimit) {
     SongBytes oneTooMany, cutOff, orphan, huge, within;
     for (int id = 0; id <= kMax / 2; ++id) // the last note goes whole
         oneTooMany.down(id * 0.01, id).up(id * 0.01 + 0.005, id);
-    for (int id = 0; id < 4000; ++id) // 2000 downs, then their stops: 1000 keep theirs
-        id < 2000 ? cutOff.down(id * 0.001, id) : cutOff.up(10.0 + id * 0.001, id - 2000);
+    for (int id = 0; id < 2000; ++id) // 2000 downs, then their stops: 1000 keep theirs
+        cutOff.down(id * 0.001, id);
+    for (int id = 0; id < 2000; ++id)
+        cutOff.up(10.0 + id * 0.001, id);
     orphan.down(0.0, 77); // a note-down that never had a stop stays
     for (int id = 0; id < kMax / 2; ++id)
         orphan.down(1.0 + id * 0.01, id).up(1.0 + id * 0.01 + 0.005, id);
@@ -234,17 +213,12 @@ TEST(SaveBuffer, ARestoreKeepsToTheEventLimit) {
         ASSERT_EQ(int(notes.size()), c.kept);
         EXPECT_EQ(r.rec.getNumNotes(), c.kept);
         EXPECT_EQ(notes.back().noteID(), c.lastKeptID);
-        int downs = 0;
-        for (const Note& n : notes)
-            downs += n.keyDown() ? 1 : 0;
+        const int downs =
+            int(std::count_if(notes.begin(), notes.end(), [](const Note& n) { return n.keyDown(); }));
         EXPECT_EQ(c.kept - downs, downs - (&c.song == &orphan ? 1 : 0)) << "every note whole";
-        SongBytes saved = c.song; // what is kept is what is saved
-        saved.notes.resize(std::size_t(c.kept));
         const auto bytes = r.rec.createSaveBuffer();
-        EXPECT_EQ(bytes[4] | bytes[5] << 8, c.kept);
-        if (c.pending == 0 && &c.song != &cutOff && &c.song != &huge) {
-            EXPECT_EQ(bytes, saved.version2());
-        }
+        EXPECT_EQ(bytes[4] | bytes[5] << 8, c.kept) << "what is kept is what is saved";
+        EXPECT_TRUE(&c.song != &within || bytes == within.version2()) << "within it, event for event";
     }
 }
 
