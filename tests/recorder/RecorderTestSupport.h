@@ -230,12 +230,33 @@ struct Rig {
         rec.stop();
         rec.runPlaybackPass();
     }
-    // The song's note identifiers, a note-up's as -100 - id.
-    std::vector<int> ids() const {
-        std::vector<int> out;
-        for (const Note& n : rec.notes())
-            out.push_back(n.keyDown() ? n.noteID() : -100 - n.noteID());
-        return out;
+    std::string song() const { return describe(rec.notes()); }
+    std::string pending() const { return describe(rec.currentOverdubNotesToAdd()); }
+    // The bends' note ids, the sizes of the whammy and wah lists, the overdub
+    // number: "~1 ~2 w1,0 h1,1 o2".
+    std::string changes() const {
+        std::string out;
+        for (const PitchChange& p : rec.pitchBends())
+            out += "~" + std::to_string(p.noteID()) + " ";
+        char text[48];
+        std::snprintf(text, sizeof text, "w%zu,%zu h%zu,%zu o%d", rec.whammyBarChanges(0).size(),
+                      rec.whammyBarChanges(1).size(), rec.wahChanges(0).size(), rec.wahChanges(1).size(),
+                      rec.currentOverdubNo());
+        return out + text;
+    }
+    // Notes as "+<id>/<sample>@<time>" (down) or "-<id>@<time>" (up), each
+    // with "o<overdub>" unless 0.
+    static std::string describe(const std::vector<Note>& notes) {
+        std::string out;
+        char text[48];
+        for (const Note& n : notes) {
+            if (n.keyDown())
+                std::snprintf(text, sizeof text, " +%d/%d@%g", n.noteID(), n.sampleNo(), n.time());
+            else
+                std::snprintf(text, sizeof text, " -%d@%g", n.noteID(), n.time());
+            out += text + (n.overdubNo() != 0 ? "o" + std::to_string(n.overdubNo()) : "");
+        }
+        return out.empty() ? out : out.substr(1);
     }
 };
 
