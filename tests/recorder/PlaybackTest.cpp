@@ -50,6 +50,7 @@ TEST(Playback, RecordedPedalsFollowTheSongAndHoldOffLiveValues) {
     EXPECT_EQ(live(1), std::pair(true, true));
     expectTimeline(r, {{3.0, "0 e0 w0.2,0 h0.5,0.1 0:0/10x"}, {6.0, "0 e1 w0.2,0 h0.5,0.1 0:0/10x"}});
     EXPECT_EQ(live(0), std::pair(true, true));
+    EXPECT_TRUE(r.rec.allowingLiveWhammyChanges(0) && r.rec.allowingLiveWahChanges(1));
 }
 
 TEST(Playback, BendsWaitWhileSwitchedOffAndFollowAllAtOnce) {
@@ -248,6 +249,8 @@ TEST(ChordStrum, StringsFollowOneAnotherWithTheGap) {
         EXPECT_EQ(r.after(r.rec.currentTimeBetweenStrumStrings() + 1e-6), "0 e0 s4 0:-1/2 1:-1/12 2:-1/17");
         EXPECT_EQ(r.after(r.rec.currentTimeBetweenStrumStrings() + 1e-6), "0 e0 0:-1/2 1:-1/12 2:-1/17");
     }
+    EXPECT_EQ(r.rec.strumPlaylistNo(1), -1) << "a string not played has no voice";
+    EXPECT_EQ(r.rec.strumPlaylistNo(6), -1);
     EXPECT_TRUE(*spreads.begin() >= 0 && *spreads.rbegin() <= 2);
     EXPECT_GT(spreads.size(), 1u) << "the spread varies";
     // Speed 0 (and below): 7 ms, with no spread below 10 ms.
