@@ -248,6 +248,7 @@ TEST(ChordStrum, StringsFollowOneAnotherWithTheGap) {
         EXPECT_EQ(r.after(2e-6), "0 e0 s3 0:-1/2 1:-1/12");
         EXPECT_EQ(r.after(r.rec.currentTimeBetweenStrumStrings() + 1e-6), "0 e0 s4 0:-1/2 1:-1/12 2:-1/17");
         EXPECT_EQ(r.after(r.rec.currentTimeBetweenStrumStrings() + 1e-6), "0 e0 0:-1/2 1:-1/12 2:-1/17");
+        EXPECT_EQ(r.rec.strumPlaylistNo(3), 2) << "kept to stop with the next chord";
     }
     EXPECT_EQ(r.rec.strumPlaylistNo(1), -1) << "a string not played has no voice";
     EXPECT_EQ(r.rec.strumPlaylistNo(6), -1);
@@ -267,6 +268,7 @@ TEST(ChordStrum, MuteWhenOverReleasesAtTheLastString) {
     Rig r;
     r.rec.setChordStrum(Chord{-1, -1, -1, -1, -1, 26}.data(), 1, true);
     EXPECT_EQ(r.after(0.5), "0 e0 0:-1/74x");
+    EXPECT_EQ(r.rec.strumPlaylistNo(5), -1);
     r.engine.stopAllSoundsImmediately();
     r.rec.setChordStrum(Chord{2, -1, -1, -1, -1, -1}.data(), 0, true);
     EXPECT_EQ(r.after(0.5), "0 e0 s1 0:-1/2");
@@ -282,6 +284,7 @@ TEST(ChordStrum, ANewChordStopsTheOldOneAndIsRecorded) {
     EXPECT_EQ(r.after(0.1), "2 e0 s2 0:0/2 1:1/7");
     r.rec.setChordStrum(Chord{-1, 10, -1, -1, -1, -1}.data(), 0, false);
     EXPECT_EQ(r.after(0.001), "2 e0 s2 0:0/2x 1:1/7x 2:2/10");
+    EXPECT_EQ(r.rec.strumPlaylistNo(0), -1);
     r.rec.stopChordStrum();
     EXPECT_EQ(r.after(0.001), "2 e0 0:0/2x 1:1/7x 2:2/10x");
     std::vector<std::pair<int, int>> pending; // sample (-1 for a stop), note
