@@ -66,8 +66,7 @@ TEST(Playback, BendsWaitWhileSwitchedOffAndFollowAllAtOnce) {
 
 TEST(Playback, RecordingPlaysTheSongAndDoesNotEndWithIt) {
     Rig r;
-    SongBytes song;
-    song.currentNoteID = 1;
+    SongBytes song(1);
     song.down(0.0, 0, 10).up(0.5, 0);
     r.load(song);
     r.engine.setWhammyForGuitar(1, -0.3f);
@@ -145,8 +144,7 @@ static void expectStopsTakeTheirNotesVoices(Rig& r) {
 // The note-up index follows the song through every change to its notes.
 TEST(Playback, StopsFindTheirNotesAfterEveryChangeToTheSong) {
     Rig r;
-    SongBytes song;
-    song.currentNoteID = 10;
+    SongBytes song(10);
     // An identifier used twice, a stop of a voice from before the recording,
     // and a note without a stop.
     song.down(0.0, 1).down(0.1, 2).up(0.2, 1).up(0.25, 7).down(0.3, 1).up(0.4, 2).up(0.5, 1).down(0.6, 3);

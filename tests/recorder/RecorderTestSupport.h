@@ -51,7 +51,9 @@ struct SongBytes {
     using PitchRec = std::tuple<double, int, float, int>;
     using ChangeRec = std::tuple<double, float, int>;
 
-    int currentNoteID = 0;
+    explicit SongBytes(int nextNoteID = 0) : currentNoteID(nextNoteID) {}
+
+    int currentNoteID;
     std::vector<NoteRec> notes;
     std::vector<PitchRec> pitches;
     std::vector<ChangeRec> whammy[2];

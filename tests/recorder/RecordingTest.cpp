@@ -41,8 +41,7 @@ TEST(Recording, FirstNoteStartsTheSongWithThePedalPositions) {
     r.rec.addPitchChange(0, 1.0616666f);
     EXPECT_EQ(r.pending(), "+0/10@0o1 --1@0 -0@0.5");
     r.rec.stop();
-    SongBytes expected;
-    expected.currentNoteID = 1;
+    SongBytes expected(1);
     expected.down(0.0, 0, 10, 0.8f, -1e-5).up(0.0, -1).up(0.5, 0).pitches = {{0.5, 0, 1.0616666f, 1}};
     expected.whammy[0] = {{0.0, 0.2f, 1}, {0.0, 0.25f, 1}};
     expected.wah[0] = {{0.0, 0.3f, 1}, {0.0, 0.4f, 1}};

@@ -7,8 +7,7 @@
 namespace {
 
 SongBytes oneBentNote() {
-    SongBytes song;
-    song.currentNoteID = 1;
+    SongBytes song(1);
     song.down(0.25, 0, 14, 0.95f, -2.1e-5).up(0.75, 0);
     song.pitches = {{0.5, 0, 1.1233333f, 1}};
     return song;
@@ -33,8 +32,7 @@ TEST(SaveBuffer, RecordedSongsSaveAndComeBack) {
     });
     r.rec.eraseAllWahChanges(0);
     r.rec.eraseAllWhammyBarChanges(0);
-    SongBytes expected;
-    expected.currentNoteID = 1;
+    SongBytes expected(1);
     expected.down(0.0, 0, 14, 1.0f, 0.0).up(0.5, 0).pitches = {{0.25, 0, 1.1233333f, 1}};
     const auto bytes = r.rec.createSaveBuffer();
     EXPECT_EQ(bytes, expected.version2());
@@ -245,8 +243,7 @@ TEST(SaveBuffer, NoteIdentifiersFromADamagedFileStayUsable) {
     Rig r;
     for (const auto& [stored, first, next] :
          {std::array{2147483647, 2147483647, 0}, {-1, 0, 1}, {-50, 0, 1}}) {
-        SongBytes song;
-        song.currentNoteID = stored;
+        SongBytes song(stored);
         r.load(song);
         EXPECT_EQ(r.rec.currentNoteID(), stored);
         r.rec.record();
