@@ -1,77 +1,59 @@
 #pragma once
+// The recorder tests' one fixture: a recorder over a real engine (sine waves in
+// the slots the songs use, no output) and a parent that counts what it is told,
+// all in a temporary folder and, unless asked otherwise, on a manual clock with
+// the playback passes run by the test.
+#include <gtest/gtest.h>
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
+#include <functional>
+#include <initializer_list>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
+#include "audio/SoundEngine.h"
 #include "audio/SoundEngineParent.h"
+#include "core/StrumwellFailure.h"
 #include "platform/core/Clock.h"
 #include "platform/core/MainThreadQueue.h"
+#include "recorder/Recorder.h"
+#include "support/TempFolder.h"
 
-// The application as the recorder and the engine see it.
 class FakeParent : public SoundEngineParent {
 public:
-    explicit FakeParent(const Clock& clock = SystemClock::shared()) : queue_(clock) {}
-
+    explicit FakeParent(const Clock& clock) : queue_(clock) {}
     int currentGuitar() const override { return guitar.load(); }
     MainThreadQueue& mainThreadQueue() override { return queue_; }
-    void showAlert(const std::string&, const std::string&, bool) override { ++alerts; }
+    void showAlert(const std::string&, const std::string&, bool) override {}
     void playbackEnded() override { ++playbackEndedCalls; }
 
     std::atomic<int> guitar{0};
-    std::atomic<int> alerts{0};
     std::atomic<int> playbackEndedCalls{0};
 
 private:
     MainThreadQueue queue_;
 };
 
-// A fresh empty folder under the system's temporary folder, removed again.
-class TempFolder {
-public:
-    TempFolder() {
-        char pattern[] = "/tmp/strumwell-recorder-XXXXXX";
-        const char* made = mkdtemp(pattern);
-        path_ = made != nullptr ? made : "/tmp";
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    const std::string& path() const { return path_; }
+// Writes recorder save buffers field by field, independently of the recorder
+// (in the host's byte order: the machines we build on are little-endian).
+struct SongBytes {
+    using Bytes = std::vector<std::uint8_t>;
+    // Records in their saved order of fields: a note is (down, sample, time,
+    // id, volume, release rate), a bend (time, note id, pitch, overdub), a
+    // whammy or wah change (time, value, overdub).
+    using NoteRec = std::tuple<std::uint8_t, std::uint8_t, double, int, float, double>;
+    using PitchRec = std::tuple<double, int, float, int>;
+    using ChangeRec = std::tuple<double, float, int>;
 
-private:
-    std::string path_;
-};
+    explicit SongBytes(int nextNoteID = 0) : currentNoteID(nextNoteID) {}
 
-// Writes recorder save buffers byte by byte, independently of the recorder.
-class SongBytes {
-public:
-    struct NoteRec {
-        bool down;
-        int sampleNo;
-        double time;
-        int noteID;
-        float volume;
-        double releaseDelta;
-    };
-    struct PitchRec {
-        double time;
-        int noteID;
-        float pitch;
-        int overdubNo;
-    };
-    struct ChangeRec {
-        double time;
-        float pitch;
-        int overdubNo;
-    };
-
-    int currentNoteID = 0;
+    int currentNoteID;
     std::vector<NoteRec> notes;
     std::vector<PitchRec> pitches;
     std::vector<ChangeRec> whammy[2];
@@ -79,88 +61,204 @@ public:
 
     SongBytes& down(double time, int noteID, int sampleNo = 10, float volume = 0.9f,
                     double releaseDelta = -2e-5) {
-        notes.push_back({true, sampleNo, time, noteID, volume, releaseDelta});
+        notes.emplace_back(1, std::uint8_t(sampleNo), time, noteID, volume, releaseDelta);
         return *this;
     }
     SongBytes& up(double time, int noteID) {
-        notes.push_back({false, 0, time, noteID, 0.0f, 0.0});
+        notes.emplace_back(0, 0, time, noteID, 0.0f, 0.0);
         return *this;
     }
 
-    std::vector<std::uint8_t> version2() const {
-        std::vector<std::uint8_t> b;
-        i32(b, currentNoteID);
-        i32(b, static_cast<int>(notes.size()));
-        i32(b, static_cast<int>(pitches.size()));
-        i32(b, static_cast<int>(whammy[0].size()));
-        i32(b, static_cast<int>(whammy[1].size()));
-        i32(b, static_cast<int>(wah[0].size()));
-        i32(b, static_cast<int>(wah[1].size()));
-        body(b);
+    template <class... T> static void put(Bytes& b, T... values) {
+        const auto one = [&b](auto v) {
+            std::uint8_t raw[sizeof v];
+            std::memcpy(raw, &v, sizeof v);
+            b.insert(b.end(), raw, raw + sizeof v);
+        };
+        (one(values), ...);
+    }
+    template <class Rec> static void putAll(Bytes& b, const std::vector<Rec>& records) {
+        for (const Rec& r : records)
+            std::apply([&b](auto... fields) { put(b, fields...); }, r);
+    }
+    Bytes version0() const {
+        Bytes b;
+        put(b, currentNoteID, std::int32_t(notes.size()));
+        putAll(b, notes);
+        return b;
+    }
+    Bytes version2() const {
+        const auto count = [](const auto& list) { return std::int32_t(list.size()); };
+        Bytes b;
+        put(b, currentNoteID, count(notes), count(pitches), count(whammy[0]), count(whammy[1]), count(wah[0]),
+            count(wah[1]));
+        putAll(b, notes);
+        putAll(b, pitches);
+        for (const auto* list : {&whammy[0], &whammy[1], &wah[0], &wah[1]})
+            putAll(b, *list);
         return b;
     }
     // The version-1 layout is version 2 with its last 8 bytes missing.
-    std::vector<std::uint8_t> version1() const {
-        std::vector<std::uint8_t> b = version2();
+    Bytes version1() const {
+        Bytes b = version2();
         b.resize(b.size() - 8);
         return b;
     }
-    std::vector<std::uint8_t> version0() const {
-        std::vector<std::uint8_t> b;
-        i32(b, currentNoteID);
-        i32(b, static_cast<int>(notes.size()));
-        for (const NoteRec& n : notes) {
-            note(b, n);
-        }
-        return b;
-    }
+};
 
-    static void i32(std::vector<std::uint8_t>& b, std::int32_t v) {
-        for (int i = 0; i < 4; ++i) {
-            b.push_back(static_cast<std::uint8_t>(static_cast<std::uint32_t>(v) >> (8 * i)));
-        }
-    }
-    static void f32(std::vector<std::uint8_t>& b, float v) {
-        std::uint32_t u;
-        std::memcpy(&u, &v, 4);
-        i32(b, static_cast<std::int32_t>(u));
-    }
-    static void f64(std::vector<std::uint8_t>& b, double v) {
-        std::uint64_t u;
-        std::memcpy(&u, &v, 8);
-        for (int i = 0; i < 8; ++i) {
-            b.push_back(static_cast<std::uint8_t>(u >> (8 * i)));
-        }
-    }
+struct Rig {
+    testsupport::TempFolder folder{"strumwell-recorder"};
+    ManualClock clock{500.0};
+    const Clock& time;
+    FakeParent parent{time};
+    SoundEngine engine;
+    Recorder rec;
+    double t0 = clock.now(); // the start of the song being played or recorded
 
-private:
-    static void note(std::vector<std::uint8_t>& b, const NoteRec& n) {
-        b.push_back(n.down ? 1 : 0);
-        b.push_back(static_cast<std::uint8_t>(n.sampleNo & 0xFF));
-        f64(b, n.time);
-        i32(b, n.noteID);
-        f32(b, n.volume);
-        f64(b, n.releaseDelta);
+    // With `thread`, the recorder runs its own playback thread; with
+    // `systemClock`, everything runs on real time.
+    explicit Rig(bool thread = false, bool systemClock = false)
+        : time(systemClock ? static_cast<const Clock&>(SystemClock::shared()) : clock),
+          engine(&parent, nullptr, nullptr, folder.str(), time), rec(&parent, &engine, time, thread) {
+        // The slots the tests play (guitar 2's start at 48); real-time runs
+        // play across the range.
+        for (int slot : {2, 7, 10, 11, 12, 17, 21, 26, 50, 58, 74})
+            engine.addSineWaveAtSlot(slot);
+        for (int slot = 0; systemClock && slot < 96; slot += 5)
+            engine.addSineWaveAtSlot(slot);
+        for (int g = 0; g < 2; ++g) {
+            engine.setPitchBendOn(g, false);
+            engine.setWhammyBarAttached(g, false);
+            engine.setWahOn(g, false);
+        }
+        engine.setRecorder(&rec);
     }
-    void body(std::vector<std::uint8_t>& b) const {
-        for (const NoteRec& n : notes) {
-            note(b, n);
+    ~Rig() { engine.setRecorder(nullptr); }
+
+    void load(const std::vector<std::uint8_t>& bytes, int version = 2) {
+        rec.restoreFromSaveBuffer(bytes.data(), bytes.size(), version);
+    }
+    void load(const SongBytes& song) { load(song.version2()); }
+    // The failure's name, or "" when the restore succeeded.
+    std::string failureOf(const std::vector<std::uint8_t>& bytes, int version) {
+        try {
+            load(bytes, version);
+        } catch (const StrumwellFailure& f) {
+            EXPECT_EQ(f.reason(), "") << "the recorder's failures are known by their name alone";
+            return f.name();
         }
-        for (const PitchRec& p : pitches) {
-            f64(b, p.time);
-            i32(b, p.noteID);
-            f32(b, p.pitch);
-            i32(b, p.overdubNo);
+        return "";
+    }
+    void play(const SongBytes& song) {
+        load(song);
+        t0 = clock.now();
+        rec.play();
+    }
+    void record() {
+        t0 = clock.now();
+        rec.record();
+    }
+    // What a pass `seconds` after the start leaves to be heard and seen.
+    std::string at(double seconds) {
+        clock.set(t0 + seconds);
+        rec.runPlaybackPass();
+        return snapshot();
+    }
+    // The same `dt` seconds after the last pass.
+    std::string after(double dt) { return at(clock.now() - t0 + dt); }
+    // "<state> e<song ends told>", " w<whammy 1>,<2> h<wah 1>,<2>" unless
+    // both rest (bars at 0, pedals at 0.5), " s<string>" while a strum runs,
+    // then each sounding voice as " <voice>:<note id>/<sample>", with "x" once
+    // released and "^<pitch>" when bent. The parent's queue runs after it is
+    // read.
+    std::string snapshot() {
+        char text[64];
+        std::string out =
+            std::to_string(rec.getState()) + " e" + std::to_string(parent.playbackEndedCalls.load());
+        const double pedals[] = {engine.whammy(0), engine.whammy(1), engine.wahForGuitar(0),
+                                 engine.wahForGuitar(1)};
+        if (pedals[0] != 0.0 || pedals[1] != 0.0 || pedals[2] != 0.5 || pedals[3] != 0.5) {
+            std::snprintf(text, sizeof text, " w%g,%g h%g,%g", pedals[0], pedals[1], pedals[2], pedals[3]);
+            out += text;
         }
-        for (const auto* lists : {whammy, wah}) {
-            for (int g = 0; g < 2; ++g) {
-                for (const ChangeRec& c : lists[g]) {
-                    f64(b, c.time);
-                    f32(b, c.pitch);
-                    i32(b, c.overdubNo);
-                }
+        if (rec.currentStrumString() != -1)
+            out += " s" + std::to_string(rec.currentStrumString());
+        for (int v = 0; v < SoundEngine::kNumVoices; ++v) {
+            const PlaylistVoiceState voice = engine.voiceState(v);
+            if (!engine.voicePlaying(v))
+                continue;
+            std::snprintf(text, sizeof text, " %d:%d/%d%s", v, voice.noteID, voice.sampleNo,
+                          voice.wantToStop ? "x" : "");
+            out += text;
+            if (voice.requiredPitch != 1.0f) {
+                std::snprintf(text, sizeof text, "^%g", double(voice.requiredPitch));
+                out += text;
             }
         }
+        parent.mainThreadQueue().runPending();
+        return out;
+    }
+    // One pass; what the sanity check printed.
+    std::string mergeLog() {
+        testing::internal::CaptureStdout();
+        rec.runPlaybackPass();
+        return testing::internal::GetCapturedStdout();
+    }
+    // The voice sounding the note with this identifier, or -1.
+    int voiceOf(int noteID) const {
+        for (int v = 0; v < SoundEngine::kNumVoices; ++v)
+            if (engine.voicePlaying(v) && engine.voiceNoteID(v) == noteID)
+                return v;
+        return -1;
+    }
+    // Records and merges one pass 100 s after the last: each note is {sample,
+    // start, length} from the start of the pass; `extra` runs after the
+    // note-downs (bends, pedal moves).
+    void pass(std::initializer_list<std::array<double, 3>> notes, const std::function<void()>& extra = {}) {
+        clock.advance(100.0);
+        const double start = clock.now();
+        rec.record();
+        std::vector<std::pair<double, int>> ups;
+        for (const auto& n : notes) {
+            clock.set(start + n[1]);
+            ups.emplace_back(start + n[1] + n[2], rec.addPlayNote(static_cast<int>(n[0]), 1.0f, 0.0));
+        }
+        if (extra)
+            extra();
+        for (const auto& [t, id] : ups) {
+            clock.set(t);
+            rec.addStopNote(id);
+        }
+        rec.stop();
+        rec.runPlaybackPass();
+    }
+    std::string song() const { return describe(rec.notes()); }
+    std::string pending() const { return describe(rec.currentOverdubNotesToAdd()); }
+    // The bends' note ids, the sizes of the whammy and wah lists, the overdub
+    // number: "~1 ~2 w1,0 h1,1 o2".
+    std::string changes() const {
+        std::string out;
+        for (const PitchChange& p : rec.pitchBends())
+            out += "~" + std::to_string(p.noteID()) + " ";
+        char text[48];
+        std::snprintf(text, sizeof text, "w%zu,%zu h%zu,%zu o%d", rec.whammyBarChanges(0).size(),
+                      rec.whammyBarChanges(1).size(), rec.wahChanges(0).size(), rec.wahChanges(1).size(),
+                      rec.currentOverdubNo());
+        return out + text;
+    }
+    // Notes as "+<id>/<sample>@<time>" (down) or "-<id>@<time>" (up), each
+    // with "o<overdub>" unless 0.
+    static std::string describe(const std::vector<Note>& notes) {
+        std::string out;
+        char text[48];
+        for (const Note& n : notes) {
+            if (n.keyDown())
+                std::snprintf(text, sizeof text, " +%d/%d@%g", n.noteID(), n.sampleNo(), n.time());
+            else
+                std::snprintf(text, sizeof text, " -%d@%g", n.noteID(), n.time());
+            out += text + (n.overdubNo() != 0 ? "o" + std::to_string(n.overdubNo()) : "");
+        }
+        return out.empty() ? out : out.substr(1);
     }
 };
 
@@ -168,14 +266,9 @@ private:
 template <class Fn> std::string captureFile(Fn fn) {
     std::FILE* f = std::tmpfile();
     fn(f);
-    std::fflush(f);
+    std::string text(static_cast<std::size_t>(std::ftell(f)), '\0');
     std::rewind(f);
-    std::string text;
-    char chunk[4096];
-    std::size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0) {
-        text.append(chunk, got);
-    }
+    text.resize(std::fread(text.data(), 1, text.size(), f));
     std::fclose(f);
     return text;
 }
