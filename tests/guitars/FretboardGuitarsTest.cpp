@@ -75,6 +75,7 @@ TEST(Fretboards, EveryFretCountFillsTheBoardWithRows) {
     Rig rig;
     ManualFretAndPluckGuitarView manual(nullptr, &rig.engine);
     HammerOnGuitarView hammer(nullptr, &rig.engine);
+    EXPECT_EQ(hammer.getFretForCoord({0, 100}), -1) << "no board before the first showing";
     for (int count = 3; count <= 10; ++count) {
         SCOPED_TRACE(count);
         rig.engine.setNumFretsToShow(count);
@@ -314,6 +315,8 @@ TEST_F(ManualFret, MenuOpeningStopsEverythingAndStraightensStrings) {
     // While the menu shows, the lift of the board finger is not seen and the
     // board takes no touches.
     play({{'l', 1, at(2, 1)}, {'t', 4, pick(0)}});
+    play({{'t', 5, {300, 10}}}); // a shortcut, here leading nowhere
+    EXPECT_FALSE(screen.menuShowing());
 }
 
 TEST_F(HammerOn, StartsAtTheZerothFretAboveTheNutAndScrollsPastIt) {

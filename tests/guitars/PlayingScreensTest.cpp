@@ -441,17 +441,22 @@ double labelContrast(Window& w, Label& label) {
 
 TEST(PlayingScreens, InAWindowKeysAndTouchesArriveAndEveryTextReads) {
     Window w;
-    const std::pair<const char*, Log> firstNotes[] = {{"manual", {"+15"}},
-                                                      {"hammer", {"+2"}},
-                                                      {"tab", {"+10", "+14", "+17", "+22", "+26"}},
-                                                      {"scale", {"+13"}}};
-    for (const auto& [name, expected] : firstNotes) {
-        SCOPED_TRACE(name);
-        std::unique_ptr<Screen> s = makeScreen(name);
+    struct Case {
+        const char* name;
+        Key k;
+        bool shift;
+        Log heard;
+    } cases[] = {{"manual", Key::D, false, {"+15"}},
+                 {"hammer", Key::W, true, {"+22"}}, // Shift: the B string
+                 {"tab", Key::D, false, {"+10", "+14", "+17", "+22", "+26"}},
+                 {"scale", Key::C, false, {"+13"}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::unique_ptr<Screen> s = makeScreen(c.name);
         GuitarScreenView& v = *s->view;
         w.app->rootView().addSubview(&v);
         w.turn(2);
-        w.shot(std::string(name) + "-rest");
+        w.shot(s->name + "-rest");
         if (w.hasPictures()) {
             std::vector<Label*> labels;
             collectLabels(&v, labels);
@@ -459,37 +464,42 @@ TEST(PlayingScreens, InAWindowKeysAndTouchesArriveAndEveryTextReads) {
             for (Label* label : labels)
                 EXPECT_GE(labelContrast(w, *label), 4.5) << "\"" << label->text() << "\"";
         }
-        // A key and the mouse through the application's routing.
+        // A key and the mouse through the application's routing: on the
+        // Manual Fret the mouse holds fret 3 of the D string and bends it.
         s->rig.recorder.record();
         v.redrawOnRecPlayPresses();
-        if (s->name == "manual") {
-            w.app->injectTouch(1, TouchPhase::Began, {139, 232}); // fret 3 of the D string
-            w.turn();
-        }
-        w.press(s->fingerKey, true);
-        EXPECT_EQ(s->heard(), expected);
-        w.turn(2);
-        w.shot(std::string(name) + "-recording");
-        w.press(s->fingerKey, false);
+        const Point mouse = s->name == "manual" ? Point{139, 232} : Point{150, 440};
         if (s->name == "manual")
-            w.app->injectTouch(1, TouchPhase::Ended, {139, 232});
+            w.app->injectTouch(1, TouchPhase::Began, mouse);
+        w.press(c.k, true, c.shift);
+        EXPECT_EQ(s->heard(), c.heard);
+        w.app->injectTouch(1, s->name == "manual" ? TouchPhase::Moved : TouchPhase::Began,
+                           {mouse.x + 31, mouse.y});
+        w.turn(2);
+        w.shot(s->name + "-recording");
+        if (auto* board = dynamic_cast<FretboardGuitarView*>(&v)) {
+            EXPECT_EQ(board->currentBendPosition(2), s->name == "manual" ? 3 : 0);
+        }
+        w.press(c.k, false, c.shift);
+        w.app->injectTouch(1, TouchPhase::Ended, {mouse.x + 31, mouse.y});
+        w.turn();
         EXPECT_EQ(v.keyFingers().heldCount(), 0u);
         s->rig.recorder.stop();
         recordANote(s->rig);
         s->rig.recorder.play();
         v.redrawOnRecPlayPresses();
         w.turn(2);
-        w.shot(std::string(name) + "-playing");
+        w.shot(s->name + "-playing");
         // The menu, drawn once its slide is over; keys are not taken meanwhile.
         w.app->injectTouch(2, TouchPhase::Began, kPlectrum);
         w.app->injectTouch(2, TouchPhase::Ended, kPlectrum);
         w.turn(30);
         EXPECT_TRUE(v.menuShowing());
         EXPECT_FALSE(v.recordMenuBar().isAnimating());
-        w.shot(std::string(name) + "-menu");
-        w.press(s->fingerKey, true);
+        w.shot(s->name + "-menu");
+        w.press(c.k, true, c.shift);
         EXPECT_EQ(v.keyFingers().heldCount(), 0u);
-        w.press(s->fingerKey, false);
+        w.press(c.k, false, c.shift);
         s->rig.recorder.stop();
         v.removeFromSuperview();
     }
