@@ -173,18 +173,6 @@ TEST(TabEditorAreas, DisjointButtonsAndSamplesWithinTheBank) {
         }
 }
 
-TEST_F(TabEditor, StartsInFretModeWithAnEmptyChordAndClosedMenu) {
-    EXPECT_EQ(screen->entryMode(), 0);
-    EXPECT_EQ(screen->fret(), kEmpty);
-    EXPECT_FALSE(screen->menuShowing());
-    EXPECT_FALSE(screen->messageBoxShowing());
-    EXPECT_FALSE(screen->fretEntryView().isHidden());
-    EXPECT_TRUE(screen->tabEntryView().isHidden());
-    EXPECT_TRUE(screen->chordEntryView().isHidden());
-    EXPECT_EQ(screen->currentPositionLabel().text(), "0/0");
-    EXPECT_EQ(screen->tabDisplay(0).text(), "");
-}
-
 TEST_F(TabEditor, InsertDeleteAndThePositionArrows) {
     const Point insert = button(Button::Insert), back = button(Button::Back),
                 forward = button(Button::Forward);
