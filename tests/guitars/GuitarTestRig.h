@@ -1,25 +1,35 @@
 #pragma once
-// A real sound engine with no audio output and a recorder driven by hand, for
-// the playing screens' tests. The recorder records from the start (unless
-// asked not to), so that every note start, stop and bend a screen sends to the
-// engine can be read back from the pass being recorded.
+// The one fixture of the guitar screens' tests: a real sound engine with no
+// audio output and a recorder driven by hand. The recorder records from the
+// start (unless asked not to), so that every note start, stop and bend a
+// screen sends to the engine can be read back from the pass being recorded.
+// A headless window is there for the tests that need the application's own
+// routing and drawing; with STRUMWELL_GUITAR_SHOTS set to a folder its frames
+// are saved as pictures to look at.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <initializer_list>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 #include "audio/SoundEngine.h"
+#include "platform/Application.h"
+#include "platform/Key.h"
 #include "platform/Touch.h"
 #include "platform/core/Clock.h"
 #include "recorder/Recorder.h"
+#include "support/TempFolder.h"
 
 namespace guitartest {
+
+using Log = std::vector<std::string>;
 
 inline Touch touch(long id, TouchPhase phase, Point at, Point previous) {
     Touch t;
@@ -38,24 +48,35 @@ inline Touch move(long id, Point at, Point previous) {
 inline Touch up(long id, Point at) {
     return touch(id, TouchPhase::Ended, at, at);
 }
+template <typename V> void hold(V& v, long id, Point p) {
+    v.processTouches({down(id, p)});
+}
+template <typename V> void lift(V& v, long id, Point p) {
+    v.processTouches({up(id, p)});
+}
+template <typename V> void tap(V& v, long id, Point p) {
+    hold(v, id, p);
+    lift(v, id, p);
+}
+template <typename V> void drag(V& v, long id, Point from, Point to) {
+    v.processTouches({move(id, to, from)});
+}
 
-// An empty bundle folder of its own (no samples: voices start all the same).
-class TempFolder {
+inline KeyEvent key(Key k, bool shift = false) {
+    KeyEvent e;
+    e.key = k;
+    e.shift = shift;
+    return e;
+}
+
+// A screen that notes where its shortcuts lead instead of asking a host.
+template <typename Screen> class Navigating : public Screen {
 public:
-    TempFolder() {
-        static int counter = 0;
-        path_ = std::filesystem::temp_directory_path() /
-                ("strumwell-guitars-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-        std::filesystem::create_directories(path_);
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    std::string path() const { return path_.string(); }
+    using Screen::Screen;
+    std::vector<int> visited;
 
-private:
-    std::filesystem::path path_;
+protected:
+    void goToScreen(int screenNo) override { visited.push_back(screenNo); }
 };
 
 struct Rig {
@@ -74,19 +95,13 @@ struct Rig {
     // The note starts and stops of the pass so far, in order: "+S" for a
     // start of sample S at full volume, "+S@0.65" at another volume, "-S" for
     // the stop of a note of sample S.
-    std::vector<std::string> log() const {
-        std::vector<std::string> out;
+    Log log() const {
+        Log out;
         std::map<int, int> sampleOfNote;
         for (const Note& n : recorder.currentOverdubNotesToAdd()) {
             if (n.keyDown()) {
                 sampleOfNote[n.noteID()] = n.sampleNo();
-                std::string s = "+" + std::to_string(n.sampleNo());
-                if (std::fabs(n.volume() - 1.0f) > 1e-6f) {
-                    char v[16];
-                    std::snprintf(v, sizeof v, "@%.2f", n.volume());
-                    s += v;
-                }
-                out.push_back(s);
+                out.push_back("+" + std::to_string(n.sampleNo()) + volume(n.volume()));
             } else {
                 auto it = sampleOfNote.find(n.noteID());
                 out.push_back("-" +
@@ -96,19 +111,21 @@ struct Rig {
         return out;
     }
     // What happened since the last call.
-    std::vector<std::string> fresh() {
-        std::vector<std::string> all = log();
-        std::vector<std::string> out(all.begin() + static_cast<long>(seen_), all.end());
+    Log fresh() {
+        Log all = log();
+        if (seen_ > all.size())
+            seen_ = 0; // a new pass began
+        Log out(all.begin() + static_cast<long>(seen_), all.end());
         seen_ = all.size();
         return out;
     }
     // Bends so far: "S:half", "S:full" or "S:none" with the bent note's sample.
-    std::vector<std::string> bends() const {
+    Log bends() const {
         std::map<int, int> sampleOfNote;
         for (const Note& n : recorder.currentOverdubNotesToAdd())
             if (n.keyDown())
                 sampleOfNote[n.noteID()] = n.sampleNo();
-        std::vector<std::string> out;
+        Log out;
         for (const PitchChange& p : recorder.currentPitchBendsToAdd()) {
             std::string kind = "none";
             if (p.pitch() == SoundEngine::kFullBendPitch)
@@ -119,23 +136,139 @@ struct Rig {
         }
         return out;
     }
-
+    // The merged song: "T +S@V" and "T -" with times to the hundredth, sorted
+    // (events at one moment may come in either order).
+    Log song() const {
+        Log out;
+        for (const Note& n : recorder.notes()) {
+            char line[64];
+            std::snprintf(line, sizeof line, "%.2f ", n.time());
+            out.push_back(line +
+                          (n.keyDown() ? "+" + std::to_string(n.sampleNo()) + volume(n.volume()) : "-"));
+        }
+        std::sort(out.begin(), out.end());
+        return out;
+    }
+    // What the last steps were heard to do: fresh(), or for a screen that
+    // strums chords, what the playback passes strummed (volumes left out).
+    Log heard() {
+        if (!strums)
+            return fresh();
+        strum();
+        Log out;
+        for (const std::string& e : fresh())
+            out.push_back(e.substr(0, e.find('@')));
+        return out;
+    }
     // Ends the pass and merges it into the song.
     void stopAndMerge() {
         recorder.stop();
         recorder.runPlaybackPass();
         recorder.runPlaybackPass();
     }
+    // Lets the playback passes strum a whole chord (and act on any stop).
+    void strum() {
+        for (int k = 0; k < 8; ++k) {
+            clock.advance(0.01);
+            recorder.runPlaybackPass();
+        }
+    }
 
-    TempFolder bundle;
+    bool strums = false;
+    std::map<long, Point> fingers;                       // where each finger of a script last was
+    testsupport::TempFolder bundle{"strumwell-guitars"}; // no samples: voices start all the same
     ManualClock clock;
-    SoundEngine engine{nullptr, nullptr, nullptr, bundle.path(), clock};
+    SoundEngine engine{nullptr, nullptr, nullptr, bundle.str(), clock};
     Recorder recorder{nullptr, &engine, clock, false};
 
 private:
+    static std::string volume(float v) {
+        if (std::fabs(v - 1.0f) <= 1e-6f)
+            return "";
+        char text[16];
+        std::snprintf(text, sizeof text, "@%.2f", v);
+        return text;
+    }
     std::size_t seen_ = 0;
 };
 
-using Log = std::vector<std::string>;
+// The bundle named by STRUMWELL_GUITAR_BUNDLE, or the one beside the test
+// programs (build/bundle), which may not have been built.
+inline std::string bundleFolder() {
+    if (const char* bundle = std::getenv("STRUMWELL_GUITAR_BUNDLE"))
+        return bundle;
+    std::error_code ec;
+    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string() : (exe.parent_path().parent_path() / "bundle").string();
+}
+
+// One step of a touch script: what finger `id` does at `at` ('h' holds it
+// down, 'l' lifts it, 't' taps, 'm' moves it there from where it was), and
+// the note starts and stops heard after it.
+struct Step {
+    char op;
+    long id;
+    Point at;
+    Log heard = {};
+};
+template <typename V> void play(V& view, Rig& rig, std::initializer_list<Step> steps) {
+    int n = 0;
+    for (const Step& s : steps) {
+        SCOPED_TRACE(testing::Message() << "step " << ++n << ": " << s.op << s.id);
+        if (s.op == 'h' || s.op == 't')
+            view.processTouches({down(s.id, s.at)});
+        if (s.op == 'm')
+            view.processTouches({move(s.id, s.at, rig.fingers[s.id])});
+        if (s.op == 'l' || s.op == 't')
+            view.processTouches({up(s.id, s.at)});
+        rig.fingers[s.id] = s.at;
+        EXPECT_EQ(rig.heard(), s.heard);
+    }
+}
+
+// A headless application window on a manual clock.
+struct Window {
+    ManualClock clock{100.0};
+    std::string bundle = bundleFolder();
+    std::unique_ptr<Application> app;
+
+    Window() {
+        ApplicationOptions o;
+        o.headless = true;
+        // Pictures saved to be looked at are drawn as a phone would.
+        o.windowScale = std::getenv("STRUMWELL_GUITAR_SHOTS") ? 2 : 1;
+        o.clock = &clock;
+        o.paced = false;
+        o.handleSignals = false;
+        o.bundleFolder = bundle;
+        app = std::make_unique<Application>(o);
+        std::string error;
+        EXPECT_TRUE(app->initialize(&error)) << error;
+    }
+    bool hasPictures() const {
+        std::error_code ec;
+        return std::filesystem::exists(std::filesystem::path(bundle) / "HammerOnFretboard.jpg", ec);
+    }
+    void turn(int frames = 1) {
+        for (int i = 0; i < frames; ++i) {
+            clock.advance(1.0 / 60);
+            app->runFrames(1);
+        }
+    }
+    void press(Key k, bool isDown, bool shift = false) {
+        app->injectKey(key(k, shift), isDown);
+        turn();
+    }
+    void tap(Point p) {
+        app->injectTouch(1, TouchPhase::Began, p);
+        turn();
+        app->injectTouch(1, TouchPhase::Ended, p);
+        turn();
+    }
+    void shot(const std::string& name) {
+        if (const char* folder = std::getenv("STRUMWELL_GUITAR_SHOTS"))
+            app->saveScreenshot(std::string(folder) + "/" + name + ".png");
+    }
+};
 
 } // namespace guitartest
