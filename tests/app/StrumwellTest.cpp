@@ -35,14 +35,9 @@ int32_t readMarker(const std::string& path) {
 class App : public ::testing::Test {
 protected:
     ~App() override { OutputVolume::set(1); }
-    // Ends the previous run (an orderly end) and starts the next one.
-    testsupport::HeadlessApp& start() {
-        run_.reset();
-        run_ = std::make_unique<testsupport::HeadlessApp>(f, clock);
-        return *run_;
-    }
-    // Starts a run and returns what it printed while starting.
-    std::string startCapturingOutput() {
+    // Ends the previous run (an orderly end), starts the next one and
+    // returns what it printed while starting.
+    std::string start() {
         run_.reset();
         testing::internal::CaptureStdout();
         run_ = std::make_unique<testsupport::HeadlessApp>(f, clock);
@@ -113,7 +108,7 @@ TEST(CurrentGuitar, IncrementAlternatesAndWrapsValuesAboveOne) {
 
 TEST_F(App, FirstStartIsQuietShowsTheWelcomeOnceAndPutsTheDemoTabInTheTabGuitar) {
     shipDemoTab({"320003", "x32010", "xx0232"});
-    const std::string printed = startCapturingOutput();
+    const std::string printed = start();
     EXPECT_EQ(printed.find("EXCEPTION"), std::string::npos) << printed;
     EXPECT_EQ(printed.find("FileNotFound"), std::string::npos) << printed;
     ASSERT_NE(app().currentAlert(), nullptr);
@@ -161,7 +156,7 @@ TEST_F(App, AShortOrNonPositiveMarkerShowsTheWelcomeAgainButNeverReplacesATab) {
 
 TEST_F(App, ADamagedStateIsNamedAndTheDefaultsUsed) {
     std::ofstream(f.docs() + "/system.state", std::ios::binary) << "VERSION2garbage";
-    const std::string printed = startCapturingOutput();
+    const std::string printed = start();
     EXPECT_NE(printed.find(f.docs() + "/system.state"), std::string::npos) << printed;
     EXPECT_EQ(shell().tab()->tabSize(), 0) << "no demo tab in this bundle, and nothing loaded";
 }
@@ -337,25 +332,23 @@ TEST_F(App, TheManualSlidesInAtTheCallersPageAndRevealsOnTheWayBack) {
 TEST(Registry, EveryScreenOpensAManualPageThatExistsAndIsTitledForIt) {
     // A word the title of each screen's page must hold; the menu and the
     // manual itself open the title page.
-    const std::pair<int, const char*> screens[] = {
-        {Strumwell::kTabGuitar, "TAB GUITAR"},
-        {Strumwell::kTabGuitarSetup, "PROGRAMMING"},
-        {Strumwell::kDelayEffectSetup, "DELAY"},
-        {Strumwell::kManualFretGuitar, "MANUAL FRET"},
-        {Strumwell::kHammerOnGuitar, "HAMMER-ON"},
-        {Strumwell::kMainMenu, nullptr},
-        {Strumwell::kChooseGuitar, "GUITAR MENU"},
-        {Strumwell::kSetupMenu, "SETUP MENU"},
-        {Strumwell::kEffectsSetupMenu, "EFFECTS"},
-        {Strumwell::kGuitarPatchMenu, "PATCH"},
-        {Strumwell::kFuzzEffectSetup, "FUZZ"},
-        {Strumwell::kScaleGuitar, "SCALE GUITAR"},
-        {Strumwell::kTabGuitarLoadSave, "TAB"},
-        {Strumwell::kRecorder, "RECORDER"},
-        {Strumwell::kManual, nullptr},
-        {Strumwell::kAppSetup, "APPLICATION"},
-        {Strumwell::kWahEffectSetup, "WAH"},
-    };
+    const std::pair<int, const char*> screens[] = {{Strumwell::kTabGuitar, "TAB GUITAR"},
+                                                   {Strumwell::kTabGuitarSetup, "PROGRAMMING"},
+                                                   {Strumwell::kDelayEffectSetup, "DELAY"},
+                                                   {Strumwell::kManualFretGuitar, "MANUAL FRET"},
+                                                   {Strumwell::kHammerOnGuitar, "HAMMER-ON"},
+                                                   {Strumwell::kMainMenu, nullptr},
+                                                   {Strumwell::kChooseGuitar, "GUITAR MENU"},
+                                                   {Strumwell::kSetupMenu, "SETUP MENU"},
+                                                   {Strumwell::kEffectsSetupMenu, "EFFECTS"},
+                                                   {Strumwell::kGuitarPatchMenu, "PATCH"},
+                                                   {Strumwell::kFuzzEffectSetup, "FUZZ"},
+                                                   {Strumwell::kScaleGuitar, "SCALE GUITAR"},
+                                                   {Strumwell::kTabGuitarLoadSave, "TAB"},
+                                                   {Strumwell::kRecorder, "RECORDER"},
+                                                   {Strumwell::kManual, nullptr},
+                                                   {Strumwell::kAppSetup, "APPLICATION"},
+                                                   {Strumwell::kWahEffectSetup, "WAH"}};
     const std::vector<std::string> pages = ManualPages::create();
     Strumwell s;
     for (const auto& [screen, word] : screens) {

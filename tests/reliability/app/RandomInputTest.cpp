@@ -145,6 +145,7 @@ TEST(RandomInput, HundredThousandEventsOverEveryScreenKeepTheInvariants) {
     EXPECT_GE(files, 1);
     std::cout << events << " events: " << screensSeen.size() << " screens shown, at most " << mostEvents
               << " song events held, " << files << " saved files read back\n";
+    // A fresh model (default patches) loads the state the run saved.
     ManualClock modelClock;
     Tab tab;
     SoundEngine engine(nullptr, nullptr, nullptr, f.bundle(), modelClock);
