@@ -50,7 +50,13 @@ Rgba pixel(const SDL_Surface* s, int x, int y) {
 // The pictures the program's code names, read from its sources; names
 // completed at run time ("String" + n + "Up.png") are left to their own test.
 std::set<std::string> picturesTheCodeNames() {
-    const fs::path classes = fs::path(__FILE__).parent_path() / "../../Classes";
+    // This file's name may be relative to the build folder, which holds the
+    // test's working folder.
+    fs::path self = __FILE__;
+    for (fs::path base = fs::current_path(); !fs::exists(self) && base != base.root_path();
+         base = base.parent_path())
+        self = base / __FILE__;
+    const fs::path classes = self.parent_path() / "../../Classes";
     const std::regex literal(R"((^|[^+\s])\s*\"([A-Za-z0-9]+\.(png|jpg))\")");
     std::set<std::string> names;
     for (const auto& entry : fs::recursive_directory_iterator(classes)) {
