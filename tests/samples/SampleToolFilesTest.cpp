@@ -3,50 +3,26 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "../support/TempFolder.h"
 #include "FluidRenderer.h"
 #include "MidiFile.h"
 #include "NoteShaper.h"
 #include "WavFile.h"
 
 namespace fs = std::filesystem;
+using testsupport::TempFolder;
 
 namespace {
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "strumwell-samples-test-XXXXXX").string();
-        path_ = mkdtemp(pattern.data()) ? pattern : "";
-    }
-    ~TempDir() {
-        std::error_code ec;
-        if (!path_.empty())
-            fs::remove_all(path_, ec);
-    }
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
-
 std::vector<uint8_t> readAll(const std::string& path) {
     std::ifstream f(path, std::ios::binary);
     return std::vector<uint8_t>((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
 }
-
-std::vector<uint8_t> varLen(uint32_t v) {
-    std::vector<uint8_t> out;
-    MidiFile::appendVarLen(out, v);
-    return out;
-}
 } // namespace
-
-// ---- WAV -------------------------------------------------------------------
 
 TEST(WavFile, HeaderIsCanonicalPcmWithSixteenByteFormatChunk) {
     const std::vector<uint8_t> b = WavFile::encodeMono16({1, -2, 32767});
@@ -57,41 +33,34 @@ TEST(WavFile, HeaderIsCanonicalPcmWithSixteenByteFormatChunk) {
     EXPECT_EQ(b, expected);
 }
 
-TEST(WavFile, WritesAtomicallyAndReadsBack) {
-    TempDir dir;
-    ASSERT_FALSE(dir.path().empty());
-    const std::string path = dir.path() + "/A1-1.wav";
-    std::vector<int16_t> samples = {0, 100, -100, 32767, -32767, -32768};
+TEST(WavFile, WritesAtomicallyReadsBackAndRefusesWhatIsNotMono16Bit44100) {
+    TempFolder dir;
+    const std::string path = dir.file("A1-1.wav");
+    std::vector<int16_t> samples = {0, 100, -100, 32767, -32767, -32768}, back;
     std::string error;
     ASSERT_TRUE(WavFile::writeMono16(path, samples, &error)) << error;
     EXPECT_FALSE(fs::exists(path + ".part"));
     EXPECT_EQ(fs::file_size(path), 44u + 2 * samples.size());
-    std::vector<int16_t> back;
     ASSERT_TRUE(WavFile::readMono16(path, back, &error)) << error;
     EXPECT_EQ(back, samples);
-    EXPECT_FALSE(WavFile::writeMono16(dir.path() + "/no/such/folder/x.wav", samples, &error));
-    EXPECT_FALSE(WavFile::readMono16(dir.path() + "/missing.wav", back, &error));
-}
+    EXPECT_FALSE(WavFile::writeMono16(dir.file("no/such/folder/x.wav"), samples, &error));
+    EXPECT_FALSE(WavFile::readMono16(dir.file("missing.wav"), back, &error));
 
-TEST(WavFile, RefusesWhatIsNotMono16Bit44100) {
     const std::vector<uint8_t> good = WavFile::encodeMono16({5, 6, 7});
-    std::vector<int16_t> out;
-    std::string error;
-    ASSERT_TRUE(WavFile::decodeMono16(good, out, &error));
-
-    auto patched = [&](size_t at, uint8_t v) {
+    ASSERT_TRUE(WavFile::decodeMono16(good, back, &error));
+    const struct {
+        size_t at;
+        uint8_t value;
+        const char* what;
+    } damage[] = {{22, 2, "stereo"},        {34, 8, "8-bit"},     {20, 3, "float"},
+                  {24, 0x22, "other rate"}, {0, 'X', "not RIFF"}, {40, 200, "data past the end"}};
+    for (const auto& d : damage) {
         std::vector<uint8_t> b = good;
-        b[at] = v;
-        return b;
-    };
-    EXPECT_FALSE(WavFile::decodeMono16(patched(22, 2), out, &error)) << "stereo";
-    EXPECT_FALSE(WavFile::decodeMono16(patched(34, 8), out, &error)) << "8-bit";
-    EXPECT_FALSE(WavFile::decodeMono16(patched(20, 3), out, &error)) << "float";
-    EXPECT_FALSE(WavFile::decodeMono16(patched(24, 0x22), out, &error)) << "other rate";
-    EXPECT_FALSE(WavFile::decodeMono16(patched(0, 'X'), out, &error)) << "not RIFF";
-    EXPECT_FALSE(WavFile::decodeMono16(patched(40, 200), out, &error)) << "data past the end";
-    EXPECT_FALSE(WavFile::decodeMono16(std::vector<uint8_t>(good.begin(), good.begin() + 30), out, &error));
-    EXPECT_FALSE(WavFile::decodeMono16({}, out, &error));
+        b[d.at] = d.value;
+        EXPECT_FALSE(WavFile::decodeMono16(b, back, &error)) << d.what;
+    }
+    EXPECT_FALSE(WavFile::decodeMono16(std::vector<uint8_t>(good.begin(), good.begin() + 30), back, &error));
+    EXPECT_FALSE(WavFile::decodeMono16({}, back, &error));
 }
 
 TEST(WavFile, SkipsUnknownChunks) {
@@ -111,17 +80,20 @@ TEST(WavFile, FloatToInt16RoundsAndNeverReachesMinus32768) {
     EXPECT_EQ(v, (std::vector<int16_t>{0, 32767, -32767, 32767, -32767, 3, 0, -1}));
 }
 
-// ---- MIDI ------------------------------------------------------------------
-
 TEST(MidiFile, VariableLengthQuantities) {
-    EXPECT_EQ(varLen(0), (std::vector<uint8_t>{0x00}));
-    EXPECT_EQ(varLen(0x40), (std::vector<uint8_t>{0x40}));
-    EXPECT_EQ(varLen(0x7F), (std::vector<uint8_t>{0x7F}));
-    EXPECT_EQ(varLen(0x80), (std::vector<uint8_t>{0x81, 0x00}));
-    EXPECT_EQ(varLen(0x2000), (std::vector<uint8_t>{0xC0, 0x00}));
-    EXPECT_EQ(varLen(0x3FFF), (std::vector<uint8_t>{0xFF, 0x7F}));
-    EXPECT_EQ(varLen(0x4000), (std::vector<uint8_t>{0x81, 0x80, 0x00}));
-    EXPECT_EQ(varLen(0x0FFFFFFF), (std::vector<uint8_t>{0xFF, 0xFF, 0xFF, 0x7F}));
+    const std::pair<uint32_t, std::vector<uint8_t>> cases[] = {{0, {0x00}},
+                                                               {0x40, {0x40}},
+                                                               {0x7F, {0x7F}},
+                                                               {0x80, {0x81, 0x00}},
+                                                               {0x2000, {0xC0, 0x00}},
+                                                               {0x3FFF, {0xFF, 0x7F}},
+                                                               {0x4000, {0x81, 0x80, 0x00}},
+                                                               {0x0FFFFFFF, {0xFF, 0xFF, 0xFF, 0x7F}}};
+    for (const auto& [value, expected] : cases) {
+        std::vector<uint8_t> out;
+        MidiFile::appendVarLen(out, value);
+        EXPECT_EQ(out, expected) << value;
+    }
 }
 
 TEST(MidiFile, WholeFileWithMillisecondTicksInTimeOrder) {
@@ -140,16 +112,14 @@ TEST(MidiFile, WholeFileWithMillisecondTicksInTimeOrder) {
         0x00, 0x9F, 127,  1,   0x00, 0xFF, 0x2F, 0x00};
     EXPECT_EQ(m.bytes(), expected);
 
-    TempDir dir;
-    ASSERT_TRUE(m.write(dir.path() + "/x.mid"));
-    EXPECT_EQ(readAll(dir.path() + "/x.mid"), expected);
+    TempFolder dir;
+    ASSERT_TRUE(m.write(dir.file("x.mid")));
+    EXPECT_EQ(readAll(dir.file("x.mid")), expected);
 }
 
-// ---- Raw synthesiser output and the renderer -------------------------------
-
-TEST(FluidRenderer, StereoFloatIsMixedToMono) {
-    TempDir dir;
-    const std::string path = dir.path() + "/r.f32";
+TEST(FluidRenderer, MixesStereoFloatToMonoAndRunsTheProgramWithEffectsOff) {
+    TempFolder dir;
+    const std::string path = dir.file("r.f32");
     const float frames[] = {1.0f, 0.0f, -0.5f, -0.25f, 0.2f, 0.2f};
     {
         std::ofstream f(path, std::ios::binary);
@@ -159,25 +129,19 @@ TEST(FluidRenderer, StereoFloatIsMixedToMono) {
     std::vector<float> mono;
     std::string error;
     ASSERT_TRUE(FluidRenderer::readStereoFloat(path, mono, &error)) << error;
-    ASSERT_EQ(mono.size(), 3u);
-    EXPECT_FLOAT_EQ(mono[0], 0.5f);
-    EXPECT_FLOAT_EQ(mono[1], -0.375f);
-    EXPECT_FLOAT_EQ(mono[2], 0.2f);
-    EXPECT_FALSE(FluidRenderer::readStereoFloat(dir.path() + "/none.f32", mono, &error));
-    { std::ofstream f(dir.path() + "/empty.f32"); }
-    EXPECT_FALSE(FluidRenderer::readStereoFloat(dir.path() + "/empty.f32", mono, &error));
-}
+    EXPECT_EQ(mono, (std::vector<float>{0.5f, -0.375f, 0.2f}));
+    EXPECT_FALSE(FluidRenderer::readStereoFloat(dir.file("none.f32"), mono, &error));
+    std::ofstream(dir.file("empty.f32")).close();
+    EXPECT_FALSE(FluidRenderer::readStereoFloat(dir.file("empty.f32"), mono, &error));
 
-TEST(FluidRenderer, RunsTheProgramWithEffectsOffAndReportsFailure) {
-    TempDir dir;
     // A stand-in for the synthesiser: records its arguments and writes one
     // stereo frame (1.0, 0.0) to the -F file.
-    const std::string fake = dir.path() + "/fake-synth";
+    const std::string fake = dir.file("fake-synth");
     {
         std::ofstream f(fake);
         f << "#!/bin/sh\n"
              "echo \"$@\" > \""
-          << dir.path()
+          << dir.str()
           << "/args\"\n"
              "while [ $# -gt 0 ]; do\n"
              "  if [ \"$1\" = -F ]; then shift; printf '\\000\\000\\200\\077\\000\\000\\000\\000' > \"$1\"; "
@@ -186,26 +150,18 @@ TEST(FluidRenderer, RunsTheProgramWithEffectsOffAndReportsFailure) {
              "done\n";
     }
     fs::permissions(fake, fs::perms::owner_all);
-    FluidRenderer renderer(fake, "font.sf2");
-    std::vector<float> mono;
-    std::string error;
-    ASSERT_TRUE(renderer.render("in.mid", dir.path() + "/out.f32", mono, &error)) << error;
-    ASSERT_EQ(mono.size(), 1u);
-    EXPECT_FLOAT_EQ(mono[0], 0.5f);
-    EXPECT_FALSE(fs::exists(dir.path() + "/out.f32")) << "the raw rendering is removed";
-    const std::vector<uint8_t> args = readAll(dir.path() + "/args");
+    ASSERT_TRUE(FluidRenderer(fake, "font.sf2").render("in.mid", dir.file("out.f32"), mono, &error)) << error;
+    EXPECT_EQ(mono, std::vector<float>{0.5f});
+    EXPECT_FALSE(fs::exists(dir.file("out.f32"))) << "the raw rendering is removed";
+    const std::vector<uint8_t> args = readAll(dir.file("args"));
     const std::string a(args.begin(), args.end());
     EXPECT_NE(a.find("-R 0 -C 0"), std::string::npos) << a;
     EXPECT_NE(a.find("-r 44100 -O float -T raw"), std::string::npos) << a;
     EXPECT_NE(a.find("font.sf2 in.mid"), std::string::npos) << a;
 
-    FluidRenderer failing("/bin/false", "font.sf2");
-    EXPECT_FALSE(failing.render("in.mid", dir.path() + "/out.f32", mono, &error));
-    FluidRenderer missing(dir.path() + "/no-such-program", "font.sf2");
-    EXPECT_FALSE(missing.render("in.mid", dir.path() + "/out.f32", mono, &error));
+    for (const std::string& failing : {std::string("/bin/false"), dir.file("no-such-program")})
+        EXPECT_FALSE(FluidRenderer(failing, "font.sf2").render("in.mid", dir.file("out.f32"), mono, &error));
 }
-
-// ---- Cutting one sound out ---------------------------------------------------
 
 namespace {
 // 1000 samples of near-silence (quiet noise at -70 dB), then a decaying
@@ -247,26 +203,28 @@ TEST(NoteShaper, TrimsToOneMillisecondBeforeTheAttackWithAFadeIn) {
 }
 
 TEST(NoteShaper, LengthStaysWithinBoundsAndInsideTheSegment) {
-    const std::vector<float> x = fakeNote(44100 * 3);
-    NoteShaper::Options o;
-    o.minSeconds = 2.5;
-    o.maxSeconds = 6.0;
-    o.fadeOutSeconds = 1.0;
-    const std::vector<float> longest = NoteShaper::shape(x.data(), x.size(), o);
-    // Asked for at least 2.5 s; the segment after the trimmed start has
-    // 3 s - 956 samples, which is enough.
-    EXPECT_EQ(longest.size(), static_cast<size_t>(2.5 * 44100));
-    o.minSeconds = 0.1;
-    o.maxSeconds = 0.3;
-    const std::vector<float> shortest = NoteShaper::shape(x.data(), x.size(), o);
-    EXPECT_EQ(shortest.size(), static_cast<size_t>(0.3 * 44100));
-    EXPECT_EQ(shortest.back(), 0.0f);
-    // A segment shorter than the minimum: cut at its end.
-    const std::vector<float> tiny = fakeNote(3000);
-    o.minSeconds = 1.0;
-    o.maxSeconds = 2.0;
-    const std::vector<float> cut = NoteShaper::shape(tiny.data(), tiny.size(), o);
-    EXPECT_EQ(cut.size(), 3000u - 956u);
+    // The segment after the trimmed start holds all but 956 samples.
+    const struct {
+        size_t total;
+        double minSeconds, maxSeconds;
+        size_t expected;
+    } cases[] = {
+        {44100 * 3, 2.5, 6.0,
+         static_cast<size_t>(2.5 * 44100)}, // asked for at least 2.5 s, and there is enough
+        {44100 * 3, 0.1, 0.3, static_cast<size_t>(0.3 * 44100)},
+        {3000, 1.0, 2.0, 3000 - 956}, // shorter than the minimum: cut at its end
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.expected);
+        const std::vector<float> x = fakeNote(c.total);
+        NoteShaper::Options o;
+        o.minSeconds = c.minSeconds;
+        o.maxSeconds = c.maxSeconds;
+        o.fadeOutSeconds = 1.0;
+        const std::vector<float> y = NoteShaper::shape(x.data(), x.size(), o);
+        EXPECT_EQ(y.size(), c.expected);
+        EXPECT_EQ(y.back(), 0.0f);
+    }
 }
 
 TEST(NoteShaper, SilenceGivesNothing) {

@@ -18,6 +18,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -26,6 +27,7 @@
 #include "recorder/Recorder.h"
 #include "storage/FileManager.h"
 #include "storage/Tab.h"
+#include "support/TempFolder.h"
 
 extern char** environ;
 namespace fs = std::filesystem;
@@ -85,12 +87,8 @@ TEST(Kill, FilesSurviveRandomKillsAndTheCrashFlagIsHonoured) {
     const int runs = envInt("STRUMWELL_KILL_RUNS", 50);
     const unsigned seed = static_cast<unsigned>(envInt("STRUMWELL_KILL_SEED", 7));
     SCOPED_TRACE("seed " + std::to_string(seed));
-    std::string pattern = (fs::temp_directory_path() / "strumwell-kill-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    const std::string root = pattern, docs = root + "/docs", caches = root + "/caches",
-                      bundle = root + "/bundle";
-    for (const std::string& d : {docs, caches, bundle})
-        fs::create_directories(d);
+    testsupport::TempFolder root("strumwell-kill");
+    const std::string docs = root.sub("docs"), caches = root.sub("caches"), bundle = root.sub("bundle");
 
     // Songs and tabs, and a state that differs from the defaults.
     Bytes defaults, state;
@@ -108,7 +106,7 @@ TEST(Kill, FilesSurviveRandomKillsAndTheCrashFlagIsHonoured) {
         ASSERT_NE(state, defaults);
     }
     auto writeState = [&] {
-        std::ofstream(docs + "/system.state", std::ios::binary | std::ios::trunc)
+        std::ofstream(docs + "/system.state", std::ios::binary)
             .write(reinterpret_cast<const char*>(state.data()), static_cast<std::streamsize>(state.size()));
     };
     writeState();
@@ -119,9 +117,16 @@ TEST(Kill, FilesSurviveRandomKillsAndTheCrashFlagIsHonoured) {
     auto runOnce = [&](int waitMs, int how, int gapMs) {
         const bool flagAtStart = fs::exists(caches + "/System.Running");
         const Bytes before = readAll(docs + "/system.state");
+        // Each save puts a new file in place; a run that quits before it
+        // has read the state saves nothing.
+        auto stateFileId = [&] {
+            struct stat st {};
+            return ::stat((docs + "/system.state").c_str(), &st) == 0 ? st.st_ino : 0;
+        };
+        const ino_t idBefore = stateFileId();
         const pid_t pid = start(
             {STRUMWELL_PROGRAM, "--headless", "--documents", docs, "--caches", caches, "--bundle", bundle},
-            root + "/log.txt");
+            root.file("log.txt"));
         ASSERT_GT(pid, 0);
         std::this_thread::sleep_for(std::chrono::milliseconds(waitMs));
         ::kill(pid, how == 0 ? SIGKILL : SIGTERM);
@@ -134,7 +139,8 @@ TEST(Kill, FilesSurviveRandomKillsAndTheCrashFlagIsHonoured) {
         const bool clean = WIFEXITED(status) && WEXITSTATUS(status) == 0;
         clean ? ++orderly : ++killed;
         if (WIFEXITED(status)) {
-            ASSERT_EQ(WEXITSTATUS(status), 0) << "the program failed; see " << root << "/log.txt";
+            ASSERT_EQ(WEXITSTATUS(status), 0) << "the program failed:\n"
+                                              << std::ifstream(root.file("log.txt")).rdbuf();
         }
 
         // Every file still reads.
@@ -145,10 +151,8 @@ TEST(Kill, FilesSurviveRandomKillsAndTheCrashFlagIsHonoured) {
                 ++temporaries;
                 continue;
             }
-            const bool tab = name.size() > 4 && name.substr(name.size() - 4) == ".TAB";
-            const bool song =
-                name == "system.state" || (name.size() > 4 && name.substr(name.size() - 4) == ".SAV");
-            if (!tab && !song)
+            const bool tab = name.ends_with(".TAB");
+            if (!tab && name != "system.state" && !name.ends_with(".SAV"))
                 continue;
             const Bytes bytes = readAll(entry.path().string());
             Model m(docs, bundle);
@@ -167,7 +171,9 @@ TEST(Kill, FilesSurviveRandomKillsAndTheCrashFlagIsHonoured) {
         if (clean) {
             EXPECT_FALSE(fs::exists(caches + "/System.Running"));
             const Bytes saved = readAll(docs + "/system.state");
-            if (flagAtStart) {
+            if (stateFileId() == idBefore) {
+                EXPECT_EQ(saved, before) << "a run that saved nothing left the state alone";
+            } else if (flagAtStart) {
                 EXPECT_EQ(saved, defaults) << "a start after a crash must not load the state";
                 ++flagResets;
             } else {
@@ -195,7 +201,4 @@ TEST(Kill, FilesSurviveRandomKillsAndTheCrashFlagIsHonoured) {
               << " temporary files seen after kills\n";
     EXPECT_GT(killed, 0);
     EXPECT_GT(flagResets, 0);
-    std::error_code ec;
-    if (!HasFailure())
-        fs::remove_all(root, ec);
 }
