@@ -11,10 +11,8 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
-#include <initializer_list>
 #include <string>
 #include <tuple>
-#include <utility>
 #include <vector>
 
 #include "audio/SoundEngine.h"
@@ -204,13 +202,6 @@ struct Rig {
         rec.runPlaybackPass();
         return testing::internal::GetCapturedStdout();
     }
-    // The voice sounding the note with this identifier, or -1.
-    int voiceOf(int noteID) const {
-        for (int v = 0; v < SoundEngine::kNumVoices; ++v)
-            if (engine.voicePlaying(v) && engine.voiceNoteID(v) == noteID)
-                return v;
-        return -1;
-    }
     // Records and merges one pass 100 s after the last: each note is {sample,
     // start, length} from the start of the pass; `extra` runs after the
     // note-downs (bends, pedal moves).
@@ -261,14 +252,3 @@ struct Rig {
         return out.empty() ? out : out.substr(1);
     }
 };
-
-// Everything written to a FILE* by fn, as text.
-template <class Fn> std::string captureFile(Fn fn) {
-    std::FILE* f = std::tmpfile();
-    fn(f);
-    std::string text(static_cast<std::size_t>(std::ftell(f)), '\0');
-    std::rewind(f);
-    text.resize(std::fread(text.data(), 1, text.size(), f));
-    std::fclose(f);
-    return text;
-}

@@ -249,18 +249,22 @@ TEST(Editing, DumpsHaveTheirExactFormat) {
     song.whammy[1] = {{1.0, -0.5f, 2}};
     song.wah[1] = {{0.5, 0.25f, 3}};
     r.load(song);
-    EXPECT_EQ(captureFile([&](std::FILE* f) {
-                  r.rec.dumpNotesToLog(f);
-                  r.rec.dumpPitchBendsToLog(f);
-                  r.rec.dumpWhammyBarToLog(f);
-                  r.rec.dumpWahToLog(f);
-              }),
+    char* text = nullptr;
+    std::size_t size = 0;
+    std::FILE* f = open_memstream(&text, &size);
+    r.rec.dumpNotesToLog(f);
+    r.rec.dumpPitchBendsToLog(f);
+    r.rec.dumpWhammyBarToLog(f);
+    r.rec.dumpWahToLog(f);
+    std::fclose(f);
+    EXPECT_EQ(std::string(text, size),
               "Note[0] time=0.000000, noteID=0, sampleNo=12, press=1, overdubNo=0\n"
               "Note[1] time=0.250000, noteID=0, sampleNo=0, press=0, overdubNo=0\n"
               "Pitch Change(0):  Time=0.125000, noteID=0, pitch=1.500000, overdubNo=1\n"
               "Whammy Bar Change Guitar 1 (0):  Time=0.000000, pitch=0.000000, overdubNo=1\n"
               "Whammy Bar Change Guitar 2 (0):  Time=1.000000, pitch=-0.500000, overdubNo=2\n"
               "Wah Change Guitar 2 (0):  Time=0.500000, pitch=0.250000, overdubNo=3\n");
+    std::free(text);
     const std::pair<float, const char*> squeezed[] = {
         {0.0f, "0"},      {-0.0f, "0"},           {1.0f, "1"}, {0.5f, "0.5"}, {-0.25f, "-0.25"},
         {1e-7f, "1e-07"}, {1.1233333f, "1.12333"}};
