@@ -53,15 +53,20 @@ TEST(Playback, RecordedPedalsFollowTheSongAndHoldOffLiveValues) {
     EXPECT_TRUE(r.rec.allowingLiveWhammyChanges(0) && r.rec.allowingLiveWahChanges(1));
 }
 
-TEST(Playback, BendsWaitWhileSwitchedOffAndFollowAllAtOnce) {
+TEST(Playback, BendsWaitWhileSwitchedOffAndStopReleasesEveryVoice) {
     Rig r;
     SongBytes song;
-    song.down(0.0, 3, 10).up(1.0, 3);
+    song.down(0.0, 3, 10).down(0.0, 4, 11).up(1.0, 3).up(1.0, 4);
     song.pitches = {{0.1, 3, SoundEngine::kFullBendPitch, 1}, {0.2, 3, SoundEngine::kHalfBendPitch, 1}};
+    song.whammy[0] = {{0.0, 0.1f, 1}};
     r.play(song);
-    expectTimeline(r, {{0.0, "1 e0 0:3/10"}, {0.3, "1 e0 0:3/10"}});
+    expectTimeline(r, {{0.0, "1 e0 0:3/10 1:4/11"}, {0.3, "1 e0 0:3/10 1:4/11"}});
     r.engine.setPitchBendOn(1, true); // either guitar will do
-    expectTimeline(r, {{0.31, "1 e0 0:3/10^1.06167"}});
+    expectTimeline(r, {{0.31, "1 e0 0:3/10^1.06167 1:4/11"}});
+    EXPECT_FALSE(r.rec.addWhammyBarChangeForGuitar(0, 0.2f));
+    r.rec.stop();
+    EXPECT_EQ(r.snapshot(), "0 e0 0:3/10x^1.06167 1:4/11x");
+    EXPECT_TRUE(r.rec.addWhammyBarChangeForGuitar(0, 0.2f));
 }
 
 TEST(Playback, RecordingPlaysTheSongAndDoesNotEndWithIt) {
@@ -80,18 +85,6 @@ TEST(Playback, RecordingPlaysTheSongAndDoesNotEndWithIt) {
     r.rec.runPlaybackPass();
     EXPECT_EQ(r.song(), "+0/10@0 +1/50@0.25o1 -0@0.5 -1@1");
     EXPECT_EQ(r.snapshot(), "0 e0 0:0/10x 1:1/50x");
-}
-
-TEST(Playback, StopReleasesEveryVoiceAndAllowsLiveValues) {
-    Rig r;
-    SongBytes song;
-    song.down(0.0, 0).down(0.0, 1, 11).up(5.0, 0).up(5.0, 1);
-    song.whammy[0] = {{0.0, 0.1f, 1}};
-    r.play(song);
-    expectTimeline(r, {{0.1, "1 e0 0:0/10 1:1/11"}});
-    r.rec.stop();
-    EXPECT_EQ(r.snapshot(), "0 e0 0:0/10x 1:1/11x");
-    EXPECT_TRUE(r.rec.addWhammyBarChangeForGuitar(0, 0.2f));
 }
 
 // A pass compares only the events that fall due and the first one that does
@@ -180,6 +173,19 @@ TEST(Playback, NextPassTimeFollowsWhatFallsDue) {
     EXPECT_EQ(r.rec.nextPassTime(), kAtOnce) << "the pass must be merged";
     r.rec.runPlaybackPass();
     EXPECT_EQ(r.rec.nextPassTime(), kNever);
+    // That song's first wah change carries the value of before any tilt, 0:
+    // played back, it is held to the tilt's range.
+    EXPECT_EQ(r.rec.wahChanges(0).at(0).pitch(), 0.0f) << "recorded as it came";
+    r.engine.setWahOn(0, true);
+    r.engine.setWahForGuitar(0, 0.3f);
+    r.rec.play();
+    r.rec.runPlaybackPass();
+    EXPECT_EQ(r.engine.wahForGuitar(0), Recorder::kMinWah);
+    r.rec.stop();
+    r.engine.setWahOn(0, false);
+    r.engine.stopAllSoundsImmediately();
+    r.parent.mainThreadQueue().runPending();
+    r.parent.playbackEndedCalls = 0;
 
     SongBytes song;
     song.down(1.0, 0).up(2.0, 0);
@@ -210,20 +216,6 @@ TEST(Playback, NextPassTimeFollowsWhatFallsDue) {
     EXPECT_EQ(r.rec.nextPassTime(), kNever);
     r.rec.stopChordStrum();
     EXPECT_EQ(r.rec.nextPassTime(), kAtOnce);
-}
-
-// A song's first wah change carries the value of before any tilt, 0: played
-// back, it is held to the tilt's range.
-TEST(Playback, PlayedBackWahValuesStayInTheTiltsRange) {
-    Rig r;
-    r.pass({{10, 0.0, 0.5}});
-    ASSERT_EQ(r.rec.wahChanges(0).size(), 1u);
-    EXPECT_EQ(r.rec.wahChanges(0)[0].pitch(), 0.0f) << "recorded as it came";
-    r.engine.setWahOn(0, true);
-    r.engine.setWahForGuitar(0, 0.3f);
-    r.rec.play();
-    r.rec.runPlaybackPass();
-    EXPECT_EQ(r.engine.wahForGuitar(0), Recorder::kMinWah);
 }
 
 using Chord = std::array<int, 6>;
@@ -262,7 +254,7 @@ TEST(ChordStrum, StringsFollowOneAnotherWithTheGap) {
 
 // Muted when over: a chord on string 5 is released in the pass that strums it,
 // one ending before string 5 one gap after its last string.
-TEST(ChordStrum, MuteWhenOverReleasesAtTheLastString) {
+TEST(ChordStrum, MuteWhenOverReleasesAtTheLastStringAndANewChordStopsTheOld) {
     Rig r;
     r.rec.setChordStrum(Chord{-1, -1, -1, -1, -1, 26}.data(), 1, true);
     EXPECT_EQ(r.after(0.5), "0 e0 0:-1/74x");
@@ -271,11 +263,9 @@ TEST(ChordStrum, MuteWhenOverReleasesAtTheLastString) {
     r.rec.setChordStrum(Chord{2, -1, -1, -1, -1, -1}.data(), 0, true);
     EXPECT_EQ(r.after(0.5), "0 e0 s1 0:-1/2");
     EXPECT_EQ(r.after(r.rec.currentTimeBetweenStrumStrings() + 1e-6), "0 e0 0:-1/2x");
-}
-
-// A new chord stops the old one; strummed notes are recorded like played ones.
-TEST(ChordStrum, ANewChordStopsTheOldOneAndIsRecorded) {
-    Rig r;
+    // A new chord stops the old one; strummed notes are recorded like played
+    // ones.
+    r.engine.stopAllSoundsImmediately();
     r.record();
     r.rec.setChordStrum(Chord{2, 7, 12, 17, 21, 26}.data(), 0, false);
     r.after(0.1);

@@ -11,10 +11,8 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
-#include <initializer_list>
 #include <string>
 #include <tuple>
-#include <utility>
 #include <vector>
 
 #include "audio/SoundEngine.h"
@@ -24,6 +22,13 @@
 #include "platform/core/MainThreadQueue.h"
 #include "recorder/Recorder.h"
 #include "support/TempFolder.h"
+
+// printf-style text, for short descriptions.
+template <class... T> std::string fmt(const char* format, T... values) {
+    char text[96];
+    std::snprintf(text, sizeof text, format, values...);
+    return text;
+}
 
 class FakeParent : public SoundEngineParent {
 public:
@@ -172,28 +177,21 @@ struct Rig {
     // released and "^<pitch>" when bent. The parent's queue runs after it is
     // read.
     std::string snapshot() {
-        char text[64];
         std::string out =
             std::to_string(rec.getState()) + " e" + std::to_string(parent.playbackEndedCalls.load());
         const double pedals[] = {engine.whammy(0), engine.whammy(1), engine.wahForGuitar(0),
                                  engine.wahForGuitar(1)};
-        if (pedals[0] != 0.0 || pedals[1] != 0.0 || pedals[2] != 0.5 || pedals[3] != 0.5) {
-            std::snprintf(text, sizeof text, " w%g,%g h%g,%g", pedals[0], pedals[1], pedals[2], pedals[3]);
-            out += text;
-        }
+        if (pedals[0] != 0.0 || pedals[1] != 0.0 || pedals[2] != 0.5 || pedals[3] != 0.5)
+            out += fmt(" w%g,%g h%g,%g", pedals[0], pedals[1], pedals[2], pedals[3]);
         if (rec.currentStrumString() != -1)
             out += " s" + std::to_string(rec.currentStrumString());
         for (int v = 0; v < SoundEngine::kNumVoices; ++v) {
             const PlaylistVoiceState voice = engine.voiceState(v);
             if (!engine.voicePlaying(v))
                 continue;
-            std::snprintf(text, sizeof text, " %d:%d/%d%s", v, voice.noteID, voice.sampleNo,
-                          voice.wantToStop ? "x" : "");
-            out += text;
-            if (voice.requiredPitch != 1.0f) {
-                std::snprintf(text, sizeof text, "^%g", double(voice.requiredPitch));
-                out += text;
-            }
+            out += fmt(" %d:%d/%d%s", v, voice.noteID, voice.sampleNo, voice.wantToStop ? "x" : "");
+            if (voice.requiredPitch != 1.0f)
+                out += fmt("^%g", double(voice.requiredPitch));
         }
         parent.mainThreadQueue().runPending();
         return out;
@@ -203,13 +201,6 @@ struct Rig {
         testing::internal::CaptureStdout();
         rec.runPlaybackPass();
         return testing::internal::GetCapturedStdout();
-    }
-    // The voice sounding the note with this identifier, or -1.
-    int voiceOf(int noteID) const {
-        for (int v = 0; v < SoundEngine::kNumVoices; ++v)
-            if (engine.voicePlaying(v) && engine.voiceNoteID(v) == noteID)
-                return v;
-        return -1;
     }
     // Records and merges one pass 100 s after the last: each note is {sample,
     // start, length} from the start of the pass; `extra` runs after the
@@ -240,35 +231,18 @@ struct Rig {
         std::string out;
         for (const PitchChange& p : rec.pitchBends())
             out += "~" + std::to_string(p.noteID()) + " ";
-        char text[48];
-        std::snprintf(text, sizeof text, "w%zu,%zu h%zu,%zu o%d", rec.whammyBarChanges(0).size(),
-                      rec.whammyBarChanges(1).size(), rec.wahChanges(0).size(), rec.wahChanges(1).size(),
-                      rec.currentOverdubNo());
-        return out + text;
+        return out + fmt("w%zu,%zu h%zu,%zu o%d", rec.whammyBarChanges(0).size(),
+                         rec.whammyBarChanges(1).size(), rec.wahChanges(0).size(), rec.wahChanges(1).size(),
+                         rec.currentOverdubNo());
     }
     // Notes as "+<id>/<sample>@<time>" (down) or "-<id>@<time>" (up), each
     // with "o<overdub>" unless 0.
     static std::string describe(const std::vector<Note>& notes) {
         std::string out;
-        char text[48];
-        for (const Note& n : notes) {
-            if (n.keyDown())
-                std::snprintf(text, sizeof text, " +%d/%d@%g", n.noteID(), n.sampleNo(), n.time());
-            else
-                std::snprintf(text, sizeof text, " -%d@%g", n.noteID(), n.time());
-            out += text + (n.overdubNo() != 0 ? "o" + std::to_string(n.overdubNo()) : "");
-        }
+        for (const Note& n : notes)
+            out += (n.keyDown() ? fmt(" +%d/%d@%g", n.noteID(), n.sampleNo(), n.time())
+                                : fmt(" -%d@%g", n.noteID(), n.time())) +
+                   (n.overdubNo() != 0 ? fmt("o%d", n.overdubNo()) : "");
         return out.empty() ? out : out.substr(1);
     }
 };
-
-// Everything written to a FILE* by fn, as text.
-template <class Fn> std::string captureFile(Fn fn) {
-    std::FILE* f = std::tmpfile();
-    fn(f);
-    std::string text(static_cast<std::size_t>(std::ftell(f)), '\0');
-    std::rewind(f);
-    text.resize(std::fread(text.data(), 1, text.size(), f));
-    std::fclose(f);
-    return text;
-}

@@ -4,28 +4,26 @@
 
 #include "RecorderTestSupport.h"
 
-namespace {
+using Bytes = std::vector<std::uint8_t>;
 
-SongBytes oneBentNote() {
+static SongBytes oneBentNote() {
     SongBytes song(1);
     song.down(0.25, 0, 14, 0.95f, -2.1e-5).up(0.75, 0);
     song.pitches = {{0.5, 0, 1.1233333f, 1}};
     return song;
 }
 
-} // namespace
+// An empty song is its header: the note identifier and the counts.
+static Bytes header(std::uint8_t nextNoteID, std::size_t size = 28) {
+    Bytes b(size, 0);
+    b[0] = nextNoteID;
+    return b;
+}
 
+// Recorded songs save as written field by field and come back with overdub 0,
+// made at the restore.
 TEST(SaveBuffer, RecordedSongsSaveAndComeBack) {
     Rig r;
-    // An empty song is its header: the note identifier and six counts.
-    std::vector<std::uint8_t> empty(28, 0);
-    empty[0] = 7;
-    r.load(empty);
-    EXPECT_EQ(r.rec.createSaveBuffer(), empty);
-    EXPECT_EQ(r.rec.createSaveBufferOldVersion0(),
-              std::vector<std::uint8_t>(empty.begin(), empty.begin() + 8));
-    // One bent note recorded the ordinary way, stripped of its pedal positions.
-    r.rec.resetState();
     r.pass({{14, 1.0, 0.5}}, [&] {
         r.clock.advance(0.25);
         r.rec.addPitchChange(0, 1.1233333f);
@@ -34,85 +32,84 @@ TEST(SaveBuffer, RecordedSongsSaveAndComeBack) {
     r.rec.eraseAllWhammyBarChanges(0);
     SongBytes expected(1);
     expected.down(0.0, 0, 14, 1.0f, 0.0).up(0.5, 0).pitches = {{0.25, 0, 1.1233333f, 1}};
-    const auto bytes = r.rec.createSaveBuffer();
-    EXPECT_EQ(bytes, expected.version2());
-    // Restored notes come back with overdub 0, made at the restore.
+    EXPECT_EQ(r.rec.createSaveBuffer(), expected.version2());
     r.load(oneBentNote());
     EXPECT_EQ(r.rec.createSaveBuffer(), oneBentNote().version2());
     EXPECT_EQ(r.rec.notes()[0].overdubNo(), 0);
     EXPECT_EQ(r.rec.notes()[0].created(), r.clock.now());
-    // Read as version 1 those counts need 92 bytes: the song is then erased.
-    EXPECT_EQ(r.failureOf(bytes, 1), "RecorderFailure-2");
-    EXPECT_EQ(r.rec.getNumNotes(), 0);
-    EXPECT_EQ(r.rec.currentNoteID(), 1);
+    // Version 0 holds the notes only.
+    EXPECT_EQ(r.rec.createSaveBufferOldVersion0(), oneBentNote().version0());
 }
 
-// A version-1 buffer is 8 bytes short: the end of its last record reads as 0.
-TEST(SaveBuffer, Version1ReadsTheMissingBytesAsZero) {
+// Each restore follows a good song: a failure erases the song (a buffer too
+// short for any header also resets the note identifier); an unknown version
+// changes nothing. A version-1 buffer is 8 bytes short: the end of its last
+// record reads as 0 (a wah value then held to the closed pedal); version 0
+// holds the notes only and may go on after them.
+TEST(SaveBuffer, RestoreEdgeCases) {
+    SongBytes lostBend = oneBentNote(), wahLast = oneBentNote(), wahRead, v0(9), v0Cut(9);
+    lostBend.pitches = {{0.5, 0, 0.0f, 0}};
+    wahLast.pitches.clear();
+    wahRead = wahLast;
+    wahLast.wah[1] = {{0.75, 0.3f, 2}};
+    wahRead.wah[1] = {{0.75, Recorder::kMinWah, 0}};
+    v0.down(0.0, 7, 20).up(0.5, 7);
+    Bytes v0More = v0.version0(), v0Short = v0More, wrap = header(0), negative = header(5, 8);
+    v0More.insert(v0More.end(), {0xAB, 0xCD});
+    v0Short.pop_back();
+    for (int field = 1; field <= 6; ++field) // counts whose sum would wrap a 32-bit size
+        wrap[std::size_t(4 * field + 3)] = 0x40;
+    negative[7] = 0x80;
+    // Restored wah values are held to the tilt's range; whammy values are kept.
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    const std::pair<float, float> wahs[] = {{0.05f, 0.05f}, {0.3f, 0.3f},  {0.5f, 0.5f}, {0.049f, 0.05f},
+                                            {0.0f, 0.05f},  {-inf, 0.05f}, {0.6f, 0.5f}, {1e30f, 0.5f},
+                                            {inf, 0.5f},    {nan, 0.5f}};
+    SongBytes wahsStored = SongBytes().down(0.0, 0).up(1.0, 0), wahsHeld;
+    wahsStored.whammy[0] = {{0.0, 3.0f, 1}};
+    wahsHeld = wahsStored;
+    for (std::size_t i = 0; i < std::size(wahs); ++i) {
+        wahsStored.wah[i % 2].push_back({0.1 * double(i), wahs[i].first, 1});
+        wahsHeld.wah[i % 2].push_back({0.1 * double(i), wahs[i].second, 1});
+    }
+    const Bytes five = {1, 2, 3, 4, 5}, good = oneBentNote().version2();
+    struct Case {
+        const char* name;
+        Bytes bytes;
+        int version;
+        const char* failure;
+        Bytes after;
+    } cases[] = {
+        {"empty", header(7), 2, "", header(7)},
+        {"wah values", wahsStored.version2(), 2, "", wahsHeld.version2()},
+        {"empty version 1", header(3, 20), 1, "", header(3)},
+        {"version 1 a byte long", header(3, 21), 1, "RecorderFailure-2", header(3)},
+        {"version 1: the bend's last fields", lostBend.version1(), 1, "", lostBend.version2()},
+        {"version 1: a wah value", wahLast.version1(), 1, "", wahRead.version2()},
+        {"version 2 read as version 1", good, 1, "RecorderFailure-2", header(1)},
+        {"version 0 going on", v0More, 0, "", v0.version2()},
+        {"version 0 cut short", v0Short, 0, "RecorderFailure-2", header(9)},
+        {"version 0 negative count", negative, 0, "RecorderFailure-2", header(5)},
+        {"counts wrapping", wrap, 2, "RecorderFailure-2", header(0)},
+        {"short 0", five, 0, "RecorderFailure-1", header(0)},
+        {"short 1", five, 1, "RecorderFailure-1", header(0)},
+        {"short 2", five, 2, "RecorderFailure-1", header(0)},
+        {"version 3", five, 3, "", good},
+        {"version -1", five, -1, "", good},
+    };
     Rig r;
-    EXPECT_EQ(r.failureOf(oneBentNote().version1(), 1), "");
-    SongBytes lost = oneBentNote(); // the bend's pitch and overdub
-    lost.pitches = {{0.5, 0, 0.0f, 0}};
-    EXPECT_EQ(r.rec.createSaveBuffer(), lost.version2());
-    // The last record a wah change of guitar 2: its value reads as 0, held to
-    // the closed pedal.
-    lost.pitches.clear();
-    lost.wah[1] = {{0.75, 0.3f, 2}};
-    EXPECT_EQ(r.failureOf(lost.version1(), 1), "");
-    lost.wah[1] = {{0.75, Recorder::kMinWah, 0}};
-    EXPECT_EQ(r.rec.createSaveBuffer(), lost.version2());
-    // An empty version-1 song is 20 bytes.
-    std::vector<std::uint8_t> empty(20, 0);
-    empty[0] = 3;
-    EXPECT_EQ(r.failureOf(empty, 1), "");
-    EXPECT_EQ(r.rec.currentNoteID(), 3);
-    empty.push_back(0);
-    EXPECT_EQ(r.failureOf(empty, 1), "RecorderFailure-2");
-}
-
-// Version 0 holds the notes only, and a buffer may go on after them.
-TEST(SaveBuffer, Version0) {
-    Rig r;
-    SongBytes song;
-    song.down(0.0, 7, 20).up(0.5, 7).currentNoteID = 9;
-    auto v0 = song.version0();
-    song.pitches = {{0.1, 7, 1.1f, 1}};
-    r.load(song);
-    EXPECT_EQ(r.rec.createSaveBufferOldVersion0(), v0);
-    song.pitches.clear();
-    v0.insert(v0.end(), {0xAB, 0xCD});
-    EXPECT_EQ(r.failureOf(v0, 0), "");
-    EXPECT_EQ(r.rec.createSaveBuffer(), song.version2());
-    v0.resize(8 + 52 - 1);
-    EXPECT_EQ(r.failureOf(v0, 0), "RecorderFailure-2");
-    EXPECT_EQ(r.rec.getNumNotes(), 0);
-    EXPECT_EQ(r.rec.currentNoteID(), 9);
-    // Eight bytes: two notes claimed; no room for a version-2 header.
-    EXPECT_THROW(r.rec.restoreFromSaveBufferVersion0(v0.data(), 8), StrumwellFailure);
-    EXPECT_THROW(r.rec.restoreFromSaveBufferVersion2(v0.data(), 8), StrumwellFailure);
-}
-
-// Damaged or hostile buffers fail with their code and leave the song erased
-// (a short one also resets the note identifier); unknown versions change
-// nothing.
-TEST(SaveBuffer, DamagedBuffersFail) {
-    Rig r;
-    const auto good = oneBentNote().version2();
-    const std::vector<std::uint8_t> five = {1, 2, 3, 4, 5};
-    for (int version = 0; version <= 2; ++version) {
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         r.load(good);
-        EXPECT_EQ(r.failureOf(five, version), "RecorderFailure-1") << version;
-        EXPECT_EQ(r.rec.createSaveBuffer(), std::vector<std::uint8_t>(28, 0));
+        EXPECT_EQ(r.failureOf(c.bytes, c.version), c.failure);
+        EXPECT_EQ(r.rec.createSaveBuffer(), c.after);
     }
     EXPECT_THROW(r.rec.restoreFromSaveBuffer(nullptr, 0, 2), StrumwellFailure);
-    r.load(good);
-    for (int version : {3, -1, 50}) {
-        EXPECT_EQ(r.failureOf(five, version), "");
-        EXPECT_EQ(r.rec.getNumNotes(), 2);
-    }
+    EXPECT_THROW(r.rec.restoreFromSaveBufferVersion0(five.data(), 5), StrumwellFailure);
+    EXPECT_THROW(r.rec.restoreFromSaveBufferVersion2(five.data(), 5), StrumwellFailure);
     // Version 2 wants the exact size.
     for (std::size_t size = 8; size < good.size() + 30; ++size) {
-        std::vector<std::uint8_t> b(good.begin(), good.begin() + long(std::min(size, good.size())));
+        Bytes b(good.begin(), good.begin() + long(std::min(size, good.size())));
         b.resize(size, 0);
         EXPECT_EQ(r.failureOf(b, 2), size == good.size() ? "" : "RecorderFailure-2") << size;
     }
@@ -125,14 +122,7 @@ TEST(SaveBuffer, DamagedBuffersFail) {
             EXPECT_EQ(r.failureOf(b, 1), "RecorderFailure-2");
         }
     }
-    // Counts whose sum would wrap a 32-bit size.
-    std::vector<std::uint8_t> wrap(28, 0);
-    for (int field = 1; field <= 6; ++field)
-        wrap[std::size_t(4 * field + 3)] = 0x40;
-    EXPECT_EQ(r.failureOf(wrap, 2), "RecorderFailure-2");
-    EXPECT_EQ(r.failureOf({0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}, 0), "RecorderFailure-2");
 }
-
 // Each buffer is a block of exactly its size, so that the address sanitizer
 // sees any read past its end.
 TEST(SaveBuffer, RandomBytesNeverReadOutside) {
@@ -159,7 +149,8 @@ TEST(SaveBuffer, RandomBytesNeverReadOutside) {
 }
 
 // A song from elsewhere may hold more note events than a recording can; it is
-// kept to the limit as a recording that reached it would be.
+// kept to the limit as a recording that reached it would be. A restore
+// replaces the song, not the pass being recorded.
 TEST(SaveBuffer, ARestoreKeepsToTheEventLimit) {
     constexpr int kMax = Recorder::kMaxEvents;
     SongBytes oneTooMany, cutOff, orphan, huge, within;
@@ -198,6 +189,7 @@ TEST(SaveBuffer, ARestoreKeepsToTheEventLimit) {
             r.rec.addPlayNote(3, 1.0f, 0.0);
         }
         r.load(c.song);
+        EXPECT_EQ(int(r.rec.currentOverdubNotesToAdd().size()), c.pending) << "the pass stays";
         const auto notes = r.rec.notes();
         ASSERT_EQ(int(notes.size()), c.kept);
         EXPECT_EQ(r.rec.getNumNotes(), c.kept);
@@ -209,33 +201,6 @@ TEST(SaveBuffer, ARestoreKeepsToTheEventLimit) {
         EXPECT_EQ(bytes[4] | bytes[5] << 8, c.kept) << "what is kept is what is saved";
         EXPECT_TRUE(&c.song != &within || bytes == within.version2()) << "within it, event for event";
     }
-}
-
-TEST(SaveBuffer, RestoredWahValuesStayInTheTiltsRange) {
-    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
-    const std::pair<float, float> cases[] = {{0.05f, 0.05f}, {0.3f, 0.3f},  {0.5f, 0.5f}, {0.049f, 0.05f},
-                                             {0.0f, 0.05f},  {-inf, 0.05f}, {0.6f, 0.5f}, {1e30f, 0.5f},
-                                             {inf, 0.5f},    {nan, 0.5f}};
-    SongBytes song;
-    song.down(0.0, 0).up(1.0, 0);
-    for (std::size_t i = 0; i < std::size(cases); ++i)
-        song.wah[i % 2].push_back({0.1 * double(i), cases[i].first, 1});
-    song.whammy[0] = {{0.0, 3.0f, 1}};
-    Rig r;
-    r.load(song);
-    for (std::size_t i = 0; i < std::size(cases); ++i)
-        EXPECT_EQ(r.rec.wahChanges(int(i % 2))[i / 2].pitch(), cases[i].second) << cases[i].first;
-    EXPECT_EQ(r.rec.whammyBarChanges(0)[0].pitch(), 3.0f) << "whammy values are kept as stored";
-}
-
-// A restore replaces the song, not the pass being recorded.
-TEST(SaveBuffer, RestoreLeavesThePassBeingRecorded) {
-    Rig r;
-    r.rec.record();
-    r.rec.addPlayNote(3, 1.0f, 0.0);
-    r.load(oneBentNote());
-    EXPECT_EQ(r.rec.getState(), 2);
-    EXPECT_EQ(r.rec.currentOverdubNotesToAdd().size(), 1u);
 }
 
 // Identifiers a damaged file stored go on being handed out, wrapping to 0.
