@@ -135,8 +135,7 @@ TEST_F(TabScreen, LoadingTakesTheTabAndNeverTouchesTheSong) {
     tap(Control::Load);
     tap(Control::OK);
     // At once: no waiting notice.
-    EXPECT_EQ(browser().optionChosen(), LibraryBrowser::kNotice);
-    EXPECT_EQ(boxText(), "Tab file loaded.");
+    EXPECT_EQ(box(), Box(LibraryBrowser::kNotice, "Tab file loaded."));
     EXPECT_EQ(columnsOf(tab), saved);
     EXPECT_EQ(browser().nameField().text(), "two chords");
     EXPECT_EQ(recorder.getNumNotes(), 4);
