@@ -32,6 +32,7 @@ TEST_P(LibraryBrowserTest, CopiesTheDemosInAndListsOnlyItsOwnKind) {
     EXPECT_EQ(readText(item("Demo")), "demo");
     EXPECT_EQ(browser().currentlySelected(), 0);
     EXPECT_EQ(shownRows(), (Names{"Demo", "Mine", "", "", ""}));
+    EXPECT_EQ(browser().nameField().placeholder(), "Enter Save Filename Here");
     EXPECT_FALSE(browser().showingMessageBox());
     EXPECT_FLOAT_EQ(browser().part(LibraryBrowser::kLoadButton).alpha(), 1); // a name is chosen
 }

@@ -140,10 +140,10 @@ struct LibraryCase {
     // Makes the screen over the model, showing its list.
     std::function<std::unique_ptr<LibraryScreen>(Model&)> make;
     // A file of this kind that the file manager refuses.
-    std::string damaged;
+    std::string damaged = {};
     // Puts something into the song or tab in memory; what is there.
-    std::function<void(Model&)> makeWork;
-    std::function<std::string(Model&)> work;
+    std::function<void(Model&)> makeWork = {};
+    std::function<std::string(Model&)> work = {};
 };
 
 // Test names and messages show the kind's name.

@@ -25,16 +25,13 @@ protected:
 };
 
 // The recorder as the application makes it (null delegate), in Modify mode.
-const LibraryCase kRecorderCase{"recorder",
-                                &LibraryKind::kSongs,
-                                kSongTexts,
-                                [](Model& m) -> std::unique_ptr<LibraryScreen> {
+const LibraryCase kRecorderCase{.name = "recorder",
+                                .kind = &LibraryKind::kSongs,
+                                .says = kSongTexts,
+                                .make = [](Model& m) -> std::unique_ptr<LibraryScreen> {
                                     return std::make_unique<CornerRecordingView>(
                                         nullptr, &m.engine, &m.files, &m.recorder, m.folders.bundle());
-                                },
-                                "",
-                                {},
-                                {}};
+                                }};
 
 class RecorderScreen : public ::testing::Test, public LibraryFixture {
 protected:
