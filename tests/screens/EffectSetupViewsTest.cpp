@@ -14,23 +14,17 @@
 #include "platform/core/Clock.h"
 #include "screens/DelayEffectSetupView.h"
 #include "screens/FuzzEffectSetupView.h"
+#include "screens/LibraryTestSupport.h"
 #include "screens/WahEffectSetupView.h"
-#include "support/TempFolder.h"
 #include "ui/ScreenHost.h"
+
+using library_test::Names;
+using library_test::touch;
 
 namespace {
 
 using Control = EffectSetupView::Control;
 constexpr Point kTestNote{30, 450};
-
-Touch touch(TouchPhase phase, Point at, Point previous = {}) {
-    Touch t;
-    t.id = 1;
-    t.phase = phase;
-    t.location = at;
-    t.previousLocation = previous;
-    return t;
-}
 
 // A pedal that records where it was asked to go instead of asking a delegate.
 template <typename Pedal> class RecordingPedal : public Pedal {
@@ -53,6 +47,10 @@ Point where(std::span<const EffectSetupView::Area> areas, Control c) {
                     (std::max(a.top, 0.0f) + std::min(a.bottom, 480.0f)) / 2};
     ADD_FAILURE() << "no area";
     return {};
+}
+
+library_test::Names readouts(DelayEffectSetupView& delay) {
+    return {delay.label(0).text(), delay.label(1).text(), delay.label(2).text()};
 }
 
 class Pedals : public ::testing::Test {
@@ -206,18 +204,14 @@ TEST_F(Pedals, DelayReadoutsAndKnobsShowTheCurrentGuitar) {
     EXPECT_FLOAT_EQ(delay.knob(0).getValue(), 0.25f);
     // Guitar 1's defaults: mix 0.9, feedback 0.4, time 26460 (0.3 s).
     delay.setCurrentGuitar(0);
-    EXPECT_EQ(delay.label(0).text(), "90");
-    EXPECT_EQ(delay.label(1).text(), "40");
-    EXPECT_EQ(delay.label(2).text(), "299");
+    EXPECT_EQ(readouts(delay), (Names{"90", "40", "299"}));
     EXPECT_FLOAT_EQ(delay.knob(2).getValue(), 0.3f);
     // Readouts truncate toward zero; a time past the knob's end shows it full.
     engine.setDelayMix(0, 0.999f);
     engine.setDelayFeedback(0, 0.07f);
     engine.setDelayTime(0, 88400);
     delay.redraw();
-    EXPECT_EQ(delay.label(0).text(), "99");
-    EXPECT_EQ(delay.label(1).text(), "7");
-    EXPECT_EQ(delay.label(2).text(), "1000");
+    EXPECT_EQ(readouts(delay), (Names{"99", "7", "1000"}));
     EXPECT_EQ(delay.knob(2).getValue(), 1.0f);
     // A number that names no guitar keeps the current one.
     delay.setCurrentGuitar(2);

@@ -21,15 +21,7 @@ protected:
     ExportScreens() : LibraryFixture(kSongCase) {}
     // Records notes `gap` seconds apart and saves the song as `name`.
     void saveSong(const std::string& name, int count, double gap) {
-        recorder.record();
-        for (int i = 0; i < count; ++i) {
-            clock.advance(gap);
-            const int id = recorder.addPlayNote(10 + i, 1.0f, 0.1);
-            clock.advance(0.1);
-            recorder.addStopNote(id);
-        }
-        recorder.stop();
-        recorder.runPlaybackPass();
+        recordNotes(count, 10, gap);
         ASSERT_TRUE(files.saveState(name + ".SAV"));
     }
     RecorderView& recorderView() { return static_cast<RecorderView&>(screen()); }
@@ -42,8 +34,7 @@ TEST_F(ExportScreens, SelectedSongBecomesWavAndMidiFilesAndAsksBeforeReplacing) 
                                               std::tuple{Action::ExportMidi, "tiny.mid", "MThd"}}) {
         SCOPED_TRACE(file);
         press(action); // without a main loop the render is waited for
-        EXPECT_EQ(boxText(), std::string("Song exported as '") + file + "'.");
-        EXPECT_EQ(browser().optionChosen(), RecorderView::kNotice);
+        EXPECT_EQ(box(), Box(RecorderView::kNotice, std::string("Song exported as '") + file + "'."));
         EXPECT_FALSE(recorderView().exporting());
         EXPECT_EQ(readText(folders.doc(file)).substr(0, 4), magic);
         tap(Control::OK);
@@ -79,9 +70,8 @@ TEST_F(ExportScreens, RenderIsFollowedInTheBoxAndCancelLeavesNoFile) {
     recorderView().setCallQueue(&queue);
     press(Action::ExportWav);
     ASSERT_TRUE(recorderView().exporting());
-    EXPECT_EQ(browser().optionChosen(), RecorderView::kExporting);
     const std::string start = "Exporting 'long.wav'...\n0%";
-    EXPECT_EQ(boxText(), start);
+    EXPECT_EQ(box(), Box(RecorderView::kExporting, start));
     EXPECT_TRUE(browser().part(LibraryBrowser::kOK).isHidden());
     EXPECT_FALSE(browser().part(LibraryBrowser::kCancel).isHidden());
     // The main loop's turns bring the percentage up as the worker goes.

@@ -14,6 +14,8 @@
 #include <span>
 #include <sstream>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "audio/SoundEngine.h"
@@ -25,23 +27,18 @@
 #include "screens/TabGuitarLoadSaveView.h"
 #include "storage/FileManager.h"
 #include "storage/Tab.h"
-#include "support/TempFolder.h"
+#include "support/HeadlessApp.h"
 
 namespace library_test {
 
 namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
 using Control = LibraryBrowser::Control;
+using List = std::tuple<int, int, bool, bool>;
+using Box = std::pair<int32_t, std::string>;
 
 // Private documents and bundle folders, removed afterwards.
-class Folders {
-public:
-    Folders() {
-        root_.sub("docs");
-        root_.sub("bundle");
-    }
-    std::string docs() const { return root_.file("docs"); }
-    std::string bundle() const { return root_.file("bundle"); }
+struct Folders : testsupport::AppFolders {
     std::string doc(const std::string& name) const { return docs() + "/" + name; }
     // Every file of the documents folder, temporary ones included.
     Names files() const {
@@ -51,9 +48,6 @@ public:
         std::sort(names.begin(), names.end());
         return names;
     }
-
-private:
-    testsupport::TempFolder root_{"strumwell-library"};
 };
 
 inline void writeText(const std::string& path, const std::string& text) {
@@ -65,13 +59,25 @@ inline std::string readText(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// The centre of the first area doing `action`: where a test taps for it.
-template <typename Action> Point inside(std::span<const HitArea<Action>> areas, Action action) {
+// The first area doing `action`, and its centre: where a test taps for it.
+template <typename Action> Rect areaOf(std::span<const HitArea<Action>> areas, Action action) {
     for (const HitArea<Action>& area : areas)
         if (area.action == action)
-            return area.rect.center();
+            return area.rect;
     ADD_FAILURE() << "no area for the action";
     return {};
+}
+template <typename Action> Point inside(std::span<const HitArea<Action>> areas, Action action) {
+    return areaOf(areas, action).center();
+}
+
+inline Touch touch(TouchPhase phase, Point at, Point previous = {}, long id = 1) {
+    Touch t;
+    t.id = id;
+    t.phase = phase;
+    t.location = at;
+    t.previousLocation = previous;
+    return t;
 }
 
 inline Point rowPoint(const LibraryBrowser& b, int row) {
@@ -89,11 +95,12 @@ struct Model {
     }
     ~Model() { engine.setRecorder(nullptr); }
 
-    // Records `count` notes in one pass and merges it into the song.
-    void recordNotes(int count, int firstSample = 10) {
+    // Records `count` notes `gap` seconds apart in one pass and merges it
+    // into the song.
+    void recordNotes(int count, int firstSample = 10, double gap = 0.1) {
         recorder.record();
         for (int i = 0; i < count; ++i) {
-            clock.advance(0.1);
+            clock.advance(gap);
             const int id = recorder.addPlayNote(firstSample + i, 1.0f, 0.1);
             clock.advance(0.1);
             recorder.addStopNote(id);
@@ -133,26 +140,15 @@ struct LibraryCase {
     // Makes the screen over the model, showing its list.
     std::function<std::unique_ptr<LibraryScreen>(Model&)> make;
     // A file of this kind that the file manager refuses.
-    std::string damaged;
+    std::string damaged = {};
     // Puts something into the song or tab in memory; what is there.
-    std::function<void(Model&)> makeWork;
-    std::function<std::string(Model&)> work;
+    std::function<void(Model&)> makeWork = {};
+    std::function<std::string(Model&)> work = {};
 };
 
 // Test names and messages show the kind's name.
 inline void PrintTo(const LibraryCase& c, std::ostream* os) {
     *os << c.name;
-}
-
-inline std::string damagedSong() {
-    // A tab section of 10000 bytes that is not there.
-    return std::string("VERSION2") + std::string("\x10\x27\x00\x00", 4) + "junk";
-}
-
-inline std::string damagedTab() {
-    // One column announced, but a fret of 50.
-    const char bytes[] = {'V', 'E', 'R', 'S', 'I', 'O', 'N', '2', 1, 0, 0, 0, 0, 2, 2, 50, 0, 0};
-    return std::string(bytes, sizeof bytes);
 }
 
 inline const Texts kSongTexts{"My Song",
@@ -178,27 +174,24 @@ inline const Texts kTabTexts{"My Tab",
                              "No saved tabs yet"};
 
 inline const LibraryCase kSongCase{
-    "songs",
-    &LibraryKind::kSongs,
-    kSongTexts,
+    "songs", &LibraryKind::kSongs, kSongTexts,
     [](Model& m) -> std::unique_ptr<LibraryScreen> {
         auto s =
             std::make_unique<RecorderView>(nullptr, &m.engine, &m.files, &m.recorder, m.folders.bundle());
         s->fingerDown(inside(RecorderView::cornerAreas(), RecorderView::Action::LoadSaveMode));
         return s;
     },
-    damagedSong(),
-    [](Model& m) { m.recordNotes(2); },
+    // A tab section of 10000 bytes that is not there.
+    std::string("VERSION2\x10\x27\x00\x00junk", 16), [](Model& m) { m.recordNotes(2); },
     [](Model& m) { return std::to_string(m.recorder.getNumNotes()) + " notes"; }};
 
-inline const LibraryCase kTabCase{"tabs",
-                                  &LibraryKind::kTabs,
-                                  kTabTexts,
+inline const LibraryCase kTabCase{"tabs", &LibraryKind::kTabs, kTabTexts,
                                   [](Model& m) -> std::unique_ptr<LibraryScreen> {
                                       return std::make_unique<TabGuitarLoadSaveView>(
                                           nullptr, &m.engine, &m.files, m.folders.bundle());
                                   },
-                                  damagedTab(),
+                                  // One column announced, but a fret of 50.
+                                  std::string("VERSION2\x01\x00\x00\x00\x00\x02\x02\x32\x00\x00", 18),
                                   [](Model& m) { m.tab.addNotesToTab(0, "022000"); },
                                   [](Model& m) { return std::to_string(m.tab.tabSize()) + " columns"; }};
 
@@ -226,6 +219,14 @@ public:
         tap(Control::Save);
     }
     std::string boxText() { return browser().boxText().text(); }
+    // Which question or notice the box shows, and its text.
+    std::pair<int32_t, std::string> box() { return {browser().optionChosen(), boxText()}; }
+    // Where the list starts, the row chosen, and whether the up and down arrows show.
+    std::tuple<int, int, bool, bool> list() {
+        return {browser().displayListStartIndex(), browser().currentlySelected(),
+                !browser().part(LibraryBrowser::kUpArrow).isHidden(),
+                !browser().part(LibraryBrowser::kDownArrow).isHidden()};
+    }
     Names shownRows() {
         Names rows;
         for (int r = 0; r < LibraryBrowser::kVisibleRows; ++r)

@@ -43,19 +43,38 @@ protected:
 
 } // namespace
 
-TEST(ManualPages, PlainTextTitledOrRunningOnAndListedInTheContents) {
+// Each page is plain text, titled or running on from the page before and
+// listed in the contents if titled. The label wraps the text at its width
+// and drops the lines that do not fit; the block is centred, so a page that
+// fills every line starts at the top. No line with words may be dropped.
+TEST(ManualPages, PlainTextFittingItsLabelFromTheTopAndListedInTheContents) {
     const auto pages = ManualPages::create();
     ASSERT_EQ(pages.size(), static_cast<size_t>(ManualPages::kNumPages));
     EXPECT_EQ(pages[0], "");
     const std::string contents = pages[1] + pages[2];
+    const Font arial{"Arial", 13, false};
+    const int fit = static_cast<int>((285 + 0.5f) / Graphics::lineHeight(arial));
+    EXPECT_GE(fit, 18);
     for (size_t i = 1; i < pages.size(); ++i) {
         SCOPED_TRACE("page " + std::to_string(i));
         const std::string& page = pages[i];
-        ASSERT_GE(page.size(), 3u);
-        // Ends in newlines, so that a label centring its text starts it at the top.
-        EXPECT_EQ(page.substr(page.size() - 3), "\n\n\n");
         EXPECT_TRUE(
             std::all_of(page.begin(), page.end(), [](char c) { return c == '\n' || (c >= 32 && c < 127); }));
+        Label full(Rect{0, 0, 428, 100000}), shown(Rect{0, 0, 428, 285});
+        for (Label* label : {&full, &shown}) {
+            label->setFont(arial);
+            label->setNumberOfLines(0);
+            label->setText(page);
+        }
+        const auto all = full.layoutLines();
+        int lastWords = 0;
+        for (size_t k = 0; k < all.size(); ++k) {
+            if (!all[k].empty())
+                lastWords = static_cast<int>(k) + 1;
+            EXPECT_LE(Graphics::measureText(all[k], arial).width, 428.0f);
+        }
+        EXPECT_LE(lastWords, fit);
+        EXPECT_EQ(static_cast<int>(shown.layoutLines().size()), fit) << "the page does not fill the label";
         if (i < 3)
             continue;
         EXPECT_EQ(titled(page), page.front() != '\n') << "a page running on begins with a newline";
@@ -63,112 +82,54 @@ TEST(ManualPages, PlainTextTitledOrRunningOnAndListedInTheContents) {
     }
 }
 
-TEST(ManualPages, EveryPageFitsItsLabelFromTheTop) {
-    // The label wraps the text at its width and drops the lines that do not
-    // fit; the block is centred, so a page that fills every line starts at
-    // the top. No line with words may be dropped.
-    const auto pages = ManualPages::create();
-    const Font arial{"Arial", 13, false};
-    const int fit = static_cast<int>((285 + 0.5f) / Graphics::lineHeight(arial));
-    EXPECT_GE(fit, 18);
-    for (size_t i = 1; i < pages.size(); ++i) {
-        Label full(Rect{0, 0, 428, 100000});
-        full.setFont(arial);
-        full.setNumberOfLines(0);
-        full.setText(pages[i]);
-        const auto all = full.layoutLines();
-        int lastWords = 0;
-        for (size_t k = 0; k < all.size(); ++k) {
-            if (!all[k].empty())
-                lastWords = static_cast<int>(k) + 1;
-            EXPECT_LE(Graphics::measureText(all[k], arial).width, 428.0f) << "page " << i;
-        }
-        EXPECT_LE(lastWords, fit) << "page " << i << " has words on line " << lastWords;
-        Label shown(Rect{0, 0, 428, 285});
-        shown.setFont(arial);
-        shown.setNumberOfLines(0);
-        shown.setText(pages[i]);
-        EXPECT_EQ(static_cast<int>(shown.layoutLines().size()), fit)
-            << "page " << i << " does not fill the label";
-    }
-}
-
-// Every page a screen opens exists and is titled for that screen.
-TEST(ManualPages, EachScreenOpensThePageTitledForIt) {
-    const struct {
-        int screen;
-        const char* title; // null: the title page
-    } screens[] = {
-        {ScreenHost::kTabGuitar, "'TAB GUITAR'"},
-        {ScreenHost::kTabGuitarSetup, "PROGRAMMING THE 'TAB GUITAR'"},
-        {ScreenHost::kDelayEffectSetup, "DELAY"},
-        {ScreenHost::kManualFretGuitar, "MANUAL FRET"},
-        {ScreenHost::kHammerOnGuitar, "HAMMER-ON"},
-        {ScreenHost::kMainMenu, nullptr},
-        {ScreenHost::kChooseGuitar, "GUITAR MENU"},
-        {ScreenHost::kSetupMenu, "SETUP MENU"},
-        {ScreenHost::kEffectsSetupMenu, "EFFECTS SETUP"},
-        {ScreenHost::kGuitarPatchMenu, "PATCH SETUP"},
-        {ScreenHost::kFuzzEffectSetup, "FUZZ"},
-        {ScreenHost::kScaleGuitar, "SCALE GUITAR"},
-        {ScreenHost::kTabGuitarLoadSave, "LOADING AND SAVING TAB"},
-        {ScreenHost::kRecorder, "RECORDER"},
-        {ScreenHost::kManual, nullptr},
-        {ScreenHost::kAppSetup, "APPLICATION SETUP"},
-        {ScreenHost::kWahEffectSetup, "WAH-WAH"},
-    };
+// The page each screen names (checked with the shell's table) opens below
+// its heading; the title page has none, and a page the manual does not have
+// keeps the page where the reader left it.
+TEST(ManualView, StartPageShowsItsHeadingOrTheTitlePage) {
     ManualView manual(nullptr);
-    for (const auto& s : screens) {
-        SCOPED_TRACE(s.screen);
-        const ScreenEntry* entry = findScreenEntry(s.screen);
-        ASSERT_NE(entry, nullptr);
-        manual.setStartPage(entry->manualPage);
-        EXPECT_EQ(manual.currentPage(), entry->manualPage);
-        if (!s.title) {
-            EXPECT_EQ(manual.currentPage(), 0);
-            EXPECT_FLOAT_EQ(manual.titlePageLabel().alpha(), 0.8f);
-            continue;
-        }
-        EXPECT_NE(manual.headingLabel().text().find(s.title), std::string::npos)
-            << manual.headingLabel().text();
-        EXPECT_FALSE(manual.headingLabel().isHidden());
-        EXPECT_FLOAT_EQ(manual.titlePageLabel().alpha(), 0);
-    }
-    // A page the manual does not have keeps the page where the reader left it.
-    const int left = manual.currentPage();
-    for (int page : {ScreenEntry::kKeepManualPage, manual.numberOfPages()}) {
+    const int recorder = findScreenEntry(ScreenHost::kRecorder)->manualPage;
+    manual.setStartPage(recorder);
+    EXPECT_EQ(manual.currentPage(), recorder);
+    EXPECT_NE(manual.headingLabel().text().find("RECORDER"), std::string::npos)
+        << manual.headingLabel().text();
+    EXPECT_FALSE(manual.headingLabel().isHidden());
+    EXPECT_FLOAT_EQ(manual.titlePageLabel().alpha(), 0);
+    for (int page : {ScreenEntry::kKeepManualPage, manual.numberOfPages(), -2}) {
         manual.setStartPage(page);
-        EXPECT_EQ(manual.currentPage(), left);
+        EXPECT_EQ(manual.currentPage(), recorder);
     }
+    manual.setStartPage(findScreenEntry(ScreenHost::kMainMenu)->manualPage);
+    EXPECT_EQ(manual.currentPage(), 0);
+    EXPECT_FLOAT_EQ(manual.titlePageLabel().alpha(), 0.8f);
 }
 
 TEST(ManualView, ButtonsTurnPagesWithinTheManual) {
     RecordingManual manual;
-    EXPECT_EQ(manual.pageNumberLabel().text(), "0 / 44");
-    EXPECT_FLOAT_EQ(manual.leftArrow().alpha(), 0);
-    EXPECT_FLOAT_EQ(manual.manualTextLabel().alpha(), 0);
-    manual.press(Button::PreviousPage); // nothing before the title page
-    EXPECT_EQ(manual.currentPage(), 0);
-    manual.press(Button::NextPage);
-    EXPECT_EQ(manual.pageNumberLabel().text(), "1 / 44");
-    EXPECT_FLOAT_EQ(manual.leftArrow().alpha(), 1);
-    EXPECT_FLOAT_EQ(manual.manualTextLabel().alpha(), 1);
-    manual.press(Button::PreviousPage);
-    EXPECT_EQ(manual.currentPage(), 0);
-    for (int i = 0; i < 60; ++i)
-        manual.press(Button::NextPage);
-    EXPECT_EQ(manual.currentPage(), 44);
-    EXPECT_FLOAT_EQ(manual.rightArrow().alpha(), 0);
-    manual.press(Button::PreviousPage);
-    EXPECT_EQ(manual.currentPage(), 43);
-    EXPECT_FLOAT_EQ(manual.rightArrow().alpha(), 1);
-    manual.press(Button::Contents);
-    EXPECT_EQ(manual.currentPage(), 1);
-    manual.press(Button::Back);
-    manual.press(Button::Website);
+    // The page number, and which of the arrows and the text are on show.
+    const auto shown = [&] {
+        return manual.pageNumberLabel().text() + (manual.leftArrow().alpha() == 1 ? " <" : "") +
+               (manual.rightArrow().alpha() == 1 ? " >" : "") +
+               (manual.manualTextLabel().alpha() == 1 ? " text" : "");
+    };
+    EXPECT_EQ(shown(), "0 / 44 >");
+    const struct {
+        Button button;
+        int presses;
+        const char* shown;
+    } steps[] = {
+        {Button::PreviousPage, 1, "0 / 44 >"}, // nothing before the title page
+        {Button::NextPage, 1, "1 / 44 < > text"}, {Button::PreviousPage, 1, "0 / 44 >"},
+        {Button::NextPage, 60, "44 / 44 < text"}, {Button::PreviousPage, 1, "43 / 44 < > text"},
+        {Button::Contents, 1, "1 / 44 < > text"}, {Button::Back, 1, "1 / 44 < > text"},
+        {Button::Website, 1, "1 / 44 < > text"},
+    };
+    for (const auto& step : steps) {
+        for (int i = 0; i < step.presses; ++i)
+            manual.press(step.button);
+        EXPECT_EQ(shown(), step.shown);
+    }
     EXPECT_EQ(manual.backs, 1);
     EXPECT_EQ(manual.websites, 1);
-    EXPECT_EQ(manual.currentPage(), 1);
     // Only a finger coming down acts.
     Touch t;
     t.location = manual.buttonAreas()[0].rect.center();

@@ -1,6 +1,8 @@
 // What only the recorder screen does beside its song library: the two modes,
 // the corner buttons, the song edits, and loading behind a "please wait"
 // notice on the main thread's queue.
+#include <tuple>
+
 #include "platform/core/MainThreadQueue.h"
 #include "screens/LibraryTestSupport.h"
 
@@ -23,16 +25,13 @@ protected:
 };
 
 // The recorder as the application makes it (null delegate), in Modify mode.
-const LibraryCase kRecorderCase{"recorder",
-                                &LibraryKind::kSongs,
-                                kSongTexts,
-                                [](Model& m) -> std::unique_ptr<LibraryScreen> {
+const LibraryCase kRecorderCase{.name = "recorder",
+                                .kind = &LibraryKind::kSongs,
+                                .says = kSongTexts,
+                                .make = [](Model& m) -> std::unique_ptr<LibraryScreen> {
                                     return std::make_unique<CornerRecordingView>(
                                         nullptr, &m.engine, &m.files, &m.recorder, m.folders.bundle());
-                                },
-                                "",
-                                {},
-                                {}};
+                                }};
 
 class RecorderScreen : public ::testing::Test, public LibraryFixture {
 protected:
@@ -53,26 +52,25 @@ protected:
 
 TEST_F(RecorderScreen, ModeButtonsSwitchPanelsAndLight) {
     RecorderView& s = recorderView();
-    EXPECT_FALSE(s.loadSaveMode());
-    EXPECT_FALSE(s.modifyView().isHidden());
-    EXPECT_TRUE(browser().panel().isHidden());
+    // The mode, which panel is hidden, and the Save button dimmed, never gone.
+    const auto mode = [&] {
+        return std::make_tuple(s.loadSaveMode(), s.modifyView().isHidden(), browser().panel().isHidden(),
+                               browser().part(LibraryBrowser::kSaveButton).alpha());
+    };
+    EXPECT_EQ(mode(), std::make_tuple(false, false, true, 0.3f));
     EXPECT_TRUE(browser().part(LibraryBrowser::kBox).isHidden());
-    EXPECT_FLOAT_EQ(browser().part(LibraryBrowser::kSaveButton).alpha(), 0.3f); // dimmed, never gone
     // The light lies on the button of the mode.
     EXPECT_TRUE(rectOf(Action::ModifyMode).contains(s.LEDLit().center()));
     tap(Control::Save); // the Load/Save controls do nothing in this mode
     EXPECT_FALSE(browser().showingMessageBox());
 
     press(Action::LoadSaveMode);
-    EXPECT_TRUE(s.loadSaveMode());
-    EXPECT_TRUE(s.modifyView().isHidden());
-    EXPECT_FALSE(browser().panel().isHidden());
-    EXPECT_FLOAT_EQ(browser().part(LibraryBrowser::kSaveButton).alpha(), 1);
+    EXPECT_EQ(mode(), std::make_tuple(true, true, false, 1.0f));
     EXPECT_TRUE(rectOf(Action::LoadSaveMode).contains(s.LEDLit().center()));
     press(Action::EraseSong); // the edits do nothing in this mode
     EXPECT_FALSE(browser().showingMessageBox());
     press(Action::ModifyMode);
-    EXPECT_FALSE(s.loadSaveMode());
+    EXPECT_EQ(mode(), std::make_tuple(false, false, true, 0.3f));
     EXPECT_TRUE(rectOf(Action::ModifyMode).contains(s.LEDLit().center()));
 }
 

@@ -6,15 +6,13 @@
 // Each text is measured from the pixels: the screen is drawn once as it is
 // and once with that label's text made invisible (its background stays),
 // so the pixels that change are the text's and the second picture is what
-// lies behind them. With STRUMWELL_SCREEN_SHOTS set to a folder, every
-// screen and mode is saved there as a picture to look at.
+// lies behind them.
 //
 // The same runs check the keyboard of the screens' own message boxes.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -23,21 +21,15 @@
 #include <string>
 #include <vector>
 
-#include "app/Strumwell.h"
-#include "app/TransitionView.h"
 #include "audio/SoundEngine.h"
 #include "guitars/TabGuitarSetupView.h"
-#include "platform/AlertView.h"
-#include "platform/Application.h"
-#include "platform/Key.h"
 #include "platform/Label.h"
 #include "platform/View.h"
-#include "platform/core/Clock.h"
+#include "screens/InAppSupport.h"
 #include "screens/ManualPages.h"
 #include "screens/RecorderView.h"
 #include "screens/TabGuitarLoadSaveView.h"
 #include "storage/Tab.h"
-#include "support/TempFolder.h"
 
 namespace fs = std::filesystem;
 
@@ -47,69 +39,15 @@ namespace {
 
 constexpr double kMinimumContrast = 4.5;
 
-class AppRun {
+// The application over the real pictures.
+class AppRun : public screens_test::InAppRun {
 public:
-    AppRun() {
-        ApplicationOptions o;
-        o.headless = true;
-        o.windowScale = 2;
-        o.clock = &clock_;
-        o.paced = false;
-        o.handleSignals = false;
-        o.bundleFolder = STRUMWELL_TEST_BUNDLE_DIR;
-        app_ = std::make_unique<Application>(o);
-        std::string error;
-        EXPECT_TRUE(app_->initialize(&error)) << error;
-        Strumwell::Options s;
-        s.documentsFolder = root_.sub("docs");
-        s.cachesFolder = root_.sub("caches");
-        s.bundleFolder = STRUMWELL_TEST_BUNDLE_DIR;
-        shell_ = std::make_unique<Strumwell>(s);
-        app_->launch(*shell_);
-        app_->runFrames(1);
-        if (AlertView* alert = app_->currentAlert())
-            alert->pressButton(); // the welcome message
-        settle(0.3);
-    }
-    ~AppRun() { app_->finish(); }
-    void settle(double seconds) {
-        for (double t = 0; t < seconds; t += 1.0 / 60) {
-            clock_.advance(1.0 / 60);
-            app_->runFrames(1);
-        }
-    }
-    void go(int screen) {
-        shell_->transitionToView(screen, shown(), true);
-        settle(0.8);
-    }
-    void tap(Point p) {
-        app_->injectTouch(1, TouchPhase::Began, p);
-        app_->runFrames(1);
-        app_->injectTouch(1, TouchPhase::Ended, p);
-        settle(0.4);
-    }
-    void key(Key k) {
-        KeyEvent e;
-        e.key = k;
-        app_->injectKey(e, true);
-        app_->runFrames(1);
-        app_->injectKey(e, false);
-        settle(0.1);
-    }
-    View* shown() const {
-        const auto& v = shell_->transitionView()->subviews();
-        return v.empty() ? nullptr : v.back();
-    }
-    Application& app() { return *app_; }
-    Strumwell& shell() { return *shell_; }
-    std::string docs() const { return root_.file("docs"); }
-
-private:
-    testsupport::TempFolder root_{"strumwell-look"};
-    ManualClock clock_{100.0};
-    std::unique_ptr<Application> app_;
-    std::unique_ptr<Strumwell> shell_;
+    AppRun() : InAppRun(STRUMWELL_TEST_BUNDLE_DIR) {}
+    View* shownView() const { return run.shownScreen(); }
+    std::string docs() const { return folders.docs(); }
 };
+
+using S = Strumwell;
 
 struct Case {
     const char* name;
@@ -124,35 +62,38 @@ struct Case {
 };
 
 const Case kCases[] = {
-    {"main-menu", Strumwell::kMainMenu},
-    {"choose-guitar", Strumwell::kChooseGuitar},
-    {"setup-menu", Strumwell::kSetupMenu},
-    {"effects-menu", Strumwell::kEffectsSetupMenu},
-    {"effects-menu-lit", Strumwell::kEffectsSetupMenu, {}, false, 0, {}, true},
-    {"patch-setup", Strumwell::kGuitarPatchMenu},
-    {"app-setup", Strumwell::kAppSetup},
-    {"delay", Strumwell::kDelayEffectSetup, {}, false, 1, {40, 240}},
-    {"fuzz", Strumwell::kFuzzEffectSetup, {}, false, 1, {40, 240}},
-    {"wah", Strumwell::kWahEffectSetup, {}, false, 1, {150, 240}},
-    {"recorder-modify", Strumwell::kRecorder},
-    {"recorder-box", Strumwell::kRecorder, {{256, 250}}},
-    {"recorder-songs", Strumwell::kRecorder, {{180, 50}}},
-    {"recorder-songs-full", Strumwell::kRecorder, {{180, 50}}, true},
-    {"recorder-songs-box", Strumwell::kRecorder, {{180, 50}, {200, 410}}, true},
-    {"tab-library", Strumwell::kTabGuitarLoadSave},
-    {"tab-library-full", Strumwell::kTabGuitarLoadSave, {}, true},
-    {"tab-library-box", Strumwell::kTabGuitarLoadSave, {{220, 418}}, true},
-    {"tab-library-menu", Strumwell::kTabGuitarLoadSave, {{20, 20}}},
-    {"tab-editor-fret", Strumwell::kTabGuitarSetup},
-    {"tab-editor-full", Strumwell::kTabGuitarSetup, {}, true},
-    {"tab-editor-tab", Strumwell::kTabGuitarSetup, {{20, 20}, {220, 182}, {20, 20}}},
+    {.name = "main-menu", .screen = S::kMainMenu},
+    {.name = "choose-guitar", .screen = S::kChooseGuitar},
+    {.name = "setup-menu", .screen = S::kSetupMenu},
+    {.name = "effects-menu", .screen = S::kEffectsSetupMenu},
+    {.name = "effects-menu-lit", .screen = S::kEffectsSetupMenu, .pedalsOn = true},
+    {.name = "patch-setup", .screen = S::kGuitarPatchMenu},
+    {.name = "app-setup", .screen = S::kAppSetup},
+    {.name = "delay", .screen = S::kDelayEffectSetup, .moreStates = 1, .next = {40, 240}},
+    {.name = "fuzz", .screen = S::kFuzzEffectSetup, .moreStates = 1, .next = {40, 240}},
+    {.name = "wah", .screen = S::kWahEffectSetup, .moreStates = 1, .next = {150, 240}},
+    {.name = "recorder-modify", .screen = S::kRecorder},
+    {.name = "recorder-box", .screen = S::kRecorder, .taps = {{256, 250}}},
+    {.name = "recorder-songs", .screen = S::kRecorder, .taps = {{180, 50}}},
+    {.name = "recorder-songs-full", .screen = S::kRecorder, .taps = {{180, 50}}, .fullLists = true},
+    {.name = "recorder-songs-box",
+     .screen = S::kRecorder,
+     .taps = {{180, 50}, {200, 410}},
+     .fullLists = true},
+    {.name = "tab-library", .screen = S::kTabGuitarLoadSave},
+    {.name = "tab-library-full", .screen = S::kTabGuitarLoadSave, .fullLists = true},
+    {.name = "tab-library-box", .screen = S::kTabGuitarLoadSave, .taps = {{220, 418}}, .fullLists = true},
+    {.name = "tab-library-menu", .screen = S::kTabGuitarLoadSave, .taps = {{20, 20}}},
+    {.name = "tab-editor-fret", .screen = S::kTabGuitarSetup},
+    {.name = "tab-editor-full", .screen = S::kTabGuitarSetup, .fullLists = true},
+    {.name = "tab-editor-tab", .screen = S::kTabGuitarSetup, .taps = {{20, 20}, {220, 182}, {20, 20}}},
     // Another key of the chord.
-    {"tab-editor-chord",
-     Strumwell::kTabGuitarSetup,
-     {{20, 20}, {220, 182}, {220, 182}, {20, 20}, {197, 144}}},
-    {"tab-editor-menu", Strumwell::kTabGuitarSetup, {{20, 20}}},
-    {"tab-editor-erase-box", Strumwell::kTabGuitarSetup, {{20, 20}, {220, 300}}},
-    {"manual", Strumwell::kManual, {}, false, ManualPages::kNumPages - 1, {300, 450}},
+    {.name = "tab-editor-chord",
+     .screen = S::kTabGuitarSetup,
+     .taps = {{20, 20}, {220, 182}, {220, 182}, {20, 20}, {197, 144}}},
+    {.name = "tab-editor-menu", .screen = S::kTabGuitarSetup, .taps = {{20, 20}}},
+    {.name = "tab-editor-erase-box", .screen = S::kTabGuitarSetup, .taps = {{20, 20}, {220, 300}}},
+    {.name = "manual", .screen = S::kManual, .moreStates = ManualPages::kNumPages - 1, .next = {300, 450}},
 };
 
 // Relative luminance of an sRGB pixel.
@@ -190,32 +131,24 @@ struct Look {
     Box ink;             // where its pixels changed
 };
 
-bool shownOnScreen(const View& v) {
-    for (const View* a = &v; a; a = a->superview())
-        if (a->isHidden() || a->presentationAlpha() <= 0.01f)
-            return false;
-    return true;
-}
-
-// A view's box in the root view's coordinates.
-Rect rootBox(const View& v) {
-    const Rect b = v.bounds();
-    float x0 = 1e9f, y0 = 1e9f, x1 = -1e9f, y1 = -1e9f;
-    for (Point corner : {Point{0, 0}, Point{b.width, 0}, Point{0, b.height}, Point{b.width, b.height}}) {
-        const Point p = v.convertPointTo(corner, nullptr);
-        x0 = std::min(x0, p.x);
-        y0 = std::min(y0, p.y);
-        x1 = std::max(x1, p.x);
-        y1 = std::max(y1, p.y);
-    }
-    return {x0, y0, x1 - x0, y1 - y0};
-}
-
+// How opaque a view is drawn: 0 when it or a view holding it is hidden or
+// all but clear.
 float shownAlpha(const View& v) {
     float alpha = 1;
-    for (const View* a = &v; a; a = a->superview())
+    for (const View* a = &v; a; a = a->superview()) {
+        if (a->isHidden() || a->presentationAlpha() <= 0.01f)
+            return 0;
         alpha *= a->presentationAlpha();
+    }
     return alpha;
+}
+
+// A view's box in the root view's coordinates (the views only turn by
+// quarter turns, so two opposite corners give it).
+Rect rootBox(const View& v) {
+    const Point a = v.convertPointTo({0, 0}, nullptr);
+    const Point b = v.convertPointTo({v.bounds().width, v.bounds().height}, nullptr);
+    return {std::min(a.x, b.x), std::min(a.y, b.y), std::fabs(b.x - a.x), std::fabs(b.y - a.y)};
 }
 
 // Every view in drawing order.
@@ -234,16 +167,15 @@ std::vector<Label*> readableLabels(View& root) {
     std::vector<Label*> out;
     for (std::size_t i = 0; i < order.size(); ++i) {
         auto* label = dynamic_cast<Label*>(order[i]);
-        if (!label || label->text().empty() || !shownOnScreen(*label))
+        if (!label || label->text().empty() || shownAlpha(*label) <= 0)
             continue;
         const Point c = rootBox(*label).center();
         bool veiled = false;
         for (std::size_t j = i + 1; j < order.size() && !veiled; ++j) {
             const View& v = *order[j];
             const Rect box = rootBox(v);
-            veiled = shownOnScreen(v) && v.backgroundColor().a / 255.0f * shownAlpha(v) >= 0.5f &&
-                     c.x > box.x && c.x < box.maxX() && c.y > box.y && c.y < box.maxY() &&
-                     !label->isDescendantOf(&v);
+            veiled = v.backgroundColor().a / 255.0f * shownAlpha(v) >= 0.5f && c.x > box.x &&
+                     c.x < box.maxX() && c.y > box.y && c.y < box.maxY() && !label->isDescendantOf(&v);
         }
         if (!veiled)
             out.push_back(label);
@@ -251,22 +183,18 @@ std::vector<Label*> readableLabels(View& root) {
     return out;
 }
 
-std::vector<std::uint8_t> capture(AppRun& r, int* w, int* h) {
-    r.app().runFrames(1);
-    return r.app().captureLandscape(w, h);
-}
-
 void measureState(AppRun& r, const std::string& name, std::vector<Look>& looks) {
-    if (const char* folder = std::getenv("STRUMWELL_SCREEN_SHOTS"))
-        r.app().saveScreenshot(std::string(folder) + "/" + name + ".png");
-
     const std::vector<Label*> labels = readableLabels(r.app().rootView());
     int w = 0, h = 0;
-    const std::vector<std::uint8_t> with = capture(r, &w, &h);
+    const auto capture = [&] {
+        r.app().runFrames(1);
+        return r.app().captureLandscape(&w, &h);
+    };
+    const std::vector<std::uint8_t> with = capture();
     for (Label* label : labels) {
         const Color color = label->textColor();
         label->setTextColor(Color{color.r, color.g, color.b, 0});
-        const std::vector<std::uint8_t> without = capture(r, &w, &h);
+        const std::vector<std::uint8_t> without = capture();
         label->setTextColor(color);
 
         Look look{name, label->text(), 0, {}};
@@ -399,19 +327,19 @@ TEST(MessageBoxKeys, ReturnAnswersOKAndEscapeCancels) {
         r.go(box.screen);
         for (Point p : box.open)
             r.tap(p);
-        ASSERT_TRUE(box.showing(r.shown()));
+        ASSERT_TRUE(box.showing(r.shownView()));
         r.key(Key::Escape);
-        EXPECT_FALSE(box.showing(r.shown()));
+        EXPECT_FALSE(box.showing(r.shownView()));
         r.tap(box.open.back());
-        ASSERT_TRUE(box.showing(r.shown()));
+        ASSERT_TRUE(box.showing(r.shownView()));
         r.key(Key::Return);
         // OK may bring a notice of the outcome, which Return closes too.
-        if (box.showing(r.shown()))
+        if (box.showing(r.shownView()))
             r.key(Key::Return);
-        EXPECT_FALSE(box.showing(r.shown()));
+        EXPECT_FALSE(box.showing(r.shownView()));
         // With no box up the keys pass on.
         r.key(Key::Return);
-        EXPECT_FALSE(box.showing(r.shown()));
+        EXPECT_FALSE(box.showing(r.shownView()));
     }
 }
 

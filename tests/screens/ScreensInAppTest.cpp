@@ -8,61 +8,26 @@
 #include <vector>
 
 #include "app/ScreenRegistry.h"
-#include "platform/AlertView.h"
-#include "platform/core/Clock.h"
 #include "screens/DelayEffectSetupView.h"
 #include "screens/FuzzEffectSetupView.h"
+#include "screens/InAppSupport.h"
 #include "screens/ManualView.h"
 #include "screens/MenuAppSetupView.h"
 #include "screens/MenuSetupGuitarPatchView.h"
 #include "screens/WahEffectSetupView.h"
-#include "support/HeadlessApp.h"
 
 namespace {
 
 constexpr Point kBack{300, 20};
 constexpr Point kHelp{300, 460};
 
-class InApp : public ::testing::Test {
+class InApp : public ::testing::Test, public screens_test::InAppRun {
 protected:
-    InApp() {
-        if (AlertView* alert = run.app().currentAlert())
-            alert->pressButton(); // the welcome message
-        run.app().runFrames(1);
-    }
-    // Lets any screen change finish (the slowest takes 0.5 s). Frames are
-    // costly without a graphics card, so the clock moves in big steps.
-    void settle() {
-        for (int i = 0; i < 8; ++i) {
-            clock.advance(0.1);
-            run.app().runFrames(1);
-            if (!run.shell().transitionView()->isTransitioning() && View::runningAnimationCount() == 0)
-                break;
-        }
-    }
-    void touch(TouchPhase phase, Point p) {
-        run.app().injectTouch(1, phase, p);
-        run.app().runFrames(1);
-    }
-    void tap(Point p) {
-        touch(TouchPhase::Began, p);
-        touch(TouchPhase::Ended, p);
-        settle();
-    }
-    void go(int screen) {
-        run.shell().transitionToView(screen, run.shownScreen(), true);
-        settle();
-    }
-    int shown() const { return run.shownScreenNo(); }
     void pressManual(ManualView::Button b) {
         for (const auto& area : ManualView::buttonAreas())
             if (area.action == b)
                 return tap(area.rect.center());
     }
-
-    testsupport::AppFolders folders;
-    ManualClock clock;
-    testsupport::HeadlessApp run{folders, clock};
 };
 
 TEST_F(InApp, ThroughTheMenusAndBack) {

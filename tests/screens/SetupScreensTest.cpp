@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <fstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "audio/SoundEngine.h"
@@ -17,41 +18,22 @@
 #include "platform/Label.h"
 #include "platform/core/Clock.h"
 #include "platform/core/MainThreadQueue.h"
+#include "screens/LibraryTestSupport.h"
 #include "screens/MenuAppSetupView.h"
 #include "screens/MenuSetupGuitarPatchView.h"
-#include "support/TempFolder.h"
 #include "ui/ScreenHost.h"
+
+using library_test::areaOf;
+using library_test::inside;
+using library_test::touch;
 
 namespace {
 
 using Action = MenuSetupGuitarPatchView::Action;
 using Choice = MenuScreenView::Choice;
 
-Touch touch(long id, TouchPhase phase, Point at, Point previous = {}) {
-    Touch t;
-    t.id = id;
-    t.phase = phase;
-    t.location = at;
-    t.previousLocation = previous;
-    return t;
-}
-
-template <typename A> Point inside(std::span<const HitArea<A>> areas, A action) {
-    for (const auto& area : areas)
-        if (area.action == action)
-            return area.rect.center();
-    ADD_FAILURE() << "no area";
-    return {};
-}
-Rect rectOf(Action a) {
-    for (const auto& area : MenuSetupGuitarPatchView::areas())
-        if (area.action == a)
-            return area.rect;
-    ADD_FAILURE() << "no area";
-    return {};
-}
 Point at(Action a) {
-    return rectOf(a).center();
+    return inside(MenuSetupGuitarPatchView::areas(), a);
 }
 
 class TestParent : public SoundEngineParent {
@@ -113,9 +95,13 @@ protected:
         advance(0.2);
         ASSERT_FALSE(s.messageBoxShowing());
     }
-    void down(Point p) { s.touchesBegan({touch(1, TouchPhase::Began, p)}); }
-    void move(Point from, Point to) { s.touchesMoved({touch(1, TouchPhase::Moved, to, from)}); }
-    void up(Point p) { s.touchesEnded({touch(1, TouchPhase::Ended, p)}); }
+    // Whether the wait box is up, and how opaque it and its grey-out are.
+    std::tuple<bool, float, float> box() const {
+        return {s.messageBoxShowing(), s.messageBox().alpha(), s.messageBoxGreyout().alpha()};
+    }
+    void down(Point p) { s.touchesBegan({touch(TouchPhase::Began, p)}); }
+    void move(Point from, Point to) { s.touchesMoved({touch(TouchPhase::Moved, to, from)}); }
+    void up(Point p) { s.touchesEnded({touch(TouchPhase::Ended, p)}); }
     void tap(Action a) {
         down(at(a));
         up(at(a));
@@ -153,33 +139,32 @@ protected:
 
 TEST_F(SetupScreens, AppSetupBarsStepBothGuitarsSwitchesAround) {
     MenuAppSetupView app(nullptr, &engine);
-    EXPECT_EQ(app.stringBendsSettingLabel().text(), "Guitar 2");
-    EXPECT_EQ(app.whammyBarSettingLabel().text(), "Guitar 2");
+    // Bends for guitars 1 and 2 and their label, then the same for the whammy bar.
+    using Bars = std::tuple<bool, bool, std::string, bool, bool, std::string>;
+    const auto bars = [&] {
+        return Bars{
+            engine.pitchBendOn(0),       engine.pitchBendOn(1),       app.stringBendsSettingLabel().text(),
+            engine.whammyBarAttached(0), engine.whammyBarAttached(1), app.whammyBarSettingLabel().text()};
+    };
+    EXPECT_EQ(bars(), Bars(false, true, "Guitar 2", false, true, "Guitar 2"));
     const Point bends = inside(MenuAppSetupView::areas(), MenuAppSetupView::Action::StepStringBends);
     const Point whammy = inside(MenuAppSetupView::areas(), MenuAppSetupView::Action::StepWhammyBar);
     const struct {
-        bool guitar1, guitar2;
-        const char* text;
-    } cycle[] = {{true, true, "Guitar 1 + 2"},
-                 {false, false, "Off"},
-                 {true, false, "Guitar 1"},
-                 {false, true, "Guitar 2"}};
-    for (const auto& step : cycle) {
-        app.touchesBegan({touch(1, TouchPhase::Began, bends)});
-        EXPECT_EQ(engine.pitchBendOn(0), step.guitar1);
-        EXPECT_EQ(engine.pitchBendOn(1), step.guitar2);
-        EXPECT_EQ(app.stringBendsSettingLabel().text(), step.text);
-        EXPECT_FALSE(engine.whammyBarAttached(0)); // the whammy bar is left alone
-        EXPECT_TRUE(engine.whammyBarAttached(1));
+        Point at;
+        Bars after;
+    } steps[] = {{bends, {true, true, "Guitar 1 + 2", false, true, "Guitar 2"}},
+                 {bends, {false, false, "Off", false, true, "Guitar 2"}},
+                 {bends, {true, false, "Guitar 1", false, true, "Guitar 2"}},
+                 {bends, {false, true, "Guitar 2", false, true, "Guitar 2"}},
+                 {whammy, {false, true, "Guitar 2", true, true, "Guitar 1 + 2"}}};
+    for (const auto& step : steps) {
+        app.touchesBegan({touch(TouchPhase::Began, step.at)});
+        EXPECT_EQ(bars(), step.after);
     }
-    app.touchesBegan({touch(1, TouchPhase::Began, whammy)});
-    EXPECT_TRUE(engine.whammyBarAttached(0));
-    EXPECT_EQ(app.whammyBarSettingLabel().text(), "Guitar 1 + 2");
-    EXPECT_EQ(app.stringBendsSettingLabel().text(), "Guitar 2");
     // Moves and lifts do nothing.
-    app.touchesMoved({touch(1, TouchPhase::Moved, whammy, bends)});
-    app.touchesEnded({touch(1, TouchPhase::Ended, whammy)});
-    EXPECT_TRUE(engine.whammyBarAttached(0));
+    app.touchesMoved({touch(TouchPhase::Moved, whammy, bends)});
+    app.touchesEnded({touch(TouchPhase::Ended, whammy)});
+    EXPECT_EQ(bars(), steps[4].after);
     // Changes made elsewhere (a loaded song) show on the next arrival.
     engine.setWhammyBarAttached(0, false);
     engine.setWhammyBarAttached(1, false);
@@ -194,20 +179,14 @@ TEST_F(SetupScreens, PatchScreenShowsTheEngineSettingsOnArrival) {
     s.willAppear(ScreenHost::kSetupMenu, 0);
     EXPECT_EQ(s.guitar1PatchName().text(), "Acoustic 2");
     EXPECT_EQ(s.guitar2PatchName().text(), "Electric 2");
-    EXPECT_FLOAT_EQ(s.knob(0).getValue(), 0.25f);
-    EXPECT_NEAR(s.knob(1).getValue(), 0.4f, 1e-5);
-    EXPECT_FLOAT_EQ(s.knob(2).getValue(), 0.75f);
-    EXPECT_NEAR(s.knob(3).getValue(), 0.7f, 1e-5);
-    EXPECT_FALSE(s.messageBoxShowing());
-    EXPECT_EQ(s.messageBox().alpha(), 0.0f);
-    EXPECT_EQ(s.messageBoxGreyout().alpha(), 0.0f);
+    for (int k = 0; const float value : {0.25f, 0.4f, 0.75f, 0.7f})
+        EXPECT_NEAR(s.knob(k++).getValue(), value, 1e-5);
+    EXPECT_EQ(box(), std::make_tuple(false, 0.0f, 0.0f));
 }
 
 TEST_F(SetupScreens, PatchStepWaitsForTheEngineAndTheRenderedBuffer) {
     tap(Action::NextPatchGuitar1);
-    EXPECT_TRUE(s.messageBoxShowing());
-    EXPECT_FLOAT_EQ(s.messageBox().alpha(), 1.0f);
-    EXPECT_NEAR(s.messageBoxGreyout().alpha(), 0.7f, 1e-6);
+    EXPECT_EQ(box(), std::make_tuple(true, 1.0f, 0.7f));
     EXPECT_EQ(s.messageBoxLabel().text(), MenuSetupGuitarPatchView::kMessageBoxText);
     EXPECT_EQ(engine.patchNo(0), 1); // the box is drawn before the samples are loaded
     // Touches on any control, the corners too, are ignored from now on.
@@ -229,9 +208,7 @@ TEST_F(SetupScreens, PatchStepWaitsForTheEngineAndTheRenderedBuffer) {
     advance(0.05);
     EXPECT_TRUE(s.messageBoxShowing());
     advance(0.06);
-    EXPECT_FALSE(s.messageBoxShowing());
-    EXPECT_EQ(s.messageBox().alpha(), 0.0f);
-    EXPECT_EQ(s.messageBoxGreyout().alpha(), 0.0f);
+    EXPECT_EQ(box(), std::make_tuple(false, 0.0f, 0.0f));
     EXPECT_EQ(s.guitar1PatchName().text(), "Electric 1");
     EXPECT_TRUE(s.performed.empty());
     // Touches work again.
@@ -261,25 +238,22 @@ TEST_F(SetupScreens, PatchStepsWrapBothWays) {
 }
 
 // With no engine nothing will render a buffer: once the step has run the
-// screen turns its touchscreen back on by itself.
+// screen turns its touchscreen back on by itself. A screen gone before its
+// delayed step runs is forgotten safely.
 TEST_F(SetupScreens, PatchStepWithoutAnEngineTurnsTheTouchscreenBackOn) {
     MenuSetupGuitarPatchView lone(nullptr, nullptr, &parent.queue);
-    lone.touchesBegan({touch(1, TouchPhase::Began, at(Action::NextPatchGuitar1))});
+    auto gone = std::make_unique<MenuSetupGuitarPatchView>(nullptr, &engine, &parent.queue);
+    lone.touchesBegan({touch(TouchPhase::Began, at(Action::NextPatchGuitar1))});
+    gone->touchesBegan({touch(TouchPhase::Began, at(Action::NextPatchGuitar1))});
+    gone.reset();
     EXPECT_TRUE(lone.messageBoxShowing());
     advance(0.002);
     EXPECT_TRUE(lone.messageBoxShowing());
+    EXPECT_EQ(engine.patchNo(0), 1);
     advance(0.1);
     EXPECT_FALSE(lone.messageBoxShowing());
-    lone.touchesBegan({touch(2, TouchPhase::Began, at(Action::TurnGuitar2Sustain))});
+    lone.touchesBegan({touch(TouchPhase::Began, at(Action::TurnGuitar2Sustain), {}, 2)});
     EXPECT_EQ(lone.draggingKnob(), MenuSetupGuitarPatchView::kGuitar2Sustain);
-}
-
-TEST_F(SetupScreens, ScreenGoneBeforeItsDelayedCallsRunIsSafe) {
-    auto gone = std::make_unique<MenuSetupGuitarPatchView>(nullptr, &engine, &parent.queue);
-    gone->touchesBegan({touch(1, TouchPhase::Began, at(Action::NextPatchGuitar1))});
-    gone.reset(); // its delayed patch step is forgotten
-    advance(0.01);
-    EXPECT_EQ(engine.patchNo(0), 1);
 }
 
 TEST_F(SetupScreens, KnobsSetTheEngineForTheirGuitar) {
@@ -325,13 +299,13 @@ TEST_F(SetupScreens, TestNotesSoundUntilLiftedInsideOrSlidOut) {
     EXPECT_EQ(engine.voiceState(voice1).sampleNo, MenuSetupGuitarPatchView::kTestSampleNo);
     move(note1, {note1.x + 2, note1.y + 2});
     EXPECT_EQ(s.testPatch1PlaylistNo(), voice1);
-    const Point out{note1.x, rectOf(Action::TestNoteGuitar1).maxY() + 5};
+    const Point out{note1.x, areaOf(MenuSetupGuitarPatchView::areas(), Action::TestNoteGuitar1).maxY() + 5};
     move(note1, out);
     EXPECT_EQ(s.testPatch1PlaylistNo(), -1);
     up(out);
     // Guitar 2's note, held while the first one's release runs out.
     const Point note2 = at(Action::TestNoteGuitar2);
-    s.touchesBegan({touch(2, TouchPhase::Began, note2)});
+    s.touchesBegan({touch(TouchPhase::Began, note2, {}, 2)});
     const int voice2 = s.testPatch2PlaylistNo();
     ASSERT_GE(voice2, 0);
     EXPECT_EQ(engine.voiceState(voice2).sampleNo, 48 + MenuSetupGuitarPatchView::kTestSampleNo);
@@ -340,7 +314,7 @@ TEST_F(SetupScreens, TestNotesSoundUntilLiftedInsideOrSlidOut) {
     EXPECT_FALSE(engine.voicePlaying(voice1));
     EXPECT_TRUE(engine.voicePlaying(voice2));
     // Lifted inside its button, it stops; lifting inside a silent button does nothing.
-    s.touchesEnded({touch(2, TouchPhase::Ended, note2)});
+    s.touchesEnded({touch(TouchPhase::Ended, note2, {}, 2)});
     EXPECT_EQ(s.testPatch2PlaylistNo(), -1);
     for (int i = 0; i < 400; ++i)
         renderBuffer();
@@ -350,7 +324,7 @@ TEST_F(SetupScreens, TestNotesSoundUntilLiftedInsideOrSlidOut) {
     down(note1);
     const int voice = s.testPatch1PlaylistNo();
     ASSERT_GE(voice, 0);
-    s.touchesBegan({touch(2, TouchPhase::Began, at(Action::NextPatchGuitar2))});
+    s.touchesBegan({touch(TouchPhase::Began, at(Action::NextPatchGuitar2), {}, 2)});
     advance(0.002);
     EXPECT_FALSE(engine.voicePlaying(voice));
     finishPatchStep();

@@ -20,16 +20,13 @@ protected:
     void goToScreen(int screenNo) override { screens.push_back(screenNo); }
 };
 
-const LibraryCase kRecordingCase{"tab library",
-                                 &LibraryKind::kTabs,
-                                 kTabTexts,
-                                 [](Model& m) -> std::unique_ptr<LibraryScreen> {
+const LibraryCase kRecordingCase{.name = "tab library",
+                                 .kind = &LibraryKind::kTabs,
+                                 .says = kTabTexts,
+                                 .make = [](Model& m) -> std::unique_ptr<LibraryScreen> {
                                      return std::make_unique<RecordingScreen>(nullptr, &m.engine, &m.files,
                                                                               m.folders.bundle());
-                                 },
-                                 "",
-                                 {},
-                                 {}};
+                                 }};
 
 std::vector<std::array<int32_t, 6>> columnsOf(const Tab& tab) {
     std::vector<std::array<int32_t, 6>> columns;
@@ -135,8 +132,7 @@ TEST_F(TabScreen, LoadingTakesTheTabAndNeverTouchesTheSong) {
     tap(Control::Load);
     tap(Control::OK);
     // At once: no waiting notice.
-    EXPECT_EQ(browser().optionChosen(), LibraryBrowser::kNotice);
-    EXPECT_EQ(boxText(), "Tab file loaded.");
+    EXPECT_EQ(box(), Box(LibraryBrowser::kNotice, "Tab file loaded."));
     EXPECT_EQ(columnsOf(tab), saved);
     EXPECT_EQ(browser().nameField().text(), "two chords");
     EXPECT_EQ(recorder.getNumNotes(), 4);
