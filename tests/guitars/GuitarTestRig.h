@@ -4,8 +4,7 @@
 // start (unless asked not to), so that every note start, stop and bend a
 // screen sends to the engine can be read back from the pass being recorded.
 // A headless window is there for the tests that need the application's own
-// routing and drawing; with STRUMWELL_GUITAR_SHOTS set to a folder its frames
-// are saved as pictures to look at.
+// routing and drawing.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -57,9 +56,6 @@ template <typename V> void lift(V& v, long id, Point p) {
 template <typename V> void tap(V& v, long id, Point p) {
     hold(v, id, p);
     lift(v, id, p);
-}
-template <typename V> void drag(V& v, long id, Point from, Point to) {
-    v.processTouches({move(id, to, from)});
 }
 
 inline KeyEvent key(Key k, bool shift = false) {
@@ -235,8 +231,6 @@ struct Window {
     Window() {
         ApplicationOptions o;
         o.headless = true;
-        // Pictures saved to be looked at are drawn as a phone would.
-        o.windowScale = std::getenv("STRUMWELL_GUITAR_SHOTS") ? 2 : 1;
         o.clock = &clock;
         o.paced = false;
         o.handleSignals = false;
@@ -264,10 +258,6 @@ struct Window {
         turn();
         app->injectTouch(1, TouchPhase::Ended, p);
         turn();
-    }
-    void shot(const std::string& name) {
-        if (const char* folder = std::getenv("STRUMWELL_GUITAR_SHOTS"))
-            app->saveScreenshot(std::string(folder) + "/" + name + ".png");
     }
 };
 
