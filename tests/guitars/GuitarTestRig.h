@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <initializer_list>
 #include <map>
 #include <memory>
@@ -171,6 +172,7 @@ struct Rig {
     }
 
     bool strums = false;
+    std::function<std::string()> state;                  // what a script step may check besides the notes
     std::map<long, Point> fingers;                       // where each finger of a script last was
     testsupport::TempFolder bundle{"strumwell-guitars"}; // no samples: voices start all the same
     ManualClock clock;
@@ -200,12 +202,13 @@ inline std::string bundleFolder() {
 
 // One step of a touch script: what finger `id` does at `at` ('h' holds it
 // down, 'l' lifts it, 't' taps, 'm' moves it there from where it was), and
-// the note starts and stops heard after it.
+// the note starts and stops heard after it, and the rig's state when given.
 struct Step {
     char op;
     long id;
     Point at;
     Log heard = {};
+    std::string state = {};
 };
 template <typename V> void play(V& view, Rig& rig, std::initializer_list<Step> steps) {
     int n = 0;
@@ -219,6 +222,9 @@ template <typename V> void play(V& view, Rig& rig, std::initializer_list<Step> s
             view.processTouches({up(s.id, s.at)});
         rig.fingers[s.id] = s.at;
         EXPECT_EQ(rig.heard(), s.heard);
+        if (!s.state.empty()) {
+            EXPECT_EQ(rig.state(), s.state);
+        }
     }
 }
 
