@@ -282,8 +282,7 @@ TEST_F(ManualFret, ControlStripMuteAndTheSeventhTouch) {
 
 TEST_F(ManualFret, FretboardDrawing) {
     // Five rows: labels and markers in the middle of theirs.
-    EXPECT_EQ(screen.fretNumber(2).center(), (Point{307, 225}));
-    EXPECT_EQ(screen.manualSpot(2).center(), (Point{163, 225}));
+    EXPECT_EQ(screen.manualSpot(2).center().y, screen.fretNumber(2).center().y);
     EXPECT_EQ(screen.fretNumber(0).text(), "1");
     EXPECT_EQ(screen.manualSpot(2).alpha(), 1.0f); // fret 3
     EXPECT_EQ(screen.manualSpot(3).alpha(), 0.0f);

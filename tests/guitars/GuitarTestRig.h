@@ -4,8 +4,7 @@
 // start (unless asked not to), so that every note start, stop and bend a
 // screen sends to the engine can be read back from the pass being recorded.
 // A headless window is there for the tests that need the application's own
-// routing and drawing; with STRUMWELL_GUITAR_SHOTS set to a folder its frames
-// are saved as pictures to look at.
+// routing and drawing.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <initializer_list>
 #include <map>
 #include <memory>
@@ -57,9 +57,6 @@ template <typename V> void lift(V& v, long id, Point p) {
 template <typename V> void tap(V& v, long id, Point p) {
     hold(v, id, p);
     lift(v, id, p);
-}
-template <typename V> void drag(V& v, long id, Point from, Point to) {
-    v.processTouches({move(id, to, from)});
 }
 
 inline KeyEvent key(Key k, bool shift = false) {
@@ -175,6 +172,7 @@ struct Rig {
     }
 
     bool strums = false;
+    std::function<std::string()> state;                  // what a script step may check besides the notes
     std::map<long, Point> fingers;                       // where each finger of a script last was
     testsupport::TempFolder bundle{"strumwell-guitars"}; // no samples: voices start all the same
     ManualClock clock;
@@ -204,12 +202,13 @@ inline std::string bundleFolder() {
 
 // One step of a touch script: what finger `id` does at `at` ('h' holds it
 // down, 'l' lifts it, 't' taps, 'm' moves it there from where it was), and
-// the note starts and stops heard after it.
+// the note starts and stops heard after it, and the rig's state when given.
 struct Step {
     char op;
     long id;
     Point at;
     Log heard = {};
+    std::string state = {};
 };
 template <typename V> void play(V& view, Rig& rig, std::initializer_list<Step> steps) {
     int n = 0;
@@ -223,6 +222,9 @@ template <typename V> void play(V& view, Rig& rig, std::initializer_list<Step> s
             view.processTouches({up(s.id, s.at)});
         rig.fingers[s.id] = s.at;
         EXPECT_EQ(rig.heard(), s.heard);
+        if (!s.state.empty()) {
+            EXPECT_EQ(rig.state(), s.state);
+        }
     }
 }
 
@@ -235,8 +237,6 @@ struct Window {
     Window() {
         ApplicationOptions o;
         o.headless = true;
-        // Pictures saved to be looked at are drawn as a phone would.
-        o.windowScale = std::getenv("STRUMWELL_GUITAR_SHOTS") ? 2 : 1;
         o.clock = &clock;
         o.paced = false;
         o.handleSignals = false;
@@ -264,10 +264,6 @@ struct Window {
         turn();
         app->injectTouch(1, TouchPhase::Ended, p);
         turn();
-    }
-    void shot(const std::string& name) {
-        if (const char* folder = std::getenv("STRUMWELL_GUITAR_SHOTS"))
-            app->saveScreenshot(std::string(folder) + "/" + name + ".png");
     }
 };
 

@@ -17,7 +17,13 @@ constexpr Point kNextScale = {230, 450}, kPreviousScale = {230, 250};
 
 class Scale : public ::testing::Test {
 protected:
-    Scale() { screen.redraw(); }
+    Scale() {
+        screen.redraw();
+        rig.state = [this] {
+            return screen.currentKeyLabel().text() + " / " + screen.scaleNameLabel().text() + " / " +
+                   screen.currentNoteLabel().text();
+        };
+    }
 
     std::vector<int> notes() const {
         std::vector<int> out;
@@ -92,19 +98,14 @@ TEST_F(Scale, BandsOfTheStrip) {
 }
 
 TEST_F(Scale, KeysAndScalesByTouch) {
-    play({{'t', 1, {80, 300}}}); // E
-    EXPECT_EQ(screen.currentKeyLabel().text(), "Key: E");
+    play({{'t', 1, {80, 300}, {}, "Key: E / 1 - Blues / "}});
     for (int i = 0; i < 10; ++i)
         play({{'t', 2, kNextScale}});
-    EXPECT_EQ(screen.scaleNameLabel().text(), "11 - Chromatic");
-    play({{'h', 3, strip(1), {"+2"}}});
-    EXPECT_EQ(screen.currentNoteLabel().text(), "E");
+    play({{'h', 3, strip(1), {"+2"}, "Key: E / 11 - Chromatic / E"}});
     EXPECT_EQ(screen.currentPlayingSampleNo(), 2);
     screen.setCurrentScale(0);
-    play({{'t', 4, kPreviousScale}});
-    EXPECT_EQ(screen.scaleNameLabel().text(), "32 - Spanish Gypsy");
-    play({{'t', 5, kNextScale}});
-    EXPECT_EQ(screen.scaleNameLabel().text(), "1 - Blues");
+    play({{'t', 4, kPreviousScale, {}, "Key: E / 32 - Spanish Gypsy / E"},
+          {'t', 5, kNextScale, {}, "Key: E / 1 - Blues / E"}});
 }
 
 TEST_F(Scale, EveryScaleNameFitsItsWindowBelowTheCaption) {
@@ -128,30 +129,29 @@ TEST_F(Scale, OneNoteForAllFingersAndOnePerBandWhileSliding) {
           {'m', 1, strip(29), {"-10", "+13"}},
           {'m', 1, strip(52), {}},
           {'m', 1, strip(53), {"-13", "+15"}},
-          {'m', 1, strip(78), {"-15", "+16"}}});
-    EXPECT_EQ(screen.currentNoteLabel().text(), "F#");
-    play({{'m', 1, {205, 80}, {"-16"}}, {'l', 1, {205, 80}}}); // out of the strip across x = 198
-    EXPECT_EQ(screen.currentNoteLabel().text(), "");
+          {'m', 1, strip(78), {"-15", "+16"}, "Key: C / 1 - Blues / F#"},
+          {'m', 1, {205, 80}, {"-16"}}, // out of the strip across x = 198
+          {'l', 1, {205, 80}, {}, "Key: C / 1 - Blues / "}});
     EXPECT_EQ(screen.currentPlayingPlaylistNo(), -1);
     play({{'h', 1, strip(10), {"+10"}},
           {'h', 2, strip(470), {"-10", "+46"}},
           {'l', 1, strip(10), {"-46"}},
-          {'l', 2, strip(470)}});
-    EXPECT_EQ(screen.currentNoteLabel().text(), "");
+          {'l', 2, strip(470), {}, "Key: C / 1 - Blues / "}});
 }
 
 TEST_F(Scale, KeyChangeLeavesTheNoteSoundingAndTheMenuStopsIt) {
     play({{'h', 1, strip(100), {"+16"}}});
     const int voice = screen.currentPlayingPlaylistNo();
-    play({{'t', 2, {120, 230}}, {'t', 3, {120, 320}}}); // C#, then between black keys: nothing
+    // C#, then between black keys: nothing.
+    play({{'t', 2, {120, 230}}, {'t', 3, {120, 320}, {}, "Key: C# / 1 - Blues / F#"}});
     EXPECT_EQ(screen.currentKey(), 1);
-    EXPECT_EQ(screen.currentKeyLabel().text(), "Key: C#");
     EXPECT_TRUE(rig.engine.voicePlaying(voice));
-    // A finger sliding from the strip onto the keyboard stops the note and picks a key.
-    play({{'m', 1, {80, 470}, {"-16"}}});
-    EXPECT_EQ(screen.currentKey(), 11);
-    play({{'h', 4, strip(100), {"+15"}}, {'t', 5, {20, 20}, {"-15"}}, {'t', 6, {200, 200}}});
-    EXPECT_EQ(screen.currentNoteLabel().text(), "F") << "the note label keeps its text";
+    // A finger sliding from the strip onto the keyboard stops the note and
+    // picks a key; the menu stops a note but its label keeps its text.
+    play({{'m', 1, {80, 470}, {"-16"}, "Key: B / 1 - Blues / "},
+          {'h', 4, strip(100), {"+15"}},
+          {'t', 5, {20, 20}, {"-15"}},
+          {'t', 6, {200, 200}, {}, "Key: B / 1 - Blues / F"}});
     EXPECT_TRUE(screen.menuShowing()) << "no fewer/more frets buttons here";
     EXPECT_EQ(rig.engine.numFretsToShow(), 5);
 }

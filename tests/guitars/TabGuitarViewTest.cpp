@@ -40,6 +40,11 @@ protected:
         rig.strums = true;
         rig.engine.setChordStrumSpeed(0); // the slowest spread-free strum: 7 ms between strings
         screen.redraw();
+        // "position fingers-on-the-pickup", with " hold" while held.
+        rig.state = [this] {
+            return std::to_string(tab.currentTabIndex()) + " " +
+                   std::to_string(screen.numFingersPressingPickup()) + (screen.holdPosition() ? " hold" : "");
+        };
     }
 
     static Point pick(int string) {
@@ -117,11 +122,7 @@ TEST_F(TabGuitar, TheKnobShowsTheEngineSpeedAndTurnsOnlyWhileTouched) {
 }
 
 TEST_F(TabGuitar, AnEmptyTabPlaysNothingAndSaysWhereATabComesFrom) {
-    play({{'h', 1, pick(2)}});
-    EXPECT_EQ(screen.numFingersPressingPickup(), 1);
-    play({{'l', 1, pick(2)}});
-    EXPECT_EQ(tab.currentTabIndex(), 0);
-    EXPECT_EQ(screen.numFingersPressingPickup(), 0);
+    play({{'h', 1, pick(2), {}, "0 1"}, {'l', 1, pick(2), {}, "0 0"}});
     EXPECT_EQ(lights(), std::vector<float>(6, 0.0f));
     EXPECT_EQ(screen.tabDisplay(0).text(), "");
     EXPECT_EQ(screen.emptyTabLabel().alpha(), 1.0f);
@@ -138,18 +139,15 @@ TEST_F(TabGuitar, AnEmptyTabPlaysNothingAndSaysWhereATabComesFrom) {
 
 TEST_F(TabGuitar, APluckStrumsTheColumnAndTheLiftMovesOn) {
     threeColumns();
-    play({{'h', 1, pick(0), kCMajor}}); // whichever string is touched
-    EXPECT_EQ(tab.currentTabIndex(), 0) << "the position moves on the lift";
-    play({{'l', 1, pick(0), kCMajorStops}});
-    EXPECT_EQ(tab.currentTabIndex(), 1);
+    // Whichever string is touched; the position moves on the lift, and
+    // lifting on the last column wraps to the first.
+    play({{'h', 1, pick(0), kCMajor, "0 1"}, {'l', 1, pick(0), kCMajorStops, "1 0"}});
     at(2);
-    play({{'h', 2, pick(5), {"+2", "+38"}}, {'l', 2, pick(5), {"-2", "-38"}}});
-    EXPECT_EQ(tab.currentTabIndex(), 0) << "lifting on the last column wraps to the first";
+    play({{'h', 2, pick(5), {"+2", "+38"}}, {'l', 2, pick(5), {"-2", "-38"}, "0 0"}});
     // Past the last or before the first column: nothing, then the start.
     for (int outside : {3, -1}) {
         at(outside);
-        play({{'t', 3, pick(3)}});
-        EXPECT_EQ(tab.currentTabIndex(), 0);
+        play({{'t', 3, pick(3), {}, "0 0"}});
     }
     // Two fingers without hold each move on.
     screen.processTouches({down(1, pick(1)), down(2, pick(4))});
@@ -163,14 +161,12 @@ TEST_F(TabGuitar, SlidingOnAndOffThePickup) {
     threeColumns();
     // Onto the pickup from above: a pluck; across the strings: nothing more;
     // off it: the lift, and the next column.
+    // A lift off the pickup does not move on again.
     play({{'h', 1, kOffPickup},
-          {'m', 1, pick(2), kCMajor},
+          {'m', 1, pick(2), kCMajor, "0 1"},
           {'m', 1, pick(4)},
-          {'m', 1, kOffPickup, kCMajorStops}});
-    EXPECT_EQ(screen.numFingersPressingPickup(), 0);
-    EXPECT_EQ(tab.currentTabIndex(), 1);
-    play({{'l', 1, kOffPickup}});
-    EXPECT_EQ(tab.currentTabIndex(), 1) << "a lift off the pickup does not move on again";
+          {'m', 1, kOffPickup, kCMajorStops, "1 0"},
+          {'l', 1, kOffPickup, {}, "1 0"}});
 }
 
 TEST_F(TabGuitar, HoldPlaysSingleStringsAndKeepsThePosition) {
@@ -181,24 +177,18 @@ TEST_F(TabGuitar, HoldPlaysSingleStringsAndKeepsThePosition) {
           {'m', 2, pick(2), {"+14", "-10"}},
           {'m', 2, pick(3), {"+17", "-14"}},
           {'m', 2, pick(4), {"+22", "-17"}},
-          {'m', 2, pick(5), {"+26", "-22"}}});
-    EXPECT_TRUE(screen.holdPosition());
-    EXPECT_EQ(tab.currentTabIndex(), 0);
+          {'m', 2, pick(5), {"+26", "-22"}, "0 1 hold"}});
     // Releasing hold with the finger still on the pickup stops it, no move;
     // then the finger leaves the pickup: one step.
-    play({{'l', 1, kHold, {"-26"}}});
-    EXPECT_FALSE(screen.holdPosition());
+    play({{'l', 1, kHold, {"-26"}, "0 0"}, {'l', 2, pick(5), {}, "1 0"}});
     EXPECT_EQ(screen.playlistNoForString(5), -1);
-    EXPECT_EQ(tab.currentTabIndex(), 0);
-    play({{'l', 2, pick(5)}});
-    EXPECT_EQ(tab.currentTabIndex(), 1);
     // Hold lifted with no finger on the pickup moves on once; so does sliding off it.
-    play({{'h', 1, kHold}, {'t', 2, pick(2), {"+14", "-14"}}, {'l', 1, kHold}});
-    EXPECT_EQ(tab.currentTabIndex(), 2);
-    play({{'h', 1, kHold}, {'m', 1, {200, 335}}});
-    EXPECT_FALSE(screen.holdPosition());
-    play({{'l', 1, {200, 335}}});
-    EXPECT_EQ(tab.currentTabIndex(), 0);
+    play({{'h', 1, kHold},
+          {'t', 2, pick(2), {"+14", "-14"}},
+          {'l', 1, kHold, {}, "2 0"},
+          {'h', 1, kHold},
+          {'m', 1, {200, 335}, {}, "0 0"},
+          {'l', 1, {200, 335}, {}, "0 0"}});
     // A string the column does not play; a second finger on a held string.
     play({{'h', 1, kHold},
           {'t', 2, pick(0)},
@@ -214,13 +204,12 @@ TEST_F(TabGuitar, HoldPlaysSingleStringsAndKeepsThePosition) {
 
 TEST_F(TabGuitar, ArrowsStepWithinTheTabAndTheDisplayFollows) {
     threeColumns();
-    play({{'t', 1, kBack}});
-    EXPECT_EQ(tab.currentTabIndex(), 0);
-    for (int expected : {1, 2, 0}) {
-        play({{'t', 1, kForward}});
-        EXPECT_EQ(tab.currentTabIndex(), expected) << "forward on the last column wraps";
-    }
-    play({{'t', 1, kForward}});
+    // Forward on the last column wraps.
+    play({{'t', 1, kBack, {}, "0 0"},
+          {'t', 1, kForward, {}, "1 0"},
+          {'t', 1, kForward, {}, "2 0"},
+          {'t', 1, kForward, {}, "0 0"},
+          {'t', 1, kForward}});
     EXPECT_EQ(screen.tabDisplay(1).text(), "  3  0   ") << "the current column is the second cell";
     EXPECT_EQ(screen.tabDisplay(5).text(), "  0  0 12");
     at(0);
@@ -279,14 +268,15 @@ TEST_F(TabGuitar, NoiseButtonsOnlyOnAnAcousticGuitar) {
 TEST_F(TabGuitar, TheMenuStopsEverythingAndItsItemsAct) {
     threeColumns();
     at(1);
-    play({{'h', 1, kHold}, {'h', 2, pick(2), {"+14"}}, {'h', 3, kPlectrum, {"-14"}}});
-    EXPECT_EQ(screen.numFingersPressingPickup(), 0);
-    // The fingers' lifts go to the menu: nothing happens.
-    play({{'l', 1, kHold}, {'l', 2, pick(2)}, {'l', 3, kPlectrum}});
-    EXPECT_EQ(tab.currentTabIndex(), 1) << "opening the menu does not move on";
-    EXPECT_FALSE(screen.holdPosition()) << "a hold lifted while the menu showed does not stay held";
-    play({{'t', 4, centreOf(TabGuitarView::menuItemAreas(), MenuItem::Restart)}});
-    EXPECT_EQ(tab.currentTabIndex(), 0);
+    // Opening the menu lets hold go and does not move on; the fingers' lifts
+    // go to the menu: nothing happens.
+    play({{'h', 1, kHold},
+          {'h', 2, pick(2), {"+14"}},
+          {'h', 3, kPlectrum, {"-14"}, "1 0"},
+          {'l', 1, kHold},
+          {'l', 2, pick(2)},
+          {'l', 3, kPlectrum, {}, "1 0"},
+          {'t', 4, centreOf(TabGuitarView::menuItemAreas(), MenuItem::Restart), {}, "0 0"}});
     play({{'t', 5, pick(3)}, {'t', 6, {150, 120}}}); // between the items and the bars
     EXPECT_TRUE(screen.menuShowing());
     for (MenuItem item : {MenuItem::Editor, MenuItem::Library}) {
