@@ -84,18 +84,15 @@ TEST_P(ReferenceComparisonTest, MatchesTheReferenceModel) {
                 e.setFuzzThreshold(g, t);
                 m.fuzzThreshold[g] = int16_t(int(1000.0f + (1.0f - t) * 18000.0f));
             } else if (op == 17) {
-                const bool delayOn = chance(0.6);
-                const int time = chance(0.2) ? uniform(0, 3) : uniform(0, 88400);
                 ReferenceModel::Delay& d = m.delay[g];
+                d.on = chance(0.6);
                 d.pingPong = chance(0.5);
                 d.feedback = float(real(0, 1));
                 d.mix = float(real(0, 1));
-                e.setDelayOn(g, delayOn);
-                m.setDelayOn(g, delayOn);
-                if (chance(0.5)) {
-                    e.setDelayTime(g, time);
-                    m.setDelayTime(g, time);
-                }
+                m.clearRing(g);
+                e.setDelayOn(g, d.on);
+                if (chance(0.5))
+                    e.setDelayTime(g, d.time = chance(0.2) ? uniform(0, 3) : uniform(0, 88400));
                 e.setPingPong(g, d.pingPong);
                 e.setDelayFeedback(g, d.feedback);
                 e.setDelayMix(g, d.mix);
@@ -113,16 +110,15 @@ TEST_P(ReferenceComparisonTest, MatchesTheReferenceModel) {
                     it->requiredPitch = p;
             }
         }
-        ASSERT_EQ(e.numSamplesPlaying(), m.sounding()) << "seed " << seed << " buffer " << buffer;
+        SCOPED_TRACE(testing::Message() << "seed " << seed << " buffer " << buffer);
+        ASSERT_EQ(e.numSamplesPlaying(), m.sounding());
         const int frames = sizes[uniform(0, 8)];
         std::vector<int16_t> expected(size_t(frames) * 2);
         m.render(expected.data(), frames);
-        const auto got = render(e, frames);
-        for (size_t i = 0; i < expected.size(); ++i)
-            ASSERT_EQ(got[i], expected[i]) << "seed " << seed << " buffer " << buffer << " value " << i;
+        ASSERT_EQ(render(e, frames), expected);
         for (int v = 0; v < 40; ++v)
-            ASSERT_EQ(e.voicePlaying(v), m.voices[v].playing) << "seed " << seed << " buffer " << buffer;
-        ASSERT_EQ(e.numSamplesPlaying(), m.sounding()) << "seed " << seed << " buffer " << buffer;
+            ASSERT_EQ(e.voicePlaying(v), m.voices[v].playing) << v;
+        ASSERT_EQ(e.numSamplesPlaying(), m.sounding());
         clock.advance(double(frames) / 44100.0);
     }
 }
