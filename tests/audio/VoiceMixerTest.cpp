@@ -25,7 +25,7 @@ TEST_F(EngineTest, FortyVoicesStealTheOldestUnprotectedVoiceLowestIndexFirst) {
     EXPECT_EQ(e.voiceNoteID(4), 4); // nothing changed
 }
 
-TEST_F(EngineTest, PlaysBendsAndNoisesAreRecordedWithTheGuitarsVolumeAndSlope) {
+TEST_F(EngineTest, PlaysBendsNoisesAndControlsAreRecordedWithTheGuitarsVolumeAndSlope) {
     SoundEngine& e = makeEngine();
     e.setGuitarVolume(0, 0.5f);
     e.setGuitarVolume(1, 0.25f);
@@ -69,19 +69,24 @@ TEST_F(EngineTest, PlaysBendsAndNoisesAreRecordedWithTheGuitarsVolumeAndSlope) {
     for (size_t k = 4; k < recorder.plays.size(); ++k)
         steps.insert(std::lround(std::get<1>(recorder.plays[k]) * 20.0f));
     EXPECT_EQ(steps, std::set<long>({7, 8, 9, 10}));
-}
-
-TEST_F(EngineTest, StoppedEngineRendersNothing) {
-    SoundEngine& e = makeEngine();
-    loadSlot(0, constantSample(64, 1000));
-    e.playSampleWithSampleNo(0, 1.0, 0, -1);
-    e.stop();
-    std::vector<int16_t> out(32, 77);
-    EXPECT_EQ(SoundEngine::callbackProcStereo(e.callbackUserData(), out.data(), 16), -1);
-    EXPECT_EQ(out, std::vector<int16_t>(32, 77));
-    e.start();
-    EXPECT_EQ(SoundEngine::callbackProcStereo(e.callbackUserData(), out.data(), 16), 0);
-    EXPECT_EQ(out, std::vector<int16_t>(32, 1000));
+    // The recorder's own controls and strums reach it; without one, the null
+    // recorder answers.
+    e.recorderRecord();
+    e.recorderPlay();
+    e.recorderStop();
+    e.stopChordStrum();
+    EXPECT_EQ(recorder.calls, "RPSs");
+    EXPECT_EQ(e.getRecorderState(), 2);
+    const int chord[6] = {2, -1, 14, 19, -1, -1};
+    e.setChordStrum(chord, 1, true);
+    e.setChordStrum(nullptr, 0, false);
+    EXPECT_EQ(recorder.strum, std::vector<int>({2, -1, 14, 19, -1, -1, 1, 1}));
+    e.setChordStrumSpeed(0.25f);
+    EXPECT_EQ(e.chordStrumSpeed(), 0.25f);
+    e.setRecorder(nullptr);
+    EXPECT_EQ(e.getRecorderState(), 0);
+    EXPECT_EQ(e.voiceNoteID(e.playSampleWithGuitar(0, 1)), -1);
+    EXPECT_EQ(recorder.plays.size(), 44u);
 }
 
 // Numbers from songs and screens are untrusted: outside their range they do
@@ -89,6 +94,16 @@ TEST_F(EngineTest, StoppedEngineRendersNothing) {
 TEST_F(EngineTest, UntrustedNumbersAreRefusedOrHeldInRange) {
     SoundEngine& e = makeEngine();
     loadSlot(0, constantSample(3000, 30000));
+    // A stopped engine renders nothing, not even silence.
+    e.playSampleWithSampleNo(0, 1.0, 0, -1);
+    e.stop();
+    std::vector<int16_t> out(32, 77);
+    EXPECT_EQ(SoundEngine::callbackProcStereo(e.callbackUserData(), out.data(), 16), -1);
+    EXPECT_EQ(out, std::vector<int16_t>(32, 77));
+    e.start();
+    EXPECT_EQ(SoundEngine::callbackProcStereo(e.callbackUserData(), out.data(), 16), 0);
+    EXPECT_EQ(out, std::vector<int16_t>(32, 30000));
+    e.stopAllSoundsImmediately();
     EXPECT_EQ(e.playSampleWithSampleNo(200, 1.0, 0, -1), -1);
     EXPECT_EQ(e.playSampleWithSampleNo(-1, 1.0, 0, -1), -1);
     EXPECT_EQ(e.playAndRecordSampleWithSampleNo(500, 1.0, 0), -1);
