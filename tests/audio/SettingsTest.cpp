@@ -32,8 +32,7 @@ TEST_F(SettingsTest, ResetAndRoundTrips) {
     a.setWahForGuitar(1, 0.1f);
     a.resetState();
     EXPECT_EQ(a.createSaveBuffer(), kDefaultSection);
-    EXPECT_EQ(a.whammy(0), 0.3f);
-    EXPECT_EQ(a.wahForGuitar(1), 0.1f);
+    EXPECT_EQ(std::pair(a.whammy(0), a.wahForGuitar(1)), std::pair(0.3f, 0.1f));
     EXPECT_EQ(a.effect<DelayEffect>(0).clearRequests(), 0u);
     const std::vector<uint8_t> v0(kDefaultSection.begin(), kDefaultSection.begin() + 60);
     EXPECT_EQ(a.createSaveBufferOLDVersion0(), v0);
@@ -42,8 +41,7 @@ TEST_F(SettingsTest, ResetAndRoundTrips) {
     EXPECT_EQ(EngineSettings::read(kDefaultSection.data(), 72, 2).write(), kDefaultSection);
     const EngineSettings old = EngineSettings::read(v0.data(), v0.size(), 0);
     EXPECT_TRUE(std::equal(v0.begin(), v0.end(), old.write().begin()));
-    EXPECT_FALSE(old.of<WahEffect>(1).on);
-    EXPECT_EQ(old.of<FretsShown>().count, 5);
+    EXPECT_EQ(std::pair(old.of<WahEffect>(1).on, old.of<FretsShown>().count), std::pair(false, 5));
     a.setGuitarVolume(0, 0.8f);
     a.setGuitarSustain(1, 0.25f);
     a.setDelayTime(0, 1234);
@@ -79,8 +77,7 @@ TEST_F(SettingsTest, ResetAndRoundTrips) {
     a.restoreFromSaveBuffer(kDefaultSection.data(), 60, 0);
     for (int g = 0; g < 2; ++g)
         EXPECT_FALSE(a.wahOn(g) || a.whammyBarAttached(g) || a.pitchBendOn(g)) << g;
-    EXPECT_EQ(a.numFretsToShow(), 5);
-    EXPECT_TRUE(a.delayOn(1));
+    EXPECT_EQ(std::pair(a.numFretsToShow(), a.delayOn(1)), std::pair(5, true));
 }
 
 // Short sections are refused before anything changes; restoring the
@@ -140,8 +137,7 @@ protected:
 
 TEST_F(TiltTest, WithoutReadingsTheTwelfthCheckAlertsOnce) {
     SoundEngine& e = makeEngine(this);
-    EXPECT_EQ(delegate, &e);
-    EXPECT_DOUBLE_EQ(interval, 0.02);
+    EXPECT_TRUE(delegate == &e && interval == 0.02);
     runFor(11.5);
     EXPECT_TRUE(parent.alerts.empty());
     runFor(6.0);
