@@ -56,6 +56,14 @@ TEST_F(EngineTest, PatchesLoadStepRoundTheTableAndTellTheScreenAfterOneBuffer) {
     EXPECT_EQ(firstValue(0), 101);
     e.nextPatch(nullptr, 0);
     EXPECT_EQ(e.patchNo(0), 0);
+    // A sine tone replaces what a slot held.
+    e.addSineWaveAtSlot(150);
+    e.addSineWaveAtSlot(150); // the first block is freed, not leaked
+    ASSERT_EQ(e.sampleSize(150), 176400);
+    // A sine of 0.07 radians a value, at full scale.
+    const int16_t* d = e.sampleData(150);
+    const std::vector<int16_t> got = {d[0], d[1], d[22], d[45], d[67], d[176399]};
+    EXPECT_EQ(got, std::vector<int16_t>({0, 2291, 32751, -275, -32758, 32603}));
 }
 
 TEST_F(EngineTest, DamagedFilesAreRefusedWithOneLineAndKeepTheSlot) {
@@ -127,18 +135,9 @@ TEST_F(EngineTest, DamagedBundleIsReportedOnceAndPlaysWhatIsThere) {
               "Error loading file A2-7.wav: damaged format chunk\n");
 }
 
-TEST_F(EngineTest, SineWaveSlotReplacesWhatWasThere) {
-    SoundEngine& e = makeEngine();
-    e.addSineWaveAtSlot(150);
-    e.addSineWaveAtSlot(150); // the first block is freed, not leaked
-    ASSERT_EQ(e.sampleSize(150), 176400);
-    // A sine of 0.07 radians a value, at full scale.
-    const int16_t* d = e.sampleData(150);
-    const std::vector<int16_t> got = {d[0], d[1], d[22], d[45], d[67], d[176399]};
-    EXPECT_EQ(got, std::vector<int16_t>({0, 2291, 32751, -275, -32758, 32603}));
-}
-
-TEST(WavReaderTest, ReadsMonoSixteenBitWithOtherChunksAndPadding) {
+// Other chunks and padding are skipped; a missing file is told apart;
+// every prefix of a file gives the values it holds and never more.
+TEST(WavReaderTest, ReadsWhatTheBytesHoldAndNeverMore) {
     std::vector<uint8_t> bytes = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E',
                                   'L', 'I', 'S', 'T', 3, 0, 0, 0, 'a', 'b', 'c', 0};
     const auto rest = wavBytes({1, -2, 32767, -32768});
@@ -152,16 +151,11 @@ TEST(WavReaderTest, ReadsMonoSixteenBitWithOtherChunksAndPadding) {
     bool missing = false;
     EXPECT_FALSE(WavReader::readFile("/nonexistent/strumwell.wav", sample, error, missing));
     EXPECT_TRUE(missing);
-}
-
-TEST(WavReaderTest, CutShortFilesGiveTheValuesTheyHoldAndNeverMore) {
     std::vector<int16_t> full(50);
     for (size_t i = 0; i < full.size(); ++i)
         full[i] = int16_t(1000 - 37 * int(i));
     const auto good = wavBytes(full);
     testsupport::TempFolder folder;
-    std::vector<int16_t> values;
-    std::string error;
     // Every prefix is refused (cut before the data) or gives the whole
     // values it holds, flagged as cut short; a file gives what its bytes do.
     for (size_t n = 0; n <= good.size(); ++n) {
