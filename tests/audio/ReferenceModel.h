@@ -10,10 +10,9 @@
 class ReferenceModel {
 public:
     static int64_t clip(int64_t v, int64_t hi = 32767) { return v > hi ? hi : (v < -32767 ? -32767 : v); }
-    static bool selected(int sampleNo, int selector) {
-        return selector == 0   ? sampleNo >= 0 && sampleNo <= 47
-               : selector == 1 ? sampleNo >= 48 && sampleNo <= 96
-                               : sampleNo > 96;
+    // Guitar 1 plays slots 0 ... 47, guitar 2 slots 48 ... 96, the noises the rest.
+    static bool selected(int n, int selector) {
+        return selector == 2 ? n > 96 : n >= 48 * selector && n <= 47 + 49 * selector;
     }
     struct Voice {
         int noteID = -1, sampleNo = 0, phase = 0;

@@ -15,19 +15,13 @@ const std::vector<uint8_t> kDefaultSection = {
     0x00, 0xCD, 0xCC, 0xCC, 0x3E, 0x66, 0x66, 0x66, 0x3F, 0x00, 0x88, 0x13, 0x00, 0x88, 0x13,
     0x00, 0x01, 0x05, 0x00, 0x01, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00};
 
-class SettingsTest : public EngineTest {
-protected:
-    void SetUp() override {
-        writeBundle(folder);
-        makeEngine().resetState();
-    }
-};
-
 // A reset restores the defaults but leaves whammy, wah and the delay rings
 // alone; versions 1 and 2 round-trip every setting, version 0 lacks the
 // newer switches.
-TEST_F(SettingsTest, ResetAndRoundTrips) {
-    SoundEngine& a = *engine;
+TEST_F(EngineTest, ResetAndRoundTrips) {
+    writeBundle(folder);
+    SoundEngine& a = makeEngine();
+    a.resetState();
     a.setWhammyForGuitar(0, 0.3f);
     a.setWahForGuitar(1, 0.1f);
     a.resetState();
@@ -82,7 +76,9 @@ TEST_F(SettingsTest, ResetAndRoundTrips) {
 
 // Short sections are refused before anything changes; restoring the
 // patches a guitar already has reloads nothing.
-TEST_F(SettingsTest, ShortSectionsAreRefusedAndEqualPatchesNotReloaded) {
+TEST_F(EngineTest, ShortSectionsAreRefusedAndEqualPatchesNotReloaded) {
+    writeBundle(folder);
+    makeEngine().resetState();
     // Change the files on disk: a reload would be visible.
     for (int k = 1; k <= 48; ++k)
         writeWav(folder.file("A2-" + std::to_string(k) + ".wav"), constantSample(8, int16_t(900 + k)));
