@@ -75,8 +75,7 @@ TEST_F(EngineTest, PlaysBendsNoisesAndControlsAreRecordedWithTheGuitarsVolumeAnd
     e.recorderPlay();
     e.recorderStop();
     e.stopChordStrum();
-    EXPECT_EQ(recorder.calls, "RPSs");
-    EXPECT_EQ(e.getRecorderState(), 2);
+    EXPECT_EQ(recorder.calls + std::to_string(e.getRecorderState()), "RPSs2");
     const int chord[6] = {2, -1, 14, 19, -1, -1};
     e.setChordStrum(chord, 1, true);
     e.setChordStrum(nullptr, 0, false);
