@@ -8,7 +8,7 @@
 #include <tuple>
 #include <vector>
 
-#include "audio/EngineRecorder.h"
+#include "audio/NullEngineRecorder.h"
 #include "audio/PatchChangeListener.h"
 #include "audio/SoundEngine.h"
 #include "audio/SoundEngineParent.h"
@@ -77,14 +77,6 @@ inline std::vector<int16_t> render(SoundEngine& engine, int frames) {
     return out;
 }
 
-// One side of interleaved frames.
-inline std::vector<int16_t> sideOf(const std::vector<int16_t>& stereo, int side) {
-    std::vector<int16_t> out;
-    for (size_t k = size_t(side); k < stereo.size(); k += 2)
-        out.push_back(stereo[k]);
-    return out;
-}
-
 class TestParent : public SoundEngineParent {
 public:
     explicit TestParent(const Clock& clock) : queue_(clock) {}
@@ -108,7 +100,8 @@ public:
 };
 
 // Records what the engine tells it; answers note identifiers 100, 101, ...
-class RecordingRecorder : public EngineRecorder {
+// Strum speed and state stay with the null recorder.
+class RecordingRecorder : public NullEngineRecorder {
 public:
     int addPlayNote(int sampleNo, float volume, double releaseDelta) override {
         plays.emplace_back(sampleNo, volume, releaseDelta);
@@ -128,8 +121,6 @@ public:
         strum.assign(samples, samples + 6);
         strum.insert(strum.end(), {guitar, mute});
     }
-    float chordStrumSpeed() override { return speed; }
-    void setChordStrumSpeed(float s) override { speed = s; }
     void stopChordStrum() override { calls += "s"; }
     void record() override { calls += "R"; }
     void stop() override { calls += "S"; }
@@ -141,7 +132,6 @@ public:
     std::vector<int> stops, strum;
     std::string calls;
     bool accept = true;
-    float speed = 0.5f;
     int nextID = 100;
 };
 

@@ -81,8 +81,26 @@ TEST_F(EngineTest, DelayEchoesTheImpulseWhereItShould) {
     }
 }
 
+// Feedback and mix restored from a file or set by the knobs are held to
+// 0 ... 1 (the render thread plays the values read back here); untrusted
+// times and gains stay inside the ring and the output range.
 TEST_F(EngineTest, UntrustedDelaySettingsStayInsideTheRingAndTheRange) {
     SoundEngine& e = makeEngine();
+    const float cases[][4] = {{1e30f, INFINITY, 1.0f, 1.0f},
+                              {-INFINITY, -1e30f, 0.0f, 0.0f},
+                              {NAN, NAN, 0.0f, 0.0f},
+                              {1.5f, 0.25f, 1.0f, 0.25f},
+                              {0.4f, 0.9f, 0.4f, 0.9f}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c[0]);
+        auto section = e.createSaveBuffer();
+        std::memcpy(&section[46], &c[0], 8); // guitar 2's feedback and mix
+        e.restoreFromSaveBuffer(section.data(), section.size(), 2);
+        e.setDelayFeedback(0, c[0]);
+        e.setDelayMix(0, c[1]);
+        EXPECT_EQ(std::vector<float>({e.delayFeedback(1), e.delayMix(1), e.delayFeedback(0), e.delayMix(0)}),
+                  std::vector<float>({c[2], c[3], c[2], c[3]}));
+    }
     loadSlot(48, constantSample(100, 20000));
     e.playSampleWithSampleNo(48, 1.0, 0, -1);
     int16_t highest = 0;
@@ -100,29 +118,6 @@ TEST_F(EngineTest, UntrustedDelaySettingsStayInsideTheRingAndTheRange) {
         }
     }
     EXPECT_EQ(highest, 32766); // the echoes saturate
-}
-
-// Feedback and mix restored from a file or set by the knobs are held to
-// 0 ... 1 (the render thread plays the values read back here).
-TEST_F(EngineTest, RestoredDelayGainsAreHeldToTheKnobsRange) {
-    SoundEngine& e = makeEngine();
-    const float cases[][4] = {{1e30f, INFINITY, 1.0f, 1.0f},
-                              {-INFINITY, -1e30f, 0.0f, 0.0f},
-                              {NAN, NAN, 0.0f, 0.0f},
-                              {1.5f, 0.25f, 1.0f, 0.25f},
-                              {0.4f, 0.9f, 0.4f, 0.9f}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c[0]);
-        auto section = e.createSaveBuffer();
-        std::memcpy(&section[46], &c[0], 8); // guitar 2's feedback and mix
-        e.restoreFromSaveBuffer(section.data(), section.size(), 2);
-        EXPECT_EQ(e.delayFeedback(1), c[2]);
-        EXPECT_EQ(e.delayMix(1), c[3]);
-        e.setDelayFeedback(0, c[0]);
-        e.setDelayMix(0, c[1]);
-        EXPECT_EQ(e.delayFeedback(0), c[2]);
-        EXPECT_EQ(e.delayMix(0), c[3]);
-    }
 }
 
 } // namespace

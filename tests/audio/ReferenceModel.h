@@ -3,25 +3,17 @@
 #include <cstdint>
 #include <vector>
 
-namespace reference {
-inline int64_t clip(int64_t v, int64_t hi = 32767) {
-    return v > hi ? hi : (v < -32767 ? -32767 : v);
-}
-inline bool selected(int sampleNo, int selector) {
-    if (selector == 0)
-        return sampleNo >= 0 && sampleNo <= 47;
-    if (selector == 1)
-        return sampleNo >= 48 && sampleNo <= 96;
-    return sampleNo > 96;
-}
-} // namespace reference
-
 // A plain, literal model of the engine's mix, written frame by frame from the
 // stated arithmetic with none of the engine's code: whole buffers, 64-bit
 // products, no chunks, no vector loops. The engine must match it sample for
 // sample on in-range input.
 class ReferenceModel {
 public:
+    static int64_t clip(int64_t v, int64_t hi = 32767) { return v > hi ? hi : (v < -32767 ? -32767 : v); }
+    // Guitar 1 plays slots 0 ... 47, guitar 2 slots 48 ... 96, the noises the rest.
+    static bool selected(int n, int selector) {
+        return selector == 2 ? n > 96 : n >= 48 * selector && n <= 47 + 49 * selector;
+    }
     struct Voice {
         int noteID = -1, sampleNo = 0, phase = 0;
         bool playing = false, atLeastOneBufferFilled = false, wantToStop = false, silent = false;
@@ -37,13 +29,11 @@ public:
 
     std::vector<int16_t> slots[200];
     Voice voices[40];
-    float whammy[2] = {0, 0};
-    bool whammyBarAttached[2] = {false, false}, pitchBendOn[2] = {false, false};
     Delay delay[2];
-    bool fuzzOn[2] = {false, false}, wahOn[2] = {false, false};
+    bool whammyBarAttached[2] = {}, pitchBendOn[2] = {}, fuzzOn[2] = {}, wahOn[2] = {};
     int16_t fuzzThreshold[2] = {5000, 5000};
-    float wahF[2] = {0.5f, 0.5f};
-    int wahB0[2] = {0, 0}, wahB1[2] = {0, 0};
+    float whammy[2] = {}, wahF[2] = {0.5f, 0.5f};
+    int wahB0[2] = {}, wahB1[2] = {};
 
     int play(int sampleNo, double volume, double releaseDelta, int noteID, double now) {
         int v = -1;
@@ -67,21 +57,14 @@ public:
         return int(std::count_if(voices, voices + 40, [](const Voice& x) { return x.playing && !x.silent; }));
     }
 
-    void setDelayOn(int g, bool on) {
-        std::fill(delay[g].ring.begin(), delay[g].ring.end(), 0);
-        delay[g].on = on;
-    }
-
-    void setDelayTime(int g, int time) {
-        std::fill(delay[g].ring.begin(), delay[g].ring.end(), 0);
-        delay[g].time = time;
-    }
+    // Switching the delay or changing its time empties the ring.
+    void clearRing(int g) { std::fill(delay[g].ring.begin(), delay[g].ring.end(), 0); }
 
     // The plain mixer steps one value a frame; the bend mixer glides the pitch
     // once a buffer and interpolates between neighbouring values.
     void mixer(int16_t* buf, int frames, int selector, bool bend) {
         for (Voice& x : voices) {
-            if (!x.playing || !reference::selected(x.sampleNo, selector))
+            if (!x.playing || !selected(x.sampleNo, selector))
                 continue;
             if (bend && x.pitch < x.requiredPitch)
                 x.pitch = std::min(float(double(x.pitch) + 0.008), x.requiredPitch);
@@ -119,8 +102,8 @@ public:
                 const int64_t s = bend ? int64_t(phi * data[size_t(i + 1)] + (1.0 - phi) * data[size_t(i)])
                                        : data[size_t(i)];
                 const int64_t v = (s * vol) >> 16;
-                buf[2 * j] = int16_t(reference::clip(buf[2 * j] + v));
-                buf[2 * j + 1] = int16_t(reference::clip(buf[2 * j + 1] + v));
+                buf[2 * j] = int16_t(clip(buf[2 * j] + v));
+                buf[2 * j + 1] = int16_t(clip(buf[2 * j + 1] + v));
                 x.playPosition = bend ? x.playPosition + (whammy[selector] + x.pitch) : x.playPosition + 1.0f;
             }
             x.ADSRVolume = float(vol) * (1.0f / 65536.0f);
@@ -139,7 +122,7 @@ public:
                 const int x = buf[k];
                 const int d = b0 - b1;
                 b1 = int(b1 + f * d);
-                buf[k] = int16_t(reference::clip(b1, 32766));
+                buf[k] = int16_t(clip(b1, 32766));
                 b0 = int(b0 + f * ((x - b0) + d * q));
             }
             wahB0[g] = b0;
@@ -155,8 +138,8 @@ public:
         // Adds the echo `d` to `value` and feeds it back into the ring at `to`.
         auto echo = [&](int16_t& value, int64_t d, int to) {
             const int64_t x = value;
-            dl.ring[size_t(to)] = int16_t(reference::clip(x + ((fb * d) >> 16), 32766));
-            value = int16_t(reference::clip(x + ((mix * d) >> 16), 32766));
+            dl.ring[size_t(to)] = int16_t(clip(x + ((fb * d) >> 16), 32766));
+            value = int16_t(clip(x + ((mix * d) >> 16), 32766));
         };
         int w = dl.index;
         int r = w - dl.time < 0 ? w - dl.time + 88400 : w - dl.time;
@@ -183,6 +166,6 @@ public:
         effects(scratch.data(), frames, 1);
         mixer(scratch.data(), frames, 2, false);
         for (int k = 0; k < 2 * frames; ++k)
-            out[k] = int16_t(reference::clip(int64_t(scratch[size_t(k)]) + out[k]));
+            out[k] = int16_t(clip(int64_t(scratch[size_t(k)]) + out[k]));
     }
 };

@@ -15,36 +15,27 @@ const std::vector<uint8_t> kDefaultSection = {
     0x00, 0xCD, 0xCC, 0xCC, 0x3E, 0x66, 0x66, 0x66, 0x3F, 0x00, 0x88, 0x13, 0x00, 0x88, 0x13,
     0x00, 0x01, 0x05, 0x00, 0x01, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00};
 
-class SettingsTest : public EngineTest {
-protected:
-    void SetUp() override {
-        writeBundle(folder);
-        makeEngine().resetState();
-    }
-};
-
-TEST_F(SettingsTest, ResetRestoresTheDefaultsButLeavesWhammyWahAndRingsAlone) {
-    SoundEngine& e = *engine;
-    e.setWhammyForGuitar(0, 0.3f);
-    e.setWahForGuitar(1, 0.1f);
-    e.resetState();
-    EXPECT_EQ(e.createSaveBuffer(), kDefaultSection);
-    EXPECT_EQ(e.whammy(0), 0.3f);
-    EXPECT_EQ(e.wahForGuitar(1), 0.1f);
-    EXPECT_EQ(e.effect<DelayEffect>(0).clearRequests(), 0u);
+// A reset restores the defaults but leaves whammy, wah and the delay rings
+// alone; versions 1 and 2 round-trip every setting, version 0 lacks the
+// newer switches.
+TEST_F(EngineTest, ResetAndRoundTrips) {
+    writeBundle(folder);
+    SoundEngine& a = makeEngine();
+    a.resetState();
+    a.setWhammyForGuitar(0, 0.3f);
+    a.setWahForGuitar(1, 0.1f);
+    a.resetState();
+    EXPECT_EQ(a.createSaveBuffer(), kDefaultSection);
+    EXPECT_EQ(std::pair(a.whammy(0), a.wahForGuitar(1)), std::pair(0.3f, 0.1f));
+    EXPECT_EQ(a.effect<DelayEffect>(0).clearRequests(), 0u);
     const std::vector<uint8_t> v0(kDefaultSection.begin(), kDefaultSection.begin() + 60);
-    EXPECT_EQ(e.createSaveBufferOLDVersion0(), v0);
+    EXPECT_EQ(a.createSaveBufferOLDVersion0(), v0);
     // The codec alone reads and writes the same bytes; version 0 lacks the
     // newer switches.
     EXPECT_EQ(EngineSettings::read(kDefaultSection.data(), 72, 2).write(), kDefaultSection);
     const EngineSettings old = EngineSettings::read(v0.data(), v0.size(), 0);
     EXPECT_TRUE(std::equal(v0.begin(), v0.end(), old.write().begin()));
-    EXPECT_FALSE(old.of<WahEffect>(1).on);
-    EXPECT_EQ(old.of<FretsShown>().count, 5);
-}
-
-TEST_F(SettingsTest, VersionsOneAndTwoRoundTripEverySettingAndVersionZeroLacksTheNewerSwitches) {
-    SoundEngine& a = *engine;
+    EXPECT_EQ(std::pair(old.of<WahEffect>(1).on, old.of<FretsShown>().count), std::pair(false, 5));
     a.setGuitarVolume(0, 0.8f);
     a.setGuitarSustain(1, 0.25f);
     a.setDelayTime(0, 1234);
@@ -80,67 +71,41 @@ TEST_F(SettingsTest, VersionsOneAndTwoRoundTripEverySettingAndVersionZeroLacksTh
     a.restoreFromSaveBuffer(kDefaultSection.data(), 60, 0);
     for (int g = 0; g < 2; ++g)
         EXPECT_FALSE(a.wahOn(g) || a.whammyBarAttached(g) || a.pitchBendOn(g)) << g;
-    EXPECT_EQ(a.numFretsToShow(), 5);
-    EXPECT_TRUE(a.delayOn(1));
+    EXPECT_EQ(std::pair(a.numFretsToShow(), a.delayOn(1)), std::pair(5, true));
 }
 
-TEST_F(SettingsTest, ShortSectionsAreRefusedBeforeAnythingChanges) {
-    SoundEngine& e = *engine;
-    auto section = kDefaultSection;
-    section[0] = 0x11; // would change guitar 1's volume
-    section[12] = 4;
-    for (int version : {1, 2}) {
-        try {
-            e.restoreFromSaveBuffer(section.data(), 71, version);
-            ADD_FAILURE() << "no exception";
-        } catch (const StrumwellFailure& failure) {
-            EXPECT_EQ(failure.name(), "SoundEngineFailure-1");
-            EXPECT_TRUE(failure.reason().empty());
-        }
-    }
-    EXPECT_THROW(e.restoreFromSaveBuffer(section.data(), 59, 0), StrumwellFailure);
-    EXPECT_THROW(e.restoreFromSaveBuffer(nullptr, 0, 1), StrumwellFailure);
-    // Unknown versions are ignored.
-    e.restoreFromSaveBuffer(section.data(), section.size(), 3);
-    e.restoreFromSaveBuffer(section.data(), 10, -1);
-    EXPECT_EQ(e.createSaveBuffer(), kDefaultSection);
-    // Longer sections are fine; the extra bytes are ignored.
-    section.resize(80, 0xEE);
-    e.restoreFromSaveBuffer(section.data(), section.size(), 1);
-    EXPECT_EQ(e.patchNo(0), 4);
-}
-
-TEST_F(SettingsTest, EqualPatchesAreNotReloaded) {
-    SoundEngine& e = *engine;
+// Short sections are refused before anything changes; restoring the
+// patches a guitar already has reloads nothing.
+TEST_F(EngineTest, ShortSectionsAreRefusedAndEqualPatchesNotReloaded) {
+    writeBundle(folder);
+    makeEngine().resetState();
     // Change the files on disk: a reload would be visible.
     for (int k = 1; k <= 48; ++k)
         writeWav(folder.file("A2-" + std::to_string(k) + ".wav"), constantSample(8, int16_t(900 + k)));
-    e.restoreFromSaveBuffer(kDefaultSection.data(), kDefaultSection.size(), 2);
+    engine->restoreFromSaveBuffer(kDefaultSection.data(), kDefaultSection.size(), 2);
     EXPECT_EQ(firstValue(0), 201);
-    auto other = kDefaultSection;
-    other[12] = 0;
-    e.restoreFromSaveBuffer(other.data(), other.size(), 2);
-    e.restoreFromSaveBuffer(kDefaultSection.data(), kDefaultSection.size(), 2);
+    auto section = kDefaultSection;
+    section[0] = 0x11; // would change guitar 1's volume
+    section[12] = 4;
+    auto failure = [&](size_t size, int version) {
+        try {
+            engine->restoreFromSaveBuffer(size ? section.data() : nullptr, size, version);
+        } catch (const StrumwellFailure& failure) {
+            return failure.name() + "/" + failure.reason();
+        }
+        return std::string("accepted");
+    };
+    for (auto [size, version] : {std::pair{71, 1}, {71, 2}, {59, 0}, {0, 1}})
+        EXPECT_EQ(failure(size_t(size), version), "SoundEngineFailure-1/") << size;
+    // Unknown versions are ignored.
+    EXPECT_EQ(failure(section.size(), 3) + failure(10, -1), "acceptedaccepted");
+    EXPECT_EQ(engine->createSaveBuffer(), kDefaultSection);
+    // Longer sections are fine; the extra bytes are ignored.
+    section.resize(80, 0xEE);
+    engine->restoreFromSaveBuffer(section.data(), section.size(), 1);
+    EXPECT_EQ(engine->patchNo(0), 4);
+    engine->restoreFromSaveBuffer(kDefaultSection.data(), kDefaultSection.size(), 2);
     EXPECT_EQ(firstValue(0), 901);
-}
-
-TEST_F(SettingsTest, RecorderControlsReachTheRecorderOrTheNullOne) {
-    SoundEngine& e = *engine;
-    e.recorderRecord();
-    e.recorderPlay();
-    e.recorderStop();
-    e.stopChordStrum();
-    EXPECT_EQ(recorder.calls, "RPSs");
-    EXPECT_EQ(e.getRecorderState(), 2);
-    const int chord[6] = {2, -1, 14, 19, -1, -1};
-    e.setChordStrum(chord, 1, true);
-    e.setChordStrum(nullptr, 0, false);
-    EXPECT_EQ(recorder.strum, std::vector<int>({2, -1, 14, 19, -1, -1, 1, 1}));
-    e.setChordStrumSpeed(0.25f);
-    EXPECT_EQ(e.chordStrumSpeed(), 0.25f);
-    e.setRecorder(nullptr);
-    EXPECT_EQ(e.getRecorderState(), 0);
-    EXPECT_EQ(e.voiceNoteID(e.playSampleWithGuitar(0, 1)), -1);
 }
 
 // The engine with a fake accelerometer: the fixture itself.
@@ -168,8 +133,7 @@ protected:
 
 TEST_F(TiltTest, WithoutReadingsTheTwelfthCheckAlertsOnce) {
     SoundEngine& e = makeEngine(this);
-    EXPECT_EQ(delegate, &e);
-    EXPECT_DOUBLE_EQ(interval, 0.02);
+    EXPECT_TRUE(delegate == &e && interval == 0.02);
     runFor(11.5);
     EXPECT_TRUE(parent.alerts.empty());
     runFor(6.0);
@@ -177,8 +141,7 @@ TEST_F(TiltTest, WithoutReadingsTheTwelfthCheckAlertsOnce) {
               std::vector<std::string>({"Accelerometer Failure: The accelerometer did not "
                                         "initialise.  Please close Strumwell by holding down the "
                                         "Home button for 10 seconds, and then relaunch it."}));
-    EXPECT_EQ(e.numAccelerometerStartTries(), 12);
-    EXPECT_FALSE(e.accelerometerWorking());
+    EXPECT_EQ(std::pair(e.numAccelerometerStartTries(), e.accelerometerWorking()), std::pair(12, false));
     engine.reset();
     EXPECT_EQ(delegate, nullptr);
     // Without parent or accelerometer nothing is checked nor alerted.
