@@ -53,11 +53,6 @@ bool anyWarning(const TabTextImport::Result& r, const std::string& text) {
     return false;
 }
 
-struct CommandRun {
-    int code;
-    std::string out, err;
-};
-
 CommandRun tabCommand(const std::vector<std::string>& args) {
     std::ostringstream out, err;
     const int code = TabCommand::run(args, out, err);
@@ -283,7 +278,7 @@ TEST(TabCommand, ImportAndExportThroughFilesLeaveNothingHalfDone) {
     EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.err.find("TabFailure-2"), std::string::npos) << r.err;
     EXPECT_FALSE(std::filesystem::exists(dir.file("cut.txt")));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 5);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.str()), {}), 5);
 
     EXPECT_EQ(tabCommand({"export", dir.file("song.TAB")}).code, 2);
     EXPECT_EQ(tabCommand({"convert", dir.file("song.TAB"), "-o", "x"}).code, 2);

@@ -145,7 +145,7 @@ TEST(DumpCommand, StateAndSongFilesFromDiskAndTabFile) {
 
 TEST(DumpCommand, FileWrittenByTheFileManager) {
     TempFolder folder;
-    Model m(folder.path());
+    Model m(folder.str());
     std::ostringstream quiet;
     m.files.setDiagnosticStream(quiet);
     m.tab.addNotesToTab(-1, "x32010");

@@ -4,18 +4,14 @@
 
 #include <filesystem>
 
+#include "StorageTestSupport.h"
 #include "storage/LibraryFolder.h"
-#include "storage/StorageTestSupport.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 using Names = std::vector<std::string>;
-
-void writeText(const std::string& path, const std::string& text) {
-    writeFile(path, Bytes(text.begin(), text.end()));
-}
 
 std::string readText(const std::string& path) {
     const Bytes bytes = readFile(path);
@@ -41,13 +37,13 @@ TEST(LibraryFolder, ListsOnlyRegularFilesWithTheExactExtension) {
                std::string(".c.SAV") + FileManager::kTemporaryInfix + "12345"})
         writeText(docs.file(name), "x");
     fs::create_directory(docs.file("folder.SAV"));
-    const LibraryFolder songs(docs.path(), "", ".SAV");
+    const LibraryFolder songs(docs.str(), "", ".SAV");
     EXPECT_EQ(songs.names(), (Names{"a tune", "b tune"}));
-    EXPECT_EQ(LibraryFolder(docs.path(), "", ".TAB").names(), (Names{"riff"}));
+    EXPECT_EQ(LibraryFolder(docs.str(), "", ".TAB").names(), (Names{"riff"}));
     EXPECT_TRUE(songs.exists("a tune"));
     for (const char* absent : {"lower", "folder", "riff", "../docs/a tune", ""})
         EXPECT_FALSE(songs.exists(absent)) << absent;
-    EXPECT_EQ(songs.path("x"), docs.path() + "/x.SAV");
+    EXPECT_EQ(songs.path("x"), docs.str() + "/x.SAV");
     EXPECT_TRUE(LibraryFolder("/nonexistent/strumwell", "", ".SAV").names().empty());
 }
 
@@ -72,7 +68,7 @@ TEST(LibraryFolder, DemosAreCopiedWithoutOverwriting) {
     writeText(bundle.file("Demo.TAB"), "tab");
     writeText(bundle.file("lower.sav"), "lower");
     writeText(docs.file("Demo One.SAV"), "the user's own");
-    const LibraryFolder songs(docs.path(), bundle.path(), ".SAV");
+    const LibraryFolder songs(docs.str(), bundle.str(), ".SAV");
     EXPECT_EQ(songs.copyDemos(), 1);
     EXPECT_EQ(readText(docs.file("Demo One.SAV")), "the user's own");
     EXPECT_EQ(readText(docs.file("Demo Two.SAV")), "demo two");
@@ -82,8 +78,8 @@ TEST(LibraryFolder, DemosAreCopiedWithoutOverwriting) {
     // An erased demo comes back the next time.
     ASSERT_TRUE(songs.erase("Demo Two"));
     EXPECT_EQ(songs.copyDemos(), 1);
-    EXPECT_EQ(LibraryFolder(docs.path(), "", ".SAV").copyDemos(), 0);
-    EXPECT_EQ(LibraryFolder(docs.path(), "/nonexistent/bundle", ".SAV").copyDemos(), 0);
+    EXPECT_EQ(LibraryFolder(docs.str(), "", ".SAV").copyDemos(), 0);
+    EXPECT_EQ(LibraryFolder(docs.str(), "/nonexistent/bundle", ".SAV").copyDemos(), 0);
 }
 
 } // namespace

@@ -255,11 +255,6 @@ Bytes songFile(const MidiExport::Song& s) {
     return songBuffer("VERSION2", Tab().createSaveTabBuffer(), recorderSection(s), engineSection(s));
 }
 
-struct CommandRun {
-    int code;
-    std::string out, err;
-};
-
 CommandRun exportCommand(const std::vector<std::string>& args) {
     std::ostringstream out, err;
     const int code = ExportCommand::run(args, out, err);
@@ -515,7 +510,7 @@ TEST(MidiExport, DamagedSongsAreRefusedAndNothingIsWritten) {
         EXPECT_EQ(r.code, 1);
         EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
         EXPECT_EQ(readFile(dir.file("old.mid")), (Bytes{'o', 'l', 'd'}));
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.str()), {}), 2);
     }
     TempFolder dir;
     EXPECT_EQ(exportCommand({dir.file("missing.SAV"), "-o", dir.file("x.mid")}).code, 1);

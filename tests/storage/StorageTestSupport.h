@@ -1,12 +1,12 @@
 #pragma once
-// Helpers shared by the storage tests: temporary folders, whole-file reads
-// and writes, and a model (tab, recorder, engine) with no device and no thread.
+// The storage tests' one fixture: temporary folders, whole-file reads and
+// writes, command runs, song buffers, a bundle of stand-in samples and a
+// model (tab, recorder, engine) with no device and no thread.
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -16,26 +16,11 @@
 #include "recorder/Recorder.h"
 #include "storage/FileManager.h"
 #include "storage/Tab.h"
+#include "storage/WavWriter.h"
+#include "support/TempFolder.h"
 
 using Bytes = std::vector<uint8_t>;
-
-// A fresh folder under the system's temporary folder, removed at the end.
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "strumwell-storage-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data()) ? pattern : std::string();
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    const std::string& path() const { return path_; }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
+using testsupport::TempFolder;
 
 inline Bytes readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -45,6 +30,49 @@ inline Bytes readFile(const std::string& path) {
 inline void writeFile(const std::string& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline void writeText(const std::string& path, const std::string& text) {
+    writeFile(path, Bytes(text.begin(), text.end()));
+}
+
+inline size_t filesIn(const TempFolder& folder) {
+    return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(folder.path()), {}));
+}
+
+// A section behind the "VERSION2" header: a tab file.
+inline Bytes version2(const Bytes& section) {
+    Bytes b{'V', 'E', 'R', 'S', 'I', 'O', 'N', '2'};
+    b.insert(b.end(), section.begin(), section.end());
+    return b;
+}
+
+// What a command-line tool returned and printed.
+struct CommandRun {
+    int code;
+    std::string out, err;
+};
+
+template <typename Command> CommandRun runCommand(Command command, const std::vector<std::string>& args) {
+    std::ostringstream out, err;
+    const int code = command(args, out, err);
+    return {code, out.str(), err.str()};
+}
+
+// Every patch's 48 samples: a loud square wave of `frames` frames (`longFrames`
+// for the one the test songs play, guitar 1's file 11).
+inline void writeSquareBundle(const std::string& folder, size_t frames, size_t longFrames) {
+    for (const char* prefix : {"A1-", "A2-", "E3-", "E2-", "CE-"})
+        for (int k = 1; k <= 48; ++k) {
+            const std::string name = prefix + std::to_string(k) + ".wav";
+            std::vector<int16_t> values(name == "A2-11.wav" ? longFrames : frames);
+            for (size_t i = 0; i < values.size(); ++i)
+                values[i] = static_cast<int16_t>((i % 4410) / 50 % 2 ? 12000 : -12000);
+            WavWriter w;
+            if (!w.open(folder + "/" + name, 44100, 1) || !w.write(values.data(), values.size()) ||
+                !w.finish())
+                throw std::runtime_error("cannot write " + name);
+        }
 }
 
 // The three model objects and a file manager over a temporary documents
