@@ -19,29 +19,26 @@ Bytes handMadeEngineSection() {
     w.f32(0.3f);
     w.f64(-2.5e-5);
     w.i8(3);
-    w.u8(1); // guitar 0: delay on, ping-pong off, 26460, 0.4, 0.9
-    w.u8(0);
-    w.i32(26460);
-    w.f32(0.4f);
-    w.f32(0.9f);
-    w.u8(0); // guitar 1: delay off, ping-pong on (any non-zero), 1000, 0.25, 0.5
-    w.u8(7);
-    w.i32(1000);
-    w.f32(0.25f);
-    w.f32(0.5f);
-    w.u8(1); // fuzz on 5000
+    // Delay on and ping-pong off, then off and on (any non-zero byte).
+    const struct {
+        uint8_t on, pingPong;
+        int32_t time;
+        float feedback, mix;
+    } delays[] = {{1, 0, 26460, 0.4f, 0.9f}, {0, 7, 1000, 0.25f, 0.5f}};
+    for (const auto& d : delays) {
+        w.u8(d.on);
+        w.u8(d.pingPong);
+        w.i32(d.time);
+        w.f32(d.feedback);
+        w.f32(d.mix);
+    }
+    w.u8(1); // fuzz on at 5000, off at -7
     w.i16(5000);
-    w.u8(0); // fuzz off -7
+    w.u8(0);
     w.i16(-7);
-    w.u8(1); // wah on, off
-    w.u8(0);
-    w.i8(12); // frets shown
-    w.u8(0);  // whammy bar off, on
-    w.u8(1);
-    w.u8(1); // bends on, off
-    w.u8(0);
-    for (int i = 0; i < 5; ++i)
-        w.u8(0xEE);
+    // Wah on, off; 12 frets shown; whammy bar off, on; bends on, off; the reserved tail.
+    for (uint8_t b : {1, 0, 12, 0, 1, 1, 0, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE})
+        w.u8(b);
     return w.take();
 }
 
@@ -52,21 +49,13 @@ Bytes handMadeTab() {
     return t.createSaveTabBuffer();
 }
 
-struct Result {
-    int code;
-    std::string out;
-    std::string err;
-};
-
-Result dump(const Bytes& b, bool tab) {
-    std::ostringstream out, err;
-    const int code = DumpCommand::dumpBuffer(b.data(), b.size(), tab, out, err);
-    return {code, out.str(), err.str()};
+Bytes handMadeSong(const std::string& header = "VERSION2", Bytes rec = oneNoteRecorderSection(5)) {
+    return songBuffer(header, handMadeTab(), rec, handMadeEngineSection());
 }
 
-Result dumpFile(const std::vector<std::string>& args) {
+CommandRun dump(const Bytes& b, bool tab = false) {
     std::ostringstream out, err;
-    const int code = DumpCommand::run(args, out, err);
+    const int code = DumpCommand::dumpBuffer(b.data(), b.size(), tab, out, err);
     return {code, out.str(), err.str()};
 }
 
@@ -107,97 +96,67 @@ const char* const kSongJson = R"({
 
 } // namespace
 
-TEST(DumpCommand, SongFileExactly) {
-    const Bytes file =
-        songBuffer("VERSION2", handMadeTab(), oneNoteRecorderSection(5), handMadeEngineSection());
-    const Result r = dump(file, false);
+TEST(DumpCommand, SongStateAndTabFilesExactly) {
+    TempFolder folder;
+    const CommandRun r = dump(handMadeSong());
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.out, kSongJson);
-}
-
-TEST(DumpCommand, StateAndSongFilesFromDiskAndTabFile) {
-    TempFolder folder;
-    const Bytes file =
-        songBuffer("VERSION2", handMadeTab(), oneNoteRecorderSection(5), handMadeEngineSection());
-    writeFile(folder.file("system.state"), file);
-    writeFile(folder.file("Song.SAV"), file);
-    EXPECT_EQ(dumpFile({folder.file("system.state")}).out, kSongJson);
-    EXPECT_EQ(dumpFile({folder.file("Song.SAV")}).out, kSongJson);
-
-    Bytes tabFile = {'V', 'E', 'R', 'S', 'I', 'O', 'N', '2'};
-    const Bytes tab = handMadeTab();
-    tabFile.insert(tabFile.end(), tab.begin(), tab.end());
-    writeFile(folder.file("Riff.tab"), tabFile);
-    const char* const tabJson =
-        "{\n  \"kind\": \"tab\",\n  \"version\": 2,\n"
-        "  \"tab\": {\"currentTabIndex\": 0, \"columns\": [[-1, 0, 2, 2, 2, 0], [22, -1, 0, 1, 2, 3]]}\n}\n";
-    const Result r = dumpFile({folder.file("Riff.tab")});
-    EXPECT_EQ(r.code, 0);
-    EXPECT_EQ(r.out, tabJson);
+    for (const char* name : {"system.state", "Song.SAV"}) {
+        writeFile(folder.file(name), handMadeSong());
+        EXPECT_EQ(runCommand(DumpCommand::run, {folder.file(name)}).out, kSongJson) << name;
+    }
+    writeFile(folder.file("Riff.tab"), version2(handMadeTab()));
+    const CommandRun tab = runCommand(DumpCommand::run, {folder.file("Riff.tab")});
+    EXPECT_EQ(tab.code, 0);
+    EXPECT_EQ(tab.out,
+              "{\n  \"kind\": \"tab\",\n  \"version\": 2,\n  \"tab\": {\"currentTabIndex\": 0, \"columns\": "
+              "[[-1, 0, 2, 2, 2, 0], [22, -1, 0, 1, 2, 3]]}\n}\n");
     // The same bytes named otherwise need --tab; a bare section is version 0.
-    writeFile(folder.file("riff.bin"), tab);
-    const Result bare = dumpFile({"--tab", folder.file("riff.bin")});
-    EXPECT_EQ(bare.code, 0);
-    EXPECT_NE(bare.out.find("\"version\": 0,"), std::string::npos);
-    EXPECT_NE(bare.out.find("[22, -1, 0, 1, 2, 3]"), std::string::npos);
+    writeFile(folder.file("riff.bin"), handMadeTab());
+    EXPECT_EQ(runCommand(DumpCommand::run, {"--tab", folder.file("riff.bin")}).out,
+              "{\n  \"kind\": \"tab\",\n  \"version\": 0,\n  \"tab\": {\"currentTabIndex\": 0, \"columns\": "
+              "[[-1, 0, 2, 2, 2, 0], [22, -1, 0, 1, 2, 3]]}\n}\n");
 }
 
-TEST(DumpCommand, FileWrittenByTheFileManager) {
-    TempFolder folder;
-    Model m(folder.str());
-    std::ostringstream quiet;
-    m.files.setDiagnosticStream(quiet);
-    m.tab.addNotesToTab(-1, "x32010");
-    ASSERT_TRUE(m.files.saveState("system.state"));
-    const Result r = dumpFile({folder.file("system.state")});
-    EXPECT_EQ(r.code, 0) << r.err;
-    EXPECT_NE(r.out.find("\"columns\": [[-1, 3, 2, 0, 1, 0]]"), std::string::npos);
-    EXPECT_NE(r.out.find("\"notes\": [],"), std::string::npos);
-    EXPECT_NE(r.out.find("\"patchNo\": [1, 3]"), std::string::npos);
-    EXPECT_NE(r.out.find("\"delayOn\": [false, true]"), std::string::npos);
-}
-
-TEST(DumpCommand, OlderAndUnknownVersions) {
-    // Version 0: no header, notes only, the 60-byte engine section.
-    ByteWriter rec;
-    rec.i32(3);
-    rec.i32(0);
+TEST(DumpCommand, OlderUnknownAndSavedVersions) {
+    ByteWriter rec0; // version 0: no header, notes only, the 60-byte engine section
+    rec0.i32(3);
+    rec0.i32(0);
     Bytes engine0 = handMadeEngineSection();
     engine0.resize(60);
-    const Result v0 = dump(songBuffer("", handMadeTab(), rec.take(), engine0), false);
-    EXPECT_EQ(v0.code, 0) << v0.err;
-    EXPECT_NE(v0.out.find("\"version\": 0,"), std::string::npos);
-    EXPECT_NE(v0.out.find("\"currentNoteID\": 3,"), std::string::npos);
-    EXPECT_NE(v0.out.find("\"wahOn\": [false, false]"), std::string::npos);
-    EXPECT_NE(v0.out.find("\"numFretsToShow\": 5,"), std::string::npos);
-    EXPECT_NE(v0.out.find("\"pitchBendOn\": [false, false]"), std::string::npos);
-
     // Version 1: the recorder section is 8 bytes shorter than its records; the
     // recorder reads the missing bytes of the last record as zero.
     Bytes rec1 = oneNoteRecorderSection(5);
     rec1.resize(rec1.size() - 8);
-    const Result v1 = dump(songBuffer("VERSION1", handMadeTab(), rec1, handMadeEngineSection()), false);
-    EXPECT_EQ(v1.code, 0) << v1.err;
-    EXPECT_NE(v1.out.find("{\"time\": 0.29999999999999999, \"noteID\": 0, \"pitch\": 0, \"overdubNo\": 0}"),
-              std::string::npos)
-        << v1.out;
-
-    // Version 7: the tab is read; the other sections are not understood.
-    const Result v7 = dump(songBuffer("VERSION7", handMadeTab(), Bytes(1, 0), Bytes(2, 0)), false);
-    EXPECT_EQ(v7.code, 0) << v7.err;
-    EXPECT_NE(v7.out.find("\"version\": 7,"), std::string::npos);
-    EXPECT_NE(v7.out.find("\"recorder\": null,\n  \"engine\": null\n}"), std::string::npos) << v7.out;
+    TempFolder folder;
+    Model m(folder.str());
+    m.tab.addNotesToTab(-1, "x32010");
+    const struct {
+        Bytes file;
+        std::vector<const char*> says;
+    } cases[] = {{songBuffer("", handMadeTab(), rec0.take(), engine0),
+                  {"\"version\": 0,", "\"currentNoteID\": 3,", "\"wahOn\": [false, false]",
+                   "\"numFretsToShow\": 5,", "\"pitchBendOn\": [false, false]"}},
+                 {handMadeSong("VERSION1", rec1),
+                  {"{\"time\": 0.29999999999999999, \"noteID\": 0, \"pitch\": 0, \"overdubNo\": 0}"}},
+                 {songBuffer("VERSION7", handMadeTab(), Bytes(1, 0), Bytes(2, 0)),
+                  {"\"version\": 7,", "\"recorder\": null,\n  \"engine\": null\n}"}},
+                 {m.files.createSongSaveBuffer(),
+                  {"\"columns\": [[-1, 3, 2, 0, 1, 0]]", "\"notes\": [],", "\"patchNo\": [1, 3]",
+                   "\"delayOn\": [false, true]"}}};
+    for (const auto& c : cases) {
+        const CommandRun r = dump(c.file);
+        EXPECT_EQ(r.code, 0) << r.err;
+        for (const char* text : c.says)
+            EXPECT_NE(r.out.find(text), std::string::npos) << text << " in " << r.out;
+    }
 }
 
-TEST(DumpCommand, DamagedFilesPrintTheCode) {
-    const Bytes tab = handMadeTab();
-    const Bytes rec = oneNoteRecorderSection();
-    const Bytes eng = handMadeEngineSection();
-    const Bytes song = songBuffer("VERSION2", tab, rec, eng);
-    Bytes tabFile = {'V', 'E', 'R', 'S', 'I', 'O', 'N', '2'};
-    tabFile.insert(tabFile.end(), tab.begin(), tab.end());
-    struct Case {
+TEST(DumpCommand, DamagedFilesAndBadCommandLinesPrintTheReason) {
+    const Bytes tab = handMadeTab(), rec = oneNoteRecorderSection(), eng = handMadeEngineSection();
+    const Bytes song = songBuffer("VERSION2", tab, rec, eng), tabFile = version2(tab);
+    const struct {
         Bytes bytes;
         bool tab;
         const char* code;
@@ -213,46 +172,39 @@ TEST(DumpCommand, DamagedFilesPrintTheCode) {
         {Bytes(tabFile.begin(), tabFile.end() - 2), true, "TabFailure-2"},
         {Bytes{'V', 'E', 'R', 'S', 'I', 'O', 'N', '2', 1, 0}, true, "TabFailure-1"},
         {Bytes{}, false, "Empty file"},
-        {Bytes{}, true, "Empty file"},
-    };
-    for (const Case& c : cases) {
+        {Bytes{}, true, "Empty file"}};
+    for (const auto& c : cases) {
         Bytes exact = c.bytes;
         exact.shrink_to_fit();
-        const Result r = dump(exact, c.tab);
+        const CommandRun r = dump(exact, c.tab);
         EXPECT_EQ(r.code, 1) << c.code;
         EXPECT_EQ(r.out, "") << c.code;
         EXPECT_EQ(r.err, std::string(c.code) + "\n");
     }
-}
-
-TEST(DumpCommand, CommandLine) {
     TempFolder folder;
-    const Result missing = dumpFile({folder.file("none.SAV")});
+    const CommandRun missing = runCommand(DumpCommand::run, {folder.file("none.SAV")});
     EXPECT_EQ(missing.code, 1);
     EXPECT_EQ(missing.err, "FileNotFound: " + folder.file("none.SAV") + "\n");
-    EXPECT_EQ(dumpFile({}).code, 2);
-    EXPECT_EQ(dumpFile({"a", "b"}).code, 2);
-    EXPECT_EQ(dumpFile({"--bogus", "a"}).code, 2);
-    const Result help = dumpFile({"--help"});
+    for (const std::vector<std::string>& args : {std::vector<std::string>{}, {"a", "b"}, {"--bogus", "a"}})
+        EXPECT_EQ(runCommand(DumpCommand::run, args).code, 2);
+    const CommandRun help = runCommand(DumpCommand::run, {"--help"});
     EXPECT_EQ(help.code, 0);
     EXPECT_NE(help.out.find("strumwell dump"), std::string::npos);
 }
 
+// Times and volumes print so that they read back as the same numbers, and
+// values that are not numbers still make valid JSON.
 TEST(DumpCommand, NumbersReadBackExactly) {
     std::mt19937 random(99);
     ByteWriter rec;
     const int n = 50;
-    rec.i32(n);
-    rec.i32(n);
-    for (int i = 0; i < 5; ++i)
-        rec.i32(0);
-    std::vector<double> times;
-    std::vector<float> volumes;
+    for (int32_t count : {n, n, 0, 1, 0, 0, 0}) // one whammy change of guitar 1
+        rec.i32(count);
+    std::vector<std::pair<double, float>> values;
     for (int i = 0; i < n; ++i) {
         const double t = std::ldexp(static_cast<double>(random()), -static_cast<int>(random() % 40));
         const float v = std::ldexp(static_cast<float>(random() % 1000003), -static_cast<int>(random() % 30));
-        times.push_back(t);
-        volumes.push_back(v);
+        values.push_back({t, v});
         rec.u8(1);
         rec.i8(static_cast<int8_t>(i));
         rec.f64(t);
@@ -260,45 +212,26 @@ TEST(DumpCommand, NumbersReadBackExactly) {
         rec.f32(v);
         rec.f64(-t);
     }
-    const Result r =
-        dump(songBuffer("VERSION2", Bytes{0, 0, 0, 0}, rec.take(), handMadeEngineSection()), false);
-    ASSERT_EQ(r.code, 0) << r.err;
-    size_t pos = 0;
-    for (int i = 0; i < n; ++i) {
-        pos = r.out.find("{\"time\": ", pos);
-        ASSERT_NE(pos, std::string::npos);
-        const double t = std::strtod(r.out.c_str() + pos + 9, nullptr);
-        const size_t vpos = r.out.find("\"volume\": ", pos);
-        const float v = std::strtof(r.out.c_str() + vpos + 10, nullptr);
-        EXPECT_EQ(t, times[static_cast<size_t>(i)]);
-        EXPECT_EQ(v, volumes[static_cast<size_t>(i)]);
-        pos = vpos;
-    }
-}
-
-TEST(DumpCommand, NonFiniteValuesStayValidJson) {
-    ByteWriter rec;
-    rec.i32(0);
-    rec.i32(0);
-    rec.i32(0);
-    rec.i32(1); // one whammy change of guitar 1
-    rec.i32(0);
-    rec.i32(0);
-    rec.i32(0);
     rec.f64(std::nan(""));
     rec.f32(-INFINITY);
     rec.i32(2);
-    const Result r =
-        dump(songBuffer("VERSION2", Bytes{0, 0, 0, 0}, rec.take(), handMadeEngineSection()), false);
+    const CommandRun r = dump(songBuffer("VERSION2", Bytes{0, 0, 0, 0}, rec.take(), handMadeEngineSection()));
     ASSERT_EQ(r.code, 0) << r.err;
+    size_t pos = 0;
+    for (const auto& [t, v] : values) {
+        pos = r.out.find("{\"time\": ", pos);
+        ASSERT_NE(pos, std::string::npos);
+        EXPECT_EQ(std::strtod(r.out.c_str() + pos + 9, nullptr), t);
+        pos = r.out.find("\"volume\": ", pos);
+        EXPECT_EQ(std::strtof(r.out.c_str() + pos + 10, nullptr), v);
+    }
     EXPECT_NE(r.out.find("{\"time\": \"NaN\", \"pitch\": \"-Infinity\", \"overdubNo\": 2}"),
               std::string::npos)
         << r.out;
 }
 
 TEST(DumpCommand, RandomDamageNeverCrashes) {
-    const Bytes song =
-        songBuffer("VERSION2", handMadeTab(), oneNoteRecorderSection(), handMadeEngineSection());
+    const Bytes song = handMadeSong();
     std::mt19937 random(4321);
     for (int i = 0; i < 300; ++i) {
         Bytes b = song;
@@ -306,7 +239,7 @@ TEST(DumpCommand, RandomDamageNeverCrashes) {
             b[random() % b.size()] = static_cast<uint8_t>(random());
         b.resize(random() % (b.size() + 1));
         b.shrink_to_fit();
-        const Result r = dump(b, i % 3 == 0);
+        const CommandRun r = dump(b, i % 3 == 0);
         EXPECT_TRUE(r.code == 0 || r.code == 1);
         EXPECT_TRUE((r.code == 0) == r.err.empty());
     }
