@@ -118,6 +118,11 @@ TEST_F(FileManagerTest, OlderFilesWithoutHeaders) {
     EXPECT_FALSE(model.engine.pitchBendOn(1));
     EXPECT_EQ(model.engine.numFretsToShow(), 5);
 
+    // A version 0 file of zeros is an empty song with the first patch.
+    const Bytes zeros = songBuffer("", Bytes{0, 0, 0, 0}, Bytes(8, 0), Bytes(60, 0));
+    EXPECT_TRUE(model.files.loadStateFromBuffer(zeros.data(), zeros.size()));
+    EXPECT_EQ(model.recorder.getNumNotes(), 0);
+
     // An unknown version reads the tab and keeps the rest.
     fillModel(model);
     const Bytes songBefore = model.recorder.createSaveBuffer();

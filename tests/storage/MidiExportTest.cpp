@@ -177,16 +177,11 @@ TEST(MidiExport, NotesPlayAtTheirPitchTimeAndVelocityWherePlaybackPutsThem) {
                   down(48, 0.75f, 2.5, 5), // bottom sample of guitar 2, never let go
                   up(3.0004, 4)};
     // Each within half a tick (a millisecond) of its time; velocity volume x 127.
-    EXPECT_EQ(ofKind(eventsOf(exported(song)), 0x80, 0xE0), (std::vector<Event>{{1, 123, 0x90, 40, 64},
-                                                                                {1, 250, 0x90, 64, 127},
-                                                                                {1, 750, 0x80, 40, 0},
-                                                                                {1, 1001, 0x90, 85, 6},
-                                                                                {1, 1333, 0x80, 64, 0},
-                                                                                {1, 3000, 0x80, 85, 0},
-                                                                                {2, 251, 0x91, 52, 38},
-                                                                                {2, 2250, 0x81, 52, 0},
-                                                                                {2, 2500, 0x91, 38, 95},
-                                                                                {2, 3000, 0x81, 38, 0}}));
+    const std::vector<Event> first = {
+        {1, 123, 0x90, 40, 64},  {1, 250, 0x90, 64, 127}, {1, 750, 0x80, 40, 0},  {1, 1001, 0x90, 85, 6},
+        {1, 1333, 0x80, 64, 0},  {1, 3000, 0x80, 85, 0},  {2, 251, 0x91, 52, 38}, {2, 2250, 0x81, 52, 0},
+        {2, 2500, 0x91, 38, 95}, {2, 3000, 0x81, 38, 0}};
+    EXPECT_EQ(ofKind(eventsOf(exported(song)), 0x80, 0xE0), first);
     // Playback walks a list in its order: an event is never earlier than the
     // one before it, the same pitch struck again ends the note, and a note
     // whose next event is another note-down is held to the end.
@@ -198,16 +193,11 @@ TEST(MidiExport, NotesPlayAtTheirPitchTimeAndVelocityWherePlaybackPutsThem) {
                   down(14, 0.5f, 2.4, 3),
                   down(15, 0.5f, 2.6, 3),
                   up(3.0, 1)};
-    EXPECT_EQ(ofKind(eventsOf(exported(song)), 0x80, 0xE0), (std::vector<Event>{{1, 1000, 0x90, 48, 64},
-                                                                                {1, 1000, 0x90, 50, 64},
-                                                                                {1, 1500, 0x80, 48, 0},
-                                                                                {1, 1500, 0x90, 48, 64},
-                                                                                {1, 2200, 0x80, 48, 0},
-                                                                                {1, 2400, 0x90, 52, 64},
-                                                                                {1, 2600, 0x90, 53, 64},
-                                                                                {1, 3000, 0x80, 50, 0},
-                                                                                {1, 3000, 0x80, 52, 0},
-                                                                                {1, 3000, 0x80, 53, 0}}));
+    const std::vector<Event> second = {
+        {1, 1000, 0x90, 48, 64}, {1, 1000, 0x90, 50, 64}, {1, 1500, 0x80, 48, 0},  {1, 1500, 0x90, 48, 64},
+        {1, 2200, 0x80, 48, 0},  {1, 2400, 0x90, 52, 64}, {1, 2600, 0x90, 53, 64}, {1, 3000, 0x80, 50, 0},
+        {1, 3000, 0x80, 52, 0},  {1, 3000, 0x80, 53, 0}};
+    EXPECT_EQ(ofKind(eventsOf(exported(song)), 0x80, 0xE0), second);
 }
 
 TEST(MidiExport, EachPatchGetsItsGeneralMidiProgram) {
