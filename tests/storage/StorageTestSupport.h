@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -42,9 +43,10 @@ inline size_t filesIn(const TempFolder& folder) {
 
 // A section behind the "VERSION2" header: a tab file.
 inline Bytes version2(const Bytes& section) {
-    Bytes b{'V', 'E', 'R', 'S', 'I', 'O', 'N', '2'};
-    b.insert(b.end(), section.begin(), section.end());
-    return b;
+    ByteWriter w;
+    w.text("VERSION2");
+    w.bytes(section.data(), section.size());
+    return w.take();
 }
 
 // What a command-line tool returned and printed.
