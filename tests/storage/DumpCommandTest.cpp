@@ -120,9 +120,7 @@ TEST(DumpCommand, SongStateAndTabFilesExactly) {
 }
 
 TEST(DumpCommand, OlderUnknownAndSavedVersions) {
-    ByteWriter rec0; // version 0: no header, notes only, the 60-byte engine section
-    rec0.i32(3);
-    rec0.i32(0);
+    const Bytes rec0{3, 0, 0, 0, 0, 0, 0, 0}; // version 0: no header, notes only, the 60-byte engine section
     Bytes engine0 = handMadeEngineSection();
     engine0.resize(60);
     // Version 1: the recorder section is 8 bytes shorter than its records; the
@@ -135,7 +133,7 @@ TEST(DumpCommand, OlderUnknownAndSavedVersions) {
     const struct {
         Bytes file;
         std::vector<const char*> says;
-    } cases[] = {{songBuffer("", handMadeTab(), rec0.take(), engine0),
+    } cases[] = {{songBuffer("", handMadeTab(), rec0, engine0),
                   {"\"version\": 0,", "\"currentNoteID\": 3,", "\"wahOn\": [false, false]",
                    "\"numFretsToShow\": 5,", "\"pitchBendOn\": [false, false]"}},
                  {handMadeSong("VERSION1", rec1),
@@ -196,34 +194,23 @@ TEST(DumpCommand, DamagedFilesAndBadCommandLinesPrintTheReason) {
 // values that are not numbers still make valid JSON.
 TEST(DumpCommand, NumbersReadBackExactly) {
     std::mt19937 random(99);
-    ByteWriter rec;
-    const int n = 50;
-    for (int32_t count : {n, n, 0, 1, 0, 0, 0}) // one whammy change of guitar 1
-        rec.i32(count);
-    std::vector<std::pair<double, float>> values;
-    for (int i = 0; i < n; ++i) {
+    std::vector<Note> notes;
+    for (int i = 0; i < 50; ++i) {
         const double t = std::ldexp(static_cast<double>(random()), -static_cast<int>(random() % 40));
         const float v = std::ldexp(static_cast<float>(random() % 1000003), -static_cast<int>(random() % 30));
-        values.push_back({t, v});
-        rec.u8(1);
-        rec.i8(static_cast<int8_t>(i));
-        rec.f64(t);
-        rec.i32(i);
-        rec.f32(v);
-        rec.f64(-t);
+        notes.emplace_back(i, v, t, 1, i, -t, 0.0);
     }
-    rec.f64(std::nan(""));
-    rec.f32(-INFINITY);
-    rec.i32(2);
-    const CommandRun r = dump(songBuffer("VERSION2", Bytes{0, 0, 0, 0}, rec.take(), handMadeEngineSection()));
+    const PerGuitar<WhammyBarChange> whammy = {{{WhammyBarChange(std::nan(""), -INFINITY, 2)}, {}}};
+    const Bytes rec = recorderSection(notes, {}, whammy, {}, 50);
+    const CommandRun r = dump(songBuffer("VERSION2", Bytes{0, 0, 0, 0}, rec, handMadeEngineSection()));
     ASSERT_EQ(r.code, 0) << r.err;
     size_t pos = 0;
-    for (const auto& [t, v] : values) {
+    for (const Note& n : notes) {
         pos = r.out.find("{\"time\": ", pos);
         ASSERT_NE(pos, std::string::npos);
-        EXPECT_EQ(std::strtod(r.out.c_str() + pos + 9, nullptr), t);
+        EXPECT_EQ(std::strtod(r.out.c_str() + pos + 9, nullptr), n.time());
         pos = r.out.find("\"volume\": ", pos);
-        EXPECT_EQ(std::strtof(r.out.c_str() + pos + 10, nullptr), v);
+        EXPECT_EQ(std::strtof(r.out.c_str() + pos + 10, nullptr), n.volume());
     }
     EXPECT_NE(r.out.find("{\"time\": \"NaN\", \"pitch\": \"-Infinity\", \"overdubNo\": 2}"),
               std::string::npos)

@@ -65,39 +65,6 @@ Note up(double t, int id) {
 }
 
 Bytes songFile(const MidiExport::Song& s, const Bytes& tab = Bytes{0, 0, 0, 0}) {
-    ByteWriter w;
-    w.i32(100);
-    w.i32(static_cast<int32_t>(s.notes.size()));
-    w.i32(static_cast<int32_t>(s.pitchBends.size()));
-    for (size_t size : {s.whammyBarChanges[0].size(), s.whammyBarChanges[1].size(), s.wahChanges[0].size(),
-                        s.wahChanges[1].size()})
-        w.i32(static_cast<int32_t>(size));
-    for (const Note& n : s.notes) {
-        w.u8(n.keyDown());
-        w.i8(static_cast<int8_t>(n.sampleNo()));
-        w.f64(n.time());
-        w.i32(n.noteID());
-        w.f32(n.volume());
-        w.f64(n.releaseDelta());
-    }
-    for (const PitchChange& c : s.pitchBends) {
-        w.f64(c.time());
-        w.i32(c.noteID());
-        w.f32(c.pitch());
-        w.i32(1);
-    }
-    for (const auto& list : s.whammyBarChanges)
-        for (const WhammyBarChange& c : list) {
-            w.f64(c.time());
-            w.f32(c.pitch());
-            w.i32(1);
-        }
-    for (const auto& list : s.wahChanges)
-        for (const WahChange& c : list) {
-            w.f64(c.time());
-            w.f32(c.pitch());
-            w.i32(1);
-        }
     ByteWriter e;
     for (size_t g = 0; g < 2; ++g) {
         e.f32(0.5f);
@@ -121,7 +88,8 @@ Bytes songFile(const MidiExport::Song& s, const Bytes& tab = Bytes{0, 0, 0, 0}) 
     for (bool b : {s.whammyBarAttached[0], s.whammyBarAttached[1], s.pitchBendOn[0], s.pitchBendOn[1], false,
                    false, false, false, false})
         e.u8(b);
-    return songBuffer("VERSION2", tab, w.take(), e.take());
+    return songBuffer("VERSION2", tab,
+                      recorderSection(s.notes, s.pitchBends, s.whammyBarChanges, s.wahChanges), e.take());
 }
 
 // Exports the song with the command and returns the file's bytes.

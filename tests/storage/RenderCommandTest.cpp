@@ -39,20 +39,9 @@ Bytes engineSection(bool delayOn, float feedback = 0.5f, float mix = 0.5f) {
 
 // One note of guitar 0 (sample 10, release -5e-4) from `down` to `up` s.
 Bytes oneNoteSong(double down, double up, bool delayOn, float feedback = 0.5f, float mix = 0.5f) {
-    ByteWriter rec;
-    rec.i32(1);
-    rec.i32(2);
-    for (int i = 0; i < 5; ++i)
-        rec.i32(0);
-    for (bool key : {true, false}) {
-        rec.u8(key);
-        rec.i8(key ? 10 : 0);
-        rec.f64(key ? down : up);
-        rec.i32(0);
-        rec.f32(key ? 0.8f : 0.0f);
-        rec.f64(key ? -5e-4 : 0.0);
-    }
-    return songBuffer("VERSION2", Bytes{0, 0, 0, 0}, rec.take(), engineSection(delayOn, feedback, mix));
+    const Bytes rec =
+        recorderSection({Note(10, 0.8f, down, 1, 0, -5e-4, 0.0), Note(up, 0, 0.0)}, {}, {}, {}, 1);
+    return songBuffer("VERSION2", Bytes{0, 0, 0, 0}, rec, engineSection(delayOn, feedback, mix));
 }
 
 uint32_t le32(const Bytes& b, size_t at) {

@@ -2,6 +2,7 @@
 // The storage tests' one fixture: temporary folders, whole-file reads and
 // writes, command runs, song buffers, a bundle of stand-in samples and a
 // model (tab, recorder, engine) with no device and no thread.
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +16,8 @@
 #include "core/ByteWriter.h"
 #include "platform/core/Clock.h"
 #include "recorder/Recorder.h"
+#include "recorder/WahChange.h"
+#include "recorder/WhammyBarChange.h"
 #include "storage/FileManager.h"
 #include "storage/Tab.h"
 #include "storage/WavWriter.h"
@@ -96,34 +99,49 @@ struct Model {
     FileManager files;
 };
 
-// A recorder section (version 2) with one complete note and one bend.
-inline Bytes oneNoteRecorderSection(int32_t currentNoteID = 1) {
+template <class Change> using PerGuitar = std::array<std::vector<Change>, 2>;
+
+// A recorder section (version 2) holding these lists.
+template <class Whammy = WhammyBarChange, class Wah = WahChange>
+Bytes recorderSection(const std::vector<Note>& notes, const std::vector<PitchChange>& bends = {},
+                      const PerGuitar<Whammy>& whammy = {}, const PerGuitar<Wah>& wah = {},
+                      int32_t currentNoteID = 100) {
     ByteWriter w;
-    w.i32(currentNoteID);
-    w.i32(2); // notes
-    w.i32(1); // pitch changes
-    for (int i = 0; i < 4; ++i)
-        w.i32(0);
-    // note-down: sample 10 at 0.1 s, id 0, volume 0.5, release -1.5e-5
-    w.u8(1);
-    w.i8(10);
-    w.f64(0.1);
-    w.i32(0);
-    w.f32(0.5f);
-    w.f64(-1.5e-5);
-    // note-up at 0.6 s
-    w.u8(0);
-    w.i8(0);
-    w.f64(0.6);
-    w.i32(0);
-    w.f32(0.0f);
-    w.f64(0.0);
-    // bend of note 0 at 0.3 s to 1.1233333, overdub 1
-    w.f64(0.3);
-    w.i32(0);
-    w.f32(1.1233333f);
-    w.i32(1);
+    for (size_t n : {size_t(currentNoteID), notes.size(), bends.size(), whammy[0].size(), whammy[1].size(),
+                     wah[0].size(), wah[1].size()})
+        w.i32(static_cast<int32_t>(n));
+    for (const Note& n : notes) {
+        w.u8(n.keyDown());
+        w.i8(static_cast<int8_t>(n.sampleNo()));
+        w.f64(n.time());
+        w.i32(n.noteID());
+        w.f32(n.volume());
+        w.f64(n.releaseDelta());
+    }
+    for (const PitchChange& c : bends) {
+        w.f64(c.time());
+        w.i32(c.noteID());
+        w.f32(c.pitch());
+        w.i32(c.overdubNo());
+    }
+    const auto writeChanges = [&w](const auto& perGuitar) {
+        for (const auto& list : perGuitar)
+            for (const ControlChange& c : list) {
+                w.f64(c.time());
+                w.f32(c.pitch());
+                w.i32(c.overdubNo());
+            }
+    };
+    writeChanges(whammy);
+    writeChanges(wah);
     return w.take();
+}
+
+// One complete note (sample 10 from 0.1 s to 0.6 s, volume 0.5, release
+// -1.5e-5) and a bend of it at 0.3 s to 1.1233333.
+inline Bytes oneNoteRecorderSection(int32_t currentNoteID = 1) {
+    return recorderSection({Note(10, 0.5f, 0.1, 1, 0, -1.5e-5, 0.0), Note(0.6, 0, 0.0)},
+                           {PitchChange(0.3, 0, 1.1233333f, 1)}, {}, {}, currentNoteID);
 }
 
 // Joins a header (or none) and sections into a song buffer.
