@@ -11,35 +11,13 @@
 
 namespace {
 
+// Guitar volumes, releases and patches; delay on and ping-pong off, then off
+// and on (any non-zero byte); fuzz on at 5000, off at -7; wah on, off; 12
+// frets shown; whammy bar off, on; bends on, off; the reserved tail.
 Bytes handMadeEngineSection() {
-    ByteWriter w;
-    w.f32(0.5f);
-    w.f64(-1.5e-5);
-    w.i8(1);
-    w.f32(0.3f);
-    w.f64(-2.5e-5);
-    w.i8(3);
-    // Delay on and ping-pong off, then off and on (any non-zero byte).
-    const struct {
-        uint8_t on, pingPong;
-        int32_t time;
-        float feedback, mix;
-    } delays[] = {{1, 0, 26460, 0.4f, 0.9f}, {0, 7, 1000, 0.25f, 0.5f}};
-    for (const auto& d : delays) {
-        w.u8(d.on);
-        w.u8(d.pingPong);
-        w.i32(d.time);
-        w.f32(d.feedback);
-        w.f32(d.mix);
-    }
-    w.u8(1); // fuzz on at 5000, off at -7
-    w.i16(5000);
-    w.u8(0);
-    w.i16(-7);
-    // Wah on, off; 12 frets shown; whammy bar off, on; bends on, off; the reserved tail.
-    for (uint8_t b : {1, 0, 12, 0, 1, 1, 0, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE})
-        w.u8(b);
-    return w.take();
+    return pack(0.5f, -1.5e-5, int8_t(1), 0.3f, -2.5e-5, int8_t(3), true, false, 26460, 0.4f, 0.9f, false,
+                uint8_t(7), 1000, 0.25f, 0.5f, true, int16_t(5000), false, int16_t(-7), true, false,
+                int8_t(12), false, true, true, false, Bytes(5, 0xEE));
 }
 
 Bytes handMadeTab() {
@@ -106,23 +84,21 @@ TEST(DumpCommand, SongStateAndTabFilesExactly) {
         writeFile(folder.file(name), handMadeSong());
         EXPECT_EQ(runCommand(DumpCommand::run, {folder.file(name)}).out, kSongJson) << name;
     }
-    writeFile(folder.file("Riff.tab"), version2(handMadeTab()));
-    const CommandRun tab = runCommand(DumpCommand::run, {folder.file("Riff.tab")});
-    EXPECT_EQ(tab.code, 0);
-    EXPECT_EQ(tab.out,
-              "{\n  \"kind\": \"tab\",\n  \"version\": 2,\n  \"tab\": {\"currentTabIndex\": 0, \"columns\": "
-              "[[-1, 0, 2, 2, 2, 0], [22, -1, 0, 1, 2, 3]]}\n}\n");
-    // The same bytes named otherwise need --tab; a bare section is version 0.
+    // A tab file by its name, or the same bytes named otherwise with --tab; a bare section is version 0.
+    const std::string tabJson = ",\n  \"tab\": {\"currentTabIndex\": 0, \"columns\": "
+                                "[[-1, 0, 2, 2, 2, 0], [22, -1, 0, 1, 2, 3]]}\n}\n";
+    writeFile(folder.file("Riff.tab"), pack("VERSION2", handMadeTab()));
     writeFile(folder.file("riff.bin"), handMadeTab());
+    EXPECT_EQ(runCommand(DumpCommand::run, {folder.file("Riff.tab")}),
+              (CommandRun{0, "{\n  \"kind\": \"tab\",\n  \"version\": 2" + tabJson, ""}));
     EXPECT_EQ(runCommand(DumpCommand::run, {"--tab", folder.file("riff.bin")}).out,
-              "{\n  \"kind\": \"tab\",\n  \"version\": 0,\n  \"tab\": {\"currentTabIndex\": 0, \"columns\": "
-              "[[-1, 0, 2, 2, 2, 0], [22, -1, 0, 1, 2, 3]]}\n}\n");
+              "{\n  \"kind\": \"tab\",\n  \"version\": 0" + tabJson);
 }
 
 TEST(DumpCommand, OlderUnknownAndSavedVersions) {
-    const Bytes rec0{3, 0, 0, 0, 0, 0, 0, 0}; // version 0: no header, notes only, the 60-byte engine section
-    Bytes engine0 = handMadeEngineSection();
-    engine0.resize(60);
+    // Version 0: no header, notes only, the 60-byte engine section.
+    const Bytes rec0 = pack(3, 0), engine = handMadeEngineSection(),
+                engine0(engine.begin(), engine.begin() + 60);
     // Version 1: the recorder section is 8 bytes shorter than its records; the
     // recorder reads the missing bytes of the last record as zero.
     Bytes rec1 = oneNoteRecorderSection(5);
@@ -152,42 +128,23 @@ TEST(DumpCommand, OlderUnknownAndSavedVersions) {
 }
 
 TEST(DumpCommand, DamagedFilesAndBadCommandLinesPrintTheReason) {
-    const Bytes tab = handMadeTab(), rec = oneNoteRecorderSection(), eng = handMadeEngineSection();
-    const Bytes song = songBuffer("VERSION2", tab, rec, eng), tabFile = version2(tab);
-    const struct {
-        Bytes bytes;
-        bool tab;
-        const char* code;
-    } cases[] = {
-        {Bytes(song.begin(), song.end() - 1), false, "Error loading file"},
-        {Bytes(song.begin(), song.begin() + 40), false, "Error loading file"},
-        {songBuffer("VERSION2", Bytes{9, 0}, rec, eng), false, "TabFailure-1"},
-        {songBuffer("VERSION2", Bytes{5, 0, 0, 0}, rec, eng), false, "TabFailure-2"},
-        {songBuffer("VERSION2", Bytes{1, 0, 0, 0, 0, 0, 0, 0, 0, 0xFE}, rec, eng), false, "TabFailure-3"},
-        {songBuffer("VERSION2", tab, Bytes{1, 2, 3}, eng), false, "RecorderFailure-1"},
-        {songBuffer("VERSION2", tab, Bytes(29, 0), eng), false, "RecorderFailure-2"},
-        {songBuffer("VERSION2", tab, rec, Bytes(71, 0)), false, "SoundEngineFailure-1"},
-        {Bytes(tabFile.begin(), tabFile.end() - 2), true, "TabFailure-2"},
-        {Bytes{'V', 'E', 'R', 'S', 'I', 'O', 'N', '2', 1, 0}, true, "TabFailure-1"},
-        {Bytes{}, false, "Empty file"},
-        {Bytes{}, true, "Empty file"}};
-    for (const auto& c : cases) {
-        Bytes exact = c.bytes;
-        exact.shrink_to_fit();
-        const CommandRun r = dump(exact, c.tab);
-        EXPECT_EQ(r.code, 1) << c.code;
-        EXPECT_EQ(r.out, "") << c.code;
-        EXPECT_EQ(r.err, std::string(c.code) + "\n");
+    std::vector<DamagedSong> cases = damagedSongs();
+    const Bytes tabFile = pack("VERSION2", handMadeTab());
+    cases.push_back({"tab file cut", Bytes(tabFile.begin(), tabFile.end() - 2), "TabFailure-2"});
+    cases.push_back({"tab file without its count", pack("VERSION2", uint8_t(1), uint8_t(0)), "TabFailure-1"});
+    cases.push_back({"empty tab file", {}, "Empty file"});
+    for (DamagedSong& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.bytes.shrink_to_fit();
+        EXPECT_EQ(dump(c.bytes, c.name.find("tab file") != std::string::npos),
+                  (CommandRun{1, "", c.reason + "\n"}));
     }
     TempFolder folder;
-    const CommandRun missing = runCommand(DumpCommand::run, {folder.file("none.SAV")});
-    EXPECT_EQ(missing.code, 1);
-    EXPECT_EQ(missing.err, "FileNotFound: " + folder.file("none.SAV") + "\n");
+    EXPECT_EQ(runCommand(DumpCommand::run, {folder.file("none.SAV")}),
+              (CommandRun{1, "", "FileNotFound: " + folder.file("none.SAV") + "\n"}));
     for (const std::vector<std::string>& args : {std::vector<std::string>{}, {"a", "b"}, {"--bogus", "a"}})
         EXPECT_EQ(runCommand(DumpCommand::run, args).code, 2);
-    const CommandRun help = runCommand(DumpCommand::run, {"--help"});
-    EXPECT_EQ(help.code, 0);
-    EXPECT_NE(help.out.find("strumwell dump"), std::string::npos);
+    EXPECT_EQ(runCommand(DumpCommand::run, {"--help"}), (CommandRun{0, DumpCommand::usage(), ""}));
 }
 
 // Times and volumes print so that they read back as the same numbers, and

@@ -79,8 +79,8 @@ TEST_F(FileManagerTest, StateAndTabFileLayouts) {
     ASSERT_EQ(b.size(), 20u + 4u + 28u + 72u);
     EXPECT_EQ(b, sections);
     EXPECT_EQ(b, model.files.createSongSaveBuffer());
-    EXPECT_EQ(readFile(folder.file("empty.TAB")), version2(Bytes{0, 0, 0, 0}));
-    EXPECT_EQ(model.files.createTabSaveBuffer(), version2(Bytes{0, 0, 0, 0}));
+    EXPECT_EQ(readFile(folder.file("empty.TAB")), pack("VERSION2", Bytes{0, 0, 0, 0}));
+    EXPECT_EQ(model.files.createTabSaveBuffer(), pack("VERSION2", Bytes{0, 0, 0, 0}));
     EXPECT_EQ(model.files.getPathFromFilename("a.SAV"), folder.file("a.SAV"));
 }
 
@@ -89,25 +89,16 @@ TEST_F(FileManagerTest, OlderFilesWithoutHeaders) {
     writeFile(folder.file("old.TAB"), oneColumnTab("x02220"));
     EXPECT_TRUE(model.files.loadTab("old.TAB"));
     EXPECT_EQ(model.tab.createSaveTabBuffer(), oneColumnTab("x02220"));
-    const Bytes withHeader = version2(oneColumnTab("022100"));
+    const Bytes withHeader = pack("VERSION2", oneColumnTab("022100"));
     EXPECT_TRUE(model.files.loadTabFromBuffer(withHeader.data(), withHeader.size()));
     EXPECT_EQ(model.tab.createSaveTabBuffer(), oneColumnTab("022100"));
 
-    // A version 0 song: currentNoteID, n, then n notes, and the old engine section.
-    ByteWriter rec;
-    rec.i32(9);
-    rec.i32(1);
-    rec.u8(1);
-    rec.i8(12);
-    rec.f64(0.25);
-    rec.i32(3);
-    rec.f32(0.75f);
-    rec.f64(-2e-5);
-    rec.u8(0xEE); // tail of a version 0 section is ignored
+    // A version 0 song: currentNoteID, n, then n notes (a tail is ignored), and the old engine section.
+    const Bytes rec = pack(9, 1, true, int8_t(12), 0.25, 3, 0.75f, -2e-5, uint8_t(0xEE));
     const Bytes engine = Model(folder.str()).engine.createSaveBufferOLDVersion0();
     model.engine.setWahOn(0, true);
     model.engine.setPitchBendOn(1, true);
-    const Bytes file = songBuffer("", oneColumnTab("x02220"), rec.take(), engine);
+    const Bytes file = songBuffer("", oneColumnTab("x02220"), rec, engine);
     ASSERT_TRUE(model.files.loadStateFromBuffer(file.data(), file.size())) << log.str();
     EXPECT_EQ(model.tab.createSaveTabBuffer(), oneColumnTab("x02220"));
     ASSERT_EQ(model.recorder.getNumNotes(), 1);
@@ -134,44 +125,19 @@ TEST_F(FileManagerTest, OlderFilesWithoutHeaders) {
 }
 
 TEST_F(FileManagerTest, DamagedOrMissingSongsResetEverything) {
-    const Bytes tab{0, 0, 0, 0}, rec = oneNoteRecorderSection(), eng(72, 0);
-    const Bytes good = songBuffer("VERSION2", oneColumnTab("000000"), rec, eng);
-    Bytes negative = songBuffer("VERSION2", tab, rec, eng), huge = negative;
-    std::fill(negative.begin() + 16, negative.begin() + 20, 0xFF); // recorder length -1
-    std::fill(huge.begin() + 8, huge.begin() + 11, 0xFF);          // tab length 0x7FFFFFFF
-    huge[11] = 0x7F;
-    Bytes noHeader = songBuffer("", tab, Bytes(8, 0), Bytes(60, 0));
-    noHeader.insert(noHeader.begin(), {'V', 'E', 'R', 'S', 'I', 'O', 'n', '2'}); // read as a length
-    const struct {
-        const char* name;
-        Bytes bytes;
-        const char* code;
-        const char* logged; // what the diagnostics print before the code; nullptr: nothing at all
-    } cases[] = {
-        {"cut inside the recorder", Bytes(good.begin(), good.begin() + 56), "Error loading file", ""},
-        {"negative length", negative, "Error loading file", ""},
-        {"huge length", huge, "Error loading file", ""},
-        {"no version word", noHeader, "Error loading file", ""},
-        {"tab cut", songBuffer("VERSION2", Bytes{1, 0, 0}, rec, eng), "TabFailure-1", "EXCEPTION: "},
-        {"tab short", songBuffer("VERSION2", Bytes{2, 0, 0, 0, 1, 1, 1, 1, 1, 1}, rec, eng), "TabFailure-2",
-         "EXCEPTION: "},
-        {"fret 23", songBuffer("VERSION2", Bytes{1, 0, 0, 0, 1, 1, 23, 1, 1, 1}, rec, eng), "TabFailure-3",
-         "EXCEPTION: "},
-        {"recorder cut", songBuffer("VERSION2", tab, Bytes(5, 0), eng), "RecorderFailure-1", "EXCEPTION: "},
-        {"version 1 counts", songBuffer("VERSION1", tab, rec, eng), "RecorderFailure-2", "EXCEPTION: "},
-        {"engine short", songBuffer("VERSION2", tab, rec, Bytes(71, 0)), "SoundEngineFailure-1",
-         "EXCEPTION: "},
-        {"missing", Bytes{}, "FileNotFound", "EXCEPTION: "},
-        {"empty", Bytes{}, "Empty file", nullptr}};
-    for (const auto& c : cases) {
+    std::vector<DamagedSong> cases = damagedSongs();
+    cases.push_back({"missing", {}, "FileNotFound"});
+    for (const DamagedSong& c : cases) {
         SCOPED_TRACE(c.name);
-        if (std::string(c.name) != "missing")
+        if (c.name != "missing")
             writeFile(folder.file("song.SAV"), c.bytes);
         fillModel(model);
         log.str("");
         EXPECT_FALSE(model.files.loadState("song.SAV"));
-        EXPECT_EQ(model.files.lastFailure(), c.code);
-        EXPECT_EQ(log.str(), c.logged ? std::string(c.logged) + c.code + "\n" : "");
+        EXPECT_EQ(model.files.lastFailure(), c.reason);
+        // Exceptions are logged as such, a file cut short by its reason alone, an empty file not at all.
+        const bool thrown = c.reason.find('-') != std::string::npos || c.name == "missing";
+        EXPECT_EQ(log.str(), c.name == "empty" ? "" : (thrown ? "EXCEPTION: " : "") + c.reason + "\n");
         EXPECT_TRUE(modelIsReset(model));
         std::filesystem::remove(folder.file("song.SAV"));
     }
@@ -190,7 +156,7 @@ TEST_F(FileManagerTest, TabLoadsNeverTouchSongOrEngine) {
     fillModel(model);
     const Bytes songBefore = model.recorder.createSaveBuffer(),
                 engineBefore = model.engine.createSaveBuffer();
-    const Bytes good = version2(oneColumnTab("xx0232"));
+    const Bytes good = pack("VERSION2", oneColumnTab("xx0232"));
     writeFile(folder.file("good.TAB"), good);
     writeFile(folder.file("cut.TAB"), Bytes(good.begin(), good.end() - 3));
     writeFile(folder.file("empty.TAB"), Bytes{});

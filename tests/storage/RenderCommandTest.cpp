@@ -8,33 +8,14 @@
 #include "StorageTestSupport.h"
 #include "platform/core/OfflineAudioOutput.h"
 #include "storage/RenderCommand.h"
-#include "storage/SongSections.h"
-#include "storage/VersionHeader.h"
+#include "storage/SongRenderJob.h"
 
 namespace {
 
 // Settings with no effect but guitar 0's plain delay when `delayOn`.
 Bytes engineSection(bool delayOn, float feedback = 0.5f, float mix = 0.5f) {
-    ByteWriter eng;
-    for (int g = 0; g < 2; ++g) {
-        eng.f32(1.0f);
-        eng.f64(-5e-4);
-        eng.i8(g == 0 ? 1 : 3);
-    }
-    for (int g = 0; g < 2; ++g) {
-        eng.u8(g == 0 && delayOn);
-        eng.u8(0);
-        eng.i32(8820);
-        eng.f32(feedback);
-        eng.f32(mix);
-    }
-    for (int g = 0; g < 2; ++g) {
-        eng.u8(0);
-        eng.i16(5000);
-    }
-    for (int i = 0; i < 12; ++i)
-        eng.u8(0);
-    return eng.take();
+    return pack(1.0f, -5e-4, int8_t(1), 1.0f, -5e-4, int8_t(3), delayOn, false, 8820, feedback, mix, false,
+                false, 8820, feedback, mix, false, int16_t(5000), false, int16_t(5000), Bytes(12, 0));
 }
 
 // One note of guitar 0 (sample 10, release -5e-4) from `down` to `up` s.
@@ -42,10 +23,6 @@ Bytes oneNoteSong(double down, double up, bool delayOn, float feedback = 0.5f, f
     const Bytes rec =
         recorderSection({Note(10, 0.8f, down, 1, 0, -5e-4, 0.0), Note(up, 0, 0.0)}, {}, {}, {}, 1);
     return songBuffer("VERSION2", Bytes{0, 0, 0, 0}, rec, engineSection(delayOn, feedback, mix));
-}
-
-uint32_t le32(const Bytes& b, size_t at) {
-    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
 }
 
 class RenderCommandTest : public ::testing::Test {
@@ -67,10 +44,11 @@ protected:
             ADD_FAILURE() << "no WAV file";
             return {};
         }
-        EXPECT_EQ(std::string(b.begin(), b.begin() + 4), "RIFF");
-        EXPECT_EQ(Bytes(b.begin() + 8, b.begin() + 40), Bytes(std::begin(kFormat), std::end(kFormat)));
-        EXPECT_EQ(le32(b, 4), b.size() - 8);
-        EXPECT_EQ(le32(b, 40), b.size() - 44);
+        // RIFF, WAVE, a 16-byte PCM format of 2 channels at 44100 Hz and 16 bits, then the data.
+        const uint32_t data = static_cast<uint32_t>(b.size() - 44);
+        EXPECT_EQ(Bytes(b.begin(), b.begin() + 44),
+                  pack("RIFF", data + 36, "WAVEfmt ", 16, int16_t(1), int16_t(2), 44100, 176400, int16_t(4),
+                       int16_t(16), "data", data));
         std::vector<int16_t> values((b.size() - 44) / 2);
         for (size_t i = 0; i < values.size(); ++i)
             values[i] = static_cast<int16_t>(b[44 + 2 * i] | (b[45 + 2 * i] << 8));
@@ -80,32 +58,19 @@ protected:
     // The same song played by hand: a pass at frames / 44100 before each
     // buffer, the buffer pulled from the engine's callback.
     std::vector<int16_t> reference(const Bytes& song, int bufferFrames, size_t totalFrames) {
-        ManualClock clock;
         OfflineAudioOutput output(bufferFrames);
-        SoundEngine engine(nullptr, &output, nullptr, folder.file("bundle"), clock);
-        engine.seedRandom(1);
-        Recorder recorder(nullptr, &engine, clock, false);
-        engine.setRecorder(&recorder);
-        engine.resetState();
-        const VersionHeader h = VersionHeader::read(song.data(), song.size());
-        SongSections sections(song.data(), song.size(), h.dataOffset);
-        const uint8_t* s = nullptr;
-        size_t n = 0;
-        sections.next(s, n);
-        sections.next(s, n);
-        recorder.restoreFromSaveBuffer(s, n, h.version);
-        sections.next(s, n);
-        engine.restoreFromSaveBuffer(s, n, h.version);
+        Model m(folder.str(), folder.file("bundle"), &output);
+        m.engine.seedRandom(1);
+        EXPECT_TRUE(m.files.loadStateFromBuffer(song.data(), song.size()));
         std::vector<int16_t> all, buffer(static_cast<size_t>(bufferFrames) * 2);
-        recorder.play();
+        m.recorder.play();
         for (size_t frames = 0; frames < totalFrames; frames += static_cast<size_t>(bufferFrames)) {
-            clock.set(static_cast<double>(frames) / 44100.0);
-            recorder.runPlaybackPass();
+            m.clock.set(static_cast<double>(frames) / 44100.0);
+            m.recorder.runPlaybackPass();
             output.pull(buffer.data(), bufferFrames);
             all.insert(all.end(), buffer.begin(), buffer.end());
         }
         all.resize(totalFrames * 2);
-        engine.setRecorder(nullptr);
         return all;
     }
 
@@ -117,10 +82,6 @@ protected:
         return true;
     }
 
-    // WAVE, a 16-byte PCM format of 2 channels at 44100 Hz and 16 bits, "data".
-    static constexpr uint8_t kFormat[32] = {'W',  'A', 'V', 'E', 'f', 'm',  't',  ' ', 16,  0,    0,
-                                            0,    1,   0,   2,   0,   0x44, 0xAC, 0,   0,   0x10, 0xB1,
-                                            0x02, 0,   4,   0,   16,  0,    'd',  'a', 't', 'a'};
     TempFolder folder;
     CommandRun last;
 };
@@ -200,37 +161,65 @@ TEST_F(RenderCommandTest, DelayGainsFromTheFileAreHeldToTheKnobsRange) {
 }
 
 TEST_F(RenderCommandTest, DamagedSongsAndBadCommandLinesWriteNothing) {
-    const Bytes good = oneNoteSong(0.1, 0.2, false);
     const std::string song = folder.file("s.SAV"), out = folder.file("x.wav"), bundle = folder.file("bundle");
+    const auto refused = [&](const std::vector<std::string>& args, int code, const std::string& says) {
+        const CommandRun r = runCommand(RenderCommand::run, args);
+        EXPECT_EQ(r.code, code);
+        EXPECT_NE(r.err.find(says), std::string::npos) << r.err;
+        EXPECT_FALSE(std::filesystem::exists(out));
+    };
+    for (const DamagedSong& c : damagedSongs()) {
+        SCOPED_TRACE(c.name);
+        writeFile(song, c.bytes);
+        refused({song, "-o", out, "--bundle", bundle}, 1, c.reason);
+    }
+    writeFile(song, oneNoteSong(0.1, 0.2, false));
     const struct {
-        Bytes file;                    // the song
-        std::vector<std::string> args; // none: render it with the bundle
+        std::vector<std::string> args;
         int code;
         const char* says;
-    } cases[] = {
-        {songBuffer("VERSION2", Bytes{5, 0, 0, 0}, Bytes(28, 0), Bytes(72, 0)), {}, 1, "TabFailure-2"},
-        {Bytes(good.begin(), good.end() - 1), {}, 1, "Error loading file"},
-        {{}, {song, "-o", out, "--bundle", bundle}, 1, "Empty file"},
-        {{}, {folder.file("none.SAV"), "-o", out, "--bundle", bundle}, 1, "FileNotFound"},
-        {good, {song, "-o", out, "--bundle", folder.file("no-such-folder")}, 1, ""},
-        {good, {song, "-o", folder.file("no/such/dir/x.wav"), "--bundle", bundle}, 1, ""},
-        {{}, {song}, 2, ""},
-        {{}, {"-o", out}, 2, ""},
-        {{}, {song, "-o", out, "--buffer-frames", "0"}, 2, ""},
-        {{}, {song, "-o", out, "--buffer-frames", "abc"}, 2, ""},
-        {{}, {song, "-o", out, "--frames", "-5"}, 2, ""},
-        {{}, {song, "-o", out, "--wat"}, 2, ""}};
+    } cases[] = {{{folder.file("none.SAV"), "-o", out, "--bundle", bundle}, 1, "FileNotFound"},
+                 {{song, "-o", out, "--bundle", folder.file("no-such-folder")}, 1, "is not a folder"},
+                 {{song, "-o", folder.file("no/such/dir/x.wav"), "--bundle", bundle}, 1, "cannot write"},
+                 {{song}, 2, ""},
+                 {{"-o", out}, 2, ""},
+                 {{song, "-o", out, "--buffer-frames", "0"}, 2, ""},
+                 {{song, "-o", out, "--buffer-frames", "abc"}, 2, ""},
+                 {{song, "-o", out, "--frames", "-5"}, 2, ""},
+                 {{song, "-o", out, "--wat"}, 2, ""}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.args));
-        writeFile(song, c.file);
-        const CommandRun r = runCommand(
-            RenderCommand::run,
-            c.args.empty() ? std::vector<std::string>{song, "-o", out, "--bundle", bundle} : c.args);
-        EXPECT_EQ(r.code, c.code);
-        EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
-        EXPECT_FALSE(std::filesystem::exists(out));
+        refused(c.args, c.code, c.says);
     }
-    const CommandRun help = runCommand(RenderCommand::run, {"--help"});
-    EXPECT_EQ(help.code, 0);
-    EXPECT_NE(help.out.find("--buffer-frames"), std::string::npos);
+    EXPECT_EQ(runCommand(RenderCommand::run, {"--help"}), (CommandRun{0, RenderCommand::usage(), ""}));
+}
+
+TEST_F(RenderCommandTest, TheBackgroundJobWritesTheSameFileAndCanBeCancelled) {
+    const Bytes song = oneNoteSong(0.1, 0.2, true);
+    render(song);
+    SongRenderJob job(song, folder.file("bundle"), folder.file("job.wav"));
+    EXPECT_EQ(job.state(), SongRenderJob::State::NotStarted);
+    job.start();
+    job.wait();
+    EXPECT_EQ(job.state(), SongRenderJob::State::Done);
+    EXPECT_EQ(job.message(), "job.wav");
+    EXPECT_FLOAT_EQ(job.progress(), 1.0f);
+    EXPECT_EQ(readFile(folder.file("job.wav")), readFile(folder.file("s.wav")));
+    // Cancelled before its first buffer, or a damaged song (failing with the
+    // load's reason): no file written, and an old one stays whole.
+    writeFile(folder.file("old.wav"), pack("old"));
+    const size_t files = filesIn(folder);
+    SongRenderJob cancelled(song, folder.file("bundle"), folder.file("old.wav"));
+    SongRenderJob damaged(Bytes(song.begin(), song.end() - 20), folder.file("bundle"),
+                          folder.file("bad.wav"));
+    cancelled.cancel();
+    for (SongRenderJob* j : {&cancelled, &damaged}) {
+        j->start();
+        j->wait();
+    }
+    EXPECT_EQ(cancelled.state(), SongRenderJob::State::Cancelled);
+    EXPECT_EQ(damaged.state(), SongRenderJob::State::Failed);
+    EXPECT_EQ(damaged.message(), "Error loading file");
+    EXPECT_EQ(readFile(folder.file("old.wav")), pack("old"));
+    EXPECT_EQ(filesIn(folder), files);
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The storage tests' one fixture: temporary folders, whole-file reads and
-// writes, command runs, song buffers, a bundle of stand-in samples and a
-// model (tab, recorder, engine) with no device and no thread.
+// writes, command runs, byte layouts, song buffers (sound and damaged), a
+// bundle of stand-in samples and a model (tab, recorder, engine) with no
+// device and no thread.
 #include <array>
 #include <cstdint>
 #include <filesystem>
@@ -10,6 +11,8 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "audio/SoundEngine.h"
@@ -36,27 +39,48 @@ inline void writeFile(const std::string& path, const Bytes& bytes) {
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-inline void writeText(const std::string& path, const std::string& text) {
-    writeFile(path, Bytes(text.begin(), text.end()));
-}
-
 inline size_t filesIn(const TempFolder& folder) {
     return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(folder.path()), {}));
 }
 
-// A section behind the "VERSION2" header: a tab file.
-inline Bytes version2(const Bytes& section) {
+// Appends the values as the files lay them out: little-endian numbers as wide
+// as their types (bool one byte), texts and byte buffers as they are.
+template <class... T> void put(Bytes& b, const T&... values) {
     ByteWriter w;
-    w.text("VERSION2");
-    w.bytes(section.data(), section.size());
-    return w.take();
+    const auto one = [&w](const auto& v) {
+        using V = std::decay_t<decltype(v)>;
+        if constexpr (std::is_same_v<V, Bytes>)
+            w.bytes(v.data(), v.size());
+        else if constexpr (std::is_convertible_v<V, std::string_view>)
+            w.text(v);
+        else if constexpr (std::is_same_v<V, float>)
+            w.f32(v);
+        else if constexpr (std::is_same_v<V, double>)
+            w.f64(v);
+        else
+            for (size_t i = 0; i < sizeof(V); ++i)
+                w.u8(static_cast<uint8_t>(static_cast<uint64_t>(v) >> (8 * i)));
+    };
+    (one(values), ...);
+    b.insert(b.end(), w.buffer().begin(), w.buffer().end());
+}
+
+template <class... T> Bytes pack(const T&... values) {
+    Bytes b;
+    put(b, values...);
+    return b;
 }
 
 // What a command-line tool returned and printed.
 struct CommandRun {
     int code;
     std::string out, err;
+    bool operator==(const CommandRun&) const = default;
 };
+
+inline void PrintTo(const CommandRun& r, std::ostream* os) {
+    *os << "code " << r.code << ", out \"" << r.out << "\", err \"" << r.err << "\"";
+}
 
 template <typename Command> CommandRun runCommand(Command command, const std::vector<std::string>& args) {
     std::ostringstream out, err;
@@ -81,11 +105,12 @@ inline void writeSquareBundle(const std::string& folder, size_t frames, size_t l
 }
 
 // The three model objects and a file manager over a temporary documents
-// folder. The engine has no output and reads samples from `bundle` (an empty
-// folder unless a test fills it).
+// folder. The engine plays into `output` (none by default) and reads samples
+// from `bundle` (an empty folder unless a test fills it).
 struct Model {
-    explicit Model(const std::string& documents, const std::string& bundle = std::string())
-        : engine(nullptr, nullptr, nullptr, bundle.empty() ? documents : bundle, clock),
+    explicit Model(const std::string& documents, const std::string& bundle = std::string(),
+                   AudioOutput* output = nullptr)
+        : engine(nullptr, output, nullptr, bundle.empty() ? documents : bundle, clock),
           recorder(nullptr, &engine, clock, false), files(&tab, &recorder, &engine, documents) {
         engine.setRecorder(&recorder);
         files.resetState();
@@ -102,39 +127,26 @@ struct Model {
 template <class Change> using PerGuitar = std::array<std::vector<Change>, 2>;
 
 // A recorder section (version 2) holding these lists.
-template <class Whammy = WhammyBarChange, class Wah = WahChange>
-Bytes recorderSection(const std::vector<Note>& notes, const std::vector<PitchChange>& bends = {},
-                      const PerGuitar<Whammy>& whammy = {}, const PerGuitar<Wah>& wah = {},
-                      int32_t currentNoteID = 100) {
-    ByteWriter w;
-    for (size_t n : {size_t(currentNoteID), notes.size(), bends.size(), whammy[0].size(), whammy[1].size(),
-                     wah[0].size(), wah[1].size()})
-        w.i32(static_cast<int32_t>(n));
-    for (const Note& n : notes) {
-        w.u8(n.keyDown());
-        w.i8(static_cast<int8_t>(n.sampleNo()));
-        w.f64(n.time());
-        w.i32(n.noteID());
-        w.f32(n.volume());
-        w.f64(n.releaseDelta());
-    }
-    for (const PitchChange& c : bends) {
-        w.f64(c.time());
-        w.i32(c.noteID());
-        w.f32(c.pitch());
-        w.i32(c.overdubNo());
-    }
-    const auto writeChanges = [&w](const auto& perGuitar) {
+inline Bytes recorderSection(const std::vector<Note>& notes, const std::vector<PitchChange>& bends = {},
+                             const PerGuitar<WhammyBarChange>& whammy = {},
+                             const PerGuitar<WahChange>& wah = {}, int32_t currentNoteID = 100) {
+    Bytes b = pack(currentNoteID);
+    for (size_t n :
+         {notes.size(), bends.size(), whammy[0].size(), whammy[1].size(), wah[0].size(), wah[1].size()})
+        put(b, static_cast<int32_t>(n));
+    for (const Note& n : notes)
+        put(b, n.keyDown(), static_cast<int8_t>(n.sampleNo()), n.time(), n.noteID(), n.volume(),
+            n.releaseDelta());
+    for (const PitchChange& c : bends)
+        put(b, c.time(), c.noteID(), c.pitch(), c.overdubNo());
+    const auto putChanges = [&b](const auto& perGuitar) {
         for (const auto& list : perGuitar)
-            for (const ControlChange& c : list) {
-                w.f64(c.time());
-                w.f32(c.pitch());
-                w.i32(c.overdubNo());
-            }
+            for (const ControlChange& c : list)
+                put(b, c.time(), c.pitch(), c.overdubNo());
     };
-    writeChanges(whammy);
-    writeChanges(wah);
-    return w.take();
+    putChanges(whammy);
+    putChanges(wah);
+    return b;
 }
 
 // One complete note (sample 10 from 0.1 s to 0.6 s, volume 0.5, release
@@ -147,11 +159,38 @@ inline Bytes oneNoteRecorderSection(int32_t currentNoteID = 1) {
 // Joins a header (or none) and sections into a song buffer.
 inline Bytes songBuffer(const std::string& header, const Bytes& tab, const Bytes& recorder,
                         const Bytes& engine) {
-    ByteWriter w;
-    w.text(header);
-    for (const Bytes* s : {&tab, &recorder, &engine}) {
-        w.i32(static_cast<int32_t>(s->size()));
-        w.bytes(s->data(), s->size());
-    }
-    return w.take();
+    return pack(header, static_cast<int32_t>(tab.size()), tab, static_cast<int32_t>(recorder.size()),
+                recorder, static_cast<int32_t>(engine.size()), engine);
+}
+
+// Damaged song files every reader of songs refuses, with the reason it gives.
+struct DamagedSong {
+    std::string name;
+    Bytes bytes;
+    std::string reason;
+};
+
+inline std::vector<DamagedSong> damagedSongs() {
+    const Bytes tab = pack(1, Bytes(6, 0)), rec = oneNoteRecorderSection(), eng(72, 0);
+    const Bytes good = songBuffer("VERSION2", tab, rec, eng);
+    const auto withLength = [&](size_t at, int32_t length) {
+        Bytes b = good;
+        const Bytes l = pack(length);
+        std::copy(l.begin(), l.end(), b.begin() + static_cast<std::ptrdiff_t>(at));
+        return b;
+    };
+    return {{"cut by a byte", Bytes(good.begin(), good.end() - 1), "Error loading file"},
+            {"cut inside the recorder", Bytes(good.begin(), good.begin() + 56), "Error loading file"},
+            {"negative length", withLength(22, -1), "Error loading file"},
+            {"huge length", withLength(8, INT32_MAX), "Error loading file"},
+            {"no version word", pack("VERSIOn2", Bytes(good.begin() + 8, good.end())), "Error loading file"},
+            {"tab cut", songBuffer("VERSION2", Bytes{1, 0, 0}, rec, eng), "TabFailure-1"},
+            {"tab short", songBuffer("VERSION2", pack(2, Bytes(6, 1)), rec, eng), "TabFailure-2"},
+            {"fret 23", songBuffer("VERSION2", pack(1, Bytes{1, 1, 23, 1, 1, 1}), rec, eng), "TabFailure-3"},
+            {"recorder cut", songBuffer("VERSION2", tab, Bytes(5, 0), eng), "RecorderFailure-1"},
+            {"recorder longer than its counts", songBuffer("VERSION2", tab, Bytes(29, 0), eng),
+             "RecorderFailure-2"},
+            {"version 1 counts", songBuffer("VERSION1", tab, rec, eng), "RecorderFailure-2"},
+            {"engine short", songBuffer("VERSION2", tab, rec, Bytes(71, 0)), "SoundEngineFailure-1"},
+            {"empty", Bytes{}, "Empty file"}};
 }
