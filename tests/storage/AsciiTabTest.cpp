@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <memory>
 #include <random>
 #include <sstream>
 
@@ -15,31 +14,12 @@
 
 namespace {
 
-using Columns = std::vector<std::array<int32_t, 6>>;
-
-// Columns of six frets, low E first, one letter a fret: 'x' not played, then
-// 0 to 9 and 'a' (10) to 'm' (22).
-Columns cols(const std::string& text) {
-    Columns c;
-    std::istringstream in(text);
-    for (std::string column; in >> column;) {
-        c.emplace_back();
-        for (size_t s = 0; s < 6; ++s)
-            c.back()[s] = column[s] == 'x' ? -1 : column[s] <= '9' ? column[s] - '0' : column[s] - 'a' + 10;
-    }
-    return c;
-}
-
 TabTextImport::Result import(const std::string& text) {
     return TabTextImport::read(reinterpret_cast<const uint8_t*>(text.data()), text.size());
 }
 
 Bytes corpus(const char* file) {
     return readFile(std::string(STRUMWELL_TAB_CORPUS) + "/" + file);
-}
-
-CommandRun tabCommand(const std::vector<std::string>& args) {
-    return runCommand(TabCommand::run, args);
 }
 
 } // namespace
@@ -74,7 +54,7 @@ TEST(AsciiTabImport, ReadsTheCorpusOfPastedStyles) {
         ASSERT_FALSE(text.empty());
         const TabTextImport::Result r = TabTextImport::read(text.data(), text.size());
         ASSERT_TRUE(r.ok) << r.error;
-        EXPECT_EQ(r.columns, cols(c.expected));
+        EXPECT_EQ(r.columns, columns(c.expected));
         EXPECT_EQ(r.warnings.size() > 0, c.warnings.size() > 0);
         for (const char* w : c.warnings)
             EXPECT_TRUE(std::any_of(r.warnings.begin(), r.warnings.end(), [&](const std::string& line) {
@@ -84,7 +64,7 @@ TEST(AsciiTabImport, ReadsTheCorpusOfPastedStyles) {
         Tab tab;
         TabTextImport::apply(r, tab);
         const std::string again = AsciiTabWriter(3).write(tab);
-        EXPECT_EQ(import(again).columns, cols(c.expected)) << again;
+        EXPECT_EQ(import(again).columns, columns(c.expected)) << again;
     }
 }
 
@@ -120,7 +100,7 @@ TEST(AsciiTabImport, RefusesUnreadableInputNamingTheLine) {
     // Fret 22 is the highest a tab holds, and is taken.
     const TabTextImport::Result top = import("e|-22-|\nB|----|\nG|----|\nD|----|\nA|----|\nE|----|\n");
     ASSERT_TRUE(top.ok);
-    EXPECT_EQ(top.columns, cols("xxxxxm"));
+    EXPECT_EQ(top.columns, columns("xxxxxm"));
 }
 
 TEST(AsciiTabImport, ReadsOnlyItsByteSpan) {
@@ -130,7 +110,7 @@ TEST(AsciiTabImport, ReadsOnlyItsByteSpan) {
     const TabTextImport::Result r =
         TabTextImport::read(reinterpret_cast<const uint8_t*>(larger.data()), text.size());
     ASSERT_TRUE(r.ok) << r.error;
-    EXPECT_EQ(r.columns, cols("x32010"));
+    EXPECT_EQ(r.columns, columns("x32010"));
 
     // Mangled tabs, each in a buffer of exactly its size (so that a memory
     // checker sees any read past it), are read or refused, never more.
@@ -148,9 +128,8 @@ TEST(AsciiTabImport, ReadsOnlyItsByteSpan) {
                 mangled[at] = static_cast<uint8_t>(alphabet[random() % (sizeof alphabet - 1)]);
         }
         mangled.resize(random() % (mangled.size() + 1));
-        std::unique_ptr<uint8_t[]> exact(new uint8_t[mangled.size() + 1]);
-        std::copy(mangled.begin(), mangled.end(), exact.get());
-        const TabTextImport::Result m = TabTextImport::read(exact.get(), mangled.size());
+        mangled.shrink_to_fit();
+        const TabTextImport::Result m = TabTextImport::read(mangled.data(), mangled.size());
         EXPECT_TRUE(m.ok || !m.error.empty());
         for (const auto& c : m.columns)
             EXPECT_TRUE(
@@ -209,33 +188,36 @@ TEST(AsciiTabExport, RoundTripGivesTheSameTab) {
 
 TEST(TabCommand, ImportAndExportThroughFilesLeaveNothingHalfDone) {
     TempFolder dir;
-    CommandRun r = tabCommand(
-        {"import", std::string(STRUMWELL_TAB_CORPUS) + "/02-chords-lyrics.txt", "-o", dir.file("song.TAB")});
+    CommandRun r =
+        runCommand(TabCommand::run, {"import", std::string(STRUMWELL_TAB_CORPUS) + "/02-chords-lyrics.txt",
+                                     "-o", dir.file("song.TAB")});
     ASSERT_EQ(r.code, 0) << r.err;
     const Bytes saved = readFile(dir.file("song.TAB"));
     EXPECT_EQ(std::string(saved.begin(), saved.begin() + 8), "VERSION2");
 
-    r = tabCommand({"export", dir.file("song.TAB"), "-o", dir.file("song.txt"), "--bar", "2"});
+    r = runCommand(TabCommand::run,
+                   {"export", dir.file("song.TAB"), "-o", dir.file("song.txt"), "--bar", "2"});
     ASSERT_EQ(r.code, 0) << r.err;
-    r = tabCommand({"import", dir.file("song.txt"), "-o", dir.file("again.TAB")});
+    r = runCommand(TabCommand::run, {"import", dir.file("song.txt"), "-o", dir.file("again.TAB")});
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(readFile(dir.file("again.TAB")), saved);
 
     // A refused import leaves the existing tab file whole and no temporary file.
     writeFile(dir.file("bad.txt"), Bytes{'e', '|', '-', '9', '9', '-', '\n'});
-    r = tabCommand({"import", dir.file("bad.txt"), "-o", dir.file("song.TAB")});
+    r = runCommand(TabCommand::run, {"import", dir.file("bad.txt"), "-o", dir.file("song.TAB")});
     EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.err.find("line 1"), std::string::npos) << r.err;
     EXPECT_EQ(readFile(dir.file("song.TAB")), saved);
     // A damaged tab file is not exported.
     writeFile(dir.file("cut.TAB"), Bytes(saved.begin(), saved.end() - 3));
-    r = tabCommand({"export", dir.file("cut.TAB"), "-o", dir.file("cut.txt")});
+    r = runCommand(TabCommand::run, {"export", dir.file("cut.TAB"), "-o", dir.file("cut.txt")});
     EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.err.find("TabFailure-2"), std::string::npos) << r.err;
     EXPECT_FALSE(std::filesystem::exists(dir.file("cut.txt")));
     EXPECT_EQ(filesIn(dir), 5u);
 
-    EXPECT_EQ(tabCommand({"export", dir.file("song.TAB")}).code, 2);
-    EXPECT_EQ(tabCommand({"convert", dir.file("song.TAB"), "-o", "x"}).code, 2);
-    EXPECT_EQ(tabCommand({"export", dir.file("song.TAB"), "-o", "x", "--bar", "many"}).code, 2);
+    EXPECT_EQ(runCommand(TabCommand::run, {"export", dir.file("song.TAB")}).code, 2);
+    EXPECT_EQ(runCommand(TabCommand::run, {"convert", dir.file("song.TAB"), "-o", "x"}).code, 2);
+    EXPECT_EQ(runCommand(TabCommand::run, {"export", dir.file("song.TAB"), "-o", "x", "--bar", "many"}).code,
+              2);
 }

@@ -71,6 +71,28 @@ template <class... T> Bytes pack(const T&... values) {
     return b;
 }
 
+using Columns = std::vector<std::array<int32_t, 6>>;
+
+// Columns of six frets, low E first, one letter a fret: 'x' not played, then
+// 0 to 9 and 'a' (10) to 'm' (22).
+inline Columns columns(const std::string& letters) {
+    Columns c;
+    std::istringstream in(letters);
+    for (std::string column; in >> column;) {
+        c.emplace_back();
+        for (size_t s = 0; s < 6; ++s)
+            c.back()[s] = column[s] == 'x' ? -1 : column[s] <= '9' ? column[s] - '0' : column[s] - 'a' + 10;
+    }
+    return c;
+}
+
+inline Tab tabOf(const std::string& letters) {
+    Tab t;
+    for (const auto& c : columns(letters))
+        t.addNotesToTab(-1, c.data());
+    return t;
+}
+
 // What a command-line tool returned and printed.
 struct CommandRun {
     int code;

@@ -1,16 +1,10 @@
 // Tab model, tab section writing and reading.
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
+#include "StorageTestSupport.h"
 #include "core/StrumwellFailure.h"
-#include "storage/Tab.h"
 
 namespace {
-
-using Bytes = std::vector<uint8_t>;
-using Column = std::vector<int32_t>;
 
 std::string failureCode(Tab& tab, const Bytes& b) {
     try {
@@ -19,20 +13,6 @@ std::string failureCode(Tab& tab, const Bytes& b) {
         return f.name();
     }
     return "";
-}
-
-std::vector<Column> columns(const Tab& t) {
-    std::vector<Column> c;
-    for (const TablatureEntry& e : t.tab())
-        c.push_back({e.frets().begin(), e.frets().end()});
-    return c;
-}
-
-Tab threeColumns() {
-    Tab t;
-    for (const char* s : {"000000", "111111", "222222"})
-        t.addNotesToTab(-1, s);
-    return t;
 }
 
 } // namespace
@@ -46,7 +26,7 @@ TEST(Tab, PositionsWrapStopAndReset) {
     empty.moveToEndOfTab();
     EXPECT_EQ(empty.currentTabIndex(), -1);
 
-    Tab t = threeColumns();
+    Tab t = tabOf("000000 111111 222222");
     const struct {
         void (Tab::*move)();
         int from, to;
@@ -64,18 +44,17 @@ TEST(Tab, PositionsWrapStopAndReset) {
         EXPECT_EQ(t.notAtEndOfTab(), index >= 0 && index < 3) << index;
     }
     EXPECT_EQ(t.tabEntryAtCurrentIndex().fret(0), 2);
-    t.clearTab();
-    EXPECT_EQ(t.tabSize(), 0);
-    EXPECT_EQ(t.currentTabIndex(), 0);
-    t = threeColumns();
-    t.setCurrentTabIndex(1);
-    t.resetState();
-    EXPECT_EQ(t.tabSize(), 0);
-    EXPECT_EQ(t.currentTabIndex(), 0);
+    for (void (Tab::*clear)() : {&Tab::clearTab, &Tab::resetState}) {
+        t.setCurrentTabIndex(1);
+        (t.*clear)();
+        EXPECT_EQ(t.tabSize(), 0);
+        EXPECT_EQ(t.currentTabIndex(), 0);
+        t = tabOf("000000 111111 222222");
+    }
 }
 
 TEST(Tab, EditingInsertsAppendsAndDeletesOnlyWhatExists) {
-    Tab t = threeColumns();
+    Tab t = tabOf("000000 111111 222222");
     t.addNoteToTab(0, 4, 7);
     t.addTwoNoteChordToTab(4, 1, 3, 1, 5); // same string: second wins
     t.addThreeNoteChordToTab(-1, 0, 1, 2, 2, 0, 9);
@@ -85,10 +64,7 @@ TEST(Tab, EditingInsertsAppendsAndDeletesOnlyWhatExists) {
     t.deleteNotesFromTabAt(8);
     t.deleteNotesFromTabAt(-1);
     t.deleteNotesFromTabAt(3);
-    const std::vector<Column> expected = {
-        {-1, -1, -1, -1, 7, -1}, {0, 1, 2, 3, 4, 5},     {0, 0, 0, 0, 0, 0},  {2, 2, 2, 2, 2, 2},
-        {-1, 5, -1, -1, -1, -1}, {9, -1, 2, -1, -1, -1}, {-1, -1, 0, 2, 3, 2}};
-    EXPECT_EQ(columns(t), expected);
+    EXPECT_EQ(t.tab(), tabOf("xxxx7x 012345 000000 222222 x5xxxx 9x2xxx xx0232").tab());
     EXPECT_EQ(t.currentTabIndex(), 0); // editing never moves the position
     EXPECT_FALSE(t.tabEntryAtIndex(0).isChord());
     EXPECT_TRUE(t.tabEntryAtIndex(6).isChord());
@@ -101,7 +77,7 @@ TEST(TabSection, KnownBytesAndRoundTrips) {
     t.addNotesToTab(-1, "x02220");
     const Bytes one = t.createSaveTabBuffer();
     EXPECT_EQ(one, (Bytes{0x01, 0, 0, 0, 0xFF, 0x00, 0x02, 0x02, 0x02, 0x00}));
-    Tab u = threeColumns();
+    Tab u = tabOf("000000 111111 222222");
     u.setCurrentTabIndex(2);
     u.restoreFromSaveTabBuffer(one.data(), one.size(), 7); // any version reads the same
     EXPECT_EQ(u.tab(), t.tab());
@@ -136,7 +112,7 @@ TEST(TabSection, DamagedSectionsFailWithTheirCode) {
         {{0xFF, 0xFF, 0xFF, 0xFF}, "", 0}, // a negative count is an empty tab
         {{0x00, 0x00, 0x00, 0x80, 9, 9}, "", 0}};
     for (const auto& c : cases) {
-        Tab t = threeColumns(); // cleared before any check
+        Tab t = tabOf("000000 111111 222222"); // cleared before any check
         EXPECT_EQ(failureCode(t, c.bytes), c.code) << testing::PrintToString(c.bytes);
         EXPECT_EQ(t.tabSize(), c.size) << testing::PrintToString(c.bytes);
     }
