@@ -234,7 +234,8 @@ TEST(MidiExport, WahIsController74AndSilentEffectsStayOut) {
 
 TEST(MidiExport, DamagedSongsAreRefusedAndNothingIsWritten) {
     MidiExport::Song notANumber;
-    notANumber.notes = {down(10, 0.5f, 0.1, 0), up(std::nan(""), 0)};
+    notANumber.notes = {down(10, 0.5f, 0.1, 0), up(0.5, 0)};
+    notANumber.notes[1].setTime(std::nan(""));
     std::vector<DamagedSong> cases = damagedSongs();
     cases.push_back({"time not a number", songFile(notANumber), "not"});
     for (const DamagedSong& c : cases) {

@@ -194,8 +194,10 @@ TEST_F(RenderCommandTest, DamagedSongsAndBadCommandLinesWriteNothing) {
     EXPECT_EQ(runCommand(RenderCommand::run, {"--help"}), (CommandRun{0, RenderCommand::usage(), ""}));
 }
 
+// The job on a bent note with the default settings (the wah and the delay on).
 TEST_F(RenderCommandTest, TheBackgroundJobWritesTheSameFileAndCanBeCancelled) {
-    const Bytes song = oneNoteSong(0.1, 0.2, true);
+    const Bytes song = songBuffer("VERSION2", Bytes{0, 0, 0, 0}, oneNoteRecorderSection(),
+                                  Model(folder.str()).engine.createSaveBuffer());
     render(song);
     SongRenderJob job(song, folder.file("bundle"), folder.file("job.wav"));
     EXPECT_EQ(job.state(), SongRenderJob::State::NotStarted);
