@@ -4,23 +4,14 @@
 
 #include <filesystem>
 
+#include "StorageTestSupport.h"
 #include "storage/LibraryFolder.h"
-#include "storage/StorageTestSupport.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 using Names = std::vector<std::string>;
-
-void writeText(const std::string& path, const std::string& text) {
-    writeFile(path, Bytes(text.begin(), text.end()));
-}
-
-std::string readText(const std::string& path) {
-    const Bytes bytes = readFile(path);
-    return std::string(bytes.begin(), bytes.end());
-}
 
 TEST(LibraryFolder, NamesAreMadeSafeAndTakeTheExtension) {
     EXPECT_EQ(LibraryFolder::makeFileSafe("my.song/1"), "my_song_1");
@@ -39,23 +30,23 @@ TEST(LibraryFolder, ListsOnlyRegularFilesWithTheExactExtension) {
     for (const std::string& name :
          Names{"b tune.SAV", "a tune.SAV", "lower.sav", "riff.TAB", "old.SAV.bak", ".SAV",
                std::string(".c.SAV") + FileManager::kTemporaryInfix + "12345"})
-        writeText(docs.file(name), "x");
+        writeFile(docs.file(name), pack("x"));
     fs::create_directory(docs.file("folder.SAV"));
-    const LibraryFolder songs(docs.path(), "", ".SAV");
+    const LibraryFolder songs(docs.str(), "", ".SAV");
     EXPECT_EQ(songs.names(), (Names{"a tune", "b tune"}));
-    EXPECT_EQ(LibraryFolder(docs.path(), "", ".TAB").names(), (Names{"riff"}));
+    EXPECT_EQ(LibraryFolder(docs.str(), "", ".TAB").names(), (Names{"riff"}));
     EXPECT_TRUE(songs.exists("a tune"));
     for (const char* absent : {"lower", "folder", "riff", "../docs/a tune", ""})
         EXPECT_FALSE(songs.exists(absent)) << absent;
-    EXPECT_EQ(songs.path("x"), docs.path() + "/x.SAV");
+    EXPECT_EQ(songs.path("x"), docs.str() + "/x.SAV");
     EXPECT_TRUE(LibraryFolder("/nonexistent/strumwell", "", ".SAV").names().empty());
 }
 
 TEST(LibraryFolder, EraseRefusesPathsAndMissingFiles) {
     TempFolder root;
     fs::create_directory(root.file("docs"));
-    writeText(root.file("docs/keep.TAB"), "x");
-    writeText(root.file("outside.TAB"), "x");
+    writeFile(root.file("docs/keep.TAB"), pack("x"));
+    writeFile(root.file("outside.TAB"), pack("x"));
     const LibraryFolder tabs(root.file("docs"), "", ".TAB");
     for (const char* refused : {"../outside", "../docs/keep", "", "gone"})
         EXPECT_FALSE(tabs.erase(refused)) << refused;
@@ -67,23 +58,23 @@ TEST(LibraryFolder, EraseRefusesPathsAndMissingFiles) {
 TEST(LibraryFolder, DemosAreCopiedWithoutOverwriting) {
     TempFolder docs;
     TempFolder bundle;
-    writeText(bundle.file("Demo One.SAV"), "demo one");
-    writeText(bundle.file("Demo Two.SAV"), "demo two");
-    writeText(bundle.file("Demo.TAB"), "tab");
-    writeText(bundle.file("lower.sav"), "lower");
-    writeText(docs.file("Demo One.SAV"), "the user's own");
-    const LibraryFolder songs(docs.path(), bundle.path(), ".SAV");
+    writeFile(bundle.file("Demo One.SAV"), pack("demo one"));
+    writeFile(bundle.file("Demo Two.SAV"), pack("demo two"));
+    writeFile(bundle.file("Demo.TAB"), pack("tab"));
+    writeFile(bundle.file("lower.sav"), pack("lower"));
+    writeFile(docs.file("Demo One.SAV"), pack("the user's own"));
+    const LibraryFolder songs(docs.str(), bundle.str(), ".SAV");
     EXPECT_EQ(songs.copyDemos(), 1);
-    EXPECT_EQ(readText(docs.file("Demo One.SAV")), "the user's own");
-    EXPECT_EQ(readText(docs.file("Demo Two.SAV")), "demo two");
+    EXPECT_EQ(readFile(docs.file("Demo One.SAV")), pack("the user's own"));
+    EXPECT_EQ(readFile(docs.file("Demo Two.SAV")), pack("demo two"));
     EXPECT_FALSE(fs::exists(docs.file("Demo.TAB")));
     EXPECT_FALSE(fs::exists(docs.file("lower.sav")));
     EXPECT_EQ(songs.copyDemos(), 0);
     // An erased demo comes back the next time.
     ASSERT_TRUE(songs.erase("Demo Two"));
     EXPECT_EQ(songs.copyDemos(), 1);
-    EXPECT_EQ(LibraryFolder(docs.path(), "", ".SAV").copyDemos(), 0);
-    EXPECT_EQ(LibraryFolder(docs.path(), "/nonexistent/bundle", ".SAV").copyDemos(), 0);
+    EXPECT_EQ(LibraryFolder(docs.str(), "", ".SAV").copyDemos(), 0);
+    EXPECT_EQ(LibraryFolder(docs.str(), "/nonexistent/bundle", ".SAV").copyDemos(), 0);
 }
 
 } // namespace

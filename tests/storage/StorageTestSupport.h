@@ -1,41 +1,33 @@
 #pragma once
-// Helpers shared by the storage tests: temporary folders, whole-file reads
-// and writes, and a model (tab, recorder, engine) with no device and no thread.
+// The storage tests' one fixture: temporary folders, whole-file reads and
+// writes, command runs, byte layouts, song buffers (sound and damaged), a
+// bundle of stand-in samples and a model (tab, recorder, engine) with no
+// device and no thread.
+#include <array>
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <memory>
+#include <sstream>
+#include <stdexcept>
 #include <string>
+#include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "audio/SoundEngine.h"
 #include "core/ByteWriter.h"
 #include "platform/core/Clock.h"
 #include "recorder/Recorder.h"
+#include "recorder/WahChange.h"
+#include "recorder/WhammyBarChange.h"
 #include "storage/FileManager.h"
 #include "storage/Tab.h"
+#include "storage/WavWriter.h"
+#include "support/TempFolder.h"
 
 using Bytes = std::vector<uint8_t>;
-
-// A fresh folder under the system's temporary folder, removed at the end.
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "strumwell-storage-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data()) ? pattern : std::string();
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    const std::string& path() const { return path_; }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
+using testsupport::TempFolder;
 
 inline Bytes readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -47,12 +39,100 @@ inline void writeFile(const std::string& path, const Bytes& bytes) {
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
+inline size_t filesIn(const TempFolder& folder) {
+    return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(folder.path()), {}));
+}
+
+// Appends the values as the files lay them out: little-endian numbers as wide
+// as their types (bool one byte), texts and byte buffers as they are.
+template <class... T> void put(Bytes& b, const T&... values) {
+    ByteWriter w;
+    const auto one = [&w](const auto& v) {
+        using V = std::decay_t<decltype(v)>;
+        if constexpr (std::is_same_v<V, Bytes>)
+            w.bytes(v.data(), v.size());
+        else if constexpr (std::is_convertible_v<V, std::string_view>)
+            w.text(v);
+        else if constexpr (std::is_same_v<V, float>)
+            w.f32(v);
+        else if constexpr (std::is_same_v<V, double>)
+            w.f64(v);
+        else
+            for (size_t i = 0; i < sizeof(V); ++i)
+                w.u8(static_cast<uint8_t>(static_cast<uint64_t>(v) >> (8 * i)));
+    };
+    (one(values), ...);
+    b.insert(b.end(), w.buffer().begin(), w.buffer().end());
+}
+
+template <class... T> Bytes pack(const T&... values) {
+    Bytes b;
+    put(b, values...);
+    return b;
+}
+
+using Columns = std::vector<std::array<int32_t, 6>>;
+
+// Columns of six frets, low E first, one letter a fret: 'x' not played, then
+// 0 to 9 and 'a' (10) to 'm' (22).
+inline Columns columns(const std::string& letters) {
+    Columns c;
+    std::istringstream in(letters);
+    for (std::string column; in >> column;) {
+        c.emplace_back();
+        for (size_t s = 0; s < 6; ++s)
+            c.back()[s] = column[s] == 'x' ? -1 : column[s] <= '9' ? column[s] - '0' : column[s] - 'a' + 10;
+    }
+    return c;
+}
+
+inline Tab tabOf(const std::string& letters) {
+    Tab t;
+    for (const auto& c : columns(letters))
+        t.addNotesToTab(-1, c.data());
+    return t;
+}
+
+// What a command-line tool returned and printed.
+struct CommandRun {
+    int code;
+    std::string out, err;
+    bool operator==(const CommandRun&) const = default;
+};
+
+inline void PrintTo(const CommandRun& r, std::ostream* os) {
+    *os << "code " << r.code << ", out \"" << r.out << "\", err \"" << r.err << "\"";
+}
+
+template <typename Command> CommandRun runCommand(Command command, const std::vector<std::string>& args) {
+    std::ostringstream out, err;
+    const int code = command(args, out, err);
+    return {code, out.str(), err.str()};
+}
+
+// Every patch's 48 samples: a loud square wave of `frames` frames (`longFrames`
+// for the one the test songs play, guitar 1's file 11).
+inline void writeSquareBundle(const std::string& folder, size_t frames, size_t longFrames) {
+    for (const char* prefix : {"A1-", "A2-", "E3-", "E2-", "CE-"})
+        for (int k = 1; k <= 48; ++k) {
+            const std::string name = prefix + std::to_string(k) + ".wav";
+            std::vector<int16_t> values(name == "A2-11.wav" ? longFrames : frames);
+            for (size_t i = 0; i < values.size(); ++i)
+                values[i] = static_cast<int16_t>((i % 4410) / 50 % 2 ? 12000 : -12000);
+            WavWriter w;
+            if (!w.open(folder + "/" + name, 44100, 1) || !w.write(values.data(), values.size()) ||
+                !w.finish())
+                throw std::runtime_error("cannot write " + name);
+        }
+}
+
 // The three model objects and a file manager over a temporary documents
-// folder. The engine has no output and reads samples from `bundle` (an empty
-// folder unless a test fills it).
+// folder. The engine plays into `output` (none by default) and reads samples
+// from `bundle` (an empty folder unless a test fills it).
 struct Model {
-    explicit Model(const std::string& documents, const std::string& bundle = std::string())
-        : engine(nullptr, nullptr, nullptr, bundle.empty() ? documents : bundle, clock),
+    explicit Model(const std::string& documents, const std::string& bundle = std::string(),
+                   AudioOutput* output = nullptr)
+        : engine(nullptr, output, nullptr, bundle.empty() ? documents : bundle, clock),
           recorder(nullptr, &engine, clock, false), files(&tab, &recorder, &engine, documents) {
         engine.setRecorder(&recorder);
         files.resetState();
@@ -66,44 +146,73 @@ struct Model {
     FileManager files;
 };
 
-// A recorder section (version 2) with one complete note and one bend.
+template <class Change> using PerGuitar = std::array<std::vector<Change>, 2>;
+
+// A recorder section (version 2) holding these lists.
+inline Bytes recorderSection(const std::vector<Note>& notes, const std::vector<PitchChange>& bends = {},
+                             const PerGuitar<WhammyBarChange>& whammy = {},
+                             const PerGuitar<WahChange>& wah = {}, int32_t currentNoteID = 100) {
+    Bytes b = pack(currentNoteID);
+    for (size_t n :
+         {notes.size(), bends.size(), whammy[0].size(), whammy[1].size(), wah[0].size(), wah[1].size()})
+        put(b, static_cast<int32_t>(n));
+    for (const Note& n : notes)
+        put(b, n.keyDown(), static_cast<int8_t>(n.sampleNo()), n.time(), n.noteID(), n.volume(),
+            n.releaseDelta());
+    for (const PitchChange& c : bends)
+        put(b, c.time(), c.noteID(), c.pitch(), c.overdubNo());
+    const auto putChanges = [&b](const auto& perGuitar) {
+        for (const auto& list : perGuitar)
+            for (const ControlChange& c : list)
+                put(b, c.time(), c.pitch(), c.overdubNo());
+    };
+    putChanges(whammy);
+    putChanges(wah);
+    return b;
+}
+
+// One complete note (sample 10 from 0.1 s to 0.6 s, volume 0.5, release
+// -1.5e-5) and a bend of it at 0.3 s to 1.1233333.
 inline Bytes oneNoteRecorderSection(int32_t currentNoteID = 1) {
-    ByteWriter w;
-    w.i32(currentNoteID);
-    w.i32(2); // notes
-    w.i32(1); // pitch changes
-    for (int i = 0; i < 4; ++i)
-        w.i32(0);
-    // note-down: sample 10 at 0.1 s, id 0, volume 0.5, release -1.5e-5
-    w.u8(1);
-    w.i8(10);
-    w.f64(0.1);
-    w.i32(0);
-    w.f32(0.5f);
-    w.f64(-1.5e-5);
-    // note-up at 0.6 s
-    w.u8(0);
-    w.i8(0);
-    w.f64(0.6);
-    w.i32(0);
-    w.f32(0.0f);
-    w.f64(0.0);
-    // bend of note 0 at 0.3 s to 1.1233333, overdub 1
-    w.f64(0.3);
-    w.i32(0);
-    w.f32(1.1233333f);
-    w.i32(1);
-    return w.take();
+    return recorderSection({Note(10, 0.5f, 0.1, 1, 0, -1.5e-5, 0.0), Note(0.6, 0, 0.0)},
+                           {PitchChange(0.3, 0, 1.1233333f, 1)}, {}, {}, currentNoteID);
 }
 
 // Joins a header (or none) and sections into a song buffer.
 inline Bytes songBuffer(const std::string& header, const Bytes& tab, const Bytes& recorder,
                         const Bytes& engine) {
-    ByteWriter w;
-    w.text(header);
-    for (const Bytes* s : {&tab, &recorder, &engine}) {
-        w.i32(static_cast<int32_t>(s->size()));
-        w.bytes(s->data(), s->size());
-    }
-    return w.take();
+    return pack(header, static_cast<int32_t>(tab.size()), tab, static_cast<int32_t>(recorder.size()),
+                recorder, static_cast<int32_t>(engine.size()), engine);
+}
+
+// Damaged song files every reader of songs refuses, with the reason it gives.
+struct DamagedSong {
+    std::string name;
+    Bytes bytes;
+    std::string reason;
+};
+
+inline std::vector<DamagedSong> damagedSongs() {
+    const Bytes tab = pack(1, Bytes(6, 0)), rec = oneNoteRecorderSection(), eng(72, 0);
+    const Bytes good = songBuffer("VERSION2", tab, rec, eng);
+    const auto withLength = [&](size_t at, int32_t length) {
+        Bytes b = good;
+        const Bytes l = pack(length);
+        std::copy(l.begin(), l.end(), b.begin() + static_cast<std::ptrdiff_t>(at));
+        return b;
+    };
+    return {{"cut by a byte", Bytes(good.begin(), good.end() - 1), "Error loading file"},
+            {"cut inside the recorder", Bytes(good.begin(), good.begin() + 56), "Error loading file"},
+            {"negative length", withLength(22, -1), "Error loading file"},
+            {"huge length", withLength(8, INT32_MAX), "Error loading file"},
+            {"no version word", pack("VERSIOn2", Bytes(good.begin() + 8, good.end())), "Error loading file"},
+            {"tab cut", songBuffer("VERSION2", Bytes{1, 0, 0}, rec, eng), "TabFailure-1"},
+            {"tab short", songBuffer("VERSION2", pack(2, Bytes(6, 1)), rec, eng), "TabFailure-2"},
+            {"fret 23", songBuffer("VERSION2", pack(1, Bytes{1, 1, 23, 1, 1, 1}), rec, eng), "TabFailure-3"},
+            {"recorder cut", songBuffer("VERSION2", tab, Bytes(5, 0), eng), "RecorderFailure-1"},
+            {"recorder longer than its counts", songBuffer("VERSION2", tab, Bytes(29, 0), eng),
+             "RecorderFailure-2"},
+            {"version 1 counts", songBuffer("VERSION1", tab, rec, eng), "RecorderFailure-2"},
+            {"engine short", songBuffer("VERSION2", tab, rec, Bytes(71, 0)), "SoundEngineFailure-1"},
+            {"empty", Bytes{}, "Empty file"}};
 }
