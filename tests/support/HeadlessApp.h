@@ -33,7 +33,8 @@ private:
 class HeadlessApp {
 public:
     // An empty `bundle` means the folders' own (empty) bundle.
-    HeadlessApp(const AppFolders& folders, ManualClock& clock, std::string bundle = std::string()) : clock_(clock) {
+    HeadlessApp(const AppFolders& folders, ManualClock& clock, std::string bundle = std::string())
+        : clock_(clock) {
         ApplicationOptions o;
         o.headless = true;
         o.clock = &clock;

@@ -12,7 +12,8 @@ namespace testsupport {
 class TempFolder {
 public:
     explicit TempFolder(const char* prefix = "strumwell-test") {
-        std::string pattern = (std::filesystem::temp_directory_path() / (std::string(prefix) + "-XXXXXX")).string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / (std::string(prefix) + "-XXXXXX")).string();
         if (::mkdtemp(pattern.data()))
             path_ = pattern;
     }
