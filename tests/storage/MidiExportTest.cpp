@@ -222,6 +222,8 @@ TEST(MidiExport, WahIsController74AndSilentEffectsStayOut) {
     EXPECT_EQ(ofKind(events, 0xE0).size(), 1u); // only the centre
     for (const Event& e : ofKind(events, 0xB0))
         EXPECT_NE(e.d1, MidiExport::kWahController);
+    const auto summary = [&] { return MidiExport::build(song, MidiExport::Options{}).guitars.at(0); };
+    EXPECT_EQ(summary().silentWah, 3); // the change after the end is not counted
     song.wahOn[0] = song.pitchBendOn[0] = song.whammyBarAttached[0] = true;
     events = eventsOf(exported(song));
     std::vector<std::pair<uint32_t, int>> wah;
@@ -229,6 +231,8 @@ TEST(MidiExport, WahIsController74AndSilentEffectsStayOut) {
         if (e.d1 == MidiExport::kWahController)
             wah.push_back({e.tick, e.d2});
     EXPECT_EQ(wah, (std::vector<std::pair<uint32_t, int>>{{0, 127}, {300, 0}, {900, 64}}));
+    EXPECT_EQ(summary().wahChanges, 3);
+    EXPECT_EQ(summary().silentWah, 0);
     EXPECT_GT(ofKind(events, 0xE0).size(), 10u);
 }
 
