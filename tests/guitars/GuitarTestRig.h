@@ -4,14 +4,12 @@
 // start (unless asked not to), so that every note start, stop and bend a
 // screen sends to the engine can be read back from the pass being recorded.
 // A headless window is there for the tests that need the application's own
-// routing and drawing.
+// routing.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <functional>
 #include <initializer_list>
 #include <map>
@@ -22,32 +20,19 @@
 #include "audio/SoundEngine.h"
 #include "platform/Application.h"
 #include "platform/Key.h"
-#include "platform/Touch.h"
 #include "platform/core/Clock.h"
 #include "recorder/Recorder.h"
 #include "support/TempFolder.h"
+#include "support/Touches.h"
 
 namespace guitartest {
 
 using Log = std::vector<std::string>;
 
-inline Touch touch(long id, TouchPhase phase, Point at, Point previous) {
-    Touch t;
-    t.id = id;
-    t.phase = phase;
-    t.location = at;
-    t.previousLocation = previous;
-    return t;
-}
-inline Touch down(long id, Point at) {
-    return touch(id, TouchPhase::Began, at, at);
-}
-inline Touch move(long id, Point at, Point previous) {
-    return touch(id, TouchPhase::Moved, at, previous);
-}
-inline Touch up(long id, Point at) {
-    return touch(id, TouchPhase::Ended, at, at);
-}
+using testsupport::down;
+using testsupport::move;
+using testsupport::up;
+
 template <typename V> void hold(V& v, long id, Point p) {
     v.processTouches({down(id, p)});
 }
@@ -190,16 +175,6 @@ private:
     std::size_t seen_ = 0;
 };
 
-// The bundle named by STRUMWELL_GUITAR_BUNDLE, or the one beside the test
-// programs (build/bundle), which may not have been built.
-inline std::string bundleFolder() {
-    if (const char* bundle = std::getenv("STRUMWELL_GUITAR_BUNDLE"))
-        return bundle;
-    std::error_code ec;
-    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return ec ? std::string() : (exe.parent_path().parent_path() / "bundle").string();
-}
-
 // One step of a touch script: what finger `id` does at `at` ('h' holds it
 // down, 'l' lifts it, 't' taps, 'm' moves it there from where it was), and
 // the note starts and stops heard after it, and the rig's state when given.
@@ -231,7 +206,7 @@ template <typename V> void play(V& view, Rig& rig, std::initializer_list<Step> s
 // A headless application window on a manual clock.
 struct Window {
     ManualClock clock{100.0};
-    std::string bundle = bundleFolder();
+    testsupport::TempFolder bundle{"strumwell-window"}; // no pictures: nothing here looks at them
     std::unique_ptr<Application> app;
 
     Window() {
@@ -240,14 +215,10 @@ struct Window {
         o.clock = &clock;
         o.paced = false;
         o.handleSignals = false;
-        o.bundleFolder = bundle;
+        o.bundleFolder = bundle.str();
         app = std::make_unique<Application>(o);
         std::string error;
         EXPECT_TRUE(app->initialize(&error)) << error;
-    }
-    bool hasPictures() const {
-        std::error_code ec;
-        return std::filesystem::exists(std::filesystem::path(bundle) / "HammerOnFretboard.jpg", ec);
     }
     void turn(int frames = 1) {
         for (int i = 0; i < frames; ++i) {
