@@ -1,6 +1,7 @@
-// The Tab Guitar: its touch areas, strums of the current column and stepping
-// through the tab, the hold button's single strings, the tab display and the
-// lights, the noise buttons, the strum speed knob, its menu items and keys.
+// The Tab Guitar: its touch areas and keys, strums of the current column and
+// stepping through the tab, the hold button's single strings, the tab display
+// and the lights, the noise buttons, the strum speed knob and its menu items,
+// driven by touch scripts.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -30,7 +31,7 @@ template <typename Action> Point centreOf(std::span<const HitArea<Action>> areas
 const Point kHold = centreOf(TabGuitarView::touchAreas(), Area::Hold);
 const Point kBack = centreOf(TabGuitarView::touchAreas(), Area::TabBack);
 const Point kForward = centreOf(TabGuitarView::touchAreas(), Area::TabForward);
-const Point kPlectrum = {20, 20}, kOffPickup = {150, 380};
+const Point kPlectrum = {20, 20}, kOffPickup = {150, 380}, kGuitar = {30, 250};
 // C major strummed from string 0 up (string 0 is not played), then let go.
 const Log kCMajor = {"+10", "+14", "+17", "+22", "+26"}, kCMajorStops = {"-10", "-14", "-17", "-22", "-26"};
 
@@ -40,10 +41,16 @@ protected:
         rig.strums = true;
         rig.engine.setChordStrumSpeed(0); // the slowest spread-free strum: 7 ms between strings
         screen.redraw();
-        // "position fingers-on-the-pickup", with " hold" while held.
+        // "position fingers-on-the-pickup", " hold" while held, the lights
+        // ("o" lit), " empty" while the empty tab's words show, " menu".
         rig.state = [this] {
-            return std::to_string(tab.currentTabIndex()) + " " +
-                   std::to_string(screen.numFingersPressingPickup()) + (screen.holdPosition() ? " hold" : "");
+            std::string out = std::to_string(tab.currentTabIndex()) + " " +
+                              std::to_string(screen.numFingersPressingPickup()) +
+                              (screen.holdPosition() ? " hold " : " ");
+            for (int s = 0; s < 6; ++s)
+                out += screen.LEDLit(s).alpha() > 0 ? "o" : ".";
+            return out + (screen.emptyTabLabel().alpha() > 0 ? " empty" : "") +
+                   (screen.menuShowing() ? " menu" : "");
         };
     }
 
@@ -60,12 +67,6 @@ protected:
         tab.moveToStartOfTab();
         screen.redraw();
     }
-    std::vector<float> lights() const {
-        std::vector<float> out;
-        for (int s = 0; s < 6; ++s)
-            out.push_back(screen.LEDLit(s).alpha());
-        return out;
-    }
     void at(int position) {
         tab.setCurrentTabIndex(position);
         screen.redrawTabDisplay();
@@ -78,29 +79,53 @@ protected:
 
 } // namespace
 
-TEST_F(TabGuitar, TouchAreasAreDisjointAndHoldWhatIsDrawn) {
-    EXPECT_TRUE(hitAreasAreDisjointWithin(TabGuitarView::touchAreas(), hitBoundsOf({0, 0, 320, 480})));
-    EXPECT_TRUE(hitAreasAreDisjointWithin(TabGuitarView::menuItemAreas(), hitBoundsOf({0, 0, 320, 480})));
+TEST_F(TabGuitar, KeysLandOnTheirControlsAndPlayThroughTheTouchPath) {
     const Point knob{static_cast<float>(screen.strumSpeed().x()),
                      static_cast<float>(screen.strumSpeed().y())};
     EXPECT_EQ(hitActionInside(TabGuitarView::touchAreas(), knob), Area::StrumKnob);
     EXPECT_TRUE(TabGuitarView::onHoldButton(kHold));
+    const Key strings[6] = {Key::A, Key::S, Key::D, Key::F, Key::G, Key::H};
     for (int s = 0; s < 6; ++s) {
-        // Each string's band holds its light.
-        EXPECT_TRUE(TabGuitarView::onPickup(screen.LEDLit(s).center())) << s;
+        // Each string's band holds its light, its key's finger and its pluck.
         EXPECT_EQ(TabGuitarView::getStringForCoord(screen.LEDLit(s).center()), s);
-        EXPECT_EQ(TabGuitarView::getStringForCoord(pick(s)), s);
+        const auto p = TabGuitarKeys::pointForKey(strings[s]);
+        ASSERT_TRUE(p.has_value());
+        for (Point on : {screen.LEDLit(s).center(), *p, pick(s)}) {
+            EXPECT_TRUE(TabGuitarView::onPickup(on)) << s;
+            EXPECT_EQ(TabGuitarView::getStringForCoord(on), s);
+        }
+        EXPECT_EQ(TabGuitarKeys::stringForKey(strings[s]), s);
     }
     const std::pair<float, int> bands[] = {{43, 0}, {92.9f, 0}, {93, 1}, {241.9f, 4}, {242, 5}, {288, 5}};
     for (const auto& [x, string] : bands)
         EXPECT_EQ(TabGuitarView::getStringForCoord({x, 400}), string) << x;
+    EXPECT_TRUE(TabGuitarView::onHoldButton(*TabGuitarKeys::pointForKey(Key::J)));
+    EXPECT_FALSE(TabGuitarKeys::pointForKey(Key::Space).has_value());
+    for (int k = static_cast<int>(Key::A); k <= static_cast<int>(Key::RightAlt); ++k)
+        if (KeyFingers::isReservedByPlatform(static_cast<Key>(k), false)) {
+            EXPECT_FALSE(TabGuitarKeys::pointForKey(static_cast<Key>(k)).has_value()) << k;
+        }
+    EXPECT_EQ(TabGuitarKeys::bindings().size(), 4u);
+    // The keys' fingers go through the screen's own touch path.
+    threeColumns();
+    KeyFingers fingers;
+    for (Key k : {Key::J, Key::S})
+        screen.processTouches({fingers.press(k, *TabGuitarKeys::pointForKey(k))});
+    EXPECT_EQ(rig.heard(), Log{"+10"});
+    screen.processTouches({*fingers.release(Key::S)});
+    screen.processTouches({*fingers.release(Key::J)});
+    EXPECT_EQ(rig.heard(), Log{"-10"});
+    EXPECT_EQ(tab.currentTabIndex(), 1);
+    screen.processTouches({fingers.press(Key::Right, *TabGuitarKeys::pointForKey(Key::Right))});
+    screen.processTouches({*fingers.release(Key::Right)});
+    EXPECT_EQ(tab.currentTabIndex(), 2);
+    EXPECT_FALSE(screen.keyDown(key(Key::A))) << "not shown";
 }
 
 TEST_F(TabGuitar, TheKnobShowsTheEngineSpeedAndTurnsOnlyWhileTouched) {
     rig.engine.setChordStrumSpeed(0.5f);
     screen.redraw();
     EXPECT_FLOAT_EQ(screen.strumSpeed().getValue(), 0.5f);
-    EXPECT_EQ(screen.draggingKnob(), -1);
     play({{'m', 1, {60, 330}}}); // no finger came down on the knob
     EXPECT_FLOAT_EQ(rig.engine.chordStrumSpeed(), 0.5f);
     // Down on the knob, around it: the engine follows the knob.
@@ -114,107 +139,86 @@ TEST_F(TabGuitar, TheKnobShowsTheEngineSpeedAndTurnsOnlyWhileTouched) {
                                      path[i]);
     }
     EXPECT_NE(expected, 0.5f);
-    EXPECT_FLOAT_EQ(screen.strumSpeed().getValue(), expected);
     EXPECT_NEAR(rig.engine.chordStrumSpeed(), expected, 1e-5f);
     play({{'l', 2, path[4]}, {'m', 3, {30, 300}}}); // a lift anywhere ends the turning
     EXPECT_EQ(screen.draggingKnob(), -1);
     EXPECT_FLOAT_EQ(screen.strumSpeed().getValue(), expected);
 }
 
-TEST_F(TabGuitar, AnEmptyTabPlaysNothingAndSaysWhereATabComesFrom) {
-    play({{'h', 1, pick(2), {}, "0 1"}, {'l', 1, pick(2), {}, "0 0"}});
-    EXPECT_EQ(lights(), std::vector<float>(6, 0.0f));
-    EXPECT_EQ(screen.tabDisplay(0).text(), "");
-    EXPECT_EQ(screen.emptyTabLabel().alpha(), 1.0f);
-    EXPECT_NE(screen.emptyTabLabel().text().find("MENU \u203a ENTER TAB"), std::string::npos);
+TEST_F(TabGuitar, PlucksStrumTheColumnHoldPlaysSingleStringsAndLiftsMoveOn) {
+    play({{'h', 1, pick(2), {}, "0 1 ...... empty"}, {'l', 1, pick(2), {}, "0 0 ...... empty"}});
     EXPECT_EQ(screen.positionMarker().alpha(), 0.0f) << "no column to mark";
-    tab.addNotesToTab(0, "x32010");
-    screen.redraw();
-    EXPECT_EQ(screen.emptyTabLabel().alpha(), 0.0f);
-    EXPECT_GT(screen.positionMarker().alpha(), 0.0f);
-    tab.clearTab();
-    screen.redrawTabDisplay();
-    EXPECT_EQ(screen.emptyTabLabel().alpha(), 1.0f);
-}
-
-TEST_F(TabGuitar, APluckStrumsTheColumnAndTheLiftMovesOn) {
     threeColumns();
     // Whichever string is touched; the position moves on the lift, and
     // lifting on the last column wraps to the first.
-    play({{'h', 1, pick(0), kCMajor, "0 1"}, {'l', 1, pick(0), kCMajorStops, "1 0"}});
+    play({{'h', 1, pick(0), kCMajor, "0 1 .ooooo"}, {'l', 1, pick(0), kCMajorStops, "1 0 .ooooo"}});
     at(2);
-    play({{'h', 2, pick(5), {"+2", "+38"}}, {'l', 2, pick(5), {"-2", "-38"}, "0 0"}});
+    play({{'h', 2, pick(5), {"+2", "+38"}}, {'l', 2, pick(5), {"-2", "-38"}, "0 0 .ooooo"}});
     // Past the last or before the first column: nothing, then the start.
-    for (int outside : {3, -1}) {
-        at(outside);
-        play({{'t', 3, pick(3), {}, "0 0"}});
-    }
-    // Two fingers without hold each move on.
-    screen.processTouches({down(1, pick(1)), down(2, pick(4))});
-    EXPECT_EQ(screen.numFingersPressingPickup(), 2);
-    lift(screen, 1, pick(1));
-    lift(screen, 2, pick(4));
-    EXPECT_EQ(tab.currentTabIndex(), 2);
-}
-
-TEST_F(TabGuitar, SlidingOnAndOffThePickup) {
-    threeColumns();
-    // Onto the pickup from above: a pluck; across the strings: nothing more;
-    // off it: the lift, and the next column.
-    // A lift off the pickup does not move on again.
-    play({{'h', 1, kOffPickup},
-          {'m', 1, pick(2), kCMajor, "0 1"},
+    at(3);
+    play({{'t', 3, pick(3), {}, "0 0 .ooooo"}});
+    at(-1);
+    play({{'t', 3, pick(3), {}, "0 0 .ooooo"},
+          // Two fingers without hold each move on.
+          {'h', 1, pick(1), kCMajor, "0 1 .ooooo"},
+          {'h',
+           2,
+           pick(4),
+           {"-10", "-14", "-17", "-22", "-26", "+10", "+14", "+17", "+22", "+26"},
+           "0 2 .ooooo"},
+          {'l', 1, pick(1), kCMajorStops, "1 1 .ooooo"},
+          {'l', 2, pick(4), {}, "2 0 o....o"},
+          // Onto the pickup from above: a pluck; across the strings: nothing
+          // more; off it: the lift, and the next column, once.
+          {'h', 1, kOffPickup},
+          {'m', 1, pick(2), {"+2", "+38"}, "2 1 o....o"},
           {'m', 1, pick(4)},
-          {'m', 1, kOffPickup, kCMajorStops, "1 0"},
-          {'l', 1, kOffPickup, {}, "1 0"}});
-}
-
-TEST_F(TabGuitar, HoldPlaysSingleStringsAndKeepsThePosition) {
-    threeColumns(); // column 0: x32010
-    play({{'h', 1, kHold},
+          {'m', 1, kOffPickup, {"-2", "-38"}, "0 0 .ooooo"},
+          {'l', 1, kOffPickup, {}, "0 0 .ooooo"},
+          // Hold: one string at a time as the finger crosses them (column 0
+          // is x32010), and the position kept.
+          {'h', 1, kHold},
           {'h', 2, pick(0)},
           {'m', 2, pick(1), {"+10"}},
           {'m', 2, pick(2), {"+14", "-10"}},
           {'m', 2, pick(3), {"+17", "-14"}},
           {'m', 2, pick(4), {"+22", "-17"}},
-          {'m', 2, pick(5), {"+26", "-22"}, "0 1 hold"}});
-    // Releasing hold with the finger still on the pickup stops it, no move;
-    // then the finger leaves the pickup: one step.
-    play({{'l', 1, kHold, {"-26"}, "0 0"}, {'l', 2, pick(5), {}, "1 0"}});
-    EXPECT_EQ(screen.playlistNoForString(5), -1);
-    // Hold lifted with no finger on the pickup moves on once; so does sliding off it.
-    play({{'h', 1, kHold},
-          {'t', 2, pick(2), {"+14", "-14"}},
-          {'l', 1, kHold, {}, "2 0"},
+          {'m', 2, pick(5), {"+26", "-22"}, "0 1 hold .ooooo"},
+          // Releasing hold with the finger still on the pickup stops it, no
+          // move; then the finger leaves the pickup: one step.
+          {'l', 1, kHold, {"-26"}, "0 0 .ooooo"},
+          {'l', 2, pick(5), {}, "1 0 .ooooo"},
+          // Hold lifted with no finger on the pickup moves on once; so does
+          // sliding off it.
           {'h', 1, kHold},
-          {'m', 1, {200, 335}, {}, "0 0"},
-          {'l', 1, {200, 335}, {}, "0 0"}});
-    // A string the column does not play; a second finger on a held string.
-    play({{'h', 1, kHold},
+          {'t', 2, pick(2), {"+14", "-14"}},
+          {'l', 1, kHold, {}, "2 0 o....o"},
+          {'h', 1, kHold},
+          {'m', 1, {200, 335}, {}, "0 0 .ooooo"},
+          {'l', 1, {200, 335}, {}, "0 0 .ooooo"},
+          // A string the column does not play; a second finger on a held string.
+          {'h', 1, kHold},
           {'t', 2, pick(0)},
           {'h', 2, pick(1), {"+10"}},
           {'h', 3, pick(1), {"-10", "+10"}},
           {'l', 2, pick(1), {"-10"}},
           {'l', 3, pick(1)}});
-    int open = 0;
-    for (const std::string& e : rig.log())
-        open += e[0] == '+' ? 1 : -1;
-    EXPECT_EQ(open, 0) << "every recorded start has its stop";
+    tab.clearTab();
+    screen.redrawTabDisplay();
+    EXPECT_EQ(rig.state(), "0 0 hold ...... empty");
 }
 
 TEST_F(TabGuitar, ArrowsStepWithinTheTabAndTheDisplayFollows) {
     threeColumns();
-    // Forward on the last column wraps.
-    play({{'t', 1, kBack, {}, "0 0"},
-          {'t', 1, kForward, {}, "1 0"},
-          {'t', 1, kForward, {}, "2 0"},
-          {'t', 1, kForward, {}, "0 0"},
+    play({{'t', 1, kBack, {}, "0 0 .ooooo"},
+          {'t', 1, kForward, {}, "1 0 .ooooo"},
+          {'t', 1, kForward, {}, "2 0 o....o"},
+          {'t', 1, kForward, {}, "0 0 .ooooo"}, // forward on the last column wraps
           {'t', 1, kForward}});
     EXPECT_EQ(screen.tabDisplay(1).text(), "  3  0   ") << "the current column is the second cell";
     EXPECT_EQ(screen.tabDisplay(5).text(), "  0  0 12");
     at(0);
     EXPECT_EQ(screen.tabDisplay(0).text(), "           0") << "a blank cell first";
-    EXPECT_EQ(screen.tabDisplay(1).text(), "     3  0   ");
     // At most ten cells: the one before, the current one and eight after.
     for (int i = 0; i < 12; ++i)
         tab.addNoteToTab(100, 0, i);
@@ -228,18 +232,6 @@ TEST_F(TabGuitar, ArrowsStepWithinTheTabAndTheDisplayFollows) {
     EXPECT_EQ(screen.tabDisplay(0).text(), std::string(30, ' '));
 }
 
-TEST_F(TabGuitar, LightsFollowTheColumn) {
-    threeColumns();
-    EXPECT_EQ(lights(), (std::vector<float>{0, 1, 1, 1, 1, 1}));
-    at(2);
-    EXPECT_EQ(lights(), (std::vector<float>{1, 0, 0, 0, 0, 1}));
-    at(3);
-    EXPECT_EQ(lights(), (std::vector<float>{1, 0, 0, 0, 0, 1})) << "past the end they keep what they showed";
-    tab.clearTab();
-    screen.redraw();
-    EXPECT_EQ(lights(), std::vector<float>(6, 0.0f));
-}
-
 TEST_F(TabGuitar, NoiseButtonsOnlyOnAnAcousticGuitar) {
     const Point fretNoise = {290, 30}, tapNoise = {290, 100};
     ASSERT_FALSE(rig.engine.isAcoustic(0));
@@ -247,7 +239,7 @@ TEST_F(TabGuitar, NoiseButtonsOnlyOnAnAcousticGuitar) {
     // The menu's guitar switch shows them for an acoustic second guitar.
     rig.engine.nextPatch(nullptr, 1);
     for (float shown : {1, 0}) {
-        play({{'t', 1, kPlectrum}, {'t', 2, {30, 250}}, {'t', 1, kPlectrum}});
+        play({{'t', 1, kPlectrum}, {'t', 2, kGuitar}, {'t', 1, kPlectrum}});
         EXPECT_FLOAT_EQ(screen.acousticNoises().alpha(), shown);
     }
     rig.engine.nextPatch(nullptr, 0); // Acoustic 1 (a patch change ends the recording)
@@ -272,56 +264,23 @@ TEST_F(TabGuitar, TheMenuStopsEverythingAndItsItemsAct) {
     // go to the menu: nothing happens.
     play({{'h', 1, kHold},
           {'h', 2, pick(2), {"+14"}},
-          {'h', 3, kPlectrum, {"-14"}, "1 0"},
+          {'h', 3, kPlectrum, {"-14"}, "1 0 .ooooo menu"},
           {'l', 1, kHold},
           {'l', 2, pick(2)},
-          {'l', 3, kPlectrum, {}, "1 0"},
-          {'t', 4, centreOf(TabGuitarView::menuItemAreas(), MenuItem::Restart), {}, "0 0"}});
-    play({{'t', 5, pick(3)}, {'t', 6, {150, 120}}}); // between the items and the bars
-    EXPECT_TRUE(screen.menuShowing());
+          {'l', 3, kPlectrum, {}, "1 0 .ooooo menu"},
+          {'t', 4, centreOf(TabGuitarView::menuItemAreas(), MenuItem::Restart), {}, "0 0 .ooooo menu"},
+          {'t', 5, pick(3)},
+          {'t', 6, {150, 120}, {}, "0 0 .ooooo menu"}}); // between the items and the bars
     for (MenuItem item : {MenuItem::Editor, MenuItem::Library}) {
-        play({{'t', 7, centreOf(TabGuitarView::menuItemAreas(), item)}});
-        EXPECT_FALSE(screen.menuShowing());
+        play({{'t', 7, centreOf(TabGuitarView::menuItemAreas(), item), {}, "0 0 .ooooo"}});
         EXPECT_EQ(rig.engine.getRecorderState(), 0) << "leaving stops the recording";
         rig.recorder.record();
         play({{'t', 8, kPlectrum}});
     }
     EXPECT_EQ(screen.visited, (std::vector<int>{2, 14}));
     // The strummed guitar is the current one: guitar 2's samples are 48 above.
-    play({{'t', 2, {30, 250}},
+    play({{'t', 2, kGuitar},
           {'t', 3, kPlectrum},
           {'h', 4, pick(0), {"+58", "+62", "+65", "+70", "+74"}},
           {'l', 4, pick(0), {"-58", "-62", "-65", "-70", "-74"}}});
-}
-
-TEST_F(TabGuitar, KeysLandOnTheirControlsAndPlayThroughTheTouchPath) {
-    const Key strings[6] = {Key::A, Key::S, Key::D, Key::F, Key::G, Key::H};
-    for (int s = 0; s < 6; ++s) {
-        const auto p = TabGuitarKeys::pointForKey(strings[s]);
-        ASSERT_TRUE(p.has_value());
-        EXPECT_TRUE(TabGuitarView::onPickup(*p));
-        EXPECT_EQ(TabGuitarView::getStringForCoord(*p), s);
-        EXPECT_EQ(TabGuitarKeys::stringForKey(strings[s]), s);
-    }
-    EXPECT_TRUE(TabGuitarView::onHoldButton(*TabGuitarKeys::pointForKey(Key::J)));
-    EXPECT_FALSE(TabGuitarKeys::pointForKey(Key::Space).has_value());
-    for (int k = static_cast<int>(Key::A); k <= static_cast<int>(Key::RightAlt); ++k)
-        if (KeyFingers::isReservedByPlatform(static_cast<Key>(k), false)) {
-            EXPECT_FALSE(TabGuitarKeys::pointForKey(static_cast<Key>(k)).has_value()) << k;
-        }
-    EXPECT_EQ(TabGuitarKeys::bindings().size(), 4u);
-    // The keys' fingers go through the screen's own touch path.
-    threeColumns();
-    KeyFingers fingers;
-    for (Key k : {Key::J, Key::S})
-        screen.processTouches({fingers.press(k, *TabGuitarKeys::pointForKey(k))});
-    EXPECT_EQ(rig.heard(), Log{"+10"});
-    screen.processTouches({*fingers.release(Key::S)});
-    screen.processTouches({*fingers.release(Key::J)});
-    EXPECT_EQ(rig.heard(), Log{"-10"});
-    EXPECT_EQ(tab.currentTabIndex(), 1);
-    screen.processTouches({fingers.press(Key::Right, *TabGuitarKeys::pointForKey(Key::Right))});
-    screen.processTouches({*fingers.release(Key::Right)});
-    EXPECT_EQ(tab.currentTabIndex(), 2);
-    EXPECT_FALSE(screen.keyDown(key(Key::A))) << "not shown";
 }
