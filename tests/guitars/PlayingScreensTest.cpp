@@ -364,7 +364,16 @@ TEST(PlayingScreens, InAWindowKeysAndTouchesArrive) {
         w.app->injectTouch(1, TouchPhase::Ended, {mouse.x + 31, mouse.y});
         w.turn();
         EXPECT_EQ(v.keyFingers().heldCount(), 0u);
+        // A note left ringing when the recording stops has no stop: the
+        // next merge drops it, so that every start in the song has its stop.
         s->rig.recorder.stop();
+        recordANote(s->rig);
+        const std::vector<Note> song = s->rig.recorder.notes();
+        EXPECT_EQ(2 * std::count_if(song.begin(), song.end(), [](const Note& n) { return n.keyDown(); }),
+                  static_cast<long>(song.size()));
+        s->rig.recorder.play();
+        v.redrawOnRecPlayPresses();
+        w.turn(2);
         // The menu, once its slide is over; keys are not taken meanwhile.
         w.app->injectTouch(2, TouchPhase::Began, kPlectrum);
         w.app->injectTouch(2, TouchPhase::Ended, kPlectrum);
