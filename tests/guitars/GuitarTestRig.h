@@ -14,11 +14,13 @@
 #include <initializer_list>
 #include <map>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "audio/SoundEngine.h"
 #include "platform/Application.h"
+#include "platform/HitTable.h"
 #include "platform/Key.h"
 #include "platform/core/Clock.h"
 #include "recorder/Recorder.h"
@@ -52,6 +54,15 @@ inline KeyEvent key(Key k, bool shift = false) {
 }
 
 // A screen that notes where its shortcuts lead instead of asking a host.
+// The middle of the area of a hit table that does `action`.
+template <typename Action> Point centreOf(std::span<const HitArea<Action>> areas, Action action) {
+    for (const HitArea<Action>& a : areas)
+        if (a.action == action)
+            return a.rect.center();
+    ADD_FAILURE() << "no area";
+    return {};
+}
+
 template <typename Screen> class Navigating : public Screen {
 public:
     using Screen::Screen;
@@ -105,30 +116,13 @@ struct Rig {
     Log bends() const {
         std::map<int, int> sampleOfNote;
         for (const Note& n : recorder.currentOverdubNotesToAdd())
-            if (n.keyDown())
-                sampleOfNote[n.noteID()] = n.sampleNo();
+            sampleOfNote.emplace(n.noteID(), n.sampleNo());
         Log out;
-        for (const PitchChange& p : recorder.currentPitchBendsToAdd()) {
-            std::string kind = "none";
-            if (p.pitch() == SoundEngine::kFullBendPitch)
-                kind = "full";
-            else if (p.pitch() == SoundEngine::kHalfBendPitch)
-                kind = "half";
-            out.push_back(std::to_string(sampleOfNote[p.noteID()]) + ":" + kind);
-        }
-        return out;
-    }
-    // The merged song: "T +S@V" and "T -" with times to the hundredth, sorted
-    // (events at one moment may come in either order).
-    Log song() const {
-        Log out;
-        for (const Note& n : recorder.notes()) {
-            char line[64];
-            std::snprintf(line, sizeof line, "%.2f ", n.time());
-            out.push_back(line +
-                          (n.keyDown() ? "+" + std::to_string(n.sampleNo()) + volume(n.volume()) : "-"));
-        }
-        std::sort(out.begin(), out.end());
+        for (const PitchChange& p : recorder.currentPitchBendsToAdd())
+            out.push_back(std::to_string(sampleOfNote[p.noteID()]) +
+                          (p.pitch() == SoundEngine::kFullBendPitch   ? ":full"
+                           : p.pitch() == SoundEngine::kHalfBendPitch ? ":half"
+                                                                      : ":none"));
         return out;
     }
     // What the last steps were heard to do: fresh(), or for a screen that

