@@ -50,6 +50,9 @@ TEST_F(Scale, EveryScaleInEveryKeyStepsByItsIntervalsWithinTheBank) {
             ASSERT_FALSE(n.empty());
             // The lowest root in the bank (samples 2 to 47), then the steps.
             EXPECT_EQ(screen.currentKeyLabel().text(), ScaleGuitarView::KEYNAMES[k]);
+            // The name fits its window, before the "SCALE" caption, on one line.
+            EXPECT_LE(screen.scaleNameLabel().frame().maxX(), 252.0f);
+            EXPECT_EQ(screen.scaleNameLabel().layoutLines().size(), 1u);
             EXPECT_EQ(std::string("Key: ") + ScaleGuitarView::NOTENAMES[n.front()],
                       ScaleGuitarView::KEYNAMES[k]);
             EXPECT_GE(n.front(), 2);
