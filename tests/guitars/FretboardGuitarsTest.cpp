@@ -190,7 +190,6 @@ TEST_F(ManualFret, PullOffsHammerOnsAndMute) {
 TEST_F(ManualFret, StrumsAndDragsBetweenPickupAndBoard) {
     play({{'h', 1, pick(0), {"+2"}},
           {'m', 1, pick(1), {"+7"}},
-          {'m', 1, pick(2), {"+12"}},
           {'m', 1, pick(3), {"+17"}},
           {'m', 1, pick(5), {"+26"}},
           {'l', 1, pick(5)},

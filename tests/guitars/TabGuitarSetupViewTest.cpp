@@ -57,7 +57,6 @@ protected:
         guitartest::tap(screen, 1, p);
         rig.heard();
     }
-    std::string state() const { return rig.state(); }
     void chooseMode(int mode) {
         tap(kPlectrum);
         for (int i = 0; i < 3 && screen.entryMode() != mode; ++i)
@@ -220,8 +219,6 @@ TEST_F(TabEditor, EveryKeyAndTypeIsReachedByTouchAndStrumsItsChord) {
                     samples.push_back(s);
             play({{'h', 1, typePoint(t), strumOf(samples, "+")},
                   {'l', 1, typePoint(t), strumOf(samples, "-")}});
-            ASSERT_EQ(screen.chordKeyIndex(), k);
-            ASSERT_EQ(screen.chordTypeIndex(), t);
             ASSERT_EQ(screen.fret(), chord);
             EXPECT_FALSE(screen.chordTypeLabel(t).backgroundColor().isClear()) << "the selected type is lit";
         }
@@ -250,7 +247,7 @@ TEST_F(TabEditor, TheSelectedChordReplaysTheEditedWorkingChord) {
     screen.changeChordToKey(12, 0);
     screen.changeChordToKey(0, -1);
     screen.changeChordToKey(-1, 18);
-    EXPECT_EQ(state(), "0/0 0 2x0232 5/0 L0");
+    EXPECT_EQ(rig.state(), "0/0 0 2x0232 5/0 L0");
     EXPECT_TRUE(rig.heard().empty());
 }
 
