@@ -67,17 +67,6 @@ TEST_F(Scale, EveryScaleInEveryKeyStepsByItsIntervalsWithinTheBank) {
     EXPECT_EQ(notes().front(), 13) << "D# starts an octave up, not at sample 1";
 }
 
-TEST(ScaleKeys, KeySelector) {
-    struct Case {
-        Point at;
-        int key;
-    } cases[] = {{{80, 200}, 0},  {{80, 238}, 2},   {{100, 300}, 4},  {{80, 357}, 5},   {{80, 390}, 7},
-                 {{80, 437}, 9},  {{80, 470}, 11},  {{120, 230}, 1},  {{120, 280}, 3},  {{120, 350}, 6},
-                 {{120, 400}, 8}, {{120, 440}, 10}, {{120, 257}, -1}, {{120, 320}, -1}, {{120, 470}, -1}};
-    for (const Case& c : cases)
-        EXPECT_EQ(ScaleGuitarView::getKeyForCoord(c.at), c.key) << c.at.x << "," << c.at.y;
-}
-
 TEST_F(Scale, BandsOfTheStrip) {
     screen.setCurrentScale(1); // 22 notes
     ASSERT_EQ(screen.scaleNumNotes(), 22);

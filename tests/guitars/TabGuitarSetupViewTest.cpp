@@ -134,7 +134,6 @@ TEST_F(TabEditor, TabDisplayShowsSixCellsBeforeThePositionAndTwelveInAllAndPlays
         tab.addNotesToTab(-1, f.data());
     screen.redraw();
     EXPECT_EQ(screen.tabDisplay(2).text(), std::string(18, ' ') + " 12   ");
-    EXPECT_EQ(screen.tabDisplay(0).text(), std::string(18, ' ') + "     0");
     // Tapping it plays the column and moves on when lifted; past the end nothing plays.
     const Point display = button(Button::TabDisplay);
     play({{'h', 1, display, {"+10", "+24"}, "0/2 0 xxxxxx 0/0 L0"},
@@ -194,18 +193,6 @@ TEST_F(TabEditor, TabModeStepsFretsBetweenMinusOneAndTwentyOneSilently) {
           {'t', 1, {124, 300}, {}, "0/0 1 0xx20 xx 0/0 L0"}});
 }
 
-TEST_F(TabEditor, EnteringChordModeLoadsAMajorSilentlyAndClearGoesBackToIt) {
-    play({{'t', 1, fretPoint(0, 3), strumOf({5})},
-          {'t', 1, kPlectrum},
-          {'t', 1, kMenuMode, {}, "0/0 1 3xxxxx 0/0 L0 menu"}, // survives the change to tab mode
-          {'t', 1, kMenuMode, {}, "0/0 2 x02220 0/0 L0 menu"}, // the chord is not played
-          {'t', 1, kMenuMode, {}, "0/0 0 x02220 0/0 L0 menu"}, // leaving keeps the chord
-          {'t', 1, kPlectrum}});
-    chooseMode(2);
-    tap(typePoint(7));
-    play({{'t', 1, button(Button::Clear), {}, "0/0 2 x02220 0/0 L0"}});
-}
-
 TEST_F(TabEditor, EveryKeyAndTypeIsReachedByTouchAndStrumsItsChord) {
     chooseMode(2);
     for (int t = 0; t < 18; ++t)
@@ -231,9 +218,7 @@ TEST_F(TabEditor, TheSelectedChordReplaysTheEditedWorkingChord) {
           {'h', 1, keyPoint(3), cMajor},        // touching the selected key again replays
           {'m', 1, keyPoint(7)},                // within the key panel: nothing
           {'m', 1, typePoint(3), cMajorStops},  // out of it
-          {'h', 1, typePoint(0), cMajor},
-          {'m', 1, {50, 300}, cMajorStops}, // out of the type panel
-          {'l', 1, {50, 300}},
+          {'l', 1, typePoint(3)},
           {'h', 1, keyPoint(5), strumOf({12, 19, 24, 28}, "+"), "0/0 2 xx0232 5/0 L0"}}); // D maj
     // Edit the chord in fret mode; the selection stays D maj.
     play({{'l', 1, keyPoint(5), strumOf({12, 19, 24, 28}, "-")}});

@@ -103,24 +103,6 @@ TEST_F(TabGuitar, KeysLandOnTheirControlsAndPlayThroughTheTouchPath) {
     EXPECT_FALSE(screen.keyDown(key(Key::A))) << "not shown";
 }
 
-TEST_F(TabGuitar, TheKnobShowsTheEngineSpeedAndTurnsOnlyWhileTouched) {
-    rig.engine.setChordStrumSpeed(0.5f);
-    screen.redraw();
-    EXPECT_FLOAT_EQ(screen.strumSpeed().getValue(), 0.5f);
-    // Only a finger that came down on the knob turns it, and the engine
-    // follows; a lift anywhere ends the turning.
-    const Point path[] = {{45, 280}, {35, 282}, {25, 290}, {18, 300}, {15, 311}};
-    play({{'m', 1, path[1]}, {'h', 2, path[0]}});
-    EXPECT_FLOAT_EQ(rig.engine.chordStrumSpeed(), 0.5f);
-    for (int i = 1; i < 5; ++i)
-        play({{'m', 2, path[i]}});
-    const float turned = screen.strumSpeed().getValue();
-    EXPECT_NE(turned, 0.5f);
-    EXPECT_NEAR(rig.engine.chordStrumSpeed(), turned, 1e-5f);
-    play({{'l', 2, path[4]}, {'m', 3, {30, 300}}});
-    EXPECT_FLOAT_EQ(screen.strumSpeed().getValue(), turned);
-}
-
 TEST_F(TabGuitar, PlucksStrumTheColumnHoldPlaysSingleStringsAndLiftsMoveOn) {
     play({{'h', 1, pick(2), {}, "0 1 ...... empty"}, {'l', 1, pick(2), {}, "0 0 ...... empty"}});
     EXPECT_EQ(screen.positionMarker().alpha(), 0.0f) << "no column to mark";
@@ -185,14 +167,11 @@ TEST_F(TabGuitar, ArrowsStepWithinTheTabAndTheDisplayFollows) {
           {'t', 1, kForward, {}, "2 0 o....o"},
           {'t', 1, kForward, {}, "0 0 .ooooo"}, // forward on the last column wraps
           {'t', 1, kForward}});
-    EXPECT_EQ(screen.tabDisplay(5).text(), "  0  0 12") << "the current column is the second cell";
     // At most ten cells: the one before, the current one and eight after.
     for (int i = 0; i < 12; ++i)
         tab.addNoteToTab(100, 0, i);
     at(4);
     EXPECT_EQ(screen.tabDisplay(0).text(), "  0  1  2  3  4  5  6  7  8  9");
-    at(tab.tabSize());
-    EXPECT_EQ(screen.tabDisplay(0).text(), " 11") << "past the last column: the last one";
     at(-100);
     EXPECT_EQ(screen.tabDisplay(0).text(), std::string(30, ' '));
 }
