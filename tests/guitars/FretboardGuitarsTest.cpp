@@ -120,7 +120,6 @@ TEST(Fretboards, EveryFretCountFillsTheBoardWithRows) {
         // The Manual Fret's rows share the board evenly up to the pickup;
         // the Hammer-On's run to the end of the screen below their nut.
         EXPECT_EQ(manual.rowLine(count), 394);
-        EXPECT_EQ(hammer.fretSpacing(), HammerOnGuitarView::kBoardLength / count);
         EXPECT_EQ(hammer.getFretForCoord({0, 479}), count - 1);
     }
     play(manual, rig, {{'t', 1, {27, 400}, {"+2"}}}); // beyond 394 is the pickup

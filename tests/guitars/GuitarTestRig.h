@@ -136,12 +136,6 @@ struct Rig {
             out.push_back(e.substr(0, e.find('@')));
         return out;
     }
-    // Ends the pass and merges it into the song.
-    void stopAndMerge() {
-        recorder.stop();
-        recorder.runPlaybackPass();
-        recorder.runPlaybackPass();
-    }
     // Lets the playback passes strum a whole chord (and act on any stop).
     void strum() {
         for (int k = 0; k < 8; ++k) {

@@ -67,15 +67,6 @@ TEST_F(Scale, EveryScaleInEveryKeyStepsByItsIntervalsWithinTheBank) {
     EXPECT_EQ(notes().front(), 13) << "D# starts an octave up, not at sample 1";
 }
 
-TEST_F(Scale, BandsOfTheStrip) {
-    screen.setCurrentScale(1); // 22 notes
-    ASSERT_EQ(screen.scaleNumNotes(), 22);
-    const std::pair<float, int> cases[] = {{-5, 0},   {0, 0},       {23.9f, 0}, {24, 1},   {100, 4},
-                                           {240, 11}, {479.9f, 21}, {480, 21},  {9000, 21}};
-    for (const auto& [y, index] : cases)
-        EXPECT_EQ(screen.getScalePress({kStripX, y}), notes()[static_cast<std::size_t>(index)]) << y;
-}
-
 TEST_F(Scale, OneNoteForAllFingersOnePerBandKeysScalesAndTheMenu) {
     // 19 blues notes in C: bands 0 to 3 begin at y 0, 28.8, 52.8 and 76.8.
     play({{'h', 1, strip(10), {"+10"}},
