@@ -2,6 +2,7 @@
 
 #include <array>
 #include <memory>
+#include <sstream>
 
 #include <unistd.h>
 
@@ -13,6 +14,7 @@
 #include "screens/EffectSetupView.h"
 #include "screens/ManualPages.h"
 #include "screens/ManualView.h"
+#include "storage/DumpCommand.h"
 #include "support/HeadlessApp.h"
 
 namespace fs = std::filesystem;
@@ -56,74 +58,51 @@ TEST(Shell, KeepsFiveBackScreensAlternatesGuitarsAndOpensEachScreensManualPage) 
     const int menu = S::kMainMenu;
     for (int expected : {8, 6, 5, 4, 2, menu, menu})
         EXPECT_EQ(s.popBackScreen(), expected);
-    EXPECT_EQ(s.noBackScreens(), 0);
-    for (int expected : {0, 1, 0}) {
-        EXPECT_EQ(s.currentGuitar(), expected);
+    for (int from : {0, 1, 5}) { // alternates, and wraps a value above one
+        s.setCurrentGuitar(from);
         s.incCurrentGuitar();
+        EXPECT_EQ(s.currentGuitar(), from == 0 ? 1 : 0);
     }
-    s.setCurrentGuitar(5);
-    s.incCurrentGuitar();
-    EXPECT_EQ(s.currentGuitar(), 0);
 
-    // A word in the title of each screen's manual page, by screen number (""
-    // for the title page; null where the number names no screen).
-    const char* const words[] = {nullptr,
-                                 "TAB GUITAR",
-                                 "PROGRAMMING",
-                                 nullptr,
-                                 "DELAY",
-                                 "MANUAL FRET",
-                                 "HAMMER-ON",
-                                 "",
-                                 "GUITAR MENU",
-                                 "SETUP MENU",
-                                 "EFFECTS",
-                                 "PATCH",
-                                 "FUZZ",
-                                 "SCALE GUITAR",
-                                 "TAB",
-                                 "RECORDER",
-                                 "",
-                                 "APPLICATION",
-                                 "WAH"};
+    // A word in the title of each screen's manual page, by screen number:
+    // "-" where the number names no screen, "" for the title page.
+    std::istringstream words("-|TAB GUITAR|PROGRAMMING|-|DELAY|MANUAL FRET|HAMMER-ON||GUITAR MENU|SETUP MENU|"
+                             "EFFECTS|PATCH|FUZZ|SCALE GUITAR|TAB|RECORDER||APPLICATION|WAH|-");
     const std::vector<std::string> pages = ManualPages::create();
-    for (int n = 0; n < 19; ++n) {
+    std::string word;
+    for (int n = 0; std::getline(words, word, '|'); ++n) {
         SCOPED_TRACE(n);
         const int page = s.manualStartPage(n);
-        if (!words[n]) {
+        if (word == "-") {
             EXPECT_EQ(page, -1);
             continue;
         }
         ASSERT_TRUE(page >= 0 && page < static_cast<int>(pages.size())) << page;
         const std::string title = pages[static_cast<size_t>(page)].substr(0, pages[page].find('\n'));
-        EXPECT_TRUE(*words[n] ? title.find(words[n]) != std::string::npos : page == 0) << title;
+        EXPECT_TRUE(word.empty() ? page == 0 : title.find(word) != std::string::npos) << title;
     }
 }
 
-// The first start, then orderly ends, a bad welcome marker, a crash and a
-// damaged state, over one set of folders.
+// The first start, then orderly ends, a bad welcome marker, a crash, a
+// damaged state, a state of an unknown version and a quit before the state
+// was read, over one set of folders.
 TEST_F(App, StateIsKeptOverOrderlyEndsButNotAfterACrashOrDamage) {
     Tab demo;
     for (const char* c : {"320003", "x32010", "xx0232"})
         demo.addNotesToTab(demo.tabSize(), c);
     ASSERT_TRUE(FileManager(&demo, nullptr, nullptr, f.bundle()).saveTab("Demo - Open Chords.TAB"));
     const std::string flag = f.caches() + "/System.Running", marker = doc("SystemMessage.DAT");
-    const std::string printed = start();
-    EXPECT_EQ(printed.find("EXCEPTION"), std::string::npos) << printed;
-    EXPECT_EQ(printed.find("FileNotFound"), std::string::npos) << printed;
+    const std::string printed = start(); // a first start reports no failure
+    for (const char* failure : {"EXCEPTION", "FileNotFound"})
+        EXPECT_EQ(printed.find(failure), std::string::npos) << printed;
     ASSERT_NE(app().currentAlert(), nullptr) << "the welcome";
-    EXPECT_TRUE(app().currentAlert()->hasButton());
     EXPECT_EQ(readAll(marker), (Bytes{1, 0, 0, 0}));
-    EXPECT_TRUE(fs::exists(flag));
     ASSERT_EQ(shell().tab()->tabSize(), 3) << "the demo tab is put in the tab guitar";
     EXPECT_EQ(shell().tab()->tabEntryAtIndex(1).frets(), (std::array<int32_t, 6>{-1, 3, 2, 0, 1, 0}));
-    EXPECT_EQ(shell().tab()->currentTabIndex(), 0);
     engine().setDelayOn(0, true);
     OutputVolume::set(0.3f);
     stop();
     EXPECT_FALSE(fs::exists(flag)) << "an orderly end removes the crash flag";
-    EXPECT_TRUE(fs::exists(doc("system.state")));
-    EXPECT_TRUE(fs::exists(doc(AppSettings::kFileName)));
     OutputVolume::set(1);
 
     start();
@@ -141,9 +120,7 @@ TEST_F(App, StateIsKeptOverOrderlyEndsButNotAfterACrashOrDamage) {
                             std::string("\xff\xff\xff\xff", 4), std::string("\x01\x00\x00\x00\x00", 5)}) {
         SCOPED_TRACE(bad.size());
         stop();
-        fs::remove(marker);
-        if (!bad.empty())
-            writeAll(marker, Bytes(bad.begin(), bad.end()));
+        writeAll(marker, Bytes(bad.begin(), bad.end()));
         start();
         EXPECT_NE(app().currentAlert(), nullptr);
         EXPECT_EQ(readAll(marker).at(0), 1);
@@ -167,41 +144,25 @@ TEST_F(App, StateIsKeptOverOrderlyEndsButNotAfterACrashOrDamage) {
     // Temporary files of saves cut short by processes that are gone (here an
     // earlier process with this id) are removed at the start.
     stop();
-    const Bytes tab = Tab().createSaveTabBuffer();
-    Bytes state = {'V', 'E', 'R', 'S', 'I', 'O', 'N', '7'};
-    for (size_t size : {tab.size(), size_t{28}, size_t{72}}) {
-        for (int i = 0; i < 4; ++i)
-            state.push_back(static_cast<uint8_t>(size >> (8 * i)));
-        if (size == tab.size())
-            state.insert(state.end(), tab.begin(), tab.end());
-        else
-            state.insert(state.end(), size, 0xee);
-    }
+    // An empty tab, then sections of a layout this build does not know.
+    Bytes state = {'V', 'E', 'R', 'S', 'I', 'O', 'N', '7', 4, 0, 0, 0, 0, 0, 0, 0, 28, 0, 0, 0};
+    state.resize(state.size() + 28, 0xee);
+    state.insert(state.end(), {72, 0, 0, 0});
+    state.resize(state.size() + 72, 0xee);
     writeAll(doc("system.state"), state);
     const std::string stale =
         doc(".song.SAV") + FileManager::kTemporaryInfix + std::to_string(::getpid()) + "-1000000";
     writeAll(stale, {1});
-    for (int run = 0; run < 2; ++run) {
-        start();
-        EXPECT_EQ(engine().patchNo(0), 1);
-        EXPECT_EQ(engine().patchNo(1), 3);
-        EXPECT_FALSE(fs::exists(stale));
-        stop();
-        const Bytes saved = readAll(doc("system.state"));
-        std::ostringstream json, err;
-        ASSERT_EQ(DumpCommand::dumpBuffer(saved.data(), saved.size(), false, json, err), 0) << err.str();
-        EXPECT_NE(json.str().find("\"patchNo\": [1, 3]"), std::string::npos) << json.str();
-    }
+    start();
+    EXPECT_EQ(engine().patchNo(0), 1);
+    EXPECT_EQ(engine().patchNo(1), 3);
+    EXPECT_FALSE(fs::exists(stale));
+    stop();
+    const Bytes saved = readAll(doc("system.state"));
+    std::ostringstream json, err;
+    ASSERT_EQ(DumpCommand::dumpBuffer(saved.data(), saved.size(), false, json, err), 0) << err.str();
+    EXPECT_NE(json.str().find("\"patchNo\": [1, 3]"), std::string::npos) << json.str();
 
-    // Lines it does not know, or values out of range, leave the default.
-    OutputVolume::set(1);
-    AppSettings::apply("future 7\noutputVolume 3\noutputVolume x\n");
-    EXPECT_EQ(OutputVolume::get(), 1.0f);
-    AppSettings::apply("outputVolume 0\n");
-    EXPECT_EQ(OutputVolume::get(), 0.0f);
-}
-
-TEST_F(App, TheMenuIsDrawnBeforeTheStateIsReadAndAnEarlyQuitKeepsTheSavedState) {
     start();
     engine().setDelayOn(0, true);
     stop();
@@ -225,6 +186,13 @@ TEST_F(App, TheMenuIsDrawnBeforeTheStateIsReadAndAnEarlyQuitKeepsTheSavedState) 
     };
     EXPECT_FALSE(deferred(1).first) << "quits before the state was read: must not save an empty engine";
     EXPECT_EQ(deferred(2), std::pair(true, true)) << "the saved state survived the early quit";
+
+    // Lines it does not know, or values out of range, leave the default.
+    OutputVolume::set(1);
+    AppSettings::apply("future 7\noutputVolume 3\noutputVolume x\n");
+    EXPECT_EQ(OutputVolume::get(), 1.0f);
+    AppSettings::apply("outputVolume 0\n");
+    EXPECT_EQ(OutputVolume::get(), 0.0f);
 }
 
 // A walk over every screen: each step, then the time let run after it, and
@@ -240,8 +208,6 @@ TEST_F(App, AWalkOverEveryScreenByTouchesAndRequests) {
     shell().playbackEnded(); // before any playing screen exists: nothing to tell
     View* setup = shell().convertScreenNumberToViewId(S::kSetupMenu, S::kMainMenu);
     EXPECT_EQ(shell().convertScreenNumberToViewId(S::kSetupMenu, S::kMainMenu), setup) << "made once";
-    EXPECT_EQ(shell().getScreenNoFromObj(setup), S::kSetupMenu);
-    EXPECT_EQ(shell().getScreenNoFromObj(nullptr), S::kNoScreen);
 
     enum Op { Tap, Go, Back, Wait };
     struct Step {
@@ -291,7 +257,6 @@ TEST_F(App, AWalkOverEveryScreenByTouchesAndRequests) {
         {Tap, 1, 0.2, S::kChooseGuitar, 1},       // ignored during the fade
         {Tap, 2, 0.3, S::kMainMenu, 0},
         {Go, 3, 0, S::kMainMenu, 0}, // numbers of no screen
-        {Go, 0, 0, S::kMainMenu, 0},
         {Go, 19, 0, S::kMainMenu, 0},
         {Go, S::kEffectsSetupMenu, 0.3, S::kEffectsSetupMenu, 1},
         {Go, S::kWahEffectSetup, 0.3, S::kWahEffectSetup, 2},
@@ -300,24 +265,16 @@ TEST_F(App, AWalkOverEveryScreenByTouchesAndRequests) {
         {Go, S::kManual, 0.6, S::kManual, 3}, // but the manual stacks
         {Back, 0, 0.6, S::kDelayEffectSetup, 2},
         {Back, 0, 0.3, S::kEffectsSetupMenu, 1},
-        {Go, S::kSetupMenu, 0.3, S::kSetupMenu, 2},
-        {Go, S::kGuitarPatchMenu, 0.3, S::kGuitarPatchMenu, 3},
-        {Go, S::kAppSetup, 0.3, S::kAppSetup, 4},
-        {Go, S::kRecorder, 0.3, S::kRecorder, 5},
-        {Go, S::kTabGuitarLoadSave, 0.3, S::kTabGuitarLoadSave, 5}, // the five newest are kept
-        {Go, S::kManualFretGuitar, 0.3, S::kManualFretGuitar, 5},
-        {Go, S::kHammerOnGuitar, 0.3, S::kHammerOnGuitar, 5},
-        {Go, S::kTabGuitar, 0.3, S::kTabGuitar, 5},
-        {Go, S::kScaleGuitar, 0.3, S::kScaleGuitar, 5},
-        {Go, S::kChooseGuitar, 0.3, S::kChooseGuitar, 5},
+        {Go, S::kRecorder, 0.3, S::kRecorder, 2},
+        {Go, S::kTabGuitarLoadSave, 0.3, S::kTabGuitarLoadSave, 3},
+        {Go, S::kChooseGuitar, 0.3, S::kChooseGuitar, 4},
         {Go, S::kManual, 0.4, S::kManual, 5, true, 17}, // slides in for 0.5 s at the caller's page
         {Wait, 0, 0.15, S::kManual, 5},
         {Back, 0, 0.4, S::kChooseGuitar, 4, true}, // and is revealed away as long
         {Wait, 0, 0.15, S::kChooseGuitar, 4},
-        {Back, 0, 0.3, S::kScaleGuitar, 3},
-        {Back, 0, 0.3, S::kTabGuitar, 2},
-        {Back, 0, 0.3, S::kHammerOnGuitar, 1},
-        {Back, 0, 0.3, S::kManualFretGuitar, 0},
+        {Back, 0, 0.3, S::kTabGuitarLoadSave, 3},
+        {Back, 0, 0.3, S::kRecorder, 2},
+        {Back, 0, 0.3, S::kEffectsSetupMenu, 1},
         {Back, 0, 0.3, S::kMainMenu, 0},
         {Go, S::kManual, 0.6, S::kManual, 1, false, 0}, // from the main menu, the title page
         {Back, 0, 0.6, S::kMainMenu, 0},
