@@ -134,17 +134,37 @@ TEST_F(App, StateIsKeptOverOrderlyEndsButNotAfterACrashOrDamage) {
     EXPECT_TRUE(fs::exists(flag)) << "a new flag for this run";
     engine().setDelayOn(0, true);
     stop();
+    // The real program reads the state only after the main menu is drawn.
+    auto deferred = [&](int framesAfterLaunch) {
+        ApplicationOptions o;
+        o.headless = true;
+        o.clock = &clock;
+        o.paced = false;
+        o.handleSignals = false;
+        o.bundleFolder = f.bundle();
+        Application app(o);
+        EXPECT_TRUE(app.initialize(nullptr));
+        // The last option: read the state after the first frame.
+        Strumwell shell({f.docs(), f.caches(), f.bundle(), 0, "", true});
+        app.launch(shell);
+        app.runFrames(framesAfterLaunch);
+        EXPECT_GE(app.frameCount(), 1);
+        const bool loaded = shell.startupStateLoaded(), delay = shell.soundEngine()->delayOn(0);
+        app.finish();
+        return std::pair{loaded, delay};
+    };
+    EXPECT_FALSE(deferred(1).first) << "quits before the state was read: must not save an empty engine";
+    EXPECT_EQ(deferred(2), std::pair(true, true)) << "the saved state survived the early quit";
+
     writeAll(doc("system.state"), Bytes{'V', 'E', 'R', 'S', 'I', 'O', 'N', '2', 'x'});
     EXPECT_NE(start().find(doc("system.state")), std::string::npos) << "a damaged state is named";
     EXPECT_FALSE(engine().delayOn(0));
-    EXPECT_EQ(shell().tab()->tabSize(), 0);
 
-    // A state of an unknown version, its sections of a layout this build
-    // does not know: the default patches, saved so that the next start plays.
-    // Temporary files of saves cut short by processes that are gone (here an
-    // earlier process with this id) are removed at the start.
+    // A state of an unknown version (an empty tab, then sections of a layout
+    // this build does not know): the default patches, saved so that the next
+    // start plays. Temporary files of saves cut short by processes that are
+    // gone (here an earlier process with this id) are removed at the start.
     stop();
-    // An empty tab, then sections of a layout this build does not know.
     Bytes state = {'V', 'E', 'R', 'S', 'I', 'O', 'N', '7', 4, 0, 0, 0, 0, 0, 0, 0, 28, 0, 0, 0};
     state.resize(state.size() + 28, 0xee);
     state.insert(state.end(), {72, 0, 0, 0});
@@ -163,30 +183,6 @@ TEST_F(App, StateIsKeptOverOrderlyEndsButNotAfterACrashOrDamage) {
     ASSERT_EQ(DumpCommand::dumpBuffer(saved.data(), saved.size(), false, json, err), 0) << err.str();
     EXPECT_NE(json.str().find("\"patchNo\": [1, 3]"), std::string::npos) << json.str();
 
-    start();
-    engine().setDelayOn(0, true);
-    stop();
-    // The real program reads the state only after the main menu is drawn.
-    auto deferred = [&](int framesAfterLaunch) {
-        ApplicationOptions o;
-        o.headless = true;
-        o.clock = &clock;
-        o.paced = false;
-        o.handleSignals = false;
-        o.bundleFolder = f.bundle();
-        Application app(o);
-        EXPECT_TRUE(app.initialize(nullptr));
-        Strumwell shell({f.docs(), f.caches(), f.bundle(), 0, "", true}); // the state after the first frame
-        app.launch(shell);
-        app.runFrames(framesAfterLaunch);
-        EXPECT_GE(app.frameCount(), 1);
-        const bool loaded = shell.startupStateLoaded(), delay = shell.soundEngine()->delayOn(0);
-        app.finish();
-        return std::pair{loaded, delay};
-    };
-    EXPECT_FALSE(deferred(1).first) << "quits before the state was read: must not save an empty engine";
-    EXPECT_EQ(deferred(2), std::pair(true, true)) << "the saved state survived the early quit";
-
     // Lines it does not know, or values out of range, leave the default.
     OutputVolume::set(1);
     AppSettings::apply("future 7\noutputVolume 3\noutputVolume x\n");
@@ -195,10 +191,10 @@ TEST_F(App, StateIsKeptOverOrderlyEndsButNotAfterACrashOrDamage) {
     EXPECT_EQ(OutputVolume::get(), 0.0f);
 }
 
-// A walk over every screen: each step, then the time let run after it, and
+// A walk over the screens: each step, then the time let run after it, and
 // the screen shown, the depth of the back stack, whether a transition still
 // runs, and the manual's page.
-TEST_F(App, AWalkOverEveryScreenByTouchesAndRequests) {
+TEST_F(App, AWalkOverTheScreensByTouchesAndRequests) {
     // A song of the user's under the same name as a demo must stay as it is.
     for (const char* name : {"Demo.SAV", "Mine.SAV", "Demo.TAB"})
         writeAll(f.bundle() + "/" + name, {'d'});

@@ -21,13 +21,10 @@ using testsupport::HeadlessApp;
 
 namespace {
 
-// A picture with some detail, saved as PNG or JPEG and then cut to `keep` of its length.
+// A blank picture, saved as PNG or JPEG and then cut to `keep` of its length.
 void writePicture(const std::string& path, int size, double keep = 1.0) {
     SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, size, size, 32, SDL_PIXELFORMAT_RGBA32);
     ASSERT_NE(s, nullptr);
-    auto* px = static_cast<uint8_t*>(s->pixels);
-    for (int i = 0; i < size * size * 4; ++i)
-        px[i] = static_cast<uint8_t>(i * 7 % 251);
     const bool jpeg = path.ends_with(".jpg");
     ASSERT_EQ(jpeg ? IMG_SaveJPG(s, path.c_str(), 90) : IMG_SavePNG(s, path.c_str()), 0) << IMG_GetError();
     SDL_FreeSurface(s);

@@ -57,7 +57,7 @@ TEST(StaleTemporaryFiles, OnlyFilesOfProcessesThatAreGoneAreRemovedAndTheOldFile
         if ((::geteuid() != 0 || ::setuid(65534) == 0) && ::kill(1, 0) != 0 && errno == EPERM)
             files.removeStaleTemporaryFiles();
     });
-    ASSERT_EQ(namesIn(f).size(), 3u) << "the interrupted save left its temporary file";
+    ASSERT_EQ(namesIn(f).size(), 3u) << "the interrupted save left its temporary file; pid 1's stays";
     std::set<std::string> kept = {
         "song.SAV",
         unsignalled,
