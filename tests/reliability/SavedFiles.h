@@ -12,6 +12,7 @@
 #include "audio/SoundEngine.h"
 #include "platform/core/Clock.h"
 #include "recorder/Recorder.h"
+#include "storage/DumpCommand.h"
 #include "storage/FileManager.h"
 #include "storage/Tab.h"
 
@@ -47,7 +48,8 @@ struct Model {
     std::ostringstream quiet;
 };
 
-// Every song, tab and state in `docs` loads into a fresh model; returns how
+// Every song, tab and state in `docs` loads into a fresh model and dumps
+// whole; returns how
 // many temporary files of saves lie beside them.
 inline int expectSavedFilesRead(const std::string& docs) {
     int temporaries = 0;
@@ -63,6 +65,9 @@ inline int expectSavedFilesRead(const std::string& docs) {
         EXPECT_TRUE(tab ? m.files.loadTabFromBuffer(bytes.data(), bytes.size())
                         : m.files.loadStateFromBuffer(bytes.data(), bytes.size()))
             << name << ": " << m.files.lastFailure();
+        std::ostringstream json, err;
+        EXPECT_EQ(DumpCommand::dumpBuffer(bytes.data(), bytes.size(), tab, json, err), 0)
+            << name << err.str();
     }
     return temporaries;
 }
