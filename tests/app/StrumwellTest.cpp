@@ -1,35 +1,29 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <filesystem>
-#include <fstream>
 #include <memory>
+#include <sstream>
+
+#include <unistd.h>
 
 #include "app/AppSettings.h"
 #include "audio/SoundEngine.h"
 #include "platform/AlertView.h"
 #include "platform/core/OutputVolume.h"
+#include "reliability/SavedFiles.h"
 #include "screens/EffectSetupView.h"
 #include "screens/ManualPages.h"
 #include "screens/ManualView.h"
-#include "storage/FileManager.h"
-#include "storage/Tab.h"
+#include "storage/DumpCommand.h"
 #include "support/HeadlessApp.h"
 
 namespace fs = std::filesystem;
+using reliability::Bytes;
+using reliability::readAll;
+using reliability::writeAll;
+using S = Strumwell;
 
 namespace {
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-int32_t readMarker(const std::string& path) {
-    const std::string b = readFile(path) + std::string(4, '\0');
-    return static_cast<int32_t>(static_cast<uint8_t>(b[0]) | static_cast<uint8_t>(b[1]) << 8 |
-                                static_cast<uint8_t>(b[2]) << 16 | static_cast<uint32_t>(b[3]) << 24);
-}
 
 // Runs of the application over one set of folders, one after the other.
 class App : public ::testing::Test {
@@ -47,35 +41,7 @@ protected:
     Strumwell& shell() { return run_->shell(); }
     Application& app() { return run_->app(); }
     SoundEngine& engine() { return *run_->shell().soundEngine(); }
-    int shown() const { return run_->shownScreenNo(); }
-    // Moves the clock on by seconds, one frame every 1/60 s.
-    void settle(double seconds) {
-        for (double t = 0; t < seconds; t += 1.0 / 60) {
-            clock.advance(1.0 / 60);
-            app().runFrames(1);
-        }
-    }
-    void tap(Point p) {
-        for (TouchPhase phase : {TouchPhase::Began, TouchPhase::Ended}) {
-            app().injectTouch(1, phase, p);
-            app().runFrames(1);
-        }
-    }
-    void go(int screen, double seconds = 0.3) {
-        shell().transitionToView(screen, run_->shownScreen(), true);
-        settle(seconds);
-    }
-    void back(double seconds = 0.3) {
-        shell().transitionBack(run_->shownScreen());
-        settle(seconds);
-    }
-    // Writes a tab of the given columns into the bundle under the first-run tab's name.
-    void shipDemoTab(std::initializer_list<const char*> columns) {
-        Tab tab;
-        for (const char* c : columns)
-            tab.addNotesToTab(tab.tabSize(), c);
-        ASSERT_TRUE(FileManager(&tab, nullptr, nullptr, f.bundle()).saveTab("Demo - Open Chords.TAB"));
-    }
+    std::string doc(const std::string& name) const { return f.docs() + "/" + name; }
 
     testsupport::AppFolders f;
     ManualClock clock;
@@ -84,97 +50,87 @@ protected:
 
 } // namespace
 
-TEST(BackStack, KeepsTheFiveNewestAndFallsBackToTheMainMenu) {
+TEST(Shell, KeepsFiveBackScreensAlternatesGuitarsAndOpensEachScreensManualPage) {
     Strumwell s;
     for (int n : {1, 2, 4, 5, 6, 8})
         s.pushBackScreen(n);
-    EXPECT_EQ(s.noBackScreens(), 5);
-    const int menu = Strumwell::kMainMenu;
+    const int menu = S::kMainMenu;
     for (int expected : {8, 6, 5, 4, 2, menu, menu})
         EXPECT_EQ(s.popBackScreen(), expected);
-    EXPECT_EQ(s.noBackScreens(), 0);
-}
-
-TEST(CurrentGuitar, IncrementAlternatesAndWrapsValuesAboveOne) {
-    Strumwell s;
-    for (int expected : {0, 1, 0}) {
-        EXPECT_EQ(s.currentGuitar(), expected);
+    for (int from : {0, 1, 5}) { // alternates, and wraps a value above one
+        s.setCurrentGuitar(from);
         s.incCurrentGuitar();
+        EXPECT_EQ(s.currentGuitar(), from == 0 ? 1 : 0);
     }
-    s.setCurrentGuitar(5);
-    s.incCurrentGuitar();
-    EXPECT_EQ(s.currentGuitar(), 0);
+
+    // A word in the title of each screen's manual page, by screen number:
+    // "-" where the number names no screen, "" for the title page.
+    std::istringstream words("-|TAB GUITAR|PROGRAMMING|-|DELAY|MANUAL FRET|HAMMER-ON||GUITAR MENU|SETUP MENU|"
+                             "EFFECTS|PATCH|FUZZ|SCALE GUITAR|TAB|RECORDER||APPLICATION|WAH|-");
+    const std::vector<std::string> pages = ManualPages::create();
+    std::string word;
+    for (int n = 0; std::getline(words, word, '|'); ++n) {
+        SCOPED_TRACE(n);
+        const int page = s.manualStartPage(n);
+        if (word == "-") {
+            EXPECT_EQ(page, -1);
+            continue;
+        }
+        ASSERT_TRUE(page >= 0 && page < static_cast<int>(pages.size())) << page;
+        const std::string title = pages[static_cast<size_t>(page)].substr(0, pages[page].find('\n'));
+        EXPECT_TRUE(word.empty() ? page == 0 : title.find(word) != std::string::npos) << title;
+    }
 }
 
-TEST_F(App, FirstStartIsQuietShowsTheWelcomeOnceAndPutsTheDemoTabInTheTabGuitar) {
-    shipDemoTab({"320003", "x32010", "xx0232"});
-    const std::string printed = start();
-    EXPECT_EQ(printed.find("EXCEPTION"), std::string::npos) << printed;
-    EXPECT_EQ(printed.find("FileNotFound"), std::string::npos) << printed;
-    ASSERT_NE(app().currentAlert(), nullptr);
-    EXPECT_EQ(app().currentAlert()->title(), "Welcome to Strumwell");
-    EXPECT_TRUE(app().currentAlert()->hasButton());
-    EXPECT_EQ(readMarker(f.docs() + "/SystemMessage.DAT"), 1);
-    EXPECT_TRUE(fs::exists(f.caches() + "/System.Running"));
-    ASSERT_EQ(shell().tab()->tabSize(), 3);
+// The first start, then orderly ends, a bad welcome marker, a crash, a
+// damaged state, a state of an unknown version and a quit before the state
+// was read, over one set of folders.
+TEST_F(App, StateIsKeptOverOrderlyEndsButNotAfterACrashOrDamage) {
+    Tab demo;
+    for (const char* c : {"320003", "x32010", "xx0232"})
+        demo.addNotesToTab(demo.tabSize(), c);
+    ASSERT_TRUE(FileManager(&demo, nullptr, nullptr, f.bundle()).saveTab("Demo - Open Chords.TAB"));
+    const std::string flag = f.caches() + "/System.Running", marker = doc("SystemMessage.DAT");
+    const std::string printed = start(); // a first start reports no failure
+    for (const char* failure : {"EXCEPTION", "FileNotFound"})
+        EXPECT_EQ(printed.find(failure), std::string::npos) << printed;
+    ASSERT_NE(app().currentAlert(), nullptr) << "the welcome";
+    EXPECT_EQ(readAll(marker), (Bytes{1, 0, 0, 0}));
+    ASSERT_EQ(shell().tab()->tabSize(), 3) << "the demo tab is put in the tab guitar";
     EXPECT_EQ(shell().tab()->tabEntryAtIndex(1).frets(), (std::array<int32_t, 6>{-1, 3, 2, 0, 1, 0}));
-    EXPECT_EQ(shell().tab()->currentTabIndex(), 0);
+    engine().setDelayOn(0, true);
+    OutputVolume::set(0.3f);
     stop();
-    EXPECT_FALSE(fs::exists(f.caches() + "/System.Running")) << "an orderly end removes the crash flag";
-    EXPECT_TRUE(fs::exists(f.docs() + "/system.state"));
+    EXPECT_FALSE(fs::exists(flag)) << "an orderly end removes the crash flag";
+    OutputVolume::set(1);
 
-    // No welcome the second time; the tab is kept in the state, and once
-    // emptied stays empty.
     start();
     EXPECT_EQ(app().currentAlert(), nullptr);
     EXPECT_EQ(shell().tab()->tabSize(), 3);
+    EXPECT_TRUE(engine().delayOn(0));
+    EXPECT_NEAR(OutputVolume::get(), 0.3f, 1e-4f) << "the volume is an app setting of its own";
     shell().tab()->clearTab();
     start();
-    EXPECT_EQ(shell().tab()->tabSize(), 0);
-}
+    EXPECT_EQ(shell().tab()->tabSize(), 0) << "once emptied the tab stays empty";
+    shell().tab()->addNotesToTab(0, "x02220");
 
-TEST_F(App, AShortOrNonPositiveMarkerShowsTheWelcomeAgainButNeverReplacesATab) {
-    shipDemoTab({"320003"});
-    start();
-    shell().tab()->clearTab();
-    for (const char* cols : {"x02220", "022000"})
-        shell().tab()->addNotesToTab(shell().tab()->tabSize(), cols);
-    for (std::string marker :
-         {std::string(), std::string("\x01\x00\x00", 3), std::string("\x00\x00\x00\x00", 4),
-          std::string("\xff\xff\xff\xff", 4), std::string("\x01\x00\x00\x00\x00", 5)}) {
-        SCOPED_TRACE(marker.size());
+    // A short or non-positive marker shows the welcome again but never replaces a tab.
+    for (std::string bad : {std::string(), std::string("\x01\x00\x00", 3), std::string("\x00\x00\x00\x00", 4),
+                            std::string("\xff\xff\xff\xff", 4), std::string("\x01\x00\x00\x00\x00", 5)}) {
+        SCOPED_TRACE(bad.size());
         stop();
-        fs::remove(f.docs() + "/SystemMessage.DAT");
-        if (!marker.empty())
-            std::ofstream(f.docs() + "/SystemMessage.DAT", std::ios::binary) << marker;
+        writeAll(marker, Bytes(bad.begin(), bad.end()));
         start();
         EXPECT_NE(app().currentAlert(), nullptr);
-        EXPECT_EQ(readMarker(f.docs() + "/SystemMessage.DAT"), 1);
-        EXPECT_EQ(shell().tab()->tabSize(), 2);
+        EXPECT_EQ(readAll(marker).at(0), 1);
+        EXPECT_EQ(shell().tab()->tabSize(), 1);
     }
-}
 
-TEST_F(App, ADamagedStateIsNamedAndTheDefaultsUsed) {
-    std::ofstream(f.docs() + "/system.state", std::ios::binary) << "VERSION2garbage";
-    const std::string printed = start();
-    EXPECT_NE(printed.find(f.docs() + "/system.state"), std::string::npos) << printed;
-    EXPECT_EQ(shell().tab()->tabSize(), 0) << "no demo tab in this bundle, and nothing loaded";
-}
-
-TEST_F(App, StateSurvivesAnOrderlyEndButIsResetAfterACrash) {
-    start();
-    engine().setDelayOn(0, true);
-    start();
-    EXPECT_TRUE(engine().delayOn(0)) << "restored from system.state";
     stop();
-    std::ofstream(f.caches() + "/System.Running").put('\0'); // what a run that dies leaves
+    std::ofstream(flag).put('\0'); // what a run that dies leaves
     start();
     EXPECT_FALSE(engine().delayOn(0)) << "defaults after a crash";
-    EXPECT_TRUE(fs::exists(f.caches() + "/System.Running")) << "a new flag for this run";
-}
-
-TEST_F(App, TheMenuIsDrawnBeforeTheStateIsReadAndAnEarlyQuitKeepsTheSavedState) {
-    start();
+    EXPECT_TRUE(fs::exists(flag)) << "a new flag for this run";
     engine().setDelayOn(0, true);
     stop();
     // The real program reads the state only after the main menu is drawn.
@@ -187,12 +143,8 @@ TEST_F(App, TheMenuIsDrawnBeforeTheStateIsReadAndAnEarlyQuitKeepsTheSavedState) 
         o.bundleFolder = f.bundle();
         Application app(o);
         EXPECT_TRUE(app.initialize(nullptr));
-        Strumwell::Options s;
-        s.documentsFolder = f.docs();
-        s.cachesFolder = f.caches();
-        s.bundleFolder = f.bundle();
-        s.loadStateAfterFirstFrame = true;
-        Strumwell shell(s);
+        // The last option: read the state after the first frame.
+        Strumwell shell({f.docs(), f.caches(), f.bundle(), 0, "", true});
         app.launch(shell);
         app.runFrames(framesAfterLaunch);
         EXPECT_GE(app.frameCount(), 1);
@@ -202,16 +154,34 @@ TEST_F(App, TheMenuIsDrawnBeforeTheStateIsReadAndAnEarlyQuitKeepsTheSavedState) 
     };
     EXPECT_FALSE(deferred(1).first) << "quits before the state was read: must not save an empty engine";
     EXPECT_EQ(deferred(2), std::pair(true, true)) << "the saved state survived the early quit";
-}
 
-TEST_F(App, TheOutputVolumeIsAnAppSettingOfItsOwnAndComesBack) {
-    start();
-    OutputVolume::set(0.3f);
+    writeAll(doc("system.state"), Bytes{'V', 'E', 'R', 'S', 'I', 'O', 'N', '2', 'x'});
+    EXPECT_NE(start().find(doc("system.state")), std::string::npos) << "a damaged state is named";
+    EXPECT_FALSE(engine().delayOn(0));
+
+    // A state of an unknown version (an empty tab, then sections of a layout
+    // this build does not know): the default patches, saved so that the next
+    // start plays. Temporary files of saves cut short by processes that are
+    // gone (here an earlier process with this id) are removed at the start.
     stop();
-    EXPECT_TRUE(fs::exists(f.docs() + "/" + AppSettings::kFileName));
-    OutputVolume::set(1);
+    Bytes state = {'V', 'E', 'R', 'S', 'I', 'O', 'N', '7', 4, 0, 0, 0, 0, 0, 0, 0, 28, 0, 0, 0};
+    state.resize(state.size() + 28, 0xee);
+    state.insert(state.end(), {72, 0, 0, 0});
+    state.resize(state.size() + 72, 0xee);
+    writeAll(doc("system.state"), state);
+    const std::string stale =
+        doc(".song.SAV") + FileManager::kTemporaryInfix + std::to_string(::getpid()) + "-1000000";
+    writeAll(stale, {1});
     start();
-    EXPECT_NEAR(OutputVolume::get(), 0.3f, 1e-4f);
+    EXPECT_EQ(engine().patchNo(0), 1);
+    EXPECT_EQ(engine().patchNo(1), 3);
+    EXPECT_FALSE(fs::exists(stale));
+    stop();
+    const Bytes saved = readAll(doc("system.state"));
+    std::ostringstream json, err;
+    ASSERT_EQ(DumpCommand::dumpBuffer(saved.data(), saved.size(), false, json, err), 0) << err.str();
+    EXPECT_NE(json.str().find("\"patchNo\": [1, 3]"), std::string::npos) << json.str();
+
     // Lines it does not know, or values out of range, leave the default.
     OutputVolume::set(1);
     AppSettings::apply("future 7\noutputVolume 3\noutputVolume x\n");
@@ -220,169 +190,96 @@ TEST_F(App, TheOutputVolumeIsAnAppSettingOfItsOwnAndComesBack) {
     EXPECT_EQ(OutputVolume::get(), 0.0f);
 }
 
-TEST_F(App, MainMenuLeadsToTheGuitarChooserWithAFadeThatBlocksTouches) {
-    start();
-    app().currentAlert()->pressButton();
-    app().runFrames(1);
-    EXPECT_EQ(shown(), Strumwell::kMainMenu);
-    tap({250, 250}); // the guitar chooser's rectangle
-    EXPECT_EQ(shown(), Strumwell::kChooseGuitar);
-    EXPECT_TRUE(shell().transitionView()->isTransitioning());
-    EXPECT_EQ(shell().noBackScreens(), 1);
-    // A touch during the fade is ignored: the Manual Fret rectangle does nothing yet.
-    settle(0.1);
-    tap({250, 150});
-    EXPECT_EQ(shown(), Strumwell::kChooseGuitar);
-    EXPECT_EQ(shell().noBackScreens(), 1);
-    settle(0.2); // 0.25 s fade is over
-    EXPECT_FALSE(shell().transitionView()->isTransitioning());
-    EXPECT_TRUE(shell().transitionView()->isUserInteractionEnabled());
-    tap({300, 20}); // the corner back button
-    EXPECT_EQ(shown(), Strumwell::kMainMenu);
-    EXPECT_EQ(shell().noBackScreens(), 0);
-}
-
-TEST_F(App, ScreensAreCreatedOnceAndRequestsForNoScreenOrDuringATransitionAreDropped) {
-    start();
-    Strumwell& s = shell();
-    View* a = s.convertScreenNumberToViewId(Strumwell::kSetupMenu, Strumwell::kMainMenu);
-    EXPECT_NE(a, nullptr);
-    EXPECT_EQ(s.convertScreenNumberToViewId(Strumwell::kSetupMenu, Strumwell::kMainMenu), a);
-    EXPECT_EQ(s.getScreenNoFromObj(a), Strumwell::kSetupMenu);
-    EXPECT_EQ(s.getScreenNoFromObj(nullptr), Strumwell::kNoScreen);
-    View* menu = run_->shownScreen();
-    for (int n : {3, 0, 19, -1}) {
-        s.transitionToView(n, menu, true);
-        EXPECT_EQ(run_->shownScreen(), menu) << n;
-        EXPECT_EQ(s.noBackScreens(), 0) << n;
-    }
-    s.playbackEnded(); // before any playing screen exists: nothing to tell
-    // A second request during a transition is dropped, but the back stack has changed.
-    s.transitionToView(Strumwell::kChooseGuitar, menu, true);
-    s.transitionToView(Strumwell::kSetupMenu, menu, true);
-    EXPECT_EQ(shown(), Strumwell::kChooseGuitar);
-    EXPECT_EQ(s.noBackScreens(), 2);
-}
-
-TEST_F(App, EveryScreenIsReachedFromItsMenuAndBackReturnsThere) {
-    const std::pair<int, std::vector<int>> menus[] = {
-        {Strumwell::kEffectsSetupMenu,
-         {Strumwell::kDelayEffectSetup, Strumwell::kFuzzEffectSetup, Strumwell::kWahEffectSetup}},
-        {Strumwell::kSetupMenu, {Strumwell::kGuitarPatchMenu, Strumwell::kAppSetup}},
-        {Strumwell::kChooseGuitar,
-         {Strumwell::kManualFretGuitar, Strumwell::kHammerOnGuitar, Strumwell::kTabGuitar,
-          Strumwell::kScaleGuitar}},
-    };
-    start();
-    for (const auto& [menu, screens] : menus) {
-        go(menu);
-        for (int screen : screens) {
-            SCOPED_TRACE(screen);
-            shell().setCurrentGuitar(1);
-            go(screen);
-            EXPECT_EQ(shown(), screen);
-            // The pedals take the guitar chosen on the effects menu.
-            if (auto* pedal = dynamic_cast<EffectSetupView*>(run_->shownScreen())) {
-                EXPECT_EQ(pedal->currentGuitar(), 1);
-            }
-            back();
-            EXPECT_EQ(shown(), menu);
-            EXPECT_EQ(shell().noBackScreens(), 1);
-        }
-        back();
-    }
-    shell().playbackEnded(); // every playing screen now exists and is told
-}
-
-TEST_F(App, MovingBetweenPedalsReplacesInsteadOfStackingButTheManualStacks) {
-    start();
-    go(Strumwell::kEffectsSetupMenu);
-    for (int screen : {Strumwell::kWahEffectSetup, Strumwell::kFuzzEffectSetup, Strumwell::kDelayEffectSetup})
-        go(screen);
-    go(Strumwell::kManual, 0.6);
-    back(0.6);
-    EXPECT_EQ(shown(), Strumwell::kDelayEffectSetup);
-    back();
-    EXPECT_EQ(shown(), Strumwell::kEffectsSetupMenu);
-}
-
-TEST_F(App, TheManualSlidesInAtTheCallersPageAndRevealsOnTheWayBack) {
-    start();
-    go(Strumwell::kChooseGuitar);
-    go(Strumwell::kManual, 0);
-    auto* manual = dynamic_cast<ManualView*>(run_->shownScreen());
-    ASSERT_NE(manual, nullptr);
-    EXPECT_EQ(manual->currentPage(), 17) << "the guitar chooser's page";
-    for (bool leaving : {false, true}) {
-        SCOPED_TRACE(leaving);
-        if (leaving) {
-            shell().transitionBack(manual);
-            EXPECT_EQ(shown(), Strumwell::kChooseGuitar);
-        }
-        settle(0.4); // a slide takes 0.5 s either way
-        EXPECT_TRUE(shell().transitionView()->isTransitioning());
-        settle(0.15);
-        EXPECT_FALSE(shell().transitionView()->isTransitioning());
-    }
-    back(); // opened from the main menu, it shows the title page
-    go(Strumwell::kManual, 0);
-    EXPECT_EQ(manual->currentPage(), 0);
-}
-
-TEST(Registry, EveryScreenOpensAManualPageThatExistsAndIsTitledForIt) {
-    // A word the title of each screen's page must hold; the menu and the
-    // manual itself open the title page.
-    const std::pair<int, const char*> screens[] = {{Strumwell::kTabGuitar, "TAB GUITAR"},
-                                                   {Strumwell::kTabGuitarSetup, "PROGRAMMING"},
-                                                   {Strumwell::kDelayEffectSetup, "DELAY"},
-                                                   {Strumwell::kManualFretGuitar, "MANUAL FRET"},
-                                                   {Strumwell::kHammerOnGuitar, "HAMMER-ON"},
-                                                   {Strumwell::kMainMenu, nullptr},
-                                                   {Strumwell::kChooseGuitar, "GUITAR MENU"},
-                                                   {Strumwell::kSetupMenu, "SETUP MENU"},
-                                                   {Strumwell::kEffectsSetupMenu, "EFFECTS"},
-                                                   {Strumwell::kGuitarPatchMenu, "PATCH"},
-                                                   {Strumwell::kFuzzEffectSetup, "FUZZ"},
-                                                   {Strumwell::kScaleGuitar, "SCALE GUITAR"},
-                                                   {Strumwell::kTabGuitarLoadSave, "TAB"},
-                                                   {Strumwell::kRecorder, "RECORDER"},
-                                                   {Strumwell::kManual, nullptr},
-                                                   {Strumwell::kAppSetup, "APPLICATION"},
-                                                   {Strumwell::kWahEffectSetup, "WAH"}};
-    const std::vector<std::string> pages = ManualPages::create();
-    Strumwell s;
-    for (const auto& [screen, word] : screens) {
-        SCOPED_TRACE(screen);
-        const int page = s.manualStartPage(screen);
-        ASSERT_GE(page, 0);
-        ASSERT_LT(page, static_cast<int>(pages.size()));
-        const std::string& text = pages[static_cast<size_t>(page)];
-        if (!word)
-            EXPECT_EQ(page, 0);
-        else
-            EXPECT_NE(text.substr(0, text.find('\n')).find(word), std::string::npos) << text.substr(0, 40);
-    }
-    EXPECT_EQ(s.manualStartPage(3), -1) << "number three names no screen";
-}
-
-TEST_F(App, TheLibrariesCopyTheirDemosWhenFirstShownAndTheTabEditorMakesTheTabGuitar) {
+// A walk over the screens: each step, then the time let run after it, and
+// the screen shown, the depth of the back stack, whether a transition still
+// runs, and the manual's page.
+TEST_F(App, AWalkOverTheScreensByTouchesAndRequests) {
     // A song of the user's under the same name as a demo must stay as it is.
     for (const char* name : {"Demo.SAV", "Mine.SAV", "Demo.TAB"})
-        std::ofstream(f.bundle() + "/" + name, std::ios::binary) << "demo";
-    std::ofstream(f.docs() + "/Mine.SAV", std::ios::binary) << "user";
+        writeAll(f.bundle() + "/" + name, {'d'});
+    writeAll(doc("Mine.SAV"), {'u'});
     start();
-    for (const auto& [screen, demo] : {std::pair{Strumwell::kRecorder, "Demo.SAV"},
-                                       std::pair{Strumwell::kTabGuitarLoadSave, "Demo.TAB"}}) {
-        SCOPED_TRACE(demo);
-        EXPECT_FALSE(fs::exists(f.docs() + "/" + demo));
-        go(screen);
-        EXPECT_EQ(shown(), screen);
-        EXPECT_TRUE(fs::exists(f.docs() + "/" + demo));
-        back();
+    app().currentAlert()->pressButton();
+    shell().playbackEnded(); // before any playing screen exists: nothing to tell
+
+    enum Op { Tap, Go, Back, Wait };
+    struct Step {
+        Op op;
+        int arg; // a screen, or which point to tap
+        double seconds;
+        int shown, backs;
+        bool moving = false;
+        int page = -1;
+    };
+    const Point points[] = {{250, 250}, {250, 150}, {300, 20}}; // the chooser, Manual Fret, the back button
+    auto play = [&](const Step& step) {
+        if (step.op == Tap) {
+            for (TouchPhase phase : {TouchPhase::Began, TouchPhase::Ended}) {
+                app().injectTouch(1, phase, points[step.arg]);
+                app().runFrames(1);
+            }
+        } else if (step.op == Go) {
+            shell().setCurrentGuitar(1);
+            shell().transitionToView(step.arg, run_->shownScreen(), true);
+        } else if (step.op == Back) {
+            shell().transitionBack(run_->shownScreen());
+        }
+        for (double t = 0; t < step.seconds; t += 1.0 / 60) {
+            clock.advance(1.0 / 60);
+            app().runFrames(1);
+        }
+        EXPECT_EQ(run_->shownScreenNo(), step.shown);
+        EXPECT_EQ(shell().noBackScreens(), step.backs);
+        EXPECT_EQ(shell().transitionView()->isTransitioning(), step.moving);
+        EXPECT_EQ(shell().transitionView()->isUserInteractionEnabled(), !step.moving);
+        auto* pedal = dynamic_cast<EffectSetupView*>(run_->shownScreen());
+        EXPECT_EQ(pedal ? pedal->currentGuitar() : 1, 1) << "a pedal takes the guitar chosen";
+        auto* manual = dynamic_cast<ManualView*>(run_->shownScreen());
+        EXPECT_EQ(manual && step.page >= 0 ? manual->currentPage() : step.page, step.page);
+    };
+    // The tab editor makes the tab guitar it programs.
+    EXPECT_EQ(shell().existingScreen(S::kTabGuitar), nullptr);
+    play({Go, S::kTabGuitarSetup, 0.3, S::kTabGuitarSetup, 1});
+    EXPECT_NE(shell().existingScreen(S::kTabGuitar), nullptr);
+    for (const char* demo : {"Demo.SAV", "Demo.TAB"})
+        EXPECT_FALSE(fs::exists(doc(demo))) << "copied only when its library is first shown";
+
+    const Step walk[] = {
+        {Back, 0, 0.3, S::kMainMenu, 0},
+        {Tap, 0, 0.1, S::kChooseGuitar, 1, true}, // a fade of 0.25 s
+        {Tap, 1, 0.2, S::kChooseGuitar, 1},       // ignored during the fade
+        {Tap, 2, 0.3, S::kMainMenu, 0},
+        {Go, 3, 0, S::kMainMenu, 0}, // numbers of no screen
+        {Go, 19, 0, S::kMainMenu, 0},
+        {Go, S::kEffectsSetupMenu, 0.3, S::kEffectsSetupMenu, 1},
+        {Go, S::kWahEffectSetup, 0.3, S::kWahEffectSetup, 2},
+        {Go, S::kFuzzEffectSetup, 0.3, S::kFuzzEffectSetup, 2}, // pedals replace each other
+        {Go, S::kDelayEffectSetup, 0.3, S::kDelayEffectSetup, 2},
+        {Go, S::kManual, 0.6, S::kManual, 3}, // but the manual stacks
+        {Back, 0, 0.6, S::kDelayEffectSetup, 2},
+        {Back, 0, 0.3, S::kEffectsSetupMenu, 1},
+        {Go, S::kRecorder, 0.3, S::kRecorder, 2},
+        {Go, S::kTabGuitarLoadSave, 0.3, S::kTabGuitarLoadSave, 3},
+        {Go, S::kChooseGuitar, 0.3, S::kChooseGuitar, 4},
+        {Go, S::kManual, 0.4, S::kManual, 5, true, 17}, // slides in for 0.5 s at the caller's page
+        {Wait, 0, 0.15, S::kManual, 5},
+        {Back, 0, 0.4, S::kChooseGuitar, 4, true}, // and is revealed away as long
+        {Wait, 0, 0.15, S::kChooseGuitar, 4},
+        {Back, 0, 0.3, S::kTabGuitarLoadSave, 3},
+        {Back, 0, 0.3, S::kRecorder, 2},
+        {Back, 0, 0.3, S::kEffectsSetupMenu, 1},
+        {Back, 0, 0.3, S::kMainMenu, 0},
+        {Go, S::kManual, 0.6, S::kManual, 1, false, 0}, // from the main menu, the title page
+        {Back, 0, 0.6, S::kMainMenu, 0},
+        {Go, S::kChooseGuitar, 0, S::kChooseGuitar, 1, true},
+        {Go, S::kSetupMenu, 0, S::kChooseGuitar, 2, true}, // dropped during a transition, but stacked
+    };
+    for (size_t i = 0; i < std::size(walk); ++i) {
+        SCOPED_TRACE(i);
+        play(walk[i]);
     }
-    EXPECT_EQ(readFile(f.docs() + "/Mine.SAV"), "user");
-    EXPECT_EQ(shell().existingScreen(Strumwell::kTabGuitar), nullptr);
-    go(Strumwell::kTabGuitarSetup, 0);
-    EXPECT_EQ(shown(), Strumwell::kTabGuitarSetup);
-    EXPECT_NE(shell().existingScreen(Strumwell::kTabGuitar), nullptr);
+    shell().playbackEnded(); // the playing screens made so far are told
+    for (const char* demo : {"Demo.SAV", "Demo.TAB"})
+        EXPECT_EQ(readAll(doc(demo)), Bytes{'d'});
+    EXPECT_EQ(readAll(doc("Mine.SAV")), Bytes{'u'});
 }
