@@ -1,30 +1,51 @@
 // The effect pedal screens with a real engine (no audio output) and no
 // application delegate: the arrows, the foot switches, knobs, labels and
 // lights for the current guitar, the test note, and the tap tempo on a
-// hand-driven clock. Their touch areas are checked with every screen's.
+// hand-driven clock; and the rotary knob they turn. Their touch areas are
+// checked with every screen's.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <utility>
 #include <vector>
 
 #include "audio/SoundEngine.h"
+#include "platform/ImageView.h"
 #include "platform/Knob.h"
 #include "platform/Label.h"
 #include "platform/core/Clock.h"
 #include "screens/DelayEffectSetupView.h"
 #include "screens/FuzzEffectSetupView.h"
-#include "screens/LibraryTestSupport.h"
 #include "screens/WahEffectSetupView.h"
+#include "support/TempFolder.h"
+#include "support/Touches.h"
 #include "ui/ScreenHost.h"
 
-using library_test::Names;
-using library_test::touch;
+using namespace testsupport;
 
 namespace {
 
 using Control = EffectSetupView::Control;
+using Names = std::vector<std::string>;
 constexpr Point kTestNote{30, 450};
+
+// The point at `degrees` (0 straight above the centre, growing anticlockwise
+// on the screen, y downwards) at `radius` around a knob's centre.
+Point around(const Knob& knob, double degrees, double radius = 50) {
+    const double a = degrees * M_PI / 180.0;
+    return {float(knob.x() - radius * std::sin(a)), float(knob.y() - radius * std::cos(a))};
+}
+
+// Turns the knob from angle `from` to angle `to` in steps of `step` degrees.
+float turnInSteps(Knob& knob, double from, double to, double step) {
+    const int steps = static_cast<int>(std::lround(std::fabs(to - from) / step));
+    const double dir = to > from ? 1 : -1;
+    for (int i = 0; i < steps; ++i)
+        knob.turnKnobFromCoord(around(knob, from + dir * step * i),
+                               around(knob, from + dir * step * (i + 1)));
+    return knob.getValue();
+}
 
 // A pedal that records where it was asked to go instead of asking a delegate.
 template <typename Pedal> class RecordingPedal : public Pedal {
@@ -49,40 +70,77 @@ Point where(std::span<const EffectSetupView::Area> areas, Control c) {
     return {};
 }
 
-library_test::Names readouts(DelayEffectSetupView& delay) {
-    return {delay.label(0).text(), delay.label(1).text(), delay.label(2).text()};
-}
-
 class Pedals : public ::testing::Test {
 protected:
     Pedals() { engine.resetState(); }
 
-    // A finger turning knob `k` clockwise by `degrees`, one degree per move
-    // (0 degrees is straight above, growing anticlockwise), from a finger
-    // put down on it to that finger lifted.
-    static void turn(EffectSetupView& pedal, int k, double fromDegrees, double degrees) {
-        const Point c{static_cast<float>(pedal.knob(k).x()), static_cast<float>(pedal.knob(k).y())};
-        auto at = [&](double d) {
-            const double a = d * M_PI / 180.0;
-            return Point{static_cast<float>(c.x - 40 * std::sin(a)),
-                         static_cast<float>(c.y - 40 * std::cos(a))};
-        };
-        pedal.fingerDown(c);
+    // A finger put down on knob `k` turning it clockwise by `degrees`, one
+    // degree per move, at 40 from its centre; lifted unless `hold`.
+    static void turn(EffectSetupView& pedal, int k, double fromDegrees, double degrees, bool hold = false) {
+        const Knob& knob = pedal.knob(k);
+        pedal.fingerDown({float(knob.x()), float(knob.y())});
         EXPECT_EQ(pedal.draggingKnob(), k);
-        const int steps = static_cast<int>(std::lround(std::fabs(degrees)));
         const double dir = degrees > 0 ? -1 : 1;
-        for (int i = 0; i < steps; ++i)
-            pedal.fingerMove(at(fromDegrees + dir * (i + 1)), at(fromDegrees + dir * i));
-    }
-    static void lift(EffectSetupView& pedal, int k) {
-        pedal.fingerUp({static_cast<float>(pedal.knob(k).x()), static_cast<float>(pedal.knob(k).y())});
+        for (int i = 0; i < std::lround(std::fabs(degrees)); ++i)
+            pedal.fingerMove(around(knob, fromDegrees + dir * (i + 1), 40),
+                             around(knob, fromDegrees + dir * i, 40));
+        if (hold)
+            return;
+        pedal.fingerUp({float(knob.x()), float(knob.y())});
         EXPECT_EQ(pedal.draggingKnob(), -1);
     }
+    Names readouts(DelayEffectSetupView& delay) {
+        return {delay.label(0).text(), delay.label(1).text(), delay.label(2).text()};
+    }
 
-    testsupport::TempFolder folder{"strumwell-pedals"};
+    TempFolder folder{"strumwell-pedals"};
     ManualClock clock{100.0};
     SoundEngine engine{nullptr, nullptr, nullptr, folder.str(), clock};
 };
+
+TEST(Knob, TurnsBySmallStepsWithinZeroAndOneAndIgnoresJumps) {
+    View parent(Rect{0, 0, 320, 480});
+    Knob knob(&parent, 160, 240, "");
+    EXPECT_EQ(parent.subviews().back(), knob.knobIV());
+    EXPECT_EQ(knob.knobIV()->center(), (Point{160, 240}));
+    // A quarter turn clockwise in small steps, and back.
+    EXPECT_NEAR(turnInSteps(knob, 270, 180, 1), 0.305f, 1e-4);
+    EXPECT_FLOAT_EQ(knob.knobIV()->rotation(), static_cast<float>(Knob::rotationForValue(knob.getValue())));
+    EXPECT_NEAR(turnInSteps(knob, 180, 270, 1), 0.0f, 1e-4);
+    const struct {
+        float start;
+        double from, to, step;
+        float expected;
+    } steps[] = {
+        {0.5f, 200, 150.5, 49.5, float(0.5 + 49.5 * 1.22 / 360)}, // the largest turn
+        {0.5f, 200, 249.5, 49.5, float(0.5 - 49.5 * 1.22 / 360)},
+        {0.5f, 200, 149.5, 50.5, 0.5f}, // a jump
+        {0.5f, 200, 250.5, 50.5, 0.5f},
+        {0.5f, 1, 359, 358, 0.5f}, // across the seam above
+        {0.5f, 359, 1, 358, 0.5f},
+        {1.0f, 270, 240, 2, 1.0f},                    // held at the ends...
+        {1.0f, 240, 241, 1, float(1.0 - 1.22 / 360)}, // ...and off them at once
+        {0.0f, 180, 270, 5, 0.0f},
+        {0.0f, 359, 1, 2, 1.0f},
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.from);
+        knob.setValue(s.start);
+        EXPECT_NEAR(turnInSteps(knob, s.from, s.to, s.step), s.expected, 1e-5);
+    }
+    // Straight above, straight below and the centre itself have angles too.
+    EXPECT_EQ(Knob::angleAround(10, 10, 10, 11), 180.0);
+    EXPECT_EQ(Knob::angleAround(10, 10, 10, 10), 0.0);
+    // Values outside the range come back on the first turn; a point that is
+    // not a number changes nothing.
+    const Point a = around(knob, 90), b = around(knob, 89);
+    EXPECT_EQ(Knob::turnedValue(1.5f, knob.x(), knob.y(), a, b), 1.0f);
+    EXPECT_EQ(Knob::turnedValue(-0.5f, knob.x(), knob.y(), b, a), 0.0f);
+    EXPECT_EQ(Knob::turnedValue(0.3f, 0, 0, {std::numeric_limits<float>::quiet_NaN(), 1}, {1, 1}), 0.3f);
+    // The picture sweeps most of a turn, upright near the bottom of the range.
+    EXPECT_NEAR((Knob::rotationForValue(1.0f) - Knob::rotationForValue(0.0f)) / (2 * M_PI), 0.78, 1e-6);
+    EXPECT_NEAR(Knob::rotationForValue(0.19f), 0.0, 1e-7);
+}
 
 TEST_F(Pedals, ArrowsGoToTheNeighboursWithoutRememberingTheWayBack) {
     RecordingPedal<DelayEffectSetupView> delay(nullptr, &engine, clock);
@@ -91,73 +149,63 @@ TEST_F(Pedals, ArrowsGoToTheNeighboursWithoutRememberingTheWayBack) {
     delay.fingerDown(where(DelayEffectSetupView::areas(), Control::ToFuzz));
     fuzz.fingerDown(where(FuzzEffectSetupView::areas(), Control::ToDelay));
     fuzz.fingerDown(where(FuzzEffectSetupView::areas(), Control::ToWah));
-    wah.fingerDown(where(WahEffectSetupView::areas(), Control::ToFuzz));
-    const std::vector<std::pair<int, bool>> toFuzz{{ScreenHost::kFuzzEffectSetup, false}};
-    EXPECT_EQ(delay.goes, toFuzz);
-    EXPECT_EQ(wah.goes, toFuzz);
-    EXPECT_EQ(fuzz.goes, (std::vector<std::pair<int, bool>>{{ScreenHost::kDelayEffectSetup, false},
-                                                            {ScreenHost::kWahEffectSetup, false}}));
-    // Moving and lifting go nowhere (the corners are checked in the application).
-    wah.fingerMove(where(WahEffectSetupView::areas(), Control::ToFuzz), {300, 20});
-    wah.fingerUp(where(WahEffectSetupView::areas(), Control::ToFuzz));
-    EXPECT_EQ(wah.goes, toFuzz);
+    const Point wahToFuzz = where(WahEffectSetupView::areas(), Control::ToFuzz);
+    wah.fingerDown(wahToFuzz);
+    wah.fingerMove(wahToFuzz, {300, 20}); // moving and lifting go nowhere
+    wah.fingerUp(wahToFuzz);
+    using Goes = std::vector<std::pair<int, bool>>;
+    EXPECT_EQ(delay.goes, (Goes{{ScreenHost::kFuzzEffectSetup, false}}));
+    EXPECT_EQ(wah.goes, (Goes{{ScreenHost::kFuzzEffectSetup, false}}));
+    EXPECT_EQ(fuzz.goes,
+              (Goes{{ScreenHost::kDelayEffectSetup, false}, {ScreenHost::kWahEffectSetup, false}}));
     EXPECT_EQ(wah.backs, 0);
 }
 
-TEST_F(Pedals, TestNoteSoundsWhileHeld) {
+TEST_F(Pedals, TestNoteSoundsWhileHeldAndWhileAKnobTurns) {
     RecordingPedal<FuzzEffectSetupView> fuzz(nullptr, &engine);
     fuzz.setCurrentGuitar(1);
-    fuzz.processTouches({touch(TouchPhase::Began, kTestNote)});
+    fuzz.processTouches({down(1, kTestNote)});
     int voice = fuzz.testTonePlaylistNo();
     ASSERT_GE(voice, 0);
     EXPECT_TRUE(engine.voicePlaying(voice));
     EXPECT_EQ(engine.voiceState(voice).sampleNo, 48 + EffectSetupView::kTestSampleNo); // guitar 2's
     // Moving within the button keeps it; a stationary touch does nothing;
     // lifting inside stops it.
-    fuzz.processTouches({touch(TouchPhase::Moved, {40, 460}, kTestNote)});
-    fuzz.processTouches({touch(TouchPhase::Stationary, {40, 460}, {40, 460})});
+    fuzz.processTouches({move(1, {40, 460}, kTestNote)});
+    fuzz.processTouches({touch(1, TouchPhase::Stationary, {40, 460}, {40, 460})});
     EXPECT_EQ(fuzz.testTonePlaylistNo(), voice);
     EXPECT_FALSE(engine.voiceState(voice).wantToStop);
-    fuzz.processTouches({touch(TouchPhase::Ended, {40, 460})});
+    fuzz.processTouches({up(1, {40, 460})});
     EXPECT_EQ(fuzz.testTonePlaylistNo(), -1);
     EXPECT_TRUE(engine.voiceState(voice).wantToStop);
-
-    // Sliding out, a second finger on an arrow, or a cancelled touch stop it too.
+    // Sliding out, a second finger on an arrow, a cancelled touch or a
+    // second press stop it too.
     fuzz.setCurrentGuitar(0);
-    for (int way = 0; way < 3; ++way) {
-        SCOPED_TRACE(way);
-        fuzz.fingerDown(kTestNote);
+    const std::vector<Touch> stops[] = {{move(1, {64, 450}, {63, 450})},
+                                        {down(2, where(FuzzEffectSetupView::areas(), Control::ToWah))},
+                                        {touch(1, TouchPhase::Cancelled, kTestNote, kTestNote)},
+                                        {down(2, kTestNote)}};
+    for (const auto& stop : stops) {
+        SCOPED_TRACE(&stop - stops);
+        fuzz.processTouches({down(1, kTestNote)});
         voice = fuzz.testTonePlaylistNo();
         ASSERT_GE(voice, 0);
         EXPECT_EQ(engine.voiceState(voice).sampleNo, EffectSetupView::kTestSampleNo);
-        if (way == 0)
-            fuzz.fingerMove({64, 450}, {63, 450});
-        else if (way == 1)
-            fuzz.fingerDown(where(FuzzEffectSetupView::areas(), Control::ToWah));
-        else
-            fuzz.processTouches({touch(TouchPhase::Cancelled, kTestNote)});
-        EXPECT_EQ(fuzz.testTonePlaylistNo(), -1);
+        fuzz.processTouches(stop);
         EXPECT_TRUE(engine.voiceState(voice).wantToStop);
+        EXPECT_NE(fuzz.testTonePlaylistNo(), voice);
     }
-}
-
-TEST_F(Pedals, TestNoteKeepsPlayingWhileAKnobTurns) {
-    DelayEffectSetupView delay(nullptr, &engine, clock);
-    delay.fingerDown(kTestNote);
-    const int voice = delay.testTonePlaylistNo();
-    ASSERT_GE(voice, 0);
-    delay.fingerDown({240, 136}); // a second finger on the mix knob
-    EXPECT_EQ(delay.draggingKnob(), 0);
     // While a knob turns, a move out of the button is the knob's, and
     // lifting outside the button leaves the note alone.
+    DelayEffectSetupView delay(nullptr, &engine, clock);
+    delay.fingerDown(kTestNote);
+    voice = delay.testTonePlaylistNo();
+    ASSERT_GE(voice, 0);
+    turn(delay, 0, 90, -5, true);
     delay.fingerMove({100, 450}, kTestNote);
-    lift(delay, 0);
+    delay.fingerUp({100, 450});
     EXPECT_EQ(delay.testTonePlaylistNo(), voice);
     EXPECT_FALSE(engine.voiceState(voice).wantToStop);
-    // A second press on the button replaces the note.
-    delay.fingerDown(kTestNote);
-    EXPECT_TRUE(engine.voiceState(voice).wantToStop);
-    EXPECT_GE(delay.testTonePlaylistNo(), 0);
 }
 
 TEST_F(Pedals, SwitchesSetTheCurrentGuitarsEffectAndItsLight) {
@@ -168,38 +216,34 @@ TEST_F(Pedals, SwitchesSetTheCurrentGuitarsEffectAndItsLight) {
         EffectSetupView& pedal;
         Point at;
         bool (SoundEngine::*on)(int) const;
+        ImageView* light;
     } switches[] = {
-        {delay, where(DelayEffectSetupView::areas(), Control::FootSwitch), &SoundEngine::delayOn},
-        {fuzz, where(FuzzEffectSetupView::areas(), Control::FootSwitch), &SoundEngine::fuzzOn},
-        {wah, where(WahEffectSetupView::areas(), Control::FootSwitch), &SoundEngine::wahOn},
+        {delay, where(DelayEffectSetupView::areas(), Control::FootSwitch), &SoundEngine::delayOn,
+         delay.powerOnLight()},
+        {fuzz, where(FuzzEffectSetupView::areas(), Control::FootSwitch), &SoundEngine::fuzzOn,
+         fuzz.powerOnLight()},
+        {wah, where(WahEffectSetupView::areas(), Control::FootSwitch), &SoundEngine::wahOn,
+         wah.powerOnLight()},
+        {delay, where(DelayEffectSetupView::areas(), Control::PingPong), &SoundEngine::pingPong,
+         delay.option1Light()},
     };
-    for (const auto& s : switches) {
+    for (const auto& s : switches)
         for (int guitar : {0, 1}) {
             s.pedal.setCurrentGuitar(guitar);
             const bool other = (engine.*s.on)(1 - guitar);
             for (bool before : {(engine.*s.on)(guitar), !(engine.*s.on)(guitar)}) {
-                EXPECT_EQ(s.pedal.powerOnLight()->alpha(), before ? 1.0f : 0.0f);
-                s.pedal.processTouches({touch(TouchPhase::Began, s.at)});
+                EXPECT_EQ(s.light->alpha(), before ? 1.0f : 0.0f);
+                s.pedal.processTouches({down(1, s.at)});
                 EXPECT_EQ((engine.*s.on)(guitar), !before);
                 EXPECT_EQ((engine.*s.on)(1 - guitar), other);
             }
         }
-    }
-    // The ping-pong switch and its light.
-    const bool pingPong = engine.pingPong(0);
-    EXPECT_EQ(delay.option1Light()->alpha(), pingPong ? 1.0f : 0.0f);
-    delay.setCurrentGuitar(0);
-    delay.fingerDown(where(DelayEffectSetupView::areas(), Control::PingPong));
-    EXPECT_EQ(engine.pingPong(0), !pingPong);
-    EXPECT_EQ(engine.pingPong(1), pingPong);
-    EXPECT_EQ(delay.option1Light()->alpha(), pingPong ? 0.0f : 1.0f);
 }
 
-TEST_F(Pedals, DelayReadoutsAndKnobsShowTheCurrentGuitar) {
+TEST_F(Pedals, DelayKnobsAndReadoutsShowAndSetTheCurrentGuitarsDelay) {
     DelayEffectSetupView delay(nullptr, &engine, clock);
     engine.setDelayMix(1, 0.25f);
     delay.setCurrentGuitar(1);
-    EXPECT_EQ(delay.currentGuitar(), 1);
     EXPECT_EQ(delay.label(0).text(), "25");
     EXPECT_FLOAT_EQ(delay.knob(0).getValue(), 0.25f);
     // Guitar 1's defaults: mix 0.9, feedback 0.4, time 26460 (0.3 s).
@@ -217,37 +261,31 @@ TEST_F(Pedals, DelayReadoutsAndKnobsShowTheCurrentGuitar) {
     delay.setCurrentGuitar(2);
     delay.setCurrentGuitar(-1);
     EXPECT_EQ(delay.currentGuitar(), 0);
-}
 
-TEST_F(Pedals, DelayKnobsSetTheCurrentGuitarsDelay) {
-    DelayEffectSetupView delay(nullptr, &engine, clock);
     delay.setCurrentGuitar(1);
     turn(delay, 0, 90, -30); // mix, anticlockwise
-    EXPECT_NEAR(engine.delayMix(1), 0.9 - 30 * 1.22 / 360, 1e-4);
-    EXPECT_FLOAT_EQ(engine.delayMix(0), 0.9f);
-    EXPECT_EQ(delay.label(0).text(), "79");
-    lift(delay, 0);
-    // Moves with no knob held change nothing.
-    delay.fingerMove({278, 136}, {238, 96});
-    EXPECT_NEAR(engine.delayMix(1), 0.9 - 30 * 1.22 / 360, 1e-4);
+    EXPECT_NEAR(engine.delayMix(1), 0.25 - 30 * 1.22 / 360, 1e-4);
+    EXPECT_FLOAT_EQ(engine.delayMix(0), 0.999f);
+    EXPECT_EQ(delay.label(0).text(), "14");
+    delay.fingerMove({278, 136}, {238, 96}); // moves with no knob held change nothing
+    EXPECT_NEAR(engine.delayMix(1), 0.25 - 30 * 1.22 / 360, 1e-4);
     turn(delay, 1, 300, 300); // feedback all the way up: limited to 1
     EXPECT_EQ(engine.delayFeedback(1), 1.0f);
-    lift(delay, 1);
-    // Time: the knob's value times 88400, truncated.
+    // Time: the knob's value times 88400, truncated, within the ring.
     turn(delay, 2, 200, 10);
-    const float knobValue = delay.knob(2).getValue();
-    EXPECT_EQ(engine.delayTime(1), static_cast<int>(knobValue * 88400.0f));
-    EXPECT_NEAR(knobValue, 0.3 + 10 * 1.22 / 360, 1e-4);
+    EXPECT_EQ(engine.delayTime(1), static_cast<int>(delay.knob(2).getValue() * 88400.0f));
+    EXPECT_NEAR(delay.knob(2).getValue(), 0.3 + 10 * 1.22 / 360, 1e-4);
     turn(delay, 2, 190, -300);
     EXPECT_EQ(engine.delayTime(1), 0);
     turn(delay, 2, 300, 340);
     EXPECT_EQ(engine.delayTime(1), 88400);
-    lift(delay, 2);
-    EXPECT_EQ(engine.delayTime(0), 26460);
+    EXPECT_EQ(engine.delayTime(0), 88400);
     // Tiny steps back and forth end where they started: the knob under the
     // finger keeps its own value, not the engine's rounded one.
     delay.setCurrentGuitar(0);
-    turn(delay, 2, 0, 0);
+    engine.setDelayTime(0, 26460);
+    delay.redraw();
+    turn(delay, 2, 0, 0, true);
     const float start = delay.knob(2).getValue();
     for (int i = 0; i < 200; ++i) {
         delay.fingerMove({278, 339.5f}, {278, 339});
@@ -298,23 +336,21 @@ TEST_F(Pedals, FuzzThresholdKnobThroughTheTouchHandlers) {
     EXPECT_NEAR(fuzz.knob().getValue(), (5000.0 - 1000.0) / -18000.0 + 1.0, 1e-6);
     // Down on the dial's right, then 10 degrees clockwise.
     const Point right{221, 239};
-    const Point lower{static_cast<float>(181 + 40 * std::cos(10 * M_PI / 180)),
-                      static_cast<float>(239 + 40 * std::sin(10 * M_PI / 180))};
+    const Point lower{float(181 + 40 * std::cos(10 * M_PI / 180)),
+                      float(239 + 40 * std::sin(10 * M_PI / 180))};
     const float before = fuzz.knob().getValue();
-    fuzz.touchesBegan({touch(TouchPhase::Began, right, right)});
-    fuzz.touchesMoved({touch(TouchPhase::Moved, lower, right)});
+    fuzz.touchesBegan({down(1, right)});
+    fuzz.touchesMoved({move(1, lower, right)});
     EXPECT_NEAR(fuzz.knob().getValue(), before + 10 * 1.22 / 360, 1e-4);
     EXPECT_NEAR(engine.fuzzThreshold(1), fuzz.knob().getValue(), 1e-4);
-    fuzz.touchesEnded({touch(TouchPhase::Ended, lower, lower)});
+    fuzz.touchesEnded({up(1, lower)});
     EXPECT_EQ(fuzz.draggingKnob(), -1);
     // Fully up gives the hardest clipping, fully down the softest.
     turn(fuzz, 0, 300, 200);
-    EXPECT_EQ(fuzz.knob().getValue(), 1.0f);
     EXPECT_EQ(engine.effect<FuzzEffect>(1).thresholdLevel(), 1000);
     turn(fuzz, 0, 100, -300);
     EXPECT_EQ(fuzz.knob().getValue(), 0.0f);
     EXPECT_EQ(engine.effect<FuzzEffect>(1).thresholdLevel(), 19000);
-    lift(fuzz, 0);
     EXPECT_EQ(engine.effect<FuzzEffect>(0).thresholdLevel(), 5000);
 }
 

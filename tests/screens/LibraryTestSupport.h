@@ -28,6 +28,7 @@
 #include "storage/FileManager.h"
 #include "storage/Tab.h"
 #include "support/HeadlessApp.h"
+#include "support/Touches.h"
 
 namespace library_test {
 
@@ -36,6 +37,9 @@ using Names = std::vector<std::string>;
 using Control = LibraryBrowser::Control;
 using List = std::tuple<int, int, bool, bool>;
 using Box = std::pair<int32_t, std::string>;
+using testsupport::down;
+using testsupport::move;
+using testsupport::up;
 
 // Private documents and bundle folders, removed afterwards.
 struct Folders : testsupport::AppFolders {
@@ -69,19 +73,6 @@ template <typename Action> Rect areaOf(std::span<const HitArea<Action>> areas, A
 }
 template <typename Action> Point inside(std::span<const HitArea<Action>> areas, Action action) {
     return areaOf(areas, action).center();
-}
-
-inline Touch touch(TouchPhase phase, Point at, Point previous = {}, long id = 1) {
-    Touch t;
-    t.id = id;
-    t.phase = phase;
-    t.location = at;
-    t.previousLocation = previous;
-    return t;
-}
-
-inline Point rowPoint(const LibraryBrowser& b, int row) {
-    return inside(b.listAreas(), static_cast<Control>(static_cast<int>(Control::Row0) + row));
 }
 
 // The model the application gives the library screens.
@@ -118,25 +109,14 @@ struct Model {
     FileManager files;
 };
 
-// What each kind of library says, word for word.
-struct Texts {
-    const char* defaultName;
-    const char* saveUnnamed;
-    const char* saved;
-    const char* loaded;
-    const char* erased;
-    const char* saveFailed;
-    const char* loadDamaged;
-    const char* loadMissing;
-    const char* eraseFailed;
-    const char* emptyList; // the first row of an empty list
-};
-
 // One kind of library and the screen that shows it.
 struct LibraryCase {
     const char* name;
     const LibraryKind* kind;
-    Texts says;
+    // What its notices call an item: on failures, and on success.
+    const char* noun;
+    const char* doneNoun;
+    const char* emptyList; // the first row of an empty list
     // Makes the screen over the model, showing its list.
     std::function<std::unique_ptr<LibraryScreen>(Model&)> make;
     // A file of this kind that the file manager refuses.
@@ -151,33 +131,17 @@ inline void PrintTo(const LibraryCase& c, std::ostream* os) {
     *os << c.name;
 }
 
-inline const Texts kSongTexts{"My Song",
-                              "You have not named your song. Save it as 'My Song'?",
-                              "Song saved.",
-                              "Song loaded.",
-                              "Song erased.",
-                              "Song not saved.\nThe file could not be written.",
-                              "Song not loaded.\nThe file is damaged.",
-                              "Song not loaded.\nThe file is missing.",
-                              "Song not erased.\nThe file could not be removed.",
-                              ""};
-
-inline const Texts kTabTexts{"My Tab",
-                             "You have not named your tab. Save it as 'My Tab'?",
-                             "Tab file saved.",
-                             "Tab file loaded.",
-                             "Tab file erased.",
-                             "Tab not saved.\nThe file could not be written.",
-                             "Tab not loaded.\nThe file is damaged.",
-                             "Tab not loaded.\nThe file is missing.",
-                             "Tab not erased.\nThe file could not be removed.",
-                             "No saved tabs yet"};
+inline std::unique_ptr<LibraryScreen> makeRecorder(Model& m) {
+    return std::make_unique<RecorderView>(nullptr, &m.engine, &m.files, &m.recorder, m.folders.bundle());
+}
+inline std::unique_ptr<LibraryScreen> makeTabLibrary(Model& m) {
+    return std::make_unique<TabGuitarLoadSaveView>(nullptr, &m.engine, &m.files, m.folders.bundle());
+}
 
 inline const LibraryCase kSongCase{
-    "songs", &LibraryKind::kSongs, kSongTexts,
-    [](Model& m) -> std::unique_ptr<LibraryScreen> {
-        auto s =
-            std::make_unique<RecorderView>(nullptr, &m.engine, &m.files, &m.recorder, m.folders.bundle());
+    "songs", &LibraryKind::kSongs, "Song", "Song", "",
+    [](Model& m) {
+        auto s = makeRecorder(m);
         s->fingerDown(inside(RecorderView::cornerAreas(), RecorderView::Action::LoadSaveMode));
         return s;
     },
@@ -185,11 +149,8 @@ inline const LibraryCase kSongCase{
     std::string("VERSION2\x10\x27\x00\x00junk", 16), [](Model& m) { m.recordNotes(2); },
     [](Model& m) { return std::to_string(m.recorder.getNumNotes()) + " notes"; }};
 
-inline const LibraryCase kTabCase{"tabs", &LibraryKind::kTabs, kTabTexts,
-                                  [](Model& m) -> std::unique_ptr<LibraryScreen> {
-                                      return std::make_unique<TabGuitarLoadSaveView>(
-                                          nullptr, &m.engine, &m.files, m.folders.bundle());
-                                  },
+inline const LibraryCase kTabCase{"tabs", &LibraryKind::kTabs, "Tab", "Tab file", "No saved tabs yet",
+                                  makeTabLibrary,
                                   // One column announced, but a fret of 50.
                                   std::string("VERSION2\x01\x00\x00\x00\x00\x02\x02\x32\x00\x00", 18),
                                   [](Model& m) { m.tab.addNotesToTab(0, "022000"); },
@@ -212,7 +173,7 @@ public:
         const bool box = c == Control::OK || c == Control::Cancel;
         tap(inside(box ? browser().boxAreas() : browser().listAreas(), c));
     }
-    void tapRow(int row) { tap(rowPoint(browser(), row)); }
+    void tapRow(int row) { tap(inside(browser().listAreas(), Control(int(Control::Row0) + row))); }
     // Types a name into the field and presses Save.
     void saveAs(const std::string& typed) {
         browser().nameField().setText(typed);
@@ -220,9 +181,14 @@ public:
     }
     std::string boxText() { return browser().boxText().text(); }
     // Which question or notice the box shows, and its text.
-    std::pair<int32_t, std::string> box() { return {browser().optionChosen(), boxText()}; }
+    Box box() { return {browser().optionChosen(), boxText()}; }
+    // The notices: "Song saved.", "Tab not erased.\nThe file could not be removed.".
+    std::string done(const char* verb) const { return std::string(case_.doneNoun) + " " + verb + "."; }
+    std::string failed(const char* verb, const char* why) const {
+        return std::string(case_.noun) + " not " + verb + ".\nThe file " + why + ".";
+    }
     // Where the list starts, the row chosen, and whether the up and down arrows show.
-    std::tuple<int, int, bool, bool> list() {
+    List list() {
         return {browser().displayListStartIndex(), browser().currentlySelected(),
                 !browser().part(LibraryBrowser::kUpArrow).isHidden(),
                 !browser().part(LibraryBrowser::kDownArrow).isHidden()};

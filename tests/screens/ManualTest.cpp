@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "platform/Label.h"
 #include "screens/ManualPages.h"
 #include "screens/ManualView.h"
+#include "support/Touches.h"
 #include "ui/ScreenHost.h"
 
 namespace {
@@ -21,6 +23,15 @@ using Button = ManualView::Button;
 
 bool titled(const std::string& page) {
     return page.find(std::string("\n") + ManualPages::kDashes) != std::string::npos;
+}
+
+// The lines of `text` in `font`, wrapped at `width` with no limit of height.
+std::vector<std::string> allLines(const std::string& text, const Font& font, float width) {
+    Label label(Rect{0, 0, width, 100000});
+    label.setFont(font);
+    label.setNumberOfLines(0);
+    label.setText(text);
+    return label.layoutLines();
 }
 
 // A manual that records its back and web site buttons.
@@ -60,13 +71,11 @@ TEST(ManualPages, PlainTextFittingItsLabelFromTheTopAndListedInTheContents) {
         const std::string& page = pages[i];
         EXPECT_TRUE(
             std::all_of(page.begin(), page.end(), [](char c) { return c == '\n' || (c >= 32 && c < 127); }));
-        Label full(Rect{0, 0, 428, 100000}), shown(Rect{0, 0, 428, 285});
-        for (Label* label : {&full, &shown}) {
-            label->setFont(arial);
-            label->setNumberOfLines(0);
-            label->setText(page);
-        }
-        const auto all = full.layoutLines();
+        Label shown(Rect{0, 0, 428, 285});
+        shown.setFont(arial);
+        shown.setNumberOfLines(0);
+        shown.setText(page);
+        const auto all = allLines(page, arial, 428);
         int lastWords = 0;
         for (size_t k = 0; k < all.size(); ++k) {
             if (!all[k].empty())
@@ -84,9 +93,12 @@ TEST(ManualPages, PlainTextFittingItsLabelFromTheTopAndListedInTheContents) {
 
 // The page each screen names (checked with the shell's table) opens below
 // its heading; the title page has none, and a page the manual does not have
-// keeps the page where the reader left it.
+// keeps the page where the reader left it. The texts read sideways.
 TEST(ManualView, StartPageShowsItsHeadingOrTheTitlePage) {
     ManualView manual(nullptr);
+    for (const Label* label :
+         {&manual.pageNumberLabel(), &manual.titlePageLabel(), &manual.manualTextLabel()})
+        EXPECT_NEAR(std::fabs(label->rotation()), M_PI / 2, 1e-5);
     const int recorder = findScreenEntry(ScreenHost::kRecorder)->manualPage;
     manual.setStartPage(recorder);
     EXPECT_EQ(manual.currentPage(), recorder);
@@ -100,7 +112,7 @@ TEST(ManualView, StartPageShowsItsHeadingOrTheTitlePage) {
     }
     manual.setStartPage(findScreenEntry(ScreenHost::kMainMenu)->manualPage);
     EXPECT_EQ(manual.currentPage(), 0);
-    EXPECT_FLOAT_EQ(manual.titlePageLabel().alpha(), 0.8f);
+    EXPECT_GT(manual.titlePageLabel().alpha(), 0);
 }
 
 TEST(ManualView, ButtonsTurnPagesWithinTheManual) {
@@ -131,10 +143,9 @@ TEST(ManualView, ButtonsTurnPagesWithinTheManual) {
     EXPECT_EQ(manual.backs, 1);
     EXPECT_EQ(manual.websites, 1);
     // Only a finger coming down acts.
-    Touch t;
-    t.location = manual.buttonAreas()[0].rect.center();
+    const Point p = manual.buttonAreas()[0].rect.center();
     for (TouchPhase phase : {TouchPhase::Moved, TouchPhase::Ended, TouchPhase::Stationary}) {
-        t.phase = phase;
+        const Touch t = testsupport::touch(1, phase, p, p);
         manual.touchesBegan({t});
         manual.touchesMoved({t});
         manual.touchesEnded({t});
@@ -144,7 +155,9 @@ TEST(ManualView, ButtonsTurnPagesWithinTheManual) {
     EXPECT_EQ(manual.backs + manual.websites, 2);
 }
 
-TEST(ManualView, ShownBelowATitleAndRuleWithEveryWord) {
+// Every page below its title and rule, clear of the buttons, with every
+// line of its text; every contents entry opens its titled page.
+TEST(ManualView, ShownBelowATitleAndRuleWithEveryWordAndReachedFromTheContents) {
     RecordingManual manual;
     const auto pages = ManualPages::create();
     float buttons = 320;
@@ -155,27 +168,16 @@ TEST(ManualView, ShownBelowATitleAndRuleWithEveryWord) {
         manual.press(Button::NextPage);
         ASSERT_EQ(manual.currentPage(), i);
         const std::string& page = pages[static_cast<size_t>(i)];
+        const std::string heading = manual.headingLabel().text() + "\n" + ManualPages::kDashes;
         EXPECT_EQ(manual.headingRule().isHidden(), !titled(page));
-        if (titled(page)) {
-            EXPECT_EQ(
-                manual.headingLabel().text() + "\n" + ManualPages::kDashes,
-                page.substr(0, manual.headingLabel().text().size() + 1 + std::strlen(ManualPages::kDashes)));
-        }
-        // Clear of the buttons, no dashes on show, and no line of the text dropped.
+        EXPECT_TRUE(!titled(page) || page.substr(0, heading.size()) == heading);
         const Label& text = manual.manualTextLabel();
         for (const View* v : {static_cast<const View*>(&text), &manual.headingRule()})
             EXPECT_LE(v->frame().maxX(), buttons);
         EXPECT_EQ(text.text().find("---"), std::string::npos);
-        Label unbounded(Rect{0, 0, text.bounds().width, 100000});
-        unbounded.setFont(text.font());
-        unbounded.setNumberOfLines(0);
-        unbounded.setText(text.text());
-        EXPECT_EQ(text.layoutLines().size(), text.text().empty() ? 0u : unbounded.layoutLines().size());
+        EXPECT_EQ(text.layoutLines().size(),
+                  text.text().empty() ? 0u : allLines(text.text(), text.font(), text.bounds().width).size());
     }
-}
-
-TEST(ManualView, ContentsEntriesOpenTheirPages) {
-    RecordingManual manual;
     int entries = 0;
     for (int contentsPage : {1, 2}) {
         for (int row = 0; row < ManualView::kMaxContentsEntries; ++row) {
@@ -190,10 +192,9 @@ TEST(ManualView, ContentsEntriesOpenTheirPages) {
             SCOPED_TRACE(entry.title->text());
             EXPECT_FALSE(entry.title->isHidden());
             // The middle of the entry's title, where a finger would touch it.
-            const Point middle = entry.title->convertPointTo(
-                {entry.title->bounds().width / 2, entry.title->bounds().height / 2}, &manual);
             const int target = entry.page;
-            manual.pressAt(middle);
+            manual.pressAt(entry.title->convertPointTo(
+                {entry.title->bounds().width / 2, entry.title->bounds().height / 2}, &manual));
             EXPECT_EQ(manual.currentPage(), target);
             EXPECT_TRUE(titled(manual.pages()[static_cast<size_t>(target)]));
         }

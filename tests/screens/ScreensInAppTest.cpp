@@ -1,98 +1,141 @@
 // The screens inside a headless run of the application: the menus lead
 // where they say and back, every screen's corner buttons open the manual at
-// its page and go back, and every screen made without a sound engine takes
-// touches anywhere without changing or breaking anything.
+// its page and go back, the message boxes answer the keyboard, and every
+// screen made without a sound engine takes touches anywhere without
+// changing or breaking anything.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <functional>
 #include <memory>
 #include <vector>
 
 #include "app/ScreenRegistry.h"
+#include "guitars/TabGuitarSetupView.h"
 #include "screens/DelayEffectSetupView.h"
 #include "screens/FuzzEffectSetupView.h"
 #include "screens/InAppSupport.h"
 #include "screens/ManualView.h"
 #include "screens/MenuAppSetupView.h"
 #include "screens/MenuSetupGuitarPatchView.h"
+#include "screens/RecorderView.h"
+#include "screens/TabGuitarLoadSaveView.h"
 #include "screens/WahEffectSetupView.h"
+#include "support/Touches.h"
 
 namespace {
 
+using S = Strumwell;
 constexpr Point kBack{300, 20};
 constexpr Point kHelp{300, 460};
 
-class InApp : public ::testing::Test, public screens_test::InAppRun {
-protected:
-    void pressManual(ManualView::Button b) {
-        for (const auto& area : ManualView::buttonAreas())
-            if (area.action == b)
-                return tap(area.rect.center());
-    }
-};
+class InApp : public ::testing::Test, public screens_test::InAppRun {};
 
 TEST_F(InApp, ThroughTheMenusAndBack) {
-    Strumwell& s = run.shell();
     // A finger put down on nothing, dragged over a button and lifted there
     // changes nothing.
     touch(TouchPhase::Began, {10, 10});
     touch(TouchPhase::Moved, {200, 250});
     touch(TouchPhase::Ended, {220, 260});
     settle();
-    EXPECT_EQ(shown(), Strumwell::kMainMenu);
+    EXPECT_EQ(shown(), S::kMainMenu);
     const struct {
         Point at;
         int screen;
-    } steps[] = {{{100, 150}, Strumwell::kSetupMenu},    {{200, 150}, Strumwell::kEffectsSetupMenu},
-                 {kBack, Strumwell::kSetupMenu},         {kBack, Strumwell::kMainMenu},
-                 {{250, 250}, Strumwell::kChooseGuitar}, {kBack, Strumwell::kMainMenu}};
+        std::vector<int> backs;
+    } steps[] = {{{100, 150}, S::kSetupMenu, {S::kMainMenu}},
+                 {{200, 150}, S::kEffectsSetupMenu, {S::kMainMenu, S::kSetupMenu}},
+                 {kBack, S::kSetupMenu, {S::kMainMenu}},
+                 {kBack, S::kMainMenu, {}},
+                 {{250, 250}, S::kChooseGuitar, {S::kMainMenu}},
+                 {kBack, S::kMainMenu, {}}};
     for (const auto& step : steps) {
         tap(step.at);
         EXPECT_EQ(shown(), step.screen);
-        if (step.screen == Strumwell::kEffectsSetupMenu) {
-            ASSERT_EQ(s.noBackScreens(), 2);
-            EXPECT_EQ(s.backScreens()[0], Strumwell::kMainMenu);
-            EXPECT_EQ(s.backScreens()[1], Strumwell::kSetupMenu);
-        }
+        const auto& backs = shell().backScreens();
+        EXPECT_EQ(std::vector<int>(backs.begin(), backs.begin() + shell().noBackScreens()), step.backs);
     }
-    EXPECT_EQ(s.noBackScreens(), 0);
-
     // A pedal of the effects menu first makes its guitar the current one.
-    go(Strumwell::kEffectsSetupMenu);
+    go(S::kEffectsSetupMenu);
     for (int guitar : {1, 0}) {
         tap(guitar == 1 ? Point{100, 350} : Point{200, 211});
-        EXPECT_EQ(s.currentGuitar(), guitar);
-        EXPECT_EQ(shown(), Strumwell::kWahEffectSetup);
+        EXPECT_EQ(shell().currentGuitar(), guitar);
+        EXPECT_EQ(shown(), S::kWahEffectSetup);
         tap(kBack);
-        ASSERT_EQ(shown(), Strumwell::kEffectsSetupMenu);
+        ASSERT_EQ(shown(), S::kEffectsSetupMenu);
     }
 }
 
 TEST_F(InApp, EveryScreensCornerButtonsOpenItsManualPageAndGoBack) {
+    const auto pressManual = [&](ManualView::Button b) {
+        for (const auto& area : ManualView::buttonAreas())
+            if (area.action == b)
+                return tap(area.rect.center());
+    };
     for (int screen :
-         {Strumwell::kMainMenu, Strumwell::kChooseGuitar, Strumwell::kSetupMenu, Strumwell::kEffectsSetupMenu,
-          Strumwell::kGuitarPatchMenu, Strumwell::kAppSetup, Strumwell::kDelayEffectSetup,
-          Strumwell::kFuzzEffectSetup, Strumwell::kWahEffectSetup, Strumwell::kRecorder}) {
+         {S::kMainMenu, S::kChooseGuitar, S::kSetupMenu, S::kEffectsSetupMenu, S::kGuitarPatchMenu,
+          S::kAppSetup, S::kDelayEffectSetup, S::kFuzzEffectSetup, S::kWahEffectSetup, S::kRecorder}) {
         SCOPED_TRACE(screen);
-        if (screen != Strumwell::kMainMenu)
+        if (screen != S::kMainMenu)
             go(screen);
         ASSERT_EQ(shown(), screen);
         tap(kHelp);
-        ASSERT_EQ(shown(), Strumwell::kManual);
+        ASSERT_EQ(shown(), S::kManual);
         const auto* manual = dynamic_cast<ManualView*>(run.shownScreen());
         ASSERT_NE(manual, nullptr);
         EXPECT_EQ(manual->currentPage(), findScreenEntry(screen)->manualPage);
-        EXPECT_EQ(run.shell().backScreens()[run.shell().noBackScreens() - 1], screen);
+        EXPECT_EQ(shell().backScreens()[shell().noBackScreens() - 1], screen);
         // Turning a page, then back where the manual was called from.
         const int page = manual->currentPage();
         pressManual(ManualView::Button::NextPage);
         EXPECT_EQ(manual->currentPage(), page + 1);
         pressManual(ManualView::Button::Back);
         EXPECT_EQ(shown(), screen);
-        if (screen == Strumwell::kMainMenu)
+        if (screen == S::kMainMenu)
             continue;
         tap(kBack);
-        EXPECT_EQ(shown(), Strumwell::kMainMenu);
-        EXPECT_EQ(run.shell().noBackScreens(), 0);
+        EXPECT_EQ(shown(), S::kMainMenu);
+        EXPECT_EQ(shell().noBackScreens(), 0);
+    }
+}
+
+TEST_F(InApp, MessageBoxesAnswerReturnWithOKAndEscapeWithCancel) {
+    std::ofstream(std::filesystem::path(folders.docs()) / "Riff.TAB"); // something to load
+    const struct {
+        int screen;
+        std::vector<Point> open;
+        std::function<bool(View*)> showing;
+    } boxes[] = {
+        {S::kRecorder,
+         {{96, 250}},
+         [](View* v) { return dynamic_cast<RecorderView&>(*v).showingMessageBox(); }},
+        {S::kTabGuitarLoadSave,
+         {{220, 418}},
+         [](View* v) { return dynamic_cast<TabGuitarLoadSaveView&>(*v).showingMessageBox(); }},
+        // The menu stays open after the box.
+        {S::kTabGuitarSetup,
+         {{20, 20}, {220, 300}},
+         [](View* v) { return dynamic_cast<TabGuitarSetupView&>(*v).messageBoxShowing(); }},
+    };
+    for (const auto& box : boxes) {
+        SCOPED_TRACE(box.screen);
+        go(box.screen);
+        for (Point p : box.open)
+            tap(p);
+        ASSERT_TRUE(box.showing(run.shownScreen()));
+        key(Key::Escape);
+        EXPECT_FALSE(box.showing(run.shownScreen()));
+        tap(box.open.back());
+        ASSERT_TRUE(box.showing(run.shownScreen()));
+        key(Key::Return);
+        // OK may bring a notice of the outcome, which Return closes too.
+        if (box.showing(run.shownScreen()))
+            key(Key::Return);
+        EXPECT_FALSE(box.showing(run.shownScreen()));
+        key(Key::Return); // with no box up the keys pass on
+        EXPECT_FALSE(box.showing(run.shownScreen()));
+        go(S::kMainMenu);
     }
 }
 
@@ -107,15 +150,9 @@ TEST(WithoutEngine, TouchesAnywhereChangeNothing) {
     for (FingerView* screen : std::vector<FingerView*>{&delay, &fuzz, &wah, &app, &patch}) {
         EXPECT_EQ(screen->frame(), (Rect{0, 0, 320, 480}));
         for (float x = 5; x < 320; x += 20)
-            for (float y = 5; y < 480; y += 20) {
-                Touch t;
-                t.location = {x, y};
-                t.previousLocation = {x - 3, y - 3};
-                for (TouchPhase phase : {TouchPhase::Began, TouchPhase::Moved, TouchPhase::Ended}) {
-                    t.phase = phase;
-                    screen->processTouches({t});
-                }
-            }
+            for (float y = 5; y < 480; y += 20)
+                for (TouchPhase phase : {TouchPhase::Began, TouchPhase::Moved, TouchPhase::Ended})
+                    screen->processTouches({testsupport::touch(1, phase, {x, y}, {x - 3, y - 3})});
     }
     for (EffectSetupView* pedal : std::vector<EffectSetupView*>{&delay, &fuzz, &wah}) {
         EXPECT_EQ(pedal->testTonePlaylistNo(), -1);

@@ -23,9 +23,8 @@
 #include "screens/MenuSetupGuitarPatchView.h"
 #include "ui/ScreenHost.h"
 
-using library_test::areaOf;
 using library_test::inside;
-using library_test::touch;
+using namespace testsupport;
 
 namespace {
 
@@ -78,10 +77,11 @@ protected:
         s.willAppear(ScreenHost::kSetupMenu, 0);
     }
 
-    // One buffer through the render callback, as the audio output would.
-    void renderBuffer() {
+    // Buffers through the render callback, as the audio output would.
+    void render(int buffers = 1) {
         std::vector<int16_t> out(512);
-        SoundEngine::callbackProcStereo(engine.callbackUserData(), out.data(), 256);
+        for (int i = 0; i < buffers; ++i)
+            SoundEngine::callbackProcStereo(engine.callbackUserData(), out.data(), 256);
     }
     void advance(double seconds) {
         clock.advance(seconds);
@@ -90,7 +90,7 @@ protected:
     // A patch step through to the box going.
     void finishPatchStep() {
         advance(0.002);
-        renderBuffer();
+        render();
         advance(0);
         advance(0.2);
         ASSERT_FALSE(s.messageBoxShowing());
@@ -99,34 +99,26 @@ protected:
     std::tuple<bool, float, float> box() const {
         return {s.messageBoxShowing(), s.messageBox().alpha(), s.messageBoxGreyout().alpha()};
     }
-    void down(Point p) { s.touchesBegan({touch(TouchPhase::Began, p)}); }
-    void move(Point from, Point to) { s.touchesMoved({touch(TouchPhase::Moved, to, from)}); }
-    void up(Point p) { s.touchesEnded({touch(TouchPhase::Ended, p)}); }
-    void tap(Action a) {
-        down(at(a));
-        up(at(a));
+    void tap(Point p, long finger = 1) {
+        s.touchesBegan({down(finger, p)});
+        s.touchesEnded({up(finger, p)});
     }
 
     // Drags a finger around knob k from angle a0 to a1 (radians, clockwise
     // from the +x axis, y down) in steps of 5 degrees.
     void drag(int k, double a0, double a1) {
         const double step = (a1 > a0 ? 1 : -1) * 5.0 * M_PI / 180.0;
-        const int steps = int(std::lround((a1 - a0) / step));
         auto around = [&](double a) {
             return Point{float(s.knob(k).x() + 40 * std::cos(a)), float(s.knob(k).y() + 40 * std::sin(a))};
         };
-        Point previous = around(a0);
-        down(previous);
+        s.touchesBegan({down(1, around(a0))});
         EXPECT_EQ(s.draggingKnob(), k);
-        for (int i = 1; i <= steps; ++i) {
-            const Point next = around(a0 + step * i);
-            move(previous, next);
-            previous = next;
-        }
-        up(previous);
+        for (int i = 1; i <= std::lround((a1 - a0) / step); ++i)
+            s.touchesMoved({move(1, around(a0 + step * i), around(a0 + step * (i - 1)))});
+        s.touchesEnded({up(1, around(a1))});
     }
 
-    testsupport::TempFolder folder{"strumwell-setup"};
+    TempFolder folder{"strumwell-setup"};
     // Written before the engine reads its bundle.
     const bool samples = writeWav(folder.file("A2-3.wav")) && writeWav(folder.file("E2-3.wav"));
     ManualClock clock;
@@ -150,21 +142,19 @@ TEST_F(SetupScreens, AppSetupBarsStepBothGuitarsSwitchesAround) {
     const Point bends = inside(MenuAppSetupView::areas(), MenuAppSetupView::Action::StepStringBends);
     const Point whammy = inside(MenuAppSetupView::areas(), MenuAppSetupView::Action::StepWhammyBar);
     const struct {
-        Point at;
+        Touch touch;
         Bars after;
-    } steps[] = {{bends, {true, true, "Guitar 1 + 2", false, true, "Guitar 2"}},
-                 {bends, {false, false, "Off", false, true, "Guitar 2"}},
-                 {bends, {true, false, "Guitar 1", false, true, "Guitar 2"}},
-                 {bends, {false, true, "Guitar 2", false, true, "Guitar 2"}},
-                 {whammy, {false, true, "Guitar 2", true, true, "Guitar 1 + 2"}}};
+    } steps[] = {{down(1, bends), {true, true, "Guitar 1 + 2", false, true, "Guitar 2"}},
+                 {down(1, bends), {false, false, "Off", false, true, "Guitar 2"}},
+                 {down(1, bends), {true, false, "Guitar 1", false, true, "Guitar 2"}},
+                 {down(1, bends), {false, true, "Guitar 2", false, true, "Guitar 2"}},
+                 {down(1, whammy), {false, true, "Guitar 2", true, true, "Guitar 1 + 2"}},
+                 {move(1, whammy, bends), {false, true, "Guitar 2", true, true, "Guitar 1 + 2"}},
+                 {up(1, whammy), {false, true, "Guitar 2", true, true, "Guitar 1 + 2"}}};
     for (const auto& step : steps) {
-        app.touchesBegan({touch(TouchPhase::Began, step.at)});
+        app.processTouches({step.touch});
         EXPECT_EQ(bars(), step.after);
     }
-    // Moves and lifts do nothing.
-    app.touchesMoved({touch(TouchPhase::Moved, whammy, bends)});
-    app.touchesEnded({touch(TouchPhase::Ended, whammy)});
-    EXPECT_EQ(bars(), steps[4].after);
     // Changes made elsewhere (a loaded song) show on the next arrival.
     engine.setWhammyBarAttached(0, false);
     engine.setWhammyBarAttached(1, false);
@@ -172,28 +162,25 @@ TEST_F(SetupScreens, AppSetupBarsStepBothGuitarsSwitchesAround) {
     EXPECT_EQ(app.whammyBarSettingLabel().text(), "Off");
 }
 
-TEST_F(SetupScreens, PatchScreenShowsTheEngineSettingsOnArrival) {
+TEST_F(SetupScreens, PatchStepWaitsForTheEngineAndTheRenderedBuffer) {
+    // On arrival the screen shows the engine's settings.
     engine.setGuitarVolume(0, 0.25f);
     engine.setGuitarVolume(1, 0.75f);
     engine.setGuitarSustain(0, 0.4f);
     s.willAppear(ScreenHost::kSetupMenu, 0);
-    EXPECT_EQ(s.guitar1PatchName().text(), "Acoustic 2");
-    EXPECT_EQ(s.guitar2PatchName().text(), "Electric 2");
+    EXPECT_EQ(s.guitar1PatchName().text() + ", " + s.guitar2PatchName().text(), "Acoustic 2, Electric 2");
     for (int k = 0; const float value : {0.25f, 0.4f, 0.75f, 0.7f})
         EXPECT_NEAR(s.knob(k++).getValue(), value, 1e-5);
     EXPECT_EQ(box(), std::make_tuple(false, 0.0f, 0.0f));
-}
 
-TEST_F(SetupScreens, PatchStepWaitsForTheEngineAndTheRenderedBuffer) {
-    tap(Action::NextPatchGuitar1);
+    tap(at(Action::NextPatchGuitar1));
     EXPECT_EQ(box(), std::make_tuple(true, 1.0f, 0.7f));
     EXPECT_EQ(s.messageBoxLabel().text(), MenuSetupGuitarPatchView::kMessageBoxText);
     EXPECT_EQ(engine.patchNo(0), 1); // the box is drawn before the samples are loaded
     // Touches on any control, the corners too, are ignored from now on.
-    for (Action a : {Action::TestNoteGuitar1, Action::TurnGuitar1Volume, Action::NextPatchGuitar2})
-        tap(a);
-    down({300, 20});
-    up({300, 20});
+    for (Point p : {at(Action::TestNoteGuitar1), at(Action::TurnGuitar1Volume), at(Action::NextPatchGuitar2),
+                    Point{300, 20}})
+        tap(p);
     EXPECT_EQ(s.testPatch1PlaylistNo(), -1);
     EXPECT_EQ(s.draggingKnob(), -1);
     advance(0.002);
@@ -203,7 +190,7 @@ TEST_F(SetupScreens, PatchStepWaitsForTheEngineAndTheRenderedBuffer) {
     // and the box goes a tenth of a second after that.
     advance(1.0);
     EXPECT_TRUE(s.messageBoxShowing());
-    renderBuffer();
+    render();
     advance(0);
     advance(0.05);
     EXPECT_TRUE(s.messageBoxShowing());
@@ -212,10 +199,9 @@ TEST_F(SetupScreens, PatchStepWaitsForTheEngineAndTheRenderedBuffer) {
     EXPECT_EQ(s.guitar1PatchName().text(), "Electric 1");
     EXPECT_TRUE(s.performed.empty());
     // Touches work again.
-    down({300, 20});
-    up({300, 20});
+    tap({300, 20});
     EXPECT_EQ(s.performed, (std::vector<Choice>{Choice::back()}));
-    down(at(Action::TurnGuitar1Volume));
+    s.touchesBegan({down(1, at(Action::TurnGuitar1Volume))});
     EXPECT_EQ(s.draggingKnob(), 0);
 }
 
@@ -228,13 +214,12 @@ TEST_F(SetupScreens, PatchStepsWrapBothWays) {
         {Action::NextPatchGuitar2, 1, 4}, {Action::NextPatchGuitar2, 1, 0}, {Action::PrevPatchGuitar2, 1, 4},
     };
     for (const auto& step : steps) {
-        tap(step.button);
+        tap(at(step.button));
         finishPatchStep();
         EXPECT_EQ(engine.patchNo(step.guitar), step.patch);
     }
     EXPECT_EQ(engine.patchNo(0), 0);
-    EXPECT_EQ(s.guitar1PatchName().text(), "Acoustic 1");
-    EXPECT_EQ(s.guitar2PatchName().text(), "Clean Electric");
+    EXPECT_EQ(s.guitar1PatchName().text() + ", " + s.guitar2PatchName().text(), "Acoustic 1, Clean Electric");
 }
 
 // With no engine nothing will render a buffer: once the step has run the
@@ -243,8 +228,8 @@ TEST_F(SetupScreens, PatchStepsWrapBothWays) {
 TEST_F(SetupScreens, PatchStepWithoutAnEngineTurnsTheTouchscreenBackOn) {
     MenuSetupGuitarPatchView lone(nullptr, nullptr, &parent.queue);
     auto gone = std::make_unique<MenuSetupGuitarPatchView>(nullptr, &engine, &parent.queue);
-    lone.touchesBegan({touch(TouchPhase::Began, at(Action::NextPatchGuitar1))});
-    gone->touchesBegan({touch(TouchPhase::Began, at(Action::NextPatchGuitar1))});
+    lone.touchesBegan({down(1, at(Action::NextPatchGuitar1))});
+    gone->touchesBegan({down(1, at(Action::NextPatchGuitar1))});
     gone.reset();
     EXPECT_TRUE(lone.messageBoxShowing());
     advance(0.002);
@@ -252,7 +237,7 @@ TEST_F(SetupScreens, PatchStepWithoutAnEngineTurnsTheTouchscreenBackOn) {
     EXPECT_EQ(engine.patchNo(0), 1);
     advance(0.1);
     EXPECT_FALSE(lone.messageBoxShowing());
-    lone.touchesBegan({touch(TouchPhase::Began, at(Action::TurnGuitar2Sustain), {}, 2)});
+    lone.touchesBegan({down(2, at(Action::TurnGuitar2Sustain))});
     EXPECT_EQ(lone.draggingKnob(), MenuSetupGuitarPatchView::kGuitar2Sustain);
 }
 
@@ -278,10 +263,10 @@ TEST_F(SetupScreens, KnobsSetTheEngineForTheirGuitar) {
     EXPECT_NEAR(engine.guitarVolume(0), 0.805f, 1e-4);
     // After the finger lifts, or from a finger that came down outside the
     // knobs, moving turns nothing.
-    move({93, 63}, {53, 103});
-    down({250, 100});
-    move({250, 100}, {250, 120});
-    up({250, 120});
+    s.touchesMoved({move(1, {53, 103}, {93, 63})});
+    s.touchesBegan({down(1, {250, 100})});
+    s.touchesMoved({move(1, {250, 120}, {250, 100})});
+    s.touchesEnded({up(1, {250, 120})});
     EXPECT_FLOAT_EQ(engine.guitarVolume(1), 0.0f);
     EXPECT_NEAR(engine.guitarVolume(0), 0.805f, 1e-4);
     // Guitar 1's sustain knob redraws the screen with changes made behind its back.
@@ -293,38 +278,36 @@ TEST_F(SetupScreens, KnobsSetTheEngineForTheirGuitar) {
 TEST_F(SetupScreens, TestNotesSoundUntilLiftedInsideOrSlidOut) {
     // Guitar 1's note: sliding within the button keeps it, sliding out stops it.
     const Point note1 = at(Action::TestNoteGuitar1);
-    down(note1);
+    s.touchesBegan({down(1, note1)});
     const int voice1 = s.testPatch1PlaylistNo();
     ASSERT_GE(voice1, 0);
     EXPECT_EQ(engine.voiceState(voice1).sampleNo, MenuSetupGuitarPatchView::kTestSampleNo);
-    move(note1, {note1.x + 2, note1.y + 2});
+    s.touchesMoved({move(1, {note1.x + 2, note1.y + 2}, note1)});
     EXPECT_EQ(s.testPatch1PlaylistNo(), voice1);
-    const Point out{note1.x, areaOf(MenuSetupGuitarPatchView::areas(), Action::TestNoteGuitar1).maxY() + 5};
-    move(note1, out);
+    const Point out{
+        note1.x, library_test::areaOf(MenuSetupGuitarPatchView::areas(), Action::TestNoteGuitar1).maxY() + 5};
+    s.touchesMoved({move(1, out, note1)});
     EXPECT_EQ(s.testPatch1PlaylistNo(), -1);
-    up(out);
-    // Guitar 2's note, held while the first one's release runs out.
+    s.touchesEnded({up(1, out)});
+    // Guitar 2's note, held while the first one's release runs out; lifted
+    // inside its button, it stops.
     const Point note2 = at(Action::TestNoteGuitar2);
-    s.touchesBegan({touch(TouchPhase::Began, note2, {}, 2)});
+    s.touchesBegan({down(2, note2)});
     const int voice2 = s.testPatch2PlaylistNo();
     ASSERT_GE(voice2, 0);
     EXPECT_EQ(engine.voiceState(voice2).sampleNo, 48 + MenuSetupGuitarPatchView::kTestSampleNo);
-    for (int i = 0; i < 400; ++i)
-        renderBuffer();
+    render(400);
     EXPECT_FALSE(engine.voicePlaying(voice1));
     EXPECT_TRUE(engine.voicePlaying(voice2));
-    // Lifted inside its button, it stops; lifting inside a silent button does nothing.
-    s.touchesEnded({touch(TouchPhase::Ended, note2, {}, 2)});
+    s.touchesEnded({up(2, note2)});
     EXPECT_EQ(s.testPatch2PlaylistNo(), -1);
-    for (int i = 0; i < 400; ++i)
-        renderBuffer();
+    render(400);
     EXPECT_FALSE(engine.voicePlaying(voice2));
-    up(note2);
     // A patch step silences a held note.
-    down(note1);
+    s.touchesBegan({down(1, note1)});
     const int voice = s.testPatch1PlaylistNo();
     ASSERT_GE(voice, 0);
-    s.touchesBegan({touch(TouchPhase::Began, at(Action::NextPatchGuitar2), {}, 2)});
+    s.touchesBegan({down(2, at(Action::NextPatchGuitar2))});
     advance(0.002);
     EXPECT_FALSE(engine.voicePlaying(voice));
     finishPatchStep();
