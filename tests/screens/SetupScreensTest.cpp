@@ -1,12 +1,15 @@
-// The patch setup and application setup screens without an application
-// delegate: the patch change with its wait box against a real engine (no
+// The setup screens without an application delegate, over a real engine (no
 // audio output; the tests render buffers themselves and run the UI thread's
-// queue), the knobs, the test notes and the bend and whammy settings.
+// queue): the patch change with its wait box, the knobs, the test notes and
+// the bend and whammy settings; the effect pedals' arrows, foot switches,
+// knobs, readouts and lights for the current guitar and the tap tempo on a
+// hand-driven clock; and the rotary knob they all turn.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdint>
 #include <fstream>
+#include <limits>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -18,9 +21,12 @@
 #include "platform/Label.h"
 #include "platform/core/Clock.h"
 #include "platform/core/MainThreadQueue.h"
+#include "screens/DelayEffectSetupView.h"
+#include "screens/FuzzEffectSetupView.h"
 #include "screens/LibraryTestSupport.h"
 #include "screens/MenuAppSetupView.h"
 #include "screens/MenuSetupGuitarPatchView.h"
+#include "screens/WahEffectSetupView.h"
 #include "ui/ScreenHost.h"
 
 using library_test::inside;
@@ -30,9 +36,41 @@ namespace {
 
 using Action = MenuSetupGuitarPatchView::Action;
 using Choice = MenuScreenView::Choice;
+using Control = EffectSetupView::Control;
+using Names = std::vector<std::string>;
+constexpr Point kTestNote{30, 450};
 
 Point at(Action a) {
     return inside(MenuSetupGuitarPatchView::areas(), a);
+}
+
+// The middle of a pedal's area for a control, on the screen.
+Point where(std::span<const EffectSetupView::Area> areas, Control c) {
+    for (const auto& a : areas)
+        if (a.control == c)
+            return {(std::max(a.left, 0.0f) + std::min(a.right, 320.0f)) / 2,
+                    (std::max(a.top, 0.0f) + std::min(a.bottom, 480.0f)) / 2};
+    ADD_FAILURE() << "no area";
+    return {};
+}
+
+// The point at `degrees` (0 straight above the centre, growing anticlockwise
+// on the screen, y downwards) at `radius` around a knob's centre.
+Point around(const Knob& knob, double degrees, double radius = 40) {
+    const double a = degrees * M_PI / 180.0;
+    return {float(knob.x() - radius * std::sin(a)), float(knob.y() - radius * std::cos(a))};
+}
+
+// A finger put down on a knob's centre turning it clockwise by `degrees`,
+// one degree per move, and lifted there unless `hold`.
+void turn(FingerView& screen, const Knob& knob, double from, double degrees, bool hold = false) {
+    const Point centre{float(knob.x()), float(knob.y())};
+    screen.processTouches({down(1, centre)});
+    const double dir = degrees > 0 ? -1 : 1;
+    for (int i = 0; i < std::lround(std::fabs(degrees)); ++i)
+        screen.processTouches({move(1, around(knob, from + dir * (i + 1)), around(knob, from + dir * i))});
+    if (!hold)
+        screen.processTouches({up(1, centre)});
 }
 
 class TestParent : public SoundEngineParent {
@@ -57,7 +95,7 @@ bool writeWav(const std::string& path) {
     return out.good();
 }
 
-// The screens with their corner buttons recorded instead of sent to a delegate.
+// Screens with their corner buttons and arrows recorded instead of sent to a delegate.
 class RecordingPatchScreen : public MenuSetupGuitarPatchView {
 public:
     using MenuSetupGuitarPatchView::MenuSetupGuitarPatchView;
@@ -65,6 +103,16 @@ public:
 
 protected:
     void perform(const Choice& choice) override { performed.push_back(choice); }
+};
+template <typename Pedal> class RecordingPedal : public Pedal {
+public:
+    template <typename... Args>
+    explicit RecordingPedal(Args&&... args) : Pedal(std::forward<Args>(args)...) {}
+    std::vector<std::pair<int, bool>> goes; // and a way back of -1
+
+protected:
+    void goBack() override { goes.emplace_back(-1, false); }
+    void goToScreen(int screenNo, bool rememberBack) override { goes.emplace_back(screenNo, rememberBack); }
 };
 
 // A real engine over a temporary bundle that holds only the open low E
@@ -76,7 +124,6 @@ protected:
         engine.resetState();
         s.willAppear(ScreenHost::kSetupMenu, 0);
     }
-
     // Buffers through the render callback, as the audio output would.
     void render(int buffers = 1) {
         std::vector<int16_t> out(512);
@@ -99,35 +146,60 @@ protected:
     std::tuple<bool, float, float> box() const {
         return {s.messageBoxShowing(), s.messageBox().alpha(), s.messageBoxGreyout().alpha()};
     }
-    void tap(Point p, long finger = 1) {
-        s.touchesBegan({down(finger, p)});
-        s.touchesEnded({up(finger, p)});
-    }
-
-    // Drags a finger around knob k from angle a0 to a1 (radians, clockwise
-    // from the +x axis, y down) in steps of 5 degrees.
-    void drag(int k, double a0, double a1) {
-        const double step = (a1 > a0 ? 1 : -1) * 5.0 * M_PI / 180.0;
-        auto around = [&](double a) {
-            return Point{float(s.knob(k).x() + 40 * std::cos(a)), float(s.knob(k).y() + 40 * std::sin(a))};
-        };
-        s.touchesBegan({down(1, around(a0))});
-        EXPECT_EQ(s.draggingKnob(), k);
-        for (int i = 1; i <= std::lround((a1 - a0) / step); ++i)
-            s.touchesMoved({move(1, around(a0 + step * i), around(a0 + step * (i - 1)))});
-        s.touchesEnded({up(1, around(a1))});
-    }
+    void tap(Point p) { s.processTouches({down(1, p), up(1, p)}); }
 
     TempFolder folder{"strumwell-setup"};
     // Written before the engine reads its bundle.
     const bool samples = writeWav(folder.file("A2-3.wav")) && writeWav(folder.file("E2-3.wav"));
-    ManualClock clock;
+    ManualClock clock{100.0};
     TestParent parent{clock};
     SoundEngine engine{&parent, nullptr, nullptr, folder.str(), clock};
     RecordingPatchScreen s{nullptr, &engine, &parent.queue};
 };
 
 } // namespace
+
+TEST(Knob, TurnsBySmallStepsWithinZeroAndOneAndIgnoresJumps) {
+    View parent(Rect{0, 0, 320, 480});
+    Knob knob(&parent, 160, 240, "");
+    EXPECT_EQ(parent.subviews().back(), knob.knobIV());
+    const struct {
+        float start;
+        double from, to;
+        int steps;
+        float expected;
+    } turns[] = {
+        {0.0f, 270, 180, 90, 0.305f},                          // a quarter turn clockwise in small steps
+        {0.5f, 200, 150.5, 1, float(0.5 + 49.5 * 1.22 / 360)}, // the largest turn
+        {0.5f, 200, 249.5, 1, float(0.5 - 49.5 * 1.22 / 360)},
+        {0.5f, 200, 149.5, 1, 0.5f}, // a jump
+        {0.5f, 200, 250.5, 1, 0.5f},
+        {0.5f, 1, 359, 1, 0.5f}, // across the seam above
+        {0.5f, 359, 1, 1, 0.5f},
+        {1.0f, 270, 240, 15, 1.0f},                   // held at the ends...
+        {1.0f, 240, 241, 1, float(1.0 - 1.22 / 360)}, // ...and off them at once
+        {0.0f, 180, 270, 18, 0.0f},
+        {0.0f, 359, 1, 179, 1.0f}, // most of a turn clockwise
+    };
+    for (const auto& t : turns) {
+        SCOPED_TRACE(t.from);
+        knob.setValue(t.start);
+        for (int i = 0; i < t.steps; ++i)
+            knob.turnKnobFromCoord(around(knob, t.from + (t.to - t.from) * i / t.steps, 50),
+                                   around(knob, t.from + (t.to - t.from) * (i + 1) / t.steps, 50));
+        EXPECT_NEAR(knob.getValue(), t.expected, 1e-4);
+        EXPECT_FLOAT_EQ(knob.knobIV()->rotation(), float(Knob::rotationForValue(knob.getValue())));
+    }
+    // Straight above, straight below and the centre itself have angles too.
+    EXPECT_EQ(Knob::angleAround(10, 10, 10, 11), 180.0);
+    EXPECT_EQ(Knob::angleAround(10, 10, 10, 10), 0.0);
+    // Values outside the range come back on the first turn; a point that is
+    // not a number changes nothing.
+    const Point a = around(knob, 90), b = around(knob, 89);
+    EXPECT_EQ(Knob::turnedValue(1.5f, knob.x(), knob.y(), a, b), 1.0f);
+    EXPECT_EQ(Knob::turnedValue(-0.5f, knob.x(), knob.y(), b, a), 0.0f);
+    EXPECT_EQ(Knob::turnedValue(0.3f, 0, 0, {std::numeric_limits<float>::quiet_NaN(), 1}, {1, 1}), 0.3f);
+}
 
 TEST_F(SetupScreens, AppSetupBarsStepBothGuitarsSwitchesAround) {
     MenuAppSetupView app(nullptr, &engine);
@@ -162,27 +234,22 @@ TEST_F(SetupScreens, AppSetupBarsStepBothGuitarsSwitchesAround) {
     EXPECT_EQ(app.whammyBarSettingLabel().text(), "Off");
 }
 
-TEST_F(SetupScreens, PatchStepWaitsForTheEngineAndTheRenderedBuffer) {
+TEST_F(SetupScreens, PatchStepWaitsForTheEngineAndTheRenderedBufferAndWrapsBothWays) {
     // On arrival the screen shows the engine's settings.
     engine.setGuitarVolume(0, 0.25f);
-    engine.setGuitarVolume(1, 0.75f);
     engine.setGuitarSustain(0, 0.4f);
     s.willAppear(ScreenHost::kSetupMenu, 0);
     EXPECT_EQ(s.guitar1PatchName().text() + ", " + s.guitar2PatchName().text(), "Acoustic 2, Electric 2");
-    for (int k = 0; const float value : {0.25f, 0.4f, 0.75f, 0.7f})
-        EXPECT_NEAR(s.knob(k++).getValue(), value, 1e-5);
-    EXPECT_EQ(box(), std::make_tuple(false, 0.0f, 0.0f));
+    EXPECT_NEAR(s.knob(0).getValue() + 10 * s.knob(1).getValue(), 4.25f, 1e-5);
 
     tap(at(Action::NextPatchGuitar1));
     EXPECT_EQ(box(), std::make_tuple(true, 1.0f, 0.7f));
-    EXPECT_EQ(s.messageBoxLabel().text(), MenuSetupGuitarPatchView::kMessageBoxText);
     EXPECT_EQ(engine.patchNo(0), 1); // the box is drawn before the samples are loaded
     // Touches on any control, the corners too, are ignored from now on.
     for (Point p : {at(Action::TestNoteGuitar1), at(Action::TurnGuitar1Volume), at(Action::NextPatchGuitar2),
                     Point{300, 20}})
         tap(p);
     EXPECT_EQ(s.testPatch1PlaylistNo(), -1);
-    EXPECT_EQ(s.draggingKnob(), -1);
     advance(0.002);
     EXPECT_EQ(engine.patchNo(0), 2);
     EXPECT_EQ(engine.patchNo(1), 3);
@@ -198,27 +265,22 @@ TEST_F(SetupScreens, PatchStepWaitsForTheEngineAndTheRenderedBuffer) {
     EXPECT_EQ(box(), std::make_tuple(false, 0.0f, 0.0f));
     EXPECT_EQ(s.guitar1PatchName().text(), "Electric 1");
     EXPECT_TRUE(s.performed.empty());
-    // Touches work again.
-    tap({300, 20});
+    tap({300, 20}); // touches work again
     EXPECT_EQ(s.performed, (std::vector<Choice>{Choice::back()}));
-    s.touchesBegan({down(1, at(Action::TurnGuitar1Volume))});
-    EXPECT_EQ(s.draggingKnob(), 0);
-}
 
-TEST_F(SetupScreens, PatchStepsWrapBothWays) {
     const struct {
         Action button;
         int guitar, patch;
     } steps[] = {
-        {Action::PrevPatchGuitar1, 0, 0}, {Action::PrevPatchGuitar1, 0, 4}, {Action::NextPatchGuitar1, 0, 0},
-        {Action::NextPatchGuitar2, 1, 4}, {Action::NextPatchGuitar2, 1, 0}, {Action::PrevPatchGuitar2, 1, 4},
+        {Action::PrevPatchGuitar1, 0, 1}, {Action::PrevPatchGuitar1, 0, 0}, {Action::PrevPatchGuitar1, 0, 4},
+        {Action::NextPatchGuitar1, 0, 0}, {Action::NextPatchGuitar2, 1, 4}, {Action::NextPatchGuitar2, 1, 0},
+        {Action::PrevPatchGuitar2, 1, 4},
     };
     for (const auto& step : steps) {
         tap(at(step.button));
         finishPatchStep();
         EXPECT_EQ(engine.patchNo(step.guitar), step.patch);
     }
-    EXPECT_EQ(engine.patchNo(0), 0);
     EXPECT_EQ(s.guitar1PatchName().text() + ", " + s.guitar2PatchName().text(), "Acoustic 1, Clean Electric");
 }
 
@@ -228,87 +290,260 @@ TEST_F(SetupScreens, PatchStepsWrapBothWays) {
 TEST_F(SetupScreens, PatchStepWithoutAnEngineTurnsTheTouchscreenBackOn) {
     MenuSetupGuitarPatchView lone(nullptr, nullptr, &parent.queue);
     auto gone = std::make_unique<MenuSetupGuitarPatchView>(nullptr, &engine, &parent.queue);
-    lone.touchesBegan({down(1, at(Action::NextPatchGuitar1))});
-    gone->touchesBegan({down(1, at(Action::NextPatchGuitar1))});
+    lone.processTouches({down(1, at(Action::NextPatchGuitar1))});
+    gone->processTouches({down(1, at(Action::NextPatchGuitar1))});
     gone.reset();
-    EXPECT_TRUE(lone.messageBoxShowing());
     advance(0.002);
     EXPECT_TRUE(lone.messageBoxShowing());
     EXPECT_EQ(engine.patchNo(0), 1);
     advance(0.1);
     EXPECT_FALSE(lone.messageBoxShowing());
-    lone.touchesBegan({down(2, at(Action::TurnGuitar2Sustain))});
+    lone.processTouches({down(2, at(Action::TurnGuitar2Sustain))});
     EXPECT_EQ(lone.draggingKnob(), MenuSetupGuitarPatchView::kGuitar2Sustain);
 }
 
-TEST_F(SetupScreens, KnobsSetTheEngineForTheirGuitar) {
+TEST_F(SetupScreens, PatchKnobsSetTheEngineForTheirGuitar) {
     const struct {
         int knob;
-        double from, to;
+        double from, degrees;
         float (SoundEngine::*value)(int) const;
         int guitar;
         float expected;
-    } drags[] = {
-        {0, 0, M_PI / 2, &SoundEngine::guitarVolume, 0, 0.805f},        // a quarter turn clockwise
-        {3, M_PI / 2, 0, &SoundEngine::guitarSustain, 1, 0.395f},       // and anticlockwise
-        {1, -M_PI / 4, M_PI / 4, &SoundEngine::guitarSustain, 0, 1.0f}, // limited to 1
-        {2, M_PI / 2, -M_PI / 2, &SoundEngine::guitarVolume, 1, 0.0f},  // limited to 0
+    } turns[] = {
+        {0, 270, 90, &SoundEngine::guitarVolume, 0, 0.805f},   // a quarter turn clockwise
+        {3, 180, -90, &SoundEngine::guitarSustain, 1, 0.395f}, // and anticlockwise
+        {1, 315, 90, &SoundEngine::guitarSustain, 0, 1.0f},    // limited to 1
+        {2, 180, -180, &SoundEngine::guitarVolume, 1, 0.0f},   // limited to 0
     };
-    for (const auto& d : drags) {
-        drag(d.knob, d.from, d.to);
-        EXPECT_NEAR((engine.*d.value)(d.guitar), d.expected, 1e-4);
-        EXPECT_NEAR(s.knob(d.knob).getValue(), d.expected, 1e-4);
+    for (const auto& t : turns) {
+        turn(s, s.knob(t.knob), t.from, t.degrees);
+        EXPECT_NEAR((engine.*t.value)(t.guitar), t.expected, 1e-4);
+        EXPECT_NEAR(s.knob(t.knob).getValue(), t.expected, 1e-4);
         EXPECT_EQ(s.draggingKnob(), -1);
     }
-    EXPECT_NEAR(engine.guitarVolume(0), 0.805f, 1e-4);
     // After the finger lifts, or from a finger that came down outside the
     // knobs, moving turns nothing.
-    s.touchesMoved({move(1, {53, 103}, {93, 63})});
-    s.touchesBegan({down(1, {250, 100})});
-    s.touchesMoved({move(1, {250, 120}, {250, 100})});
-    s.touchesEnded({up(1, {250, 120})});
+    for (const Touch& t :
+         {move(1, {53, 103}, {93, 63}), down(1, {250, 100}), move(1, {250, 120}, {250, 100})})
+        s.processTouches({t});
     EXPECT_FLOAT_EQ(engine.guitarVolume(1), 0.0f);
     EXPECT_NEAR(engine.guitarVolume(0), 0.805f, 1e-4);
     // Guitar 1's sustain knob redraws the screen with changes made behind its back.
     engine.setGuitarVolume(1, 0.1f);
-    drag(1, M_PI / 2, M_PI / 2 + M_PI / 18);
+    turn(s, s.knob(1), 180, 10);
     EXPECT_FLOAT_EQ(s.knob(2).getValue(), 0.1f);
 }
 
-TEST_F(SetupScreens, TestNotesSoundUntilLiftedInsideOrSlidOut) {
+TEST_F(SetupScreens, PatchTestNotesSoundUntilLiftedInsideOrSlidOut) {
     // Guitar 1's note: sliding within the button keeps it, sliding out stops it.
     const Point note1 = at(Action::TestNoteGuitar1);
-    s.touchesBegan({down(1, note1)});
+    const Point out{
+        note1.x, library_test::areaOf(MenuSetupGuitarPatchView::areas(), Action::TestNoteGuitar1).maxY() + 5};
+    s.processTouches({down(1, note1)});
     const int voice1 = s.testPatch1PlaylistNo();
     ASSERT_GE(voice1, 0);
     EXPECT_EQ(engine.voiceState(voice1).sampleNo, MenuSetupGuitarPatchView::kTestSampleNo);
-    s.touchesMoved({move(1, {note1.x + 2, note1.y + 2}, note1)});
+    s.processTouches({move(1, {note1.x + 2, note1.y + 2}, note1)});
     EXPECT_EQ(s.testPatch1PlaylistNo(), voice1);
-    const Point out{
-        note1.x, library_test::areaOf(MenuSetupGuitarPatchView::areas(), Action::TestNoteGuitar1).maxY() + 5};
-    s.touchesMoved({move(1, out, note1)});
+    s.processTouches({move(1, out, note1)});
     EXPECT_EQ(s.testPatch1PlaylistNo(), -1);
-    s.touchesEnded({up(1, out)});
+    s.processTouches({up(1, out)});
     // Guitar 2's note, held while the first one's release runs out; lifted
     // inside its button, it stops.
     const Point note2 = at(Action::TestNoteGuitar2);
-    s.touchesBegan({down(2, note2)});
+    s.processTouches({down(2, note2)});
     const int voice2 = s.testPatch2PlaylistNo();
     ASSERT_GE(voice2, 0);
     EXPECT_EQ(engine.voiceState(voice2).sampleNo, 48 + MenuSetupGuitarPatchView::kTestSampleNo);
     render(400);
     EXPECT_FALSE(engine.voicePlaying(voice1));
     EXPECT_TRUE(engine.voicePlaying(voice2));
-    s.touchesEnded({up(2, note2)});
+    s.processTouches({up(2, note2)});
     EXPECT_EQ(s.testPatch2PlaylistNo(), -1);
     render(400);
     EXPECT_FALSE(engine.voicePlaying(voice2));
     // A patch step silences a held note.
-    s.touchesBegan({down(1, note1)});
+    s.processTouches({down(1, note1)});
     const int voice = s.testPatch1PlaylistNo();
     ASSERT_GE(voice, 0);
-    s.touchesBegan({down(2, at(Action::NextPatchGuitar2))});
+    s.processTouches({down(2, at(Action::NextPatchGuitar2))});
     advance(0.002);
     EXPECT_FALSE(engine.voicePlaying(voice));
     finishPatchStep();
+}
+
+TEST_F(SetupScreens, PedalArrowsGoToTheNeighboursWithoutRememberingTheWayBack) {
+    RecordingPedal<DelayEffectSetupView> delay(nullptr, &engine, clock);
+    RecordingPedal<FuzzEffectSetupView> fuzz(nullptr, &engine);
+    RecordingPedal<WahEffectSetupView> wah(nullptr, &engine);
+    const Point wahToFuzz = where(WahEffectSetupView::areas(), Control::ToFuzz);
+    delay.processTouches({down(1, where(DelayEffectSetupView::areas(), Control::ToFuzz))});
+    fuzz.processTouches({down(1, where(FuzzEffectSetupView::areas(), Control::ToDelay)),
+                         down(1, where(FuzzEffectSetupView::areas(), Control::ToWah))});
+    wah.processTouches({down(1, wahToFuzz), move(1, {300, 20}, wahToFuzz), up(1, wahToFuzz)});
+    using Goes = std::vector<std::pair<int, bool>>;
+    EXPECT_EQ(delay.goes, (Goes{{ScreenHost::kFuzzEffectSetup, false}}));
+    EXPECT_EQ(wah.goes, (Goes{{ScreenHost::kFuzzEffectSetup, false}})); // moving and lifting go nowhere
+    EXPECT_EQ(fuzz.goes,
+              (Goes{{ScreenHost::kDelayEffectSetup, false}, {ScreenHost::kWahEffectSetup, false}}));
+}
+
+TEST_F(SetupScreens, PedalTestNoteSoundsWhileHeldAndWhileAKnobTurns) {
+    FuzzEffectSetupView fuzz(nullptr, &engine);
+    fuzz.setCurrentGuitar(1);
+    fuzz.processTouches({down(1, kTestNote)});
+    int voice = fuzz.testTonePlaylistNo();
+    ASSERT_GE(voice, 0);
+    EXPECT_EQ(engine.voiceState(voice).sampleNo, 48 + EffectSetupView::kTestSampleNo); // guitar 2's
+    // Moving within the button keeps it; lifting inside stops it.
+    fuzz.processTouches({move(1, {40, 460}, kTestNote)});
+    EXPECT_FALSE(engine.voiceState(voice).wantToStop);
+    fuzz.processTouches({up(1, {40, 460})});
+    EXPECT_EQ(fuzz.testTonePlaylistNo(), -1);
+    EXPECT_TRUE(engine.voiceState(voice).wantToStop);
+    // Sliding out, a second finger on an arrow, a cancelled touch or a
+    // second press stop it too.
+    fuzz.setCurrentGuitar(0);
+    for (const Touch& stop :
+         {move(1, {64, 450}, {63, 450}), down(2, where(FuzzEffectSetupView::areas(), Control::ToWah)),
+          touch(1, TouchPhase::Cancelled, kTestNote, kTestNote), down(2, kTestNote)}) {
+        fuzz.processTouches({down(1, kTestNote)});
+        voice = fuzz.testTonePlaylistNo();
+        ASSERT_GE(voice, 0);
+        EXPECT_EQ(engine.voiceState(voice).sampleNo, EffectSetupView::kTestSampleNo);
+        fuzz.processTouches({stop});
+        EXPECT_TRUE(engine.voiceState(voice).wantToStop);
+        EXPECT_NE(fuzz.testTonePlaylistNo(), voice);
+    }
+    // While a knob turns, a move out of the button is the knob's, and
+    // lifting outside the button leaves the note alone.
+    DelayEffectSetupView delay(nullptr, &engine, clock);
+    delay.processTouches({down(1, kTestNote)});
+    voice = delay.testTonePlaylistNo();
+    ASSERT_GE(voice, 0);
+    turn(delay, delay.knob(0), 90, -5, true);
+    delay.processTouches({move(2, {100, 450}, kTestNote), up(2, {100, 450})});
+    EXPECT_EQ(delay.testTonePlaylistNo(), voice);
+    EXPECT_FALSE(engine.voiceState(voice).wantToStop);
+}
+
+TEST_F(SetupScreens, PedalSwitchesSetTheCurrentGuitarsEffectAndItsLight) {
+    DelayEffectSetupView delay(nullptr, &engine, clock);
+    FuzzEffectSetupView fuzz(nullptr, &engine);
+    WahEffectSetupView wah(nullptr, &engine);
+    const struct {
+        EffectSetupView& pedal;
+        Point at;
+        bool (SoundEngine::*on)(int) const;
+        ImageView* light;
+    } switches[] = {
+        {delay, where(DelayEffectSetupView::areas(), Control::FootSwitch), &SoundEngine::delayOn,
+         delay.powerOnLight()},
+        {fuzz, where(FuzzEffectSetupView::areas(), Control::FootSwitch), &SoundEngine::fuzzOn,
+         fuzz.powerOnLight()},
+        {wah, where(WahEffectSetupView::areas(), Control::FootSwitch), &SoundEngine::wahOn,
+         wah.powerOnLight()},
+        {delay, where(DelayEffectSetupView::areas(), Control::PingPong), &SoundEngine::pingPong,
+         delay.option1Light()},
+    };
+    for (const auto& s : switches)
+        for (int guitar : {0, 1}) {
+            s.pedal.setCurrentGuitar(guitar);
+            const bool other = (engine.*s.on)(1 - guitar);
+            for (bool before : {(engine.*s.on)(guitar), !(engine.*s.on)(guitar)}) {
+                EXPECT_EQ(s.light->alpha(), before ? 1.0f : 0.0f);
+                s.pedal.processTouches({down(1, s.at)});
+                EXPECT_EQ((engine.*s.on)(guitar), !before);
+                EXPECT_EQ((engine.*s.on)(1 - guitar), other);
+            }
+        }
+}
+
+TEST_F(SetupScreens, PedalKnobsAndReadoutsShowAndSetTheCurrentGuitarsEffect) {
+    DelayEffectSetupView delay(nullptr, &engine, clock);
+    const auto readouts = [&] {
+        return Names{delay.label(0).text(), delay.label(1).text(), delay.label(2).text()};
+    };
+    // Guitar 1's defaults: mix 0.9, feedback 0.4, time 26460 (0.3 s).
+    EXPECT_EQ(readouts(), (Names{"90", "40", "299"}));
+    EXPECT_FLOAT_EQ(delay.knob(2).getValue(), 0.3f);
+    // Readouts truncate toward zero; a time past the knob's end shows it full.
+    engine.setDelayMix(0, 0.999f);
+    engine.setDelayFeedback(0, 0.07f);
+    engine.setDelayTime(0, 88400);
+    delay.redraw();
+    EXPECT_EQ(readouts(), (Names{"99", "7", "1000"}));
+    EXPECT_EQ(delay.knob(2).getValue(), 1.0f);
+    delay.setCurrentGuitar(2); // a number that names no guitar keeps the current one
+    EXPECT_EQ(delay.currentGuitar(), 0);
+
+    engine.setDelayMix(1, 0.25f);
+    delay.setCurrentGuitar(1);
+    EXPECT_FLOAT_EQ(delay.knob(0).getValue(), 0.25f);
+    turn(delay, delay.knob(0), 90, -30); // mix, anticlockwise
+    EXPECT_NEAR(engine.delayMix(1), 0.25 - 30 * 1.22 / 360, 1e-4);
+    EXPECT_EQ(delay.label(0).text(), "14");
+    turn(delay, delay.knob(1), 300, 300); // feedback all the way up: limited to 1
+    EXPECT_EQ(engine.delayFeedback(1), 1.0f);
+    // Time: the knob's value times 88400, truncated, within the ring.
+    turn(delay, delay.knob(2), 200, 10);
+    EXPECT_EQ(engine.delayTime(1), static_cast<int>(delay.knob(2).getValue() * 88400.0f));
+    EXPECT_NEAR(delay.knob(2).getValue(), 0.3 + 10 * 1.22 / 360, 1e-4);
+    turn(delay, delay.knob(2), 190, -300);
+    EXPECT_EQ(engine.delayTime(1), 0);
+    EXPECT_EQ(engine.delayTime(0), 88400);
+    EXPECT_FLOAT_EQ(engine.delayMix(0), 0.999f);
+    // Tiny steps back and forth end where they started: the knob under the
+    // finger keeps its own value, not the engine's rounded one.
+    engine.setDelayTime(1, 26460);
+    delay.redraw();
+    turn(delay, delay.knob(2), 0, 0, true);
+    const float start = delay.knob(2).getValue();
+    for (int i = 0; i < 200; ++i)
+        delay.processTouches({move(1, {278, 339.5f}, {278, 339}), move(1, {278, 339}, {278, 339.5f})});
+    EXPECT_NEAR(delay.knob(2).getValue(), start, 1e-4);
+
+    // The fuzz: fully up gives the hardest clipping, fully down the softest.
+    FuzzEffectSetupView fuzz(nullptr, &engine);
+    fuzz.setCurrentGuitar(1);
+    EXPECT_NEAR(fuzz.knob().getValue(), (5000.0 - 1000.0) / -18000.0 + 1.0, 1e-6);
+    turn(fuzz, fuzz.knob(), 300, 200);
+    EXPECT_EQ(engine.effect<FuzzEffect>(1).thresholdLevel(), 1000);
+    turn(fuzz, fuzz.knob(), 100, -300);
+    EXPECT_EQ(engine.effect<FuzzEffect>(1).thresholdLevel(), 19000);
+    EXPECT_EQ(engine.effect<FuzzEffect>(0).thresholdLevel(), 5000);
+}
+
+TEST_F(SetupScreens, PedalTapTempo) {
+    DelayEffectSetupView delay(nullptr, &engine, clock);
+    const Point tap = where(DelayEffectSetupView::areas(), Control::Tap);
+    EXPECT_FALSE(delay.tapTime().has_value());
+    const struct {
+        double after;
+        int time, taps; // the delay time set, the taps counted
+        const char* shown;
+    } taps[] = {
+        {0, 26460, 0, "299"},    // one tap sets nothing
+        {0.5, 44200, 1, "500"},  // the interval times the ring
+        {0.25, 33150, 2, "375"}, // the average of the intervals
+        {1.5, 33150, 0, "375"},  // too late: a new run
+        {1.0, 88400, 1, "1000"}, // exactly a second still counts: the whole ring
+    };
+    for (const auto& t : taps) {
+        clock.advance(t.after);
+        delay.processTouches({down(1, tap)});
+        EXPECT_EQ(engine.delayTime(0), t.time);
+        EXPECT_EQ(delay.numberOfTaps(), t.taps);
+        EXPECT_EQ(delay.label(2).text(), t.shown);
+    }
+    EXPECT_EQ(engine.delayTime(1), 26460);
+    // The run survives a switch of guitar and sets the new guitar's delay.
+    delay.setCurrentGuitar(1);
+    clock.advance(0.5);
+    delay.processTouches({down(1, tap)});
+    EXPECT_EQ(engine.delayTime(1), static_cast<int>(1.5f / 2.0f * 88400.0f));
+    // Never outside the ring.
+    EXPECT_EQ(DelayEffectSetupView::delayTimeForTaps(0.5f, 0), 0);
+    EXPECT_EQ(DelayEffectSetupView::delayTimeForTaps(5.0f, 1), 88400);
+    EXPECT_EQ(DelayEffectSetupView::delayTimeForTaps(-1.0f, 1), 0);
 }
