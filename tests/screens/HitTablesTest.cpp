@@ -23,7 +23,6 @@
 #include "screens/PlainMenuViews.h"
 #include "screens/WahEffectSetupView.h"
 #include "ui/MessageBoxLayer.h"
-#include "ui/ScreenHost.h"
 
 namespace {
 
@@ -115,6 +114,11 @@ TEST(HitTables, EveryAreaIsOnTheScreenApartAndReachable) {
     // The main menu's guitar chooser lies over the recorder's corner and wins there.
     checkTable<Choice>("main menu", main.areas(), main.areas(), [&](Point p) { return main.choiceAt(p); },
                        true, {{0, 2}});
+    // The corners come first, the screen's own edge counting; no back button on the main menu.
+    const MenuEffectsSetupView effects(nullptr);
+    EXPECT_EQ(effects.choiceAt({320, 0}), Choice::back());
+    EXPECT_EQ(effects.choiceAt({300, 35}), Choice::back()); // over the wah's column
+    EXPECT_EQ(main.choiceAt({300, 20}), Choice::none());
     checkMenu("guitar chooser", chooser, chooser.areas());
     checkMenu("setup menu", setup, setup.areas());
     checkOpen<MenuAppSetupView::Action>("application setup", MenuAppSetupView::areas(),
@@ -171,25 +175,4 @@ TEST(HitTables, EveryAreaIsOnTheScreenApartAndReachable) {
     checkOpen<TabGuitarView::MenuItem>("tab guitar menu", TabGuitarView::menuItemAreas());
     checkOpen<TabGuitarSetupView::Button>("tab editor", TabGuitarSetupView::buttonAreas());
     checkOpen<TabGuitarSetupView::Scroll>("tab editor scroll arrows", TabGuitarSetupView::scrollAreas());
-}
-
-// The menus with no table of their own, and the corners every menu shares.
-TEST(HitTables, CornerButtonsComeFirstAndTheEffectsMenuSharesItsColumns) {
-    const ChooseGuitarView chooser(nullptr);
-    const MenuEffectsSetupView effects(nullptr);
-    const MenuMainView main(nullptr);
-    for (const MenuScreenView* menu :
-         {static_cast<const MenuScreenView*>(&chooser), static_cast<const MenuScreenView*>(&effects)}) {
-        EXPECT_EQ(menu->choiceAt({320, 0}), Choice::back()) << "the screen's own edge counts";
-        EXPECT_EQ(menu->choiceAt({300, 460}), Choice::go(ScreenHost::kManual));
-    }
-    EXPECT_EQ(main.choiceAt({300, 20}), Choice::none()) << "no back button on the main menu";
-    // The wah runs under the back button and takes what the delay and fuzz
-    // leave of its column.
-    EXPECT_EQ(effects.choiceAt({300, 35}), Choice::back());
-    EXPECT_EQ(effects.choiceAt({300, 41}), Choice::go(ScreenHost::kWahEffectSetup, 0));
-    EXPECT_EQ(effects.choiceAt({200, 211}), Choice::go(ScreenHost::kWahEffectSetup, 0));
-    EXPECT_EQ(effects.choiceAt({100, 228}), Choice::none());
-    EXPECT_EQ(effects.choiceAt({100, 300}), Choice::go(ScreenHost::kFuzzEffectSetup, 1));
-    EXPECT_EQ(effects.choiceAt({100, 350}), Choice::go(ScreenHost::kWahEffectSetup, 1));
 }

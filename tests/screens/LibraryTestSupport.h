@@ -9,14 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iterator>
-#include <memory>
-#include <span>
 #include <sstream>
-#include <string>
-#include <tuple>
-#include <utility>
-#include <vector>
 
 #include "audio/SoundEngine.h"
 #include "platform/ImageView.h"
@@ -131,17 +124,11 @@ inline void PrintTo(const LibraryCase& c, std::ostream* os) {
     *os << c.name;
 }
 
-inline std::unique_ptr<LibraryScreen> makeRecorder(Model& m) {
-    return std::make_unique<RecorderView>(nullptr, &m.engine, &m.files, &m.recorder, m.folders.bundle());
-}
-inline std::unique_ptr<LibraryScreen> makeTabLibrary(Model& m) {
-    return std::make_unique<TabGuitarLoadSaveView>(nullptr, &m.engine, &m.files, m.folders.bundle());
-}
-
 inline const LibraryCase kSongCase{
     "songs", &LibraryKind::kSongs, "Song", "Song", "",
-    [](Model& m) {
-        auto s = makeRecorder(m);
+    [](Model& m) -> std::unique_ptr<LibraryScreen> {
+        auto s =
+            std::make_unique<RecorderView>(nullptr, &m.engine, &m.files, &m.recorder, m.folders.bundle());
         s->fingerDown(inside(RecorderView::cornerAreas(), RecorderView::Action::LoadSaveMode));
         return s;
     },
@@ -150,7 +137,10 @@ inline const LibraryCase kSongCase{
     [](Model& m) { return std::to_string(m.recorder.getNumNotes()) + " notes"; }};
 
 inline const LibraryCase kTabCase{"tabs", &LibraryKind::kTabs, "Tab", "Tab file", "No saved tabs yet",
-                                  makeTabLibrary,
+                                  [](Model& m) -> std::unique_ptr<LibraryScreen> {
+                                      return std::make_unique<TabGuitarLoadSaveView>(
+                                          nullptr, &m.engine, &m.files, m.folders.bundle());
+                                  },
                                   // One column announced, but a fret of 50.
                                   std::string("VERSION2\x01\x00\x00\x00\x00\x02\x02\x32\x00\x00", 18),
                                   [](Model& m) { m.tab.addNotesToTab(0, "022000"); },
