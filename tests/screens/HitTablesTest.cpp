@@ -118,6 +118,7 @@ TEST(HitTables, EveryAreaIsOnTheScreenApartAndReachable) {
     const MenuEffectsSetupView effects(nullptr);
     EXPECT_EQ(effects.choiceAt({320, 0}), Choice::back());
     EXPECT_EQ(effects.choiceAt({300, 35}), Choice::back()); // over the wah's column
+    EXPECT_EQ(effects.choiceAt({100, 228}), Choice::none());
     EXPECT_EQ(main.choiceAt({300, 20}), Choice::none());
     checkMenu("guitar chooser", chooser, chooser.areas());
     checkMenu("setup menu", setup, setup.areas());

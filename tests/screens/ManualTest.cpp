@@ -103,51 +103,27 @@ TEST(ManualView, StartPageShowsItsHeadingOrTheTitlePage) {
     EXPECT_GT(manual.titlePageLabel().alpha(), 0);
 }
 
-TEST(ManualView, ButtonsTurnPagesWithinTheManual) {
-    RecordingManual manual;
-    // The page number, and which of the arrows and the text are on show.
-    const auto shown = [&] {
-        return manual.pageNumberLabel().text() + (manual.leftArrow().alpha() == 1 ? " <" : "") +
-               (manual.rightArrow().alpha() == 1 ? " >" : "") +
-               (manual.manualTextLabel().alpha() == 1 ? " text" : "");
-    };
-    EXPECT_EQ(shown(), "0 / 44 >");
-    const struct {
-        Button button;
-        int presses;
-        const char* shown;
-    } steps[] = {
-        {Button::PreviousPage, 1, "0 / 44 >"}, // nothing before the title page
-        {Button::NextPage, 1, "1 / 44 < > text"}, {Button::PreviousPage, 1, "0 / 44 >"},
-        {Button::NextPage, 60, "44 / 44 < text"}, {Button::PreviousPage, 1, "43 / 44 < > text"},
-        {Button::Contents, 1, "1 / 44 < > text"}, {Button::Back, 1, "1 / 44 < > text"},
-        {Button::Website, 1, "1 / 44 < > text"},
-    };
-    for (const auto& step : steps) {
-        for (int i = 0; i < step.presses; ++i)
-            manual.press(step.button);
-        EXPECT_EQ(shown(), step.shown);
-    }
-    EXPECT_EQ(manual.backs * 10 + manual.websites, 11);
-    // Only a finger coming down acts.
-    const Point p = manual.buttonAreas()[0].rect.center();
-    manual.processTouches({testsupport::move(1, p, p), testsupport::up(1, p)});
-    EXPECT_EQ(manual.currentPage(), 1);
-    EXPECT_EQ(manual.backs + manual.websites, 2);
-}
-
-// Every page below its title and rule, clear of the buttons, with every
-// line of its text; every contents entry opens its titled page.
-TEST(ManualView, ShownBelowATitleAndRuleWithEveryWordAndReachedFromTheContents) {
+// Turning through every page: the page number, the arrows and the text on
+// show; each page below its title and rule, clear of the buttons, with
+// every line of its text; and no page before the first or after the last.
+TEST(ManualView, TurnsThroughPagesShownBelowATitleAndRuleWithEveryWord) {
     RecordingManual manual;
     const auto pages = ManualPages::create();
     float buttons = 320;
     for (const auto& area : ManualView::buttonAreas())
         buttons = std::min(buttons, area.rect.x);
+    const auto shown = [&] {
+        return manual.pageNumberLabel().text() + (manual.leftArrow().alpha() == 1 ? " <" : "") +
+               (manual.rightArrow().alpha() == 1 ? " >" : "") +
+               (manual.manualTextLabel().alpha() == 1 ? " text" : "");
+    };
+    manual.press(Button::PreviousPage);
+    EXPECT_EQ(shown(), "0 / 44 >");
     for (int i = 1; i < manual.numberOfPages(); ++i) {
         SCOPED_TRACE("page " + std::to_string(i));
         manual.press(Button::NextPage);
         ASSERT_EQ(manual.currentPage(), i);
+        EXPECT_EQ(shown(), std::to_string(i) + " / 44 <" + (i < 44 ? " >" : "") + " text");
         const std::string& page = pages[static_cast<size_t>(i)];
         const std::string heading = manual.headingLabel().text() + "\n" + ManualPages::kDashes;
         EXPECT_EQ(manual.headingRule().isHidden(), !titled(page));
@@ -159,6 +135,22 @@ TEST(ManualView, ShownBelowATitleAndRuleWithEveryWordAndReachedFromTheContents) 
         EXPECT_EQ(text.layoutLines().size(),
                   text.text().empty() ? 0u : allLines(text.text(), text.font(), text.bounds().width).size());
     }
+    manual.press(Button::NextPage);
+    EXPECT_EQ(manual.currentPage(), 44);
+    // Only a finger coming down acts; Back and Website leave the page alone.
+    const Point p = manual.buttonAreas()[0].rect.center();
+    manual.touchesMoved({testsupport::move(1, p, p)});
+    manual.touchesEnded({testsupport::up(1, p)});
+    manual.touchesCancelled({testsupport::touch(1, TouchPhase::Stationary, p, p)});
+    manual.press(Button::Back);
+    manual.press(Button::Website);
+    EXPECT_EQ(manual.currentPage(), 44);
+    EXPECT_EQ(manual.backs * 10 + manual.websites, 11);
+}
+
+// Every contents entry opens its titled page, one entry for every titled page.
+TEST(ManualView, ContentsEntriesOpenTheirPages) {
+    RecordingManual manual;
     int entries = 0;
     for (int contentsPage : {1, 2}) {
         for (int row = 0; row < ManualView::kMaxContentsEntries; ++row) {

@@ -7,7 +7,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -16,10 +15,10 @@
 #include "screens/DelayEffectSetupView.h"
 #include "screens/FuzzEffectSetupView.h"
 #include "screens/InAppSupport.h"
+#include "screens/LibraryScreen.h"
 #include "screens/ManualView.h"
 #include "screens/MenuAppSetupView.h"
 #include "screens/MenuSetupGuitarPatchView.h"
-#include "screens/RecorderView.h"
 #include "screens/TabGuitarLoadSaveView.h"
 #include "screens/WahEffectSetupView.h"
 #include "support/Touches.h"
@@ -40,21 +39,20 @@ TEST_F(InApp, ThroughTheMenusAndBack) {
     touch(TouchPhase::Ended, {220, 260});
     settle();
     EXPECT_EQ(shown(), S::kMainMenu);
-    const struct {
-        Point at;
-        int screen;
-        std::vector<int> backs;
-    } steps[] = {{{100, 150}, S::kSetupMenu, {S::kMainMenu}},
-                 {{200, 150}, S::kEffectsSetupMenu, {S::kMainMenu, S::kSetupMenu}},
-                 {kBack, S::kSetupMenu, {S::kMainMenu}},
-                 {kBack, S::kMainMenu, {}},
-                 {{250, 250}, S::kChooseGuitar, {S::kMainMenu}},
-                 {kBack, S::kMainMenu, {}}};
-    for (const auto& step : steps) {
-        tap(step.at);
-        EXPECT_EQ(shown(), step.screen);
-        const auto& backs = shell().backScreens();
-        EXPECT_EQ(std::vector<int>(backs.begin(), backs.begin() + shell().noBackScreens()), step.backs);
+    // A tap, the screen it leads to, and the screens to go back to.
+    const std::tuple<Point, int, std::vector<int>> steps[] = {
+        {{100, 150}, S::kSetupMenu, {S::kMainMenu}},
+        {{200, 150}, S::kEffectsSetupMenu, {S::kMainMenu, S::kSetupMenu}},
+        {kBack, S::kSetupMenu, {S::kMainMenu}},
+        {kBack, S::kMainMenu, {}},
+        {{250, 250}, S::kChooseGuitar, {S::kMainMenu}},
+        {kBack, S::kMainMenu, {}}};
+    for (const auto& [at, screen, backs] : steps) {
+        tap(at);
+        EXPECT_EQ(shown(), screen);
+        EXPECT_EQ(std::vector<int>(shell().backScreens().begin(),
+                                   shell().backScreens().begin() + shell().noBackScreens()),
+                  backs);
     }
     // A pedal of the effects menu first makes its guitar the current one.
     go(S::kEffectsSetupMenu);
@@ -102,39 +100,32 @@ TEST_F(InApp, EveryScreensCornerButtonsOpenItsManualPageAndGoBack) {
 
 TEST_F(InApp, MessageBoxesAnswerReturnWithOKAndEscapeWithCancel) {
     std::ofstream(std::filesystem::path(folders.docs()) / "Riff.TAB"); // something to load
-    const struct {
-        int screen;
-        std::vector<Point> open;
-        std::function<bool(View*)> showing;
-    } boxes[] = {
-        {S::kRecorder,
-         {{96, 250}},
-         [](View* v) { return dynamic_cast<RecorderView&>(*v).showingMessageBox(); }},
-        {S::kTabGuitarLoadSave,
-         {{220, 418}},
-         [](View* v) { return dynamic_cast<TabGuitarLoadSaveView&>(*v).showingMessageBox(); }},
-        // The menu stays open after the box.
-        {S::kTabGuitarSetup,
-         {{20, 20}, {220, 300}},
-         [](View* v) { return dynamic_cast<TabGuitarSetupView&>(*v).messageBoxShowing(); }},
+    const auto showing = [&] {
+        if (auto* library = dynamic_cast<LibraryScreen*>(run.shownScreen()))
+            return library->showingMessageBox();
+        return dynamic_cast<TabGuitarSetupView&>(*run.shownScreen()).messageBoxShowing();
     };
-    for (const auto& box : boxes) {
-        SCOPED_TRACE(box.screen);
-        go(box.screen);
-        for (Point p : box.open)
+    // Each screen and the taps that open its box (the tab editor's menu stays open after it).
+    const std::pair<int, std::vector<Point>> boxes[] = {{S::kRecorder, {{96, 250}}},
+                                                        {S::kTabGuitarLoadSave, {{220, 418}}},
+                                                        {S::kTabGuitarSetup, {{20, 20}, {220, 300}}}};
+    for (const auto& [screen, open] : boxes) {
+        SCOPED_TRACE(screen);
+        go(screen);
+        for (Point p : open)
             tap(p);
-        ASSERT_TRUE(box.showing(run.shownScreen()));
+        ASSERT_TRUE(showing());
         key(Key::Escape);
-        EXPECT_FALSE(box.showing(run.shownScreen()));
-        tap(box.open.back());
-        ASSERT_TRUE(box.showing(run.shownScreen()));
+        EXPECT_FALSE(showing());
+        tap(open.back());
+        ASSERT_TRUE(showing());
         key(Key::Return);
         // OK may bring a notice of the outcome, which Return closes too.
-        if (box.showing(run.shownScreen()))
+        if (showing())
             key(Key::Return);
-        EXPECT_FALSE(box.showing(run.shownScreen()));
+        EXPECT_FALSE(showing());
         key(Key::Return); // with no box up the keys pass on
-        EXPECT_FALSE(box.showing(run.shownScreen()));
+        EXPECT_FALSE(showing());
         go(S::kMainMenu);
     }
 }

@@ -163,31 +163,29 @@ TEST(Knob, TurnsBySmallStepsWithinZeroAndOneAndIgnoresJumps) {
     View parent(Rect{0, 0, 320, 480});
     Knob knob(&parent, 160, 240, "");
     EXPECT_EQ(parent.subviews().back(), knob.knobIV());
-    const struct {
-        float start;
-        double from, to;
-        int steps;
-        float expected;
-    } turns[] = {
-        {0.0f, 270, 180, 90, 0.305f},                          // a quarter turn clockwise in small steps
-        {0.5f, 200, 150.5, 1, float(0.5 + 49.5 * 1.22 / 360)}, // the largest turn
+    // From a value, a turn from one angle to another in steps, and the value
+    // after: a quarter turn clockwise in small steps; the largest turn both
+    // ways, and a jump both ways; across the seam above both ways; held at
+    // the ends and off them at once; most of a turn clockwise.
+    const std::tuple<float, double, double, int, float> turns[] = {
+        {0.0f, 270, 180, 90, 0.305f},
+        {0.5f, 200, 150.5, 1, float(0.5 + 49.5 * 1.22 / 360)},
         {0.5f, 200, 249.5, 1, float(0.5 - 49.5 * 1.22 / 360)},
-        {0.5f, 200, 149.5, 1, 0.5f}, // a jump
+        {0.5f, 200, 149.5, 1, 0.5f},
         {0.5f, 200, 250.5, 1, 0.5f},
-        {0.5f, 1, 359, 1, 0.5f}, // across the seam above
+        {0.5f, 1, 359, 1, 0.5f},
         {0.5f, 359, 1, 1, 0.5f},
-        {1.0f, 270, 240, 15, 1.0f},                   // held at the ends...
-        {1.0f, 240, 241, 1, float(1.0 - 1.22 / 360)}, // ...and off them at once
+        {1.0f, 270, 240, 15, 1.0f},
+        {1.0f, 240, 241, 1, float(1.0 - 1.22 / 360)},
         {0.0f, 180, 270, 18, 0.0f},
-        {0.0f, 359, 1, 179, 1.0f}, // most of a turn clockwise
-    };
-    for (const auto& t : turns) {
-        SCOPED_TRACE(t.from);
-        knob.setValue(t.start);
-        for (int i = 0; i < t.steps; ++i)
-            knob.turnKnobFromCoord(around(knob, t.from + (t.to - t.from) * i / t.steps, 50),
-                                   around(knob, t.from + (t.to - t.from) * (i + 1) / t.steps, 50));
-        EXPECT_NEAR(knob.getValue(), t.expected, 1e-4);
+        {0.0f, 359, 1, 179, 1.0f}};
+    for (const auto& [start, from, to, steps, expected] : turns) {
+        SCOPED_TRACE(from);
+        knob.setValue(start);
+        for (int i = 0; i < steps; ++i)
+            knob.turnKnobFromCoord(around(knob, from + (to - from) * i / steps, 50),
+                                   around(knob, from + (to - from) * (i + 1) / steps, 50));
+        EXPECT_NEAR(knob.getValue(), expected, 1e-4);
         EXPECT_FLOAT_EQ(knob.knobIV()->rotation(), float(Knob::rotationForValue(knob.getValue())));
     }
     // Straight above, straight below and the centre itself have angles too.
@@ -268,18 +266,14 @@ TEST_F(SetupScreens, PatchStepWaitsForTheEngineAndTheRenderedBufferAndWrapsBothW
     tap({300, 20}); // touches work again
     EXPECT_EQ(s.performed, (std::vector<Choice>{Choice::back()}));
 
-    const struct {
-        Action button;
-        int guitar, patch;
-    } steps[] = {
+    const std::tuple<Action, int, int> steps[] = {
         {Action::PrevPatchGuitar1, 0, 1}, {Action::PrevPatchGuitar1, 0, 0}, {Action::PrevPatchGuitar1, 0, 4},
         {Action::NextPatchGuitar1, 0, 0}, {Action::NextPatchGuitar2, 1, 4}, {Action::NextPatchGuitar2, 1, 0},
-        {Action::PrevPatchGuitar2, 1, 4},
-    };
-    for (const auto& step : steps) {
-        tap(at(step.button));
+        {Action::PrevPatchGuitar2, 1, 4}};
+    for (const auto& [button, guitar, patch] : steps) {
+        tap(at(button));
         finishPatchStep();
-        EXPECT_EQ(engine.patchNo(step.guitar), step.patch);
+        EXPECT_EQ(engine.patchNo(guitar), patch);
     }
     EXPECT_EQ(s.guitar1PatchName().text() + ", " + s.guitar2PatchName().text(), "Acoustic 1, Clean Electric");
 }
@@ -303,22 +297,17 @@ TEST_F(SetupScreens, PatchStepWithoutAnEngineTurnsTheTouchscreenBackOn) {
 }
 
 TEST_F(SetupScreens, PatchKnobsSetTheEngineForTheirGuitar) {
-    const struct {
-        int knob;
-        double from, degrees;
-        float (SoundEngine::*value)(int) const;
-        int guitar;
-        float expected;
-    } turns[] = {
-        {0, 270, 90, &SoundEngine::guitarVolume, 0, 0.805f},   // a quarter turn clockwise
-        {3, 180, -90, &SoundEngine::guitarSustain, 1, 0.395f}, // and anticlockwise
-        {1, 315, 90, &SoundEngine::guitarSustain, 0, 1.0f},    // limited to 1
-        {2, 180, -180, &SoundEngine::guitarVolume, 1, 0.0f},   // limited to 0
-    };
-    for (const auto& t : turns) {
-        turn(s, s.knob(t.knob), t.from, t.degrees);
-        EXPECT_NEAR((engine.*t.value)(t.guitar), t.expected, 1e-4);
-        EXPECT_NEAR(s.knob(t.knob).getValue(), t.expected, 1e-4);
+    // A quarter turn clockwise and anticlockwise; limited to 1 and to 0.
+    using Setting = float (SoundEngine::*)(int) const;
+    const std::tuple<int, double, double, Setting, int, float> turns[] = {
+        {0, 270, 90, &SoundEngine::guitarVolume, 0, 0.805f},
+        {3, 180, -90, &SoundEngine::guitarSustain, 1, 0.395f},
+        {1, 315, 90, &SoundEngine::guitarSustain, 0, 1.0f},
+        {2, 180, -180, &SoundEngine::guitarVolume, 1, 0.0f}};
+    for (const auto& [k, from, degrees, setting, guitar, expected] : turns) {
+        turn(s, s.knob(k), from, degrees);
+        EXPECT_NEAR((engine.*setting)(guitar), expected, 1e-4);
+        EXPECT_NEAR(s.knob(k).getValue(), expected, 1e-4);
         EXPECT_EQ(s.draggingKnob(), -1);
     }
     // After the finger lifts, or from a finger that came down outside the
@@ -431,30 +420,24 @@ TEST_F(SetupScreens, PedalSwitchesSetTheCurrentGuitarsEffectAndItsLight) {
     DelayEffectSetupView delay(nullptr, &engine, clock);
     FuzzEffectSetupView fuzz(nullptr, &engine);
     WahEffectSetupView wah(nullptr, &engine);
-    const struct {
-        EffectSetupView& pedal;
-        Point at;
-        bool (SoundEngine::*on)(int) const;
-        ImageView* light;
-    } switches[] = {
-        {delay, where(DelayEffectSetupView::areas(), Control::FootSwitch), &SoundEngine::delayOn,
+    using Switch = bool (SoundEngine::*)(int) const;
+    using Areas = std::span<const EffectSetupView::Area>;
+    const std::tuple<EffectSetupView*, Areas, Control, Switch, ImageView*> switches[] = {
+        {&delay, DelayEffectSetupView::areas(), Control::FootSwitch, &SoundEngine::delayOn,
          delay.powerOnLight()},
-        {fuzz, where(FuzzEffectSetupView::areas(), Control::FootSwitch), &SoundEngine::fuzzOn,
-         fuzz.powerOnLight()},
-        {wah, where(WahEffectSetupView::areas(), Control::FootSwitch), &SoundEngine::wahOn,
-         wah.powerOnLight()},
-        {delay, where(DelayEffectSetupView::areas(), Control::PingPong), &SoundEngine::pingPong,
-         delay.option1Light()},
-    };
-    for (const auto& s : switches)
+        {&fuzz, FuzzEffectSetupView::areas(), Control::FootSwitch, &SoundEngine::fuzzOn, fuzz.powerOnLight()},
+        {&wah, WahEffectSetupView::areas(), Control::FootSwitch, &SoundEngine::wahOn, wah.powerOnLight()},
+        {&delay, DelayEffectSetupView::areas(), Control::PingPong, &SoundEngine::pingPong,
+         delay.option1Light()}};
+    for (const auto& [pedal, areas, control, on, light] : switches)
         for (int guitar : {0, 1}) {
-            s.pedal.setCurrentGuitar(guitar);
-            const bool other = (engine.*s.on)(1 - guitar);
-            for (bool before : {(engine.*s.on)(guitar), !(engine.*s.on)(guitar)}) {
-                EXPECT_EQ(s.light->alpha(), before ? 1.0f : 0.0f);
-                s.pedal.processTouches({down(1, s.at)});
-                EXPECT_EQ((engine.*s.on)(guitar), !before);
-                EXPECT_EQ((engine.*s.on)(1 - guitar), other);
+            pedal->setCurrentGuitar(guitar);
+            const bool other = (engine.*on)(1 - guitar);
+            for (bool before : {(engine.*on)(guitar), !(engine.*on)(guitar)}) {
+                EXPECT_EQ(light->alpha(), before ? 1.0f : 0.0f);
+                pedal->processTouches({down(1, where(areas, control))});
+                EXPECT_EQ((engine.*on)(guitar), !before);
+                EXPECT_EQ((engine.*on)(1 - guitar), other);
             }
         }
 }
@@ -518,23 +501,21 @@ TEST_F(SetupScreens, PedalTapTempo) {
     DelayEffectSetupView delay(nullptr, &engine, clock);
     const Point tap = where(DelayEffectSetupView::areas(), Control::Tap);
     EXPECT_FALSE(delay.tapTime().has_value());
-    const struct {
-        double after;
-        int time, taps; // the delay time set, the taps counted
-        const char* shown;
-    } taps[] = {
-        {0, 26460, 0, "299"},    // one tap sets nothing
-        {0.5, 44200, 1, "500"},  // the interval times the ring
-        {0.25, 33150, 2, "375"}, // the average of the intervals
-        {1.5, 33150, 0, "375"},  // too late: a new run
-        {1.0, 88400, 1, "1000"}, // exactly a second still counts: the whole ring
-    };
-    for (const auto& t : taps) {
-        clock.advance(t.after);
+    // After a wait, a tap: the delay time set, the taps counted and the time
+    // shown. One tap sets nothing; the interval times the ring; the average
+    // of the intervals; too late, a new run; exactly a second still counts,
+    // the whole ring.
+    const std::tuple<double, int, int, const char*> taps[] = {{0, 26460, 0, "299"},
+                                                              {0.5, 44200, 1, "500"},
+                                                              {0.25, 33150, 2, "375"},
+                                                              {1.5, 33150, 0, "375"},
+                                                              {1.0, 88400, 1, "1000"}};
+    for (const auto& [after, time, count, shown] : taps) {
+        clock.advance(after);
         delay.processTouches({down(1, tap)});
-        EXPECT_EQ(engine.delayTime(0), t.time);
-        EXPECT_EQ(delay.numberOfTaps(), t.taps);
-        EXPECT_EQ(delay.label(2).text(), t.shown);
+        EXPECT_EQ(engine.delayTime(0), time);
+        EXPECT_EQ(delay.numberOfTaps(), count);
+        EXPECT_EQ(delay.label(2).text(), shown);
     }
     EXPECT_EQ(engine.delayTime(1), 26460);
     // The run survives a switch of guitar and sets the new guitar's delay.
