@@ -158,12 +158,11 @@ TEST(HitTables, EveryAreaIsOnTheScreenApartAndReachable) {
     // The library screens' own areas beside the browser's, as live together.
     const auto numbered = [](auto... tables) {
         std::vector<HitArea<int>> all;
-        (
-            [&](auto table) {
-                for (const auto& area : table)
-                    all.push_back({area.rect, static_cast<int>(all.size())});
-            }(tables),
-            ...);
+        (std::ranges::for_each(tables,
+                               [&](const auto& a) {
+                                   all.push_back({a.rect, int(all.size())});
+                               }),
+         ...);
         return all;
     };
     for (const auto& state : {numbered(R::cornerAreas(), R::exportAreas(), songs->browser().listAreas()),

@@ -85,17 +85,16 @@ TEST_P(LibraryBrowserTest, ANamelessSaveOffersTheDefaultNameAndAsksBeforeOverwri
     tap(Control::OK);
     EXPECT_EQ(boxText(), done("saved"));
     EXPECT_TRUE(fs::exists(item(defaultName())));
-    tap(Control::OK);
-
     writeText(item(defaultName()), "older");
-    saveAs("");
-    tap(Control::OK); // the default name is taken: the box turns into the overwrite question
+    tap(Control::OK);
+    saveAs(defaultName()); // the name is taken: the overwrite question
     EXPECT_EQ(box(),
               Box(LibraryBrowser::kOverwrite, "A saved file already exists with this name.\nOverwrite it?"));
     tap(Control::Cancel);
     EXPECT_EQ(readText(item(defaultName())), "older");
-    saveAs(defaultName());
-    tap({60, 200}); // beside the box: nothing
+    saveAs("");
+    tap({Control::OK}); // the default name is taken: the question again
+    tap({60, 200});     // beside the box: nothing
     EXPECT_EQ(browser().optionChosen(), LibraryBrowser::kOverwrite);
     tap(Control::OK);
     EXPECT_EQ(boxText(), done("saved"));
@@ -147,8 +146,7 @@ TEST_P(LibraryBrowserTest, DamagedAndVanishedFilesAreReportedNotLoaded) {
     before = case_.work(*this);
     fs::remove(item("gone"));
     tapRow(2);
-    tap(Control::Load);
-    tap(Control::OK);
+    tap({Control::Load, Control::OK});
     EXPECT_EQ(boxText(), failed("loaded", "is missing"));
     EXPECT_EQ(case_.work(*this), before);
     EXPECT_EQ(browser().names(), (Names{"broken", "empty"}));
@@ -162,35 +160,25 @@ TEST_P(LibraryBrowserTest, ErasingAsksFirstAndMovesTheChoiceUp) {
     EXPECT_EQ(box(), Box(LibraryBrowser::kErase, "Really erase 'c'?"));
     tap(Control::Cancel);
     EXPECT_TRUE(fs::exists(item("c")));
-    tap(Control::Erase);
-    tap(Control::OK);
+    tap({Control::Erase, Control::OK});
     EXPECT_EQ(boxText(), done("erased"));
     EXPECT_FALSE(fs::exists(item("c")));
-    EXPECT_EQ(browser().currentlySelected(), 1); // b
-    tap(Control::OK);
-    tap(Control::ScrollToEnd);
-    tap(Control::ScrollToEnd); // six names: one step only, b on the first row
+    EXPECT_EQ(browser().currentlySelected(), 1);                    // b
+    tap({Control::OK, Control::ScrollToEnd, Control::ScrollToEnd}); // six names: one step only, b on top
     EXPECT_EQ(list(), List(1, 0, true, false));
-    tap(Control::Erase);
-    tap(Control::OK);
+    tap({Control::Erase, Control::OK});
     EXPECT_EQ(list(), List(0, 0, false, false)); // a
     EXPECT_EQ(browser().names(), (Names{"a", "d", "e", "f", "g"}));
-    for (int i = 0; i < 5; ++i) {
-        tap(Control::OK);
-        tap(Control::Erase);
-        tap(Control::OK);
-    }
+    for (int i = 0; i < 5; ++i)
+        tap({Control::OK, Control::Erase, Control::OK});
     EXPECT_EQ(list(), List(0, -1, false, false));
-
-    // What cannot be erased is reported.
-    tap(Control::OK);
+    tap(Control::OK); // what cannot be erased is reported
     writeItems({"held"});
     browser().loadNames();
     fs::remove(item("held"));
     fs::create_directory(item("held")); // no longer a file of this kind
     tapRow(0);
-    tap(Control::Erase);
-    tap(Control::OK);
+    tap({Control::Erase, Control::OK});
     EXPECT_EQ(boxText(), failed("erased", "could not be removed"));
     EXPECT_TRUE(fs::exists(item("held")));
     EXPECT_TRUE(browser().names().empty());

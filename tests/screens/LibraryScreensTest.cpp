@@ -176,8 +176,7 @@ TEST_F(RecorderScreen, FingersDoNothingWhileTheLoadNoticeIsUp) {
     tap(Control::OK);
     EXPECT_FALSE(browser().showingMessageBox());
     // Steps still queued when the screen goes do nothing.
-    tap(Control::Load);
-    tap(Control::OK);
+    tap({Control::Load, Control::OK});
     recorder.eraseWholeSong();
     view.reset();
     clock.advance(1.0);
@@ -260,8 +259,7 @@ TEST_F(ImportScreens, TextTabsAreListedAndImportedWithTheirWarnings) {
     writeText(folders.doc(AppSettings::kFileName), "volume=1\n");
     ASSERT_EQ(browser().names(), (Names{"Mine", "riff.txt", "wide.txt"}));
     tapRow(1);
-    tap(Control::Load);
-    tap(Control::OK);
+    tap({Control::Load, Control::OK});
     const std::string text = boxText();
     EXPECT_EQ(text.rfind("Tab imported from 'riff.txt'.\nline 5, column 9: 'h'", 0), 0u) << text;
     EXPECT_NE(text.find("\n(2 more warnings)"), std::string::npos) << text;
@@ -273,8 +271,7 @@ TEST_F(ImportScreens, TextTabsAreListedAndImportedWithTheirWarnings) {
     // A fret the tab cannot hold: the reason with its place, the tab kept,
     // the text file left as it was.
     tapRow(2);
-    tap(Control::Load);
-    tap(Control::OK);
+    tap({Control::Load, Control::OK});
     EXPECT_EQ(boxText().rfind("Tab not imported.\nline 6, column", 0), 0u) << boxText();
     EXPECT_EQ(tab.tabSize(), 5);
     EXPECT_TRUE(fs::exists(folders.doc("wide.txt")));
@@ -302,8 +299,7 @@ TEST_F(TabScreen, LoadingTakesTheTabAtOnceAndNeverTouchesTheSong) {
     EXPECT_TRUE(browser().part(LibraryBrowser::kBox).isHidden());
     for (const View* v : behind)
         EXPECT_FALSE(v->isHidden());
-    tap(Control::Load);
-    tap(Control::OK);
+    tap({Control::Load, Control::OK});
     EXPECT_EQ(box(), Box(LibraryBrowser::kNotice, "Tab file loaded.")); // no waiting notice
     ASSERT_EQ(tab.tab().size(), 2u);
     EXPECT_EQ(tab.tab()[1].frets(), saved);

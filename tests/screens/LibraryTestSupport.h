@@ -163,6 +163,10 @@ public:
         const bool box = c == Control::OK || c == Control::Cancel;
         tap(inside(box ? browser().boxAreas() : browser().listAreas(), c));
     }
+    void tap(std::initializer_list<Control> controls) {
+        for (Control c : controls)
+            tap(c);
+    }
     void tapRow(int row) { tap(inside(browser().listAreas(), Control(int(Control::Row0) + row))); }
     // Types a name into the field and presses Save.
     void saveAs(const std::string& typed) {

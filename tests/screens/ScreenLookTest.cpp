@@ -16,7 +16,6 @@
 #include <string>
 #include <vector>
 
-#include "audio/SoundEngine.h"
 #include "platform/Label.h"
 #include "platform/View.h"
 #include "screens/InAppSupport.h"
@@ -30,52 +29,45 @@ namespace {
 constexpr double kMinimumContrast = 4.5;
 using S = Strumwell;
 
+// A screen, the taps from the screen as it opens, and further states
+// measured in the same run, each one more tap at `next` away; with songs and
+// tabs enough to fill the lists saved before the screen opens if `full`.
 struct Case {
     const char* name;
     int screen;
-    std::vector<Point> taps = {}; // from the screen as it opens
-    // Songs and tabs enough to fill the lists, saved before the screen opens.
-    bool fullLists = false;
-    // Further states measured in the same run, each one more tap at `next` away.
+    std::vector<Point> taps = {};
     int moreStates = 0;
     Point next = {};
-    bool pedalsOn = false; // the effects menu's lights lit
+    bool full = false;
 };
 
+// The tab editor's chord state shows another key of the chord.
 const Case kCases[] = {
-    {.name = "main-menu", .screen = S::kMainMenu},
-    {.name = "choose-guitar", .screen = S::kChooseGuitar},
-    {.name = "setup-menu", .screen = S::kSetupMenu},
-    {.name = "effects-menu", .screen = S::kEffectsSetupMenu},
-    {.name = "effects-menu-lit", .screen = S::kEffectsSetupMenu, .pedalsOn = true},
-    {.name = "patch-setup", .screen = S::kGuitarPatchMenu},
-    {.name = "app-setup", .screen = S::kAppSetup},
-    {.name = "delay", .screen = S::kDelayEffectSetup, .moreStates = 1, .next = {40, 240}},
-    {.name = "fuzz", .screen = S::kFuzzEffectSetup, .moreStates = 1, .next = {40, 240}},
-    {.name = "wah", .screen = S::kWahEffectSetup, .moreStates = 1, .next = {150, 240}},
-    {.name = "recorder-modify", .screen = S::kRecorder},
-    {.name = "recorder-box", .screen = S::kRecorder, .taps = {{256, 250}}},
-    {.name = "recorder-songs", .screen = S::kRecorder, .taps = {{180, 50}}},
-    {.name = "recorder-songs-full", .screen = S::kRecorder, .taps = {{180, 50}}, .fullLists = true},
-    {.name = "recorder-songs-box",
-     .screen = S::kRecorder,
-     .taps = {{180, 50}, {200, 410}},
-     .fullLists = true},
-    {.name = "tab-library", .screen = S::kTabGuitarLoadSave},
-    {.name = "tab-library-full", .screen = S::kTabGuitarLoadSave, .fullLists = true},
-    {.name = "tab-library-box", .screen = S::kTabGuitarLoadSave, .taps = {{220, 418}}, .fullLists = true},
-    {.name = "tab-library-menu", .screen = S::kTabGuitarLoadSave, .taps = {{20, 20}}},
-    {.name = "tab-editor-fret", .screen = S::kTabGuitarSetup},
-    {.name = "tab-editor-full", .screen = S::kTabGuitarSetup, .fullLists = true},
-    {.name = "tab-editor-tab", .screen = S::kTabGuitarSetup, .taps = {{20, 20}, {220, 182}, {20, 20}}},
-    // Another key of the chord.
-    {.name = "tab-editor-chord",
-     .screen = S::kTabGuitarSetup,
-     .taps = {{20, 20}, {220, 182}, {220, 182}, {20, 20}, {197, 144}}},
-    {.name = "tab-editor-menu", .screen = S::kTabGuitarSetup, .taps = {{20, 20}}},
-    {.name = "tab-editor-erase-box", .screen = S::kTabGuitarSetup, .taps = {{20, 20}, {220, 300}}},
-    {.name = "manual", .screen = S::kManual, .moreStates = ManualPages::kNumPages - 1, .next = {300, 450}},
-};
+    {"main-menu", S::kMainMenu},
+    {"choose-guitar", S::kChooseGuitar},
+    {"setup-menu", S::kSetupMenu},
+    {"effects-menu", S::kEffectsSetupMenu},
+    {"patch-setup", S::kGuitarPatchMenu},
+    {"app-setup", S::kAppSetup},
+    {"delay", S::kDelayEffectSetup, {}, 1, {40, 240}},
+    {"fuzz", S::kFuzzEffectSetup, {}, 1, {40, 240}},
+    {"wah", S::kWahEffectSetup, {}, 1, {150, 240}},
+    {"recorder-modify", S::kRecorder},
+    {"recorder-box", S::kRecorder, {{256, 250}}},
+    {"recorder-songs", S::kRecorder, {{180, 50}}},
+    {"recorder-songs-full", S::kRecorder, {{180, 50}}, 0, {}, true},
+    {"recorder-songs-box", S::kRecorder, {{180, 50}, {200, 410}}, 0, {}, true},
+    {"tab-library", S::kTabGuitarLoadSave},
+    {"tab-library-full", S::kTabGuitarLoadSave, {}, 0, {}, true},
+    {"tab-library-box", S::kTabGuitarLoadSave, {{220, 418}}, 0, {}, true},
+    {"tab-library-menu", S::kTabGuitarLoadSave, {{20, 20}}},
+    {"tab-editor-fret", S::kTabGuitarSetup},
+    {"tab-editor-full", S::kTabGuitarSetup, {}, 0, {}, true},
+    {"tab-editor-tab", S::kTabGuitarSetup, {{20, 20}, {220, 182}, {20, 20}}},
+    {"tab-editor-chord", S::kTabGuitarSetup, {{20, 20}, {220, 182}, {220, 182}, {20, 20}, {197, 144}}},
+    {"tab-editor-menu", S::kTabGuitarSetup, {{20, 20}}},
+    {"tab-editor-erase-box", S::kTabGuitarSetup, {{20, 20}, {220, 300}}},
+    {"manual", S::kManual, {}, ManualPages::kNumPages - 1, {300, 450}}};
 
 // The contrast ratio of two sRGB pixels, from their relative luminance.
 double contrast(const std::uint8_t* a, const std::uint8_t* b) {
@@ -198,7 +190,7 @@ void measureState(screens_test::InAppRun& r, const std::string& name, std::vecto
 // Each state of a case is a screen of its own for the checks.
 void measure(const Case& c, std::vector<std::vector<Look>>& states) {
     screens_test::InAppRun r(STRUMWELL_TEST_BUNDLE_DIR);
-    if (c.fullLists) {
+    if (c.full) {
         // The lists read only the names; the files are not opened.
         for (const char* name : {"Blues In A", "Campfire Song With A Rather Long Name", "Cello Suite",
                                  "Drop D", "Etude", "Folk Tune", "Gypsy Jazz"})
@@ -209,10 +201,6 @@ void measure(const Case& c, std::vector<std::vector<Look>>& states) {
         for (int i = 0; i < 14; ++i)
             r.shell().tab()->addNotesToTab(i, columns[i % 3]);
         r.shell().tab()->setCurrentTabIndex(4);
-    }
-    if (c.pedalsOn) {
-        r.shell().soundEngine()->setFuzzOn(0, true);
-        r.shell().soundEngine()->setWahOn(1, true);
     }
     r.go(c.screen);
     for (Point p : c.taps)

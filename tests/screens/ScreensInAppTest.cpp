@@ -32,13 +32,6 @@ constexpr Point kHelp{300, 460};
 class InApp : public ::testing::Test, public screens_test::InAppRun {};
 
 TEST_F(InApp, ThroughTheMenusAndBack) {
-    // A finger put down on nothing, dragged over a button and lifted there
-    // changes nothing.
-    touch(TouchPhase::Began, {10, 10});
-    touch(TouchPhase::Moved, {200, 250});
-    touch(TouchPhase::Ended, {220, 260});
-    settle();
-    EXPECT_EQ(shown(), S::kMainMenu);
     // A tap, the screen it leads to, and the screens to go back to.
     const std::tuple<Point, int, std::vector<int>> steps[] = {
         {{100, 150}, S::kSetupMenu, {S::kMainMenu}},
@@ -139,7 +132,6 @@ TEST(WithoutEngine, TouchesAnywhereChangeNothing) {
     MenuAppSetupView app(nullptr, nullptr);
     MenuSetupGuitarPatchView patch(nullptr, nullptr);
     for (FingerView* screen : std::vector<FingerView*>{&delay, &fuzz, &wah, &app, &patch}) {
-        EXPECT_EQ(screen->frame(), (Rect{0, 0, 320, 480}));
         for (float x = 5; x < 320; x += 20)
             for (float y = 5; y < 480; y += 20)
                 for (TouchPhase phase : {TouchPhase::Began, TouchPhase::Moved, TouchPhase::Ended})
