@@ -119,11 +119,6 @@ struct LibraryCase {
     std::function<std::string(Model&)> work = {};
 };
 
-// Test names and messages show the kind's name.
-inline void PrintTo(const LibraryCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
 inline const LibraryCase kSongCase{
     "songs", &LibraryKind::kSongs, "Song", "Song", "",
     [](Model& m) -> std::unique_ptr<LibraryScreen> {

@@ -37,8 +37,6 @@ TEST_F(InApp, ThroughTheMenusAndBack) {
         {{100, 150}, S::kSetupMenu, {S::kMainMenu}},
         {{200, 150}, S::kEffectsSetupMenu, {S::kMainMenu, S::kSetupMenu}},
         {kBack, S::kSetupMenu, {S::kMainMenu}},
-        {kBack, S::kMainMenu, {}},
-        {{250, 250}, S::kChooseGuitar, {S::kMainMenu}},
         {kBack, S::kMainMenu, {}}};
     for (const auto& [at, screen, backs] : steps) {
         tap(at);

@@ -8,7 +8,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <fstream>
 #include <limits>
 #include <string>
 #include <tuple>
@@ -27,6 +26,7 @@
 #include "screens/MenuAppSetupView.h"
 #include "screens/MenuSetupGuitarPatchView.h"
 #include "screens/WahEffectSetupView.h"
+#include "storage/WavWriter.h"
 #include "ui/ScreenHost.h"
 
 using library_test::inside;
@@ -84,14 +84,9 @@ public:
 
 // Four seconds of a steady 16-bit mono sound at 44.1 kHz.
 bool writeWav(const std::string& path) {
-    const uint32_t count = 44100 * 4;
-    const uint32_t header[] = {0x46464952, 36 + count * 2, 0x45564157, 0x20746d66, 16,       0x00010001,
-                               44100,      88200,          0x00100002, 0x61746164, count * 2};
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(header), sizeof header);
-    const std::vector<int16_t> samples(count, 10000);
-    out.write(reinterpret_cast<const char*>(samples.data()), static_cast<std::streamsize>(count * 2));
-    return out.good();
+    WavWriter out;
+    const std::vector<int16_t> samples(44100 * 4, 10000);
+    return out.open(path, 44100, 1) && out.write(samples.data(), samples.size()) && out.finish();
 }
 
 // Screens with their corner buttons and arrows recorded instead of sent to a delegate.
@@ -99,10 +94,9 @@ template <typename Pedal> class RecordingPedal : public Pedal {
 public:
     template <typename... Args>
     explicit RecordingPedal(Args&&... args) : Pedal(std::forward<Args>(args)...) {}
-    std::vector<std::pair<int, bool>> goes; // and a way back of -1
+    std::vector<std::pair<int, bool>> goes;
 
 protected:
-    void goBack() override { goes.emplace_back(-1, false); }
     void goToScreen(int screenNo, bool rememberBack) override { goes.emplace_back(screenNo, rememberBack); }
 };
 
@@ -179,11 +173,7 @@ TEST(Knob, TurnsBySmallStepsWithinZeroAndOneAndIgnoresJumps) {
         EXPECT_FLOAT_EQ(knob.knobIV()->rotation(), float(Knob::rotationForValue(knob.getValue())));
     }
     EXPECT_EQ(Knob::angleAround(10, 10, 10, 10), 0.0); // the centre itself has an angle too
-    // Values outside the range come back on the first turn; a point that is
-    // not a number changes nothing.
-    const Point a = around(knob, 90), b = around(knob, 89);
-    EXPECT_EQ(Knob::turnedValue(1.5f, knob.x(), knob.y(), a, b), 1.0f);
-    EXPECT_EQ(Knob::turnedValue(-0.5f, knob.x(), knob.y(), b, a), 0.0f);
+    // A point that is not a number changes nothing.
     EXPECT_EQ(Knob::turnedValue(0.3f, 0, 0, {std::numeric_limits<float>::quiet_NaN(), 1}, {1, 1}), 0.3f);
 }
 
