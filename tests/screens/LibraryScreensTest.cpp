@@ -192,21 +192,20 @@ TEST_F(ExportScreens, SelectedSongBecomesWavAndMidiFilesAndAsksBeforeReplacing) 
                                               std::tuple{Action::ExportMidi, "tiny.mid", "MThd"}}) {
         SCOPED_TRACE(file);
         tapRow(0);
-        tap(inside(RecorderView::exportAreas(), action));
+        press(action);
         EXPECT_EQ(boxText().rfind("Song not exported.\nThe song file is damaged", 0), 0u) << boxText();
         tap(Control::OK);
         tapRow(1);
-        tap(inside(RecorderView::exportAreas(), action)); // without a main loop the render is waited for
+        press(action); // without a main loop the render is waited for
         EXPECT_EQ(box(), Box(RecorderView::kNotice, std::string("Song exported as '") + file + "'."));
-        EXPECT_FALSE(shown().exporting());
         EXPECT_EQ(readText(folders.doc(file)).substr(0, 4), magic);
         tap(Control::OK);
         writeText(folders.doc(file), "old");
-        tap(inside(RecorderView::exportAreas(), action));
+        press(action);
         EXPECT_EQ(boxText(), std::string("'") + file + "' already exists.\nOverwrite it?");
         tap(Control::Cancel);
         EXPECT_EQ(readText(folders.doc(file)), "old");
-        tap(inside(RecorderView::exportAreas(), action));
+        press(action);
         tap(Control::OK);
         EXPECT_EQ(readText(folders.doc(file)).substr(0, 4), magic);
         tap(Control::OK);
@@ -221,7 +220,7 @@ TEST_F(ExportScreens, RenderIsFollowedInTheBoxAndCancelLeavesNoFile) {
     ManualClock loopClock{0.0};
     MainThreadQueue queue(loopClock);
     shown().setCallQueue(&queue);
-    tap(inside(RecorderView::exportAreas(), Action::ExportWav));
+    press(Action::ExportWav);
     ASSERT_TRUE(shown().exporting());
     const std::string start = "Exporting 'long.wav'...\n0%";
     EXPECT_EQ(box(), Box(RecorderView::kExporting, start));
@@ -239,7 +238,7 @@ TEST_F(ExportScreens, RenderIsFollowedInTheBoxAndCancelLeavesNoFile) {
     EXPECT_FALSE(shown().exporting());
     EXPECT_EQ(boxText(), "Export cancelled.\nNo file was written.");
     tap(Control::OK);
-    tap(inside(RecorderView::exportAreas(), Action::ExportWav));
+    press(Action::ExportWav);
     ASSERT_TRUE(shown().exporting());
     view.reset();
     EXPECT_EQ(folders.files(), (Names{"long.SAV"}));
