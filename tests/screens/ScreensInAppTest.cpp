@@ -32,6 +32,13 @@ constexpr Point kHelp{300, 460};
 class InApp : public ::testing::Test, public screens_test::InAppRun {};
 
 TEST_F(InApp, ThroughTheMenusAndBack) {
+    // A finger put down on nothing, dragged over a button and lifted there
+    // changes nothing.
+    touch(TouchPhase::Began, {10, 10});
+    touch(TouchPhase::Moved, {200, 250});
+    touch(TouchPhase::Ended, {220, 260});
+    settle();
+    EXPECT_EQ(shown(), S::kMainMenu);
     // A tap, the screen it leads to, and the screens to go back to.
     const std::tuple<Point, int, std::vector<int>> steps[] = {
         {{100, 150}, S::kSetupMenu, {S::kMainMenu}},

@@ -339,22 +339,6 @@ TEST_F(SetupScreens, PatchTestNotesSoundUntilLiftedInsideOrSlidOut) {
     finishPatchStep();
 }
 
-TEST_F(SetupScreens, PedalArrowsGoToTheNeighboursWithoutRememberingTheWayBack) {
-    RecordingPedal<DelayEffectSetupView> delay(nullptr, &engine, clock);
-    RecordingPedal<FuzzEffectSetupView> fuzz(nullptr, &engine);
-    RecordingPedal<WahEffectSetupView> wah(nullptr, &engine);
-    const Point wahToFuzz = where(WahEffectSetupView::areas(), Control::ToFuzz);
-    delay.processTouches({down(1, where(DelayEffectSetupView::areas(), Control::ToFuzz))});
-    fuzz.processTouches({down(1, where(FuzzEffectSetupView::areas(), Control::ToDelay)),
-                         down(1, where(FuzzEffectSetupView::areas(), Control::ToWah))});
-    wah.processTouches({down(1, wahToFuzz), move(1, {300, 20}, wahToFuzz), up(1, wahToFuzz)});
-    using Goes = std::vector<std::pair<int, bool>>;
-    EXPECT_EQ(delay.goes, (Goes{{ScreenHost::kFuzzEffectSetup, false}}));
-    EXPECT_EQ(wah.goes, (Goes{{ScreenHost::kFuzzEffectSetup, false}})); // moving and lifting go nowhere
-    EXPECT_EQ(fuzz.goes,
-              (Goes{{ScreenHost::kDelayEffectSetup, false}, {ScreenHost::kWahEffectSetup, false}}));
-}
-
 TEST_F(SetupScreens, PedalTestNoteSoundsWhileHeldAndWhileAKnobTurns) {
     FuzzEffectSetupView fuzz(nullptr, &engine);
     fuzz.setCurrentGuitar(1);
@@ -394,10 +378,22 @@ TEST_F(SetupScreens, PedalTestNoteSoundsWhileHeldAndWhileAKnobTurns) {
     EXPECT_FALSE(engine.voiceState(voice).wantToStop);
 }
 
-TEST_F(SetupScreens, PedalSwitchesSetTheCurrentGuitarsEffectAndItsLight) {
-    DelayEffectSetupView delay(nullptr, &engine, clock);
-    FuzzEffectSetupView fuzz(nullptr, &engine);
-    WahEffectSetupView wah(nullptr, &engine);
+// The arrows go to the neighbours without remembering the way back; the
+// switches set the current guitar's effect and its light.
+TEST_F(SetupScreens, PedalArrowsAndSwitches) {
+    RecordingPedal<DelayEffectSetupView> delay(nullptr, &engine, clock);
+    RecordingPedal<FuzzEffectSetupView> fuzz(nullptr, &engine);
+    RecordingPedal<WahEffectSetupView> wah(nullptr, &engine);
+    const Point wahToFuzz = where(WahEffectSetupView::areas(), Control::ToFuzz);
+    delay.processTouches({down(1, where(DelayEffectSetupView::areas(), Control::ToFuzz))});
+    fuzz.processTouches({down(1, where(FuzzEffectSetupView::areas(), Control::ToDelay)),
+                         down(1, where(FuzzEffectSetupView::areas(), Control::ToWah))});
+    wah.processTouches({down(1, wahToFuzz), move(1, {300, 20}, wahToFuzz), up(1, wahToFuzz)});
+    using Goes = std::vector<std::pair<int, bool>>;
+    EXPECT_EQ(delay.goes, (Goes{{ScreenHost::kFuzzEffectSetup, false}}));
+    EXPECT_EQ(wah.goes, (Goes{{ScreenHost::kFuzzEffectSetup, false}})); // moving and lifting go nowhere
+    EXPECT_EQ(fuzz.goes,
+              (Goes{{ScreenHost::kDelayEffectSetup, false}, {ScreenHost::kWahEffectSetup, false}}));
     using Switch = bool (SoundEngine::*)(int) const;
     using Areas = std::span<const EffectSetupView::Area>;
     const std::tuple<EffectSetupView*, Areas, Control, Switch, ImageView*> switches[] = {
