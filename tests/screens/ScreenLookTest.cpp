@@ -20,7 +20,6 @@
 #include "platform/View.h"
 #include "screens/InAppSupport.h"
 #include "screens/ManualPages.h"
-#include "storage/Tab.h"
 
 #ifdef STRUMWELL_TEST_BUNDLE_DIR
 
@@ -54,15 +53,11 @@ const Case kCases[] = {
     {"wah", S::kWahEffectSetup, {}, 1, {150, 240}},
     {"recorder-modify", S::kRecorder},
     {"recorder-box", S::kRecorder, {{256, 250}}},
-    {"recorder-songs", S::kRecorder, {{180, 50}}},
     {"recorder-songs-full", S::kRecorder, {{180, 50}}, 0, {}, true},
     {"recorder-songs-box", S::kRecorder, {{180, 50}, {200, 410}}, 0, {}, true},
-    {"tab-library", S::kTabGuitarLoadSave},
     {"tab-library-full", S::kTabGuitarLoadSave, {}, 0, {}, true},
     {"tab-library-box", S::kTabGuitarLoadSave, {{220, 418}}, 0, {}, true},
     {"tab-library-menu", S::kTabGuitarLoadSave, {{20, 20}}},
-    {"tab-editor-fret", S::kTabGuitarSetup},
-    {"tab-editor-full", S::kTabGuitarSetup, {}, 0, {}, true},
     {"tab-editor-tab", S::kTabGuitarSetup, {{20, 20}, {220, 182}, {20, 20}}},
     {"tab-editor-chord", S::kTabGuitarSetup, {{20, 20}, {220, 182}, {220, 182}, {20, 20}, {197, 144}}},
     {"tab-editor-menu", S::kTabGuitarSetup, {{20, 20}}},
@@ -196,11 +191,6 @@ void measure(const Case& c, std::vector<std::vector<Look>>& states) {
                                  "Drop D", "Etude", "Folk Tune", "Gypsy Jazz"})
             for (const char* ext : {".SAV", ".TAB"})
                 std::ofstream(std::filesystem::path(r.folders.docs()) / (std::string(name) + ext));
-        // And a working tab long enough to fill the tab strip.
-        const int32_t columns[3][6] = {{0, 2, 2, 1, 0, 0}, {-1, 0, 2, 2, 2, 0}, {3, 2, 0, 0, 0, 12}};
-        for (int i = 0; i < 14; ++i)
-            r.shell().tab()->addNotesToTab(i, columns[i % 3]);
-        r.shell().tab()->setCurrentTabIndex(4);
     }
     r.go(c.screen);
     for (Point p : c.taps)

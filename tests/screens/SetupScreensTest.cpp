@@ -3,12 +3,11 @@
 // queue): the patch change with its wait box, the knobs, the test notes and
 // the bend and whammy settings; the effect pedals' arrows, foot switches,
 // knobs, readouts and lights for the current guitar and the tap tempo on a
-// hand-driven clock; and the rotary knob they all turn.
+// hand-driven clock.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdint>
-#include <limits>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -54,22 +53,22 @@ Point where(std::span<const EffectSetupView::Area> areas, Control c) {
 }
 
 // The point at `degrees` (0 straight above the centre, growing anticlockwise
-// on the screen, y downwards) at `radius` around a knob's centre.
-Point around(const Knob& knob, double degrees, double radius = 40) {
+// on the screen, y downwards) 40 points around a knob's centre.
+Point around(const Knob& knob, double degrees) {
+    const double radius = 40;
     const double a = degrees * M_PI / 180.0;
     return {float(knob.x() - radius * std::sin(a)), float(knob.y() - radius * std::cos(a))};
 }
 
 // A finger put down on a knob's centre turning it clockwise by `degrees`,
-// one degree per move, and lifted there unless `hold`.
-void turn(FingerView& screen, const Knob& knob, double from, double degrees, bool hold = false) {
+// one degree per move, and lifted there.
+void turn(FingerView& screen, const Knob& knob, double from, double degrees) {
     const Point centre{float(knob.x()), float(knob.y())};
     screen.processTouches({down(1, centre)});
     const double dir = degrees > 0 ? -1 : 1;
     for (int i = 0; i < std::lround(std::fabs(degrees)); ++i)
         screen.processTouches({move(1, around(knob, from + dir * (i + 1)), around(knob, from + dir * i))});
-    if (!hold)
-        screen.processTouches({up(1, centre)});
+    screen.processTouches({up(1, centre)});
 }
 
 class TestParent : public SoundEngineParent {
@@ -92,8 +91,7 @@ bool writeWav(const std::string& path) {
 // Screens with their corner buttons and arrows recorded instead of sent to a delegate.
 template <typename Pedal> class RecordingPedal : public Pedal {
 public:
-    template <typename... Args>
-    explicit RecordingPedal(Args&&... args) : Pedal(std::forward<Args>(args)...) {}
+    using Pedal::Pedal;
     std::vector<std::pair<int, bool>> goes;
 
 protected:
@@ -127,10 +125,6 @@ protected:
         advance(0.2);
         ASSERT_FALSE(s.messageBoxShowing());
     }
-    // Whether the wait box is up, and how opaque it and its grey-out are.
-    std::tuple<bool, float, float> box() const {
-        return {s.messageBoxShowing(), s.messageBox().alpha(), s.messageBoxGreyout().alpha()};
-    }
     void tap(Point p) { s.processTouches({down(1, p), up(1, p)}); }
 
     TempFolder folder{"strumwell-setup"};
@@ -143,39 +137,6 @@ protected:
 };
 
 } // namespace
-
-TEST(Knob, TurnsBySmallStepsWithinZeroAndOneAndIgnoresJumps) {
-    View parent(Rect{0, 0, 320, 480});
-    Knob knob(&parent, 160, 240, "");
-    // From a value, a turn from one angle to another in steps, and the value
-    // after: a quarter turn clockwise in small steps; the largest turn both
-    // ways, and a jump both ways; across the seam above both ways; held at
-    // the ends and off them at once; most of a turn clockwise.
-    const std::tuple<float, double, double, int, float> turns[] = {
-        {0.0f, 270, 180, 90, 0.305f},
-        {0.5f, 200, 150.5, 1, float(0.5 + 49.5 * 1.22 / 360)},
-        {0.5f, 200, 249.5, 1, float(0.5 - 49.5 * 1.22 / 360)},
-        {0.5f, 200, 149.5, 1, 0.5f},
-        {0.5f, 200, 250.5, 1, 0.5f},
-        {0.5f, 1, 359, 1, 0.5f},
-        {0.5f, 359, 1, 1, 0.5f},
-        {1.0f, 270, 240, 15, 1.0f},
-        {1.0f, 240, 241, 1, float(1.0 - 1.22 / 360)},
-        {0.0f, 180, 270, 18, 0.0f},
-        {0.0f, 359, 1, 179, 1.0f}};
-    for (const auto& [start, from, to, steps, expected] : turns) {
-        SCOPED_TRACE(from);
-        knob.setValue(start);
-        for (int i = 0; i < steps; ++i)
-            knob.turnKnobFromCoord(around(knob, from + (to - from) * i / steps, 50),
-                                   around(knob, from + (to - from) * (i + 1) / steps, 50));
-        EXPECT_NEAR(knob.getValue(), expected, 1e-4);
-        EXPECT_FLOAT_EQ(knob.knobIV()->rotation(), float(Knob::rotationForValue(knob.getValue())));
-    }
-    EXPECT_EQ(Knob::angleAround(10, 10, 10, 10), 0.0); // the centre itself has an angle too
-    // A point that is not a number changes nothing.
-    EXPECT_EQ(Knob::turnedValue(0.3f, 0, 0, {std::numeric_limits<float>::quiet_NaN(), 1}, {1, 1}), 0.3f);
-}
 
 TEST_F(SetupScreens, AppSetupBarsStepBothGuitarsSwitchesAround) {
     MenuAppSetupView app(nullptr, &engine);
@@ -197,29 +158,16 @@ TEST_F(SetupScreens, AppSetupBarsStepBothGuitarsSwitchesAround) {
                  {down(1, bends), {true, false, "Guitar 1", false, true, "Guitar 2"}},
                  {down(1, bends), {false, true, "Guitar 2", false, true, "Guitar 2"}},
                  {down(1, whammy), {false, true, "Guitar 2", true, true, "Guitar 1 + 2"}},
-                 {move(1, whammy, bends), {false, true, "Guitar 2", true, true, "Guitar 1 + 2"}},
                  {up(1, whammy), {false, true, "Guitar 2", true, true, "Guitar 1 + 2"}}};
     for (const auto& step : steps) {
         app.processTouches({step.touch});
         EXPECT_EQ(bars(), step.after);
     }
-    // Changes made elsewhere (a loaded song) show on the next arrival.
-    engine.setWhammyBarAttached(0, false);
-    engine.setWhammyBarAttached(1, false);
-    app.willAppear(ScreenHost::kSetupMenu, 0);
-    EXPECT_EQ(app.whammyBarSettingLabel().text(), "Off");
 }
 
 TEST_F(SetupScreens, PatchStepWaitsForTheEngineAndTheRenderedBufferAndWrapsBothWays) {
-    // On arrival the screen shows the engine's settings.
-    engine.setGuitarVolume(0, 0.25f);
-    engine.setGuitarSustain(0, 0.4f);
-    s.willAppear(ScreenHost::kSetupMenu, 0);
-    EXPECT_EQ(s.guitar1PatchName().text() + ", " + s.guitar2PatchName().text(), "Acoustic 2, Electric 2");
-    EXPECT_NEAR(s.knob(0).getValue() + 10 * s.knob(1).getValue(), 4.25f, 1e-5);
-
     tap(at(Action::NextPatchGuitar1));
-    EXPECT_EQ(box(), std::make_tuple(true, 1.0f, 0.7f));
+    EXPECT_TRUE(s.messageBoxShowing());
     EXPECT_EQ(engine.patchNo(0), 1); // the box is drawn before the samples are loaded
     // Touches on any control, the corners too, are ignored from now on.
     for (Point p : {at(Action::TestNoteGuitar1), at(Action::TurnGuitar1Volume), at(Action::NextPatchGuitar2),
@@ -238,7 +186,7 @@ TEST_F(SetupScreens, PatchStepWaitsForTheEngineAndTheRenderedBufferAndWrapsBothW
     advance(0.05);
     EXPECT_TRUE(s.messageBoxShowing());
     advance(0.06);
-    EXPECT_EQ(box(), std::make_tuple(false, 0.0f, 0.0f));
+    EXPECT_FALSE(s.messageBoxShowing());
     EXPECT_EQ(s.guitar1PatchName().text(), "Electric 1");
     s.processTouches({down(1, at(Action::TurnGuitar1Volume))}); // touches work again
     EXPECT_EQ(s.draggingKnob(), 0);
@@ -288,17 +236,6 @@ TEST_F(SetupScreens, PatchKnobsSetTheEngineForTheirGuitar) {
         EXPECT_NEAR(s.knob(k).getValue(), expected, 1e-4);
         EXPECT_EQ(s.draggingKnob(), -1);
     }
-    // After the finger lifts, or from a finger that came down outside the
-    // knobs, moving turns nothing.
-    for (const Touch& t :
-         {move(1, {53, 103}, {93, 63}), down(1, {250, 100}), move(1, {250, 120}, {250, 100})})
-        s.processTouches({t});
-    EXPECT_FLOAT_EQ(engine.guitarVolume(1), 0.0f);
-    EXPECT_NEAR(engine.guitarVolume(0), 0.805f, 1e-4);
-    // Guitar 1's sustain knob redraws the screen with changes made behind its back.
-    engine.setGuitarVolume(1, 0.1f);
-    turn(s, s.knob(1), 180, 10);
-    EXPECT_FLOAT_EQ(s.knob(2).getValue(), 0.1f);
 }
 
 TEST_F(SetupScreens, PatchTestNotesSoundUntilLiftedInsideOrSlidOut) {
@@ -315,16 +252,12 @@ TEST_F(SetupScreens, PatchTestNotesSoundUntilLiftedInsideOrSlidOut) {
     s.processTouches({move(1, out, note1)});
     EXPECT_EQ(s.testPatch1PlaylistNo(), -1);
     s.processTouches({up(1, out)});
-    // Guitar 2's note, held while the first one's release runs out; lifted
-    // inside its button, it stops.
+    // Guitar 2's note, lifted inside its button, stops.
     const Point note2 = at(Action::TestNoteGuitar2);
     s.processTouches({down(2, note2)});
     const int voice2 = s.testPatch2PlaylistNo();
     ASSERT_GE(voice2, 0);
     EXPECT_EQ(engine.voiceState(voice2).sampleNo, 48 + MenuSetupGuitarPatchView::kTestSampleNo);
-    render(400);
-    EXPECT_FALSE(engine.voicePlaying(voice1));
-    EXPECT_TRUE(engine.voicePlaying(voice2));
     s.processTouches({up(2, note2)});
     EXPECT_EQ(s.testPatch2PlaylistNo(), -1);
     render(400);
@@ -346,9 +279,7 @@ TEST_F(SetupScreens, PedalTestNoteSoundsWhileHeldAndWhileAKnobTurns) {
     int voice = fuzz.testTonePlaylistNo();
     ASSERT_GE(voice, 0);
     EXPECT_EQ(engine.voiceState(voice).sampleNo, 48 + EffectSetupView::kTestSampleNo); // guitar 2's
-    // Moving within the button keeps it; lifting inside stops it.
-    fuzz.processTouches({move(1, {40, 460}, kTestNote)});
-    EXPECT_FALSE(engine.voiceState(voice).wantToStop);
+    // Lifting inside the button stops it.
     fuzz.processTouches({up(1, {40, 460})});
     EXPECT_EQ(fuzz.testTonePlaylistNo(), -1);
     EXPECT_TRUE(engine.voiceState(voice).wantToStop);
@@ -366,16 +297,6 @@ TEST_F(SetupScreens, PedalTestNoteSoundsWhileHeldAndWhileAKnobTurns) {
         EXPECT_TRUE(engine.voiceState(voice).wantToStop);
         EXPECT_NE(fuzz.testTonePlaylistNo(), voice);
     }
-    // While a knob turns, a move out of the button is the knob's, and
-    // lifting outside the button leaves the note alone.
-    DelayEffectSetupView delay(nullptr, &engine, clock);
-    delay.processTouches({down(1, kTestNote)});
-    voice = delay.testTonePlaylistNo();
-    ASSERT_GE(voice, 0);
-    turn(delay, delay.knob(0), 90, -5, true);
-    delay.processTouches({move(2, {100, 450}, kTestNote), up(2, {100, 450})});
-    EXPECT_EQ(delay.testTonePlaylistNo(), voice);
-    EXPECT_FALSE(engine.voiceState(voice).wantToStop);
 }
 
 // The arrows go to the neighbours without remembering the way back; the
@@ -385,12 +306,10 @@ TEST_F(SetupScreens, PedalArrowsAndSwitches) {
     RecordingPedal<FuzzEffectSetupView> fuzz(nullptr, &engine);
     RecordingPedal<WahEffectSetupView> wah(nullptr, &engine);
     const Point wahToFuzz = where(WahEffectSetupView::areas(), Control::ToFuzz);
-    delay.processTouches({down(1, where(DelayEffectSetupView::areas(), Control::ToFuzz))});
     fuzz.processTouches({down(1, where(FuzzEffectSetupView::areas(), Control::ToDelay)),
                          down(1, where(FuzzEffectSetupView::areas(), Control::ToWah))});
     wah.processTouches({down(1, wahToFuzz), move(1, {300, 20}, wahToFuzz), up(1, wahToFuzz)});
     using Goes = std::vector<std::pair<int, bool>>;
-    EXPECT_EQ(delay.goes, (Goes{{ScreenHost::kFuzzEffectSetup, false}}));
     EXPECT_EQ(wah.goes, (Goes{{ScreenHost::kFuzzEffectSetup, false}})); // moving and lifting go nowhere
     EXPECT_EQ(fuzz.goes,
               (Goes{{ScreenHost::kDelayEffectSetup, false}, {ScreenHost::kWahEffectSetup, false}}));
@@ -423,13 +342,7 @@ TEST_F(SetupScreens, PedalKnobsAndReadoutsShowAndSetTheCurrentGuitarsEffect) {
     };
     // Guitar 1's defaults: mix 0.9, feedback 0.4, time 26460 (0.3 s).
     EXPECT_EQ(readouts(), (Names{"90", "40", "299"}));
-    // Readouts truncate toward zero; a time past the knob's end shows it full.
-    engine.setDelayMix(0, 0.999f);
-    engine.setDelayFeedback(0, 0.07f);
     engine.setDelayTime(0, 88400);
-    delay.redraw();
-    EXPECT_EQ(readouts(), (Names{"99", "7", "1000"}));
-    EXPECT_EQ(delay.knob(2).getValue(), 1.0f);
     delay.setCurrentGuitar(2); // a number that names no guitar keeps the current one
     EXPECT_EQ(delay.currentGuitar(), 0);
 
@@ -448,15 +361,6 @@ TEST_F(SetupScreens, PedalKnobsAndReadoutsShowAndSetTheCurrentGuitarsEffect) {
     turn(delay, delay.knob(2), 190, -300);
     EXPECT_EQ(engine.delayTime(1), 0);
     EXPECT_EQ(engine.delayTime(0), 88400);
-    // Tiny steps back and forth end where they started: the knob under the
-    // finger keeps its own value, not the engine's rounded one.
-    engine.setDelayTime(1, 26460);
-    delay.redraw();
-    turn(delay, delay.knob(2), 0, 0, true);
-    const float start = delay.knob(2).getValue();
-    for (int i = 0; i < 200; ++i)
-        delay.processTouches({move(1, {278, 339.5f}, {278, 339}), move(1, {278, 339}, {278, 339.5f})});
-    EXPECT_NEAR(delay.knob(2).getValue(), start, 1e-4);
 
     // The fuzz: fully up gives the hardest clipping, fully down the softest.
     FuzzEffectSetupView fuzz(nullptr, &engine);
