@@ -19,7 +19,6 @@
 #include "screens/LibraryTestSupport.h"
 #include "screens/ManualView.h"
 #include "screens/MenuAppSetupView.h"
-#include "screens/MenuEffectsSetupView.h"
 #include "screens/MenuSetupGuitarPatchView.h"
 #include "screens/PlainMenuViews.h"
 #include "screens/WahEffectSetupView.h"
@@ -114,12 +113,6 @@ TEST(HitTables, EveryAreaIsOnTheScreenApartAndReachable) {
     // The main menu's guitar chooser lies over the recorder's corner and wins there.
     checkTable<Choice>("main menu", main.areas(), main.areas(), [&](Point p) { return main.choiceAt(p); },
                        true, {{0, 2}});
-    // The corners come first, the screen's own edge counting; no back button on the main menu.
-    const MenuEffectsSetupView effects(nullptr);
-    EXPECT_EQ(effects.choiceAt({320, 0}), Choice::back());
-    EXPECT_EQ(effects.choiceAt({300, 35}), Choice::back()); // over the wah's column
-    EXPECT_EQ(effects.choiceAt({100, 228}), Choice::none());
-    EXPECT_EQ(main.choiceAt({300, 20}), Choice::none());
     checkMenu("guitar chooser", chooser, chooser.areas());
     checkMenu("setup menu", setup, setup.areas());
     checkOpen<MenuAppSetupView::Action>("application setup", MenuAppSetupView::areas(),

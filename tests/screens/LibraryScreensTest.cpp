@@ -2,7 +2,6 @@
 // recorder's two modes, corner buttons, song edits, loading behind a "please
 // wait" notice and WAV and MIDI export; the tab library's plectrum menu over
 // its box, loading that touches the tab alone, and text tabs imported.
-#include "app/AppSettings.h"
 #include "platform/core/MainThreadQueue.h"
 #include "screens/LibraryTestSupport.h"
 #include "ui/ScreenHost.h"
@@ -231,8 +230,6 @@ TEST_F(ImportScreens, TextTabsAreListedAndImportedWithTheirWarnings) {
                                        "A|--3-----------|\n"
                                        "E|--------------|\n");
     writeText(folders.doc("wide.txt"), "e|--0--|\nB|--0--|\nG|--0--|\nD|--0--|\nA|--0--|\nE|--30-|\n");
-    writeText(folders.doc("notes.txt.bak"), "not a tab");
-    writeText(folders.doc(AppSettings::kFileName), "volume=1\n");
     ASSERT_EQ(browser().names(), (Names{"Mine", "riff.txt", "wide.txt"}));
     tapRow(1);
     tap({Control::Load, Control::OK});

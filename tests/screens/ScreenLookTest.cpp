@@ -54,7 +54,6 @@ const Case kCases[] = {
     {"recorder-modify", S::kRecorder},
     {"recorder-box", S::kRecorder, {{256, 250}}},
     {"recorder-songs-full", S::kRecorder, {{180, 50}}, 0, {}, true},
-    {"recorder-songs-box", S::kRecorder, {{180, 50}, {200, 410}}, 0, {}, true},
     {"tab-library-full", S::kTabGuitarLoadSave, {}, 0, {}, true},
     {"tab-library-box", S::kTabGuitarLoadSave, {{220, 418}}, 0, {}, true},
     {"tab-library-menu", S::kTabGuitarLoadSave, {{20, 20}}},
