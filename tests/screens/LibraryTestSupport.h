@@ -9,14 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iterator>
-#include <memory>
-#include <span>
 #include <sstream>
-#include <string>
-#include <tuple>
-#include <utility>
-#include <vector>
 
 #include "audio/SoundEngine.h"
 #include "platform/ImageView.h"
@@ -28,6 +21,7 @@
 #include "storage/FileManager.h"
 #include "storage/Tab.h"
 #include "support/HeadlessApp.h"
+#include "support/Touches.h"
 
 namespace library_test {
 
@@ -36,6 +30,9 @@ using Names = std::vector<std::string>;
 using Control = LibraryBrowser::Control;
 using List = std::tuple<int, int, bool, bool>;
 using Box = std::pair<int32_t, std::string>;
+using testsupport::down;
+using testsupport::move;
+using testsupport::up;
 
 // Private documents and bundle folders, removed afterwards.
 struct Folders : testsupport::AppFolders {
@@ -69,19 +66,6 @@ template <typename Action> Rect areaOf(std::span<const HitArea<Action>> areas, A
 }
 template <typename Action> Point inside(std::span<const HitArea<Action>> areas, Action action) {
     return areaOf(areas, action).center();
-}
-
-inline Touch touch(TouchPhase phase, Point at, Point previous = {}, long id = 1) {
-    Touch t;
-    t.id = id;
-    t.phase = phase;
-    t.location = at;
-    t.previousLocation = previous;
-    return t;
-}
-
-inline Point rowPoint(const LibraryBrowser& b, int row) {
-    return inside(b.listAreas(), static_cast<Control>(static_cast<int>(Control::Row0) + row));
 }
 
 // The model the application gives the library screens.
@@ -118,25 +102,14 @@ struct Model {
     FileManager files;
 };
 
-// What each kind of library says, word for word.
-struct Texts {
-    const char* defaultName;
-    const char* saveUnnamed;
-    const char* saved;
-    const char* loaded;
-    const char* erased;
-    const char* saveFailed;
-    const char* loadDamaged;
-    const char* loadMissing;
-    const char* eraseFailed;
-    const char* emptyList; // the first row of an empty list
-};
-
 // One kind of library and the screen that shows it.
 struct LibraryCase {
     const char* name;
     const LibraryKind* kind;
-    Texts says;
+    // What its notices call an item: on failures, and on success.
+    const char* noun;
+    const char* doneNoun;
+    const char* emptyList; // the first row of an empty list
     // Makes the screen over the model, showing its list.
     std::function<std::unique_ptr<LibraryScreen>(Model&)> make;
     // A file of this kind that the file manager refuses.
@@ -146,35 +119,8 @@ struct LibraryCase {
     std::function<std::string(Model&)> work = {};
 };
 
-// Test names and messages show the kind's name.
-inline void PrintTo(const LibraryCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-inline const Texts kSongTexts{"My Song",
-                              "You have not named your song. Save it as 'My Song'?",
-                              "Song saved.",
-                              "Song loaded.",
-                              "Song erased.",
-                              "Song not saved.\nThe file could not be written.",
-                              "Song not loaded.\nThe file is damaged.",
-                              "Song not loaded.\nThe file is missing.",
-                              "Song not erased.\nThe file could not be removed.",
-                              ""};
-
-inline const Texts kTabTexts{"My Tab",
-                             "You have not named your tab. Save it as 'My Tab'?",
-                             "Tab file saved.",
-                             "Tab file loaded.",
-                             "Tab file erased.",
-                             "Tab not saved.\nThe file could not be written.",
-                             "Tab not loaded.\nThe file is damaged.",
-                             "Tab not loaded.\nThe file is missing.",
-                             "Tab not erased.\nThe file could not be removed.",
-                             "No saved tabs yet"};
-
 inline const LibraryCase kSongCase{
-    "songs", &LibraryKind::kSongs, kSongTexts,
+    "songs", &LibraryKind::kSongs, "Song", "Song", "",
     [](Model& m) -> std::unique_ptr<LibraryScreen> {
         auto s =
             std::make_unique<RecorderView>(nullptr, &m.engine, &m.files, &m.recorder, m.folders.bundle());
@@ -185,7 +131,7 @@ inline const LibraryCase kSongCase{
     std::string("VERSION2\x10\x27\x00\x00junk", 16), [](Model& m) { m.recordNotes(2); },
     [](Model& m) { return std::to_string(m.recorder.getNumNotes()) + " notes"; }};
 
-inline const LibraryCase kTabCase{"tabs", &LibraryKind::kTabs, kTabTexts,
+inline const LibraryCase kTabCase{"tabs", &LibraryKind::kTabs, "Tab", "Tab file", "No saved tabs yet",
                                   [](Model& m) -> std::unique_ptr<LibraryScreen> {
                                       return std::make_unique<TabGuitarLoadSaveView>(
                                           nullptr, &m.engine, &m.files, m.folders.bundle());
@@ -212,7 +158,11 @@ public:
         const bool box = c == Control::OK || c == Control::Cancel;
         tap(inside(box ? browser().boxAreas() : browser().listAreas(), c));
     }
-    void tapRow(int row) { tap(rowPoint(browser(), row)); }
+    void tap(std::initializer_list<Control> controls) {
+        for (Control c : controls)
+            tap(c);
+    }
+    void tapRow(int row) { tap(inside(browser().listAreas(), Control(int(Control::Row0) + row))); }
     // Types a name into the field and presses Save.
     void saveAs(const std::string& typed) {
         browser().nameField().setText(typed);
@@ -220,9 +170,14 @@ public:
     }
     std::string boxText() { return browser().boxText().text(); }
     // Which question or notice the box shows, and its text.
-    std::pair<int32_t, std::string> box() { return {browser().optionChosen(), boxText()}; }
+    Box box() { return {browser().optionChosen(), boxText()}; }
+    // The notices: "Song saved.", "Tab not erased.\nThe file could not be removed.".
+    std::string done(const char* verb) const { return std::string(case_.doneNoun) + " " + verb + "."; }
+    std::string failed(const char* verb, const char* why) const {
+        return std::string(case_.noun) + " not " + verb + ".\nThe file " + why + ".";
+    }
     // Where the list starts, the row chosen, and whether the up and down arrows show.
-    std::tuple<int, int, bool, bool> list() {
+    List list() {
         return {browser().displayListStartIndex(), browser().currentlySelected(),
                 !browser().part(LibraryBrowser::kUpArrow).isHidden(),
                 !browser().part(LibraryBrowser::kDownArrow).isHidden()};

@@ -1,18 +1,18 @@
-// The manual: its pages as plain text that fits the label from the top, the
-// page each screen opens it at, turning pages, the contents entries, and
-// each page shown below its title with every word.
+// The manual: the page each screen opens it at, turning pages, the contents
+// entries, and each page shown below its title.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
+#include <cmath>
 #include <string>
 #include <vector>
 
 #include "app/ScreenRegistry.h"
-#include "platform/Graphics.h"
 #include "platform/Label.h"
+#include "screens/LibraryTestSupport.h"
 #include "screens/ManualPages.h"
 #include "screens/ManualView.h"
+#include "support/Touches.h"
 #include "ui/ScreenHost.h"
 
 namespace {
@@ -29,12 +29,7 @@ public:
     RecordingManual() : ManualView(nullptr) {}
     int backs = 0;
     int websites = 0;
-    void press(Button b) {
-        for (const auto& area : buttonAreas())
-            if (area.action == b)
-                return pressAt(area.rect.center());
-        ADD_FAILURE() << "no such button";
-    }
+    void press(Button b) { pressAt(library_test::inside<Button>(buttonAreas(), b)); }
 
 protected:
     void goBack() override { ++backs; }
@@ -43,56 +38,17 @@ protected:
 
 } // namespace
 
-// Each page is plain text, titled or running on from the page before and
-// listed in the contents if titled. The label wraps the text at its width
-// and drops the lines that do not fit; the block is centred, so a page that
-// fills every line starts at the top. No line with words may be dropped.
-TEST(ManualPages, PlainTextFittingItsLabelFromTheTopAndListedInTheContents) {
-    const auto pages = ManualPages::create();
-    ASSERT_EQ(pages.size(), static_cast<size_t>(ManualPages::kNumPages));
-    EXPECT_EQ(pages[0], "");
-    const std::string contents = pages[1] + pages[2];
-    const Font arial{"Arial", 13, false};
-    const int fit = static_cast<int>((285 + 0.5f) / Graphics::lineHeight(arial));
-    EXPECT_GE(fit, 18);
-    for (size_t i = 1; i < pages.size(); ++i) {
-        SCOPED_TRACE("page " + std::to_string(i));
-        const std::string& page = pages[i];
-        EXPECT_TRUE(
-            std::all_of(page.begin(), page.end(), [](char c) { return c == '\n' || (c >= 32 && c < 127); }));
-        Label full(Rect{0, 0, 428, 100000}), shown(Rect{0, 0, 428, 285});
-        for (Label* label : {&full, &shown}) {
-            label->setFont(arial);
-            label->setNumberOfLines(0);
-            label->setText(page);
-        }
-        const auto all = full.layoutLines();
-        int lastWords = 0;
-        for (size_t k = 0; k < all.size(); ++k) {
-            if (!all[k].empty())
-                lastWords = static_cast<int>(k) + 1;
-            EXPECT_LE(Graphics::measureText(all[k], arial).width, 428.0f);
-        }
-        EXPECT_LE(lastWords, fit);
-        EXPECT_EQ(static_cast<int>(shown.layoutLines().size()), fit) << "the page does not fill the label";
-        if (i < 3)
-            continue;
-        EXPECT_EQ(titled(page), page.front() != '\n') << "a page running on begins with a newline";
-        EXPECT_EQ(titled(page), contents.find(" " + std::to_string(i) + " - ") != std::string::npos);
-    }
-}
-
 // The page each screen names (checked with the shell's table) opens below
 // its heading; the title page has none, and a page the manual does not have
-// keeps the page where the reader left it.
+// keeps the page where the reader left it. The texts read sideways.
 TEST(ManualView, StartPageShowsItsHeadingOrTheTitlePage) {
     ManualView manual(nullptr);
+    for (const Label* label :
+         {&manual.pageNumberLabel(), &manual.titlePageLabel(), &manual.manualTextLabel()})
+        EXPECT_NEAR(std::fabs(label->rotation()), M_PI / 2, 1e-5);
     const int recorder = findScreenEntry(ScreenHost::kRecorder)->manualPage;
     manual.setStartPage(recorder);
     EXPECT_EQ(manual.currentPage(), recorder);
-    EXPECT_NE(manual.headingLabel().text().find("RECORDER"), std::string::npos)
-        << manual.headingLabel().text();
-    EXPECT_FALSE(manual.headingLabel().isHidden());
     EXPECT_FLOAT_EQ(manual.titlePageLabel().alpha(), 0);
     for (int page : {ScreenEntry::kKeepManualPage, manual.numberOfPages(), -2}) {
         manual.setStartPage(page);
@@ -100,82 +56,48 @@ TEST(ManualView, StartPageShowsItsHeadingOrTheTitlePage) {
     }
     manual.setStartPage(findScreenEntry(ScreenHost::kMainMenu)->manualPage);
     EXPECT_EQ(manual.currentPage(), 0);
-    EXPECT_FLOAT_EQ(manual.titlePageLabel().alpha(), 0.8f);
+    EXPECT_GT(manual.titlePageLabel().alpha(), 0);
 }
 
-TEST(ManualView, ButtonsTurnPagesWithinTheManual) {
+// Turning through every page: the page number, the arrows and the text on
+// show; each page titled or running on from the page before with a newline,
+// shown below its title and rule; and no page before the first or after the
+// last.
+TEST(ManualView, TurnsThroughPagesShownBelowATitleAndRuleAndFromTheContents) {
     RecordingManual manual;
-    // The page number, and which of the arrows and the text are on show.
+    const auto pages = ManualPages::create();
     const auto shown = [&] {
         return manual.pageNumberLabel().text() + (manual.leftArrow().alpha() == 1 ? " <" : "") +
                (manual.rightArrow().alpha() == 1 ? " >" : "") +
                (manual.manualTextLabel().alpha() == 1 ? " text" : "");
     };
+    manual.press(Button::PreviousPage);
     EXPECT_EQ(shown(), "0 / 44 >");
-    const struct {
-        Button button;
-        int presses;
-        const char* shown;
-    } steps[] = {
-        {Button::PreviousPage, 1, "0 / 44 >"}, // nothing before the title page
-        {Button::NextPage, 1, "1 / 44 < > text"}, {Button::PreviousPage, 1, "0 / 44 >"},
-        {Button::NextPage, 60, "44 / 44 < text"}, {Button::PreviousPage, 1, "43 / 44 < > text"},
-        {Button::Contents, 1, "1 / 44 < > text"}, {Button::Back, 1, "1 / 44 < > text"},
-        {Button::Website, 1, "1 / 44 < > text"},
-    };
-    for (const auto& step : steps) {
-        for (int i = 0; i < step.presses; ++i)
-            manual.press(step.button);
-        EXPECT_EQ(shown(), step.shown);
-    }
-    EXPECT_EQ(manual.backs, 1);
-    EXPECT_EQ(manual.websites, 1);
-    // Only a finger coming down acts.
-    Touch t;
-    t.location = manual.buttonAreas()[0].rect.center();
-    for (TouchPhase phase : {TouchPhase::Moved, TouchPhase::Ended, TouchPhase::Stationary}) {
-        t.phase = phase;
-        manual.touchesBegan({t});
-        manual.touchesMoved({t});
-        manual.touchesEnded({t});
-        manual.touchesCancelled({t});
-    }
-    EXPECT_EQ(manual.currentPage(), 1);
-    EXPECT_EQ(manual.backs + manual.websites, 2);
-}
-
-TEST(ManualView, ShownBelowATitleAndRuleWithEveryWord) {
-    RecordingManual manual;
-    const auto pages = ManualPages::create();
-    float buttons = 320;
-    for (const auto& area : ManualView::buttonAreas())
-        buttons = std::min(buttons, area.rect.x);
     for (int i = 1; i < manual.numberOfPages(); ++i) {
         SCOPED_TRACE("page " + std::to_string(i));
         manual.press(Button::NextPage);
         ASSERT_EQ(manual.currentPage(), i);
+        EXPECT_EQ(shown(), std::to_string(i) + " / 44 <" + (i < 44 ? " >" : "") + " text");
         const std::string& page = pages[static_cast<size_t>(i)];
-        EXPECT_EQ(manual.headingRule().isHidden(), !titled(page));
-        if (titled(page)) {
-            EXPECT_EQ(
-                manual.headingLabel().text() + "\n" + ManualPages::kDashes,
-                page.substr(0, manual.headingLabel().text().size() + 1 + std::strlen(ManualPages::kDashes)));
-        }
-        // Clear of the buttons, no dashes on show, and no line of the text dropped.
-        const Label& text = manual.manualTextLabel();
-        for (const View* v : {static_cast<const View*>(&text), &manual.headingRule()})
-            EXPECT_LE(v->frame().maxX(), buttons);
-        EXPECT_EQ(text.text().find("---"), std::string::npos);
-        Label unbounded(Rect{0, 0, text.bounds().width, 100000});
-        unbounded.setFont(text.font());
-        unbounded.setNumberOfLines(0);
-        unbounded.setText(text.text());
-        EXPECT_EQ(text.layoutLines().size(), text.text().empty() ? 0u : unbounded.layoutLines().size());
+        EXPECT_TRUE(i < 3 || titled(page) == (page.front() != '\n'));
+        const std::string heading = manual.headingLabel().text() + "\n" + ManualPages::kDashes;
+        EXPECT_TRUE(!titled(page) || page.substr(0, heading.size()) == heading);
+        EXPECT_EQ(manual.manualTextLabel().text().find("---"), std::string::npos);
     }
-}
-
-TEST(ManualView, ContentsEntriesOpenTheirPages) {
-    RecordingManual manual;
+    manual.press(Button::NextPage);
+    manual.press(Button::PreviousPage);
+    EXPECT_EQ(shown(), "43 / 44 < > text");
+    manual.press(Button::NextPage);
+    // Only a finger coming down acts; Back and Website leave the page alone.
+    const Point p = manual.buttonAreas()[0].rect.center();
+    manual.touchesMoved({testsupport::move(1, p, p)});
+    manual.touchesEnded({testsupport::up(1, p)});
+    manual.touchesCancelled({testsupport::touch(1, TouchPhase::Stationary, p, p)});
+    manual.press(Button::Back);
+    manual.press(Button::Website);
+    EXPECT_EQ(manual.currentPage(), 44);
+    EXPECT_EQ(manual.backs * 10 + manual.websites, 11);
+    // Every contents entry opens its titled page, one entry for every titled page.
     int entries = 0;
     for (int contentsPage : {1, 2}) {
         for (int row = 0; row < ManualView::kMaxContentsEntries; ++row) {
@@ -188,12 +110,10 @@ TEST(ManualView, ContentsEntriesOpenTheirPages) {
                 continue;
             ++entries;
             SCOPED_TRACE(entry.title->text());
-            EXPECT_FALSE(entry.title->isHidden());
             // The middle of the entry's title, where a finger would touch it.
-            const Point middle = entry.title->convertPointTo(
-                {entry.title->bounds().width / 2, entry.title->bounds().height / 2}, &manual);
             const int target = entry.page;
-            manual.pressAt(middle);
+            manual.pressAt(entry.title->convertPointTo(
+                {entry.title->bounds().width / 2, entry.title->bounds().height / 2}, &manual));
             EXPECT_EQ(manual.currentPage(), target);
             EXPECT_TRUE(titled(manual.pages()[static_cast<size_t>(target)]));
         }

