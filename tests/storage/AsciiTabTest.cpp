@@ -1,15 +1,7 @@
 // ASCII tablature: export of tabs, import of pasted tabs of many styles (the
 // corpus in tabs/), the round trip between them, and refusals.
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <filesystem>
-#include <random>
-#include <sstream>
-
 #include "StorageTestSupport.h"
 #include "storage/AsciiTabWriter.h"
-#include "storage/TabCommand.h"
 #include "storage/TabTextImport.h"
 
 namespace {
@@ -81,7 +73,6 @@ TEST(AsciiTabImport, RefusesUnreadableInputNamingTheLine) {
          "fret 23 is above 22"},
         {"five strings", "Bass line\nG|-----|\nD|--2--|\nA|--3--|\nE|-----|\nx|-----|\n", 2, 0,
          "5 string lines"},
-        {"four strings", good + "\nG|--0--|\nD|--2--|\nA|--3--|\nE|-----|\n", 8, 0, "4 string lines"},
         {"not text", good + "song\x01\x02", 7, 5, "not a text file"},
         {"no tab", "Just the lyrics\nof a song\n", 0, 0, "no tab found"},
         {"empty", "", 0, 0, "no tab found"},
@@ -92,10 +83,8 @@ TEST(AsciiTabImport, RefusesUnreadableInputNamingTheLine) {
         EXPECT_FALSE(r.ok);
         EXPECT_EQ(r.errorLine, c.line);
         EXPECT_EQ(r.errorColumn, c.column);
-        EXPECT_NE(r.error.find(c.says), std::string::npos) << r.error;
-        if (c.line > 0) {
-            EXPECT_EQ(r.error.rfind("line " + std::to_string(c.line), 0), 0u) << r.error;
-        }
+        EXPECT_THAT(r.error, HasSubstr(c.says));
+        EXPECT_EQ(r.error.rfind(c.line ? "line " + std::to_string(c.line) : "", 0), 0u) << r.error;
     }
     // Fret 22 is the highest a tab holds, and is taken.
     const TabTextImport::Result top = import("e|-22-|\nB|----|\nG|----|\nD|----|\nA|----|\nE|----|\n");
@@ -160,29 +149,23 @@ TEST(AsciiTabExport, WritesSixAlignedLinesWithBars) {
 TEST(AsciiTabExport, RoundTripGivesTheSameTab) {
     std::mt19937 random(14);
     for (int trial = 0; trial < 40; ++trial) {
+        // Up to 120 columns of one to six strings, each fret 0 to 22.
         Tab tab;
-        const int n = static_cast<int>(random() % 120);
-        for (int i = 0; i < n; ++i) {
-            std::array<int32_t, 6> f{};
-            f.fill(-1);
-            const int strings = 1 + static_cast<int>(random() % 6);
-            for (int k = 0; k < strings; ++k)
+        Columns written(random() % 120, {-1, -1, -1, -1, -1, -1});
+        for (auto& f : written) {
+            for (int k = 1 + static_cast<int>(random() % 6); k > 0; --k)
                 f[random() % 6] = static_cast<int32_t>(random() % 23);
             tab.addNotesToTab(-1, f.data());
         }
         const int bar = static_cast<int>(random() % 12); // 0: no bar lines; large bars are split
-        SCOPED_TRACE(testing::Message() << "trial " << trial << ", " << n << " columns, bar " << bar);
-        AsciiTabWriter writer(bar == 11 ? 40 : bar);
-        const std::string text = writer.write(tab);
+        SCOPED_TRACE(testing::Message() << "trial " << trial << ", bar " << bar);
+        const std::string text = AsciiTabWriter(bar == 11 ? 40 : bar).write(tab);
         std::istringstream lines(text);
         for (std::string line; std::getline(lines, line);)
             EXPECT_LE(line.size(), static_cast<size_t>(AsciiTabWriter::kLineWidth)) << line;
         const TabTextImport::Result r = import(text);
-        ASSERT_TRUE(r.ok) << r.error;
-        EXPECT_TRUE(r.warnings.empty());
-        Tab back;
-        TabTextImport::apply(r, back);
-        EXPECT_EQ(back.tab(), tab.tab()) << text;
+        EXPECT_TRUE(r.ok && r.warnings.empty()) << r.error;
+        EXPECT_EQ(r.columns, written) << text;
     }
 }
 
@@ -215,9 +198,4 @@ TEST(TabCommand, ImportAndExportThroughFilesLeaveNothingHalfDone) {
     EXPECT_NE(r.err.find("TabFailure-2"), std::string::npos) << r.err;
     EXPECT_FALSE(std::filesystem::exists(dir.file("cut.txt")));
     EXPECT_EQ(filesIn(dir), 5u);
-
-    EXPECT_EQ(runCommand(TabCommand::run, {"export", dir.file("song.TAB")}).code, 2);
-    EXPECT_EQ(runCommand(TabCommand::run, {"convert", dir.file("song.TAB"), "-o", "x"}).code, 2);
-    EXPECT_EQ(runCommand(TabCommand::run, {"export", dir.file("song.TAB"), "-o", "x", "--bar", "many"}).code,
-              2);
 }

@@ -1,8 +1,12 @@
-// Tab model, tab section writing and reading.
-#include <gtest/gtest.h>
+// The tab model and its section, the chord library and the folders of
+// songs and tabs.
+#include <map>
+#include <set>
 
 #include "StorageTestSupport.h"
 #include "core/StrumwellFailure.h"
+#include "storage/ChordLibrary.h"
+#include "storage/LibraryFolder.h"
 
 namespace {
 
@@ -18,39 +22,38 @@ std::string failureCode(Tab& tab, const Bytes& b) {
 } // namespace
 
 TEST(Tab, PositionsWrapStopAndReset) {
-    Tab empty;
-    EXPECT_FALSE(empty.notAtEndOfTab());
+    Tab empty; // nothing to move through
     empty.setCurrentTabIndex(5);
-    empty.incrementTabPosition(); // nothing to move through
+    empty.incrementTabPosition();
     EXPECT_EQ(empty.currentTabIndex(), 5);
+    EXPECT_FALSE(empty.notAtEndOfTab());
     empty.moveToEndOfTab();
     EXPECT_EQ(empty.currentTabIndex(), -1);
 
     Tab t = tabOf("000000 111111 222222");
+    EXPECT_EQ(t.tabEntryAtCurrentIndex().fret(0), 0);
     const struct {
-        void (Tab::*move)();
+        void (Tab::*move)(); // none: the index set is only read back
         int from, to;
-    } moves[] = {{&Tab::incrementTabPosition, 1, 2}, {&Tab::incrementTabPosition, 2, 0},
-                 {&Tab::incrementTabPosition, 3, 0}, {&Tab::decrementTabPosition, 1, 0},
-                 {&Tab::decrementTabPosition, 0, 0}, {&Tab::moveToEndOfTab, 0, 2},
-                 {&Tab::moveToStartOfTab, 2, 0}};
+    } moves[] = {{&Tab::incrementTabPosition, 1, 2},
+                 {&Tab::incrementTabPosition, 2, 0},
+                 {&Tab::incrementTabPosition, 3, 0},
+                 {&Tab::decrementTabPosition, 1, 0},
+                 {&Tab::decrementTabPosition, 0, 0},
+                 {&Tab::moveToEndOfTab, 0, 2},
+                 {&Tab::moveToStartOfTab, 2, 0},
+                 {nullptr, -7, -7},
+                 {nullptr, -1, -1},
+                 {nullptr, 3, 3},
+                 {&Tab::clearTab, 1, 0}};
     for (const auto& m : moves) {
         t.setCurrentTabIndex(m.from);
-        (t.*m.move)();
+        if (m.move)
+            (t.*m.move)();
         EXPECT_EQ(t.currentTabIndex(), m.to) << "from " << m.from;
+        EXPECT_EQ(t.notAtEndOfTab(), m.to >= 0 && m.to < t.tabSize()) << "from " << m.from;
     }
-    for (int index : {-7, -1, 0, 3, 2}) {
-        t.setCurrentTabIndex(index);
-        EXPECT_EQ(t.notAtEndOfTab(), index >= 0 && index < 3) << index;
-    }
-    EXPECT_EQ(t.tabEntryAtCurrentIndex().fret(0), 2);
-    for (void (Tab::*clear)() : {&Tab::clearTab, &Tab::resetState}) {
-        t.setCurrentTabIndex(1);
-        (t.*clear)();
-        EXPECT_EQ(t.tabSize(), 0);
-        EXPECT_EQ(t.currentTabIndex(), 0);
-        t = tabOf("000000 111111 222222");
-    }
+    EXPECT_EQ(t.tabSize(), 0);
 }
 
 TEST(Tab, EditingInsertsAppendsAndDeletesOnlyWhatExists) {
@@ -82,13 +85,6 @@ TEST(TabSection, KnownBytesAndRoundTrips) {
     u.restoreFromSaveTabBuffer(one.data(), one.size(), 7); // any version reads the same
     EXPECT_EQ(u.tab(), t.tab());
     EXPECT_EQ(u.currentTabIndex(), 0);
-
-    for (int i = 0; i < 200; ++i)
-        t.addChordToTab(-1, i % 24 - 1, (i * 7) % 24 - 1, 22, -1, 0, i % 5);
-    const Bytes many = t.createSaveTabBuffer();
-    ASSERT_EQ(many.size(), 4u + 6u * 201u);
-    u.restoreFromSaveTabBuffer(many.data(), many.size(), 2);
-    EXPECT_EQ(u.tab(), t.tab());
 }
 
 TEST(TabSection, DamagedSectionsFailWithTheirCode) {
@@ -103,9 +99,8 @@ TEST(TabSection, DamagedSectionsFailWithTheirCode) {
         {{0xFF, 0xFF, 0xFF, 0x7F, 0, 0, 0, 0, 0, 0}, "TabFailure-2", 0}, // 4 + 6 * INT32_MAX must not wrap
         {{1, 0, 0, 0, 0, 0, 0x17, 0, 0, 0}, "TabFailure-3", 0},
         {{1, 0, 0, 0, 0, 0, 0, 0, 0, 0xFE}, "TabFailure-3", 0},
-        {{2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 40, 0, 0},
-         "TabFailure-3",
-         1}, // kept until the caller resets
+        // The good column before a bad one is kept until the caller resets.
+        {{2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 40, 0, 0}, "TabFailure-3", 1},
         {{1, 0, 0, 0, 22, 22, 22, 22, 22, 22}, "", 1},
         {{1, 0, 0, 0, 1, 2, 3, 4, 5, 6, 99, 99}, "", 1}, // the tail is ignored
         {{0, 0, 0, 0}, "", 0},
@@ -116,4 +111,139 @@ TEST(TabSection, DamagedSectionsFailWithTheirCode) {
         EXPECT_EQ(failureCode(t, c.bytes), c.code) << testing::PrintToString(c.bytes);
         EXPECT_EQ(t.tabSize(), c.size) << testing::PrintToString(c.bytes);
     }
+}
+
+namespace {
+
+using Frets = ChordLibrary::Frets;
+
+// Pitch class (A = 0) of a key's name, as a musician reads it.
+int pitchClassOf(std::string_view name) {
+    const int natural[] = {0, 2, 3, 5, 7, 8, 10}; // A B C D E F G
+    if (name.empty() || name[0] < 'A' || name[0] > 'G')
+        return -1;
+    return (natural[name[0] - 'A'] + (name.size() > 1 && name[1] == '#' ? 1 : 0)) % 12;
+}
+
+// The intervals above the root (hexadecimal digits) that a chord type may sound.
+const std::map<std::string_view, std::string_view> kIntervals = {
+    {"maj", "047"},     {"7", "047a"},  {"9", "0247a"},    {"11", "02457a"}, {"13", "024579a"},
+    {"5", "07"},        {"m", "037"},   {"m7", "037a"},    {"m9", "0237a"},  {"m11", "02357a"},
+    {"m13", "023579a"}, {"aug", "048"}, {"maj9", "0247b"}, {"sus2", "027"},  {"sus4", "057"},
+    {"7sus4", "057a"},  {"6", "0479"},  {"6/9", "02479"}};
+
+TEST(ChordLibrary, EveryShapeSoundsOnlyNotesOfItsChordAndItsRoot) {
+    const int openStrings[6] = {7, 0, 5, 10, 2, 7}; // E A D G B E, low E first
+    std::set<int> keys;
+    ASSERT_EQ(ChordLibrary::chordData().size(), 216u);
+    for (int t = 0; t < ChordLibrary::kNumTypes; ++t)
+        for (int k = 0; k < ChordLibrary::kNumKeys; ++k) {
+            SCOPED_TRACE(testing::Message() << ChordLibrary::keyName(k) << ChordLibrary::typeName(t));
+            const Frets frets = ChordLibrary::fretsForChord(k, t);
+            EXPECT_EQ(ChordLibrary::fretString(k, t), ChordLibrary::chordData()[size_t(k + 12 * t)]);
+            const int root = pitchClassOf(ChordLibrary::keyName(k));
+            keys.insert(root);
+            ASSERT_EQ(kIntervals.count(ChordLibrary::typeName(t)), 1u);
+            // The m13 shapes of C# and D# repeat A#'s shape: the table keeps them as listed.
+            if (t == 10 && (k == 4 || k == 6)) {
+                EXPECT_EQ(frets, ChordLibrary::fretsForChord(1, 10));
+                continue;
+            }
+            std::set<int> sounded;
+            for (int s = 0; s < 6; ++s) {
+                EXPECT_GE(frets[s], -1);
+                EXPECT_LE(frets[s], 9);
+                if (frets[s] >= 0)
+                    sounded.insert((openStrings[s] + frets[s] - root + 12) % 12);
+            }
+            EXPECT_EQ(sounded.count(0), 1u);
+            for (int interval : sounded)
+                EXPECT_NE(kIntervals.at(ChordLibrary::typeName(t)).find("0123456789ab"[interval]),
+                          std::string::npos);
+        }
+    EXPECT_EQ(keys.size(), 12u); // every key name is a different note
+}
+
+TEST(ChordLibrary, OutOfRangeAndDamagedTextGiveNothing) {
+    for (auto [key, type] : {std::pair{-1, 0}, {12, 0}, {0, -1}, {0, 18}}) {
+        EXPECT_EQ(ChordLibrary::chordIndex(key, type), -1);
+        EXPECT_EQ(ChordLibrary::fretsForChord(key, type), (Frets{-1, -1, -1, -1, -1, -1}));
+    }
+    for (std::string_view name : {ChordLibrary::keyName(-1), ChordLibrary::keyName(12),
+                                  ChordLibrary::typeName(-1), ChordLibrary::typeName(18)})
+        EXPECT_EQ(name, "");
+    EXPECT_EQ(ChordLibrary::chordIndex(11, 17), 215);
+    Frets frets{7, 7, 7, 7, 7, 7};
+    for (const char* bad : {"", "x0222", "x022200", "x0222a", "X02220", "-02220", "/02220", ":02220"})
+        EXPECT_FALSE(ChordLibrary::parseFretString(bad, frets)) << bad;
+    EXPECT_EQ(frets, (Frets{7, 7, 7, 7, 7, 7}));
+    EXPECT_TRUE(ChordLibrary::parseFretString("9x1234", frets));
+    EXPECT_EQ(frets, (Frets{9, -1, 1, 2, 3, 4}));
+}
+
+TEST(ChordLibraryPanel, BandsAndRowsNameEveryKeyAndType) {
+    // Keys run back along the first row and forward along the second; type
+    // rows start at 0, 6 and 12 and also run back along the bands.
+    const float borders[] = {91.1f, 126, 163, 201, 238, 274};
+    for (int b = 0; b < 6; ++b) {
+        const float x = borders[b];
+        EXPECT_EQ(ChordLibrary::keyAtPoint(x, 108.1f), 5 - b) << b;
+        EXPECT_EQ(ChordLibrary::keyAtPoint(x, 169), 6 + b) << b;
+        EXPECT_EQ(ChordLibrary::typeAtPoint(x, 288.9f), 5 - b) << b;
+        EXPECT_EQ(ChordLibrary::typeAtPoint(x, 289), 11 - b) << b;
+        EXPECT_EQ(ChordLibrary::typeAtPoint(x, 406.9f), 17 - b) << b;
+    }
+    for (auto [x, y] : {std::pair{91.f, 130.f}, {310.f, 130.f}, {200.f, 108.f}, {200.f, 226.f}})
+        EXPECT_EQ(ChordLibrary::keyAtPoint(x, y), -1) << x << "," << y;
+    for (auto [x, y] : {std::pair{91.f, 300.f}, {310.f, 300.f}, {200.f, 226.f}, {200.f, 407.f}})
+        EXPECT_EQ(ChordLibrary::typeAtPoint(x, y), -1) << x << "," << y;
+}
+
+} // namespace
+
+// The files of one kind in a documents folder: which are listed, making names
+// safe, refusing paths, and the demos copied in from the bundle.
+TEST(LibraryFolder, ListsErasesAndCopiesOnlyItsOwnKindInsideItsFolder) {
+    using Names = std::vector<std::string>;
+    EXPECT_EQ(LibraryFolder::makeFileSafe("../my.song\\1"), "___my_song_1");
+    EXPECT_EQ(LibraryFolder::makeFileSafe("caf\xC3\xA9 #2!"), "caf\xC3\xA9 #2!");
+    const LibraryFolder named("", "", ".TAB");
+    EXPECT_EQ(named.fileName("riff"), "riff.TAB");
+    EXPECT_EQ(named.nameOfFile("riff.TAB"), "riff");
+    for (const char* other : {"riff.tab", ".TAB", "riff.SAV"})
+        EXPECT_EQ(named.nameOfFile(other), "") << other;
+
+    TempFolder root;
+    const std::string docs = root.sub("docs"), bundle = root.sub("bundle");
+    for (const std::string& name : Names{"b tune.SAV", "a tune.SAV", "lower.sav", "riff.TAB", "old.SAV.bak",
+                                         ".SAV", std::string(".c.SAV") + FileManager::kTemporaryInfix + "1"})
+        writeFile(docs + "/" + name, pack("x"));
+    std::filesystem::create_directory(docs + "/folder.SAV");
+    writeFile(root.file("outside.TAB"), pack("x"));
+    const LibraryFolder songs(docs, bundle, ".SAV"), tabs(docs, "", ".TAB");
+    EXPECT_EQ(songs.names(), (Names{"a tune", "b tune"}));
+    EXPECT_EQ(tabs.names(), (Names{"riff"}));
+    EXPECT_TRUE(songs.exists("a tune"));
+    for (const char* absent : {"lower", "folder", "riff", "../docs/a tune", ""})
+        EXPECT_FALSE(songs.exists(absent)) << absent;
+    EXPECT_EQ(songs.path("x"), docs + "/x.SAV");
+    EXPECT_TRUE(LibraryFolder("/nonexistent/strumwell", "", ".SAV").names().empty());
+    for (const char* refused : {"../outside", "../docs/riff", "", "gone"})
+        EXPECT_FALSE(tabs.erase(refused)) << refused;
+    EXPECT_TRUE(std::filesystem::exists(root.file("outside.TAB")));
+    EXPECT_TRUE(tabs.erase("riff"));
+    EXPECT_TRUE(tabs.names().empty());
+
+    // Demos: songs of the bundle the folder lacks, never over the user's own.
+    for (const char* name : {"a tune.SAV", "Demo.SAV", "Demo.TAB", "lower.sav"})
+        writeFile(bundle + "/" + name, pack(name));
+    EXPECT_EQ(songs.copyDemos(), 1);
+    EXPECT_EQ(readFile(docs + "/a tune.SAV"), pack("x"));
+    EXPECT_EQ(readFile(docs + "/Demo.SAV"), pack("Demo.SAV"));
+    EXPECT_EQ(songs.names(), (Names{"Demo", "a tune", "b tune"}));
+    EXPECT_EQ(songs.copyDemos(), 0);
+    ASSERT_TRUE(songs.erase("Demo")); // an erased demo comes back the next time
+    EXPECT_EQ(songs.copyDemos(), 1);
+    EXPECT_EQ(LibraryFolder(docs, "", ".SAV").copyDemos(), 0);
+    EXPECT_EQ(LibraryFolder(docs, "/nonexistent/bundle", ".SAV").copyDemos(), 0);
 }
