@@ -64,9 +64,7 @@ TEST_F(FileManagerTest, SavedFilesHaveTheirLayoutAndLoadBackToTheSameBytes) {
     EXPECT_EQ(readFile(folder.file("system.state")),
               songBuffer("VERSION2", Bytes{0, 0, 0, 0}, model.recorder.createSaveBuffer(),
                          model.engine.createSaveBuffer()));
-    EXPECT_EQ(readFile(folder.file("system.state")).size(), 20u + 4u + 28u + 72u);
     EXPECT_EQ(readFile(folder.file("empty.TAB")), pack("VERSION2", Bytes{0, 0, 0, 0}));
-    EXPECT_EQ(model.files.getPathFromFilename("a.SAV"), folder.file("a.SAV"));
 
     fillModel(model);
     ASSERT_TRUE(model.files.saveState("round.SAV"));
@@ -83,7 +81,8 @@ TEST_F(FileManagerTest, SavedFilesHaveTheirLayoutAndLoadBackToTheSameBytes) {
     EXPECT_EQ(other.tab.tab(), model.tab.tab());
 }
 
-TEST_F(FileManagerTest, OlderFilesWithoutHeaders) {
+// Older and unknown versions, as the loader and `dump` read them.
+TEST_F(FileManagerTest, OlderFilesWithoutHeadersAndUnknownVersions) {
     // A bare tab section is a version 0 tab file.
     writeFile(folder.file("old.TAB"), oneColumnTab("x02220"));
     EXPECT_TRUE(model.files.loadTab("old.TAB"));
@@ -91,7 +90,8 @@ TEST_F(FileManagerTest, OlderFilesWithoutHeaders) {
 
     // A version 0 song: currentNoteID, n, then n notes (a tail is ignored), and the old engine section.
     const Bytes rec = pack(9, 1, true, int8_t(12), 0.25, 3, 0.75f, -2e-5, uint8_t(0xEE));
-    const Bytes engine0 = Model(folder.str()).engine.createSaveBufferOLDVersion0();
+    const Bytes engine0 = model.engine.createSaveBufferOLDVersion0(),
+                engine2 = model.engine.createSaveBuffer();
     model.engine.setWahOn(0, true);
     model.engine.setPitchBendOn(1, true);
     const Bytes file = songBuffer("", oneColumnTab("x02220"), rec, engine0);
@@ -101,11 +101,21 @@ TEST_F(FileManagerTest, OlderFilesWithoutHeaders) {
               recorderSection({Note(12, 0.75f, 0.25, 0, 3, -2e-5, 0.0)}, {}, {}, {}, 9));
     // The old section reads back as written; the settings newer than it are off, with 5 frets shown.
     EXPECT_EQ(model.engine.createSaveBuffer(), pack(engine0, false, false, int8_t(5), Bytes(9, 0)));
+    for (const char* text : {"\"version\": 0,", "\"currentNoteID\": 9,", "\"wahOn\": [false, false]",
+                             "\"numFretsToShow\": 5,", "\"pitchBendOn\": [false, false]"})
+        EXPECT_THAT(dump(file).out, HasSubstr(text));
 
     // A version 0 file of zeros is an empty song with the first patch.
     const Bytes zeros = songBuffer("", Bytes{0, 0, 0, 0}, Bytes(8, 0), Bytes(60, 0));
     EXPECT_TRUE(model.files.loadStateFromBuffer(zeros.data(), zeros.size()));
     EXPECT_EQ(model.recorder.getNumNotes(), 0);
+
+    // Version 1: the recorder section is 8 bytes shorter than its records;
+    // the missing bytes of the last record read as zero.
+    Bytes rec1 = oneNoteRecorderSection(5);
+    rec1.resize(rec1.size() - 8);
+    EXPECT_THAT(dump(songBuffer("VERSION1", oneColumnTab("x02220"), rec1, engine2)).out,
+                HasSubstr("{\"time\": 0.29999999999999999, \"noteID\": 0, \"pitch\": 0, \"overdubNo\": 0}"));
 
     // An unknown version reads the tab and keeps the rest.
     fillModel(model);
@@ -115,6 +125,8 @@ TEST_F(FileManagerTest, OlderFilesWithoutHeaders) {
     EXPECT_EQ(model.tab.createSaveTabBuffer(), oneColumnTab("x32010"));
     EXPECT_EQ(model.recorder.createSaveBuffer(), songBefore);
     EXPECT_EQ(model.engine.guitarVolume(0), 0.25f);
+    EXPECT_THAT(dump(v7).out, HasSubstr("\"version\": 7,\n  \"tab\""));
+    EXPECT_THAT(dump(v7).out, HasSubstr("\"recorder\": null,\n  \"engine\": null\n}"));
 }
 
 // The shared table of damaged songs through every reader: a load resets the
