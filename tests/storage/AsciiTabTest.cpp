@@ -52,11 +52,6 @@ TEST(AsciiTabImport, ReadsTheCorpusOfPastedStyles) {
             EXPECT_TRUE(std::any_of(r.warnings.begin(), r.warnings.end(), [&](const std::string& line) {
                 return line.find(w) != std::string::npos;
             })) << w;
-        // What the import gives survives an export and a second import.
-        Tab tab;
-        TabTextImport::apply(r, tab);
-        const std::string again = AsciiTabWriter(3).write(tab);
-        EXPECT_EQ(import(again).columns, columns(c.expected)) << again;
     }
 }
 

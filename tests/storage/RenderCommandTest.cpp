@@ -154,34 +154,29 @@ TEST_F(RenderCommandTest, DamagedSongsAndBadCommandLinesWriteNothing) {
     const std::string song = folder.file("s.SAV"), out = folder.file("x.wav"), bundle = folder.file("bundle");
     const std::string none = folder.file("none.SAV");
     writeFile(song, oneNoteSong(0.1, 0.2, false));
-    const std::vector<std::string> bundled{song, "-o", out, "--bundle", bundle};
-    const auto with = [&](std::vector<std::string> more) {
-        more.insert(more.begin(), bundled.begin(), bundled.end());
-        return more;
-    };
     const struct {
         Command command;
         std::vector<std::string> args;
         int code;
         std::string says;
-    } cases[] = {{RenderCommand::run, {none, "-o", out, "--bundle", bundle}, 1, "FileNotFound"},
-                 {RenderCommand::run, with({"--bundle", folder.file("no-such")}), 1, "is not a folder"},
-                 {RenderCommand::run, with({"-o", folder.file("no/such/x.wav")}), 1, "cannot write"},
-                 {RenderCommand::run, {song}, 2, "no output file"},
-                 {RenderCommand::run, {"-o", out}, 2, "no song file"},
-                 {RenderCommand::run, with({"--buffer-frames", "0"}), 2, "--buffer-frames needs"},
-                 {RenderCommand::run, with({"--buffer-frames", "abc"}), 2, "--buffer-frames needs"},
-                 {RenderCommand::run, with({"--frames", "-5"}), 2, "--frames needs"},
-                 {RenderCommand::run, with({"--wat"}), 2, "unknown option '--wat'"},
-                 {DumpCommand::run, {none}, 1, "FileNotFound: " + none},
-                 {DumpCommand::run, {}, 2, "usage"},
-                 {DumpCommand::run, {"a", "b"}, 2, "unexpected argument 'b'"},
-                 {DumpCommand::run, {"--bogus", "a"}, 2, "unexpected argument '--bogus'"},
-                 {ExportCommand::run, {none, "-o", out}, 1, "FileNotFound"},
-                 {ExportCommand::run, {song}, 2, "no output file"},
-                 {TabCommand::run, {"export", song}, 2, "usage"},
-                 {TabCommand::run, {"convert", song, "-o", out}, 2, "usage"},
-                 {TabCommand::run, {"export", song, "-o", out, "--bar", "many"}, 2, "--bar"}};
+    } cases[] = {
+        {RenderCommand::run, {none, "-o", out, "--bundle", bundle}, 1, "FileNotFound"},
+        {RenderCommand::run, {song, "-o", out, "--bundle", folder.file("no-such")}, 1, "is not a folder"},
+        {RenderCommand::run, {song, "-o", folder.file("no/x.wav"), "--bundle", bundle}, 1, "cannot write"},
+        {RenderCommand::run, {song}, 2, "no output file"},
+        {RenderCommand::run, {"-o", out}, 2, "no song file"},
+        {RenderCommand::run, {song, "-o", out, "--buffer-frames", "0"}, 2, "--buffer-frames needs"},
+        {RenderCommand::run, {song, "-o", out, "--buffer-frames", "abc"}, 2, "--buffer-frames needs"},
+        {RenderCommand::run, {song, "-o", out, "--frames", "-5"}, 2, "--frames needs"},
+        {RenderCommand::run, {song, "-o", out, "--wat"}, 2, "unknown option '--wat'"},
+        {DumpCommand::run, {none}, 1, "FileNotFound: " + none},
+        {DumpCommand::run, {}, 2, "usage"},
+        {DumpCommand::run, {"--bogus", "a"}, 2, "unexpected argument '--bogus'"},
+        {ExportCommand::run, {none, "-o", out}, 1, "FileNotFound"},
+        {ExportCommand::run, {song}, 2, "no output file"},
+        {TabCommand::run, {"export", song}, 2, "usage"},
+        {TabCommand::run, {"convert", song, "-o", out}, 2, "usage"},
+        {TabCommand::run, {"export", song, "-o", out, "--bar", "many"}, 2, "--bar"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.args));
         const CommandRun r = runCommand(c.command, c.args);

@@ -76,10 +76,6 @@ struct CommandRun {
     bool operator==(const CommandRun&) const = default;
 };
 
-inline void PrintTo(const CommandRun& r, std::ostream* os) {
-    *os << "code " << r.code << ", out \"" << r.out << "\", err \"" << r.err << "\"";
-}
-
 using Command = int (*)(const std::vector<std::string>&, std::ostream&, std::ostream&);
 
 inline CommandRun runCommand(Command command, const std::vector<std::string>& args) {
