@@ -186,8 +186,7 @@ TEST_F(FileManagerTest, DamagedSongsAreRefusedByEveryReaderWithTheirReason) {
 
 TEST_F(FileManagerTest, TabLoadsNeverTouchSongOrEngine) {
     fillModel(model);
-    const Bytes songBefore = model.recorder.createSaveBuffer(),
-                engineBefore = model.engine.createSaveBuffer();
+    const Bytes before = pack(model.recorder.createSaveBuffer(), model.engine.createSaveBuffer());
     const Bytes good = pack("VERSION2", oneColumnTab("xx0232"));
     writeFile(folder.file("good.TAB"), good);
     writeFile(folder.file("cut.TAB"), Bytes(good.begin(), good.end() - 3));
@@ -203,8 +202,7 @@ TEST_F(FileManagerTest, TabLoadsNeverTouchSongOrEngine) {
         EXPECT_EQ(log.str(), logged) << name;
         EXPECT_EQ(model.tab.tabSize(), 0) << name;
     }
-    EXPECT_EQ(model.recorder.createSaveBuffer(), songBefore);
-    EXPECT_EQ(model.engine.createSaveBuffer(), engineBefore);
+    EXPECT_EQ(pack(model.recorder.createSaveBuffer(), model.engine.createSaveBuffer()), before);
     EXPECT_THROW(model.files.loadDataFile(folder.file("missing")), StrumwellFailure);
     EXPECT_TRUE(model.files.loadDataFile(folder.str()).empty()); // exists, cannot be read as a file
 }

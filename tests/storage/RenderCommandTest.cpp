@@ -26,10 +26,9 @@ protected:
     // The one sample the songs play lasts two seconds, so their notes end by their release.
     void SetUp() override { writeSquareBundle(folder.sub("bundle"), 4410, 88200); }
 
-    // Renders `song` (when not empty) and returns the stereo values of the WAV written.
+    // Renders `song` and returns the stereo values of the WAV written.
     std::vector<int16_t> render(const Bytes& song, std::vector<std::string> extra = {}) {
-        if (!song.empty())
-            writeFile(folder.file("s.SAV"), song);
+        writeFile(folder.file("s.SAV"), song);
         std::vector<std::string> args{folder.file("s.SAV"), "-o", folder.file("s.wav"), "--bundle",
                                       folder.file("bundle")};
         args.insert(args.end(), extra.begin(), extra.end());
