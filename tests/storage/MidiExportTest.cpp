@@ -82,9 +82,8 @@ Bytes songFile(const MidiExport::Song& s, const Bytes& tab = Bytes{0, 0, 0, 0}) 
 Bytes exported(const MidiExport::Song& song, std::vector<std::string> extra = {}) {
     TempFolder dir;
     writeFile(dir.file("song.SAV"), songFile(song));
-    std::vector<std::string> args = {dir.file("song.SAV"), "-o", dir.file("song.mid")};
-    args.insert(args.end(), extra.begin(), extra.end());
-    const CommandRun r = runCommand(ExportCommand::run, args);
+    extra.insert(extra.begin(), {dir.file("song.SAV"), "-o", dir.file("song.mid")});
+    const CommandRun r = runCommand(ExportCommand::run, extra);
     EXPECT_EQ(r.code, 0) << r.err;
     return readFile(dir.file("song.mid"));
 }

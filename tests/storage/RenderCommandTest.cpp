@@ -23,16 +23,27 @@ Bytes oneNoteSong(double down, double up, bool delayOn, float feedback = 0.5f, f
 
 class RenderCommandTest : public ::testing::Test {
 protected:
-    // The one sample the songs play lasts two seconds, so their notes end by their release.
-    void SetUp() override { writeSquareBundle(folder.sub("bundle"), 4410, 88200); }
+    // Every patch's 48 samples: a loud square wave of 0.1 s; the one the songs
+    // play (guitar 1's file 11) lasts two seconds, so their notes end by their release.
+    void SetUp() override {
+        for (const char* prefix : {"A1-", "A2-", "E3-", "E2-", "CE-"})
+            for (int k = 1; k <= 48; ++k) {
+                const std::string name = prefix + std::to_string(k) + ".wav";
+                std::vector<int16_t> values(name == "A2-11.wav" ? 88200 : 4410);
+                for (size_t i = 0; i < values.size(); ++i)
+                    values[i] = static_cast<int16_t>((i % 4410) / 50 % 2 ? 12000 : -12000);
+                WavWriter w;
+                ASSERT_TRUE(w.open(folder.sub("bundle") + "/" + name, 44100, 1) &&
+                            w.write(values.data(), values.size()) && w.finish());
+            }
+    }
 
     // Renders `song` and returns the stereo values of the WAV written.
     std::vector<int16_t> render(const Bytes& song, std::vector<std::string> extra = {}) {
         writeFile(folder.file("s.SAV"), song);
-        std::vector<std::string> args{folder.file("s.SAV"), "-o", folder.file("s.wav"), "--bundle",
-                                      folder.file("bundle")};
-        args.insert(args.end(), extra.begin(), extra.end());
-        last = runCommand(RenderCommand::run, args);
+        extra.insert(extra.begin(),
+                     {folder.file("s.SAV"), "-o", folder.file("s.wav"), "--bundle", folder.file("bundle")});
+        last = runCommand(RenderCommand::run, extra);
         EXPECT_EQ(last.code, 0) << last.err;
         Bytes b = readFile(folder.file("s.wav"));
         b.resize(std::max<size_t>(b.size(), 44)); // a missing file fails the header check

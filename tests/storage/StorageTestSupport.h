@@ -13,7 +13,6 @@
 #include <iterator>
 #include <random>
 #include <sstream>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -89,22 +88,6 @@ inline CommandRun dump(const Bytes& b, bool tab = false) {
     std::ostringstream out, err;
     const int code = DumpCommand::dumpBuffer(b.data(), b.size(), tab, out, err);
     return {code, out.str(), err.str()};
-}
-
-// Every patch's 48 samples: a loud square wave of `frames` frames (`longFrames`
-// for the one the test songs play, guitar 1's file 11).
-inline void writeSquareBundle(const std::string& folder, size_t frames, size_t longFrames) {
-    for (const char* prefix : {"A1-", "A2-", "E3-", "E2-", "CE-"})
-        for (int k = 1; k <= 48; ++k) {
-            const std::string name = prefix + std::to_string(k) + ".wav";
-            std::vector<int16_t> values(name == "A2-11.wav" ? longFrames : frames);
-            for (size_t i = 0; i < values.size(); ++i)
-                values[i] = static_cast<int16_t>((i % 4410) / 50 % 2 ? 12000 : -12000);
-            WavWriter w;
-            if (!w.open(folder + "/" + name, 44100, 1) || !w.write(values.data(), values.size()) ||
-                !w.finish())
-                throw std::runtime_error("cannot write " + name);
-        }
 }
 
 // The three model objects and a file manager over a temporary documents
