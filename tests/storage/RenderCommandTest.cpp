@@ -218,6 +218,7 @@ TEST_F(RenderCommandTest, TheBackgroundJobWritesTheSameFileAndCanBeCancelled) {
     }
     EXPECT_EQ(job.state(), SongRenderJob::State::Done);
     EXPECT_FLOAT_EQ(job.progress(), 1.0f);
+    EXPECT_EQ(job.message(), "job.wav");
     EXPECT_EQ(readFile(folder.file("job.wav")), readFile(folder.file("s.wav")));
     EXPECT_EQ(cancelled.state(), SongRenderJob::State::Cancelled);
     EXPECT_EQ(readFile(folder.file("old.wav")), pack("old"));

@@ -48,7 +48,7 @@ TEST(Tab, PositionsWrapAndStopAndEditsChangeOnlyWhatExists) {
     EXPECT_EQ(t.tab(), tabOf("xxxx7x 012345 000000 222222 x5xxxx 9x2xxx xx0232").tab());
     EXPECT_EQ(t.currentTabIndex(), 0);
     EXPECT_TRUE(t.notAtEndOfTab());
-    EXPECT_TRUE(t.tabEntryAtIndex(6).isChord() && !t.tabEntryAtIndex(0).isChord());
+    EXPECT_TRUE(t.tabEntryAtIndex(6).isChord() && !t.tabEntryAtCurrentIndex().isChord());
     t.clearTab();
     t.incrementTabPosition(); // nothing to move through
     EXPECT_EQ(t.currentTabIndex(), 0);
