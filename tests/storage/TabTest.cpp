@@ -100,7 +100,7 @@ TEST(ChordLibrary, ShapesByKeyAndTypeAndRefusals) {
         for (int k = 0; k < ChordLibrary::kNumKeys; ++k) {
             SCOPED_TRACE(testing::Message() << ChordLibrary::keyName(k) << ChordLibrary::typeName(t));
             EXPECT_EQ(ChordLibrary::fretString(k, t), ChordLibrary::chordData()[size_t(k + 12 * t)]);
-            Frets parsed;
+            Frets parsed{};
             ASSERT_TRUE(ChordLibrary::parseFretString(ChordLibrary::fretString(k, t), parsed));
             EXPECT_EQ(ChordLibrary::fretsForChord(k, t), parsed);
         }
