@@ -49,9 +49,7 @@ TEST(AsciiTabImport, ReadsTheCorpusOfPastedStyles) {
         EXPECT_EQ(r.columns, columns(c.expected));
         EXPECT_EQ(r.warnings.size() > 0, c.warnings.size() > 0);
         for (const char* w : c.warnings)
-            EXPECT_TRUE(std::any_of(r.warnings.begin(), r.warnings.end(), [&](const std::string& line) {
-                return line.find(w) != std::string::npos;
-            })) << w;
+            EXPECT_THAT(r.warnings, testing::Contains(HasSubstr(w)));
     }
 }
 

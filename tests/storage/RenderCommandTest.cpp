@@ -147,13 +147,11 @@ TEST_F(RenderCommandTest, RendersAreWhatTheEnginePlaysAndEndOnceTheSoundHasDiedA
     EXPECT_TRUE(silent(empty, 0, empty.size() / 2));
 }
 
-// A damaged feedback or mix plays as the nearest knob setting, not as noise;
-// and two renders agree bit for bit.
+// A damaged feedback or mix plays as the nearest knob setting, not as noise.
 TEST_F(RenderCommandTest, DelayGainsFromTheFileAreHeldToTheKnobsRange) {
     const std::vector<std::string> fixed{"--frames", "30000"};
     const std::vector<int16_t> knobs = render(oneNoteSong(0.01, 0.2, true, 1.0f, 1.0f), fixed);
     EXPECT_EQ(render(oneNoteSong(0.01, 0.2, true, 1e30f, INFINITY), fixed), knobs);
-    EXPECT_EQ(render(oneNoteSong(0.01, 0.2, true, 1.0f, 1.0f), fixed), knobs);
     EXPECT_EQ(render(oneNoteSong(0.01, 0.2, true, NAN, NAN)),
               render(oneNoteSong(0.01, 0.2, true, 0.0f, 0.0f)));
 }
