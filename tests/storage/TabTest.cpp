@@ -93,9 +93,17 @@ TEST(TabSection, KnownBytesReadBackAndDamagedOnesFailWithTheirCode) {
 
 using Frets = ChordLibrary::Frets;
 
-// Every key and type names the shape its table lists; out of range there is none.
-TEST(ChordLibrary, ShapesByKeyAndTypeAndRefusals) {
+// The intervals above the root (hexadecimal digits) that each chord type may
+// sound, in the library's type order, worked out from music rather than copied.
+const char* const kIntervals[] = {"047",   "047a", "0247a", "02457a", "024579a", "07",
+                                  "037",   "037a", "0237a", "02357a", "023579a", "048",
+                                  "0247b", "027",  "057",   "057a",   "0479",    "02479"};
+
+// Every key and type names the shape its table lists, and that shape sounds its
+// root and only notes of its chord; out of range there is none.
+TEST(ChordLibrary, ShapesSoundTheirChordsAndRefusals) {
     ASSERT_EQ(ChordLibrary::chordData().size(), 216u);
+    const int openStrings[6] = {7, 0, 5, 10, 2, 7}; // E A D G B E from A, low E first
     for (int t = 0; t < ChordLibrary::kNumTypes; ++t)
         for (int k = 0; k < ChordLibrary::kNumKeys; ++k) {
             SCOPED_TRACE(testing::Message() << ChordLibrary::keyName(k) << ChordLibrary::typeName(t));
@@ -103,6 +111,17 @@ TEST(ChordLibrary, ShapesByKeyAndTypeAndRefusals) {
             Frets parsed{};
             ASSERT_TRUE(ChordLibrary::parseFretString(ChordLibrary::fretString(k, t), parsed));
             EXPECT_EQ(ChordLibrary::fretsForChord(k, t), parsed);
+            const std::string_view key = ChordLibrary::keyName(k);
+            const int root = int(std::string_view("A BC D EF G").find(key[0])) + (key.size() > 1);
+            // The m13 shapes of C# and D# repeat A#'s shape: the table keeps them as listed.
+            if (t == 10 && (k == 4 || k == 6))
+                continue;
+            std::string sounded;
+            for (int s = 0; s < 6; ++s)
+                if (parsed[s] >= 0)
+                    sounded += "0123456789ab"[(openStrings[s] + parsed[s] - root + 24) % 12];
+            EXPECT_NE(sounded.find('0'), std::string::npos) << sounded;
+            EXPECT_EQ(sounded.find_first_not_of(kIntervals[t]), std::string::npos) << sounded;
         }
     EXPECT_EQ(ChordLibrary::fretsForChord(0, 0), (Frets{-1, 0, 2, 2, 2, 0})); // A major
     for (auto [key, type] : {std::pair{-1, 0}, {12, 0}, {0, -1}, {0, 18}}) {
