@@ -10,16 +10,16 @@
 #include <string>
 #include <vector>
 
+#include "StorageBytes.h"
 #include "audio/SoundEngine.h"
 #include "platform/core/Clock.h"
 #include "recorder/Recorder.h"
 #include "storage/DumpCommand.h"
 #include "storage/FileManager.h"
 #include "storage/Tab.h"
+#include "storage/WavWriter.h"
 
 namespace fuzz {
-
-using Bytes = std::vector<uint8_t>;
 
 [[noreturn]] inline void broken(const char* rule, const std::string& detail = std::string()) {
     std::fprintf(stderr, "RULE BROKEN: %s\n%s\n", rule, detail.c_str());
@@ -50,36 +50,9 @@ inline const std::string& tinyBundle() {
             std::vector<int16_t> v(static_cast<size_t>(values));
             for (int i = 0; i < values; ++i)
                 v[static_cast<size_t>(i)] = static_cast<int16_t>(((i * step) % 2000 - 1000) * 20);
-            const uint32_t dataBytes = static_cast<uint32_t>(values) * 2;
-            Bytes b;
-            auto text = [&](const char* t) { b.insert(b.end(), t, t + 4); };
-            auto u32 = [&](uint32_t x) {
-                for (int i = 0; i < 4; ++i)
-                    b.push_back(static_cast<uint8_t>(x >> (8 * i)));
-            };
-            auto u16 = [&](uint16_t x) {
-                b.push_back(static_cast<uint8_t>(x));
-                b.push_back(static_cast<uint8_t>(x >> 8));
-            };
-            text("RIFF");
-            u32(36 + dataBytes);
-            text("WAVE");
-            text("fmt ");
-            u32(16);
-            u16(1);
-            u16(1);
-            u32(44100);
-            u32(88200);
-            u16(2);
-            u16(16);
-            text("data");
-            u32(dataBytes);
-            for (int16_t s : v)
-                u16(static_cast<uint16_t>(s));
-            if (FILE* f = std::fopen((dir + "/" + name).c_str(), "wb")) {
-                std::fwrite(b.data(), 1, b.size(), f);
-                std::fclose(f);
-            }
+            WavWriter w;
+            if (w.open(dir + "/" + name, 44100, 1) && w.write(v.data(), v.size()))
+                w.finish();
         };
         for (const char* prefix : {"A1-", "A2-", "E3-", "E2-", "CE-"})
             for (int k = 1; k <= 48; ++k)
@@ -143,6 +116,14 @@ inline int dumpAndCheck(const Bytes& bytes, bool tabFile) {
                 "a failed dump prints its code on one line", e);
     }
     return rc;
+}
+
+// A failed load names its failure and prints at most one line.
+inline void checkFailedLoad(const Model& model) {
+    const std::string said = model.diagnostics.str();
+    require(!model.files.lastFailure().empty(), "a failed load names its failure");
+    require(said.empty() || (said.back() == '\n' && said.find('\n') == said.size() - 1),
+            "a failed load prints at most one line", said);
 }
 
 } // namespace fuzz

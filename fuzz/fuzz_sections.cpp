@@ -3,7 +3,6 @@
 // section, ending exactly where the input ends. Rules: a reader fails only
 // with its own code; the engine and `dump`'s engine parser agree on what is
 // valid; save -> load -> save gives the same bytes.
-#include <cstring>
 #include <optional>
 
 #include "FuzzSupport.h"
@@ -24,9 +23,24 @@ template <typename F> std::optional<std::string> attempt(F read) {
     return std::nullopt;
 }
 
-void requireCode(const std::optional<std::string>& code, const char* prefix) {
-    if (code)
-        require(code->rfind(prefix, 0) == 0, "a reader fails with its own code", *code);
+// Reads the section with `read` (model, bytes, size, version); a failure must
+// carry `code`, a success must survive save -> load (at `saveVersion`) -> save.
+template <typename Read, typename Save>
+std::optional<std::string> readSection(const Bytes& section, int version, const char* code, int saveVersion,
+                                       Read read, Save save) {
+    static Model model;
+    static Model again;
+    model.files.resetState();
+    again.files.resetState();
+    const auto failure = attempt([&] { read(model, section.data(), section.size(), version); });
+    if (failure) {
+        require(failure->rfind(code, 0) == 0, "a reader fails with its own code", *failure);
+        return failure;
+    }
+    const Bytes first = save(model);
+    read(again, first.data(), first.size(), saveVersion);
+    require(save(again) == first, "save -> load -> save gives the same bytes", code);
+    return failure;
 }
 
 } // namespace
@@ -34,54 +48,32 @@ void requireCode(const std::optional<std::string>& code, const char* prefix) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 2)
         return 0;
-    const int reader = data[0] % 3;
     const int version = data[1] < 8 ? data[1] : static_cast<int8_t>(data[1]);
     const Bytes section = exact(data + 2, size - 2);
-    static Model model;
-    static Model again;
-    model.files.resetState();
-    again.files.resetState();
-
-    switch (reader) {
-    case 0: {
-        const auto code =
-            attempt([&] { model.tab.restoreFromSaveTabBuffer(section.data(), section.size(), version); });
-        requireCode(code, "TabFailure-");
-        if (code)
-            return 0;
-        const Bytes first = model.tab.createSaveTabBuffer();
-        again.tab.restoreFromSaveTabBuffer(first.data(), first.size(), 2);
-        require(again.tab.createSaveTabBuffer() == first, "tab: save -> load -> save gives the same bytes");
+    switch (data[0] % 3) {
+    case 0:
+        readSection(
+            section, version, "TabFailure-", 2,
+            [](Model& m, const uint8_t* b, size_t n, int v) { m.tab.restoreFromSaveTabBuffer(b, n, v); },
+            [](Model& m) { return m.tab.createSaveTabBuffer(); });
         break;
-    }
-    case 1: {
-        const auto code =
-            attempt([&] { model.recorder.restoreFromSaveBuffer(section.data(), section.size(), version); });
-        requireCode(code, "RecorderFailure-");
-        if (code)
-            return 0;
-        const Bytes first = model.recorder.createSaveBuffer();
-        again.recorder.restoreFromSaveBuffer(first.data(), first.size(), Recorder::kSaveBufferVersion);
-        require(again.recorder.createSaveBuffer() == first,
-                "recorder: save -> load -> save gives the same bytes");
+    case 1:
+        readSection(
+            section, version, "RecorderFailure-", Recorder::kSaveBufferVersion,
+            [](Model& m, const uint8_t* b, size_t n, int v) { m.recorder.restoreFromSaveBuffer(b, n, v); },
+            [](Model& m) { return m.recorder.createSaveBuffer(); });
         break;
-    }
     case 2: {
-        const auto code =
-            attempt([&] { model.engine.restoreFromSaveBuffer(section.data(), section.size(), version); });
-        requireCode(code, "SoundEngineFailure-");
+        const auto failure = readSection(
+            section, version, "SoundEngineFailure-", 2,
+            [](Model& m, const uint8_t* b, size_t n, int v) { m.engine.restoreFromSaveBuffer(b, n, v); },
+            [](Model& m) { return m.engine.createSaveBuffer(); });
         if (EngineSectionContents::knowsVersion(version)) {
             const auto parsed =
                 attempt([&] { EngineSectionContents::parse(section.data(), section.size(), version); });
-            require(code.has_value() == parsed.has_value(),
+            require(failure.has_value() == parsed.has_value(),
                     "the engine and dump's parser agree on what is valid");
         }
-        if (code)
-            return 0;
-        const Bytes first = model.engine.createSaveBuffer();
-        again.engine.restoreFromSaveBuffer(first.data(), first.size(), 2);
-        require(again.engine.createSaveBuffer() == first,
-                "engine: save -> load -> save gives the same bytes");
         break;
     }
     }

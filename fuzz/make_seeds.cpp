@@ -4,72 +4,19 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
-#include <vector>
 
 #include "FuzzSupport.h"
-#include "core/ByteWriter.h"
-
-using namespace fuzz;
-namespace fs = std::filesystem;
 
 namespace {
 
 std::string root;
 
-void put(const std::string& target, const std::string& name, const Bytes& bytes) {
-    fs::create_directories(root + "/" + target);
+void write(const std::string& target, const std::string& name, const Bytes& bytes) {
+    std::filesystem::create_directories(root + "/" + target);
     if (FILE* f = std::fopen((root + "/" + target + "/" + name).c_str(), "wb")) {
         std::fwrite(bytes.data(), 1, bytes.size(), f);
         std::fclose(f);
     }
-}
-
-// A recorder section of the current version: one note with a bend, and a
-// whammy and a wah change on guitar 1.
-Bytes recorderSection() {
-    ByteWriter w;
-    w.i32(1); // currentNoteID
-    w.i32(2); // notes
-    w.i32(1); // pitch changes
-    w.i32(0); // whammy, guitar 0
-    w.i32(1); // whammy, guitar 1
-    w.i32(0); // wah, guitar 0
-    w.i32(1); // wah, guitar 1
-    for (const auto& [down, sample, time] : {std::tuple{1, 10, 0.01}, std::tuple{0, 0, 0.05}}) {
-        w.u8(static_cast<uint8_t>(down));
-        w.i8(static_cast<int8_t>(sample));
-        w.f64(time);
-        w.i32(0);
-        w.f32(down ? 0.8f : 0.0f);
-        w.f64(down ? -1.5e-5 : 0.0);
-    }
-    w.f64(0.02);
-    w.i32(0);
-    w.f32(SoundEngine::kFullBendPitch);
-    w.i32(1);
-    for (float pitch : {1.05f, 0.3f}) {
-        w.f64(0.03);
-        w.f32(pitch);
-        w.i32(1);
-    }
-    return w.take();
-}
-
-Bytes join(const std::vector<Bytes>& parts) {
-    Bytes out;
-    for (const Bytes& p : parts)
-        out.insert(out.end(), p.begin(), p.end());
-    return out;
-}
-
-Bytes song(const std::string& header, const Bytes& tab, const Bytes& recorder, const Bytes& engine) {
-    ByteWriter w;
-    w.text(header);
-    for (const Bytes* s : {&tab, &recorder, &engine}) {
-        w.i32(static_cast<int32_t>(s->size()));
-        w.bytes(s->data(), s->size());
-    }
-    return w.take();
 }
 
 } // namespace
@@ -80,7 +27,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     root = argv[1];
-    Model m(nullptr, std::string());
+    fuzz::Model m(nullptr, std::string());
     m.files.resetState();
     const Bytes defaults = m.files.createSongSaveBuffer();
     const Bytes emptyTab = m.files.createTabSaveBuffer();
@@ -93,52 +40,38 @@ int main(int argc, char** argv) {
     m.engine.setDelayOn(0, true);
     const Bytes engineSection = m.engine.createSaveBuffer();
     const Bytes engineV0 = m.engine.createSaveBufferOLDVersion0();
-    const Bytes rec = recorderSection();
-    const Bytes full = song("VERSION2", tabSection, rec, engineSection);
+    // One note with a bend, and a whammy and a wah change on guitar 1.
+    const Bytes rec =
+        recorderSection({Note(10, 0.8f, 0.01, 1, 0, -1.5e-5, 0.0), Note(0.05, 0, 0.0)},
+                        {PitchChange(0.02, 0, SoundEngine::kFullBendPitch, 1)},
+                        {{{}, {WhammyBarChange(0.03, 1.05f, 1)}}}, {{{}, {WahChange(0.03, 0.3f, 1)}}}, 1);
+    const Bytes full = songBuffer("VERSION2", tabSection, rec, engineSection);
     m.files.restoreSongFromSaveBuffer(full.data(), full.size());
     const Bytes recV0 = m.recorder.createSaveBufferOldVersion0();
 
     for (const char* target : {"fuzz_song", "fuzz_render"}) {
-        put(target, "defaults.state", defaults);
-        put(target, "song.SAV", full);
-        put(target, "version0.SAV", song("", tabSection, recV0, engineV0));
-        put(target, "version7.state", song("VERSION7", tabSection, Bytes(12, 0xee), Bytes(72, 0xee)));
+        write(target, "defaults.state", defaults);
+        write(target, "song.SAV", full);
+        write(target, "version0.SAV", songBuffer("", tabSection, recV0, engineV0));
+        write(target, "version7.state", songBuffer("VERSION7", tabSection, Bytes(12, 0xee), Bytes(72, 0xee)));
     }
-    put("fuzz_tab", "empty.TAB", emptyTab);
-    put("fuzz_tab", "chords.TAB", tabFile);
-    put("fuzz_tab", "version0.TAB", tabSection);
-    put("fuzz_sections", "tab", join({{0, 2}, tabSection}));
-    put("fuzz_sections", "recorder", join({{1, 2}, rec}));
-    put("fuzz_sections", "recorder0", join({{1, 0}, recV0}));
-    put("fuzz_sections", "engine", join({{2, 2}, engineSection}));
-    put("fuzz_sections", "engine0", join({{2, 0}, engineV0}));
+    write("fuzz_tab", "empty.TAB", emptyTab);
+    write("fuzz_tab", "chords.TAB", tabFile);
+    write("fuzz_tab", "version0.TAB", tabSection);
+    write("fuzz_sections", "tab", pack(uint8_t(0), uint8_t(2), tabSection));
+    write("fuzz_sections", "recorder", pack(uint8_t(1), uint8_t(2), rec));
+    write("fuzz_sections", "recorder0", pack(uint8_t(1), uint8_t(0), recV0));
+    write("fuzz_sections", "engine", pack(uint8_t(2), uint8_t(2), engineSection));
+    write("fuzz_sections", "engine0", pack(uint8_t(2), uint8_t(0), engineV0));
 
-    Bytes wav;
-    {
-        ByteWriter w;
-        w.text("RIFF");
-        w.u32(36 + 8 + 2 + 16);
-        w.text("WAVE");
-        w.text("fmt ");
-        w.u32(16);
-        w.i16(1);
-        w.i16(1);
-        w.u32(44100);
-        w.u32(88200);
-        w.i16(2);
-        w.i16(16);
-        w.text("LIST");
-        w.u32(2);
-        w.i16(0);
-        w.text("data");
-        w.u32(16);
-        for (int i = 0; i < 8; ++i)
-            w.i16(static_cast<int16_t>(i * 1000 - 4000));
-        wav = w.take();
-    }
-    put("fuzz_wav", "tiny.wav", wav);
+    // A mono sample file with a chunk the reader skips before its data.
+    Bytes wav = pack("RIFF", 36 + 8 + 2 + 16, "WAVEfmt ", 16, int16_t(1), int16_t(1), 44100, 88200,
+                     int16_t(2), int16_t(16), "LIST", 2, int16_t(0), "data", 16);
+    for (int i = 0; i < 8; ++i)
+        put(wav, static_cast<int16_t>(i * 1000 - 4000));
+    write("fuzz_wav", "tiny.wav", wav);
     wav.resize(wav.size() - 3);
-    put("fuzz_wav", "cut.wav", wav);
+    write("fuzz_wav", "cut.wav", wav);
     std::printf("seeds written to %s\n", root.c_str());
     return 0;
 }

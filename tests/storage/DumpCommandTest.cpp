@@ -1,47 +1,7 @@
 // `strumwell dump` on every kind of file, damaged ones included.
-#include <gtest/gtest.h>
-
-#include <cmath>
-#include <cstdlib>
-#include <random>
-#include <sstream>
-
 #include "StorageTestSupport.h"
-#include "storage/DumpCommand.h"
 
 namespace {
-
-// Guitar volumes, releases and patches; delay on and ping-pong off, then off
-// and on (any non-zero byte); fuzz on at 5000, off at -7; wah on, off; 12
-// frets shown; whammy bar off, on; bends on, off; the reserved tail.
-Bytes handMadeEngineSection() {
-    return pack(0.5f, -1.5e-5, int8_t(1), 0.3f, -2.5e-5, int8_t(3), true, false, 26460, 0.4f, 0.9f, false,
-                uint8_t(7), 1000, 0.25f, 0.5f, true, int16_t(5000), false, int16_t(-7), true, false,
-                int8_t(12), false, true, true, false, Bytes(5, 0xEE));
-}
-
-Bytes handMadeTab() {
-    return tabOf("x02220 mx0123").createSaveTabBuffer();
-}
-
-// One note and its bend, whammy and wah changes (values that are not numbers
-// still make valid JSON).
-Bytes handMadeRecorder() {
-    return recorderSection({Note(10, 0.5f, 0.1, 1, 0, -1.5e-5, 0.0), Note(0.6, 0, 0.0)},
-                           {PitchChange(0.3, 0, 1.1233333f, 1)},
-                           {{{WhammyBarChange(NAN, -INFINITY, 2)}, {WhammyBarChange(0.25, INFINITY, 1)}}},
-                           {{{}, {WahChange(0.5, 0.25f, 1), WahChange(1e300, 0.5f, 3)}}}, 5);
-}
-
-Bytes handMadeSong(const std::string& header = "VERSION2", Bytes rec = handMadeRecorder()) {
-    return songBuffer(header, handMadeTab(), rec, handMadeEngineSection());
-}
-
-CommandRun dump(const Bytes& b, bool tab = false) {
-    std::ostringstream out, err;
-    const int code = DumpCommand::dumpBuffer(b.data(), b.size(), tab, out, err);
-    return {code, out.str(), err.str()};
-}
 
 const char* const kSongJson = R"({
   "kind": "song",
@@ -88,74 +48,29 @@ const char* const kSongJson = R"({
 } // namespace
 
 TEST(DumpCommand, SongStateAndTabFilesExactly) {
+    // Guitar volumes, releases and patches; delay on and ping-pong off, then
+    // off and on (any non-zero byte); fuzz on at 5000, off at -7; wah on, off;
+    // 12 frets shown; whammy bar off, on; bends on, off; the reserved tail.
+    const Bytes engine = pack(0.5f, -1.5e-5, int8_t(1), 0.3f, -2.5e-5, int8_t(3), true, false, 26460, 0.4f,
+                              0.9f, false, uint8_t(7), 1000, 0.25f, 0.5f, true, int16_t(5000), false,
+                              int16_t(-7), true, false, int8_t(12), false, true, true, false, Bytes(5, 0xEE));
+    // One note and its bend, whammy and wah changes (values that are not
+    // numbers still make valid JSON).
+    const Bytes rec = recorderSection(
+        {Note(10, 0.5f, 0.1, 1, 0, -1.5e-5, 0.0), Note(0.6, 0, 0.0)}, {PitchChange(0.3, 0, 1.1233333f, 1)},
+        {{{WhammyBarChange(NAN, -INFINITY, 2)}, {WhammyBarChange(0.25, INFINITY, 1)}}},
+        {{{}, {WahChange(0.5, 0.25f, 1), WahChange(1e300, 0.5f, 3)}}}, 5);
+    const Bytes tab = tabOf("x02220 mx0123").createSaveTabBuffer();
     TempFolder folder;
-    const CommandRun r = dump(handMadeSong());
-    EXPECT_EQ(r.code, 0) << r.err;
-    EXPECT_EQ(r.err, "");
-    EXPECT_EQ(r.out, kSongJson);
-    for (const char* name : {"system.state", "Song.SAV"}) {
-        writeFile(folder.file(name), handMadeSong());
-        EXPECT_EQ(runCommand(DumpCommand::run, {folder.file(name)}).out, kSongJson) << name;
-    }
+    writeFile(folder.file("Song.SAV"), songBuffer("VERSION2", tab, rec, engine));
+    EXPECT_EQ(runCommand(DumpCommand::run, {folder.file("Song.SAV")}), (CommandRun{0, kSongJson, ""}));
     // A tab file by its name, or the same bytes named otherwise with --tab; a bare section is version 0.
     const std::string tabJson = ",\n  \"tab\": {\"currentTabIndex\": 0, \"columns\": "
                                 "[[-1, 0, 2, 2, 2, 0], [22, -1, 0, 1, 2, 3]]}\n}\n";
-    writeFile(folder.file("Riff.tab"), pack("VERSION2", handMadeTab()));
-    writeFile(folder.file("riff.bin"), handMadeTab());
+    writeFile(folder.file("Riff.tab"), pack("VERSION2", tab));
+    writeFile(folder.file("riff.bin"), tab);
     EXPECT_EQ(runCommand(DumpCommand::run, {folder.file("Riff.tab")}),
               (CommandRun{0, "{\n  \"kind\": \"tab\",\n  \"version\": 2" + tabJson, ""}));
     EXPECT_EQ(runCommand(DumpCommand::run, {"--tab", folder.file("riff.bin")}).out,
               "{\n  \"kind\": \"tab\",\n  \"version\": 0" + tabJson);
-}
-
-TEST(DumpCommand, OlderUnknownAndSavedVersions) {
-    // Version 0: no header, notes only, the 60-byte engine section.
-    const Bytes rec0 = pack(3, 0), engine = handMadeEngineSection(),
-                engine0(engine.begin(), engine.begin() + 60);
-    // Version 1: the recorder section is 8 bytes shorter than its records; the
-    // recorder reads the missing bytes of the last record as zero.
-    Bytes rec1 = oneNoteRecorderSection(5);
-    rec1.resize(rec1.size() - 8);
-    TempFolder folder;
-    Model m(folder.str());
-    m.tab.addNotesToTab(-1, "x32010");
-    const struct {
-        Bytes file;
-        std::vector<const char*> says;
-    } cases[] = {{songBuffer("", handMadeTab(), rec0, engine0),
-                  {"\"version\": 0,", "\"currentNoteID\": 3,", "\"wahOn\": [false, false]",
-                   "\"numFretsToShow\": 5,", "\"pitchBendOn\": [false, false]"}},
-                 {handMadeSong("VERSION1", rec1),
-                  {"{\"time\": 0.29999999999999999, \"noteID\": 0, \"pitch\": 0, \"overdubNo\": 0}"}},
-                 {songBuffer("VERSION7", handMadeTab(), Bytes(1, 0), Bytes(2, 0)),
-                  {"\"version\": 7,", "\"recorder\": null,\n  \"engine\": null\n}"}},
-                 {m.files.createSongSaveBuffer(),
-                  {"\"columns\": [[-1, 3, 2, 0, 1, 0]]", "\"notes\": [],", "\"patchNo\": [1, 3]",
-                   "\"delayOn\": [false, true]"}}};
-    for (const auto& c : cases) {
-        const CommandRun r = dump(c.file);
-        EXPECT_EQ(r.code, 0) << r.err;
-        for (const char* text : c.says)
-            EXPECT_NE(r.out.find(text), std::string::npos) << text << " in " << r.out;
-    }
-}
-
-TEST(DumpCommand, DamagedFilesAndBadCommandLinesPrintTheReason) {
-    std::vector<DamagedSong> cases = damagedSongs();
-    const Bytes tabFile = pack("VERSION2", handMadeTab());
-    cases.push_back({"tab file cut", Bytes(tabFile.begin(), tabFile.end() - 2), "TabFailure-2"});
-    cases.push_back({"tab file without its count", pack("VERSION2", uint8_t(1), uint8_t(0)), "TabFailure-1"});
-    cases.push_back({"empty tab file", {}, "Empty file"});
-    for (DamagedSong& c : cases) {
-        SCOPED_TRACE(c.name);
-        c.bytes.shrink_to_fit();
-        EXPECT_EQ(dump(c.bytes, c.name.find("tab file") != std::string::npos),
-                  (CommandRun{1, "", c.reason + "\n"}));
-    }
-    TempFolder folder;
-    EXPECT_EQ(runCommand(DumpCommand::run, {folder.file("none.SAV")}),
-              (CommandRun{1, "", "FileNotFound: " + folder.file("none.SAV") + "\n"}));
-    for (const std::vector<std::string>& args : {std::vector<std::string>{}, {"a", "b"}, {"--bogus", "a"}})
-        EXPECT_EQ(runCommand(DumpCommand::run, args).code, 2);
-    EXPECT_EQ(runCommand(DumpCommand::run, {"--help"}), (CommandRun{0, DumpCommand::usage(), ""}));
 }

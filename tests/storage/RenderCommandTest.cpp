@@ -1,13 +1,9 @@
 // `strumwell render` on small songs with a bundle of stand-in samples,
 // compared frame for frame with the same song played by hand.
-#include <gtest/gtest.h>
-
-#include <cmath>
-#include <filesystem>
+#include <cstring>
 
 #include "StorageTestSupport.h"
 #include "platform/core/OfflineAudioOutput.h"
-#include "storage/RenderCommand.h"
 #include "storage/SongRenderJob.h"
 
 namespace {
@@ -27,31 +23,37 @@ Bytes oneNoteSong(double down, double up, bool delayOn, float feedback = 0.5f, f
 
 class RenderCommandTest : public ::testing::Test {
 protected:
-    // The one sample the songs play lasts two seconds, so their notes end by their release.
-    void SetUp() override { writeSquareBundle(folder.sub("bundle"), 4410, 88200); }
+    // Every patch's 48 samples: a loud square wave of 0.1 s; the one the songs
+    // play (guitar 1's file 11) lasts two seconds, so their notes end by their release.
+    void SetUp() override {
+        for (const char* prefix : {"A1-", "A2-", "E3-", "E2-", "CE-"})
+            for (int k = 1; k <= 48; ++k) {
+                const std::string name = prefix + std::to_string(k) + ".wav";
+                std::vector<int16_t> values(name == "A2-11.wav" ? 88200 : 4410);
+                for (size_t i = 0; i < values.size(); ++i)
+                    values[i] = static_cast<int16_t>((i % 4410) / 50 % 2 ? 12000 : -12000);
+                WavWriter w;
+                ASSERT_TRUE(w.open(folder.sub("bundle") + "/" + name, 44100, 1) &&
+                            w.write(values.data(), values.size()) && w.finish());
+            }
+    }
 
-    // Renders `song` (when not empty) and returns the stereo values of the WAV written.
+    // Renders `song` and returns the stereo values of the WAV written.
     std::vector<int16_t> render(const Bytes& song, std::vector<std::string> extra = {}) {
-        if (!song.empty())
-            writeFile(folder.file("s.SAV"), song);
-        std::vector<std::string> args{folder.file("s.SAV"), "-o", folder.file("s.wav"), "--bundle",
-                                      folder.file("bundle")};
-        args.insert(args.end(), extra.begin(), extra.end());
-        last = runCommand(RenderCommand::run, args);
+        writeFile(folder.file("s.SAV"), song);
+        extra.insert(extra.begin(),
+                     {folder.file("s.SAV"), "-o", folder.file("s.wav"), "--bundle", folder.file("bundle")});
+        last = runCommand(RenderCommand::run, extra);
         EXPECT_EQ(last.code, 0) << last.err;
-        const Bytes b = readFile(folder.file("s.wav"));
-        if (b.size() < 44) {
-            ADD_FAILURE() << "no WAV file";
-            return {};
-        }
+        Bytes b = readFile(folder.file("s.wav"));
+        b.resize(std::max<size_t>(b.size(), 44)); // a missing file fails the header check
         // RIFF, WAVE, a 16-byte PCM format of 2 channels at 44100 Hz and 16 bits, then the data.
         const uint32_t data = static_cast<uint32_t>(b.size() - 44);
         EXPECT_EQ(Bytes(b.begin(), b.begin() + 44),
                   pack("RIFF", data + 36, "WAVEfmt ", 16, int16_t(1), int16_t(2), 44100, 176400, int16_t(4),
                        int16_t(16), "data", data));
         std::vector<int16_t> values((b.size() - 44) / 2);
-        for (size_t i = 0; i < values.size(); ++i)
-            values[i] = static_cast<int16_t>(b[44 + 2 * i] | (b[45 + 2 * i] << 8));
+        std::memcpy(values.data(), b.data() + 44, values.size() * 2); // both little-endian
         return values;
     }
 
@@ -88,55 +90,51 @@ protected:
 
 } // namespace
 
-TEST_F(RenderCommandTest, FixedLengthsAreWhatTheEnginePlays) {
+// With --frames the render is that long; without, it ends once the note
+// and, with the delay on, its echoes have died away (the quiet stretch starts
+// with the buffer after the last sound and ends with the buffer that fills
+// it), and the sound would have stayed silent after that. Either way it is
+// what the engine plays by hand.
+TEST_F(RenderCommandTest, RendersAreWhatTheEnginePlaysAndEndOnceTheSoundHasDiedAway) {
     const struct {
-        double down, up;
-        int buffer; // 0: the default
-        size_t frames;
-    } cases[] = {{0.5, 0.6, 441, 44100}, {0.0, 0.05, 0, 1000}, {0.0, 0.05, 0, 0}};
+        double down;
+        bool delayOn;
+        int buffer;     // 0: the default
+        int64_t frames; // -1: until quiet
+        size_t quiet;   // the silence that ends it: the shortest, or the 0.1 s delay
+    } cases[] = {{0.5, false, 441, 44100, 0},
+                 {0.0, false, 0, 1000, 0},
+                 {0.0, false, 0, 0, 0},
+                 {0.1, false, 0, -1, RenderCommand::kMinQuietFrames},
+                 {0.1, true, 0, -1, 4411}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.frames << " frames");
-        const Bytes song = oneNoteSong(c.down, c.up, false);
-        std::vector<std::string> extra{"--frames", std::to_string(c.frames)};
+        SCOPED_TRACE(testing::Message() << c.down << (c.delayOn ? " delay " : " ") << c.frames);
+        const Bytes song = oneNoteSong(c.down, c.down + 0.1, c.delayOn);
+        std::vector<std::string> extra;
+        if (c.frames >= 0)
+            extra = {"--frames", std::to_string(c.frames)};
         if (c.buffer)
             extra.insert(extra.end(), {"--buffer-frames", std::to_string(c.buffer)});
         const std::vector<int16_t> v = render(song, extra);
-        ASSERT_EQ(v.size(), 2 * c.frames);
-        EXPECT_EQ(v, reference(song, c.buffer ? c.buffer : 256, c.frames));
-        // The note starts with the buffer of its pass and dies away after its release.
-        const size_t start = static_cast<size_t>(c.down * 44100);
-        EXPECT_TRUE(silent(v, 0, start));
-        EXPECT_FALSE(silent(v, start, start + 256) && c.frames > 0);
-        EXPECT_TRUE(silent(v, 40000, c.frames));
-    }
-    EXPECT_NE(last.out.find(": 0 frames"), std::string::npos) << last.out;
-}
-
-// Without --frames the render ends once the note and, with the delay on, its
-// echoes have died away, and the sound would have stayed silent after that.
-TEST_F(RenderCommandTest, EndsOnceTheNoteAndItsEchoesHaveDiedAway) {
-    const struct {
-        bool delayOn;
-        size_t quietFrames; // the silence that ends it: the shortest, or the 0.1 s delay
-        size_t atMost;
-    } cases[] = {{false, RenderCommand::kMinQuietFrames, 22050}, {true, 4411, 2 * 44100}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.delayOn);
-        const Bytes song = oneNoteSong(0.1, 0.2, c.delayOn);
-        const std::vector<int16_t> v = render(song);
-        size_t last = v.size() / 2;
-        while (last > 0 && silent(v, last - 1, last, 1))
-            --last;
-        // The release alone (1639 frames at -5e-4) ends the dry note; whole
-        // buffers of 256 frames: the quiet stretch starts with the buffer after
-        // the last sound and ends with the buffer that fills it.
-        EXPECT_GT(last, 0.2 * 44100 + 1000);
-        EXPECT_GE(v.size() / 2, last - 1 + c.quietFrames);
-        EXPECT_LT(v.size() / 2, last - 1 + c.quietFrames + 2 * 256);
-        EXPECT_LT(v.size() / 2, c.atMost);
-        const auto longer = reference(song, 256, v.size() / 2 + 44100);
+        const size_t frames = v.size() / 2, start = static_cast<size_t>(c.down * 44100);
+        const auto longer = reference(song, c.buffer ? c.buffer : 256, frames + 44100);
         EXPECT_EQ(v, std::vector<int16_t>(longer.begin(), longer.begin() + long(v.size())));
-        EXPECT_TRUE(silent(longer, v.size() / 2, v.size() / 2 + 44100, 1));
+        // The note starts with the buffer of its pass and dies away after its release.
+        EXPECT_TRUE(silent(v, 0, start));
+        EXPECT_FALSE(silent(v, start, start + 256) && frames > 0);
+        if (c.frames >= 0) {
+            EXPECT_EQ(frames, size_t(c.frames));
+            EXPECT_THAT(last.out, HasSubstr(": " + std::to_string(frames) + " frames"));
+            EXPECT_TRUE(silent(v, 40000, frames));
+            continue;
+        }
+        size_t sound = frames;
+        while (sound > 0 && silent(v, sound - 1, sound, 1))
+            --sound;
+        EXPECT_GT(sound, (c.down + 0.1) * 44100 + 1000); // the release alone takes 1639 frames
+        EXPECT_GE(frames, sound - 1 + c.quiet);
+        EXPECT_LT(frames, sound - 1 + c.quiet + 2 * 256);
+        EXPECT_TRUE(silent(longer, frames, frames + 44100, 1));
     }
     // An endless echo stops ten seconds after the last note, the last buffer cut short.
     const std::vector<int16_t> loop = render(oneNoteSong(0.1, 0.2, true, 1.0f));
@@ -149,79 +147,77 @@ TEST_F(RenderCommandTest, EndsOnceTheNoteAndItsEchoesHaveDiedAway) {
     EXPECT_TRUE(silent(empty, 0, empty.size() / 2));
 }
 
-// A damaged feedback or mix plays as the nearest knob setting, not as noise;
-// and two renders agree bit for bit.
+// A damaged feedback or mix plays as the nearest knob setting, not as noise.
 TEST_F(RenderCommandTest, DelayGainsFromTheFileAreHeldToTheKnobsRange) {
     const std::vector<std::string> fixed{"--frames", "30000"};
     const std::vector<int16_t> knobs = render(oneNoteSong(0.01, 0.2, true, 1.0f, 1.0f), fixed);
     EXPECT_EQ(render(oneNoteSong(0.01, 0.2, true, 1e30f, INFINITY), fixed), knobs);
-    EXPECT_EQ(render(oneNoteSong(0.01, 0.2, true, 1.0f, 1.0f), fixed), knobs);
     EXPECT_EQ(render(oneNoteSong(0.01, 0.2, true, NAN, NAN)),
               render(oneNoteSong(0.01, 0.2, true, 0.0f, 0.0f)));
 }
 
+// Every command refuses a bad command line (2) or an input or output it
+// cannot use (1), says why, and writes nothing.
 TEST_F(RenderCommandTest, DamagedSongsAndBadCommandLinesWriteNothing) {
     const std::string song = folder.file("s.SAV"), out = folder.file("x.wav"), bundle = folder.file("bundle");
-    const auto refused = [&](const std::vector<std::string>& args, int code, const std::string& says) {
-        const CommandRun r = runCommand(RenderCommand::run, args);
-        EXPECT_EQ(r.code, code);
-        EXPECT_NE(r.err.find(says), std::string::npos) << r.err;
-        EXPECT_FALSE(std::filesystem::exists(out));
-    };
-    for (const DamagedSong& c : damagedSongs()) {
-        SCOPED_TRACE(c.name);
-        writeFile(song, c.bytes);
-        refused({song, "-o", out, "--bundle", bundle}, 1, c.reason);
-    }
+    const std::string none = folder.file("none.SAV");
     writeFile(song, oneNoteSong(0.1, 0.2, false));
     const struct {
+        Command command;
         std::vector<std::string> args;
         int code;
-        const char* says;
-    } cases[] = {{{folder.file("none.SAV"), "-o", out, "--bundle", bundle}, 1, "FileNotFound"},
-                 {{song, "-o", out, "--bundle", folder.file("no-such-folder")}, 1, "is not a folder"},
-                 {{song, "-o", folder.file("no/such/dir/x.wav"), "--bundle", bundle}, 1, "cannot write"},
-                 {{song}, 2, ""},
-                 {{"-o", out}, 2, ""},
-                 {{song, "-o", out, "--buffer-frames", "0"}, 2, ""},
-                 {{song, "-o", out, "--buffer-frames", "abc"}, 2, ""},
-                 {{song, "-o", out, "--frames", "-5"}, 2, ""},
-                 {{song, "-o", out, "--wat"}, 2, ""}};
+        std::string says;
+    } cases[] = {
+        {RenderCommand::run, {none, "-o", out, "--bundle", bundle}, 1, "FileNotFound"},
+        {RenderCommand::run, {song, "-o", out, "--bundle", folder.file("no-such")}, 1, "is not a folder"},
+        {RenderCommand::run, {song, "-o", folder.file("no/x.wav"), "--bundle", bundle}, 1, "cannot write"},
+        {RenderCommand::run, {song}, 2, "no output file"},
+        {RenderCommand::run, {"-o", out}, 2, "no song file"},
+        {RenderCommand::run, {song, "-o", out, "--buffer-frames", "0"}, 2, "--buffer-frames needs"},
+        {RenderCommand::run, {song, "-o", out, "--buffer-frames", "abc"}, 2, "--buffer-frames needs"},
+        {RenderCommand::run, {song, "-o", out, "--frames", "-5"}, 2, "--frames needs"},
+        {RenderCommand::run, {song, "-o", out, "--wat"}, 2, "unknown option '--wat'"},
+        {DumpCommand::run, {none}, 1, "FileNotFound: " + none},
+        {DumpCommand::run, {}, 2, "usage"},
+        {DumpCommand::run, {"--bogus", "a"}, 2, "unexpected argument '--bogus'"},
+        {ExportCommand::run, {none, "-o", out}, 1, "FileNotFound"},
+        {ExportCommand::run, {song}, 2, "no output file"},
+        {TabCommand::run, {"export", song}, 2, "usage"},
+        {TabCommand::run, {"convert", song, "-o", out}, 2, "usage"},
+        {TabCommand::run, {"export", song, "-o", out, "--bar", "many"}, 2, "--bar"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.args));
-        refused(c.args, c.code, c.says);
+        const CommandRun r = runCommand(c.command, c.args);
+        EXPECT_EQ(r.code, c.code);
+        EXPECT_THAT(r.err, HasSubstr(c.says));
+        EXPECT_FALSE(std::filesystem::exists(out));
     }
-    EXPECT_EQ(runCommand(RenderCommand::run, {"--help"}), (CommandRun{0, RenderCommand::usage(), ""}));
+    for (auto [command, usage] : {std::pair<Command, std::string>{RenderCommand::run, RenderCommand::usage()},
+                                  {DumpCommand::run, DumpCommand::usage()},
+                                  {ExportCommand::run, ExportCommand::usage()},
+                                  {TabCommand::run, TabCommand::usage()}})
+        EXPECT_EQ(runCommand(command, {"--help"}), (CommandRun{0, usage, ""}));
 }
 
-// The job on a bent note with the default settings (the wah and the delay on).
+// The job on a bent note with the default settings (the wah and the delay
+// on) writes what the command writes; cancelled before its first buffer, it
+// writes nothing and an old file stays whole.
 TEST_F(RenderCommandTest, TheBackgroundJobWritesTheSameFileAndCanBeCancelled) {
     const Bytes song = songBuffer("VERSION2", Bytes{0, 0, 0, 0}, oneNoteRecorderSection(),
                                   Model(folder.str()).engine.createSaveBuffer());
     render(song);
-    SongRenderJob job(song, folder.file("bundle"), folder.file("job.wav"));
-    EXPECT_EQ(job.state(), SongRenderJob::State::NotStarted);
-    job.start();
-    job.wait();
-    EXPECT_EQ(job.state(), SongRenderJob::State::Done);
-    EXPECT_EQ(job.message(), "job.wav");
-    EXPECT_FLOAT_EQ(job.progress(), 1.0f);
-    EXPECT_EQ(readFile(folder.file("job.wav")), readFile(folder.file("s.wav")));
-    // Cancelled before its first buffer, or a damaged song (failing with the
-    // load's reason): no file written, and an old one stays whole.
     writeFile(folder.file("old.wav"), pack("old"));
-    const size_t files = filesIn(folder);
+    SongRenderJob job(song, folder.file("bundle"), folder.file("job.wav"));
     SongRenderJob cancelled(song, folder.file("bundle"), folder.file("old.wav"));
-    SongRenderJob damaged(Bytes(song.begin(), song.end() - 20), folder.file("bundle"),
-                          folder.file("bad.wav"));
     cancelled.cancel();
-    for (SongRenderJob* j : {&cancelled, &damaged}) {
+    for (SongRenderJob* j : {&job, &cancelled}) {
         j->start();
         j->wait();
     }
+    EXPECT_EQ(job.state(), SongRenderJob::State::Done);
+    EXPECT_FLOAT_EQ(job.progress(), 1.0f);
+    EXPECT_EQ(job.message(), "job.wav");
+    EXPECT_EQ(readFile(folder.file("job.wav")), readFile(folder.file("s.wav")));
     EXPECT_EQ(cancelled.state(), SongRenderJob::State::Cancelled);
-    EXPECT_EQ(damaged.state(), SongRenderJob::State::Failed);
-    EXPECT_EQ(damaged.message(), "Error loading file");
     EXPECT_EQ(readFile(folder.file("old.wav")), pack("old"));
-    EXPECT_EQ(filesIn(folder), files);
 }

@@ -3,30 +3,33 @@
 // writes, command runs, byte layouts, song buffers (sound and damaged), a
 // bundle of stand-in samples and a model (tab, recorder, engine) with no
 // device and no thread.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
 #include <array>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <sstream>
-#include <stdexcept>
 #include <string>
-#include <string_view>
-#include <type_traits>
 #include <vector>
 
+#include "StorageBytes.h"
 #include "audio/SoundEngine.h"
-#include "core/ByteWriter.h"
 #include "platform/core/Clock.h"
 #include "recorder/Recorder.h"
-#include "recorder/WahChange.h"
-#include "recorder/WhammyBarChange.h"
+#include "storage/DumpCommand.h"
+#include "storage/ExportCommand.h"
 #include "storage/FileManager.h"
+#include "storage/RenderCommand.h"
 #include "storage/Tab.h"
+#include "storage/TabCommand.h"
 #include "storage/WavWriter.h"
 #include "support/TempFolder.h"
 
-using Bytes = std::vector<uint8_t>;
+using testing::HasSubstr;
 using testsupport::TempFolder;
 
 inline Bytes readFile(const std::string& path) {
@@ -41,34 +44,6 @@ inline void writeFile(const std::string& path, const Bytes& bytes) {
 
 inline size_t filesIn(const TempFolder& folder) {
     return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(folder.path()), {}));
-}
-
-// Appends the values as the files lay them out: little-endian numbers as wide
-// as their types (bool one byte), texts and byte buffers as they are.
-template <class... T> void put(Bytes& b, const T&... values) {
-    ByteWriter w;
-    const auto one = [&w](const auto& v) {
-        using V = std::decay_t<decltype(v)>;
-        if constexpr (std::is_same_v<V, Bytes>)
-            w.bytes(v.data(), v.size());
-        else if constexpr (std::is_convertible_v<V, std::string_view>)
-            w.text(v);
-        else if constexpr (std::is_same_v<V, float>)
-            w.f32(v);
-        else if constexpr (std::is_same_v<V, double>)
-            w.f64(v);
-        else
-            for (size_t i = 0; i < sizeof(V); ++i)
-                w.u8(static_cast<uint8_t>(static_cast<uint64_t>(v) >> (8 * i)));
-    };
-    (one(values), ...);
-    b.insert(b.end(), w.buffer().begin(), w.buffer().end());
-}
-
-template <class... T> Bytes pack(const T&... values) {
-    Bytes b;
-    put(b, values...);
-    return b;
 }
 
 using Columns = std::vector<std::array<int32_t, 6>>;
@@ -100,30 +75,19 @@ struct CommandRun {
     bool operator==(const CommandRun&) const = default;
 };
 
-inline void PrintTo(const CommandRun& r, std::ostream* os) {
-    *os << "code " << r.code << ", out \"" << r.out << "\", err \"" << r.err << "\"";
-}
+using Command = int (*)(const std::vector<std::string>&, std::ostream&, std::ostream&);
 
-template <typename Command> CommandRun runCommand(Command command, const std::vector<std::string>& args) {
+inline CommandRun runCommand(Command command, const std::vector<std::string>& args) {
     std::ostringstream out, err;
     const int code = command(args, out, err);
     return {code, out.str(), err.str()};
 }
 
-// Every patch's 48 samples: a loud square wave of `frames` frames (`longFrames`
-// for the one the test songs play, guitar 1's file 11).
-inline void writeSquareBundle(const std::string& folder, size_t frames, size_t longFrames) {
-    for (const char* prefix : {"A1-", "A2-", "E3-", "E2-", "CE-"})
-        for (int k = 1; k <= 48; ++k) {
-            const std::string name = prefix + std::to_string(k) + ".wav";
-            std::vector<int16_t> values(name == "A2-11.wav" ? longFrames : frames);
-            for (size_t i = 0; i < values.size(); ++i)
-                values[i] = static_cast<int16_t>((i % 4410) / 50 % 2 ? 12000 : -12000);
-            WavWriter w;
-            if (!w.open(folder + "/" + name, 44100, 1) || !w.write(values.data(), values.size()) ||
-                !w.finish())
-                throw std::runtime_error("cannot write " + name);
-        }
+// What `dump` makes of the bytes, read in place.
+inline CommandRun dump(const Bytes& b, bool tab = false) {
+    std::ostringstream out, err;
+    const int code = DumpCommand::dumpBuffer(b.data(), b.size(), tab, out, err);
+    return {code, out.str(), err.str()};
 }
 
 // The three model objects and a file manager over a temporary documents
@@ -146,43 +110,11 @@ struct Model {
     FileManager files;
 };
 
-template <class Change> using PerGuitar = std::array<std::vector<Change>, 2>;
-
-// A recorder section (version 2) holding these lists.
-inline Bytes recorderSection(const std::vector<Note>& notes, const std::vector<PitchChange>& bends = {},
-                             const PerGuitar<WhammyBarChange>& whammy = {},
-                             const PerGuitar<WahChange>& wah = {}, int32_t currentNoteID = 100) {
-    Bytes b = pack(currentNoteID);
-    for (size_t n :
-         {notes.size(), bends.size(), whammy[0].size(), whammy[1].size(), wah[0].size(), wah[1].size()})
-        put(b, static_cast<int32_t>(n));
-    for (const Note& n : notes)
-        put(b, n.keyDown(), static_cast<int8_t>(n.sampleNo()), n.time(), n.noteID(), n.volume(),
-            n.releaseDelta());
-    for (const PitchChange& c : bends)
-        put(b, c.time(), c.noteID(), c.pitch(), c.overdubNo());
-    const auto putChanges = [&b](const auto& perGuitar) {
-        for (const auto& list : perGuitar)
-            for (const ControlChange& c : list)
-                put(b, c.time(), c.pitch(), c.overdubNo());
-    };
-    putChanges(whammy);
-    putChanges(wah);
-    return b;
-}
-
 // One complete note (sample 10 from 0.1 s to 0.6 s, volume 0.5, release
 // -1.5e-5) and a bend of it at 0.3 s to 1.1233333.
 inline Bytes oneNoteRecorderSection(int32_t currentNoteID = 1) {
     return recorderSection({Note(10, 0.5f, 0.1, 1, 0, -1.5e-5, 0.0), Note(0.6, 0, 0.0)},
                            {PitchChange(0.3, 0, 1.1233333f, 1)}, {}, {}, currentNoteID);
-}
-
-// Joins a header (or none) and sections into a song buffer.
-inline Bytes songBuffer(const std::string& header, const Bytes& tab, const Bytes& recorder,
-                        const Bytes& engine) {
-    return pack(header, static_cast<int32_t>(tab.size()), tab, static_cast<int32_t>(recorder.size()),
-                recorder, static_cast<int32_t>(engine.size()), engine);
 }
 
 // Damaged song files every reader of songs refuses, with the reason it gives.
