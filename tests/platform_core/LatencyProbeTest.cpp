@@ -28,6 +28,13 @@ TEST(LatencyProbe, AVoiceIsFirstMixedByTheFirstBufferBegunAfterItsRequest) {
     // Requests too old to be remembered read as unknown, not as another's.
     EXPECT_EQ(LatencyProbe::requestTime(b + LatencyProbe::kHistory), 0.0);
     EXPECT_EQ(LatencyProbe::firstMixedTime(0), 0.0);
+    // More requests than the history holds before one buffer: the newest are still marked mixed.
+    LatencyProbe::setEnabled(true);
+    for (std::uint64_t i = 0; i < LatencyProbe::kHistory + 5; ++i)
+        LatencyProbe::voiceStartRequested();
+    LatencyProbe::bufferBegan(1000.03, kFrames, kRate);
+    EXPECT_DOUBLE_EQ(LatencyProbe::firstMixedTime(LatencyProbe::requestCount()), 1000.03);
+    LatencyProbe::setEnabled(false);
 }
 
 TEST(LatencyProbe, OnlyCallbacksMoreThanABufferBehindTheirScheduleAreUnderruns) {
