@@ -4,8 +4,10 @@
 // what reaches them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "platform/Application.h"
@@ -30,6 +32,21 @@ struct Picture {
     // View (x, y) shows at landscape pixel (2y, 2(320 - x)): the view's
     // top-left corner is the window's bottom-left.
     Rgb at(float x, float y) const { return pixel(static_cast<int>(y * 2), static_cast<int>((320 - x) * 2)); }
+    // Each point's colour as a letter, K R G B Y M C W (blacK and the primaries and their mixes), in
+    // lower case at about half strength; '?' for anything else.
+    std::string colours(std::initializer_list<Point> points) const {
+        std::string s;
+        for (Point q : points) {
+            const Rgb c = at(q.x, q.y);
+            const auto level = [](std::uint8_t v) { return v > 200 ? 2 : v >= 60 ? 1 : 0; };
+            const int r = level(c.r), g = level(c.g), b = level(c.b), most = std::max({r, g, b});
+            const bool pure = (r == 0 || r == most) && (g == 0 || g == most) && (b == 0 || b == most);
+            s += pure ? static_cast<char>("KBGCRMYW"[(r > 0) * 4 + (g > 0) * 2 + (b > 0)] +
+                                          (most == 1 ? 32 : 0))
+                      : '?';
+        }
+        return s;
+    }
 };
 
 struct HeadlessApp {
