@@ -25,7 +25,6 @@ struct Animations : ::testing::Test {
         View::commitAnimations();
     }
 };
-using Transitions = Animations;
 
 } // namespace
 
@@ -47,17 +46,15 @@ TEST_F(Animations, CentreAndAlphaMoveWithEaseInEaseOut) {
     EXPECT_NEAR(v.presentationAlpha(), 0.4f, 1e-4);
     after(0.05);
     EXPECT_GT(v.presentationCenter().x, -2 + 31 * 0.5f); // eased: more than linear by three quarters
-    EXPECT_LT(v.presentationCenter().x, 29);
-    EXPECT_TRUE(v.isAnimating());
-    EXPECT_EQ(stopped, 0);
+    EXPECT_EQ(std::tuple(v.isAnimating(), stopped), std::tuple(true, 0));
     after(0.05);
-    EXPECT_FALSE(v.isAnimating());
-    EXPECT_EQ(v.presentationCenter(), (Point{29, 240}));
+    EXPECT_EQ(std::tuple(v.isAnimating(), v.presentationCenter()), std::tuple(false, Point{29, 240}));
     after(0);
     EXPECT_EQ(stopped, 1); // once for the whole block
 }
 
-TEST_F(Animations, NestedBlocksStartTogetherAndChangesOutsideABlockJump) {
+TEST_F(Animations, NestedBlocksStartTogetherRetargetsStartFromTheDrawnPlaceAndChangesOutsideJump) {
+    v.setCenter({0, 0});
     View::beginAnimations();
     View::setAnimationDuration(1.0);
     v.setAlpha(0);
@@ -70,23 +67,14 @@ TEST_F(Animations, NestedBlocksStartTogetherAndChangesOutsideABlockJump) {
     clock.advance(0.5);
     EXPECT_NEAR(v.presentationAlpha(), 0.5f, 1e-4);
     v.setAlpha(1); // outside a block: jumps, ending that animation
-    EXPECT_FLOAT_EQ(v.presentationAlpha(), 1);
-    EXPECT_TRUE(v.isAnimating()); // the centre still moves
-    after(0.5);
-    EXPECT_FALSE(v.isAnimating());
-}
-
-TEST_F(Animations, ARetargetedAnimationStartsFromWhereItIsDrawn) {
-    v.setCenter({0, 0});
-    animate(1.0, [&] { v.setCenter({100, 0}); });
-    clock.advance(0.5);
+    EXPECT_EQ(std::tuple(v.presentationAlpha(), v.isAnimating()),
+              std::tuple(1.0f, true)); // the centre still moves
     animate(1.0, [&] { v.setCenter({0, 0}); });
     EXPECT_NEAR(v.presentationCenter().x, 50, 1e-3); // no jump back to 100
     after(1.0);
-    EXPECT_EQ(v.presentationCenter(), (Point{0, 0}));
+    EXPECT_EQ(std::tuple(v.isAnimating(), v.presentationCenter()), std::tuple(false, Point{0, 0}));
     animate(0, [&] { v.setAlpha(0.25f); }); // a zero duration applies at once
-    EXPECT_FALSE(v.isAnimating());
-    EXPECT_FLOAT_EQ(v.presentationAlpha(), 0.25f);
+    EXPECT_EQ(std::tuple(v.presentationAlpha(), v.isAnimating()), std::tuple(0.25f, false));
     // Destroying an animating view takes its animation with it.
     auto doomed = std::make_unique<View>(Rect{0, 0, 10, 10});
     animate(1.0, [&] { doomed->setAlpha(0); });
@@ -96,39 +84,37 @@ TEST_F(Animations, ARetargetedAnimationStartsFromWhereItIsDrawn) {
     after(1);
 }
 
-TEST_F(Transitions, RunForTheirDurationAndStopOnceFinishedRemovedOrReplaced) {
+TEST_F(Animations, TransitionsRunForTheirDurationAndStopOnceFinishedRemovedOrReplaced) {
     View host(Rect{0, 0, 320, 480});
     CountingTransitionDelegate fade, moveIn, first, second;
+    // Each delegate's starts, finishes and cancels.
+    const auto counts = [](const CountingTransitionDelegate& d) {
+        return std::tuple(d.started, d.finished, d.cancelled);
+    };
     host.addTransition(TransitionType::Fade, TransitionDirection::FromTop, 0.25, "k", &fade);
-    EXPECT_EQ(fade.started, 1); // before addTransition returns
-    EXPECT_TRUE(host.hasAnimation("k"));
+    EXPECT_EQ(counts(fade), std::tuple(1, 0, 0)); // started before addTransition returns
     after(0.2);
-    EXPECT_EQ(fade.finished, 0);
+    EXPECT_EQ(std::tuple(counts(fade), host.hasAnimation("k")), std::tuple(std::tuple(1, 0, 0), true));
     after(0.05);
     after(0.05);
-    EXPECT_EQ(std::tuple(fade.finished, fade.cancelled), std::tuple(1, 0));
-    EXPECT_FALSE(host.hasAnimation("k"));
-
+    EXPECT_EQ(std::tuple(counts(fade), host.hasAnimation("k")), std::tuple(std::tuple(1, 1, 0), false));
     host.addTransition(TransitionType::MoveIn, TransitionDirection::FromLeft, 0.5, "k", &moveIn);
     host.removeAnimation("other key");
     EXPECT_TRUE(host.hasAnimation("k"));
     host.removeAnimation("k");
     EXPECT_FALSE(host.isAnimating());
     after(1.0);
-    EXPECT_EQ(std::tuple(moveIn.finished, moveIn.cancelled), std::tuple(0, 1));
-
+    EXPECT_EQ(counts(moveIn), std::tuple(1, 0, 1));
     host.addTransition(TransitionType::Fade, TransitionDirection::FromTop, 0.25, "k", &first);
     clock.advance(0.1);
     host.addTransition(TransitionType::Reveal, TransitionDirection::FromRight, 0.5, "k", &second);
-    EXPECT_EQ(first.cancelled, 1);
+    EXPECT_EQ(counts(first), std::tuple(1, 0, 1));
     after(0.45);
     EXPECT_EQ(second.finished, 0); // timed from its own start
     after(0.05);
-    EXPECT_EQ(std::tuple(second.finished, first.finished), std::tuple(1, 0));
-}
-
-TEST_F(Transitions, TheDelegateMayStartTheNextTransitionWhenOneStops) {
-    View host(Rect{0, 0, 320, 480});
+    EXPECT_EQ(std::tuple(counts(first), counts(second)),
+              std::tuple(std::tuple(1, 0, 1), std::tuple(1, 1, 0)));
+    // The delegate may start the next transition when one stops.
     struct Chain : TransitionAnimationDelegate {
         View* host = nullptr;
         int stops = 0;
@@ -140,8 +126,7 @@ TEST_F(Transitions, TheDelegateMayStartTheNextTransitionWhenOneStops) {
     chain.host = &host;
     host.addTransition(TransitionType::Fade, TransitionDirection::FromTop, 0.25, "k", &chain);
     after(0.25);
-    EXPECT_EQ(chain.stops, 1);
-    EXPECT_TRUE(host.hasAnimation("k"));
+    EXPECT_EQ(std::tuple(chain.stops, host.hasAnimation("k")), std::tuple(1, true));
     after(0.25);
     EXPECT_EQ(chain.stops, 2);
 }

@@ -101,6 +101,19 @@ public:
             n += t.phase == phase ? 1 : 0;
         return n;
     }
+    // Every touch as phase letter, id, "@x,y", then "<x,y" (the previous
+    // location) after the first, and "xN" for the Nth tap of a quick series.
+    std::string log() const {
+        std::string s;
+        const auto xy = [](Point p) { return std::to_string(int(p.x)) + "," + std::to_string(int(p.y)); };
+        for (const Touch& t : events) {
+            s += (s.empty() ? "" : " ") + std::string(1, "BMSEC"[static_cast<int>(t.phase)]) +
+                 std::to_string(t.id);
+            s += "@" + xy(t.location) + (t.phase == TouchPhase::Began ? "" : "<" + xy(t.previousLocation));
+            s += t.tapCount > 1 ? "x" + std::to_string(t.tapCount) : "";
+        }
+        return s;
+    }
     void touchesBegan(const TouchSet& t) override { events.insert(events.end(), t.begin(), t.end()); }
     void touchesMoved(const TouchSet& t) override { events.insert(events.end(), t.begin(), t.end()); }
     void touchesEnded(const TouchSet& t) override { events.insert(events.end(), t.begin(), t.end()); }
