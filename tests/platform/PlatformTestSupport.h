@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -105,7 +106,9 @@ public:
     // location) after the first, and "xN" for the Nth tap of a quick series.
     std::string log() const {
         std::string s;
-        const auto xy = [](Point p) { return std::to_string(int(p.x)) + "," + std::to_string(int(p.y)); };
+        const auto xy = [](Point p) {
+            return std::to_string(std::lround(p.x)) + "," + std::to_string(std::lround(p.y));
+        };
         for (const Touch& t : events) {
             s += (s.empty() ? "" : " ") + std::string(1, "BMSEC"[static_cast<int>(t.phase)]) +
                  std::to_string(t.id);
