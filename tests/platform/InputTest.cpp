@@ -1,0 +1,202 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "PlatformTestSupport.h"
+#include "platform/KeyRouter.h"
+#include "platform/SdlAccelerometer.h"
+#include "platform/TextField.h"
+
+// Key events below name only the fields that matter to the case (designated
+// initializers); the rest keep their defaults on purpose.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
+namespace {
+
+using Outcome = KeyRouter::Outcome;
+
+// A router wired to counters, a real text field, the real virtual tilt and
+// itself as the screen listening to keys; no window system at all.
+struct Desk : KeyLog {
+    ManualClock clock{0.0};
+    SdlAccelerometer tilt{clock};
+    int toggles = 0, answers = 0;
+    bool alert = false;
+    View root{Rect{0, 0, 320, 480}};
+    TextField field{Rect{0, 0, 200, 30}};
+    KeyRouter router{{[this] { ++toggles; }, [this] { return alert; }, [this] { ++answers; },
+                      [this](const KeyEvent& e, bool down) { return tilt.handleKey(e, down); }}};
+    Desk() {
+        root.addSubview(&field);
+        router.addListener(this);
+        router.addListener(this); // once only
+    }
+    ~Desk() { field.resignFirstResponder(); }
+};
+
+enum class State { Playing, AlertUp, Editing, Unheard };
+
+} // namespace
+
+TEST(KeyRouter, EachKeyGoesWhereThePolicySaysAndReleasesAlwaysArrive) {
+    using enum State;
+    using enum Outcome;
+    using enum Key;
+    struct Case {
+        const char* what;
+        State state;
+        KeyEvent event;
+        Outcome outcome;
+        int toggles, answers, listenerDowns;
+        // While editing "Riff" with the caret at its end: what is left.
+        const char* text = "Riff";
+        std::size_t caret = 4;
+        bool editing = true;
+    };
+    const Case cases[] = {
+        {"F11", Playing, {.key = F11}, Fullscreen, 1, 0, 0},
+        {"Alt+Enter", Playing, {.key = Return, .alt = true}, Fullscreen, 1, 0, 0},
+        {"Alt+keypad Enter", Playing, {.key = KeypadEnter, .alt = true}, Fullscreen, 1, 0, 0},
+        {"F11 over an alert", AlertUp, {.key = F11}, Fullscreen, 1, 0, 0},
+        {"a held F11 does not flicker", Playing, {.key = F11, .repeat = true}, Listener, 0, 0, 1},
+        {"Return answers the alert", AlertUp, {.key = Return}, Alert, 0, 1, 0},
+        {"keypad Enter answers", AlertUp, {.key = KeypadEnter}, Alert, 0, 1, 0},
+        {"Escape answers", AlertUp, {.key = Escape}, Alert, 0, 1, 0},
+        {"Space answers", AlertUp, {.key = Space}, Alert, 0, 1, 0},
+        {"a held Return does not", AlertUp, {.key = Return, .repeat = true}, Alert, 0, 0, 0},
+        {"other keys die at the alert", AlertUp, {.key = G}, Alert, 0, 0, 0},
+        {"tilt keys too", AlertUp, {.key = Left, .shift = true}, Alert, 0, 0, 0},
+        {"Backspace deletes", Editing, {.key = Backspace}, TextField, 0, 0, 0, "Rif", 3},
+        {"Left moves the caret", Editing, {.key = Left}, TextField, 0, 0, 0, "Riff", 3},
+        {"Home goes to the start", Editing, {.key = Home}, TextField, 0, 0, 0, "Riff", 0},
+        {"Delete at the end does nothing", Editing, {.key = Delete}, TextField, 0, 0, 0},
+        {"Return ends editing", Editing, {.key = Return}, TextField, 0, 0, 0, "Riff", 4, false},
+        {"Escape ends editing", Editing, {.key = Escape}, TextField, 0, 0, 0, "Riff", 4, false},
+        {"letters stay in the field", Editing, {.key = G}, TextField, 0, 0, 0},
+        {"so do tilt keys", Editing, {.key = Left, .shift = true}, TextField, 0, 0, 0, "Riff", 3},
+        {"Shift+Left tilts", Playing, {.key = Left, .shift = true}, Tilt, 0, 0, 0},
+        {"keypad 8 tilts", Playing, {.key = Keypad8}, Tilt, 0, 0, 0},
+        {"a plain arrow is the screen's", Playing, {.key = Left}, Listener, 0, 0, 1},
+        {"a key no listener takes", Unheard, {.key = G}, Unclaimed, 0, 0, 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Desk d;
+        d.alert = c.state == AlertUp;
+        d.takes = c.state != Unheard;
+        if (c.state == Editing) {
+            d.field.setText("Riff");
+            ASSERT_TRUE(d.field.becomeFirstResponder());
+        }
+        EXPECT_EQ(d.router.keyDown(c.event), c.outcome);
+        EXPECT_EQ(std::tuple(d.toggles, d.answers, d.downs.size()),
+                  std::tuple(c.toggles, c.answers, c.listenerDowns));
+        if (c.state == Editing)
+            EXPECT_EQ(std::tuple(d.field.text(), d.field.caret(), d.field.isEditing()),
+                      std::tuple(std::string(c.text), c.caret, c.editing));
+    }
+    // Whatever takes the presses, releases still reach the screen; focus loss lets held keys go once.
+    Desk d;
+    d.router.keyDown({.key = J});
+    d.router.keyDown({.key = K});
+    d.alert = true;
+    EXPECT_EQ(d.router.keyUp({.key = K}), Listener);
+    d.router.releaseAll();
+    d.router.releaseAll();
+    EXPECT_EQ(d.ups, (std::vector<Key>{K, J}));
+    d.router.removeListener(&d);
+    EXPECT_EQ(d.router.keyUp({.key = J}), Unclaimed);
+}
+
+namespace {
+
+// The virtual tilt polled by a frame loop on a manual clock, its readings kept.
+struct Tilt : ::testing::Test, AccelerometerDelegate {
+    struct R {
+        double x, y, z;
+    };
+    std::vector<R> got;
+    ManualClock clock{10.0};
+    SdlAccelerometer acc{clock};
+    void accelerometerDidAccelerate(double x, double y, double z) override { got.push_back({x, y, z}); }
+    void SetUp() override {
+        acc.setUpdateInterval(0.02);
+        acc.setDelegate(this);
+    }
+    // Frames at `fps` for `seconds`; returns the readings they delivered.
+    std::size_t run(double seconds, int fps = 60) {
+        const std::size_t before = got.size();
+        for (int i = 0; i < static_cast<int>(seconds * fps + 0.5); ++i) {
+            clock.advance(1.0 / fps);
+            acc.poll();
+        }
+        return got.size() - before;
+    }
+    R now() {
+        R r{};
+        acc.currentReading(&r.x, &r.y, &r.z);
+        return r;
+    }
+};
+
+} // namespace
+
+TEST_F(Tilt, DeliversFiftyLevelReadingsASecondAtAnyFrameRateOnlyToADelegate) {
+    EXPECT_EQ(acc.source(), SdlAccelerometer::Source::VirtualTilt);
+    for (const int fps : {60, 30}) {
+        SCOPED_TRACE(fps);
+        const std::size_t n = run(1.0, fps);
+        EXPECT_TRUE(n == 49 || n == 50) << n;
+    }
+    EXPECT_TRUE(std::ranges::all_of(got, [](const R& g) { return g.x == 0.0 && g.y == 0.0 && g.z == -1.0; }));
+    acc.setDelegate(nullptr);
+    EXPECT_EQ(run(1.0), 0u);
+    // A stall gives one reading, not a burst; a late turn with three due delivers the three.
+    acc.setDelegate(this);
+    const std::size_t before = got.size();
+    clock.advance(2.0);
+    acc.poll();
+    acc.poll();
+    EXPECT_EQ(got.size(), before + 1);
+    clock.advance(0.061);
+    acc.poll();
+    EXPECT_EQ(got.size(), before + 4);
+    // Without the virtual tilt or any sensor nothing is delivered.
+    SdlAccelerometer none(clock, false);
+    none.open(); // no SDL: no sensors, no controllers
+    none.setDelegate(this);
+    EXPECT_EQ(std::tuple(none.source(), none.handleKey({.key = Key::Left}, true)),
+              std::tuple(SdlAccelerometer::Source::None, false));
+    for (int i = 0; i < 100; ++i, none.poll())
+        clock.advance(0.02);
+    EXPECT_EQ(got.size(), before + 4);
+}
+
+TEST_F(Tilt, KeysLeanAndLetGoAndARestingTiltFallsSilent) {
+    EXPECT_FALSE(acc.handleKey({.key = Key::Left}, true)); // plain arrows are the screens'
+    EXPECT_TRUE(acc.handleKey({.key = Key::Left, .shift = true}, true));
+    run(1.0);
+    EXPECT_EQ(std::tuple(now().y > 0.5, now().x, got.back().y > 0.5),
+              std::tuple(true, 0.0, true));                // whammy down
+    EXPECT_TRUE(acc.handleKey({.key = Key::Left}, false)); // released even without Shift: back to level
+    run(1.0);
+    EXPECT_EQ(now().y, 0.0);
+    // Readings while a smoothing filter could still be settling, then none,
+    // and nothing to wake the main loop for.
+    run(4.0);
+    EXPECT_EQ(run(5.0), 0u);
+    EXPECT_GT(acc.secondsUntilNextReading(), 1e6);
+    // The keypad steers too and brings readings back at once; keypad 5 levels at once.
+    EXPECT_TRUE(acc.handleKey({.key = Key::Keypad8}, true));
+    EXPECT_LT(acc.secondsUntilNextReading(), 0.03);
+    EXPECT_GT(run(0.5), 20u);
+    EXPECT_GT(now().x, 0.5); // top edge down
+    EXPECT_TRUE(acc.handleKey({.key = Key::Keypad5}, true));
+    EXPECT_EQ(now().x, 0.0);
+    // Losing focus lets every key go.
+    acc.handleKey({.key = Key::Keypad2}, true);
+    acc.handleKey(KeyEvent{}, false);
+    run(1.0);
+    EXPECT_EQ(now().x, 0.0);
+}
