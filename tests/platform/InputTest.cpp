@@ -92,9 +92,10 @@ TEST(KeyRouter, EachKeyGoesWhereThePolicySaysAndReleasesAlwaysArrive) {
         EXPECT_EQ(d.router.keyDown(c.event), c.outcome);
         EXPECT_EQ(std::tuple(d.toggles, d.answers, d.downs.size()),
                   std::tuple(c.toggles, c.answers, c.listenerDowns));
-        if (c.state == Editing)
+        if (c.state == Editing) {
             EXPECT_EQ(std::tuple(d.field.text(), d.field.caret(), d.field.isEditing()),
                       std::tuple(std::string(c.text), c.caret, c.editing));
+        }
     }
     // Whatever takes the presses, releases still reach the screen; focus loss lets held keys go once.
     Desk d;
