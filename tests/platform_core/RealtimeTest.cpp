@@ -1,0 +1,307 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <thread>
+#include <tuple>
+#include <vector>
+
+#include "platform/core/LatencyProbe.h"
+#include "platform/core/MainThreadQueue.h"
+#include "platform/core/NullAudioOutput.h"
+#include "platform/core/OfflineAudioOutput.h"
+#include "platform/core/OutputVolume.h"
+
+namespace {
+
+// Records what the output asks of the callback; fills each frame with its
+// running index (left) and its negation (right) so the caller sees what was rendered.
+struct Recorder {
+    std::atomic<int> calls{0}, lastFrames{0};
+    std::atomic<bool> inside{false}, overlapSeen{false}, torn{false};
+    int result = 0;
+    int16_t next = 0;
+    // A pair the callback must only ever see whole: the data and its size.
+    const std::vector<int>* data = nullptr;
+    std::size_t size = 0;
+
+    static int render(void* user, int16_t* out, int numFrames) {
+        auto* self = static_cast<Recorder*>(user);
+        if (self->inside.exchange(true))
+            self->overlapSeen = true;
+        if (self->data && self->data->size() != self->size)
+            self->torn = true;
+        for (int i = 0; i < numFrames; ++i, ++self->next) {
+            out[2 * i] = self->next;
+            out[2 * i + 1] = static_cast<int16_t>(-self->next);
+        }
+        self->lastFrames = numFrames;
+        self->calls.fetch_add(1);
+        self->inside = false;
+        return self->result;
+    }
+    // Waits, with no time limit that could fail on a loaded machine, for `count` calls.
+    void waitFor(int count) const {
+        while (calls.load() < count)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+};
+
+} // namespace
+
+TEST(OfflineAudioOutput, PullsRenderExactlyTheFramesAskedAndSilenceWhenNothingCanBe) {
+    OfflineAudioOutput out(512);
+    EXPECT_EQ(std::tuple(out.maxFramesPerBuffer(), OfflineAudioOutput(0).maxFramesPerBuffer()),
+              std::tuple(512, 1));
+    Recorder r;
+    std::vector<int16_t> buf(2 * 1000);
+    // Pulls into a buffer of garbage; a refused pull must leave silence, not the garbage.
+    const auto pull = [&](int frames) {
+        std::fill(buf.begin(), buf.end(), int16_t{99});
+        const int answer = out.pull(buf.data(), frames);
+        EXPECT_TRUE(answer == 0 ||
+                    std::all_of(buf.begin(), buf.begin() + 2 * frames, [](int16_t v) { return v == 0; }));
+        return answer;
+    };
+    EXPECT_EQ(pull(64), -1) << "no callback, not started";
+    out.setRenderCallback(&Recorder::render, &r);
+    EXPECT_EQ(pull(64), -1) << "not started";
+    ASSERT_TRUE(out.start());
+    EXPECT_EQ(pull(256), 0);
+    // Frames past the request are untouched.
+    EXPECT_EQ(std::tuple(r.calls.load(), r.lastFrames.load(), buf[0], buf[510], buf[511], buf[512]),
+              std::tuple(1, 256, 0, 255, -255, 99));
+    EXPECT_EQ(pull(3), 0);
+    EXPECT_EQ(buf[0], 256) << "the second pull continues where the first ended";
+    EXPECT_EQ(pull(1000), 0);
+    EXPECT_EQ(r.lastFrames.load(), 1000) << "an oversized request is passed on unchanged";
+    out.stop();
+    EXPECT_EQ(pull(64), -1) << "stopped";
+    out.start();
+    r.result = -1;
+    EXPECT_EQ(pull(64), -1) << "a callback that rendered nothing leaves no garbage";
+    EXPECT_EQ(std::tuple(out.pull(buf.data(), 0), out.pull(buf.data(), -5), out.pull(nullptr, 16)),
+              std::tuple(-1, -1, -1));
+    EXPECT_EQ(r.calls.load(), 4);
+}
+
+TEST(NullAudioOutput, OneThreadDeliversFixedSizeBuffersUntilStoppedOrDestroyed) {
+    auto out = std::make_unique<NullAudioOutput>();
+    EXPECT_EQ(out->maxFramesPerBuffer(), NullAudioOutput::kFramesPerBuffer);
+    out->start(); // runs without a callback too
+    while (out->buffersDelivered() < 2)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    out->stop();
+    const std::uint64_t silent = out->buffersDelivered();
+    Recorder r;
+    out->setRenderCallback(&Recorder::render, &r);
+    ASSERT_TRUE(out->start());
+    ASSERT_TRUE(out->start()); // a second start makes no second thread
+    r.waitFor(3);
+    out->stop();
+    out->stop(); // a second stop is harmless
+    const int callsAtStop = r.calls.load();
+    EXPECT_EQ(r.lastFrames.load(), NullAudioOutput::kFramesPerBuffer);
+    // stop() joined the thread: nothing can call the callback any more.
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    EXPECT_EQ(r.calls.load(), callsAtStop);
+    EXPECT_EQ(out->buffersDelivered(), silent + static_cast<std::uint64_t>(callsAtStop));
+    out->start();
+    r.waitFor(callsAtStop + 2);
+    out.reset(); // the destructor joins the running thread; must not hang or crash
+    EXPECT_FALSE(r.overlapSeen.load()) << "one pulling thread at a time";
+}
+
+TEST(NullAudioOutput, LockKeepsTheCallbackOutSoASwapUnderItIsSeenWhole) {
+    // The pattern the engine uses for sample reloads: replace two related
+    // values under the lock; the callback must never see a mixed pair.
+    const std::vector<int> a(10), b(20);
+    Recorder p;
+    p.data = &a;
+    p.size = 10;
+    NullAudioOutput out;
+    out.setRenderCallback(&Recorder::render, &p);
+    out.start();
+    p.waitFor(1);
+    AudioOutputLock harmless(nullptr); // a null output neither crashes nor locks
+    for (int i = 0; i < 200; ++i) {
+        AudioOutputLock guard(&out);
+        const int before = p.calls.load();
+        p.data = (i % 2) ? &a : &b;
+        if (i < 20)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        p.size = (i % 2) ? 10 : 20;
+        EXPECT_EQ(p.calls.load(), before) << "no buffer is pulled while locked";
+    }
+    p.waitFor(p.calls.load() + 1); // and pulling resumes afterwards
+    out.stop();
+    EXPECT_FALSE(p.torn.load());
+}
+
+TEST(LatencyProbe, AVoiceIsFirstMixedByTheFirstBufferBegunAfterItsRequest) {
+    LatencyProbe::setEnabled(true);
+    const std::uint64_t before = LatencyProbe::requestCount();
+    LatencyProbe::bufferBegan(1000.0, 441, 44100);
+    LatencyProbe::voiceStartRequested();
+    LatencyProbe::voiceStartRequested();
+    const std::uint64_t a = before + 1, b = before + 2;
+    EXPECT_EQ(std::tuple(LatencyProbe::requestCount(), LatencyProbe::requestTime(a) > 0,
+                         LatencyProbe::firstMixedTime(a)),
+              std::tuple(b, true, 0.0)); // not mixed yet
+    LatencyProbe::bufferBegan(1000.01, 441, 44100);
+    LatencyProbe::bufferBegan(1000.02, 441, 44100);
+    EXPECT_EQ(std::tuple(LatencyProbe::firstMixedTime(a), LatencyProbe::firstMixedTime(b)),
+              std::tuple(1000.01, 1000.01));
+    // Off, the engine's hook counts nothing.
+    LatencyProbe::setEnabled(false);
+    LatencyProbe::voiceStartRequested();
+    EXPECT_EQ(LatencyProbe::requestCount(), b);
+    // Requests too old to be remembered read as unknown, not as another's.
+    EXPECT_EQ(
+        std::tuple(LatencyProbe::requestTime(b + LatencyProbe::kHistory), LatencyProbe::firstMixedTime(0)),
+        std::tuple(0.0, 0.0));
+    // More requests than the history holds before one buffer: the newest are still marked mixed.
+    LatencyProbe::setEnabled(true);
+    for (std::uint64_t i = 0; i < LatencyProbe::kHistory + 5; ++i)
+        LatencyProbe::voiceStartRequested();
+    LatencyProbe::bufferBegan(1000.03, 441, 44100);
+    EXPECT_DOUBLE_EQ(LatencyProbe::firstMixedTime(LatencyProbe::requestCount()), 1000.03);
+    LatencyProbe::setEnabled(false);
+}
+
+TEST(LatencyProbe, OnlyCallbacksMoreThanABufferBehindTheirScheduleAreUnderruns) {
+    const double p = static_cast<double>(441) / 44100;
+    struct Case {
+        const char* what;
+        double lateness; // of the fifth callback, in buffers
+        bool underrun;
+    } cases[] = {{"on time", 0.0, false},
+                 {"half a buffer late", 0.5, false},
+                 {"early", -0.5, false},
+                 {"a buffer and a half late", 1.5, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        LatencyProbe::resetSchedule();
+        const std::uint64_t before = LatencyProbe::underruns();
+        double t = 500.0;
+        for (int i = 0; i < 4; ++i, t += p)
+            LatencyProbe::bufferBegan(t, 441, 44100);
+        LatencyProbe::bufferBegan(t + c.lateness * p, 441, 44100);
+        // The schedule starts again from a late callback: the next ones on
+        // its new pace are on time.
+        for (int i = 1; i < 4; ++i)
+            LatencyProbe::bufferBegan(t + c.lateness * p + i * p, 441, 44100);
+        EXPECT_EQ(LatencyProbe::underruns() - before, c.underrun ? 1u : 0u);
+    }
+}
+
+TEST(MainThreadQueue, RunsPostedCallsInOrderOnNextTurnAndDelayedOnesWhenDue) {
+    ManualClock clock(100.0);
+    MainThreadQueue q(clock);
+    std::vector<int> seen;
+    q.post([&] { seen.push_back(1); });
+    q.post([&] {
+        seen.push_back(2);
+        q.post([&] { seen.push_back(3); }); // queued while running: next turn
+    });
+    q.postDelayed(0.2, [&] { seen.push_back(4); });
+    auto cancelled = q.postDelayed(0.1, [&] { seen.push_back(5); });
+    EXPECT_EQ(q.runPending(), 2);
+    EXPECT_EQ(seen, (std::vector<int>{1, 2}));
+    EXPECT_EQ(q.runPending(), 1);
+    EXPECT_NEAR(q.secondsUntilNextDue(), 0.1, 1e-9);
+    q.cancel(cancelled);
+    clock.advance(0.15);
+    EXPECT_EQ(q.runPending(), 0);
+    clock.advance(0.05);
+    EXPECT_EQ(q.runPending(), 1);
+    EXPECT_EQ(seen, (std::vector<int>{1, 2, 3, 4}));
+}
+
+TEST(MainThreadQueue, RealtimeRingIsBoundedAndDeliversFromAnotherThread) {
+    ManualClock clock;
+    MainThreadQueue q(clock);
+    int count = 0, accepted = 0;
+    const auto bump = [](void* p) { ++*static_cast<int*>(p); };
+    std::thread producer([&] {
+        for (int i = 0; i < 100; ++i)
+            accepted += q.postFromRealtime(bump, &count) ? 1 : 0;
+    });
+    producer.join();
+    // The capacity: the rest were dropped, not blocked on.
+    EXPECT_EQ(std::tuple(accepted, q.runPending(), count), std::tuple(64, 64, 64));
+    EXPECT_TRUE(q.postFromRealtime(bump, &count));
+    q.runPending();
+    EXPECT_EQ(count, 65);
+}
+
+TEST(MainThreadQueue, EveryPostFromAnotherThreadWakesTheLoop) {
+    ManualClock clock(0.0);
+    MainThreadQueue q(clock);
+    std::atomic<int> wakes{0};
+    q.setWakeHook([](void* c) { static_cast<std::atomic<int>*>(c)->fetch_add(1); }, &wakes);
+    std::thread other([&] {
+        q.post([] {});
+        q.postFromRealtime([](void*) {}, nullptr);
+    });
+    other.join();
+    EXPECT_EQ(wakes.load(), 2);
+    // A delayed call is the UI thread's own: its loop asks when it falls due.
+    q.postDelayed(0.5, [] {});
+    EXPECT_EQ(wakes.load(), 2);
+    EXPECT_EQ(q.runPending(), 2);
+    EXPECT_DOUBLE_EQ(q.secondsUntilNextDue(), 0.5);
+    q.setWakeHook(nullptr, nullptr);
+    q.post([] {});
+    EXPECT_EQ(wakes.load(), 2);
+}
+
+// Every 16-bit value once, through the volume; out[i] is the result for i - 32768.
+namespace {
+std::vector<int16_t> everySampleAt(float volume) {
+    std::vector<int16_t> samples;
+    for (int v = -32768; v <= 32767; ++v)
+        samples.push_back(static_cast<int16_t>(v));
+    OutputVolume::applyVolume(samples.data(), static_cast<int>(samples.size()), volume);
+    return samples;
+}
+} // namespace
+
+TEST(OutputVolume, ScalesEverySampleByTheSquareOfTheVolumeTowardZero) {
+    EXPECT_EQ(everySampleAt(1.0f), everySampleAt(2.0f)) << "full volume leaves the mix as it is";
+    EXPECT_EQ(std::tuple(everySampleAt(1.0f).front(), everySampleAt(1.0f).back()), std::tuple(-32768, 32767));
+    EXPECT_EQ(everySampleAt(0.0f), std::vector<int16_t>(65536, 0));
+    for (const auto& [volume, gain] :
+         {std::pair{0.5f, 0.25}, {0.1f, 0.01}, {0.9f, 0.81}, {0.004f, 0.000016}}) {
+        SCOPED_TRACE(volume);
+        const std::vector<int16_t> out = everySampleAt(volume);
+        for (size_t i = 0; i < out.size(); ++i) {
+            const int in = static_cast<int>(i) - 32768;
+            // Within one step of the exact product, rounded toward zero.
+            ASSERT_LE(std::abs(out[i]), std::abs(in));
+            ASSERT_NEAR(out[i], in * gain, 1.0 + std::abs(in) * 1e-5) << in;
+            ASSERT_TRUE(in == -32768 || out[i] == -out[static_cast<size_t>(-in + 32768)]) << in;
+        }
+        EXPECT_EQ(out[32768 - 1], 0) << "the smallest steps of a fading tail go to zero, not to -1";
+    }
+}
+
+TEST(OutputVolume, SetKeepsToTheRangeAndApplyUsesIt) {
+    for (const auto& [asked, kept] :
+         {std::pair{2.0f, 1.0f}, {-1.0f, 0.0f}, {std::nanf(""), 1.0f}, {0.5f, 0.5f}}) {
+        OutputVolume::set(asked);
+        EXPECT_EQ(OutputVolume::get(), kept) << asked;
+    }
+    for (const float volume : {0.0f, 0.5f, 1.0f}) {
+        OutputVolume::set(volume);
+        int16_t buffer[2] = {32767, -32768};
+        OutputVolume::apply(buffer, 2);
+        EXPECT_EQ(std::tuple(buffer[0], buffer[1]),
+                  std::tuple(everySampleAt(volume).back(), everySampleAt(volume).front()));
+    }
+}
