@@ -24,10 +24,6 @@ std::tuple<long, long> near(Point p) {
 } // namespace
 
 TEST(View, FramesCentresAndAQuarterTurnThatKeepsTheCentreAndSwapsTheExtent) {
-    View v(Rect{10, 20, 100, 50});
-    EXPECT_EQ(std::tuple(v.center(), v.bounds()), std::tuple(Point{60, 45}, Rect{0, 0, 100, 50}));
-    v.setCenter({0, 0});
-    EXPECT_EQ(v.frame(), (Rect{-50, -25, 100, 50}));
     Label l(Rect{-71, 110, 428, 285});
     l.setRotation(kQuarterTurn);
     EXPECT_EQ(std::tuple(l.center(), l.bounds()), std::tuple(Point{143, 252.5f}, Rect{0, 0, 428, 285}));
@@ -131,13 +127,8 @@ TEST(View, LabelWrapsWordsOverTheLinesThatFitAndCutsOneLineShort) {
     l.setFont("Arial", 13);
     l.setNumberOfLines(0);
     l.setText(text);
-    std::string joined;
-    for (const auto& s : l.layoutLines()) {
-        EXPECT_LE(Graphics::measureText(s, l.font()).width, 120.0f) << s;
-        joined += (joined.empty() ? "" : " ") + s;
-    }
-    EXPECT_EQ(std::tuple(joined, l.layoutLines().size() >= 3), std::tuple(text, true));
-    l.setNumberOfLines(1); // never wrapped, cut short with "..."
+    EXPECT_EQ(l.layoutLines().size(), 3u); // the breaking itself is the line breaker's
+    l.setNumberOfLines(1);                 // never wrapped, cut short with "..."
     const std::string cut = l.layoutLines().at(0);
     EXPECT_EQ(std::tuple(l.layoutLines().size(), cut.substr(0, 6), cut.substr(cut.size() - 3)),
               std::tuple(1u, "Strum ", "..."));
@@ -154,33 +145,29 @@ TEST(View, LabelWrapsWordsOverTheLinesThatFitAndCutsOneLineShort) {
 
 namespace {
 
-// Writes one letter per finger call: d(own), m(ove), u(p) for the screen, upper
-// case for a modal layer, then the x.
-struct Log {
-    std::string text;
-    void add(char what, const Touch& t) { text += what + std::to_string(static_cast<int>(t.location.x)); }
-};
-
+// Logs one letter per finger call (its own letters for down, move and up), then the x.
 struct Layer : FingerView::FingerTarget {
-    Log& log;
-    explicit Layer(Log& l) : log(l) {}
-    void fingerDown(const Touch& t) override { log.add('D', t); }
-    void fingerMove(const Touch& t) override { log.add('M', t); }
-    void fingerUp(const Touch& t) override { log.add('U', t); }
+    std::string& log;
+    const char* letters;
+    std::function<void()> onDown = [] {};
+    Layer(std::string& l, const char* s) : log(l), letters(s) {}
+    void add(int i, const Touch& t) { log += letters[i] + std::to_string(static_cast<int>(t.location.x)); }
+    void fingerDown(const Touch& t) override {
+        add(0, t);
+        onDown();
+    }
+    void fingerMove(const Touch& t) override { add(1, t); }
+    void fingerUp(const Touch& t) override { add(2, t); }
 };
 
+// A screen whose own fingers log as d, m, u, and its menu's as D, M, U.
 struct Screen : FingerView {
-    Log log;
-    Layer menu{log};
-    bool pushMenuOnDown = false;
+    std::string log;
+    Layer self{log, "dmu"}, menu{log, "DMU"};
     Screen() : FingerView(Rect{0, 0, 480, 320}) {}
-    void fingerDown(const Touch& t) override {
-        log.add('d', t);
-        if (pushMenuOnDown)
-            pushModal(menu);
-    }
-    void fingerMove(const Touch& t) override { log.add('m', t); }
-    void fingerUp(const Touch& t) override { log.add('u', t); }
+    void fingerDown(const Touch& t) override { self.fingerDown(t); }
+    void fingerMove(const Touch& t) override { self.fingerMove(t); }
+    void fingerUp(const Touch& t) override { self.fingerUp(t); }
 };
 
 Touch at(TouchPhase phase, float x) {
@@ -196,7 +183,7 @@ TEST(FingerView, PhasesBecomeFingersAndTheTopModalLayerTakesThemUntilPopped) {
     s.touchesMoved({at(Moved, 2), at(Stationary, 9)});
     s.touchesEnded({at(Ended, 3)});
     s.touchesCancelled({at(Cancelled, 4)});
-    s.pushMenuOnDown = true;
+    s.self.onDown = [&] { s.pushModal(s.menu); };
     // The first finger opens the menu; the second finger of the same set already goes to it.
     s.touchesBegan({at(Began, 5), at(Began, 6)});
     s.touchesEnded({at(Ended, 7)});
@@ -206,8 +193,8 @@ TEST(FingerView, PhasesBecomeFingersAndTheTopModalLayerTakesThemUntilPopped) {
     EXPECT_FALSE(s.hasModal());
     s.touchesEnded({at(Ended, 8)});
     // Only the top layer takes fingers; pushing a layer again moves it up.
-    s.pushMenuOnDown = false;
-    Layer a(s.log), b(s.log);
+    s.self.onDown = [] {};
+    Layer a(s.log, "DMU"), b(s.log, "DMU");
     s.pushModal(a);
     s.pushModal(b);
     s.pushModal(a); // now a is on top, b below it, and a is there once
@@ -216,7 +203,7 @@ TEST(FingerView, PhasesBecomeFingersAndTheTopModalLayerTakesThemUntilPopped) {
     s.touchesBegan({at(Began, 2)});
     s.popModal(b);
     s.touchesBegan({at(Began, 3)});
-    EXPECT_EQ(std::tuple(s.log.text, s.hasModal()), std::tuple("d1m2u3u4d5D6U7u8D1D2d3", false));
+    EXPECT_EQ(std::tuple(s.log, s.hasModal()), std::tuple("d1m2u3u4d5D6U7u8D1D2d3", false));
 }
 
 TEST(HitTable, FirstAreaHoldingThePointWinsAndTheDisjointCheckCatchesOverlapsAndStrays) {
