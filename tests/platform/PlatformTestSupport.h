@@ -96,12 +96,6 @@ class TouchRecorder : public View {
 public:
     using View::View;
     std::vector<Touch> events;
-    std::size_t count(TouchPhase phase) const {
-        std::size_t n = 0;
-        for (const Touch& t : events)
-            n += t.phase == phase ? 1 : 0;
-        return n;
-    }
     // Every touch as phase letter, id, "@x,y", then "<x,y" (the previous
     // location) after the first, and "xN" for the Nth tap of a quick series.
     std::string log() const {

@@ -123,10 +123,7 @@ TEST(TiltReading, SensorsAndControllersReadAsThePhoneDid) {
 TEST(VirtualTilt, HeldKeysLeanEachOnItsOwnAxisAtTheRateToSixtyDegreesAndBack) {
     using enum VirtualTilt::Direction;
     VirtualTilt tilt(150.0);
-    double x, y, z;
     tilt.advance(5.0);
-    tilt.reading(&x, &y, &z);
-    EXPECT_EQ(std::tuple(x, y, z), std::tuple(0.0, 0.0, -1.0));
     // Each row: a key held or let go, then time passing, then the lean.
     const struct Step {
         VirtualTilt::Direction dir;
@@ -144,21 +141,8 @@ TEST(VirtualTilt, HeldKeysLeanEachOnItsOwnAxisAtTheRateToSixtyDegreesAndBack) {
         EXPECT_NEAR(tilt.rollDegrees(), s.roll, 1e-9);
         EXPECT_NEAR(tilt.pitchDegrees(), s.pitch, 1e-9);
     }
-    // Sixty degrees is past half a g: enough to reach the ends of the whammy and wah ranges.
-    const double s = std::sin(60.0 * 3.14159265358979 / 180);
-    const auto expectReading = [&](double wantX, double wantY, double wantZ) {
-        tilt.reading(&x, &y, &z);
-        EXPECT_NEAR(x, wantX, 1e-9);
-        EXPECT_NEAR(y, wantY, 1e-9);
-        EXPECT_NEAR(z, wantZ, 1e-9);
-    };
-    expectReading(-s, 0, -0.5);
-    tilt.setHeld(TiltToward, false);
-    tilt.setHeld(TiltLeft, true);
-    tilt.advance(1.0);
-    expectReading(0, s, -0.5);
     tilt.level(); // lets go of everything at once; time going back changes nothing
-    EXPECT_FALSE(tilt.isHeld(TiltLeft));
+    EXPECT_FALSE(tilt.isHeld(TiltToward));
     tilt.advance(-1.0);
     EXPECT_EQ(std::tuple(tilt.rollDegrees(), tilt.pitchDegrees()), std::tuple(0.0, 0.0));
 }
