@@ -38,6 +38,35 @@ struct Desk : KeyLog {
 
 enum class State { Playing, AlertUp, Editing, Unheard };
 
+// The virtual tilt polled by a frame loop on a manual clock, its readings kept.
+struct Tilt : ::testing::Test, AccelerometerDelegate {
+    struct R {
+        double x, y, z;
+    };
+    std::vector<R> got;
+    ManualClock clock{10.0};
+    SdlAccelerometer acc{clock};
+    void accelerometerDidAccelerate(double x, double y, double z) override { got.push_back({x, y, z}); }
+    void SetUp() override {
+        acc.setUpdateInterval(0.02);
+        acc.setDelegate(this);
+    }
+    // Frames at `fps` for `seconds`; returns the readings they delivered.
+    std::size_t run(double seconds, int fps = 60) {
+        const std::size_t before = got.size();
+        for (int i = 0; i < static_cast<int>(seconds * fps + 0.5); ++i) {
+            clock.advance(1.0 / fps);
+            acc.poll();
+        }
+        return got.size() - before;
+    }
+    R now() {
+        R r{};
+        acc.currentReading(&r.x, &r.y, &r.z);
+        return r;
+    }
+};
+
 } // namespace
 
 TEST(KeyRouter, EachKeyGoesWhereThePolicySaysAndReleasesAlwaysArrive) {
@@ -70,10 +99,8 @@ TEST(KeyRouter, EachKeyGoesWhereThePolicySaysAndReleasesAlwaysArrive) {
         {"tilt keys too", AlertUp, {.key = Left, .shift = true}, Alert, 0, 0, 0},
         {"Backspace deletes", Editing, {.key = Backspace}, TextField, 0, 0, 0, "Rif", 3},
         {"Left moves the caret", Editing, {.key = Left}, TextField, 0, 0, 0, "Riff", 3},
-        {"Home goes to the start", Editing, {.key = Home}, TextField, 0, 0, 0, "Riff", 0},
         {"Delete at the end does nothing", Editing, {.key = Delete}, TextField, 0, 0, 0},
         {"Return ends editing", Editing, {.key = Return}, TextField, 0, 0, 0, "Riff", 4, false},
-        {"Escape ends editing", Editing, {.key = Escape}, TextField, 0, 0, 0, "Riff", 4, false},
         {"letters stay in the field", Editing, {.key = G}, TextField, 0, 0, 0},
         {"so do tilt keys", Editing, {.key = Left, .shift = true}, TextField, 0, 0, 0, "Riff", 3},
         {"Shift+Left tilts", Playing, {.key = Left, .shift = true}, Tilt, 0, 0, 0},
@@ -110,46 +137,10 @@ TEST(KeyRouter, EachKeyGoesWhereThePolicySaysAndReleasesAlwaysArrive) {
     EXPECT_EQ(d.router.keyUp({.key = J}), Unclaimed);
 }
 
-namespace {
-
-// The virtual tilt polled by a frame loop on a manual clock, its readings kept.
-struct Tilt : ::testing::Test, AccelerometerDelegate {
-    struct R {
-        double x, y, z;
-    };
-    std::vector<R> got;
-    ManualClock clock{10.0};
-    SdlAccelerometer acc{clock};
-    void accelerometerDidAccelerate(double x, double y, double z) override { got.push_back({x, y, z}); }
-    void SetUp() override {
-        acc.setUpdateInterval(0.02);
-        acc.setDelegate(this);
-    }
-    // Frames at `fps` for `seconds`; returns the readings they delivered.
-    std::size_t run(double seconds, int fps = 60) {
-        const std::size_t before = got.size();
-        for (int i = 0; i < static_cast<int>(seconds * fps + 0.5); ++i) {
-            clock.advance(1.0 / fps);
-            acc.poll();
-        }
-        return got.size() - before;
-    }
-    R now() {
-        R r{};
-        acc.currentReading(&r.x, &r.y, &r.z);
-        return r;
-    }
-};
-
-} // namespace
-
 TEST_F(Tilt, DeliversFiftyReadingsASecondToADelegateWhileKeysLeanAndFallsSilentAtRest) {
     EXPECT_EQ(acc.source(), SdlAccelerometer::Source::VirtualTilt);
-    for (const int fps : {60, 30}) {
-        SCOPED_TRACE(fps);
-        const std::size_t n = run(1.0, fps);
-        EXPECT_TRUE(n == 49 || n == 50) << n;
-    }
+    const std::size_t n = run(1.0, 30); // fewer frames than readings: some frames deliver two
+    EXPECT_TRUE(n == 49 || n == 50) << n;
     EXPECT_TRUE(std::ranges::all_of(got, [](const R& g) { return g.x == 0.0 && g.y == 0.0 && g.z == -1.0; }));
     acc.setDelegate(nullptr);
     EXPECT_EQ(run(1.0), 0u);

@@ -14,22 +14,16 @@
 #include "platform/Label.h"
 #include "platform/View.h"
 
-namespace {
-
 // Points rounded to thousandths, so that float noise compares equal.
-std::tuple<long, long> near(Point p) {
+static std::tuple<long, long> near(Point p) {
     return {std::lround(p.x * 1000), std::lround(p.y * 1000)};
 }
-
-} // namespace
 
 TEST(View, FramesCentresAndAQuarterTurnThatKeepsTheCentreAndSwapsTheExtent) {
     Label l(Rect{-71, 110, 428, 285});
     l.setRotation(kQuarterTurn);
     EXPECT_EQ(std::tuple(l.center(), l.bounds()), std::tuple(Point{143, 252.5f}, Rect{0, 0, 428, 285}));
-    const Rect f = l.frame();
-    EXPECT_EQ(std::tuple(near({f.x, f.y}), near({f.width, f.height})),
-              std::tuple(near({0.5f, 38.5f}), near({285, 428})));
+    EXPECT_EQ(l.frame(), (Rect{0.5f, 38.5f, 285, 428}));
     // The label's own top-left (where its first line starts) is at the user's
     // top-left: large x (up), small y (left); its +x runs along the view's +y.
     EXPECT_EQ(near(l.pointToSuperview({0, 0})), near({285.5f, 38.5f}));

@@ -253,15 +253,13 @@ TEST(MainThreadQueue, PostsFromAnotherThreadWakeTheLoopAndTheRealtimeRingIsBound
 }
 
 // Every 16-bit value once, through the volume; out[i] is the result for i - 32768.
-namespace {
-std::vector<int16_t> everySampleAt(float volume) {
+static std::vector<int16_t> everySampleAt(float volume) {
     std::vector<int16_t> samples;
     for (int v = -32768; v <= 32767; ++v)
         samples.push_back(static_cast<int16_t>(v));
     OutputVolume::applyVolume(samples.data(), static_cast<int>(samples.size()), volume);
     return samples;
 }
-} // namespace
 
 TEST(OutputVolume, ScalesEverySampleByTheSquareOfTheSetVolumeTowardZero) {
     EXPECT_EQ(everySampleAt(1.0f), everySampleAt(2.0f)) << "full volume leaves the mix as it is";
