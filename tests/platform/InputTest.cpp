@@ -101,6 +101,8 @@ TEST(KeyRouter, EachKeyGoesWhereThePolicySaysAndReleasesAlwaysArrive) {
         {"Left moves the caret", Editing, {.key = Left}, TextField, 0, 0, 0, "Riff", 3},
         {"Delete at the end does nothing", Editing, {.key = Delete}, TextField, 0, 0, 0},
         {"Return ends editing", Editing, {.key = Return}, TextField, 0, 0, 0, "Riff", 4, false},
+        {"Escape ends editing", Editing, {.key = Escape}, TextField, 0, 0, 0, "Riff", 4, false},
+        {"Home goes to the start", Editing, {.key = Home}, TextField, 0, 0, 0, "Riff", 0},
         {"letters stay in the field", Editing, {.key = G}, TextField, 0, 0, 0},
         {"so do tilt keys", Editing, {.key = Left, .shift = true}, TextField, 0, 0, 0, "Riff", 3},
         {"Shift+Left tilts", Playing, {.key = Left, .shift = true}, Tilt, 0, 0, 0},

@@ -5,11 +5,18 @@
 #include <tuple>
 #include <vector>
 
+#include "platform/core/AnimationCurve.h"
 #include "platform/core/CommandLine.h"
 #include "platform/core/TextLineBreaker.h"
 #include "platform/core/TiltReading.h"
 #include "platform/core/ViewGeometry.h"
 #include "platform/core/VirtualTilt.h"
+
+TEST(AnimationCurve, TheEaseIsClampedToItsEnds) {
+    // Its shape is checked through the views' animations.
+    EXPECT_EQ(std::tuple(AnimationCurve::easeInEaseOut(-3.0), AnimationCurve::easeInEaseOut(7.0)),
+              std::tuple(0.0, 1.0));
+}
 
 TEST(CommandLine, ReadsEveryOptionAndRefusesBadOnesWithAMessage) {
     CommandLine c;
