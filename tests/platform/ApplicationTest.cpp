@@ -29,11 +29,10 @@ TEST(Application, HeadlessWindowDrawsTheViewSidewaysAndSavesThatPictureThroughFu
     EXPECT_EQ(h.app.isFullscreen(), before);
     const Picture p = h.shot();
     ASSERT_EQ(std::tuple(p.width, p.height, h.app.renderScale()), std::tuple(960, 640, 2));
-    // View (0..20, 0..10) is window (0..20, 600..640) at its bottom-left; view (300..320,
-    // 470..480) is window (940..960, 0..40).
-    const auto red_ = [&](int x, int y) { return p.pixel(x, y).r > 200; };
-    EXPECT_EQ(std::tuple(red_(5, 635), red_(21, 635), red_(5, 598)), std::tuple(true, false, false));
-    EXPECT_EQ(std::tuple(p.pixel(955, 5).g, p.pixel(955, 45).g), std::tuple(255, 0));
+    // View (0..20, 0..10) is window (0..20, 600..640) at its bottom-left: red at view (5, 5) only.
+    EXPECT_EQ(std::tuple(p.pixel(5, 635).r, p.pixel(21, 635).r, p.pixel(5, 598).r), std::tuple(255, 0, 0));
+    EXPECT_EQ(p.colours({{310, 475}, {310, 465}}),
+              "GK"); // view (300..320, 470..480) is window (940..960, 0..20)
     // The screenshot is a PNG of exactly that picture.
     testsupport::TempFolder folder;
     ASSERT_TRUE(h.app.saveScreenshot(folder.file("shot.png")));

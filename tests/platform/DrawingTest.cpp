@@ -42,10 +42,12 @@ TEST(Drawing, PrimitivesImagesAlphaHidingAndClippingLandWhereAsked) {
     HeadlessApp h;
     // An image view takes its picture's size in points, and no touches.
     ImageView sharp(Image::fromPixels(4, 6, std::vector<std::uint8_t>(4 * 6 * 4, 255), 2.0f));
-    EXPECT_EQ(sharp.frame(), (Rect{0, 0, 2, 3}));
-    EXPECT_FALSE(sharp.isUserInteractionEnabled());
-    EXPECT_EQ(Image::named("no-such-picture.png"), nullptr);
-    EXPECT_EQ(Image::fromPixels(4, 6, std::vector<std::uint8_t>(10), 1.0f), nullptr); // too few bytes
+    EXPECT_EQ(std::tuple(sharp.frame(), sharp.isUserInteractionEnabled()),
+              std::tuple(Rect{0, 0, 2, 3}, false));
+    // A missing picture, and pixels too few for the size, give none.
+    EXPECT_EQ(std::tuple(Image::named("no-such-picture.png"),
+                         Image::fromPixels(4, 6, std::vector<std::uint8_t>(10), 1.0f)),
+              std::tuple(nullptr, nullptr));
     Canvas c(Rect{0, 0, 320, 480});
     c.paint = [](Graphics& g) {
         g.strokeRect({110, 10, 80, 80}, Color{255, 0, 0, 255}, 4);

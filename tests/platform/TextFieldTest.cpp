@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <tuple>
 
 #include "PlatformTestSupport.h"
@@ -23,9 +24,8 @@ struct SafeNameDelegate : TextFieldDelegate {
         ++ended;
         f.resignFirstResponder(); // ending again from inside must be harmless
         std::string s = f.text();
-        for (char& c : s)
-            if (c == '.' || c == '/' || c == '\\')
-                c = '_';
+        std::ranges::replace_if(
+            s, [](char c) { return c == '.' || c == '/' || c == '\\'; }, '_');
         f.setText(s);
     }
 };
@@ -64,7 +64,7 @@ TEST(TextField, TypingBackspaceAndReturnThroughTheApplication) {
     field.resignFirstResponder();
 }
 
-TEST(TextField, InputIsFilteredLimitedAndEditedAtTheCaretByWholeCharacters) {
+TEST(TextField, InputIsFilteredLimitedEditedByWholeCharactersAndOnlyOneFieldEdits) {
     View root(Rect{0, 0, 320, 480});
     TextField field(Rect{0, 0, 200, 30});
     root.addSubview(&field);
@@ -104,10 +104,8 @@ TEST(TextField, InputIsFilteredLimitedAndEditedAtTheCaretByWholeCharacters) {
     // Without a delegate Return ends editing.
     field.returnPressed();
     EXPECT_FALSE(field.isEditing());
-}
+    // Only one field edits at a time, and hidden, detached or destroyed ones do not.
 
-TEST(TextField, OnlyOneFieldEditsAndHiddenOnesCannot) {
-    View root(Rect{0, 0, 320, 480});
     TextField a(Rect{0, 0, 100, 30}), b(Rect{0, 40, 100, 30}), detached(Rect{0, 0, 10, 10});
     root.addSubview(&a);
     root.addSubview(&b);
