@@ -156,36 +156,33 @@ TEST(DrawOnDemand, AChangedViewIsDrawnOnceAndARestingScreenNotAtAll) {
     EXPECT_FALSE(h.app.needsFrame());
     const Point moved{40, 160};
     const KeyEvent a{Key::A, "A"};
-    const struct Change {
-        const char* what;
-        std::function<void()> apply;
-        int draws;
-    } changes[] = {{"hidden", [&] { label.setHidden(true); }, 1},
-                   {"hidden again, the same", [&] { label.setHidden(true); }, 0},
-                   {"shown", [&] { label.setHidden(false); }, 1},
-                   {"text", [&] { label.setText("E A D G B E"); }, 1},
-                   {"the same text", [&] { label.setText("E A D G B E"); }, 0},
-                   {"text colour", [&] { label.setTextColor(Color::white()); }, 1},
-                   {"alignment", [&] { label.setTextAlignment(TextAlignment::Center); }, 1},
-                   {"moved", [&] { image.setCenter(moved); }, 1},
-                   {"moved to where it is", [&] { image.setCenter(moved); }, 0},
-                   {"frame",
-                    [&] {
-                        image.setFrame({0, 0, 30, 30});
-                    },
-                    1},
-                   {"alpha", [&] { counted.setAlpha(0.5f); }, 1},
-                   {"background", [&] { counted.setBackgroundColor(Color::white()); }, 1},
-                   {"picture", [&] { image.setImage(quadrants()); }, 1},
-                   {"removed", [&] { image.removeFromSuperview(); }, 1},
-                   {"added", [&] { counted.addSubview(&image); }, 1},
-                   {"a queued call", [&] { h.app.mainQueue().post([] {}); }, 1},
-                   {"a key", [&] { h.app.injectKey(a, true); }, 1},
-                   {"a touch", [&] { h.app.injectTouch(1, TouchPhase::Began, moved); }, 1}};
-    for (const Change& c : changes) {
-        SCOPED_TRACE(c.what);
-        c.apply();
-        EXPECT_EQ(drawsOver(4), c.draws);
+    const std::initializer_list<std::tuple<const char*, std::function<void()>, int>> changes = {
+        {"hidden", [&] { label.setHidden(true); }, 1},
+        {"hidden again, the same", [&] { label.setHidden(true); }, 0},
+        {"shown", [&] { label.setHidden(false); }, 1},
+        {"text", [&] { label.setText("E A D G B E"); }, 1},
+        {"the same text", [&] { label.setText("E A D G B E"); }, 0},
+        {"text colour", [&] { label.setTextColor(Color::white()); }, 1},
+        {"alignment", [&] { label.setTextAlignment(TextAlignment::Center); }, 1},
+        {"moved", [&] { image.setCenter(moved); }, 1},
+        {"moved to where it is", [&] { image.setCenter(moved); }, 0},
+        {"frame",
+         [&] {
+             image.setFrame({0, 0, 30, 30});
+         },
+         1},
+        {"alpha", [&] { counted.setAlpha(0.5f); }, 1},
+        {"background", [&] { counted.setBackgroundColor(Color::white()); }, 1},
+        {"picture", [&] { image.setImage(quadrants()); }, 1},
+        {"removed", [&] { image.removeFromSuperview(); }, 1},
+        {"added", [&] { counted.addSubview(&image); }, 1},
+        {"a queued call", [&] { h.app.mainQueue().post([] {}); }, 1},
+        {"a key", [&] { h.app.injectKey(a, true); }, 1},
+        {"a touch", [&] { h.app.injectTouch(1, TouchPhase::Began, moved); }, 1}};
+    for (const auto& [what, apply, draws] : changes) {
+        SCOPED_TRACE(what);
+        apply();
+        EXPECT_EQ(drawsOver(4), draws);
         EXPECT_EQ(drawsOver(4), 0);
     }
     // An animation draws every turn until it ends, then once more for the resting look.

@@ -45,22 +45,19 @@ TEST(View, HierarchyOrderMovesAndDetaching) {
     View root(Rect{0, 0, 320, 480}), a, b, c;
     root.addSubview(&a);
     // Each step, then the root's subviews in order.
-    const struct Step {
-        const char* what;
-        std::function<void()> apply;
-        Views after;
-    } steps[] = {{"added", [&] { root.addSubview(&b); }, {&a, &b}},
-                 {"inserted first", [&] { root.insertSubview(&c, 0); }, {&c, &a, &b}},
-                 {"to the front", [&] { root.bringSubviewToFront(&c); }, {&a, &b, &c}},
-                 {"below", [&] { root.insertSubviewBelow(&b, &a); }, {&b, &a, &c}},
-                 {"above", [&] { root.insertSubviewAbove(&b, &c); }, {&a, &c, &b}},
-                 {"to the back", [&] { root.sendSubviewToBack(&c); }, {&c, &a, &b}},
-                 {"adding to another parent moves it", [&] { a.addSubview(&b); }, {&c, &a}},
-                 {"no cycles", [&] { b.addSubview(&root); }, {&c, &a}}};
-    for (const Step& s : steps) {
-        SCOPED_TRACE(s.what);
-        s.apply();
-        EXPECT_EQ(root.subviews(), s.after);
+    const std::initializer_list<std::tuple<const char*, std::function<void()>, Views>> steps = {
+        {"added", [&] { root.addSubview(&b); }, {&a, &b}},
+        {"inserted first", [&] { root.insertSubview(&c, 0); }, {&c, &a, &b}},
+        {"to the front", [&] { root.bringSubviewToFront(&c); }, {&a, &b, &c}},
+        {"below", [&] { root.insertSubviewBelow(&b, &a); }, {&b, &a, &c}},
+        {"above", [&] { root.insertSubviewAbove(&b, &c); }, {&a, &c, &b}},
+        {"to the back", [&] { root.sendSubviewToBack(&c); }, {&c, &a, &b}},
+        {"adding to another parent moves it", [&] { a.addSubview(&b); }, {&c, &a}},
+        {"no cycles", [&] { b.addSubview(&root); }, {&c, &a}}};
+    for (const auto& [what, apply, after] : steps) {
+        SCOPED_TRACE(what);
+        apply();
+        EXPECT_EQ(root.subviews(), after);
     }
     EXPECT_TRUE(b.superview() == &a && b.isDescendantOf(&root) && b.rootView() == &root && !root.superview());
     b.setTag(42);
@@ -86,29 +83,26 @@ TEST(View, HitTestingPicksTheTopMostVisibleInteractiveView) {
     for (View* v : {&lower, &upper, static_cast<View*>(&picture), &turned})
         screen.addSubview(v);
     // Each step, then the view hit at a point.
-    const struct Step {
-        std::function<void()> apply;
-        Point at;
-        View* hit;
-    } steps[] = {{[] {}, {60, 60}, &upper},
-                 {[] {}, {10, 10}, &lower},
-                 {[] {}, {300, 400}, &screen},
-                 {[] {}, {150, 170}, &turned},
-                 {[] {}, {150, 255}, &turned},
-                 {[] {}, {110, 210}, &screen}, // inside the unturned frame only
-                 {[] {}, {-1, 10}, nullptr},
-                 {[] {}, {320, 10}, nullptr}, // the right edge is outside
-                 {[&] { upper.setHidden(true); }, {60, 60}, &lower},
-                 {[&] { upper.setHidden(false); }, {60, 60}, &upper},
-                 {[&] { upper.setAlpha(0.0f); }, {60, 60}, &lower},
-                 {[&] { upper.setAlpha(1.0f); }, {60, 60}, &upper},
-                 {[&] { upper.setUserInteractionEnabled(false); }, {60, 60}, &lower},
-                 // A view taking no touches hides its subviews from touches too.
-                 {[&] { screen.setUserInteractionEnabled(false); }, {10, 10}, &root}};
-    for (const Step& s : steps) {
-        SCOPED_TRACE(testing::Message() << s.at.x << "," << s.at.y);
-        s.apply();
-        EXPECT_EQ(root.hitTest(s.at), s.hit);
+    const std::initializer_list<std::tuple<std::function<void()>, Point, View*>> steps = {
+        {[] {}, {60, 60}, &upper},
+        {[] {}, {10, 10}, &lower},
+        {[] {}, {300, 400}, &screen},
+        {[] {}, {150, 170}, &turned},
+        {[] {}, {150, 255}, &turned},
+        {[] {}, {110, 210}, &screen}, // inside the unturned frame only
+        {[] {}, {-1, 10}, nullptr},
+        {[] {}, {320, 10}, nullptr}, // the right edge is outside
+        {[&] { upper.setHidden(true); }, {60, 60}, &lower},
+        {[&] { upper.setHidden(false); }, {60, 60}, &upper},
+        {[&] { upper.setAlpha(0.0f); }, {60, 60}, &lower},
+        {[&] { upper.setAlpha(1.0f); }, {60, 60}, &upper},
+        {[&] { upper.setUserInteractionEnabled(false); }, {60, 60}, &lower},
+        // A view taking no touches hides its subviews from touches too.
+        {[&] { screen.setUserInteractionEnabled(false); }, {10, 10}, &root}};
+    for (const auto& [apply, at, hit] : steps) {
+        SCOPED_TRACE(testing::Message() << at.x << "," << at.y);
+        apply();
+        EXPECT_EQ(root.hitTest(at), hit);
     }
     EXPECT_FALSE(lower.canReceiveTouches());
 }

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <initializer_list>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -58,12 +60,7 @@ TEST(TextLineBreaker, BreaksAtSpacesNewlinesAndWholeCharacters) {
             w += 10;
         return w;
     };
-    struct Case {
-        const char* text;
-        float width;
-        int maxLines;
-        std::vector<std::string> lines;
-    } cases[] = {
+    const std::initializer_list<std::tuple<const char*, float, int, std::vector<std::string>>> cases = {
         {"the quick brown fox", 100, 0, {"the quick", "brown fox"}}, // the breaking space goes
         {"Page 3\n\nIntro\n\n", 1000, 0, {"Page 3", "", "Intro", "", ""}},
         {"Page   3 - Intro", 1000, 0, {"Page   3 - Intro"}},
@@ -73,9 +70,9 @@ TEST(TextLineBreaker, BreaksAtSpacesNewlinesAndWholeCharacters) {
         {"", 100, 0, {""}},
         {"abc", 1, 0, {"a", "b", "c"}}, // too narrow for anything still makes progress
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.text);
-        EXPECT_EQ(TextLineBreaker::breakLines(c.text, c.width, tenPerChar, c.maxLines), c.lines);
+    for (const auto& [text, width, maxLines, lines] : cases) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(TextLineBreaker::breakLines(text, width, tenPerChar, maxLines), lines);
     }
     for (auto [text, left] : {std::pair{"ab€", "ab"}, {"é", ""}, {"x", ""}, {"", ""}, {"a\x80", "a"}})
         EXPECT_EQ(TextLineBreaker::dropLastCharacter(text), left) << text;
@@ -85,24 +82,20 @@ TEST(TextLineBreaker, BreaksAtSpacesNewlinesAndWholeCharacters) {
 
 TEST(TiltReading, SensorsAndControllersReadAsThePhoneDid) {
     constexpr float g = 9.80665f;
-    struct Case {
-        const char* what;
-        bool controller;
-        float data[3];
-        double x, y, z;
-    } cases[] = {{"phone upright", false, {0, g, 0}, 0, -1, 0},
+    const std::initializer_list<std::tuple<const char*, bool, std::array<float, 3>, double, double, double>>
+        cases = {{"phone upright", false, {0, g, 0}, 0, -1, 0},
                  {"phone face up", false, {0, 0, g}, 0, 0, -1},
                  {"phone left edge down", false, {-g, -g, 0}, 1, 1, 0},
                  {"controller flat", true, {0, g, 0}, 0, 0, -1},
                  {"controller right side down", true, {-0.5f * g, 0.866f * g, 0}, 0, -0.5, -0.866},
                  {"controller far edge down", true, {0, 0.866f * g, 0.5f * g}, 0.5, 0, -0.866}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [what, controller, data, wantX, wantY, wantZ] : cases) {
+        SCOPED_TRACE(what);
         double x = 9, y = 9, z = 9;
-        (c.controller ? TiltReading::fromController : TiltReading::fromPhoneSensor)(c.data, &x, &y, &z);
-        EXPECT_NEAR(x, c.x, 1e-6);
-        EXPECT_NEAR(y, c.y, 1e-6);
-        EXPECT_NEAR(z, c.z, 1e-6);
+        (controller ? TiltReading::fromController : TiltReading::fromPhoneSensor)(data.data(), &x, &y, &z);
+        EXPECT_NEAR(x, wantX, 1e-6);
+        EXPECT_NEAR(y, wantY, 1e-6);
+        EXPECT_NEAR(z, wantZ, 1e-6);
     }
 }
 
@@ -111,21 +104,17 @@ TEST(VirtualTilt, HeldKeysLeanEachOnItsOwnAxisAtTheRateToSixtyDegreesAndBack) {
     VirtualTilt tilt(150.0);
     tilt.advance(5.0);
     // Each row: a key held or let go, then time passing, then the lean.
-    const struct Step {
-        VirtualTilt::Direction dir;
-        bool held;
-        double seconds, roll, pitch;
-    } steps[] = {
+    const std::initializer_list<std::tuple<VirtualTilt::Direction, bool, double, double, double>> steps = {
         {TiltLeft, true, 0.1, 15, 0},  {TiltLeft, true, 10, 60, 0},  {TiltLeft, false, 0.2, 30, 0},
         {TiltLeft, false, 1, 0, 0},    {TiltAway, true, 0, 0, 0},    {TiltToward, true, 1, 0, 0}, // cancel
         {TiltToward, false, 1, 0, 60}, {TiltAway, false, 10, 0, 0},  {TiltRight, true, 1, -60, 0},
         {TiltRight, false, 1, 0, 0},   {TiltToward, true, 1, 0, -60}};
-    for (const Step& s : steps) {
-        SCOPED_TRACE(testing::Message() << s.dir << s.held << s.seconds);
-        tilt.setHeld(s.dir, s.held);
-        tilt.advance(s.seconds);
-        EXPECT_NEAR(tilt.rollDegrees(), s.roll, 1e-9);
-        EXPECT_NEAR(tilt.pitchDegrees(), s.pitch, 1e-9);
+    for (const auto& [dir, held, seconds, roll, pitch] : steps) {
+        SCOPED_TRACE(testing::Message() << dir << held << seconds);
+        tilt.setHeld(dir, held);
+        tilt.advance(seconds);
+        EXPECT_NEAR(tilt.rollDegrees(), roll, 1e-9);
+        EXPECT_NEAR(tilt.pitchDegrees(), pitch, 1e-9);
     }
     tilt.level(); // lets go of everything at once; time going back changes nothing
     EXPECT_FALSE(tilt.isHeld(TiltToward));
@@ -135,12 +124,11 @@ TEST(VirtualTilt, HeldKeysLeanEachOnItsOwnAxisAtTheRateToSixtyDegreesAndBack) {
 
 TEST(ViewGeometry, TheViewStandsUprightInALetterboxedLandscapeWindow) {
     // The view's top-left is the window's bottom-left; its x runs up the window.
-    struct Case {
-        Point view, window;
-    } corners[] = {{{0, 0}, {0, 320}}, {{320, 0}, {0, 0}}, {{0, 480}, {480, 320}}, {{320, 480}, {480, 0}}};
-    for (const Case& c : corners) {
-        EXPECT_EQ(ViewGeometry::viewToWindow(c.view), c.window);
-        EXPECT_EQ(ViewGeometry::windowToView(c.window), c.view);
+    const std::initializer_list<std::tuple<Point, Point>> corners = {
+        {{0, 0}, {0, 320}}, {{320, 0}, {0, 0}}, {{0, 480}, {480, 320}}, {{320, 480}, {480, 0}}};
+    for (const auto& [view, window] : corners) {
+        EXPECT_EQ(ViewGeometry::viewToWindow(view), window);
+        EXPECT_EQ(ViewGeometry::windowToView(window), view);
     }
     // The plectrum corner (x < 52, y < 45) sits at the window's bottom-left.
     EXPECT_EQ(ViewGeometry::viewRectToWindow({0, 0, 52, 45}), (Rect{0, 268, 45, 52}));
@@ -150,18 +138,14 @@ TEST(ViewGeometry, TheViewStandsUprightInALetterboxedLandscapeWindow) {
     ViewGeometry::viewToNormalizedTouch({40, 120}, &tx, &ty);
     EXPECT_EQ(std::tuple(tx, ty), std::tuple(0.25f, 0.875f));
     // Outputs are letterboxed to three by two and scaled.
-    struct Output {
-        int w, h;
-        Rect box;
-        int scale;
-    } outputs[] = {
+    const std::initializer_list<std::tuple<int, int, Rect, int>> outputs = {
         {960, 640, {0, 0, 960, 640}, 2},   {1000, 500, {125, 0, 750, 500}, 2}, // bars left and right
         {480, 800, {0, 240, 480, 320}, 1}, {1440, 960, {0, 0, 1440, 960}, 3},  // bars above and below
         {1000, 640, {20, 0, 960, 640}, 2}, {200, 100, {25, 0, 150, 100}, 1}};
-    for (const Output& c : outputs) {
-        SCOPED_TRACE(c.w);
-        EXPECT_EQ(ViewGeometry::letterbox(c.w, c.h), c.box);
-        EXPECT_EQ(ViewGeometry::renderScale(c.w, c.h), c.scale);
+    for (const auto& [w, h, box, scale] : outputs) {
+        SCOPED_TRACE(w);
+        EXPECT_EQ(ViewGeometry::letterbox(w, h), box);
+        EXPECT_EQ(ViewGeometry::renderScale(w, h), scale);
     }
     EXPECT_TRUE(ViewGeometry::letterbox(0, 100).isEmpty());
     EXPECT_EQ(ViewGeometry::renderScale(100000, 100000), 4);
