@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -40,9 +41,7 @@ enum class State { Playing, AlertUp, Editing, Unheard };
 
 // The virtual tilt polled by a frame loop on a manual clock, its readings kept.
 struct Tilt : ::testing::Test, AccelerometerDelegate {
-    struct R {
-        double x, y, z;
-    };
+    using R = std::array<double, 3>; // x, y, z
     std::vector<R> got;
     ManualClock clock{10.0};
     SdlAccelerometer acc{clock};
@@ -62,7 +61,7 @@ struct Tilt : ::testing::Test, AccelerometerDelegate {
     }
     R now() {
         R r{};
-        acc.currentReading(&r.x, &r.y, &r.z);
+        acc.currentReading(&r[0], &r[1], &r[2]);
         return r;
     }
 };
@@ -143,7 +142,7 @@ TEST_F(Tilt, DeliversFiftyReadingsASecondToADelegateWhileKeysLeanAndFallsSilentA
     EXPECT_EQ(acc.source(), SdlAccelerometer::Source::VirtualTilt);
     const std::size_t n = run(1.0, 30); // fewer frames than readings: some frames deliver two
     EXPECT_TRUE(n == 49 || n == 50) << n;
-    EXPECT_TRUE(std::ranges::all_of(got, [](const R& g) { return g.x == 0.0 && g.y == 0.0 && g.z == -1.0; }));
+    EXPECT_TRUE(std::ranges::all_of(got, [](const R& g) { return g == R{0, 0, -1}; }));
     acc.setDelegate(nullptr);
     EXPECT_EQ(run(1.0), 0u);
     // A stall gives one reading, not a burst; a late turn with three due delivers the three.
@@ -168,11 +167,11 @@ TEST_F(Tilt, DeliversFiftyReadingsASecondToADelegateWhileKeysLeanAndFallsSilentA
     EXPECT_FALSE(acc.handleKey({.key = Key::Left}, true)); // plain arrows are the screens'
     EXPECT_TRUE(acc.handleKey({.key = Key::Left, .shift = true}, true));
     run(1.0);
-    EXPECT_EQ(std::tuple(now().y > 0.5, now().x, got.back().y > 0.5),
+    EXPECT_EQ(std::tuple(now()[1] > 0.5, now()[0], got.back()[1] > 0.5),
               std::tuple(true, 0.0, true));                // whammy down
     EXPECT_TRUE(acc.handleKey({.key = Key::Left}, false)); // released even without Shift: back to level
     run(1.0);
-    EXPECT_EQ(now().y, 0.0);
+    EXPECT_EQ(now()[1], 0.0);
     // Readings while a smoothing filter could still be settling, then none,
     // and nothing to wake the main loop for.
     run(4.0);
@@ -182,12 +181,12 @@ TEST_F(Tilt, DeliversFiftyReadingsASecondToADelegateWhileKeysLeanAndFallsSilentA
     EXPECT_TRUE(acc.handleKey({.key = Key::Keypad8}, true));
     EXPECT_LT(acc.secondsUntilNextReading(), 0.03);
     EXPECT_GT(run(0.5), 20u);
-    EXPECT_GT(now().x, 0.5); // top edge down
+    EXPECT_GT(now()[0], 0.5); // top edge down
     EXPECT_TRUE(acc.handleKey({.key = Key::Keypad5}, true));
-    EXPECT_EQ(now().x, 0.0);
+    EXPECT_EQ(now()[0], 0.0);
     // Losing focus lets every key go.
     acc.handleKey({.key = Key::Keypad2}, true);
     acc.handleKey(KeyEvent{}, false);
     run(1.0);
-    EXPECT_EQ(now().x, 0.0);
+    EXPECT_EQ(now()[0], 0.0);
 }

@@ -117,13 +117,6 @@ public:
     void touchesCancelled(const TouchSet& t) override { events.insert(events.end(), t.begin(), t.end()); }
 };
 
-// A delegate counting a transition's start and its two kinds of stop.
-struct CountingTransitionDelegate : TransitionAnimationDelegate {
-    int started = 0, finished = 0, cancelled = 0;
-    void animationDidStart() override { ++started; }
-    void animationDidStop(bool done) override { done ? ++finished : ++cancelled; }
-};
-
 // A key listener keeping the keys pressed and released, taking them or not.
 struct KeyLog : KeyListener {
     bool takes = true;
