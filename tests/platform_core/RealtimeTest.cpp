@@ -145,53 +145,50 @@ TEST(NullAudioOutput, LockKeepsTheCallbackOutSoASwapUnderItIsSeenWhole) {
 }
 
 TEST(LatencyProbe, AVoiceIsFirstMixedByTheNextBufferAndOnlyLateBuffersAreUnderruns) {
-    LatencyProbe::setEnabled(true);
-    const std::uint64_t before = LatencyProbe::requestCount();
-    LatencyProbe::bufferBegan(1000.0, 441, 44100);
-    LatencyProbe::voiceStartRequested();
-    LatencyProbe::voiceStartRequested();
+    using LP = LatencyProbe;
+    LP::setEnabled(true);
+    const std::uint64_t before = LP::requestCount();
+    LP::bufferBegan(1000.0, 441, 44100);
+    LP::voiceStartRequested();
+    LP::voiceStartRequested();
     const std::uint64_t a = before + 1, b = before + 2;
-    EXPECT_EQ(std::tuple(LatencyProbe::requestCount(), LatencyProbe::requestTime(a) > 0,
-                         LatencyProbe::firstMixedTime(a)),
+    EXPECT_EQ(std::tuple(LP::requestCount(), LP::requestTime(a) > 0, LP::firstMixedTime(a)),
               std::tuple(b, true, 0.0)); // not mixed yet
-    LatencyProbe::bufferBegan(1000.01, 441, 44100);
-    LatencyProbe::bufferBegan(1000.02, 441, 44100);
-    EXPECT_EQ(std::tuple(LatencyProbe::firstMixedTime(a), LatencyProbe::firstMixedTime(b)),
-              std::tuple(1000.01, 1000.01));
+    LP::bufferBegan(1000.01, 441, 44100);
+    LP::bufferBegan(1000.02, 441, 44100);
+    EXPECT_EQ(std::tuple(LP::firstMixedTime(a), LP::firstMixedTime(b)), std::tuple(1000.01, 1000.01));
     // Off, the engine's hook counts nothing.
-    LatencyProbe::setEnabled(false);
-    LatencyProbe::voiceStartRequested();
-    EXPECT_EQ(LatencyProbe::requestCount(), b);
+    LP::setEnabled(false);
+    LP::voiceStartRequested();
+    EXPECT_EQ(LP::requestCount(), b);
     // Requests too old to be remembered read as unknown, not as another's.
-    EXPECT_EQ(
-        std::tuple(LatencyProbe::requestTime(b + LatencyProbe::kHistory), LatencyProbe::firstMixedTime(0)),
-        std::tuple(0.0, 0.0));
+    EXPECT_EQ(std::tuple(LP::requestTime(b + LP::kHistory), LP::firstMixedTime(0)), std::tuple(0.0, 0.0));
     // More requests than the history holds before one buffer: the newest are still marked mixed.
-    LatencyProbe::setEnabled(true);
-    for (std::uint64_t i = 0; i < LatencyProbe::kHistory + 5; ++i)
-        LatencyProbe::voiceStartRequested();
-    LatencyProbe::bufferBegan(1000.03, 441, 44100);
-    EXPECT_DOUBLE_EQ(LatencyProbe::firstMixedTime(LatencyProbe::requestCount()), 1000.03);
-    LatencyProbe::setEnabled(false);
+    LP::setEnabled(true);
+    for (std::uint64_t i = 0; i < LP::kHistory + 5; ++i)
+        LP::voiceStartRequested();
+    LP::bufferBegan(1000.03, 441, 44100);
+    EXPECT_DOUBLE_EQ(LP::firstMixedTime(LP::requestCount()), 1000.03);
+    LP::setEnabled(false);
     // Only callbacks more than a buffer behind their schedule are underruns: the fifth
     // callback on time, half a buffer late, early, and a buffer and a half late.
     const double p = 441.0 / 44100;
     std::string underruns;
     for (const double lateness : {0.0, 0.5, -0.5, 1.5}) {
-        LatencyProbe::resetSchedule();
-        const std::uint64_t before = LatencyProbe::underruns();
+        LP::resetSchedule();
+        const std::uint64_t start = LP::underruns();
         double t = 500.0;
         for (int i = 0; i < 4; ++i, t += p)
-            LatencyProbe::bufferBegan(t, 441, 44100);
+            LP::bufferBegan(t, 441, 44100);
         // The schedule starts again from a late callback: the next ones on its new pace are on time.
         for (int i = 0; i < 4; ++i)
-            LatencyProbe::bufferBegan(t + lateness * p + i * p, 441, 44100);
-        underruns += std::to_string(LatencyProbe::underruns() - before);
+            LP::bufferBegan(t + lateness * p + i * p, 441, 44100);
+        underruns += std::to_string(LP::underruns() - start);
     }
     EXPECT_EQ(underruns, "0001");
 }
 
-TEST(MainThreadQueue, RunsPostedCallsInOrderOnNextTurnAndDelayedOnesWhenDue) {
+TEST(MainThreadQueue, RunsCallsInOrderWhenDueAndWakesTheLoopForOtherThreadsWithinABoundedRing) {
     ManualClock clock(100.0);
     MainThreadQueue q(clock);
     std::vector<int> seen;
@@ -212,11 +209,8 @@ TEST(MainThreadQueue, RunsPostedCallsInOrderOnNextTurnAndDelayedOnesWhenDue) {
     clock.advance(0.05);
     EXPECT_EQ(q.runPending(), 1);
     EXPECT_EQ(seen, (std::vector<int>{1, 2, 3, 4}));
-}
 
-TEST(MainThreadQueue, PostsFromAnotherThreadWakeTheLoopAndTheRealtimeRingIsBounded) {
-    ManualClock clock(0.0);
-    MainThreadQueue q(clock);
+    // Posts from another thread wake the loop; the real-time ring is bounded.
     std::atomic<int> wakes{0};
     int count = 0, accepted = 0;
     const auto bump = [](void* p) { ++*static_cast<int*>(p); };
