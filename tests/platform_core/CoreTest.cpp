@@ -14,10 +14,11 @@
 #include "platform/core/ViewGeometry.h"
 #include "platform/core/VirtualTilt.h"
 
-TEST(AnimationCurve, TheEaseIsClampedToItsEnds) {
+TEST(AnimationCurve, TheEaseIsClampedToItsEndsAndNoDurationIsAtTheEndAtOnce) {
     // Its shape is checked through the views' animations.
-    EXPECT_EQ(std::tuple(AnimationCurve::easeInEaseOut(-3.0), AnimationCurve::easeInEaseOut(7.0)),
-              std::tuple(0.0, 1.0));
+    using C = AnimationCurve;
+    EXPECT_EQ(std::tuple(C::easeInEaseOut(-3.0), C::easeInEaseOut(7.0), C::progress(10.0, 0.0, 9.0)),
+              std::tuple(0.0, 1.0, 1.0));
 }
 
 TEST(CommandLine, ReadsEveryOptionAndRefusesBadOnesWithAMessage) {
