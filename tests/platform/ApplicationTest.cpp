@@ -1,14 +1,4 @@
-#include <gtest/gtest.h>
-
-#include <csignal>
-#include <thread>
-
 #include "PlatformTestSupport.h"
-#include "platform/AlertView.h"
-#include "platform/Image.h"
-#include "platform/Key.h"
-#include "platform/core/MainThreadQueue.h"
-#include "support/TempFolder.h"
 
 TEST(Application, HeadlessWindowDrawsTheViewSidewaysAndSavesThatPictureThroughFullscreenAndBack) {
     HeadlessApp h;

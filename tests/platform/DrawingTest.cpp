@@ -1,16 +1,4 @@
-#include <gtest/gtest.h>
-
-#include <functional>
-
 #include "PlatformTestSupport.h"
-#include "platform/Graphics.h"
-#include "platform/Image.h"
-#include "platform/ImageView.h"
-#include "platform/Key.h"
-#include "platform/Label.h"
-#include "platform/VolumeSlider.h"
-#include "platform/core/MainThreadQueue.h"
-#include "platform/core/OutputVolume.h"
 
 namespace {
 

@@ -1,14 +1,4 @@
-#include <gtest/gtest.h>
-
-#include <array>
-#include <string>
-#include <tuple>
-#include <vector>
-
 #include "PlatformTestSupport.h"
-#include "platform/KeyRouter.h"
-#include "platform/SdlAccelerometer.h"
-#include "platform/TextField.h"
 
 // Key events below name only the fields that matter to the case (designated
 // initializers); the rest keep their defaults on purpose.

@@ -1,21 +1,42 @@
 #pragma once
-// The platform tests' one fixture: a headless window on a manual clock, its
-// picture read back in view coordinates, and views and delegates that record
-// what reaches them.
+// The platform tests' one header (with everything they include) and fixture: a headless window on a manual
+// clock, its picture read back in view coordinates, and views and delegates that record what reaches them.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <csignal>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
+#include <thread>
+#include <tuple>
 #include <vector>
 
+#include "platform/AlertView.h"
 #include "platform/Application.h"
 #include "platform/ApplicationDelegate.h"
+#include "platform/FingerView.h"
+#include "platform/FontCache.h"
+#include "platform/Graphics.h"
+#include "platform/HitTable.h"
+#include "platform/Image.h"
+#include "platform/ImageView.h"
+#include "platform/Key.h"
 #include "platform/KeyListener.h"
+#include "platform/KeyRouter.h"
+#include "platform/Label.h"
+#include "platform/SdlAccelerometer.h"
+#include "platform/TextField.h"
+#include "platform/TouchRouter.h"
 #include "platform/View.h"
+#include "platform/VolumeSlider.h"
 #include "platform/core/Clock.h"
+#include "platform/core/MainThreadQueue.h"
+#include "platform/core/OutputVolume.h"
+#include "support/TempFolder.h"
 
 struct Rgb {
     std::uint8_t r, g, b;

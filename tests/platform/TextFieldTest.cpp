@@ -1,12 +1,4 @@
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <tuple>
-
 #include "PlatformTestSupport.h"
-#include "platform/Key.h"
-#include "platform/TextField.h"
-#include "platform/View.h"
 
 namespace {
 

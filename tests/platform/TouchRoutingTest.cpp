@@ -1,10 +1,4 @@
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <memory>
-
 #include "PlatformTestSupport.h"
-#include "platform/TouchRouter.h"
 
 namespace {
 

@@ -1,18 +1,4 @@
-#include <gtest/gtest.h>
-
-#include <array>
-#include <cmath>
-#include <functional>
-#include <memory>
-#include <string>
-
-#include "platform/FingerView.h"
-#include "platform/FontCache.h"
-#include "platform/Graphics.h"
-#include "platform/HitTable.h"
-#include "platform/ImageView.h"
-#include "platform/Label.h"
-#include "platform/View.h"
+#include "PlatformTestSupport.h"
 
 // Points rounded to thousandths, so that float noise compares equal.
 static std::tuple<long, long> near(Point p) {

@@ -1,14 +1,25 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <atomic>
+#include <chrono>
 #include <cmath>
+#include <cstdint>
 #include <initializer_list>
+#include <memory>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
 #include "platform/core/AnimationCurve.h"
 #include "platform/core/CommandLine.h"
+#include "platform/core/LatencyProbe.h"
+#include "platform/core/MainThreadQueue.h"
+#include "platform/core/NullAudioOutput.h"
+#include "platform/core/OfflineAudioOutput.h"
+#include "platform/core/OutputVolume.h"
 #include "platform/core/TextLineBreaker.h"
 #include "platform/core/TiltReading.h"
 #include "platform/core/ViewGeometry.h"
@@ -153,4 +164,265 @@ TEST(ViewGeometry, TheViewStandsUprightInALetterboxedLandscapeWindow) {
     // Output pixels go through the letterbox; those in a bar clamp to its edge.
     EXPECT_EQ(ViewGeometry::outputPixelToView(500, 250, 1000, 500), (Point{160, 240}));
     EXPECT_EQ(ViewGeometry::outputPixelToView(10, 250, 1000, 500).y, 0);
+}
+
+namespace {
+
+// Records what the output asks of the callback; fills each frame with its
+// running index (left) and its negation (right) so the caller sees what was rendered.
+struct Recorder {
+    std::atomic<int> calls{0}, lastFrames{0};
+    std::atomic<bool> inside{false}, overlapSeen{false}, torn{false};
+    int result = 0;
+    int16_t next = 0;
+    // A pair the callback must only ever see whole: the data and its size.
+    const std::vector<int>* data = nullptr;
+    std::size_t size = 0;
+
+    static int render(void* user, int16_t* out, int numFrames) {
+        auto* self = static_cast<Recorder*>(user);
+        if (self->inside.exchange(true))
+            self->overlapSeen = true;
+        if (self->data && self->data->size() != self->size)
+            self->torn = true;
+        for (int i = 0; i < numFrames; ++i, ++self->next) {
+            out[2 * i] = self->next;
+            out[2 * i + 1] = static_cast<int16_t>(-self->next);
+        }
+        self->lastFrames = numFrames;
+        self->calls.fetch_add(1);
+        self->inside = false;
+        return self->result;
+    }
+    // Waits, with no time limit that could fail on a loaded machine, for `count` calls.
+    void waitFor(int count) const {
+        while (calls.load() < count)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+};
+
+} // namespace
+
+TEST(OfflineAudioOutput, PullsRenderExactlyTheFramesAskedAndSilenceWhenNothingCanBe) {
+    OfflineAudioOutput out(512);
+    EXPECT_EQ(std::tuple(out.maxFramesPerBuffer(), OfflineAudioOutput(0).maxFramesPerBuffer()),
+              std::tuple(512, 1));
+    Recorder r;
+    std::vector<int16_t> buf(2 * 1000);
+    std::string answers;
+    // Pulls into a buffer of garbage; a refused pull must leave silence, not the garbage.
+    const auto pull = [&](int frames) {
+        std::fill(buf.begin(), buf.end(), int16_t{99});
+        const int answer = out.pull(buf.data(), frames);
+        answers += std::to_string(answer) + " ";
+        EXPECT_TRUE(answer == 0 ||
+                    std::all_of(buf.begin(), buf.begin() + 2 * frames, [](int16_t v) { return v == 0; }));
+    };
+    pull(64); // no callback, not started
+    out.setRenderCallback(&Recorder::render, &r);
+    pull(64); // not started
+    ASSERT_TRUE(out.start());
+    pull(256); // frames past the request are untouched
+    EXPECT_EQ(std::tuple(r.lastFrames.load(), buf[0], buf[510], buf[511], buf[512]),
+              std::tuple(256, 0, 255, -255, 99));
+    pull(3);
+    EXPECT_EQ(buf[0], 256) << "the second pull continues where the first ended";
+    pull(1000);
+    EXPECT_EQ(r.lastFrames.load(), 1000) << "an oversized request is passed on unchanged";
+    out.stop();
+    pull(64);
+    out.start();
+    r.result = -1;
+    pull(64); // a callback that rendered nothing leaves no garbage
+    EXPECT_EQ(answers, "-1 -1 0 0 0 -1 -1 ");
+    EXPECT_EQ(
+        std::tuple(out.pull(buf.data(), 0), out.pull(buf.data(), -5), out.pull(nullptr, 16), r.calls.load()),
+        std::tuple(-1, -1, -1, 4));
+}
+
+TEST(NullAudioOutput, OneThreadDeliversFixedSizeBuffersUntilStoppedOrDestroyed) {
+    auto out = std::make_unique<NullAudioOutput>();
+    EXPECT_EQ(out->maxFramesPerBuffer(), NullAudioOutput::kFramesPerBuffer);
+    out->start(); // runs without a callback too
+    while (out->buffersDelivered() < 2)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    out->stop();
+    const std::uint64_t silent = out->buffersDelivered();
+    Recorder r;
+    out->setRenderCallback(&Recorder::render, &r);
+    ASSERT_TRUE(out->start());
+    ASSERT_TRUE(out->start()); // a second start makes no second thread
+    r.waitFor(3);
+    out->stop();
+    out->stop(); // a second stop is harmless
+    const int callsAtStop = r.calls.load();
+    EXPECT_EQ(r.lastFrames.load(), NullAudioOutput::kFramesPerBuffer);
+    // stop() joined the thread: nothing can call the callback any more.
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    EXPECT_EQ(r.calls.load(), callsAtStop);
+    EXPECT_EQ(out->buffersDelivered(), silent + static_cast<std::uint64_t>(callsAtStop));
+    out->start();
+    r.waitFor(callsAtStop + 2);
+    out.reset(); // the destructor joins the running thread; must not hang or crash
+    EXPECT_FALSE(r.overlapSeen.load()) << "one pulling thread at a time";
+}
+
+TEST(NullAudioOutput, LockKeepsTheCallbackOutSoASwapUnderItIsSeenWhole) {
+    // The pattern the engine uses for sample reloads: replace two related
+    // values under the lock; the callback must never see a mixed pair.
+    const std::vector<int> a(10), b(20);
+    Recorder p;
+    p.data = &a;
+    p.size = 10;
+    NullAudioOutput out;
+    out.setRenderCallback(&Recorder::render, &p);
+    out.start();
+    p.waitFor(1);
+    AudioOutputLock harmless(nullptr); // a null output neither crashes nor locks
+    for (int i = 0; i < 200; ++i) {
+        AudioOutputLock guard(&out);
+        const int before = p.calls.load();
+        p.data = (i % 2) ? &a : &b;
+        if (i < 20)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        p.size = (i % 2) ? 10 : 20;
+        EXPECT_EQ(p.calls.load(), before) << "no buffer is pulled while locked";
+    }
+    p.waitFor(p.calls.load() + 1); // and pulling resumes afterwards
+    out.stop();
+    EXPECT_FALSE(p.torn.load());
+}
+
+TEST(LatencyProbe, AVoiceIsFirstMixedByTheNextBufferAndOnlyLateBuffersAreUnderruns) {
+    using LP = LatencyProbe;
+    LP::setEnabled(true);
+    const std::uint64_t before = LP::requestCount();
+    LP::bufferBegan(1000.0, 441, 44100);
+    LP::voiceStartRequested();
+    LP::voiceStartRequested();
+    const std::uint64_t a = before + 1, b = before + 2;
+    EXPECT_EQ(std::tuple(LP::requestCount(), LP::requestTime(a) > 0, LP::firstMixedTime(a)),
+              std::tuple(b, true, 0.0)); // not mixed yet
+    LP::bufferBegan(1000.01, 441, 44100);
+    LP::bufferBegan(1000.02, 441, 44100);
+    EXPECT_EQ(std::tuple(LP::firstMixedTime(a), LP::firstMixedTime(b)), std::tuple(1000.01, 1000.01));
+    // Off, the engine's hook counts nothing.
+    LP::setEnabled(false);
+    LP::voiceStartRequested();
+    EXPECT_EQ(LP::requestCount(), b);
+    // Requests too old to be remembered read as unknown, not as another's.
+    EXPECT_EQ(std::tuple(LP::requestTime(b + LP::kHistory), LP::firstMixedTime(0)), std::tuple(0.0, 0.0));
+    // More requests than the history holds before one buffer: the newest are still marked mixed.
+    LP::setEnabled(true);
+    for (std::uint64_t i = 0; i < LP::kHistory + 5; ++i)
+        LP::voiceStartRequested();
+    LP::bufferBegan(1000.03, 441, 44100);
+    EXPECT_DOUBLE_EQ(LP::firstMixedTime(LP::requestCount()), 1000.03);
+    LP::setEnabled(false);
+    // Only callbacks more than a buffer behind their schedule are underruns: the fifth
+    // callback on time, half a buffer late, early, and a buffer and a half late.
+    const double p = 441.0 / 44100;
+    std::string underruns;
+    for (const double lateness : {0.0, 0.5, -0.5, 1.5}) {
+        LP::resetSchedule();
+        const std::uint64_t start = LP::underruns();
+        double t = 500.0;
+        for (int i = 0; i < 4; ++i, t += p)
+            LP::bufferBegan(t, 441, 44100);
+        // The schedule starts again from a late callback: the next ones on its new pace are on time.
+        for (int i = 0; i < 4; ++i)
+            LP::bufferBegan(t + lateness * p + i * p, 441, 44100);
+        underruns += std::to_string(LP::underruns() - start);
+    }
+    EXPECT_EQ(underruns, "0001");
+}
+
+TEST(MainThreadQueue, RunsCallsInOrderWhenDueAndWakesTheLoopForOtherThreadsWithinABoundedRing) {
+    ManualClock clock(100.0);
+    MainThreadQueue q(clock);
+    std::vector<int> seen;
+    q.post([&] { seen.push_back(1); });
+    q.post([&] {
+        seen.push_back(2);
+        q.post([&] { seen.push_back(3); }); // queued while running: next turn
+    });
+    q.postDelayed(0.2, [&] { seen.push_back(4); });
+    auto cancelled = q.postDelayed(0.1, [&] { seen.push_back(5); });
+    EXPECT_EQ(q.runPending(), 2);
+    EXPECT_EQ(seen, (std::vector<int>{1, 2}));
+    EXPECT_EQ(q.runPending(), 1);
+    EXPECT_NEAR(q.secondsUntilNextDue(), 0.1, 1e-9);
+    q.cancel(cancelled);
+    clock.advance(0.15);
+    EXPECT_EQ(q.runPending(), 0);
+    clock.advance(0.05);
+    EXPECT_EQ(q.runPending(), 1);
+    EXPECT_EQ(seen, (std::vector<int>{1, 2, 3, 4}));
+
+    // Posts from another thread wake the loop; the real-time ring is bounded.
+    std::atomic<int> wakes{0};
+    int count = 0, accepted = 0;
+    const auto bump = [](void* p) { ++*static_cast<int*>(p); };
+    q.setWakeHook([](void* c) { static_cast<std::atomic<int>*>(c)->fetch_add(1); }, &wakes);
+    std::thread other([&] {
+        q.post([] {});
+        q.postFromRealtime(bump, &count);
+    });
+    other.join();
+    EXPECT_EQ(wakes.load(), 2);
+    // A delayed call is the UI thread's own: its loop asks when it falls due.
+    q.postDelayed(0.5, [] {});
+    EXPECT_EQ(q.runPending(), 2);
+    EXPECT_EQ(std::tuple(wakes.load(), q.secondsUntilNextDue()), std::tuple(2, 0.5));
+    q.setWakeHook(nullptr, nullptr);
+    std::thread producer([&] {
+        for (int i = 0; i < 100; ++i)
+            accepted += q.postFromRealtime(bump, &count) ? 1 : 0;
+    });
+    producer.join();
+    EXPECT_EQ(q.runPending(), 64);
+    // The ring's capacity: the rest were dropped, not blocked on; room again once drained.
+    EXPECT_EQ(std::tuple(wakes.load(), accepted, count, q.postFromRealtime(bump, &count)),
+              std::tuple(2, 64, 65, true));
+}
+
+// Every 16-bit value once, through the volume; out[i] is the result for i - 32768.
+static std::vector<int16_t> everySampleAt(float volume) {
+    std::vector<int16_t> samples;
+    for (int v = -32768; v <= 32767; ++v)
+        samples.push_back(static_cast<int16_t>(v));
+    OutputVolume::applyVolume(samples.data(), static_cast<int>(samples.size()), volume);
+    return samples;
+}
+
+TEST(OutputVolume, ScalesEverySampleByTheSquareOfTheSetVolumeTowardZero) {
+    EXPECT_EQ(everySampleAt(1.0f), everySampleAt(2.0f)) << "full volume leaves the mix as it is";
+    EXPECT_EQ(std::tuple(everySampleAt(1.0f).front(), everySampleAt(1.0f).back()), std::tuple(-32768, 32767));
+    EXPECT_EQ(everySampleAt(0.0f), std::vector<int16_t>(65536, 0));
+    for (const auto& [volume, gain] :
+         {std::pair{0.5f, 0.25}, {0.1f, 0.01}, {0.9f, 0.81}, {0.004f, 0.000016}}) {
+        SCOPED_TRACE(volume);
+        const std::vector<int16_t> out = everySampleAt(volume);
+        for (size_t i = 0; i < out.size(); ++i) {
+            const int in = static_cast<int>(i) - 32768;
+            // Within one step of the exact product, rounded toward zero.
+            ASSERT_LE(std::abs(out[i]), std::abs(in));
+            ASSERT_NEAR(out[i], in * gain, 1.0 + std::abs(in) * 1e-5) << in;
+            ASSERT_TRUE(in == -32768 || out[i] == -out[static_cast<size_t>(-in + 32768)]) << in;
+        }
+        EXPECT_EQ(out[32768 - 1], 0) << "the smallest steps of a fading tail go to zero, not to -1";
+    }
+    // Setting keeps to the range, and apply uses the set volume.
+    for (const auto& [asked, kept] :
+         {std::pair{2.0f, 1.0f}, {-1.0f, 0.0f}, {std::nanf(""), 1.0f}, {0.5f, 0.5f}}) {
+        OutputVolume::set(asked);
+        EXPECT_EQ(OutputVolume::get(), kept) << asked;
+    }
+    for (const float volume : {0.0f, 0.5f, 1.0f}) {
+        OutputVolume::set(volume);
+        int16_t buffer[2] = {32767, -32768};
+        OutputVolume::apply(buffer, 2);
+        EXPECT_EQ(std::tuple(buffer[0], buffer[1]),
+                  std::tuple(everySampleAt(volume).back(), everySampleAt(volume).front()));
+    }
 }
