@@ -21,7 +21,6 @@
 #include "platform/core/OfflineAudioOutput.h"
 #include "platform/core/OutputVolume.h"
 #include "platform/core/TextLineBreaker.h"
-#include "platform/core/TiltReading.h"
 #include "platform/core/ViewGeometry.h"
 #include "platform/core/VirtualTilt.h"
 
@@ -90,25 +89,6 @@ TEST(TextLineBreaker, BreaksAtSpacesNewlinesAndWholeCharacters) {
         EXPECT_EQ(TextLineBreaker::dropLastCharacter(text), left) << text;
     EXPECT_EQ(TextLineBreaker::utf8Length("\xE2\x82", 0), 1u); // truncated sequence
     EXPECT_EQ(TextLineBreaker::utf8Length("\xF0\x9F\x8E\xB8", 0), 4u);
-}
-
-TEST(TiltReading, SensorsAndControllersReadAsThePhoneDid) {
-    constexpr float g = 9.80665f;
-    const std::initializer_list<std::tuple<const char*, bool, std::array<float, 3>, double, double, double>>
-        cases = {{"phone upright", false, {0, g, 0}, 0, -1, 0},
-                 {"phone face up", false, {0, 0, g}, 0, 0, -1},
-                 {"phone left edge down", false, {-g, -g, 0}, 1, 1, 0},
-                 {"controller flat", true, {0, g, 0}, 0, 0, -1},
-                 {"controller right side down", true, {-0.5f * g, 0.866f * g, 0}, 0, -0.5, -0.866},
-                 {"controller far edge down", true, {0, 0.866f * g, 0.5f * g}, 0.5, 0, -0.866}};
-    for (const auto& [what, controller, data, wantX, wantY, wantZ] : cases) {
-        SCOPED_TRACE(what);
-        double x = 9, y = 9, z = 9;
-        (controller ? TiltReading::fromController : TiltReading::fromPhoneSensor)(data.data(), &x, &y, &z);
-        EXPECT_NEAR(x, wantX, 1e-6);
-        EXPECT_NEAR(y, wantY, 1e-6);
-        EXPECT_NEAR(z, wantZ, 1e-6);
-    }
 }
 
 TEST(VirtualTilt, HeldKeysLeanEachOnItsOwnAxisAtTheRateToSixtyDegreesAndBack) {
