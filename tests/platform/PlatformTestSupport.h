@@ -21,7 +21,6 @@
 #include "platform/FingerView.h"
 #include "platform/FontCache.h"
 #include "platform/Graphics.h"
-#include "platform/HitTable.h"
 #include "platform/Image.h"
 #include "platform/ImageView.h"
 #include "platform/Key.h"

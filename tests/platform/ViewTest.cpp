@@ -74,7 +74,6 @@ TEST(View, HitTestingPicksTheTopMostVisibleInteractiveView) {
         {[] {}, {10, 10}, &lower},
         {[] {}, {300, 400}, &screen},
         {[] {}, {150, 170}, &turned},
-        {[] {}, {150, 255}, &turned},
         {[] {}, {110, 210}, &screen}, // inside the unturned frame only
         {[] {}, {-1, 10}, nullptr},
         {[] {}, {320, 10}, nullptr}, // the right edge is outside
@@ -176,16 +175,4 @@ TEST(FingerView, PhasesBecomeFingersAndTheTopModalLayerTakesThemUntilPopped) {
     s.popModal(b);
     s.touchesBegan({at(Began, 3)});
     EXPECT_EQ(std::tuple(s.log, s.hasModal()), std::tuple("d1m2u3u4d5D6U7u8D1D2d3", false));
-}
-
-TEST(HitTable, FirstAreaHoldingThePointWinsAndTheDisjointCheckCatchesOverlapsAndStrays) {
-    enum class A { Back, Play };
-    const std::array<HitArea<A>, 2> table{{{Rect{0, 0, 10, 10}, A::Back}, {Rect{10, 0, 10, 10}, A::Play}}};
-    EXPECT_EQ(hitAction<A>(table, {9.9f, 5}), A::Back);
-    EXPECT_EQ(hitAction<A>(table, {10, 5}), A::Play); // half-open edges: no point is in both
-    EXPECT_FALSE(hitAction<A>(table, {20, 5}).has_value());
-    EXPECT_TRUE(hitAreasAreDisjointWithin<A>(table, Rect{0, 0, 20, 10}));
-    EXPECT_FALSE(hitAreasAreDisjointWithin<A>(table, Rect{0, 0, 19, 10}));
-    const std::array<HitArea<A>, 2> overlapping{{{Rect{0, 0, 10, 10}, A::Back}, {Rect{9, 9, 5, 5}, A::Play}}};
-    EXPECT_FALSE(hitAreasAreDisjointWithin<A>(overlapping, Rect{0, 0, 20, 20}));
 }
