@@ -149,7 +149,6 @@ TEST(DrawOnDemand, AChangedViewIsDrawnOnceAndARestingScreenNotAtAll) {
         {"hidden", [&] { label.setHidden(true); }, 1},
         {"shown", [&] { label.setHidden(false); }, 1},
         {"text", [&] { label.setText("E A D G B E"); }, 1},
-        {"text colour", [&] { label.setTextColor(Color::white()); }, 1},
         {"alignment", [&] { label.setTextAlignment(TextAlignment::Center); }, 1},
         {"moved", [&] { image.setCenter(moved); }, 1},
         {"frame",

@@ -62,35 +62,31 @@ TEST(TextField, InputIsFilteredLimitedEditedByWholeCharactersAndOnlyOneFieldEdit
     root.addSubview(&field);
     field.insertText("ignored"); // not editing
     ASSERT_TRUE(field.becomeFirstResponder());
-    field.insertText("a\nb\tc\x7f");
-    EXPECT_EQ(field.text(), "abc"); // control characters never enter one line
-    field.setMaxLength(5);
-    field.insertText("d€"); // "€" (3 bytes) would pass the limit: not taken, nor cut
-    EXPECT_EQ(field.text(), "abcd");
-    for (int i = 0; i < 5; ++i)
-        field.deleteBackward();
-    EXPECT_EQ(field.text(), "");
-    field.setText("abcdefgh");
-    EXPECT_EQ(field.text(), "abcde");
-    field.setMaxLength(255);
-    field.setText("Riff€");
-    field.moveCaret(-1); // before "€" (three bytes): the insertion shows where the caret went
-    field.insertText("s ");
-    EXPECT_EQ(field.text(), "Riffs €");
-    field.moveCaretToStart();
-    field.deleteForward();
-    EXPECT_EQ(std::tuple(field.text(), field.caret()), std::tuple("iffs €", 0u));
-    field.deleteBackward(); // nothing before the caret
-    field.moveCaretToEnd();
-    field.deleteBackward(); // "iffs ", seen below
-    field.moveCaret(-100);
-    EXPECT_EQ(field.caret(), 0u);
-    field.moveCaret(100);
-    EXPECT_EQ(field.caret(), 5u);
-    // Inserting respects the byte limit across several characters.
-    field.setMaxLength(8);
-    field.insertText("abcdef");
-    EXPECT_EQ(field.text(), "iffs abc");
+    TextField& f = field;
+    // Each step, then the text and the caret (a byte offset, always between whole characters).
+    const std::initializer_list<std::tuple<std::function<void()>, const char*, std::size_t>> steps = {
+        {[&] { f.insertText("a\nb\tc\x7f"); }, "abc", 3}, // control characters never enter one line
+        {[&] { f.setMaxLength(5); }, "abc", 3},
+        {[&] { f.insertText("d€"); }, "abcd", 4}, // "€" (3 bytes) would pass the limit: not taken, nor cut
+        {[&] { f.setText("abcdefgh"); }, "abcde", 5},
+        {[&] { f.setMaxLength(255); }, "abcde", 5},
+        {[&] { f.setText("Riff€"); }, "Riff€", 7},
+        {[&] { f.moveCaret(-1); }, "Riff€", 4}, // before "€", not inside it
+        {[&] { f.insertText("s "); }, "Riffs €", 6},
+        {[&] { f.moveCaretToStart(); }, "Riffs €", 0},
+        {[&] { f.deleteForward(); }, "iffs €", 0},
+        {[&] { f.deleteBackward(); }, "iffs €", 0}, // nothing before the caret
+        {[&] { f.moveCaretToEnd(); }, "iffs €", 8},
+        {[&] { f.deleteBackward(); }, "iffs ", 5},
+        {[&] { f.moveCaret(-100); }, "iffs ", 0},
+        {[&] { f.moveCaret(100); }, "iffs ", 5},
+        {[&] { f.setMaxLength(8); }, "iffs ", 5},
+        {[&] { f.insertText("abcdef"); }, "iffs abc", 8}}; // the byte limit holds across several characters
+    for (int i = 0; const auto& [apply, text, caret] : steps) {
+        SCOPED_TRACE(i++);
+        apply();
+        EXPECT_EQ(std::tuple(f.text(), f.caret()), std::tuple(text, caret));
+    }
     // Without a delegate Return ends editing.
     field.returnPressed();
     EXPECT_FALSE(field.isEditing());
