@@ -145,24 +145,22 @@ TEST_F(Tilt, DeliversFiftyReadingsASecondToADelegateWhileKeysLean) {
     none.poll();
     EXPECT_EQ(std::tuple(none.source(), none.handleKey({.key = Key::Left}, true), got.size()),
               std::tuple(SdlAccelerometer::Source::None, false, before));
-    // Keys lean and let go, and a resting tilt falls silent.
-    EXPECT_FALSE(acc.handleKey({.key = Key::Left}, true)); // plain arrows are the screens'
-    EXPECT_TRUE(acc.handleKey({.key = Key::Left, .shift = true}, true));
-    run(1.0);
-    EXPECT_EQ(std::tuple(now()[1] > 0.5, now()[0], got.back()[1] > 0.5),
-              std::tuple(true, 0.0, true));                // whammy down
-    EXPECT_TRUE(acc.handleKey({.key = Key::Left}, false)); // released even without Shift: back to level
-    run(1.0);
-    EXPECT_EQ(now()[1], 0.0);
-    // The keypad steers too; keypad 5 levels at once.
-    EXPECT_TRUE(acc.handleKey({.key = Key::Keypad8}, true));
-    run(0.5);
-    EXPECT_GT(now()[0], 0.5); // top edge down
-    EXPECT_TRUE(acc.handleKey({.key = Key::Keypad5}, true));
-    EXPECT_EQ(now()[0], 0.0);
-    // Losing focus lets every key go.
-    acc.handleKey({.key = Key::Keypad2}, true);
-    acc.handleKey(KeyEvent{}, false);
-    run(1.0);
-    EXPECT_EQ(now()[0], 0.0);
+    // Each key pressed or let go, whether the tilt took it, then the lean after some time: x and y as -1, 0
+    // or 1 (exactly level, or past half of gravity), in the reading and in what the delegate last heard.
+    const std::initializer_list<std::tuple<KeyEvent, bool, bool, double, int, int>> keys = {
+        {{.key = Key::Left}, true, false, 1, 0, 0},               // plain arrows are the screens'
+        {{.key = Key::Left, .shift = true}, true, true, 1, 0, 1}, // whammy down
+        {{.key = Key::Left}, false, true, 1, 0, 0},               // released even without Shift
+        {{.key = Key::Keypad8}, true, true, 0.5, 1, 0},           // top edge down
+        {{.key = Key::Keypad5}, true, true, 0, 0, 0},             // levels at once
+        {{.key = Key::Keypad2}, true, true, 0, 0, 0},
+        {{}, false, false, 1, 0, 0}}; // losing focus lets every key go
+    const auto sign = [](double v) { return v > 0.5 ? 1 : v < -0.5 ? -1 : v == 0 ? 0 : 9; };
+    for (const auto& [event, down, taken, seconds, x, y] : keys) {
+        SCOPED_TRACE(testing::Message() << static_cast<int>(event.key) << down);
+        EXPECT_EQ(acc.handleKey(event, down), taken);
+        run(seconds);
+        EXPECT_EQ(std::tuple(sign(now()[0]), sign(now()[1])), std::tuple(x, y));
+        EXPECT_TRUE(seconds == 0 || std::tuple(sign(got.back()[0]), sign(got.back()[1])) == std::tuple(x, y));
+    }
 }
