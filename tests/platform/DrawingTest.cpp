@@ -28,10 +28,6 @@ struct Solid : View {
 
 TEST(Drawing, PrimitivesImagesAlphaHidingAndClippingLandWhereAsked) {
     HeadlessApp h;
-    // An image view takes its picture's size in points, and no touches.
-    ImageView sharp(Image::fromPixels(4, 6, std::vector<std::uint8_t>(4 * 6 * 4, 255), 2.0f));
-    EXPECT_EQ(std::tuple(sharp.frame(), sharp.isUserInteractionEnabled()),
-              std::tuple(Rect{0, 0, 2, 3}, false));
     // A missing picture, and pixels too few for the size, give none.
     EXPECT_EQ(std::tuple(Image::named("no-such-picture.png"),
                          Image::fromPixels(4, 6, std::vector<std::uint8_t>(10), 1.0f)),
@@ -143,7 +139,6 @@ TEST(DrawOnDemand, AChangedViewIsDrawnOnceAndARestingScreenNotAtAll) {
         {"hidden", [&] { label.setHidden(true); }, 1},
         {"shown", [&] { label.setHidden(false); }, 1},
         {"text", [&] { label.setText("E A D G B E"); }, 1},
-        {"alignment", [&] { label.setTextAlignment(TextAlignment::Center); }, 1},
         {"moved", [&] { image.setCenter(moved); }, 1},
         {"frame",
          [&] {
