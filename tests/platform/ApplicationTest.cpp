@@ -1,6 +1,6 @@
 #include "PlatformTestSupport.h"
 
-TEST(Application, HeadlessWindowDrawsTheViewSidewaysSavesThatPictureAndTakesTouchesInViewCoordinates) {
+TEST(Application, HeadlessWindowDrawsSidewaysSavesThePictureTakesTouchesAndRunsTheLoop) {
     HeadlessApp h;
     EXPECT_TRUE(h.app.isHeadless());
     View red(Rect{0, 0, 20, 10}), green(Rect{300, 470, 20, 10});
@@ -43,15 +43,7 @@ TEST(Application, HeadlessWindowDrawsTheViewSidewaysSavesThatPictureAndTakesTouc
     // The router numbers touches itself; a move's previous place carries into the end; a quick second tap
     // near the first counts twice.
     EXPECT_EQ(m.log(), "B1@10,30 M1@20,40<10,30 E1@20,40<10,30 B2@20,20x2");
-    h.app.finish();
-    h.app.finish();
-    EXPECT_EQ(d.terminated, 1);
-}
-
-TEST(Application, QueueKeysAlertsAndLifeCycleRunThroughTheLoop) {
-    HeadlessApp h;
-    RecordingDelegate d;
-    h.app.launch(d);
+    // Queued calls, keys, alerts and the life cycle run through the loop.
     int ran = 0;
     h.app.mainQueue().post([&] { ++ran; });
     h.app.mainQueue().postDelayed(0.5, [&] { ran += 10; });
@@ -72,8 +64,8 @@ TEST(Application, QueueKeysAlertsAndLifeCycleRunThroughTheLoop) {
     EXPECT_EQ(keys.ups, (std::vector<Key>{Key::H, Key::G}));
     h.app.removeKeyListener(&keys);
     // An alert keeps touches from the screen until its button is pressed.
-    TouchRecorder m(Rect{0, 0, 320, 480});
-    h.app.rootView().addSubview(&m);
+    TouchRecorder screen(Rect{0, 0, 320, 480});
+    h.app.rootView().addSubview(&screen);
     int dismissed = 0;
     AlertView* alert =
         h.app.showAlert("Welcome to Strumwell", "Read the manual.", "OK", [&] { ++dismissed; });
@@ -83,7 +75,7 @@ TEST(Application, QueueKeysAlertsAndLifeCycleRunThroughTheLoop) {
     h.touch(2, alert->convertPointTo(alert->buttonRect().center(), nullptr));
     h.app.runFrames(1);
     h.touch(3, {20, 20});
-    EXPECT_EQ(std::tuple(dismissed, h.app.currentAlert(), m.events.size()), std::tuple(1, nullptr, 2u));
+    EXPECT_EQ(std::tuple(dismissed, h.app.currentAlert(), screen.events.size()), std::tuple(1, nullptr, 2u));
     // No button: it stays, whatever is pressed.
     AlertView* stuck = h.app.showAlert("Accelerometer Failure", "No readings.", "");
     stuck->pressButton();
@@ -94,6 +86,7 @@ TEST(Application, QueueKeysAlertsAndLifeCycleRunThroughTheLoop) {
     h.app.injectQuit();
     EXPECT_FALSE(h.app.runFrames(1));
     EXPECT_TRUE(h.app.isTerminating());
+    h.app.finish();
     h.app.finish();
     EXPECT_EQ(std::tuple(d.memoryWarnings, d.terminated), std::tuple(1, 1));
 }
