@@ -28,7 +28,7 @@ struct Animations : ::testing::Test {
 
 } // namespace
 
-TEST_F(Animations, CentreAndAlphaMoveWithEaseInEaseOutNestRetargetAndJumpOutsideABlock) {
+TEST_F(Animations, ViewsEaseNestRetargetAndJumpAndTransitionsStopOnceFinishedRemovedOrReplaced) {
     v.setCenter({-33, 240});
     v.setAlpha(0);
     int stopped = 0;
@@ -83,9 +83,8 @@ TEST_F(Animations, CentreAndAlphaMoveWithEaseInEaseOutNestRetargetAndJumpOutside
     doomed.reset();
     EXPECT_EQ(View::runningAnimationCount(), before - 1);
     after(1);
-}
-
-TEST_F(Animations, TransitionsRunForTheirDurationAndStopOnceFinishedRemovedOrReplaced) {
+    // Transitions run for their duration and stop once finished, removed or replaced.
+    log.clear();
     using enum TransitionType;
     using enum TransitionDirection;
     // Every start (+), finish (.) and cancel (x) of the named delegates, between steps of the clock.

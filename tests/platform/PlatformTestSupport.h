@@ -19,7 +19,6 @@
 #include "platform/Application.h"
 #include "platform/ApplicationDelegate.h"
 #include "platform/FingerView.h"
-#include "platform/FontCache.h"
 #include "platform/Graphics.h"
 #include "platform/Image.h"
 #include "platform/ImageView.h"
