@@ -1,18 +1,40 @@
 #pragma once
-// The platform tests' one fixture: a headless window on a manual clock, its
-// picture read back in view coordinates, and views and delegates that record
-// what reaches them.
+// The platform tests' one header (with everything they include) and fixture: a headless window on a manual
+// clock, its picture read back in view coordinates, and views and delegates that record what reaches them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <csignal>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <tuple>
 #include <vector>
 
+#include "platform/AlertView.h"
 #include "platform/Application.h"
 #include "platform/ApplicationDelegate.h"
+#include "platform/FingerView.h"
+#include "platform/Graphics.h"
+#include "platform/Image.h"
+#include "platform/ImageView.h"
+#include "platform/Key.h"
 #include "platform/KeyListener.h"
+#include "platform/KeyRouter.h"
+#include "platform/Label.h"
+#include "platform/SdlAccelerometer.h"
+#include "platform/TextField.h"
+#include "platform/TouchRouter.h"
 #include "platform/View.h"
+#include "platform/VolumeSlider.h"
 #include "platform/core/Clock.h"
+#include "platform/core/MainThreadQueue.h"
+#include "platform/core/OutputVolume.h"
+#include "support/TempFolder.h"
 
 struct Rgb {
     std::uint8_t r, g, b;
@@ -30,6 +52,21 @@ struct Picture {
     // View (x, y) shows at landscape pixel (2y, 2(320 - x)): the view's
     // top-left corner is the window's bottom-left.
     Rgb at(float x, float y) const { return pixel(static_cast<int>(y * 2), static_cast<int>((320 - x) * 2)); }
+    // Each point's colour as a letter, K R G B Y M C W (blacK and the primaries and their mixes), in
+    // lower case at about half strength; '?' for anything else.
+    std::string colours(std::initializer_list<Point> points) const {
+        std::string s;
+        for (Point q : points) {
+            const Rgb c = at(q.x, q.y);
+            const auto level = [](std::uint8_t v) { return v > 200 ? 2 : v >= 60 ? 1 : 0; };
+            const int r = level(c.r), g = level(c.g), b = level(c.b), most = std::max({r, g, b});
+            const bool pure = (r == 0 || r == most) && (g == 0 || g == most) && (b == 0 || b == most);
+            s += pure ? static_cast<char>("KBGCRMYW"[(r > 0) * 4 + (g > 0) * 2 + (b > 0)] +
+                                          (most == 1 ? 32 : 0))
+                      : '?';
+        }
+        return s;
+    }
 };
 
 struct HeadlessApp {
@@ -78,23 +115,25 @@ class TouchRecorder : public View {
 public:
     using View::View;
     std::vector<Touch> events;
-    std::size_t count(TouchPhase phase) const {
-        std::size_t n = 0;
-        for (const Touch& t : events)
-            n += t.phase == phase ? 1 : 0;
-        return n;
+    // Every touch as phase letter, id, "@x,y", then "<x,y" (the previous
+    // location) after the first, and "xN" for the Nth tap of a quick series.
+    std::string log() const {
+        std::string s;
+        const auto xy = [](Point p) {
+            return std::to_string(std::lround(p.x)) + "," + std::to_string(std::lround(p.y));
+        };
+        for (const Touch& t : events) {
+            s += (s.empty() ? "" : " ") + std::string(1, "BMSEC"[static_cast<int>(t.phase)]) +
+                 std::to_string(t.id);
+            s += "@" + xy(t.location) + (t.phase == TouchPhase::Began ? "" : "<" + xy(t.previousLocation));
+            s += t.tapCount > 1 ? "x" + std::to_string(t.tapCount) : "";
+        }
+        return s;
     }
     void touchesBegan(const TouchSet& t) override { events.insert(events.end(), t.begin(), t.end()); }
     void touchesMoved(const TouchSet& t) override { events.insert(events.end(), t.begin(), t.end()); }
     void touchesEnded(const TouchSet& t) override { events.insert(events.end(), t.begin(), t.end()); }
     void touchesCancelled(const TouchSet& t) override { events.insert(events.end(), t.begin(), t.end()); }
-};
-
-// A delegate counting a transition's start and its two kinds of stop.
-struct CountingTransitionDelegate : TransitionAnimationDelegate {
-    int started = 0, finished = 0, cancelled = 0;
-    void animationDidStart() override { ++started; }
-    void animationDidStop(bool done) override { done ? ++finished : ++cancelled; }
 };
 
 // A key listener keeping the keys pressed and released, taking them or not.

@@ -1,11 +1,4 @@
-#include <gtest/gtest.h>
-
-#include <tuple>
-
 #include "PlatformTestSupport.h"
-#include "platform/Key.h"
-#include "platform/TextField.h"
-#include "platform/View.h"
 
 namespace {
 
@@ -23,16 +16,11 @@ struct SafeNameDelegate : TextFieldDelegate {
         ++ended;
         f.resignFirstResponder(); // ending again from inside must be harmless
         std::string s = f.text();
-        for (char& c : s)
-            if (c == '.' || c == '/' || c == '\\')
-                c = '_';
+        std::ranges::replace_if(
+            s, [](char c) { return c == '.' || c == '/' || c == '\\'; }, '_');
         f.setText(s);
     }
 };
-
-KeyEvent key(Key k) {
-    return KeyEvent{k, ""};
-}
 
 } // namespace
 
@@ -46,98 +34,75 @@ TEST(TextField, TypingBackspaceAndReturnThroughTheApplication) {
     SafeNameDelegate d;
     field.setDelegate(&d);
     h.app.rootView().addSubview(&field);
-
-    // Typed text before the field has focus goes nowhere.
-    h.app.injectText("x");
+    h.app.injectText("x"); // before the field has focus: goes nowhere
     h.app.runFrames(1);
-    EXPECT_EQ(field.text(), "");
-
-    // A touch on the field starts editing.
-    h.touch(1, {60, 200});
+    h.touch(1, {60, 200}); // a touch on the field starts editing
     ASSERT_TRUE(field.isEditing());
-    EXPECT_EQ(std::tuple(TextField::editingField(), d.began), std::tuple(&field, 1));
-
+    EXPECT_EQ(std::tuple(field.text(), TextField::editingField(), d.began), std::tuple("", &field, 1));
     h.app.injectText("my.song");
     h.app.injectText("é€");
+    h.app.injectKey(KeyEvent{Key::Backspace, ""}, true);
+    h.app.injectKey(KeyEvent{Key::Backspace, ""}, false);
     h.app.runFrames(1);
-    EXPECT_EQ(field.text(), "my.songé€");
-    h.app.injectKey(key(Key::Backspace), true);
-    h.app.injectKey(key(Key::Backspace), false);
-    h.app.runFrames(1);
-    EXPECT_EQ(field.text(), "my.songé"); // the whole three-byte character went
-    EXPECT_TRUE(field.isClearButtonShown());
-
-    h.app.injectKey(key(Key::Return), true);
+    EXPECT_EQ(std::tuple(field.text(), field.isClearButtonShown()),
+              std::tuple("my.songé", true)); // "€" went whole
+    h.app.injectKey(KeyEvent{Key::Return, ""}, true);
     h.app.runFrames(1);
     EXPECT_EQ(std::tuple(d.returned, d.ended, field.isEditing()), std::tuple(1, 1, false));
-    EXPECT_EQ(field.text(), "my_songé");
-    EXPECT_FALSE(field.isClearButtonShown()); // only while editing
+    EXPECT_EQ(std::tuple(field.text(), field.isClearButtonShown()), std::tuple("my_songé", false));
     ASSERT_TRUE(field.becomeFirstResponder());
     h.touch(4, field.convertPointTo(field.clearButtonRect().center(), nullptr));
     EXPECT_EQ(std::tuple(field.text(), field.isEditing()), std::tuple("", true));
     field.resignFirstResponder();
 }
 
-TEST(TextField, InputIsFilteredLimitedAndEditedAtTheCaretByWholeCharacters) {
+TEST(TextField, InputIsFilteredLimitedEditedByWholeCharactersAndOnlyOneFieldEdits) {
     View root(Rect{0, 0, 320, 480});
     TextField field(Rect{0, 0, 200, 30});
     root.addSubview(&field);
     field.insertText("ignored"); // not editing
-    EXPECT_EQ(field.text(), "");
     ASSERT_TRUE(field.becomeFirstResponder());
-    field.insertText("a\nb\tc\x7f");
-    EXPECT_EQ(field.text(), "abc"); // control characters never enter one line
-    field.setMaxLength(5);
-    field.insertText("d€"); // "€" (3 bytes) would pass the limit: not taken, nor cut
-    EXPECT_EQ(field.text(), "abcd");
-    for (int i = 0; i < 5; ++i)
-        field.deleteBackward();
-    EXPECT_EQ(field.text(), "");
-    field.setText("abcdefgh");
-    EXPECT_EQ(field.text(), "abcde");
-    field.setMaxLength(255);
-    field.setText("Riff€");
-    EXPECT_EQ(field.caret(), field.text().size());
-    field.moveCaret(-1); // before "€" (three bytes)
-    EXPECT_EQ(field.caret(), 4u);
-    field.insertText("s ");
-    EXPECT_EQ(field.text(), "Riffs €");
-    field.moveCaretToStart();
-    field.deleteForward();
-    EXPECT_EQ(field.text(), "iffs €");
-    EXPECT_EQ(field.caret(), 0u);
-    field.deleteBackward(); // nothing before the caret
-    field.moveCaretToEnd();
-    field.deleteBackward();
-    EXPECT_EQ(field.text(), "iffs ");
-    field.moveCaret(-100);
-    EXPECT_EQ(field.caret(), 0u);
-    field.moveCaret(100);
-    EXPECT_EQ(field.caret(), field.text().size());
-    // Inserting respects the byte limit across several characters.
-    field.setMaxLength(8);
-    field.insertText("abcdef");
-    EXPECT_EQ(field.text(), "iffs abc");
+    TextField& f = field;
+    // Each step, then the text and the caret (a byte offset, always between whole characters).
+    const std::initializer_list<std::tuple<std::function<void()>, const char*, std::size_t>> steps = {
+        {[&] { f.insertText("a\nb\tc\x7f"); }, "abc", 3}, // control characters never enter one line
+        {[&] { f.setMaxLength(5); }, "abc", 3},
+        {[&] { f.insertText("d€"); }, "abcd", 4}, // "€" (3 bytes) would pass the limit: not taken, nor cut
+        {[&] { f.setText("abcdefgh"); }, "abcde", 5},
+        {[&] { f.setMaxLength(255); }, "abcde", 5},
+        {[&] { f.setText("Riff€"); }, "Riff€", 7},
+        {[&] { f.moveCaret(-1); }, "Riff€", 4}, // before "€", not inside it
+        {[&] { f.insertText("s "); }, "Riffs €", 6},
+        {[&] { f.moveCaretToStart(); }, "Riffs €", 0},
+        {[&] { f.deleteForward(); }, "iffs €", 0},
+        {[&] { f.deleteBackward(); }, "iffs €", 0}, // nothing before the caret
+        {[&] { f.moveCaretToEnd(); }, "iffs €", 8},
+        {[&] { f.deleteBackward(); }, "iffs ", 5},
+        {[&] { f.moveCaret(-100); }, "iffs ", 0},
+        {[&] { f.moveCaret(100); }, "iffs ", 5},
+        {[&] { f.setMaxLength(8); }, "iffs ", 5},
+        {[&] { f.insertText("abcdef"); }, "iffs abc", 8}}; // the byte limit holds across several characters
+    for (int i = 0; const auto& [apply, text, caret] : steps) {
+        SCOPED_TRACE(i++);
+        apply();
+        EXPECT_EQ(std::tuple(f.text(), f.caret()), std::tuple(text, caret));
+    }
     // Without a delegate Return ends editing.
     field.returnPressed();
     EXPECT_FALSE(field.isEditing());
-}
+    // Only one field edits at a time, and hidden, detached or destroyed ones do not.
 
-TEST(TextField, OnlyOneFieldEditsAndHiddenOnesCannot) {
-    View root(Rect{0, 0, 320, 480});
-    TextField a(Rect{0, 0, 100, 30}), b(Rect{0, 40, 100, 30});
+    TextField a(Rect{0, 0, 100, 30}), b(Rect{0, 40, 100, 30}), detached(Rect{0, 0, 10, 10});
     root.addSubview(&a);
     root.addSubview(&b);
     SafeNameDelegate da;
     a.setDelegate(&da);
     ASSERT_TRUE(a.becomeFirstResponder());
     ASSERT_TRUE(b.becomeFirstResponder());
-    EXPECT_FALSE(a.isEditing());
-    EXPECT_EQ(da.ended, 1);
+    EXPECT_EQ(std::tuple(a.isEditing(), da.ended), std::tuple(false, 1));
     b.setHidden(true);
     b.resignFirstResponder();
     EXPECT_FALSE(b.becomeFirstResponder());
-    TextField detached(Rect{0, 0, 10, 10});
     EXPECT_FALSE(detached.becomeFirstResponder());
     {
         TextField temporary(Rect{0, 0, 10, 10});
