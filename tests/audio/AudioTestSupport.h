@@ -19,27 +19,26 @@
 // The one fixture of the engine tests: a temporary bundle folder with small
 // WAV files, a parent that records alerts, a recorder that records calls.
 
-inline void putLittleEndian(std::vector<uint8_t>& out, uint32_t v, int bytes) {
-    for (int k = 0; k < bytes; ++k)
-        out.push_back(uint8_t(v >> (8 * k)));
-}
-
 // The bytes of a RIFF/WAVE file.
 inline std::vector<uint8_t> wavBytes(const std::vector<int16_t>& values, int channels = 1, int bits = 16,
                                      int rate = 44100) {
-    std::vector<uint8_t> out = {'R', 'I', 'F', 'F'};
-    const uint32_t dataBytes = uint32_t(values.size() * 2);
-    putLittleEndian(out, 36 + dataBytes, 4);
+    std::vector<uint8_t> out;
+    auto put = [&](uint32_t v, int bytes) {
+        for (int k = 0; k < bytes; ++k)
+            out.push_back(uint8_t(v >> (8 * k)));
+    };
+    out.insert(out.end(), {'R', 'I', 'F', 'F'});
+    put(uint32_t(36 + values.size() * 2), 4);
     out.insert(out.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0, 1, 0});
-    putLittleEndian(out, uint32_t(channels), 2);
-    putLittleEndian(out, uint32_t(rate), 4);
-    putLittleEndian(out, uint32_t(rate * channels * bits / 8), 4);
-    putLittleEndian(out, uint32_t(channels * bits / 8), 2);
-    putLittleEndian(out, uint32_t(bits), 2);
+    put(uint32_t(channels), 2);
+    put(uint32_t(rate), 4);
+    put(uint32_t(rate * channels * bits / 8), 4);
+    put(uint32_t(channels * bits / 8), 2);
+    put(uint32_t(bits), 2);
     out.insert(out.end(), {'d', 'a', 't', 'a'});
-    putLittleEndian(out, dataBytes, 4);
+    put(uint32_t(values.size() * 2), 4);
     for (int16_t v : values)
-        putLittleEndian(out, uint16_t(v), 2);
+        put(uint16_t(v), 2);
     return out;
 }
 
@@ -109,14 +108,8 @@ public:
     }
     void addStopNote(int noteID) override { stops.push_back(noteID); }
     void addPitchChange(int noteID, float pitch) override { pitches.emplace_back(noteID, pitch); }
-    bool addWhammyBarChangeForGuitar(int guitar, float pitch) override {
-        whammies.emplace_back(guitar, pitch);
-        return accept;
-    }
-    bool addWahChangeForGuitar(int guitar, float pitch) override {
-        wahs.emplace_back(guitar, pitch);
-        return accept;
-    }
+    bool addWhammyBarChangeForGuitar(int guitar, float) override { return pedal(guitar + 2); }
+    bool addWahChangeForGuitar(int guitar, float) override { return pedal(guitar); }
     void setChordStrum(const int* samples, int guitar, bool mute) override {
         strum.assign(samples, samples + 6);
         strum.insert(strum.end(), {guitar, mute});
@@ -126,10 +119,15 @@ public:
     void stop() override { calls += "S"; }
     void play() override { calls += "P"; }
     int getState() override { return 2; }
+    // Wah changes of guitar g count as g, whammy changes as g + 2.
+    bool pedal(int which) {
+        pedals.push_back(which);
+        return accept;
+    }
 
     std::vector<std::tuple<int, float, double>> plays; // sample, volume, release slope
-    std::vector<std::pair<int, float>> pitches, whammies, wahs;
-    std::vector<int> stops, strum;
+    std::vector<std::pair<int, float>> pitches;
+    std::vector<int> stops, strum, pedals;
     std::string calls;
     bool accept = true;
     int nextID = 100;

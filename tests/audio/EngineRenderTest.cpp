@@ -1,0 +1,231 @@
+// The engine against the plain reference model on random scenarios: every
+// output value must be identical, with the vectorised loops on and off, and
+// the engine must stand being driven from several threads at once.
+#include <atomic>
+#include <functional>
+#include <random>
+#include <thread>
+
+#include "AudioTestSupport.h"
+#include "ReferenceModel.h"
+#include "platform/core/NullAudioOutput.h"
+
+namespace {
+
+class ReferenceComparisonTest : public EngineTest, public ::testing::WithParamInterface<int> {};
+
+// Two engines play the same scenario, one with the vectorised loops and one
+// with the per-frame loops; both must match the model and each other.
+TEST_P(ReferenceComparisonTest, MatchesTheReferenceModel) {
+    const int seed = GetParam();
+    std::mt19937 rng{uint32_t(seed)};
+    auto uniform = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    auto real = [&](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(rng); };
+    auto chance = [&](double p) { return real(0, 1) < p; };
+    SoundEngine& e = makeEngine();
+    SoundEngine plain(&parent, nullptr, nullptr, folder.str(), clock);
+    plain.callbackUserData()->fastPath = false;
+    ReferenceModel m;
+    // Sample bank: noise, ramps, loud constants, a few empty slots.
+    std::vector<int> slots = {99, 150}; // never loaded
+    for (int k = 0; k < 30; ++k) {
+        const int slot = uniform(0, 130);
+        const int length = chance(0.1) ? uniform(0, 3) : uniform(10, 6000), kind = uniform(0, 2);
+        std::vector<int16_t> data(size_t(length), 0);
+        for (int i = 0; i < length; ++i)
+            data[size_t(i)] = kind == 0   ? int16_t(uniform(-32768, 32767))
+                              : kind == 1 ? int16_t((i * 37) % 65536 - 32768)
+                                          : int16_t(chance(0.5) ? 32767 : -32768);
+        loadSlot(slot, data);
+        plain.loadSampleAtSlot(slot, "slot" + std::to_string(slot) + ".wav");
+        m.slots[slot] = data;
+        slots.push_back(slot);
+    }
+    const double volumes[] = {0.0, 0.35, 0.5, 0.7, 0.9, 1.0, 1.5, 2.0};
+    const double releases[] = {0.0, -1.5e-5, -1.865e-5, -3.69e-5, -1e-3, -0.01, -0.3, -2.0};
+    const int sizes[] = {1, 7, 64, 220, 256, 256, 256, 1000, 2500};
+    int noteID = 0;
+    for (int buffer = 0; buffer < 150; ++buffer) {
+        for (int k = uniform(0, 6); k > 0; --k) {
+            const int op = uniform(0, 19), v = uniform(0, 39), g = uniform(0, 1);
+            ReferenceModel::Voice& x = m.voices[v];
+            const bool on = chance(0.5);
+            // The same step, with the same numbers, for both engines.
+            std::function<void(SoundEngine&)> step = [](SoundEngine&) {};
+            if (op <= 6) {
+                const int slot = slots[size_t(uniform(0, int(slots.size()) - 1))];
+                const double vol = chance(0.8) ? volumes[uniform(0, 7)] : real(0, 2);
+                const double rd = chance(0.8) ? releases[uniform(0, 7)] : real(-0.01, 0);
+                if (chance(0.3))
+                    clock.advance(0.001);
+                const int voice = m.play(slot, vol, rd, noteID, clock.now()), id = noteID++;
+                step = [=](SoundEngine& e) { ASSERT_EQ(e.playSampleWithSampleNo(slot, vol, rd, id), voice); };
+            } else if (op <= 9) {
+                step = [=](SoundEngine& e) { e.stopSample(v); };
+                x.wantToStop = x.wantToStop || x.playing;
+            } else if (op == 10 || op == 11) {
+                step = [=](SoundEngine& e) { op == 10 ? e.startFullBend(v) : e.startHalfBend(v); };
+                x.requiredPitch = op == 10 ? SoundEngine::kFullBendPitch : SoundEngine::kHalfBendPitch;
+            } else if (op == 12) {
+                step = [=](SoundEngine& e) { on ? e.unbend(v) : e.stopBend(v); };
+                x.requiredPitch = 1.0f;
+                x.pitch = on ? x.pitch : 1.0f;
+            } else if (op == 13) {
+                const float w = m.whammy[g] = float(real(-0.5, 0.5));
+                step = [=](SoundEngine& e) { e.setWhammyForGuitar(g, w); };
+            } else if (op == 14 && chance(0.5)) {
+                step = [=](SoundEngine& e) { e.setWhammyBarAttached(g, on); };
+                m.whammyBarAttached[g] = on;
+            } else if (op == 14) {
+                step = [=](SoundEngine& e) { e.setPitchBendOn(g, on); };
+                m.pitchBendOn[g] = on;
+            } else if (op == 15) {
+                const float f = m.wahF[g] = float(real(0.05, 0.5));
+                m.wahOn[g] = on;
+                step = [=](SoundEngine& e) {
+                    e.setWahOn(g, on);
+                    e.setWahForGuitar(g, f);
+                };
+            } else if (op == 16) {
+                const float t = float(real(0, 1));
+                m.fuzzOn[g] = on;
+                m.fuzzThreshold[g] = int16_t(int(1000.0f + (1.0f - t) * 18000.0f));
+                step = [=](SoundEngine& e) {
+                    e.setFuzzOn(g, on);
+                    e.setFuzzThreshold(g, t);
+                };
+            } else if (op == 17) {
+                ReferenceModel::Delay& d = m.delay[g];
+                d.on = chance(0.6);
+                d.pingPong = chance(0.5);
+                d.feedback = float(real(0, 1));
+                d.mix = float(real(0, 1));
+                m.clearRing(g);
+                const bool newTime = chance(0.5);
+                if (newTime)
+                    d.time = chance(0.2) ? uniform(0, 3) : uniform(0, 88400);
+                step = [&d, g, newTime](SoundEngine& e) {
+                    e.setDelayOn(g, d.on);
+                    if (newTime)
+                        e.setDelayTime(g, d.time);
+                    e.setPingPong(g, d.pingPong);
+                    e.setDelayFeedback(g, d.feedback);
+                    e.setDelayMix(g, d.mix);
+                };
+            } else if (op == 18 && chance(0.3)) {
+                step = [](SoundEngine& e) { e.stopAllSounds(); };
+                for (auto& y : m.voices)
+                    y.wantToStop = true;
+            } else if (op == 19) {
+                const float p = float(real(0.9, 1.2));
+                const int id = uniform(0, noteID);
+                step = [=](SoundEngine& e) { e.setPitch(p, id); };
+                auto it =
+                    std::find_if(m.voices, m.voices + 40, [&](const auto& y) { return y.noteID == id; });
+                if (it != m.voices + 40)
+                    it->requiredPitch = p;
+            }
+            step(e);
+            step(plain);
+        }
+        SCOPED_TRACE(testing::Message() << "seed " << seed << " buffer " << buffer);
+        ASSERT_EQ(e.numSamplesPlaying(), m.sounding());
+        const int frames = sizes[uniform(0, 8)];
+        std::vector<int16_t> expected(size_t(frames) * 2);
+        m.render(expected.data(), frames);
+        ASSERT_EQ(render(e, frames), expected);
+        ASSERT_EQ(render(plain, frames), expected);
+        for (int v = 0; v < 40; ++v)
+            ASSERT_EQ(std::pair(e.voicePlaying(v), plain.voicePlaying(v)),
+                      std::pair(m.voices[v].playing, m.voices[v].playing))
+                << v;
+        ASSERT_EQ(e.numSamplesPlaying() + plain.numSamplesPlaying(), 2 * m.sounding());
+        clock.advance(double(frames) / 44100.0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Seeds, ReferenceComparisonTest, ::testing::Range(1, 13));
+
+// The render thread pulls buffers while two other threads start, stop and
+// bend voices, change settings and reload patches. Run under
+// ThreadSanitizer to check that nothing races; under AddressSanitizer to
+// check that no freed sample data is read.
+TEST_F(EngineTest, RenderWhilePlayingBendingAndReloadingFromOtherThreads) {
+    writeBundle(folder, 2000);
+    // An output whose own thread pulls small buffers while holding its lock,
+    // as SDL's audio device does.
+    NullAudioOutput output(64);
+    SoundEngine e(&parent, &output, nullptr, folder.str(), clock);
+    e.resetState();
+    std::atomic<bool> go{true};
+    auto player = [&](uint32_t seed) {
+        std::mt19937 rng(seed);
+        for (; go.load(); clock.advance(0.0001)) {
+            const int v = int(rng() % 40), g = int(rng() % 2), n = int(rng() % 200);
+            const std::function<void()> ops[] = {
+                [&] { e.playSampleWithSampleNo(n, 0.7, -0.001, n % 100); },
+                [&] { e.stopSample(v); },
+                [&] { e.startFullBend(v); },
+                [&] { e.stopBend(v); },
+                [&] { e.setPitch(1.05f, n % 100); },
+                [&] { e.setWhammyForGuitar(g, float(n % 100 - 50) / 100.0f); },
+                [&] { e.playNoiseFretWithGuitar(g); },
+                [&] { e.stopAllSounds(); },
+                [&] { e.playSampleWithHumanizedVolumeAndGuitar(g, n % 48); },
+                [&] { e.playSampleWithGuitar(g, n % 48); },
+                [&] { e.playSampleWithGuitar(g, n % 48); },
+                [&] { e.playSampleWithGuitar(g, n % 48); }};
+            ops[rng() % 12]();
+        }
+    };
+    std::thread ui(player, 1u), playback(player, 2u);
+    // This thread plays the part of the patch and pedal screens.
+    std::mt19937 rng(3);
+    TestListener listener;
+    for (int round = 0; round < 60; ++round) {
+        const int g = int(rng() % 2);
+        auto section = e.createSaveBuffer();
+        section[12] = uint8_t(rng() % 5);
+        section[25] = uint8_t(rng() % 5);
+        const std::function<void()> ops[] = {
+            [&] { e.nextPatch(&listener, g); },
+            [&] { e.prevPatch(&listener, g); },
+            [&] { e.resetState(); },
+            [&] { e.restoreFromSaveBuffer(section.data(), section.size(), 2); },
+            [&] {
+                e.setDelayOn(g, rng() % 2 == 0);
+                e.setDelayTime(g, int(rng() % 88400));
+                e.setPingPong(g, rng() % 2 == 0);
+                e.setWahOn(g, true);
+                e.setWahForGuitar(g, 0.2f);
+                e.setFuzzOn(g, rng() % 2 == 0);
+                e.setPitchBendOn(g, rng() % 2 == 0);
+                e.setWhammyBarAttached(g, rng() % 2 == 0);
+            },
+            [&] {
+                e.addSineWaveAtSlot(int(rng() % 200));
+                e.stopAllSoundsImmediately();
+            }};
+        ops[round % 6]();
+        parent.mainThreadQueue().runPending();
+        // Read while every thread is busy: never out of bounds.
+        const int sounding = e.numSamplesPlaying();
+        EXPECT_TRUE(sounding >= 0 && sounding <= 40) << sounding;
+    }
+    go = false;
+    ui.join();
+    playback.join();
+    const auto rendered = output.buffersDelivered();
+    output.stop();
+    parent.mainThreadQueue().runPending();
+    EXPECT_GT(rendered, 0u);
+    EXPECT_GE(listener.calls, 1);
+    int playing = 0;
+    for (int v = 0; v < 40; ++v) {
+        EXPECT_GE(e.voiceState(v).sampleNo, 0);
+        playing += e.voicePlaying(v) ? 1 : 0;
+    }
+    EXPECT_LE(e.numSamplesPlaying(), playing);
+}
+
+} // namespace
