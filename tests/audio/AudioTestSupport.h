@@ -98,36 +98,40 @@ public:
     int calls = 0;
 };
 
-// Records what the engine tells it; answers note identifiers 100, 101, ...
-// Strum speed and state stay with the null recorder.
+// Records what the engine tells it: plays with their numbers, the rest as
+// one line of text; answers note identifiers 100, 101, ...
 class RecordingRecorder : public NullEngineRecorder {
 public:
     int addPlayNote(int sampleNo, float volume, double releaseDelta) override {
         plays.emplace_back(sampleNo, volume, releaseDelta);
         return nextID++;
     }
-    void addStopNote(int noteID) override { stops.push_back(noteID); }
-    void addPitchChange(int noteID, float pitch) override { pitches.emplace_back(noteID, pitch); }
+    void addStopNote(int noteID) override { calls += "stop " + std::to_string(noteID) + ", "; }
+    void addPitchChange(int noteID, float pitch) override {
+        calls += "pitch " + std::to_string(noteID) + " " + std::to_string(pitch) + ", ";
+    }
+    // Wah changes of guitar g count as g, whammy changes as g + 2.
     bool addWhammyBarChangeForGuitar(int guitar, float) override { return pedal(guitar + 2); }
     bool addWahChangeForGuitar(int guitar, float) override { return pedal(guitar); }
+    bool pedal(int which) {
+        pedals.push_back(which);
+        return accept;
+    }
     void setChordStrum(const int* samples, int guitar, bool mute) override {
-        strum.assign(samples, samples + 6);
-        strum.insert(strum.end(), {guitar, mute});
+        calls += "strum";
+        for (int v :
+             {samples[0], samples[1], samples[2], samples[3], samples[4], samples[5], guitar, int(mute)})
+            calls += " " + std::to_string(v);
+        calls += ", ";
     }
     void stopChordStrum() override { calls += "s"; }
     void record() override { calls += "R"; }
     void stop() override { calls += "S"; }
     void play() override { calls += "P"; }
     int getState() override { return 2; }
-    // Wah changes of guitar g count as g, whammy changes as g + 2.
-    bool pedal(int which) {
-        pedals.push_back(which);
-        return accept;
-    }
 
     std::vector<std::tuple<int, float, double>> plays; // sample, volume, release slope
-    std::vector<std::pair<int, float>> pitches;
-    std::vector<int> stops, strum, pedals;
+    std::vector<int> pedals;
     std::string calls;
     bool accept = true;
     int nextID = 100;
