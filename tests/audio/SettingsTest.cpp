@@ -34,11 +34,18 @@ TEST_F(EngineTest, ResetRoundTripsAndShortSections) {
     // Every setting, read back from the engine that was set and from one that
     // restored its section.
     auto settings = [](SoundEngine& x) {
-        return std::vector<double>{
-            x.guitarVolume(0),        x.guitarSustain(1),           double(x.delayTime(0)),
-            1.0 * x.pingPong(1),      x.delayFeedback(1),           x.delayMix(0),
-            1.0 * x.fuzzOn(1),        x.fuzzThreshold(1),           x.wahOn(0) + 2.0 * x.wahOn(1),
-            1.0 * x.numFretsToShow(), 1.0 * x.whammyBarAttached(0), x.pitchBendOn(1) + 1.0 * x.patchNo(1)};
+        return std::vector<double>{x.guitarVolume(0),
+                                   x.guitarSustain(1) + x.guitarReleaseDelta(1) * 1e5,
+                                   double(x.delayTime(0)),
+                                   1.0 * x.pingPong(1),
+                                   x.delayFeedback(1),
+                                   x.delayMix(0),
+                                   1.0 * x.fuzzOn(1),
+                                   x.fuzzThreshold(1),
+                                   x.wahOn(0) + 2.0 * x.wahOn(1),
+                                   1.0 * x.numFretsToShow(),
+                                   1.0 * x.whammyBarAttached(0),
+                                   x.pitchBendOn(1) + 1.0 * x.patchNo(1)};
     };
     a.setGuitarVolume(0, 0.8f);
     a.setGuitarSustain(1, 0.25f);
@@ -54,7 +61,7 @@ TEST_F(EngineTest, ResetRoundTripsAndShortSections) {
     a.setWhammyBarAttached(0, true);
     a.setPitchBendOn(1, false);
     a.nextPatch(nullptr, 1);
-    const double want[] = {0.8, 0.25, 1234, 0, 0.125, 0.3, 1, 0.75, 1, -3, 1, 4};
+    const double want[] = {0.8, 0.25 - 6.975, 1234, 0, 0.125, 0.3, 1, 0.75, 1, -3, 1, 4};
     for (size_t k = 0; k < std::size(want); ++k)
         EXPECT_NEAR(settings(a)[k], want[k], 1e-4) << "setting " << k;
     const auto saved = a.createSaveBuffer();

@@ -159,39 +159,6 @@ TEST_F(EngineTest, UntrustedNumbersAreRefusedOrHeldInRange) {
 // thread plays the values read back here); untrusted times and gains stay
 // inside the ring and the output range.
 TEST_F(EngineTest, UntrustedPedalSettingsAreHeldToTheKnobsRange) {
-    SoundEngine& e = makeEngine();
-    const float delays[][4] = {{1e30f, INFINITY, 1.0f, 1.0f},
-                               {-INFINITY, -1e30f, 0.0f, 0.0f},
-                               {NAN, NAN, 0.0f, 0.0f},
-                               {1.5f, 0.25f, 1.0f, 0.25f},
-                               {0.4f, 0.9f, 0.4f, 0.9f}};
-    for (const auto& c : delays) {
-        SCOPED_TRACE(c[0]);
-        auto section = e.createSaveBuffer();
-        std::memcpy(&section[46], &c[0], 8); // guitar 2's feedback and mix
-        e.restoreFromSaveBuffer(section.data(), section.size(), 2);
-        e.setDelayFeedback(0, c[0]);
-        e.setDelayMix(0, c[1]);
-        EXPECT_EQ(std::vector<float>({e.delayFeedback(1), e.delayMix(1), e.delayFeedback(0), e.delayMix(0)}),
-                  std::vector<float>({c[2], c[3], c[2], c[3]}));
-    }
-    loadSlot(48, constantSample(100, 20000));
-    e.playSampleWithSampleNo(48, 1.0, 0, -1);
-    int16_t highest = 0;
-    for (int time : {2, -5, 88400, 100000, 88401, 1 << 30}) {
-        for (bool pp : {false, true}) {
-            e.setDelayOn(1, true);
-            e.setPingPong(1, pp);
-            e.setDelayTime(1, time);
-            e.setDelayFeedback(1, 1e9f);
-            e.setDelayMix(1, pp ? std::nanf("") : 1e9f);
-            for (int16_t x : render(e, 300)) {
-                ASSERT_TRUE(x >= -32767 && x <= 32766) << x;
-                highest = std::max(highest, x);
-            }
-        }
-    }
-    EXPECT_EQ(highest, 32766); // the echoes saturate
     std::vector<int16_t> square(2000);
     for (size_t i = 0; i < square.size(); ++i)
         square[i] = int16_t((i / 40) % 2 ? 30000 : -30000);
@@ -203,15 +170,46 @@ TEST_F(EngineTest, UntrustedPedalSettingsAreHeldToTheKnobsRange) {
         e.playSampleWithSampleNo(0, 0.6, 0, -1);
         return std::make_pair(e.wahForGuitar(0), render(e, 1024));
     };
-    const float wahs[][2] = {{0.3f, 0.3f},  {0.6f, 0.5f},       {1e30f, 0.5f},
-                             {0.0f, 0.05f}, {-INFINITY, 0.05f}, {NAN, 0.5f}};
-    for (const auto& c : wahs) {
-        SCOPED_TRACE(c[0]);
-        const auto held = wah(c[1], false);
-        EXPECT_EQ(wah(c[0], false), held);
-        EXPECT_EQ(wah(c[0], true).second, held.second);
-        EXPECT_EQ(held.first, c[1]);
+    SoundEngine d(nullptr, nullptr, nullptr, folder.str(), clock);
+    // (feedback, mix, wah) as given and as held
+    const float cases[][6] = {{1e30f, INFINITY, 1e30f, 1.0f, 1.0f, 0.5f},
+                              {-INFINITY, -1e30f, -INFINITY, 0, 0, 0.05f},
+                              {NAN, NAN, NAN, 0, 0, 0.5f},
+                              {1.5f, 0.25f, 0.6f, 1.0f, 0.25f, 0.5f},
+                              {0.4f, 0.9f, 0.3f, 0.4f, 0.9f, 0.3f},
+                              {0.4f, 0.9f, 0.0f, 0.4f, 0.9f, 0.05f}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c[2]);
+        auto section = d.createSaveBuffer();
+        std::memcpy(&section[46], &c[0], 8); // guitar 2's feedback and mix
+        d.restoreFromSaveBuffer(section.data(), section.size(), 2);
+        d.setDelayFeedback(0, c[0]);
+        d.setDelayMix(0, c[1]);
+        EXPECT_EQ(std::vector<float>({d.delayFeedback(1), d.delayMix(1), d.delayFeedback(0), d.delayMix(0)}),
+                  std::vector<float>({c[3], c[4], c[3], c[4]}));
+        const auto held = wah(c[5], false);
+        EXPECT_EQ(wah(c[2], false), held);
+        EXPECT_EQ(wah(c[2], true).second, held.second);
+        EXPECT_EQ(held.first, c[5]);
     }
+    writeWav(folder.file("loud.wav"), constantSample(100, 20000));
+    d.loadSampleAtSlot(48, "loud.wav");
+    d.playSampleWithSampleNo(48, 1.0, 0, -1);
+    int16_t highest = 0;
+    for (int time : {2, -5, 88400, 100000, 88401, 1 << 30}) {
+        for (bool pp : {false, true}) {
+            d.setDelayOn(1, true);
+            d.setPingPong(1, pp);
+            d.setDelayTime(1, time);
+            d.setDelayFeedback(1, 1e9f);
+            d.setDelayMix(1, pp ? std::nanf("") : 1e9f);
+            for (int16_t x : render(d, 300)) {
+                ASSERT_TRUE(x >= -32767 && x <= 32766) << x;
+                highest = std::max(highest, x);
+            }
+        }
+    }
+    EXPECT_EQ(highest, 32766); // the echoes saturate
 }
 
 // An impulse of 10000 on both sides of guitar 2 through a delay with mix 0.9
