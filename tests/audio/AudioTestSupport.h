@@ -92,6 +92,15 @@ private:
     MainThreadQueue queue_;
 };
 
+// Readings come only from the tests.
+class TestAccelerometer : public Accelerometer {
+public:
+    void setDelegate(AccelerometerDelegate* d) override { delegate = d; }
+    void setUpdateInterval(double seconds) override { interval = seconds; }
+    AccelerometerDelegate* delegate = nullptr;
+    double interval = 0;
+};
+
 class TestListener : public PatchChangeListener {
 public:
     void turnTouchscreenBackOn() override { ++calls; }
@@ -153,6 +162,17 @@ protected:
         writeWav(folder.file(name), values);
         engine->loadSampleAtSlot(slot, name);
     }
+    void feed(double x, double y, int times) {
+        for (int k = 0; k < times; ++k)
+            engine->accelerometerDidAccelerate(x, y, -1.0);
+    }
+    // Runs the UI queue for `seconds` of manual time, in 0.1 s steps.
+    void runFor(double seconds) {
+        for (double t = 0; t < seconds; t += 0.1) {
+            clock.advance(0.1);
+            parent.mainThreadQueue().runPending();
+        }
+    }
     int16_t firstValue(int slot) const {
         const int16_t* d = engine->sampleData(slot);
         return d ? d[0] : int16_t(-1);
@@ -160,6 +180,7 @@ protected:
 
     testsupport::TempFolder folder{"strumwell-audio"};
     ManualClock clock{1000.0};
+    TestAccelerometer accelerometer; // outlives the engine, which lets go of it when it ends
     TestParent parent{clock};
     RecordingRecorder recorder;
     std::unique_ptr<SoundEngine> engine;

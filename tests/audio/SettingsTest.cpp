@@ -80,18 +80,12 @@ TEST_F(EngineTest, ResetRoundTripsAndShortSections) {
     auto section = kDefaultSection;
     section[0] = 0x11; // would change guitar 1's volume
     section[12] = 4;
-    auto failure = [&](size_t size, int version) {
-        try {
-            a.restoreFromSaveBuffer(size ? section.data() : nullptr, size, version);
-        } catch (const StrumwellFailure& failure) {
-            return failure.name() + "/" + failure.reason();
-        }
-        return std::string("accepted");
-    };
     for (auto [size, version] : {std::pair{71, 1}, {71, 2}, {59, 0}, {0, 1}})
-        EXPECT_EQ(failure(size_t(size), version), "SoundEngineFailure-1/") << size;
+        EXPECT_THROW(a.restoreFromSaveBuffer(size ? section.data() : nullptr, size_t(size), version),
+                     StrumwellFailure);
     // Unknown versions are ignored; longer sections are fine.
-    EXPECT_EQ(failure(section.size(), 3) + failure(10, -1), "acceptedaccepted");
+    a.restoreFromSaveBuffer(section.data(), section.size(), 3);
+    a.restoreFromSaveBuffer(section.data(), 10, -1);
     EXPECT_EQ(a.createSaveBuffer(), kDefaultSection);
     section.resize(80, 0xEE);
     a.restoreFromSaveBuffer(section.data(), section.size(), 1);
@@ -100,32 +94,9 @@ TEST_F(EngineTest, ResetRoundTripsAndShortSections) {
     EXPECT_EQ(firstValue(0), 901);
 }
 
-// The engine with a fake accelerometer: the fixture itself.
-class TiltTest : public EngineTest, public Accelerometer {
-protected:
-    // The engine lets go of the accelerometer when it ends, so it must end
-    // before this class does.
-    ~TiltTest() override { engine.reset(); }
-    void setDelegate(AccelerometerDelegate* d) override { delegate = d; }
-    void setUpdateInterval(double seconds) override { interval = seconds; }
-    void feed(double x, double y, int times) {
-        for (int k = 0; k < times; ++k)
-            engine->accelerometerDidAccelerate(x, y, -1.0);
-    }
-    // Runs the UI queue for `seconds` of manual time, in 0.1 s steps.
-    void runFor(double seconds) {
-        for (double t = 0; t < seconds; t += 0.1) {
-            clock.advance(0.1);
-            parent.mainThreadQueue().runPending();
-        }
-    }
-    AccelerometerDelegate* delegate = nullptr;
-    double interval = 0;
-};
-
-TEST_F(TiltTest, WithoutReadingsTheTwelfthCheckAlertsOnce) {
-    SoundEngine& e = makeEngine(this);
-    EXPECT_TRUE(delegate == &e && interval == 0.02);
+TEST_F(EngineTest, WithoutReadingsTheTwelfthCheckAlertsOnce) {
+    SoundEngine& e = makeEngine(&accelerometer);
+    EXPECT_TRUE(accelerometer.delegate == &e && accelerometer.interval == 0.02);
     runFor(11.5);
     EXPECT_TRUE(parent.alerts.empty());
     runFor(6.0);
@@ -134,7 +105,7 @@ TEST_F(TiltTest, WithoutReadingsTheTwelfthCheckAlertsOnce) {
                   {"Accelerometer Failure: " + std::string(SoundEngine::kAccelerometerFailureMessage)}));
     EXPECT_EQ(std::pair(e.numAccelerometerStartTries(), e.accelerometerWorking()), std::pair(12, false));
     engine.reset();
-    EXPECT_EQ(delegate, nullptr);
+    EXPECT_EQ(accelerometer.delegate, nullptr);
     // Without parent or accelerometer nothing is checked nor alerted.
     SoundEngine alone(nullptr, nullptr, nullptr, folder.str(), clock);
     alone.setWahOn(0, true);
@@ -145,8 +116,8 @@ TEST_F(TiltTest, WithoutReadingsTheTwelfthCheckAlertsOnce) {
 
 // Readings steady for a while give (wah, whammy); the recorder hears each
 // change on the current guitar.
-TEST_F(TiltTest, SteadyTiltsPlayThePedalsOfTheCurrentGuitarAndStopTheChecks) {
-    SoundEngine& e = makeEngine(this);
+TEST_F(EngineTest, SteadyTiltsPlayThePedalsOfTheCurrentGuitarAndStopTheChecks) {
+    SoundEngine& e = makeEngine(&accelerometer);
     runFor(2.5);
     feed(-0.3, 0.35, 50); // effects off: the readings stay put
     EXPECT_EQ(std::pair(e.currentAccelerometerReadingWah(), e.currentAccelerometerReadingWhammy()),
