@@ -119,11 +119,11 @@ public:
     void addPitchChange(int noteID, float pitch) override {
         calls += "pitch " + std::to_string(noteID) + " " + std::to_string(pitch) + ", ";
     }
-    // Wah changes of guitar g count as g, whammy changes as g + 2.
-    bool addWhammyBarChangeForGuitar(int guitar, float) override { return pedal(guitar + 2); }
-    bool addWahChangeForGuitar(int guitar, float) override { return pedal(guitar); }
+    // Wah changes of guitar g are logged as 'a' + g, whammy changes as 'c' + g.
+    bool addWhammyBarChangeForGuitar(int guitar, float) override { return pedal('c' + guitar); }
+    bool addWahChangeForGuitar(int guitar, float) override { return pedal('a' + guitar); }
     bool pedal(int which) {
-        pedals.push_back(which);
+        pedals += char(which);
         return accept;
     }
     void setChordStrum(const int* samples, int guitar, bool mute) override {
@@ -140,7 +140,7 @@ public:
     int getState() override { return 2; }
 
     std::vector<std::tuple<int, float, double>> plays; // sample, volume, release slope
-    std::vector<int> pedals;
+    std::string pedals;
     std::string calls;
     bool accept = true;
     int nextID = 100;

@@ -73,8 +73,7 @@ TEST_F(EngineTest, ResetRoundTripsAndShortSections) {
         EXPECT_FALSE(a.wahOn(g) || a.whammyBarAttached(g) || a.pitchBendOn(g)) << g;
     EXPECT_EQ(std::pair(a.numFretsToShow(), a.delayOn(1)), std::pair(5, true));
     // Change the files on disk: a reload would be visible.
-    for (int k = 1; k <= 48; ++k)
-        writeWav(folder.file("A2-" + std::to_string(k) + ".wav"), constantSample(8, int16_t(900 + k)));
+    writeWav(folder.file("A2-1.wav"), constantSample(8, 901));
     a.restoreFromSaveBuffer(kDefaultSection.data(), kDefaultSection.size(), 2);
     EXPECT_EQ(firstValue(0), 201);
     auto section = kDefaultSection;
@@ -138,8 +137,9 @@ TEST_F(EngineTest, SteadyTiltsPlayThePedalsOfTheCurrentGuitarAndStopTheChecks) {
             recorder.pedals.clear();
             feed(c[0], c[1], 400);
             EXPECT_NEAR(e.wahForGuitar(g) + 10 * e.whammy(g), c[2] + 10 * c[3], 1e-4) << c[0];
-            EXPECT_EQ(std::tuple(recorder.pedals.size(), recorder.pedals.front(), recorder.pedals.back()),
-                      std::tuple(800u, g, g + 2));
+            EXPECT_EQ(std::pair(std::count(recorder.pedals.begin(), recorder.pedals.end(), 'a' + g),
+                                std::count(recorder.pedals.begin(), recorder.pedals.end(), 'c' + g)),
+                      std::pair(400L, 400L));
         }
         EXPECT_EQ(e.whammy(1 - g), 0.0f);
         e.setWhammyBarAttached(g, false);

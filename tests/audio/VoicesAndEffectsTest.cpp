@@ -1,5 +1,5 @@
-// Voices: stealing, recording and untrusted numbers; the pedals: known echoes
-// of the delay and untrusted settings held to the knobs' range. The mix, the
+// Voices: stealing, recording and untrusted numbers; the pedals: untrusted
+// settings held to the knobs' range. The mix, the
 // count of sounding voices and the pedals' arithmetic on in-range settings are
 // checked value by value against the reference model.
 #include <cmath>
@@ -10,17 +10,12 @@
 
 namespace {
 
-TEST_F(EngineTest, FortyVoicesStealTheOldestUnprotectedVoiceLowestIndexFirst) {
+// Which voice is stolen among equals is checked against the reference model;
+// here, the voices whose slot may not be cut off.
+TEST_F(EngineTest, AFullEngineStealsOnlyVoicesThatMayBeCutOff) {
     SoundEngine& e = makeEngine();
-    loadSlot(0, constantSample(100, 1));
-    loadSlot(1, constantSample(100, 1));
     for (int k = 0; k < 40; ++k)
-        ASSERT_EQ(e.playSampleWithSampleNo(k < 3 ? 1 : 0, 0.5, 0, k), k);
-    clock.advance(1.0);
-    EXPECT_EQ(e.playSampleWithSampleNo(0, 0.5, 0, 99), 0);
-    EXPECT_EQ(e.voiceNoteID(0), 99);
-    EXPECT_EQ(e.playSampleWithSampleNo(0, 0.5, 0, 100), 1); // voice 0 is now the newest
-    // Voice 2 is the oldest but holds a slot that may not be cut off.
+        e.playSampleWithSampleNo(k < 3 ? 1 : 0, 0.5, 0, k);
     e.callbackUserData()->sampleList[1].cannotBeCulledOnTooManyNotes = true;
     EXPECT_EQ(e.playSampleWithSampleNo(0, 0.5, 0, 50), 3);
     e.callbackUserData()->sampleList[0].cannotBeCulledOnTooManyNotes = true;
@@ -35,10 +30,9 @@ TEST_F(EngineTest, PlaysBendsNoisesAndControlsAreRecordedWithTheGuitarsVolumeAnd
     e.setGuitarSustain(0, 0.0f);
     e.setGuitarSustain(1, 1.0f);
     const int v = e.playSampleWithGuitar(1, 10, 0.5f);
-    e.startFullBend(v);
-    e.startHalfBend(v);
-    e.unbend(v);
-    e.stopBend(v);
+    for (auto bend : {&SoundEngine::startFullBend, &SoundEngine::startHalfBend, &SoundEngine::unbend,
+                      &SoundEngine::stopBend})
+        (e.*bend)(v);
     e.setPitch(1.05f, 100); // played back from a recording: not recorded again
     e.stopAndRecordSample(v);
     e.playSampleWithGuitar(0, 3);
@@ -53,29 +47,27 @@ TEST_F(EngineTest, PlaysBendsNoisesAndControlsAreRecordedWithTheGuitarsVolumeAnd
     for (size_t k = 0; k < 4; ++k) {
         const auto [first, last, volume, release] = expected[k];
         const auto [sample, gotVolume, gotRelease] = recorder.plays[k];
-        EXPECT_TRUE(sample >= first && sample <= last) << k;
-        EXPECT_EQ(std::pair(gotVolume, float(gotRelease)), std::pair(volume, float(release))) << k;
+        EXPECT_TRUE(sample >= first && sample <= last && gotVolume == volume &&
+                    float(gotRelease) == float(release))
+            << k;
     }
     // Noises are stopped at once: with no release they play to their end.
     EXPECT_EQ(recorder.calls, "pitch 100 " + std::to_string(SoundEngine::kFullBendPitch) + ", pitch 100 " +
                                   std::to_string(SoundEngine::kHalfBendPitch) +
                                   ", pitch 100 1.000000, pitch 100 1.000000, stop 100, stop 102, stop 103, ");
     recorder.calls.clear();
-    // Unrecorded plays keep the identifier they were given.
-    EXPECT_EQ(e.voiceNoteID(e.playSampleWithSampleNo(3, 0.5, 0, 42)), 42);
     // A humanized volume is one of four steps of a tenth below the guitar's.
     std::set<long> steps;
-    for (int k = 0; k < 40; ++k)
+    for (int k = 0; k < 40; ++k) {
         e.playSampleWithHumanizedVolumeAndGuitar(0, 3);
-    for (size_t k = 4; k < recorder.plays.size(); ++k)
-        steps.insert(std::lround(std::get<1>(recorder.plays[k]) * 20.0f));
+        steps.insert(std::lround(std::get<1>(recorder.plays.back()) * 20.0f));
+    }
     EXPECT_EQ(steps, std::set<long>({7, 8, 9, 10}));
     // The recorder's own controls and strums reach it; without one, the null
     // recorder answers.
-    e.recorderRecord();
-    e.recorderPlay();
-    e.recorderStop();
-    e.stopChordStrum();
+    for (auto control : {&SoundEngine::recorderRecord, &SoundEngine::recorderPlay, &SoundEngine::recorderStop,
+                         &SoundEngine::stopChordStrum})
+        (e.*control)();
     const int chord[6] = {2, -1, 14, 19, -1, -1};
     e.setChordStrum(chord, 1, true);
     e.setChordStrum(nullptr, 0, false);
@@ -107,20 +99,18 @@ TEST_F(EngineTest, UntrustedNumbersAreRefusedOrHeldInRange) {
         EXPECT_EQ(
             e.playSampleWithSampleNo(slot, 1.0, 0, -1) + e.playAndRecordSampleWithSampleNo(slot, 1.0, 0), -2);
     for (int bad : {-1, 40}) {
-        e.stopSample(bad);
-        e.stopAndRecordSample(bad);
-        e.startFullBend(bad);
-        e.startHalfBend(bad);
-        e.unbend(bad);
-        e.stopBend(bad);
+        for (auto f :
+             {&SoundEngine::stopSample, &SoundEngine::stopAndRecordSample, &SoundEngine::startFullBend,
+              &SoundEngine::startHalfBend, &SoundEngine::unbend, &SoundEngine::stopBend})
+            (e.*f)(bad);
         EXPECT_EQ(std::pair(e.voicePlaying(bad), e.voiceNoteID(bad)), std::pair(false, -1));
     }
     for (int bad : {-1, 2}) {
         e.setGuitarVolume(bad, 0.9f);
         e.setDelayOn(bad, true);
         e.nextPatch(nullptr, bad);
-        e.playNoiseFretWithGuitar(bad);
-        e.playNoiseTapWithGuitar(bad);
+        for (auto noise : {&SoundEngine::playNoiseFretWithGuitar, &SoundEngine::playNoiseTapWithGuitar})
+            (e.*noise)(bad);
         EXPECT_EQ(e.playSampleWithGuitar(bad, 0), -1);
         EXPECT_EQ(e.guitarVolume(bad) + e.guitarSustain(bad), 0.0f);
         EXPECT_FALSE(e.delayOn(bad) || e.isAcoustic(bad));
@@ -210,53 +200,6 @@ TEST_F(EngineTest, UntrustedPedalSettingsAreHeldToTheKnobsRange) {
         }
     }
     EXPECT_EQ(highest, 32766); // the echoes saturate
-}
-
-// An impulse of 10000 on both sides of guitar 2 through a delay with mix 0.9
-// (58982 in 16.16) and feedback 0.4 (26214): every value is silent but the
-// impulse and the echoes listed.
-TEST_F(EngineTest, DelayEchoesTheImpulseWhereItShould) {
-    const struct {
-        const char* name;
-        int time, pingPong, firstBuffer, frames;
-        int then; // after the first buffer: 1 plays a noise, 2 switches the delay on again
-        std::vector<std::pair<size_t, int16_t>> echoes; // (value index = 2 frame + side, value)
-    } cases[] = {
-        // The second buffer starts where the second read position is exactly
-        // at the ring's end: it wraps to 0. The noise played then bypasses
-        // the delay and leaves the right echo in place.
-        {"ping-pong", 26460, 1, 6615, 20480, 1, {{13230, 1000}, {13231, 9999}, {26460, 8999}, {39691, 3599}}},
-        {"time 0 is a full ring", 0, 0, 256, 44800, 0, {{88400, 8999}, {88401, 8999}}},
-        {"odd time echoes left into right", 3, 0, 3, 3, 0, {{3, 8999}, {4, 8999}}},
-        {"switching on again empties the ring", 200, 0, 50, 306, 2, {}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        SoundEngine& e = makeEngine();
-        loadSlot(48, {10000});
-        loadSlot(100, {1000});
-        e.setDelayOn(1, true);
-        e.setPingPong(1, c.pingPong == 1);
-        e.setDelayTime(1, c.time);
-        e.setDelayFeedback(1, 0.4f);
-        e.setDelayMix(1, 0.9f);
-        e.playSampleWithSampleNo(48, 1.0, 0, -1);
-        std::vector<int16_t> out = render(e, c.firstBuffer), expected(size_t(c.frames) * 2, 0);
-        if (c.then == 1)
-            e.playSampleWithSampleNo(100, 1.0, 0, -1);
-        if (c.then == 2)
-            e.setDelayOn(1, true);
-        for (int done = c.firstBuffer; done < c.frames; done += 256) {
-            const auto more = render(e, std::min(256, c.frames - done));
-            out.insert(out.end(), more.begin(), more.end());
-        }
-        expected[0] = expected[1] = 10000;
-        for (const auto& [index, value] : c.echoes)
-            expected[index] = value;
-        ASSERT_EQ(out.size(), expected.size());
-        for (size_t k = 0; k < out.size(); ++k)
-            ASSERT_EQ(out[k], expected[k]) << "frame " << k / 2 << " side " << k % 2;
-    }
 }
 
 } // namespace
