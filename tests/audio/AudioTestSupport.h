@@ -87,8 +87,6 @@ public:
     void playbackEnded() override {}
     int guitar = 0;
     std::vector<std::string> alerts;
-
-private:
     MainThreadQueue queue_;
 };
 
@@ -128,10 +126,9 @@ public:
     }
     void setChordStrum(const int* samples, int guitar, bool mute) override {
         calls += "strum";
-        for (int v :
-             {samples[0], samples[1], samples[2], samples[3], samples[4], samples[5], guitar, int(mute)})
-            calls += " " + std::to_string(v);
-        calls += ", ";
+        for (int k = 0; k < 6; ++k)
+            calls += " " + std::to_string(samples[k]);
+        calls += " " + std::to_string(guitar) + " " + std::to_string(mute) + ", ";
     }
     void stopChordStrum() override { calls += "s"; }
     void record() override { calls += "R"; }
