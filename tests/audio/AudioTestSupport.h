@@ -124,12 +124,6 @@ public:
         pedals += char(which);
         return accept;
     }
-    void setChordStrum(const int* samples, int guitar, bool mute) override {
-        calls += "strum";
-        for (int k = 0; k < 6; ++k)
-            calls += " " + std::to_string(samples[k]);
-        calls += " " + std::to_string(guitar) + " " + std::to_string(mute) + ", ";
-    }
     void stopChordStrum() override { calls += "s"; }
     void record() override { calls += "R"; }
     void stop() override { calls += "S"; }
