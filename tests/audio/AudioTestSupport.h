@@ -19,27 +19,26 @@
 // The one fixture of the engine tests: a temporary bundle folder with small
 // WAV files, a parent that records alerts, a recorder that records calls.
 
-inline void putLittleEndian(std::vector<uint8_t>& out, uint32_t v, int bytes) {
-    for (int k = 0; k < bytes; ++k)
-        out.push_back(uint8_t(v >> (8 * k)));
-}
-
 // The bytes of a RIFF/WAVE file.
 inline std::vector<uint8_t> wavBytes(const std::vector<int16_t>& values, int channels = 1, int bits = 16,
                                      int rate = 44100) {
-    std::vector<uint8_t> out = {'R', 'I', 'F', 'F'};
-    const uint32_t dataBytes = uint32_t(values.size() * 2);
-    putLittleEndian(out, 36 + dataBytes, 4);
+    std::vector<uint8_t> out;
+    auto put = [&](uint32_t v, int bytes) {
+        for (int k = 0; k < bytes; ++k)
+            out.push_back(uint8_t(v >> (8 * k)));
+    };
+    out.insert(out.end(), {'R', 'I', 'F', 'F'});
+    put(uint32_t(36 + values.size() * 2), 4);
     out.insert(out.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0, 1, 0});
-    putLittleEndian(out, uint32_t(channels), 2);
-    putLittleEndian(out, uint32_t(rate), 4);
-    putLittleEndian(out, uint32_t(rate * channels * bits / 8), 4);
-    putLittleEndian(out, uint32_t(channels * bits / 8), 2);
-    putLittleEndian(out, uint32_t(bits), 2);
+    put(uint32_t(channels), 2);
+    put(uint32_t(rate), 4);
+    put(uint32_t(rate * channels * bits / 8), 4);
+    put(uint32_t(channels * bits / 8), 2);
+    put(uint32_t(bits), 2);
     out.insert(out.end(), {'d', 'a', 't', 'a'});
-    putLittleEndian(out, dataBytes, 4);
+    put(uint32_t(values.size() * 2), 4);
     for (int16_t v : values)
-        putLittleEndian(out, uint16_t(v), 2);
+        put(uint16_t(v), 2);
     return out;
 }
 
@@ -88,9 +87,16 @@ public:
     void playbackEnded() override {}
     int guitar = 0;
     std::vector<std::string> alerts;
-
-private:
     MainThreadQueue queue_;
+};
+
+// Readings come only from the tests.
+class TestAccelerometer : public Accelerometer {
+public:
+    void setDelegate(AccelerometerDelegate* d) override { delegate = d; }
+    void setUpdateInterval(double seconds) override { interval = seconds; }
+    AccelerometerDelegate* delegate = nullptr;
+    double interval = 0;
 };
 
 class TestListener : public PatchChangeListener {
@@ -99,27 +105,24 @@ public:
     int calls = 0;
 };
 
-// Records what the engine tells it; answers note identifiers 100, 101, ...
-// Strum speed and state stay with the null recorder.
+// Records what the engine tells it: plays with their numbers, the rest as
+// one line of text; answers note identifiers 100, 101, ...
 class RecordingRecorder : public NullEngineRecorder {
 public:
     int addPlayNote(int sampleNo, float volume, double releaseDelta) override {
         plays.emplace_back(sampleNo, volume, releaseDelta);
         return nextID++;
     }
-    void addStopNote(int noteID) override { stops.push_back(noteID); }
-    void addPitchChange(int noteID, float pitch) override { pitches.emplace_back(noteID, pitch); }
-    bool addWhammyBarChangeForGuitar(int guitar, float pitch) override {
-        whammies.emplace_back(guitar, pitch);
-        return accept;
+    void addStopNote(int noteID) override { calls += "stop " + std::to_string(noteID) + ", "; }
+    void addPitchChange(int noteID, float pitch) override {
+        calls += "pitch " + std::to_string(noteID) + " " + std::to_string(pitch) + ", ";
     }
-    bool addWahChangeForGuitar(int guitar, float pitch) override {
-        wahs.emplace_back(guitar, pitch);
+    // Wah changes of guitar g are logged as 'a' + g, whammy changes as 'c' + g.
+    bool addWhammyBarChangeForGuitar(int guitar, float) override { return pedal('c' + guitar); }
+    bool addWahChangeForGuitar(int guitar, float) override { return pedal('a' + guitar); }
+    bool pedal(int which) {
+        pedals += char(which);
         return accept;
-    }
-    void setChordStrum(const int* samples, int guitar, bool mute) override {
-        strum.assign(samples, samples + 6);
-        strum.insert(strum.end(), {guitar, mute});
     }
     void stopChordStrum() override { calls += "s"; }
     void record() override { calls += "R"; }
@@ -128,8 +131,7 @@ public:
     int getState() override { return 2; }
 
     std::vector<std::tuple<int, float, double>> plays; // sample, volume, release slope
-    std::vector<std::pair<int, float>> pitches, whammies, wahs;
-    std::vector<int> stops, strum;
+    std::string pedals;
     std::string calls;
     bool accept = true;
     int nextID = 100;
@@ -151,6 +153,17 @@ protected:
         writeWav(folder.file(name), values);
         engine->loadSampleAtSlot(slot, name);
     }
+    void feed(double x, double y, int times) {
+        for (int k = 0; k < times; ++k)
+            engine->accelerometerDidAccelerate(x, y, -1.0);
+    }
+    // Runs the UI queue for `seconds` of manual time, in 0.1 s steps.
+    void runFor(double seconds) {
+        for (double t = 0; t < seconds; t += 0.1) {
+            clock.advance(0.1);
+            parent.mainThreadQueue().runPending();
+        }
+    }
     int16_t firstValue(int slot) const {
         const int16_t* d = engine->sampleData(slot);
         return d ? d[0] : int16_t(-1);
@@ -158,6 +171,7 @@ protected:
 
     testsupport::TempFolder folder{"strumwell-audio"};
     ManualClock clock{1000.0};
+    TestAccelerometer accelerometer; // outlives the engine, which lets go of it when it ends
     TestParent parent{clock};
     RecordingRecorder recorder;
     std::unique_ptr<SoundEngine> engine;

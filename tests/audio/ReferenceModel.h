@@ -35,22 +35,19 @@ public:
     float whammy[2] = {}, wahF[2] = {0.5f, 0.5f};
     int wahB0[2] = {}, wahB1[2] = {};
 
+    // A free voice, else the oldest (lowest index first).
     int play(int sampleNo, double volume, double releaseDelta, int noteID, double now) {
-        int v = -1;
-        for (int k = 0; k < 40 && v < 0; ++k)
-            if (!voices[k].playing)
-                v = k;
-        for (int k = 0; k < 40 && v < 0; ++k)
-            if (std::all_of(voices, voices + 40,
-                            [&](const Voice& x) { return voices[k].created <= x.created; }))
-                v = k;
-        voices[v] = {.noteID = noteID,
-                     .sampleNo = sampleNo,
-                     .playing = true,
-                     .requiredVolume = volume,
-                     .releaseDelta = releaseDelta,
-                     .created = now};
-        return v;
+        Voice* x = std::find_if(voices, voices + 40, [](const Voice& y) { return !y.playing; });
+        if (x == voices + 40)
+            x = std::min_element(voices, voices + 40,
+                                 [](const Voice& a, const Voice& b) { return a.created < b.created; });
+        *x = {.noteID = noteID,
+              .sampleNo = sampleNo,
+              .playing = true,
+              .requiredVolume = volume,
+              .releaseDelta = releaseDelta,
+              .created = now};
+        return int(x - voices);
     }
 
     int sounding() const {

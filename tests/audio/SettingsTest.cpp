@@ -17,8 +17,9 @@ const std::vector<uint8_t> kDefaultSection = {
 
 // A reset restores the defaults but leaves whammy, wah and the delay rings
 // alone; versions 1 and 2 round-trip every setting, version 0 lacks the
-// newer switches.
-TEST_F(EngineTest, ResetAndRoundTrips) {
+// newer switches; short sections are refused before anything changes, and
+// restoring the patches a guitar already has reloads nothing.
+TEST_F(EngineTest, ResetRoundTripsAndShortSections) {
     writeBundle(folder);
     SoundEngine& a = makeEngine();
     a.resetState();
@@ -30,12 +31,16 @@ TEST_F(EngineTest, ResetAndRoundTrips) {
     EXPECT_EQ(a.effect<DelayEffect>(0).clearRequests(), 0u);
     const std::vector<uint8_t> v0(kDefaultSection.begin(), kDefaultSection.begin() + 60);
     EXPECT_EQ(a.createSaveBufferOLDVersion0(), v0);
-    // The codec alone reads and writes the same bytes; version 0 lacks the
-    // newer switches.
-    EXPECT_EQ(EngineSettings::read(kDefaultSection.data(), 72, 2).write(), kDefaultSection);
-    const EngineSettings old = EngineSettings::read(v0.data(), v0.size(), 0);
-    EXPECT_TRUE(std::equal(v0.begin(), v0.end(), old.write().begin()));
-    EXPECT_EQ(std::pair(old.of<WahEffect>(1).on, old.of<FretsShown>().count), std::pair(false, 5));
+    // Every setting, read back from the engine that was set and from one that
+    // restored its section.
+    auto settings = [](SoundEngine& x) {
+        const double v[] = {
+            x.guitarVolume(0),        x.guitarSustain(1),           double(x.delayTime(0)),
+            1.0 * x.pingPong(1),      x.delayFeedback(1),           x.delayMix(0),
+            1.0 * x.fuzzOn(1),        x.fuzzThreshold(1),           x.wahOn(0) + 2.0 * x.wahOn(1),
+            1.0 * x.numFretsToShow(), 1.0 * x.whammyBarAttached(0), x.pitchBendOn(1) + 1.0 * x.patchNo(1)};
+        return std::vector<double>(std::begin(v), std::end(v));
+    };
     a.setGuitarVolume(0, 0.8f);
     a.setGuitarSustain(1, 0.25f);
     a.setDelayTime(0, 1234);
@@ -50,146 +55,100 @@ TEST_F(EngineTest, ResetAndRoundTrips) {
     a.setWhammyBarAttached(0, true);
     a.setPitchBendOn(1, false);
     a.nextPatch(nullptr, 1);
+    const double want[] = {0.8, 0.25, 1234, 0, 0.125, 0.3, 1, 0.75, 1, -3, 1, 4};
+    for (size_t k = 0; k < std::size(want); ++k)
+        EXPECT_NEAR(settings(a)[k], want[k], 1e-4) << "setting " << k;
+    EXPECT_NEAR(a.guitarReleaseDelta(1), -8.8e-5 + 0.25 * 7.3e-5, 1e-9);
     const auto saved = a.createSaveBuffer();
     for (int version : {1, 2}) {
         SoundEngine b(nullptr, nullptr, nullptr, folder.str(), clock);
         b.resetState();
         b.restoreFromSaveBuffer(saved.data(), saved.size(), version);
         EXPECT_EQ(b.createSaveBuffer(), saved) << version;
-        EXPECT_EQ(b.patchName(1), "Clean Electric");
-        EXPECT_EQ(b.guitarReleaseDelta(1), a.guitarReleaseDelta(1));
-        const double got[] = {
-            b.guitarVolume(0),        b.guitarSustain(1),           double(b.delayTime(0)),
-            1.0 * b.pingPong(1),      b.delayFeedback(1),           b.delayMix(0),
-            1.0 * b.fuzzOn(1),        b.fuzzThreshold(1),           b.wahOn(0) + 2.0 * b.wahOn(1),
-            1.0 * b.numFretsToShow(), 1.0 * b.whammyBarAttached(0), 1.0 * b.pitchBendOn(1)};
-        const double want[] = {0.8, 0.25, 1234, 0, 0.125, 0.3, 1, 0.75, 1, -3, 1, 0};
-        for (size_t k = 0; k < std::size(want); ++k)
-            EXPECT_NEAR(got[k], want[k], 1e-4) << "setting " << k << " version " << version;
+        EXPECT_EQ(settings(b), settings(a)) << version;
     }
     // Version 0 turns the newer switches off.
     a.restoreFromSaveBuffer(kDefaultSection.data(), 60, 0);
     for (int g = 0; g < 2; ++g)
         EXPECT_FALSE(a.wahOn(g) || a.whammyBarAttached(g) || a.pitchBendOn(g)) << g;
     EXPECT_EQ(std::pair(a.numFretsToShow(), a.delayOn(1)), std::pair(5, true));
-}
-
-// Short sections are refused before anything changes; restoring the
-// patches a guitar already has reloads nothing.
-TEST_F(EngineTest, ShortSectionsAreRefusedAndEqualPatchesNotReloaded) {
-    writeBundle(folder);
-    makeEngine().resetState();
     // Change the files on disk: a reload would be visible.
-    for (int k = 1; k <= 48; ++k)
-        writeWav(folder.file("A2-" + std::to_string(k) + ".wav"), constantSample(8, int16_t(900 + k)));
-    engine->restoreFromSaveBuffer(kDefaultSection.data(), kDefaultSection.size(), 2);
+    writeWav(folder.file("A2-1.wav"), constantSample(8, 901));
+    a.restoreFromSaveBuffer(kDefaultSection.data(), kDefaultSection.size(), 2);
     EXPECT_EQ(firstValue(0), 201);
     auto section = kDefaultSection;
     section[0] = 0x11; // would change guitar 1's volume
     section[12] = 4;
-    auto failure = [&](size_t size, int version) {
+    for (auto [size, version] : {std::pair{71, 1}, {71, 2}, {59, 0}, {0, 1}}) {
         try {
-            engine->restoreFromSaveBuffer(size ? section.data() : nullptr, size, version);
+            a.restoreFromSaveBuffer(size ? section.data() : nullptr, size_t(size), version);
+            ADD_FAILURE() << size << " accepted";
         } catch (const StrumwellFailure& failure) {
-            return failure.name() + "/" + failure.reason();
+            EXPECT_EQ(failure.name() + "/" + failure.reason(), "SoundEngineFailure-1/") << size;
         }
-        return std::string("accepted");
-    };
-    for (auto [size, version] : {std::pair{71, 1}, {71, 2}, {59, 0}, {0, 1}})
-        EXPECT_EQ(failure(size_t(size), version), "SoundEngineFailure-1/") << size;
-    // Unknown versions are ignored.
-    EXPECT_EQ(failure(section.size(), 3) + failure(10, -1), "acceptedaccepted");
-    EXPECT_EQ(engine->createSaveBuffer(), kDefaultSection);
-    // Longer sections are fine; the extra bytes are ignored.
+    }
+    // Unknown versions are ignored; longer sections are fine.
+    a.restoreFromSaveBuffer(section.data(), section.size(), 3);
+    a.restoreFromSaveBuffer(section.data(), 10, -1);
+    EXPECT_EQ(a.createSaveBuffer(), kDefaultSection);
     section.resize(80, 0xEE);
-    engine->restoreFromSaveBuffer(section.data(), section.size(), 1);
-    EXPECT_EQ(engine->patchNo(0), 4);
-    engine->restoreFromSaveBuffer(kDefaultSection.data(), kDefaultSection.size(), 2);
+    a.restoreFromSaveBuffer(section.data(), section.size(), 1);
+    EXPECT_EQ(a.patchNo(0), 4);
+    a.restoreFromSaveBuffer(kDefaultSection.data(), kDefaultSection.size(), 2);
     EXPECT_EQ(firstValue(0), 901);
 }
 
-// The engine with a fake accelerometer: the fixture itself.
-class TiltTest : public EngineTest, public Accelerometer {
-protected:
-    // The engine lets go of the accelerometer when it ends, so it must end
-    // before this class does.
-    ~TiltTest() override { engine.reset(); }
-    void setDelegate(AccelerometerDelegate* d) override { delegate = d; }
-    void setUpdateInterval(double seconds) override { interval = seconds; }
-    void feed(double x, double y, int times) {
-        for (int k = 0; k < times; ++k)
-            engine->accelerometerDidAccelerate(x, y, -1.0);
-    }
-    // Runs the UI queue for `seconds` of manual time, in 0.1 s steps.
-    void runFor(double seconds) {
-        for (double t = 0; t < seconds; t += 0.1) {
-            clock.advance(0.1);
-            parent.mainThreadQueue().runPending();
-        }
-    }
-    AccelerometerDelegate* delegate = nullptr;
-    double interval = 0;
-};
-
-TEST_F(TiltTest, WithoutReadingsTheTwelfthCheckAlertsOnce) {
-    SoundEngine& e = makeEngine(this);
-    EXPECT_TRUE(delegate == &e && interval == 0.02);
+// Without readings the twelfth check alerts once; readings steady for a while
+// give (wah, whammy) and the recorder hears each change on the current guitar.
+TEST_F(EngineTest, TiltsPlayThePedalsOfTheCurrentGuitarOrTheChecksAlertOnce) {
+    SoundEngine& e = makeEngine(&accelerometer);
+    EXPECT_TRUE(accelerometer.delegate == &e && accelerometer.interval == 0.02);
     runFor(11.5);
     EXPECT_TRUE(parent.alerts.empty());
     runFor(6.0);
     EXPECT_EQ(parent.alerts,
-              std::vector<std::string>({"Accelerometer Failure: The accelerometer did not "
-                                        "initialise.  Please close Strumwell by holding down the "
-                                        "Home button for 10 seconds, and then relaunch it."}));
+              std::vector<std::string>(
+                  {"Accelerometer Failure: " + std::string(SoundEngine::kAccelerometerFailureMessage)}));
     EXPECT_EQ(std::pair(e.numAccelerometerStartTries(), e.accelerometerWorking()), std::pair(12, false));
+    feed(-0.3, 0.35, 50); // effects off: the readings stay put
+    EXPECT_EQ(std::pair(e.currentAccelerometerReadingWah(), e.currentAccelerometerReadingWhammy()),
+              std::pair(0.0f, 0.0f));
+    const float cases[][4] = {{0.0, 0.0, 0.5f, 0.0f},      {-0.3, 0.35, 0.275f, -0.25f},
+                              {0.3, -0.35, 0.275f, 0.25f}, {0.9, -0.9, 0.05f, 0.5f},
+                              {-0.9, 0.9, 0.05f, -0.5f},   {0.05, 0.15, 0.5f, 0.0f}};
+    for (int g : {1, 0}) {
+        parent.guitar = g;
+        e.setWahOn(g, true);
+        e.setWhammyBarAttached(g, true);
+        for (const auto& c : cases) {
+            recorder.pedals.clear();
+            feed(c[0], c[1], 400);
+            EXPECT_NEAR(e.wahForGuitar(g) + 10 * e.whammy(g), c[2] + 10 * c[3], 1e-4) << c[0];
+            EXPECT_EQ(std::pair(std::count(recorder.pedals.begin(), recorder.pedals.end(), 'a' + g),
+                                std::count(recorder.pedals.begin(), recorder.pedals.end(), 'c' + g)),
+                      std::pair(400L, 400L));
+        }
+        EXPECT_EQ(e.whammy(1 - g), 0.0f);
+        e.setWhammyBarAttached(g, false);
+    }
+    // Changes the recorder refuses keep the sound, but the reading follows.
+    e.setWhammyBarAttached(0, true);
+    recorder.accept = false;
+    feed(-0.3, 0.35, 400);
+    EXPECT_EQ(std::pair(e.wahForGuitar(0), e.whammy(0)), std::pair(0.5f, 0.0f));
+    EXPECT_NEAR(e.currentAccelerometerReadingWah() - e.currentAccelerometerReadingWhammy(), -0.65f, 1e-5);
+    // Once readings come, checks stop; one alert is all.
+    e.checkAccelerometer();
+    runFor(20.0);
+    EXPECT_EQ(std::pair(parent.alerts.size(), e.numAccelerometerStartTries()), std::pair(size_t(1), 12));
     engine.reset();
-    EXPECT_EQ(delegate, nullptr);
+    EXPECT_EQ(accelerometer.delegate, nullptr);
     // Without parent or accelerometer nothing is checked nor alerted.
     SoundEngine alone(nullptr, nullptr, nullptr, folder.str(), clock);
     alone.setWahOn(0, true);
     alone.accelerometerDidAccelerate(0.8, 0, 0);
     alone.checkAccelerometer();
     EXPECT_TRUE(alone.accelerometerWorking());
-}
-
-TEST_F(TiltTest, SteadyTiltsPlayThePedalsOfTheCurrentGuitarAndStopTheChecks) {
-    SoundEngine& e = makeEngine(this);
-    runFor(2.5);
-    feed(-0.3, 0.35, 50); // effects off: the readings stay put
-    EXPECT_EQ(e.currentAccelerometerReadingWah() + e.currentAccelerometerReadingWhammy(), 0.0f);
-    const struct {
-        double x, y;
-        float wah, whammy;
-    } cases[] = {{0.0, 0.0, 0.5f, 0.0f},   {-0.3, 0.35, 0.275f, -0.25f}, {0.3, -0.35, 0.275f, 0.25f},
-                 {0.9, -0.9, 0.05f, 0.5f}, {-0.9, 0.9, 0.05f, -0.5f},    {0.05, 0.15, 0.5f, 0.0f}};
-    for (int g : {1, 0}) {
-        parent.guitar = g;
-        e.setWahOn(g, true);
-        e.setWhammyBarAttached(g, true);
-        for (const auto& c : cases) {
-            feed(c.x, c.y, 400);
-            EXPECT_NEAR(e.wahForGuitar(g), c.wah, 1e-5) << c.x;
-            EXPECT_NEAR(e.whammy(g), c.whammy, 1e-5) << c.y;
-            EXPECT_EQ(recorder.wahs.back().first, g);
-            EXPECT_EQ(recorder.whammies.back().first, g);
-        }
-        EXPECT_EQ(e.whammy(1 - g), 0.0f);
-        e.setWhammyBarAttached(g, false);
-    }
-    EXPECT_EQ(recorder.wahs.size(), 2 * 6 * 400u);
-    // Changes the recorder refuses keep the sound, but the reading follows.
-    e.setWhammyBarAttached(0, true);
-    recorder.accept = false;
-    feed(-0.3, 0.35, 400);
-    EXPECT_EQ(e.wahForGuitar(0), 0.5f);
-    EXPECT_EQ(e.whammy(0), 0.0f);
-    EXPECT_NEAR(e.currentAccelerometerReadingWah(), -0.3f, 1e-5);
-    EXPECT_NEAR(e.currentAccelerometerReadingWhammy(), 0.35f, 1e-5);
-    runFor(20.0);
-    EXPECT_TRUE(parent.alerts.empty());
-    EXPECT_TRUE(e.accelerometerWorking());
-    e.checkAccelerometer();
-    EXPECT_EQ(e.numAccelerometerStartTries(), 2);
 }
 
 } // namespace

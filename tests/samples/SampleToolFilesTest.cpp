@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "../support/TempFolder.h"
@@ -18,22 +19,19 @@ namespace fs = std::filesystem;
 using testsupport::TempFolder;
 
 namespace {
-std::vector<uint8_t> readAll(const std::string& path) {
+std::string readAll(const std::string& path) {
     std::ifstream f(path, std::ios::binary);
-    return std::vector<uint8_t>((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    return std::string((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
 }
 } // namespace
 
-TEST(WavFile, HeaderIsCanonicalPcmWithSixteenByteFormatChunk) {
-    const std::vector<uint8_t> b = WavFile::encodeMono16({1, -2, 32767});
+TEST(WavFile, CanonicalHeaderAtomicWritesAndRefusalOfWhatIsNotMono16Bit44100) {
+    const std::vector<uint8_t> good = WavFile::encodeMono16({1, -2, 32767});
     const std::vector<uint8_t> expected = {
         'R', 'I', 'F', 'F', 42,  0,   0, 0,    'W',  'A', 'V', 'E',  'f',  'm',  't',  ' ', 16,
         0,   0,   0,   1,   0,   1,   0, 0x44, 0xAC, 0,   0,   0x88, 0x58, 0x01, 0,    2,   0,
         16,  0,   'd', 'a', 't', 'a', 6, 0,    0,    0,   1,   0,    0xFE, 0xFF, 0xFF, 0x7F};
-    EXPECT_EQ(b, expected);
-}
-
-TEST(WavFile, WritesAtomicallyReadsBackAndRefusesWhatIsNotMono16Bit44100) {
+    EXPECT_EQ(good, expected);
     TempFolder dir;
     const std::string path = dir.file("A1-1.wav");
     std::vector<int16_t> samples = {0, 100, -100, 32767, -32767, -32768}, back;
@@ -45,55 +43,26 @@ TEST(WavFile, WritesAtomicallyReadsBackAndRefusesWhatIsNotMono16Bit44100) {
     EXPECT_EQ(back, samples);
     EXPECT_FALSE(WavFile::writeMono16(dir.file("no/such/folder/x.wav"), samples, &error));
     EXPECT_FALSE(WavFile::readMono16(dir.file("missing.wav"), back, &error));
-
-    const std::vector<uint8_t> good = WavFile::encodeMono16({5, 6, 7});
-    ASSERT_TRUE(WavFile::decodeMono16(good, back, &error));
-    const struct {
-        size_t at;
-        uint8_t value;
-        const char* what;
-    } damage[] = {{22, 2, "stereo"},        {34, 8, "8-bit"},     {20, 3, "float"},
-                  {24, 0x22, "other rate"}, {0, 'X', "not RIFF"}, {40, 200, "data past the end"}};
-    for (const auto& d : damage) {
+    // An odd-sized chunk (padded) before the data is skipped.
+    std::vector<uint8_t> listed = good;
+    const std::vector<uint8_t> extra = {'L', 'I', 'S', 'T', 3, 0, 0, 0, 'a', 'b', 'c', 0};
+    listed.insert(listed.begin() + 36, extra.begin(), extra.end());
+    ASSERT_TRUE(WavFile::decodeMono16(listed, back, &error)) << error;
+    EXPECT_EQ(back, (std::vector<int16_t>{1, -2, 32767}));
+    const std::tuple<size_t, uint8_t, const char*> damage[] = {
+        {22, 2, "stereo"},        {34, 8, "8-bit"},     {20, 3, "float"},
+        {24, 0x22, "other rate"}, {0, 'X', "not RIFF"}, {40, 200, "data past the end"}};
+    for (const auto& [at, value, what] : damage) {
         std::vector<uint8_t> b = good;
-        b[d.at] = d.value;
-        EXPECT_FALSE(WavFile::decodeMono16(b, back, &error)) << d.what;
+        b[at] = value;
+        EXPECT_FALSE(WavFile::decodeMono16(b, back, &error)) << what;
     }
     EXPECT_FALSE(WavFile::decodeMono16(std::vector<uint8_t>(good.begin(), good.begin() + 30), back, &error));
     EXPECT_FALSE(WavFile::decodeMono16({}, back, &error));
-}
-
-TEST(WavFile, SkipsUnknownChunks) {
-    std::vector<uint8_t> b = WavFile::encodeMono16({9, -9});
-    // Insert an odd-sized "LIST" chunk (padded) between fmt and data.
-    const std::vector<uint8_t> extra = {'L', 'I', 'S', 'T', 3, 0, 0, 0, 'a', 'b', 'c', 0};
-    b.insert(b.begin() + 36, extra.begin(), extra.end());
-    std::vector<int16_t> out;
-    std::string error;
-    ASSERT_TRUE(WavFile::decodeMono16(b, out, &error)) << error;
-    EXPECT_EQ(out, (std::vector<int16_t>{9, -9}));
-}
-
-TEST(WavFile, FloatToInt16RoundsAndNeverReachesMinus32768) {
+    // Floats round to the nearest value and never reach -32768.
     const std::vector<int16_t> v = WavFile::toInt16(
         {0.0f, 1.0f, -1.0f, 1.5f, -1.5f, 2.6f / 32767.0f, -0.4f / 32767.0f, -0.6f / 32767.0f});
     EXPECT_EQ(v, (std::vector<int16_t>{0, 32767, -32767, 32767, -32767, 3, 0, -1}));
-}
-
-TEST(MidiFile, VariableLengthQuantities) {
-    const std::pair<uint32_t, std::vector<uint8_t>> cases[] = {{0, {0x00}},
-                                                               {0x40, {0x40}},
-                                                               {0x7F, {0x7F}},
-                                                               {0x80, {0x81, 0x00}},
-                                                               {0x2000, {0xC0, 0x00}},
-                                                               {0x3FFF, {0xFF, 0x7F}},
-                                                               {0x4000, {0x81, 0x80, 0x00}},
-                                                               {0x0FFFFFFF, {0xFF, 0xFF, 0xFF, 0x7F}}};
-    for (const auto& [value, expected] : cases) {
-        std::vector<uint8_t> out;
-        MidiFile::appendVarLen(out, value);
-        EXPECT_EQ(out, expected) << value;
-    }
 }
 
 TEST(MidiFile, WholeFileWithMillisecondTicksInTimeOrder) {
@@ -114,18 +83,20 @@ TEST(MidiFile, WholeFileWithMillisecondTicksInTimeOrder) {
 
     TempFolder dir;
     ASSERT_TRUE(m.write(dir.file("x.mid")));
-    EXPECT_EQ(readAll(dir.file("x.mid")), expected);
+    EXPECT_EQ(readAll(dir.file("x.mid")), std::string(expected.begin(), expected.end()));
+    // Variable-length quantities at the edges of their lengths.
+    std::vector<uint8_t> out;
+    for (uint32_t v : {0x7Fu, 0x80u, 0x3FFFu, 0x4000u, 0x0FFFFFFFu})
+        MidiFile::appendVarLen(out, v);
+    EXPECT_EQ(out, (std::vector<uint8_t>{0x7F, 0x81, 0, 0xFF, 0x7F, 0x81, 0x80, 0, 0xFF, 0xFF, 0xFF, 0x7F}));
 }
 
 TEST(FluidRenderer, MixesStereoFloatToMonoAndRunsTheProgramWithEffectsOff) {
     TempFolder dir;
     const std::string path = dir.file("r.f32");
-    const float frames[] = {1.0f, 0.0f, -0.5f, -0.25f, 0.2f, 0.2f};
-    {
-        std::ofstream f(path, std::ios::binary);
-        f.write(reinterpret_cast<const char*>(frames), sizeof frames);
-        f.write("\x01\x02", 2); // a torn last frame is ignored
-    }
+    const float frames[] = {1.0f, 0.0f, -0.5f, -0.25f, 0.2f, 0.2f}; // and a torn last frame, ignored
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(frames), sizeof frames)
+        << "\x01\x02";
     std::vector<float> mono;
     std::string error;
     ASSERT_TRUE(FluidRenderer::readStereoFloat(path, mono, &error)) << error;
@@ -137,24 +108,17 @@ TEST(FluidRenderer, MixesStereoFloatToMonoAndRunsTheProgramWithEffectsOff) {
     // A stand-in for the synthesiser: records its arguments and writes one
     // stereo frame (1.0, 0.0) to the -F file.
     const std::string fake = dir.file("fake-synth");
-    {
-        std::ofstream f(fake);
-        f << "#!/bin/sh\n"
-             "echo \"$@\" > \""
-          << dir.str()
-          << "/args\"\n"
-             "while [ $# -gt 0 ]; do\n"
-             "  if [ \"$1\" = -F ]; then shift; printf '\\000\\000\\200\\077\\000\\000\\000\\000' > \"$1\"; "
-             "fi\n"
-             "  shift\n"
-             "done\n";
-    }
+    std::ofstream(fake) << "#!/bin/sh\necho \"$@\" > \"" << dir.str() << "/args\"\n"
+                        << R"(while [ $# -gt 0 ]; do
+  if [ "$1" = -F ]; then shift; printf '\000\000\200\077\000\000\000\000' > "$1"; fi
+  shift
+done
+)";
     fs::permissions(fake, fs::perms::owner_all);
     ASSERT_TRUE(FluidRenderer(fake, "font.sf2").render("in.mid", dir.file("out.f32"), mono, &error)) << error;
     EXPECT_EQ(mono, std::vector<float>{0.5f});
     EXPECT_FALSE(fs::exists(dir.file("out.f32"))) << "the raw rendering is removed";
-    const std::vector<uint8_t> args = readAll(dir.file("args"));
-    const std::string a(args.begin(), args.end());
+    const std::string a = readAll(dir.file("args"));
     EXPECT_NE(a.find("-R 0 -C 0"), std::string::npos) << a;
     EXPECT_NE(a.find("-r 44100 -O float -T raw"), std::string::npos) << a;
     EXPECT_NE(a.find("font.sf2 in.mid"), std::string::npos) << a;
@@ -178,58 +142,40 @@ std::vector<float> fakeNote(size_t total) {
 }
 } // namespace
 
-TEST(NoteShaper, TrimsToOneMillisecondBeforeTheAttackWithAFadeIn) {
+TEST(NoteShaper, TrimsBeforeTheAttackFadesInAndOutAndKeepsTheLengthInBounds) {
     const std::vector<float> x = fakeNote(44100 * 3);
     EXPECT_EQ(NoteShaper::attackIndex(x.data(), x.size(), 40.0), 1000u);
     NoteShaper::Options o;
     o.minSeconds = 0.5;
     o.maxSeconds = 2.0;
-    o.tailFloorDb = -50.0;
     o.fadeOutSeconds = 0.2;
     const std::vector<float> y = NoteShaper::shape(x.data(), x.size(), o);
     ASSERT_FALSE(y.empty());
     EXPECT_EQ(y[0], 0.0f) << "fade-in starts from silence";
     // 44 samples of faded pre-attack, then the attack sample itself, unchanged.
     EXPECT_EQ(y[44], x[1000]);
-    EXPECT_EQ(y[100], x[1056]);
     for (size_t i = 1; i < 44; ++i)
         ASSERT_LE(std::fabs(y[i]), std::fabs(x[956 + i]));
     // The 10 ms RMS (3 dB under the sine's peak) stays above peak - 50 dB
     // for 47/60 s; then comes the fade. The tail reaches exactly zero.
-    const double seconds = static_cast<double>(y.size()) / 44100.0;
-    EXPECT_NEAR(seconds, (50.0 - 3.01) / 60.0 + 0.2, 0.015);
-    EXPECT_EQ(y.back(), 0.0f);
+    EXPECT_NEAR(static_cast<double>(y.size()) / 44100.0, (50.0 - 3.01) / 60.0 + 0.2, 0.015);
     EXPECT_LT(std::fabs(y[y.size() - 10]), std::fabs(x[1000 - 44 + y.size() - 10]));
-}
-
-TEST(NoteShaper, LengthStaysWithinBoundsAndInsideTheSegment) {
-    // The segment after the trimmed start holds all but 956 samples.
-    const struct {
-        size_t total;
-        double minSeconds, maxSeconds;
-        size_t expected;
-    } cases[] = {
-        {44100 * 3, 2.5, 6.0,
-         static_cast<size_t>(2.5 * 44100)}, // asked for at least 2.5 s, and there is enough
-        {44100 * 3, 0.1, 0.3, static_cast<size_t>(0.3 * 44100)},
-        {3000, 1.0, 2.0, 3000 - 956}, // shorter than the minimum: cut at its end
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.expected);
-        const std::vector<float> x = fakeNote(c.total);
-        NoteShaper::Options o;
-        o.minSeconds = c.minSeconds;
-        o.maxSeconds = c.maxSeconds;
+    // Asked for at least 2.5 s and there is enough; at most 0.3 s; shorter
+    // than the minimum: cut at its end (all but the 956 trimmed samples).
+    const std::tuple<size_t, double, double, size_t> cases[] = {
+        {44100 * 3, 2.5, 6.0, 110250}, {44100 * 3, 0.1, 0.3, 13230}, {3000, 1.0, 2.0, 3000 - 956}};
+    for (const auto& [total, minSeconds, maxSeconds, expected] : cases) {
+        SCOPED_TRACE(expected);
+        const std::vector<float> z = fakeNote(total);
+        o.minSeconds = minSeconds;
+        o.maxSeconds = maxSeconds;
         o.fadeOutSeconds = 1.0;
-        const std::vector<float> y = NoteShaper::shape(x.data(), x.size(), o);
-        EXPECT_EQ(y.size(), c.expected);
-        EXPECT_EQ(y.back(), 0.0f);
+        const std::vector<float> shaped = NoteShaper::shape(z.data(), z.size(), o);
+        EXPECT_EQ(shaped.size(), expected);
+        EXPECT_EQ(shaped.back(), 0.0f);
     }
-}
-
-TEST(NoteShaper, SilenceGivesNothing) {
+    // Silence gives nothing.
     const std::vector<float> zeros(5000, 0.0f);
-    NoteShaper::Options o;
     EXPECT_TRUE(NoteShaper::shape(zeros.data(), zeros.size(), o).empty());
     EXPECT_EQ(NoteShaper::attackIndex(zeros.data(), zeros.size(), 40.0), zeros.size());
     EXPECT_TRUE(NoteShaper::shape(nullptr, 0, o).empty());

@@ -1,0 +1,202 @@
+// Voices: stealing, recording and untrusted numbers; the pedals: untrusted
+// settings held to the knobs' range. The mix, the
+// count of sounding voices and the pedals' arithmetic on in-range settings are
+// checked value by value against the reference model.
+#include <cmath>
+#include <cstring>
+#include <set>
+
+#include "AudioTestSupport.h"
+
+namespace {
+
+// Which voice is stolen among equals is checked against the reference model;
+// here, the voices whose slot may not be cut off.
+TEST_F(EngineTest, AFullEngineStealsOnlyVoicesThatMayBeCutOff) {
+    SoundEngine& e = makeEngine();
+    for (int k = 0; k < 40; ++k)
+        e.playSampleWithSampleNo(k < 3 ? 1 : 0, 0.5, 0, k);
+    e.callbackUserData()->sampleList[1].cannotBeCulledOnTooManyNotes = true;
+    EXPECT_EQ(e.playSampleWithSampleNo(0, 0.5, 0, 50), 3);
+    e.callbackUserData()->sampleList[0].cannotBeCulledOnTooManyNotes = true;
+    EXPECT_EQ(e.playSampleWithSampleNo(0, 0.5, 0, 51), -1);
+    EXPECT_EQ(e.voiceNoteID(4), 4); // nothing changed
+}
+
+TEST_F(EngineTest, PlaysBendsNoisesAndControlsAreRecordedWithTheGuitarsVolumeAndSlope) {
+    SoundEngine& e = makeEngine();
+    e.setGuitarVolume(0, 0.5f);
+    e.setGuitarVolume(1, 0.25f);
+    e.setGuitarSustain(0, 0.0f);
+    e.setGuitarSustain(1, 1.0f);
+    const int v = e.playSampleWithGuitar(1, 10, 0.5f);
+    for (auto bend : {&SoundEngine::startFullBend, &SoundEngine::startHalfBend, &SoundEngine::unbend,
+                      &SoundEngine::stopBend})
+        (e.*bend)(v);
+    e.setPitch(1.05f, 100); // played back from a recording: not recorded again
+    e.stopAndRecordSample(v);
+    e.playSampleWithGuitar(0, 3);
+    e.playNoiseFretWithGuitar(0);
+    e.playNoiseTapWithGuitar(1);
+    // (first and last possible sample, volume, release slope)
+    const std::tuple<int, int, float, double> expected[] = {{58, 58, 0.125f, -8.8e-5 + 7.3e-5},
+                                                            {3, 3, 0.5f, -8.8e-5},
+                                                            {100, 109, 0.35f, 0.0},
+                                                            {110, 121, 0.125f, 0.0}};
+    ASSERT_EQ(recorder.plays.size(), 4u);
+    for (size_t k = 0; k < 4; ++k) {
+        const auto [first, last, volume, release] = expected[k];
+        const auto [sample, gotVolume, gotRelease] = recorder.plays[k];
+        EXPECT_TRUE(sample >= first && sample <= last && gotVolume == volume &&
+                    float(gotRelease) == float(release))
+            << k;
+    }
+    // Noises are stopped at once: with no release they play to their end.
+    EXPECT_EQ(recorder.calls, "pitch 100 " + std::to_string(SoundEngine::kFullBendPitch) + ", pitch 100 " +
+                                  std::to_string(SoundEngine::kHalfBendPitch) +
+                                  ", pitch 100 1.000000, pitch 100 1.000000, stop 100, stop 102, stop 103, ");
+    recorder.calls.clear();
+    // A humanized volume is one of four steps of a tenth below the guitar's.
+    std::set<long> steps;
+    for (int k = 0; k < 40; ++k) {
+        e.playSampleWithHumanizedVolumeAndGuitar(0, 3);
+        steps.insert(std::lround(std::get<1>(recorder.plays.back()) * 20.0f));
+    }
+    EXPECT_EQ(steps, std::set<long>({7, 8, 9, 10}));
+    // The recorder's own controls and strum speed reach it; without one, the null
+    // recorder answers.
+    for (auto control : {&SoundEngine::recorderRecord, &SoundEngine::recorderPlay, &SoundEngine::recorderStop,
+                         &SoundEngine::stopChordStrum})
+        (e.*control)();
+    e.setChordStrumSpeed(0.25f);
+    EXPECT_EQ(recorder.calls + std::to_string(e.getRecorderState()) + std::to_string(e.chordStrumSpeed()),
+              "RPSs20.250000");
+    e.setRecorder(nullptr);
+    EXPECT_EQ(e.getRecorderState(), 0);
+    EXPECT_EQ(e.voiceNoteID(e.playSampleWithGuitar(0, 1)), -1);
+    EXPECT_EQ(recorder.plays.size(), 44u);
+}
+
+// Numbers from songs and screens are untrusted: outside their range they do
+// nothing, record nothing, or are held to it.
+TEST_F(EngineTest, UntrustedNumbersAreRefusedOrHeldInRange) {
+    SoundEngine& e = makeEngine();
+    loadSlot(0, constantSample(3000, 30000));
+    // A stopped engine renders nothing, not even silence.
+    e.playSampleWithSampleNo(0, 1.0, 0, -1);
+    e.stop();
+    std::vector<int16_t> out(32, 77);
+    EXPECT_EQ(SoundEngine::callbackProcStereo(e.callbackUserData(), out.data(), 16), -1);
+    EXPECT_EQ(out, std::vector<int16_t>(32, 77));
+    e.start();
+    EXPECT_EQ(SoundEngine::callbackProcStereo(e.callbackUserData(), out.data(), 16), 0);
+    EXPECT_EQ(out, std::vector<int16_t>(32, 30000));
+    e.stopAllSoundsImmediately();
+    for (int slot : {200, -1})
+        EXPECT_EQ(
+            e.playSampleWithSampleNo(slot, 1.0, 0, -1) + e.playAndRecordSampleWithSampleNo(slot, 1.0, 0), -2);
+    for (int bad : {-1, 40}) {
+        for (auto f :
+             {&SoundEngine::stopSample, &SoundEngine::stopAndRecordSample, &SoundEngine::startFullBend,
+              &SoundEngine::startHalfBend, &SoundEngine::unbend, &SoundEngine::stopBend})
+            (e.*f)(bad);
+        EXPECT_EQ(std::pair(e.voicePlaying(bad), e.voiceNoteID(bad)), std::pair(false, -1));
+    }
+    for (int bad : {-1, 2}) {
+        e.setGuitarVolume(bad, 0.9f);
+        e.setDelayOn(bad, true);
+        e.nextPatch(nullptr, bad);
+        for (auto noise : {&SoundEngine::playNoiseFretWithGuitar, &SoundEngine::playNoiseTapWithGuitar})
+            (e.*noise)(bad);
+        EXPECT_EQ(e.playSampleWithGuitar(bad, 0), -1);
+        EXPECT_EQ(e.guitarVolume(bad) + e.guitarSustain(bad), 0.0f);
+        EXPECT_FALSE(e.delayOn(bad) || e.isAcoustic(bad));
+        EXPECT_EQ(std::to_string(e.patchNo(bad)) + e.patchName(bad), "-1");
+    }
+    EXPECT_TRUE(recorder.plays.empty() && recorder.calls.empty());
+    // A volume far above 2 plays as 2 (30000 * 2 clips); a positive or huge
+    // release slope cannot overflow the envelope.
+    e.stopSample(e.playSampleWithSampleNo(0, 1e30, 1e30, -1));
+    EXPECT_EQ(render(e, 16), std::vector<int16_t>(32, 32767));
+    e.stopAllSoundsImmediately();
+    EXPECT_EQ(e.numSamplesPlaying(), 0);
+    const int w = e.playSampleWithSampleNo(0, std::nan(""), -1e300, -1);
+    e.stopSample(w);
+    EXPECT_EQ(render(e, 16), std::vector<int16_t>(32, 0));
+    render(e, 16);
+    EXPECT_FALSE(e.voicePlaying(w));
+    // A whammy that would play at a speed of 0 or less is refused; an absurdly
+    // fast one is held, and stops at the end of the sample.
+    e.setWhammyBarAttached(0, true);
+    e.setWhammyForGuitar(0, -5.0f);
+    const int v = e.playSampleWithSampleNo(0, 1.0, 0, -1);
+    EXPECT_EQ(render(e, 64), std::vector<int16_t>(128, 0));
+    EXPECT_EQ(e.voiceState(v).playPosition, 0.0f);
+    EXPECT_EQ(e.numSamplesPlaying(), 0); // silent until the whammy lets it go on
+    e.setWhammyForGuitar(0, 1e30f);
+    render(e, 64);
+    render(e, 64);
+    EXPECT_LE(e.voiceState(v).playPosition, 3000.0f + 64.0f);
+}
+
+// Songs from elsewhere may hold any wah value: it is held to the pedal's
+// range (0.05 ... 0.5), where the filter never rings, and so is a value that
+// reaches the render thread's record without the setter. Feedback and mix
+// restored from a file or set by the knobs are held to 0 ... 1 (the render
+// thread plays the values read back here); untrusted times and gains stay
+// inside the ring and the output range.
+TEST_F(EngineTest, UntrustedPedalSettingsAreHeldToTheKnobsRange) {
+    std::vector<int16_t> square(2000);
+    for (size_t i = 0; i < square.size(); ++i)
+        square[i] = int16_t((i / 40) % 2 ? 30000 : -30000);
+    auto wah = [&](float f, bool direct) {
+        SoundEngine& e = makeEngine();
+        loadSlot(0, square);
+        e.setWahOn(0, true);
+        direct ? e.effect<WahEffect>(0).storeUncheckedCoefficient(f) : e.setWahForGuitar(0, f);
+        e.playSampleWithSampleNo(0, 0.6, 0, -1);
+        return std::make_pair(e.wahForGuitar(0), render(e, 1024));
+    };
+    SoundEngine d(nullptr, nullptr, nullptr, folder.str(), clock);
+    // (feedback, mix, wah) as given and as held
+    const float cases[][6] = {{1e30f, INFINITY, 1e30f, 1.0f, 1.0f, 0.5f},
+                              {-INFINITY, -1e30f, -INFINITY, 0, 0, 0.05f},
+                              {NAN, NAN, NAN, 0, 0, 0.5f},
+                              {1.5f, 0.25f, 0.6f, 1.0f, 0.25f, 0.5f},
+                              {0.4f, 0.9f, 0.3f, 0.4f, 0.9f, 0.3f},
+                              {0.4f, 0.9f, 0.0f, 0.4f, 0.9f, 0.05f}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c[2]);
+        auto section = d.createSaveBuffer();
+        std::memcpy(&section[46], &c[0], 8); // guitar 2's feedback and mix
+        d.restoreFromSaveBuffer(section.data(), section.size(), 2);
+        d.setDelayFeedback(0, c[0]);
+        d.setDelayMix(0, c[1]);
+        EXPECT_EQ(std::vector<float>({d.delayFeedback(1), d.delayMix(1), d.delayFeedback(0), d.delayMix(0)}),
+                  std::vector<float>({c[3], c[4], c[3], c[4]}));
+        const auto held = wah(c[5], false);
+        EXPECT_EQ(wah(c[2], false), held);
+        EXPECT_EQ(wah(c[2], true).second, held.second);
+        EXPECT_EQ(held.first, c[5]);
+    }
+    writeWav(folder.file("loud.wav"), constantSample(100, 20000));
+    d.loadSampleAtSlot(48, "loud.wav");
+    d.playSampleWithSampleNo(48, 1.0, 0, -1);
+    int16_t highest = 0;
+    for (int time : {2, -5, 88400, 100000, 88401, 1 << 30}) {
+        for (bool pp : {false, true}) {
+            d.setDelayOn(1, true);
+            d.setPingPong(1, pp);
+            d.setDelayTime(1, time);
+            d.setDelayFeedback(1, 1e9f);
+            d.setDelayMix(1, pp ? std::nanf("") : 1e9f);
+            for (int16_t x : render(d, 300)) {
+                ASSERT_TRUE(x >= -32767 && x <= 32766) << x;
+                highest = std::max(highest, x);
+            }
+        }
+    }
+    EXPECT_EQ(highest, 32766); // the echoes saturate
+}
+
+} // namespace
