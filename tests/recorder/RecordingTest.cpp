@@ -80,7 +80,7 @@ TEST(Recording, OverdubsMergeInTimeOrderAndComeOffAgain) {
     r.rec.addStopNote(r.rec.addPlayNote(1, 1.0f, 0.0));
     r.rec.stop();
     r.rec.record();
-    expect("+3/1@0 -3@0 --1@0.5", "w0,0 h0,0 o0");
+    expect("+3/1@0 -3@0 --1@0.5", "w0,0 h0,0 o1");
     EXPECT_TRUE(r.pending().empty() && r.rec.whammyBarChangesToAdd().empty());
 }
 
