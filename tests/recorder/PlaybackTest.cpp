@@ -2,14 +2,16 @@
 
 #include "RecorderTestSupport.h"
 
-// One song played, stopped, played to its end and recorded over. Note-ups of
-// voices from before the recording (-1, 7) must not stop voices 0 and 1,
-// which its notes get. Recorded whammy (guitar 1) and wah (guitar 2) changes
-// drive the engine and hold off the live values of their guitar until they
-// are passed; events after the last note are not played. Bends wait while
-// bending is switched off (on either guitar will do). The song's end is told
-// once, through the UI thread's queue; recording plays the song and does not
-// end with it.
+// One song played, stopped, played to its end and recorded over, with when
+// the playback thread has to run its next pass (" >"). Note-ups of voices
+// from before the recording (-1, 7) must not stop voices 0 and 1, which its
+// notes get. Recorded whammy (guitar 1) and wah (guitar 2) changes drive the
+// engine and hold off the live values of their guitar until they are passed;
+// events after the last note are not played. Bends wait while bending is
+// switched off (on either guitar will do), as a wah change does while its
+// pedal is (looked at again every 50 ms). A stop is merged at once. The
+// song's end is told once, through the UI thread's queue; recording plays
+// the song and does not end with it.
 TEST(Playback, OneSongPlayedStoppedPlayedToItsEndAndRecordedOver) {
     Rig r;
     SongBytes song(5);
@@ -18,6 +20,7 @@ TEST(Playback, OneSongPlayedStoppedPlayedToItsEndAndRecordedOver) {
     song.whammy[0] = {{0.0, 0.1f, 1}, {1.0, 0.2f, 1}, {5.0, 0.3f, 1}};
     song.wah[1] = {{0.0, 0.3f, 1}, {2.0, 0.1f, 1}};
     r.load(song);
+    r.showNext = true;
     r.engine.setWhammyBarAttached(0, true);
     r.engine.setWahOn(1, true);
     r.engine.setWhammyForGuitar(0, 0.45f);
@@ -25,58 +28,40 @@ TEST(Playback, OneSongPlayedStoppedPlayedToItsEndAndRecordedOver) {
         r.engine.stopAllSoundsImmediately();
         r.play();
     };
+    const auto wah = [](bool on) { return [on](Rig& r) { r.engine.setWahOn(1, on); }; };
     int voice = -1;
     r.run({
-        {Rig::kNoPass, [](Rig& r) { r.play(); }, "1 e0 L0110"}, // the bars at rest
-        {0.05, {}, "1 e0 w0.1,0 h0.5,0.3 L0110 0:3/10"},
-        {0.3, {}, "1 e0 w0.1,0 h0.5,0.3 L0110 0:3/10 1:4/11"},
+        {Rig::kNoPass, {}, "0 e0 w0.45,0 h0.5,0.5 >never"},
+        {Rig::kNoPass, [](Rig& r) { r.play(); }, "1 e0 L0110 >0"}, // the bars at rest
+        {0.05, {}, "1 e0 w0.1,0 h0.5,0.3 L0110 0:3/10 >0.1"},
+        {0.3, {}, "1 e0 w0.1,0 h0.5,0.3 L0110 0:3/10 1:4/11 >0.35"},
         {0.31, [](Rig& r) { r.engine.setPitchBendOn(1, true); },
-         "1 e0 w0.1,0 h0.5,0.3 L0110 0:3/10^1.06167 1:4/11"},
-        {Rig::kNoPass, [](Rig& r) { EXPECT_FALSE(r.rec.addWhammyBarChangeForGuitar(0, 0.2f)); }, nullptr},
-        {Rig::kNoPass, [](Rig& r) { r.rec.stop(); }, "0 e0 w0.1,0 h0.5,0.3 0:3/10x^1.06167 1:4/11x"},
-        {Rig::kNoPass, [](Rig& r) { EXPECT_TRUE(r.rec.addWhammyBarChangeForGuitar(0, 0.2f)); }, nullptr},
-        {0.0, replay, "1 e0 w0.1,0 h0.5,0.3 L0110 0:3/10"},
-        {0.15, {}, "1 e0 w0.1,0 h0.5,0.3 L0110 0:3/10^1.12333 1:4/11"},
-        {2.5, {}, "1 e0 w0.2,0 h0.5,0.1 L0111 0:3/10^1.06167 1:4/11x"},
-        {3.0, {}, "0 e0 w0.2,0 h0.5,0.1 0:3/10x^1.06167 1:4/11x"},
-        {3.1, {}, "0 e1 w0.2,0 h0.5,0.1 0:3/10x^1.06167 1:4/11x"},
-        {6.0, {}, "0 e1 w0.2,0 h0.5,0.1 0:3/10x^1.06167 1:4/11x"},
+         "1 e0 w0.1,0 h0.5,0.3 L0110 0:3/10^1.06167 1:4/11 >0.6"},
+        {Rig::kNoPass, [](Rig& r) { r.rec.stop(); }, "0 e0 w0.1,0 h0.5,0.3 0:3/10x^1.06167 1:4/11x >now"},
+        {0.32, {}, "0 e0 w0.1,0 h0.5,0.3 0:3/10x^1.06167 1:4/11x >never"},
+        {0.0, replay, "1 e0 w0.1,0 h0.5,0.3 L0110 0:3/10 >0.1"},
+        {0.15, {}, "1 e0 w0.1,0 h0.5,0.3 L0110 0:3/10^1.12333 1:4/11 >0.2"},
+        {2.1, wah(false), "1 e0 w0.2,0 h0.5,0.3 L0110 0:3/10^1.06167 1:4/11x >2.15"},
+        {Rig::kNoPass, wah(true), "1 e0 w0.2,0 h0.5,0.3 L0110 0:3/10^1.06167 1:4/11x >2"},
+        {2.5, {}, "1 e0 w0.2,0 h0.5,0.1 L0111 0:3/10^1.06167 1:4/11x >3"},
+        {3.0, {}, "0 e0 w0.2,0 h0.5,0.1 0:3/10x^1.06167 1:4/11x >now"},
+        {3.1, {}, "0 e1 w0.2,0 h0.5,0.1 0:3/10x^1.06167 1:4/11x >never"},
+        {6.0, {}, "0 e1 w0.2,0 h0.5,0.1 0:3/10x^1.06167 1:4/11x >never"},
         {Rig::kNoPass,
          [](Rig& r) {
              r.engine.stopAllSoundsImmediately();
              r.engine.setWhammyForGuitar(1, -0.3f);
              r.record();
          },
-         "2 e1 w0,0 h0.5,0.1 L0110"},
-        {0.25, {}, "2 e1 w0.1,0 h0.5,0.3 L0110 0:3/10 1:4/11"},
+         "2 e1 w0,0 h0.5,0.1 L0110 >0"},
+        {0.25, {}, "2 e1 w0.1,0 h0.5,0.3 L0110 0:3/10 1:4/11 >0.3"},
         {1.0, [&voice](Rig& r) { voice = r.engine.playSampleWithGuitar(1, 2); },
-         "2 e1 w0.2,0 h0.5,0.3 L0110 0:3/10 1:4/11x 2:5/50"},
+         "2 e1 w0.2,0 h0.5,0.3 L0110 0:3/10 1:4/11x 2:5/50 >2"},
         {4.0, [&voice](Rig& r) { r.engine.stopAndRecordSample(voice); },
-         "2 e1 w0.2,0 h0.5,0.1 L0111 0:3/10x 1:4/11x 2:5/50x"},
-        {4.1, [](Rig& r) { r.rec.stop(); }, "0 e1 w0.2,0 h0.5,0.1 0:3/10x 1:4/11x 2:5/50x"},
+         "2 e1 w0.2,0 h0.5,0.1 L0111 0:3/10x 1:4/11x 2:5/50x >5"},
+        {4.1, [](Rig& r) { r.rec.stop(); }, "0 e1 w0.2,0 h0.5,0.1 0:3/10x 1:4/11x 2:5/50x >never"},
     });
     EXPECT_EQ(r.song(), "+3/10@0 +4/11@0.1 --1@0.2 +5/50@0.25o1 -7@0.3 -4@0.6 -5@1 -3@3");
-}
-
-// A pass compares only the events that fall due and the first one that does
-// not; a note-up reaches its note-down's voice without searching for it.
-TEST(Playback, APassLooksOnlyAtTheEventsThatFallDue) {
-    constexpr unsigned kNotes = 1400; // with their stops, within the event limit
-    Rig r;
-    SongBytes song;
-    for (unsigned id = 0; id < kNotes; ++id)
-        song.down(0.0, int(id));
-    for (unsigned id = 0; id < kNotes; ++id)
-        song.up(1.0, int(id));
-    r.load(song.down(5.0, int(kNotes)).up(6.0, int(kNotes)));
-    r.play();
-    std::uint64_t before = r.rec.playbackComparisons();
-    for (auto [at, looked] : {std::pair{0.5, kNotes + 1}, {0.6, 1u}, {1.0, kNotes + 1}, {6.0, 2u}}) {
-        r.at(at);
-        EXPECT_EQ(r.rec.playbackComparisons() - before, looked) << at;
-        before = r.rec.playbackComparisons();
-    }
-    EXPECT_EQ(r.rec.getState(), 0);
 }
 
 // The note-up index follows the song through every change to its notes: the
@@ -106,53 +91,6 @@ TEST(Playback, StopsFindTheirNotesAfterEveryChangeToTheSong) {
     r.rec.eraseLastOverdub(); // overdub 2, its note already erased
     r.rec.eraseLastOverdub();
     r.run({{40.0, replay, "1 e0 0:1/10x 1:2/10x 2:1/10x"}});
-}
-
-// When the playback thread has to run a pass next (" >"): at once to merge a
-// stopped pass, then at each event, every 50 ms while the wah is switched
-// off, and never once idle or only recording. A recorded song's first wah
-// change carries the value of before any tilt, 0: played back, it is held to
-// the tilt's range.
-TEST(Playback, NextPassTimeFollowsWhatFallsDue) {
-    Rig r;
-    r.showNext = true;
-    const auto recordOne = [](Rig& r) {
-        r.rec.record();
-        r.rec.addStopNote(r.rec.addPlayNote(10, 1.0f, 0.0));
-    };
-    const auto playWah = [](Rig& r) {
-        r.engine.setWahOn(0, true);
-        r.engine.setWahForGuitar(0, 0.3f);
-        r.play();
-    };
-    r.run({
-        {Rig::kNoPass, {}, "0 e0 >never"},
-        {Rig::kNoPass, recordOne, "2 e0 >never"}, // a recorded note is not played
-        {Rig::kNoPass, [](Rig& r) { r.rec.stop(); }, "0 e0 >now"},
-        {0.0, {}, "0 e0 >never"},
-        {Rig::kNoPass, playWah, "1 e0 w0,0 h0.3,0.5 L0101 >0"},
-        {0.0, {}, "0 e0 w0,0 h0.05,0.5 0:0/10x >now"},
-    });
-    EXPECT_EQ(r.rec.wahChanges(0).at(0).pitch(), 0.0f) << "recorded as it came";
-
-    SongBytes song;
-    song.down(1.0, 0).up(2.0, 0);
-    song.wah[0] = {{0.5, 0.3f, 1}};
-    r.load(song);
-    const auto playWahOff = [](Rig& r) {
-        r.rec.stop();
-        r.engine.setWahOn(0, false);
-        r.play();
-    };
-    r.run({
-        {Rig::kNoPass, playWahOff, "1 e1 w0,0 h0.05,0.5 L1101 0:0/10x >0.5"},
-        {0.5, {}, "1 e1 w0,0 h0.05,0.5 L1101 0:0/10x >0.55"},
-        {Rig::kNoPass, [](Rig& r) { r.engine.setWahOn(0, true); }, "1 e1 w0,0 h0.05,0.5 L1101 0:0/10x >0.5"},
-        {0.51, {}, "1 e1 w0,0 h0.3,0.5 0:0/10x >1"},
-        {Rig::kNextPass, {}, "1 e1 w0,0 h0.3,0.5 0:0/10x 1:0/10 >2"},
-        {Rig::kNextPass, {}, "0 e1 w0,0 h0.3,0.5 0:0/10x 1:0/10x >now"},
-        {2.0, {}, "0 e2 w0,0 h0.3,0.5 0:0/10x 1:0/10x >never"},
-    });
 }
 
 using Chord = std::array<int, 6>;

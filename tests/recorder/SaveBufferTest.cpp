@@ -20,27 +20,6 @@ static Bytes header(std::uint8_t nextNoteID, std::size_t size = 28) {
     return b;
 }
 
-// Recorded songs save as written field by field and come back with overdub 0,
-// made at the restore.
-TEST(SaveBuffer, RecordedSongsSaveAndComeBack) {
-    Rig r;
-    r.pass({{14, 1.0, 0.5}}, [&] {
-        r.clock.advance(0.25);
-        r.rec.addPitchChange(0, 1.1233333f);
-    });
-    r.rec.eraseAllWahChanges(0);
-    r.rec.eraseAllWhammyBarChanges(0);
-    SongBytes expected(1);
-    expected.down(0.0, 0, 14, 1.0f, 0.0).up(0.5, 0).pitches = {{0.25, 0, 1.1233333f, 1}};
-    EXPECT_EQ(r.rec.createSaveBuffer(), expected.version2());
-    r.load(oneBentNote());
-    EXPECT_EQ(r.rec.createSaveBuffer(), oneBentNote().version2());
-    EXPECT_EQ(r.rec.notes()[0].overdubNo(), 0);
-    EXPECT_EQ(r.rec.notes()[0].created(), r.clock.now());
-    // Version 0 holds the notes only.
-    EXPECT_EQ(r.rec.createSaveBufferOldVersion0(), oneBentNote().version0());
-}
-
 // Each restore follows a good song: a failure erases the song (a buffer too
 // short for any header also resets the note identifier); an unknown version
 // changes nothing. A version-1 buffer is 8 bytes short: the end of its last
@@ -62,9 +41,8 @@ TEST(SaveBuffer, RestoreEdgeCases) {
     negative[7] = 0x80;
     // Restored wah values are held to the tilt's range; whammy values are kept.
     const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
-    const std::pair<float, float> wahs[] = {{0.05f, 0.05f}, {0.3f, 0.3f},  {0.5f, 0.5f}, {0.049f, 0.05f},
-                                            {0.0f, 0.05f},  {-inf, 0.05f}, {0.6f, 0.5f}, {1e30f, 0.5f},
-                                            {inf, 0.5f},    {nan, 0.5f}};
+    const std::pair<float, float> wahs[] = {{0.05f, 0.05f}, {0.5f, 0.5f}, {0.049f, 0.05f}, {-inf, 0.05f},
+                                            {0.6f, 0.5f},   {inf, 0.5f},  {nan, 0.5f}};
     SongBytes wahsStored = SongBytes().down(0.0, 0).up(1.0, 0), wahsHeld;
     wahsStored.whammy[0] = {{0.0, 3.0f, 1}};
     wahsHeld = wahsStored;
@@ -104,6 +82,11 @@ TEST(SaveBuffer, RestoreEdgeCases) {
         EXPECT_EQ(r.failureOf(c.bytes, c.version), c.failure);
         EXPECT_EQ(r.rec.createSaveBuffer(), c.after);
     }
+    // A restored song comes back with overdub 0, made at the restore; version
+    // 0 saves the notes only.
+    EXPECT_EQ(r.rec.notes()[0].overdubNo(), 0);
+    EXPECT_EQ(r.rec.notes()[0].created(), r.clock.now());
+    EXPECT_EQ(r.rec.createSaveBufferOldVersion0(), oneBentNote().version0());
     EXPECT_THROW(r.rec.restoreFromSaveBuffer(nullptr, 0, 2), StrumwellFailure);
     EXPECT_THROW(r.rec.restoreFromSaveBufferVersion0(five.data(), 5), StrumwellFailure);
     EXPECT_THROW(r.rec.restoreFromSaveBufferVersion2(five.data(), 5), StrumwellFailure);
