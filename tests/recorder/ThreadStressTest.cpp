@@ -25,28 +25,28 @@ template <class Cond> bool waitFor(Cond cond) {
 // that gives it something to do; playing, it follows the clock to the end.
 TEST(RecorderThreads, ThePlaybackThreadWakesOnlyWhenItHasWork) {
     Rig r(true);
-    const auto restsAfter = [&r](std::uint64_t passes) {
-        return waitFor(
-            [&] { return r.rec.playbackThreadParked() && r.rec.playbackThreadPasses() >= passes; });
+    ASSERT_TRUE(waitFor([&] { return r.rec.playbackThreadParked(); }));
+    std::uint64_t passes = r.rec.playbackThreadPasses();
+    // Once the thread rests again it must have run `more` passes, and no more.
+    const auto rests = [&](std::uint64_t more, const char* what) {
+        passes += more;
+        EXPECT_TRUE(
+            waitFor([&] { return r.rec.playbackThreadParked() && r.rec.playbackThreadPasses() >= passes; }));
+        std::this_thread::sleep_for(20ms);
+        EXPECT_EQ(r.rec.playbackThreadPasses(), passes) << what;
     };
-    ASSERT_TRUE(restsAfter(1));
-    const std::uint64_t start = r.rec.playbackThreadPasses();
     r.clock.advance(5.0);
-    std::this_thread::sleep_for(20ms);
-    EXPECT_EQ(r.rec.playbackThreadPasses(), start) << "idle";
+    rests(0, "idle");
     r.rec.record();
-    ASSERT_TRUE(restsAfter(start + 1));
+    rests(1, "record");
     const int voice = r.engine.playSampleWithGuitar(0, 10);
     r.engine.accelerometerDidAccelerate(0.3, 0.4, -1.0);
     r.clock.advance(0.02);
-    std::this_thread::sleep_for(20ms);
     r.engine.stopAndRecordSample(voice);
-    EXPECT_EQ(r.rec.playbackThreadPasses(), start + 1) << "recording into an empty song";
+    rests(0, "recording into an empty song");
     r.rec.stop();
-    ASSERT_TRUE(restsAfter(start + 2));
-    EXPECT_EQ(r.rec.getNumNotes(), 2) << "merged";
-    std::this_thread::sleep_for(20ms);
-    EXPECT_EQ(r.rec.playbackThreadPasses(), start + 2) << "idle again";
+    rests(1, "merged");
+    EXPECT_EQ(r.rec.getNumNotes(), 2);
     r.rec.play();
     r.clock.advance(1.0);
     ASSERT_TRUE(waitFor([&] {
