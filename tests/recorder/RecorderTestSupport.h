@@ -76,12 +76,9 @@ struct SongBytes {
     }
 
     template <class... T> static void put(Bytes& b, T... values) {
-        const auto one = [&b](auto v) {
-            std::uint8_t raw[sizeof v];
-            std::memcpy(raw, &v, sizeof v);
-            b.insert(b.end(), raw, raw + sizeof v);
-        };
-        (one(values), ...);
+        (b.insert(b.end(), reinterpret_cast<std::uint8_t*>(&values),
+                  reinterpret_cast<std::uint8_t*>(&values + 1)),
+         ...);
     }
     template <class Rec> static void putAll(Bytes& b, const std::vector<Rec>& records) {
         for (const Rec& r : records)

@@ -33,6 +33,7 @@ TEST(Recording, NothingBeforeRecordingAndTheFirstNoteStartsTheSong) {
     r.rec.addStopNote(0);
     r.rec.addPitchChange(0, 1.0616666f);
     EXPECT_EQ(r.pending(), "+0/10@0o1 --1@0 -0@0.5");
+    EXPECT_EQ(r.rec.mostRecentWhammyBarValue(), 0.25f);
     r.rec.stop();
     SongBytes expected(1);
     expected.down(0.0, 0, 10, 0.8f, -1e-5).up(0.0, -1).up(0.5, 0).pitches = {{0.5, 0, 1.0616666f, 1}};
