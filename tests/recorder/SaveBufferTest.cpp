@@ -1,4 +1,3 @@
-#include <algorithm>
 #include <limits>
 #include <random>
 
@@ -26,7 +25,7 @@ static Bytes header(std::uint8_t nextNoteID, std::size_t size = 28) {
 // record reads as 0 (a wah value then held to the closed pedal); version 0
 // holds the notes only and may go on after them.
 TEST(SaveBuffer, RestoreEdgeCases) {
-    SongBytes lostBend = oneBentNote(), wahLast = oneBentNote(), wahRead, v0(9), v0Cut(9);
+    SongBytes lostBend = oneBentNote(), wahLast = oneBentNote(), wahRead, v0(9);
     lostBend.pitches = {{0.5, 0, 0.0f, 0}};
     wahLast.pitches.clear();
     wahRead = wahLast;
