@@ -162,9 +162,10 @@ TEST(Recording, TheLimitIs3000Events) {
     EXPECT_EQ(r.rec.addPlayNote(5, 1.0f, 0.0), -1);
 }
 
-// (A merge runs it too: see the limits and the note-up index.) Position 1 and then (after the first is gone)
-// 1 again; an up without a down stays; of a repeated down the first is kept.
-// Sample numbers -1 and 127 survive a restore.
+// Position 1 and then (after the first is gone) 1 again; an up without a
+// down stays; of a repeated down the first is kept. Sample numbers -1 and 127
+// survive a restore. (A merge runs the check too: see the limit and the
+// note-up index.)
 TEST(Recording, SanityCheckRemovesOrphansAndNotesWithoutSample) {
     Rig r;
     SongBytes song(10);

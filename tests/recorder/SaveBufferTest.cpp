@@ -85,6 +85,8 @@ TEST(SaveBuffer, RestoreEdgeCases) {
     EXPECT_EQ(r.rec.notes()[0].created(), r.clock.now());
     EXPECT_EQ(r.rec.createSaveBufferOldVersion0(), oneBentNote().version0());
     EXPECT_THROW(r.rec.restoreFromSaveBuffer(nullptr, 0, 2), StrumwellFailure);
+    EXPECT_THROW(r.rec.restoreFromSaveBufferVersion0(five.data(), 5), StrumwellFailure);
+    EXPECT_THROW(r.rec.restoreFromSaveBufferVersion2(five.data(), 5), StrumwellFailure);
     // Negative or huge counts fail without reading anything.
     for (int field = 1; field <= 6; ++field) {
         for (std::uint32_t count : {0xFFFFFFFFu, 0x80000000u, 0x7FFFFFFFu}) {
