@@ -24,10 +24,6 @@ TEST(Playback, OneSongPlayedStoppedPlayedToItsEndAndRecordedOver) {
     r.engine.setWhammyBarAttached(0, true);
     r.engine.setWahOn(1, true);
     r.engine.setWhammyForGuitar(0, 0.45f);
-    const auto replay = [](Rig& r) {
-        r.engine.stopAllSoundsImmediately();
-        r.play();
-    };
     const auto wah = [](bool on) { return [on](Rig& r) { r.engine.setWahOn(1, on); }; };
     int voice = -1;
     r.run({
@@ -39,7 +35,7 @@ TEST(Playback, OneSongPlayedStoppedPlayedToItsEndAndRecordedOver) {
          "1 e0 w0.1,0 h0.5,0.3 L0110 0:3/10^1.06167 1:4/11 >0.6"},
         {Rig::kNoPass, [](Rig& r) { r.rec.stop(); }, "0 e0 w0.1,0 h0.5,0.3 0:3/10x^1.06167 1:4/11x >now"},
         {0.32, {}, "0 e0 w0.1,0 h0.5,0.3 0:3/10x^1.06167 1:4/11x >never"},
-        {0.0, replay, "1 e0 w0.1,0 h0.5,0.3 L0110 0:3/10 >0.1"},
+        {0.0, Rig::replay, "1 e0 w0.1,0 h0.5,0.3 L0110 0:3/10 >0.1"},
         {0.15, {}, "1 e0 w0.1,0 h0.5,0.3 L0110 0:3/10^1.12333 1:4/11 >0.2"},
         {2.1, wah(false), "1 e0 w0.2,0 h0.5,0.3 L0110 0:3/10^1.06167 1:4/11x >2.15"},
         {Rig::kNoPass, wah(true), "1 e0 w0.2,0 h0.5,0.3 L0110 0:3/10^1.06167 1:4/11x >2"},
@@ -75,22 +71,18 @@ TEST(Playback, StopsFindTheirNotesAfterEveryChangeToTheSong) {
     SongBytes song(10);
     song.down(0.0, 1).down(0.1, 2).up(0.2, 1).up(0.25, 7).down(0.3, 1).up(0.4, 2).up(0.5, 1).down(0.6, 3);
     r.load(song.down(50.0, 9).up(60.0, 9));
-    const auto replay = [](Rig& r) {
-        r.engine.stopAllSoundsImmediately();
-        r.play();
-    };
-    r.run({{40.0, replay, "1 e0 0:1/10x 1:2/10x 2:1/10x 3:3/10"}});
+    r.run({{40.0, Rig::replay, "1 e0 0:1/10x 1:2/10x 2:1/10x 3:3/10"}});
     testing::internal::CaptureStdout();
     r.pass({{12, 0.15, 0.3}});
     r.pass({{12, 0.25, 0.3}});
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "SANITY CHECK FAILED:  Orphaned note for noteID=3. Deleting it.\n");
-    r.run({{40.0, replay, "1 e0 0:1/10x 1:2/10x 2:10/12x 3:11/12x 4:1/10x"}});
+    r.run({{40.0, Rig::replay, "1 e0 0:1/10x 1:2/10x 2:10/12x 3:11/12x 4:1/10x"}});
     r.rec.eraseLastXNotes(1);
-    r.run({{40.0, replay, "1 e0 0:1/10x 1:2/10x 2:10/12x 3:1/10x"}});
+    r.run({{40.0, Rig::replay, "1 e0 0:1/10x 1:2/10x 2:10/12x 3:1/10x"}});
     r.rec.eraseLastOverdub(); // overdub 2, its note already erased
     r.rec.eraseLastOverdub();
-    r.run({{40.0, replay, "1 e0 0:1/10x 1:2/10x 2:1/10x"}});
+    r.run({{40.0, Rig::replay, "1 e0 0:1/10x 1:2/10x 2:1/10x"}});
 }
 
 using Chord = std::array<int, 6>;

@@ -157,6 +157,11 @@ struct Rig {
         t0 = clock.now();
         rec.play();
     }
+    // Silence, then play from the start.
+    static void replay(Rig& r) {
+        r.engine.stopAllSoundsImmediately();
+        r.play();
+    }
     void record() {
         t0 = clock.now();
         rec.record();
