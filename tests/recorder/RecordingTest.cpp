@@ -132,19 +132,18 @@ TEST(Recording, RestoredSongsAreErasedAndTheirPedalChangesToo) {
 
 TEST(Recording, TheLimitIs3000Events) {
     Rig r;
+    // 2999 events: a song of 1499 complete notes and one held note recorded.
+    SongBytes song(1499);
+    for (int id = 0; id < 1499; ++id)
+        song.down(id * 0.01, id).up(id * 0.01 + 0.005, id);
+    r.load(song);
     r.rec.record();
-    // 2999 events: 1499 complete notes and one held note.
-    for (int i = 0; i < 1499; ++i) {
-        ASSERT_EQ(r.rec.addPlayNote(1, 1.0f, 0.0), i);
-        r.clock.advance(0.001);
-        r.rec.addStopNote(i);
-    }
     EXPECT_EQ(r.rec.addPlayNote(2, 1.0f, 0.0), 1499);
     // One more note-down is accepted, its note-up is not.
     EXPECT_EQ(r.rec.addPlayNote(3, 1.0f, 0.0), 1500);
     r.rec.addStopNote(1500);
     r.rec.addStopNote(1499);
-    EXPECT_EQ(r.rec.currentOverdubNotesToAdd().size(), 3000u);
+    EXPECT_EQ(r.rec.currentOverdubNotesToAdd().size(), 2u);
     EXPECT_EQ(r.rec.addPlayNote(4, 1.0f, 0.0), -1);
     r.rec.addPitchChange(1500, 1.1f); // bends have no limit
     EXPECT_EQ(r.rec.currentPitchBendsToAdd().size(), 1u);
@@ -153,12 +152,6 @@ TEST(Recording, TheLimitIs3000Events) {
     EXPECT_EQ(r.mergeLog(), "SANITY CHECK FAILED:  Orphaned note for noteID=1499. Deleting it.\n"
                             "SANITY CHECK FAILED:  Orphaned note for noteID=1500. Deleting it.\n");
     EXPECT_EQ(r.rec.getNumNotes(), 2998);
-    EXPECT_EQ(r.rec.getSampleNoForNoteID(1500), -1);
-    // The song counts towards the limit of the next pass.
-    r.rec.record();
-    EXPECT_EQ(r.rec.addPlayNote(5, 1.0f, 0.0), 1501);
-    EXPECT_EQ(r.rec.addPlayNote(5, 1.0f, 0.0), 1502);
-    EXPECT_EQ(r.rec.addPlayNote(5, 1.0f, 0.0), -1);
 }
 
 // Position 1 and then (after the first is gone) 1 again; an up without a
