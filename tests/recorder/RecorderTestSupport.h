@@ -234,12 +234,6 @@ struct Rig {
             }
         }
     }
-    // One pass; what the sanity check printed.
-    std::string mergeLog() {
-        testing::internal::CaptureStdout();
-        rec.runPlaybackPass();
-        return testing::internal::GetCapturedStdout();
-    }
     // Records and merges one pass 100 s after the last: each note is {sample,
     // start, length} from the start of the pass; `extra` runs after the
     // note-downs (bends, pedal moves).

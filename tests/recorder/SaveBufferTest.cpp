@@ -40,15 +40,13 @@ TEST(SaveBuffer, RestoreEdgeCases) {
     negative[7] = 0x80;
     // Restored wah values are held to the tilt's range; whammy values are kept.
     const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
-    const std::pair<float, float> wahs[] = {{0.05f, 0.05f}, {0.5f, 0.5f}, {0.049f, 0.05f}, {-inf, 0.05f},
-                                            {0.6f, 0.5f},   {inf, 0.5f},  {nan, 0.5f}};
     SongBytes wahsStored = SongBytes().down(0.0, 0).up(1.0, 0), wahsHeld;
     wahsStored.whammy[0] = {{0.0, 3.0f, 1}};
     wahsHeld = wahsStored;
-    for (std::size_t i = 0; i < std::size(wahs); ++i) {
-        wahsStored.wah[i % 2].push_back({0.1 * double(i), wahs[i].first, 1});
-        wahsHeld.wah[i % 2].push_back({0.1 * double(i), wahs[i].second, 1});
-    }
+    wahsStored.wah[0] = {{0.0, 0.05f, 1}, {0.2, 0.049f, 1}, {0.4, 0.6f, 1}, {0.6, nan, 1}};
+    wahsStored.wah[1] = {{0.1, 0.5f, 1}, {0.3, -inf, 1}, {0.5, inf, 1}};
+    wahsHeld.wah[0] = {{0.0, 0.05f, 1}, {0.2, 0.05f, 1}, {0.4, 0.5f, 1}, {0.6, 0.5f, 1}};
+    wahsHeld.wah[1] = {{0.1, 0.5f, 1}, {0.3, 0.05f, 1}, {0.5, 0.5f, 1}};
     const Bytes five = {1, 2, 3, 4, 5}, good = oneBentNote().version2();
     const std::tuple<const char*, Bytes, int, const char*, Bytes> cases[] = {
         {"empty", header(7), 2, "", header(7)},
@@ -82,14 +80,13 @@ TEST(SaveBuffer, RestoreEdgeCases) {
     EXPECT_THROW(r.rec.restoreFromSaveBufferVersion0(five.data(), 5), StrumwellFailure);
     EXPECT_THROW(r.rec.restoreFromSaveBufferVersion2(five.data(), 5), StrumwellFailure);
     // Negative or huge counts fail without reading anything.
-    for (int field = 1; field <= 6; ++field) {
+    for (int field = 1; field <= 6; ++field)
         for (std::uint32_t count : {0xFFFFFFFFu, 0x80000000u, 0x7FFFFFFFu}) {
             auto b = good;
             std::memcpy(&b[std::size_t(4 * field)], &count, 4);
             EXPECT_EQ(r.failureOf(b, 2), "RecorderFailure-2");
             EXPECT_EQ(r.failureOf(b, 1), "RecorderFailure-2");
         }
-    }
 }
 // Each buffer is a block of exactly its size, so that the address sanitizer
 // sees any read past its end.
