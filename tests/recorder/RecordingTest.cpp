@@ -132,10 +132,17 @@ TEST(Recording, RestoredSongsAreErasedAndTheirPedalChangesToo) {
 
 TEST(Recording, TheLimitIs3000Events) {
     Rig r;
-    // 2999 events: a song of 1499 complete notes and one held note recorded.
+    // A restored song of one note too many is kept to the limit, every note
+    // whole, as a recording that reached it would be.
     SongBytes song(1499);
-    for (int id = 0; id < 1499; ++id)
+    for (int id = 0; id <= Recorder::kMaxEvents / 2; ++id)
         song.down(id * 0.01, id).up(id * 0.01 + 0.005, id);
+    r.load(song);
+    EXPECT_EQ(r.rec.getNumNotes(), Recorder::kMaxEvents);
+    EXPECT_EQ(r.rec.notes().back().noteID(), Recorder::kMaxEvents / 2 - 1);
+    EXPECT_EQ(r.rec.createSaveBuffer().size(), 28 + 26 * std::size_t(Recorder::kMaxEvents));
+    // 2999 events: a song of 1499 complete notes and one held note recorded.
+    song.notes.erase(song.notes.end() - 4, song.notes.end());
     r.load(song);
     r.rec.record();
     EXPECT_EQ(r.rec.addPlayNote(2, 1.0f, 0.0), 1499);

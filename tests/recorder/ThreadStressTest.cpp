@@ -8,17 +8,13 @@
 
 using namespace std::chrono_literals;
 
-namespace {
-
 // Waits for cond, up to a generous limit; false if it never came.
-template <class Cond> bool waitFor(Cond cond) {
+template <class Cond> static bool waitFor(Cond cond) {
     for (const auto limit = std::chrono::steady_clock::now() + 10s; !cond(); std::this_thread::sleep_for(1ms))
         if (std::chrono::steady_clock::now() > limit)
             return false;
     return true;
 }
-
-} // namespace
 
 // On the injected clock: the thread sleeps with no timeout while idle,
 // however the clock moves; an operation wakes it, and playing, it follows
