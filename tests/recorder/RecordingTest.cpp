@@ -39,20 +39,18 @@ TEST(Recording, NothingBeforeRecordingAndTheFirstNoteStartsTheSong) {
     expected.whammy[0] = {{0.0, 0.2f, 1}, {0.0, 0.25f, 1}};
     expected.wah[0] = {{0.0, 0.3f, 1}, {0.0, 0.4f, 1}};
     EXPECT_EQ(r.rec.createSaveBuffer(), expected.version2()) << "the save merges the stopped pass";
-    char* text = nullptr;
-    std::size_t size = 0;
-    std::FILE* f = open_memstream(&text, &size);
+    char text[4096] = {};
+    std::FILE* f = fmemopen(text, sizeof text - 1, "w");
     r.rec.dumpNotesToLog(f);
     r.rec.dumpPitchBendsToLog(f);
     r.rec.dumpWhammyBarToLog(f);
     r.rec.dumpWahToLog(f);
     std::fclose(f);
     // The dumps are a developer's log: one line per event, in this form.
-    const std::string dump(text, size);
+    const std::string dump(text);
     EXPECT_EQ(std::count(dump.begin(), dump.end(), '\n'), 8);
     EXPECT_EQ(dump.substr(0, dump.find('\n')),
               "Note[0] time=0.000000, noteID=0, sampleNo=10, press=1, overdubNo=1");
-    std::free(text);
 }
 
 // Two passes (overdubs 1 and 2, the second on guitar 2, which has no recorded
