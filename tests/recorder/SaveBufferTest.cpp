@@ -113,6 +113,22 @@ TEST(SaveBuffer, RandomBytesNeverReadOutside) {
     EXPECT_GT(accepted, 0);
 }
 
+// A damaged file may store any next note identifier: the ones handed out
+// after it stay usable, never negative and never overflowing.
+TEST(SaveBuffer, NoteIdentifiersFromADamagedFileStayUsable) {
+    Rig r;
+    for (const auto& [stored, first, next] :
+         {std::array{2147483647, 2147483647, 0}, {-1, 0, 1}, {-50, 0, 1}}) {
+        r.load(SongBytes(stored));
+        EXPECT_EQ(r.rec.currentNoteID(), stored);
+        r.rec.record();
+        EXPECT_EQ(r.rec.addPlayNote(1, 1.0f, 0.0), first);
+        EXPECT_EQ(r.rec.addPlayNote(1, 1.0f, 0.0), next);
+        r.rec.stop();
+        r.rec.runPlaybackPass();
+    }
+}
+
 // A song from elsewhere may hold more note events than a recording can; it is
 // kept to the limit as a recording that reached it would be, every note
 // whole (a note-down that never had a stop stays). A restore replaces the
