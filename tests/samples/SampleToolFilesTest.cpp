@@ -38,7 +38,6 @@ TEST(WavFile, CanonicalHeaderAtomicWritesAndRefusalOfWhatIsNotMono16Bit44100) {
     std::string error;
     ASSERT_TRUE(WavFile::writeMono16(path, samples, &error)) << error;
     EXPECT_FALSE(fs::exists(path + ".part"));
-    EXPECT_EQ(fs::file_size(path), 44u + 2 * samples.size());
     ASSERT_TRUE(WavFile::readMono16(path, back, &error)) << error;
     EXPECT_EQ(back, samples);
     EXPECT_FALSE(WavFile::writeMono16(dir.file("no/such/folder/x.wav"), samples, &error));
@@ -93,24 +92,17 @@ TEST(MidiFile, WholeFileWithMillisecondTicksInTimeOrder) {
 
 TEST(FluidRenderer, MixesStereoFloatToMonoAndRunsTheProgramWithEffectsOff) {
     TempFolder dir;
-    const std::string path = dir.file("r.f32");
-    const float frames[] = {1.0f, 0.0f, -0.5f, -0.25f, 0.2f, 0.2f}; // and a torn last frame, ignored
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(frames), sizeof frames)
-        << "\x01\x02";
     std::vector<float> mono;
     std::string error;
-    ASSERT_TRUE(FluidRenderer::readStereoFloat(path, mono, &error)) << error;
-    EXPECT_EQ(mono, (std::vector<float>{0.5f, -0.375f, 0.2f}));
-    EXPECT_FALSE(FluidRenderer::readStereoFloat(dir.file("none.f32"), mono, &error));
-    std::ofstream(dir.file("empty.f32")).close();
-    EXPECT_FALSE(FluidRenderer::readStereoFloat(dir.file("empty.f32"), mono, &error));
+    std::ofstream(dir.file("torn.f32")) << "\x01\x02"; // not even one frame
+    EXPECT_FALSE(FluidRenderer::readStereoFloat(dir.file("torn.f32"), mono, &error));
 
     // A stand-in for the synthesiser: records its arguments and writes one
-    // stereo frame (1.0, 0.0) to the -F file.
+    // stereo frame (1.0, 0.0) and a torn frame, to be ignored, to the -F file.
     const std::string fake = dir.file("fake-synth");
     std::ofstream(fake) << "#!/bin/sh\necho \"$@\" > \"" << dir.str() << "/args\"\n"
                         << R"(while [ $# -gt 0 ]; do
-  if [ "$1" = -F ]; then shift; printf '\000\000\200\077\000\000\000\000' > "$1"; fi
+  if [ "$1" = -F ]; then shift; printf '\000\000\200\077\000\000\000\000\001' > "$1"; fi
   shift
 done
 )";
@@ -119,11 +111,12 @@ done
     EXPECT_EQ(mono, std::vector<float>{0.5f});
     EXPECT_FALSE(fs::exists(dir.file("out.f32"))) << "the raw rendering is removed";
     const std::string a = readAll(dir.file("args"));
-    EXPECT_NE(a.find("-R 0 -C 0"), std::string::npos) << a;
-    EXPECT_NE(a.find("-r 44100 -O float -T raw"), std::string::npos) << a;
+    EXPECT_NE(a.find("-R 0 -C 0 -g 0.5 -r 44100 -O float -T raw"), std::string::npos) << a;
     EXPECT_NE(a.find("font.sf2 in.mid"), std::string::npos) << a;
 
-    for (const std::string& failing : {std::string("/bin/false"), dir.file("no-such-program")})
+    // A failing program, a missing one, and one that writes nothing.
+    for (const std::string& failing :
+         {std::string("/bin/false"), dir.file("no-such-program"), std::string("/bin/true")})
         EXPECT_FALSE(FluidRenderer(failing, "font.sf2").render("in.mid", dir.file("out.f32"), mono, &error));
 }
 
@@ -154,12 +147,9 @@ TEST(NoteShaper, TrimsBeforeTheAttackFadesInAndOutAndKeepsTheLengthInBounds) {
     EXPECT_EQ(y[0], 0.0f) << "fade-in starts from silence";
     // 44 samples of faded pre-attack, then the attack sample itself, unchanged.
     EXPECT_EQ(y[44], x[1000]);
-    for (size_t i = 1; i < 44; ++i)
-        ASSERT_LE(std::fabs(y[i]), std::fabs(x[956 + i]));
     // The 10 ms RMS (3 dB under the sine's peak) stays above peak - 50 dB
     // for 47/60 s; then comes the fade. The tail reaches exactly zero.
     EXPECT_NEAR(static_cast<double>(y.size()) / 44100.0, (50.0 - 3.01) / 60.0 + 0.2, 0.015);
-    EXPECT_LT(std::fabs(y[y.size() - 10]), std::fabs(x[1000 - 44 + y.size() - 10]));
     // Asked for at least 2.5 s and there is enough; at most 0.3 s; shorter
     // than the minimum: cut at its end (all but the 956 trimmed samples).
     const std::tuple<size_t, double, double, size_t> cases[] = {
@@ -179,5 +169,4 @@ TEST(NoteShaper, TrimsBeforeTheAttackFadesInAndOutAndKeepsTheLengthInBounds) {
     EXPECT_TRUE(NoteShaper::shape(zeros.data(), zeros.size(), o).empty());
     EXPECT_EQ(NoteShaper::attackIndex(zeros.data(), zeros.size(), 40.0), zeros.size());
     EXPECT_TRUE(NoteShaper::shape(nullptr, 0, o).empty());
-    EXPECT_EQ(NoteShaper::audibleSeconds(zeros.data(), zeros.size(), 0, -50.0, 44100.0), 0.0);
 }
