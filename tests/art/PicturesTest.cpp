@@ -21,19 +21,13 @@ namespace {
 
 const std::string kBundle = STRUMWELL_TEST_BUNDLE_DIR;
 
-struct SurfaceDeleter {
-    void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
-};
-using Surface = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
+using Surface = std::unique_ptr<SDL_Surface, decltype(&SDL_FreeSurface)>;
 
 // Loads a bundle picture as 32-bit RGBA so pixels can be read directly.
 Surface load(const std::string& name) {
-    SDL_Surface* raw = IMG_Load((kBundle + "/" + name).c_str());
-    if (!raw)
-        return nullptr;
-    SDL_Surface* rgba = SDL_ConvertSurfaceFormat(raw, SDL_PIXELFORMAT_RGBA32, 0);
-    SDL_FreeSurface(raw);
-    return Surface(rgba);
+    const Surface raw(IMG_Load((kBundle + "/" + name).c_str()), SDL_FreeSurface);
+    return Surface(raw ? SDL_ConvertSurfaceFormat(raw.get(), SDL_PIXELFORMAT_RGBA32, 0) : nullptr,
+                   SDL_FreeSurface);
 }
 
 struct Rgba {
@@ -76,10 +70,9 @@ TEST(PicturesTest, EveryPictureDecodesWithItsTwinAndKnobPointersMatchTheTurningR
     for (const std::string& name : allPictures()) {
         SCOPED_TRACE(name);
         std::ifstream in(kBundle + "/" + name, std::ios::binary);
-        char magic[4] = {};
-        ASSERT_TRUE(in.read(magic, 4)) << "missing or empty";
-        const bool jpeg = name.ends_with(".jpg");
-        EXPECT_EQ(std::string(magic, jpeg ? 3 : 4), jpeg ? "\xFF\xD8\xFF" : "\x89PNG");
+        std::string magic(4, '\0');
+        ASSERT_TRUE(in.read(magic.data(), 4)) << "missing or empty";
+        EXPECT_TRUE(magic.starts_with(name.ends_with(".jpg") ? "\xFF\xD8\xFF" : "\x89PNG")) << "wrong format";
         Surface s = load(name);
         ASSERT_TRUE(s) << IMG_GetError();
         const std::string twin = name.substr(0, name.size() - 4) + "@2x" + name.substr(name.size() - 4);
@@ -88,11 +81,10 @@ TEST(PicturesTest, EveryPictureDecodesWithItsTwinAndKnobPointersMatchTheTurningR
         EXPECT_EQ(std::pair(big->w, big->h), std::pair(2 * s->w, 2 * s->h));
         // Backgrounds cover every pixel; every other picture shows something.
         int opaque = 0, clear = 0;
-        for (int y = 0; y < s->h; ++y)
-            for (int x = 0; x < s->w; ++x) {
-                opaque += pixel(s.get(), x, y).a == 255;
-                clear += pixel(s.get(), x, y).a == 0;
-            }
+        for (int i = 0; i < s->w * s->h; ++i) {
+            opaque += pixel(s.get(), i % s->w, i / s->w).a == 255;
+            clear += pixel(s.get(), i % s->w, i / s->w).a == 0;
+        }
         if (name.find("Back.") != std::string::npos || name == "HammerOnFretboard.jpg") {
             EXPECT_EQ(opaque, s->w * s->h);
         }
@@ -101,7 +93,6 @@ TEST(PicturesTest, EveryPictureDecodesWithItsTwinAndKnobPointersMatchTheTurningR
     // A knob picture is turned by 2 pi x 0.78 x (value - 0.19); drawn
     // unturned it shows value 0.19, which must put value 0.5 straight up for
     // the sideways user (view +x): pointer at -87 degrees.
-    const double expected = -360.0 * 0.78 * (0.5 - 0.19);
     // The knob's pointer is its white ring, between 0.30 and 0.42 widths from the centre.
     Surface s = load("Knob.png");
     ASSERT_TRUE(s);
@@ -115,7 +106,7 @@ TEST(PicturesTest, EveryPictureDecodesWithItsTwinAndKnobPointersMatchTheTurningR
                 sx += x + 0.5 - c;
                 sy += y + 0.5 - c;
             }
-    EXPECT_NEAR(std::atan2(sy, sx) * 180.0 / M_PI, expected, 4.0);
+    EXPECT_NEAR(std::atan2(sy, sx) * 180.0 / M_PI, -360.0 * 0.78 * (0.5 - 0.19), 4.0);
 }
 
 } // namespace
