@@ -38,15 +38,13 @@ TEST(WavFile, CanonicalHeaderAtomicWritesAndRefusalOfWhatIsNotMono16Bit44100) {
     std::string error;
     ASSERT_TRUE(WavFile::writeMono16(path, samples, &error)) << error;
     EXPECT_FALSE(fs::exists(path + ".part"));
-    EXPECT_EQ(fs::file_size(path), 44u + 2 * samples.size());
     ASSERT_TRUE(WavFile::readMono16(path, back, &error)) << error;
     EXPECT_EQ(back, samples);
     EXPECT_FALSE(WavFile::writeMono16(dir.file("no/such/folder/x.wav"), samples, &error));
     EXPECT_FALSE(WavFile::readMono16(dir.file("missing.wav"), back, &error));
     // An odd-sized chunk (padded) before the data is skipped.
     std::vector<uint8_t> listed = good;
-    const std::vector<uint8_t> extra = {'L', 'I', 'S', 'T', 3, 0, 0, 0, 'a', 'b', 'c', 0};
-    listed.insert(listed.begin() + 36, extra.begin(), extra.end());
+    listed.insert(listed.begin() + 36, {'L', 'I', 'S', 'T', 3, 0, 0, 0, 'a', 'b', 'c', 0});
     ASSERT_TRUE(WavFile::decodeMono16(listed, back, &error)) << error;
     EXPECT_EQ(back, (std::vector<int16_t>{1, -2, 32767}));
     const std::tuple<size_t, uint8_t, const char*> damage[] = {
@@ -93,24 +91,17 @@ TEST(MidiFile, WholeFileWithMillisecondTicksInTimeOrder) {
 
 TEST(FluidRenderer, MixesStereoFloatToMonoAndRunsTheProgramWithEffectsOff) {
     TempFolder dir;
-    const std::string path = dir.file("r.f32");
-    const float frames[] = {1.0f, 0.0f, -0.5f, -0.25f, 0.2f, 0.2f}; // and a torn last frame, ignored
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(frames), sizeof frames)
-        << "\x01\x02";
     std::vector<float> mono;
     std::string error;
-    ASSERT_TRUE(FluidRenderer::readStereoFloat(path, mono, &error)) << error;
-    EXPECT_EQ(mono, (std::vector<float>{0.5f, -0.375f, 0.2f}));
-    EXPECT_FALSE(FluidRenderer::readStereoFloat(dir.file("none.f32"), mono, &error));
-    std::ofstream(dir.file("empty.f32")).close();
-    EXPECT_FALSE(FluidRenderer::readStereoFloat(dir.file("empty.f32"), mono, &error));
+    std::ofstream(dir.file("torn.f32")) << "\x01\x02"; // not even one frame
+    EXPECT_FALSE(FluidRenderer::readStereoFloat(dir.file("torn.f32"), mono, &error));
 
     // A stand-in for the synthesiser: records its arguments and writes one
-    // stereo frame (1.0, 0.0) to the -F file.
+    // stereo frame (1.0, 0.0) and a torn frame, to be ignored, to the -F file.
     const std::string fake = dir.file("fake-synth");
     std::ofstream(fake) << "#!/bin/sh\necho \"$@\" > \"" << dir.str() << "/args\"\n"
                         << R"(while [ $# -gt 0 ]; do
-  if [ "$1" = -F ]; then shift; printf '\000\000\200\077\000\000\000\000' > "$1"; fi
+  if [ "$1" = -F ]; then shift; printf '\000\000\200\077\000\000\000\000\001' > "$1"; fi
   shift
 done
 )";
@@ -119,11 +110,12 @@ done
     EXPECT_EQ(mono, std::vector<float>{0.5f});
     EXPECT_FALSE(fs::exists(dir.file("out.f32"))) << "the raw rendering is removed";
     const std::string a = readAll(dir.file("args"));
-    EXPECT_NE(a.find("-R 0 -C 0"), std::string::npos) << a;
-    EXPECT_NE(a.find("-r 44100 -O float -T raw"), std::string::npos) << a;
+    EXPECT_NE(a.find("-R 0 -C 0 -g 0.5 -r 44100 -O float -T raw"), std::string::npos) << a;
     EXPECT_NE(a.find("font.sf2 in.mid"), std::string::npos) << a;
 
-    for (const std::string& failing : {std::string("/bin/false"), dir.file("no-such-program")})
+    // A failing program, a missing one, and one that writes nothing.
+    for (const std::string& failing :
+         {std::string("/bin/false"), dir.file("no-such-program"), std::string("/bin/true")})
         EXPECT_FALSE(FluidRenderer(failing, "font.sf2").render("in.mid", dir.file("out.f32"), mono, &error));
 }
 
@@ -145,21 +137,15 @@ std::vector<float> fakeNote(size_t total) {
 TEST(NoteShaper, TrimsBeforeTheAttackFadesInAndOutAndKeepsTheLengthInBounds) {
     const std::vector<float> x = fakeNote(44100 * 3);
     EXPECT_EQ(NoteShaper::attackIndex(x.data(), x.size(), 40.0), 1000u);
-    NoteShaper::Options o;
-    o.minSeconds = 0.5;
-    o.maxSeconds = 2.0;
-    o.fadeOutSeconds = 0.2;
+    const NoteShaper::Options o{.minSeconds = 0.5, .maxSeconds = 2.0, .fadeOutSeconds = 0.2};
     const std::vector<float> y = NoteShaper::shape(x.data(), x.size(), o);
     ASSERT_FALSE(y.empty());
     EXPECT_EQ(y[0], 0.0f) << "fade-in starts from silence";
     // 44 samples of faded pre-attack, then the attack sample itself, unchanged.
     EXPECT_EQ(y[44], x[1000]);
-    for (size_t i = 1; i < 44; ++i)
-        ASSERT_LE(std::fabs(y[i]), std::fabs(x[956 + i]));
     // The 10 ms RMS (3 dB under the sine's peak) stays above peak - 50 dB
     // for 47/60 s; then comes the fade. The tail reaches exactly zero.
     EXPECT_NEAR(static_cast<double>(y.size()) / 44100.0, (50.0 - 3.01) / 60.0 + 0.2, 0.015);
-    EXPECT_LT(std::fabs(y[y.size() - 10]), std::fabs(x[1000 - 44 + y.size() - 10]));
     // Asked for at least 2.5 s and there is enough; at most 0.3 s; shorter
     // than the minimum: cut at its end (all but the 956 trimmed samples).
     const std::tuple<size_t, double, double, size_t> cases[] = {
@@ -167,17 +153,13 @@ TEST(NoteShaper, TrimsBeforeTheAttackFadesInAndOutAndKeepsTheLengthInBounds) {
     for (const auto& [total, minSeconds, maxSeconds, expected] : cases) {
         SCOPED_TRACE(expected);
         const std::vector<float> z = fakeNote(total);
-        o.minSeconds = minSeconds;
-        o.maxSeconds = maxSeconds;
-        o.fadeOutSeconds = 1.0;
-        const std::vector<float> shaped = NoteShaper::shape(z.data(), z.size(), o);
+        const NoteShaper::Options longFade{.minSeconds = minSeconds, .maxSeconds = maxSeconds};
+        const std::vector<float> shaped = NoteShaper::shape(z.data(), z.size(), longFade);
         EXPECT_EQ(shaped.size(), expected);
         EXPECT_EQ(shaped.back(), 0.0f);
     }
     // Silence gives nothing.
     const std::vector<float> zeros(5000, 0.0f);
     EXPECT_TRUE(NoteShaper::shape(zeros.data(), zeros.size(), o).empty());
-    EXPECT_EQ(NoteShaper::attackIndex(zeros.data(), zeros.size(), 40.0), zeros.size());
     EXPECT_TRUE(NoteShaper::shape(nullptr, 0, o).empty());
-    EXPECT_EQ(NoteShaper::audibleSeconds(zeros.data(), zeros.size(), 0, -50.0, 44100.0), 0.0);
 }
