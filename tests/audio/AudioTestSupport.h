@@ -94,9 +94,8 @@ public:
 class TestAccelerometer : public Accelerometer {
 public:
     void setDelegate(AccelerometerDelegate* d) override { delegate = d; }
-    void setUpdateInterval(double seconds) override { interval = seconds; }
+    void setUpdateInterval(double) override {}
     AccelerometerDelegate* delegate = nullptr;
-    double interval = 0;
 };
 
 class TestListener : public PatchChangeListener {
@@ -124,11 +123,7 @@ public:
         pedals += char(which);
         return accept;
     }
-    void stopChordStrum() override { calls += "s"; }
-    void record() override { calls += "R"; }
     void stop() override { calls += "S"; }
-    void play() override { calls += "P"; }
-    int getState() override { return 2; }
 
     std::vector<std::tuple<int, float, double>> plays; // sample, volume, release slope
     std::string pedals;

@@ -114,7 +114,7 @@ public:
         if (wahOn[g]) {
             const float f = wahF[g];
             const float q = float(0.47 / (1.0 - f) + 0.47);
-            int b0 = wahB0[g], b1 = wahB1[g];
+            int &b0 = wahB0[g], &b1 = wahB1[g];
             for (int k = 0; k < count; ++k) {
                 const int x = buf[k];
                 const int d = b0 - b1;
@@ -122,8 +122,6 @@ public:
                 buf[k] = int16_t(clip(b1, 32766));
                 b0 = int(b0 + f * ((x - b0) + d * q));
             }
-            wahB0[g] = b0;
-            wahB1[g] = b1;
         }
         for (int k = 0; k < count && fuzzOn[g]; ++k)
             buf[k] = int16_t(std::clamp<int>(buf[k], -fuzzThreshold[g], fuzzThreshold[g]));

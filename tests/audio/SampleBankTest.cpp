@@ -25,7 +25,6 @@ TEST_F(EngineTest, PatchesLoadStepRoundTheTableAndDamagedFilesAreReportedOnce) {
     EXPECT_EQ(std::vector<int>({firstValue(0), firstValue(99), firstValue(100), firstValue(109),
                                 firstValue(110), firstValue(121), firstValue(122), firstValue(199)}),
               std::vector<int>({-1, -1, 1, 10, 21, 206, -1, -1}));
-    EXPECT_EQ(patch(0), "-1 ");
     e.resetState();
     for (int k = 0; k < 48; ++k) {
         EXPECT_EQ(firstValue(k), k == 5 ? 206 : k == 4 || k == 6 ? -1 : 200 + k + 1) << k;
@@ -109,8 +108,7 @@ TEST(WavReaderTest, ReadsWhatTheBytesHoldAndNeverMore) {
     EXPECT_EQ(values, std::vector<int16_t>({1, -2, 32767, -32768}));
     WavReader::Sample sample;
     bool missing = false;
-    EXPECT_FALSE(WavReader::readFile("/nonexistent/strumwell.wav", sample, error, missing));
-    EXPECT_TRUE(missing);
+    EXPECT_TRUE(!WavReader::readFile("/nonexistent/strumwell.wav", sample, error, missing) && missing);
     std::vector<int16_t> full(50);
     for (size_t i = 0; i < full.size(); ++i)
         full[i] = int16_t(1000 - 37 * int(i));

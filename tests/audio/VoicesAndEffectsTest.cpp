@@ -55,7 +55,6 @@ TEST_F(EngineTest, PlaysBendsNoisesAndControlsAreRecordedWithTheGuitarsVolumeAnd
     EXPECT_EQ(recorder.calls, "pitch 100 " + std::to_string(SoundEngine::kFullBendPitch) + ", pitch 100 " +
                                   std::to_string(SoundEngine::kHalfBendPitch) +
                                   ", pitch 100 1.000000, pitch 100 1.000000, stop 100, stop 102, stop 103, ");
-    recorder.calls.clear();
     // A humanized volume is one of four steps of a tenth below the guitar's.
     std::set<long> steps;
     for (int k = 0; k < 40; ++k) {
@@ -63,18 +62,6 @@ TEST_F(EngineTest, PlaysBendsNoisesAndControlsAreRecordedWithTheGuitarsVolumeAnd
         steps.insert(std::lround(std::get<1>(recorder.plays.back()) * 20.0f));
     }
     EXPECT_EQ(steps, std::set<long>({7, 8, 9, 10}));
-    // The recorder's own controls and strum speed reach it; without one, the null
-    // recorder answers.
-    for (auto control : {&SoundEngine::recorderRecord, &SoundEngine::recorderPlay, &SoundEngine::recorderStop,
-                         &SoundEngine::stopChordStrum})
-        (e.*control)();
-    e.setChordStrumSpeed(0.25f);
-    EXPECT_EQ(recorder.calls + std::to_string(e.getRecorderState()) + std::to_string(e.chordStrumSpeed()),
-              "RPSs20.250000");
-    e.setRecorder(nullptr);
-    EXPECT_EQ(e.getRecorderState(), 0);
-    EXPECT_EQ(e.voiceNoteID(e.playSampleWithGuitar(0, 1)), -1);
-    EXPECT_EQ(recorder.plays.size(), 44u);
 }
 
 // Numbers from songs and screens are untrusted: outside their range they do
@@ -163,7 +150,6 @@ TEST_F(EngineTest, UntrustedPedalSettingsAreHeldToTheKnobsRange) {
                               {-INFINITY, -1e30f, -INFINITY, 0, 0, 0.05f},
                               {NAN, NAN, NAN, 0, 0, 0.5f},
                               {1.5f, 0.25f, 0.6f, 1.0f, 0.25f, 0.5f},
-                              {0.4f, 0.9f, 0.3f, 0.4f, 0.9f, 0.3f},
                               {0.4f, 0.9f, 0.0f, 0.4f, 0.9f, 0.05f}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c[2]);
