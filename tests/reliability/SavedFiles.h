@@ -17,6 +17,7 @@ namespace reliability {
 
 using Bytes = std::vector<uint8_t>;
 
+// Whole files as bytes, under the names these tests use.
 inline constexpr auto& readAll = testsupport::readFile<Bytes>;
 inline constexpr auto& writeAll = testsupport::writeFile;
 

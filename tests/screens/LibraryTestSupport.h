@@ -57,6 +57,7 @@ template <typename Action> Point inside(std::span<const HitArea<Action>> areas, 
     return areaOf(areas, action).center();
 }
 
+// A base, so the folders exist before the model made over them.
 struct WithFolders {
     Folders folders;
 };
