@@ -135,13 +135,7 @@ TEST_F(App, StateIsKeptOverOrderlyEndsButNotAfterACrashOrDamage) {
     stop();
     // The real program reads the state only after the main menu is drawn.
     auto deferred = [&](int framesAfterLaunch) {
-        ApplicationOptions o;
-        o.headless = true;
-        o.clock = &clock;
-        o.paced = false;
-        o.handleSignals = false;
-        o.bundleFolder = f.bundle();
-        Application app(o);
+        Application app(testsupport::headlessOptions(clock, f.bundle()));
         EXPECT_TRUE(app.initialize(nullptr));
         // The last option: read the state after the first frame.
         Strumwell shell({f.docs(), f.caches(), f.bundle(), 0, "", true});

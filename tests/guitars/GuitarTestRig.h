@@ -24,6 +24,7 @@
 #include "platform/Key.h"
 #include "platform/core/Clock.h"
 #include "recorder/Recorder.h"
+#include "support/HeadlessApp.h"
 #include "support/TempFolder.h"
 #include "support/Touches.h"
 
@@ -198,13 +199,7 @@ struct Window {
     std::unique_ptr<Application> app;
 
     Window() {
-        ApplicationOptions o;
-        o.headless = true;
-        o.clock = &clock;
-        o.paced = false;
-        o.handleSignals = false;
-        o.bundleFolder = bundle.str();
-        app = std::make_unique<Application>(o);
+        app = std::make_unique<Application>(testsupport::headlessOptions(clock, bundle.str()));
         std::string error;
         EXPECT_TRUE(app->initialize(&error)) << error;
     }

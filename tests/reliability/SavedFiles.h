@@ -4,49 +4,25 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "audio/SoundEngine.h"
-#include "platform/core/Clock.h"
-#include "recorder/Recorder.h"
 #include "storage/DumpCommand.h"
 #include "storage/FileManager.h"
-#include "storage/Tab.h"
+#include "support/Files.h"
+#include "support/SongModel.h"
 
 namespace reliability {
 
 using Bytes = std::vector<uint8_t>;
 
-inline Bytes readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-inline void writeAll(const std::string& path, const Bytes& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
+// Whole files as bytes, under the names these tests use.
+inline constexpr auto& readAll = testsupport::readFile<Bytes>;
+inline constexpr auto& writeAll = testsupport::writeFile;
 
 // The model behind a file manager, with the default patches and no sound.
-struct Model {
-    explicit Model(const std::string& docs, const std::string& bundle = std::string())
-        : engine(nullptr, nullptr, nullptr, bundle, clock), recorder(nullptr, &engine, clock, false),
-          files(&tab, &recorder, &engine, docs) {
-        engine.setRecorder(&recorder);
-        files.setDiagnosticStream(quiet);
-        files.resetState();
-    }
-    ~Model() { engine.setRecorder(nullptr); }
-    ManualClock clock;
-    Tab tab;
-    SoundEngine engine;
-    Recorder recorder;
-    FileManager files;
-    std::ostringstream quiet;
-};
+using Model = testsupport::SongModel;
 
 // Every song, tab and state in `docs` loads into a fresh model and dumps
 // whole; returns how

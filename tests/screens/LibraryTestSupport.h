@@ -7,20 +7,15 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <sstream>
 
-#include "audio/SoundEngine.h"
 #include "platform/ImageView.h"
 #include "platform/Label.h"
-#include "platform/core/Clock.h"
-#include "recorder/Recorder.h"
 #include "screens/RecorderView.h"
 #include "screens/TabGuitarLoadSaveView.h"
-#include "storage/FileManager.h"
-#include "storage/Tab.h"
+#include "support/Files.h"
 #include "support/HeadlessApp.h"
+#include "support/SongModel.h"
 #include "support/Touches.h"
 
 namespace library_test {
@@ -47,14 +42,8 @@ struct Folders : testsupport::AppFolders {
     }
 };
 
-inline void writeText(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
-}
-
-inline std::string readText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using testsupport::readText;
+using testsupport::writeText;
 
 // The first area doing `action`, and its centre: where a test taps for it.
 template <typename Action> Rect areaOf(std::span<const HitArea<Action>> areas, Action action) {
@@ -68,16 +57,14 @@ template <typename Action> Point inside(std::span<const HitArea<Action>> areas, 
     return areaOf(areas, action).center();
 }
 
+// A base, so the folders exist before the model made over them.
+struct WithFolders {
+    Folders folders;
+};
+
 // The model the application gives the library screens.
-struct Model {
-    Model()
-        : engine(nullptr, nullptr, nullptr, folders.bundle(), clock),
-          recorder(nullptr, &engine, clock, false), files(&tab, &recorder, &engine, folders.docs()) {
-        engine.setRecorder(&recorder);
-        files.setDiagnosticStream(diagnostics);
-        files.resetState();
-    }
-    ~Model() { engine.setRecorder(nullptr); }
+struct Model : WithFolders, testsupport::SongModel {
+    Model() : SongModel(folders.docs(), folders.bundle(), nullptr, 100.0) {}
 
     // Records `count` notes `gap` seconds apart in one pass and merges it
     // into the song.
@@ -92,14 +79,6 @@ struct Model {
         recorder.stop();
         recorder.runPlaybackPass();
     }
-
-    Folders folders;
-    ManualClock clock{100.0};
-    std::ostringstream diagnostics;
-    Tab tab;
-    SoundEngine engine;
-    Recorder recorder;
-    FileManager files;
 };
 
 // One kind of library and the screen that shows it.

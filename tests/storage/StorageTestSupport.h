@@ -9,7 +9,6 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <random>
 #include <sstream>
@@ -17,30 +16,21 @@
 #include <vector>
 
 #include "StorageBytes.h"
-#include "audio/SoundEngine.h"
-#include "platform/core/Clock.h"
-#include "recorder/Recorder.h"
 #include "storage/DumpCommand.h"
 #include "storage/ExportCommand.h"
-#include "storage/FileManager.h"
 #include "storage/RenderCommand.h"
 #include "storage/Tab.h"
 #include "storage/TabCommand.h"
 #include "storage/WavWriter.h"
+#include "support/Files.h"
+#include "support/SongModel.h"
 #include "support/TempFolder.h"
 
 using testing::HasSubstr;
 using testsupport::TempFolder;
 
-inline Bytes readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void writeFile(const std::string& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
+using testsupport::readFile;
+using testsupport::writeFile;
 
 inline size_t filesIn(const TempFolder& folder) {
     return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(folder.path()), {}));
@@ -90,24 +80,13 @@ inline CommandRun dump(const Bytes& b, bool tab = false) {
     return {code, out.str(), err.str()};
 }
 
-// The three model objects and a file manager over a temporary documents
-// folder. The engine plays into `output` (none by default) and reads samples
-// from `bundle` (an empty folder unless a test fills it).
-struct Model {
+// The model over a temporary documents folder. The engine plays into `output`
+// (none by default) and reads samples from `bundle` (the documents folder
+// unless a test names one).
+struct Model : testsupport::SongModel {
     explicit Model(const std::string& documents, const std::string& bundle = std::string(),
                    AudioOutput* output = nullptr)
-        : engine(nullptr, output, nullptr, bundle.empty() ? documents : bundle, clock),
-          recorder(nullptr, &engine, clock, false), files(&tab, &recorder, &engine, documents) {
-        engine.setRecorder(&recorder);
-        files.resetState();
-    }
-    ~Model() { engine.setRecorder(nullptr); }
-
-    ManualClock clock;
-    Tab tab;
-    SoundEngine engine;
-    Recorder recorder;
-    FileManager files;
+        : SongModel(documents, bundle.empty() ? documents : bundle, output) {}
 };
 
 // One complete note (sample 10 from 0.1 s to 0.6 s, volume 0.5, release

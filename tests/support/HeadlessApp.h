@@ -30,17 +30,23 @@ private:
     TempFolder root_;
 };
 
+// A headless, unpaced run on `clock` that leaves the signals alone.
+inline ApplicationOptions headlessOptions(ManualClock& clock, const std::string& bundle) {
+    ApplicationOptions o;
+    o.headless = true;
+    o.clock = &clock;
+    o.paced = false;
+    o.handleSignals = false;
+    o.bundleFolder = bundle;
+    return o;
+}
+
 class HeadlessApp {
 public:
     // An empty `bundle` means the folders' own (empty) bundle.
     HeadlessApp(const AppFolders& folders, ManualClock& clock, std::string bundle = std::string())
         : clock_(clock) {
-        ApplicationOptions o;
-        o.headless = true;
-        o.clock = &clock;
-        o.paced = false;
-        o.handleSignals = false;
-        o.bundleFolder = bundle.empty() ? folders.bundle() : bundle;
+        const ApplicationOptions o = headlessOptions(clock, bundle.empty() ? folders.bundle() : bundle);
         app_ = std::make_unique<Application>(o);
         std::string error;
         EXPECT_TRUE(app_->initialize(&error)) << error;

@@ -1,0 +1,36 @@
+#pragma once
+// The song model with no device and no thread: a tab, a recorder and a sound
+// engine on a manual clock, and a file manager over a documents folder.
+#include <sstream>
+#include <string>
+
+#include "audio/SoundEngine.h"
+#include "platform/core/Clock.h"
+#include "recorder/Recorder.h"
+#include "storage/FileManager.h"
+#include "storage/Tab.h"
+
+namespace testsupport {
+
+// The engine plays into `output` (none by default) and reads samples from
+// `bundle`; the file manager's diagnostics go to `diagnostics`.
+struct SongModel {
+    explicit SongModel(const std::string& docs, const std::string& bundle = std::string(),
+                       AudioOutput* output = nullptr, double start = 0.0)
+        : clock(start), engine(nullptr, output, nullptr, bundle, clock),
+          recorder(nullptr, &engine, clock, false), files(&tab, &recorder, &engine, docs) {
+        engine.setRecorder(&recorder);
+        files.setDiagnosticStream(diagnostics);
+        files.resetState();
+    }
+    ~SongModel() { engine.setRecorder(nullptr); }
+
+    ManualClock clock;
+    std::ostringstream diagnostics;
+    Tab tab;
+    SoundEngine engine;
+    Recorder recorder;
+    FileManager files;
+};
+
+} // namespace testsupport
