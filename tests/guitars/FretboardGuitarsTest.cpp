@@ -270,8 +270,7 @@ TEST_F(HammerOn, HammerOnsAndPullOffs) {
           {'h', 5, at(0, 0), {"+2"}},
           {'h', 6, at(0, 3), {"-2", "+5"}},
           {'l', 6, at(0, 3), {"-5", "+2@0.50"}},
-          {'l', 5, at(0, 0), {"-2"}},
-          {'t', 7, at(0, 3), {"+5", "-5"}}});
+          {'l', 5, at(0, 0), {"-2"}}});
 }
 
 TEST_F(HammerOn, BendsNeverOnTheZerothFretAndSlidesLiftBeforePressing) {

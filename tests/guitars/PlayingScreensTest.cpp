@@ -243,6 +243,10 @@ TEST(PlayingScreens, MenuRecorderLightsKeyFingersAndTheWindowsRouting) {
         const std::vector<Note> song = s->rig.recorder.notes();
         EXPECT_EQ(2 * std::count_if(song.begin(), song.end(), [](const Note& n) { return n.keyDown(); }),
                   static_cast<long>(song.size()));
+        // The menu, once its slide is over.
+        w.app->injectTouch(2, TouchPhase::Began, kPlectrum);
+        w.turn(30);
+        EXPECT_FALSE(v.recordMenuBar().isAnimating());
         pad.removeFromSuperview();
         v.removeFromSuperview();
     }

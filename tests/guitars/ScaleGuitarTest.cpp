@@ -65,7 +65,6 @@ TEST_F(Scale, OneNoteForAllFingersOnePerBandKeysScalesAndTheMenu) {
     play({{'h', 1, strip(10), {"+10"}},
           {'m', 1, strip(28), {}},
           {'m', 1, strip(29), {"-10", "+13"}},
-          {'m', 1, strip(52), {}},
           {'m', 1, strip(53), {"-13", "+15"}},
           {'m', 1, strip(78), {"-15", "+16"}, "Key: C / 1 - Blues / F#"},
           {'m', 1, {205, 80}, {"-16"}}, // out of the strip across x = 198

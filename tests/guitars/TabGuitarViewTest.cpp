@@ -154,8 +154,7 @@ TEST_F(TabGuitar, ArrowsStepWithinTheTab) {
     play({{'t', 1, kBack, {}, "0 0 .ooooo"},
           {'t', 1, kForward, {}, "1 0 .ooooo"},
           {'t', 1, kForward, {}, "2 0 o....o"},
-          {'t', 1, kForward, {}, "0 0 .ooooo"}, // forward on the last column wraps
-          {'t', 1, kForward}});
+          {'t', 1, kForward, {}, "0 0 .ooooo"}}); // forward on the last column wraps
 }
 
 TEST_F(TabGuitar, NoiseButtonsOnlyOnAnAcousticGuitar) {
