@@ -81,10 +81,8 @@ protected:
     }
     static Point typePoint(int type) { return {bandX(5 - type % 6), 258.0f + 58 * (type / 6)}; }
     void lowEColumns(int count) {
-        for (int i = 0; i < count; ++i) {
-            const Frets f = {i, -1, -1, -1, -1, -1};
-            tab.addNotesToTab(-1, f.data());
-        }
+        for (int i = 0; i < count; ++i)
+            tab.addNoteToTab(100, 0, i);
     }
 
     Rig rig;
