@@ -50,6 +50,9 @@ TEST_F(Scale, EveryScaleInEveryKeyStepsByItsIntervalsWithinTheBank) {
             // The lowest root in the bank (samples 2 to 47), then the steps.
             EXPECT_EQ(std::string("Key: ") + ScaleGuitarView::NOTENAMES[n.front()],
                       ScaleGuitarView::KEYNAMES[k]);
+            // The turned name fits its window, before the "SCALE" caption, on one line.
+            EXPECT_LE(screen.scaleNameLabel().frame().maxX(), 252.0f);
+            EXPECT_EQ(screen.scaleNameLabel().layoutLines().size(), 1u);
             EXPECT_LE(n.front(), 13);
             EXPECT_GE(n.front(), 2) << "D# starts an octave up, not at sample 1";
             for (std::size_t i = 1; i < n.size(); ++i)
