@@ -77,10 +77,8 @@ struct Rig {
     explicit Rig(bool recording = true) {
         engine.setRecorder(&recorder);
         engine.setGuitarVolume(0, 1.0f);
-        engine.setGuitarVolume(1, 1.0f);
         engine.setNumFretsToShow(5);
         engine.setPitchBendOn(0, true);
-        engine.setPitchBendOn(1, true);
         if (recording)
             recorder.record();
     }
