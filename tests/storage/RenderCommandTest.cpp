@@ -53,7 +53,8 @@ protected:
                   pack("RIFF", data + 36, "WAVEfmt ", 16, int16_t(1), int16_t(2), 44100, 176400, int16_t(4),
                        int16_t(16), "data", data));
         std::vector<int16_t> values((b.size() - 44) / 2);
-        std::memcpy(values.data(), b.data() + 44, values.size() * 2); // both little-endian
+        if (!values.empty()) // an empty vector's data() may be null, which memcpy must not get
+            std::memcpy(values.data(), b.data() + 44, values.size() * 2); // both little-endian
         return values;
     }
 
