@@ -19,8 +19,8 @@
 
 namespace fs = std::filesystem;
 using reliability::Bytes;
-using reliability::readAll;
-using reliability::writeAll;
+using reliability::readFile;
+using reliability::writeFile;
 using S = Strumwell;
 
 namespace {
@@ -95,7 +95,7 @@ TEST_F(App, StateIsKeptOverOrderlyEndsButNotAfterACrashOrDamage) {
     for (const char* failure : {"EXCEPTION", "FileNotFound"})
         EXPECT_EQ(printed.find(failure), std::string::npos) << printed;
     ASSERT_NE(app().currentAlert(), nullptr) << "the welcome";
-    EXPECT_EQ(readAll(marker), (Bytes{1, 0, 0, 0}));
+    EXPECT_EQ(readFile(marker), (Bytes{1, 0, 0, 0}));
     ASSERT_EQ(shell().tab()->tabSize(), 3) << "the demo tab is put in the tab guitar";
     EXPECT_EQ(shell().tab()->tabEntryAtIndex(1).frets(), (std::array<int32_t, 6>{-1, 3, 2, 0, 1, 0}));
     engine().setDelayOn(0, true);
@@ -119,10 +119,10 @@ TEST_F(App, StateIsKeptOverOrderlyEndsButNotAfterACrashOrDamage) {
                             std::string("\xff\xff\xff\xff", 4), std::string("\x01\x00\x00\x00\x00", 5)}) {
         SCOPED_TRACE(bad.size());
         stop();
-        writeAll(marker, Bytes(bad.begin(), bad.end()));
+        writeFile(marker, Bytes(bad.begin(), bad.end()));
         start();
         EXPECT_NE(app().currentAlert(), nullptr);
-        EXPECT_EQ(readAll(marker).at(0), 1);
+        EXPECT_EQ(readFile(marker).at(0), 1);
         EXPECT_EQ(shell().tab()->tabSize(), 1);
     }
 
@@ -149,7 +149,7 @@ TEST_F(App, StateIsKeptOverOrderlyEndsButNotAfterACrashOrDamage) {
     EXPECT_FALSE(deferred(1).first) << "quits before the state was read: must not save an empty engine";
     EXPECT_EQ(deferred(2), std::pair(true, true)) << "the saved state survived the early quit";
 
-    writeAll(doc("system.state"), Bytes{'V', 'E', 'R', 'S', 'I', 'O', 'N', '2', 'x'});
+    writeFile(doc("system.state"), Bytes{'V', 'E', 'R', 'S', 'I', 'O', 'N', '2', 'x'});
     EXPECT_NE(start().find(doc("system.state")), std::string::npos) << "a damaged state is named";
     EXPECT_FALSE(engine().delayOn(0));
 
@@ -162,16 +162,16 @@ TEST_F(App, StateIsKeptOverOrderlyEndsButNotAfterACrashOrDamage) {
     state.resize(state.size() + 28, 0xee);
     state.insert(state.end(), {72, 0, 0, 0});
     state.resize(state.size() + 72, 0xee);
-    writeAll(doc("system.state"), state);
+    writeFile(doc("system.state"), state);
     const std::string stale =
         doc(".song.SAV") + FileManager::kTemporaryInfix + std::to_string(::getpid()) + "-1000000";
-    writeAll(stale, {1});
+    writeFile(stale, {1});
     start();
     EXPECT_EQ(engine().patchNo(0), 1);
     EXPECT_EQ(engine().patchNo(1), 3);
     EXPECT_FALSE(fs::exists(stale));
     stop();
-    const Bytes saved = readAll(doc("system.state"));
+    const Bytes saved = readFile(doc("system.state"));
     std::ostringstream json, err;
     ASSERT_EQ(DumpCommand::dumpBuffer(saved.data(), saved.size(), false, json, err), 0) << err.str();
     EXPECT_NE(json.str().find("\"patchNo\": [1, 3]"), std::string::npos) << json.str();
@@ -190,8 +190,8 @@ TEST_F(App, StateIsKeptOverOrderlyEndsButNotAfterACrashOrDamage) {
 TEST_F(App, AWalkOverTheScreensByTouchesAndRequests) {
     // A song of the user's under the same name as a demo must stay as it is.
     for (const char* name : {"Demo.SAV", "Mine.SAV", "Demo.TAB"})
-        writeAll(f.bundle() + "/" + name, {'d'});
-    writeAll(doc("Mine.SAV"), {'u'});
+        writeFile(f.bundle() + "/" + name, {'d'});
+    writeFile(doc("Mine.SAV"), {'u'});
     start();
     app().currentAlert()->pressButton();
     shell().playbackEnded(); // before any playing screen exists: nothing to tell
@@ -274,6 +274,6 @@ TEST_F(App, AWalkOverTheScreensByTouchesAndRequests) {
     }
     shell().playbackEnded(); // the playing screens made so far are told
     for (const char* demo : {"Demo.SAV", "Demo.TAB"})
-        EXPECT_EQ(readAll(doc(demo)), Bytes{'d'});
-    EXPECT_EQ(readAll(doc("Mine.SAV")), Bytes{'u'});
+        EXPECT_EQ(readFile(doc(demo)), Bytes{'d'});
+    EXPECT_EQ(readFile(doc("Mine.SAV")), Bytes{'u'});
 }

@@ -14,6 +14,7 @@
 #include "audio/SoundEngineParent.h"
 #include "platform/core/Clock.h"
 #include "platform/core/MainThreadQueue.h"
+#include "support/Files.h"
 #include "support/TempFolder.h"
 
 // The one fixture of the engine tests: a temporary bundle folder with small
@@ -42,10 +43,7 @@ inline std::vector<uint8_t> wavBytes(const std::vector<int16_t>& values, int cha
     return out;
 }
 
-inline void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-}
+using testsupport::writeFile;
 
 inline void writeWav(const std::string& path, const std::vector<int16_t>& values) {
     writeFile(path, wavBytes(values));

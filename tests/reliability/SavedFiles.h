@@ -17,9 +17,9 @@ namespace reliability {
 
 using Bytes = std::vector<uint8_t>;
 
-// Whole files as bytes, under the names these tests use.
-inline constexpr auto& readAll = testsupport::readFile<Bytes>;
-inline constexpr auto& writeAll = testsupport::writeFile;
+// Whole files as bytes.
+using testsupport::readFile;
+using testsupport::writeFile;
 
 // The model behind a file manager, with the default patches and no sound.
 using Model = testsupport::SongModel;
@@ -36,7 +36,7 @@ inline int expectSavedFilesRead(const std::string& docs) {
             ++temporaries;
         if (!tab && name != "system.state" && !name.ends_with(".SAV"))
             continue;
-        const Bytes bytes = readAll(entry.path().string());
+        const Bytes bytes = readFile(entry.path().string());
         Model m(docs);
         EXPECT_TRUE(tab ? m.files.loadTabFromBuffer(bytes.data(), bytes.size())
                         : m.files.loadStateFromBuffer(bytes.data(), bytes.size()))

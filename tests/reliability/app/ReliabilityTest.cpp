@@ -31,9 +31,9 @@ void writePicture(const std::string& path, int size, double keep = 1.0) {
     const bool jpeg = path.ends_with(".jpg");
     ASSERT_EQ(jpeg ? IMG_SaveJPG(s, path.c_str(), 90) : IMG_SavePNG(s, path.c_str()), 0) << IMG_GetError();
     SDL_FreeSurface(s);
-    Bytes b = readAll(path);
+    Bytes b = readFile(path);
     b.resize(static_cast<size_t>(static_cast<double>(b.size()) * keep));
-    writeAll(path, b);
+    writeFile(path, b);
 }
 
 size_t countOf(const std::string& text, const std::string& word) {

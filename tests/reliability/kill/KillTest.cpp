@@ -36,7 +36,7 @@ TEST(Kill, FilesSurviveRandomKillsAndTheCrashFlagIsHonoured) {
         m.engine.setNumFretsToShow(7);
         ours = m.files.createSongSaveBuffer();
     }
-    writeAll(state, ours);
+    writeFile(state, ours);
     // Each save puts a new file in place; a run that quits before it has
     // read the state saves nothing.
     auto stateFileId = [&] {
@@ -56,7 +56,7 @@ TEST(Kill, FilesSurviveRandomKillsAndTheCrashFlagIsHonoured) {
         const int waitMs = last ? 2000 : between(0, 1500), how = last ? 1 : between(0, 2),
                   gapMs = between(0, 50);
         const bool flagAtStart = fs::exists(flag);
-        const Bytes before = readAll(state);
+        const Bytes before = readFile(state);
         const ino_t idBefore = stateFileId();
         const pid_t pid = ::fork();
         if (pid == 0) {
@@ -87,7 +87,7 @@ TEST(Kill, FilesSurviveRandomKillsAndTheCrashFlagIsHonoured) {
         // An orderly end saves and removes the flag; the state it saves is
         // the defaults when the run began after a crash.
         EXPECT_FALSE(fs::exists(flag));
-        const Bytes saved = readAll(state);
+        const Bytes saved = readFile(state);
         if (stateFileId() == idBefore) {
             EXPECT_EQ(saved, before) << "a run that saved nothing left the state alone";
         } else if (flagAtStart) {
@@ -97,7 +97,7 @@ TEST(Kill, FilesSurviveRandomKillsAndTheCrashFlagIsHonoured) {
             // (What a killed run left, which may be the defaults.)
             EXPECT_EQ(saved, before) << "an orderly run keeps the state it loaded";
         }
-        writeAll(state, ours);
+        writeFile(state, ours);
     }
     EXPECT_EQ(runsSinceOrderlyEnd, 0) << "the last run should have ended in order";
     EXPECT_GT(killed, 0);
