@@ -237,6 +237,9 @@ std::string Strumwell::rescueState() {
     if (!kept.empty())
         std::fprintf(stderr, "strumwell: the working song was kept as '%s/%s%s'\n", documentsFolder_.c_str(),
                      kept.c_str(), StateRescue::kExtension);
+    // Could not be moved: then it must not be saved over either.
+    std::error_code ec;
+    keepStateFile_ = kept.empty() && fs::exists(fileManager_->getPathFromFilename(kStateFile), ec);
     return kept;
 }
 
@@ -261,7 +264,7 @@ void Strumwell::applicationWillTerminate(Application&) {
         return;
     // Quit before the saved state was read: writing now would replace the
     // user's state with an empty engine's.
-    if (fileManager_ && startupStateLoaded_ && !saveState(kStateFile))
+    if (fileManager_ && startupStateLoaded_ && !keepStateFile_ && !saveState(kStateFile))
         std::printf("Could not save %s\n", kStateFile);
     saveAppSettings();
     removeCrashTestFlag();

@@ -129,6 +129,8 @@ public:
 private:
     void loadStartupStateAndFinish(bool crashed);
     bool startupStateLoaded_ = false;
+    // A state that could be neither loaded nor moved aside is not saved over.
+    bool keepStateFile_ = false;
     struct Screens;
     void finishStartupRequests();
     // The working state at launch: "system.state", or silently the defaults
