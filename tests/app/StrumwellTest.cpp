@@ -59,7 +59,11 @@ protected:
 
     testsupport::AppFolders f;
     ManualClock clock;
-    std::tm now{.tm_sec = 8, .tm_min = 7, .tm_hour = 6, .tm_mday = 5, .tm_mon = 2, .tm_year = 124};
+    std::tm now = [] {
+        std::tm t{};
+        t.tm_year = 124, t.tm_mon = 2, t.tm_mday = 5, t.tm_hour = 6, t.tm_min = 7, t.tm_sec = 8;
+        return t;
+    }();
     std::unique_ptr<testsupport::HeadlessApp> run_;
 };
 

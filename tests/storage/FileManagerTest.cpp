@@ -272,7 +272,8 @@ TEST_F(FileManagerTest, AFailedSaveKeepsTheOldFile) {
 TEST(StateRescue, KeepsTheStateAsASongAndOnlyTheNewestFiveCopies) {
     TempFolder folder;
     const StateRescue rescue(folder.str());
-    std::tm at{.tm_sec = 59, .tm_min = 59, .tm_hour = 23, .tm_mday = 31, .tm_mon = 11, .tm_year = 99};
+    std::tm at{};
+    at.tm_year = 99, at.tm_mon = 11, at.tm_mday = 31, at.tm_hour = 23, at.tm_min = 59, at.tm_sec = 59;
     EXPECT_EQ(rescue.keep("system.state", at), "") << "nothing to keep";
     const char* others[] = {"Recovered notes.SAV", "Recovered 1999-12-31 23.59.5.SAV",
                             "Recovered 1999-12-31 23.59.58.TAB", "Recovered 1999-12-31 23.59.58 (1).SAV"};
@@ -281,7 +282,7 @@ TEST(StateRescue, KeepsTheStateAsASongAndOnlyTheNewestFiveCopies) {
     std::vector<std::string> kept;
     for (int i = 0; i < 6; ++i) {
         if (i >= 2) // the first two in the same second
-            at = {.tm_sec = i, .tm_min = 0, .tm_hour = 0, .tm_mday = 1, .tm_mon = 0, .tm_year = 100};
+            at = std::tm{}, at.tm_year = 100, at.tm_mday = 1, at.tm_sec = i;
         writeFile(folder.file("system.state"), {uint8_t(i)});
         kept.push_back(rescue.keep("system.state", at));
     }
