@@ -112,7 +112,8 @@ void Strumwell::applicationDidFinishLaunching(Application& application) {
         return;
     }
     if (!instanceLock_->held())
-        std::printf("Cannot lock %s; not guarded against a second Strumwell\n", instanceLock_->path().c_str());
+        std::printf("Cannot lock %s; not guarded against a second Strumwell\n",
+                    instanceLock_->path().c_str());
     if (!Folders::ensureFolder(libraryCachesFolder_))
         std::printf("Cannot create the caches folder %s\n", libraryCachesFolder_.c_str());
     if (options_.bundleFolder.empty())

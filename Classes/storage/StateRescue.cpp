@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <string_view>
+#include <sys/stat.h>
 #include <tuple>
 #include <unistd.h>
 

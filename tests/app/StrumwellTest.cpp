@@ -154,8 +154,9 @@ TEST_F(App, StateIsKeptOverOrderlyEndsButNotAfterACrashOrDamage) {
     EXPECT_FALSE(engine().delayOn(0)) << "defaults after a crash";
     EXPECT_TRUE(fs::exists(flag)) << "a new flag for this run";
     EXPECT_EQ(readFile(doc("Recovered 2024-03-05 06.07.08.SAV")), working);
-    EXPECT_THAT(alertText(), testing::HasSubstr("Your working song from before the crash was kept as 'Recovered "
-                                                "2024-03-05 06.07.08' and can be loaded from the recorder screen"));
+    EXPECT_THAT(alertText(),
+                testing::HasSubstr("Your working song from before the crash was kept as 'Recovered "
+                                   "2024-03-05 06.07.08' and can be loaded from the recorder screen"));
     engine().setDelayOn(0, true);
     stop();
     // The real program reads the state only after the main menu is drawn.
@@ -183,9 +184,10 @@ TEST_F(App, StateIsKeptOverOrderlyEndsButNotAfterACrashOrDamage) {
                                             "; starting from the defaults\n"));
     EXPECT_FALSE(engine().delayOn(0));
     EXPECT_EQ(readFile(doc("Recovered 2024-03-05 07.07.08.SAV")), damaged);
-    EXPECT_EQ(alertText(), "Cannot read 'system.state': " + why +
-                               ". It was kept as the song 'Recovered 2024-03-05 07.07.08'. Strumwell starts from "
-                               "the defaults.");
+    EXPECT_EQ(alertText(),
+              "Cannot read 'system.state': " + why +
+                  ". It was kept as the song 'Recovered 2024-03-05 07.07.08'. Strumwell starts from "
+                  "the defaults.");
 
     // A state of an unknown version (an empty tab, then sections of a layout
     // this build does not know): the default patches, saved so that the next
@@ -322,8 +324,9 @@ TEST_F(App, ASecondProgramOverTheSameDocumentsFolderTouchesNothing) {
     ASSERT_TRUE(first->held());
     EXPECT_TRUE(InstanceLock(f.docs()).busy());
     const std::map<std::string, Bytes> before = allFiles();
-    EXPECT_THAT(start(), testing::HasSubstr("strumwell: Strumwell is already running with the documents folder '" +
-                                            f.docs() + "'\n"));
+    EXPECT_THAT(start(),
+                testing::HasSubstr("strumwell: Strumwell is already running with the documents folder '" +
+                                   f.docs() + "'\n"));
     EXPECT_FALSE(shell().ownsDocumentsFolder());
     ASSERT_NE(app().currentAlert(), nullptr);
     EXPECT_EQ(app().currentAlert()->title(), "Strumwell is already running");

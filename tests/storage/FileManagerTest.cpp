@@ -286,9 +286,10 @@ TEST(StateRescue, KeepsTheStateAsASongAndOnlyTheNewestFiveCopies) {
         writeFile(folder.file("system.state"), {uint8_t(i)});
         kept.push_back(rescue.keep("system.state", at));
     }
-    EXPECT_EQ(kept, (std::vector<std::string>{"Recovered 1999-12-31 23.59.59", "Recovered 1999-12-31 23.59.59 (2)",
-                                              "Recovered 2000-01-01 00.00.02", "Recovered 2000-01-01 00.00.03",
-                                              "Recovered 2000-01-01 00.00.04", "Recovered 2000-01-01 00.00.05"}));
+    EXPECT_EQ(kept,
+              (std::vector<std::string>{"Recovered 1999-12-31 23.59.59", "Recovered 1999-12-31 23.59.59 (2)",
+                                        "Recovered 2000-01-01 00.00.02", "Recovered 2000-01-01 00.00.03",
+                                        "Recovered 2000-01-01 00.00.04", "Recovered 2000-01-01 00.00.05"}));
     EXPECT_EQ(rescue.copies(), std::vector<std::string>(kept.begin() + 1, kept.end()));
     for (int i = 1; i < 6; ++i)
         EXPECT_EQ(readFile(folder.file(kept[i] + ".SAV")), Bytes{uint8_t(i)});
