@@ -164,7 +164,7 @@ TEST_F(App, StateIsKeptOverOrderlyEndsButNotAfterACrashOrDamage) {
         Application app(testsupport::headlessOptions(clock, f.bundle()));
         EXPECT_TRUE(app.initialize(nullptr));
         // The last option: read the state after the first frame.
-        Strumwell shell({f.docs(), f.caches(), f.bundle(), 0, "", true});
+        Strumwell shell({f.docs(), f.caches(), f.bundle(), 0, "", true, {}});
         app.launch(shell);
         app.runFrames(framesAfterLaunch);
         EXPECT_GE(app.frameCount(), 1);
