@@ -1,7 +1,9 @@
 #include "app/Strumwell.h"
 
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
+#include <ctime>
 #include <exception>
 #include <filesystem>
 #include <fstream>
@@ -11,13 +13,16 @@
 #include "app/ScreenRegistry.h"
 #include "app/TransitionView.h"
 #include "audio/SoundEngine.h"
+#include "core/FailureText.h"
 #include "platform/AlertView.h"
 #include "platform/Application.h"
 #include "platform/SdlAudioOutput.h"
 #include "platform/core/Folders.h"
+#include "platform/core/InstanceLock.h"
 #include "platform/core/MainThreadQueue.h"
 #include "recorder/Recorder.h"
 #include "storage/FileManager.h"
+#include "storage/StateRescue.h"
 #include "storage/Tab.h"
 #include "ui/HostedScreen.h"
 
@@ -33,6 +38,23 @@ constexpr const char* kFirstRunTab = "Demo - Open Chords.TAB";
 constexpr const char* kWelcomeTitle = "Welcome to Strumwell";
 constexpr const char* kWelcomeMessage =
     "Enjoy playing! For drums to jam along with, look out for Strumwell's companion, the Beatwell drum kit.";
+constexpr const char* kCrashTitle = "Strumwell did not close properly";
+constexpr const char* kDamagedTitle = "Working song damaged";
+constexpr const char* kAlreadyRunningTitle = "Strumwell is already running";
+
+std::tm systemLocalTime() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return local;
+}
+
+// "Cannot read ...": the failure text as the start of a sentence.
+std::string sentence(std::string text) {
+    if (!text.empty())
+        text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+    return text + ".";
+}
 } // namespace
 
 // One slot per screen number; a screen is created the first time it is shown
@@ -81,6 +103,17 @@ void Strumwell::applicationDidFinishLaunching(Application& application) {
         options_.cachesFolder.empty() ? Folders::defaultCachesFolder() : options_.cachesFolder;
     if (!Folders::ensureFolder(documentsFolder_))
         std::printf("Cannot create the documents folder %s\n", documentsFolder_.c_str());
+    // Before anything is read or written: a second program over the same
+    // folder would take this one's crash flag for a crash and save over its
+    // work at quit.
+    instanceLock_ = std::make_unique<InstanceLock>(documentsFolder_);
+    if (instanceLock_->busy()) {
+        refuseSecondInstance(application);
+        return;
+    }
+    if (!instanceLock_->held())
+        std::printf("Cannot lock %s; not guarded against a second Strumwell\n",
+                    instanceLock_->path().c_str());
     if (!Folders::ensureFolder(libraryCachesFolder_))
         std::printf("Cannot create the caches folder %s\n", libraryCachesFolder_.c_str());
     if (options_.bundleFolder.empty())
@@ -136,7 +169,16 @@ void Strumwell::loadStartupStateAndFinish(bool crashed) {
         return;
     }
     resetState();
-    if (!crashed)
+    // Before the quit's save is allowed: after a crash the working state is
+    // not loaded (it may be what crashed), but it is kept.
+    if (crashed) {
+        const std::string kept = rescueState();
+        if (!kept.empty())
+            showAlert(kCrashTitle,
+                      "Your working song from before the crash was kept as '" + kept +
+                          "' and can be loaded from the recorder screen. Strumwell starts from the defaults.",
+                      true);
+    } else
         loadStartupState();
     startupStateLoaded_ = true;
     // After the state: the welcome puts the demo tab into an empty tab.
@@ -176,15 +218,54 @@ void Strumwell::loadStartupState() {
     std::error_code ec;
     if (!fs::exists(path, ec) && !ec)
         return;
-    if (!fileManager_->loadState(kStateFile))
-        std::printf("Could not load %s (%s); starting from the defaults\n", path.c_str(),
-                    fileManager_->lastFailure().c_str());
+    if (fileManager_->loadState(kStateFile))
+        return;
+    const std::string failure = fileManager_->lastFailure();
+    std::fprintf(stderr, "%s; starting from the defaults\n", FailureText::toolLine(path, failure).c_str());
+    const std::string kept = rescueState();
+    // The file cannot be loaded, but it is not destroyed: it may be mended,
+    // or sent with a report.
+    showAlert(kDamagedTitle,
+              sentence(FailureText::cannotRead(kStateFile, failure)) +
+                  (kept.empty() ? std::string() : " It was kept as the song '" + kept + "'.") +
+                  " Strumwell starts from the defaults.",
+              true);
+}
+
+std::string Strumwell::rescueState() {
+    const std::tm now = options_.localTime ? options_.localTime() : systemLocalTime();
+    const std::string kept = StateRescue(documentsFolder_).keep(kStateFile, now);
+    if (!kept.empty())
+        std::fprintf(stderr, "strumwell: the working song was kept as '%s/%s%s'\n", documentsFolder_.c_str(),
+                     kept.c_str(), StateRescue::kExtension);
+    // Could not be moved: then it must not be saved over either.
+    std::error_code ec;
+    keepStateFile_ = kept.empty() && fs::exists(fileManager_->getPathFromFilename(kStateFile), ec);
+    return kept;
+}
+
+void Strumwell::refuseSecondInstance(Application& application) {
+    const std::string message =
+        "Strumwell is already running with the documents folder '" + documentsFolder_ + "'";
+    std::fprintf(stderr, "strumwell: %s\n", message.c_str());
+    // Headless, nobody would press the button: quit at once.
+    application.showAlert(kAlreadyRunningTitle, message + ". This window closes; use the other one.", "Quit",
+                          [&application] { application.terminate(); });
+    if (application.isHeadless())
+        application.terminate();
+}
+
+bool Strumwell::ownsDocumentsFolder() const {
+    return !instanceLock_ || !instanceLock_->busy();
 }
 
 void Strumwell::applicationWillTerminate(Application&) {
+    // The other program's files and flag are not ours to touch.
+    if (!ownsDocumentsFolder())
+        return;
     // Quit before the saved state was read: writing now would replace the
     // user's state with an empty engine's.
-    if (fileManager_ && startupStateLoaded_ && !saveState(kStateFile))
+    if (fileManager_ && startupStateLoaded_ && !keepStateFile_ && !saveState(kStateFile))
         std::printf("Could not save %s\n", kStateFile);
     saveAppSettings();
     removeCrashTestFlag();

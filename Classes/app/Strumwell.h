@@ -1,6 +1,8 @@
 #pragma once
 #include <array>
 #include <atomic>
+#include <ctime>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -18,10 +20,17 @@ class FileManager;
 class MainThreadQueue;
 class Application;
 class AudioOutput;
+class InstanceLock;
 
 // The application delegate: owns the model objects (engine, recorder, tab,
 // file manager) and every screen, keeps the current guitar, the back stack and
 // the crash flag, and moves between screens with animated transitions.
+//
+// One program per documents folder: a second one over the same folder says
+// so and quits without reading or writing anything. A working state that
+// cannot be loaded (after a crash the defaults are used; a damaged state
+// cannot be read) is moved aside as a recovered song before the quit's save
+// could replace it, and the player is told where it went.
 //
 // Threads: UI thread only, except currentGuitar() and mainThreadQueue(),
 // which any thread may call.
@@ -39,6 +48,9 @@ public:
         // (tens of megabytes), so the window shows at once. The state, the
         // start screen and the screenshot follow on the next turn.
         bool loadStateAfterFirstFrame = false;
+        // The local date and time that names a recovered song (empty: the
+        // system's).
+        std::function<std::tm()> localTime;
     };
 
     Strumwell();
@@ -73,6 +85,9 @@ public:
     void saveAppSettings() override;
     void visitWebsite() override;
 
+    // False when another program holds the documents folder: this one then
+    // does nothing but say so and quit.
+    bool ownsDocumentsFolder() const;
     // Where the crash flag and the first-run marker live.
     std::string crashFlagPath() const;
     std::string firstRunMarkerPath() const;
@@ -114,11 +129,17 @@ public:
 private:
     void loadStartupStateAndFinish(bool crashed);
     bool startupStateLoaded_ = false;
+    // A state that could be neither loaded nor moved aside is not saved over.
+    bool keepStateFile_ = false;
     struct Screens;
     void finishStartupRequests();
     // The working state at launch: "system.state", or silently the defaults
     // when there is none yet; a file that fails to load is named.
     void loadStartupState();
+    // Moves "system.state" aside as a recovered song before the quit's save
+    // can replace it; its name, or empty when there was nothing to keep.
+    std::string rescueState();
+    void refuseSecondInstance(Application& application);
     void putFirstRunTab();
     void takeScreenshotWhenSettled(int triesLeft);
 
@@ -126,6 +147,7 @@ private:
     Application* application_ = nullptr;
     Rect frame_{0, 0, 320, 480};
     TransitionView* transitionView_ = nullptr;
+    std::unique_ptr<InstanceLock> instanceLock_;
     std::unique_ptr<AudioOutput> audioOutput_;
     std::unique_ptr<SoundEngine> soundEngine_;
     std::unique_ptr<Recorder> recorder_;

@@ -2,6 +2,8 @@
 #include <cctype>
 #include <string>
 
+#include "core/FailureText.h"
+
 // What tells the song library from the tab library: the extension of its
 // files and the words of its notices. The browser does the same things for
 // both; only these differ.
@@ -35,6 +37,14 @@ struct LibraryKind {
     std::string loadDamagedText() const { return failed("loaded", "is damaged"); }
     std::string loadMissingText() const { return failed("loaded", "is missing"); }
     std::string eraseFailedText() const { return failed("erased", "could not be removed"); }
+    // A file that was there but did not read, with the file and the reason
+    // in words: "Song not loaded.\nCannot read 'X.SAV': the recorder section
+    // is damaged (RecorderFailure-2)."
+    std::string loadRefusedText(const std::string& fileName, const std::string& code) const {
+        std::string why = FailureText::cannotRead(fileName, code);
+        why[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(why[0])));
+        return std::string(noun) + " not loaded.\n" + why + ".";
+    }
 
 private:
     std::string done(const char* what) const { return std::string(doneNoun) + " " + what + "."; }

@@ -291,15 +291,15 @@ void RecorderView::load(int index) {
     std::string outcome = kind.loadMissingText();
     if (index >= 0 && index < static_cast<int>(b.names().size())) {
         const std::string name = b.names()[static_cast<size_t>(index)];
-        // A file that went away since the list was read must not cost the
-        // user the song in memory: the file manager would reset everything.
+        // A file that fails to load leaves the song in memory as it was.
         if (b.folder().exists(name) && fileManager_) {
             stopRecorder();
-            if (fileManager_->loadState(b.folder().fileName(name))) {
+            const std::string fileName = b.folder().fileName(name);
+            if (fileManager_->loadState(fileName)) {
                 outcome = kind.loadedText();
                 b.nameField().setText(name);
             } else {
-                outcome = kind.loadDamagedText();
+                outcome = kind.loadRefusedText(fileName, fileManager_->lastFailure());
             }
         } else {
             b.loadNames();

@@ -14,11 +14,13 @@
 
 #include <atomic>
 #include <exception>
+#include <optional>
 #include <utility>
 
 #include "audio/SoundEngine.h"
 #include "core/ByteWriter.h"
 #include "core/StrumwellFailure.h"
+#include "platform/core/Clock.h"
 #include "recorder/Recorder.h"
 #include "storage/SongSections.h"
 #include "storage/Tab.h"
@@ -31,6 +33,9 @@ namespace {
 constexpr int64_t kLargestReadableFile = INT32_MAX;
 
 std::atomic<unsigned> temporaryCounter{0};
+
+// The failure of a song whose section lengths do not fit the file.
+constexpr const char* kSectionsDoNotFit = "Error loading file";
 
 void splitPath(const std::string& path, std::string& folder, std::string& name) {
     const size_t slash = path.find_last_of('/');
@@ -191,24 +196,32 @@ std::vector<uint8_t> FileManager::createSongSaveBuffer() const {
 
 bool FileManager::restoreSongFromSaveBuffer(const uint8_t* bytes, size_t size) {
     const VersionHeader header = VersionHeader::read(bytes, size);
+    // First the whole file into scratch objects, as `dump` reads it: a file
+    // that fails part-way must not leave the working song half replaced.
+    {
+        Tab tab;
+        ManualClock clock;
+        Recorder recorder(nullptr, nullptr, clock, false);
+        std::optional<EngineSettings> engine;
+        try {
+            readSongSections(bytes, size, header.dataOffset, header.version, tab, recorder, engine);
+        } catch (const StrumwellFailure& failure) {
+            if (failure.name() != kSectionsDoNotFit)
+                throw;
+            *diagnostics_ << kSectionsDoNotFit << "\n" << std::flush;
+            lastFailure_ = kSectionsDoNotFit;
+            return false;
+        }
+    }
+    // The same readers over the same bytes: nothing can fail from here on.
     SongSections sections(bytes, size, header.dataOffset);
     const uint8_t* section = nullptr;
     size_t sectionSize = 0;
-    auto badLength = [this] {
-        *diagnostics_ << "Error loading file\n" << std::flush;
-        lastFailure_ = "Error loading file";
-        resetState();
-        return false;
-    };
-
-    if (!sections.next(section, sectionSize))
-        return badLength();
+    sections.nextOrFail(section, sectionSize);
     tab_->restoreFromSaveTabBuffer(section, sectionSize, header.version);
-    if (!sections.next(section, sectionSize))
-        return badLength();
+    sections.nextOrFail(section, sectionSize);
     recorder_->restoreFromSaveBuffer(section, sectionSize, header.version);
-    if (!sections.next(section, sectionSize))
-        return badLength();
+    sections.nextOrFail(section, sectionSize);
     soundEngine_->restoreFromSaveBuffer(section, sectionSize, header.version);
     return true;
 }
@@ -237,24 +250,20 @@ bool FileManager::saveState(const std::string& filename) {
     return buildAndSave(filename, true, [this] { return createSongSaveBuffer(); });
 }
 
-template <class Load> bool FileManager::guardedLoad(bool wholeSong, bool empty, Load&& load) {
+template <class Load> bool FileManager::guardedLoad(bool empty, Load&& load) {
     lastFailure_.clear();
     if (empty) {
         lastFailure_ = "Empty file";
-    } else {
-        try {
-            return load();
-        } catch (const StrumwellFailure& failure) {
-            lastFailure_ = failure.name();
-        } catch (const std::exception& e) {
-            lastFailure_ = e.what();
-        }
-        printException(lastFailure_);
+        return false;
     }
-    if (wholeSong)
-        resetState();
-    else
-        tab_->resetState();
+    try {
+        return load();
+    } catch (const StrumwellFailure& failure) {
+        lastFailure_ = failure.name();
+    } catch (const std::exception& e) {
+        lastFailure_ = e.what();
+    }
+    printException(lastFailure_);
     return false;
 }
 
@@ -264,7 +273,7 @@ bool FileManager::loadState(const std::string& filename) {
 
 bool FileManager::loadNamedFile(const std::string& filename, bool wholeSong) {
     std::vector<uint8_t> bytes;
-    if (!guardedLoad(wholeSong, false, [&] {
+    if (!guardedLoad(false, [&] {
             bytes = loadDataFile(getPathFromFilename(filename));
             return true;
         }))
@@ -274,7 +283,7 @@ bool FileManager::loadNamedFile(const std::string& filename, bool wholeSong) {
 }
 
 bool FileManager::loadStateFromBuffer(const uint8_t* bytes, size_t size) {
-    return guardedLoad(true, size == 0, [&] { return restoreSongFromSaveBuffer(bytes, size); });
+    return guardedLoad(size == 0, [&] { return restoreSongFromSaveBuffer(bytes, size); });
 }
 
 bool FileManager::saveTab(const std::string& filename) {
@@ -286,8 +295,11 @@ bool FileManager::loadTab(const std::string& filename) {
 }
 
 bool FileManager::loadTabFromBuffer(const uint8_t* bytes, size_t size) {
-    return guardedLoad(false, size == 0, [&] {
+    return guardedLoad(size == 0, [&] {
         const VersionHeader header = VersionHeader::read(bytes, size);
+        // Into a scratch tab first, so that a damaged file leaves the tab as it was.
+        Tab scratch;
+        scratch.restoreFromSaveTabBuffer(bytes + header.dataOffset, size - header.dataOffset, header.version);
         tab_->restoreFromSaveTabBuffer(bytes + header.dataOffset, size - header.dataOffset, header.version);
         return true;
     });

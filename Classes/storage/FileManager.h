@@ -20,9 +20,11 @@ class SoundEngine;
 // file, so a crash or a failed write leaves the old file whole.
 //
 // Loading treats files as untrusted: every length is checked against the
-// bytes held before it is used. A missing or damaged file prints one line
-// ("EXCEPTION: <code>" or "Error loading file") and resets what was being
-// loaded; the load then answers false and lastFailure() names the failure.
+// bytes held before it is used, and the whole file is read into scratch
+// objects before anything the player has is touched. A missing or damaged
+// file prints one line ("EXCEPTION: <code>" or "Error loading file") and
+// changes nothing: the load answers false and lastFailure() names the
+// failure.
 //
 // Threads: UI thread only (launch, termination, the library screens) — or
 // any one thread for a tool that owns its own model objects.
@@ -50,9 +52,10 @@ public:
     // UI thread. The whole state as a song buffer (header + three sections).
     std::vector<uint8_t> createSongSaveBuffer() const;
     // UI thread. Reads a song buffer into the tab, the recorder and the
-    // engine, in that order. A section length that does not fit prints "Error
-    // loading file", resets all three and returns false. A section reader's
-    // StrumwellFailure is passed on to the caller (loadStateFromBuffer catches it).
+    // engine, in that order, once it has read whole into scratch objects. A
+    // section length that does not fit prints "Error loading file" and
+    // returns false; a section reader's StrumwellFailure is passed on to the
+    // caller (loadStateFromBuffer catches it). Either way nothing changed.
     bool restoreSongFromSaveBuffer(const uint8_t* bytes, size_t size);
     // UI thread. "VERSION2" followed by the tab section.
     std::vector<uint8_t> createTabSaveBuffer() const;
@@ -60,17 +63,17 @@ public:
     // UI thread. Writes the song buffer to the named file; false when the
     // file could not be written (the old one is then unchanged).
     bool saveState(const std::string& filename);
-    // UI thread. Restores tab, recorder and engine from the named file; on a
-    // missing, empty or damaged file resets all three and returns false.
+    // UI thread. Restores tab, recorder and engine from the named file; a
+    // missing, empty or damaged file changes none of them and answers false.
     bool loadState(const std::string& filename);
     // UI thread. As loadState, from bytes already in memory (never throws;
     // the entry point for tools and fuzzing).
     bool loadStateFromBuffer(const uint8_t* bytes, size_t size);
     // UI thread. Writes the tab file; false when it could not be written.
     bool saveTab(const std::string& filename);
-    // UI thread. Restores the tab from the named tab file; on a missing, empty
-    // or damaged file clears the tab and returns false. Never touches the
-    // recorder or the engine.
+    // UI thread. Restores the tab from the named tab file; a missing, empty
+    // or damaged file leaves the tab as it was and answers false. Never
+    // touches the recorder or the engine.
     bool loadTab(const std::string& filename);
     // UI thread. As loadTab, from bytes in memory (never throws).
     bool loadTabFromBuffer(const uint8_t* bytes, size_t size);
@@ -113,9 +116,9 @@ public:
 private:
     void printException(const std::string& name);
     // Runs load (which returns true or throws) unless the file is empty. A
-    // failure is recorded (and printed, if thrown), the whole song (or only
-    // the tab) is reset, and the answer is false.
-    template <class Load> bool guardedLoad(bool wholeSong, bool empty, Load&& load);
+    // failure is recorded (and printed, if thrown) and the answer is false;
+    // load itself changes nothing before it knows the file reads whole.
+    template <class Load> bool guardedLoad(bool empty, Load&& load);
     // Saves the bytes `build` makes to the named file. Building can run out
     // of memory: nothing is then written, the answer is false, and (when
     // `noteFailure`) a diagnostic line says so.

@@ -1,6 +1,8 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <array>
+#include <map>
 #include <memory>
 #include <sstream>
 
@@ -9,6 +11,7 @@
 #include "app/AppSettings.h"
 #include "audio/SoundEngine.h"
 #include "platform/AlertView.h"
+#include "platform/core/InstanceLock.h"
 #include "platform/core/OutputVolume.h"
 #include "reliability/SavedFiles.h"
 #include "screens/EffectSetupView.h"
@@ -30,12 +33,23 @@ class App : public ::testing::Test {
 protected:
     ~App() override { OutputVolume::set(1); }
     // Ends the previous run (an orderly end), starts the next one and
-    // returns what it printed while starting.
+    // returns what it printed while starting (standard output, then errors).
     std::string start() {
         run_.reset();
         testing::internal::CaptureStdout();
-        run_ = std::make_unique<testsupport::HeadlessApp>(f, clock);
-        return testing::internal::GetCapturedStdout();
+        testing::internal::CaptureStderr();
+        run_ = std::make_unique<testsupport::HeadlessApp>(f, clock, "", [this] { return now; });
+        const std::string err = testing::internal::GetCapturedStderr();
+        return testing::internal::GetCapturedStdout() + err;
+    }
+    std::string alertText() { return app().currentAlert() ? app().currentAlert()->message() : "(none)"; }
+    // Every file under the folders, with its bytes.
+    std::map<std::string, Bytes> allFiles() const {
+        std::map<std::string, Bytes> found;
+        for (const std::string& root : {f.docs(), f.caches()})
+            for (const auto& e : fs::recursive_directory_iterator(root))
+                found[e.path().string()] = readFile(e.path().string());
+        return found;
     }
     void stop() { run_.reset(); }
     Strumwell& shell() { return run_->shell(); }
@@ -45,6 +59,11 @@ protected:
 
     testsupport::AppFolders f;
     ManualClock clock;
+    std::tm now = [] {
+        std::tm t{};
+        t.tm_year = 124, t.tm_mon = 2, t.tm_mday = 5, t.tm_hour = 6, t.tm_min = 7, t.tm_sec = 8;
+        return t;
+    }();
     std::unique_ptr<testsupport::HeadlessApp> run_;
 };
 
@@ -127,10 +146,17 @@ TEST_F(App, StateIsKeptOverOrderlyEndsButNotAfterACrashOrDamage) {
     }
 
     stop();
+    // After a crash the working state is not loaded, but moved aside, whole,
+    // as a song the recorder screen lists, before anything can save over it.
+    const Bytes working = readFile(doc("system.state"));
     std::ofstream(flag).put('\0'); // what a run that dies leaves
     start();
     EXPECT_FALSE(engine().delayOn(0)) << "defaults after a crash";
     EXPECT_TRUE(fs::exists(flag)) << "a new flag for this run";
+    EXPECT_EQ(readFile(doc("Recovered 2024-03-05 06.07.08.SAV")), working);
+    EXPECT_THAT(alertText(),
+                testing::HasSubstr("Your working song from before the crash was kept as 'Recovered "
+                                   "2024-03-05 06.07.08' and can be loaded from the recorder screen"));
     engine().setDelayOn(0, true);
     stop();
     // The real program reads the state only after the main menu is drawn.
@@ -138,7 +164,7 @@ TEST_F(App, StateIsKeptOverOrderlyEndsButNotAfterACrashOrDamage) {
         Application app(testsupport::headlessOptions(clock, f.bundle()));
         EXPECT_TRUE(app.initialize(nullptr));
         // The last option: read the state after the first frame.
-        Strumwell shell({f.docs(), f.caches(), f.bundle(), 0, "", true});
+        Strumwell shell({f.docs(), f.caches(), f.bundle(), 0, "", true, {}});
         app.launch(shell);
         app.runFrames(framesAfterLaunch);
         EXPECT_GE(app.frameCount(), 1);
@@ -149,9 +175,19 @@ TEST_F(App, StateIsKeptOverOrderlyEndsButNotAfterACrashOrDamage) {
     EXPECT_FALSE(deferred(1).first) << "quits before the state was read: must not save an empty engine";
     EXPECT_EQ(deferred(2), std::pair(true, true)) << "the saved state survived the early quit";
 
-    writeFile(doc("system.state"), Bytes{'V', 'E', 'R', 'S', 'I', 'O', 'N', '2', 'x'});
-    EXPECT_NE(start().find(doc("system.state")), std::string::npos) << "a damaged state is named";
+    // A damaged state is named with its reason, and kept in the same way.
+    const Bytes damaged = {'V', 'E', 'R', 'S', 'I', 'O', 'N', '2', 'x'};
+    writeFile(doc("system.state"), damaged);
+    now.tm_hour = 7;
+    const std::string why = "the file is damaged: its sections do not fit its length (Error loading file)";
+    EXPECT_THAT(start(), testing::HasSubstr("strumwell: cannot read '" + doc("system.state") + "': " + why +
+                                            "; starting from the defaults\n"));
     EXPECT_FALSE(engine().delayOn(0));
+    EXPECT_EQ(readFile(doc("Recovered 2024-03-05 07.07.08.SAV")), damaged);
+    EXPECT_EQ(alertText(),
+              "Cannot read 'system.state': " + why +
+                  ". It was kept as the song 'Recovered 2024-03-05 07.07.08'. Strumwell starts from "
+                  "the defaults.");
 
     // A state of an unknown version (an empty tab, then sections of a layout
     // this build does not know): the default patches, saved so that the next
@@ -276,4 +312,29 @@ TEST_F(App, AWalkOverTheScreensByTouchesAndRequests) {
     for (const char* demo : {"Demo.SAV", "Demo.TAB"})
         EXPECT_EQ(readFile(doc(demo)), Bytes{'d'});
     EXPECT_EQ(readFile(doc("Mine.SAV")), Bytes{'u'});
+}
+
+// One program per documents folder: a second one over a folder that is in
+// use (here held by a lock of the test's own) says so and quits without
+// reading or writing anything, the other one's crash flag included.
+TEST_F(App, ASecondProgramOverTheSameDocumentsFolderTouchesNothing) {
+    writeFile(doc("system.state"), {1, 2, 3});
+    std::ofstream(f.caches() + "/System.Running").put('\0');
+    auto first = std::make_unique<InstanceLock>(f.docs());
+    ASSERT_TRUE(first->held());
+    EXPECT_TRUE(InstanceLock(f.docs()).busy());
+    const std::map<std::string, Bytes> before = allFiles();
+    EXPECT_THAT(start(),
+                testing::HasSubstr("strumwell: Strumwell is already running with the documents folder '" +
+                                   f.docs() + "'\n"));
+    EXPECT_FALSE(shell().ownsDocumentsFolder());
+    ASSERT_NE(app().currentAlert(), nullptr);
+    EXPECT_EQ(app().currentAlert()->title(), "Strumwell is already running");
+    EXPECT_FALSE(app().runFrames(1)) << "it quits";
+    stop();
+    EXPECT_EQ(allFiles(), before);
+    first.reset(); // the first program ends: its lock goes with it
+    start();
+    EXPECT_TRUE(shell().ownsDocumentsFolder());
+    EXPECT_EQ(readFile(doc("Recovered 2024-03-05 06.07.08.SAV")), (Bytes{1, 2, 3})) << "the flag is honoured";
 }

@@ -93,7 +93,8 @@ struct LibraryCase {
     std::function<std::unique_ptr<LibraryScreen>(Model&)> make;
     // A file of this kind that the file manager refuses.
     std::string damaged = {};
-    // Puts something into the song or tab in memory; what is there.
+    // Puts something into the song or tab in memory; what is there (the
+    // whole song's bytes, or the tab's size).
     std::function<void(Model&)> makeWork = {};
     std::function<std::string(Model&)> work = {};
 };
@@ -108,7 +109,10 @@ inline const LibraryCase kSongCase{
     },
     // A tab section of 10000 bytes that is not there.
     std::string("VERSION2\x10\x27\x00\x00junk", 16), [](Model& m) { m.recordNotes(2); },
-    [](Model& m) { return std::to_string(m.recorder.getNumNotes()) + " notes"; }};
+    [](Model& m) {
+        const std::vector<uint8_t> song = m.files.createSongSaveBuffer();
+        return std::string(song.begin(), song.end());
+    }};
 
 inline const LibraryCase kTabCase{"tabs", &LibraryKind::kTabs, "Tab", "Tab file", "No saved tabs yet",
                                   [](Model& m) -> std::unique_ptr<LibraryScreen> {

@@ -2,6 +2,7 @@
 // round trips and the atomic save.
 #include "StorageTestSupport.h"
 #include "core/StrumwellFailure.h"
+#include "storage/StateRescue.h"
 #include "storage/VersionHeader.h"
 
 namespace {
@@ -27,12 +28,6 @@ protected:
             if (e.path().filename().string().find(FileManager::kTemporaryInfix) != std::string::npos)
                 found.push_back(e.path().string());
         return found;
-    }
-
-    bool modelIsReset(Model& m) {
-        return m.tab.tabSize() == 0 && m.recorder.getNumNotes() == 0 && m.recorder.currentNoteID() == 0 &&
-               m.engine.guitarVolume(0) == 0.5f && m.engine.numFretsToShow() == 5 && !m.engine.delayOn(0) &&
-               m.engine.delayOn(1);
     }
 
     TempFolder folder;
@@ -124,8 +119,8 @@ TEST_F(FileManagerTest, OlderFilesWithoutHeadersAndUnknownVersions) {
     EXPECT_THAT(dump(v7).out, HasSubstr("\"recorder\": null,\n  \"engine\": null\n}"));
 }
 
-// The shared table of damaged songs through every reader: a load resets the
-// model, `dump` prints the reason alone, `render` and `export` write nothing.
+// The shared table of damaged songs through every reader: a load leaves the
+// working song's bytes as they were, `dump` prints the reason alone, `render` and `export` write nothing.
 TEST_F(FileManagerTest, DamagedSongsAreRefusedByEveryReaderWithTheirReason) {
     std::vector<DamagedSong> cases = damagedSongs();
     cases.push_back({"missing", {}, "FileNotFound"});
@@ -138,13 +133,14 @@ TEST_F(FileManagerTest, DamagedSongsAreRefusedByEveryReaderWithTheirReason) {
         if (c.name != "missing")
             writeFile(song, c.bytes);
         fillModel(model);
+        const Bytes kept = model.files.createSongSaveBuffer();
         log.str("");
         EXPECT_FALSE(model.files.loadState("song.SAV"));
         EXPECT_EQ(model.files.lastFailure(), c.reason);
         // Exceptions are logged as such, a file cut short by its reason alone, an empty file not at all.
         const bool thrown = c.reason.find('-') != std::string::npos || c.name == "missing";
         EXPECT_EQ(log.str(), c.name == "empty" ? "" : (thrown ? "EXCEPTION: " : "") + c.reason + "\n");
-        EXPECT_TRUE(modelIsReset(model));
+        EXPECT_EQ(model.files.createSongSaveBuffer(), kept);
         EXPECT_EQ(c.name == "missing" ? runCommand(DumpCommand::run, {song}) : dump(c.bytes),
                   (CommandRun{1, "", c.reason + (c.name == "missing" ? ": " + song : "") + "\n"}));
         for (auto [command, args] : {std::pair<Command, std::vector<std::string>>{
@@ -174,8 +170,9 @@ TEST_F(FileManagerTest, DamagedSongsAreRefusedByEveryReaderWithTheirReason) {
     }
 }
 
-// Damaged tab files are refused by the loader and `dump --tab` alike, and a
-// tab load, good or not, leaves the song and the settings alone.
+// Damaged tab files are refused by the loader and `dump --tab` alike and
+// leave the tab as it was; a tab load, good or not, leaves the song and the
+// settings alone.
 TEST_F(FileManagerTest, DamagedTabsAreRefusedAndTabLoadsNeverTouchSongOrEngine) {
     fillModel(model);
     const Bytes before = pack(model.recorder.createSaveBuffer(), model.engine.createSaveBuffer());
@@ -193,9 +190,10 @@ TEST_F(FileManagerTest, DamagedTabsAreRefusedAndTabLoadsNeverTouchSongOrEngine) 
             writeFile(folder.file(name), bytes);
         log.str("");
         model.tab.addNotesToTab(-1, "000000");
+        const Bytes tabBefore = model.files.createTabSaveBuffer();
         EXPECT_FALSE(model.files.loadTab(name));
         EXPECT_EQ(log.str(), reason == "Empty file" ? "" : "EXCEPTION: " + reason + "\n") << name;
-        EXPECT_EQ(model.tab.tabSize(), 0) << name;
+        EXPECT_EQ(model.files.createTabSaveBuffer(), tabBefore) << name;
         EXPECT_TRUE(reason == "FileNotFound" || dump(bytes, true) == (CommandRun{1, "", reason + "\n"}))
             << name;
     }
@@ -205,7 +203,7 @@ TEST_F(FileManagerTest, DamagedTabsAreRefusedAndTabLoadsNeverTouchSongOrEngine) 
 }
 
 // Randomly damaged songs and tabs: the file manager and `dump` read or refuse
-// the same files, and a refused file leaves nothing of itself behind.
+// the same files, and a refused file changes nothing.
 TEST_F(FileManagerTest, RandomDamageNeverCrashesAReader) {
     fillModel(model);
     const Bytes song = model.files.createSongSaveBuffer(), tab = model.files.createTabSaveBuffer();
@@ -217,12 +215,14 @@ TEST_F(FileManagerTest, RandomDamageNeverCrashesAReader) {
             b[random() % b.size()] = static_cast<uint8_t>(random());
         b.resize(random() % (b.size() + 1));
         b.shrink_to_fit();
+        const Bytes before = model.files.createSongSaveBuffer();
         const bool loaded = model.files.loadStateFromBuffer(b.data(), b.size());
         EXPECT_EQ(dump(b).code == 0, loaded);
-        EXPECT_TRUE(loaded || modelIsReset(model));
+        EXPECT_TRUE(loaded || model.files.createSongSaveBuffer() == before);
+        const Bytes tabBefore = model.files.createTabSaveBuffer();
         const bool tabLoaded = model.files.loadTabFromBuffer(b.data(), b.size());
         EXPECT_EQ(dump(b, true).code == 0, tabLoaded);
-        EXPECT_TRUE(tabLoaded || model.tab.tabSize() == 0);
+        EXPECT_TRUE(tabLoaded || model.files.createTabSaveBuffer() == tabBefore);
     }
 }
 
@@ -265,4 +265,35 @@ TEST_F(FileManagerTest, AFailedSaveKeepsTheOldFile) {
     EXPECT_FALSE(model.files.saveState("taken.SAV"));
     EXPECT_TRUE(std::filesystem::is_directory(folder.file("taken.SAV")));
     EXPECT_TRUE(temporaryFiles().empty());
+}
+
+// A working state given up is moved whole to a recovered song; only the
+// newest five of those are kept, and no other file is ever removed.
+TEST(StateRescue, KeepsTheStateAsASongAndOnlyTheNewestFiveCopies) {
+    TempFolder folder;
+    const StateRescue rescue(folder.str());
+    std::tm at{};
+    at.tm_year = 99, at.tm_mon = 11, at.tm_mday = 31, at.tm_hour = 23, at.tm_min = 59, at.tm_sec = 59;
+    EXPECT_EQ(rescue.keep("system.state", at), "") << "nothing to keep";
+    const char* others[] = {"Recovered notes.SAV", "Recovered 1999-12-31 23.59.5.SAV",
+                            "Recovered 1999-12-31 23.59.58.TAB", "Recovered 1999-12-31 23.59.58 (1).SAV"};
+    for (const char* other : others)
+        writeFile(folder.file(other), {7});
+    std::vector<std::string> kept;
+    for (int i = 0; i < 6; ++i) {
+        if (i >= 2) // the first two in the same second
+            at = std::tm{}, at.tm_year = 100, at.tm_mday = 1, at.tm_sec = i;
+        writeFile(folder.file("system.state"), {uint8_t(i)});
+        kept.push_back(rescue.keep("system.state", at));
+    }
+    EXPECT_EQ(kept,
+              (std::vector<std::string>{"Recovered 1999-12-31 23.59.59", "Recovered 1999-12-31 23.59.59 (2)",
+                                        "Recovered 2000-01-01 00.00.02", "Recovered 2000-01-01 00.00.03",
+                                        "Recovered 2000-01-01 00.00.04", "Recovered 2000-01-01 00.00.05"}));
+    EXPECT_EQ(rescue.copies(), std::vector<std::string>(kept.begin() + 1, kept.end()));
+    for (int i = 1; i < 6; ++i)
+        EXPECT_EQ(readFile(folder.file(kept[i] + ".SAV")), Bytes{uint8_t(i)});
+    EXPECT_FALSE(std::filesystem::exists(folder.file("system.state")));
+    for (const char* other : others)
+        EXPECT_EQ(readFile(folder.file(other)), Bytes{7}) << other;
 }

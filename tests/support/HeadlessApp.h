@@ -43,8 +43,10 @@ inline ApplicationOptions headlessOptions(ManualClock& clock, const std::string&
 
 class HeadlessApp {
 public:
-    // An empty `bundle` means the folders' own (empty) bundle.
-    HeadlessApp(const AppFolders& folders, ManualClock& clock, std::string bundle = std::string())
+    // An empty `bundle` means the folders' own (empty) bundle; `localTime`
+    // names recovered songs (empty: the system's).
+    HeadlessApp(const AppFolders& folders, ManualClock& clock, std::string bundle = std::string(),
+                std::function<std::tm()> localTime = {})
         : clock_(clock) {
         const ApplicationOptions o = headlessOptions(clock, bundle.empty() ? folders.bundle() : bundle);
         app_ = std::make_unique<Application>(o);
@@ -54,6 +56,7 @@ public:
         s.documentsFolder = folders.docs();
         s.cachesFolder = folders.caches();
         s.bundleFolder = o.bundleFolder;
+        s.localTime = std::move(localTime);
         shell_ = std::make_unique<Strumwell>(s);
         app_->launch(*shell_);
         app_->runFrames(1);

@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "reliability/SavedFiles.h"
+#include "storage/StateRescue.h"
 #include "support/TempFolder.h"
 
 namespace fs = std::filesystem;
@@ -82,6 +83,8 @@ TEST(Kill, FilesSurviveRandomKillsAndTheCrashFlagIsHonoured) {
         // those of the runs before.
         runsSinceOrderlyEnd = clean ? 0 : runsSinceOrderlyEnd + 1;
         EXPECT_LE(expectSavedFilesRead(docs), runsSinceOrderlyEnd) << "temporary files pile up";
+        EXPECT_LE(StateRescue(docs).copies().size(), size_t(StateRescue::kMaxCopies))
+            << "recovered songs pile up";
         if (!clean)
             continue;
         // An orderly end saves and removes the flag; the state it saves is
