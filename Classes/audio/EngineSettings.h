@@ -90,8 +90,8 @@ struct EngineSettings {
 
     // A known version's section. Longer sections are accepted, their tail
     // ignored. Values outside a field's range are held to it, NaN becomes
-    // the field's default; every other value is read exactly. Throws StrumwellFailure("SoundEngineFailure-1") when the
-    // section is missing or shorter than its version's size.
+    // the field's default; every other value is read exactly. Throws StrumwellFailure("SoundEngineFailure-1")
+    // when the section is missing or shorter than its version's size.
     static EngineSettings read(const uint8_t* data, size_t size, int32_t version);
     // The newest layout, kSectionSize bytes.
     std::vector<uint8_t> write() const;

@@ -292,8 +292,8 @@ std::string RenderCommand::tooLong(const Recorder& recorder, const std::string& 
 std::string RenderCommand::eventsLeftOutNotice(const std::string& name, int eventsLeftOut) {
     if (eventsLeftOut <= 0)
         return {};
-    return "'" + name + "' holds " + std::to_string(Recorder::kMaxEvents + eventsLeftOut) + " events; the first " +
-           std::to_string(Recorder::kMaxEvents) + " were kept";
+    return "'" + name + "' holds " + std::to_string(Recorder::kMaxEvents + eventsLeftOut) +
+           " events; the first " + std::to_string(Recorder::kMaxEvents) + " were kept";
 }
 
 RenderCommand::Rendered RenderCommand::renderLoop(SoundEngine& engine, Recorder& recorder, ManualClock& clock,

@@ -76,7 +76,8 @@ SongRenderJob::State SongRenderJob::render(const std::vector<uint8_t>& songBuffe
     }
 
     if (RenderCommand::lastEventSeconds(song.recorder()) > RenderCommand::kMaxSongSeconds) {
-        message = "cannot write " + fileName(outputPath) + ": the song's last event lies more than an hour in";
+        message =
+            "cannot write " + fileName(outputPath) + ": the song's last event lies more than an hour in";
         return State::Failed;
     }
 

@@ -141,16 +141,17 @@ TEST_F(EngineTest, TiltsPlayThePedalsOfTheCurrentGuitarOrTheChecksAlertOnce) {
 // value within the range is read exactly. Offsets are into the section.
 TEST(EngineSettings, ReadsHoldEveryValueToItsKnobsRange) {
     const double top = releaseForSustain(1.0f), bottom = releaseForSustain(0.0f), up = 1.0000001;
-    const struct {
-        size_t offset; // 4-byte floats, but the releases (4 and 17) are doubles
-        double stored, read;
-    } cases[] = {{0, 0.75, 0.75},          {0, 1.0, 1.0},           {0, up, 1.0},
-                 {13, NAN, 0.5},           {13, INFINITY, 1.0},     {13, -INFINITY, 0.0},
-                 {13, -1e-45, 0.0},        {13, 0.0, 0.0},          {4, NAN, releaseForSustain(0.95f)},
-                 {17, NAN, releaseForSustain(0.7f)}, {17, -5e-4, bottom}, {17, bottom, bottom},
-                 {17, top, top},           {17, -1.5e-5, -1.5e-5},  {17, 0.0, top},
-                 {4, INFINITY, top},       {32, NAN, 0.4f},         {46, up, 1.0},
-                 {36, -INFINITY, 0.0},     {50, NAN, 0.9f},         {50, 0.5, 0.5}};
+    // At each offset (4-byte floats, but the releases at 4 and 17 are
+    // doubles): values as stored and as read.
+    const std::pair<size_t, std::vector<std::pair<double, double>>> cases[] = {
+        {0, {{0.75, 0.75}, {1.0, 1.0}, {up, 1.0}, {INFINITY, 1.0}}},
+        {13, {{NAN, 0.5}, {-INFINITY, 0.0}, {-1e-45, 0.0}, {0.0, 0.0}}},
+        {4, {{NAN, releaseForSustain(0.95f)}, {INFINITY, top}}},
+        {17, {{NAN, releaseForSustain(0.7f)}, {-5e-4, bottom}, {bottom, bottom}, {top, top}, {0.0, top}}},
+        {32, {{NAN, 0.4f}, {1.0, 1.0}}},
+        {46, {{up, 1.0}, {-1e-45, 0.0}}},
+        {36, {{-INFINITY, 0.0}, {0.0, 0.0}}},
+        {50, {{NAN, 0.9f}, {0.5, 0.5}}}};
     auto with = [](size_t offset, double v) {
         std::vector<uint8_t> section = kDefaultSection;
         const float narrow = static_cast<float>(v);
@@ -158,11 +159,12 @@ TEST(EngineSettings, ReadsHoldEveryValueToItsKnobsRange) {
         std::memcpy(section.data() + offset, wide ? static_cast<const void*>(&v) : &narrow, wide ? 8 : 4);
         return section;
     };
-    for (const auto& c : cases) {
-        const std::vector<uint8_t> stored = with(c.offset, c.stored);
-        EXPECT_EQ(EngineSettings::read(stored.data(), stored.size(), 2).write(), with(c.offset, c.read))
-            << "offset " << c.offset << ", " << c.stored;
-    }
+    for (const auto& [offset, values] : cases)
+        for (const auto& [stored, read] : values) {
+            const std::vector<uint8_t> section = with(offset, stored);
+            EXPECT_EQ(EngineSettings::read(section.data(), section.size(), 2).write(), with(offset, read))
+                << "offset " << offset << ", " << stored;
+        }
 }
 
 } // namespace

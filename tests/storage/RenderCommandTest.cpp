@@ -151,16 +151,6 @@ TEST_F(RenderCommandTest, RendersAreWhatTheEnginePlaysAndEndOnceTheSoundHasDiedA
     EXPECT_TRUE(silent(empty, 0, empty.size() / 2));
 }
 
-// A damaged feedback or mix plays as the nearest knob setting (NaN as the
-// default), not as noise.
-TEST_F(RenderCommandTest, DelayGainsFromTheFileAreHeldToTheKnobsRange) {
-    const std::vector<std::string> fixed{"--frames", "30000"};
-    const std::vector<int16_t> knobs = render(oneNoteSong(0.01, 0.2, true, 1.0f, 1.0f), fixed);
-    EXPECT_EQ(render(oneNoteSong(0.01, 0.2, true, 1e30f, INFINITY), fixed), knobs);
-    EXPECT_EQ(render(oneNoteSong(0.01, 0.2, true, NAN, NAN)),
-              render(oneNoteSong(0.01, 0.2, true, 0.4f, 0.9f))); // the defaults
-}
-
 // Every command refuses a bad command line (2) or an input or output it
 // cannot use (1), says why, and writes nothing.
 TEST_F(RenderCommandTest, DamagedSongsAndBadCommandLinesWriteNothing) {
@@ -248,7 +238,8 @@ TEST_F(RenderCommandTest, AFailedOrRefusedRenderLeavesTheOldFileWhole) {
         const rlimit small{c.fileSizeLimit ? c.fileSizeLimit : saved.rlim_cur, saved.rlim_max};
         std::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead
         ::setrlimit(RLIMIT_FSIZE, &small);
-        const CommandRun r = runCommand(RenderCommand::run, {folder.file("s.SAV"), "-o", old, "--bundle", bundle});
+        const CommandRun r =
+            runCommand(RenderCommand::run, {folder.file("s.SAV"), "-o", old, "--bundle", bundle});
         SongRenderJob job(song, bundle, old);
         job.start();
         job.wait();
@@ -269,8 +260,8 @@ TEST_F(RenderCommandTest, ToolsSayWhenASongIsCutToTheEventLimit) {
     std::vector<Note> notes;
     for (int id = 0; id < 1503; ++id)
         notes.insert(notes.end(), {Note(10, 0.8f, 0.0, 1, id, -5e-4, 0.0), Note(0.01, id, 0.0)});
-    const Bytes song =
-        songBuffer("VERSION2", Bytes{0, 0, 0, 0}, recorderSection(notes, {}, {}, {}, 1), engineSection(false));
+    const Bytes song = songBuffer("VERSION2", Bytes{0, 0, 0, 0}, recorderSection(notes, {}, {}, {}, 1),
+                                  engineSection(false));
     const std::string says = "'" + folder.file("s.SAV") + "' holds 3006 events; the first 3000 were kept\n";
     render(song, {"--frames", "1"});
     EXPECT_EQ(last.err, "strumwell render: " + says);
