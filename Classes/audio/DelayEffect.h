@@ -25,9 +25,10 @@ public:
         {{"delayOn", FieldType::Bool8, &Params::on},
          {"pingPong", FieldType::Bool8, &Params::pingPong},
          {"delayTime", FieldType::Int32, &Params::time},
-         {"delayFeedback", FieldType::Float32, &Params::feedback},
-         {"delayMix", FieldType::Float32, &Params::mix}}};
+         {"delayFeedback", FieldType::Float32, &Params::feedback, heldTo(0.0, 1.0, 0.4f, 0.4f)},
+         {"delayMix", FieldType::Float32, &Params::mix, heldTo(0.0, 1.0, 0.9f, 0.9f)}}};
     static constexpr int kSavedSince = 0;
+    // The feedback and mix fallbacks above are these defaults.
     static constexpr Params kDefaults[2] = {{false, true, 26460, 0.4f, 0.9f},
                                             {true, true, 26460, 0.4f, 0.9f}};
 

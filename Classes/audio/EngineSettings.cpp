@@ -124,7 +124,13 @@ template <class Part> void readPart(EngineSettings& s, SectionReader& r, int32_t
     const int guitars = oncePerEngine<Part>() ? 1 : 2;
     for (int g = 0; g < guitars; ++g)
         for (const auto& field : Part::kSavedFields)
-            std::visit([&](auto member) { readValue(r, field.type, s.of<Part>(g).*member); }, field.member);
+            std::visit(
+                [&](auto member) {
+                    auto& value = s.of<Part>(g).*member;
+                    readValue(r, field.type, value);
+                    value = field.range.hold(value, g);
+                },
+                field.member);
 }
 
 template <class... Parts> void writeAll(SectionLayout<Parts...>*, const EngineSettings& s, SectionWriter& w) {

@@ -14,6 +14,14 @@
 // The parts of the engine section that are not effects. Each part is laid
 // out as an effect unit lays out its saved parameters: Params, kSavedFields,
 // kSavedSince; a part saved once for the whole engine says kOncePerEngine.
+// The release slope per frame that a guitar's SUSTAIN knob (0 ... 1) sets,
+// as SoundEngine::setGuitarSustain computes it.
+constexpr double releaseForSustain(float sustain) {
+    return -8.8e-5 + sustain * 7.3e-5;
+}
+
+// A reset turns guitar 1's SUSTAIN to 0.95 and guitar 2's to 0.7; the
+// VOLUME knobs reach 0 ... 1, 0.5 after a reset.
 struct GuitarPatch {
     struct Params {
         float volume = 0.0f;
@@ -21,8 +29,10 @@ struct GuitarPatch {
         int32_t patchNo = 0;
     };
     static constexpr std::array<SettingsField<Params>, 3> kSavedFields{
-        {{"guitarVolume", FieldType::Float32, &Params::volume},
-         {"guitarReleaseDelta", FieldType::Float64, &Params::releaseDelta},
+        {{"guitarVolume", FieldType::Float32, &Params::volume, heldTo(0.0, 1.0, 0.5, 0.5)},
+         {"guitarReleaseDelta", FieldType::Float64, &Params::releaseDelta,
+          heldTo(releaseForSustain(0.0f), releaseForSustain(1.0f), releaseForSustain(0.95f),
+                 releaseForSustain(0.7f))},
          {"patchNo", FieldType::Int8, &Params::patchNo}}};
     static constexpr int kSavedSince = 0;
 };
@@ -65,7 +75,8 @@ using EngineSectionLayout =
 
 // The engine's saved settings as plain values: every guitar's patch, volume,
 // sustain, effect parameters and tilt switches, and the frets shown. This is
-// the one reader and writer of the engine section.
+// the one reader and writer of the engine section. A read holds every field
+// that declares a range to it (see FieldRange).
 //
 // Threads: any (a plain value).
 struct EngineSettings {
@@ -78,8 +89,9 @@ struct EngineSettings {
     static bool knowsVersion(int32_t version) { return version >= 0 && version <= 2; }
 
     // A known version's section. Longer sections are accepted, their tail
-    // ignored. Throws StrumwellFailure("SoundEngineFailure-1") when the
-    // section is missing or shorter than its version's size.
+    // ignored. Values outside a field's range are held to it, NaN becomes
+    // the field's default; every other value is read exactly. Throws StrumwellFailure("SoundEngineFailure-1")
+    // when the section is missing or shorter than its version's size.
     static EngineSettings read(const uint8_t* data, size_t size, int32_t version);
     // The newest layout, kSectionSize bytes.
     std::vector<uint8_t> write() const;

@@ -181,6 +181,12 @@ public:
     void restoreFromSaveBufferVersion0(const std::uint8_t* data, std::size_t size);
     void restoreFromSaveBufferVersion1(const std::uint8_t* data, std::size_t size);
     void restoreFromSaveBufferVersion2(const std::uint8_t* data, std::size_t size);
+    // Any thread. How many of the file's note events the last restore left
+    // out to keep to the limit (0 when it kept them all, or failed): a song
+    // of 3,100 events answers 100, and the user should be told that only the
+    // first kMaxEvents play. Note-downs dropped because their note-up was
+    // left out are not counted again.
+    int eventsLeftOutOnLoad() const;
 
     // ---- Read access (the dump tool, the tests) ----
     // Any thread. Copies taken under the lock.
@@ -303,6 +309,7 @@ private:
     std::minstd_rand random_{1};
 
     int restoredEventLimit_ = kMaxEvents;
+    int eventsLeftOutOnLoad_ = 0;
 
     // The playback thread's sleep; all guarded by mutex_.
     std::condition_variable_any wake_;

@@ -104,8 +104,14 @@ void Recorder::restoreFromSaveBufferVersion2(const std::uint8_t* data, std::size
     restoreFromSaveBuffer(data, size, 2);
 }
 
+int Recorder::eventsLeftOutOnLoad() const {
+    Lock lock(mutex_);
+    return eventsLeftOutOnLoad_;
+}
+
 void Recorder::restoreLocked(const std::uint8_t* data, std::size_t size, int version) {
     eraseWholeSongLocked();
+    eventsLeftOutOnLoad_ = 0;
     if (data == nullptr || size < 8) {
         throw StrumwellFailure("RecorderFailure-1");
     }
@@ -160,6 +166,7 @@ void Recorder::restoreLocked(const std::uint8_t* data, std::size_t size, int ver
     const auto room = static_cast<std::int64_t>(
         std::max(0, restoredEventLimit_ - static_cast<int>(currentOverdubNotesToAdd_.size())));
     const std::int64_t keep = std::min(n, room);
+    eventsLeftOutOnLoad_ = static_cast<int>(n - keep);
     notes_.reserve(static_cast<std::size_t>(keep));
     std::unordered_set<int> cutOffIDs;
     for (std::int64_t i = 0; i < n; ++i) {

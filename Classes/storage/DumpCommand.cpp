@@ -57,7 +57,12 @@ void printRecorder(std::ostream& out, const Recorder* recorder) {
         out << "null";
         return;
     }
-    out << "{\n    \"currentNoteID\": " << recorder->currentNoteID() << ",\n    \"notes\": [";
+    out << "{\n    \"currentNoteID\": " << recorder->currentNoteID() << ",\n    ";
+    // Only a song that a load cut to the event limit says so; the notes
+    // below are the ones kept.
+    if (const int leftOut = recorder->eventsLeftOutOnLoad(); leftOut > 0)
+        out << "\"eventsLeftOut\": " << leftOut << ",\n    ";
+    out << "\"notes\": [";
     const std::vector<Note> notes = recorder->notes();
     for (size_t i = 0; i < notes.size(); ++i) {
         const Note& n = notes[i];

@@ -5,6 +5,7 @@
 
 #include "storage/CommandTool.h"
 #include "storage/FileManager.h"
+#include "storage/RenderCommand.h"
 
 namespace {
 
@@ -71,6 +72,9 @@ int ExportCommand::run(const std::vector<std::string>& args, std::ostream& out, 
             << " (the song file is damaged or not a song; nothing written)\n";
         return 1;
     }
+    if (const std::string notice = RenderCommand::eventsLeftOutNotice(o.song, song.eventsLeftOut);
+        !notice.empty())
+        err << "strumwell export: " << notice << "\n";
     const MidiExport::Result midi = MidiExport::build(song, o.midi);
     if (!midi.ok) {
         err << "strumwell export: " << o.song << ": damaged song: " << midi.error << "; nothing written\n";

@@ -31,7 +31,8 @@ constexpr float kGlideDown = 0.03f;
 constexpr double kTwoSemitoneRange = 2.02;
 
 // The order of events that share a time: notes end first, then the
-// controllers and the wheel move, then new notes start.
+// controllers and the wheel move, then new notes start (a note that ends
+// where it starts ends right after its start).
 enum Order { kNoteOff = 0, kControl = 1, kNoteOn = 2 };
 
 struct OutEvent {
@@ -299,6 +300,7 @@ bool MidiExport::readSongFile(const uint8_t* bytes, size_t size, MidiExport::Son
             song.wahChanges[static_cast<size_t>(g)] = recorder.wahChanges(g);
         }
     }
+    song.eventsLeftOut = recorder.eventsLeftOutOnLoad();
     return true;
 }
 
@@ -484,24 +486,28 @@ MidiExport::Result MidiExport::build(const Song& song, const Options& options) {
 
         // Notes. The same pitch struck again while it still sounds ends the
         // earlier note there: one MIDI channel cannot hold a key down twice.
+        // A note that ends where it starts ends right after its own start:
+        // ordered with the note-offs, before it, it would leave its key down
+        // and take a same-pitch note's end for its own.
         struct NoteEdge {
             double time;
             int order;
             size_t index;
+            bool off;
         };
         std::vector<NoteEdge> edges;
         for (size_t p : mine) {
-            edges.push_back({played[p].on, kNoteOn, p});
-            edges.push_back({played[p].off, kNoteOff, p});
+            edges.push_back({played[p].on, kNoteOn, p, false});
+            edges.push_back({played[p].off, played[p].off == played[p].on ? kNoteOn : kNoteOff, p, true});
         }
         std::sort(edges.begin(), edges.end(), [](const NoteEdge& a, const NoteEdge& b) {
-            return std::tie(a.time, a.order, a.index) < std::tie(b.time, b.order, b.index);
+            return std::tie(a.time, a.order, a.index, a.off) < std::tie(b.time, b.order, b.index, b.off);
         });
         std::map<int, size_t> sounding; // MIDI note -> played index
         std::vector<bool> endedEarly(played.size(), false);
         for (const NoteEdge& e : edges) {
             const Played& n = played[e.index];
-            if (e.order == kNoteOn) {
+            if (!e.off) {
                 const auto held = sounding.find(n.note);
                 if (held != sounding.end()) {
                     push(e.time, kNoteOn, OutEvent::NoteOff, n.note, 0);
@@ -512,7 +518,7 @@ MidiExport::Result MidiExport::build(const Song& song, const Options& options) {
                 push(e.time, kNoteOn, OutEvent::NoteOn, n.note, n.velocity);
             } else if (!endedEarly[e.index]) {
                 sounding.erase(n.note);
-                push(e.time, kNoteOff, OutEvent::NoteOff, n.note, 0);
+                push(e.time, e.order, OutEvent::NoteOff, n.note, 0);
             }
         }
 

@@ -62,6 +62,9 @@ public:
         std::array<bool, 2> pitchBendOn{false, true};
         std::array<bool, 2> whammyBarAttached{false, true};
         std::array<bool, 2> wahOn{false, true};
+        // Note events of the file that its load left out (beyond
+        // Recorder::kMaxEvents); readSongFile fills it in.
+        int eventsLeftOut = 0;
     };
 
     struct Options {

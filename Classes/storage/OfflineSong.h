@@ -38,6 +38,7 @@ public:
     RenderCommand::Rendered render(std::optional<uint64_t> exactFrames, const RenderCommand::Sink& sink);
 
     FileManager& files() { return files_; }
+    const Recorder& recorder() const { return recorder_; }
 
 private:
     int bufferFrames_;

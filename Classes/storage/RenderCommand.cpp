@@ -1,5 +1,6 @@
 #include "storage/RenderCommand.h"
 
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,6 +21,7 @@
 #include "recorder/Recorder.h"
 #include "storage/CommandTool.h"
 #include "storage/OfflineSong.h"
+#include "storage/TemporaryFile.h"
 #include "storage/WavWriter.h"
 
 namespace {
@@ -135,6 +137,52 @@ uint64_t quietFramesNeeded(const SoundEngine& engine) {
     return frames;
 }
 
+// A render ended by a signal (a terminal's Ctrl-C, a kill) takes its
+// temporary file with it, then ends as the signal would have ended it: the
+// old output stays as it was and nothing is left beside it. Only signals
+// that would have ended the program anyway are caught; the handler calls
+// nothing but unlink and raise, which a handler may call.
+class RemoveOnSignal {
+public:
+    explicit RemoveOnSignal(const std::string& path) {
+        if (path.size() >= sizeof path_)
+            return;
+        path.copy(path_, path.size());
+        path_[path.size()] = '\0';
+        for (size_t i = 0; i < kCount; ++i) {
+            struct sigaction current {};
+            installed_[i] = ::sigaction(kSignals[i], nullptr, &current) == 0 && current.sa_handler == SIG_DFL;
+            if (!installed_[i])
+                continue;
+            struct sigaction a {};
+            a.sa_handler = onSignal;
+            a.sa_flags = SA_RESETHAND;
+            sigemptyset(&a.sa_mask);
+            ::sigaction(kSignals[i], &a, &old_[i]);
+        }
+    }
+    ~RemoveOnSignal() {
+        for (size_t i = 0; i < kCount; ++i)
+            if (installed_[i])
+                ::sigaction(kSignals[i], &old_[i], nullptr);
+        path_[0] = '\0';
+    }
+    RemoveOnSignal(const RemoveOnSignal&) = delete;
+    RemoveOnSignal& operator=(const RemoveOnSignal&) = delete;
+
+private:
+    static void onSignal(int signal) {
+        if (path_[0] != '\0')
+            ::unlink(path_);
+        ::raise(signal); // the default action, once this handler returns
+    }
+    static constexpr size_t kCount = 3;
+    static constexpr int kSignals[kCount] = {SIGINT, SIGTERM, SIGHUP};
+    static inline char path_[4096] = {};
+    bool installed_[kCount] = {};
+    struct sigaction old_[kCount] {};
+};
+
 } // namespace
 
 std::string RenderCommand::usage() {
@@ -176,9 +224,20 @@ int RenderCommand::run(const std::vector<std::string>& args, std::ostream& out, 
         err << "strumwell render: " << o.song << ": " << song.files().lastFailure() << "\n";
         return 1;
     }
+    if (const std::string problem = tooLong(song.recorder(), o.song); !problem.empty()) {
+        err << "strumwell render: " << problem << "\n";
+        return 1;
+    }
+    if (const std::string notice = eventsLeftOutNotice(o.song, song.recorder().eventsLeftOutOnLoad());
+        !notice.empty())
+        err << "strumwell render: " << notice << "\n";
 
+    // Written beside the output and renamed over it at the end: a render
+    // that fails or is stopped leaves an old file as it was.
+    TemporaryFile temporary(o.output);
+    const RemoveOnSignal removeOnSignal(temporary.path());
     WavWriter wav;
-    if (!wav.open(o.output, kSampleRate, 2)) {
+    if (!wav.open(temporary.path(), kSampleRate, 2)) {
         err << "strumwell render: cannot write " << o.output << "\n";
         return 1;
     }
@@ -200,8 +259,7 @@ int RenderCommand::run(const std::vector<std::string>& args, std::ostream& out, 
     if (progress)
         progress->finish();
 
-    if (!wav.finish() || !ok) {
-        std::remove(o.output.c_str()); // no half-written WAV left behind
+    if (!wav.finish() || !ok || !temporary.commit()) {
         err << "strumwell render: could not write " << o.output << "\n";
         return 1;
     }
@@ -210,18 +268,39 @@ int RenderCommand::run(const std::vector<std::string>& args, std::ostream& out, 
     return 0;
 }
 
+double RenderCommand::lastEventSeconds(const Recorder& recorder) {
+    // Playback walks the list in its order and ends once every event is due,
+    // so the song lasts until its latest time, wherever that lies in the
+    // list; an event that is never due (not a number) does not count.
+    double last = 0.0;
+    for (const Note& note : recorder.notes())
+        if (note.time() > last)
+            last = note.time();
+    return last;
+}
+
+std::string RenderCommand::tooLong(const Recorder& recorder, const std::string& name) {
+    const double last = lastEventSeconds(recorder);
+    if (last <= kMaxSongSeconds)
+        return {};
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%g", last);
+    return "'" + name + "' has its last event " + seconds +
+           " s after its start, more than the hour a render may last; nothing written";
+}
+
+std::string RenderCommand::eventsLeftOutNotice(const std::string& name, int eventsLeftOut) {
+    if (eventsLeftOut <= 0)
+        return {};
+    return "'" + name + "' holds " + std::to_string(Recorder::kMaxEvents + eventsLeftOut) +
+           " events; the first " + std::to_string(Recorder::kMaxEvents) + " were kept";
+}
+
 RenderCommand::Rendered RenderCommand::renderLoop(SoundEngine& engine, Recorder& recorder, ManualClock& clock,
                                                   OfflineAudioOutput& output, int bufferFrames,
                                                   std::optional<uint64_t> exactFrames, const Sink& sink) {
     // When to give up waiting for silence: 10 s after the last note event.
-    // Playback walks the list in its order and ends once every event is due,
-    // so the song lasts until its latest time, wherever that lies in the list;
-    // an event that is never due (not a number) does not count.
-    double lastEvent = 0.0;
-    for (const Note& note : recorder.notes())
-        if (note.time() > lastEvent)
-            lastEvent = note.time();
-    lastEvent = std::min(lastEvent, kMaxSongSeconds);
+    const double lastEvent = std::min(lastEventSeconds(recorder), kMaxSongSeconds);
     const uint64_t tailLimit = static_cast<uint64_t>(std::ceil((lastEvent + kMaxTailSeconds) * kSampleRate));
     const uint64_t silenceNeeded = quietFramesNeeded(engine);
     const uint64_t expected = exactFrames

@@ -1,21 +1,18 @@
 #include "storage/SongRenderJob.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 
 #include "storage/OfflineSong.h"
 #include "storage/RenderCommand.h"
+#include "storage/TemporaryFile.h"
 #include "storage/WavWriter.h"
 
 namespace {
 
 constexpr int kSampleRate = RenderCommand::kSampleRate;
 constexpr int kBufferFrames = RenderCommand::kDefaultBufferFrames;
-
-std::atomic<unsigned> temporaryCounter{0};
 
 std::string fileName(const std::string& path) {
     const size_t slash = path.find_last_of('/');
@@ -78,13 +75,15 @@ SongRenderJob::State SongRenderJob::render(const std::vector<uint8_t>& songBuffe
         return State::Failed;
     }
 
-    const size_t slash = outputPath.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? std::string() : outputPath.substr(0, slash + 1);
-    const std::string temporary = folder + "." + fileName(outputPath).substr(0, 180) + ".rendering-" +
-                                  std::to_string(::getpid()) + "-" +
-                                  std::to_string(temporaryCounter.fetch_add(1));
+    if (RenderCommand::lastEventSeconds(song.recorder()) > RenderCommand::kMaxSongSeconds) {
+        message =
+            "cannot write " + fileName(outputPath) + ": the song's last event lies more than an hour in";
+        return State::Failed;
+    }
+
+    TemporaryFile temporary(outputPath);
     WavWriter wav;
-    if (!wav.open(temporary, kSampleRate, 2)) {
+    if (!wav.open(temporary.path(), kSampleRate, 2)) {
         message = "cannot write " + fileName(outputPath);
         return State::Failed;
     }
@@ -108,8 +107,7 @@ SongRenderJob::State SongRenderJob::render(const std::vector<uint8_t>& songBuffe
     bool ok = !writeFailed;
 
     ok = wav.finish() && ok;
-    if (cancelled || !ok || std::rename(temporary.c_str(), outputPath.c_str()) != 0) {
-        std::remove(temporary.c_str());
+    if (cancelled || !ok || !temporary.commit()) {
         if (cancelled)
             return State::Cancelled;
         message = "cannot write " + fileName(outputPath);

@@ -18,6 +18,8 @@
 // random seeds), so the file is the same, sample for sample. It is written
 // to a temporary file beside the output and renamed over it at the end:
 // a cancelled or failed job leaves no file behind and an existing one whole.
+// A song whose last event lies more than an hour after its start fails, as
+// `strumwell render` refuses it.
 //
 // Threads: construct, start, poll, cancel and destroy on one thread (the UI
 // thread); progress(), state() and message() may be read from any thread.
@@ -43,7 +45,8 @@ public:
     float progress() const { return progress_.load(std::memory_order_relaxed); }
     State state() const { return state_.load(std::memory_order_acquire); }
     // Any thread. After Done: the output's file name; after Failed: why
-    // ("Error loading file", "cannot write ..."); otherwise empty.
+    // ("Error loading file", "cannot write NAME", "cannot write NAME: the
+    // song's last event lies more than an hour in"); otherwise empty.
     std::string message() const;
 
     // The whole job on the calling thread. Returns the final state and sets

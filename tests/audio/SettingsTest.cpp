@@ -1,4 +1,6 @@
 // The engine's saved section, the recorder's controls and the tilt pedals.
+#include <cstring>
+
 #include "AudioTestSupport.h"
 #include "core/StrumwellFailure.h"
 
@@ -132,6 +134,37 @@ TEST_F(EngineTest, TiltsPlayThePedalsOfTheCurrentGuitarOrTheChecksAlertOnce) {
     EXPECT_EQ(std::pair(parent.alerts.size(), e.numAccelerometerStartTries()), std::pair(size_t(1), 12));
     engine.reset();
     EXPECT_EQ(accelerometer.delegate, nullptr);
+}
+
+// A file from elsewhere may hold anything: a value is read held to its
+// knob's range, NaN as the guitar's default, and saved again as read; a
+// value within the range is read exactly. Offsets are into the section.
+TEST(EngineSettings, ReadsHoldEveryValueToItsKnobsRange) {
+    const double top = releaseForSustain(1.0f), bottom = releaseForSustain(0.0f), up = 1.0000001;
+    // At each offset (4-byte floats, but the releases at 4 and 17 are
+    // doubles): values as stored and as read.
+    const std::pair<size_t, std::vector<std::pair<double, double>>> cases[] = {
+        {0, {{0.75, 0.75}, {1.0, 1.0}, {up, 1.0}, {INFINITY, 1.0}}},
+        {13, {{NAN, 0.5}, {-INFINITY, 0.0}, {-1e-45, 0.0}, {0.0, 0.0}}},
+        {4, {{NAN, releaseForSustain(0.95f)}, {INFINITY, top}}},
+        {17, {{NAN, releaseForSustain(0.7f)}, {-5e-4, bottom}, {bottom, bottom}, {top, top}, {0.0, top}}},
+        {32, {{NAN, 0.4f}, {1.0, 1.0}}},
+        {46, {{up, 1.0}, {-1e-45, 0.0}}},
+        {36, {{-INFINITY, 0.0}, {0.0, 0.0}}},
+        {50, {{NAN, 0.9f}, {0.5, 0.5}}}};
+    auto with = [](size_t offset, double v) {
+        std::vector<uint8_t> section = kDefaultSection;
+        const float narrow = static_cast<float>(v);
+        const bool wide = offset == 4 || offset == 17;
+        std::memcpy(section.data() + offset, wide ? static_cast<const void*>(&v) : &narrow, wide ? 8 : 4);
+        return section;
+    };
+    for (const auto& [offset, values] : cases)
+        for (const auto& [stored, read] : values) {
+            const std::vector<uint8_t> section = with(offset, stored);
+            EXPECT_EQ(EngineSettings::read(section.data(), section.size(), 2).write(), with(offset, read))
+                << "offset " << offset << ", " << stored;
+        }
 }
 
 } // namespace

@@ -147,13 +147,14 @@ TEST(SaveBuffer, ARestoreKeepsToTheEventLimit) {
         orphan.down(0.5 + id, id).up(0.6 + id, id);
         within.down(id, id).up(5.0, id);
     }
-    const std::tuple<const char*, SongBytes, bool, const char*> cases[] = {
-        {"stops cut off", cutOff, false, "+0/10@0 +1/10@0.1 -0@1 -1@1.1"},
-        {"an orphan of the file", orphan, false, "+7/10@0 +0/10@0.5 -0@0.6 +1/10@1.5 -1@1.6"},
-        {"within the limit", within, false, "+0/10@0 -0@5 +1/10@1 -1@5 +2/10@2 -2@5"},
-        {"while a pass is being recorded", within, true, "+0/10@0 -0@5 +1/10@1 -1@5"},
+    // The events left out past the limit are counted, for the user to be told.
+    const std::tuple<const char*, SongBytes, bool, const char*, int> cases[] = {
+        {"stops cut off", cutOff, false, "+0/10@0 +1/10@0.1 -0@1 -1@1.1", 2},
+        {"an orphan of the file", orphan, false, "+7/10@0 +0/10@0.5 -0@0.6 +1/10@1.5 -1@1.6", 1},
+        {"within the limit", within, false, "+0/10@0 -0@5 +1/10@1 -1@5 +2/10@2 -2@5", 0},
+        {"while a pass is being recorded", within, true, "+0/10@0 -0@5 +1/10@1 -1@5", 1},
     };
-    for (const auto& [name, song, recording, kept] : cases) {
+    for (const auto& [name, song, recording, kept, leftOut] : cases) {
         SCOPED_TRACE(name);
         if (recording) {
             r.rec.record();
@@ -161,6 +162,7 @@ TEST(SaveBuffer, ARestoreKeepsToTheEventLimit) {
         }
         r.load(song);
         EXPECT_EQ(r.song(), kept);
+        EXPECT_EQ(r.rec.eventsLeftOutOnLoad(), leftOut);
         EXPECT_EQ(r.pending(), recording ? "+0/3@0o1" : "") << "the pass stays";
         EXPECT_EQ(r.rec.createSaveBuffer().size(), 28 + 26 * r.rec.notes().size()) << "what is kept is saved";
     }

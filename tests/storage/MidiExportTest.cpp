@@ -149,6 +149,19 @@ TEST(MidiExport, NotesPlayAtTheirPitchTimeAndVelocityWherePlaybackPutsThem) {
         {1, 2200, 0x80, 48, 0},  {1, 2400, 0x90, 52, 64}, {1, 2600, 0x90, 53, 64}, {1, 3000, 0x80, 50, 0},
         {1, 3000, 0x80, 52, 0},  {1, 3000, 0x80, 53, 0}};
     EXPECT_EQ(ofKind(eventsOf(exported(song)), 0x80, 0xE0), second);
+    // A note that ends where it starts ends right after it starts, and ends
+    // no other: then a same-pitch note later, and one struck as it ends.
+    song.notes = notes({{10, 0.5f, 1.0, 0},
+                        {-1, 0, 1.0, 0},
+                        {10, 0.5f, 1.5, 1},
+                        {-1, 0, 1.5, 1},
+                        {10, 0.5f, 1.5, 2},
+                        {-1, 0, 2.0, 2}});
+    const std::vector<Event> third = {{1, 1000, 0x90, 48, 64}, {1, 1000, 0x80, 48, 0},
+                                      {1, 1500, 0x90, 48, 64}, {1, 1500, 0x80, 48, 0},
+                                      {1, 1500, 0x90, 48, 64}, {1, 2000, 0x80, 48, 0}};
+    EXPECT_EQ(ofKind(eventsOf(exported(song)), 0x80, 0xE0), third);
+    EXPECT_EQ(MidiExport::build(song, {}).guitars.at(0).shortenedNotes, 0);
 }
 
 TEST(MidiExport, BendsGlideOnTheWheelAndAFullBendIsAWholeStep) {

@@ -1,5 +1,8 @@
 // `strumwell render` on small songs with a bundle of stand-in samples,
 // compared frame for frame with the same song played by hand.
+#include <sys/resource.h>
+
+#include <csignal>
 #include <cstring>
 
 #include "StorageTestSupport.h"
@@ -148,15 +151,6 @@ TEST_F(RenderCommandTest, RendersAreWhatTheEnginePlaysAndEndOnceTheSoundHasDiedA
     EXPECT_TRUE(silent(empty, 0, empty.size() / 2));
 }
 
-// A damaged feedback or mix plays as the nearest knob setting, not as noise.
-TEST_F(RenderCommandTest, DelayGainsFromTheFileAreHeldToTheKnobsRange) {
-    const std::vector<std::string> fixed{"--frames", "30000"};
-    const std::vector<int16_t> knobs = render(oneNoteSong(0.01, 0.2, true, 1.0f, 1.0f), fixed);
-    EXPECT_EQ(render(oneNoteSong(0.01, 0.2, true, 1e30f, INFINITY), fixed), knobs);
-    EXPECT_EQ(render(oneNoteSong(0.01, 0.2, true, NAN, NAN)),
-              render(oneNoteSong(0.01, 0.2, true, 0.0f, 0.0f)));
-}
-
 // Every command refuses a bad command line (2) or an input or output it
 // cannot use (1), says why, and writes nothing.
 TEST_F(RenderCommandTest, DamagedSongsAndBadCommandLinesWriteNothing) {
@@ -221,4 +215,57 @@ TEST_F(RenderCommandTest, TheBackgroundJobWritesTheSameFileAndCanBeCancelled) {
     EXPECT_EQ(readFile(folder.file("job.wav")), readFile(folder.file("s.wav")));
     EXPECT_EQ(cancelled.state(), SongRenderJob::State::Cancelled);
     EXPECT_EQ(readFile(folder.file("old.wav")), pack("old"));
+}
+
+// A render whose writes fail part-way (here a file size limit, as a full disk
+// would) or that is refused (its last note an hour or more away) leaves an
+// old output as it was and nothing beside it.
+TEST_F(RenderCommandTest, AFailedOrRefusedRenderLeavesTheOldFileWhole) {
+    const std::string old = folder.file("old.wav"), bundle = folder.file("bundle");
+    writeFile(old, pack("old"));
+    const struct {
+        double up;
+        size_t fileSizeLimit;
+        std::string says, jobSays;
+    } cases[] = {{0.5, 20000, "could not write " + old, "cannot write old.wav"},
+                 {3600.01, 0, "has its last event 3600.01 s after its start", "more than an hour"},
+                 {1e300, 0, "has its last event 1e+300 s", "more than an hour"}};
+    for (const auto& c : cases) {
+        const Bytes song = oneNoteSong(0.1, c.up, false);
+        writeFile(folder.file("s.SAV"), song);
+        rlimit saved{};
+        ::getrlimit(RLIMIT_FSIZE, &saved);
+        const rlimit small{c.fileSizeLimit ? c.fileSizeLimit : saved.rlim_cur, saved.rlim_max};
+        std::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead
+        ::setrlimit(RLIMIT_FSIZE, &small);
+        const CommandRun r =
+            runCommand(RenderCommand::run, {folder.file("s.SAV"), "-o", old, "--bundle", bundle});
+        SongRenderJob job(song, bundle, old);
+        job.start();
+        job.wait();
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, SIG_DFL);
+        EXPECT_EQ(r.code, 1);
+        EXPECT_THAT(r.err, HasSubstr(c.says));
+        EXPECT_EQ(job.state(), SongRenderJob::State::Failed);
+        EXPECT_THAT(job.message(), HasSubstr(c.jobSays));
+        EXPECT_EQ(readFile(old), pack("old"));
+        EXPECT_EQ(filesIn(folder), 3u); // the bundle, the song and the old file
+    }
+}
+
+// A song of more than 3000 note events plays its first 3000, and every tool
+// says so.
+TEST_F(RenderCommandTest, ToolsSayWhenASongIsCutToTheEventLimit) {
+    std::vector<Note> notes;
+    for (int id = 0; id < 1503; ++id)
+        notes.insert(notes.end(), {Note(10, 0.8f, 0.0, 1, id, -5e-4, 0.0), Note(0.01, id, 0.0)});
+    const Bytes song = songBuffer("VERSION2", Bytes{0, 0, 0, 0}, recorderSection(notes, {}, {}, {}, 1),
+                                  engineSection(false));
+    const std::string says = "'" + folder.file("s.SAV") + "' holds 3006 events; the first 3000 were kept\n";
+    render(song, {"--frames", "1"});
+    EXPECT_EQ(last.err, "strumwell render: " + says);
+    EXPECT_EQ(runCommand(ExportCommand::run, {folder.file("s.SAV"), "-o", folder.file("s.mid")}).err,
+              "strumwell export: " + says);
+    EXPECT_THAT(dump(song).out, HasSubstr("\"currentNoteID\": 1,\n    \"eventsLeftOut\": 6,\n    \"notes\""));
 }
