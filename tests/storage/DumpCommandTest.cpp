@@ -1,4 +1,6 @@
 // `strumwell dump` on every kind of file, damaged ones included.
+#include <sys/stat.h>
+
 #include "StorageTestSupport.h"
 
 namespace {
@@ -73,4 +75,23 @@ TEST(DumpCommand, SongStateAndTabFilesExactly) {
               (CommandRun{0, "{\n  \"kind\": \"tab\",\n  \"version\": 2" + tabJson, ""}));
     EXPECT_EQ(runCommand(DumpCommand::run, {"--tab", folder.file("riff.bin")}).out,
               "{\n  \"kind\": \"tab\",\n  \"version\": 0" + tabJson);
+}
+
+// Whatever the path names, dump answers at once (a FIFO with no writer, an
+// endless device) with one line that says why, the code kept at its end.
+TEST(DumpCommand, RefusesWhatItCannotReadInWordsAndAtOnce) {
+    TempFolder folder;
+    ASSERT_EQ(::mkfifo(folder.file("fifo.SAV").c_str(), 0600), 0);
+    const Bytes tab = tabOf("x02220").createSaveTabBuffer();
+    writeFile(folder.file("NAME.SAV"), songBuffer("VERSION2", tab, Bytes(29, 0), Bytes(72, 0)));
+    writeFile(folder.file("empty.TAB"), {});
+    const std::string notAFile = "it is not a regular file (NotARegularFile)";
+    for (const auto& [path, reason] : std::vector<std::pair<std::string, std::string>>{
+             {folder.file("fifo.SAV"), notAFile},
+             {"/dev/zero", notAFile},
+             {folder.str(), notAFile},
+             {folder.file("NAME.SAV"), "the recorder section is damaged (RecorderFailure-2)"},
+             {folder.file("empty.TAB"), "the file is empty (Empty file)"}})
+        EXPECT_EQ(runCommand(DumpCommand::run, {path}),
+                  (CommandRun{1, "", "strumwell: cannot read '" + path + "': " + reason + "\n"}));
 }

@@ -146,7 +146,11 @@ TEST_F(FileManagerTest, DamagedSongsAreRefusedByEveryReaderWithTheirReason) {
         EXPECT_EQ(log.str(), c.name == "empty" ? "" : (thrown ? "EXCEPTION: " : "") + c.reason + "\n");
         EXPECT_TRUE(modelIsReset(model));
         EXPECT_EQ(c.name == "missing" ? runCommand(DumpCommand::run, {song}) : dump(c.bytes),
-                  (CommandRun{1, "", c.reason + (c.name == "missing" ? ": " + song : "") + "\n"}));
+                  (CommandRun{1, "",
+                              (c.name == "missing" ? "strumwell: cannot read '" + song +
+                                                         "': there is no such file (FileNotFound)"
+                                                   : c.reason) +
+                                  "\n"}));
         for (auto [command, args] : {std::pair<Command, std::vector<std::string>>{
                                          RenderCommand::run, {song, "-o", wav, "--bundle", bundle}},
                                      {ExportCommand::run, {song, "-o", mid}}}) {

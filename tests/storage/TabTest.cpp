@@ -167,11 +167,19 @@ TEST(LibraryFolder, ListsErasesAndCopiesOnlyItsOwnKindInsideItsFolder) {
     EXPECT_TRUE(tabs.erase("riff"));
     EXPECT_TRUE(tabs.names().empty());
 
-    // Demos: songs of the bundle the folder lacks, never over the user's own.
-    for (const char* name : {"a tune.SAV", "Demo.SAV", "Demo.TAB"})
+    // Demos: songs of the bundle the folder lacks, never over the user's own
+    // (even one that starts as the demo does); a copy an earlier run cut
+    // short (empty, or the start of the demo) is made again.
+    for (const char* name : {"a tune.SAV", "Demo.SAV", "Demo.TAB", "Cut.SAV", "Empty.SAV", "Long.SAV"})
         writeFile(bundle + "/" + name, pack(name));
-    EXPECT_EQ(songs.copyDemos(), 1);
+    writeFile(docs + "/Cut.SAV", pack("Cut"));
+    writeFile(docs + "/Empty.SAV", {});
+    writeFile(docs + "/Long.SAV", pack("Long.SAV and more"));
+    EXPECT_EQ(songs.copyDemos(), 3);
+    for (const char* name : {"Demo.SAV", "Cut.SAV", "Empty.SAV"})
+        EXPECT_EQ(readFile(docs + "/" + name), pack(name)) << name;
     EXPECT_EQ(readFile(docs + "/a tune.SAV"), pack("x"));
-    EXPECT_EQ(readFile(docs + "/Demo.SAV"), pack("Demo.SAV"));
+    EXPECT_EQ(readFile(docs + "/Long.SAV"), pack("Long.SAV and more"));
     EXPECT_EQ(songs.copyDemos() + tabs.copyDemos(), 0);
+    EXPECT_EQ(songs.names(), (Names{"Cut", "Demo", "Empty", "Long", "a tune", "b tune"}));
 }
