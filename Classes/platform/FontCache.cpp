@@ -24,10 +24,11 @@ bool fileExists(const std::string& path) {
 }
 
 // The bytes of each font file opened, by path: a face reads its file as it
-// draws, so the bytes stay until the faces are closed.
+// draws, so the bytes stay until the faces are closed. Never destroyed: the
+// cache that closes the faces is itself destroyed at exit.
 std::map<std::string, std::vector<std::uint8_t>>& fontFiles() {
-    static std::map<std::string, std::vector<std::uint8_t>> files;
-    return files;
+    static auto* files = new std::map<std::string, std::vector<std::uint8_t>>;
+    return *files;
 }
 
 TTF_Font* openFont(const std::string& path, int pixels) {
@@ -51,7 +52,6 @@ std::string lower(std::string s) {
 } // namespace
 
 FontCache& FontCache::shared() {
-    fontFiles(); // made first, so that it outlives the cache that closes its faces
     static FontCache cache;
     return cache;
 }
