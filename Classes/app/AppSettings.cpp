@@ -3,8 +3,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
+#include <cstdint>
 #include <sstream>
+#include <vector>
+
+#include "core/BoundedFile.h"
+#include "core/WholeFileWriter.h"
 
 #include "platform/core/OutputVolume.h"
 
@@ -43,32 +47,18 @@ void AppSettings::apply(const std::string& text) {
 }
 
 bool AppSettings::load(const std::string& folder) {
-    std::ifstream in(pathIn(folder, kFileName));
-    if (!in)
+    std::vector<std::uint8_t> bytes;
+    const std::string failure = BoundedFile::read(pathIn(folder, kFileName), BoundedFile::Limit::kSettings, bytes);
+    if (failure == "FileNotFound")
         return true; // not written yet: the defaults stand
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (in.bad())
+    if (!failure.empty())
         return false;
-    apply(text.str());
+    apply(std::string(bytes.begin(), bytes.end()));
     return true;
 }
 
 bool AppSettings::save(const std::string& folder) {
-    const std::string path = pathIn(folder, kFileName);
-    const std::string temporary = path + ".new";
-    {
-        std::ofstream out(temporary, std::ios::trunc);
-        out << text();
-        out.flush();
-        if (!out) {
-            std::remove(temporary.c_str());
-            return false;
-        }
-    }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        std::remove(temporary.c_str());
-        return false;
-    }
-    return true;
+    const std::string line = text();
+    return WholeFileWriter::write(pathIn(folder, kFileName), reinterpret_cast<const std::uint8_t*>(line.data()),
+                                  line.size());
 }

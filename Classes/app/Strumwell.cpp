@@ -13,7 +13,9 @@
 #include "app/ScreenRegistry.h"
 #include "app/TransitionView.h"
 #include "audio/SoundEngine.h"
+#include "core/BoundedFile.h"
 #include "core/FailureText.h"
+#include "core/WholeFileWriter.h"
 #include "platform/AlertView.h"
 #include "platform/Application.h"
 #include "platform/SdlAudioOutput.h"
@@ -368,26 +370,19 @@ void Strumwell::removeCrashTestFlag() {
 }
 
 void Strumwell::testDisplayFirstTimeMessage() {
-    bool seen = false;
-    {
-        std::ifstream in(firstRunMarkerPath(), std::ios::binary);
-        std::error_code ec;
-        if (in && fs::file_size(firstRunMarkerPath(), ec) == 4 && !ec) {
-            unsigned char b[4] = {};
-            in.read(reinterpret_cast<char*>(b), 4);
-            const int32_t value =
-                static_cast<int32_t>(static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
-                                     static_cast<uint32_t>(b[2]) << 16 | static_cast<uint32_t>(b[3]) << 24);
-            seen = in.gcount() == 4 && value > 0;
-        }
-    }
+    // The marker is one positive 32-bit number; anything else (a longer file,
+    // a FIFO, a folder) counts as not seen, and is replaced below.
+    std::vector<uint8_t> b;
+    const bool seen = BoundedFile::read(firstRunMarkerPath(), BoundedFile::Limit::kFirstRunMarker, b).empty() &&
+                      b.size() == 4 &&
+                      static_cast<int32_t>(static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
+                                           static_cast<uint32_t>(b[2]) << 16 | static_cast<uint32_t>(b[3]) << 24) > 0;
     if (!seen) {
         showAlert(kWelcomeTitle, kWelcomeMessage, true);
         putFirstRunTab();
     }
-    std::ofstream out(firstRunMarkerPath(), std::ios::binary | std::ios::trunc);
-    const unsigned char one[4] = {1, 0, 0, 0};
-    out.write(reinterpret_cast<const char*>(one), 4);
+    const uint8_t one[4] = {1, 0, 0, 0};
+    WholeFileWriter::write(firstRunMarkerPath(), one, sizeof one);
 }
 
 void Strumwell::putFirstRunTab() {

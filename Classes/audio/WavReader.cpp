@@ -1,13 +1,10 @@
 #include "audio/WavReader.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <bit>
-#include <cerrno>
 #include <cstring>
+
+#include "core/BoundedFile.h"
 
 namespace {
 
@@ -146,37 +143,6 @@ void toNativeOrder(int16_t* values, size_t count) {
     }
 }
 
-// Reads exactly `bytes` bytes at `offset` unless the file ends or fails
-// first; returns how many were read.
-size_t readFully(int fd, size_t offset, void* destination, size_t bytes) {
-    size_t done = 0;
-    auto* out = static_cast<uint8_t*>(destination);
-    while (done < bytes) {
-        const ssize_t got = ::pread(fd, out + done, bytes - done, off_t(offset + done));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            break;
-        done += size_t(got);
-    }
-    return done;
-}
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
 } // namespace
 
 bool WavReader::parse(const uint8_t* data, size_t size, std::vector<int16_t>& values, std::string& error,
@@ -205,37 +171,23 @@ bool WavReader::parse(const uint8_t* data, size_t size, std::vector<int16_t>& va
 bool WavReader::readFile(const std::string& path, Sample& sample, std::string& error, bool& missing) {
     sample = Sample();
     missing = false;
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
-        missing = true;
+    const BoundedFile file(path, kMaxFileBytes);
+    if (!file.failure().empty()) {
+        const std::string& failure = file.failure();
+        missing = failure == "FileNotFound";
+        error = missing                          ? ""
+                : failure == "NotARegularFile" ? "not a file"
+                : failure == "FileTooLarge"    ? "too large"
+                                               : "cannot be opened";
         return false;
     }
-    if (!S_ISREG(st.st_mode)) {
-        error = "not a file";
-        return false;
-    }
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.get() < 0) {
-        error = "cannot be opened";
-        return false;
-    }
-    if (::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
-        error = "cannot be read";
-        return false;
-    }
-    const size_t size = size_t(st.st_size);
-    if (size > kMaxFileBytes) {
-        error = "too large";
-        return false;
-    }
+    const size_t size = file.size();
     DataLayout layout;
-    auto readAt = [&](size_t offset, uint8_t* out, size_t bytes) {
-        return readFully(file.get(), offset, out, bytes) == bytes;
-    };
+    auto readAt = [&](size_t offset, uint8_t* out, size_t bytes) { return file.readAt(offset, out, bytes) == bytes; };
     if (!locateData(size, readAt, layout, error))
         return false;
     sample.values.reset(new int16_t[std::max<size_t>(layout.count, 1)]);
-    const size_t got = readFully(file.get(), layout.offset, sample.values.get(), layout.count * 2);
+    const size_t got = file.readAt(layout.offset, sample.values.get(), layout.count * 2);
     // A file that shrank since it was measured keeps what could be read.
     sample.count = got / 2;
     sample.cutShort = layout.cutShort || sample.count < layout.count;

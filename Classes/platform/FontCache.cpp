@@ -6,19 +6,41 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdint>
 #include <cstdlib>
+#include <map>
 #include <vector>
+
+#include "core/BoundedFile.h"
 
 #include "platform/Image.h"
 
 namespace {
 
+// A font file that can be read: a regular file of a font's size. Opening
+// never waits (a FIFO in a font folder is passed over).
 bool fileExists(const std::string& path) {
-    if (FILE* f = std::fopen(path.c_str(), "rb")) {
-        std::fclose(f);
-        return true;
+    return BoundedFile(path, BoundedFile::Limit::kFont).failure().empty();
+}
+
+// The bytes of each font file opened, by path: a face reads its file as it
+// draws, so the bytes stay until the faces are closed. Never destroyed: the
+// cache that closes the faces is itself destroyed at exit.
+std::map<std::string, std::vector<std::uint8_t>>& fontFiles() {
+    static auto* files = new std::map<std::string, std::vector<std::uint8_t>>;
+    return *files;
+}
+
+TTF_Font* openFont(const std::string& path, int pixels) {
+    auto it = fontFiles().find(path);
+    if (it == fontFiles().end()) {
+        std::vector<std::uint8_t> bytes;
+        if (!BoundedFile::read(path, BoundedFile::Limit::kFont, bytes).empty() || bytes.empty())
+            return nullptr;
+        it = fontFiles().emplace(path, std::move(bytes)).first;
     }
-    return false;
+    SDL_RWops* rw = SDL_RWFromConstMem(it->second.data(), static_cast<int>(it->second.size()));
+    return rw ? TTF_OpenFontRW(rw, 1, pixels) : nullptr;
 }
 
 std::string lower(std::string s) {
@@ -44,6 +66,7 @@ void FontCache::clear() {
             if (f)
                 TTF_CloseFont(f);
     fonts_.clear();
+    fontFiles().clear();
 }
 
 std::string FontCache::fontPath(const std::string& family, bool bold) {
@@ -89,7 +112,7 @@ TTF_Font* FontCache::font(const Font& font, float pixelsPerPoint) {
     auto it = fonts_.find(key);
     if (it != fonts_.end())
         return it->second;
-    TTF_Font* f = path.empty() ? nullptr : TTF_OpenFont(path.c_str(), pixels);
+    TTF_Font* f = path.empty() ? nullptr : openFont(path, pixels);
     if (!f && !warned_) {
         std::fprintf(stderr, "Cannot open the font for \"%s\" (install fonts-liberation)\n",
                      font.family.c_str());

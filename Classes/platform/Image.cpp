@@ -2,12 +2,15 @@
 
 #include <SDL_image.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <map>
 #include <set>
 #include <vector>
 
+#include "core/BoundedFile.h"
+#include "core/FailureText.h"
 #include "platform/GraphicsImpl.h"
 
 int& rendererGeneration() {
@@ -25,14 +28,6 @@ std::string& bundle() {
 std::map<std::string, std::shared_ptr<Image>>& cache() {
     static std::map<std::string, std::shared_ptr<Image>> images;
     return images;
-}
-
-bool fileExists(const std::string& path) {
-    if (FILE* f = std::fopen(path.c_str(), "rb")) {
-        std::fclose(f);
-        return true;
-    }
-    return false;
 }
 
 std::shared_ptr<Image> fromSurface(SDL_Surface* loaded, float scale) {
@@ -61,17 +56,66 @@ std::set<std::string>& reported() {
     return names;
 }
 
-bool readWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f)
-        return false;
-    std::uint8_t chunk[65536];
-    std::size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0)
-        bytes.insert(bytes.end(), chunk, chunk + n);
-    const bool ok = std::ferror(f) == 0;
-    std::fclose(f);
-    return ok;
+bool looksWhole(const std::vector<std::uint8_t>& b);
+
+std::uint32_t bigEndian(const std::uint8_t* p, int bytes) {
+    std::uint32_t v = 0;
+    for (int i = 0; i < bytes; ++i)
+        v = v << 8 | p[i];
+    return v;
+}
+
+// The width times the height a PNG (its IHDR chunk) or JPEG (its first
+// frame header) says it has, read before anything is decoded; 0 for any
+// other format or a header that cannot be found.
+std::uint64_t headerPixels(const std::vector<std::uint8_t>& b) {
+    static const std::uint8_t pngHeader[16] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n', 0, 0, 0, 13,
+                                               'I',  'H', 'D', 'R'};
+    if (b.size() >= 24 && std::memcmp(b.data(), pngHeader, 16) == 0)
+        return std::uint64_t{bigEndian(&b[16], 4)} * bigEndian(&b[20], 4);
+    if (b.size() < 4 || b[0] != 0xff || b[1] != 0xd8)
+        return 0;
+    // JPEG segments: FF, marker, two-byte length (standalone markers have none).
+    for (std::size_t i = 2; i + 4 <= b.size();) {
+        if (b[i] != 0xff)
+            return 0;
+        const std::uint8_t marker = b[i + 1];
+        if (marker == 0xff || marker == 0x01 || (marker >= 0xd0 && marker <= 0xd7)) {
+            i += marker == 0xff ? 1 : 2;
+            continue;
+        }
+        const bool frame = marker >= 0xc0 && marker <= 0xcf && marker != 0xc4 && marker != 0xc8 && marker != 0xcc;
+        if (frame && i + 9 <= b.size())
+            return std::uint64_t{bigEndian(&b[i + 5], 2)} * bigEndian(&b[i + 7], 2);
+        if (frame || marker == 0xda || marker == 0xd9)
+            return 0;
+        i += 2 + bigEndian(&b[i + 2], 2);
+    }
+    return 0;
+}
+
+// Reads a picture whole and decodes it, unless it is one the program could
+// never use: too large a file, or more pixels than Limit::kPicturePixels (a
+// small file can claim a picture of gigabytes, and the decoder would build
+// it). `failure` names why there is no picture; "FileNotFound" when there is no file.
+std::shared_ptr<Image> decodeFile(const std::string& path, float scale, std::vector<std::uint8_t>& bytes,
+                                  std::string& failure) {
+    failure = BoundedFile::read(path, BoundedFile::Limit::kPicture, bytes);
+    if (failure.empty() && bytes.empty())
+        failure = "Empty file";
+    if (!failure.empty())
+        return nullptr;
+    const std::uint64_t pixels = headerPixels(bytes);
+    if (pixels == 0 || pixels > BoundedFile::Limit::kPicturePixels) {
+        failure = pixels == 0 ? "PictureUnknown" : "PictureTooLarge";
+        return nullptr;
+    }
+    // A PNG cut short cannot be shown at all, and its decoder would add lines
+    // of its own to the report.
+    if (bytes[0] == 0x89 && !looksWhole(bytes))
+        return nullptr;
+    SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
+    return rw ? fromSurface(IMG_Load_RW(rw, 1), scale) : nullptr;
 }
 
 // Whether a PNG or JPEG file ends as a whole one does. A file cut short may
@@ -103,25 +147,20 @@ struct Attempt {
 Attempt tryBundleFile(const std::string& path, float scale) {
     Attempt a;
     std::vector<std::uint8_t> bytes;
-    if (!fileExists(path))
+    std::string failure;
+    a.image = decodeFile(path, scale, bytes, failure);
+    if (failure == "FileNotFound")
         return a;
     a.exists = true;
-    if (!readWholeFile(path, bytes) || bytes.empty()) {
-        a.problem = "cannot be read or is empty";
+    if (!failure.empty()) {
+        a.problem = FailureText::describe(failure) + " (" + failure + ")";
         return a;
     }
     a.whole = looksWhole(bytes);
-    // A PNG cut short cannot be shown at all, and its decoder would add lines
-    // of its own to the report.
-    if (!a.whole && bytes[0] == 0x89) {
-        a.problem = "is cut short";
-        return a;
-    }
-    SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
-    a.image = rw ? fromSurface(IMG_Load_RW(rw, 1), scale) : nullptr;
     if (!a.image) {
         a.whole = false;
-        a.problem = std::string("cannot be decoded (") + IMG_GetError() + ")";
+        a.problem = bytes[0] == 0x89 && !looksWhole(bytes) ? "is cut short"
+                                                           : std::string("cannot be decoded (") + IMG_GetError() + ")";
         return a;
     }
     if (!a.whole)
@@ -217,9 +256,9 @@ std::shared_ptr<Image> Image::named(const std::string& fileName) {
 }
 
 std::shared_ptr<Image> Image::fromFile(const std::string& path, float scale) {
-    if (!fileExists(path))
-        return nullptr;
-    return fromSurface(IMG_Load(path.c_str()), scale);
+    std::vector<std::uint8_t> bytes;
+    std::string failure;
+    return decodeFile(path, scale, bytes, failure);
 }
 
 std::shared_ptr<Image> Image::fromPixels(int width, int height, const std::vector<std::uint8_t>& rgba,

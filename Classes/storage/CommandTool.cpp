@@ -1,8 +1,8 @@
 #include "storage/CommandTool.h"
 
-#include <iostream>
-#include <iterator>
 
+#include "core/BoundedFile.h"
+#include "core/FailureText.h"
 #include "core/StrumwellFailure.h"
 #include "storage/FileManager.h"
 
@@ -64,18 +64,25 @@ void CommandTool::quiet(FileManager& files) {
 }
 
 bool CommandTool::readFile(const FileManager& files, const std::string& path,
-                           std::vector<std::uint8_t>& bytes, const char* note, bool dashIsStandardInput) {
+                           std::vector<std::uint8_t>& bytes, const char* /*note*/, bool dashIsStandardInput) {
+    std::string failure;
     if (dashIsStandardInput && path == "-") {
-        bytes.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+        failure = BoundedFile::readStandardInput(BoundedFile::Limit::kSong, bytes);
+    } else {
+        try {
+            bytes = files.loadDataFile(path);
+            // The file manager gives no bytes for a file it refuses; ask the
+            // reader why, so the line names the reason.
+            if (bytes.empty())
+                failure = BoundedFile(path, BoundedFile::Limit::kSong).failure();
+        } catch (const StrumwellFailure& thrown) {
+            failure = thrown.name();
+        }
+    }
+    if (failure.empty())
         return true;
-    }
-    try {
-        bytes = files.loadDataFile(path);
-    } catch (const StrumwellFailure& failure) {
-        err_ << name_ << ": " << path << ": " << failure.name() << note << "\n";
-        return false;
-    }
-    return true;
+    err_ << FailureText::toolLine(path, failure) << "\n";
+    return false;
 }
 
 bool CommandTool::writeFile(FileManager& files, const std::string& path, const std::uint8_t* data,

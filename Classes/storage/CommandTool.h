@@ -50,8 +50,11 @@ public:
     // reports a failure once, itself.
     void quiet(FileManager& files);
     // The bytes of the file at `path` (of standard input for "-" when
-    // `dashIsStandardInput`). False, once "<name>: <path>: <failure><note>"
-    // is on the error stream, when no file is there.
+    // `dashIsStandardInput`), read under the song file limit. False, once
+    // "strumwell: cannot read 'PATH': <reason> (<code>)" is on the error
+    // stream, when it is missing, not a regular file, too large or
+    // unreadable. An empty file gives true and no bytes. `note` is no longer
+    // printed: the reason is in words now.
     bool readFile(const FileManager& files, const std::string& path, std::vector<std::uint8_t>& bytes,
                   const char* note, bool dashIsStandardInput = false);
     // Replaces the file at `path` atomically. False, once "<name>: cannot

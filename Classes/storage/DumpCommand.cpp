@@ -1,14 +1,13 @@
 #include "storage/DumpCommand.h"
 
 #include <cctype>
-#include <cstdio>
 #include <exception>
-#include <iostream>
-#include <iterator>
 #include <memory>
 #include <optional>
 #include <sstream>
 
+#include "core/BoundedFile.h"
+#include "core/FailureText.h"
 #include "core/StrumwellFailure.h"
 #include "platform/core/Clock.h"
 #include "recorder/Recorder.h"
@@ -115,8 +114,17 @@ std::string DumpCommand::usage() {
 
 int DumpCommand::dumpBuffer(const uint8_t* bytes, size_t size, bool tabFile, std::ostream& out,
                             std::ostream& err) {
+    std::string failure;
+    const int code = dumpBytes(bytes, size, tabFile, out, failure);
+    if (code != 0)
+        err << failure << "\n";
+    return code;
+}
+
+int DumpCommand::dumpBytes(const uint8_t* bytes, size_t size, bool tabFile, std::ostream& out,
+                           std::string& failure) {
     if (size == 0) {
-        err << "Empty file\n";
+        failure = "Empty file";
         return 1;
     }
     const VersionHeader header = VersionHeader::read(bytes, size);
@@ -135,11 +143,11 @@ int DumpCommand::dumpBuffer(const uint8_t* bytes, size_t size, bool tabFile, std
             if (header.version < 0 || header.version > 2)
                 recorder.reset();
         }
-    } catch (const StrumwellFailure& failure) {
-        err << failure.name() << "\n";
+    } catch (const StrumwellFailure& thrown) {
+        failure = thrown.name();
         return 1;
     } catch (const std::exception& e) {
-        err << e.what() << "\n";
+        failure = e.what();
         return 1;
     }
 
@@ -182,25 +190,14 @@ int DumpCommand::run(const std::vector<std::string>& args, std::ostream& out, st
         return 2;
     }
     const bool tabFile = forceTab.value_or(endsWithTab(path));
+    // Read under the limit of the kind: /dev/zero, a FIFO or an endless pipe
+    // is refused at once instead of filling the memory.
+    const size_t limit = tabFile ? BoundedFile::Limit::kTab : BoundedFile::Limit::kSong;
     std::vector<uint8_t> bytes;
-    if (path == "-") {
-        bytes.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-    } else {
-        FILE* f = std::fopen(path.c_str(), "rb");
-        if (f == nullptr) {
-            err << "FileNotFound: " << path << "\n";
-            return 1;
-        }
-        uint8_t chunk[65536];
-        size_t n;
-        while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0)
-            bytes.insert(bytes.end(), chunk, chunk + n);
-        const bool failed = std::ferror(f) != 0;
-        std::fclose(f);
-        if (failed) {
-            err << "Error loading file\n";
-            return 1;
-        }
-    }
-    return dumpBuffer(bytes.data(), bytes.size(), tabFile, out, err);
+    std::string failure = path == "-" ? BoundedFile::readStandardInput(limit, bytes)
+                                      : BoundedFile::read(path, limit, bytes);
+    if (failure.empty() && dumpBytes(bytes.data(), bytes.size(), tabFile, out, failure) == 0)
+        return 0;
+    err << FailureText::toolLine(path, failure) << "\n";
+    return 1;
 }

@@ -20,15 +20,22 @@ class DumpCommand {
 public:
     // args: the words after "dump". Prints the JSON on `out` and returns 0; on
     // a bad command line prints the usage on `err` and returns 2; on a
-    // missing or damaged file prints the failure's code ("FileNotFound",
-    // "Empty file", "Error loading file", "TabFailure-2", "RecorderFailure-1",
-    // "SoundEngineFailure-1", ...) on `err` and returns 1.
+    // missing, unreadable or damaged file prints one line on `err`,
+    // "strumwell: cannot read 'FILE': <reason> (<code>)", and returns 1. The
+    // file (or standard input, for "-") is read under the size limit of its
+    // kind: a FIFO, a device or an endless pipe is refused, never waited on.
     static int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
     // The same from bytes in memory (tests, fuzzing). tabFile selects the
-    // tab file layout.
+    // tab file layout. A failure prints its bare code ("Empty file",
+    // "TabFailure-2", "RecorderFailure-1", ...) on `err`.
     static int dumpBuffer(const uint8_t* bytes, size_t size, bool tabFile, std::ostream& out,
                           std::ostream& err);
 
     static std::string usage();
+
+private:
+    // As dumpBuffer, with the failure's code in `failure` rather than printed.
+    static int dumpBytes(const uint8_t* bytes, size_t size, bool tabFile, std::ostream& out,
+                         std::string& failure);
 };

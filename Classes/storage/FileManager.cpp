@@ -18,6 +18,7 @@
 #include <utility>
 
 #include "audio/SoundEngine.h"
+#include "core/BoundedFile.h"
 #include "core/ByteWriter.h"
 #include "core/StrumwellFailure.h"
 #include "platform/core/Clock.h"
@@ -152,31 +153,11 @@ bool FileManager::saveDataFile(const std::string& path, const uint8_t* bytes, si
 }
 
 std::vector<uint8_t> FileManager::loadDataFile(const std::string& path) const {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0)
-        throw StrumwellFailure("FileNotFound");
+    // Songs are the largest data files; tabs and text tabs are read the same way.
     std::vector<uint8_t> bytes;
-    if (!S_ISREG(st.st_mode) || st.st_size > kLargestReadableFile)
-        return bytes;
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr)
-        return bytes;
-    // The size may change under us: read in chunks up to the limit rather
-    // than trusting the size seen by stat.
-    uint8_t chunk[65536];
-    for (;;) {
-        const size_t n = std::fread(chunk, 1, sizeof chunk, f);
-        if (n == 0)
-            break;
-        if (static_cast<int64_t>(bytes.size() + n) > kLargestReadableFile) {
-            bytes.clear();
-            break;
-        }
-        bytes.insert(bytes.end(), chunk, chunk + n);
-    }
-    if (std::ferror(f))
-        bytes.clear();
-    std::fclose(f);
+    const std::string failure = BoundedFile::read(path, BoundedFile::Limit::kSong, bytes);
+    if (failure == "FileNotFound")
+        throw StrumwellFailure(failure);
     return bytes;
 }
 

@@ -1,7 +1,11 @@
 #include "storage/LibraryFolder.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
+
+#include "core/BoundedFile.h"
+#include "core/WholeFileWriter.h"
 
 namespace fs = std::filesystem;
 
@@ -91,11 +95,17 @@ int LibraryFolder::copyDemos() const {
         const std::string file = demo.filename().string();
         if (nameOfFile(file).empty())
             return;
-        const fs::path target = fs::path(documentsFolder_) / file;
-        std::error_code copyError;
-        if (fs::exists(target, copyError) || copyError)
+        const std::string target = documentsFolder_ + "/" + file;
+        std::vector<uint8_t> demoBytes, targetBytes;
+        if (!BoundedFile::read(demo.string(), BoundedFile::Limit::kSong, demoBytes).empty())
             return;
-        if (fs::copy_file(demo, target, fs::copy_options::skip_existing, copyError) && !copyError)
+        // A target that is the demo cut short (an earlier copy into a full
+        // folder) is copied again; anything else there is the player's own.
+        const std::string there = BoundedFile::read(target, BoundedFile::Limit::kSong, targetBytes);
+        const bool cutShortCopy = there.empty() && targetBytes.size() < demoBytes.size() &&
+                                  std::equal(targetBytes.begin(), targetBytes.end(), demoBytes.begin());
+        if ((there == "FileNotFound" || cutShortCopy) &&
+            WholeFileWriter::write(target, demoBytes.data(), demoBytes.size()))
             ++copied;
     });
     return copied;

@@ -41,8 +41,11 @@ public:
     // Refuses names that are not a plain file name.
     bool erase(const std::string& name) const;
     // Copies every file of this kind in the bundle folder into the documents
-    // folder under its own name; a file already there is left as it is.
-    // Returns how many were copied. A missing bundle folder copies nothing.
+    // folder under its own name, each written whole (a full disk leaves no
+    // part of a copy). A file already there is left as it is, unless it is
+    // empty or the start of the demo (a copy an older version cut short):
+    // that one is copied again. Returns how many were copied. A missing
+    // bundle folder copies nothing.
     int copyDemos() const;
 
     const std::string& documentsFolder() const { return documentsFolder_; }

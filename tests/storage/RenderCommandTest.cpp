@@ -172,7 +172,7 @@ TEST_F(RenderCommandTest, DamagedSongsAndBadCommandLinesWriteNothing) {
         {RenderCommand::run, {song, "-o", out, "--buffer-frames", "abc"}, 2, "--buffer-frames needs"},
         {RenderCommand::run, {song, "-o", out, "--frames", "-5"}, 2, "--frames needs"},
         {RenderCommand::run, {song, "-o", out, "--wat"}, 2, "unknown option '--wat'"},
-        {DumpCommand::run, {none}, 1, "FileNotFound: " + none},
+        {DumpCommand::run, {none}, 1, "strumwell: cannot read '" + none + "': there is no such file (FileNotFound)"},
         {DumpCommand::run, {}, 2, "usage"},
         {DumpCommand::run, {"--bogus", "a"}, 2, "unexpected argument '--bogus'"},
         {ExportCommand::run, {none, "-o", out}, 1, "FileNotFound"},

@@ -167,11 +167,16 @@ TEST(LibraryFolder, ListsErasesAndCopiesOnlyItsOwnKindInsideItsFolder) {
     EXPECT_TRUE(tabs.erase("riff"));
     EXPECT_TRUE(tabs.names().empty());
 
-    // Demos: songs of the bundle the folder lacks, never over the user's own.
-    for (const char* name : {"a tune.SAV", "Demo.SAV", "Demo.TAB"})
+    // Demos: songs of the bundle the folder lacks, never over the user's own
+    // (even one that starts as the demo does); a copy an earlier run cut
+    // short (empty, or the start of the demo) is made again.
+    for (const char* name : {"a tune.SAV", "Demo.SAV", "Demo.TAB", "Cut.SAV", "Empty.SAV", "Long.SAV"})
         writeFile(bundle + "/" + name, pack(name));
-    EXPECT_EQ(songs.copyDemos(), 1);
-    EXPECT_EQ(readFile(docs + "/a tune.SAV"), pack("x"));
-    EXPECT_EQ(readFile(docs + "/Demo.SAV"), pack("Demo.SAV"));
+    writeFile(docs + "/Cut.SAV", pack("Cut"));
+    writeFile(docs + "/Empty.SAV", {});
+    writeFile(docs + "/Long.SAV", pack("Long.SAV and more"));
+    EXPECT_EQ(songs.copyDemos(), 3);
+    for (const char* name : {"Demo.SAV", "Cut.SAV", "Empty.SAV", "a tune.SAV", "Long.SAV"})
+        EXPECT_EQ(readFile(docs + "/" + name), pack(name[0] == 'a' ? "x" : name[0] == 'L' ? "Long.SAV and more" : name));
     EXPECT_EQ(songs.copyDemos() + tabs.copyDemos(), 0);
 }
