@@ -9,7 +9,7 @@
 
 namespace {
 
-std::atomic<unsigned> temporaryCounter{0};
+std::atomic<unsigned long> temporaryCounter{0};
 
 bool writeAll(int fd, const std::uint8_t* bytes, std::size_t size) {
     while (size > 0) {
@@ -26,29 +26,46 @@ bool writeAll(int fd, const std::uint8_t* bytes, std::size_t size) {
 
 } // namespace
 
-bool WholeFileWriter::write(const std::string& path, const std::uint8_t* bytes, std::size_t size) {
+std::string WholeFileWriter::folderOf(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    // A name near the length limit would leave no room for the suffix.
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string WholeFileWriter::temporaryNameFor(const std::string& target) {
+    const std::size_t slash = target.find_last_of('/');
+    std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
     if (name.size() > 180)
         name = "strumwell";
-    const std::string temporary = folder + "/." + name + ".saving-" + std::to_string(::getpid()) + "-" +
-                                  std::to_string(temporaryCounter.fetch_add(1));
+    return folderOf(target) + "/." + name + kTemporaryInfix + std::to_string(::getpid()) + "-" +
+           std::to_string(temporaryCounter.fetch_add(1));
+}
+
+unsigned long WholeFileWriter::temporaryNamesGiven() {
+    return temporaryCounter.load();
+}
+
+void WholeFileWriter::syncFolder(const std::string& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+bool WholeFileWriter::write(const std::string& path, const std::uint8_t* bytes, std::size_t size, Stop stop) {
+    const std::string temporary = temporaryNameFor(path);
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0)
         return false;
-    const bool written = writeAll(fd, bytes, size) && ::fsync(fd) == 0;
-    if (::close(fd) != 0 || !written || ::rename(temporary.c_str(), path.c_str()) != 0) {
+    bool written = writeAll(fd, bytes, stop == Stop::WhileWriting ? size / 2 : size) &&
+                   stop != Stop::WhileWriting && ::fsync(fd) == 0;
+    written = ::close(fd) == 0 && written;
+    if (written && stop == Stop::BeforeRename)
+        return false; // nothing after this point runs in a crashed program
+    if (!written || ::rename(temporary.c_str(), path.c_str()) != 0) {
         ::unlink(temporary.c_str());
         return false;
     }
-    // Makes the rename itself durable; a folder that cannot be synced loses
-    // at most the new name in a power cut, never the data.
-    const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd >= 0) {
-        ::fsync(folderFd);
-        ::close(folderFd);
-    }
+    syncFolder(folderOf(path));
     return true;
 }

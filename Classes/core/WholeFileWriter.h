@@ -6,14 +6,43 @@
 // Writes a file whole or not at all: the bytes go to a temporary file in the
 // same folder, which is flushed to disk and renamed over the old file, so a
 // crash, a full disk or a failed write leaves the old file (or no file) and
-// never a part of the new one. The temporary file is named "." + name +
-// ".saving-" + process id + "-" + counter, the names the file manager clears
-// away after a crash.
+// never a part of the new one. Every temporary file of the program (saves,
+// settings, demo copies, rendered WAVs) is named here, "." + name +
+// ".saving-" + process id + "-" + counter, from one counter: the names the
+// documents folder's sweep clears away after a crash, and never taken for a
+// song, a tab or a WAV file.
 //
 // Threads: any.
 class WholeFileWriter {
 public:
+    static constexpr const char* kTemporaryInfix = ".saving-";
+
+    // Tests only: where a write stops, to prove that an interrupted write
+    // leaves the old file whole.
+    enum class Stop {
+        Never,
+        // A write error after half the bytes: the write cleans up and fails.
+        WhileWriting,
+        // As if the program died after the temporary file was written and
+        // flushed but before the rename: the temporary file stays behind.
+        BeforeRename,
+    };
+
     // False (nothing changed at `path`, the temporary file removed) when the
     // file could not be written whole.
-    static bool write(const std::string& path, const std::uint8_t* bytes, std::size_t size);
+    static bool write(const std::string& path, const std::uint8_t* bytes, std::size_t size,
+                      Stop stop = Stop::Never);
+
+    // A fresh temporary name beside `target` (a name near the length limit
+    // is replaced by "strumwell", leaving room for the suffix).
+    static std::string temporaryNameFor(const std::string& target);
+    // How many temporary names this process has handed out: a name of this
+    // process with a counter at or above it is not one of ours (an old run
+    // with the same process id left it).
+    static unsigned long temporaryNamesGiven();
+    // Makes a rename in `folder` durable; a folder that cannot be synced
+    // loses at most the new name in a power cut, never the data.
+    static void syncFolder(const std::string& folder);
+    // The folder part of a path ("." for a bare name).
+    static std::string folderOf(const std::string& path);
 };

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <iostream>
 
+#include "core/FailureText.h"
 #include "storage/CommandTool.h"
 #include "storage/FileManager.h"
 #include "storage/RenderCommand.h"
@@ -68,8 +69,7 @@ int ExportCommand::run(const std::vector<std::string>& args, std::ostream& out, 
     MidiExport::Song song;
     std::string error;
     if (!MidiExport::readSongFile(bytes.data(), bytes.size(), song, error)) {
-        err << "strumwell export: " << o.song << ": " << error
-            << " (the song file is damaged or not a song; nothing written)\n";
+        err << FailureText::toolLine(o.song, error) << "; nothing written\n";
         return 1;
     }
     if (const std::string notice = RenderCommand::eventsLeftOutNotice(o.song, song.eventsLeftOut);

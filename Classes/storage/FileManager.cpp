@@ -21,6 +21,7 @@
 #include "core/BoundedFile.h"
 #include "core/ByteWriter.h"
 #include "core/StrumwellFailure.h"
+#include "core/WholeFileWriter.h"
 #include "platform/core/Clock.h"
 #include "recorder/Recorder.h"
 #include "storage/SongSections.h"
@@ -29,49 +30,8 @@
 
 namespace {
 
-// Larger files are not Strumwell files (every length in them is 32-bit);
-// they are treated like files that cannot be read.
-constexpr int64_t kLargestReadableFile = INT32_MAX;
-
-std::atomic<unsigned> temporaryCounter{0};
-
 // The failure of a song whose section lengths do not fit the file.
 constexpr const char* kSectionsDoNotFit = "Error loading file";
-
-void splitPath(const std::string& path, std::string& folder, std::string& name) {
-    const size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos) {
-        folder = ".";
-        name = path;
-    } else {
-        folder = slash == 0 ? "/" : path.substr(0, slash);
-        name = path.substr(slash + 1);
-    }
-}
-
-bool writeAll(int fd, const uint8_t* bytes, size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, bytes, size);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        bytes += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
-}
-
-// Makes the rename itself durable. A folder that cannot be synced is not an
-// error: the data are safe, only the new name might not survive a power cut.
-void syncFolder(const std::string& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fsync(fd);
-    ::close(fd);
-}
 
 // The process id and counter of a temporary file name "." NAME ".saving-"
 // PID "-" N; a process id of 0 when the name is not one of ours.
@@ -115,41 +75,15 @@ void FileManager::printException(const std::string& name) {
 }
 
 bool FileManager::saveDataFile(const std::string& path, const uint8_t* bytes, size_t size) {
-    std::string folder, name;
-    splitPath(path, folder, name);
-    // A name near the length limit would leave no room for the suffix.
-    if (name.size() > 180)
-        name = "strumwell";
-    const std::string temporary = folder + "/." + name + kTemporaryInfix + std::to_string(::getpid()) + "-" +
-                                  std::to_string(temporaryCounter.fetch_add(1));
-
-    auto fail = [&](int fd, bool removeTemporary) {
-        if (fd >= 0)
-            ::close(fd);
-        if (removeTemporary)
-            ::unlink(temporary.c_str());
+    using Stop = WholeFileWriter::Stop;
+    const Stop stop = interruption_ == SaveInterruption::FailWhileWriting    ? Stop::WhileWriting
+                      : interruption_ == SaveInterruption::CrashBeforeRename ? Stop::BeforeRename
+                                                                             : Stop::Never;
+    if (WholeFileWriter::write(path, bytes, size, stop))
+        return true;
+    if (stop != Stop::BeforeRename) // a crashed program says nothing more
         *diagnostics_ << "[saveDataFile] Could not save file\n" << std::flush;
-        return false;
-    };
-
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return fail(-1, false);
-
-    if (interruption_ == SaveInterruption::FailWhileWriting) {
-        writeAll(fd, bytes, size / 2);
-        return fail(fd, true);
-    }
-    if (!writeAll(fd, bytes, size) || ::fsync(fd) != 0)
-        return fail(fd, true);
-    if (::close(fd) != 0)
-        return fail(-1, true);
-    if (interruption_ == SaveInterruption::CrashBeforeRename)
-        return false; // nothing after this point runs in a crashed program
-    if (::rename(temporary.c_str(), path.c_str()) != 0)
-        return fail(-1, true);
-    syncFolder(folder);
-    return true;
+    return false;
 }
 
 std::vector<uint8_t> FileManager::loadDataFile(const std::string& path) const {
@@ -300,7 +234,7 @@ int FileManager::removeStaleTemporaryFiles() {
         // may not signal (EPERM) is alive. Our own process id may be an old
         // one reused (containers start every run with the same ids): a file
         // with a counter this process has not reached yet is not ours.
-        const bool stale = owner == ::getpid() ? counter >= temporaryCounter.load()
+        const bool stale = owner == ::getpid() ? counter >= WholeFileWriter::temporaryNamesGiven()
                                                : ::kill(owner, 0) != 0 && errno == ESRCH;
         if (stale)
             staleNames.push_back(entry->d_name);

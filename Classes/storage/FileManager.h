@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "core/WholeFileWriter.h"
+
 class Tab;
 class Recorder;
 class SoundEngine;
@@ -46,7 +48,8 @@ public:
     bool saveDataFile(const std::string& path, const uint8_t* bytes, size_t size);
     // UI thread. The whole file. Throws StrumwellFailure("FileNotFound") when
     // nothing exists at the path; a path that exists but cannot be read (a
-    // folder, no permission, larger than 2 GiB) gives no bytes.
+    // folder, a device or FIFO, no permission, larger than any song can be)
+    // gives no bytes.
     std::vector<uint8_t> loadDataFile(const std::string& path) const;
 
     // UI thread. The whole state as a song buffer (header + three sections).
@@ -111,7 +114,7 @@ public:
 
     // The temporary files of a save are named "." + file name + this + a
     // unique suffix, so that they never look like songs or tabs.
-    static constexpr const char* kTemporaryInfix = ".saving-";
+    static constexpr const char* kTemporaryInfix = WholeFileWriter::kTemporaryInfix;
 
 private:
     void printException(const std::string& name);

@@ -15,6 +15,7 @@
 
 #include "audio/CallbackUserData.h"
 #include "audio/SoundEngine.h"
+#include "core/FailureText.h"
 #include "platform/core/Clock.h"
 #include "platform/core/Folders.h"
 #include "platform/core/OfflineAudioOutput.h"
@@ -221,7 +222,7 @@ int RenderCommand::run(const std::vector<std::string>& args, std::ostream& out, 
     if (!tool.readFile(song.files(), o.song, bytes, ""))
         return 1;
     if (!song.load(bytes)) {
-        err << "strumwell render: " << o.song << ": " << song.files().lastFailure() << "\n";
+        err << FailureText::toolLine(o.song, song.files().lastFailure()) << "\n";
         return 1;
     }
     if (const std::string problem = tooLong(song.recorder(), o.song); !problem.empty()) {

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <iostream>
 
+#include "core/FailureText.h"
 #include "storage/AsciiTabWriter.h"
 #include "storage/CommandTool.h"
 #include "storage/FileManager.h"
@@ -52,8 +53,7 @@ std::string parseOptions(const std::vector<std::string>& args, Options& o, bool&
 int exportTab(const Options& o, CommandTool& tool, Tab& tab, FileManager& files,
               const std::vector<uint8_t>& bytes, std::ostream& out, std::ostream& err) {
     if (!files.loadTabFromBuffer(bytes.data(), bytes.size())) {
-        err << "strumwell tab export: " << o.input << ": " << files.lastFailure()
-            << " (not a readable tab file; nothing written)\n";
+        err << FailureText::toolLine(o.input, files.lastFailure()) << "; nothing written\n";
         return 1;
     }
     AsciiTabWriter writer(o.barColumns);

@@ -25,10 +25,6 @@ public:
     // then removed, the target as it was) when the rename fails.
     bool commit();
 
-    // A unique temporary name beside `target` (a name near the length limit
-    // is replaced by "strumwell", leaving room for the suffix).
-    static std::string nameFor(const std::string& target);
-
 private:
     std::string target_;
     std::string path_;
