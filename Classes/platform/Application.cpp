@@ -376,7 +376,7 @@ void Application::Impl::handleEvent(const SDL_Event& e) {
     case SDL_SYSWMEVENT: {
         std::uint32_t ms = 0;
         if (WindowSystemEvent::inputPressTime(e, &ms))
-            latencyLog.notePressTime(ms);
+            latencyLog.notePressTime(ms, e.common.timestamp, SDL_GetTicks());
         return;
     }
     case SDL_FINGERDOWN:
@@ -480,6 +480,13 @@ void Application::Impl::dispatchEvent(const SDL_Event& e) {
     case SDL_TEXTINPUT:
         if (TextField* field = TextField::editingField())
             field->insertText(e.text.text);
+        break;
+    case SDL_MOUSEWHEEL:
+        // Notches, the same way round whatever the system's natural scrolling.
+        if (const int steps = e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.wheel.y : e.wheel.y) {
+            root.setNeedsDisplay();
+            keys.wheel(steps);
+        }
         break;
     default:
         accelerometer.handleEvent(e);
@@ -665,6 +672,13 @@ void Application::injectText(const std::string& utf8) {
     std::size_t n = std::min(utf8.size(), sizeof(e.text.text) - 1);
     std::memcpy(e.text.text, utf8.data(), n);
     e.text.text[n] = '\0';
+    impl_->push(e);
+}
+
+void Application::injectWheel(int steps) {
+    SDL_Event e = sdlEvent(SDL_MOUSEWHEEL);
+    e.wheel.y = steps;
+    e.wheel.direction = SDL_MOUSEWHEEL_NORMAL;
     impl_->push(e);
 }
 
