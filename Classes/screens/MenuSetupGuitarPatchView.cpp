@@ -262,7 +262,6 @@ void MenuSetupGuitarPatchView::turnKnob(Point p, Point oldPoint) {
         break;
     case kGuitar1Sustain:
         soundEngine_->setGuitarSustain(0, value);
-        redraw();
         break;
     case kGuitar2Volume:
         soundEngine_->setGuitarVolume(1, value);
@@ -273,6 +272,7 @@ void MenuSetupGuitarPatchView::turnKnob(Point p, Point oldPoint) {
     default:
         break;
     }
+    redraw(); // the readouts follow the knob
 }
 
 void MenuSetupGuitarPatchView::fingerUp(const Touch& touch) {

@@ -296,7 +296,7 @@ void RecorderView::load(int index) {
         if (b.folder().exists(name) && fileManager_) {
             stopRecorder();
             if (fileManager_->loadState(b.folder().fileName(name))) {
-                outcome = kind.loadedText();
+                outcome = kind.loadedText(name);
                 b.nameField().setText(name);
             } else {
                 outcome = kind.loadDamagedText();
