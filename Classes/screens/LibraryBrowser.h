@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/DefaultButtonMark.h"
 #include "platform/FingerView.h"
 #include "platform/HitTable.h"
 #include "platform/KeyListener.h"
@@ -13,7 +14,6 @@
 #include "screens/LibraryKind.h"
 #include "storage/LibraryFolder.h"
 
-class DefaultButtonMark;
 class ImageView;
 class Label;
 class MessageBoxKeys;

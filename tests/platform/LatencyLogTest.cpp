@@ -11,7 +11,7 @@ double probeNow() {
 } // namespace
 
 TEST(LatencyLog, EveryStampIsTurnedIntoTheProbesClockAndAVoiceNeverMixedIsMinusOne) {
-    TempFolder folder;
+    testsupport::TempFolder folder;
     LatencyLog log(&probeNow);
     ASSERT_TRUE(log.open(folder.file("latency.log")));
     // SDL's stamp 20 ms before SDL_GetTicks now: 20 ms before now.
@@ -32,7 +32,7 @@ TEST(LatencyLog, EveryStampIsTurnedIntoTheProbesClockAndAVoiceNeverMixedIsMinusO
     LatencyProbe::voiceStartRequested(); // never mixed: no sound output runs
     log.end(input);
     log.close();
-    const std::string text = readText(folder.file("latency.log"));
+    const std::string text = testsupport::readText(folder.file("latency.log"));
     EXPECT_NE(text.find("key 102.030000 102.030000 "), std::string::npos) << text;
     EXPECT_NE(text.find(" -1.000000 "), std::string::npos) << text; // the first buffer's time
 }
