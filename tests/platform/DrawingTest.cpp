@@ -179,8 +179,7 @@ TEST(Drawing, AFullScreenFillReachesAllFourEdgesOfTheCapturedPicture) {
     fill.setBackgroundColor(Color{255, 0, 0, 255});
     h.app.rootView().addSubview(&fill);
     const Picture p = h.shot();
-    ASSERT_EQ(std::pair(p.width, p.height), std::pair(960, 640));
-    std::string edges;
+    std::string edges = p.width == 960 && p.height == 640 ? "" : "size";
     for (int i = 0; i < 960; i += 7) // rows 0 and the last, columns 0 and the last
         for (const auto& [x, y] : {std::pair(i, 0), std::pair(i, 639), std::pair(0, i % 640), std::pair(959, i % 640)})
             if (p.pixel(x, y).r != 255 || p.pixel(x, y).g != 0)

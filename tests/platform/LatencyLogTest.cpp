@@ -3,12 +3,8 @@
 #include "platform/core/LatencyProbe.h"
 #include "support/Files.h"
 
-namespace {
-double gNow = 100.0;
-double probeNow() {
-    return gNow;
-}
-} // namespace
+static double gNow = 100.0;
+static double probeNow() { return gNow; }
 
 TEST(LatencyLog, EveryStampIsTurnedIntoTheProbesClockAndAVoiceNeverMixedIsMinusOne) {
     testsupport::TempFolder folder;
@@ -16,10 +12,9 @@ TEST(LatencyLog, EveryStampIsTurnedIntoTheProbesClockAndAVoiceNeverMixedIsMinusO
     ASSERT_TRUE(log.open(folder.file("latency.log")));
     // SDL's stamp 20 ms before SDL_GetTicks now: 20 ms before now.
     EXPECT_DOUBLE_EQ(log.begin("key", 5000, 5020).event, 99.98);
-    // The window system's clock starts anywhere (here near its wrap): its
-    // first press, read at once, sets the offset; later ones read late keep it.
+    // The window system's clock starts anywhere (here near its wrap): its first press, read at once, sets the
+    // offset; later ones read late keep it. Each: its time, the SDL stamp that read it, now, the event logged.
     const std::uint32_t x = 0xFFFFFF00u;
-    // Each press: its window-system time, the SDL stamp that read it, now, and the event time logged.
     const std::tuple<std::uint32_t, std::uint32_t, double, double> presses[] = {
         {x, 5020, 100.0, 100.0}, {x + 990, 6020, 101.0, 100.99}, {x + 2000, 7030, 102.03, 102.0}};
     for (const auto& [pressed, stamp, now, event] : presses) {
