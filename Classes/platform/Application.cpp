@@ -442,6 +442,7 @@ void Application::Impl::dispatchEvent(const SDL_Event& e) {
     }
     switch (e.type) {
     case SDL_QUIT:
+    case SDL_APP_TERMINATING:
         terminating.store(true);
         break;
     case SDL_WINDOWEVENT:
@@ -454,9 +455,6 @@ void Application::Impl::dispatchEvent(const SDL_Event& e) {
         Image::clearCache();
         if (delegate)
             delegate->applicationDidReceiveMemoryWarning(*gShared);
-        break;
-    case SDL_APP_TERMINATING:
-        terminating.store(true);
         break;
     case SDL_RENDER_DEVICE_RESET:
         ++rendererGeneration();
@@ -481,12 +479,8 @@ void Application::Impl::dispatchEvent(const SDL_Event& e) {
         if (TextField* field = TextField::editingField())
             field->insertText(e.text.text);
         break;
-    case SDL_MOUSEWHEEL:
-        // Notches, the same way round whatever the system's natural scrolling.
-        if (const int steps = e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.wheel.y : e.wheel.y) {
-            root.setNeedsDisplay();
-            keys.wheel(steps);
-        }
+    case SDL_MOUSEWHEEL: // in notches, the same way round whatever the system's natural scrolling
+        keys.wheel(e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.wheel.y : e.wheel.y);
         break;
     default:
         accelerometer.handleEvent(e);
@@ -676,9 +670,8 @@ void Application::injectText(const std::string& utf8) {
 }
 
 void Application::injectWheel(int steps) {
-    SDL_Event e = sdlEvent(SDL_MOUSEWHEEL);
+    SDL_Event e = sdlEvent(SDL_MOUSEWHEEL); // direction: SDL_MOUSEWHEEL_NORMAL (0)
     e.wheel.y = steps;
-    e.wheel.direction = SDL_MOUSEWHEEL_NORMAL;
     impl_->push(e);
 }
 
