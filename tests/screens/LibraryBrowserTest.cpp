@@ -125,7 +125,7 @@ TEST_P(LibraryBrowserTest, DamagedAndVanishedFilesAreReportedNotLoaded) {
     for (int row : {0, 1}) {
         tapRow(row);
         tap(Control::Load);
-        EXPECT_EQ(boxText(), "Really load '" + browser().names()[static_cast<size_t>(row)] + "'?");
+        EXPECT_EQ(boxText(), browser().loadQuestion(browser().names()[static_cast<size_t>(row)]));
         tap(Control::OK);
         EXPECT_EQ(boxText(), failed("loaded", "is damaged"));
         EXPECT_EQ(browser().nameField().text(), "");
