@@ -121,7 +121,7 @@ public:
     const std::array<int, kMaxBackScreens>& backScreens() const { return backScreens_; }
 
     // The maker's web site, opened by visitWebsite().
-    static constexpr const char* kWebsite = "https://strumwell.example.org";
+    static constexpr const char* kWebsite = "https://github.com/strumwell/strumwell";
 
     // The screen object for a number if it has been created, else null.
     View* existingScreen(int screenNo) const;

@@ -14,6 +14,7 @@ const Font kTitleFont{"Helvetica", 18, true};
 const Font kMessageFont{"Helvetica", 15, false};
 const Font kButtonFont{"Helvetica", 17, true};
 constexpr float kButtonHeight = 40;
+constexpr Color kDefaultButtonFill{50, 100, 200, 255};
 
 std::vector<std::string> wrap(const std::string& text, const Font& font, float width) {
     return TextLineBreaker::breakLines(text, width, [&font](std::string_view s) {
@@ -50,6 +51,12 @@ void AlertView::layout() {
 Rect AlertView::buttonRect() const {
     Rect b = bounds();
     return {0, b.height - kButtonHeight, b.width, kButtonHeight};
+}
+
+Rect AlertView::defaultButtonRect() const {
+    const Rect r = buttonRect();
+    const float w = std::max(90.0f, Graphics::measureText(buttonTitle_, kButtonFont).width + 40);
+    return {(r.width - w) / 2, r.y + 5, w, r.height - 10};
 }
 
 void AlertView::pressButton() {
@@ -90,10 +97,11 @@ void AlertView::draw(Graphics& g) {
     if (hasButton()) {
         Rect r = buttonRect();
         g.fillRect({r.x + 1, r.y, r.width - 2, 1}, Color{200, 205, 220, 160});
-        if (buttonHeld_)
-            g.fillRoundedRect({r.x + 2, r.y + 1, r.width - 4, r.height - 3}, 9, Color{255, 255, 255, 50});
+        // Its only button is the default one (Return presses it): filled,
+        // as every default button is marked.
+        g.fillRoundedRect(defaultButtonRect(), 9, buttonHeld_ ? Color{90, 140, 230, 255} : kDefaultButtonFill);
         Size s = Graphics::measureText(buttonTitle_, kButtonFont);
-        g.drawText(buttonTitle_, kButtonFont, Color{140, 190, 255, 255},
+        g.drawText(buttonTitle_, kButtonFont, Color::white(),
                    {(r.width - s.width) / 2, r.y + (r.height - Graphics::lineHeight(kButtonFont)) / 2});
     }
 }

@@ -6,8 +6,8 @@
 
 // A message box drawn inside the window above everything else, turned to
 // read for a user holding the phone sideways. While one shows, nothing under
-// it gets touches. With a button ("OK") a touch on the button, Return or
-// Escape dismisses it; with no button it stays for the rest of the run.
+// it gets touches. With a button ("OK", drawn filled as the default) a touch
+// on the button, Return, Escape or Space dismisses it; with no button it stays for the rest of the run.
 //
 // Show one with Application::showAlert, which owns it.
 //
@@ -25,8 +25,10 @@ public:
 
     // Dismisses it as if its button was pressed (nothing when it has none).
     void pressButton();
-    // The button's rectangle in the alert's coordinates.
+    // The button's rectangle in the alert's coordinates (it takes touches),
+    // and the filled face inside it, centred, that marks it as the default.
     Rect buttonRect() const;
+    Rect defaultButtonRect() const;
 
     void draw(Graphics& g) override;
 

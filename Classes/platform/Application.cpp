@@ -376,7 +376,7 @@ void Application::Impl::handleEvent(const SDL_Event& e) {
     case SDL_SYSWMEVENT: {
         std::uint32_t ms = 0;
         if (WindowSystemEvent::inputPressTime(e, &ms))
-            latencyLog.notePressTime(ms);
+            latencyLog.notePressTime(ms, e.common.timestamp, SDL_GetTicks());
         return;
     }
     case SDL_FINGERDOWN:
@@ -442,6 +442,7 @@ void Application::Impl::dispatchEvent(const SDL_Event& e) {
     }
     switch (e.type) {
     case SDL_QUIT:
+    case SDL_APP_TERMINATING:
         terminating.store(true);
         break;
     case SDL_WINDOWEVENT:
@@ -454,9 +455,6 @@ void Application::Impl::dispatchEvent(const SDL_Event& e) {
         Image::clearCache();
         if (delegate)
             delegate->applicationDidReceiveMemoryWarning(*gShared);
-        break;
-    case SDL_APP_TERMINATING:
-        terminating.store(true);
         break;
     case SDL_RENDER_DEVICE_RESET:
         ++rendererGeneration();
@@ -480,6 +478,9 @@ void Application::Impl::dispatchEvent(const SDL_Event& e) {
     case SDL_TEXTINPUT:
         if (TextField* field = TextField::editingField())
             field->insertText(e.text.text);
+        break;
+    case SDL_MOUSEWHEEL: // in notches, the same way round whatever the system's natural scrolling
+        keys.wheel(e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.wheel.y : e.wheel.y);
         break;
     default:
         accelerometer.handleEvent(e);
@@ -665,6 +666,12 @@ void Application::injectText(const std::string& utf8) {
     std::size_t n = std::min(utf8.size(), sizeof(e.text.text) - 1);
     std::memcpy(e.text.text, utf8.data(), n);
     e.text.text[n] = '\0';
+    impl_->push(e);
+}
+
+void Application::injectWheel(int steps) {
+    SDL_Event e = sdlEvent(SDL_MOUSEWHEEL); // direction: SDL_MOUSEWHEEL_NORMAL (0)
+    e.wheel.y = steps;
     impl_->push(e);
 }
 

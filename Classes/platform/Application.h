@@ -143,6 +143,8 @@ public:
     // low-memory event, the window losing the keyboard, a window close.
     void injectKey(const KeyEvent& event, bool down);
     void injectText(const std::string& utf8);
+    // The mouse wheel turned `steps` notches (positive: away from the user).
+    void injectWheel(int steps);
     void injectMemoryWarning();
     void injectFocusLost();
     void injectQuit();

@@ -1,7 +1,7 @@
 #pragma once
 #include "platform/Key.h"
 
-// Receives the keyboard while no text field is editing and no alert shows.
+// Receives the keyboard and the mouse wheel while no text field is editing and no alert shows.
 // Listeners are asked newest first; the first to return true consumes the
 // key.
 //
@@ -12,6 +12,12 @@ public:
     virtual bool keyDown(const KeyEvent& event) = 0;
     virtual bool keyUp(const KeyEvent& event) {
         (void)event;
+        return false;
+    }
+    // The mouse wheel turned `steps` notches: positive away from the user
+    // (scroll toward the start), negative toward.
+    virtual bool wheel(int steps) {
+        (void)steps;
         return false;
     }
 };

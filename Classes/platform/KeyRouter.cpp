@@ -52,6 +52,10 @@ bool KeyRouter::editText(const KeyEvent& e) {
             field->returnPressed();
         return true;
     }
+    if (e.ctrl && e.key == Key::A) {
+        field->selectAll();
+        return true;
+    }
     using Edit = void (*)(TextField&);
     static const std::pair<Key, Edit> kEdits[] = {
         {Key::Backspace, [](TextField& f) { f.deleteBackward(); }},
@@ -74,6 +78,16 @@ KeyRouter::Outcome KeyRouter::keyUp(const KeyEvent& e) {
         hooks_.tilt(e, false);
     held_.erase(e.key);
     return tellListenersUp(e) ? Outcome::Listener : Outcome::Unclaimed;
+}
+
+KeyRouter::Outcome KeyRouter::wheel(int steps) {
+    if (hooks_.alertShown && hooks_.alertShown())
+        return Outcome::Alert;
+    const std::vector<KeyListener*> listeners = listeners_;
+    for (auto it = listeners.rbegin(); it != listeners.rend(); ++it)
+        if ((*it)->wheel(steps))
+            return Outcome::Listener;
+    return Outcome::Unclaimed;
 }
 
 void KeyRouter::releaseAll() {

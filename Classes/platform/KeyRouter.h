@@ -12,7 +12,7 @@ class KeyListener;
 //   2. while an alert shows it takes every key, and Return, Enter, Escape or
 //      Space answer it;
 //   3. while a text field is being edited it takes every key (caret, delete,
-//      Return, Escape);
+//      Ctrl+A, Return, Escape);
 //   4. Shift+arrows and the keypad steer the virtual tilt;
 //   5. the key listeners, newest first, until one takes it.
 // A release always reaches the tilt and the listeners, so no note or tilt
@@ -46,6 +46,8 @@ public:
 
     Outcome keyDown(const KeyEvent& event);
     Outcome keyUp(const KeyEvent& event);
+    // The mouse wheel: to the listeners, newest first, unless an alert shows.
+    Outcome wheel(int steps);
     // The window lost the keyboard: keys let go meanwhile are never reported,
     // so every key held is let go now, once.
     void releaseAll();

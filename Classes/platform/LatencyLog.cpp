@@ -2,6 +2,11 @@
 
 #include "platform/core/LatencyProbe.h"
 
+
+#include <algorithm>
+
+LatencyLog::LatencyLog(double (*now)()) : now_(now ? now : &LatencyProbe::now) {}
+
 LatencyLog::~LatencyLog() {
     close();
 }
@@ -29,15 +34,33 @@ void LatencyLog::close() {
     file_.reset();
 }
 
-void LatencyLog::notePressTime(std::uint32_t milliseconds) {
-    pressTimes_.push_back(milliseconds);
+double LatencyLog::fromSdl(std::uint32_t sdlTimestamp, std::uint32_t sdlTicks) const {
+    // SDL stamps in whole milliseconds of SDL_GetTicks: its age now.
+    const std::uint32_t age = sdlTicks - sdlTimestamp;
+    return now_() - (age < 10000 ? age / 1000.0 : 0.0);
+}
+
+void LatencyLog::notePressTime(std::uint32_t milliseconds, std::uint32_t sdlTimestamp, std::uint32_t sdlTicks) {
+    // Unwrapped across the 32-bit wrap (about every 49 days).
+    if (!windowClockKnown_)
+        windowMs_ = milliseconds;
+    else
+        windowMs_ += static_cast<std::int32_t>(milliseconds - lastWindowMs_);
+    lastWindowMs_ = milliseconds;
+    const double read = fromSdl(sdlTimestamp, sdlTicks);
+    const double offset = read - windowMs_ / 1000.0;
+    // A press is never read before it happened: the smallest gap is the
+    // truest offset.
+    windowOffset_ = windowClockKnown_ ? std::min(windowOffset_, offset) : offset;
+    windowClockKnown_ = true;
+    pressTimes_.push_back(windowMs_ / 1000.0 + windowOffset_);
     if (pressTimes_.size() > 16)
         pressTimes_.pop_front();
 }
 
 LatencyLog::Input LatencyLog::begin(const char* kind, std::uint32_t sdlTimestamp, std::uint32_t sdlTicks) {
     const double event = eventTime(sdlTimestamp, sdlTicks);
-    return {kind, event, LatencyProbe::now(), LatencyProbe::requestCount()};
+    return {kind, event, now_(), LatencyProbe::requestCount()};
 }
 
 void LatencyLog::end(const Input& input) {
@@ -46,24 +69,21 @@ void LatencyLog::end(const Input& input) {
 }
 
 double LatencyLog::eventTime(std::uint32_t sdlTimestamp, std::uint32_t sdlTicks) {
-    const double now = LatencyProbe::now();
-    // The window system's time of the press, when it told us (it includes
-    // the time the press waited before the loop read it).
+    const double stamped = fromSdl(sdlTimestamp, sdlTicks);
+    // The window system's time of the press, when it told us, includes the
+    // time the press waited before SDL read it; one from before the last ten
+    // seconds belongs to some other event.
     while (!pressTimes_.empty()) {
-        const std::uint32_t pressed = pressTimes_.front();
+        const double pressed = pressTimes_.front();
         pressTimes_.pop_front();
-        const std::uint32_t nowMs = static_cast<std::uint32_t>(static_cast<std::uint64_t>(now * 1000.0));
-        const std::uint32_t age = nowMs - pressed;
-        if (age < 10000)
-            return now - age / 1000.0;
+        if (pressed <= stamped && stamped - pressed < 10.0)
+            return pressed;
     }
-    // Otherwise SDL's own stamp, in whole milliseconds of SDL_GetTicks.
-    const std::uint32_t age = sdlTicks - sdlTimestamp;
-    return age < 10000 ? now - age / 1000.0 : now;
+    return stamped;
 }
 
 void LatencyLog::write(bool all) {
-    const double now = LatencyProbe::now();
+    const double now = now_();
     for (auto it = pending_.begin(); it != pending_.end();) {
         const double mixed = LatencyProbe::firstMixedTime(it->request);
         // A voice no callback mixed within a second (no sound output) is
@@ -74,7 +94,8 @@ void LatencyLog::write(bool all) {
         }
         const double request = LatencyProbe::requestTime(it->request);
         std::fprintf(file_.get(), "%s %.6f %.6f %.6f %.6f %.3f %.3f %.3f %llu\n", it->kind, it->event,
-                     it->handled, request, mixed, LatencyProbe::deviceLatency() * 1000.0,
+                     it->handled, request > 0 ? request : -1.0, mixed > 0 ? mixed : -1.0,
+                     LatencyProbe::deviceLatency() * 1000.0,
                      request > 0 ? (request - it->event) * 1000.0 : -1.0,
                      mixed > 0 ? (mixed - it->event) * 1000.0 : -1.0,
                      static_cast<unsigned long long>(LatencyProbe::underruns()));

@@ -10,10 +10,16 @@
 // times from the input event to the voice request and to the first buffer
 // that mixed it (see LatencyProbe), and the underrun count. Lines wait until
 // that buffer was mixed, or a second when none comes (no sound output).
+// Every time in it is of one clock, the probe's (LatencyProbe::now): SDL's
+// event stamps (SDL_GetTicks milliseconds) and the window system's press
+// times (its own milliseconds) are turned into it before they are written.
+// A time that never came (a voice no buffer mixed) is written as -1.
 //
 // Threads: UI thread only.
 class LatencyLog {
 public:
+    // `now` is the probe's clock; tests give their own.
+    explicit LatencyLog(double (*now)() = nullptr);
     ~LatencyLog();
 
     // Starts the log in a new file and turns the probe on. false when the
@@ -23,8 +29,11 @@ public:
     // Writes what is pending and the closing line.
     void close();
 
-    // The window system's time (ms, modulo 2^32) of a press, when it tells.
-    void notePressTime(std::uint32_t milliseconds);
+    // The window system's time (ms of its own clock, modulo 2^32) of a
+    // press, when it tells, with the SDL stamp of the event that told and
+    // SDL_GetTicks now. The clocks' offset is learnt from these: the
+    // smallest gap between a press and SDL reading it is taken as none.
+    void notePressTime(std::uint32_t milliseconds, std::uint32_t sdlTimestamp, std::uint32_t sdlTicks);
 
     // One input event being handled: begin() before, end() after.
     struct Input {
@@ -43,6 +52,10 @@ public:
 
 private:
     double eventTime(std::uint32_t sdlTimestamp, std::uint32_t sdlTicks);
+    // An SDL stamp on the probe's clock.
+    double fromSdl(std::uint32_t sdlTimestamp, std::uint32_t sdlTicks) const;
+
+    double (*now_)();
 
     struct Closer {
         void operator()(std::FILE* f) const { std::fclose(f); }
@@ -55,6 +68,12 @@ private:
         std::uint64_t request; // the first voice start it caused
     };
     std::vector<Pending> pending_;
-    // Window-system times (ms) of presses not yet matched to their event.
-    std::deque<std::uint32_t> pressTimes_;
+    // Presses not yet matched to their event, on the probe's clock.
+    std::deque<double> pressTimes_;
+    // The window system's clock: the last time seen, unwrapped (ms), and the
+    // probe's clock minus it (s), once known.
+    std::int64_t windowMs_ = 0;
+    std::uint32_t lastWindowMs_ = 0;
+    bool windowClockKnown_ = false;
+    double windowOffset_ = 0;
 };

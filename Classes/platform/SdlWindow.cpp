@@ -32,11 +32,11 @@ bool SdlWindow::openWindow(int scale, bool hidden) {
     return true;
 }
 
-bool SdlWindow::hasGraphicsCard() {
+bool SdlWindow::hasGraphicsCard(const char* deviceFolder) {
     if (std::getenv("SDL_RENDER_DRIVER"))
         return true;
     std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator("/dev/dri", ec))
+    for (const auto& entry : std::filesystem::directory_iterator(deviceFolder, ec))
         if (entry.path().filename().string().rfind("renderD", 0) == 0)
             return true;
     return false;

@@ -21,7 +21,9 @@ public:
     // compiler into the process for no gain over SDL's own software renderer,
     // so the window is drawn in software instead. SDL_RENDER_DRIVER, when
     // set, still chooses.
-    static bool hasGraphicsCard();
+    static bool hasGraphicsCard() { return hasGraphicsCard("/dev/dri"); }
+    // The same, looking for the device nodes in `deviceFolder` (tests give their own).
+    static bool hasGraphicsCard(const char* deviceFolder);
     void close();
 
     SDL_Window* window() const { return window_.get(); }

@@ -51,7 +51,27 @@ void TextField::setText(const std::string& utf8) {
     // Never keep a partial character at the limit.
     while (text_.size() > maxLength_)
         text_ = TextLineBreaker::dropLastCharacter(text_);
+    caret_ = anchor_ = text_.size();
+}
+
+void TextField::placeCaret(std::size_t at) {
+    setNeedsDisplay();
+    caret_ = anchor_ = std::min(at, text_.size());
+}
+
+void TextField::selectAll() {
+    setNeedsDisplay();
+    anchor_ = 0;
     caret_ = text_.size();
+}
+
+bool TextField::deleteSelection() {
+    if (!hasSelection())
+        return false;
+    const std::size_t start = std::min(selectionStart(), text_.size());
+    text_.erase(start, std::min(selectionEnd(), text_.size()) - start);
+    placeCaret(start);
+    return true;
 }
 
 bool TextField::becomeFirstResponder() {
@@ -63,7 +83,8 @@ bool TextField::becomeFirstResponder() {
     if (editing() && !editing()->resignFirstResponder())
         return false;
     editing() = this;
-    caret_ = text_.size();
+    // A name already there is usually replaced, not added to.
+    selectAll();
     if (hook())
         hook()(this, true);
     if (delegate_)
@@ -77,6 +98,7 @@ bool TextField::resignFirstResponder() {
         return true;
     ending_ = true;
     editing() = nullptr;
+    anchor_ = caret_;
     if (hook())
         hook()(this, false);
     if (delegate_)
@@ -89,6 +111,7 @@ void TextField::insertText(const std::string& utf8) {
     setNeedsDisplay();
     if (!isEditing())
         return;
+    deleteSelection();
     std::string add;
     // Line breaks and other control characters have no place in one line.
     for (std::size_t i = 0; i < utf8.size();) {
@@ -99,6 +122,8 @@ void TextField::insertText(const std::string& utf8) {
                 add.append(utf8, i, n);
         i += n;
     }
+    if (inputFilter_)
+        add = inputFilter_(add);
     // Only whole characters that fit are taken.
     std::size_t i = 0;
     while (i < add.size()) {
@@ -109,7 +134,7 @@ void TextField::insertText(const std::string& utf8) {
     }
     caret_ = std::min(caret_, text_.size());
     text_.insert(caret_, add, 0, i);
-    caret_ += i;
+    placeCaret(caret_ + i);
 }
 
 namespace {
@@ -126,17 +151,17 @@ std::size_t previousBoundary(const std::string& s, std::size_t i) {
 
 void TextField::deleteBackward() {
     setNeedsDisplay();
-    if (!isEditing() || caret_ == 0)
+    if (!isEditing() || deleteSelection() || caret_ == 0)
         return;
     caret_ = std::min(caret_, text_.size());
     std::size_t start = previousBoundary(text_, caret_);
     text_.erase(start, caret_ - start);
-    caret_ = start;
+    placeCaret(start);
 }
 
 void TextField::deleteForward() {
     setNeedsDisplay();
-    if (!isEditing() || caret_ >= text_.size())
+    if (!isEditing() || deleteSelection() || caret_ >= text_.size())
         return;
     text_.erase(caret_, TextLineBreaker::utf8Length(text_, caret_));
 }
@@ -148,6 +173,7 @@ void TextField::moveCaret(int characters) {
         caret_ += TextLineBreaker::utf8Length(text_, caret_);
     for (; characters < 0 && caret_ > 0; ++characters)
         caret_ = previousBoundary(text_, caret_);
+    anchor_ = caret_;
 }
 
 void TextField::returnPressed() {
@@ -162,7 +188,7 @@ void TextField::returnPressed() {
 void TextField::clear() {
     setNeedsDisplay();
     text_.clear();
-    caret_ = 0;
+    caret_ = anchor_ = 0;
 }
 
 Rect TextField::clearButtonRect() const {
@@ -216,6 +242,11 @@ void TextField::draw(Graphics& g) {
         x = std::max(x, textRect.maxX() - 2 - size.width);
     }
     float y = (b.height - lh) / 2;
+    if (isEditing() && hasSelection() && !showPlaceholder) {
+        const float from = Graphics::measureText(text_.substr(0, selectionStart()), font()).width;
+        const float to = Graphics::measureText(text_.substr(0, selectionEnd()), font()).width;
+        g.fillRect({x + from, y + 1, to - from, lh - 2}, Color{170, 200, 250, 255});
+    }
     if (!shown.empty())
         g.drawText(shown, font(), showPlaceholder ? Color{178, 178, 178, 255} : textColor(), {x, y});
     if (isEditing()) {
@@ -240,11 +271,10 @@ void TextField::draw(Graphics& g) {
 void TextField::touchesBegan(const TouchSet& touches) {
     if (touches.empty())
         return;
-    if (isEditing() && isClearButtonShown() && clearButtonRect().contains(touches.front().location)) {
-        clear();
-        return;
-    }
+    const bool onClear = isClearButtonShown() && clearButtonRect().contains(touches.front().location);
     becomeFirstResponder();
+    if (onClear)
+        clear();
 }
 
 void TextField::touchesMoved(const TouchSet&) {}

@@ -1,4 +1,6 @@
 #pragma once
+#include <algorithm>
+#include <functional>
 #include <string>
 
 #include "platform/TextStyleView.h"
@@ -21,12 +23,15 @@ public:
     virtual void textFieldDidEndEditing(TextField& field) { (void)field; }
 };
 
-// A one-line text entry box. Touching it starts editing: the keyboard's text
-// goes into it at the caret (typed UTF-8 inserted, Backspace and Delete remove
-// the character before or after the caret, Left/Right/Home/End move it,
-// Return calls textFieldShouldReturn, Escape ends editing) and the platform's
-// text input runs only while one field is editing. While editing and not
-// empty it shows a clear button at its right end that empties it.
+// A one-line text entry box. Touching it starts editing with all its text
+// selected (drawn highlighted), so typing replaces a name already there; the
+// keyboard's text goes in at the caret or over the selection (typed UTF-8
+// inserted, Backspace and Delete remove the selection or the character before
+// or after the caret, Left/Right/Home/End move it, Ctrl+A selects all, Return
+// calls textFieldShouldReturn, Escape ends editing) and the platform's text
+// input runs only while one field is editing. An input filter may change
+// what is typed as it comes in (a file name's forbidden characters). The
+// clear button at its right end empties it, as its mode says.
 //
 // Threads: UI thread only.
 class TextField : public TextStyleView {
@@ -48,6 +53,10 @@ public:
     void setClearButtonMode(ClearButtonMode mode) { redrawWith(clearButtonMode_, mode); }
     // The longest text in bytes the field accepts (UTF-8 is never cut inside a character).
     void setMaxLength(std::size_t bytes) { maxLength_ = bytes; }
+    // Typed text passes through this before it goes in (none: as typed).
+    void setInputFilter(std::function<std::string(const std::string&)> filter) {
+        inputFilter_ = std::move(filter);
+    }
     TextFieldDelegate* delegate() const { return delegate_; }
     void setDelegate(TextFieldDelegate* delegate) { delegate_ = delegate; }
 
@@ -66,16 +75,15 @@ public:
     void deleteForward();
     // Moves the caret by whole characters (negative: toward the start).
     void moveCaret(int characters);
-    void moveCaretToStart() {
-        caret_ = 0;
-        setNeedsDisplay();
-    }
-    void moveCaretToEnd() {
-        caret_ = text_.size();
-        setNeedsDisplay();
-    }
+    void moveCaretToStart() { placeCaret(0); }
+    void moveCaretToEnd() { placeCaret(text_.size()); }
+    void selectAll();
     // The caret as a byte offset into text(), always between characters.
     std::size_t caret() const { return caret_; }
+    // The selected bytes [selectionStart, selectionEnd); empty when none.
+    std::size_t selectionStart() const { return std::min(anchor_, caret_); }
+    std::size_t selectionEnd() const { return std::max(anchor_, caret_); }
+    bool hasSelection() const { return anchor_ != caret_; }
     void returnPressed();
     void clear();
 
@@ -95,8 +103,14 @@ public:
     static void setTextInputHook(TextInputHook hook);
 
 private:
+    void placeCaret(std::size_t at);
+    // Removes the selection; false when there was none.
+    bool deleteSelection();
+
     std::string text_;
     std::size_t caret_ = 0;
+    std::size_t anchor_ = 0; // the selection's other end (== caret_: none)
+    std::function<std::string(const std::string&)> inputFilter_;
     std::string placeholder_;
     BorderStyle borderStyle_ = BorderStyle::None;
     ClearButtonMode clearButtonMode_ = ClearButtonMode::Never;

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/BackKeys.h"
 #include "platform/FingerView.h"
 #include "platform/ImageView.h"
 #include "ui/HostedScreen.h"
@@ -170,5 +171,8 @@ private:
     std::unique_ptr<Label> guitarLabel_;
     std::vector<Switch> switches_;
     std::vector<std::unique_ptr<Knob>> knobs_;
-    std::vector<KnobBinding> knobBindings_;
+    std::vector<KnobBinding> knobBindings_;    BackKeys backKeys_{*this, [this] {
+                           goBack();
+                           return true;
+                       }};
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/DefaultButtonMark.h"
 #include "platform/ImageView.h"
 #include "platform/Label.h"
 #include "platform/MessageBoxKeys.h"
@@ -64,6 +65,23 @@ LibraryBrowser::LibraryBrowser(FingerView& screen, Owner& owner, const LibraryKi
                                 pressCancel();
                                 owner_.redraw();
                             }});
+    wheel_ = std::make_unique<Wheel>(*this);
+}
+
+bool LibraryBrowser::Wheel::wheel(int steps) {
+    FingerView& screen = browser.screen_;
+    if (!screen.superview() || !screen.canReceiveTouches() || screen.hasModal() || browser.panel_->isHidden())
+        return false;
+    browser.scroll(steps);
+    browser.owner_.redraw();
+    return true;
+}
+
+void LibraryBrowser::scroll(int rows) {
+    for (; rows > 0; --rows)
+        perform(Control::ScrollToStart);
+    for (; rows < 0; ++rows)
+        perform(Control::ScrollToEnd);
 }
 
 LibraryBrowser::~LibraryBrowser() {
@@ -87,7 +105,10 @@ void LibraryBrowser::build() {
     nameField_->setFont(Font{"Helvetica", 15, false});
     nameField_->setPlaceholder(kPlaceholder);
     nameField_->setBorderStyle(TextField::BorderStyle::Line);
-    nameField_->setClearButtonMode(TextField::ClearButtonMode::WhileEditing);
+    nameField_->setClearButtonMode(TextField::ClearButtonMode::Always);
+    // What the file name cannot hold is changed as it is typed, so the
+    // field shows the name the save will use.
+    nameField_->setInputFilter(&LibraryFolder::makeFileSafe);
     nameField_->setBackgroundColor(Color::white());
     // Leaves room for the extension and the save's temporary suffix within
     // the file system's 255-byte names.
@@ -117,6 +138,8 @@ void LibraryBrowser::build() {
     boxText_->setNumberOfLines(0);
     boxText_->setTextColor(Color::black());
     screen_.insertSubviewAbove(boxText_.get(), parts_[kBox].get());
+    defaultMark_ = std::make_unique<DefaultButtonMark>();
+    screen_.insertSubviewAbove(defaultMark_.get(), boxText_.get());
 }
 
 void LibraryBrowser::buildAreas() {
@@ -147,7 +170,21 @@ void LibraryBrowser::buildAreas() {
         if (lowLeft < lowRight)
             listAreas_.push_back({{lowLeft, arrowsTop, lowRight - lowLeft, list.bottom - arrowsTop}, row});
     }
-    boxAreas_ = {{a.ok, Control::OK}, {a.cancel, Control::Cancel}};
+    // OK and Cancel stand as a pair centred on the box: the areas move with
+    // the pictures.
+    const Point box = layout_.parts[kBox];
+    const float pairShift = box.y - (layout_.parts[kOK].y + layout_.parts[kCancel].y) / 2;
+    boxAreas_ = {{{a.ok.x, a.ok.y + pairShift, a.ok.width, a.ok.height}, Control::OK},
+                 {{a.cancel.x, a.cancel.y + pairShift, a.cancel.width, a.cancel.height}, Control::Cancel}};
+}
+
+Point LibraryBrowser::boxButtonCentre(Part button) const {
+    const Point box = layout_.parts[kBox];
+    const bool lone = button == kOK ? optionChosen_ == kNotice : cancelOnly_;
+    if (lone)
+        return {layout_.loneButton.x, box.y};
+    const float pairShift = box.y - (layout_.parts[kOK].y + layout_.parts[kCancel].y) / 2;
+    return {layout_.parts[button].x, layout_.parts[button].y + pairShift};
 }
 
 int LibraryBrowser::selectedIndex() const {
@@ -199,7 +236,7 @@ void LibraryBrowser::perform(Control control) {
     switch (control) {
     case Control::Load:
         if (selected >= 0)
-            showBox(kLoad, "Really load '" + names_[static_cast<size_t>(selected)] + "'?");
+            showBox(kLoad, loadQuestion(names_[static_cast<size_t>(selected)]));
         return;
     case Control::Erase:
         if (selected >= 0)
@@ -320,7 +357,7 @@ void LibraryBrowser::pressCancel() {
 void LibraryBrowser::save(const std::string& name) {
     const bool saved = owner_.saveFile(folder_.fileName(name));
     loadNames();
-    showNotice(saved ? kind_.savedText() : kind_.saveFailedText());
+    showNotice(saved ? kind_.savedText(name) : kind_.saveFailedText());
     if (saved) {
         // Show the list's end, then select the item just saved (the list is
         // in name order, so it is not always the last).
@@ -384,9 +421,14 @@ void LibraryBrowser::redraw(bool listShown) {
     boxText_->setHidden(!box);
     const bool notice = optionChosen_ == kNotice;
     parts_[kOK]->setHidden(!box || waiting_ || cancelOnly_);
-    parts_[kOK]->setCenter(notice ? layout_.loneButton : layout_.parts[kOK]);
+    parts_[kOK]->setCenter(boxButtonCentre(kOK));
     parts_[kCancel]->setHidden(!box || waiting_ || notice);
-    parts_[kCancel]->setCenter(cancelOnly_ ? layout_.loneButton : layout_.parts[kCancel]);
+    parts_[kCancel]->setCenter(boxButtonCentre(kCancel));
+    // The button Return presses is ringed: OK, or Cancel when it stands alone.
+    const Part pressedByReturn = cancelOnly_ ? kCancel : kOK;
+    const Rect button = parts_[pressedByReturn]->frame();
+    defaultMark_->setFrame(DefaultButtonMark::around(button));
+    defaultMark_->setHidden(parts_[pressedByReturn]->isHidden());
 
     // Load and erase also need an item chosen in the list.
     const bool enabled = listShown && !box;
@@ -414,8 +456,19 @@ void LibraryBrowser::redraw(bool listShown) {
     }
 }
 
+std::string LibraryBrowser::loadQuestion(const std::string& name) const {
+    // A tab file holds only the tab; a song brings its tab, patches and pedals.
+    const char* replaces = &kind_ == &LibraryKind::kTabs
+                               ? "It replaces the current tab."
+                               : "It replaces the current song, the tab, the patches and pedal settings.";
+    return "Load '" + name + "'? " + replaces;
+}
+
 bool LibraryBrowser::textFieldShouldReturn(TextField& field) {
+    // Return in the name field is the screen's Save.
     field.resignFirstResponder();
+    pressSave();
+    owner_.redraw();
     return true;
 }
 

@@ -5,8 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/DefaultButtonMark.h"
 #include "platform/FingerView.h"
 #include "platform/HitTable.h"
+#include "platform/KeyListener.h"
+#include "platform/KeyListenerRegistration.h"
 #include "platform/TextField.h"
 #include "screens/LibraryKind.h"
 #include "storage/LibraryFolder.h"
@@ -145,6 +148,9 @@ public:
     void save(const std::string& name);
     // Removes names()[index]'s file and shows the outcome.
     void erase(int index);
+    // Moves the list `rows` rows toward its start (negative: its end), as
+    // the scroll arrows do; the mouse wheel calls it while the list shows.
+    void scroll(int rows);
     // Re-reads the names; keeps the start and the selection inside the list.
     void loadNames();
     void clampSelection();
@@ -157,7 +163,11 @@ public:
     // false hides the list and dims the buttons (the recorder's other mode).
     void redraw(bool listShown = true);
 
-    // TextFieldDelegate: the typed name is made safe when editing ends.
+    // "Load 'NAME'? It replaces ..." with what this kind's load replaces.
+    std::string loadQuestion(const std::string& name) const;
+
+    // TextFieldDelegate: Return saves; the typed name is made safe when
+    // editing ends.
     bool textFieldShouldReturn(TextField& field) override;
     void textFieldDidEndEditing(TextField& field) override;
 
@@ -180,6 +190,7 @@ public:
     TextField& nameField() { return *nameField_; }
     const Label& row(int r) const { return *rows_[r]; }
     const Label& boxText() const { return *boxText_; }
+    const DefaultButtonMark& defaultMark() const { return *defaultMark_; }
     ImageView& part(Part p) { return *parts_[p]; }
     const ImageView& part(Part p) const { return *parts_[p]; }
 
@@ -190,6 +201,8 @@ private:
     void boxFingerDown(Point p);
     void pressSave();
     void selectName(const std::string& name);
+    // Where OK or Cancel stands now: a pair centred on the box, or alone in its middle.
+    Point boxButtonCentre(Part button) const;
 
     FingerView& screen_;
     Owner& owner_;
@@ -216,5 +229,15 @@ private:
     std::unique_ptr<Label> rows_[kVisibleRows];
     std::unique_ptr<ImageView> parts_[kParts];
     std::unique_ptr<Label> boxText_;
+    std::unique_ptr<DefaultButtonMark> defaultMark_;
     std::unique_ptr<MessageBoxKeys> boxKeys_;
+    // The mouse wheel over the shown screen scrolls the list.
+    struct Wheel : KeyListener {
+        explicit Wheel(LibraryBrowser& b) : browser(b) {}
+        bool keyDown(const KeyEvent&) override { return false; }
+        bool wheel(int steps) override;
+        LibraryBrowser& browser;
+        KeyListenerRegistration registration{this};
+    };
+    std::unique_ptr<Wheel> wheel_;
 };

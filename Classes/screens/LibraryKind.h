@@ -26,9 +26,10 @@ struct LibraryKind {
         return "You have not named your " + lower + ". Save it as '" + defaultName() + "'?";
     }
 
-    // "Song saved.", "Tab file loaded." and so on.
-    std::string savedText() const { return done("saved"); }
-    std::string loadedText() const { return done("loaded"); }
+    // "Song 'Blues' saved.", "Tab file 'Riff' loaded." (without a name:
+    // "Song saved.") and so on.
+    std::string savedText(const std::string& name = {}) const { return done("saved", name); }
+    std::string loadedText(const std::string& name = {}) const { return done("loaded", name); }
     std::string erasedText() const { return done("erased"); }
 
     // Notices for what did not work, instead of claiming success: "Song not
@@ -47,7 +48,9 @@ struct LibraryKind {
     }
 
 private:
-    std::string done(const char* what) const { return std::string(doneNoun) + " " + what + "."; }
+    std::string done(const char* what, const std::string& name = {}) const {
+        return std::string(doneNoun) + (name.empty() ? "" : " '" + name + "'") + " " + what + ".";
+    }
     std::string failed(const char* what, const char* why) const {
         return std::string(noun) + " not " + what + ".\nThe file " + why + ".";
     }

@@ -210,8 +210,8 @@ std::vector<std::string> ManualPages::create() {
                        "SUSTAIN sets how long a note rings on after you let go: turn it down for short, "
                        "muted notes, up to let them ring until they die away.\n\n"
                        "Turn the knobs by dragging a finger around them.\n\n"
-                       "The long slider is the master volume of the phone itself. On a desktop computer, use "
-                       "the computer's own volume control instead.\n\n\n"));
+                       "The long slider, OUTPUT VOLUME, sets how loud the whole program plays, both "
+                       "guitars together, after the mix; it is kept for the next time you start.\n\n\n"));
 
     // 13: Patch Setup, continued.
     pages.push_back("\nCHANGING THE PATCH\n\n"

@@ -103,7 +103,7 @@ namespace {
 constexpr HitArea<ManualView::Button> kButtonAreas[] = {
     {{284, 175, 37, 125}, ManualView::Button::Back},       {{284, 300, 37, 76}, ManualView::Button::Website},
     {{284, 100, 37, 75}, ManualView::Button::Contents},    {{270, 424, 51, 57}, ManualView::Button::NextPage},
-    {{270, -1, 51, 57}, ManualView::Button::PreviousPage},
+    {{270, -1, 51, 57}, ManualView::Button::PreviousPage}, {{284, 380, 37, 42}, ManualView::Button::About},
 };
 
 } // namespace
@@ -305,6 +305,10 @@ void ManualView::pressAt(Point p) {
         break;
     case Button::Contents:
         currentPage_ = 1;
+        redraw();
+        break;
+    case Button::About:
+        currentPage_ = 0;
         redraw();
         break;
     case Button::NextPage:

@@ -5,6 +5,7 @@
 
 #include <span>
 
+#include "platform/BackKeys.h"
 #include "platform/FingerView.h"
 #include "platform/HitTable.h"
 #include "platform/ImageView.h"
@@ -22,7 +23,8 @@ class ScreenHost;
 class ManualView : public FingerView, public HostedScreen {
 public:
     // The manual's buttons, as a finger coming down finds them.
-    enum class Button { None, Back, Website, Contents, NextPage, PreviousPage };
+    // About: the gold "S" pick by the web site button opens the title page.
+    enum class Button { None, Back, Website, Contents, NextPage, PreviousPage, About };
 
     static constexpr const char* kTitleText = "'Strumwell'\n\nInstruction Manual\n\n\n\n";
 
@@ -95,5 +97,8 @@ private:
     std::unique_ptr<Label> titlePageLabel_;
     std::unique_ptr<Label> headingLabel_;
     std::unique_ptr<View> headingRule_;
-    ContentsEntry contentsEntries_[kMaxContentsEntries];
+    ContentsEntry contentsEntries_[kMaxContentsEntries];    BackKeys backKeys_{*this, [this] {
+                           goBack();
+                           return true;
+                       }};
 };

@@ -3,6 +3,7 @@
 #include <span>
 #include <string>
 
+#include "platform/BackKeys.h"
 #include "platform/FingerView.h"
 #include "platform/HitTable.h"
 #include "platform/ImageView.h" // for the menus that add pictures
@@ -51,6 +52,8 @@ public:
 
     // The choice for a point on this particular menu.
     virtual Choice choiceAt(Point p) const = 0;
+    // Whether it has the back button (Escape and Backspace then do the same).
+    virtual bool hasBackButton() const { return true; }
 
     // A label read by a user holding the phone sideways, black on clear:
     // `along` is its length along the view's y axis, `across` its height
@@ -79,4 +82,10 @@ protected:
 
 private:
     ScreenHost* parent_;
+    BackKeys backKeys_{*this, [this] {
+                           if (!hasBackButton())
+                               return false;
+                           perform(Choice::back());
+                           return true;
+                       }};
 };

@@ -1,6 +1,7 @@
 #include "screens/MenuSetupGuitarPatchView.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "audio/SoundEngine.h"
 #include "platform/ImageView.h"
@@ -14,12 +15,20 @@ namespace {
 using Action = MenuSetupGuitarPatchView::Action;
 
 constexpr HitArea<Action> kAreas[] = {
-    {{127, 189, 59, 57}, Action::TestNoteGuitar1},   {{29, 189, 98, 57}, Action::TestNoteGuitar2},
+    {{127, 189, 59, 57}, Action::TestNoteGuitar1},   {{24, 189, 59, 57}, Action::TestNoteGuitar2},
     {{108, 0, 102, 104}, Action::TurnGuitar1Volume}, {{108, 104, 102, 85}, Action::TurnGuitar1Sustain},
     {{0, 0, 108, 104}, Action::TurnGuitar2Volume},   {{0, 104, 108, 85}, Action::TurnGuitar2Sustain},
     {{127, 246, 66, 59}, Action::PrevPatchGuitar1},  {{127, 386, 66, 68}, Action::NextPatchGuitar1},
     {{0, 246, 89, 59}, Action::PrevPatchGuitar2},    {{0, 386, 89, 68}, Action::NextPatchGuitar2},
 };
+
+// The output volume slider, across the screen between the caption and the panel.
+constexpr Point kSliderCentre{232, 250};
+constexpr float kSliderThickness = 28;
+// Each knob's name and value, just above its dial as the user reads it, in
+// the strip the panel's top edge or its divider leaves (knob order: guitar
+// 1's volume and sustain, then guitar 2's).
+constexpr Point kReadoutCentres[4] = {{204, 63}, {204, 144}, {100, 63}, {100, 144}};
 
 } // namespace
 
@@ -40,7 +49,10 @@ MenuSetupGuitarPatchView::MenuSetupGuitarPatchView(ScreenHost* parent, SoundEngi
     : MenuScreenView(parent, "MenuSetupGuitarPatch.jpg"), soundEngine_(engine), queue_(queue), box_(*this) {
     // The system volume slider, along the long edge for a user holding the
     // phone sideways.
-    volumeControl_ = std::make_unique<VolumeSlider>(Rect{221 - 107.5f, 250 - 25, 215, 50});
+    // It lies in the gap between the caption and the knobs' panel, its
+    // thumb clear of both at either end of its travel.
+    volumeControl_ = std::make_unique<VolumeSlider>(
+        Rect{kSliderCentre.x - 107.5f, kSliderCentre.y - kSliderThickness / 2, 215, kSliderThickness});
     volumeControl_->setRotation(kQuarterTurn);
     volumeControl_->setAlpha(0.8f);
     // The app's own settings keep the value, not the songs.
@@ -50,7 +62,7 @@ MenuSetupGuitarPatchView::MenuSetupGuitarPatchView(ScreenHost* parent, SoundEngi
     });
     addSubview(volumeControl_.get());
     // Named like the knobs, on the wood to the user's left of the slider.
-    volumeLabel_ = sidewaysLabel({221, 92}, 96, 16, 9.5f);
+    volumeLabel_ = sidewaysLabel({kSliderCentre.x, 92}, 96, 16, 9.5f);
     volumeLabel_->setTextColor(Color{236, 224, 200, 255});
     volumeLabel_->setText(kVolumeLabelText);
     addSubview(volumeLabel_.get());
@@ -59,6 +71,12 @@ MenuSetupGuitarPatchView::MenuSetupGuitarPatchView(ScreenHost* parent, SoundEngi
     knobs_[kGuitar1Sustain] = std::make_unique<Knob>(this, 155, 144, "ShinyDialPointer.png");
     knobs_[kGuitar2Volume] = std::make_unique<Knob>(this, 53, 63, "ShinyDialPointer.png");
     knobs_[kGuitar2Sustain] = std::make_unique<Knob>(this, 53, 144, "ShinyDialPointer.png");
+
+    for (std::size_t k = 0; k < knobReadouts_.size(); ++k) {
+        knobReadouts_[k] = sidewaysLabel(kReadoutCentres[k], 76, 12, 9);
+        knobReadouts_[k]->setTextColor(Color{244, 230, 200, 255});
+        addSubview(knobReadouts_[k].get());
+    }
 
     // The patch names sit on the displays between each guitar's arrows.
     guitar1PatchName_ = sidewaysLabel({160, 345.5f}, 70, 50, 14);
@@ -127,6 +145,12 @@ void MenuSetupGuitarPatchView::redraw() {
     knobs_[kGuitar2Sustain]->setValue(soundEngine_->guitarSustain(1));
     guitar1PatchName_->setText(soundEngine_->patchName(0));
     guitar2PatchName_->setText(soundEngine_->patchName(1));
+    for (std::size_t k = 0; k < knobReadouts_.size(); ++k) {
+        char text[24];
+        std::snprintf(text, sizeof text, "%s %.1f", k % 2 == 0 ? "VOLUME" : "SUSTAIN",
+                      static_cast<double>(knobs_[k]->getValue()) * 10.0);
+        knobReadouts_[k]->setText(text);
+    }
 }
 
 void MenuSetupGuitarPatchView::fingerDown(const Touch& touch) {
@@ -238,7 +262,6 @@ void MenuSetupGuitarPatchView::turnKnob(Point p, Point oldPoint) {
         break;
     case kGuitar1Sustain:
         soundEngine_->setGuitarSustain(0, value);
-        redraw();
         break;
     case kGuitar2Volume:
         soundEngine_->setGuitarVolume(1, value);
@@ -249,6 +272,7 @@ void MenuSetupGuitarPatchView::turnKnob(Point p, Point oldPoint) {
     default:
         break;
     }
+    redraw(); // the readouts follow the knob
 }
 
 void MenuSetupGuitarPatchView::fingerUp(const Touch& touch) {

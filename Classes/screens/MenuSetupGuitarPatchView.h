@@ -111,6 +111,8 @@ public:
     const View& messageBoxGreyout() const { return box_.veil(); }
     const VolumeSlider& volumeControl() const { return *volumeControl_; }
     const Label& volumeLabel() const { return *volumeLabel_; }
+    // Under each knob its name and value on the dial's 0 to 10 scale: "VOLUME 7.5".
+    const Label& knobReadout(int index) const { return *knobReadouts_[static_cast<size_t>(index)]; }
 
 protected:
     void fingerDown(const Touch& touch) override;
@@ -135,6 +137,7 @@ private:
     std::unique_ptr<VolumeSlider> volumeControl_;
     std::unique_ptr<Label> volumeLabel_;
     std::array<std::unique_ptr<Knob>, 4> knobs_;
+    std::array<std::unique_ptr<Label>, 4> knobReadouts_;
     std::unique_ptr<Label> guitar1PatchName_;
     std::unique_ptr<Label> guitar2PatchName_;
     MessageBoxLayer box_;

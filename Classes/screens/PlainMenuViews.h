@@ -15,6 +15,7 @@ public:
     std::span<const HitArea<Choice>> areas() const { return areas_; }
     bool hasCornerButtons() const { return cornerButtons_; }
     Choice choiceAt(Point p) const override;
+    bool hasBackButton() const override { return cornerButtons_; }
 
 protected:
     PlainMenuView(ScreenHost* parent, const std::string& picture, std::span<const HitArea<Choice>> areas,

@@ -296,7 +296,7 @@ void RecorderView::load(int index) {
             stopRecorder();
             const std::string fileName = b.folder().fileName(name);
             if (fileManager_->loadState(fileName)) {
-                outcome = kind.loadedText();
+                outcome = kind.loadedText(name);
                 b.nameField().setText(name);
             } else {
                 outcome = kind.loadRefusedText(fileName, fileManager_->lastFailure());

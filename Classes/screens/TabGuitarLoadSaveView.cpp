@@ -297,7 +297,7 @@ std::string TabGuitarLoadSaveView::loadTabFile(const std::string& name) {
     if (!tabFileReadable(b.folder().documentsFolder(), fileName) || !fileManager_->loadTab(fileName))
         return b.kind().loadDamagedText();
     b.nameField().setText(name);
-    return b.kind().loadedText();
+    return b.kind().loadedText(name);
 }
 
 std::string TabGuitarLoadSaveView::importTextTab(const std::string& name) {

@@ -7,9 +7,13 @@ namespace {
 constexpr Point kBoxCentre = {160, 240};
 constexpr Size kBoxSize = {220, 340};
 
+// OK and Cancel side by side as the user reads the box, the pair centred
+// on it (the box's middle is y = 240 on the screen).
+constexpr Point kOkCentre = {119.5f, 186.5f};
+constexpr Point kCancelCentre = {119.5f, 293.5f};
 constexpr HitArea<MessageBoxLayer::Button> kButtonAreas[] = {
-    {{91, 132, 57, 99}, MessageBoxLayer::Button::Ok},
-    {{91, 231, 57, 115}, MessageBoxLayer::Button::Cancel},
+    {{91, 137, 57, 103}, MessageBoxLayer::Button::Ok},
+    {{91, 240, 57, 111}, MessageBoxLayer::Button::Cancel},
 };
 
 void placeButton(ImageView& button, const char* picture, Point centreOnScreen) {
@@ -35,8 +39,11 @@ MessageBoxLayer::MessageBoxLayer(FingerView& screen, std::optional<Answers> answ
     box_.setCenter(kBoxCentre);
     box_.addSubview(&text_);
     if (answers_) {
-        placeButton(okButton_, "MessageBoxOKButton.png", {119.5f, 181.5f});
-        placeButton(cancelButton_, "MessageBoxCancelButton.png", {119.5f, 288.5f});
+        placeButton(okButton_, "MessageBoxOKButton.png", kOkCentre);
+        placeButton(cancelButton_, "MessageBoxCancelButton.png", kCancelCentre);
+        // Return answers OK: it wears the default button's ring.
+        defaultMark_.setFrame(DefaultButtonMark::around(okButton_.frame()));
+        box_.addSubview(&defaultMark_);
         box_.addSubview(&okButton_);
         box_.addSubview(&cancelButton_);
         keys_ = std::make_unique<MessageBoxKeys>(

@@ -2,6 +2,7 @@
 #include <functional>
 #include <memory>
 
+#include "platform/DefaultButtonMark.h"
 #include "platform/FingerView.h"
 #include "platform/HitTable.h"
 #include "platform/ImageView.h"
@@ -12,8 +13,9 @@ class MessageBoxKeys;
 // A screen's message box: a black veil over the screen, the box picture in the
 // middle with the screen's text, and, for a question, OK and Cancel buttons.
 // While shown it is the screen's top modal layer and takes every finger; a
-// finger down on OK or Cancel answers, and so do Return, Escape and Space
-// (as for the application's alerts). A notice without buttons ("please
+// finger down on OK or Cancel answers, and so do the keys (as for the
+// application's alerts): Return the default, OK, which is ringed; Escape and
+// Space the safe Cancel. A notice without buttons ("please
 // wait") only holds the fingers until the screen hides it.
 //
 // Threads: UI thread only.
@@ -49,6 +51,9 @@ public:
     const Label& text() const { return text_; }
     const View& veil() const { return veil_; }
     const ImageView& box() const { return box_; }
+    const ImageView& okButton() const { return okButton_; }
+    const ImageView& cancelButton() const { return cancelButton_; }
+    const DefaultButtonMark& defaultMark() const { return defaultMark_; }
 
     void fingerDown(const Touch& touch) override;
 
@@ -62,6 +67,7 @@ private:
     View veil_;
     ImageView box_;
     Label text_;
+    DefaultButtonMark defaultMark_;
     ImageView okButton_;
     ImageView cancelButton_;
     std::unique_ptr<MessageBoxKeys> keys_;

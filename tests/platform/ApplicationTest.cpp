@@ -1,4 +1,7 @@
 #include "PlatformTestSupport.h"
+#include <fstream>
+
+#include "platform/SdlWindow.h"
 
 TEST(Application, HeadlessWindowDrawsSidewaysSavesThePictureTakesTouchesAndRunsTheLoop) {
     HeadlessApp h;
@@ -118,4 +121,16 @@ TEST(Application, RunEndsInOrderWhenAnotherThreadOrASignalAsks) {
     EXPECT_FALSE(app.runFrames(1));
     app.finish();
     EXPECT_EQ(s.terminated, 1);
+}
+
+TEST(Renderer, ChosenByARenderNodeInTheDeviceFolder) {
+    if (std::getenv("SDL_RENDER_DRIVER"))
+        GTEST_SKIP() << "SDL_RENDER_DRIVER chooses";
+    testsupport::TempFolder dri;
+    // Each node made, then whether a graphics card counts as there.
+    for (const auto& [node, card] : {std::pair("card0", false), std::pair("renderD128", true)}) {
+        std::ofstream(dri.file(node)) << "";
+        EXPECT_EQ(SdlWindow::hasGraphicsCard(dri.str().c_str()), card) << node;
+    }
+    EXPECT_FALSE(SdlWindow::hasGraphicsCard((dri.str() + "/none").c_str()));
 }

@@ -172,3 +172,17 @@ TEST(DrawOnDemand, AChangedViewIsDrawnOnceAndARestingScreenNotAtAll) {
     counted.setBackgroundColor(Color{255, 0, 0, 255});
     EXPECT_EQ(h.shot().colours({{200, 200}}), "R");
 }
+
+TEST(Drawing, AFullScreenFillReachesAllFourEdgesOfTheCapturedPicture) {
+    HeadlessApp h;
+    View fill(Rect{0, 0, 320, 480});
+    fill.setBackgroundColor(Color{255, 0, 0, 255});
+    h.app.rootView().addSubview(&fill);
+    const Picture p = h.shot();
+    std::string edges = p.width == 960 && p.height == 640 ? "" : "size";
+    for (int i = 0; i < 960; i += 7) // rows 0 and the last, columns 0 and the last
+        for (const auto& [x, y] : {std::pair(i, 0), std::pair(i, 639), std::pair(0, i % 640), std::pair(959, i % 640)})
+            if (p.pixel(x, y).r != 255 || p.pixel(x, y).g != 0)
+                edges += "(" + std::to_string(x) + "," + std::to_string(y) + ")";
+    EXPECT_EQ(edges, "");
+}

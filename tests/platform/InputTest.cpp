@@ -92,6 +92,7 @@ TEST(KeyRouter, EachKeyGoesWhereThePolicySaysAndReleasesAlwaysArrive) {
         {"Return ends editing", Editing, {.key = Return}, TextField, 0, 0, 0, "Riff", 4, false},
         {"Escape ends editing", Editing, {.key = Escape}, TextField, 0, 0, 0, "Riff", 4, false},
         {"Home goes to the start", Editing, {.key = Home}, TextField, 0, 0, 0, "Riff", 0},
+        {"Ctrl+A selects all", Editing, {.key = A, .ctrl = true}, TextField, 0, 0, 0, "Riff", 4},
         {"letters stay in the field", Editing, {.key = G}, TextField, 0, 0, 0},
         {"so do tilt keys", Editing, {.key = Left, .shift = true}, TextField, 0, 0, 0, "Riff", 3},
         {"Shift+Left tilts", Playing, {.key = Left, .shift = true}, Tilt, 0, 0, 0},
@@ -105,7 +106,8 @@ TEST(KeyRouter, EachKeyGoesWhereThePolicySaysAndReleasesAlwaysArrive) {
         d.takes = c.state != Unheard;
         if (c.state == Editing) {
             d.field.setText("Riff");
-            ASSERT_TRUE(d.field.becomeFirstResponder());
+            ASSERT_TRUE(d.field.becomeFirstResponder()); // all selected: the caret goes to the end
+            d.field.moveCaretToEnd();
         }
         EXPECT_EQ(d.router.keyDown(c.event), c.outcome);
         EXPECT_EQ(std::tuple(d.toggles, d.answers, d.downs.size()),

@@ -111,3 +111,46 @@ TEST(TextField, InputIsFilteredLimitedEditedByWholeCharactersAndOnlyOneFieldEdit
     }
     EXPECT_EQ(TextField::editingField(), nullptr); // a destroyed field lets go
 }
+
+TEST(TextField, APrefilledNameIsSelectedSoTypingReplacesItAndTheClearButtonShowsWithText) {
+    HeadlessApp h;
+    TextField field(Rect{0, 0, 200, 30});
+    field.setCenter({60, 240});
+    field.setRotation(kQuarterTurn);
+    field.setBackgroundColor(Color::white());
+    field.setClearButtonMode(TextField::ClearButtonMode::Always);
+    field.setInputFilter([](std::string s) { return std::ranges::replace(s, '/', '_'), s; }); // file-safe
+    h.app.rootView().addSubview(&field);
+    field.setText("Demo - Blues Riff");
+    // How many pixels show the selection's and the clear button's colours.
+    const auto drawn = [&] {
+        const Picture p = h.shot();
+        std::pair<int, int> n;
+        for (std::size_t i = 0; i + 3 < p.pixels.size(); i += 4) {
+            const auto is = [&](int r, int g, int b) { return p.pixels[i] == r && p.pixels[i + 1] == g && p.pixels[i + 2] == b; };
+            n.first += is(170, 200, 250);
+            n.second += is(150, 150, 150);
+        }
+        return std::pair(n.first > 0, n.second > 0);
+    };
+    const auto press = [&](KeyEvent e, const char* typed = "") {
+        h.app.injectKey(e, true);
+        h.app.injectKey(e, false);
+        h.app.injectText(typed);
+        h.app.runFrames(1);
+        return field.text();
+    };
+    EXPECT_EQ(drawn(), std::pair(false, true)); // text, not editing: the clear button shows
+    h.touch(1, {60, 200});
+    EXPECT_EQ(std::tuple(field.selectionStart(), field.selectionEnd(), drawn()), std::tuple(0, 17, std::pair(true, true)));
+    EXPECT_EQ(press({}, "Long/Take"), "Long_Take"); // replaced, and "/" shown as the file will have it
+    EXPECT_EQ(drawn(), std::pair(false, true));
+    EXPECT_EQ(press({Key::A, "", false, false, true}, "X"), "X"); // Ctrl+A
+    EXPECT_EQ(press({Key::Home, ""}, "a"), "aX");
+    EXPECT_EQ(press({Key::End, ""}, "b"), "aXb");
+    press({Key::Escape, ""});
+    EXPECT_FALSE(field.isEditing());
+    h.touch(2, field.convertPointTo(field.clearButtonRect().center(), nullptr));
+    EXPECT_EQ(std::tuple(field.text(), drawn()), std::tuple("", std::pair(false, false)));
+    field.resignFirstResponder();
+}

@@ -52,7 +52,7 @@ TEST_P(LibraryBrowserTest, ListsItsOwnKindWithTheDemosAndScrollsKeepingTheChoice
 TEST_P(LibraryBrowserTest, SavesUnderASafeNameChosenWhereverItSorts) {
     saveAs("../my.item/1");
     EXPECT_EQ(browser().nameField().text(), "___my_item_1");
-    EXPECT_EQ(box(), Box(LibraryBrowser::kNotice, done("saved")));
+    EXPECT_EQ(box(), Box(LibraryBrowser::kNotice, done("saved", "___my_item_1")));
     EXPECT_EQ(readText(item("___my_item_1")).substr(0, 8), "VERSION2");
     tap(Control::OK);
     saveAs(std::string(400, 'n')); // very long names fit
@@ -77,7 +77,7 @@ TEST_P(LibraryBrowserTest, ANamelessSaveOffersTheDefaultNameAndAsksBeforeOverwri
     EXPECT_EQ(browser().optionChosen(), LibraryBrowser::kSaveUnnamed);
     EXPECT_NE(boxText().find("Save it as '" + defaultName() + "'?"), std::string::npos) << boxText();
     tap(Control::OK);
-    EXPECT_EQ(boxText(), done("saved"));
+    EXPECT_EQ(boxText(), done("saved", defaultName()));
     EXPECT_TRUE(fs::exists(item(defaultName())));
     writeText(item(defaultName()), "older");
     tap(Control::OK);
@@ -90,7 +90,7 @@ TEST_P(LibraryBrowserTest, ANamelessSaveOffersTheDefaultNameAndAsksBeforeOverwri
     tap({Control::OK}); // the default name is taken: the question again
     EXPECT_EQ(browser().optionChosen(), LibraryBrowser::kOverwrite);
     tap(Control::OK);
-    EXPECT_EQ(boxText(), done("saved"));
+    EXPECT_EQ(boxText(), done("saved", defaultName()));
     EXPECT_EQ(readText(item(defaultName())).substr(0, 8), "VERSION2");
 }
 
@@ -129,7 +129,7 @@ TEST_P(LibraryBrowserTest, DamagedAndVanishedFilesAreReportedNotLoaded) {
     for (int row : {0, 1}) {
         tapRow(row);
         tap(Control::Load);
-        EXPECT_EQ(boxText(), "Really load '" + browser().names()[static_cast<size_t>(row)] + "'?");
+        EXPECT_EQ(boxText(), browser().loadQuestion(browser().names()[static_cast<size_t>(row)]));
         tap(Control::OK);
         const bool songs = case_.kind == &LibraryKind::kSongs;
         EXPECT_EQ(boxText(),
@@ -190,28 +190,35 @@ TEST_P(LibraryBrowserTest, SavesAndLoadsThroughARunningApplicationWithTheKeyboar
     LibraryBrowser& b = dynamic_cast<LibraryScreen&>(*run.run.shownScreen()).browser();
     if (songs)
         run.tap(inside(RecorderView::cornerAreas(), RecorderView::Action::LoadSaveMode));
+    b.nameField().setText("older");
     run.tap(b.nameField().frame().center());
     ASSERT_TRUE(b.nameField().isEditing());
-    run.app().injectText("take.2");
+    run.app().injectText("take.2"); // over the name there: it was selected
     run.app().runFrames(1);
-    run.key(Key::Return); // ends the typing
-    EXPECT_EQ(b.nameField().text(), "take_2");
-    run.tap(inside(b.listAreas(), Control::Save));
-    EXPECT_EQ(b.boxText().text(), done("saved"));
+    EXPECT_EQ(b.nameField().text(), "take_2"); // as it will be saved
+    run.key(Key::Return); // Return is Save
+    EXPECT_EQ(b.boxText().text(), done("saved", "take_2"));
     run.key(Key::Return);
     EXPECT_FALSE(b.showingMessageBox());
     b.nameField().setText("");
     run.tap(inside(b.listAreas(), Control::Load));
-    EXPECT_EQ(b.boxText().text(), "Really load 'take_2'?");
-    run.key(Key::Escape);
+    EXPECT_EQ(b.boxText().text(), songs ? "Load 'take_2'? It replaces the current song, the tab, the patches and "
+                                          "pedal settings."
+                                        : "Load 'take_2'? It replaces the current tab.");
+    // The default button wears the ring, and the pair stands centred on the box.
+    const Rect ok = b.part(LibraryBrowser::kOK).frame(), cancel = b.part(LibraryBrowser::kCancel).frame();
+    EXPECT_EQ(b.defaultMark().frame().center(), ok.center());
+    EXPECT_FLOAT_EQ((ok.center().y + cancel.center().y) / 2, b.part(LibraryBrowser::kBox).frame().center().y);
+    run.key(Key::Space); // the safe answer
     EXPECT_FALSE(b.showingMessageBox());
     run.tap(inside(b.listAreas(), Control::Load));
     run.key(Key::Return);
     // Songs: a notice first, which Escape does not end, then the load.
     for (int i = 0; i < 5 && b.waiting(); ++i)
         run.key(Key::Escape);
-    EXPECT_EQ(b.boxText().text(), done("loaded"));
+    EXPECT_EQ(b.boxText().text(), done("loaded", "take_2"));
     EXPECT_EQ(b.nameField().text(), "take_2");
+    EXPECT_EQ(b.part(LibraryBrowser::kOK).frame().center().y, b.part(LibraryBrowser::kBox).frame().center().y);
     run.key(Key::Return);
     EXPECT_FALSE(b.showingMessageBox());
     run.key(Key::Return); // with no box up the key passes on

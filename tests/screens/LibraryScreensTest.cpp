@@ -153,7 +153,7 @@ TEST_F(RecorderScreen, FingersDoNothingWhileTheLoadNoticeIsUp) {
         EXPECT_EQ(recorder.getNumNotes(), notes);
         EXPECT_EQ(browser().waiting(), waiting);
     }
-    EXPECT_EQ(boxText(), "Song loaded.");
+    EXPECT_EQ(boxText(), "Song 'song' loaded.");
     tap(Control::OK);
     EXPECT_FALSE(browser().showingMessageBox());
     // Steps still queued when the screen goes do nothing.
@@ -257,7 +257,7 @@ TEST_F(TabScreen, LoadingTakesTheTabAtOnceAndNeverTouchesTheSong) {
     tab.clearTab();
     tab.addNotesToTab(0, "000000");
     tap({Control::Load, Control::OK});
-    EXPECT_EQ(box(), Box(LibraryBrowser::kNotice, "Tab file loaded.")); // no waiting notice
+    EXPECT_EQ(box(), Box(LibraryBrowser::kNotice, "Tab file 'two chords' loaded.")); // no waiting notice
     ASSERT_EQ(tab.tab().size(), 2u);
     EXPECT_EQ(tab.tab()[1].frets(), saved);
     EXPECT_EQ(browser().nameField().text(), "two chords");

@@ -154,8 +154,10 @@ public:
     std::string boxText() { return browser().boxText().text(); }
     // Which question or notice the box shows, and its text.
     Box box() { return {browser().optionChosen(), boxText()}; }
-    // The notices: "Song saved.", "Tab not erased.\nThe file could not be removed.".
-    std::string done(const char* verb) const { return std::string(case_.doneNoun) + " " + verb + "."; }
+    // The notices: "Song 'a' saved.", "Tab file erased.".
+    std::string done(const char* verb, const std::string& name = {}) const {
+        return std::string(case_.doneNoun) + (name.empty() ? "" : " '" + name + "'") + " " + verb + ".";
+    }
     std::string failed(const char* verb, const char* why) const {
         return std::string(case_.noun) + " not " + verb + ".\nThe file " + why + ".";
     }

@@ -97,6 +97,8 @@ TEST(ManualView, TurnsThroughPagesShownBelowATitleAndRuleAndFromTheContents) {
     manual.press(Button::Website);
     EXPECT_EQ(manual.currentPage(), 44);
     EXPECT_EQ(manual.backs * 10 + manual.websites, 11);
+    manual.press(Button::About); // the gold "S": the title page
+    EXPECT_EQ(manual.currentPage(), 0);
     // Every contents entry opens its titled page, one entry for every titled page.
     int entries = 0;
     for (int contentsPage : {1, 2}) {

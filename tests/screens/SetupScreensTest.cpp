@@ -232,6 +232,9 @@ TEST_F(SetupScreens, PatchKnobsSetTheEngineForTheirGuitar) {
         EXPECT_NEAR((engine.*setting)(guitar), expected, 1e-4);
         EXPECT_NEAR(s.knob(k).getValue(), expected, 1e-4);
         EXPECT_EQ(s.draggingKnob(), -1);
+        char readout[24];
+        std::snprintf(readout, sizeof readout, "%s %.1f", k % 2 ? "SUSTAIN" : "VOLUME", s.knob(k).getValue() * 10.0);
+        EXPECT_EQ(s.knobReadout(k).text(), readout);
     }
 }
 
@@ -365,6 +368,9 @@ TEST_F(SetupScreens, PedalKnobsAndReadoutsShowAndSetTheCurrentGuitarsEffect) {
     turn(fuzz, fuzz.knob(), 100, -300);
     EXPECT_EQ(engine.effect<FuzzEffect>(1).thresholdLevel(), 19000);
     EXPECT_EQ(engine.effect<FuzzEffect>(0).thresholdLevel(), 5000);
+    // Both TEST buttons are the same size.
+    EXPECT_EQ(library_test::areaOf(MenuSetupGuitarPatchView::areas(), Action::TestNoteGuitar1).size(),
+              library_test::areaOf(MenuSetupGuitarPatchView::areas(), Action::TestNoteGuitar2).size());
 }
 
 TEST_F(SetupScreens, PedalTapTempo) {
