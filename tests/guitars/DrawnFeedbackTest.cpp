@@ -146,7 +146,7 @@ TEST(DrawnFeedback, ScaleStripBandsKeyLightAndTheEndOfTheStrip) {
         v.setCurrentKey(k);
         EXPECT_EQ(ScaleGuitarView::getKeyForCoord(v.keyLight().center()), k);
     }
-    v.setCurrentScale(11); // 12 bands: the number row is past them
+    v.setCurrentScale(11); // a pentatonic scale: the number row is past its bands
     w.app->rootView().addSubview(&v);
     v.redraw();
     const Picture rest = shot(w);
