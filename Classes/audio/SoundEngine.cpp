@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "audio/EngineRenderer.h"
 #include "audio/FixedPoint.h"
@@ -645,6 +646,7 @@ void SoundEngine::accelerometerDidAccelerate(double x, double y, double /*z*/) {
     int g = parent_ ? parent_->currentGuitar() : 0;
     if (!validGuitar(g))
         g = 0;
+    bool overruled = false;
     if (wahOn(g)) {
         const float reading =
             static_cast<float>(static_cast<double>(currentAccelerometerReadingWah_.load()) * 0.5 + x * 0.5);
@@ -652,6 +654,8 @@ void SoundEngine::accelerometerDidAccelerate(double x, double y, double /*z*/) {
         const float c = TiltMapping::wahCoefficient(reading);
         if (recorder()->addWahChangeForGuitar(g, c))
             setWahForGuitar(g, c);
+        else
+            overruled = true;
     }
     if (whammyBarAttached(g)) {
         const float reading = static_cast<float>(
@@ -660,7 +664,20 @@ void SoundEngine::accelerometerDidAccelerate(double x, double y, double /*z*/) {
         const float w = TiltMapping::whammy(reading);
         if (recorder()->addWhammyBarChangeForGuitar(g, w))
             setWhammyForGuitar(g, w);
+        else
+            overruled = true;
     }
+    songHoldsTilt_[g] = overruled;
+    if (tiltObserver_)
+        tiltObserver_();
+}
+
+void SoundEngine::setTiltObserver(std::function<void()> observer) {
+    tiltObserver_ = std::move(observer);
+}
+
+bool SoundEngine::songHoldsTilt(int guitar) const {
+    return validGuitar(guitar) && songHoldsTilt_[guitar].load();
 }
 
 bool SoundEngine::accelerometerWorking() const {

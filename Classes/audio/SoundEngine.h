@@ -2,6 +2,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <random>
 #include <string>
@@ -244,6 +245,13 @@ public:
     int numAccelerometerStartTries() const;
     float currentAccelerometerReadingWhammy() const;
     float currentAccelerometerReadingWah() const;
+    // UI thread. Told after each tilt reading the engine takes (also one
+    // that a song's own movements overrule), so that the screen on show can
+    // follow the whammy and wah without drawing every frame. Empty for none.
+    void setTiltObserver(std::function<void()> observer);
+    // Any thread. Whether the last tilt reading for the guitar was overruled
+    // because the song being played back moves its wah or whammy itself.
+    bool songHoldsTilt(int guitar) const;
     // UI thread. Forwarded to the recorder.
     void setChordStrum(const int* samples, int guitar, bool muteWhenStrumOver);
     float chordStrumSpeed();
@@ -276,6 +284,8 @@ private:
     std::atomic<float> currentAccelerometerReadingWhammy_{0.0f};
     std::atomic<float> currentAccelerometerReadingWah_{0.0f};
     std::atomic<bool> accelerometerWorking_{false};
+    std::atomic<bool> songHoldsTilt_[2] = {false, false};
+    std::function<void()> tiltObserver_; // UI thread
     std::atomic<int> numAccelerometerStartTries_{0};
     uint64_t checkToken_ = 0; // the pending accelerometer check (UI thread)
     int16_t* monoBuffer_ = nullptr;

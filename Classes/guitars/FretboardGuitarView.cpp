@@ -115,6 +115,71 @@ void FretboardGuitarView::addScrollButtons() {
     addSubview(&scrollButtons_);
 }
 
+void FretboardGuitarView::addStringGlows() {
+    addEach(*this, glows_);
+}
+
+float FretboardGuitarView::stringX(int string) {
+    return kStringDownX[static_cast<std::size_t>(std::clamp(string, 0, kNumStrings - 1))];
+}
+
+FretboardGuitarView::StringGlow::StringGlow() {
+    setUserInteractionEnabled(false);
+    setAlpha(0);
+}
+
+void FretboardGuitarView::StringGlow::draw(Graphics& g) {
+    const Rect b = bounds();
+    const float mid = b.width / 2;
+    g.fillRect({mid - 6, 0, 12, b.height}, Color{255, 200, 80, 70});
+    g.fillRect({mid - 3.5f, 0, 7, b.height}, Color{255, 214, 110, 150});
+    g.fillRect({mid - 1.5f, 0, 3, b.height}, Color{255, 250, 215, 255});
+}
+
+FretboardGuitarView::FingerMark::FingerMark() {
+    setUserInteractionEnabled(false);
+    setBounds({0, 0, 30, 30});
+    setHidden(true);
+}
+
+void FretboardGuitarView::FingerMark::draw(Graphics& g) {
+    g.fillCircle({15, 15}, 14, Color{20, 14, 10, 150});
+    g.fillCircle({15, 15}, 11, Color{236, 190, 92, 235});
+    g.strokeCircle({15, 15}, 11, Color{255, 246, 220, 255}, 2);
+}
+
+float FretboardGuitarView::vibratingFrom(int row) const {
+    // A held row stops the string at the fret line at its far end.
+    return row < 0 ? 0.0f : static_cast<float>(rowLine(row + 1));
+}
+
+void FretboardGuitarView::lightString(int string, float fromY) {
+    if (string < 0 || string >= kNumStrings)
+        return;
+    StringGlow& glow = glows_[static_cast<std::size_t>(string)];
+    fromY = std::clamp(fromY, 0.0f, 470.0f);
+    glow.setFrame({stringX(string) - 8, fromY, 16, 480 - fromY});
+    glow.setAlpha(1);
+    View::beginAnimations("ring");
+    View::setAnimationDuration(kRingSeconds);
+    glow.setAlpha(0);
+    View::commitAnimations();
+}
+
+void FretboardGuitarView::darkenString(int string) {
+    if (string < 0 || string >= kNumStrings)
+        return;
+    StringGlow& glow = glows_[static_cast<std::size_t>(string)];
+    if (glow.presentationAlpha() <= 0.0f)
+        return;
+    const float now = glow.presentationAlpha();
+    glow.setAlpha(now);
+    View::beginAnimations("damp");
+    View::setAnimationDuration(kStopSeconds);
+    glow.setAlpha(0);
+    View::commitAnimations();
+}
+
 FretboardGuitarView::NumberPlate::NumberPlate() {
     setUserInteractionEnabled(false);
 }
@@ -341,6 +406,7 @@ void FretboardGuitarView::liftAllFingerPresses() {
         if (playlistNoForString_[s] != -1 && soundEngine_)
             soundEngine_->stopAndRecordSample(playlistNoForString_[s]);
         playlistNoForString_[s] = -1;
+        darkenString(s);
         fret_[s] = -1;
         // Every row, also those beyond the visible count: the lifts of these
         // fingers will not be seen while the menu shows.

@@ -33,6 +33,24 @@ public:
         void draw(Graphics& g) override;
     };
 
+    // A sounding string lit along its vibrating length: drawn at full
+    // strength when plucked, it fades out over the note's ring (or at once
+    // when the note is stopped), timed by the views' animation clock.
+    class StringGlow : public View {
+    public:
+        StringGlow();
+        void draw(Graphics& g) override;
+    };
+    // Where a finger holds a fret: a round mark on the string.
+    class FingerMark : public View {
+    public:
+        FingerMark();
+        void draw(Graphics& g) override;
+    };
+    // How long a plucked string shows after its pluck, and how fast it goes
+    // dark when its note is stopped.
+    static constexpr double kRingSeconds = 1.5, kStopSeconds = 0.15;
+
     // The string under a point (its x only): always 0..5.
     static int getStringForCoord(Point p);
     // The visible row under a point (its y only): -1 above the first fret
@@ -70,6 +88,9 @@ public:
     const ImageView& manualSpot(int row) const { return manualSpot_[row]; }
     const ImageView& manualDoubleSpotTop() const { return manualDoubleSpotTop_; }
     const ImageView& manualDoubleSpotBottom() const { return manualDoubleSpotBottom_; }
+    const StringGlow& stringGlow(int string) const { return glows_[string]; }
+    // Where a string is drawn (its x).
+    static float stringX(int string);
 
 protected:
     // boardLength: the length the visible rows share (fretSpacing =
@@ -115,6 +136,14 @@ protected:
     void addMarkers();
     void addStrings();
     void addScrollButtons();
+    void addStringGlows();
+
+    // Lights string s from fromY to the bridge end of the board and lets it
+    // fade over the ring; darkenString fades it out quickly.
+    void lightString(int string, float fromY);
+    void darkenString(int string);
+    // Where a string vibrates from when it sounds the visible row (-1: open).
+    float vibratingFrom(int row) const;
 
     static int sampleFor(int string, int fretNumber) { return Tuning::sampleFor(string, fretNumber); }
 
@@ -136,6 +165,7 @@ protected:
     std::array<ImageView, kNumStrings> stringsUp_;
     std::array<ImageView, kNumStrings> stringsDown_;
     ImageView scrollButtons_;
+    std::array<StringGlow, kNumStrings> glows_;
 
 private:
     int boardLength_;

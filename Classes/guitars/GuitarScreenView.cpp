@@ -68,6 +68,9 @@ GuitarScreenView::GuitarScreenView(ScreenHost* parent, SoundEngine* soundEngine,
         light->setAlpha(0);
         light->setUserInteractionEnabled(false);
     }
+    // Between the two lowest strings of the fretboards, clear of the inlays.
+    placeTiltGauge({49.5f, 300});
+    self_ = std::make_shared<GuitarScreenView*>(this);
 
     if (Application* app = Application::shared()) {
         app->addKeyListener(this);
@@ -90,6 +93,7 @@ void GuitarScreenView::placeStatusLights(Point centre) {
 void GuitarScreenView::addMenuViews() {
     // Under the veil: with the menu open the Recorder Bar's own lit buttons
     // tell the state.
+    addSubview(&tiltGauge_);
     addSubview(&recordingLight_);
     addSubview(&playingLight_);
     menu_.addVeil();
@@ -114,6 +118,11 @@ void GuitarScreenView::incCurrentGuitar() {
 void GuitarScreenView::redraw() {
     guitarInputLabel_.setText(guitarText(currentGuitar()));
     redrawOnRecPlayPresses();
+}
+
+void GuitarScreenView::refreshTiltGauge() {
+    if (soundEngine_)
+        tiltGauge_.show(TiltGauge::read(*soundEngine_, currentGuitar(), soundEngine_->getRecorderState() == 1));
 }
 
 void GuitarScreenView::playbackEnded() {
@@ -161,6 +170,7 @@ void GuitarScreenView::redrawOnRecPlayPresses() {
     playPressed_.setAlpha(state == 1 ? 1.0f : 0.0f);
     recordingLight_.setAlpha(state == 2 ? 1.0f : 0.0f);
     playingLight_.setAlpha(state == 1 ? 1.0f : 0.0f);
+    refreshTiltGauge();
 }
 
 void GuitarScreenView::menuMoving(bool shown) {
@@ -187,6 +197,7 @@ void GuitarScreenView::menuItemDown(Point p) {
         incCurrentGuitar();
         guitarInputLabel_.setText(guitarText(currentGuitar()));
         guitarChanged();
+        refreshTiltGauge();
     } else if (p.y > 294 && p.y < 364) {
         playButtonPressed();
     } else if (p.y >= 364 && p.y < 435) {
@@ -237,5 +248,12 @@ void GuitarScreenView::releaseKeyFingers() {
 }
 
 void GuitarScreenView::willAppear(int, int) {
+    if (soundEngine_) {
+        // The screen on show follows the tilt; a hidden one draws nothing.
+        soundEngine_->setTiltObserver([self = std::weak_ptr<GuitarScreenView*>(self_)] {
+            if (const auto screen = self.lock(); screen && *screen && (*screen)->superview())
+                (*screen)->refreshTiltGauge();
+        });
+    }
     redraw();
 }

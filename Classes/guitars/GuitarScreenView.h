@@ -5,6 +5,7 @@
 
 #include "guitars/KeyFingers.h"
 #include "guitars/PlectrumMenu.h"
+#include "guitars/TiltGauge.h"
 #include "platform/FingerView.h"
 #include "platform/KeyListener.h"
 #include "platform/Label.h"
@@ -36,8 +37,12 @@ public:
     virtual void redraw();
     // Recorder playback has ended.
     void playbackEnded() override;
-    // Redraws.
+    // Redraws, and has the tilt gauge follow the engine's tilt readings.
     void willAppear(int previousScreen, int currentGuitar) override;
+    // Shows the engine's whammy and wah for the current guitar on the tilt
+    // gauge (a frame only when that changes).
+    void refreshTiltGauge();
+    const TiltGauge& tiltGauge() const { return tiltGauge_; }
 
     void recordButtonPressed();
     void playButtonPressed();
@@ -86,6 +91,9 @@ protected:
     // Where the recording and play lights stand: a spot of the playing
     // surface that no control uses (18 x 52 points, read sideways).
     void placeStatusLights(Point centre);
+    // Where the tilt gauge stands (a spot of the playing surface it covers
+    // least; it takes no touches).
+    void placeTiltGauge(Point centre) { tiltGauge_.setCenter(centre); }
 
     // The plectrum icon on the playing surface: forget the fingers, open the
     // menu.
@@ -118,6 +126,7 @@ protected:
     Label guitarInputLabel_;
     ImageView recordingLight_;
     ImageView playingLight_;
+    TiltGauge tiltGauge_;
 
 private:
     bool recorderRunning() const;
@@ -125,4 +134,7 @@ private:
     int ownGuitar_ = 0; // the current guitar when there is no parent
     KeyFingers keyFingers_;
     bool listening_ = false;
+    // What the engine's tilt observer holds: emptied when the screen goes,
+    // so that a late reading reaches nothing.
+    std::shared_ptr<GuitarScreenView*> self_;
 };

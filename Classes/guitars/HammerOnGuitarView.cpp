@@ -18,7 +18,11 @@ HammerOnGuitarView::HammerOnGuitarView(ScreenHost* parent, SoundEngine* soundEng
     addFretImages();
     addMarkers();
     addStrings();
+    addStringGlows();
     addSubview(&nut_);
+    for (auto& row : marks_)
+        for (FingerMark& mark : row)
+            addSubview(&mark);
     addScrollButtons();
     addFretNumbers();
     addMenuViews();
@@ -83,6 +87,7 @@ void HammerOnGuitarView::pressString(int string, int row) {
     stringPressedAtFret_[string][row] = true;
     if (fret_[string] == -1) {
         fret_[string] = row;
+        lightString(string, vibratingFrom(row));
         if (soundEngine_)
             playlistNoForString_[string] =
                 soundEngine_->playSampleWithGuitar(currentGuitar(), sampleFor(string, leftmostFret_ + row));
@@ -90,6 +95,7 @@ void HammerOnGuitarView::pressString(int string, int row) {
         if (playlistNoForString_[string] != -1 && soundEngine_)
             soundEngine_->stopAndRecordSample(playlistNoForString_[string]);
         fret_[string] = row;
+        lightString(string, vibratingFrom(row));
         playlistNoForString_[string] =
             soundEngine_
                 ? soundEngine_->playSampleWithGuitar(currentGuitar(), sampleFor(string, leftmostFret_ + row))
@@ -108,12 +114,14 @@ void HammerOnGuitarView::liftString(int string, int row) {
         soundEngine_->stopAndRecordSample(playlistNoForString_[string]);
     playlistNoForString_[string] = -1;
     fret_[string] = -1;
+    darkenString(string);
     // Pull off to the highest lower row still held (a held zeroth fret
     // sounds the open string).
     for (int g = row - 1; g >= 0; --g) {
         if (!stringPressedAtFret_[string][g])
             continue;
         fret_[string] = g;
+        lightString(string, vibratingFrom(g));
         if (soundEngine_)
             playlistNoForString_[string] = soundEngine_->playSampleWithGuitar(
                 currentGuitar(), sampleFor(string, leftmostFret_ + g), kPullOffVolume);
@@ -137,17 +145,28 @@ void HammerOnGuitarView::redrawOnFretPresses() {
         }
         stringsUp_[s].setAlpha(pressed ? 0.0f : 1.0f);
         stringsDown_[s].setAlpha(pressed ? 1.0f : 0.0f);
+        // A mark where each finger is; the zeroth fret is the open string,
+        // which shows by lighting up instead.
+        for (int r = 0; r < kMaxRows; ++r) {
+            FingerMark& mark = marks_[static_cast<std::size_t>(s)][static_cast<std::size_t>(r)];
+            const bool shown = r < numFretsToShow_ && stringPressedAtFret_[s][r] && !(r == 0 && leftmostFret_ == 0);
+            mark.setHidden(!shown);
+            if (shown)
+                mark.setCenter({stringX(s), static_cast<float>(rowMiddle(r))});
+        }
     }
 }
 
 void HammerOnGuitarView::redrawOnNumFretsChange() {
     FretboardGuitarView::redrawOnNumFretsChange();
     nut_.setCenter({160, static_cast<float>(fretSpacing_ - 15)});
+    redrawOnFretPresses();
 }
 
 void HammerOnGuitarView::redrawOnFretboardScrolling() {
     FretboardGuitarView::redrawOnFretboardScrolling();
     nut_.setAlpha(leftmostFret_ == 0 ? 1.0f : 0.0f);
+    redrawOnFretPresses();
 }
 
 std::optional<Point> HammerOnGuitarView::keyFingerPoint(const KeyEvent& event) const {

@@ -22,6 +22,8 @@ public:
     void liftString(int string, int row);
 
     const ImageView& nut() const { return nut_; }
+    // The mark of a finger holding a visible row of a string.
+    const FingerMark& fingerMark(int string, int row) const { return marks_[string][row]; }
 
 protected:
     void slotDown(Point p, int touchNo) override;
@@ -34,4 +36,5 @@ protected:
 
 private:
     ImageView nut_;
+    std::array<std::array<FingerMark, kMaxRows>, kNumStrings> marks_;
 };

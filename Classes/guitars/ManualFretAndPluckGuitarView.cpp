@@ -56,6 +56,7 @@ ManualFretAndPluckGuitarView::ManualFretAndPluckGuitarView(ScreenHost* parent, S
     addMarkers();
     addSubview(&pickupIV_);
     addStrings();
+    addStringGlows();
     addScrollButtons();
     for (NumberPlate& plate : stringFrettedPlates_)
         addSubview(&plate);
@@ -184,6 +185,8 @@ void ManualFretAndPluckGuitarView::pressFret(int row, int string) {
             playlistNoForString_[string] = -1;
             if (fretBeingPlayed_[string] != -1)
                 hammerOn(string, row);
+            else
+                darkenString(string);
         }
     }
     refretStrings();
@@ -198,6 +201,7 @@ void ManualFretAndPluckGuitarView::liftFret(int row, int string) {
             if (voice != -1 && soundEngine_)
                 soundEngine_->stopAndRecordSample(voice);
             playlistNoForString_[string] = -1;
+            darkenString(string);
             // Pull off to the highest lower fret still held; an open string is
             // never sounded this way.
             for (int g = row - 1; g >= 0; --g) {
@@ -205,6 +209,7 @@ void ManualFretAndPluckGuitarView::liftFret(int row, int string) {
                     continue;
                 fret_[string] = g;
                 fretBeingPlayed_[string] = leftmostFret_ + g;
+                lightString(string, vibratingFrom(g));
                 if (soundEngine_)
                     playlistNoForString_[string] = soundEngine_->playSampleWithGuitar(
                         currentGuitar(), sampleFor(string, leftmostFret_ + g), kPullOffVolume);
@@ -232,6 +237,7 @@ void ManualFretAndPluckGuitarView::hammerOn(int string, int row) {
     if (string < 0 || row < 0 || string >= kNumStrings)
         return;
     fretBeingPlayed_[string] = leftmostFret_ + row;
+    lightString(string, vibratingFrom(row));
     if (soundEngine_)
         playlistNoForString_[string] = soundEngine_->playSampleWithGuitar(
             currentGuitar(), sampleFor(string, leftmostFret_ + row), kHammerOnVolume);
@@ -254,6 +260,7 @@ void ManualFretAndPluckGuitarView::pressString(int string) {
     if (soundEngine_)
         playlistNoForString_[string] =
             soundEngine_->playSampleWithGuitar(currentGuitar(), sampleFor(string, fretNumber));
+    lightString(string, vibratingFrom(fret_[string]));
 }
 
 void ManualFretAndPluckGuitarView::liftString(int) {
@@ -265,6 +272,7 @@ void ManualFretAndPluckGuitarView::dampenStrings() {
     for (int s = 0; s < kNumStrings; ++s) {
         if (playlistNoForString_[s] == -1)
             continue;
+        darkenString(s);
         if (soundEngine_)
             soundEngine_->stopAndRecordSample(playlistNoForString_[s]);
         playlistNoForString_[s] = -1;

@@ -1,5 +1,7 @@
 #include "guitars/ScaleGuitarView.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <string>
 
@@ -70,6 +72,22 @@ void setUpLabel(Label& label, Point centre, float width, float height, float fon
     label.setTextAlignment(TextAlignment::Center);
 }
 
+// The play strip, and the small keyboard's keys as drawn (view y ranges; the
+// white keys' lettered ends lie at x < 100, the black keys beyond).
+constexpr Rect kStripFrame = {138, 0, 58, 480};
+constexpr float kWhiteKeyEdges[] = {194, 238, 278, 318, 358, 398, 438, 478};
+constexpr int kWhiteKeyOf[12] = {0, -1, 1, -1, 2, 3, -1, 4, -1, 5, -1, 6};
+constexpr float kBlackKeyStart[12] = {0, 220, 0, 263, 0, 0, 341, 0, 382, 0, 424, 0};
+constexpr float kBlackKeyLength = 30;
+
+Rect keyRect(int key) {
+    if (kWhiteKeyOf[key] >= 0) {
+        const int w = kWhiteKeyOf[key];
+        return {65, kWhiteKeyEdges[w] + 2, 34, kWhiteKeyEdges[w + 1] - kWhiteKeyEdges[w] - 4};
+    }
+    return {102, kBlackKeyStart[key], 32, kBlackKeyLength};
+}
+
 // The scale window's name line: the largest size up to this that fits.
 constexpr float kScaleNameFontSize = 13;
 constexpr float kSmallestScaleNameFontSize = 9;
@@ -94,6 +112,18 @@ ScaleGuitarView::ScaleGuitarView(ScreenHost* parent, SoundEngine* soundEngine)
     addSubview(&scaleNameLabel_);
     addSubview(&scaleIntervalLabel_);
     addSubview(&currentKeyLabel_);
+    strip_.setFrame(kStripFrame);
+    addSubview(&strip_);
+    endFlash_.setFrame({kStripFrame.x, 440, kStripFrame.width, 40});
+    endFlash_.setBackgroundColor(Color{255, 90, 40, 255});
+    endFlash_.setUserInteractionEnabled(false);
+    endFlash_.setAlpha(0);
+    addSubview(&endFlash_);
+    keyLight_.setBackgroundColor(Color{236, 170, 40, 150});
+    keyLight_.setUserInteractionEnabled(false);
+    addSubview(&keyLight_);
+    // On the wood below the keyboard.
+    placeTiltGauge({40, 390});
     addMenuViews();
 
     calculateScale();
@@ -120,6 +150,11 @@ int ScaleGuitarView::getKeyForCoord(Point p) {
 }
 
 int ScaleGuitarView::getScalePress(Point p) const {
+    const int index = bandAt(p);
+    return index < 0 ? -1 : scaleNoteOffset_[index];
+}
+
+int ScaleGuitarView::bandAt(Point p) const {
     if (scaleNumNotes_ <= 0)
         return -1;
     // Whole percent of the screen's length, then the band.
@@ -131,7 +166,74 @@ int ScaleGuitarView::getScalePress(Point p) const {
     // A y of 480 or more counts as the last note.
     if (index >= scaleNumNotes_)
         index = scaleNumNotes_ - 1;
-    return scaleNoteOffset_[index];
+    return index;
+}
+
+ScaleGuitarView::StripLook::StripLook() {
+    setUserInteractionEnabled(false);
+}
+
+void ScaleGuitarView::StripLook::setBands(int count, int notesPerOctave) {
+    redrawIfChanged(bands_, count);
+    redrawIfChanged(perOctave_, std::max(notesPerOctave, 1));
+}
+
+void ScaleGuitarView::StripLook::setFinger(int band, float y) {
+    redrawIfChanged(litBand_, band);
+    redrawIfChanged(fingerY_, y);
+}
+
+float ScaleGuitarView::StripLook::bandStart(int band) const {
+    if (bands_ <= 0)
+        return 0;
+    // The first whole percent of the screen's length that falls in the band.
+    const int percent = (band * 100 + bands_ - 1) / bands_;
+    return std::min(static_cast<float>(percent) * 4.8f, 480.0f);
+}
+
+void ScaleGuitarView::StripLook::draw(Graphics& g) {
+    const float w = bounds().width;
+    if (litBand_ >= 0 && litBand_ < bands_) {
+        const float y0 = bandStart(litBand_), y1 = bandStart(litBand_ + 1);
+        g.fillRect({0, y0, w, y1 - y0}, Color{255, 226, 130, 120});
+    }
+    for (int i = 1; i < bands_; ++i) {
+        const float y = bandStart(i);
+        if (i % perOctave_ == 0)
+            g.drawLine({2, y}, {w - 2, y}, Color{255, 246, 220, 210}, 2.5f);
+        else
+            g.drawLine({6, y}, {w - 6, y}, Color{50, 24, 8, 150}, 1);
+    }
+    if (fingerY_ >= 0) {
+        g.fillCircle({w / 2, fingerY_}, 13, Color{20, 14, 10, 150});
+        g.fillCircle({w / 2, fingerY_}, 10, Color{236, 190, 92, 240});
+        g.strokeCircle({w / 2, fingerY_}, 10, Color{255, 250, 230, 255}, 2);
+    }
+}
+
+void ScaleGuitarView::showFinger(Point p) {
+    strip_.setFinger(bandAt(p), std::clamp(static_cast<float>(p.y), 0.0f, 480.0f));
+}
+
+void ScaleGuitarView::hideFinger() {
+    strip_.setFinger(-1, -1);
+}
+
+bool ScaleGuitarView::keyDown(const KeyEvent& event) {
+    if (GuitarScreenView::keyDown(event))
+        return true;
+    if (event.repeat || event.ctrl || event.alt || menuShowing() || !isShownAndTakingTouches())
+        return false;
+    const int band = KeyFingers::scaleBand(event.key);
+    if (band < 0 || band < scaleNumNotes_)
+        return false;
+    // The scale has no note that high: the strip's end says so.
+    endFlash_.setAlpha(1);
+    View::beginAnimations("strip end");
+    View::setAnimationDuration(kEndFlashSeconds);
+    endFlash_.setAlpha(0);
+    View::commitAnimations();
+    return true;
 }
 
 void ScaleGuitarView::calculateScale() {
@@ -165,6 +267,7 @@ void ScaleGuitarView::calculateScale() {
         if (++j == length)
             j = 0;
     }
+    strip_.setBands(scaleNumNotes_, length);
 }
 
 void ScaleGuitarView::setCurrentKey(int key) {
@@ -182,6 +285,7 @@ void ScaleGuitarView::setCurrentScale(int scale) {
 
 void ScaleGuitarView::redrawOnKeyChange() {
     currentKeyLabel_.setText(KEYNAMES[currentKey_]);
+    keyLight_.setFrame(keyRect(currentKey_));
 }
 
 void ScaleGuitarView::redraw() {
@@ -220,6 +324,7 @@ void ScaleGuitarView::fingerDown(const Touch& touch) {
         selectKeyAt(p);
     } else if (inPlayStrip(p)) {
         playStripNote(getScalePress(p));
+        showFinger(p);
     } else if (p.x > 207 && p.x < 263 && p.y > 238 && p.y < 274) {
         setCurrentScale(currentScale_ - 1);
     } else if (p.x > 207 && p.x < 263 && p.y > 433) {
@@ -234,12 +339,14 @@ void ScaleGuitarView::fingerMove(const Touch& touch) {
         stopCurrentNote();
         currentPlayingSampleNo_ = -1;
         currentNoteLabel_.setText("");
+        hideFinger();
     }
     if (inKeySelector(n)) {
         selectKeyAt(n);
         return;
     }
     if (inPlayStrip(n)) {
+        showFinger(n);
         const int s = getScalePress(n);
         if (s != currentPlayingSampleNo_)
             playStripNote(s);
@@ -253,11 +360,13 @@ void ScaleGuitarView::fingerUp(const Touch& touch) {
     stopCurrentNote();
     currentPlayingSampleNo_ = -1;
     currentNoteLabel_.setText("");
+    hideFinger();
 }
 
 void ScaleGuitarView::liftAllFingerPresses() {
     stopCurrentNote();
     currentPlayingSampleNo_ = -1;
+    hideFinger();
 }
 
 std::optional<Point> ScaleGuitarView::keyFingerPoint(const KeyEvent& event) const {

@@ -25,6 +25,31 @@ public:
     static const std::array<const char*, 12> INTERVALS;
     static const std::array<const char*, 48> NOTENAMES;
 
+    // The play strip as drawn over the picture: a line between each two
+    // bands (stronger before each root of the key), the band being played lit
+    // and a marker where the finger is.
+    class StripLook : public View {
+    public:
+        StripLook();
+        // notesPerOctave: the scale's length, so that the roots stand out.
+        void setBands(int count, int notesPerOctave);
+        // The band lit and the finger's y (-1: no finger on the strip).
+        void setFinger(int band, float y);
+        int bands() const { return bands_; }
+        int litBand() const { return litBand_; }
+        // Where band i begins along the strip (i = bands(): its end).
+        float bandStart(int band) const;
+        void draw(Graphics& g) override;
+
+    private:
+        int bands_ = 0;
+        int perOctave_ = 1;
+        int litBand_ = -1;
+        float fingerY_ = -1;
+    };
+    // How long the strip's end flashes when a key asks for a note past it.
+    static constexpr double kEndFlashSeconds = 0.5;
+
     // parent may be null (tests); soundEngine must outlive the screen.
     ScaleGuitarView(ScreenHost* parent, SoundEngine* soundEngine);
     ~ScaleGuitarView() override;
@@ -53,6 +78,14 @@ public:
     const Label& scaleIntervalLabel() const { return scaleIntervalLabel_; }
     const Label& currentNoteLabel() const { return currentNoteLabel_; }
     const Label& currentKeyLabel() const { return currentKeyLabel_; }
+    const StripLook& strip() const { return strip_; }
+    // Over the chosen key of the small keyboard.
+    const View& keyLight() const { return keyLight_; }
+    // Lit for a moment when a key asks for a note past the last band.
+    const View& stripEndFlash() const { return endFlash_; }
+
+    // A key past the strip's last band answers with a flash of its end.
+    bool keyDown(const KeyEvent& event) override;
 
 protected:
     void fingerDown(const Touch& touch) override;
@@ -66,11 +99,18 @@ private:
     void stopCurrentNote();
     void playStripNote(int sampleNo);
     void selectKeyAt(Point p);
+    // The band of the strip under a point (its y), as getScalePress finds it.
+    int bandAt(Point p) const;
+    void showFinger(Point p);
+    void hideFinger();
 
     Label scaleNameLabel_;
     Label scaleIntervalLabel_;
     Label currentNoteLabel_;
     Label currentKeyLabel_;
+    StripLook strip_;
+    View keyLight_;
+    View endFlash_;
     int currentKey_ = 0;
     int currentScale_ = 0;
     std::array<int, kMaxScaleNotes> scaleNoteOffset_{};

@@ -104,6 +104,18 @@ std::string TabGuitarSetupView::tabDisplayRow(const Tab& tab, int string) {
     return row;
 }
 
+std::string TabGuitarSetupView::positionText(const Tab& tab) {
+    // Columns count from 1, as the user names them; past the last column
+    // the next insert goes at the end.
+    const int size = tab.tabSize();
+    const int at = tab.currentTabIndex();
+    if (size == 0)
+        return "0/0";
+    if (at < 0 || at >= size)
+        return "end/" + number(size);
+    return number(at + 1) + "/" + number(size);
+}
+
 TabGuitarSetupView::TabGuitarSetupView(ScreenHost* parent, SoundEngine* engine, Tab* tab)
     : parent_(parent), soundEngine_(engine), tab_(tab),
       // The menu panel slides 150 points in from beyond the far edge.
@@ -138,14 +150,23 @@ void TabGuitarSetupView::buildTabDisplay() {
                          cellHeight * kTabDisplayCells + 4, 12, "Courier", 12);
         addSubview(&row);
     }
-    positionMarker_.setFrame({2, kTabDisplayTop + cellHeight * kCellsBeforePosition, 70, cellHeight});
+    // The digits stand at the end of their three-character cell: the marker
+    // covers the current cell's digits, a character on from the cell's start.
+    positionMarker_.setFrame(
+        {2, kTabDisplayTop + cellHeight * kCellsBeforePosition + cellHeight / 3, 70, cellHeight});
     positionMarker_.setBackgroundColor(Color::fromFloats(0, 0, 0, 0.15f));
     positionMarker_.setUserInteractionEnabled(false);
     addSubview(&positionMarker_);
-    placeTurnedLabel(currentPositionLabel_, {70, 28}, 60, 16, "Arial", 12);
+    placeTurnedLabel(currentPositionLabel_, {76, 28}, 60, 14, "Arial", 12);
     currentPositionLabel_.setTextAlignment(TextAlignment::Center);
     currentPositionLabel_.setTextColor(Color{240, 228, 200, 255}); // on the dark walnut
     addSubview(&currentPositionLabel_);
+    // The entry mode, under the position, so that the user sees it without
+    // opening the menu.
+    placeTurnedLabel(modeLabel_, {61, 28}, 54, 14, "Arial", 11);
+    modeLabel_.setTextAlignment(TextAlignment::Center);
+    modeLabel_.setTextColor(Color{236, 190, 92, 255});
+    addSubview(&modeLabel_);
 
     placeImage(clearButton_, "TabGuitarClearButton.png", {284, 50.5f}, {72, 101});
     placeImage(insertButton_, "TabGuitarInsertButton.png", {117.5f, 431}, {69, 64});
@@ -267,7 +288,9 @@ void TabGuitarSetupView::redraw() {
 void TabGuitarSetupView::redrawUIForMode() {
     static constexpr const char* kModeImages[3] = {"MenuEditorModeFret.png", "MenuEditorModeTab.png",
                                                    "MenuEditorModeChord.png"};
+    static constexpr const char* kModeNames[3] = {"by fret", "by tab", "by chord"};
     modeButton_.setImageNamed(kModeImages[std::clamp(entryMode_, 0, 2)]);
+    modeLabel_.setText(kModeNames[std::clamp(entryMode_, 0, 2)]);
     fretEntryView_.setHidden(entryMode_ != kFretMode);
     tabEntryView_.setHidden(entryMode_ != kTabMode);
     chordEntryView_.setHidden(entryMode_ != kChordMode);
@@ -276,10 +299,7 @@ void TabGuitarSetupView::redrawUIForMode() {
 void TabGuitarSetupView::redrawTabDisplay() {
     for (int s = 0; s < kNumStrings; ++s)
         tabDisplay_[static_cast<std::size_t>(s)].setText(tab_ ? tabDisplayRow(*tab_, s) : std::string());
-    char text[32];
-    std::snprintf(text, sizeof text, "%d/%d", tab_ ? static_cast<int>(tab_->currentTabIndex()) : 0,
-                  tab_ ? static_cast<int>(tab_->tabSize()) : 0);
-    currentPositionLabel_.setText(text);
+    currentPositionLabel_.setText(tab_ ? positionText(*tab_) : std::string("0/0"));
 }
 
 void TabGuitarSetupView::redrawFretPanel() {

@@ -61,6 +61,10 @@ public:
     static std::array<int, kNumStrings> samplesForFrets(const std::array<int32_t, kNumStrings>& frets);
     // The text of one row of the tab display.
     static std::string tabDisplayRow(const Tab& tab, int string);
+    // The position as the counter shows it: "3/12" for the third of twelve
+    // columns (the one under the marker, which DELETE removes and INSERT puts
+    // the new column before), "end/12" past the last, "0/0" for no tab.
+    static std::string positionText(const Tab& tab);
 
     TabGuitarSetupView(ScreenHost* parent, SoundEngine* engine, Tab* tab);
     ~TabGuitarSetupView() override;
@@ -94,6 +98,8 @@ public:
 
     const Label& tabDisplay(int string) const { return tabDisplay_[static_cast<std::size_t>(string)]; }
     const Label& currentPositionLabel() const { return currentPositionLabel_; }
+    // "by fret", "by tab" or "by chord": how the working chord is entered.
+    const Label& modeLabel() const { return modeLabel_; }
     const Label& tabEntryFretNumber(int string) const {
         return tabEntryFretNumbers_[static_cast<std::size_t>(string)];
     }
@@ -158,6 +164,7 @@ private:
     std::array<Label, kNumStrings> tabDisplay_;
     View positionMarker_;
     Label currentPositionLabel_;
+    Label modeLabel_;
     ImageView clearButton_;
     ImageView insertButton_;
     ImageView deleteButton_;

@@ -126,6 +126,15 @@ TabGuitarView::TabGuitarView(ScreenHost* parent, SoundEngine* soundEngine, Tab* 
 
     // Beside the plectrum, under the title: no control there.
     placeStatusLights({24, 104});
+    // Over the buttons as the picture draws them.
+    const Rect shadeFrames[kNumButtons] = {
+        {108, 3, 120, 49}, {108, 311, 120, 61}, {258, 298, 58, 74}, {270, 4, 45, 55}, {270, 65, 45, 55}};
+    for (int b = 0; b < kNumButtons; ++b) {
+        shades_[static_cast<std::size_t>(b)].setFrame(shadeFrames[b]);
+        addSubview(&shades_[static_cast<std::size_t>(b)]);
+    }
+    // Below the tab card, beside the play light.
+    placeTiltGauge({28, 200});
     addMenuViews();
     // The three Tab Guitar items ride in the Top Menu Bar's container.
     restartTabMenu_.setBounds({0, 0, 92, 108});
@@ -191,8 +200,35 @@ bool TabGuitarView::onHoldButton(Point p) {
     return isInsideOpen(areaRect(Area::Hold), p);
 }
 
+int TabGuitarView::buttonAt(Point p) {
+    switch (hitActionInside(touchAreas(), p).value_or(Area::Plectrum)) {
+    case Area::TabBack:
+        return kBackButton;
+    case Area::TabForward:
+        return kNextButton;
+    case Area::Hold:
+        return kHoldButton;
+    case Area::Noises:
+        return p.y < 61 ? kFretButton : kTapButton;
+    default:
+        return -1;
+    }
+}
+
+void TabGuitarView::redrawPressShades() {
+    std::array<bool, kNumButtons> held{};
+    for (const auto& [id, button] : buttonOfFinger_)
+        held[static_cast<std::size_t>(button)] = true;
+    for (int b = 0; b < kNumButtons; ++b)
+        shades_[static_cast<std::size_t>(b)].setHidden(!held[static_cast<std::size_t>(b)]);
+}
+
 void TabGuitarView::fingerDown(const Touch& touch) {
     const Point p = touch.location;
+    if (const int button = buttonAt(p); button >= 0) {
+        buttonOfFinger_[touch.id] = button;
+        redrawPressShades();
+    }
     const std::optional<Area> area = hitActionInside(touchAreas(), p);
     if (!area)
         return;
@@ -235,6 +271,8 @@ void TabGuitarView::fingerDown(const Touch& touch) {
 
 void TabGuitarView::fingerUp(const Touch& touch) {
     const Point p = touch.location;
+    if (buttonOfFinger_.erase(touch.id) > 0)
+        redrawPressShades();
     draggingKnob_ = -1;
     if (onPickup(p)) {
         if (numFingersPressingPickup_ > 0)
@@ -249,6 +287,10 @@ void TabGuitarView::fingerUp(const Touch& touch) {
 void TabGuitarView::fingerMove(const Touch& touch) {
     const Point p = touch.location;
     const Point oldPoint = touch.previousLocation;
+    if (auto it = buttonOfFinger_.find(touch.id); it != buttonOfFinger_.end() && buttonAt(p) != it->second) {
+        buttonOfFinger_.erase(it);
+        redrawPressShades();
+    }
     if (draggingKnob_ == 0) {
         const float value = strumSpeed_->turnKnobFromCoord(oldPoint, p);
         if (soundEngine_)
@@ -363,6 +405,9 @@ void TabGuitarView::liftAllFingerPresses(bool advance) {
 
 void TabGuitarView::liftAllFingerPresses() {
     liftAllFingerPresses(false);
+    // The lifts of these fingers go to the menu.
+    buttonOfFinger_.clear();
+    redrawPressShades();
 }
 
 void TabGuitarView::moveInTab(void (Tab::*move)()) {

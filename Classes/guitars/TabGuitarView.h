@@ -1,11 +1,13 @@
 #pragma once
 #include <array>
+#include <map>
 #include <memory>
 #include <optional>
 #include <span>
 #include <string>
 
 #include "guitars/GuitarScreenView.h"
+#include "guitars/PressShade.h"
 #include "platform/HitTable.h"
 #include "platform/ImageView.h"
 #include "platform/Label.h"
@@ -81,6 +83,11 @@ public:
     const ImageView& restartTabMenu() const { return restartTabMenu_; }
     const ImageView& enterTabMenu() const { return enterTabMenu_; }
     const ImageView& loadSaveTabMenu() const { return loadSaveTabMenu_; }
+    // The buttons of the picture, drawn pressed while a finger holds them.
+    enum Button { kBackButton, kNextButton, kHoldButton, kFretButton, kTapButton, kNumButtons };
+    const PressShade& pressShade(int button) const { return shades_[static_cast<std::size_t>(button)]; }
+    // The button under a point, or -1.
+    static int buttonAt(Point p);
 
     // Areas of the playing surface (open: an edge is outside).
     static bool onPickup(Point p);
@@ -105,6 +112,7 @@ private:
     void redrawAcousticNoises();
     // Moves through the tab (when there is one), then shows where it now is.
     void moveInTab(void (Tab::*move)());
+    void redrawPressShades();
 
     Tab* tab_;
     std::array<TabRow, kNumStrings> tabDisplay_;
@@ -121,4 +129,6 @@ private:
     std::array<int, kNumStrings> playlistNoForString_ = {-1, -1, -1, -1, -1, -1};
     bool holdPosition_ = false;
     int numFingersPressingPickup_ = 0;
+    std::array<PressShade, kNumButtons> shades_;
+    std::map<long, int> buttonOfFinger_;
 };

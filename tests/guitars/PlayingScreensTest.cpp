@@ -131,7 +131,7 @@ const Case kCases[] = {
      {{.k = Key::Z, .heard = {"+10"}},
       {.k = Key::Z, .isDown = false, .heard = {"-10"}},
       {.k = Key::A, .heard = {"+27"}},
-      {.k = Key::Num1, .taken = false}}},
+      {.k = Key::Num1}}}, // past the last band: taken, flashes the strip's end, sounds nothing
     {"tab",
      Key::D,
      false,

@@ -103,23 +103,25 @@ TEST_F(TabEditor, InsertDeleteAndThePositionArrows) {
     play({{'t', 1, insert, {}, "0/0 0 xxxxxx 0/0 L0"}}); // an empty chord inserts nothing
     lowEColumns(2);
     chooseMode(2); // A maj
-    play({{'t', 1, insert, {}, "1/3 2 x02220 0/0 L0"}, {'t', 1, insert, {}, "2/4 2 x02220 0/0 L0"}});
+    play({{'t', 1, insert, {}, "2/3 2 x02220 0/0 L0"}, {'t', 1, insert, {}, "3/4 2 x02220 0/0 L0"}});
     EXPECT_EQ(tab.tabEntryAtIndex(1).frets(), kAMaj);
     EXPECT_EQ(tab.tabEntryAtIndex(2).fret(0), 0);
     // From a position outside the tab: before the start, or appended after it.
     tab.setCurrentTabIndex(-1);
-    play({{'t', 1, insert, {}, "1/5 2 x02220 0/0 L0"}});
+    play({{'t', 1, insert, {}, "2/5 2 x02220 0/0 L0"}});
     tab.setCurrentTabIndex(9);
-    play({{'t', 1, insert, {}, "6/6 2 x02220 0/0 L0"},
-          {'t', 1, button(Button::Delete), {}, "6/6 2 x02220 0/0 L0"}});
+    play({{'t', 1, insert, {}, "end/6 2 x02220 0/0 L0"},
+          {'t', 1, button(Button::Delete), {}, "end/6 2 x02220 0/0 L0"}});
     EXPECT_EQ(tab.tabEntryAtIndex(5).frets(), kAMaj);
+    // DELETE removes the column the counter names: "4/6" is the fourth.
     tab.setCurrentTabIndex(3);
-    play({{'t', 1, button(Button::Delete), {}, "3/5 2 x02220 0/0 L0"}});
+    EXPECT_EQ(TabGuitarSetupView::positionText(tab), "4/6");
+    play({{'t', 1, button(Button::Delete), {}, "4/5 2 x02220 0/0 L0"}});
     EXPECT_EQ(tab.tabEntryAtIndex(3).fret(0), 1);
     // The arrows stop at both ends, and bring a position left outside back in.
-    const std::tuple<int, Point, std::string> arrows[] = {{0, back, "0/5"},    {0, forward, "1/5"},
-                                                          {5, forward, "5/5"}, {5, back, "4/5"},
-                                                          {7, back, "5/5"},    {-1, forward, "0/5"}};
+    const std::tuple<int, Point, std::string> arrows[] = {{0, back, "1/5"},      {0, forward, "2/5"},
+                                                          {5, forward, "end/5"}, {5, back, "5/5"},
+                                                          {7, back, "end/5"},    {-1, forward, "1/5"}};
     for (const auto& [from, arrow, readout] : arrows) {
         tab.setCurrentTabIndex(from);
         play({{'t', 1, arrow, {}, readout + " 2 x02220 0/0 L0"}});
@@ -134,11 +136,11 @@ TEST_F(TabEditor, TabDisplayShowsSixCellsBeforeThePositionAndPlaysItsColumn) {
     EXPECT_EQ(screen.tabDisplay(2).text(), std::string(18, ' ') + " 12   ");
     // Tapping it plays the column and moves on when lifted; past the end nothing plays.
     const Point display = button(Button::TabDisplay);
-    play({{'h', 1, display, {"+10", "+24"}, "0/2 0 xxxxxx 0/0 L0"},
-          {'l', 1, display, {"-10", "-24"}, "1/2 0 xxxxxx 0/0 L0"},
-          {'t', 1, display, strumOf({2}), "0/2 0 xxxxxx 0/0 L0"}});
+    play({{'h', 1, display, {"+10", "+24"}, "1/2 0 xxxxxx 0/0 L0"},
+          {'l', 1, display, {"-10", "-24"}, "2/2 0 xxxxxx 0/0 L0"},
+          {'t', 1, display, strumOf({2}), "1/2 0 xxxxxx 0/0 L0"}});
     tab.setCurrentTabIndex(2);
-    play({{'t', 1, display, {}, "0/2 0 xxxxxx 0/0 L0"}});
+    play({{'t', 1, display, {}, "1/2 0 xxxxxx 0/0 L0"}});
     tab.setCurrentTabIndex(-100);
     EXPECT_EQ(TabGuitarSetupView::tabDisplayRow(tab, 0), std::string(36, ' '));
 }
@@ -243,11 +245,11 @@ TEST_F(TabEditor, ListenThePlectrumMenuStoppingSoundLeadingToTheScreensAndTheEra
     screen.redraw();
     play({{'t', 1, kPlectrum},
           {'t', 1, {113, 420}},
-          {'t', 1, {60, 200}, {}, "2/2 2 x02220 0/0 L0 menu"},
-          {'t', 1, kMenuErase, {}, "2/2 2 x02220 0/0 L0 menu box"},
+          {'t', 1, {60, 200}, {}, "end/2 2 x02220 0/0 L0 menu"},
+          {'t', 1, kMenuErase, {}, "end/2 2 x02220 0/0 L0 menu box"},
           {'t', 1, {200, 100}},
-          {'t', 1, {120, 231}, {}, "2/2 2 x02220 0/0 L0 menu box"}, // the border between OK and Cancel
-          {'t', 1, kBoxCancel, {}, "2/2 2 x02220 0/0 L0 menu"},
+          {'t', 1, {120, 231}, {}, "end/2 2 x02220 0/0 L0 menu box"}, // the border between OK and Cancel
+          {'t', 1, kBoxCancel, {}, "end/2 2 x02220 0/0 L0 menu"},
           {'t', 1, kMenuErase},
           {'t', 1, kBoxOK, {}, "0/0 2 x02220 0/0 L0 menu"}});
     EXPECT_EQ(screen.visited.size(), 5u);

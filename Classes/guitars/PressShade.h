@@ -1,0 +1,13 @@
+#pragma once
+#include "platform/View.h"
+
+// The pressed look of a button of the playing surface that is part of the
+// background picture: a dark rounded veil over it while a finger holds it.
+// Takes no touches.
+//
+// Threads: UI thread only.
+class PressShade : public View {
+public:
+    explicit PressShade(const Rect& frame = {});
+    void draw(Graphics& g) override;
+};

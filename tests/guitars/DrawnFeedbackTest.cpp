@@ -1,0 +1,195 @@
+// What the playing screens show for what the user does, as drawn: a pluck
+// lights its string until it has rung out, the tilt gauge follows the virtual
+// tilt and rests without frames, held frets, the scale strip and the tab
+// editor's position and chord panel stand where the touches act.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "GuitarTestRig.h"
+#include "guitars/HammerOnGuitarView.h"
+#include "guitars/ManualFretAndPluckGuitarView.h"
+#include "guitars/ScaleGuitarView.h"
+#include "guitars/TabGuitarSetupView.h"
+#include "storage/ChordLibrary.h"
+#include "storage/Tab.h"
+
+using namespace guitartest;
+
+namespace {
+
+// The window's last frame; at() finds a point of the (sideways) view in it.
+struct Picture {
+    std::vector<std::uint8_t> px;
+    int w = 0, h = 0;
+    bool operator==(const Picture& o) const { return px == o.px; }
+    std::uint32_t at(Point p) const {
+        const int s = w / 480;
+        const auto i = (static_cast<std::size_t>((320 - p.x) * s) * w + static_cast<std::size_t>(p.y * s)) * 4;
+        return px[i] | px[i + 1] << 8 | px[i + 2] << 16;
+    }
+};
+Picture shot(Window& w, double seconds = 1.0 / 60) {
+    w.clock.advance(seconds);
+    w.app->runFrames(1);
+    Picture p;
+    p.px = w.app->captureLandscape(&p.w, &p.h);
+    return p;
+}
+// How many of twelve points along string s (from y = 120 to the bridge) differ.
+int changedAlong(const Picture& a, const Picture& b, int s) {
+    int n = 0;
+    for (float y = 120; y < 470; y += 30)
+        n += a.at({FretboardGuitarView::stringX(s), y}) != b.at({FretboardGuitarView::stringX(s), y});
+    return n;
+}
+
+} // namespace
+
+TEST(DrawnFeedback, APluckOrStrumLightsItsStringsUntilTheyHaveRungOut) {
+    Window w;
+    Rig rig(false);
+    ManualFretAndPluckGuitarView manual(nullptr, &rig.engine);
+    HammerOnGuitarView hammer(nullptr, &rig.engine);
+    struct Case {
+        FretboardGuitarView* view;
+        std::vector<Point> path; // a finger down at the first point, moved along the others
+        std::vector<int> lit;
+    };
+    const Case cases[] = {{&manual, {{27, 440}}, {0}},
+                          {&manual, {{83, 440}, {139, 440}, {194, 440}}, {1, 2, 3}}, // a strum
+                          {&hammer, {{248, 70}}, {4}}}; // the zeroth fret: the open string
+    for (const Case& c : cases) {
+        c.view->redraw();
+        w.app->rootView().addSubview(c.view);
+        const Picture rest = shot(w);
+        hold(*c.view, 1, c.path[0]);
+        for (std::size_t i = 1; i < c.path.size(); ++i)
+            c.view->processTouches({move(1, c.path[i], c.path[i - 1])});
+        const Picture lit = shot(w);
+        for (int s = 0; s < 6; ++s) {
+            const bool shouldLight = std::count(c.lit.begin(), c.lit.end(), s) > 0;
+            EXPECT_EQ(changedAlong(rest, lit, s) > 8, shouldLight) << "string " << s;
+        }
+        EXPECT_TRUE(shot(w, 0.5) != lit) << "fading";
+        lift(*c.view, 1, c.path.back());
+        EXPECT_TRUE(shot(w, FretboardGuitarView::kRingSeconds) == rest);
+        c.view->removeFromSuperview();
+    }
+    // A held fret of the Hammer-On is marked where the finger is.
+    hold(hammer, 2, {139, 200});
+    const int row = hammer.getFretForCoord({139, 200});
+    EXPECT_FALSE(hammer.fingerMark(2, row).isHidden());
+    EXPECT_EQ(hammer.fingerMark(2, row).center().y, hammer.rowMiddle(row));
+    lift(hammer, 2, {139, 200});
+    EXPECT_TRUE(hammer.fingerMark(2, row).isHidden());
+}
+
+TEST(DrawnFeedback, TheTiltGaugeFollowsTheVirtualTiltAndRestsWithoutFrames) {
+    Window w;
+    Rig rig(false);
+    ManualFretAndPluckGuitarView v(nullptr, &rig.engine);
+    w.app->accelerometer().setDelegate(&rig.engine);
+    w.app->accelerometer().setUpdateInterval(1.0 / 30);
+    v.willAppear(0, 0);
+    w.app->rootView().addSubview(&v);
+    // First-run settings attach the whammy bar to guitar 2 only.
+    EXPECT_FALSE(v.tiltGauge().whammyOffLabel().isHidden());
+    EXPECT_EQ(v.tiltGauge().guitarLabel().text(), "G1");
+    rig.engine.setWhammyBarAttached(0, true);
+    v.redraw();
+    EXPECT_TRUE(v.tiltGauge().whammyOffLabel().isHidden());
+    const Picture rest = shot(w);
+    const int middle = v.tiltGauge().shown().whammyAt;
+    w.app->injectKey(key(Key::Left, true), true); // the left edge down: the bar goes down
+    for (int i = 0; i < 20; ++i)
+        shot(w, 0.05);
+    EXPECT_LT(v.tiltGauge().shown().whammyAt, middle);
+    EXPECT_TRUE(shot(w) != rest);
+    w.app->injectKey(key(Key::Left, true), false);
+    for (int i = 0; i < 80; ++i)
+        shot(w, 0.05);
+    EXPECT_EQ(v.tiltGauge().shown().whammyAt, middle);
+    EXPECT_TRUE(shot(w) == rest);
+    // At rest nothing asks for a frame.
+    const long frames = w.app->frameCount();
+    shot(w, 5);
+    EXPECT_EQ(w.app->frameCount(), frames);
+    w.app->accelerometer().setDelegate(nullptr);
+}
+
+TEST(DrawnFeedback, ScaleStripBandsKeyLightAndTheEndOfTheStrip) {
+    const char* formulas[ScaleGuitarView::kNumScales] = {
+        "1 b3 4 b5 5 b7", "1 2 3 4 5 6 7", "1 2 b3 4 5 b6 7", "1 2 b3 4 5 6 7", "1 2 b3 4 5 6 b7",
+        "1 b2 b3 4 5 b6 b7", "1 2 3 b5 5 6 7", "1 2 3 4 5 6 b7", "1 2 b3 4 5 b6 b7", "1 b2 b3 4 b5 b6 b7",
+        "1 b2 2 b3 3 4 b5 5 b6 6 b7 7", "1 2 3 5 6", "1 b3 4 5 b7", "1 2 4 5 b7", "1 2 b3 4 b5 5 b6 7",
+        "1 2 b3 4 b5 b6 6 7", "1 2 3 4 b5 b6 b7", "1 b3 3 b5 b6 7", "1 b2 3 4 5 b6 7", "1 3 b5 5 7",
+        "1 2 3 5 6", "1 2 4 5 b7", "1 b2 b3 3 4 b5 b6 b7", "1 2 3 4 5 b6 b7", "1 b3 3 b5 5 6 b7",
+        "1 2 b3 b5 5 b6 7", "1 b2 3 4 5 b6 7", "1 2 b3 b5 5 b6 7", "1 b2 4 5 b6", "1 2 4 5 b6",
+        "1 b2 3 4 b5 b6 7", "1 b2 3 4 5 b6 b7"};
+    Window w;
+    Rig rig(false);
+    ScaleGuitarView v(nullptr, &rig.engine);
+    for (int s = 0; s < ScaleGuitarView::kNumScales; ++s) {
+        v.setCurrentScale(s);
+        std::string shown = v.scaleIntervalLabel().text();
+        while (shown.find("  ") != std::string::npos)
+            shown.erase(shown.find("  "), 1);
+        EXPECT_EQ(shown, std::string(formulas[s]) + " ") << v.scaleNameLabel().text();
+        // Every band drawn where a finger plays it.
+        for (int b = 0; b < v.scaleNumNotes(); ++b) {
+            const Point p{167, (v.strip().bandStart(b) + v.strip().bandStart(b + 1)) / 2};
+            EXPECT_EQ(v.getScalePress(p), v.scaleNoteOffset(b));
+        }
+    }
+    for (int k = 0; k < 12; ++k) {
+        v.setCurrentKey(k);
+        EXPECT_EQ(ScaleGuitarView::getKeyForCoord(v.keyLight().center()), k);
+    }
+    v.setCurrentScale(11); // a pentatonic scale: the number row is past its bands
+    w.app->rootView().addSubview(&v);
+    v.redraw();
+    const Picture rest = shot(w);
+    EXPECT_TRUE(v.keyDown(key(Key::Z)));
+    EXPECT_EQ(v.strip().litBand(), 0);
+    EXPECT_TRUE(shot(w) != rest);
+    EXPECT_TRUE(v.keyUp(key(Key::Z)));
+    EXPECT_TRUE(shot(w) == rest);
+    EXPECT_TRUE(v.keyDown(key(Key::Num5)));
+    EXPECT_GT(v.stripEndFlash().presentationAlpha(), 0.5f);
+    EXPECT_TRUE(shot(w) != rest);
+    EXPECT_TRUE(shot(w, ScaleGuitarView::kEndFlashSeconds) == rest);
+}
+
+TEST(DrawnFeedback, TabEditorCountsFromOneShowsItsModeAndLabelsWhereTouchesSelect) {
+    Rig rig(false);
+    Tab tab;
+    for (int i = 0; i < 12; ++i)
+        tab.addNoteToTab(100, 0, i);
+    TabGuitarSetupView v(nullptr, &rig.engine, &tab);
+    EXPECT_EQ(v.currentPositionLabel().text(), "1/12");
+    EXPECT_EQ(v.modeLabel().text(), "by fret");
+    for (int k = 0; k < ChordLibrary::kNumKeys; ++k) {
+        const Point c = v.chordKeyLabel(k).center();
+        EXPECT_EQ(ChordLibrary::keyAtPoint(c.x, c.y), k) << v.chordKeyLabel(k).text();
+    }
+    for (int t = 0; t < ChordLibrary::kNumTypes; ++t) {
+        const Point c = v.chordTypeLabel(t).center();
+        EXPECT_EQ(ChordLibrary::typeAtPoint(c.x, c.y), t) << v.chordTypeLabel(t).text();
+    }
+}
+
+TEST(DrawnFeedback, InlaysStandOnTheMarkedFretsOnly) {
+    Rig rig(false);
+    ManualFretAndPluckGuitarView v(nullptr, &rig.engine);
+    v.redraw();
+    const std::set<int> marked = {3, 5, 7, 9, 15, 17, 19, 21};
+    for (int f = 1; f <= 21; ++f) {
+        while (v.leftmostFret() + v.numFretsToShow() - 1 < f)
+            v.scrollTowardBody();
+        const int row = f - v.leftmostFret();
+        EXPECT_EQ(v.manualSpot(row).alpha() > 0, marked.count(f) > 0) << f;
+        const float double12 = v.manualDoubleSpotTop().center().y;
+        EXPECT_EQ(double12 > v.rowLine(row) && double12 < v.rowLine(row + 1), f == 12) << f;
+    }
+}
