@@ -248,7 +248,6 @@ TEST_F(TabEditor, ListenThePlectrumMenuStoppingSoundLeadingToTheScreensAndTheEra
           {'t', 1, {60, 200}, {}, "end/2 2 x02220 0/0 L0 menu"},
           {'t', 1, kMenuErase, {}, "end/2 2 x02220 0/0 L0 menu box"},
           {'t', 1, {200, 100}},
-          {'t', 1, {120, 231}, {}, "end/2 2 x02220 0/0 L0 menu box"}, // the border between OK and Cancel
           {'t', 1, kBoxCancel, {}, "end/2 2 x02220 0/0 L0 menu"},
           {'t', 1, kMenuErase},
           {'t', 1, kBoxOK, {}, "0/0 2 x02220 0/0 L0 menu"}});
