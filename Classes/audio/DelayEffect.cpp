@@ -55,6 +55,7 @@ void DelayEffect::beginBuffer() {
     if (clears != clearsDone_) {
         std::memset(ring_, 0, sizeof(int16_t) * kRingValues);
         clearsDone_ = clears;
+        quiet_ = kRingValues;
     }
     active_ = on();
     bufferPingPong_ = pingPong();
@@ -62,6 +63,9 @@ void DelayEffect::beginBuffer() {
     feedbackGain_ = FixedPoint::unitGain(feedback());
     mixGain_ = FixedPoint::unitGain(mix());
     const int32_t delay = std::clamp<int32_t>(time(), 0, kRingValues);
+    // A time of 0 reads each value just before it is overwritten, a whole
+    // ring later, as does a time of a whole ring.
+    reach_ = delay > 0 ? delay : kRingValues;
     w_ = writeIndex_;
     r_ = w_ - delay;
     if (r_ < 0)
@@ -74,10 +78,51 @@ void DelayEffect::beginBuffer() {
 void DelayEffect::process(int16_t* stereo, int frames) {
     if (!active_)
         return;
+    const int count = 2 * frames;
+    if (quiet_ >= reach_ && FixedPoint::allZero(stereo, count)) {
+        // Silence in, and every value this piece reads was written as 0 (the
+        // reads lag the writes by at most reach_ values, or read values this
+        // piece writes, which are then 0 too): the output stays silent and
+        // zeros are written. Once the whole ring is 0 even that is skipped.
+        if (quiet_ < kRingValues)
+            zeroAhead(count);
+        r_ = advanced(r_, count);
+        s_ = advanced(s_, count);
+        w_ = advanced(w_, count);
+        quiet_ = int32_t(std::min<int64_t>(kRingValues, int64_t(quiet_) + count));
+        return;
+    }
     if (bufferPingPong_)
         processPingPong(stereo, frames);
     else
-        processPlain(stereo, 2 * frames);
+        processPlain(stereo, count);
+    noteWrites(count);
+}
+
+int32_t DelayEffect::advanced(int32_t index, int count) {
+    return int32_t((int64_t(index) + count) % kRingValues);
+}
+
+void DelayEffect::zeroAhead(int count) {
+    const int n = std::min(count, kRingValues);
+    const int first = std::min(n, kRingValues - w_);
+    std::memset(ring_ + w_, 0, sizeof(int16_t) * size_t(first));
+    std::memset(ring_, 0, sizeof(int16_t) * size_t(n - first));
+}
+
+void DelayEffect::noteWrites(int count) {
+    // The values just written end at w_; the newest non-zero one among them
+    // sets how many zeros follow it.
+    const int n = std::min(count, kRingValues);
+    int32_t p = w_;
+    for (int t = 0; t < n; ++t) {
+        p = p == 0 ? kRingValues - 1 : p - 1;
+        if (ring_[p] != 0) {
+            quiet_ = t;
+            return;
+        }
+    }
+    quiet_ = int32_t(std::min<int64_t>(kRingValues, int64_t(quiet_) + count));
 }
 
 void DelayEffect::endBuffer() {

@@ -68,6 +68,11 @@ private:
     void requestClear() { clearRequests_.fetch_add(1, std::memory_order_release); }
     void processPlain(int16_t* values, int count);
     void processPingPong(int16_t* values, int frames);
+    static int32_t advanced(int32_t index, int count);
+    // Writes `count` zeros from the write position on (one ring at most).
+    void zeroAhead(int count);
+    // Updates quiet_ after `count` values were written up to w_.
+    void noteWrites(int count);
 
     std::atomic<bool> on_{false};
     std::atomic<bool> pingPong_{false};
@@ -89,4 +94,8 @@ private:
     int32_t r_ = 0;            // first read position
     int32_t s_ = 0;            // second read position (ping-pong)
     int32_t w_ = 0;            // write position
+    int32_t reach_ = kRingValues; // how far back the reads of this buffer lag the writes
+    // How many values were written since the last non-zero one, up to a
+    // whole ring (the ring is then all 0).
+    int32_t quiet_ = kRingValues;
 };

@@ -29,6 +29,22 @@ struct FixedPoint {
     // Product of a 16-bit value and a 16.16 gain, shifted right arithmetically
     // by 16; taken in 64 bits so large gains cannot overflow.
     static inline int64_t scale(int64_t sample, int32_t gain) { return (sample * gain) >> 16; }
+    // True when every one of the `count` values is 0 (silence). Looks at
+    // blocks of 64 at a time, so a sounding buffer is told after one block.
+    static inline bool allZero(const int16_t* values, int count) {
+        int k = 0;
+        for (; k + 64 <= count; k += 64) {
+            int16_t any = 0;
+            for (int i = 0; i < 64; ++i)
+                any = int16_t(any | values[k + i]);
+            if (any != 0)
+                return false;
+        }
+        for (; k < count; ++k)
+            if (values[k] != 0)
+                return false;
+        return true;
+    }
 
 private:
     // Values at or above `highest` give INT32_MAX; -2^31 and below INT32_MIN.
