@@ -227,7 +227,7 @@ inline float powerOfTwo(int e) {
 // computed here. From shift 15 down (positions of 256 and more) that fits
 // 32-bit integers; below, doubles. Every data[i + 1] must exist.
 __attribute__((target("avx2"))) void interpolateRunAvx2(const PositionRun& run, int count,
-                                                        const int16_t* data, int16_t* out) {
+                                                        const int16_t* data, int32_t size, int16_t* out) {
     const __m128i shift = _mm_cvtsi32_si128(run.shift);
     const int32_t restMask = int32_t((1u << run.shift) - 1u);
     const __m256i mask = _mm256_set1_epi32(restMask);
@@ -235,13 +235,34 @@ __attribute__((target("avx2"))) void interpolateRunAvx2(const PositionRun& run, 
                                                                                _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7)));
     const __m256i advance = _mm256_set1_epi32(run.step * 8);
     int t = 0;
+    // Eight frames of a slow enough run read within 15 values of the first
+    // index (7 * step < 13 units of a value): two loads and permutes then
+    // fetch them.
+    const bool window = int64_t(run.step) * 7 < (int64_t(13) << run.shift);
     if (run.shift <= 15) {
         for (; t + 8 <= count; t += 8) {
             const __m256i i = _mm256_srl_epi32(n, shift);
             const __m256i rest = _mm256_and_si256(n, mask);
-            const __m256i pair = valuePairs(data, i);
-            const __m256i d0 = _mm256_srai_epi32(_mm256_slli_epi32(pair, 16), 16);
-            const __m256i diff = _mm256_sub_epi32(_mm256_srai_epi32(pair, 16), d0);
+            __m256i d0, diff;
+            const int32_t i0 = _mm256_cvtsi256_si32(i);
+            if (window && i0 + 16 <= size) {
+                const __m256i near = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + i0));
+                const __m256i w0 = _mm256_cvtepi16_epi32(_mm256_castsi256_si128(near));
+                const __m256i w1 = _mm256_cvtepi16_epi32(_mm256_extracti128_si256(near, 1));
+                const __m256i rel0 = _mm256_sub_epi32(i, _mm256_set1_epi32(i0));
+                const __m256i rel1 = _mm256_add_epi32(rel0, _mm256_set1_epi32(1));
+                const __m256i seven = _mm256_set1_epi32(7);
+                d0 = _mm256_blendv_epi8(_mm256_permutevar8x32_epi32(w0, rel0), _mm256_permutevar8x32_epi32(w1, rel0),
+                                        _mm256_cmpgt_epi32(rel0, seven));
+                const __m256i d1 =
+                    _mm256_blendv_epi8(_mm256_permutevar8x32_epi32(w0, rel1), _mm256_permutevar8x32_epi32(w1, rel1),
+                                       _mm256_cmpgt_epi32(rel1, seven));
+                diff = _mm256_sub_epi32(d1, d0);
+            } else {
+                const __m256i pair = valuePairs(data, i);
+                d0 = _mm256_srai_epi32(_mm256_slli_epi32(pair, 16), 16);
+                diff = _mm256_sub_epi32(_mm256_srai_epi32(pair, 16), d0);
+            }
             // |rest * diff| < 2^15 * 2^16 and the sum is within 2^30.
             const __m256i num = _mm256_add_epi32(_mm256_sll_epi32(d0, shift), _mm256_mullo_epi32(rest, diff));
             // Toward zero: negative sums get 2^shift - 1 added before the shift.
@@ -334,10 +355,10 @@ void bendMonoFast(CallbackUserData& cb, PlaylistVoice& voice, int16_t* mono, int
         int count = avail;
         if (r.delta == 0 && !(r.phase == 2 && r.vol <= 0)) {
             if (r.vol == 65536) {
-                interpolateRunAvx2(run, count, r.data, values);
+                interpolateRunAvx2(run, count, r.data, r.size, values);
                 mixUnityAvx2(mono + j, values, count);
             } else if (r.vol >= 0 && r.vol < 65536) {
-                interpolateRunAvx2(run, count, r.data, values);
+                interpolateRunAvx2(run, count, r.data, r.size, values);
                 mixRampAvx2(mono + j, values, count, r.vol, 0);
             } else {
                 bendMonoReference(voice, mono + j, k - j);
@@ -349,7 +370,7 @@ void bendMonoFast(CallbackUserData& cb, PlaylistVoice& voice, int16_t* mono, int
             const int64_t sounding = vol > 0 ? (vol - 1) / -step : 0;
             count = static_cast<int>(std::min<int64_t>(sounding, avail));
             if (count > 0) {
-                interpolateRunAvx2(run, count, r.data, values);
+                interpolateRunAvx2(run, count, r.data, r.size, values);
                 mixRampAvx2(mono + j, values, count, r.vol, r.delta);
                 r.vol = static_cast<int32_t>(vol + count * step);
             }
