@@ -213,8 +213,8 @@ int main(int argc, char** argv) {
     std::printf("  event -> first buffer holding the voice: p50 %.3f ms  p99 %.3f ms  max %.3f ms\n", b.p50,
                 b.p99, b.max);
     std::printf("  goal: p99 <= one buffer + 1 ms = %.2f ms; underruns %llu in %llu callbacks\n",
-                frames * 1000.0 / 44100.0 + 1.0,
-                static_cast<unsigned long long>(underruns), static_cast<unsigned long long>(callbacks));
+                frames * 1000.0 / 44100.0 + 1.0, static_cast<unsigned long long>(underruns),
+                static_cast<unsigned long long>(callbacks));
     std::error_code ec;
     fs::remove_all(temp, ec);
     return missed == 0 ? 0 : 1;

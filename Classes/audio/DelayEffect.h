@@ -89,11 +89,11 @@ private:
     int32_t writeIndex_ = 0; // kept from buffer to buffer
     bool active_ = false;
     bool bufferPingPong_ = false;
-    int32_t feedbackGain_ = 0; // 16.16
-    int32_t mixGain_ = 0;      // 16.16
-    int32_t r_ = 0;            // first read position
-    int32_t s_ = 0;            // second read position (ping-pong)
-    int32_t w_ = 0;            // write position
+    int32_t feedbackGain_ = 0;    // 16.16
+    int32_t mixGain_ = 0;         // 16.16
+    int32_t r_ = 0;               // first read position
+    int32_t s_ = 0;               // second read position (ping-pong)
+    int32_t w_ = 0;               // write position
     int32_t reach_ = kRingValues; // how far back the reads of this buffer lag the writes
     // How many values were written since the last non-zero one, up to a
     // whole ring (the ring is then all 0).

@@ -231,8 +231,9 @@ __attribute__((target("avx2"))) void interpolateRunAvx2(const PositionRun& run, 
     const __m128i shift = _mm_cvtsi32_si128(run.shift);
     const int32_t restMask = int32_t((1u << run.shift) - 1u);
     const __m256i mask = _mm256_set1_epi32(restMask);
-    __m256i n = _mm256_add_epi32(_mm256_set1_epi32(run.n0), _mm256_mullo_epi32(_mm256_set1_epi32(run.step),
-                                                                               _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7)));
+    __m256i n = _mm256_add_epi32(
+        _mm256_set1_epi32(run.n0),
+        _mm256_mullo_epi32(_mm256_set1_epi32(run.step), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7)));
     const __m256i advance = _mm256_set1_epi32(run.step * 8);
     int t = 0;
     // Eight frames of a slow enough run read within 15 values of the first
@@ -252,11 +253,12 @@ __attribute__((target("avx2"))) void interpolateRunAvx2(const PositionRun& run, 
                 const __m256i rel0 = _mm256_sub_epi32(i, _mm256_set1_epi32(i0));
                 const __m256i rel1 = _mm256_add_epi32(rel0, _mm256_set1_epi32(1));
                 const __m256i seven = _mm256_set1_epi32(7);
-                d0 = _mm256_blendv_epi8(_mm256_permutevar8x32_epi32(w0, rel0), _mm256_permutevar8x32_epi32(w1, rel0),
+                d0 = _mm256_blendv_epi8(_mm256_permutevar8x32_epi32(w0, rel0),
+                                        _mm256_permutevar8x32_epi32(w1, rel0),
                                         _mm256_cmpgt_epi32(rel0, seven));
-                const __m256i d1 =
-                    _mm256_blendv_epi8(_mm256_permutevar8x32_epi32(w0, rel1), _mm256_permutevar8x32_epi32(w1, rel1),
-                                       _mm256_cmpgt_epi32(rel1, seven));
+                const __m256i d1 = _mm256_blendv_epi8(_mm256_permutevar8x32_epi32(w0, rel1),
+                                                      _mm256_permutevar8x32_epi32(w1, rel1),
+                                                      _mm256_cmpgt_epi32(rel1, seven));
                 diff = _mm256_sub_epi32(d1, d0);
             } else {
                 const __m256i pair = valuePairs(data, i);

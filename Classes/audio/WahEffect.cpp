@@ -19,8 +19,8 @@ inline int32_t filterStep(int32_t x, int32_t& b0, int32_t& b1, float f, float q)
     const int32_t d = b0 - b1;
     b1 = clampState(FixedPoint::truncToInt32(static_cast<float>(b1) + f * static_cast<float>(d)));
     const int32_t out = FixedPoint::clampEffect(b1);
-    b0 = clampState(FixedPoint::truncToInt32(static_cast<float>(b0) + f * (static_cast<float>(x - b0) +
-                                                                          static_cast<float>(d) * q)));
+    b0 = clampState(FixedPoint::truncToInt32(static_cast<float>(b0) +
+                                             f * (static_cast<float>(x - b0) + static_cast<float>(d) * q)));
     return out;
 }
 

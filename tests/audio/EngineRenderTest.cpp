@@ -144,8 +144,10 @@ TEST_F(EngineTest, ScriptedBendsAndSilencesMatchTheReferenceModel) {
         float feedback;
         bool pingPong;
     };
-    const Scene scenes[] = {{0x1p-20f, 0.5f, 3000, 18, 0.0f, false},   {0x3p-21f, 0.3f, 26460, 8, 0.4f, true},
-                            {0.5f + 0x1p-15f, 0, 0, 20, 0.0f, false}, {0.9f, 0.05f, 88400, 20, 0.0f, true},
+    const Scene scenes[] = {{0x1p-20f, 0.5f, 3000, 18, 0.0f, false},
+                            {0x3p-21f, 0.3f, 26460, 8, 0.4f, true},
+                            {0.5f + 0x1p-15f, 0, 0, 20, 0.0f, false},
+                            {0.9f, 0.05f, 88400, 20, 0.0f, true},
                             {-0.45f, 0.5f, 1, 4, 0.9f, true}};
     std::mt19937 rng(7);
     std::vector<int16_t> note(70000);
