@@ -236,35 +236,35 @@ __attribute__((target("avx2"))) void interpolateRunAvx2(const PositionRun& run, 
         _mm256_mullo_epi32(_mm256_set1_epi32(run.step), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7)));
     const __m256i advance = _mm256_set1_epi32(run.step * 8);
     int t = 0;
-    // Eight frames of a slow enough run read within 15 values of the first
-    // index (7 * step < 13 units of a value): two loads and permutes then
-    // fetch them.
-    const bool window = int64_t(run.step) * 7 < (int64_t(13) << run.shift);
+    // Four frames of a run slower than two values a frame read within 8
+    // values of the first one's index (3 * step < 6 units of a value): two
+    // 8-value loads and a byte shuffle then fetch the pairs of eight frames.
+    const bool window = run.step < (2 << run.shift);
+    const __m256i firstOfHalf = _mm256_setr_epi32(0, 0, 0, 0, 4, 4, 4, 4);
+    const __m256i spread = _mm256_setr_epi8(0, 0, 0, 0, 4, 4, 4, 4, 8, 8, 8, 8, 12, 12, 12, 12, 0, 0, 0, 0, 4,
+                                            4, 4, 4, 8, 8, 8, 8, 12, 12, 12, 12);
+    const __m256i pairBytes = _mm256_set1_epi32(0x03020100);
     if (run.shift <= 15) {
         for (; t + 8 <= count; t += 8) {
             const __m256i i = _mm256_srl_epi32(n, shift);
             const __m256i rest = _mm256_and_si256(n, mask);
-            __m256i d0, diff;
-            const int32_t i0 = _mm256_cvtsi256_si32(i);
-            if (window && i0 + 16 <= size) {
-                const __m256i near = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + i0));
-                const __m256i w0 = _mm256_cvtepi16_epi32(_mm256_castsi256_si128(near));
-                const __m256i w1 = _mm256_cvtepi16_epi32(_mm256_extracti128_si256(near, 1));
-                const __m256i rel0 = _mm256_sub_epi32(i, _mm256_set1_epi32(i0));
-                const __m256i rel1 = _mm256_add_epi32(rel0, _mm256_set1_epi32(1));
-                const __m256i seven = _mm256_set1_epi32(7);
-                d0 = _mm256_blendv_epi8(_mm256_permutevar8x32_epi32(w0, rel0),
-                                        _mm256_permutevar8x32_epi32(w1, rel0),
-                                        _mm256_cmpgt_epi32(rel0, seven));
-                const __m256i d1 = _mm256_blendv_epi8(_mm256_permutevar8x32_epi32(w0, rel1),
-                                                      _mm256_permutevar8x32_epi32(w1, rel1),
-                                                      _mm256_cmpgt_epi32(rel1, seven));
-                diff = _mm256_sub_epi32(d1, d0);
+            __m256i pair;
+            const int32_t i4 = _mm256_extract_epi32(i, 4);
+            if (window && i4 + 8 <= size) {
+                const int32_t i0 = _mm256_cvtsi256_si32(i);
+                const __m256i near = _mm256_inserti128_si256(
+                    _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i0))),
+                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i4)), 1);
+                // Byte offset of each frame's first value in its half's load.
+                const __m256i offset =
+                    _mm256_slli_epi32(_mm256_sub_epi32(i, _mm256_permutevar8x32_epi32(i, firstOfHalf)), 1);
+                pair = _mm256_shuffle_epi8(near,
+                                           _mm256_add_epi8(_mm256_shuffle_epi8(offset, spread), pairBytes));
             } else {
-                const __m256i pair = valuePairs(data, i);
-                d0 = _mm256_srai_epi32(_mm256_slli_epi32(pair, 16), 16);
-                diff = _mm256_sub_epi32(_mm256_srai_epi32(pair, 16), d0);
+                pair = valuePairs(data, i);
             }
+            const __m256i d0 = _mm256_srai_epi32(_mm256_slli_epi32(pair, 16), 16);
+            const __m256i diff = _mm256_sub_epi32(_mm256_srai_epi32(pair, 16), d0);
             // |rest * diff| < 2^15 * 2^16 and the sum is within 2^30.
             const __m256i num = _mm256_add_epi32(_mm256_sll_epi32(d0, shift), _mm256_mullo_epi32(rest, diff));
             // Toward zero: negative sums get 2^shift - 1 added before the shift.
