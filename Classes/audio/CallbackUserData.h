@@ -125,12 +125,9 @@ struct CallbackUserData {
     // Each guitar's pedals, in the order of the sound.
     EffectsChain effects[2];
 
-    // Render-thread scratch for the vectorised bend mixer: read positions of
-    // up to eight voices for one piece of at most 256 frames, and one voice's
-    // interpolated values.
+    // Render-thread scratch for the vectorised bend mixer: one voice's
+    // interpolated values for a run of at most 256 frames.
     static constexpr int kBendPiece = 256;
-    static constexpr int kBendRow = kBendPiece + 8;
-    float bendPositions[8][kBendRow] = {};
     int16_t bendValues[kBendPiece] = {};
 
     // Mix with the vectorised inner loops where the processor has them.

@@ -69,6 +69,18 @@ private:
     void requestClear() { clearRequests_.fetch_add(1, std::memory_order_release); }
     void processPlain(int16_t* values, int count);
     void processPingPong(int16_t* values, int frames);
+    // Values processed side by side; reads must lag the writes by at least
+    // this many values.
+    static constexpr int kBlock = 8;
+    // echo() on n values (a multiple of kBlock), none of the three spans
+    // wrapping: each value k reads left[k] (ping-pong: right[k - 1] for odd
+    // k), writes out[k] and replaces values[k].
+    void echoBlocks(int16_t* values, const int16_t* left, const int16_t* right, int16_t* out, int n);
+    static int32_t advanced(int32_t index, int count);
+    // Writes `count` zeros from the write position on (one ring at most).
+    void zeroAhead(int count);
+    // Updates quiet_ after `count` values were written up to w_.
+    void noteWrites(int count);
 
     std::atomic<bool> on_{false};
     std::atomic<bool> pingPong_{false};
@@ -90,4 +102,9 @@ private:
     int32_t r_ = 0;            // first read position
     int32_t s_ = 0;            // second read position (ping-pong)
     int32_t w_ = 0;            // write position
+    int32_t pingPongLag_ = 0;
+    int32_t reach_ = kRingValues; // how far back the reads of this buffer lag the writes
+    // How many values were written since the last non-zero one, up to a
+    // whole ring (the ring is then all 0).
+    int32_t quiet_ = kRingValues;
 };

@@ -8,7 +8,43 @@
 #include "audio/VoiceMixer.h"
 #include "platform/core/MainThreadQueue.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
+
+// stereo[2k] = stereo[2k + 1] = mono[k].
+void spreadToStereo(const int16_t* mono, int16_t* stereo, int frames) {
+    int k = 0;
+#if defined(__SSE2__)
+    for (; k + 8 <= frames; k += 8) {
+        const __m128i m = _mm_loadu_si128(reinterpret_cast<const __m128i*>(mono + k));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(stereo + 2 * k), _mm_unpacklo_epi16(m, m));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(stereo + 2 * k + 8), _mm_unpackhi_epi16(m, m));
+    }
+#endif
+    for (; k < frames; ++k) {
+        stereo[2 * k] = mono[k];
+        stereo[2 * k + 1] = mono[k];
+    }
+}
+
+// out[k] = clamp(out[k] + add[k]) to -32767 ... 32767. The 16-bit saturating
+// sum is that clamp but for -32768, which the floor puts right.
+void sumClamped(int16_t* out, const int16_t* add, int count) {
+    int k = 0;
+#if defined(__SSE2__)
+    const __m128i floor = _mm_set1_epi16(-32767);
+    for (; k + 8 <= count; k += 8) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(add + k));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(out + k));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + k), _mm_max_epi16(_mm_adds_epi16(a, b), floor));
+    }
+#endif
+    for (; k < count; ++k)
+        out[k] = int16_t(std::clamp(int32_t(add[k]) + int32_t(out[k]), -32767, 32767));
+}
 
 void sendTurnTouchscreenBackOn(void* context) {
     static_cast<PatchChangeListener*>(context)->turnTouchscreenBackOn();
@@ -44,17 +80,13 @@ int EngineRenderer::render(CallbackUserData& cb, int16_t* out, int numFrames) {
             int16_t* stereo = g == 0 ? output : scratch;
             std::memset(mono, 0, sizeof(int16_t) * size_t(frames));
             VoiceMixer::mixGuitarMono(cb, mono, frames, g, bend[g]);
-            for (int k = 0; k < frames; ++k) {
-                stereo[2 * k] = mono[k];
-                stereo[2 * k + 1] = mono[k];
-            }
+            spreadToStereo(mono, stereo, frames);
         }
         cb.effects[0].process(output, frames);
         cb.effects[1].process(scratch, frames);
         // The noises bypass the effects.
         VoiceMixer::mixGenericStereo(cb, scratch, frames);
-        for (int k = 0; k < 2 * frames; ++k)
-            output[k] = int16_t(std::clamp(int32_t(scratch[k]) + int32_t(output[k]), -32767, 32767));
+        sumClamped(output, scratch, 2 * frames);
     }
     VoiceMixer::endBuffer(cb);
     cb.effects[0].endBuffer();

@@ -2,6 +2,10 @@
 #include <cmath>
 #include <cstdint>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 // The conversions and clamps of the real-time mix. Every conversion saturates
 // instead of overflowing, so values that cannot occur in normal use (they may
 // come from damaged files) never cause undefined behaviour; in range the
@@ -29,6 +33,27 @@ struct FixedPoint {
     // Product of a 16-bit value and a 16.16 gain, shifted right arithmetically
     // by 16; taken in 64 bits so large gains cannot overflow.
     static inline int64_t scale(int64_t sample, int32_t gain) { return (sample * gain) >> 16; }
+    // True when every one of the `count` values is 0 (silence). Looks at
+    // blocks of 64 at a time where the processor can, so a sounding buffer is
+    // told after one block.
+    static inline bool allZero(const int16_t* values, int count) {
+        int k = 0;
+#if defined(__SSE2__)
+        for (; k + 64 <= count; k += 64) {
+            const __m128i* p = reinterpret_cast<const __m128i*>(values + k);
+            const __m128i a = _mm_or_si128(_mm_or_si128(_mm_loadu_si128(p), _mm_loadu_si128(p + 1)),
+                                           _mm_or_si128(_mm_loadu_si128(p + 2), _mm_loadu_si128(p + 3)));
+            const __m128i b = _mm_or_si128(_mm_or_si128(_mm_loadu_si128(p + 4), _mm_loadu_si128(p + 5)),
+                                           _mm_or_si128(_mm_loadu_si128(p + 6), _mm_loadu_si128(p + 7)));
+            if (_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_or_si128(a, b), _mm_setzero_si128())) != 0xFFFF)
+                return false;
+        }
+#endif
+        for (; k < count; ++k)
+            if (values[k] != 0)
+                return false;
+        return true;
+    }
 
 private:
     // Values at or above `highest` give INT32_MAX; -2^31 and below INT32_MIN.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "audio/FixedPoint.h"
+
 float FuzzEffect::threshold() const {
     const double t = thresholdLevel();
     return static_cast<float>((t - 1000.0) / -18000.0 + 1.0);
@@ -32,10 +34,10 @@ void FuzzEffect::process(int16_t* values, int frames) {
     if (!active_)
         return;
     const int count = 2 * frames;
-    for (int k = 0; k < count; ++k) {
-        if (values[k] > level_)
-            values[k] = int16_t(level_);
-        else if (values[k] < -level_)
-            values[k] = int16_t(-level_);
-    }
+    // Clipping leaves silence as it is.
+    if (FixedPoint::allZero(values, count))
+        return;
+    const int32_t level = level_;
+    for (int k = 0; k < count; ++k)
+        values[k] = int16_t(std::clamp<int32_t>(values[k], -level, level));
 }

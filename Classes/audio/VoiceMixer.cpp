@@ -175,174 +175,220 @@ __attribute__((target("avx2"))) void mixUnityAvx2(int16_t* mono, const int16_t* 
         mono[t] = int16_t(FixedPoint::clampMix(mono[t] + data[t]));
 }
 
+// A run of read positions that are steps of one integer apart: position t
+// is n(t) * 2^-shift with n(t) = n0 + t * step. Within one binade of floats
+// (2^e <= position < 2^(e+1)) every float is a whole multiple of 2^(e-23),
+// so adding the speed always adds the same whole number of those units
+// (the sum rounded to the grid), once the first addition has settled a
+// half-way tie to the even unit.
+struct PositionRun {
+    int32_t n0 = 0;
+    int32_t step = 0;
+    int shift = 0;
+};
+
+// The units of a float of binade e (0 ... 23): position = n * 2^(e-23) with
+// 2^23 <= n < 2^24. Returns the binade, or -1 outside 1 <= x < 2^24.
+inline int binadeUnits(float x, int32_t& n) {
+    uint32_t bits;
+    std::memcpy(&bits, &x, 4);
+    const int e = int(bits >> 23) - 127;
+    if (e < 0 || e > 23)
+        return -1;
+    n = int32_t((bits & 0x7FFFFFu) | 0x800000u);
+    return e;
+}
+
+// The pairs data[i], data[i + 1] for eight indices, as 32-bit lanes (low
+// half, high half). Plain loads: a gather is several times slower on the
+// processors we run on.
+__attribute__((target("avx2"))) inline __m256i valuePairs(const int16_t* data, __m256i i) {
+    alignas(32) int32_t index[8];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(index), i);
+    int32_t w[8];
+    for (int k = 0; k < 8; ++k)
+        std::memcpy(&w[k], data + index[k], 4);
+    return _mm256_setr_epi32(w[0], w[1], w[2], w[3], w[4], w[5], w[6], w[7]);
+}
+
+// 2^e as a float, for -126 <= e <= 127.
+inline float powerOfTwo(int e) {
+    const uint32_t bits = uint32_t(127 + e) << 23;
+    float x;
+    std::memcpy(&x, &bits, 4);
+    return x;
+}
+
 // out[t] = trunc(phi * data[i + 1] + (1 - phi) * data[i]) for the positions
-// P[t], i = trunc(P[t]), phi = P[t] - i (in double), t < count. Every
-// data[i + 1] must exist. One 32-bit gather at data + i fetches both values.
-__attribute__((target("avx2"))) void interpolateAvx2(const float* P, int count, const int16_t* data,
-                                                     int16_t* out) {
+// of the run, i = n(t) >> shift, phi = the rest over 2^shift (t < count).
+// With shift <= 23 every step of that double expression is exact (phi has at
+// most 23 bits, the values 16, the sum fits 53), so it equals the exact
+// trunc((data[i] * 2^shift + rest * (data[i + 1] - data[i])) / 2^shift)
+// computed here. From shift 15 down (positions of 256 and more) that fits
+// 32-bit integers; below, doubles. Every data[i + 1] must exist.
+__attribute__((target("avx2"))) void interpolateRunAvx2(const PositionRun& run, int count,
+                                                        const int16_t* data, int32_t size, int16_t* out) {
+    const __m128i shift = _mm_cvtsi32_si128(run.shift);
+    const int32_t restMask = int32_t((1u << run.shift) - 1u);
+    const __m256i mask = _mm256_set1_epi32(restMask);
+    __m256i n = _mm256_add_epi32(
+        _mm256_set1_epi32(run.n0),
+        _mm256_mullo_epi32(_mm256_set1_epi32(run.step), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7)));
+    const __m256i advance = _mm256_set1_epi32(run.step * 8);
     int t = 0;
-    const __m256d one = _mm256_set1_pd(1.0);
-    for (; t + 8 <= count; t += 8) {
-        const __m256 pf = _mm256_loadu_ps(P + t);
-        const __m256i iv = _mm256_cvttps_epi32(pf);
-        // pos - trunc(pos) is exact in single precision (both lie within a
-        // factor of two of each other, or the whole part is 0).
-        const __m256 phiF = _mm256_sub_ps(pf, _mm256_cvtepi32_ps(iv));
-        alignas(32) int32_t idx[8];
-        _mm256_store_si256(reinterpret_cast<__m256i*>(idx), iv);
-        // Plain loads beat a gather on the processors we run on.
-        int32_t w[8];
-        for (int k = 0; k < 8; ++k)
-            std::memcpy(&w[k], data + idx[k], 4);
-        const __m256i pair = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(w));
-        const __m256i d0 = _mm256_srai_epi32(_mm256_slli_epi32(pair, 16), 16);
-        const __m256i d1 = _mm256_srai_epi32(pair, 16);
-        __m128i half[2];
-        for (int h = 0; h < 2; ++h) {
-            const __m256d phi =
-                _mm256_cvtps_pd(h == 0 ? _mm256_castps256_ps128(phiF) : _mm256_extractf128_ps(phiF, 1));
-            const __m128i a0 = h == 0 ? _mm256_castsi256_si128(d0) : _mm256_extracti128_si256(d0, 1);
-            const __m128i a1 = h == 0 ? _mm256_castsi256_si128(d1) : _mm256_extracti128_si256(d1, 1);
-            const __m256d a = _mm256_mul_pd(phi, _mm256_cvtepi32_pd(a1));
-            const __m256d b = _mm256_mul_pd(_mm256_sub_pd(one, phi), _mm256_cvtepi32_pd(a0));
-            half[h] = _mm256_cvttpd_epi32(_mm256_add_pd(a, b));
+    // Four frames of a run slower than two values a frame read within 8
+    // values of the first one's index (3 * step < 6 units of a value): two
+    // 8-value loads and a byte shuffle then fetch the pairs of eight frames.
+    const bool window = run.step < (2 << run.shift);
+    const __m256i firstOfHalf = _mm256_setr_epi32(0, 0, 0, 0, 4, 4, 4, 4);
+    const __m256i spread = _mm256_setr_epi8(0, 0, 0, 0, 4, 4, 4, 4, 8, 8, 8, 8, 12, 12, 12, 12, 0, 0, 0, 0, 4,
+                                            4, 4, 4, 8, 8, 8, 8, 12, 12, 12, 12);
+    const __m256i pairBytes = _mm256_set1_epi32(0x03020100);
+    if (run.shift <= 15) {
+        for (; t + 8 <= count; t += 8) {
+            const __m256i i = _mm256_srl_epi32(n, shift);
+            const __m256i rest = _mm256_and_si256(n, mask);
+            __m256i pair;
+            const int32_t i4 = _mm256_extract_epi32(i, 4);
+            if (window && i4 + 8 <= size) {
+                const int32_t i0 = _mm256_cvtsi256_si32(i);
+                const __m256i near = _mm256_inserti128_si256(
+                    _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i0))),
+                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i4)), 1);
+                // Byte offset of each frame's first value in its half's load.
+                const __m256i offset =
+                    _mm256_slli_epi32(_mm256_sub_epi32(i, _mm256_permutevar8x32_epi32(i, firstOfHalf)), 1);
+                pair = _mm256_shuffle_epi8(near,
+                                           _mm256_add_epi8(_mm256_shuffle_epi8(offset, spread), pairBytes));
+            } else {
+                pair = valuePairs(data, i);
+            }
+            const __m256i d0 = _mm256_srai_epi32(_mm256_slli_epi32(pair, 16), 16);
+            const __m256i diff = _mm256_sub_epi32(_mm256_srai_epi32(pair, 16), d0);
+            // |rest * diff| < 2^15 * 2^16 and the sum is within 2^30.
+            const __m256i num = _mm256_add_epi32(_mm256_sll_epi32(d0, shift), _mm256_mullo_epi32(rest, diff));
+            // Toward zero: negative sums get 2^shift - 1 added before the shift.
+            const __m256i bias = _mm256_and_si256(_mm256_srai_epi32(num, 31), mask);
+            const __m256i v = _mm256_sra_epi32(_mm256_add_epi32(num, bias), shift);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + t),
+                             _mm_packs_epi32(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1)));
+            n = _mm256_add_epi32(n, advance);
         }
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + t), _mm_packs_epi32(half[0], half[1]));
+    } else {
+        const __m256 unit = _mm256_set1_ps(powerOfTwo(-run.shift));
+        for (; t + 8 <= count; t += 8) {
+            const __m256i i = _mm256_srl_epi32(n, shift);
+            // rest < 2^23: exact as a float, and so is rest * 2^-shift.
+            const __m256 phi = _mm256_mul_ps(_mm256_cvtepi32_ps(_mm256_and_si256(n, mask)), unit);
+            const __m256i pair = valuePairs(data, i);
+            const __m256i d0 = _mm256_srai_epi32(_mm256_slli_epi32(pair, 16), 16);
+            const __m256i diff = _mm256_sub_epi32(_mm256_srai_epi32(pair, 16), d0);
+            __m128i half[2];
+            for (int h = 0; h < 2; ++h) {
+                const __m128 f = h == 0 ? _mm256_castps256_ps128(phi) : _mm256_extractf128_ps(phi, 1);
+                const __m128i a = h == 0 ? _mm256_castsi256_si128(d0) : _mm256_extracti128_si256(d0, 1);
+                const __m128i b = h == 0 ? _mm256_castsi256_si128(diff) : _mm256_extracti128_si256(diff, 1);
+                const __m256d y = _mm256_add_pd(_mm256_cvtepi32_pd(a),
+                                                _mm256_mul_pd(_mm256_cvtps_pd(f), _mm256_cvtepi32_pd(b)));
+                half[h] = _mm256_cvttpd_epi32(y);
+            }
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + t), _mm_packs_epi32(half[0], half[1]));
+            n = _mm256_add_epi32(n, advance);
+        }
     }
+    const double unit = static_cast<double>(powerOfTwo(-run.shift));
     for (; t < count; ++t) {
-        const double position = static_cast<double>(P[t]);
-        const int32_t i = static_cast<int32_t>(position);
-        const double phi = position - i;
-        out[t] = int16_t(static_cast<int32_t>(phi * data[i + 1] + (1.0 - phi) * data[i]));
+        const int32_t nt = run.n0 + t * run.step;
+        const int32_t i = nt >> run.shift;
+        const double phi = double(nt & restMask) * unit;
+        out[t] = int16_t(static_cast<int32_t>(data[i] + phi * (data[i + 1] - data[i])));
     }
 }
 
-// P[L][j] for j < count: lane L's position after j additions of speed[L],
-// each a float addition of the one before (as the per-frame loop does it).
-// The eight chains run side by side; each block of eight frames is
-// transposed so that every voice's positions lie in one row.
-__attribute__((target("avx2"))) void positionsAvx2(const float* pos, const float* speed, int count,
-                                                   float (*P)[CallbackUserData::kBendRow]) {
-    __m256 current = _mm256_loadu_ps(pos);
-    const __m256 step = _mm256_loadu_ps(speed);
-    for (int b = 0; b < count; b += 8) {
-        __m256 r[8];
-        r[0] = current;
-        for (int k = 1; k < 8; ++k)
-            r[k] = _mm256_add_ps(r[k - 1], step);
-        current = _mm256_add_ps(r[7], step);
-        const __m256 t0 = _mm256_unpacklo_ps(r[0], r[1]), t1 = _mm256_unpackhi_ps(r[0], r[1]);
-        const __m256 t2 = _mm256_unpacklo_ps(r[2], r[3]), t3 = _mm256_unpackhi_ps(r[2], r[3]);
-        const __m256 t4 = _mm256_unpacklo_ps(r[4], r[5]), t5 = _mm256_unpackhi_ps(r[4], r[5]);
-        const __m256 t6 = _mm256_unpacklo_ps(r[6], r[7]), t7 = _mm256_unpackhi_ps(r[6], r[7]);
-        const __m256 u0 = _mm256_shuffle_ps(t0, t2, _MM_SHUFFLE(1, 0, 1, 0));
-        const __m256 u1 = _mm256_shuffle_ps(t0, t2, _MM_SHUFFLE(3, 2, 3, 2));
-        const __m256 u2 = _mm256_shuffle_ps(t1, t3, _MM_SHUFFLE(1, 0, 1, 0));
-        const __m256 u3 = _mm256_shuffle_ps(t1, t3, _MM_SHUFFLE(3, 2, 3, 2));
-        const __m256 u4 = _mm256_shuffle_ps(t4, t6, _MM_SHUFFLE(1, 0, 1, 0));
-        const __m256 u5 = _mm256_shuffle_ps(t4, t6, _MM_SHUFFLE(3, 2, 3, 2));
-        const __m256 u6 = _mm256_shuffle_ps(t5, t7, _MM_SHUFFLE(1, 0, 1, 0));
-        const __m256 u7 = _mm256_shuffle_ps(t5, t7, _MM_SHUFFLE(3, 2, 3, 2));
-        _mm256_storeu_ps(&P[0][b], _mm256_permute2f128_ps(u0, u4, 0x20));
-        _mm256_storeu_ps(&P[1][b], _mm256_permute2f128_ps(u1, u5, 0x20));
-        _mm256_storeu_ps(&P[2][b], _mm256_permute2f128_ps(u2, u6, 0x20));
-        _mm256_storeu_ps(&P[3][b], _mm256_permute2f128_ps(u3, u7, 0x20));
-        _mm256_storeu_ps(&P[4][b], _mm256_permute2f128_ps(u0, u4, 0x31));
-        _mm256_storeu_ps(&P[5][b], _mm256_permute2f128_ps(u1, u5, 0x31));
-        _mm256_storeu_ps(&P[6][b], _mm256_permute2f128_ps(u2, u6, 0x31));
-        _mm256_storeu_ps(&P[7][b], _mm256_permute2f128_ps(u3, u7, 0x31));
-    }
+// Finds the run that starts at the voice's position: the next two float
+// additions of the speed must stay in its binade and add the same number of
+// units (an odd start after a tie would add one unit less or more first).
+// Returns how many frames the run covers: positions up to the binade's end,
+// each with its next value in the sample; 0 when there is no run here.
+int findRun(const RenderVoice& r, int frames, PositionRun& run) {
+    const float p0 = r.playPosition;
+    const float p1 = p0 + r.speed;
+    const float p2 = p1 + r.speed;
+    int32_t n0 = 0, n1 = 0, n2 = 0;
+    const int e = binadeUnits(p0, n0);
+    if (e < 0 || binadeUnits(p1, n1) != e || binadeUnits(p2, n2) != e || n1 - n0 != n2 - n1 || n1 == n0)
+        return 0;
+    run.n0 = n0;
+    run.step = n1 - n0;
+    run.shift = 23 - e;
+    // Positions n < limit lie in the binade and have data[i + 1].
+    const int64_t limit = std::min<int64_t>(int64_t(1) << 24, int64_t(r.size - 1) << run.shift);
+    if (limit <= n0)
+        return 0;
+    const int64_t count = (limit - n0 + run.step - 1) / run.step;
+    return static_cast<int>(std::min<int64_t>(count, frames));
 }
 
-// One voice of the bend mixer over k frames whose read positions P[0..k]
-// are known (P[0] is the voice's position).
-void bendMonoFast(CallbackUserData& cb, PlaylistVoice& voice, int16_t* mono, int k, const float* P) {
+// The position after frame t of a run: frame t's position plus the speed,
+// as a float addition (the sum may leave the binade).
+float positionAfter(const RenderVoice& r, const PositionRun& run, int t) {
+    const float at = static_cast<float>(run.n0 + t * run.step) * powerOfTwo(-run.shift);
+    return at + r.speed;
+}
+
+// One voice of the bend mixer over k frames: runs of positions where the
+// volume is constant or falls evenly are interpolated and mixed with the
+// vector loops; everything else (the attack, the first frames of a note,
+// binade edges, the end of the sample) goes frame by frame.
+void bendMonoFast(CallbackUserData& cb, PlaylistVoice& voice, int16_t* mono, int k) {
+    constexpr int kShortestRun = 16;
     RenderVoice& r = voice.render;
-    // Frames whose next value exists: P[j] < size - 1 (positions never fall).
-    const float last = static_cast<float>(r.size - 1);
-    const int limit =
-        static_cast<int>(std::lower_bound(P, P + k, last, [](float a, float b) { return a < b; }) - P);
     int16_t* values = cb.bendValues;
     int j = 0;
     while (j < k && r.mixing) {
-        r.playPosition = P[j];
-        if (j >= limit || r.phase == 0) {
+        PositionRun run;
+        const int avail =
+            r.phase == 0 ? 0 : findRun(r, std::min(k - j, int(CallbackUserData::kBendPiece)), run);
+        if (avail < kShortestRun) {
             bendMonoReference(voice, mono + j, 1);
             ++j;
             continue;
         }
-        const int avail = limit - j;
+        int count = avail;
         if (r.delta == 0 && !(r.phase == 2 && r.vol <= 0)) {
             if (r.vol == 65536) {
-                interpolateAvx2(P + j, avail, r.data, values);
-                mixUnityAvx2(mono + j, values, avail);
+                interpolateRunAvx2(run, count, r.data, r.size, values);
+                mixUnityAvx2(mono + j, values, count);
             } else if (r.vol >= 0 && r.vol < 65536) {
-                interpolateAvx2(P + j, avail, r.data, values);
-                mixRampAvx2(mono + j, values, avail, r.vol, 0);
+                interpolateRunAvx2(run, count, r.data, r.size, values);
+                mixRampAvx2(mono + j, values, count, r.vol, 0);
             } else {
                 bendMonoReference(voice, mono + j, k - j);
                 return;
             }
-            j += avail;
-            r.framesLeft -= avail;
-            r.playPosition = P[j];
-            continue;
-        }
-        if (r.phase == 2 && r.delta < 0 && r.vol + int64_t(r.delta) <= 65535) {
+        } else if (r.phase == 2 && r.delta < 0 && r.vol + int64_t(r.delta) <= 65535) {
             const int64_t vol = r.vol;
             const int64_t step = r.delta;
             const int64_t sounding = vol > 0 ? (vol - 1) / -step : 0;
-            const int count = static_cast<int>(std::min<int64_t>(sounding, avail));
+            count = static_cast<int>(std::min<int64_t>(sounding, avail));
             if (count > 0) {
-                interpolateAvx2(P + j, count, r.data, values);
+                interpolateRunAvx2(run, count, r.data, r.size, values);
                 mixRampAvx2(mono + j, values, count, r.vol, r.delta);
                 r.vol = static_cast<int32_t>(vol + count * step);
-                j += count;
-                r.framesLeft -= count;
-                r.playPosition = P[j];
             }
-            if (j < k && r.mixing) {
-                bendMonoReference(voice, mono + j, 1);
-                ++j;
-            }
-            continue;
+        } else {
+            bendMonoReference(voice, mono + j, k - j);
+            return;
         }
-        bendMonoReference(voice, mono + j, k - j);
-        return;
-    }
-    if (r.mixing)
-        r.playPosition = P[j];
-}
-
-// The bend mixer for one guitar, eight voices at a time: their read positions
-// are independent chains of float additions, computed side by side.
-void bendGroupFast(CallbackUserData& cb, int16_t* mono, int frames, int guitar) {
-    PlaylistVoice* list[kNumVoices];
-    int listed = 0;
-    for (PlaylistVoice& voice : cb.playlist) {
-        const RenderVoice& r = voice.render;
-        if (r.mixing && r.framesLeft > 0 && VoiceMixer::groupOfSample(r.sampleNo) == guitar)
-            list[listed++] = &voice;
-    }
-    for (int offset = 0; offset < frames; offset += CallbackUserData::kBendPiece) {
-        const int len = std::min(CallbackUserData::kBendPiece, frames - offset);
-        for (int first = 0; first < listed; first += 8) {
-            const int lanes = std::min(8, listed - first);
-            int k[8] = {};
-            float pos[8] = {}, speed[8] = {};
-            int longest = 0;
-            for (int L = 0; L < lanes; ++L) {
-                const RenderVoice& r = list[first + L]->render;
-                k[L] = r.mixing ? std::min(len, r.framesLeft) : 0;
-                pos[L] = r.playPosition;
-                speed[L] = r.speed;
-                longest = std::max(longest, k[L]);
-            }
-            float(*P)[CallbackUserData::kBendRow] = cb.bendPositions;
-            positionsAvx2(pos, speed, longest + 1, P);
-            for (int L = 0; L < lanes; ++L)
-                if (k[L] > 0)
-                    bendMonoFast(cb, *list[first + L], mono + offset, k[L], P[L]);
+        if (count > 0) {
+            r.playPosition = positionAfter(r, run, count - 1);
+            r.framesLeft -= count;
+            j += count;
+        }
+        if (count < avail && j < k && r.mixing) {
+            // The frame on which the release ends.
+            bendMonoReference(voice, mono + j, 1);
+            ++j;
         }
     }
 }
@@ -517,17 +563,17 @@ void VoiceMixer::beginBuffer(CallbackUserData& cb, int numFrames, const bool ben
 
 void VoiceMixer::mixGuitarMono(CallbackUserData& cb, int16_t* mono, int frames, int guitar, bool bend) {
     const bool fast = fastEnabled(cb);
-#ifdef STRUMWELL_HAVE_AVX2_PATH
-    if (bend && fast) {
-        bendGroupFast(cb, mono, frames, guitar);
-        return;
-    }
-#endif
     for (PlaylistVoice& voice : cb.playlist) {
         RenderVoice& r = voice.render;
         if (!r.mixing || r.framesLeft <= 0 || groupOfSample(r.sampleNo) != guitar)
             continue;
         const int count = std::min(frames, r.framesLeft);
+#ifdef STRUMWELL_HAVE_AVX2_PATH
+        if (bend && fast) {
+            bendMonoFast(cb, voice, mono, count);
+            continue;
+        }
+#endif
         if (bend)
             bendMonoReference(voice, mono, count);
         else

@@ -14,6 +14,16 @@ int32_t clampState(int32_t v) {
     return int32_t(std::clamp<int64_t>(v, -kStateLimit, kStateLimit));
 }
 
+// One value through the filter: returns the output, updates the state.
+inline int32_t filterStep(int32_t x, int32_t& b0, int32_t& b1, float f, float q) {
+    const int32_t d = b0 - b1;
+    b1 = clampState(FixedPoint::truncToInt32(static_cast<float>(b1) + f * static_cast<float>(d)));
+    const int32_t out = FixedPoint::clampEffect(b1);
+    b0 = clampState(FixedPoint::truncToInt32(static_cast<float>(b0) +
+                                             f * (static_cast<float>(x - b0) + static_cast<float>(d) * q)));
+    return out;
+}
+
 } // namespace
 
 void WahEffect::beginBuffer() {
@@ -30,14 +40,18 @@ void WahEffect::process(int16_t* values, int frames) {
     const float q = q_;
     int32_t b0 = filterBuffer0_;
     int32_t b1 = filterBuffer1_;
-    for (int k = 0; k < count; ++k) {
-        const int32_t x = values[k];
-        const int32_t d = b0 - b1;
-        b1 = clampState(FixedPoint::truncToInt32(static_cast<float>(b1) + f * static_cast<float>(d)));
-        values[k] = int16_t(FixedPoint::clampEffect(b1));
-        b0 = clampState(FixedPoint::truncToInt32(
-            static_cast<float>(b0) + f * (static_cast<float>(x - b0) + static_cast<float>(d) * q)));
+    if (b1 == 0 && FixedPoint::allZero(values, count)) {
+        // Silence in. If one silent step leaves the state as it is, every
+        // further one does (the filter is a fixed function of state and
+        // input), and each gives b1 = 0 out: the silence passes unchanged.
+        // This also covers the resting states other than 0 that truncation
+        // leaves at some corners (b0 = 1 at the open end).
+        int32_t c0 = b0, c1 = b1;
+        if (filterStep(0, c0, c1, f, q) == 0 && c0 == b0 && c1 == b1)
+            return;
     }
+    for (int k = 0; k < count; ++k)
+        values[k] = int16_t(filterStep(values[k], b0, b1, f, q));
     filterBuffer0_ = b0;
     filterBuffer1_ = b1;
 }
