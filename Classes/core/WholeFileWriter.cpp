@@ -57,12 +57,13 @@ bool WholeFileWriter::write(const std::string& path, const std::uint8_t* bytes, 
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0)
         return false;
-    bool written = writeAll(fd, bytes, stop == Stop::WhileWriting ? size / 2 : size) &&
-                   stop != Stop::WhileWriting && ::fsync(fd) == 0;
+    const bool shortWrite = stop == Stop::FailWhileWriting;
+    bool written = writeAll(fd, bytes, shortWrite ? size / 2 : size) && !shortWrite;
+    written = written && stop != Stop::FailAtSync && ::fsync(fd) == 0;
     written = ::close(fd) == 0 && written;
-    if (written && stop == Stop::BeforeRename)
+    if (written && stop == Stop::CrashBeforeRename)
         return false; // nothing after this point runs in a crashed program
-    if (!written || ::rename(temporary.c_str(), path.c_str()) != 0) {
+    if (!written || stop == Stop::FailAtRename || ::rename(temporary.c_str(), path.c_str()) != 0) {
         ::unlink(temporary.c_str());
         return false;
     }

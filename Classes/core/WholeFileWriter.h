@@ -17,21 +17,25 @@ class WholeFileWriter {
 public:
     static constexpr const char* kTemporaryInfix = ".saving-";
 
-    // Tests only: where a write stops, to prove that an interrupted write
-    // leaves the old file whole.
+    // Tests only: a failure injected at one step of a write, to prove that
+    // every way a write can fail leaves the old file whole.
     enum class Stop {
-        Never,
-        // A write error after half the bytes: the write cleans up and fails.
-        WhileWriting,
+        None,
+        // A short write after half the bytes, then a full disk (ENOSPC).
+        FailWhileWriting,
+        // The flush to disk reports an I/O error (EIO).
+        FailAtSync,
+        // The rename over the old file fails.
+        FailAtRename,
         // As if the program died after the temporary file was written and
         // flushed but before the rename: the temporary file stays behind.
-        BeforeRename,
+        CrashBeforeRename,
     };
 
     // False (nothing changed at `path`, the temporary file removed) when the
     // file could not be written whole.
     static bool write(const std::string& path, const std::uint8_t* bytes, std::size_t size,
-                      Stop stop = Stop::Never);
+                      Stop stop = Stop::None);
 
     // A fresh temporary name beside `target` (a name near the length limit
     // is replaced by "strumwell", leaving room for the suffix).

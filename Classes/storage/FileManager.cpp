@@ -75,13 +75,9 @@ void FileManager::printException(const std::string& name) {
 }
 
 bool FileManager::saveDataFile(const std::string& path, const uint8_t* bytes, size_t size) {
-    using Stop = WholeFileWriter::Stop;
-    const Stop stop = interruption_ == SaveInterruption::FailWhileWriting    ? Stop::WhileWriting
-                      : interruption_ == SaveInterruption::CrashBeforeRename ? Stop::BeforeRename
-                                                                             : Stop::Never;
-    if (WholeFileWriter::write(path, bytes, size, stop))
+    if (WholeFileWriter::write(path, bytes, size, interruption_))
         return true;
-    if (stop != Stop::BeforeRename) // a crashed program says nothing more
+    if (interruption_ != SaveInterruption::CrashBeforeRename) // a crashed program says nothing more
         *diagnostics_ << "[saveDataFile] Could not save file\n" << std::flush;
     return false;
 }

@@ -100,16 +100,10 @@ public:
     // UI thread. Where the diagnostic lines go (standard output by default).
     void setDiagnosticStream(std::ostream& out) { diagnostics_ = &out; }
 
-    // Tests only: makes the next saves stop part-way, to prove that an
-    // interrupted save leaves the old file whole.
-    enum class SaveInterruption {
-        None,
-        // A write error after half the bytes: the save cleans up and fails.
-        FailWhileWriting,
-        // As if the program died after the temporary file was written and
-        // flushed but before the rename: the temporary file stays behind.
-        CrashBeforeRename,
-    };
+    // Tests only: makes the next saves fail at one step (see
+    // WholeFileWriter::Stop), to prove that a failed save leaves the old
+    // file whole.
+    using SaveInterruption = WholeFileWriter::Stop;
     void setSaveInterruptionForTesting(SaveInterruption interruption) { interruption_ = interruption; }
 
     // The temporary files of a save are named "." + file name + this + a

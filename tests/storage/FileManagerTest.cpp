@@ -230,16 +230,21 @@ TEST_F(FileManagerTest, AFailedSaveKeepsTheOldFile) {
     const Bytes old(300, 0xAB);
     writeFile(folder.file("keep.SAV"), old);
     fillModel(model);
-    model.files.setSaveInterruptionForTesting(FileManager::SaveInterruption::FailWhileWriting);
-    EXPECT_FALSE(model.files.saveState("keep.SAV"));
-    EXPECT_FALSE(model.files.saveTab("keep.SAV"));
-    EXPECT_EQ(readFile(folder.file("keep.SAV")), old);
-    EXPECT_TRUE(temporaryFiles().empty());
     const std::string couldNot = "[saveDataFile] Could not save file\n";
-    EXPECT_EQ(log.str(), couldNot + couldNot);
+    using Stop = FileManager::SaveInterruption;
+    for (Stop stop : {Stop::FailWhileWriting, Stop::FailAtSync, Stop::FailAtRename}) {
+        SCOPED_TRACE(static_cast<int>(stop));
+        log.str("");
+        model.files.setSaveInterruptionForTesting(stop);
+        EXPECT_FALSE(model.files.saveState("keep.SAV"));
+        EXPECT_FALSE(model.files.saveTab("keep.SAV"));
+        EXPECT_EQ(readFile(folder.file("keep.SAV")), old);
+        EXPECT_TRUE(temporaryFiles().empty());
+        EXPECT_EQ(log.str(), couldNot + couldNot);
+    }
 
     // A crash before the rename leaves the new content complete in a hidden file no library lists.
-    model.files.setSaveInterruptionForTesting(FileManager::SaveInterruption::CrashBeforeRename);
+    model.files.setSaveInterruptionForTesting(Stop::CrashBeforeRename);
     EXPECT_FALSE(model.files.saveState("keep.SAV"));
     EXPECT_EQ(readFile(folder.file("keep.SAV")), old);
     const std::vector<std::string> left = temporaryFiles();
