@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fcntl.h>
 #include <string_view>
 #include <sys/stat.h>
 #include <tuple>
 #include <unistd.h>
 
+#include "core/WholeFileWriter.h"
 #include "storage/LibraryFolder.h"
 
 namespace {
@@ -42,9 +42,10 @@ bool parseCopy(const std::string& name, std::string& stamp, int& number) {
     return number >= 2;
 }
 
-bool isRegularFile(const std::string& path) {
+// -1 when there is no regular file at the path.
+off_t regularFileSize(const std::string& path) {
     struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) ? st.st_size : -1;
 }
 
 bool existsAtAll(const std::string& path) {
@@ -65,7 +66,11 @@ std::string StateRescue::songName(const std::tm& when) {
 
 std::string StateRescue::keep(const std::string& stateFile, const std::tm& when) const {
     const std::string from = folder_ + "/" + stateFile;
-    if (!isRegularFile(from))
+    const off_t size = regularFileSize(from);
+    // An empty state holds nothing of the player's: it goes, not into the song list.
+    if (size == 0)
+        ::unlink(from.c_str());
+    if (size <= 0)
         return {};
     const std::string base = songName(when);
     std::string name = base;
@@ -78,11 +83,7 @@ std::string StateRescue::keep(const std::string& stateFile, const std::tm& when)
     // between the look and the move.
     if (::rename(from.c_str(), (folder_ + "/" + name + kExtension).c_str()) != 0)
         return {};
-    const int fd = ::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
+    WholeFileWriter::syncFolder(folder_);
     const std::vector<std::string> all = copies();
     const LibraryFolder songs(folder_, std::string(), kExtension);
     for (size_t i = 0; i + kMaxCopies < all.size(); ++i)

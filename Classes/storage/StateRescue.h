@@ -26,7 +26,8 @@ public:
     // that name is taken), makes the move durable, then removes the oldest
     // recovered songs beyond kMaxCopies. Returns the song name, or an empty
     // text when there was no regular file to keep or it could not be moved
-    // (the file is then where it was).
+    // (the file is then where it was). An empty file holds nothing of the
+    // player's: it is removed, and nothing is kept.
     std::string keep(const std::string& stateFile, const std::tm& when) const;
 
     // The names of the recovered songs in the folder, oldest first.
