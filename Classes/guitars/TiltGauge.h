@@ -19,9 +19,9 @@ class SoundEngine;
 // Threads: UI thread only.
 class TiltGauge : public View {
 public:
-    static constexpr float kWidth = 140, kHeight = 36;
+    static constexpr float kWidth = 148, kHeight = 36;
     // Where the bars run (gauge coordinates, as the user reads them).
-    static constexpr float kBarLeft = 78, kBarRight = 134;
+    static constexpr float kBarLeft = 84, kBarRight = 142;
 
     // What the gauge shows, the positions in whole points along the bars.
     struct Reading {
