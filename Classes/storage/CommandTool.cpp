@@ -71,10 +71,6 @@ bool CommandTool::readFile(const FileManager& files, const std::string& path,
     } else {
         try {
             bytes = files.loadDataFile(path);
-            // The file manager gives no bytes for a file it refuses; ask the
-            // reader why, so the line names the reason.
-            if (bytes.empty())
-                failure = BoundedFile(path, BoundedFile::Limit::kSong).failure();
         } catch (const StrumwellFailure& thrown) {
             failure = thrown.name();
         }

@@ -86,7 +86,7 @@ std::vector<uint8_t> FileManager::loadDataFile(const std::string& path) const {
     // Songs are the largest data files; tabs and text tabs are read the same way.
     std::vector<uint8_t> bytes;
     const std::string failure = BoundedFile::read(path, BoundedFile::Limit::kSong, bytes);
-    if (failure == "FileNotFound")
+    if (!failure.empty())
         throw StrumwellFailure(failure);
     return bytes;
 }

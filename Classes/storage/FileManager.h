@@ -46,10 +46,10 @@ public:
     // "[saveDataFile] Could not save file", leaves any old file whole, removes
     // the temporary file and returns false.
     bool saveDataFile(const std::string& path, const uint8_t* bytes, size_t size);
-    // UI thread. The whole file. Throws StrumwellFailure("FileNotFound") when
-    // nothing exists at the path; a path that exists but cannot be read (a
-    // folder, a device or FIFO, no permission, larger than any song can be)
-    // gives no bytes.
+    // UI thread. The whole file, through the bounded reader. Throws
+    // StrumwellFailure with the reader's code when there is nothing to read:
+    // "FileNotFound", "NotARegularFile" (a folder, a FIFO, a device),
+    // "FileTooLarge" (larger than any song can be) or "Unreadable".
     std::vector<uint8_t> loadDataFile(const std::string& path) const;
 
     // UI thread. The whole state as a song buffer (header + three sections).

@@ -199,7 +199,7 @@ TEST_F(FileManagerTest, DamagedTabsAreRefusedAndTabLoadsNeverTouchSongOrEngine) 
     }
     EXPECT_EQ(pack(model.recorder.createSaveBuffer(), model.engine.createSaveBuffer()), before);
     EXPECT_THROW(model.files.loadDataFile(folder.file("missing")), StrumwellFailure);
-    EXPECT_TRUE(model.files.loadDataFile(folder.str()).empty()); // exists, cannot be read as a file
+    EXPECT_THROW(model.files.loadDataFile(folder.str()), StrumwellFailure); // exists, not a file
 }
 
 // Randomly damaged songs and tabs: the file manager and `dump` read or refuse
