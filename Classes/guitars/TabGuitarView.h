@@ -7,7 +7,7 @@
 #include <string>
 
 #include "guitars/GuitarScreenView.h"
-#include "guitars/PressShade.h"
+#include "platform/PressShade.h"
 #include "platform/HitTable.h"
 #include "platform/ImageView.h"
 #include "platform/Label.h"

@@ -75,6 +75,7 @@ EffectSetupView::EffectSetupView(ScreenHost* parent, SoundEngine* soundEngine, c
     guitarLabel_->setRotation(kQuarterTurn);
     guitarLabel_->setText(guitarText(currentGuitar_));
     addSubview(guitarLabel_.get());
+    addSubview(&pressed_);
     addSwitch({Control::FootSwitch, pedal.on, pedal.setOn, powerOnLight_.get()});
 }
 
@@ -101,6 +102,14 @@ void EffectSetupView::fingerUp(const Touch& touch) {
 
 void EffectSetupView::fingerDown(Point p) {
     const Control control = controlAt(p);
+    if (control == Control::Back || control == Control::TestNote || control == Control::Tap)
+        for (const Area& a : areas_)
+            if (a.control == control && a.contains(p)) {
+                pressed_.setFrame({a.left, a.top, a.right - a.left, a.bottom - a.top});
+                pressed_.setHidden(false);
+                bringSubviewToFront(&pressed_);
+                break;
+            }
     switch (control) {
     case Control::None:
         break;
@@ -152,6 +161,8 @@ void EffectSetupView::fingerDown(Point p) {
 }
 
 void EffectSetupView::fingerMove(Point p, Point oldPoint) {
+    if (!pressed_.isHidden() && !pressed_.frame().contains(p))
+        pressed_.setHidden(true);
     if (draggingKnob_ >= 0) {
         turnKnob(draggingKnob_, p, oldPoint);
         return;
@@ -162,6 +173,7 @@ void EffectSetupView::fingerMove(Point p, Point oldPoint) {
 }
 
 void EffectSetupView::fingerUp(Point p) {
+    pressed_.setHidden(true);
     if (inTestButton(p)) {
         stopTestNote();
     }
@@ -227,5 +239,6 @@ void EffectSetupView::stopTestNote() {
 }
 
 void EffectSetupView::willAppear(int, int currentGuitar) {
+    pressed_.setHidden(true);
     setCurrentGuitar(currentGuitar);
 }

@@ -7,6 +7,7 @@
 #include "platform/BackKeys.h"
 #include "platform/FingerView.h"
 #include "platform/ImageView.h"
+#include "platform/PressShade.h"
 #include "ui/HostedScreen.h"
 
 class Knob;
@@ -132,6 +133,9 @@ public:
     // Lifting inside the test button stops the test note; turning ends.
     void fingerUp(Point p);
 
+    // Whether a button held down (back, test, tap) is drawn pressed.
+    bool showsPressed() const { return !pressed_.isHidden(); }
+
     // How many knobs the pedal has, and knob `index`.
     int knobCount() const { return static_cast<int>(knobs_.size()); }
     Knob& knob(int index) const { return *knobs_[static_cast<std::size_t>(index)]; }
@@ -167,6 +171,9 @@ private:
     int currentGuitar_ = 0;
     int testTonePlaylistNo_ = -1;
     int draggingKnob_ = -1;
+    // Darkens the back, test or tap button while a finger holds it: they are
+    // part of the pedal's picture and would otherwise not answer the touch.
+    PressShade pressed_;
     std::unique_ptr<ImageView> powerOnLight_;
     std::unique_ptr<Label> guitarLabel_;
     std::vector<Switch> switches_;

@@ -1,4 +1,4 @@
-#include "guitars/PressShade.h"
+#include "platform/PressShade.h"
 
 #include <algorithm>
 

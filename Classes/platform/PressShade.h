@@ -1,7 +1,7 @@
 #pragma once
 #include "platform/View.h"
 
-// The pressed look of a button of the playing surface that is part of the
+// The pressed look of a button that is part of a screen's
 // background picture: a dark rounded veil over it while a finger holds it.
 // Takes no touches.
 //
