@@ -18,6 +18,7 @@
 #include "core/WholeFileWriter.h"
 #include "platform/AlertView.h"
 #include "platform/Application.h"
+#include "platform/BrowserLauncher.h"
 #include "platform/SdlAudioOutput.h"
 #include "platform/core/Folders.h"
 #include "platform/core/InstanceLock.h"
@@ -336,6 +337,25 @@ void Strumwell::saveAppSettings() {
 void Strumwell::visitWebsite() {
     if (application_)
         application_->openURL(kWebsite);
+}
+
+bool Strumwell::openFolder(const std::string& folder) {
+    if (!application_ || !BrowserLauncher::available())
+        return false;
+    if (folder.empty())
+        return true;
+    // Percent-encoded, so that spaces and the like survive as one address.
+    std::string url = "file://";
+    for (unsigned char c : folder) {
+        if (std::isalnum(c) || c == '/' || c == '-' || c == '_' || c == '.' || c == '~') {
+            url += static_cast<char>(c);
+        } else {
+            char hex[4];
+            std::snprintf(hex, sizeof hex, "%%%02X", c);
+            url += hex;
+        }
+    }
+    return application_->openURL(url);
 }
 
 // ---------------------------------------------------------------------------
