@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cmath>
 #include <exception>
 #include <filesystem>
 
@@ -127,10 +126,13 @@ std::string counted(size_t count, const char* noun) {
     return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
 }
 
-// The song's note-downs: its notes as the user counts them.
+// The song's note-downs, a stopped pass not yet merged included: its notes
+// as the user counts them.
 size_t noteCount(const Recorder& recorder) {
-    const std::vector<Note> notes = recorder.notes();
-    return static_cast<size_t>(std::count_if(notes.begin(), notes.end(), [](const Note& n) { return n.keyDown(); }));
+    size_t count = 0;
+    for (const auto& list : {recorder.notes(), recorder.currentOverdubNotesToAdd()})
+        count += static_cast<size_t>(std::count_if(list.begin(), list.end(), [](const Note& n) { return n.keyDown(); }));
+    return count;
 }
 
 // Where the song's summary stands in Modify mode: a small dark panel in the
@@ -279,7 +281,7 @@ std::string RecorderView::songSummary() const {
             ++perGuitar[guitar];
     }
     const bool named = !songName_.empty() && songFingerprint() == namedFingerprint_;
-    const long seconds = std::lround(end);
+    const long seconds = static_cast<long>(end); // whole seconds, as a clock counts
     const std::string secs = std::to_string(seconds % 60);
     return (named ? songName_ : std::string("unsaved")) + "\n" + std::to_string(seconds / 60) + ":" +
            (secs.size() < 2 ? "0" : "") + secs + "\nG1 " + std::to_string(perGuitar[0]) + "\nG2 " +
@@ -295,8 +297,7 @@ void RecorderView::redraw() {
         LEDLit_->setCenter(loadSaveMode_ ? kLoadSaveLight : kModifyLight);
     for (auto& label : exportLabels_)
         label->setAlpha(!box && loadSaveMode_ && b.selectedIndex() >= 0 ? 1.0f : kDisabledAlpha);
-    if (!modifyView_->isHidden())
-        songLabel_->setText(songSummary());
+    songLabel_->setText(songSummary());
     showFolderLabel_->setHidden(!b.showingMessageBox() || b.optionChosen() != kExported);
     showFolderLabel_->setCenter(b.part(LibraryBrowser::kCancel).center());
 }

@@ -122,18 +122,18 @@ TEST_P(LibraryBrowserTest, DamagedAndVanishedFilesAreReportedNotLoaded) {
     writeText(item("gone"), "x");
     case_.makeWork(*this);
     std::string before = case_.work(*this);
-    // The recorder screen names the file and the reason.
-    const std::string songReasons[] = {"Cannot read 'broken.SAV': the file is damaged: its sections do not "
-                                       "fit its length (Error loading file).",
-                                       "Cannot read 'empty.SAV': the file is empty (Empty file)."};
+    // Both screens name the file and the reason.
+    const std::string reasons[2][2] = {
+        {"Song not loaded.\nCannot read 'broken.SAV': the file is damaged: its sections do not fit its length "
+         "(Error loading file).", "Song not loaded.\nCannot read 'empty.SAV': the file is empty (Empty file)."},
+        {"Tab not loaded.\nCannot read 'broken.TAB': the tab section is damaged: a fret is out of range "
+         "(TabFailure-3).", "Tab not loaded.\nCannot read 'empty.TAB': the file is empty (Empty file)."}};
     for (int row : {0, 1}) {
         tapRow(row);
         tap(Control::Load);
         EXPECT_EQ(boxText(), browser().loadQuestion(browser().names()[static_cast<size_t>(row)]));
         tap(Control::OK);
-        const bool songs = case_.kind == &LibraryKind::kSongs;
-        EXPECT_EQ(boxText(),
-                  songs ? "Song not loaded.\n" + songReasons[row] : failed("loaded", "is damaged"));
+        EXPECT_EQ(boxText(), reasons[case_.kind == &LibraryKind::kTabs][row]);
         EXPECT_EQ(browser().nameField().text(), "");
         EXPECT_EQ(case_.work(*this), before) << "what is in memory is kept";
         tap(Control::OK);

@@ -61,7 +61,7 @@ TEST_F(InApp, EveryScreensCornerButtonsOpenItsManualPageAndGoBack) {
         ASSERT_NE(manual, nullptr);
         EXPECT_EQ(manual->currentPage(), findScreenEntry(screen)->manualPage);
         // Escape and Backspace go back as the back buttons do (not from the main menu).
-        const bool keys = screen % 2 == 0 && screen != S::kRecorder;
+        const bool keys = screen % 2 == 0 || screen == S::kRecorder;
         keys ? key(Key::Escape)
              : tap(library_test::inside<ManualView::Button>(ManualView::buttonAreas(), ManualView::Button::Back));
         EXPECT_EQ(shown(), screen);
@@ -74,6 +74,29 @@ TEST_F(InApp, EveryScreensCornerButtonsOpenItsManualPageAndGoBack) {
         EXPECT_EQ(shown(), S::kMainMenu);
         EXPECT_EQ(shell().noBackScreens(), 0);
     }
+}
+
+TEST_F(InApp, TheWahPedalsMarkerRocksWithTheTilt) {
+    go(S::kWahEffectSetup);
+    tap({150, 240}); // the wah on
+    // Where the marker's pixels stand along the treadle (landscape x), as drawn.
+    const auto markerAt = [&] {
+        int w = 0, h = 0;
+        const std::vector<std::uint8_t> px = app().captureLandscape(&w, &h);
+        const int y = (320 - 46) * h / 320, at = w * y * 4;
+        for (int x = 0; x < w; ++x)
+            if (px[at + x * 4] > 180 && px[at + x * 4 + 2] < 140) // the marker's amber
+                return x * 480 / w;
+        return -1;
+    };
+    std::vector<int> seen{markerAt()};
+    for (Key k : {Key::Up, Key::Down}) {
+        app().injectKey({.key = k, .name = {}, .shift = true}, true);
+        settle(), settle();
+        seen.push_back(markerAt());
+        app().injectKey({.key = k, .name = {}, .shift = true}, false);
+    }
+    EXPECT_TRUE(seen[0] >= 0 && seen[1] != seen[0] && seen[2] != seen[1]) << seen[0] << " " << seen[1] << " " << seen[2];
 }
 
 // Without an engine (the application's is made later) every touch anywhere
