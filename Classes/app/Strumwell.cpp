@@ -393,10 +393,11 @@ void Strumwell::testDisplayFirstTimeMessage() {
     // The marker is one positive 32-bit number; anything else (a longer file,
     // a FIFO, a folder) counts as not seen, and is replaced below.
     std::vector<uint8_t> b;
-    const bool seen = BoundedFile::read(firstRunMarkerPath(), BoundedFile::Limit::kFirstRunMarker, b).empty() &&
-                      b.size() == 4 &&
-                      static_cast<int32_t>(static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
-                                           static_cast<uint32_t>(b[2]) << 16 | static_cast<uint32_t>(b[3]) << 24) > 0;
+    const bool seen =
+        BoundedFile::read(firstRunMarkerPath(), BoundedFile::Limit::kFirstRunMarker, b).empty() &&
+        b.size() == 4 &&
+        static_cast<int32_t>(static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
+                             static_cast<uint32_t>(b[2]) << 16 | static_cast<uint32_t>(b[3]) << 24) > 0;
     if (!seen) {
         showAlert(kWelcomeTitle, kWelcomeMessage, true);
         putFirstRunTab();

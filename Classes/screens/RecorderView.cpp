@@ -131,7 +131,8 @@ std::string counted(size_t count, const char* noun) {
 size_t noteCount(const Recorder& recorder) {
     size_t count = 0;
     for (const auto& list : {recorder.notes(), recorder.currentOverdubNotesToAdd()})
-        count += static_cast<size_t>(std::count_if(list.begin(), list.end(), [](const Note& n) { return n.keyDown(); }));
+        count += static_cast<size_t>(
+            std::count_if(list.begin(), list.end(), [](const Note& n) { return n.keyDown(); }));
     return count;
 }
 
@@ -256,7 +257,8 @@ std::vector<size_t> RecorderView::songFingerprint() const {
     if (!recorder_)
         return {};
     std::vector<size_t> counts{static_cast<size_t>(recorder_->getNumNotes()),
-                               static_cast<size_t>(recorder_->currentOverdubNo()), recorder_->pitchBends().size()};
+                               static_cast<size_t>(recorder_->currentOverdubNo()),
+                               recorder_->pitchBends().size()};
     for (int guitar : {0, 1}) {
         counts.push_back(recorder_->wahChanges(guitar).size());
         counts.push_back(recorder_->whammyBarChanges(guitar).size());
@@ -438,7 +440,8 @@ std::string RecorderView::erase(int32_t option) {
         return "Erased the last track: " + counted(notes - noteCount(*recorder_), "note") + ".";
     case kEraseLastNote:
         recorder_->eraseLastXNotes(1);
-        return notes == noteCount(*recorder_) ? "No note erased: the song has none." : "Erased the last note.";
+        return notes == noteCount(*recorder_) ? "No note erased: the song has none."
+                                              : "Erased the last note.";
     case kEraseWah:
     case kEraseWhammy:
         for (int guitar : {0, 1}) {
@@ -447,7 +450,8 @@ std::string RecorderView::erase(int32_t option) {
             else
                 recorder_->eraseAllWhammyBarChanges(guitar);
         }
-        return "Erased " + counted(changes, option == kEraseWah ? "Wah Wah change" : "Whammy Bar change") + ".";
+        return "Erased " + counted(changes, option == kEraseWah ? "Wah Wah change" : "Whammy Bar change") +
+               ".";
     default:
         return {};
     }

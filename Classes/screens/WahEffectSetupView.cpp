@@ -65,7 +65,8 @@ void WahEffectSetupView::willAppear(int previousScreen, int currentGuitar) {
 void WahEffectSetupView::showWahPosition() {
     const SoundEngine* engine = soundEngine();
     const float wah = engine ? engine->wahForGuitar(currentGuitar()) : Recorder::kMinWah;
-    const float along = std::clamp((wah - Recorder::kMinWah) / (Recorder::kMaxWah - Recorder::kMinWah), 0.0f, 1.0f);
+    const float along =
+        std::clamp((wah - Recorder::kMinWah) / (Recorder::kMaxWah - Recorder::kMinWah), 0.0f, 1.0f);
     const Point at{kTrackX, kHeelY + along * (kToeY - kHeelY)};
     if (marker_.center().x != at.x || marker_.center().y != at.y)
         marker_.setCenter(at);

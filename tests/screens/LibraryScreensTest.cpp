@@ -114,8 +114,10 @@ TEST_F(RecorderScreen, EditButtonsAskThenEditAndStopARecordingPassFirst) {
          "Erased the last track: 1 note."},
         {Action::EraseLastNote, "Really erase the last recorded note?", "0: 2 notes, wah, whammy",
          "Erased the last note."},
-        {Action::EraseWahChanges, "Really erase all Wah Wah changes?", "0: 2 notes, whammy", "Erased 3 Wah Wah changes."},
-        {Action::EraseWhammyChanges, "Really erase all Whammy Bar changes?", "0: 2 notes", "Erased 3 Whammy Bar changes."},
+        {Action::EraseWahChanges, "Really erase all Wah Wah changes?", "0: 2 notes, whammy",
+         "Erased 3 Wah Wah changes."},
+        {Action::EraseWhammyChanges, "Really erase all Whammy Bar changes?", "0: 2 notes",
+         "Erased 3 Whammy Bar changes."},
         {Action::EraseSong, "Really erase the current song?", "0: 0 notes", "Erased the song: 1 note."}};
     for (const auto& [button, question, after, notice] : edits) {
         SCOPED_TRACE(after);
