@@ -18,6 +18,7 @@
 #include "core/WholeFileWriter.h"
 #include "platform/AlertView.h"
 #include "platform/Application.h"
+#include "platform/BrowserLauncher.h"
 #include "platform/SdlAudioOutput.h"
 #include "platform/core/Folders.h"
 #include "platform/core/InstanceLock.h"
@@ -338,6 +339,25 @@ void Strumwell::visitWebsite() {
         application_->openURL(kWebsite);
 }
 
+bool Strumwell::openFolder(const std::string& folder) {
+    if (!application_ || !BrowserLauncher::available())
+        return false;
+    if (folder.empty())
+        return true;
+    // Percent-encoded, so that spaces and the like survive as one address.
+    std::string url = "file://";
+    for (unsigned char c : folder) {
+        if (std::isalnum(c) || c == '/' || c == '-' || c == '_' || c == '.' || c == '~') {
+            url += static_cast<char>(c);
+        } else {
+            char hex[4];
+            std::snprintf(hex, sizeof hex, "%%%02X", c);
+            url += hex;
+        }
+    }
+    return application_->openURL(url);
+}
+
 // ---------------------------------------------------------------------------
 // Crash flag and first-run message
 
@@ -373,10 +393,11 @@ void Strumwell::testDisplayFirstTimeMessage() {
     // The marker is one positive 32-bit number; anything else (a longer file,
     // a FIFO, a folder) counts as not seen, and is replaced below.
     std::vector<uint8_t> b;
-    const bool seen = BoundedFile::read(firstRunMarkerPath(), BoundedFile::Limit::kFirstRunMarker, b).empty() &&
-                      b.size() == 4 &&
-                      static_cast<int32_t>(static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
-                                           static_cast<uint32_t>(b[2]) << 16 | static_cast<uint32_t>(b[3]) << 24) > 0;
+    const bool seen =
+        BoundedFile::read(firstRunMarkerPath(), BoundedFile::Limit::kFirstRunMarker, b).empty() &&
+        b.size() == 4 &&
+        static_cast<int32_t>(static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
+                             static_cast<uint32_t>(b[2]) << 16 | static_cast<uint32_t>(b[3]) << 24) > 0;
     if (!seen) {
         showAlert(kWelcomeTitle, kWelcomeMessage, true);
         putFirstRunTab();

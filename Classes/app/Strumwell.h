@@ -84,6 +84,8 @@ public:
     // folder; they are read back at the next launch.
     void saveAppSettings() override;
     void visitWebsite() override;
+    // As a file:/// address, through the browser launcher (xdg-open).
+    bool openFolder(const std::string& folder) override;
 
     // False when another program holds the documents folder: this one then
     // does nothing but say so and quit.

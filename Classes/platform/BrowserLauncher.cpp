@@ -4,12 +4,16 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <unistd.h>
+
+#include <cstdlib>
 #include <iterator>
+#include <sstream>
 
 extern char** environ;
 
 bool BrowserLauncher::open(const std::string& url) {
-    if (url.rfind("http://", 0) != 0 && url.rfind("https://", 0) != 0)
+    if (url.rfind("http://", 0) != 0 && url.rfind("https://", 0) != 0 && url.rfind("file:///", 0) != 0)
         return false;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -31,4 +35,13 @@ bool BrowserLauncher::open(const std::string& url) {
 void BrowserLauncher::reap() {
     for (auto it = running_.begin(); it != running_.end();)
         it = waitpid(*it, nullptr, WNOHANG) != 0 ? running_.erase(it) : std::next(it);
+}
+
+bool BrowserLauncher::available() {
+    const char* path = std::getenv("PATH");
+    std::istringstream dirs(path ? path : "");
+    for (std::string dir; std::getline(dirs, dir, ':');)
+        if (!dir.empty() && access((dir + "/xdg-open").c_str(), X_OK) == 0)
+            return true;
+    return false;
 }

@@ -4,15 +4,18 @@
 #include <string>
 #include <vector>
 
-// Opens web addresses in the system browser (xdg-open) without waiting for
-// it, and reaps the launchers once they exit.
+// Opens web addresses in the system browser, and local folders (file:///
+// addresses) in the file manager, through xdg-open without waiting for it;
+// reaps the launchers once they exit.
 //
 // Threads: UI thread only.
 class BrowserLauncher {
 public:
-    // Only http and https addresses, handed over as one argument, never
-    // through a shell. false when none could be started.
+    // Only http, https and file:/// addresses, handed over as one argument,
+    // never through a shell. false when none could be started.
     bool open(const std::string& url);
+    // Whether xdg-open is on PATH: whether open can start anything at all.
+    static bool available();
     // Reaps the launchers that have exited; never waits.
     void reap();
     // Some launcher still runs (the loop then looks again soon).

@@ -35,7 +35,6 @@ struct LibraryKind {
     // Notices for what did not work, instead of claiming success: "Song not
     // saved.\nThe file could not be written." and so on.
     std::string saveFailedText() const { return failed("saved", "could not be written"); }
-    std::string loadDamagedText() const { return failed("loaded", "is damaged"); }
     std::string loadMissingText() const { return failed("loaded", "is missing"); }
     std::string eraseFailedText() const { return failed("erased", "could not be removed"); }
     // A file that was there but did not read, with the file and the reason

@@ -39,3 +39,10 @@ void LibraryScreen::start() {
     browser_->selectFirst();
     redraw();
 }
+
+bool LibraryScreen::backKey() {
+    if (!parent_)
+        return false;
+    parent_->transitionBack(this);
+    return true;
+}

@@ -2,6 +2,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/BackKeys.h"
 #include "platform/FingerView.h"
 #include "screens/LibraryBrowser.h"
 #include "ui/HostedScreen.h"
@@ -57,9 +58,13 @@ protected:
     virtual bool listShown() const { return true; }
 
     ScreenHost* parent() const { return parent_; }
+    // Escape or Backspace with no box, menu or editing up: one screen back
+    // (nothing without a parent); whether there was a way back.
+    virtual bool backKey();
 
 private:
     ScreenHost* parent_;
     std::unique_ptr<ImageView> background_;
     std::unique_ptr<LibraryBrowser> browser_;
+    BackKeys backKeys_{*this, [this] { return backKey(); }};
 };

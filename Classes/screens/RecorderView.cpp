@@ -1,5 +1,6 @@
 #include "screens/RecorderView.h"
 
+#include <algorithm>
 #include <cctype>
 #include <exception>
 #include <filesystem>
@@ -115,9 +116,31 @@ std::string exportingText(const std::string& fileName, int percent) {
     return "Exporting '" + fileName + "'...\n" + std::to_string(percent) + "%";
 }
 
-std::string exportedText(const std::string& fileName) {
-    return "Song exported as '" + fileName + "'.";
+// With the whole path, so that the user can find the file.
+std::string exportedText(const std::string& path) {
+    return "Song exported as '" + path + "'.";
 }
+
+// "14 notes", "1 note".
+std::string counted(size_t count, const char* noun) {
+    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
+// The song's note-downs, a stopped pass not yet merged included: its notes
+// as the user counts them.
+size_t noteCount(const Recorder& recorder) {
+    size_t count = 0;
+    for (const auto& list : {recorder.notes(), recorder.currentOverdubNotesToAdd()})
+        count += static_cast<size_t>(
+            std::count_if(list.begin(), list.end(), [](const Note& n) { return n.keyDown(); }));
+    return count;
+}
+
+// Where the song's summary stands in Modify mode: a small dark panel in the
+// free metal beside the mode buttons, one line each for the name, the length
+// and each guitar's notes.
+constexpr Point kSongLabelCentre{107, 49};
+constexpr const char* kShowFolderText = "Show folder";
 
 // "Song not exported.\n<Reason>."
 std::string exportFailedText(const std::string& reason) {
@@ -211,6 +234,60 @@ void RecorderView::build() {
     LEDLit_ = picture("RecorderLED.png", kModifyLight);
     insertSubviewBelow(shine_.get(), &b.part(LibraryBrowser::kBox));
     insertSubviewBelow(LEDLit_.get(), &b.part(LibraryBrowser::kBox));
+
+    songLabel_ = sidewaysLabel(kSongLabelCentre, 80, 62, 11);
+    songLabel_->setNumberOfLines(4);
+    songLabel_->setTextColor(kExportText);
+    songLabel_->setBackgroundColor(kExportBackground);
+    modifyView_->addSubview(songLabel_.get());
+    // Over the box's Cancel button while an export's notice offers the folder.
+    showFolderLabel_ = sidewaysLabel({0, 0}, 84, 40, 13);
+    showFolderLabel_->setText(kShowFolderText);
+    showFolderLabel_->setBackgroundColor(kExportBackground);
+    showFolderLabel_->setTextColor(kExportText);
+    showFolderLabel_->setUserInteractionEnabled(false);
+    addSubview(showFolderLabel_.get());
+}
+
+void RecorderView::willAppear(int, int) {
+    redraw();
+}
+
+std::vector<size_t> RecorderView::songFingerprint() const {
+    if (!recorder_)
+        return {};
+    std::vector<size_t> counts{static_cast<size_t>(recorder_->getNumNotes()),
+                               static_cast<size_t>(recorder_->currentOverdubNo()),
+                               recorder_->pitchBends().size()};
+    for (int guitar : {0, 1}) {
+        counts.push_back(recorder_->wahChanges(guitar).size());
+        counts.push_back(recorder_->whammyBarChanges(guitar).size());
+    }
+    return counts;
+}
+
+void RecorderView::nameSong(const std::string& name) {
+    songName_ = name;
+    namedFingerprint_ = songFingerprint();
+}
+
+std::string RecorderView::songSummary() const {
+    if (!recorder_)
+        return {};
+    double end = 0;
+    size_t perGuitar[2] = {0, 0};
+    for (const Note& n : recorder_->notes()) {
+        end = std::max(end, n.time());
+        // The guitar as the MIDI export tells it from the sample number.
+        if (const int guitar = MidiExport::guitarOfSample(n.sampleNo()); n.keyDown() && guitar >= 0)
+            ++perGuitar[guitar];
+    }
+    const bool named = !songName_.empty() && songFingerprint() == namedFingerprint_;
+    const long seconds = static_cast<long>(end); // whole seconds, as a clock counts
+    const std::string secs = std::to_string(seconds % 60);
+    return (named ? songName_ : std::string("unsaved")) + "\n" + std::to_string(seconds / 60) + ":" +
+           (secs.size() < 2 ? "0" : "") + secs + "\nG1 " + std::to_string(perGuitar[0]) + "\nG2 " +
+           std::to_string(perGuitar[1]);
 }
 
 void RecorderView::redraw() {
@@ -222,6 +299,9 @@ void RecorderView::redraw() {
         LEDLit_->setCenter(loadSaveMode_ ? kLoadSaveLight : kModifyLight);
     for (auto& label : exportLabels_)
         label->setAlpha(!box && loadSaveMode_ && b.selectedIndex() >= 0 ? 1.0f : kDisabledAlpha);
+    songLabel_->setText(songSummary());
+    showFolderLabel_->setHidden(!b.showingMessageBox() || b.optionChosen() != kExported);
+    showFolderLabel_->setCenter(b.part(LibraryBrowser::kCancel).center());
 }
 
 bool RecorderView::ownFingerDown(Point p) {
@@ -272,7 +352,10 @@ std::vector<std::string> RecorderView::listNames() {
 
 bool RecorderView::saveFile(const std::string& fileName) {
     stopRecorder();
-    return fileManager_ && fileManager_->saveState(fileName);
+    if (!fileManager_ || !fileManager_->saveState(fileName))
+        return false;
+    nameSong(fileName.substr(0, fileName.size() - std::string(browser().kind().extension).size()));
+    return true;
 }
 
 bool RecorderView::eraseEntry(int index) {
@@ -297,7 +380,11 @@ void RecorderView::load(int index) {
             const std::string fileName = b.folder().fileName(name);
             if (fileManager_->loadState(fileName)) {
                 outcome = kind.loadedText(name);
+                if (const int leftOut = recorder_ ? recorder_->eventsLeftOutOnLoad() : 0; leftOut > 0)
+                    outcome += "\nOnly the first " + std::to_string(Recorder::kMaxEvents) +
+                               " events were kept (" + std::to_string(leftOut) + " left out).";
                 b.nameField().setText(name);
+                nameSong(name);
             } else {
                 outcome = kind.loadRefusedText(fileName, fileManager_->lastFailure());
             }
@@ -325,42 +412,67 @@ void RecorderView::ownerOK(int32_t option) {
         return;
     case kExporting:
         return; // only Cancel answers a running render
+    case kExported:
+        b.closeBox();
+        return;
     default:
         break;
     }
     stopRecorder();
-    if (recorder_) {
-        switch (option) {
-        case kEraseWholeSong:
-            recorder_->eraseWholeSong();
-            break;
-        case kEraseLastTrack:
-            recorder_->eraseLastOverdub();
-            break;
-        case kEraseLastNote:
-            recorder_->eraseLastXNotes(1);
-            break;
-        case kEraseWah:
-        case kEraseWhammy:
-            for (int guitar : {0, 1}) {
-                if (option == kEraseWah)
-                    recorder_->eraseAllWahChanges(guitar);
-                else
-                    recorder_->eraseAllWhammyBarChanges(guitar);
-            }
-            break;
-        default:
-            break;
-        }
-    }
+    const std::string notice = recorder_ ? erase(option) : std::string();
     b.closeBox();
+    if (!notice.empty())
+        b.showNotice(notice);
+}
+
+std::string RecorderView::erase(int32_t option) {
+    const size_t notes = noteCount(*recorder_);
+    size_t changes = 0;
+    for (int guitar : {0, 1})
+        changes += option == kEraseWah ? recorder_->wahChanges(guitar).size()
+                                       : recorder_->whammyBarChanges(guitar).size();
+    switch (option) {
+    case kEraseWholeSong:
+        recorder_->eraseWholeSong();
+        return "Erased the song: " + counted(notes, "note") + ".";
+    case kEraseLastTrack:
+        recorder_->eraseLastOverdub();
+        return "Erased the last track: " + counted(notes - noteCount(*recorder_), "note") + ".";
+    case kEraseLastNote:
+        recorder_->eraseLastXNotes(1);
+        return notes == noteCount(*recorder_) ? "No note erased: the song has none."
+                                              : "Erased the last note.";
+    case kEraseWah:
+    case kEraseWhammy:
+        for (int guitar : {0, 1}) {
+            if (option == kEraseWah)
+                recorder_->eraseAllWahChanges(guitar);
+            else
+                recorder_->eraseAllWhammyBarChanges(guitar);
+        }
+        return "Erased " + counted(changes, option == kEraseWah ? "Wah Wah change" : "Whammy Bar change") +
+               ".";
+    default:
+        return {};
+    }
 }
 
 void RecorderView::ownerCancel(int32_t option) {
     if (option == kExporting)
         cancelExport();
-    else
+    else if (option == kExported)
+        openFolder(exportedFolder_);
+    if (option != kExporting)
         browser().closeBox();
+}
+
+// Where the box offers "Show folder": when the desktop can open one.
+void RecorderView::showExported(const std::string& path) {
+    exportedFolder_ = std::filesystem::path(path).parent_path().string();
+    if (openFolder({}))
+        browser().showBox(kExported, exportedText(path));
+    else
+        browser().showNotice(exportedText(path));
 }
 
 std::string RecorderView::exportPath(const std::string& name, const char* extension) const {
@@ -398,7 +510,7 @@ void RecorderView::writeMidi(const std::string& name) {
                                            result.bytes.size())) {
         b.showNotice(exportFailedText("cannot write " + fileName));
     } else {
-        b.showNotice(exportedText(fileName));
+        showExported(exportPath(name, kMidiExtension));
     }
 }
 
@@ -462,7 +574,7 @@ void RecorderView::finishExport() {
     switch (state) {
     case SongRenderJob::State::Done:
         // Also when Cancel came after the last buffer: the file is there.
-        browser().showNotice(exportedText(message.empty() ? exportFileName_ : message));
+        showExported(exportPath(exportName_, kWavExtension));
         break;
     case SongRenderJob::State::Cancelled:
         browser().showNotice(kExportCancelledText);
@@ -483,6 +595,15 @@ void RecorderView::goBack() {
 void RecorderView::openHelp() {
     if (parent())
         parent()->transitionToView(ScreenHost::kManual, this, true);
+}
+
+bool RecorderView::openFolder(const std::string& folder) {
+    return parent() && parent()->openFolder(folder);
+}
+
+bool RecorderView::backKey() {
+    goBack();
+    return true;
 }
 
 MainThreadQueue* RecorderView::callQueue() const {

@@ -61,7 +61,15 @@ public:
         kExportOverwriteMidi,
         // A WAV render is running: the box shows its progress and Cancel only.
         kExporting,
+        // An export is done: OK, and Cancel as "Show folder".
+        kExported,
     };
+
+    // What the song in memory holds, as the Modify mode shows it, one line
+    // each: the name last loaded or saved ("unsaved" for none, or once
+    // anything changed the song since), the length ("1:23") and each
+    // guitar's notes ("G1 120", "G2 34").
+    std::string songSummary() const;
 
     // The touch areas: the corner and mode buttons (always), the edits
     // (Modify mode) and the export buttons (Load/Save mode, with the
@@ -81,6 +89,7 @@ public:
     ~RecorderView() override;
 
     void redraw() override;
+    void willAppear(int previousScreen, int currentGuitar) override;
     void onExit() {}
 
     // The queue that runs the delayed steps of a load and follows a render
@@ -94,12 +103,17 @@ public:
     bool showingPleaseWaitMessage() const { return browser().waiting(); }
     const View& modifyView() const { return *modifyView_; }
     const ImageView& LEDLit() const { return *LEDLit_; }
+    const Label& songLabel() const { return *songLabel_; }
 
 protected:
     // The corner buttons: the delegate's transitionBack and the manual
     // (nothing without a parent).
     virtual void goBack();
     virtual void openHelp();
+    // Opens `folder` in the desktop's file manager; with an empty folder,
+    // only whether it could (the host's openFolder).
+    virtual bool openFolder(const std::string& folder);
+    bool backKey() override;
 
     bool ownFingerDown(Point p) override;
     bool listShown() const override { return loadSaveMode_; }
@@ -128,10 +142,19 @@ private:
     // Stops a running WAV export and shows what became of it.
     void cancelExport();
     void finishExport();
+    // "Song exported as '<path>'.", with "Show folder" where the desktop can.
+    void showExported(const std::string& path);
     std::string exportPath(const std::string& name, const char* extension) const;
     MainThreadQueue* callQueue() const;
     void after(double seconds, std::function<void()> fn);
     void stopRecorder();
+    // The song edit behind `option`, carried out; the notice telling what went.
+    std::string erase(int32_t option);
+    // Remembers the song in memory as the one called `name` (empty: unsaved).
+    void nameSong(const std::string& name);
+    // Counts that change whenever the song does: the events, the overdub and
+    // each guitar's wah and whammy changes.
+    std::vector<size_t> songFingerprint() const;
 
     SoundEngine* soundEngine_;
     FileManager* fileManager_;
@@ -145,10 +168,15 @@ private:
     int exportPercent_ = 0;
     int exportGeneration_ = 0; // counts the renders started
     std::unique_ptr<SongRenderJob> renderJob_;
+    std::string exportedFolder_; // where the last export went, for "Show folder"
+    std::string songName_;       // last loaded or saved; empty for none
+    std::vector<size_t> namedFingerprint_;
 
     std::unique_ptr<View> modifyView_;
     std::unique_ptr<Label> editLabels_[5];
     std::unique_ptr<Label> exportLabels_[2]; // WAV, MIDI
     std::unique_ptr<ImageView> shine_;
     std::unique_ptr<ImageView> LEDLit_;
+    std::unique_ptr<Label> songLabel_;
+    std::unique_ptr<Label> showFolderLabel_; // over Cancel while kExported shows
 };

@@ -80,15 +80,15 @@ std::string documentsFolderOf(ScreenHost* parent, FileManager* fileManager) {
     return parent ? parent->documentsFolder() : std::string();
 }
 
-// Whether `fileName` holds a tab the file manager can read, found without
-// touching the application's tab: a damaged file must not cost the user the
-// tab in memory.
-bool tabFileReadable(const std::string& folder, const std::string& fileName) {
+// Why `fileName` holds no tab the file manager can read (empty when it
+// does), found without touching the application's tab: a damaged file must
+// not cost the user the tab in memory.
+std::string tabFileFailure(const std::string& folder, const std::string& fileName) {
     Tab scratch;
     FileManager reader(&scratch, nullptr, nullptr, folder);
     std::ostringstream quiet;
     reader.setDiagnosticStream(quiet);
-    return reader.loadTab(fileName);
+    return reader.loadTab(fileName) ? std::string() : reader.lastFailure();
 }
 
 } // namespace
@@ -293,9 +293,11 @@ std::string TabGuitarLoadSaveView::loadTabFile(const std::string& name) {
         b.loadNames();
         return b.kind().loadMissingText();
     }
-    // Damaged: the tab in memory stays too.
-    if (!tabFileReadable(b.folder().documentsFolder(), fileName) || !fileManager_->loadTab(fileName))
-        return b.kind().loadDamagedText();
+    // Damaged: the tab in memory stays too, and the notice names the file and why.
+    if (const std::string failure = tabFileFailure(b.folder().documentsFolder(), fileName); !failure.empty())
+        return b.kind().loadRefusedText(fileName, failure);
+    if (!fileManager_->loadTab(fileName))
+        return b.kind().loadRefusedText(fileName, fileManager_->lastFailure());
     b.nameField().setText(name);
     return b.kind().loadedText(name);
 }

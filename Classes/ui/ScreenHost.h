@@ -62,6 +62,13 @@ public:
     // Writes the app's own settings so they are read back at the next launch.
     virtual void saveAppSettings() = 0;
     virtual void visitWebsite() = 0;
+    // Shows `folder` in the desktop's file manager; false when the desktop
+    // has none to start. With an empty folder it only answers whether it
+    // could, opening nothing.
+    virtual bool openFolder(const std::string& folder) {
+        (void)folder;
+        return false;
+    }
 
 protected:
     ~ScreenHost() = default;

@@ -122,18 +122,21 @@ TEST_P(LibraryBrowserTest, DamagedAndVanishedFilesAreReportedNotLoaded) {
     writeText(item("gone"), "x");
     case_.makeWork(*this);
     std::string before = case_.work(*this);
-    // The recorder screen names the file and the reason.
-    const std::string songReasons[] = {"Cannot read 'broken.SAV': the file is damaged: its sections do not "
-                                       "fit its length (Error loading file).",
-                                       "Cannot read 'empty.SAV': the file is empty (Empty file)."};
+    // Both screens name the file and the reason.
+    const std::string reasons[2][2] = {
+        {"Song not loaded.\nCannot read 'broken.SAV': the file is damaged: its sections do not fit its "
+         "length "
+         "(Error loading file).",
+         "Song not loaded.\nCannot read 'empty.SAV': the file is empty (Empty file)."},
+        {"Tab not loaded.\nCannot read 'broken.TAB': the tab section is damaged: a fret is out of range "
+         "(TabFailure-3).",
+         "Tab not loaded.\nCannot read 'empty.TAB': the file is empty (Empty file)."}};
     for (int row : {0, 1}) {
         tapRow(row);
         tap(Control::Load);
         EXPECT_EQ(boxText(), browser().loadQuestion(browser().names()[static_cast<size_t>(row)]));
         tap(Control::OK);
-        const bool songs = case_.kind == &LibraryKind::kSongs;
-        EXPECT_EQ(boxText(),
-                  songs ? "Song not loaded.\n" + songReasons[row] : failed("loaded", "is damaged"));
+        EXPECT_EQ(boxText(), reasons[case_.kind == &LibraryKind::kTabs][row]);
         EXPECT_EQ(browser().nameField().text(), "");
         EXPECT_EQ(case_.work(*this), before) << "what is in memory is kept";
         tap(Control::OK);
@@ -196,15 +199,16 @@ TEST_P(LibraryBrowserTest, SavesAndLoadsThroughARunningApplicationWithTheKeyboar
     run.app().injectText("take.2"); // over the name there: it was selected
     run.app().runFrames(1);
     EXPECT_EQ(b.nameField().text(), "take_2"); // as it will be saved
-    run.key(Key::Return); // Return is Save
+    run.key(Key::Return);                      // Return is Save
     EXPECT_EQ(b.boxText().text(), done("saved", "take_2"));
     run.key(Key::Return);
     EXPECT_FALSE(b.showingMessageBox());
     b.nameField().setText("");
     run.tap(inside(b.listAreas(), Control::Load));
-    EXPECT_EQ(b.boxText().text(), songs ? "Load 'take_2'? It replaces the current song, the tab, the patches and "
-                                          "pedal settings."
-                                        : "Load 'take_2'? It replaces the current tab.");
+    EXPECT_EQ(b.boxText().text(),
+              songs ? "Load 'take_2'? It replaces the current song, the tab, the patches and "
+                      "pedal settings."
+                    : "Load 'take_2'? It replaces the current tab.");
     // The default button wears the ring, and the pair stands centred on the box.
     const Rect ok = b.part(LibraryBrowser::kOK).frame(), cancel = b.part(LibraryBrowser::kCancel).frame();
     EXPECT_EQ(b.defaultMark().frame().center(), ok.center());
@@ -218,7 +222,8 @@ TEST_P(LibraryBrowserTest, SavesAndLoadsThroughARunningApplicationWithTheKeyboar
         run.key(Key::Escape);
     EXPECT_EQ(b.boxText().text(), done("loaded", "take_2"));
     EXPECT_EQ(b.nameField().text(), "take_2");
-    EXPECT_EQ(b.part(LibraryBrowser::kOK).frame().center().y, b.part(LibraryBrowser::kBox).frame().center().y);
+    EXPECT_EQ(b.part(LibraryBrowser::kOK).frame().center().y,
+              b.part(LibraryBrowser::kBox).frame().center().y);
     run.key(Key::Return);
     EXPECT_FALSE(b.showingMessageBox());
     run.key(Key::Return); // with no box up the key passes on

@@ -106,14 +106,20 @@ TEST_F(RecorderScreen, EditButtonsAskThenEditAndStopARecordingPassFirst) {
                " notes" + (wah ? ", wah" : "") + (whammy ? ", whammy" : "");
     };
     EXPECT_EQ(state(), "2: 6 notes, wah, whammy");
-    const std::tuple<Action, const char*, const char*> edits[] = {
-        {Action::EraseLastTrack, "Really erase the last recorded track?", "0: 6 notes, wah, whammy"},
-        {Action::EraseLastTrack, "Really erase the last recorded track?", "0: 4 notes, wah, whammy"},
-        {Action::EraseLastNote, "Really erase the last recorded note?", "0: 2 notes, wah, whammy"},
-        {Action::EraseWahChanges, "Really erase all Wah Wah changes?", "0: 2 notes, whammy"},
-        {Action::EraseWhammyChanges, "Really erase all Whammy Bar changes?", "0: 2 notes"},
-        {Action::EraseSong, "Really erase the current song?", "0: 0 notes"}};
-    for (const auto& [button, question, after] : edits) {
+    // Each edit asks, then tells what went.
+    const std::tuple<Action, const char*, const char*, const char*> edits[] = {
+        {Action::EraseLastTrack, "Really erase the last recorded track?", "0: 6 notes, wah, whammy",
+         "Erased the last track: 1 note."},
+        {Action::EraseLastTrack, "Really erase the last recorded track?", "0: 4 notes, wah, whammy",
+         "Erased the last track: 1 note."},
+        {Action::EraseLastNote, "Really erase the last recorded note?", "0: 2 notes, wah, whammy",
+         "Erased the last note."},
+        {Action::EraseWahChanges, "Really erase all Wah Wah changes?", "0: 2 notes, whammy",
+         "Erased 3 Wah Wah changes."},
+        {Action::EraseWhammyChanges, "Really erase all Whammy Bar changes?", "0: 2 notes",
+         "Erased 3 Whammy Bar changes."},
+        {Action::EraseSong, "Really erase the current song?", "0: 0 notes", "Erased the song: 1 note."}};
+    for (const auto& [button, question, after, notice] : edits) {
         SCOPED_TRACE(after);
         press(button);
         EXPECT_EQ(boxText(), question);
@@ -125,14 +131,16 @@ TEST_F(RecorderScreen, EditButtonsAskThenEditAndStopARecordingPassFirst) {
         }
         tap(Control::OK);
         EXPECT_EQ(state(), after);
-        EXPECT_FALSE(browser().showingMessageBox());
+        EXPECT_EQ(box(), Box(RecorderView::kNotice, notice));
+        tap(Control::OK);
     }
     EXPECT_TRUE(recorder.currentOverdubNotesToAdd().empty());
 }
 
-TEST_F(RecorderScreen, FingersDoNothingWhileTheLoadNoticeIsUp) {
-    recordNotes(1);
+TEST_F(RecorderScreen, FingersDoNothingWhileTheLoadNoticeIsUpAndTheSongIsNamed) {
+    recordNotes(4, 10, 20.0);
     ASSERT_TRUE(files.saveState("song.SAV"));
+    recorder.setRestoredEventLimit(6); // as a song too long for the recorder
     MainThreadQueue queue(clock);
     shown().setCallQueue(&queue);
     press(Action::LoadSaveMode);
@@ -147,15 +155,21 @@ TEST_F(RecorderScreen, FingersDoNothingWhileTheLoadNoticeIsUp) {
     EXPECT_TRUE(shown().loadSaveMode());
     EXPECT_EQ(shown().backs, 0);
     // The load, then the notice a tenth of a second later.
-    for (const auto& [seconds, notes, waiting] : {std::tuple{0.002, 2, true}, {0.11, 2, false}}) {
+    for (const auto& [seconds, notes, waiting] : {std::tuple{0.002, 6, true}, {0.11, 6, false}}) {
         clock.advance(seconds);
         queue.runPending();
         EXPECT_EQ(recorder.getNumNotes(), notes);
         EXPECT_EQ(browser().waiting(), waiting);
     }
-    EXPECT_EQ(boxText(), "Song 'song' loaded.");
+    EXPECT_EQ(boxText(), "Song 'song' loaded.\nOnly the first 3000 events were kept (2 left out).");
     tap(Control::OK);
-    EXPECT_FALSE(browser().showingMessageBox());
+    EXPECT_EQ(shown().songLabel().text(), "song\n0:40\nG1 3\nG2 0");
+    recordNotes(1, 90);
+    press(Action::LoadSaveMode);
+    EXPECT_EQ(shown().songLabel().text(), "unsaved\n0:40\nG1 3\nG2 1");
+    saveAs("again");
+    EXPECT_EQ(shown().songLabel().text().substr(0, 6), "again\n");
+    tap(Control::OK);
     // Steps still queued when the screen goes do nothing.
     tap({Control::Load, Control::OK});
     recorder.eraseWholeSong();
@@ -178,7 +192,7 @@ TEST_F(ExportScreens, SelectedSongBecomesWavAndMidiFilesAndAsksBeforeReplacing) 
         tap(Control::OK);
         tapRow(1);
         press(action); // without a main loop the render is waited for
-        EXPECT_EQ(box(), Box(RecorderView::kNotice, std::string("Song exported as '") + file + "'."));
+        EXPECT_EQ(box(), Box(RecorderView::kNotice, "Song exported as '" + folders.doc(file) + "'."));
         EXPECT_EQ(readText(folders.doc(file)).substr(0, 4), magic);
         tap(Control::OK);
         writeText(folders.doc(file), "old");

@@ -61,9 +61,10 @@ TEST_F(InApp, EveryScreensCornerButtonsOpenItsManualPageAndGoBack) {
         ASSERT_NE(manual, nullptr);
         EXPECT_EQ(manual->currentPage(), findScreenEntry(screen)->manualPage);
         // Escape and Backspace go back as the back buttons do (not from the main menu).
-        const bool keys = screen % 2 == 0 && screen != S::kRecorder;
+        const bool keys = screen % 2 == 0 || screen == S::kRecorder;
         keys ? key(Key::Escape)
-             : tap(library_test::inside<ManualView::Button>(ManualView::buttonAreas(), ManualView::Button::Back));
+             : tap(library_test::inside<ManualView::Button>(ManualView::buttonAreas(),
+                                                            ManualView::Button::Back));
         EXPECT_EQ(shown(), screen);
         if (screen == S::kMainMenu) {
             key(Key::Escape);
@@ -74,6 +75,24 @@ TEST_F(InApp, EveryScreensCornerButtonsOpenItsManualPageAndGoBack) {
         EXPECT_EQ(shown(), S::kMainMenu);
         EXPECT_EQ(shell().noBackScreens(), 0);
     }
+}
+
+TEST_F(InApp, TheWahPedalsMarkerRocksWithTheTilt) {
+    go(S::kWahEffectSetup);
+    tap({150, 240});       // the wah on
+    std::vector<int> seen; // the landscape x of the marker's amber on the treadle's last grille line
+    for (Key k : {Key::Up, Key::Down, Key::Up}) {
+        int w = 0, h = 0, x = 0;
+        const std::vector<std::uint8_t> px = app().captureLandscape(&w, &h);
+        for (const int at = w * ((320 - 46) * h / 320) * 4;
+             x < w && !(px[at + x * 4] > 180 && px[at + x * 4 + 2] < 140);)
+            ++x;
+        seen.push_back(x * 480 / w);
+        app().injectKey({.key = k, .name = {}, .shift = true}, true), settle(), settle();
+        app().injectKey({.key = k, .name = {}, .shift = true}, false);
+    }
+    EXPECT_TRUE(seen[0] < 480 && seen[1] != seen[0] && seen[2] != seen[1])
+        << seen[0] << " " << seen[1] << " " << seen[2];
 }
 
 // Without an engine (the application's is made later) every touch anywhere
