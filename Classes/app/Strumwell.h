@@ -86,6 +86,7 @@ public:
     void visitWebsite() override;
     // As a file:/// address, through the browser launcher (xdg-open).
     bool openFolder(const std::string& folder) override;
+    void showNotice(const std::string& message) override { showAlert("Recorder", message, true); }
 
     // False when another program holds the documents folder: this one then
     // does nothing but say so and quit.

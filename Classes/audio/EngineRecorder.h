@@ -42,4 +42,6 @@ public:
     virtual void stop() = 0;
     virtual void play() = 0;
     virtual int getState() = 0;
+    // Any thread. Events in the song (a complete note counts twice).
+    virtual int getNumNotes() const = 0;
 };

@@ -23,6 +23,7 @@ public:
     void stop() override {}
     void play() override {}
     int getState() override { return 0; }
+    int getNumNotes() const override { return 0; }
 
 private:
     std::atomic<float> speed_{0.5f};

@@ -614,6 +614,9 @@ void SoundEngine::recorderPlay() {
 int SoundEngine::getRecorderState() {
     return recorder()->getState();
 }
+int SoundEngine::recorderNumNotes() {
+    return recorder()->getNumNotes();
+}
 
 // ---------------------------------------------------------------- accelerometer
 

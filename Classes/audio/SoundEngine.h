@@ -232,6 +232,8 @@ public:
     void recorderStop();
     void recorderPlay();
     int getRecorderState();
+    // UI thread. Events in the recorder's song (a complete note counts twice).
+    int recorderNumNotes();
 
     // ---- Accelerometer and chord strum ----
     // UI thread. (Re)connects to the accelerometer; checks after 1 s.

@@ -152,6 +152,8 @@ void GuitarScreenView::playButtonPressed() {
         return;
     if (recorderRunning())
         soundEngine_->recorderStop();
+    else if (soundEngine_->recorderNumNotes() == 0 && parent_) // PLAY would light and go out unseen
+        parent_->showNotice("Nothing to play: the song is empty.");
     else
         soundEngine_->recorderPlay();
     redrawOnRecPlayPresses();

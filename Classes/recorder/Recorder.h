@@ -70,7 +70,7 @@ public:
     // Any thread. 2 recording (the song also plays), 1 playing, 0 idle.
     int getState() override;
     // Any thread. Number of events in the song (a complete note counts twice).
-    int getNumNotes() const;
+    int getNumNotes() const override;
 
     // UI thread. Starts a recording pass (a new overdub) over the song, which
     // plays back meanwhile. Called by the screens only when the state is 0.

@@ -62,6 +62,9 @@ public:
     // Writes the app's own settings so they are read back at the next launch.
     virtual void saveAppSettings() = 0;
     virtual void visitWebsite() = 0;
+    // A short message in a box with OK, for a screen that has no box of its
+    // own (the playing screens).
+    virtual void showNotice(const std::string& message) { (void)message; }
     // Shows `folder` in the desktop's file manager; false when the desktop
     // has none to start. With an empty folder it only answers whether it
     // could, opening nothing.

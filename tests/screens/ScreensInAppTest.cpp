@@ -45,6 +45,20 @@ TEST_F(InApp, ThroughTheMenusAndBack) {
     tap({100, 350});
     EXPECT_EQ(shell().currentGuitar(), 1);
     EXPECT_EQ(shown(), S::kWahEffectSetup);
+
+    // Buttons drawn in the picture answer the finger: TAP THE BEAT is pressed while held.
+    go(S::kDelayEffectSetup);
+    const auto* delay = dynamic_cast<const EffectSetupView*>(run.shownScreen());
+    touch(TouchPhase::Began, {140, 292});
+    EXPECT_TRUE(delay && delay->showsPressed());
+    touch(TouchPhase::Ended, {140, 292});
+    EXPECT_FALSE(delay && delay->showsPressed());
+    // PLAY on an empty song says so instead of lighting and going out unseen.
+    go(S::kManualFretGuitar);
+    tap({20, 20});
+    tap({30, 330});
+    ASSERT_NE(app().currentAlert(), nullptr);
+    EXPECT_EQ(app().currentAlert()->message(), "Nothing to play: the song is empty.");
 }
 
 TEST_F(InApp, EveryScreensCornerButtonsOpenItsManualPageAndGoBack) {
