@@ -11,9 +11,8 @@
 #include "audio/NullEngineRecorder.h"
 #include "audio/PatchChangeListener.h"
 #include "audio/SoundEngine.h"
-#include "audio/SoundEngineParent.h"
 #include "platform/core/Clock.h"
-#include "platform/core/MainThreadQueue.h"
+#include "support/FakeParent.h"
 #include "support/Files.h"
 #include "support/TempFolder.h"
 
@@ -73,20 +72,6 @@ inline std::vector<int16_t> render(SoundEngine& engine, int frames) {
     SoundEngine::callbackProcStereo(engine.callbackUserData(), out.data(), frames);
     return out;
 }
-
-class TestParent : public SoundEngineParent {
-public:
-    explicit TestParent(const Clock& clock) : queue_(clock) {}
-    int currentGuitar() const override { return guitar; }
-    MainThreadQueue& mainThreadQueue() override { return queue_; }
-    void showAlert(const std::string& title, const std::string& message, bool okButton) override {
-        alerts.push_back(title + ": " + message + (okButton ? " [OK]" : ""));
-    }
-    void playbackEnded() override {}
-    int guitar = 0;
-    std::vector<std::string> alerts;
-    MainThreadQueue queue_;
-};
 
 // Readings come only from the tests.
 class TestAccelerometer : public Accelerometer {
@@ -165,7 +150,7 @@ protected:
     testsupport::TempFolder folder{"strumwell-audio"};
     ManualClock clock{1000.0};
     TestAccelerometer accelerometer; // outlives the engine, which lets go of it when it ends
-    TestParent parent{clock};
+    FakeParent parent{clock};
     RecordingRecorder recorder;
     std::unique_ptr<SoundEngine> engine;
 };
