@@ -45,38 +45,6 @@ template <class... T> Bytes pack(const T&... values) {
     return b;
 }
 
-template <class Change> using PerGuitar = std::array<std::vector<Change>, 2>;
-
-// A recorder section (version 2) holding these lists.
-inline Bytes recorderSection(const std::vector<Note>& notes, const std::vector<PitchChange>& bends = {},
-                             const PerGuitar<WhammyBarChange>& whammy = {},
-                             const PerGuitar<WahChange>& wah = {}, int32_t currentNoteID = 100) {
-    Bytes b = pack(currentNoteID);
-    for (size_t n :
-         {notes.size(), bends.size(), whammy[0].size(), whammy[1].size(), wah[0].size(), wah[1].size()})
-        put(b, static_cast<int32_t>(n));
-    for (const Note& n : notes)
-        put(b, n.keyDown(), static_cast<int8_t>(n.sampleNo()), n.time(), n.noteID(), n.volume(),
-            n.releaseDelta());
-    for (const PitchChange& c : bends)
-        put(b, c.time(), c.noteID(), c.pitch(), c.overdubNo());
-    const auto putChanges = [&b](const auto& perGuitar) {
-        for (const auto& list : perGuitar)
-            for (const ControlChange& c : list)
-                put(b, c.time(), c.pitch(), c.overdubNo());
-    };
-    putChanges(whammy);
-    putChanges(wah);
-    return b;
-}
-
-// Joins a header (or none) and sections into a song buffer.
-inline Bytes songBuffer(const std::string& header, const Bytes& tab, const Bytes& recorder,
-                        const Bytes& engine) {
-    return pack(header, static_cast<int32_t>(tab.size()), tab, static_cast<int32_t>(recorder.size()),
-                recorder, static_cast<int32_t>(engine.size()), engine);
-}
-
 // A recorder section built field by field, in every saved version, where a
 // test needs records the model would never write (odd samples, orphans).
 struct SongBytes {
@@ -115,8 +83,8 @@ struct SongBytes {
     }
     Bytes version2() const {
         Bytes b = pack(currentNoteID);
-        for (size_t n : {notes.size(), pitches.size(), whammy[0].size(), whammy[1].size(), wah[0].size(),
-                         wah[1].size()})
+        for (size_t n :
+             {notes.size(), pitches.size(), whammy[0].size(), whammy[1].size(), wah[0].size(), wah[1].size()})
             put(b, int32_t(n));
         putAll(b, notes);
         putAll(b, pitches);
@@ -132,3 +100,30 @@ struct SongBytes {
         return Bytes(b.begin(), b.end() - 8);
     }
 };
+
+template <class Change> using PerGuitar = std::array<std::vector<Change>, 2>;
+
+// A recorder section (version 2) holding these lists.
+inline Bytes recorderSection(const std::vector<Note>& notes, const std::vector<PitchChange>& bends = {},
+                             const PerGuitar<WhammyBarChange>& whammy = {},
+                             const PerGuitar<WahChange>& wah = {}, int32_t currentNoteID = 100) {
+    SongBytes s(currentNoteID);
+    for (const Note& n : notes)
+        s.notes.emplace_back(n.keyDown(), n.sampleNo(), n.time(), n.noteID(), n.volume(), n.releaseDelta());
+    for (const PitchChange& c : bends)
+        s.pitches.emplace_back(c.time(), c.noteID(), c.pitch(), c.overdubNo());
+    for (size_t g = 0; g < 2; ++g) {
+        for (const ControlChange& c : whammy[g])
+            s.whammy[g].emplace_back(c.time(), c.pitch(), c.overdubNo());
+        for (const ControlChange& c : wah[g])
+            s.wah[g].emplace_back(c.time(), c.pitch(), c.overdubNo());
+    }
+    return s.version2();
+}
+
+// Joins a header (or none) and sections into a song buffer.
+inline Bytes songBuffer(const std::string& header, const Bytes& tab, const Bytes& recorder,
+                        const Bytes& engine) {
+    return pack(header, static_cast<int32_t>(tab.size()), tab, static_cast<int32_t>(recorder.size()),
+                recorder, static_cast<int32_t>(engine.size()), engine);
+}
