@@ -10,14 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "StorageBytes.h"
-#include "audio/SoundEngine.h"
-#include "platform/core/Clock.h"
-#include "recorder/Recorder.h"
 #include "storage/DumpCommand.h"
-#include "storage/FileManager.h"
-#include "storage/Tab.h"
-#include "storage/WavWriter.h"
+#include "support/SampleBundle.h"
+#include "support/SongBytes.h"
+#include "support/SongModel.h"
 
 namespace fuzz {
 
@@ -46,21 +42,13 @@ inline const std::string& tinyBundle() {
         const std::string dir =
             (fs::temp_directory_path() / ("strumwell-fuzz-bundle-" + std::to_string(::getpid()))).string();
         fs::create_directories(dir);
-        auto wav = [&](const std::string& name, int values, int step) {
-            std::vector<int16_t> v(static_cast<size_t>(values));
-            for (int i = 0; i < values; ++i)
+        testsupport::writeSampleBundle(dir, [](int g, int k) {
+            const int count = g < 5 ? 64 + k : 32, step = g < 5 ? 37 + k : (g == 5 ? 11 : 13) * k;
+            std::vector<int16_t> v(static_cast<size_t>(count));
+            for (int i = 0; i < count; ++i)
                 v[static_cast<size_t>(i)] = static_cast<int16_t>(((i * step) % 2000 - 1000) * 20);
-            WavWriter w;
-            if (w.open(dir + "/" + name, 44100, 1) && w.write(v.data(), v.size()))
-                w.finish();
-        };
-        for (const char* prefix : {"A1-", "A2-", "E3-", "E2-", "CE-"})
-            for (int k = 1; k <= 48; ++k)
-                wav(prefix + std::to_string(k) + ".wav", 64 + k, 37 + k);
-        for (int n = 1; n <= 10; ++n)
-            wav("fret" + std::to_string(n) + ".wav", 32, 11 * n);
-        for (int n = 1; n <= 12; ++n)
-            wav("tap" + std::to_string(n) + ".wav", 32, 13 * n);
+            return v;
+        });
         std::atexit([] {
             std::error_code ec;
             std::filesystem::remove_all(tinyBundle(), ec);
@@ -77,24 +65,14 @@ inline const std::string& emptyBundle() {
     return folder;
 }
 
-// Tab, recorder (no thread) and engine (no device) behind a file manager.
-struct Model {
+// Tab, recorder (no thread) and engine (no device) behind a file manager,
+// with their random numbers seeded.
+struct Model : testsupport::SongModel {
     explicit Model(AudioOutput* output = nullptr, const std::string& bundle = emptyBundle())
-        : engine(nullptr, output, nullptr, bundle, clock), recorder(nullptr, &engine, clock, false),
-          files(&tab, &recorder, &engine, std::string()) {
+        : SongModel(std::string(), bundle, output) {
         engine.seedRandom(1);
         recorder.setRandomSeed(1);
-        engine.setRecorder(&recorder);
-        files.setDiagnosticStream(diagnostics);
     }
-    ~Model() { engine.setRecorder(nullptr); }
-
-    ManualClock clock;
-    Tab tab;
-    SoundEngine engine;
-    Recorder recorder;
-    FileManager files;
-    std::ostringstream diagnostics;
 };
 
 // What `strumwell dump` makes of the bytes: its exit code, and the rule that

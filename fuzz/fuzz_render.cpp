@@ -1,5 +1,5 @@
 // Restore and render, as `strumwell render` does: a fresh engine and recorder
-// for every input, the defaults first, the song loaded, then a few thousand
+// for every input, the defaults first (set up by the model), the song loaded, then a few thousand
 // frames played from a tiny synthetic bundle. Rules: the loader and `dump`
 // agree; a failed load leaves the defaults and names its code; playback keeps
 // the recorder in a valid state and ends quiet once stopped.
@@ -17,7 +17,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const Bytes input = exact(data, size);
     OfflineAudioOutput output(kBufferFrames);
     Model model(&output, tinyBundle());
-    model.engine.resetState();
     const bool loaded = model.files.loadStateFromBuffer(input.data(), input.size());
     require(loaded == (dumpAndCheck(input, false) == 0), "the loader and dump agree on what is valid",
             model.files.lastFailure());

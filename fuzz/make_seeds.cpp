@@ -28,7 +28,6 @@ int main(int argc, char** argv) {
     }
     root = argv[1];
     fuzz::Model m(nullptr, std::string());
-    m.files.resetState();
     const Bytes defaults = m.files.createSongSaveBuffer();
     const Bytes emptyTab = m.files.createTabSaveBuffer();
 

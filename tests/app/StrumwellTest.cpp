@@ -161,16 +161,10 @@ TEST_F(App, StateIsKeptOverOrderlyEndsButNotAfterACrashOrDamage) {
     stop();
     // The real program reads the state only after the main menu is drawn.
     auto deferred = [&](int framesAfterLaunch) {
-        Application app(testsupport::headlessOptions(clock, f.bundle()));
-        EXPECT_TRUE(app.initialize(nullptr));
-        // The last option: read the state after the first frame.
-        Strumwell shell({f.docs(), f.caches(), f.bundle(), 0, "", true, {}});
-        app.launch(shell);
-        app.runFrames(framesAfterLaunch);
-        EXPECT_GE(app.frameCount(), 1);
-        const bool loaded = shell.startupStateLoaded(), delay = shell.soundEngine()->delayOn(0);
-        app.finish();
-        return std::pair{loaded, delay};
+        testsupport::HeadlessApp run(f, clock, "", {}, true); // runs the first frame
+        run.app().runFrames(framesAfterLaunch - 1);
+        EXPECT_GE(run.app().frameCount(), 1);
+        return std::pair{run.shell().startupStateLoaded(), run.shell().soundEngine()->delayOn(0)};
     };
     EXPECT_FALSE(deferred(1).first) << "quits before the state was read: must not save an empty engine";
     EXPECT_EQ(deferred(2), std::pair(true, true)) << "the saved state survived the early quit";

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -11,38 +10,16 @@
 #include "audio/NullEngineRecorder.h"
 #include "audio/PatchChangeListener.h"
 #include "audio/SoundEngine.h"
-#include "audio/SoundEngineParent.h"
 #include "platform/core/Clock.h"
-#include "platform/core/MainThreadQueue.h"
+#include "support/FakeParent.h"
 #include "support/Files.h"
+#include "support/SampleBundle.h"
 #include "support/TempFolder.h"
 
 // The one fixture of the engine tests: a temporary bundle folder with small
 // WAV files, a parent that records alerts, a recorder that records calls.
 
-// The bytes of a RIFF/WAVE file.
-inline std::vector<uint8_t> wavBytes(const std::vector<int16_t>& values, int channels = 1, int bits = 16,
-                                     int rate = 44100) {
-    std::vector<uint8_t> out;
-    auto put = [&](uint32_t v, int bytes) {
-        for (int k = 0; k < bytes; ++k)
-            out.push_back(uint8_t(v >> (8 * k)));
-    };
-    out.insert(out.end(), {'R', 'I', 'F', 'F'});
-    put(uint32_t(36 + values.size() * 2), 4);
-    out.insert(out.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0, 1, 0});
-    put(uint32_t(channels), 2);
-    put(uint32_t(rate), 4);
-    put(uint32_t(rate * channels * bits / 8), 4);
-    put(uint32_t(channels * bits / 8), 2);
-    put(uint32_t(bits), 2);
-    out.insert(out.end(), {'d', 'a', 't', 'a'});
-    put(uint32_t(values.size() * 2), 4);
-    for (int16_t v : values)
-        put(uint16_t(v), 2);
-    return out;
-}
-
+using testsupport::wavBytes;
 using testsupport::writeFile;
 
 inline void writeWav(const std::string& path, const std::vector<int16_t>& values) {
@@ -55,16 +32,9 @@ inline std::vector<int16_t> constantSample(int count, int16_t value) {
 // The five patches (file k of patch p holds `length` values 100 (p + 1) + k)
 // and the noises (fret n holds n, tap n holds 20 + n).
 inline void writeBundle(const testsupport::TempFolder& folder, int length = 64) {
-    const char* prefixes[] = {"A1-", "A2-", "E3-", "E2-", "CE-"};
-    for (int p = 0; p < 5; ++p)
-        for (int k = 1; k <= 48; ++k)
-            writeWav(folder.file(prefixes[p] + std::to_string(k) + ".wav"),
-                     constantSample(length, int16_t(100 * (p + 1) + k)));
-    for (int n = 1; n <= 12; ++n) {
-        if (n <= 10)
-            writeWav(folder.file("fret" + std::to_string(n) + ".wav"), constantSample(length, int16_t(n)));
-        writeWav(folder.file("tap" + std::to_string(n) + ".wav"), constantSample(length, int16_t(20 + n)));
-    }
+    testsupport::writeSampleBundle(folder.str(), [length](int g, int k) {
+        return constantSample(length, int16_t(g < 5 ? 100 * (g + 1) + k : g == 5 ? k : 20 + k));
+    });
 }
 
 // Renders one buffer; returns the interleaved frames.
@@ -73,20 +43,6 @@ inline std::vector<int16_t> render(SoundEngine& engine, int frames) {
     SoundEngine::callbackProcStereo(engine.callbackUserData(), out.data(), frames);
     return out;
 }
-
-class TestParent : public SoundEngineParent {
-public:
-    explicit TestParent(const Clock& clock) : queue_(clock) {}
-    int currentGuitar() const override { return guitar; }
-    MainThreadQueue& mainThreadQueue() override { return queue_; }
-    void showAlert(const std::string& title, const std::string& message, bool okButton) override {
-        alerts.push_back(title + ": " + message + (okButton ? " [OK]" : ""));
-    }
-    void playbackEnded() override {}
-    int guitar = 0;
-    std::vector<std::string> alerts;
-    MainThreadQueue queue_;
-};
 
 // Readings come only from the tests.
 class TestAccelerometer : public Accelerometer {
@@ -165,7 +121,7 @@ protected:
     testsupport::TempFolder folder{"strumwell-audio"};
     ManualClock clock{1000.0};
     TestAccelerometer accelerometer; // outlives the engine, which lets go of it when it ends
-    TestParent parent{clock};
+    FakeParent parent{clock};
     RecordingRecorder recorder;
     std::unique_ptr<SoundEngine> engine;
 };

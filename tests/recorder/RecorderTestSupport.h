@@ -6,22 +6,19 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <atomic>
 #include <cmath>
-#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <functional>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "audio/SoundEngine.h"
-#include "audio/SoundEngineParent.h"
 #include "core/StrumwellFailure.h"
 #include "platform/core/Clock.h"
-#include "platform/core/MainThreadQueue.h"
 #include "recorder/Recorder.h"
+#include "support/FakeParent.h"
+#include "support/SongBytes.h"
 #include "support/TempFolder.h"
 
 // printf-style text, for short descriptions.
@@ -30,85 +27,6 @@ template <class... T> std::string fmt(const char* format, T... values) {
     std::snprintf(text, sizeof text, format, values...);
     return text;
 }
-
-class FakeParent : public SoundEngineParent {
-public:
-    explicit FakeParent(const Clock& clock) : queue_(clock) {}
-    int currentGuitar() const override { return guitar.load(); }
-    MainThreadQueue& mainThreadQueue() override { return queue_; }
-    void showAlert(const std::string&, const std::string&, bool) override {}
-    void playbackEnded() override { ++playbackEndedCalls; }
-
-    std::atomic<int> guitar{0};
-    std::atomic<int> playbackEndedCalls{0};
-
-private:
-    MainThreadQueue queue_;
-};
-
-// Writes recorder save buffers field by field, independently of the recorder
-// (in the host's byte order: the machines we build on are little-endian).
-struct SongBytes {
-    using Bytes = std::vector<std::uint8_t>;
-    // Records in their saved order of fields: a note is (down, sample, time,
-    // id, volume, release rate), a bend (time, note id, pitch, overdub), a
-    // whammy or wah change (time, value, overdub).
-    using NoteRec = std::tuple<std::uint8_t, std::uint8_t, double, int, float, double>;
-    using PitchRec = std::tuple<double, int, float, int>;
-    using ChangeRec = std::tuple<double, float, int>;
-
-    explicit SongBytes(int nextNoteID = 0) : currentNoteID(nextNoteID) {}
-
-    int currentNoteID;
-    std::vector<NoteRec> notes;
-    std::vector<PitchRec> pitches;
-    std::vector<ChangeRec> whammy[2];
-    std::vector<ChangeRec> wah[2];
-
-    SongBytes& down(double time, int noteID, int sampleNo = 10, float volume = 0.9f,
-                    double releaseDelta = -2e-5) {
-        notes.emplace_back(1, std::uint8_t(sampleNo), time, noteID, volume, releaseDelta);
-        return *this;
-    }
-    SongBytes& up(double time, int noteID) {
-        notes.emplace_back(0, 0, time, noteID, 0.0f, 0.0);
-        return *this;
-    }
-
-    template <class... T> static void put(Bytes& b, T... values) {
-        (b.insert(b.end(), reinterpret_cast<std::uint8_t*>(&values),
-                  reinterpret_cast<std::uint8_t*>(&values + 1)),
-         ...);
-    }
-    template <class Rec> static void putAll(Bytes& b, const std::vector<Rec>& records) {
-        for (const Rec& r : records)
-            std::apply([&b](auto... fields) { put(b, fields...); }, r);
-    }
-    Bytes version0() const {
-        Bytes b;
-        put(b, currentNoteID, std::int32_t(notes.size()));
-        putAll(b, notes);
-        return b;
-    }
-    Bytes version2() const {
-        const auto count = [](const auto& list) { return std::int32_t(list.size()); };
-        Bytes b;
-        put(b, currentNoteID, count(notes), count(pitches), count(whammy[0]), count(whammy[1]), count(wah[0]),
-            count(wah[1]));
-        putAll(b, notes);
-        putAll(b, pitches);
-        for (const auto* list : {&whammy[0], &whammy[1], &wah[0], &wah[1]})
-            putAll(b, *list);
-        return b;
-    }
-    // The version-1 layout is version 2 with its last 8 bytes missing. (A
-    // copy of the front, not a resize: GCC 12 with the address sanitizer
-    // misreads resize's growing path as a huge memset.)
-    Bytes version1() const {
-        const Bytes b = version2();
-        return Bytes(b.begin(), b.end() - 8);
-    }
-};
 
 struct Rig {
     testsupport::TempFolder folder{"strumwell-recorder"};
@@ -139,12 +57,12 @@ struct Rig {
     }
     ~Rig() { engine.setRecorder(nullptr); }
 
-    void load(const std::vector<std::uint8_t>& bytes, int version = 2) {
+    void load(const Bytes& bytes, int version = 2) {
         rec.restoreFromSaveBuffer(bytes.data(), bytes.size(), version);
     }
     void load(const SongBytes& song) { load(song.version2()); }
     // The failure's name, or "" when the restore succeeded.
-    std::string failureOf(const std::vector<std::uint8_t>& bytes, int version) {
+    std::string failureOf(const Bytes& bytes, int version) {
         try {
             load(bytes, version);
         } catch (const StrumwellFailure& f) {

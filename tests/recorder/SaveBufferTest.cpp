@@ -3,8 +3,6 @@
 
 #include "RecorderTestSupport.h"
 
-using Bytes = std::vector<std::uint8_t>;
-
 static SongBytes oneBentNote() {
     SongBytes song(1);
     song.down(0.25, 0, 14, 0.95f, -2.1e-5).up(0.75, 0);

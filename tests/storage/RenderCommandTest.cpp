@@ -8,6 +8,7 @@
 #include "StorageTestSupport.h"
 #include "platform/core/OfflineAudioOutput.h"
 #include "storage/SongRenderJob.h"
+#include "support/SampleBundle.h"
 
 namespace {
 
@@ -26,19 +27,15 @@ Bytes oneNoteSong(double down, double up, bool delayOn, float feedback = 0.5f, f
 
 class RenderCommandTest : public ::testing::Test {
 protected:
-    // Every patch's 48 samples: a loud square wave of 0.1 s; the one the songs
+    // Every sample a loud square wave of 0.1 s; the one the songs
     // play (guitar 1's file 11) lasts two seconds, so their notes end by their release.
     void SetUp() override {
-        for (const char* prefix : {"A1-", "A2-", "E3-", "E2-", "CE-"})
-            for (int k = 1; k <= 48; ++k) {
-                const std::string name = prefix + std::to_string(k) + ".wav";
-                std::vector<int16_t> values(name == "A2-11.wav" ? 88200 : 4410);
-                for (size_t i = 0; i < values.size(); ++i)
-                    values[i] = static_cast<int16_t>((i % 4410) / 50 % 2 ? 12000 : -12000);
-                WavWriter w;
-                ASSERT_TRUE(w.open(folder.sub("bundle") + "/" + name, 44100, 1) &&
-                            w.write(values.data(), values.size()) && w.finish());
-            }
+        testsupport::writeSampleBundle(folder.sub("bundle"), [](int g, int k) {
+            std::vector<int16_t> values(g == 1 && k == 11 ? 88200 : 4410);
+            for (size_t i = 0; i < values.size(); ++i)
+                values[i] = static_cast<int16_t>((i % 4410) / 50 % 2 ? 12000 : -12000);
+            return values;
+        });
     }
 
     // Renders `song` and returns the stereo values of the WAV written.
@@ -172,7 +169,10 @@ TEST_F(RenderCommandTest, DamagedSongsAndBadCommandLinesWriteNothing) {
         {RenderCommand::run, {song, "-o", out, "--buffer-frames", "abc"}, 2, "--buffer-frames needs"},
         {RenderCommand::run, {song, "-o", out, "--frames", "-5"}, 2, "--frames needs"},
         {RenderCommand::run, {song, "-o", out, "--wat"}, 2, "unknown option '--wat'"},
-        {DumpCommand::run, {none}, 1, "strumwell: cannot read '" + none + "': there is no such file (FileNotFound)"},
+        {DumpCommand::run,
+         {none},
+         1,
+         "strumwell: cannot read '" + none + "': there is no such file (FileNotFound)"},
         {DumpCommand::run, {}, 2, "usage"},
         {DumpCommand::run, {"--bogus", "a"}, 2, "unexpected argument '--bogus'"},
         {ExportCommand::run, {none, "-o", out}, 1, "FileNotFound"},

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "StorageBytes.h"
+#include "support/SongBytes.h"
 #include "storage/DumpCommand.h"
 #include "storage/ExportCommand.h"
 #include "storage/RenderCommand.h"

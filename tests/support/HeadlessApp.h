@@ -44,9 +44,10 @@ inline ApplicationOptions headlessOptions(ManualClock& clock, const std::string&
 class HeadlessApp {
 public:
     // An empty `bundle` means the folders' own (empty) bundle; `localTime`
-    // names recovered songs (empty: the system's).
+    // names recovered songs (empty: the system's); `stateAfterFirstFrame`
+    // reads the saved state as the real program does, after the first frame.
     HeadlessApp(const AppFolders& folders, ManualClock& clock, std::string bundle = std::string(),
-                std::function<std::tm()> localTime = {})
+                std::function<std::tm()> localTime = {}, bool stateAfterFirstFrame = false)
         : clock_(clock) {
         const ApplicationOptions o = headlessOptions(clock, bundle.empty() ? folders.bundle() : bundle);
         app_ = std::make_unique<Application>(o);
@@ -57,6 +58,7 @@ public:
         s.cachesFolder = folders.caches();
         s.bundleFolder = o.bundleFolder;
         s.localTime = std::move(localTime);
+        s.loadStateAfterFirstFrame = stateAfterFirstFrame;
         shell_ = std::make_unique<Strumwell>(s);
         app_->launch(*shell_);
         app_->runFrames(1);
