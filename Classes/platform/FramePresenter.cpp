@@ -71,16 +71,35 @@ void FramePresenter::draw(const std::function<void(Graphics&)>& paint) {
     // Changes made from here on (input handled between the passes) ask for
     // the next frame.
     drawnGeneration_ = View::displayGeneration();
-    SDL_SetRenderTarget(renderer_, viewTarget_);
-    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-    SDL_RenderClear(renderer_);
-    {
-        Graphics::Impl gi(renderer_, static_cast<float>(scale_), static_cast<int>(frames_));
-        Graphics g(gi);
-        paint(g);
-        gi.endFrame();
+    // A software renderer does its work when its batch of commands is
+    // flushed, and a whole picture at once held input up for several ms. So
+    // the views are drawn in bands of rows, each clipped to its band and
+    // rasterised before the input that came meanwhile is handled. Every band
+    // walks the tree from the root again: input that removed views between
+    // two bands leaves nothing stale. What it changed shows in the bands
+    // below now and in all of the next frame, which it asked for.
+    const int pw = 320 * scale_, ph = 480 * scale_;
+    const int bands = software_ ? std::max(1, ph / kPaintBandRows) : 1;
+    for (int band = 0; band < bands; ++band) {
+        const SDL_Rect rows{0, ph * band / bands, pw, ph * (band + 1) / bands - ph * band / bands};
+        SDL_SetRenderTarget(renderer_, viewTarget_);
+        SDL_RenderSetClipRect(renderer_, &rows);
+        SDL_SetRenderDrawBlendMode(renderer_, SDL_BLENDMODE_NONE);
+        SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+        SDL_RenderFillRect(renderer_, &rows);
+        {
+            Graphics::Impl gi(renderer_, static_cast<float>(scale_), static_cast<int>(frames_));
+            gi.state.clipping = true;
+            gi.state.clip = rows;
+            gi.applyClip();
+            Graphics g(gi);
+            paint(g);
+            if (band == bands - 1)
+                gi.endFrame();
+        }
+        SDL_RenderFlush(renderer_);
+        betweenPasses_();
     }
-    betweenPasses_();
     // Turn the portrait picture a quarter turn into the landscape one, one
     // pixel to one pixel, then show that scaled into the window.
     if (software_) {
@@ -120,7 +139,7 @@ void FramePresenter::turnInSoftware() {
     // square tiles, which keeps both pictures' rows in the cache, and in
     // bands with input handled between them.
     constexpr int kTile = 32;
-    constexpr int kBand = 128;
+    constexpr int kBand = 64;
     for (int band = 0; band < ph; band += kBand) {
         for (int ty = band; ty < std::min(band + kBand, ph); ty += kTile) {
             for (int tx = 0; tx < pw; tx += kTile) {

@@ -13,8 +13,8 @@ class View;
 // Draws the 320 x 480 portrait picture into a texture, turns it a quarter
 // turn into the 480 x 320 landscape one, pixel for pixel, and shows that
 // scaled and letterboxed in the window. Software renderers turn the picture
-// on the CPU (their own rotation is slow), in bands with input handled in
-// between. Keeps the last picture, to show again when the window is exposed,
+// on the CPU (their own rotation is slow). In software every pass is cut
+// into bands of rows with input handled in between (see draw()). Keeps the last picture, to show again when the window is exposed,
 // to read back for screenshots and to cut snapshots of views from.
 //
 // Threads: UI thread only.
@@ -57,6 +57,10 @@ public:
 
 private:
     void turnInSoftware();
+
+    // Picture rows drawn between two looks at the input, in software: about
+    // 1 ms of rasterising on a slow machine.
+    static constexpr int kPaintBandRows = 120;
 
     std::function<void()> betweenPasses_;
     SDL_Renderer* renderer_ = nullptr;
