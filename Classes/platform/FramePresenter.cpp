@@ -1,5 +1,7 @@
 #include "platform/FramePresenter.h"
 
+#include <SDL_image.h>
+
 #include <algorithm>
 #include <cmath>
 
@@ -71,35 +73,35 @@ void FramePresenter::draw(const std::function<void(Graphics&)>& paint) {
     // Changes made from here on (input handled between the passes) ask for
     // the next frame.
     drawnGeneration_ = View::displayGeneration();
-    // A software renderer does its work when its batch of commands is
-    // flushed, and a whole picture at once held input up for several ms. So
-    // the views are drawn in bands of rows, each clipped to its band and
-    // rasterised before the input that came meanwhile is handled. Every band
-    // walks the tree from the root again: input that removed views between
-    // two bands leaves nothing stale. What it changed shows in the bands
-    // below now and in all of the next frame, which it asked for.
-    const int pw = 320 * scale_, ph = 480 * scale_;
-    const int bands = software_ ? std::max(1, ph / kPaintBandRows) : 1;
-    for (int band = 0; band < bands; ++band) {
-        const SDL_Rect rows{0, ph * band / bands, pw, ph * (band + 1) / bands - ph * band / bands};
-        SDL_SetRenderTarget(renderer_, viewTarget_);
-        SDL_RenderSetClipRect(renderer_, &rows);
-        SDL_SetRenderDrawBlendMode(renderer_, SDL_BLENDMODE_NONE);
-        SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-        SDL_RenderFillRect(renderer_, &rows);
-        {
-            Graphics::Impl gi(renderer_, static_cast<float>(scale_), static_cast<int>(frames_));
-            gi.state.clipping = true;
-            gi.state.clip = rows;
-            gi.applyClip();
-            Graphics g(gi);
-            paint(g);
-            if (band == bands - 1)
-                gi.endFrame();
-        }
-        SDL_RenderFlush(renderer_);
-        betweenPasses_();
+    SDL_SetRenderTarget(renderer_, viewTarget_);
+    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+    SDL_RenderClear(renderer_);
+    bool complete = true;
+    {
+        Graphics::Impl gi(renderer_, static_cast<float>(scale_), static_cast<int>(frames_));
+        Graphics g(gi);
+        // A software renderer does its work when its batch of commands is
+        // flushed, and a whole picture at once held input up for several
+        // ms. So each view's part is rasterised after it is drawn and the
+        // input that came meanwhile is handled, then drawing goes on where
+        // it was (or stops, when the input changed the tree of views: the
+        // change asked for the next frame already).
+        if (software_)
+            View::beginSlicedDrawing([&] {
+                SDL_RenderFlush(renderer_);
+                betweenPasses_();
+                SDL_SetRenderTarget(renderer_, viewTarget_);
+                gi.applyClip();
+            });
+        paint(g);
+        complete = View::endSlicedDrawing();
+        gi.endFrame();
     }
+    if (!complete) {
+        --frames_; // not shown: the next turn draws the new tree whole
+        return;
+    }
+    betweenPasses_();
     // Turn the portrait picture a quarter turn into the landscape one, one
     // pixel to one pixel, then show that scaled into the window.
     if (software_) {
@@ -139,7 +141,7 @@ void FramePresenter::turnInSoftware() {
     // square tiles, which keeps both pictures' rows in the cache, and in
     // bands with input handled between them.
     constexpr int kTile = 32;
-    constexpr int kBand = 64;
+    constexpr int kBand = 128;
     for (int band = 0; band < ph; band += kBand) {
         for (int ty = band; ty < std::min(band + kBand, ph); ty += kTile) {
             for (int tx = 0; tx < pw; tx += kTile) {
@@ -190,6 +192,20 @@ std::vector<std::uint8_t> FramePresenter::captureLandscape(int* width, int* heig
     *width = w;
     *height = h;
     return pixels;
+}
+
+bool FramePresenter::saveLandscapePng(const std::string& path) {
+    int w = 0, h = 0;
+    std::vector<std::uint8_t> pixels = captureLandscape(&w, &h);
+    if (pixels.empty())
+        return false;
+    SDL_Surface* s =
+        SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), w, h, 32, w * 4, SDL_PIXELFORMAT_RGBA32);
+    if (!s)
+        return false;
+    int rc = IMG_SavePNG(s, path.c_str());
+    SDL_FreeSurface(s);
+    return rc == 0;
 }
 
 std::shared_ptr<Image> FramePresenter::snapshot(const View& view) {

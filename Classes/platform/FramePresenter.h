@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 class Graphics;
@@ -14,7 +15,7 @@ class View;
 // turn into the 480 x 320 landscape one, pixel for pixel, and shows that
 // scaled and letterboxed in the window. Software renderers turn the picture
 // on the CPU (their own rotation is slow). In software every pass is cut
-// into bands of rows with input handled in between (see draw()). Keeps the last picture, to show again when the window is exposed,
+// into slices (each view, bands of rows) with input handled in between. Keeps the last picture, to show again when the window is exposed,
 // to read back for screenshots and to cut snapshots of views from.
 //
 // Threads: UI thread only.
@@ -48,6 +49,8 @@ public:
 
     // The last frame as the user sees it: width x height RGBA pixels.
     std::vector<std::uint8_t> captureLandscape(int* width, int* height);
+    // That picture as a PNG file; false when it could not be written.
+    bool saveLandscapePng(const std::string& path);
     // A picture of the view as it was last drawn, or null.
     std::shared_ptr<Image> snapshot(const View& view);
 
@@ -58,11 +61,6 @@ public:
 private:
     void turnInSoftware();
 
-    // Picture rows drawn between two looks at the input, in software: on a
-    // 2-core laptop-class machine about 0.4 ms of rasterising, 2 ms at worst
-    // (a lit string's glow). Each band also costs about 0.2 ms of walking the
-    // views again, so they are not made smaller.
-    static constexpr int kPaintBandRows = 60;
 
     std::function<void()> betweenPasses_;
     SDL_Renderer* renderer_ = nullptr;
