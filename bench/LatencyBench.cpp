@@ -251,6 +251,17 @@ int main(int argc, char** argv) {
     dummy = true;
 #endif
 
+    // Ended after the window's connection (declared first, destroyed last).
+    struct ServerGuard {
+        pid_t pid;
+        ~ServerGuard() {
+            if (pid > 0) {
+                ::kill(pid, SIGTERM);
+                ::waitpid(pid, nullptr, 0);
+            }
+        }
+    } server{xvfb};
+
     namespace fs = std::filesystem;
     const fs::path temp = fs::temp_directory_path() / ("strumwell-latency-" + std::to_string(::getpid()));
     fs::create_directories(temp / "docs");
@@ -356,9 +367,5 @@ int main(int argc, char** argv) {
                 callbacks ? 10000.0 * static_cast<double>(underruns) / static_cast<double>(callbacks) : 0.0);
     std::error_code ec;
     fs::remove_all(temp, ec);
-    if (xvfb > 0) {
-        ::kill(xvfb, SIGTERM);
-        ::waitpid(xvfb, nullptr, 0);
-    }
     return missed == 0 ? 0 : 1;
 }
