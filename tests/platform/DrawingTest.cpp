@@ -138,11 +138,7 @@ TEST(DrawOnDemand, AChangedViewIsDrawnOnceAndARestingScreenNotAtAll) {
         {"shown", [&] { label.setHidden(false); }, 1},
         {"text", [&] { label.setText("E A D G B E"); }, 1},
         {"moved", [&] { image.setCenter(moved); }, 1},
-        {"frame",
-         [&] {
-             image.setFrame(Rect{0, 0, 30, 30});
-         },
-         1},
+        {"frame", [&] { image.setFrame(Rect{0, 0, 30, 30}); }, 1},
         {"alpha", [&] { counted.setAlpha(0.5f); }, 1},
         {"background", [&] { counted.setBackgroundColor(Color::white()); }, 1},
         {"picture", [&] { image.setImage(quadrants()); }, 1},
