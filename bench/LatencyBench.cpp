@@ -150,7 +150,9 @@ public:
             XCloseDisplay(display_);
 #endif
     }
-    bool windowSystem() const { return display_ != nullptr; }
+    bool windowSystem() const {
+        return display_ != nullptr;
+    }
 
     // UI thread: where the window is on the screen.
     void findWindow() {
@@ -247,7 +249,8 @@ int main(int argc, char** argv) {
     }
 #else
     if (!dummy)
-        std::fprintf(stderr, "latency bench: built without XTest; falling back to SDL's dummy video driver\n");
+        std::fprintf(stderr,
+                     "latency bench: built without XTest; falling back to SDL's dummy video driver\n");
     dummy = true;
 #endif
 
@@ -362,8 +365,8 @@ int main(int argc, char** argv) {
     print("voice start request:", toRequest);
     print("first buffer holding the voice:", toBuffer);
     print("audible (buffer end + output):", toAudible);
-    std::printf("  underruns %llu in %llu callbacks (%.2f per 10,000)\n", static_cast<unsigned long long>(underruns),
-                static_cast<unsigned long long>(callbacks),
+    std::printf("  underruns %llu in %llu callbacks (%.2f per 10,000)\n",
+                static_cast<unsigned long long>(underruns), static_cast<unsigned long long>(callbacks),
                 callbacks ? 10000.0 * static_cast<double>(underruns) / static_cast<double>(callbacks) : 0.0);
     std::error_code ec;
     fs::remove_all(temp, ec);

@@ -15,8 +15,9 @@ class View;
 // turn into the 480 x 320 landscape one, pixel for pixel, and shows that
 // scaled and letterboxed in the window. Software renderers turn the picture
 // on the CPU (their own rotation is slow). In software every pass is cut
-// into slices (each view, bands of rows) with input handled in between. Keeps the last picture, to show again when the window is exposed,
-// to read back for screenshots and to cut snapshots of views from.
+// into slices (each view, bands of rows) with input handled in between.
+// Keeps the last picture, to show again when the window is exposed, to read
+// back for screenshots and to cut snapshots of views from.
 //
 // Threads: UI thread only.
 class FramePresenter {
@@ -60,7 +61,6 @@ public:
 
 private:
     void turnInSoftware();
-
 
     std::function<void()> betweenPasses_;
     SDL_Renderer* renderer_ = nullptr;

@@ -29,7 +29,8 @@ std::atomic<bool> gPriorityReported{false};
 int raiseToRealtime() {
     int policy = 0;
     sched_param param{};
-    if (pthread_getschedparam(pthread_self(), &policy, &param) == 0 && (policy == SCHED_FIFO || policy == SCHED_RR))
+    if (pthread_getschedparam(pthread_self(), &policy, &param) == 0 &&
+        (policy == SCHED_FIFO || policy == SCHED_RR))
         return 1; // the driver or chrt did it already
     param.sched_priority = 10;
     int rc = pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);

@@ -1,8 +1,8 @@
 #include "platform/View.h"
 
 #include <algorithm>
-#include <utility>
 #include <cmath>
+#include <utility>
 
 #include "platform/Graphics.h"
 #include "platform/Image.h"
@@ -208,7 +208,6 @@ void View::setNeedsDisplay() {
 std::uint64_t View::displayGeneration() {
     return gDisplayGeneration;
 }
-
 
 void View::beginSlicedDrawing(std::function<void()> hook) {
     gSliceHook = std::move(hook);

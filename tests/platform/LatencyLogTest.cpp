@@ -1,5 +1,5 @@
-#include "PlatformTestSupport.h"
 #include "platform/LatencyLog.h"
+#include "PlatformTestSupport.h"
 #include "platform/core/LatencyProbe.h"
 #include "support/Files.h"
 
@@ -10,10 +10,11 @@ TEST(LatencyLog, EveryTimeIsOnTheProbesClockAndAVoiceNeverMixedIsMinusOne) {
     LatencyLog log(+[] { return gNow; });
     ASSERT_TRUE(log.open(folder.file("latency.log")));
     // Queued 20.5 ms ago on the probe's clock (finer than SDL's milliseconds): that time; unknown: now.
-    EXPECT_EQ(std::pair(log.begin("key", 99.9795).event, log.begin("key", -1).event), std::pair(99.9795, 100.0));
+    EXPECT_EQ(std::pair(log.begin("key", 99.9795).event, log.begin("key", -1).event),
+              std::pair(99.9795, 100.0));
     // The window system's clock starts anywhere (here near its wrap): its first press, read at once, sets the
-    // offset; one read 10 ms late is logged at its press; one read within its clock's millisecond, at the read.
-    // Each: its time, when it was read, the event logged.
+    // offset; one read 10 ms late is logged at its press; one read within its clock's millisecond, at the
+    // read. Each: its time, when it was read, the event logged.
     const std::uint32_t x = 0xFFFFFF00u;
     const std::tuple<std::uint32_t, double, double> presses[] = {
         {x, 100.0, 100.0}, {x + 990, 101.0, 100.99}, {x + 2000, 102.0004, 102.0004}};
@@ -23,7 +24,7 @@ TEST(LatencyLog, EveryTimeIsOnTheProbesClockAndAVoiceNeverMixedIsMinusOne) {
         EXPECT_NEAR(log.begin("touch", read).event, event, 1e-9);
     }
     const LatencyLog::Input input = log.begin("key", -1); // no press told, arrival unknown: now
-    LatencyProbe::voiceStartRequested(); // never mixed: no sound output runs
+    LatencyProbe::voiceStartRequested();                  // never mixed: no sound output runs
     log.end(input);
     log.close();
     const std::string text = testsupport::readText(folder.file("latency.log"));
