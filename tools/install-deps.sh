@@ -20,6 +20,8 @@ if [[ "${1:-}" == "--tests" ]]; then
   PACKAGES+=(clang-14 libclang-rt-14-dev)
   # Line coverage for ./check --coverage.
   PACKAGES+=(gcovr)
+  # The latency bench presses keys and buttons through the X server (XTest).
+  PACKAGES+=(libxtst-dev)
 fi
 
 # One dpkg-query for all of them: ./play runs this every time, and a process

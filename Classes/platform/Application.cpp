@@ -16,6 +16,7 @@
 #include "platform/AlertStack.h"
 #include "platform/ApplicationDelegate.h"
 #include "platform/BrowserLauncher.h"
+#include "platform/EventArrivals.h"
 #include "platform/FontCache.h"
 #include "platform/FramePresenter.h"
 #include "platform/GraphicsImpl.h"
@@ -23,6 +24,7 @@
 #include "platform/KeyRouter.h"
 #include "platform/LatencyLog.h"
 #include "platform/SdlAccelerometer.h"
+#include "platform/SdlAudioOutput.h"
 #include "platform/SdlFingerTranslator.h"
 #include "platform/SdlKeyTranslator.h"
 #include "platform/SdlWindow.h"
@@ -80,6 +82,7 @@ struct Application::Impl {
     KeyRouter keys;
     WakeUpThread waker;
     LatencyLog latencyLog;
+    EventArrivals arrivals;
     bool headless = false;
     bool initialized = false;
     bool sdlStarted = false;
@@ -142,6 +145,7 @@ Application::~Application() {
     impl_->queue.setWakeHook(nullptr, nullptr);
     impl_->waker.stop();
     impl_->latencyLog.close();
+    impl_->arrivals.stop();
     impl_->accelerometer.close();
     Graphics::Impl::clearTextCache();
     impl_->presenter.destroyTargets();
@@ -225,6 +229,7 @@ bool Application::initialize(std::string* error) {
             return fail("Cannot write the latency log " + m.options.latencyLogFile);
         // The window system's own events carry the time of each press.
         SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+        m.arrivals.start();
     }
     if (m.waker.start())
         m.queue.setWakeHook(&WakeUpThread::wake, &m.waker);
@@ -302,6 +307,7 @@ bool Application::Impl::turn(bool wait) {
     alerts.prune();
     if (latencyLog.isOpen())
         latencyLog.write(false);
+    SdlAudioOutput::reportPriority();
     const double now = SystemClock::shared().now();
     if (presenter.needsFrame() && (!wait || now >= nextFrameDue - 0.0005)) {
         // Paced from when this frame began; a late frame does not bring the
@@ -376,7 +382,7 @@ void Application::Impl::handleEvent(const SDL_Event& e) {
     case SDL_SYSWMEVENT: {
         std::uint32_t ms = 0;
         if (WindowSystemEvent::inputPressTime(e, &ms))
-            latencyLog.notePressTime(ms, e.common.timestamp, SDL_GetTicks());
+            latencyLog.notePressTime(ms, arrivals.take(e));
         return;
     }
     case SDL_FINGERDOWN:
@@ -426,8 +432,7 @@ void Application::Impl::handleEvent(const SDL_Event& e) {
     }
     // Input: handled now, timed for the latency log, and drawn afterwards.
     const bool timed = kind && latencyLog.isOpen();
-    const LatencyLog::Input input =
-        timed ? latencyLog.begin(kind, e.common.timestamp, SDL_GetTicks()) : LatencyLog::Input{};
+    const LatencyLog::Input input = timed ? latencyLog.begin(kind, arrivals.take(e)) : LatencyLog::Input{};
     dispatchEvent(e);
     root.setNeedsDisplay();
     if (timed)
@@ -625,17 +630,9 @@ std::vector<std::uint8_t> Application::captureLandscape(int* width, int* height)
 }
 
 bool Application::saveScreenshot(const std::string& path) {
-    int w = 0, h = 0;
-    std::vector<std::uint8_t> pixels = captureLandscape(&w, &h);
-    if (pixels.empty())
-        return false;
-    SDL_Surface* s =
-        SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), w, h, 32, w * 4, SDL_PIXELFORMAT_RGBA32);
-    if (!s)
-        return false;
-    int rc = IMG_SavePNG(s, path.c_str());
-    SDL_FreeSurface(s);
-    return rc == 0;
+    if (impl_->window.renderer() && impl_->presenter.needsFrame())
+        impl_->drawFrame();
+    return impl_->presenter.saveLandscapePng(path);
 }
 
 void Application::injectTouch(long id, TouchPhase phase, Point viewPoint) {

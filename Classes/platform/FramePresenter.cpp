@@ -1,5 +1,7 @@
 #include "platform/FramePresenter.h"
 
+#include <SDL_image.h>
+
 #include <algorithm>
 #include <cmath>
 
@@ -74,11 +76,30 @@ void FramePresenter::draw(const std::function<void(Graphics&)>& paint) {
     SDL_SetRenderTarget(renderer_, viewTarget_);
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
     SDL_RenderClear(renderer_);
+    bool complete = true;
     {
         Graphics::Impl gi(renderer_, static_cast<float>(scale_), static_cast<int>(frames_));
         Graphics g(gi);
+        // A software renderer does its work when its batch of commands is
+        // flushed, and a whole picture at once held input up for several
+        // ms. So each view's part is rasterised after it is drawn and the
+        // input that came meanwhile is handled, then drawing goes on where
+        // it was (or stops, when the input changed the tree of views: the
+        // change asked for the next frame already).
+        if (software_)
+            View::beginSlicedDrawing([&] {
+                SDL_RenderFlush(renderer_);
+                betweenPasses_();
+                SDL_SetRenderTarget(renderer_, viewTarget_);
+                gi.applyClip();
+            });
         paint(g);
+        complete = View::endSlicedDrawing();
         gi.endFrame();
+    }
+    if (!complete) {
+        --frames_; // not shown: the next turn draws the new tree whole
+        return;
     }
     betweenPasses_();
     // Turn the portrait picture a quarter turn into the landscape one, one
@@ -171,6 +192,20 @@ std::vector<std::uint8_t> FramePresenter::captureLandscape(int* width, int* heig
     *width = w;
     *height = h;
     return pixels;
+}
+
+bool FramePresenter::saveLandscapePng(const std::string& path) {
+    int w = 0, h = 0;
+    std::vector<std::uint8_t> pixels = captureLandscape(&w, &h);
+    if (pixels.empty())
+        return false;
+    SDL_Surface* s =
+        SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), w, h, 32, w * 4, SDL_PIXELFORMAT_RGBA32);
+    if (!s)
+        return false;
+    int rc = IMG_SavePNG(s, path.c_str());
+    SDL_FreeSurface(s);
+    return rc == 0;
 }
 
 std::shared_ptr<Image> FramePresenter::snapshot(const View& view) {

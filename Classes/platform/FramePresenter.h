@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 class Graphics;
@@ -13,9 +14,10 @@ class View;
 // Draws the 320 x 480 portrait picture into a texture, turns it a quarter
 // turn into the 480 x 320 landscape one, pixel for pixel, and shows that
 // scaled and letterboxed in the window. Software renderers turn the picture
-// on the CPU (their own rotation is slow), in bands with input handled in
-// between. Keeps the last picture, to show again when the window is exposed,
-// to read back for screenshots and to cut snapshots of views from.
+// on the CPU (their own rotation is slow). In software every pass is cut
+// into slices (each view, bands of rows) with input handled in between.
+// Keeps the last picture, to show again when the window is exposed, to read
+// back for screenshots and to cut snapshots of views from.
 //
 // Threads: UI thread only.
 class FramePresenter {
@@ -48,6 +50,8 @@ public:
 
     // The last frame as the user sees it: width x height RGBA pixels.
     std::vector<std::uint8_t> captureLandscape(int* width, int* height);
+    // That picture as a PNG file; false when it could not be written.
+    bool saveLandscapePng(const std::string& path);
     // A picture of the view as it was last drawn, or null.
     std::shared_ptr<Image> snapshot(const View& view);
 

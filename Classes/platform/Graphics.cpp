@@ -202,7 +202,12 @@ void Graphics::fillRect(const Rect& rect, Color color) {
         float minY = std::min({p0.y, p1.y, p2.y, p3.y}), maxY = std::max({p0.y, p1.y, p2.y, p3.y});
         SDL_FRect r{minX, minY, maxX - minX, maxY - minY};
         SDL_SetRenderDrawColor(impl_.renderer, c.r, c.g, c.b, c.a);
+        // Opaque: the same pixels as blending, and in software several
+        // times faster (a whole-screen background took 2.5 ms blended).
+        if (c.a == 255)
+            SDL_SetRenderDrawBlendMode(impl_.renderer, SDL_BLENDMODE_NONE);
         SDL_RenderFillRectF(impl_.renderer, &r);
+        SDL_SetRenderDrawBlendMode(impl_.renderer, SDL_BLENDMODE_BLEND);
         return;
     }
     SDL_Vertex v[4] = {{p0, c, {0, 0}}, {p1, c, {0, 0}}, {p2, c, {0, 0}}, {p3, c, {0, 0}}};

@@ -1,9 +1,8 @@
 #include "platform/LatencyLog.h"
 
-#include "platform/core/LatencyProbe.h"
-
-
 #include <algorithm>
+
+#include "platform/core/LatencyProbe.h"
 
 LatencyLog::LatencyLog(double (*now)()) : now_(now ? now : &LatencyProbe::now) {}
 
@@ -34,21 +33,14 @@ void LatencyLog::close() {
     file_.reset();
 }
 
-double LatencyLog::fromSdl(std::uint32_t sdlTimestamp, std::uint32_t sdlTicks) const {
-    // SDL stamps in whole milliseconds of SDL_GetTicks: its age now.
-    const std::uint32_t age = sdlTicks - sdlTimestamp;
-    return now_() - (age < 10000 ? age / 1000.0 : 0.0);
-}
-
-void LatencyLog::notePressTime(std::uint32_t milliseconds, std::uint32_t sdlTimestamp, std::uint32_t sdlTicks) {
+void LatencyLog::notePressTime(std::uint32_t milliseconds, double read) {
     // Unwrapped across the 32-bit wrap (about every 49 days).
     if (!windowClockKnown_)
         windowMs_ = milliseconds;
     else
         windowMs_ += static_cast<std::int32_t>(milliseconds - lastWindowMs_);
     lastWindowMs_ = milliseconds;
-    const double read = fromSdl(sdlTimestamp, sdlTicks);
-    const double offset = read - windowMs_ / 1000.0;
+    const double offset = (read < 0 ? now_() : read) - windowMs_ / 1000.0;
     // A press is never read before it happened: the smallest gap is the
     // truest offset.
     windowOffset_ = windowClockKnown_ ? std::min(windowOffset_, offset) : offset;
@@ -58,8 +50,8 @@ void LatencyLog::notePressTime(std::uint32_t milliseconds, std::uint32_t sdlTime
         pressTimes_.pop_front();
 }
 
-LatencyLog::Input LatencyLog::begin(const char* kind, std::uint32_t sdlTimestamp, std::uint32_t sdlTicks) {
-    const double event = eventTime(sdlTimestamp, sdlTicks);
+LatencyLog::Input LatencyLog::begin(const char* kind, double arrived) {
+    const double event = eventTime(arrived);
     return {kind, event, now_(), LatencyProbe::requestCount()};
 }
 
@@ -68,16 +60,18 @@ void LatencyLog::end(const Input& input) {
         pending_.push_back({input.kind, input.event, input.handled, input.requestsBefore + 1});
 }
 
-double LatencyLog::eventTime(std::uint32_t sdlTimestamp, std::uint32_t sdlTicks) {
-    const double stamped = fromSdl(sdlTimestamp, sdlTicks);
+double LatencyLog::eventTime(double arrived) {
+    const double stamped = arrived < 0 ? now_() : arrived;
     // The window system's time of the press, when it told us, includes the
     // time the press waited before SDL read it; one from before the last ten
-    // seconds belongs to some other event.
+    // seconds belongs to some other event. It counts in whole milliseconds:
+    // a wait shorter than one is below its resolution, and the arrival's
+    // finer time is kept.
     while (!pressTimes_.empty()) {
         const double pressed = pressTimes_.front();
         pressTimes_.pop_front();
         if (pressed <= stamped && stamped - pressed < 10.0)
-            return pressed;
+            return stamped - pressed > 0.001 ? pressed : stamped;
     }
     return stamped;
 }

@@ -10,9 +10,9 @@
 // times from the input event to the voice request and to the first buffer
 // that mixed it (see LatencyProbe), and the underrun count. Lines wait until
 // that buffer was mixed, or a second when none comes (no sound output).
-// Every time in it is of one clock, the probe's (LatencyProbe::now): SDL's
-// event stamps (SDL_GetTicks milliseconds) and the window system's press
-// times (its own milliseconds) are turned into it before they are written.
+// Every time in it is of one clock, the probe's (LatencyProbe::now): an
+// event's time is when it entered SDL's queue on that clock (EventArrivals),
+// or the window system's press time (its own milliseconds) turned into it.
 // A time that never came (a voice no buffer mixed) is written as -1.
 //
 // Threads: UI thread only.
@@ -30,10 +30,10 @@ public:
     void close();
 
     // The window system's time (ms of its own clock, modulo 2^32) of a
-    // press, when it tells, with the SDL stamp of the event that told and
-    // SDL_GetTicks now. The clocks' offset is learnt from these: the
+    // press, when it tells, and when SDL read the event that told (probe
+    // clock; negative: now). The clocks' offset is learnt from these: the
     // smallest gap between a press and SDL reading it is taken as none.
-    void notePressTime(std::uint32_t milliseconds, std::uint32_t sdlTimestamp, std::uint32_t sdlTicks);
+    void notePressTime(std::uint32_t milliseconds, double read);
 
     // One input event being handled: begin() before, end() after.
     struct Input {
@@ -42,8 +42,9 @@ public:
         double handled; // when handling began
         std::uint64_t requestsBefore;
     };
-    // sdlTimestamp and sdlTicks: the event's SDL_GetTicks stamp and now's.
-    Input begin(const char* kind, std::uint32_t sdlTimestamp, std::uint32_t sdlTicks);
+    // arrived: when the event entered SDL's queue (probe clock; negative:
+    // unknown, taken as now).
+    Input begin(const char* kind, double arrived);
     void end(const Input& input);
 
     // Writes the lines whose sound has come (all: every pending line).
@@ -51,9 +52,7 @@ public:
     bool hasPending() const { return !pending_.empty(); }
 
 private:
-    double eventTime(std::uint32_t sdlTimestamp, std::uint32_t sdlTicks);
-    // An SDL stamp on the probe's clock.
-    double fromSdl(std::uint32_t sdlTimestamp, std::uint32_t sdlTicks) const;
+    double eventTime(double arrived);
 
     double (*now_)();
 

@@ -1,5 +1,10 @@
 #include "platform/SdlAudioOutput.h"
 
+#include <pthread.h>
+#include <sched.h>
+#include <sys/resource.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -10,7 +15,56 @@
 
 namespace {
 std::atomic<int> gDefaultFrames{SdlAudioOutput::kRequestedFrames};
+
+// What the render thread was granted: 0 not asked yet, 1 real-time, or the
+// error number of the refusal, negated. Written once by the render thread,
+// read by the UI thread.
+std::atomic<int> gPriority{0};
+std::atomic<bool> gPriorityReported{false};
+
+// The calling thread to first-in-first-out real-time scheduling, above the
+// desktop's ordinary threads but below the system's own (the priority JACK
+// and PipeWire take for audio: 10, or what RLIMIT_RTPRIO allows). One
+// system call or three, so only on the first callback.
+int raiseToRealtime() {
+    int policy = 0;
+    sched_param param{};
+    if (pthread_getschedparam(pthread_self(), &policy, &param) == 0 &&
+        (policy == SCHED_FIFO || policy == SCHED_RR))
+        return 1; // the driver or chrt did it already
+    param.sched_priority = 10;
+    int rc = pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
+    rlimit limit{};
+    if (rc == EPERM && getrlimit(RLIMIT_RTPRIO, &limit) == 0 && limit.rlim_cur > 0 && limit.rlim_cur < 10) {
+        param.sched_priority = static_cast<int>(limit.rlim_cur);
+        rc = pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
+    }
+    return rc == 0 ? 1 : -rc;
+}
 } // namespace
+
+void SdlAudioOutput::reportPriority() {
+    const int p = gPriority.load(std::memory_order_acquire);
+    if (p >= 0 || gPriorityReported.exchange(true))
+        return;
+    std::fprintf(stderr,
+                 "Audio: real-time priority refused (%s); the sound may break up while the machine is busy "
+                 "(allow it with an rtprio limit or RealtimeKit, or use --audio-buffer 256)\n",
+                 std::strerror(-p));
+}
+
+void SdlAudioOutput::firstCallback() {
+    if (priorityAsked_)
+        return;
+    priorityAsked_ = true;
+    gPriority.store(raiseToRealtime(), std::memory_order_release);
+}
+
+int SdlAudioOutput::fallbackTrampoline(void* userData, int16_t* interleaved, int numFrames) {
+    auto* self = static_cast<SdlAudioOutput*>(userData);
+    self->firstCallback();
+    return self->callback_ ? self->callback_(self->userData_, interleaved, numFrames) : -1;
+}
 
 bool SdlAudioOutput::isValidBufferFrames(int frames) {
     return frames == 64 || frames == 128 || frames == 256 || frames == 512;
@@ -48,6 +102,7 @@ bool SdlAudioOutput::start() {
             return true;
     }
     stopRequested_ = false;
+    priorityAsked_ = false; // a new render thread (no callback runs now)
     const bool needDriver =
         !SDL_WasInit(SDL_INIT_AUDIO) && !SDL_GetCurrentAudioDriver() && !driverInitialisedHere_;
     opener_ = std::thread([this, needDriver] { openDevice(needDriver); });
@@ -111,7 +166,7 @@ void SdlAudioOutput::openDevice(bool needDriver) {
         std::fflush(stdout);
     }
     fallback_ = std::make_unique<NullAudioOutput>(bufferFrames_);
-    fallback_->setRenderCallback(callback_, userData_);
+    fallback_->setRenderCallback(&SdlAudioOutput::fallbackTrampoline, this);
     maxFrames_.store(fallback_->maxFramesPerBuffer(), std::memory_order_release);
     usingFallback_.store(true, std::memory_order_release);
     fallback_->start();
@@ -169,6 +224,7 @@ bool SdlAudioOutput::usingFallback() const {
 
 void SDLCALL SdlAudioOutput::trampoline(void* userData, Uint8* stream, int len) {
     auto* self = static_cast<SdlAudioOutput*>(userData);
+    self->firstCallback();
     const int frames = len / static_cast<int>(kChannels * sizeof(int16_t));
     LatencyProbe::bufferBegan(LatencyProbe::now(), frames, kSampleRate);
     int result = -1;

@@ -21,6 +21,10 @@ class NullAudioOutput;
 // can be had, the opener falls back to a NullAudioOutput, so the engine is
 // still pulled at real-time pace, and prints one line saying so.
 //
+// The render thread asks for real-time scheduling (SCHED_FIFO) on its first
+// callback, the only one that makes a system call of its own; a refusal is
+// printed by the UI thread (reportPriority).
+//
 // The opener uses SDL_AudioInit rather than SDL_InitSubSystem when audio is
 // not up yet: the latter also counts the shared events subsystem, which the
 // UI thread may be initialising at the same moment (video, sensors), and
@@ -63,11 +67,19 @@ public:
     // Any thread: true once the output runs on the null fallback.
     bool usingFallback() const;
 
+    // UI thread, every turn of the loop: says once on stderr when the
+    // render thread was refused real-time priority (it asks on its first
+    // callback, SCHED_FIFO; it never prints itself).
+    static void reportPriority();
+
 private:
     enum class Locked { Nothing, Device, Fallback };
 
     void openDevice(bool needDriver);
     static void SDLCALL trampoline(void* userData, Uint8* stream, int len);
+    static int fallbackTrampoline(void* userData, int16_t* interleaved, int numFrames);
+    // Render thread: real-time priority, asked for once.
+    void firstCallback();
 
     RenderCallback callback_ = nullptr;
     void* userData_ = nullptr;
@@ -88,4 +100,5 @@ private:
     // Written by the opener, read by the control thread only after joining it.
     bool driverInitialisedHere_ = false;
     bool fallbackReported_ = false; // one line per output, not per start()
+    bool priorityAsked_ = false;    // render thread only
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "platform/Graphics.h"
 #include "platform/Image.h"
@@ -121,6 +122,27 @@ View::View(const Rect& frame) : View() {
     setFrame(frame);
 }
 
+namespace {
+// Drawing in slices: the hook, transitions being drawn (no slices in them),
+// the count of changes to the tree's shape, and whether the drawing stopped.
+std::function<void()> gSliceHook;
+int gTransitionDepth = 0;
+std::uint64_t gStructureGeneration = 0;
+bool gSliceAbandoned = false;
+
+// After a view's subtree was drawn: the hook, and whether to go on.
+bool betweenSlices() {
+    if (gSliceAbandoned)
+        return false;
+    if (!gSliceHook || gTransitionDepth > 0)
+        return true;
+    const std::uint64_t before = gStructureGeneration;
+    gSliceHook();
+    gSliceAbandoned = gStructureGeneration != before;
+    return !gSliceAbandoned;
+}
+} // namespace
+
 View::~View() {
     removeAnimating(this);
     auto& pending = block().pending;
@@ -128,6 +150,7 @@ View::~View() {
                                  [this](const PendingChange& c) { return c.view == this; }),
                   pending.end());
     TouchRouter::viewDestroyed(this);
+    ++gStructureGeneration;
     for (View* sub : subviews_)
         sub->superview_ = nullptr;
     subviews_.clear();
@@ -186,6 +209,16 @@ std::uint64_t View::displayGeneration() {
     return gDisplayGeneration;
 }
 
+void View::beginSlicedDrawing(std::function<void()> hook) {
+    gSliceHook = std::move(hook);
+    gSliceAbandoned = false;
+}
+
+bool View::endSlicedDrawing() {
+    gSliceHook = nullptr;
+    return !std::exchange(gSliceAbandoned, false);
+}
+
 namespace {
 
 // Sets an animatable property. Inside an animation block the change is
@@ -232,6 +265,7 @@ void View::setAlpha(float alpha) {
 // ---- hierarchy
 
 void View::detachSubview(View* view) {
+    ++gStructureGeneration;
     subviews_.erase(std::remove(subviews_.begin(), subviews_.end(), view), subviews_.end());
 }
 
@@ -244,6 +278,7 @@ void View::insertSubview(View* view, std::size_t index) {
         return;
     if (view->superview_)
         view->superview_->detachSubview(view);
+    ++gStructureGeneration;
     view->superview_ = this;
     view->setNeedsDisplay();
     index = std::min(index, subviews_.size());
@@ -424,7 +459,7 @@ void View::draw(Graphics& g) {
 
 void View::drawHierarchy(Graphics& g) {
     float a = presentationAlpha();
-    if (hidden_ || a <= 0.0f)
+    if (hidden_ || a <= 0.0f || gSliceAbandoned)
         return;
     Point c = presentationCenter();
     g.save();
@@ -444,15 +479,22 @@ void View::drawHierarchy(Graphics& g) {
 
 void View::drawContent(Graphics& g) {
     draw(g);
-    for (View* sub : subviews_)
+    for (View* sub : subviews_) {
         sub->drawHierarchy(g);
+        // Input handled here may have removed views, this one included:
+        // when the tree changed, touch nothing more.
+        if (!betweenSlices())
+            return;
+    }
 }
 
 void View::drawTransitionFrame(Graphics& g) {
     const auto& t = animation_->transition;
     double p = AnimationCurve::progress(t.start, t.duration, animationClock().now());
+    ++gTransitionDepth; // the painter holds the snapshot: no input while it draws
     TransitionPainter::paint(g, size_, t.type, t.direction, static_cast<float>(p), t.snapshot.get(),
                              [this](Graphics& gg) { drawContent(gg); });
+    --gTransitionDepth;
 }
 
 Point View::presentationCenter() const {

@@ -132,6 +132,14 @@ public:
     // with the count it last drew.
     static std::uint64_t displayGeneration();
 
+    // Drawing in slices (the window, in software): until endSlicedDrawing,
+    // hook runs after each view's subtree is drawn (not within transitions)
+    // and may handle input. Input that adds, removes or destroys any view
+    // stops the drawing at once (no view is touched again), and
+    // endSlicedDrawing() then says false: the picture is incomplete.
+    static void beginSlicedDrawing(std::function<void()> hook);
+    static bool endSlicedDrawing();
+
     // Property animations, toolkit style: between beginAnimations and
     // commitAnimations, setCenter and setAlpha record the change; the new
     // values are the views' values at once (reading them or hit testing sees
