@@ -61,7 +61,11 @@ const Case kCases[] = {
     {"tab-editor-chord", S::kTabGuitarSetup, {{20, 20}, {220, 182}, {220, 182}, {20, 20}, {197, 144}}},
     {"tab-editor-menu", S::kTabGuitarSetup, {{20, 20}}},
     {"tab-editor-erase-box", S::kTabGuitarSetup, {{20, 20}, {220, 300}}},
-    {"manual", S::kManual, {}, ManualPages::kNumPages - 1, {300, 450}}};
+    {"manual", S::kManual, {}, ManualPages::kNumPages - 1, {300, 450}},
+    {"manual-fret", S::kManualFretGuitar},
+    {"hammer-on", S::kHammerOnGuitar},
+    {"scale-guitar", S::kScaleGuitar},
+    {"tab-guitar", S::kTabGuitar}};
 
 // The contrast ratio of two sRGB pixels, from their relative luminance.
 double contrast(const std::uint8_t* a, const std::uint8_t* b) {
