@@ -58,6 +58,22 @@ TEST(Playback, OneSongPlayedStoppedPlayedToItsEndAndRecordedOver) {
         {4.1, [](Rig& r) { r.rec.stop(); }, "0 e1 w0.2,0 h0.5,0.1 0:3/10x 1:4/11x 2:5/50x >never"},
     });
     EXPECT_EQ(r.song(), "+3/10@0 +4/11@0.1 --1@0.2 +5/50@0.25o1 -7@0.3 -4@0.6 -5@1 -3@3");
+
+    // Moves 10 ms apart on the one guitar whose bar is attached, or whose pedal is on, are each due on time.
+    Rig q;
+    SongBytes moves(1);
+    moves.down(0.0, 0, 10).up(0.05, 0);
+    moves.whammy[0] = {{0.01, 0.1f, 1}, {0.02, 0.2f, 1}};
+    moves.wah[1] = {{0.015, 0.3f, 1}, {0.025, 0.1f, 1}};
+    q.load(moves);
+    q.showNext = true;
+    q.engine.setWhammyBarAttached(0, true);
+    q.engine.setWahOn(1, true);
+    q.run({{Rig::kNoPass, [](Rig& r) { r.play(); }, "1 e0 L0110 >0"},
+           {0.001, {}, "1 e0 L0110 0:0/10 >0.01"},
+           {0.011, {}, "1 e0 w0.1,0 h0.5,0.5 L0110 0:0/10 >0.015"},
+           {0.016, {}, "1 e0 w0.1,0 h0.5,0.3 L0110 0:0/10 >0.02"},
+           {0.021, {}, "1 e0 w0.2,0 h0.5,0.3 L1110 0:0/10 >0.025"}}); // past its last move, the live bar acts
 }
 
 // The note-up index follows the song through every change to its notes: the

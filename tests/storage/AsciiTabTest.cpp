@@ -151,6 +151,15 @@ TEST(AsciiTabExport, RoundTripGivesTheSameTab) {
         std::istringstream lines(text);
         for (std::string line; std::getline(lines, line);)
             EXPECT_LE(line.size(), static_cast<size_t>(AsciiTabWriter::kLineWidth)) << line;
+        // Whole bars fill each line: the next line's first bar would not have fitted on it.
+        std::vector<std::string> high;
+        std::istringstream again(text);
+        for (std::string line; std::getline(again, line);)
+            if (line.rfind("e|", 0) == 0)
+                high.push_back(line);
+        for (size_t k = 0; bar > 0 && bar < 11 && k + 1 < high.size(); ++k)
+            EXPECT_GT(high[k].size() + high[k + 1].find('|', 2) - 1, size_t(AsciiTabWriter::kLineWidth))
+                << text;
         const TabTextImport::Result r = import(text);
         EXPECT_TRUE(r.ok && r.warnings.empty()) << r.error;
         EXPECT_EQ(r.columns, written) << text;
