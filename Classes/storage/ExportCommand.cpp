@@ -28,7 +28,7 @@ std::string parseOptions(const std::vector<std::string>& args, Options& o, bool&
             o.midi.allEffects = true;
         } else if (a == "--no-glide") {
             o.midi.glide = false;
-        } else if (problem = CommandTool::inputWord(a, o.song); !problem.empty()) {
+        } else if (problem = CommandTool::inputWord(a, o.song, true); !problem.empty()) {
             return problem;
         }
     }
@@ -45,9 +45,9 @@ std::string semitoneText(double s) {
 
 std::string ExportCommand::usage() {
     return "usage: strumwell export SONG -o OUT.mid [--all-effects] [--no-glide]\n"
-           "  Writes a song or state file as a Standard MIDI File (type 1): one track per\n"
-           "  guitar, its General MIDI program, bends and whammy as pitch bend, the wah as\n"
-           "  controller 74. Times are exact to the millisecond.\n"
+           "  Writes a song or state file (- for standard input) as a Standard MIDI File\n"
+           "  (type 1): one track per guitar, its General MIDI program, bends and whammy\n"
+           "  as pitch bend, the wah as controller 74. Times are exact to the millisecond.\n"
            "  --all-effects   also export bends, whammy and wah that the song's settings\n"
            "                  keep silent (switched off for that guitar)\n"
            "  --no-glide      jump to each bend target instead of gliding as the engine does\n";
@@ -64,7 +64,7 @@ int ExportCommand::run(const std::vector<std::string>& args, std::ostream& out, 
     FileManager files(nullptr, nullptr, nullptr, std::string());
     tool.quiet(files);
     std::vector<uint8_t> bytes;
-    if (!tool.readFile(files, o.song, bytes, " (no such file)"))
+    if (!tool.readFile(files, o.song, bytes, " (no such file)", true))
         return 1;
     MidiExport::Song song;
     std::string error;

@@ -75,7 +75,7 @@ std::string parseOptions(const std::vector<std::string>& args, Options& o, bool&
             if (n > WavWriter::kMaxDataBytes / 4)
                 return "--frames is too large for a WAV file";
             o.frames = n;
-        } else if (problem = CommandTool::inputWord(a, o.song); !problem.empty()) {
+        } else if (problem = CommandTool::inputWord(a, o.song, true); !problem.empty()) {
             return problem;
         }
     }
@@ -188,7 +188,8 @@ private:
 
 std::string RenderCommand::usage() {
     return "usage: strumwell render SONG -o OUT.wav [--bundle DIR] [--buffer-frames N] [--frames N]\n"
-           "  Plays a song or state file offline into a 44100 Hz 16-bit stereo WAV file.\n"
+           "  Plays a song or state file (- for standard input) offline into a 44100 Hz\n"
+           "  16-bit stereo WAV file.\n"
            "  --bundle DIR        folder holding the sample WAV files (default: the bundle\n"
            "                      beside the program)\n"
            "  --buffer-frames N   frames per rendered buffer, 1 to 65536 (default 256); one\n"
@@ -219,7 +220,7 @@ int RenderCommand::run(const std::vector<std::string>& args, std::ostream& out, 
 
     OfflineSong song(o.bundle, o.bufferFrames);
     std::vector<uint8_t> bytes;
-    if (!tool.readFile(song.files(), o.song, bytes, ""))
+    if (!tool.readFile(song.files(), o.song, bytes, "", true))
         return 1;
     if (!song.load(bytes)) {
         err << FailureText::toolLine(o.song, song.files().lastFailure()) << "\n";
