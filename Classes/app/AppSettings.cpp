@@ -46,15 +46,14 @@ void AppSettings::apply(const std::string& text) {
     }
 }
 
-bool AppSettings::load(const std::string& folder) {
+std::string AppSettings::load(const std::string& folder) {
     std::vector<std::uint8_t> bytes;
     const std::string failure = BoundedFile::read(pathIn(folder, kFileName), BoundedFile::Limit::kSettings, bytes);
     if (failure == "FileNotFound")
-        return true; // not written yet: the defaults stand
-    if (!failure.empty())
-        return false;
-    apply(std::string(bytes.begin(), bytes.end()));
-    return true;
+        return {}; // not written yet: the defaults stand
+    if (failure.empty())
+        apply(std::string(bytes.begin(), bytes.end()));
+    return failure;
 }
 
 bool AppSettings::save(const std::string& folder) {

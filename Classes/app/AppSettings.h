@@ -12,8 +12,9 @@ public:
 
     // Reads the file in `folder` and applies what it holds (the output
     // volume). A missing file, or a line that cannot be read, leaves the
-    // default. Returns false only when a file exists but could not be read.
-    static bool load(const std::string& folder);
+    // default. Returns the reader's failure code (see FailureText) when a
+    // file exists but could not be read, else an empty text.
+    static std::string load(const std::string& folder);
     // Writes the current settings into `folder`, replacing the old file only
     // once the new one is complete. False when it could not be written.
     static bool save(const std::string& folder);

@@ -124,9 +124,9 @@ void Strumwell::applicationDidFinishLaunching(Application& application) {
             application.bundleFolder().empty() ? Folders::findBundleFolder() : application.bundleFolder();
     // Before the sound starts, so that the first note plays at the user's
     // output volume.
-    if (!AppSettings::load(documentsFolder_))
-        std::printf("Could not read %s/%s; using the default settings\n", documentsFolder_.c_str(),
-                    AppSettings::kFileName);
+    if (const std::string failure = AppSettings::load(documentsFolder_); !failure.empty())
+        std::fprintf(stderr, "%s; using the default settings\n",
+                     FailureText::toolLine(documentsFolder_ + "/" + AppSettings::kFileName, failure).c_str());
 
     // The engine loads the noises and starts the output; the recorder's
     // playback thread starts with it.
