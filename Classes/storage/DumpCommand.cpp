@@ -2,18 +2,16 @@
 
 #include <cctype>
 #include <exception>
-#include <memory>
 #include <optional>
 #include <sstream>
 
 #include "core/BoundedFile.h"
 #include "core/FailureText.h"
 #include "core/StrumwellFailure.h"
-#include "platform/core/Clock.h"
 #include "recorder/Recorder.h"
 #include "storage/EngineSectionContents.h"
 #include "storage/JsonNumber.h"
-#include "storage/SongSections.h"
+#include "storage/SongParts.h"
 #include "storage/Tab.h"
 #include "storage/VersionHeader.h"
 
@@ -127,21 +125,14 @@ int DumpCommand::dumpBytes(const uint8_t* bytes, size_t size, bool tabFile, std:
         failure = "Empty file";
         return 1;
     }
-    const VersionHeader header = VersionHeader::read(bytes, size);
-    Tab tab;
-    ManualClock clock;
-    std::unique_ptr<Recorder> recorder;
-    std::optional<EngineSettings> engine;
+    SongParts parts;
     try {
         if (tabFile) {
-            tab.restoreFromSaveTabBuffer(bytes + header.dataOffset, size - header.dataOffset, header.version);
+            const VersionHeader header = VersionHeader::read(bytes, size);
+            parts.version = header.version;
+            parts.tab.restoreFromSaveTabBuffer(bytes + header.dataOffset, size - header.dataOffset, header.version);
         } else {
-            recorder = std::make_unique<Recorder>(nullptr, nullptr, clock, false);
-            readSongSections(bytes, size, header.dataOffset, header.version, tab, *recorder, engine);
-            // A version the recorder does not know leaves its song as it was:
-            // there is nothing in this file to show for it.
-            if (header.version < 0 || header.version > 2)
-                recorder.reset();
+            parts.read(bytes, size);
         }
     } catch (const StrumwellFailure& thrown) {
         failure = thrown.name();
@@ -153,14 +144,14 @@ int DumpCommand::dumpBytes(const uint8_t* bytes, size_t size, bool tabFile, std:
 
     // Built whole before printing, so a failure never leaves half a document.
     std::ostringstream json;
-    json << "{\n  \"kind\": \"" << (tabFile ? "tab" : "song") << "\",\n  \"version\": " << header.version
+    json << "{\n  \"kind\": \"" << (tabFile ? "tab" : "song") << "\",\n  \"version\": " << parts.version
          << ",\n";
-    printTab(json, tab);
+    printTab(json, parts.tab);
     if (!tabFile) {
         json << ",\n";
-        printRecorder(json, recorder.get());
+        printRecorder(json, parts.recorderKnowsVersion() ? &parts.recorder : nullptr);
         json << ",\n";
-        printEngine(json, engine);
+        printEngine(json, parts.engine);
     }
     json << "\n}\n";
     out << json.str();

@@ -22,8 +22,8 @@
 #include "core/ByteWriter.h"
 #include "core/StrumwellFailure.h"
 #include "core/WholeFileWriter.h"
-#include "platform/core/Clock.h"
 #include "recorder/Recorder.h"
+#include "storage/SongParts.h"
 #include "storage/SongSections.h"
 #include "storage/Tab.h"
 #include "storage/VersionHeader.h"
@@ -109,20 +109,14 @@ bool FileManager::restoreSongFromSaveBuffer(const uint8_t* bytes, size_t size) {
     const VersionHeader header = VersionHeader::read(bytes, size);
     // First the whole file into scratch objects, as `dump` reads it: a file
     // that fails part-way must not leave the working song half replaced.
-    {
-        Tab tab;
-        ManualClock clock;
-        Recorder recorder(nullptr, nullptr, clock, false);
-        std::optional<EngineSettings> engine;
-        try {
-            readSongSections(bytes, size, header.dataOffset, header.version, tab, recorder, engine);
-        } catch (const StrumwellFailure& failure) {
-            if (failure.name() != kSectionsDoNotFit)
-                throw;
-            *diagnostics_ << kSectionsDoNotFit << "\n" << std::flush;
-            lastFailure_ = kSectionsDoNotFit;
-            return false;
-        }
+    try {
+        SongParts().read(bytes, size);
+    } catch (const StrumwellFailure& failure) {
+        if (failure.name() != kSectionsDoNotFit)
+            throw;
+        *diagnostics_ << kSectionsDoNotFit << "\n" << std::flush;
+        lastFailure_ = kSectionsDoNotFit;
+        return false;
     }
     // The same readers over the same bytes: nothing can fail from here on.
     SongSections sections(bytes, size, header.dataOffset);

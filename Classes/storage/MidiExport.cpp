@@ -10,11 +10,10 @@
 
 #include "audio/SoundEngine.h"
 #include "core/StrumwellFailure.h"
-#include "platform/core/Clock.h"
 #include "recorder/Recorder.h"
 #include "storage/EngineSectionContents.h"
 #include "storage/MidiFileWriter.h"
-#include "storage/SongSections.h"
+#include "storage/SongParts.h"
 #include "storage/Tab.h"
 #include "storage/VersionHeader.h"
 
@@ -273,14 +272,10 @@ bool MidiExport::readSongFile(const uint8_t* bytes, size_t size, MidiExport::Son
         error = "Empty file";
         return false;
     }
-    const VersionHeader header = VersionHeader::read(bytes, size);
-    Tab tab;
-    ManualClock clock;
-    Recorder recorder(nullptr, nullptr, clock, false);
-    std::optional<EngineSettings> engine;
+    SongParts parts;
     try {
         // The tab is not exported, but a damaged one fails the load.
-        readSongSections(bytes, size, header.dataOffset, header.version, tab, recorder, engine);
+        parts.read(bytes, size);
     } catch (const StrumwellFailure& failure) {
         error = failure.name();
         return false;
@@ -288,19 +283,19 @@ bool MidiExport::readSongFile(const uint8_t* bytes, size_t size, MidiExport::Son
         error = e.what();
         return false;
     }
-    if (engine) {
-        song = songFrom(recorder, *engine);
+    if (parts.engine) {
+        song = songFrom(parts.recorder, *parts.engine);
     } else {
         // An engine section the program does not read leaves its defaults.
         song = Song();
-        song.notes = recorder.notes();
-        song.pitchBends = recorder.pitchBends();
+        song.notes = parts.recorder.notes();
+        song.pitchBends = parts.recorder.pitchBends();
         for (int g = 0; g < 2; ++g) {
-            song.whammyBarChanges[static_cast<size_t>(g)] = recorder.whammyBarChanges(g);
-            song.wahChanges[static_cast<size_t>(g)] = recorder.wahChanges(g);
+            song.whammyBarChanges[static_cast<size_t>(g)] = parts.recorder.whammyBarChanges(g);
+            song.wahChanges[static_cast<size_t>(g)] = parts.recorder.wahChanges(g);
         }
     }
-    song.eventsLeftOut = recorder.eventsLeftOutOnLoad();
+    song.eventsLeftOut = parts.recorder.eventsLeftOutOnLoad();
     return true;
 }
 

@@ -2,9 +2,6 @@
 
 #include "core/ByteReader.h"
 #include "core/StrumwellFailure.h"
-#include "recorder/Recorder.h"
-#include "storage/EngineSectionContents.h"
-#include "storage/Tab.h"
 
 SongSections::SongSections(const uint8_t* data, size_t size, size_t offset)
     : data_(data), size_(size), pos_(offset > size ? size : offset) {}
@@ -26,18 +23,4 @@ bool SongSections::next(const uint8_t*& section, size_t& sectionSize) {
 void SongSections::nextOrFail(const uint8_t*& section, size_t& sectionSize) {
     if (!next(section, sectionSize))
         throw StrumwellFailure("Error loading file");
-}
-
-void readSongSections(const uint8_t* data, size_t size, size_t offset, int32_t version, Tab& tab,
-                      Recorder& recorder, std::optional<EngineSettings>& engine) {
-    SongSections sections(data, size, offset);
-    const uint8_t* section = nullptr;
-    size_t sectionSize = 0;
-    sections.nextOrFail(section, sectionSize);
-    tab.restoreFromSaveTabBuffer(section, sectionSize, version);
-    sections.nextOrFail(section, sectionSize);
-    recorder.restoreFromSaveBuffer(section, sectionSize, version);
-    sections.nextOrFail(section, sectionSize);
-    if (EngineSectionContents::knowsVersion(version))
-        engine = EngineSectionContents::parse(section, sectionSize, version);
 }

@@ -1,11 +1,6 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <optional>
-
-class Recorder;
-class Tab;
-struct EngineSettings;
 
 // Walks the three length-prefixed sections of a song buffer (tab, recorder,
 // engine), one at a time, so that each can be handed to its reader before
@@ -32,10 +27,3 @@ private:
     size_t size_;
     size_t pos_;
 };
-
-// Reads a song buffer's three sections, in order, into `tab`, `recorder` and
-// `engine` (left empty when no reader knows the section's version), for tools
-// that take a song apart without playing it. Throws StrumwellFailure("Error
-// loading file") when a section is missing; the readers throw for damage.
-void readSongSections(const uint8_t* data, size_t size, size_t offset, int32_t version, Tab& tab,
-                      Recorder& recorder, std::optional<EngineSettings>& engine);
