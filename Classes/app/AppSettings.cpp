@@ -1,9 +1,9 @@
 #include "app/AppSettings.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstdint>
 #include <sstream>
 #include <vector>
 
@@ -48,7 +48,8 @@ void AppSettings::apply(const std::string& text) {
 
 std::string AppSettings::load(const std::string& folder) {
     std::vector<std::uint8_t> bytes;
-    const std::string failure = BoundedFile::read(pathIn(folder, kFileName), BoundedFile::Limit::kSettings, bytes);
+    const std::string failure =
+        BoundedFile::read(pathIn(folder, kFileName), BoundedFile::Limit::kSettings, bytes);
     if (failure == "FileNotFound")
         return {}; // not written yet: the defaults stand
     if (failure.empty())
@@ -58,6 +59,6 @@ std::string AppSettings::load(const std::string& folder) {
 
 bool AppSettings::save(const std::string& folder) {
     const std::string line = text();
-    return WholeFileWriter::write(pathIn(folder, kFileName), reinterpret_cast<const std::uint8_t*>(line.data()),
-                                  line.size());
+    return WholeFileWriter::write(pathIn(folder, kFileName),
+                                  reinterpret_cast<const std::uint8_t*>(line.data()), line.size());
 }

@@ -175,7 +175,7 @@ bool WavReader::readFile(const std::string& path, Sample& sample, std::string& e
     if (!file.failure().empty()) {
         const std::string& failure = file.failure();
         missing = failure == "FileNotFound";
-        error = missing                          ? ""
+        error = missing                        ? ""
                 : failure == "NotARegularFile" ? "not a file"
                 : failure == "FileTooLarge"    ? "too large"
                                                : "cannot be opened";
@@ -183,7 +183,9 @@ bool WavReader::readFile(const std::string& path, Sample& sample, std::string& e
     }
     const size_t size = file.size();
     DataLayout layout;
-    auto readAt = [&](size_t offset, uint8_t* out, size_t bytes) { return file.readAt(offset, out, bytes) == bytes; };
+    auto readAt = [&](size_t offset, uint8_t* out, size_t bytes) {
+        return file.readAt(offset, out, bytes) == bytes;
+    };
     if (!locateData(size, readAt, layout, error))
         return false;
     sample.values.reset(new int16_t[std::max<size_t>(layout.count, 1)]);

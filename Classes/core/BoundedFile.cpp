@@ -95,8 +95,8 @@ std::size_t BoundedFile::readAt(std::size_t offset, void* destination, std::size
     if (!failure_.empty() || offset >= limit_)
         return 0;
     std::size_t done = 0;
-    readSome(fd_, static_cast<long long>(offset), static_cast<std::uint8_t*>(destination), std::min(count, limit_ - offset),
-             done);
+    readSome(fd_, static_cast<long long>(offset), static_cast<std::uint8_t*>(destination),
+             std::min(count, limit_ - offset), done);
     return done;
 }
 

@@ -122,7 +122,8 @@ void GuitarScreenView::redraw() {
 
 void GuitarScreenView::refreshTiltGauge() {
     if (soundEngine_)
-        tiltGauge_.show(TiltGauge::read(*soundEngine_, currentGuitar(), soundEngine_->getRecorderState() == 1));
+        tiltGauge_.show(
+            TiltGauge::read(*soundEngine_, currentGuitar(), soundEngine_->getRecorderState() == 1));
 }
 
 void GuitarScreenView::playbackEnded() {

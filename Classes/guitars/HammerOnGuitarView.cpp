@@ -149,7 +149,8 @@ void HammerOnGuitarView::redrawOnFretPresses() {
         // which shows by lighting up instead.
         for (int r = 0; r < kMaxRows; ++r) {
             FingerMark& mark = marks_[static_cast<std::size_t>(s)][static_cast<std::size_t>(r)];
-            const bool shown = r < numFretsToShow_ && stringPressedAtFret_[s][r] && !(r == 0 && leftmostFret_ == 0);
+            const bool shown =
+                r < numFretsToShow_ && stringPressedAtFret_[s][r] && !(r == 0 && leftmostFret_ == 0);
             mark.setHidden(!shown);
             if (shown)
                 mark.setCenter({stringX(s), static_cast<float>(rowMiddle(r))});

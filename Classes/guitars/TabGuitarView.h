@@ -7,10 +7,10 @@
 #include <string>
 
 #include "guitars/GuitarScreenView.h"
-#include "platform/PressShade.h"
 #include "platform/HitTable.h"
 #include "platform/ImageView.h"
 #include "platform/Label.h"
+#include "platform/PressShade.h"
 #include "platform/View.h"
 
 class Knob;

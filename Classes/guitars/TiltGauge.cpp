@@ -27,7 +27,8 @@ int along(float share) {
         share = 0;
     if (share > 1)
         share = 1;
-    return static_cast<int>(std::lround(TiltGauge::kBarLeft + share * (TiltGauge::kBarRight - TiltGauge::kBarLeft)));
+    return static_cast<int>(
+        std::lround(TiltGauge::kBarLeft + share * (TiltGauge::kBarRight - TiltGauge::kBarLeft)));
 }
 
 } // namespace

@@ -99,7 +99,8 @@ void AlertView::draw(Graphics& g) {
         g.fillRect({r.x + 1, r.y, r.width - 2, 1}, Color{200, 205, 220, 160});
         // Its only button is the default one (Return presses it): filled,
         // as every default button is marked.
-        g.fillRoundedRect(defaultButtonRect(), 9, buttonHeld_ ? Color{90, 140, 230, 255} : kDefaultButtonFill);
+        g.fillRoundedRect(defaultButtonRect(), 9,
+                          buttonHeld_ ? Color{90, 140, 230, 255} : kDefaultButtonFill);
         Size s = Graphics::measureText(buttonTitle_, kButtonFont);
         g.drawText(buttonTitle_, kButtonFont, Color::white(),
                    {(r.width - s.width) / 2, r.y + (r.height - Graphics::lineHeight(kButtonFont)) / 2});

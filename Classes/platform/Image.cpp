@@ -69,8 +69,8 @@ std::uint32_t bigEndian(const std::uint8_t* p, int bytes) {
 // frame header) says it has, read before anything is decoded; 0 for any
 // other format or a header that cannot be found.
 std::uint64_t headerPixels(const std::vector<std::uint8_t>& b) {
-    static const std::uint8_t pngHeader[16] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n', 0, 0, 0, 13,
-                                               'I',  'H', 'D', 'R'};
+    static const std::uint8_t pngHeader[16] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n',
+                                               0,    0,   0,   13,  'I',  'H',  'D',  'R'};
     if (b.size() >= 24 && std::memcmp(b.data(), pngHeader, 16) == 0)
         return std::uint64_t{bigEndian(&b[16], 4)} * bigEndian(&b[20], 4);
     if (b.size() < 4 || b[0] != 0xff || b[1] != 0xd8)
@@ -84,7 +84,8 @@ std::uint64_t headerPixels(const std::vector<std::uint8_t>& b) {
             i += marker == 0xff ? 1 : 2;
             continue;
         }
-        const bool frame = marker >= 0xc0 && marker <= 0xcf && marker != 0xc4 && marker != 0xc8 && marker != 0xcc;
+        const bool frame =
+            marker >= 0xc0 && marker <= 0xcf && marker != 0xc4 && marker != 0xc8 && marker != 0xcc;
         if (frame && i + 9 <= b.size())
             return std::uint64_t{bigEndian(&b[i + 5], 2)} * bigEndian(&b[i + 7], 2);
         if (frame || marker == 0xda || marker == 0xd9)
@@ -159,8 +160,9 @@ Attempt tryBundleFile(const std::string& path, float scale) {
     a.whole = looksWhole(bytes);
     if (!a.image) {
         a.whole = false;
-        a.problem = bytes[0] == 0x89 && !looksWhole(bytes) ? "is cut short"
-                                                           : std::string("cannot be decoded (") + IMG_GetError() + ")";
+        a.problem = bytes[0] == 0x89 && !looksWhole(bytes)
+                        ? "is cut short"
+                        : std::string("cannot be decoded (") + IMG_GetError() + ")";
         return a;
     }
     if (!a.whole)

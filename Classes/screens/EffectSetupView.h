@@ -178,7 +178,8 @@ private:
     std::unique_ptr<Label> guitarLabel_;
     std::vector<Switch> switches_;
     std::vector<std::unique_ptr<Knob>> knobs_;
-    std::vector<KnobBinding> knobBindings_;    BackKeys backKeys_{*this, [this] {
+    std::vector<KnobBinding> knobBindings_;
+    BackKeys backKeys_{*this, [this] {
                            goBack();
                            return true;
                        }};

@@ -97,7 +97,8 @@ private:
     std::unique_ptr<Label> titlePageLabel_;
     std::unique_ptr<Label> headingLabel_;
     std::unique_ptr<View> headingRule_;
-    ContentsEntry contentsEntries_[kMaxContentsEntries];    BackKeys backKeys_{*this, [this] {
+    ContentsEntry contentsEntries_[kMaxContentsEntries];
+    BackKeys backKeys_{*this, [this] {
                            goBack();
                            return true;
                        }};

@@ -1,6 +1,5 @@
 #include "storage/CommandTool.h"
 
-
 #include "core/BoundedFile.h"
 #include "core/FailureText.h"
 #include "core/StrumwellFailure.h"

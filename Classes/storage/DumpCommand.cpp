@@ -130,7 +130,8 @@ int DumpCommand::dumpBytes(const uint8_t* bytes, size_t size, bool tabFile, std:
         if (tabFile) {
             const VersionHeader header = VersionHeader::read(bytes, size);
             parts.version = header.version;
-            parts.tab.restoreFromSaveTabBuffer(bytes + header.dataOffset, size - header.dataOffset, header.version);
+            parts.tab.restoreFromSaveTabBuffer(bytes + header.dataOffset, size - header.dataOffset,
+                                               header.version);
         } else {
             parts.read(bytes, size);
         }
@@ -185,8 +186,8 @@ int DumpCommand::run(const std::vector<std::string>& args, std::ostream& out, st
     // is refused at once instead of filling the memory.
     const size_t limit = tabFile ? BoundedFile::Limit::kTab : BoundedFile::Limit::kSong;
     std::vector<uint8_t> bytes;
-    std::string failure = path == "-" ? BoundedFile::readStandardInput(limit, bytes)
-                                      : BoundedFile::read(path, limit, bytes);
+    std::string failure =
+        path == "-" ? BoundedFile::readStandardInput(limit, bytes) : BoundedFile::read(path, limit, bytes);
     if (failure.empty() && dumpBytes(bytes.data(), bytes.size(), tabFile, out, failure) == 0)
         return 0;
     err << FailureText::toolLine(path, failure) << "\n";

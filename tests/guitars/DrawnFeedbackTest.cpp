@@ -25,7 +25,8 @@ struct Picture {
     bool operator==(const Picture& o) const { return px == o.px; }
     std::uint32_t at(Point p) const {
         const int s = w / 480;
-        const auto i = (static_cast<std::size_t>((320 - p.x) * s) * w + static_cast<std::size_t>(p.y * s)) * 4;
+        const auto i =
+            (static_cast<std::size_t>((320 - p.x) * s) * w + static_cast<std::size_t>(p.y * s)) * 4;
         return px[i] | px[i + 1] << 8 | px[i + 2] << 16;
     }
 };
@@ -119,14 +120,38 @@ TEST(DrawnFeedback, TheTiltGaugeFollowsTheVirtualTiltAndRestsWithoutFrames) {
 }
 
 TEST(DrawnFeedback, ScaleStripBandsKeyLightAndTheEndOfTheStrip) {
-    const char* formulas[ScaleGuitarView::kNumScales] = {
-        "1 b3 4 b5 5 b7", "1 2 3 4 5 6 7", "1 2 b3 4 5 b6 7", "1 2 b3 4 5 6 7", "1 2 b3 4 5 6 b7",
-        "1 b2 b3 4 5 b6 b7", "1 2 3 b5 5 6 7", "1 2 3 4 5 6 b7", "1 2 b3 4 5 b6 b7", "1 b2 b3 4 b5 b6 b7",
-        "1 b2 2 b3 3 4 b5 5 b6 6 b7 7", "1 2 3 5 6", "1 b3 4 5 b7", "1 2 4 5 b7", "1 2 b3 4 b5 5 b6 7",
-        "1 2 b3 4 b5 b6 6 7", "1 2 3 4 b5 b6 b7", "1 b3 3 b5 b6 7", "1 b2 3 4 5 b6 7", "1 3 b5 5 7",
-        "1 2 3 5 6", "1 2 4 5 b7", "1 b2 b3 3 4 b5 b6 b7", "1 2 3 4 5 b6 b7", "1 b3 3 b5 5 6 b7",
-        "1 2 b3 b5 5 b6 7", "1 b2 3 4 5 b6 7", "1 2 b3 b5 5 b6 7", "1 b2 4 5 b6", "1 2 4 5 b6",
-        "1 b2 3 4 b5 b6 7", "1 b2 3 4 5 b6 b7"};
+    const char* formulas[ScaleGuitarView::kNumScales] = {"1 b3 4 b5 5 b7",
+                                                         "1 2 3 4 5 6 7",
+                                                         "1 2 b3 4 5 b6 7",
+                                                         "1 2 b3 4 5 6 7",
+                                                         "1 2 b3 4 5 6 b7",
+                                                         "1 b2 b3 4 5 b6 b7",
+                                                         "1 2 3 b5 5 6 7",
+                                                         "1 2 3 4 5 6 b7",
+                                                         "1 2 b3 4 5 b6 b7",
+                                                         "1 b2 b3 4 b5 b6 b7",
+                                                         "1 b2 2 b3 3 4 b5 5 b6 6 b7 7",
+                                                         "1 2 3 5 6",
+                                                         "1 b3 4 5 b7",
+                                                         "1 2 4 5 b7",
+                                                         "1 2 b3 4 b5 5 b6 7",
+                                                         "1 2 b3 4 b5 b6 6 7",
+                                                         "1 2 3 4 b5 b6 b7",
+                                                         "1 b3 3 b5 b6 7",
+                                                         "1 b2 3 4 5 b6 7",
+                                                         "1 3 b5 5 7",
+                                                         "1 2 3 5 6",
+                                                         "1 2 4 5 b7",
+                                                         "1 b2 b3 3 4 b5 b6 b7",
+                                                         "1 2 3 4 5 b6 b7",
+                                                         "1 b3 3 b5 5 6 b7",
+                                                         "1 2 b3 b5 5 b6 7",
+                                                         "1 b2 3 4 5 b6 7",
+                                                         "1 2 b3 b5 5 b6 7",
+                                                         "1 b2 4 5 b6",
+                                                         "1 2 4 5 b6",
+                                                         "1 b2 3 4 b5 b6 7",
+                                                         "1 b2 3 4 5 b6 b7"};
     Window w;
     Rig rig(false);
     ScaleGuitarView v(nullptr, &rig.engine);

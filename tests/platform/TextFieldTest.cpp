@@ -127,7 +127,9 @@ TEST(TextField, APrefilledNameIsSelectedSoTypingReplacesItAndTheClearButtonShows
         const Picture p = h.shot();
         std::pair<int, int> n;
         for (std::size_t i = 0; i + 3 < p.pixels.size(); i += 4) {
-            const auto is = [&](int r, int g, int b) { return p.pixels[i] == r && p.pixels[i + 1] == g && p.pixels[i + 2] == b; };
+            const auto is = [&](int r, int g, int b) {
+                return p.pixels[i] == r && p.pixels[i + 1] == g && p.pixels[i + 2] == b;
+            };
             n.first += is(170, 200, 250);
             n.second += is(150, 150, 150);
         }
@@ -142,7 +144,8 @@ TEST(TextField, APrefilledNameIsSelectedSoTypingReplacesItAndTheClearButtonShows
     };
     EXPECT_EQ(drawn(), std::pair(false, true)); // text, not editing: the clear button shows
     h.touch(1, {60, 200});
-    EXPECT_EQ(std::tuple(field.selectionStart(), field.selectionEnd(), drawn()), std::tuple(0, 17, std::pair(true, true)));
+    EXPECT_EQ(std::tuple(field.selectionStart(), field.selectionEnd(), drawn()),
+              std::tuple(0, 17, std::pair(true, true)));
     EXPECT_EQ(press({}, "Long/Take"), "Long_Take"); // replaced, and "/" shown as the file will have it
     EXPECT_EQ(drawn(), std::pair(false, true));
     EXPECT_EQ(press({Key::A, "", false, false, true}, "X"), "X"); // Ctrl+A

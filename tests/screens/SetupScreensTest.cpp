@@ -233,7 +233,8 @@ TEST_F(SetupScreens, PatchKnobsSetTheEngineForTheirGuitar) {
         EXPECT_NEAR(s.knob(k).getValue(), expected, 1e-4);
         EXPECT_EQ(s.draggingKnob(), -1);
         char readout[24];
-        std::snprintf(readout, sizeof readout, "%s %.1f", k % 2 ? "SUSTAIN" : "VOLUME", s.knob(k).getValue() * 10.0);
+        std::snprintf(readout, sizeof readout, "%s %.1f", k % 2 ? "SUSTAIN" : "VOLUME",
+                      s.knob(k).getValue() * 10.0);
         EXPECT_EQ(s.knobReadout(k).text(), readout);
     }
 }

@@ -142,7 +142,8 @@ TEST_F(FileManagerTest, DamagedSongsAreRefusedByEveryReaderWithTheirReason) {
         const bool thrown = c.reason.find('-') != std::string::npos || c.name == "missing";
         EXPECT_EQ(log.str(), c.name == "empty" ? "" : (thrown ? "EXCEPTION: " : "") + c.reason + "\n");
         EXPECT_EQ(model.files.createSongSaveBuffer(), kept);
-        EXPECT_EQ(runCommand(DumpCommand::run, {song}), (CommandRun{1, "", FailureText::toolLine(song, c.reason) + "\n"}));
+        EXPECT_EQ(runCommand(DumpCommand::run, {song}),
+                  (CommandRun{1, "", FailureText::toolLine(song, c.reason) + "\n"}));
         for (auto [command, args] : {std::pair<Command, std::vector<std::string>>{
                                          RenderCommand::run, {song, "-o", wav, "--bundle", bundle}},
                                      {ExportCommand::run, {song, "-o", mid}}}) {

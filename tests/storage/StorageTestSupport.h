@@ -15,7 +15,6 @@
 #include <string>
 #include <vector>
 
-#include "support/SongBytes.h"
 #include "storage/DumpCommand.h"
 #include "storage/ExportCommand.h"
 #include "storage/RenderCommand.h"
@@ -23,6 +22,7 @@
 #include "storage/TabCommand.h"
 #include "storage/WavWriter.h"
 #include "support/Files.h"
+#include "support/SongBytes.h"
 #include "support/SongModel.h"
 #include "support/TempFolder.h"
 

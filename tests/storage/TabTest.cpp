@@ -177,6 +177,8 @@ TEST(LibraryFolder, ListsErasesAndCopiesOnlyItsOwnKindInsideItsFolder) {
     writeFile(docs + "/Long.SAV", pack("Long.SAV and more"));
     EXPECT_EQ(songs.copyDemos(), 3);
     for (const char* name : {"Demo.SAV", "Cut.SAV", "Empty.SAV", "a tune.SAV", "Long.SAV"})
-        EXPECT_EQ(readFile(docs + "/" + name), pack(name[0] == 'a' ? "x" : name[0] == 'L' ? "Long.SAV and more" : name));
+        EXPECT_EQ(readFile(docs + "/" + name), pack(name[0] == 'a'   ? "x"
+                                                    : name[0] == 'L' ? "Long.SAV and more"
+                                                                     : name));
     EXPECT_EQ(songs.copyDemos() + tabs.copyDemos(), 0);
 }
