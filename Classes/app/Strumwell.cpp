@@ -1,6 +1,5 @@
 #include "app/Strumwell.h"
 
-#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
@@ -53,11 +52,6 @@ std::tm systemLocalTime() {
 }
 
 // "Cannot read ...": the failure text as the start of a sentence.
-std::string sentence(std::string text) {
-    if (!text.empty())
-        text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
-    return text + ".";
-}
 } // namespace
 
 // One slot per screen number; a screen is created the first time it is shown
@@ -229,7 +223,7 @@ void Strumwell::loadStartupState() {
     // The file cannot be loaded, but it is not destroyed: it may be mended,
     // or sent with a report.
     showAlert(kDamagedTitle,
-              sentence(FailureText::cannotRead(kStateFile, failure)) +
+              FailureText::sentence(FailureText::cannotRead(kStateFile, failure)) +
                   (kept.empty() ? std::string() : " It was kept as the song '" + kept + "'.") +
                   " Strumwell starts from the defaults.",
               true);

@@ -1,5 +1,6 @@
 #include "core/FailureText.h"
 
+#include <cctype>
 #include <string_view>
 
 namespace {
@@ -47,6 +48,14 @@ std::string cannotRead(const std::string& path, const std::string& code) {
     if (find(code) != nullptr)
         line += " (" + code + ")";
     return line;
+}
+
+std::string sentence(std::string text) {
+    if (!text.empty())
+        text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+    if (text.empty() || text.back() != '.')
+        text += '.';
+    return text;
 }
 
 std::string toolLine(const std::string& path, const std::string& code) {

@@ -17,6 +17,10 @@ std::string describe(const std::string& code);
 // A code that is already words (an unknown one) is not repeated.
 std::string cannotRead(const std::string& path, const std::string& code);
 
+// The text as a sentence for a message box: its first letter upper case and
+// a full stop at the end (unless it has one).
+std::string sentence(std::string text);
+
 // "strumwell: " + cannotRead(...): the line a command-line tool prints.
 std::string toolLine(const std::string& path, const std::string& code);
 

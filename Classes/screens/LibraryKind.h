@@ -41,9 +41,8 @@ struct LibraryKind {
     // in words: "Song not loaded.\nCannot read 'X.SAV': the recorder section
     // is damaged (RecorderFailure-2)."
     std::string loadRefusedText(const std::string& fileName, const std::string& code) const {
-        std::string why = FailureText::cannotRead(fileName, code);
-        why[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(why[0])));
-        return std::string(noun) + " not loaded.\n" + why + ".";
+        return std::string(noun) + " not loaded.\n" +
+               FailureText::sentence(FailureText::cannotRead(fileName, code));
     }
 
 private:

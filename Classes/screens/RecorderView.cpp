@@ -1,10 +1,10 @@
 #include "screens/RecorderView.h"
 
 #include <algorithm>
-#include <cctype>
 #include <exception>
 #include <filesystem>
 
+#include "core/FailureText.h"
 #include "platform/Label.h"
 #include "platform/core/MainThreadQueue.h"
 #include "recorder/Recorder.h"
@@ -144,11 +144,8 @@ constexpr const char* kShowFolderText = "Show folder";
 
 // "Song not exported.\n<Reason>."
 std::string exportFailedText(const std::string& reason) {
-    std::string text = reason.empty() ? std::string("Unknown failure") : reason;
-    text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
-    if (text.back() != '.')
-        text += '.';
-    return "Song not exported.\n" + text;
+    return "Song not exported.\n" +
+           FailureText::sentence(reason.empty() ? std::string("Unknown failure") : reason);
 }
 
 std::string documentsFolderOf(ScreenHost* parent, FileManager* fileManager) {
