@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "app/Strumwell.h"
-#include "platform/Application.h"
-#include "platform/SdlAudioOutput.h"
-#include "platform/core/CommandLine.h"
-#include "platform/core/Folders.h"
+#include "backend/sdl/Application.h"
+#include "backend/sdl/SdlAudioOutput.h"
+#include "system/CommandLine.h"
+#include "system/Folders.h"
 #include "storage/DumpCommand.h"
 #include "storage/ExportCommand.h"
 #include "storage/RenderCommand.h"

@@ -17,7 +17,7 @@
 #include <string>
 
 #include "EngineRig.h"
-#include "platform/core/Folders.h"
+#include "system/Folders.h"
 
 namespace {
 

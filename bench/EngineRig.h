@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "audio/SoundEngine.h"
-#include "platform/core/Clock.h"
+#include "system/Clock.h"
 
 namespace engine_rig {
 

@@ -52,14 +52,14 @@
 #endif
 
 #include "app/Strumwell.h"
-#include "platform/AlertView.h"
-#include "platform/Application.h"
-#include "platform/SdlAudioOutput.h"
-#include "platform/View.h"
-#include "platform/core/Folders.h"
-#include "platform/core/LatencyProbe.h"
-#include "platform/core/MainThreadQueue.h"
-#include "platform/core/ViewGeometry.h"
+#include "toolkit/AlertView.h"
+#include "backend/sdl/Application.h"
+#include "backend/sdl/SdlAudioOutput.h"
+#include "toolkit/View.h"
+#include "system/Folders.h"
+#include "system/LatencyProbe.h"
+#include "system/MainThreadQueue.h"
+#include "system/ViewGeometry.h"
 
 namespace {
 

@@ -19,8 +19,8 @@
 #include <vector>
 
 #include "audio/SoundEngine.h"
-#include "platform/core/Clock.h"
-#include "platform/core/OfflineAudioOutput.h"
+#include "system/Clock.h"
+#include "system/OfflineAudioOutput.h"
 #include "recorder/Recorder.h"
 
 namespace {

@@ -4,7 +4,7 @@
 // agree; a failed load leaves the defaults and names its code; playback keeps
 // the recorder in a valid state and ends quiet once stopped.
 #include "FuzzSupport.h"
-#include "platform/core/OfflineAudioOutput.h"
+#include "system/OfflineAudioOutput.h"
 
 using namespace fuzz;
 

@@ -10,7 +10,7 @@
 #include "core/BoundedFile.h"
 #include "core/WholeFileWriter.h"
 
-#include "platform/core/OutputVolume.h"
+#include "system/OutputVolume.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "platform/View.h"
+#include "toolkit/View.h"
 
 class TransitionView;
 

@@ -6,7 +6,7 @@
 #include "audio/CallbackUserData.h"
 #include "audio/PatchChangeListener.h"
 #include "audio/VoiceMixer.h"
-#include "platform/core/MainThreadQueue.h"
+#include "system/MainThreadQueue.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "platform/core/AudioOutput.h"
+#include "system/AudioOutput.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include "audio/PatchChangeListener.h"
 #include "audio/SoundEngineParent.h"
 #include "audio/TiltMapping.h"
-#include "platform/core/LatencyProbe.h"
-#include "platform/core/MainThreadQueue.h"
+#include "system/LatencyProbe.h"
+#include "system/MainThreadQueue.h"
 
 namespace {
 

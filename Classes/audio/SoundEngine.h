@@ -13,9 +13,9 @@
 #include "audio/NullEngineRecorder.h"
 #include "audio/SampleBank.h"
 #include "audio/WavReader.h"
-#include "platform/core/Accelerometer.h"
-#include "platform/core/AudioOutput.h"
-#include "platform/core/Clock.h"
+#include "system/Accelerometer.h"
+#include "system/AudioOutput.h"
+#include "system/Clock.h"
 
 class EngineRecorder;
 class PatchChangeListener;

@@ -7,7 +7,7 @@
 
 #include "audio/SoundEngine.h"
 #include "guitars/Bands.h"
-#include "platform/Graphics.h"
+#include "toolkit/Graphics.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "audio/SoundEngine.h"
-#include "platform/Application.h"
+#include "toolkit/KeyRouter.h"
 #include "ui/ScreenHost.h"
 
 namespace {
@@ -72,16 +72,16 @@ GuitarScreenView::GuitarScreenView(ScreenHost* parent, SoundEngine* soundEngine,
     placeTiltGauge({49.5f, 300});
     self_ = std::make_shared<GuitarScreenView*>(this);
 
-    if (Application* app = Application::shared()) {
-        app->addKeyListener(this);
+    if (KeyRouter* keys = KeyRouter::active()) {
+        keys->addListener(this);
         listening_ = true;
     }
 }
 
 GuitarScreenView::~GuitarScreenView() {
     if (listening_) {
-        if (Application* app = Application::shared())
-            app->removeKeyListener(this);
+        if (KeyRouter* keys = KeyRouter::active())
+            keys->removeListener(this);
     }
 }
 

@@ -6,9 +6,9 @@
 #include "guitars/KeyFingers.h"
 #include "guitars/PlectrumMenu.h"
 #include "guitars/TiltGauge.h"
-#include "platform/FingerView.h"
-#include "platform/KeyListener.h"
-#include "platform/Label.h"
+#include "toolkit/FingerView.h"
+#include "toolkit/KeyListener.h"
+#include "toolkit/Label.h"
 #include "ui/HostedScreen.h"
 
 class ScreenHost;

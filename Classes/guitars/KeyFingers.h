@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/Geometry.h"
-#include "platform/Key.h"
-#include "platform/Touch.h"
+#include "system/Geometry.h"
+#include "toolkit/Key.h"
+#include "toolkit/Touch.h"
 
 // Playing the fretboard screens from a desktop keyboard: a held key is a
 // finger held at a fixed point of the screen, delivered through the screen's

@@ -1,6 +1,6 @@
 #pragma once
-#include "platform/FingerView.h"
-#include "platform/ImageView.h"
+#include "toolkit/FingerView.h"
+#include "toolkit/ImageView.h"
 
 // The Plectrum menu of the playing screens and the tab editor: the plectrum
 // icon in the corner, the grey veil, and a panel holding the Top Menu Bar and

@@ -7,7 +7,7 @@
 
 #include "audio/SoundEngine.h"
 #include "guitars/Bands.h"
-#include "platform/Graphics.h"
+#include "toolkit/Graphics.h"
 
 const std::array<ScaleGuitarView::ScaleData, ScaleGuitarView::kNumScales> ScaleGuitarView::SCALE_DATA = {{
     {"321132", "1 - Blues"},

@@ -4,8 +4,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/Geometry.h"
-#include "platform/Key.h"
+#include "system/Geometry.h"
+#include "toolkit/Key.h"
 
 // Playing the Tab Guitar from a desktop keyboard: each key is a finger held
 // at a fixed point of the screen, delivered through the screen's touch path.

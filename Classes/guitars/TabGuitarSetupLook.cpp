@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/Graphics.h"
+#include "toolkit/Graphics.h"
 #include "storage/ChordLibrary.h"
 #include "storage/Tab.h"
 #include "ui/ScreenHost.h"

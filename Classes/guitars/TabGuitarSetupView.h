@@ -6,10 +6,10 @@
 
 #include "guitars/PlectrumMenu.h"
 #include "guitars/Tuning.h"
-#include "platform/FingerView.h"
-#include "platform/HitTable.h"
-#include "platform/ImageView.h"
-#include "platform/Label.h"
+#include "toolkit/FingerView.h"
+#include "toolkit/HitTable.h"
+#include "toolkit/ImageView.h"
+#include "toolkit/Label.h"
 #include "ui/HostedScreen.h"
 #include "ui/MessageBoxLayer.h"
 

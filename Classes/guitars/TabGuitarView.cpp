@@ -6,8 +6,8 @@
 #include "guitars/Bands.h"
 #include "guitars/TabGuitarKeys.h"
 #include "guitars/Tuning.h"
-#include "platform/Graphics.h"
-#include "platform/Knob.h"
+#include "toolkit/Graphics.h"
+#include "toolkit/Knob.h"
 #include "storage/Tab.h"
 
 namespace {

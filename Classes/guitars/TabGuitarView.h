@@ -7,11 +7,11 @@
 #include <string>
 
 #include "guitars/GuitarScreenView.h"
-#include "platform/HitTable.h"
-#include "platform/ImageView.h"
-#include "platform/Label.h"
-#include "platform/PressShade.h"
-#include "platform/View.h"
+#include "toolkit/HitTable.h"
+#include "toolkit/ImageView.h"
+#include "toolkit/Label.h"
+#include "toolkit/PressShade.h"
+#include "toolkit/View.h"
 
 class Knob;
 class Tab;

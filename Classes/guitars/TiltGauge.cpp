@@ -4,7 +4,7 @@
 #include <string>
 
 #include "audio/SoundEngine.h"
-#include "platform/Graphics.h"
+#include "toolkit/Graphics.h"
 
 namespace {
 

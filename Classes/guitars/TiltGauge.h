@@ -1,8 +1,8 @@
 #pragma once
 #include <array>
 
-#include "platform/Label.h"
-#include "platform/View.h"
+#include "toolkit/Label.h"
+#include "toolkit/View.h"
 
 class SoundEngine;
 

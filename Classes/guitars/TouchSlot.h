@@ -1,8 +1,8 @@
 #pragma once
 #include <array>
 
-#include "platform/FingerView.h"
-#include "platform/Geometry.h"
+#include "toolkit/FingerView.h"
+#include "system/Geometry.h"
 
 // One tracked touch of a fretboard screen. `address` is the toolkit's identity
 // of the touch occupying the slot (not owned); a free slot holds none.

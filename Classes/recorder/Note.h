@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/core/Clock.h"
+#include "system/Clock.h"
 
 // One note event of a song: a note starting (note-down) or stopping (note-up).
 // Plain data owned by one of the recorder's lists; it calls nothing.

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "audio/EngineRecorder.h"
-#include "platform/core/Clock.h"
+#include "system/Clock.h"
 #include "recorder/ChangeList.h"
 #include "recorder/Note.h"
 #include "recorder/PitchChange.h"

@@ -4,7 +4,7 @@
 
 #include "audio/SoundEngine.h"
 #include "audio/SoundEngineParent.h"
-#include "platform/core/MainThreadQueue.h"
+#include "system/MainThreadQueue.h"
 #include "recorder/Recorder.h"
 #include "recorder/RecorderInternals.h"
 

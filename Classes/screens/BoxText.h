@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Label.h"
+#include "toolkit/Label.h"
 
 // Puts a message into a message box's label at the largest of a few sizes
 // at which every word shows: a long file name or an import's warnings then

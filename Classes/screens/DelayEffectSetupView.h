@@ -3,7 +3,7 @@
 #include <memory>
 #include <optional>
 
-#include "platform/core/Clock.h"
+#include "system/Clock.h"
 #include "screens/EffectSetupView.h"
 
 class Label;

@@ -1,8 +1,8 @@
 #include "screens/EffectSetupView.h"
 
 #include "audio/SoundEngine.h"
-#include "platform/Knob.h"
-#include "platform/Label.h"
+#include "toolkit/Knob.h"
+#include "toolkit/Label.h"
 #include "ui/ScreenHost.h"
 
 namespace {

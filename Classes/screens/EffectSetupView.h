@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/BackKeys.h"
-#include "platform/FingerView.h"
-#include "platform/ImageView.h"
-#include "platform/PressShade.h"
+#include "toolkit/BackKeys.h"
+#include "toolkit/FingerView.h"
+#include "toolkit/ImageView.h"
+#include "toolkit/PressShade.h"
 #include "ui/HostedScreen.h"
 
 class Knob;

@@ -3,8 +3,8 @@
 #include <cstdio>
 
 #include "audio/SoundEngine.h"
-#include "platform/Knob.h"
-#include "platform/Label.h"
+#include "toolkit/Knob.h"
+#include "toolkit/Label.h"
 
 namespace {
 

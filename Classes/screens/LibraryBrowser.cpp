@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "platform/DefaultButtonMark.h"
-#include "platform/ImageView.h"
-#include "platform/Label.h"
-#include "platform/MessageBoxKeys.h"
+#include "toolkit/DefaultButtonMark.h"
+#include "toolkit/ImageView.h"
+#include "toolkit/Label.h"
+#include "toolkit/MessageBoxKeys.h"
 #include "screens/BoxText.h"
 #include "screens/ScreenParts.h"
 

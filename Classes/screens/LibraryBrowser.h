@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/DefaultButtonMark.h"
-#include "platform/FingerView.h"
-#include "platform/HitTable.h"
-#include "platform/KeyListener.h"
-#include "platform/KeyListenerRegistration.h"
-#include "platform/TextField.h"
+#include "toolkit/DefaultButtonMark.h"
+#include "toolkit/FingerView.h"
+#include "toolkit/HitTable.h"
+#include "toolkit/KeyListener.h"
+#include "toolkit/KeyListenerRegistration.h"
+#include "toolkit/TextField.h"
 #include "screens/LibraryKind.h"
 #include "storage/LibraryFolder.h"
 

@@ -1,6 +1,6 @@
 #include "screens/LibraryScreen.h"
 
-#include "platform/ImageView.h"
+#include "toolkit/ImageView.h"
 #include "ui/ScreenHost.h"
 
 LibraryScreen::LibraryScreen(ScreenHost* parent, const char* background, const LibraryKind& kind,

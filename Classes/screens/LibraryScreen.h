@@ -2,8 +2,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/BackKeys.h"
-#include "platform/FingerView.h"
+#include "toolkit/BackKeys.h"
+#include "toolkit/FingerView.h"
 #include "screens/LibraryBrowser.h"
 #include "ui/HostedScreen.h"
 

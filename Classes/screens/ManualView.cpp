@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/Graphics.h"
-#include "platform/Label.h"
+#include "toolkit/Graphics.h"
+#include "toolkit/Label.h"
 #include "screens/ManualPages.h"
 #include "ui/ScreenHost.h"
 

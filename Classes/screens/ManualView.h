@@ -5,10 +5,10 @@
 
 #include <span>
 
-#include "platform/BackKeys.h"
-#include "platform/FingerView.h"
-#include "platform/HitTable.h"
-#include "platform/ImageView.h"
+#include "toolkit/BackKeys.h"
+#include "toolkit/FingerView.h"
+#include "toolkit/HitTable.h"
+#include "toolkit/ImageView.h"
 #include "ui/HostedScreen.h"
 
 class Label;

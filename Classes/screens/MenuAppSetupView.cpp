@@ -1,7 +1,7 @@
 #include "screens/MenuAppSetupView.h"
 
 #include "audio/SoundEngine.h"
-#include "platform/Label.h"
+#include "toolkit/Label.h"
 #include "ui/ScreenHost.h"
 
 namespace {

@@ -3,11 +3,11 @@
 #include <span>
 #include <string>
 
-#include "platform/BackKeys.h"
-#include "platform/FingerView.h"
-#include "platform/HitTable.h"
-#include "platform/ImageView.h" // for the menus that add pictures
-#include "platform/Label.h"
+#include "toolkit/BackKeys.h"
+#include "toolkit/FingerView.h"
+#include "toolkit/HitTable.h"
+#include "toolkit/ImageView.h" // for the menus that add pictures
+#include "toolkit/Label.h"
 #include "ui/HostedScreen.h"
 
 class ScreenHost;

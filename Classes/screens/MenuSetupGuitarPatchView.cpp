@@ -4,10 +4,10 @@
 #include <cstdio>
 
 #include "audio/SoundEngine.h"
-#include "platform/ImageView.h"
-#include "platform/Knob.h"
-#include "platform/Label.h"
-#include "platform/VolumeSlider.h"
+#include "toolkit/ImageView.h"
+#include "toolkit/Knob.h"
+#include "toolkit/Label.h"
+#include "toolkit/VolumeSlider.h"
 #include "ui/ScreenHost.h"
 
 namespace {

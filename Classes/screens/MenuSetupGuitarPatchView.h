@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "audio/PatchChangeListener.h"
-#include "platform/core/MainThreadQueue.h"
+#include "system/MainThreadQueue.h"
 #include "screens/MenuScreenView.h"
 #include "ui/MessageBoxLayer.h"
 

@@ -5,8 +5,8 @@
 #include <filesystem>
 
 #include "core/FailureText.h"
-#include "platform/Label.h"
-#include "platform/core/MainThreadQueue.h"
+#include "toolkit/Label.h"
+#include "system/MainThreadQueue.h"
 #include "recorder/Recorder.h"
 #include "screens/ScreenParts.h"
 #include "storage/FileManager.h"

@@ -1,8 +1,8 @@
 #pragma once
 #include <memory>
 
-#include "platform/ImageView.h"
-#include "platform/Label.h"
+#include "toolkit/ImageView.h"
+#include "toolkit/Label.h"
 
 // Views the sideways screens build the same way.
 

@@ -5,7 +5,7 @@
 #include <sstream>
 #include <utility>
 
-#include "platform/ImageView.h"
+#include "toolkit/ImageView.h"
 #include "screens/ScreenParts.h"
 #include "storage/FileManager.h"
 #include "storage/Tab.h"

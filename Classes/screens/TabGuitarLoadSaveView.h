@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/HitTable.h"
+#include "toolkit/HitTable.h"
 #include "screens/LibraryScreen.h"
 
 class FileManager;

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "audio/SoundEngine.h"
-#include "platform/core/Clock.h"
-#include "platform/core/OfflineAudioOutput.h"
+#include "system/Clock.h"
+#include "system/OfflineAudioOutput.h"
 #include "recorder/Recorder.h"
 #include "storage/FileManager.h"
 #include "storage/RenderCommand.h"

@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "audio/EngineSettings.h"
-#include "platform/core/Clock.h"
+#include "system/Clock.h"
 #include "recorder/Recorder.h"
 #include "storage/Tab.h"
 

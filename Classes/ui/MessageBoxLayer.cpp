@@ -1,6 +1,6 @@
 #include "ui/MessageBoxLayer.h"
 
-#include "platform/MessageBoxKeys.h"
+#include "toolkit/MessageBoxKeys.h"
 
 namespace {
 

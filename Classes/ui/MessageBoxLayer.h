@@ -2,11 +2,11 @@
 #include <functional>
 #include <memory>
 
-#include "platform/DefaultButtonMark.h"
-#include "platform/FingerView.h"
-#include "platform/HitTable.h"
-#include "platform/ImageView.h"
-#include "platform/Label.h"
+#include "toolkit/DefaultButtonMark.h"
+#include "toolkit/FingerView.h"
+#include "toolkit/HitTable.h"
+#include "toolkit/ImageView.h"
+#include "toolkit/Label.h"
 
 class MessageBoxKeys;
 

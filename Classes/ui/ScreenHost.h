@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "platform/Geometry.h"
+#include "system/Geometry.h"
 
 class View;
 class SoundEngine;

@@ -10,9 +10,9 @@
 
 #include "app/AppSettings.h"
 #include "audio/SoundEngine.h"
-#include "platform/AlertView.h"
-#include "platform/core/InstanceLock.h"
-#include "platform/core/OutputVolume.h"
+#include "toolkit/AlertView.h"
+#include "system/InstanceLock.h"
+#include "system/OutputVolume.h"
 #include "reliability/SavedFiles.h"
 #include "screens/EffectSetupView.h"
 #include "screens/ManualPages.h"

@@ -10,7 +10,7 @@
 #include "audio/NullEngineRecorder.h"
 #include "audio/PatchChangeListener.h"
 #include "audio/SoundEngine.h"
-#include "platform/core/Clock.h"
+#include "system/Clock.h"
 #include "support/FakeParent.h"
 #include "support/Files.h"
 #include "support/SampleBundle.h"

@@ -9,7 +9,7 @@
 #include "AudioTestSupport.h"
 #include "ReferenceModel.h"
 #include "audio/VoiceMixer.h"
-#include "platform/core/NullAudioOutput.h"
+#include "system/NullAudioOutput.h"
 
 namespace {
 

@@ -19,10 +19,10 @@
 #include <vector>
 
 #include "audio/SoundEngine.h"
-#include "platform/Application.h"
-#include "platform/HitTable.h"
-#include "platform/Key.h"
-#include "platform/core/Clock.h"
+#include "backend/sdl/Application.h"
+#include "toolkit/HitTable.h"
+#include "toolkit/Key.h"
+#include "system/Clock.h"
 #include "recorder/Recorder.h"
 #include "support/HeadlessApp.h"
 #include "support/TempFolder.h"

@@ -1,7 +1,7 @@
 #include "PlatformTestSupport.h"
 #include <fstream>
 
-#include "platform/SdlWindow.h"
+#include "backend/sdl/SdlWindow.h"
 
 TEST(Application, HeadlessWindowDrawsSidewaysSavesThePictureTakesTouchesAndRunsTheLoop) {
     HeadlessApp h;

@@ -1,6 +1,6 @@
-#include "platform/LatencyLog.h"
+#include "backend/sdl/LatencyLog.h"
 #include "PlatformTestSupport.h"
-#include "platform/core/LatencyProbe.h"
+#include "system/LatencyProbe.h"
 #include "support/Files.h"
 
 static double gNow = 100.0;

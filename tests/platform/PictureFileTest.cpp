@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "platform/Image.h"
+#include "toolkit/Image.h"
 #include "support/Files.h"
 #include "support/TempFolder.h"
 

@@ -12,16 +12,16 @@
 #include <tuple>
 #include <vector>
 
-#include "platform/core/AnimationCurve.h"
-#include "platform/core/CommandLine.h"
-#include "platform/core/LatencyProbe.h"
-#include "platform/core/MainThreadQueue.h"
-#include "platform/core/NullAudioOutput.h"
-#include "platform/core/OfflineAudioOutput.h"
-#include "platform/core/OutputVolume.h"
-#include "platform/core/TextLineBreaker.h"
-#include "platform/core/ViewGeometry.h"
-#include "platform/core/VirtualTilt.h"
+#include "system/AnimationCurve.h"
+#include "system/CommandLine.h"
+#include "system/LatencyProbe.h"
+#include "system/MainThreadQueue.h"
+#include "system/NullAudioOutput.h"
+#include "system/OfflineAudioOutput.h"
+#include "system/OutputVolume.h"
+#include "system/TextLineBreaker.h"
+#include "system/ViewGeometry.h"
+#include "system/VirtualTilt.h"
 
 TEST(AnimationCurve, TheEaseIsClampedToItsEndsAndNoDurationIsAtTheEndAtOnce) {
     // Its shape is checked through the views' animations.

@@ -15,7 +15,7 @@
 
 #include "audio/SoundEngine.h"
 #include "core/StrumwellFailure.h"
-#include "platform/core/Clock.h"
+#include "system/Clock.h"
 #include "recorder/Recorder.h"
 #include "support/FakeParent.h"
 #include "support/SongBytes.h"

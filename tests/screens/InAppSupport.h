@@ -8,10 +8,10 @@
 
 #include "app/Strumwell.h"
 #include "app/TransitionView.h"
-#include "platform/AlertView.h"
-#include "platform/Key.h"
-#include "platform/View.h"
-#include "platform/core/Clock.h"
+#include "toolkit/AlertView.h"
+#include "toolkit/Key.h"
+#include "toolkit/View.h"
+#include "system/Clock.h"
 #include "support/HeadlessApp.h"
 
 namespace screens_test {

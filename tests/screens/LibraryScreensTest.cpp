@@ -2,7 +2,7 @@
 // recorder's two modes, corner buttons, song edits, loading behind a "please
 // wait" notice and WAV and MIDI export; the tab library's plectrum menu over
 // its box, loading that touches the tab alone, and text tabs imported.
-#include "platform/core/MainThreadQueue.h"
+#include "system/MainThreadQueue.h"
 #include "screens/LibraryTestSupport.h"
 #include "ui/ScreenHost.h"
 

@@ -9,8 +9,8 @@
 #include <filesystem>
 #include <functional>
 
-#include "platform/ImageView.h"
-#include "platform/Label.h"
+#include "toolkit/ImageView.h"
+#include "toolkit/Label.h"
 #include "screens/RecorderView.h"
 #include "screens/TabGuitarLoadSaveView.h"
 #include "support/Files.h"

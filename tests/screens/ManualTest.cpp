@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/ScreenRegistry.h"
-#include "platform/Label.h"
+#include "toolkit/Label.h"
 #include "screens/LibraryTestSupport.h"
 #include "screens/ManualPages.h"
 #include "screens/ManualView.h"

@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/Label.h"
-#include "platform/View.h"
+#include "toolkit/Label.h"
+#include "toolkit/View.h"
 #include "screens/InAppSupport.h"
 #include "screens/ManualPages.h"
 

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "StorageTestSupport.h"
-#include "platform/core/OfflineAudioOutput.h"
+#include "system/OfflineAudioOutput.h"
 #include "storage/SongRenderJob.h"
 #include "support/SampleBundle.h"
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "audio/SoundEngineParent.h"
-#include "platform/core/Clock.h"
-#include "platform/core/MainThreadQueue.h"
+#include "system/Clock.h"
+#include "system/MainThreadQueue.h"
 
 class FakeParent : public SoundEngineParent {
 public:

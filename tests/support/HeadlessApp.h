@@ -8,9 +8,9 @@
 
 #include "app/Strumwell.h"
 #include "app/TransitionView.h"
-#include "platform/Application.h"
-#include "platform/View.h"
-#include "platform/core/Clock.h"
+#include "backend/sdl/Application.h"
+#include "toolkit/View.h"
+#include "system/Clock.h"
 #include "support/TempFolder.h"
 
 namespace testsupport {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "audio/SoundEngine.h"
-#include "platform/core/Clock.h"
+#include "system/Clock.h"
 #include "recorder/Recorder.h"
 #include "storage/FileManager.h"
 #include "storage/Tab.h"

@@ -1,7 +1,7 @@
 #pragma once
 // Building touches for the views under test: one finger's began, moved and
 // ended, as the platform layer hands them to a view.
-#include "platform/Touch.h"
+#include "toolkit/Touch.h"
 
 namespace testsupport {
 

@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "audio/SoundEngine.h"
-#include "platform/core/Clock.h"
+#include "system/Clock.h"
 #include "recorder/Recorder.h"
 #include "storage/FileManager.h"
 #include "storage/Tab.h"

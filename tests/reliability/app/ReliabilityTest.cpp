@@ -9,9 +9,9 @@
 #include <random>
 #include <set>
 
-#include "platform/AlertView.h"
-#include "platform/Image.h"
-#include "platform/Key.h"
+#include "toolkit/AlertView.h"
+#include "toolkit/Image.h"
+#include "toolkit/Key.h"
 #include "reliability/SavedFiles.h"
 #include "support/HeadlessApp.h"
 
