@@ -1,7 +1,8 @@
 // What the playing screens show for what the user does, as drawn: a pluck
 // lights its string until it has rung out, the tilt gauge follows the virtual
 // tilt and rests without frames, held frets, the scale strip and the tab
-// editor's position and chord panel stand where the touches act.
+// editor's position and chord panel stand where the touches act, and its
+// controls darken while held.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -186,7 +187,7 @@ TEST(DrawnFeedback, ScaleStripBandsKeyLightAndTheEndOfTheStrip) {
     EXPECT_TRUE(shot(w, ScaleGuitarView::kEndFlashSeconds) == rest);
 }
 
-TEST(DrawnFeedback, TabEditorCountsFromOneShowsItsModeAndLabelsWhereTouchesSelect) {
+TEST(DrawnFeedback, TabEditorCountsFromOneShowsItsModeLabelsWhereTouchesSelectAndDarkensWhatIsHeld) {
     Rig rig(false);
     Tab tab;
     for (int i = 0; i < 12; ++i)
@@ -202,6 +203,47 @@ TEST(DrawnFeedback, TabEditorCountsFromOneShowsItsModeAndLabelsWhereTouchesSelec
         const Point c = v.chordTypeLabel(t).center();
         EXPECT_EQ(ChordLibrary::typeAtPoint(c.x, c.y), t) << v.chordTypeLabel(t).text();
     }
+    // A held control darkens in the next frame; the lift, or the finger
+    // sliding off, restores it.
+    Window w;
+    tab.clearTab();
+    v.setBackgroundColor({200, 200, 200, 255});
+    v.willAppear(0, 0);
+    w.app->rootView().addSubview(&v);
+    using B = TabGuitarSetupView::Button;
+    const auto at = [](B b) { return centreOf(TabGuitarSetupView::buttonAreas(), b); };
+    const auto level = [](std::uint32_t c) { return (c & 255) + (c >> 8 & 255) + (c >> 16 & 255); };
+    const std::pair<int, Point> presses[] = {
+        {0, at(B::Insert)},
+        {0, at(B::Delete)},
+        {0, at(B::Back)},
+        {0, at(B::Forward)},
+        {0, at(B::Clear)},
+        {0, at(B::Listen)},
+        {0, at(B::TabDisplay)},
+        {0, centreOf(TabGuitarSetupView::scrollAreas(), TabGuitarSetupView::Scroll::TowardNut)},
+        {1, {106, 190}},
+        {1, {106, 330}}, // a string's step down and up
+        {2, {292, 139}},
+        {2, {292, 258}}}; // the selected key and type
+    for (std::size_t i = 0; i < std::size(presses); ++i) {
+        const auto& [mode, p] = presses[i];
+        SCOPED_TRACE(testing::Message() << "press " << i);
+        while (v.entryMode() != mode)
+            for (Point q : {Point{20, 20}, Point{200, 180}, Point{20, 20}}) // the menu's mode item
+                tap(v, 1, q);
+        const Picture rest = shot(w, 1);
+        hold(v, 1, p);
+        EXPECT_LT(level(shot(w).at(p)), level(rest.at(p)));
+        const Point off = i % 2 ? Point{160, 5} : p;
+        v.processTouches({i % 2 ? move(1, off, p) : up(1, p)});
+        EXPECT_EQ(shot(w).at(p), rest.at(p));
+        lift(v, 1, off);
+    }
+    // At rest nothing asks for a frame.
+    const long frames = w.app->frameCount();
+    shot(w, 5);
+    EXPECT_EQ(w.app->frameCount(), frames);
 }
 
 TEST(DrawnFeedback, InlaysStandOnTheMarkedFretsOnly) {
