@@ -1,6 +1,6 @@
 // What the playing screens show for what the user does, as drawn: a pluck
 // lights its string until it has rung out, the tilt gauge follows the virtual
-// tilt and rests without frames, held frets, the scale strip and the tab
+// tilt, rests without frames and marks a song that overrules it, held frets, the scale strip and the tab
 // editor's position and chord panel stand where the touches act, and its
 // controls darken while held.
 #include <gtest/gtest.h>
@@ -87,7 +87,7 @@ TEST(DrawnFeedback, APluckOrStrumLightsItsStringsUntilTheyHaveRungOut) {
     EXPECT_TRUE(hammer.fingerMark(2, row).isHidden());
 }
 
-TEST(DrawnFeedback, TheTiltGaugeFollowsTheVirtualTiltAndRestsWithoutFrames) {
+TEST(DrawnFeedback, TheTiltGaugeFollowsTheVirtualTiltRestsWithoutFramesAndMarksASongThatHoldsIt) {
     Window w;
     Rig rig(false);
     ManualFretAndPluckGuitarView v(nullptr, &rig.engine);
@@ -118,6 +118,31 @@ TEST(DrawnFeedback, TheTiltGaugeFollowsTheVirtualTiltAndRestsWithoutFrames) {
     shot(w, 5);
     EXPECT_EQ(w.app->frameCount(), frames);
     w.app->accelerometer().setDelegate(nullptr);
+    // A song that moves the whammy bar overrules the tilt while it plays back:
+    // SONG on red by the guitar's name, gone once the song has passed or been
+    // stopped.
+    const Label& song = v.tiltGauge().songLabel();
+    const Point marker = song.convertPointTo({1, 1}, nullptr);
+    rig.recorder.record();
+    const int note = rig.recorder.addPlayNote(2, 1.0f, 0.0);
+    rig.engine.accelerometerDidAccelerate(0, 0.6, 0);
+    rig.clock.advance(0.5);
+    rig.recorder.addStopNote(note);
+    rig.recorder.stop();
+    rig.strum();
+    const Picture before = shot(w, 5);
+    for (bool stopping : {false, true}) {
+        rig.recorder.play();
+        rig.engine.accelerometerDidAccelerate(0, 0, 0);
+        EXPECT_EQ(std::tuple(song.isHidden(), shot(w).at(marker)), std::tuple(false, 0x1c24aau)) << stopping;
+        if (stopping)
+            rig.recorder.stop();
+        for (int i = 0; i < 100 && !stopping; ++i)
+            rig.strum(); // past the song's end
+        rig.engine.accelerometerDidAccelerate(0, 0, 0);
+        EXPECT_EQ(std::tuple(song.isHidden(), shot(w).at(marker)), std::tuple(true, before.at(marker)))
+            << stopping;
+    }
 }
 
 TEST(DrawnFeedback, ScaleStripBandsKeyLightAndTheEndOfTheStrip) {
