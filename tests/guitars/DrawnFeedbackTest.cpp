@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <sstream>
 
 #include "GuitarTestRig.h"
 #include "guitars/HammerOnGuitarView.h"
@@ -146,38 +147,15 @@ TEST(DrawnFeedback, TheTiltGaugeFollowsTheVirtualTiltRestsWithoutFramesAndMarksA
 }
 
 TEST(DrawnFeedback, ScaleStripBandsKeyLightAndTheEndOfTheStrip) {
-    const char* formulas[ScaleGuitarView::kNumScales] = {"1 b3 4 b5 5 b7",
-                                                         "1 2 3 4 5 6 7",
-                                                         "1 2 b3 4 5 b6 7",
-                                                         "1 2 b3 4 5 6 7",
-                                                         "1 2 b3 4 5 6 b7",
-                                                         "1 b2 b3 4 5 b6 b7",
-                                                         "1 2 3 b5 5 6 7",
-                                                         "1 2 3 4 5 6 b7",
-                                                         "1 2 b3 4 5 b6 b7",
-                                                         "1 b2 b3 4 b5 b6 b7",
-                                                         "1 b2 2 b3 3 4 b5 5 b6 6 b7 7",
-                                                         "1 2 3 5 6",
-                                                         "1 b3 4 5 b7",
-                                                         "1 2 4 5 b7",
-                                                         "1 2 b3 4 b5 5 b6 7",
-                                                         "1 2 b3 4 b5 b6 6 7",
-                                                         "1 2 3 4 b5 b6 b7",
-                                                         "1 b3 3 b5 b6 7",
-                                                         "1 b2 3 4 5 b6 7",
-                                                         "1 3 b5 5 7",
-                                                         "1 2 3 5 6",
-                                                         "1 2 4 5 b7",
-                                                         "1 b2 b3 3 4 b5 b6 b7",
-                                                         "1 2 3 4 5 b6 b7",
-                                                         "1 b3 3 b5 5 6 b7",
-                                                         "1 2 b3 b5 5 b6 7",
-                                                         "1 b2 3 4 5 b6 7",
-                                                         "1 2 b3 b5 5 b6 7",
-                                                         "1 b2 4 5 b6",
-                                                         "1 2 4 5 b6",
-                                                         "1 b2 3 4 b5 b6 7",
-                                                         "1 b2 3 4 5 b6 b7"};
+    // Each scale's formula, in order, "|" between them.
+    std::stringstream formulas(
+        "1 b3 4 b5 5 b7|1 2 3 4 5 6 7|1 2 b3 4 5 b6 7|1 2 b3 4 5 6 7|1 2 b3 4 5 6 b7|"
+        "1 b2 b3 4 5 b6 b7|1 2 3 b5 5 6 7|1 2 3 4 5 6 b7|1 2 b3 4 5 b6 b7|1 b2 b3 4 b5 b6 b7|"
+        "1 b2 2 b3 3 4 b5 5 b6 6 b7 7|1 2 3 5 6|1 b3 4 5 b7|1 2 4 5 b7|1 2 b3 4 b5 5 b6 7|"
+        "1 2 b3 4 b5 b6 6 7|1 2 3 4 b5 b6 b7|1 b3 3 b5 b6 7|1 b2 3 4 5 b6 7|1 3 b5 5 7|1 2 3 5 6|"
+        "1 2 4 5 b7|1 b2 b3 3 4 b5 b6 b7|1 2 3 4 5 b6 b7|1 b3 3 b5 5 6 b7|1 2 b3 b5 5 b6 7|"
+        "1 b2 3 4 5 b6 7|1 2 b3 b5 5 b6 7|1 b2 4 5 b6|1 2 4 5 b6|1 b2 3 4 b5 b6 7|1 b2 3 4 5 b6 b7");
+
     Window w;
     Rig rig(false);
     ScaleGuitarView v(nullptr, &rig.engine);
@@ -186,7 +164,9 @@ TEST(DrawnFeedback, ScaleStripBandsKeyLightAndTheEndOfTheStrip) {
         std::string shown = v.scaleIntervalLabel().text();
         while (shown.find("  ") != std::string::npos)
             shown.erase(shown.find("  "), 1);
-        EXPECT_EQ(shown, std::string(formulas[s]) + " ") << v.scaleNameLabel().text();
+        std::string formula;
+        std::getline(formulas, formula, '|');
+        EXPECT_EQ(shown, formula + " ") << v.scaleNameLabel().text();
         // Every band drawn where a finger plays it.
         for (int b = 0; b < v.scaleNumNotes(); ++b) {
             const Point p{167, (v.strip().bandStart(b) + v.strip().bandStart(b + 1)) / 2};
@@ -238,32 +218,28 @@ TEST(DrawnFeedback, TabEditorCountsFromOneShowsItsModeLabelsWhereTouchesSelectAn
     using B = TabGuitarSetupView::Button;
     const auto at = [](B b) { return centreOf(TabGuitarSetupView::buttonAreas(), b); };
     const auto level = [](std::uint32_t c) { return (c & 255) + (c >> 8 & 255) + (c >> 16 & 255); };
-    const std::pair<int, Point> presses[] = {
-        {0, at(B::Insert)},
-        {0, at(B::Delete)},
-        {0, at(B::Back)},
-        {0, at(B::Forward)},
-        {0, at(B::Clear)},
-        {0, at(B::Listen)},
-        {0, at(B::TabDisplay)},
-        {0, centreOf(TabGuitarSetupView::scrollAreas(), TabGuitarSetupView::Scroll::TowardNut)},
-        {1, {106, 190}},
-        {1, {106, 330}}, // a string's step down and up
-        {2, {292, 139}},
-        {2, {292, 258}}}; // the selected key and type
-    for (std::size_t i = 0; i < std::size(presses); ++i) {
-        const auto& [mode, p] = presses[i];
-        SCOPED_TRACE(testing::Message() << "press " << i);
+    // By mode: the buttons and arrow, a string's step down and up, the selected key and type.
+    const std::vector<Point> presses[3] = {
+        {at(B::Insert), at(B::Delete), at(B::Back), at(B::Forward), at(B::Clear), at(B::Listen),
+         at(B::TabDisplay),
+         centreOf(TabGuitarSetupView::scrollAreas(), TabGuitarSetupView::Scroll::TowardNut)},
+        {{106, 190}, {106, 330}},
+        {{292, 139}, {292, 258}}};
+    int i = 0;
+    for (int mode = 0; mode < 3; ++mode) {
         while (v.entryMode() != mode)
             for (Point q : {Point{20, 20}, Point{200, 180}, Point{20, 20}}) // the menu's mode item
                 tap(v, 1, q);
-        const Picture rest = shot(w, 1);
-        hold(v, 1, p);
-        EXPECT_LT(level(shot(w).at(p)), level(rest.at(p)));
-        const Point off = i % 2 ? Point{160, 5} : p;
-        v.processTouches({i % 2 ? move(1, off, p) : up(1, p)});
-        EXPECT_EQ(shot(w).at(p), rest.at(p));
-        lift(v, 1, off);
+        for (Point p : presses[mode]) {
+            SCOPED_TRACE(testing::Message() << "press " << ++i);
+            const Picture rest = shot(w, 1);
+            hold(v, 1, p);
+            EXPECT_LT(level(shot(w).at(p)), level(rest.at(p)));
+            const Point off = i % 2 ? Point{160, 5} : p;
+            v.processTouches({i % 2 ? move(1, off, p) : up(1, p)});
+            EXPECT_EQ(shot(w).at(p), rest.at(p));
+            lift(v, 1, off);
+        }
     }
     // At rest nothing asks for a frame.
     const long frames = w.app->frameCount();
