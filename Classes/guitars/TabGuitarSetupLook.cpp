@@ -130,6 +130,9 @@ TabGuitarSetupView::TabGuitarSetupView(ScreenHost* parent, SoundEngine* engine, 
     buildFretPanel();
     buildTabPanel();
     buildChordPanel();
+    // Over every control, under the menu and the erase box.
+    for (PressShade& shade : shades_)
+        addSubview(&shade);
     buildMenuAndBox();
     entryMode_ = kFretMode;
     clearFrets();

@@ -87,6 +87,10 @@ TabGuitarSetupView::samplesForFrets(const std::array<int32_t, kNumStrings>& fret
 
 void TabGuitarSetupView::fingerDown(const Touch& touch) {
     const Point p = touch.location;
+    if (const std::optional<Rect> held = pressRectAt(p)) {
+        pressedRects_[touch.id] = *held;
+        redrawPressShades();
+    }
     const std::optional<Button> button = hitActionInside(buttonAreas(), p);
     if (button && !pressButton(*button))
         return;
@@ -111,6 +115,9 @@ bool TabGuitarSetupView::pressButton(Button button) {
     switch (button) {
     case Button::Plectrum:
         liftAllFingerPresses();
+        // The menu takes the fingers now, lifts included.
+        pressedRects_.clear();
+        redrawPressShades();
         menu_.open(true);
         break;
     case Button::Back:
@@ -214,9 +221,54 @@ void TabGuitarSetupView::chordModeDown(Point p) {
         changeChordToKey(chordKeyIndex_, type);
 }
 
+std::optional<Rect> TabGuitarSetupView::pressRectAt(Point p) const {
+    if (const std::optional<Button> button = hitActionInside(buttonAreas(), p)) {
+        if (*button == Button::TabDisplay)
+            return positionMarker_.frame(); // the column it plays
+        if (*button != Button::Plectrum)
+            return buttonRect(*button);
+    }
+    if (entryMode_ == kFretMode) {
+        for (const HitArea<Scroll>& a : kScrollAreas)
+            if (isInsideOpen(a.rect, p))
+                return a.rect;
+    } else if (const int string = tabStringAtX(p.x); entryMode_ == kTabMode && string >= 0) {
+        const auto s = static_cast<std::size_t>(string);
+        if (p.y > 159 && p.y < 223)
+            return stepDownButtons_[s].frame();
+        if (p.y > 223 && p.y < 360)
+            return stepUpButtons_[s].frame();
+    } else if (entryMode_ == kChordMode) {
+        if (const int key = ChordLibrary::keyAtPoint(p.x, p.y); key >= 0)
+            return chordKeyLabel_[static_cast<std::size_t>(key)].frame();
+        if (const int type = ChordLibrary::typeAtPoint(p.x, p.y); type >= 0)
+            return chordTypeLabel_[static_cast<std::size_t>(type)].frame();
+    }
+    return std::nullopt;
+}
+
+void TabGuitarSetupView::redrawPressShades() {
+    // Two fingers on one control darken it once.
+    std::size_t shown = 0;
+    for (const auto& [id, rect] : pressedRects_) {
+        const auto same = [&rect](const PressShade& s) {
+            const Rect f = s.frame();
+            return f.x == rect.x && f.y == rect.y && f.width == rect.width && f.height == rect.height;
+        };
+        if (shown < shades_.size() && std::none_of(shades_.begin(), shades_.begin() + shown, same))
+            shades_[shown++].setFrame(rect);
+    }
+    for (std::size_t i = 0; i < shades_.size(); ++i)
+        shades_[i].setHidden(i >= shown);
+}
+
 void TabGuitarSetupView::fingerMove(const Touch& touch) {
     const Point p = touch.location;
     const Point oldPoint = touch.previousLocation;
+    if (auto it = pressedRects_.find(touch.id); it != pressedRects_.end() && !isInsideOpen(it->second, p)) {
+        pressedRects_.erase(it);
+        redrawPressShades();
+    }
     if (onListen(oldPoint) && !onListen(p))
         liftUpNotes();
     if (entryMode_ == kChordMode) {
@@ -227,6 +279,8 @@ void TabGuitarSetupView::fingerMove(const Touch& touch) {
 }
 
 void TabGuitarSetupView::fingerUp(const Touch& touch) {
+    if (pressedRects_.erase(touch.id) > 0)
+        redrawPressShades();
     if (onTabDisplay(touch.location) && tab_) {
         tab_->incrementTabPosition();
         redrawTabDisplay();
@@ -344,5 +398,7 @@ void TabGuitarSetupView::liftUpNotes() {
 }
 
 void TabGuitarSetupView::willAppear(int, int) {
+    pressedRects_.clear();
+    redrawPressShades();
     redraw();
 }

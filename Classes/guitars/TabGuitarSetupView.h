@@ -1,7 +1,9 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <optional>
 #include <span>
 
 #include "guitars/PlectrumMenu.h"
@@ -10,6 +12,7 @@
 #include "toolkit/HitTable.h"
 #include "toolkit/ImageView.h"
 #include "toolkit/Label.h"
+#include "toolkit/PressShade.h"
 #include "ui/HostedScreen.h"
 #include "ui/MessageBoxLayer.h"
 
@@ -26,7 +29,10 @@ class Tab;
 // other screens.
 //
 // Every control is a fixed open rectangle of the 320 x 480 view. Sounds go to
-// the engine as a chord strum and last until the finger is lifted.
+// the engine as a chord strum and last until the finger is lifted. A button,
+// arrow, step or chord name darkens while a finger holds it (and not once the
+// finger slides off it); a finger on the tab display darkens the column it
+// plays.
 //
 // The parent may be null (tests): the current guitar is then 0 and the
 // screen changes lead nowhere. The engine may be null too (nothing sounds).
@@ -149,6 +155,9 @@ private:
     bool fretModeDown(Point p);
     void tabModeDown(Point p);
     void chordModeDown(Point p);
+    // What darkens under a finger at p: the control it holds, if any.
+    std::optional<Rect> pressRectAt(Point p) const;
+    void redrawPressShades();
 
     ScreenHost* parent_;
     SoundEngine* soundEngine_;
@@ -199,4 +208,9 @@ private:
     ImageView eraseTabMenu_;
     ImageView playTabMenu_;
     MessageBoxLayer eraseBox_;
+
+    // What each finger holds down, and the shades over it (one per control
+    // held, as many as fingers usually are).
+    std::map<long, Rect> pressedRects_;
+    std::array<PressShade, 4> shades_;
 };

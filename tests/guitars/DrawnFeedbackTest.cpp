@@ -1,10 +1,12 @@
 // What the playing screens show for what the user does, as drawn: a pluck
 // lights its string until it has rung out, the tilt gauge follows the virtual
-// tilt and rests without frames, held frets, the scale strip and the tab
-// editor's position and chord panel stand where the touches act.
+// tilt, rests without frames and marks a song that overrules it, held frets, the scale strip and the tab
+// editor's position and chord panel stand where the touches act, and its
+// controls darken while held.
 #include <gtest/gtest.h>
 
 #include <set>
+#include <sstream>
 
 #include "GuitarTestRig.h"
 #include "guitars/HammerOnGuitarView.h"
@@ -86,7 +88,7 @@ TEST(DrawnFeedback, APluckOrStrumLightsItsStringsUntilTheyHaveRungOut) {
     EXPECT_TRUE(hammer.fingerMark(2, row).isHidden());
 }
 
-TEST(DrawnFeedback, TheTiltGaugeFollowsTheVirtualTiltAndRestsWithoutFrames) {
+TEST(DrawnFeedback, TheTiltGaugeFollowsTheVirtualTiltRestsWithoutFramesAndMarksASongThatHoldsIt) {
     Window w;
     Rig rig(false);
     ManualFretAndPluckGuitarView v(nullptr, &rig.engine);
@@ -117,41 +119,43 @@ TEST(DrawnFeedback, TheTiltGaugeFollowsTheVirtualTiltAndRestsWithoutFrames) {
     shot(w, 5);
     EXPECT_EQ(w.app->frameCount(), frames);
     w.app->accelerometer().setDelegate(nullptr);
+    // A song that moves the whammy bar overrules the tilt while it plays back:
+    // SONG on red by the guitar's name, gone once the song has passed or been
+    // stopped.
+    const Label& song = v.tiltGauge().songLabel();
+    const Point marker = song.convertPointTo({1, 1}, nullptr);
+    rig.recorder.record();
+    const int note = rig.recorder.addPlayNote(2, 1.0f, 0.0);
+    rig.engine.accelerometerDidAccelerate(0, 0.6, 0);
+    rig.clock.advance(0.5);
+    rig.recorder.addStopNote(note);
+    rig.recorder.stop();
+    rig.strum();
+    const Picture before = shot(w, 5);
+    for (bool stopping : {false, true}) {
+        rig.recorder.play();
+        rig.engine.accelerometerDidAccelerate(0, 0, 0);
+        EXPECT_EQ(std::tuple(song.isHidden(), shot(w).at(marker)), std::tuple(false, 0x1c24aau)) << stopping;
+        if (stopping)
+            rig.recorder.stop();
+        for (int i = 0; i < 100 && !stopping; ++i)
+            rig.strum(); // past the song's end
+        rig.engine.accelerometerDidAccelerate(0, 0, 0);
+        EXPECT_EQ(std::tuple(song.isHidden(), shot(w).at(marker)), std::tuple(true, before.at(marker)))
+            << stopping;
+    }
 }
 
 TEST(DrawnFeedback, ScaleStripBandsKeyLightAndTheEndOfTheStrip) {
-    const char* formulas[ScaleGuitarView::kNumScales] = {"1 b3 4 b5 5 b7",
-                                                         "1 2 3 4 5 6 7",
-                                                         "1 2 b3 4 5 b6 7",
-                                                         "1 2 b3 4 5 6 7",
-                                                         "1 2 b3 4 5 6 b7",
-                                                         "1 b2 b3 4 5 b6 b7",
-                                                         "1 2 3 b5 5 6 7",
-                                                         "1 2 3 4 5 6 b7",
-                                                         "1 2 b3 4 5 b6 b7",
-                                                         "1 b2 b3 4 b5 b6 b7",
-                                                         "1 b2 2 b3 3 4 b5 5 b6 6 b7 7",
-                                                         "1 2 3 5 6",
-                                                         "1 b3 4 5 b7",
-                                                         "1 2 4 5 b7",
-                                                         "1 2 b3 4 b5 5 b6 7",
-                                                         "1 2 b3 4 b5 b6 6 7",
-                                                         "1 2 3 4 b5 b6 b7",
-                                                         "1 b3 3 b5 b6 7",
-                                                         "1 b2 3 4 5 b6 7",
-                                                         "1 3 b5 5 7",
-                                                         "1 2 3 5 6",
-                                                         "1 2 4 5 b7",
-                                                         "1 b2 b3 3 4 b5 b6 b7",
-                                                         "1 2 3 4 5 b6 b7",
-                                                         "1 b3 3 b5 5 6 b7",
-                                                         "1 2 b3 b5 5 b6 7",
-                                                         "1 b2 3 4 5 b6 7",
-                                                         "1 2 b3 b5 5 b6 7",
-                                                         "1 b2 4 5 b6",
-                                                         "1 2 4 5 b6",
-                                                         "1 b2 3 4 b5 b6 7",
-                                                         "1 b2 3 4 5 b6 b7"};
+    // Each scale's formula, in order, "|" between them.
+    std::stringstream formulas(
+        "1 b3 4 b5 5 b7|1 2 3 4 5 6 7|1 2 b3 4 5 b6 7|1 2 b3 4 5 6 7|1 2 b3 4 5 6 b7|"
+        "1 b2 b3 4 5 b6 b7|1 2 3 b5 5 6 7|1 2 3 4 5 6 b7|1 2 b3 4 5 b6 b7|1 b2 b3 4 b5 b6 b7|"
+        "1 b2 2 b3 3 4 b5 5 b6 6 b7 7|1 2 3 5 6|1 b3 4 5 b7|1 2 4 5 b7|1 2 b3 4 b5 5 b6 7|"
+        "1 2 b3 4 b5 b6 6 7|1 2 3 4 b5 b6 b7|1 b3 3 b5 b6 7|1 b2 3 4 5 b6 7|1 3 b5 5 7|1 2 3 5 6|"
+        "1 2 4 5 b7|1 b2 b3 3 4 b5 b6 b7|1 2 3 4 5 b6 b7|1 b3 3 b5 5 6 b7|1 2 b3 b5 5 b6 7|"
+        "1 b2 3 4 5 b6 7|1 2 b3 b5 5 b6 7|1 b2 4 5 b6|1 2 4 5 b6|1 b2 3 4 b5 b6 7|1 b2 3 4 5 b6 b7");
+
     Window w;
     Rig rig(false);
     ScaleGuitarView v(nullptr, &rig.engine);
@@ -160,7 +164,9 @@ TEST(DrawnFeedback, ScaleStripBandsKeyLightAndTheEndOfTheStrip) {
         std::string shown = v.scaleIntervalLabel().text();
         while (shown.find("  ") != std::string::npos)
             shown.erase(shown.find("  "), 1);
-        EXPECT_EQ(shown, std::string(formulas[s]) + " ") << v.scaleNameLabel().text();
+        std::string formula;
+        std::getline(formulas, formula, '|');
+        EXPECT_EQ(shown, formula + " ") << v.scaleNameLabel().text();
         // Every band drawn where a finger plays it.
         for (int b = 0; b < v.scaleNumNotes(); ++b) {
             const Point p{167, (v.strip().bandStart(b) + v.strip().bandStart(b + 1)) / 2};
@@ -186,7 +192,7 @@ TEST(DrawnFeedback, ScaleStripBandsKeyLightAndTheEndOfTheStrip) {
     EXPECT_TRUE(shot(w, ScaleGuitarView::kEndFlashSeconds) == rest);
 }
 
-TEST(DrawnFeedback, TabEditorCountsFromOneShowsItsModeAndLabelsWhereTouchesSelect) {
+TEST(DrawnFeedback, TabEditorCountsFromOneShowsItsModeLabelsWhereTouchesSelectAndDarkensWhatIsHeld) {
     Rig rig(false);
     Tab tab;
     for (int i = 0; i < 12; ++i)
@@ -202,6 +208,43 @@ TEST(DrawnFeedback, TabEditorCountsFromOneShowsItsModeAndLabelsWhereTouchesSelec
         const Point c = v.chordTypeLabel(t).center();
         EXPECT_EQ(ChordLibrary::typeAtPoint(c.x, c.y), t) << v.chordTypeLabel(t).text();
     }
+    // A held control darkens in the next frame; the lift, or the finger
+    // sliding off, restores it.
+    Window w;
+    tab.clearTab();
+    v.setBackgroundColor({200, 200, 200, 255});
+    v.willAppear(0, 0);
+    w.app->rootView().addSubview(&v);
+    using B = TabGuitarSetupView::Button;
+    const auto at = [](B b) { return centreOf(TabGuitarSetupView::buttonAreas(), b); };
+    const auto level = [](std::uint32_t c) { return (c & 255) + (c >> 8 & 255) + (c >> 16 & 255); };
+    // By mode: the buttons and arrow, a string's step down and up, the selected key and type.
+    const std::vector<Point> presses[3] = {
+        {at(B::Insert), at(B::Delete), at(B::Back), at(B::Forward), at(B::Clear), at(B::Listen),
+         at(B::TabDisplay),
+         centreOf(TabGuitarSetupView::scrollAreas(), TabGuitarSetupView::Scroll::TowardNut)},
+        {{106, 190}, {106, 330}},
+        {{292, 139}, {292, 258}}};
+    int i = 0;
+    for (int mode = 0; mode < 3; ++mode) {
+        while (v.entryMode() != mode)
+            for (Point q : {Point{20, 20}, Point{200, 180}, Point{20, 20}}) // the menu's mode item
+                tap(v, 1, q);
+        for (Point p : presses[mode]) {
+            SCOPED_TRACE(testing::Message() << "press " << ++i);
+            const Picture rest = shot(w, 1);
+            hold(v, 1, p);
+            EXPECT_LT(level(shot(w).at(p)), level(rest.at(p)));
+            const Point off = i % 2 ? Point{160, 5} : p;
+            v.processTouches({i % 2 ? move(1, off, p) : up(1, p)});
+            EXPECT_EQ(shot(w).at(p), rest.at(p));
+            lift(v, 1, off);
+        }
+    }
+    // At rest nothing asks for a frame.
+    const long frames = w.app->frameCount();
+    shot(w, 5);
+    EXPECT_EQ(w.app->frameCount(), frames);
 }
 
 TEST(DrawnFeedback, InlaysStandOnTheMarkedFretsOnly) {

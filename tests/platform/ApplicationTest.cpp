@@ -13,13 +13,8 @@ TEST(Application, HeadlessWindowDrawsSidewaysSavesThePictureTakesTouchesAndRunsT
     h.app.rootView().addSubview(&green);
     RecordingDelegate d;
     h.app.launch(d);
-    const bool before = h.app.isFullscreen();
-    h.app.setFullscreen(!before);
     ASSERT_TRUE(h.app.runFrames(1));
-    EXPECT_EQ(std::tuple(d.launched, h.app.isFullscreen()), std::tuple(1, !before));
-    h.app.setFullscreen(before);
-    h.app.runFrames(1);
-    EXPECT_EQ(h.app.isFullscreen(), before);
+    EXPECT_EQ(d.launched, 1); // fullscreen: x11/WindowManagerTest.cpp, on a real X server
     const Picture p = h.shot();
     ASSERT_EQ(std::tuple(p.width, p.height, h.app.renderScale()), std::tuple(960, 640, 2));
     // View (0..20, 0..10) is window (0..20, 600..640) at its bottom-left; (300..320, 470..480) is (940..960,
