@@ -8,7 +8,7 @@
 #include "guitars/Tuning.h"
 #include "platform/Graphics.h"
 #include "platform/Knob.h"
-#include "storage/Tab.h"
+#include "song/Tab.h"
 
 namespace {
 
