@@ -315,14 +315,19 @@ __attribute__((target("avx2"))) inline __m256i interpolateWindow(__m256i n, __m2
     return _mm256_sign_epi32(_mm256_srl_epi32(_mm256_abs_epi32(num), shift), num);
 }
 
+// How a run's volume goes: exactly 1.0; constant (sustain); or falling by
+// the same step every frame (release). Each has its own loop, so that the
+// sustain loop holds nothing but the work of a frame.
+enum class Volume { Unity, Constant, Ramp };
+
 // Interpolates and mixes whole blocks of 16 frames of a run in one pass (no
 // store of the values in between): mono[t] = clamp(mono[t] + (value_t *
-// vol_t >> 16)) with vol_t = vol0 + (t + 1) * volStep within 0 ... 65535, or
-// a volume of exactly 1.0 (Unity). The run must have shift <= 14 and step <
-// 2^(shift+1). Stops before a block whose windows would read past the
-// sample; returns the frames done (a multiple of 16), the caller mixes the
-// rest. Each frame gets the same operations as in mixRampAvx2/mixUnityAvx2.
-template <bool Unity>
+// vol_t >> 16)) with vol_t = vol0 + (t + 1) * volStep within 0 ... 65535
+// (volStep 0 unless Ramp; vol_t = 65536 for Unity). The run must have shift
+// <= 14 and step < 2^(shift+1). Stops before a block whose windows would read
+// past the sample; returns the frames done (a multiple of 16), the caller
+// mixes the rest. Each frame gets the operations of mixRampAvx2/mixUnityAvx2.
+template <Volume Kind>
 __attribute__((target("avx2,bmi2"))) int mixRunWindowsAvx2(const PositionRun& run, int count,
                                                            const int16_t* data, int32_t size, int16_t* mono,
                                                            int32_t vol0, int32_t volStep) {
@@ -359,13 +364,14 @@ __attribute__((target("avx2,bmi2"))) int mixRunWindowsAvx2(const PositionRun& ru
         const __m256i values = _mm256_packs_epi32(interpolateWindow(a, windowA, shift, mask, whole),
                                                   interpolateWindow(b, windowB, shift, mask, whole));
         __m256i p = values;
-        if (!Unity) // as in mixRampAvx2
+        if (Kind != Volume::Unity) // as in mixRampAvx2
             p = _mm256_add_epi16(_mm256_mulhi_epi16(values, vol),
                                  _mm256_and_si256(values, _mm256_srai_epi16(vol, 15)));
         __m256i acc = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(mono));
         acc = _mm256_max_epi16(_mm256_adds_epi16(acc, p), floor);
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(mono), acc);
-        vol = _mm256_add_epi16(vol, volAdvance);
+        if (Kind == Volume::Ramp)
+            vol = _mm256_add_epi16(vol, volAdvance);
         a = _mm256_add_epi32(a, advance);
         b = _mm256_add_epi32(b, advance);
     }
@@ -374,18 +380,18 @@ __attribute__((target("avx2,bmi2"))) int mixRunWindowsAvx2(const PositionRun& ru
 
 // Mixes `count` frames of a run: blocks of 16 in one pass where the run
 // allows, the rest through the values buffer.
-template <bool Unity>
+template <Volume Kind>
 void mixRun(const PositionRun& run, int count, const RenderVoice& r, int16_t* mono, int32_t vol0,
             int32_t volStep, int16_t* values) {
     int done = 0;
     if (run.shift <= 14 && run.step < (2 << run.shift))
-        done = mixRunWindowsAvx2<Unity>(run, count, r.data, r.size, mono, vol0, volStep);
+        done = mixRunWindowsAvx2<Kind>(run, count, r.data, r.size, mono, vol0, volStep);
     if (done == count)
         return;
     PositionRun rest = run;
     rest.n0 += done * run.step;
     interpolateRunAvx2(rest, count - done, r.data, values);
-    if (Unity)
+    if (Kind == Volume::Unity)
         mixUnityAvx2(mono + done, values, count - done);
     else
         mixRampAvx2(mono + done, values, count - done, vol0 + done * volStep, volStep);
@@ -443,9 +449,9 @@ void bendMonoFast(CallbackUserData& cb, PlaylistVoice& voice, int16_t* mono, int
         int count = avail;
         if (r.delta == 0 && !(r.phase == 2 && r.vol <= 0)) {
             if (r.vol == 65536) {
-                mixRun<true>(run, count, r, mono + j, 0, 0, values);
+                mixRun<Volume::Unity>(run, count, r, mono + j, 0, 0, values);
             } else if (r.vol >= 0 && r.vol < 65536) {
-                mixRun<false>(run, count, r, mono + j, r.vol, 0, values);
+                mixRun<Volume::Constant>(run, count, r, mono + j, r.vol, 0, values);
             } else {
                 bendMonoReference(voice, mono + j, k - j);
                 return;
@@ -456,7 +462,7 @@ void bendMonoFast(CallbackUserData& cb, PlaylistVoice& voice, int16_t* mono, int
             const int64_t sounding = vol > 0 ? (vol - 1) / -step : 0;
             count = static_cast<int>(std::min<int64_t>(sounding, avail));
             if (count > 0) {
-                mixRun<false>(run, count, r, mono + j, r.vol, r.delta, values);
+                mixRun<Volume::Ramp>(run, count, r, mono + j, r.vol, r.delta, values);
                 r.vol = static_cast<int32_t>(vol + count * step);
             }
         } else {
