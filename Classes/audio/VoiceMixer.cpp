@@ -355,6 +355,7 @@ __attribute__((target("avx2,bmi2"))) int mixRunWindowsAvx2(const PositionRun& ru
     const __m256i floor = _mm256_set1_epi16(-32767);
     // Positions stay below 2^25: unsigned 32-bit sums and shifts are exact.
     uint32_t n = uint32_t(run.n0);
+    const uintptr_t base = reinterpret_cast<uintptr_t>(data);
     for (int k = 0; k < blocks; ++k, n += 16 * step, mono += 16) {
         const auto at = [&](uint32_t frame) {
             return _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + ((n + frame * step) >> s)));
@@ -364,8 +365,8 @@ __attribute__((target("avx2,bmi2"))) int mixRunWindowsAvx2(const PositionRun& ru
         // ask now for the values of this block's frames one usual buffer
         // (256 frames) on, so that the next buffer finds them in the cache.
         // (A hint only: it reads nothing into the mix, and may point past
-        // the sample.)
-        _mm_prefetch(reinterpret_cast<const char*>(data + ((n + 256 * step) >> s)), _MM_HINT_T0);
+        // the sample, hence an address computed as a number.)
+        _mm_prefetch(reinterpret_cast<const char*>(base + 2 * ((n + 256 * step) >> s)), _MM_HINT_T0);
         const __m256i windowA = _mm256_inserti128_si256(_mm256_castsi128_si256(at(0)), at(8), 1);
         const __m256i windowB = _mm256_inserti128_si256(_mm256_castsi128_si256(at(4)), at(12), 1);
         const __m256i values = _mm256_packs_epi32(interpolateWindow(a, windowA, shift, mask, whole),
