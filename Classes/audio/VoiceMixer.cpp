@@ -94,14 +94,6 @@ template <int Channels> void plainReference(PlaylistVoice& voice, int16_t* out, 
     }
 }
 
-void plainMonoReference(PlaylistVoice& voice, int16_t* mono, int frames) {
-    plainReference<1>(voice, mono, frames);
-}
-
-void plainStereoReference(PlaylistVoice& voice, int16_t* stereo, int frames) {
-    plainReference<2>(voice, stereo, frames);
-}
-
 void bendMonoReference(PlaylistVoice& voice, int16_t* mono, int frames) {
     RenderVoice& r = voice.render;
     for (int j = 0; j < frames; ++j) {
@@ -286,12 +278,11 @@ __attribute__((target("avx2"))) void interpolateRunAvx2(const PositionRun& run, 
 }
 
 // The values of eight frames of a run, as 32-bit lanes: frames f ... f + 3
-// in the low half, g ... g + 3 in the high half. `window` holds data[i(f)]
-// ... data[i(f) + 7] in its low half and data[i(g)] ... in its high half;
-// `n` the frames' positions in units. For runs slower than two values a
-// frame (step < 2^(shift+1)), four frames read within 8 values of the first
-// one's index (i(f + 3) + 1 - i(f) < 3 * 2 + 1 + 1), so a byte shuffle
-// brings each frame's pair data[i], data[i + 1] into its lane.
+// in the low half, g ... g + 3 in the high half; `n` holds their positions
+// in units, `window` data[i(f)] ... data[i(f) + 7] in its low half and the
+// same from i(g) in its high half. A run slower than two values a frame
+// (step < 2^(shift+1)) has i(f + 3) - i(f) <= 6, so a byte shuffle brings
+// each frame's pair data[i], data[i + 1] from the window into its lane.
 //
 // value = trunc((data[i] * (2^shift - rest) + data[i + 1] * rest) / 2^shift)
 // is the exact form of the interpolation (see interpolateRunAvx2): with
@@ -336,7 +327,8 @@ __attribute__((target("avx2,bmi2"))) int mixRunWindowsAvx2(const PositionRun& ru
     // Block k's last window starts at i(16k + 12) and reads 8 values: its
     // position must be below (size - 7) * 2^shift.
     const int64_t room = ((int64_t(size) - 7) << s) - run.n0 - 12 * int64_t(step);
-    const int blocks = room <= 0 ? 0 : int(std::min<int64_t>(count / 16, (room + 16 * step - 1) / (16 * step)));
+    const int blocks =
+        room <= 0 ? 0 : int(std::min<int64_t>(count / 16, (room + 16 * step - 1) / (16 * step)));
     const __m128i shift = _mm_cvtsi32_si128(int(s));
     const __m256i mask = _mm256_set1_epi32(int32_t((1u << s) - 1u));
     const __m256i whole = _mm256_set1_epi32(int32_t(1u << s));
@@ -353,19 +345,17 @@ __attribute__((target("avx2,bmi2"))) int mixRunWindowsAvx2(const PositionRun& ru
     __m256i vol = _mm256_load_si256(reinterpret_cast<const __m256i*>(first));
     const __m256i volAdvance = _mm256_set1_epi16(int16_t(uint16_t(uint32_t(volStep * 16))));
     const __m256i floor = _mm256_set1_epi16(-32767);
-    // Positions stay below 2^25: unsigned 32-bit sums and shifts are exact.
-    uint32_t n = uint32_t(run.n0);
+    uint32_t n = uint32_t(run.n0); // below 2^25: exact unsigned sums and shifts
     const uintptr_t base = reinterpret_cast<uintptr_t>(data);
     for (int k = 0; k < blocks; ++k, n += 16 * step, mono += 16) {
         const auto at = [&](uint32_t frame) {
             return _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + ((n + frame * step) >> s)));
         };
-        // Forty voices read forty places of samples too large for the
-        // caches, in bursts too short for the processor to see a stream:
-        // ask now for the values of this block's frames one usual buffer
-        // (256 frames) on, so that the next buffer finds them in the cache.
-        // (A hint only: it reads nothing into the mix, and may point past
-        // the sample, hence an address computed as a number.)
+        // Forty voices read forty places of large samples in bursts too
+        // short for the processor to see streams: ask now for the values a
+        // usual buffer (256 frames) on, so the next buffer finds them in the
+        // cache. A hint only, reading nothing into the mix; it may point
+        // past the sample, hence an address computed as a number.
         _mm_prefetch(reinterpret_cast<const char*>(base + 2 * ((n + 256 * step) >> s)), _MM_HINT_T0);
         const __m256i windowA = _mm256_inserti128_si256(_mm256_castsi128_si256(at(0)), at(8), 1);
         const __m256i windowB = _mm256_inserti128_si256(_mm256_castsi128_si256(at(4)), at(12), 1);
@@ -510,7 +500,7 @@ void plainMono(PlaylistVoice& voice, int16_t* mono, int frames, bool fast) {
             const bool wholePosition =
                 position >= 0.0f && position < 16000000.0f && position == std::floor(position);
             if (r.phase == 0 || !wholePosition) {
-                plainMonoReference(voice, mono + j, 1);
+                plainReference<1>(voice, mono + j, 1);
                 ++j;
                 continue;
             }
@@ -523,7 +513,7 @@ void plainMono(PlaylistVoice& voice, int16_t* mono, int frames, bool fast) {
                 } else if (r.vol >= 0 && r.vol < 65536) {
                     mixRampAvx2(mono + j, r.data + index, left, r.vol, 0);
                 } else {
-                    plainMonoReference(voice, mono + j, left);
+                    plainReference<1>(voice, mono + j, left);
                     return;
                 }
                 r.playPosition = static_cast<float>(index + left);
@@ -545,12 +535,12 @@ void plainMono(PlaylistVoice& voice, int16_t* mono, int frames, bool fast) {
                 }
                 if (j < frames) {
                     // The frame on which the release ends (or a further one).
-                    plainMonoReference(voice, mono + j, 1);
+                    plainReference<1>(voice, mono + j, 1);
                     ++j;
                 }
                 continue;
             }
-            plainMonoReference(voice, mono + j, left);
+            plainReference<1>(voice, mono + j, left);
             return;
         }
         return;
@@ -558,7 +548,7 @@ void plainMono(PlaylistVoice& voice, int16_t* mono, int frames, bool fast) {
 #else
     (void)fast;
 #endif
-    plainMonoReference(voice, mono, frames);
+    plainReference<1>(voice, mono, frames);
 }
 
 } // namespace
@@ -683,7 +673,7 @@ void VoiceMixer::mixGenericStereo(CallbackUserData& cb, int16_t* stereo, int fra
         RenderVoice& r = voice.render;
         if (!r.mixing || r.framesLeft <= 0 || groupOfSample(r.sampleNo) != 2)
             continue;
-        plainStereoReference(voice, stereo, std::min(frames, r.framesLeft));
+        plainReference<2>(voice, stereo, std::min(frames, r.framesLeft));
     }
 }
 
