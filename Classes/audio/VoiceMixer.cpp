@@ -280,9 +280,10 @@ __attribute__((target("avx2"))) void interpolateRunAvx2(const PositionRun& run, 
 // The values of eight frames of a run, as 32-bit lanes: frames f ... f + 3
 // in the low half, g ... g + 3 in the high half; `n` holds their positions
 // in units, `window` data[i(f)] ... data[i(f) + 7] in its low half and the
-// same from i(g) in its high half. A run slower than two values a frame
-// (step < 2^(shift+1)) has i(f + 3) - i(f) <= 6, so a byte shuffle brings
-// each frame's pair data[i], data[i + 1] from the window into its lane.
+// same from i(g) in its high half. A run of at most two values a frame
+// (step <= 2^(shift+1)) has i(f + 3) - i(f) = (rest(f) + 3 * step) >> shift
+// <= 6, so a byte shuffle brings each frame's pair data[i], data[i + 1]
+// from the window into its lane.
 //
 // value = trunc((data[i] * (2^shift - rest) + data[i + 1] * rest) / 2^shift)
 // is the exact form of the interpolation (see interpolateRunAvx2): with
@@ -315,7 +316,7 @@ enum class Volume { Unity, Constant, Ramp };
 // store of the values in between): mono[t] = clamp(mono[t] + (value_t *
 // vol_t >> 16)) with vol_t = vol0 + (t + 1) * volStep within 0 ... 65535
 // (volStep 0 unless Ramp; vol_t = 65536 for Unity). The run must have shift
-// <= 14 and step < 2^(shift+1). Stops before a block whose windows would read
+// <= 14 and step <= 2^(shift+1). Stops before a block whose windows would read
 // past the sample; returns the frames done (a multiple of 16), the caller
 // mixes the rest. Each frame gets the operations of mixRampAvx2/mixUnityAvx2.
 template <Volume Kind>
@@ -382,7 +383,7 @@ template <Volume Kind>
 void mixRun(const PositionRun& run, int count, const RenderVoice& r, int16_t* mono, int32_t vol0,
             int32_t volStep, int16_t* values) {
     int done = 0;
-    if (run.shift <= 14 && run.step < (2 << run.shift))
+    if (run.shift <= 14 && run.step <= (2 << run.shift))
         done = mixRunWindowsAvx2<Kind>(run, count, r.data, r.size, mono, vol0, volStep);
     if (done == count)
         return;
