@@ -28,8 +28,7 @@ int main(int argc, char** argv) {
         return TabCommand::run({args.begin() + 1, args.end()}, std::cout, std::cerr);
 
     CommandLine options;
-    for (const ScreenInfo& screen : ScreenCatalog::all())
-        options.screens.push_back({screen.number, screen.name, ScreenCatalog::kindName(screen.kind)});
+    options.screens = ScreenCatalog::forCommandLine();
     std::string error;
     if (!options.parse(args, error)) {
         std::fprintf(stderr, "strumwell: %s\nTry 'strumwell --help'.\n", error.c_str());

@@ -26,3 +26,10 @@ const char* ScreenCatalog::kindName(ScreenKind kind) {
     }
     return "";
 }
+
+std::vector<CommandLine::Screen> ScreenCatalog::forCommandLine() {
+    std::vector<CommandLine::Screen> out;
+    for (const ScreenInfo& screen : kScreens)
+        out.push_back({screen.number, screen.name, kindName(screen.kind)});
+    return out;
+}

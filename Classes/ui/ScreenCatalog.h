@@ -1,6 +1,8 @@
 #pragma once
 #include <span>
+#include <vector>
 
+#include "system/CommandLine.h"
 #include "system/Geometry.h"
 #include "ui/ScreenHost.h"
 
@@ -133,6 +135,9 @@ public:
     static const ScreenInfo* find(int screenNo);
     // The kind as --list-screens prints it: "playing", "pedal"...
     static const char* kindName(ScreenKind kind);
+    // Every screen as the command line offers it (--screen, --help,
+    // --list-screens).
+    static std::vector<CommandLine::Screen> forCommandLine();
     // The highest screen number.
     static constexpr int kLastNumber = [] {
         int last = 0;
