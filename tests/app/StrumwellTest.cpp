@@ -322,7 +322,7 @@ TEST_F(App, AWalkOverTheScreensByTouchesAndRequests) {
         {Tap, 1, 0.2, S::kChooseGuitar, 1},       // ignored during the fade
         {Tap, 2, 0.3, S::kMainMenu, 0},
         {Go, 3, 0, S::kMainMenu, 0}, // numbers of no screen
-        {Go, 19, 0, S::kMainMenu, 0},
+        {Go, ScreenCatalog::kLastNumber + 1, 0, S::kMainMenu, 0},
         {Go, S::kEffectsSetupMenu, 0.3, S::kEffectsSetupMenu, 1},
         {Go, S::kWahEffectSetup, 0.3, S::kWahEffectSetup, 2},
         {Go, S::kFuzzEffectSetup, 0.3, S::kFuzzEffectSetup, 2}, // pedals replace each other
