@@ -12,6 +12,16 @@
 // one more part in the engine section's layout, EngineSettings.h).
 using EffectUnits = std::tuple<WahEffect, FuzzEffect, DelayEffect>;
 
+// Calls f(U::kDescriptor, index) for every unit type U of EffectUnits, in
+// the order of the sound: the order of the pedals on the screens and menu.
+// Any thread.
+template <class F> constexpr void forEachEffectDescriptor(F&& f) {
+    [&]<class... U>(std::tuple<U...>*) {
+        int index = 0;
+        (f(U::kDescriptor, index++), ...);
+    }(static_cast<EffectUnits*>(nullptr));
+}
+
 // One guitar's chain, run on an interleaved stereo buffer after the guitar's
 // voices are mixed. The units are made with the chain and never change, so
 // the render thread walks a fixed list and allocates nothing.
