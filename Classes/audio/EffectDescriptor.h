@@ -51,8 +51,8 @@ template <class U> struct EffectSwitch {
 
 // A knob's readout window (48 x 17, turned a quarter, Helvetica-Bold 12).
 // Shows the knob's own value times `multiplier` with one decimal, or the
-// saved field times multiplier / divisor, truncated to a whole number (float
-// fields in float, whole-number fields in whole numbers).
+// saved field (a float or whole-number one) times multiplier / divisor,
+// truncated to a whole number (float fields in float arithmetic).
 struct KnobReadout {
     Point centre;
     bool ofKnob;

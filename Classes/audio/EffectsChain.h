@@ -8,8 +8,10 @@
 #include "audio/WahEffect.h"
 
 // The effects of one guitar, in the order the sound passes through them.
-// A new pedal is one more unit in this list (and, if it is saved in songs,
-// one more part in the engine section's layout, EngineSettings.h).
+// The order is also the order of the pedals: the arrows between pedal
+// screens and the effects menu follow it. A new pedal is one more unit in
+// this list (and, if it is saved in songs, one more part at the end of the
+// engine section's layout, EngineSettings.h, with a new song version).
 using EffectUnits = std::tuple<WahEffect, FuzzEffect, DelayEffect>;
 
 // Calls f(U::kDescriptor, index) for every unit type U of EffectUnits, in
