@@ -31,8 +31,10 @@ constexpr auto kPedalScreens = [] {
     forEachEffectDescriptor([&](const auto& d, int index) { screens[static_cast<std::size_t>(index)] = d.screen; });
     return screens;
 }();
-static_assert(kPedalScreens[0] == ScreenHost::kWahEffectSetup && kPedalScreens[1] == ScreenHost::kFuzzEffectSetup &&
-              kPedalScreens[2] == ScreenHost::kDelayEffectSetup);
+// The screens the rest of the program knows by name are the descriptors'.
+static_assert(WahEffect::kDescriptor.screen == ScreenHost::kWahEffectSetup &&
+              FuzzEffect::kDescriptor.screen == ScreenHost::kFuzzEffectSetup &&
+              DelayEffect::kDescriptor.screen == ScreenHost::kDelayEffectSetup);
 
 } // namespace
 
