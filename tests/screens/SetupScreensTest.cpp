@@ -301,20 +301,14 @@ TEST_F(SetupScreens, PedalTestNoteSoundsWhileHeldAndWhileAKnobTurns) {
     }
 }
 
-// A saved field of a unit, by name, as a number.
-template <class U> double fieldOf(const U& unit, std::string_view name) {
-    using P = typename U::Params;
-    const P p = unit.params();
-    for (const auto& field : U::kSavedFields)
-        if (name == field.name) {
-            if (const auto* on = std::get_if<bool P::*>(&field.member))
-                return p.**on;
-            if (const auto* whole = std::get_if<int32_t P::*>(&field.member))
-                return p.**whole;
-            if (const auto* share = std::get_if<float P::*>(&field.member))
-                return p.**share;
-        }
-    return NAN;
+// A guitar's saved setting, by name, as the engine would save it now.
+double fieldOf(const SoundEngine& engine, int guitar, std::string_view name) {
+    double value = NAN;
+    engine.settings().forEachField([&](const char* field, const EngineSettings::Value* values, int count) {
+        if (name == field)
+            std::visit([&](auto v) { value = double(v); }, values[count == 2 ? guitar : 0]);
+    });
+    return value;
 }
 
 // Every pedal of the chain, as its descriptor builds it: the arrows go to the
@@ -347,27 +341,27 @@ TEST_F(SetupScreens, EveryPedalsArrowsSwitchesKnobsAndReadouts) {
         EXPECT_EQ(pedal.goes, goes) << d.name;
         for (int guitar : {0, 1}) {
             pedal.setCurrentGuitar(guitar);
-            const U& unit = engine.effect<U>(guitar);
             for (size_t i = 0; i < d.switches.size(); ++i) {
-                const double other = fieldOf(engine.effect<U>(1 - guitar), d.switches[i].field);
+                const char* name = d.switches[i].field;
+                const double other = fieldOf(engine, 1 - guitar, name);
                 for (int k = 0; k < 2; ++k) {
-                    const bool before = fieldOf(unit, d.switches[i].field) != 0;
-                    EXPECT_EQ(pedal.switchLight(int(i))->alpha(), before ? 1.0f : 0.0f) << d.switches[i].field;
+                    const bool before = fieldOf(engine, guitar, name) != 0;
+                    EXPECT_EQ(pedal.switchLight(int(i))->alpha(), before ? 1.0f : 0.0f) << name;
                     pedal.processTouches({down(1, where(d.areas, d.switches[i].control))});
-                    EXPECT_EQ(fieldOf(unit, d.switches[i].field), !before) << d.switches[i].field;
+                    EXPECT_EQ(fieldOf(engine, guitar, name), !before) << name;
                 }
-                EXPECT_EQ(fieldOf(engine.effect<U>(1 - guitar), d.switches[i].field), other);
+                EXPECT_EQ(fieldOf(engine, 1 - guitar, name), other);
             }
             for (size_t i = 0; i < d.knobs.size(); ++i) {
                 const auto& [name, low, high, shown] = ends[knobs + i];
                 ASSERT_EQ(name, d.knobs[i].field);
-                const double other = fieldOf(engine.effect<U>(1 - guitar), name);
+                const double other = fieldOf(engine, 1 - guitar, name);
                 for (auto [degrees, value, text] : {std::tuple{-340.0, low, shown[0]}, {340.0, high, shown[1]}}) {
                     turn(pedal, pedal.knob(int(i)), degrees < 0 ? 100 : 300, degrees);
-                    EXPECT_NEAR(fieldOf(unit, name), value, 1e-6) << name;
+                    EXPECT_NEAR(fieldOf(engine, guitar, name), value, 1e-6) << name;
                     EXPECT_EQ(pedal.readout(int(i)).text(), text) << name;
                 }
-                EXPECT_EQ(fieldOf(engine.effect<U>(1 - guitar), name), other) << name;
+                EXPECT_EQ(fieldOf(engine, 1 - guitar, name), other) << name;
             }
         }
         knobs += d.knobs.size();
@@ -377,11 +371,9 @@ TEST_F(SetupScreens, EveryPedalsArrowsSwitchesKnobsAndReadouts) {
 
 TEST_F(SetupScreens, DelayKnobsAndReadoutsShowAndSetTheCurrentGuitarsEffect) {
     DelayEffectSetupView delay(nullptr, &engine, clock);
-    const auto readouts = [&] {
-        return Names{delay.label(0).text(), delay.label(1).text(), delay.label(2).text()};
-    };
     // Guitar 1's defaults: mix 0.9, feedback 0.4, time 26460 (0.3 s).
-    EXPECT_EQ(readouts(), (Names{"90", "40", "299"}));
+    EXPECT_EQ((Names{delay.label(0).text(), delay.label(1).text(), delay.label(2).text()}),
+              (Names{"90", "40", "299"}));
     engine.setDelayTime(0, 88400);
     delay.setCurrentGuitar(2); // a number that names no guitar keeps the current one
     EXPECT_EQ(delay.currentGuitar(), 0);
