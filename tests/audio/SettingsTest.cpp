@@ -142,8 +142,7 @@ TEST_F(EngineTest, TiltsPlayThePedalsOfTheCurrentGuitarOrTheChecksAlertOnce) {
 // is refused.
 TEST(EngineSettings, EveryVersionReadsAndWritesItsGoldenBytes) {
     std::vector<uint8_t> version0(kDefaultSection.begin(), kDefaultSection.begin() + 60);
-    for (uint8_t b : {0, 0, 5, 0, 0, 0, 0, 0, 0, 0, 0, 0})
-        version0.push_back(b);
+    version0.insert(version0.end(), {0, 0, 5, 0, 0, 0, 0, 0, 0, 0, 0, 0});
     const std::tuple<int, size_t, std::vector<uint8_t>> golden[] = {
         {0, 60, version0}, {1, 72, kDefaultSection}, {2, 72, kDefaultSection}};
     for (const auto& [version, size, written] : golden) {
