@@ -188,9 +188,9 @@ void FramePresenter::turnInSoftware() {
         const int bandEnd = std::min(band + bandRows, ph);
         SDL_SetRenderTarget(renderer_, viewTarget_);
         SDL_Rect rows{0, band, pw, bandEnd - band};
-        SDL_RenderReadPixels(renderer_, &rows, SDL_PIXELFORMAT_ARGB8888,
-                             portraitPixels_.data() + static_cast<std::size_t>(band) * static_cast<std::size_t>(pw),
-                             pw * 4);
+        SDL_RenderReadPixels(
+            renderer_, &rows, SDL_PIXELFORMAT_ARGB8888,
+            portraitPixels_.data() + static_cast<std::size_t>(band) * static_cast<std::size_t>(pw), pw * 4);
         for (int ty = band; ty < bandEnd; ty += kTile) {
             for (int tx = 0; tx < pw; tx += kTile) {
                 const int yEnd = std::min(ty + kTile, bandEnd), xEnd = std::min(tx + kTile, pw);
