@@ -148,12 +148,20 @@ bool FramePresenter::presentInStripes() {
     SDL_GetWindowSizeInPixels(window, &ww, &wh);
     if (ow != 480 * scale_ || oh != 320 * scale_ || ww != ow || wh != oh)
         return false;
-    // Rows of the 480 x 320 logical picture per stripe: about 120,000
-    // window pixels.
+    // Rows of the 480 x 320 logical picture per stripe: about 250 rows of
+    // the window, some 0.15 ms.
     const int rows = std::max(8, 250 / scale_);
     for (int y = 0; y < 320; y += rows) {
         const int h = std::min(rows, 320 - y);
         SDL_SetRenderTarget(renderer_, nullptr);
+        int nowWidth = 0, nowHeight = 0;
+        SDL_GetRendererOutputSize(renderer_, &nowWidth, &nowHeight);
+        if (nowWidth != ow || nowHeight != oh) {
+            // The input between stripes resized the window (a key for full
+            // screen): the next turn draws for the new size and shows that.
+            presentPending_ = true;
+            return true;
+        }
         SDL_Rect src{0, y * scale_, 480 * scale_, h * scale_};
         SDL_Rect dst{0, y, 480, h};
         SDL_RenderCopy(renderer_, landscapeTarget_, &src, &dst);
@@ -161,6 +169,7 @@ bool FramePresenter::presentInStripes() {
         if (SDL_UpdateWindowSurfaceRects(window, &src, 1) != 0) {
             // The surface went (the window changed): the whole picture the
             // ordinary way.
+            SDL_RenderClear(renderer_);
             SDL_RenderCopy(renderer_, landscapeTarget_, nullptr, nullptr);
             SDL_RenderPresent(renderer_);
             return true;
