@@ -330,7 +330,8 @@ void Graphics::drawImage(const Image& image, const Rect& rect, float alpha) {
     SDL_Texture* t = image.impl().textureFor(impl_.renderer);
     if (!t)
         return;
-    SDL_SetTextureAlphaMod(t, static_cast<Uint8>(std::clamp(a, 0.0f, 1.0f) * 255.0f + 0.5f));
+    const Uint8 alphaMod = static_cast<Uint8>(std::clamp(a, 0.0f, 1.0f) * 255.0f + 0.5f);
+    SDL_SetTextureAlphaMod(t, alphaMod);
     SDL_SetTextureColorMod(t, 255, 255, 255);
     // The rect's centre maps to the target; its size scales with the
     // transform; the turn is the accumulated angle.
@@ -343,6 +344,14 @@ void Graphics::drawImage(const Image& image, const Rect& rect, float alpha) {
     if (rect.height < 0)
         flip |= SDL_FLIP_VERTICAL;
     double degrees = impl_.state.angle * 180.0 / kPi;
+    // An opaque picture drawn whole, pixel for pixel, unturned, is copied:
+    // blending it gives the same pixels and, for a full-screen one in
+    // software, took about 1 ms instead of a quarter of that. Anything
+    // stretched, turned, flipped or faded blends as before.
+    const bool plainCopy = image.impl().opaque && alphaMod == 255 && flip == SDL_FLIP_NONE &&
+                           std::fabs(degrees) < 1e-6 && static_cast<int>(w) == image.impl().width &&
+                           static_cast<int>(h) == image.impl().height;
+    SDL_SetTextureBlendMode(t, plainCopy ? SDL_BLENDMODE_NONE : SDL_BLENDMODE_BLEND);
     if (std::fabs(degrees) < 1e-6)
         SDL_RenderCopyExF(impl_.renderer, t, nullptr, &dst, 0.0, nullptr,
                           static_cast<SDL_RendererFlip>(flip));

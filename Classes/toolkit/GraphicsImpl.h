@@ -22,6 +22,7 @@ struct Image::Impl {
     SDL_Renderer* textureRenderer = nullptr;
     int textureGeneration = -1;
     bool ownsTextureOnly = false; // a snapshot: no surface, texture of one generation
+    bool opaque = false;          // every pixel's alpha is 255
     int width = 0;
     int height = 0;
     float scale = 1.0f;

@@ -30,6 +30,25 @@ std::map<std::string, std::shared_ptr<Image>>& cache() {
     return images;
 }
 
+// Whether no pixel of the RGBA32 surface lets anything through.
+bool everyPixelOpaque(SDL_Surface* rgba) {
+    if (SDL_MUSTLOCK(rgba) && SDL_LockSurface(rgba) != 0)
+        return false;
+    bool opaque = true;
+    for (int y = 0; y < rgba->h && opaque; ++y) {
+        const auto* row =
+            static_cast<const std::uint8_t*>(rgba->pixels) + static_cast<std::ptrdiff_t>(y) * rgba->pitch;
+        for (int x = 0; x < rgba->w; ++x)
+            if (row[x * 4 + 3] != 255) {
+                opaque = false;
+                break;
+            }
+    }
+    if (SDL_MUSTLOCK(rgba))
+        SDL_UnlockSurface(rgba);
+    return opaque;
+}
+
 std::shared_ptr<Image> fromSurface(SDL_Surface* loaded, float scale) {
     if (!loaded)
         return nullptr;
@@ -39,6 +58,7 @@ std::shared_ptr<Image> fromSurface(SDL_Surface* loaded, float scale) {
         return nullptr;
     auto impl = std::make_unique<Image::Impl>();
     impl->surface = rgba;
+    impl->opaque = everyPixelOpaque(rgba);
     impl->width = rgba->w;
     impl->height = rgba->h;
     impl->scale = scale > 0 ? scale : 1.0f;
@@ -192,7 +212,17 @@ SDL_Texture* Image::Impl::textureFor(SDL_Renderer* renderer) {
     texture = nullptr;
     if (!surface)
         return nullptr; // a snapshot of a renderer that is gone
-    texture = SDL_CreateTextureFromSurface(renderer, surface);
+    if (opaque) {
+        // In the drawing targets' own format an opaque picture's copy is
+        // a copy of rows, not a conversion of every pixel.
+        SDL_Surface* argb = SDL_ConvertSurfaceFormat(surface, SDL_PIXELFORMAT_ARGB8888, 0);
+        if (argb) {
+            texture = SDL_CreateTextureFromSurface(renderer, argb);
+            SDL_FreeSurface(argb);
+        }
+    }
+    if (!texture)
+        texture = SDL_CreateTextureFromSurface(renderer, surface);
     textureRenderer = renderer;
     textureGeneration = rendererGeneration();
     if (texture) {

@@ -1,5 +1,7 @@
 #include "PlatformTestSupport.h"
 
+#include "backend/sdl/FramePresenter.h"
+
 namespace {
 
 // A 2 x 2 picture: red, green / blue, white.
@@ -190,4 +192,32 @@ TEST(DrawOnDemand, AChangedViewIsDrawnOnceAndARestingScreenNotAtAll) {
             if (p.pixel(x, y).r != 255 || p.pixel(x, y).g != 0)
                 edges += "(" + std::to_string(x) + "," + std::to_string(y) + ")";
     EXPECT_EQ(edges, "");
+}
+
+TEST(Drawing, AShownWindowGetsTheTurnedPictureInStripesWithInputServedBetween) {
+    HeadlessApp h; // SDL's video started
+    SDL_Window* window = SDL_CreateWindow("stripes", 0, 0, 960, 640, SDL_WINDOW_SHOWN);
+    SDL_Renderer* renderer =
+        SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE | SDL_RENDERER_TARGETTEXTURE);
+    SDL_RenderSetLogicalSize(renderer, 480, 320);
+    int services = 0, w = 0, hgt = 0;
+    auto presenter = std::make_unique<FramePresenter>([&] { ++services; });
+    presenter->attach(renderer, true);
+    presenter->draw([](Graphics& g) {
+        g.fillRect({0, 0, 320, 480}, {0, 0, 255, 255});
+        g.fillRect({10, 20, 100, 300}, {255, 0, 0, 255});
+        g.fillRect({200, 400, 120, 80}, {0, 255, 0, 255});
+    });
+    const std::vector<std::uint8_t> seen = presenter->captureLandscape(&w, &hgt);
+    // What the window shows, as RGBA bytes: the same picture, pixel for pixel.
+    SDL_Surface* shown = SDL_ConvertSurfaceFormat(SDL_GetWindowSurface(window), SDL_PIXELFORMAT_RGBA32, 0);
+    const auto* bytes = static_cast<const std::uint8_t*>(shown->pixels);
+    EXPECT_EQ(std::tuple(w, hgt, shown->w, shown->h), std::tuple(960, 640, 960, 640));
+    EXPECT_TRUE(std::vector<std::uint8_t>(bytes, bytes + 960 * 640 * 4) == seen);
+    // After each pass, and between the turned picture's 8 bands and the window's 3 stripes.
+    EXPECT_GE(services, 3 + 7 + 2);
+    SDL_FreeSurface(shown);
+    presenter.reset();
+    SDL_DestroyRenderer(renderer);
+    SDL_DestroyWindow(window);
 }

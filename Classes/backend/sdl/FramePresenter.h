@@ -61,6 +61,9 @@ public:
 
 private:
     void turnInSoftware();
+    // Copies and shows the picture in stripes with input between them;
+    // false when the window does not allow it (nothing done then).
+    bool presentInStripes();
 
     std::function<void()> betweenPasses_;
     SDL_Renderer* renderer_ = nullptr;
