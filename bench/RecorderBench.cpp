@@ -22,6 +22,7 @@
 #include "system/Clock.h"
 #include "system/OfflineAudioOutput.h"
 #include "recorder/Recorder.h"
+#include "storage/RecorderSection.h"
 
 namespace {
 
@@ -86,7 +87,9 @@ void renderSong(benchmark::State& state, bool withStops, bool whole) {
         engine->setRecorder(recorder.get());
         if (whole)
             recorder->setRestoredEventLimit(std::numeric_limits<int>::max());
-        recorder->restoreFromSaveBuffer(bytes.data(), bytes.size(), 2);
+        Song song;
+        song.events = RecorderSection::read(bytes.data(), bytes.size(), 2, recorder->loadRoom());
+        recorder->load(song);
         events = recorder->getNumNotes();
         state.ResumeTiming();
 

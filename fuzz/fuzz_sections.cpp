@@ -1,5 +1,5 @@
 // Each section reader on its own: the first byte chooses the reader (tab,
-// recorder, engine), the second the container version, the rest is the
+// the recorder section's codec, engine), the second the container version, the rest is the
 // section, ending exactly where the input ends. Rules: a reader fails only
 // with its own code; the engine and `dump`'s engine parser agree on what is
 // valid; save -> load -> save gives the same bytes.
@@ -8,6 +8,7 @@
 #include "FuzzSupport.h"
 #include "core/StrumwellFailure.h"
 #include "storage/EngineSectionContents.h"
+#include "storage/RecorderSection.h"
 
 using namespace fuzz;
 
@@ -59,16 +60,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         break;
     case 1:
         readSection(
-            section, version, "RecorderFailure-", Recorder::kSaveBufferVersion,
-            [](Model& m, const uint8_t* b, size_t n, int v) { m.recorder.restoreFromSaveBuffer(b, n, v); },
-            [](Model& m) { return m.recorder.createSaveBuffer(); });
+            section, version, "RecorderFailure-", SongVersion::kCurrent,
+            [](Model& m, const uint8_t* b, size_t n, int v) {
+                Song song;
+                if (SongVersion::recorderSectionKnown(v))
+                    song.events = RecorderSection::read(b, n, v);
+                m.recorder.load(song);
+            },
+            [](Model& m) { return m.savedEvents(); });
         break;
     case 2: {
         const auto failure = readSection(
             section, version, "SoundEngineFailure-", 2,
             [](Model& m, const uint8_t* b, size_t n, int v) { m.engine.restoreFromSaveBuffer(b, n, v); },
             [](Model& m) { return m.engine.createSaveBuffer(); });
-        if (EngineSectionContents::knowsVersion(version)) {
+        if (SongVersion::engineSectionKnown(version)) {
             const auto parsed =
                 attempt([&] { EngineSectionContents::parse(section.data(), section.size(), version); });
             require(failure.has_value() == parsed.has_value(),

@@ -3,6 +3,8 @@
 // them. Rules: the loader and `dump` agree on what is valid; a failure prints
 // one line with a code; save -> load -> save gives the same bytes.
 #include "FuzzSupport.h"
+#include "core/StrumwellFailure.h"
+#include "storage/SongCodec.h"
 
 using namespace fuzz;
 
@@ -14,6 +16,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     model.diagnostics.str("");
     const bool loaded = model.files.loadStateFromBuffer(input.data(), input.size());
     const int dumped = dumpAndCheck(input, false);
+    // The codec alone: it accepts what the loader does, and what it writes reads back to the same bytes.
+    try {
+        const Bytes once = SongCodec::writeSong(SongCodec::readSong(input.data(), input.size()));
+        require(SongCodec::writeSong(SongCodec::readSong(once.data(), once.size())) == once,
+                "the codec reads back what it writes");
+    } catch (const StrumwellFailure& f) {
+        require(!loaded, "the codec and the loader agree on what is valid", f.name());
+    }
     require(loaded == (dumped == 0), "the loader and dump agree on what is valid",
             "loader: " + model.files.lastFailure());
     if (!loaded) {

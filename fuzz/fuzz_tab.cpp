@@ -10,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const Bytes input = exact(data, size);
     static Model model;
     const auto songAndEngine = [] {
-        return pack(model.recorder.createSaveBuffer(), model.engine.createSaveBuffer());
+        return pack(model.savedEvents(), model.engine.createSaveBuffer());
     };
     static const Bytes untouched = [&] {
         model.files.resetState();

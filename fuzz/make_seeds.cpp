@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
                         {{{}, {WhammyBarChange(0.03, 1.05f, 1)}}}, {{{}, {WahChange(0.03, 0.3f, 1)}}}, 1);
     const Bytes full = songBuffer("VERSION2", tabSection, rec, engineSection);
     m.files.restoreSongFromSaveBuffer(full.data(), full.size());
-    const Bytes recV0 = m.recorder.createSaveBufferOldVersion0();
+    const Bytes recV0 = m.savedEvents(0);
 
     for (const char* target : {"fuzz_song", "fuzz_render"}) {
         write(target, "defaults.state", defaults);

@@ -25,7 +25,7 @@
 #include "recorder/Recorder.h"
 #include "storage/FileManager.h"
 #include "storage/StateRescue.h"
-#include "storage/Tab.h"
+#include "song/Tab.h"
 #include "ui/HostedScreen.h"
 
 namespace fs = std::filesystem;

@@ -10,6 +10,7 @@
 #include "audio/FuzzEffect.h"
 #include "audio/SettingsField.h"
 #include "audio/WahEffect.h"
+#include "core/SongVersion.h"
 
 // The parts of the engine section that are not effects. Each part is laid
 // out as an effect unit lays out its saved parameters: Params, kSavedFields,
@@ -86,7 +87,7 @@ struct EngineSettings {
     static constexpr size_t kSectionSizeVersion0 = 60;
 
     // The versions whose engine section is read; any other is ignored.
-    static bool knowsVersion(int32_t version) { return version >= 0 && version <= 2; }
+    static bool knowsVersion(int32_t version) { return SongVersion::engineSectionKnown(version); }
 
     // A known version's section. Longer sections are accepted, their tail
     // ignored. Values outside a field's range are held to it, NaN becomes

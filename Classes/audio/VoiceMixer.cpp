@@ -94,14 +94,6 @@ template <int Channels> void plainReference(PlaylistVoice& voice, int16_t* out, 
     }
 }
 
-void plainMonoReference(PlaylistVoice& voice, int16_t* mono, int frames) {
-    plainReference<1>(voice, mono, frames);
-}
-
-void plainStereoReference(PlaylistVoice& voice, int16_t* stereo, int frames) {
-    plainReference<2>(voice, stereo, frames);
-}
-
 void bendMonoReference(PlaylistVoice& voice, int16_t* mono, int frames) {
     RenderVoice& r = voice.render;
     for (int j = 0; j < frames; ++j) {
@@ -126,7 +118,9 @@ void bendMonoReference(PlaylistVoice& voice, int16_t* mono, int frames) {
 
 #ifdef STRUMWELL_HAVE_AVX2_PATH
 bool cpuHasAvx2() {
-    static const bool has = __builtin_cpu_supports("avx2");
+    // BMI2's shifts by a register come with every AVX2 processor we know of;
+    // asked for all the same, as the bend mixer's loops use them.
+    static const bool has = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi2");
     return has;
 }
 
@@ -227,7 +221,7 @@ inline float powerOfTwo(int e) {
 // computed here. From shift 15 down (positions of 256 and more) that fits
 // 32-bit integers; below, doubles. Every data[i + 1] must exist.
 __attribute__((target("avx2"))) void interpolateRunAvx2(const PositionRun& run, int count,
-                                                        const int16_t* data, int32_t size, int16_t* out) {
+                                                        const int16_t* data, int16_t* out) {
     const __m128i shift = _mm_cvtsi32_si128(run.shift);
     const int32_t restMask = int32_t((1u << run.shift) - 1u);
     const __m256i mask = _mm256_set1_epi32(restMask);
@@ -236,33 +230,11 @@ __attribute__((target("avx2"))) void interpolateRunAvx2(const PositionRun& run, 
         _mm256_mullo_epi32(_mm256_set1_epi32(run.step), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7)));
     const __m256i advance = _mm256_set1_epi32(run.step * 8);
     int t = 0;
-    // Four frames of a run slower than two values a frame read within 8
-    // values of the first one's index (3 * step < 6 units of a value): two
-    // 8-value loads and a byte shuffle then fetch the pairs of eight frames.
-    const bool window = run.step < (2 << run.shift);
-    const __m256i firstOfHalf = _mm256_setr_epi32(0, 0, 0, 0, 4, 4, 4, 4);
-    const __m256i spread = _mm256_setr_epi8(0, 0, 0, 0, 4, 4, 4, 4, 8, 8, 8, 8, 12, 12, 12, 12, 0, 0, 0, 0, 4,
-                                            4, 4, 4, 8, 8, 8, 8, 12, 12, 12, 12);
-    const __m256i pairBytes = _mm256_set1_epi32(0x03020100);
     if (run.shift <= 15) {
         for (; t + 8 <= count; t += 8) {
             const __m256i i = _mm256_srl_epi32(n, shift);
             const __m256i rest = _mm256_and_si256(n, mask);
-            __m256i pair;
-            const int32_t i4 = _mm256_extract_epi32(i, 4);
-            if (window && i4 + 8 <= size) {
-                const int32_t i0 = _mm256_cvtsi256_si32(i);
-                const __m256i near = _mm256_inserti128_si256(
-                    _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i0))),
-                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i4)), 1);
-                // Byte offset of each frame's first value in its half's load.
-                const __m256i offset =
-                    _mm256_slli_epi32(_mm256_sub_epi32(i, _mm256_permutevar8x32_epi32(i, firstOfHalf)), 1);
-                pair = _mm256_shuffle_epi8(near,
-                                           _mm256_add_epi8(_mm256_shuffle_epi8(offset, spread), pairBytes));
-            } else {
-                pair = valuePairs(data, i);
-            }
+            const __m256i pair = valuePairs(data, i);
             const __m256i d0 = _mm256_srai_epi32(_mm256_slli_epi32(pair, 16), 16);
             const __m256i diff = _mm256_sub_epi32(_mm256_srai_epi32(pair, 16), d0);
             // |rest * diff| < 2^15 * 2^16 and the sum is within 2^30.
@@ -303,6 +275,125 @@ __attribute__((target("avx2"))) void interpolateRunAvx2(const PositionRun& run, 
         const double phi = double(nt & restMask) * unit;
         out[t] = int16_t(static_cast<int32_t>(data[i] + phi * (data[i + 1] - data[i])));
     }
+}
+
+// The values of eight frames of a run, as 32-bit lanes: frames f ... f + 3
+// in the low half, g ... g + 3 in the high half; `n` holds their positions
+// in units, `window` data[i(f)] ... data[i(f) + 7] in its low half and the
+// same from i(g) in its high half. A run of at most two values a frame
+// (step <= 2^(shift+1)) has i(f + 3) - i(f) = (rest(f) + 3 * step) >> shift
+// <= 6, so a byte shuffle brings each frame's pair data[i], data[i + 1]
+// from the window into its lane.
+//
+// value = trunc((data[i] * (2^shift - rest) + data[i + 1] * rest) / 2^shift)
+// is the exact form of the interpolation (see interpolateRunAvx2): with
+// shift <= 14 both weights fit a signed 16-bit lane, so one multiply-add of
+// the pair by the weights gives the numerator exactly (|num| <= 2^29), and
+// sign(num) * (|num| >> shift) is its quotient truncated toward zero.
+__attribute__((target("avx2"))) inline __m256i interpolateWindow(__m256i n, __m256i window, __m128i shift,
+                                                                 __m256i mask, __m256i whole) {
+    const __m256i spread = _mm256_setr_epi8(0, 0, 0, 0, 4, 4, 4, 4, 8, 8, 8, 8, 12, 12, 12, 12, 0, 0, 0, 0, 4,
+                                            4, 4, 4, 8, 8, 8, 8, 12, 12, 12, 12);
+    const __m256i pairBytes = _mm256_set1_epi32(0x03020100);
+    const __m256i i = _mm256_srl_epi32(n, shift);
+    // Byte offset of each frame's first value in its half's window: lane 0
+    // of each half is the frame the window starts at.
+    const __m256i offset = _mm256_slli_epi32(_mm256_sub_epi32(i, _mm256_shuffle_epi32(i, 0)), 1);
+    const __m256i pair =
+        _mm256_shuffle_epi8(window, _mm256_add_epi8(_mm256_shuffle_epi8(offset, spread), pairBytes));
+    const __m256i rest = _mm256_and_si256(n, mask);
+    const __m256i weights = _mm256_or_si256(_mm256_slli_epi32(rest, 16), _mm256_sub_epi32(whole, rest));
+    const __m256i num = _mm256_madd_epi16(pair, weights);
+    return _mm256_sign_epi32(_mm256_srl_epi32(_mm256_abs_epi32(num), shift), num);
+}
+
+// How a run's volume goes: exactly 1.0; constant (sustain); or falling by
+// the same step every frame (release). Each has its own loop, so that the
+// sustain loop holds nothing but the work of a frame.
+enum class Volume { Unity, Constant, Ramp };
+
+// Interpolates and mixes whole blocks of 16 frames of a run in one pass (no
+// store of the values in between): mono[t] = clamp(mono[t] + (value_t *
+// vol_t >> 16)) with vol_t = vol0 + (t + 1) * volStep within 0 ... 65535
+// (volStep 0 unless Ramp; vol_t = 65536 for Unity). The run must have shift
+// <= 14 and step <= 2^(shift+1). Stops before a block whose windows would read
+// past the sample; returns the frames done (a multiple of 16), the caller
+// mixes the rest. Each frame gets the operations of mixRampAvx2/mixUnityAvx2.
+template <Volume Kind>
+__attribute__((target("avx2,bmi2"))) int mixRunWindowsAvx2(const PositionRun& run, int count,
+                                                           const int16_t* data, int32_t size, int16_t* mono,
+                                                           int32_t vol0, int32_t volStep) {
+    const uint32_t s = uint32_t(run.shift);
+    const uint32_t step = uint32_t(run.step);
+    // Block k's last window starts at i(16k + 12) and reads 8 values: its
+    // position must be below (size - 7) * 2^shift.
+    const int64_t room = ((int64_t(size) - 7) << s) - run.n0 - 12 * int64_t(step);
+    const int blocks =
+        room <= 0 ? 0 : int(std::min<int64_t>(count / 16, (room + 16 * step - 1) / (16 * step)));
+    const __m128i shift = _mm_cvtsi32_si128(int(s));
+    const __m256i mask = _mm256_set1_epi32(int32_t((1u << s) - 1u));
+    const __m256i whole = _mm256_set1_epi32(int32_t(1u << s));
+    // Lanes of `a`: frames 0-3 and 8-11 of a block; of `b`: 4-7 and 12-15.
+    // Packing a and b to 16 bits then lays the 16 frames out in order.
+    __m256i a = _mm256_add_epi32(
+        _mm256_set1_epi32(run.n0),
+        _mm256_mullo_epi32(_mm256_set1_epi32(int32_t(step)), _mm256_setr_epi32(0, 1, 2, 3, 8, 9, 10, 11)));
+    __m256i b = _mm256_add_epi32(a, _mm256_set1_epi32(int32_t(4 * step)));
+    const __m256i advance = _mm256_set1_epi32(int32_t(16 * step));
+    alignas(32) int16_t first[16];
+    for (int k = 0; k < 16; ++k)
+        first[k] = int16_t(uint16_t(uint32_t(vol0 + (k + 1) * volStep)));
+    __m256i vol = _mm256_load_si256(reinterpret_cast<const __m256i*>(first));
+    const __m256i volAdvance = _mm256_set1_epi16(int16_t(uint16_t(uint32_t(volStep * 16))));
+    const __m256i floor = _mm256_set1_epi16(-32767);
+    uint32_t n = uint32_t(run.n0); // below 2^25: exact unsigned sums and shifts
+    const uintptr_t base = reinterpret_cast<uintptr_t>(data);
+    for (int k = 0; k < blocks; ++k, n += 16 * step, mono += 16) {
+        const auto at = [&](uint32_t frame) {
+            return _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + ((n + frame * step) >> s)));
+        };
+        // Forty voices read forty places of large samples in bursts too
+        // short for the processor to see streams: ask now for the values a
+        // usual buffer (256 frames) on, so the next buffer finds them in the
+        // cache. A hint only, reading nothing into the mix; it may point
+        // past the sample, hence an address computed as a number.
+        _mm_prefetch(reinterpret_cast<const char*>(base + 2 * ((n + 256 * step) >> s)), _MM_HINT_T0);
+        const __m256i windowA = _mm256_inserti128_si256(_mm256_castsi128_si256(at(0)), at(8), 1);
+        const __m256i windowB = _mm256_inserti128_si256(_mm256_castsi128_si256(at(4)), at(12), 1);
+        const __m256i values = _mm256_packs_epi32(interpolateWindow(a, windowA, shift, mask, whole),
+                                                  interpolateWindow(b, windowB, shift, mask, whole));
+        __m256i p = values;
+        if (Kind != Volume::Unity) // as in mixRampAvx2
+            p = _mm256_add_epi16(_mm256_mulhi_epi16(values, vol),
+                                 _mm256_and_si256(values, _mm256_srai_epi16(vol, 15)));
+        __m256i acc = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(mono));
+        acc = _mm256_max_epi16(_mm256_adds_epi16(acc, p), floor);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(mono), acc);
+        if (Kind == Volume::Ramp)
+            vol = _mm256_add_epi16(vol, volAdvance);
+        a = _mm256_add_epi32(a, advance);
+        b = _mm256_add_epi32(b, advance);
+    }
+    return 16 * blocks;
+}
+
+// Mixes `count` frames of a run: blocks of 16 in one pass where the run
+// allows, the rest through the values buffer.
+template <Volume Kind>
+void mixRun(const PositionRun& run, int count, const RenderVoice& r, int16_t* mono, int32_t vol0,
+            int32_t volStep, int16_t* values) {
+    int done = 0;
+    if (run.shift <= 14 && run.step <= (2 << run.shift))
+        done = mixRunWindowsAvx2<Kind>(run, count, r.data, r.size, mono, vol0, volStep);
+    if (done == count)
+        return;
+    PositionRun rest = run;
+    rest.n0 += done * run.step;
+    interpolateRunAvx2(rest, count - done, r.data, values);
+    if (Kind == Volume::Unity)
+        mixUnityAvx2(mono + done, values, count - done);
+    else
+        mixRampAvx2(mono + done, values, count - done, vol0 + done * volStep, volStep);
 }
 
 // Finds the run that starts at the voice's position: the next two float
@@ -357,11 +448,9 @@ void bendMonoFast(CallbackUserData& cb, PlaylistVoice& voice, int16_t* mono, int
         int count = avail;
         if (r.delta == 0 && !(r.phase == 2 && r.vol <= 0)) {
             if (r.vol == 65536) {
-                interpolateRunAvx2(run, count, r.data, r.size, values);
-                mixUnityAvx2(mono + j, values, count);
+                mixRun<Volume::Unity>(run, count, r, mono + j, 0, 0, values);
             } else if (r.vol >= 0 && r.vol < 65536) {
-                interpolateRunAvx2(run, count, r.data, r.size, values);
-                mixRampAvx2(mono + j, values, count, r.vol, 0);
+                mixRun<Volume::Constant>(run, count, r, mono + j, r.vol, 0, values);
             } else {
                 bendMonoReference(voice, mono + j, k - j);
                 return;
@@ -372,8 +461,7 @@ void bendMonoFast(CallbackUserData& cb, PlaylistVoice& voice, int16_t* mono, int
             const int64_t sounding = vol > 0 ? (vol - 1) / -step : 0;
             count = static_cast<int>(std::min<int64_t>(sounding, avail));
             if (count > 0) {
-                interpolateRunAvx2(run, count, r.data, r.size, values);
-                mixRampAvx2(mono + j, values, count, r.vol, r.delta);
+                mixRun<Volume::Ramp>(run, count, r, mono + j, r.vol, r.delta, values);
                 r.vol = static_cast<int32_t>(vol + count * step);
             }
         } else {
@@ -413,7 +501,7 @@ void plainMono(PlaylistVoice& voice, int16_t* mono, int frames, bool fast) {
             const bool wholePosition =
                 position >= 0.0f && position < 16000000.0f && position == std::floor(position);
             if (r.phase == 0 || !wholePosition) {
-                plainMonoReference(voice, mono + j, 1);
+                plainReference<1>(voice, mono + j, 1);
                 ++j;
                 continue;
             }
@@ -426,7 +514,7 @@ void plainMono(PlaylistVoice& voice, int16_t* mono, int frames, bool fast) {
                 } else if (r.vol >= 0 && r.vol < 65536) {
                     mixRampAvx2(mono + j, r.data + index, left, r.vol, 0);
                 } else {
-                    plainMonoReference(voice, mono + j, left);
+                    plainReference<1>(voice, mono + j, left);
                     return;
                 }
                 r.playPosition = static_cast<float>(index + left);
@@ -448,12 +536,12 @@ void plainMono(PlaylistVoice& voice, int16_t* mono, int frames, bool fast) {
                 }
                 if (j < frames) {
                     // The frame on which the release ends (or a further one).
-                    plainMonoReference(voice, mono + j, 1);
+                    plainReference<1>(voice, mono + j, 1);
                     ++j;
                 }
                 continue;
             }
-            plainMonoReference(voice, mono + j, left);
+            plainReference<1>(voice, mono + j, left);
             return;
         }
         return;
@@ -461,7 +549,7 @@ void plainMono(PlaylistVoice& voice, int16_t* mono, int frames, bool fast) {
 #else
     (void)fast;
 #endif
-    plainMonoReference(voice, mono, frames);
+    plainReference<1>(voice, mono, frames);
 }
 
 } // namespace
@@ -586,7 +674,7 @@ void VoiceMixer::mixGenericStereo(CallbackUserData& cb, int16_t* stereo, int fra
         RenderVoice& r = voice.render;
         if (!r.mixing || r.framesLeft <= 0 || groupOfSample(r.sampleNo) != 2)
             continue;
-        plainStereoReference(voice, stereo, std::min(frames, r.framesLeft));
+        plainReference<2>(voice, stereo, std::min(frames, r.framesLeft));
     }
 }
 

@@ -6,7 +6,7 @@
 
 #include "toolkit/Graphics.h"
 #include "storage/ChordLibrary.h"
-#include "storage/Tab.h"
+#include "song/Tab.h"
 #include "ui/ScreenHost.h"
 
 // How the tab editor looks: its views, and drawing them from the editor's

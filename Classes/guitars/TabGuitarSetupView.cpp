@@ -7,7 +7,7 @@
 #include "guitars/Bands.h"
 #include "guitars/Tuning.h"
 #include "storage/ChordLibrary.h"
-#include "storage/Tab.h"
+#include "song/Tab.h"
 #include "ui/ScreenHost.h"
 
 // What the tab editor does with fingers and sounds.

@@ -8,7 +8,7 @@
 #include "guitars/Tuning.h"
 #include "toolkit/Graphics.h"
 #include "toolkit/Knob.h"
-#include "storage/Tab.h"
+#include "song/Tab.h"
 
 namespace {
 

@@ -2,13 +2,10 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <cstdint>
-#include <cstdio>
+#include <utility>
 #include <vector>
 
-#include "core/ByteReader.h"
-#include "core/ByteWriter.h"
-#include "recorder/TimeCompare.h"
+#include "song/TimeCompare.h"
 
 // The recorded movements of one control (the whammy bar or the wah pedal):
 // a time-sorted list per guitar in the song, the changes of the pass being
@@ -20,8 +17,6 @@
 template <class Change> class ChangeList {
 public:
     static constexpr int kGuitars = 2;
-    // Bytes of one saved change: time (f64), value (f32), overdub (i32).
-    static constexpr std::int64_t kRecordSize = 16;
 
     void reserve(std::size_t capacity) {
         pass_.reserve(capacity);
@@ -110,49 +105,10 @@ public:
         }
     }
 
-    // ---- Saved form ----
+    // ---- Loading ----
 
-    // The count of each guitar's list, guitar 0 first.
-    void writeCounts(ByteWriter& w) const {
-        for (const auto& list : song_) {
-            w.i32(static_cast<std::int32_t>(list.size()));
-        }
-    }
-    // Each guitar's records, guitar 0 first.
-    void write(ByteWriter& w) const {
-        for (const auto& list : song_) {
-            for (const Change& c : list) {
-                w.f64(c.time());
-                w.f32(c.pitch());
-                w.i32(c.overdubNo());
-            }
-        }
-    }
-    // Reads counts[g] records into each guitar's list, guitar 0 first, each
-    // value passed through hold(value).
-    template <class Hold> void read(ByteReader& r, const std::int64_t* counts, const Hold& hold) {
-        for (int g = 0; g < kGuitars; ++g) {
-            song_[g].reserve(static_cast<std::size_t>(counts[g]));
-            for (std::int64_t i = 0; i < counts[g]; ++i) {
-                const double time = r.f64();
-                const float value = r.f32();
-                const int overdubNo = r.i32();
-                song_[g].emplace_back(time, hold(value), overdubNo);
-            }
-        }
-    }
-
-    // One line per change: "<name> Change Guitar <1 or 2> (<index>): ...".
-    void print(std::FILE* out, const char* name) const {
-        for (int g = 0; g < kGuitars; ++g) {
-            const auto& list = song_[g];
-            for (std::size_t i = 0; i < list.size(); ++i) {
-                std::fprintf(out, "%s Change Guitar %d (%d):  Time=%f, pitch=%f, overdubNo=%d\n", name, g + 1,
-                             static_cast<int>(i), list[i].time(), static_cast<double>(list[i].pitch()),
-                             list[i].overdubNo());
-            }
-        }
-    }
+    // Replaces one guitar's list (a loaded song's).
+    void setSong(int guitar, std::vector<Change> list) { song_[guitar] = std::move(list); }
 
 private:
     std::vector<Change> song_[kGuitars];

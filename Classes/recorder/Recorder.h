@@ -3,29 +3,23 @@
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <mutex>
 #include <random>
 #include <string>
 #include <thread>
-#include <unordered_set>
 #include <vector>
 
 #include "audio/EngineRecorder.h"
 #include "system/Clock.h"
 #include "recorder/ChangeList.h"
-#include "recorder/Note.h"
-#include "recorder/PitchChange.h"
-#include "recorder/WahChange.h"
-#include "recorder/WhammyBarChange.h"
+#include "song/Song.h"
 
-class ByteWriter;
 class SoundEngine;
 class SoundEngineParent;
 
 // The current song as time-sorted event lists, recording in overdubs, the
-// playback thread (which also times chord strums), the song edits and the
-// song's save buffer.
+// playback thread (which also times chord strums), the song edits, and the
+// song taken and given as a plain Song.
 //
 // Threads and locking. The recorder is used by the UI thread (touches through
 // the engine, tilt readings, record/stop/play, the edits, files) and by its
@@ -38,18 +32,17 @@ class SoundEngineParent;
 // other nesting exists. The render thread never calls the recorder.
 //
 // The playback thread sleeps on a condition variable. It runs a pass when an
-// operation changes what it has to do (record, stop, play, a strum, a restore,
+// operation changes what it has to do (record, stop, play, a strum, a load,
 // an edit) and, while playing or strumming, at the time the next event or
 // string falls due; with nothing to play or strum it waits without a timeout.
 class Recorder : public EngineRecorder {
 public:
     // Most events `notes` and the pass being recorded may hold together.
-    static constexpr int kMaxEvents = 3000;
-    // The range of wah coefficients the tilt produces (pedal closed ... open).
-    // Played-back and restored wah values are held to it: beyond it the
-    // filter can ring on long after the notes have ended.
-    static constexpr float kMinWah = 0.05f;
-    static constexpr float kMaxWah = 0.5f;
+    static constexpr int kMaxEvents = SongEvents::kMaxEvents;
+    // The range of wah coefficients the tilt produces; played-back and
+    // loaded wah values are held to it (see SongEvents).
+    static constexpr float kMinWah = SongEvents::kMinWah;
+    static constexpr float kMaxWah = SongEvents::kMaxWah;
 
     // UI thread. `parent` (may be null: then nobody is told of a song's end
     // and merged whammy/wah changes go to guitar 0) and `engine` (may be null
@@ -147,45 +140,25 @@ public:
     // in the pass being recorded and then the song; -1 when none.
     int getSampleNoForNoteID(int noteID) const;
 
-    // Any thread. Diagnostic listings of the song, one line per event.
-    void dumpNotesToLog(std::FILE* out = stdout) const;
-    void dumpPitchBendsToLog(std::FILE* out = stdout) const;
-    void dumpWhammyBarToLog(std::FILE* out = stdout) const;
-    void dumpWahToLog(std::FILE* out = stdout) const;
+    // ---- The song as a value ----
 
-    // Any thread. "0", "1" or the value in "%g" form.
-    static std::string squeezeFloat(float value);
-
-    // ---- Save buffer ----
-
-    // The version written by createSaveBuffer.
-    static constexpr int kSaveBufferVersion = 2;
-
-    // UI thread. The song in the version-2 layout.
-    std::vector<std::uint8_t> createSaveBuffer();
-    // UI thread. The notes only, in the version-0 layout.
-    std::vector<std::uint8_t> createSaveBufferOldVersion0();
-    // UI thread. Replaces the song by the buffer's (versions 0, 1 and 2; any
-    // other version changes nothing). Only a song other software made can hold
-    // more note events than a recording can: it keeps the first kMaxEvents
-    // (fewer while a pass is being recorded) and, as a recording stopped at
-    // the limit would, drops the note-downs whose note-up was cut off. Wah
-    // values are held to kMinWah ... kMaxWah. Throws StrumwellFailure
-    // "RecorderFailure-1" (fewer than 8 bytes) or "RecorderFailure-2" (the
-    // sizes disagree with the counts); the song is then left erased. Reads
-    // nothing outside [data, data + size). A version-1 buffer is 8 bytes
-    // shorter than its records: the missing end of its last record reads as
-    // zero. Notes come back with overdub 0 and the restore time as `created`.
-    void restoreFromSaveBuffer(const std::uint8_t* data, std::size_t size, int version);
-    // UI thread. One version each, as above.
-    void restoreFromSaveBufferVersion0(const std::uint8_t* data, std::size_t size);
-    void restoreFromSaveBufferVersion1(const std::uint8_t* data, std::size_t size);
-    void restoreFromSaveBufferVersion2(const std::uint8_t* data, std::size_t size);
-    // Any thread. How many of the file's note events the last restore left
-    // out to keep to the limit (0 when it kept them all, or failed): a song
-    // of 3,100 events answers 100, and the user should be told that only the
-    // first kMaxEvents play. Note-downs dropped because their note-up was
-    // left out are not counted again.
+    // UI thread. The song's events (merging a stopped pass first); the tab,
+    // the engine settings and the version are the caller's to fill in.
+    Song snapshot();
+    // UI thread. How many note events a load keeps now: the limit less the
+    // pass being recorded. A file read with this limit loads whole.
+    int loadRoom() const;
+    // UI thread. Replaces the song by the Song's events; a Song without
+    // events (a file whose recorder section no reader knows) changes
+    // nothing. Keeps the first loadRoom() note events, dropping the
+    // note-downs whose note-up was cut off (SongEvents::keepFirstNoteEvents),
+    // and holds wah values to kMinWah ... kMaxWah. Notes come back with the
+    // current overdub (0) and the load time as `created`.
+    void load(const Song& song);
+    // Any thread. How many of the file's note events the last load left
+    // out to keep to the limit (0 when it kept them all): a song of 3,100
+    // events answers 100, and the user should be told that only the first
+    // kMaxEvents play.
     int eventsLeftOutOnLoad() const;
 
     // ---- Read access (the dump tool, the tests) ----
@@ -221,7 +194,7 @@ public:
     // waiting with no timeout (only an operation can wake it).
     std::uint64_t playbackThreadPasses() const;
     bool playbackThreadParked() const;
-    // UI thread, benchmarks only. How many note events a restore keeps
+    // UI thread, benchmarks only. How many note events a load keeps
     // (kMaxEvents unless changed), to time passes over larger songs.
     void setRestoredEventLimit(int limit);
 
@@ -242,10 +215,6 @@ private:
     void wakePlaybackThreadLocked();
     // After any change to `notes`: numNotes and the note-up index follow it.
     void notesChangedLocked();
-    void restoreLocked(const std::uint8_t* data, std::size_t size, int version);
-    void dropNotesCutOffLocked(const std::unordered_set<int>& cutOffIDs);
-    // The first `count` notes, in the saved layout.
-    void writeNotesLocked(ByteWriter& w, std::size_t count) const;
     int pendingAndSongEvents() const;
     // Records a whammy or wah movement; see addWahChangeForGuitar.
     template <class Change> bool addControlChangeLocked(ChangeList<Change>& list, int guitar, float value);

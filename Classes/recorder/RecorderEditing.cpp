@@ -172,54 +172,6 @@ int Recorder::getSampleNoForNoteID(int noteID) const {
     return -1;
 }
 
-// ------------------------------------------------------------------ dumps
-
-void Recorder::dumpNotesToLog(std::FILE* out) const {
-    Lock lock(mutex_);
-    const int count = std::min(numNotes_, static_cast<int>(notes_.size()));
-    for (int i = 0; i < count; ++i) {
-        const Note& n = notes_[static_cast<std::size_t>(i)];
-        std::fprintf(out, "Note[%d] time=%f, noteID=%d, sampleNo=%d, press=%d, overdubNo=%d\n", i, n.time(),
-                     n.noteID(), n.sampleNo(), n.keyDown() ? 1 : 0, n.overdubNo());
-    }
-    std::fflush(out);
-}
-
-void Recorder::dumpPitchBendsToLog(std::FILE* out) const {
-    Lock lock(mutex_);
-    for (std::size_t i = 0; i < pitchBends_.size(); ++i) {
-        const PitchChange& c = pitchBends_[i];
-        std::fprintf(out, "Pitch Change(%d):  Time=%f, noteID=%d, pitch=%f, overdubNo=%d\n",
-                     static_cast<int>(i), c.time(), c.noteID(), static_cast<double>(c.pitch()),
-                     c.overdubNo());
-    }
-    std::fflush(out);
-}
-
-void Recorder::dumpWhammyBarToLog(std::FILE* out) const {
-    Lock lock(mutex_);
-    whammy_.print(out, "Whammy Bar");
-    std::fflush(out);
-}
-
-void Recorder::dumpWahToLog(std::FILE* out) const {
-    Lock lock(mutex_);
-    wah_.print(out, "Wah");
-    std::fflush(out);
-}
-
-std::string Recorder::squeezeFloat(float value) {
-    if (value == 0.0f) {
-        return "0";
-    }
-    if (value == 1.0f) {
-        return "1";
-    }
-    char text[64];
-    std::snprintf(text, sizeof text, "%g", static_cast<double>(value));
-    return text;
-}
-
 void Recorder::notesChangedLocked() {
     numNotes_ = static_cast<int>(notes_.size());
     // One backward scan: the position last seen for an identifier is the

@@ -3,8 +3,6 @@
 // Helpers shared by the recorder's source files (Recorder*.cpp) and by no one
 // else.
 
-#include <algorithm>
-#include <cmath>
 #include <mutex>
 
 #include "recorder/Recorder.h"
@@ -20,13 +18,9 @@ inline bool validGuitar(int guitar) {
     return guitar == 0 || guitar == 1;
 }
 
-// The wah value a played-back or restored change hands to the engine: the
-// tilt's range; a value that is not a number leaves the pedal open.
+// The wah value a played-back change hands to the engine: the tilt's range.
 inline float heldWah(float value) {
-    if (std::isnan(value)) {
-        return Recorder::kMaxWah;
-    }
-    return std::clamp(value, Recorder::kMinWah, Recorder::kMaxWah);
+    return SongEvents::heldWah(value);
 }
 
 } // namespace recorder_internals

@@ -8,7 +8,7 @@
 #include "toolkit/ImageView.h"
 #include "screens/ScreenParts.h"
 #include "storage/FileManager.h"
-#include "storage/Tab.h"
+#include "song/Tab.h"
 #include "storage/TabTextImport.h"
 #include "ui/ScreenHost.h"
 

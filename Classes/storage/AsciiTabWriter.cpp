@@ -3,7 +3,7 @@
 #include <array>
 #include <vector>
 
-#include "storage/Tab.h"
+#include "song/Tab.h"
 
 namespace {
 

@@ -8,12 +8,10 @@
 #include "core/BoundedFile.h"
 #include "core/FailureText.h"
 #include "core/StrumwellFailure.h"
-#include "recorder/Recorder.h"
+#include "song/Song.h"
 #include "storage/EngineSectionContents.h"
 #include "storage/JsonNumber.h"
-#include "storage/SongParts.h"
-#include "storage/Tab.h"
-#include "storage/VersionHeader.h"
+#include "storage/SongCodec.h"
 
 namespace {
 
@@ -48,19 +46,19 @@ template <typename Change> void printChanges(std::ostream& out, const std::vecto
     out << (list.empty() ? "]" : "\n    ]");
 }
 
-void printRecorder(std::ostream& out, const Recorder* recorder) {
+void printRecorder(std::ostream& out, const std::optional<SongEvents>& events) {
     out << "  \"recorder\": ";
-    if (recorder == nullptr) {
+    if (!events) {
         out << "null";
         return;
     }
-    out << "{\n    \"currentNoteID\": " << recorder->currentNoteID() << ",\n    ";
+    out << "{\n    \"currentNoteID\": " << events->currentNoteID << ",\n    ";
     // Only a song that a load cut to the event limit says so; the notes
     // below are the ones kept.
-    if (const int leftOut = recorder->eventsLeftOutOnLoad(); leftOut > 0)
+    if (const int leftOut = events->eventsLeftOut; leftOut > 0)
         out << "\"eventsLeftOut\": " << leftOut << ",\n    ";
     out << "\"notes\": [";
-    const std::vector<Note> notes = recorder->notes();
+    const std::vector<Note>& notes = events->notes;
     for (size_t i = 0; i < notes.size(); ++i) {
         const Note& n = notes[i];
         out << (i ? ",\n      " : "\n      ") << "{\"time\": " << f64(n.time())
@@ -69,19 +67,19 @@ void printRecorder(std::ostream& out, const Recorder* recorder) {
             << ", \"releaseDelta\": " << f64(n.releaseDelta()) << "}";
     }
     out << (notes.empty() ? "]" : "\n    ]") << ",\n    \"pitchChanges\": [";
-    const std::vector<PitchChange> bends = recorder->pitchBends();
+    const std::vector<PitchChange>& bends = events->pitchBends;
     for (size_t i = 0; i < bends.size(); ++i)
         out << (i ? ",\n      " : "\n      ") << "{\"time\": " << f64(bends[i].time())
             << ", \"noteID\": " << bends[i].noteID() << ", \"pitch\": " << f32(bends[i].pitch())
             << ", \"overdubNo\": " << bends[i].overdubNo() << "}";
     out << (bends.empty() ? "]" : "\n    ]") << ",\n    \"whammy\": [";
-    printChanges(out, recorder->whammyBarChanges(0));
+    printChanges(out, events->whammy[0]);
     out << ", ";
-    printChanges(out, recorder->whammyBarChanges(1));
+    printChanges(out, events->whammy[1]);
     out << "],\n    \"wah\": [";
-    printChanges(out, recorder->wahChanges(0));
+    printChanges(out, events->wah[0]);
     out << ", ";
-    printChanges(out, recorder->wahChanges(1));
+    printChanges(out, events->wah[1]);
     out << "]\n  }";
 }
 
@@ -125,16 +123,9 @@ int DumpCommand::dumpBytes(const uint8_t* bytes, size_t size, bool tabFile, std:
         failure = "Empty file";
         return 1;
     }
-    SongParts parts;
+    Song song;
     try {
-        if (tabFile) {
-            const VersionHeader header = VersionHeader::read(bytes, size);
-            parts.version = header.version;
-            parts.tab.restoreFromSaveTabBuffer(bytes + header.dataOffset, size - header.dataOffset,
-                                               header.version);
-        } else {
-            parts.read(bytes, size);
-        }
+        song = tabFile ? SongCodec::readTab(bytes, size) : SongCodec::readSong(bytes, size);
     } catch (const StrumwellFailure& thrown) {
         failure = thrown.name();
         return 1;
@@ -145,14 +136,14 @@ int DumpCommand::dumpBytes(const uint8_t* bytes, size_t size, bool tabFile, std:
 
     // Built whole before printing, so a failure never leaves half a document.
     std::ostringstream json;
-    json << "{\n  \"kind\": \"" << (tabFile ? "tab" : "song") << "\",\n  \"version\": " << parts.version
+    json << "{\n  \"kind\": \"" << (tabFile ? "tab" : "song") << "\",\n  \"version\": " << song.version
          << ",\n";
-    printTab(json, parts.tab);
+    printTab(json, song.tab);
     if (!tabFile) {
         json << ",\n";
-        printRecorder(json, parts.recorderKnowsVersion() ? &parts.recorder : nullptr);
+        printRecorder(json, song.events);
         json << ",\n";
-        printEngine(json, parts.engine);
+        printEngine(json, song.engine);
     }
     json << "\n}\n";
     out << json.str();

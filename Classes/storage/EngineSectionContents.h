@@ -12,9 +12,6 @@
 // Threads: any.
 class EngineSectionContents {
 public:
-    // Versions whose engine section the engine reads; any other is ignored.
-    static bool knowsVersion(int32_t version) { return EngineSettings::knowsVersion(version); }
-
     // Versions 1 and 2 need 72 bytes, version 0 the first 60 (its wah,
     // whammy-bar and bend switches read as off and the frets shown as 5).
     // Longer sections are accepted, their tail ignored. Throws

@@ -19,14 +19,11 @@
 
 #include "audio/SoundEngine.h"
 #include "core/BoundedFile.h"
-#include "core/ByteWriter.h"
 #include "core/StrumwellFailure.h"
 #include "core/WholeFileWriter.h"
 #include "recorder/Recorder.h"
-#include "storage/SongParts.h"
-#include "storage/SongSections.h"
-#include "storage/Tab.h"
-#include "storage/VersionHeader.h"
+#include "song/Tab.h"
+#include "storage/SongCodec.h"
 
 namespace {
 
@@ -92,25 +89,19 @@ std::vector<uint8_t> FileManager::loadDataFile(const std::string& path) const {
 }
 
 std::vector<uint8_t> FileManager::createSongSaveBuffer() const {
-    const std::vector<uint8_t> tabSection = tab_->createSaveTabBuffer();
-    const std::vector<uint8_t> recorderSection = recorder_->createSaveBuffer();
-    const std::vector<uint8_t> engineSection = soundEngine_->createSaveBuffer();
-    ByteWriter w(VersionHeader::kSize + 12 + tabSection.size() + recorderSection.size() +
-                 engineSection.size());
-    VersionHeader::write(w);
-    for (const std::vector<uint8_t>* section : {&tabSection, &recorderSection, &engineSection}) {
-        w.i32(static_cast<int32_t>(section->size()));
-        w.bytes(section->data(), section->size());
-    }
-    return w.take();
+    Song song = recorder_->snapshot();
+    song.tab = *tab_;
+    song.engine = soundEngine_->settings();
+    return SongCodec::writeSong(song);
 }
 
 bool FileManager::restoreSongFromSaveBuffer(const uint8_t* bytes, size_t size) {
-    const VersionHeader header = VersionHeader::read(bytes, size);
-    // First the whole file into scratch objects, as `dump` reads it: a file
-    // that fails part-way must not leave the working song half replaced.
+    // The whole file into a Song first: a file that fails part-way must not
+    // leave the working song half replaced. Read with the room the recorder
+    // has now, so that it takes the events whole.
+    Song song;
     try {
-        SongParts().read(bytes, size);
+        song = SongCodec::readSong(bytes, size, recorder_->loadRoom());
     } catch (const StrumwellFailure& failure) {
         if (failure.name() != kSectionsDoNotFit)
             throw;
@@ -118,25 +109,16 @@ bool FileManager::restoreSongFromSaveBuffer(const uint8_t* bytes, size_t size) {
         lastFailure_ = kSectionsDoNotFit;
         return false;
     }
-    // The same readers over the same bytes: nothing can fail from here on.
-    SongSections sections(bytes, size, header.dataOffset);
-    const uint8_t* section = nullptr;
-    size_t sectionSize = 0;
-    sections.nextOrFail(section, sectionSize);
-    tab_->restoreFromSaveTabBuffer(section, sectionSize, header.version);
-    sections.nextOrFail(section, sectionSize);
-    recorder_->restoreFromSaveBuffer(section, sectionSize, header.version);
-    sections.nextOrFail(section, sectionSize);
-    soundEngine_->restoreFromSaveBuffer(section, sectionSize, header.version);
+    // Nothing can fail from here on.
+    *tab_ = std::move(song.tab);
+    recorder_->load(song);
+    if (song.engine)
+        soundEngine_->applySettings(*song.engine);
     return true;
 }
 
 std::vector<uint8_t> FileManager::createTabSaveBuffer() const {
-    const std::vector<uint8_t> tabSection = tab_->createSaveTabBuffer();
-    ByteWriter w(VersionHeader::kSize + tabSection.size());
-    VersionHeader::write(w);
-    w.bytes(tabSection.data(), tabSection.size());
-    return w.take();
+    return SongCodec::writeTab(*tab_);
 }
 
 template <class Build>
@@ -201,11 +183,8 @@ bool FileManager::loadTab(const std::string& filename) {
 
 bool FileManager::loadTabFromBuffer(const uint8_t* bytes, size_t size) {
     return guardedLoad(size == 0, [&] {
-        const VersionHeader header = VersionHeader::read(bytes, size);
-        // Into a scratch tab first, so that a damaged file leaves the tab as it was.
-        Tab scratch;
-        scratch.restoreFromSaveTabBuffer(bytes + header.dataOffset, size - header.dataOffset, header.version);
-        tab_->restoreFromSaveTabBuffer(bytes + header.dataOffset, size - header.dataOffset, header.version);
+        // Read whole first, so that a damaged file leaves the tab as it was.
+        *tab_ = SongCodec::readTab(bytes, size).tab;
         return true;
     });
 }

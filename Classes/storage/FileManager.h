@@ -11,19 +11,18 @@ class Tab;
 class Recorder;
 class SoundEngine;
 
-// Turns the three long-lived model objects into files and back:
-//   "system.state" and "<name>.SAV": "VERSION2", then the tab, recorder and
-//     engine sections, each behind a 32-bit little-endian length;
-//   "<name>.TAB": "VERSION2", then the bare tab section.
-// Files without the header are version 0 and start at offset 0.
+// Turns the three long-lived model objects into files and back, through a
+// Song value and its codec (storage/SongCodec, which lays out the files):
+// a save is the recorder's snapshot with the tab and the engine settings; a
+// load reads the file into a Song and only then hands it on.
 //
 // Saving never destroys what was there: the bytes go to a temporary file in
 // the same folder, which is flushed to disk and then renamed over the old
 // file, so a crash or a failed write leaves the old file whole.
 //
 // Loading treats files as untrusted: every length is checked against the
-// bytes held before it is used, and the whole file is read into scratch
-// objects before anything the player has is touched. A missing or damaged
+// bytes held before it is used, and the whole file is read into a Song
+// before anything the player has is touched. A missing or damaged
 // file prints one line ("EXCEPTION: <code>" or "Error loading file") and
 // changes nothing: the load answers false and lastFailure() names the
 // failure.
@@ -55,7 +54,7 @@ public:
     // UI thread. The whole state as a song buffer (header + three sections).
     std::vector<uint8_t> createSongSaveBuffer() const;
     // UI thread. Reads a song buffer into the tab, the recorder and the
-    // engine, in that order, once it has read whole into scratch objects. A
+    // engine, in that order, once it has read whole into a Song. A
     // section length that does not fit prints "Error loading file" and
     // returns false; a section reader's StrumwellFailure is passed on to the
     // caller (loadStateFromBuffer catches it). Either way nothing changed.

@@ -8,14 +8,11 @@
 #include <optional>
 #include <tuple>
 
+#include "audio/EngineSettings.h"
 #include "audio/SoundEngine.h"
 #include "core/StrumwellFailure.h"
-#include "recorder/Recorder.h"
-#include "storage/EngineSectionContents.h"
 #include "storage/MidiFileWriter.h"
-#include "storage/SongParts.h"
-#include "storage/Tab.h"
-#include "storage/VersionHeader.h"
+#include "storage/SongCodec.h"
 
 namespace {
 
@@ -230,41 +227,27 @@ int MidiExport::pitchBendValue(double semitones, int rangeSemitones) {
 
 namespace {
 
-// The recorder's lists, with each guitar's settings filled in by
-// settings(guitar, song).
-template <class Settings> MidiExport::Song songOf(const Recorder& recorder, const Settings& settings) {
-    MidiExport::Song s;
-    s.notes = recorder.notes();
-    s.pitchBends = recorder.pitchBends();
-    for (int g = 0; g < 2; ++g) {
-        const size_t i = static_cast<size_t>(g);
-        s.whammyBarChanges[i] = recorder.whammyBarChanges(g);
-        s.wahChanges[i] = recorder.wahChanges(g);
-        settings(g, s);
-    }
-    return s;
-}
-
 } // namespace
 
-MidiExport::Song MidiExport::songFrom(const Recorder& recorder, const SoundEngine& engine) {
-    return songOf(recorder, [&engine](int g, Song& s) {
-        const size_t i = static_cast<size_t>(g);
-        s.patchNo[i] = engine.patchNo(g);
-        s.pitchBendOn[i] = engine.pitchBendOn(g);
-        s.whammyBarAttached[i] = engine.whammyBarAttached(g);
-        s.wahOn[i] = engine.wahOn(g);
-    });
-}
-
-MidiExport::Song MidiExport::songFrom(const Recorder& recorder, const EngineSettings& engine) {
-    return songOf(recorder, [&engine](int g, Song& s) {
-        const size_t i = static_cast<size_t>(g);
-        s.patchNo[i] = engine.of<GuitarPatch>(g).patchNo;
-        s.pitchBendOn[i] = engine.of<PitchBend>(g).on;
-        s.whammyBarAttached[i] = engine.of<WhammyBar>(g).attached;
-        s.wahOn[i] = engine.of<WahEffect>(g).on;
-    });
+MidiExport::Song MidiExport::songFrom(const ::Song& file) {
+    Song s;
+    if (file.events) {
+        s.notes = file.events->notes;
+        s.pitchBends = file.events->pitchBends;
+        s.whammyBarChanges = file.events->whammy;
+        s.wahChanges = file.events->wah;
+        s.eventsLeftOut = file.events->eventsLeftOut;
+    }
+    // An engine section the program does not read leaves the defaults.
+    if (file.engine)
+        for (int g = 0; g < 2; ++g) {
+            const size_t i = static_cast<size_t>(g);
+            s.patchNo[i] = file.engine->of<GuitarPatch>(g).patchNo;
+            s.pitchBendOn[i] = file.engine->of<PitchBend>(g).on;
+            s.whammyBarAttached[i] = file.engine->of<WhammyBar>(g).attached;
+            s.wahOn[i] = file.engine->of<WahEffect>(g).on;
+        }
+    return s;
 }
 
 bool MidiExport::readSongFile(const uint8_t* bytes, size_t size, MidiExport::Song& song, std::string& error) {
@@ -272,10 +255,9 @@ bool MidiExport::readSongFile(const uint8_t* bytes, size_t size, MidiExport::Son
         error = "Empty file";
         return false;
     }
-    SongParts parts;
     try {
         // The tab is not exported, but a damaged one fails the load.
-        parts.read(bytes, size);
+        song = songFrom(SongCodec::readSong(bytes, size));
     } catch (const StrumwellFailure& failure) {
         error = failure.name();
         return false;
@@ -283,19 +265,6 @@ bool MidiExport::readSongFile(const uint8_t* bytes, size_t size, MidiExport::Son
         error = e.what();
         return false;
     }
-    if (parts.engine) {
-        song = songFrom(parts.recorder, *parts.engine);
-    } else {
-        // An engine section the program does not read leaves its defaults.
-        song = Song();
-        song.notes = parts.recorder.notes();
-        song.pitchBends = parts.recorder.pitchBends();
-        for (int g = 0; g < 2; ++g) {
-            song.whammyBarChanges[static_cast<size_t>(g)] = parts.recorder.whammyBarChanges(g);
-            song.wahChanges[static_cast<size_t>(g)] = parts.recorder.wahChanges(g);
-        }
-    }
-    song.eventsLeftOut = parts.recorder.eventsLeftOutOnLoad();
     return true;
 }
 

@@ -5,14 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "recorder/Note.h"
-#include "recorder/PitchChange.h"
-#include "recorder/WahChange.h"
-#include "recorder/WhammyBarChange.h"
+#include "song/Note.h"
+#include "song/PitchChange.h"
+#include "song/WahChange.h"
+#include "song/WhammyBarChange.h"
 
-class Recorder;
-class SoundEngine;
-struct EngineSettings;
+struct Song;
 
 // Turns a song (its event lists and the guitar settings saved with it) into
 // a Standard MIDI File of type 1, as the song sounds when played back:
@@ -106,16 +104,15 @@ public:
 
     static Result build(const Song& song, const Options& options);
 
-    // The song held by a recorder and the settings of an engine (the
-    // recorder screen's export). UI thread, like the recorder's own copies.
-    static Song songFrom(const Recorder& recorder, const SoundEngine& engine);
-    // The song of a file: its recorder and its engine section.
-    static Song songFrom(const Recorder& recorder, const EngineSettings& engine);
+    // What is exported of a song read from a file: its events (none when
+    // unknown) and the switches of its engine settings (the defaults above
+    // when unknown).
+    static Song songFrom(const ::Song& file);
     // Reads a song or state file's bytes exactly as a load in the program
     // reads them (a damaged tab or engine section fails the whole song, as
     // it would there), without an engine. False with the failure's code
     // ("Error loading file", "RecorderFailure-2", ...) in `error`.
-    // Any thread (it builds its own model objects).
+    // Any thread (it touches nothing live).
     static bool readSongFile(const uint8_t* bytes, size_t size, Song& song, std::string& error);
 
     // General MIDI program (0-based) of an engine patch: nylon 24, steel 25,

@@ -11,7 +11,7 @@
 #include "recorder/Recorder.h"
 #include "storage/FileManager.h"
 #include "storage/RenderCommand.h"
-#include "storage/Tab.h"
+#include "song/Tab.h"
 
 // A song played offline, as `strumwell render` and the recorder screen's WAV
 // export play it: a clock of its own (the render loop sets it), an offline

@@ -7,7 +7,7 @@
 #include "storage/AsciiTabWriter.h"
 #include "storage/CommandTool.h"
 #include "storage/FileManager.h"
-#include "storage/Tab.h"
+#include "song/Tab.h"
 #include "storage/TabTextImport.h"
 
 namespace {

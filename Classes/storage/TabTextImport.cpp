@@ -7,7 +7,7 @@
 #include <optional>
 #include <utility>
 
-#include "storage/Tab.h"
+#include "song/Tab.h"
 
 namespace {
 

@@ -2,6 +2,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/SongVersion.h"
+
 class ByteWriter;
 
 // The header in front of song, state and tab files: the seven characters
@@ -11,7 +13,7 @@ class ByteWriter;
 // Threads: any (pure functions).
 class VersionHeader {
 public:
-    static constexpr int32_t kCurrentVersion = 2;
+    static constexpr int32_t kCurrentVersion = SongVersion::kCurrent;
     static constexpr size_t kSize = 8;
 
     // Reads the header of a buffer without ever looking past `size` bytes.

@@ -134,8 +134,9 @@ INSTANTIATE_TEST_SUITE_P(Seeds, ReferenceComparisonTest,
 // for the effects to settle (and, where the delay feeds nothing back, to be
 // skipped), the note again. Speeds of 1 + 2^-20, 1 + 3 * 2^-21 and
 // 1.5 + 2^-15 fall half-way between two float steps at some binades (the
-// additions round to the even step); 1.9 is read through the vector loop's
-// short windows, 2.3 is too fast for them, 0.55 reads values twice.
+// additions round to the even step); 1.9 and exactly 2 are read through the
+// vector loop's short windows, 2 + 2^-9 and 2.3 are too fast for them, 0.55
+// reads values twice.
 TEST_F(EngineTest, ScriptedBendsAndSilencesMatchTheReferenceModel) {
     struct Scene {
         float whammy;
@@ -144,9 +145,14 @@ TEST_F(EngineTest, ScriptedBendsAndSilencesMatchTheReferenceModel) {
         float feedback;
         bool pingPong;
     };
-    const Scene scenes[] = {{0x1p-20f, 0.5f, 3000, 18, 0.0f, false},  {0x3p-21f, 0.3f, 26460, 8, 0.4f, true},
-                            {0.5f + 0x1p-15f, 0, 0, 20, 0.0f, false}, {0.9f, 0.05f, 88400, 20, 0.0f, true},
-                            {-0.45f, 0.5f, 1, 4, 0.9f, true},         {1.3f, 0, 2, 4, 0.5f, false}};
+    const Scene scenes[] = {{0x1p-20f, 0.5f, 3000, 18, 0.0f, false},
+                            {0x3p-21f, 0.3f, 26460, 8, 0.4f, true},
+                            {0.5f + 0x1p-15f, 0, 0, 20, 0.0f, false},
+                            {0.9f, 0.05f, 88400, 20, 0.0f, true},
+                            {-0.45f, 0.5f, 1, 4, 0.9f, true},
+                            {1.3f, 0, 2, 4, 0.5f, false},
+                            {1.0f, 0, 5, 2, 0.0f, false},
+                            {1.0f + 0x1p-9f, 0, 5, 2, 0.0f, false}};
     std::mt19937 rng(7);
     std::vector<int16_t> note(70000);
     for (int16_t& v : note)

@@ -14,7 +14,7 @@
 #include "guitars/ScaleGuitarView.h"
 #include "guitars/TabGuitarSetupView.h"
 #include "storage/ChordLibrary.h"
-#include "storage/Tab.h"
+#include "song/Tab.h"
 
 using namespace guitartest;
 

@@ -12,7 +12,7 @@
 #include "guitars/ManualFretAndPluckGuitarView.h"
 #include "guitars/ScaleGuitarView.h"
 #include "guitars/TabGuitarView.h"
-#include "storage/Tab.h"
+#include "song/Tab.h"
 
 using namespace guitartest;
 

@@ -7,7 +7,7 @@
 #include "GuitarTestRig.h"
 #include "guitars/TabGuitarSetupView.h"
 #include "storage/ChordLibrary.h"
-#include "storage/Tab.h"
+#include "song/Tab.h"
 
 using namespace guitartest;
 using Button = TabGuitarSetupView::Button;

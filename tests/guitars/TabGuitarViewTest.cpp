@@ -7,7 +7,7 @@
 #include "GuitarTestRig.h"
 #include "guitars/TabGuitarKeys.h"
 #include "guitars/TabGuitarView.h"
-#include "storage/Tab.h"
+#include "song/Tab.h"
 
 using namespace guitartest;
 using Area = TabGuitarView::Area;

@@ -17,6 +17,7 @@
 #include "core/StrumwellFailure.h"
 #include "system/Clock.h"
 #include "recorder/Recorder.h"
+#include "storage/RecorderSection.h"
 #include "support/FakeParent.h"
 #include "support/SongBytes.h"
 #include "support/TempFolder.h"
@@ -57,11 +58,17 @@ struct Rig {
     }
     ~Rig() { engine.setRecorder(nullptr); }
 
+    // A recorder section read as a load reads it, then handed to the recorder.
     void load(const Bytes& bytes, int version = 2) {
-        rec.restoreFromSaveBuffer(bytes.data(), bytes.size(), version);
+        Song song;
+        if (SongVersion::recorderSectionKnown(version))
+            song.events = RecorderSection::read(bytes.data(), bytes.size(), version, rec.loadRoom());
+        rec.load(song);
     }
+    // The recorder section a save writes now.
+    Bytes saved(int version = 2) { return RecorderSection::write(*rec.snapshot().events, version); }
     void load(const SongBytes& song) { load(song.version2()); }
-    // The failure's name, or "" when the restore succeeded.
+    // The failure's name, or "" when the load succeeded.
     std::string failureOf(const Bytes& bytes, int version) {
         try {
             load(bytes, version);

@@ -85,7 +85,7 @@ TEST(RecorderThreads, StressUiPlaybackAndRenderThreads) {
             r.rec.eraseLastOverdub();
         }
         if (round % 7 == 6)
-            r.load(r.rec.createSaveBuffer());
+            r.load(r.saved());
         if (round % 11 == 10)
             r.rec.eraseWholeSong();
         r.rec.stop();

@@ -17,7 +17,7 @@ protected:
         m.tab.addNotesToTab(-1, "x02220");
         m.tab.addNotesToTab(-1, "320003");
         const Bytes rec = oneNoteRecorderSection(5);
-        m.recorder.restoreFromSaveBuffer(rec.data(), rec.size(), 2);
+        m.loadEvents(rec);
         m.engine.setGuitarVolume(0, 0.25f);
         m.engine.setDelayOn(0, true);
         m.engine.setNumFretsToShow(7);
@@ -58,7 +58,7 @@ TEST_F(FileManagerTest, SavedFilesHaveTheirLayoutAndLoadBackToTheSameBytes) {
     ASSERT_TRUE(model.files.saveState("system.state"));
     ASSERT_TRUE(model.files.saveTab("empty.TAB"));
     EXPECT_EQ(readFile(folder.file("system.state")),
-              songBuffer("VERSION2", Bytes{0, 0, 0, 0}, model.recorder.createSaveBuffer(),
+              songBuffer("VERSION2", Bytes{0, 0, 0, 0}, model.savedEvents(),
                          model.engine.createSaveBuffer()));
     EXPECT_EQ(readFile(folder.file("empty.TAB")), pack("VERSION2", Bytes{0, 0, 0, 0}));
 
@@ -93,7 +93,7 @@ TEST_F(FileManagerTest, OlderFilesWithoutHeadersAndUnknownVersions) {
     const Bytes file = songBuffer("", oneColumnTab("x02220"), rec, engine0);
     ASSERT_TRUE(model.files.loadStateFromBuffer(file.data(), file.size())) << log.str();
     EXPECT_EQ(model.tab.createSaveTabBuffer(), oneColumnTab("x02220"));
-    EXPECT_EQ(model.recorder.createSaveBuffer(),
+    EXPECT_EQ(model.savedEvents(),
               recorderSection({Note(12, 0.75f, 0.25, 0, 3, -2e-5, 0.0)}, {}, {}, {}, 9));
     // The old section reads back as written; the settings newer than it are off, with 5 frets shown.
     EXPECT_EQ(model.engine.createSaveBuffer(), pack(engine0, false, false, int8_t(5), Bytes(9, 0)));
@@ -110,11 +110,11 @@ TEST_F(FileManagerTest, OlderFilesWithoutHeadersAndUnknownVersions) {
 
     // An unknown version reads the tab and keeps the rest.
     fillModel(model);
-    const Bytes songBefore = model.recorder.createSaveBuffer();
+    const Bytes songBefore = model.savedEvents();
     const Bytes v7 = songBuffer("VERSION7", oneColumnTab("x32010"), Bytes(3, 0), Bytes(1, 0));
     EXPECT_TRUE(model.files.loadStateFromBuffer(v7.data(), v7.size()));
     EXPECT_EQ(model.tab.createSaveTabBuffer(), oneColumnTab("x32010"));
-    EXPECT_EQ(model.recorder.createSaveBuffer(), songBefore);
+    EXPECT_EQ(model.savedEvents(), songBefore);
     EXPECT_EQ(model.engine.guitarVolume(0), 0.25f);
     EXPECT_THAT(dump(v7).out, HasSubstr("\"version\": 7,\n  \"tab\""));
     EXPECT_THAT(dump(v7).out, HasSubstr("\"recorder\": null,\n  \"engine\": null\n}"));
@@ -176,7 +176,7 @@ TEST_F(FileManagerTest, DamagedSongsAreRefusedByEveryReaderWithTheirReason) {
 // settings alone.
 TEST_F(FileManagerTest, DamagedTabsAreRefusedAndTabLoadsNeverTouchSongOrEngine) {
     fillModel(model);
-    const Bytes before = pack(model.recorder.createSaveBuffer(), model.engine.createSaveBuffer());
+    const Bytes before = pack(model.savedEvents(), model.engine.createSaveBuffer());
     const Bytes good = pack("VERSION2", oneColumnTab("xx0232"));
     writeFile(folder.file("good.TAB"), good);
     EXPECT_TRUE(model.files.loadTab("good.TAB"));
@@ -198,7 +198,7 @@ TEST_F(FileManagerTest, DamagedTabsAreRefusedAndTabLoadsNeverTouchSongOrEngine) 
         EXPECT_TRUE(reason == "FileNotFound" || dump(bytes, true) == (CommandRun{1, "", reason + "\n"}))
             << name;
     }
-    EXPECT_EQ(pack(model.recorder.createSaveBuffer(), model.engine.createSaveBuffer()), before);
+    EXPECT_EQ(pack(model.savedEvents(), model.engine.createSaveBuffer()), before);
     EXPECT_THROW(model.files.loadDataFile(folder.file("missing")), StrumwellFailure);
     EXPECT_THROW(model.files.loadDataFile(folder.str()), StrumwellFailure); // exists, not a file
 }

@@ -18,7 +18,7 @@
 #include "storage/DumpCommand.h"
 #include "storage/ExportCommand.h"
 #include "storage/RenderCommand.h"
-#include "storage/Tab.h"
+#include "song/Tab.h"
 #include "storage/TabCommand.h"
 #include "storage/WavWriter.h"
 #include "support/Files.h"

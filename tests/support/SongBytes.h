@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "core/ByteWriter.h"
-#include "recorder/Note.h"
-#include "recorder/PitchChange.h"
-#include "recorder/WahChange.h"
-#include "recorder/WhammyBarChange.h"
+#include "song/Note.h"
+#include "song/PitchChange.h"
+#include "song/WahChange.h"
+#include "song/WhammyBarChange.h"
 
 using Bytes = std::vector<uint8_t>;
 

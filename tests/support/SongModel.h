@@ -8,7 +8,8 @@
 #include "system/Clock.h"
 #include "recorder/Recorder.h"
 #include "storage/FileManager.h"
-#include "storage/Tab.h"
+#include "storage/RecorderSection.h"
+#include "song/Tab.h"
 
 namespace testsupport {
 
@@ -24,6 +25,17 @@ struct SongModel {
         files.resetState();
     }
     ~SongModel() { engine.setRecorder(nullptr); }
+
+    // The recorder section a save writes now, in `version`'s layout (2 or 0).
+    std::vector<uint8_t> savedEvents(int version = 2) {
+        return RecorderSection::write(*recorder.snapshot().events, version);
+    }
+    // A recorder section loaded into the recorder as a file's would be.
+    void loadEvents(const std::vector<uint8_t>& section, int version = 2) {
+        Song song;
+        song.events = RecorderSection::read(section.data(), section.size(), version, recorder.loadRoom());
+        recorder.load(song);
+    }
 
     ManualClock clock;
     std::ostringstream diagnostics;

@@ -19,7 +19,7 @@
 #include "recorder/Recorder.h"
 #include "storage/FileManager.h"
 #include "storage/RenderCommand.h"
-#include "storage/Tab.h"
+#include "song/Tab.h"
 
 namespace fs = std::filesystem;
 

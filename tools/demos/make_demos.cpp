@@ -25,7 +25,7 @@
 #include "system/Clock.h"
 #include "recorder/Recorder.h"
 #include "storage/FileManager.h"
-#include "storage/Tab.h"
+#include "song/Tab.h"
 
 namespace {
 

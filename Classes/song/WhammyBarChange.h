@@ -1,6 +1,6 @@
 #pragma once
 
-#include "recorder/ControlChange.h"
+#include "song/ControlChange.h"
 
 // A movement of the whammy bar of one guitar: the offset handed to
 // setWhammyForGuitar (0 at rest). A type of its own so that a whammy list and

@@ -16,6 +16,8 @@ public:
     // Writes the note identifier into *noteID (when not null) and returns the pitch.
     float getPitchAndNoteID(int* noteID) const;
 
+    bool operator==(const PitchChange&) const = default;
+
 private:
     double time_;
     int noteID_;

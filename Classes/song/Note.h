@@ -42,6 +42,8 @@ public:
     int playlistNo() const { return playlistNo_; }
     void setPlaylistNo(int playlistNo) { playlistNo_ = playlistNo; }
 
+    bool operator==(const Note&) const = default;
+
 private:
     int sampleNo_ = 0;
     double time_ = 0.0;

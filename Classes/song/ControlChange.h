@@ -14,6 +14,8 @@ public:
     float pitch() const { return pitch_; }
     int overdubNo() const { return overdubNo_; }
 
+    bool operator==(const ControlChange&) const = default;
+
 private:
     double time_;
     float pitch_;

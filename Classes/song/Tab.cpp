@@ -1,4 +1,4 @@
-#include "storage/Tab.h"
+#include "song/Tab.h"
 
 #include "core/ByteReader.h"
 #include "core/ByteWriter.h"

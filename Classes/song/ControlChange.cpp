@@ -1,4 +1,4 @@
-#include "recorder/ControlChange.h"
+#include "song/ControlChange.h"
 
 ControlChange::ControlChange(double time, float pitch, int overdubNo)
     : time_(time), pitch_(pitch), overdubNo_(overdubNo) {}

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "storage/TablatureEntry.h"
+#include "song/TablatureEntry.h"
 
 // The tablature played by the Tab Guitar and written by the tab editor: an
 // ordered list of columns and one current position. One Tab lives for the
@@ -81,6 +81,8 @@ public:
 
     static constexpr int32_t kLowestFret = -1;
     static constexpr int32_t kHighestFret = 22;
+
+    bool operator==(const Tab&) const = default;
 
 private:
     std::vector<TablatureEntry> tab_;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "recorder/ControlChange.h"
+#include "song/ControlChange.h"
 
 // A movement of the wah pedal of one guitar: the coefficient handed to
 // setWahForGuitar. A type of its own so that a wah list and a whammy list

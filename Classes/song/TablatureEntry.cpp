@@ -1,4 +1,4 @@
-#include "storage/TablatureEntry.h"
+#include "song/TablatureEntry.h"
 
 TablatureEntry::TablatureEntry(const int32_t* frets) {
     for (int s = 0; s < kNumStrings; ++s)

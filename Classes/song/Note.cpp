@@ -1,4 +1,4 @@
-#include "recorder/Note.h"
+#include "song/Note.h"
 
 Note::Note(int sampleNo, float volume, double time, int overdubNo, int noteID, double releaseDelta,
            double created)

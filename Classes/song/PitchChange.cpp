@@ -1,4 +1,4 @@
-#include "recorder/PitchChange.h"
+#include "song/PitchChange.h"
 
 PitchChange::PitchChange(double time, int noteID, float pitch, int overdubNo)
     : time_(time), noteID_(noteID), pitch_(pitch), overdubNo_(overdubNo) {}

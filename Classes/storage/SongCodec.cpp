@@ -1,0 +1,53 @@
+#include "storage/SongCodec.h"
+
+#include "core/ByteWriter.h"
+#include "storage/RecorderSection.h"
+#include "storage/SongSections.h"
+#include "storage/VersionHeader.h"
+
+Song SongCodec::readSong(const uint8_t* bytes, size_t size, int eventLimit) {
+    Song song;
+    const VersionHeader header = VersionHeader::read(bytes, size);
+    song.version = header.version;
+    SongSections sections(bytes, size, header.dataOffset);
+    const uint8_t* section = nullptr;
+    size_t sectionSize = 0;
+    sections.nextOrFail(section, sectionSize);
+    song.tab.restoreFromSaveTabBuffer(section, sectionSize, song.version);
+    sections.nextOrFail(section, sectionSize);
+    if (SongVersion::recorderSectionKnown(song.version))
+        song.events = RecorderSection::read(section, sectionSize, song.version, eventLimit);
+    sections.nextOrFail(section, sectionSize);
+    if (SongVersion::engineSectionKnown(song.version))
+        song.engine = EngineSettings::read(section, sectionSize, song.version);
+    return song;
+}
+
+Song SongCodec::readTab(const uint8_t* bytes, size_t size) {
+    Song song;
+    const VersionHeader header = VersionHeader::read(bytes, size);
+    song.version = header.version;
+    song.tab.restoreFromSaveTabBuffer(bytes + header.dataOffset, size - header.dataOffset, song.version);
+    return song;
+}
+
+std::vector<uint8_t> SongCodec::writeSong(const Song& song) {
+    const std::vector<uint8_t> tabSection = song.tab.createSaveTabBuffer();
+    const std::vector<uint8_t> recorderSection = RecorderSection::write(song.events.value_or(SongEvents()));
+    const std::vector<uint8_t> engineSection = song.engine.value_or(EngineSettings()).write();
+    ByteWriter w(VersionHeader::kSize + 12 + tabSection.size() + recorderSection.size() + engineSection.size());
+    VersionHeader::write(w);
+    for (const std::vector<uint8_t>* section : {&tabSection, &recorderSection, &engineSection}) {
+        w.i32(static_cast<int32_t>(section->size()));
+        w.bytes(section->data(), section->size());
+    }
+    return w.take();
+}
+
+std::vector<uint8_t> SongCodec::writeTab(const Tab& tab) {
+    const std::vector<uint8_t> tabSection = tab.createSaveTabBuffer();
+    ByteWriter w(VersionHeader::kSize + tabSection.size());
+    VersionHeader::write(w);
+    w.bytes(tabSection.data(), tabSection.size());
+    return w.take();
+}

@@ -1,0 +1,38 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "song/Song.h"
+
+// Song, state and tab files as bytes, and back:
+//   "system.state" and "<name>.SAV": "VERSION2", then the tab, recorder and
+//     engine sections, each behind a 32-bit little-endian length;
+//   "<name>.TAB": "VERSION2", then the bare tab section.
+// Files without the header are version 0 and start at offset 0. Which
+// versions each section reader knows is SongVersion's to say.
+//
+// Reading touches nothing but the bytes given and the Song it returns, so a
+// file can be read on any thread before anything live is changed.
+//
+// Threads: any (pure functions).
+class SongCodec {
+public:
+    // A song or state file: the header, then the tab, recorder and engine
+    // sections in that order, each read before the next length is looked at.
+    // The events and the engine are left empty when their reader does not
+    // know the version; the events keep the first `eventLimit` note events.
+    // Throws StrumwellFailure("Error loading file") when a section is
+    // missing, and the section readers' failures ("TabFailure-N",
+    // "RecorderFailure-N", "SoundEngineFailure-1") for damage.
+    static Song readSong(const uint8_t* bytes, size_t size, int eventLimit = SongEvents::kMaxEvents);
+    // A tab file: the header, then the tab section (its version in the
+    // Song; no events, no engine). Throws the tab reader's failures.
+    static Song readTab(const uint8_t* bytes, size_t size);
+
+    // The song in the current version. Empty events write an empty song;
+    // empty settings write those of a new EngineSettings.
+    static std::vector<uint8_t> writeSong(const Song& song);
+    // The tab file of the song's tab, in the current version.
+    static std::vector<uint8_t> writeTab(const Tab& tab);
+};
