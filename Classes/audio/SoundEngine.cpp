@@ -228,11 +228,11 @@ SoundEngine::NoteRequest SoundEngine::tapNoiseFor(int guitar) {
     return {slot, static_cast<double>(cb_.guitarVolume[guitar].load(std::memory_order_relaxed)) * 0.5, 0.0};
 }
 
-int SoundEngine::playSampleWithGuitar(int guitar, int sampleNo) {
+int SoundEngine::playUnrecorded(int guitar, int sampleNo) {
     return play(noteFor(guitar, sampleNo), -1);
 }
 
-int SoundEngine::playSampleWithGuitar(int guitar, int sampleNo, float volume) {
+int SoundEngine::playUnrecorded(int guitar, int sampleNo, float volume) {
     return play(noteFor(guitar, sampleNo, volume), -1);
 }
 

@@ -134,10 +134,10 @@ public:
     // the engine's random numbers.
     NoteRequest fretNoiseFor(int guitar);
     NoteRequest tapNoiseFor(int guitar);
-    // UI and playback threads, not recorded (tests, tools): the note as
-    // noteFor describes it.
-    int playSampleWithGuitar(int guitar, int sampleNo);
-    int playSampleWithGuitar(int guitar, int sampleNo, float volume);
+    // UI and playback threads: the note as noteFor describes it, not
+    // recorded (tests, tools; a player's notes go through the Performer).
+    int playUnrecorded(int guitar, int sampleNo);
+    int playUnrecorded(int guitar, int sampleNo, float volume);
     // UI and playback threads. Release the voice (from the next buffer on).
     void stopSample(int voice);
     // Any thread but render.
