@@ -12,6 +12,7 @@
 #include "storage/ExportCommand.h"
 #include "storage/RenderCommand.h"
 #include "storage/TabCommand.h"
+#include "ui/ScreenCatalog.h"
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
@@ -27,13 +28,18 @@ int main(int argc, char** argv) {
         return TabCommand::run({args.begin() + 1, args.end()}, std::cout, std::cerr);
 
     CommandLine options;
+    options.screens = ScreenCatalog::forCommandLine();
     std::string error;
     if (!options.parse(args, error)) {
         std::fprintf(stderr, "strumwell: %s\nTry 'strumwell --help'.\n", error.c_str());
         return 2;
     }
     if (options.showHelp) {
-        std::fputs(CommandLine::usage("strumwell").c_str(), stdout);
+        std::fputs(options.usage("strumwell").c_str(), stdout);
+        return 0;
+    }
+    if (options.listScreens) {
+        std::fputs(options.screenList().c_str(), stdout);
         return 0;
     }
     if (options.showVersion) {

@@ -9,6 +9,8 @@
 # The texts come from packaging/: the summary and description from
 # description.txt (the AppStream metadata and the package's description both
 # use them), the release version and date from the newest entry of changelog.
+# The man page's and the bash completion's lists of screens come from the
+# built program (`strumwell --list-screens`, see ScreenList.cmake).
 
 include(GNUInstallDirs)
 
@@ -157,8 +159,8 @@ strumwell_read_release(STRUMWELL_RELEASE_DATE STRUMWELL_RELEASE_XML)
 set(STRUMWELL_DESKTOP_FILE ${_pkg_src}/${STRUMWELL_APP_ID}.desktop)
 set(STRUMWELL_METAINFO_FILE ${_pkg_gen}/${STRUMWELL_APP_ID}.metainfo.xml)
 set(STRUMWELL_MAN_PAGE ${_pkg_gen}/strumwell.1)
+set(STRUMWELL_COMPLETION ${_pkg_gen}/strumwell.bash-completion)
 configure_file(${_pkg_src}/${STRUMWELL_APP_ID}.metainfo.xml.in ${STRUMWELL_METAINFO_FILE} @ONLY)
-configure_file(${_pkg_src}/strumwell.1.in ${STRUMWELL_MAN_PAGE} @ONLY)
 
 # What playing and installing need, and nothing else: the program, its
 # bundle and the desktop icons. `./play` builds this; the default target
@@ -170,8 +172,30 @@ foreach(_t strumwell art samples demos icons)
   endif()
 endforeach()
 
+# The man page and the completion are configured in two steps: the version
+# and date now, the screens once the program is built (its placeholders are
+# kept through the first step by standing for themselves).
 if(TARGET strumwell)
+  set(STRUMWELL_SCREEN_LIST "@STRUMWELL_SCREEN_LIST@")
+  set(STRUMWELL_SCREEN_NUMBERS "@STRUMWELL_SCREEN_NUMBERS@")
+  configure_file(${_pkg_src}/strumwell.1.in ${_pkg_gen}/strumwell.1.in @ONLY)
+  add_custom_command(
+    OUTPUT ${STRUMWELL_MAN_PAGE} ${STRUMWELL_COMPLETION}
+    COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:strumwell> -DMAN_IN=${_pkg_gen}/strumwell.1.in
+            -DMAN_OUT=${STRUMWELL_MAN_PAGE} -DCOMPLETION_IN=${_pkg_src}/strumwell.bash-completion.in
+            -DCOMPLETION_OUT=${STRUMWELL_COMPLETION} -P ${CMAKE_CURRENT_LIST_DIR}/ScreenList.cmake
+    DEPENDS strumwell ${_pkg_gen}/strumwell.1.in ${_pkg_src}/strumwell.bash-completion.in
+            ${CMAKE_CURRENT_LIST_DIR}/ScreenList.cmake
+    COMMENT "Listing the screens in the man page and the bash completion")
+  add_custom_target(screen_lists ALL DEPENDS ${STRUMWELL_MAN_PAGE} ${STRUMWELL_COMPLETION})
+  add_dependencies(app screen_lists)
   install(TARGETS strumwell RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+else()
+  # No program to ask: the pages point to it instead.
+  set(STRUMWELL_SCREEN_LIST "the numbers that\n.B strumwell \\-\\-list\\-screens\nprints.")
+  set(STRUMWELL_SCREEN_NUMBERS "")
+  configure_file(${_pkg_src}/strumwell.1.in ${STRUMWELL_MAN_PAGE} @ONLY)
+  configure_file(${_pkg_src}/strumwell.bash-completion.in ${STRUMWELL_COMPLETION} @ONLY)
 endif()
 
 if(STRUMWELL_BUILD_BUNDLE)
@@ -192,7 +216,7 @@ endif()
 install(FILES ${STRUMWELL_DESKTOP_FILE} DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${STRUMWELL_METAINFO_FILE} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${STRUMWELL_MAN_PAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES ${_pkg_src}/strumwell.bash-completion
+install(FILES ${STRUMWELL_COMPLETION}
   DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
   RENAME strumwell)
 install(FILES ${_pkg_src}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/strumwell)

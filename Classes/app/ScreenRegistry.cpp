@@ -1,5 +1,6 @@
 #include "app/ScreenRegistry.h"
 
+#include <algorithm>
 #include <iterator>
 #include <utility>
 
@@ -21,6 +22,7 @@
 #include "screens/RecorderView.h"
 #include "screens/TabGuitarLoadSaveView.h"
 #include "screens/WahEffectSetupView.h"
+#include "ui/ScreenCatalog.h"
 
 namespace {
 
@@ -30,54 +32,36 @@ template <class T, class... Args> ScreenEntry::Made make(Args&&... args) {
     return {std::move(view), screen};
 }
 
-constexpr int kNone = ScreenHost::kNoScreen;
-
-// Screen 3 names no screen.
-const ScreenEntry kScreens[] = {
-    {ScreenHost::kTabGuitar, [](Strumwell& a) { return make<TabGuitarView>(&a, a.soundEngine(), a.tab()); },
-     kNone, false, 25, ScreenEntry::kNoBackGroup},
-    // The editor strums through the Tab Guitar's settings: that screen exists
-    // first.
+// In the catalog's order.
+constexpr ScreenEntry kScreens[] = {
+    {ScreenHost::kTabGuitar, [](Strumwell& a) { return make<TabGuitarView>(&a, a.soundEngine(), a.tab()); }},
     {ScreenHost::kTabGuitarSetup,
-     [](Strumwell& a) { return make<TabGuitarSetupView>(&a, a.soundEngine(), a.tab()); },
-     ScreenHost::kTabGuitar, false, 30, ScreenEntry::kNoBackGroup},
-    {ScreenHost::kDelayEffectSetup,
-     [](Strumwell& a) { return make<DelayEffectSetupView>(&a, a.soundEngine()); }, kNone, false, 8,
-     ScreenEntry::kPedals},
+     [](Strumwell& a) { return make<TabGuitarSetupView>(&a, a.soundEngine(), a.tab()); }},
+    {ScreenHost::kDelayEffectSetup, [](Strumwell& a) { return make<DelayEffectSetupView>(&a, a.soundEngine()); }},
     {ScreenHost::kManualFretGuitar,
-     [](Strumwell& a) { return make<ManualFretAndPluckGuitarView>(&a, a.soundEngine()); }, kNone, false, 19,
-     ScreenEntry::kNoBackGroup},
-    {ScreenHost::kHammerOnGuitar, [](Strumwell& a) { return make<HammerOnGuitarView>(&a, a.soundEngine()); },
-     kNone, false, 23, ScreenEntry::kNoBackGroup},
-    {ScreenHost::kMainMenu, [](Strumwell& a) { return make<MenuMainView>(&a); }, kNone, false, 0,
-     ScreenEntry::kNoBackGroup},
-    {ScreenHost::kChooseGuitar, [](Strumwell& a) { return make<ChooseGuitarView>(&a); }, kNone, false, 17,
-     ScreenEntry::kNoBackGroup},
-    {ScreenHost::kSetupMenu, [](Strumwell& a) { return make<MenuSetupView>(&a); }, kNone, false, 6,
-     ScreenEntry::kNoBackGroup},
-    {ScreenHost::kEffectsSetupMenu, [](Strumwell& a) { return make<MenuEffectsSetupView>(&a); }, kNone, false,
-     7, ScreenEntry::kNoBackGroup},
+     [](Strumwell& a) { return make<ManualFretAndPluckGuitarView>(&a, a.soundEngine()); }},
+    {ScreenHost::kHammerOnGuitar, [](Strumwell& a) { return make<HammerOnGuitarView>(&a, a.soundEngine()); }},
+    {ScreenHost::kMainMenu, [](Strumwell& a) { return make<MenuMainView>(&a); }},
+    {ScreenHost::kChooseGuitar, [](Strumwell& a) { return make<ChooseGuitarView>(&a); }},
+    {ScreenHost::kSetupMenu, [](Strumwell& a) { return make<MenuSetupView>(&a); }},
+    {ScreenHost::kEffectsSetupMenu, [](Strumwell& a) { return make<MenuEffectsSetupView>(&a); }},
     {ScreenHost::kGuitarPatchMenu,
-     [](Strumwell& a) { return make<MenuSetupGuitarPatchView>(&a, a.soundEngine()); }, kNone, false, 12,
-     ScreenEntry::kNoBackGroup},
-    {ScreenHost::kFuzzEffectSetup,
-     [](Strumwell& a) { return make<FuzzEffectSetupView>(&a, a.soundEngine()); }, kNone, false, 9,
-     ScreenEntry::kPedals},
-    {ScreenHost::kScaleGuitar, [](Strumwell& a) { return make<ScaleGuitarView>(&a, a.soundEngine()); }, kNone,
-     false, 34, ScreenEntry::kNoBackGroup},
+     [](Strumwell& a) { return make<MenuSetupGuitarPatchView>(&a, a.soundEngine()); }},
+    {ScreenHost::kFuzzEffectSetup, [](Strumwell& a) { return make<FuzzEffectSetupView>(&a, a.soundEngine()); }},
+    {ScreenHost::kScaleGuitar, [](Strumwell& a) { return make<ScaleGuitarView>(&a, a.soundEngine()); }},
     {ScreenHost::kTabGuitarLoadSave,
-     [](Strumwell& a) { return make<TabGuitarLoadSaveView>(&a, a.soundEngine(), a.fileManager()); }, kNone,
-     false, 33, ScreenEntry::kNoBackGroup},
+     [](Strumwell& a) { return make<TabGuitarLoadSaveView>(&a, a.soundEngine(), a.fileManager()); }},
     {ScreenHost::kRecorder,
-     [](Strumwell& a) { return make<RecorderView>(&a, a.soundEngine(), a.fileManager(), a.recorder()); },
-     kNone, false, 15, ScreenEntry::kNoBackGroup},
-    {ScreenHost::kManual, [](Strumwell& a) { return make<ManualView>(&a); }, kNone, true, 0,
-     ScreenEntry::kNoBackGroup},
-    {ScreenHost::kAppSetup, [](Strumwell& a) { return make<MenuAppSetupView>(&a, a.soundEngine()); }, kNone,
-     false, 14, ScreenEntry::kNoBackGroup},
-    {ScreenHost::kWahEffectSetup, [](Strumwell& a) { return make<WahEffectSetupView>(&a, a.soundEngine()); },
-     kNone, false, 10, ScreenEntry::kPedals},
+     [](Strumwell& a) { return make<RecorderView>(&a, a.soundEngine(), a.fileManager(), a.recorder()); }},
+    {ScreenHost::kManual, [](Strumwell& a) { return make<ManualView>(&a); }},
+    {ScreenHost::kAppSetup, [](Strumwell& a) { return make<MenuAppSetupView>(&a, a.soundEngine()); }},
+    {ScreenHost::kWahEffectSetup, [](Strumwell& a) { return make<WahEffectSetupView>(&a, a.soundEngine()); }},
 };
+
+// A screen in the catalog without a factory would name a screen that cannot
+// be shown; a factory without an entry, one that nothing leads to.
+static_assert(std::ranges::equal(kScreens, ScreenCatalog::kScreens, {}, &ScreenEntry::number, &ScreenInfo::number),
+              "every screen of ui/ScreenCatalog needs a factory here, in the same order, and only those");
 
 } // namespace
 

@@ -23,16 +23,18 @@
 #include "system/InstanceLock.h"
 #include "system/MainThreadQueue.h"
 #include "recorder/Recorder.h"
+#include "screens/ManualPages.h"
 #include "storage/FileManager.h"
 #include "storage/StateRescue.h"
 #include "song/Tab.h"
 #include "ui/HostedScreen.h"
+#include "ui/ScreenCatalog.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 constexpr int kFirstScreen = 1;
-constexpr int kLastScreen = 18;
+constexpr int kLastScreen = ScreenCatalog::kLastNumber;
 constexpr const char* kStateFile = "system.state";
 // Put into the working tab on the first run, so that the Tab Guitar plays at
 // the first touch.
@@ -302,10 +304,9 @@ void Strumwell::showAlert(const std::string& title, const std::string& message, 
 }
 
 void Strumwell::playbackEnded() {
-    // The playing screens that exist are told, in this order: Hammer-On,
-    // Manual Fret, Tab Guitar, Scale Guitar.
-    for (int screenNo : {kHammerOnGuitar, kManualFretGuitar, kTabGuitar, kScaleGuitar})
-        if (HostedScreen* screen = screens_->hosted[screenNo])
+    // The playing screens that exist are told, so that their play lights go out.
+    for (const ScreenInfo& info : ScreenCatalog::all())
+        if (HostedScreen* screen = screens_->hosted[info.number]; screen && info.kind == ScreenKind::Playing)
             screen->playbackEnded();
 }
 
@@ -443,8 +444,8 @@ View* Strumwell::convertScreenNumberToViewId(int screenNo, int previousScreen) {
         return nullptr;
     std::unique_ptr<View>& slot = screens_->byNumber[screenNo];
     if (!slot) {
-        if (entry->createFirst != kNoScreen)
-            convertScreenNumberToViewId(entry->createFirst, previousScreen);
+        if (const int first = ScreenCatalog::find(screenNo)->createFirst; first != kNoScreen)
+            convertScreenNumberToViewId(first, previousScreen);
         ScreenEntry::Made made = entry->create(*this);
         slot = std::move(made.view);
         screens_->hosted[screenNo] = made.screen;
@@ -475,10 +476,10 @@ void Strumwell::transitionToView(int screenNo, View* from, bool rememberBack) {
     View* target = convertScreenNumberToViewId(screenNo, previous);
     if (!target)
         return; // names no screen: nothing changes, the back stack included
-    const ScreenEntry* left = findScreenEntry(previous);
-    const ScreenEntry* entered = findScreenEntry(screenNo);
+    const ScreenInfo* left = ScreenCatalog::find(previous);
+    const ScreenInfo* entered = ScreenCatalog::find(screenNo);
     const bool siblings =
-        left && left->backGroup != ScreenEntry::kNoBackGroup && left->backGroup == entered->backGroup;
+        left && left->backGroup != ScreenInfo::kNoBackGroup && left->backGroup == entered->backGroup;
     if (rememberBack && !siblings)
         pushBackScreen(previous);
     if (entered->slides)
@@ -488,8 +489,7 @@ void Strumwell::transitionToView(int screenNo, View* from, bool rememberBack) {
 }
 
 int Strumwell::manualStartPage(int screenNo) const {
-    const ScreenEntry* entry = findScreenEntry(screenNo);
-    return entry ? entry->manualPage : ScreenEntry::kKeepManualPage;
+    return ManualPages::helpPage(screenNo);
 }
 
 void Strumwell::transitionBack(View* from) {
@@ -498,7 +498,7 @@ void Strumwell::transitionBack(View* from) {
     View* view = convertScreenNumberToViewId(target, previous);
     if (!view)
         view = convertScreenNumberToViewId(kMainMenu, previous);
-    const ScreenEntry* left = findScreenEntry(previous);
+    const ScreenInfo* left = ScreenCatalog::find(previous);
     if (left && left->slides)
         transitionView_->newSubview(view, TransitionType::Reveal, TransitionDirection::FromRight, 0.5);
     else

@@ -1,27 +1,17 @@
 #include "screens/ManualPages.h"
 
+#include <algorithm>
+#include <cctype>
+#include <tuple>
+#include <utility>
+
+#include "ui/ScreenCatalog.h"
+
 const char* const ManualPages::kDashes = "--------------------------------\n";
 
 // The keys that steer the desktop's virtual tilt (the platform's accelerometer
 // stand-in): the phone leans while they are held and levels when let go.
 const char* const ManualPages::kDesktopTiltKeys = "Shift and the arrow keys (or the keypad's 8, 2, 4 and 6)";
-
-const char* const ManualPages::kManualFretKeys =
-    "A, S, D, F, G and H pluck the strings from the low E to the high E over the pickup, press them in "
-    "turn to strum, and Space is MUTE";
-
-const char* const ManualPages::kHammerOnKeys =
-    "each row of keys holds one string's frets, one key per fret from the nut: Z, X, C, V... the low E, "
-    "A, S, D, F... the A, Q, W, E, R... the D and 1, 2, 3, 4... the G string; with Shift held the same "
-    "rows hold the D, G, B and high E strings";
-
-const char* const ManualPages::kTabGuitarKeys =
-    "A, S, D, F, G and H touch the pickup over the six strings, low E to high E; J holds HOLD down; the "
-    "left and right arrow keys step through the tab; N and M play the fret and tap noises";
-
-const char* const ManualPages::kScaleGuitarKeys =
-    "the strip's bands in order: Z to / the first ten, A to ' the next eleven, Q to ] the next twelve "
-    "and 1 to = the last twelve";
 
 namespace {
 
@@ -33,21 +23,46 @@ std::string newlines(int count) {
     return std::string(static_cast<size_t>(count), '\n');
 }
 
-std::string contentsPage1() {
-    return std::string("TABLE OF CONTENTS\n") + ManualPages::kDashes + "Page   3 - Introduction\n" +
-           "Page   5 - Main Menu\n" + "Page   6 - Setup Menu\n" + "Page   7 - Effects Setup\n" +
-           "Page 8 - Delay Effect Setup\n" + "Page 9 - Fuzz Effect Setup\n" +
-           "Page 10 - Wah-Wah Effect Setup\n" + "Page 12 - Patch Setup\n" + "Page 14 - Application Setup\n" +
-           "Page 15 - Recorder\n" + "Page 17 - Guitar Menu\n" + "Page 19 - The 'Manual Fret' Guitar\n" +
-           newlines(6);
+// The topics of the contents that are no screen's; the screens' own come from
+// the catalog.
+const char* const kOtherTopics[] = {"Introduction", "String Bending", "Whammy Bar", "Latency", "Credits"};
+
+// The first contents page holds as many entries as the manual shows on one.
+constexpr size_t kFirstContentsEntries = 12;
+
+// The page whose heading is `topic` in capitals, or -1.
+int pageHeaded(const std::vector<std::string>& pages, std::string topic) {
+    std::ranges::transform(topic, topic.begin(), [](unsigned char c) { return std::toupper(c); });
+    const std::string heading = titled(topic, "");
+    for (size_t i = 0; i < pages.size(); ++i)
+        if (pages[i].starts_with(heading))
+            return static_cast<int>(i);
+    return -1;
 }
 
-std::string contentsPage2() {
-    return std::string("TABLE OF CONTENTS\n") + ManualPages::kDashes + "Page 23 - The 'Hammer-On' Guitar\n" +
-           "Page 25 - The 'Tab Guitar'\n" + "Page 30 - Programming the 'Tab Guitar'\n" +
-           "Page 33 - Loading and Saving Tab\n" + "Page 34 - The 'Scale Guitar'\n" +
-           "Page 36 - String Bending\n" + "Page 38 - Whammy Bar\n" + "Page 40 - Latency\n" +
-           "Page 42 - Credits\n\n\n" + newlines(10);
+// The two contents pages: every topic, in page order.
+std::pair<std::string, std::string> contentsPages(const std::vector<std::string>& pages) {
+    std::vector<std::pair<int, std::string>> entries;
+    for (const char* topic : kOtherTopics)
+        entries.emplace_back(pageHeaded(pages, topic), topic);
+    for (const ScreenInfo& screen : ScreenCatalog::all())
+        if (screen.manualTopic)
+            entries.emplace_back(pageHeaded(pages, screen.manualTopic), screen.manualTopic);
+    std::ranges::sort(entries);
+    std::string first = titled("TABLE OF CONTENTS", ""), second = first;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const auto& [page, topic] = entries[i];
+        // The entries before the effect pedals' are indented, as the manual
+        // has always printed them.
+        (i < kFirstContentsEntries ? first : second) +=
+            "Page " + std::string(page < 8 ? "  " : "") + std::to_string(page) + " - " + topic + "\n";
+    }
+    return {first + newlines(6), second + newlines(12)};
+}
+
+// What a playing screen's keys do, from the catalog.
+std::string keysOf(int screenNo) {
+    return ScreenCatalog::find(screenNo)->keys;
 }
 
 // Shared by the Manual Fret guitar and the Hammer-On guitar, which both carry
@@ -76,9 +91,9 @@ std::vector<std::string> ManualPages::create() {
     // 0: the title page has a label of its own.
     pages.push_back("");
 
-    // 1, 2: contents.
-    pages.push_back(contentsPage1());
-    pages.push_back(contentsPage2());
+    // 1, 2: contents, written once every page they list is in place.
+    pages.emplace_back();
+    pages.emplace_back();
 
     // 3: Introduction.
     pages.push_back(titled(
@@ -306,7 +321,7 @@ std::vector<std::string> ManualPages::create() {
                "the fret each string would play; MUTE stops every ringing string.\n\n"
                "Up to five fingers are followed at once. On a desktop computer the mouse is one "
                "finger and keys are extra fingers: " +
-                   std::string(kManualFretKeys) + ".\n\n\n"));
+                   keysOf(ScreenHost::kManualFretGuitar) + ".\n\n\n"));
 
     // 20: Manual Fret Guitar, continued: the Plectrum menu.
     pages.push_back("\nTHE PLECTRUM MENU\n\n"
@@ -348,7 +363,7 @@ std::vector<std::string> ManualPages::create() {
                "zeroth fret appears above the drawn nut: touch it to play the open string.\n\n"
                "The Plectrum menu, the Recorder Bar, the Top Menu Bar and string bending work as on "
                "the Manual Fret guitar (pages 20 and 21). On a desktop computer, " +
-                   std::string(kHammerOnKeys) + ".\n\n\n"));
+                   keysOf(ScreenHost::kHammerOnGuitar) + ".\n\n\n"));
 
     // 24: the same text as page 22.
     pages.push_back(fretCountPage());
@@ -412,7 +427,7 @@ std::vector<std::string> ManualPages::create() {
                     "pedals.\n\n"
                     "On an electric patch the buttons are hidden and do nothing.\n\n"
                     "On a desktop computer, " +
-                    std::string(kTabGuitarKeys) + ".\n\n\n");
+                    keysOf(ScreenHost::kTabGuitar) + ".\n\n\n");
 
     // 30: Programming the Tab Guitar.
     pages.push_back(
@@ -487,7 +502,7 @@ std::vector<std::string> ManualPages::create() {
                     "To the left, the name of the note you are playing is shown.\n\n"
                     "On a desktop computer, the mouse plays the strip, and the letter and number keys "
                     "play its notes too: " +
-                    std::string(kScaleGuitarKeys) +
+                    keysOf(ScreenHost::kScaleGuitar) +
                     ".\n\n"
                     "The Plectrum menu, with the Recorder Bar and the Top Menu Bar, works as on the "
                     "Manual Fret guitar (pages 20 and 21).\n\n\n");
@@ -596,5 +611,13 @@ std::vector<std::string> ManualPages::create() {
                     "web site button at the top of this page.\n\n"
                     "Happy playing!\n\n\n\n\n\n\n\n\n");
 
+    std::tie(pages[1], pages[2]) = contentsPages(pages);
     return pages;
+}
+
+int ManualPages::helpPage(int screenNo) {
+    const ScreenInfo* screen = ScreenCatalog::find(screenNo);
+    if (!screen)
+        return kKeepPage;
+    return screen->helpOpensTitlePage || !screen->manualTopic ? 0 : pageHeaded(create(), screen->manualTopic);
 }

@@ -4,9 +4,11 @@
 
 // The fixed texts of the instruction manual's 45 pages. Page 0 is the title
 // page (its text is empty: the manual shows a title label instead), pages 1
-// and 2 are the table of contents, and every other page covers one screen or
-// topic. A page whose topic runs on from the page before begins with a newline
-// instead of a title. Each text ends with a run of newlines so that, in a
+// and 2 are the table of contents (every screen's topic from ui/ScreenCatalog
+// and a few topics of the manual's own, in page order), and every other page
+// covers one screen or topic, under its topic in capitals. A page whose
+// topic runs on from the page before begins with a newline instead of a
+// title. Each text ends with a run of newlines so that, in a
 // label that centres its text vertically, the words start at the top.
 //
 // Threads: any (pure functions of constant data).
@@ -19,16 +21,14 @@ public:
     // "hold <kDesktopTiltKeys> to tilt".
     static const char* const kDesktopTiltKeys;
 
-    // What the keys do on each guitar, where a desktop's keys act as extra
-    // fingers (sentence fragments, each following a colon or "On a desktop
-    // computer, ").
-    static const char* const kManualFretKeys;
-    static const char* const kHammerOnKeys;
-    static const char* const kTabGuitarKeys;
-    static const char* const kScaleGuitarKeys;
-
     // All 45 page texts, page 0 first.
     static std::vector<std::string> create();
+
+    // The page the manual opens at when called from screen screenNo: the
+    // page of its topic, or the title page; kKeepPage for a number that names
+    // no screen (the manual then stays where it was).
+    static int helpPage(int screenNo);
+    static constexpr int kKeepPage = -1;
 
     // The line of dashes that underlines every title.
     static const char* const kDashes;

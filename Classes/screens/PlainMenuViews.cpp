@@ -1,5 +1,9 @@
 #include "screens/PlainMenuViews.h"
 
+#include <algorithm>
+#include <array>
+
+#include "ui/ScreenCatalog.h"
 #include "ui/ScreenHost.h"
 
 namespace {
@@ -18,17 +22,24 @@ constexpr HitArea<Choice> kButtons[] = {
     {{40, 53, 125, 178}, go(ScreenHost::kSetupMenu)},
     {{29, 260, 146, 179}, go(ScreenHost::kRecorder)},
     {{276, 438, 45, 43}, go(ScreenHost::kManual)},
-    // The guitar chooser.
-    {{169, 54, 151, 175}, go(ScreenHost::kManualFretGuitar)},
-    {{160, 246, 160, 179}, go(ScreenHost::kHammerOnGuitar)},
-    {{44, 76, 124, 160}, go(ScreenHost::kTabGuitar)},
-    {{26, 250, 128, 187}, go(ScreenHost::kScaleGuitar)},
     // The setup menu.
     {{144, 55, 145, 181}, go(ScreenHost::kEffectsSetupMenu)},
     {{144, 236, 145, 177}, go(ScreenHost::kGuitarPatchMenu)},
     {{26, 176, 118, 158}, go(ScreenHost::kAppSetup)},
 };
 constexpr std::span<const HitArea<Choice>> kAll = kButtons;
+
+// The guitar chooser: a button for every playing screen, where the catalog
+// puts it on the picture.
+constexpr auto kChooserButtons = [] {
+    std::array<HitArea<Choice>, std::ranges::count(ScreenCatalog::kScreens, ScreenKind::Playing, &ScreenInfo::kind)>
+        out{};
+    size_t i = 0;
+    for (const ScreenInfo& screen : ScreenCatalog::kScreens)
+        if (screen.kind == ScreenKind::Playing)
+            out[i++] = {screen.chooserButton, go(screen.number)};
+    return out;
+}();
 
 } // namespace
 
@@ -45,7 +56,7 @@ MenuMainView::MenuMainView(ScreenHost* parent)
     : PlainMenuView(parent, "MenuMainBack.jpg", kAll.subspan(0, 4), false) {}
 
 ChooseGuitarView::ChooseGuitarView(ScreenHost* parent)
-    : PlainMenuView(parent, "MenuChooseGuitarBack.jpg", kAll.subspan(4, 4), true) {}
+    : PlainMenuView(parent, "MenuChooseGuitarBack.jpg", kChooserButtons, true) {}
 
 MenuSetupView::MenuSetupView(ScreenHost* parent)
-    : PlainMenuView(parent, "MenuSetupBack.jpg", kAll.subspan(8, 3), true) {}
+    : PlainMenuView(parent, "MenuSetupBack.jpg", kAll.subspan(4, 3), true) {}

@@ -33,7 +33,7 @@ public:
     explicit MenuMainView(ScreenHost* parent);
 };
 
-// The guitar chooser (screen 8): one of the four playing screens.
+// The guitar chooser (screen 8): one of the playing screens.
 class ChooseGuitarView : public PlainMenuView {
 public:
     explicit ChooseGuitarView(ScreenHost* parent);

@@ -2,16 +2,65 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <iterator>
 
 namespace {
 
-bool isValidScreen(int n) {
-    return n >= 1 && n <= 18 && n != 3;
+bool isValidScreen(const CommandLine& c, int n) {
+    return std::ranges::any_of(c.screens, [n](const CommandLine::Screen& s) { return s.number == n; });
 }
 
-bool isValidBufferFrames(int n) {
+// "a screen number from 1 to 18 (not 3)": the range, and the numbers in it
+// that name no screen.
+std::string acceptedScreens(const CommandLine& c) {
+    if (c.screens.empty())
+        return "no screen number: there are none";
+    const int first = c.screens.front().number, last = c.screens.back().number;
+    std::vector<std::string> gaps;
+    for (int n = first; n <= last; ++n)
+        if (!isValidScreen(c, n))
+            gaps.push_back(std::to_string(n));
+    std::string out = "a screen number from " + std::to_string(first) + " to " + std::to_string(last);
+    for (size_t i = 0; i < gaps.size(); ++i)
+        out += (i == 0 ? " (not " : i + 1 == gaps.size() ? " or " : ", ") + gaps[i];
+    return out + (gaps.empty() ? "" : ")");
+}
+
+bool isValidBufferFrames(const CommandLine&, int n) {
     return n == 64 || n == 128 || n == 256 || n == 512;
+}
+
+std::string acceptedBufferFrames(const CommandLine&) {
+    return "64, 128, 256 or 512 frames";
+}
+
+// --help's table of screens: a column for each run of six numbers (1 to 6, 7
+// to 12...), the screens of the run one under the other.
+std::string screenTable(const std::vector<CommandLine::Screen>& screens) {
+    std::vector<std::vector<const CommandLine::Screen*>> columns;
+    for (const CommandLine::Screen& s : screens) {
+        const size_t column = static_cast<size_t>(std::max(s.number - 1, 0) / 6);
+        columns.resize(std::max(columns.size(), column + 1));
+        columns[column].push_back(&s);
+    }
+    size_t rows = 0;
+    for (const auto& column : columns)
+        rows = std::max(rows, column.size());
+    std::string out;
+    for (size_t row = 0; row < rows; ++row) {
+        std::string line;
+        for (const auto& column : columns) {
+            char cell[64] = "";
+            if (row < column.size())
+                std::snprintf(cell, sizeof cell, "%4d %-19s", column[row]->number, column[row]->name.c_str());
+            else
+                std::snprintf(cell, sizeof cell, "%24s", "");
+            line += cell;
+        }
+        out += line.substr(0, line.find_last_not_of(' ') + 1) + "\n";
+    }
+    return out;
 }
 
 // The options that name a folder or a file.
@@ -32,15 +81,13 @@ const TextOption kTextOptions[] = {
 struct NumberOption {
     const char* name;
     const char* what;
-    const char* accepted;
-    bool (*valid)(int);
+    std::string (*accepted)(const CommandLine&);
+    bool (*valid)(const CommandLine&, int);
     int CommandLine::*field;
 };
 const NumberOption kNumberOptions[] = {
-    {"--audio-buffer", "a frame count", "64, 128, 256 or 512 frames", isValidBufferFrames,
-     &CommandLine::audioBufferFrames},
-    {"--screen", "a screen number", "a screen number from 1 to 18 (not 3)", isValidScreen,
-     &CommandLine::screen},
+    {"--audio-buffer", "a frame count", acceptedBufferFrames, isValidBufferFrames, &CommandLine::audioBufferFrames},
+    {"--screen", "a screen number", acceptedScreens, isValidScreen, &CommandLine::screen},
 };
 
 } // namespace
@@ -63,6 +110,8 @@ bool CommandLine::parse(const std::vector<std::string>& args, std::string& error
             showHelp = true;
         } else if (a == "--version") {
             showVersion = true;
+        } else if (a == "--list-screens") {
+            listScreens = true;
         } else if (a == "--headless") {
             headless = true;
         } else if (text != std::end(kTextOptions)) {
@@ -76,8 +125,8 @@ bool CommandLine::parse(const std::vector<std::string>& args, std::string& error
                 return false;
             int n = 0;
             auto [end, ec] = std::from_chars(v->data(), v->data() + v->size(), n);
-            if (ec != std::errc() || end != v->data() + v->size() || !number->valid(n)) {
-                error = a + " takes " + number->accepted + ", not '" + *v + "'";
+            if (ec != std::errc() || end != v->data() + v->size() || !number->valid(*this, n)) {
+                error = a + " takes " + number->accepted(*this) + ", not '" + *v + "'";
                 return false;
             }
             this->*number->field = n;
@@ -89,7 +138,7 @@ bool CommandLine::parse(const std::vector<std::string>& args, std::string& error
     return true;
 }
 
-std::string CommandLine::usage(const std::string& programName) {
+std::string CommandLine::usage(const std::string& programName) const {
     return "Usage: " + programName +
            " [OPTIONS]\n"
            "       " +
@@ -120,16 +169,12 @@ std::string CommandLine::usage(const std::string& programName) {
            "  --latency-log FILE for every touch or key that starts a sound, write when it happened,\n"
            "                     was handled, started its voice and was first mixed, with the\n"
            "                     device's latency and the count of late buffers (underruns)\n"
+           "  --list-screens     print every screen's number, name and kind, a line each, and quit\n"
            "  --version          print the version and quit\n"
            "  --help             print this help and quit\n"
            "\n"
-           "Screens (N for --screen):\n"
-           "   1 Tab Guitar            7 main menu            13 Scale Guitar\n"
-           "   2 tab editor            8 guitar chooser       14 tab library\n"
-           "   4 delay pedal           9 setup menu           15 recorder (songs)\n"
-           "   5 Manual Fret guitar   10 effects menu         16 instruction manual\n"
-           "   6 Hammer-On guitar     11 patch setup          17 application setup\n"
-           "                          12 fuzz pedal           18 wah pedal\n"
+           "Screens (N for --screen):\n" +
+           screenTable(screens) +
            "\n"
            "Tools:\n"
            "  render SONG -o OUT.wav   play a song or state file offline into a 44100 Hz stereo WAV file\n"
@@ -144,4 +189,11 @@ std::string CommandLine::usage(const std::string& programName) {
            "  tab export TAB -o OUT.txt  write a tab file as ASCII tablature (-o - prints it)\n"
            "      --bar N                a bar line every N columns (default 8, 0 none)\n"
            "  tab import IN.txt -o OUT.TAB  read pasted ASCII tablature into a tab file\n";
+}
+
+std::string CommandLine::screenList() const {
+    std::string out;
+    for (const Screen& s : screens)
+        out += std::to_string(s.number) + "\t" + s.name + "\t" + s.kind + "\n";
+    return out;
 }

@@ -1,7 +1,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -16,9 +18,12 @@
 #include "reliability/SavedFiles.h"
 #include "screens/EffectSetupView.h"
 #include "screens/ManualPages.h"
+#include "screens/ChooseGuitarView.h"
 #include "screens/ManualView.h"
 #include "storage/DumpCommand.h"
 #include "support/HeadlessApp.h"
+#include "system/CommandLine.h"
+#include "ui/ScreenCatalog.h"
 
 namespace fs = std::filesystem;
 using reliability::Bytes;
@@ -27,6 +32,11 @@ using reliability::writeFile;
 using S = Strumwell;
 
 namespace {
+
+std::string capitals(std::string text) {
+    std::ranges::transform(text, text.begin(), [](unsigned char c) { return std::toupper(c); });
+    return text;
+}
 
 // Runs of the application over one set of folders, one after the other.
 class App : public ::testing::Test {
@@ -82,22 +92,60 @@ TEST(Shell, KeepsFiveBackScreensAlternatesGuitarsAndOpensEachScreensManualPage) 
         EXPECT_EQ(s.currentGuitar(), from == 0 ? 1 : 0);
     }
 
-    // A word in the title of each screen's manual page, by screen number:
-    // "-" where the number names no screen, "" for the title page.
-    std::istringstream words("-|TAB GUITAR|PROGRAMMING|-|DELAY|MANUAL FRET|HAMMER-ON||GUITAR MENU|SETUP MENU|"
-                             "EFFECTS|PATCH|FUZZ|SCALE GUITAR|TAB|RECORDER||APPLICATION|WAH|-");
+    // Each screen's help opens the page headed by its topic in capitals (or
+    // the title page); a number that names no screen keeps the page.
     const std::vector<std::string> pages = ManualPages::create();
-    std::string word;
-    for (int n = 0; std::getline(words, word, '|'); ++n) {
+    for (int n = 0; n <= ScreenCatalog::kLastNumber + 1; ++n) {
         SCOPED_TRACE(n);
+        const ScreenInfo* info = ScreenCatalog::find(n);
         const int page = s.manualStartPage(n);
-        if (word == "-") {
-            EXPECT_EQ(page, -1);
+        if (!info || info->helpOpensTitlePage) {
+            EXPECT_EQ(page, info ? 0 : -1);
             continue;
         }
-        ASSERT_TRUE(page >= 0 && page < static_cast<int>(pages.size())) << page;
-        const std::string title = pages[static_cast<size_t>(page)].substr(0, pages[page].find('\n'));
-        EXPECT_TRUE(word.empty() ? page == 0 : title.find(word) != std::string::npos) << title;
+        ASSERT_TRUE(page > 2 && page < static_cast<int>(pages.size())) << page;
+        EXPECT_EQ(pages[page].substr(0, pages[page].find('\n')), capitals(info->manualTopic));
+    }
+}
+
+// Every playing screen of the catalog, as the user meets it: a button on the
+// guitar chooser, its line in the manual's contents (leading to its page),
+// and its line in --list-screens; and --screen takes exactly the catalog's
+// numbers.
+TEST(ScreenCatalog, EveryPlayingScreenIsOnTheChooserInTheContentsAndListed) {
+    const ChooseGuitarView chooser(nullptr);
+    const std::vector<std::string> pages = ManualPages::create();
+    CommandLine command;
+    command.screens = ScreenCatalog::forCommandLine();
+    const std::string listed = command.screenList(), contents = pages[1] + pages[2];
+    size_t playing = 0;
+    for (const ScreenInfo& info : ScreenCatalog::all()) {
+        SCOPED_TRACE(info.name);
+        const int page = ManualPages::helpPage(info.number);
+        const std::string kind = ScreenCatalog::kindName(info.kind);
+        EXPECT_NE(listed.find(std::to_string(info.number) + "\t" + info.name + "\t" + kind + "\n"),
+                  std::string::npos);
+        if (info.kind != ScreenKind::Playing)
+            continue;
+        ++playing;
+        EXPECT_EQ(chooser.choiceAt(info.chooserButton.center()), MenuScreenView::Choice::go(info.number));
+        EXPECT_NE(contents.find("Page " + std::to_string(page) + " - " + info.manualTopic + "\n"),
+                  std::string::npos);
+        EXPECT_TRUE(pages[page].starts_with(capitals(info.manualTopic) + "\n" + ManualPages::kDashes));
+        std::string topic = pages[page]; // with the pages that run on from it
+        for (size_t p = page + 1; p < pages.size() && pages[p].front() == '\n'; ++p)
+            topic += pages[p];
+        EXPECT_NE(topic.find(info.keys), std::string::npos);
+        std::string error;
+        EXPECT_TRUE(CommandLine(command).parse({"--screen", std::to_string(info.number)}, error)) << error;
+    }
+    EXPECT_EQ(chooser.areas().size(), playing);
+    EXPECT_EQ(std::ranges::count(listed, '\n'), static_cast<long>(ScreenCatalog::all().size()));
+    std::string error;
+    for (int n : {0, 3, ScreenCatalog::kLastNumber + 1}) {
+        EXPECT_FALSE(CommandLine(command).parse({"--screen", std::to_string(n)}, error));
+        EXPECT_EQ(error, "--screen takes a screen number from 1 to " + std::to_string(ScreenCatalog::kLastNumber) +
+                             " (not 3), not '" + std::to_string(n) + "'");
     }
 }
 
@@ -274,7 +322,7 @@ TEST_F(App, AWalkOverTheScreensByTouchesAndRequests) {
         {Tap, 1, 0.2, S::kChooseGuitar, 1},       // ignored during the fade
         {Tap, 2, 0.3, S::kMainMenu, 0},
         {Go, 3, 0, S::kMainMenu, 0}, // numbers of no screen
-        {Go, 19, 0, S::kMainMenu, 0},
+        {Go, ScreenCatalog::kLastNumber + 1, 0, S::kMainMenu, 0},
         {Go, S::kEffectsSetupMenu, 0.3, S::kEffectsSetupMenu, 1},
         {Go, S::kWahEffectSetup, 0.3, S::kWahEffectSetup, 2},
         {Go, S::kFuzzEffectSetup, 0.3, S::kFuzzEffectSetup, 2}, // pedals replace each other

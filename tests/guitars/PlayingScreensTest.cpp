@@ -6,6 +6,9 @@
 // touches arrive through the application.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+
 #include "GuitarTestRig.h"
 #include "guitars/HammerOnGuitarView.h"
 #include "guitars/KeyFingers.h"
@@ -13,8 +16,10 @@
 #include "guitars/ScaleGuitarView.h"
 #include "guitars/TabGuitarView.h"
 #include "song/Tab.h"
+#include "ui/ScreenCatalog.h"
 
 using namespace guitartest;
+using S = ScreenHost;
 
 namespace {
 
@@ -23,7 +28,7 @@ constexpr Point kPlectrum = {20, 20}, kGuitarButton = {30, 250}, kPlayButton = {
 
 // One playing screen with its own engine, recorder and tab.
 struct Screen {
-    std::string name;
+    int number;
     Rig rig{false};
     Tab tab;
     std::unique_ptr<GuitarScreenView> view;
@@ -53,15 +58,15 @@ template <typename V, typename... Args> V* adopt(Screen& s, Args... args) {
     return v;
 }
 
-std::unique_ptr<Screen> makeScreen(const std::string& name) {
+std::unique_ptr<Screen> makeScreen(int number) {
     auto s = std::make_unique<Screen>();
-    s->name = name;
+    s->number = number;
     SoundEngine* engine = &s->rig.engine;
-    if (name == "manual") {
+    if (number == S::kManualFretGuitar) {
         adopt<ManualFretAndPluckGuitarView>(*s, nullptr, engine);
-    } else if (name == "hammer") {
+    } else if (number == S::kHammerOnGuitar) {
         adopt<HammerOnGuitarView>(*s, nullptr, engine);
-    } else if (name == "scale") {
+    } else if (number == S::kScaleGuitar) {
         adopt<ScaleGuitarView>(*s, nullptr, engine)->setCurrentScale(3); // Melodic Minor (asc)
     } else {
         s->tab.addNotesToTab(0, "x32010");
@@ -97,14 +102,14 @@ struct KeyStep {
 // what it sounds through the application's routing, and what its keys do
 // (on the Manual Fret the mouse holds fret 3 of the D string meanwhile).
 struct Case {
-    const char* screen;
+    int screen;
     Key fingerKey;
     bool shift;
     Log heard;
     std::vector<KeyStep> steps;
 };
 const Case kCases[] = {
-    {"manual",
+    {S::kManualFretGuitar,
      Key::D,
      false,
      {"+15"},
@@ -116,7 +121,7 @@ const Case kCases[] = {
       {.k = Key::A, .heard = {"+2"}},
       {.k = Key::D, .heard = {"-15", "+15"}},
       {.k = Key::Space, .heard = {"-2", "-15"}}}},
-    {"hammer",
+    {S::kHammerOnGuitar,
      Key::W,
      true, // Shift: the B string
      {"+22"},
@@ -124,7 +129,7 @@ const Case kCases[] = {
       {.k = Key::V, .heard = {"-2", "+5"}},
       {.k = Key::V, .isDown = false, .heard = {"-5", "+2@0.50"}},
       {.k = Key::W, .heard = {"+22"}, .shift = true}}},
-    {"scale",
+    {S::kScaleGuitar,
      Key::C,
      false,
      {"+13"},
@@ -132,7 +137,7 @@ const Case kCases[] = {
       {.k = Key::Z, .isDown = false, .heard = {"-10"}},
       {.k = Key::A, .heard = {"+27"}},
       {.k = Key::Num1}}}, // past the last band: taken, flashes the strip's end, sounds nothing
-    {"tab",
+    {S::kTabGuitar,
      Key::D,
      false,
      {"+2", "+9", "+14", "+18", "+21", "+26"}, // the second column by then: 022100
@@ -143,6 +148,14 @@ const Case kCases[] = {
 
 TEST(PlayingScreens, MenuRecorderLightsKeyFingersAndTheWindowsRouting) {
     Window w;
+    // A case for every playing screen there is.
+    std::vector<int> playing, cased;
+    for (const ScreenInfo& info : ScreenCatalog::all())
+        if (info.kind == ScreenKind::Playing)
+            playing.push_back(info.number);
+    std::ranges::transform(kCases, std::back_inserter(cased), &Case::screen);
+    std::ranges::sort(cased);
+    EXPECT_EQ(cased, playing);
     const std::pair<float, int> shortcuts[] = {{59.9f, 7}, {60, 8},   {153, 8},  {154, 10}, {239, 10},
                                                {240, 11},  {327, 11}, {328, 15}, {418, 15}, {419, 16}};
     for (const Case& c : kCases) {
@@ -190,7 +203,7 @@ TEST(PlayingScreens, MenuRecorderLightsKeyFingersAndTheWindowsRouting) {
         EXPECT_FALSE(v.keyDown(key(c.fingerKey)));
         w.app->rootView().addSubview(&v);
         w.turn(2);
-        if (s->name == "manual")
+        if (s->number == S::kManualFretGuitar)
             hold(v, 1, {139, 232});
         for (const KeyStep& step : c.steps) {
             SCOPED_TRACE(static_cast<int>(step.k));
@@ -218,7 +231,7 @@ TEST(PlayingScreens, MenuRecorderLightsKeyFingersAndTheWindowsRouting) {
         s->rig.heard();
         // A key and the mouse through the application's routing: on the
         // Manual Fret the mouse holds fret 3 of the D string and bends it.
-        const bool manual = s->name == "manual";
+        const bool manual = s->number == S::kManualFretGuitar;
         View pad(Rect{0, 100, 320, 280}); // a plain view passes its touches up, in the screen's terms
         v.addSubview(&pad);
         const Point mouse = manual ? Point{139, 232} : Point{150, 440};

@@ -31,20 +31,22 @@ TEST(AnimationCurve, TheEaseIsClampedToItsEndsAndNoDurationIsAtTheEndAtOnce) {
 }
 
 TEST(CommandLine, ReadsEveryOptionAndRefusesBadOnesWithAMessage) {
+    // The screens are the caller's: a gap and an end of its own.
     CommandLine c;
+    c.screens = {{1, "one", "menu"}, {2, "two", "menu"}, {5, "five", "playing"}};
     std::string error;
     ASSERT_TRUE(c.parse({"--documents", "/d", "--caches", "/c", "--bundle", "/b", "--headless", "--screen",
-                         "5", "--screenshot", "s.png", "--audio-buffer", "256", "--latency-log", "l.txt"},
+                         "5", "--screenshot", "s.png", "--audio-buffer", "256", "--latency-log", "l.txt", "--list-screens"},
                         error))
         << error;
     EXPECT_EQ(
         std::tuple(c.documentsFolder, c.cachesFolder, c.bundleFolder, c.screenshotFile, c.latencyLogFile),
         std::tuple("/d", "/c", "/b", "s.png", "l.txt"));
-    EXPECT_EQ(std::tuple(c.headless, c.screen, c.audioBufferFrames), std::tuple(true, 5, 256));
+    EXPECT_EQ(std::tuple(c.headless, c.screen, c.audioBufferFrames, c.listScreens), std::tuple(true, 5, 256, true));
     // A missing value names its option; a bad one is quoted.
     for (auto [option, value] : {std::pair{"--frobnicate", ""},
                                  {"--screen", "3"},
-                                 {"--screen", "19"},
+                                 {"--screen", "6"},
                                  {"--screen", "5x"},
                                  {"--screen", ""},
                                  {"--documents", ""},
@@ -56,10 +58,17 @@ TEST(CommandLine, ReadsEveryOptionAndRefusesBadOnesWithAMessage) {
         std::vector<std::string> args{option};
         if (*value)
             args.emplace_back(value);
-        EXPECT_FALSE(CommandLine().parse(args, error));
+        EXPECT_FALSE(CommandLine(c).parse(args, error));
         EXPECT_NE(error.find(*value ? "'" + std::string(value) + "'" : option), std::string::npos) << error;
     }
-    EXPECT_NE(CommandLine::usage("strumwell").find("--audio-buffer"), std::string::npos);
+    c.parse({"--screen", "4"}, error);
+    EXPECT_EQ(error, "--screen takes a screen number from 1 to 5 (not 3 or 4), not '4'");
+    // --help lists them, a column for each run of six numbers; --list-screens
+    // a line each.
+    const std::string usage = c.usage("strumwell");
+    EXPECT_NE(usage.find("--audio-buffer"), std::string::npos);
+    EXPECT_NE(usage.find("Screens (N for --screen):\n   1 one\n   2 two\n   5 five\n\n"), std::string::npos);
+    EXPECT_EQ(c.screenList(), "1\tone\tmenu\n2\ttwo\tmenu\n5\tfive\tplaying\n");
 }
 
 TEST(TextLineBreaker, BreaksAtSpacesNewlinesAndWholeCharacters) {

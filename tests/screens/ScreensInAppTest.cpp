@@ -7,11 +7,11 @@
 #include <memory>
 #include <vector>
 
-#include "app/ScreenRegistry.h"
 #include "screens/DelayEffectSetupView.h"
 #include "screens/FuzzEffectSetupView.h"
 #include "screens/InAppSupport.h"
 #include "screens/LibraryTestSupport.h"
+#include "screens/ManualPages.h"
 #include "screens/ManualView.h"
 #include "screens/MenuAppSetupView.h"
 #include "screens/MenuSetupGuitarPatchView.h"
@@ -73,7 +73,7 @@ TEST_F(InApp, EveryScreensCornerButtonsOpenItsManualPageAndGoBack) {
         ASSERT_EQ(shown(), S::kManual);
         const auto* manual = dynamic_cast<ManualView*>(run.shownScreen());
         ASSERT_NE(manual, nullptr);
-        EXPECT_EQ(manual->currentPage(), findScreenEntry(screen)->manualPage);
+        EXPECT_EQ(manual->currentPage(), ManualPages::helpPage(screen));
         // Escape and Backspace go back as the back buttons do (not from the main menu).
         const bool keys = screen % 2 == 0 || screen == S::kRecorder;
         keys ? key(Key::Escape)
