@@ -34,13 +34,13 @@ template <class T, class... Args> ScreenEntry::Made make(Args&&... args) {
 
 // In the catalog's order.
 constexpr ScreenEntry kScreens[] = {
-    {ScreenHost::kTabGuitar, [](Strumwell& a) { return make<TabGuitarView>(&a, a.soundEngine(), a.tab()); }},
+    {ScreenHost::kTabGuitar, [](Strumwell& a) { return make<TabGuitarView>(&a, a.performer(), a.tab()); }},
     {ScreenHost::kTabGuitarSetup,
-     [](Strumwell& a) { return make<TabGuitarSetupView>(&a, a.soundEngine(), a.tab()); }},
+     [](Strumwell& a) { return make<TabGuitarSetupView>(&a, a.performer(), a.tab()); }},
     {ScreenHost::kDelayEffectSetup, [](Strumwell& a) { return make<DelayEffectSetupView>(&a, a.soundEngine()); }},
     {ScreenHost::kManualFretGuitar,
-     [](Strumwell& a) { return make<ManualFretAndPluckGuitarView>(&a, a.soundEngine()); }},
-    {ScreenHost::kHammerOnGuitar, [](Strumwell& a) { return make<HammerOnGuitarView>(&a, a.soundEngine()); }},
+     [](Strumwell& a) { return make<ManualFretAndPluckGuitarView>(&a, a.performer()); }},
+    {ScreenHost::kHammerOnGuitar, [](Strumwell& a) { return make<HammerOnGuitarView>(&a, a.performer()); }},
     {ScreenHost::kMainMenu, [](Strumwell& a) { return make<MenuMainView>(&a); }},
     {ScreenHost::kChooseGuitar, [](Strumwell& a) { return make<ChooseGuitarView>(&a); }},
     {ScreenHost::kSetupMenu, [](Strumwell& a) { return make<MenuSetupView>(&a); }},
@@ -48,7 +48,7 @@ constexpr ScreenEntry kScreens[] = {
     {ScreenHost::kGuitarPatchMenu,
      [](Strumwell& a) { return make<MenuSetupGuitarPatchView>(&a, a.soundEngine()); }},
     {ScreenHost::kFuzzEffectSetup, [](Strumwell& a) { return make<FuzzEffectSetupView>(&a, a.soundEngine()); }},
-    {ScreenHost::kScaleGuitar, [](Strumwell& a) { return make<ScaleGuitarView>(&a, a.soundEngine()); }},
+    {ScreenHost::kScaleGuitar, [](Strumwell& a) { return make<ScaleGuitarView>(&a, a.performer()); }},
     {ScreenHost::kTabGuitarLoadSave,
      [](Strumwell& a) { return make<TabGuitarLoadSaveView>(&a, a.soundEngine(), a.fileManager()); }},
     {ScreenHost::kRecorder,

@@ -33,6 +33,10 @@ Performer::~Performer() {
         parent_->mainThreadQueue().cancel(checkToken_);
 }
 
+Transport& Performer::transport() const {
+    return recorder_;
+}
+
 // ---------------------------------------------------------------- notes
 
 namespace {

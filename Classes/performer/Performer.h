@@ -7,6 +7,7 @@
 
 class PatchChangeListener;
 class Recorder;
+class Transport;
 class SoundEngine;
 class SoundEngineParent;
 
@@ -27,6 +28,11 @@ public:
     ~Performer() override;
     Performer(const Performer&) = delete;
     Performer& operator=(const Performer&) = delete;
+
+    // What the screens read and drive besides the gestures: the engine's
+    // settings and the song's transport (record, play, stop).
+    SoundEngine& engine() const { return engine_; }
+    Transport& transport() const;
 
     // ---- Notes ----
     // The guitar's note sampleNo (relative to its patch) at the guitar's

@@ -211,6 +211,7 @@ private:
     int playStrumString(int sampleNo);
     int addPlayNoteLocked(int sampleNo, float volume, double releaseDelta);
     void addStopNoteLocked(int noteID);
+    int loadRoomLocked() const;
     void playSongEvents(double now);
     void runPlaybackPassLocked();
     double nextPassTimeLocked(double now) const;

@@ -1,6 +1,7 @@
 #include "screens/EffectSetupView.h"
 
 #include "audio/SoundEngine.h"
+#include "performer/Performer.h"
 #include "toolkit/Knob.h"
 #include "toolkit/Label.h"
 #include "ui/ScreenHost.h"
@@ -222,18 +223,22 @@ void EffectSetupView::goToScreen(int screenNo, bool rememberBack) {
 }
 
 void EffectSetupView::startTestNote() {
-    if (!soundEngine_) {
+    Performer* performer = parent_ ? parent_->performer() : nullptr;
+    if (!performer) {
         return;
     }
     // A second finger on the button replaces the note rather than leaving the
     // first one sounding with nothing left to stop it.
     stopTestNote();
-    testTonePlaylistNo_ = soundEngine_->playSampleWithGuitar(currentGuitar_, kTestSampleNo);
+    testTonePlaylistNo_ = performer->play(currentGuitar_, kTestSampleNo);
 }
 
 void EffectSetupView::stopTestNote() {
-    if (testTonePlaylistNo_ >= 0 && soundEngine_) {
-        soundEngine_->stopSample(testTonePlaylistNo_);
+    // The note went to the recorder (a recording may run on), so its release
+    // goes there too.
+    Performer* performer = parent_ ? parent_->performer() : nullptr;
+    if (testTonePlaylistNo_ >= 0 && performer) {
+        performer->release(testTonePlaylistNo_);
     }
     testTonePlaylistNo_ = -1;
 }

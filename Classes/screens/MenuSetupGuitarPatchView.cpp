@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "audio/SoundEngine.h"
+#include "performer/Performer.h"
 #include "toolkit/ImageView.h"
 #include "toolkit/Knob.h"
 #include "toolkit/Label.h"
@@ -163,13 +164,13 @@ void MenuSetupGuitarPatchView::fingerDown(const Touch& touch) {
         perform(cornerChoice(p));
         break;
     case Action::TestNoteGuitar1:
-        if (soundEngine_) {
-            testPatch1PlaylistNo_ = soundEngine_->playSampleWithGuitar(0, kTestSampleNo);
+        if (Performer* performer = parent() ? parent()->performer() : nullptr) {
+            testPatch1PlaylistNo_ = performer->play(0, kTestSampleNo);
         }
         break;
     case Action::TestNoteGuitar2:
-        if (soundEngine_) {
-            testPatch2PlaylistNo_ = soundEngine_->playSampleWithGuitar(1, kTestSampleNo);
+        if (Performer* performer = parent() ? parent()->performer() : nullptr) {
+            testPatch2PlaylistNo_ = performer->play(1, kTestSampleNo);
         }
         break;
     case Action::TurnGuitar1Volume:
@@ -221,10 +222,13 @@ void MenuSetupGuitarPatchView::stepPatch(int guitar, bool forward) {
         turnTouchscreenBackOn();
         return;
     }
+    // A patch step stops the recorder first: a song must not change its
+    // samples under a recording or a playback.
+    Performer* performer = parent() ? parent()->performer() : nullptr;
     if (forward) {
-        soundEngine_->nextPatch(this, guitar);
+        performer ? performer->nextPatch(this, guitar) : soundEngine_->nextPatch(this, guitar);
     } else {
-        soundEngine_->prevPatch(this, guitar);
+        performer ? performer->prevPatch(this, guitar) : soundEngine_->prevPatch(this, guitar);
     }
 }
 
@@ -293,8 +297,8 @@ void MenuSetupGuitarPatchView::stopTestNote(int guitar) {
     }
     // The note's start went to the recorder, so its stop goes there too: a
     // recording that caught a test note would otherwise hold it forever.
-    if (soundEngine_) {
-        soundEngine_->stopAndRecordSample(voice);
+    if (Performer* performer = parent() ? parent()->performer() : nullptr) {
+        performer->release(voice);
     }
     voice = -1;
 }

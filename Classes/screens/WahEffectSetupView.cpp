@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "audio/SoundEngine.h"
+#include "performer/Performer.h"
+#include "ui/ScreenHost.h"
 #include "recorder/Recorder.h"
 
 namespace {
@@ -52,9 +54,9 @@ WahEffectSetupView::~WahEffectSetupView() {
 
 void WahEffectSetupView::willAppear(int previousScreen, int currentGuitar) {
     EffectSetupView::willAppear(previousScreen, currentGuitar);
-    if (SoundEngine* engine = soundEngine()) {
+    if (Performer* performer = parent() ? parent()->performer() : nullptr) {
         // The screen on show follows the tilt; a hidden one draws nothing.
-        engine->setTiltObserver([self = std::weak_ptr<WahEffectSetupView*>(self_)] {
+        performer->setTiltObserver([self = std::weak_ptr<WahEffectSetupView*>(self_)] {
             if (const auto screen = self.lock(); screen && *screen && (*screen)->superview())
                 (*screen)->showWahPosition();
         });

@@ -131,7 +131,7 @@ protected:
     const bool samples = writeWav(folder.file("A2-3.wav")) && writeWav(folder.file("E2-3.wav"));
     ManualClock clock{100.0};
     TestParent parent{clock};
-    SoundEngine engine{&parent, nullptr, nullptr, folder.str(), clock};
+    SoundEngine engine{&parent, nullptr, folder.str(), clock};
     MenuSetupGuitarPatchView s{nullptr, &engine, &parent.queue};
 };
 
