@@ -46,6 +46,16 @@ void DelayEffect::setTime(int time) {
     time_.store(time, std::memory_order_relaxed);
 }
 
+int DelayEffect::heldTime(float time) {
+    if (!(time >= 0.0f))
+        return 0;
+    return time >= static_cast<float>(kRingValues) ? kRingValues : static_cast<int>(time);
+}
+
+void DelayEffect::setTimeKnob(float knob) {
+    setTime(heldTime(FixedPoint::unitRange(knob) * static_cast<float>(kRingValues)));
+}
+
 void DelayEffect::setFeedback(float feedback) {
     feedback_.store(FixedPoint::unitRange(feedback), std::memory_order_relaxed);
 }

@@ -2,6 +2,7 @@
 #include <array>
 #include <atomic>
 
+#include "audio/EffectDescriptor.h"
 #include "audio/EffectUnit.h"
 #include "audio/SettingsField.h"
 
@@ -57,8 +58,44 @@ public:
     // Held to 0 ... 1, NaN at 0.
     void setFeedback(float feedback);
     void setMix(float mix);
+    // The time knob shows the time against this many values but sets it as
+    // its value times the whole ring, truncated (NaN and below 0 give 0).
+    static constexpr float kKnobTimeScale = 88200.0f;
+    static int heldTime(float time);
+    // Any thread.
+    float timeKnob() const { return static_cast<float>(time()) / kKnobTimeScale; }
+    // Control thread.
+    void setTimeKnob(float knob);
     // Any thread (tests): how often emptying the ring was asked for.
     uint32_t clearRequests() const { return clearRequests_.load(std::memory_order_relaxed); }
+
+    // The delay pedal (screen 4): foot switch, ping-pong switch, tap tempo
+    // (the screen's own), and the mix, feedback and time knobs, read out in
+    // percent, percent and milliseconds. Ping-pong and tap share the border
+    // y = 243, the knobs the borders y = 187 and 296.
+    static constexpr PedalArea kAreas[] = {
+        {PedalControl::PreviousPedal, 86, 413, 220, kPedalOpen}, // before the foot switch it overlaps
+        {PedalControl::FootSwitch, 0, 62, 93, 420},
+        {PedalControl::OptionSwitch, 109, 145, 170, 243},
+        {PedalControl::Tap, 109, 243, 170, 342},
+        {PedalControl::Knob0, 185, 74, 296, 187},
+        {PedalControl::Knob1, 185, 187, 296, 296},
+        {PedalControl::Knob2, 185, 296, 296, 406},
+    };
+    static constexpr EffectSwitch<DelayEffect> kSwitches[] = {
+        {PedalControl::FootSwitch, "delayOn", &DelayEffect::on, &DelayEffect::setOn, "EffectPowerLightOn.png",
+         {292, 74}},
+        {PedalControl::OptionSwitch, "pingPong", &DelayEffect::pingPong, &DelayEffect::setPingPong,
+         "EffectOptionOn.png", {140, 163}}};
+    static constexpr EffectKnob<DelayEffect> kKnobs[] = {
+        {"delayMix", &DelayEffect::mix, &DelayEffect::setMix, "Knob.png", {238, 136}, {{183.5f, 136}, false, 100, 1}},
+        {"delayFeedback", &DelayEffect::feedback, &DelayEffect::setFeedback, "Knob.png", {238, 240},
+         {{183.5f, 240}, false, 100, 1}},
+        {"delayTime", &DelayEffect::timeKnob, &DelayEffect::setTimeKnob, "Knob.png", {238, 339},
+         {{183.5f, 339}, false, 1000, kRingValues}}};
+    static constexpr EffectDescriptor<DelayEffect> kDescriptor{
+        "DELAY", 4, "EffectDelaySetupBack.jpg", kAreas, kSwitches, kKnobs,
+        {{{258, 161}, 165, 111, 320, 211}, {{104, 178}, 0, 128, 165, 228}}, -1};
 
     // Render thread.
     void beginBuffer() override;

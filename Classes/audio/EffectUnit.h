@@ -11,7 +11,10 @@
 //   U::kSavedSince     the first section version that holds them;
 //   U::kDefaults[g]    guitar g's parameters after a reset;
 //   params() / apply() a snapshot of the parameters / setting them as a load
-//                      does (held to their ranges, nothing else changed).
+//                      does (held to their ranges, nothing else changed);
+//   U::kDescriptor     its pedal: name, pictures, controls bound to its saved
+//                      fields, place on the effects menu, MIDI controller
+//                      (see EffectDescriptor).
 //
 // A buffer is rendered as beginBuffer (the parameters are read once), process
 // over any number of pieces (the result equals one whole piece), endBuffer.

@@ -8,9 +8,21 @@
 #include "audio/WahEffect.h"
 
 // The effects of one guitar, in the order the sound passes through them.
-// A new pedal is one more unit in this list (and, if it is saved in songs,
-// one more part in the engine section's layout, EngineSettings.h).
+// The order is also the order of the pedals: the arrows between pedal
+// screens and the effects menu follow it. A new pedal is one more unit in
+// this list (and, if it is saved in songs, one more part at the end of the
+// engine section's layout, EngineSettings.h, with a new song version).
 using EffectUnits = std::tuple<WahEffect, FuzzEffect, DelayEffect>;
+
+// Calls f(U::kDescriptor, index) for every unit type U of EffectUnits, in
+// the order of the sound: the order of the pedals on the screens and menu.
+// Any thread.
+template <class F> constexpr void forEachEffectDescriptor(F&& f) {
+    [&]<class... U>(std::tuple<U...>*) {
+        int index = 0;
+        (f(U::kDescriptor, index++), ...);
+    }(static_cast<EffectUnits*>(nullptr));
+}
 
 // One guitar's chain, run on an interleaved stereo buffer after the guitar's
 // voices are mixed. The units are made with the chain and never change, so

@@ -81,10 +81,16 @@ using EngineSectionLayout =
 //
 // Threads: any (a plain value).
 struct EngineSettings {
-    // Versions 1 and 2 have 72 bytes (the last five reserved, written as 0),
-    // version 0 the first 60.
-    static constexpr size_t kSectionSize = 72;
-    static constexpr size_t kSectionSizeVersion0 = 60;
+    // A version's section holds the fields of every part saved since that
+    // version or earlier, in the order of the layout, then (from version 1
+    // on) five reserved bytes written as 0. Version 0 has 60 bytes, versions
+    // 1 and 2 have 72.
+    static constexpr size_t kReservedTail = 5;
+    static constexpr int kReservedTailSince = 1;
+    static constexpr size_t minimumSize(int32_t version);
+    // The size written: the newest version's.
+    static const size_t kSectionSize;
+    static const size_t kSectionSizeVersion0;
 
     // The versions whose engine section is read; any other is ignored.
     static bool knowsVersion(int32_t version) { return SongVersion::engineSectionKnown(version); }
@@ -92,9 +98,10 @@ struct EngineSettings {
     // A known version's section. Longer sections are accepted, their tail
     // ignored. Values outside a field's range are held to it, NaN becomes
     // the field's default; every other value is read exactly. Throws StrumwellFailure("SoundEngineFailure-1")
-    // when the section is missing or shorter than its version's size.
+    // when the section is missing or shorter than minimumSize(version).
     static EngineSettings read(const uint8_t* data, size_t size, int32_t version);
-    // The newest layout, kSectionSize bytes.
+    // The newest layout, kSectionSize bytes. The section is read and written
+    // with the core byte codec (core/ByteReader, core/ByteWriter).
     std::vector<uint8_t> write() const;
 
     // The values of one part for a guitar (0 or 1); a part saved once per
@@ -140,3 +147,22 @@ template <class Part, class F> void EngineSettings::visitPart(F& f) const {
 template <class F> void EngineSettings::forEachField(F&& f) const {
     visitAll(static_cast<EngineSectionLayout*>(nullptr), f);
 }
+
+template <class Part> constexpr size_t savedPartSize() {
+    size_t size = 0;
+    for (const auto& field : Part::kSavedFields)
+        size += static_cast<size_t>(fieldSize(field.type));
+    return oncePerEngine<Part>() ? size : 2 * size;
+}
+
+template <class... Parts> constexpr size_t savedSectionSize(SectionLayout<Parts...>*, int32_t version) {
+    return ((Parts::kSavedSince <= version ? savedPartSize<Parts>() : 0) + ...);
+}
+
+constexpr size_t EngineSettings::minimumSize(int32_t version) {
+    return savedSectionSize(static_cast<EngineSectionLayout*>(nullptr), version) +
+           (version >= kReservedTailSince ? kReservedTail : 0);
+}
+
+inline constexpr size_t EngineSettings::kSectionSize = EngineSettings::minimumSize(SongVersion::kCurrent);
+inline constexpr size_t EngineSettings::kSectionSizeVersion0 = EngineSettings::minimumSize(0);

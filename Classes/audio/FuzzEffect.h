@@ -2,6 +2,7 @@
 #include <array>
 #include <atomic>
 
+#include "audio/EffectDescriptor.h"
 #include "audio/EffectUnit.h"
 #include "audio/SettingsField.h"
 
@@ -29,6 +30,24 @@ public:
     void setOn(bool on) override { on_.store(on, std::memory_order_relaxed); }
     // Control thread. threshold 0 ... 1; values outside are held at the ends.
     void setThreshold(float threshold);
+
+    // The fuzz pedal (screen 12): foot switch and the threshold knob, read
+    // out 0.0 ... 10.0 as the dial's scale shows it.
+    static constexpr PedalArea kAreas[] = {
+        {PedalControl::NextPedal, 86, -kPedalOpen, 220, 64}, // the arrows before the foot switch
+        {PedalControl::PreviousPedal, 86, 413, 220, kPedalOpen},
+        {PedalControl::FootSwitch, 0, 62, 93, 420},
+        {PedalControl::Knob0, 106, 134, 260, 342},
+    };
+    static constexpr EffectSwitch<FuzzEffect> kSwitches[] = {
+        {PedalControl::FootSwitch, "fuzzOn", &FuzzEffect::on, &FuzzEffect::setOn, "EffectPowerLightOn.png",
+         {297, 237}}};
+    static constexpr EffectKnob<FuzzEffect> kKnobs[] = {{"fuzzThreshold", &FuzzEffect::threshold,
+                                                         &FuzzEffect::setThreshold, "FuzzDialPointer.png",
+                                                         {181, 239}, {{241.5f, 350}, true, 10, 1}}};
+    static constexpr EffectDescriptor<FuzzEffect> kDescriptor{
+        "FUZZ", 12, "EffectFuzzSetupBack.jpg", kAreas, kSwitches, kKnobs,
+        {{{258, 258}, 165, 211, 320, 305}, {{104, 276.5f}, 0, 228, 165, 325}}, -1};
 
     // Render thread.
     void beginBuffer() override;

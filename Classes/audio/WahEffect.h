@@ -2,6 +2,7 @@
 #include <array>
 #include <atomic>
 
+#include "audio/EffectDescriptor.h"
 #include "audio/EffectUnit.h"
 #include "audio/SettingsField.h"
 
@@ -41,6 +42,19 @@ public:
     // Any thread (tests): stores f as damaged data would, unchecked; the
     // render thread still holds it to the range.
     void storeUncheckedCoefficient(float f) { f_.store(f, std::memory_order_relaxed); }
+
+    // The wah pedal (screen 18): the whole treadle is its switch, the arrow
+    // at the top goes on to the fuzz. MIDI controller 74 moves the treadle.
+    static constexpr PedalArea kAreas[] = {
+        {PedalControl::NextPedal, 86, -kPedalOpen, 220, 64}, // before the treadle it overlaps
+        {PedalControl::FootSwitch, 0, 62, 293, 420},
+    };
+    static constexpr EffectSwitch<WahEffect> kSwitches[] = {
+        {PedalControl::FootSwitch, "wahOn", &WahEffect::on, &WahEffect::setOn, "EffectPowerLightOn.png",
+         {308.5f, 389.5f}}};
+    static constexpr EffectDescriptor<WahEffect> kDescriptor{
+        "WAH", 18, "EffectWahSetupBack.jpg", kAreas, kSwitches, {},
+        {{{193, 344}, 165, 30, 320, 382}, {{39, 366.5f}, 0, 325, 165, 408}}, 74};
 
     // Render thread.
     void beginBuffer() override;

@@ -1,5 +1,8 @@
 #include "screens/EffectSetupView.h"
 
+#include <array>
+
+#include "audio/EffectsChain.h"
 #include "audio/SoundEngine.h"
 #include "performer/Performer.h"
 #include "toolkit/Knob.h"
@@ -9,12 +12,30 @@
 namespace {
 
 // On the stage beside the pedal, between the help button and the arrow to
-// the next pedal: the same place on all three pedals.
+// the next pedal: the same place on every pedal.
 constexpr Point kGuitarLabelCentre{240, 446.5f};
 
 std::string guitarText(int guitar) {
     return "GUITAR " + std::to_string(guitar + 1);
 }
+
+std::unique_ptr<ImageView> makeLight(const EffectSetupView::Switch& s) {
+    auto light = std::make_unique<ImageView>(s.light);
+    light->setCenter(s.lightCentre);
+    light->setAlpha(0);
+    return light;
+}
+
+// The pedal screens in the order of the chain.
+constexpr auto kPedalScreens = [] {
+    std::array<int, EffectsChain::kNumUnits> screens{};
+    forEachEffectDescriptor([&](const auto& d, int index) { screens[static_cast<std::size_t>(index)] = d.screen; });
+    return screens;
+}();
+// The screens the rest of the program knows by name are the descriptors'.
+static_assert(WahEffect::kDescriptor.screen == ScreenHost::kWahEffectSetup &&
+              FuzzEffect::kDescriptor.screen == ScreenHost::kFuzzEffectSetup &&
+              DelayEffect::kDescriptor.screen == ScreenHost::kDelayEffectSetup);
 
 } // namespace
 
@@ -55,18 +76,25 @@ float EffectSetupView::limitedToUnit(float v) {
     return v > 1.0f ? 1.0f : v;
 }
 
-EffectSetupView::EffectSetupView(ScreenHost* parent, SoundEngine* soundEngine, const Pedal& pedal)
-    : FingerView(Rect{0, 0, 320, 480}), parent_(parent), areas_(pedal.areas), soundEngine_(soundEngine),
-      powerOnLight_(std::make_unique<ImageView>("EffectPowerLightOn.png")) {
+int EffectSetupView::neighbourScreen(int screen, int step) {
+    for (std::size_t i = 0; i < kPedalScreens.size(); ++i) {
+        const auto j = static_cast<std::ptrdiff_t>(i) + step;
+        if (kPedalScreens[i] == screen && j >= 0 && j < static_cast<std::ptrdiff_t>(kPedalScreens.size()))
+            return kPedalScreens[static_cast<std::size_t>(j)];
+    }
+    return ScreenHost::kNoScreen;
+}
+
+EffectSetupView::EffectSetupView(ScreenHost* parent, SoundEngine* soundEngine, Pedal pedal)
+    : FingerView(Rect{0, 0, 320, 480}), parent_(parent), pedal_(std::move(pedal)), soundEngine_(soundEngine) {
     // The picture may be missing from the bundle: the screen still covers the
     // whole view and takes its touches.
-    setBackgroundImage(pedal.picture);
+    setBackgroundImage(pedal_.picture);
     setFrame(parent_ ? parent_->frame() : Rect{0, 0, 320, 480});
     setUserInteractionEnabled(true);
     setMultipleTouchEnabled(true);
-    powerOnLight_->setCenter(pedal.powerLight);
-    powerOnLight_->setAlpha(0);
-    addSubview(powerOnLight_.get());
+    lights_.push_back(makeLight(pedal_.switches.at(0)));
+    addSubview(lights_[0].get());
     guitarLabel_ =
         std::make_unique<Label>(Rect{kGuitarLabelCentre.x - 31, kGuitarLabelCentre.y - 10, 62, 20});
     guitarLabel_->setFont("Helvetica-Bold", 11);
@@ -77,7 +105,25 @@ EffectSetupView::EffectSetupView(ScreenHost* parent, SoundEngine* soundEngine, c
     guitarLabel_->setText(guitarText(currentGuitar_));
     addSubview(guitarLabel_.get());
     addSubview(&pressed_);
-    addSwitch({Control::FootSwitch, pedal.on, pedal.setOn, powerOnLight_.get()});
+    for (const KnobControl& k : pedal_.knobs) {
+        knobs_.push_back(std::make_unique<Knob>(this, static_cast<int>(k.centre.x), static_cast<int>(k.centre.y),
+                                                k.pointer));
+        auto label = std::make_unique<Label>(Rect{k.readoutCentre.x - 24, k.readoutCentre.y - 8.5f, 48, 17});
+        label->setFont("Helvetica-Bold", 12);
+        label->setTextColor(Color{244, 230, 200, 255});
+        label->setTextAlignment(TextAlignment::Center);
+        label->setRotation(kQuarterTurn);
+        addSubview(label.get());
+        readouts_.push_back(std::move(label));
+    }
+    for (std::size_t i = 1; i < pedal_.switches.size(); ++i) {
+        lights_.push_back(makeLight(pedal_.switches[i]));
+        addSubview(lights_.back().get());
+    }
+    // The power light sits on top of the knobs.
+    if (!knobs_.empty())
+        bringSubviewToFront(powerOnLight());
+    redraw();
 }
 
 // The engine may already be gone: a test note left sounding plays to its end.
@@ -104,7 +150,7 @@ void EffectSetupView::fingerUp(const Touch& touch) {
 void EffectSetupView::fingerDown(Point p) {
     const Control control = controlAt(p);
     if (control == Control::Back || control == Control::TestNote || control == Control::Tap)
-        for (const Area& a : areas_)
+        for (const Area& a : pedal_.areas)
             if (a.control == control && a.contains(p)) {
                 pressed_.setFrame({a.left, a.top, a.right - a.left, a.bottom - a.top});
                 pressed_.setHidden(false);
@@ -125,18 +171,18 @@ void EffectSetupView::fingerDown(Point p) {
         break;
     // The arrows step between the pedals without remembering the way back, so
     // back always returns to the effects menu.
-    case Control::ToDelay:
-    case Control::ToFuzz:
-    case Control::ToWah:
+    case Control::NextPedal:
+    case Control::PreviousPedal: {
         stopTestNote();
-        goToScreen(control == Control::ToDelay  ? ScreenHost::kDelayEffectSetup
-                   : control == Control::ToFuzz ? ScreenHost::kFuzzEffectSetup
-                                                : ScreenHost::kWahEffectSetup,
-                   false);
+        const int to = neighbourScreen(pedal_.screen, control == Control::NextPedal ? 1 : -1);
+        if (to != ScreenHost::kNoScreen)
+            goToScreen(to, false);
         break;
+    }
     case Control::Knob0:
     case Control::Knob1:
-    case Control::Knob2: {
+    case Control::Knob2:
+    case Control::Knob3: {
         const int index = static_cast<int>(control) - static_cast<int>(Control::Knob0);
         if (index < knobCount()) {
             draggingKnob_ = index;
@@ -144,14 +190,14 @@ void EffectSetupView::fingerDown(Point p) {
         break;
     }
     case Control::FootSwitch:
-    case Control::PingPong:
+    case Control::OptionSwitch:
     case Control::Tap:
         if (!soundEngine_) {
             break;
         }
-        for (const Switch& s : switches_) {
+        for (const Switch& s : pedal_.switches) {
             if (s.control == control) {
-                (soundEngine_->*s.set)(currentGuitar_, !(soundEngine_->*s.get)(currentGuitar_));
+                s.set(*soundEngine_, currentGuitar_, !s.get(*soundEngine_, currentGuitar_));
                 redraw();
                 return;
             }
@@ -181,17 +227,12 @@ void EffectSetupView::fingerUp(Point p) {
     draggingKnob_ = -1;
 }
 
-void EffectSetupView::addKnob(int x, int y, const std::string& picture, KnobBinding binding) {
-    knobs_.push_back(std::make_unique<Knob>(this, x, y, picture));
-    knobBindings_.push_back(binding);
-}
-
 void EffectSetupView::turnKnob(int index, Point p, Point oldPoint) {
     if (!soundEngine_ || index < 0 || index >= knobCount()) {
         return;
     }
     const std::size_t i = static_cast<std::size_t>(index);
-    knobBindings_[i].write(*soundEngine_, currentGuitar_, knobs_[i]->turnKnobFromCoord(oldPoint, p));
+    pedal_.knobs[i].write(*soundEngine_, currentGuitar_, knobs_[i]->turnKnobFromCoord(oldPoint, p));
     redraw();
 }
 
@@ -199,15 +240,17 @@ void EffectSetupView::redraw() {
     if (!soundEngine_) {
         return;
     }
-    for (const Switch& s : switches_) {
-        s.light->setAlpha((soundEngine_->*s.get)(currentGuitar_) ? 1.0f : 0.0f);
+    for (std::size_t i = 0; i < lights_.size(); ++i) {
+        lights_[i]->setAlpha(pedal_.switches[i].get(*soundEngine_, currentGuitar_) ? 1.0f : 0.0f);
     }
     for (std::size_t i = 0; i < knobs_.size(); ++i) {
         if (draggingKnob_ != static_cast<int>(i)) {
-            knobs_[i]->setValue(limitedToUnit(knobBindings_[i].read(*soundEngine_, currentGuitar_)));
+            knobs_[i]->setValue(limitedToUnit(pedal_.knobs[i].read(*soundEngine_, currentGuitar_)));
         }
     }
-    showReadouts(*soundEngine_, currentGuitar_);
+    for (std::size_t i = 0; i < knobs_.size(); ++i) {
+        readouts_[i]->setText(pedal_.knobs[i].readout(*soundEngine_, currentGuitar_, knobs_[i]->getValue()));
+    }
 }
 
 void EffectSetupView::goBack() {

@@ -1,45 +1,28 @@
 #include "screens/MenuEffectsSetupView.h"
 
+#include "audio/EffectsChain.h"
 #include "audio/SoundEngine.h"
 #include "ui/ScreenHost.h"
 
 namespace {
 
-// Over the dark light of each pedal in the picture.
-constexpr Point kLightCentres[MenuEffectsSetupView::kLights] = {{258, 161}, {258, 258},    {193, 344},
-                                                                {104, 178}, {104, 276.5f}, {39, 366.5f}};
 constexpr float kLightSize = 14;
-
-// Each pedal's open rectangle, tested in order. Guitar 1's column first: its
-// wah takes whatever of the column the delay and fuzz leave, including the
-// borders at y = 111 and y = 211.
-struct PedalArea {
-    float left, top, right, bottom;
-    int screen;
-    int guitar;
-};
-constexpr PedalArea kPedals[] = {
-    {165, 111, 320, 211, ScreenHost::kDelayEffectSetup, 0},
-    {165, 211, 320, 305, ScreenHost::kFuzzEffectSetup, 0},
-    {165, 30, 320, 382, ScreenHost::kWahEffectSetup, 0},
-    {0, 128, 165, 228, ScreenHost::kDelayEffectSetup, 1},
-    {0, 228, 165, 325, ScreenHost::kFuzzEffectSetup, 1},
-    {0, 325, 165, 408, ScreenHost::kWahEffectSetup, 1},
-};
 
 } // namespace
 
 MenuEffectsSetupView::MenuEffectsSetupView(ScreenHost* parent)
     : MenuScreenView(parent, "MenuSetupEffectsBack.jpg") {
-    for (int i = 0; i < kLights; ++i) {
-        auto light = std::make_unique<ImageView>("EffectPowerLightOn.png");
-        light->setBounds({0, 0, kLightSize, kLightSize});
-        light->setCenter(kLightCentres[i]);
-        light->setUserInteractionEnabled(false);
-        light->setAlpha(0);
-        addSubview(light.get());
-        lights_[static_cast<std::size_t>(i)] = std::move(light);
-    }
+    // Over the dark light of each pedal in the picture.
+    for (int guitar = 0; guitar < 2; ++guitar)
+        forEachEffectDescriptor([&](const auto& d, int unit) {
+            auto light = std::make_unique<ImageView>("EffectPowerLightOn.png");
+            light->setBounds({0, 0, kLightSize, kLightSize});
+            light->setCenter(d.menu[guitar].light);
+            light->setUserInteractionEnabled(false);
+            light->setAlpha(0);
+            addSubview(light.get());
+            lights_[static_cast<std::size_t>(guitar * kPedals + unit)] = std::move(light);
+        });
     updateLights();
 }
 
@@ -47,12 +30,11 @@ MenuEffectsSetupView::~MenuEffectsSetupView() = default;
 
 void MenuEffectsSetupView::updateLights() {
     const SoundEngine* engine = parent() ? parent()->soundEngine() : nullptr;
-    for (int guitar = 0; guitar < 2; ++guitar) {
-        const bool on[3] = {engine && engine->delayOn(guitar), engine && engine->fuzzOn(guitar),
-                            engine && engine->wahOn(guitar)};
-        for (int pedal = 0; pedal < 3; ++pedal)
-            lights_[static_cast<std::size_t>(guitar * 3 + pedal)]->setAlpha(on[pedal] ? 1.0f : 0.0f);
-    }
+    for (int guitar = 0; guitar < 2; ++guitar)
+        forEachEffectDescriptor([&]<class U>(const EffectDescriptor<U>& d, int unit) {
+            const bool on = engine && (engine->effect<U>(guitar).*d.switches[0].get)();
+            lights_[static_cast<std::size_t>(guitar * kPedals + unit)]->setAlpha(on ? 1.0f : 0.0f);
+        });
 }
 
 void MenuEffectsSetupView::draw(Graphics& g) {
@@ -60,15 +42,22 @@ void MenuEffectsSetupView::draw(Graphics& g) {
     MenuScreenView::draw(g);
 }
 
+// Each pedal's open rectangle. The first match wins in the order guitar 1's
+// column, then guitar 2's, each from the end of the chain back (delay, fuzz,
+// wah), so guitar 1's wah takes whatever of its column the delay and fuzz
+// leave, including the borders at y = 111 and y = 211. Walked the other way
+// round, the last match is kept.
 MenuScreenView::Choice MenuEffectsSetupView::choiceForPoint(Point p) {
     const Choice corner = cornerChoice(p);
     if (corner.kind != Choice::None) {
         return corner;
     }
-    for (const PedalArea& pedal : kPedals) {
-        if (p.x > pedal.left && p.x < pedal.right && p.y > pedal.top && p.y < pedal.bottom) {
-            return Choice::go(pedal.screen, pedal.guitar);
-        }
-    }
-    return Choice::none();
+    Choice choice = Choice::none();
+    for (int guitar = 1; guitar >= 0; --guitar)
+        forEachEffectDescriptor([&](const auto& d, int) {
+            const MenuPlace& m = d.menu[guitar];
+            if (p.x > m.left && p.x < m.right && p.y > m.top && p.y < m.bottom)
+                choice = Choice::go(d.screen, guitar);
+        });
+    return choice;
 }

@@ -2,9 +2,11 @@
 #include <array>
 #include <memory>
 
+#include "audio/EffectsChain.h"
 #include "screens/MenuScreenView.h"
 
-// The effects menu (screen 10): one column of pedals per guitar. A pedal
+// The effects menu (screen 10): one column of pedals per guitar, one pedal
+// per unit of the chain, placed as its descriptor says. A pedal
 // first makes its guitar the current one, then opens its pedal screen, which
 // takes the current guitar on arrival.
 //
@@ -22,7 +24,9 @@ public:
     // Each pedal's light: lit while that guitar's effect is on. The lights
     // are read from the engine every time the menu is drawn, so they follow
     // changes made anywhere (a pedal screen, a loaded song).
-    static constexpr int kLights = 6; // delay, fuzz, wah of guitar 1, then of guitar 2
+    // Light guitar * kPedals + i is pedal i of the chain (wah, fuzz, delay).
+    static constexpr int kPedals = EffectsChain::kNumUnits;
+    static constexpr int kLights = 2 * kPedals;
     const ImageView& light(int index) const { return *lights_[static_cast<std::size_t>(index)]; }
     void updateLights();
     void draw(Graphics& g) override;

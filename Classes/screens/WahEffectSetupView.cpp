@@ -9,17 +9,6 @@
 
 namespace {
 
-constexpr Point kPowerLight{308.5f, 389.5f};
-
-// The arrow up to the fuzz pedal is tested before the treadle it overlaps.
-constexpr EffectSetupView::Area kAreas[] = {
-    {EffectSetupView::Control::ToFuzz, 86, -EffectSetupView::kOpen, 220, 64},
-    {EffectSetupView::Control::FootSwitch, 0, 62, 293, 420},
-};
-
-constexpr EffectSetupView::Pedal kPedal{"EffectWahSetupBack.jpg", kPowerLight, kAreas, &SoundEngine::wahOn,
-                                        &SoundEngine::setWahOn};
-
 // The marker runs along the treadle's last grille line, from the printed
 // HEEL (pedal closed) to the printed TOE (open).
 constexpr float kTrackX = 46;
@@ -31,12 +20,8 @@ constexpr float kOffAlpha = 0.35f;
 
 } // namespace
 
-std::span<const EffectSetupView::Area> WahEffectSetupView::areas() {
-    return kAreas;
-}
-
 WahEffectSetupView::WahEffectSetupView(ScreenHost* parent, SoundEngine* soundEngine)
-    : EffectSetupView(parent, soundEngine, kPedal), track_(Rect{kTrackX - 1.5f, kHeelY, 3, kToeY - kHeelY}),
+    : EffectSetupView(parent, soundEngine, WahEffect::kDescriptor), track_(Rect{kTrackX - 1.5f, kHeelY, 3, kToeY - kHeelY}),
       marker_(Rect{0, 0, kMarkerWidth, kMarkerLength}) {
     for (View* v : {&track_, &marker_}) {
         v->setUserInteractionEnabled(false);

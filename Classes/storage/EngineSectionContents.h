@@ -12,9 +12,10 @@
 // Threads: any.
 class EngineSectionContents {
 public:
-    // Versions 1 and 2 need 72 bytes, version 0 the first 60 (its wah,
-    // whammy-bar and bend switches read as off and the frets shown as 5).
-    // Longer sections are accepted, their tail ignored. Throws
+    // A version needs EngineSettings::minimumSize(version) bytes (72 for
+    // versions 1 and 2, 60 for version 0, whose wah, whammy-bar and bend
+    // switches read as off and the frets shown as 5). Longer sections are
+    // accepted, their tail ignored. Throws
     // StrumwellFailure("SoundEngineFailure-1") when the section is shorter.
     static EngineSettings parse(const uint8_t* data, size_t size, int32_t version) {
         return EngineSettings::read(data, size, version);

@@ -96,6 +96,22 @@ TEST_F(EngineTest, ResetRoundTripsAndShortSections) {
     EXPECT_EQ(firstValue(0), 901);
 }
 
+// Golden bytes: every known version's section, at the size the layout gives
+// it, reads and writes back as it always did (version 0 gains the newer
+// parts' initial values: wah off, 5 frets, bar and bends off); a byte less
+// is refused.
+TEST(EngineSettings, EveryVersionReadsAndWritesItsGoldenBytes) {
+    std::vector<uint8_t> version0(kDefaultSection.begin(), kDefaultSection.begin() + 60);
+    version0.insert(version0.end(), {0, 0, 5, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    const std::tuple<int, size_t, std::vector<uint8_t>> golden[] = {
+        {0, 60, version0}, {1, 72, kDefaultSection}, {2, 72, kDefaultSection}};
+    for (const auto& [version, size, written] : golden) {
+        EXPECT_EQ(EngineSettings::minimumSize(version), size) << version;
+        EXPECT_EQ(EngineSettings::read(kDefaultSection.data(), size, version).write(), written) << version;
+        EXPECT_THROW(EngineSettings::read(kDefaultSection.data(), size - 1, version), StrumwellFailure);
+    }
+}
+
 // A file from elsewhere may hold anything: a value is read held to its
 // knob's range, NaN as the guitar's default, and saved again as read; a
 // value within the range is read exactly. Offsets are into the section.

@@ -9,6 +9,7 @@
 #include <tuple>
 #include <vector>
 
+#include "../support/Files.h"
 #include "../support/TempFolder.h"
 #include "FluidRenderer.h"
 #include "MidiFile.h"
@@ -16,14 +17,8 @@
 #include "WavFile.h"
 
 namespace fs = std::filesystem;
+using testsupport::readText;
 using testsupport::TempFolder;
-
-namespace {
-std::string readAll(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-}
-} // namespace
 
 TEST(WavFile, CanonicalHeaderAtomicWritesAndRefusalOfWhatIsNotMono16Bit44100) {
     const std::vector<uint8_t> good = WavFile::encodeMono16({1, -2, 32767});
@@ -81,7 +76,7 @@ TEST(MidiFile, WholeFileWithMillisecondTicksInTimeOrder) {
 
     TempFolder dir;
     ASSERT_TRUE(m.write(dir.file("x.mid")));
-    EXPECT_EQ(readAll(dir.file("x.mid")), std::string(expected.begin(), expected.end()));
+    EXPECT_EQ(readText(dir.file("x.mid")), std::string(expected.begin(), expected.end()));
     // Variable-length quantities at the edges of their lengths.
     std::vector<uint8_t> out;
     for (uint32_t v : {0x7Fu, 0x80u, 0x3FFFu, 0x4000u, 0x0FFFFFFFu})
@@ -109,7 +104,7 @@ done
     ASSERT_TRUE(FluidRenderer(fake, "font.sf2").render("in.mid", dir.file("out.f32"), mono, &error)) << error;
     EXPECT_EQ(mono, std::vector<float>{0.5f});
     EXPECT_FALSE(fs::exists(dir.file("out.f32"))) << "the raw rendering is removed";
-    const std::string a = readAll(dir.file("args"));
+    const std::string a = readText(dir.file("args"));
     EXPECT_NE(a.find("-R 0 -C 0 -g 0.5 -r 44100 -O float -T raw"), std::string::npos) << a;
     EXPECT_NE(a.find("font.sf2 in.mid"), std::string::npos) << a;
 

@@ -14,14 +14,13 @@
 
 #include "guitars/TabGuitarSetupView.h"
 #include "guitars/TabGuitarView.h"
-#include "screens/DelayEffectSetupView.h"
-#include "screens/FuzzEffectSetupView.h"
+#include "audio/EffectsChain.h"
+#include "screens/EffectSetupView.h"
 #include "screens/LibraryTestSupport.h"
 #include "screens/ManualView.h"
 #include "screens/MenuAppSetupView.h"
 #include "screens/MenuSetupGuitarPatchView.h"
 #include "screens/PlainMenuViews.h"
-#include "screens/WahEffectSetupView.h"
 #include "ui/MessageBoxLayer.h"
 
 namespace {
@@ -120,18 +119,16 @@ TEST(HitTables, EveryAreaIsOnTheScreenApartAndReachable) {
     checkOpen<MenuSetupGuitarPatchView::Action>("patch setup", MenuSetupGuitarPatchView::areas(),
                                                 MenuSetupGuitarPatchView::actionForPoint);
     checkOpen<ManualView::Button>("manual", ManualView::buttonAreas(), ManualView::buttonForPoint);
-    for (const auto& [name, table] :
-         {std::pair{"delay", DelayEffectSetupView::areas()}, std::pair{"fuzz", FuzzEffectSetupView::areas()},
-          std::pair{"wah", WahEffectSetupView::areas()}}) {
+    forEachEffectDescriptor([&](const auto& d, int) {
         // The arrows are tested before the foot switch they cut into: only
         // the others must lie apart.
-        const auto areas = pedalAreas(table);
+        const auto areas = pedalAreas(d.areas);
         std::vector<HitArea<EffectSetupView::Control>> apart;
         std::ranges::copy_if(areas, std::back_inserter(apart),
                              [](const auto& a) { return a.action != EffectSetupView::Control::FootSwitch; });
         checkTable<EffectSetupView::Control>(
-            name, apart, areas, [&](Point p) { return EffectSetupView::controlIn(table, p); }, true);
-    }
+            d.name, apart, areas, [&](Point p) { return EffectSetupView::controlIn(d.areas, p); }, true);
+    });
     using R = RecorderView;
     using T = TabGuitarLoadSaveView;
     checkClosed<R::Action>("recorder, modify", joined(R::cornerAreas(), R::modifyAreas()), R::modifyAreas());

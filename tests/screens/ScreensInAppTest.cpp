@@ -7,6 +7,8 @@
 #include <memory>
 #include <vector>
 
+#include "audio/EffectsChain.h"
+#include "audio/SoundEngine.h"
 #include "screens/DelayEffectSetupView.h"
 #include "screens/FuzzEffectSetupView.h"
 #include "screens/InAppSupport.h"
@@ -14,6 +16,7 @@
 #include "screens/ManualPages.h"
 #include "screens/ManualView.h"
 #include "screens/MenuAppSetupView.h"
+#include "screens/MenuEffectsSetupView.h"
 #include "screens/MenuSetupGuitarPatchView.h"
 #include "screens/WahEffectSetupView.h"
 #include "support/Touches.h"
@@ -40,8 +43,22 @@ TEST_F(InApp, ThroughTheMenusAndBack) {
                                    shell().backScreens().begin() + shell().noBackScreens()),
                   backs);
     }
-    // A pedal of the effects menu first makes its guitar the current one.
+    // The effects menu has one light per pedal of the chain and guitar, lit
+    // while its foot switch is on; a pedal first makes its guitar the
+    // current one.
     go(S::kEffectsSetupMenu);
+    auto* menu = dynamic_cast<MenuEffectsSetupView*>(run.shownScreen());
+    ASSERT_TRUE(menu && shell().soundEngine());
+    for (int g : {0, 1})
+        forEachEffectDescriptor([&]<class U>(const EffectDescriptor<U>& d, int i) {
+            U& unit = shell().soundEngine()->effect<U>(g);
+            const ImageView& light = menu->light(g * MenuEffectsSetupView::kPedals + i);
+            for (bool on : {true, false}) {
+                (unit.*d.switches[0].set)(on);
+                menu->updateLights();
+                EXPECT_EQ(std::pair(light.alpha(), light.center()), std::pair(on ? 1.0f : 0.0f, d.menu[g].light));
+            }
+        });
     tap({100, 350});
     EXPECT_EQ(shell().currentGuitar(), 1);
     EXPECT_EQ(shown(), S::kWahEffectSetup);

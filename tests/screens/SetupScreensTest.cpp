@@ -9,9 +9,12 @@
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <variant>
 #include <tuple>
 #include <vector>
 
+#include "audio/EffectsChain.h"
 #include "audio/SoundEngine.h"
 #include "audio/SoundEngineParent.h"
 #include "toolkit/ImageView.h"
@@ -24,7 +27,6 @@
 #include "screens/LibraryTestSupport.h"
 #include "screens/MenuAppSetupView.h"
 #include "screens/MenuSetupGuitarPatchView.h"
-#include "screens/WahEffectSetupView.h"
 #include "storage/WavWriter.h"
 #include "ui/ScreenHost.h"
 
@@ -288,7 +290,7 @@ TEST_F(SetupScreens, PedalTestNoteSoundsWhileHeldAndWhileAKnobTurns) {
     // second press stop it too.
     fuzz.setCurrentGuitar(0);
     for (const Touch& stop :
-         {move(1, {64, 450}, {63, 450}), down(2, where(FuzzEffectSetupView::areas(), Control::ToWah)),
+         {move(1, {64, 450}, {63, 450}), down(2, where(FuzzEffect::kAreas, Control::PreviousPedal)),
           touch(1, TouchPhase::Cancelled, kTestNote, kTestNote), down(2, kTestNote)}) {
         fuzz.processTouches({down(1, kTestNote)});
         voice = fuzz.testTonePlaylistNo();
@@ -299,49 +301,77 @@ TEST_F(SetupScreens, PedalTestNoteSoundsWhileHeldAndWhileAKnobTurns) {
     }
 }
 
-// The arrows go to the neighbours without remembering the way back; the
-// switches set the current guitar's effect and its light.
-TEST_F(SetupScreens, PedalArrowsAndSwitches) {
-    RecordingPedal<DelayEffectSetupView> delay(nullptr, &engine, clock);
-    RecordingPedal<FuzzEffectSetupView> fuzz(nullptr, &engine);
-    RecordingPedal<WahEffectSetupView> wah(nullptr, &engine);
-    const Point wahToFuzz = where(WahEffectSetupView::areas(), Control::ToFuzz);
-    fuzz.processTouches({down(1, where(FuzzEffectSetupView::areas(), Control::ToDelay)),
-                         down(1, where(FuzzEffectSetupView::areas(), Control::ToWah))});
-    wah.processTouches({down(1, wahToFuzz), move(1, {300, 20}, wahToFuzz), up(1, wahToFuzz)});
-    using Goes = std::vector<std::pair<int, bool>>;
-    EXPECT_EQ(wah.goes, (Goes{{ScreenHost::kFuzzEffectSetup, false}}));
-    EXPECT_EQ(fuzz.goes,
-              (Goes{{ScreenHost::kDelayEffectSetup, false}, {ScreenHost::kWahEffectSetup, false}}));
-    using Switch = bool (SoundEngine::*)(int) const;
-    using Areas = std::span<const EffectSetupView::Area>;
-    const std::tuple<EffectSetupView*, Areas, Control, Switch, ImageView*> switches[] = {
-        {&delay, DelayEffectSetupView::areas(), Control::FootSwitch, &SoundEngine::delayOn,
-         delay.powerOnLight()},
-        {&fuzz, FuzzEffectSetupView::areas(), Control::FootSwitch, &SoundEngine::fuzzOn, fuzz.powerOnLight()},
-        {&wah, WahEffectSetupView::areas(), Control::FootSwitch, &SoundEngine::wahOn, wah.powerOnLight()},
-        {&delay, DelayEffectSetupView::areas(), Control::PingPong, &SoundEngine::pingPong,
-         delay.option1Light()}};
-    for (const auto& [pedal, areas, control, on, light] : switches)
-        for (int guitar : {0, 1}) {
-            pedal->setCurrentGuitar(guitar);
-            const bool other = (engine.*on)(1 - guitar);
-            for (bool before : {(engine.*on)(guitar), !(engine.*on)(guitar)}) {
-                EXPECT_EQ(light->alpha(), before ? 1.0f : 0.0f);
-                pedal->processTouches({down(1, where(areas, control))});
-                EXPECT_EQ((engine.*on)(guitar), !before);
-                EXPECT_EQ((engine.*on)(1 - guitar), other);
-            }
-        }
+// A guitar's saved setting, by name, as the engine would save it now.
+double fieldOf(const SoundEngine& engine, int guitar, std::string_view name) {
+    double value = NAN;
+    engine.settings().forEachField([&](const char* field, const EngineSettings::Value* values, int count) {
+        if (name == field)
+            std::visit([&](auto v) { value = double(v); }, values[count == 2 ? guitar : 0]);
+    });
+    return value;
 }
 
-TEST_F(SetupScreens, PedalKnobsAndReadoutsShowAndSetTheCurrentGuitarsEffect) {
+// Every pedal of the chain, as its descriptor builds it: the arrows go to the
+// neighbours in chain order without remembering the way back; each switch
+// toggles its field and light for the current guitar only; each knob turned
+// fully down and up moves its field to the ends of its range, leaves the
+// other guitar's alone, and its readout shows the field.
+TEST_F(SetupScreens, EveryPedalsArrowsSwitchesKnobsAndReadouts) {
+    std::vector<int> screens;
+    forEachEffectDescriptor([&](const auto& d, int) { screens.push_back(d.screen); });
+    EXPECT_EQ(screens, (std::vector<int>{ScreenHost::kWahEffectSetup, ScreenHost::kFuzzEffectSetup,
+                                         ScreenHost::kDelayEffectSetup}));
+    // Each knob's field and readout, fully down and fully up.
+    const std::tuple<std::string, double, double, Names> ends[] = {{"fuzzThreshold", 19000, 1000, {"0.0", "10.0"}},
+                                                                   {"delayMix", 0, 1, {"0", "100"}},
+                                                                   {"delayFeedback", 0, 1, {"0", "100"}},
+                                                                   {"delayTime", 0, 88400, {"0", "1000"}}};
+    size_t knobs = 0;
+    forEachEffectDescriptor([&]<class U>(const EffectDescriptor<U>& d, int index) {
+        RecordingPedal<EffectSetupView> pedal(nullptr, &engine, d);
+        std::vector<std::pair<int, bool>> goes;
+        for (auto [arrow, step] : {std::pair{Control::NextPedal, 1}, {Control::PreviousPedal, -1}}) {
+            const size_t to = size_t(index + step);
+            ASSERT_EQ(std::ranges::count(d.areas, arrow, &PedalArea::control), to < screens.size()) << d.name;
+            if (to < screens.size()) {
+                pedal.processTouches({down(1, where(d.areas, arrow))});
+                goes.emplace_back(screens[to], false);
+            }
+        }
+        EXPECT_EQ(pedal.goes, goes) << d.name;
+        for (int guitar : {0, 1}) {
+            pedal.setCurrentGuitar(guitar);
+            for (size_t i = 0; i < d.switches.size() * 2; ++i) { // each switch twice
+                const char* name = d.switches[i / 2].field;
+                const double mine = fieldOf(engine, guitar, name), other = fieldOf(engine, 1 - guitar, name);
+                EXPECT_EQ(pedal.switchLight(int(i / 2))->alpha(), float(mine)) << name;
+                pedal.processTouches({down(1, where(d.areas, d.switches[i / 2].control))});
+                EXPECT_EQ(std::pair(fieldOf(engine, guitar, name), fieldOf(engine, 1 - guitar, name)),
+                          std::pair(1 - mine, other))
+                    << name;
+            }
+            for (size_t i = 0; i < d.knobs.size(); ++i) {
+                const auto& [name, low, high, shown] = ends[knobs + i];
+                ASSERT_EQ(name, d.knobs[i].field);
+                const double other = fieldOf(engine, 1 - guitar, name);
+                for (auto [degrees, value, text] : {std::tuple{-340.0, low, shown[0]}, {340.0, high, shown[1]}}) {
+                    turn(pedal, pedal.knob(int(i)), degrees < 0 ? 100 : 300, degrees);
+                    EXPECT_EQ(std::tuple(fieldOf(engine, guitar, name), pedal.readout(int(i)).text(),
+                                         fieldOf(engine, 1 - guitar, name)),
+                              std::tuple(value, text, other));
+                }
+            }
+        }
+        knobs += d.knobs.size();
+    });
+    EXPECT_EQ(knobs, std::size(ends));
+}
+
+TEST_F(SetupScreens, DelayKnobsAndReadoutsShowAndSetTheCurrentGuitarsEffect) {
     DelayEffectSetupView delay(nullptr, &engine, clock);
-    const auto readouts = [&] {
-        return Names{delay.label(0).text(), delay.label(1).text(), delay.label(2).text()};
-    };
     // Guitar 1's defaults: mix 0.9, feedback 0.4, time 26460 (0.3 s).
-    EXPECT_EQ(readouts(), (Names{"90", "40", "299"}));
+    EXPECT_EQ((Names{delay.label(0).text(), delay.label(1).text(), delay.label(2).text()}),
+              (Names{"90", "40", "299"}));
     engine.setDelayTime(0, 88400);
     delay.setCurrentGuitar(2); // a number that names no guitar keeps the current one
     EXPECT_EQ(delay.currentGuitar(), 0);
@@ -351,24 +381,10 @@ TEST_F(SetupScreens, PedalKnobsAndReadoutsShowAndSetTheCurrentGuitarsEffect) {
     EXPECT_FLOAT_EQ(delay.knob(0).getValue(), 0.25f);
     turn(delay, delay.knob(0), 90, -30); // mix, anticlockwise
     EXPECT_NEAR(engine.delayMix(1), 0.25 - 30 * 1.22 / 360, 1e-4);
-    turn(delay, delay.knob(1), 300, 300); // feedback all the way up: limited to 1
-    EXPECT_EQ(engine.delayFeedback(1), 1.0f);
     // Time: the knob's value times 88400, truncated, within the ring.
     turn(delay, delay.knob(2), 200, 10);
     EXPECT_EQ(engine.delayTime(1), static_cast<int>(delay.knob(2).getValue() * 88400.0f));
     EXPECT_NEAR(delay.knob(2).getValue(), 0.3 + 10 * 1.22 / 360, 1e-4);
-    turn(delay, delay.knob(2), 190, -300);
-    EXPECT_EQ(engine.delayTime(1), 0);
-    EXPECT_EQ(engine.delayTime(0), 88400);
-
-    // The fuzz: fully up gives the hardest clipping, fully down the softest.
-    FuzzEffectSetupView fuzz(nullptr, &engine);
-    fuzz.setCurrentGuitar(1);
-    turn(fuzz, fuzz.knob(), 300, 200);
-    EXPECT_EQ(engine.effect<FuzzEffect>(1).thresholdLevel(), 1000);
-    turn(fuzz, fuzz.knob(), 100, -300);
-    EXPECT_EQ(engine.effect<FuzzEffect>(1).thresholdLevel(), 19000);
-    EXPECT_EQ(engine.effect<FuzzEffect>(0).thresholdLevel(), 5000);
     // Both TEST buttons are the same size.
     EXPECT_EQ(library_test::areaOf(MenuSetupGuitarPatchView::areas(), Action::TestNoteGuitar1).size(),
               library_test::areaOf(MenuSetupGuitarPatchView::areas(), Action::TestNoteGuitar2).size());
@@ -376,7 +392,7 @@ TEST_F(SetupScreens, PedalKnobsAndReadoutsShowAndSetTheCurrentGuitarsEffect) {
 
 TEST_F(SetupScreens, PedalTapTempo) {
     DelayEffectSetupView delay(nullptr, &engine, clock);
-    const Point tap = where(DelayEffectSetupView::areas(), Control::Tap);
+    const Point tap = where(DelayEffect::kAreas, Control::Tap);
     EXPECT_FALSE(delay.tapTime().has_value());
     // After a wait, a tap: the delay time set, the taps counted and the time
     // shown. One tap sets nothing; the interval times the ring; the average

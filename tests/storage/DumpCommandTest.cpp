@@ -1,6 +1,4 @@
 // `strumwell dump` on every kind of file, damaged ones included.
-#include <sys/stat.h>
-
 #include "StorageTestSupport.h"
 
 namespace {
@@ -75,18 +73,4 @@ TEST(DumpCommand, SongStateAndTabFilesExactly) {
               (CommandRun{0, "{\n  \"kind\": \"tab\",\n  \"version\": 2" + tabJson, ""}));
     EXPECT_EQ(runCommand(DumpCommand::run, {"--tab", folder.file("riff.bin")}).out,
               "{\n  \"kind\": \"tab\",\n  \"version\": 0" + tabJson);
-}
-
-// Whatever the path names, dump answers at once (a FIFO with no writer, an
-// endless device) with one line that says why, the code kept at its end.
-TEST(DumpCommand, RefusesWhatItCannotReadInWordsAndAtOnce) {
-    TempFolder folder;
-    ASSERT_EQ(::mkfifo(folder.file("fifo.SAV").c_str(), 0600), 0);
-    writeFile(folder.file("NAME.SAV"), songBuffer("VERSION2", Bytes(4, 0), Bytes(29, 0), {}));
-    for (const auto& [path, reason] : std::vector<std::pair<std::string, std::string>>{
-             {folder.file("fifo.SAV"), "it is not a regular file (NotARegularFile)"},
-             {"/dev/zero", "it is not a regular file (NotARegularFile)"},
-             {folder.file("NAME.SAV"), "the recorder section is damaged (RecorderFailure-2)"}})
-        EXPECT_EQ(runCommand(DumpCommand::run, {path}),
-                  (CommandRun{1, "", "strumwell: cannot read '" + path + "': " + reason + "\n"}));
 }

@@ -1,6 +1,7 @@
 // `strumwell render` on small songs with a bundle of stand-in samples,
 // compared frame for frame with the same song played by hand.
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <csignal>
 #include <cstring>
@@ -149,18 +150,21 @@ TEST_F(RenderCommandTest, RendersAreWhatTheEnginePlaysAndEndOnceTheSoundHasDiedA
 }
 
 // Every command refuses a bad command line (2) or an input or output it
-// cannot use (1), says why, and writes nothing.
+// cannot use (1), says why, and writes nothing; `dump` answers at once
+// whatever the path names (a FIFO with no writer, an endless device).
 TEST_F(RenderCommandTest, DamagedSongsAndBadCommandLinesWriteNothing) {
     const std::string song = folder.file("s.SAV"), out = folder.file("x.wav"), bundle = folder.file("bundle");
-    const std::string none = folder.file("none.SAV");
+    const std::string none = folder.file("none.SAV"), fifo = folder.file("fifo.SAV");
     writeFile(song, oneNoteSong(0.1, 0.2, false));
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string notRegular = "': it is not a regular file (NotARegularFile)\n";
     const struct {
         Command command;
         std::vector<std::string> args;
         int code;
         std::string says;
     } cases[] = {
-        {RenderCommand::run, {none, "-o", out, "--bundle", bundle}, 1, "FileNotFound"},
+        {RenderCommand::run, {none, "-o", out, "--bundle", bundle}, 1, "there is no such file (FileNotFound)"},
         {RenderCommand::run, {song, "-o", out, "--bundle", folder.file("no-such")}, 1, "is not a folder"},
         {RenderCommand::run, {song, "-o", folder.file("no/x.wav"), "--bundle", bundle}, 1, "cannot write"},
         {RenderCommand::run, {song}, 2, "no output file"},
@@ -169,10 +173,8 @@ TEST_F(RenderCommandTest, DamagedSongsAndBadCommandLinesWriteNothing) {
         {RenderCommand::run, {song, "-o", out, "--buffer-frames", "abc"}, 2, "--buffer-frames needs"},
         {RenderCommand::run, {song, "-o", out, "--frames", "-5"}, 2, "--frames needs"},
         {RenderCommand::run, {song, "-o", out, "--wat"}, 2, "unknown option '--wat'"},
-        {DumpCommand::run,
-         {none},
-         1,
-         "strumwell: cannot read '" + none + "': there is no such file (FileNotFound)"},
+        {DumpCommand::run, {fifo}, 1, "strumwell: cannot read '" + fifo + notRegular},
+        {DumpCommand::run, {"/dev/zero"}, 1, "strumwell: cannot read '/dev/zero" + notRegular},
         {DumpCommand::run, {}, 2, "usage"},
         {DumpCommand::run, {"--bogus", "a"}, 2, "unexpected argument '--bogus'"},
         {ExportCommand::run, {none, "-o", out}, 1, "FileNotFound"},

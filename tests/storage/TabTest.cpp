@@ -138,12 +138,7 @@ TEST(ChordLibrary, ShapesSoundTheirChordsAndRefusals) {
     EXPECT_EQ(frets, (Frets{7, 7, 7, 7, 7, 7}));
     EXPECT_TRUE(ChordLibrary::parseFretString("9x1234", frets));
     EXPECT_EQ(frets, (Frets{9, -1, 1, 2, 3, 4}));
-    // The panel: keys run back along the first row and forward along the second, types by rows of six.
-    EXPECT_EQ(ChordLibrary::keyAtPoint(100, 130), 5);
-    const float bands[] = {100, 130, 170, 210, 250, 300};
-    for (int b = 0; b < 6; ++b)
-        EXPECT_EQ(ChordLibrary::keyAtPoint(bands[b], 200), 6 + b);
-    EXPECT_EQ(ChordLibrary::typeAtPoint(100, 250) + ChordLibrary::typeAtPoint(300, 400), 5 + 12);
+    // Off the panel there is no key or type (each label's own place is checked where the panel is drawn).
     EXPECT_EQ(ChordLibrary::keyAtPoint(91, 130) + ChordLibrary::typeAtPoint(200, 407), -2);
 }
 
