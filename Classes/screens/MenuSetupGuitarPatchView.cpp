@@ -45,9 +45,10 @@ bool MenuSetupGuitarPatchView::insideTestButton(int guitar, Point p) {
     return isInsideOpen(kAreas[guitar == 0 ? 0 : 1].rect, p);
 }
 
-MenuSetupGuitarPatchView::MenuSetupGuitarPatchView(ScreenHost* parent, SoundEngine* engine,
+MenuSetupGuitarPatchView::MenuSetupGuitarPatchView(ScreenHost* parent, Performer* performer,
                                                    MainThreadQueue* queue)
-    : MenuScreenView(parent, "MenuSetupGuitarPatch.jpg"), soundEngine_(engine), queue_(queue), box_(*this) {
+    : MenuScreenView(parent, "MenuSetupGuitarPatch.jpg"), performer_(performer),
+      soundEngine_(performer ? &performer->engine() : nullptr), queue_(queue), box_(*this) {
     // The system volume slider, along the long edge for a user holding the
     // phone sideways.
     // It lies in the gap between the caption and the knobs' panel, its
@@ -164,12 +165,12 @@ void MenuSetupGuitarPatchView::fingerDown(const Touch& touch) {
         perform(cornerChoice(p));
         break;
     case Action::TestNoteGuitar1:
-        if (Performer* performer = parent() ? parent()->performer() : nullptr) {
+        if (Performer* performer = performer_) {
             testPatch1PlaylistNo_ = performer->play(0, kTestSampleNo);
         }
         break;
     case Action::TestNoteGuitar2:
-        if (Performer* performer = parent() ? parent()->performer() : nullptr) {
+        if (Performer* performer = performer_) {
             testPatch2PlaylistNo_ = performer->play(1, kTestSampleNo);
         }
         break;
@@ -217,18 +218,17 @@ void MenuSetupGuitarPatchView::prevPatch(int guitar) {
 }
 
 void MenuSetupGuitarPatchView::stepPatch(int guitar, bool forward) {
-    if (!soundEngine_) {
+    if (!performer_) {
         // Nothing will render a buffer: take touches again at once.
         turnTouchscreenBackOn();
         return;
     }
     // A patch step stops the recorder first: a song must not change its
     // samples under a recording or a playback.
-    Performer* performer = parent() ? parent()->performer() : nullptr;
     if (forward) {
-        performer ? performer->nextPatch(this, guitar) : soundEngine_->nextPatch(this, guitar);
+        performer_->nextPatch(this, guitar);
     } else {
-        performer ? performer->prevPatch(this, guitar) : soundEngine_->prevPatch(this, guitar);
+        performer_->prevPatch(this, guitar);
     }
 }
 
@@ -297,7 +297,7 @@ void MenuSetupGuitarPatchView::stopTestNote(int guitar) {
     }
     // The note's start went to the recorder, so its stop goes there too: a
     // recording that caught a test note would otherwise hold it forever.
-    if (Performer* performer = parent() ? parent()->performer() : nullptr) {
+    if (Performer* performer = performer_) {
         performer->release(voice);
     }
     voice = -1;
