@@ -139,7 +139,7 @@ private:
     int ownGuitar_ = 0; // the current guitar when there is no parent
     KeyFingers keyFingers_;
     bool listening_ = false;
-    // What the engine's tilt observer holds: emptied when the screen goes,
+    // What the performer's tilt observer holds: emptied when the screen goes,
     // so that a late reading reaches nothing.
     std::shared_ptr<GuitarScreenView*> self_;
 };

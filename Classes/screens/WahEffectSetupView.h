@@ -25,6 +25,6 @@ public:
 private:
     View track_;
     View marker_;
-    // Lets the engine's tilt observer find out whether the screen still exists.
+    // Lets the performer's tilt observer find out whether the screen still exists.
     std::shared_ptr<WahEffectSetupView*> self_ = std::make_shared<WahEffectSetupView*>(this);
 };
