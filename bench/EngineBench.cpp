@@ -100,7 +100,7 @@ void BM_LoadBundleSamples(benchmark::State& state) {
     ManualClock clock;
     double bytes = 0;
     for (auto _ : state) {
-        SoundEngine engine(nullptr, nullptr, nullptr, bundle, clock);
+        SoundEngine engine(nullptr, nullptr, bundle, clock);
         // From no patch through all five: 0, 1, 2, 3, 4.
         for (int k = 0; k < 5; ++k)
             engine.nextPatch(nullptr, 0);

@@ -96,7 +96,7 @@ struct Rig {
     int voices = kVoices;
 
     Rig(bool bend, bool effects, int sounding = kVoices) : voices(sounding) {
-        engine = std::make_unique<SoundEngine>(nullptr, nullptr, nullptr, benchFolder(), clock);
+        engine = std::make_unique<SoundEngine>(nullptr, nullptr, benchFolder(), clock);
         for (int k = 0; k < kVoices; ++k)
             engine->loadSampleAtSlot(slotOf(k), "b" + std::to_string(k) + ".wav");
         for (int g = 0; g < 2; ++g) {
@@ -120,7 +120,7 @@ struct Rig {
         for (int k = 0; k < voices; ++k) {
             const int v = engine->playSampleWithSampleNo(slotOf(k), 0.5, -1.865e-5, -1);
             if (engine->pitchBendOn(0) && k % 3 == 0)
-                engine->startFullBend(v);
+                engine->bendTo(v, SoundEngine::kFullBendPitch);
         }
     }
     void renderOnce() { SoundEngine::callbackProcStereo(engine->callbackUserData(), out.data(), kFrames); }

@@ -81,10 +81,9 @@ void renderSong(benchmark::State& state, bool withStops, bool whole) {
         state.PauseTiming();
         ManualClock clock(0.0);
         OfflineAudioOutput output(kBufferFrames);
-        auto engine = std::make_unique<SoundEngine>(nullptr, &output, nullptr, emptyBundle(), clock);
+        auto engine = std::make_unique<SoundEngine>(nullptr, &output, emptyBundle(), clock);
         engine->addSineWaveAtSlot(kSampleNo);
         auto recorder = std::make_unique<Recorder>(nullptr, engine.get(), clock, false);
-        engine->setRecorder(recorder.get());
         if (whole)
             recorder->setRestoredEventLimit(std::numeric_limits<int>::max());
         Song song;
@@ -104,7 +103,6 @@ void renderSong(benchmark::State& state, bool withStops, bool whole) {
 
         state.PauseTiming();
         recorder->stop();
-        engine->setRecorder(nullptr);
         recorder.reset();
         engine.reset();
         state.ResumeTiming();

@@ -37,6 +37,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     model.recorder.stop();
     model.recorder.runPlaybackPass();
-    model.engine.setRecorder(nullptr);
     return 0;
 }

@@ -34,28 +34,28 @@ template <class T, class... Args> ScreenEntry::Made make(Args&&... args) {
 
 // In the catalog's order.
 constexpr ScreenEntry kScreens[] = {
-    {ScreenHost::kTabGuitar, [](Strumwell& a) { return make<TabGuitarView>(&a, a.soundEngine(), a.tab()); }},
+    {ScreenHost::kTabGuitar, [](Strumwell& a) { return make<TabGuitarView>(&a, a.performer(), a.tab()); }},
     {ScreenHost::kTabGuitarSetup,
-     [](Strumwell& a) { return make<TabGuitarSetupView>(&a, a.soundEngine(), a.tab()); }},
-    {ScreenHost::kDelayEffectSetup, [](Strumwell& a) { return make<DelayEffectSetupView>(&a, a.soundEngine()); }},
+     [](Strumwell& a) { return make<TabGuitarSetupView>(&a, a.performer(), a.tab()); }},
+    {ScreenHost::kDelayEffectSetup, [](Strumwell& a) { return make<DelayEffectSetupView>(&a, a.performer()); }},
     {ScreenHost::kManualFretGuitar,
-     [](Strumwell& a) { return make<ManualFretAndPluckGuitarView>(&a, a.soundEngine()); }},
-    {ScreenHost::kHammerOnGuitar, [](Strumwell& a) { return make<HammerOnGuitarView>(&a, a.soundEngine()); }},
+     [](Strumwell& a) { return make<ManualFretAndPluckGuitarView>(&a, a.performer()); }},
+    {ScreenHost::kHammerOnGuitar, [](Strumwell& a) { return make<HammerOnGuitarView>(&a, a.performer()); }},
     {ScreenHost::kMainMenu, [](Strumwell& a) { return make<MenuMainView>(&a); }},
     {ScreenHost::kChooseGuitar, [](Strumwell& a) { return make<ChooseGuitarView>(&a); }},
     {ScreenHost::kSetupMenu, [](Strumwell& a) { return make<MenuSetupView>(&a); }},
     {ScreenHost::kEffectsSetupMenu, [](Strumwell& a) { return make<MenuEffectsSetupView>(&a); }},
     {ScreenHost::kGuitarPatchMenu,
-     [](Strumwell& a) { return make<MenuSetupGuitarPatchView>(&a, a.soundEngine()); }},
-    {ScreenHost::kFuzzEffectSetup, [](Strumwell& a) { return make<FuzzEffectSetupView>(&a, a.soundEngine()); }},
-    {ScreenHost::kScaleGuitar, [](Strumwell& a) { return make<ScaleGuitarView>(&a, a.soundEngine()); }},
+     [](Strumwell& a) { return make<MenuSetupGuitarPatchView>(&a, a.performer()); }},
+    {ScreenHost::kFuzzEffectSetup, [](Strumwell& a) { return make<FuzzEffectSetupView>(&a, a.performer()); }},
+    {ScreenHost::kScaleGuitar, [](Strumwell& a) { return make<ScaleGuitarView>(&a, a.performer()); }},
     {ScreenHost::kTabGuitarLoadSave,
      [](Strumwell& a) { return make<TabGuitarLoadSaveView>(&a, a.soundEngine(), a.fileManager()); }},
     {ScreenHost::kRecorder,
      [](Strumwell& a) { return make<RecorderView>(&a, a.soundEngine(), a.fileManager(), a.recorder()); }},
     {ScreenHost::kManual, [](Strumwell& a) { return make<ManualView>(&a); }},
     {ScreenHost::kAppSetup, [](Strumwell& a) { return make<MenuAppSetupView>(&a, a.soundEngine()); }},
-    {ScreenHost::kWahEffectSetup, [](Strumwell& a) { return make<WahEffectSetupView>(&a, a.soundEngine()); }},
+    {ScreenHost::kWahEffectSetup, [](Strumwell& a) { return make<WahEffectSetupView>(&a, a.performer()); }},
 };
 
 // A screen in the catalog without a factory would name a screen that cannot

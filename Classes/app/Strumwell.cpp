@@ -12,6 +12,7 @@
 #include "app/ScreenRegistry.h"
 #include "app/TransitionView.h"
 #include "audio/SoundEngine.h"
+#include "performer/Performer.h"
 #include "core/BoundedFile.h"
 #include "core/FailureText.h"
 #include "core/WholeFileWriter.h"
@@ -79,8 +80,7 @@ Strumwell::~Strumwell() {
     screens_.reset();
     delete transitionView_;
     transitionView_ = nullptr;
-    if (soundEngine_)
-        soundEngine_->setRecorder(nullptr);
+    performer_.reset();
     fileManager_.reset();
     recorder_.reset();
     if (soundEngine_)
@@ -127,10 +127,9 @@ void Strumwell::applicationDidFinishLaunching(Application& application) {
     // The engine loads the noises and starts the output; the recorder's
     // playback thread starts with it.
     audioOutput_ = std::make_unique<SdlAudioOutput>();
-    soundEngine_ = std::make_unique<SoundEngine>(this, audioOutput_.get(), &application.accelerometer(),
-                                                 options_.bundleFolder);
+    soundEngine_ = std::make_unique<SoundEngine>(this, audioOutput_.get(), options_.bundleFolder);
     recorder_ = std::make_unique<Recorder>(this, soundEngine_.get());
-    soundEngine_->setRecorder(recorder_.get());
+    performer_ = std::make_unique<Performer>(*soundEngine_, *recorder_, this, &application.accelerometer());
 
     frame_ = Rect{0, 0, 320, 480};
     transitionView_ = new TransitionView(frame_);

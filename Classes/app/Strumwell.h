@@ -14,6 +14,7 @@
 class View;
 class TransitionView;
 class SoundEngine;
+class Performer;
 class Recorder;
 class Tab;
 class FileManager;
@@ -113,6 +114,7 @@ public:
     // Model objects (owned here; null until launch).
     SoundEngine* soundEngine() const override { return soundEngine_.get(); }
     Recorder* recorder() const { return recorder_.get(); }
+    Performer* performer() const override { return performer_.get(); }
     Tab* tab() const { return tab_.get(); }
     FileManager* fileManager() const { return fileManager_.get(); }
     TransitionView* transitionView() const { return transitionView_; }
@@ -154,6 +156,7 @@ private:
     std::unique_ptr<AudioOutput> audioOutput_;
     std::unique_ptr<SoundEngine> soundEngine_;
     std::unique_ptr<Recorder> recorder_;
+    std::unique_ptr<Performer> performer_; // after the engine and recorder it plays into
     std::unique_ptr<FileManager> fileManager_;
     std::unique_ptr<Tab> tab_;
     std::unique_ptr<Screens> screens_;

@@ -8,7 +8,6 @@
 #include "audio/FixedPoint.h"
 #include "audio/PatchChangeListener.h"
 #include "audio/SoundEngineParent.h"
-#include "audio/TiltMapping.h"
 #include "system/LatencyProbe.h"
 #include "system/MainThreadQueue.h"
 
@@ -28,17 +27,10 @@ bool validVoice(int v) {
 
 } // namespace
 
-const char* const SoundEngine::kAccelerometerFailureMessage =
-    "The accelerometer did not initialise.  Please close Strumwell by holding down the Home button for 10 "
-    "seconds, and then relaunch it.";
-
-SoundEngine::SoundEngine(SoundEngineParent* parent, AudioOutput* output, Accelerometer* accelerometer,
-                         std::string bundleFolder, const Clock& clock)
-    : parent_(parent), output_(output), accelerometer_(accelerometer), clock_(clock),
-      bank_(cb_, output, std::move(bundleFolder)), recorder_(&nullRecorder_),
+SoundEngine::SoundEngine(SoundEngineParent* parent, AudioOutput* output, std::string bundleFolder,
+                         const Clock& clock)
+    : parent_(parent), output_(output), clock_(clock), bank_(cb_, output, std::move(bundleFolder)),
       random_(std::random_device{}()) {
-    numAccelerometerStartTries_ = 0;
-    setupAccelerometer();
     cb_.mainThreadQueue = parent_ ? &parent_->mainThreadQueue() : nullptr;
     cb_.output = output_;
     cb_.guitarSampleStartNo[0] = 0;
@@ -59,20 +51,8 @@ SoundEngine::SoundEngine(SoundEngineParent* parent, AudioOutput* output, Acceler
 
 SoundEngine::~SoundEngine() {
     stop();
-    if (accelerometer_)
-        accelerometer_->setDelegate(nullptr);
-    if (parent_ && checkToken_ != 0)
-        parent_->mainThreadQueue().cancel(checkToken_);
     delete[] cb_.secondAudioQueueBuffer;
     delete[] monoBuffer_;
-}
-
-void SoundEngine::setRecorder(EngineRecorder* recorder) {
-    recorder_.store(recorder ? recorder : &nullRecorder_, std::memory_order_release);
-}
-
-EngineRecorder* SoundEngine::recorder() const {
-    return recorder_.load(std::memory_order_acquire);
 }
 
 long SoundEngine::random() {
@@ -123,7 +103,6 @@ int32_t SoundEngine::sampleSize(int slot) const {
 void SoundEngine::stepPatch(PatchChangeListener* caller, int guitar, int step) {
     if (!validGuitar(guitar))
         return;
-    recorder()->stop();
     stopAllSoundsImmediately();
     int patch = cb_.patchNo[guitar].load() + step;
     if (patch > kNumPatches - 1)
@@ -209,51 +188,52 @@ int SoundEngine::playSampleWithSampleNo(int sampleNo, double volume, double rele
     return startVoice(sampleNo, volume, releaseDelta, noteID);
 }
 
-int SoundEngine::playAndRecordSampleWithSampleNo(int sampleNo, double volume, double releaseDelta) {
-    if (sampleNo < 0 || sampleNo >= kNumSampleSlots)
-        return -1;
-    const int noteID = recorder()->addPlayNote(sampleNo, static_cast<float>(volume), releaseDelta);
-    return playSampleWithSampleNo(sampleNo, volume, releaseDelta, noteID);
+int SoundEngine::play(const NoteRequest& note, int noteID) {
+    return playSampleWithSampleNo(note.slot, note.volume, note.releaseDelta, noteID);
 }
 
-int SoundEngine::playSampleWithGuitar(int guitar, int sampleNo) {
+SoundEngine::NoteRequest SoundEngine::noteFor(int guitar, int sampleNo) const {
     if (!validGuitar(guitar))
-        return -1;
-    return playAndRecordSampleWithSampleNo(sampleNo + cb_.guitarSampleStartNo[guitar],
-                                           cb_.guitarVolume[guitar].load(std::memory_order_relaxed),
-                                           cb_.guitarReleaseDelta[guitar].load(std::memory_order_relaxed));
+        return {};
+    return {sampleNo + cb_.guitarSampleStartNo[guitar], cb_.guitarVolume[guitar].load(std::memory_order_relaxed),
+            cb_.guitarReleaseDelta[guitar].load(std::memory_order_relaxed)};
 }
 
-int SoundEngine::playSampleWithGuitar(int guitar, int sampleNo, float volume) {
+SoundEngine::NoteRequest SoundEngine::noteFor(int guitar, int sampleNo, float volume) const {
     if (!validGuitar(guitar))
-        return -1;
+        return {};
+    // The product is taken in float, as the volume is kept.
     const float scaled = volume * cb_.guitarVolume[guitar].load(std::memory_order_relaxed);
-    return playAndRecordSampleWithSampleNo(sampleNo + cb_.guitarSampleStartNo[guitar], scaled,
-                                           cb_.guitarReleaseDelta[guitar].load(std::memory_order_relaxed));
+    return {sampleNo + cb_.guitarSampleStartNo[guitar], scaled,
+            cb_.guitarReleaseDelta[guitar].load(std::memory_order_relaxed)};
 }
 
-int SoundEngine::playSampleWithHumanizedVolumeAndGuitar(int guitar, int sampleNo) {
+SoundEngine::NoteRequest SoundEngine::humanizedNoteFor(int guitar, int sampleNo) {
     const long r = random();
     const float volume = static_cast<float>(1.0 - static_cast<double>(r % 4) / 10.0);
-    return playSampleWithGuitar(guitar, sampleNo, volume);
+    return noteFor(guitar, sampleNo, volume);
 }
 
-void SoundEngine::playNoiseFretWithGuitar(int guitar) {
+SoundEngine::NoteRequest SoundEngine::fretNoiseFor(int guitar) {
     if (!validGuitar(guitar))
-        return;
-    const int sample = kFirstFretNoiseSlot + static_cast<int>(random() % 10);
-    const int voice = playAndRecordSampleWithSampleNo(
-        sample, static_cast<double>(cb_.guitarVolume[guitar].load(std::memory_order_relaxed)) * 0.7, 0.0);
-    stopAndRecordSample(voice);
+        return {};
+    const int slot = kFirstFretNoiseSlot + static_cast<int>(random() % 10);
+    return {slot, static_cast<double>(cb_.guitarVolume[guitar].load(std::memory_order_relaxed)) * 0.7, 0.0};
 }
 
-void SoundEngine::playNoiseTapWithGuitar(int guitar) {
+SoundEngine::NoteRequest SoundEngine::tapNoiseFor(int guitar) {
     if (!validGuitar(guitar))
-        return;
-    const int sample = kFirstTapNoiseSlot + static_cast<int>(random() % 12);
-    const int voice = playAndRecordSampleWithSampleNo(
-        sample, static_cast<double>(cb_.guitarVolume[guitar].load(std::memory_order_relaxed)) * 0.5, 0.0);
-    stopAndRecordSample(voice);
+        return {};
+    const int slot = kFirstTapNoiseSlot + static_cast<int>(random() % 12);
+    return {slot, static_cast<double>(cb_.guitarVolume[guitar].load(std::memory_order_relaxed)) * 0.5, 0.0};
+}
+
+int SoundEngine::playUnrecorded(int guitar, int sampleNo) {
+    return play(noteFor(guitar, sampleNo), -1);
+}
+
+int SoundEngine::playUnrecorded(int guitar, int sampleNo, float volume) {
+    return play(noteFor(guitar, sampleNo, volume), -1);
 }
 
 void SoundEngine::stopSample(int voice) {
@@ -263,13 +243,6 @@ void SoundEngine::stopSample(int voice) {
     const uint32_t word = v.state.load(std::memory_order_acquire);
     if (word & 1u)
         v.stopRequest.store(word, std::memory_order_release);
-}
-
-void SoundEngine::stopAndRecordSample(int voice) {
-    if (!validVoice(voice))
-        return;
-    stopSample(voice);
-    recorder()->addStopNote(cb_.playlist[voice].noteID.load(std::memory_order_relaxed));
 }
 
 void SoundEngine::stopAllSounds() {
@@ -353,25 +326,10 @@ int SoundEngine::numSamplesPlaying() const {
 
 // ---------------------------------------------------------------- bends
 
-void SoundEngine::startFullBend(int voice) {
+void SoundEngine::bendTo(int voice, float pitch) {
     if (!validVoice(voice))
         return;
-    cb_.playlist[voice].requiredPitch.store(kFullBendPitch, std::memory_order_relaxed);
-    recorder()->addPitchChange(cb_.playlist[voice].noteID.load(std::memory_order_relaxed), kFullBendPitch);
-}
-
-void SoundEngine::startHalfBend(int voice) {
-    if (!validVoice(voice))
-        return;
-    cb_.playlist[voice].requiredPitch.store(kHalfBendPitch, std::memory_order_relaxed);
-    recorder()->addPitchChange(cb_.playlist[voice].noteID.load(std::memory_order_relaxed), kHalfBendPitch);
-}
-
-void SoundEngine::unbend(int voice) {
-    if (!validVoice(voice))
-        return;
-    cb_.playlist[voice].requiredPitch.store(1.0f, std::memory_order_relaxed);
-    recorder()->addPitchChange(cb_.playlist[voice].noteID.load(std::memory_order_relaxed), 1.0f);
+    cb_.playlist[voice].requiredPitch.store(pitch, std::memory_order_relaxed);
 }
 
 void SoundEngine::stopBend(int voice) {
@@ -382,7 +340,6 @@ void SoundEngine::stopBend(int voice) {
     const uint32_t word = v.state.load(std::memory_order_acquire);
     if (word & 1u)
         v.pitchResetRequest.store(word, std::memory_order_release);
-    recorder()->addPitchChange(v.noteID.load(std::memory_order_relaxed), 1.0f);
 }
 
 void SoundEngine::setPitch(float pitch, int noteID) {
@@ -600,114 +557,4 @@ std::vector<uint8_t> SoundEngine::createSaveBufferOLDVersion0() const {
 void SoundEngine::restoreFromSaveBuffer(const uint8_t* data, size_t size, int version) {
     if (EngineSettings::knowsVersion(version)) // unknown versions change nothing
         applySettings(EngineSettings::read(data, size, version));
-}
-
-void SoundEngine::recorderRecord() {
-    recorder()->record();
-}
-void SoundEngine::recorderStop() {
-    recorder()->stop();
-}
-void SoundEngine::recorderPlay() {
-    recorder()->play();
-}
-int SoundEngine::getRecorderState() {
-    return recorder()->getState();
-}
-int SoundEngine::recorderNumNotes() {
-    return recorder()->getNumNotes();
-}
-
-// ---------------------------------------------------------------- accelerometer
-
-void SoundEngine::setupAccelerometer() {
-    if (accelerometer_) {
-        accelerometer_->setDelegate(nullptr);
-        accelerometer_->setUpdateInterval(0.02);
-        accelerometer_->setDelegate(this);
-    }
-    accelerometerWorking_ = false;
-    if (parent_)
-        checkToken_ = parent_->mainThreadQueue().postDelayed(1.0, [this] {
-            checkToken_ = 0;
-            checkAccelerometer();
-        });
-}
-
-void SoundEngine::checkAccelerometer() {
-    if (accelerometerWorking_)
-        return;
-    const int tries = numAccelerometerStartTries_.fetch_add(1);
-    if (tries <= 10)
-        setupAccelerometer();
-    else if (parent_)
-        parent_->showAlert("Accelerometer Failure", kAccelerometerFailureMessage, false);
-}
-
-void SoundEngine::accelerometerDidAccelerate(double x, double y, double /*z*/) {
-    accelerometerWorking_ = true;
-    int g = parent_ ? parent_->currentGuitar() : 0;
-    if (!validGuitar(g))
-        g = 0;
-    bool overruled = false;
-    if (wahOn(g)) {
-        const float reading =
-            static_cast<float>(static_cast<double>(currentAccelerometerReadingWah_.load()) * 0.5 + x * 0.5);
-        currentAccelerometerReadingWah_ = reading;
-        const float c = TiltMapping::wahCoefficient(reading);
-        if (recorder()->addWahChangeForGuitar(g, c))
-            setWahForGuitar(g, c);
-        else
-            overruled = true;
-    }
-    if (whammyBarAttached(g)) {
-        const float reading = static_cast<float>(
-            static_cast<double>(currentAccelerometerReadingWhammy_.load()) * 0.9 + y * 0.1);
-        currentAccelerometerReadingWhammy_ = reading;
-        const float w = TiltMapping::whammy(reading);
-        if (recorder()->addWhammyBarChangeForGuitar(g, w))
-            setWhammyForGuitar(g, w);
-        else
-            overruled = true;
-    }
-    songHoldsTilt_[g] = overruled;
-    if (tiltObserver_)
-        tiltObserver_();
-}
-
-void SoundEngine::setTiltObserver(std::function<void()> observer) {
-    tiltObserver_ = std::move(observer);
-}
-
-bool SoundEngine::songHoldsTilt(int guitar) const {
-    return validGuitar(guitar) && songHoldsTilt_[guitar].load();
-}
-
-bool SoundEngine::accelerometerWorking() const {
-    return accelerometerWorking_.load();
-}
-int SoundEngine::numAccelerometerStartTries() const {
-    return numAccelerometerStartTries_.load();
-}
-float SoundEngine::currentAccelerometerReadingWhammy() const {
-    return currentAccelerometerReadingWhammy_.load();
-}
-float SoundEngine::currentAccelerometerReadingWah() const {
-    return currentAccelerometerReadingWah_.load();
-}
-
-void SoundEngine::setChordStrum(const int* samples, int guitar, bool muteWhenStrumOver) {
-    if (samples == nullptr)
-        return;
-    recorder()->setChordStrum(samples, guitar, muteWhenStrumOver);
-}
-
-float SoundEngine::chordStrumSpeed() {
-    return recorder()->chordStrumSpeed();
-}
-void SoundEngine::setChordStrumSpeed(float speed) {
-    recorder()->setChordStrumSpeed(speed);
-}
-void SoundEngine::stopChordStrum() {
-    recorder()->stopChordStrum();
 }

@@ -10,14 +10,11 @@
 
 #include "audio/CallbackUserData.h"
 #include "audio/EngineSettings.h"
-#include "audio/NullEngineRecorder.h"
 #include "audio/SampleBank.h"
 #include "audio/WavReader.h"
-#include "system/Accelerometer.h"
 #include "system/AudioOutput.h"
 #include "system/Clock.h"
 
-class EngineRecorder;
 class PatchChangeListener;
 class SoundEngineParent;
 
@@ -42,15 +39,18 @@ struct PlaylistVoiceState {
 // The sound engine: a 200-slot sample bank, five guitar patches, 40 voices
 // mixed in 16.16 fixed point into 44100 Hz stereo, string bends and the
 // whammy bar, a wah / fuzz / delay chain per guitar, the settings with their
-// saved section, and the accelerometer's tilt controls.
+// saved section. It only sounds: what a player does (and what is recorded
+// of it) goes through the Performer, which hands the engine what to play.
 //
 // Threads. "UI" is the user-interface thread, "playback" the recorder's
 // playback thread, "render" the audio output's thread. The render thread takes
 // no lock, allocates nothing and never waits. Voices are started under a
 // mutex the render thread never takes; sample data is swapped while the audio
-// output excludes the callback. The engine never holds a lock while it calls
-// the recorder.
-class SoundEngine : public AccelerometerDelegate {
+// output excludes the callback. Start, stop and bend requests are direct
+// atomic writes to the voice (a generation word guards each): the caller
+// learns at once which voice it got, to bend or release it later, and the
+// render thread sees every request at the start of its next buffer.
+class SoundEngine {
 public:
     static constexpr int kNumVoices = ::kNumVoices;
     static constexpr int kNumSlots = kNumSampleSlots;
@@ -59,20 +59,24 @@ public:
     static constexpr float kFullBendPitch = 1.1233333f;
     static constexpr float kHalfBendPitch = 1.0616666f;
 
-    // UI thread. Any of parent, output and accelerometer may be null (tests,
-    // offline rendering). bundleFolder holds the sample files ("A1-1.wav",
-    // "fret1.wav", ...). Sets up the accelerometer, starts the output and
-    // loads the fret and tap noises; no guitar patch is loaded yet.
-    SoundEngine(SoundEngineParent* parent, AudioOutput* output, Accelerometer* accelerometer,
-                std::string bundleFolder, const Clock& clock = SystemClock::shared());
+    // What a note asks of the mixer: the absolute sample slot, its volume and
+    // its release slope.
+    struct NoteRequest {
+        int slot = -1;
+        double volume = 0.0;
+        double releaseDelta = 0.0;
+    };
+
+    // UI thread. Either of parent and output may be null (tests, offline
+    // rendering). bundleFolder holds the sample files ("A1-1.wav",
+    // "fret1.wav", ...). Starts the output and loads the fret and tap noises;
+    // no guitar patch is loaded yet.
+    SoundEngine(SoundEngineParent* parent, AudioOutput* output, std::string bundleFolder,
+                const Clock& clock = SystemClock::shared());
     // UI thread. Stops the output first.
-    ~SoundEngine() override;
+    ~SoundEngine();
     SoundEngine(const SoundEngine&) = delete;
     SoundEngine& operator=(const SoundEngine&) = delete;
-
-    // UI thread, before the recorder's playback thread runs. Null goes back
-    // to the null recorder.
-    void setRecorder(EngineRecorder* recorder);
 
     // Render thread (or whoever pulls an offline output): the output's render
     // callback. userData is callbackUserData(). Returns 0, or -1 (nothing
@@ -115,23 +119,27 @@ public:
     int32_t sampleSize(int slot) const;
 
     // ---- Voices ----
-    // UI and playback threads. Start a voice without recording; returns the
-    // voice number or -1.
+    // UI and playback threads. Start a voice; returns the voice number or -1.
+    // noteID is the recorder's identifier of the note (-1: not recorded).
     int playSampleWithSampleNo(int sampleNo, double volume, double releaseDelta, int noteID);
-    // UI and playback threads. As above, after asking the recorder for a note
-    // identifier.
-    int playAndRecordSampleWithSampleNo(int sampleNo, double volume, double releaseDelta);
-    // UI and playback threads. sampleNo relative to the guitar; recorded.
-    int playSampleWithGuitar(int guitar, int sampleNo);
-    int playSampleWithGuitar(int guitar, int sampleNo, float volume);
-    int playSampleWithHumanizedVolumeAndGuitar(int guitar, int sampleNo);
-    // UI and playback threads. A fret or tap noise, recorded, and at once
-    // recorded as stopped (it plays to its end).
-    void playNoiseFretWithGuitar(int guitar);
-    void playNoiseTapWithGuitar(int guitar);
+    int play(const NoteRequest& note, int noteID);
+    // UI and playback threads. What the guitar's note sampleNo (relative to
+    // its patch) asks for at its volume (times `volume`); slot -1 for a guitar
+    // other than 0 or 1. humanized draws the engine's random number first and
+    // takes 0.7 ... 1 of the volume from it.
+    NoteRequest noteFor(int guitar, int sampleNo) const;
+    NoteRequest noteFor(int guitar, int sampleNo, float volume) const;
+    NoteRequest humanizedNoteFor(int guitar, int sampleNo);
+    // UI and playback threads. A fret or tap noise of the guitar, drawn with
+    // the engine's random numbers.
+    NoteRequest fretNoiseFor(int guitar);
+    NoteRequest tapNoiseFor(int guitar);
+    // UI and playback threads: the note as noteFor describes it, not
+    // recorded (tests, tools; a player's notes go through the Performer).
+    int playUnrecorded(int guitar, int sampleNo);
+    int playUnrecorded(int guitar, int sampleNo, float volume);
     // UI and playback threads. Release the voice (from the next buffer on).
     void stopSample(int voice);
-    void stopAndRecordSample(int voice);
     // Any thread but render.
     void stopAllSounds();
     void stopAllSoundsImmediately();
@@ -149,10 +157,9 @@ public:
     int numSamplesPlaying() const;
 
     // ---- Pitch bend and whammy ----
-    // UI and playback threads; recorded.
-    void startFullBend(int voice);
-    void startHalfBend(int voice);
-    void unbend(int voice);
+    // UI and playback threads. The voice glides to the pitch (1 unbent).
+    void bendTo(int voice, float pitch);
+    // UI and playback threads. Back to 1 at once, from the next buffer.
     void stopBend(int voice);
     // UI and playback threads; not recorded.
     void setPitch(float pitch, int noteID);
@@ -227,68 +234,22 @@ public:
     // StrumwellFailure("SoundEngineFailure-1") before changing anything when
     // the section is too short.
     void restoreFromSaveBuffer(const uint8_t* data, size_t size, int version);
-    // UI thread. Forwarded to the recorder.
-    void recorderRecord();
-    void recorderStop();
-    void recorderPlay();
-    int getRecorderState();
-    // UI thread. Events in the recorder's song (a complete note counts twice).
-    int recorderNumNotes();
-
-    // ---- Accelerometer and chord strum ----
-    // UI thread. (Re)connects to the accelerometer; checks after 1 s.
-    void setupAccelerometer();
-    // UI thread.
-    void checkAccelerometer();
-    // UI thread: one reading, in g.
-    void accelerometerDidAccelerate(double x, double y, double z) override;
-    // Any thread.
-    bool accelerometerWorking() const;
-    int numAccelerometerStartTries() const;
-    float currentAccelerometerReadingWhammy() const;
-    float currentAccelerometerReadingWah() const;
-    // UI thread. Told after each tilt reading the engine takes (also one
-    // that a song's own movements overrule), so that the screen on show can
-    // follow the whammy and wah without drawing every frame. Empty for none.
-    void setTiltObserver(std::function<void()> observer);
-    // Any thread. Whether the last tilt reading for the guitar was overruled
-    // because the song being played back moves its wah or whammy itself.
-    bool songHoldsTilt(int guitar) const;
-    // UI thread. Forwarded to the recorder.
-    void setChordStrum(const int* samples, int guitar, bool muteWhenStrumOver);
-    float chordStrumSpeed();
-    void setChordStrumSpeed(float speed);
-    void stopChordStrum();
-
-    // The message shown when the accelerometer never delivers.
-    static const char* const kAccelerometerFailureMessage;
 
 private:
-    EngineRecorder* recorder() const;
     int startVoice(int sampleNo, double volume, double releaseDelta, int noteID);
     void stepPatch(PatchChangeListener* caller, int guitar, int step);
 
     SoundEngineParent* parent_;
     AudioOutput* output_;
-    Accelerometer* accelerometer_;
     const Clock& clock_;
 
     CallbackUserData cb_;
     SampleBank bank_; // after cb_: frees the sample blocks before cb_ goes
-    NullEngineRecorder nullRecorder_;
-    std::atomic<EngineRecorder*> recorder_;
 
     std::mutex voiceMutex_; // voice allocation; never taken by render
     std::mutex randomMutex_;
     std::minstd_rand random_;
 
     std::atomic<int> numFretsToShow_{5};
-    std::atomic<float> currentAccelerometerReadingWhammy_{0.0f};
-    std::atomic<float> currentAccelerometerReadingWah_{0.0f};
-    std::atomic<bool> accelerometerWorking_{false};
-    std::atomic<bool> songHoldsTilt_[2] = {false, false};
-    std::function<void()> tiltObserver_; // UI thread
-    std::atomic<int> numAccelerometerStartTries_{0};
-    uint64_t checkToken_ = 0; // the pending accelerometer check (UI thread)
     int16_t* monoBuffer_ = nullptr;
 };

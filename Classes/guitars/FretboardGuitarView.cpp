@@ -6,6 +6,7 @@
 #include <string>
 
 #include "audio/SoundEngine.h"
+#include "performer/Performer.h"
 #include "guitars/Bands.h"
 #include "toolkit/Graphics.h"
 
@@ -51,9 +52,9 @@ std::string numberText(int n) {
 
 } // namespace
 
-FretboardGuitarView::FretboardGuitarView(ScreenHost* parent, SoundEngine* soundEngine, int boardLength,
+FretboardGuitarView::FretboardGuitarView(ScreenHost* parent, Performer* performer, int boardLength,
                                          int lowestLeftmostFret, bool evenRows)
-    : GuitarScreenView(parent, soundEngine, "HammerOnFretboard.jpg", true, {150, 240}),
+    : GuitarScreenView(parent, performer, "HammerOnFretboard.jpg", true, {150, 240}),
       leftmostFret_(lowestLeftmostFret), manualDoubleSpotTop_("ManualSpot.png"),
       manualDoubleSpotBottom_("ManualSpot.png"), scrollButtons_("FretboardScrollButtons.png"),
       boardLength_(boardLength), lowestLeftmostFret_(lowestLeftmostFret), evenRows_(evenRows) {
@@ -281,11 +282,11 @@ void FretboardGuitarView::bendStep(int string, Point now, Point reference) {
     const int voice = playlistNoForString_[string];
     if (voice != -1 && soundEngine_) {
         if (target == 2 || target == 4)
-            soundEngine_->startFullBend(voice);
+            performer_->fullBend(voice);
         else if (target == 1 || target == 3)
-            soundEngine_->startHalfBend(voice);
+            performer_->halfBend(voice);
         else
-            soundEngine_->unbend(voice);
+            performer_->unbend(voice);
     }
     currentBendPosition_[string] = target;
     redrawStringsForBending();
@@ -404,7 +405,7 @@ void FretboardGuitarView::redrawStringsForBending() {
 void FretboardGuitarView::liftAllFingerPresses() {
     for (int s = 0; s < kNumStrings; ++s) {
         if (playlistNoForString_[s] != -1 && soundEngine_)
-            soundEngine_->stopAndRecordSample(playlistNoForString_[s]);
+            performer_->release(playlistNoForString_[s]);
         playlistNoForString_[s] = -1;
         darkenString(s);
         fret_[s] = -1;

@@ -100,7 +100,7 @@ protected:
     // down), so that the last row ends at the end of the board and is as
     // wide as the others; otherwise every row is fretSpacing long and what
     // is left over goes to the last one.
-    FretboardGuitarView(ScreenHost* parent, SoundEngine* soundEngine, int boardLength, int lowestLeftmostFret,
+    FretboardGuitarView(ScreenHost* parent, Performer* performer, int boardLength, int lowestLeftmostFret,
                         bool evenRows = false);
 
     // Each finger takes a slot; the screen sees it by its slot number.

@@ -3,6 +3,8 @@
 #include <cstdio>
 
 #include "audio/SoundEngine.h"
+#include "performer/Performer.h"
+#include "recorder/Transport.h"
 #include "toolkit/KeyRouter.h"
 #include "ui/ScreenHost.h"
 
@@ -20,10 +22,10 @@ std::string guitarText(int guitar) {
 
 } // namespace
 
-GuitarScreenView::GuitarScreenView(ScreenHost* parent, SoundEngine* soundEngine,
-                                   const std::string& background, bool fretCountButtons,
-                                   Point topBarHiddenCentre)
-    : parent_(parent), soundEngine_(soundEngine),
+GuitarScreenView::GuitarScreenView(ScreenHost* parent, Performer* performer, const std::string& background,
+                                   bool fretCountButtons, Point topBarHiddenCentre)
+    : parent_(parent), performer_(performer), soundEngine_(performer ? &performer->engine() : nullptr),
+      transport_(performer ? &performer->transport() : nullptr),
       // The Top Menu Bar's container is a line one point wide: its children
       // stand to its right and come in with it.
       menu_(*this, *this, {{0, 0, 1, 480}, topBarHiddenCentre, kTopBarShown}),
@@ -121,9 +123,9 @@ void GuitarScreenView::redraw() {
 }
 
 void GuitarScreenView::refreshTiltGauge() {
-    if (soundEngine_)
+    if (performer_)
         tiltGauge_.show(
-            TiltGauge::read(*soundEngine_, currentGuitar(), soundEngine_->getRecorderState() == 1));
+            TiltGauge::read(*performer_, currentGuitar(), transport_->getState() == 1));
 }
 
 void GuitarScreenView::playbackEnded() {
@@ -131,17 +133,17 @@ void GuitarScreenView::playbackEnded() {
 }
 
 bool GuitarScreenView::recorderRunning() const {
-    const int state = soundEngine_ ? soundEngine_->getRecorderState() : 0;
+    const int state = transport_ ? transport_->getState() : 0;
     return state == 1 || state == 2; // playing or recording
 }
 
 void GuitarScreenView::recordButtonPressed() {
-    if (!soundEngine_)
+    if (!transport_)
         return;
     if (recorderRunning()) {
-        soundEngine_->recorderStop();
+        transport_->stop();
     } else {
-        soundEngine_->recorderRecord();
+        transport_->record();
         // The menu closes so that the user can play at once.
         menu_.close(true);
     }
@@ -149,26 +151,26 @@ void GuitarScreenView::recordButtonPressed() {
 }
 
 void GuitarScreenView::playButtonPressed() {
-    if (!soundEngine_)
+    if (!transport_)
         return;
     if (recorderRunning())
-        soundEngine_->recorderStop();
-    else if (soundEngine_->recorderNumNotes() == 0 && parent_) // PLAY would light and go out unseen
+        transport_->stop();
+    else if (transport_->getNumNotes() == 0 && parent_) // PLAY would light and go out unseen
         parent_->showNotice("Nothing to play: the song is empty.");
     else
-        soundEngine_->recorderPlay();
+        transport_->play();
     redrawOnRecPlayPresses();
 }
 
 void GuitarScreenView::stopRecording() {
     if (!recorderRunning())
         return;
-    soundEngine_->recorderStop();
+    transport_->stop();
     redrawOnRecPlayPresses();
 }
 
 void GuitarScreenView::redrawOnRecPlayPresses() {
-    const int state = soundEngine_ ? soundEngine_->getRecorderState() : 0;
+    const int state = transport_ ? transport_->getState() : 0;
     recPressed_.setAlpha(state == 2 ? 1.0f : 0.0f);
     playPressed_.setAlpha(state == 1 ? 1.0f : 0.0f);
     recordingLight_.setAlpha(state == 2 ? 1.0f : 0.0f);
@@ -251,9 +253,9 @@ void GuitarScreenView::releaseKeyFingers() {
 }
 
 void GuitarScreenView::willAppear(int, int) {
-    if (soundEngine_) {
+    if (performer_) {
         // The screen on show follows the tilt; a hidden one draws nothing.
-        soundEngine_->setTiltObserver([self = std::weak_ptr<GuitarScreenView*>(self_)] {
+        performer_->setTiltObserver([self = std::weak_ptr<GuitarScreenView*>(self_)] {
             if (const auto screen = self.lock(); screen && *screen && (*screen)->superview())
                 (*screen)->refreshTiltGauge();
         });

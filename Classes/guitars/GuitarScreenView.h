@@ -12,7 +12,9 @@
 #include "ui/HostedScreen.h"
 
 class ScreenHost;
+class Performer;
 class SoundEngine;
+class Transport;
 
 // What the playing screens share: the full-screen picture, the Plectrum
 // menu (a modal layer: the grey veil, the Recorder Bar with the guitar INPUT,
@@ -56,6 +58,7 @@ public:
     int currentGuitar() const;
     ScreenHost* parent() const { return parent_; }
     SoundEngine* soundEngine() const { return soundEngine_; }
+    Performer* performer() const { return performer_; }
 
     // Views, for drawing checks.
     const View& greyout() const { return menu_.veil(); }
@@ -82,7 +85,7 @@ public:
 protected:
     // topBarHiddenCentre: where the Top Menu Bar's container waits while the
     // menu is closed; fretCountButtons adds the fewer/more frets buttons.
-    GuitarScreenView(ScreenHost* parent, SoundEngine* soundEngine, const std::string& background,
+    GuitarScreenView(ScreenHost* parent, Performer* performer, const std::string& background,
                      bool fretCountButtons, Point topBarHiddenCentre);
 
     // Adds the recording and play lights, the veil, the Recorder Bar, the Top
@@ -115,7 +118,9 @@ protected:
     void incCurrentGuitar();
 
     ScreenHost* parent_;
-    SoundEngine* soundEngine_;
+    Performer* performer_;     // null in tests of the drawing alone
+    SoundEngine* soundEngine_; // the performer's engine
+    Transport* transport_;     // the performer's transport
     PlectrumMenu menu_;
 
     std::unique_ptr<ImageView> lessFretsMenu_;
@@ -134,7 +139,7 @@ private:
     int ownGuitar_ = 0; // the current guitar when there is no parent
     KeyFingers keyFingers_;
     bool listening_ = false;
-    // What the engine's tilt observer holds: emptied when the screen goes,
+    // What the performer's tilt observer holds: emptied when the screen goes,
     // so that a late reading reaches nothing.
     std::shared_ptr<GuitarScreenView*> self_;
 };

@@ -1,6 +1,7 @@
 #include "guitars/HammerOnGuitarView.h"
 
 #include "audio/SoundEngine.h"
+#include "performer/Performer.h"
 
 namespace {
 
@@ -10,8 +11,8 @@ bool onBoard(Point p) {
 
 } // namespace
 
-HammerOnGuitarView::HammerOnGuitarView(ScreenHost* parent, SoundEngine* soundEngine)
-    : FretboardGuitarView(parent, soundEngine, kBoardLength, 0), nut_("Nut.png") {
+HammerOnGuitarView::HammerOnGuitarView(ScreenHost* parent, Performer* performer)
+    : FretboardGuitarView(parent, performer, kBoardLength, 0), nut_("Nut.png") {
     nut_.setBounds({0, 0, 320, 144});
     nut_.setCenter({160, 100});
 
@@ -90,15 +91,15 @@ void HammerOnGuitarView::pressString(int string, int row) {
         lightString(string, vibratingFrom(row));
         if (soundEngine_)
             playlistNoForString_[string] =
-                soundEngine_->playSampleWithGuitar(currentGuitar(), sampleFor(string, leftmostFret_ + row));
+                performer_->play(currentGuitar(), sampleFor(string, leftmostFret_ + row));
     } else if (row > fret_[string]) {
         if (playlistNoForString_[string] != -1 && soundEngine_)
-            soundEngine_->stopAndRecordSample(playlistNoForString_[string]);
+            performer_->release(playlistNoForString_[string]);
         fret_[string] = row;
         lightString(string, vibratingFrom(row));
         playlistNoForString_[string] =
             soundEngine_
-                ? soundEngine_->playSampleWithGuitar(currentGuitar(), sampleFor(string, leftmostFret_ + row))
+                ? performer_->play(currentGuitar(), sampleFor(string, leftmostFret_ + row))
                 : -1;
     }
     // At or below the sounding row the press is only remembered.
@@ -111,7 +112,7 @@ void HammerOnGuitarView::liftString(int string, int row) {
     if (fret_[string] != row)
         return;
     if (playlistNoForString_[string] != -1 && soundEngine_)
-        soundEngine_->stopAndRecordSample(playlistNoForString_[string]);
+        performer_->release(playlistNoForString_[string]);
     playlistNoForString_[string] = -1;
     fret_[string] = -1;
     darkenString(string);
@@ -123,7 +124,7 @@ void HammerOnGuitarView::liftString(int string, int row) {
         fret_[string] = g;
         lightString(string, vibratingFrom(g));
         if (soundEngine_)
-            playlistNoForString_[string] = soundEngine_->playSampleWithGuitar(
+            playlistNoForString_[string] = performer_->play(
                 currentGuitar(), sampleFor(string, leftmostFret_ + g), kPullOffVolume);
         break;
     }

@@ -15,7 +15,7 @@ public:
     static constexpr int kBoardLength = 428;
 
     // parent may be null (tests); soundEngine must outlive the screen.
-    HammerOnGuitarView(ScreenHost* parent, SoundEngine* soundEngine);
+    HammerOnGuitarView(ScreenHost* parent, Performer* performer);
     ~HammerOnGuitarView() override;
 
     void pressString(int string, int row);

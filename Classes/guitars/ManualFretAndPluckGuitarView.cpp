@@ -4,6 +4,7 @@
 #include <string>
 
 #include "audio/SoundEngine.h"
+#include "performer/Performer.h"
 #include "toolkit/Graphics.h"
 
 namespace {
@@ -26,8 +27,8 @@ std::string numberText(int n) {
 
 } // namespace
 
-ManualFretAndPluckGuitarView::ManualFretAndPluckGuitarView(ScreenHost* parent, SoundEngine* soundEngine)
-    : FretboardGuitarView(parent, soundEngine, kBoardLength, 1, true), muteButton_("MuteButton.png"),
+ManualFretAndPluckGuitarView::ManualFretAndPluckGuitarView(ScreenHost* parent, Performer* performer)
+    : FretboardGuitarView(parent, performer, kBoardLength, 1, true), muteButton_("MuteButton.png"),
       muteButtonPressed_("MuteButtonLit.png"), pickupIV_("Pickup.png") {
     fretBeingPlayed_.fill(-1);
     for (int s = 0; s < kNumStrings; ++s) {
@@ -181,7 +182,7 @@ void ManualFretAndPluckGuitarView::pressFret(int row, int string) {
         const int voice = playlistNoForString_[string];
         if (voice != -1 && leftmostFret_ + row > fretBeingPlayed_[string]) {
             if (soundEngine_)
-                soundEngine_->stopAndRecordSample(voice);
+                performer_->release(voice);
             playlistNoForString_[string] = -1;
             if (fretBeingPlayed_[string] != -1)
                 hammerOn(string, row);
@@ -199,7 +200,7 @@ void ManualFretAndPluckGuitarView::liftFret(int row, int string) {
             fretBeingPlayed_[string] = -1;
             const int voice = playlistNoForString_[string];
             if (voice != -1 && soundEngine_)
-                soundEngine_->stopAndRecordSample(voice);
+                performer_->release(voice);
             playlistNoForString_[string] = -1;
             darkenString(string);
             // Pull off to the highest lower fret still held; an open string is
@@ -211,7 +212,7 @@ void ManualFretAndPluckGuitarView::liftFret(int row, int string) {
                 fretBeingPlayed_[string] = leftmostFret_ + g;
                 lightString(string, vibratingFrom(g));
                 if (soundEngine_)
-                    playlistNoForString_[string] = soundEngine_->playSampleWithGuitar(
+                    playlistNoForString_[string] = performer_->play(
                         currentGuitar(), sampleFor(string, leftmostFret_ + g), kPullOffVolume);
                 break;
             }
@@ -239,7 +240,7 @@ void ManualFretAndPluckGuitarView::hammerOn(int string, int row) {
     fretBeingPlayed_[string] = leftmostFret_ + row;
     lightString(string, vibratingFrom(row));
     if (soundEngine_)
-        playlistNoForString_[string] = soundEngine_->playSampleWithGuitar(
+        playlistNoForString_[string] = performer_->play(
             currentGuitar(), sampleFor(string, leftmostFret_ + row), kHammerOnVolume);
 }
 
@@ -255,11 +256,11 @@ void ManualFretAndPluckGuitarView::pressString(int string) {
         fretBeingPlayed_[string] = -1;
     }
     if (playlistNoForString_[string] != -1 && soundEngine_)
-        soundEngine_->stopAndRecordSample(playlistNoForString_[string]);
+        performer_->release(playlistNoForString_[string]);
     playlistNoForString_[string] = -1;
     if (soundEngine_)
         playlistNoForString_[string] =
-            soundEngine_->playSampleWithGuitar(currentGuitar(), sampleFor(string, fretNumber));
+            performer_->play(currentGuitar(), sampleFor(string, fretNumber));
     lightString(string, vibratingFrom(fret_[string]));
 }
 
@@ -274,7 +275,7 @@ void ManualFretAndPluckGuitarView::dampenStrings() {
             continue;
         darkenString(s);
         if (soundEngine_)
-            soundEngine_->stopAndRecordSample(playlistNoForString_[s]);
+            performer_->release(playlistNoForString_[s]);
         playlistNoForString_[s] = -1;
     }
 }

@@ -22,7 +22,7 @@ public:
     static bool onMuteButton(Point p) { return p.y < 55 && p.x > 156 && p.x < 231; }
 
     // parent may be null (tests); soundEngine must outlive the screen.
-    ManualFretAndPluckGuitarView(ScreenHost* parent, SoundEngine* soundEngine);
+    ManualFretAndPluckGuitarView(ScreenHost* parent, Performer* performer);
     ~ManualFretAndPluckGuitarView() override;
 
     void pressFret(int row, int string);

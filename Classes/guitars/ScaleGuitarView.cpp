@@ -6,6 +6,7 @@
 #include <string>
 
 #include "audio/SoundEngine.h"
+#include "performer/Performer.h"
 #include "guitars/Bands.h"
 #include "toolkit/Graphics.h"
 
@@ -94,8 +95,8 @@ constexpr float kSmallestScaleNameFontSize = 9;
 
 } // namespace
 
-ScaleGuitarView::ScaleGuitarView(ScreenHost* parent, SoundEngine* soundEngine)
-    : GuitarScreenView(parent, soundEngine, "ScaleGuitarBack.png", false, {60, 240}) {
+ScaleGuitarView::ScaleGuitarView(ScreenHost* parent, Performer* performer)
+    : GuitarScreenView(parent, performer, "ScaleGuitarBack.png", false, {60, 240}) {
     // On the wood under the keyboard, beside the plectrum.
     placeStatusLights({38, 104});
     // Label windows of the background picture: the note to the user's left,
@@ -295,7 +296,7 @@ void ScaleGuitarView::redraw() {
 
 void ScaleGuitarView::stopCurrentNote() {
     if (currentPlayingPlaylistNo_ != -1 && soundEngine_)
-        soundEngine_->stopAndRecordSample(currentPlayingPlaylistNo_);
+        performer_->release(currentPlayingPlaylistNo_);
     currentPlayingPlaylistNo_ = -1;
 }
 
@@ -304,7 +305,7 @@ void ScaleGuitarView::playStripNote(int sampleNo) {
     if (sampleNo < 0)
         return;
     if (soundEngine_)
-        currentPlayingPlaylistNo_ = soundEngine_->playSampleWithGuitar(currentGuitar(), sampleNo);
+        currentPlayingPlaylistNo_ = performer_->play(currentGuitar(), sampleNo);
     currentPlayingSampleNo_ = sampleNo;
     currentNoteLabel_.setText(NOTENAMES[sampleNo]);
 }

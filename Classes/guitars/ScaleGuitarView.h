@@ -51,7 +51,7 @@ public:
     static constexpr double kEndFlashSeconds = 0.5;
 
     // parent may be null (tests); soundEngine must outlive the screen.
-    ScaleGuitarView(ScreenHost* parent, SoundEngine* soundEngine);
+    ScaleGuitarView(ScreenHost* parent, Performer* performer);
     ~ScaleGuitarView() override;
 
     void redraw() override;

@@ -116,8 +116,8 @@ std::string TabGuitarSetupView::positionText(const Tab& tab) {
     return number(at + 1) + "/" + number(size);
 }
 
-TabGuitarSetupView::TabGuitarSetupView(ScreenHost* parent, SoundEngine* engine, Tab* tab)
-    : parent_(parent), soundEngine_(engine), tab_(tab),
+TabGuitarSetupView::TabGuitarSetupView(ScreenHost* parent, Performer* performer, Tab* tab)
+    : parent_(parent), performer_(performer), tab_(tab),
       // The menu panel slides 150 points in from beyond the far edge.
       menu_(*this, *this, {{0, 0, 320, 480}, {310, 240}, {160, 240}, false}),
       eraseBox_(*this, MessageBoxLayer::Answers{[this] { answerEraseBox(true); },

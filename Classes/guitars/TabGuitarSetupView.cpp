@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "performer/Performer.h"
 #include "audio/SoundEngine.h"
 #include "guitars/Bands.h"
 #include "guitars/Tuning.h"
@@ -285,8 +286,8 @@ void TabGuitarSetupView::fingerUp(const Touch& touch) {
         tab_->incrementTabPosition();
         redrawTabDisplay();
     }
-    if (soundEngine_)
-        soundEngine_->stopChordStrum();
+    if (performer_)
+        performer_->stopStrum();
 }
 
 void TabGuitarSetupView::menuItemDown(Point p) {
@@ -330,10 +331,10 @@ void TabGuitarSetupView::goToScreen(int screenNo) {
 }
 
 void TabGuitarSetupView::strum(const std::array<int32_t, kNumStrings>& frets) {
-    if (!soundEngine_)
+    if (!performer_)
         return;
     const std::array<int, kNumStrings> samples = samplesForFrets(frets);
-    soundEngine_->setChordStrum(samples.data(), currentGuitar(), false);
+    performer_->strumChord(samples.data(), currentGuitar(), false);
 }
 
 void TabGuitarSetupView::clearFrets() {
@@ -347,10 +348,10 @@ void TabGuitarSetupView::playTabPosition() {
 }
 
 void TabGuitarSetupView::playCurrentEditorChord(bool muteWhenStrumOver) {
-    if (!soundEngine_)
+    if (!performer_)
         return;
     const std::array<int, kNumStrings> samples = samplesForFrets(fret_);
-    soundEngine_->setChordStrum(samples.data(), currentGuitar(), muteWhenStrumOver);
+    performer_->strumChord(samples.data(), currentGuitar(), muteWhenStrumOver);
 }
 
 void TabGuitarSetupView::loadChordShape() {
@@ -388,13 +389,13 @@ void TabGuitarSetupView::resetChord() {
 }
 
 void TabGuitarSetupView::liftAllFingerPresses() {
-    if (soundEngine_)
-        soundEngine_->stopChordStrum();
+    if (performer_)
+        performer_->stopStrum();
 }
 
 void TabGuitarSetupView::liftUpNotes() {
-    if (soundEngine_)
-        soundEngine_->stopChordStrum();
+    if (performer_)
+        performer_->stopStrum();
 }
 
 void TabGuitarSetupView::willAppear(int, int) {

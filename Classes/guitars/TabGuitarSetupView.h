@@ -17,7 +17,7 @@
 #include "ui/MessageBoxLayer.h"
 
 class ScreenHost;
-class SoundEngine;
+class Performer;
 class Tab;
 
 // The tab editor: the user builds one column at a time in a working chord of
@@ -72,7 +72,7 @@ public:
     // the new column before), "end/12" past the last, "0/0" for no tab.
     static std::string positionText(const Tab& tab);
 
-    TabGuitarSetupView(ScreenHost* parent, SoundEngine* engine, Tab* tab);
+    TabGuitarSetupView(ScreenHost* parent, Performer* performer, Tab* tab);
     ~TabGuitarSetupView() override;
 
     // The erase box's OK (erase the whole tab) or Cancel, by touch or key.
@@ -160,7 +160,7 @@ private:
     void redrawPressShades();
 
     ScreenHost* parent_;
-    SoundEngine* soundEngine_;
+    Performer* performer_;
     Tab* tab_;
 
     int entryMode_ = kFretMode;

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "audio/SoundEngine.h"
+#include "performer/Performer.h"
 #include "guitars/Bands.h"
 #include "guitars/TabGuitarKeys.h"
 #include "guitars/Tuning.h"
@@ -62,8 +63,8 @@ std::string tabCell(int fret) {
 
 } // namespace
 
-TabGuitarView::TabGuitarView(ScreenHost* parent, SoundEngine* soundEngine, Tab* tab)
-    : GuitarScreenView(parent, soundEngine, "TabGuitarBack.png", false, {150, 240}), tab_(tab),
+TabGuitarView::TabGuitarView(ScreenHost* parent, Performer* performer, Tab* tab)
+    : GuitarScreenView(parent, performer, "TabGuitarBack.png", false, {150, 240}), tab_(tab),
       acousticNoises_("AcousticNoises.png"), restartTabMenu_("MenuRestartTab.png"),
       enterTabMenu_("MenuEnterTab.png"), loadSaveTabMenu_("MenuLoadSave.png") {
     for (int s = 0; s < kNumStrings; ++s) {
@@ -149,7 +150,7 @@ TabGuitarView::TabGuitarView(ScreenHost* parent, SoundEngine* soundEngine, Tab* 
 
     redrawTabDisplay();
     if (soundEngine_)
-        strumSpeed_->setValue(soundEngine_->chordStrumSpeed());
+        strumSpeed_->setValue(performer_->strumSpeed());
     redrawAcousticNoises();
 }
 
@@ -175,7 +176,7 @@ void TabGuitarView::redraw() {
     GuitarScreenView::redraw();
     redrawTabDisplay();
     if (soundEngine_)
-        strumSpeed_->setValue(soundEngine_->chordStrumSpeed());
+        strumSpeed_->setValue(performer_->strumSpeed());
     redrawAcousticNoises();
 }
 
@@ -260,9 +261,9 @@ void TabGuitarView::fingerDown(const Touch& touch) {
         const int guitar = currentGuitar();
         if (soundEngine_ && soundEngine_->isAcoustic(guitar)) {
             if (p.y < 61)
-                soundEngine_->playNoiseFretWithGuitar(guitar);
+                performer_->playFretNoise(guitar);
             else
-                soundEngine_->playNoiseTapWithGuitar(guitar);
+                performer_->playTapNoise(guitar);
         }
         break;
     }
@@ -294,7 +295,7 @@ void TabGuitarView::fingerMove(const Touch& touch) {
     if (draggingKnob_ == 0) {
         const float value = strumSpeed_->turnKnobFromCoord(oldPoint, p);
         if (soundEngine_)
-            soundEngine_->setChordStrumSpeed(value);
+            performer_->setStrumSpeed(value);
     }
     if (onHoldButton(oldPoint) && !onHoldButton(p)) {
         holdPosition_ = false;
@@ -356,8 +357,8 @@ void TabGuitarView::pressString(int string) {
         // A second finger on the same string: the first note is stopped, or
         // nothing would ever stop it (and a recording would keep it open).
         if (voice != -1 && soundEngine_)
-            soundEngine_->stopAndRecordSample(voice);
-        voice = soundEngine_ ? soundEngine_->playSampleWithHumanizedVolumeAndGuitar(
+            performer_->release(voice);
+        voice = performer_ ? performer_->playHumanized(
                                    guitar, Tuning::sampleFor(string, fret))
                              : -1;
         return;
@@ -368,17 +369,17 @@ void TabGuitarView::pressString(int string) {
         samples[s] = fret == -1 ? -1 : Tuning::sampleFor(s, fret);
     }
     if (soundEngine_)
-        soundEngine_->setChordStrum(samples, guitar, false);
+        performer_->strumChord(samples, guitar, false);
 }
 
 void TabGuitarView::liftString(int string) {
     if (soundEngine_)
-        soundEngine_->stopChordStrum();
+        performer_->stopStrum();
     if (string >= 0 && string < kNumStrings) {
         int& voice = playlistNoForString_[static_cast<std::size_t>(string)];
         if (voice != -1) {
             if (soundEngine_)
-                soundEngine_->stopAndRecordSample(voice);
+                performer_->release(voice);
             voice = -1;
         }
     }
@@ -389,12 +390,12 @@ void TabGuitarView::liftString(int string) {
 
 void TabGuitarView::liftAllFingerPresses(bool advance) {
     if (soundEngine_)
-        soundEngine_->stopChordStrum();
+        performer_->stopStrum();
     numFingersPressingPickup_ = 0;
     for (int& voice : playlistNoForString_) {
         if (voice != -1) {
             if (soundEngine_)
-                soundEngine_->stopAndRecordSample(voice);
+                performer_->release(voice);
             voice = -1;
         }
     }

@@ -44,7 +44,7 @@ public:
     static std::span<const HitArea<MenuItem>> menuItemAreas();
 
     // parent may be null (tests); soundEngine and tab must outlive the screen.
-    TabGuitarView(ScreenHost* parent, SoundEngine* soundEngine, Tab* tab);
+    TabGuitarView(ScreenHost* parent, Performer* performer, Tab* tab);
     ~TabGuitarView() override;
 
     // Each time the screen is shown.

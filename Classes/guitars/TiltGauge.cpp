@@ -4,6 +4,7 @@
 #include <string>
 
 #include "audio/SoundEngine.h"
+#include "performer/Performer.h"
 #include "toolkit/Graphics.h"
 
 namespace {
@@ -33,12 +34,13 @@ int along(float share) {
 
 } // namespace
 
-TiltGauge::Reading TiltGauge::read(const SoundEngine& engine, int guitar, bool playingBack) {
+TiltGauge::Reading TiltGauge::read(const Performer& performer, int guitar, bool playingBack) {
+    const SoundEngine& engine = performer.engine();
     Reading r;
     r.guitar = guitar;
     r.whammyAttached = engine.whammyBarAttached(guitar);
     r.wahOn = engine.wahOn(guitar);
-    r.song = playingBack && engine.songHoldsTilt(guitar);
+    r.song = playingBack && performer.songHoldsTilt(guitar);
     // The whammy's pitch offset runs -0.5 (bar pushed down) ... 0.5.
     r.whammyAt = along(engine.whammy(guitar) + 0.5f);
     // The wah coefficient runs 0.05 (heel, closed) ... 0.5 (toe, open).

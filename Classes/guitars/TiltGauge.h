@@ -4,7 +4,7 @@
 #include "toolkit/Label.h"
 #include "toolkit/View.h"
 
-class SoundEngine;
+class Performer;
 
 // The small gauge on every playing screen that shows what tilting the phone
 // does: the whammy bar's and the wah's positions, the guitar they act on,
@@ -35,7 +35,7 @@ public:
     };
     // The engine's state for a guitar: whether the song being played back
     // overrules the tilt needs the recorder's state too.
-    static Reading read(const SoundEngine& engine, int guitar, bool playingBack);
+    static Reading read(const Performer& performer, int guitar, bool playingBack);
 
     TiltGauge();
     // Shows a reading; nothing is redrawn when it is the one shown.

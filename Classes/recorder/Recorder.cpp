@@ -136,6 +136,10 @@ void Recorder::resetState() {
 
 int Recorder::addPlayNote(int sampleNo, float volume, double releaseDelta) {
     Lock lock(mutex_);
+    return addPlayNoteLocked(sampleNo, volume, releaseDelta);
+}
+
+int Recorder::addPlayNoteLocked(int sampleNo, float volume, double releaseDelta) {
     if (!recording_) {
         return -1;
     }
@@ -163,6 +167,10 @@ int Recorder::addPlayNote(int sampleNo, float volume, double releaseDelta) {
 
 void Recorder::addStopNote(int noteID) {
     Lock lock(mutex_);
+    addStopNoteLocked(noteID);
+}
+
+void Recorder::addStopNoteLocked(int noteID) {
     if (!recording_ || pendingAndSongEvents() > kMaxEvents - 1) {
         return;
     }

@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "audio/EngineRecorder.h"
+#include "recorder/Transport.h"
 #include "system/Clock.h"
 #include "recorder/ChangeList.h"
 #include "song/Song.h"
@@ -21,21 +21,20 @@ class SoundEngineParent;
 // playback thread (which also times chord strums), the song edits, and the
 // song taken and given as a plain Song.
 //
-// Threads and locking. The recorder is used by the UI thread (touches through
-// the engine, tilt readings, record/stop/play, the edits, files) and by its
-// own playback thread (the merge, playback and chord strums). One recursive
-// mutex guards all of its state; every public operation and every playback
-// pass holds it for its whole length. The pass calls the engine while holding
-// it, and the engine calls back into the recorder (recording a strummed note)
-// on the same thread, hence recursive. Lock order: recorder, then engine. The
-// engine never calls the recorder while it holds a lock of its own, so no
-// other nesting exists. The render thread never calls the recorder.
+// Threads and locking. The recorder is used by the UI thread (the performer's
+// notes, bends and tilt readings, record/stop/play, the edits, files) and by
+// its own playback thread (the merge, playback and chord strums). One mutex
+// guards all of its state; every public operation and every playback pass
+// holds it for its whole length. The pass calls the engine while holding it
+// (and records the strummed strings itself); the engine never calls the
+// recorder, so the lock is never taken twice and the only order is recorder,
+// then engine. The render thread never calls the recorder.
 //
 // The playback thread sleeps on a condition variable. It runs a pass when an
 // operation changes what it has to do (record, stop, play, a strum, a load,
 // an edit) and, while playing or strumming, at the time the next event or
 // string falls due; with nothing to play or strum it waits without a timeout.
-class Recorder : public EngineRecorder {
+class Recorder : public Transport {
 public:
     // Most events `notes` and the pass being recorded may hold together.
     static constexpr int kMaxEvents = SongEvents::kMaxEvents;
@@ -77,19 +76,19 @@ public:
     // UI thread. currentNoteID 0 and the whole song erased.
     void resetState();
 
-    // ---- Recording (called by the engine) ----
+    // ---- Recording (called by the performer) ----
 
-    // UI or playback thread (through the engine). The new note's identifier,
+    // UI or playback thread (through the performer). The new note's identifier,
     // or -1 when nothing is recorded (not recording, or the event limit).
-    int addPlayNote(int sampleNo, float volume, double releaseDelta) override;
-    // UI or playback thread (through the engine). Records a note-up.
-    void addStopNote(int noteID) override;
-    // UI or playback thread (through the engine). Records a bend target.
-    void addPitchChange(int noteID, float pitch) override;
-    // UI thread (tilt readings, through the engine). Records a changed value
+    int addPlayNote(int sampleNo, float volume, double releaseDelta);
+    // UI or playback thread (through the performer). Records a note-up.
+    void addStopNote(int noteID);
+    // UI or playback thread (through the performer). Records a bend target.
+    void addPitchChange(int noteID, float pitch);
+    // UI thread (tilt readings, through the performer). Records a changed value
     // and answers whether the live value may act on the sound.
-    bool addWhammyBarChangeForGuitar(int guitar, float pitch) override;
-    bool addWahChangeForGuitar(int guitar, float pitch) override;
+    bool addWhammyBarChangeForGuitar(int guitar, float pitch);
+    bool addWahChangeForGuitar(int guitar, float pitch);
 
     // Playback thread (or whoever drives the passes). Merges the finished pass
     // into the song, sorts every list and runs the sanity check.
@@ -109,16 +108,16 @@ public:
     // (idle, or recording with nothing left to play and no strum running).
     double nextPassTime() const;
 
-    // UI thread (through the engine). Six note numbers within the guitar's
+    // UI thread (through the performer). Six note numbers within the guitar's
     // patch, string 0 first, -1 for a string not played; strummed by the
     // playback thread from its next pass.
-    void setChordStrum(const int* chord, int guitar, bool muteWhenStrumOver) override;
+    void setChordStrum(const int* chord, int guitar, bool muteWhenStrumOver);
     // UI thread. Releases the chord's voices at the next pass.
-    void stopChordStrum() override;
+    void stopChordStrum();
     // UI thread. Speed 0 to 1: the gap between strings goes from 7 to 70 ms.
-    void setChordStrumSpeed(float speed) override;
+    void setChordStrumSpeed(float speed);
     // Any thread.
-    float chordStrumSpeed() override;
+    float chordStrumSpeed() const;
     // UI thread (tests). Seeds the spread of the strum gaps.
     void setRandomSeed(unsigned seed);
 
@@ -208,6 +207,11 @@ private:
     // Merges a pass that stop() ended and the playback thread has not merged yet.
     void mergeFinishedPassLocked();
     void strumStep(double now);
+    // Plays and records one string of the strum; the voice or -1.
+    int playStrumString(int sampleNo);
+    int addPlayNoteLocked(int sampleNo, float volume, double releaseDelta);
+    void addStopNoteLocked(int noteID);
+    int loadRoomLocked() const;
     void playSongEvents(double now);
     void runPlaybackPassLocked();
     double nextPassTimeLocked(double now) const;
@@ -230,7 +234,7 @@ private:
     SoundEngine* soundEngine_;
     const Clock& clock_;
 
-    mutable std::recursive_mutex mutex_;
+    mutable std::mutex mutex_;
 
     // The song.
     std::vector<Note> notes_;
@@ -281,7 +285,7 @@ private:
     int eventsLeftOutOnLoad_ = 0;
 
     // The playback thread's sleep; all guarded by mutex_.
-    std::condition_variable_any wake_;
+    std::condition_variable wake_;
     bool wakeRequested_ = false;
     bool quit_ = false;
     bool threadParked_ = false;

@@ -9,7 +9,7 @@
 
 namespace recorder_internals {
 
-using Lock = std::lock_guard<std::recursive_mutex>;
+using Lock = std::lock_guard<std::mutex>;
 
 inline int clampGuitar(int guitar) {
     return guitar == 1 ? 1 : 0;

@@ -29,7 +29,7 @@ constexpr double kLongestWait = 60.0;
 } // namespace
 
 void Recorder::playbackThread() {
-    std::unique_lock<std::recursive_mutex> lock(mutex_);
+    std::unique_lock<std::mutex> lock(mutex_);
     const auto woken = [this] { return wakeRequested_ || quit_; };
     while (!quit_) {
         wakeRequested_ = false;
@@ -122,11 +122,22 @@ void Recorder::releaseStrumVoicesLocked() {
     for (int s = 0; s < 6; ++s) {
         if (strumPlaylistNo_[s] != -1) {
             if (soundEngine_ != nullptr) {
-                soundEngine_->stopAndRecordSample(strumPlaylistNo_[s]);
+                soundEngine_->stopSample(strumPlaylistNo_[s]);
+                addStopNoteLocked(soundEngine_->voiceNoteID(strumPlaylistNo_[s]));
             }
             strumPlaylistNo_[s] = -1;
         }
     }
+}
+
+int Recorder::playStrumString(int sampleNo) {
+    // A strummed string is recorded here, as a touched one is by the
+    // performer: identifier first, then the voice that carries it.
+    const SoundEngine::NoteRequest note = soundEngine_->humanizedNoteFor(strumGuitar_, sampleNo);
+    if (note.slot < 0 || note.slot >= SoundEngine::kNumSlots)
+        return -1;
+    const int noteID = addPlayNoteLocked(note.slot, static_cast<float>(note.volume), note.releaseDelta);
+    return soundEngine_->play(note, noteID);
 }
 
 void Recorder::strumStep(double now) {
@@ -152,10 +163,7 @@ void Recorder::strumStep(double now) {
             ++s;
         }
         if (s < 6) {
-            const int voice = soundEngine_ != nullptr ? soundEngine_->playSampleWithHumanizedVolumeAndGuitar(
-                                                            strumGuitar_, currentChordStrum_[s])
-                                                      : -1;
-            strumPlaylistNo_[s] = voice;
+            strumPlaylistNo_[s] = soundEngine_ != nullptr ? playStrumString(currentChordStrum_[s]) : -1;
             currentStrumString_ = s + 1;
         } else {
             currentStrumString_ = 6;
@@ -282,7 +290,7 @@ void Recorder::setChordStrumSpeed(float speed) {
     humanizeTimingAmount_ = static_cast<int>(averageTimeBetweenStrumStrings_ * 100.0);
 }
 
-float Recorder::chordStrumSpeed() {
+float Recorder::chordStrumSpeed() const {
     Lock lock(mutex_);
     return static_cast<float>((averageTimeBetweenStrumStrings_ - 0.007) / 0.063);
 }

@@ -26,6 +26,10 @@ Song Recorder::snapshot() {
 
 int Recorder::loadRoom() const {
     Lock lock(mutex_);
+    return loadRoomLocked();
+}
+
+int Recorder::loadRoomLocked() const {
     return std::max(0, restoredEventLimit_ - static_cast<int>(currentOverdubNotesToAdd_.size()));
 }
 
@@ -39,7 +43,7 @@ void Recorder::load(const Song& song) {
     eraseWholeSongLocked();
     SongEvents e = *song.events;
     // The song and the pass being recorded stay within the limit together.
-    e.keepFirstNoteEvents(static_cast<std::size_t>(loadRoom()));
+    e.keepFirstNoteEvents(static_cast<std::size_t>(loadRoomLocked()));
     eventsLeftOutOnLoad_ = e.eventsLeftOut;
     currentNoteID_ = e.currentNoteID;
     const double now = clock_.now();

@@ -11,8 +11,8 @@ int DelayEffectSetupView::delayTimeForTaps(float totalTapDuration, int numberOfT
                             static_cast<float>(kRingLength));
 }
 
-DelayEffectSetupView::DelayEffectSetupView(ScreenHost* parent, SoundEngine* soundEngine, const Clock& clock)
-    : EffectSetupView(parent, soundEngine, DelayEffect::kDescriptor), clock_(clock) {}
+DelayEffectSetupView::DelayEffectSetupView(ScreenHost* parent, Performer* performer, const Clock& clock)
+    : EffectSetupView(parent, performer, DelayEffect::kDescriptor), clock_(clock) {}
 
 DelayEffectSetupView::~DelayEffectSetupView() = default;
 

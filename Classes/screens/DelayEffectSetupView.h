@@ -1,4 +1,5 @@
 #pragma once
+class Performer;
 #include <memory>
 #include <optional>
 
@@ -27,7 +28,7 @@ public:
     static int delayTimeForTaps(float totalTapDuration, int numberOfTaps);
 
     // clock times the taps (tests pass their own).
-    DelayEffectSetupView(ScreenHost* parent, SoundEngine* soundEngine,
+    DelayEffectSetupView(ScreenHost* parent, Performer* performer,
                          const Clock& clock = SystemClock::shared());
     ~DelayEffectSetupView() override;
 

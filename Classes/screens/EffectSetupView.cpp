@@ -4,6 +4,7 @@
 
 #include "audio/EffectsChain.h"
 #include "audio/SoundEngine.h"
+#include "performer/Performer.h"
 #include "toolkit/Knob.h"
 #include "toolkit/Label.h"
 #include "ui/ScreenHost.h"
@@ -84,8 +85,9 @@ int EffectSetupView::neighbourScreen(int screen, int step) {
     return ScreenHost::kNoScreen;
 }
 
-EffectSetupView::EffectSetupView(ScreenHost* parent, SoundEngine* soundEngine, Pedal pedal)
-    : FingerView(Rect{0, 0, 320, 480}), parent_(parent), pedal_(std::move(pedal)), soundEngine_(soundEngine) {
+EffectSetupView::EffectSetupView(ScreenHost* parent, Performer* performer, Pedal pedal)
+    : FingerView(Rect{0, 0, 320, 480}), parent_(parent), pedal_(std::move(pedal)), performer_(performer),
+      soundEngine_(performer ? &performer->engine() : nullptr) {
     // The picture may be missing from the bundle: the screen still covers the
     // whole view and takes its touches.
     setBackgroundImage(pedal_.picture);
@@ -265,18 +267,20 @@ void EffectSetupView::goToScreen(int screenNo, bool rememberBack) {
 }
 
 void EffectSetupView::startTestNote() {
-    if (!soundEngine_) {
+    if (!performer_) {
         return;
     }
     // A second finger on the button replaces the note rather than leaving the
     // first one sounding with nothing left to stop it.
     stopTestNote();
-    testTonePlaylistNo_ = soundEngine_->playSampleWithGuitar(currentGuitar_, kTestSampleNo);
+    testTonePlaylistNo_ = performer_->play(currentGuitar_, kTestSampleNo);
 }
 
 void EffectSetupView::stopTestNote() {
-    if (testTonePlaylistNo_ >= 0 && soundEngine_) {
-        soundEngine_->stopSample(testTonePlaylistNo_);
+    // The note went to the recorder (a recording may run on), so its release
+    // goes there too.
+    if (testTonePlaylistNo_ >= 0 && performer_) {
+        performer_->release(testTonePlaylistNo_);
     }
     testTonePlaylistNo_ = -1;
 }

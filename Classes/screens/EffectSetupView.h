@@ -18,6 +18,7 @@
 
 class Knob;
 class Label;
+class Performer;
 class ScreenHost;
 
 // What the effect pedal screens share: a full-screen pedal picture whose
@@ -92,15 +93,17 @@ public:
     static int neighbourScreen(int screen, int step);
 
     // parent may be null (tests): the view is then 320 x 480 and the corner
-    // buttons and arrows go nowhere. soundEngine is not owned.
+    // buttons and arrows go nowhere. performer (its engine holds the
+    // settings the pedal sets) is not owned.
     template <class U>
-    EffectSetupView(ScreenHost* parent, SoundEngine* soundEngine, const EffectDescriptor<U>& descriptor)
-        : EffectSetupView(parent, soundEngine, pedalOf(descriptor)) {}
-    EffectSetupView(ScreenHost* parent, SoundEngine* soundEngine, Pedal pedal);
+    EffectSetupView(ScreenHost* parent, Performer* performer, const EffectDescriptor<U>& descriptor)
+        : EffectSetupView(parent, performer, pedalOf(descriptor)) {}
+    EffectSetupView(ScreenHost* parent, Performer* performer, Pedal pedal);
     ~EffectSetupView() override;
 
     ScreenHost* parent() const { return parent_; }
     SoundEngine* soundEngine() const { return soundEngine_; }
+    Performer* performer() const { return performer_; }
     int currentGuitar() const { return currentGuitar_; }
     // Stores the guitar whose effect the pedal sets (0 or 1; anything else is
     // ignored) and redraws.
@@ -162,7 +165,8 @@ protected:
 private:
     ScreenHost* parent_;
     Pedal pedal_;
-    SoundEngine* soundEngine_;
+    Performer* performer_;
+    SoundEngine* soundEngine_; // the performer's engine
     int currentGuitar_ = 0;
     int testTonePlaylistNo_ = -1;
     int draggingKnob_ = -1;

@@ -1,6 +1,6 @@
 #include "screens/FuzzEffectSetupView.h"
 
-FuzzEffectSetupView::FuzzEffectSetupView(ScreenHost* parent, SoundEngine* soundEngine)
-    : EffectSetupView(parent, soundEngine, FuzzEffect::kDescriptor) {}
+FuzzEffectSetupView::FuzzEffectSetupView(ScreenHost* parent, Performer* performer)
+    : EffectSetupView(parent, performer, FuzzEffect::kDescriptor) {}
 
 FuzzEffectSetupView::~FuzzEffectSetupView() = default;

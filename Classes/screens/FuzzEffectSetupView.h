@@ -1,4 +1,5 @@
 #pragma once
+class Performer;
 #include "screens/EffectSetupView.h"
 
 // The fuzz pedal (screen 12), as FuzzEffect's descriptor lays it out: foot
@@ -7,7 +8,7 @@
 // Threads: UI thread only.
 class FuzzEffectSetupView : public EffectSetupView {
 public:
-    FuzzEffectSetupView(ScreenHost* parent, SoundEngine* soundEngine);
+    FuzzEffectSetupView(ScreenHost* parent, Performer* performer);
     ~FuzzEffectSetupView() override;
 
     Knob& knob() const { return EffectSetupView::knob(0); }

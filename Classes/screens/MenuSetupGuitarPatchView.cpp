@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "audio/SoundEngine.h"
+#include "performer/Performer.h"
 #include "toolkit/ImageView.h"
 #include "toolkit/Knob.h"
 #include "toolkit/Label.h"
@@ -44,9 +45,10 @@ bool MenuSetupGuitarPatchView::insideTestButton(int guitar, Point p) {
     return isInsideOpen(kAreas[guitar == 0 ? 0 : 1].rect, p);
 }
 
-MenuSetupGuitarPatchView::MenuSetupGuitarPatchView(ScreenHost* parent, SoundEngine* engine,
+MenuSetupGuitarPatchView::MenuSetupGuitarPatchView(ScreenHost* parent, Performer* performer,
                                                    MainThreadQueue* queue)
-    : MenuScreenView(parent, "MenuSetupGuitarPatch.jpg"), soundEngine_(engine), queue_(queue), box_(*this) {
+    : MenuScreenView(parent, "MenuSetupGuitarPatch.jpg"), performer_(performer),
+      soundEngine_(performer ? &performer->engine() : nullptr), queue_(queue), box_(*this) {
     // The system volume slider, along the long edge for a user holding the
     // phone sideways.
     // It lies in the gap between the caption and the knobs' panel, its
@@ -163,13 +165,13 @@ void MenuSetupGuitarPatchView::fingerDown(const Touch& touch) {
         perform(cornerChoice(p));
         break;
     case Action::TestNoteGuitar1:
-        if (soundEngine_) {
-            testPatch1PlaylistNo_ = soundEngine_->playSampleWithGuitar(0, kTestSampleNo);
+        if (Performer* performer = performer_) {
+            testPatch1PlaylistNo_ = performer->play(0, kTestSampleNo);
         }
         break;
     case Action::TestNoteGuitar2:
-        if (soundEngine_) {
-            testPatch2PlaylistNo_ = soundEngine_->playSampleWithGuitar(1, kTestSampleNo);
+        if (Performer* performer = performer_) {
+            testPatch2PlaylistNo_ = performer->play(1, kTestSampleNo);
         }
         break;
     case Action::TurnGuitar1Volume:
@@ -216,15 +218,17 @@ void MenuSetupGuitarPatchView::prevPatch(int guitar) {
 }
 
 void MenuSetupGuitarPatchView::stepPatch(int guitar, bool forward) {
-    if (!soundEngine_) {
+    if (!performer_) {
         // Nothing will render a buffer: take touches again at once.
         turnTouchscreenBackOn();
         return;
     }
+    // A patch step stops the recorder first: a song must not change its
+    // samples under a recording or a playback.
     if (forward) {
-        soundEngine_->nextPatch(this, guitar);
+        performer_->nextPatch(this, guitar);
     } else {
-        soundEngine_->prevPatch(this, guitar);
+        performer_->prevPatch(this, guitar);
     }
 }
 
@@ -293,8 +297,8 @@ void MenuSetupGuitarPatchView::stopTestNote(int guitar) {
     }
     // The note's start went to the recorder, so its stop goes there too: a
     // recording that caught a test note would otherwise hold it forever.
-    if (soundEngine_) {
-        soundEngine_->stopAndRecordSample(voice);
+    if (Performer* performer = performer_) {
+        performer->release(voice);
     }
     voice = -1;
 }

@@ -12,6 +12,7 @@
 class ImageView;
 class Knob;
 class Label;
+class Performer;
 class SoundEngine;
 class VolumeSlider;
 class View;
@@ -77,7 +78,7 @@ public:
     // corner buttons do nothing. engine may be null too (nothing sounds or
     // changes). queue is where the delayed steps of a patch change run; null
     // takes the parent's, and with neither they run at once.
-    MenuSetupGuitarPatchView(ScreenHost* parent, SoundEngine* engine, MainThreadQueue* queue = nullptr);
+    MenuSetupGuitarPatchView(ScreenHost* parent, Performer* performer, MainThreadQueue* queue = nullptr);
     ~MenuSetupGuitarPatchView() override;
 
     // Shows the knobs at the engine's volumes and sustains, and both patch
@@ -132,7 +133,8 @@ private:
     void later(double delay, std::function<void()> fn);
     MainThreadQueue* queue() const;
 
-    SoundEngine* soundEngine_;
+    Performer* performer_;
+    SoundEngine* soundEngine_; // the performer's engine
     MainThreadQueue* queue_;
     std::unique_ptr<VolumeSlider> volumeControl_;
     std::unique_ptr<Label> volumeLabel_;

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "audio/SoundEngine.h"
+#include "performer/Performer.h"
+#include "ui/ScreenHost.h"
 #include "recorder/Recorder.h"
 
 namespace {
@@ -18,8 +20,8 @@ constexpr float kOffAlpha = 0.35f;
 
 } // namespace
 
-WahEffectSetupView::WahEffectSetupView(ScreenHost* parent, SoundEngine* soundEngine)
-    : EffectSetupView(parent, soundEngine, WahEffect::kDescriptor), track_(Rect{kTrackX - 1.5f, kHeelY, 3, kToeY - kHeelY}),
+WahEffectSetupView::WahEffectSetupView(ScreenHost* parent, Performer* performer)
+    : EffectSetupView(parent, performer, WahEffect::kDescriptor), track_(Rect{kTrackX - 1.5f, kHeelY, 3, kToeY - kHeelY}),
       marker_(Rect{0, 0, kMarkerWidth, kMarkerLength}) {
     for (View* v : {&track_, &marker_}) {
         v->setUserInteractionEnabled(false);
@@ -37,9 +39,9 @@ WahEffectSetupView::~WahEffectSetupView() {
 
 void WahEffectSetupView::willAppear(int previousScreen, int currentGuitar) {
     EffectSetupView::willAppear(previousScreen, currentGuitar);
-    if (SoundEngine* engine = soundEngine()) {
+    if (Performer* performer = this->performer()) {
         // The screen on show follows the tilt; a hidden one draws nothing.
-        engine->setTiltObserver([self = std::weak_ptr<WahEffectSetupView*>(self_)] {
+        performer->setTiltObserver([self = std::weak_ptr<WahEffectSetupView*>(self_)] {
             if (const auto screen = self.lock(); screen && *screen && (*screen)->superview())
                 (*screen)->showWahPosition();
         });

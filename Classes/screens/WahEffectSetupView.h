@@ -1,4 +1,5 @@
 #pragma once
+class Performer;
 #include <memory>
 
 #include "screens/EffectSetupView.h"
@@ -10,7 +11,7 @@
 // Threads: UI thread only.
 class WahEffectSetupView : public EffectSetupView {
 public:
-    WahEffectSetupView(ScreenHost* parent, SoundEngine* soundEngine);
+    WahEffectSetupView(ScreenHost* parent, Performer* performer);
     ~WahEffectSetupView() override;
 
     // Shows the guitar's settings and has the marker follow the engine's
@@ -24,6 +25,6 @@ public:
 private:
     View track_;
     View marker_;
-    // Lets the engine's tilt observer find out whether the screen still exists.
+    // Lets the performer's tilt observer find out whether the screen still exists.
     std::shared_ptr<WahEffectSetupView*> self_ = std::make_shared<WahEffectSetupView*>(this);
 };

@@ -2,17 +2,14 @@
 
 OfflineSong::OfflineSong(const std::string& bundleFolder, int bufferFrames)
     : bufferFrames_(bufferFrames), output_(bufferFrames),
-      engine_(nullptr, &output_, nullptr, bundleFolder, clock_), recorder_(nullptr, &engine_, clock_, false),
+      engine_(nullptr, &output_, bundleFolder, clock_), recorder_(nullptr, &engine_, clock_, false),
       files_(&tab_, &recorder_, &engine_, std::string()) {
     engine_.seedRandom(1);
     recorder_.setRandomSeed(1);
-    engine_.setRecorder(&recorder_);
     files_.setDiagnosticStream(diagnostics_);
 }
 
-OfflineSong::~OfflineSong() {
-    engine_.setRecorder(nullptr);
-}
+OfflineSong::~OfflineSong() = default;
 
 bool OfflineSong::load(const std::vector<uint8_t>& bytes) {
     engine_.resetState();

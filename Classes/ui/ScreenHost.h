@@ -4,6 +4,7 @@
 #include "system/Geometry.h"
 
 class View;
+class Performer;
 class SoundEngine;
 class MainThreadQueue;
 
@@ -56,6 +57,9 @@ public:
     virtual MainThreadQueue& mainThreadQueue() = 0;
     // Null until launch.
     virtual SoundEngine* soundEngine() const = 0;
+    // What turns the screens' gestures into sound and the song; null until
+    // launch (and in hosts of screens tested alone).
+    virtual Performer* performer() const { return nullptr; }
     virtual const std::string& documentsFolder() const = 0;
     virtual const std::string& bundleFolder() const = 0;
 

@@ -65,10 +65,10 @@ TEST_P(ReferenceComparisonTest, MatchesTheReferenceModel) {
                 e.stopSample(v);
                 x.wantToStop = x.wantToStop || x.playing;
             } else if (op == 10 || op == 11) {
-                op == 10 ? e.startFullBend(v) : e.startHalfBend(v);
+                e.bendTo(v, op == 10 ? SoundEngine::kFullBendPitch : SoundEngine::kHalfBendPitch);
                 x.requiredPitch = op == 10 ? SoundEngine::kFullBendPitch : SoundEngine::kHalfBendPitch;
             } else if (op == 12) {
-                on ? e.unbend(v) : e.stopBend(v);
+                on ? e.bendTo(v, 1.0f) : e.stopBend(v);
                 x.requiredPitch = 1.0f;
                 x.pitch = on ? x.pitch : 1.0f;
             } else if (op == 13) {
@@ -204,7 +204,7 @@ TEST_F(EngineTest, RenderWhilePlayingBendingAndReloadingFromOtherThreads) {
     // An output whose own thread pulls small buffers while holding its lock,
     // as SDL's audio device does.
     NullAudioOutput output(64);
-    SoundEngine e(&parent, &output, nullptr, folder.str(), clock);
+    SoundEngine e(&parent, &output, folder.str(), clock);
     e.resetState();
     std::atomic<bool> go{true};
     auto player = [&](uint32_t seed) {
@@ -214,14 +214,14 @@ TEST_F(EngineTest, RenderWhilePlayingBendingAndReloadingFromOtherThreads) {
             const std::function<void()> ops[] = {
                 [&] { e.playSampleWithSampleNo(n, 0.7, -0.001, n % 100); },
                 [&] { e.stopSample(v); },
-                [&] { e.startFullBend(v); },
+                [&] { e.bendTo(v, SoundEngine::kFullBendPitch); },
                 [&] { e.stopBend(v); },
                 [&] { e.setPitch(1.05f, n % 100); },
                 [&] { e.setWhammyForGuitar(g, float(n % 100 - 50) / 100.0f); },
-                [&] { e.playNoiseFretWithGuitar(g); },
+                [&] { e.stopSample(e.play(e.fretNoiseFor(g), -1)); },
                 [&] { e.stopAllSounds(); },
-                [&] { e.playSampleWithHumanizedVolumeAndGuitar(g, n % 48); },
-                [&] { e.playSampleWithGuitar(g, n % 48); }};
+                [&] { e.play(e.humanizedNoteFor(g, n % 48), -1); },
+                [&] { e.playUnrecorded(g, n % 48); }};
             // Plays by guitar come up three times as often as the others.
             ops[std::min(int(rng() % 12), 9)]();
         }

@@ -44,7 +44,7 @@ TEST_F(EngineTest, PatchesLoadStepRoundTheTableAndDamagedFilesAreReportedOnce) {
         EXPECT_EQ(std::vector<int>({e.patchNo(0), e.patchNo(1), firstValue(47), firstValue(48)}),
                   std::vector<int>({p0, p1, 100 * p0 + 148, 100 * p1 + 101}));
     }
-    EXPECT_EQ(recorder.calls + std::to_string(e.voicePlaying(0)), "SSSSSSSS0");
+    EXPECT_FALSE(e.voicePlaying(0));
     for (int expected : {0, 1, 1}) {
         parent.mainThreadQueue().runPending();
         EXPECT_EQ(listener.calls, expected);

@@ -1,4 +1,4 @@
-// The engine's saved section, the recorder's controls and the tilt pedals.
+// The engine's saved section and settings.
 #include <cstring>
 
 #include "AudioTestSupport.h"
@@ -63,7 +63,7 @@ TEST_F(EngineTest, ResetRoundTripsAndShortSections) {
     EXPECT_NEAR(a.guitarReleaseDelta(1), -8.8e-5 + 0.25 * 7.3e-5, 1e-9);
     const auto saved = a.createSaveBuffer();
     for (int version : {1, 2}) {
-        SoundEngine b(nullptr, nullptr, nullptr, folder.str(), clock);
+        SoundEngine b(nullptr, nullptr, folder.str(), clock);
         b.resetState();
         b.restoreFromSaveBuffer(saved.data(), saved.size(), version);
         EXPECT_EQ(b.createSaveBuffer(), saved) << version;
@@ -94,46 +94,6 @@ TEST_F(EngineTest, ResetRoundTripsAndShortSections) {
     EXPECT_EQ(a.patchNo(0), 4);
     a.restoreFromSaveBuffer(kDefaultSection.data(), kDefaultSection.size(), 2);
     EXPECT_EQ(firstValue(0), 901);
-}
-
-// Without readings the twelfth check alerts once; readings move the pedals of
-// the current guitar only, and the recorder hears each change.
-TEST_F(EngineTest, TiltsPlayThePedalsOfTheCurrentGuitarOrTheChecksAlertOnce) {
-    SoundEngine& e = makeEngine(&accelerometer);
-    EXPECT_EQ(accelerometer.delegate, &e);
-    runFor(11.5);
-    EXPECT_TRUE(parent.alerts.empty());
-    runFor(6.0);
-    EXPECT_EQ(parent.alerts,
-              std::vector<std::string>(
-                  {"Accelerometer Failure: " + std::string(SoundEngine::kAccelerometerFailureMessage)}));
-    EXPECT_EQ(std::pair(e.numAccelerometerStartTries(), e.accelerometerWorking()), std::pair(12, false));
-    for (int g : {1, 0}) {
-        parent.guitar = g;
-        e.setWahOn(g, true);
-        e.setWhammyBarAttached(g, true);
-        recorder.pedals.clear();
-        const float other = e.whammy(1 - g);
-        feed(-0.3, 0.35, 400);
-        EXPECT_NEAR(e.wahForGuitar(g) + 10 * e.whammy(g), 0.275f - 2.5f, 1e-4) << g;
-        EXPECT_EQ(std::pair(std::count(recorder.pedals.begin(), recorder.pedals.end(), 'a' + g),
-                            std::count(recorder.pedals.begin(), recorder.pedals.end(), 'c' + g)),
-                  std::pair(400L, 400L));
-        EXPECT_EQ(e.whammy(1 - g), other);
-        e.setWhammyBarAttached(g, false);
-    }
-    // Changes the recorder refuses keep the sound, but the reading follows.
-    e.setWhammyBarAttached(0, true);
-    recorder.accept = false;
-    feed(0.9, -0.9, 400);
-    EXPECT_NEAR(e.wahForGuitar(0) + 10 * e.whammy(0), 0.275f - 2.5f, 1e-4);
-    EXPECT_NEAR(e.currentAccelerometerReadingWah() - e.currentAccelerometerReadingWhammy(), 1.8f, 1e-3);
-    // Once readings come, checks stop; one alert is all.
-    e.checkAccelerometer();
-    runFor(20.0);
-    EXPECT_EQ(std::pair(parent.alerts.size(), e.numAccelerometerStartTries()), std::pair(size_t(1), 12));
-    engine.reset();
-    EXPECT_EQ(accelerometer.delegate, nullptr);
 }
 
 // Golden bytes: every known version's section, at the size the layout gives

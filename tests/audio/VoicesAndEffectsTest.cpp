@@ -1,4 +1,4 @@
-// Voices: stealing, recording and untrusted numbers; the pedals: untrusted
+// Voices: stealing and untrusted numbers; the pedals: untrusted
 // settings held to the knobs' range. The mix, the
 // count of sounding voices and the pedals' arithmetic on in-range settings are
 // checked value by value against the reference model.
@@ -23,47 +23,6 @@ TEST_F(EngineTest, AFullEngineStealsOnlyVoicesThatMayBeCutOff) {
     EXPECT_EQ(e.voiceNoteID(4), 4); // nothing changed
 }
 
-TEST_F(EngineTest, PlaysBendsNoisesAndControlsAreRecordedWithTheGuitarsVolumeAndSlope) {
-    SoundEngine& e = makeEngine();
-    e.setGuitarVolume(0, 0.5f);
-    e.setGuitarVolume(1, 0.25f);
-    e.setGuitarSustain(0, 0.0f);
-    e.setGuitarSustain(1, 1.0f);
-    const int v = e.playSampleWithGuitar(1, 10, 0.5f);
-    for (auto bend : {&SoundEngine::startFullBend, &SoundEngine::startHalfBend, &SoundEngine::unbend,
-                      &SoundEngine::stopBend})
-        (e.*bend)(v);
-    e.setPitch(1.05f, 100); // played back from a recording: not recorded again
-    e.stopAndRecordSample(v);
-    e.playSampleWithGuitar(0, 3);
-    e.playNoiseFretWithGuitar(0);
-    e.playNoiseTapWithGuitar(1);
-    // (first and last possible sample, volume, release slope)
-    const std::tuple<int, int, float, double> expected[] = {{58, 58, 0.125f, -8.8e-5 + 7.3e-5},
-                                                            {3, 3, 0.5f, -8.8e-5},
-                                                            {100, 109, 0.35f, 0.0},
-                                                            {110, 121, 0.125f, 0.0}};
-    ASSERT_EQ(recorder.plays.size(), 4u);
-    for (size_t k = 0; k < 4; ++k) {
-        const auto [first, last, volume, release] = expected[k];
-        const auto [sample, gotVolume, gotRelease] = recorder.plays[k];
-        EXPECT_TRUE(sample >= first && sample <= last && gotVolume == volume &&
-                    float(gotRelease) == float(release))
-            << k;
-    }
-    // Noises are stopped at once: with no release they play to their end.
-    EXPECT_EQ(recorder.calls, "pitch 100 " + std::to_string(SoundEngine::kFullBendPitch) + ", pitch 100 " +
-                                  std::to_string(SoundEngine::kHalfBendPitch) +
-                                  ", pitch 100 1.000000, pitch 100 1.000000, stop 100, stop 102, stop 103, ");
-    // A humanized volume is one of four steps of a tenth below the guitar's.
-    std::set<long> steps;
-    for (int k = 0; k < 40; ++k) {
-        e.playSampleWithHumanizedVolumeAndGuitar(0, 3);
-        steps.insert(std::lround(std::get<1>(recorder.plays.back()) * 20.0f));
-    }
-    EXPECT_EQ(steps, std::set<long>({7, 8, 9, 10}));
-}
-
 // Numbers from songs and screens are untrusted: outside their range they do
 // nothing, record nothing, or are held to it.
 TEST_F(EngineTest, UntrustedNumbersAreRefusedOrHeldInRange) {
@@ -81,26 +40,24 @@ TEST_F(EngineTest, UntrustedNumbersAreRefusedOrHeldInRange) {
     e.stopAllSoundsImmediately();
     for (int slot : {200, -1})
         EXPECT_EQ(
-            e.playSampleWithSampleNo(slot, 1.0, 0, -1) + e.playAndRecordSampleWithSampleNo(slot, 1.0, 0), -2);
+            e.playSampleWithSampleNo(slot, 1.0, 0, -1) + e.play({slot, 1.0, 0.0}, -1), -2);
     for (int bad : {-1, 40}) {
-        for (auto f :
-             {&SoundEngine::stopSample, &SoundEngine::stopAndRecordSample, &SoundEngine::startFullBend,
-              &SoundEngine::startHalfBend, &SoundEngine::unbend, &SoundEngine::stopBend})
-            (e.*f)(bad);
+        e.stopSample(bad);
+        e.bendTo(bad, 2.0f);
+        e.stopBend(bad);
         EXPECT_EQ(std::pair(e.voicePlaying(bad), e.voiceNoteID(bad)), std::pair(false, -1));
     }
     for (int bad : {-1, 2}) {
         e.setGuitarVolume(bad, 0.9f);
         e.setDelayOn(bad, true);
         e.nextPatch(nullptr, bad);
-        for (auto noise : {&SoundEngine::playNoiseFretWithGuitar, &SoundEngine::playNoiseTapWithGuitar})
-            (e.*noise)(bad);
-        EXPECT_EQ(e.playSampleWithGuitar(bad, 0), -1);
+        EXPECT_EQ(e.fretNoiseFor(bad).slot + e.tapNoiseFor(bad).slot + e.noteFor(bad, 0).slot, -3);
+        EXPECT_EQ(e.playUnrecorded(bad, 0), -1);
         EXPECT_EQ(e.guitarVolume(bad) + e.guitarSustain(bad), 0.0f);
         EXPECT_FALSE(e.delayOn(bad) || e.isAcoustic(bad));
         EXPECT_EQ(std::to_string(e.patchNo(bad)) + e.patchName(bad), "-1");
     }
-    EXPECT_TRUE(recorder.plays.empty() && recorder.calls.empty());
+    EXPECT_EQ(e.numSamplesPlaying(), 0);
     // A volume far above 2 plays as 2 (30000 * 2 clips); a positive or huge
     // release slope cannot overflow the envelope.
     e.stopSample(e.playSampleWithSampleNo(0, 1e30, 1e30, -1));
@@ -145,7 +102,7 @@ TEST_F(EngineTest, UntrustedPedalSettingsAreHeldToTheKnobsRange) {
         e.playSampleWithSampleNo(0, 0.6, 0, -1);
         return std::make_pair(e.wahForGuitar(0), render(e, 1024));
     };
-    SoundEngine d(nullptr, nullptr, nullptr, folder.str(), clock);
+    SoundEngine d(nullptr, nullptr, folder.str(), clock);
     // (feedback, mix, wah) as given and as held
     const float cases[][6] = {{1e30f, INFINITY, 1e30f, 1.0f, 1.0f, 0.5f},
                               {-INFINITY, -1e30f, -INFINITY, 0, 0, 0.05f},

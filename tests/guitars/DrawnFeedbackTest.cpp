@@ -52,8 +52,8 @@ int changedAlong(const Picture& a, const Picture& b, int s) {
 TEST(DrawnFeedback, APluckOrStrumLightsItsStringsUntilTheyHaveRungOut) {
     Window w;
     Rig rig(false);
-    ManualFretAndPluckGuitarView manual(nullptr, &rig.engine);
-    HammerOnGuitarView hammer(nullptr, &rig.engine);
+    ManualFretAndPluckGuitarView manual(nullptr, &rig.performer);
+    HammerOnGuitarView hammer(nullptr, &rig.performer);
     struct Case {
         FretboardGuitarView* view;
         std::vector<Point> path; // a finger down at the first point, moved along the others
@@ -91,8 +91,8 @@ TEST(DrawnFeedback, APluckOrStrumLightsItsStringsUntilTheyHaveRungOut) {
 TEST(DrawnFeedback, TheTiltGaugeFollowsTheVirtualTiltRestsWithoutFramesAndMarksASongThatHoldsIt) {
     Window w;
     Rig rig(false);
-    ManualFretAndPluckGuitarView v(nullptr, &rig.engine);
-    w.app->accelerometer().setDelegate(&rig.engine);
+    ManualFretAndPluckGuitarView v(nullptr, &rig.performer);
+    w.app->accelerometer().setDelegate(&rig.performer);
     w.app->accelerometer().setUpdateInterval(1.0 / 30);
     v.willAppear(0, 0);
     w.app->rootView().addSubview(&v);
@@ -126,7 +126,7 @@ TEST(DrawnFeedback, TheTiltGaugeFollowsTheVirtualTiltRestsWithoutFramesAndMarksA
     const Point marker = song.convertPointTo({1, 1}, nullptr);
     rig.recorder.record();
     const int note = rig.recorder.addPlayNote(2, 1.0f, 0.0);
-    rig.engine.accelerometerDidAccelerate(0, 0.6, 0);
+    rig.performer.accelerometerDidAccelerate(0, 0.6, 0);
     rig.clock.advance(0.5);
     rig.recorder.addStopNote(note);
     rig.recorder.stop();
@@ -134,13 +134,13 @@ TEST(DrawnFeedback, TheTiltGaugeFollowsTheVirtualTiltRestsWithoutFramesAndMarksA
     const Picture before = shot(w, 5);
     for (bool stopping : {false, true}) {
         rig.recorder.play();
-        rig.engine.accelerometerDidAccelerate(0, 0, 0);
+        rig.performer.accelerometerDidAccelerate(0, 0, 0);
         EXPECT_EQ(std::tuple(song.isHidden(), shot(w).at(marker)), std::tuple(false, 0x1c24aau)) << stopping;
         if (stopping)
             rig.recorder.stop();
         for (int i = 0; i < 100 && !stopping; ++i)
             rig.strum(); // past the song's end
-        rig.engine.accelerometerDidAccelerate(0, 0, 0);
+        rig.performer.accelerometerDidAccelerate(0, 0, 0);
         EXPECT_EQ(std::tuple(song.isHidden(), shot(w).at(marker)), std::tuple(true, before.at(marker)))
             << stopping;
     }
@@ -158,7 +158,7 @@ TEST(DrawnFeedback, ScaleStripBandsKeyLightAndTheEndOfTheStrip) {
 
     Window w;
     Rig rig(false);
-    ScaleGuitarView v(nullptr, &rig.engine);
+    ScaleGuitarView v(nullptr, &rig.performer);
     for (int s = 0; s < ScaleGuitarView::kNumScales; ++s) {
         v.setCurrentScale(s);
         std::string shown = v.scaleIntervalLabel().text();
@@ -197,7 +197,7 @@ TEST(DrawnFeedback, TabEditorCountsFromOneShowsItsModeLabelsWhereTouchesSelectAn
     Tab tab;
     for (int i = 0; i < 12; ++i)
         tab.addNoteToTab(100, 0, i);
-    TabGuitarSetupView v(nullptr, &rig.engine, &tab);
+    TabGuitarSetupView v(nullptr, &rig.performer, &tab);
     EXPECT_EQ(v.currentPositionLabel().text(), "1/12");
     EXPECT_EQ(v.modeLabel().text(), "by fret");
     for (int k = 0; k < ChordLibrary::kNumKeys; ++k) {
@@ -249,7 +249,7 @@ TEST(DrawnFeedback, TabEditorCountsFromOneShowsItsModeLabelsWhereTouchesSelectAn
 
 TEST(DrawnFeedback, InlaysStandOnTheMarkedFretsOnly) {
     Rig rig(false);
-    ManualFretAndPluckGuitarView v(nullptr, &rig.engine);
+    ManualFretAndPluckGuitarView v(nullptr, &rig.performer);
     v.redraw();
     const std::set<int> marked = {3, 5, 7, 9, 15, 17, 19, 21};
     for (int f = 1; f <= 21; ++f) {

@@ -59,14 +59,14 @@ protected:
     void play(std::initializer_list<Step> steps) { guitartest::play(screen, rig, steps); }
 
     Rig rig;
-    Screen screen{nullptr, &rig.engine};
+    Screen screen{nullptr, &rig.performer};
 };
 using ManualFret = Board<ManualFretAndPluckGuitarView>;
 using HammerOn = Board<HammerOnGuitarView>;
 
 template <typename Screen> void eachFretPlaysItsOpenStringPlusTheFret(bool plucked) {
     Rig rig;
-    Screen screen(nullptr, &rig.engine);
+    Screen screen(nullptr, &rig.performer);
     screen.redraw();
     for (int steps : {0, 7, 30}) {
         for (int i = 0; i < steps; ++i)
@@ -99,8 +99,8 @@ TEST(Fretboards, EveryFretPlaysItsOpenStringPlusTheFret) {
 
 TEST(Fretboards, EveryFretCountFillsTheBoardWithRows) {
     Rig rig;
-    ManualFretAndPluckGuitarView manual(nullptr, &rig.engine);
-    HammerOnGuitarView hammer(nullptr, &rig.engine);
+    ManualFretAndPluckGuitarView manual(nullptr, &rig.performer);
+    HammerOnGuitarView hammer(nullptr, &rig.performer);
     EXPECT_EQ(hammer.getFretForCoord({0, 100}), -1) << "no board before the first showing";
     for (int count = 3; count <= 10; ++count) {
         SCOPED_TRACE(count);

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "audio/SoundEngine.h"
+#include "performer/Performer.h"
 #include "backend/sdl/Application.h"
 #include "toolkit/HitTable.h"
 #include "toolkit/Key.h"
@@ -75,14 +76,12 @@ protected:
 
 struct Rig {
     explicit Rig(bool recording = true) {
-        engine.setRecorder(&recorder);
         engine.setGuitarVolume(0, 1.0f);
         engine.setNumFretsToShow(5);
         engine.setPitchBendOn(0, true);
         if (recording)
             recorder.record();
     }
-    ~Rig() { engine.setRecorder(nullptr); }
 
     // The note starts and stops of the pass so far, in order: "+S" for a
     // start of sample S at full volume, "+S@0.65" at another volume, "-S" for
@@ -148,8 +147,9 @@ struct Rig {
     std::map<long, Point> fingers;                       // where each finger of a script last was
     testsupport::TempFolder bundle{"strumwell-guitars"}; // no samples: voices start all the same
     ManualClock clock;
-    SoundEngine engine{nullptr, nullptr, nullptr, bundle.str(), clock};
+    SoundEngine engine{nullptr, nullptr, bundle.str(), clock};
     Recorder recorder{nullptr, &engine, clock, false};
+    Performer performer{engine, recorder, nullptr, nullptr};
 
 private:
     static std::string volume(float v) {

@@ -43,7 +43,7 @@ struct Screen {
     // Recorder Bar's lit Record and Play buttons ("1" for each one lit);
     // " menu" while the menu shows.
     std::string recorder() {
-        std::string out = std::to_string(rig.engine.getRecorderState()) + " ";
+        std::string out = std::to_string(rig.recorder.getState()) + " ";
         for (const View* v :
              {&view->recordingLight(), &view->playingLight(), &view->recPressed(), &view->playPressed()})
             out += v->alpha() > 0 ? "1" : "0";
@@ -61,7 +61,7 @@ template <typename V, typename... Args> V* adopt(Screen& s, Args... args) {
 std::unique_ptr<Screen> makeScreen(int number) {
     auto s = std::make_unique<Screen>();
     s->number = number;
-    SoundEngine* engine = &s->rig.engine;
+    Performer* engine = &s->rig.performer;
     if (number == S::kManualFretGuitar) {
         adopt<ManualFretAndPluckGuitarView>(*s, nullptr, engine);
     } else if (number == S::kHammerOnGuitar) {
@@ -73,7 +73,7 @@ std::unique_ptr<Screen> makeScreen(int number) {
         s->tab.addNotesToTab(1, "022100");
         adopt<TabGuitarView>(*s, nullptr, engine, &s->tab);
         s->rig.strums = true;
-        engine->setChordStrumSpeed(0);
+        engine->setStrumSpeed(0);
     }
     s->view->redraw();
     return s;
@@ -82,9 +82,9 @@ std::unique_ptr<Screen> makeScreen(int number) {
 // Puts one note into the song, so that it can be played back.
 void recordANote(Rig& rig) {
     rig.recorder.record();
-    const int voice = rig.engine.playSampleWithGuitar(0, 10);
+    const int voice = rig.performer.play(0, 10);
     rig.clock.advance(0.5);
-    rig.engine.stopAndRecordSample(voice);
+    rig.performer.release(voice);
     rig.recorder.stop();
     rig.recorder.runPlaybackPass();
 }
@@ -172,7 +172,7 @@ TEST(PlayingScreens, MenuRecorderLightsKeyFingersAndTheWindowsRouting) {
             EXPECT_FALSE(v.menuShowing()) << y;
             ASSERT_FALSE(s->visited().empty());
             EXPECT_EQ(s->visited().back(), screenNo) << y;
-            EXPECT_EQ(s->rig.engine.getRecorderState(), 0)
+            EXPECT_EQ(s->rig.recorder.getState(), 0)
                 << "the screen stops the recording before it leaves";
         }
         // The guitar INPUT button switches between the two guitars.

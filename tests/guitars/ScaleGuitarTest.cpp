@@ -33,7 +33,7 @@ protected:
     void play(std::initializer_list<Step> steps) { guitartest::play(screen, rig, steps); }
 
     Rig rig;
-    ScaleGuitarView screen{nullptr, &rig.engine};
+    ScaleGuitarView screen{nullptr, &rig.performer};
 };
 
 } // namespace

@@ -38,7 +38,7 @@ class TabEditor : public ::testing::Test {
 protected:
     TabEditor() {
         rig.strums = true;
-        rig.engine.setChordStrumSpeed(0);
+        rig.performer.setStrumSpeed(0);
         // "position mode frets key/type", frets low E first, then "L" and
         // the leftmost fret of the fret panel, " menu", " box".
         rig.state = [this] {
@@ -87,7 +87,7 @@ protected:
 
     Rig rig;
     Tab tab;
-    Navigating<TabGuitarSetupView> screen{nullptr, &rig.engine, &tab};
+    Navigating<TabGuitarSetupView> screen{nullptr, &rig.performer, &tab};
 };
 
 } // namespace
@@ -260,7 +260,7 @@ TEST_F(TabEditor, WithoutAnEngineOrATabNothingBreaks) {
     guitartest::tap(silent, 1, button(Button::Listen));
     guitartest::tap(silent, 2, fretPoint(0, 0));
     EXPECT_EQ(silent.fret()[0], 0);
-    TabGuitarSetupView noTab(nullptr, &rig.engine, nullptr);
+    TabGuitarSetupView noTab(nullptr, &rig.performer, nullptr);
     guitartest::tap(noTab, 1, button(Button::TabDisplay));
     guitartest::tap(noTab, 2, button(Button::Insert));
     EXPECT_EQ(noTab.currentPositionLabel().text(), "0/0");

@@ -27,7 +27,7 @@ class TabGuitar : public ::testing::Test {
 protected:
     TabGuitar() {
         rig.strums = true;
-        rig.engine.setChordStrumSpeed(0); // the slowest spread-free strum: 7 ms between strings
+        rig.performer.setStrumSpeed(0); // the slowest spread-free strum: 7 ms between strings
         screen.redraw();
         // "position fingers-on-the-pickup", " hold" while held, the lights
         // ("o" lit), " empty" while the empty tab's words show, " menu".
@@ -62,7 +62,7 @@ protected:
 
     Rig rig;
     Tab tab;
-    Navigating<TabGuitarView> screen{nullptr, &rig.engine, &tab};
+    Navigating<TabGuitarView> screen{nullptr, &rig.performer, &tab};
 };
 
 } // namespace
@@ -146,7 +146,7 @@ TEST_F(TabGuitar, PlucksStrumTheColumnHoldPlaysSingleStringsAndLiftsMoveOn) {
           {'m', 5, {45, 280}},
           {'h', 4, {25, 290}},
           {'m', 4, {45, 280}}});
-    EXPECT_NE(rig.engine.chordStrumSpeed(), 0.0f);
+    EXPECT_NE(rig.performer.strumSpeed(), 0.0f);
 }
 
 TEST_F(TabGuitar, ArrowsStepWithinTheTab) {

@@ -51,9 +51,9 @@ TEST(Playback, OneSongPlayedStoppedPlayedToItsEndAndRecordedOver) {
          },
          "2 e1 w0,0 h0.5,0.1 L0110 >0"},
         {0.25, {}, "2 e1 w0.1,0 h0.5,0.3 L0110 0:3/10 1:4/11 >0.3"},
-        {1.0, [&voice](Rig& r) { voice = r.engine.playSampleWithGuitar(1, 2); },
+        {1.0, [&voice](Rig& r) { voice = r.perf.play(1, 2); },
          "2 e1 w0.2,0 h0.5,0.3 L0110 0:3/10 1:4/11x 2:5/50 >2"},
-        {4.0, [&voice](Rig& r) { r.engine.stopAndRecordSample(voice); },
+        {4.0, [&voice](Rig& r) { r.perf.release(voice); },
          "2 e1 w0.2,0 h0.5,0.1 L0111 0:3/10x 1:4/11x 2:5/50x >5"},
         {4.1, [](Rig& r) { r.rec.stop(); }, "0 e1 w0.2,0 h0.5,0.1 0:3/10x 1:4/11x 2:5/50x >never"},
     });

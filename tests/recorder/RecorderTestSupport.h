@@ -17,6 +17,7 @@
 #include "core/StrumwellFailure.h"
 #include "system/Clock.h"
 #include "recorder/Recorder.h"
+#include "performer/Performer.h"
 #include "storage/RecorderSection.h"
 #include "support/FakeParent.h"
 #include "support/SongBytes.h"
@@ -36,13 +37,14 @@ struct Rig {
     FakeParent parent{time};
     SoundEngine engine;
     Recorder rec;
+    Performer perf{engine, rec, nullptr, nullptr}; // a player's notes, recorded
     double t0 = clock.now(); // the start of the song being played or recorded
 
     // With `thread`, the recorder runs its own playback thread; with
     // `systemClock`, everything runs on real time.
     explicit Rig(bool thread = false, bool systemClock = false)
         : time(systemClock ? static_cast<const Clock&>(SystemClock::shared()) : clock),
-          engine(&parent, nullptr, nullptr, folder.str(), time), rec(&parent, &engine, time, thread) {
+          engine(&parent, nullptr, folder.str(), time), rec(&parent, &engine, time, thread) {
         // The slots the tests play (guitar 2's start at 48); real-time runs
         // play across the range.
         for (int slot : {2, 7, 10, 11, 12, 17, 21, 26, 50, 58, 74})
@@ -54,9 +56,7 @@ struct Rig {
             engine.setWhammyBarAttached(g, false);
             engine.setWahOn(g, false);
         }
-        engine.setRecorder(&rec);
     }
-    ~Rig() { engine.setRecorder(nullptr); }
 
     // A recorder section read as a load reads it, then handed to the recorder.
     void load(const Bytes& bytes, int version = 2) {

@@ -54,10 +54,10 @@ TEST(RecorderThreads, StressUiPlaybackAndRenderThreads) {
     });
     std::thread toucher([&] {
         for (int n = 0; !done.load(); ++n, std::this_thread::sleep_for(200us)) {
-            const int voice = r.engine.playSampleWithGuitar(n % 2, n % 40);
-            r.engine.startHalfBend(voice);
-            r.engine.unbend(voice);
-            r.engine.stopAndRecordSample(voice);
+            const int voice = r.perf.play(n % 2, n % 40);
+            r.perf.halfBend(voice);
+            r.perf.unbend(voice);
+            r.perf.release(voice);
         }
     });
     // The sanity check reports the strummed notes still sounding at each stop.
@@ -67,13 +67,13 @@ TEST(RecorderThreads, StressUiPlaybackAndRenderThreads) {
     for (; std::chrono::steady_clock::now() < end; ++round) {
         r.rec.record();
         for (int i = 0; i < 20; ++i) {
-            const int voice = r.engine.playSampleWithGuitar(0, (round + i) % 40);
-            r.engine.startFullBend(voice);
-            r.engine.accelerometerDidAccelerate(0.3 * ((i % 3) - 1), 0.4 * ((i % 5) - 2), -1.0);
+            const int voice = r.perf.play(0, (round + i) % 40);
+            r.perf.fullBend(voice);
+            r.perf.accelerometerDidAccelerate(0.3 * ((i % 3) - 1), 0.4 * ((i % 5) - 2), -1.0);
             if (i % 7 == 0)
-                r.engine.setChordStrum(std::array{2, 7, -1, 17, 21, 26}.data(), i % 2, (i % 2) == 0);
+                r.perf.strumChord(std::array{2, 7, -1, 17, 21, 26}.data(), i % 2, (i % 2) == 0);
             std::this_thread::sleep_for(100us);
-            r.engine.stopAndRecordSample(voice);
+            r.perf.release(voice);
         }
         r.rec.stop();
         std::this_thread::sleep_for(2ms);

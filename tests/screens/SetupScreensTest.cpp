@@ -16,6 +16,8 @@
 
 #include "audio/EffectsChain.h"
 #include "audio/SoundEngine.h"
+#include "performer/Performer.h"
+#include "recorder/Recorder.h"
 #include "audio/SoundEngineParent.h"
 #include "toolkit/ImageView.h"
 #include "toolkit/Knob.h"
@@ -133,8 +135,10 @@ protected:
     const bool samples = writeWav(folder.file("A2-3.wav")) && writeWav(folder.file("E2-3.wav"));
     ManualClock clock{100.0};
     TestParent parent{clock};
-    SoundEngine engine{&parent, nullptr, nullptr, folder.str(), clock};
-    MenuSetupGuitarPatchView s{nullptr, &engine, &parent.queue};
+    SoundEngine engine{&parent, nullptr, folder.str(), clock};
+    Recorder recorder{&parent, &engine, clock, false};
+    Performer performer{engine, recorder, nullptr, nullptr};
+    MenuSetupGuitarPatchView s{nullptr, &performer, &parent.queue};
 };
 
 } // namespace
@@ -208,7 +212,7 @@ TEST_F(SetupScreens, PatchStepWaitsForTheEngineAndTheRenderedBufferAndWrapsBothW
 // delayed step runs is forgotten safely.
 TEST_F(SetupScreens, PatchStepWithoutAnEngineTurnsTheTouchscreenBackOn) {
     MenuSetupGuitarPatchView lone(nullptr, nullptr, &parent.queue);
-    auto gone = std::make_unique<MenuSetupGuitarPatchView>(nullptr, &engine, &parent.queue);
+    auto gone = std::make_unique<MenuSetupGuitarPatchView>(nullptr, &performer, &parent.queue);
     lone.processTouches({down(1, at(Action::NextPatchGuitar1))});
     gone->processTouches({down(1, at(Action::NextPatchGuitar1))});
     gone.reset();
@@ -276,7 +280,7 @@ TEST_F(SetupScreens, PatchTestNotesSoundUntilLiftedInsideOrSlidOut) {
 }
 
 TEST_F(SetupScreens, PedalTestNoteSoundsWhileHeldAndWhileAKnobTurns) {
-    FuzzEffectSetupView fuzz(nullptr, &engine);
+    FuzzEffectSetupView fuzz(nullptr, &performer);
     fuzz.setCurrentGuitar(1);
     fuzz.processTouches({down(1, kTestNote)});
     int voice = fuzz.testTonePlaylistNo();
@@ -328,7 +332,7 @@ TEST_F(SetupScreens, EveryPedalsArrowsSwitchesKnobsAndReadouts) {
                                                                    {"delayTime", 0, 88400, {"0", "1000"}}};
     size_t knobs = 0;
     forEachEffectDescriptor([&]<class U>(const EffectDescriptor<U>& d, int index) {
-        RecordingPedal<EffectSetupView> pedal(nullptr, &engine, d);
+        RecordingPedal<EffectSetupView> pedal(nullptr, &performer, d);
         std::vector<std::pair<int, bool>> goes;
         for (auto [arrow, step] : {std::pair{Control::NextPedal, 1}, {Control::PreviousPedal, -1}}) {
             const size_t to = size_t(index + step);
@@ -368,7 +372,7 @@ TEST_F(SetupScreens, EveryPedalsArrowsSwitchesKnobsAndReadouts) {
 }
 
 TEST_F(SetupScreens, DelayKnobsAndReadoutsShowAndSetTheCurrentGuitarsEffect) {
-    DelayEffectSetupView delay(nullptr, &engine, clock);
+    DelayEffectSetupView delay(nullptr, &performer, clock);
     // Guitar 1's defaults: mix 0.9, feedback 0.4, time 26460 (0.3 s).
     EXPECT_EQ((Names{delay.label(0).text(), delay.label(1).text(), delay.label(2).text()}),
               (Names{"90", "40", "299"}));
@@ -391,7 +395,7 @@ TEST_F(SetupScreens, DelayKnobsAndReadoutsShowAndSetTheCurrentGuitarsEffect) {
 }
 
 TEST_F(SetupScreens, PedalTapTempo) {
-    DelayEffectSetupView delay(nullptr, &engine, clock);
+    DelayEffectSetupView delay(nullptr, &performer, clock);
     const Point tap = where(DelayEffect::kAreas, Control::Tap);
     EXPECT_FALSE(delay.tapTime().has_value());
     // After a wait, a tap: the delay time set, the taps counted and the time

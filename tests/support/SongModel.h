@@ -18,13 +18,11 @@ namespace testsupport {
 struct SongModel {
     explicit SongModel(const std::string& docs, const std::string& bundle = std::string(),
                        AudioOutput* output = nullptr, double start = 0.0)
-        : clock(start), engine(nullptr, output, nullptr, bundle, clock),
+        : clock(start), engine(nullptr, output, bundle, clock),
           recorder(nullptr, &engine, clock, false), files(&tab, &recorder, &engine, docs) {
-        engine.setRecorder(&recorder);
         files.setDiagnosticStream(diagnostics);
         files.resetState();
     }
-    ~SongModel() { engine.setRecorder(nullptr); }
 
     // The recorder section a save writes now, in `version`'s layout (2 or 0).
     std::vector<uint8_t> savedEvents(int version = 2) {

@@ -66,12 +66,10 @@ protected:
 // The model objects a library screen works with, over one folder.
 struct Model {
     explicit Model(const fs::path& folder)
-        : engine(nullptr, nullptr, nullptr, (folder / ".none").string(), clock),
+        : engine(nullptr, nullptr, (folder / ".none").string(), clock),
           recorder(nullptr, &engine, clock, false), files(&tab, &recorder, &engine, folder.string()) {
-        engine.setRecorder(&recorder);
         files.setDiagnosticStream(quiet);
     }
-    ~Model() { engine.setRecorder(nullptr); }
     ManualClock clock{50.0};
     SoundEngine engine;
     Recorder recorder;

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "audio/SoundEngine.h"
+#include "performer/Performer.h"
 #include "system/Clock.h"
 #include "recorder/Recorder.h"
 #include "storage/FileManager.h"
@@ -265,6 +266,9 @@ void recordSong(const Demo& demo, SoundEngine& engine, Recorder& recorder, Manua
         return !a.start && b.start;
     });
 
+    // The demo is played as a player would: through a performer, which
+    // records each note before the engine sounds it.
+    Performer performer(engine, recorder, nullptr, nullptr);
     const double base = clock.now();
     recorder.record();
     std::vector<int> voices(notes.size(), -1);
@@ -273,7 +277,7 @@ void recordSong(const Demo& demo, SoundEngine& engine, Recorder& recorder, Manua
     for (const Action& action : actions) {
         clock.set(base + action.time);
         if (action.start) {
-            voices[action.note] = engine.playSampleWithGuitar(
+            voices[action.note] = performer.play(
                 demo.guitar, notes[action.note].sampleNo, static_cast<float>(demo.volumePercent) / 100.0f);
             startedAt[action.note] = starts++;
             if (voices[action.note] < 0)
@@ -284,7 +288,7 @@ void recordSong(const Demo& demo, SoundEngine& engine, Recorder& recorder, Manua
             // later starts would be stopped on someone else's voice.
             if (starts - startedAt[action.note] >= static_cast<size_t>(SoundEngine::kNumVoices))
                 throw std::runtime_error("\"" + demo.name + "\": a note rings over too many others");
-            engine.stopAndRecordSample(voices[action.note]);
+            performer.release(voices[action.note]);
         }
     }
     clock.set(base + (actions.empty() ? 0.0 : actions.back().time) + kTail);
@@ -344,16 +348,9 @@ int main(int argc, char** argv) {
         ManualClock clock(0.0);
         // No samples are needed to record a song: point the engine at a
         // folder that holds none, so nothing is loaded.
-        SoundEngine engine(nullptr, nullptr, nullptr, outFolder + "/.no-samples", clock);
+        SoundEngine engine(nullptr, nullptr, outFolder + "/.no-samples", clock);
         {
             Recorder recorder(nullptr, &engine, clock, false);
-            engine.setRecorder(&recorder);
-            // The engine must not keep the recorder once it is gone, even
-            // when a demo fails part-way.
-            struct Unhook {
-                SoundEngine& engine;
-                ~Unhook() { engine.setRecorder(nullptr); }
-            } unhook{engine};
             Tab tab;
             FileManager files(&tab, &recorder, &engine, outFolder);
             // Keep the model's own diagnostics out of the build log.
