@@ -79,7 +79,7 @@ protected:
 
 } // namespace
 
-TEST(Shell, KeepsFiveBackScreensAlternatesGuitarsAndOpensEachScreensManualPage) {
+TEST(Shell, KeepsFiveBackScreensAndAlternatesGuitars) {
     Strumwell s;
     for (int n : {1, 2, 4, 5, 6, 8})
         s.pushBackScreen(n);
@@ -92,46 +92,36 @@ TEST(Shell, KeepsFiveBackScreensAlternatesGuitarsAndOpensEachScreensManualPage) 
         EXPECT_EQ(s.currentGuitar(), from == 0 ? 1 : 0);
     }
 
-    // Each screen's help opens the page headed by its topic in capitals (or
-    // the title page); a number that names no screen keeps the page.
-    const std::vector<std::string> pages = ManualPages::create();
-    for (int n = 0; n <= ScreenCatalog::kLastNumber + 1; ++n) {
-        SCOPED_TRACE(n);
-        const ScreenInfo* info = ScreenCatalog::find(n);
-        const int page = s.manualStartPage(n);
-        if (!info || info->helpOpensTitlePage) {
-            EXPECT_EQ(page, info ? 0 : -1);
-            continue;
-        }
-        ASSERT_TRUE(page > 2 && page < static_cast<int>(pages.size())) << page;
-        EXPECT_EQ(pages[page].substr(0, pages[page].find('\n')), capitals(info->manualTopic));
-    }
 }
 
-// Every playing screen of the catalog, as the user meets it: a button on the
-// guitar chooser, its line in the manual's contents (leading to its page),
-// and its line in --list-screens; and --screen takes exactly the catalog's
-// numbers.
+// Every screen of the catalog, as the user meets it: its line in
+// --list-screens and its help opening the page headed by its topic in
+// capitals (or the title page); a playing screen also has a button on the
+// guitar chooser and its line in the manual's contents; --screen takes exactly
+// the catalog's numbers, and a number of no screen keeps the manual's page.
 TEST(ScreenCatalog, EveryPlayingScreenIsOnTheChooserInTheContentsAndListed) {
     const ChooseGuitarView chooser(nullptr);
     const std::vector<std::string> pages = ManualPages::create();
     CommandLine command;
     command.screens = ScreenCatalog::forCommandLine();
     const std::string listed = command.screenList(), contents = pages[1] + pages[2];
+    const Strumwell shell;
     size_t playing = 0;
     for (const ScreenInfo& info : ScreenCatalog::all()) {
         SCOPED_TRACE(info.name);
-        const int page = ManualPages::helpPage(info.number);
+        const int page = shell.manualStartPage(info.number);
         const std::string kind = ScreenCatalog::kindName(info.kind);
         EXPECT_NE(listed.find(std::to_string(info.number) + "\t" + info.name + "\t" + kind + "\n"),
                   std::string::npos);
+        EXPECT_TRUE(info.helpOpensTitlePage
+                        ? page == 0
+                        : pages.at(page).starts_with(capitals(info.manualTopic) + "\n" + ManualPages::kDashes));
         if (info.kind != ScreenKind::Playing)
             continue;
         ++playing;
         EXPECT_EQ(chooser.choiceAt(info.chooserButton.center()), MenuScreenView::Choice::go(info.number));
         EXPECT_NE(contents.find("Page " + std::to_string(page) + " - " + info.manualTopic + "\n"),
                   std::string::npos);
-        EXPECT_TRUE(pages[page].starts_with(capitals(info.manualTopic) + "\n" + ManualPages::kDashes));
         std::string topic = pages[page]; // with the pages that run on from it
         for (size_t p = page + 1; p < pages.size() && pages[p].front() == '\n'; ++p)
             topic += pages[p];
@@ -143,6 +133,7 @@ TEST(ScreenCatalog, EveryPlayingScreenIsOnTheChooserInTheContentsAndListed) {
     EXPECT_EQ(std::ranges::count(listed, '\n'), static_cast<long>(ScreenCatalog::all().size()));
     std::string error;
     for (int n : {0, 3, ScreenCatalog::kLastNumber + 1}) {
+        EXPECT_EQ(shell.manualStartPage(n), ManualPages::kKeepPage);
         EXPECT_FALSE(CommandLine(command).parse({"--screen", std::to_string(n)}, error));
         EXPECT_EQ(error, "--screen takes a screen number from 1 to " + std::to_string(ScreenCatalog::kLastNumber) +
                              " (not 3), not '" + std::to_string(n) + "'");

@@ -72,14 +72,9 @@ protected:
         const float x[6] = {106, 142, 180, 218, 256, 298};
         return {x[string], up ? 300.0f : 190.0f};
     }
-    static float bandX(int band) {
-        const float x[6] = {108, 144, 182, 220, 256, 292};
-        return x[band];
-    }
-    static Point keyPoint(int key) {
-        return key < 6 ? Point{bandX(5 - key), 139} : Point{bandX(key - 6), 197};
-    }
-    static Point typePoint(int type) { return {bandX(5 - type % 6), 258.0f + 58 * (type / 6)}; }
+    // Where the chord panel draws a key's or a type's name: a finger there chooses it.
+    Point keyPoint(int key) const { return screen.chordKeyLabel(key).center(); }
+    Point typePoint(int type) const { return screen.chordTypeLabel(type).center(); }
     void lowEColumns(int count) {
         for (int i = 0; i < count; ++i)
             tab.addNoteToTab(100, 0, i);
@@ -177,7 +172,7 @@ TEST_F(TabEditor, TabModeStepsFretsBetweenMinusOneAndTwentyOneSilently) {
           {'t', 1, {124, 300}, {}, "0/0 1 0xx20 xx 0/0 L0"}});
 }
 
-TEST_F(TabEditor, EveryKeyAndTypeIsReachedByTouchAndStrumsItsChord) {
+TEST_F(TabEditor, EveryKeyAndTypeIsChosenByATouchOnItsNameAndStrumsItsChord) {
     chooseMode(2);
     for (int t = 0; t < 18; ++t)
         for (int k = 0; k < 12; ++k) {

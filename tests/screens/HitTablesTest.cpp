@@ -91,18 +91,6 @@ void checkMenu(const char* name, const MenuScreenView& menu, std::span<const Hit
         name, all, areas, [&](Point p) { return menu.choiceAt(p); }, true);
 }
 
-// The pedals' areas run open beyond the screen on some sides.
-std::vector<HitArea<EffectSetupView::Control>> pedalAreas(std::span<const EffectSetupView::Area> areas) {
-    const Rect b = hitBoundsOf(kScreen);
-    std::vector<HitArea<EffectSetupView::Control>> out;
-    for (const auto& a : areas) {
-        const float l = std::max(a.left, b.x), t = std::max(a.top, b.y);
-        out.push_back(
-            {Rect{l, t, std::min(a.right, b.maxX()) - l, std::min(a.bottom, b.maxY()) - t}, a.control});
-    }
-    return out;
-}
-
 } // namespace
 
 TEST(HitTables, EveryAreaIsOnTheScreenApartAndReachable) {
@@ -122,7 +110,7 @@ TEST(HitTables, EveryAreaIsOnTheScreenApartAndReachable) {
     forEachEffectDescriptor([&](const auto& d, int) {
         // The arrows are tested before the foot switch they cut into: only
         // the others must lie apart.
-        const auto areas = pedalAreas(d.areas);
+        const auto areas = library_test::pedalAreas(d.areas);
         std::vector<HitArea<EffectSetupView::Control>> apart;
         std::ranges::copy_if(areas, std::back_inserter(apart),
                              [](const auto& a) { return a.action != EffectSetupView::Control::FootSwitch; });

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "screens/EffectSetupView.h"
 #include "toolkit/ImageView.h"
 #include "toolkit/Label.h"
 #include "screens/RecorderView.h"
@@ -55,6 +56,18 @@ template <typename Action> Rect areaOf(std::span<const HitArea<Action>> areas, A
 }
 template <typename Action> Point inside(std::span<const HitArea<Action>> areas, Action action) {
     return areaOf(areas, action).center();
+}
+
+// A pedal's areas, which run open beyond the screen on some sides, cut to
+// just beyond it: hit areas to check and to tap the middle of.
+inline std::vector<HitArea<EffectSetupView::Control>> pedalAreas(std::span<const EffectSetupView::Area> areas) {
+    const Rect b = hitBoundsOf({0, 0, 320, 480});
+    std::vector<HitArea<EffectSetupView::Control>> out;
+    for (const auto& a : areas) {
+        const float l = std::max(a.left, b.x), t = std::max(a.top, b.y);
+        out.push_back({Rect{l, t, std::min(a.right, b.maxX()) - l, std::min(a.bottom, b.maxY()) - t}, a.control});
+    }
+    return out;
 }
 
 // A base, so the folders exist before the model made over them.

@@ -48,12 +48,7 @@ Point at(Action a) {
 
 // The middle of a pedal's area for a control, on the screen.
 Point where(std::span<const EffectSetupView::Area> areas, Control c) {
-    for (const auto& a : areas)
-        if (a.control == c)
-            return {(std::max(a.left, 0.0f) + std::min(a.right, 320.0f)) / 2,
-                    (std::max(a.top, 0.0f) + std::min(a.bottom, 480.0f)) / 2};
-    ADD_FAILURE() << "no area";
-    return {};
+    return inside<Control>(library_test::pedalAreas(areas), c);
 }
 
 // The point at `degrees` (0 straight above the centre, growing anticlockwise
