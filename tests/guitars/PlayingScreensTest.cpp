@@ -275,9 +275,6 @@ TEST(KeyFingerMaps, LeaveThePlatformKeysFreeAndLandWhereTheyShould) {
                 EXPECT_FALSE(KeyFingers::hammerOnPoint(k, shift, 10, 42)) << static_cast<int>(k);
                 EXPECT_FALSE(KeyFingers::scalePoint(k, 46)) << static_cast<int>(k);
             }
-    for (auto screen :
-         {KeyFingers::Screen::ManualFret, KeyFingers::Screen::HammerOn, KeyFingers::Screen::Scale})
-        EXPECT_FALSE(KeyFingers::bindings(screen).empty());
     EXPECT_EQ(KeyFingers::hammerOnStringAndRow(Key::Num0, false), (std::pair<int, int>{3, 9}));
     EXPECT_FALSE(KeyFingers::hammerOnPoint(Key::B, false, 4, 107)) << "fifth key, four frets";
 }
