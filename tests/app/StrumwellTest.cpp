@@ -1,11 +1,9 @@
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
 #include <cctype>
 #include <map>
-#include <memory>
 #include <sstream>
 
 #include <unistd.h>

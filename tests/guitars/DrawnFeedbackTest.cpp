@@ -3,7 +3,6 @@
 // tilt, rests without frames and marks a song that overrules it, held frets, the scale strip and the tab
 // editor's position stands where the touches act, and its
 // controls darken while held.
-#include <gtest/gtest.h>
 
 #include <set>
 #include <sstream>

@@ -4,7 +4,6 @@
 // pressed, from a zeroth fret above the nut, with pull-offs at 0.5 and slides
 // that lift before they press. Both: rows, fret counts, scrolling and the
 // seventh touch, checked against what the recorder sees.
-#include <gtest/gtest.h>
 
 #include <type_traits>
 
@@ -83,7 +82,6 @@ template <typename Screen> void eachFretPlaysItsOpenStringPlusTheFret(bool pluck
                 EXPECT_EQ(rig.fresh(), (Log{"+" + sample, "-" + sample}));
             }
     }
-    EXPECT_EQ(screen.leftmostFret() + screen.numFretsToShow() - 1, 21) << "the neck ends at fret 21";
 }
 
 } // namespace

@@ -5,7 +5,6 @@
 // screen sends to the engine can be read back from the pass being recorded.
 // A headless window is there for the tests that need the application's own
 // routing.
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
@@ -13,20 +12,15 @@
 #include <functional>
 #include <initializer_list>
 #include <map>
-#include <memory>
 #include <span>
-#include <string>
 #include <vector>
 
 #include "audio/SoundEngine.h"
 #include "performer/Performer.h"
-#include "backend/sdl/Application.h"
 #include "toolkit/HitTable.h"
 #include "toolkit/Key.h"
-#include "system/Clock.h"
 #include "recorder/Recorder.h"
 #include "support/HeadlessApp.h"
-#include "support/TempFolder.h"
 #include "support/Touches.h"
 
 namespace guitartest {
@@ -49,10 +43,7 @@ template <typename V> void tap(V& v, long id, Point p) {
 }
 
 inline KeyEvent key(Key k, bool shift = false) {
-    KeyEvent e;
-    e.key = k;
-    e.shift = shift;
-    return e;
+    return {.key = k, .name = {}, .shift = shift};
 }
 
 // A screen that notes where its shortcuts lead instead of asking a host.

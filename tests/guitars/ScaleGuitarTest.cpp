@@ -1,7 +1,6 @@
 // The Scale Guitar: the notes of every scale in every key, the bands of the
 // strip, the key selector and the scale arrows, and the one note that sounds,
 // in one touch script.
-#include <gtest/gtest.h>
 
 #include "GuitarTestRig.h"
 #include "guitars/ScaleGuitarView.h"

@@ -2,7 +2,6 @@
 // engine and recorder (no audio output), hearing what its strums play: the
 // common buttons, the three entry modes, the chord library panel, the tab
 // display, the Plectrum menu and the erase box.
-#include <gtest/gtest.h>
 
 #include "GuitarTestRig.h"
 #include "guitars/TabGuitarSetupView.h"

@@ -2,7 +2,6 @@
 // stepping through the tab, the hold button's single strings, the tab display
 // and the lights, the noise buttons, the strum speed knob and its menu items,
 // driven by touch scripts.
-#include <gtest/gtest.h>
 
 #include "GuitarTestRig.h"
 #include "guitars/TabGuitarKeys.h"
@@ -148,14 +147,6 @@ TEST_F(TabGuitar, PlucksStrumTheColumnHoldPlaysSingleStringsAndLiftsMoveOn) {
     EXPECT_NE(rig.performer.strumSpeed(), 0.0f);
 }
 
-TEST_F(TabGuitar, ArrowsStepWithinTheTab) {
-    threeColumns();
-    play({{'t', 1, kBack, {}, "0 0 .ooooo"},
-          {'t', 1, kForward, {}, "1 0 .ooooo"},
-          {'t', 1, kForward, {}, "2 0 o....o"},
-          {'t', 1, kForward, {}, "0 0 .ooooo"}}); // forward on the last column wraps
-}
-
 TEST_F(TabGuitar, NoiseButtonsOnlyOnAnAcousticGuitar) {
     const Point fretNoise = {290, 30}, tapNoise = {290, 100};
     play({{'t', 1, fretNoise}, {'t', 1, tapNoise}});
@@ -173,8 +164,12 @@ TEST_F(TabGuitar, NoiseButtonsOnlyOnAnAcousticGuitar) {
     }
 }
 
-TEST_F(TabGuitar, TheMenuStopsEverythingAndItsItemsAct) {
+TEST_F(TabGuitar, ArrowsStepWithinTheTabAndTheMenuStopsEverythingAndItsItemsAct) {
     threeColumns();
+    play({{'t', 1, kBack, {}, "0 0 .ooooo"},
+          {'t', 1, kForward, {}, "1 0 .ooooo"},
+          {'t', 1, kForward, {}, "2 0 o....o"},
+          {'t', 1, kForward, {}, "0 0 .ooooo"}}); // forward on the last column wraps
     at(1);
     // Opening the menu lets hold go and does not move on; the fingers' lifts
     // go to the menu: nothing happens.

@@ -3,10 +3,7 @@
 // over another on purpose), a finger in the middle of each area gets that
 // area's action through the screen's own dispatch, and the open tables leave
 // their edges to neither side.
-#include <gtest/gtest.h>
 
-#include <algorithm>
-#include <functional>
 #include <iterator>
 #include <optional>
 #include <utility>
@@ -15,7 +12,6 @@
 #include "guitars/TabGuitarSetupView.h"
 #include "guitars/TabGuitarView.h"
 #include "audio/EffectsChain.h"
-#include "screens/EffectSetupView.h"
 #include "screens/LibraryTestSupport.h"
 #include "screens/ManualView.h"
 #include "screens/MenuAppSetupView.h"

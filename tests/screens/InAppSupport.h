@@ -2,16 +2,9 @@
 // A headless run of the whole application for the screen tests, past its
 // welcome message, with taps, keys and screen changes that wait for the
 // screens to settle.
-#include <gtest/gtest.h>
 
-#include <string>
-
-#include "app/Strumwell.h"
-#include "app/TransitionView.h"
 #include "toolkit/AlertView.h"
 #include "toolkit/Key.h"
-#include "toolkit/View.h"
-#include "system/Clock.h"
 #include "support/HeadlessApp.h"
 
 namespace screens_test {
@@ -44,8 +37,7 @@ public:
         settle();
     }
     void key(Key k) {
-        KeyEvent e;
-        e.key = k;
+        const KeyEvent e{.key = k, .name = {}};
         for (bool down : {true, false}) {
             run.app().injectKey(e, down);
             run.app().runFrames(1);

@@ -1,5 +1,5 @@
-// What the recorder and the tab library do beside their browser: the
-// recorder's two modes, corner buttons, song edits, loading behind a "please
+// What the recorder and the tab library do beside their browser, each opened
+// as the library tests open it: the recorder's two modes, corner buttons, song edits, loading behind a "please
 // wait" notice and WAV and MIDI export; the tab library's plectrum menu over
 // its box, loading that touches the tab alone, and text tabs imported.
 #include "system/MainThreadQueue.h"
@@ -12,36 +12,6 @@ namespace {
 
 using Action = RecorderView::Action;
 using MenuAction = TabGuitarLoadSaveView::MenuAction;
-
-// The screens recording their corner buttons and screen changes instead of
-// asking a delegate.
-class RecordingRecorder : public RecorderView {
-public:
-    using RecorderView::RecorderView;
-    int backs = 0, helps = 0;
-
-protected:
-    void goBack() override { ++backs; }
-    void openHelp() override { ++helps; }
-};
-class RecordingTabLibrary : public TabGuitarLoadSaveView {
-public:
-    using TabGuitarLoadSaveView::TabGuitarLoadSaveView;
-    std::vector<int> screens;
-
-protected:
-    void goToScreen(int screenNo) override { screens.push_back(screenNo); }
-};
-
-// The recorder in Modify mode, as the application makes it.
-const LibraryCase kRecorderCase{"recorder", &LibraryKind::kSongs, "Song", "Song", "", [](Model& m) {
-                                    return std::make_unique<RecordingRecorder>(
-                                        nullptr, &m.engine, &m.files, &m.recorder, m.folders.bundle());
-                                }};
-const LibraryCase kTabLibraryCase{"tab library", &LibraryKind::kTabs, "Tab", "Tab file", "", [](Model& m) {
-                                      return std::make_unique<RecordingTabLibrary>(
-                                          nullptr, &m.engine, &m.files, m.folders.bundle());
-                                  }};
 
 template <const LibraryCase& kCase, typename View> class On : public ::testing::Test, public LibraryFixture {
 protected:
@@ -57,10 +27,8 @@ protected:
     const Point plectrum = inside(TabGuitarLoadSaveView::plectrumAreas(), MenuAction::ClosePlectrum);
     using LibraryFixture::tap;
 };
-using RecorderScreen = On<kRecorderCase, RecordingRecorder>;
-using TabScreen = On<kTabLibraryCase, RecordingTabLibrary>;
-using ExportScreens = On<kSongCase, RecorderView>;
-using ImportScreens = On<kTabCase, TabGuitarLoadSaveView>;
+using RecorderScreen = On<kSongCase, RecordingRecorder>;
+using TabScreen = On<kTabCase, RecordingTabLibrary>;
 
 TEST_F(RecorderScreen, ModesAndCornerButtons) {
     RecordingRecorder& s = shown();
@@ -68,16 +36,18 @@ TEST_F(RecorderScreen, ModesAndCornerButtons) {
     const auto mode = [&] {
         return std::make_tuple(s.loadSaveMode(), s.modifyView().isHidden(), browser().panel().isHidden());
     };
-    const auto off = std::make_tuple(false, false, true);
-    EXPECT_EQ(mode(), off);
-    tap(Control::Save); // the Load/Save controls do nothing in this mode
-    EXPECT_FALSE(browser().showingMessageBox());
-    press(Action::LoadSaveMode);
-    EXPECT_EQ(mode(), std::make_tuple(true, true, false));
+    EXPECT_FALSE(RecorderView(nullptr, &engine, &files, &recorder, folders.bundle()).loadSaveMode())
+        << "it opens in Modify mode";
+    const auto loadSave = std::make_tuple(true, true, false);
+    EXPECT_EQ(mode(), loadSave);
     press(Action::EraseSong); // the edits do nothing in this mode
     EXPECT_FALSE(browser().showingMessageBox());
     press(Action::ModifyMode);
-    EXPECT_EQ(mode(), off);
+    EXPECT_EQ(mode(), std::make_tuple(false, false, true));
+    tap(Control::Save); // the Load/Save controls do nothing in this mode
+    EXPECT_FALSE(browser().showingMessageBox());
+    press(Action::LoadSaveMode);
+    EXPECT_EQ(mode(), loadSave);
 
     press(Action::Back);
     press(Action::Help);
@@ -85,6 +55,7 @@ TEST_F(RecorderScreen, ModesAndCornerButtons) {
 }
 
 TEST_F(RecorderScreen, EditButtonsAskThenEditAndStopARecordingPassFirst) {
+    press(Action::ModifyMode);
     recorder.record();
     for (float value : {0.25f, 0.75f}) {
         clock.advance(0.1);
@@ -179,7 +150,7 @@ TEST_F(RecorderScreen, FingersDoNothingWhileTheLoadNoticeIsUpAndTheSongIsNamed) 
     EXPECT_EQ(recorder.getNumNotes(), 0);
 }
 
-TEST_F(ExportScreens, SelectedSongBecomesWavAndMidiFilesAndAsksBeforeReplacing) {
+TEST_F(RecorderScreen, SelectedSongBecomesWavAndMidiFilesAndAsksBeforeReplacing) {
     recordNotes(3);
     ASSERT_TRUE(files.saveState("tiny.SAV"));
     writeText(folders.doc("broken.SAV"), "VERSION2 and then nothing a song holds");
@@ -208,7 +179,7 @@ TEST_F(ExportScreens, SelectedSongBecomesWavAndMidiFilesAndAsksBeforeReplacing) 
     EXPECT_EQ(folders.files(), (Names{"broken.SAV", "tiny.SAV", "tiny.mid", "tiny.wav"}));
 }
 
-TEST_F(ExportScreens, RenderShowsInTheBoxAndCancelLeavesNoFile) {
+TEST_F(RecorderScreen, RenderShowsInTheBoxAndCancelLeavesNoFile) {
     // A last note almost an hour in: far more to render than the test waits.
     recordNotes(2, 10, 3000.0);
     ASSERT_TRUE(files.saveState("long.SAV"));
@@ -230,7 +201,7 @@ TEST_F(ExportScreens, RenderShowsInTheBoxAndCancelLeavesNoFile) {
     EXPECT_EQ(folders.files(), (Names{"long.SAV"}));
 }
 
-TEST_F(ImportScreens, TextTabsAreListedAndImportedWithTheirWarnings) {
+TEST_F(TabScreen, TextTabsAreListedAndImportedWithTheirWarnings) {
     ASSERT_TRUE(files.saveTab("Mine.TAB"));
     writeText(folders.doc("riff.txt"), "Intro riff\n"
                                        "e|--0-----------|\n"

@@ -3,7 +3,6 @@
 // the model over them (file manager, tab, engine without output, recorder
 // without a playback thread, on a manual clock), taps found from the screens'
 // own hit tables, and the two kinds of library as table rows.
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -94,6 +93,26 @@ struct Model : WithFolders, testsupport::SongModel {
     }
 };
 
+// The screens recording their corner buttons and screen changes instead of
+// asking a delegate.
+class RecordingRecorder : public RecorderView {
+public:
+    using RecorderView::RecorderView;
+    int backs = 0, helps = 0;
+
+protected:
+    void goBack() override { ++backs; }
+    void openHelp() override { ++helps; }
+};
+class RecordingTabLibrary : public TabGuitarLoadSaveView {
+public:
+    using TabGuitarLoadSaveView::TabGuitarLoadSaveView;
+    std::vector<int> screens;
+
+protected:
+    void goToScreen(int screenNo) override { screens.push_back(screenNo); }
+};
+
 // One kind of library and the screen that shows it.
 struct LibraryCase {
     const char* name;
@@ -115,8 +134,8 @@ struct LibraryCase {
 inline const LibraryCase kSongCase{
     "songs", &LibraryKind::kSongs, "Song", "Song", "",
     [](Model& m) -> std::unique_ptr<LibraryScreen> {
-        auto s =
-            std::make_unique<RecorderView>(nullptr, &m.engine, &m.files, &m.recorder, m.folders.bundle());
+        auto s = std::make_unique<RecordingRecorder>(nullptr, &m.engine, &m.files, &m.recorder,
+                                                     m.folders.bundle());
         s->fingerDown(inside(RecorderView::cornerAreas(), RecorderView::Action::LoadSaveMode));
         return s;
     },
@@ -129,7 +148,7 @@ inline const LibraryCase kSongCase{
 
 inline const LibraryCase kTabCase{"tabs", &LibraryKind::kTabs, "Tab", "Tab file", "No saved tabs yet",
                                   [](Model& m) -> std::unique_ptr<LibraryScreen> {
-                                      return std::make_unique<TabGuitarLoadSaveView>(
+                                      return std::make_unique<RecordingTabLibrary>(
                                           nullptr, &m.engine, &m.files, m.folders.bundle());
                                   },
                                   // One column announced, but a fret of 50.

@@ -1,17 +1,13 @@
 // The manual: the page each screen opens it at, turning pages, the contents
 // entries, and each page shown below its title.
-#include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
-#include <string>
 #include <vector>
 
 #include "toolkit/Label.h"
 #include "screens/LibraryTestSupport.h"
 #include "screens/ManualPages.h"
 #include "screens/ManualView.h"
-#include "support/Touches.h"
 #include "ui/ScreenHost.h"
 
 namespace {

@@ -7,17 +7,14 @@
 // and once with that label's text made invisible (its background stays),
 // so the pixels that change are the text's and the second picture is what
 // lies behind them.
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <string>
 #include <vector>
 
 #include "toolkit/Label.h"
-#include "toolkit/View.h"
 #include "screens/InAppSupport.h"
 #include "screens/ManualPages.h"
 

@@ -2,9 +2,7 @@
 // where they say and back, every screen's corner buttons open the manual at
 // its page and go back, and every screen made without a sound engine takes
 // touches anywhere without changing or breaking anything.
-#include <gtest/gtest.h>
 
-#include <memory>
 #include <vector>
 
 #include "audio/EffectsChain.h"
@@ -19,7 +17,6 @@
 #include "screens/MenuEffectsSetupView.h"
 #include "screens/MenuSetupGuitarPatchView.h"
 #include "screens/WahEffectSetupView.h"
-#include "support/Touches.h"
 
 namespace {
 

@@ -4,32 +4,23 @@
 // the bend and whammy settings; the effect pedals' arrows, foot switches,
 // knobs, readouts and lights for the current guitar and the tap tempo on a
 // hand-driven clock.
-#include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdint>
-#include <string>
 #include <string_view>
 #include <variant>
 #include <tuple>
-#include <vector>
 
 #include "audio/EffectsChain.h"
-#include "audio/SoundEngine.h"
 #include "performer/Performer.h"
-#include "recorder/Recorder.h"
-#include "audio/SoundEngineParent.h"
-#include "toolkit/ImageView.h"
 #include "toolkit/Knob.h"
-#include "toolkit/Label.h"
-#include "system/Clock.h"
-#include "system/MainThreadQueue.h"
 #include "screens/DelayEffectSetupView.h"
 #include "screens/FuzzEffectSetupView.h"
 #include "screens/LibraryTestSupport.h"
 #include "screens/MenuAppSetupView.h"
 #include "screens/MenuSetupGuitarPatchView.h"
 #include "storage/WavWriter.h"
+#include "support/FakeParent.h"
 #include "ui/ScreenHost.h"
 
 using library_test::inside;
@@ -69,16 +60,6 @@ void turn(FingerView& screen, const Knob& knob, double from, double degrees) {
     screen.processTouches({up(1, centre)});
 }
 
-class TestParent : public SoundEngineParent {
-public:
-    explicit TestParent(const Clock& clock) : queue(clock) {}
-    int currentGuitar() const override { return 0; }
-    MainThreadQueue& mainThreadQueue() override { return queue; }
-    void showAlert(const std::string&, const std::string&, bool) override {}
-    void playbackEnded() override {}
-    MainThreadQueue queue;
-};
-
 // Four seconds of a steady 16-bit mono sound at 44.1 kHz.
 bool writeWav(const std::string& path) {
     WavWriter out;
@@ -113,7 +94,7 @@ protected:
     }
     void advance(double seconds) {
         clock.advance(seconds);
-        parent.queue.runPending();
+        parent.mainThreadQueue().runPending();
     }
     // A patch step through to the box going.
     void finishPatchStep() {
@@ -129,11 +110,11 @@ protected:
     // Written before the engine reads its bundle.
     const bool samples = writeWav(folder.file("A2-3.wav")) && writeWav(folder.file("E2-3.wav"));
     ManualClock clock{100.0};
-    TestParent parent{clock};
+    FakeParent parent{clock};
     SoundEngine engine{&parent, nullptr, folder.str(), clock};
     Recorder recorder{&parent, &engine, clock, false};
     Performer performer{engine, recorder, nullptr, nullptr};
-    MenuSetupGuitarPatchView s{nullptr, &performer, &parent.queue};
+    MenuSetupGuitarPatchView s{nullptr, &performer, &parent.mainThreadQueue()};
 };
 
 } // namespace
@@ -206,8 +187,8 @@ TEST_F(SetupScreens, PatchStepWaitsForTheEngineAndTheRenderedBufferAndWrapsBothW
 // screen turns its touchscreen back on by itself. A screen gone before its
 // delayed step runs is forgotten safely.
 TEST_F(SetupScreens, PatchStepWithoutAnEngineTurnsTheTouchscreenBackOn) {
-    MenuSetupGuitarPatchView lone(nullptr, nullptr, &parent.queue);
-    auto gone = std::make_unique<MenuSetupGuitarPatchView>(nullptr, &performer, &parent.queue);
+    MenuSetupGuitarPatchView lone(nullptr, nullptr, &parent.mainThreadQueue());
+    auto gone = std::make_unique<MenuSetupGuitarPatchView>(nullptr, &performer, &parent.mainThreadQueue());
     lone.processTouches({down(1, at(Action::NextPatchGuitar1))});
     gone->processTouches({down(1, at(Action::NextPatchGuitar1))});
     gone.reset();

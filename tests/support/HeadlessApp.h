@@ -32,13 +32,12 @@ private:
 
 // A headless, unpaced run on `clock` that leaves the signals alone.
 inline ApplicationOptions headlessOptions(ManualClock& clock, const std::string& bundle) {
-    ApplicationOptions o;
-    o.headless = true;
-    o.clock = &clock;
-    o.paced = false;
-    o.handleSignals = false;
-    o.bundleFolder = bundle;
-    return o;
+    return {.headless = true,
+            .bundleFolder = bundle,
+            .clock = &clock,
+            .paced = false,
+            .handleSignals = false,
+            .latencyLogFile = {}};
 }
 
 class HeadlessApp {
@@ -47,8 +46,7 @@ public:
     // names recovered songs (empty: the system's); `stateAfterFirstFrame`
     // reads the saved state as the real program does, after the first frame.
     HeadlessApp(const AppFolders& folders, ManualClock& clock, std::string bundle = std::string(),
-                std::function<std::tm()> localTime = {}, bool stateAfterFirstFrame = false)
-        : clock_(clock) {
+                std::function<std::tm()> localTime = {}, bool stateAfterFirstFrame = false) {
         const ApplicationOptions o = headlessOptions(clock, bundle.empty() ? folders.bundle() : bundle);
         app_ = std::make_unique<Application>(o);
         std::string error;
@@ -79,10 +77,8 @@ public:
 
     Application& app() { return *app_; }
     Strumwell& shell() { return *shell_; }
-    ManualClock& clock() { return clock_; }
 
 private:
-    ManualClock& clock_;
     std::unique_ptr<Application> app_;
     std::unique_ptr<Strumwell> shell_;
     bool finished_ = false;

@@ -6,12 +6,7 @@
 namespace testsupport {
 
 inline Touch touch(long id, TouchPhase phase, Point at, Point previous) {
-    Touch t;
-    t.id = id;
-    t.phase = phase;
-    t.location = at;
-    t.previousLocation = previous;
-    return t;
+    return {.id = id, .phase = phase, .location = at, .previousLocation = previous};
 }
 inline Touch down(long id, Point at) {
     return touch(id, TouchPhase::Began, at, at);
