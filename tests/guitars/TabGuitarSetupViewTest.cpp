@@ -86,11 +86,6 @@ protected:
 
 } // namespace
 
-TEST(TabEditorSamples, AFretSoundsItsOpenStringPlusTheFretOrNothingBeyondTheBank) {
-    EXPECT_EQ(TabGuitarSetupView::samplesForFrets({0, 1, -1, 5, 27, 21}),
-              (std::array<int, 6>{2, 8, -1, 22, -1, 47}));
-}
-
 TEST_F(TabEditor, InsertDeleteAndThePositionArrows) {
     const Point insert = button(Button::Insert), back = button(Button::Back),
                 forward = button(Button::Forward);

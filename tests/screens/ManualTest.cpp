@@ -35,9 +35,13 @@ protected:
 
 // The page each screen names (checked with the shell's table) opens below
 // its heading; the title page has none, and a page the manual does not have
-// keeps the page where the reader left it. The texts read sideways.
-TEST(ManualView, StartPageShowsItsHeadingOrTheTitlePage) {
-    ManualView manual(nullptr);
+// keeps the page where the reader left it. The texts read sideways. Then,
+// turning through every page: the page number, the arrows and the text on
+// show; each page titled or running on from the page before with a newline,
+// shown below its title and rule; and no page before the first or after the
+// last.
+TEST(ManualView, OpensAtAPageTurnsThroughPagesShownBelowATitleAndRuleAndFromTheContents) {
+    RecordingManual manual;
     for (const Label* label :
          {&manual.pageNumberLabel(), &manual.titlePageLabel(), &manual.manualTextLabel()})
         EXPECT_NEAR(std::fabs(label->rotation()), M_PI / 2, 1e-5);
@@ -52,14 +56,6 @@ TEST(ManualView, StartPageShowsItsHeadingOrTheTitlePage) {
     manual.setStartPage(ManualPages::helpPage(ScreenHost::kMainMenu));
     EXPECT_EQ(manual.currentPage(), 0);
     EXPECT_GT(manual.titlePageLabel().alpha(), 0);
-}
-
-// Turning through every page: the page number, the arrows and the text on
-// show; each page titled or running on from the page before with a newline,
-// shown below its title and rule; and no page before the first or after the
-// last.
-TEST(ManualView, TurnsThroughPagesShownBelowATitleAndRuleAndFromTheContents) {
-    RecordingManual manual;
     const auto pages = ManualPages::create();
     const auto shown = [&] {
         return manual.pageNumberLabel().text() + (manual.leftArrow().alpha() == 1 ? " <" : "") +
