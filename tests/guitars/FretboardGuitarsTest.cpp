@@ -238,8 +238,8 @@ TEST_F(ManualFret, ControlStripMuteAndTheMenuLettingItUp) {
           {'l', 2, kMute, {}, "L1 - - - - - - b000000 m10"},
           {'h', 4, kMute},
           {'m', 4, {120, 27}, {}, "L1 - - - - - - b000000 m10"}, // sliding off lets it up
-          {'l', 4, {120, 27}}});
-    play({// The menu forgets every press and lets MUTE up.
+          {'l', 4, {120, 27}},
+          // The menu forgets every press and lets MUTE up.
           {'h', 10, at(3, 2)},
           {'h', 5, kMute, {}, "L1 - - - 2* - - b000000 m01"},
           {'t', 6, kPlectrum, {}, "L1 - - - - - - b000000 m10 menu"}});

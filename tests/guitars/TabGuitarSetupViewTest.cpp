@@ -86,6 +86,12 @@ protected:
 
 } // namespace
 
+// A fret beyond the bank (a tab file may hold one) stays silent.
+TEST(TabEditorSamples, AFretSoundsItsOpenStringPlusTheFretOrNothingBeyondTheBank) {
+    EXPECT_EQ(TabGuitarSetupView::samplesForFrets({0, 1, -1, 5, 27, 22}),
+              (std::array<int, 6>{2, 8, -1, 22, -1, -1}));
+}
+
 TEST_F(TabEditor, InsertDeleteAndThePositionArrows) {
     const Point insert = button(Button::Insert), back = button(Button::Back),
                 forward = button(Button::Forward);

@@ -6,8 +6,6 @@
 
 #include <iterator>
 #include <optional>
-#include <utility>
-#include <vector>
 
 #include "guitars/TabGuitarSetupView.h"
 #include "guitars/TabGuitarView.h"

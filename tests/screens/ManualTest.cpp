@@ -2,7 +2,6 @@
 // entries, and each page shown below its title.
 
 #include <cmath>
-#include <vector>
 
 #include "toolkit/Label.h"
 #include "screens/LibraryTestSupport.h"

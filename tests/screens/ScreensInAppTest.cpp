@@ -3,8 +3,6 @@
 // its page and go back, and every screen made without a sound engine takes
 // touches anywhere without changing or breaking anything.
 
-#include <vector>
-
 #include "audio/EffectsChain.h"
 #include "audio/SoundEngine.h"
 #include "screens/DelayEffectSetupView.h"
