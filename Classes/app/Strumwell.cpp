@@ -12,6 +12,7 @@
 #include "app/ScreenRegistry.h"
 #include "app/TransitionView.h"
 #include "audio/SoundEngine.h"
+#include "core/GuitarId.h"
 #include "performer/Performer.h"
 #include "core/BoundedFile.h"
 #include "core/FailureText.h"
@@ -288,7 +289,7 @@ void Strumwell::setCurrentGuitar(int guitar) {
 
 void Strumwell::incCurrentGuitar() {
     int g = currentGuitar() + 1;
-    if (g > 1)
+    if (g >= kGuitars)
         g = 0;
     setCurrentGuitar(g);
 }

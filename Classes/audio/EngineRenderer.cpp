@@ -10,6 +10,8 @@
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+
+#include "core/GuitarId.h"
 #endif
 
 namespace {
@@ -76,7 +78,7 @@ int EngineRenderer::render(CallbackUserData& cb, int16_t* out, int numFrames) {
         // Guitar 1 into the output, guitar 2 into the scratch buffer. Each is
         // mixed in mono (left and right are equal until the effects) and
         // then spread to both sides.
-        for (int g = 0; g < 2; ++g) {
+        for (int g = 0; g < kGuitars; ++g) {
             int16_t* stereo = g == 0 ? output : scratch;
             std::memset(mono, 0, sizeof(int16_t) * size_t(frames));
             VoiceMixer::mixGuitarMono(cb, mono, frames, g, bend[g]);

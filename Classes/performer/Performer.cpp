@@ -5,16 +5,9 @@
 #include "audio/SoundEngine.h"
 #include "audio/SoundEngineParent.h"
 #include "audio/TiltMapping.h"
+#include "core/GuitarId.h"
 #include "recorder/Recorder.h"
 #include "system/MainThreadQueue.h"
-
-namespace {
-
-bool validGuitar(int g) {
-    return g == 0 || g == 1;
-}
-
-} // namespace
 
 const char* const Performer::kAccelerometerFailureMessage =
     "The accelerometer did not initialise.  Please close Strumwell by holding down the Home button for 10 "

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "core/GuitarId.h"
 #include "system/Accelerometer.h"
 
 class PatchChangeListener;
@@ -104,7 +105,7 @@ private:
     std::atomic<float> currentAccelerometerReadingWhammy_{0.0f};
     std::atomic<float> currentAccelerometerReadingWah_{0.0f};
     std::atomic<bool> accelerometerWorking_{false};
-    std::atomic<bool> songHoldsTilt_[2] = {false, false};
+    std::atomic<bool> songHoldsTilt_[kGuitars] = {};
     std::function<void()> tiltObserver_;
     std::atomic<int> numAccelerometerStartTries_{0};
     uint64_t checkToken_ = 0; // the pending accelerometer check

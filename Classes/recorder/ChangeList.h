@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/GuitarId.h"
 #include "song/TimeCompare.h"
 
 // The recorded movements of one control (the whammy bar or the wah pedal):
@@ -16,7 +17,6 @@
 // Threads: only touched under the recorder's lock.
 template <class Change> class ChangeList {
 public:
-    static constexpr int kGuitars = 2;
 
     void reserve(std::size_t capacity) {
         pass_.reserve(capacity);

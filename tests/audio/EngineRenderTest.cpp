@@ -58,7 +58,7 @@ TEST_P(ReferenceComparisonTest, MatchesTheReferenceModel) {
                 const double rd = chance(0.8) ? releases[uniform(0, 7)] : real(-0.01, 0);
                 if (chance(0.3))
                     clock.advance(0.001);
-                ASSERT_EQ(e.playSampleWithSampleNo(slot, vol, rd, noteID),
+                ASSERT_EQ(playSlot(e, slot, vol, rd, noteID),
                           m.play(slot, vol, rd, noteID, clock.now()));
                 ++noteID;
             } else if (op <= 9) {
@@ -181,7 +181,7 @@ TEST_F(EngineTest, ScriptedBendsAndSilencesMatchTheReferenceModel) {
             e.setDelayMix(0, d.mix);
             for (int step = 0; step < 12 + c.silentBuffers; ++step) {
                 if (step == 0 || step == 8 + c.silentBuffers) {
-                    ASSERT_EQ(e.playSampleWithSampleNo(5, 0.9, -1e-3, step), m.play(5, 0.9, -1e-3, step, 0));
+                    ASSERT_EQ(playSlot(e, 5, 0.9, -1e-3, step), m.play(5, 0.9, -1e-3, step, 0));
                 }
                 if (step == 4) {
                     e.stopSample(0);
@@ -212,7 +212,7 @@ TEST_F(EngineTest, RenderWhilePlayingBendingAndReloadingFromOtherThreads) {
         for (; go.load(); clock.advance(0.0001)) {
             const int v = int(rng() % 40), g = int(rng() % 2), n = int(rng() % 200);
             const std::function<void()> ops[] = {
-                [&] { e.playSampleWithSampleNo(n, 0.7, -0.001, n % 100); },
+                [&] { playSlot(e, n, 0.7, -0.001, n % 100); },
                 [&] { e.stopSample(v); },
                 [&] { e.bendTo(v, SoundEngine::kFullBendPitch); },
                 [&] { e.stopBend(v); },
