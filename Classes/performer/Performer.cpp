@@ -163,9 +163,7 @@ void Performer::checkAccelerometer() {
 
 void Performer::accelerometerDidAccelerate(double x, double y, double /*z*/) {
     accelerometerWorking_ = true;
-    int g = parent_ ? parent_->currentGuitar() : 0;
-    if (!validGuitar(g))
-        g = 0;
+    const GuitarId g = guitar_.load(std::memory_order_relaxed);
     bool overruled = false;
     if (engine_.wahOn(g)) {
         const float reading =
@@ -190,6 +188,10 @@ void Performer::accelerometerDidAccelerate(double x, double y, double /*z*/) {
     songHoldsTilt_[g] = overruled;
     if (tiltObserver_)
         tiltObserver_();
+}
+
+void Performer::setGuitar(GuitarId guitar) {
+    guitar_.store(validGuitar(guitar) ? guitar : 0, std::memory_order_relaxed);
 }
 
 void Performer::setTiltObserver(std::function<void()> observer) {

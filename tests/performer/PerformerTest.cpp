@@ -152,7 +152,7 @@ TEST_F(PerformerTest, TiltsPlayThePedalsOfTheCurrentGuitarOrTheChecksAlertOnce) 
     EXPECT_EQ(std::pair(performer->numAccelerometerStartTries(), performer->accelerometerWorking()),
               std::pair(12, false));
     for (int g : {1, 0}) {
-        parent.guitar = g;
+        performer->setGuitar(g);
         engine.setWahOn(g, true);
         engine.setWhammyBarAttached(g, true);
         recorder.record();
