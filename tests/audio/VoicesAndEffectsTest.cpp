@@ -39,8 +39,7 @@ TEST_F(EngineTest, UntrustedNumbersAreRefusedOrHeldInRange) {
     EXPECT_EQ(out, std::vector<int16_t>(32, 30000));
     e.stopAllSoundsImmediately();
     for (int slot : {200, -1})
-        EXPECT_EQ(
-            playSlot(e, slot, 1.0, 0, -1) + e.play({slot, 1.0, 0.0}, -1), -2);
+        EXPECT_EQ(playSlot(e, slot, 1.0, 0, -1) + e.play({slot, 1.0, 0.0, 1}, -1), -2);
     for (int bad : {-1, 40}) {
         e.stopSample(bad);
         e.bendTo(bad, 2.0f);
