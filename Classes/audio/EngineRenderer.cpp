@@ -61,13 +61,14 @@ int EngineRenderer::render(CallbackUserData& cb, int16_t* out, int numFrames) {
         return -1;
     cb.numFramesPerBuffer.store(numFrames, std::memory_order_relaxed);
 
-    const bool bend[2] = {cb.pitchBendOn[0].load(std::memory_order_relaxed) ||
-                              cb.whammyBarAttached[0].load(std::memory_order_relaxed),
-                          cb.pitchBendOn[1].load(std::memory_order_relaxed) ||
-                              cb.whammyBarAttached[1].load(std::memory_order_relaxed)};
+    bool bend[kGuitars];
+    for (int g = 0; g < kGuitars; ++g) {
+        bend[g] = cb.pitchBendOn[g].load(std::memory_order_relaxed) ||
+                  cb.whammyBarAttached[g].load(std::memory_order_relaxed);
+    }
     VoiceMixer::beginBuffer(cb, numFrames, bend);
-    cb.effects[0].beginBuffer();
-    cb.effects[1].beginBuffer();
+    for (EffectsChain& chain : cb.effects)
+        chain.beginBuffer();
 
     const int chunk = cb.secondAudioQueueBufferSize / 4;
     int16_t* scratch = cb.secondAudioQueueBuffer;

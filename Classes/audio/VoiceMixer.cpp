@@ -563,8 +563,9 @@ bool VoiceMixer::fastPathAvailable() {
 }
 
 void VoiceMixer::beginBuffer(CallbackUserData& cb, int numFrames, const bool bend[kGuitars]) {
-    const float whammy[2] = {cb.whammy[0].load(std::memory_order_relaxed),
-                             cb.whammy[1].load(std::memory_order_relaxed)};
+    float whammy[kGuitars];
+    for (int g = 0; g < kGuitars; ++g)
+        whammy[g] = cb.whammy[g].load(std::memory_order_relaxed);
     for (PlaylistVoice& voice : cb.playlist) {
         RenderVoice& r = voice.render;
         r.mixing = false;
