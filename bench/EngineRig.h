@@ -118,7 +118,7 @@ struct Rig {
     void restart() {
         engine->stopAllSoundsImmediately();
         for (int k = 0; k < voices; ++k) {
-            const int v = engine->playSampleWithSampleNo(slotOf(k), 0.5, -1.865e-5, -1);
+            const int v = engine->play({slotOf(k), 0.5, -1.865e-5, SampleBank::guitarOfSlot(slotOf(k))}, -1);
             if (engine->pitchBendOn(0) && k % 3 == 0)
                 engine->bendTo(v, SoundEngine::kFullBendPitch);
         }

@@ -12,6 +12,7 @@
 #include "app/ScreenRegistry.h"
 #include "app/TransitionView.h"
 #include "audio/SoundEngine.h"
+#include "core/GuitarId.h"
 #include "performer/Performer.h"
 #include "core/BoundedFile.h"
 #include "core/FailureText.h"
@@ -130,6 +131,7 @@ void Strumwell::applicationDidFinishLaunching(Application& application) {
     soundEngine_ = std::make_unique<SoundEngine>(this, audioOutput_.get(), options_.bundleFolder);
     recorder_ = std::make_unique<Recorder>(this, soundEngine_.get());
     performer_ = std::make_unique<Performer>(*soundEngine_, *recorder_, this, &application.accelerometer());
+    performer_->setGuitar(currentGuitar());
 
     frame_ = Rect{0, 0, 320, 480};
     transitionView_ = new TransitionView(frame_);
@@ -284,11 +286,14 @@ int Strumwell::currentGuitar() const {
 
 void Strumwell::setCurrentGuitar(int guitar) {
     currentGuitar_.store(guitar, std::memory_order_relaxed);
+    // The tilt moves the pedals of the guitar in the player's hands.
+    if (performer_)
+        performer_->setGuitar(guitar);
 }
 
 void Strumwell::incCurrentGuitar() {
     int g = currentGuitar() + 1;
-    if (g > 1)
+    if (g >= kGuitars)
         g = 0;
     setCurrentGuitar(g);
 }

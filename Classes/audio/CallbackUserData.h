@@ -4,6 +4,7 @@
 #include <string>
 
 #include "audio/EffectsChain.h"
+#include "core/GuitarId.h"
 
 class PatchChangeListener;
 class MainThreadQueue;
@@ -34,6 +35,7 @@ struct SampleSlot {
 struct RenderVoice {
     uint32_t generation = 0; // the start these fields belong to
     int32_t sampleNo = 0;
+    GuitarId guitar = kNoGuitar; // whose mix it joins, as PlaylistVoice::guitar
     double requiredVolume = 0.0;
     double releaseDelta = 0.0;
     float playPosition = 0.0f;
@@ -69,6 +71,9 @@ struct PlaylistVoice {
     // Start fields: written before `state` is published.
     std::atomic<int32_t> noteID{-1};
     std::atomic<int32_t> sampleNo{0};
+    // The guitar whose mix, bends and pedals the voice joins; kNoGuitar: the
+    // generic stereo mix beside both guitars.
+    std::atomic<GuitarId> guitar{kNoGuitar};
     std::atomic<double> requiredVolume{0.0};
     std::atomic<double> releaseDelta{0.0};
     std::atomic<double> created{0.0};
@@ -108,22 +113,22 @@ struct CallbackUserData {
     int16_t* monoBuffer = nullptr;
 
     // Patch of each guitar. patchNames is guarded by the engine's settings mutex.
-    std::string patchNames[2];
-    std::atomic<bool> isAcoustic[2] = {false, false};
-    std::atomic<int32_t> patchNo[2] = {-1, -1};
+    std::string patchNames[kGuitars];
+    std::atomic<bool> isAcoustic[kGuitars] = {};
+    std::atomic<int32_t> patchNo[kGuitars] = {-1, -1};
 
     // The screen to tell when the first buffer after a patch change is done.
     std::atomic<PatchChangeListener*> callerWhoChangedPatch{nullptr};
     MainThreadQueue* mainThreadQueue = nullptr;
 
-    std::atomic<float> guitarVolume[2] = {0.5f, 0.5f};
-    std::atomic<double> guitarReleaseDelta[2] = {0.0, 0.0};
-    int32_t guitarSampleStartNo[2] = {0, 48};
-    std::atomic<float> whammy[2] = {0.0f, 0.0f};
-    std::atomic<bool> whammyBarAttached[2] = {false, false};
-    std::atomic<bool> pitchBendOn[2] = {false, false};
+    std::atomic<float> guitarVolume[kGuitars] = {0.5f, 0.5f};
+    std::atomic<double> guitarReleaseDelta[kGuitars] = {};
+    int32_t guitarSampleStartNo[kGuitars] = {0, 48};
+    std::atomic<float> whammy[kGuitars] = {};
+    std::atomic<bool> whammyBarAttached[kGuitars] = {};
+    std::atomic<bool> pitchBendOn[kGuitars] = {};
     // Each guitar's pedals, in the order of the sound.
-    EffectsChain effects[2];
+    EffectsChain effects[kGuitars];
 
     // Render-thread scratch for the vectorised bend mixer: one voice's
     // interpolated values for a run of at most 256 frames.

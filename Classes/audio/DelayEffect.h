@@ -30,7 +30,7 @@ public:
          {"delayMix", FieldType::Float32, &Params::mix, heldTo(0.0, 1.0, 0.9f, 0.9f)}}};
     static constexpr int kSavedSince = 0;
     // The feedback and mix fallbacks above are these defaults.
-    static constexpr Params kDefaults[2] = {{false, true, 26460, 0.4f, 0.9f},
+    static constexpr Params kDefaults[kGuitars] = {{false, true, 26460, 0.4f, 0.9f},
                                             {true, true, 26460, 0.4f, 0.9f}};
 
     // Control thread. Allocates the ring.

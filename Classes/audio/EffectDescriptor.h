@@ -1,6 +1,7 @@
 #pragma once
 #include <span>
 
+#include "core/GuitarId.h"
 #include "system/Geometry.h"
 
 // Everything about one effect unit that is not its sound: its name, its
@@ -86,7 +87,7 @@ template <class U> struct EffectDescriptor {
     std::span<const PedalArea> areas;       // tested in order, the first match winning
     std::span<const EffectSwitch<U>> switches; // switch 0 is the foot switch (the `on` field)
     std::span<const EffectKnob<U>> knobs;   // knob i answers PedalControl::Knob0 + i
-    MenuPlace menu[2];
+    MenuPlace menu[kGuitars];
     int midiController;                     // the controller that moves it, -1 for none
 };
 

@@ -10,6 +10,8 @@
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+
+#include "core/GuitarId.h"
 #endif
 
 namespace {
@@ -59,13 +61,14 @@ int EngineRenderer::render(CallbackUserData& cb, int16_t* out, int numFrames) {
         return -1;
     cb.numFramesPerBuffer.store(numFrames, std::memory_order_relaxed);
 
-    const bool bend[2] = {cb.pitchBendOn[0].load(std::memory_order_relaxed) ||
-                              cb.whammyBarAttached[0].load(std::memory_order_relaxed),
-                          cb.pitchBendOn[1].load(std::memory_order_relaxed) ||
-                              cb.whammyBarAttached[1].load(std::memory_order_relaxed)};
+    bool bend[kGuitars];
+    for (int g = 0; g < kGuitars; ++g) {
+        bend[g] = cb.pitchBendOn[g].load(std::memory_order_relaxed) ||
+                  cb.whammyBarAttached[g].load(std::memory_order_relaxed);
+    }
     VoiceMixer::beginBuffer(cb, numFrames, bend);
-    cb.effects[0].beginBuffer();
-    cb.effects[1].beginBuffer();
+    for (EffectsChain& chain : cb.effects)
+        chain.beginBuffer();
 
     const int chunk = cb.secondAudioQueueBufferSize / 4;
     int16_t* scratch = cb.secondAudioQueueBuffer;
@@ -76,7 +79,7 @@ int EngineRenderer::render(CallbackUserData& cb, int16_t* out, int numFrames) {
         // Guitar 1 into the output, guitar 2 into the scratch buffer. Each is
         // mixed in mono (left and right are equal until the effects) and
         // then spread to both sides.
-        for (int g = 0; g < 2; ++g) {
+        for (int g = 0; g < kGuitars; ++g) {
             int16_t* stereo = g == 0 ? output : scratch;
             std::memset(mono, 0, sizeof(int16_t) * size_t(frames));
             VoiceMixer::mixGuitarMono(cb, mono, frames, g, bend[g]);

@@ -10,6 +10,7 @@
 #include "audio/FuzzEffect.h"
 #include "audio/SettingsField.h"
 #include "audio/WahEffect.h"
+#include "core/GuitarId.h"
 #include "core/SongVersion.h"
 
 // The parts of the engine section that are not effects. Each part is laid
@@ -114,11 +115,11 @@ struct EngineSettings {
     }
 
     // Every saved field in the order of the file: f(name, values, count),
-    // count being 2 (one value per guitar) or 1 (once per engine).
+    // count being kGuitars (one value per guitar) or 1 (once per engine).
     using Value = std::variant<bool, int32_t, float, double>;
     template <class F> void forEachField(F&& f) const;
 
-    std::array<EngineSectionLayout::Values, 2> parts;
+    std::array<EngineSectionLayout::Values, kGuitars> parts;
 
 private:
     template <class Part, class F> void visitPart(F& f) const;
@@ -135,9 +136,9 @@ template <class Part> constexpr bool oncePerEngine() {
 }
 
 template <class Part, class F> void EngineSettings::visitPart(F& f) const {
-    const int guitars = oncePerEngine<Part>() ? 1 : 2;
+    const int guitars = oncePerEngine<Part>() ? 1 : kGuitars;
     for (const auto& field : Part::kSavedFields) {
-        Value values[2];
+        Value values[kGuitars];
         for (int g = 0; g < guitars; ++g)
             std::visit([&](auto member) { values[g] = of<Part>(g).*member; }, field.member);
         f(field.name, values, guitars);

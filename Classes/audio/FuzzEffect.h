@@ -17,7 +17,7 @@ public:
     static constexpr std::array<SettingsField<Params>, 2> kSavedFields{
         {{"fuzzOn", FieldType::Bool8, &Params::on}, {"fuzzThreshold", FieldType::Int16, &Params::threshold}}};
     static constexpr int kSavedSince = 0;
-    static constexpr Params kDefaults[2] = {{false, 5000}, {false, 5000}};
+    static constexpr Params kDefaults[kGuitars] = {{false, 5000}, {false, 5000}};
 
     // Any thread.
     Params params() const { return {on(), thresholdLevel()}; }

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "core/GuitarId.h"
 #include "system/AudioOutput.h"
 
 namespace {
@@ -92,7 +93,7 @@ void SampleBank::loadSampleAtSlot(int slot, const std::string& fileName) {
 }
 
 void SampleBank::reloadGuitarSamples(int guitar) {
-    if (guitar != 0 && guitar != 1)
+    if (!validGuitar(guitar))
         return;
     std::lock_guard<std::mutex> lock(loadMutex_);
     const PatchInfo info = patchInfo(cb_.patchNo[guitar].load());
@@ -134,7 +135,7 @@ void SampleBank::loadGenericSamples() {
 }
 
 std::string SampleBank::patchName(int guitar) const {
-    if (guitar != 0 && guitar != 1)
+    if (!validGuitar(guitar))
         return std::string();
     std::lock_guard<std::mutex> lock(loadMutex_);
     return cb_.patchNames[guitar];

@@ -21,6 +21,14 @@ public:
     static constexpr int kFirstFretNoiseSlot = 100;
     static constexpr int kFirstTapNoiseSlot = 110;
 
+    // Any thread. The guitar a recorded slot was played on. A song keeps only
+    // the slot, so its replay derives the guitar from the layout: guitar 1's
+    // patch from slot 0, guitar 2's from slot 48 (with slot 96, as songs have
+    // always been mixed), no guitar for the fret and tap noises and the rest.
+    static constexpr GuitarId guitarOfSlot(int slot) {
+        return slot < 0 ? kNoGuitar : slot <= 47 ? 0 : slot <= 96 ? 1 : kNoGuitar;
+    }
+
     // cb and output (may be null) outlive the bank. bundleFolder holds the
     // sample files; empty means the working folder.
     SampleBank(CallbackUserData& cb, AudioOutput* output, std::string bundleFolder);

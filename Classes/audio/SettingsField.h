@@ -3,6 +3,8 @@
 #include <type_traits>
 #include <variant>
 
+#include "core/GuitarId.h"
+
 // How one saved setting is stored in the engine section (little-endian).
 enum class FieldType { Bool8, Int8, Int16, Int32, Float32, Float64 };
 
@@ -30,7 +32,7 @@ constexpr int fieldSize(FieldType type) {
 struct FieldRange {
     double low = 0.0;
     double high = 0.0;
-    double fallback[2] = {0.0, 0.0};
+    double fallback[kGuitars] = {};
     bool held = false; // false: no range, every value is kept
 
     template <class T> constexpr T hold(T value, int guitar) const {

@@ -18,9 +18,6 @@ constexpr int kNumPatches = 5;
 constexpr int kMinChunkFrames = 1024;
 constexpr int kMaxChunkFrames = 8192;
 
-bool validGuitar(int g) {
-    return g == 0 || g == 1;
-}
 bool validVoice(int v) {
     return v >= 0 && v < kNumVoices;
 }
@@ -133,7 +130,7 @@ int SoundEngine::patchNo(int guitar) const {
 
 // ---------------------------------------------------------------- voices
 
-int SoundEngine::startVoice(int sampleNo, double volume, double releaseDelta, int noteID) {
+int SoundEngine::startVoice(const NoteRequest& note, int noteID) {
     std::lock_guard<std::mutex> lock(voiceMutex_);
     int chosen = -1;
     for (int v = 0; v < kNumVoices; ++v) {
@@ -168,9 +165,10 @@ int SoundEngine::startVoice(int sampleNo, double volume, double releaseDelta, in
     // The fields the render thread copies are stored with release ordering,
     // so reading any of them shows it this mark.
     voice.state.store(generation << 1, std::memory_order_relaxed);
-    voice.sampleNo.store(sampleNo, std::memory_order_release);
-    voice.requiredVolume.store(volume, std::memory_order_release);
-    voice.releaseDelta.store(releaseDelta, std::memory_order_release);
+    voice.sampleNo.store(note.slot, std::memory_order_release);
+    voice.guitar.store(validGuitar(note.guitar) ? note.guitar : kNoGuitar, std::memory_order_release);
+    voice.requiredVolume.store(note.volume, std::memory_order_release);
+    voice.releaseDelta.store(note.releaseDelta, std::memory_order_release);
     voice.noteID.store(noteID, std::memory_order_relaxed);
     voice.created.store(clock_.now(), std::memory_order_relaxed);
     voice.requiredPitch.store(1.0f, std::memory_order_relaxed);
@@ -181,22 +179,18 @@ int SoundEngine::startVoice(int sampleNo, double volume, double releaseDelta, in
     return chosen;
 }
 
-int SoundEngine::playSampleWithSampleNo(int sampleNo, double volume, double releaseDelta, int noteID) {
-    // Sample numbers from songs are untrusted: outside the bank they start nothing.
-    if (sampleNo < 0 || sampleNo >= kNumSampleSlots)
-        return -1;
-    return startVoice(sampleNo, volume, releaseDelta, noteID);
-}
-
 int SoundEngine::play(const NoteRequest& note, int noteID) {
-    return playSampleWithSampleNo(note.slot, note.volume, note.releaseDelta, noteID);
+    // Sample numbers from songs are untrusted: outside the bank they start nothing.
+    if (note.slot < 0 || note.slot >= kNumSampleSlots)
+        return -1;
+    return startVoice(note, noteID);
 }
 
 SoundEngine::NoteRequest SoundEngine::noteFor(int guitar, int sampleNo) const {
     if (!validGuitar(guitar))
         return {};
     return {sampleNo + cb_.guitarSampleStartNo[guitar], cb_.guitarVolume[guitar].load(std::memory_order_relaxed),
-            cb_.guitarReleaseDelta[guitar].load(std::memory_order_relaxed)};
+            cb_.guitarReleaseDelta[guitar].load(std::memory_order_relaxed), guitar};
 }
 
 SoundEngine::NoteRequest SoundEngine::noteFor(int guitar, int sampleNo, float volume) const {
@@ -205,7 +199,7 @@ SoundEngine::NoteRequest SoundEngine::noteFor(int guitar, int sampleNo, float vo
     // The product is taken in float, as the volume is kept.
     const float scaled = volume * cb_.guitarVolume[guitar].load(std::memory_order_relaxed);
     return {sampleNo + cb_.guitarSampleStartNo[guitar], scaled,
-            cb_.guitarReleaseDelta[guitar].load(std::memory_order_relaxed)};
+            cb_.guitarReleaseDelta[guitar].load(std::memory_order_relaxed), guitar};
 }
 
 SoundEngine::NoteRequest SoundEngine::humanizedNoteFor(int guitar, int sampleNo) {
@@ -500,9 +494,9 @@ void SoundEngine::setNumFretsToShow(int numFrets) {
 
 void SoundEngine::resetState() {
     numFretsToShow_ = 5;
-    const float sustain[2] = {0.95f, 0.7f};
-    const int patch[2] = {1, 3};
-    for (int g = 0; g < 2; ++g) {
+    const float sustain[kGuitars] = {0.95f, 0.7f};
+    const int patch[kGuitars] = {1, 3};
+    for (int g = 0; g < kGuitars; ++g) {
         cb_.guitarVolume[g] = 0.5f;
         cb_.whammyBarAttached[g] = g == 1;
         cb_.pitchBendOn[g] = g == 1;
@@ -515,7 +509,7 @@ void SoundEngine::resetState() {
 
 EngineSettings SoundEngine::settings() const {
     EngineSettings s;
-    for (int g = 0; g < 2; ++g) {
+    for (int g = 0; g < kGuitars; ++g) {
         s.of<GuitarPatch>(g) = {cb_.guitarVolume[g].load(), cb_.guitarReleaseDelta[g].load(),
                                 cb_.patchNo[g].load()};
         s.of<WhammyBar>(g).attached = cb_.whammyBarAttached[g].load();
@@ -528,7 +522,7 @@ EngineSettings SoundEngine::settings() const {
 }
 
 void SoundEngine::applySettings(const EngineSettings& s) {
-    for (int g = 0; g < 2; ++g) {
+    for (int g = 0; g < kGuitars; ++g) {
         const GuitarPatch::Params& patch = s.of<GuitarPatch>(g);
         cb_.guitarVolume[g] = patch.volume;
         cb_.guitarReleaseDelta[g] = patch.releaseDelta;

@@ -59,12 +59,15 @@ public:
     static constexpr float kFullBendPitch = 1.1233333f;
     static constexpr float kHalfBendPitch = 1.0616666f;
 
-    // What a note asks of the mixer: the absolute sample slot, its volume and
-    // its release slope.
+    // What a note asks of the mixer: the absolute sample slot, its volume,
+    // its release slope and the guitar whose mix (bends, whammy, pedals) it
+    // joins. The fret and tap noises join none: they have always sounded in
+    // the generic stereo mix, outside both guitars' pedals.
     struct NoteRequest {
         int slot = -1;
         double volume = 0.0;
         double releaseDelta = 0.0;
+        GuitarId guitar = kNoGuitar;
     };
 
     // UI thread. Either of parent and output may be null (tests, offline
@@ -121,7 +124,6 @@ public:
     // ---- Voices ----
     // UI and playback threads. Start a voice; returns the voice number or -1.
     // noteID is the recorder's identifier of the note (-1: not recorded).
-    int playSampleWithSampleNo(int sampleNo, double volume, double releaseDelta, int noteID);
     int play(const NoteRequest& note, int noteID);
     // UI and playback threads. What the guitar's note sampleNo (relative to
     // its patch) asks for at its volume (times `volume`); slot -1 for a guitar
@@ -236,7 +238,7 @@ public:
     void restoreFromSaveBuffer(const uint8_t* data, size_t size, int version);
 
 private:
-    int startVoice(int sampleNo, double volume, double releaseDelta, int noteID);
+    int startVoice(const NoteRequest& note, int noteID);
     void stepPatch(PatchChangeListener* caller, int guitar, int step);
 
     SoundEngineParent* parent_;

@@ -562,9 +562,10 @@ bool VoiceMixer::fastPathAvailable() {
 #endif
 }
 
-void VoiceMixer::beginBuffer(CallbackUserData& cb, int numFrames, const bool bend[2]) {
-    const float whammy[2] = {cb.whammy[0].load(std::memory_order_relaxed),
-                             cb.whammy[1].load(std::memory_order_relaxed)};
+void VoiceMixer::beginBuffer(CallbackUserData& cb, int numFrames, const bool bend[kGuitars]) {
+    float whammy[kGuitars];
+    for (int g = 0; g < kGuitars; ++g)
+        whammy[g] = cb.whammy[g].load(std::memory_order_relaxed);
     for (PlaylistVoice& voice : cb.playlist) {
         RenderVoice& r = voice.render;
         r.mixing = false;
@@ -577,12 +578,14 @@ void VoiceMixer::beginBuffer(CallbackUserData& cb, int numFrames, const bool ben
             // Acquire loads: if one of them sees a field of a start being
             // written now, the check below sees that start's "busy" mark.
             const int32_t sampleNo = voice.sampleNo.load(std::memory_order_acquire);
+            const GuitarId guitar = voice.guitar.load(std::memory_order_acquire);
             const double requiredVolume = voice.requiredVolume.load(std::memory_order_acquire);
             const double releaseDelta = voice.releaseDelta.load(std::memory_order_acquire);
             if (voice.state.load(std::memory_order_relaxed) != word)
                 continue; // a newer start is being written: take it next buffer
             r.generation = generation;
             r.sampleNo = (sampleNo >= 0 && sampleNo < kNumSampleSlots) ? sampleNo : 0;
+            r.guitar = validGuitar(guitar) ? guitar : kNoGuitar;
             r.requiredVolume = requiredVolume;
             r.releaseDelta = releaseDelta;
             r.playPosition = 0.0f;
@@ -594,8 +597,7 @@ void VoiceMixer::beginBuffer(CallbackUserData& cb, int numFrames, const bool ben
         }
         r.prepared = true;
         r.mixing = true;
-        const int group = groupOfSample(r.sampleNo);
-        const bool bent = group < 2 && bend[group];
+        const bool bent = r.guitar != kNoGuitar && bend[r.guitar];
 
         uint32_t reset = voice.pitchResetRequest.load(std::memory_order_acquire);
         if (reset == word) {
@@ -639,7 +641,7 @@ void VoiceMixer::beginBuffer(CallbackUserData& cb, int numFrames, const bool ben
         r.speed = 1.0f;
         r.bent = bent;
         if (bent) {
-            float speed = whammy[group] + r.pitch;
+            float speed = whammy[r.guitar] + r.pitch;
             if (!(speed > 0.0f))
                 r.framesLeft = 0; // a playback speed of 0 or less is refused
             else if (speed > kMaxSpeed)
@@ -653,7 +655,7 @@ void VoiceMixer::mixGuitarMono(CallbackUserData& cb, int16_t* mono, int frames, 
     const bool fast = fastEnabled(cb);
     for (PlaylistVoice& voice : cb.playlist) {
         RenderVoice& r = voice.render;
-        if (!r.mixing || r.framesLeft <= 0 || groupOfSample(r.sampleNo) != guitar)
+        if (!r.mixing || r.framesLeft <= 0 || r.guitar != guitar)
             continue;
         const int count = std::min(frames, r.framesLeft);
 #ifdef STRUMWELL_HAVE_AVX2_PATH
@@ -672,7 +674,7 @@ void VoiceMixer::mixGuitarMono(CallbackUserData& cb, int16_t* mono, int frames, 
 void VoiceMixer::mixGenericStereo(CallbackUserData& cb, int16_t* stereo, int frames) {
     for (PlaylistVoice& voice : cb.playlist) {
         RenderVoice& r = voice.render;
-        if (!r.mixing || r.framesLeft <= 0 || groupOfSample(r.sampleNo) != 2)
+        if (!r.mixing || r.framesLeft <= 0 || r.guitar != kNoGuitar)
             continue;
         plainReference<2>(voice, stereo, std::min(frames, r.framesLeft));
     }

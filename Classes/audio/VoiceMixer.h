@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+#include "core/GuitarId.h"
+
 struct CallbackUserData;
 
 // The two voice mixers of the render callback. A buffer is prepared once
@@ -12,12 +14,11 @@ struct CallbackUserData;
 // Threads: render thread only (or one thread pulling an offline output).
 class VoiceMixer {
 public:
-    // Voice groups: 0 = guitar 1's samples (0 ... 47), 1 = guitar 2's
-    // (48 ... 96), 2 = the generic samples (97 and above).
-    static int groupOfSample(int sampleNo) { return sampleNo <= 47 ? 0 : (sampleNo <= 96 ? 1 : 2); }
+    // Each voice is mixed with the guitar it was started for
+    // (PlaylistVoice::guitar), or with the generic samples when it has none.
 
     // bend[g]: guitar g is mixed by the bend mixer this buffer.
-    static void beginBuffer(CallbackUserData& cb, int numFrames, const bool bend[2]);
+    static void beginBuffer(CallbackUserData& cb, int numFrames, const bool bend[kGuitars]);
 
     // Adds the next `frames` frames of guitar g's voices to a mono buffer
     // (the guitar's freshly zeroed mix, where left and right are equal).

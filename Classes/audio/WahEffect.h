@@ -16,7 +16,7 @@ public:
     static constexpr std::array<SettingsField<Params>, 1> kSavedFields{
         {{"wahOn", FieldType::Bool8, &Params::on}}};
     static constexpr int kSavedSince = 1;
-    static constexpr Params kDefaults[2] = {{false}, {true}};
+    static constexpr Params kDefaults[kGuitars] = {{false}, {true}};
 
     // The wah coefficients the pedal makes, 0.05 (closed) ... 0.5 (open). The
     // filter is stable only within them: above it rings on its own, and 1

@@ -5,16 +5,9 @@
 #include "audio/SoundEngine.h"
 #include "audio/SoundEngineParent.h"
 #include "audio/TiltMapping.h"
+#include "core/GuitarId.h"
 #include "recorder/Recorder.h"
 #include "system/MainThreadQueue.h"
-
-namespace {
-
-bool validGuitar(int g) {
-    return g == 0 || g == 1;
-}
-
-} // namespace
 
 const char* const Performer::kAccelerometerFailureMessage =
     "The accelerometer did not initialise.  Please close Strumwell by holding down the Home button for 10 "
@@ -170,9 +163,7 @@ void Performer::checkAccelerometer() {
 
 void Performer::accelerometerDidAccelerate(double x, double y, double /*z*/) {
     accelerometerWorking_ = true;
-    int g = parent_ ? parent_->currentGuitar() : 0;
-    if (!validGuitar(g))
-        g = 0;
+    const GuitarId g = guitar_.load(std::memory_order_relaxed);
     bool overruled = false;
     if (engine_.wahOn(g)) {
         const float reading =
@@ -197,6 +188,10 @@ void Performer::accelerometerDidAccelerate(double x, double y, double /*z*/) {
     songHoldsTilt_[g] = overruled;
     if (tiltObserver_)
         tiltObserver_();
+}
+
+void Performer::setGuitar(GuitarId guitar) {
+    guitar_.store(validGuitar(guitar) ? guitar : 0, std::memory_order_relaxed);
 }
 
 void Performer::setTiltObserver(std::function<void()> observer) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "core/GuitarId.h"
 #include "system/Accelerometer.h"
 
 class PatchChangeListener;
@@ -22,8 +23,9 @@ class SoundEngineParent;
 // recorder are not owned and must outlive the performer.
 class Performer : public AccelerometerDelegate {
 public:
-    // parent (may be null: no alerts, tilt readings act on guitar 0) and
-    // accelerometer (may be null) are not owned. Sets up the accelerometer.
+    // parent (may be null: no alerts) and accelerometer (may be null) are not
+    // owned. Sets up the accelerometer. Tilt readings act on guitar 0 until
+    // setGuitar says otherwise.
     Performer(SoundEngine& engine, Recorder& recorder, SoundEngineParent* parent, Accelerometer* accelerometer);
     ~Performer() override;
     Performer(const Performer&) = delete;
@@ -70,6 +72,10 @@ public:
     void prevPatch(PatchChangeListener* caller, int guitar);
 
     // ---- Tilt ----
+    // The guitar the player holds, whose wah and whammy the tilt moves; the
+    // application hands it over whenever its current guitar changes. A
+    // number that is no guitar's means guitar 0.
+    void setGuitar(GuitarId guitar);
     // (Re)connects to the accelerometer; checks after 1 s.
     void setupAccelerometer();
     void checkAccelerometer();
@@ -104,7 +110,8 @@ private:
     std::atomic<float> currentAccelerometerReadingWhammy_{0.0f};
     std::atomic<float> currentAccelerometerReadingWah_{0.0f};
     std::atomic<bool> accelerometerWorking_{false};
-    std::atomic<bool> songHoldsTilt_[2] = {false, false};
+    std::atomic<GuitarId> guitar_{0};
+    std::atomic<bool> songHoldsTilt_[kGuitars] = {};
     std::function<void()> tiltObserver_;
     std::atomic<int> numAccelerometerStartTries_{0};
     uint64_t checkToken_ = 0; // the pending accelerometer check

@@ -5,30 +5,30 @@
 #include <utility>
 #include <vector>
 
+#include "core/GuitarId.h"
 #include "song/TimeCompare.h"
 
 // The recorded movements of one control (the whammy bar or the wah pedal):
 // a time-sorted list per guitar in the song, the changes of the pass being
-// recorded, the playback position in each guitar's list and whether a
+// recorded (each kept with the guitar it was made on), the playback position in each guitar's list and whether a
 // guitar's live movements may act on the sound (only once its recorded ones
 // have all played). The recorder keeps one for each control.
 //
 // Threads: only touched under the recorder's lock.
 template <class Change> class ChangeList {
 public:
-    static constexpr int kGuitars = 2;
 
     void reserve(std::size_t capacity) {
-        pass_.reserve(capacity);
-        for (auto& list : song_) {
-            list.reserve(capacity);
+        for (int g = 0; g < kGuitars; ++g) {
+            pass_[g].reserve(capacity);
+            song_[g].reserve(capacity);
         }
     }
 
     // ---- Reading ----
 
     const std::vector<Change>& song(int guitar) const { return song_[guitar]; }
-    const std::vector<Change>& pass() const { return pass_; }
+    const std::vector<Change>& pass(int guitar) const { return pass_[guitar]; }
     int position(int guitar) const { return position_[guitar]; }
     bool allowingLive(int guitar) const { return allowingLive_[guitar]; }
     float mostRecentValue() const { return mostRecent_; }
@@ -45,19 +45,30 @@ public:
         mostRecent_ = value;
         return true;
     }
-    void addToPass(double time, float value, int overdubNo) { pass_.emplace_back(time, value, overdubNo); }
+    // The guitar the control now moves: the one its latest reading was for.
+    void heldBy(int guitar) { holder_ = guitar; }
+    void addToPass(double time, float value, int overdubNo) { pass_[holder_].emplace_back(time, value, overdubNo); }
     // The first note of a new song: its pass starts with the control where it
-    // is now, whatever was moved before.
-    void startSong(int overdubNo) {
-        pass_.clear();
-        pass_.emplace_back(0.0, mostRecent_, overdubNo);
+    // is now, whatever was moved before, on the guitar the note is played on
+    // (on the one the control last moved when the note is no guitar's).
+    void startSong(int overdubNo, int guitar) {
+        if (validGuitar(guitar)) {
+            holder_ = guitar;
+        }
+        for (auto& pass : pass_) {
+            pass.clear();
+        }
+        pass_[holder_].emplace_back(0.0, mostRecent_, overdubNo);
     }
-    // Adds the finished pass to one guitar's list.
-    void mergePass(int guitar) {
-        auto& list = song_[guitar];
-        list.insert(list.end(), pass_.begin(), pass_.end());
-        pass_.clear();
-        sortByTime(list);
+    // Adds the finished pass to the song, each change to the list of the
+    // guitar it was made on.
+    void mergePass() {
+        for (int g = 0; g < kGuitars; ++g) {
+            auto& list = song_[g];
+            list.insert(list.end(), pass_[g].begin(), pass_[g].end());
+            pass_[g].clear();
+            sortByTime(list);
+        }
     }
 
     // ---- Playback ----
@@ -112,8 +123,9 @@ public:
 
 private:
     std::vector<Change> song_[kGuitars];
-    std::vector<Change> pass_;
-    int position_[kGuitars] = {0, 0};
-    bool allowingLive_[kGuitars] = {false, false};
+    std::vector<Change> pass_[kGuitars];
+    int holder_ = 0;
+    int position_[kGuitars] = {};
+    bool allowingLive_[kGuitars] = {};
     float mostRecent_ = 0.0f;
 };

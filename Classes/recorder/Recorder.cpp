@@ -151,8 +151,8 @@ int Recorder::addPlayNoteLocked(int sampleNo, float volume, double releaseDelta)
         // The first note of a new song: the song starts here, with the pedal
         // and bar where they are now, whatever was waited or moved before.
         recordStartTimeStamp_ = now;
-        wah_.startSong(currentOverdubNo_);
-        whammy_.startSong(currentOverdubNo_);
+        wah_.startSong(currentOverdubNo_, SampleBank::guitarOfSlot(sampleNo));
+        whammy_.startSong(currentOverdubNo_, SampleBank::guitarOfSlot(sampleNo));
     }
     const double time = now - recordStartTimeStamp_;
     // Identifiers go up from 0. A damaged file may have left the counter
@@ -192,6 +192,7 @@ bool Recorder::addControlChangeLocked(ChangeList<Change>& list, int guitar, floa
     if (!validGuitar(guitar)) {
         return false;
     }
+    list.heldBy(guitar);
     if (recording_ && list.takeNewValue(value) && list.allowingLive(guitar)) {
         list.addToPass(clock_.now() - recordStartTimeStamp_, value, currentOverdubNo_);
     }
@@ -225,7 +226,6 @@ void Recorder::addOverdubNotesLocked() {
     if (!wasRecording_) {
         return;
     }
-    const int g = parent_ != nullptr ? clampGuitar(parent_->currentGuitar()) : 0;
     wasRecording_ = false;
 
     notes_.insert(notes_.end(), currentOverdubNotesToAdd_.begin(), currentOverdubNotesToAdd_.end());
@@ -237,8 +237,8 @@ void Recorder::addOverdubNotesLocked() {
     currentPitchBendsToAdd_.clear();
     sortByTime(pitchBends_);
 
-    whammy_.mergePass(g);
-    wah_.mergePass(g);
+    whammy_.mergePass();
+    wah_.mergePass();
 
     sanityCheckLocked();
 }
@@ -285,11 +285,11 @@ std::vector<Note> Recorder::currentOverdubNotesToAdd() const {
 std::vector<PitchChange> Recorder::currentPitchBendsToAdd() const {
     return copyLocked(currentPitchBendsToAdd_);
 }
-std::vector<WhammyBarChange> Recorder::whammyBarChangesToAdd() const {
-    return copyLocked(whammy_.pass());
+std::vector<WhammyBarChange> Recorder::whammyBarChangesToAdd(int guitar) const {
+    return validGuitar(guitar) ? copyLocked(whammy_.pass(guitar)) : std::vector<WhammyBarChange>{};
 }
-std::vector<WahChange> Recorder::wahChangesToAdd() const {
-    return copyLocked(wah_.pass());
+std::vector<WahChange> Recorder::wahChangesToAdd(int guitar) const {
+    return validGuitar(guitar) ? copyLocked(wah_.pass(guitar)) : std::vector<WahChange>{};
 }
 int Recorder::currentNoteID() const {
     return copyLocked(currentNoteID_);

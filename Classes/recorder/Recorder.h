@@ -86,12 +86,14 @@ public:
     // UI or playback thread (through the performer). Records a bend target.
     void addPitchChange(int noteID, float pitch);
     // UI thread (tilt readings, through the performer). Records a changed value
-    // and answers whether the live value may act on the sound.
+    // for the guitar the reading was for (the pass keeps it with that guitar
+    // until it is merged) and answers whether the live value may act on the sound.
     bool addWhammyBarChangeForGuitar(int guitar, float pitch);
     bool addWahChangeForGuitar(int guitar, float pitch);
 
     // Playback thread (or whoever drives the passes). Merges the finished pass
-    // into the song, sorts every list and runs the sanity check.
+    // into the song (each tilt change into its guitar's list), sorts every
+    // list and runs the sanity check.
     void addOverdubNotes();
 
     // ---- Playback and chord strums ----
@@ -169,8 +171,8 @@ public:
     std::vector<WahChange> wahChanges(int guitar) const;
     std::vector<Note> currentOverdubNotesToAdd() const;
     std::vector<PitchChange> currentPitchBendsToAdd() const;
-    std::vector<WhammyBarChange> whammyBarChangesToAdd() const;
-    std::vector<WahChange> wahChangesToAdd() const;
+    std::vector<WhammyBarChange> whammyBarChangesToAdd(int guitar) const;
+    std::vector<WahChange> wahChangesToAdd(int guitar) const;
     int currentNoteID() const;
     int currentOverdubNo() const;
     float mostRecentWhammyBarValue() const;

@@ -14,9 +14,6 @@ using Lock = std::lock_guard<std::mutex>;
 inline int clampGuitar(int guitar) {
     return guitar == 1 ? 1 : 0;
 }
-inline bool validGuitar(int guitar) {
-    return guitar == 0 || guitar == 1;
-}
 
 // The wah value a played-back change hands to the engine: the tilt's range.
 inline float heldWah(float value) {

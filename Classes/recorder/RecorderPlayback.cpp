@@ -93,7 +93,7 @@ double Recorder::nextPassTimeLocked(double now) const {
         nextIn(pitchBends_, currentPitchBendNo_, engine->pitchBendOn(0) || engine->pitchBendOn(1));
         const bool whammy = engine->whammyBarAttached(0) || engine->whammyBarAttached(1);
         const bool wah = engine->wahOn(0) || engine->wahOn(1);
-        for (int g = 0; g < 2; ++g) {
+        for (int g = 0; g < kGuitars; ++g) {
             nextIn(whammy_.song(g), whammy_.position(g), whammy);
             nextIn(wah_.song(g), wah_.position(g), wah);
         }
@@ -230,11 +230,9 @@ void Recorder::playSongEvents(double now) {
     while (pos < numNotes_ && due(notes_[static_cast<std::size_t>(pos)])) {
         const Note& note = notes_[static_cast<std::size_t>(pos)];
         if (note.keyDown()) {
-            const int voice =
-                engine != nullptr
-                    ? engine->playSampleWithSampleNo(note.sampleNo(), static_cast<double>(note.volume()),
-                                                     note.releaseDelta(), note.noteID())
-                    : -1;
+            const SoundEngine::NoteRequest request{note.sampleNo(), static_cast<double>(note.volume()),
+                                                   note.releaseDelta(), SampleBank::guitarOfSlot(note.sampleNo())};
+            const int voice = engine != nullptr ? engine->play(request, note.noteID()) : -1;
             // The note's stop (the first later event with its identifier)
             // takes this voice; a note that got none leaves its stop with no
             // voice, so that it releases nothing.

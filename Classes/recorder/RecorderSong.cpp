@@ -17,7 +17,7 @@ Song Recorder::snapshot() {
     const auto n = static_cast<std::size_t>(std::min(numNotes_, static_cast<int>(notes_.size())));
     e.notes.assign(notes_.begin(), notes_.begin() + static_cast<std::ptrdiff_t>(n));
     e.pitchBends = pitchBends_;
-    for (int g = 0; g < 2; ++g) {
+    for (int g = 0; g < kGuitars; ++g) {
         e.whammy[static_cast<std::size_t>(g)] = whammy_.song(g);
         e.wah[static_cast<std::size_t>(g)] = wah_.song(g);
     }
@@ -57,7 +57,7 @@ void Recorder::load(const Song& song) {
     }
     notesChangedLocked();
     pitchBends_ = std::move(e.pitchBends);
-    for (int g = 0; g < 2; ++g) {
+    for (int g = 0; g < kGuitars; ++g) {
         whammy_.setSong(g, std::move(e.whammy[static_cast<std::size_t>(g)]));
         std::vector<WahChange>& wah = e.wah[static_cast<std::size_t>(g)];
         // A song made by hand may hold any value; the recorder plays only the tilt's range.

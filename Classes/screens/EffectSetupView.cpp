@@ -4,6 +4,7 @@
 
 #include "audio/EffectsChain.h"
 #include "audio/SoundEngine.h"
+#include "core/GuitarId.h"
 #include "performer/Performer.h"
 #include "toolkit/Knob.h"
 #include "toolkit/Label.h"
@@ -131,7 +132,7 @@ EffectSetupView::EffectSetupView(ScreenHost* parent, Performer* performer, Pedal
 EffectSetupView::~EffectSetupView() = default;
 
 void EffectSetupView::setCurrentGuitar(int guitar) {
-    if (guitar == 0 || guitar == 1) {
+    if (validGuitar(guitar)) {
         currentGuitar_ = guitar;
     }
     guitarLabel_->setText(guitarText(currentGuitar_));

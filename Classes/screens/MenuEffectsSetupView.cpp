@@ -2,6 +2,7 @@
 
 #include "audio/EffectsChain.h"
 #include "audio/SoundEngine.h"
+#include "core/GuitarId.h"
 #include "ui/ScreenHost.h"
 
 namespace {
@@ -13,7 +14,7 @@ constexpr float kLightSize = 14;
 MenuEffectsSetupView::MenuEffectsSetupView(ScreenHost* parent)
     : MenuScreenView(parent, "MenuSetupEffectsBack.jpg") {
     // Over the dark light of each pedal in the picture.
-    for (int guitar = 0; guitar < 2; ++guitar)
+    for (int guitar = 0; guitar < kGuitars; ++guitar)
         forEachEffectDescriptor([&](const auto& d, int unit) {
             auto light = std::make_unique<ImageView>("EffectPowerLightOn.png");
             light->setBounds({0, 0, kLightSize, kLightSize});
@@ -30,7 +31,7 @@ MenuEffectsSetupView::~MenuEffectsSetupView() = default;
 
 void MenuEffectsSetupView::updateLights() {
     const SoundEngine* engine = parent() ? parent()->soundEngine() : nullptr;
-    for (int guitar = 0; guitar < 2; ++guitar)
+    for (int guitar = 0; guitar < kGuitars; ++guitar)
         forEachEffectDescriptor([&]<class U>(const EffectDescriptor<U>& d, int unit) {
             const bool on = engine && (engine->effect<U>(guitar).*d.switches[0].get)();
             lights_[static_cast<std::size_t>(guitar * kPedals + unit)]->setAlpha(on ? 1.0f : 0.0f);

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "core/FailureText.h"
+#include "core/GuitarId.h"
 #include "toolkit/Label.h"
 #include "system/MainThreadQueue.h"
 #include "recorder/Recorder.h"
@@ -272,7 +273,7 @@ std::string RecorderView::songSummary() const {
     if (!recorder_)
         return {};
     double end = 0;
-    size_t perGuitar[2] = {0, 0};
+    size_t perGuitar[kGuitars] = {};
     for (const Note& n : recorder_->notes()) {
         end = std::max(end, n.time());
         // The guitar as the MIDI export tells it from the sample number.

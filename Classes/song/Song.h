@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "audio/EngineSettings.h"
+#include "core/GuitarId.h"
 #include "song/Note.h"
 #include "song/PitchChange.h"
 #include "song/Tab.h"
@@ -41,8 +42,8 @@ struct SongEvents {
     int32_t currentNoteID = 0;
     std::vector<Note> notes;
     std::vector<PitchChange> pitchBends;
-    std::array<std::vector<WhammyBarChange>, 2> whammy;
-    std::array<std::vector<WahChange>, 2> wah;
+    std::array<std::vector<WhammyBarChange>, kGuitars> whammy;
+    std::array<std::vector<WahChange>, kGuitars> wah;
     // Note events of the file left out to keep to a limit: a song of 3,100
     // events answers 100, and the user is told that only the first play.
     int eventsLeftOut = 0;

@@ -10,6 +10,7 @@
 
 #include "audio/EngineSettings.h"
 #include "audio/SoundEngine.h"
+#include "core/GuitarId.h"
 #include "core/StrumwellFailure.h"
 #include "storage/MidiFileWriter.h"
 #include "storage/SongCodec.h"
@@ -240,7 +241,7 @@ MidiExport::Song MidiExport::songFrom(const ::Song& file) {
     }
     // An engine section the program does not read leaves the defaults.
     if (file.engine)
-        for (int g = 0; g < 2; ++g) {
+        for (int g = 0; g < kGuitars; ++g) {
             const size_t i = static_cast<size_t>(g);
             s.patchNo[i] = file.engine->of<GuitarPatch>(g).patchNo;
             s.pitchBendOn[i] = file.engine->of<PitchBend>(g).on;
@@ -271,11 +272,11 @@ bool MidiExport::readSongFile(const uint8_t* bytes, size_t size, MidiExport::Son
 MidiExport::Result MidiExport::build(const Song& song, const Options& options) {
     Result result;
     std::vector<double> noteTimes, bendTimes;
-    std::array<std::vector<double>, 2> whammyTimes, wahTimes;
+    std::array<std::vector<double>, kGuitars> whammyTimes, wahTimes;
     if (!effectiveTimes(song.notes, noteTimes, "note event", result.error) ||
         !effectiveTimes(song.pitchBends, bendTimes, "pitch change", result.error))
         return result;
-    for (size_t g = 0; g < 2; ++g)
+    for (size_t g = 0; g < kGuitars; ++g)
         if (!effectiveTimes(song.whammyBarChanges[g], whammyTimes[g], "whammy change", result.error) ||
             !effectiveTimes(song.wahChanges[g], wahTimes[g], "wah change", result.error))
             return result;
@@ -288,10 +289,10 @@ MidiExport::Result MidiExport::build(const Song& song, const Options& options) {
     // What the song's settings let be heard (the playback thread issues the
     // changes when either guitar has the switch on; a guitar's own voices
     // only follow them when it is mixed with the bend mixer).
-    std::array<bool, 2> bendHeard{}, whammyHeard{}, wahHeard{};
+    std::array<bool, kGuitars> bendHeard{}, whammyHeard{}, wahHeard{};
     const bool bendsIssued = song.pitchBendOn[0] || song.pitchBendOn[1];
     const bool whammyIssued = song.whammyBarAttached[0] || song.whammyBarAttached[1];
-    for (size_t g = 0; g < 2; ++g) {
+    for (size_t g = 0; g < kGuitars; ++g) {
         const bool bendMixer = song.pitchBendOn[g] || song.whammyBarAttached[g];
         bendHeard[g] = options.allEffects || (bendsIssued && bendMixer);
         whammyHeard[g] = options.allEffects || (whammyIssued && bendMixer);
@@ -334,7 +335,7 @@ MidiExport::Result MidiExport::build(const Song& song, const Options& options) {
     midi.timeSignature(conductor, 0, 4, 2);
     midi.setTrackEnd(conductor, toTick(songEnd));
 
-    for (int g = 0; g < 2; ++g) {
+    for (int g = 0; g < kGuitars; ++g) {
         const size_t gi = static_cast<size_t>(g);
         std::vector<size_t> mine;
         for (size_t p = 0; p < played.size(); ++p)

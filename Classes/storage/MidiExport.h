@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/GuitarId.h"
 #include "song/Note.h"
 #include "song/PitchChange.h"
 #include "song/WahChange.h"
@@ -54,12 +55,12 @@ public:
     struct Song {
         std::vector<Note> notes;
         std::vector<PitchChange> pitchBends;
-        std::array<std::vector<WhammyBarChange>, 2> whammyBarChanges;
-        std::array<std::vector<WahChange>, 2> wahChanges;
-        std::array<int32_t, 2> patchNo{1, 3};
-        std::array<bool, 2> pitchBendOn{false, true};
-        std::array<bool, 2> whammyBarAttached{false, true};
-        std::array<bool, 2> wahOn{false, true};
+        std::array<std::vector<WhammyBarChange>, kGuitars> whammyBarChanges;
+        std::array<std::vector<WahChange>, kGuitars> wahChanges;
+        std::array<int32_t, kGuitars> patchNo{1, 3};
+        std::array<bool, kGuitars> pitchBendOn{false, true};
+        std::array<bool, kGuitars> whammyBarAttached{false, true};
+        std::array<bool, kGuitars> wahOn{false, true};
         // Note events of the file that its load left out (beyond
         // Recorder::kMaxEvents); readSongFile fills it in.
         int eventsLeftOut = 0;

@@ -16,6 +16,7 @@
 #include "audio/CallbackUserData.h"
 #include "audio/SoundEngine.h"
 #include "core/FailureText.h"
+#include "core/GuitarId.h"
 #include "system/Clock.h"
 #include "system/Folders.h"
 #include "system/OfflineAudioOutput.h"
@@ -126,7 +127,7 @@ bool allSilent(const int16_t* values, size_t count) {
 // delay, a short stretch is enough for the wah filter to have settled.
 uint64_t quietFramesNeeded(const SoundEngine& engine) {
     uint64_t frames = RenderCommand::kMinQuietFrames;
-    for (int g = 0; g < 2; ++g) {
+    for (int g = 0; g < kGuitars; ++g) {
         if (!engine.delayOn(g))
             continue;
         int64_t values = std::clamp<int64_t>(engine.delayTime(g), 0, kDelayRingValues);

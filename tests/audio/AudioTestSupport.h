@@ -36,6 +36,11 @@ inline void writeBundle(const testsupport::TempFolder& folder, int length = 64) 
     });
 }
 
+// Starts a voice on an absolute slot, in the mix a recorded note of that slot joins.
+inline int playSlot(SoundEngine& e, int slot, double volume, double releaseDelta, int noteID) {
+    return e.play({slot, volume, releaseDelta, SampleBank::guitarOfSlot(slot)}, noteID);
+}
+
 // Renders one buffer; returns the interleaved frames.
 inline std::vector<int16_t> render(SoundEngine& engine, int frames) {
     std::vector<int16_t> out(size_t(frames) * 2, int16_t(0x5555));

@@ -15,11 +15,11 @@ namespace {
 TEST_F(EngineTest, AFullEngineStealsOnlyVoicesThatMayBeCutOff) {
     SoundEngine& e = makeEngine();
     for (int k = 0; k < 40; ++k)
-        e.playSampleWithSampleNo(k < 3 ? 1 : 0, 0.5, 0, k);
+        e.play({k < 3 ? 1 : 0, 0.5, 0, 0}, k);
     e.callbackUserData()->sampleList[1].cannotBeCulledOnTooManyNotes = true;
-    EXPECT_EQ(e.playSampleWithSampleNo(0, 0.5, 0, 50), 3);
+    EXPECT_EQ(e.play({0, 0.5, 0, 0}, 50), 3);
     e.callbackUserData()->sampleList[0].cannotBeCulledOnTooManyNotes = true;
-    EXPECT_EQ(e.playSampleWithSampleNo(0, 0.5, 0, 51), -1);
+    EXPECT_EQ(e.play({0, 0.5, 0, 0}, 51), -1);
     EXPECT_EQ(e.voiceNoteID(4), 4); // nothing changed
 }
 
@@ -29,7 +29,7 @@ TEST_F(EngineTest, UntrustedNumbersAreRefusedOrHeldInRange) {
     SoundEngine& e = makeEngine();
     loadSlot(0, constantSample(3000, 30000));
     // A stopped engine renders nothing, not even silence.
-    e.playSampleWithSampleNo(0, 1.0, 0, -1);
+    e.play({0, 1.0, 0, 0}, -1);
     e.stop();
     std::vector<int16_t> out(32, 77);
     EXPECT_EQ(SoundEngine::callbackProcStereo(e.callbackUserData(), out.data(), 16), -1);
@@ -39,8 +39,7 @@ TEST_F(EngineTest, UntrustedNumbersAreRefusedOrHeldInRange) {
     EXPECT_EQ(out, std::vector<int16_t>(32, 30000));
     e.stopAllSoundsImmediately();
     for (int slot : {200, -1})
-        EXPECT_EQ(
-            e.playSampleWithSampleNo(slot, 1.0, 0, -1) + e.play({slot, 1.0, 0.0}, -1), -2);
+        EXPECT_EQ(playSlot(e, slot, 1.0, 0, -1) + e.play({slot, 1.0, 0.0, 1}, -1), -2);
     for (int bad : {-1, 40}) {
         e.stopSample(bad);
         e.bendTo(bad, 2.0f);
@@ -60,11 +59,11 @@ TEST_F(EngineTest, UntrustedNumbersAreRefusedOrHeldInRange) {
     EXPECT_EQ(e.numSamplesPlaying(), 0);
     // A volume far above 2 plays as 2 (30000 * 2 clips); a positive or huge
     // release slope cannot overflow the envelope.
-    e.stopSample(e.playSampleWithSampleNo(0, 1e30, 1e30, -1));
+    e.stopSample(playSlot(e, 0, 1e30, 1e30, -1));
     EXPECT_EQ(render(e, 16), std::vector<int16_t>(32, 32767));
     e.stopAllSoundsImmediately();
     EXPECT_EQ(e.numSamplesPlaying(), 0);
-    const int w = e.playSampleWithSampleNo(0, std::nan(""), -1e300, -1);
+    const int w = playSlot(e, 0, std::nan(""), -1e300, -1);
     e.stopSample(w);
     EXPECT_EQ(render(e, 16), std::vector<int16_t>(32, 0));
     render(e, 16);
@@ -73,7 +72,7 @@ TEST_F(EngineTest, UntrustedNumbersAreRefusedOrHeldInRange) {
     // fast one is held, and stops at the end of the sample.
     e.setWhammyBarAttached(0, true);
     e.setWhammyForGuitar(0, -5.0f);
-    const int v = e.playSampleWithSampleNo(0, 1.0, 0, -1);
+    const int v = e.play({0, 1.0, 0, 0}, -1);
     EXPECT_EQ(render(e, 64), std::vector<int16_t>(128, 0));
     EXPECT_EQ(e.voiceState(v).playPosition, 0.0f);
     EXPECT_EQ(e.numSamplesPlaying(), 0); // silent until the whammy lets it go on
@@ -99,7 +98,7 @@ TEST_F(EngineTest, UntrustedPedalSettingsAreHeldToTheKnobsRange) {
         loadSlot(0, square);
         e.setWahOn(0, true);
         direct ? e.effect<WahEffect>(0).storeUncheckedCoefficient(f) : e.setWahForGuitar(0, f);
-        e.playSampleWithSampleNo(0, 0.6, 0, -1);
+        playSlot(e, 0, 0.6, 0, -1);
         return std::make_pair(e.wahForGuitar(0), render(e, 1024));
     };
     SoundEngine d(nullptr, nullptr, folder.str(), clock);
@@ -126,7 +125,7 @@ TEST_F(EngineTest, UntrustedPedalSettingsAreHeldToTheKnobsRange) {
     }
     writeWav(folder.file("loud.wav"), constantSample(100, 20000));
     d.loadSampleAtSlot(48, "loud.wav");
-    d.playSampleWithSampleNo(48, 1.0, 0, -1);
+    playSlot(d, 48, 1.0, 0, -1);
     int16_t highest = 0;
     for (int time : {2, -5, 88400, 100000, 88401, 1 << 30}) {
         for (bool pp : {false, true}) {

@@ -152,7 +152,7 @@ TEST_F(PerformerTest, TiltsPlayThePedalsOfTheCurrentGuitarOrTheChecksAlertOnce) 
     EXPECT_EQ(std::pair(performer->numAccelerometerStartTries(), performer->accelerometerWorking()),
               std::pair(12, false));
     for (int g : {1, 0}) {
-        parent.guitar = g;
+        performer->setGuitar(g);
         engine.setWahOn(g, true);
         engine.setWhammyBarAttached(g, true);
         recorder.record();
@@ -163,7 +163,7 @@ TEST_F(PerformerTest, TiltsPlayThePedalsOfTheCurrentGuitarOrTheChecksAlertOnce) 
         feed(0.5, -0.5, 10 + 10 * g);
         feed(-0.3, 0.35, 400);
         EXPECT_NEAR(engine.wahForGuitar(g) + 10 * engine.whammy(g), 0.275f - 2.5f, 1e-4) << g;
-        EXPECT_FALSE(recorder.wahChangesToAdd().empty() || recorder.whammyBarChangesToAdd().empty()) << g;
+        EXPECT_FALSE(recorder.wahChangesToAdd(g).empty() || recorder.whammyBarChangesToAdd(g).empty()) << g;
         EXPECT_EQ(engine.whammy(1 - g), other);
         EXPECT_FALSE(performer->songHoldsTilt(g));
         recorder.stop();

@@ -7,7 +7,8 @@
 // Nothing is recorded until recording (nor on a guitar that does not exist).
 // The first note of a song starts it: whatever was waited or moved before,
 // the song begins with the note and the whammy and wah where they are then.
-// Repeated values are recorded once, the last value being both guitars'.
+// Repeated values are recorded once, the last value being both guitars'; a
+// change lands on the guitar it was made on, not on the one current at the merge.
 TEST(Recording, NothingBeforeRecordingAndTheFirstNoteStartsTheSong) {
     Rig r;
     r.rec.play(); // an empty song: stays idle
@@ -18,26 +19,27 @@ TEST(Recording, NothingBeforeRecordingAndTheFirstNoteStartsTheSong) {
     EXPECT_TRUE(r.rec.addWahChangeForGuitar(1, 0.1f));
     EXPECT_FALSE(r.rec.addWahChangeForGuitar(2, 0.1f));
     EXPECT_EQ(r.snapshot() + r.pending(), "0 e0");
-    EXPECT_TRUE(r.rec.currentPitchBendsToAdd().empty() && r.rec.whammyBarChangesToAdd().empty());
+    EXPECT_TRUE(r.rec.currentPitchBendsToAdd().empty() && r.rec.whammyBarChangesToAdd(0).empty());
     r.record();
     r.clock.advance(1.0);
     EXPECT_TRUE(r.rec.addWahChangeForGuitar(0, 0.3f) && r.rec.addWhammyBarChangeForGuitar(0, 0.2f));
-    EXPECT_EQ(r.rec.wahChangesToAdd().size(), 1u);
+    EXPECT_EQ(r.rec.wahChangesToAdd(0).size(), 1u);
     r.clock.advance(2.0);
     EXPECT_EQ(r.rec.addPlayNote(10, 0.8f, -1e-5), 0);
     for (int g : {0, 0, 1})
         EXPECT_TRUE(r.rec.addWhammyBarChangeForGuitar(g, 0.25f) && r.rec.addWahChangeForGuitar(0, 0.4f));
+    EXPECT_TRUE(r.rec.addWhammyBarChangeForGuitar(1, 0.5f) && r.rec.addWahChangeForGuitar(1, 0.45f));
     r.rec.addStopNote(-1); // a voice started before recording
     r.clock.advance(0.5);
     r.rec.addStopNote(0);
     r.rec.addPitchChange(0, 1.0616666f);
     EXPECT_EQ(r.pending(), "+0/10@0o1 --1@0 -0@0.5");
-    EXPECT_EQ(r.rec.mostRecentWhammyBarValue(), 0.25f);
+    EXPECT_EQ(r.rec.mostRecentWhammyBarValue(), 0.5f);
     r.rec.stop();
     SongBytes expected(1);
     expected.down(0.0, 0, 10, 0.8f, -1e-5).up(0.0, -1).up(0.5, 0).pitches = {{0.5, 0, 1.0616666f, 1}};
-    expected.whammy[0] = {{0.0, 0.2f, 1}, {0.0, 0.25f, 1}};
-    expected.wah[0] = {{0.0, 0.3f, 1}, {0.0, 0.4f, 1}};
+    expected.whammy[0] = {{0.0, 0.2f, 1}, {0.0, 0.25f, 1}}, expected.whammy[1] = {{0.0, 0.5f, 1}};
+    expected.wah[0] = {{0.0, 0.3f, 1}, {0.0, 0.4f, 1}}, expected.wah[1] = {{0.0, 0.45f, 1}};
     EXPECT_EQ(r.saved(), expected.version2()) << "the save merges the stopped pass";
 }
 
@@ -75,13 +77,13 @@ TEST(Recording, OverdubsMergeInTimeOrderAndComeOffAgain) {
     r.rec.eraseLastOverdub(); // nothing left, the number still goes down
     EXPECT_EQ(r.rec.currentOverdubNo(), -1);
     // A stopped pass is merged by the next record if no pass came first
-    // (pedal changes going to the current guitar).
+    // (pedal changes going to the guitars they were made on).
     r.rec.record();
     r.rec.addStopNote(r.rec.addPlayNote(1, 1.0f, 0.0));
     r.rec.stop();
     r.rec.record();
     expect("+3/1@0 -3@0 --1@0.5", "w0,0 h0,0 o1");
-    EXPECT_TRUE(r.pending().empty() && r.rec.whammyBarChangesToAdd().empty());
+    EXPECT_TRUE(r.pending().empty() && r.rec.whammyBarChangesToAdd(0).empty());
 }
 
 // A restored song's notes carry overdub 0 and share one creation time: the
