@@ -1,6 +1,7 @@
 #include "storage/SongCodec.h"
 
 #include "core/ByteWriter.h"
+#include "core/SongVersion.h"
 #include "storage/RecorderSection.h"
 #include "storage/SongSections.h"
 #include "storage/VersionHeader.h"
@@ -34,10 +35,21 @@ Song SongCodec::readTab(const uint8_t* bytes, size_t size) {
 std::vector<uint8_t> SongCodec::writeSong(const Song& song) {
     const std::vector<uint8_t> tabSection = song.tab.createSaveTabBuffer();
     const std::vector<uint8_t> recorderSection = RecorderSection::write(song.events.value_or(SongEvents()));
-    const std::vector<uint8_t> engineSection = song.engine.value_or(EngineSettings()).write();
+    std::vector<uint8_t> engineSection;
+    if (song.engine) {
+        engineSection = song.engine->write();
+    } else {
+        // A song read from a version whose engine section this build does not
+        // know has no settings of its own. Plain zeroes are not all valid
+        // settings (a read holds them to their knobs' ranges), so they are
+        // written as a read gives them back: what is written reads back the same.
+        const std::vector<uint8_t> zeroes = EngineSettings().write();
+        engineSection = EngineSettings::read(zeroes.data(), zeroes.size(), SongVersion::kCurrent).write();
+    }
     ByteWriter w(VersionHeader::kSize + 12 + tabSection.size() + recorderSection.size() + engineSection.size());
     VersionHeader::write(w);
-    for (const std::vector<uint8_t>* section : {&tabSection, &recorderSection, &engineSection}) {
+    for (const std::vector<uint8_t>* section :
+         std::initializer_list<const std::vector<uint8_t>*>{&tabSection, &recorderSection, &engineSection}) {
         w.i32(static_cast<int32_t>(section->size()));
         w.bytes(section->data(), section->size());
     }

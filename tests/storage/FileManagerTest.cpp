@@ -3,6 +3,7 @@
 #include "StorageTestSupport.h"
 #include "core/FailureText.h"
 #include "core/StrumwellFailure.h"
+#include "storage/SongCodec.h"
 #include "storage/StateRescue.h"
 #include "storage/VersionHeader.h"
 
@@ -118,6 +119,9 @@ TEST_F(FileManagerTest, OlderFilesWithoutHeadersAndUnknownVersions) {
     EXPECT_EQ(model.engine.guitarVolume(0), 0.25f);
     EXPECT_THAT(dump(v7).out, HasSubstr("\"version\": 7,\n  \"tab\""));
     EXPECT_THAT(dump(v7).out, HasSubstr("\"recorder\": null,\n  \"engine\": null\n}"));
+    // Written again, such a song gets settings that read back as written.
+    const Bytes once = SongCodec::writeSong(SongCodec::readSong(v7.data(), v7.size()));
+    EXPECT_EQ(SongCodec::writeSong(SongCodec::readSong(once.data(), once.size())), once);
 }
 
 // The shared table of damaged songs through every reader: a load leaves the
