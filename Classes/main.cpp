@@ -6,12 +6,12 @@
 #include "app/Strumwell.h"
 #include "backend/sdl/Application.h"
 #include "backend/sdl/SdlAudioOutput.h"
-#include "system/CommandLine.h"
-#include "system/Folders.h"
 #include "storage/DumpCommand.h"
 #include "storage/ExportCommand.h"
 #include "storage/RenderCommand.h"
 #include "storage/TabCommand.h"
+#include "system/CommandLine.h"
+#include "system/Folders.h"
 #include "ui/ScreenCatalog.h"
 
 int main(int argc, char** argv) {

@@ -52,14 +52,14 @@
 #endif
 
 #include "app/Strumwell.h"
-#include "toolkit/AlertView.h"
 #include "backend/sdl/Application.h"
 #include "backend/sdl/SdlAudioOutput.h"
-#include "toolkit/View.h"
 #include "system/Folders.h"
 #include "system/LatencyProbe.h"
 #include "system/MainThreadQueue.h"
 #include "system/ViewGeometry.h"
+#include "toolkit/AlertView.h"
+#include "toolkit/View.h"
 
 namespace {
 

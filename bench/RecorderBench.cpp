@@ -19,10 +19,10 @@
 #include <vector>
 
 #include "audio/SoundEngine.h"
-#include "system/Clock.h"
-#include "system/OfflineAudioOutput.h"
 #include "recorder/Recorder.h"
 #include "storage/RecorderSection.h"
+#include "system/Clock.h"
+#include "system/OfflineAudioOutput.h"
 
 namespace {
 

@@ -37,7 +37,8 @@ constexpr ScreenEntry kScreens[] = {
     {ScreenHost::kTabGuitar, [](Strumwell& a) { return make<TabGuitarView>(&a, a.performer(), a.tab()); }},
     {ScreenHost::kTabGuitarSetup,
      [](Strumwell& a) { return make<TabGuitarSetupView>(&a, a.performer(), a.tab()); }},
-    {ScreenHost::kDelayEffectSetup, [](Strumwell& a) { return make<DelayEffectSetupView>(&a, a.performer()); }},
+    {ScreenHost::kDelayEffectSetup,
+     [](Strumwell& a) { return make<DelayEffectSetupView>(&a, a.performer()); }},
     {ScreenHost::kManualFretGuitar,
      [](Strumwell& a) { return make<ManualFretAndPluckGuitarView>(&a, a.performer()); }},
     {ScreenHost::kHammerOnGuitar, [](Strumwell& a) { return make<HammerOnGuitarView>(&a, a.performer()); }},
@@ -60,7 +61,8 @@ constexpr ScreenEntry kScreens[] = {
 
 // A screen in the catalog without a factory would name a screen that cannot
 // be shown; a factory without an entry, one that nothing leads to.
-static_assert(std::ranges::equal(kScreens, ScreenCatalog::kScreens, {}, &ScreenEntry::number, &ScreenInfo::number),
+static_assert(std::ranges::equal(kScreens, ScreenCatalog::kScreens, {}, &ScreenEntry::number,
+                                 &ScreenInfo::number),
               "every screen of ui/ScreenCatalog needs a factory here, in the same order, and only those");
 
 } // namespace

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "audio/SoundEngineParent.h"
-#include "toolkit/ApplicationDelegate.h"
 #include "system/Geometry.h"
+#include "toolkit/ApplicationDelegate.h"
 #include "ui/ScreenHost.h"
 
 class View;

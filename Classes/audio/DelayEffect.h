@@ -31,7 +31,7 @@ public:
     static constexpr int kSavedSince = 0;
     // The feedback and mix fallbacks above are these defaults.
     static constexpr Params kDefaults[kGuitars] = {{false, true, 26460, 0.4f, 0.9f},
-                                            {true, true, 26460, 0.4f, 0.9f}};
+                                                   {true, true, 26460, 0.4f, 0.9f}};
 
     // Control thread. Allocates the ring.
     DelayEffect();
@@ -82,20 +82,45 @@ public:
         {PedalControl::Knob1, 185, 187, 296, 296},
         {PedalControl::Knob2, 185, 296, 296, 406},
     };
-    static constexpr EffectSwitch<DelayEffect> kSwitches[] = {
-        {PedalControl::FootSwitch, "delayOn", &DelayEffect::on, &DelayEffect::setOn, "EffectPowerLightOn.png",
-         {292, 74}},
-        {PedalControl::OptionSwitch, "pingPong", &DelayEffect::pingPong, &DelayEffect::setPingPong,
-         "EffectOptionOn.png", {140, 163}}};
-    static constexpr EffectKnob<DelayEffect> kKnobs[] = {
-        {"delayMix", &DelayEffect::mix, &DelayEffect::setMix, "Knob.png", {238, 136}, {{183.5f, 136}, false, 100, 1}},
-        {"delayFeedback", &DelayEffect::feedback, &DelayEffect::setFeedback, "Knob.png", {238, 240},
-         {{183.5f, 240}, false, 100, 1}},
-        {"delayTime", &DelayEffect::timeKnob, &DelayEffect::setTimeKnob, "Knob.png", {238, 339},
-         {{183.5f, 339}, false, 1000, kRingValues}}};
+    static constexpr EffectSwitch<DelayEffect> kSwitches[] = {{PedalControl::FootSwitch,
+                                                               "delayOn",
+                                                               &DelayEffect::on,
+                                                               &DelayEffect::setOn,
+                                                               "EffectPowerLightOn.png",
+                                                               {292, 74}},
+                                                              {PedalControl::OptionSwitch,
+                                                               "pingPong",
+                                                               &DelayEffect::pingPong,
+                                                               &DelayEffect::setPingPong,
+                                                               "EffectOptionOn.png",
+                                                               {140, 163}}};
+    static constexpr EffectKnob<DelayEffect> kKnobs[] = {{"delayMix",
+                                                          &DelayEffect::mix,
+                                                          &DelayEffect::setMix,
+                                                          "Knob.png",
+                                                          {238, 136},
+                                                          {{183.5f, 136}, false, 100, 1}},
+                                                         {"delayFeedback",
+                                                          &DelayEffect::feedback,
+                                                          &DelayEffect::setFeedback,
+                                                          "Knob.png",
+                                                          {238, 240},
+                                                          {{183.5f, 240}, false, 100, 1}},
+                                                         {"delayTime",
+                                                          &DelayEffect::timeKnob,
+                                                          &DelayEffect::setTimeKnob,
+                                                          "Knob.png",
+                                                          {238, 339},
+                                                          {{183.5f, 339}, false, 1000, kRingValues}}};
     static constexpr EffectDescriptor<DelayEffect> kDescriptor{
-        "DELAY", 4, "EffectDelaySetupBack.jpg", kAreas, kSwitches, kKnobs,
-        {{{258, 161}, 165, 111, 320, 211}, {{104, 178}, 0, 128, 165, 228}}, -1};
+        "DELAY",
+        4,
+        "EffectDelaySetupBack.jpg",
+        kAreas,
+        kSwitches,
+        kKnobs,
+        {{{258, 161}, 165, 111, 320, 211}, {{104, 178}, 0, 128, 165, 228}},
+        -1};
 
     // Render thread.
     void beginBuffer() override;

@@ -81,14 +81,14 @@ struct MenuPlace {
 };
 
 template <class U> struct EffectDescriptor {
-    const char* name;                       // as the menu and the manual call it
-    int screen;                             // the pedal screen's number
-    const char* picture;                    // the pedal screen's background
-    std::span<const PedalArea> areas;       // tested in order, the first match winning
+    const char* name;                          // as the menu and the manual call it
+    int screen;                                // the pedal screen's number
+    const char* picture;                       // the pedal screen's background
+    std::span<const PedalArea> areas;          // tested in order, the first match winning
     std::span<const EffectSwitch<U>> switches; // switch 0 is the foot switch (the `on` field)
-    std::span<const EffectKnob<U>> knobs;   // knob i answers PedalControl::Knob0 + i
+    std::span<const EffectKnob<U>> knobs;      // knob i answers PedalControl::Knob0 + i
     MenuPlace menu[kGuitars];
-    int midiController;                     // the controller that moves it, -1 for none
+    int midiController; // the controller that moves it, -1 for none
 };
 
 // Beyond the picture: an area open on that side.

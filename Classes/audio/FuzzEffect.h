@@ -39,15 +39,27 @@ public:
         {PedalControl::FootSwitch, 0, 62, 93, 420},
         {PedalControl::Knob0, 106, 134, 260, 342},
     };
-    static constexpr EffectSwitch<FuzzEffect> kSwitches[] = {
-        {PedalControl::FootSwitch, "fuzzOn", &FuzzEffect::on, &FuzzEffect::setOn, "EffectPowerLightOn.png",
-         {297, 237}}};
-    static constexpr EffectKnob<FuzzEffect> kKnobs[] = {{"fuzzThreshold", &FuzzEffect::threshold,
-                                                         &FuzzEffect::setThreshold, "FuzzDialPointer.png",
-                                                         {181, 239}, {{241.5f, 350}, true, 10, 1}}};
+    static constexpr EffectSwitch<FuzzEffect> kSwitches[] = {{PedalControl::FootSwitch,
+                                                              "fuzzOn",
+                                                              &FuzzEffect::on,
+                                                              &FuzzEffect::setOn,
+                                                              "EffectPowerLightOn.png",
+                                                              {297, 237}}};
+    static constexpr EffectKnob<FuzzEffect> kKnobs[] = {{"fuzzThreshold",
+                                                         &FuzzEffect::threshold,
+                                                         &FuzzEffect::setThreshold,
+                                                         "FuzzDialPointer.png",
+                                                         {181, 239},
+                                                         {{241.5f, 350}, true, 10, 1}}};
     static constexpr EffectDescriptor<FuzzEffect> kDescriptor{
-        "FUZZ", 12, "EffectFuzzSetupBack.jpg", kAreas, kSwitches, kKnobs,
-        {{{258, 258}, 165, 211, 320, 305}, {{104, 276.5f}, 0, 228, 165, 325}}, -1};
+        "FUZZ",
+        12,
+        "EffectFuzzSetupBack.jpg",
+        kAreas,
+        kSwitches,
+        kKnobs,
+        {{{258, 258}, 165, 211, 320, 305}, {{104, 276.5f}, 0, 228, 165, 325}},
+        -1};
 
     // Render thread.
     void beginBuffer() override;

@@ -189,7 +189,8 @@ int SoundEngine::play(const NoteRequest& note, int noteID) {
 SoundEngine::NoteRequest SoundEngine::noteFor(int guitar, int sampleNo) const {
     if (!validGuitar(guitar))
         return {};
-    return {sampleNo + cb_.guitarSampleStartNo[guitar], cb_.guitarVolume[guitar].load(std::memory_order_relaxed),
+    return {sampleNo + cb_.guitarSampleStartNo[guitar],
+            cb_.guitarVolume[guitar].load(std::memory_order_relaxed),
             cb_.guitarReleaseDelta[guitar].load(std::memory_order_relaxed), guitar};
 }
 

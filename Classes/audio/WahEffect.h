@@ -49,12 +49,21 @@ public:
         {PedalControl::NextPedal, 86, -kPedalOpen, 220, 64}, // before the treadle it overlaps
         {PedalControl::FootSwitch, 0, 62, 293, 420},
     };
-    static constexpr EffectSwitch<WahEffect> kSwitches[] = {
-        {PedalControl::FootSwitch, "wahOn", &WahEffect::on, &WahEffect::setOn, "EffectPowerLightOn.png",
-         {308.5f, 389.5f}}};
+    static constexpr EffectSwitch<WahEffect> kSwitches[] = {{PedalControl::FootSwitch,
+                                                             "wahOn",
+                                                             &WahEffect::on,
+                                                             &WahEffect::setOn,
+                                                             "EffectPowerLightOn.png",
+                                                             {308.5f, 389.5f}}};
     static constexpr EffectDescriptor<WahEffect> kDescriptor{
-        "WAH", 18, "EffectWahSetupBack.jpg", kAreas, kSwitches, {},
-        {{{193, 344}, 165, 30, 320, 382}, {{39, 366.5f}, 0, 325, 165, 408}}, 74};
+        "WAH",
+        18,
+        "EffectWahSetupBack.jpg",
+        kAreas,
+        kSwitches,
+        {},
+        {{{193, 344}, 165, 30, 320, 382}, {{39, 366.5f}, 0, 325, 165, 408}},
+        74};
 
     // Render thread.
     void beginBuffer() override;

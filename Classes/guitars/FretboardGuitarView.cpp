@@ -6,8 +6,8 @@
 #include <string>
 
 #include "audio/SoundEngine.h"
-#include "performer/Performer.h"
 #include "guitars/Bands.h"
+#include "performer/Performer.h"
 #include "toolkit/Graphics.h"
 
 namespace {

@@ -124,8 +124,7 @@ void GuitarScreenView::redraw() {
 
 void GuitarScreenView::refreshTiltGauge() {
     if (performer_)
-        tiltGauge_.show(
-            TiltGauge::read(*performer_, currentGuitar(), transport_->getState() == 1));
+        tiltGauge_.show(TiltGauge::read(*performer_, currentGuitar(), transport_->getState() == 1));
 }
 
 void GuitarScreenView::playbackEnded() {

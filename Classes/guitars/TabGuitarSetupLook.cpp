@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <string>
 
-#include "toolkit/Graphics.h"
-#include "storage/ChordLibrary.h"
 #include "song/Tab.h"
+#include "storage/ChordLibrary.h"
+#include "toolkit/Graphics.h"
 #include "ui/ScreenHost.h"
 
 // How the tab editor looks: its views, and drawing them from the editor's

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <string>
 
-#include "performer/Performer.h"
 #include "audio/SoundEngine.h"
 #include "guitars/Bands.h"
 #include "guitars/Tuning.h"
-#include "storage/ChordLibrary.h"
+#include "performer/Performer.h"
 #include "song/Tab.h"
+#include "storage/ChordLibrary.h"
 #include "ui/ScreenHost.h"
 
 // What the tab editor does with fingers and sounds.

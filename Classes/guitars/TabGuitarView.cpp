@@ -3,13 +3,13 @@
 #include <cstdio>
 
 #include "audio/SoundEngine.h"
-#include "performer/Performer.h"
 #include "guitars/Bands.h"
 #include "guitars/TabGuitarKeys.h"
 #include "guitars/Tuning.h"
+#include "performer/Performer.h"
+#include "song/Tab.h"
 #include "toolkit/Graphics.h"
 #include "toolkit/Knob.h"
-#include "song/Tab.h"
 
 namespace {
 
@@ -358,9 +358,7 @@ void TabGuitarView::pressString(int string) {
         // nothing would ever stop it (and a recording would keep it open).
         if (voice != -1 && soundEngine_)
             performer_->release(voice);
-        voice = performer_ ? performer_->playHumanized(
-                                   guitar, Tuning::sampleFor(string, fret))
-                             : -1;
+        voice = performer_ ? performer_->playHumanized(guitar, Tuning::sampleFor(string, fret)) : -1;
         return;
     }
     int samples[kNumStrings];

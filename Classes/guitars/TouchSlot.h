@@ -1,8 +1,8 @@
 #pragma once
 #include <array>
 
-#include "toolkit/FingerView.h"
 #include "system/Geometry.h"
+#include "toolkit/FingerView.h"
 
 // One tracked touch of a fretboard screen. `address` is the toolkit's identity
 // of the touch occupying the slot (not owned); a free slot holds none.

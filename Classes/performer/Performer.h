@@ -26,7 +26,8 @@ public:
     // parent (may be null: no alerts) and accelerometer (may be null) are not
     // owned. Sets up the accelerometer. Tilt readings act on guitar 0 until
     // setGuitar says otherwise.
-    Performer(SoundEngine& engine, Recorder& recorder, SoundEngineParent* parent, Accelerometer* accelerometer);
+    Performer(SoundEngine& engine, Recorder& recorder, SoundEngineParent* parent,
+              Accelerometer* accelerometer);
     ~Performer() override;
     Performer(const Performer&) = delete;
     Performer& operator=(const Performer&) = delete;

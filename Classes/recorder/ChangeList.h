@@ -10,14 +10,13 @@
 
 // The recorded movements of one control (the whammy bar or the wah pedal):
 // a time-sorted list per guitar in the song, the changes of the pass being
-// recorded (each kept with the guitar it was made on), the playback position in each guitar's list and whether a
-// guitar's live movements may act on the sound (only once its recorded ones
-// have all played). The recorder keeps one for each control.
+// recorded (each kept with the guitar it was made on), the playback position in each guitar's list and
+// whether a guitar's live movements may act on the sound (only once its recorded ones have all played). The
+// recorder keeps one for each control.
 //
 // Threads: only touched under the recorder's lock.
 template <class Change> class ChangeList {
 public:
-
     void reserve(std::size_t capacity) {
         for (int g = 0; g < kGuitars; ++g) {
             pass_[g].reserve(capacity);
@@ -47,7 +46,9 @@ public:
     }
     // The guitar the control now moves: the one its latest reading was for.
     void heldBy(int guitar) { holder_ = guitar; }
-    void addToPass(double time, float value, int overdubNo) { pass_[holder_].emplace_back(time, value, overdubNo); }
+    void addToPass(double time, float value, int overdubNo) {
+        pass_[holder_].emplace_back(time, value, overdubNo);
+    }
     // The first note of a new song: its pass starts with the control where it
     // is now, whatever was moved before, on the guitar the note is played on
     // (on the one the control last moved when the note is no guitar's).

@@ -9,10 +9,10 @@
 #include <thread>
 #include <vector>
 
-#include "recorder/Transport.h"
-#include "system/Clock.h"
 #include "recorder/ChangeList.h"
+#include "recorder/Transport.h"
 #include "song/Song.h"
+#include "system/Clock.h"
 
 class SoundEngine;
 class SoundEngineParent;

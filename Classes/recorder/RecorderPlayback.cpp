@@ -4,9 +4,9 @@
 
 #include "audio/SoundEngine.h"
 #include "audio/SoundEngineParent.h"
-#include "system/MainThreadQueue.h"
 #include "recorder/Recorder.h"
 #include "recorder/RecorderInternals.h"
+#include "system/MainThreadQueue.h"
 
 // The playback thread and its pass: chord strums, the song's events as they
 // fall due, and when the next pass is needed.
@@ -231,7 +231,8 @@ void Recorder::playSongEvents(double now) {
         const Note& note = notes_[static_cast<std::size_t>(pos)];
         if (note.keyDown()) {
             const SoundEngine::NoteRequest request{note.sampleNo(), static_cast<double>(note.volume()),
-                                                   note.releaseDelta(), SampleBank::guitarOfSlot(note.sampleNo())};
+                                                   note.releaseDelta(),
+                                                   SampleBank::guitarOfSlot(note.sampleNo())};
             const int voice = engine != nullptr ? engine->play(request, note.noteID()) : -1;
             // The note's stop (the first later event with its identifier)
             // takes this voice; a note that got none leaves its stop with no

@@ -8,7 +8,7 @@ int DelayEffectSetupView::delayTimeForTaps(float totalTapDuration, int numberOfT
         return 0;
     }
     return DelayEffect::heldTime(totalTapDuration / static_cast<float>(numberOfTaps) *
-                            static_cast<float>(kRingLength));
+                                 static_cast<float>(kRingLength));
 }
 
 DelayEffectSetupView::DelayEffectSetupView(ScreenHost* parent, Performer* performer, const Clock& clock)

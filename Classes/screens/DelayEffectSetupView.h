@@ -3,15 +3,15 @@ class Performer;
 #include <memory>
 #include <optional>
 
-#include "system/Clock.h"
 #include "screens/EffectSetupView.h"
+#include "system/Clock.h"
 
 class Label;
 
 // The delay pedal (screen 4), as DelayEffect's descriptor lays it out: foot
 // switch, ping-pong switch and light, three knobs (mix, feedback, time) with
-// their readouts, and the tap tempo button, handled here, that sets the delay time to the average interval of a run of taps less than
-// a second apart.
+// their readouts, and the tap tempo button, handled here, that sets the delay time to the average interval of
+// a run of taps less than a second apart.
 //
 // Threads: UI thread only.
 class DelayEffectSetupView : public EffectSetupView {

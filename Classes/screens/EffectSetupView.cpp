@@ -30,7 +30,8 @@ std::unique_ptr<ImageView> makeLight(const EffectSetupView::Switch& s) {
 // The pedal screens in the order of the chain.
 constexpr auto kPedalScreens = [] {
     std::array<int, EffectsChain::kNumUnits> screens{};
-    forEachEffectDescriptor([&](const auto& d, int index) { screens[static_cast<std::size_t>(index)] = d.screen; });
+    forEachEffectDescriptor(
+        [&](const auto& d, int index) { screens[static_cast<std::size_t>(index)] = d.screen; });
     return screens;
 }();
 // The screens the rest of the program knows by name are the descriptors'.
@@ -108,8 +109,8 @@ EffectSetupView::EffectSetupView(ScreenHost* parent, Performer* performer, Pedal
     addSubview(guitarLabel_.get());
     addSubview(&pressed_);
     for (const KnobControl& k : pedal_.knobs) {
-        knobs_.push_back(std::make_unique<Knob>(this, static_cast<int>(k.centre.x), static_cast<int>(k.centre.y),
-                                                k.pointer));
+        knobs_.push_back(std::make_unique<Knob>(this, static_cast<int>(k.centre.x),
+                                                static_cast<int>(k.centre.y), k.pointer));
         auto label = std::make_unique<Label>(Rect{k.readoutCentre.x - 24, k.readoutCentre.y - 8.5f, 48, 17});
         label->setFont("Helvetica-Bold", 12);
         label->setTextColor(Color{244, 230, 200, 255});

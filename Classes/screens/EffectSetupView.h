@@ -186,7 +186,8 @@ private:
 namespace effect_setup_detail {
 // The readout of a knob bound to field `name` of U's saved fields (see
 // KnobReadout).
-template <class U> std::string readoutText(const U& unit, const KnobReadout& r, const char* name, float knob) {
+template <class U>
+std::string readoutText(const U& unit, const KnobReadout& r, const char* name, float knob) {
     char text[24] = "";
     if (r.ofKnob) {
         std::snprintf(text, sizeof text, "%.1f", static_cast<double>(knob) * r.multiplier);

@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
+#include "screens/BoxText.h"
+#include "screens/ScreenParts.h"
 #include "toolkit/DefaultButtonMark.h"
 #include "toolkit/ImageView.h"
 #include "toolkit/Label.h"
 #include "toolkit/MessageBoxKeys.h"
-#include "screens/BoxText.h"
-#include "screens/ScreenParts.h"
 
 namespace {
 

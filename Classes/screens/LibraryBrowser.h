@@ -5,14 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "screens/LibraryKind.h"
+#include "storage/LibraryFolder.h"
 #include "toolkit/DefaultButtonMark.h"
 #include "toolkit/FingerView.h"
 #include "toolkit/HitTable.h"
 #include "toolkit/KeyListener.h"
 #include "toolkit/KeyListenerRegistration.h"
 #include "toolkit/TextField.h"
-#include "screens/LibraryKind.h"
-#include "storage/LibraryFolder.h"
 
 class ImageView;
 class Label;

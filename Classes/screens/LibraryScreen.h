@@ -2,9 +2,9 @@
 #include <memory>
 #include <string>
 
+#include "screens/LibraryBrowser.h"
 #include "toolkit/BackKeys.h"
 #include "toolkit/FingerView.h"
-#include "screens/LibraryBrowser.h"
 #include "ui/HostedScreen.h"
 
 class ImageView;

@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "screens/ManualPages.h"
 #include "toolkit/Graphics.h"
 #include "toolkit/Label.h"
-#include "screens/ManualPages.h"
 #include "ui/ScreenHost.h"
 
 namespace {

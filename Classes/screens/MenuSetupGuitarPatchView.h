@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "audio/PatchChangeListener.h"
-#include "system/MainThreadQueue.h"
 #include "screens/MenuScreenView.h"
+#include "system/MainThreadQueue.h"
 #include "ui/MessageBoxLayer.h"
 
 class ImageView;

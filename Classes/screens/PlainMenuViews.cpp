@@ -32,7 +32,8 @@ constexpr std::span<const HitArea<Choice>> kAll = kButtons;
 // The guitar chooser: a button for every playing screen, where the catalog
 // puts it on the picture.
 constexpr auto kChooserButtons = [] {
-    std::array<HitArea<Choice>, std::ranges::count(ScreenCatalog::kScreens, ScreenKind::Playing, &ScreenInfo::kind)>
+    std::array<HitArea<Choice>,
+               std::ranges::count(ScreenCatalog::kScreens, ScreenKind::Playing, &ScreenInfo::kind)>
         out{};
     size_t i = 0;
     for (const ScreenInfo& screen : ScreenCatalog::kScreens)

@@ -6,13 +6,13 @@
 
 #include "core/FailureText.h"
 #include "core/GuitarId.h"
-#include "toolkit/Label.h"
-#include "system/MainThreadQueue.h"
 #include "recorder/Recorder.h"
 #include "screens/ScreenParts.h"
 #include "storage/FileManager.h"
 #include "storage/MidiExport.h"
 #include "storage/SongRenderJob.h"
+#include "system/MainThreadQueue.h"
+#include "toolkit/Label.h"
 #include "ui/ScreenHost.h"
 
 namespace {

@@ -5,11 +5,11 @@
 #include <sstream>
 #include <utility>
 
-#include "toolkit/ImageView.h"
 #include "screens/ScreenParts.h"
-#include "storage/FileManager.h"
 #include "song/Tab.h"
+#include "storage/FileManager.h"
 #include "storage/TabTextImport.h"
+#include "toolkit/ImageView.h"
 #include "ui/ScreenHost.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/HitTable.h"
 #include "screens/LibraryScreen.h"
+#include "toolkit/HitTable.h"
 
 class FileManager;
 class SoundEngine;

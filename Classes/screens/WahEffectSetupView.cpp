@@ -4,8 +4,8 @@
 
 #include "audio/SoundEngine.h"
 #include "performer/Performer.h"
-#include "ui/ScreenHost.h"
 #include "recorder/Recorder.h"
+#include "ui/ScreenHost.h"
 
 namespace {
 
@@ -21,7 +21,8 @@ constexpr float kOffAlpha = 0.35f;
 } // namespace
 
 WahEffectSetupView::WahEffectSetupView(ScreenHost* parent, Performer* performer)
-    : EffectSetupView(parent, performer, WahEffect::kDescriptor), track_(Rect{kTrackX - 1.5f, kHeelY, 3, kToeY - kHeelY}),
+    : EffectSetupView(parent, performer, WahEffect::kDescriptor),
+      track_(Rect{kTrackX - 1.5f, kHeelY, 3, kToeY - kHeelY}),
       marker_(Rect{0, 0, kMarkerWidth, kMarkerLength}) {
     for (View* v : {&track_, &marker_}) {
         v->setUserInteractionEnabled(false);

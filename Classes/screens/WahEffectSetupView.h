@@ -4,9 +4,9 @@ class Performer;
 
 #include "screens/EffectSetupView.h"
 
-// The wah pedal (screen 18), as WahEffect's descriptor lays it out: the whole treadle switches the wah on and off;
-// the wah itself follows the tilt of the phone, and the treadle's marker
-// rocks between HEEL and TOE with it.
+// The wah pedal (screen 18), as WahEffect's descriptor lays it out: the whole treadle switches the wah on and
+// off; the wah itself follows the tilt of the phone, and the treadle's marker rocks between HEEL and TOE with
+// it.
 //
 // Threads: UI thread only.
 class WahEffectSetupView : public EffectSetupView {

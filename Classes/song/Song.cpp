@@ -36,5 +36,6 @@ void SongEvents::keepFirstNoteEvents(std::size_t limit) {
 
 bool Song::operator==(const Song& other) const {
     return version == other.version && tab == other.tab && events == other.events &&
-           engine.has_value() == other.engine.has_value() && (!engine || engine->write() == other.engine->write());
+           engine.has_value() == other.engine.has_value() &&
+           (!engine || engine->write() == other.engine->write());
 }

@@ -226,9 +226,7 @@ int MidiExport::pitchBendValue(double semitones, int rangeSemitones) {
     return static_cast<int>(std::clamp(std::lround(v), 0L, 16383L));
 }
 
-namespace {
-
-} // namespace
+namespace {} // namespace
 
 MidiExport::Song MidiExport::songFrom(const ::Song& file) {
     Song s;

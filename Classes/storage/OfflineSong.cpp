@@ -1,9 +1,8 @@
 #include "storage/OfflineSong.h"
 
 OfflineSong::OfflineSong(const std::string& bundleFolder, int bufferFrames)
-    : bufferFrames_(bufferFrames), output_(bufferFrames),
-      engine_(nullptr, &output_, bundleFolder, clock_), recorder_(nullptr, &engine_, clock_, false),
-      files_(&tab_, &recorder_, &engine_, std::string()) {
+    : bufferFrames_(bufferFrames), output_(bufferFrames), engine_(nullptr, &output_, bundleFolder, clock_),
+      recorder_(nullptr, &engine_, clock_, false), files_(&tab_, &recorder_, &engine_, std::string()) {
     engine_.seedRandom(1);
     recorder_.setRandomSeed(1);
     files_.setDiagnosticStream(diagnostics_);

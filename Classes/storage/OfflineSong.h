@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "audio/SoundEngine.h"
-#include "system/Clock.h"
-#include "system/OfflineAudioOutput.h"
 #include "recorder/Recorder.h"
+#include "song/Tab.h"
 #include "storage/FileManager.h"
 #include "storage/RenderCommand.h"
-#include "song/Tab.h"
+#include "system/Clock.h"
+#include "system/OfflineAudioOutput.h"
 
 // A song played offline, as `strumwell render` and the recorder screen's WAV
 // export play it: a clock of its own (the render loop sets it), an offline

@@ -19,7 +19,8 @@ constexpr int64_t kChangeRecordSize = 16;
 // A version-1 section is this much shorter than its records.
 constexpr int64_t kVersion1Shortfall = 8;
 
-template <class Change> void writeChanges(ByteWriter& w, const std::array<std::vector<Change>, kGuitars>& lists) {
+template <class Change>
+void writeChanges(ByteWriter& w, const std::array<std::vector<Change>, kGuitars>& lists) {
     for (const auto& list : lists)
         for (const Change& c : list) {
             w.f64(c.time());
@@ -29,7 +30,8 @@ template <class Change> void writeChanges(ByteWriter& w, const std::array<std::v
 }
 
 template <class Change, class Hold>
-void readChanges(ByteReader& r, const int64_t* counts, std::array<std::vector<Change>, kGuitars>& lists, Hold hold) {
+void readChanges(ByteReader& r, const int64_t* counts, std::array<std::vector<Change>, kGuitars>& lists,
+                 Hold hold) {
     for (size_t g = 0; g < kGuitars; ++g) {
         lists[g].reserve(static_cast<size_t>(counts[g]));
         for (int64_t i = 0; i < counts[g]; ++i) {

@@ -17,14 +17,14 @@
 #include "audio/SoundEngine.h"
 #include "core/FailureText.h"
 #include "core/GuitarId.h"
-#include "system/Clock.h"
-#include "system/Folders.h"
-#include "system/OfflineAudioOutput.h"
 #include "recorder/Recorder.h"
 #include "storage/CommandTool.h"
 #include "storage/OfflineSong.h"
 #include "storage/TemporaryFile.h"
 #include "storage/WavWriter.h"
+#include "system/Clock.h"
+#include "system/Folders.h"
+#include "system/OfflineAudioOutput.h"
 
 namespace {
 

@@ -46,7 +46,8 @@ std::vector<uint8_t> SongCodec::writeSong(const Song& song) {
         const std::vector<uint8_t> zeroes = EngineSettings().write();
         engineSection = EngineSettings::read(zeroes.data(), zeroes.size(), SongVersion::kCurrent).write();
     }
-    ByteWriter w(VersionHeader::kSize + 12 + tabSection.size() + recorderSection.size() + engineSection.size());
+    ByteWriter w(VersionHeader::kSize + 12 + tabSection.size() + recorderSection.size() +
+                 engineSection.size());
     VersionHeader::write(w);
     for (const std::vector<uint8_t>* section :
          std::initializer_list<const std::vector<uint8_t>*>{&tabSection, &recorderSection, &engineSection}) {

@@ -4,10 +4,10 @@
 #include <iostream>
 
 #include "core/FailureText.h"
+#include "song/Tab.h"
 #include "storage/AsciiTabWriter.h"
 #include "storage/CommandTool.h"
 #include "storage/FileManager.h"
-#include "song/Tab.h"
 #include "storage/TabTextImport.h"
 
 namespace {

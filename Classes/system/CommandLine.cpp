@@ -86,7 +86,8 @@ struct NumberOption {
     int CommandLine::*field;
 };
 const NumberOption kNumberOptions[] = {
-    {"--audio-buffer", "a frame count", acceptedBufferFrames, isValidBufferFrames, &CommandLine::audioBufferFrames},
+    {"--audio-buffer", "a frame count", acceptedBufferFrames, isValidBufferFrames,
+     &CommandLine::audioBufferFrames},
     {"--screen", "a screen number", acceptedScreens, isValidScreen, &CommandLine::screen},
 };
 

@@ -1,8 +1,8 @@
 #include "toolkit/AlertStack.h"
 
+#include "system/ViewGeometry.h"
 #include "toolkit/AlertView.h"
 #include "toolkit/Graphics.h"
-#include "system/ViewGeometry.h"
 
 AlertStack::AlertStack() : overlay_(Rect{0, 0, ViewGeometry::kViewWidth, ViewGeometry::kViewHeight}) {
     overlay_.setBackgroundColor(Color::clear());

@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "system/TextLineBreaker.h"
 #include "toolkit/FontCache.h"
 #include "toolkit/GraphicsImpl.h"
-#include "system/TextLineBreaker.h"
 
 namespace {
 

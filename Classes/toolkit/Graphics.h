@@ -2,8 +2,8 @@
 #include <memory>
 #include <string>
 
-#include "toolkit/Font.h"
 #include "system/Geometry.h"
+#include "toolkit/Font.h"
 
 class Image;
 

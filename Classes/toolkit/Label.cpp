@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "toolkit/Graphics.h"
 #include "system/TextLineBreaker.h"
+#include "toolkit/Graphics.h"
 
 Label::Label() {
     setUserInteractionEnabled(false);

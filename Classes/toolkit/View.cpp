@@ -4,12 +4,12 @@
 #include <cmath>
 #include <utility>
 
+#include "system/AnimationCurve.h"
+#include "system/Clock.h"
 #include "toolkit/Graphics.h"
 #include "toolkit/Image.h"
 #include "toolkit/TouchRouter.h"
 #include "toolkit/TransitionPainter.h"
-#include "system/AnimationCurve.h"
-#include "system/Clock.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "toolkit/Graphics.h"
 #include "system/OutputVolume.h"
+#include "toolkit/Graphics.h"
 
 namespace {
 

@@ -88,9 +88,10 @@ public:
          .name = "Hammer-On guitar",
          .manualTopic = "The 'Hammer-On' Guitar",
          .chooserButton = {160, 246, 160, 179},
-         .keys = "each row of keys holds one string's frets, one key per fret from the nut: Z, X, C, V... the "
-                 "low E, A, S, D, F... the A, Q, W, E, R... the D and 1, 2, 3, 4... the G string; with Shift "
-                 "held the same rows hold the D, G, B and high E strings"},
+         .keys =
+             "each row of keys holds one string's frets, one key per fret from the nut: Z, X, C, V... the "
+             "low E, A, S, D, F... the A, Q, W, E, R... the D and 1, 2, 3, 4... the G string; with Shift "
+             "held the same rows hold the D, G, B and high E strings"},
         {.number = S::kMainMenu,
          .kind = K::Menu,
          .name = "main menu",
@@ -98,8 +99,14 @@ public:
          .helpOpensTitlePage = true},
         {.number = S::kChooseGuitar, .kind = K::Menu, .name = "guitar chooser", .manualTopic = "Guitar Menu"},
         {.number = S::kSetupMenu, .kind = K::Menu, .name = "setup menu", .manualTopic = "Setup Menu"},
-        {.number = S::kEffectsSetupMenu, .kind = K::Menu, .name = "effects menu", .manualTopic = "Effects Setup"},
-        {.number = S::kGuitarPatchMenu, .kind = K::Setup, .name = "patch setup", .manualTopic = "Patch Setup"},
+        {.number = S::kEffectsSetupMenu,
+         .kind = K::Menu,
+         .name = "effects menu",
+         .manualTopic = "Effects Setup"},
+        {.number = S::kGuitarPatchMenu,
+         .kind = K::Setup,
+         .name = "patch setup",
+         .manualTopic = "Patch Setup"},
         {.number = S::kFuzzEffectSetup,
          .kind = K::Pedal,
          .name = "fuzz pedal",
@@ -122,7 +129,10 @@ public:
          .name = "instruction manual",
          .helpOpensTitlePage = true,
          .slides = true},
-        {.number = S::kAppSetup, .kind = K::Setup, .name = "application setup", .manualTopic = "Application Setup"},
+        {.number = S::kAppSetup,
+         .kind = K::Setup,
+         .name = "application setup",
+         .manualTopic = "Application Setup"},
         {.number = S::kWahEffectSetup,
          .kind = K::Pedal,
          .name = "wah pedal",

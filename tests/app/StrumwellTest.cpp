@@ -10,17 +10,17 @@
 
 #include "app/AppSettings.h"
 #include "audio/SoundEngine.h"
-#include "toolkit/AlertView.h"
-#include "system/InstanceLock.h"
-#include "system/OutputVolume.h"
 #include "reliability/SavedFiles.h"
+#include "screens/ChooseGuitarView.h"
 #include "screens/EffectSetupView.h"
 #include "screens/ManualPages.h"
-#include "screens/ChooseGuitarView.h"
 #include "screens/ManualView.h"
 #include "storage/DumpCommand.h"
 #include "support/HeadlessApp.h"
 #include "system/CommandLine.h"
+#include "system/InstanceLock.h"
+#include "system/OutputVolume.h"
+#include "toolkit/AlertView.h"
 #include "ui/ScreenCatalog.h"
 
 namespace fs = std::filesystem;
@@ -89,7 +89,6 @@ TEST(Shell, KeepsFiveBackScreensAndAlternatesGuitars) {
         s.incCurrentGuitar();
         EXPECT_EQ(s.currentGuitar(), from == 0 ? 1 : 0);
     }
-
 }
 
 // Every screen of the catalog, as the user meets it: its line in
@@ -111,9 +110,9 @@ TEST(ScreenCatalog, EveryPlayingScreenIsOnTheChooserInTheContentsAndListed) {
         const std::string kind = ScreenCatalog::kindName(info.kind);
         EXPECT_NE(listed.find(std::to_string(info.number) + "\t" + info.name + "\t" + kind + "\n"),
                   std::string::npos);
-        EXPECT_TRUE(info.helpOpensTitlePage
-                        ? page == 0
-                        : pages.at(page).starts_with(capitals(info.manualTopic) + "\n" + ManualPages::kDashes));
+        EXPECT_TRUE(info.helpOpensTitlePage ? page == 0
+                                            : pages.at(page).starts_with(capitals(info.manualTopic) + "\n" +
+                                                                         ManualPages::kDashes));
         if (info.kind != ScreenKind::Playing)
             continue;
         ++playing;
@@ -133,8 +132,9 @@ TEST(ScreenCatalog, EveryPlayingScreenIsOnTheChooserInTheContentsAndListed) {
     for (int n : {0, 3, ScreenCatalog::kLastNumber + 1}) {
         EXPECT_EQ(shell.manualStartPage(n), ManualPages::kKeepPage);
         EXPECT_FALSE(CommandLine(command).parse({"--screen", std::to_string(n)}, error));
-        EXPECT_EQ(error, "--screen takes a screen number from 1 to " + std::to_string(ScreenCatalog::kLastNumber) +
-                             " (not 3), not '" + std::to_string(n) + "'");
+        EXPECT_EQ(error, "--screen takes a screen number from 1 to " +
+                             std::to_string(ScreenCatalog::kLastNumber) + " (not 3), not '" +
+                             std::to_string(n) + "'");
     }
 }
 

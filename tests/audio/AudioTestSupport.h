@@ -9,11 +9,11 @@
 
 #include "audio/PatchChangeListener.h"
 #include "audio/SoundEngine.h"
-#include "system/Clock.h"
 #include "support/FakeParent.h"
 #include "support/Files.h"
 #include "support/SampleBundle.h"
 #include "support/TempFolder.h"
+#include "system/Clock.h"
 
 // The one fixture of the engine tests: a temporary bundle folder with small
 // WAV files and a parent that records alerts and runs the UI queue.

@@ -17,11 +17,11 @@
 
 #include "audio/SoundEngine.h"
 #include "performer/Performer.h"
-#include "toolkit/HitTable.h"
-#include "toolkit/Key.h"
 #include "recorder/Recorder.h"
 #include "support/HeadlessApp.h"
 #include "support/Touches.h"
+#include "toolkit/HitTable.h"
+#include "toolkit/Key.h"
 
 namespace guitartest {
 

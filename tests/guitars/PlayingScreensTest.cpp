@@ -166,8 +166,7 @@ TEST(PlayingScreens, MenuRecorderLightsKeyFingersAndTheWindowsRouting) {
             EXPECT_FALSE(v.menuShowing()) << y;
             ASSERT_FALSE(s->visited().empty());
             EXPECT_EQ(s->visited().back(), screenNo) << y;
-            EXPECT_EQ(s->rig.recorder.getState(), 0)
-                << "the screen stops the recording before it leaves";
+            EXPECT_EQ(s->rig.recorder.getState(), 0) << "the screen stops the recording before it leaves";
         }
         // The guitar INPUT button switches between the two guitars.
         s->openMenuAndTap(kGuitarButton);

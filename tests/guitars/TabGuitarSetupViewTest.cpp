@@ -3,10 +3,10 @@
 // common buttons, the three entry modes, the chord library panel, the tab
 // display, the Plectrum menu and the erase box.
 
-#include "GuitarTestRig.h"
 #include "guitars/TabGuitarSetupView.h"
-#include "storage/ChordLibrary.h"
+#include "GuitarTestRig.h"
 #include "song/Tab.h"
+#include "storage/ChordLibrary.h"
 
 using namespace guitartest;
 using Button = TabGuitarSetupView::Button;

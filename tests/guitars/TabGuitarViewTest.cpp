@@ -3,9 +3,9 @@
 // and the lights, the noise buttons, the strum speed knob and its menu items,
 // driven by touch scripts.
 
+#include "guitars/TabGuitarView.h"
 #include "GuitarTestRig.h"
 #include "guitars/TabGuitarKeys.h"
-#include "guitars/TabGuitarView.h"
 #include "song/Tab.h"
 
 using namespace guitartest;

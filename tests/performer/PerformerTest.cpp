@@ -43,7 +43,8 @@ protected:
             });
             char text[64];
             if (n.keyDown())
-                std::snprintf(text, sizeof text, "+%d %g %.6g", n.sampleNo(), double(n.volume()), n.releaseDelta());
+                std::snprintf(text, sizeof text, "+%d %g %.6g", n.sampleNo(), double(n.volume()),
+                              n.releaseDelta());
             else
                 std::snprintf(text, sizeof text, "-%d", down == notes.end() ? -1 : down->sampleNo());
             out.push_back(text);
@@ -68,7 +69,8 @@ protected:
     FakeParent parent{clock};
     SoundEngine engine{&parent, nullptr, folder.str(), clock};
     Recorder recorder{&parent, &engine, clock, false};
-    std::unique_ptr<Performer> performer = std::make_unique<Performer>(engine, recorder, &parent, &accelerometer);
+    std::unique_ptr<Performer> performer =
+        std::make_unique<Performer>(engine, recorder, &parent, &accelerometer);
 };
 
 // Each gesture sounds on a voice that carries the note's identifier, and a
@@ -99,14 +101,16 @@ TEST_F(PerformerTest, NotesBendsAndNoisesAreRecordedWithTheGuitarsVolumeAndSlope
     EXPECT_EQ(events[2], "+3 0.5 -8.8e-05");
     // Noises are released at once: with no slope they play to their end.
     const int fret = std::stoi(events[3].substr(1)), tap = std::stoi(events[5].substr(1));
-    EXPECT_TRUE(fret >= 100 && fret <= 109 && events[3].ends_with(" 0.35 0") && events[4] == "-" + std::to_string(fret));
-    EXPECT_TRUE(tap >= 110 && tap <= 121 && events[5].ends_with(" 0.125 0") && events[6] == "-" + std::to_string(tap));
+    EXPECT_TRUE(fret >= 100 && fret <= 109 && events[3].ends_with(" 0.35 0") &&
+                events[4] == "-" + std::to_string(fret));
+    EXPECT_TRUE(tap >= 110 && tap <= 121 && events[5].ends_with(" 0.125 0") &&
+                events[6] == "-" + std::to_string(tap));
     std::vector<std::string> bends;
     for (const PitchChange& p : recorder.currentPitchBendsToAdd())
         bends.push_back(std::to_string(p.noteID()) + ":" + std::to_string(p.pitch()));
     EXPECT_EQ(bends, (std::vector<std::string>{"0:" + std::to_string(SoundEngine::kFullBendPitch),
-                                               "0:" + std::to_string(SoundEngine::kHalfBendPitch), "0:1.000000",
-                                               "0:1.000000"}));
+                                               "0:" + std::to_string(SoundEngine::kHalfBendPitch),
+                                               "0:1.000000", "0:1.000000"}));
     // A humanized volume is one of four steps of a tenth below the guitar's.
     std::set<long> steps;
     for (int k = 0; k < 40; ++k) {
@@ -121,7 +125,8 @@ TEST_F(PerformerTest, NotesBendsAndNoisesAreRecordedWithTheGuitarsVolumeAndSlope
 TEST_F(PerformerTest, UntrustedGuitarsAndVoicesDoNothing) {
     recorder.record();
     for (int bad : {-1, 2}) {
-        EXPECT_EQ(performer->play(bad, 0) + performer->play(bad, 0, 1.0f) + performer->playHumanized(bad, 0), -3);
+        EXPECT_EQ(performer->play(bad, 0) + performer->play(bad, 0, 1.0f) + performer->playHumanized(bad, 0),
+                  -3);
         performer->playFretNoise(bad);
         performer->playTapNoise(bad);
         performer->nextPatch(nullptr, bad);
@@ -147,8 +152,9 @@ TEST_F(PerformerTest, TiltsPlayThePedalsOfTheCurrentGuitarOrTheChecksAlertOnce) 
     runFor(11.5);
     EXPECT_TRUE(parent.alerts.empty());
     runFor(6.0);
-    EXPECT_EQ(parent.alerts, std::vector<std::string>({"Accelerometer Failure: " +
-                                                       std::string(Performer::kAccelerometerFailureMessage)}));
+    EXPECT_EQ(parent.alerts,
+              std::vector<std::string>(
+                  {"Accelerometer Failure: " + std::string(Performer::kAccelerometerFailureMessage)}));
     EXPECT_EQ(std::pair(performer->numAccelerometerStartTries(), performer->accelerometerWorking()),
               std::pair(12, false));
     for (int g : {1, 0}) {
@@ -178,13 +184,14 @@ TEST_F(PerformerTest, TiltsPlayThePedalsOfTheCurrentGuitarOrTheChecksAlertOnce) 
     feed(0.9, -0.9, 400);
     EXPECT_TRUE(performer->songHoldsTilt(0));
     EXPECT_EQ(engine.wahForGuitar(0), wah);
-    EXPECT_NEAR(performer->currentAccelerometerReadingWah() - performer->currentAccelerometerReadingWhammy(), 1.8f,
-                1e-3);
+    EXPECT_NEAR(performer->currentAccelerometerReadingWah() - performer->currentAccelerometerReadingWhammy(),
+                1.8f, 1e-3);
     recorder.stop();
     // Once readings come, checks stop; one alert is all.
     performer->checkAccelerometer();
     runFor(20.0);
-    EXPECT_EQ(std::pair(parent.alerts.size(), performer->numAccelerometerStartTries()), std::pair(size_t(1), 12));
+    EXPECT_EQ(std::pair(parent.alerts.size(), performer->numAccelerometerStartTries()),
+              std::pair(size_t(1), 12));
     performer.reset();
     EXPECT_EQ(accelerometer.delegate, nullptr);
 }

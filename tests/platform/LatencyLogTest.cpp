@@ -1,7 +1,7 @@
 #include "backend/sdl/LatencyLog.h"
 #include "PlatformTestSupport.h"
-#include "system/LatencyProbe.h"
 #include "support/Files.h"
+#include "system/LatencyProbe.h"
 
 static double gNow = 100.0;
 

@@ -5,9 +5,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "toolkit/Image.h"
 #include "support/Files.h"
 #include "support/TempFolder.h"
+#include "toolkit/Image.h"
 
 using Bytes = std::vector<std::uint8_t>;
 

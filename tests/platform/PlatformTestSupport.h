@@ -15,8 +15,13 @@
 #include <tuple>
 #include <vector>
 
-#include "toolkit/AlertView.h"
 #include "backend/sdl/Application.h"
+#include "backend/sdl/SdlAccelerometer.h"
+#include "support/TempFolder.h"
+#include "system/Clock.h"
+#include "system/MainThreadQueue.h"
+#include "system/OutputVolume.h"
+#include "toolkit/AlertView.h"
 #include "toolkit/ApplicationDelegate.h"
 #include "toolkit/FingerView.h"
 #include "toolkit/Graphics.h"
@@ -26,15 +31,10 @@
 #include "toolkit/KeyListener.h"
 #include "toolkit/KeyRouter.h"
 #include "toolkit/Label.h"
-#include "backend/sdl/SdlAccelerometer.h"
 #include "toolkit/TextField.h"
 #include "toolkit/TouchRouter.h"
 #include "toolkit/View.h"
 #include "toolkit/VolumeSlider.h"
-#include "system/Clock.h"
-#include "system/MainThreadQueue.h"
-#include "system/OutputVolume.h"
-#include "support/TempFolder.h"
 
 struct Rgb {
     std::uint8_t r, g, b;

@@ -36,13 +36,15 @@ TEST(CommandLine, ReadsEveryOptionAndRefusesBadOnesWithAMessage) {
     c.screens = {{1, "one", "menu"}, {2, "two", "menu"}, {5, "five", "playing"}};
     std::string error;
     ASSERT_TRUE(c.parse({"--documents", "/d", "--caches", "/c", "--bundle", "/b", "--headless", "--screen",
-                         "5", "--screenshot", "s.png", "--audio-buffer", "256", "--latency-log", "l.txt", "--list-screens"},
+                         "5", "--screenshot", "s.png", "--audio-buffer", "256", "--latency-log", "l.txt",
+                         "--list-screens"},
                         error))
         << error;
     EXPECT_EQ(
         std::tuple(c.documentsFolder, c.cachesFolder, c.bundleFolder, c.screenshotFile, c.latencyLogFile),
         std::tuple("/d", "/c", "/b", "s.png", "l.txt"));
-    EXPECT_EQ(std::tuple(c.headless, c.screen, c.audioBufferFrames, c.listScreens), std::tuple(true, 5, 256, true));
+    EXPECT_EQ(std::tuple(c.headless, c.screen, c.audioBufferFrames, c.listScreens),
+              std::tuple(true, 5, 256, true));
     // A missing value names its option; a bad one is quoted.
     for (auto [option, value] : {std::pair{"--frobnicate", ""},
                                  {"--screen", "3"},
@@ -265,7 +267,7 @@ TEST(NullAudioOutput, OneThreadDeliversFixedSizeBuffersUntilStoppedOrDestroyedAn
         EXPECT_EQ(r.calls.load(), before) << "no buffer is pulled while locked";
     }
     r.waitFor(r.calls.load() + 1); // and pulling resumes afterwards
-    out.reset(); // the destructor joins the running thread; must not hang or crash
+    out.reset();                   // the destructor joins the running thread; must not hang or crash
     EXPECT_FALSE(r.overlapSeen.load()) << "one pulling thread at a time";
     EXPECT_FALSE(r.torn.load());
 }

@@ -15,13 +15,13 @@
 
 #include "audio/SoundEngine.h"
 #include "core/StrumwellFailure.h"
-#include "system/Clock.h"
-#include "recorder/Recorder.h"
 #include "performer/Performer.h"
+#include "recorder/Recorder.h"
 #include "storage/RecorderSection.h"
 #include "support/FakeParent.h"
 #include "support/SongBytes.h"
 #include "support/TempFolder.h"
+#include "system/Clock.h"
 
 // printf-style text, for short descriptions.
 template <class... T> std::string fmt(const char* format, T... values) {
@@ -38,7 +38,7 @@ struct Rig {
     SoundEngine engine;
     Recorder rec;
     Performer perf{engine, rec, nullptr, nullptr}; // a player's notes, recorded
-    double t0 = clock.now(); // the start of the song being played or recorded
+    double t0 = clock.now();                       // the start of the song being played or recorded
 
     // With `thread`, the recorder runs its own playback thread; with
     // `systemClock`, everything runs on real time.

@@ -18,9 +18,9 @@ static Bytes header(std::uint8_t nextNoteID, std::size_t size = 28) {
 }
 
 // Each load follows a good song: a failure or an unknown version changes
-// nothing (the section is read whole before the recorder is touched). A version-1 buffer is 8 bytes short: the end of its last
-// record reads as 0 (a wah value then held to the closed pedal); version 0
-// holds the notes only and may go on after them.
+// nothing (the section is read whole before the recorder is touched). A version-1 buffer is 8 bytes short:
+// the end of its last record reads as 0 (a wah value then held to the closed pedal); version 0 holds the
+// notes only and may go on after them.
 TEST(SaveBuffer, RestoreEdgeCases) {
     SongBytes lostBend = oneBentNote(), wahLast = oneBentNote(), wahRead, v0(9);
     lostBend.pitches = {{0.5, 0, 0.0f, 0}};

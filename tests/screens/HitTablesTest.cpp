@@ -7,9 +7,9 @@
 #include <iterator>
 #include <optional>
 
+#include "audio/EffectsChain.h"
 #include "guitars/TabGuitarSetupView.h"
 #include "guitars/TabGuitarView.h"
-#include "audio/EffectsChain.h"
 #include "screens/LibraryTestSupport.h"
 #include "screens/ManualView.h"
 #include "screens/MenuAppSetupView.h"

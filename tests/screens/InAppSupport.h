@@ -3,9 +3,9 @@
 // welcome message, with taps, keys and screen changes that wait for the
 // screens to settle.
 
+#include "support/HeadlessApp.h"
 #include "toolkit/AlertView.h"
 #include "toolkit/Key.h"
-#include "support/HeadlessApp.h"
 
 namespace screens_test {
 

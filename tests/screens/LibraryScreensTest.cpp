@@ -1,9 +1,9 @@
 // What the recorder and the tab library do beside their browser, each opened
-// as the library tests open it: the recorder's two modes, corner buttons, song edits, loading behind a "please
-// wait" notice and WAV and MIDI export; the tab library's plectrum menu over
-// its box, loading that touches the tab alone, and text tabs imported.
-#include "system/MainThreadQueue.h"
+// as the library tests open it: the recorder's two modes, corner buttons, song edits, loading behind a
+// "please wait" notice and WAV and MIDI export; the tab library's plectrum menu over its box, loading that
+// touches the tab alone, and text tabs imported.
 #include "screens/LibraryTestSupport.h"
+#include "system/MainThreadQueue.h"
 #include "ui/ScreenHost.h"
 
 using namespace library_test;

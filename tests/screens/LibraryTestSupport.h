@@ -9,14 +9,14 @@
 #include <functional>
 
 #include "screens/EffectSetupView.h"
-#include "toolkit/ImageView.h"
-#include "toolkit/Label.h"
 #include "screens/RecorderView.h"
 #include "screens/TabGuitarLoadSaveView.h"
 #include "support/Files.h"
 #include "support/HeadlessApp.h"
 #include "support/SongModel.h"
 #include "support/Touches.h"
+#include "toolkit/ImageView.h"
+#include "toolkit/Label.h"
 
 namespace library_test {
 
@@ -59,12 +59,14 @@ template <typename Action> Point inside(std::span<const HitArea<Action>> areas, 
 
 // A pedal's areas, which run open beyond the screen on some sides, cut to
 // just beyond it: hit areas to check and to tap the middle of.
-inline std::vector<HitArea<EffectSetupView::Control>> pedalAreas(std::span<const EffectSetupView::Area> areas) {
+inline std::vector<HitArea<EffectSetupView::Control>>
+pedalAreas(std::span<const EffectSetupView::Area> areas) {
     const Rect b = hitBoundsOf({0, 0, 320, 480});
     std::vector<HitArea<EffectSetupView::Control>> out;
     for (const auto& a : areas) {
         const float l = std::max(a.left, b.x), t = std::max(a.top, b.y);
-        out.push_back({Rect{l, t, std::min(a.right, b.maxX()) - l, std::min(a.bottom, b.maxY()) - t}, a.control});
+        out.push_back(
+            {Rect{l, t, std::min(a.right, b.maxX()) - l, std::min(a.bottom, b.maxY()) - t}, a.control});
     }
     return out;
 }

@@ -3,10 +3,10 @@
 
 #include <cmath>
 
-#include "toolkit/Label.h"
 #include "screens/LibraryTestSupport.h"
 #include "screens/ManualPages.h"
 #include "screens/ManualView.h"
+#include "toolkit/Label.h"
 #include "ui/ScreenHost.h"
 
 namespace {

@@ -14,9 +14,9 @@
 #include <fstream>
 #include <vector>
 
-#include "toolkit/Label.h"
 #include "screens/InAppSupport.h"
 #include "screens/ManualPages.h"
+#include "toolkit/Label.h"
 
 #ifdef STRUMWELL_TEST_BUNDLE_DIR
 

@@ -51,7 +51,8 @@ TEST_F(InApp, ThroughTheMenusAndBack) {
             for (bool on : {true, false}) {
                 (unit.*d.switches[0].set)(on);
                 menu->updateLights();
-                EXPECT_EQ(std::pair(light.alpha(), light.center()), std::pair(on ? 1.0f : 0.0f, d.menu[g].light));
+                EXPECT_EQ(std::pair(light.alpha(), light.center()),
+                          std::pair(on ? 1.0f : 0.0f, d.menu[g].light));
             }
         });
     tap({100, 350});

@@ -8,12 +8,11 @@
 #include <cmath>
 #include <cstdint>
 #include <string_view>
-#include <variant>
 #include <tuple>
+#include <variant>
 
 #include "audio/EffectsChain.h"
 #include "performer/Performer.h"
-#include "toolkit/Knob.h"
 #include "screens/DelayEffectSetupView.h"
 #include "screens/FuzzEffectSetupView.h"
 #include "screens/LibraryTestSupport.h"
@@ -21,6 +20,7 @@
 #include "screens/MenuSetupGuitarPatchView.h"
 #include "storage/WavWriter.h"
 #include "support/FakeParent.h"
+#include "toolkit/Knob.h"
 #include "ui/ScreenHost.h"
 
 using library_test::inside;
@@ -302,10 +302,11 @@ TEST_F(SetupScreens, EveryPedalsArrowsSwitchesKnobsAndReadouts) {
     EXPECT_EQ(screens, (std::vector<int>{ScreenHost::kWahEffectSetup, ScreenHost::kFuzzEffectSetup,
                                          ScreenHost::kDelayEffectSetup}));
     // Each knob's field and readout, fully down and fully up.
-    const std::tuple<std::string, double, double, Names> ends[] = {{"fuzzThreshold", 19000, 1000, {"0.0", "10.0"}},
-                                                                   {"delayMix", 0, 1, {"0", "100"}},
-                                                                   {"delayFeedback", 0, 1, {"0", "100"}},
-                                                                   {"delayTime", 0, 88400, {"0", "1000"}}};
+    const std::tuple<std::string, double, double, Names> ends[] = {
+        {"fuzzThreshold", 19000, 1000, {"0.0", "10.0"}},
+        {"delayMix", 0, 1, {"0", "100"}},
+        {"delayFeedback", 0, 1, {"0", "100"}},
+        {"delayTime", 0, 88400, {"0", "1000"}}};
     size_t knobs = 0;
     forEachEffectDescriptor([&]<class U>(const EffectDescriptor<U>& d, int index) {
         RecordingPedal<EffectSetupView> pedal(nullptr, &performer, d);
@@ -334,7 +335,8 @@ TEST_F(SetupScreens, EveryPedalsArrowsSwitchesKnobsAndReadouts) {
                 const auto& [name, low, high, shown] = ends[knobs + i];
                 ASSERT_EQ(name, d.knobs[i].field);
                 const double other = fieldOf(engine, 1 - guitar, name);
-                for (auto [degrees, value, text] : {std::tuple{-340.0, low, shown[0]}, {340.0, high, shown[1]}}) {
+                for (auto [degrees, value, text] :
+                     {std::tuple{-340.0, low, shown[0]}, {340.0, high, shown[1]}}) {
                     turn(pedal, pedal.knob(int(i)), degrees < 0 ? 100 : 300, degrees);
                     EXPECT_EQ(std::tuple(fieldOf(engine, guitar, name), pedal.readout(int(i)).text(),
                                          fieldOf(engine, 1 - guitar, name)),

@@ -58,9 +58,9 @@ TEST(VersionHeader, EightBytesOrVersionZeroFromTheStart) {
 TEST_F(FileManagerTest, SavedFilesHaveTheirLayoutAndLoadBackToTheSameBytes) {
     ASSERT_TRUE(model.files.saveState("system.state"));
     ASSERT_TRUE(model.files.saveTab("empty.TAB"));
-    EXPECT_EQ(readFile(folder.file("system.state")),
-              songBuffer("VERSION2", Bytes{0, 0, 0, 0}, model.savedEvents(),
-                         model.engine.createSaveBuffer()));
+    EXPECT_EQ(
+        readFile(folder.file("system.state")),
+        songBuffer("VERSION2", Bytes{0, 0, 0, 0}, model.savedEvents(), model.engine.createSaveBuffer()));
     EXPECT_EQ(readFile(folder.file("empty.TAB")), pack("VERSION2", Bytes{0, 0, 0, 0}));
 
     fillModel(model);
@@ -94,8 +94,7 @@ TEST_F(FileManagerTest, OlderFilesWithoutHeadersAndUnknownVersions) {
     const Bytes file = songBuffer("", oneColumnTab("x02220"), rec, engine0);
     ASSERT_TRUE(model.files.loadStateFromBuffer(file.data(), file.size())) << log.str();
     EXPECT_EQ(model.tab.createSaveTabBuffer(), oneColumnTab("x02220"));
-    EXPECT_EQ(model.savedEvents(),
-              recorderSection({Note(12, 0.75f, 0.25, 0, 3, -2e-5, 0.0)}, {}, {}, {}, 9));
+    EXPECT_EQ(model.savedEvents(), recorderSection({Note(12, 0.75f, 0.25, 0, 3, -2e-5, 0.0)}, {}, {}, {}, 9));
     // The old section reads back as written; the settings newer than it are off, with 5 frets shown.
     EXPECT_EQ(model.engine.createSaveBuffer(), pack(engine0, false, false, int8_t(5), Bytes(9, 0)));
     for (const char* text : {"\"version\": 0,", "\"currentNoteID\": 9,", "\"wahOn\": [false, false]",

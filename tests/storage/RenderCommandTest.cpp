@@ -7,9 +7,9 @@
 #include <cstring>
 
 #include "StorageTestSupport.h"
-#include "system/OfflineAudioOutput.h"
 #include "storage/SongRenderJob.h"
 #include "support/SampleBundle.h"
+#include "system/OfflineAudioOutput.h"
 
 namespace {
 
@@ -164,7 +164,10 @@ TEST_F(RenderCommandTest, DamagedSongsAndBadCommandLinesWriteNothing) {
         int code;
         std::string says;
     } cases[] = {
-        {RenderCommand::run, {none, "-o", out, "--bundle", bundle}, 1, "there is no such file (FileNotFound)"},
+        {RenderCommand::run,
+         {none, "-o", out, "--bundle", bundle},
+         1,
+         "there is no such file (FileNotFound)"},
         {RenderCommand::run, {song, "-o", out, "--bundle", folder.file("no-such")}, 1, "is not a folder"},
         {RenderCommand::run, {song, "-o", folder.file("no/x.wav"), "--bundle", bundle}, 1, "cannot write"},
         {RenderCommand::run, {song}, 2, "no output file"},

@@ -15,10 +15,10 @@
 #include <string>
 #include <vector>
 
+#include "song/Tab.h"
 #include "storage/DumpCommand.h"
 #include "storage/ExportCommand.h"
 #include "storage/RenderCommand.h"
-#include "song/Tab.h"
 #include "storage/TabCommand.h"
 #include "storage/WavWriter.h"
 #include "support/Files.h"

@@ -9,9 +9,9 @@
 #include "app/Strumwell.h"
 #include "app/TransitionView.h"
 #include "backend/sdl/Application.h"
-#include "toolkit/View.h"
-#include "system/Clock.h"
 #include "support/TempFolder.h"
+#include "system/Clock.h"
+#include "toolkit/View.h"
 
 namespace testsupport {
 

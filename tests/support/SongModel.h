@@ -5,11 +5,11 @@
 #include <string>
 
 #include "audio/SoundEngine.h"
-#include "system/Clock.h"
 #include "recorder/Recorder.h"
+#include "song/Tab.h"
 #include "storage/FileManager.h"
 #include "storage/RecorderSection.h"
-#include "song/Tab.h"
+#include "system/Clock.h"
 
 namespace testsupport {
 
@@ -18,8 +18,8 @@ namespace testsupport {
 struct SongModel {
     explicit SongModel(const std::string& docs, const std::string& bundle = std::string(),
                        AudioOutput* output = nullptr, double start = 0.0)
-        : clock(start), engine(nullptr, output, bundle, clock),
-          recorder(nullptr, &engine, clock, false), files(&tab, &recorder, &engine, docs) {
+        : clock(start), engine(nullptr, output, bundle, clock), recorder(nullptr, &engine, clock, false),
+          files(&tab, &recorder, &engine, docs) {
         files.setDiagnosticStream(diagnostics);
         files.resetState();
     }

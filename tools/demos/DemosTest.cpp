@@ -15,11 +15,11 @@
 #include <vector>
 
 #include "audio/SoundEngine.h"
-#include "system/Clock.h"
 #include "recorder/Recorder.h"
+#include "song/Tab.h"
 #include "storage/FileManager.h"
 #include "storage/RenderCommand.h"
-#include "song/Tab.h"
+#include "system/Clock.h"
 
 namespace fs = std::filesystem;
 

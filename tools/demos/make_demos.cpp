@@ -23,10 +23,10 @@
 
 #include "audio/SoundEngine.h"
 #include "performer/Performer.h"
-#include "system/Clock.h"
 #include "recorder/Recorder.h"
-#include "storage/FileManager.h"
 #include "song/Tab.h"
+#include "storage/FileManager.h"
+#include "system/Clock.h"
 
 namespace {
 
@@ -277,8 +277,8 @@ void recordSong(const Demo& demo, SoundEngine& engine, Recorder& recorder, Manua
     for (const Action& action : actions) {
         clock.set(base + action.time);
         if (action.start) {
-            voices[action.note] = performer.play(
-                demo.guitar, notes[action.note].sampleNo, static_cast<float>(demo.volumePercent) / 100.0f);
+            voices[action.note] = performer.play(demo.guitar, notes[action.note].sampleNo,
+                                                 static_cast<float>(demo.volumePercent) / 100.0f);
             startedAt[action.note] = starts++;
             if (voices[action.note] < 0)
                 throw std::runtime_error("\"" + demo.name + "\": no voice for a note");

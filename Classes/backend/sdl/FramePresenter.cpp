@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "system/ViewGeometry.h"
 #include "toolkit/GraphicsImpl.h"
 #include "toolkit/View.h"
-#include "system/ViewGeometry.h"
 
 FramePresenter::FramePresenter(std::function<void()> betweenPasses)
     : betweenPasses_(std::move(betweenPasses)) {}

@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <map>
 
-#include "toolkit/Key.h"
 #include "system/Clock.h"
 #include "system/TiltReading.h"
 #include "system/VirtualTilt.h"
+#include "toolkit/Key.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <system_error>
 
-#include "toolkit/GraphicsImpl.h"
 #include "backend/sdl/WindowSystemEvent.h"
 #include "system/ViewGeometry.h"
+#include "toolkit/GraphicsImpl.h"
 
 void SdlWindow::WindowCloser::operator()(SDL_Window* w) const {
     SDL_DestroyWindow(w);

@@ -17,10 +17,10 @@
 #include <thread>
 
 #include "backend/sdl/Application.h"
-#include "toolkit/Key.h"
-#include "toolkit/View.h"
 #include "backend/sdl/WindowSystemEvent.h"
 #include "system/Clock.h"
+#include "toolkit/Key.h"
+#include "toolkit/View.h"
 // After the toolkit's headers: Xlib's macros (None, Always, ...) clash with them.
 #include <SDL.h>
 #include <SDL_syswm.h>

@@ -9,11 +9,11 @@
 #include <random>
 #include <set>
 
+#include "reliability/SavedFiles.h"
+#include "support/HeadlessApp.h"
 #include "toolkit/AlertView.h"
 #include "toolkit/Image.h"
 #include "toolkit/Key.h"
-#include "reliability/SavedFiles.h"
-#include "support/HeadlessApp.h"
 
 using namespace reliability;
 using testsupport::AppFolders;
