@@ -8,6 +8,7 @@ PACKAGES=(
   libsdl2-dev libsdl2-image-dev libsdl2-ttf-dev fonts-liberation
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fluidsynth fluid-soundfont-gm librsvg2-bin
+  librtmidi-dev libjack-jackd2-dev
 )
 # Only the tests need these: a real X server for the end-to-end checks, and
 # the validators of what is installed and packaged (tools/check-install.sh):
@@ -22,6 +23,9 @@ if [[ "${1:-}" == "--tests" ]]; then
   PACKAGES+=(gcovr)
   # The latency bench presses keys and buttons through the X server (XTest).
   PACKAGES+=(libxtst-dev)
+  # Real sound servers for the live tests: a JACK server (dummy backend)
+  # and a PulseAudio daemon with a null sink.
+  PACKAGES+=(jackd2 pulseaudio pulseaudio-utils)
 fi
 
 # One dpkg-query for all of them: ./play runs this every time, and a process
