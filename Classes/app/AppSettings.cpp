@@ -16,6 +16,25 @@ namespace {
 
 constexpr const char* kOutputVolume = "outputVolume";
 
+MidiSettings gMidi;
+
+// The MIDI switches, each a line "name 0" or "name 1".
+struct MidiSwitch {
+    const char* name;
+    bool MidiSettings::*flag;
+    int guitar; // -1: not per guitar
+};
+constexpr MidiSwitch kMidiSwitches[] = {
+    {"midiChannelPerString", &MidiSettings::channelPerString, -1},
+    {"midiSendSongPlayback", &MidiSettings::sendSongPlayback, -1},
+    {"midiSendGuitar1", nullptr, 0},
+    {"midiSendGuitar2", nullptr, 1},
+};
+
+bool& switchIn(MidiSettings& s, const MidiSwitch& sw) {
+    return sw.flag != nullptr ? s.*sw.flag : s.sendGuitar[static_cast<std::size_t>(sw.guitar)];
+}
+
 std::string pathIn(const std::string& folder, const std::string& name) {
     return folder.empty() ? name : folder + "/" + name;
 }
@@ -25,7 +44,18 @@ std::string pathIn(const std::string& folder, const std::string& name) {
 std::string AppSettings::text() {
     char line[64];
     std::snprintf(line, sizeof line, "%s %.4f\n", kOutputVolume, static_cast<double>(OutputVolume::get()));
-    return line;
+    std::string text = line;
+    for (const MidiSwitch& sw : kMidiSwitches)
+        text += std::string(sw.name) + (switchIn(gMidi, sw) ? " 1\n" : " 0\n");
+    return text;
+}
+
+MidiSettings AppSettings::midi() {
+    return gMidi;
+}
+
+void AppSettings::setMidi(const MidiSettings& settings) {
+    gMidi = settings;
 }
 
 void AppSettings::apply(const std::string& text) {
@@ -36,8 +66,15 @@ void AppSettings::apply(const std::string& text) {
         std::string name, value;
         if (!(words >> name >> value))
             continue;
-        if (name != kOutputVolume)
-            continue; // a setting of a later version
+        bool known = false;
+        for (const MidiSwitch& sw : kMidiSwitches) {
+            if (name == sw.name && (value == "0" || value == "1")) {
+                switchIn(gMidi, sw) = value == "1";
+                known = true;
+            }
+        }
+        if (known || name != kOutputVolume)
+            continue; // a MIDI switch, or a setting of a later version
         char* end = nullptr;
         errno = 0;
         const float v = std::strtof(value.c_str(), &end);

@@ -1,9 +1,12 @@
 #pragma once
 #include <string>
 
+#include "midi/MidiSettings.h"
+
 // The application's own settings, kept apart from songs and from the working
 // state (which travel with every song): a small text file in the documents
-// folder, one "name value" pair per line. It holds the output volume.
+// folder, one "name value" pair per line. It holds the output volume and
+// how Strumwell talks MIDI.
 //
 // Threads: UI thread only.
 class AppSettings {
@@ -22,4 +25,8 @@ public:
     // The file's text for the current settings, and the reverse.
     static std::string text();
     static void apply(const std::string& text);
+
+    // The MIDI settings last loaded or set.
+    static MidiSettings midi();
+    static void setMidi(const MidiSettings& settings);
 };

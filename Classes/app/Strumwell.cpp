@@ -14,10 +14,14 @@
 #include "audio/SoundEngine.h"
 #include "backend/sdl/Application.h"
 #include "backend/sdl/SdlAudioOutput.h"
+#if STRUMWELL_HAVE_RTMIDI
+#include "backend/rtmidi/RtMidiPorts.h"
+#endif
 #include "core/BoundedFile.h"
 #include "core/FailureText.h"
 #include "core/GuitarId.h"
 #include "core/WholeFileWriter.h"
+#include "midi/MidiLink.h"
 #include "performer/Performer.h"
 #include "recorder/Recorder.h"
 #include "screens/ManualPages.h"
@@ -81,9 +85,15 @@ Strumwell::~Strumwell() {
     screens_.reset();
     delete transitionView_;
     transitionView_ = nullptr;
+    // MIDI in plays through the performer; MIDI out hears the engine until
+    // no other thread can ask it for sound (the recorder's thread is gone).
+    if (midiLink_)
+        midiLink_->stop();
     performer_.reset();
     fileManager_.reset();
     recorder_.reset();
+    midiLink_.reset();
+    midiPorts_.reset();
     if (soundEngine_)
         soundEngine_->stop();
     soundEngine_.reset();
@@ -132,6 +142,7 @@ void Strumwell::applicationDidFinishLaunching(Application& application) {
     recorder_ = std::make_unique<Recorder>(this, soundEngine_.get());
     performer_ = std::make_unique<Performer>(*soundEngine_, *recorder_, this, &application.accelerometer());
     performer_->setGuitar(currentGuitar());
+    startMidi();
 
     frame_ = Rect{0, 0, 320, 480};
     transitionView_ = new TransitionView(frame_);
@@ -159,6 +170,17 @@ void Strumwell::applicationDidFinishLaunching(Application& application) {
         mainThreadQueue().post([this, crashed] { loadStartupStateAndFinish(crashed); });
     else
         loadStartupStateAndFinish(crashed);
+}
+
+void Strumwell::startMidi() {
+    midiLink_ = std::make_unique<MidiLink>(*performer_, *soundEngine_, &mainThreadQueue());
+    midiLink_->setSettings(AppSettings::midi());
+#if STRUMWELL_HAVE_RTMIDI
+    midiPorts_ = std::make_unique<RtMidiPorts>();
+#endif
+    // One line, once: the guitar plays on without MIDI.
+    if (const std::string off = midiLink_->start(midiPorts_.get()); !off.empty())
+        std::fprintf(stderr, "%s\n", off.c_str());
 }
 
 void Strumwell::loadStartupStateAndFinish(bool crashed) {

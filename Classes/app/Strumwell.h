@@ -22,6 +22,8 @@ class MainThreadQueue;
 class Application;
 class AudioOutput;
 class InstanceLock;
+class MidiLink;
+class MidiPorts;
 
 // The application delegate: owns the model objects (engine, recorder, tab,
 // file manager) and every screen, keeps the current guitar, the back stack and
@@ -144,6 +146,8 @@ private:
     // Moves "system.state" aside as a recovered song before the quit's save
     // can replace it; its name, or empty when there was nothing to keep.
     std::string rescueState();
+    // Opens the MIDI ports and applies the saved MIDI settings.
+    void startMidi();
     void refuseSecondInstance(Application& application);
     void putFirstRunTab();
     void takeScreenshotWhenSettled(int triesLeft);
@@ -157,6 +161,8 @@ private:
     std::unique_ptr<SoundEngine> soundEngine_;
     std::unique_ptr<Recorder> recorder_;
     std::unique_ptr<Performer> performer_; // after the engine and recorder it plays into
+    std::unique_ptr<MidiPorts> midiPorts_; // RtMidi's; null when the audio output has the ports
+    std::unique_ptr<MidiLink> midiLink_;
     std::unique_ptr<FileManager> fileManager_;
     std::unique_ptr<Tab> tab_;
     std::unique_ptr<Screens> screens_;

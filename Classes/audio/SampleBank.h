@@ -20,6 +20,7 @@ class SampleBank {
 public:
     static constexpr int kFirstFretNoiseSlot = 100;
     static constexpr int kFirstTapNoiseSlot = 110;
+    static constexpr int kSamplesPerPatch = 48;
 
     // Any thread. The guitar a recorded slot was played on. A song keeps only
     // the slot, so its replay derives the guitar from the layout: guitar 1's

@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr int kNumPatches = 5;
 // Guitar 2's mix is rendered in pieces of at most this many frames.
 constexpr int kMinChunkFrames = 1024;
 constexpr int kMaxChunkFrames = 8192;
@@ -72,9 +71,16 @@ void SoundEngine::loadSampleAtSlot(int slot, const std::string& fileName) {
     bank_.loadSampleAtSlot(slot, fileName);
 }
 
+void SoundEngine::setNoteListener(NoteListener* listener) {
+    listener_.store(listener, std::memory_order_release);
+}
+
 void SoundEngine::reloadGuitarSamples(int guitar) {
-    if (validGuitar(guitar))
-        bank_.reloadGuitarSamples(guitar);
+    if (!validGuitar(guitar))
+        return;
+    bank_.reloadGuitarSamples(guitar);
+    if (NoteListener* l = listener_.load(std::memory_order_acquire))
+        l->patchChanged(guitar, cb_.patchNo[guitar].load());
 }
 
 void SoundEngine::loadGenericSamples() {
@@ -183,7 +189,15 @@ int SoundEngine::play(const NoteRequest& note, int noteID) {
     // Sample numbers from songs are untrusted: outside the bank they start nothing.
     if (note.slot < 0 || note.slot >= kNumSampleSlots)
         return -1;
-    return startVoice(note, noteID);
+    const int voice = startVoice(note, noteID);
+    NoteListener* l = listener_.load(std::memory_order_acquire);
+    if (l != nullptr && voice >= 0 && validGuitar(note.guitar)) {
+        const int sampleNo = note.slot - cb_.guitarSampleStartNo[note.guitar];
+        if (sampleNo >= 0 && sampleNo < SampleBank::kSamplesPerPatch)
+            l->noteStarted(voice, note.guitar, sampleNo, note.string, static_cast<float>(note.volume),
+                           note.source);
+    }
+    return voice;
 }
 
 SoundEngine::NoteRequest SoundEngine::noteFor(int guitar, int sampleNo) const {
@@ -238,6 +252,8 @@ void SoundEngine::stopSample(int voice) {
     const uint32_t word = v.state.load(std::memory_order_acquire);
     if (word & 1u)
         v.stopRequest.store(word, std::memory_order_release);
+    if (NoteListener* l = listener_.load(std::memory_order_acquire))
+        l->noteReleased(voice);
 }
 
 void SoundEngine::stopAllSounds() {
@@ -325,6 +341,8 @@ void SoundEngine::bendTo(int voice, float pitch) {
     if (!validVoice(voice))
         return;
     cb_.playlist[voice].requiredPitch.store(pitch, std::memory_order_relaxed);
+    if (NoteListener* l = listener_.load(std::memory_order_acquire))
+        l->noteBent(voice, pitch);
 }
 
 void SoundEngine::stopBend(int voice) {
@@ -335,20 +353,28 @@ void SoundEngine::stopBend(int voice) {
     const uint32_t word = v.state.load(std::memory_order_acquire);
     if (word & 1u)
         v.pitchResetRequest.store(word, std::memory_order_release);
+    if (NoteListener* l = listener_.load(std::memory_order_acquire))
+        l->noteBent(voice, 1.0f);
 }
 
 void SoundEngine::setPitch(float pitch, int noteID) {
-    for (PlaylistVoice& voice : cb_.playlist) {
+    for (int v = 0; v < kNumVoices; ++v) {
+        PlaylistVoice& voice = cb_.playlist[v];
         if (voice.noteID.load(std::memory_order_relaxed) == noteID) {
             voice.requiredPitch.store(pitch, std::memory_order_relaxed);
+            if (NoteListener* l = listener_.load(std::memory_order_acquire))
+                l->noteBent(v, pitch);
             return;
         }
     }
 }
 
-void SoundEngine::setWhammyForGuitar(int guitar, float pitch) {
-    if (validGuitar(guitar))
-        cb_.whammy[guitar].store(pitch, std::memory_order_relaxed);
+void SoundEngine::setWhammyForGuitar(int guitar, float pitch, NoteListener::Source source) {
+    if (!validGuitar(guitar))
+        return;
+    cb_.whammy[guitar].store(pitch, std::memory_order_relaxed);
+    if (NoteListener* l = listener_.load(std::memory_order_acquire))
+        l->whammyMoved(guitar, pitch, source);
 }
 
 float SoundEngine::whammy(int guitar) const {
@@ -447,11 +473,14 @@ void SoundEngine::setWahOn(int guitar, bool wahOn) {
         effect<WahEffect>(guitar).setOn(wahOn);
 }
 
-void SoundEngine::setWahForGuitar(int guitar, float pitch) {
+void SoundEngine::setWahForGuitar(int guitar, float pitch, NoteListener::Source source) {
     // Songs from elsewhere may hold any value; the pedal's range keeps the
     // filter from ringing.
-    if (validGuitar(guitar))
-        effect<WahEffect>(guitar).setCoefficient(pitch);
+    if (!validGuitar(guitar))
+        return;
+    effect<WahEffect>(guitar).setCoefficient(pitch);
+    if (NoteListener* l = listener_.load(std::memory_order_acquire))
+        l->wahMoved(guitar, effect<WahEffect>(guitar).coefficient(), source);
 }
 
 float SoundEngine::wahForGuitar(int guitar) const {

@@ -10,6 +10,7 @@
 
 #include "audio/CallbackUserData.h"
 #include "audio/EngineSettings.h"
+#include "audio/NoteListener.h"
 #include "audio/SampleBank.h"
 #include "audio/WavReader.h"
 #include "system/AudioOutput.h"
@@ -54,6 +55,7 @@ class SoundEngine {
 public:
     static constexpr int kNumVoices = ::kNumVoices;
     static constexpr int kNumSlots = kNumSampleSlots;
+    static constexpr int kNumPatches = 5;
     static constexpr int kFirstFretNoiseSlot = SampleBank::kFirstFretNoiseSlot;
     static constexpr int kFirstTapNoiseSlot = SampleBank::kFirstTapNoiseSlot;
     static constexpr float kFullBendPitch = 1.1233333f;
@@ -63,11 +65,15 @@ public:
     // its release slope and the guitar whose mix (bends, whammy, pedals) it
     // joins. The fret and tap noises join none: they have always sounded in
     // the generic stereo mix, outside both guitars' pedals.
+    // The string (0 low E ... 5, -1 unknown) and who asked only travel to
+    // the note listener (MIDI out); they do not change the sound.
     struct NoteRequest {
         int slot = -1;
         double volume = 0.0;
         double releaseDelta = 0.0;
         GuitarId guitar = kNoGuitar;
+        int string = -1;
+        NoteListener::Source source = NoteListener::Source::Player;
     };
 
     // UI thread. Either of parent and output may be null (tests, offline
@@ -87,6 +93,12 @@ public:
     static int callbackProcStereo(void* userData, int16_t* interleaved, int numFrames);
     // Any thread. The record to hand to the callback.
     CallbackUserData* callbackUserData() { return &cb_; }
+
+    // UI thread, while no other thread asks the engine for sound (before
+    // the performer and the recorder start, or after they stop): who is told
+    // of every note, bend, whammy and wah move and patch change (null: no
+    // one). Not owned.
+    void setNoteListener(NoteListener* listener);
 
     // Any thread. The engine's own non-negative pseudo-random numbers.
     long random();
@@ -165,7 +177,8 @@ public:
     void stopBend(int voice);
     // UI and playback threads; not recorded.
     void setPitch(float pitch, int noteID);
-    void setWhammyForGuitar(int guitar, float pitch);
+    void setWhammyForGuitar(int guitar, float pitch,
+                            NoteListener::Source source = NoteListener::Source::Player);
     // Any thread.
     float whammy(int guitar) const;
     bool whammyBarAttached(int guitar) const;
@@ -207,7 +220,7 @@ public:
     void setWahOn(int guitar, bool wahOn);
     // UI and playback threads. The wah coefficient f (0.05 closed ... 0.5
     // open); other values are held to that range, NaN at 0.5.
-    void setWahForGuitar(int guitar, float pitch);
+    void setWahForGuitar(int guitar, float pitch, NoteListener::Source source = NoteListener::Source::Player);
     // Any thread.
     float wahForGuitar(int guitar) const;
 
@@ -243,6 +256,7 @@ private:
 
     SoundEngineParent* parent_;
     AudioOutput* output_;
+    std::atomic<NoteListener*> listener_{nullptr};
     const Clock& clock_;
 
     CallbackUserData cb_;

@@ -91,14 +91,16 @@ void HammerOnGuitarView::pressString(int string, int row) {
         lightString(string, vibratingFrom(row));
         if (soundEngine_)
             playlistNoForString_[string] =
-                performer_->play(currentGuitar(), sampleFor(string, leftmostFret_ + row));
+                performer_->playOnString(currentGuitar(), string, sampleFor(string, leftmostFret_ + row));
     } else if (row > fret_[string]) {
         if (playlistNoForString_[string] != -1 && soundEngine_)
             performer_->release(playlistNoForString_[string]);
         fret_[string] = row;
         lightString(string, vibratingFrom(row));
         playlistNoForString_[string] =
-            soundEngine_ ? performer_->play(currentGuitar(), sampleFor(string, leftmostFret_ + row)) : -1;
+            soundEngine_
+                ? performer_->playOnString(currentGuitar(), string, sampleFor(string, leftmostFret_ + row))
+                : -1;
     }
     // At or below the sounding row the press is only remembered.
 }
@@ -122,8 +124,8 @@ void HammerOnGuitarView::liftString(int string, int row) {
         fret_[string] = g;
         lightString(string, vibratingFrom(g));
         if (soundEngine_)
-            playlistNoForString_[string] =
-                performer_->play(currentGuitar(), sampleFor(string, leftmostFret_ + g), kPullOffVolume);
+            playlistNoForString_[string] = performer_->playOnString(
+                currentGuitar(), string, sampleFor(string, leftmostFret_ + g), kPullOffVolume);
         break;
     }
 }

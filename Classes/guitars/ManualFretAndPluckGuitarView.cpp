@@ -212,8 +212,8 @@ void ManualFretAndPluckGuitarView::liftFret(int row, int string) {
                 fretBeingPlayed_[string] = leftmostFret_ + g;
                 lightString(string, vibratingFrom(g));
                 if (soundEngine_)
-                    playlistNoForString_[string] = performer_->play(
-                        currentGuitar(), sampleFor(string, leftmostFret_ + g), kPullOffVolume);
+                    playlistNoForString_[string] = performer_->playOnString(
+                        currentGuitar(), string, sampleFor(string, leftmostFret_ + g), kPullOffVolume);
                 break;
             }
         }
@@ -240,8 +240,8 @@ void ManualFretAndPluckGuitarView::hammerOn(int string, int row) {
     fretBeingPlayed_[string] = leftmostFret_ + row;
     lightString(string, vibratingFrom(row));
     if (soundEngine_)
-        playlistNoForString_[string] =
-            performer_->play(currentGuitar(), sampleFor(string, leftmostFret_ + row), kHammerOnVolume);
+        playlistNoForString_[string] = performer_->playOnString(
+            currentGuitar(), string, sampleFor(string, leftmostFret_ + row), kHammerOnVolume);
 }
 
 void ManualFretAndPluckGuitarView::pressString(int string) {
@@ -259,7 +259,8 @@ void ManualFretAndPluckGuitarView::pressString(int string) {
         performer_->release(playlistNoForString_[string]);
     playlistNoForString_[string] = -1;
     if (soundEngine_)
-        playlistNoForString_[string] = performer_->play(currentGuitar(), sampleFor(string, fretNumber));
+        playlistNoForString_[string] =
+            performer_->playOnString(currentGuitar(), string, sampleFor(string, fretNumber));
     lightString(string, vibratingFrom(fret_[string]));
 }
 

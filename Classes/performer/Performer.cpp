@@ -32,39 +32,54 @@ Transport& Performer::transport() const {
 
 // ---------------------------------------------------------------- notes
 
-namespace {
-
 // The recorder is asked for an identifier only for a note the engine can
 // play: a slot outside the bank starts nothing and is not recorded.
-int playRecorded(SoundEngine& engine, Recorder& recorder, const SoundEngine::NoteRequest& note) {
+int Performer::playRecorded(SoundEngine::NoteRequest note) {
     if (note.slot < 0 || note.slot >= SoundEngine::kNumSlots)
         return -1;
-    const int noteID = recorder.addPlayNote(note.slot, static_cast<float>(note.volume), note.releaseDelta);
-    return engine.play(note, noteID);
+    const int noteID = recorder_.addPlayNote(note.slot, static_cast<float>(note.volume), note.releaseDelta);
+    return engine_.play(note, noteID);
 }
 
-} // namespace
-
 int Performer::play(int guitar, int sampleNo) {
-    return playRecorded(engine_, recorder_, engine_.noteFor(guitar, sampleNo));
+    return playRecorded(engine_.noteFor(guitar, sampleNo));
 }
 
 int Performer::play(int guitar, int sampleNo, float volume) {
-    return playRecorded(engine_, recorder_, engine_.noteFor(guitar, sampleNo, volume));
+    return playRecorded(engine_.noteFor(guitar, sampleNo, volume));
+}
+
+int Performer::playOnString(int guitar, int string, int sampleNo) {
+    SoundEngine::NoteRequest note = engine_.noteFor(guitar, sampleNo);
+    note.string = string;
+    return playRecorded(note);
+}
+
+int Performer::playOnString(int guitar, int string, int sampleNo, float volume) {
+    SoundEngine::NoteRequest note = engine_.noteFor(guitar, sampleNo, volume);
+    note.string = string;
+    return playRecorded(note);
+}
+
+int Performer::playFromMidi(int guitar, int string, int sampleNo, float volume) {
+    SoundEngine::NoteRequest note = engine_.noteFor(guitar, sampleNo, volume);
+    note.string = string;
+    note.source = NoteListener::Source::Midi;
+    return playRecorded(note);
 }
 
 int Performer::playHumanized(int guitar, int sampleNo) {
-    return playRecorded(engine_, recorder_, engine_.humanizedNoteFor(guitar, sampleNo));
+    return playRecorded(engine_.humanizedNoteFor(guitar, sampleNo));
 }
 
 void Performer::playFretNoise(int guitar) {
     if (validGuitar(guitar))
-        release(playRecorded(engine_, recorder_, engine_.fretNoiseFor(guitar)));
+        release(playRecorded(engine_.fretNoiseFor(guitar)));
 }
 
 void Performer::playTapNoise(int guitar) {
     if (validGuitar(guitar))
-        release(playRecorded(engine_, recorder_, engine_.tapNoiseFor(guitar)));
+        release(playRecorded(engine_.tapNoiseFor(guitar)));
 }
 
 void Performer::release(int voice) {
@@ -76,7 +91,7 @@ void Performer::release(int voice) {
 
 // ---------------------------------------------------------------- bends
 
-void Performer::bend(int voice, float pitch) {
+void Performer::bendTo(int voice, float pitch) {
     if (voice < 0 || voice >= SoundEngine::kNumVoices)
         return;
     engine_.bendTo(voice, pitch);
@@ -84,15 +99,15 @@ void Performer::bend(int voice, float pitch) {
 }
 
 void Performer::fullBend(int voice) {
-    bend(voice, SoundEngine::kFullBendPitch);
+    bendTo(voice, SoundEngine::kFullBendPitch);
 }
 
 void Performer::halfBend(int voice) {
-    bend(voice, SoundEngine::kHalfBendPitch);
+    bendTo(voice, SoundEngine::kHalfBendPitch);
 }
 
 void Performer::unbend(int voice) {
-    bend(voice, 1.0f);
+    bendTo(voice, 1.0f);
 }
 
 void Performer::stopBend(int voice) {
@@ -133,6 +148,31 @@ void Performer::prevPatch(PatchChangeListener* caller, int guitar) {
         return;
     recorder_.stop();
     engine_.prevPatch(caller, guitar);
+}
+
+void Performer::setPatch(int guitar, int patchNo) {
+    if (!validGuitar(guitar) || patchNo < 0 || patchNo >= SoundEngine::kNumPatches ||
+        engine_.patchNo(guitar) == patchNo)
+        return;
+    recorder_.stop();
+    EngineSettings settings = engine_.settings();
+    settings.of<GuitarPatch>(guitar).patchNo = patchNo;
+    engine_.stopAllSoundsImmediately();
+    engine_.applySettings(settings);
+}
+
+bool Performer::moveWhammy(int guitar, float pitch) {
+    if (!validGuitar(guitar) || !recorder_.addWhammyBarChangeForGuitar(guitar, pitch))
+        return false;
+    engine_.setWhammyForGuitar(guitar, pitch, NoteListener::Source::Midi);
+    return true;
+}
+
+bool Performer::moveWah(int guitar, float coefficient) {
+    if (!validGuitar(guitar) || !recorder_.addWahChangeForGuitar(guitar, coefficient))
+        return false;
+    engine_.setWahForGuitar(guitar, coefficient, NoteListener::Source::Midi);
+    return true;
 }
 
 // ---------------------------------------------------------------- tilt

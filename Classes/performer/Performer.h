@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "audio/SoundEngine.h"
 #include "core/GuitarId.h"
 #include "system/Accelerometer.h"
 
@@ -40,8 +41,16 @@ public:
     // ---- Notes ----
     // The guitar's note sampleNo (relative to its patch) at the guitar's
     // volume (times volume); recorded. Returns the voice or -1.
+    // UI, playback or MIDI thread (the notes, bends and releases: the
+    // recorder and the engine guard themselves).
     int play(int guitar, int sampleNo);
     int play(int guitar, int sampleNo, float volume);
+    // The same, telling MIDI out which string (0 low E ... 5) sounds it.
+    int playOnString(int guitar, int string, int sampleNo);
+    int playOnString(int guitar, int string, int sampleNo, float volume);
+    // A note a MIDI message asked for (string -1 when it did not say):
+    // played and recorded as a touch is, not sent back out.
+    int playFromMidi(int guitar, int string, int sampleNo, float volume);
     // At 0.7 ... 1 of the volume, drawn from the engine's random numbers.
     int playHumanized(int guitar, int sampleNo);
     // A fret or tap noise: recorded, and at once recorded as released (it
@@ -57,6 +66,15 @@ public:
     void unbend(int voice);
     // Back to pitch 1 at once.
     void stopBend(int voice);
+    // Any target pitch (1 unbent), as a pitch wheel gives.
+    void bendTo(int voice, float pitch);
+
+    // ---- Whammy and wah from a controller (MIDI) ----
+    // UI or MIDI thread. Moves the guitar's whammy bar (pitch factor) or wah
+    // (coefficient 0.05 ... 0.5) and records the move, unless the song being
+    // played back moves them itself. False when overruled.
+    bool moveWhammy(int guitar, float pitch);
+    bool moveWah(int guitar, float coefficient);
 
     // ---- Chord strums, timed by the recorder's playback thread ----
     // Six sample numbers within the guitar's patch, string 0 first, -1 for a
@@ -71,6 +89,9 @@ public:
     // is told once the next buffer has been rendered with it.
     void nextPatch(PatchChangeListener* caller, int guitar);
     void prevPatch(PatchChangeListener* caller, int guitar);
+    // Stops the recorder and loads the guitar's patch patchNo (0 ... 4;
+    // other numbers and the patch already loaded do nothing).
+    void setPatch(int guitar, int patchNo);
 
     // ---- Tilt ----
     // The guitar the player holds, whose wah and whammy the tilt moves; the
@@ -101,7 +122,7 @@ public:
     static const char* const kAccelerometerFailureMessage;
 
 private:
-    void bend(int voice, float pitch);
+    int playRecorded(SoundEngine::NoteRequest note);
 
     SoundEngine& engine_;
     Recorder& recorder_;

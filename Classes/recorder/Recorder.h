@@ -210,7 +210,7 @@ private:
     void mergeFinishedPassLocked();
     void strumStep(double now);
     // Plays and records one string of the strum; the voice or -1.
-    int playStrumString(int sampleNo);
+    int playStrumString(int string, int sampleNo);
     int addPlayNoteLocked(int sampleNo, float volume, double releaseDelta);
     void addStopNoteLocked(int noteID);
     int loadRoomLocked() const;

@@ -130,10 +130,11 @@ void Recorder::releaseStrumVoicesLocked() {
     }
 }
 
-int Recorder::playStrumString(int sampleNo) {
+int Recorder::playStrumString(int string, int sampleNo) {
     // A strummed string is recorded here, as a touched one is by the
     // performer: identifier first, then the voice that carries it.
-    const SoundEngine::NoteRequest note = soundEngine_->humanizedNoteFor(strumGuitar_, sampleNo);
+    SoundEngine::NoteRequest note = soundEngine_->humanizedNoteFor(strumGuitar_, sampleNo);
+    note.string = string;
     if (note.slot < 0 || note.slot >= SoundEngine::kNumSlots)
         return -1;
     const int noteID = addPlayNoteLocked(note.slot, static_cast<float>(note.volume), note.releaseDelta);
@@ -163,7 +164,7 @@ void Recorder::strumStep(double now) {
             ++s;
         }
         if (s < 6) {
-            strumPlaylistNo_[s] = soundEngine_ != nullptr ? playStrumString(currentChordStrum_[s]) : -1;
+            strumPlaylistNo_[s] = soundEngine_ != nullptr ? playStrumString(s, currentChordStrum_[s]) : -1;
             currentStrumString_ = s + 1;
         } else {
             currentStrumString_ = 6;
@@ -214,10 +215,14 @@ void Recorder::playSongEvents(double now) {
     // Whammy and wah: a guitar's recorded movements play while the effect is
     // on; one that has played them all lets live movements act again.
     if (engine != nullptr && (engine->whammyBarAttached(0) || engine->whammyBarAttached(1))) {
-        whammy_.play(due, [engine](int g, float value) { engine->setWhammyForGuitar(g, value); });
+        whammy_.play(due, [engine](int g, float value) {
+            engine->setWhammyForGuitar(g, value, NoteListener::Source::Song);
+        });
     }
     if (engine != nullptr && (engine->wahOn(0) || engine->wahOn(1))) {
-        wah_.play(due, [engine](int g, float value) { engine->setWahForGuitar(g, heldWah(value)); });
+        wah_.play(due, [engine](int g, float value) {
+            engine->setWahForGuitar(g, heldWah(value), NoteListener::Source::Song);
+        });
     }
 
     if (currentNoteNo_ < 0) {
@@ -230,9 +235,12 @@ void Recorder::playSongEvents(double now) {
     while (pos < numNotes_ && due(notes_[static_cast<std::size_t>(pos)])) {
         const Note& note = notes_[static_cast<std::size_t>(pos)];
         if (note.keyDown()) {
-            const SoundEngine::NoteRequest request{note.sampleNo(), static_cast<double>(note.volume()),
+            const SoundEngine::NoteRequest request{note.sampleNo(),
+                                                   static_cast<double>(note.volume()),
                                                    note.releaseDelta(),
-                                                   SampleBank::guitarOfSlot(note.sampleNo())};
+                                                   SampleBank::guitarOfSlot(note.sampleNo()),
+                                                   -1,
+                                                   NoteListener::Source::Song};
             const int voice = engine != nullptr ? engine->play(request, note.noteID()) : -1;
             // The note's stop (the first later event with its identifier)
             // takes this voice; a note that got none leaves its stop with no

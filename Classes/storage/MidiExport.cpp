@@ -96,10 +96,14 @@ const char* patchName(int patchNo) {
     }
 }
 
-double semitonesOf(float pitch, float whammy) {
+} // namespace
+
+double MidiExport::semitonesOf(float pitch, float whammy) {
     const double speed = std::max(1.0 / 16.0, static_cast<double>(pitch) + static_cast<double>(whammy));
     return 12.0 * std::log2(speed);
 }
+
+namespace {
 
 // The pitch of one guitar's channel over time: the whammy offset plus the
 // bend of the note bent last, gliding as the engine's bend mixer does.
@@ -156,7 +160,7 @@ private:
             nextStep_ += MidiExport::kGlideStepSeconds;
         }
     }
-    void emit(double t) { points_.push_back({t, semitonesOf(pitch_, whammy_)}); }
+    void emit(double t) { points_.push_back({t, MidiExport::semitonesOf(pitch_, whammy_)}); }
 
     bool glide_;
     double songEnd_;

@@ -129,4 +129,10 @@ public:
     static int wahControllerValue(float f);
     // 14-bit pitch-bend value for a pitch in semitones under a bend range.
     static int pitchBendValue(double semitones, int rangeSemitones);
+    // The semitones a voice sounds at: its bend (a pitch factor, 1 unbent)
+    // plus the whammy offset, as the mixer adds them.
+    static double semitonesOf(float pitch, float whammy);
+    // The bend range declared for a guitar's channel: 2 semitones (a full
+    // bend at the top of the wheel), 12 with the whammy bar attached.
+    static int liveBendRange(bool whammyBarAttached) { return whammyBarAttached ? 12 : 2; }
 };

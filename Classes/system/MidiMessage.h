@@ -34,9 +34,17 @@ struct MidiMessage {
     // The length of a channel message with this status byte, 0 for others.
     static int lengthOf(uint8_t status) {
         switch (status & 0xf0) {
-        case 0x80: case 0x90: case 0xa0: case 0xb0: case 0xe0: return 3;
-        case 0xc0: case 0xd0: return 2;
-        default: return 0;
+        case 0x80:
+        case 0x90:
+        case 0xa0:
+        case 0xb0:
+        case 0xe0:
+            return 3;
+        case 0xc0:
+        case 0xd0:
+            return 2;
+        default:
+            return 0;
         }
     }
 };

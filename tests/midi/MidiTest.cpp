@@ -1,0 +1,224 @@
+// Live MIDI: what goes out for a player's gestures and a song, and what a
+// message that comes in plays and records.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "audio/SoundEngine.h"
+#include "midi/MidiIn.h"
+#include "midi/MidiOut.h"
+#include "performer/Performer.h"
+#include "recorder/Recorder.h"
+#include "support/FakeParent.h"
+#include "support/TempFolder.h"
+#include "system/Clock.h"
+#include "system/MidiPorts.h"
+
+namespace {
+
+// Each message sent, as "c<channel 1-16> on|off|cc|pc|bend <data...>".
+class RecordingPorts : public MidiPorts {
+public:
+    std::string open(MidiInbox&) override { return {}; }
+    void close() override {}
+    void send(const MidiMessage& m) override {
+        static const char* names[] = {"off", "on", "at", "cc", "pc", "cp", "bend"};
+        char text[48];
+        const int kind = (m.bytes[0] >> 4) - 8;
+        if (m.status() == MidiMessage::kPitchBend)
+            std::snprintf(text, sizeof text, "c%d bend %d", m.channel() + 1, m.bytes[1] | (m.bytes[2] << 7));
+        else if (m.size == 2)
+            std::snprintf(text, sizeof text, "c%d %s %d", m.channel() + 1, names[kind], m.bytes[1]);
+        else
+            std::snprintf(text, sizeof text, "c%d %s %d %d", m.channel() + 1, names[kind], m.bytes[1],
+                          m.bytes[2]);
+        sent.push_back(text);
+    }
+    std::string describe() const override { return "test"; }
+    std::vector<std::string> take() { return std::exchange(sent, {}); }
+    std::vector<std::string> sent;
+};
+
+MidiMessage msg(uint8_t status, int channel, int d1, int d2 = -1) {
+    return MidiMessage::make(status, channel, d1, d2);
+}
+
+// An engine with no samples and no output, a recorder without its thread, a
+// performer, and MIDI out and in over them, on a manual clock.
+class MidiTest : public ::testing::Test {
+protected:
+    MidiTest() {
+        engine.setNoteListener(&out);
+        engine.setGuitarVolume(0, 1.0f);
+        engine.setGuitarVolume(1, 1.0f);
+    }
+    ~MidiTest() override { engine.setNoteListener(nullptr); }
+    void mode(bool perString, bool sendSong = false) {
+        MidiSettings s;
+        s.channelPerString = perString;
+        s.sendSongPlayback = sendSong;
+        out.setSettings(s);
+        in.setSettings(s);
+        out.setPorts(&ports);
+        ports.take();
+    }
+
+    testsupport::TempFolder folder{"strumwell-midi"};
+    ManualClock clock{1000.0};
+    FakeParent parent{clock};
+    SoundEngine engine{&parent, nullptr, folder.str(), clock};
+    Recorder recorder{&parent, &engine, clock, false};
+    Performer performer{engine, recorder, &parent, nullptr};
+    RecordingPorts ports;
+    MidiOut out{engine};
+    MidiIn in{performer, engine, &parent.mainThreadQueue()};
+};
+
+using Lines = std::vector<std::string>;
+
+// A channel is set up (program, bend range) before its first note; notes,
+// bends, the whammy and the wah follow, each once, as the player makes them.
+TEST_F(MidiTest, GesturesGoOutOnTheGuitarsChannelOrTheStringsChannel) {
+    const Lines rpn2 = {"cc 101 0", "cc 100 0", "cc 6 2", "cc 38 0", "cc 101 127", "cc 100 127"};
+    const auto setUp = [&](int channel, int program, int range) {
+        Lines lines = {"c" + std::to_string(channel) + " pc " + std::to_string(program)};
+        for (std::string l : rpn2) {
+            if (l == "cc 6 2")
+                l = "cc 6 " + std::to_string(range);
+            lines.push_back("c" + std::to_string(channel) + " " + l);
+        }
+        return lines;
+    };
+    engine.setWhammyBarAttached(1, true);
+    out.setPorts(&ports);
+    Lines expected = setUp(1, 24, 2);
+    for (const std::string& l : setUp(2, 24, 12))
+        expected.push_back(l);
+    EXPECT_EQ(ports.take(), expected) << "both guitars' channels, patch 0 (nylon)";
+
+    // Guitar mode: the A string's third fret (sample 10, note 48) at full
+    // volume, bent a whole step, let go.
+    const int v = performer.playOnString(0, 1, 10);
+    performer.fullBend(v);
+    performer.fullBend(v); // the same bend again sends nothing
+    performer.release(v);
+    EXPECT_EQ(ports.take(), (Lines{"c1 bend 8192", "c1 on 48 127", "c1 bend 16383", "c1 off 48 0"}))
+        << "a bend beyond the two-semitone range is held at the top of the wheel";
+    performer.stopBend(v); // a released note is not bent any more
+    engine.setWahForGuitar(1, 0.05f);
+    engine.setWhammyForGuitar(1, -0.5f);
+    EXPECT_EQ(ports.take(), (Lines{"c2 cc 74 0", "c2 bend 0"}));
+
+    // Channel per string: the same pitch named on the G string goes to
+    // channel 4; a song's note (no string) takes the string with the lowest
+    // fret that is free; guitar 2 starts at channel 7.
+    mode(true, true);
+    performer.playOnString(0, 3, 17, 0.5f);
+    engine.play({12, 1.0, 0.0, 0, -1, NoteListener::Source::Song}, 5);
+    engine.play({12, 1.0, 0.0, 0, -1, NoteListener::Source::Song}, 6);
+    const int g2 = performer.playOnString(1, 5, 30);
+    performer.halfBend(g2);
+    EXPECT_EQ(ports.take(),
+              (Lines{"c4 bend 8192", "c4 on 55 64", "c3 bend 8192", "c3 on 50 127", "c2 bend 8192",
+                     "c2 on 50 127", "c12 bend 0", "c12 on 68 127", "c12 bend 1375"}))
+        << "each string's wheel is centred before its first note; guitar 2's whammy (-0.5, 12 "
+           "semitones down) holds under the half bend";
+}
+
+// What the player asked not to send stays home: a song's playback (unless
+// chosen), a guitar switched off, and notes that came in over MIDI. A voice
+// taken for a new note ends the old one first.
+TEST_F(MidiTest, SongsSilencedGuitarsAndMidiEchoesAreNotSent) {
+    mode(false);
+    for (int k = 0; k < SoundEngine::kNumVoices + 1; ++k)
+        performer.play(0, k);
+    int sounding = 0;
+    for (const std::string& line : ports.take())
+        sounding += line.starts_with("c1 on ") ? 1 : line.starts_with("c1 off ") ? -1 : 0;
+    EXPECT_EQ(sounding, SoundEngine::kNumVoices) << "the stolen voice's note ends";
+    engine.stopAllSoundsImmediately();
+    out.allNotesOff();
+    ports.take();
+    engine.play({3, 1.0, 0.0, 0, -1, NoteListener::Source::Song}, 1);
+    engine.setWhammyForGuitar(0, 0.2f, NoteListener::Source::Song);
+    performer.playFromMidi(0, -1, 4, 1.0f);
+    EXPECT_EQ(ports.take(), Lines{});
+    MidiSettings s;
+    s.sendGuitar = {false, true};
+    out.setSettings(s);
+    performer.play(0, 5);
+    EXPECT_EQ(ports.take(), Lines{});
+}
+
+// A keyboard plays the guitars: the note names the sample, velocity the
+// volume, note-off releases (unless the pedal holds it), the wheel bends or
+// moves the whammy, controller 74 the wah, a program the patch; and a take
+// keeps it all as it would a player's touches.
+TEST_F(MidiTest, IncomingMessagesPlayAndRecordTheGuitars) {
+    mode(false);
+    recorder.record();
+    const auto voiceOf = [&](int slot) {
+        for (int v = 0; v < SoundEngine::kNumVoices; ++v)
+            if (engine.voicePlaying(v) && engine.voiceState(v).sampleNo == slot &&
+                !engine.voiceState(v).wantToStop)
+                return v;
+        return -1;
+    };
+    in.handle(msg(MidiMessage::kNoteOn, 0, 50, 127)); // guitar 1, sample 12
+    in.handle(msg(MidiMessage::kNoteOn, 1, 45, 64));  // guitar 2, sample 7 = slot 55
+    in.handle(msg(MidiMessage::kNoteOn, 0, 37, 100)); // below the patch
+    in.handle(msg(MidiMessage::kNoteOn, 0, 86, 100)); // above it
+    in.handle(msg(MidiMessage::kNoteOn, 5, 50, 100)); // a channel no guitar listens on
+    EXPECT_EQ(in.ignoredNotes(), 2);
+    const int a = voiceOf(12), b = voiceOf(55);
+    ASSERT_GE(a, 0);
+    ASSERT_GE(b, 0);
+    EXPECT_NEAR(engine.voiceState(b).requiredVolume, 64.0 / 127.0, 1e-6);
+    EXPECT_EQ(in.soundingSamples(0), uint64_t{1} << 12);
+    EXPECT_EQ(in.soundingSamples(1), uint64_t{1} << 7);
+
+    in.handle(msg(MidiMessage::kPitchBend, 0, 0x7f, 0x7f)); // top of a 2-semitone wheel
+    EXPECT_NEAR(engine.voiceState(a).requiredPitch, std::exp2(2.0 * 8191 / 8192 / 12.0), 1e-5);
+    engine.setWhammyBarAttached(1, true);
+    in.handle(msg(MidiMessage::kPitchBend, 1, 0, 0x60)); // 12288: half way up 12 semitones
+    EXPECT_NEAR(engine.whammy(1), std::exp2(0.5) - 1.0, 1e-5);
+    engine.setWahOn(0, true);
+    in.handle(msg(MidiMessage::kController, 0, 74, 0));
+    EXPECT_NEAR(engine.wahForGuitar(0), 0.05f, 1e-6);
+
+    in.handle(msg(MidiMessage::kController, 0, 64, 127)); // sustain
+    in.handle(msg(MidiMessage::kNoteOff, 0, 50, 0));
+    EXPECT_EQ(voiceOf(12), a) << "held by the pedal";
+    in.handle(msg(MidiMessage::kController, 0, 64, 0));
+    EXPECT_EQ(voiceOf(12), -1);
+    in.handle(msg(MidiMessage::kNoteOn, 1, 45, 0)); // note-on at velocity 0 is a note-off
+    EXPECT_EQ(voiceOf(55), -1);
+    EXPECT_EQ(in.soundingSamples(0) | in.soundingSamples(1), 0u);
+
+    std::vector<std::string> notes;
+    std::map<int, int> slotOf;
+    for (const Note& n : recorder.currentOverdubNotesToAdd()) {
+        if (n.keyDown())
+            slotOf[n.noteID()] = n.sampleNo();
+        notes.push_back((n.keyDown() ? "+" : "-") + std::to_string(slotOf[n.noteID()]));
+    }
+    EXPECT_EQ(notes, (std::vector<std::string>{"+12", "+55", "-12", "-55"}));
+    EXPECT_EQ(recorder.currentPitchBendsToAdd().size(), 1u);
+
+    in.handle(msg(MidiMessage::kProgramChange, 1, 30));
+    parent.mainThreadQueue().runPending();
+    EXPECT_EQ(engine.patchNo(1), 3) << "distortion";
+
+    // Channel per string: channel 8 is guitar 2's A string.
+    mode(true);
+    in.handle(msg(MidiMessage::kNoteOn, 7, 45, 127));
+    EXPECT_GE(voiceOf(55), 0);
+    in.handle(msg(MidiMessage::kController, 7, 123, 0));
+    EXPECT_EQ(voiceOf(55), -1);
+}
+
+} // namespace
