@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -138,23 +139,23 @@ struct Live {
 
 class JackPeriods : public ::testing::TestWithParam<int> {};
 
-TEST_P(JackPeriods, NotesKeepTheirFramesSamplesArriveExactlyAndSendStartsAPeriod) {
+TEST_P(JackPeriods, NotesKeepFramesSamplesArriveExactlySendStartsAPeriodAndACrashIsSurvived) {
     const int period = GetParam();
     Live live(period);
     if (!live.start())
         GTEST_SKIP() << live.server.skipReason();
     EXPECT_EQ(live.output.maxFramesPerBuffer(), period);
     EXPECT_EQ(live.output.describe(), "JACK");
-    Tester tester(live.server.name());
-    ASSERT_TRUE(tester.client);
+    auto tester = std::make_unique<Tester>(live.server.name());
+    ASSERT_TRUE(tester->client);
 
     const std::vector<uint32_t> frames = {0, 1, static_cast<uint32_t>(period / 2), static_cast<uint32_t>(period - 1)};
-    tester.noteFrames = frames;
+    tester->noteFrames = frames;
     MidiMessage m;
     // The new connections may take a period or two to carry data.
     bool first = false;
     for (int tries = 0; tries < 10 && !first; ++tries) {
-        tester.arm = true;
+        tester->arm = true;
         first = live.inbox.pop(m, 0.3);
     }
     for (size_t i = 0; i < frames.size(); ++i) {
@@ -166,41 +167,34 @@ TEST_P(JackPeriods, NotesKeepTheirFramesSamplesArriveExactlyAndSendStartsAPeriod
         EXPECT_EQ(m.frame, frames[i]);
     }
 
-    tester.expectRamp();
+    tester->expectRamp();
 
     live.output.send(MidiMessage::make(MidiMessage::kController, 2, 74, 99));
-    ASSERT_TRUE(waitFor([&] { return tester.received > 0; }, 3.0)) << "send() did not arrive";
-    EXPECT_EQ(tester.events[0].time, 0u);
-    EXPECT_EQ(tester.events[0].size, 3u);
-    EXPECT_EQ((std::vector<int>{tester.eventBytes[0][0], tester.eventBytes[0][1], tester.eventBytes[0][2]}),
+    ASSERT_TRUE(waitFor([&] { return tester->received > 0; }, 3.0)) << "send() did not arrive";
+    EXPECT_EQ(tester->events[0].time, 0u);
+    EXPECT_EQ(tester->events[0].size, 3u);
+    EXPECT_EQ((std::vector<int>{tester->eventBytes[0][0], tester->eventBytes[0][1], tester->eventBytes[0][2]}),
               (std::vector<int>{0xb2, 74, 99}));
     EXPECT_TRUE(live.lines.empty());
-}
 
-INSTANTIATE_TEST_SUITE_P(Live, JackPeriods, ::testing::Values(64, 128, 256));
-
-TEST(JackAudioOutput, KeepsTimeWhenTheServerDiesAndPlaysAgainWhenItIsBack) {
-    Live live(128);
-    if (!live.start())
-        GTEST_SKIP() << live.server.skipReason();
-    ASSERT_TRUE(live.output.connected());
-
+    // A crashed server: the hook says so once, the callback is still pulled at
+    // real-time pace, and a new server of the same name is joined again.
+    tester.reset();
     live.server.crash();
     ASSERT_TRUE(waitFor([&] { return live.said("lost"); }, 5.0)) << "no word of the lost server";
     EXPECT_TRUE(live.output.usingFallback());
     const uint64_t calls = live.ramp.calls;
     EXPECT_TRUE(waitFor([&] { return live.ramp.calls > calls + 5; }, 2.0)) << "the callback stopped";
-
-    JackServer again(128, live.server.name());
+    JackServer again(period, live.server.name());
     ASSERT_TRUE(again.start()) << again.skipReason();
     ASSERT_TRUE(waitFor([&] { return live.said("are back"); }, 6.0)) << "no word of the server's return";
-    EXPECT_TRUE(live.output.connected());
     EXPECT_FALSE(live.output.usingFallback());
-    Tester tester(again.name());
-    ASSERT_TRUE(tester.client);
-    tester.expectRamp();
+    Tester(again.name()).expectRamp();
     std::lock_guard<std::mutex> g(live.linesMutex);
     EXPECT_EQ(live.lines.size(), 2u);
 }
+
+
+INSTANTIATE_TEST_SUITE_P(Live, JackPeriods, ::testing::Values(64, 128, 256));
 
 } // namespace

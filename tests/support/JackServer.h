@@ -19,14 +19,13 @@ public:
 
     // Starts it and waits (at most 10 s) until it takes clients.
     bool start() {
-        const std::string jackd = findProgram("jackd");
-        if (jackd.empty()) {
+        if (!installed("jackd")) {
             skip_ = "jackd is not installed (tools/install-deps.sh --tests installs jackd2)";
             return false;
         }
         // -S: synchronous, every client's period ends before the next begins, so
         // a busy machine delays the read-back rather than skipping a period.
-        process_.spawn({jackd, "-n", name_, "-S", "--no-realtime", "-d", "dummy", "-r", "44100", "-p",
+        process_.spawn({"jackd", "-n", name_, "-S", "--no-realtime", "-d", "dummy", "-r", "44100", "-p",
                         std::to_string(period_)});
         if (!waitFor([this] { return takesClients(); }, 10.0)) {
             skip_ = "jackd -n " + name_ + " did not start";

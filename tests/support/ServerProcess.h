@@ -17,18 +17,9 @@
 
 namespace testsupport {
 
-// The program's path on $PATH, empty when it is not installed.
-inline std::string findProgram(const std::string& name) {
-    const char* path = std::getenv("PATH");
-    std::string dirs = path ? path : "/usr/bin:/bin";
-    for (size_t start = 0; start <= dirs.size();) {
-        const size_t end = std::min(dirs.find(':', start), dirs.size());
-        const std::filesystem::path p = std::filesystem::path(dirs.substr(start, end - start)) / name;
-        if (::access(p.c_str(), X_OK) == 0)
-            return p.string();
-        start = end + 1;
-    }
-    return "";
+// Whether the program is on $PATH.
+inline bool installed(const std::string& name) {
+    return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
 }
 
 // Polls until `ready` or `seconds` pass.
@@ -49,20 +40,18 @@ public:
     ServerProcess& operator=(const ServerProcess&) = delete;
     ~ServerProcess() { kill(SIGTERM); }
 
-    // Starts argv[0] (a path) with `env` added to the environment.
-    bool spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env = {}) {
+    // Starts argv[0] (found on $PATH).
+    bool spawn(const std::vector<std::string>& argv) {
         kill(SIGTERM);
         pid_ = ::fork();
         if (pid_ == 0) {
             std::freopen("/dev/null", "w", stdout);
             std::freopen("/dev/null", "w", stderr);
-            for (const std::string& e : env)
-                ::putenv(const_cast<char*>(e.c_str()));
             std::vector<char*> args;
             for (const std::string& a : argv)
                 args.push_back(const_cast<char*>(a.c_str()));
             args.push_back(nullptr);
-            ::execv(args[0], args.data());
+            ::execvp(args[0], args.data());
             ::_exit(127);
         }
         return pid_ > 0;
