@@ -115,6 +115,15 @@ bool CommandLine::parse(const std::vector<std::string>& args, std::string& error
             listScreens = true;
         } else if (a == "--headless") {
             headless = true;
+        } else if (a == "--audio") {
+            const std::string* v = value("a sound system");
+            if (!v)
+                return false;
+            if (*v != "sdl" && *v != "jack") {
+                error = a + " takes jack or sdl, not '" + *v + "'";
+                return false;
+            }
+            audio = *v;
         } else if (text != std::end(kTextOptions)) {
             const std::string* v = value(text->what);
             if (!v)
@@ -166,6 +175,8 @@ std::string CommandLine::usage(const std::string& programName) const {
            "  --headless         run without showing a window (software rendering)\n"
            "  --screen N         after start-up, go to screen N as if chosen from the main menu\n"
            "  --screenshot FILE  after start-up (and --screen), save a PNG of the window and quit\n"
+           "  --audio jack|sdl   play through a JACK server (with its MIDI ports) or SDL's sound\n"
+           "                     driver, which SDL_AUDIODRIVER may choose (default sdl)\n"
            "  --audio-buffer N   frames per sound device buffer: 64, 128, 256 or 512 (default 128)\n"
            "  --latency-log FILE for every touch or key that starts a sound, write when it happened,\n"
            "                     was handled, started its voice and was first mixed, with the\n"

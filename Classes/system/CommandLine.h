@@ -27,6 +27,9 @@ public:
     std::string screenshotFile;
     std::string latencyLogFile;
     int audioBufferFrames = 0; // 0: the default
+    // The sound system: "sdl" (SDL's driver, SDL_AUDIODRIVER chooses it) or
+    // "jack" (a JACK client that also carries MIDI).
+    std::string audio = "sdl";
     bool showHelp = false;
     bool showVersion = false;
     bool listScreens = false;

@@ -37,14 +37,14 @@ TEST(CommandLine, ReadsEveryOptionAndRefusesBadOnesWithAMessage) {
     std::string error;
     ASSERT_TRUE(c.parse({"--documents", "/d", "--caches", "/c", "--bundle", "/b", "--headless", "--screen",
                          "5", "--screenshot", "s.png", "--audio-buffer", "256", "--latency-log", "l.txt",
-                         "--list-screens"},
+                         "--list-screens", "--audio", "jack"},
                         error))
         << error;
     EXPECT_EQ(
         std::tuple(c.documentsFolder, c.cachesFolder, c.bundleFolder, c.screenshotFile, c.latencyLogFile),
         std::tuple("/d", "/c", "/b", "s.png", "l.txt"));
-    EXPECT_EQ(std::tuple(c.headless, c.screen, c.audioBufferFrames, c.listScreens),
-              std::tuple(true, 5, 256, true));
+    EXPECT_EQ(std::tuple(c.headless, c.screen, c.audioBufferFrames, c.listScreens, c.audio, CommandLine().audio),
+              std::tuple(true, 5, 256, true, "jack", "sdl"));
     // A missing value names its option; a bad one is quoted.
     for (auto [option, value] : {std::pair{"--frobnicate", ""},
                                  {"--screen", "3"},
@@ -55,6 +55,8 @@ TEST(CommandLine, ReadsEveryOptionAndRefusesBadOnesWithAMessage) {
                                  {"--screen", "-1"},
                                  {"--audio-buffer", "100"},
                                  {"--audio-buffer", "1024"},
+                                 {"--audio", "alsa"},
+                                 {"--audio", ""},
                                  {"--latency-log", ""}}) {
         SCOPED_TRACE(option);
         std::vector<std::string> args{option};
@@ -69,6 +71,7 @@ TEST(CommandLine, ReadsEveryOptionAndRefusesBadOnesWithAMessage) {
     // a line each.
     const std::string usage = c.usage("strumwell");
     EXPECT_NE(usage.find("--audio-buffer"), std::string::npos);
+    EXPECT_NE(usage.find("--audio jack|sdl"), std::string::npos);
     EXPECT_NE(usage.find("Screens (N for --screen):\n   1 one\n   2 two\n   5 five\n\n"), std::string::npos);
     EXPECT_EQ(c.screenList(), "1\tone\tmenu\n2\ttwo\tmenu\n5\tfive\tplaying\n");
 }

@@ -5,6 +5,7 @@
 #include <sys/resource.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -105,16 +106,25 @@ bool SdlAudioOutput::start() {
     priorityAsked_ = false; // a new render thread (no callback runs now)
     const bool needDriver =
         !SDL_WasInit(SDL_INIT_AUDIO) && !SDL_GetCurrentAudioDriver() && !driverInitialisedHere_;
-    opener_ = std::thread([this, needDriver] { openDevice(needDriver); });
+    opener_ = std::thread([this, needDriver] { watch(needDriver); });
     return true;
 }
 
-void SdlAudioOutput::openDevice(bool needDriver) {
-    std::string failure;
-    SDL_AudioDeviceID device = 0;
-    SDL_AudioSpec obtained;
-    std::memset(&obtained, 0, sizeof obtained);
+void SdlAudioOutput::setStatusHook(std::function<void(const std::string&)> hook) {
+    hook_ = std::move(hook);
+}
 
+void SdlAudioOutput::report(const std::string& line) {
+    if (hook_) {
+        hook_(line);
+    } else {
+        std::printf("%s\n", line.c_str());
+        std::fflush(stdout);
+    }
+}
+
+SDL_AudioDeviceID SdlAudioOutput::openDevice(bool needDriver, SDL_AudioSpec& obtained, std::string& failure) {
+    std::memset(&obtained, 0, sizeof obtained);
     if (needDriver) {
         if (SDL_AudioInit(nullptr) == 0)
             driverInitialisedHere_ = true;
@@ -126,45 +136,40 @@ void SdlAudioOutput::openDevice(bool needDriver) {
     const char* driver = SDL_GetCurrentAudioDriver();
     if (failure.empty() && driver && (std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "disk") == 0))
         failure = std::string("audio driver \"") + driver + "\" has no device";
-    if (failure.empty()) {
-        SDL_AudioSpec want;
-        std::memset(&want, 0, sizeof want);
-        want.freq = kSampleRate;
-        want.format = AUDIO_S16SYS;
-        want.channels = kChannels;
-        want.samples = static_cast<Uint16>(bufferFrames_);
-        want.callback = &SdlAudioOutput::trampoline;
-        want.userdata = this;
-        // No changes allowed: SDL converts if the hardware differs, and the
-        // callback always gets the format and buffer size asked for.
-        device = SDL_OpenAudioDevice(nullptr, 0, &want, &obtained, 0);
-        if (device == 0)
-            failure = SDL_GetError();
-    }
+    if (!failure.empty())
+        return 0;
+    SDL_AudioSpec want;
+    std::memset(&want, 0, sizeof want);
+    want.freq = kSampleRate;
+    want.format = AUDIO_S16SYS;
+    want.channels = kChannels;
+    want.samples = static_cast<Uint16>(bufferFrames_);
+    want.callback = &SdlAudioOutput::trampoline;
+    want.userdata = this;
+    // No changes allowed: SDL converts if the hardware differs, and the
+    // callback always gets the format and buffer size asked for.
+    const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &want, &obtained, 0);
+    if (device == 0)
+        failure = SDL_GetError();
+    return device;
+}
 
-    std::lock_guard<std::mutex> guard(controlMutex_);
-    if (stopRequested_.load()) {
-        if (device != 0)
-            SDL_CloseAudioDevice(device);
-        return;
+void SdlAudioOutput::installLocked(SDL_AudioDeviceID device, const SDL_AudioSpec& obtained) {
+    if (fallback_) {
+        fallback_->stop(); // joins its thread: the callback is not running after
+        fallback_.reset();
+        usingFallback_.store(false, std::memory_order_release);
     }
-    if (device != 0) {
-        device_ = device;
-        maxFrames_.store(obtained.samples > 0 ? obtained.samples : bufferFrames_, std::memory_order_release);
-        // SDL reports no latency of its own beyond the buffer it granted.
-        LatencyProbe::setDeviceLatency(
-            static_cast<double>(obtained.samples > 0 ? obtained.samples : bufferFrames_) /
-            (obtained.freq > 0 ? obtained.freq : kSampleRate));
-        LatencyProbe::resetSchedule();
-        SDL_PauseAudioDevice(device_, 0);
-        return;
-    }
-    if (!fallbackReported_) {
-        fallbackReported_ = true;
-        std::printf("Audio: no sound device (%s); running without sound output\n",
-                    failure.empty() ? "unknown error" : failure.c_str());
-        std::fflush(stdout);
-    }
+    device_ = device;
+    const int frames = obtained.samples > 0 ? obtained.samples : bufferFrames_;
+    maxFrames_.store(frames, std::memory_order_release);
+    // SDL reports no latency of its own beyond the buffer it granted.
+    LatencyProbe::setDeviceLatency(static_cast<double>(frames) / (obtained.freq > 0 ? obtained.freq : kSampleRate));
+    LatencyProbe::resetSchedule();
+    SDL_PauseAudioDevice(device_, 0);
+}
+
+void SdlAudioOutput::startFallbackLocked() {
     fallback_ = std::make_unique<NullAudioOutput>(bufferFrames_);
     fallback_->setRenderCallback(&SdlAudioOutput::fallbackTrampoline, this);
     maxFrames_.store(fallback_->maxFramesPerBuffer(), std::memory_order_release);
@@ -172,8 +177,92 @@ void SdlAudioOutput::openDevice(bool needDriver) {
     fallback_->start();
 }
 
+void SdlAudioOutput::watch(bool needDriver) {
+    using Clock = std::chrono::steady_clock;
+    std::string failure;
+    SDL_AudioSpec obtained;
+    SDL_AudioDeviceID device = openDevice(needDriver, obtained, failure);
+    // Without a real driver there is nothing to wait for.
+    const char* driver = SDL_GetCurrentAudioDriver();
+    const bool retry = driver && std::strcmp(driver, "dummy") != 0 && std::strcmp(driver, "disk") != 0;
+    {
+        std::lock_guard<std::mutex> guard(controlMutex_);
+        if (device != 0 && !stopRequested_.load()) {
+            installLocked(device, obtained);
+        } else if (device != 0) {
+            SDL_CloseAudioDevice(device);
+            return;
+        } else if (!stopRequested_.load()) {
+            if (!fallbackReported_) {
+                fallbackReported_ = true;
+                std::printf("Audio: no sound device (%s); running without sound output\n",
+                            failure.empty() ? "unknown error" : failure.c_str());
+                std::fflush(stdout);
+            }
+            startFallbackLocked();
+        }
+    }
+    const auto retryEvery = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(kRetrySeconds));
+    auto nextTry = Clock::now() + retryEvery;
+    bool lost = false;
+    while (retry) {
+        {
+            std::unique_lock<std::mutex> state(wakeMutex_);
+            if (wake_.wait_for(state, std::chrono::milliseconds(100), [this] { return stopRequested_.load(); }))
+                return;
+        }
+        std::string line;
+        bool tryNow = false;
+        {
+            std::lock_guard<std::mutex> guard(controlMutex_);
+            // A removed device (the server went away) stops playing for good.
+            if (device_ != 0 && SDL_GetAudioDeviceStatus(device_) != SDL_AUDIO_PLAYING) {
+                SDL_CloseAudioDevice(device_); // waits for a callback in progress
+                device_ = 0;
+                startFallbackLocked();
+                lost = true;
+                nextTry = Clock::now() + retryEvery;
+                line = "Audio: lost the sound device; playing on without sound, trying again every " +
+                       std::to_string(static_cast<int>(kRetrySeconds)) + " s";
+            }
+            tryNow = device_ == 0 && Clock::now() >= nextTry;
+        }
+        if (!line.empty())
+            report(line);
+        if (!tryNow)
+            continue;
+        nextTry = Clock::now() + retryEvery;
+        failure.clear();
+        device = openDevice(false, obtained, failure);
+        if (device == 0 && driverInitialisedHere_) {
+            // The driver's own connection may have died with the server: bring
+            // it up anew (no device of ours is open now).
+            SDL_AudioQuit();
+            failure.clear();
+            device = openDevice(true, obtained, failure);
+        }
+        if (device == 0)
+            continue;
+        {
+            std::lock_guard<std::mutex> guard(controlMutex_);
+            if (stopRequested_.load()) {
+                SDL_CloseAudioDevice(device);
+                return;
+            }
+            installLocked(device, obtained);
+        }
+        if (lost)
+            report("Audio: the sound device is back");
+        lost = false;
+    }
+}
+
 void SdlAudioOutput::stop() {
-    stopRequested_ = true;
+    {
+        std::lock_guard<std::mutex> state(wakeMutex_);
+        stopRequested_ = true;
+    }
+    wake_.notify_all();
     if (opener_.joinable())
         opener_.join();
     std::unique_ptr<NullAudioOutput> fallback;
@@ -183,6 +272,7 @@ void SdlAudioOutput::stop() {
         device = device_;
         device_ = 0;
         fallback = std::move(fallback_);
+        usingFallback_.store(false, std::memory_order_release);
     }
     // SDL_CloseAudioDevice waits for a callback in progress to return.
     if (device != 0)

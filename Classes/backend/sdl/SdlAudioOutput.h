@@ -2,7 +2,10 @@
 #include <SDL.h>
 
 #include <atomic>
+#include <condition_variable>
+#include <functional>
 #include <memory>
+#include <string>
 #include <mutex>
 #include <thread>
 
@@ -15,11 +18,17 @@ class NullAudioOutput;
 // program chose otherwise: about 2.9 ms).
 //
 // Opening the device can stall for seconds (PulseAudio start-up, a missing
-// server), so start() returns at once and a short-lived opener thread brings
+// server), so start() returns at once and an opener thread brings
 // the audio driver up and opens the device; the first frame of the UI never
 // waits for it. Until the device runs, no buffers are pulled. If no device
 // can be had, the opener falls back to a NullAudioOutput, so the engine is
 // still pulled at real-time pace, and prints one line saying so.
+//
+// A device that stops while playing (the sound server restarted or went
+// away: SDL reports it no longer playing) is closed, the null fallback pulls
+// meanwhile, and the watcher thread (the opener, which stays until stop())
+// opens it again every 2 s; the status hook says when the device was lost
+// and when it is back.
 //
 // The render thread asks for real-time scheduling (SCHED_FIFO) on its first
 // callback, the only one that makes a system call of its own; a refusal is
@@ -64,8 +73,13 @@ public:
     // while the device is still being opened.
     int maxFramesPerBuffer() const override;
 
-    // Any thread: true once the output runs on the null fallback.
+    // Any thread: true while the output runs on the null fallback.
     bool usingFallback() const;
+    // Control thread, before start(): called with one line when the device
+    // is lost and when it is back, on the watcher thread (never the render
+    // thread). Without a hook the line is printed.
+    void setStatusHook(std::function<void(const std::string&)> hook);
+    static constexpr double kRetrySeconds = 2.0;
 
     // UI thread, every turn of the loop: says once on stderr when the
     // render thread was refused real-time priority (it asks on its first
@@ -75,7 +89,15 @@ public:
 private:
     enum class Locked { Nothing, Device, Fallback };
 
-    void openDevice(bool needDriver);
+    // The watcher thread: opens, then watches and reopens until stop().
+    void watch(bool needDriver);
+    // Opens a device (outside controlMutex_: it may stall); 0 and failure set
+    // when none.
+    SDL_AudioDeviceID openDevice(bool needDriver, SDL_AudioSpec& obtained, std::string& failure);
+    // Holding controlMutex_: runs `device` in place of the fallback.
+    void installLocked(SDL_AudioDeviceID device, const SDL_AudioSpec& obtained);
+    void startFallbackLocked();
+    void report(const std::string& line);
     static void SDLCALL trampoline(void* userData, Uint8* stream, int len);
     static int fallbackTrampoline(void* userData, int16_t* interleaved, int numFrames);
     // Render thread: real-time priority, asked for once.
@@ -93,7 +115,10 @@ private:
     std::unique_ptr<NullAudioOutput> fallback_;
     Locked locked_ = Locked::Nothing;
 
-    std::thread opener_;
+    std::thread opener_; // the watcher
+    std::function<void(const std::string&)> hook_;
+    std::mutex wakeMutex_;
+    std::condition_variable wake_; // cuts the watcher's waits short on stop()
     std::atomic<bool> stopRequested_{false};
     std::atomic<int> maxFrames_{kUnknownMaxFrames};
     std::atomic<bool> usingFallback_{false};

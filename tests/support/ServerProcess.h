@@ -1,0 +1,76 @@
+#pragma once
+// A sound server of the test's own (jackd, pulseaudio): started as a child
+// process with its output thrown away, and always killed, with a bounded wait,
+// when the test ends.
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace testsupport {
+
+// Whether the program is on $PATH.
+inline bool installed(const std::string& name) {
+    return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// Polls until `ready` or `seconds` pass.
+inline bool waitFor(const std::function<bool()>& ready, double seconds) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!ready()) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+class ServerProcess {
+public:
+    ServerProcess() = default;
+    ServerProcess(const ServerProcess&) = delete;
+    ServerProcess& operator=(const ServerProcess&) = delete;
+    ~ServerProcess() { kill(SIGTERM); }
+
+    // Starts argv[0] (found on $PATH).
+    bool spawn(const std::vector<std::string>& argv) {
+        kill(SIGTERM);
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            std::freopen("/dev/null", "w", stdout);
+            std::freopen("/dev/null", "w", stderr);
+            std::vector<char*> args;
+            for (const std::string& a : argv)
+                args.push_back(const_cast<char*>(a.c_str()));
+            args.push_back(nullptr);
+            ::execvp(args[0], args.data());
+            ::_exit(127);
+        }
+        return pid_ > 0;
+    }
+    bool running() const { return pid_ > 0 && ::waitpid(pid_, nullptr, WNOHANG) == 0; }
+    // Sends `sig`; after 3 s without an exit, SIGKILL. Returns once it is reaped.
+    void kill(int sig) {
+        if (pid_ <= 0)
+            return;
+        ::kill(pid_, sig);
+        if (!waitFor([this] { return ::waitpid(pid_, nullptr, WNOHANG) != 0; }, 3.0)) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+        pid_ = -1;
+    }
+
+private:
+    pid_t pid_ = -1;
+};
+
+} // namespace testsupport
