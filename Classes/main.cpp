@@ -71,6 +71,7 @@ int main(int argc, char** argv) {
     shell.bundleFolder = bundle;
     shell.startScreen = options.screen;
     shell.screenshotFile = options.screenshotFile;
+    shell.audio = options.audio;
     shell.loadStateAfterFirstFrame = true;
     Strumwell delegate(shell);
     return application.run(delegate);

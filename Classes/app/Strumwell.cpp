@@ -17,6 +17,9 @@
 #if STRUMWELL_HAVE_RTMIDI
 #include "backend/rtmidi/RtMidiPorts.h"
 #endif
+#if STRUMWELL_HAVE_JACK
+#include "backend/jack/JackAudioOutput.h"
+#endif
 #include "core/BoundedFile.h"
 #include "core/FailureText.h"
 #include "core/GuitarId.h"
@@ -137,7 +140,7 @@ void Strumwell::applicationDidFinishLaunching(Application& application) {
 
     // The engine loads the noises and starts the output; the recorder's
     // playback thread starts with it.
-    audioOutput_ = std::make_unique<SdlAudioOutput>();
+    audioOutput_ = makeAudioOutput();
     soundEngine_ = std::make_unique<SoundEngine>(this, audioOutput_.get(), options_.bundleFolder);
     recorder_ = std::make_unique<Recorder>(this, soundEngine_.get());
     performer_ = std::make_unique<Performer>(*soundEngine_, *recorder_, this, &application.accelerometer());
@@ -172,14 +175,43 @@ void Strumwell::applicationDidFinishLaunching(Application& application) {
         loadStartupStateAndFinish(crashed);
 }
 
+std::unique_ptr<AudioOutput> Strumwell::makeAudioOutput() {
+    // Called on the output's own threads: the message box waits for the UI.
+    auto hook = [this](const std::string& line) {
+        mainThreadQueue().post([this, line] { reportSoundServer(line); });
+    };
+    if (options_.audio == "jack") {
+#if STRUMWELL_HAVE_JACK
+        auto jack = std::make_unique<JackAudioOutput>();
+        jack->setStatusHook(hook);
+        outputMidiPorts_ = jack.get();
+        return jack;
+#else
+        std::fprintf(stderr, "strumwell: this build has no JACK output; playing through SDL\n");
+#endif
+    }
+    auto sdl = std::make_unique<SdlAudioOutput>();
+    sdl->setStatusHook(hook);
+    return sdl;
+}
+
+void Strumwell::reportSoundServer(const std::string& line) {
+    std::fprintf(stderr, "%s\n", line.c_str());
+    showAlert("Sound", line, true);
+}
+
 void Strumwell::startMidi() {
     midiLink_ = std::make_unique<MidiLink>(*performer_, *soundEngine_, &mainThreadQueue());
     midiLink_->setSettings(AppSettings::midi());
+    MidiPorts* ports = outputMidiPorts_;
 #if STRUMWELL_HAVE_RTMIDI
-    midiPorts_ = std::make_unique<RtMidiPorts>();
+    if (ports == nullptr) {
+        midiPorts_ = std::make_unique<RtMidiPorts>();
+        ports = midiPorts_.get();
+    }
 #endif
     // One line, once: the guitar plays on without MIDI.
-    if (const std::string off = midiLink_->start(midiPorts_.get()); !off.empty())
+    if (const std::string off = midiLink_->start(ports); !off.empty())
         std::fprintf(stderr, "%s\n", off.c_str());
 }
 

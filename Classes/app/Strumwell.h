@@ -47,6 +47,9 @@ public:
         std::string bundleFolder;    // empty: found beside the executable
         int startScreen = 0;         // 0: stay on the main menu
         std::string screenshotFile;  // non-empty: save a screenshot after start-up and quit
+        // "sdl" (PipeWire, PulseAudio, ALSA through SDL; MIDI through
+        // RtMidi) or "jack" (one JACK client for the sound and the MIDI).
+        std::string audio = "sdl";
         // Draw the main menu before reading the saved state and its samples
         // (tens of megabytes), so the window shows at once. The state, the
         // start screen and the screenshot follow on the next turn.
@@ -148,6 +151,10 @@ private:
     std::string rescueState();
     // Opens the MIDI ports and applies the saved MIDI settings.
     void startMidi();
+    // The sound output the options ask for; its news (a server lost or
+    // back) reach the player in a message box.
+    std::unique_ptr<AudioOutput> makeAudioOutput();
+    void reportSoundServer(const std::string& line);
     void refuseSecondInstance(Application& application);
     void putFirstRunTab();
     void takeScreenshotWhenSettled(int triesLeft);
@@ -162,6 +169,7 @@ private:
     std::unique_ptr<Recorder> recorder_;
     std::unique_ptr<Performer> performer_; // after the engine and recorder it plays into
     std::unique_ptr<MidiPorts> midiPorts_; // RtMidi's; null when the audio output has the ports
+    MidiPorts* outputMidiPorts_ = nullptr; // the JACK output's, when it plays
     std::unique_ptr<MidiLink> midiLink_;
     std::unique_ptr<FileManager> fileManager_;
     std::unique_ptr<Tab> tab_;
