@@ -72,8 +72,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     case 2: {
         const auto failure = readSection(
             section, version, "SoundEngineFailure-", 2,
-            [](Model& m, const uint8_t* b, size_t n, int v) { m.engine.restoreFromSaveBuffer(b, n, v); },
-            [](Model& m) { return m.engine.createSaveBuffer(); });
+            [](Model& m, const uint8_t* b, size_t n, int v) {
+                if (EngineSettings::knowsVersion(v))
+                    m.engine.applySettings(EngineSettings::read(b, n, v));
+            },
+            [](Model& m) { return engineSection(m.engine); });
         if (SongVersion::engineSectionKnown(version)) {
             const auto parsed =
                 attempt([&] { EngineSectionContents::parse(section.data(), section.size(), version); });

@@ -232,14 +232,14 @@ TEST_F(EngineTest, RenderWhilePlayingBendingAndReloadingFromOtherThreads) {
     TestListener listener;
     for (int round = 0; round < 60; ++round) {
         const int g = int(rng() % 2);
-        auto section = e.createSaveBuffer();
+        auto section = engineSection(e);
         section[12] = uint8_t(rng() % 5);
         section[25] = uint8_t(rng() % 5);
         const std::function<void()> ops[] = {
             [&] { e.nextPatch(&listener, g); },
             [&] { e.prevPatch(&listener, g); },
             [&] { e.resetState(); },
-            [&] { e.restoreFromSaveBuffer(section.data(), section.size(), 2); },
+            [&] { loadEngineSection(e, section); },
             [&] {
                 e.setDelayOn(g, rng() % 2 == 0);
                 e.setDelayTime(g, int(rng() % 88400));
