@@ -28,14 +28,12 @@ int main(int argc, char** argv) {
     }
     root = argv[1];
     fuzz::Model m(nullptr, std::string());
-    const Bytes defaults = m.files.createSongSaveBuffer();
-    const Bytes emptyTab = m.files.createTabSaveBuffer();
+    const Bytes defaults = m.files.createSongSaveBuffer(), emptyTab = m.files.createTabSaveBuffer();
 
     m.tab.addChordToTab(0, 0, 2, 2, 1, 0, 0);
     m.tab.addChordToTab(1, -1, 3, 2, 0, 1, 0);
     m.tab.addNoteToTab(2, 5, 3);
-    const Bytes tabSection = m.tab.createSaveTabBuffer();
-    const Bytes tabFile = m.files.createTabSaveBuffer();
+    const Bytes tabSection = m.tab.createSaveTabBuffer(), tabFile = m.files.createTabSaveBuffer();
     m.engine.setDelayOn(0, true);
     const Bytes engine = engineSection(m.engine), engineV0 = engineSection(m.engine, 0);
     // One note with a bend, and a whammy and a wah change on guitar 1.
