@@ -24,7 +24,7 @@ template <typename F> std::optional<std::string> attempt(F read) {
     return std::nullopt;
 }
 
-// Reads the section with `read` (model, bytes, size, version); a failure must
+// Reads the section with `read` (model, bytes, version); a failure must
 // carry `code`, a success must survive save -> load (at `saveVersion`) -> save.
 template <typename Read, typename Save>
 std::optional<std::string> readSection(const Bytes& section, int version, const char* code, int saveVersion,
@@ -33,13 +33,13 @@ std::optional<std::string> readSection(const Bytes& section, int version, const 
     static Model again;
     model.files.resetState();
     again.files.resetState();
-    const auto failure = attempt([&] { read(model, section.data(), section.size(), version); });
+    const auto failure = attempt([&] { read(model, section, version); });
     if (failure) {
         require(failure->rfind(code, 0) == 0, "a reader fails with its own code", *failure);
         return failure;
     }
     const Bytes first = save(model);
-    read(again, first.data(), first.size(), saveVersion);
+    read(again, first, saveVersion);
     require(save(again) == first, "save -> load -> save gives the same bytes", code);
     return failure;
 }
@@ -55,16 +55,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     case 0:
         readSection(
             section, version, "TabFailure-", 2,
-            [](Model& m, const uint8_t* b, size_t n, int v) { m.tab.restoreFromSaveTabBuffer(b, n, v); },
+            [](Model& m, const Bytes& b, int v) { m.tab.restoreFromSaveTabBuffer(b.data(), b.size(), v); },
             [](Model& m) { return m.tab.createSaveTabBuffer(); });
         break;
     case 1:
         readSection(
             section, version, "RecorderFailure-", SongVersion::kCurrent,
-            [](Model& m, const uint8_t* b, size_t n, int v) {
+            [](Model& m, const Bytes& b, int v) {
                 Song song;
                 if (SongVersion::recorderSectionKnown(v))
-                    song.events = RecorderSection::read(b, n, v);
+                    song.events = RecorderSection::read(b.data(), b.size(), v);
                 m.recorder.load(song);
             },
             [](Model& m) { return m.savedEvents(); });
@@ -72,8 +72,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     case 2: {
         const auto failure = readSection(
             section, version, "SoundEngineFailure-", 2,
-            [](Model& m, const uint8_t* b, size_t n, int v) { m.engine.restoreFromSaveBuffer(b, n, v); },
-            [](Model& m) { return m.engine.createSaveBuffer(); });
+            [](Model& m, const Bytes& b, int v) { loadEngineSection(m.engine, b, v); },
+            [](Model& m) { return engineSection(m.engine); });
         if (SongVersion::engineSectionKnown(version)) {
             const auto parsed =
                 attempt([&] { EngineSectionContents::parse(section.data(), section.size(), version); });

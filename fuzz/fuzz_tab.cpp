@@ -9,7 +9,7 @@ using namespace fuzz;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const Bytes input = exact(data, size);
     static Model model;
-    const auto songAndEngine = [] { return pack(model.savedEvents(), model.engine.createSaveBuffer()); };
+    const auto songAndEngine = [] { return pack(model.savedEvents(), engineSection(model.engine)); };
     static const Bytes untouched = [&] {
         model.files.resetState();
         return songAndEngine();

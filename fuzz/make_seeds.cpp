@@ -28,23 +28,20 @@ int main(int argc, char** argv) {
     }
     root = argv[1];
     fuzz::Model m(nullptr, std::string());
-    const Bytes defaults = m.files.createSongSaveBuffer();
-    const Bytes emptyTab = m.files.createTabSaveBuffer();
+    const Bytes defaults = m.files.createSongSaveBuffer(), emptyTab = m.files.createTabSaveBuffer();
 
     m.tab.addChordToTab(0, 0, 2, 2, 1, 0, 0);
     m.tab.addChordToTab(1, -1, 3, 2, 0, 1, 0);
     m.tab.addNoteToTab(2, 5, 3);
-    const Bytes tabSection = m.tab.createSaveTabBuffer();
-    const Bytes tabFile = m.files.createTabSaveBuffer();
+    const Bytes tabSection = m.tab.createSaveTabBuffer(), tabFile = m.files.createTabSaveBuffer();
     m.engine.setDelayOn(0, true);
-    const Bytes engineSection = m.engine.createSaveBuffer();
-    const Bytes engineV0 = m.engine.createSaveBufferOLDVersion0();
+    const Bytes engine = engineSection(m.engine), engineV0 = engineSection(m.engine, 0);
     // One note with a bend, and a whammy and a wah change on guitar 1.
     const Bytes rec =
         recorderSection({Note(10, 0.8f, 0.01, 1, 0, -1.5e-5, 0.0), Note(0.05, 0, 0.0)},
                         {PitchChange(0.02, 0, SoundEngine::kFullBendPitch, 1)},
                         {{{}, {WhammyBarChange(0.03, 1.05f, 1)}}}, {{{}, {WahChange(0.03, 0.3f, 1)}}}, 1);
-    const Bytes full = songBuffer("VERSION2", tabSection, rec, engineSection);
+    const Bytes full = songBuffer("VERSION2", tabSection, rec, engine);
     m.files.restoreSongFromSaveBuffer(full.data(), full.size());
     const Bytes recV0 = m.savedEvents(0);
 
@@ -60,7 +57,7 @@ int main(int argc, char** argv) {
     write("fuzz_sections", "tab", pack(uint8_t(0), uint8_t(2), tabSection));
     write("fuzz_sections", "recorder", pack(uint8_t(1), uint8_t(2), rec));
     write("fuzz_sections", "recorder0", pack(uint8_t(1), uint8_t(0), recV0));
-    write("fuzz_sections", "engine", pack(uint8_t(2), uint8_t(2), engineSection));
+    write("fuzz_sections", "engine", pack(uint8_t(2), uint8_t(2), engine));
     write("fuzz_sections", "engine0", pack(uint8_t(2), uint8_t(0), engineV0));
 
     // A mono sample file with a chunk the reader skips before its data.

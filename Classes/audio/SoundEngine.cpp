@@ -567,18 +567,3 @@ void SoundEngine::applySettings(const EngineSettings& s) {
     }
     numFretsToShow_ = s.of<FretsShown>().count;
 }
-
-std::vector<uint8_t> SoundEngine::createSaveBuffer() const {
-    return settings().write();
-}
-
-std::vector<uint8_t> SoundEngine::createSaveBufferOLDVersion0() const {
-    std::vector<uint8_t> out = createSaveBuffer();
-    out.resize(EngineSettings::kSectionSizeVersion0);
-    return out;
-}
-
-void SoundEngine::restoreFromSaveBuffer(const uint8_t* data, size_t size, int version) {
-    if (EngineSettings::knowsVersion(version)) // unknown versions change nothing
-        applySettings(EngineSettings::read(data, size, version));
-}

@@ -1,12 +1,10 @@
 #pragma once
 #include <atomic>
-#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <mutex>
 #include <random>
 #include <string>
-#include <vector>
 
 #include "audio/CallbackUserData.h"
 #include "audio/EngineSettings.h"
@@ -241,14 +239,6 @@ public:
     // patch changes reloads it; delay feedback and mix are held to 0 ... 1;
     // the delay rings and the wah and whammy positions are left as they are.
     void applySettings(const EngineSettings& settings);
-    // UI thread. The 72-byte engine section (versions 1 and 2).
-    std::vector<uint8_t> createSaveBuffer() const;
-    // UI thread. The 60-byte version 0 section.
-    std::vector<uint8_t> createSaveBufferOLDVersion0() const;
-    // UI thread. Versions 0, 1 and 2; others are ignored. Throws
-    // StrumwellFailure("SoundEngineFailure-1") before changing anything when
-    // the section is too short.
-    void restoreFromSaveBuffer(const uint8_t* data, size_t size, int version);
 
 private:
     int startVoice(const NoteRequest& note, int noteID);

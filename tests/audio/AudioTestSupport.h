@@ -9,6 +9,7 @@
 
 #include "audio/PatchChangeListener.h"
 #include "audio/SoundEngine.h"
+#include "support/EngineSection.h"
 #include "support/FakeParent.h"
 #include "support/Files.h"
 #include "support/SampleBundle.h"

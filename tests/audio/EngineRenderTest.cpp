@@ -232,28 +232,27 @@ TEST_F(EngineTest, RenderWhilePlayingBendingAndReloadingFromOtherThreads) {
     TestListener listener;
     for (int round = 0; round < 60; ++round) {
         const int g = int(rng() % 2);
-        auto section = e.createSaveBuffer();
+        auto section = engineSection(e);
         section[12] = uint8_t(rng() % 5);
         section[25] = uint8_t(rng() % 5);
-        const std::function<void()> ops[] = {
-            [&] { e.nextPatch(&listener, g); },
-            [&] { e.prevPatch(&listener, g); },
-            [&] { e.resetState(); },
-            [&] { e.restoreFromSaveBuffer(section.data(), section.size(), 2); },
-            [&] {
-                e.setDelayOn(g, rng() % 2 == 0);
-                e.setDelayTime(g, int(rng() % 88400));
-                e.setPingPong(g, rng() % 2 == 0);
-                e.setWahOn(g, true);
-                e.setWahForGuitar(g, 0.2f);
-                e.setFuzzOn(g, rng() % 2 == 0);
-                e.setPitchBendOn(g, rng() % 2 == 0);
-                e.setWhammyBarAttached(g, rng() % 2 == 0);
-            },
-            [&] {
-                e.addSineWaveAtSlot(int(rng() % 200));
-                e.stopAllSoundsImmediately();
-            }};
+        const std::function<void()> ops[] = {[&] { e.nextPatch(&listener, g); },
+                                             [&] { e.prevPatch(&listener, g); },
+                                             [&] { e.resetState(); },
+                                             [&] { loadEngineSection(e, section); },
+                                             [&] {
+                                                 e.setDelayOn(g, rng() % 2 == 0);
+                                                 e.setDelayTime(g, int(rng() % 88400));
+                                                 e.setPingPong(g, rng() % 2 == 0);
+                                                 e.setWahOn(g, true);
+                                                 e.setWahForGuitar(g, 0.2f);
+                                                 e.setFuzzOn(g, rng() % 2 == 0);
+                                                 e.setPitchBendOn(g, rng() % 2 == 0);
+                                                 e.setWhammyBarAttached(g, rng() % 2 == 0);
+                                             },
+                                             [&] {
+                                                 e.addSineWaveAtSlot(int(rng() % 200));
+                                                 e.stopAllSoundsImmediately();
+                                             }};
         ops[round % 6]();
         parent.mainThreadQueue().runPending();
         // Read while every thread is busy: never out of bounds.

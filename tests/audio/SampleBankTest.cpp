@@ -85,9 +85,9 @@ TEST_F(EngineTest, PatchesLoadStepRoundTheTableAndDamagedFilesAreReportedOnce) {
     }
     // A patch number from a damaged file loads the fallback; the next step
     // goes back to the table.
-    auto section = e.createSaveBuffer();
+    auto section = engineSection(e);
     section[12] = 7;
-    e.restoreFromSaveBuffer(section.data(), section.size(), 2);
+    loadEngineSection(e, section);
     EXPECT_EQ(patch(0) + std::to_string(firstValue(0)), "7 Acoustic Fingerpick acoustic101");
     e.nextPatch(nullptr, 0);
     EXPECT_EQ(e.patchNo(0), 0);

@@ -110,9 +110,9 @@ TEST_F(EngineTest, UntrustedPedalSettingsAreHeldToTheKnobsRange) {
                               {0.4f, 0.9f, 0.0f, 0.4f, 0.9f, 0.05f}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c[2]);
-        auto section = d.createSaveBuffer();
+        auto section = engineSection(d);
         std::memcpy(&section[46], &c[0], 8); // guitar 2's feedback and mix
-        d.restoreFromSaveBuffer(section.data(), section.size(), 2);
+        loadEngineSection(d, section);
         d.setDelayFeedback(0, c[0]);
         d.setDelayMix(0, c[1]);
         const bool nan = c[0] != c[0]; // read from a file as the defaults, set by a knob as 0

@@ -58,9 +58,8 @@ TEST(VersionHeader, EightBytesOrVersionZeroFromTheStart) {
 TEST_F(FileManagerTest, SavedFilesHaveTheirLayoutAndLoadBackToTheSameBytes) {
     ASSERT_TRUE(model.files.saveState("system.state"));
     ASSERT_TRUE(model.files.saveTab("empty.TAB"));
-    EXPECT_EQ(
-        readFile(folder.file("system.state")),
-        songBuffer("VERSION2", Bytes{0, 0, 0, 0}, model.savedEvents(), model.engine.createSaveBuffer()));
+    EXPECT_EQ(readFile(folder.file("system.state")),
+              songBuffer("VERSION2", Bytes{0, 0, 0, 0}, model.savedEvents(), engineSection(model.engine)));
     EXPECT_EQ(readFile(folder.file("empty.TAB")), pack("VERSION2", Bytes{0, 0, 0, 0}));
 
     fillModel(model);
@@ -87,8 +86,7 @@ TEST_F(FileManagerTest, OlderFilesWithoutHeadersAndUnknownVersions) {
 
     // A version 0 song: currentNoteID, n, then n notes (a tail is ignored), and the old engine section.
     const Bytes rec = pack(9, 1, true, int8_t(12), 0.25, 3, 0.75f, -2e-5, uint8_t(0xEE));
-    const Bytes engine0 = model.engine.createSaveBufferOLDVersion0(),
-                engine2 = model.engine.createSaveBuffer();
+    const Bytes engine0 = engineSection(model.engine, 0), engine2 = engineSection(model.engine);
     model.engine.setWahOn(0, true);
     model.engine.setPitchBendOn(1, true);
     const Bytes file = songBuffer("", oneColumnTab("x02220"), rec, engine0);
@@ -96,7 +94,7 @@ TEST_F(FileManagerTest, OlderFilesWithoutHeadersAndUnknownVersions) {
     EXPECT_EQ(model.tab.createSaveTabBuffer(), oneColumnTab("x02220"));
     EXPECT_EQ(model.savedEvents(), recorderSection({Note(12, 0.75f, 0.25, 0, 3, -2e-5, 0.0)}, {}, {}, {}, 9));
     // The old section reads back as written; the settings newer than it are off, with 5 frets shown.
-    EXPECT_EQ(model.engine.createSaveBuffer(), pack(engine0, false, false, int8_t(5), Bytes(9, 0)));
+    EXPECT_EQ(engineSection(model.engine), pack(engine0, false, false, int8_t(5), Bytes(9, 0)));
     for (const char* text : {"\"version\": 0,", "\"currentNoteID\": 9,", "\"wahOn\": [false, false]",
                              "\"numFretsToShow\": 5,", "\"pitchBendOn\": [false, false]"})
         EXPECT_THAT(dump(file).out, HasSubstr(text));
@@ -179,7 +177,7 @@ TEST_F(FileManagerTest, DamagedSongsAreRefusedByEveryReaderWithTheirReason) {
 // settings alone.
 TEST_F(FileManagerTest, DamagedTabsAreRefusedAndTabLoadsNeverTouchSongOrEngine) {
     fillModel(model);
-    const Bytes before = pack(model.savedEvents(), model.engine.createSaveBuffer());
+    const Bytes before = pack(model.savedEvents(), engineSection(model.engine));
     const Bytes good = pack("VERSION2", oneColumnTab("xx0232"));
     writeFile(folder.file("good.TAB"), good);
     EXPECT_TRUE(model.files.loadTab("good.TAB"));
@@ -201,7 +199,7 @@ TEST_F(FileManagerTest, DamagedTabsAreRefusedAndTabLoadsNeverTouchSongOrEngine) 
         EXPECT_TRUE(reason == "FileNotFound" || dump(bytes, true) == (CommandRun{1, "", reason + "\n"}))
             << name;
     }
-    EXPECT_EQ(pack(model.savedEvents(), model.engine.createSaveBuffer()), before);
+    EXPECT_EQ(pack(model.savedEvents(), engineSection(model.engine)), before);
     EXPECT_THROW(model.files.loadDataFile(folder.file("missing")), StrumwellFailure);
     EXPECT_THROW(model.files.loadDataFile(folder.str()), StrumwellFailure); // exists, not a file
 }

@@ -204,7 +204,7 @@ TEST_F(RenderCommandTest, DamagedSongsAndBadCommandLinesWriteNothing) {
 // writes nothing and an old file stays whole.
 TEST_F(RenderCommandTest, TheBackgroundJobWritesTheSameFileAndCanBeCancelled) {
     const Bytes song = songBuffer("VERSION2", Bytes{0, 0, 0, 0}, oneNoteRecorderSection(),
-                                  Model(folder.str()).engine.createSaveBuffer());
+                                  engineSection(Model(folder.str()).engine));
     render(song);
     writeFile(folder.file("old.wav"), pack("old"));
     SongRenderJob job(song, folder.file("bundle"), folder.file("job.wav"));

@@ -9,6 +9,7 @@
 #include "song/Tab.h"
 #include "storage/FileManager.h"
 #include "storage/RecorderSection.h"
+#include "support/EngineSection.h"
 #include "system/Clock.h"
 
 namespace testsupport {
