@@ -1,5 +1,10 @@
 #include "midi/MidiLink.h"
 
+#include <pthread.h>
+#include <sched.h>
+
+#include <algorithm>
+
 #include "audio/SoundEngine.h"
 #include "system/MidiPorts.h"
 
@@ -51,6 +56,12 @@ void MidiLink::setSettings(const MidiSettings& settings) {
 }
 
 void MidiLink::run() {
+    // A note waits for this thread to wake: like the render thread, it asks
+    // to be scheduled ahead of ordinary work (just below the render thread),
+    // and plays on as an ordinary thread when refused.
+    sched_param param{};
+    param.sched_priority = std::max(1, sched_get_priority_min(SCHED_FIFO) + 1);
+    (void)pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
     MidiMessage message;
     while (!quit_.load()) {
         if (inbox_.pop(message, 0.5))

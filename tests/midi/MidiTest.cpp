@@ -5,11 +5,13 @@
 #include <cmath>
 #include <cstdio>
 #include <map>
+#include <thread>
 #include <string>
 #include <vector>
 
 #include "audio/SoundEngine.h"
 #include "midi/MidiIn.h"
+#include "midi/MidiLink.h"
 #include "midi/MidiOut.h"
 #include "performer/Performer.h"
 #include "recorder/Recorder.h"
@@ -23,7 +25,11 @@ namespace {
 // Each message sent, as "c<channel 1-16> on|off|cc|pc|bend <data...>".
 class RecordingPorts : public MidiPorts {
 public:
-    std::string open(MidiInbox&) override { return {}; }
+    std::string open(MidiInbox& in) override {
+        inbox = &in;
+        return {};
+    }
+    MidiInbox* inbox = nullptr;
     void close() override {}
     void send(const MidiMessage& m) override {
         static const char* names[] = {"off", "on", "at", "cc", "pc", "cp", "bend"};
@@ -219,6 +225,41 @@ TEST_F(MidiTest, IncomingMessagesPlayAndRecordTheGuitars) {
     EXPECT_GE(voiceOf(55), 0);
     in.handle(msg(MidiMessage::kController, 7, 123, 0));
     EXPECT_EQ(voiceOf(55), -1);
+}
+
+// The MIDI thread plays what a port's thread pushes while the player plays
+// on the UI thread: every note of both is recorded, the player's go out and
+// MIDI's do not, and stopping the link releases what MIDI still held.
+TEST_F(MidiTest, ThreadedPortMidiThreadAndPlayerShareTheGuitars) {
+    {
+        MidiLink link(performer, engine, nullptr);
+        ASSERT_EQ(link.start(&ports), "");
+        ports.take();
+        recorder.record();
+        std::thread port([&] {
+            for (int k = 0; k < 200; ++k) {
+                while (!ports.inbox->push(msg(MidiMessage::kNoteOn, 0, 40 + k % 40, 100)))
+                    std::this_thread::yield();
+                if (k % 2 == 1)
+                    ports.inbox->push(msg(MidiMessage::kNoteOff, 0, 40 + k % 40, 0));
+            }
+        });
+        for (int k = 0; k < 100; ++k)
+            performer.release(performer.play(1, k % 48));
+        port.join();
+        for (int tries = 0; tries < 2000 && recorder.currentOverdubNotesToAdd().size() < 200 + 300; ++tries)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        link.stop();
+        EXPECT_EQ(link.droppedMessages(), 0u);
+    }
+    int downs = 0, ups = 0, sentOn = 0;
+    for (const Note& n : recorder.currentOverdubNotesToAdd())
+        (n.keyDown() ? downs : ups) += 1;
+    for (const std::string& line : ports.sent)
+        sentOn += line.find(" on ") != std::string::npos ? 1 : 0;
+    EXPECT_EQ(downs, 300);
+    EXPECT_EQ(ups, 300) << "the notes MIDI still held are released when the link stops";
+    EXPECT_EQ(sentOn, 100);
 }
 
 } // namespace
