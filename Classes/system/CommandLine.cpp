@@ -185,6 +185,10 @@ std::string CommandLine::usage(const std::string& programName) const {
            "  --version          print the version and quit\n"
            "  --help             print this help and quit\n"
            "\n"
+           "MIDI: an input and an output port called Strumwell (ALSA sequencer, or JACK: client\n"
+           "Strumwell, ports midi_in and midi_out). Connect a keyboard or a DAW track to them\n"
+           "(aconnect, jack_connect); channels and what is sent are set on the setup screen.\n"
+           "\n"
            "Screens (N for --screen):\n" +
            screenTable(screens) +
            "\n"
