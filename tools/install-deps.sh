@@ -8,7 +8,7 @@ PACKAGES=(
   libsdl2-dev libsdl2-image-dev libsdl2-ttf-dev fonts-liberation
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fluidsynth fluid-soundfont-gm librsvg2-bin
-  librtmidi-dev libjack-jackd2-dev
+  librtmidi-dev libjack-jackd2-dev libpugixml-dev libzip-dev
 )
 # Only the tests need these: a real X server for the end-to-end checks, and
 # the validators of what is installed and packaged (tools/check-install.sh):

@@ -1,0 +1,6 @@
+#include "import/GuitarProZipReader.h"
+
+bool GuitarProZipReader::read(std::span<const uint8_t>, Score&, std::string& error) {
+    error = "this format cannot be read yet";
+    return false;
+}
