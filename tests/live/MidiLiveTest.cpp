@@ -216,3 +216,4 @@ TEST_F(LiveMidi, NotesPlayedWhileRecordingKeepTheirTimesInTheSavedSong) {
 } // namespace
 
 #endif
+
