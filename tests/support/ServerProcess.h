@@ -2,6 +2,7 @@
 // A sound server of the test's own (jackd, pulseaudio): started as a child
 // process with its output thrown away, and always killed, with a bounded wait,
 // when the test ends.
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -45,8 +46,11 @@ public:
         kill(SIGTERM);
         pid_ = ::fork();
         if (pid_ == 0) {
-            std::freopen("/dev/null", "w", stdout);
-            std::freopen("/dev/null", "w", stderr);
+            // dup2, not freopen: closing the inherited stdout would write out
+            // what the parent had buffered a second time.
+            const int null = ::open("/dev/null", O_WRONLY);
+            ::dup2(null, 1);
+            ::dup2(null, 2);
             std::vector<char*> args;
             for (const std::string& a : argv)
                 args.push_back(const_cast<char*>(a.c_str()));

@@ -292,24 +292,6 @@ bool JackAudioOutput::render(int16_t* out, int numFrames) {
 }
 
 int JackAudioOutput::process(jack_nframes_t nframes) {
-    inProcess_.store(true);
-    if (MidiInbox* inbox = inbox_.load()) {
-        void* in = jack_port_get_buffer(midiIn_, nframes);
-        const uint32_t count = jack_midi_get_event_count(in);
-        for (uint32_t i = 0; i < count; ++i) {
-            jack_midi_event_t event;
-            if (jack_midi_event_get(&event, in, i) != 0 || event.size == 0 || event.size > 3 ||
-                MidiMessage::lengthOf(event.buffer[0]) != static_cast<int>(event.size))
-                continue; // system messages and running status are not carried
-            MidiMessage m;
-            std::memcpy(m.bytes, event.buffer, event.size);
-            m.size = static_cast<uint8_t>(event.size);
-            m.frame = event.time;
-            inbox->push(m);
-        }
-    }
-    inProcess_.store(false);
-
     void* out = jack_port_get_buffer(midiOut_, nframes);
     jack_midi_clear_buffer(out);
     for (std::size_t tail = outTail_.load(std::memory_order_relaxed);
@@ -336,5 +318,26 @@ int JackAudioOutput::process(jack_nframes_t nframes) {
         }
         done += static_cast<jack_nframes_t>(n);
     }
+    // MIDI in last, once this period's audio is rendered: a message whose
+    // frame falls in this period may only start its note in the next one,
+    // never earlier than it was played. The MIDI thread then has the rest
+    // of the period to hand the note to the engine.
+    inProcess_.store(true);
+    if (MidiInbox* inbox = inbox_.load()) {
+        void* in = jack_port_get_buffer(midiIn_, nframes);
+        const uint32_t count = jack_midi_get_event_count(in);
+        for (uint32_t i = 0; i < count; ++i) {
+            jack_midi_event_t event;
+            if (jack_midi_event_get(&event, in, i) != 0 || event.size == 0 || event.size > 3 ||
+                MidiMessage::lengthOf(event.buffer[0]) != static_cast<int>(event.size))
+                continue; // system messages and running status are not carried
+            MidiMessage m;
+            std::memcpy(m.bytes, event.buffer, event.size);
+            m.size = static_cast<uint8_t>(event.size);
+            m.frame = event.time;
+            inbox->push(m);
+        }
+    }
+    inProcess_.store(false);
     return 0;
 }

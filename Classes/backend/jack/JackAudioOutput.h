@@ -19,6 +19,10 @@ class NullAudioOutput;
 // The guitar as a JACK client named "Strumwell": stereo audio out (out_1,
 // out_2), a MIDI in and a MIDI out, all served by one process callback, so
 // incoming notes keep the frame they fell on and outgoing ones start a period.
+// Incoming messages reach the inbox only after the period's audio has been
+// rendered, so a note never sounds before its frame: it starts the next
+// period, 1 ... period frames after it, if the MIDI thread hands it to the
+// engine before that period is rendered.
 //
 // The client never starts a server. When the server goes away (or is not
 // there at start()), a NullAudioOutput pulls the render callback at real-time
