@@ -24,6 +24,7 @@
 #include "core/FailureText.h"
 #include "core/GuitarId.h"
 #include "core/WholeFileWriter.h"
+#include "guitars/GuitarScreenView.h"
 #include "midi/MidiLink.h"
 #include "performer/Performer.h"
 #include "recorder/Recorder.h"
@@ -203,6 +204,15 @@ void Strumwell::reportSoundServer(const std::string& line) {
 void Strumwell::startMidi() {
     midiLink_ = std::make_unique<MidiLink>(*performer_, *soundEngine_, &mainThreadQueue());
     midiLink_->setSettings(AppSettings::midi());
+    // MIDI thread: one queued redraw at a time, however fast notes come;
+    // drawing happens only on the UI thread.
+    midiLink_->in().setChangeObserver([this] {
+        if (!midiRedrawQueued_.exchange(true))
+            mainThreadQueue().post([this] {
+                midiRedrawQueued_ = false;
+                showMidiSounding();
+            });
+    });
     MidiPorts* ports = outputMidiPorts_;
 #if STRUMWELL_HAVE_RTMIDI
     if (ports == nullptr) {
@@ -213,6 +223,34 @@ void Strumwell::startMidi() {
     // One line, once: the guitar plays on without MIDI.
     if (const std::string off = midiLink_->start(ports); !off.empty())
         std::fprintf(stderr, "%s\n", off.c_str());
+}
+
+void Strumwell::showMidiSounding() {
+    if (!midiLink_ || !screens_)
+        return;
+    const uint64_t samples = midiLink_->in().soundingSamples(currentGuitar());
+    for (const ScreenInfo& info : ScreenCatalog::all())
+        if (auto* screen = dynamic_cast<GuitarScreenView*>(screens_->byNumber[info.number].get()))
+            screen->showMidiSamples(samples);
+}
+
+void Strumwell::setMidiSettings(const MidiSettings& settings) {
+    AppSettings::setMidi(settings);
+    if (midiLink_)
+        midiLink_->setSettings(settings);
+    saveAppSettings();
+}
+
+std::string Strumwell::reconnectSound() {
+#if STRUMWELL_HAVE_JACK
+    if (auto* jack = dynamic_cast<JackAudioOutput*>(audioOutput_.get())) {
+        jack->reconnect();
+        return "Reconnecting to JACK...";
+    }
+#endif
+    // Reopening SDL's device here could stall the screen for seconds; its
+    // watcher already reopens a lost device every 2 s.
+    return "The sound comes back by itself within 2 s";
 }
 
 void Strumwell::loadStartupStateAndFinish(bool crashed) {

@@ -93,6 +93,11 @@ public:
     // As a file:/// address, through the browser launcher (xdg-open).
     bool openFolder(const std::string& folder) override;
     void showNotice(const std::string& message) override { showAlert("Recorder", message, true); }
+    MidiLink* midi() const override { return midiLink_.get(); }
+    // Sets the link's settings and writes AppSettings.txt at once.
+    void setMidiSettings(const MidiSettings& settings) override;
+    // JACK: connects now. SDL: its watcher already retries every 2 s.
+    std::string reconnectSound() override;
 
     // False when another program holds the documents folder: this one then
     // does nothing but say so and quit.
@@ -155,6 +160,9 @@ private:
     // back) reach the player in a message box.
     std::unique_ptr<AudioOutput> makeAudioOutput();
     void reportSoundServer(const std::string& line);
+    // UI thread: hands the samples MIDI holds on the current guitar to the
+    // playing screens (each redraws only what changed).
+    void showMidiSounding();
     void refuseSecondInstance(Application& application);
     void putFirstRunTab();
     void takeScreenshotWhenSettled(int triesLeft);
@@ -171,6 +179,8 @@ private:
     std::unique_ptr<MidiPorts> midiPorts_; // RtMidi's; null when the audio output has the ports
     MidiPorts* outputMidiPorts_ = nullptr; // the JACK output's, when it plays
     std::unique_ptr<MidiLink> midiLink_;
+    // A redraw for MIDI's notes is already queued (set on the MIDI thread).
+    std::atomic<bool> midiRedrawQueued_{false};
     std::unique_ptr<FileManager> fileManager_;
     std::unique_ptr<Tab> tab_;
     std::unique_ptr<Screens> screens_;

@@ -59,6 +59,7 @@ FretboardGuitarView::FretboardGuitarView(ScreenHost* parent, Performer* performe
       manualDoubleSpotBottom_("ManualSpot.png"), scrollButtons_("FretboardScrollButtons.png"),
       boardLength_(boardLength), lowestLeftmostFret_(lowestLeftmostFret), evenRows_(evenRows) {
     fret_.fill(-1);
+    midiRow_.fill(kNoMidiRow);
     playlistNoForString_.fill(-1);
     for (int i = 0; i < kMaxRows; ++i) {
         frets_[i].setImageNamed("Fret.png");
@@ -179,6 +180,43 @@ void FretboardGuitarView::darkenString(int string) {
     View::setAnimationDuration(kStopSeconds);
     glow.setAlpha(0);
     View::commitAnimations();
+}
+
+void FretboardGuitarView::lightMidiSamples(uint64_t samples) {
+    placeMidiGlows(samples, false);
+}
+
+void FretboardGuitarView::placeMidiGlows(uint64_t samples, bool boardMoved) {
+    // Low samples first, each on the lowest string still free that shows it:
+    // an open chord lands on its usual strings.
+    std::array<int, kNumStrings> rows;
+    rows.fill(kNoMidiRow);
+    for (int sample = 0; sample < 64; ++sample) {
+        if ((samples >> sample & 1) == 0)
+            continue;
+        for (int s = 0; s < kNumStrings; ++s) {
+            const int fret = sample - Tuning::kOpenStringSample[static_cast<std::size_t>(s)];
+            const int row = fret == 0 ? -1 : fret - leftmostFret_;
+            if (rows[static_cast<std::size_t>(s)] == kNoMidiRow && fret >= 0 && row < numFretsToShow_ &&
+                (fret == 0 || row >= 0)) {
+                rows[static_cast<std::size_t>(s)] = row;
+                break;
+            }
+        }
+    }
+    for (int s = 0; s < kNumStrings; ++s) {
+        const std::size_t i = static_cast<std::size_t>(s);
+        if (rows[i] == midiRow_[i] && (!boardMoved || rows[i] == kNoMidiRow))
+            continue;
+        midiRow_[i] = rows[i];
+        if (rows[i] == kNoMidiRow) {
+            darkenString(s);
+            continue;
+        }
+        const float fromY = std::clamp(vibratingFrom(rows[i]), 0.0f, 470.0f);
+        glows_[i].setFrame({stringX(s) - 8, fromY, 16, 480 - fromY});
+        glows_[i].setAlpha(1);
+    }
 }
 
 FretboardGuitarView::NumberPlate::NumberPlate() {
@@ -376,6 +414,8 @@ void FretboardGuitarView::redrawOnFretboardScrolling() {
     const int m = evenRows_ ? rowMiddle(row12) : rowLine(row12) + fretSpacing_ / 2;
     manualDoubleSpotTop_.setCenter({kDoubleSpotTopX, static_cast<float>(m)});
     manualDoubleSpotBottom_.setCenter({kDoubleSpotBottomX, static_cast<float>(m)});
+    // MIDI's notes move with the board.
+    placeMidiGlows(midiSamples(), true);
 }
 
 void FretboardGuitarView::redrawStringsForBending() {

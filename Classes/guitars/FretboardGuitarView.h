@@ -89,6 +89,7 @@ public:
     const ImageView& manualDoubleSpotTop() const { return manualDoubleSpotTop_; }
     const ImageView& manualDoubleSpotBottom() const { return manualDoubleSpotBottom_; }
     const StringGlow& stringGlow(int string) const { return glows_[string]; }
+    int midiRow(int string) const { return midiRow_[static_cast<std::size_t>(string)]; }
     // Where a string is drawn (its x).
     static float stringX(int string);
 
@@ -142,6 +143,12 @@ protected:
     // fade over the ring; darkenString fades it out quickly.
     void lightString(int string, float fromY);
     void darkenString(int string);
+    // MIDI's notes: each sample held on the current guitar lights the lowest
+    // free string that has it on the shown frets (or open), steady while it
+    // is held; the board's own plucks keep their fading glow.
+    void lightMidiSamples(uint64_t samples) override;
+    // The row MIDI lights on each string (-1: open), kNoMidiRow for none.
+    static constexpr int kNoMidiRow = -2;
     // Where a string vibrates from when it sounds the visible row (-1: open).
     float vibratingFrom(int row) const;
 
@@ -166,8 +173,12 @@ protected:
     std::array<ImageView, kNumStrings> stringsDown_;
     ImageView scrollButtons_;
     std::array<StringGlow, kNumStrings> glows_;
+    std::array<int, kNumStrings> midiRow_;
 
 private:
+    // boardMoved: the rows moved, so lit glows are placed again.
+    void placeMidiGlows(uint64_t samples, bool boardMoved);
+
     int boardLength_;
     int lowestLeftmostFret_;
     bool evenRows_;

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "audio/SoundEngine.h"
+#include "midi/MidiLink.h"
 #include "performer/Performer.h"
 #include "recorder/Transport.h"
 #include "toolkit/KeyRouter.h"
@@ -201,6 +202,7 @@ void GuitarScreenView::menuItemDown(Point p) {
         incCurrentGuitar();
         guitarInputLabel_.setText(guitarText(currentGuitar()));
         guitarChanged();
+        refreshMidiSamples();
         refreshTiltGauge();
     } else if (p.y > 294 && p.y < 364) {
         playButtonPressed();
@@ -260,4 +262,17 @@ void GuitarScreenView::willAppear(int, int) {
         });
     }
     redraw();
+    refreshMidiSamples();
+}
+
+void GuitarScreenView::showMidiSamples(uint64_t samples) {
+    if (samples == midiSamples_)
+        return;
+    midiSamples_ = samples;
+    lightMidiSamples(samples);
+}
+
+void GuitarScreenView::refreshMidiSamples() {
+    if (parent_ && parent_->midi())
+        showMidiSamples(parent_->midi()->in().soundingSamples(currentGuitar()));
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -45,6 +46,10 @@ public:
     // gauge (a frame only when that changes).
     void refreshTiltGauge();
     const TiltGauge& tiltGauge() const { return tiltGauge_; }
+    // Lights what MIDI holds on the current guitar (bit k: sample k), as the
+    // screen can show it; draws only when the samples changed.
+    void showMidiSamples(uint64_t samples);
+    uint64_t midiSamples() const { return midiSamples_; }
 
     void recordButtonPressed();
     void playButtonPressed();
@@ -116,6 +121,11 @@ protected:
     virtual std::optional<Point> keyFingerPoint(const KeyEvent& event) const = 0;
 
     void incCurrentGuitar();
+    // The samples MIDI holds changed (bit k: sample k of the current guitar).
+    virtual void lightMidiSamples(uint64_t samples) { (void)samples; }
+    // Asks the host for what MIDI holds now (the screen appears, the guitar
+    // changed).
+    void refreshMidiSamples();
 
     ScreenHost* parent_;
     Performer* performer_;     // null in tests of the drawing alone
@@ -137,6 +147,7 @@ private:
     bool recorderRunning() const;
 
     int ownGuitar_ = 0; // the current guitar when there is no parent
+    uint64_t midiSamples_ = 0;
     KeyFingers keyFingers_;
     bool listening_ = false;
     // What the performer's tilt observer holds: emptied when the screen goes,

@@ -217,7 +217,21 @@ void ScaleGuitarView::showFinger(Point p) {
 }
 
 void ScaleGuitarView::hideFinger() {
-    strip_.setFinger(-1, -1);
+    // What MIDI holds shows again once the finger has gone.
+    strip_.setFinger(midiBand(), -1);
+}
+
+int ScaleGuitarView::midiBand() const {
+    // The highest held note of the scale: a melody's.
+    for (int band = scaleNumNotes_ - 1; band >= 0; --band)
+        if (const int sample = scaleNoteOffset_[band]; sample >= 0 && sample < 64 && (midiSamples() >> sample & 1))
+            return band;
+    return -1;
+}
+
+void ScaleGuitarView::lightMidiSamples(uint64_t) {
+    if (currentPlayingSampleNo_ == -1)
+        hideFinger();
 }
 
 bool ScaleGuitarView::keyDown(const KeyEvent& event) {
@@ -269,6 +283,8 @@ void ScaleGuitarView::calculateScale() {
             j = 0;
     }
     strip_.setBands(scaleNumNotes_, length);
+    if (currentPlayingSampleNo_ == -1)
+        hideFinger();
 }
 
 void ScaleGuitarView::setCurrentKey(int key) {

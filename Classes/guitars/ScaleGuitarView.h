@@ -92,6 +92,9 @@ protected:
     void fingerMove(const Touch& touch) override;
     void fingerUp(const Touch& touch) override;
     std::optional<Point> keyFingerPoint(const KeyEvent& event) const override;
+    // MIDI's highest held note of the scale lights its band while no finger
+    // is on the strip.
+    void lightMidiSamples(uint64_t samples) override;
 
 private:
     static bool inKeySelector(Point p) { return p.x > 63 && p.x < 136 && p.y > 194; }
@@ -103,6 +106,8 @@ private:
     int bandAt(Point p) const;
     void showFinger(Point p);
     void hideFinger();
+    // The band of MIDI's highest held note of the scale, or -1.
+    int midiBand() const;
 
     Label scaleNameLabel_;
     Label scaleIntervalLabel_;

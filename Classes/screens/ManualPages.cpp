@@ -25,7 +25,8 @@ std::string newlines(int count) {
 
 // The topics of the contents that are no screen's; the screens' own come from
 // the catalog.
-const char* const kOtherTopics[] = {"Introduction", "String Bending", "Whammy Bar", "Latency", "Credits"};
+const char* const kOtherTopics[] = {"Introduction", "String Bending", "Whammy Bar", "Latency", "Credits",
+                                    "MIDI and Sound"};
 
 // The first contents page holds as many entries as the manual shows on one.
 constexpr size_t kFirstContentsEntries = 12;
@@ -255,7 +256,8 @@ std::vector<std::string> ManualPages::create() {
                    tiltKeys +
                    " to tilt.\n\n"
                    "Bends and the whammy bar cost extra processing, so switch them off for a guitar that "
-                   "does not need them (see Latency, page 40).\n\n\n"));
+                   "does not need them (see Latency, page 40).\n\n"
+                   "The MIDI button beside the title opens the MIDI and Sound page (see page 45).\n"));
 
     // 15: Recorder.
     pages.push_back(titled(
@@ -610,6 +612,28 @@ std::vector<std::string> ManualPages::create() {
                     "You will find them, with news of updates to Strumwell, on our web site: touch the "
                     "web site button at the top of this page.\n\n"
                     "Happy playing!\n\n\n\n\n\n\n\n\n");
+
+    // 45: MIDI in and out, and the sound server.
+    pages.push_back(titled(
+        "MIDI AND SOUND",
+        "Strumwell is a MIDI device named 'Strumwell', with an input and an output: connect a keyboard to "
+        "play its guitars, or a DAW to record what you play.\n\n"
+        "With ALSA, connect the ports with aconnect (aconnect -l lists them) or a patchbay. With JACK, the "
+        "client 'Strumwell' has the ports midi_in and midi_out: wire them in qjackctl or with "
+        "jack_connect. Start Strumwell with --audio jack to play its sound through JACK as well.\n\n"
+        "Touch MIDI beside the title of the Application Setup screen for this page's settings; "
+        "'Guitars' leads back.\n\n\n\n"));
+
+    // 46: MIDI, continued.
+    pages.push_back("\nMIDI CHANNELS: PER GUITAR plays Guitar 1 on channel 1 and Guitar 2 on channel 2. PER "
+                    "STRING gives each string a channel of its own (1 to 6 for Guitar 1, 7 to 12 for Guitar 2, "
+                    "low E first), so that a bend moves only its string. MIDI coming in is read the same "
+                    "way.\n\n"
+                    "SEND GUITAR 1 and SEND GUITAR 2 choose whose notes go out; SEND SONG PLAYBACK sends a "
+                    "song being played back too.\n\n"
+                    "The line below shows the ports (or why MIDI is off) and how many notes came in that "
+                    "no sample holds. Notes played in light their string on the guitar screens.\n\n"
+                    "RECONNECT SOUND brings the sound back at once after the sound server went away.\n\n\n\n");
 
     std::tie(pages[1], pages[2]) = contentsPages(pages);
     return pages;

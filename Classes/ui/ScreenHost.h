@@ -7,6 +7,8 @@ class View;
 class Performer;
 class SoundEngine;
 class MainThreadQueue;
+class MidiLink;
+struct MidiSettings;
 
 // What a screen or a guitar may ask of the application that shows it: the
 // frame it fills, the current guitar, moving to another screen, the main
@@ -76,6 +78,15 @@ public:
         (void)folder;
         return false;
     }
+
+    // Live MIDI, or null when the program has none (screens tested alone).
+    virtual MidiLink* midi() const { return nullptr; }
+    // Applies how Strumwell talks MIDI and keeps it with the app's settings
+    // (written at once, so a crash loses nothing).
+    virtual void setMidiSettings(const MidiSettings& settings) { (void)settings; }
+    // The player asks for the sound output to be brought back now; returns
+    // the line that answers the press.
+    virtual std::string reconnectSound() { return std::string(); }
 
 protected:
     ~ScreenHost() = default;

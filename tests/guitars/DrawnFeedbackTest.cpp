@@ -12,6 +12,8 @@
 #include "guitars/ManualFretAndPluckGuitarView.h"
 #include "guitars/ScaleGuitarView.h"
 #include "guitars/TabGuitarSetupView.h"
+#include "midi/MidiLink.h"
+#include "screens/InAppSupport.h"
 #include "song/Tab.h"
 
 using namespace guitartest;
@@ -84,6 +86,37 @@ TEST(DrawnFeedback, APluckOrStrumLightsItsStringsUntilTheyHaveRungOut) {
     EXPECT_EQ(hammer.fingerMark(2, row).center().y, hammer.rowMiddle(row));
     lift(hammer, 2, {139, 200});
     EXPECT_TRUE(hammer.fingerMark(2, row).isHidden());
+}
+
+// Notes played in over MIDI light their strings from the fret that sounds
+// while held, and go dark at note-off: sample 2 is the open low E, sample 9
+// the A string's second fret (the low E's seventh is off the board).
+TEST(DrawnFeedback, MidiNotesLightTheirStringsWhileHeld) {
+    screens_test::InAppRun r;
+    r.go(Strumwell::kManualFretGuitar);
+    auto* board = dynamic_cast<FretboardGuitarView*>(r.run.shownScreen());
+    ASSERT_TRUE(board && board->leftmostFret() == 1);
+    const auto shown = [&r](double seconds) {
+        r.clock.advance(seconds);
+        r.app().runFrames(1);
+        Picture p;
+        p.px = r.app().captureLandscape(&p.w, &p.h);
+        return p;
+    };
+    const Picture rest = shown(0);
+    for (int note : {40, 47})
+        r.shell().midi()->in().handle(MidiMessage::make(MidiMessage::kNoteOn, 0, note, 100));
+    shown(0);
+    const Picture lit = shown(FretboardGuitarView::kRingSeconds); // held: no fading
+    for (int s = 0; s < 6; ++s)
+        EXPECT_EQ(changedAlong(rest, lit, s) > 0, s < 2) << "string " << s;
+    const Point aboveFret2{FretboardGuitarView::stringX(1), float(board->rowLine(2)) - 8};
+    EXPECT_EQ(lit.at(aboveFret2), rest.at(aboveFret2));
+    EXPECT_NE(lit.at({aboveFret2.x, aboveFret2.y + 30}), rest.at({aboveFret2.x, aboveFret2.y + 30}));
+    for (int note : {40, 47})
+        r.shell().midi()->in().handle(MidiMessage::make(MidiMessage::kNoteOff, 0, note, 0));
+    shown(0); // the queued redraw starts the fade
+    EXPECT_TRUE(shown(FretboardGuitarView::kStopSeconds) == rest);
 }
 
 TEST(DrawnFeedback, TheTiltGaugeFollowsTheVirtualTiltRestsWithoutFramesAndMarksASongThatHoldsIt) {

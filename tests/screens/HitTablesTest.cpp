@@ -98,6 +98,8 @@ TEST(HitTables, EveryAreaIsOnTheScreenApartAndReachable) {
     checkMenu("setup menu", setup, setup.areas());
     checkOpen<MenuAppSetupView::Action>("application setup", MenuAppSetupView::areas(),
                                         MenuAppSetupView::actionForPoint);
+    checkOpen<MenuAppSetupView::Action>("MIDI setup", MenuAppSetupView::midiAreas(),
+                                        MenuAppSetupView::midiActionForPoint);
     checkOpen<MenuSetupGuitarPatchView::Action>("patch setup", MenuSetupGuitarPatchView::areas(),
                                                 MenuSetupGuitarPatchView::actionForPoint);
     checkOpen<ManualView::Button>("manual", ManualView::buttonAreas(), ManualView::buttonForPoint);

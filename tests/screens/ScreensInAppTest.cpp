@@ -15,6 +15,8 @@
 #include "screens/MenuEffectsSetupView.h"
 #include "screens/MenuSetupGuitarPatchView.h"
 #include "screens/WahEffectSetupView.h"
+#include "midi/MidiLink.h"
+#include "support/Files.h"
 
 namespace {
 
@@ -72,6 +74,37 @@ TEST_F(InApp, ThroughTheMenusAndBack) {
     tap({30, 330});
     ASSERT_NE(app().currentAlert(), nullptr);
     EXPECT_EQ(app().currentAlert()->message(), "Nothing to play: the song is empty.");
+}
+
+// The MIDI page: each bar shows pressed while held, reaches the link and
+// AppSettings.txt at once and shows its new value.
+TEST_F(InApp, MidiPageBarsSetTheLinkAndTheFileAndShowTheirValue) {
+    using A = MenuAppSetupView::Action;
+    const auto at = [](A a) { return library_test::inside(MenuAppSetupView::midiAreas(), a); };
+    go(S::kAppSetup);
+    auto* setup = dynamic_cast<MenuAppSetupView*>(run.shownScreen());
+    ASSERT_NE(setup, nullptr);
+    tap(at(A::TurnPage));
+    EXPECT_EQ(setup->titleLabel().text(), "MIDI and Sound");
+    EXPECT_TRUE(setup->midiStatusLabel().text().starts_with("MIDI"));
+    const std::tuple<A, int, const char*, const char*> steps[] = {
+        {A::StepMidiChannels, 0, "Per String", "midiChannelPerString 1"},
+        {A::SendGuitar1, 1, "Off", "midiSendGuitar1 0"},
+        {A::SendGuitar2, 2, "Off", "midiSendGuitar2 0"},
+        {A::SendSongPlayback, 3, "On", "midiSendSongPlayback 1"},
+        {A::StepMidiChannels, 0, "Per Guitar", "midiChannelPerString 0"}};
+    for (const auto& [bar, row, shown, line] : steps) {
+        touch(TouchPhase::Began, at(bar));
+        EXPECT_FALSE(setup->pressedLook().isHidden());
+        touch(TouchPhase::Ended, at(bar));
+        EXPECT_TRUE(setup->pressedLook().isHidden());
+        EXPECT_EQ(setup->midiValue(row).text(), shown);
+        EXPECT_NE(testsupport::readText(folders.docs() + "/AppSettings.txt").find(line), std::string::npos);
+    }
+    EXPECT_EQ(shell().midi()->settings(), (MidiSettings{false, {false, false}, true}));
+    tap(at(A::ReconnectSound));
+    EXPECT_EQ(setup->reconnectAnswer().text(), "The sound comes back by itself within 2 s");
+    shell().setMidiSettings(MidiSettings{}); // the settings are the process's
 }
 
 TEST_F(InApp, EveryScreensCornerButtonsOpenItsManualPageAndGoBack) {
