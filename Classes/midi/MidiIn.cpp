@@ -103,8 +103,9 @@ void MidiIn::noteOn(int channel, int note, int velocity) {
     Held& held = held_[static_cast<std::size_t>(channel)][static_cast<std::size_t>(note)];
     held.voice = performer_.playFromMidi(guitar, string, sampleNo, static_cast<float>(velocity) / 127.0f);
     held.sustained = false;
-    if (held.voice >= 0 && bend_[static_cast<std::size_t>(channel)] != 1.0f &&
-        !engine_.whammyBarAttached(guitar))
+    if (held.voice < 0)
+        return; // no voice (every one busy and none may be cut off): nothing sounds, nothing lights
+    if (bend_[static_cast<std::size_t>(channel)] != 1.0f && !engine_.whammyBarAttached(guitar))
         performer_.bendTo(held.voice, bend_[static_cast<std::size_t>(channel)]);
     sounding_[static_cast<std::size_t>(guitar)].fetch_or(uint64_t{1} << sampleNo, std::memory_order_relaxed);
     changed();
