@@ -13,7 +13,9 @@
 #include "guitars/ManualFretAndPluckGuitarView.h"
 #include "guitars/ScaleGuitarView.h"
 #include "guitars/TabGuitarView.h"
+#include "midi/MidiOut.h"
 #include "song/Tab.h"
+#include "system/MidiPorts.h"
 #include "ui/ScreenCatalog.h"
 
 using namespace guitartest;
@@ -248,6 +250,91 @@ TEST(PlayingScreens, MenuRecorderLightsKeyFingersAndTheWindowsRouting) {
         EXPECT_FALSE(v.recordMenuBar().isAnimating());
         pad.removeFromSuperview();
         v.removeFromSuperview();
+    }
+}
+
+// What reaches a MIDI port: "c<channel 1-16> <note>" for a note-on, "-" in
+// front for its note-off, "c<channel> bend" for a pitch bend, "c<channel>
+// wah" for controller 74; programs and bend ranges are left out.
+class MidiLog : public MidiPorts {
+public:
+    std::string open(MidiInbox&) override { return {}; }
+    void close() override {}
+    std::string describe() const override { return "log"; }
+    void send(const MidiMessage& m) override {
+        const std::string c = "c" + std::to_string(m.channel() + 1);
+        if (m.status() == MidiMessage::kNoteOn || m.status() == MidiMessage::kNoteOff)
+            sent.push_back((m.status() == MidiMessage::kNoteOff ? "-" : "") + c + " " +
+                           std::to_string(m.bytes[1]));
+        else if (m.status() == MidiMessage::kPitchBend && (m.bytes[1] | (m.bytes[2] << 7)) != 8192)
+            sent.push_back(c + " bend");
+        else if (m.status() == MidiMessage::kController && m.bytes[1] == 74)
+            sent.push_back(c + " wah");
+    }
+    Log sent;
+};
+
+// Each playing screen's finger key, through the application's routing, goes
+// out as MIDI at once: on guitar 1's channel, or on the channel of the string
+// that sounds it (the Scale Guitar and a song name no string: the string with
+// the lowest fret takes it). A bend of the held string and a tilt of the wah
+// follow on the note's channel.
+TEST(PlayingScreens, FingersGoOutAsMidiOnTheGuitarsOrTheStringsChannel) {
+    Window w;
+    // Per string; per guitar every note is on channel 1. The Manual Fret's
+    // key plucks the D string over the mouse's fret 3; the Tab Guitar strums
+    // its first column, x32010.
+    const std::map<int, Log> perString = {{S::kManualFretGuitar, {"c3 53"}},
+                                          {S::kHammerOnGuitar, {"c5 60"}},
+                                          {S::kScaleGuitar, {"c3 51"}},
+                                          {S::kTabGuitar, {"c2 48", "c3 52", "c4 55", "c5 60", "c6 64"}}};
+    for (bool byString : {false, true}) {
+        for (const Case& c : kCases) {
+            SCOPED_TRACE(testing::Message() << c.screen << (byString ? " per string" : " per guitar"));
+            std::unique_ptr<Screen> s = makeScreen(c.screen);
+            MidiOut out(s->rig.engine);
+            MidiLog port;
+            MidiSettings settings;
+            settings.channelPerString = byString;
+            out.setSettings(settings);
+            out.setPorts(&port);
+            s->rig.engine.setNoteListener(&out);
+            s->rig.engine.setWahOn(0, true);
+            port.sent.clear();
+            w.app->rootView().addSubview(s->view.get());
+            w.turn(2);
+            const bool manual = c.screen == S::kManualFretGuitar;
+            if (manual)
+                w.app->injectTouch(1, TouchPhase::Began, {139, 232});
+            w.press(c.fingerKey, true, c.shift);
+            s->rig.strum();
+            Log expected = perString.at(c.screen);
+            for (std::string& e : expected)
+                e = byString ? e : "c1" + e.substr(e.find(' '));
+            EXPECT_EQ(port.sent, expected);
+            const std::string note = expected.front(), channel = note.substr(0, note.find(' '));
+            port.sent.clear();
+            if (manual) { // the mouse bends the plucked string
+                w.app->injectTouch(1, TouchPhase::Moved, {170, 232});
+                w.turn(2);
+                EXPECT_EQ(port.sent, Log{channel + " bend"});
+                port.sent.clear();
+            }
+            s->rig.performer.accelerometerDidAccelerate(0.4, 0, -1);
+            EXPECT_EQ(port.sent.size(), byString ? 6u : 1u);
+            EXPECT_EQ(port.sent.empty() ? "" : port.sent.front(), "c1 wah");
+            port.sent.clear();
+            w.press(c.fingerKey, false, c.shift);
+            if (manual)
+                w.app->injectTouch(1, TouchPhase::Ended, {170, 232});
+            w.turn();
+            s->rig.strum();
+            if (c.screen != S::kTabGuitar) { // a strum rings on
+                EXPECT_EQ(port.sent, Log{"-" + note});
+            }
+            s->rig.engine.setNoteListener(nullptr);
+            s->view->removeFromSuperview();
+        }
     }
 }
 
