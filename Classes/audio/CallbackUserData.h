@@ -49,6 +49,7 @@ struct RenderVoice {
     bool prepared = false;  // taken into the buffer being rendered
     bool mixing = false;    // still adding to this buffer
     int32_t framesLeft = 0; // the buffer's frame limit n, less what was mixed
+    int32_t delay = 0;      // frames still to pass over before the first one mixed
     int32_t vol = 0;        // 16.16
     int32_t delta = 0;      // 16.16
     int32_t target = 0;     // 16.16
@@ -77,6 +78,9 @@ struct PlaylistVoice {
     std::atomic<double> requiredVolume{0.0};
     std::atomic<double> releaseDelta{0.0};
     std::atomic<double> created{0.0};
+    // Frames of silence before the voice's first frame in the first buffer
+    // that mixes it: a MIDI note keeps its place within the period it came in.
+    std::atomic<int32_t> startFrame{0};
 
     // Live requests from the UI and playback threads.
     std::atomic<float> requiredPitch{1.0f};

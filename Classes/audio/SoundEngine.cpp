@@ -177,6 +177,7 @@ int SoundEngine::startVoice(const NoteRequest& note, int noteID) {
     voice.releaseDelta.store(note.releaseDelta, std::memory_order_release);
     voice.noteID.store(noteID, std::memory_order_relaxed);
     voice.created.store(clock_.now(), std::memory_order_relaxed);
+    voice.startFrame.store(note.startFrame, std::memory_order_release);
     voice.requiredPitch.store(1.0f, std::memory_order_relaxed);
     voice.stopRequest.store(0, std::memory_order_relaxed);
     voice.pitchResetRequest.store(0, std::memory_order_relaxed);

@@ -64,7 +64,10 @@ public:
     // joins. The fret and tap noises join none: they have always sounded in
     // the generic stereo mix, outside both guitars' pedals.
     // The string (0 low E ... 5, -1 unknown) and who asked only travel to
-    // the note listener (MIDI out); they do not change the sound.
+    // the note listener (MIDI out); they do not change the sound. startFrame
+    // places the note's first frame that far into the first buffer that
+    // mixes it (a MIDI note's frame within its period), so notes keep their
+    // spacing to the frame.
     struct NoteRequest {
         int slot = -1;
         double volume = 0.0;
@@ -72,6 +75,7 @@ public:
         GuitarId guitar = kNoGuitar;
         int string = -1;
         NoteListener::Source source = NoteListener::Source::Player;
+        int startFrame = 0;
     };
 
     // UI thread. Either of parent and output may be null (tests, offline

@@ -570,6 +570,7 @@ void VoiceMixer::beginBuffer(CallbackUserData& cb, int numFrames, const bool ben
         RenderVoice& r = voice.render;
         r.mixing = false;
         r.prepared = false;
+        r.delay = 0;
         const uint32_t word = voice.state.load(std::memory_order_acquire);
         if ((word & 1u) == 0)
             continue;
@@ -581,6 +582,7 @@ void VoiceMixer::beginBuffer(CallbackUserData& cb, int numFrames, const bool ben
             const GuitarId guitar = voice.guitar.load(std::memory_order_acquire);
             const double requiredVolume = voice.requiredVolume.load(std::memory_order_acquire);
             const double releaseDelta = voice.releaseDelta.load(std::memory_order_acquire);
+            const int32_t startFrame = voice.startFrame.load(std::memory_order_acquire);
             if (voice.state.load(std::memory_order_relaxed) != word)
                 continue; // a newer start is being written: take it next buffer
             r.generation = generation;
@@ -594,6 +596,7 @@ void VoiceMixer::beginBuffer(CallbackUserData& cb, int numFrames, const bool ben
             r.phase = 0;
             r.atLeastOneBufferFilled = false;
             r.pitch = 1.0f;
+            r.delay = std::clamp(startFrame, 0, std::max(numFrames - 1, 0));
         }
         r.prepared = true;
         r.mixing = true;
@@ -637,7 +640,7 @@ void VoiceMixer::beginBuffer(CallbackUserData& cb, int numFrames, const bool ben
         // Never let a rounded float position reach past the last value.
         // Positions only grow from 0 and stay below 2^24 + 64, so the
         // conversion is safe.
-        r.framesLeft = std::min<int32_t>(numFrames, valuesLeft(r));
+        r.framesLeft = std::min<int32_t>(numFrames - r.delay, valuesLeft(r));
         r.speed = 1.0f;
         r.bent = bent;
         if (bent) {
@@ -657,17 +660,22 @@ void VoiceMixer::mixGuitarMono(CallbackUserData& cb, int16_t* mono, int frames, 
         RenderVoice& r = voice.render;
         if (!r.mixing || r.framesLeft <= 0 || r.guitar != guitar)
             continue;
-        const int count = std::min(frames, r.framesLeft);
+        const int skip = std::min(frames, r.delay);
+        r.delay -= skip;
+        const int count = std::min(frames - skip, r.framesLeft);
+        if (count <= 0)
+            continue;
+        int16_t* at = mono + skip;
 #ifdef STRUMWELL_HAVE_AVX2_PATH
         if (bend && fast) {
-            bendMonoFast(cb, voice, mono, count);
+            bendMonoFast(cb, voice, at, count);
             continue;
         }
 #endif
         if (bend)
-            bendMonoReference(voice, mono, count);
+            bendMonoReference(voice, at, count);
         else
-            plainMono(voice, mono, count, fast);
+            plainMono(voice, at, count, fast);
     }
 }
 
@@ -676,7 +684,10 @@ void VoiceMixer::mixGenericStereo(CallbackUserData& cb, int16_t* stereo, int fra
         RenderVoice& r = voice.render;
         if (!r.mixing || r.framesLeft <= 0 || r.guitar != kNoGuitar)
             continue;
-        plainReference<2>(voice, stereo, std::min(frames, r.framesLeft));
+        const int skip = std::min(frames, r.delay);
+        r.delay -= skip;
+        if (frames - skip > 0)
+            plainReference<2>(voice, stereo + 2 * skip, std::min(frames - skip, r.framesLeft));
     }
 }
 

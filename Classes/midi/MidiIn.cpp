@@ -60,7 +60,7 @@ void MidiIn::handle(const MidiMessage& m) {
     switch (m.status()) {
     case MidiMessage::kNoteOn:
         if (d2 > 0) {
-            noteOn(channel, d1, d2);
+            noteOn(channel, d1, d2, static_cast<int>(m.frame));
             break;
         }
         [[fallthrough]];
@@ -87,7 +87,7 @@ void MidiIn::handle(const MidiMessage& m) {
     }
 }
 
-void MidiIn::noteOn(int channel, int note, int velocity) {
+void MidiIn::noteOn(int channel, int note, int velocity, int frame) {
     const GuitarId guitar = now_.guitarOfChannel(channel);
     const int string = now_.stringOfChannel(channel);
     if (!validGuitar(guitar))
@@ -101,7 +101,7 @@ void MidiIn::noteOn(int channel, int note, int velocity) {
     // nothing would ever release it.
     releaseHeld(channel, note);
     Held& held = held_[static_cast<std::size_t>(channel)][static_cast<std::size_t>(note)];
-    held.voice = performer_.playFromMidi(guitar, string, sampleNo, static_cast<float>(velocity) / 127.0f);
+    held.voice = performer_.playFromMidi(guitar, string, sampleNo, static_cast<float>(velocity) / 127.0f, frame);
     held.sustained = false;
     if (held.voice < 0)
         return; // no voice (every one busy and none may be cut off): nothing sounds, nothing lights

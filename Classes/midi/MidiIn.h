@@ -58,7 +58,7 @@ private:
         bool sustained = false; // released by its note-off, held by the pedal
     };
 
-    void noteOn(int channel, int note, int velocity);
+    void noteOn(int channel, int note, int velocity, int frame);
     void noteOff(int channel, int note);
     void releaseHeld(int channel, int note);
     void pitchBend(int channel, int value);

@@ -61,9 +61,10 @@ int Performer::playOnString(int guitar, int string, int sampleNo, float volume) 
     return playRecorded(note);
 }
 
-int Performer::playFromMidi(int guitar, int string, int sampleNo, float volume) {
+int Performer::playFromMidi(int guitar, int string, int sampleNo, float volume, int startFrame) {
     SoundEngine::NoteRequest note = engine_.noteFor(guitar, sampleNo, volume);
     note.string = string;
+    note.startFrame = startFrame;
     note.source = NoteListener::Source::Midi;
     return playRecorded(note);
 }

@@ -49,8 +49,10 @@ public:
     int playOnString(int guitar, int string, int sampleNo);
     int playOnString(int guitar, int string, int sampleNo, float volume);
     // A note a MIDI message asked for (string -1 when it did not say):
-    // played and recorded as a touch is, not sent back out.
-    int playFromMidi(int guitar, int string, int sampleNo, float volume);
+    // played and recorded as a touch is, not sent back out; its sound starts
+    // startFrame frames into the next buffer (the message's frame within
+    // its period).
+    int playFromMidi(int guitar, int string, int sampleNo, float volume, int startFrame = 0);
     // At 0.7 ... 1 of the volume, drawn from the engine's random numbers.
     int playHumanized(int guitar, int sampleNo);
     // A fret or tap noise: recorded, and at once recorded as released (it
