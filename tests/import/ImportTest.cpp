@@ -150,3 +150,61 @@ TEST(TabArranger, KnownPassagesLieWhereAGuitaristPlaysThem) {
             << c.name;
     }
 }
+
+TEST(ImportCommand, ExportedSongsComeBackAndTabsAndListsAreWritten) {
+    // Forty overlapping notes over both guitars at odd times, volumes and samples.
+    std::vector<std::tuple<double, int, Note>> edges;
+    for (int i = 0; i < 40; ++i) {
+        const double on = 0.1 + i * 0.0731 + (i % 3) * 0.0004, off = on + 0.05 + (i % 5) * 0.0333;
+        edges.emplace_back(on, i, Note((i * 7) % 48 + (i % 2) * 48, 0.2f + (i % 4) * 0.2f, on, 1, i, -2e-5, 0.0));
+        edges.emplace_back(off, i, Note(off, i, 0.0));
+    }
+    std::sort(edges.begin(), edges.end(), [](const auto& a, const auto& b) { return std::get<0>(a) < std::get<0>(b); });
+    Song song;
+    song.events.emplace();
+    for (const auto& e : edges)
+        song.events->notes.push_back(std::get<2>(e));
+    // Each event as (ms, down, sample of its note, volume in 127ths), in order.
+    const auto played = [](const std::vector<Note>& notes) {
+        std::map<int, const Note*> down;
+        std::vector<std::tuple<long, bool, int, long>> out;
+        for (const Note& n : notes) {
+            if (n.keyDown())
+                down[n.noteID()] = &n;
+            const Note& d = *down[n.noteID()];
+            out.emplace_back(std::lround(n.time() * 1000), n.keyDown(), d.sampleNo(), std::lround(d.volume() * 127));
+        }
+        std::sort(out.begin(), out.end());
+        return out;
+    };
+    TempFolder dir;
+    writeFile(dir.file("s.SAV"), SongCodec::writeSong(song));
+    ASSERT_EQ(runCommand(ExportCommand::run, {dir.file("s.SAV"), "-o", dir.file("s.mid")}).code, 0);
+    const CommandRun r = runCommand(ImportCommand::run, {dir.file("s.mid"), "-o", dir.file("t.SAV")});
+    EXPECT_EQ(r, (CommandRun{0, "Wrote " + dir.file("t.SAV") + ": 40 notes, 0 bends, 0 whammy and 0 wah changes\n"
+                                "  guitar 1: track 1 (Guitar 1: Acoustic 1), patch 0\n"
+                                "  guitar 2: track 2 (Guitar 2: Acoustic 1), patch 0\n", ""}));
+    const Bytes back = readFile(dir.file("t.SAV"));
+    EXPECT_EQ(played(SongCodec::readSong(back.data(), back.size()).events->notes), played(song.events->notes));
+
+    EXPECT_EQ(runCommand(ImportCommand::run, {dir.file("s.mid"), "--list"}).out,
+              "1: Guitar 1: Acoustic 1, Nylon guitar, tuning E2 A2 D3 G3 B3 E4, 20 notes (guitar)\n"
+              "2: Guitar 2: Acoustic 1, Nylon guitar, tuning E2 A2 D3 G3 B3 E4, 20 notes (guitar)\n");
+    EXPECT_EQ(runCommand(ImportCommand::run, {dir.file("s.mid"), "--track", "2", "-o", dir.file("t.TAB")}).out,
+              "Wrote " + dir.file("t.TAB") + ": 20 columns, 20 notes from track 2 (Guitar 2: Acoustic 1)\n"
+              "  1 notes moved by octaves, 0 dropped, 0 refretted to standard tuning\n");
+    const Bytes tab = readFile(dir.file("t.TAB"));
+    EXPECT_EQ(SongCodec::readTab(tab.data(), tab.size()).tab.tabSize(), 20);
+    EXPECT_EQ(runCommand(ImportCommand::run, {dir.file("s.mid"), "--track", "3", "-o", dir.file("t.TAB")}).err,
+              "strumwell import: " + dir.file("s.mid") + ": there is no track 3 (the file has 2; --list shows them); "
+              "nothing written\n");
+
+    // Beyond the recorder's limit the first events are kept.
+    MidiFileWriter many(1000);
+    many.addTrack();
+    for (uint32_t i = 0; i < 1600; ++i)
+        many.noteOn(0, i * 10, 0, 60, 100), many.noteOff(0, i * 10 + 5, 0, 60);
+    writeFile(dir.file("many.mid"), many.bytes());
+    EXPECT_EQ(runCommand(ImportCommand::run, {dir.file("many.mid"), "-o", dir.file("m.SAV")}).err,
+              "strumwell import: warning: the song keeps the first 3000 note events; 200 were left out\n");
+}
