@@ -98,7 +98,7 @@ ScoreSong::Result ScoreSong::build(const std::vector<const ScoreTrack*>& tracks)
         // The channel's wheel: within a whole step it bends the sounding
         // notes; beyond, the whammy bar takes the pitch and the bends rest.
         std::array<double, 16> wheel{};
-        std::array<bool, 16> onWhammy{};
+        std::array<bool, 16> onWhammy{}, bent{};
         const auto bendSounding = [&](double t, int channel, float factor) {
             for (const Played& p : played)
                 if (p.channel == channel && p.on <= t && t < p.off) {
@@ -122,8 +122,9 @@ ScoreSong::Result ScoreSong::build(const std::vector<const ScoreTrack*>& tracks)
                 const double semitones = std::clamp(c.value, -24.0, 24.0);
                 wheel[ch] = c.value;
                 if (std::fabs(semitones) > kBendReach) {
-                    if (!onWhammy[ch])
+                    if (bent[ch])
                         bendSounding(t, static_cast<int>(ch), 1.0f);
+                    bent[ch] = false;
                     onWhammy[ch] = true;
                     const double offset = std::clamp(std::exp2(semitones / 12.0) - 1.0, -1.0, 1.0);
                     events.whammy[g].emplace_back(t, static_cast<float>(offset), kOverdub);
@@ -134,6 +135,7 @@ ScoreSong::Result ScoreSong::build(const std::vector<const ScoreTrack*>& tracks)
                         ++r.whammyChanges;
                     }
                     onWhammy[ch] = false;
+                    bent[ch] = semitones != 0.0;
                     bendSounding(t, static_cast<int>(ch), static_cast<float>(std::exp2(semitones / 12.0)));
                 }
             }
