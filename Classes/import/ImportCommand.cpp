@@ -174,8 +174,8 @@ int ImportCommand::run(const std::vector<std::string>& args, std::ostream& out, 
             return 1;
         out << "Wrote " << o.output << ": " << r.columns.size() << " columns, " << r.notes << " notes from "
             << trackText(score, chosen[0]) << "\n"
-            << "  " << r.movedByOctave << " notes moved by octaves, " << r.dropped << " dropped, " << r.refretted
-            << " refretted to standard tuning\n";
+            << "  " << r.movedByOctave << " notes moved by octaves, " << r.dropped << " dropped, "
+            << r.refretted << " refretted to standard tuning\n";
         return 0;
     }
 

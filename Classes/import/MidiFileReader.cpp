@@ -21,8 +21,8 @@ struct Event {
     uint8_t status; // channel message status, or 0xFF for a meta event
     uint8_t d1;     // meta: its type
     uint8_t d2;
-    uint32_t tempo = 0;   // tempo meta: microseconds a quarter
-    std::string text;     // name meta
+    uint32_t tempo = 0; // tempo meta: microseconds a quarter
+    std::string text;   // name meta
 };
 
 class Cursor {
@@ -88,7 +88,8 @@ bool readTrack(std::span<const uint8_t> body, size_t base, uint32_t track, std::
     while (c.left() > 0) {
         uint32_t delta = 0;
         if (const size_t deltaAt = c.at(); !c.varLen(delta))
-            return fail(error, where + ": a delta time at byte " + std::to_string(deltaAt) + " runs past its end");
+            return fail(error,
+                        where + ": a delta time at byte " + std::to_string(deltaAt) + " runs past its end");
         tick += delta;
         endTick = std::max(endTick, tick);
         const size_t eventAt = c.at();
@@ -101,7 +102,8 @@ bool readTrack(std::span<const uint8_t> body, size_t base, uint32_t track, std::
             running = 0; // meta and system exclusive events end running status
             uint8_t type = 0;
             if (status == 0xFF && !c.u8(type))
-                return fail(error, where + ": a meta event at byte " + std::to_string(c.at()) + " is cut off");
+                return fail(error,
+                            where + ": a meta event at byte " + std::to_string(c.at()) + " is cut off");
             uint32_t length = 0;
             if (!c.varLen(length) || length > c.left())
                 return fail(error, where + ": the event at byte " + std::to_string(eventAt) + " says " +
@@ -115,7 +117,8 @@ bool readTrack(std::span<const uint8_t> body, size_t base, uint32_t track, std::
             if (type == 0x51 && length == 3)
                 events.push_back({tick, track, seq++, 0xFF, type, 0, be(data, 0, 3), {}});
             else if (type == 0x03)
-                events.push_back({tick, track, seq++, 0xFF, type, 0, 0, std::string(data.begin(), data.end())});
+                events.push_back(
+                    {tick, track, seq++, 0xFF, type, 0, 0, std::string(data.begin(), data.end())});
             continue;
         }
         uint8_t d1 = 0, d2 = 0;
@@ -141,8 +144,14 @@ bool readTrack(std::span<const uint8_t> body, size_t base, uint32_t track, std::
         }
         if (dataBytes(status) == 2 && !c.u8(d2))
             return fail(error, where + ": a message at byte " + std::to_string(c.at()) + " is cut off");
-        events.push_back({tick, track, seq++, status, static_cast<uint8_t>(d1 & 0x7F),
-                          static_cast<uint8_t>(d2 & 0x7F), 0, {}});
+        events.push_back({tick,
+                          track,
+                          seq++,
+                          status,
+                          static_cast<uint8_t>(d1 & 0x7F),
+                          static_cast<uint8_t>(d2 & 0x7F),
+                          0,
+                          {}});
     }
     return true; // no end-of-track event: the track ends with its bytes
 }
@@ -189,12 +198,16 @@ private:
 
 const char* instrumentName(int program, int channel) {
     static constexpr std::array<const char*, 8> guitars = {
-        "Nylon guitar",       "Steel guitar",      "Jazz guitar",     "Clean electric guitar",
+        "Nylon guitar",          "Steel guitar",      "Jazz guitar",       "Clean electric guitar",
         "Muted electric guitar", "Overdriven guitar", "Distortion guitar", "Guitar harmonics"};
-    static constexpr std::array<const char*, 16> families = {
-        "Piano",     "Chromatic percussion", "Organ",      "Guitar",     "Bass",       "Strings",
-        "Ensemble",  "Brass",                "Reed",       "Pipe",       "Synth lead", "Synth pad",
-        "Synth effects", "Ethnic",          "Percussive", "Sound effects"};
+    static constexpr std::array<const char*, 16> families = {"Piano",         "Chromatic percussion",
+                                                             "Organ",         "Guitar",
+                                                             "Bass",          "Strings",
+                                                             "Ensemble",      "Brass",
+                                                             "Reed",          "Pipe",
+                                                             "Synth lead",    "Synth pad",
+                                                             "Synth effects", "Ethnic",
+                                                             "Percussive",    "Sound effects"};
     if (channel == kDrumChannel)
         return "Drums";
     if (program < 0)
@@ -224,7 +237,8 @@ bool MidiFileReader::read(std::span<const uint8_t> bytes, Score& score, std::str
     const uint32_t format = be(bytes, 8, 2), trackCount = be(bytes, 10, 2);
     const uint16_t division = static_cast<uint16_t>(be(bytes, 12, 2));
     if (format > 1)
-        return fail(error, "a MIDI file of type " + std::to_string(format) + " (only types 0 and 1 are read)");
+        return fail(error,
+                    "a MIDI file of type " + std::to_string(format) + " (only types 0 and 1 are read)");
     if (division == 0 || ((division & 0x8000) && (division & 0xFF) == 0))
         return fail(error, "the file header gives no time division");
     size_t at = 8 + headerLength;
@@ -303,8 +317,8 @@ bool MidiFileReader::read(std::span<const uint8_t> bytes, Score& score, std::str
             close(t, channel, e.d1, seconds);
         } else if (kind == 0xE0) {
             const int value = e.d1 | e.d2 << 7;
-            st.controls.push_back({seconds, ScoreControl::Kind::PitchBend, (value - 8192) / 8192.0 * ch.bendRange,
-                                   channel});
+            st.controls.push_back(
+                {seconds, ScoreControl::Kind::PitchBend, (value - 8192) / 8192.0 * ch.bendRange, channel});
         } else if (kind == 0xC0) {
             if (st.program < 0 && channel != kDrumChannel) {
                 st.program = e.d1;
@@ -316,10 +330,16 @@ bool MidiFileReader::read(std::span<const uint8_t> bytes, Score& score, std::str
             case kWahController:
                 st.controls.push_back({seconds, ScoreControl::Kind::Wah, double(e.d2), channel});
                 break;
-            case 101: ch.rpnMsb = e.d2; break;
-            case 100: ch.rpnLsb = e.d2; break;
+            case 101:
+                ch.rpnMsb = e.d2;
+                break;
+            case 100:
+                ch.rpnLsb = e.d2;
+                break;
             case 99:
-            case 98: ch.rpnMsb = ch.rpnLsb = 127; break; // a non-registered parameter
+            case 98:
+                ch.rpnMsb = ch.rpnLsb = 127;
+                break; // a non-registered parameter
             case 6:
             case 38:
                 if (ch.rpnMsb == 0 && ch.rpnLsb == 0) {
@@ -327,7 +347,8 @@ bool MidiFileReader::read(std::span<const uint8_t> bytes, Score& score, std::str
                     ch.bendRange = ch.rangeSemitones + ch.rangeCents / 100.0;
                 }
                 break;
-            default: break;
+            default:
+                break;
             }
         }
     }

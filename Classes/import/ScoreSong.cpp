@@ -51,14 +51,20 @@ EngineSettings resetSettings() {
 
 int ScoreSong::patchForProgram(int program) {
     switch (program) {
-    case 24: return 0;
-    case 25: return 1;
-    case 29: return 2;
-    case 30: return 3;
+    case 24:
+        return 0;
+    case 25:
+        return 1;
+    case 29:
+        return 2;
+    case 30:
+        return 3;
     case 26:
     case 27:
-    case 28: return 4;
-    default: return -1;
+    case 28:
+        return 4;
+    default:
+        return -1;
     }
 }
 
@@ -158,8 +164,8 @@ ScoreSong::Result ScoreSong::build(const std::vector<const ScoreTrack*>& tracks)
     events.currentNoteID = nextID;
     events.keepFirstNoteEvents(static_cast<size_t>(Recorder::kMaxEvents));
     r.eventsLeftOut = events.eventsLeftOut;
-    r.notes = static_cast<int>(std::count_if(events.notes.begin(), events.notes.end(),
-                                             [](const Note& n) { return n.keyDown(); }));
+    r.notes = static_cast<int>(
+        std::count_if(events.notes.begin(), events.notes.end(), [](const Note& n) { return n.keyDown(); }));
     events.eventsLeftOut = 0;
     r.song.events = std::move(events);
     r.song.engine = settings;

@@ -76,7 +76,8 @@ void enumerate(const std::vector<ColumnNote>& notes, size_t i, TabArranger::Colu
 // The column's notes in the order they are kept: the top note, the bass,
 // then the inner voices from the top down.
 void orderByPriority(std::vector<ColumnNote>& notes) {
-    std::sort(notes.begin(), notes.end(), [](const ColumnNote& a, const ColumnNote& b) { return a.pitch > b.pitch; });
+    std::sort(notes.begin(), notes.end(),
+              [](const ColumnNote& a, const ColumnNote& b) { return a.pitch > b.pitch; });
     if (notes.size() > 2)
         std::rotate(notes.begin() + 1, notes.end() - 1, notes.end());
 }
@@ -176,7 +177,8 @@ TabArranger::Result TabArranger::arrange(const ScoreTrack& track) {
         }
     }
     result.columns.resize(choices.size());
-    size_t k = static_cast<size_t>(std::min_element(total.back().begin(), total.back().end()) - total.back().begin());
+    size_t k = static_cast<size_t>(std::min_element(total.back().begin(), total.back().end()) -
+                                   total.back().begin());
     for (size_t c = choices.size(); c-- > 0;) {
         result.columns[c] = choices[c][k].frets;
         k = from[c][k];

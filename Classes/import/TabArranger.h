@@ -24,10 +24,10 @@ struct TabArranger {
 
     struct Result {
         std::vector<Column> columns;
-        int notes = 0;          // notes placed
-        int movedByOctave = 0;  // notes moved by octaves into reach
-        int dropped = 0;        // notes left out
-        int refretted = 0;      // notes whose file fret did not fit standard tuning
+        int notes = 0;         // notes placed
+        int movedByOctave = 0; // notes moved by octaves into reach
+        int dropped = 0;       // notes left out
+        int refretted = 0;     // notes whose file fret did not fit standard tuning
     };
 
     static constexpr int kMaxFret = 22;

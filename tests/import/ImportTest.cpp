@@ -20,7 +20,8 @@ Bytes chunk(const char* id, const Bytes& body) {
 // A file of the given type and division; each track's bytes as written,
 // running status and all.
 Bytes smf(int format, int division, const std::vector<Bytes>& tracks) {
-    Bytes b = chunk("MThd", {0, uint8_t(format), 0, uint8_t(tracks.size()), uint8_t(division >> 8), uint8_t(division)});
+    Bytes b = chunk(
+        "MThd", {0, uint8_t(format), 0, uint8_t(tracks.size()), uint8_t(division >> 8), uint8_t(division)});
     for (const Bytes& t : tracks)
         put(b, chunk("MTrk", t));
     return b;
@@ -38,7 +39,8 @@ using N = std::tuple<long, long, int, int, int>;
 std::vector<N> notesOf(const ScoreTrack& t) {
     std::vector<N> out;
     for (const ScoreNote& n : t.notes)
-        out.emplace_back(std::lround(n.seconds * 1000), std::lround(n.duration * 1000), n.pitch, n.velocity, n.channel);
+        out.emplace_back(std::lround(n.seconds * 1000), std::lround(n.duration * 1000), n.pitch, n.velocity,
+                         n.channel);
     return out;
 }
 
@@ -63,28 +65,34 @@ std::string letters(const std::vector<TabArranger::Column>& columns) {
 
 TEST(MidiFileReader, TempoMapRunningStatusAndBothTypes) {
     // Type 1, 480 ticks a quarter: 120 bpm, then 240 bpm from tick 960.
-    const Bytes conductor = {0, 0xFF, 0x51, 3, 0x07, 0xA1, 0x20, 0x87, 0x40, 0xFF, 0x51, 3, 0x03, 0xD0, 0x90, 0, 0xFF, 0x2F, 0};
+    const Bytes conductor = {0,    0xFF, 0x51, 3,    0x07, 0xA1, 0x20, 0x87, 0x40, 0xFF,
+                             0x51, 3,    0x03, 0xD0, 0x90, 0,    0xFF, 0x2F, 0};
     // Steel guitar named "Lead": a note ended by a running-status note-on of
     // velocity 0, one ended by a note-off after the tempo change, one held
     // to the file's end, and the same key struck twice (oldest ends first).
-    const Bytes lead = {0, 0xFF, 3, 4, 'L', 'e', 'a', 'd', 0, 0xC0, 25, 0, 0x90, 64, 100, 0x83, 0x60, 64, 0,
-                        0x83, 0x60, 67, 90, 0x83, 0x60, 0x80, 67, 0, 0, 0x90, 69, 80, 0, 69, 81, 0x81, 0x70, 69, 0,
-                        0x81, 0x70, 0x91, 40, 1, 0x83, 0x60, 0xFF, 0x2F, 0};
+    const Bytes lead = {0,    0xFF, 3,    4,    'L', 'e',  'a',  'd',  0,    0xC0, 25,   0,    0x90,
+                        64,   100,  0x83, 0x60, 64,  0,    0x83, 0x60, 67,   90,   0x83, 0x60, 0x80,
+                        67,   0,    0,    0x90, 69,  80,   0,    69,   81,   0x81, 0x70, 69,   0,
+                        0x81, 0x70, 0x91, 40,   1,   0x83, 0x60, 0xFF, 0x2F, 0};
     const Score s1 = read(smf(1, 480, {conductor, lead}));
     ASSERT_EQ(s1.tracks.size(), 1u); // the tempo track has no notes
     EXPECT_EQ(std::tie(s1.tracks[0].name, s1.tracks[0].instrument, s1.tracks[0].program, s1.tracks[0].guitar),
               std::make_tuple(std::string("Lead"), std::string("Steel guitar"), 25, true));
-    EXPECT_EQ(notesOf(s1.tracks[0]), (std::vector<N>{{0, 500, 64, 100, 0}, {1000, 250, 67, 90, 0},
-                                                       {1250, 125, 69, 80, 0}, {1250, 500, 69, 81, 0},
-                                                       {1500, 250, 40, 1, 1}}));
+    EXPECT_EQ(notesOf(s1.tracks[0]), (std::vector<N>{{0, 500, 64, 100, 0},
+                                                     {1000, 250, 67, 90, 0},
+                                                     {1250, 125, 69, 80, 0},
+                                                     {1250, 500, 69, 81, 0},
+                                                     {1500, 250, 40, 1, 1}}));
     // Type 0 is split by channel; SMPTE time (25 frames of 40 ticks: 1 ms a tick).
-    const Bytes mixed = {0, 0xFF, 3, 1, 'X', 0, 0x90, 50, 60, 0, 0x91, 52, 61, 0x83, 0x74, 0x80, 50, 0, 0, 0x81, 52, 0};
+    const Bytes mixed = {0,  0xFF, 3,    1,    'X',  0,  0x90, 50, 60,   0,  0x91,
+                         52, 61,   0x83, 0x74, 0x80, 50, 0,    0,  0x81, 52, 0};
     const Score s0 = read(smf(0, 0xE728, {mixed}));
     ASSERT_EQ(s0.tracks.size(), 2u);
     EXPECT_EQ(s0.tracks[1].name, "X (channel 2)");
     EXPECT_EQ(notesOf(s0.tracks[1]), (std::vector<N>{{0, 500, 52, 61, 1}}));
     // Bend range 12 by registered parameter 0, a full bend up, the wah half open.
-    const Bytes fx = {0, 0xB2, 101, 0, 0, 100, 0, 0, 6, 12, 0, 0x90 | 2, 60, 100, 0, 0xE2, 0x7F, 0x7F, 0, 0xB2, 74, 64, 10, 0x82, 60, 0};
+    const Bytes fx = {0,   0xB2, 101,  0,    0,    100, 0,    0,  6,  12, 0,    0x90 | 2, 60,
+                      100, 0,    0xE2, 0x7F, 0x7F, 0,   0xB2, 74, 64, 10, 0x82, 60,       0};
     const Score s2 = read(smf(1, 96, {fx}));
     ASSERT_EQ(s2.tracks[0].controls.size(), 2u);
     EXPECT_NEAR(s2.tracks[0].controls[0].value, 12.0, 0.002);
@@ -106,7 +114,8 @@ TEST(ImportCommand, HostileFilesAreRefusedAndLeaveTheOutputAlone) {
         {smf(1, 480, {{0, 0x90, 60}}), "track 1: a message at byte 25 is cut off"},
         {smf(1, 480, {{0, 60, 100}}), "track 1: a data byte at byte 23 follows no status byte"},
         {smf(1, 480, {{0x80, 0x80, 0x80, 0x80, 0}}), "track 1: a delta time at byte 22 runs past its end"},
-        {smf(1, 480, {{0, 0xFF, 3, 0x8F, 0x7F, 'a'}}), "track 1: the event at byte 23 says 2047 bytes but 1 are left"},
+        {smf(1, 480, {{0, 0xFF, 3, 0x8F, 0x7F, 'a'}}),
+         "track 1: the event at byte 23 says 2047 bytes but 1 are left"},
         {smf(2, 480, {}), "a MIDI file of type 2 (only types 0 and 1 are read)"},
         {Bytes{'M', 'T', 'h', 'd'}, "not a Standard MIDI File"}};
     TempFolder dir;
@@ -114,7 +123,8 @@ TEST(ImportCommand, HostileFilesAreRefusedAndLeaveTheOutputAlone) {
         writeFile(dir.file("in.mid"), bytes);
         writeFile(dir.file("out.TAB"), Bytes{'o', 'l', 'd'});
         const CommandRun r = runCommand(ImportCommand::run, {dir.file("in.mid"), "-o", dir.file("out.TAB")});
-        EXPECT_EQ(r.err, "strumwell: cannot read '" + dir.file("in.mid") + "': " + reason + "; nothing written\n");
+        EXPECT_EQ(r.err,
+                  "strumwell: cannot read '" + dir.file("in.mid") + "': " + reason + "; nothing written\n");
         EXPECT_EQ(r.code, 1);
         EXPECT_EQ(readFile(dir.file("out.TAB")), (Bytes{'o', 'l', 'd'})) << reason;
     }
@@ -140,13 +150,14 @@ TEST(TabArranger, KnownPassagesLieWhereAGuitaristPlaysThem) {
         {"C major scale", track({{0, 48}, {1, 50}, {2, 52}, {3, 53}, {4, 55}, {5, 57}, {6, 59}, {7, 60}}),
          "x3xxxx xx0xxx xx2xxx xx3xxx xxx0xx xxx2xx xxxx0x xxxx1x", 0, 0, 0},
         {"out of reach", track({{0, 28}, {1, 100}, {2, 300000}}), "0xxxxx xxxxxc", 2, 1, 0},
-        {"seven notes and a double", track({{0, 40}, {0, 45}, {0, 50}, {0, 55}, {0, 59}, {0, 64}, {0, 69}, {0, 64}}),
-         "055455", 0, 2, 0},
+        {"seven notes and a double",
+         track({{0, 40}, {0, 45}, {0, 50}, {0, 55}, {0, 59}, {0, 64}, {0, 69}, {0, 64}}), "055455", 0, 2, 0},
         {"frets from a drop-D file", fromFile, "02xxxx xxx0xx", 0, 0, 2}};
     for (const Case& c : cases) {
         const TabArranger::Result r = TabArranger::arrange(c.track);
         EXPECT_EQ(letters(r.columns), c.tab) << c.name;
-        EXPECT_EQ(std::tie(r.movedByOctave, r.dropped, r.refretted), std::tie(c.moved, c.dropped, c.refretted))
+        EXPECT_EQ(std::tie(r.movedByOctave, r.dropped, r.refretted),
+                  std::tie(c.moved, c.dropped, c.refretted))
             << c.name;
     }
 }
@@ -156,10 +167,12 @@ TEST(ImportCommand, ExportedSongsComeBackAndTabsAndListsAreWritten) {
     std::vector<std::tuple<double, int, Note>> edges;
     for (int i = 0; i < 40; ++i) {
         const double on = 0.1 + i * 0.0731 + (i % 3) * 0.0004, off = on + 0.05 + (i % 5) * 0.0333;
-        edges.emplace_back(on, i, Note((i * 7) % 48 + (i % 2) * 48, 0.2f + (i % 4) * 0.2f, on, 1, i, -2e-5, 0.0));
+        edges.emplace_back(on, i,
+                           Note((i * 7) % 48 + (i % 2) * 48, 0.2f + (i % 4) * 0.2f, on, 1, i, -2e-5, 0.0));
         edges.emplace_back(off, i, Note(off, i, 0.0));
     }
-    std::sort(edges.begin(), edges.end(), [](const auto& a, const auto& b) { return std::get<0>(a) < std::get<0>(b); });
+    std::sort(edges.begin(), edges.end(),
+              [](const auto& a, const auto& b) { return std::get<0>(a) < std::get<0>(b); });
     Song song;
     song.events.emplace();
     for (const auto& e : edges)
@@ -172,7 +185,8 @@ TEST(ImportCommand, ExportedSongsComeBackAndTabsAndListsAreWritten) {
             if (n.keyDown())
                 down[n.noteID()] = &n;
             const Note& d = *down[n.noteID()];
-            out.emplace_back(std::lround(n.time() * 1000), n.keyDown(), d.sampleNo(), std::lround(d.volume() * 127));
+            out.emplace_back(std::lround(n.time() * 1000), n.keyDown(), d.sampleNo(),
+                             std::lround(d.volume() * 127));
         }
         std::sort(out.begin(), out.end());
         return out;
@@ -181,23 +195,31 @@ TEST(ImportCommand, ExportedSongsComeBackAndTabsAndListsAreWritten) {
     writeFile(dir.file("s.SAV"), SongCodec::writeSong(song));
     ASSERT_EQ(runCommand(ExportCommand::run, {dir.file("s.SAV"), "-o", dir.file("s.mid")}).code, 0);
     const CommandRun r = runCommand(ImportCommand::run, {dir.file("s.mid"), "-o", dir.file("t.SAV")});
-    EXPECT_EQ(r, (CommandRun{0, "Wrote " + dir.file("t.SAV") + ": 40 notes, 0 bends, 0 whammy and 0 wah changes\n"
-                                "  guitar 1: track 1 (Guitar 1: Acoustic 1), patch 0\n"
-                                "  guitar 2: track 2 (Guitar 2: Acoustic 1), patch 0\n", ""}));
+    EXPECT_EQ(r, (CommandRun{0,
+                             "Wrote " + dir.file("t.SAV") +
+                                 ": 40 notes, 0 bends, 0 whammy and 0 wah changes\n"
+                                 "  guitar 1: track 1 (Guitar 1: Acoustic 1), patch 0\n"
+                                 "  guitar 2: track 2 (Guitar 2: Acoustic 1), patch 0\n",
+                             ""}));
     const Bytes back = readFile(dir.file("t.SAV"));
-    EXPECT_EQ(played(SongCodec::readSong(back.data(), back.size()).events->notes), played(song.events->notes));
+    EXPECT_EQ(played(SongCodec::readSong(back.data(), back.size()).events->notes),
+              played(song.events->notes));
 
     EXPECT_EQ(runCommand(ImportCommand::run, {dir.file("s.mid"), "--list"}).out,
               "1: Guitar 1: Acoustic 1, Nylon guitar, tuning E2 A2 D3 G3 B3 E4, 20 notes (guitar)\n"
               "2: Guitar 2: Acoustic 1, Nylon guitar, tuning E2 A2 D3 G3 B3 E4, 20 notes (guitar)\n");
-    EXPECT_EQ(runCommand(ImportCommand::run, {dir.file("s.mid"), "--track", "2", "-o", dir.file("t.TAB")}).out,
-              "Wrote " + dir.file("t.TAB") + ": 20 columns, 20 notes from track 2 (Guitar 2: Acoustic 1)\n"
-              "  1 notes moved by octaves, 0 dropped, 0 refretted to standard tuning\n");
+    EXPECT_EQ(
+        runCommand(ImportCommand::run, {dir.file("s.mid"), "--track", "2", "-o", dir.file("t.TAB")}).out,
+        "Wrote " + dir.file("t.TAB") +
+            ": 20 columns, 20 notes from track 2 (Guitar 2: Acoustic 1)\n"
+            "  1 notes moved by octaves, 0 dropped, 0 refretted to standard tuning\n");
     const Bytes tab = readFile(dir.file("t.TAB"));
     EXPECT_EQ(SongCodec::readTab(tab.data(), tab.size()).tab.tabSize(), 20);
-    EXPECT_EQ(runCommand(ImportCommand::run, {dir.file("s.mid"), "--track", "3", "-o", dir.file("t.TAB")}).err,
-              "strumwell import: " + dir.file("s.mid") + ": there is no track 3 (the file has 2; --list shows them); "
-              "nothing written\n");
+    EXPECT_EQ(
+        runCommand(ImportCommand::run, {dir.file("s.mid"), "--track", "3", "-o", dir.file("t.TAB")}).err,
+        "strumwell import: " + dir.file("s.mid") +
+            ": there is no track 3 (the file has 2; --list shows them); "
+            "nothing written\n");
 
     // Beyond the recorder's limit the first events are kept.
     MidiFileWriter many(1000);
