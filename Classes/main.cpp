@@ -6,6 +6,7 @@
 #include "app/Strumwell.h"
 #include "backend/sdl/Application.h"
 #include "backend/sdl/SdlAudioOutput.h"
+#include "import/ImportCommand.h"
 #include "storage/DumpCommand.h"
 #include "storage/ExportCommand.h"
 #include "storage/RenderCommand.h"
@@ -26,6 +27,8 @@ int main(int argc, char** argv) {
         return ExportCommand::run({args.begin() + 1, args.end()}, std::cout, std::cerr);
     if (!args.empty() && args[0] == "tab")
         return TabCommand::run({args.begin() + 1, args.end()}, std::cout, std::cerr);
+    if (!args.empty() && args[0] == "import")
+        return ImportCommand::run({args.begin() + 1, args.end()}, std::cout, std::cerr);
 
     CommandLine options;
     options.screens = ScreenCatalog::forCommandLine();

@@ -163,6 +163,9 @@ std::string CommandLine::usage(const std::string& programName) const {
            "       " +
            programName +
            " tab export TAB -o OUT.txt [--bar N] | tab import IN.txt -o OUT.TAB\n"
+           "       " +
+           programName +
+           " import FILE -o OUT.TAB|OUT.SAV [--track N[,M]] [--list]\n"
            "\n"
            "Strumwell, a guitar simulator. With no tool named, starts the guitar.\n"
            "\n"
@@ -204,7 +207,10 @@ std::string CommandLine::usage(const std::string& programName) const {
            "      --no-glide             bends jump to their targets\n"
            "  tab export TAB -o OUT.txt  write a tab file as ASCII tablature (-o - prints it)\n"
            "      --bar N                a bar line every N columns (default 8, 0 none)\n"
-           "  tab import IN.txt -o OUT.TAB  read pasted ASCII tablature into a tab file\n";
+           "  tab import IN.txt -o OUT.TAB  read pasted ASCII tablature into a tab file\n"
+           "  import FILE -o OUT.TAB|OUT.SAV  a Guitar Pro, MusicXML or MIDI file as a tab, or a\n"
+           "                           MIDI file as a song (two tracks, bends, whammy, wah)\n"
+           "      --track N[,M]          the tracks to take      --list  print the tracks\n";
 }
 
 std::string CommandLine::screenList() const {
