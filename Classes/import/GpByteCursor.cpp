@@ -28,7 +28,8 @@ int32_t GpByteCursor::i32() {
     if (!take(4))
         return 0;
     const uint8_t* p = &bytes_[at_ - 4];
-    return static_cast<int32_t>(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24);
+    return static_cast<int32_t>(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 |
+                                uint32_t(p[3]) << 24);
 }
 
 void GpByteCursor::skip(std::size_t count) {
@@ -48,8 +49,8 @@ std::string GpByteCursor::intByteString() {
     const std::size_t where = at_;
     const int32_t size = i32();
     if (ok() && (size < 0 || static_cast<std::size_t>(size) > left())) {
-        failAt(where, "a text says " + std::to_string(size) + " bytes but " + std::to_string(left()) +
-                          " are left");
+        failAt(where,
+               "a text says " + std::to_string(size) + " bytes but " + std::to_string(left()) + " are left");
         return {};
     }
     // A size of 0 or 1 is followed by the length byte alone.
@@ -60,8 +61,8 @@ std::string GpByteCursor::intString() {
     const std::size_t where = at_;
     const int32_t size = i32();
     if (ok() && (size < 0 || static_cast<std::size_t>(size) > left())) {
-        failAt(where, "a text says " + std::to_string(size) + " bytes but " + std::to_string(left()) +
-                          " are left");
+        failAt(where,
+               "a text says " + std::to_string(size) + " bytes but " + std::to_string(left()) + " are left");
         return {};
     }
     const std::size_t start = at_;

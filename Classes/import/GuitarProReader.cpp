@@ -48,7 +48,8 @@ private:
     bool readHeader() {
         const std::string version = in_.byteString(30);
         const std::string prefix = "FICHIER GUITAR PRO ";
-        if (!in_.ok() || version.compare(0, prefix.size(), prefix) != 0 || version.size() < prefix.size() + 5) {
+        if (!in_.ok() || version.compare(0, prefix.size(), prefix) != 0 ||
+            version.size() < prefix.size() + 5) {
             in_.failAt(0, "not a Guitar Pro 3, 4 or 5 file");
             return false;
         }
@@ -120,8 +121,8 @@ bool Parser::readSongData() {
     }
     tempo_ = GpTempoMap(bpm_);
     if (major_ == 5 && !v500_)
-        in_.skip(1);                  // hide the tempo
-    in_.skip(major_ == 3 ? 4 : 5);    // key (and octave)
+        in_.skip(1);               // hide the tempo
+    in_.skip(major_ == 3 ? 4 : 5); // key (and octave)
     for (int& program : programs_) {
         program = in_.i32();
         in_.skip(8); // volume, pan, chorus, reverb, phaser, tremolo, two blanks
@@ -145,8 +146,8 @@ bool Parser::readMeasureHeaders() {
             numerator = in_.u8();
         if (flags & 0x02)
             denominator = in_.u8();
-        if (in_.ok() && (numerator < 1 || denominator < 1 || denominator > 128 || !std::has_single_bit(
-                                                                                       unsigned(denominator)))) {
+        if (in_.ok() && (numerator < 1 || denominator < 1 || denominator > 128 ||
+                         !std::has_single_bit(unsigned(denominator)))) {
             in_.failAt(timeAt, "the time signature " + std::to_string(numerator) + "/" +
                                    std::to_string(denominator) + " cannot be played");
             return false;
@@ -230,7 +231,8 @@ bool Parser::readTracks() {
         // Lowest first here; a seventh (lowest) string has no place in the six.
         const int shown = std::min(info.strings, 6);
         for (int s = 0; s < shown; ++s)
-            track.tuning[static_cast<std::size_t>(shown - 1 - s)] = info.gpTuning[static_cast<std::size_t>(s)];
+            track.tuning[static_cast<std::size_t>(shown - 1 - s)] =
+                info.gpTuning[static_cast<std::size_t>(s)];
         score_.tracks.push_back(std::move(track));
         infos_.push_back(info);
     }
@@ -307,7 +309,7 @@ void Parser::readNote(std::size_t track, int gpString, double tick, double lengt
     const uint8_t flags = in_.u8();
     const int kind = (flags & 0x20) ? in_.u8() : 1; // 1 normal, 2 tied, 3 dead
     if (major_ < 5 && (flags & 0x01))
-        in_.skip(2); // its own length
+        in_.skip(2);   // its own length
     int velocity = 95; // forte
     if (flags & 0x10)
         velocity = std::clamp(15 + 16 * (in_.i8() - 1), 1, 127);
@@ -469,8 +471,9 @@ void Parser::finish() {
     if (deadNotes_ > 0)
         score_.warnings.push_back(std::to_string(deadNotes_) + " dead (muted) notes were left out");
     if (strayNotes_ > 0)
-        score_.warnings.push_back(std::to_string(strayNotes_) +
-                                  " notes on strings the track does not have, or out of range, were left out");
+        score_.warnings.push_back(
+            std::to_string(strayNotes_) +
+            " notes on strings the track does not have, or out of range, were left out");
 }
 
 } // namespace

@@ -40,8 +40,8 @@ pugi::xml_node property(pugi::xml_node owner, const char* name) {
 
 double rhythmTicks(pugi::xml_node rhythm) {
     static const std::pair<const char*, double> kValues[] = {
-        {"DoubleWhole", 2.0}, {"Whole", 1.0},       {"Half", 0.5},          {"Quarter", 0.25},
-        {"Eighth", 0.125},    {"16th", 1.0 / 16},   {"32nd", 1.0 / 32},     {"64th", 1.0 / 64},
+        {"DoubleWhole", 2.0}, {"Whole", 1.0},       {"Half", 0.5},      {"Quarter", 0.25},
+        {"Eighth", 0.125},    {"16th", 1.0 / 16},   {"32nd", 1.0 / 32}, {"64th", 1.0 / 64},
         {"128th", 1.0 / 128}, {"256th", 1.0 / 256},
     };
     const std::string value = rhythm.child_value("NoteValue");
@@ -166,12 +166,13 @@ private:
             for (long beatId : numbers(voice->second.child_value("Beats"))) {
                 const auto beat = beats_.find(beatId);
                 if (beat == beats_.end()) {
-                    error = "a voice names the beat " + std::to_string(beatId) + ", which the file does not hold";
+                    error =
+                        "a voice names the beat " + std::to_string(beatId) + ", which the file does not hold";
                     return false;
                 }
                 if (++events_ > GuitarProZipReader::kMaxEvents) {
-                    error = "the score unfolds into more than " + std::to_string(GuitarProZipReader::kMaxEvents) +
-                            " beats and notes";
+                    error = "the score unfolds into more than " +
+                            std::to_string(GuitarProZipReader::kMaxEvents) + " beats and notes";
                     return false;
                 }
                 if (beat->second.child("GraceNotes")) {
@@ -214,7 +215,8 @@ private:
         if (property(note, "Midi"))
             n.pitch = property(note, "Midi").text().as_int(-1);
         else if (property(note, "Tone") && property(note, "Octave"))
-            n.pitch = property(note, "Octave").text().as_int(-1) * 12 + property(note, "Tone").text().as_int(0);
+            n.pitch =
+                property(note, "Octave").text().as_int(-1) * 12 + property(note, "Tone").text().as_int(0);
         else if (string >= 0 && string < std::min(strings, 6) && fret >= 0 && fret < 100)
             n.pitch = t.tuning[static_cast<std::size_t>(string)] + t.capo + fret;
         else

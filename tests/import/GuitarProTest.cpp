@@ -21,17 +21,16 @@ namespace {
 GpSong song(int major, bool v500) {
     GpSong s{major, v500, 120, {25, 33}, {{4, 4}, {3, 4}, {4, 4}}, true, {}};
     GpTrack lead{"Lead", {64, 59, 55, 50, 45, 38}, 1, 2, false, {}};
-    lead.measures = {
-        {{0, false, false, true, 0, -1, {{6, 0}, {5, 2}, {4, 2}}},
-         {1, false, false, false, 0, -1, {{1, 3, 1, 8, true}}},
-         {1, false, false, false, 0, -1, {{1, 0, 2}}},
-         {0, false, true, false, 0, -1, {}},
-         {0, false, false, false, 0, 60, {{2, 1, 3}, {3, 0}}}},
-        {{1, false, false, false, 3, -1, {{1, 5}}},
-         {1, false, false, false, 3, -1, {{1, 7}}},
-         {1, false, false, false, 3, -1, {{1, 8}}},
-         {0, true, false, false, 0, -1, {}}},
-        {{-1, false, false, false, 0, -1, {{6, 12}}}}};
+    lead.measures = {{{0, false, false, true, 0, -1, {{6, 0}, {5, 2}, {4, 2}}},
+                      {1, false, false, false, 0, -1, {{1, 3, 1, 8, true}}},
+                      {1, false, false, false, 0, -1, {{1, 0, 2}}},
+                      {0, false, true, false, 0, -1, {}},
+                      {0, false, false, false, 0, 60, {{2, 1, 3}, {3, 0}}}},
+                     {{1, false, false, false, 3, -1, {{1, 5}}},
+                      {1, false, false, false, 3, -1, {{1, 7}}},
+                      {1, false, false, false, 3, -1, {{1, 8}}},
+                      {0, true, false, false, 0, -1, {}}},
+                     {{-1, false, false, false, 0, -1, {{6, 12}}}}};
     GpTrack bass{"Bass", {43, 38, 33, 28}, 2, 0, false, {{{-2, false, false, false, 0, -1, {{4, 3}}}}}};
     GpTrack drums{"Drums", {0, 0, 0, 0, 0, 0}, 10, 0, true, {{{0, false, false, false, 0, -1, {{1, 36}}}}}};
     s.tracks = {lead, bass, drums};
@@ -48,21 +47,16 @@ std::vector<uint8_t> zipOf(const std::string& entry, const std::string& content)
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-struct Heard {
-    double seconds;
-    int pitch, string, fret;
-    bool tied;
-};
-
-void expectNotes(const ScoreTrack& track, const std::vector<Heard>& want) {
-    ASSERT_EQ(track.notes.size(), want.size()) << track.name;
-    for (size_t i = 0; i < want.size(); ++i) {
-        const ScoreNote& n = track.notes[i];
-        EXPECT_NEAR(n.seconds, want[i].seconds, 1e-9) << track.name << " note " << i;
-        EXPECT_EQ(std::make_tuple(n.pitch, n.string, n.fret, n.tied),
-                  std::make_tuple(want[i].pitch, want[i].string, want[i].fret, want[i].tied))
-            << track.name << " note " << i;
+// "seconds pitch string/fret" of each note, a tied one marked with '~'.
+std::string heard(const ScoreTrack& track) {
+    std::string out;
+    char line[64];
+    for (const ScoreNote& n : track.notes) {
+        std::snprintf(line, sizeof line, "%.3f %d %d/%d%s, ", n.seconds, n.pitch, n.string, n.fret,
+                      n.tied ? "~" : "");
+        out += line;
     }
+    return out;
 }
 
 } // namespace
@@ -80,24 +74,17 @@ TEST(GuitarProTest, ReadsTracksTuningsTimesAndTiesOfEveryVersion) {
         EXPECT_EQ(lead.name, "Lead");
         EXPECT_EQ(lead.tuning, (std::array<int, 6>{38, 45, 50, 55, 59, 64}));
         EXPECT_EQ(bass.tuning, (std::array<int, 6>{28, 33, 38, 43, 59, 64}));
-        EXPECT_EQ(std::make_tuple(lead.capo, lead.program, lead.guitar, bass.program, bass.guitar, drums.guitar),
-                  std::make_tuple(2, 25, true, 33, false, false));
+        EXPECT_EQ(
+            std::make_tuple(lead.capo, lead.program, lead.guitar, bass.program, bass.guitar, drums.guitar),
+            std::make_tuple(2, 25, true, 33, false, false));
         // Quarters are 0.5 s until the tempo halves at 1.5 s; the 3/4 bar
         // of triplets starts at 2.5 s and the last bar at 5.5 s.
-        expectNotes(lead, {{0.0, 54, 2, 2, false},
-                           {0.0, 49, 1, 2, false},
-                           {0.0, 40, 0, 0, false},
-                           {0.5, 69, 5, 3, false},
-                           {0.75, 69, 5, 3, true},
-                           {1.5, 57, 3, 0, false},
-                           {2.5, 71, 5, 5, false},
-                           {2.5 + 1 / 3.0, 73, 5, 7, false},
-                           {2.5 + 2 / 3.0, 74, 5, 8, false},
-                           {5.5, 52, 0, 12, false}});
+        EXPECT_EQ(heard(lead),
+                  "0.000 54 2/2, 0.000 49 1/2, 0.000 40 0/0, 0.500 69 5/3, 0.750 69 5/3~, 1.500 57 3/0, "
+                  "2.500 71 5/5, 2.833 73 5/7, 3.167 74 5/8, 5.500 52 0/12, ");
         EXPECT_NEAR(lead.notes[0].duration, 0.5, 1e-9);
         EXPECT_EQ(lead.notes[3].velocity, 127);
-        expectNotes(bass, {{0.0, 31, 0, 3, false}});
-        expectNotes(drums, {{0.0, 36, -1, -1, false}});
+        EXPECT_EQ(heard(bass) + heard(drums), "0.000 31 0/3, 0.000 36 -1/-1, ");
         ASSERT_EQ(score.warnings.size(), 2u);
         EXPECT_NE(score.warnings[0].find("repeats"), std::string::npos);
         EXPECT_EQ(score.warnings[1], "1 dead (muted) notes were left out");
@@ -116,7 +103,7 @@ TEST(GuitarProTest, RefusesEveryCutAndHostileCountWithTheByte) {
     }
     std::vector<uint8_t> huge = writeGuitarPro(song(5, false)), old = huge;
     huge[76] = huge[77] = huge[78] = 0xff, huge[79] = 0x7f; // the notice line count
-    old[21] = '2';                                         // "v2.10"
+    old[21] = '2';                                          // "v2.10"
     for (auto [bytes, want] : {std::pair(huge, "the notice line count says 2147483647 but "),
                                std::pair(old, "Guitar Pro version '2.10' cannot be read")}) {
         Score score;
@@ -127,48 +114,20 @@ TEST(GuitarProTest, RefusesEveryCutAndHostileCountWithTheByte) {
 }
 
 TEST(GuitarProTest, ReadsTheZippedScore) {
-    const std::string gpif = R"(<?xml version="1.0"?><GPIF>
-<MasterTrack><Automations>
-  <Automation><Type>Tempo</Type><Bar>0</Bar><Position>0</Position><Value>120 2</Value></Automation>
-  <Automation><Type>Tempo</Type><Bar>1</Bar><Position>0</Position><Value>60 2</Value></Automation>
-</Automations></MasterTrack>
-<Tracks><Track id="0"><Name>Rhythm</Name>
-  <Staves><Staff><Properties><Property name="Tuning"><Pitches>40 45 50 55 59 64</Pitches></Property>
-    <Property name="CapoFret"><Fret>1</Fret></Property></Properties></Staff></Staves>
-  <Sounds><Sound><MIDI><Program>27</Program></MIDI></Sound></Sounds></Track></Tracks>
-<MasterBars><MasterBar><Time>4/4</Time><Repeat start="true" end="false" count="0"/><Bars>0</Bars></MasterBar>
-  <MasterBar><Time>4/4</Time><Bars>1</Bars></MasterBar></MasterBars>
-<Bars><Bar id="0"><Voices>0 -1 -1 -1</Voices></Bar><Bar id="1"><Voices>1 -1 -1 -1</Voices></Bar></Bars>
-<Voices><Voice id="0"><Beats>0 1 2</Beats></Voice><Voice id="1"><Beats>3 3 3 4</Beats></Voice></Voices>
-<Beats><Beat id="0"><Rhythm ref="0"/><Notes>0 1</Notes></Beat><Beat id="1"><Rhythm ref="1"/><Notes>2</Notes></Beat>
-  <Beat id="2"><Rhythm ref="0"/><Notes>3</Notes></Beat><Beat id="3"><Rhythm ref="2"/><Notes>4</Notes></Beat>
-  <Beat id="4"><Rhythm ref="0"/></Beat></Beats>
-<Notes>
-  <Note id="0"><Properties><Property name="String"><String>0</String></Property><Property name="Fret"><Fret>3</Fret></Property></Properties></Note>
-  <Note id="1"><Properties><Property name="String"><String>1</String></Property><Property name="Fret"><Fret>2</Fret></Property></Properties></Note>
-  <Note id="2"><Tie origin="true" destination="false"/><Properties><Property name="String"><String>5</String></Property><Property name="Fret"><Fret>0</Fret></Property></Properties></Note>
-  <Note id="3"><Tie origin="false" destination="true"/><Properties><Property name="String"><String>5</String></Property><Property name="Fret"><Fret>0</Fret></Property></Properties></Note>
-  <Note id="4"><Properties><Property name="String"><String>2</String></Property><Property name="Fret"><Fret>1</Fret></Property></Properties></Note>
-</Notes>
-<Rhythms><Rhythm id="0"><NoteValue>Quarter</NoteValue></Rhythm>
-  <Rhythm id="1"><NoteValue>Half</NoteValue></Rhythm>
-  <Rhythm id="2"><NoteValue>Eighth</NoteValue><PrimaryTuplet num="3" den="2"/></Rhythm></Rhythms>
-</GPIF>)";
+    std::ifstream file(STRUMWELL_IMPORT_CORPUS "/score.gpif");
+    const std::string gpif{std::istreambuf_iterator<char>(file), {}};
     Score score;
     std::string error;
     ASSERT_TRUE(ScoreReader::read(zipOf("Content/score.gpif", gpif), "song.gp", score, error)) << error;
     ASSERT_EQ(score.tracks.size(), 1u);
     const ScoreTrack& t = score.tracks[0];
     EXPECT_EQ(std::make_tuple(t.name, t.capo, t.program, t.guitar), std::make_tuple("Rhythm", 1, 27, true));
-    expectNotes(t, {{0.0, 44, 0, 3, false},
-                    {0.0, 48, 1, 2, false},
-                    {0.5, 65, 5, 0, false},
-                    {1.5, 65, 5, 0, true},
-                    {2.0, 52, 2, 1, false},
-                    {2.0 + 1 / 3.0, 52, 2, 1, false},
-                    {2.0 + 2 / 3.0, 52, 2, 1, false}});
+    EXPECT_EQ(heard(t),
+              "0.000 44 0/3, 0.000 48 1/2, 0.500 65 5/0, 1.500 65 5/0~, 2.000 52 2/1, 2.333 52 2/1, "
+              "2.667 52 2/1, ");
     EXPECT_NEAR(t.notes[2].duration, 1.0, 1e-9);
-    EXPECT_EQ(score.warnings, std::vector<std::string>{"repeats and alternate endings are played once, as written"});
+    EXPECT_EQ(score.warnings,
+              std::vector<std::string>{"repeats and alternate endings are played once, as written"});
 }
 
 TEST(GuitarProTest, RefusesBombsBrokenXmlAndMissingScores) {
@@ -176,11 +135,12 @@ TEST(GuitarProTest, RefusesBombsBrokenXmlAndMissingScores) {
          {std::tuple("Content/score.gpif", std::string(1 << 20, ' '), "zip bomb"),
           std::tuple("Content/score.gpif", std::string("<GPIF><Tracks>"), "not well-formed XML"),
           std::tuple("Content/other.xml", std::string("<GPIF/>"), "no 'Content/score.gpif'"),
-          std::tuple("Content/score.gpif",
-                     std::string("<GPIF><Tracks><Track/></Tracks><MasterBars><MasterBar><Bars>0</Bars></MasterBar>"
-                                 "</MasterBars><Bars><Bar id='0'><Voices>0</Voices></Bar></Bars><Voices>"
-                                 "<Voice id='0'><Beats>7</Beats></Voice></Voices></GPIF>"),
-                     "names the beat 7")}) {
+          std::tuple(
+              "Content/score.gpif",
+              std::string("<GPIF><Tracks><Track/></Tracks><MasterBars><MasterBar><Bars>0</Bars></MasterBar>"
+                          "</MasterBars><Bars><Bar id='0'><Voices>0</Voices></Bar></Bars><Voices>"
+                          "<Voice id='0'><Beats>7</Beats></Voice></Voices></GPIF>"),
+              "names the beat 7")}) {
         Score score;
         std::string error;
         EXPECT_FALSE(GuitarProZipReader::read(zipOf(entry, content), score, error));

@@ -34,7 +34,7 @@ struct GpSong {
     int major = 5;
     bool v500 = false;
     int tempo = 120;
-    std::vector<int> programs;               // of channels 1, 2, ...
+    std::vector<int> programs;              // of channels 1, 2, ...
     std::vector<std::pair<int, int>> times; // of each measure
     bool repeat = false;                    // a repeat sign on the first measure
     std::vector<GpTrack> tracks;
@@ -61,21 +61,16 @@ inline std::vector<uint8_t> writeGuitarPro(const GpSong& s) {
         for (int p : {0, 60})
             i32(p), i32(p / 15), u8(0);
     };
-    text(gp5 ? (s.v500 ? "FICHIER GUITAR PRO v5.00" : "FICHIER GUITAR PRO v5.10")
-             : gp3 ? "FICHIER GUITAR PRO v3.00" : "FICHIER GUITAR PRO v4.06", 30);
+    text(std::string("FICHIER GUITAR PRO v") + (gp5   ? (s.v500 ? "5.00" : "5.10")
+                                                : gp3 ? "3.00"
+                                                      : "4.06"),
+         30);
     for (int i = 0; i < (gp5 ? 9 : 8); ++i)
-        text("");
-    i32(0); // notice
-    if (!gp5)
-        u8(0);
-    if (!gp3)
-        for (int i = 0; i < 11; ++i)
-            i32(0); // lyrics
-    if (gp5) {
-        zeros((rse ? 19 : 0) + 30);
-        for (int i = 0; i < 11; ++i)
-            text("");
-    }
+        text(""); // title, artist, ...
+    // Notice lines, triplet feel, lyrics, the sound engine's master, page setup.
+    zeros(4 + (gp5 ? 0 : 1) + (gp3 ? 0 : 44) + (gp5 ? (rse ? 19 : 0) + 30 : 0));
+    for (int i = 0; i < (gp5 ? 11 : 0); ++i)
+        text(""); // headers, footers and the tempo's name
     i32(s.tempo);
     zeros((rse ? 1 : 0) + (gp3 ? 4 : 5));
     for (int c = 0; c < 64; ++c)
@@ -83,7 +78,8 @@ inline std::vector<uint8_t> writeGuitarPro(const GpSong& s) {
     zeros(gp5 ? 42 : 0);
     i32(static_cast<int>(s.times.size())), i32(static_cast<int>(s.tracks.size()));
     for (size_t m = 0; m < s.times.size(); ++m) {
-        const int flags = (m == 0 || s.times[m] != s.times[m - 1] ? 0x03 : 0) | (m == 0 && s.repeat ? 0x04 : 0);
+        const int flags =
+            (m == 0 || s.times[m] != s.times[m - 1] ? 0x03 : 0) | (m == 0 && s.repeat ? 0x04 : 0);
         zeros(gp5 && m > 0 ? 1 : 0);
         u8(flags);
         if (flags & 0x03)
@@ -121,7 +117,8 @@ inline std::vector<uint8_t> writeGuitarPro(const GpSong& s) {
                 if (e.decorate) {
                     u8(1), zeros(gp3 ? 124 : 106); // chord diagram
                     text("Am");
-                    u8(gp3 ? 0x60 : 0x40), gp3 ? zeros(7) : (u8(0x04), bend(), zeros(2)); // strokes, tremolo bar
+                    u8(gp3 ? 0x60 : 0x40),
+                        gp3 ? zeros(7) : (u8(0x04), bend(), zeros(2)); // strokes, tremolo bar
                 }
                 if (e.tempo > 0) {
                     u8(-1);
