@@ -1,23 +1,13 @@
 #pragma once
-// The rules both Guitar Pro fuzz targets hold a reader to (apart from
-// FuzzSupport.h, whose model they do not link): a refusal gives a reason; an
+// The rules both Guitar Pro fuzz targets hold a reader to: a refusal gives a reason; an
 // acceptance gives notes in time order, at times and with pitches, strings
 // and frets a tab can hold; the same input always gives the same answer.
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <string>
 
+#include "FuzzSupport.h"
 #include "import/Score.h"
 
 namespace fuzz {
-
-inline void require(bool ok, const char* rule, const std::string& detail = std::string()) {
-    if (!ok) {
-        std::fprintf(stderr, "RULE BROKEN: %s\n%s\n", rule, detail.c_str());
-        std::abort();
-    }
-}
 
 // The notes of an accepted score in words, after checking them.
 inline std::string checked(const Score& score, size_t& notes) {

@@ -21,7 +21,7 @@ namespace {
 GpSong song(int major, bool v500) {
     GpSong s{major, v500, 120, {25, 33}, {{4, 4}, {3, 4}, {4, 4}}, true, {}};
     GpTrack lead{"Lead", {64, 59, 55, 50, 45, 38}, 1, 2, false, {}};
-    lead.measures = {{{0, false, false, true, 0, -1, {{6, 0}, {5, 2}, {4, 2}}},
+    lead.measures = {{{0, false, false, true, 0, -1, {{4, 2}, {5, 2}, {6, 0}}},
                       {1, false, false, false, 0, -1, {{1, 3, 1, 8, true}}},
                       {1, false, false, false, 0, -1, {{1, 0, 2}}},
                       {0, false, true, false, 0, -1, {}},

@@ -3,18 +3,15 @@
 // fuzzers' seeds: only the blocks the reader walks through, with a few
 // decorations (chord diagrams, texts, bends, grace notes, harmonics, strokes)
 // whose bytes it must step over exactly.
-#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace testsupport {
 
+// String 1 is the highest; kind 1 normal, 2 tied, 3 dead; dynamic 1 (ppp) ... 8 (fff), 0 none.
 struct GpNote {
-    int string = 1; // 1 is the highest
-    int fret = 0;
-    int kind = 1;    // 1 normal, 2 tied, 3 dead
-    int dynamic = 0; // 1 (ppp) ... 8 (fff); 0: none written
+    int string = 1, fret = 0, kind = 1, dynamic = 0;
     bool decorate = false;
 };
 struct GpBeat {
@@ -121,24 +118,19 @@ inline std::vector<uint8_t> writeGuitarPro(const GpSong& s) {
                         gp3 ? zeros(7) : (u8(0x04), bend(), zeros(2)); // strokes, tremolo bar
                 }
                 if (e.tempo > 0) {
-                    u8(-1);
-                    if (gp5)
-                        b.insert(b.end(), rse ? 16 : 15, 0xff);
-                    for (int i = 0; i < 6; ++i)
-                        u8(-1);
+                    // No instrument, sound or volume changes; the tempo.
+                    b.insert(b.end(), 7 + (gp5 ? (rse ? 16 : 15) : 0), 0xff);
                     if (gp5)
                         text("");
                     i32(e.tempo), zeros((rse ? 2 : 1) + (gp3 ? 0 : 1));
                     if (gp5)
                         u8(-1), rse ? (text(""), text("")) : void();
                 }
-                std::vector<GpNote> notes = e.notes;
-                std::sort(notes.begin(), notes.end(), [](auto& a, auto& c) { return a.string < c.string; });
-                int mask = 0;
-                for (const GpNote& n : notes)
+                int mask = 0; // the notes go highest string first
+                for (const GpNote& n : e.notes)
                     mask |= 1 << (7 - n.string);
                 u8(mask);
-                for (const GpNote& n : notes) {
+                for (const GpNote& n : e.notes) {
                     u8(0x20 | (n.dynamic ? 0x10 : 0) | (n.decorate ? 0x08 : 0));
                     u8(n.kind);
                     if (n.dynamic)
