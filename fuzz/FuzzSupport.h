@@ -17,14 +17,11 @@
 
 namespace fuzz {
 
-[[noreturn]] inline void broken(const char* rule, const std::string& detail = std::string()) {
+inline void require(bool ok, const char* rule, const std::string& detail = std::string()) {
+    if (ok)
+        return;
     std::fprintf(stderr, "RULE BROKEN: %s\n%s\n", rule, detail.c_str());
     std::abort();
-}
-
-inline void require(bool ok, const char* rule, const std::string& detail = std::string()) {
-    if (!ok)
-        broken(rule, detail);
 }
 
 // A copy in a block of exactly its own size, so that reading one byte past
