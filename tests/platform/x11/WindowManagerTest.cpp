@@ -12,7 +12,6 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <thread>
 
