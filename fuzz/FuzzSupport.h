@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -14,17 +13,15 @@
 #include "support/SampleBundle.h"
 #include "support/SongBytes.h"
 #include "support/SongModel.h"
+#include "support/TempFolder.h"
 
 namespace fuzz {
 
-[[noreturn]] inline void broken(const char* rule, const std::string& detail = std::string()) {
+inline void require(bool ok, const char* rule, const std::string& detail = std::string()) {
+    if (ok)
+        return;
     std::fprintf(stderr, "RULE BROKEN: %s\n%s\n", rule, detail.c_str());
     std::abort();
-}
-
-inline void require(bool ok, const char* rule, const std::string& detail = std::string()) {
-    if (!ok)
-        broken(rule, detail);
 }
 
 // A copy in a block of exactly its own size, so that reading one byte past
@@ -35,27 +32,20 @@ inline Bytes exact(const uint8_t* data, size_t size) {
 
 // A folder holding every sample file the engine asks for, each a few dozen
 // values long: enough for voices to sound, cheap to load for every input.
+// Removed at exit.
 inline const std::string& tinyBundle() {
-    // Never destroyed: the clean-up at exit still needs the name.
-    static const std::string& folder = *new std::string([] {
-        namespace fs = std::filesystem;
-        const std::string dir =
-            (fs::temp_directory_path() / ("strumwell-fuzz-bundle-" + std::to_string(::getpid()))).string();
-        fs::create_directories(dir);
-        testsupport::writeSampleBundle(dir, [](int g, int k) {
+    static const testsupport::TempFolder folder("strumwell-fuzz-bundle");
+    static const std::string dir = [] {
+        testsupport::writeSampleBundle(folder.str(), [](int g, int k) {
             const int count = g < 5 ? 64 + k : 32, step = g < 5 ? 37 + k : (g == 5 ? 11 : 13) * k;
             std::vector<int16_t> v(static_cast<size_t>(count));
             for (int i = 0; i < count; ++i)
                 v[static_cast<size_t>(i)] = static_cast<int16_t>(((i * step) % 2000 - 1000) * 20);
             return v;
         });
-        std::atexit([] {
-            std::error_code ec;
-            std::filesystem::remove_all(tinyBundle(), ec);
-        });
-        return dir;
-    }());
-    return folder;
+        return folder.str();
+    }();
+    return dir;
 }
 
 // A folder with no samples: the engine then loads nothing, which keeps the

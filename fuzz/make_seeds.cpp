@@ -6,6 +6,7 @@
 #include <string>
 
 #include "FuzzSupport.h"
+#include "support/Files.h"
 
 namespace {
 
@@ -13,10 +14,7 @@ std::string root;
 
 void write(const std::string& target, const std::string& name, const Bytes& bytes) {
     std::filesystem::create_directories(root + "/" + target);
-    if (FILE* f = std::fopen((root + "/" + target + "/" + name).c_str(), "wb")) {
-        std::fwrite(bytes.data(), 1, bytes.size(), f);
-        std::fclose(f);
-    }
+    testsupport::writeFile(root + "/" + target + "/" + name, bytes);
 }
 
 } // namespace

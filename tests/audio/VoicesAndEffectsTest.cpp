@@ -4,7 +4,6 @@
 // checked value by value against the reference model.
 #include <cmath>
 #include <cstring>
-#include <set>
 
 #include "AudioTestSupport.h"
 

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
-#include <mutex>
 
 #include "backend/sdl/SdlAudioOutput.h"
 #include "support/PulseServer.h"
@@ -59,18 +58,10 @@ TEST(SdlAudioOutput, PlaysThroughPulseAudioAndSoundsAgainAfterTheServerRestarts)
     ::setenv("SDL_AUDIODRIVER", "pulseaudio", 1);
     ::setenv("PULSE_SERVER", pulse.pulseServer().c_str(), 1);
     Tone tone;
-    std::mutex linesMutex;
-    std::vector<std::string> lines;
-    auto said = [&](const std::string& words) {
-        std::lock_guard<std::mutex> g(linesMutex);
-        return std::ranges::any_of(lines, [&](const std::string& l) { return l.find(words) != std::string::npos; });
-    };
+    testsupport::StatusLines lines;
     {
         SdlAudioOutput output;
-        output.setStatusHook([&](const std::string& line) {
-            std::lock_guard<std::mutex> g(linesMutex);
-            lines.push_back(line);
-        });
+        output.setStatusHook(lines.hook());
         output.setRenderCallback(&Tone::render, &tone);
         output.start();
         ASSERT_TRUE(waitFor([&] { return output.maxFramesPerBuffer() != SdlAudioOutput::kUnknownMaxFrames; }, 10));
@@ -78,13 +69,13 @@ TEST(SdlAudioOutput, PlaysThroughPulseAudioAndSoundsAgainAfterTheServerRestarts)
         expectTone(pulse.record(1.0));
 
         pulse.crash();
-        ASSERT_TRUE(waitFor([&] { return said("lost"); }, 5.0)) << "no word of the lost device";
+        ASSERT_TRUE(waitFor([&] { return lines.said("lost"); }, 5.0)) << "no word of the lost device";
         EXPECT_TRUE(output.usingFallback());
         const uint64_t calls = tone.calls;
         EXPECT_TRUE(waitFor([&] { return tone.calls > calls + 5; }, 2.0)) << "the callback stopped";
 
         ASSERT_TRUE(pulse.start()) << pulse.skipReason();
-        ASSERT_TRUE(waitFor([&] { return said("back"); }, 8.0)) << "no word of the device's return";
+        ASSERT_TRUE(waitFor([&] { return lines.said("back"); }, 8.0)) << "no word of the device's return";
         EXPECT_FALSE(output.usingFallback());
         expectTone(pulse.record(1.0));
     }

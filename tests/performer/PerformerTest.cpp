@@ -6,7 +6,6 @@
 #include <cmath>
 #include <set>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "audio/SoundEngine.h"

@@ -2,6 +2,7 @@
 #include <thread>
 
 #include "RecorderTestSupport.h"
+#include "support/ServerProcess.h"
 
 // These tests run the recorder's own playback thread; they wait, but assert
 // nothing about timing. Run them under ThreadSanitizer.
@@ -9,12 +10,7 @@
 using namespace std::chrono_literals;
 
 // Waits for cond, up to a generous limit; false if it never came.
-template <class Cond> static bool waitFor(Cond cond) {
-    for (const auto limit = std::chrono::steady_clock::now() + 10s; !cond(); std::this_thread::sleep_for(1ms))
-        if (std::chrono::steady_clock::now() > limit)
-            return false;
-    return true;
-}
+static bool waitFor(const std::function<bool()>& cond) { return testsupport::waitFor(cond, 10.0); }
 
 // On the injected clock: the thread sleeps with no timeout while idle,
 // however the clock moves; an operation wakes it, and playing, it follows

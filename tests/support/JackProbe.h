@@ -1,7 +1,7 @@
 #pragma once
 // The other programs around Strumwell's JACK client, as two clients of the
 // test's own: "probe-in" plays MIDI into Strumwell:midi_in at chosen frames,
-// "probe-out" records Strumwell:out_1 and what comes out of
+// "probe-out" records Strumwell:out_1 and out_2 and what comes out of
 // Strumwell:midi_out. Two clients, so the graph has no loop: each period runs
 // probe-in, then Strumwell, then probe-out, and every frame is counted on the
 // server's one clock. Shared by the live tests and the latency bench.
@@ -28,23 +28,28 @@ public:
     explicit JackProbe(const std::string& server) {
         auto open = [&](const char* name, JackProcessCallback process) {
             jack_status_t status{};
-            jack_client_t* c = jack_client_open(
-                name, static_cast<jack_options_t>(JackNoStartServer | JackServerName), &status, server.c_str());
+            jack_client_t* c =
+                jack_client_open(name, static_cast<jack_options_t>(JackNoStartServer | JackServerName),
+                                 &status, server.c_str());
             if (c)
                 jack_set_process_callback(c, process, this);
             return c;
         };
         in_ = open("probe-in", [](jack_nframes_t n, void* p) { return static_cast<JackProbe*>(p)->play(n); });
-        out_ = open("probe-out", [](jack_nframes_t n, void* p) { return static_cast<JackProbe*>(p)->hear(n); });
+        out_ =
+            open("probe-out", [](jack_nframes_t n, void* p) { return static_cast<JackProbe*>(p)->hear(n); });
         if (!in_ || !out_)
             return;
         midiOut_ = jack_port_register(in_, "midi_out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
-        audioIn_ = jack_port_register(out_, "in_1", JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput, 0);
+        for (int c = 0; c < 2; ++c)
+            audioIn_[c] =
+                jack_port_register(out_, c ? "in_2" : "in_1", JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput, 0);
         midiIn_ = jack_port_register(out_, "midi_in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
         received_.resize(4096);
         ok_ = jack_activate(in_) == 0 && jack_activate(out_) == 0 &&
               jack_connect(in_, "probe-in:midi_out", "Strumwell:midi_in") == 0 &&
               jack_connect(out_, "Strumwell:out_1", "probe-out:in_1") == 0 &&
+              jack_connect(out_, "Strumwell:out_2", "probe-out:in_2") == 0 &&
               jack_connect(out_, "Strumwell:midi_out", "probe-out:midi_in") == 0;
     }
     ~JackProbe() {
@@ -65,12 +70,14 @@ public:
     }
 
     // Sends `script` (sorted by frame, none in the past) and records out_1
-    // for `frames` frames from `from`; returns when both are done, or false
-    // after `seconds`. heard()[i] is frame from + i. One run at a time.
+    // and out_2 for `frames` frames from `from`; returns when both are done,
+    // or false after `seconds`. heard(c)[i] is out_<c+1> at frame from + i.
+    // One run at a time.
     bool run(std::vector<Event> script, uint64_t from, int frames, double seconds = 10.0) {
         script_ = std::move(script);
         next_ = 0;
-        heard_.assign(static_cast<size_t>(frames), 0.0f);
+        for (std::vector<float>& h : heard_)
+            h.assign(static_cast<size_t>(frames), 0.0f);
         from_ = from;
         late_ = 0;
         armed_.store(true, std::memory_order_release);
@@ -80,13 +87,14 @@ public:
         waitFor([] { return false; }, 4.0 * period() / 44100.0);
         return done;
     }
-    const std::vector<float>& heard() const { return heard_; }
+    const std::vector<float>& heard(int channel = 0) const { return heard_[channel]; }
     // Script messages that could only go out after their frame.
     int late() const { return late_; }
     // Every message from Strumwell:midi_out since the last call.
     std::vector<Event> takeReceived() {
         const size_t end = count_.load(std::memory_order_acquire);
-        std::vector<Event> out(received_.begin() + static_cast<long>(taken_), received_.begin() + static_cast<long>(end));
+        std::vector<Event> out(received_.begin() + static_cast<long>(taken_),
+                               received_.begin() + static_cast<long>(end));
         taken_ = end;
         return out;
     }
@@ -122,22 +130,25 @@ private:
         }
         if (!armed_.load(std::memory_order_acquire))
             return 0;
-        const auto* audio = static_cast<const float*>(jack_port_get_buffer(audioIn_, n));
-        for (jack_nframes_t i = 0; i < n; ++i)
-            if (start + i >= from_ && start + i < from_ + heard_.size())
-                heard_[start + i - from_] = audio[i];
-        if (start + n >= from_ + heard_.size() && next_ == script_.size())
+        const size_t size = heard_[0].size();
+        for (int c = 0; c < 2; ++c) {
+            const auto* audio = static_cast<const float*>(jack_port_get_buffer(audioIn_[c], n));
+            for (jack_nframes_t i = 0; i < n; ++i)
+                if (start + i >= from_ && start + i < from_ + size)
+                    heard_[c][start + i - from_] = audio[i];
+        }
+        if (start + n >= from_ + size && next_ == script_.size())
             armed_.store(false, std::memory_order_release);
         return 0;
     }
 
     jack_client_t *in_ = nullptr, *out_ = nullptr;
-    jack_port_t *midiOut_ = nullptr, *audioIn_ = nullptr, *midiIn_ = nullptr;
+    jack_port_t *midiOut_ = nullptr, *audioIn_[2] = {}, *midiIn_ = nullptr;
     bool ok_ = false;
     std::atomic<bool> armed_{false};
     std::vector<Event> script_;
     size_t next_ = 0;
-    std::vector<float> heard_;
+    std::vector<float> heard_[2];
     uint64_t from_ = 0;
     int late_ = 0;
     std::vector<Event> received_;

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -33,6 +34,32 @@ inline bool waitFor(const std::function<bool()>& ready, double seconds) {
     }
     return true;
 }
+
+// The lines an output's status hook gave, from whichever thread gave them.
+class StatusLines {
+public:
+    std::function<void(const std::string&)> hook() {
+        return [this](const std::string& line) {
+            std::lock_guard<std::mutex> g(mutex_);
+            lines_.push_back(line);
+        };
+    }
+    bool said(const std::string& words) const {
+        std::lock_guard<std::mutex> g(mutex_);
+        for (const std::string& l : lines_)
+            if (l.find(words) != std::string::npos)
+                return true;
+        return false;
+    }
+    size_t size() const {
+        std::lock_guard<std::mutex> g(mutex_);
+        return lines_.size();
+    }
+
+private:
+    mutable std::mutex mutex_;
+    std::vector<std::string> lines_;
+};
 
 class ServerProcess {
 public:

@@ -6,18 +6,16 @@
 // DISPLAY at its server. Skips when Xvfb is not installed.
 #include <gtest/gtest.h>
 #include <poll.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <csignal>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <thread>
 
 #include "backend/sdl/Application.h"
 #include "backend/sdl/WindowSystemEvent.h"
+#include "support/ServerProcess.h"
 #include "system/Clock.h"
 #include "toolkit/Key.h"
 #include "toolkit/View.h"
@@ -32,38 +30,26 @@ namespace {
 
 // A 1280 x 800 server with a black root, on a display number it picks itself.
 struct Xvfb {
-    pid_t pid = -1;
+    testsupport::ServerProcess process;
     std::string display;
     Xvfb() {
         int fds[2];
         if (::pipe(fds) != 0)
             return;
-        const std::string fd = std::to_string(fds[1]);
-        pid = ::fork();
-        if (pid == 0) {
-            ::close(fds[0]);
-            std::freopen("/dev/null", "w", stderr);
-            ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x800x24", "-br",
-                     "-nolisten", "tcp", static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
+        ::fcntl(fds[0], F_SETFD, FD_CLOEXEC); // the server holds only the end it writes
+        const bool started = process.spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0",
+                                            "1280x800x24", "-br", "-nolisten", "tcp"});
         ::close(fds[1]);
         // It writes its display number and a newline once it takes connections
         // (and dies if the pipe closes before the newline).
         pollfd ready{fds[0], POLLIN, 0};
         std::string number;
         char c = 0;
-        while (pid > 0 && ::poll(&ready, 1, 10000) == 1 && ::read(fds[0], &c, 1) == 1 && c != '\n')
+        while (started && ::poll(&ready, 1, 10000) == 1 && ::read(fds[0], &c, 1) == 1 && c != '\n')
             number += c;
         if (c == '\n')
             display = ":" + number;
         ::close(fds[0]);
-    }
-    ~Xvfb() {
-        if (pid > 0) {
-            ::kill(pid, SIGTERM);
-            ::waitpid(pid, nullptr, 0);
-        }
     }
 };
 
@@ -130,7 +116,7 @@ std::string screen(Display* d, SDL_Window* window, const Application& app) {
 } // namespace
 
 TEST(WindowManagerX11, F11CoversTheScreenWithTheLetterboxedPictureWithAndWithoutAWindowManager) {
-    if (std::system("command -v Xvfb >/dev/null 2>&1") != 0)
+    if (!testsupport::installed("Xvfb"))
         GTEST_SKIP() << "Xvfb is not installed (tools/install-deps.sh --tests installs it)";
     Xvfb server;
     ASSERT_FALSE(server.display.empty()) << "Xvfb did not start within 10 s";
