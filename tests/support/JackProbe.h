@@ -9,6 +9,7 @@
 #include <jack/midiport.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -75,6 +76,7 @@ public:
     // One run at a time.
     bool run(std::vector<Event> script, uint64_t from, int frames, double seconds = 10.0) {
         script_ = std::move(script);
+        sentAt_.assign(script_.size(), 0.0);
         next_ = 0;
         for (std::vector<float>& h : heard_)
             h.assign(static_cast<size_t>(frames), 0.0f);
@@ -90,6 +92,10 @@ public:
     const std::vector<float>& heard(int channel = 0) const { return heard_[channel]; }
     // Script messages that could only go out after their frame.
     int late() const { return late_; }
+    // When each script message was due, on the steady clock in seconds: when
+    // its period was played, plus its place in the period. A loaded machine
+    // runs the dummy server's periods late; this is the time they ran.
+    const std::vector<double>& sentAt() const { return sentAt_; }
     // Every message from Strumwell:midi_out since the last call.
     std::vector<Event> takeReceived() {
         const size_t end = count_.load(std::memory_order_acquire);
@@ -106,9 +112,12 @@ private:
         if (!armed_.load(std::memory_order_acquire))
             return 0;
         const uint64_t start = jack_last_frame_time(in_);
+        const double now =
+            std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
         for (; next_ < script_.size() && script_[next_].frame < start + n; ++next_) {
             const Event& e = script_[next_];
             late_ += e.frame < start;
+            sentAt_[next_] = now + double(e.frame < start ? 0 : e.frame - start) / 44100.0;
             jack_midi_event_write(buffer, static_cast<jack_nframes_t>(e.frame < start ? 0 : e.frame - start),
                                   e.message.bytes, e.message.size);
         }
@@ -147,6 +156,7 @@ private:
     bool ok_ = false;
     std::atomic<bool> armed_{false};
     std::vector<Event> script_;
+    std::vector<double> sentAt_;
     size_t next_ = 0;
     std::vector<float> heard_[2];
     uint64_t from_ = 0;
