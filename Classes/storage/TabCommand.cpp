@@ -1,5 +1,6 @@
 #include "storage/TabCommand.h"
 
+#include <cctype>
 #include <charconv>
 #include <iostream>
 
@@ -8,6 +9,7 @@
 #include "storage/AsciiTabWriter.h"
 #include "storage/CommandTool.h"
 #include "storage/FileManager.h"
+#include "storage/MusicXmlWriter.h"
 #include "storage/TabTextImport.h"
 
 namespace {
@@ -17,7 +19,18 @@ struct Options {
     std::string input;
     std::string output;
     int barColumns = AsciiTabWriter::kDefaultBarColumns;
+    std::string format; // "ascii" or "musicxml"; empty: by OUT's extension
 };
+
+bool musicXmlOutput(const Options& o) {
+    if (!o.format.empty())
+        return o.format == "musicxml";
+    const auto dot = o.output.find_last_of('.');
+    std::string ext = dot == std::string::npos ? std::string() : o.output.substr(dot + 1);
+    for (char& c : ext)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ext == "musicxml" || ext == "xml";
+}
 
 std::string parseOptions(const std::vector<std::string>& args, Options& o, bool& help) {
     help = false;
@@ -34,6 +47,10 @@ std::string parseOptions(const std::vector<std::string>& args, Options& o, bool&
             if (v.empty() || r.ec != std::errc() || r.ptr != v.data() + v.size() || n < 0 || n > 1000)
                 return "--bar needs a number of columns from 0 (no bar lines) to 1000";
             o.barColumns = n;
+        } else if (a == "--format") {
+            o.format = i + 1 < args.size() ? args[++i] : std::string();
+            if (o.format != "ascii" && o.format != "musicxml")
+                return "--format needs ascii or musicxml";
         } else if (o.verb.empty() && (a == "export" || a == "import")) {
             o.verb = a;
         } else if (o.verb.empty() && !CommandTool::isOption(a, true)) {
@@ -56,10 +73,12 @@ int exportTab(const Options& o, CommandTool& tool, Tab& tab, FileManager& files,
         err << FailureText::toolLine(o.input, files.lastFailure()) << "; nothing written\n";
         return 1;
     }
-    AsciiTabWriter writer(o.barColumns);
-    const std::string text = writer.write(tab);
-    if (writer.emptyColumns() > 0)
-        err << "strumwell tab export: warning: " << writer.emptyColumns()
+    AsciiTabWriter ascii(o.barColumns);
+    MusicXmlWriter musicXml;
+    const bool xml = musicXmlOutput(o);
+    const std::string text = xml ? musicXml.write(tab) : ascii.write(tab);
+    if (const int empty = xml ? musicXml.emptyColumns() : ascii.emptyColumns(); empty > 0)
+        err << "strumwell tab export: warning: " << empty
             << " column(s) with no string played are written as rests and do not come back on import\n";
     if (o.output == "-") {
         out << text;
@@ -92,11 +111,12 @@ int importTab(const Options& o, CommandTool& tool, Tab& tab, FileManager& files,
 } // namespace
 
 std::string TabCommand::usage() {
-    return "usage: strumwell tab export TAB -o OUT.txt [--bar N]\n"
+    return "usage: strumwell tab export TAB -o OUT.txt|OUT.musicxml [--bar N] [--format ascii|musicxml]\n"
            "       strumwell tab import IN.txt -o OUT.TAB\n"
            "  export  writes a tab file as ASCII tablature: six lines from high e to low E,\n"
            "          a bar line every N columns (default 8, 0 for none), lines of at most\n"
-           "          80 characters; -o - prints it\n"
+           "          80 characters; -o - prints it. To OUT.musicxml or .xml (or with\n"
+           "          --format musicxml): a MusicXML score on a TAB staff, a quarter note a column\n"
            "  import  reads ASCII tablature as pasted from the web (several systems, string\n"
            "          names or none, x for muted strings, technique marks skipped with a\n"
            "          warning, lyrics and chord lines ignored); - reads standard input\n";

@@ -4,7 +4,9 @@
 #include <vector>
 
 // `strumwell tab export TAB -o OUT.txt [--bar N]` writes a tab file as plain
-// ASCII tablature (AsciiTabWriter); `-o -` prints it.
+// ASCII tablature (AsciiTabWriter); `-o -` prints it. To OUT.musicxml or
+// OUT.xml, or with `--format musicxml`, it writes a MusicXML score on a TAB
+// staff instead (MusicXmlWriter).
 // `strumwell tab import IN.txt -o OUT.TAB` reads pasted ASCII tablature
 // (TabTextImport; `-` reads standard input) and saves it as a tab file.
 //

@@ -207,6 +207,7 @@ std::string CommandLine::usage(const std::string& programName) const {
            "      --no-glide             bends jump to their targets\n"
            "  tab export TAB -o OUT.txt  write a tab file as ASCII tablature (-o - prints it)\n"
            "      --bar N                a bar line every N columns (default 8, 0 none)\n"
+           "  tab export TAB -o OUT.musicxml  write it as a MusicXML score on a TAB staff\n"
            "  tab import IN.txt -o OUT.TAB  read pasted ASCII tablature into a tab file\n"
            "  import FILE -o OUT.TAB|OUT.SAV  a Guitar Pro, MusicXML or MIDI file as a tab, or a\n"
            "                           MIDI file as a song (two tracks, bends, whammy, wah)\n"
