@@ -101,15 +101,24 @@ public:
     void finish();
 
 private:
-    double number(pugi::xml_node node, double lo, double hi) const {
+    // The number in the child `name` of `parent`; `missing` when there is
+    // none, unless that is NaN: then the child is required.
+    double number(pugi::xml_node parent, const char* name, double lo, double hi, double missing = NAN) const {
+        const pugi::xml_node node = parent.child(name);
+        if (!node && !std::isnan(missing))
+            return missing;
+        if (!node)
+            throw Refusal{where_ + ": <" + parent.name() + "> has no <" + name + ">"};
         const std::string text = trimmed(node.child_value());
         double v = 0;
         if (!parseNumber(text, v) || v < lo || v > hi)
-            throw Refusal{where_ + ": <" + node.name() + "> is '" + text.substr(0, 20) + "' (" + shown(lo) +
+            throw Refusal{where_ + ": <" + name + "> is '" + text.substr(0, 20) + "' (" + shown(lo) +
                           " ... " + shown(hi) + " expected)"};
         return v;
     }
-    int integer(pugi::xml_node node, int lo, int hi) const { return static_cast<int>(number(node, lo, hi)); }
+    int integer(pugi::xml_node parent, const char* name, int lo, int hi, double missing = NAN) const {
+        return static_cast<int>(number(parent, name, lo, hi, missing));
+    }
     int staffNumber(pugi::xml_node node, const char* attribute) const {
         const pugi::xml_attribute a = node.attribute(attribute);
         if (!a)
@@ -149,15 +158,12 @@ void Walker::staves(pugi::xml_node attributes) {
             staves_[static_cast<size_t>(staffNumber(clef, "number"))].tab = true;
     for (pugi::xml_node details : attributes.children("staff-details")) {
         Staff& staff = staves_[static_cast<size_t>(staffNumber(details, "number"))];
-        if (pugi::xml_node lines = details.child("staff-lines"))
-            staff.lines = integer(lines, 1, kMaxStaves);
-        if (pugi::xml_node capo = details.child("capo"))
-            staff.capo = integer(capo, 0, 24);
+        staff.lines = integer(details, "staff-lines", 1, kMaxStaves, staff.lines);
+        staff.capo = integer(details, "capo", 0, 24, staff.capo);
         for (pugi::xml_node t : details.children("staff-tuning")) {
             const int line = t.attribute("line").as_int(0), index = line - 1 - staff.extra();
-            const double alter = t.child("tuning-alter") ? number(t.child("tuning-alter"), -2, 2) : 0;
-            const int pitch =
-                pitchOf(trimmed(t.child_value("tuning-step")), alter, number(t.child("tuning-octave"), 0, 9));
+            const int pitch = pitchOf(trimmed(t.child_value("tuning-step")),
+                                      number(t, "tuning-alter", -2, 2, 0), number(t, "tuning-octave", 0, 9));
             if (pitch < 0)
                 throw Refusal{where_ + ": a staff tuning with no pitch"};
             if (line >= 1 && line <= staff.lines && index >= 0 && index < kStrings)
@@ -198,7 +204,7 @@ void Walker::note(ScoreTrack& track, pugi::xml_node node) {
     if (node.child("grace"))
         return; // an ornament squeezed into the beat: no time of its own
     const bool chord = node.child("chord");
-    const double beats = node.child("duration") ? number(node.child("duration"), 0, 1e8) / divisions_ : 0;
+    const double beats = number(node, "duration", 0, 1e8, 0) / divisions_;
     const double start = chord ? lastStart_ : position_;
     if (!chord) {
         lastStart_ = position_;
@@ -207,16 +213,15 @@ void Walker::note(ScoreTrack& track, pugi::xml_node node) {
     const pugi::xml_node pitch = node.child("pitch");
     if (!pitch || node.child("rest") || node.child("cue"))
         return;
-    const Staff& staff =
-        staves_[static_cast<size_t>(node.child("staff") ? integer(node.child("staff"), 1, kMaxStaves) : 1)];
+    const Staff& staff = staves_[static_cast<size_t>(integer(node, "staff", 1, kMaxStaves, 1))];
     // A part written twice, as notes and as TAB, is read once, from the TAB.
     if (anyTab_ && !staff.tab)
         return;
     ScoreNote n;
     n.seconds = start;
     n.duration = start + beats; // the end, until finish() makes both seconds
-    const double alter = pitch.child("alter") ? number(pitch.child("alter"), -2, 2) : 0;
-    n.pitch = pitchOf(trimmed(pitch.child_value("step")), alter, number(pitch.child("octave"), 0, 9));
+    n.pitch = pitchOf(trimmed(pitch.child_value("step")), number(pitch, "alter", -2, 2, 0),
+                      number(pitch, "octave", 0, 9));
     if (n.pitch < 0)
         throw Refusal{where_ + ": a note's step '" + trimmed(pitch.child_value("step")).substr(0, 20) +
                       "' is not A ... G or its pitch is beyond MIDI's"};
@@ -228,9 +233,8 @@ void Walker::note(ScoreTrack& track, pugi::xml_node node) {
         const pugi::xml_node technical = notations.child("technical");
         if (technical.child("string") && technical.child("fret")) {
             // MusicXML counts strings from the highest, 1, down to the staff's lines.
-            const int string =
-                staff.lines - integer(technical.child("string"), 1, kMaxStaves) - staff.extra();
-            const int fret = integer(technical.child("fret"), 0, 99);
+            const int string = staff.lines - integer(technical, "string", 1, kMaxStaves) - staff.extra();
+            const int fret = integer(technical, "fret", 0, 99);
             if (string >= 0 && string < kStrings)
                 n.string = string, n.fret = fret;
         }
@@ -269,14 +273,13 @@ void Walker::part(ScoreTrack& track, const std::string& id, const std::vector<pu
         for (pugi::xml_node c : measures[i].children()) {
             const std::string_view name = c.name();
             if (name == "attributes" && c.child("divisions"))
-                divisions_ = number(c.child("divisions"), 1, 1e7);
+                divisions_ = number(c, "divisions", 1, 1e7);
             else if (name == "note")
                 note(track, c);
             else if (name == "backup")
-                position_ =
-                    std::max(measureStart, position_ - number(c.child("duration"), 0, 1e8) / divisions_);
+                position_ = std::max(measureStart, position_ - number(c, "duration", 0, 1e8) / divisions_);
             else if (name == "forward")
-                advance(number(c.child("duration"), 0, 1e8) / divisions_);
+                advance(number(c, "duration", 0, 1e8) / divisions_);
             else if (name == "direction")
                 direction(c);
             else if (name == "sound")
@@ -370,7 +373,8 @@ bool readScore(std::span<const uint8_t> bytes, Score& score, std::string& error)
         for (pugi::xml_node sp : root.child("part-list").children("score-part")) {
             if (id != sp.attribute("id").value())
                 continue;
-            t.name = trimmed(sp.child_value("part-name"));
+            if (const std::string name = trimmed(sp.child_value("part-name")); !name.empty())
+                t.name = name;
             t.instrument = trimmed(sp.child("score-instrument").child_value("instrument-name"));
             double program = 0;
             if (parseNumber(trimmed(sp.child("midi-instrument").child_value("midi-program")), program) &&
