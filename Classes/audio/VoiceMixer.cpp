@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 #include "audio/CallbackUserData.h"
 #include "audio/FixedPoint.h"
@@ -21,17 +22,13 @@ constexpr double kMostNegativeRelease = -2.0;
 // Untrusted volumes (songs, saved states) are held to 0 ... 2: a note then
 // always reaches its level on its first frame.
 double usableVolume(double v) {
-    if (!(v > 0.0))
-        return 0.0;
-    return v > kMaxVolume ? kMaxVolume : v;
+    return v > 0.0 ? std::min(v, kMaxVolume) : 0.0; // NaN too: 0
 }
 
 // A release slope is negative or 0 (0: the note plays to its end). Slopes
 // steeper than -2 end any note on the first frame anyway.
 double usableRelease(double d) {
-    if (!(d < 0.0))
-        return 0.0;
-    return d < kMostNegativeRelease ? kMostNegativeRelease : d;
+    return d < 0.0 ? std::max(d, kMostNegativeRelease) : 0.0;
 }
 
 void endVoice(PlaylistVoice& voice) {
@@ -570,7 +567,6 @@ void VoiceMixer::beginBuffer(CallbackUserData& cb, int numFrames, const bool ben
         RenderVoice& r = voice.render;
         r.mixing = false;
         r.prepared = false;
-        r.delay = 0;
         const uint32_t word = voice.state.load(std::memory_order_acquire);
         if ((word & 1u) == 0)
             continue;
@@ -660,22 +656,20 @@ void VoiceMixer::mixGuitarMono(CallbackUserData& cb, int16_t* mono, int frames, 
         RenderVoice& r = voice.render;
         if (!r.mixing || r.framesLeft <= 0 || r.guitar != guitar)
             continue;
-        const int skip = std::min(frames, r.delay);
-        r.delay -= skip;
+        const int skip = std::min(frames, std::exchange(r.delay, std::max(r.delay - frames, 0)));
         const int count = std::min(frames - skip, r.framesLeft);
         if (count <= 0)
             continue;
-        int16_t* at = mono + skip;
 #ifdef STRUMWELL_HAVE_AVX2_PATH
         if (bend && fast) {
-            bendMonoFast(cb, voice, at, count);
+            bendMonoFast(cb, voice, mono + skip, count);
             continue;
         }
 #endif
         if (bend)
-            bendMonoReference(voice, at, count);
+            bendMonoReference(voice, mono + skip, count);
         else
-            plainMono(voice, at, count, fast);
+            plainMono(voice, mono + skip, count, fast);
     }
 }
 
@@ -684,10 +678,8 @@ void VoiceMixer::mixGenericStereo(CallbackUserData& cb, int16_t* stereo, int fra
         RenderVoice& r = voice.render;
         if (!r.mixing || r.framesLeft <= 0 || r.guitar != kNoGuitar)
             continue;
-        const int skip = std::min(frames, r.delay);
-        r.delay -= skip;
-        if (frames - skip > 0)
-            plainReference<2>(voice, stereo + 2 * skip, std::min(frames - skip, r.framesLeft));
+        const int skip = std::min(frames, std::exchange(r.delay, std::max(r.delay - frames, 0)));
+        plainReference<2>(voice, stereo + 2 * skip, std::min(frames - skip, r.framesLeft));
     }
 }
 
