@@ -122,7 +122,8 @@ TEST(EngineSettings, ReadsHoldEveryValueToItsKnobsRange) {
     for (const auto& [offset, values] : cases)
         for (const auto& [stored, read] : values) {
             const std::vector<uint8_t> section = with(offset, stored);
-            EXPECT_EQ(EngineSettings::read(section.data(), section.size(), 2).write(), with(offset, read))
+            EXPECT_EQ(EngineSettings::read(section.data(), section.size(), SongVersion::kCurrent).write(),
+                      with(offset, read))
                 << "offset " << offset << ", " << stored;
         }
 }
