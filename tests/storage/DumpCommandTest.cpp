@@ -44,9 +44,9 @@ const std::string kSongJson = R"({
     "whammyBarAttached": [false, true],
     "pitchBendOn": [true, false])";
 
-// What follows the field `last`.
+// What follows the values of the field `last` (a list).
 std::string after(const std::string& json, const char* last) {
-    return json.substr(json.find('\n', json.find(last)));
+    return json.substr(json.find(']', json.find(last)) + 1);
 }
 
 } // namespace
