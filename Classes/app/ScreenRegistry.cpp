@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <type_traits>
 #include <utility>
 
 #include "app/Strumwell.h"
@@ -32,13 +33,27 @@ template <class T, class... Args> ScreenEntry::Made make(Args&&... args) {
     return {std::move(view), screen};
 }
 
-// In the catalog's order.
-constexpr ScreenEntry kScreens[] = {
+// A pedal's screen: EffectSetupView built from its descriptor, unless the
+// pedal adds something of its own (the delay's tap tempo, the wah's treadle
+// marker, the fuzz's names for its knob and readout).
+template <class U> struct PedalView { using View = EffectSetupView; };
+template <> struct PedalView<DelayEffect> { using View = DelayEffectSetupView; };
+template <> struct PedalView<FuzzEffect> { using View = FuzzEffectSetupView; };
+template <> struct PedalView<WahEffect> { using View = WahEffectSetupView; };
+
+template <class U> ScreenEntry::Made makePedal(Strumwell& a) {
+    using View = typename PedalView<U>::View;
+    if constexpr (std::is_same_v<View, EffectSetupView>)
+        return make<View>(&a, a.performer(), U::kDescriptor);
+    else
+        return make<View>(&a, a.performer());
+}
+
+// In the catalog's order; the pedals are added from the effects chain.
+constexpr ScreenEntry kListed[] = {
     {ScreenHost::kTabGuitar, [](Strumwell& a) { return make<TabGuitarView>(&a, a.performer(), a.tab()); }},
     {ScreenHost::kTabGuitarSetup,
      [](Strumwell& a) { return make<TabGuitarSetupView>(&a, a.performer(), a.tab()); }},
-    {ScreenHost::kDelayEffectSetup,
-     [](Strumwell& a) { return make<DelayEffectSetupView>(&a, a.performer()); }},
     {ScreenHost::kManualFretGuitar,
      [](Strumwell& a) { return make<ManualFretAndPluckGuitarView>(&a, a.performer()); }},
     {ScreenHost::kHammerOnGuitar, [](Strumwell& a) { return make<HammerOnGuitarView>(&a, a.performer()); }},
@@ -48,7 +63,6 @@ constexpr ScreenEntry kScreens[] = {
     {ScreenHost::kEffectsSetupMenu, [](Strumwell& a) { return make<MenuEffectsSetupView>(&a); }},
     {ScreenHost::kGuitarPatchMenu,
      [](Strumwell& a) { return make<MenuSetupGuitarPatchView>(&a, a.performer()); }},
-    {ScreenHost::kFuzzEffectSetup, [](Strumwell& a) { return make<FuzzEffectSetupView>(&a, a.performer()); }},
     {ScreenHost::kScaleGuitar, [](Strumwell& a) { return make<ScaleGuitarView>(&a, a.performer()); }},
     {ScreenHost::kTabGuitarLoadSave,
      [](Strumwell& a) { return make<TabGuitarLoadSaveView>(&a, a.soundEngine(), a.fileManager()); }},
@@ -56,8 +70,10 @@ constexpr ScreenEntry kScreens[] = {
      [](Strumwell& a) { return make<RecorderView>(&a, a.soundEngine(), a.fileManager(), a.recorder()); }},
     {ScreenHost::kManual, [](Strumwell& a) { return make<ManualView>(&a); }},
     {ScreenHost::kAppSetup, [](Strumwell& a) { return make<MenuAppSetupView>(&a, a.soundEngine()); }},
-    {ScreenHost::kWahEffectSetup, [](Strumwell& a) { return make<WahEffectSetupView>(&a, a.performer()); }},
 };
+constexpr auto kScreens = withPedalScreens(kListed, []<class U>(const EffectDescriptor<U>& d) {
+    return ScreenEntry{d.screen, &makePedal<U>};
+});
 
 // A screen in the catalog without a factory would name a screen that cannot
 // be shown; a factory without an entry, one that nothing leads to.

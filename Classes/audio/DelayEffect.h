@@ -115,6 +115,8 @@ public:
     static constexpr EffectDescriptor<DelayEffect> kDescriptor{
         "DELAY",
         4,
+        "delay pedal",
+        "Delay Effect Setup",
         "EffectDelaySetupBack.jpg",
         kAreas,
         kSwitches,

@@ -7,9 +7,10 @@
 // Everything about one effect unit that is not its sound: its name, its
 // pedal screen (picture, lights, hit areas, switches and knobs bound to its
 // saved fields, readouts), its place on the effects menu and its MIDI
-// controller. Each unit U declares one, U::kDescriptor; the pedal screens,
-// the effects menu and the arrows between pedals are all built from the
-// descriptors of EffectUnits (EffectsChain.h), in the order of the chain.
+// controller. Each unit U declares one, U::kDescriptor; the pedal screens
+// (their catalog entries and factories too), the effects menu and the arrows
+// between pedals, with their captions, are all built from the descriptors of
+// EffectUnits (EffectsChain.h), in the order of the chain.
 //
 // Points and rectangles are in the 320 x 480 screen. A descriptor is plain
 // constant data: any thread may read it.
@@ -81,10 +82,12 @@ struct MenuPlace {
 };
 
 template <class U> struct EffectDescriptor {
-    const char* name;                          // as the menu and the manual call it
-    int screen;                                // the pedal screen's number
-    const char* picture;                       // the pedal screen's background
-    std::span<const PedalArea> areas;          // tested in order, the first match winning
+    const char* name;                 // as the menu, the manual and the arrows of its neighbours call it
+    int screen;                       // the pedal screen's number, unique among all screens
+    const char* screenName;           // what --help and --list-screens call the pedal screen
+    const char* manualTopic;          // its manual page's heading (see ui/ScreenCatalog), or null
+    const char* picture;              // the pedal screen's background
+    std::span<const PedalArea> areas; // tested in order, the first match winning
     std::span<const EffectSwitch<U>> switches; // switch 0 is the foot switch (the `on` field)
     std::span<const EffectKnob<U>> knobs;      // knob i answers PedalControl::Knob0 + i
     MenuPlace menu[kGuitars];

@@ -54,6 +54,8 @@ public:
     static constexpr EffectDescriptor<FuzzEffect> kDescriptor{
         "FUZZ",
         12,
+        "fuzz pedal",
+        "Fuzz Effect Setup",
         "EffectFuzzSetupBack.jpg",
         kAreas,
         kSwitches,

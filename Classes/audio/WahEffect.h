@@ -58,6 +58,8 @@ public:
     static constexpr EffectDescriptor<WahEffect> kDescriptor{
         "WAH",
         18,
+        "wah pedal",
+        "Wah-Wah Effect Setup",
         "EffectWahSetupBack.jpg",
         kAreas,
         kSwitches,

@@ -27,13 +27,34 @@ std::unique_ptr<ImageView> makeLight(const EffectSetupView::Switch& s) {
     return light;
 }
 
-// The pedal screens in the order of the chain.
-constexpr auto kPedalScreens = [] {
-    std::array<int, EffectsChain::kNumUnits> screens{};
-    forEachEffectDescriptor(
-        [&](const auto& d, int index) { screens[static_cast<std::size_t>(index)] = d.screen; });
-    return screens;
+// The arrows' captions name the pedal they lead to, below the arrow on the
+// plate the picture draws for it, in the picture's gold.
+constexpr Point kNextCaptionCentre{157, 32}, kPreviousCaptionCentre{157, 446.5f};
+constexpr Color kCaptionColor{255, 210, 122, 255};
+
+// The pedals in the order of the chain.
+struct ChainPedal {
+    int screen;
+    const char* name;
+};
+constexpr auto kChain = [] {
+    std::array<ChainPedal, EffectsChain::kNumUnits> chain{};
+    forEachEffectDescriptor([&](const auto& d, int index) {
+        chain[static_cast<std::size_t>(index)] = {d.screen, d.name};
+    });
+    return chain;
 }();
+
+// The pedal `step` places along the chain from the one on screen `screen`,
+// or null beyond the ends.
+const ChainPedal* neighbour(int screen, int step) {
+    for (std::size_t i = 0; i < kChain.size(); ++i) {
+        const auto j = static_cast<std::ptrdiff_t>(i) + step;
+        if (kChain[i].screen == screen && j >= 0 && j < static_cast<std::ptrdiff_t>(kChain.size()))
+            return &kChain[static_cast<std::size_t>(j)];
+    }
+    return nullptr;
+}
 // The screens the rest of the program knows by name are the descriptors'.
 static_assert(WahEffect::kDescriptor.screen == ScreenHost::kWahEffectSetup &&
               FuzzEffect::kDescriptor.screen == ScreenHost::kFuzzEffectSetup &&
@@ -79,12 +100,8 @@ float EffectSetupView::limitedToUnit(float v) {
 }
 
 int EffectSetupView::neighbourScreen(int screen, int step) {
-    for (std::size_t i = 0; i < kPedalScreens.size(); ++i) {
-        const auto j = static_cast<std::ptrdiff_t>(i) + step;
-        if (kPedalScreens[i] == screen && j >= 0 && j < static_cast<std::ptrdiff_t>(kPedalScreens.size()))
-            return kPedalScreens[static_cast<std::size_t>(j)];
-    }
-    return ScreenHost::kNoScreen;
+    const ChainPedal* pedal = neighbour(screen, step);
+    return pedal ? pedal->screen : ScreenHost::kNoScreen;
 }
 
 EffectSetupView::EffectSetupView(ScreenHost* parent, Performer* performer, Pedal pedal)
@@ -108,6 +125,21 @@ EffectSetupView::EffectSetupView(ScreenHost* parent, Performer* performer, Pedal
     guitarLabel_->setText(guitarText(currentGuitar_));
     addSubview(guitarLabel_.get());
     addSubview(&pressed_);
+    for (const Area& area : pedal_.areas) {
+        const bool next = area.control == Control::NextPedal;
+        const ChainPedal* to = neighbour(pedal_.screen, next ? 1 : -1);
+        if (!to || (!next && area.control != Control::PreviousPedal))
+            continue;
+        const Point c = next ? kNextCaptionCentre : kPreviousCaptionCentre;
+        auto caption = std::make_unique<Label>(Rect{c.x - 30, c.y - 8, 60, 16});
+        caption->setFont("Helvetica-Bold", 9);
+        caption->setTextColor(kCaptionColor);
+        caption->setTextAlignment(TextAlignment::Center);
+        caption->setRotation(kQuarterTurn);
+        caption->setText(to->name);
+        addSubview(caption.get());
+        captions_.push_back(std::move(caption));
+    }
     for (const KnobControl& k : pedal_.knobs) {
         knobs_.push_back(std::make_unique<Knob>(this, static_cast<int>(k.centre.x),
                                                 static_cast<int>(k.centre.y), k.pointer));

@@ -119,6 +119,9 @@ public:
     ImageView* powerOnLight() const { return switchLight(0); }
     // "GUITAR 1" or "GUITAR 2": whose effect the pedal sets.
     const Label& guitarLabel() const { return *guitarLabel_; }
+    // The arrows' captions, in the order of the pedal's areas: each names
+    // the pedal its arrow leads to.
+    const std::vector<std::unique_ptr<Label>>& arrowCaptions() const { return captions_; }
 
     // Sets the lights, knobs and readouts from the engine's settings for the
     // current guitar. The knob under the finger keeps its own value rather
@@ -175,6 +178,8 @@ private:
     PressShade pressed_;
     std::vector<std::unique_ptr<ImageView>> lights_;
     std::unique_ptr<Label> guitarLabel_;
+    // Under each arrow, the name of the pedal it leads to.
+    std::vector<std::unique_ptr<Label>> captions_;
     std::vector<std::unique_ptr<Knob>> knobs_;
     std::vector<std::unique_ptr<Label>> readouts_;
     BackKeys backKeys_{*this, [this] {

@@ -1,7 +1,10 @@
 #pragma once
+#include <algorithm>
+#include <array>
 #include <span>
 #include <vector>
 
+#include "audio/EffectsChain.h"
 #include "system/CommandLine.h"
 #include "system/Geometry.h"
 #include "ui/ScreenHost.h"
@@ -35,7 +38,7 @@ struct ScreenInfo {
     // when left by going back (the manual); otherwise screens fade.
     bool slides = false;
     // How the screen joins the back stack: screens that share a group other
-    // than kNoBackGroup are siblings (the three pedals), and moving between
+    // than kNoBackGroup are siblings (the pedals), and moving between
     // siblings replaces the screen instead of stacking it, so going back
     // leaves the group at once.
     int backGroup = kNoBackGroup;
@@ -44,18 +47,35 @@ struct ScreenInfo {
     static constexpr int kPedals = 1;
 };
 
+// The entries of `listed` and one made by pedal(descriptor) for each unit of
+// the effects chain, in number order. The catalog and the registry's
+// factories are both built this way, so the two lists cannot differ.
+template <class Entry, std::size_t N, class F>
+constexpr auto withPedalScreens(const Entry (&listed)[N], F pedal) {
+    std::array<Entry, N + EffectsChain::kNumUnits> all{};
+    auto out = std::ranges::copy(listed, all.begin()).out;
+    forEachEffectDescriptor([&](const auto& d, int) { *out++ = pedal(d); });
+    std::ranges::sort(all, {}, [](const Entry& e) { return static_cast<int>(e.number); });
+    return all;
+}
+
 // Every screen, declared once, in number order: the guitar chooser, the
 // manual's contents, the screens told when playback ends, the factories'
 // check, and the command line's --screen, --help and --list-screens all read
 // it. Adding a screen means a number in ScreenHost, an entry here, its class,
-// and its factory in app/ScreenRegistry.cpp.
+// and its factory in app/ScreenRegistry.cpp. The pedal screens are not
+// listed: each unit of the effects chain (audio/EffectsChain.h) brings its
+// own, numbered and named by its descriptor, and app/ScreenRegistry makes
+// them from the same list.
 //
 // Threads: any (constant data).
 class ScreenCatalog {
 public:
     using S = ScreenHost;
     using K = ScreenKind;
-    static constexpr ScreenInfo kScreens[] = {
+
+    // Every screen but the pedals, in number order.
+    static constexpr ScreenInfo kListed[] = {
         {.number = S::kTabGuitar,
          .kind = K::Playing,
          .name = "Tab Guitar",
@@ -71,11 +91,6 @@ public:
          .name = "tab editor",
          .manualTopic = "Programming the 'Tab Guitar'",
          .createFirst = S::kTabGuitar},
-        {.number = S::kDelayEffectSetup,
-         .kind = K::Pedal,
-         .name = "delay pedal",
-         .manualTopic = "Delay Effect Setup",
-         .backGroup = ScreenInfo::kPedals},
         {.number = S::kManualFretGuitar,
          .kind = K::Playing,
          .name = "Manual Fret guitar",
@@ -107,11 +122,6 @@ public:
          .kind = K::Setup,
          .name = "patch setup",
          .manualTopic = "Patch Setup"},
-        {.number = S::kFuzzEffectSetup,
-         .kind = K::Pedal,
-         .name = "fuzz pedal",
-         .manualTopic = "Fuzz Effect Setup",
-         .backGroup = ScreenInfo::kPedals},
         {.number = S::kScaleGuitar,
          .kind = K::Playing,
          .name = "Scale Guitar",
@@ -133,12 +143,16 @@ public:
          .kind = K::Setup,
          .name = "application setup",
          .manualTopic = "Application Setup"},
-        {.number = S::kWahEffectSetup,
-         .kind = K::Pedal,
-         .name = "wah pedal",
-         .manualTopic = "Wah-Wah Effect Setup",
-         .backGroup = ScreenInfo::kPedals},
     };
+    static constexpr auto kScreens = withPedalScreens(kListed, [](const auto& d) {
+        return ScreenInfo{.number = static_cast<S::ScreenNo>(d.screen),
+                          .kind = K::Pedal,
+                          .name = d.screenName,
+                          .manualTopic = d.manualTopic,
+                          .backGroup = ScreenInfo::kPedals};
+    });
+    static_assert(std::ranges::adjacent_find(kScreens, {}, &ScreenInfo::number) == kScreens.end(),
+                  "two screens share a number: a pedal's descriptor needs a number of its own");
 
     static std::span<const ScreenInfo> all() { return kScreens; }
     // The entry for a screen number, or null when the number names no screen.

@@ -85,7 +85,9 @@ TEST_F(EngineTest, ResetAndSectionRoundTrips) {
 // or no section at all, is refused.
 TEST(EngineSettings, EveryVersionReadsAndWritesItsGoldenBytes) {
     std::vector<uint8_t> version0(kDefaultSection.begin(), kDefaultSection.begin() + 60);
-    version0.insert(version0.end(), {0, 0, 5, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    version0.insert(version0.end(), {0, 0, 5, 0, 0, 0, 0});
+    // Then the parts newer than version 2 (none yet) and the reserved tail.
+    version0.insert(version0.end(), kDefaultSection.begin() + 67, kDefaultSection.end());
     const std::tuple<int, size_t, std::vector<uint8_t>> golden[] = {
         {0, 60, version0}, {1, 72, kDefaultSection}, {2, 72, kDefaultSection}};
     for (const auto& [version, size, written] : golden) {
@@ -122,7 +124,8 @@ TEST(EngineSettings, ReadsHoldEveryValueToItsKnobsRange) {
     for (const auto& [offset, values] : cases)
         for (const auto& [stored, read] : values) {
             const std::vector<uint8_t> section = with(offset, stored);
-            EXPECT_EQ(EngineSettings::read(section.data(), section.size(), 2).write(), with(offset, read))
+            EXPECT_EQ(EngineSettings::read(section.data(), section.size(), SongVersion::kCurrent).write(),
+                      with(offset, read))
                 << "offset " << offset << ", " << stored;
         }
 }

@@ -3,6 +3,7 @@
 // questions, loading and erasing with their notices.
 #include "screens/InAppSupport.h"
 #include "screens/LibraryTestSupport.h"
+#include "support/SongBytes.h"
 
 using namespace library_test;
 
@@ -53,7 +54,7 @@ TEST_P(LibraryBrowserTest, SavesUnderASafeNameChosenWhereverItSorts) {
     saveAs("../my.item/1");
     EXPECT_EQ(browser().nameField().text(), "___my_item_1");
     EXPECT_EQ(box(), Box(LibraryBrowser::kNotice, done("saved", "___my_item_1")));
-    EXPECT_EQ(readText(item("___my_item_1")).substr(0, 8), "VERSION2");
+    EXPECT_EQ(readText(item("___my_item_1")).substr(0, 8), kWrittenHeader);
     tap(Control::OK);
     saveAs(std::string(400, 'n')); // very long names fit
     EXPECT_LE(browser().nameField().text().size(), 200u);
@@ -91,7 +92,7 @@ TEST_P(LibraryBrowserTest, ANamelessSaveOffersTheDefaultNameAndAsksBeforeOverwri
     EXPECT_EQ(browser().optionChosen(), LibraryBrowser::kOverwrite);
     tap(Control::OK);
     EXPECT_EQ(boxText(), done("saved", defaultName()));
-    EXPECT_EQ(readText(item(defaultName())).substr(0, 8), "VERSION2");
+    EXPECT_EQ(readText(item(defaultName())).substr(0, 8), kWrittenHeader);
 }
 
 TEST_P(LibraryBrowserTest, AFailedSaveIsReportedAndKeepsTheOldFile) {

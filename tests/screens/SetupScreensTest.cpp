@@ -292,13 +292,18 @@ double fieldOf(const SoundEngine& engine, int guitar, std::string_view name) {
 }
 
 // Every pedal of the chain, as its descriptor builds it: the arrows go to the
-// neighbours in chain order without remembering the way back; each switch
+// neighbours in chain order without remembering the way back, each captioned
+// inside its area with the neighbour's name; each switch
 // toggles its field and light for the current guitar only; each knob turned
 // fully down and up moves its field to the ends of its range, leaves the
 // other guitar's alone, and its readout shows the field.
 TEST_F(SetupScreens, EveryPedalsArrowsSwitchesKnobsAndReadouts) {
     std::vector<int> screens;
-    forEachEffectDescriptor([&](const auto& d, int) { screens.push_back(d.screen); });
+    std::vector<std::string> names;
+    forEachEffectDescriptor([&](const auto& d, int) {
+        screens.push_back(d.screen);
+        names.push_back(d.name);
+    });
     EXPECT_EQ(screens, (std::vector<int>{ScreenHost::kWahEffectSetup, ScreenHost::kFuzzEffectSetup,
                                          ScreenHost::kDelayEffectSetup}));
     // Each knob's field and readout, fully down and fully up.
@@ -311,15 +316,25 @@ TEST_F(SetupScreens, EveryPedalsArrowsSwitchesKnobsAndReadouts) {
     forEachEffectDescriptor([&]<class U>(const EffectDescriptor<U>& d, int index) {
         RecordingPedal<EffectSetupView> pedal(nullptr, &performer, d);
         std::vector<std::pair<int, bool>> goes;
+        const auto captionIn = [&](Control arrow) {
+            for (const auto& caption : pedal.arrowCaptions())
+                if (std::ranges::any_of(d.areas, [&](const PedalArea& a) {
+                        return a.control == arrow && a.contains(caption->center());
+                    }))
+                    return caption->text();
+            return std::string();
+        };
         for (auto [arrow, step] : {std::pair{Control::NextPedal, 1}, {Control::PreviousPedal, -1}}) {
             const size_t to = size_t(index + step);
             ASSERT_EQ(std::ranges::count(d.areas, arrow, &PedalArea::control), to < screens.size()) << d.name;
             if (to < screens.size()) {
                 pedal.processTouches({down(1, where(d.areas, arrow))});
                 goes.emplace_back(screens[to], false);
+                EXPECT_EQ(captionIn(arrow), names[to]) << d.name;
             }
         }
         EXPECT_EQ(pedal.goes, goes) << d.name;
+        EXPECT_EQ(pedal.arrowCaptions().size(), goes.size()) << d.name;
         for (int guitar : {0, 1}) {
             pedal.setCurrentGuitar(guitar);
             for (size_t i = 0; i < d.switches.size() * 2; ++i) { // each switch twice

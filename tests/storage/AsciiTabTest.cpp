@@ -174,7 +174,7 @@ TEST(TabCommand, ImportAndExportThroughFilesLeaveNothingHalfDone) {
     EXPECT_EQ(tab({"export", dir.file("song.TAB"), "-o", dir.file("song.txt"), "--bar", "2"}).code, 0);
     EXPECT_EQ(tab({"import", dir.file("song.txt"), "-o", dir.file("again.TAB")}).code, 0);
     const Bytes saved = readFile(dir.file("song.TAB"));
-    EXPECT_EQ(saved, pack("VERSION2", tabOf("320003 x32010 xx0232 022000 x32010").createSaveTabBuffer()));
+    EXPECT_EQ(saved, pack(kWrittenHeader, tabOf("320003 x32010 xx0232 022000 x32010").createSaveTabBuffer()));
     EXPECT_EQ(readFile(dir.file("again.TAB")), saved);
     // A refused import leaves the existing tab file whole and no temporary
     // file; a damaged tab file is not exported.

@@ -1,9 +1,11 @@
 // `strumwell dump` on every kind of file, damaged ones included.
 #include "StorageTestSupport.h"
+#include "audio/EngineSettings.h"
 
 namespace {
 
-const char* const kSongJson = R"({
+// Up to the last field a version 2 file holds.
+const std::string kSongJson = R"({
   "kind": "song",
   "version": 2,
   "tab": {"currentTabIndex": 0, "columns": [[-1, 0, 2, 2, 2, 0], [22, -1, 0, 1, 2, 3]]},
@@ -40,10 +42,12 @@ const char* const kSongJson = R"({
     "wahOn": [true, false],
     "numFretsToShow": 12,
     "whammyBarAttached": [false, true],
-    "pitchBendOn": [true, false]
-  }
+    "pitchBendOn": [true, false])";
+
+// What follows the values of the field `last` (a list).
+std::string after(const std::string& json, const char* last) {
+    return json.substr(json.find(']', json.find(last)) + 1);
 }
-)";
 
 } // namespace
 
@@ -63,7 +67,14 @@ TEST(DumpCommand, SongStateAndTabFilesExactly) {
     const Bytes tab = tabOf("x02220 mx0123").createSaveTabBuffer();
     TempFolder folder;
     writeFile(folder.file("Song.SAV"), songBuffer("VERSION2", tab, rec, engine));
-    EXPECT_EQ(runCommand(DumpCommand::run, {folder.file("Song.SAV")}), (CommandRun{0, kSongJson, ""}));
+    // The fields of parts newer than the file are shown as a song saved with
+    // fresh settings shows them.
+    writeFile(folder.file("Fresh.SAV"), songBuffer(kWrittenHeader, tab, rec, EngineSettings{}.write()));
+    const std::string newer =
+        after(runCommand(DumpCommand::run, {folder.file("Fresh.SAV")}).out, "pitchBendOn");
+    EXPECT_THAT(newer, testing::EndsWith("\n  }\n}\n"));
+    EXPECT_EQ(runCommand(DumpCommand::run, {folder.file("Song.SAV")}),
+              (CommandRun{0, kSongJson + newer, ""}));
     // A tab file by its name, or the same bytes named otherwise with --tab; a bare section is version 0.
     const std::string tabJson = ",\n  \"tab\": {\"currentTabIndex\": 0, \"columns\": "
                                 "[[-1, 0, 2, 2, 2, 0], [22, -1, 0, 1, 2, 3]]}\n}\n";

@@ -59,8 +59,8 @@ TEST_F(FileManagerTest, SavedFilesHaveTheirLayoutAndLoadBackToTheSameBytes) {
     ASSERT_TRUE(model.files.saveState("system.state"));
     ASSERT_TRUE(model.files.saveTab("empty.TAB"));
     EXPECT_EQ(readFile(folder.file("system.state")),
-              songBuffer("VERSION2", Bytes{0, 0, 0, 0}, model.savedEvents(), engineSection(model.engine)));
-    EXPECT_EQ(readFile(folder.file("empty.TAB")), pack("VERSION2", Bytes{0, 0, 0, 0}));
+              songBuffer(kWrittenHeader, Bytes{0, 0, 0, 0}, model.savedEvents(), engineSection(model.engine)));
+    EXPECT_EQ(readFile(folder.file("empty.TAB")), pack(kWrittenHeader, Bytes{0, 0, 0, 0}));
 
     fillModel(model);
     ASSERT_TRUE(model.files.saveState("round.SAV"));
@@ -93,8 +93,14 @@ TEST_F(FileManagerTest, OlderFilesWithoutHeadersAndUnknownVersions) {
     ASSERT_TRUE(model.files.loadStateFromBuffer(file.data(), file.size())) << log.str();
     EXPECT_EQ(model.tab.createSaveTabBuffer(), oneColumnTab("x02220"));
     EXPECT_EQ(model.savedEvents(), recorderSection({Note(12, 0.75f, 0.25, 0, 3, -2e-5, 0.0)}, {}, {}, {}, 9));
-    // The old section reads back as written; the settings newer than it are off, with 5 frets shown.
-    EXPECT_EQ(engineSection(model.engine), pack(engine0, false, false, int8_t(5), Bytes(9, 0)));
+    // The old section reads back as written; the settings newer than it are off, with 5 frets shown,
+    // and those newer than version 2 (then the reserved tail) as fresh settings write them.
+    const Bytes saved = engineSection(model.engine), fresh = EngineSettings{}.write();
+    const auto v2Parts =
+        static_cast<std::ptrdiff_t>(EngineSettings::minimumSize(2) - EngineSettings::kReservedTail);
+    EXPECT_EQ(Bytes(saved.begin(), saved.begin() + v2Parts),
+              pack(engine0, false, false, int8_t(5), Bytes(4, 0)));
+    EXPECT_EQ(Bytes(saved.begin() + v2Parts, saved.end()), Bytes(fresh.begin() + v2Parts, fresh.end()));
     for (const char* text : {"\"version\": 0,", "\"currentNoteID\": 9,", "\"wahOn\": [false, false]",
                              "\"numFretsToShow\": 5,", "\"pitchBendOn\": [false, false]"})
         EXPECT_THAT(dump(file).out, HasSubstr(text));
@@ -178,7 +184,7 @@ TEST_F(FileManagerTest, DamagedSongsAreRefusedByEveryReaderWithTheirReason) {
 TEST_F(FileManagerTest, DamagedTabsAreRefusedAndTabLoadsNeverTouchSongOrEngine) {
     fillModel(model);
     const Bytes before = pack(model.savedEvents(), engineSection(model.engine));
-    const Bytes good = pack("VERSION2", oneColumnTab("xx0232"));
+    const Bytes good = pack(kWrittenHeader, oneColumnTab("xx0232"));
     writeFile(folder.file("good.TAB"), good);
     EXPECT_TRUE(model.files.loadTab("good.TAB"));
     EXPECT_EQ(model.files.createTabSaveBuffer(), good);

@@ -4,18 +4,24 @@
 // recorder tests and the fuzzers' seeds.
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <tuple>
 #include <type_traits>
 #include <vector>
 
 #include "core/ByteWriter.h"
+#include "core/SongVersion.h"
 #include "song/Note.h"
 #include "song/PitchChange.h"
 #include "song/WahChange.h"
 #include "song/WhammyBarChange.h"
 
 using Bytes = std::vector<uint8_t>;
+
+// The header this build writes: "VERSION" and the current version's digit.
+// Older files keep the header they were written with.
+inline const std::string kWrittenHeader = std::string("VERSION") + char('0' + SongVersion::kCurrent);
 
 // Appends the values as the files lay them out: little-endian numbers as wide
 // as their types (bool one byte), texts and byte buffers as they are.
