@@ -36,7 +36,8 @@ std::string nameAndInstrument(const Score& score, size_t i) {
 bool Importer::readsFile(const std::string& fileName) {
     static const char* kExtensions[] = {"gp3", "gp4", "gp5", "gp", "musicxml", "xml", "mxl", "mid", "midi"};
     const std::string ext = lowerExtension(fileName);
-    return std::any_of(std::begin(kExtensions), std::end(kExtensions), [&](const char* e) { return ext == e; });
+    return std::any_of(std::begin(kExtensions), std::end(kExtensions),
+                       [&](const char* e) { return ext == e; });
 }
 
 bool Importer::makesSongs(const std::string& fileName) {
@@ -147,9 +148,11 @@ Importer::SongResult Importer::toSong(const Score& score, const std::vector<size
     r.file = SongCodec::writeSong(s.song);
     r.song = std::move(s.song);
     r.summary = std::to_string(s.notes) + " notes, " + std::to_string(s.bends) + " bends, " +
-                std::to_string(s.whammyChanges) + " whammy and " + std::to_string(s.wahChanges) + " wah changes";
+                std::to_string(s.whammyChanges) + " whammy and " + std::to_string(s.wahChanges) +
+                " wah changes";
     for (size_t g = 0; g < chosen.size(); ++g)
-        r.guitars.push_back("guitar " + std::to_string(g + 1) + ": " + trackText(score, chosen[g]) + ", patch " +
+        r.guitars.push_back("guitar " + std::to_string(g + 1) + ": " + trackText(score, chosen[g]) +
+                            ", patch " +
                             (s.patch[g] >= 0 ? std::to_string(s.patch[g]) : "unchanged (no guitar program)"));
     if (s.movedByOctave > 0)
         r.moved = std::to_string(s.movedByOctave) + " notes moved by octaves onto the guitar's samples";

@@ -59,9 +59,9 @@ struct Importer {
         std::string summary;       // "40 notes, 0 bends, 0 whammy and 0 wah changes"
         // "guitar 1: track 1 (Lead), patch 0", one a guitar.
         std::vector<std::string> guitars;
-        std::string moved;    // "3 notes moved by octaves onto the guitar's samples", or empty
-        std::string leftOut;  // "the song keeps the first 3000 note events; 200 were left out", or empty
-        std::string error;    // in words; empty when it worked
+        std::string moved;   // "3 notes moved by octaves onto the guitar's samples", or empty
+        std::string leftOut; // "the song keeps the first 3000 note events; 200 were left out", or empty
+        std::string error;   // in words; empty when it worked
     };
     // tracks: indexes into score.tracks (at most two), or none for the default.
     static SongResult toSong(const Score& score, const std::vector<size_t>& tracks);

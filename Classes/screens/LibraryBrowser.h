@@ -106,6 +106,12 @@ public:
         // screen with no questions of its own never gets them.
         virtual void ownerOK(int32_t option);
         virtual void ownerCancel(int32_t option);
+        // Whether names()[index] is a file of another kind that loading
+        // imports: the list writes it in another colour.
+        virtual bool listedAsImport(int index) const {
+            (void)index;
+            return false;
+        }
         // A finger down outside the box's buttons while it is up.
         virtual void fingerDownBesideBox(Point p) { (void)p; }
         // Something changed: the screen shows its state again.
@@ -173,6 +179,7 @@ public:
 
     // State, for the screens, the drawing and the tests.
     const LibraryKind& kind() const { return kind_; }
+    const Layout& layout() const { return layout_; }
     const LibraryFolder& folder() const { return folder_; }
     const std::vector<std::string>& names() const { return names_; }
     int32_t displayListStartIndex() const { return displayListStartIndex_; }
