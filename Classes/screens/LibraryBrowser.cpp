@@ -377,8 +377,7 @@ void LibraryBrowser::selectName(const std::string& name) {
     if (found == names_.end())
         return;
     const int index = static_cast<int>(found - names_.begin());
-    if (index < displayListStartIndex_)
-        displayListStartIndex_ = index;
+    displayListStartIndex_ = std::clamp(displayListStartIndex_, index - kVisibleRows + 1, index);
     currentlySelected_ = index - displayListStartIndex_;
 }
 

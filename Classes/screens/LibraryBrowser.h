@@ -160,6 +160,8 @@ public:
     // Re-reads the names; keeps the start and the selection inside the list.
     void loadNames();
     void clampSelection();
+    // Selects `name` in the list, scrolling to it; nothing when it is not there.
+    void selectName(const std::string& name);
     // Selects the first row, or nothing in an empty list.
     void selectFirst() { currentlySelected_ = names_.empty() ? -1 : 0; }
     // Copies the bundle's demos of this kind in without overwriting; how many.
@@ -207,7 +209,6 @@ private:
     void perform(Control control);
     void boxFingerDown(Point p);
     void pressSave();
-    void selectName(const std::string& name);
     // Where OK or Cancel stands now: a pair centred on the box, or alone in its middle.
     Point boxButtonCentre(Part button) const;
 

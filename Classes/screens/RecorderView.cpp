@@ -427,6 +427,7 @@ void RecorderView::importTracks(const std::vector<size_t>& tracks) {
         return;
     }
     browser().loadNames();
+    browser().selectName(saved.name);
     browser().showWait(kPleaseWaitText);
     redraw();
     after(0.001, [this, name = saved.name, text = saved.text] { load(name, text); });

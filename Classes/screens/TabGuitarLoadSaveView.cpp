@@ -371,6 +371,7 @@ void TabGuitarLoadSaveView::importTrack(size_t track) {
     const LibraryImport::Saved saved = scores_.save(b.folder(), {track});
     if (saved.ok && fileManager_ && fileManager_->loadTabFromBuffer(saved.file.data(), saved.file.size())) {
         b.loadNames();
+        b.selectName(saved.name);
         b.nameField().setText(saved.name);
     }
     b.showNotice(saved.text);

@@ -2,6 +2,7 @@
 
 #include "screens/BoxText.h"
 #include "screens/ScreenParts.h"
+#include "toolkit/MessageBoxKeys.h"
 
 namespace {
 
@@ -30,6 +31,10 @@ TrackChooser::TrackChooser(FingerView& screen, Point boxCentre) : screen_(screen
     }
     cancel_ = picture("MessageBoxCancelButton.png", areaOf(Control::Cancel).center(), kCancelSize);
     screen_.addSubview(cancel_.get());
+    // Return takes no track: only a finger chooses one.
+    keys_ = std::make_unique<MessageBoxKeys>(
+        screen_, MessageBoxKeys::Box{[this] { return showing_ && screen_.isModalOnTop(layer_); },
+                                     [] { return true; }, [] {}, [this] { answer(-1); }});
     draw();
 }
 

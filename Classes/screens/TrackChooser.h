@@ -8,12 +8,13 @@
 
 class ImageView;
 class Label;
+class MessageBoxKeys;
 
 // A message box that asks which of a file's tracks to import: a question
 // over a list of choices, one a row, and Cancel under them. A finger on a
 // row answers with its number; with more choices than rows, the last row
 // ("More...") turns to the next page. While it is up it is a modal layer of
-// the screen: nothing under it takes a finger.
+// the screen: nothing under it takes a finger. Escape answers Cancel.
 //
 // Threads: UI thread only.
 class TrackChooser {
@@ -60,4 +61,5 @@ private:
     std::unique_ptr<Label> question_;
     std::unique_ptr<Label> rows_[kRows];
     std::unique_ptr<ImageView> cancel_;
+    std::unique_ptr<MessageBoxKeys> keys_;
 };
