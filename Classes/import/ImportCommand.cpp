@@ -6,12 +6,10 @@
 #include <iostream>
 
 #include "core/FailureText.h"
+#include "import/Importer.h"
 #include "import/ScoreReader.h"
-#include "import/ScoreSong.h"
-#include "import/TabArranger.h"
 #include "storage/CommandTool.h"
 #include "storage/FileManager.h"
-#include "storage/SongCodec.h"
 
 namespace {
 
@@ -76,25 +74,7 @@ std::string parseOptions(const std::vector<std::string>& args, Options& o, bool&
     return {};
 }
 
-std::string noteName(int pitch) {
-    static const char* names[] = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
-    return names[((pitch % 12) + 12) % 12] + std::to_string(pitch / 12 - 1);
-}
-
-void listTracks(const Score& score, std::ostream& out) {
-    for (size_t i = 0; i < score.tracks.size(); ++i) {
-        const ScoreTrack& t = score.tracks[i];
-        out << i + 1 << ": " << (t.name.empty() ? "(no name)" : t.name) << ", "
-            << (t.instrument.empty() ? "unknown instrument" : t.instrument) << ", tuning";
-        for (int p : t.tuning)
-            out << " " << noteName(p);
-        if (t.capo > 0)
-            out << " capo " << t.capo;
-        out << ", " << t.notes.size() << " notes" << (t.guitar ? " (guitar)" : "") << "\n";
-    }
-}
-
-// The tracks chosen, or a problem in words.
+// The tracks the command line names, else the default; a problem in words.
 std::string chooseTracks(const Options& o, const Score& score, size_t wanted, std::vector<size_t>& chosen) {
     for (int n : o.tracks) {
         if (static_cast<size_t>(n) > score.tracks.size())
@@ -102,17 +82,9 @@ std::string chooseTracks(const Options& o, const Score& score, size_t wanted, st
                    std::to_string(score.tracks.size()) + "; --list shows them)";
         chosen.push_back(static_cast<size_t>(n - 1));
     }
-    if (!chosen.empty())
-        return {};
-    for (bool guitar : {true, false})
-        for (size_t i = 0; i < score.tracks.size() && chosen.size() < wanted; ++i)
-            if (score.tracks[i].guitar == guitar && !score.tracks[i].notes.empty())
-                chosen.push_back(i);
+    if (chosen.empty())
+        chosen = Importer::defaultTracks(score, wanted);
     return chosen.empty() ? "the file has no notes" : "";
-}
-
-std::string trackText(const Score& score, size_t i) {
-    return "track " + std::to_string(i + 1) + " (" + score.tracks[i].name + ")";
 }
 
 } // namespace
@@ -140,16 +112,17 @@ int ImportCommand::run(const std::vector<std::string>& args, std::ostream& out, 
     std::vector<uint8_t> bytes;
     if (!tool.readFile(files, o.input, bytes, ""))
         return 1;
-    Score score;
-    std::string error;
-    if (!ScoreReader::read(bytes, o.input, score, error)) {
-        err << FailureText::toolLine(o.input, error) << (o.list ? "\n" : "; nothing written\n");
+    const Importer::Tracks read = Importer::listTracks(bytes, o.input);
+    if (!read.error.empty()) {
+        err << FailureText::toolLine(o.input, read.error) << (o.list ? "\n" : "; nothing written\n");
         return 1;
     }
+    const Score& score = read.score;
     for (const std::string& w : score.warnings)
         err << "strumwell import: warning: " << w << "\n";
     if (o.list) {
-        listTracks(score, out);
+        for (size_t i = 0; i < score.tracks.size(); ++i)
+            out << Importer::trackListing(score, i) << "\n";
         return 0;
     }
     const bool song = lowerExtension(o.output) == "sav";
@@ -165,37 +138,22 @@ int ImportCommand::run(const std::vector<std::string>& args, std::ostream& out, 
     }
 
     if (!song) {
-        const TabArranger::Result r = TabArranger::arrange(score.tracks[chosen[0]]);
-        Tab tab;
-        for (const TabArranger::Column& c : r.columns)
-            tab.addNotesToTab(-1, c.data());
-        const std::vector<uint8_t> buffer = SongCodec::writeTab(tab);
-        if (!tool.writeFile(files, o.output, buffer.data(), buffer.size()))
+        const Importer::TabResult r = Importer::toTab(score, static_cast<int>(chosen[0]));
+        if (!tool.writeFile(files, o.output, r.file.data(), r.file.size()))
             return 1;
-        out << "Wrote " << o.output << ": " << r.columns.size() << " columns, " << r.notes << " notes from "
-            << trackText(score, chosen[0]) << "\n"
-            << "  " << r.movedByOctave << " notes moved by octaves, " << r.dropped << " dropped, "
-            << r.refretted << " refretted to standard tuning\n";
+        out << "Wrote " << o.output << ": " << r.summary << "\n  " << r.details << "\n";
         return 0;
     }
 
-    std::vector<const ScoreTrack*> tracks;
-    for (size_t i : chosen)
-        tracks.push_back(&score.tracks[i]);
-    const ScoreSong::Result r = ScoreSong::build(tracks);
-    const std::vector<uint8_t> buffer = SongCodec::writeSong(r.song);
-    if (!tool.writeFile(files, o.output, buffer.data(), buffer.size()))
+    const Importer::SongResult r = Importer::toSong(score, chosen);
+    if (!tool.writeFile(files, o.output, r.file.data(), r.file.size()))
         return 1;
-    out << "Wrote " << o.output << ": " << r.notes << " notes, " << r.bends << " bends, " << r.whammyChanges
-        << " whammy and " << r.wahChanges << " wah changes\n";
-    for (size_t g = 0; g < chosen.size(); ++g)
-        out << "  guitar " << g + 1 << ": " << trackText(score, chosen[g]) << ", patch "
-            << (r.patch[g] >= 0 ? std::to_string(r.patch[g]) : std::string("unchanged (no guitar program)"))
-            << "\n";
-    if (r.movedByOctave > 0)
-        out << "  " << r.movedByOctave << " notes moved by octaves onto the guitar's samples\n";
-    if (r.eventsLeftOut > 0)
-        err << "strumwell import: warning: the song keeps the first " << SongEvents::kMaxEvents
-            << " note events; " << r.eventsLeftOut << " were left out\n";
+    out << "Wrote " << o.output << ": " << r.summary << "\n";
+    for (const std::string& g : r.guitars)
+        out << "  " << g << "\n";
+    if (!r.moved.empty())
+        out << "  " << r.moved << "\n";
+    if (!r.leftOut.empty())
+        err << "strumwell import: warning: " << r.leftOut << "\n";
     return 0;
 }

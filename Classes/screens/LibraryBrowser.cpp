@@ -41,6 +41,9 @@ Color selectedRowText() {
 Color rowText() {
     return Color::fromFloats(0, 0, 0, 0.9f);
 }
+Color importRowText() {
+    return Color{24, 64, 150, 255}; // blue ink: a file that loading imports
+}
 
 } // namespace
 
@@ -374,8 +377,7 @@ void LibraryBrowser::selectName(const std::string& name) {
     if (found == names_.end())
         return;
     const int index = static_cast<int>(found - names_.begin());
-    if (index < displayListStartIndex_)
-        displayListStartIndex_ = index;
+    displayListStartIndex_ = std::clamp(displayListStartIndex_, index - kVisibleRows + 1, index);
     currentlySelected_ = index - displayListStartIndex_;
 }
 
@@ -452,7 +454,9 @@ void LibraryBrowser::redraw(bool listShown) {
             label.setText(index < count ? names_[static_cast<size_t>(index)] : std::string());
         const bool selected = r == currentlySelected_;
         label.setBackgroundColor(selected ? selectedRowBackground() : Color::clear());
-        label.setTextColor(selected ? selectedRowText() : rowText());
+        label.setTextColor(selected                       ? selectedRowText()
+                           : owner_.listedAsImport(index) ? importRowText()
+                                                          : rowText());
     }
 }
 

@@ -106,6 +106,12 @@ public:
         // screen with no questions of its own never gets them.
         virtual void ownerOK(int32_t option);
         virtual void ownerCancel(int32_t option);
+        // Whether names()[index] is a file of another kind that loading
+        // imports: the list writes it in another colour.
+        virtual bool listedAsImport(int index) const {
+            (void)index;
+            return false;
+        }
         // A finger down outside the box's buttons while it is up.
         virtual void fingerDownBesideBox(Point p) { (void)p; }
         // Something changed: the screen shows its state again.
@@ -154,6 +160,8 @@ public:
     // Re-reads the names; keeps the start and the selection inside the list.
     void loadNames();
     void clampSelection();
+    // Selects `name` in the list, scrolling to it; nothing when it is not there.
+    void selectName(const std::string& name);
     // Selects the first row, or nothing in an empty list.
     void selectFirst() { currentlySelected_ = names_.empty() ? -1 : 0; }
     // Copies the bundle's demos of this kind in without overwriting; how many.
@@ -173,6 +181,7 @@ public:
 
     // State, for the screens, the drawing and the tests.
     const LibraryKind& kind() const { return kind_; }
+    const Layout& layout() const { return layout_; }
     const LibraryFolder& folder() const { return folder_; }
     const std::vector<std::string>& names() const { return names_; }
     int32_t displayListStartIndex() const { return displayListStartIndex_; }
@@ -200,7 +209,6 @@ private:
     void perform(Control control);
     void boxFingerDown(Point p);
     void pressSave();
-    void selectName(const std::string& name);
     // Where OK or Cancel stands now: a pair centred on the box, or alone in its middle.
     Point boxButtonCentre(Part button) const;
 

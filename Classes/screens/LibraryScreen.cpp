@@ -1,5 +1,6 @@
 #include "screens/LibraryScreen.h"
 
+#include "screens/TrackChooser.h"
 #include "toolkit/ImageView.h"
 #include "ui/ScreenHost.h"
 
@@ -15,6 +16,12 @@ LibraryScreen::LibraryScreen(ScreenHost* parent, const char* background, const L
 }
 
 LibraryScreen::~LibraryScreen() = default;
+
+TrackChooser& LibraryScreen::chooser() {
+    if (!chooser_)
+        chooser_ = std::make_unique<TrackChooser>(*this, browser_->layout().parts[LibraryBrowser::kBox]);
+    return *chooser_;
+}
 
 void LibraryScreen::fingerDown(Point p) {
     Touch touch;

@@ -9,6 +9,7 @@
 
 class ImageView;
 class ScreenHost;
+class TrackChooser;
 
 // A screen built around a library browser: the background picture, the
 // browser, and the state both library screens show the same way. The screen
@@ -37,6 +38,9 @@ public:
     const Label& loadLabel(int row) const { return browser_->row(row); }
     TextField& saveTextField() { return browser_->nameField(); }
     const std::string& documentsDirectory() const { return browser_->folder().documentsFolder(); }
+    // The box that asks which tracks of a file to import, over everything
+    // (made the first time it is wanted).
+    TrackChooser& chooser();
 
 protected:
     // parent may be null (tests): the frame is then the default 320 x 480.
@@ -66,5 +70,6 @@ private:
     ScreenHost* parent_;
     std::unique_ptr<ImageView> background_;
     std::unique_ptr<LibraryBrowser> browser_;
+    std::unique_ptr<TrackChooser> chooser_;
     BackKeys backKeys_{*this, [this] { return backKey(); }};
 };

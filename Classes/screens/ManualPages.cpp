@@ -25,8 +25,8 @@ std::string newlines(int count) {
 
 // The topics of the contents that are no screen's; the screens' own come from
 // the catalog.
-const char* const kOtherTopics[] = {"Introduction", "String Bending", "Whammy Bar", "Latency", "Credits",
-                                    "MIDI and Sound"};
+const char* const kOtherTopics[] = {"Introduction", "String Bending", "Whammy Bar",      "Latency",
+                                    "Credits",      "MIDI and Sound", "Importing Scores"};
 
 // The first contents page holds as many entries as the manual shows on one.
 constexpr size_t kFirstContentsEntries = 12;
@@ -271,7 +271,8 @@ std::vector<std::string> ManualPages::create() {
                     "MODIFY offers ways to erase parts of the song.\n\n"
                     "LOAD/SAVE lists your saved songs and saves, loads and erases them by name. Its "
                     "small WAV and MIDI buttons export the selected song into your documents folder, "
-                    "as a sound file or as a MIDI file of the same name.\n\n\n\n"));
+                    "as a sound file or as a MIDI file of the same name. MIDI files in your documents "
+                    "folder are listed in blue: LOAD imports one as a song (see page 47).\n\n\n"));
 
     // 16: Recorder, continued.
     pages.push_back("\nIn MODIFY mode, each button asks you to confirm first:\n"
@@ -478,7 +479,8 @@ std::vector<std::string> ManualPages::create() {
                "and touch LOAD. Loading replaces the tab you are working on.\n\n"
                "To erase a saved tab, select it and touch ERASE.\n\n"
                "Text tabs (.txt files copied from the web) in your documents folder are listed too, "
-               "ending in '.txt': LOAD imports one, telling you what it skipped.\n\n"
+               "ending in '.txt': LOAD imports one, telling you what it skipped. So are Guitar Pro, "
+               "MusicXML and MIDI files, in blue (see page 47).\n\n"
                "The demo tabs come back each time Strumwell starts, even if you erased them. Open "
                "the Plectrum menu to go to the Tab Guitar or the tab editor.\n\n\n"));
 
@@ -625,15 +627,29 @@ std::vector<std::string> ManualPages::create() {
         "'Guitars' leads back.\n\n\n\n"));
 
     // 46: MIDI, continued.
-    pages.push_back("\nMIDI CHANNELS: PER GUITAR plays Guitar 1 on channel 1 and Guitar 2 on channel 2. PER "
-                    "STRING gives each string a channel of its own (1 to 6 for Guitar 1, 7 to 12 for Guitar 2, "
-                    "low E first), so that a bend moves only its string. MIDI coming in is read the same "
-                    "way.\n\n"
-                    "SEND GUITAR 1 and SEND GUITAR 2 choose whose notes go out; SEND SONG PLAYBACK sends a "
-                    "song being played back too.\n\n"
-                    "The line below shows the ports (or why MIDI is off) and how many notes came in that "
-                    "no sample holds. Notes played in light their string on the guitar screens.\n\n"
-                    "RECONNECT SOUND brings the sound back at once after the sound server went away.\n\n\n\n");
+    pages.push_back(
+        "\nMIDI CHANNELS: PER GUITAR plays Guitar 1 on channel 1 and Guitar 2 on channel 2. PER "
+        "STRING gives each string a channel of its own (1 to 6 for Guitar 1, 7 to 12 for Guitar 2, "
+        "low E first), so that a bend moves only its string. MIDI coming in is read the same "
+        "way.\n\n"
+        "SEND GUITAR 1 and SEND GUITAR 2 choose whose notes go out; SEND SONG PLAYBACK sends a "
+        "song being played back too.\n\n"
+        "The line below shows the ports (or why MIDI is off) and how many notes came in that "
+        "no sample holds. Notes played in light their string on the guitar screens.\n\n"
+        "RECONNECT SOUND brings the sound back at once after the sound server went away.\n\n\n\n");
+
+    // 47: Importing Guitar Pro, MusicXML and MIDI files.
+    pages.push_back(titled(
+        "IMPORTING SCORES",
+        "Copy Guitar Pro (.gp3 .gp4 .gp5 .gp), MusicXML (.musicxml .xml .mxl) or MIDI (.mid .midi) files "
+        "into your documents folder: ~/.local/share/strumwell (or $XDG_DATA_HOME/strumwell, or the folder "
+        "given with --documents).\n\n"
+        "The tab library lists them in blue beside your tabs. Select one and touch LOAD; when it has several "
+        "tracks, touch the one you want (MORE shows the rest). The track becomes your tab and is saved under "
+        "the file's name, never over a tab you have: the new one is then called 'NAME 2'. A message says "
+        "which notes were moved by octaves or dropped.\n\n"
+        "The recorder's LOAD/SAVE list shows MIDI files in blue: LOAD asks which track guitar 1 plays, then "
+        "guitar 2 (or JUST ONE), and saves and loads the song the same way.\n\n\n"));
 
     std::tie(pages[1], pages[2]) = contentsPages(pages);
     return pages;

@@ -8,6 +8,7 @@
 #include "core/GuitarId.h"
 #include "recorder/Recorder.h"
 #include "screens/ScreenParts.h"
+#include "screens/TrackChooser.h"
 #include "storage/FileManager.h"
 #include "storage/MidiExport.h"
 #include "storage/SongRenderJob.h"
@@ -345,7 +346,11 @@ void RecorderView::setMode(bool loadSave) {
 }
 
 std::vector<std::string> RecorderView::listNames() {
-    return browser().folder().names();
+    return midiFiles_.listWith(browser().folder(), browser().folder().names(), imported_);
+}
+
+bool RecorderView::listedAsImport(int index) const {
+    return index >= 0 && index < static_cast<int>(imported_.size()) && imported_[static_cast<size_t>(index)];
 }
 
 bool RecorderView::saveFile(const std::string& fileName) {
@@ -357,27 +362,88 @@ bool RecorderView::saveFile(const std::string& fileName) {
 }
 
 bool RecorderView::eraseEntry(int index) {
-    return browser().folder().erase(browser().names()[static_cast<size_t>(index)]);
+    const std::string& name = browser().names()[static_cast<size_t>(index)];
+    return listedAsImport(index) ? LibraryImport::erase(browser().folder(), name)
+                                 : browser().folder().erase(name);
 }
 
 void RecorderView::startLoad(int index) {
+    const bool listed = index >= 0 && index < static_cast<int>(browser().names().size());
+    const std::string name = listed ? browser().names()[static_cast<size_t>(index)] : std::string();
+    if (listedAsImport(index)) {
+        browser().closeBox();
+        importMidi(name);
+        return;
+    }
     browser().showWait(kPleaseWaitText);
     redraw();
-    after(0.001, [this, index] { load(index); });
+    after(0.001, [this, name] { load(name); });
 }
 
-void RecorderView::load(int index) {
+void RecorderView::importMidi(const std::string& fileName) {
+    // A file that cannot be read changes nothing: no file, the same song.
+    if (const std::string failure = midiFiles_.open(browser().folder(), fileName); !failure.empty()) {
+        browser().showNotice(failure);
+        redraw();
+        return;
+    }
+    const std::vector<size_t>& tracks = midiFiles_.tracks();
+    if (tracks.size() == 1) {
+        importTracks(tracks);
+        return;
+    }
+    // Guitar 1's track, then guitar 2's among the rest, or just the one.
+    chooser().show(midiFiles_.question(0), midiFiles_.choices(), [this](int first) {
+        if (first < 0) {
+            redraw();
+            return;
+        }
+        std::vector<std::string> rest{"Just one"};
+        std::vector<size_t> others;
+        const std::vector<std::string> choices = midiFiles_.choices();
+        for (size_t i = 0; i < choices.size(); ++i)
+            if (i != static_cast<size_t>(first)) {
+                rest.push_back(choices[i]);
+                others.push_back(midiFiles_.tracks()[i]);
+            }
+        const size_t guitar1 = midiFiles_.tracks()[static_cast<size_t>(first)];
+        chooser().show(midiFiles_.question(1), rest, [this, guitar1, others](int second) {
+            if (second == 0)
+                importTracks({guitar1});
+            else if (second > 0)
+                importTracks({guitar1, others[static_cast<size_t>(second - 1)]});
+            redraw();
+        });
+        redraw();
+    });
+    redraw();
+}
+
+void RecorderView::importTracks(const std::vector<size_t>& tracks) {
+    const LibraryImport::Saved saved = midiFiles_.save(browser().folder(), tracks);
+    if (!saved.ok) {
+        browser().showNotice(saved.text);
+        redraw();
+        return;
+    }
+    browser().loadNames();
+    browser().selectName(saved.name);
+    browser().showWait(kPleaseWaitText);
+    redraw();
+    after(0.001, [this, name = saved.name, text = saved.text] { load(name, text); });
+}
+
+void RecorderView::load(const std::string& name, const std::string& imported) {
     LibraryBrowser& b = browser();
     const LibraryKind& kind = b.kind();
     std::string outcome = kind.loadMissingText();
-    if (index >= 0 && index < static_cast<int>(b.names().size())) {
-        const std::string name = b.names()[static_cast<size_t>(index)];
+    if (!name.empty()) {
         // A file that fails to load leaves the song in memory as it was.
         if (b.folder().exists(name) && fileManager_) {
             stopRecorder();
             const std::string fileName = b.folder().fileName(name);
             if (fileManager_->loadState(fileName)) {
-                outcome = kind.loadedText(name);
+                outcome = imported.empty() ? kind.loadedText(name) : imported;
                 if (const int leftOut = recorder_ ? recorder_->eventsLeftOutOnLoad() : 0; leftOut > 0)
                     outcome += "\nOnly the first " + std::to_string(Recorder::kMaxEvents) +
                                " events were kept (" + std::to_string(leftOut) + " left out).";
@@ -478,7 +544,7 @@ std::string RecorderView::exportPath(const std::string& name, const char* extens
 }
 
 void RecorderView::exportAs(int index, const char* extension) {
-    if (renderJob_)
+    if (renderJob_ || listedAsImport(index)) // a MIDI file is a song only once imported
         return;
     exportName_ = browser().names()[static_cast<size_t>(index)];
     const bool wav = std::string(extension) == kWavExtension;

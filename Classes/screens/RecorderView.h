@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "screens/LibraryImport.h"
 #include "screens/LibraryScreen.h"
 #include "toolkit/HitTable.h"
 
@@ -23,6 +24,12 @@ class SoundEngine;
 // documents folder as sound (WAV, rendered on a worker thread, its progress
 // in the message box, cancellable) or as MIDI. Every change asks first in the
 // message box and reports its result in the same box.
+//
+// MIDI files in the documents folder are listed among the songs, in blue:
+// loading one asks which track plays guitar 1 and which guitar 2 (or just
+// one) when it has several, saves the song under the file's name (never
+// over another song) and loads that as any song, the box telling what the
+// song holds and what was left out.
 //
 // Loading shows a "please wait" notice first and runs on the main thread's
 // queue in two delayed steps; fingers do nothing until it ends.
@@ -125,12 +132,17 @@ protected:
     bool eraseEntry(int index) override;
     void ownerOK(int32_t option) override;
     void ownerCancel(int32_t option) override;
+    bool listedAsImport(int index) const override;
 
 private:
     void build();
     void setMode(bool loadSave);
-    // Loads names()[index] (second step of a load), then ends the notice.
-    void load(int index);
+    // Loads the song `name` (second step of a load), then ends the notice,
+    // which tells `imported` (the import's report) instead when it is given.
+    void load(const std::string& name, const std::string& imported = {});
+    // Reads the MIDI file, asks for its tracks, then saves and loads the song.
+    void importMidi(const std::string& fileName);
+    void importTracks(const std::vector<size_t>& tracks);
     // Exports names()[index] as "<name>.wav" (rendered on a worker thread;
     // the box follows it until it ends) or "<name>.mid" (at once) into the
     // documents folder, asking first when that file exists.
@@ -171,6 +183,8 @@ private:
     std::string exportedFolder_; // where the last export went, for "Show folder"
     std::string songName_;       // last loaded or saved; empty for none
     std::vector<size_t> namedFingerprint_;
+    LibraryImport midiFiles_{true};
+    std::vector<bool> imported_; // per listed name: a MIDI file
 
     std::unique_ptr<View> modifyView_;
     std::unique_ptr<Label> editLabels_[5];

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "screens/ScreenParts.h"
+#include "screens/TrackChooser.h"
 #include "song/Tab.h"
 #include "storage/FileManager.h"
 #include "storage/TabTextImport.h"
@@ -235,27 +236,35 @@ void TabGuitarLoadSaveView::goToScreen(int screenNo) {
 }
 
 std::vector<std::string> TabGuitarLoadSaveView::listNames() {
-    std::vector<std::pair<std::string, bool>> entries;
+    std::vector<std::pair<std::string, Entry>> entries;
     for (std::string& name : browser().folder().names())
-        entries.emplace_back(std::move(name), false);
+        entries.emplace_back(std::move(name), Entry::Tab);
     // The application keeps its own settings beside the user's files, in
     // text too (the app's AppSettings file): that one is not a tab.
     static constexpr const char* kAppSettingsFile = "AppSettings.txt";
     for (const std::string& name : textLibrary_.names())
         if (name + kTextTabExtension != kAppSettingsFile)
-            entries.emplace_back(name + kTextTabExtension, true);
+            entries.emplace_back(name + kTextTabExtension, Entry::Text);
+    for (std::string& name : scores_.files(browser().folder()))
+        entries.emplace_back(std::move(name), Entry::Score);
     std::sort(entries.begin(), entries.end());
     std::vector<std::string> names;
-    textTab_.clear();
-    for (auto& [name, text] : entries) {
+    entries_.clear();
+    for (auto& [name, entry] : entries) {
         names.push_back(std::move(name));
-        textTab_.push_back(text);
+        entries_.push_back(entry);
     }
     return names;
 }
 
 bool TabGuitarLoadSaveView::isTextTab(int index) const {
-    return index >= 0 && index < static_cast<int>(textTab_.size()) && textTab_[static_cast<size_t>(index)];
+    return index >= 0 && index < static_cast<int>(entries_.size()) &&
+           entries_[static_cast<size_t>(index)] == Entry::Text;
+}
+
+bool TabGuitarLoadSaveView::isScoreFile(int index) const {
+    return index >= 0 && index < static_cast<int>(entries_.size()) &&
+           entries_[static_cast<size_t>(index)] == Entry::Score;
 }
 
 std::string TabGuitarLoadSaveView::textTabName(int index) const {
@@ -270,6 +279,8 @@ bool TabGuitarLoadSaveView::saveFile(const std::string& fileName) {
 bool TabGuitarLoadSaveView::eraseEntry(int index) {
     if (isTextTab(index))
         return textLibrary_.erase(textTabName(index));
+    if (isScoreFile(index))
+        return LibraryImport::erase(browser().folder(), browser().names()[static_cast<size_t>(index)]);
     return browser().folder().erase(browser().names()[static_cast<size_t>(index)]);
 }
 
@@ -277,6 +288,10 @@ void TabGuitarLoadSaveView::startLoad(int index) {
     LibraryBrowser& b = browser();
     b.closeBox();
     std::string outcome = b.kind().loadMissingText();
+    if (isScoreFile(index)) {
+        importScore(b.names()[static_cast<size_t>(index)]);
+        return;
+    }
     if (isTextTab(index))
         outcome = importTextTab(textTabName(index));
     else if (index >= 0 && index < static_cast<int>(b.names().size()))
@@ -330,4 +345,35 @@ std::string TabGuitarLoadSaveView::importTextTab(const std::string& name) {
         return importFailedText("the tab could not be taken in");
     browser().nameField().setText(LibraryFolder::makeFileSafe(name));
     return importedText(fileName, result.warnings);
+}
+
+void TabGuitarLoadSaveView::importScore(const std::string& fileName) {
+    // A file that cannot be read changes nothing: no file, the same tab.
+    if (const std::string failure = scores_.open(browser().folder(), fileName); !failure.empty()) {
+        browser().showNotice(failure);
+        redraw();
+        return;
+    }
+    if (scores_.tracks().size() == 1) {
+        importTrack(scores_.tracks()[0]);
+        return;
+    }
+    chooser().show(scores_.question(), scores_.choices(), [this](int choice) {
+        if (choice >= 0)
+            importTrack(scores_.tracks()[static_cast<size_t>(choice)]);
+        redraw();
+    });
+    redraw();
+}
+
+void TabGuitarLoadSaveView::importTrack(size_t track) {
+    LibraryBrowser& b = browser();
+    const LibraryImport::Saved saved = scores_.save(b.folder(), {track});
+    if (saved.ok && fileManager_ && fileManager_->loadTabFromBuffer(saved.file.data(), saved.file.size())) {
+        b.loadNames();
+        b.selectName(saved.name);
+        b.nameField().setText(saved.name);
+    }
+    b.showNotice(saved.text);
+    redraw();
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "screens/LibraryImport.h"
 #include "screens/LibraryScreen.h"
 #include "toolkit/HitTable.h"
 
@@ -15,7 +16,10 @@ class SoundEngine;
 // beside playing and entering tab: the tab library (the browser). Plain-text
 // tabs ("X.txt", as pasted from the web) are listed beside the tab files
 // under their file name, and loading one imports it into the tab, with what
-// the import had to skip shown in the box. Instead of corner buttons it
+// the import had to skip shown in the box. So are Guitar Pro, MusicXML and
+// MIDI files, in blue: loading one asks which track when it has several,
+// saves the track as a tab file of the file's name (never over another) and
+// loads that, the box telling what was moved or dropped. Instead of corner buttons it
 // carries the Tab Guitar's plectrum, which opens a menu bar of screen buttons
 // over a darkened screen (a modal layer, over the box too).
 //
@@ -65,8 +69,9 @@ public:
 
     void redraw() override;
     void onExit() {}
-    // Whether songNames()[index] is a text tab.
+    // Whether songNames()[index] is a text tab, or a file to import.
     bool isTextTab(int index) const;
+    bool isScoreFile(int index) const;
 
     // State, for the drawing and the tests.
     bool menuShowing() const { return isModalOnTop(menu_); }
@@ -85,6 +90,7 @@ protected:
     bool saveFile(const std::string& fileName) override;
     void startLoad(int index) override;
     bool eraseEntry(int index) override;
+    bool listedAsImport(int index) const override { return isTextTab(index) || isScoreFile(index); }
 
 private:
     void build();
@@ -96,11 +102,17 @@ private:
     // Loads the tab file or imports the text tab; the notice's text.
     std::string loadTabFile(const std::string& name);
     std::string importTextTab(const std::string& name);
+    // Reads the score file, asks for the track when it has several, then
+    // saves and loads the tab; the box shows how it went.
+    void importScore(const std::string& fileName);
+    void importTrack(size_t track);
 
     SoundEngine* soundEngine_;
     FileManager* fileManager_;
     LibraryFolder textLibrary_;
-    std::vector<bool> textTab_; // per listed name
+    LibraryImport scores_{false};
+    enum class Entry { Tab, Text, Score };
+    std::vector<Entry> entries_; // per listed name
     // The menu's layer: takes every finger while the menu is open.
     FingerView::FingerDownLayer menu_{[this](const Touch& touch) { menuFingerDown(touch.location); }};
 

@@ -69,6 +69,25 @@ std::vector<std::string> LibraryFolder::names() const {
     return found;
 }
 
+std::vector<std::string>
+LibraryFolder::otherFiles(const std::function<bool(const std::string&)>& accept) const {
+    std::vector<std::string> found;
+    forEachRegularFile(documentsFolder_, [&](const fs::path& file) {
+        std::string name = file.filename().string();
+        if (name[0] != '.' && accept(name))
+            found.push_back(std::move(name));
+    });
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+std::string LibraryFolder::freeName(const std::string& name) const {
+    std::string free = name;
+    for (int n = 2; exists(free); ++n)
+        free = name + " " + std::to_string(n);
+    return free;
+}
+
 std::string LibraryFolder::path(const std::string& name) const {
     return documentsFolder_ + "/" + fileName(name);
 }

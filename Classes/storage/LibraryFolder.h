@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,14 @@ public:
     // order. Only regular files with a non-empty name; the save's temporary
     // files never qualify. An unreadable folder gives no names.
     std::vector<std::string> names() const;
+    // The whole file names (extension and all) of the regular files in the
+    // documents folder that `accept` takes, in byte order: files of other
+    // kinds listed beside these (the imports). Temporary files ("." first)
+    // never qualify.
+    std::vector<std::string> otherFiles(const std::function<bool(const std::string&)>& accept) const;
+    // `name` when no file of this kind has it, else the first of "name 2",
+    // "name 3", ... that none has: a new item never replaces an old one.
+    std::string freeName(const std::string& name) const;
     // A regular file of this name exists; false for a name that is not a
     // plain file name.
     bool exists(const std::string& name) const;
