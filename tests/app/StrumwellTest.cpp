@@ -124,8 +124,6 @@ TEST(ScreenCatalog, EveryPlayingScreenIsOnTheChooserInTheContentsAndListed) {
         for (size_t p = page + 1; p < pages.size() && pages[p].front() == '\n'; ++p)
             topic += pages[p];
         EXPECT_NE(topic.find(info.keys), std::string::npos);
-        std::string error;
-        EXPECT_TRUE(CommandLine(command).parse({"--screen", std::to_string(info.number)}, error)) << error;
     }
     EXPECT_EQ(chooser.areas().size(), playing);
     EXPECT_EQ(std::ranges::count(listed, '\n'), static_cast<long>(ScreenCatalog::all().size()));

@@ -20,8 +20,13 @@ using namespace guitartest;
 
 namespace {
 
-// The window's last frame; at() finds a point of the (sideways) view in it.
+// The window's frame after `seconds`; at() finds a point of the (sideways) view in it.
 struct Picture {
+    Picture(Application& app, ManualClock& clock, double seconds) {
+        clock.advance(seconds);
+        app.runFrames(1);
+        px = app.captureLandscape(&w, &h);
+    }
     std::vector<std::uint8_t> px;
     int w = 0, h = 0;
     bool operator==(const Picture& o) const { return px == o.px; }
@@ -33,11 +38,7 @@ struct Picture {
     }
 };
 Picture shot(Window& w, double seconds = 1.0 / 60) {
-    w.clock.advance(seconds);
-    w.app->runFrames(1);
-    Picture p;
-    p.px = w.app->captureLandscape(&p.w, &p.h);
-    return p;
+    return {*w.app, w.clock, seconds};
 }
 // How many of twelve points along string s (from y = 120 to the bridge) differ.
 int changedAlong(const Picture& a, const Picture& b, int s) {
@@ -96,13 +97,7 @@ TEST(DrawnFeedback, MidiNotesLightTheirStringsWhileHeld) {
     r.go(Strumwell::kManualFretGuitar);
     auto* board = dynamic_cast<FretboardGuitarView*>(r.run.shownScreen());
     ASSERT_TRUE(board && board->leftmostFret() == 1);
-    const auto shown = [&r](double seconds) {
-        r.clock.advance(seconds);
-        r.app().runFrames(1);
-        Picture p;
-        p.px = r.app().captureLandscape(&p.w, &p.h);
-        return p;
-    };
+    const auto shown = [&r](double seconds) { return Picture(r.app(), r.clock, seconds); };
     const Picture rest = shown(0);
     for (int note : {40, 47})
         r.shell().midi()->in().handle(MidiMessage::make(MidiMessage::kNoteOn, 0, note, 100));

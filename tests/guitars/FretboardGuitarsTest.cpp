@@ -63,32 +63,31 @@ protected:
 using ManualFret = Board<ManualFretAndPluckGuitarView>;
 using HammerOn = Board<HammerOnGuitarView>;
 
-template <typename Screen> void eachFretPlaysItsOpenStringPlusTheFret(bool plucked) {
-    Rig rig;
-    Screen screen(nullptr, &rig.performer);
-    screen.redraw();
+} // namespace
+
+using Boards = ::testing::Types<ManualFretAndPluckGuitarView, HammerOnGuitarView>;
+TYPED_TEST_SUITE(Board, Boards);
+
+// The Manual Fret sounds a held fret when its string is plucked, the Hammer-On at once.
+TYPED_TEST(Board, EveryFretPlaysItsOpenStringPlusTheFret) {
+    auto& screen = this->screen;
     for (int steps : {0, 7, 30}) {
         for (int i = 0; i < steps; ++i)
             screen.scrollTowardBody();
         for (int s = 0; s < 6; ++s)
             for (int r = 0; r < screen.numFretsToShow(); ++r) {
                 SCOPED_TRACE(testing::Message() << "scrolled " << steps << ", string " << s << ", row " << r);
-                const Point at{kStringX[s], static_cast<float>(screen.rowMiddle(r))};
-                hold(screen, 1, at);
-                if (plucked)
-                    tap(screen, 2, {kStringX[s], 440});
-                lift(screen, 1, at);
+                hold(screen, 1, this->at(s, r));
+                if (std::is_same_v<TypeParam, ManualFretAndPluckGuitarView>)
+                    tap(screen, 2, this->pick(s));
+                lift(screen, 1, this->at(s, r));
                 const std::string sample = std::to_string(kOpenStringSample[s] + screen.leftmostFret() + r);
-                EXPECT_EQ(rig.fresh(), (Log{"+" + sample, "-" + sample}));
+                EXPECT_EQ(this->rig.fresh(), (Log{"+" + sample, "-" + sample}));
             }
     }
 }
 
-} // namespace
-
-TEST(Fretboards, EveryFretPlaysItsOpenStringPlusTheFret) {
-    eachFretPlaysItsOpenStringPlusTheFret<ManualFretAndPluckGuitarView>(true);
-    eachFretPlaysItsOpenStringPlusTheFret<HammerOnGuitarView>(false);
+TEST(Fretboards, EachStringTakesItsBand) {
     const std::pair<float, int> strings[] = {{-10, 0}, {54.9f, 0}, {55, 1},  {165.9f, 2}, {166, 3},
                                              {221, 3}, {273, 4},   {274, 5}, {900, 5}};
     for (const auto& [x, string] : strings)

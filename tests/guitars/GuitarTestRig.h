@@ -79,17 +79,10 @@ struct Rig {
     // the stop of a note of sample S.
     Log log() const {
         Log out;
-        std::map<int, int> sampleOfNote;
-        for (const Note& n : recorder.currentOverdubNotesToAdd()) {
-            if (n.keyDown()) {
-                sampleOfNote[n.noteID()] = n.sampleNo();
-                out.push_back("+" + std::to_string(n.sampleNo()) + volume(n.volume()));
-            } else {
-                auto it = sampleOfNote.find(n.noteID());
-                out.push_back("-" +
-                              (it == sampleOfNote.end() ? std::string("?") : std::to_string(it->second)));
-            }
-        }
+        const std::map<int, int> sample = samples();
+        for (const Note& n : recorder.currentOverdubNotesToAdd())
+            out.push_back(n.keyDown() ? "+" + std::to_string(n.sampleNo()) + volume(n.volume())
+                                      : "-" + std::to_string(sample.at(n.noteID())));
         return out;
     }
     // What happened since the last call.
@@ -103,12 +96,10 @@ struct Rig {
     }
     // Bends so far: "S:half", "S:full" or "S:none" with the bent note's sample.
     Log bends() const {
-        std::map<int, int> sampleOfNote;
-        for (const Note& n : recorder.currentOverdubNotesToAdd())
-            sampleOfNote.emplace(n.noteID(), n.sampleNo());
+        const std::map<int, int> sample = samples();
         Log out;
         for (const PitchChange& p : recorder.currentPitchBendsToAdd())
-            out.push_back(std::to_string(sampleOfNote[p.noteID()]) +
+            out.push_back(std::to_string(sample.at(p.noteID())) +
                           (p.pitch() == SoundEngine::kFullBendPitch   ? ":full"
                            : p.pitch() == SoundEngine::kHalfBendPitch ? ":half"
                                                                       : ":none"));
@@ -143,6 +134,13 @@ struct Rig {
     Performer performer{engine, recorder, nullptr, nullptr};
 
 private:
+    // The sample of each note started in the pass so far.
+    std::map<int, int> samples() const {
+        std::map<int, int> out;
+        for (const Note& n : recorder.currentOverdubNotesToAdd())
+            out.emplace(n.noteID(), n.sampleNo());
+        return out;
+    }
     static std::string volume(float v) {
         if (std::fabs(v - 1.0f) <= 1e-6f)
             return "";

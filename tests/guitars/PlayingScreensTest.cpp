@@ -98,14 +98,36 @@ struct KeyStep {
     bool repeat = false;
     bool ctrl = false;
 };
+// What reaches a MIDI port: "c<channel 1-16> <note>" for a note-on, "-" in
+// front for its note-off, "c<channel> bend" for a pitch bend, "c<channel>
+// wah" for controller 74; programs and bend ranges are left out.
+class MidiLog : public MidiPorts {
+public:
+    std::string open(MidiInbox&) override { return {}; }
+    void close() override {}
+    std::string describe() const override { return "log"; }
+    void send(const MidiMessage& m) override {
+        const std::string c = "c" + std::to_string(m.channel() + 1);
+        if (m.status() == MidiMessage::kNoteOn || m.status() == MidiMessage::kNoteOff)
+            sent.push_back((m.status() == MidiMessage::kNoteOff ? "-" : "") + c + " " +
+                           std::to_string(m.bytes[1]));
+        else if (m.status() == MidiMessage::kPitchBend && (m.bytes[1] | (m.bytes[2] << 7)) != 8192)
+            sent.push_back(c + " bend");
+        else if (m.status() == MidiMessage::kController && m.bytes[1] == 74)
+            sent.push_back(c + " wah");
+    }
+    Log sent;
+};
+
 // Each screen, with a key that sounds a note on it (with Shift or not) and
-// what it sounds through the application's routing, and what its keys do
-// (on the Manual Fret the mouse holds fret 3 of the D string meanwhile).
+// what it sounds through the application's routing, what goes out as MIDI
+// with a channel per string, and what its keys do (on the Manual Fret the
+// mouse holds fret 3 of the D string meanwhile).
 struct Case {
     int screen;
     Key fingerKey;
     bool shift;
-    Log heard;
+    Log heard, midi;
     std::vector<KeyStep> steps;
 };
 const Case kCases[] = {
@@ -113,6 +135,7 @@ const Case kCases[] = {
      Key::D,
      false,
      {"+15"},
+     {"c3 53"}, // the D string over the mouse's fret 3
      {{.k = Key::D, .heard = {"+15"}},
       {.k = Key::D, .repeat = true},
       {.k = Key::D, .isDown = false},
@@ -125,6 +148,7 @@ const Case kCases[] = {
      Key::W,
      true, // Shift: the B string
      {"+22"},
+     {"c5 60"},
      {{.k = Key::Z, .heard = {"+2"}},
       {.k = Key::V, .heard = {"-2", "+5"}},
       {.k = Key::V, .isDown = false, .heard = {"-5", "+2@0.50"}},
@@ -133,6 +157,7 @@ const Case kCases[] = {
      Key::C,
      false,
      {"+13"},
+     {"c3 51"}, // a note of no string: the string with the lowest fret takes it
      {{.k = Key::Z, .heard = {"+10"}},
       {.k = Key::Z, .isDown = false, .heard = {"-10"}},
       {.k = Key::A, .heard = {"+27"}},
@@ -141,6 +166,7 @@ const Case kCases[] = {
      Key::D,
      false,
      {"+2", "+9", "+14", "+18", "+21", "+26"}, // the second column by then: 022100
+     {"c1 40", "c2 47", "c3 52", "c4 56", "c5 59", "c6 64"},
      {{.k = Key::J}, {.k = Key::S, .heard = {"+10"}}, {.k = Key::S, .isDown = false, .heard = {"-10"}}}},
 };
 
@@ -224,117 +250,56 @@ TEST(PlayingScreens, MenuRecorderLightsKeyFingersAndTheWindowsRouting) {
         EXPECT_FALSE(v.keyDown(key(c.fingerKey)));
         v.setUserInteractionEnabled(true);
         s->rig.heard();
-        // A key and the mouse through the application's routing: on the
-        // Manual Fret the mouse holds fret 3 of the D string and bends it.
+        // A key and the mouse through the application's routing, heard and
+        // sent out as MIDI at once on the sounding string's channel: on the
+        // Manual Fret the mouse holds fret 3 of the D string and bends it, a
+        // bend on the note's channel; a tilt of the wah follows on every one.
         const bool manual = s->number == S::kManualFretGuitar;
+        MidiOut out(s->rig.engine);
+        MidiLog port;
+        out.setSettings(MidiSettings{.channelPerString = true});
+        out.setPorts(&port);
+        s->rig.engine.setNoteListener(&out);
+        s->rig.engine.setWahOn(0, true);
         View pad(Rect{0, 100, 320, 280}); // a plain view passes its touches up, in the screen's terms
         v.addSubview(&pad);
         const Point mouse = manual ? Point{139, 232} : Point{150, 440};
         if (manual)
             w.app->injectTouch(1, TouchPhase::Began, mouse);
+        port.sent.clear();
         w.press(c.fingerKey, true, c.shift);
         s->rig.strum(); // playback passes run while recording
         EXPECT_EQ(s->rig.heard(), c.heard);
+        EXPECT_EQ(port.sent, c.midi);
+        const std::string note = c.midi.front(), channel = note.substr(0, note.find(' '));
+        port.sent.clear();
+        s->rig.performer.accelerometerDidAccelerate(0.4, 0, -1);
+        EXPECT_EQ(port.sent.size(), 6u);
+        EXPECT_EQ(port.sent.empty() ? "" : port.sent.front(), "c1 wah");
+        port.sent.clear();
         w.app->injectTouch(1, manual ? TouchPhase::Moved : TouchPhase::Began, {mouse.x + 31, mouse.y});
         w.turn(2);
         if (auto* board = dynamic_cast<FretboardGuitarView*>(&v)) {
             EXPECT_EQ(board->currentBendPosition(2), manual ? 3 : 0);
         }
+        if (manual) {
+            EXPECT_EQ(port.sent, Log{channel + " bend"});
+        }
         w.press(c.fingerKey, false, c.shift);
         w.app->injectTouch(1, TouchPhase::Ended, {mouse.x + 31, mouse.y});
         w.turn();
+        s->rig.strum();
         EXPECT_EQ(v.keyFingers().heldCount(), 0u);
+        if (c.screen != S::kTabGuitar) { // a strum rings on
+            EXPECT_EQ(std::ranges::count(port.sent, "-" + note), 1) << "the key's note ends";
+        }
+        s->rig.engine.setNoteListener(nullptr);
         // The menu, once its slide is over.
         w.app->injectTouch(2, TouchPhase::Began, kPlectrum);
         w.turn(30);
         EXPECT_FALSE(v.recordMenuBar().isAnimating());
         pad.removeFromSuperview();
         v.removeFromSuperview();
-    }
-}
-
-// What reaches a MIDI port: "c<channel 1-16> <note>" for a note-on, "-" in
-// front for its note-off, "c<channel> bend" for a pitch bend, "c<channel>
-// wah" for controller 74; programs and bend ranges are left out.
-class MidiLog : public MidiPorts {
-public:
-    std::string open(MidiInbox&) override { return {}; }
-    void close() override {}
-    std::string describe() const override { return "log"; }
-    void send(const MidiMessage& m) override {
-        const std::string c = "c" + std::to_string(m.channel() + 1);
-        if (m.status() == MidiMessage::kNoteOn || m.status() == MidiMessage::kNoteOff)
-            sent.push_back((m.status() == MidiMessage::kNoteOff ? "-" : "") + c + " " +
-                           std::to_string(m.bytes[1]));
-        else if (m.status() == MidiMessage::kPitchBend && (m.bytes[1] | (m.bytes[2] << 7)) != 8192)
-            sent.push_back(c + " bend");
-        else if (m.status() == MidiMessage::kController && m.bytes[1] == 74)
-            sent.push_back(c + " wah");
-    }
-    Log sent;
-};
-
-// Each playing screen's finger key, through the application's routing, goes
-// out as MIDI at once: on guitar 1's channel, or on the channel of the string
-// that sounds it (the Scale Guitar and a song name no string: the string with
-// the lowest fret takes it). A bend of the held string and a tilt of the wah
-// follow on the note's channel.
-TEST(PlayingScreens, FingersGoOutAsMidiOnTheGuitarsOrTheStringsChannel) {
-    Window w;
-    // Per string; per guitar every note is on channel 1. The Manual Fret's
-    // key plucks the D string over the mouse's fret 3; the Tab Guitar strums
-    // its first column, x32010.
-    const std::map<int, Log> perString = {{S::kManualFretGuitar, {"c3 53"}},
-                                          {S::kHammerOnGuitar, {"c5 60"}},
-                                          {S::kScaleGuitar, {"c3 51"}},
-                                          {S::kTabGuitar, {"c2 48", "c3 52", "c4 55", "c5 60", "c6 64"}}};
-    for (bool byString : {false, true}) {
-        for (const Case& c : kCases) {
-            SCOPED_TRACE(testing::Message() << c.screen << (byString ? " per string" : " per guitar"));
-            std::unique_ptr<Screen> s = makeScreen(c.screen);
-            MidiOut out(s->rig.engine);
-            MidiLog port;
-            MidiSettings settings;
-            settings.channelPerString = byString;
-            out.setSettings(settings);
-            out.setPorts(&port);
-            s->rig.engine.setNoteListener(&out);
-            s->rig.engine.setWahOn(0, true);
-            port.sent.clear();
-            w.app->rootView().addSubview(s->view.get());
-            w.turn(2);
-            const bool manual = c.screen == S::kManualFretGuitar;
-            if (manual)
-                w.app->injectTouch(1, TouchPhase::Began, {139, 232});
-            w.press(c.fingerKey, true, c.shift);
-            s->rig.strum();
-            Log expected = perString.at(c.screen);
-            for (std::string& e : expected)
-                e = byString ? e : "c1" + e.substr(e.find(' '));
-            EXPECT_EQ(port.sent, expected);
-            const std::string note = expected.front(), channel = note.substr(0, note.find(' '));
-            port.sent.clear();
-            if (manual) { // the mouse bends the plucked string
-                w.app->injectTouch(1, TouchPhase::Moved, {170, 232});
-                w.turn(2);
-                EXPECT_EQ(port.sent, Log{channel + " bend"});
-                port.sent.clear();
-            }
-            s->rig.performer.accelerometerDidAccelerate(0.4, 0, -1);
-            EXPECT_EQ(port.sent.size(), byString ? 6u : 1u);
-            EXPECT_EQ(port.sent.empty() ? "" : port.sent.front(), "c1 wah");
-            port.sent.clear();
-            w.press(c.fingerKey, false, c.shift);
-            if (manual)
-                w.app->injectTouch(1, TouchPhase::Ended, {170, 232});
-            w.turn();
-            s->rig.strum();
-            if (c.screen != S::kTabGuitar) { // a strum rings on
-                EXPECT_EQ(port.sent, Log{"-" + note});
-            }
-            s->rig.engine.setNoteListener(nullptr);
-            s->view->removeFromSuperview();
-        }
     }
 }
 

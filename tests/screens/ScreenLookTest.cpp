@@ -16,6 +16,7 @@
 
 #include "screens/InAppSupport.h"
 #include "screens/ManualPages.h"
+#include "toolkit/HitTable.h"
 #include "toolkit/Label.h"
 
 #ifdef STRUMWELL_TEST_BUNDLE_DIR
@@ -107,15 +108,6 @@ float shownAlpha(const View& v) {
     return alpha;
 }
 
-// Whether a view covers a point of the root view (the views only turn by
-// quarter turns, so two opposite corners give its box).
-bool covers(const View& v, Point p) {
-    const Point a = v.convertPointTo({0, 0}, nullptr);
-    const Point b = v.convertPointTo({v.bounds().width, v.bounds().height}, nullptr);
-    return p.x > std::min(a.x, b.x) && p.x < std::max(a.x, b.x) && p.y > std::min(a.y, b.y) &&
-           p.y < std::max(a.y, b.y);
-}
-
 void flatten(View& v, std::vector<View*>& out) {
     out.push_back(&v);
     for (View* child : v.subviews())
@@ -135,7 +127,8 @@ std::vector<Label*> readableLabels(View& root) {
             continue;
         const Point c = label->convertPointTo(label->bounds().center(), nullptr);
         if (std::none_of(it + 1, order.end(), [&](const View* v) {
-                return v->backgroundColor().a / 255.0f * shownAlpha(*v) >= 0.5f && covers(*v, c) &&
+                return v->backgroundColor().a / 255.0f * shownAlpha(*v) >= 0.5f &&
+                       isInsideOpen(v->bounds(), v->convertPointFrom(c, nullptr)) &&
                        !label->isDescendantOf(v);
             }))
             out.push_back(label);
