@@ -20,15 +20,6 @@ struct Options {
     bool list = false;
 };
 
-std::string lowerExtension(const std::string& path) {
-    const auto dot = path.find_last_of('.');
-    if (dot == std::string::npos || path.find('/', dot) != std::string::npos)
-        return {};
-    std::string ext = path.substr(dot + 1);
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-    return ext;
-}
-
 bool parseTracks(const std::string& v, std::vector<int>& tracks) {
     tracks.clear();
     for (size_t start = 0; start <= v.size();) {
@@ -66,7 +57,7 @@ std::string parseOptions(const std::vector<std::string>& args, Options& o, bool&
                                                      "no output file given (-o OUT.TAB or -o OUT.SAV)");
     if (!problem.empty())
         return problem;
-    const std::string ext = lowerExtension(o.output);
+    const std::string ext = ScoreReader::extensionOf(o.output);
     if (ext != "tab" && ext != "sav")
         return "the output must be a tab (.TAB) or a song (.SAV)";
     if (ext == "tab" && o.tracks.size() > 1)
@@ -125,7 +116,7 @@ int ImportCommand::run(const std::vector<std::string>& args, std::ostream& out, 
             out << Importer::trackListing(score, i) << "\n";
         return 0;
     }
-    const bool song = lowerExtension(o.output) == "sav";
+    const bool song = ScoreReader::extensionOf(o.output) == "sav";
     if (song && ScoreReader::detect(bytes, o.input) != ScoreReader::Format::Midi) {
         err << "strumwell import: " << o.input << ": only MIDI files become songs; write a tab (.TAB); "
             << "nothing written\n";

@@ -11,15 +11,6 @@
 
 namespace {
 
-std::string lowerExtension(const std::string& fileName) {
-    const auto dot = fileName.find_last_of('.');
-    if (dot == std::string::npos || fileName.find('/', dot) != std::string::npos)
-        return {};
-    std::string ext = fileName.substr(dot + 1);
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-    return ext;
-}
-
 std::string noteName(int pitch) {
     static const char* names[] = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
     return names[((pitch % 12) + 12) % 12] + std::to_string(pitch / 12 - 1);
@@ -35,13 +26,13 @@ std::string nameAndInstrument(const Score& score, size_t i) {
 
 bool Importer::readsFile(const std::string& fileName) {
     static const char* kExtensions[] = {"gp3", "gp4", "gp5", "gp", "musicxml", "xml", "mxl", "mid", "midi"};
-    const std::string ext = lowerExtension(fileName);
+    const std::string ext = ScoreReader::extensionOf(fileName);
     return std::any_of(std::begin(kExtensions), std::end(kExtensions),
                        [&](const char* e) { return ext == e; });
 }
 
 bool Importer::makesSongs(const std::string& fileName) {
-    const std::string ext = lowerExtension(fileName);
+    const std::string ext = ScoreReader::extensionOf(fileName);
     return ext == "mid" || ext == "midi";
 }
 

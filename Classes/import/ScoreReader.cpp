@@ -16,7 +16,9 @@ bool startsWith(std::span<const uint8_t> bytes, std::string_view magic) {
                       [](char c, uint8_t b) { return static_cast<uint8_t>(c) == b; });
 }
 
-std::string extensionOf(const std::string& fileName) {
+} // namespace
+
+std::string ScoreReader::extensionOf(const std::string& fileName) {
     const auto dot = fileName.find_last_of('.');
     if (dot == std::string::npos || fileName.find('/', dot) != std::string::npos)
         return {};
@@ -24,8 +26,6 @@ std::string extensionOf(const std::string& fileName) {
     std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
     return ext;
 }
-
-} // namespace
 
 ScoreReader::Format ScoreReader::detect(std::span<const uint8_t> bytes, const std::string& fileName) {
     if (startsWith(bytes, "MThd"))

@@ -17,6 +17,8 @@
 struct ScoreReader {
     enum class Format { Unknown, Midi, MusicXml, CompressedMusicXml, GuitarPro, GuitarProZip };
 
+    // The file name's extension in lower case ("" for none).
+    static std::string extensionOf(const std::string& fileName);
     // By the file's first bytes, then by its extension (lower or upper case).
     static Format detect(std::span<const uint8_t> bytes, const std::string& fileName);
     // Reads any known format.
