@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <map>
 #include <thread>
 #include <string>
@@ -16,38 +15,11 @@
 #include "performer/Performer.h"
 #include "recorder/Recorder.h"
 #include "support/FakeParent.h"
+#include "support/MidiLog.h"
 #include "support/TempFolder.h"
 #include "system/Clock.h"
-#include "system/MidiPorts.h"
 
 namespace {
-
-// Each message sent, as "c<channel 1-16> on|off|cc|pc|bend <data...>".
-class RecordingPorts : public MidiPorts {
-public:
-    std::string open(MidiInbox& in) override {
-        inbox = &in;
-        return {};
-    }
-    MidiInbox* inbox = nullptr;
-    void close() override {}
-    void send(const MidiMessage& m) override {
-        static const char* names[] = {"off", "on", "at", "cc", "pc", "cp", "bend"};
-        char text[48];
-        const int kind = (m.bytes[0] >> 4) - 8;
-        if (m.status() == MidiMessage::kPitchBend)
-            std::snprintf(text, sizeof text, "c%d bend %d", m.channel() + 1, m.bytes[1] | (m.bytes[2] << 7));
-        else if (m.size == 2)
-            std::snprintf(text, sizeof text, "c%d %s %d", m.channel() + 1, names[kind], m.bytes[1]);
-        else
-            std::snprintf(text, sizeof text, "c%d %s %d %d", m.channel() + 1, names[kind], m.bytes[1],
-                          m.bytes[2]);
-        sent.push_back(text);
-    }
-    std::string describe() const override { return "test"; }
-    std::vector<std::string> take() { return std::exchange(sent, {}); }
-    std::vector<std::string> sent;
-};
 
 MidiMessage msg(uint8_t status, int channel, int d1, int d2 = -1) {
     return MidiMessage::make(status, channel, d1, d2);
@@ -79,7 +51,7 @@ protected:
     SoundEngine engine{&parent, nullptr, folder.str(), clock};
     Recorder recorder{&parent, &engine, clock, false};
     Performer performer{engine, recorder, &parent, nullptr};
-    RecordingPorts ports;
+    testsupport::MidiLog ports;
     MidiOut out{engine};
     MidiIn in{performer, engine, &parent.mainThreadQueue()};
 };
