@@ -4,8 +4,8 @@
 
 #include <cmath>
 #include <map>
-#include <thread>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "audio/SoundEngine.h"
@@ -61,22 +61,13 @@ using Lines = std::vector<std::string>;
 // A channel is set up (program, bend range) before its first note; notes,
 // bends, the whammy and the wah follow, each once, as the player makes them.
 TEST_F(MidiTest, GesturesGoOutOnTheGuitarsChannelOrTheStringsChannel) {
-    const Lines rpn2 = {"cc 101 0", "cc 100 0", "cc 6 2", "cc 38 0", "cc 101 127", "cc 100 127"};
-    const auto setUp = [&](int channel, int program, int range) {
-        Lines lines = {"c" + std::to_string(channel) + " pc " + std::to_string(program)};
-        for (std::string l : rpn2) {
-            if (l == "cc 6 2")
-                l = "cc 6 " + std::to_string(range);
-            lines.push_back("c" + std::to_string(channel) + " " + l);
-        }
-        return lines;
-    };
     engine.setWhammyBarAttached(1, true);
     out.setPorts(&ports);
-    Lines expected = setUp(1, 24, 2);
-    for (const std::string& l : setUp(2, 24, 12))
-        expected.push_back(l);
-    EXPECT_EQ(ports.take(), expected) << "both guitars' channels, patch 0 (nylon)";
+    // Program, then the bend range (registered parameter 0: 2 semitones, 12 with the whammy bar).
+    EXPECT_EQ(ports.take(), (Lines{"c1 pc 24", "c1 cc 101 0", "c1 cc 100 0", "c1 cc 6 2", "c1 cc 38 0",
+                                   "c1 cc 101 127", "c1 cc 100 127", "c2 pc 24", "c2 cc 101 0", "c2 cc 100 0",
+                                   "c2 cc 6 12", "c2 cc 38 0", "c2 cc 101 127", "c2 cc 100 127"}))
+        << "both guitars' channels, patch 0 (nylon)";
 
     // Guitar mode: the A string's third fret (sample 10, note 48) at full
     // volume, bent a whole step, let go.
