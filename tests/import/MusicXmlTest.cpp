@@ -1,15 +1,9 @@
 // MusicXML: small scores written here, read into tracks and laid out as tabs;
 // tabs exported as MusicXML and imported back; hostile files refused.
-#include <zip.h>
-
-#include "import/ImportCommand.h"
+#include "ImportSupport.h"
 #include "import/MusicXmlReader.h"
 #include "import/TabArranger.h"
 #include "storage/SongCodec.h"
-#include "storage/StorageTestSupport.h"
-
-using testsupport::readText;
-using testsupport::writeText;
 
 namespace {
 
@@ -36,26 +30,6 @@ std::string score(const std::string& measures, const std::string& name = "Lead")
            "</part-name></score-part></part-list><part id=\"P1\"><measure>" + measures +
            "</measure></part></score-partwise>";
 }
-// Notes as "ms:pitch", then "~" when tied and "sSfF" where the file gave a string and fret.
-std::string notesOf(const ScoreTrack& t) {
-    std::ostringstream s;
-    for (const ScoreNote& x : t.notes) {
-        s << " " << std::lround(x.seconds * 1000) << ":" << x.pitch << (x.tied ? "~" : "");
-        if (x.string >= 0)
-            s << "s" << x.string << "f" << x.fret;
-    }
-    return s.str().substr(1);
-}
-
-std::string zipOf(const std::vector<std::pair<std::string, std::string>>& entries) {
-    TempFolder dir;
-    zip_t* z = zip_open(dir.file("a.zip").c_str(), ZIP_CREATE | ZIP_TRUNCATE, nullptr);
-    for (const auto& [name, text] : entries)
-        zip_file_add(z, name.c_str(), zip_source_buffer(z, text.data(), text.size(), 0), 0);
-    zip_close(z);
-    return readText(dir.file("a.zip"));
-}
-
 } // namespace
 
 TEST(MusicXmlReader, PartsBecomeTimedNotesAndTabs) {
@@ -112,40 +86,31 @@ TEST(ImportCommand, MusicXmlRoundTripsAndCompressedScoresAndHostileFiles) {
         runCommand(TabCommand::run, {"export", dir.file("t.TAB"), "--format", "musicxml", "-o", "-"}).out;
     EXPECT_THAT(xml, HasSubstr("score-partwise PUBLIC \"-//Recordare//DTD MusicXML 4.0 Partwise//EN\""));
     // .mxl: by META-INF/container.xml, and by the first score at the top without it.
-    writeText(dir.file("c.mxl"),
+    writeFile(dir.file("c.mxl"),
               zipOf({{"META-INF/container.xml", "<container><rootfiles><rootfile full-path="
                                                 "\"s/x.musicxml\"/></rootfiles></container>"},
                      {"s/x.musicxml", xml}}));
-    writeText(dir.file("f.mxl"), zipOf({{"readme.txt", "hi"}, {"x.xml", xml}}));
+    writeFile(dir.file("f.mxl"), zipOf({{"readme.txt", "hi"}, {"x.xml", xml}}));
     for (const char* in : {"t.musicxml", "c.mxl", "f.mxl"}) {
         EXPECT_EQ(runCommand(ImportCommand::run, {dir.file(in), "-o", dir.file("back.TAB")}).code, 0) << in;
         EXPECT_EQ(readFile(dir.file("back.TAB")), readFile(dir.file("t.TAB"))) << in;
     }
 
-    const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
-        {"in.xml", xml.substr(0, 900),
-         "the score is not well-formed XML at byte 894: Start-end tags mismatch"},
-        {"in.xml",
-         "<!DOCTYPE lolz [<!ENTITY lol \"lol\"><!ENTITY lol2 "
-         "\"&lol;&lol;\">]><score-partwise>&lol2;</score-partwise>",
-         "the score declares entities in its DOCTYPE, which are not read"},
-        {"in.mxl", zipOf({{"x.xml", std::string(1 << 20, ' ')}}),
-         "'x.xml' would inflate to 1048576 bytes, more than 206800 (a zip bomb?)"},
-        {"in.xml", score("<attributes><divisions>0</divisions></attributes>"),
-         "part P1, measure 1: <divisions> is '0' (1 ... 10000000 expected)"},
-        {"in.xml", score(n("C4", 1) + "<forward><duration>1e300</duration></forward>"),
-         "part P1, measure 1: <duration> is '1e300' (0 ... 100000000 expected)"},
-        {"in.xml", score("<sound tempo=\"0\"/>"), "part P1, measure 1: tempo '0' (1 ... 1000 expected)"},
-        {"in.xml", score(n("H9", 1)),
-         "part P1, measure 1: a note's step 'H' is not A ... G or its pitch is beyond MIDI's"},
-        {"in.xml", "<opus/>", "not a MusicXML score (the document is <opus>)"}};
-    for (const auto& [name, bytes, reason] : cases) {
-        writeText(dir.file(name), bytes);
-        writeFile(dir.file("out.TAB"), Bytes{'o', 'l', 'd'});
-        const CommandRun r = runCommand(ImportCommand::run, {dir.file(name), "-o", dir.file("out.TAB")});
-        EXPECT_EQ(r.err,
-                  "strumwell: cannot read '" + dir.file(name) + "': " + reason + "; nothing written\n");
-        EXPECT_EQ(r.code, 1);
-        EXPECT_EQ(readFile(dir.file("out.TAB")), (Bytes{'o', 'l', 'd'})) << reason;
-    }
+    expectRefused(
+        {{"in.xml", xml.substr(0, 900),
+          "the score is not well-formed XML at byte 894: Start-end tags mismatch"},
+         {"in.xml",
+          "<!DOCTYPE lolz [<!ENTITY lol \"lol\"><!ENTITY lol2 "
+          "\"&lol;&lol;\">]><score-partwise>&lol2;</score-partwise>",
+          "the score declares entities in its DOCTYPE, which are not read"},
+         {"in.mxl", zipOf({{"x.xml", std::string(1 << 20, ' ')}}),
+          "'x.xml' would inflate to 1048576 bytes, more than 206800 (a zip bomb?)"},
+         {"in.xml", score("<attributes><divisions>0</divisions></attributes>"),
+          "part P1, measure 1: <divisions> is '0' (1 ... 10000000 expected)"},
+         {"in.xml", score(n("C4", 1) + "<forward><duration>1e300</duration></forward>"),
+          "part P1, measure 1: <duration> is '1e300' (0 ... 100000000 expected)"},
+         {"in.xml", score("<sound tempo=\"0\"/>"), "part P1, measure 1: tempo '0' (1 ... 1000 expected)"},
+         {"in.xml", score(n("H9", 1)),
+          "part P1, measure 1: a note's step 'H' is not A ... G or its pitch is beyond MIDI's"},
+         {"in.xml", "<opus/>", "not a MusicXML score (the document is <opus>)"}});
 }

@@ -3,10 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <map>
-#include <thread>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "audio/SoundEngine.h"
@@ -16,38 +15,11 @@
 #include "performer/Performer.h"
 #include "recorder/Recorder.h"
 #include "support/FakeParent.h"
+#include "support/MidiLog.h"
 #include "support/TempFolder.h"
 #include "system/Clock.h"
-#include "system/MidiPorts.h"
 
 namespace {
-
-// Each message sent, as "c<channel 1-16> on|off|cc|pc|bend <data...>".
-class RecordingPorts : public MidiPorts {
-public:
-    std::string open(MidiInbox& in) override {
-        inbox = &in;
-        return {};
-    }
-    MidiInbox* inbox = nullptr;
-    void close() override {}
-    void send(const MidiMessage& m) override {
-        static const char* names[] = {"off", "on", "at", "cc", "pc", "cp", "bend"};
-        char text[48];
-        const int kind = (m.bytes[0] >> 4) - 8;
-        if (m.status() == MidiMessage::kPitchBend)
-            std::snprintf(text, sizeof text, "c%d bend %d", m.channel() + 1, m.bytes[1] | (m.bytes[2] << 7));
-        else if (m.size == 2)
-            std::snprintf(text, sizeof text, "c%d %s %d", m.channel() + 1, names[kind], m.bytes[1]);
-        else
-            std::snprintf(text, sizeof text, "c%d %s %d %d", m.channel() + 1, names[kind], m.bytes[1],
-                          m.bytes[2]);
-        sent.push_back(text);
-    }
-    std::string describe() const override { return "test"; }
-    std::vector<std::string> take() { return std::exchange(sent, {}); }
-    std::vector<std::string> sent;
-};
 
 MidiMessage msg(uint8_t status, int channel, int d1, int d2 = -1) {
     return MidiMessage::make(status, channel, d1, d2);
@@ -79,7 +51,7 @@ protected:
     SoundEngine engine{&parent, nullptr, folder.str(), clock};
     Recorder recorder{&parent, &engine, clock, false};
     Performer performer{engine, recorder, &parent, nullptr};
-    RecordingPorts ports;
+    testsupport::MidiLog ports;
     MidiOut out{engine};
     MidiIn in{performer, engine, &parent.mainThreadQueue()};
 };
@@ -89,22 +61,13 @@ using Lines = std::vector<std::string>;
 // A channel is set up (program, bend range) before its first note; notes,
 // bends, the whammy and the wah follow, each once, as the player makes them.
 TEST_F(MidiTest, GesturesGoOutOnTheGuitarsChannelOrTheStringsChannel) {
-    const Lines rpn2 = {"cc 101 0", "cc 100 0", "cc 6 2", "cc 38 0", "cc 101 127", "cc 100 127"};
-    const auto setUp = [&](int channel, int program, int range) {
-        Lines lines = {"c" + std::to_string(channel) + " pc " + std::to_string(program)};
-        for (std::string l : rpn2) {
-            if (l == "cc 6 2")
-                l = "cc 6 " + std::to_string(range);
-            lines.push_back("c" + std::to_string(channel) + " " + l);
-        }
-        return lines;
-    };
     engine.setWhammyBarAttached(1, true);
     out.setPorts(&ports);
-    Lines expected = setUp(1, 24, 2);
-    for (const std::string& l : setUp(2, 24, 12))
-        expected.push_back(l);
-    EXPECT_EQ(ports.take(), expected) << "both guitars' channels, patch 0 (nylon)";
+    // Program, then the bend range (registered parameter 0: 2 semitones, 12 with the whammy bar).
+    EXPECT_EQ(ports.take(), (Lines{"c1 pc 24", "c1 cc 101 0", "c1 cc 100 0", "c1 cc 6 2", "c1 cc 38 0",
+                                   "c1 cc 101 127", "c1 cc 100 127", "c2 pc 24", "c2 cc 101 0", "c2 cc 100 0",
+                                   "c2 cc 6 12", "c2 cc 38 0", "c2 cc 101 127", "c2 cc 100 127"}))
+        << "both guitars' channels, patch 0 (nylon)";
 
     // Guitar mode: the A string's third fret (sample 10, note 48) at full
     // volume, bent a whole step, let go.
@@ -260,6 +223,45 @@ TEST_F(MidiTest, ThreadedPortMidiThreadAndPlayerShareTheGuitars) {
     EXPECT_EQ(downs, 300);
     EXPECT_EQ(ups, 300) << "the notes MIDI still held are released when the link stops";
     EXPECT_EQ(sentOn, 100);
+}
+
+// A MIDI note keeps its frame: its sound starts that far into the buffer
+// that first mixes it, and is otherwise the sound of a note started at the
+// buffer's start, on both guitars, bent or not, across guitar 2's chunks.
+TEST_F(MidiTest, ANoteSoundsFromItsFrameExactlyAsFromTheBuffersStart) {
+    engine.addSineWaveAtSlot(12);
+    engine.addSineWaveAtSlot(60);
+    engine.start();
+    // Two buffers of the note sent on guitar g's channel at `frame`.
+    const auto twoBuffers = [&](int channel, int frame, int buffer) {
+        MidiMessage m = MidiMessage::make(MidiMessage::kNoteOn, channel, 50, 127);
+        m.frame = static_cast<uint32_t>(frame);
+        in.handle(m);
+        std::vector<int16_t> out(size_t(buffer) * 4);
+        SoundEngine::callbackProcStereo(engine.callbackUserData(), out.data(), buffer);
+        SoundEngine::callbackProcStereo(engine.callbackUserData(), out.data() + buffer * 2, buffer);
+        in.handle(MidiMessage::make(MidiMessage::kNoteOff, channel, 50, 0));
+        engine.stopAllSoundsImmediately();
+        return out;
+    };
+    struct Case {
+        int channel, frame, buffer;
+        bool bend;
+    };
+    for (const Case c : {Case{0, 37, 128, false}, Case{1, 127, 128, false}, Case{0, 64, 256, true},
+                         Case{1, 1500, 2048, true}, Case{1, 300, 128, false}}) {
+        SCOPED_TRACE(testing::Message() << "guitar " << c.channel + 1 << " frame " << c.frame << " of "
+                                        << c.buffer << (c.bend ? " bent" : ""));
+        engine.setPitchBendOn(c.channel, c.bend);
+        const std::vector<int16_t> plain = twoBuffers(c.channel, 0, c.buffer);
+        const std::vector<int16_t> placed = twoBuffers(c.channel, c.frame, c.buffer);
+        const int shift = std::min(c.frame, c.buffer - 1); // a frame past the buffer: its last
+        ASSERT_NE(plain[200], 0);
+        EXPECT_EQ(std::vector<int16_t>(placed.begin(), placed.begin() + shift * 2),
+                  std::vector<int16_t>(size_t(shift) * 2, 0));
+        EXPECT_EQ(std::vector<int16_t>(placed.begin() + shift * 2, placed.end()),
+                  std::vector<int16_t>(plain.begin(), plain.end() - shift * 2));
+    }
 }
 
 } // namespace

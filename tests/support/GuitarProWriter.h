@@ -58,10 +58,8 @@ inline std::vector<uint8_t> writeGuitarPro(const GpSong& s) {
         for (int p : {0, 60})
             i32(p), i32(p / 15), u8(0);
     };
-    text(std::string("FICHIER GUITAR PRO v") + (gp5   ? (s.v500 ? "5.00" : "5.10")
-                                                : gp3 ? "3.00"
-                                                      : "4.06"),
-         30);
+    const char* version = gp5 ? (s.v500 ? "5.00" : "5.10") : gp3 ? "3.00" : "4.06";
+    text(std::string("FICHIER GUITAR PRO v") + version, 30);
     for (int i = 0; i < (gp5 ? 9 : 8); ++i)
         text(""); // title, artist, ...
     // Notice lines, triplet feel, lyrics, the sound engine's master, page setup.
