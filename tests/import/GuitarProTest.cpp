@@ -30,21 +30,13 @@ GpSong song(int major, bool v500) {
     return s;
 }
 
-// The score each version's reader makes of the bytes.
-Score read(const Bytes& bytes, const std::string& name) {
-    Score score;
-    std::string error;
-    EXPECT_TRUE(ScoreReader::read(bytes, name, score, error)) << error;
-    return score;
-}
-
 } // namespace
 
 TEST(GuitarProTest, ReadsTracksTuningsTimesAndTiesOfEveryVersion) {
     for (auto [major, v500, name] : {std::tuple(3, false, "a.gp3"), std::tuple(4, false, "a.gp4"),
                                      std::tuple(5, true, "a.gp5"), std::tuple(5, false, "a.gp5")}) {
         SCOPED_TRACE(std::to_string(major) + (v500 ? ".00" : ""));
-        const Score score = read(writeGuitarPro(song(major, v500)), name);
+        const Score score = readScore(writeGuitarPro(song(major, v500)), name);
         ASSERT_EQ(score.tracks.size(), 3u);
         const ScoreTrack &lead = score.tracks[0], &bass = score.tracks[1], &drums = score.tracks[2];
         EXPECT_EQ(lead.name, "Lead");
@@ -79,8 +71,8 @@ TEST(GuitarProTest, RefusesEveryCutWithTheByte) {
 }
 
 TEST(GuitarProTest, ReadsTheZippedScore) {
-    const Score score =
-        read(zipOf({{"Content/score.gpif", readText(STRUMWELL_IMPORT_CORPUS "/score.gpif")}}), "song.gp");
+    const Score score = readScore(
+        zipOf({{"Content/score.gpif", readText(STRUMWELL_IMPORT_CORPUS "/score.gpif")}}), "song.gp");
     ASSERT_EQ(score.tracks.size(), 1u);
     const ScoreTrack& t = score.tracks[0];
     EXPECT_EQ(std::make_tuple(t.name, t.capo, t.program, t.guitar), std::make_tuple("Rhythm", 1, 27, true));

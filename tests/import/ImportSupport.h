@@ -5,7 +5,17 @@
 
 #include "import/ImportCommand.h"
 #include "import/Score.h"
+#include "import/ScoreReader.h"
 #include "storage/StorageTestSupport.h"
+
+// The score any reader makes of a file's bytes (chosen by the name); a
+// refusal fails the test.
+inline Score readScore(const Bytes& bytes, const std::string& name) {
+    Score score;
+    std::string error;
+    EXPECT_TRUE(ScoreReader::read(bytes, name, score, error)) << error;
+    return score;
+}
 
 // A zip archive holding the entries (name, content).
 inline Bytes zipOf(const std::vector<std::pair<std::string, std::string>>& entries) {

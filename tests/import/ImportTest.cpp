@@ -27,13 +27,6 @@ Bytes smf(int format, int division, const std::vector<Bytes>& tracks) {
     return b;
 }
 
-Score read(const Bytes& file) {
-    Score s;
-    std::string error;
-    EXPECT_TRUE(MidiFileReader::read(file, s, error)) << error;
-    return s;
-}
-
 // Notes as (start ms, length ms, pitch, velocity, channel).
 using N = std::tuple<long, long, int, int, int>;
 std::vector<N> timed(const ScoreTrack& t) {
@@ -70,26 +63,26 @@ TEST(MidiFileReader, TempoMapRunningStatusAndBothTypes) {
                         64,   100,  0x83, 0x60, 64,  0,    0x83, 0x60, 67,   90,   0x83, 0x60, 0x80,
                         67,   0,    0,    0x90, 69,  80,   0,    69,   81,   0x81, 0x70, 69,   0,
                         0x81, 0x70, 0x91, 40,   1,   0x83, 0x60, 0xFF, 0x2F, 0};
-    const Score s1 = read(smf(1, 480, {conductor, lead}));
+    const Score s1 = readScore(smf(1, 480, {conductor, lead}), "a.mid");
     ASSERT_EQ(s1.tracks.size(), 1u); // the tempo track has no notes
     EXPECT_EQ(std::tie(s1.tracks[0].name, s1.tracks[0].instrument, s1.tracks[0].program, s1.tracks[0].guitar),
               std::make_tuple(std::string("Lead"), std::string("Steel guitar"), 25, true));
     EXPECT_EQ(timed(s1.tracks[0]), (std::vector<N>{{0, 500, 64, 100, 0},
-                                                     {1000, 250, 67, 90, 0},
-                                                     {1250, 125, 69, 80, 0},
-                                                     {1250, 500, 69, 81, 0},
-                                                     {1500, 250, 40, 1, 1}}));
+                                                   {1000, 250, 67, 90, 0},
+                                                   {1250, 125, 69, 80, 0},
+                                                   {1250, 500, 69, 81, 0},
+                                                   {1500, 250, 40, 1, 1}}));
     // Type 0 is split by channel; SMPTE time (25 frames of 40 ticks: 1 ms a tick).
     const Bytes mixed = {0,  0xFF, 3,    1,    'X',  0,  0x90, 50, 60,   0,  0x91,
                          52, 61,   0x83, 0x74, 0x80, 50, 0,    0,  0x81, 52, 0};
-    const Score s0 = read(smf(0, 0xE728, {mixed}));
+    const Score s0 = readScore(smf(0, 0xE728, {mixed}), "a.mid");
     ASSERT_EQ(s0.tracks.size(), 2u);
     EXPECT_EQ(s0.tracks[1].name, "X (channel 2)");
     EXPECT_EQ(timed(s0.tracks[1]), (std::vector<N>{{0, 500, 52, 61, 1}}));
     // Bend range 12 by registered parameter 0, a full bend up, the wah half open.
     const Bytes fx = {0,   0xB2, 101,  0,    0,    100, 0,    0,  6,  12, 0,    0x90 | 2, 60,
                       100, 0,    0xE2, 0x7F, 0x7F, 0,   0xB2, 74, 64, 10, 0x82, 60,       0};
-    const Score s2 = read(smf(1, 96, {fx}));
+    const Score s2 = readScore(smf(1, 96, {fx}), "a.mid");
     ASSERT_EQ(s2.tracks[0].controls.size(), 2u);
     EXPECT_NEAR(s2.tracks[0].controls[0].value, 12.0, 0.002);
     EXPECT_EQ(s2.tracks[0].controls[1].kind, ScoreControl::Kind::Wah);

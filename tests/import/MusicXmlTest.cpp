@@ -68,10 +68,10 @@ TEST(MusicXmlReader, PartsBecomeTimedNotesAndTabs) {
          "0:50 500:50", "xx0xxx xx0xxx"},
     };
     for (const auto& [name, file, notes, tab] : cases) {
-        Score s;
-        std::string error;
-        ASSERT_TRUE(MusicXmlReader::read(Bytes(file.begin(), file.end()), s, error)) << name << ": " << error;
-        EXPECT_EQ(notesOf(s.tracks.at(0)), notes) << name;
+        SCOPED_TRACE(name);
+        const Score s = readScore(Bytes(file.begin(), file.end()), "a.musicxml");
+        ASSERT_FALSE(s.tracks.empty());
+        EXPECT_EQ(notesOf(s.tracks[0]), notes) << name;
         EXPECT_EQ(s.tracks[0].guitar, name.ends_with("guitar")) << name;
         EXPECT_EQ(TabArranger::arrange(s.tracks[0]).columns, columns(tab)) << name;
     }

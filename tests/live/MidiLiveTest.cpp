@@ -49,10 +49,9 @@ double likeness(const std::vector<float>& heard, size_t at, const int16_t* sampl
 }
 
 int crossings(const std::vector<float>& v, size_t from, size_t n) {
-    int count = 0;
-    for (size_t i = from + 1; i < from + n; ++i)
-        count += (v[i - 1] < 0) != (v[i] < 0);
-    return count;
+    return std::inner_product(v.begin() + long(from), v.begin() + long(from + n - 1),
+                              v.begin() + long(from + 1), 0, std::plus<>(),
+                              [](float a, float b) { return int((a < 0) != (b < 0)); });
 }
 
 // The take moved so that its first sound falls where the reference's does:
@@ -84,10 +83,7 @@ struct Instrument {
           engine(&parent, &output, STRUMWELL_TEST_BUNDLE_DIR) {
         engine.resetState(); // the player's defaults: a release, bends on
         performer.setPatch(0, 4);
-        engine.setPitchBendOn(0, true);
-        engine.setDelayOn(0, false);
-        engine.setFuzzOn(0, false);
-        engine.setWahOn(0, false);
+        engine.setPitchBendOn(0, true); // guitar 1's pedals are off after the reset
         link.start(&output);
         probe = std::make_unique<JackProbe>(server);
     }

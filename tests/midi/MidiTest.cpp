@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <map>
 #include <string>
 #include <thread>
 #include <vector>
@@ -21,9 +20,7 @@
 
 namespace {
 
-MidiMessage msg(uint8_t status, int channel, int d1, int d2 = -1) {
-    return MidiMessage::make(status, channel, d1, d2);
-}
+constexpr auto msg = MidiMessage::make;
 
 // An engine with no samples and no output, a recorder without its thread, a
 // performer, and MIDI out and in over them, on a manual clock.
@@ -168,17 +165,13 @@ TEST_F(MidiTest, IncomingMessagesPlayAndRecordTheGuitars) {
     EXPECT_EQ(voiceOf(55), -1);
     EXPECT_EQ(in.soundingSamples(0) | in.soundingSamples(1), 0u);
 
-    std::vector<std::string> notes;
-    std::map<int, int> slotOf;
-    for (const Note& n : recorder.currentOverdubNotesToAdd()) {
-        if (n.keyDown())
-            slotOf[n.noteID()] = n.sampleNo();
-        notes.push_back((n.keyDown() ? "+" : "-") + std::to_string(slotOf[n.noteID()]));
-    }
-    EXPECT_EQ(notes, (std::vector<std::string>{"+12", "+55", "-12", "-55"}));
+    std::string notes; // "+slot" for a start, "-" and its identifier for a stop
+    for (const Note& n : recorder.currentOverdubNotesToAdd())
+        notes += n.keyDown() ? " +" + std::to_string(n.sampleNo()) : " -" + std::to_string(n.noteID());
+    EXPECT_EQ(notes, " +12 +55 -0 -1");
     EXPECT_EQ(recorder.currentPitchBendsToAdd().size(), 1u);
 
-    in.handle(msg(MidiMessage::kProgramChange, 1, 30));
+    in.handle(msg(MidiMessage::kProgramChange, 1, 30, -1));
     parent.mainThreadQueue().runPending();
     EXPECT_EQ(engine.patchNo(1), 3) << "distortion";
 
@@ -215,14 +208,12 @@ TEST_F(MidiTest, ThreadedPortMidiThreadAndPlayerShareTheGuitars) {
         link.stop();
         EXPECT_EQ(link.droppedMessages(), 0u);
     }
-    int downs = 0, ups = 0, sentOn = 0;
-    for (const Note& n : recorder.currentOverdubNotesToAdd())
-        (n.keyDown() ? downs : ups) += 1;
-    for (const std::string& line : ports.sent)
-        sentOn += line.find(" on ") != std::string::npos ? 1 : 0;
-    EXPECT_EQ(downs, 300);
-    EXPECT_EQ(ups, 300) << "the notes MIDI still held are released when the link stops";
-    EXPECT_EQ(sentOn, 100);
+    const std::vector<Note> notes = recorder.currentOverdubNotesToAdd();
+    EXPECT_EQ(std::ranges::count_if(notes, &Note::keyDown), 300);
+    EXPECT_EQ(notes.size(), 600u) << "the notes MIDI still held are released when the link stops";
+    EXPECT_EQ(std::ranges::count_if(ports.sent,
+                                    [](const std::string& l) { return l.find(" on ") != std::string::npos; }),
+              100);
 }
 
 // A MIDI note keeps its frame: its sound starts that far into the buffer
