@@ -91,7 +91,10 @@ if [[ -f /usr/share/bash-completion/bash_completion ]]; then
     got=$(complete_words "$@")
     if [[ $got != "$want" ]]; then fail "completing '$*': got '$got', want '$want'"; fi
   }
-  expect_completion "dump render " strumwell ""
+  expect_completion "dump export import render tab " strumwell ""
+  expect_completion "jack sdl " strumwell --audio ""
+  expect_completion "--track " strumwell import x.mid --t
+  expect_completion "export import " strumwell tab ""
   expect_completion "--screen --screenshot " strumwell --scr
   expect_completion "--buffer-frames --bundle " strumwell render x.SAV --bu
   expect_completion "--song " strumwell dump --s
