@@ -203,7 +203,9 @@ bool Parser::readTracks() {
             }
         }
         in_.i32(); // MIDI port
-        const int channel = in_.i32() - 1;
+        // Counted from 1; any other number (a hostile one too) is no channel.
+        const int32_t channelNo = in_.i32();
+        const int channel = channelNo >= 1 && channelNo <= 64 ? channelNo - 1 : -1;
         in_.i32(); // effects channel
         in_.i32(); // frets
         const std::size_t capoAt = in_.offset();
