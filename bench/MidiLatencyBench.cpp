@@ -66,7 +66,8 @@ Figures measure(int period, int notes, unsigned seed, const std::string& bundle)
         sent.push_back(i * gap + static_cast<int>(random() % static_cast<unsigned>(period)));
         const int key = 40 + i % 12;
         script.push_back({from + static_cast<uint64_t>(sent.back()), MidiMessage::make(0x90, 0, key, 100)});
-        script.push_back({from + static_cast<uint64_t>(sent.back() + 100), MidiMessage::make(0x80, 0, key, 0)});
+        script.push_back(
+            {from + static_cast<uint64_t>(sent.back() + 100), MidiMessage::make(0x80, 0, key, 0)});
     }
     if (!probe.run(script, from, notes * gap, notes * gap / 44100.0 + 10.0))
         std::fprintf(stderr, "period %d: the run did not end\n", period);
@@ -91,7 +92,8 @@ Figures measure(int period, int notes, unsigned seed, const std::string& bundle)
     std::ranges::sort(latencies);
     if (!latencies.empty()) {
         const auto rank = [&](double q) {
-            return latencies[std::min(latencies.size() - 1, static_cast<size_t>(q * double(latencies.size())))];
+            return latencies[std::min(latencies.size() - 1,
+                                      static_cast<size_t>(q * double(latencies.size())))];
         };
         f.p50 = rank(0.5);
         f.p99 = rank(0.99);
@@ -116,8 +118,8 @@ int main(int argc, char** argv) {
     testsupport::TempFolder folder("strumwell-midi-bench");
     testsupport::writeSampleBundle(folder.str(), [](int, int) { return std::vector<int16_t>(64, 8000); });
 
-    std::printf("MIDI note-on to first frame of sound, frames (%d notes, seed %u, jackd dummy 44100 Hz)\n", notes,
-                seed);
+    std::printf("MIDI note-on to first frame of sound, frames (%d notes, seed %u, jackd dummy 44100 Hz)\n",
+                notes, seed);
     std::printf("%8s %6s %6s %6s %10s %14s %8s\n", "period", "p50", "p99", "max", ">period", ">period+1ms",
                 "missing");
     for (int period : {64, 128, 256}) {

@@ -224,7 +224,8 @@ void ScaleGuitarView::hideFinger() {
 int ScaleGuitarView::midiBand() const {
     // The highest held note of the scale: a melody's.
     for (int band = scaleNumNotes_ - 1; band >= 0; --band)
-        if (const int sample = scaleNoteOffset_[band]; sample >= 0 && sample < 64 && (midiSamples() >> sample & 1))
+        if (const int sample = scaleNoteOffset_[band];
+            sample >= 0 && sample < 64 && (midiSamples() >> sample & 1))
             return band;
     return -1;
 }

@@ -49,25 +49,6 @@ EngineSettings resetSettings() {
 
 } // namespace
 
-int ScoreSong::patchForProgram(int program) {
-    switch (program) {
-    case 24:
-        return 0;
-    case 25:
-        return 1;
-    case 29:
-        return 2;
-    case 30:
-        return 3;
-    case 26:
-    case 27:
-    case 28:
-        return 4;
-    default:
-        return -1;
-    }
-}
-
 ScoreSong::Result ScoreSong::build(const std::vector<const ScoreTrack*>& tracks) {
     Result r;
     EngineSettings settings = resetSettings();
@@ -118,8 +99,8 @@ ScoreSong::Result ScoreSong::build(const std::vector<const ScoreTrack*>& tracks)
                 continue;
             const double t = std::max(0.0, c.seconds);
             if (c.kind == ScoreControl::Kind::Program) {
-                if (r.patch[g] < 0 && patchForProgram(static_cast<int>(c.value)) >= 0)
-                    r.patch[g] = patchForProgram(static_cast<int>(c.value));
+                if (r.patch[g] < 0 && MidiExport::patchForGmProgram(static_cast<int>(c.value)) >= 0)
+                    r.patch[g] = MidiExport::patchForGmProgram(static_cast<int>(c.value));
             } else if (c.kind == ScoreControl::Kind::Wah) {
                 const double v = std::clamp(c.value, 0.0, 127.0);
                 events.wah[g].emplace_back(t, static_cast<float>(0.05 + v / 127.0 * 0.45), kOverdub);

@@ -30,7 +30,5 @@ struct ScoreSong {
         std::array<int, 2> patch{-1, -1}; // the patch a program chose, -1 none (the default kept)
     };
 
-    // The engine patch of a General MIDI program, -1 when none plays it.
-    static int patchForProgram(int program);
     static Result build(const std::vector<const ScoreTrack*>& tracks);
 };

@@ -25,8 +25,7 @@ std::unique_ptr<ZipArchive> ZipArchive::open(std::span<const uint8_t> bytes, std
     zip_error_init(&zerror);
     // freep 0: the bytes stay the caller's.
     zip_source_t* source = zip_source_buffer_create(bytes.data(), bytes.size(), 0, &zerror);
-    zip_t* archive =
-        source != nullptr ? zip_open_from_source(source, ZIP_RDONLY, &zerror) : nullptr;
+    zip_t* archive = source != nullptr ? zip_open_from_source(source, ZIP_RDONLY, &zerror) : nullptr;
     if (archive == nullptr) {
         error = std::string("not a readable zip archive: ") + zip_error_strerror(&zerror);
         if (source != nullptr)

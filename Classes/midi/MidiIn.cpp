@@ -19,26 +19,6 @@ void MidiIn::setSettings(const MidiSettings& settings) {
     settings_ = settings;
 }
 
-int MidiIn::patchForProgram(int program) {
-    switch (program) {
-    case 24:
-        return 0;
-    case 25:
-        return 1;
-    case 26:
-    case 27:
-    case 28:
-        return 4;
-    case 29:
-        return 2;
-    case 30:
-    case 31:
-        return 3;
-    default:
-        return -1;
-    }
-}
-
 uint64_t MidiIn::soundingSamples(GuitarId guitar) const {
     return validGuitar(guitar) ? sounding_[static_cast<std::size_t>(guitar)].load(std::memory_order_relaxed)
                                : 0;
@@ -75,7 +55,7 @@ void MidiIn::handle(const MidiMessage& m) {
         break;
     case MidiMessage::kProgramChange: {
         const GuitarId guitar = now_.guitarOfChannel(channel);
-        const int patch = patchForProgram(d1);
+        const int patch = MidiExport::patchForGmProgram(d1);
         if (queue_ != nullptr && validGuitar(guitar) && patch >= 0) {
             Performer* performer = &performer_;
             queue_->post([performer, guitar, patch] { performer->setPatch(guitar, patch); });
@@ -101,7 +81,8 @@ void MidiIn::noteOn(int channel, int note, int velocity, int frame) {
     // nothing would ever release it.
     releaseHeld(channel, note);
     Held& held = held_[static_cast<std::size_t>(channel)][static_cast<std::size_t>(note)];
-    held.voice = performer_.playFromMidi(guitar, string, sampleNo, static_cast<float>(velocity) / 127.0f, frame);
+    held.voice =
+        performer_.playFromMidi(guitar, string, sampleNo, static_cast<float>(velocity) / 127.0f, frame);
     held.sustained = false;
     if (held.voice < 0)
         return; // no voice (every one busy and none may be cut off): nothing sounds, nothing lights

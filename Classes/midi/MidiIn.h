@@ -49,8 +49,6 @@ public:
     // none. Set before messages come.
     void setChangeObserver(std::function<void()> observer) { observer_ = std::move(observer); }
 
-    static int patchForProgram(int program);
-
 private:
     static constexpr int kChannels = 16;
     struct Held {

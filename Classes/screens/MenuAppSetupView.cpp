@@ -23,12 +23,9 @@ constexpr HitArea<Action> kAreas[] = {
 // the largest x): the channel mode, the two guitars side by side, song
 // playback, then the reconnect button under the status line.
 constexpr HitArea<Action> kMidiAreas[] = {
-    {{180, 76, 28, 328}, Action::StepMidiChannels},
-    {{146, 76, 28, 160}, Action::SendGuitar1},
-    {{146, 244, 28, 160}, Action::SendGuitar2},
-    {{112, 76, 28, 328}, Action::SendSongPlayback},
-    {{52, 76, 26, 170}, Action::ReconnectSound},
-    {kPageButton, Action::TurnPage},
+    {{180, 76, 28, 328}, Action::StepMidiChannels}, {{146, 76, 28, 160}, Action::SendGuitar1},
+    {{146, 244, 28, 160}, Action::SendGuitar2},     {{112, 76, 28, 328}, Action::SendSongPlayback},
+    {{52, 76, 26, 170}, Action::ReconnectSound},    {kPageButton, Action::TurnPage},
 };
 constexpr const char* kMidiCaptions[] = {"MIDI Channels", "Send Guitar 1", "Send Guitar 2",
                                          "Send Song Playback"};
@@ -84,8 +81,8 @@ std::span<const HitArea<Action>> MenuAppSetupView::midiAreas() {
 std::string MenuAppSetupView::midiStatusText(const std::string& status, int ignoredNotes) {
     std::string text = status.starts_with("MIDI") ? status : "MIDI: " + status;
     if (ignoredNotes > 0)
-        text += "; " + std::to_string(ignoredNotes) + (ignoredNotes == 1 ? " note" : " notes") +
-                " out of range";
+        text +=
+            "; " + std::to_string(ignoredNotes) + (ignoredNotes == 1 ? " note" : " notes") + " out of range";
     return text;
 }
 
@@ -152,21 +149,23 @@ MenuAppSetupView::MenuAppSetupView(ScreenHost* parent, SoundEngine* engine)
             add(labelWithText({mid, r.maxY() - 10 - (r.height - 20) * 0.15f}, (r.height - 20) * 0.3f, r.width,
                               14, TextAlignment::Right)));
     }
-    midiStatus_ = static_cast<Label*>(add(labelWithText({96 - kMidiCard.x, 240 - kMidiCard.y}, 328, 28, 12, TextAlignment::Left)));
+    midiStatus_ = static_cast<Label*>(
+        add(labelWithText({96 - kMidiCard.x, 240 - kMidiCard.y}, 328, 28, 12, TextAlignment::Left)));
     midiStatus_->setNumberOfLines(2);
     const Rect reconnect = local(kMidiAreas[4].rect);
     add(std::make_unique<Bar>(reconnect));
     add(labelWithText(reconnect.center(), reconnect.height, reconnect.width, 14, TextAlignment::Center,
                       "Reconnect Sound"));
-    reconnectAnswer_ = static_cast<Label*>(add(labelWithText({65 - kMidiCard.x, 326 - kMidiCard.y}, 152, 26, 11, TextAlignment::Left)));
+    reconnectAnswer_ = static_cast<Label*>(
+        add(labelWithText({65 - kMidiCard.x, 326 - kMidiCard.y}, 152, 26, 11, TextAlignment::Left)));
     reconnectAnswer_->setNumberOfLines(2);
     midiCard_->setHidden(true);
 
     auto pageButton = std::make_unique<Bar>(kPageButton);
     addSubview(pageButton.get());
     midiViews_.push_back(std::move(pageButton));
-    pageLabel_ = labelWithText(kPageButton.center(), kPageButton.height, kPageButton.width, 13,
-                               TextAlignment::Center);
+    pageLabel_ =
+        labelWithText(kPageButton.center(), kPageButton.height, kPageButton.width, 13, TextAlignment::Center);
     addSubview(pageLabel_.get());
     addSubview(&pressed_);
     showMidiPage(false);

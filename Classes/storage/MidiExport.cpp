@@ -199,6 +199,26 @@ int MidiExport::gmProgramForPatch(int patchNo) {
     }
 }
 
+int MidiExport::patchForGmProgram(int program) {
+    switch (program) {
+    case 24:
+        return 0;
+    case 25:
+        return 1;
+    case 26:
+    case 27:
+    case 28:
+        return 4;
+    case 29:
+        return 2;
+    case 30:
+    case 31:
+        return 3;
+    default:
+        return -1;
+    }
+}
+
 int MidiExport::guitarOfSample(int sampleNo) {
     if (sampleNo >= 0 && sampleNo < kGuitarSamples)
         return 0;

@@ -120,6 +120,10 @@ public:
     // overdriven 29, distortion 30, clean electric 27; the fallback patch
     // plays the nylon samples.
     static int gmProgramForPatch(int patchNo);
+    // The reverse, for MIDI coming in (live or from a file): the patch a
+    // General MIDI guitar program plays (24 nylon, 25 steel, 26-28 clean,
+    // 29 overdriven, 30-31 distortion), -1 for any other program.
+    static int patchForGmProgram(int program);
     // The guitar (0 or 1) whose patch a sample number belongs to, or -1 for
     // the noises and empty slots.
     static int guitarOfSample(int sampleNo);

@@ -64,7 +64,8 @@ TEST(SdlAudioOutput, PlaysThroughPulseAudioAndSoundsAgainAfterTheServerRestarts)
         output.setStatusHook(lines.hook());
         output.setRenderCallback(&Tone::render, &tone);
         output.start();
-        ASSERT_TRUE(waitFor([&] { return output.maxFramesPerBuffer() != SdlAudioOutput::kUnknownMaxFrames; }, 10));
+        ASSERT_TRUE(
+            waitFor([&] { return output.maxFramesPerBuffer() != SdlAudioOutput::kUnknownMaxFrames; }, 10));
         ASSERT_FALSE(output.usingFallback()) << "no PulseAudio device";
         expectTone(pulse.record(1.0));
 

@@ -28,14 +28,12 @@ class MidiTest : public ::testing::Test {
 protected:
     MidiTest() {
         engine.setNoteListener(&out);
-        engine.setGuitarVolume(0, 1.0f);
-        engine.setGuitarVolume(1, 1.0f);
+        for (int g : {0, 1})
+            engine.setGuitarVolume(g, 1.0f);
     }
     ~MidiTest() override { engine.setNoteListener(nullptr); }
     void mode(bool perString, bool sendSong = false) {
-        MidiSettings s;
-        s.channelPerString = perString;
-        s.sendSongPlayback = sendSong;
+        const MidiSettings s{.channelPerString = perString, .sendSongPlayback = sendSong};
         out.setSettings(s);
         in.setSettings(s);
         out.setPorts(&ports);
@@ -113,9 +111,7 @@ TEST_F(MidiTest, SongsSilencedGuitarsAndMidiEchoesAreNotSent) {
     engine.setWhammyForGuitar(0, 0.2f, NoteListener::Source::Song);
     performer.playFromMidi(0, -1, 4, 1.0f);
     EXPECT_EQ(ports.take(), Lines{});
-    MidiSettings s;
-    s.sendGuitar = {false, true};
-    out.setSettings(s);
+    out.setSettings({.sendGuitar = {false, true}});
     performer.play(0, 5);
     EXPECT_EQ(ports.take(), Lines{});
 }
@@ -141,11 +137,10 @@ TEST_F(MidiTest, IncomingMessagesPlayAndRecordTheGuitars) {
     in.handle(msg(MidiMessage::kNoteOn, 5, 50, 100)); // a channel no guitar listens on
     EXPECT_EQ(in.ignoredNotes(), 2);
     const int a = voiceOf(12), b = voiceOf(55);
-    ASSERT_GE(a, 0);
-    ASSERT_GE(b, 0);
+    ASSERT_TRUE(a >= 0 && b >= 0);
     EXPECT_NEAR(engine.voiceState(b).requiredVolume, 64.0 / 127.0, 1e-6);
-    EXPECT_EQ(in.soundingSamples(0), uint64_t{1} << 12);
-    EXPECT_EQ(in.soundingSamples(1), uint64_t{1} << 7);
+    EXPECT_EQ(std::pair(in.soundingSamples(0), in.soundingSamples(1)),
+              std::pair(uint64_t{1} << 12, uint64_t{1} << 7));
 
     in.handle(msg(MidiMessage::kPitchBend, 0, 0x7f, 0x7f)); // top of a 2-semitone wheel
     EXPECT_NEAR(engine.voiceState(a).requiredPitch, std::exp2(2.0 * 8191 / 8192 / 12.0), 1e-5);

@@ -43,8 +43,9 @@ TEST(CommandLine, ReadsEveryOptionAndRefusesBadOnesWithAMessage) {
     EXPECT_EQ(
         std::tuple(c.documentsFolder, c.cachesFolder, c.bundleFolder, c.screenshotFile, c.latencyLogFile),
         std::tuple("/d", "/c", "/b", "s.png", "l.txt"));
-    EXPECT_EQ(std::tuple(c.headless, c.screen, c.audioBufferFrames, c.listScreens, c.audio, CommandLine().audio),
-              std::tuple(true, 5, 256, true, "jack", "sdl"));
+    EXPECT_EQ(
+        std::tuple(c.headless, c.screen, c.audioBufferFrames, c.listScreens, c.audio, CommandLine().audio),
+        std::tuple(true, 5, 256, true, "jack", "sdl"));
     // A missing value names its option; a bad one is quoted.
     for (auto [option, value] : {std::pair{"--frobnicate", ""},
                                  {"--screen", "3"},

@@ -10,7 +10,9 @@
 using namespace std::chrono_literals;
 
 // Waits for cond, up to a generous limit; false if it never came.
-static bool waitFor(const std::function<bool()>& cond) { return testsupport::waitFor(cond, 10.0); }
+static bool waitFor(const std::function<bool()>& cond) {
+    return testsupport::waitFor(cond, 10.0);
+}
 
 // On the injected clock: the thread sleeps with no timeout while idle,
 // however the clock moves; an operation wakes it, and playing, it follows

@@ -5,6 +5,7 @@
 
 #include "audio/EffectsChain.h"
 #include "audio/SoundEngine.h"
+#include "midi/MidiLink.h"
 #include "screens/DelayEffectSetupView.h"
 #include "screens/FuzzEffectSetupView.h"
 #include "screens/InAppSupport.h"
@@ -15,7 +16,6 @@
 #include "screens/MenuEffectsSetupView.h"
 #include "screens/MenuSetupGuitarPatchView.h"
 #include "screens/WahEffectSetupView.h"
-#include "midi/MidiLink.h"
 #include "support/Files.h"
 
 namespace {

@@ -34,9 +34,9 @@ public:
         const std::string dir = folder_.str();
         std::filesystem::remove(socket()); // a crashed daemon's
         process_.spawn({"env", "HOME=" + dir, "XDG_RUNTIME_DIR=" + dir, "PULSE_RUNTIME_PATH=" + dir,
-                        "PULSE_STATE_PATH=" + dir, "XDG_CONFIG_HOME=" + dir, "pulseaudio", "-n", "--daemonize=no",
-                        "--exit-idle-time=-1", "--disallow-exit", "--use-pid-file=no", "--disable-shm=yes", "-F",
-                        folder_.file("script.pa")});
+                        "PULSE_STATE_PATH=" + dir, "XDG_CONFIG_HOME=" + dir, "pulseaudio", "-n",
+                        "--daemonize=no", "--exit-idle-time=-1", "--disallow-exit", "--use-pid-file=no",
+                        "--disable-shm=yes", "-F", folder_.file("script.pa")});
         if (!waitFor([this] { return std::filesystem::exists(socket()); }, 10.0)) {
             skip_ = "pulseaudio did not start";
             return false;

@@ -138,8 +138,8 @@ std::string JackAudioOutput::connectLocked() {
     const std::string server = options_.serverName.empty() ? "" : " '" + options_.serverName + "'";
     jack_status_t status{};
     const int flags = JackNoStartServer | (options_.serverName.empty() ? 0 : JackServerName);
-    jack_client_t* client = jack_client_open(kPortName, static_cast<jack_options_t>(flags), &status,
-                                             options_.serverName.c_str());
+    jack_client_t* client =
+        jack_client_open(kPortName, static_cast<jack_options_t>(flags), &status, options_.serverName.c_str());
     bool ok = client != nullptr;
     if (ok) {
         client_ = client;
@@ -161,14 +161,15 @@ std::string JackAudioOutput::connectLocked() {
         if (lost_ || !audioOn_.load())
             return "";
         lost_ = true;
-        return "JACK: no server" + server + " to play through; playing on without sound, trying again every " +
+        return "JACK: no server" + server +
+               " to play through; playing on without sound, trying again every " +
                std::to_string(static_cast<int>(options_.retrySeconds)) + " s";
     }
     connected_.store(true);
     stopFallbackLocked();
     if (options_.connectToPlayback) {
-        if (const char** ports =
-                jack_get_ports(client, nullptr, JACK_DEFAULT_AUDIO_TYPE, JackPortIsPhysical | JackPortIsInput)) {
+        if (const char** ports = jack_get_ports(client, nullptr, JACK_DEFAULT_AUDIO_TYPE,
+                                                JackPortIsPhysical | JackPortIsInput)) {
             for (int c = 0; c < 2 && ports[0]; ++c)
                 jack_connect(client, jack_port_name(audioOut_[c]), ports[ports[1] ? c : 0]);
             jack_free(ports);
@@ -226,7 +227,8 @@ void JackAudioOutput::ensureSupervisor() {
 
 void JackAudioOutput::supervise() {
     using Clock = std::chrono::steady_clock;
-    const auto retry = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(options_.retrySeconds));
+    const auto retry =
+        std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(options_.retrySeconds));
     auto nextTry = Clock::now() + retry;
     std::unique_lock<std::mutex> state(superviseMutex_);
     while (!quit_) {

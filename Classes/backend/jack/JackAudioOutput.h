@@ -35,7 +35,7 @@ class NullAudioOutput;
 class JackAudioOutput : public AudioOutput, public MidiPorts {
 public:
     struct Options {
-        std::string serverName;       // empty: the default server ($JACK_DEFAULT_SERVER)
+        std::string serverName;        // empty: the default server ($JACK_DEFAULT_SERVER)
         bool connectToPlayback = true; // wire out_1/2 to the first physical playback ports
         double retrySeconds = 2.0;
     };
@@ -118,7 +118,7 @@ private:
     std::unique_ptr<NullAudioOutput> fallback_;
     bool lost_ = false; // a "lost" line was said and no "back" since
 
-    std::atomic<bool> audioOn_{false};   // between start() and stop()
+    std::atomic<bool> audioOn_{false};    // between start() and stop()
     std::atomic<bool> serverGone_{false}; // set by JACK's shutdown handler only
     std::atomic<bool> connected_{false};
     std::atomic<bool> usingFallback_{false};

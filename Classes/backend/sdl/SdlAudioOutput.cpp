@@ -164,7 +164,8 @@ void SdlAudioOutput::installLocked(SDL_AudioDeviceID device, const SDL_AudioSpec
     const int frames = obtained.samples > 0 ? obtained.samples : bufferFrames_;
     maxFrames_.store(frames, std::memory_order_release);
     // SDL reports no latency of its own beyond the buffer it granted.
-    LatencyProbe::setDeviceLatency(static_cast<double>(frames) / (obtained.freq > 0 ? obtained.freq : kSampleRate));
+    LatencyProbe::setDeviceLatency(static_cast<double>(frames) /
+                                   (obtained.freq > 0 ? obtained.freq : kSampleRate));
     LatencyProbe::resetSchedule();
     SDL_PauseAudioDevice(device_, 0);
 }
@@ -202,13 +203,15 @@ void SdlAudioOutput::watch(bool needDriver) {
             startFallbackLocked();
         }
     }
-    const auto retryEvery = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(kRetrySeconds));
+    const auto retryEvery =
+        std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(kRetrySeconds));
     auto nextTry = Clock::now() + retryEvery;
     bool lost = false;
     while (retry) {
         {
             std::unique_lock<std::mutex> state(wakeMutex_);
-            if (wake_.wait_for(state, std::chrono::milliseconds(100), [this] { return stopRequested_.load(); }))
+            if (wake_.wait_for(state, std::chrono::milliseconds(100),
+                               [this] { return stopRequested_.load(); }))
                 return;
         }
         std::string line;

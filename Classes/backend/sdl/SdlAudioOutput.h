@@ -5,8 +5,8 @@
 #include <condition_variable>
 #include <functional>
 #include <memory>
-#include <string>
 #include <mutex>
+#include <string>
 #include <thread>
 
 #include "system/AudioOutput.h"
