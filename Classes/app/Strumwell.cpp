@@ -27,6 +27,7 @@
 #include "guitars/GuitarScreenView.h"
 #include "midi/MidiLink.h"
 #include "performer/Performer.h"
+#include "recorder/SongOptions.h"
 #include "recorder/Recorder.h"
 #include "screens/ManualPages.h"
 #include "song/Tab.h"
@@ -76,7 +77,9 @@ struct Strumwell::Screens {
 
 Strumwell::Strumwell() : Strumwell(Options{}) {}
 
-Strumwell::Strumwell(Options options) : options_(std::move(options)), screens_(std::make_unique<Screens>()) {}
+Strumwell::Strumwell(Options options)
+    : options_(std::move(options)), songOptions_(std::make_unique<SongOptions>()),
+      screens_(std::make_unique<Screens>()) {}
 
 Strumwell::~Strumwell() {
     // Screens hold references to the model objects and to the transition
@@ -157,6 +160,7 @@ void Strumwell::applicationDidFinishLaunching(Application& application) {
     tab_ = std::make_unique<Tab>();
     fileManager_ =
         std::make_unique<FileManager>(tab_.get(), recorder_.get(), soundEngine_.get(), documentsFolder_);
+    fileManager_->setSongOptions(songOptions_.get());
 
     ScreenEntry::Made mainMenu = findScreenEntry(kMainMenu)->create(*this);
     screens_->mainMenu = mainMenu.view.get();
@@ -378,6 +382,7 @@ int Strumwell::currentGuitar() const {
 
 void Strumwell::setCurrentGuitar(int guitar) {
     currentGuitar_.store(guitar, std::memory_order_relaxed);
+    songOptions_->setTabGuitar(guitar);
     // The tilt moves the pedals of the guitar in the player's hands.
     if (performer_)
         performer_->setGuitar(guitar);

@@ -98,6 +98,7 @@ public:
     void setMidiSettings(const MidiSettings& settings) override;
     // JACK: connects now. SDL: its watcher already retries every 2 s.
     std::string reconnectSound() override;
+    SongOptions* songOptions() const override { return songOptions_.get(); }
 
     // False when another program holds the documents folder: this one then
     // does nothing but say so and quit.
@@ -181,6 +182,7 @@ private:
     std::unique_ptr<MidiLink> midiLink_;
     // A redraw for MIDI's notes is already queued (set on the MIDI thread).
     std::atomic<bool> midiRedrawQueued_{false};
+    std::unique_ptr<SongOptions> songOptions_;
     std::unique_ptr<FileManager> fileManager_;
     std::unique_ptr<Tab> tab_;
     std::unique_ptr<Screens> screens_;

@@ -23,6 +23,7 @@ constexpr Reason kReasons[] = {
     {"RecorderFailure-1", "the recorder section is cut short"},
     {"RecorderFailure-2", "the recorder section is damaged"},
     {"SoundEngineFailure-1", "the sound settings section is cut short"},
+    {"TuningFailure-1", "the tuning section is cut short"},
     {"PictureTooLarge", "the picture is larger than any picture the program uses"},
     {"PictureUnknown", "it is not a PNG or JPEG picture"},
 };

@@ -11,7 +11,7 @@
 namespace SongVersion {
 
 // The version every save writes.
-constexpr int32_t kCurrent = 2;
+constexpr int32_t kCurrent = 3;
 // The oldest version written; files before the header existed are version 0.
 constexpr int32_t kOldest = 0;
 
@@ -19,6 +19,13 @@ constexpr int32_t kOldest = 0;
 // events unknown (nothing of them is shown, loaded or exported).
 constexpr bool recorderSectionKnown(int32_t version) {
     return version >= kOldest && version <= kCurrent;
+}
+// Versions with a fourth section in songs (tunings, capo and the beat), and
+// in tab files the tab section behind a length followed by the tab's tuning.
+// Earlier ones read as standard tuning, no capo and no tempo.
+constexpr int32_t kFirstWithOptions = 3;
+constexpr bool optionsSectionKnown(int32_t version) {
+    return version >= kFirstWithOptions && version <= kCurrent;
 }
 // Versions whose engine section is read; any other leaves the settings as
 // they are (a load) or unknown (`dump`, `export`).

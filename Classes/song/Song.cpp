@@ -36,6 +36,7 @@ void SongEvents::keepFirstNoteEvents(std::size_t limit) {
 
 bool Song::operator==(const Song& other) const {
     return version == other.version && tab == other.tab && events == other.events &&
+           tunings == other.tunings && timing == other.timing &&
            engine.has_value() == other.engine.has_value() &&
            (!engine || engine->write() == other.engine->write());
 }

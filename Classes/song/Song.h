@@ -7,8 +7,10 @@
 
 #include "audio/EngineSettings.h"
 #include "core/GuitarId.h"
+#include "song/GuitarTuning.h"
 #include "song/Note.h"
 #include "song/PitchChange.h"
+#include "song/SongTiming.h"
 #include "song/Tab.h"
 #include "song/WahChange.h"
 #include "song/WhammyBarChange.h"
@@ -61,6 +63,11 @@ struct Song {
     Tab tab;
     std::optional<SongEvents> events;
     std::optional<EngineSettings> engine;
+    // Each guitar's tuning and capo, and the song's beat. A file from before
+    // they were kept reads as standard tuning, no capo and no tempo. A tab
+    // file keeps one tuning, the one the tab was written for: tunings[0].
+    std::array<GuitarTuning, kGuitars> tunings{};
+    SongTiming timing;
 
     // Engines compare by their saved bytes.
     bool operator==(const Song& other) const;

@@ -22,6 +22,7 @@
 #include "core/StrumwellFailure.h"
 #include "core/WholeFileWriter.h"
 #include "recorder/Recorder.h"
+#include "recorder/SongOptions.h"
 #include "song/Tab.h"
 #include "storage/SongCodec.h"
 
@@ -92,6 +93,8 @@ std::vector<uint8_t> FileManager::createSongSaveBuffer() const {
     Song song = recorder_->snapshot();
     song.tab = *tab_;
     song.engine = soundEngine_->settings();
+    if (options_ != nullptr)
+        options_->fill(song);
     return SongCodec::writeSong(song);
 }
 
@@ -114,11 +117,17 @@ bool FileManager::restoreSongFromSaveBuffer(const uint8_t* bytes, size_t size) {
     recorder_->load(song);
     if (song.engine)
         soundEngine_->applySettings(*song.engine);
+    if (options_ != nullptr)
+        options_->load(song);
     return true;
 }
 
 std::vector<uint8_t> FileManager::createTabSaveBuffer() const {
-    return SongCodec::writeTab(*tab_);
+    Song song;
+    song.tab = *tab_;
+    if (options_ != nullptr)
+        options_->fillTab(song);
+    return SongCodec::writeTab(song);
 }
 
 template <class Build>
@@ -184,7 +193,10 @@ bool FileManager::loadTab(const std::string& filename) {
 bool FileManager::loadTabFromBuffer(const uint8_t* bytes, size_t size) {
     return guardedLoad(size == 0, [&] {
         // Read whole first, so that a damaged file leaves the tab as it was.
-        *tab_ = SongCodec::readTab(bytes, size).tab;
+        Song song = SongCodec::readTab(bytes, size);
+        *tab_ = std::move(song.tab);
+        if (options_ != nullptr)
+            options_->loadTab(song);
         return true;
     });
 }
@@ -223,6 +235,8 @@ void FileManager::resetState() {
     tab_->resetState();
     recorder_->resetState();
     soundEngine_->resetState();
+    if (options_ != nullptr)
+        options_->load(Song());
 }
 
 int32_t FileManager::numNotesToSave() const {

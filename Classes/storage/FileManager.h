@@ -10,6 +10,7 @@
 class Tab;
 class Recorder;
 class SoundEngine;
+class SongOptions;
 
 // Turns the three long-lived model objects into files and back, through a
 // Song value and its codec (storage/SongCodec, which lays out the files):
@@ -37,6 +38,11 @@ public:
 
     // UI thread. documentsFolder + "/" + filename (the name is taken as it is).
     std::string getPathFromFilename(const std::string& filename) const;
+    // UI thread, before any save or load. The tunings and beat saved with
+    // songs and tabs (not owned); without it they are written as standard
+    // tuning and the default beat, and loads leave them out.
+    void setSongOptions(SongOptions* options) { options_ = options; }
+
     // UI thread. The documents folder given at construction.
     const std::string& documentsFolder() const { return documentsFolder_; }
 
@@ -59,7 +65,8 @@ public:
     // returns false; a section reader's StrumwellFailure is passed on to the
     // caller (loadStateFromBuffer catches it). Either way nothing changed.
     bool restoreSongFromSaveBuffer(const uint8_t* bytes, size_t size);
-    // UI thread. "VERSION2" followed by the tab section.
+    // UI thread. The version header followed by the tab section and the
+    // tab guitar's tuning.
     std::vector<uint8_t> createTabSaveBuffer() const;
 
     // UI thread. Writes the song buffer to the named file; false when the
@@ -86,7 +93,8 @@ public:
     // right now. Returns how many files were removed.
     int removeStaleTemporaryFiles();
 
-    // UI thread. Resets the tab, the recorder and the engine, in that order.
+    // UI thread. Resets the tab, the recorder and the engine, in that order,
+    // then the tunings and beat.
     void resetState();
     // UI thread. Half the recorder's event count.
     int32_t numNotesToSave() const;
@@ -126,6 +134,7 @@ private:
     Tab* tab_;
     Recorder* recorder_;
     SoundEngine* soundEngine_;
+    SongOptions* options_ = nullptr;
     std::string documentsFolder_;
     std::ostream* diagnostics_;
     std::string lastFailure_;

@@ -3,6 +3,7 @@
 #include "core/ByteWriter.h"
 #include "core/SongVersion.h"
 #include "storage/RecorderSection.h"
+#include "storage/SongOptionsSection.h"
 #include "storage/SongSections.h"
 #include "storage/VersionHeader.h"
 
@@ -21,6 +22,12 @@ Song SongCodec::readSong(const uint8_t* bytes, size_t size, int eventLimit) {
     sections.nextOrFail(section, sectionSize);
     if (SongVersion::engineSectionKnown(song.version))
         song.engine = EngineSettings::read(section, sectionSize, song.version);
+    if (SongVersion::optionsSectionKnown(song.version)) {
+        sections.nextOrFail(section, sectionSize);
+        SongOptionsSection::read(section, sectionSize, song);
+    } else {
+        song.timing.tempo = SongTiming::kNoTempo;
+    }
     return song;
 }
 
@@ -28,7 +35,19 @@ Song SongCodec::readTab(const uint8_t* bytes, size_t size) {
     Song song;
     const VersionHeader header = VersionHeader::read(bytes, size);
     song.version = header.version;
-    song.tab.restoreFromSaveTabBuffer(bytes + header.dataOffset, size - header.dataOffset, song.version);
+    if (!SongVersion::optionsSectionKnown(song.version)) {
+        song.tab.restoreFromSaveTabBuffer(bytes + header.dataOffset, size - header.dataOffset, song.version);
+        song.timing.tempo = SongTiming::kNoTempo;
+        return song;
+    }
+    SongSections sections(bytes, size, header.dataOffset);
+    const uint8_t* section = nullptr;
+    size_t sectionSize = 0;
+    sections.nextOrFail(section, sectionSize);
+    song.tab.restoreFromSaveTabBuffer(section, sectionSize, song.version);
+    sections.nextOrFail(section, sectionSize);
+    song.tunings[0] = SongOptionsSection::readTuning(section, sectionSize);
+    song.timing.tempo = SongTiming::kNoTempo;
     return song;
 }
 
@@ -46,11 +65,24 @@ std::vector<uint8_t> SongCodec::writeSong(const Song& song) {
         const std::vector<uint8_t> zeroes = EngineSettings().write();
         engineSection = EngineSettings::read(zeroes.data(), zeroes.size(), SongVersion::kCurrent).write();
     }
-    ByteWriter w(VersionHeader::kSize + 12 + tabSection.size() + recorderSection.size() +
-                 engineSection.size());
+    const std::vector<uint8_t> optionsSection = SongOptionsSection::write(song);
+    ByteWriter w(VersionHeader::kSize + 16 + tabSection.size() + recorderSection.size() +
+                 engineSection.size() + optionsSection.size());
     VersionHeader::write(w);
-    for (const std::vector<uint8_t>* section :
-         std::initializer_list<const std::vector<uint8_t>*>{&tabSection, &recorderSection, &engineSection}) {
+    for (const std::vector<uint8_t>* section : std::initializer_list<const std::vector<uint8_t>*>{
+             &tabSection, &recorderSection, &engineSection, &optionsSection}) {
+        w.i32(static_cast<int32_t>(section->size()));
+        w.bytes(section->data(), section->size());
+    }
+    return w.take();
+}
+
+std::vector<uint8_t> SongCodec::writeTab(const Song& song) {
+    const std::vector<uint8_t> tabSection = song.tab.createSaveTabBuffer();
+    const std::vector<uint8_t> tuning = SongOptionsSection::writeTuning(song.tunings[0]);
+    ByteWriter w(VersionHeader::kSize + 8 + tabSection.size() + tuning.size());
+    VersionHeader::write(w);
+    for (const std::vector<uint8_t>* section : {&tabSection, &tuning}) {
         w.i32(static_cast<int32_t>(section->size()));
         w.bytes(section->data(), section->size());
     }
@@ -58,9 +90,7 @@ std::vector<uint8_t> SongCodec::writeSong(const Song& song) {
 }
 
 std::vector<uint8_t> SongCodec::writeTab(const Tab& tab) {
-    const std::vector<uint8_t> tabSection = tab.createSaveTabBuffer();
-    ByteWriter w(VersionHeader::kSize + tabSection.size());
-    VersionHeader::write(w);
-    w.bytes(tabSection.data(), tabSection.size());
-    return w.take();
+    Song song;
+    song.tab = tab;
+    return writeTab(song);
 }

@@ -8,6 +8,8 @@ class Performer;
 class SoundEngine;
 class MainThreadQueue;
 class MidiLink;
+class Practice;
+class SongOptions;
 struct MidiSettings;
 
 // What a screen or a guitar may ask of the application that shows it: the
@@ -87,6 +89,12 @@ public:
     // The player asks for the sound output to be brought back now; returns
     // the line that answers the press.
     virtual std::string reconnectSound() { return std::string(); }
+    // Loop, speed, trainer and metronome of song playback; null in hosts of
+    // screens tested alone.
+    virtual Practice* practice() const { return nullptr; }
+    // Each guitar's tuning and capo and the song's beat; null in hosts of
+    // screens tested alone.
+    virtual SongOptions* songOptions() const { return nullptr; }
 
 protected:
     ~ScreenHost() = default;
