@@ -7,6 +7,7 @@
 
 #include "core/BoundedFile.h"
 #include "core/FailureText.h"
+#include "core/SongVersion.h"
 #include "core/StrumwellFailure.h"
 #include "song/Song.h"
 #include "storage/EngineSectionContents.h"
@@ -83,6 +84,32 @@ void printRecorder(std::ostream& out, const std::optional<SongEvents>& events) {
     out << "]\n  }";
 }
 
+void printTuning(std::ostream& out, const GuitarTuning& t) {
+    out << "{\"name\": \"" << t.name() << "\", \"openSamples\": [";
+    for (size_t s = 0; s < t.openSample.size(); ++s)
+        out << (s ? ", " : "") << t.openSample[s];
+    out << "], \"capo\": " << t.capo << "}";
+}
+
+// Only files that keep them show the tunings and the beat, so the dump of an
+// older file reads as it always did.
+void printOptions(std::ostream& out, const Song& song, bool tabFile) {
+    if (!SongVersion::optionsSectionKnown(song.version))
+        return;
+    if (tabFile) {
+        out << ",\n  \"tuning\": ";
+        printTuning(out, song.tunings[0]);
+        return;
+    }
+    out << ",\n  \"tunings\": [";
+    for (size_t g = 0; g < song.tunings.size(); ++g) {
+        out << (g ? ",\n    " : "\n    ");
+        printTuning(out, song.tunings[g]);
+    }
+    out << "\n  ],\n  \"beat\": {\"tempo\": " << song.timing.tempo
+        << ", \"beatsPerBar\": " << song.timing.beatsPerBar << "}";
+}
+
 void printEngine(std::ostream& out, const std::optional<EngineSettings>& engine) {
     out << "  \"engine\": ";
     if (engine)
@@ -145,6 +172,7 @@ int DumpCommand::dumpBytes(const uint8_t* bytes, size_t size, bool tabFile, std:
         json << ",\n";
         printEngine(json, song.engine);
     }
+    printOptions(json, song, tabFile);
     json << "\n}\n";
     out << json.str();
     return 0;

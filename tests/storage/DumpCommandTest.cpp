@@ -69,10 +69,19 @@ TEST(DumpCommand, SongStateAndTabFilesExactly) {
     writeFile(folder.file("Song.SAV"), songBuffer("VERSION2", tab, rec, engine));
     // The fields of parts newer than the file are shown as a song saved with
     // fresh settings shows them.
-    writeFile(folder.file("Fresh.SAV"), songBuffer(kWrittenHeader, tab, rec, EngineSettings{}.write()));
+    writeFile(folder.file("Fresh.SAV"), songBuffer("VERSION2", tab, rec, EngineSettings{}.write()));
     const std::string newer =
         after(runCommand(DumpCommand::run, {folder.file("Fresh.SAV")}).out, "pitchBendOn");
     EXPECT_THAT(newer, testing::EndsWith("\n  }\n}\n"));
+    // A file of this build adds the tunings and the beat; a file with another
+    // version number is read as its version says.
+    writeFile(folder.file("Tuned.SAV"), writtenSong(tab, rec, EngineSettings{}.write(),
+                                                    optionsSection(96, 3, {0, 7, 12, 17, 19, 24, 2})));
+    EXPECT_THAT(runCommand(DumpCommand::run, {folder.file("Tuned.SAV")}).out,
+                testing::EndsWith("\n  },\n  \"tunings\": [\n    {\"name\": \"DADGAD\", \"openSamples\": "
+                                  "[0, 7, 12, 17, 19, 24], \"capo\": 2},\n    {\"name\": \"Standard\", "
+                                  "\"openSamples\": [2, 7, 12, 17, 21, 26], \"capo\": 0}\n  ],\n  \"beat\": "
+                                  "{\"tempo\": 96, \"beatsPerBar\": 3}\n}\n"));
     EXPECT_EQ(runCommand(DumpCommand::run, {folder.file("Song.SAV")}),
               (CommandRun{0, kSongJson + newer, ""}));
     // A tab file by its name, or the same bytes named otherwise with --tab; a bare section is version 0.
@@ -84,4 +93,9 @@ TEST(DumpCommand, SongStateAndTabFilesExactly) {
               (CommandRun{0, "{\n  \"kind\": \"tab\",\n  \"version\": 2" + tabJson, ""}));
     EXPECT_EQ(runCommand(DumpCommand::run, {"--tab", folder.file("riff.bin")}).out,
               "{\n  \"kind\": \"tab\",\n  \"version\": 0" + tabJson);
+    writeFile(folder.file("Drop.TAB"), writtenTab(tab, {0, 7, 12, 17, 21, 26, 3}));
+    EXPECT_EQ(runCommand(DumpCommand::run, {folder.file("Drop.TAB")}).out,
+              "{\n  \"kind\": \"tab\",\n  \"version\": " + kWrittenHeader.substr(7) +
+                  tabJson.substr(0, tabJson.size() - 3) +
+                  ",\n  \"tuning\": {\"name\": \"Drop D\", \"openSamples\": [0, 7, 12, 17, 21, 26], \"capo\": 3}\n}\n");
 }

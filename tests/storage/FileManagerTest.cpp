@@ -60,8 +60,8 @@ TEST_F(FileManagerTest, SavedFilesHaveTheirLayoutAndLoadBackToTheSameBytes) {
     ASSERT_TRUE(model.files.saveTab("empty.TAB"));
     EXPECT_EQ(
         readFile(folder.file("system.state")),
-        songBuffer(kWrittenHeader, Bytes{0, 0, 0, 0}, model.savedEvents(), engineSection(model.engine)));
-    EXPECT_EQ(readFile(folder.file("empty.TAB")), pack(kWrittenHeader, Bytes{0, 0, 0, 0}));
+        writtenSong(Bytes{0, 0, 0, 0}, model.savedEvents(), engineSection(model.engine)));
+    EXPECT_EQ(readFile(folder.file("empty.TAB")), writtenTab(Bytes{0, 0, 0, 0}));
 
     fillModel(model);
     ASSERT_TRUE(model.files.saveState("round.SAV"));
@@ -185,13 +185,15 @@ TEST_F(FileManagerTest, DamagedSongsAreRefusedByEveryReaderWithTheirReason) {
 TEST_F(FileManagerTest, DamagedTabsAreRefusedAndTabLoadsNeverTouchSongOrEngine) {
     fillModel(model);
     const Bytes before = pack(model.savedEvents(), engineSection(model.engine));
-    const Bytes good = pack(kWrittenHeader, oneColumnTab("xx0232"));
+    const Bytes good = writtenTab(oneColumnTab("xx0232"));
+    const Bytes older = pack("VERSION2", oneColumnTab("xx0232"));
     writeFile(folder.file("good.TAB"), good);
     EXPECT_TRUE(model.files.loadTab("good.TAB"));
     EXPECT_EQ(model.files.createTabSaveBuffer(), good);
     for (const auto& [name, bytes, reason] :
-         {std::tuple<const char*, Bytes, std::string>{"cut.TAB", Bytes(good.begin(), good.end() - 3),
+         {std::tuple<const char*, Bytes, std::string>{"cut.TAB", Bytes(older.begin(), older.end() - 3),
                                                       "TabFailure-2"},
+          {"tuning cut.TAB", Bytes(good.begin(), good.end() - 3), "Error loading file"},
           {"count cut.TAB", pack("VERSION2", uint8_t(1), uint8_t(0)), "TabFailure-1"},
           {"empty.TAB", {}, "Empty file"},
           {"missing.TAB", {}, "FileNotFound"}}) {

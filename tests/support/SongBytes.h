@@ -127,9 +127,29 @@ inline Bytes recorderSection(const std::vector<Note>& notes, const std::vector<P
     return s.version2();
 }
 
+// A tuning as files keep it (six open strings' samples, low E first, then the
+// capo), and the section after the engine's from version 3 on: the tempo,
+// the beats per bar and each guitar's tuning.
+inline const Bytes kStandardTuning = {2, 7, 12, 17, 21, 26, 0};
+inline Bytes optionsSection(int16_t tempo = 120, uint8_t beatsPerBar = 4, const Bytes& guitar1 = kStandardTuning,
+                            const Bytes& guitar2 = kStandardTuning) {
+    return pack(tempo, beatsPerBar, guitar1, guitar2);
+}
+
 // Joins a header (or none) and sections into a song buffer.
 inline Bytes songBuffer(const std::string& header, const Bytes& tab, const Bytes& recorder,
                         const Bytes& engine) {
     return pack(header, static_cast<int32_t>(tab.size()), tab, static_cast<int32_t>(recorder.size()),
                 recorder, static_cast<int32_t>(engine.size()), engine);
+}
+
+// A song and a tab file as this build writes them.
+inline Bytes writtenSong(const Bytes& tab, const Bytes& recorder, const Bytes& engine,
+                         const Bytes& options = optionsSection()) {
+    Bytes b = songBuffer(kWrittenHeader, tab, recorder, engine);
+    put(b, static_cast<int32_t>(options.size()), options);
+    return b;
+}
+inline Bytes writtenTab(const Bytes& tab, const Bytes& tuning = kStandardTuning) {
+    return pack(kWrittenHeader, static_cast<int32_t>(tab.size()), tab, static_cast<int32_t>(tuning.size()), tuning);
 }
