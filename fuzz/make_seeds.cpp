@@ -48,10 +48,15 @@ int main(int argc, char** argv) {
         write(target, "song.SAV", full);
         write(target, "version0.SAV", songBuffer("", tabSection, recV0, engineV0));
         write(target, "version7.state", songBuffer("VERSION7", tabSection, Bytes(12, 0xee), Bytes(72, 0xee)));
+        // Guitar 2 in DADGAD with a capo on 2, at 96 beats per minute in 3.
+        write(target, "tuned.SAV", writtenSong(tabSection, rec, engine, optionsSection(96, 3, kStandardTuning,
+                                                                                       {0, 7, 12, 17, 19, 24, 2})));
     }
     write("fuzz_tab", "empty.TAB", emptyTab);
     write("fuzz_tab", "chords.TAB", tabFile);
     write("fuzz_tab", "version0.TAB", tabSection);
+    write("fuzz_tab", "version2.TAB", pack("VERSION2", tabSection));
+    write("fuzz_tab", "dropD.TAB", writtenTab(tabSection, {0, 7, 12, 17, 21, 26, 0}));
     write("fuzz_sections", "tab", pack(uint8_t(0), uint8_t(2), tabSection));
     write("fuzz_sections", "recorder", pack(uint8_t(1), uint8_t(2), rec));
     write("fuzz_sections", "recorder0", pack(uint8_t(1), uint8_t(0), recV0));

@@ -1,11 +1,13 @@
 #pragma once
 // The song model with no device and no thread: a tab, a recorder and a sound
-// engine on a manual clock, and a file manager over a documents folder.
+// engine on a manual clock, the tunings and beat, and a file manager over a
+// documents folder.
 #include <sstream>
 #include <string>
 
 #include "audio/SoundEngine.h"
 #include "recorder/Recorder.h"
+#include "recorder/SongOptions.h"
 #include "song/Tab.h"
 #include "storage/FileManager.h"
 #include "storage/RecorderSection.h"
@@ -22,6 +24,7 @@ struct SongModel {
         : clock(start), engine(nullptr, output, bundle, clock), recorder(nullptr, &engine, clock, false),
           files(&tab, &recorder, &engine, docs) {
         files.setDiagnosticStream(diagnostics);
+        files.setSongOptions(&options);
         files.resetState();
     }
 
@@ -41,6 +44,7 @@ struct SongModel {
     Tab tab;
     SoundEngine engine;
     Recorder recorder;
+    SongOptions options;
     FileManager files;
 };
 
