@@ -30,9 +30,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     const Bytes first = model.files.createTabSaveBuffer();
     Tab other;
+    SongOptions otherOptions;
     FileManager files(&other, nullptr, nullptr, std::string());
     std::ostringstream quiet;
     files.setDiagnosticStream(quiet);
+    files.setSongOptions(&otherOptions);
     require(files.loadTabFromBuffer(first.data(), first.size()), "what was saved loads", files.lastFailure());
     require(files.createTabSaveBuffer() == first, "save -> load -> save gives the same bytes");
     return 0;
