@@ -48,6 +48,14 @@ public:
         FingerMark();
         void draw(Graphics& g) override;
     };
+    // The capo drawn across the strings at its fret, hidden when that fret is
+    // not on the board.
+    class CapoBar : public View {
+    public:
+        CapoBar();
+        void draw(Graphics& g) override;
+    };
+    const CapoBar& capoBar() const { return capoBar_; }
     // How long a plucked string shows after its pluck, and how fast it goes
     // dark when its note is stopped.
     static constexpr double kRingSeconds = 1.5, kStopSeconds = 0.15;
@@ -157,14 +165,6 @@ protected:
     // sample a finger on a fret (counted from the nut) sounds with it.
     GuitarTuning tuning() const;
     int sampleFor(int string, int fretNumber) const { return tuning().sampleAtFret(string, fretNumber); }
-    // The capo drawn across the strings at its fret, hidden when that fret is
-    // not on the board.
-    class CapoBar : public View {
-    public:
-        CapoBar();
-        void draw(Graphics& g) override;
-    };
-    const CapoBar& capoBar() const { return capoBar_; }
     void placeCapo();
 
     TouchSlots touchSlots_;
