@@ -20,7 +20,7 @@ constexpr Row kGuitarRow{178, 28}, kPresetRow{146, 28}, kStringRows[2] = {{114, 
 constexpr float kCaptionY = 20, kMinusY = 130, kValueY = 180, kPlusY = 384, kButtonLength = 50;
 constexpr float kValueLength = kPlusY - kValueY;
 // The string rows: three cells of − note +.
-constexpr float kCellY = 16, kCellLength = 150, kCellButton = 40;
+constexpr float kCellY = 16, kCellLength = 150, kCellButton = 34, kCellGap = 4;
 
 constexpr Color kCardColor{226, 214, 187, 255};
 
@@ -72,7 +72,8 @@ TuningCard::Press TuningCard::pressAt(Point p) {
         if (p.y <= kCellY || cell > 2)
             break;
         const float y0 = kCellY + kCellLength * static_cast<float>(cell);
-        press = {Control::String, r * 3 + cell, step(y0, y0 + kCellLength - kCellButton, kCellButton)};
+        press = {Control::String, r * 3 + cell,
+                 step(y0 + kCellGap, y0 + kCellLength - kCellButton - kCellGap, kCellButton)};
     }
     return press.step == 0 ? Press{} : press;
 }
@@ -101,7 +102,7 @@ TuningCard::TuningCard(SongOptions* options) : options_(options) {
     for (int s = 0; s < GuitarTuning::kNumStrings; ++s) {
         const Row& row = kStringRows[s / 3];
         const float y0 = kCellY + kCellLength * static_cast<float>(s % 3);
-        stepper(row, nullptr, y0, y0 + kCellLength - kCellButton, kCellButton);
+        stepper(row, nullptr, y0 + kCellGap, y0 + kCellLength - kCellButton - kCellGap, kCellButton);
         strings_[static_cast<std::size_t>(s)] = addLabel({row.x + row.width / 2, y0 + kCellLength / 2},
                                                          kCellLength - 2 * kCellButton - 4, row.width, 14, 1, "");
     }

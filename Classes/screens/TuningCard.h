@@ -31,7 +31,7 @@ public:
     // What a point on the card asks for (view points).
     static Press pressAt(Point p);
     // Where the card lies on the screen.
-    static constexpr Rect kFrame{8, 10, 204, 460};
+    static constexpr Rect kFrame{0, 4, 214, 472};
 
     // options: where tunings are kept (not owned); null keeps them on the card.
     explicit TuningCard(SongOptions* options);

@@ -64,6 +64,19 @@ TEST(TunedScreens, TheTabGuitarAndTheEditorPlayTabFretsFromTheCapoOfTheTuning) {
               (std::array<int, 6>{5, 11, 14, 19, 23, 31}));
     EXPECT_EQ(TabGuitarSetupView::samplesForFrets({-1, 0, 0, 0, 0, 21}, host.options.tuning(0)),
               (std::array<int, 6>{-1, 9, 14, 19, 23, -1})); // past the patch: silent
+
+    // The editor's chords sound the same notes in the tuning; one that
+    // cannot is marked and keeps what can be played (Open E with a capo at
+    // 12 has nine frets left: A major's A string would need a tenth).
+    TabGuitarSetupView editor(&host, &rig.performer, &tab);
+    ASSERT_EQ(host.options.setTuning(0, GuitarTuning::fromPreset(6, 12)), "");
+    editor.resetChord();
+    EXPECT_EQ(editor.fret(), (std::array<int32_t, 6>{-1, -1, 0, 1, 2, 0}));
+    EXPECT_EQ(editor.chordTypeLabel(0).text(), "maj*");
+    ASSERT_EQ(host.options.setTuning(0, GuitarTuning::fromPreset(3)), "");
+    editor.changeChordToKey(0, 6);
+    EXPECT_EQ(editor.fret(), (std::array<int32_t, 6>{-1, 0, 2, 2, 3, 2}));
+    EXPECT_EQ(editor.chordTypeLabel(0).text() + " " + editor.chordTypeLabel(6).text(), "maj m");
 }
 
 TEST(TunedScreens, TheHammerOnSoundsTheCapoBehindItAndDrawsItAcrossTheStrings) {
