@@ -202,8 +202,8 @@ void FretboardGuitarView::placeMidiGlows(uint64_t samples, bool boardMoved) {
             // At the capo a string rings as if open; below it, it cannot sound.
             const int fret = sample - tuned.openSample[static_cast<std::size_t>(s)];
             const int row = fret == tuned.capo ? -1 : fret - leftmostFret_;
-            if (rows[static_cast<std::size_t>(s)] == kNoMidiRow && fret >= tuned.capo && row < numFretsToShow_ &&
-                (fret == tuned.capo || row >= 0)) {
+            if (rows[static_cast<std::size_t>(s)] == kNoMidiRow && fret >= tuned.capo &&
+                row < numFretsToShow_ && (fret == tuned.capo || row >= 0)) {
                 rows[static_cast<std::size_t>(s)] = row;
                 break;
             }

@@ -74,7 +74,8 @@ int TabGuitarSetupView::tabStringAtX(float x) {
 }
 
 std::array<int, TabGuitarSetupView::kNumStrings>
-TabGuitarSetupView::samplesForFrets(const std::array<int32_t, kNumStrings>& frets, const GuitarTuning& tuning) {
+TabGuitarSetupView::samplesForFrets(const std::array<int32_t, kNumStrings>& frets,
+                                    const GuitarTuning& tuning) {
     std::array<int, kNumStrings> samples{};
     for (std::size_t s = 0; s < kNumStrings; ++s) {
         const int32_t f = frets[s];

@@ -111,7 +111,9 @@ Importer::TabResult Importer::toTab(const Score& score, int track) {
     r.summary = std::to_string(a.columns.size()) + " columns, " + std::to_string(a.notes) + " notes from " +
                 trackText(score, static_cast<size_t>(track));
     r.details = std::to_string(a.movedByOctave) + " notes moved by octaves, " + std::to_string(a.dropped) +
-                " dropped, " + std::to_string(a.refretted) + " refretted to " + (a.tuning.isStandard() ? std::string("standard tuning") : a.tuning.name() + " (" + a.tuning.noteNames() + ")");
+                " dropped, " + std::to_string(a.refretted) + " refretted to " +
+                (a.tuning.isStandard() ? std::string("standard tuning")
+                                       : a.tuning.name() + " (" + a.tuning.noteNames() + ")");
     return r;
 }
 

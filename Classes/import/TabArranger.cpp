@@ -94,7 +94,8 @@ TabArranger::Result TabArranger::arrange(const ScoreTrack& track) {
 GuitarTuning TabArranger::playableTuning(const ScoreTrack& track) {
     GuitarTuning t;
     for (int s = 0; s < 6; ++s)
-        t.openSample[static_cast<size_t>(s)] = track.tuning[static_cast<size_t>(s)] - GuitarTuning::kFirstPitch;
+        t.openSample[static_cast<size_t>(s)] =
+            track.tuning[static_cast<size_t>(s)] - GuitarTuning::kFirstPitch;
     t.capo = track.capo;
     return t.problem().empty() ? t : GuitarTuning();
 }

@@ -14,8 +14,8 @@ using Control = TuningCard::Control;
 struct Row {
     float x, width;
 };
-constexpr Row kGuitarRow{178, 28}, kPresetRow{146, 28}, kStringRows[2] = {{114, 28}, {82, 28}}, kCapoRow{50, 28},
-              kAnswerRow{12, 36};
+constexpr Row kGuitarRow{178, 28}, kPresetRow{146, 28}, kStringRows[2] = {{114, 28}, {82, 28}},
+                                                        kCapoRow{50, 28}, kAnswerRow{12, 36};
 // A single control's row: its caption, then − value +, along y.
 constexpr float kCaptionY = 20, kMinusY = 130, kValueY = 180, kPlusY = 384, kButtonLength = 50;
 constexpr float kValueLength = kPlusY - kValueY;
@@ -24,7 +24,9 @@ constexpr float kCellY = 16, kCellLength = 150, kCellButton = 34, kCellGap = 4;
 
 constexpr Color kCardColor{226, 214, 187, 255};
 
-bool inRow(const Row& row, float x) { return x > row.x && x < row.x + row.width; }
+bool inRow(const Row& row, float x) {
+    return x > row.x && x < row.x + row.width;
+}
 
 // A button drawn like the app setup's bars: a light face in a grey rim.
 class StepKey : public View {
@@ -82,18 +84,21 @@ TuningCard::TuningCard(SongOptions* options) : options_(options) {
     setFrame(kFrame);
     setBackgroundColor(kCardColor);
     setUserInteractionEnabled(false);
-    const auto stepper = [this](const Row& row, const char* caption, float minusY, float plusY, float length) {
+    const auto stepper = [this](const Row& row, const char* caption, float minusY, float plusY,
+                                float length) {
         if (caption)
             addLabel({row.x + row.width / 2, kCaptionY + (kMinusY - kCaptionY) / 2}, kMinusY - kCaptionY - 8,
                      row.width, 14, 0, caption);
         for (const auto& [y, sign] : {std::pair{minusY, "\u2212"}, std::pair{plusY, "+"}}) {
-            views_.push_back(std::make_unique<StepKey>(Rect{row.x - kFrame.x, y - kFrame.y, row.width, length}));
+            views_.push_back(
+                std::make_unique<StepKey>(Rect{row.x - kFrame.x, y - kFrame.y, row.width, length}));
             addSubview(views_.back().get());
             addLabel({row.x + row.width / 2, y + length / 2}, length, row.width, 18, 1, sign);
         }
     };
     const auto valueLabel = [this](const Row& row) {
-        return addLabel({row.x + row.width / 2, kValueY + kValueLength / 2}, kValueLength - 8, row.width, 15, 1, "");
+        return addLabel({row.x + row.width / 2, kValueY + kValueLength / 2}, kValueLength - 8, row.width, 15,
+                        1, "");
     };
     stepper(kGuitarRow, "Guitar", kMinusY, kPlusY, kButtonLength);
     guitarName_ = valueLabel(kGuitarRow);
@@ -103,8 +108,9 @@ TuningCard::TuningCard(SongOptions* options) : options_(options) {
         const Row& row = kStringRows[s / 3];
         const float y0 = kCellY + kCellLength * static_cast<float>(s % 3);
         stepper(row, nullptr, y0 + kCellGap, y0 + kCellLength - kCellButton - kCellGap, kCellButton);
-        strings_[static_cast<std::size_t>(s)] = addLabel({row.x + row.width / 2, y0 + kCellLength / 2},
-                                                         kCellLength - 2 * kCellButton - 4, row.width, 14, 1, "");
+        strings_[static_cast<std::size_t>(s)] =
+            addLabel({row.x + row.width / 2, y0 + kCellLength / 2}, kCellLength - 2 * kCellButton - 4,
+                     row.width, 14, 1, "");
     }
     stepper(kCapoRow, "Capo", kMinusY, kPlusY, kButtonLength);
     capo_ = valueLabel(kCapoRow);
@@ -117,8 +123,9 @@ TuningCard::~TuningCard() = default;
 
 Label* TuningCard::addLabel(Point centre, float along, float across, float size, int alignment,
                             const std::string& text) {
-    auto label = MenuScreenView::sidewaysLabel({centre.x - kFrame.x, centre.y - kFrame.y}, along, across, size,
-                                               alignment == 0 ? TextAlignment::Left : TextAlignment::Center);
+    auto label =
+        MenuScreenView::sidewaysLabel({centre.x - kFrame.x, centre.y - kFrame.y}, along, across, size,
+                                      alignment == 0 ? TextAlignment::Left : TextAlignment::Center);
     label->setText(text);
     Label* raw = label.get();
     addSubview(raw);
@@ -126,7 +133,9 @@ Label* TuningCard::addLabel(Point centre, float along, float across, float size,
     return raw;
 }
 
-SongOptions& TuningCard::options() { return options_ ? *options_ : ownOptions_; }
+SongOptions& TuningCard::options() {
+    return options_ ? *options_ : ownOptions_;
+}
 
 void TuningCard::showGuitar(int guitar) {
     guitar_ = validGuitar(guitar) ? guitar : 0;
@@ -140,7 +149,7 @@ void TuningCard::redraw() {
     preset_->setText(t.name());
     for (int s = 0; s < GuitarTuning::kNumStrings; ++s)
         strings_[static_cast<std::size_t>(s)]->setText(std::to_string(GuitarTuning::kNumStrings - s) + ": " +
-                                                        GuitarTuning::pitchName(t.openPitch(s)));
+                                                       GuitarTuning::pitchName(t.openPitch(s)));
     capo_->setText(t.capo == 0 ? std::string("No capo") : "Fret " + std::to_string(t.capo));
 }
 

@@ -55,7 +55,8 @@ private:
     void redraw();
     // Applies a tuning; the answer is the refusal, or the tuning now.
     std::string apply(const GuitarTuning& tuning);
-    Label* addLabel(Point centre, float along, float across, float size, int alignment, const std::string& text);
+    Label* addLabel(Point centre, float along, float across, float size, int alignment,
+                    const std::string& text);
 
     SongOptions* options_;
     SongOptions ownOptions_;

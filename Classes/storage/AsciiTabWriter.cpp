@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr int kGap = 2;                                                // dashes before each column
+constexpr int kGap = 2; // dashes before each column
 constexpr std::size_t kLines = 6;
 
 int widthOf(const TablatureEntry& e) {

@@ -61,8 +61,9 @@ std::string MusicXmlWriter::write(const Tab& tab, const GuitarTuning& tuning) {
                  "          <staff-lines>6</staff-lines>\n";
             for (size_t s = 0; s < open.size(); ++s)
                 x += "          <staff-tuning line=\"" + std::to_string(s + 1) + "\"><tuning-step>" +
-                     stepOf(open[s]) + "</tuning-step>" + (isSharp(open[s]) ? "<tuning-alter>1</tuning-alter>" : "") +
-                     "<tuning-octave>" + std::to_string(open[s] / 12 - 1) + "</tuning-octave></staff-tuning>\n";
+                     stepOf(open[s]) + "</tuning-step>" +
+                     (isSharp(open[s]) ? "<tuning-alter>1</tuning-alter>" : "") + "<tuning-octave>" +
+                     std::to_string(open[s] / 12 - 1) + "</tuning-octave></staff-tuning>\n";
             if (tuning.capo > 0)
                 x += "          <capo>" + std::to_string(tuning.capo) + "</capo>\n";
             x += "        </staff-details>\n"

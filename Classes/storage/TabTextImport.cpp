@@ -118,7 +118,8 @@ std::optional<StringLine> stringLine(const Line& line) {
     size_t body = p;
     if (isStringName(t[p])) {
         size_t q = p + 1;
-        if (q + 1 < t.size() && (t[q] == '#' || t[q] == 'b') && (t[q + 1] == '|' || t[q + 1] == ':' || t[q + 1] == ' '))
+        if (q + 1 < t.size() && (t[q] == '#' || t[q] == 'b') &&
+            (t[q + 1] == '|' || t[q + 1] == ':' || t[q + 1] == ' '))
             s.accidental = t[q++];
         while (q < t.size() && t[q] == ' ')
             ++q;
@@ -367,7 +368,8 @@ private:
             warnedTuning_ = true;
             std::string written;
             for (int i = 0; i < kStrings; ++i)
-                written += std::string(1, lines[i].name) + (lines[i].accidental ? std::string(1, lines[i].accidental) : "");
+                written += std::string(1, lines[i].name) +
+                           (lines[i].accidental ? std::string(1, lines[i].accidental) : "");
             // The names say the tuning the frets are for, each string taken
             // within half an octave of standard.
             GuitarTuning named;
@@ -382,8 +384,9 @@ private:
                 tuning_ = named;
             notes_.push_back("line " + std::to_string(lines[0].line->number) + ": strings named " + written +
                              ", not standard tuning; " +
-                             (problem.empty() ? "read as " + named.name() + " (" + named.noteNames() + ")"
-                                              : problem + " Read as standard tuning, the frets kept as written"));
+                             (problem.empty()
+                                  ? "read as " + named.name() + " (" + named.noteNames() + ")"
+                                  : problem + " Read as standard tuning, the frets kept as written"));
         }
 
         std::vector<Mark> marks;

@@ -109,11 +109,13 @@ TEST(TunedScreens, TheHammerOnSoundsTheCapoBehindItAndDrawsItAcrossTheStrings) {
     int w = 0, h = 0;
     const auto pixel = [&](const std::vector<std::uint8_t>& px, Point p) {
         const int s = w / 480;
-        const auto i = (static_cast<std::size_t>((320 - p.x) * s) * w + static_cast<std::size_t>(p.y * s)) * 4;
+        const auto i =
+            (static_cast<std::size_t>((320 - p.x) * s) * w + static_cast<std::size_t>(p.y * s)) * 4;
         return std::array<int, 3>{px[i], px[i + 1], px[i + 2]};
     };
     const std::vector<std::uint8_t> bare = r.app().captureLandscape(&w, &h);
-    ASSERT_EQ(r.shell().songOptions()->setTuning(r.shell().currentGuitar(), GuitarTuning::fromPreset(0, 2)), "");
+    ASSERT_EQ(r.shell().songOptions()->setTuning(r.shell().currentGuitar(), GuitarTuning::fromPreset(0, 2)),
+              "");
     board->redraw();
     r.clock.advance(0.1);
     r.app().runFrames(1);
@@ -147,16 +149,25 @@ TEST(TunedScreens, TheTuningPageStepsPresetsStringsAndTheCapoAndSaysWhyItRefuses
         Point at;
         const char* shows;
     } steps[] = {
-        {presetPlus, "Guitar 2 | Drop D | 6: D2 5: A2 4: D3 3: G3 2: B3 1: E4 | No capo | Guitar 2: Drop D (D A D G B E)"},
-        {presetMinus, "Guitar 2 | Standard | 6: E2 5: A2 4: D3 3: G3 2: B3 1: E4 | No capo | Guitar 2: Standard (E A D G B E)"},
-        {presetMinus, "Guitar 2 | Whole-step down | 6: D2 5: G2 4: C3 3: F3 2: A3 1: D4 | No capo | Guitar 2: Whole-step down (D G C F A D)"},
+        {presetPlus, "Guitar 2 | Drop D | 6: D2 5: A2 4: D3 3: G3 2: B3 1: E4 | No capo | Guitar 2: Drop D "
+                     "(D A D G B E)"},
+        {presetMinus, "Guitar 2 | Standard | 6: E2 5: A2 4: D3 3: G3 2: B3 1: E4 | No capo | Guitar 2: "
+                      "Standard (E A D G B E)"},
+        {presetMinus, "Guitar 2 | Whole-step down | 6: D2 5: G2 4: C3 3: F3 2: A3 1: D4 | No capo | Guitar "
+                      "2: Whole-step down (D G C F A D)"},
         // Below the patch's lowest note: refused, nothing changes.
-        {lowMinus, "Guitar 2 | Whole-step down | 6: D2 5: G2 4: C3 3: F3 2: A3 1: D4 | No capo | String 6 (low E) tuned to C#2 is below the patch's lowest note, D2."},
-        {highPlus, "Guitar 2 | Custom | 6: D2 5: G2 4: C3 3: F3 2: A3 1: D#4 | No capo | Guitar 2: Custom (D G C F A D#)"},
-        {capoPlus, "Guitar 2 | Custom | 6: D2 5: G2 4: C3 3: F3 2: A3 1: D#4 | Fret 1 | Guitar 2: Custom (D G C F A D# capo 1)"},
-        {capoMinus, "Guitar 2 | Custom | 6: D2 5: G2 4: C3 3: F3 2: A3 1: D#4 | No capo | Guitar 2: Custom (D G C F A D#)"},
-        {capoMinus, "Guitar 2 | Custom | 6: D2 5: G2 4: C3 3: F3 2: A3 1: D#4 | No capo | A capo goes on frets 0 to 12."},
-        {guitar, "Guitar 1 | Standard | 6: E2 5: A2 4: D3 3: G3 2: B3 1: E4 | No capo | Guitar 1: Standard (E A D G B E)"},
+        {lowMinus, "Guitar 2 | Whole-step down | 6: D2 5: G2 4: C3 3: F3 2: A3 1: D4 | No capo | String 6 "
+                   "(low E) tuned to C#2 is below the patch's lowest note, D2."},
+        {highPlus, "Guitar 2 | Custom | 6: D2 5: G2 4: C3 3: F3 2: A3 1: D#4 | No capo | Guitar 2: Custom (D "
+                   "G C F A D#)"},
+        {capoPlus, "Guitar 2 | Custom | 6: D2 5: G2 4: C3 3: F3 2: A3 1: D#4 | Fret 1 | Guitar 2: Custom (D "
+                   "G C F A D# capo 1)"},
+        {capoMinus, "Guitar 2 | Custom | 6: D2 5: G2 4: C3 3: F3 2: A3 1: D#4 | No capo | Guitar 2: Custom "
+                    "(D G C F A D#)"},
+        {capoMinus, "Guitar 2 | Custom | 6: D2 5: G2 4: C3 3: F3 2: A3 1: D#4 | No capo | A capo goes on "
+                    "frets 0 to 12."},
+        {guitar, "Guitar 1 | Standard | 6: E2 5: A2 4: D3 3: G3 2: B3 1: E4 | No capo | Guitar 1: Standard "
+                 "(E A D G B E)"},
     };
     for (const auto& s : steps) {
         tap(s.at);

@@ -14,8 +14,8 @@ TEST(TunedImport, TabsKeepAPlayableTuningAndCapoAndOthersAreArrangedForStandard)
     EXPECT_THAT(xml, HasSubstr("<capo>2</capo>"));
     // The low D's fifth fret from the capo sounds A2 (38 + 0 + 2 + 5 = 45).
     EXPECT_THAT(xml, HasSubstr("<step>A</step><octave>2</octave></pitch>"));
-    const Importer::TabResult r =
-        Importer::toTab(std::span(reinterpret_cast<const uint8_t*>(xml.data()), xml.size()), "t.musicxml", -1);
+    const Importer::TabResult r = Importer::toTab(
+        std::span(reinterpret_cast<const uint8_t*>(xml.data()), xml.size()), "t.musicxml", -1);
     ASSERT_EQ(r.error, "");
     const Song back = SongCodec::readTab(r.file.data(), r.file.size());
     EXPECT_EQ(back.tab.tab(), tab.tab());

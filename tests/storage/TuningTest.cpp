@@ -36,9 +36,15 @@ TEST(Tunings, ChordShapesMoveToSoundTheSameNotesAndAreMarkedWhenTheyCannot) {
         int key, type;
         const char* shape;
     } cases[] = {
-        {kDropD, 10, 0, "520003"},  {kDropD, 7, 0, "222100"},  {kDropD, 3, 0, "x32010"},
-        {kDropD, 8, 0, "333211"},   {kDadgad, 3, 0, "x32032"}, {kDadgad, 5, 0, "xx0254"},
-        {kDadgad, 7, 0, "222122"},  {kDadgad, 0, 6, "x02232"}, {GuitarTuning::fromPreset(6), 3, 0, "x10b10"},
+        {kDropD, 10, 0, "520003"},
+        {kDropD, 7, 0, "222100"},
+        {kDropD, 3, 0, "x32010"},
+        {kDropD, 8, 0, "333211"},
+        {kDadgad, 3, 0, "x32032"},
+        {kDadgad, 5, 0, "xx0254"},
+        {kDadgad, 7, 0, "222122"},
+        {kDadgad, 0, 6, "x02232"},
+        {GuitarTuning::fromPreset(6), 3, 0, "x10b10"},
         {GuitarTuning::fromPreset(6, 12), 0, 0, "xx0120*"},
     };
     for (const auto& c : cases) {
@@ -75,16 +81,19 @@ TEST(Tunings, AsciiTabsAreNamedByTheirTuningAndReadBackIntoIt) {
     EXPECT_EQ(AsciiTabWriter().write(tab).substr(0, 11), "e|-----0--|");
 
     for (const std::string& text : {dadgad, AsciiTabWriter().write(tab, GuitarTuning::fromPreset(6, 5))}) {
-        const TabTextImport::Result r = TabTextImport::read(reinterpret_cast<const uint8_t*>(text.data()), text.size());
+        const TabTextImport::Result r =
+            TabTextImport::read(reinterpret_cast<const uint8_t*>(text.data()), text.size());
         ASSERT_TRUE(r.ok) << r.error;
         EXPECT_EQ(r.columns, columns("000xxx 5x7xx0"));
         EXPECT_EQ(r.tuning, text == dadgad ? capoed : GuitarTuning::fromPreset(6, 5));
     }
     // Names no patch can play are read as standard, saying why.
     const std::string low = "e|-0-|\nB|---|\nG|---|\nD|---|\nA|---|\nC|---|\n";
-    const TabTextImport::Result r = TabTextImport::read(reinterpret_cast<const uint8_t*>(low.data()), low.size());
+    const TabTextImport::Result r =
+        TabTextImport::read(reinterpret_cast<const uint8_t*>(low.data()), low.size());
     EXPECT_EQ(r.tuning, GuitarTuning());
-    EXPECT_THAT(r.warnings, testing::Contains(HasSubstr("tuned to C2 is below the patch's lowest note, D2.")));
+    EXPECT_THAT(r.warnings,
+                testing::Contains(HasSubstr("tuned to C2 is below the patch's lowest note, D2.")));
 }
 
 TEST(Tunings, SongAndTabFilesKeepEachGuitarsTuningAndOlderFilesReadAsStandard) {
@@ -110,17 +119,20 @@ TEST(Tunings, SongAndTabFilesKeepEachGuitarsTuningAndOlderFilesReadAsStandard) {
     ASSERT_TRUE(m.files.loadTabFromBuffer(tab.data(), tab.size()));
     EXPECT_EQ(loaded.tuning(0), GuitarTuning::fromPreset(1, 5));
     EXPECT_EQ(m.files.createTabSaveBuffer(), tab);
-    EXPECT_EQ(dump(tab, true).out.substr(dump(tab, true).out.find("\"tuning\"")),
-              "\"tuning\": {\"name\": \"Drop D\", \"openSamples\": [0, 7, 12, 17, 21, 26], \"notes\": \"D A D G B "
-              "E\", \"capo\": 5}\n}\n");
+    EXPECT_EQ(
+        dump(tab, true).out.substr(dump(tab, true).out.find("\"tuning\"")),
+        "\"tuning\": {\"name\": \"Drop D\", \"openSamples\": [0, 7, 12, 17, 21, 26], \"notes\": \"D A D G B "
+        "E\", \"capo\": 5}\n}\n");
     const std::string json = dump(song).out;
-    EXPECT_THAT(json, HasSubstr("\"tunings\": [\n    {\"name\": \"DADGAD\", \"openSamples\": [0, 7, 12, 17, 19, "
-                                "24], \"notes\": \"D A D G A D\", \"capo\": 2},\n    {\"name\": \"Drop D\""));
+    EXPECT_THAT(json,
+                HasSubstr("\"tunings\": [\n    {\"name\": \"DADGAD\", \"openSamples\": [0, 7, 12, 17, 19, "
+                          "24], \"notes\": \"D A D G A D\", \"capo\": 2},\n    {\"name\": \"Drop D\""));
     EXPECT_THAT(json, HasSubstr("\"beat\": {\"tempo\": 96, \"beatsPerBar\": 3}\n}"));
 
     // Version 2 files: standard tuning, no capo, no tempo; dump shows none.
     const Bytes oldTab = pack("VERSION2", pack(1, Bytes{0, 1, 2, 0, 0, 0}));
-    const Bytes oldSong = songBuffer("VERSION2", pack(1, Bytes(6, 0)), oneNoteRecorderSection(), Bytes(72, 0));
+    const Bytes oldSong =
+        songBuffer("VERSION2", pack(1, Bytes(6, 0)), oneNoteRecorderSection(), Bytes(72, 0));
     ASSERT_TRUE(m.files.loadTabFromBuffer(oldTab.data(), oldTab.size()));
     EXPECT_EQ(loaded.tuning(0), GuitarTuning());
     ASSERT_TRUE(m.files.restoreSongFromSaveBuffer(oldSong.data(), oldSong.size()));
@@ -139,7 +151,8 @@ TEST(Tunings, ARefusedTuningSaysWhyAndChangesNothing) {
         const char* says;
     } cases[] = {
         {{-3, 0, 0, 0, 0, 0}, 0, "String 6 (low E) tuned to C#2 is below the patch's lowest note, D2."},
-        {{0, 0, 0, 0, 0, 1}, 0,
+        {{0, 0, 0, 0, 0, 1},
+         0,
          "String 1 (high E) tuned to F4 would need D6 at fret 21, above the patch's highest note, C#6."},
         {{0, 0, 0, 0, 0, 0}, 13, "A capo goes on frets 0 to 12."},
     };
