@@ -412,5 +412,8 @@ void TabGuitarSetupView::liftUpNotes() {
 void TabGuitarSetupView::willAppear(int, int) {
     pressedRects_.clear();
     redrawPressShades();
+    // The tuning may have changed on another screen: the chord follows it.
+    if (entryMode_ == kChordMode)
+        loadChordShape();
     redraw();
 }
