@@ -433,8 +433,9 @@ GuitarTuning FretboardGuitarView::tuning() const {
 void FretboardGuitarView::placeCapo() {
     // The capo clamps the strings just behind its fret wire: the far end of
     // its fret's row.
-    const int row = tuning().capo - leftmostFret_;
-    const bool shown = tuning().capo > 0 && row >= 0 && row < numFretsToShow_;
+    const int capo = tuning().capo;
+    const int row = capo - leftmostFret_;
+    const bool shown = capo > 0 && row >= 0 && row < numFretsToShow_;
     capoBar_.setHidden(!shown);
     if (shown)
         capoBar_.setFrame({4, static_cast<float>(rowLine(row + 1)) - 16, 312, 12});
