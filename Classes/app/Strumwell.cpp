@@ -207,6 +207,7 @@ void Strumwell::reportSoundServer(const std::string& line) {
 
 void Strumwell::startMidi() {
     midiLink_ = std::make_unique<MidiLink>(*performer_, *soundEngine_, &mainThreadQueue());
+    midiLink_->out().setSongOptions(songOptions_.get());
     midiLink_->setSettings(AppSettings::midi());
     // MIDI thread: one queued redraw at a time, however fast notes come;
     // drawing happens only on the UI thread.

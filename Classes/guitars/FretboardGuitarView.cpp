@@ -8,7 +8,9 @@
 #include "audio/SoundEngine.h"
 #include "guitars/Bands.h"
 #include "performer/Performer.h"
+#include "recorder/SongOptions.h"
 #include "toolkit/Graphics.h"
+#include "ui/ScreenHost.h"
 
 namespace {
 
@@ -111,6 +113,7 @@ void FretboardGuitarView::addMarkers() {
 void FretboardGuitarView::addStrings() {
     addEach(*this, stringsUp_);
     addEach(*this, stringsDown_);
+    addSubview(&capoBar_);
 }
 
 void FretboardGuitarView::addScrollButtons() {
@@ -191,14 +194,16 @@ void FretboardGuitarView::placeMidiGlows(uint64_t samples, bool boardMoved) {
     // an open chord lands on its usual strings.
     std::array<int, kNumStrings> rows;
     rows.fill(kNoMidiRow);
+    const GuitarTuning tuned = tuning();
     for (int sample = 0; sample < 64; ++sample) {
         if ((samples >> sample & 1) == 0)
             continue;
         for (int s = 0; s < kNumStrings; ++s) {
-            const int fret = sample - Tuning::kOpenStringSample[static_cast<std::size_t>(s)];
-            const int row = fret == 0 ? -1 : fret - leftmostFret_;
-            if (rows[static_cast<std::size_t>(s)] == kNoMidiRow && fret >= 0 && row < numFretsToShow_ &&
-                (fret == 0 || row >= 0)) {
+            // At the capo a string rings as if open; below it, it cannot sound.
+            const int fret = sample - tuned.openSample[static_cast<std::size_t>(s)];
+            const int row = fret == tuned.capo ? -1 : fret - leftmostFret_;
+            if (rows[static_cast<std::size_t>(s)] == kNoMidiRow && fret >= tuned.capo &&
+                row < numFretsToShow_ && (fret == tuned.capo || row >= 0)) {
                 rows[static_cast<std::size_t>(s)] = row;
                 break;
             }
@@ -382,6 +387,7 @@ void FretboardGuitarView::redraw() {
         setNumberFrets(soundEngine_->numFretsToShow());
     else if (numFretsToShow_ == 0)
         setNumberFrets(5);
+    placeCapo();
     GuitarScreenView::redraw();
 }
 
@@ -416,6 +422,34 @@ void FretboardGuitarView::redrawOnFretboardScrolling() {
     manualDoubleSpotBottom_.setCenter({kDoubleSpotBottomX, static_cast<float>(m)});
     // MIDI's notes move with the board.
     placeMidiGlows(midiSamples(), true);
+    placeCapo();
+}
+
+GuitarTuning FretboardGuitarView::tuning() const {
+    const SongOptions* options = parent() ? parent()->songOptions() : nullptr;
+    return options ? options->tuning(currentGuitar()) : GuitarTuning();
+}
+
+void FretboardGuitarView::placeCapo() {
+    // The capo clamps the strings just behind its fret wire: the far end of
+    // its fret's row.
+    const int capo = tuning().capo;
+    const int row = capo - leftmostFret_;
+    const bool shown = capo > 0 && row >= 0 && row < numFretsToShow_;
+    capoBar_.setHidden(!shown);
+    if (shown)
+        capoBar_.setFrame({4, static_cast<float>(rowLine(row + 1)) - 16, 312, 12});
+}
+
+FretboardGuitarView::CapoBar::CapoBar() {
+    setUserInteractionEnabled(false);
+    setHidden(true);
+}
+
+void FretboardGuitarView::CapoBar::draw(Graphics& g) {
+    const Rect b = bounds();
+    g.fillRoundedRect(b, b.height / 2, Color{30, 30, 34, 240});
+    g.fillRect({6, b.height / 2 - 2, b.width - 12, 3}, Color{120, 120, 130, 255});
 }
 
 void FretboardGuitarView::redrawStringsForBending() {

@@ -4,6 +4,7 @@
 #include "guitars/GuitarScreenView.h"
 #include "guitars/TouchSlot.h"
 #include "guitars/Tuning.h"
+#include "song/GuitarTuning.h"
 
 // What the Manual Fret and Hammer-On guitars share: six strings over a
 // fretboard of 3 to 10 visible rows that scrolls along the neck, six touch
@@ -47,6 +48,14 @@ public:
         FingerMark();
         void draw(Graphics& g) override;
     };
+    // The capo drawn across the strings at its fret, hidden when that fret is
+    // not on the board.
+    class CapoBar : public View {
+    public:
+        CapoBar();
+        void draw(Graphics& g) override;
+    };
+    const CapoBar& capoBar() const { return capoBar_; }
     // How long a plucked string shows after its pluck, and how fast it goes
     // dark when its note is stopped.
     static constexpr double kRingSeconds = 1.5, kStopSeconds = 0.15;
@@ -152,7 +161,11 @@ protected:
     // Where a string vibrates from when it sounds the visible row (-1: open).
     float vibratingFrom(int row) const;
 
-    static int sampleFor(int string, int fretNumber) { return Tuning::sampleFor(string, fretNumber); }
+    // The current guitar's tuning and capo (standard without a host), and the
+    // sample a finger on a fret (counted from the nut) sounds with it.
+    GuitarTuning tuning() const;
+    int sampleFor(int string, int fretNumber) const { return tuning().sampleAtFret(string, fretNumber); }
+    void placeCapo();
 
     TouchSlots touchSlots_;
     std::array<int, kNumStrings> currentBendPosition_{};
@@ -174,6 +187,7 @@ protected:
     ImageView scrollButtons_;
     std::array<StringGlow, kNumStrings> glows_;
     std::array<int, kNumStrings> midiRow_;
+    CapoBar capoBar_;
 
 private:
     // boardMoved: the rows moved, so lit glows are placed again.

@@ -5,8 +5,8 @@
 
 #include "audio/SoundEngine.h"
 #include "guitars/Bands.h"
-#include "guitars/Tuning.h"
 #include "performer/Performer.h"
+#include "recorder/SongOptions.h"
 #include "song/Tab.h"
 #include "storage/ChordLibrary.h"
 #include "ui/ScreenHost.h"
@@ -74,11 +74,12 @@ int TabGuitarSetupView::tabStringAtX(float x) {
 }
 
 std::array<int, TabGuitarSetupView::kNumStrings>
-TabGuitarSetupView::samplesForFrets(const std::array<int32_t, kNumStrings>& frets) {
+TabGuitarSetupView::samplesForFrets(const std::array<int32_t, kNumStrings>& frets,
+                                    const GuitarTuning& tuning) {
     std::array<int, kNumStrings> samples{};
     for (std::size_t s = 0; s < kNumStrings; ++s) {
         const int32_t f = frets[s];
-        const int sample = f < 0 ? -1 : Tuning::sampleFor(static_cast<int>(s), static_cast<int>(f));
+        const int sample = tuning.sampleForTab(static_cast<int>(s), static_cast<int>(f));
         // A fret 22 on the high string (allowed in tab files) would name the
         // other guitar's first sample: it stays silent instead.
         samples[s] = sample >= 0 && sample < kSamplesPerGuitar ? sample : -1;
@@ -325,6 +326,11 @@ int TabGuitarSetupView::currentGuitar() const {
     return parent_ ? parent_->currentGuitar() : 0;
 }
 
+GuitarTuning TabGuitarSetupView::tuning() const {
+    const SongOptions* options = parent_ ? parent_->songOptions() : nullptr;
+    return options ? options->tuning(currentGuitar()) : GuitarTuning();
+}
+
 void TabGuitarSetupView::goToScreen(int screenNo) {
     if (parent_)
         parent_->transitionToView(screenNo, this, true);
@@ -333,7 +339,7 @@ void TabGuitarSetupView::goToScreen(int screenNo) {
 void TabGuitarSetupView::strum(const std::array<int32_t, kNumStrings>& frets) {
     if (!performer_)
         return;
-    const std::array<int, kNumStrings> samples = samplesForFrets(frets);
+    const std::array<int, kNumStrings> samples = samplesForFrets(frets, tuning());
     performer_->strumChord(samples.data(), currentGuitar(), false);
 }
 
@@ -350,13 +356,18 @@ void TabGuitarSetupView::playTabPosition() {
 void TabGuitarSetupView::playCurrentEditorChord(bool muteWhenStrumOver) {
     if (!performer_)
         return;
-    const std::array<int, kNumStrings> samples = samplesForFrets(fret_);
+    const std::array<int, kNumStrings> samples = samplesForFrets(fret_, tuning());
     performer_->strumChord(samples.data(), currentGuitar(), muteWhenStrumOver);
 }
 
 void TabGuitarSetupView::loadChordShape() {
-    const ChordLibrary::Frets shape = ChordLibrary::fretsForChord(chordKeyIndex_, chordTypeIndex_);
-    std::copy(shape.begin(), shape.end(), fret_.begin());
+    // Moved to sound the same notes in the guitar's tuning; a shape that
+    // cannot be has what can be played, and its type is marked with "*".
+    const ChordLibrary::TunedShape shape = ChordLibrary::shapeFor(chordKeyIndex_, chordTypeIndex_, tuning());
+    std::copy(shape.frets.begin(), shape.frets.end(), fret_.begin());
+    for (int t = 0; t < ChordLibrary::kNumTypes; ++t)
+        chordTypeLabel_[static_cast<std::size_t>(t)].setText(
+            std::string(ChordLibrary::typeName(t)) + (t == chordTypeIndex_ && !shape.complete ? "*" : ""));
 }
 
 void TabGuitarSetupView::changeChordToKey(int key, int type) {
@@ -401,5 +412,8 @@ void TabGuitarSetupView::liftUpNotes() {
 void TabGuitarSetupView::willAppear(int, int) {
     pressedRects_.clear();
     redrawPressShades();
+    // The tuning may have changed on another screen: the chord follows it.
+    if (entryMode_ == kChordMode)
+        loadChordShape();
     redraw();
 }

@@ -8,6 +8,7 @@
 
 #include "guitars/PlectrumMenu.h"
 #include "guitars/Tuning.h"
+#include "song/GuitarTuning.h"
 #include "toolkit/FingerView.h"
 #include "toolkit/HitTable.h"
 #include "toolkit/ImageView.h"
@@ -64,7 +65,9 @@ public:
     // The six sample numbers (relative to a guitar) for six frets: -1 for a
     // string not played, fret + the open string's offset otherwise; a note
     // beyond the guitar's 48 samples is silent rather than another slot's.
-    static std::array<int, kNumStrings> samplesForFrets(const std::array<int32_t, kNumStrings>& frets);
+    // Frets count from the capo of `tuning`.
+    static std::array<int, kNumStrings> samplesForFrets(const std::array<int32_t, kNumStrings>& frets,
+                                                        const GuitarTuning& tuning = GuitarTuning());
     // The text of one row of the tab display.
     static std::string tabDisplayRow(const Tab& tab, int string);
     // The position as the counter shows it: "3/12" for the third of twelve
@@ -147,6 +150,8 @@ private:
     // false: the finger goes no further (to the mode's controls).
     bool pressButton(Button button);
     int currentGuitar() const;
+    // The current guitar's tuning; standard without a parent.
+    GuitarTuning tuning() const;
     void strum(const std::array<int32_t, kNumStrings>& frets);
     void loadChordShape();
     void setChordLabelLook(Label& label, bool selected);

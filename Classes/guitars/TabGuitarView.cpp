@@ -5,11 +5,12 @@
 #include "audio/SoundEngine.h"
 #include "guitars/Bands.h"
 #include "guitars/TabGuitarKeys.h"
-#include "guitars/Tuning.h"
 #include "performer/Performer.h"
+#include "recorder/SongOptions.h"
 #include "song/Tab.h"
 #include "toolkit/Graphics.h"
 #include "toolkit/Knob.h"
+#include "ui/ScreenHost.h"
 
 namespace {
 
@@ -349,22 +350,26 @@ void TabGuitarView::pressString(int string) {
         return;
     const TablatureEntry& column = tab_->tabEntryAtCurrentIndex();
     const int guitar = currentGuitar();
+    // A tab's frets count from the capo of the guitar's own tuning.
+    const SongOptions* options = parent() ? parent()->songOptions() : nullptr;
+    const GuitarTuning tuning = options ? options->tuning(guitar) : GuitarTuning();
     if (holdPosition_) {
         const int fret = column.fret(string);
-        if (fret == -1)
+        const int sample = tuning.sampleForTab(string, fret);
+        if (sample < 0)
             return;
         int& voice = playlistNoForString_[static_cast<std::size_t>(string)];
         // A second finger on the same string: the first note is stopped, or
         // nothing would ever stop it (and a recording would keep it open).
         if (voice != -1 && soundEngine_)
             performer_->release(voice);
-        voice = performer_ ? performer_->playHumanized(guitar, Tuning::sampleFor(string, fret)) : -1;
+        voice = performer_ ? performer_->playHumanized(guitar, sample) : -1;
         return;
     }
     int samples[kNumStrings];
     for (int s = 0; s < kNumStrings; ++s) {
         const int fret = column.fret(s);
-        samples[s] = fret == -1 ? -1 : Tuning::sampleFor(s, fret);
+        samples[s] = tuning.sampleForTab(s, fret);
     }
     if (soundEngine_)
         performer_->strumChord(samples, guitar, false);

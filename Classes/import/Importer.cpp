@@ -96,17 +96,24 @@ Importer::TabResult Importer::toTab(const Score& score, int track) {
         r.error = "there is no track " + std::to_string(track + 1);
         return r;
     }
-    const TabArranger::Result a = TabArranger::arrange(score.tracks[static_cast<size_t>(track)]);
+    // The track's own tuning when the guitar can be tuned so, else standard.
+    const ScoreTrack& chosen = score.tracks[static_cast<size_t>(track)];
+    const TabArranger::Result a = TabArranger::arrange(chosen, TabArranger::playableTuning(chosen));
     for (const TabArranger::Column& c : a.columns)
         r.tab.addNotesToTab(-1, c.data());
-    r.file = SongCodec::writeTab(r.tab);
+    Song file;
+    file.tab = r.tab;
+    file.tunings[0] = a.tuning;
+    r.file = SongCodec::writeTab(file);
     r.movedByOctave = a.movedByOctave;
     r.dropped = a.dropped;
     r.refretted = a.refretted;
     r.summary = std::to_string(a.columns.size()) + " columns, " + std::to_string(a.notes) + " notes from " +
                 trackText(score, static_cast<size_t>(track));
     r.details = std::to_string(a.movedByOctave) + " notes moved by octaves, " + std::to_string(a.dropped) +
-                " dropped, " + std::to_string(a.refretted) + " refretted to standard tuning";
+                " dropped, " + std::to_string(a.refretted) + " refretted to " +
+                (a.tuning.isStandard() ? std::string("standard tuning")
+                                       : a.tuning.name() + " (" + a.tuning.noteNames() + ")");
     return r;
 }
 

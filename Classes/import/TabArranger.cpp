@@ -6,9 +6,12 @@
 
 namespace {
 
-constexpr std::array<int, 6> kStandard = ScoreTrack::kStandardTuning;
-constexpr int kLowest = 40;                          // open low E
-constexpr int kHighest = 64 + TabArranger::kMaxFret; // high e at the last fret
+// What a column is laid out on: each string's pitch at tab fret 0 (the
+// capo's, if any) and the highest tab fret.
+struct Neck {
+    std::array<int, 6> open;
+    int maxFret;
+};
 // Fingerings kept per column for the path: the cheapest ones.
 constexpr size_t kKeptFingerings = 48;
 // A column's notes are tried in at most this many fingerings before the
@@ -52,7 +55,7 @@ double moveCost(const Fingering& from, const Fingering& to) {
     return std::fabs(from.position - to.position);
 }
 
-void enumerate(const std::vector<ColumnNote>& notes, size_t i, TabArranger::Column& frets,
+void enumerate(const Neck& neck, const std::vector<ColumnNote>& notes, size_t i, TabArranger::Column& frets,
                std::vector<Fingering>& out, int& tried) {
     if (tried >= kMaxTried)
         return;
@@ -64,11 +67,11 @@ void enumerate(const std::vector<ColumnNote>& notes, size_t i, TabArranger::Colu
     const ColumnNote& n = notes[i];
     for (int s = 0; s < 6; ++s) {
         const size_t si = static_cast<size_t>(s);
-        const int fret = n.string >= 0 ? (s == n.string ? n.fret : -1) : n.pitch - kStandard[si];
-        if (frets[si] != -1 || fret < 0 || fret > TabArranger::kMaxFret)
+        const int fret = n.string >= 0 ? (s == n.string ? n.fret : -1) : n.pitch - neck.open[si];
+        if (frets[si] != -1 || fret < 0 || fret > neck.maxFret)
             continue;
         frets[si] = fret;
-        enumerate(notes, i + 1, frets, out, tried);
+        enumerate(neck, notes, i + 1, frets, out, tried);
         frets[si] = -1;
     }
 }
@@ -85,14 +88,35 @@ void orderByPriority(std::vector<ColumnNote>& notes) {
 } // namespace
 
 TabArranger::Result TabArranger::arrange(const ScoreTrack& track) {
+    return arrange(track, GuitarTuning());
+}
+
+GuitarTuning TabArranger::playableTuning(const ScoreTrack& track) {
+    GuitarTuning t;
+    for (int s = 0; s < 6; ++s)
+        t.openSample[static_cast<size_t>(s)] =
+            track.tuning[static_cast<size_t>(s)] - GuitarTuning::kFirstPitch;
+    t.capo = track.capo;
+    return t.problem().empty() ? t : GuitarTuning();
+}
+
+TabArranger::Result TabArranger::arrange(const ScoreTrack& track, const GuitarTuning& target) {
     Result result;
+    result.tuning = target;
+    Neck neck{{}, kMaxFret - target.capo};
+    for (int s = 0; s < 6; ++s)
+        neck.open[static_cast<size_t>(s)] = target.openPitch(s) + target.capo;
+    const int lowest = *std::min_element(neck.open.begin(), neck.open.end());
+    const int highest = *std::max_element(neck.open.begin(), neck.open.end()) + neck.maxFret;
     std::vector<const ScoreNote*> onsets;
     for (const ScoreNote& n : track.notes)
         if (!n.tied && std::isfinite(n.seconds))
             onsets.push_back(&n);
     std::stable_sort(onsets.begin(), onsets.end(),
                      [](const ScoreNote* a, const ScoreNote* b) { return a->seconds < b->seconds; });
-    const bool standard = track.tuning == kStandard && track.capo == 0;
+    bool same = track.capo == target.capo;
+    for (int s = 0; s < 6; ++s)
+        same = same && track.tuning[static_cast<size_t>(s)] == target.openPitch(s);
 
     std::vector<std::vector<Fingering>> choices;
     for (size_t i = 0; i < onsets.size();) {
@@ -104,23 +128,23 @@ TabArranger::Result TabArranger::arrange(const ScoreTrack& track) {
             ColumnNote c{n.pitch};
             if (n.string >= 0 && n.string < 6 && n.fret >= 0) {
                 const size_t s = static_cast<size_t>(n.string);
-                const int fret = standard ? n.fret : c.pitch - kStandard[s];
-                if (fret >= 0 && fret <= kMaxFret && !stringTaken[s]) {
+                const int fret = same ? n.fret : c.pitch - neck.open[s];
+                if (fret >= 0 && fret <= neck.maxFret && !stringTaken[s]) {
                     c.string = n.string;
                     c.fret = fret;
-                    c.pitch = kStandard[s] + fret;
+                    c.pitch = neck.open[s] + fret;
                     stringTaken[s] = true;
                 }
                 result.refretted += c.fret != n.fret;
             }
-            if (c.string < 0 && (c.pitch < kLowest || c.pitch > kHighest)) {
+            if (c.string < 0 && (c.pitch < lowest || c.pitch > highest)) {
                 if (c.pitch < -1000 || c.pitch > 1000) {
                     ++result.dropped;
                     continue;
                 }
-                while (c.pitch < kLowest)
+                while (c.pitch < lowest)
                     c.pitch += 12;
-                while (c.pitch > kHighest)
+                while (c.pitch > highest)
                     c.pitch -= 12;
                 ++result.movedByOctave;
             }
@@ -139,7 +163,7 @@ TabArranger::Result TabArranger::arrange(const ScoreTrack& track) {
                 Column frets;
                 frets.fill(-1);
                 int tried = 0;
-                enumerate(notes, 0, frets, fingerings, tried);
+                enumerate(neck, notes, 0, frets, fingerings, tried);
                 if (!fingerings.empty())
                     break;
             }

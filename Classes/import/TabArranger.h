@@ -4,8 +4,10 @@
 #include <vector>
 
 #include "import/Score.h"
+#include "song/GuitarTuning.h"
 
-// Lays a track of a Score out as tablature for a guitar in standard tuning,
+// Lays a track of a Score out as tablature for a guitar in standard tuning
+// (or another),
 // frets 0 ... 22: each onset with notes is one column, the notes starting
 // together stacked on distinct strings (tied continuations and rests make
 // none). Strings and frets the file gives are kept, moved onto standard
@@ -27,7 +29,8 @@ struct TabArranger {
         int notes = 0;         // notes placed
         int movedByOctave = 0; // notes moved by octaves into reach
         int dropped = 0;       // notes left out
-        int refretted = 0;     // notes whose file fret did not fit standard tuning
+        int refretted = 0;     // notes whose file fret did not fit the target tuning
+        GuitarTuning tuning;   // the tuning the columns are for
     };
 
     static constexpr int kMaxFret = 22;
@@ -35,4 +38,10 @@ struct TabArranger {
     static constexpr double kChordWindowSeconds = 0.015;
 
     static Result arrange(const ScoreTrack& track);
+    // The same for a guitar tuned `target`: its frets count from the target's
+    // capo, and the file's strings and frets are kept as they are when the
+    // track is tuned and capoed the same.
+    static Result arrange(const ScoreTrack& track, const GuitarTuning& target);
+    // The track's own tuning and capo when the guitar can play it, else standard.
+    static GuitarTuning playableTuning(const ScoreTrack& track);
 };

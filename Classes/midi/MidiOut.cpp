@@ -1,13 +1,8 @@
 #include "midi/MidiOut.h"
 
+#include "recorder/SongOptions.h"
 #include "storage/MidiExport.h"
 #include "system/MidiPorts.h"
-
-namespace {
-
-constexpr int kOpenString[MidiSettings::kStringsPerGuitar] = {2, 7, 12, 17, 21, 26};
-
-} // namespace
 
 MidiOut::MidiOut(const SoundEngine& engine) : engine_(engine) {
     program_.fill(-1);
@@ -93,10 +88,17 @@ void MidiOut::endNoteLocked(int voice) {
     s.channel = -1;
 }
 
+void MidiOut::setSongOptions(const SongOptions* options) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    options_ = options;
+}
+
 int MidiOut::stringFor(GuitarId guitar, int sampleNo) const {
+    // The lowest a string sounds is at the capo of the guitar's tuning.
+    const GuitarTuning tuning = options_ ? options_->tuning(guitar) : GuitarTuning();
     int best = 0;
     for (int s = MidiSettings::kStringsPerGuitar - 1; s >= 0; --s) {
-        if (kOpenString[s] <= sampleNo) {
+        if (tuning.sampleAtFret(s, 0) >= 0 && tuning.sampleAtFret(s, 0) <= sampleNo) {
             best = s;
             break;
         }

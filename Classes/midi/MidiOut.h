@@ -8,6 +8,7 @@
 #include "system/MidiMessage.h"
 
 class MidiPorts;
+class SongOptions;
 
 // The engine's sounds as MIDI, sent as they are asked for, with the mapping
 // of `strumwell export`: a note is its sample's pitch (sample k of a patch
@@ -35,6 +36,9 @@ public:
     // Ends the notes of channels that no longer send, then sets up the
     // channels that now do.
     void setSettings(const MidiSettings& settings);
+    // UI thread, before notes flow. Each guitar's tuning and capo, which say
+    // the string a note falls on (not owned; null: standard tuning).
+    void setSongOptions(const SongOptions* options);
     MidiSettings settings() const;
     // Ends every sounding note (stop, quit, a lost port).
     void allNotesOff();
@@ -69,6 +73,7 @@ private:
     mutable std::mutex mutex_;
     MidiPorts* ports_ = nullptr;
     MidiSettings settings_;
+    const SongOptions* options_ = nullptr;
     std::array<Sounding, SoundEngine::kNumVoices> voices_{};
     std::array<float, kGuitars> whammy_{};
     // What each channel was last told (-1: nothing yet), so that repeated

@@ -5,6 +5,8 @@
 
 #include "audio/SoundEngine.h"
 #include "performer/Performer.h"
+#include "screens/TuningCard.h"
+#include "toolkit/Graphics.h"
 #include "toolkit/ImageView.h"
 #include "toolkit/Knob.h"
 #include "toolkit/Label.h"
@@ -15,12 +17,30 @@ namespace {
 
 using Action = MenuSetupGuitarPatchView::Action;
 
+// Under the output volume slider, on the wood beside the caption.
+constexpr Rect kPageButton{217, 366, 28, 84};
+
+// The page button, drawn like the card's keys.
+class PageButton : public View {
+public:
+    PageButton() {
+        setFrame(kPageButton);
+        setUserInteractionEnabled(false);
+    }
+    void draw(Graphics& g) override {
+        const Rect b = bounds();
+        g.fillRoundedRect(b, 6, Color{150, 146, 140, 255});
+        g.fillRoundedRect({b.x + 2, b.y + 2, b.width - 4, b.height - 4}, 5, Color{247, 239, 220, 255});
+    }
+};
+
 constexpr HitArea<Action> kAreas[] = {
     {{127, 189, 59, 57}, Action::TestNoteGuitar1},   {{24, 189, 59, 57}, Action::TestNoteGuitar2},
     {{108, 0, 102, 104}, Action::TurnGuitar1Volume}, {{108, 104, 102, 85}, Action::TurnGuitar1Sustain},
     {{0, 0, 108, 104}, Action::TurnGuitar2Volume},   {{0, 104, 108, 85}, Action::TurnGuitar2Sustain},
     {{127, 246, 66, 59}, Action::PrevPatchGuitar1},  {{127, 386, 66, 68}, Action::NextPatchGuitar1},
     {{0, 246, 89, 59}, Action::PrevPatchGuitar2},    {{0, 386, 89, 68}, Action::NextPatchGuitar2},
+    {kPageButton, Action::TurnPage},
 };
 
 // The output volume slider, across the screen between the caption and the panel.
@@ -87,6 +107,14 @@ MenuSetupGuitarPatchView::MenuSetupGuitarPatchView(ScreenHost* parent, Performer
     guitar2PatchName_ = sidewaysLabel({46, 345.5f}, 70, 70, 14);
     guitar2PatchName_->setNumberOfLines(2);
     addSubview(guitar2PatchName_.get());
+
+    tuningCard_ = std::make_unique<TuningCard>(parent ? parent->songOptions() : nullptr);
+    addSubview(tuningCard_.get());
+    pageButton_ = std::make_unique<PageButton>();
+    addSubview(pageButton_.get());
+    pageLabel_ = sidewaysLabel(kPageButton.center(), kPageButton.height, kPageButton.width, 13);
+    addSubview(pageLabel_.get());
+    showTuningPage(false);
 
     // The cover and the box go on top of everything. The cover takes the
     // touches meant for the controls under it (the volume slider among them)
@@ -155,10 +183,26 @@ void MenuSetupGuitarPatchView::redraw() {
     }
 }
 
+void MenuSetupGuitarPatchView::showTuningPage(bool tuning) {
+    tuningPage_ = tuning;
+    tuningCard_->setHidden(!tuning);
+    if (tuning)
+        tuningCard_->showGuitar(parent() ? parent()->currentGuitar() : 0);
+    pageLabel_->setText(tuning ? "\u2039 Patches" : "Tuning \u203a");
+}
+
 void MenuSetupGuitarPatchView::fingerDown(const Touch& touch) {
     const Point p = touch.location;
-    switch (actionForPoint(p)) {
+    const Action action = actionForPoint(p);
+    if (tuningPage_ && action != Action::Back && action != Action::Help && action != Action::TurnPage) {
+        tuningCard_->press(TuningCard::pressAt(p));
+        return;
+    }
+    switch (action) {
     case Action::None:
+        break;
+    case Action::TurnPage:
+        showTuningPage(!tuningPage_);
         break;
     case Action::Back:
     case Action::Help:
@@ -304,5 +348,6 @@ void MenuSetupGuitarPatchView::stopTestNote(int guitar) {
 }
 
 void MenuSetupGuitarPatchView::willAppear(int, int) {
+    showTuningPage(false);
     redraw();
 }

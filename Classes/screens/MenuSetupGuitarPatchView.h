@@ -11,6 +11,7 @@
 
 class ImageView;
 class Knob;
+class TuningCard;
 class Label;
 class Performer;
 class SoundEngine;
@@ -48,6 +49,8 @@ public:
         NextPatchGuitar1,
         PrevPatchGuitar2,
         NextPatchGuitar2,
+        // The "Tuning" page (a card over the panel) and back.
+        TurnPage,
     };
 
     // Knob indices, as kept in draggingKnob.
@@ -97,6 +100,12 @@ public:
     void turnTouchscreenBackOn() override;
     void stopShowingMessageBox();
 
+    // Shows the knobs' panel or the tuning card (of the current guitar).
+    void showTuningPage(bool tuning);
+    bool tuningPageShowing() const { return tuningPage_; }
+    const TuningCard& tuningCard() const { return *tuningCard_; }
+    const Label& pageLabel() const { return *pageLabel_; }
+
     // Fingers are ignored entirely while the box is up.
     bool messageBoxShowing() const { return box_.isShown(); }
     int draggingKnob() const { return draggingKnob_; }
@@ -142,6 +151,10 @@ private:
     std::array<std::unique_ptr<Label>, 4> knobReadouts_;
     std::unique_ptr<Label> guitar1PatchName_;
     std::unique_ptr<Label> guitar2PatchName_;
+    std::unique_ptr<TuningCard> tuningCard_;
+    std::unique_ptr<View> pageButton_;
+    std::unique_ptr<Label> pageLabel_;
+    bool tuningPage_ = false;
     MessageBoxLayer box_;
     int draggingKnob_ = kNoKnob;
     int testPatch1PlaylistNo_ = -1;

@@ -1,14 +1,16 @@
 #include "storage/AsciiTabWriter.h"
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <vector>
 
 #include "song/Tab.h"
 
 namespace {
 
-constexpr int kGap = 2;                                                // dashes before each column
-constexpr std::array<char, 6> kNames = {'e', 'B', 'G', 'D', 'A', 'E'}; // top line first
+constexpr int kGap = 2; // dashes before each column
+constexpr std::size_t kLines = 6;
 
 int widthOf(const TablatureEntry& e) {
     int w = 1;
@@ -18,9 +20,29 @@ int widthOf(const TablatureEntry& e) {
     return w;
 }
 
+// The lines' names, top line first: the open strings' notes, the top one in
+// lower case, all as wide as the widest.
+std::array<std::string, kLines> lineNames(const GuitarTuning& tuning) {
+    std::array<std::string, kLines> names;
+    std::size_t width = 1;
+    for (std::size_t row = 0; row < kLines; ++row) {
+        std::string n = GuitarTuning::pitchName(tuning.openPitch(static_cast<int>(kLines - 1 - row)));
+        while (!n.empty() && (std::isdigit(static_cast<unsigned char>(n.back())) || n.back() == '-'))
+            n.pop_back();
+        if (row == 0)
+            n[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(n[0])));
+        width = std::max(width, n.size());
+        names[row] = n;
+    }
+    for (std::string& n : names)
+        n.insert(0, width - n.size(), ' ');
+    return names;
+}
+
 } // namespace
 
-std::string AsciiTabWriter::write(const Tab& tab) {
+std::string AsciiTabWriter::write(const Tab& tab, const GuitarTuning& tuning) {
+    const std::array<std::string, kLines> names = lineNames(tuning);
     const std::vector<TablatureEntry>& columns = tab.tab();
     emptyColumns_ = 0;
     for (const TablatureEntry& e : columns) {
@@ -39,7 +61,8 @@ std::string AsciiTabWriter::write(const Tab& tab) {
     };
     std::vector<std::vector<Cell>> systems(1);
     const int perBar = barColumns_ > 0 ? barColumns_ : static_cast<int>(columns.size());
-    int lineWidth = 2;
+    const int lead = static_cast<int>(names[0].size()) + 1;
+    int lineWidth = lead;
     size_t i = 0;
     while (i < columns.size()) {
         const size_t barEnd = std::min(columns.size(), i + static_cast<size_t>(perBar));
@@ -48,7 +71,7 @@ std::string AsciiTabWriter::write(const Tab& tab) {
             barWidth += kGap + widthOf(columns[c]);
         if (lineWidth + barWidth > kLineWidth && !systems.back().empty()) {
             systems.emplace_back();
-            lineWidth = 2;
+            lineWidth = lead;
         }
         if (lineWidth + barWidth <= kLineWidth) {
             for (size_t c = i; c < barEnd; ++c)
@@ -68,20 +91,27 @@ std::string AsciiTabWriter::write(const Tab& tab) {
             ++i;
         }
         systems.emplace_back();
-        lineWidth = 2;
+        lineWidth = lead;
     }
     if (systems.size() > 1 && systems.back().empty())
         systems.pop_back();
 
     std::string text;
+    if (!tuning.isStandard()) {
+        GuitarTuning open = tuning;
+        open.capo = 0;
+        text += "Tuning: " + tuning.name() + " (" + open.noteNames() + ")\n";
+    }
+    if (tuning.capo > 0)
+        text += "Capo " + std::to_string(tuning.capo) + "\n";
+    if (!text.empty())
+        text += '\n';
     for (size_t sys = 0; sys < systems.size(); ++sys) {
         if (sys > 0)
             text += '\n';
-        for (size_t row = 0; row < kNames.size(); ++row) {
-            const int string = static_cast<int>(kNames.size() - 1 - row);
-            std::string line;
-            line += kNames[row];
-            line += '|';
+        for (size_t row = 0; row < kLines; ++row) {
+            const int string = static_cast<int>(kLines - 1 - row);
+            std::string line = names[row] + '|';
             for (const Cell& cell : systems[sys]) {
                 const TablatureEntry& e = columns[cell.column];
                 line.append(kGap, '-');

@@ -1,6 +1,8 @@
 #pragma once
 #include <string>
 
+#include "song/GuitarTuning.h"
+
 class Tab;
 
 // Writes a tab as the plain ASCII tablature guitarists paste to each other:
@@ -18,6 +20,11 @@ class Tab;
 // bars as fit in 80 characters (a bar too long for a line is split between
 // systems). Systems are separated by a blank line.
 //
+// In another tuning the lines are named by its notes (the top one in lower
+// case: "d|" ... "D|" for DADGAD, names of two characters right-aligned),
+// and the text opens with "Tuning: DADGAD (D A D G A D)" and, with a capo,
+// "Capo 2", then a blank line. Standard tuning without a capo has neither.
+//
 // Read back by TabTextImport, this gives the same columns, except columns
 // in which no string is played: plain tablature has no way to show them,
 // and they are written as a rest (emptyColumns() counts them).
@@ -31,7 +38,7 @@ public:
     // barColumns: columns per bar; 0 for bar lines only at the ends of a system.
     explicit AsciiTabWriter(int barColumns = kDefaultBarColumns) : barColumns_(barColumns) {}
 
-    std::string write(const Tab& tab);
+    std::string write(const Tab& tab, const GuitarTuning& tuning = GuitarTuning());
     // Columns in the last written tab with no string played.
     int emptyColumns() const { return emptyColumns_; }
 

@@ -290,6 +290,25 @@ ChordLibrary::Frets ChordLibrary::fretsForChord(int key, int type) {
     return frets;
 }
 
+ChordLibrary::TunedShape ChordLibrary::shapeFor(int key, int type, const GuitarTuning& tuning) {
+    TunedShape shape{fretsForChord(key, type), true};
+    const std::array<int, kNumStrings> offsets = tuning.offsets();
+    const int highest = GuitarTuning::kHighestFret - tuning.capo;
+    for (std::size_t s = 0; s < kNumStrings; ++s) {
+        int32_t& fret = shape.frets[s];
+        if (fret < 0)
+            continue;
+        fret -= offsets[s];
+        if (fret < 0)
+            fret += 12; // the same note an octave up the string
+        if (fret < 0 || fret > highest) {
+            fret = -1;
+            shape.complete = false;
+        }
+    }
+    return shape;
+}
+
 bool ChordLibrary::parseFretString(std::string_view text, Frets& out) {
     if (text.size() != kNumStrings)
         return false;

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "song/GuitarTuning.h"
+
 // The built-in chord shapes: twelve keys times eighteen chord types, 216
 // fret strings ("x02220": string 0, low E, first; 'x' for a string not
 // played, a digit for frets 0 to 9). The shape of key k and type t is entry
@@ -32,6 +34,17 @@ public:
     // Any thread. The six frets of key and type ('x' gives -1); six -1 when
     // either is out of range.
     static Frets fretsForChord(int key, int type);
+    // Any thread. The shape of key and type moved to sound the same notes on
+    // a guitar tuned otherwise: each string's fret less the string's offset
+    // from standard, or an octave above that when it would fall below the
+    // capo; a string that still cannot reach its note (past the highest fret
+    // above the capo) is left unplayed and the shape is not `complete`.
+    // Standard tuning gives fretsForChord's frets.
+    struct TunedShape {
+        Frets frets;
+        bool complete;
+    };
+    static TunedShape shapeFor(int key, int type, const GuitarTuning& tuning);
     // Any thread. Parses a fret string: 'x' gives -1, a digit its value.
     // False (and `out` untouched) unless the text is six characters each 'x'
     // or a digit.

@@ -6,19 +6,21 @@
 
 namespace {
 
-constexpr std::array<int, 6> kTuning = {40, 45, 50, 55, 59, 64}; // E2 A2 D3 G3 B3 E4, low string first
-
 // A MIDI pitch spelled with sharps.
 const char* stepOf(int pitch) {
     static const char* kSteps[] = {"C", "C", "D", "D", "E", "F", "F", "G", "G", "A", "A", "B"};
     return kSteps[pitch % 12];
 }
 
-std::string pitchXml(int pitch) {
+bool isSharp(int pitch) {
     static const bool kSharp[] = {false, true,  false, true,  false, false,
                                   true,  false, true,  false, true,  false};
+    return kSharp[pitch % 12];
+}
+
+std::string pitchXml(int pitch) {
     return std::string("<pitch><step>") + stepOf(pitch) + "</step>" +
-           (kSharp[pitch % 12] ? "<alter>1</alter>" : "") + "<octave>" + std::to_string(pitch / 12 - 1) +
+           (isSharp(pitch) ? "<alter>1</alter>" : "") + "<octave>" + std::to_string(pitch / 12 - 1) +
            "</octave></pitch>";
 }
 
@@ -26,8 +28,11 @@ const char* kRest = "      <note><rest/><duration>1</duration><voice>1</voice><t
 
 } // namespace
 
-std::string MusicXmlWriter::write(const Tab& tab) {
+std::string MusicXmlWriter::write(const Tab& tab, const GuitarTuning& tuning) {
     emptyColumns_ = 0;
+    std::array<int, 6> open{}; // low string first
+    for (int s = 0; s < 6; ++s)
+        open[static_cast<size_t>(s)] = tuning.openPitch(s);
     std::string x = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?>\n"
                     "<!DOCTYPE score-partwise PUBLIC \"-//Recordare//DTD MusicXML 4.0 Partwise//EN\" "
                     "\"http://www.musicxml.org/dtds/partwise.dtd\">\n"
@@ -54,10 +59,13 @@ std::string MusicXmlWriter::write(const Tab& tab) {
                  "        <clef><sign>TAB</sign><line>5</line></clef>\n"
                  "        <staff-details>\n"
                  "          <staff-lines>6</staff-lines>\n";
-            for (size_t s = 0; s < kTuning.size(); ++s)
+            for (size_t s = 0; s < open.size(); ++s)
                 x += "          <staff-tuning line=\"" + std::to_string(s + 1) + "\"><tuning-step>" +
-                     stepOf(kTuning[s]) + "</tuning-step><tuning-octave>" +
-                     std::to_string(kTuning[s] / 12 - 1) + "</tuning-octave></staff-tuning>\n";
+                     stepOf(open[s]) + "</tuning-step>" +
+                     (isSharp(open[s]) ? "<tuning-alter>1</tuning-alter>" : "") + "<tuning-octave>" +
+                     std::to_string(open[s] / 12 - 1) + "</tuning-octave></staff-tuning>\n";
+            if (tuning.capo > 0)
+                x += "          <capo>" + std::to_string(tuning.capo) + "</capo>\n";
             x += "        </staff-details>\n"
                  "      </attributes>\n"
                  "      <sound tempo=\"120\"/>\n";
@@ -69,7 +77,7 @@ std::string MusicXmlWriter::write(const Tab& tab) {
                 if (fret < 0)
                     continue;
                 x += std::string("      <note>") + (first ? "" : "<chord/>") +
-                     pitchXml(kTuning[static_cast<size_t>(s)] + fret) +
+                     pitchXml(open[static_cast<size_t>(s)] + tuning.capo + fret) +
                      "<duration>1</duration><voice>1</voice><type>quarter</type>"
                      "<notations><technical><string>" +
                      std::to_string(TablatureEntry::kNumStrings - s) + "</string><fret>" +

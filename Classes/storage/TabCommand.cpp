@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "core/FailureText.h"
+#include "recorder/SongOptions.h"
 #include "song/Tab.h"
 #include "storage/AsciiTabWriter.h"
 #include "storage/CommandTool.h"
@@ -67,7 +68,7 @@ std::string parseOptions(const std::vector<std::string>& args, Options& o, bool&
     return CommandTool::missing(o.input, "no text file given", o.output, "no output file given (-o OUT.TAB)");
 }
 
-int exportTab(const Options& o, CommandTool& tool, Tab& tab, FileManager& files,
+int exportTab(const Options& o, CommandTool& tool, Tab& tab, FileManager& files, const SongOptions& tuning,
               const std::vector<uint8_t>& bytes, std::ostream& out, std::ostream& err) {
     if (!files.loadTabFromBuffer(bytes.data(), bytes.size())) {
         err << FailureText::toolLine(o.input, files.lastFailure()) << "; nothing written\n";
@@ -76,7 +77,8 @@ int exportTab(const Options& o, CommandTool& tool, Tab& tab, FileManager& files,
     AsciiTabWriter ascii(o.barColumns);
     MusicXmlWriter musicXml;
     const bool xml = musicXmlOutput(o);
-    const std::string text = xml ? musicXml.write(tab) : ascii.write(tab);
+    // The file's tuning went to guitar 0, the tab guitar of this command.
+    const std::string text = xml ? musicXml.write(tab, tuning.tuning(0)) : ascii.write(tab, tuning.tuning(0));
     if (const int empty = xml ? musicXml.emptyColumns() : ascii.emptyColumns(); empty > 0)
         err << "strumwell tab export: warning: " << empty
             << " column(s) with no string played are written as rests and do not come back on import\n";
@@ -90,7 +92,7 @@ int exportTab(const Options& o, CommandTool& tool, Tab& tab, FileManager& files,
     return 0;
 }
 
-int importTab(const Options& o, CommandTool& tool, Tab& tab, FileManager& files,
+int importTab(const Options& o, CommandTool& tool, Tab& tab, FileManager& files, SongOptions& tuning,
               const std::vector<uint8_t>& bytes, std::ostream& out, std::ostream& err) {
     const TabTextImport::Result result = TabTextImport::read(bytes.data(), bytes.size());
     if (!result.ok) {
@@ -100,6 +102,7 @@ int importTab(const Options& o, CommandTool& tool, Tab& tab, FileManager& files,
     for (const std::string& w : result.warnings)
         err << "strumwell tab import: warning: " << w << "\n";
     TabTextImport::apply(result, tab);
+    tuning.setTuning(0, result.tuning);
     const std::vector<uint8_t> buffer = files.createTabSaveBuffer();
     if (!tool.writeFile(files, o.output, buffer.data(), buffer.size()))
         return 1;
@@ -115,11 +118,13 @@ std::string TabCommand::usage() {
            "       strumwell tab import IN.txt -o OUT.TAB\n"
            "  export  writes a tab file as ASCII tablature: six lines from high e to low E,\n"
            "          a bar line every N columns (default 8, 0 for none), lines of at most\n"
-           "          80 characters; -o - prints it. To OUT.musicxml or .xml (or with\n"
+           "          80 characters, named by the tab's tuning (with its name and capo above);\n"
+           "          -o - prints it. To OUT.musicxml or .xml (or with\n"
            "          --format musicxml): a MusicXML score on a TAB staff, a quarter note a column\n"
            "  import  reads ASCII tablature as pasted from the web (several systems, string\n"
            "          names or none, x for muted strings, technique marks skipped with a\n"
-           "          warning, lyrics and chord lines ignored); - reads standard input\n";
+           "          warning, lyrics and chord lines ignored; string names of another tuning\n"
+           "          and a \"Capo N\" line set the tab's tuning); - reads standard input\n";
 }
 
 int TabCommand::run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -132,10 +137,12 @@ int TabCommand::run(const std::vector<std::string>& args, std::ostream& out, std
     CommandTool verbTool("strumwell tab " + o.verb, out, err);
     Tab tab;
     FileManager files(&tab, nullptr, nullptr, std::string());
+    SongOptions tuning;
+    files.setSongOptions(&tuning);
     verbTool.quiet(files);
     std::vector<uint8_t> bytes;
     if (!verbTool.readFile(files, o.input, bytes, " (no such file)", true))
         return 1;
-    return o.verb == "export" ? exportTab(o, verbTool, tab, files, bytes, out, err)
-                              : importTab(o, verbTool, tab, files, bytes, out, err);
+    return o.verb == "export" ? exportTab(o, verbTool, tab, files, tuning, bytes, out, err)
+                              : importTab(o, verbTool, tab, files, tuning, bytes, out, err);
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <optional>
 #include <utility>
@@ -22,7 +23,8 @@ struct Line {
 
 struct StringLine {
     const Line* line = nullptr;
-    char name = 0; // the string name, 0 when none
+    char name = 0;       // the string name, 0 when none
+    char accidental = 0; // '#' or 'b' after the name, 0 when none
     size_t bodyStart = 0;
     size_t bodyEnd = 0;
 };
@@ -116,8 +118,9 @@ std::optional<StringLine> stringLine(const Line& line) {
     size_t body = p;
     if (isStringName(t[p])) {
         size_t q = p + 1;
-        if (q + 1 < t.size() && (t[q] == '#' || t[q] == 'b') && (t[q + 1] == '|' || t[q + 1] == ':'))
-            ++q;
+        if (q + 1 < t.size() && (t[q] == '#' || t[q] == 'b') &&
+            (t[q + 1] == '|' || t[q + 1] == ':' || t[q + 1] == ' '))
+            s.accidental = t[q++];
         while (q < t.size() && t[q] == ' ')
             ++q;
         if (q >= t.size())
@@ -198,6 +201,8 @@ public:
         }
         r.ok = true;
         r.columns = std::move(columns_);
+        r.tuning = tuning_;
+        r.tuning.capo = capo_;
         r.systems = systems_;
         // One warning per kind of mark, at its first place, in reading order.
         std::vector<std::pair<std::pair<int, int>, std::string>> marks;
@@ -288,8 +293,25 @@ private:
             }
             takeGroup(group);
             group.clear();
+            readCapo(line.text);
         }
         takeGroup(group);
+    }
+
+    // "Capo 3", "capo: 3rd fret": the first such line sets the capo.
+    void readCapo(const std::string& t) {
+        const size_t p = t.find_first_not_of(' ');
+        if (capo_ > 0 || p == std::string::npos || t.size() - p < 4)
+            return;
+        std::string word = t.substr(p, 4);
+        for (char& c : word)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        const size_t digit = t.find_first_of("0123456789", p + 4);
+        if (word != "capo" || digit == std::string::npos || digit > p + 8)
+            return;
+        const int n = std::atoi(t.substr(digit, 2).c_str());
+        if (n >= 1 && n <= GuitarTuning::kMaxCapo)
+            capo_ = n;
     }
 
     void takeGroup(std::vector<StringLine> group) {
@@ -346,9 +368,25 @@ private:
             warnedTuning_ = true;
             std::string written;
             for (int i = 0; i < kStrings; ++i)
-                written += lines[i].name;
+                written += std::string(1, lines[i].name) +
+                           (lines[i].accidental ? std::string(1, lines[i].accidental) : "");
+            // The names say the tuning the frets are for, each string taken
+            // within half an octave of standard.
+            GuitarTuning named;
+            for (int i = 0; i < kStrings; ++i) {
+                const int string = kStrings - 1 - i;
+                const int diff = pitchClass(lines[i]) - GuitarTuning::kStandard[static_cast<size_t>(string)] -
+                                 GuitarTuning::kFirstPitch;
+                named.openSample[static_cast<size_t>(string)] += ((diff % 12) + 18) % 12 - 6;
+            }
+            const std::string problem = named.problem();
+            if (problem.empty())
+                tuning_ = named;
             notes_.push_back("line " + std::to_string(lines[0].line->number) + ": strings named " + written +
-                             ", not standard tuning; the frets are kept as written");
+                             ", not standard tuning; " +
+                             (problem.empty()
+                                  ? "read as " + named.name() + " (" + named.noteNames() + ")"
+                                  : problem + " Read as standard tuning, the frets kept as written"));
         }
 
         std::vector<Mark> marks;
@@ -391,6 +429,12 @@ private:
             notes_.push_back("line " + std::to_string(lines[0].line->number) + ": " +
                              std::to_string(mutedOnly) +
                              " column(s) of only muted strings left out (a tab column holds played strings)");
+    }
+
+    static int pitchClass(const StringLine& s) {
+        static constexpr int kNatural[7] = {9, 11, 0, 2, 4, 5, 7}; // A B C D E F G
+        const int letter = std::toupper(static_cast<unsigned char>(s.name)) - 'A';
+        return kNatural[letter] + (s.accidental == '#' ? 1 : s.accidental == 'b' ? -1 : 0);
     }
 
     void readMarks(const StringLine& s, int string, std::vector<Mark>& marks) {
@@ -437,6 +481,8 @@ private:
     std::vector<std::string> notes_;
     int systems_ = 0;
     bool warnedTuning_ = false;
+    GuitarTuning tuning_;
+    int capo_ = 0;
 };
 
 } // namespace

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "song/GuitarTuning.h"
+
 class Tab;
 
 // Reads plain ASCII tablature as people paste it from the web into columns
@@ -13,6 +15,9 @@ class Tab;
 // - A system is six string lines, high e on top; the string names ("e|",
 //   "B|", upper or lower case, "Eb|", "e:", numbers "1|" to "6|", or none at
 //   all) are optional.
+//   Names of another tuning ("D A D G A D", high string on top) give the
+//   tab that tuning, read from the first system; an unplayable one is read
+//   as standard with a warning saying why.
 //   A system written low E first (names E A D G B E) is turned over. Any
 //   number of systems may follow one another.
 // - Lines between systems (lyrics, chord names, titles, counts, palm-mute
@@ -42,6 +47,9 @@ public:
         std::vector<std::array<int32_t, 6>> columns; // string 0 (low E) first
         std::vector<std::string> warnings;
         int systems = 0;
+        // From the first system's string names when they name a playable
+        // tuning other than standard ("D|" on the low string: drop D).
+        GuitarTuning tuning;
     };
 
     static Result read(const uint8_t* data, size_t size);

@@ -45,6 +45,7 @@ const Case kCases[] = {
     {"setup-menu", S::kSetupMenu},
     {"effects-menu", S::kEffectsSetupMenu},
     {"patch-setup", S::kGuitarPatchMenu},
+    {"patch-tuning", S::kGuitarPatchMenu, {{231, 408}}},
     {"app-setup", S::kAppSetup},
     {"app-setup-midi", S::kAppSetup, {{232, 376}}},
     {"delay", S::kDelayEffectSetup, {}, 1, {40, 240}},
