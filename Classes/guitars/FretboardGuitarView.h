@@ -156,7 +156,9 @@ protected:
     virtual void slotUp(Point p, int touchNo) = 0;
 
     // The area of the screen's table a finger down at a board point is in.
-    std::optional<Area> areaAt(Point boardPoint) const { return hitActionInside(rightHandedAreas_, boardPoint); }
+    std::optional<Area> areaAt(Point boardPoint) const {
+        return hitActionInside(rightHandedAreas_, boardPoint);
+    }
     // The plectrum and the two scroll arrows: true when `area` is one of
     // them (its action is done).
     bool controlStripFingerDown(std::optional<Area> area);

@@ -190,6 +190,7 @@ void HammerOnGuitarView::redrawOnFretboardScrolling() {
 }
 
 std::optional<Point> HammerOnGuitarView::keyFingerPoint(const KeyEvent& event) const {
-    const std::optional<Point> p = KeyFingers::hammerOnPoint(event.key, event.shift, numFretsToShow_, fretSpacing_);
+    const std::optional<Point> p =
+        KeyFingers::hammerOnPoint(event.key, event.shift, numFretsToShow_, fretSpacing_);
     return p ? std::optional<Point>(onScreen(*p)) : std::nullopt;
 }

@@ -186,11 +186,11 @@ MenuAppSetupView::~MenuAppSetupView() = default;
 void MenuAppSetupView::showMidiPage(bool midi) {
     midiPage_ = midi;
     midiCard_->setHidden(!midi);
-    for (View* view : {static_cast<View*>(stringBendsCaption_.get()), static_cast<View*>(whammyBarCaption_.get()),
-                       static_cast<View*>(stringBendsSettingLabel_.get()),
-                       static_cast<View*>(whammyBarSettingLabel_.get()), leftHandedBar_.get(),
-                       static_cast<View*>(leftHandedCaption_.get()),
-                       static_cast<View*>(leftHandedSettingLabel_.get())})
+    for (View* view :
+         {static_cast<View*>(stringBendsCaption_.get()), static_cast<View*>(whammyBarCaption_.get()),
+          static_cast<View*>(stringBendsSettingLabel_.get()),
+          static_cast<View*>(whammyBarSettingLabel_.get()), leftHandedBar_.get(),
+          static_cast<View*>(leftHandedCaption_.get()), static_cast<View*>(leftHandedSettingLabel_.get())})
         view->setHidden(midi);
     titleLabel_->setText(midi ? "MIDI and Sound" : "Application Setup");
     pageLabel_->setText(midi ? "\u2039 Guitars" : "MIDI \u203a");

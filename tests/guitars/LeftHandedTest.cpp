@@ -1,6 +1,7 @@
 // Left-handed fretboards: the right-handed screen mirrored along the neck
 // (y -> 480 - y). The touch table is the mirrored table, and a finger or a
-// key at the mirror of a point does what the right-handed finger does there.
+// key (whose finger lands on the mirror of its right-handed point) at the
+// mirror of a point does what the right-handed finger does there.
 
 #include "GuitarTestRig.h"
 #include "guitars/HammerOnGuitarView.h"
@@ -12,25 +13,20 @@ using Area = FretboardGuitarView::Area;
 namespace {
 
 template <typename V> struct Keyed : V {
-    using V::V;
     using V::keyFingerPoint;
+    using V::V;
 };
 
-// What a script of fingers (and then keys, as their fingers) makes the
-// screen play, right- or left-handed: notes, then bends.
-struct Gesture {
-    char op; // 'h' hold, 'm' move, 'l' lift
-    long id;
-    Point at;
-};
+// What a script of fingers ('h' hold, 'm' move, 'l' lift) and then keys
+// makes the screen play, right- or left-handed: notes, then bends.
 template <typename V>
-Log heard(bool leftHanded, std::initializer_list<Gesture> script, std::initializer_list<KeyEvent> keys) {
+Log heard(bool leftHanded, std::initializer_list<Step> script, std::initializer_list<KeyEvent> keys) {
     Rig rig;
     Keyed<V> view(nullptr, &rig.performer);
     view.redraw();
     view.setLeftHanded(leftHanded);
     std::map<long, Point> last;
-    for (const Gesture& g : script) {
+    for (const Step& g : script) {
         const Point p = leftHanded ? FretboardGuitarView::mirrored(g.at) : g.at;
         if (g.op == 'h')
             hold(view, g.id, p);
@@ -41,11 +37,15 @@ Log heard(bool leftHanded, std::initializer_list<Gesture> script, std::initializ
         last[g.id] = p;
     }
     long id = 100;
+    Keyed<V> right(nullptr, nullptr);
+    right.redraw();
     for (const KeyEvent& k : keys) {
-        const std::optional<Point> p = view.keyFingerPoint(k);
-        EXPECT_TRUE(p.has_value());
-        if (p)
+        const std::optional<Point> p = view.keyFingerPoint(k), r = right.keyFingerPoint(k);
+        EXPECT_TRUE(p && r);
+        if (p && r) {
+            EXPECT_EQ(*p, leftHanded ? FretboardGuitarView::mirrored(*r) : *r); // keys mirrored too
             tap(view, ++id, *p);
+        }
     }
     Log out = rig.log();
     for (const std::string& b : rig.bends())
@@ -86,45 +86,27 @@ TEST(LeftHanded, TheTouchTableIsTheRightHandedTableMirrored) {
 }
 
 TEST(LeftHanded, MirroredFingersAndKeysPlayWhatTheRightHandedOnesPlay) {
-    const auto k = [](Key key, bool shift = false) { return KeyEvent{.key = key, .name = {}, .shift = shift}; };
+    const auto k = [](Key key, bool shift = false) {
+        return KeyEvent{.key = key, .name = {}, .shift = shift};
+    };
     // Manual Fret: a held fret plucked, slid up (hammer-on) and bent, a strum
     // over the pickup, MUTE; then the pluck keys.
-    const std::initializer_list<Gesture> manual = {
+    const std::initializer_list<Step> manual = {
         {'h', 1, {139, 200}}, {'h', 2, {139, 440}}, {'l', 2, {139, 440}}, {'m', 1, {139, 300}},
         {'m', 1, {185, 300}}, {'h', 3, {27, 420}},  {'m', 3, {83, 420}},  {'m', 3, {194, 420}},
         {'l', 3, {194, 420}}, {'l', 1, {185, 300}}, {'h', 4, {194, 30}},  {'l', 4, {194, 30}}};
-    const Log right = heard<ManualFretAndPluckGuitarView>(false, manual, {k(Key::A), k(Key::H), k(Key::Space)});
+    const Log right =
+        heard<ManualFretAndPluckGuitarView>(false, manual, {k(Key::A), k(Key::H), k(Key::Space)});
     EXPECT_GE(right.size(), 10u);
-    EXPECT_EQ(heard<ManualFretAndPluckGuitarView>(true, manual, {k(Key::A), k(Key::H), k(Key::Space)}), right);
+    EXPECT_EQ(heard<ManualFretAndPluckGuitarView>(true, manual, {k(Key::A), k(Key::H), k(Key::Space)}),
+              right);
     // Hammer-On: a press, a hammer-on above it, a pull-off, a bend; then the
     // fret keys of both key maps.
-    const std::initializer_list<Gesture> hammer = {{'h', 1, {83, 150}},  {'h', 2, {83, 350}}, {'l', 2, {83, 350}},
-                                                   {'m', 1, {130, 150}}, {'l', 1, {130, 150}}, {'h', 3, {248, 70}},
-                                                   {'l', 3, {248, 70}}};
+    const std::initializer_list<Step> hammer = {
+        {'h', 1, {83, 150}},  {'h', 2, {83, 350}}, {'l', 2, {83, 350}}, {'m', 1, {130, 150}},
+        {'l', 1, {130, 150}}, {'h', 3, {248, 70}}, {'l', 3, {248, 70}}};
     const std::initializer_list<KeyEvent> keys = {k(Key::Z), k(Key::S), k(Key::Num4), k(Key::Q, true)};
     const Log rightHammer = heard<HammerOnGuitarView>(false, hammer, keys);
     EXPECT_GE(rightHammer.size(), 10u);
     EXPECT_EQ(heard<HammerOnGuitarView>(true, hammer, keys), rightHammer);
-}
-
-TEST(LeftHanded, KeyFingersLandOnTheMirrorOfTheirRightHandedPoints) {
-    Rig rig;
-    Keyed<ManualFretAndPluckGuitarView> manual(nullptr, &rig.performer);
-    Keyed<HammerOnGuitarView> hammer(nullptr, &rig.performer);
-    hammer.redraw();
-    for (Key key : {Key::A, Key::D, Key::H, Key::Space, Key::Z, Key::L, Key::Num1, Key::Equals}) {
-        for (bool shift : {false, true}) {
-            const KeyEvent e{.key = key, .name = {}, .shift = shift};
-            const auto m = manual.keyFingerPoint(e), h = hammer.keyFingerPoint(e);
-            manual.setLeftHanded(true);
-            hammer.setLeftHanded(true);
-            EXPECT_EQ(manual.keyFingerPoint(e), m ? std::optional(FretboardGuitarView::mirrored(*m)) : m);
-            EXPECT_EQ(hammer.keyFingerPoint(e), h ? std::optional(FretboardGuitarView::mirrored(*h)) : h);
-            // Never on the menu's plectrum, which stays put.
-            for (const auto& p : {manual.keyFingerPoint(e), hammer.keyFingerPoint(e)})
-                EXPECT_FALSE(p && PlectrumMenu::onPlectrum(*p)) << static_cast<int>(key);
-            manual.setLeftHanded(false);
-            hammer.setLeftHanded(false);
-        }
-    }
 }

@@ -28,42 +28,36 @@ TEST(TabPractice, StrumsThroughAMarkedLoopGoBackToItsFirstColumn) {
     fill(tab, 6);
     TabGuitarView screen(nullptr, &rig.performer, &tab);
     screen.redraw();
-    const Point card = centreOf(TabGuitarView::touchAreas(), Area::Loop);
-    const Point forward = centreOf(TabGuitarView::touchAreas(), Area::TabForward);
-    const Point markKey = *TabGuitarKeys::pointForKey(Key::L), strum = {67, 440};
-    // What each tap does: the sample a strum starts, where the tab is after
-    // it, and the loop shown ("" while none is marked).
-    struct Step {
-        Point at;
-        int started; // -1: nothing played
-        int position;
-        std::string loop;
-    };
-    const Step steps[] = {
-        {forward, -1, 1, ""},      {card, -1, 1, "Loop 2\u2013\u2026"}, {strum, 3, 2, "Loop 2\u2013\u2026"},
-        {strum, 4, 3, "Loop 2\u2013\u2026"}, {card, -1, 3, "Loop 2\u20134"}, {strum, 5, 1, "Loop 2\u20134"},
-        {strum, 3, 2, "Loop 2\u20134"},      {strum, 4, 3, "Loop 2\u20134"}, {strum, 5, 1, "Loop 2\u20134"},
-        {markKey, -1, 1, ""},       {strum, 3, 2, ""},  {strum, 4, 3, ""}, {strum, 5, 4, ""},
-        // Marked the other way round (the last column first, below).
-        {markKey, -1, 4, "Loop 5\u2013\u2026"},
+    const std::map<char, Point> at = {{'c', centreOf(TabGuitarView::touchAreas(), Area::Loop)},
+                                      {'f', centreOf(TabGuitarView::touchAreas(), Area::TabForward)},
+                                      {'l', *TabGuitarKeys::pointForKey(Key::L)},
+                                      {'s', {67, 440}}};
+    // Each tap ('f' forward, 'c' the card, 'l' the L key's finger, 's' a
+    // strum): the sample it starts (0: none), where the tab is after it and
+    // the loop shown. Last, the loop's last column marked first.
+    const std::string from2 = "Loop 2\u2013\u2026", loop = "Loop 2\u20134", from5 = "Loop 5\u2013\u2026";
+    const std::tuple<char, int, int, std::string> steps[] = {
+        {'f', 0, 1, ""},   {'c', 0, 1, from2}, {'s', 3, 2, from2}, {'s', 4, 3, from2}, {'c', 0, 3, loop},
+        {'s', 5, 1, loop}, {'s', 3, 2, loop},  {'s', 4, 3, loop},  {'s', 5, 1, loop},  {'l', 0, 1, ""},
+        {'s', 3, 2, ""},   {'s', 4, 3, ""},    {'s', 5, 4, ""},    {'l', 0, 4, from5},
     };
     int n = 0;
-    for (const Step& s : steps) {
+    for (const auto& [op, sample, position, shown] : steps) {
         SCOPED_TRACE(testing::Message() << "step " << ++n);
-        tap(screen, n, s.at);
+        tap(screen, n, at.at(op));
         rig.strum();
         Log started;
         for (const std::string& e : rig.fresh())
             if (e[0] == '+')
                 started.push_back(e.substr(0, e.find('@')));
-        EXPECT_EQ(started, s.started < 0 ? Log{} : Log{"+" + std::to_string(s.started)});
-        EXPECT_EQ(tab.currentTabIndex(), s.position);
-        EXPECT_EQ(screen.loopLabel().text(), s.loop);
-        EXPECT_EQ(screen.loopLabel().isHidden(), s.loop.empty());
+        EXPECT_EQ(started, sample == 0 ? Log{} : Log{"+" + std::to_string(sample)});
+        EXPECT_EQ(tab.currentTabIndex(), position);
+        EXPECT_EQ(screen.loopLabel().text(), shown);
+        EXPECT_EQ(screen.loopLabel().isHidden(), shown.empty());
     }
     tab.setCurrentTabIndex(1);
     screen.redrawTabDisplay();
-    tap(screen, 99, card);
+    tap(screen, 99, at.at('c'));
     EXPECT_EQ(screen.loopFirst(), 1);
     EXPECT_EQ(screen.loopLast(), 4);
     EXPECT_EQ(screen.loopLabel().text(), "Loop 2\u20135");
@@ -75,9 +69,8 @@ TEST(TabPractice, TheNextColumnsFretsShowBesideTheLights) {
     Tab tab;
     fill(tab, 3);
     TabGuitarView screen(nullptr, &rig.performer, &tab);
-    screen.redraw();
     w.app->rootView().addSubview(&screen);
-    // The pixels over each string's next-fret number, at two positions.
+    // The next column's text and the pixels over strings 0 and 1's numbers.
     const auto shot = [&](int position) {
         tab.setCurrentTabIndex(position);
         screen.redrawTabDisplay();
@@ -85,27 +78,22 @@ TEST(TabPractice, TheNextColumnsFretsShowBesideTheLights) {
         int width = 0, height = 0;
         const std::vector<std::uint8_t> px = w.app->captureLandscape(&width, &height);
         const int s = width / 480;
-        std::vector<std::vector<std::uint8_t>> out;
-        for (int string = 0; string < 6; ++string) {
+        std::vector<std::string> out = {screen.nextFret(0).text(), "", ""};
+        for (int string = 0; string < 2; ++string) {
             const Rect f = screen.nextFret(string).frame();
-            std::vector<std::uint8_t>& area = out.emplace_back();
-            for (int x = static_cast<int>(f.x) * s; x < static_cast<int>(f.maxX()) * s; ++x)
-                for (int y = static_cast<int>(f.y) * s; y < static_cast<int>(f.maxY()) * s; ++y)
-                    for (int c = 0; c < 3; ++c)
-                        area.push_back(px[(static_cast<std::size_t>(320 * s - 1 - x) * width + y) * 4 + c]);
+            for (int row = (320 - static_cast<int>(f.maxX())) * s; row < (320 - static_cast<int>(f.x)) * s;
+                 ++row)
+                out[string + 1].append(px.begin() + (row * width + static_cast<int>(f.y) * s) * 4,
+                                       px.begin() + (row * width + static_cast<int>(f.maxY()) * s) * 4);
         }
         return out;
     };
-    const auto first = shot(0), second = shot(1), last = shot(2);
-    EXPECT_NE(first[0], second[0]) << "fret 1 next, then fret 2";
-    EXPECT_EQ(screen.nextFret(0).text(), "") << "past the last column nothing comes";
-    EXPECT_NE(second[0], last[0]);
-    for (int string = 1; string < 6; ++string)
-        EXPECT_EQ(first[string], second[string]) << "not played next: nothing shown, " << string;
-    tab.setCurrentTabIndex(0);
-    screen.redrawTabDisplay();
-    EXPECT_EQ(screen.nextFret(0).text(), "1");
-    EXPECT_GT(screen.nextFret(0).alpha(), 0.0f);
-    EXPECT_EQ(screen.nextFret(1).alpha(), 0.0f);
+    const std::vector<std::string> first = shot(0), second = shot(1), last = shot(2);
+    EXPECT_EQ(first[0], "1");
+    EXPECT_EQ(second[0], "2");
+    EXPECT_EQ(last[0], "") << "past the last column nothing comes";
+    EXPECT_NE(first[1], second[1]);
+    EXPECT_NE(second[1], last[1]);
+    EXPECT_EQ(first[2], second[2]) << "string 1 is not played next: nothing shown";
     screen.removeFromSuperview();
 }

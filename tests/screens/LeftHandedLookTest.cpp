@@ -1,6 +1,6 @@
 // The Left-Handed bar of the application setup: it keeps the setting in the
-// app's settings file and the fretboards, drawn with the real pictures, come
-// up as the right-handed ones mirrored along the neck.
+// app's settings file (read back, a line it cannot read left alone) and the fretboards, drawn with the real
+// pictures, come up as the right-handed ones mirrored along the neck.
 
 #include "app/AppSettings.h"
 #include "screens/InAppSupport.h"
@@ -65,7 +65,12 @@ TEST(LeftHandedLook, TheSetupBarMirrorsTheFretboardsAsDrawnAndKeepsTheSetting) {
         ASSERT_NE(setup, nullptr);
         EXPECT_EQ(setup->leftHandedSettingLabel().text(), expected);
         const bool on = std::string(expected) == "On";
-        EXPECT_NE(testsupport::readText(file).find(on ? "leftHanded 1\n" : "leftHanded 0\n"), std::string::npos);
+        // Kept as a line of the settings file, which reads back.
+        const std::string text = testsupport::readText(file);
+        EXPECT_NE(text.find(on ? "\nleftHanded 1\n" : "\nleftHanded 0\n"), std::string::npos) << text;
+        AppSettings::setLeftHanded(!on);
+        AppSettings::apply(text + "leftHanded 2\n");
+        EXPECT_EQ(AppSettings::leftHanded(), on);
         const Frame now[] = {shot(S::kManualFretGuitar), shot(S::kHammerOnGuitar)};
         for (int i = 0; i < 2; ++i) {
             SCOPED_TRACE(i == 0 ? "manual fret" : "hammer-on");
