@@ -52,15 +52,11 @@ TEST(LeftHandedLook, TheSetupBarMirrorsTheFretboardsAsDrawnAndKeepsTheSetting) {
     };
     const std::string file = run.folders.docs() + "/" + AppSettings::kFileName;
     const Frame right[] = {shot(S::kManualFretGuitar), shot(S::kHammerOnGuitar)};
-    const Point bar = [] {
-        for (const auto& a : MenuAppSetupView::areas())
-            if (a.action == MenuAppSetupView::Action::ToggleLeftHanded)
-                return a.rect.center();
-        return Point{};
-    }();
+    const HitArea<MenuAppSetupView::Action> bar = MenuAppSetupView::areas().back();
+    ASSERT_EQ(bar.action, MenuAppSetupView::Action::ToggleLeftHanded);
     for (const char* expected : {"On", "Off"}) {
         run.go(S::kAppSetup);
-        run.tap(bar);
+        run.tap(bar.rect.center());
         const auto* setup = dynamic_cast<MenuAppSetupView*>(run.run.shownScreen());
         ASSERT_NE(setup, nullptr);
         EXPECT_EQ(setup->leftHandedSettingLabel().text(), expected);
