@@ -17,6 +17,8 @@ namespace {
 constexpr const char* kOutputVolume = "outputVolume";
 
 MidiSettings gMidi;
+constexpr const char* kLeftHanded = "leftHanded";
+bool gLeftHanded = false;
 
 // The MIDI switches, each a line "name 0" or "name 1".
 struct MidiSwitch {
@@ -47,6 +49,7 @@ std::string AppSettings::text() {
     std::string text = line;
     for (const MidiSwitch& sw : kMidiSwitches)
         text += std::string(sw.name) + (switchIn(gMidi, sw) ? " 1\n" : " 0\n");
+    text += std::string(kLeftHanded) + (gLeftHanded ? " 1\n" : " 0\n");
     return text;
 }
 
@@ -58,6 +61,14 @@ void AppSettings::setMidi(const MidiSettings& settings) {
     gMidi = settings;
 }
 
+bool AppSettings::leftHanded() {
+    return gLeftHanded;
+}
+
+void AppSettings::setLeftHanded(bool on) {
+    gLeftHanded = on;
+}
+
 void AppSettings::apply(const std::string& text) {
     std::istringstream in(text);
     std::string line;
@@ -67,6 +78,10 @@ void AppSettings::apply(const std::string& text) {
         if (!(words >> name >> value))
             continue;
         bool known = false;
+        if (name == kLeftHanded && (value == "0" || value == "1")) {
+            gLeftHanded = value == "1";
+            known = true;
+        }
         for (const MidiSwitch& sw : kMidiSwitches) {
             if (name == sw.name && (value == "0" || value == "1")) {
                 switchIn(gMidi, sw) = value == "1";

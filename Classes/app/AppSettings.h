@@ -29,4 +29,9 @@ public:
     // The MIDI settings last loaded or set.
     static MidiSettings midi();
     static void setMidi(const MidiSettings& settings);
+
+    // The fretboards drawn and played mirrored, for a left-handed player
+    // (the line "leftHanded 0|1").
+    static bool leftHanded();
+    static void setLeftHanded(bool on);
 };

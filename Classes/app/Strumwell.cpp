@@ -246,6 +246,15 @@ void Strumwell::setMidiSettings(const MidiSettings& settings) {
     saveAppSettings();
 }
 
+bool Strumwell::leftHanded() const {
+    return AppSettings::leftHanded();
+}
+
+void Strumwell::setLeftHanded(bool on) {
+    AppSettings::setLeftHanded(on);
+    saveAppSettings();
+}
+
 std::string Strumwell::reconnectSound() {
 #if STRUMWELL_HAVE_JACK
     if (auto* jack = dynamic_cast<JackAudioOutput*>(audioOutput_.get())) {

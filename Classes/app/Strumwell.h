@@ -96,6 +96,8 @@ public:
     MidiLink* midi() const override { return midiLink_.get(); }
     // Sets the link's settings and writes AppSettings.txt at once.
     void setMidiSettings(const MidiSettings& settings) override;
+    bool leftHanded() const override;
+    void setLeftHanded(bool on) override;
     // JACK: connects now. SDL: its watcher already retries every 2 s.
     std::string reconnectSound() override;
     SongOptions* songOptions() const override { return songOptions_.get(); }

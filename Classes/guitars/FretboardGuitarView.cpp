@@ -7,9 +7,11 @@
 
 #include "audio/SoundEngine.h"
 #include "guitars/Bands.h"
+#include "guitars/PlectrumMenu.h"
 #include "performer/Performer.h"
 #include "recorder/SongOptions.h"
 #include "toolkit/Graphics.h"
+#include "toolkit/Image.h"
 #include "ui/ScreenHost.h"
 
 namespace {
@@ -54,12 +56,15 @@ std::string numberText(int n) {
 
 } // namespace
 
-FretboardGuitarView::FretboardGuitarView(ScreenHost* parent, Performer* performer, int boardLength,
+FretboardGuitarView::FretboardGuitarView(ScreenHost* parent, Performer* performer,
+                                         std::span<const HitArea<Area>> areas, int boardLength,
                                          int lowestLeftmostFret, bool evenRows)
     : GuitarScreenView(parent, performer, "HammerOnFretboard.jpg", true, {150, 240}),
       leftmostFret_(lowestLeftmostFret), manualDoubleSpotTop_("ManualSpot.png"),
       manualDoubleSpotBottom_("ManualSpot.png"), scrollButtons_("FretboardScrollButtons.png"),
-      boardLength_(boardLength), lowestLeftmostFret_(lowestLeftmostFret), evenRows_(evenRows) {
+      boardLength_(boardLength), lowestLeftmostFret_(lowestLeftmostFret), evenRows_(evenRows),
+      rightHandedAreas_(areas), leftHandedAreas_(leftHandedTable(areas)),
+      background_(Image::named("HammerOnFretboard.jpg")) {
     fret_.fill(-1);
     midiRow_.fill(kNoMidiRow);
     playlistNoForString_.fill(-1);
@@ -86,13 +91,74 @@ FretboardGuitarView::FretboardGuitarView(ScreenHost* parent, Performer* performe
         const std::string n = std::to_string(s + 1);
         stringsUp_[s].setImageNamed("String" + n + "Up.png");
         stringsUp_[s].setBounds({0, 0, 12, 480});
-        stringsUp_[s].setCenter({kStringUpX[s], kStringY});
         stringsDown_[s].setImageNamed("String" + n + "Down.png");
         stringsDown_[s].setBounds({0, 0, 12, 480});
-        stringsDown_[s].setCenter({kStringDownX[s], kStringY});
     }
     scrollButtons_.setBounds({0, 0, 320, 74});
-    scrollButtons_.setCenter({160, 37});
+    FretboardGuitarView::placeFixedViews();
+}
+
+std::vector<HitArea<FretboardGuitarView::Area>>
+FretboardGuitarView::leftHandedTable(std::span<const HitArea<Area>> rightHanded) {
+    std::vector<HitArea<Area>> table = {{{-1, -1, 53, 46}, Area::Plectrum}};
+    for (const HitArea<Area>& a : mirroredAlongY(rightHanded, kScreenHeight))
+        table.push_back(a);
+    return table;
+}
+
+void FretboardGuitarView::placeFixedViews() {
+    for (int s = 0; s < kNumStrings; ++s)
+        place(stringsUp_[s], {kStringUpX[s], kStringY});
+    place(scrollButtons_, {160, 37});
+    for (BoardImage* image : {&manualDoubleSpotTop_, &manualDoubleSpotBottom_, &scrollButtons_})
+        image->setMirrored(leftHanded_);
+    for (auto* row : {&frets_, &manualSpot_})
+        for (BoardImage& image : *row)
+            image.setMirrored(leftHanded_);
+    for (auto* strings : {&stringsUp_, &stringsDown_})
+        for (BoardImage& image : *strings)
+            image.setMirrored(leftHanded_);
+    placeTiltGauge(onScreen(Point{49.5f, 300}));
+    placeStatusLights(onScreen(Point{61, 27}));
+}
+
+void FretboardGuitarView::setLeftHanded(bool on) {
+    if (on == leftHanded_)
+        return;
+    // A finger down was measured on the other board.
+    liftAllFingerPresses();
+    for (int s = 0; s < kNumStrings; ++s)
+        glows_[static_cast<std::size_t>(s)].setAlpha(0);
+    leftHanded_ = on;
+    placeFixedViews();
+    redrawOnNumFretsChange();
+    redrawOnFretboardScrolling();
+    redrawStringsForBending();
+    redrawOnFretPresses();
+    setNeedsDisplay();
+}
+
+void FretboardGuitarView::willAppear(int previousScreen, int currentGuitar) {
+    if (parent_)
+        setLeftHanded(parent_->leftHanded());
+    GuitarScreenView::willAppear(previousScreen, currentGuitar);
+}
+
+void FretboardGuitarView::draw(Graphics& g) {
+    if (!leftHanded_ || !background_) {
+        GuitarScreenView::draw(g);
+        return;
+    }
+    View::draw(g);
+    const Rect b = bounds();
+    g.drawImage(*background_, {b.x, b.maxY(), b.width, -b.height}, 1.0f);
+}
+
+Touch FretboardGuitarView::boardTouch(const Touch& touch) const {
+    Touch t = touch;
+    t.location = onScreen(touch.location);
+    t.previousLocation = onScreen(touch.previousLocation);
+    return t;
 }
 
 void FretboardGuitarView::addFretImages() {
@@ -163,7 +229,7 @@ void FretboardGuitarView::lightString(int string, float fromY) {
         return;
     StringGlow& glow = glows_[static_cast<std::size_t>(string)];
     fromY = std::clamp(fromY, 0.0f, 470.0f);
-    glow.setFrame({stringX(string) - 8, fromY, 16, 480 - fromY});
+    glow.setFrame(onScreen(Rect{stringX(string) - 8, fromY, 16, 480 - fromY}));
     glow.setAlpha(1);
     View::beginAnimations("ring");
     View::setAnimationDuration(kRingSeconds);
@@ -219,7 +285,7 @@ void FretboardGuitarView::placeMidiGlows(uint64_t samples, bool boardMoved) {
             continue;
         }
         const float fromY = std::clamp(vibratingFrom(rows[i]), 0.0f, 470.0f);
-        glows_[i].setFrame({stringX(s) - 8, fromY, 16, 480 - fromY});
+        glows_[i].setFrame(onScreen(Rect{stringX(s) - 8, fromY, 16, 480 - fromY}));
         glows_[i].setAlpha(1);
     }
 }
@@ -261,10 +327,18 @@ int FretboardGuitarView::getFretForCoord(Point p) const {
 }
 
 void FretboardGuitarView::fingerDown(const Touch& touch) {
-    slotDown(touch.location, touchSlots_.take(touch));
+    const Touch t = boardTouch(touch);
+    const int slot = touchSlots_.take(t);
+    // The menu's plectrum is not mirrored with the board.
+    if (leftHanded_ && PlectrumMenu::onPlectrum(touch.location)) {
+        openMenu();
+        return;
+    }
+    slotDown(t.location, slot);
 }
 
-void FretboardGuitarView::fingerMove(const Touch& touch) {
+void FretboardGuitarView::fingerMove(const Touch& screenTouch) {
+    const Touch touch = boardTouch(screenTouch);
     const int i = touchSlots_.find(touch.id);
     if (i == TouchSlots::kNone)
         return;
@@ -272,7 +346,8 @@ void FretboardGuitarView::fingerMove(const Touch& touch) {
     touchSlots_[i].mostRecentTouch = touch.location;
 }
 
-void FretboardGuitarView::fingerUp(const Touch& touch) {
+void FretboardGuitarView::fingerUp(const Touch& screenTouch) {
+    const Touch touch = boardTouch(screenTouch);
     for (int i = 0; i < kNumStrings; ++i) {
         if (!touchSlots_[i].holds(touch.id))
             continue;
@@ -281,20 +356,16 @@ void FretboardGuitarView::fingerUp(const Touch& touch) {
     }
 }
 
-bool FretboardGuitarView::controlStripFingerDown(Point p) {
-    if (p.x < 52 && p.y < 45) {
+bool FretboardGuitarView::controlStripFingerDown(std::optional<Area> area) {
+    if (area == Area::Plectrum)
         openMenu();
-        return true;
-    }
-    if (p.y < 55 && p.x > 239) {
+    else if (area == Area::ScrollTowardNut)
         scrollTowardNut();
-        return true;
-    }
-    if (p.y < 55 && p.x > 70 && p.x < 154) {
+    else if (area == Area::ScrollTowardBody)
         scrollTowardBody();
-        return true;
-    }
-    return false;
+    else
+        return false;
+    return true;
 }
 
 void FretboardGuitarView::scrollTowardNut() {
@@ -396,15 +467,15 @@ void FretboardGuitarView::redrawOnNumFretsChange() {
         if (i < numFretsToShow_) {
             const int line = rowLine(i);
             const int middle = evenRows_ ? rowMiddle(i) : line + fretSpacing_ / 2;
-            frets_[i].setCenter({160, static_cast<float>(line)});
-            fretNumbers_[i].setCenter({307, static_cast<float>(middle)});
-            fretNumberPlates_[i].setCenter({307, static_cast<float>(middle)});
-            manualSpot_[i].setCenter({163, static_cast<float>(middle)});
+            place(frets_[i], {160, static_cast<float>(line)});
+            place(fretNumbers_[i], {307, static_cast<float>(middle)});
+            place(fretNumberPlates_[i], {307, static_cast<float>(middle)});
+            place(manualSpot_[i], {163, static_cast<float>(middle)});
         } else {
-            frets_[i].setCenter({160, kParkedY});
-            fretNumbers_[i].setCenter({288, kParkedY});
-            fretNumberPlates_[i].setCenter({288, kParkedY});
-            manualSpot_[i].setCenter({163, kParkedY});
+            place(frets_[i], {160, kParkedY});
+            place(fretNumbers_[i], {288, kParkedY});
+            place(fretNumberPlates_[i], {288, kParkedY});
+            place(manualSpot_[i], {163, kParkedY});
         }
     }
 }
@@ -418,8 +489,8 @@ void FretboardGuitarView::redrawOnFretboardScrolling() {
     // The middle of the 12th fret's row, off the board when it is not shown.
     const int row12 = 12 - leftmostFret_;
     const int m = evenRows_ ? rowMiddle(row12) : rowLine(row12) + fretSpacing_ / 2;
-    manualDoubleSpotTop_.setCenter({kDoubleSpotTopX, static_cast<float>(m)});
-    manualDoubleSpotBottom_.setCenter({kDoubleSpotBottomX, static_cast<float>(m)});
+    place(manualDoubleSpotTop_, {kDoubleSpotTopX, static_cast<float>(m)});
+    place(manualDoubleSpotBottom_, {kDoubleSpotBottomX, static_cast<float>(m)});
     // MIDI's notes move with the board.
     placeMidiGlows(midiSamples(), true);
     placeCapo();
@@ -438,7 +509,7 @@ void FretboardGuitarView::placeCapo() {
     const bool shown = capo > 0 && row >= 0 && row < numFretsToShow_;
     capoBar_.setHidden(!shown);
     if (shown)
-        capoBar_.setFrame({4, static_cast<float>(rowLine(row + 1)) - 16, 312, 12});
+        capoBar_.setFrame(onScreen(Rect{4, static_cast<float>(rowLine(row + 1)) - 16, 312, 12}));
 }
 
 FretboardGuitarView::CapoBar::CapoBar() {
@@ -472,7 +543,7 @@ void FretboardGuitarView::redrawStringsForBending() {
         default:
             break;
         }
-        stringsDown_[s].setCenter({kStringDownX[s] + dx, kStringY});
+        place(stringsDown_[s], {kStringDownX[s] + dx, kStringY});
     }
 }
 

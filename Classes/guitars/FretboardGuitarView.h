@@ -1,10 +1,14 @@
 #pragma once
 #include <array>
+#include <span>
+#include <vector>
 
+#include "guitars/BoardImage.h"
 #include "guitars/GuitarScreenView.h"
 #include "guitars/TouchSlot.h"
 #include "guitars/Tuning.h"
 #include "song/GuitarTuning.h"
+#include "toolkit/HitTable.h"
 
 // What the Manual Fret and Hammer-On guitars share: six strings over a
 // fretboard of 3 to 10 visible rows that scrolls along the neck, six touch
@@ -15,6 +19,12 @@
 //
 // The view is 320 x 480 points, held sideways: strings lie along y (string 0,
 // the low E, at small x), the nut end of the board at small y.
+//
+// Left-handed, the screen is the right-handed one mirrored along the neck
+// (y -> 480 - y): pictures, lights and touch areas alike, the control strip
+// included; only the Plectrum menu, which is not part of the board, stays
+// where it is. Fingers are mirrored as they arrive, so everything past that
+// works in the right-handed board's points.
 //
 // Threads: UI thread only.
 class FretboardGuitarView : public GuitarScreenView {
@@ -59,6 +69,26 @@ public:
     // How long a plucked string shows after its pluck, and how fast it goes
     // dark when its note is stopped.
     static constexpr double kRingSeconds = 1.5, kStopSeconds = 0.15;
+
+    // What a finger coming down on the board's screen does; first match in
+    // a screen's table.
+    enum class Area { Plectrum, ScrollTowardNut, ScrollTowardBody, Board, Pickup, Mute };
+    // The screen's touch areas as they are now (left- or right-handed).
+    std::span<const HitArea<Area>> touchAreas() const {
+        return leftHanded_ ? std::span<const HitArea<Area>>(leftHandedAreas_) : rightHandedAreas_;
+    }
+    // The left-handed table of a right-handed one: each area mirrored, and
+    // the Plectrum menu's own plectrum, which stays put, ahead of them.
+    static std::vector<HitArea<Area>> leftHandedTable(std::span<const HitArea<Area>> rightHanded);
+    // A point of the screen mirrored along the neck (its own inverse).
+    static Point mirrored(Point p) { return {p.x, kScreenHeight - p.y}; }
+
+    bool leftHanded() const { return leftHanded_; }
+    // Mirrors the screen (places every view again); fingers down are lifted.
+    void setLeftHanded(bool on);
+    // Takes up the host's left-handed setting, then redraws.
+    void willAppear(int previousScreen, int currentGuitar) override;
+    void draw(Graphics& g) override;
 
     // The string under a point (its x only): always 0..5.
     static int getStringForCoord(Point p);
@@ -110,8 +140,20 @@ protected:
     // down), so that the last row ends at the end of the board and is as
     // wide as the others; otherwise every row is fretSpacing long and what
     // is left over goes to the last one.
-    FretboardGuitarView(ScreenHost* parent, Performer* performer, int boardLength, int lowestLeftmostFret,
-                        bool evenRows = false);
+    FretboardGuitarView(ScreenHost* parent, Performer* performer, std::span<const HitArea<Area>> areas,
+                        int boardLength, int lowestLeftmostFret, bool evenRows = false);
+    static constexpr float kScreenHeight = 480;
+
+    // Where a point of the right-handed board is on the screen now, and a
+    // view placed there.
+    Point onScreen(Point p) const { return leftHanded_ ? mirrored(p) : p; }
+    Rect onScreen(Rect r) const {
+        return leftHanded_ ? Rect{r.x, kScreenHeight - r.y - r.height, r.width, r.height} : r;
+    }
+    void place(View& view, Point boardCentre) const { view.setCenter(onScreen(boardCentre)); }
+    // Places the views that stand still on the board, and every picture the
+    // right way up; each screen adds its own.
+    virtual void placeFixedViews();
 
     // Each finger takes a slot; the screen sees it by its slot number.
     void fingerDown(const Touch& touch) override;
@@ -122,9 +164,13 @@ protected:
     virtual void slotMove(Point p, Point oldPoint, int touchNo) = 0;
     virtual void slotUp(Point p, int touchNo) = 0;
 
-    // The first three tests of a finger down on the board: the plectrum and
-    // the two scroll arrows. true when one of them took the touch.
-    bool controlStripFingerDown(Point p);
+    // The area of the screen's table a finger down at a board point is in.
+    std::optional<Area> areaAt(Point boardPoint) const {
+        return hitActionInside(rightHandedAreas_, boardPoint);
+    }
+    // The plectrum and the two scroll arrows: true when `area` is one of
+    // them (its action is done).
+    bool controlStripFingerDown(std::optional<Area> area);
 
     // The bend step of a drag on the board: I the finger's reference point,
     // N where it is now, S0 the string of I.
@@ -176,15 +222,15 @@ protected:
     std::array<int, kNumStrings> playlistNoForString_;
     std::array<std::array<bool, kMaxRows>, kNumStrings> stringPressedAtFret_{};
 
-    std::array<ImageView, kMaxRows> frets_;
+    std::array<BoardImage, kMaxRows> frets_;
     std::array<NumberPlate, kMaxRows> fretNumberPlates_;
     std::array<Label, kMaxRows> fretNumbers_;
-    std::array<ImageView, kMaxRows> manualSpot_;
-    ImageView manualDoubleSpotTop_;
-    ImageView manualDoubleSpotBottom_;
-    std::array<ImageView, kNumStrings> stringsUp_;
-    std::array<ImageView, kNumStrings> stringsDown_;
-    ImageView scrollButtons_;
+    std::array<BoardImage, kMaxRows> manualSpot_;
+    BoardImage manualDoubleSpotTop_;
+    BoardImage manualDoubleSpotBottom_;
+    std::array<BoardImage, kNumStrings> stringsUp_;
+    std::array<BoardImage, kNumStrings> stringsDown_;
+    BoardImage scrollButtons_;
     std::array<StringGlow, kNumStrings> glows_;
     std::array<int, kNumStrings> midiRow_;
     CapoBar capoBar_;
@@ -193,7 +239,14 @@ private:
     // boardMoved: the rows moved, so lit glows are placed again.
     void placeMidiGlows(uint64_t samples, bool boardMoved);
 
+    // A touch as the right-handed board takes it.
+    Touch boardTouch(const Touch& touch) const;
+
     int boardLength_;
     int lowestLeftmostFret_;
     bool evenRows_;
+    bool leftHanded_ = false;
+    std::span<const HitArea<Area>> rightHandedAreas_;
+    std::vector<HitArea<Area>> leftHandedAreas_;
+    std::shared_ptr<Image> background_;
 };

@@ -5,14 +5,21 @@
 
 namespace {
 
+constexpr HitArea<FretboardGuitarView::Area> kAreas[] = {
+    {{-1, -1, 53, 46}, FretboardGuitarView::Area::Plectrum},
+    {{239, -1, 82, 56}, FretboardGuitarView::Area::ScrollTowardNut},
+    {{70, -1, 84, 56}, FretboardGuitarView::Area::ScrollTowardBody},
+    {{-1, 55, 322, 426}, FretboardGuitarView::Area::Board},
+};
+
 bool onBoard(Point p) {
-    return p.y > 55;
+    return isInsideOpen(kAreas[3].rect, p);
 }
 
 } // namespace
 
 HammerOnGuitarView::HammerOnGuitarView(ScreenHost* parent, Performer* performer)
-    : FretboardGuitarView(parent, performer, kBoardLength, 0), nut_("Nut.png") {
+    : FretboardGuitarView(parent, performer, kAreas, kBoardLength, 0), nut_("Nut.png") {
     nut_.setBounds({0, 0, 320, 144});
     nut_.setCenter({160, 100});
 
@@ -33,10 +40,21 @@ HammerOnGuitarView::HammerOnGuitarView(ScreenHost* parent, Performer* performer)
 
 HammerOnGuitarView::~HammerOnGuitarView() = default;
 
+std::span<const HitArea<FretboardGuitarView::Area>> HammerOnGuitarView::rightHandedTable() {
+    return kAreas;
+}
+
+void HammerOnGuitarView::placeFixedViews() {
+    FretboardGuitarView::placeFixedViews();
+    nut_.setMirrored(leftHanded());
+    place(nut_, {160, static_cast<float>(fretSpacing_ - 15)});
+}
+
 void HammerOnGuitarView::slotDown(Point p, int) {
-    if (controlStripFingerDown(p))
+    const std::optional<Area> area = areaAt(p);
+    if (controlStripFingerDown(area))
         return;
-    if (onBoard(p)) {
+    if (area == Area::Board) {
         pressString(getStringForCoord(p), getFretForCoord(p));
         redrawOnFretPresses();
     }
@@ -154,14 +172,14 @@ void HammerOnGuitarView::redrawOnFretPresses() {
                 r < numFretsToShow_ && stringPressedAtFret_[s][r] && !(r == 0 && leftmostFret_ == 0);
             mark.setHidden(!shown);
             if (shown)
-                mark.setCenter({stringX(s), static_cast<float>(rowMiddle(r))});
+                place(mark, {stringX(s), static_cast<float>(rowMiddle(r))});
         }
     }
 }
 
 void HammerOnGuitarView::redrawOnNumFretsChange() {
     FretboardGuitarView::redrawOnNumFretsChange();
-    nut_.setCenter({160, static_cast<float>(fretSpacing_ - 15)});
+    place(nut_, {160, static_cast<float>(fretSpacing_ - 15)});
     redrawOnFretPresses();
 }
 
@@ -172,5 +190,7 @@ void HammerOnGuitarView::redrawOnFretboardScrolling() {
 }
 
 std::optional<Point> HammerOnGuitarView::keyFingerPoint(const KeyEvent& event) const {
-    return KeyFingers::hammerOnPoint(event.key, event.shift, numFretsToShow_, fretSpacing_);
+    const std::optional<Point> p =
+        KeyFingers::hammerOnPoint(event.key, event.shift, numFretsToShow_, fretSpacing_);
+    return p ? std::optional<Point>(onScreen(*p)) : std::nullopt;
 }

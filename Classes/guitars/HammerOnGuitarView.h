@@ -13,6 +13,8 @@ class HammerOnGuitarView : public FretboardGuitarView {
 public:
     static constexpr float kPullOffVolume = 0.5f;
     static constexpr int kBoardLength = 428;
+    // The right-handed touch areas, first match.
+    static std::span<const HitArea<Area>> rightHandedTable();
 
     // parent may be null (tests); soundEngine must outlive the screen.
     HammerOnGuitarView(ScreenHost* parent, Performer* performer);
@@ -33,8 +35,9 @@ protected:
     void redrawOnNumFretsChange() override;
     void redrawOnFretboardScrolling() override;
     std::optional<Point> keyFingerPoint(const KeyEvent& event) const override;
+    void placeFixedViews() override;
 
 private:
-    ImageView nut_;
+    BoardImage nut_;
     std::array<std::array<FingerMark, kMaxRows>, kNumStrings> marks_;
 };

@@ -7,8 +7,9 @@ namespace {
 
 // Centres of the six strings' touch bands (string 0, the low E, first).
 constexpr std::array<float, 6> kStringX = {27, 83, 139, 194, 248, 297};
-// Over the pickup, below every fret.
-constexpr float kPickupY = 440;
+// Over the pickup, below every fret; mirrored for a left-handed player it
+// stays clear of the menu's plectrum (y < 45).
+constexpr float kPickupY = 430;
 // The MUTE button, in the control strip.
 constexpr Point kMutePoint = {193, 30};
 // The middle of the Scale Guitar's play strip.

@@ -9,15 +9,26 @@
 
 namespace {
 
-enum class Area { Pickup, Board, Outside };
+enum class Zone { Pickup, Board, Outside };
 
-Area areaOf(Point p) {
+Zone areaOf(Point p) {
     if (p.y > 394)
-        return Area::Pickup;
+        return Zone::Pickup;
     if (p.y > 54 && p.y < 394)
-        return Area::Board;
-    return Area::Outside;
+        return Zone::Board;
+    return Zone::Outside;
 }
+
+// The MUTE button reaches lower than the scroll arrows, but the board comes
+// first where they meet.
+constexpr HitArea<FretboardGuitarView::Area> kAreas[] = {
+    {{-1, -1, 53, 46}, FretboardGuitarView::Area::Plectrum},
+    {{239, -1, 82, 56}, FretboardGuitarView::Area::ScrollTowardNut},
+    {{70, -1, 84, 56}, FretboardGuitarView::Area::ScrollTowardBody},
+    {{-1, 54, 322, 340}, FretboardGuitarView::Area::Board},
+    {{-1, 394, 322, 87}, FretboardGuitarView::Area::Pickup},
+    {{156, -1, 75, 59}, FretboardGuitarView::Area::Mute},
+};
 
 std::string numberText(int n) {
     char text[16];
@@ -28,29 +39,24 @@ std::string numberText(int n) {
 } // namespace
 
 ManualFretAndPluckGuitarView::ManualFretAndPluckGuitarView(ScreenHost* parent, Performer* performer)
-    : FretboardGuitarView(parent, performer, kBoardLength, 1, true), muteButton_("MuteButton.png"),
+    : FretboardGuitarView(parent, performer, kAreas, kBoardLength, 1, true), muteButton_("MuteButton.png"),
       muteButtonPressed_("MuteButtonLit.png"), pickupIV_("Pickup.png") {
     fretBeingPlayed_.fill(-1);
     for (int s = 0; s < kNumStrings; ++s) {
         Label& label = stringFrettedNumbers_[s];
-        label.setFrame({7.0f + 55.0f * s, 395, 35, 25});
         label.setRotation(kQuarterTurn);
         label.setFont("Arial", 20);
         label.setTextColor(kNumberColor);
         label.setTextAlignment(TextAlignment::Center);
         label.setText("0");
         // Just around the number, as the user reads it: 28 wide, 26 high.
-        NumberPlate& plate = stringFrettedPlates_[s];
-        plate.setBounds({0, 0, 26, 28});
-        plate.setCenter(label.center());
+        stringFrettedPlates_[s].setBounds({0, 0, 26, 28});
     }
     muteButton_.setBounds({0, 0, 74, 54});
-    muteButton_.setCenter({194, 27});
     muteButtonPressed_.setBounds({0, 0, 74, 54});
-    muteButtonPressed_.setCenter({194, 27});
     muteButtonPressed_.setAlpha(0);
     pickupIV_.setBounds({0, 0, 320, 84});
-    pickupIV_.setCenter({160, 440});
+    ManualFretAndPluckGuitarView::placeFixedViews();
 
     addFretNumbers();
     addFretImages();
@@ -73,6 +79,23 @@ ManualFretAndPluckGuitarView::ManualFretAndPluckGuitarView(ScreenHost* parent, P
 
 ManualFretAndPluckGuitarView::~ManualFretAndPluckGuitarView() = default;
 
+std::span<const HitArea<FretboardGuitarView::Area>> ManualFretAndPluckGuitarView::rightHandedTable() {
+    return kAreas;
+}
+
+void ManualFretAndPluckGuitarView::placeFixedViews() {
+    FretboardGuitarView::placeFixedViews();
+    for (int s = 0; s < kNumStrings; ++s) {
+        Label& label = stringFrettedNumbers_[s];
+        label.setFrame(onScreen(Rect{7.0f + 55.0f * s, 395, 35, 25}));
+        stringFrettedPlates_[s].setCenter(label.center());
+    }
+    for (BoardImage* image : {&muteButton_, &muteButtonPressed_, &pickupIV_}) {
+        image->setMirrored(leftHanded());
+        place(*image, image == &pickupIV_ ? Point{160, 440} : Point{194, 27});
+    }
+}
+
 bool ManualFretAndPluckGuitarView::muteButtonHeld() const {
     for (bool held : muteHeldBy_)
         if (held)
@@ -87,17 +110,18 @@ void ManualFretAndPluckGuitarView::redrawMuteButton() {
 }
 
 void ManualFretAndPluckGuitarView::slotDown(Point p, int touchNo) {
-    if (controlStripFingerDown(p))
+    const std::optional<Area> area = areaAt(p);
+    if (controlStripFingerDown(area))
         return;
-    if (p.y > 54 && p.y < 394) {
+    if (area == Area::Board) {
         pressFret(getFretForCoord(p), getStringForCoord(p));
         return;
     }
-    if (p.y > 394) {
+    if (area == Area::Pickup) {
         pressString(getStringForCoord(p));
         return;
     }
-    if (p.y < 58 && p.x > 156 && p.x < 231) {
+    if (area == Area::Mute) {
         dampenStrings();
         if (touchNo >= 0 && touchNo < kNumStrings) {
             muteHeldBy_[touchNo] = true;
@@ -114,28 +138,28 @@ void ManualFretAndPluckGuitarView::slotMove(Point n, Point p, int touchNo) {
         muteHeldBy_[touchNo] = false;
         redrawMuteButton();
     }
-    const Area newArea = areaOf(n);
-    const Area oldArea = areaOf(p);
-    if (newArea == Area::Pickup) {
-        if (oldArea == Area::Pickup) {
+    const Zone newArea = areaOf(n);
+    const Zone oldArea = areaOf(p);
+    if (newArea == Zone::Pickup) {
+        if (oldArea == Zone::Pickup) {
             // Strumming: each move plucks at most the string under the finger.
             if (getStringForCoord(n) != getStringForCoord(p)) {
                 liftString(getStringForCoord(p));
                 pressString(getStringForCoord(n));
             }
         } else {
-            if (areaOf(initial) == Area::Board)
+            if (areaOf(initial) == Zone::Board)
                 liftFret(getFretForCoord(initial), getStringForCoord(initial));
             pressString(getStringForCoord(n));
         }
         return;
     }
-    if (newArea == Area::Board) {
-        if (oldArea == Area::Pickup) {
+    if (newArea == Zone::Board) {
+        if (oldArea == Zone::Pickup) {
             liftString(getStringForCoord(p));
             pressFret(getFretForCoord(n), getStringForCoord(n));
             initial = n;
-        } else if (oldArea == Area::Outside) {
+        } else if (oldArea == Zone::Outside) {
             pressFret(getFretForCoord(n), getStringForCoord(n));
             initial = n;
         } else {
@@ -155,9 +179,9 @@ void ManualFretAndPluckGuitarView::slotMove(Point n, Point p, int touchNo) {
         return;
     }
     // Leaving the playing surface.
-    if (areaOf(initial) == Area::Pickup)
+    if (areaOf(initial) == Zone::Pickup)
         liftString(getStringForCoord(p));
-    else if (areaOf(initial) == Area::Board)
+    else if (areaOf(initial) == Zone::Board)
         liftFret(getFretForCoord(initial), getStringForCoord(initial));
 }
 
@@ -307,5 +331,6 @@ void ManualFretAndPluckGuitarView::liftAllFingerPresses() {
 }
 
 std::optional<Point> ManualFretAndPluckGuitarView::keyFingerPoint(const KeyEvent& event) const {
-    return KeyFingers::manualFretPoint(event.key);
+    const std::optional<Point> p = KeyFingers::manualFretPoint(event.key);
+    return p ? std::optional<Point>(onScreen(*p)) : std::nullopt;
 }

@@ -20,6 +20,8 @@ public:
     static constexpr int kBoardLength = 394 - kFirstFretLine;
     // The MUTE button's touch area: 156 < x < 231 in the control strip.
     static bool onMuteButton(Point p) { return p.y < 55 && p.x > 156 && p.x < 231; }
+    // The right-handed touch areas, first match.
+    static std::span<const HitArea<Area>> rightHandedTable();
 
     // parent may be null (tests); soundEngine must outlive the screen.
     ManualFretAndPluckGuitarView(ScreenHost* parent, Performer* performer);
@@ -48,6 +50,7 @@ protected:
     void redrawOnFretboardScrolling() override;
     std::optional<Point> keyFingerPoint(const KeyEvent& event) const override;
     void liftAllFingerPresses() override;
+    void placeFixedViews() override;
 
 private:
     void redrawMuteButton();
@@ -57,9 +60,9 @@ private:
     // not strike the number through.
     std::array<NumberPlate, kNumStrings> stringFrettedPlates_;
     std::array<Label, kNumStrings> stringFrettedNumbers_;
-    ImageView muteButton_;
-    ImageView muteButtonPressed_;
+    BoardImage muteButton_;
+    BoardImage muteButtonPressed_;
     // Per touch slot: that finger came down on MUTE and is still on it.
     std::array<bool, kNumStrings> muteHeldBy_{};
-    ImageView pickupIV_;
+    BoardImage pickupIV_;
 };

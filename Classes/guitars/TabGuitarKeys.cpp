@@ -15,12 +15,13 @@ struct KeyPoint {
     Key key;
     Point point;
 };
-constexpr std::array<KeyPoint, 5> kKeyPoints = {{
+constexpr std::array<KeyPoint, 6> kKeyPoints = {{
     {Key::J, {287, 335}},     // hold
     {Key::Left, {168, 27}},   // back arrow
     {Key::Right, {168, 341}}, // forward arrow
     {Key::N, {292, 30}},      // fret noise
     {Key::M, {292, 92}},      // tap noise
+    {Key::L, {160, 182}},     // the tab card: mark the loop
 }};
 
 } // namespace
@@ -49,5 +50,6 @@ std::vector<TabGuitarKeys::Binding> TabGuitarKeys::bindings() {
         {"J", "hold the position"},
         {"Left / Right", "step back / forward through the tab"},
         {"N / M", "fret / tap noise (acoustic guitars)"},
+        {"L", "mark the loop's first column, then its last; again to clear it"},
     };
 }

@@ -16,6 +16,7 @@
 // - J holds the hold button.
 // - Left and Right step back and forward through the tab.
 // - N and M play the fret and tap noises on an acoustic guitar.
+// - L marks the practice loop as a tap on the tab card does.
 //
 // None of them is kept by the platform (Shift + arrows, keypad 2 4 5 6 8,
 // F11, Alt+Enter, Escape, Return) nor is Space.

@@ -1,5 +1,6 @@
 #include "guitars/TabGuitarView.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "audio/SoundEngine.h"
@@ -25,7 +26,7 @@ constexpr HitArea<Area> kTouchAreas[] = {
     {{-1, -1, 53, 46}, Area::Plectrum},  {{42, 394, 247, 87}, Area::Pickup},
     {{105, -1, 126, 56}, Area::TabBack}, {{105, 308, 126, 67}, Area::TabForward},
     {{254, 295, 67, 80}, Area::Hold},    {{-1, 261, 100, 102}, Area::StrumKnob},
-    {{265, -1, 56, 124}, Area::Noises},
+    {{265, -1, 56, 124}, Area::Noises},  {{99, 64, 121, 236}, Area::Loop},
 };
 // Over the Top Menu Bar's items, which the menu tests first.
 constexpr HitArea<MenuItem> kMenuItemAreas[] = {
@@ -54,6 +55,9 @@ constexpr Color kCardColor{246, 238, 219, 255};
 
 // One cell of a tab row: blank for a string not played, the fret right
 // aligned in three characters otherwise.
+// The next column's frets: beside each string's light, toward the tab card.
+constexpr float kNextFretY = 410;
+
 std::string tabCell(int fret) {
     if (fret == -1)
         return "   ";
@@ -118,6 +122,29 @@ TabGuitarView::TabGuitarView(ScreenHost* parent, Performer* performer, Tab* tab)
         led.setUserInteractionEnabled(false);
         addSubview(&led);
     }
+
+    for (int s = 0; s < kNumStrings; ++s) {
+        Label& next = nextFrets_[static_cast<std::size_t>(s)];
+        next.setBounds({0, 0, 22, 16});
+        next.setCenter({75.0f + 37.0f * static_cast<float>(s), kNextFretY});
+        next.setRotation(kQuarterTurn);
+        next.setFont("Arial", 11);
+        next.setTextColor(Color{240, 230, 210, 255});
+        next.setBackgroundColor(Color{22, 16, 12, 255});
+        next.setTextAlignment(TextAlignment::Center);
+        next.setUserInteractionEnabled(false);
+        addSubview(&next);
+    }
+    // Under the tab card, clear of the hold button.
+    loopLabel_.setBounds({0, 0, 120, 20});
+    loopLabel_.setCenter({238, 190});
+    loopLabel_.setRotation(kQuarterTurn);
+    loopLabel_.setFont("Arial", 13);
+    loopLabel_.setTextColor(Color{45, 32, 18, 255});
+    loopLabel_.setBackgroundColor(kCardColor);
+    loopLabel_.setTextAlignment(TextAlignment::Center);
+    loopLabel_.setUserInteractionEnabled(false);
+    addSubview(&loopLabel_);
 
     strumSpeed_ = std::make_unique<Knob>(this, 45, 311, "TabGuitarStrumSpeedDial.png");
 
@@ -258,6 +285,9 @@ void TabGuitarView::fingerDown(const Touch& touch) {
     case Area::StrumKnob:
         draggingKnob_ = 0;
         break;
+    case Area::Loop:
+        markLoop();
+        break;
     case Area::Noises: {
         const int guitar = currentGuitar();
         if (soundEngine_ && soundEngine_->isAcoustic(guitar)) {
@@ -300,7 +330,7 @@ void TabGuitarView::fingerMove(const Touch& touch) {
     }
     if (onHoldButton(oldPoint) && !onHoldButton(p)) {
         holdPosition_ = false;
-        moveInTab(&Tab::incrementTabPosition);
+        advanceAfterStrum();
         return;
     }
     if (onPickup(p)) {
@@ -387,7 +417,7 @@ void TabGuitarView::liftString(int string) {
         }
     }
     if (!holdPosition_) {
-        moveInTab(&Tab::incrementTabPosition);
+        advanceAfterStrum();
     }
 }
 
@@ -403,7 +433,7 @@ void TabGuitarView::liftAllFingerPresses(bool advance) {
         }
     }
     if (advance && !holdPosition_) {
-        moveInTab(&Tab::incrementTabPosition);
+        advanceAfterStrum();
     }
 }
 
@@ -418,6 +448,53 @@ void TabGuitarView::moveInTab(void (Tab::*move)()) {
     if (tab_)
         (tab_->*move)();
     redrawTabDisplay();
+}
+
+int TabGuitarView::columnAfter(int index) const {
+    return loopLast_ >= 0 && index == loopLast_ ? loopFirst_ : index + 1;
+}
+
+void TabGuitarView::advanceAfterStrum() {
+    if (tab_ && loopLast_ >= 0 && tab_->currentTabIndex() == loopLast_) {
+        tab_->setCurrentTabIndex(loopFirst_);
+        redrawTabDisplay();
+        return;
+    }
+    moveInTab(&Tab::incrementTabPosition);
+}
+
+void TabGuitarView::markLoop() {
+    const int here = tab_ ? tab_->currentTabIndex() : -1;
+    if (loopLast_ >= 0 || here < 0 || here >= (tab_ ? tab_->tabSize() : 0)) {
+        loopFirst_ = loopLast_ = -1;
+    } else if (loopFirst_ < 0) {
+        loopFirst_ = here;
+    } else {
+        loopLast_ = std::max(loopFirst_, here);
+        loopFirst_ = std::min(loopFirst_, here);
+    }
+    redrawPractice();
+}
+
+void TabGuitarView::redrawPractice() {
+    // A loop left beyond a tab that was shortened is dropped.
+    const int size = tab_ ? tab_->tabSize() : 0;
+    if (loopFirst_ >= size || loopLast_ >= size)
+        loopFirst_ = loopLast_ = -1;
+    std::string loop;
+    if (loopFirst_ >= 0)
+        loop = "Loop " + std::to_string(loopFirst_ + 1) + "\u2013" +
+               (loopLast_ >= 0 ? std::to_string(loopLast_ + 1) : std::string("\u2026"));
+    loopLabel_.setText(loop);
+    loopLabel_.setHidden(loop.empty());
+    const int here = tab_ ? tab_->currentTabIndex() : -1;
+    const int next = here >= 0 && here < size ? columnAfter(here) : -1;
+    for (int s = 0; s < kNumStrings; ++s) {
+        const int fret = next >= 0 && next < size ? tab_->tabEntryAtIndex(next).fret(s) : -1;
+        Label& label = nextFrets_[static_cast<std::size_t>(s)];
+        label.setText(fret == -1 ? std::string() : std::to_string(fret));
+        label.setAlpha(fret == -1 ? 0.0f : 0.7f);
+    }
 }
 
 void TabGuitarView::redrawTabDisplay() {
@@ -445,6 +522,7 @@ void TabGuitarView::redrawTabDisplay() {
     emptyTabLabel_.setAlpha(empty ? 1.0f : 0.0f);
     positionMarker_.setAlpha(empty ? 0.0f : 0.15f);
     redrawLEDs();
+    redrawPractice();
 }
 
 void TabGuitarView::redrawLEDs() {

@@ -26,6 +26,14 @@ class Tab;
 // shared Recorder Bar and Top Menu Bar. An empty tab plays nothing: the tab
 // card then says so and where a tab comes from.
 //
+// Practice: taps on the tab card (or the L key) mark a loop of columns, the
+// first tap at the current column as its first, the second as its last (the
+// two in either order), the third clears it; while a loop is marked the
+// strum after its last column goes back to its first, and "Loop 3-8" shows
+// under the card. The loop is not kept: it is gone when the screen is made
+// again (it is no part of the tab's file). Beside each string's light a
+// small dim number shows the fret the next column will play there.
+//
 // Threads: UI thread only.
 class TabGuitarView : public GuitarScreenView {
 public:
@@ -38,7 +46,7 @@ public:
                                                  "with MENU \u203a LOAD / SAVE.";
     // What a finger coming down on the playing surface touches, and the
     // items the screen adds to the open menu.
-    enum class Area { Plectrum, Pickup, TabBack, TabForward, Hold, StrumKnob, Noises };
+    enum class Area { Plectrum, Pickup, TabBack, TabForward, Hold, StrumKnob, Noises, Loop };
     enum class MenuItem { Restart, Editor, Library };
     static std::span<const HitArea<Area>> touchAreas();
     static std::span<const HitArea<MenuItem>> menuItemAreas();
@@ -65,6 +73,18 @@ public:
 
     void redrawTabDisplay();
     void redrawLEDs();
+
+    // The loop's next step: marks its first column, then its last, then
+    // clears it.
+    void markLoop();
+    // The marked loop's columns (0-based), -1 when not marked.
+    int loopFirst() const { return loopFirst_; }
+    int loopLast() const { return loopLast_; }
+    // The column a strum moves on to from `index` (the loop's first after
+    // its last).
+    int columnAfter(int index) const;
+    const Label& loopLabel() const { return loopLabel_; }
+    const Label& nextFret(int string) const { return nextFrets_[static_cast<std::size_t>(string)]; }
 
     // State, for checks.
     Tab* tab() const { return tab_; }
@@ -113,6 +133,9 @@ private:
     // Moves through the tab (when there is one), then shows where it now is.
     void moveInTab(void (Tab::*move)());
     void redrawPressShades();
+    // Moves on a column after a strum or a held position (the loop wraps).
+    void advanceAfterStrum();
+    void redrawPractice();
 
     Tab* tab_;
     std::array<TabRow, kNumStrings> tabDisplay_;
@@ -131,4 +154,8 @@ private:
     int numFingersPressingPickup_ = 0;
     std::array<PressShade, kNumButtons> shades_;
     std::map<long, int> buttonOfFinger_;
+    int loopFirst_ = -1;
+    int loopLast_ = -1;
+    Label loopLabel_;
+    std::array<Label, kNumStrings> nextFrets_;
 };

@@ -17,6 +17,7 @@ constexpr HitArea<Action> kAreas[] = {
     {{105, 87, 41, 316}, Action::StepStringBends},
     {{146, 87, 41, 316}, Action::StepWhammyBar},
     {kPageButton, Action::TurnPage},
+    {{64, 87, 38, 316}, Action::ToggleLeftHanded},
 };
 
 // The MIDI page's bars, across x (the user reads them sideways, top bar at
@@ -127,6 +128,15 @@ MenuAppSetupView::MenuAppSetupView(ScreenHost* parent, SoundEngine* engine)
     addSubview(stringBendsCaption_.get());
     stringBendsSettingLabel_ = labelWithText({125.5f, 300}, 110, 30, 17, TextAlignment::Right);
     addSubview(stringBendsSettingLabel_.get());
+    // Drawn like the picture's bars, under them on the card.
+    const Rect leftBar = kAreas[3].rect;
+    leftHandedBar_ = std::make_unique<Bar>(leftBar);
+    addSubview(leftHandedBar_.get());
+    const float leftMid = leftBar.x + leftBar.width / 2;
+    leftHandedCaption_ = labelWithText({leftMid, 175}, 150, 30, 17, TextAlignment::Left, "Left-Handed");
+    addSubview(leftHandedCaption_.get());
+    leftHandedSettingLabel_ = labelWithText({leftMid, 300}, 110, 30, 17, TextAlignment::Right);
+    addSubview(leftHandedSettingLabel_.get());
 
     midiCard_ = std::make_unique<View>();
     midiCard_->setFrame(kMidiCard);
@@ -176,9 +186,12 @@ MenuAppSetupView::~MenuAppSetupView() = default;
 void MenuAppSetupView::showMidiPage(bool midi) {
     midiPage_ = midi;
     midiCard_->setHidden(!midi);
-    for (Label* label : {stringBendsCaption_.get(), whammyBarCaption_.get(), stringBendsSettingLabel_.get(),
-                         whammyBarSettingLabel_.get()})
-        label->setHidden(midi);
+    for (View* view :
+         {static_cast<View*>(stringBendsCaption_.get()), static_cast<View*>(whammyBarCaption_.get()),
+          static_cast<View*>(stringBendsSettingLabel_.get()),
+          static_cast<View*>(whammyBarSettingLabel_.get()), leftHandedBar_.get(),
+          static_cast<View*>(leftHandedCaption_.get()), static_cast<View*>(leftHandedSettingLabel_.get())})
+        view->setHidden(midi);
     titleLabel_->setText(midi ? "MIDI and Sound" : "Application Setup");
     pageLabel_->setText(midi ? "\u2039 Guitars" : "MIDI \u203a");
     reconnectAnswer_->setText("");
@@ -195,6 +208,7 @@ void MenuAppSetupView::redraw() {
     midiValues_[3]->setText(onOff(midi_.sendSongPlayback));
     midiStatus_->setText(link ? midiStatusText(link->status(), link->in().ignoredNotes())
                               : midiStatusText("off", 0));
+    leftHandedSettingLabel_->setText(onOff(parent() && parent()->leftHanded()));
     if (!soundEngine_) {
         return;
     }
@@ -234,6 +248,10 @@ void MenuAppSetupView::fingerDown(const Touch& touch) {
     case Action::TurnPage:
         showMidiPage(!midiPage_);
         return;
+    case Action::ToggleLeftHanded:
+        if (parent())
+            parent()->setLeftHanded(!parent()->leftHanded());
+        break;
     case Action::ReconnectSound:
         reconnectAnswer_->setText(parent() ? parent()->reconnectSound() : std::string());
         break;

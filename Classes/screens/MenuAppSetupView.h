@@ -16,7 +16,9 @@ class SoundEngine;
 // The guitars page: which guitars may bend strings and which follow the
 // whammy bar. Each setting is the pair of the two guitars' switches;
 // touching its bar moves it one step around
-// "Off" -> "Guitar 1" -> "Guitar 2" -> "Guitar 1 + 2" -> "Off".
+// "Off" -> "Guitar 1" -> "Guitar 2" -> "Guitar 1 + 2" -> "Off". A third bar
+// under them switches the fretboards left-handed ("On" / "Off"), kept with
+// the app's settings through the host.
 //
 // The MIDI page (the MIDI button beside the title; the same button, then
 // "Guitars", leads back): the channel mode, which guitars' notes and
@@ -43,6 +45,7 @@ public:
         SendGuitar2,
         SendSongPlayback,
         ReconnectSound,
+        ToggleLeftHanded,
     };
 
     // One setting as the pair of switches of guitar 1 (g = 0) and guitar 2.
@@ -94,6 +97,7 @@ public:
     const Label& midiStatusLabel() const { return *midiStatus_; }
     const Label& reconnectAnswer() const { return *reconnectAnswer_; }
     const PressShade& pressedLook() const { return pressed_; }
+    const Label& leftHandedSettingLabel() const { return *leftHandedSettingLabel_; }
 
 protected:
     void fingerDown(const Touch& touch) override;
@@ -114,6 +118,9 @@ private:
     std::unique_ptr<Label> stringBendsSettingLabel_;
     std::unique_ptr<Label> whammyBarSettingLabel_;
     std::unique_ptr<Label> pageLabel_;
+    std::unique_ptr<View> leftHandedBar_;
+    std::unique_ptr<Label> leftHandedCaption_;
+    std::unique_ptr<Label> leftHandedSettingLabel_;
     // The MIDI page: a card over the guitars page's bars, with its own.
     std::unique_ptr<View> midiCard_;
     std::vector<std::unique_ptr<View>> midiViews_;

@@ -1,6 +1,7 @@
 #pragma once
 #include <optional>
 #include <span>
+#include <vector>
 
 #include "system/Geometry.h"
 
@@ -51,6 +52,17 @@ std::optional<Action> hitActionInside(std::span<const HitArea<Action>> areas, Po
         if (isInsideOpen(area.rect, p))
             return area.action;
     return std::nullopt;
+}
+
+// The table of a screen `height` points high turned upside down (y ->
+// height - y), in the same order: a point is in a mirrored area exactly when
+// its mirror is in the original (open or closed alike).
+template <typename Action>
+std::vector<HitArea<Action>> mirroredAlongY(std::span<const HitArea<Action>> areas, float height) {
+    std::vector<HitArea<Action>> out;
+    for (const HitArea<Action>& a : areas)
+        out.push_back({{a.rect.x, height - a.rect.y - a.rect.height, a.rect.width, a.rect.height}, a.action});
+    return out;
 }
 
 // A screen's bounds with the one-point margin open areas may use.

@@ -95,6 +95,10 @@ public:
     // Each guitar's tuning and capo and the song's beat; null in hosts of
     // screens tested alone.
     virtual SongOptions* songOptions() const { return nullptr; }
+    // The fretboards mirrored for a left-handed player; the setter keeps it
+    // with the app's settings (written at once).
+    virtual bool leftHanded() const { return false; }
+    virtual void setLeftHanded(bool on) { (void)on; }
 
 protected:
     ~ScreenHost() = default;
