@@ -81,7 +81,8 @@ void Metronome::mix(int16_t* out, int frames) {
         const float value = (accented ? accent_ : click_)[static_cast<size_t>(d)] * volume;
         for (int c = 0; c < 2; ++c) {
             int16_t& s = out[2 * i + c];
-            s = static_cast<int16_t>(std::clamp(static_cast<int32_t>(s) + static_cast<int32_t>(value), -32767, 32767));
+            s = static_cast<int16_t>(
+                std::clamp(static_cast<int32_t>(s) + static_cast<int32_t>(value), -32767, 32767));
         }
     }
 }

@@ -18,7 +18,8 @@ namespace {
 constexpr double kLatestLoopEnd = 1.0e6;
 
 int heldSpeed(int percent) {
-    const long rounded = std::lround(static_cast<double>(percent) / Practice::kSpeedStep) * Practice::kSpeedStep;
+    const long rounded =
+        std::lround(static_cast<double>(percent) / Practice::kSpeedStep) * Practice::kSpeedStep;
     return static_cast<int>(std::clamp<long>(rounded, Practice::kMinSpeed, Practice::kMaxSpeed));
 }
 
@@ -111,8 +112,8 @@ void Recorder::seekLocked(double songTime) {
             note.setPlaylistNo(Note::kNoVoice);
         }
     }
-    currentPitchBendNo_ =
-        static_cast<int>(std::partition_point(pitchBends_.begin(), pitchBends_.end(), before) - pitchBends_.begin());
+    currentPitchBendNo_ = static_cast<int>(
+        std::partition_point(pitchBends_.begin(), pitchBends_.end(), before) - pitchBends_.begin());
     whammy_.seek(songTime);
     wah_.seek(songTime);
 }

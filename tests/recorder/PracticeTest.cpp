@@ -43,11 +43,13 @@ struct Rendering {
     }
     std::vector<int16_t> render(const RenderCommand::PlayOptions& play, double seconds) {
         std::vector<int16_t> out;
-        RenderCommand::renderLoop(engine, rec, clock, output, bufferFrames, uint64_t(seconds * kRate),
-                                  [&out](const int16_t* b, uint64_t n, uint64_t, uint64_t) {
-                                      out.insert(out.end(), b, b + 2 * n);
-                                      return true;
-                                  }, play);
+        RenderCommand::renderLoop(
+            engine, rec, clock, output, bufferFrames, uint64_t(seconds * kRate),
+            [&out](const int16_t* b, uint64_t n, uint64_t, uint64_t) {
+                out.insert(out.end(), b, b + 2 * n);
+                return true;
+            },
+            play);
         return out;
     }
 };
@@ -93,11 +95,23 @@ TEST(Practice, SpeedLoopAndTrainerPlaceEveryNoteInTheRender) {
         {"100%", {0.1, 0.35, 0.6}, {}, 0, 1.0, {0.1, 0.35, 0.6}, 0, 100},
         {"50%", {0.1, 0.35, 0.6}, {50}, 0, 1.5, {0.2, 0.7, 1.2}, 0, 50},
         {"150%", {0.1, 0.35, 0.6}, {150}, 0, 1.0, {0.1 / 1.5, 0.35 / 1.5, 0.4}, 0, 150},
-        {"A and B on notes", {0.25, 0.5, 0.75, 1.0}, {100, true, 0.25, 0.75, 3}, 0, 2.0,
-         {0.0, 0.25, 0.5, 0.75, 1.0, 1.25}, 3, 100},
+        {"A and B on notes",
+         {0.25, 0.5, 0.75, 1.0},
+         {100, true, 0.25, 0.75, 3},
+         0,
+         2.0,
+         {0.0, 0.25, 0.5, 0.75, 1.0, 1.25},
+         3,
+         100},
         {"B past the end", {0.25, 0.5}, {100, true, 0.25, 1.0, 2}, 0, 2.0, {0.0, 0.25, 0.75, 1.0}, 2, 100},
-        {"trainer 50 to 60", {0.0}, {50, true, 0.0, 0.5, 4}, 60, 4.0, {0.0, 1.0, 1.0 + 0.5 / 0.55,
-                                                                        1.0 + 0.5 / 0.55 + 0.5 / 0.6}, 4, 60},
+        {"trainer 50 to 60",
+         {0.0},
+         {50, true, 0.0, 0.5, 4},
+         60,
+         4.0,
+         {0.0, 1.0, 1.0 + 0.5 / 0.55, 1.0 + 0.5 / 0.55 + 0.5 / 0.6},
+         4,
+         60},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -165,8 +179,8 @@ TEST(Practice, TakesLandAtSongTimeAfterTheCountIn) {
     struct Case {
         int speed;
         bool loop, click;
-        double countIn;               // real seconds
-        std::vector<double> played;   // real seconds after the count-in
+        double countIn;             // real seconds
+        std::vector<double> played; // real seconds after the count-in
         const char* song;
     } cases[] = {
         {50, false, false, 0.0, {0.4, 1.0}, kTake},
