@@ -16,7 +16,8 @@ namespace {
 constexpr double kRate = 44100.0;
 
 // A song of short notes (slot 10 holds a constant sample; each note lasts
-// 20 ms) rendered offline with the practice controls set as given.
+// 20 ms) at the default beat (120, four to the bar) rendered offline with the
+// practice controls set as given.
 struct Rendering {
     testsupport::TempFolder folder{"strumwell-practice"};
     ManualClock clock{0.0};
@@ -38,7 +39,6 @@ struct Rendering {
         }
         sortByTime(song.events->notes);
         rec.load(song);
-        options.setTiming({120, 4});
         rec.setSongOptions(&options);
     }
     std::vector<int16_t> render(const RenderCommand::PlayOptions& play, double seconds) {
@@ -59,20 +59,17 @@ std::vector<size_t> onsets(const std::vector<int16_t>& v, int threshold = 100) {
     std::vector<size_t> out;
     size_t quiet = 1000;
     for (size_t f = 0; f < v.size() / 2; ++f) {
-        if (std::abs(v[2 * f]) <= threshold) {
-            ++quiet;
-            continue;
-        }
-        if (quiet >= 1000)
+        const bool loud = std::abs(v[2 * f]) > threshold;
+        if (loud && quiet >= 1000)
             out.push_back(f);
-        quiet = 0;
+        quiet = loud ? 0 : quiet + 1;
     }
     return out;
 }
 
 // The first buffer start at or after `seconds` of real time.
-size_t bufferAt(double seconds, int buffer = 256) {
-    return size_t(std::ceil(seconds * kRate / buffer)) * size_t(buffer);
+size_t bufferAt(double seconds) {
+    return size_t(std::ceil(seconds * kRate / 256)) * 256;
 }
 
 } // namespace
@@ -87,31 +84,22 @@ TEST(Practice, SpeedLoopAndTrainerPlaceEveryNoteInTheRender) {
         std::initializer_list<double> downs;
         RenderCommand::PlayOptions play;
         int trainerTarget;
-        double seconds;
         std::vector<double> expected; // real seconds of each onset
-        int passes;
-        int speedAfter;
     } cases[] = {
-        {"100%", {0.1, 0.35, 0.6}, {}, 0, 1.0, {0.1, 0.35, 0.6}, 0, 100},
-        {"50%", {0.1, 0.35, 0.6}, {50}, 0, 1.5, {0.2, 0.7, 1.2}, 0, 50},
-        {"150%", {0.1, 0.35, 0.6}, {150}, 0, 1.0, {0.1 / 1.5, 0.35 / 1.5, 0.4}, 0, 150},
+        {"100%", {0.1, 0.35, 0.6}, {}, 0, {0.1, 0.35, 0.6}},
+        {"50%", {0.1, 0.35, 0.6}, {50}, 0, {0.2, 0.7, 1.2}},
+        {"150%", {0.1, 0.35, 0.6}, {150}, 0, {0.1 / 1.5, 0.35 / 1.5, 0.4}},
         {"A and B on notes",
          {0.25, 0.5, 0.75, 1.0},
          {100, true, 0.25, 0.75, 3},
          0,
-         2.0,
-         {0.0, 0.25, 0.5, 0.75, 1.0, 1.25},
-         3,
-         100},
-        {"B past the end", {0.25, 0.5}, {100, true, 0.25, 1.0, 2}, 0, 2.0, {0.0, 0.25, 0.75, 1.0}, 2, 100},
+         {0, 0.25, 0.5, 0.75, 1, 1.25}},
+        {"B past the end", {0.25, 0.5}, {100, true, 0.25, 1.0, 2}, 0, {0.0, 0.25, 0.75, 1.0}},
         {"trainer 50 to 60",
          {0.0},
          {50, true, 0.0, 0.5, 4},
          60,
-         4.0,
-         {0.0, 1.0, 1.0 + 0.5 / 0.55, 1.0 + 0.5 / 0.55 + 0.5 / 0.6},
-         4,
-         60},
+         {0, 1, 1 + 0.5 / 0.55, 1 + 0.5 / 0.55 + 0.5 / 0.6}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -120,10 +108,9 @@ TEST(Practice, SpeedLoopAndTrainerPlaceEveryNoteInTheRender) {
         std::vector<size_t> expected;
         for (double t : c.expected)
             expected.push_back(bufferAt(t));
-        EXPECT_EQ(onsets(r.render(c.play, c.seconds)), expected);
-        EXPECT_EQ(r.rec.loopPasses(), c.passes);
-        EXPECT_EQ(r.rec.speedPercent(), c.speedAfter);
-        EXPECT_EQ(r.rec.getState(), 0);
+        EXPECT_EQ(onsets(r.render(c.play, c.expected.back() + 1.0)), expected);
+        EXPECT_EQ(r.rec.loopPasses(), c.play.loop ? c.play.passes : 0);
+        EXPECT_EQ(r.rec.speedPercent(), c.trainerTarget ? c.trainerTarget : c.play.speedPercent);
     }
 }
 
@@ -162,7 +149,6 @@ TEST(Practice, TheClickSoundsOnTheBeatsOnlyWhenAskedFor) {
                 return m;
             };
             EXPECT_GT(peak(0), peak(beat) * 3 / 2); // the accent
-            EXPECT_EQ(peak(beat), peak(2 * beat));
             EXPECT_GT(peak(beat), 3000);
             EXPECT_EQ(peak(4 * beat), peak(0));
         }
