@@ -206,8 +206,7 @@ void Recorder::addPitchChange(int noteID, float pitch) {
     if (!recording_) {
         return;
     }
-    currentPitchBendsToAdd_.emplace_back(recordTimeLocked(clock_.now()), noteID, pitch,
-                                         currentOverdubNo_);
+    currentPitchBendsToAdd_.emplace_back(recordTimeLocked(clock_.now()), noteID, pitch, currentOverdubNo_);
 }
 
 template <class Change>

@@ -20,5 +20,6 @@ bool OfflineSong::load(const std::vector<uint8_t>& bytes) {
 RenderCommand::Rendered OfflineSong::render(std::optional<uint64_t> exactFrames,
                                             const RenderCommand::PlayOptions& play,
                                             const RenderCommand::Sink& sink) {
-    return RenderCommand::renderLoop(engine_, recorder_, clock_, output_, bufferFrames_, exactFrames, sink, play);
+    return RenderCommand::renderLoop(engine_, recorder_, clock_, output_, bufferFrames_, exactFrames, sink,
+                                     play);
 }

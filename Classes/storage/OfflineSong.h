@@ -41,8 +41,8 @@ public:
         return render(exactFrames, {}, sink);
     }
     // The same, played as `play` asks (speed, loop, click on the song's tempo).
-    RenderCommand::Rendered render(std::optional<uint64_t> exactFrames, const RenderCommand::PlayOptions& play,
-                                   const RenderCommand::Sink& sink);
+    RenderCommand::Rendered render(std::optional<uint64_t> exactFrames,
+                                   const RenderCommand::PlayOptions& play, const RenderCommand::Sink& sink);
 
     FileManager& files() { return files_; }
     const Recorder& recorder() const { return recorder_; }

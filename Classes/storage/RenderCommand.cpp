@@ -283,8 +283,8 @@ int RenderCommand::run(const std::vector<std::string>& args, std::ostream& out, 
 
     const bool showProgress = &err == &std::cerr && ::isatty(STDERR_FILENO);
     std::unique_ptr<ProgressBar> progress;
-    const Rendered rendered =
-        song.render(o.frames, o.play, [&](const int16_t* buffer, uint64_t n, uint64_t done, uint64_t expected) {
+    const Rendered rendered = song.render(
+        o.frames, o.play, [&](const int16_t* buffer, uint64_t n, uint64_t done, uint64_t expected) {
             if (!progress)
                 progress = std::make_unique<ProgressBar>(err, showProgress && expected > 10u * kSampleRate,
                                                          expected);
@@ -349,7 +349,8 @@ RenderCommand::Rendered RenderCommand::renderLoop(SoundEngine& engine, Recorder&
     const double songSeconds = play.loop ? (recorder.loopEnd() - recorder.loopStart()) * play.passes
                                          : std::min(lastEventSeconds(recorder), kMaxSongSeconds);
     const int speed = recorder.speedPercent();
-    const double lastEvent = speed == 100 ? songSeconds : std::min(songSeconds * 100.0 / speed, 4.0 * kMaxSongSeconds);
+    const double lastEvent =
+        speed == 100 ? songSeconds : std::min(songSeconds * 100.0 / speed, 4.0 * kMaxSongSeconds);
     const uint64_t tailLimit = static_cast<uint64_t>(std::ceil((lastEvent + kMaxTailSeconds) * kSampleRate));
     const uint64_t silenceNeeded = quietFramesNeeded(engine);
     const uint64_t expected = exactFrames
