@@ -161,6 +161,7 @@ void Strumwell::applicationDidFinishLaunching(Application& application) {
     fileManager_ =
         std::make_unique<FileManager>(tab_.get(), recorder_.get(), soundEngine_.get(), documentsFolder_);
     fileManager_->setSongOptions(songOptions_.get());
+    recorder_->setSongOptions(songOptions_.get());
 
     ScreenEntry::Made mainMenu = findScreenEntry(kMainMenu)->create(*this);
     screens_->mainMenu = mainMenu.view.get();
@@ -614,4 +615,8 @@ void Strumwell::transitionBack(View* from) {
         transitionView_->newSubview(view, TransitionType::Reveal, TransitionDirection::FromRight, 0.5);
     else
         transitionView_->newSubview(view, TransitionType::Fade, TransitionDirection::FromTop, 0.25);
+}
+
+Practice* Strumwell::practice() const {
+    return recorder_.get();
 }

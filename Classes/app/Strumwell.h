@@ -101,6 +101,7 @@ public:
     // JACK: connects now. SDL: its watcher already retries every 2 s.
     std::string reconnectSound() override;
     SongOptions* songOptions() const override { return songOptions_.get(); }
+    Practice* practice() const override;
 
     // False when another program holds the documents folder: this one then
     // does nothing but say so and quit.

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "audio/EffectsChain.h"
+#include "audio/Metronome.h"
 #include "core/GuitarId.h"
 
 class PatchChangeListener;
@@ -133,6 +134,8 @@ struct CallbackUserData {
     std::atomic<bool> pitchBendOn[kGuitars] = {};
     // Each guitar's pedals, in the order of the sound.
     EffectsChain effects[kGuitars];
+    // The practice click, added after the effects (silent unless on and running).
+    Metronome metronome;
 
     // Render-thread scratch for the vectorised bend mixer: one voice's
     // interpolated values for a run of at most 256 frames.

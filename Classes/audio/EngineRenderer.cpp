@@ -91,6 +91,7 @@ int EngineRenderer::render(CallbackUserData& cb, int16_t* out, int numFrames) {
         VoiceMixer::mixGenericStereo(cb, scratch, frames);
         sumClamped(output, scratch, 2 * frames);
     }
+    cb.metronome.mix(out, numFrames);
     VoiceMixer::endBuffer(cb);
     cb.effects[0].endBuffer();
     cb.effects[1].endBuffer();

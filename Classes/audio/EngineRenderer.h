@@ -6,7 +6,7 @@ struct CallbackUserData;
 // Renders one buffer from the engine's shared record: each guitar's voices
 // mixed in mono and spread to stereo, run through the guitar's effects, the
 // fret and tap noises added past the effects, the two guitars summed and
-// clamped; then the screen that changed a patch is told.
+// clamped, the practice click added; then the screen that changed a patch is told.
 //
 // Threads: the render thread (or whoever pulls an offline output) only. No
 // lock, no allocation, no waiting.

@@ -95,6 +95,9 @@ public:
     static int callbackProcStereo(void* userData, int16_t* interleaved, int numFrames);
     // Any thread. The record to hand to the callback.
     CallbackUserData* callbackUserData() { return &cb_; }
+    // Any thread; its own functions say which thread may call them. The
+    // practice click, which the recorder runs on the song's beat.
+    Metronome& metronome() { return cb_.metronome; }
 
     // UI thread, while no other thread asks the engine for sound (before
     // the performer and the recorder start, or after they stop): who is told

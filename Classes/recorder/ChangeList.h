@@ -82,6 +82,17 @@ public:
             allowingLive_[g] = song_[g].empty();
         }
     }
+    // Each guitar's position to its first change at or after `time` (a pass
+    // of the loop); a guitar with none left allows live movements.
+    void seek(double time) {
+        for (int g = 0; g < kGuitars; ++g) {
+            const auto& list = song_[g];
+            const auto at = std::partition_point(list.begin(), list.end(),
+                                                 [time](const Change& c) { return c.time() < time; });
+            position_[g] = static_cast<int>(at - list.begin());
+            allowingLive_[g] = at == list.end();
+        }
+    }
     void allowLiveChanges() { std::fill(std::begin(allowingLive_), std::end(allowingLive_), true); }
     // Hands every change that `due` says has fallen due to apply(guitar, value),
     // guitar 0 first. A guitar whose list has played out allows live movements.

@@ -1,6 +1,7 @@
 #include "recorder/Recorder.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 #include "audio/SoundEngine.h"
@@ -32,6 +33,11 @@ Recorder::Recorder(SoundEngineParent* parent, SoundEngine* engine, const Clock& 
     currentStrumString_ = -1;
     std::fill(std::begin(strumPlaylistNo_), std::end(strumPlaylistNo_), -1);
     lastStrumStringTime_ = clock_.now();
+    songVoiceNoteIDs_.assign(SoundEngine::kNumVoices, -1);
+    if (soundEngine_ != nullptr) {
+        soundEngine_->metronome().setOn(clickOn_);
+        soundEngine_->metronome().setVolume(clickVolume_);
+    }
     if (startPlaybackThread) {
         thread_ = std::thread(&Recorder::playbackThread, this);
     }
@@ -52,7 +58,7 @@ Recorder::~Recorder() {
 
 int Recorder::getState() {
     Lock lock(mutex_);
-    if (recording_) {
+    if (recording_ || countingIn_) {
         return 2;
     }
     return playing_ ? 1 : 0;
@@ -71,13 +77,11 @@ void Recorder::record() {
     Lock lock(mutex_);
     wakePlaybackThreadLocked();
     mergeFinishedPassLocked();
-    currentOverdubNo_ += 1;
     const double now = clock_.now();
-    recordStartTimeStamp_ = now;
-    playbackStartTimeStamp_ = now;
-    recording_ = true;
-    playing_ = true;
-    rewindPlaybackLocked();
+    const double from = loopActiveLocked() ? loopA_ : 0.0;
+    if (!countInLocked(now, from)) {
+        startPlaybackLocked(now, from, true);
+    }
 }
 
 void Recorder::rewindPlaybackLocked() {
@@ -100,6 +104,10 @@ void Recorder::stop() {
 }
 
 void Recorder::stopLocked() {
+    if (playing_) {
+        stoppedAt_ = inLoopLocked(songTimeAtLocked(clock_.now()));
+    }
+    countingIn_ = false;
     playing_ = false;
     wasPlaying_ = true;
     wasRecording_ = recording_;
@@ -109,6 +117,7 @@ void Recorder::stopLocked() {
     }
     whammy_.allowLiveChanges();
     wah_.allowLiveChanges();
+    updateClickLocked(clock_.now());
 }
 
 void Recorder::play() {
@@ -118,10 +127,8 @@ void Recorder::play() {
     if (numNotes_ <= 0) {
         return;
     }
-    playbackStartTimeStamp_ = clock_.now();
     recording_ = false;
-    playing_ = true;
-    rewindPlaybackLocked();
+    startPlaybackLocked(clock_.now(), loopActiveLocked() ? loopA_ : 0.0, false);
 }
 
 void Recorder::resetState() {
@@ -149,12 +156,16 @@ int Recorder::addPlayNoteLocked(int sampleNo, float volume, double releaseDelta)
     const double now = clock_.now();
     if (numNotes_ == 0 && currentOverdubNotesToAdd_.empty()) {
         // The first note of a new song: the song starts here, with the pedal
-        // and bar where they are now, whatever was waited or moved before.
-        recordStartTimeStamp_ = now;
+        // and bar where they are now, whatever was waited or moved before;
+        // unless it was counted in or played into the loop, where it keeps
+        // its place against the beat.
+        if (!countedIn_ && !loopActiveLocked()) {
+            recordOrigin_ = recordTimeLocked(now) + recordOrigin_;
+        }
         wah_.startSong(currentOverdubNo_, SampleBank::guitarOfSlot(sampleNo));
         whammy_.startSong(currentOverdubNo_, SampleBank::guitarOfSlot(sampleNo));
     }
-    const double time = now - recordStartTimeStamp_;
+    const double time = recordTimeLocked(now);
     // Identifiers go up from 0. A damaged file may have left the counter
     // negative (where -1 would read as "not recorded") or at the top of the
     // range (where adding 1 would overflow); both start again at 0.
@@ -175,7 +186,19 @@ void Recorder::addStopNoteLocked(int noteID) {
         return;
     }
     const double now = clock_.now();
-    currentOverdubNotesToAdd_.emplace_back(now - recordStartTimeStamp_, noteID, now);
+    double time = recordTimeLocked(now);
+    if (loopActiveLocked()) {
+        // A note held over the loop's end ends there rather than before its start.
+        for (auto n = currentOverdubNotesToAdd_.rbegin(); n != currentOverdubNotesToAdd_.rend(); ++n) {
+            if (n->noteID() == noteID) {
+                if (n->keyDown() && time < n->time()) {
+                    time = std::max(n->time(), std::nextafter(loopB_ - recordOrigin_, 0.0));
+                }
+                break;
+            }
+        }
+    }
+    currentOverdubNotesToAdd_.emplace_back(time, noteID, now);
 }
 
 void Recorder::addPitchChange(int noteID, float pitch) {
@@ -183,8 +206,7 @@ void Recorder::addPitchChange(int noteID, float pitch) {
     if (!recording_) {
         return;
     }
-    currentPitchBendsToAdd_.emplace_back(clock_.now() - recordStartTimeStamp_, noteID, pitch,
-                                         currentOverdubNo_);
+    currentPitchBendsToAdd_.emplace_back(recordTimeLocked(clock_.now()), noteID, pitch, currentOverdubNo_);
 }
 
 template <class Change>
@@ -194,7 +216,7 @@ bool Recorder::addControlChangeLocked(ChangeList<Change>& list, int guitar, floa
     }
     list.heldBy(guitar);
     if (recording_ && list.takeNewValue(value) && list.allowingLive(guitar)) {
-        list.addToPass(clock_.now() - recordStartTimeStamp_, value, currentOverdubNo_);
+        list.addToPass(recordTimeLocked(clock_.now()), value, currentOverdubNo_);
     }
     return !playing_ || list.allowingLive(guitar);
 }
@@ -261,11 +283,6 @@ void Recorder::setRestoredEventLimit(int limit) {
 }
 
 // ------------------------------------------------------------ read access
-
-template <class T> T Recorder::copyLocked(const T& value) const {
-    Lock lock(mutex_);
-    return value;
-}
 
 std::vector<Note> Recorder::notes() const {
     return copyLocked(notes_);

@@ -10,12 +10,15 @@
 #include <vector>
 
 #include "recorder/ChangeList.h"
+#include "recorder/Practice.h"
 #include "recorder/Transport.h"
 #include "song/Song.h"
+#include "song/SongTiming.h"
 #include "system/Clock.h"
 
 class SoundEngine;
 class SoundEngineParent;
+class SongOptions;
 
 // The current song as time-sorted event lists, recording in overdubs, the
 // playback thread (which also times chord strums), the song edits, and the
@@ -34,7 +37,12 @@ class SoundEngineParent;
 // operation changes what it has to do (record, stop, play, a strum, a load,
 // an edit) and, while playing or strumming, at the time the next event or
 // string falls due; with nothing to play or strum it waits without a timeout.
-class Recorder : public Transport {
+//
+// Practice (see Practice.h): playback runs in song time, which advances at
+// the speed from an anchor (a clock time and the song time it stands for)
+// that every start, speed change and pass of the loop sets again. Recorded
+// events are stored at the song time they were played over.
+class Recorder : public Transport, public Practice {
 public:
     // Most events `notes` and the pass being recorded may hold together.
     static constexpr int kMaxEvents = SongEvents::kMaxEvents;
@@ -59,22 +67,55 @@ public:
 
     // ---- State ----
 
-    // Any thread. 2 recording (the song also plays), 1 playing, 0 idle.
+    // Any thread. 2 recording (the song also plays) or counting in before
+    // recording (so that the record light is on), 1 playing, 0 idle.
     int getState() override;
     // Any thread. Number of events in the song (a complete note counts twice).
     int getNumNotes() const override;
 
     // UI thread. Starts a recording pass (a new overdub) over the song, which
-    // plays back meanwhile. Called by the screens only when the state is 0.
+    // plays back meanwhile, from the loop's start when the loop is on, else
+    // from the song's start. With the click on and a tempo, first counts in
+    // (countInBeatsLeft()): the pass and the playback start once the beats
+    // before the start point (one bar) have clicked; notes played during the
+    // count-in are not recorded. Called by the screens only when the state is 0.
     void record() override;
     // UI thread (and the playback thread at a song's end). Ends playing and
     // recording; the playback thread merges the pass within a pass or so, and
     // any operation that reads or changes the song merges it first.
     void stop() override;
-    // UI thread. Plays the song from its start; nothing when it is empty.
+    // UI thread. Plays the song from its start (the loop's start when the loop
+    // is on); nothing when it is empty.
     void play() override;
     // UI thread. currentNoteID 0 and the whole song erased.
     void resetState();
+
+    // ---- Practice (see Practice.h; setters UI thread, getters any thread) ----
+
+    double songPosition() const override;
+    double songLength() const override;
+    void setLoop(double a, double b) override;
+    double loopStart() const override;
+    double loopEnd() const override;
+    void setLoopOn(bool on) override;
+    bool loopOn() const override;
+    int loopPasses() const override;
+    void setSpeedPercent(int percent) override;
+    int speedPercent() const override;
+    void setTrainer(bool on, int targetPercent) override;
+    bool trainerOn() const override;
+    int trainerTarget() const override;
+    void setClickOn(bool on) override;
+    bool clickOn() const override;
+    void setClickVolume(float volume) override;
+    float clickVolume() const override;
+    int countInBeatsLeft() const override;
+    // UI thread. The song's beat comes from `options` (not owned; null: no
+    // tempo, so no click and no count-in).
+    void setSongOptions(SongOptions* options);
+    // UI thread (the offline renderer). Playback stops by itself once the loop
+    // has been passed this many times (0: never).
+    void setStopAfterPasses(int passes);
 
     // ---- Recording (called by the performer) ----
 
@@ -215,6 +256,32 @@ private:
     void addStopNoteLocked(int noteID);
     int loadRoomLocked() const;
     void playSongEvents(double now);
+    // Plays every event of every list due by `limit` song seconds (before
+    // it, unless `inclusive`).
+    void playEventsUpTo(double limit, bool inclusive);
+    // Practice (RecorderPractice.cpp).
+    double songTimeAtLocked(double now) const;
+    // The clock time at which the song reaches `songTime` at the current anchor.
+    double realTimeOfLocked(double songTime) const;
+    bool loopActiveLocked() const;
+    // A song time past the loop's end taken back into it.
+    double inLoopLocked(double songTime) const;
+    // The time a recorded event is stored at.
+    double recordTimeLocked(double now) const;
+    // Starts playing (and recording) at clock time `real` from song time `from`.
+    void startPlaybackLocked(double real, double from, bool recording);
+    // Every list to its first event at or after `songTime`; releases the
+    // voices the song started.
+    void seekLocked(double songTime);
+    void releaseSongVoicesLocked();
+    // The song reached the loop's end: back to its start, or a stop.
+    void wrapLoopLocked();
+    // Runs the click on the current anchor's beat, or stops it.
+    void updateClickLocked(double now);
+    // With the click on and a tempo: the count-in before recording from
+    // song time `from` starts (the anchor then lies at its end). False else.
+    bool countInLocked(double now, double from);
+    SongTiming songTimingLocked() const;
     void runPlaybackPassLocked();
     double nextPassTimeLocked(double now) const;
     // Wakes the playback thread for a pass (once the caller lets the lock go).
@@ -261,8 +328,10 @@ private:
 
     bool recording_ = false;
     bool playing_ = false;
-    double recordStartTimeStamp_ = 0.0;
+    // The anchor: at clock time playbackStartTimeStamp_ the song stood at
+    // playbackStartSongTime_, and it advances at speed_ from there.
     double playbackStartTimeStamp_ = 0.0;
+    double playbackStartSongTime_ = 0.0;
     int currentNoteID_ = 0;
     int currentOverdubNo_ = 0;
     bool wasRecording_ = false;
@@ -282,6 +351,29 @@ private:
     int currentStrumString_ = -1;
     int strumGuitar_ = 0;
     std::minstd_rand random_{1};
+
+    // Practice.
+    SongOptions* songOptions_ = nullptr;
+    int speedPercent_ = 100;
+    double speed_ = 1.0;
+    double loopA_ = 0.0;
+    double loopB_ = 0.0;
+    bool loopOn_ = false;
+    int loopPasses_ = 0;
+    int stopAfterPasses_ = 0;
+    bool trainerOn_ = false;
+    int trainerTarget_ = 100;
+    bool clickOn_ = false;
+    float clickVolume_ = 0.7f;
+    bool countingIn_ = false;
+    // The pass started after a count-in (its first note keeps its song time).
+    bool countedIn_ = false;
+    double stoppedAt_ = 0.0;
+    // Song time of the new song's first note, which becomes its time 0.
+    double recordOrigin_ = 0.0;
+    // For each voice, the identifier of the song's note it was started for
+    // (-1: none), so that a pass of the loop releases only the song's voices.
+    std::vector<int> songVoiceNoteIDs_;
 
     int restoredEventLimit_ = kMaxEvents;
     int eventsLeftOutOnLoad_ = 0;

@@ -21,3 +21,8 @@ inline float heldWah(float value) {
 }
 
 } // namespace recorder_internals
+
+template <class T> T Recorder::copyLocked(const T& value) const {
+    recorder_internals::Lock lock(mutex_);
+    return value;
+}

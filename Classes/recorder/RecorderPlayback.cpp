@@ -25,6 +25,8 @@ constexpr double kRetryWait = 0.001;
 constexpr double kSwitchedOffRecheck = 0.05;
 // The longest single wait with a timeout (for an event far ahead).
 constexpr double kLongestWait = 60.0;
+// Passes of the loop one playback pass goes through at most.
+constexpr int kMaxWrapsPerPass = 1000;
 
 } // namespace
 
@@ -73,16 +75,22 @@ double Recorder::nextPassTimeLocked(double now) const {
     if (currentStrumString_ != -1) {
         next = std::min(next, lastStrumStringTime_ + currentTimeBetweenStrumStrings_);
     }
+    if (countingIn_) {
+        // The count-in ends where the anchor lies.
+        next = std::min(next, playbackStartTimeStamp_);
+    }
     if (!playing_) {
         return next;
     }
-    const double start = playbackStartTimeStamp_;
+    if (loopActiveLocked()) {
+        next = std::min(next, realTimeOfLocked(loopB_));
+    }
     const auto nextIn = [&](const auto& list, int position, bool switchedOn) {
         const auto pos = static_cast<std::size_t>(std::max(position, 0));
         if (pos >= list.size()) {
             return;
         }
-        const double due = start + list[pos].time();
+        const double due = realTimeOfLocked(list[pos].time());
         next = std::min(next, switchedOn ? due : std::max(due, now + kSwitchedOffRecheck));
     };
     if (currentNoteNo_ < numNotes_) {
@@ -111,6 +119,9 @@ void Recorder::runPlaybackPass() {
 void Recorder::runPlaybackPassLocked() {
     const double now = clock_.now();
     strumStep(now);
+    if (countingIn_ && now >= playbackStartTimeStamp_) {
+        startPlaybackLocked(playbackStartTimeStamp_, playbackStartSongTime_, true);
+    }
     if (!playing_) {
         mergeFinishedPassLocked();
         return;
@@ -192,13 +203,39 @@ void Recorder::strumStep(double now) {
 }
 
 void Recorder::playSongEvents(double now) {
-    const double el = now - playbackStartTimeStamp_;
-    SoundEngine* engine = soundEngine_;
-    const auto due = [this, el](const auto& event) {
-        ++comparisons_;
-        return event.time() <= el;
-    };
+    double el = songTimeAtLocked(now);
+    // Each time the song reaches the loop's end it goes back to its start, as
+    // often as that happened since the last pass (a loop shorter than a pass).
+    for (int wraps = 0; loopActiveLocked() && el >= loopB_; ++wraps) {
+        playEventsUpTo(loopB_, false);
+        wrapLoopLocked();
+        if (!playing_) {
+            return;
+        }
+        if (wraps >= kMaxWrapsPerPass) {
+            // A clock that jumped far ahead: carry on from the loop's start now.
+            playbackStartTimeStamp_ = now;
+            playbackStartSongTime_ = loopA_;
+            updateClickLocked(now);
+        }
+        el = songTimeAtLocked(now);
+    }
+    playEventsUpTo(el, true);
+    if (!loopActiveLocked() && currentNoteNo_ >= numNotes_ && !recording_) {
+        stopLocked();
+        if (parent_ != nullptr) {
+            SoundEngineParent* parent = parent_;
+            parent->mainThreadQueue().post([parent] { parent->playbackEnded(); });
+        }
+    }
+}
 
+void Recorder::playEventsUpTo(double limit, bool inclusive) {
+    SoundEngine* engine = soundEngine_;
+    const auto due = [this, limit, inclusive](const auto& event) {
+        ++comparisons_;
+        return inclusive ? event.time() <= limit : event.time() < limit;
+    };
     // Bends: while both guitars have them off, the position waits, and the
     // changes that fell due meanwhile go out together once they are on.
     if (engine != nullptr && (engine->pitchBendOn(0) || engine->pitchBendOn(1))) {
@@ -228,9 +265,6 @@ void Recorder::playSongEvents(double now) {
     if (currentNoteNo_ < 0) {
         currentNoteNo_ = 0;
     }
-    if (currentNoteNo_ >= numNotes_) {
-        return;
-    }
     int pos = currentNoteNo_;
     while (pos < numNotes_ && due(notes_[static_cast<std::size_t>(pos)])) {
         const Note& note = notes_[static_cast<std::size_t>(pos)];
@@ -242,6 +276,9 @@ void Recorder::playSongEvents(double now) {
                                                    -1,
                                                    NoteListener::Source::Song};
             const int voice = engine != nullptr ? engine->play(request, note.noteID()) : -1;
+            if (voice >= 0 && static_cast<std::size_t>(voice) < songVoiceNoteIDs_.size()) {
+                songVoiceNoteIDs_[static_cast<std::size_t>(voice)] = note.noteID();
+            }
             // The note's stop (the first later event with its identifier)
             // takes this voice; a note that got none leaves its stop with no
             // voice, so that it releases nothing.
@@ -256,13 +293,6 @@ void Recorder::playSongEvents(double now) {
         ++pos;
     }
     currentNoteNo_ = pos;
-    if (currentNoteNo_ >= numNotes_ && !recording_) {
-        stopLocked();
-        if (parent_ != nullptr) {
-            SoundEngineParent* parent = parent_;
-            parent->mainThreadQueue().post([parent] { parent->playbackEnded(); });
-        }
-    }
 }
 
 void Recorder::setChordStrum(const int* chord, int guitar, bool muteWhenStrumOver) {

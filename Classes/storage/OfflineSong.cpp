@@ -6,6 +6,8 @@ OfflineSong::OfflineSong(const std::string& bundleFolder, int bufferFrames)
     engine_.seedRandom(1);
     recorder_.setRandomSeed(1);
     files_.setDiagnosticStream(diagnostics_);
+    files_.setSongOptions(&options_);
+    recorder_.setSongOptions(&options_);
 }
 
 OfflineSong::~OfflineSong() = default;
@@ -16,6 +18,8 @@ bool OfflineSong::load(const std::vector<uint8_t>& bytes) {
 }
 
 RenderCommand::Rendered OfflineSong::render(std::optional<uint64_t> exactFrames,
+                                            const RenderCommand::PlayOptions& play,
                                             const RenderCommand::Sink& sink) {
-    return RenderCommand::renderLoop(engine_, recorder_, clock_, output_, bufferFrames_, exactFrames, sink);
+    return RenderCommand::renderLoop(engine_, recorder_, clock_, output_, bufferFrames_, exactFrames, sink,
+                                     play);
 }

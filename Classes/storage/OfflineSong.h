@@ -7,6 +7,7 @@
 
 #include "audio/SoundEngine.h"
 #include "recorder/Recorder.h"
+#include "recorder/SongOptions.h"
 #include "song/Tab.h"
 #include "storage/FileManager.h"
 #include "storage/RenderCommand.h"
@@ -16,7 +17,8 @@
 // A song played offline, as `strumwell render` and the recorder screen's WAV
 // export play it: a clock of its own (the render loop sets it), an offline
 // output, a fresh engine and recorder (no sound device, no playback thread,
-// fixed random seeds, so every render of a song is the same), a tab, and a
+// fixed random seeds, so every render of a song is the same), a tab, the
+// song's options (its beat, for the click), and a
 // file manager with no documents folder whose own diagnostic lines are kept
 // off the output (the caller reports a failure once).
 //
@@ -35,10 +37,17 @@ public:
     // False when the song is damaged; files().lastFailure() then names why.
     bool load(const std::vector<uint8_t>& bytes);
     // Plays the loaded song through RenderCommand::renderLoop.
-    RenderCommand::Rendered render(std::optional<uint64_t> exactFrames, const RenderCommand::Sink& sink);
+    RenderCommand::Rendered render(std::optional<uint64_t> exactFrames, const RenderCommand::Sink& sink) {
+        return render(exactFrames, {}, sink);
+    }
+    // The same, played as `play` asks (speed, loop, click on the song's tempo).
+    RenderCommand::Rendered render(std::optional<uint64_t> exactFrames,
+                                   const RenderCommand::PlayOptions& play, const RenderCommand::Sink& sink);
 
     FileManager& files() { return files_; }
     const Recorder& recorder() const { return recorder_; }
+    // The loaded song's tunings and beat.
+    const SongOptions& options() const { return options_; }
 
 private:
     int bufferFrames_;
@@ -47,6 +56,7 @@ private:
     SoundEngine engine_;
     Recorder recorder_;
     Tab tab_;
+    SongOptions options_;
     std::ostringstream diagnostics_;
     FileManager files_;
 };

@@ -34,7 +34,14 @@ struct Options {
     std::string bundle;
     int bufferFrames = RenderCommand::kDefaultBufferFrames;
     std::optional<uint64_t> frames;
+    RenderCommand::PlayOptions play;
 };
+
+bool parseSeconds(const std::string& text, double& value) {
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    return !text.empty() && result.ec == std::errc() && result.ptr == text.data() + text.size() &&
+           value >= 0.0 && value <= RenderCommand::kMaxSongSeconds;
+}
 
 bool parseCount(const std::string& text, uint64_t& value) {
     if (text.empty() || text[0] == '-' || text[0] == '+')
@@ -76,10 +83,31 @@ std::string parseOptions(const std::vector<std::string>& args, Options& o, bool&
             if (n > WavWriter::kMaxDataBytes / 4)
                 return "--frames is too large for a WAV file";
             o.frames = n;
+        } else if (a == "--speed") {
+            uint64_t n = 0;
+            if (!value(v) || !parseCount(v, n) || n < 25 || n > 200 || n % 5 != 0)
+                return "--speed needs a percentage from 25 to 200 in steps of 5";
+            o.play.speedPercent = static_cast<int>(n);
+        } else if (a == "--loop") {
+            std::string b;
+            if (!value(v) || !value(b) || !parseSeconds(v, o.play.loopStart) ||
+                !parseSeconds(b, o.play.loopEnd) || o.play.loopEnd <= o.play.loopStart)
+                return "--loop needs two times in seconds, A before B";
+            o.play.loop = true;
+        } else if (a == "--passes") {
+            uint64_t n = 0;
+            if (!value(v) || !parseCount(v, n) || n < 1 || n > 1000)
+                return "--passes needs a number from 1 to 1000";
+            o.play.passes = static_cast<int>(n);
+        } else if (a == "--click") {
+            o.play.click = true;
         } else if (problem = CommandTool::inputWord(a, o.song, true); !problem.empty()) {
             return problem;
         }
     }
+    if (o.play.loop && (o.play.loopEnd - o.play.loopStart) * o.play.passes * 100.0 / o.play.speedPercent >
+                           RenderCommand::kMaxSongSeconds)
+        return "--loop and --passes would play for more than an hour";
     return CommandTool::missing(o.song, "no song file given", o.output, "no output file given (-o OUT.wav)");
 }
 
@@ -189,6 +217,7 @@ private:
 
 std::string RenderCommand::usage() {
     return "usage: strumwell render SONG -o OUT.wav [--bundle DIR] [--buffer-frames N] [--frames N]\n"
+           "         [--speed P] [--loop A B [--passes N]] [--click]\n"
            "  Plays a song or state file (- for standard input) offline into a 44100 Hz\n"
            "  16-bit stereo WAV file.\n"
            "  --bundle DIR        folder holding the sample WAV files (default: the bundle\n"
@@ -197,7 +226,14 @@ std::string RenderCommand::usage() {
            "                      playback pass runs before each buffer\n"
            "  --frames N          render exactly N frames (default: until the song has\n"
            "                      ended and its sound has died away, at most 10 s after\n"
-           "                      its last note)\n";
+           "                      its last note)\n"
+           "  --speed P           play at P percent of the song's speed, 25 to 200 in\n"
+           "                      steps of 5 (default 100); samples keep their pitch\n"
+           "  --loop A B          play the song from A to B seconds (song time) over and\n"
+           "                      over instead of once\n"
+           "  --passes N          passes of the loop before the render stops (default 2)\n"
+           "  --click             mix in the metronome on the song's tempo (none without\n"
+           "                      a tempo)\n";
 }
 
 int RenderCommand::run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -247,8 +283,8 @@ int RenderCommand::run(const std::vector<std::string>& args, std::ostream& out, 
 
     const bool showProgress = &err == &std::cerr && ::isatty(STDERR_FILENO);
     std::unique_ptr<ProgressBar> progress;
-    const Rendered rendered =
-        song.render(o.frames, [&](const int16_t* buffer, uint64_t n, uint64_t done, uint64_t expected) {
+    const Rendered rendered = song.render(
+        o.frames, o.play, [&](const int16_t* buffer, uint64_t n, uint64_t done, uint64_t expected) {
             if (!progress)
                 progress = std::make_unique<ProgressBar>(err, showProgress && expected > 10u * kSampleRate,
                                                          expected);
@@ -301,9 +337,20 @@ std::string RenderCommand::eventsLeftOutNotice(const std::string& name, int even
 
 RenderCommand::Rendered RenderCommand::renderLoop(SoundEngine& engine, Recorder& recorder, ManualClock& clock,
                                                   OfflineAudioOutput& output, int bufferFrames,
-                                                  std::optional<uint64_t> exactFrames, const Sink& sink) {
-    // When to give up waiting for silence: 10 s after the last note event.
-    const double lastEvent = std::min(lastEventSeconds(recorder), kMaxSongSeconds);
+                                                  std::optional<uint64_t> exactFrames, const Sink& sink,
+                                                  const PlayOptions& play) {
+    recorder.setSpeedPercent(play.speedPercent);
+    recorder.setLoop(play.loopStart, play.loopEnd);
+    recorder.setLoopOn(play.loop);
+    recorder.setStopAfterPasses(play.loop ? play.passes : 0);
+    recorder.setClickOn(play.click);
+    // When to give up waiting for silence: 10 s after the last note event
+    // (or the last pass of the loop) is heard.
+    const double songSeconds = play.loop ? (recorder.loopEnd() - recorder.loopStart()) * play.passes
+                                         : std::min(lastEventSeconds(recorder), kMaxSongSeconds);
+    const int speed = recorder.speedPercent();
+    const double lastEvent =
+        speed == 100 ? songSeconds : std::min(songSeconds * 100.0 / speed, 4.0 * kMaxSongSeconds);
     const uint64_t tailLimit = static_cast<uint64_t>(std::ceil((lastEvent + kMaxTailSeconds) * kSampleRate));
     const uint64_t silenceNeeded = quietFramesNeeded(engine);
     const uint64_t expected = exactFrames

@@ -11,8 +11,13 @@ class OfflineAudioOutput;
 class Recorder;
 class SoundEngine;
 
-// `strumwell render SONG -o OUT.wav [--bundle DIR] [--buffer-frames N] [--frames N]`:
-// plays a song or state file offline into a 44100 Hz 16-bit stereo WAV file.
+// `strumwell render SONG -o OUT.wav [--bundle DIR] [--buffer-frames N] [--frames N]
+//  [--speed P] [--loop A B [--passes N]] [--click]`:
+// plays a song or state file offline into a 44100 Hz 16-bit stereo WAV file,
+// at P percent of its speed (25 ... 200, in steps of 5), N passes (default 2)
+// of the loop from A to B seconds of song time instead of the whole song,
+// and with the metronome on the song's tempo when --click is given. Without
+// these the render is what it always was, frame for frame.
 //
 // A fresh engine (no sound device, no window, no accelerometer) and a fresh
 // recorder (no playback thread) share a clock that reads (frames rendered so
@@ -62,9 +67,19 @@ public:
         bool stoppedBySink = false;
     };
     using Sink = std::function<bool(const int16_t* buffer, uint64_t n, uint64_t done, uint64_t expected)>;
+    // How the song is played: the practice controls as the command line sets them.
+    struct PlayOptions {
+        int speedPercent = 100;
+        bool loop = false;
+        double loopStart = 0.0;
+        double loopEnd = 0.0;
+        int passes = 2;
+        bool click = false;
+    };
     static Rendered renderLoop(SoundEngine& engine, Recorder& recorder, ManualClock& clock,
                                OfflineAudioOutput& output, int bufferFrames,
-                               std::optional<uint64_t> exactFrames, const Sink& sink);
+                               std::optional<uint64_t> exactFrames, const Sink& sink,
+                               const PlayOptions& play);
 
     // Any thread. The time of a song's latest note event, where playback
     // ends (0 for none; a time that is not a number is never due).
