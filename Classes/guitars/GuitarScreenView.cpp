@@ -6,6 +6,7 @@
 #include "midi/MidiLink.h"
 #include "performer/Performer.h"
 #include "recorder/Transport.h"
+#include "toolkit/HitTable.h"
 #include "toolkit/KeyRouter.h"
 #include "ui/ScreenHost.h"
 
@@ -104,6 +105,7 @@ void GuitarScreenView::addMenuViews() {
     recordMenuBar_.addSubview(&recPressed_);
     recordMenuBar_.addSubview(&playPressed_);
     recordMenuBar_.addSubview(&guitarInputLabel_);
+    recordMenuBar_.addSubview(&practiceItem_);
     menu_.addPanelAndPlectrum();
 }
 
@@ -198,6 +200,10 @@ void GuitarScreenView::menuItemDown(Point p) {
     }
     if (p.x >= 64)
         return;
+    if (isInsideOpen(kPracticeItem, p)) {
+        menu_.leaveFor(ScreenHost::kPractice);
+        return;
+    }
     if (p.y > 215 && p.y < 282) {
         incCurrentGuitar();
         guitarInputLabel_.setText(guitarText(currentGuitar()));

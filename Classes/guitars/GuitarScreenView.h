@@ -11,6 +11,8 @@
 #include "toolkit/KeyListener.h"
 #include "toolkit/Label.h"
 #include "ui/HostedScreen.h"
+#include "ui/PracticeButton.h"
+#include "ui/PracticeKeys.h"
 
 class ScreenHost;
 class Performer;
@@ -58,6 +60,10 @@ public:
     void redrawOnRecPlayPresses();
     // Forget every finger and stop the screen's notes (the menu opens).
     virtual void liftAllFingerPresses() = 0;
+
+    // The Recorder Bar's PRACTICE item (on the screen, with the menu open),
+    // left of RECORDER: it leads to the Practice screen.
+    static constexpr Rect kPracticeItem{6, 52, 46, 74};
 
     bool menuShowing() const { return menu_.isOpen(); }
     int currentGuitar() const;
@@ -142,6 +148,8 @@ protected:
     ImageView recordingLight_;
     ImageView playingLight_;
     TiltGauge tiltGauge_;
+    // The Recorder Bar's own coordinates: the bar stands 3 points left of the screen's edge.
+    PracticeButton practiceItem_{{kPracticeItem.x + 3, kPracticeItem.y, kPracticeItem.width, kPracticeItem.height}};
 
 private:
     bool recorderRunning() const;
@@ -153,4 +161,6 @@ private:
     // What the performer's tilt observer holds: emptied when the screen goes,
     // so that a late reading reaches nothing.
     std::shared_ptr<GuitarScreenView*> self_;
+    // F5 ... F9: the loop and the speed, answered by a line at the top.
+    PracticeKeys practiceKeys_{*this, parent_};
 };
