@@ -72,6 +72,7 @@ GuitarScreenView::GuitarScreenView(ScreenHost* parent, Performer* performer, con
         light->setAlpha(0);
         light->setUserInteractionEnabled(false);
     }
+    practiceItem_.setAlpha(0);
     // Between the two lowest strings of the fretboards, clear of the inlays.
     placeTiltGauge({49.5f, 300});
     self_ = std::make_shared<GuitarScreenView*>(this);
@@ -105,7 +106,7 @@ void GuitarScreenView::addMenuViews() {
     recordMenuBar_.addSubview(&recPressed_);
     recordMenuBar_.addSubview(&playPressed_);
     recordMenuBar_.addSubview(&guitarInputLabel_);
-    recordMenuBar_.addSubview(&practiceItem_);
+    addSubview(&practiceItem_);
     menu_.addPanelAndPlectrum();
 }
 
@@ -182,6 +183,7 @@ void GuitarScreenView::redrawOnRecPlayPresses() {
 
 void GuitarScreenView::menuMoving(bool shown) {
     recordMenuBar_.setCenter(shown ? kRecordMenuBarShown : kRecordMenuBarHidden);
+    practiceItem_.setAlpha(shown ? 1.0f : 0.0f);
 }
 
 void GuitarScreenView::openMenu() {
@@ -198,12 +200,12 @@ void GuitarScreenView::menuItemDown(Point p) {
         fretCountMenuPress(p);
         return;
     }
-    if (p.x >= 64)
-        return;
     if (isInsideOpen(kPracticeItem, p)) {
         menu_.leaveFor(ScreenHost::kPractice);
         return;
     }
+    if (p.x >= 64)
+        return;
     if (p.y > 215 && p.y < 282) {
         incCurrentGuitar();
         guitarInputLabel_.setText(guitarText(currentGuitar()));

@@ -61,9 +61,10 @@ public:
     // Forget every finger and stop the screen's notes (the menu opens).
     virtual void liftAllFingerPresses() = 0;
 
-    // The Recorder Bar's PRACTICE item (on the screen, with the menu open),
-    // left of RECORDER: it leads to the Practice screen.
-    static constexpr Rect kPracticeItem{6, 52, 46, 74};
+    // The menu's PRACTICE item (on the screen, with the menu open), in the
+    // band above the Recorder Bar that no screen's own items use: it leads
+    // to the Practice screen.
+    static constexpr Rect kPracticeItem{70, 190, 36, 100};
 
     bool menuShowing() const { return menu_.isOpen(); }
     int currentGuitar() const;
@@ -148,8 +149,8 @@ protected:
     ImageView recordingLight_;
     ImageView playingLight_;
     TiltGauge tiltGauge_;
-    // The Recorder Bar's own coordinates: the bar stands 3 points left of the screen's edge.
-    PracticeButton practiceItem_{{kPracticeItem.x + 3, kPracticeItem.y, kPracticeItem.width, kPracticeItem.height}};
+    // Over the veil, showing while the menu is open.
+    PracticeButton practiceItem_{kPracticeItem};
 
 private:
     bool recorderRunning() const;

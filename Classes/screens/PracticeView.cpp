@@ -17,30 +17,22 @@ namespace {
 using Action = PracticeView::Action;
 using Readout = PracticeView::Readout;
 
-// Inside the picture's rim, under the title; the corner buttons stay clear.
-constexpr Rect kCard{6, 8, 214, 464};
+// Over the picture's card, title and all; the corner buttons stay clear.
+constexpr Rect kCard{6, 8, 275, 464};
 constexpr Color kCardColor{226, 214, 187, 255};
 constexpr float kDisabledAlpha = 0.35f;
 
 // Rows across x, the top row (the time line) at the largest x; each row's
 // controls along y, the user's left to right.
 constexpr HitArea<Action> kAreas[] = {
-    {{178, 16, 36, 448}, Action::TimeLine},
-    {{120, 16, 30, 84}, Action::SetA},
-    {{120, 104, 30, 84}, Action::SetB},
-    {{120, 192, 30, 84}, Action::Loop},
-    {{120, 280, 30, 84}, Action::Play},
-    {{84, 16, 30, 40}, Action::SpeedDown},
-    {{84, 156, 30, 40}, Action::SpeedUp},
-    {{84, 204, 30, 84}, Action::Trainer},
-    {{84, 292, 30, 40}, Action::TargetDown},
-    {{84, 424, 30, 40}, Action::TargetUp},
-    {{48, 16, 30, 84}, Action::Click},
-    {{48, 104, 30, 360}, Action::ClickVolume},
-    {{12, 16, 30, 40}, Action::TempoDown},
-    {{12, 156, 30, 40}, Action::TempoUp},
-    {{12, 204, 30, 64}, Action::Tap},
-    {{12, 276, 30, 40}, Action::BeatsDown},
+    {{178, 16, 36, 448}, Action::TimeLine},  {{120, 16, 30, 84}, Action::SetA},
+    {{120, 104, 30, 84}, Action::SetB},      {{120, 192, 30, 84}, Action::Loop},
+    {{120, 280, 30, 84}, Action::Play},      {{84, 16, 30, 40}, Action::SpeedDown},
+    {{84, 156, 30, 40}, Action::SpeedUp},    {{84, 204, 30, 84}, Action::Trainer},
+    {{84, 292, 30, 40}, Action::TargetDown}, {{84, 424, 30, 40}, Action::TargetUp},
+    {{48, 16, 30, 84}, Action::Click},       {{48, 104, 30, 360}, Action::ClickVolume},
+    {{12, 16, 30, 40}, Action::TempoDown},   {{12, 156, 30, 40}, Action::TempoUp},
+    {{12, 204, 30, 64}, Action::Tap},        {{12, 276, 30, 40}, Action::BeatsDown},
     {{12, 424, 30, 40}, Action::BeatsUp},
 };
 
@@ -101,20 +93,21 @@ int PracticeView::tempoForTaps(std::span<const double> intervals) {
     const double mean = std::accumulate(intervals.begin(), intervals.end(), 0.0) / intervals.size();
     if (!(mean > 0))
         return 0;
-    return std::clamp(static_cast<int>(std::lround(60.0 / mean)), SongTiming::kMinTempo, SongTiming::kMaxTempo);
+    return std::clamp(static_cast<int>(std::lround(60.0 / mean)), SongTiming::kMinTempo,
+                      SongTiming::kMaxTempo);
 }
 
 PracticeView::PracticeView(ScreenHost* parent, Transport* transport, const Clock& clock)
     : MenuScreenView(parent, "MenuApplicationBack.jpg"), transport_(transport), clock_(clock),
       keys_(*this, parent, [this](const std::string& text) { answer(text); }) {
-    title_ = sidewaysLabel({232, 240}, 340, 36, 24, TextAlignment::Center);
-    title_->setText("Practice");
-    addSubview(title_.get());
     card_ = std::make_unique<View>();
     card_->setFrame(kCard);
     card_->setBackgroundColor(kCardColor);
     card_->setUserInteractionEnabled(false);
     addSubview(card_.get());
+    title_ = sidewaysLabel({240, 240}, 340, 36, 24, TextAlignment::Center);
+    title_->setText("Practice");
+    addSubview(title_.get());
     timeLine_ = std::make_unique<PracticeTimeLine>(areaOf(Action::TimeLine));
     addSubview(timeLine_.get());
     const auto add = [this](std::unique_ptr<View> view, View& into) {
@@ -134,14 +127,13 @@ PracticeView::PracticeView(ScreenHost* parent, Transport* transport, const Clock
             fill->setUserInteractionEnabled(false);
             volumeFill_ = add(std::move(fill), *bar);
         }
-        captions_[static_cast<std::size_t>(area.action)] = static_cast<Label*>(
-            add(sidewaysLabel({r.width / 2, r.height / 2}, r.height, r.width, 14), *bar));
+        captions_[static_cast<std::size_t>(area.action)] =
+            static_cast<Label*>(add(sidewaysLabel({r.width / 2, r.height / 2}, r.height, r.width, 14), *bar));
     }
     for (std::size_t i = 0; i < readouts_.size(); ++i) {
         const ReadoutPlace& place = kReadouts[i];
-        readouts_[i] = static_cast<Label*>(add(sidewaysLabel(place.centre, place.along, place.across,
-                                                             i == 0 ? 13 : 15),
-                                               *this));
+        readouts_[i] = static_cast<Label*>(
+            add(sidewaysLabel(place.centre, place.along, place.across, i == 0 ? 13 : 15), *this));
     }
     for (Action a : {Action::SpeedDown, Action::TargetDown, Action::TempoDown, Action::BeatsDown})
         captions_[static_cast<std::size_t>(a)]->setText("-");
@@ -188,9 +180,13 @@ bool PracticeView::enabled(Action action) const {
 
 void PracticeView::redraw() {
     Practice* p = practice();
-    const auto text = [this](Action a, const std::string& s) { captions_[static_cast<std::size_t>(a)]->setText(s); };
+    const auto text = [this](Action a, const std::string& s) {
+        captions_[static_cast<std::size_t>(a)]->setText(s);
+    };
     const auto lit = [this](Action a, bool on) { bars_[static_cast<std::size_t>(a)]->setTag(on ? 1 : 0); };
-    const auto show = [this](Readout r, const std::string& s) { readouts_[static_cast<std::size_t>(r)]->setText(s); };
+    const auto show = [this](Readout r, const std::string& s) {
+        readouts_[static_cast<std::size_t>(r)]->setText(s);
+    };
     for (const HitArea<Action>& area : kAreas)
         if (area.action != Action::TimeLine) {
             View* bar = bars_[static_cast<std::size_t>(area.action)];
@@ -233,8 +229,8 @@ void PracticeView::redraw() {
     if (const SongOptions* options = songOptions()) {
         const SongTiming timing = options->timing();
         show(Readout::Tempo, timing.hasTempo() ? std::to_string(timing.tempo) + " BPM" : "No tempo");
-        show(Readout::Beats, std::to_string(timing.beatsPerBar) + (timing.beatsPerBar == 1 ? " beat" : " beats") +
-                                 " / bar");
+        show(Readout::Beats,
+             std::to_string(timing.beatsPerBar) + (timing.beatsPerBar == 1 ? " beat" : " beats") + " / bar");
     } else {
         show(Readout::Tempo, "");
         show(Readout::Beats, "");
@@ -320,7 +316,7 @@ void PracticeView::act(Action action, Point p) {
         status_ = PracticeKeys::perform(*practice, PracticeKeys::Command::SetB);
         break;
     case Action::Loop:
-        status_ = PracticeKeys::perform(*practice, PracticeKeys::Command::Loop);
+        PracticeKeys::perform(*practice, PracticeKeys::Command::Loop);
         break;
     case Action::Play:
         if (playing())
@@ -332,17 +328,17 @@ void PracticeView::act(Action action, Point p) {
         break;
     case Action::SpeedDown:
     case Action::SpeedUp:
-        status_ = PracticeKeys::perform(*practice, action == Action::SpeedUp ? PracticeKeys::Command::Faster
-                                                                             : PracticeKeys::Command::Slower);
+        PracticeKeys::perform(*practice, action == Action::SpeedUp ? PracticeKeys::Command::Faster
+                                                                   : PracticeKeys::Command::Slower);
         break;
     case Action::Trainer:
         practice->setTrainer(!practice->trainerOn(), practice->trainerTarget());
         break;
     case Action::TargetDown:
     case Action::TargetUp:
-        practice->setTrainer(practice->trainerOn(), practice->trainerTarget() + (action == Action::TargetUp
-                                                                                     ? Practice::kSpeedStep
-                                                                                     : -Practice::kSpeedStep));
+        practice->setTrainer(practice->trainerOn(),
+                             practice->trainerTarget() +
+                                 (action == Action::TargetUp ? Practice::kSpeedStep : -Practice::kSpeedStep));
         break;
     case Action::Click:
         MetronomeSettings::setOn(!practice->clickOn());

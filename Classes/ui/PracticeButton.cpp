@@ -6,8 +6,8 @@ PracticeButton::PracticeButton(const Rect& frame) {
     setFrame(frame);
     setUserInteractionEnabled(false);
     // The caption reads along the button's length (its y), centred on it.
-    caption_.setFrame({frame.width / 2 - frame.height / 2, frame.height / 2 - frame.width / 2, frame.height,
-                       frame.width});
+    caption_.setFrame(
+        {frame.width / 2 - frame.height / 2, frame.height / 2 - frame.width / 2, frame.height, frame.width});
     caption_.setRotation(kQuarterTurn);
     caption_.setFont(Font{"Helvetica", 11, true});
     caption_.setTextAlignment(TextAlignment::Center);

@@ -71,7 +71,8 @@ std::string PracticeKeys::perform(Practice& practice, Command command) {
     return "Speed " + std::to_string(practice.speedPercent()) + " %";
 }
 
-PracticeKeys::PracticeKeys(FingerView& screen, ScreenHost* host, std::function<void(const std::string&)> answer)
+PracticeKeys::PracticeKeys(FingerView& screen, ScreenHost* host,
+                           std::function<void(const std::string&)> answer)
     : screen_(screen), host_(host), answer_(std::move(answer)), line_(kLineFrame) {
     line_.setRotation(kQuarterTurn);
     line_.setFont("Helvetica", 15);
