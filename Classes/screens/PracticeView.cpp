@@ -20,7 +20,8 @@ using Readout = PracticeView::Readout;
 // Over the picture's card, title and all; the corner buttons stay clear.
 constexpr Rect kCard{6, 8, 275, 464};
 constexpr Color kCardColor{226, 214, 187, 255};
-constexpr float kDisabledAlpha = 0.35f;
+// Dimmed, yet every caption still reads clearly.
+constexpr float kDisabledAlpha = 0.6f;
 
 // Rows across x, the top row (the time line) at the largest x; each row's
 // controls along y, the user's left to right.
@@ -253,10 +254,7 @@ void PracticeView::follow() {
 }
 
 void PracticeView::willAppear(int, int) {
-    if (Practice* p = practice()) {
-        p->setClickOn(MetronomeSettings::on());
-        p->setClickVolume(MetronomeSettings::volume());
-    }
+    PracticeKeys::applyMetronomeSettings(parent());
     pressed_.setHidden(true);
     dragFinger_.reset();
     status_.clear();

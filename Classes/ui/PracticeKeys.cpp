@@ -6,6 +6,7 @@
 
 #include "recorder/Practice.h"
 #include "system/MainThreadQueue.h"
+#include "system/MetronomeSettings.h"
 #include "toolkit/FingerView.h"
 #include "ui/ScreenHost.h"
 
@@ -71,6 +72,13 @@ std::string PracticeKeys::perform(Practice& practice, Command command) {
     return "Speed " + std::to_string(practice.speedPercent()) + " %";
 }
 
+void PracticeKeys::applyMetronomeSettings(ScreenHost* host) {
+    if (Practice* practice = host ? host->practice() : nullptr) {
+        practice->setClickOn(MetronomeSettings::on());
+        practice->setClickVolume(MetronomeSettings::volume());
+    }
+}
+
 PracticeKeys::PracticeKeys(FingerView& screen, ScreenHost* host,
                            std::function<void(const std::string&)> answer)
     : screen_(screen), host_(host), answer_(std::move(answer)), line_(kLineFrame) {
@@ -81,6 +89,7 @@ PracticeKeys::PracticeKeys(FingerView& screen, ScreenHost* host,
     line_.setBackgroundColor(Color{20, 20, 22, 215});
     line_.setUserInteractionEnabled(false);
     line_.setHidden(true);
+    applyMetronomeSettings(host);
 }
 
 PracticeKeys::~PracticeKeys() {

@@ -46,6 +46,12 @@ public:
     static void setA(Practice& practice, double at);
     static void setB(Practice& practice, double at);
 
+    // Hands the metronome's switch and volume kept with the app's settings
+    // to the host's song playback (nothing without one). The settings file
+    // cannot reach playback, so every screen with these keys does it as it
+    // is made: the first one the player can record from has it.
+    static void applyMetronomeSettings(ScreenHost* host);
+
     // `screen` shows the answers and must outlive this; host may be null
     // (nothing acts). With `answer` given the screen shows the answer itself.
     PracticeKeys(FingerView& screen, ScreenHost* host, std::function<void(const std::string&)> answer = {});
