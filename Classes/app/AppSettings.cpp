@@ -10,6 +10,7 @@
 #include "core/BoundedFile.h"
 #include "core/WholeFileWriter.h"
 
+#include "system/MetronomeSettings.h"
 #include "system/OutputVolume.h"
 
 namespace {
@@ -50,7 +51,10 @@ std::string AppSettings::text() {
     for (const MidiSwitch& sw : kMidiSwitches)
         text += std::string(sw.name) + (switchIn(gMidi, sw) ? " 1\n" : " 0\n");
     text += std::string(kLeftHanded) + (gLeftHanded ? " 1\n" : " 0\n");
-    return text;
+    // The metronome: song playback takes them from MetronomeSettings.
+    std::snprintf(line, sizeof line, "click %d\nclickVolume %.4f\n", MetronomeSettings::on() ? 1 : 0,
+                  static_cast<double>(MetronomeSettings::volume()));
+    return text + line;
 }
 
 MidiSettings AppSettings::midi() {
@@ -88,13 +92,15 @@ void AppSettings::apply(const std::string& text) {
                 known = true;
             }
         }
-        if (known || name != kOutputVolume)
-            continue; // a MIDI switch, or a setting of a later version
+        if (name == "click" && (value == "0" || value == "1"))
+            MetronomeSettings::setOn(value == "1");
+        if (known || (name != kOutputVolume && name != "clickVolume"))
+            continue; // a MIDI switch, the click, or a setting of a later version
         char* end = nullptr;
         errno = 0;
         const float v = std::strtof(value.c_str(), &end);
         if (errno == 0 && end != value.c_str() && *end == '\0' && v >= 0 && v <= 1)
-            OutputVolume::set(v);
+            name == kOutputVolume ? OutputVolume::set(v) : MetronomeSettings::setVolume(v);
     }
 }
 

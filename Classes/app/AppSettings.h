@@ -6,7 +6,7 @@
 // The application's own settings, kept apart from songs and from the working
 // state (which travel with every song): a small text file in the documents
 // folder, one "name value" pair per line. It holds the output volume and
-// how Strumwell talks MIDI.
+// how Strumwell talks MIDI, and the metronome's switch and volume.
 //
 // Threads: UI thread only.
 class AppSettings {

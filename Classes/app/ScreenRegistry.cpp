@@ -11,6 +11,7 @@
 #include "guitars/ScaleGuitarView.h"
 #include "guitars/TabGuitarSetupView.h"
 #include "guitars/TabGuitarView.h"
+#include "recorder/Recorder.h"
 #include "screens/ChooseGuitarView.h"
 #include "screens/DelayEffectSetupView.h"
 #include "screens/FuzzEffectSetupView.h"
@@ -20,6 +21,7 @@
 #include "screens/MenuMainView.h"
 #include "screens/MenuSetupGuitarPatchView.h"
 #include "screens/MenuSetupView.h"
+#include "screens/PracticeView.h"
 #include "screens/RecorderView.h"
 #include "screens/TabGuitarLoadSaveView.h"
 #include "screens/WahEffectSetupView.h"
@@ -70,6 +72,7 @@ constexpr ScreenEntry kListed[] = {
      [](Strumwell& a) { return make<RecorderView>(&a, a.soundEngine(), a.fileManager(), a.recorder()); }},
     {ScreenHost::kManual, [](Strumwell& a) { return make<ManualView>(&a); }},
     {ScreenHost::kAppSetup, [](Strumwell& a) { return make<MenuAppSetupView>(&a, a.soundEngine()); }},
+    {ScreenHost::kPractice, [](Strumwell& a) { return make<PracticeView>(&a, a.recorder()); }},
 };
 constexpr auto kScreens = withPedalScreens(kListed, []<class U>(const EffectDescriptor<U>& d) {
     return ScreenEntry{d.screen, &makePedal<U>};

@@ -28,6 +28,7 @@
 #include "midi/MidiLink.h"
 #include "performer/Performer.h"
 #include "recorder/SongOptions.h"
+#include "system/MetronomeSettings.h"
 #include "recorder/Recorder.h"
 #include "screens/ManualPages.h"
 #include "song/Tab.h"
@@ -162,6 +163,9 @@ void Strumwell::applicationDidFinishLaunching(Application& application) {
         std::make_unique<FileManager>(tab_.get(), recorder_.get(), soundEngine_.get(), documentsFolder_);
     fileManager_->setSongOptions(songOptions_.get());
     recorder_->setSongOptions(songOptions_.get());
+    // The metronome as the app's settings left it, before anything can play.
+    recorder_->setClickOn(MetronomeSettings::on());
+    recorder_->setClickVolume(MetronomeSettings::volume());
 
     ScreenEntry::Made mainMenu = findScreenEntry(kMainMenu)->create(*this);
     screens_->mainMenu = mainMenu.view.get();

@@ -6,6 +6,7 @@
 #include "midi/MidiLink.h"
 #include "performer/Performer.h"
 #include "recorder/Transport.h"
+#include "toolkit/HitTable.h"
 #include "toolkit/KeyRouter.h"
 #include "ui/ScreenHost.h"
 
@@ -71,6 +72,7 @@ GuitarScreenView::GuitarScreenView(ScreenHost* parent, Performer* performer, con
         light->setAlpha(0);
         light->setUserInteractionEnabled(false);
     }
+    practiceItem_.setAlpha(0);
     // Between the two lowest strings of the fretboards, clear of the inlays.
     placeTiltGauge({49.5f, 300});
     self_ = std::make_shared<GuitarScreenView*>(this);
@@ -104,6 +106,7 @@ void GuitarScreenView::addMenuViews() {
     recordMenuBar_.addSubview(&recPressed_);
     recordMenuBar_.addSubview(&playPressed_);
     recordMenuBar_.addSubview(&guitarInputLabel_);
+    addSubview(&practiceItem_);
     menu_.addPanelAndPlectrum();
 }
 
@@ -180,6 +183,7 @@ void GuitarScreenView::redrawOnRecPlayPresses() {
 
 void GuitarScreenView::menuMoving(bool shown) {
     recordMenuBar_.setCenter(shown ? kRecordMenuBarShown : kRecordMenuBarHidden);
+    practiceItem_.setAlpha(shown ? 1.0f : 0.0f);
 }
 
 void GuitarScreenView::openMenu() {
@@ -194,6 +198,10 @@ void GuitarScreenView::menuWillLeave() {
 void GuitarScreenView::menuItemDown(Point p) {
     if (p.x > 113) {
         fretCountMenuPress(p);
+        return;
+    }
+    if (isInsideOpen(kPracticeItem, p)) {
+        menu_.leaveFor(ScreenHost::kPractice);
         return;
     }
     if (p.x >= 64)

@@ -11,6 +11,8 @@
 #include "toolkit/KeyListener.h"
 #include "toolkit/Label.h"
 #include "ui/HostedScreen.h"
+#include "ui/PracticeButton.h"
+#include "ui/PracticeKeys.h"
 
 class ScreenHost;
 class Performer;
@@ -58,6 +60,11 @@ public:
     void redrawOnRecPlayPresses();
     // Forget every finger and stop the screen's notes (the menu opens).
     virtual void liftAllFingerPresses() = 0;
+
+    // The menu's PRACTICE item (on the screen, with the menu open), in the
+    // band above the Recorder Bar that no screen's own items use: it leads
+    // to the Practice screen.
+    static constexpr Rect kPracticeItem{70, 190, 36, 100};
 
     bool menuShowing() const { return menu_.isOpen(); }
     int currentGuitar() const;
@@ -142,6 +149,8 @@ protected:
     ImageView recordingLight_;
     ImageView playingLight_;
     TiltGauge tiltGauge_;
+    // Over the veil, showing while the menu is open.
+    PracticeButton practiceItem_{kPracticeItem};
 
 private:
     bool recorderRunning() const;
@@ -153,4 +162,6 @@ private:
     // What the performer's tilt observer holds: emptied when the screen goes,
     // so that a late reading reaches nothing.
     std::shared_ptr<GuitarScreenView*> self_;
+    // F5 ... F9: the loop and the speed, answered by a line at the top.
+    PracticeKeys practiceKeys_{*this, parent_};
 };

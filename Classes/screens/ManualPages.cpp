@@ -5,6 +5,7 @@
 #include <tuple>
 #include <utility>
 
+#include "ui/PracticeKeys.h"
 #include "ui/ScreenCatalog.h"
 
 const char* const ManualPages::kDashes = "--------------------------------\n";
@@ -650,6 +651,26 @@ std::vector<std::string> ManualPages::create() {
         "which notes were moved by octaves or dropped.\n\n"
         "The recorder's LOAD/SAVE list shows MIDI files in blue: LOAD asks which track guitar 1 plays, then "
         "guitar 2 (or JUST ONE), and saves and loads the song the same way.\n\n\n"));
+
+    // 48, 49: the Practice screen.
+    pages.push_back(titled(
+        "PRACTICE",
+        "Open it from the recorder (PRACTICE along the top) or from the Plectrum menu of any guitar "
+        "(PRACTICE on the Recorder Bar).\n\n"
+        "The line along the top is your song: the red mark is the play head, the blue band the loop. Draw "
+        "a finger along the line to loop from where you start to where you stop.\n\n"
+        "SET A and SET B put the loop's ends where the play head stands; LOOP switches it on and off. "
+        "PLAY plays the song, round the loop while it is on; STOP ends it.\n\n"
+        "SPEED - and + play it from 25 % to 200 % of its pace, in steps of 5 %. TRAINER raises the speed "
+        "one step after each pass of the loop until it reaches the TARGET.\n\n\n"));
+    pages.push_back("\nCLICK switches the metronome on and off; drag along CLICK VOLUME to set its "
+                    "loudness. Strumwell keeps both for the next start. With the click on, recording "
+                    "counts in one bar first.\n\n"
+                    "TEMPO - and + set the song's beats per minute, or touch TAP on the beat a few times. "
+                    "BEATS - and + set the beats in a bar. The song keeps its tempo and beats.\n\n"
+                    "On a desktop computer, on the guitars, the recorder and this screen: " +
+                    std::string(PracticeKeys::kKeysText) +
+                    ". A line at the top of the screen tells what changed.\n\n\n\n\n");
 
     std::tie(pages[1], pages[2]) = contentsPages(pages);
     return pages;

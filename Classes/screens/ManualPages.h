@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-// The fixed texts of the instruction manual's 48 pages. Page 0 is the title
+// The fixed texts of the instruction manual's 50 pages. Page 0 is the title
 // page (its text is empty: the manual shows a title label instead), pages 1
 // and 2 are the table of contents (every screen's topic from ui/ScreenCatalog
 // and a few topics of the manual's own, in page order), and every other page
@@ -14,14 +14,14 @@
 // Threads: any (pure functions of constant data).
 class ManualPages {
 public:
-    static constexpr int kNumPages = 48;
+    static constexpr int kNumPages = 50;
 
     // The keys that steer the desktop's virtual tilt, which drives the whammy
     // bar and the wah pedal there. A sentence fragment, read as
     // "hold <kDesktopTiltKeys> to tilt".
     static const char* const kDesktopTiltKeys;
 
-    // All 48 page texts, page 0 first.
+    // All 50 page texts, page 0 first.
     static std::vector<std::string> create();
 
     // The page the manual opens at when called from screen screenNo: the

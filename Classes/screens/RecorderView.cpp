@@ -73,6 +73,7 @@ constexpr HitArea<Action> kCornerAreas[] = {
     {{271, 420, 49, 60}, Action::Help},
     {{150, 11, 62, 78}, Action::LoadSaveMode},
     {{212, 11, 53, 78}, Action::ModifyMode},
+    {RecorderView::kPracticeArea, Action::Practice},
 };
 
 // Five buttons written across the display, centred in its window
@@ -233,6 +234,7 @@ void RecorderView::build() {
     LEDLit_ = picture("RecorderLED.png", kModifyLight);
     insertSubviewBelow(shine_.get(), &b.part(LibraryBrowser::kBox));
     insertSubviewBelow(LEDLit_.get(), &b.part(LibraryBrowser::kBox));
+    insertSubviewBelow(&practiceButton_, &b.part(LibraryBrowser::kBox));
 
     songLabel_ = sidewaysLabel(kSongLabelCentre, 80, 62, 11);
     songLabel_->setNumberOfLines(4);
@@ -316,6 +318,10 @@ bool RecorderView::ownFingerDown(Point p) {
         return true;
     case Action::Help:
         openHelp();
+        return true;
+    case Action::Practice:
+        if (parent())
+            parent()->transitionToView(ScreenHost::kPractice, this, true);
         return true;
     case Action::LoadSaveMode:
     case Action::ModifyMode:

@@ -9,6 +9,8 @@
 #include "screens/LibraryImport.h"
 #include "screens/LibraryScreen.h"
 #include "toolkit/HitTable.h"
+#include "ui/PracticeButton.h"
+#include "ui/PracticeKeys.h"
 
 class FileManager;
 class Label;
@@ -54,7 +56,10 @@ public:
         EraseSong,
         ExportWav,
         ExportMidi,
+        Practice,
     };
+    // The drawn button along the top edge that opens the Practice screen.
+    static constexpr Rect kPracticeArea{289, 180, 28, 120};
 
     // The recorder's own questions in the message box (optionChosen).
     enum Option : int32_t {
@@ -193,4 +198,7 @@ private:
     std::unique_ptr<ImageView> LEDLit_;
     std::unique_ptr<Label> songLabel_;
     std::unique_ptr<Label> showFolderLabel_; // over Cancel while kExported shows
+    PracticeButton practiceButton_{kPracticeArea};
+    // F5 ... F9: the loop and the speed, answered by a line at the top.
+    PracticeKeys practiceKeys_{*this, parent()};
 };

@@ -143,6 +143,7 @@ public:
          .kind = K::Setup,
          .name = "application setup",
          .manualTopic = "Application Setup"},
+        {.number = S::kPractice, .kind = K::Setup, .name = "practice", .manualTopic = "Practice"},
     };
     static constexpr auto kScreens = withPedalScreens(kListed, [](const auto& d) {
         return ScreenInfo{.number = static_cast<S::ScreenNo>(d.screen),

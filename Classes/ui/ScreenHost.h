@@ -41,6 +41,7 @@ public:
         kManual = 16,
         kAppSetup = 17,
         kWahEffectSetup = 18,
+        kPractice = 19,
     };
 
     virtual Rect frame() const = 0;

@@ -15,6 +15,7 @@
 #include "screens/MenuAppSetupView.h"
 #include "screens/MenuSetupGuitarPatchView.h"
 #include "screens/PlainMenuViews.h"
+#include "screens/PracticeView.h"
 #include "ui/MessageBoxLayer.h"
 
 namespace {
@@ -103,6 +104,7 @@ TEST(HitTables, EveryAreaIsOnTheScreenApartAndReachable) {
     checkOpen<MenuSetupGuitarPatchView::Action>("patch setup", MenuSetupGuitarPatchView::areas(),
                                                 MenuSetupGuitarPatchView::actionForPoint);
     checkOpen<ManualView::Button>("manual", ManualView::buttonAreas(), ManualView::buttonForPoint);
+    checkOpen<PracticeView::Action>("practice", PracticeView::areas(), PracticeView::actionForPoint);
     forEachEffectDescriptor([&](const auto& d, int) {
         // The arrows are tested before the foot switch they cut into: only
         // the others must lie apart.

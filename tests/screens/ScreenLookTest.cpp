@@ -48,6 +48,7 @@ const Case kCases[] = {
     {"patch-tuning", S::kGuitarPatchMenu, {{231, 408}}},
     {"app-setup", S::kAppSetup},
     {"app-setup-midi", S::kAppSetup, {{232, 376}}},
+    {"practice", S::kPractice},
     {"delay", S::kDelayEffectSetup, {}, 1, {40, 240}},
     {"fuzz", S::kFuzzEffectSetup, {}, 1, {40, 240}},
     {"wah", S::kWahEffectSetup, {}, 1, {150, 240}},
