@@ -18,4 +18,13 @@ void BoardImage::draw(Graphics& g) {
     // A negative height draws the picture flipped top to bottom.
     const Rect b = bounds();
     g.drawImage(*image(), {b.x, b.maxY(), b.width, -b.height}, 1.0f);
+    // Each upright area is painted again the right way round where the
+    // mirror put it: the unflipped picture, shifted and clipped to that spot.
+    for (const Rect& r : uprightAreas_) {
+        const Rect spot{r.x, b.y + b.height - (r.y - b.y) - r.height, r.width, r.height};
+        g.save();
+        g.clipToRect(spot);
+        g.drawImage(*image(), {b.x, b.y + spot.y - r.y, b.width, b.height}, 1.0f);
+        g.restore();
+    }
 }

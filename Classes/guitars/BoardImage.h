@@ -1,4 +1,7 @@
 #pragma once
+#include <initializer_list>
+#include <vector>
+
 #include "toolkit/ImageView.h"
 
 // A picture of the fretboard screens that can be drawn upside down: a
@@ -13,8 +16,14 @@ public:
     bool mirrored() const { return mirrored_; }
     void setMirrored(bool mirrored);
 
+    // Parts of the picture (in its bounds) that keep their reading direction
+    // when it is mirrored: painted words are moved with their button but
+    // not turned back to front.
+    void setUprightAreas(std::initializer_list<Rect> areas) { uprightAreas_.assign(areas); }
+
     void draw(Graphics& g) override;
 
 private:
     bool mirrored_ = false;
+    std::vector<Rect> uprightAreas_;
 };

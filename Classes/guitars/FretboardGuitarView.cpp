@@ -95,6 +95,8 @@ FretboardGuitarView::FretboardGuitarView(ScreenHost* parent, Performer* performe
         stringsDown_[s].setBounds({0, 0, 12, 480});
     }
     scrollButtons_.setBounds({0, 0, 320, 74});
+    // The words LOWER and HIGHER, as the picture paints them.
+    scrollButtons_.setUprightAreas({{248, 8, 17, 38}, {78, 6, 17, 44}});
     FretboardGuitarView::placeFixedViews();
 }
 

@@ -22,6 +22,8 @@ HammerOnGuitarView::HammerOnGuitarView(ScreenHost* parent, Performer* performer)
     : FretboardGuitarView(parent, performer, kAreas, kBoardLength, 0), nut_("Nut.png") {
     nut_.setBounds({0, 0, 320, 144});
     nut_.setCenter({160, 100});
+    // The word OPEN on the nut keeps its reading direction when mirrored.
+    nut_.setUprightAreas({{209, 98, 11, 28}});
 
     addFretImages();
     addMarkers();

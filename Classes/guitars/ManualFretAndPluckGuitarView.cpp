@@ -55,6 +55,9 @@ ManualFretAndPluckGuitarView::ManualFretAndPluckGuitarView(ScreenHost* parent, P
     muteButton_.setBounds({0, 0, 74, 54});
     muteButtonPressed_.setBounds({0, 0, 74, 54});
     muteButtonPressed_.setAlpha(0);
+    // The word MUTE keeps its reading direction on a left-handed board.
+    for (BoardImage* image : {&muteButton_, &muteButtonPressed_})
+        image->setUprightAreas({{8, 12, 17, 32}});
     pickupIV_.setBounds({0, 0, 320, 84});
     ManualFretAndPluckGuitarView::placeFixedViews();
 

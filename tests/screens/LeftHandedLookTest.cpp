@@ -2,6 +2,7 @@
 // app's settings file (read back, a line it cannot read left alone) and the fretboards, drawn with the real
 // pictures, come up as the right-handed ones mirrored along the neck.
 
+#include <cstdlib>
 #include "app/AppSettings.h"
 #include "screens/InAppSupport.h"
 #include "screens/MenuAppSetupView.h"
@@ -33,6 +34,8 @@ std::pair<int, int> mismatches(const Frame& right, const Frame& left) {
             const int x = 320 - row / s, y = column / s;
             if (x >= 30 && x < 70 && y >= 100 && y < 380)
                 continue; // the tilt gauge, a reading that both hands read alike
+            if (x >= 205 && x < 224 && (std::abs(y - 113) < 15 || std::abs(y - 367) < 15))
+                continue; // the nut's word OPEN, kept readable rather than mirrored
             mirroredDiffer += left.at(right.w - 1 - column, row) != right.at(column, row);
             sameDiffer += left.at(column, row) != right.at(column, row);
         }
