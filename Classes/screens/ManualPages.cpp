@@ -241,7 +241,9 @@ std::vector<std::string> ManualPages::create() {
                     "TESTING A GUITAR\n\n"
                     "Hold down a guitar's test button to play its low E string with all its settings "
                     "and effects; the note stops when you lift your finger. Use it while you turn the "
-                    "knobs to hear the change straight away.\n\n\n\n");
+                    "knobs to hear the change straight away.\n\n"
+                    "TUNING turns the panel to each guitar's tuning: a preset such as Drop D or DADGAD, "
+                    "any string up or down, and a capo. A tuning the 48 notes cannot play is refused.\n");
 
     // 14: Application Setup.
     pages.push_back(
@@ -258,7 +260,8 @@ std::vector<std::string> ManualPages::create() {
                    " to tilt.\n\n"
                    "Bends and the whammy bar cost extra processing, so switch them off for a guitar that "
                    "does not need them (see Latency, page 40).\n\n"
-                   "The MIDI button beside the title opens the MIDI and Sound page (see page 45).\n"));
+                   "The MIDI button beside the title opens the MIDI and Sound page (see page 45). "
+                   "LEFT-HANDED mirrors the Manual Fret and Hammer-On boards.\n"));
 
     // 15: Recorder.
     pages.push_back(titled(
