@@ -1,4 +1,5 @@
 #include "screens/MenuAppSetupView.h"
+#include "screens/CardBar.h"
 
 #include "audio/SoundEngine.h"
 #include "midi/MidiLink.h"
@@ -36,19 +37,6 @@ constexpr Rect kMidiCard{50, 70, 162, 340};
 // The card's paper, to lay the MIDI page over the picture's bars.
 constexpr Color kCardColor{226, 214, 187, 255};
 
-// A bar drawn like the picture's: a light face in a grey rim.
-class Bar : public View {
-public:
-    explicit Bar(const Rect& frame) {
-        setFrame(frame);
-        setUserInteractionEnabled(false);
-    }
-    void draw(Graphics& g) override {
-        const Rect b = bounds();
-        g.fillRoundedRect(b, 6, Color{150, 146, 140, 255});
-        g.fillRoundedRect({b.x + 2, b.y + 2, b.width - 4, b.height - 4}, 5, Color{247, 239, 220, 255});
-    }
-};
 
 std::unique_ptr<Label> labelWithText(Point centre, float along, float across, float fontSize,
                                      TextAlignment alignment, const std::string& text = "") {
@@ -130,7 +118,7 @@ MenuAppSetupView::MenuAppSetupView(ScreenHost* parent, SoundEngine* engine)
     addSubview(stringBendsSettingLabel_.get());
     // Drawn like the picture's bars, under them on the card.
     const Rect leftBar = kAreas[3].rect;
-    leftHandedBar_ = std::make_unique<Bar>(leftBar);
+    leftHandedBar_ = std::make_unique<CardBar>(leftBar);
     addSubview(leftHandedBar_.get());
     const float leftMid = leftBar.x + leftBar.width / 2;
     leftHandedCaption_ = labelWithText({leftMid, 175}, 150, 30, 17, TextAlignment::Left, "Left-Handed");
@@ -151,7 +139,7 @@ MenuAppSetupView::MenuAppSetupView(ScreenHost* parent, SoundEngine* engine)
     const auto local = [](Rect r) { return Rect{r.x - kMidiCard.x, r.y - kMidiCard.y, r.width, r.height}; };
     for (int row = 0; row < kMidiRows; ++row) {
         const Rect r = local(kMidiAreas[row].rect);
-        add(std::make_unique<Bar>(r));
+        add(std::make_unique<CardBar>(r));
         const float mid = r.x + r.width / 2;
         add(labelWithText({mid, r.y + 10 + (r.height - 20) * 0.35f}, (r.height - 20) * 0.7f, r.width, 14,
                           TextAlignment::Left, kMidiCaptions[row]));
@@ -163,7 +151,7 @@ MenuAppSetupView::MenuAppSetupView(ScreenHost* parent, SoundEngine* engine)
         add(labelWithText({96 - kMidiCard.x, 240 - kMidiCard.y}, 328, 28, 12, TextAlignment::Left)));
     midiStatus_->setNumberOfLines(2);
     const Rect reconnect = local(kMidiAreas[4].rect);
-    add(std::make_unique<Bar>(reconnect));
+    add(std::make_unique<CardBar>(reconnect));
     add(labelWithText(reconnect.center(), reconnect.height, reconnect.width, 14, TextAlignment::Center,
                       "Reconnect Sound"));
     reconnectAnswer_ = static_cast<Label*>(
@@ -171,7 +159,7 @@ MenuAppSetupView::MenuAppSetupView(ScreenHost* parent, SoundEngine* engine)
     reconnectAnswer_->setNumberOfLines(2);
     midiCard_->setHidden(true);
 
-    auto pageButton = std::make_unique<Bar>(kPageButton);
+    auto pageButton = std::make_unique<CardBar>(kPageButton);
     addSubview(pageButton.get());
     midiViews_.push_back(std::move(pageButton));
     pageLabel_ =

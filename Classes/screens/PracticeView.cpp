@@ -1,4 +1,5 @@
 #include "screens/PracticeView.h"
+#include "screens/CardBar.h"
 
 #include <algorithm>
 #include <cmath>
@@ -51,21 +52,6 @@ constexpr ReadoutPlace kReadouts[] = {
     {{27, 370}, 108, 30},  // beats
 };
 
-// A button drawn like the app setup's bars: a light face in a grey rim,
-// green while its switch is on (the tag says so).
-class Bar : public View {
-public:
-    explicit Bar(const Rect& frame) {
-        setFrame(frame);
-        setUserInteractionEnabled(false);
-    }
-    void draw(Graphics& g) override {
-        const Rect b = bounds();
-        g.fillRoundedRect(b, 6, Color{150, 146, 140, 255});
-        g.fillRoundedRect({b.x + 2, b.y + 2, b.width - 4, b.height - 4}, 5,
-                          tag() ? Color{196, 230, 180, 255} : Color{247, 239, 220, 255});
-    }
-};
 
 Rect areaOf(Action action) {
     for (const HitArea<Action>& area : kAreas)
@@ -120,7 +106,7 @@ PracticeView::PracticeView(ScreenHost* parent, Transport* transport, const Clock
         if (area.action == Action::TimeLine)
             continue;
         const Rect r = area.rect;
-        View* bar = add(std::make_unique<Bar>(r), *this);
+        View* bar = add(std::make_unique<CardBar>(r), *this);
         bars_[static_cast<std::size_t>(area.action)] = bar;
         if (area.action == Action::ClickVolume) {
             auto fill = std::make_unique<View>();

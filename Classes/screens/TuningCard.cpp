@@ -1,4 +1,5 @@
 #include "screens/TuningCard.h"
+#include "screens/CardBar.h"
 
 #include <algorithm>
 
@@ -28,19 +29,6 @@ bool inRow(const Row& row, float x) {
     return x > row.x && x < row.x + row.width;
 }
 
-// A button drawn like the app setup's bars: a light face in a grey rim.
-class StepKey : public View {
-public:
-    explicit StepKey(const Rect& frame) {
-        setFrame(frame);
-        setUserInteractionEnabled(false);
-    }
-    void draw(Graphics& g) override {
-        const Rect b = bounds();
-        g.fillRoundedRect(b, 6, Color{150, 146, 140, 255});
-        g.fillRoundedRect({b.x + 2, b.y + 2, b.width - 4, b.height - 4}, 5, Color{247, 239, 220, 255});
-    }
-};
 
 int presetIndex(const GuitarTuning& t) {
     const auto& presets = GuitarTuning::presets();
@@ -91,7 +79,7 @@ TuningCard::TuningCard(SongOptions* options) : options_(options) {
                      row.width, 14, 0, caption);
         for (const auto& [y, sign] : {std::pair{minusY, "\u2212"}, std::pair{plusY, "+"}}) {
             views_.push_back(
-                std::make_unique<StepKey>(Rect{row.x - kFrame.x, y - kFrame.y, row.width, length}));
+                std::make_unique<CardBar>(Rect{row.x - kFrame.x, y - kFrame.y, row.width, length}));
             addSubview(views_.back().get());
             addLabel({row.x + row.width / 2, y + length / 2}, length, row.width, 18, 1, sign);
         }
