@@ -6,6 +6,7 @@
 #include "guitars/TabGuitarKeys.h"
 #include "guitars/TabGuitarView.h"
 #include "song/Tab.h"
+#include "support/Picture.h"
 
 using namespace guitartest;
 using Area = TabGuitarView::Area;
@@ -71,17 +72,15 @@ TEST(TabPractice, TheNextColumnsFretsShowBesideTheLights) {
     const auto shot = [&](int position) {
         tab.setCurrentTabIndex(position);
         screen.redrawTabDisplay();
-        w.turn();
-        int width = 0, height = 0;
-        const std::vector<std::uint8_t> px = w.app->captureLandscape(&width, &height);
-        const int s = width / 480;
+        const testsupport::Picture p(*w.app, w.clock, 1.0 / 60);
+        const int s = p.w / 480;
         std::vector<std::string> out = {screen.nextFret(0).text(), "", ""};
         for (int string = 0; string < 2; ++string) {
             const Rect f = screen.nextFret(string).frame();
             for (int row = (320 - static_cast<int>(f.maxX())) * s; row < (320 - static_cast<int>(f.x)) * s;
                  ++row)
-                out[string + 1].append(px.begin() + (row * width + static_cast<int>(f.y) * s) * 4,
-                                       px.begin() + (row * width + static_cast<int>(f.maxY()) * s) * 4);
+                out[string + 1].append(p.px.begin() + (row * p.w + static_cast<int>(f.y) * s) * 4,
+                                       p.px.begin() + (row * p.w + static_cast<int>(f.maxY()) * s) * 4);
         }
         return out;
     };
