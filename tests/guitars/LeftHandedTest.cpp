@@ -25,16 +25,15 @@ Log heard(bool leftHanded, std::initializer_list<Step> script, std::initializer_
     Keyed<V> view(nullptr, &rig.performer);
     view.redraw();
     view.setLeftHanded(leftHanded);
-    std::map<long, Point> last;
     for (const Step& g : script) {
         const Point p = leftHanded ? FretboardGuitarView::mirrored(g.at) : g.at;
         if (g.op == 'h')
             hold(view, g.id, p);
         else if (g.op == 'm')
-            view.processTouches({move(g.id, p, last[g.id])});
+            view.processTouches({move(g.id, p, rig.fingers[g.id])});
         else
             lift(view, g.id, p);
-        last[g.id] = p;
+        rig.fingers[g.id] = p;
     }
     long id = 100;
     Keyed<V> right(nullptr, nullptr);

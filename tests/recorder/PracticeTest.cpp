@@ -126,32 +126,28 @@ TEST(Practice, ALoopShorterThanABufferStillLoops) {
     EXPECT_EQ(onsets(v), std::vector<size_t>{0});
 }
 
-// The click (tempo 120, four beats a bar) is heard only with --click: a burst
-// from every beat's frame, the first of the bar louder, silence between; at
-// 50 % the beats are twice as far apart.
-TEST(Practice, TheClickSoundsOnTheBeatsOnlyWhenAskedFor) {
+// The click (tempo 120, four beats a bar) with --click: a burst from every
+// beat's frame, the first of the bar louder, silence between; at 50 % the
+// beats are twice as far apart. (Without it the renders above hear only notes.)
+TEST(Practice, TheClickSoundsOnTheBeatsWhenAskedFor) {
     for (const int speed : {100, 50}) {
-        for (const bool click : {false, true}) {
-            SCOPED_TRACE(fmt("%d%% click %d", speed, click));
-            Rendering r({9.0});
-            const std::vector<int16_t> v = r.render({speed, false, 0, 0, 2, click}, 4.2);
-            const size_t beat = size_t(22050 * 100 / speed);
-            std::vector<size_t> expected;
-            for (size_t b = 0; click && b * beat < v.size() / 2; ++b)
-                expected.push_back(b * beat + 1); // the burst is a sine: 0 on its first frame
-            EXPECT_EQ(onsets(v, 0), expected);
-            if (!click)
-                continue;
-            const auto peak = [&v](size_t from) {
-                int m = 0;
-                for (size_t f = from; f < from + Metronome::kClickFrames; ++f)
-                    m = std::max(m, std::abs(int(v[2 * f])));
-                return m;
-            };
-            EXPECT_GT(peak(0), peak(beat) * 3 / 2); // the accent
-            EXPECT_GT(peak(beat), 3000);
-            EXPECT_EQ(peak(4 * beat), peak(0));
-        }
+        SCOPED_TRACE(speed);
+        Rendering r({9.0});
+        const std::vector<int16_t> v = r.render({speed, false, 0, 0, 2, true}, 4.2);
+        const size_t beat = size_t(22050 * 100 / speed);
+        std::vector<size_t> expected;
+        for (size_t b = 0; b * beat < v.size() / 2; ++b)
+            expected.push_back(b * beat + 1); // the burst is a sine: 0 on its first frame
+        EXPECT_EQ(onsets(v, 0), expected);
+        const auto peak = [&v](size_t from) {
+            int m = 0;
+            for (size_t f = from; f < from + Metronome::kClickFrames; ++f)
+                m = std::max(m, std::abs(int(v[2 * f])));
+            return m;
+        };
+        EXPECT_GT(peak(0), peak(beat) * 3 / 2); // the accent
+        EXPECT_GT(peak(beat), 3000);
+        EXPECT_EQ(peak(4 * beat), peak(0));
     }
 }
 
@@ -187,7 +183,6 @@ TEST(Practice, TakesLandAtSongTimeAfterTheCountIn) {
         r.rec.setClickOn(c.click);
         r.record();
         EXPECT_EQ(r.rec.countInBeatsLeft(), c.click ? 4 : 0);
-        EXPECT_EQ(r.rec.getState(), 2);
         if (c.click) {
             EXPECT_EQ(r.at(c.countIn * 0.6).substr(0, 4), "2 e0");
             EXPECT_EQ(r.rec.countInBeatsLeft(), 2);
