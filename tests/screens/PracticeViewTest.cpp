@@ -6,10 +6,10 @@
 
 #include "screens/PracticeView.h"
 #include "app/AppSettings.h"
+#include "audio/SoundEngine.h"
 #include "guitars/ScaleGuitarView.h"
-#include "recorder/Practice.h"
+#include "recorder/Recorder.h"
 #include "recorder/SongOptions.h"
-#include "recorder/Transport.h"
 #include "screens/LibraryTestSupport.h"
 #include "support/FakeScreenHost.h"
 #include "support/Picture.h"
@@ -32,55 +32,25 @@ const char* const kBundle = "";
 using A = PracticeView::Action;
 using R = PracticeView::Readout;
 
-// Song playback as the screens see it, keeping the values as the model
-// promises to (ordered loop ends, speeds held to the range in steps).
-struct FakePractice : Practice, Transport {
-    double position = 3, length = 10, a = 0, b = 0;
-    bool loop = false, trainer = false, click = false;
-    int speed = 100, target = 100, countIn = 0;
-    float volume = 0.5f;
-    static int held(int p) {
-        return std::clamp((p + kSpeedStep / 2) / kSpeedStep * kSpeedStep, kMinSpeed, kMaxSpeed);
-    }
-    double songPosition() const override { return position; }
-    double songLength() const override { return length; }
-    void setLoop(double x, double y) override {
-        a = std::max(0.0, std::min(x, y));
-        b = std::max({x, y, a + kMinLoop});
-    }
-    double loopStart() const override { return a; }
-    double loopEnd() const override { return b; }
-    void setLoopOn(bool on) override { loop = on; }
-    bool loopOn() const override { return loop; }
-    int loopPasses() const override { return 2; }
-    void setSpeedPercent(int p) override { speed = held(p); }
-    int speedPercent() const override { return speed; }
-    void setTrainer(bool on, int t) override { trainer = on, target = held(t); }
-    bool trainerOn() const override { return trainer; }
-    int trainerTarget() const override { return target; }
-    void setClickOn(bool on) override { click = on; }
-    bool clickOn() const override { return click; }
-    void setClickVolume(float v) override { volume = v; }
-    float clickVolume() const override { return volume; }
-    int countInBeatsLeft() const override { return countIn; }
-    int state = 0, notes = 10;
-    void record() override { state = 2; }
-    void stop() override { state = 0; }
-    void play() override { state = 1; }
-    int getState() override { return state; }
-    int getNumNotes() const override { return notes; }
-};
-
-// The screen in a headless window over the fakes, and its pictures.
+// The screen in a headless window over song playback (a song of 10 s,
+// stopped at 3 s), and its pictures.
 struct Rig {
     ManualClock clock{100};
     AppFolders folders;
     Application app{headlessOptions(clock, *kBundle ? kBundle : folders.bundle())};
-    FakePractice model;
+    SoundEngine engine{nullptr, nullptr, folders.bundle(), clock};
+    Recorder model{nullptr, &engine, clock, false};
     FakeScreenHost host{clock};
     std::unique_ptr<PracticeView> view;
     explicit Rig(bool withModel = true) {
         EXPECT_TRUE(app.initialize(nullptr));
+        Song song;
+        song.events.emplace();
+        song.events->notes = {Note(10, 0.8f, 0.0, 1, 0, 0.0, 0.0), Note(10.0, 0, 0.0)};
+        model.load(song);
+        model.play();
+        clock.advance(3);
+        model.stop();
         host.practiceModel = withModel ? &model : nullptr;
         host.options = withModel ? &host.ownOptions : nullptr;
         view = std::make_unique<PracticeView>(&host, &model, clock);
@@ -117,7 +87,7 @@ TEST(Practice, EachControlChangesItsValueAndSaysSo) {
         std::function<bool(Rig&)> also = {};
     };
     const Case cases[] = {
-        {A::SetA, 1, R::Status, "A 0:03.0", [](Rig& g) { return g.model.a == 3; }},
+        {A::SetA, 1, R::Status, "A 0:03.0", [](Rig& g) { return g.model.loopStart() == 3; }},
         {A::SetB, 1, R::Times, "A 0:00.0    B 0:03.0    at 0:03.0 of 0:10.0"},
         {A::Loop, 1, A::Loop, "Loop On"},
         {A::SpeedDown, 2, R::Speed, "Speed 90 %"},
@@ -148,7 +118,7 @@ TEST(Practice, EachControlChangesItsValueAndSaysSo) {
     // the corners still lead back and to the manual.
     Rig none(false);
     none.tap(A::Loop);
-    EXPECT_EQ(none.model.loop, false);
+    EXPECT_FALSE(none.model.loopOn());
     EXPECT_LT(none.view->timeLine().alpha(), 1);
     none.view->processTouches({down(2, {300, 20})});
     none.view->processTouches({down(3, {300, 460})});
@@ -175,7 +145,7 @@ TEST(Practice, AFingerAlongTheTimeLineDrawsTheLoopAndItIsDrawn) {
     g.view->processTouches({move(1, {195, yOf(4)}, {195, yOf(6)})});
     g.view->processTouches({move(1, {195, yOf(2)}, {195, yOf(4)})});
     g.view->processTouches({up(1, {195, yOf(2)})});
-    EXPECT_TRUE(g.model.loop);
+    EXPECT_TRUE(g.model.loopOn());
     EXPECT_EQ(g.text(R::Times), "A 0:02.0    B 0:06.0    at 0:03.0 of 0:10.0");
     // The band is drawn inside the loop, and nothing changed beyond it.
     const auto after = g.picture();
@@ -187,11 +157,13 @@ TEST(Practice, AFingerAlongTheTimeLineDrawsTheLoopAndItIsDrawn) {
     EXPECT_NE(after.px, faster.px) << "speed readout";
     // While the song plays the play head moves; stopped, nothing is redrawn.
     g.tap(A::Play);
-    g.model.position = 7;
+    g.clock.advance(5); // once round the loop
+    g.model.runPlaybackPass();
     const auto moved = g.picture();
-    EXPECT_NE(faster.at({192, yOf(7)}), moved.at({192, yOf(7)}));
-    EXPECT_EQ(g.text(R::Status), "Pass 3");
-    g.model.state = 0;
+    const float head = yOf(g.model.songPosition());
+    EXPECT_NE(faster.at({192, head}), moved.at({192, head}));
+    EXPECT_EQ(g.text(R::Status), "Pass 2");
+    g.model.stop();
     g.picture();
     EXPECT_FALSE(g.view->following());
 }
@@ -214,7 +186,7 @@ TEST(Practice, KeysActOnThePracticeScreenAndThePlayingScreensAndAreAnswered) {
     };
     g.view->removeFromSuperview();
     for (FingerView* screen : {static_cast<FingerView*>(g.view.get()), static_cast<FingerView*>(&scale)}) {
-        g.model = FakePractice{};
+        g.model.setLoopOn(false);
         g.app.rootView().addSubview(screen);
         for (const auto& [key, answer] : steps) {
             for (bool down : {true, false})
@@ -239,7 +211,7 @@ TEST(Practice, TheMetronomeIsKeptWithTheAppSettings) {
     AppSettings::apply("click 1\nclickVolume 0.25\n");
     EXPECT_NE(AppSettings::text().find("click 1\nclickVolume 0.2500\n"), std::string::npos);
     Rig g; // handed to playback as the screen appears
-    EXPECT_TRUE(g.model.click);
-    EXPECT_EQ(g.model.volume, 0.25f);
+    EXPECT_TRUE(g.model.clickOn());
+    EXPECT_EQ(g.model.clickVolume(), 0.25f);
     AppSettings::apply("click 0\nclickVolume 0.5\n");
 }
