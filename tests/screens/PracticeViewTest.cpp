@@ -23,12 +23,6 @@ using namespace testsupport;
 
 namespace {
 
-#ifdef STRUMWELL_TEST_BUNDLE_DIR
-const char* const kBundle = STRUMWELL_TEST_BUNDLE_DIR; // the real pictures, when built
-#else
-const char* const kBundle = "";
-#endif
-
 using A = PracticeView::Action;
 using R = PracticeView::Readout;
 
@@ -37,7 +31,7 @@ using R = PracticeView::Readout;
 struct Rig {
     ManualClock clock{100};
     AppFolders folders;
-    Application app{headlessOptions(clock, *kBundle ? kBundle : folders.bundle())};
+    Application app{headlessOptions(clock, folders.bundle())};
     SoundEngine engine{nullptr, nullptr, folders.bundle(), clock};
     Recorder model{nullptr, &engine, clock, false};
     FakeScreenHost host{clock};
