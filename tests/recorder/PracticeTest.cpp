@@ -67,11 +67,6 @@ std::vector<size_t> onsets(const std::vector<int16_t>& v, int threshold = 100) {
     return out;
 }
 
-// The first buffer start at or after `seconds` of real time.
-size_t bufferAt(double seconds) {
-    return size_t(std::ceil(seconds * kRate / 256)) * 256;
-}
-
 } // namespace
 
 // Notes at song time t sound at t / speed, from the buffer that starts there;
@@ -98,8 +93,8 @@ TEST(Practice, SpeedLoopAndTrainerPlaceEveryNoteInTheRender) {
         Rendering r(c.downs);
         r.rec.setTrainer(c.trainerTarget > 0, c.trainerTarget);
         std::vector<size_t> expected;
-        for (double t : c.expected)
-            expected.push_back(bufferAt(t));
+        for (double t : c.expected) // the first buffer start at or after t
+            expected.push_back(size_t(std::ceil(t * kRate / 256)) * 256);
         EXPECT_EQ(onsets(r.render(c.play, c.expected.back() + 1.0)), expected);
         EXPECT_EQ(r.rec.loopPasses(), c.play.loop ? c.play.passes : 0);
         EXPECT_EQ(r.rec.speedPercent(), c.trainerTarget ? c.trainerTarget : c.play.speedPercent);
@@ -131,11 +126,8 @@ TEST(Practice, TheClickSoundsOnTheBeatsWhenAskedFor) {
         for (size_t b = 0; b * beat < v.size() / 2; ++b)
             expected.push_back(b * beat + 1); // the burst is a sine: 0 on its first frame
         EXPECT_EQ(onsets(v, 0), expected);
-        const auto peak = [&v](size_t from) {
-            int m = 0;
-            for (size_t f = from; f < from + Metronome::kClickFrames; ++f)
-                m = std::max(m, std::abs(int(v[2 * f])));
-            return m;
+        const auto peak = [&v](size_t f) { // of the burst from frame f
+            return int(*std::max_element(v.begin() + 2 * f, v.begin() + 2 * (f + Metronome::kClickFrames)));
         };
         EXPECT_GT(peak(0), peak(beat) * 3 / 2); // the accent
         EXPECT_GT(peak(beat), 3000);
