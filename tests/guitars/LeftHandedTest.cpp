@@ -38,13 +38,10 @@ Log heard(bool leftHanded, std::initializer_list<Step> script, std::initializer_
     long id = 100;
     Keyed<V> right(nullptr, nullptr);
     right.redraw();
-    for (const KeyEvent& k : keys) {
-        const std::optional<Point> p = view.keyFingerPoint(k), r = right.keyFingerPoint(k);
-        EXPECT_TRUE(p && r);
-        if (p && r) {
-            EXPECT_EQ(*p, leftHanded ? FretboardGuitarView::mirrored(*r) : *r); // keys mirrored too
-            tap(view, ++id, *p);
-        }
+    for (const KeyEvent& k : keys) { // value() throws, failing the test, for a key with no finger
+        const Point p = view.keyFingerPoint(k).value(), r = right.keyFingerPoint(k).value();
+        EXPECT_EQ(p, leftHanded ? FretboardGuitarView::mirrored(r) : r); // keys mirrored too
+        tap(view, ++id, p);
     }
     Log out = rig.log();
     for (const std::string& b : rig.bends())

@@ -71,14 +71,12 @@ TEST(TabPractice, TheNextColumnsFretsShowBesideTheLights) {
         tab.setCurrentTabIndex(position);
         screen.redrawTabDisplay();
         const testsupport::Picture p(*w.app, w.clock, 1.0 / 60);
-        const int s = p.w / 480;
         std::vector<std::string> out = {screen.nextFret(0).text(), "", ""};
         for (int string = 0; string < 2; ++string) {
             const Rect f = screen.nextFret(string).frame();
-            for (int row = (320 - static_cast<int>(f.maxX())) * s; row < (320 - static_cast<int>(f.x)) * s;
-                 ++row)
-                out[string + 1].append(p.px.begin() + (row * p.w + static_cast<int>(f.y) * s) * 4,
-                                       p.px.begin() + (row * p.w + static_cast<int>(f.maxY()) * s) * 4);
+            for (float x = f.x; x < f.maxX(); ++x)
+                for (float y = f.y; y < f.maxY(); ++y)
+                    out[string + 1] += std::to_string(p.at({x, y})) + " ";
         }
         return out;
     };
