@@ -43,9 +43,8 @@ Log heard(bool leftHanded, std::initializer_list<Step> script, std::initializer_
         EXPECT_EQ(p, leftHanded ? FretboardGuitarView::mirrored(r) : r); // keys mirrored too
         tap(view, ++id, p);
     }
-    Log out = rig.log();
-    for (const std::string& b : rig.bends())
-        out.push_back(b);
+    Log out = rig.log(), bends = rig.bends();
+    out.insert(out.end(), bends.begin(), bends.end());
     return out;
 }
 

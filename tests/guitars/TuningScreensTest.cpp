@@ -18,13 +18,11 @@
 
 using namespace guitartest;
 
-using TunedHost = testsupport::FakeScreenHost; // its own song options: tunings and nothing else
-
 TEST(TunedScreens, TheTabGuitarAndTheEditorPlayTabFretsFromTheCapoOfTheTuning) {
     Rig rig;
     rig.strums = true;
     rig.performer.setStrumSpeed(0);
-    TunedHost host;
+    testsupport::FakeScreenHost host; // its own song options: tunings and nothing else
     Tab tab;
     tab.addNotesToTab(0, "320003");
     tab.moveToStartOfTab();
@@ -56,7 +54,7 @@ TEST(TunedScreens, TheTabGuitarAndTheEditorPlayTabFretsFromTheCapoOfTheTuning) {
 
 TEST(TunedScreens, TheHammerOnSoundsTheCapoBehindItAndDrawsItAcrossTheStrings) {
     Rig rig;
-    TunedHost host;
+    testsupport::FakeScreenHost host;
     ASSERT_EQ(host.ownOptions.setTuning(0, GuitarTuning::fromPreset(1, 3)), "");
     HammerOnGuitarView screen(&host, &rig.performer);
     screen.redraw();
@@ -90,11 +88,10 @@ TEST(TunedScreens, TheHammerOnSoundsTheCapoBehindItAndDrawsItAcrossTheStrings) {
 }
 
 TEST(TunedScreens, TheTuningPageStepsPresetsStringsAndTheCapoAndSaysWhyItRefuses) {
-    TunedHost host;
+    testsupport::FakeScreenHost host;
     host.guitar = 1;
     MenuSetupGuitarPatchView patch(&host, nullptr);
-    const auto tap = [&](Point p) { guitartest::tap(patch, 1, p); };
-    tap(MenuSetupGuitarPatchView::areas().back().rect.center());
+    tap(patch, 1, MenuSetupGuitarPatchView::areas().back().rect.center());
     const TuningCard& card = patch.tuningCard();
     EXPECT_EQ(patch.pageLabel().text(), "\u2039 Patches");
     // Each step and what the page then shows: the guitar and its preset,
@@ -125,10 +122,10 @@ TEST(TunedScreens, TheTuningPageStepsPresetsStringsAndTheCapoAndSaysWhyItRefuses
         {guitar, "Guitar 1 Standard | 6: E2 1: E4 | No capo | Guitar 1: Standard (E A D G B E)"},
     };
     for (const auto& s : steps) {
-        tap(s.at);
+        tap(patch, 1, s.at);
         EXPECT_EQ(shown(), s.shows);
     }
     EXPECT_EQ(host.ownOptions.tuning(1).offsets(), (std::array<int, 6>{-2, -2, -2, -2, -2, -1}));
-    tap(MenuSetupGuitarPatchView::areas().back().rect.center());
+    tap(patch, 1, MenuSetupGuitarPatchView::areas().back().rect.center());
     EXPECT_TRUE(card.isHidden());
 }

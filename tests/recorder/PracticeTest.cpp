@@ -15,9 +15,9 @@ namespace {
 
 constexpr double kRate = 44100.0;
 
-// A song of short notes (slot 10 holds a constant sample; each note lasts
-// 20 ms) at the default beat (120, four to the bar) rendered offline with the
-// practice controls set as given.
+// A song of short notes at the given times, in order (slot 10 holds a
+// constant sample; each note lasts 20 ms) at the default beat (120, four to
+// the bar) rendered offline with the practice controls set as given.
 struct Rendering {
     testsupport::TempFolder folder{"strumwell-practice"};
     ManualClock clock{0.0};
@@ -37,7 +37,6 @@ struct Rendering {
             song.events->notes.emplace_back(10, 0.8f, t, 1, id, -5e-4, 0.0);
             song.events->notes.emplace_back(t + 0.02, id++, 0.0);
         }
-        sortByTime(song.events->notes);
         rec.load(song);
         rec.setSongOptions(&options);
     }

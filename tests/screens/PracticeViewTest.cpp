@@ -9,7 +9,6 @@
 #include "audio/SoundEngine.h"
 #include "guitars/ScaleGuitarView.h"
 #include "recorder/Recorder.h"
-#include "recorder/SongOptions.h"
 #include "screens/LibraryTestSupport.h"
 #include "support/FakeScreenHost.h"
 #include "support/Picture.h"

@@ -23,8 +23,7 @@ struct Picture {
         return px[i] | px[i + 1] << 8 | px[i + 2] << 16;
     }
     std::uint32_t at(Point p) const {
-        const int s = w / 480;
-        return pixel(static_cast<int>(p.y * s), static_cast<int>((320 - p.x) * s));
+        return pixel(static_cast<int>(p.y * (w / 480)), static_cast<int>((320 - p.x) * (w / 480)));
     }
 
     std::vector<std::uint8_t> px;
