@@ -25,31 +25,26 @@ Log heard(bool leftHanded, std::initializer_list<Step> script, std::initializer_
     Keyed<V> view(nullptr, &rig.performer);
     view.redraw();
     view.setLeftHanded(leftHanded);
-    std::map<long, Point> last;
     for (const Step& g : script) {
         const Point p = leftHanded ? FretboardGuitarView::mirrored(g.at) : g.at;
         if (g.op == 'h')
             hold(view, g.id, p);
         else if (g.op == 'm')
-            view.processTouches({move(g.id, p, last[g.id])});
+            view.processTouches({move(g.id, p, rig.fingers[g.id])});
         else
             lift(view, g.id, p);
-        last[g.id] = p;
+        rig.fingers[g.id] = p;
     }
     long id = 100;
     Keyed<V> right(nullptr, nullptr);
     right.redraw();
-    for (const KeyEvent& k : keys) {
-        const std::optional<Point> p = view.keyFingerPoint(k), r = right.keyFingerPoint(k);
-        EXPECT_TRUE(p && r);
-        if (p && r) {
-            EXPECT_EQ(*p, leftHanded ? FretboardGuitarView::mirrored(*r) : *r); // keys mirrored too
-            tap(view, ++id, *p);
-        }
+    for (const KeyEvent& k : keys) { // value() throws, failing the test, for a key with no finger
+        const Point p = view.keyFingerPoint(k).value(), r = right.keyFingerPoint(k).value();
+        EXPECT_EQ(p, leftHanded ? FretboardGuitarView::mirrored(r) : r); // keys mirrored too
+        tap(view, ++id, p);
     }
-    Log out = rig.log();
-    for (const std::string& b : rig.bends())
-        out.push_back(b);
+    Log out = rig.log(), bends = rig.bends();
+    out.insert(out.end(), bends.begin(), bends.end());
     return out;
 }
 

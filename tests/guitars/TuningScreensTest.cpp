@@ -8,72 +8,45 @@
 #include "guitars/HammerOnGuitarView.h"
 #include "guitars/TabGuitarSetupView.h"
 #include "guitars/TabGuitarView.h"
-#include "recorder/SongOptions.h"
 #include "screens/InAppSupport.h"
 #include "screens/MenuSetupGuitarPatchView.h"
 #include "screens/TuningCard.h"
 #include "song/Tab.h"
+#include "support/FakeScreenHost.h"
+#include "support/Picture.h"
 #include "toolkit/Label.h"
 
 using namespace guitartest;
-
-namespace {
-
-// A host with tunings and nothing else.
-class TunedHost : public ScreenHost {
-public:
-    Rect frame() const override { return {0, 0, 320, 480}; }
-    int currentGuitar() const override { return guitar; }
-    void setCurrentGuitar(int g) override { guitar = g; }
-    void incCurrentGuitar() override { guitar = 1 - guitar; }
-    void transitionToView(int, View*, bool) override {}
-    void transitionBack(View*) override {}
-    int manualStartPage(int) const override { return -1; }
-    MainThreadQueue& mainThreadQueue() override { return queue; }
-    SoundEngine* soundEngine() const override { return nullptr; }
-    const std::string& documentsFolder() const override { return folder; }
-    const std::string& bundleFolder() const override { return folder; }
-    void saveAppSettings() override {}
-    void visitWebsite() override {}
-    SongOptions* songOptions() const override { return &options; }
-
-    int guitar = 0;
-    mutable SongOptions options;
-    MainThreadQueue queue;
-    std::string folder;
-};
-
-} // namespace
 
 TEST(TunedScreens, TheTabGuitarAndTheEditorPlayTabFretsFromTheCapoOfTheTuning) {
     Rig rig;
     rig.strums = true;
     rig.performer.setStrumSpeed(0);
-    TunedHost host;
+    testsupport::FakeScreenHost host; // its own song options: tunings and nothing else
     Tab tab;
     tab.addNotesToTab(0, "320003");
     tab.moveToStartOfTab();
     TabGuitarView screen(&host, &rig.performer, &tab);
     screen.redraw();
     // Drop D: the low string is sample 0, so its third fret is sample 3.
-    ASSERT_EQ(host.options.setTuning(0, GuitarTuning::fromPreset(1)), "");
+    ASSERT_EQ(host.ownOptions.setTuning(0, GuitarTuning::fromPreset(1)), "");
     play(screen, rig, {{'h', 1, {67, 440}, {"+3", "+9", "+12", "+17", "+21", "+29"}}});
     // With a capo at 2 everything sounds two samples higher.
-    ASSERT_EQ(host.options.setTuning(0, GuitarTuning::fromPreset(1, 2)), "");
-    EXPECT_EQ(TabGuitarSetupView::samplesForFrets({3, 2, 0, 0, 0, 3}, host.options.tuning(0)),
+    ASSERT_EQ(host.ownOptions.setTuning(0, GuitarTuning::fromPreset(1, 2)), "");
+    EXPECT_EQ(TabGuitarSetupView::samplesForFrets({3, 2, 0, 0, 0, 3}, host.ownOptions.tuning(0)),
               (std::array<int, 6>{5, 11, 14, 19, 23, 31}));
-    EXPECT_EQ(TabGuitarSetupView::samplesForFrets({-1, 0, 0, 0, 0, 21}, host.options.tuning(0)),
+    EXPECT_EQ(TabGuitarSetupView::samplesForFrets({-1, 0, 0, 0, 0, 21}, host.ownOptions.tuning(0)),
               (std::array<int, 6>{-1, 9, 14, 19, 23, -1})); // past the patch: silent
 
     // The editor's chords sound the same notes in the tuning; one that
     // cannot is marked and keeps what can be played (Open E with a capo at
     // 12 has nine frets left: A major's A string would need a tenth).
     TabGuitarSetupView editor(&host, &rig.performer, &tab);
-    ASSERT_EQ(host.options.setTuning(0, GuitarTuning::fromPreset(6, 12)), "");
+    ASSERT_EQ(host.ownOptions.setTuning(0, GuitarTuning::fromPreset(6, 12)), "");
     editor.resetChord();
     EXPECT_EQ(editor.fret(), (std::array<int32_t, 6>{-1, -1, 0, 1, 2, 0}));
     EXPECT_EQ(editor.chordTypeLabel(0).text(), "maj*");
-    ASSERT_EQ(host.options.setTuning(0, GuitarTuning::fromPreset(3)), "");
+    ASSERT_EQ(host.ownOptions.setTuning(0, GuitarTuning::fromPreset(3)), "");
     editor.changeChordToKey(0, 6);
     EXPECT_EQ(editor.fret(), (std::array<int32_t, 6>{-1, 0, 2, 2, 3, 2}));
     EXPECT_EQ(editor.chordTypeLabel(0).text() + " " + editor.chordTypeLabel(6).text(), "maj m");
@@ -81,16 +54,14 @@ TEST(TunedScreens, TheTabGuitarAndTheEditorPlayTabFretsFromTheCapoOfTheTuning) {
 
 TEST(TunedScreens, TheHammerOnSoundsTheCapoBehindItAndDrawsItAcrossTheStrings) {
     Rig rig;
-    TunedHost host;
-    ASSERT_EQ(host.options.setTuning(0, GuitarTuning::fromPreset(1, 3)), "");
+    testsupport::FakeScreenHost host;
+    ASSERT_EQ(host.ownOptions.setTuning(0, GuitarTuning::fromPreset(1, 3)), "");
     HammerOnGuitarView screen(&host, &rig.performer);
     screen.redraw();
     // Row r is fret r: fret 1 lies behind the capo and sounds it.
     for (const auto& [row, sample] : {std::pair{1, 3}, std::pair{3, 3}, std::pair{4, 4}}) {
-        hold(screen, 1, {27, static_cast<float>(screen.rowMiddle(row))});
+        tap(screen, 1, {27, static_cast<float>(screen.rowMiddle(row))});
         EXPECT_EQ(rig.fresh().front(), "+" + std::to_string(sample)) << row;
-        lift(screen, 1, {27, static_cast<float>(screen.rowMiddle(row))});
-        rig.fresh();
     }
     EXPECT_FALSE(screen.capoBar().isHidden());
     for (int i = 0; i < 5; ++i)
@@ -105,14 +76,8 @@ TEST(TunedScreens, TheHammerOnSoundsTheCapoBehindItAndDrawsItAcrossTheStrings) {
     ASSERT_TRUE(board);
     const Point onBar{160, static_cast<float>(board->rowLine(3 - board->leftmostFret()) - 14)};
     const auto shade = [&] {
-        int w = 0, h = 0;
-        r.clock.advance(0.1);
-        r.app().runFrames(1);
-        const std::vector<std::uint8_t> px = r.app().captureLandscape(&w, &h);
-        const auto i = (static_cast<std::size_t>((320 - onBar.x) * w / 480) * w +
-                        static_cast<std::size_t>(onBar.y * w / 480)) *
-                       4;
-        return px[i] + px[i + 1] + px[i + 2];
+        const std::uint32_t c = testsupport::Picture(r.app(), r.clock, 0.1).at(onBar);
+        return static_cast<int>((c & 255) + (c >> 8 & 255) + (c >> 16));
     };
     const int bare = shade();
     ASSERT_EQ(r.shell().songOptions()->setTuning(0, GuitarTuning::fromPreset(0, 2)), "");
@@ -123,12 +88,10 @@ TEST(TunedScreens, TheHammerOnSoundsTheCapoBehindItAndDrawsItAcrossTheStrings) {
 }
 
 TEST(TunedScreens, TheTuningPageStepsPresetsStringsAndTheCapoAndSaysWhyItRefuses) {
-    TunedHost host;
+    testsupport::FakeScreenHost host;
     host.guitar = 1;
     MenuSetupGuitarPatchView patch(&host, nullptr);
-    const auto tap = [&](Point p) { guitartest::tap(patch, 1, p); };
-    tap(MenuSetupGuitarPatchView::areas().back().rect.center());
-    ASSERT_TRUE(patch.tuningPageShowing());
+    tap(patch, 1, MenuSetupGuitarPatchView::areas().back().rect.center());
     const TuningCard& card = patch.tuningCard();
     EXPECT_EQ(patch.pageLabel().text(), "\u2039 Patches");
     // Each step and what the page then shows: the guitar and its preset,
@@ -159,11 +122,10 @@ TEST(TunedScreens, TheTuningPageStepsPresetsStringsAndTheCapoAndSaysWhyItRefuses
         {guitar, "Guitar 1 Standard | 6: E2 1: E4 | No capo | Guitar 1: Standard (E A D G B E)"},
     };
     for (const auto& s : steps) {
-        tap(s.at);
+        tap(patch, 1, s.at);
         EXPECT_EQ(shown(), s.shows);
     }
-    EXPECT_EQ(host.options.tuning(1).offsets(), (std::array<int, 6>{-2, -2, -2, -2, -2, -1}));
-    tap(MenuSetupGuitarPatchView::areas().back().rect.center());
-    EXPECT_FALSE(patch.tuningPageShowing());
+    EXPECT_EQ(host.ownOptions.tuning(1).offsets(), (std::array<int, 6>{-2, -2, -2, -2, -2, -1}));
+    tap(patch, 1, MenuSetupGuitarPatchView::areas().back().rect.center());
     EXPECT_TRUE(card.isHidden());
 }

@@ -26,9 +26,7 @@ TEST(TunedImport, TabsKeepAPlayableTuningAndCapoAndOthersAreArrangedForStandard)
     ScoreTrack low;
     low.tuning = {35, 45, 50, 55, 59, 64};
     low.notes = {{.seconds = 0, .pitch = 47, .string = 0, .fret = 12}};
-    Score score;
-    score.tracks = {low};
-    const Importer::TabResult s = Importer::toTab(score, 0);
+    const Importer::TabResult s = Importer::toTab(Score{.tracks = {low}, .warnings = {}}, 0);
     EXPECT_EQ(SongCodec::readTab(s.file.data(), s.file.size()).tunings[0], GuitarTuning());
     EXPECT_EQ(s.tab.tab(), tabOf("7xxxxx").tab());
     EXPECT_THAT(s.details, HasSubstr("1 refretted to standard tuning"));
