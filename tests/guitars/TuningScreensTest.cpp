@@ -120,6 +120,10 @@ TEST(TunedScreens, TheTuningPageStepsPresetsStringsAndTheCapoAndSaysWhyItRefuses
         {capoMinus, "Guitar 2 Custom | 6: D2 1: D#4 | No capo | Guitar 2: Custom (D G C F A D#)"},
         {capoMinus, "Guitar 2 Custom | 6: D2 1: D#4 | No capo | A capo goes on frets 0 to 12."},
         {guitar, "Guitar 1 Standard | 6: E2 1: E4 | No capo | Guitar 1: Standard (E A D G B E)"},
+        // Fret 21 of the top string would pass the patch's highest note.
+        {highPlus,
+         "Guitar 1 Standard | 6: E2 1: E4 | No capo | String 1 (high E) tuned to F4 would need D6 at "
+         "fret 21, above the patch's highest note, C#6."},
     };
     for (const auto& s : steps) {
         tap(patch, 1, s.at);
