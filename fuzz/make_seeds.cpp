@@ -49,8 +49,9 @@ int main(int argc, char** argv) {
         write(target, "version0.SAV", songBuffer("", tabSection, recV0, engineV0));
         write(target, "version7.state", songBuffer("VERSION7", tabSection, Bytes(12, 0xee), Bytes(72, 0xee)));
         // Guitar 2 in DADGAD with a capo on 2, at 96 beats per minute in 3.
-        write(target, "tuned.SAV", writtenSong(tabSection, rec, engine, optionsSection(96, 3, kStandardTuning,
-                                                                                       {0, 7, 12, 17, 19, 24, 2})));
+        write(target, "tuned.SAV",
+              writtenSong(tabSection, rec, engine,
+                          optionsSection(96, 3, kStandardTuning, {0, 7, 12, 17, 19, 24, 2})));
     }
     write("fuzz_tab", "empty.TAB", emptyTab);
     write("fuzz_tab", "chords.TAB", tabFile);

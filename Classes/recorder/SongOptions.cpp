@@ -4,7 +4,9 @@
 
 namespace {
 
-std::size_t at(int guitar) { return static_cast<std::size_t>(validGuitar(guitar) ? guitar : 0); }
+std::size_t at(int guitar) {
+    return static_cast<std::size_t>(validGuitar(guitar) ? guitar : 0);
+}
 
 SongTiming held(SongTiming t) {
     if (t.tempo != SongTiming::kNoTempo)
@@ -13,7 +15,9 @@ SongTiming held(SongTiming t) {
     return t;
 }
 
-GuitarTuning playable(const GuitarTuning& t) { return t.problem().empty() ? t : GuitarTuning(); }
+GuitarTuning playable(const GuitarTuning& t) {
+    return t.problem().empty() ? t : GuitarTuning();
+}
 
 } // namespace
 
@@ -47,7 +51,9 @@ void SongOptions::setTiming(const SongTiming& timing) {
     changes_.fetch_add(1, std::memory_order_acq_rel);
 }
 
-void SongOptions::setTabGuitar(int guitar) { tabGuitar_.store(validGuitar(guitar) ? guitar : 0, std::memory_order_relaxed); }
+void SongOptions::setTabGuitar(int guitar) {
+    tabGuitar_.store(validGuitar(guitar) ? guitar : 0, std::memory_order_relaxed);
+}
 
 void SongOptions::fill(Song& song) const {
     std::lock_guard<std::mutex> lock(mutex_);

@@ -37,7 +37,6 @@ constexpr Rect kMidiCard{50, 70, 162, 340};
 // The card's paper, to lay the MIDI page over the picture's bars.
 constexpr Color kCardColor{226, 214, 187, 255};
 
-
 std::unique_ptr<Label> labelWithText(Point centre, float along, float across, float fontSize,
                                      TextAlignment alignment, const std::string& text = "") {
     auto label = MenuScreenView::sidewaysLabel(centre, along, across, fontSize, alignment);

@@ -35,11 +35,16 @@ public:
 };
 
 constexpr HitArea<Action> kAreas[] = {
-    {{127, 189, 59, 57}, Action::TestNoteGuitar1},   {{24, 189, 59, 57}, Action::TestNoteGuitar2},
-    {{108, 0, 102, 104}, Action::TurnGuitar1Volume}, {{108, 104, 102, 85}, Action::TurnGuitar1Sustain},
-    {{0, 0, 108, 104}, Action::TurnGuitar2Volume},   {{0, 104, 108, 85}, Action::TurnGuitar2Sustain},
-    {{127, 246, 66, 59}, Action::PrevPatchGuitar1},  {{127, 386, 66, 68}, Action::NextPatchGuitar1},
-    {{0, 246, 89, 59}, Action::PrevPatchGuitar2},    {{0, 386, 89, 68}, Action::NextPatchGuitar2},
+    {{127, 189, 59, 57}, Action::TestNoteGuitar1},
+    {{24, 189, 59, 57}, Action::TestNoteGuitar2},
+    {{108, 0, 102, 104}, Action::TurnGuitar1Volume},
+    {{108, 104, 102, 85}, Action::TurnGuitar1Sustain},
+    {{0, 0, 108, 104}, Action::TurnGuitar2Volume},
+    {{0, 104, 108, 85}, Action::TurnGuitar2Sustain},
+    {{127, 246, 66, 59}, Action::PrevPatchGuitar1},
+    {{127, 386, 66, 68}, Action::NextPatchGuitar1},
+    {{0, 246, 89, 59}, Action::PrevPatchGuitar2},
+    {{0, 386, 89, 68}, Action::NextPatchGuitar2},
     {kPageButton, Action::TurnPage},
 };
 

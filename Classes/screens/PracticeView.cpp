@@ -52,7 +52,6 @@ constexpr ReadoutPlace kReadouts[] = {
     {{27, 370}, 108, 30},  // beats
 };
 
-
 Rect areaOf(Action action) {
     for (const HitArea<Action>& area : kAreas)
         if (area.action == action)

@@ -29,7 +29,6 @@ bool inRow(const Row& row, float x) {
     return x > row.x && x < row.x + row.width;
 }
 
-
 int presetIndex(const GuitarTuning& t) {
     const auto& presets = GuitarTuning::presets();
     for (int i = 0; i < GuitarTuning::kNumPresets; ++i)

@@ -19,7 +19,9 @@ constexpr std::array<GuitarTuning::Preset, GuitarTuning::kNumPresets> kPresets =
 
 constexpr const char* kStringNames[GuitarTuning::kNumStrings] = {"low E", "A", "D", "G", "B", "high E"};
 
-bool inPatch(int sample) { return sample >= 0 && sample < GuitarTuning::kNumSamples; }
+bool inPatch(int sample) {
+    return sample >= 0 && sample < GuitarTuning::kNumSamples;
+}
 
 } // namespace
 
@@ -78,7 +80,8 @@ std::string GuitarTuning::name() const {
 }
 
 std::string GuitarTuning::pitchName(int midiNote) {
-    static constexpr const char* kNames[12] = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
+    static constexpr const char* kNames[12] = {"C",  "C#", "D",  "D#", "E",  "F",
+                                               "F#", "G",  "G#", "A",  "A#", "B"};
     const int octave = (midiNote >= 0 ? midiNote / 12 : (midiNote - 11) / 12) - 1;
     const int pc = ((midiNote % 12) + 12) % 12;
     return std::string(kNames[pc]) + std::to_string(octave);
@@ -97,7 +100,9 @@ std::string GuitarTuning::noteNames() const {
     return text;
 }
 
-const std::array<GuitarTuning::Preset, GuitarTuning::kNumPresets>& GuitarTuning::presets() { return kPresets; }
+const std::array<GuitarTuning::Preset, GuitarTuning::kNumPresets>& GuitarTuning::presets() {
+    return kPresets;
+}
 
 GuitarTuning GuitarTuning::fromOffsets(const std::array<int, kNumStrings>& offsets, int capo) {
     GuitarTuning t;

@@ -18,7 +18,9 @@ struct SongTiming {
 
     bool hasTempo() const { return tempo >= kMinTempo && tempo <= kMaxTempo; }
     // Seconds between beats at `speed` (1 = the song's own pace); 0 without a tempo.
-    double beatSeconds(double speed = 1.0) const { return hasTempo() && speed > 0 ? 60.0 / (tempo * speed) : 0.0; }
+    double beatSeconds(double speed = 1.0) const {
+        return hasTempo() && speed > 0 ? 60.0 / (tempo * speed) : 0.0;
+    }
 
     bool operator==(const SongTiming&) const = default;
 };

@@ -97,5 +97,6 @@ TEST(DumpCommand, SongStateAndTabFilesExactly) {
     EXPECT_EQ(runCommand(DumpCommand::run, {folder.file("Drop.TAB")}).out,
               "{\n  \"kind\": \"tab\",\n  \"version\": " + kWrittenHeader.substr(7) +
                   tabJson.substr(0, tabJson.size() - 3) +
-                  ",\n  \"tuning\": {\"name\": \"Drop D\", \"openSamples\": [0, 7, 12, 17, 21, 26], \"capo\": 3}\n}\n");
+                  ",\n  \"tuning\": {\"name\": \"Drop D\", \"openSamples\": [0, 7, 12, 17, 21, 26], "
+                  "\"capo\": 3}\n}\n");
 }

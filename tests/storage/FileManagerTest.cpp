@@ -58,9 +58,8 @@ TEST(VersionHeader, EightBytesOrVersionZeroFromTheStart) {
 TEST_F(FileManagerTest, SavedFilesHaveTheirLayoutAndLoadBackToTheSameBytes) {
     ASSERT_TRUE(model.files.saveState("system.state"));
     ASSERT_TRUE(model.files.saveTab("empty.TAB"));
-    EXPECT_EQ(
-        readFile(folder.file("system.state")),
-        writtenSong(Bytes{0, 0, 0, 0}, model.savedEvents(), engineSection(model.engine)));
+    EXPECT_EQ(readFile(folder.file("system.state")),
+              writtenSong(Bytes{0, 0, 0, 0}, model.savedEvents(), engineSection(model.engine)));
     EXPECT_EQ(readFile(folder.file("empty.TAB")), writtenTab(Bytes{0, 0, 0, 0}));
 
     fillModel(model);

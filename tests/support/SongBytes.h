@@ -131,8 +131,8 @@ inline Bytes recorderSection(const std::vector<Note>& notes, const std::vector<P
 // capo), and the section after the engine's from version 3 on: the tempo,
 // the beats per bar and each guitar's tuning.
 inline const Bytes kStandardTuning = {2, 7, 12, 17, 21, 26, 0};
-inline Bytes optionsSection(int16_t tempo = 120, uint8_t beatsPerBar = 4, const Bytes& guitar1 = kStandardTuning,
-                            const Bytes& guitar2 = kStandardTuning) {
+inline Bytes optionsSection(int16_t tempo = 120, uint8_t beatsPerBar = 4,
+                            const Bytes& guitar1 = kStandardTuning, const Bytes& guitar2 = kStandardTuning) {
     return pack(tempo, beatsPerBar, guitar1, guitar2);
 }
 
@@ -151,5 +151,6 @@ inline Bytes writtenSong(const Bytes& tab, const Bytes& recorder, const Bytes& e
     return b;
 }
 inline Bytes writtenTab(const Bytes& tab, const Bytes& tuning = kStandardTuning) {
-    return pack(kWrittenHeader, static_cast<int32_t>(tab.size()), tab, static_cast<int32_t>(tuning.size()), tuning);
+    return pack(kWrittenHeader, static_cast<int32_t>(tab.size()), tab, static_cast<int32_t>(tuning.size()),
+                tuning);
 }
