@@ -545,6 +545,7 @@ void plainMono(PlaylistVoice& voice, int16_t* mono, int frames, bool fast) {
     }
 #else
     (void)fast;
+    (void)r;
 #endif
     plainReference<1>(voice, mono, frames);
 }
