@@ -14,7 +14,8 @@
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     const std::string command = args.empty() ? std::string() : args[0];
-    const std::vector<std::string> rest = args.empty() ? args : std::vector<std::string>(args.begin() + 1, args.end());
+    const std::vector<std::string> rest =
+        args.empty() ? args : std::vector<std::string>(args.begin() + 1, args.end());
     if (command == "dump")
         return DumpCommand::run(rest, std::cout, std::cerr);
     if (command == "render")
@@ -23,7 +24,8 @@ int main(int argc, char** argv) {
         return ExportCommand::run(rest, std::cout, std::cerr);
     if (command == "tab")
         return TabCommand::run(rest, std::cout, std::cerr);
-    std::fputs("usage: strumwell dump|render|export|tab ARGS... (this build has only the command-line tools)\n",
-               stderr);
+    std::fputs(
+        "usage: strumwell dump|render|export|tab ARGS... (this build has only the command-line tools)\n",
+        stderr);
     return 2;
 }

@@ -30,9 +30,10 @@ template <class To, class From> constexpr To bit_cast(const From& from) noexcept
 // With a precision, to_chars is defined as printf's %.*e, %.*f or %.*g in
 // the "C" locale, which is what snprintf gives here (musl has no other).
 inline to_chars_result __sw_to_chars(char* first, char* last, double value, chars_format fmt, int precision) {
-    const char* spec = fmt == chars_format::scientific ? "%.*e" : fmt == chars_format::fixed ? "%.*f"
-                       : fmt == chars_format::hex       ? "%.*a"
-                                                        : "%.*g";
+    const char* spec = fmt == chars_format::scientific ? "%.*e"
+                       : fmt == chars_format::fixed    ? "%.*f"
+                       : fmt == chars_format::hex      ? "%.*a"
+                                                       : "%.*g";
     const int n = std::snprintf(nullptr, 0, spec, precision, value);
     if (n < 0 || n > last - first)
         return {last, errc::value_too_large};
