@@ -489,8 +489,8 @@ bool fastEnabled(CallbackUserData& cb) {
 }
 
 void plainMono(PlaylistVoice& voice, int16_t* mono, int frames, bool fast) {
-    RenderVoice& r = voice.render;
 #ifdef STRUMWELL_HAVE_AVX2_PATH
+    RenderVoice& r = voice.render;
     if (fast) {
         int j = 0;
         while (j < frames && r.mixing) {

@@ -120,7 +120,7 @@ SongEvents RecorderSection::read(const uint8_t* data, size_t size, int32_t versi
         if (version == 1)
             expected -= kVersion1Shortfall;
     }
-    const auto actual = static_cast<int64_t>(std::min<size_t>(size, std::numeric_limits<int64_t>::max()));
+    const auto actual = static_cast<int64_t>(std::min<uint64_t>(size, std::numeric_limits<int64_t>::max()));
     const bool sizeOk = version == 0 ? actual >= expected : actual == expected;
     if (!countsValid || !sizeOk)
         throw StrumwellFailure("RecorderFailure-2");

@@ -1,0 +1,31 @@
+// The command-line tools of the program without its window: what the
+// browser build runs under Node. Same commands, same output, same files as
+// `strumwell dump|render|export|tab` in Classes/main.cpp.
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "storage/DumpCommand.h"
+#include "storage/ExportCommand.h"
+#include "storage/RenderCommand.h"
+#include "storage/TabCommand.h"
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    const std::string command = args.empty() ? std::string() : args[0];
+    const std::vector<std::string> rest =
+        args.empty() ? args : std::vector<std::string>(args.begin() + 1, args.end());
+    if (command == "dump")
+        return DumpCommand::run(rest, std::cout, std::cerr);
+    if (command == "render")
+        return RenderCommand::run(rest, std::cout, std::cerr);
+    if (command == "export")
+        return ExportCommand::run(rest, std::cout, std::cerr);
+    if (command == "tab")
+        return TabCommand::run(rest, std::cout, std::cerr);
+    std::fputs(
+        "usage: strumwell dump|render|export|tab ARGS... (this build has only the command-line tools)\n",
+        stderr);
+    return 2;
+}
