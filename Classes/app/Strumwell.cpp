@@ -38,6 +38,7 @@
 #include "system/InstanceLock.h"
 #include "system/MainThreadQueue.h"
 #include "system/MetronomeSettings.h"
+#include "system/MidiPorts.h"
 #include "toolkit/AlertView.h"
 #include "ui/HostedScreen.h"
 #include "ui/ScreenCatalog.h"
