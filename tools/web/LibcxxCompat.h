@@ -1,6 +1,6 @@
 #pragma once
 // What the libc++ of Debian's emscripten (libc++ 13) lacks of C++20 and the
-// program uses: std::bit_cast, std::ranges::any_of and the floating-point
+// program uses: std::bit_cast, the std::ranges algorithms and the floating-point
 // to_chars/from_chars.
 // The browser build includes this before every file (-include), so the
 // program's own sources stay as they are for the desktop. Each piece
@@ -8,12 +8,15 @@
 #include <version>
 
 #if defined(__EMSCRIPTEN__) && defined(_LIBCPP_VERSION)
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <iterator>
 #include <string>
 #include <system_error>
 
@@ -80,6 +83,51 @@ template <class Range, class Pred> bool any_of(Range&& range, Pred pred) {
         if (pred(item))
             return true;
     return false;
+}
+
+// The other range algorithms the UI uses, several in constant expressions:
+// each is the iterator algorithm (constexpr in libc++ 13) over the whole
+// range, with the projections applied by hand.
+template <class I, class O> struct __sw_in_out {
+    I in;
+    O out;
+};
+template <class Range, class Out> constexpr auto copy(Range&& range, Out out) {
+    auto end = std::copy(std::begin(range), std::end(range), out);
+    return __sw_in_out<decltype(std::end(range)), Out>{std::end(range), end};
+}
+template <class Range, class Out, class F> constexpr auto transform(Range&& range, Out out, F f) {
+    auto end = std::transform(std::begin(range), std::end(range), out, f);
+    return __sw_in_out<decltype(std::end(range)), Out>{std::end(range), end};
+}
+template <class Range, class Comp = ranges::less, class Proj = identity>
+constexpr auto sort(Range&& range, Comp comp = {}, Proj proj = {}) {
+    std::sort(std::begin(range), std::end(range),
+              [&](const auto& a, const auto& b) { return std::invoke(comp, std::invoke(proj, a), std::invoke(proj, b)); });
+    return std::end(range);
+}
+template <class Range, class Pred = ranges::equal_to, class Proj = identity>
+constexpr auto adjacent_find(Range&& range, Pred pred = {}, Proj proj = {}) {
+    return std::adjacent_find(std::begin(range), std::end(range), [&](const auto& a, const auto& b) {
+        return std::invoke(pred, std::invoke(proj, a), std::invoke(proj, b));
+    });
+}
+template <class Range, class T, class Proj = identity>
+constexpr std::ptrdiff_t count(Range&& range, const T& value, Proj proj = {}) {
+    std::ptrdiff_t n = 0;
+    for (auto&& item : range)
+        if (std::invoke(proj, item) == value)
+            ++n;
+    return n;
+}
+template <class R1, class R2, class Pred = ranges::equal_to, class P1 = identity, class P2 = identity>
+constexpr bool equal(R1&& r1, R2&& r2, Pred pred = {}, P1 p1 = {}, P2 p2 = {}) {
+    auto a = std::begin(r1);
+    auto b = std::begin(r2);
+    for (; a != std::end(r1) && b != std::end(r2); ++a, ++b)
+        if (!std::invoke(pred, std::invoke(p1, *a), std::invoke(p2, *b)))
+            return false;
+    return a == std::end(r1) && b == std::end(r2);
 }
 } // namespace ranges
 #endif
