@@ -15,6 +15,48 @@
 #include "system/Folders.h"
 #include "ui/ScreenCatalog.h"
 
+#ifdef __EMSCRIPTEN__
+#include "audio/SampleBank.h"
+#include "audio/SoundEngine.h"
+#include "backend/sdl/SdlAccelerometer.h"
+#include "backend/web/WebPlatform.h"
+
+namespace {
+
+// A page's main thread may never block, so the loop runs one turn per
+// animation frame after main() has returned; what it uses lives on the heap
+// for as long as the page does.
+int runInPage(const ApplicationOptions& appOptions, const Strumwell::Options& shell) {
+    // The page fetches each patch's samples when it is first wanted.
+    SampleBank::setPatchGate(&WebPlatform::patchSamplesReady);
+    auto* application = new Application(appOptions);
+    std::string error;
+    if (!application->initialize(&error)) {
+        std::fprintf(stderr, "strumwell: %s\n", error.c_str());
+        return 1;
+    }
+    auto* strumwell = new Strumwell(shell);
+    application->launch(*strumwell);
+    WebPlatform::Hooks hooks;
+    hooks.turn = [application] { return application->runFrames(1); };
+    hooks.finish = [application] { application->finish(); };
+    hooks.framesDrawn = [application] { return application->frameCount(); };
+    hooks.playingVoices = [strumwell] {
+        return strumwell->soundEngine() ? strumwell->soundEngine()->numSamplesPlaying() : 0;
+    };
+    hooks.shownScreen = [strumwell] { return strumwell->shownScreen(); };
+    hooks.samplesArrived = [strumwell] { strumwell->samplesArrived(); };
+    hooks.deviceMotion = [application](const float ms2[3]) {
+        if (auto* tilt = dynamic_cast<SdlAccelerometer*>(&application->accelerometer()))
+            tilt->deliverSensorReading(ms2);
+    };
+    WebPlatform::run(std::move(hooks));
+    return 0;
+}
+
+} // namespace
+#endif
+
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
 
@@ -62,11 +104,6 @@ int main(int argc, char** argv) {
     appOptions.latencyLogFile = options.latencyLogFile;
     if (options.audioBufferFrames > 0)
         SdlAudioOutput::setDefaultBufferFrames(options.audioBufferFrames);
-    Application application(appOptions);
-    if (!application.initialize(&error)) {
-        std::fprintf(stderr, "strumwell: %s\n", error.c_str());
-        return 1;
-    }
 
     Strumwell::Options shell;
     shell.documentsFolder = options.documentsFolder;
@@ -76,6 +113,15 @@ int main(int argc, char** argv) {
     shell.screenshotFile = options.screenshotFile;
     shell.audio = options.audio;
     shell.loadStateAfterFirstFrame = true;
+#ifdef __EMSCRIPTEN__
+    return runInPage(appOptions, shell);
+#else
+    Application application(appOptions);
+    if (!application.initialize(&error)) {
+        std::fprintf(stderr, "strumwell: %s\n", error.c_str());
+        return 1;
+    }
     Strumwell delegate(shell);
     return application.run(delegate);
+#endif
 }

@@ -544,6 +544,17 @@ View* Strumwell::existingScreen(int screenNo) const {
     return screens_->byNumber[screenNo].get();
 }
 
+int Strumwell::shownScreen() const {
+    if (!transitionView_ || transitionView_->subviews().empty())
+        return kNoScreen;
+    return getScreenNoFromObj(transitionView_->subviews().back());
+}
+
+void Strumwell::samplesArrived() {
+    if (soundEngine_)
+        soundEngine_->reloadWaitingSamples();
+}
+
 int Strumwell::getScreenNoFromObj(const View* screen) const {
     if (!screen)
         return kNoScreen;

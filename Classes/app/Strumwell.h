@@ -144,6 +144,11 @@ public:
 
     // The screen object for a number if it has been created, else null.
     View* existingScreen(int screenNo) const;
+    // The number of the screen on top (kNoScreen before launch).
+    int shownScreen() const;
+    // Where samples arrive after start-up (the browser): a patch's files are
+    // there now, so the guitars that waited for them load them.
+    void samplesArrived();
 
 private:
     void loadStartupStateAndFinish(bool crashed);

@@ -1,5 +1,6 @@
 #include "audio/SampleBank.h"
 
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 
@@ -92,6 +93,21 @@ void SampleBank::loadSampleAtSlot(int slot, const std::string& fileName) {
         swapSlots(loaded);
 }
 
+namespace {
+std::atomic<SampleBank::PatchGate> gPatchGate{nullptr};
+} // namespace
+
+void SampleBank::setPatchGate(PatchGate gate) {
+    gPatchGate.store(gate);
+}
+
+bool SampleBank::samplesWaiting(int guitar) const {
+    if (!validGuitar(guitar))
+        return false;
+    std::lock_guard<std::mutex> lock(loadMutex_);
+    return waiting_[guitar];
+}
+
 void SampleBank::reloadGuitarSamples(int guitar) {
     if (!validGuitar(guitar))
         return;
@@ -99,6 +115,10 @@ void SampleBank::reloadGuitarSamples(int guitar) {
     const PatchInfo info = patchInfo(cb_.patchNo[guitar].load());
     cb_.patchNames[guitar] = info.name;
     cb_.isAcoustic[guitar].store(info.acoustic, std::memory_order_relaxed);
+    const PatchGate gate = gPatchGate.load();
+    waiting_[guitar] = gate && !gate(info.prefix);
+    if (waiting_[guitar])
+        return;
     // Every file is read before the render thread is held off, and only then
     // are the new blocks swapped in.
     std::vector<LoadedSample> loaded;

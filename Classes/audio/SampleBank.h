@@ -41,8 +41,19 @@ public:
     // One file into a slot; a missing or damaged file leaves it as it was.
     void loadSampleAtSlot(int slot, const std::string& fileName);
     // The 48 samples of guitar g's patch (cb.patchNo[g]); sets its name and
-    // acoustic flag.
+    // acoustic flag. While the gate says the patch's files are still on their
+    // way, its slots keep what they had and the guitar waits for them.
     void reloadGuitarSamples(int guitar);
+    // Whether guitar g's patch was held back by the gate at its last reload.
+    bool samplesWaiting(int guitar) const;
+
+    // Any thread, before the first reload. Where sample files arrive after
+    // the program starts (the browser fetches each patch when it is first
+    // wanted), the gate tells whether a patch's files (named PREFIX1.wav to
+    // PREFIX48.wav) are all there yet; asking is also what sends for them.
+    // Null (the default): every file is there from the start.
+    using PatchGate = bool (*)(const char* prefix);
+    static void setPatchGate(PatchGate gate);
     // The 22 fret and tap noises into slots 100 to 121.
     void loadGenericSamples();
     // A four-second test tone into the slot.
@@ -67,4 +78,5 @@ private:
     std::string bundleFolder_;
     mutable std::mutex loadMutex_;        // sample loading and patch names
     std::set<std::string> reportedFiles_; // under loadMutex_
+    bool waiting_[kGuitars] = {};         // under loadMutex_
 };

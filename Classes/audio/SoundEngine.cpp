@@ -83,6 +83,16 @@ void SoundEngine::reloadGuitarSamples(int guitar) {
         l->patchChanged(guitar, cb_.patchNo[guitar].load());
 }
 
+bool SoundEngine::reloadWaitingSamples() {
+    bool any = false;
+    for (int g = 0; g < kGuitars; ++g)
+        if (bank_.samplesWaiting(g)) {
+            reloadGuitarSamples(g);
+            any = true;
+        }
+    return any;
+}
+
 void SoundEngine::loadGenericSamples() {
     bank_.loadGenericSamples();
 }

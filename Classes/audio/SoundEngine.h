@@ -120,6 +120,9 @@ public:
     // UI thread. Loads the 48 samples of the guitar's patch; sets its name and
     // acoustic flag. Does not stop the voices.
     void reloadGuitarSamples(int guitar);
+    // UI thread. Reloads the guitars whose patch's files had not all arrived
+    // at their last reload (see SampleBank::setPatchGate); true when one was.
+    bool reloadWaitingSamples();
     // UI thread. The 22 fret and tap noises into slots 100 to 121.
     void loadGenericSamples();
     // UI thread. Step the guitar's patch; caller (may be null) is told

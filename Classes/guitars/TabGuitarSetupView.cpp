@@ -253,7 +253,7 @@ void TabGuitarSetupView::redrawPressShades() {
     // Two fingers on one control darken it once.
     std::size_t shown = 0;
     for (const auto& [id, rect] : pressedRects_) {
-        const auto same = [&rect](const PressShade& s) {
+        const auto same = [&rect = rect](const PressShade& s) {
             const Rect f = s.frame();
             return f.x == rect.x && f.y == rect.y && f.width == rect.width && f.height == rect.height;
         };

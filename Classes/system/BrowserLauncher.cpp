@@ -1,5 +1,33 @@
 #include "system/BrowserLauncher.h"
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+
+// In a web page the browser itself opens the address, in a new tab; a local
+// folder means nothing there.
+bool BrowserLauncher::open(const std::string& url) {
+    if (url.rfind("http://", 0) != 0 && url.rfind("https://", 0) != 0)
+        return false;
+    return EM_ASM_INT(
+               {
+                   try {
+                       window.open(UTF8ToString($0), "_blank", "noopener");
+                       return 1;
+                   } catch (e) {
+                       return 0;
+                   }
+               },
+               url.c_str()) != 0;
+}
+
+void BrowserLauncher::reap() {}
+
+bool BrowserLauncher::available() {
+    return true;
+}
+
+#else
+
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -45,3 +73,5 @@ bool BrowserLauncher::available() {
             return true;
     return false;
 }
+
+#endif

@@ -6,7 +6,8 @@
 
 // Opens web addresses in the system browser, and local folders (file:///
 // addresses) in the file manager, through xdg-open without waiting for it;
-// reaps the launchers once they exit.
+// reaps the launchers once they exit. In a web page, the browser opens web
+// addresses in a new tab.
 //
 // Threads: UI thread only.
 class BrowserLauncher {

@@ -37,6 +37,8 @@ struct SdlAccelerometer::Impl {
     bool opened = false;
 
     SDL_Sensor* sensor = nullptr;
+    // Readings handed in by the platform rather than read through SDL.
+    bool platformSensor = false;
     bool sensorHasData = false;
     double sensorReading[3] = {0, 0, -1};
 
@@ -223,9 +225,16 @@ bool SdlAccelerometer::handleKey(const KeyEvent& e, bool down) {
     return true;
 }
 
+void SdlAccelerometer::deliverSensorReading(const float data[3]) {
+    Impl& m = *impl_;
+    m.platformSensor = true;
+    TiltReading::fromPhoneSensor(data, &m.sensorReading[0], &m.sensorReading[1], &m.sensorReading[2]);
+    m.sensorHasData = true;
+}
+
 SdlAccelerometer::Source SdlAccelerometer::source() const {
     const Impl& m = *impl_;
-    if (m.sensor && m.sensorHasData)
+    if ((m.sensor || m.platformSensor) && m.sensorHasData)
         return Source::Sensor;
     if (!m.controllers.empty() && m.clock.now() - m.controllerTime < kControllerStale)
         return Source::Controller;

@@ -33,6 +33,10 @@ public:
     void close();
     // Sensor and controller events; true when the event was used.
     bool handleEvent(const SDL_Event& event);
+    // A phone sensor's reading that the platform got by other means than SDL
+    // (a web page's devicemotion), in m/s² along the device's axes as SDL's
+    // sensors give it. From then on the sensor is the source.
+    void deliverSensorReading(const float data[3]);
     // Tilt keys; true when the key was used.
     bool handleKey(const KeyEvent& event, bool down);
     // Once per main-loop turn: delivers the readings that are due. A virtual

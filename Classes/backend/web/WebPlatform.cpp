@@ -1,0 +1,90 @@
+#include "backend/web/WebPlatform.h"
+
+#include <emscripten.h>
+#include <emscripten/html5.h>
+
+#include <utility>
+
+namespace {
+
+WebPlatform::Hooks gHooks;
+bool gRunning = false;
+bool gMarkedReady = false;
+
+EM_JS(void, markPageReady, (), {
+    if (Module.strumwellMarkReady)
+        Module.strumwellMarkReady();
+});
+
+EM_JS(int, pageHasPatch, (const char* prefix), {
+    if (!Module.strumwellSamples)
+        return 1; // a page with every sample preloaded
+    return Module.strumwellSamples.request(UTF8ToString(prefix)) ? 1 : 0;
+});
+
+void oneTurn() {
+    if (!gRunning)
+        return;
+    if (!gHooks.turn()) {
+        gRunning = false;
+        emscripten_cancel_main_loop();
+        if (gHooks.finish)
+            gHooks.finish();
+        return;
+    }
+    if (!gMarkedReady && gHooks.framesDrawn && gHooks.framesDrawn() > 0) {
+        gMarkedReady = true;
+        markPageReady();
+    }
+}
+
+EM_BOOL onDeviceMotion(int, const EmscriptenDeviceMotionEvent* e, void*) {
+    if (!gHooks.deviceMotion)
+        return EM_FALSE;
+    // Only the readings that include gravity say how the device is held.
+    if (!(e->supportedFields & EMSCRIPTEN_DEVICE_MOTION_EVENT_SUPPORTS_ACCELERATION_INCLUDING_GRAVITY))
+        return EM_FALSE;
+    const float reading[3] = {static_cast<float>(e->accelerationIncludingGravityX),
+                              static_cast<float>(e->accelerationIncludingGravityY),
+                              static_cast<float>(e->accelerationIncludingGravityZ)};
+    gHooks.deviceMotion(reading);
+    return EM_TRUE;
+}
+
+} // namespace
+
+void WebPlatform::run(Hooks hooks) {
+    gHooks = std::move(hooks);
+    gRunning = true;
+    emscripten_set_devicemotion_callback(nullptr, EM_FALSE, onDeviceMotion);
+    // 0 frames a second: one turn per animation frame. Not simulating an
+    // endless loop, so the caller returns and main() ends with the runtime
+    // kept alive.
+    emscripten_set_main_loop(oneTurn, 0, 0);
+}
+
+bool WebPlatform::patchSamplesReady(const char* prefix) {
+    return pageHasPatch(prefix) != 0;
+}
+
+extern "C" {
+
+// The page's hooks: its sample fetcher and its tests call these.
+EMSCRIPTEN_KEEPALIVE void strumwell_web_samples_arrived() {
+    if (gHooks.samplesArrived)
+        gHooks.samplesArrived();
+}
+
+EMSCRIPTEN_KEEPALIVE int strumwell_web_playing_voices() {
+    return gHooks.playingVoices ? gHooks.playingVoices() : 0;
+}
+
+EMSCRIPTEN_KEEPALIVE long strumwell_web_frames() {
+    return gHooks.framesDrawn ? gHooks.framesDrawn() : 0;
+}
+
+EMSCRIPTEN_KEEPALIVE int strumwell_web_screen() {
+    return gHooks.shownScreen ? gHooks.shownScreen() : -1;
+}
+
+} // extern "C"
