@@ -75,6 +75,14 @@
     }
   }
 
+  if (!Module['onAbort']) {
+    Module['onAbort'] = function (what) {
+      statusText.pictures = statusText.sounds = '';
+      showStatus();
+      showMessage('Strumwell stopped: ' + (what === undefined ? 'an internal error' : what) + '. Reload the page to start again.');
+    };
+  }
+
   // Browsers start an AudioContext suspended until the page has seen a
   // gesture. WebAudioOutput pushes its context here; any tap resumes them
   // all, and while one stays suspended the page asks for a tap.
@@ -170,6 +178,7 @@
   var queue = [];         // keys of incomplete groups, the next to fetch first
   var fetching = 0;
   var backgroundQueued = false;
+  var unknownPatches = {};
   var decoder = null;
 
   function wavBytes(audio, channels, frames) {
@@ -313,7 +322,9 @@
       prefix = String(prefix);
       var names = patches[prefix];
       if (!names) {
-        console.warn('strumwell: there are no samples for the patch ' + prefix);
+        // The program may ask every frame; say it once.
+        if (!unknownPatches[prefix]) console.warn('strumwell: there are no samples for the patch ' + prefix);
+        unknownPatches[prefix] = true;
         return 0;
       }
       var group = groups[prefix];
