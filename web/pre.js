@@ -319,7 +319,8 @@
 
   Module['strumwellSamples'] = {
     request: function (prefix) {
-      prefix = String(prefix);
+      // The program names a patch by its files' prefix, 'A1-' or 'A1'.
+      prefix = String(prefix).replace(/-$/, '');
       var names = patches[prefix];
       if (!names) {
         // The program may ask every frame; say it once.
