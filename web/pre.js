@@ -33,6 +33,10 @@
 
   if (!Module['arguments']) {
     Module['arguments'] = ['--documents', DOCUMENTS, '--caches', CACHES, '--bundle', BUNDLE];
+    // ?screen=N opens that screen after start-up, as --screen N does on the
+    // desktop (a link straight to a guitar; the page's tests use it).
+    var screen = new URLSearchParams(location.search).get('screen');
+    if (screen && /^[0-9]{1,2}$/.test(screen)) Module['arguments'].push('--screen', screen);
   }
   if (!Module['canvas']) Module['canvas'] = document.getElementById('canvas');
 
@@ -138,6 +142,7 @@
       return;
     }
     FS.mount(IDBFS, {}, DOCUMENTS);
+    watchDocuments();
     FS.syncfs(true, function (error) {
       if (error) console.warn('strumwell: could not load the saved documents: ' + describe(error));
       done();
@@ -163,6 +168,24 @@
   Module['strumwellSync'] = function () {
     if (syncTimer === null) syncTimer = setTimeout(runSync, SYNC_DELAY_MS);
   };
+  // Every change under /documents reaches the browser's storage: the program
+  // writes each file whole (a temporary file renamed over the old one) and
+  // deletes with unlink, so watching those calls of the file system (which
+  // the program's other threads also reach through the main thread) catches
+  // every save, delete and rename without the C++ side knowing of IndexedDB.
+  function watchDocuments() {
+    function touches(path) {
+      return typeof path === 'string' && (path === DOCUMENTS || path.indexOf(DOCUMENTS + '/') === 0);
+    }
+    ['rename', 'unlink', 'rmdir'].forEach(function (name) {
+      var original = FS[name];
+      FS[name] = function (a, b) {
+        var result = original.apply(FS, arguments);
+        if (touches(a) || touches(b)) Module['strumwellSync']();
+        return result;
+      };
+    });
+  }
   // Leaving the page: save what is waiting now rather than after the delay.
   function flushSync() { if (syncTimer !== null) runSync(); }
   window.addEventListener('pagehide', flushSync);

@@ -273,6 +273,15 @@ std::string Strumwell::reconnectSound() {
     return "The sound comes back by itself within 2 s";
 }
 
+std::string Strumwell::soundOutputText() const {
+    if (!audioOutput_)
+        return std::string();
+    char line[48];
+    std::snprintf(line, sizeof(line), "Output latency %.0f ms",
+                  audioOutput_->outputLatencySeconds() * 1000.0);
+    return line;
+}
+
 void Strumwell::loadStartupStateAndFinish(bool crashed) {
     // Queued calls run before the turn's frame is drawn: wait one more turn
     // until the main menu has been drawn.

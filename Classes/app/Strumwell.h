@@ -100,6 +100,7 @@ public:
     void setLeftHanded(bool on) override;
     // JACK: connects now. SDL: its watcher already retries every 2 s.
     std::string reconnectSound() override;
+    std::string soundOutputText() const override;
     SongOptions* songOptions() const override { return songOptions_.get(); }
     Practice* practice() const override;
 

@@ -181,7 +181,8 @@ void MenuAppSetupView::showMidiPage(bool midi) {
         view->setHidden(midi);
     titleLabel_->setText(midi ? "MIDI and Sound" : "Application Setup");
     pageLabel_->setText(midi ? "\u2039 Guitars" : "MIDI \u203a");
-    reconnectAnswer_->setText("");
+    // Until Reconnect Sound is pressed, its answer line tells the latency.
+    reconnectAnswer_->setText(midi && parent() ? parent()->soundOutputText() : std::string());
     redraw();
 }
 

@@ -33,6 +33,10 @@ public:
     virtual void unlock() = 0;
     // Any thread. The largest frame count one callback may be asked for.
     virtual int maxFramesPerBuffer() const = 0;
+    // UI thread. How long a rendered frame takes to reach the speaker, as far
+    // as the output can tell: at least one buffer; a browser adds what it
+    // reports of its own.
+    virtual double outputLatencySeconds() const { return maxFramesPerBuffer() / double(kSampleRate); }
 };
 
 // Scoped AudioOutput::lock()/unlock().

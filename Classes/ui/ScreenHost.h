@@ -90,6 +90,9 @@ public:
     // The player asks for the sound output to be brought back now; returns
     // the line that answers the press.
     virtual std::string reconnectSound() { return std::string(); }
+    // The sound output's latency as a line for the player ("Output latency
+    // 12 ms"); empty when there is no output.
+    virtual std::string soundOutputText() const { return std::string(); }
     // Loop, speed, trainer and metronome of song playback; null in hosts of
     // screens tested alone.
     virtual Practice* practice() const { return nullptr; }

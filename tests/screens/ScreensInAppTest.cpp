@@ -3,6 +3,8 @@
 // its page and go back, and every screen made without a sound engine takes
 // touches anywhere without changing or breaking anything.
 
+#include <gmock/gmock.h>
+
 #include "audio/EffectsChain.h"
 #include "audio/SoundEngine.h"
 #include "midi/MidiLink.h"
@@ -87,6 +89,7 @@ TEST_F(InApp, MidiPageBarsSetTheLinkAndTheFileAndShowTheirValue) {
     tap(at(A::TurnPage));
     EXPECT_EQ(setup->titleLabel().text(), "MIDI and Sound");
     EXPECT_TRUE(setup->midiStatusLabel().text().starts_with("MIDI"));
+    EXPECT_THAT(setup->reconnectAnswer().text(), testing::MatchesRegex("Output latency [1-9][0-9]* ms"));
     const std::tuple<A, int, const char*, const char*> steps[] = {
         {A::StepMidiChannels, 0, "Per String", "midiChannelPerString 1"},
         {A::SendGuitar1, 1, "Off", "midiSendGuitar1 0"},

@@ -16,12 +16,6 @@ EM_JS(void, markPageReady, (), {
         Module.strumwellMarkReady();
 });
 
-EM_JS(int, pageHasPatch, (const char* prefix), {
-    if (!Module.strumwellSamples)
-        return 1; // a page with every sample preloaded
-    return Module.strumwellSamples.request(UTF8ToString(prefix)) ? 1 : 0;
-});
-
 void oneTurn() {
     if (!gRunning)
         return;
@@ -64,7 +58,14 @@ void WebPlatform::run(Hooks hooks) {
 }
 
 bool WebPlatform::patchSamplesReady(const char* prefix) {
-    return pageHasPatch(prefix) != 0;
+    // The page's sample fetcher lives on the main thread only.
+    return MAIN_THREAD_EM_ASM_INT(
+               {
+                   if (!Module.strumwellSamples)
+                       return 1; // a page with every sample preloaded
+                   return Module.strumwellSamples.request(UTF8ToString($0)) ? 1 : 0;
+               },
+               prefix) != 0;
 }
 
 extern "C" {
