@@ -39,7 +39,4 @@ public:
     // are all in the bundle folder; when not, the page starts fetching them
     // and calls samplesArrived once they are.
     static bool patchSamplesReady(const char* prefix);
- false when the browser refused (a
-    // blocked pop-up).
-    static bool openURL(const char* url);
 };
