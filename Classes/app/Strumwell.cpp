@@ -17,6 +17,9 @@
 #if STRUMWELL_HAVE_RTMIDI
 #include "backend/rtmidi/RtMidiPorts.h"
 #endif
+#if STRUMWELL_HAVE_WEB
+#include "backend/web/WebAudioOutput.h"
+#endif
 #if STRUMWELL_HAVE_JACK
 #include "backend/jack/JackAudioOutput.h"
 #endif
@@ -201,9 +204,16 @@ std::unique_ptr<AudioOutput> Strumwell::makeAudioOutput() {
         std::fprintf(stderr, "strumwell: this build has no JACK output; playing through SDL\n");
 #endif
     }
+#if STRUMWELL_HAVE_WEB
+    // In a web page: an AudioWorklet fed from our own render thread, rather
+    // than SDL's ScriptProcessorNode, which renders on the page's main thread.
+    (void)hook;
+    return std::make_unique<WebAudioOutput>();
+#else
     auto sdl = std::make_unique<SdlAudioOutput>();
     sdl->setStatusHook(hook);
     return sdl;
+#endif
 }
 
 void Strumwell::reportSoundServer(const std::string& line) {

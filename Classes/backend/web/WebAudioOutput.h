@@ -76,7 +76,7 @@ public:
     // Control thread: the context's baseLatency, plus its outputLatency when
     // the browser reports it, plus the ring's target fill; the target alone
     // before start().
-    double outputLatencySeconds() const;
+    double outputLatencySeconds() const override;
     // Any thread: render quanta the worklet had to pad with silence while
     // the producer ran, since construction.
     long underruns() const;
