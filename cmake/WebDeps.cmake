@@ -31,16 +31,17 @@ if(NOT STRUMWELL_WEB_THREADS)
   message(FATAL_ERROR "the browser's SDL libraries are built with -pthread: configure with -DSTRUMWELL_WEB_THREADS=ON")
 endif()
 
-if(NOT TARGET PkgConfig::SDL2)
-  add_library(PkgConfig::SDL2 INTERFACE IMPORTED)
-  # An imported target's folders reach its users as -isystem, ahead of emcc's.
-  target_include_directories(PkgConfig::SDL2 BEFORE INTERFACE
-      "${STRUMWELL_WEB_DEPS_PREFIX}/include/SDL2"
-      "${STRUMWELL_WEB_DEPS_PREFIX}/include")
-  # Users first, dependencies after: the linker reads static archives once,
-  # in this order.
-  target_link_libraries(PkgConfig::SDL2 INTERFACE ${_web_deps_libs})
-  target_link_options(PkgConfig::SDL2 INTERFACE -pthread)
+if(TARGET PkgConfig::SDL2)
+  message(FATAL_ERROR "PkgConfig::SDL2 is defined twice: WebDeps.cmake replaces any other SDL2 for the browser")
 endif()
+add_library(PkgConfig::SDL2 INTERFACE IMPORTED)
+# An imported target's folders reach its users as -isystem, ahead of emcc's.
+target_include_directories(PkgConfig::SDL2 BEFORE INTERFACE
+    "${STRUMWELL_WEB_DEPS_PREFIX}/include/SDL2"
+    "${STRUMWELL_WEB_DEPS_PREFIX}/include")
+# Users first, dependencies after: the linker reads static archives once,
+# in this order.
+target_link_libraries(PkgConfig::SDL2 INTERFACE ${_web_deps_libs})
+target_link_options(PkgConfig::SDL2 INTERFACE -pthread)
 unset(_web_deps_libs)
 unset(_lib)
