@@ -125,8 +125,10 @@
 
   // --- Ready. -------------------------------------------------------------
   var markReady;
+  var runtimeReady = false; // the program has drawn its first frame
   Module['strumwellReady'] = new Promise(function (resolve) { markReady = resolve; });
   Module['strumwellMarkReady'] = function () {
+    runtimeReady = true;
     statusText.pictures = '';
     showStatus();
     markReady();
@@ -187,7 +189,14 @@
     });
   }
   // Leaving the page: save what is waiting now rather than after the delay.
-  function flushSync() { if (syncTimer !== null) runSync(); }
+  function flushSync() {
+    // The program first writes its working state (the takes, the patches),
+    // which a closed page never gets to do at its end.
+    if (runtimeReady && typeof Module['_strumwell_web_page_hidden'] === 'function') {
+      try { Module['_strumwell_web_page_hidden'](); } catch (error) { /* the program stopped */ }
+    }
+    if (syncTimer !== null) runSync();
+  }
   window.addEventListener('pagehide', flushSync);
   document.addEventListener('visibilitychange', function () {
     if (document.visibilityState === 'hidden') flushSync();

@@ -394,14 +394,20 @@ void Strumwell::applicationWillTerminate(Application&) {
     // The other program's files and flag are not ours to touch.
     if (!ownsDocumentsFolder())
         return;
-    // Quit before the saved state was read: writing now would replace the
-    // user's state with an empty engine's.
-    if (fileManager_ && startupStateLoaded_ && !keepStateFile_ && !saveState(kStateFile))
-        std::printf("Could not save %s\n", kStateFile);
-    saveAppSettings();
+    saveWorkingState();
     removeCrashTestFlag();
     if (soundEngine_)
         soundEngine_->stop();
+}
+
+void Strumwell::saveWorkingState() {
+    if (!ownsDocumentsFolder())
+        return;
+    // Before the saved state was read, writing would replace the user's
+    // state with an empty engine's.
+    if (fileManager_ && startupStateLoaded_ && !keepStateFile_ && !saveState(kStateFile))
+        std::printf("Could not save %s\n", kStateFile);
+    saveAppSettings();
 }
 
 void Strumwell::applicationDidReceiveMemoryWarning(Application&) {

@@ -147,6 +147,9 @@ public:
     View* existingScreen(int screenNo) const;
     // The number of the screen on top (kNoScreen before launch).
     int shownScreen() const;
+    // Saves the working state and the app's settings as the end of a run
+    // does, and goes on: a web page can be closed at any moment with no end.
+    void saveWorkingState();
     // Where samples arrive after start-up (the browser): a patch's files are
     // there now, so the guitars that waited for them load them.
     void samplesArrived();

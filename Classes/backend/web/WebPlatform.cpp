@@ -76,6 +76,11 @@ EMSCRIPTEN_KEEPALIVE void strumwell_web_samples_arrived() {
         gHooks.samplesArrived();
 }
 
+EMSCRIPTEN_KEEPALIVE void strumwell_web_page_hidden() {
+    if (gHooks.pageHidden)
+        gHooks.pageHidden();
+}
+
 EMSCRIPTEN_KEEPALIVE int strumwell_web_playing_voices() {
     return gHooks.playingVoices ? gHooks.playingVoices() : 0;
 }

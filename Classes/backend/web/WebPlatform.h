@@ -23,6 +23,9 @@ public:
         std::function<long()> framesDrawn;
         std::function<int()> playingVoices;
         std::function<int()> shownScreen;
+        // The page is hidden or going away (a reload, a closed tab, another
+        // app on the phone): save what must outlive it.
+        std::function<void()> pageHidden;
         // A patch's sample files are all in the bundle folder now.
         std::function<void()> samplesArrived;
         // The device's acceleration including gravity in m/s², along the
