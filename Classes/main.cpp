@@ -46,7 +46,7 @@ int runInPage(const ApplicationOptions& appOptions, const Strumwell::Options& sh
     };
     hooks.shownScreen = [strumwell] { return strumwell->shownScreen(); };
     hooks.samplesArrived = [strumwell] { strumwell->samplesArrived(); };
-    hooks.pageHidden = [strumwell] { strumwell->saveWorkingState(); };
+    hooks.saveWork = [strumwell] { strumwell->saveWorkingState(); };
     hooks.deviceMotion = [application](const float ms2[3]) {
         if (auto* tilt = dynamic_cast<SdlAccelerometer*>(&application->accelerometer()))
             tilt->deliverSensorReading(ms2);

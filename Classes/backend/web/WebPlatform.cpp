@@ -10,6 +10,13 @@ namespace {
 WebPlatform::Hooks gHooks;
 bool gRunning = false;
 bool gMarkedReady = false;
+// A page can be closed or reloaded at any moment, and what it writes while
+// it goes away may never reach the browser's storage; so the working state
+// is also saved every few seconds while anything moves on screen (a player
+// who changes something is always answered by a frame).
+constexpr double kSaveEveryMs = 5000;
+double gLastSaveMs = 0;
+long gFramesAtLastSave = 0;
 
 EM_JS(void, markPageReady, (), {
     if (Module.strumwellMarkReady)
@@ -26,9 +33,19 @@ void oneTurn() {
             gHooks.finish();
         return;
     }
-    if (!gMarkedReady && gHooks.framesDrawn && gHooks.framesDrawn() > 0) {
+    const long frames = gHooks.framesDrawn ? gHooks.framesDrawn() : 0;
+    if (!gMarkedReady && frames > 0) {
         gMarkedReady = true;
         markPageReady();
+        gLastSaveMs = emscripten_get_now();
+        gFramesAtLastSave = frames;
+    }
+    const double now = emscripten_get_now();
+    if (gMarkedReady && now - gLastSaveMs >= kSaveEveryMs) {
+        gLastSaveMs = now;
+        if (frames != gFramesAtLastSave && gHooks.saveWork)
+            gHooks.saveWork();
+        gFramesAtLastSave = frames;
     }
 }
 
@@ -77,8 +94,8 @@ EMSCRIPTEN_KEEPALIVE void strumwell_web_samples_arrived() {
 }
 
 EMSCRIPTEN_KEEPALIVE void strumwell_web_page_hidden() {
-    if (gHooks.pageHidden)
-        gHooks.pageHidden();
+    if (gHooks.saveWork)
+        gHooks.saveWork();
 }
 
 EMSCRIPTEN_KEEPALIVE int strumwell_web_playing_voices() {

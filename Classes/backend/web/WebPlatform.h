@@ -23,9 +23,10 @@ public:
         std::function<long()> framesDrawn;
         std::function<int()> playingVoices;
         std::function<int()> shownScreen;
-        // The page is hidden or going away (a reload, a closed tab, another
-        // app on the phone): save what must outlive it.
-        std::function<void()> pageHidden;
+        // Save what must outlive the page: called when it is hidden or goes
+        // away (a reload, a closed tab, another app on the phone), and every
+        // few seconds while frames are being drawn.
+        std::function<void()> saveWork;
         // A patch's sample files are all in the bundle folder now.
         std::function<void()> samplesArrived;
         // The device's acceleration including gravity in m/s², along the
