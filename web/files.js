@@ -29,7 +29,7 @@
   var SAMPLE_POLL_MS = 400;
 
   var css = [
-    '#files-button{position:fixed;top:6px;left:6px;z-index:20;padding:4px 9px;font:12px system-ui,sans-serif;',
+    '#files-button{position:fixed;z-index:20;padding:4px 9px;font:12px system-ui,sans-serif;',
     'color:#eee;background:rgba(40,40,40,.55);border:1px solid rgba(160,160,160,.5);border-radius:5px;',
     'opacity:.45;touch-action:manipulation;cursor:pointer}',
     '#files-button:hover,#files-button:focus-visible{opacity:.95}',
@@ -41,7 +41,9 @@
     '#files-panel h2{flex:1;margin:0;font-size:16px}',
     '#files-panel ul{list-style:none;margin:0;padding:0;overflow-y:auto;touch-action:pan-y;flex:1;min-height:40px}',
     '#files-panel li{display:flex;flex-wrap:wrap;align-items:center;gap:6px;padding:6px 2px;border-top:1px solid #333}',
-    '#files-panel .name{flex:1 1 180px;overflow-wrap:anywhere}',
+    '#files-panel .name{flex:1 1 160px;overflow-wrap:anywhere}',
+    '#files-panel .actions{display:flex;gap:6px;margin-left:auto}',
+    '#files-panel .doing{flex:1 1 100%;text-align:right}#files-panel .doing:empty{display:none}',
     '#files-panel .note{color:#999;font-size:12px}',
     '#files-panel button{padding:6px 10px;font:inherit;font-size:13px;color:#eee;background:#333;',
     'border:1px solid #777;border-radius:5px;touch-action:manipulation;cursor:pointer}',
@@ -218,7 +220,7 @@
         document.createTextNode(item.name + ' '),
         element('span', { class: 'note', text: item.kind.what + ', ' + sizeText(item.size) })
       ]));
-      buttons.forEach(function (b) { row.appendChild(b); });
+      row.appendChild(element('span', { class: 'actions' }, buttons));
       row.appendChild(element('span', { class: 'note doing' }));
       list.appendChild(row);
     });
@@ -343,7 +345,7 @@
 
   function close() {
     panel.hidden = true;
-    button.hidden = false;
+    place();
     if (lastFocus && lastFocus.focus) lastFocus.focus();
   }
 
@@ -359,10 +361,46 @@
     openFile: function (file) { return openFile(file); }
   };
 
+  // Where the button goes: in the band the letterboxed 3:2 picture leaves
+  // beside or above it when there is one; otherwise on the picture's bottom
+  // right corner, and only on the screens where nothing is there (the main
+  // menu, the tab library, the recorder), so it never covers a guitar.
+  var ROOMY_SCREENS = [7, 14, 15];
+  var BAND_WIDE = 70;
+  var BAND_HIGH = 36;
+  var running = false;
+
+  function place() {
+    if (!running || !panel.hidden) return;
+    var canvas = document.getElementById('canvas');
+    var box = canvas ? canvas.getBoundingClientRect() : { left: 0, top: 0, width: innerWidth, height: innerHeight };
+    var width = Math.min(box.width, Math.floor(box.height * 3 / 2));
+    var height = Math.floor(width * 2 / 3);
+    var side = (box.width - width) / 2;
+    var above = (box.height - height) / 2;
+    var style = button.style;
+    style.left = style.top = style.right = style.bottom = '';
+    if (side >= BAND_WIDE || above >= BAND_HIGH) {
+      style.left = (box.left + 6) + 'px';
+      style.top = (box.top + 6) + 'px';
+      button.hidden = false;
+      return;
+    }
+    var shown = typeof Module._strumwell_web_screen === 'function' ? Module._strumwell_web_screen() : 7;
+    style.right = (innerWidth - (box.right - side) + 6) + 'px';
+    style.bottom = (innerHeight - (box.bottom - above) + 6) + 'px';
+    button.hidden = ROOMY_SCREENS.indexOf(shown) < 0;
+  }
+
   // The button shows once the program runs (its documents are loaded).
   build();
   (function whenReady() {
     if (!Module.strumwellReady) { setTimeout(whenReady, 200); return; }
-    Module.strumwellReady.then(function () { if (panel.hidden) button.hidden = false; });
+    Module.strumwellReady.then(function () {
+      running = true;
+      place();
+      window.addEventListener('resize', place);
+      setInterval(place, 500);
+    });
   })();
 })();
