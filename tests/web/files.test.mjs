@@ -40,26 +40,28 @@ async function fetched(file, label, ms = 60000) {
 
 test('songs and tabs download as themselves, MIDI, WAV and text', { skip }, async (t) => {
   const files = await page.locator('#files-panel li[data-file]').evaluateAll((rows) => rows.map((r) => r.dataset.file));
-  const song = files.find((f) => f.endsWith('.SAV')), tab = files.find((f) => f.endsWith('.TAB'));
+  const [song, tab] = ['.SAV', '.TAB'].map((ext) => files.find((f) => f.endsWith(ext)));
   assert.ok(song && tab, `a demo song and tab listed: ${files}`);
-  const own = await fetched(song, 'Download');
-  assert.equal(own.name, song);
-  assert.deepEqual([...own.bytes], await app((p) => [...Module.FS.readFile(p)], `/documents/${song}`));
-  const midi = await fetched(song, 'MIDI');
-  assert.equal(midi.name, song.replace(/SAV$/, 'mid'));
-  assert.equal(midi.bytes.subarray(0, 4).toString(), 'MThd');
-  const text = await fetched(tab, 'Text');
-  assert.match(text.bytes.toString(), /^ ?[a-g][#b]?\|[-0-9|]/m, 'ASCII tablature, a line per string');
+  const own = await fetched(song, 'Download');  // the file's own bytes, under its own name
+  assert.deepEqual([own.name, ...own.bytes], [song, ...await app((p) => [...Module.FS.readFile(p)], `/documents/${song}`)]);
   let started = Date.now();
+  const midi = await fetched(song, 'MIDI');
+  t.diagnostic(`MIDI of ${song}: ${midi.bytes.length} bytes in ${Date.now() - started} ms`);
+  assert.deepEqual([midi.name, midi.bytes.subarray(0, 4).toString()], [song.replace(/SAV$/, 'mid'), 'MThd']);
+  assert.match((await fetched(tab, 'Text')).bytes.toString(), /^ ?[a-g][#b]?\|[-0-9|]/m, 'ASCII tablature, a line per string');
+  started = Date.now();
   const wav = await fetched(song, 'WAV', 180000);
   t.diagnostic(`WAV of ${song}: ${wav.bytes.length} bytes in ${Date.now() - started} ms (the samples fetched first)`);
   assert.equal(wav.bytes.subarray(8, 12).toString(), 'WAVE');
   const samples = new Int16Array(wav.bytes.buffer, wav.bytes.byteOffset + 44, (wav.bytes.length - 44) >> 1);
   assert.ok(samples.some((s) => Math.abs(s) > 1000), 'the WAV is not silent');
   assert.ok(!(await app(() => Module.FS.readdir('/caches').some((f) => /\.(mid|wav|txt)$/.test(f)))), 'exports left in /caches');
-  started = Date.now();
-  await fetched(song, 'MIDI');
-  t.diagnostic(`MIDI of ${song}: ${midi.bytes.length} bytes in ${Date.now() - started} ms`);
+  // A damaged song: the panel says what the command said.
+  await app(() => { Module.FS.writeFile('/documents/Broken.SAV', new Uint8Array([1, 2, 3])); Module.strumwellFiles.open(); });
+  await page.locator('#files-panel li[data-file="Broken.SAV"] button', { hasText: 'MIDI' }).click();
+  await page.waitForFunction(() => /cannot read/.test(document.querySelector('#files-panel .message').textContent));
+  assert.match(await message(), /^strumwell: cannot read '\/documents\/Broken\.SAV': .+; nothing written$/);
+  await app(() => Module.FS.unlink('/documents/Broken.SAV'));
 });
 
 test('an opened file joins the library, under a free name, and stays after a reload', { skip }, async () => {
@@ -74,19 +76,16 @@ test('an opened file joins the library, under a free name, and stays after a rel
     ['notes.txt', [1], 'Cannot open \u2018notes.txt\u2019: only songs (.SAV) and tabs (.TAB) can be opened here.'],
   ];
   for (const [name, bytes, said] of cases) assert.equal(await choose(name, bytes), said, name);
-  await page.waitForFunction(() => new Promise((done) => {  // the save to IndexedDB follows the rename
-    const db = indexedDB.open('/documents');
-    db.onerror = () => done(false);
-    db.onsuccess = () => { const key = db.result.transaction('FILE_DATA').objectStore('FILE_DATA').getKey('/documents/my_song 2.SAV');
-      key.onsuccess = () => { db.result.close(); done(key.result !== undefined); }; };
+  await page.waitForFunction(() => new Promise((done) => { // the save to IndexedDB follows the rename
+    const db = Object.assign(indexedDB.open('/documents'), { onerror: () => done(false) });
+    db.onsuccess = () => { db.result.transaction('FILE_DATA').objectStore('FILE_DATA').getKey('/documents/my_song 2.SAV').onsuccess = (e) => done(!!e.target.result); };
   }));
   await page.visit();
   assert.deepEqual(await app(() => Module.FS.readdir('/documents').filter((f) => f.startsWith('my_song'))), ['my_song 2.SAV', 'my_song.SAV']);
-  assert.deepEqual([...await app(() => [...Module.FS.readFile('/documents/my_song.SAV')])], song);
+  assert.deepEqual(await app(() => [...Module.FS.readFile('/documents/my_song.SAV')]), song);
   assert.ok(await page.locator('#files-panel li[data-file="my_song 2.SAV"]').isVisible(), 'listed in the panel');
   // While the panel is open it covers the canvas; Escape closes it.
   assert.equal(await app(() => document.elementFromPoint(innerWidth / 2, innerHeight / 2).closest('#files-panel') !== null), true);
   await page.keyboard.press('Escape');
-  assert.ok(await page.locator('#files-panel').isHidden());
-  assert.ok(await page.locator('#files-button').isVisible());
+  assert.deepEqual([await page.locator('#files-panel').isHidden(), await page.locator('#files-button').isVisible()], [true, true]);
 });
