@@ -163,7 +163,13 @@
     setBusy(true, row, doing);
     var start = function () {
       say(doing + ' \u2018' + item.name + '\u2019\u2026');
-      var id = Module.ccall('strumwell_web_export', 'number', ['string', 'string', 'number'], [source, out, kind]);
+      var id = -1;
+      try {
+        id = Module.ccall('strumwell_web_export', 'number', ['string', 'string', 'number'], [source, out, kind]);
+      } catch (error) {
+        finish(false, 'Cannot export \u2018' + outName + '\u2019: ' + describe(error));
+        return;
+      }
       if (id < 0) { finish(false, 'Cannot export \u2018' + outName + '\u2019.'); return; }
       waiting[id] = finish;
     };
