@@ -31,6 +31,12 @@ before(async () => {
 });
 after(async () => { await browser?.close(); server?.kill(); });
 
+// Opens a file of these bytes from the device; answers what the panel says.
+async function choose(name, bytes) {
+  await page.locator('#files-picker').setInputFiles({ name, mimeType: 'application/octet-stream', buffer: Buffer.from(bytes) });
+  await page.waitForFunction(() => !/^Opening/.test(document.querySelector('#files-panel .message').textContent));
+  return message();
+}
 // Clicks the file's button and answers the downloaded bytes and their name.
 async function fetched(file, label, ms = 60000) {
   const [download] = await Promise.all([page.waitForEvent('download', { timeout: ms }),
@@ -39,6 +45,9 @@ async function fetched(file, label, ms = 60000) {
 }
 
 test('songs and tabs download as themselves, MIDI, WAV and text', { skip }, async (t) => {
+  // The first demo song and tab of the bundle, opened as a player's own files.
+  for (const [name, bytes] of await app(() => ['.SAV', '.TAB'].map((ext) => Module.FS.readdir('/bundle').find((f) => f.endsWith(ext)))
+    .map((f) => [f, [...Module.FS.readFile('/bundle/' + f)]]))) assert.match(await choose(name, bytes), /in the (song|tab) library\.$/);
   const files = await page.locator('#files-panel li[data-file]').evaluateAll((rows) => rows.map((r) => r.dataset.file));
   const [song, tab] = ['.SAV', '.TAB'].map((ext) => files.find((f) => f.endsWith(ext)));
   assert.ok(song && tab, `a demo song and tab listed: ${files}`);
@@ -66,8 +75,6 @@ test('songs and tabs download as themselves, MIDI, WAV and text', { skip }, asyn
 
 test('an opened file joins the library, under a free name, and stays after a reload', { skip }, async () => {
   const song = await app(() => [...Module.FS.readFile('/documents/' + Module.FS.readdir('/documents').find((f) => f.endsWith('.SAV')))]);
-  const choose = async (name, bytes) => { await page.locator('#files-picker').setInputFiles({ name, mimeType: 'application/octet-stream', buffer: Buffer.from(bytes) });
-    await page.waitForFunction(() => !/^Opening/.test(document.querySelector('#files-panel .message').textContent)); return message(); };
   const cases = [ // chosen name, bytes, what the panel says
     ['my.song.sav', song, 'Opened \u2018my_song\u2019 \u2014 it is in the song library.'],
     ['my.song.sav', song, '\u2018my_song\u2019 is already in the song library.'],
