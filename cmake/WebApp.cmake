@@ -17,7 +17,10 @@ target_link_options(strumwell PRIVATE
   -sPTHREAD_POOL_SIZE=8
   -sEXIT_RUNTIME=0
   -lidbfs.js
-  "-sEXPORTED_RUNTIME_METHODS=['FS','IDBFS','UTF8ToString','addRunDependency','removeRunDependency']"
+  "-sEXPORTED_RUNTIME_METHODS=['FS','IDBFS','UTF8ToString','addRunDependency','removeRunDependency','ccall']"
+  # Nothing in the program calls the page's export (web/files.js does), so
+  # its object would stay in the archive.
+  -Wl,-u,strumwell_web_export
   --pre-js ${CMAKE_SOURCE_DIR}/web/pre.js
   "SHELL:--preload-file ${STRUMWELL_WEB_BUNDLE}@/bundle")
 set_property(TARGET strumwell APPEND PROPERTY LINK_DEPENDS ${CMAKE_SOURCE_DIR}/web/pre.js)

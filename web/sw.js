@@ -22,6 +22,7 @@ const SHELL = [
   'strumwell-app.worker.js',
   'strumwell-app.data',
   'audio-worklet.js',
+  'files.js',
   'manifest.webmanifest',
   'icon.svg',
   'icon-192.png',
