@@ -28,9 +28,9 @@ async function waitFor(what, ms, probe) {
     await sleep(100);
   }
 }
-// Runs fn in the page, ms at most.
-const app = (fn, arg, ms = 30000) => Promise.race([page.evaluate(fn, arg),
-  sleep(ms).then(() => { throw new Error(`the page did not answer in ${ms} ms: ${fn}`); })]);
+// Runs fn in the page, ms at most (the deadline does not keep node alive).
+const app = (fn, arg, ms = 30000) => Promise.race([page.evaluate(fn, arg), new Promise((_, fail) =>
+  setTimeout(() => fail(new Error(`the page did not answer in ${ms} ms: ${fn}`)), ms).unref())]);
 const screen = () => app(() => Module._strumwell_web_screen());
 
 // The 320 x 480 portrait view lies a quarter turn round in the 480 x 320
@@ -126,7 +126,7 @@ before(async () => {
   base = await new Promise((found, failed) => {
     server.stdout.on('data', (d) => { const m = /http:\/\/[0-9.:]+/.exec(String(d)); if (m) found(m[0]); });
     server.on('exit', (code) => failed(new Error(`tools/web/serve ended (${code})`)));
-    setTimeout(() => failed(new Error('tools/web/serve did not start in 10 s')), 10000);
+    setTimeout(() => failed(new Error('tools/web/serve did not start in 10 s')), 10000).unref();
   });
   browser = await chromium.launch({ executablePath: '/usr/bin/chromium', timeout: 60000,
     args: ['--autoplay-policy=no-user-gesture-required', '--use-fake-ui-for-media-stream'] });
