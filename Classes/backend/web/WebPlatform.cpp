@@ -3,6 +3,7 @@
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
+#include <cmath>
 #include <utility>
 
 namespace {
@@ -53,11 +54,13 @@ EM_BOOL onDeviceMotion(int, const EmscriptenDeviceMotionEvent* e, void*) {
     if (!gHooks.deviceMotion)
         return EM_FALSE;
     // Only the readings that include gravity say how the device is held.
-    if (!(e->supportedFields & EMSCRIPTEN_DEVICE_MOTION_EVENT_SUPPORTS_ACCELERATION_INCLUDING_GRAVITY))
+    // Emscripten 3.1.6 works out supportedFields but never stores it, so the
+    // flag cannot tell; a reading the browser did not give arrives as NaN.
+    const double g[3] = {e->accelerationIncludingGravityX, e->accelerationIncludingGravityY,
+                         e->accelerationIncludingGravityZ};
+    if (!std::isfinite(g[0]) || !std::isfinite(g[1]) || !std::isfinite(g[2]))
         return EM_FALSE;
-    const float reading[3] = {static_cast<float>(e->accelerationIncludingGravityX),
-                              static_cast<float>(e->accelerationIncludingGravityY),
-                              static_cast<float>(e->accelerationIncludingGravityZ)};
+    const float reading[3] = {static_cast<float>(g[0]), static_cast<float>(g[1]), static_cast<float>(g[2])};
     gHooks.deviceMotion(reading);
     return EM_TRUE;
 }
