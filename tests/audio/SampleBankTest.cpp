@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "AudioTestSupport.h"
+#include "audio/SampleBank.h"
 #include "audio/WavReader.h"
 
 namespace {
@@ -91,6 +92,29 @@ TEST_F(EngineTest, PatchesLoadStepRoundTheTableAndDamagedFilesAreReportedOnce) {
     EXPECT_EQ(patch(0) + std::to_string(firstValue(0)), "7 Acoustic Fingerpick acoustic101");
     e.nextPatch(nullptr, 0);
     EXPECT_EQ(e.patchNo(0), 0);
+}
+
+// Where samples arrive after start-up (a web page), a patch still on its way
+// keeps the slots as they were, and the guitars that waited load it once the
+// gate says it is there.
+TEST_F(EngineTest, APatchStillOnItsWayKeepsTheSlotsUntilItArrives) {
+    writeBundle(folder);
+    SoundEngine& e = makeEngine();
+    e.resetState(); // guitar 1 on patch 1 (A2-), guitar 2 on patch 3 (E2-)
+    static bool electric1Here = false;
+    SampleBank::setPatchGate(
+        [](const char* prefix) { return std::string(prefix) != "E3-" || electric1Here; });
+    e.nextPatch(nullptr, 0);
+    e.prevPatch(nullptr, 1); // both on patch 2 (E3-), not there yet
+    const auto firstValues = [&] { return std::vector<int>({e.patchNo(0), firstValue(0), firstValue(48)}); };
+    EXPECT_EQ(firstValues(), std::vector<int>({2, 201, 401}));
+    e.reloadWaitingSamples();
+    EXPECT_EQ(firstValues(), std::vector<int>({2, 201, 401}));
+    electric1Here = true;
+    EXPECT_TRUE(e.reloadWaitingSamples());
+    EXPECT_EQ(firstValues(), std::vector<int>({2, 301, 301}));
+    EXPECT_FALSE(e.reloadWaitingSamples());
+    SampleBank::setPatchGate(nullptr);
 }
 
 // Other chunks and padding are skipped; a missing file is told apart;
