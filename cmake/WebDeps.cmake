@@ -15,6 +15,7 @@ set(STRUMWELL_WEB_DEPS_PREFIX "${CMAKE_SOURCE_DIR}/build-web/deps/prefix" CACHE 
 set(_web_deps_libs
     "${STRUMWELL_WEB_DEPS_PREFIX}/lib/libSDL2_ttf.a"
     "${STRUMWELL_WEB_DEPS_PREFIX}/lib/libSDL2_image.a"
+    "${STRUMWELL_WEB_DEPS_PREFIX}/lib/libharfbuzz.a"
     "${STRUMWELL_WEB_DEPS_PREFIX}/lib/libfreetype.a"
     "${STRUMWELL_WEB_DEPS_PREFIX}/lib/libSDL2.a")
 foreach(_lib IN LISTS _web_deps_libs)
