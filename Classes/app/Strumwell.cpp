@@ -278,9 +278,15 @@ std::string Strumwell::reconnectSound() {
         return "Reconnecting to JACK...";
     }
 #endif
+#if STRUMWELL_HAVE_WEB
+    // The page starts a suspended output again on any touch or key, this
+    // press included.
+    return "The browser plays the sound from the first touch";
+#else
     // Reopening SDL's device here could stall the screen for seconds; its
     // watcher already reopens a lost device every 2 s.
     return "The sound comes back by itself within 2 s";
+#endif
 }
 
 std::string Strumwell::soundOutputText() const {
