@@ -31,7 +31,8 @@ int main(int argc, char** argv) {
 #if STRUMWELL_HAVE_IMPORT
     if (command == "import")
         return ImportCommand::run(rest, std::cout, std::cerr);
-    std::fputs("usage: strumwell dump|render|export|tab|import ARGS... (this build has only the command-line tools)\n",
+    std::fputs("usage: strumwell dump|render|export|tab|import ARGS... (this build has only the command-line "
+               "tools)\n",
                stderr);
 #else
     std::fputs(

@@ -102,8 +102,9 @@ template <class Range, class Out, class F> constexpr auto transform(Range&& rang
 }
 template <class Range, class Comp = ranges::less, class Proj = identity>
 constexpr auto sort(Range&& range, Comp comp = {}, Proj proj = {}) {
-    std::sort(std::begin(range), std::end(range),
-              [&](const auto& a, const auto& b) { return std::invoke(comp, std::invoke(proj, a), std::invoke(proj, b)); });
+    std::sort(std::begin(range), std::end(range), [&](const auto& a, const auto& b) {
+        return std::invoke(comp, std::invoke(proj, a), std::invoke(proj, b));
+    });
     return std::end(range);
 }
 template <class Range, class Pred = ranges::equal_to, class Proj = identity>

@@ -29,7 +29,7 @@ void deliver(Outcome* outcome) {
             var files = Module.strumwellFiles;
             var message = UTF8ToString($2);
             if (files && files.exported)
-                files.exported($0, $1 !== 0, message);
+                files.exported($0, $1 != 0, message);
             else
                 console.warn('strumwell: export ' + $0 + ' ended with nobody to tell: ' + message);
         },
@@ -41,10 +41,13 @@ void report(Outcome* outcome) {
     if (emscripten_is_main_runtime_thread())
         deliver(outcome);
     else
-        emscripten_async_run_in_main_runtime_thread(EM_FUNC_SIG_VI, reinterpret_cast<void*>(&deliver), outcome);
+        emscripten_async_run_in_main_runtime_thread(EM_FUNC_SIG_VI, reinterpret_cast<void*>(&deliver),
+                                                    outcome);
 }
 
-void reportLater(void* outcome) { deliver(static_cast<Outcome*>(outcome)); }
+void reportLater(void* outcome) {
+    deliver(static_cast<Outcome*>(outcome));
+}
 
 int gLastId = 0;
 
@@ -63,8 +66,8 @@ std::vector<std::string> WebFiles::commandLine(Kind kind, const std::string& inp
     return {};
 }
 
-bool WebFiles::run(Kind kind, const std::string& input, const std::string& output, const std::string& bundleFolder,
-                   std::string& message) {
+bool WebFiles::run(Kind kind, const std::string& input, const std::string& output,
+                   const std::string& bundleFolder, std::string& message) {
     const std::vector<std::string> args = commandLine(kind, input, output, bundleFolder);
     std::ostringstream out;
     std::ostringstream err;
@@ -106,7 +109,8 @@ int WebFiles::start(Kind kind, const std::string& input, const std::string& outp
         }).detach();
     } catch (const std::system_error& e) {
         // Told on a later turn, so that the page already knows the id.
-        auto* outcome = new Outcome{id, false, "strumwell: cannot start the export of '" + input + "': " + e.what()};
+        auto* outcome =
+            new Outcome{id, false, "strumwell: cannot start the export of '" + input + "': " + e.what()};
         emscripten_async_call(reportLater, outcome, 0);
     }
     return id;

@@ -22,14 +22,14 @@ public:
     // "strumwell export", "strumwell render" or "strumwell tab". A WAV is
     // rendered with the samples of `bundleFolder`, which must all be there
     // (the page fetches them first). Empty for an unknown kind.
-    static std::vector<std::string> commandLine(Kind kind, const std::string& input, const std::string& output,
-                                                const std::string& bundleFolder);
+    static std::vector<std::string> commandLine(Kind kind, const std::string& input,
+                                                const std::string& output, const std::string& bundleFolder);
 
     // Any thread. Runs the export and waits for it: true when the file was
     // written; `message` gets the command's error text when it was not
     // (its output text when it was).
-    static bool run(Kind kind, const std::string& input, const std::string& output, const std::string& bundleFolder,
-                    std::string& message);
+    static bool run(Kind kind, const std::string& input, const std::string& output,
+                    const std::string& bundleFolder, std::string& message);
 
     // The browser's main thread only. Starts the export on a new thread and
     // returns its id (1, 2, ...) at once; the page hears of the outcome later
