@@ -191,14 +191,18 @@ TEST_F(MidiTest, ThreadedPortMidiThreadAndPlayerShareTheGuitars) {
             for (int k = 0; k < 200; ++k) {
                 while (!ports.inbox->push(msg(MidiMessage::kNoteOn, 0, 40 + k % 40, 100)))
                     std::this_thread::yield();
-                if (k % 2 == 1)
-                    ports.inbox->push(msg(MidiMessage::kNoteOff, 0, 40 + k % 40, 0));
+                while (k % 2 == 1 && !ports.inbox->push(msg(MidiMessage::kNoteOff, 0, 40 + k % 40, 0)))
+                    std::this_thread::yield();
             }
         });
         for (int k = 0; k < 100; ++k)
             performer.release(performer.play(1, k % 48));
         port.join();
-        for (int tries = 0; tries < 2000 && recorder.currentOverdubNotesToAdd().size() < 200 + 300; ++tries)
+        // Every note-on reached the recorder; counting all notes would stop
+        // early, as a held note played again is also released then.
+        for (int tries = 0;
+             tries < 5000 && std::ranges::count_if(recorder.currentOverdubNotesToAdd(), &Note::keyDown) < 300;
+             ++tries)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         link.stop();
         EXPECT_EQ(link.droppedMessages(), 0u);
